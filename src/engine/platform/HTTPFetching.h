@@ -1,0 +1,66 @@
+#pragma once
+// HTTP requests, downloads into temporary files, and timed samples. All three block the calling
+// thread (call them from a worker thread, never the GUI thread) and throw TransportError when the
+// request fails before a response head arrives.
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QUrl>
+
+#include <stop_token>
+#include <utility>
+
+namespace qlan {
+
+using HTTPHeaders = QList<QPair<QByteArray, QByteArray>>;
+
+struct HTTPRequest {
+    QUrl url;
+    QByteArray method = "GET";
+    HTTPHeaders headers;
+    QByteArray body;
+    double timeoutSeconds = 60.0;
+    bool ignoreCache = false;
+
+    void setHeader(const QByteArray& name, const QByteArray& value) { headers.append({name, value}); }
+    friend bool operator==(const HTTPRequest&, const HTTPRequest&) = default;
+};
+
+struct HTTPResponse {
+    int statusCode = 0;
+    QUrl url;
+    HTTPHeaders headers;
+
+    QByteArray header(const QByteArray& name) const {
+        for (const auto& [key, value] : headers)
+            if (key.compare(name, Qt::CaseInsensitive) == 0) return value;
+        return {};
+    }
+    friend bool operator==(const HTTPResponse&, const HTTPResponse&) = default;
+};
+
+struct ByteSample {
+    qint64 bytes = 0;
+    double elapsedSeconds = 0.0001;
+    friend bool operator==(const ByteSample&, const ByteSample&) = default;
+};
+
+class HTTPFetching {
+public:
+    virtual ~HTTPFetching() = default;
+
+    // The whole body and the response; redirects followed; the status is not examined.
+    virtual std::pair<QByteArray, HTTPResponse> data(const HTTPRequest& request, std::stop_token stop = {}) = 0;
+
+    // The path of a temporary file holding the body, and the response. The caller moves or deletes it.
+    virtual std::pair<QString, HTTPResponse> download(const QUrl& url, std::stop_token stop = {}) = 0;
+
+    // How many body bytes arrive before the byte limit, the end of the body, a read error or the time
+    // limit, whichever comes first; elapsed time is measured from the response head, at least 0.0001 s.
+    virtual ByteSample sampleBytes(const HTTPRequest& request, qint64 byteLimit, double timeLimitSeconds,
+                                   std::stop_token stop = {}) = 0;
+};
+
+} // namespace qlan

@@ -1,0 +1,33 @@
+#pragma once
+// The file system of this machine.
+
+#include "platform/FileSystemOperating.h"
+
+namespace qlan {
+
+class LiveFileSystem : public FileSystemOperating {
+public:
+    bool fileExists(const QString& path) const override;
+    bool fileExists(const QString& path, bool* isDirectory) const override;
+    bool isExecutableFile(const QString& path) const override;
+    QStringList contentsOfDirectory(const QString& path) const override;
+    void createDirectory(const QString& path, bool withIntermediateDirectories) override;
+    void removeItem(const QString& path) override;
+    void moveItem(const QString& source, const QString& destination) override;
+    FileAttributes attributesOfItem(const QString& path) const override;
+    void setAttributes(const FileAttributes& attributes, const QString& path) override;
+    QByteArray readData(const QString& path) const override;
+    QString homeDirectory() const override;
+    QString readString(const QString& path) const override;
+    void writeString(const QString& text, const QString& path, bool atomically) override;
+    void writeData(const QByteArray& data, const QString& path) override;
+    QString urlForDirectory(StandardDirectory which, bool create) override;
+    QString temporaryDirectory() const override;
+
+    // Writes `data` to `path` through a temporary file in the same folder that then replaces the target
+    // in one rename. A symbolic link at `path` stays a link: its target is replaced. An existing file's
+    // permissions are kept. On failure the old file is untouched and no temporary file remains.
+    static void atomicWrite(const QByteArray& data, const QString& path);
+};
+
+} // namespace qlan

@@ -1,0 +1,79 @@
+#include "platform/LiveKeyValueStore.h"
+
+#include <QLocale>
+#include <QSettings>
+
+#include <memory>
+
+namespace qlan {
+namespace {
+
+// Each call opens its own QSettings: one object is not safe across threads, several on one file are.
+std::unique_ptr<QSettings> open(const QString& filePath) {
+    if (filePath.isEmpty()) return std::make_unique<QSettings>();
+    return std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+}
+
+// Values are stored with their kind so that a list or a flag never reads back as text, whatever the
+// settings back end keeps.
+QString kindKey(const QString& key) { return QStringLiteral("qlan-value-kinds/") + key; }
+
+QString kindOf(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return QStringLiteral("string");
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return QStringLiteral("integer");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QStringLiteral("double");
+    case QMetaType::Bool:
+        return QStringLiteral("bool");
+    default:
+        return QStringLiteral("other");
+    }
+}
+
+} // namespace
+
+void LiveKeyValueStore::set(const QVariant& value, const QString& key) {
+    auto settings = open(filePath_);
+    if (!value.isValid() || value.isNull()) {
+        settings->remove(key);
+        settings->remove(kindKey(key));
+    } else {
+        settings->setValue(key, value);
+        settings->setValue(kindKey(key), kindOf(value));
+    }
+    settings->sync();
+}
+
+std::optional<QString> LiveKeyValueStore::string(const QString& key) const {
+    auto settings = open(filePath_);
+    if (!settings->contains(key)) return std::nullopt;
+    const QString kind = settings->value(kindKey(key)).toString();
+    const QVariant value = settings->value(key);
+    if (kind == QLatin1String("string")) return value.toString();
+    if (kind == QLatin1String("integer")) return QString::number(value.toLongLong());
+    if (kind == QLatin1String("double")) return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    if (kind.isEmpty() && value.typeId() == QMetaType::QString) return value.toString(); // written by others
+    return std::nullopt;
+}
+
+bool LiveKeyValueStore::boolValue(const QString& key) const {
+    auto settings = open(filePath_);
+    if (!settings->contains(key)) return false;
+    const QString kind = settings->value(kindKey(key)).toString();
+    if (kind == QLatin1String("bool") || kind == QLatin1String("integer") || kind.isEmpty())
+        return settings->value(key).toBool();
+    return false;
+}
+
+} // namespace qlan

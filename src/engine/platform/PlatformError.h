@@ -1,0 +1,33 @@
+#pragma once
+// The error that a platform operation reports (a file that cannot be read, a program that cannot be
+// started, a request that fails). Callers show `localizedDescription` after a prefix of their own.
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace qlan {
+
+class PlatformError : public std::runtime_error {
+public:
+    explicit PlatformError(const QString& localizedDescription, int code = 0)
+        : std::runtime_error(localizedDescription.toStdString())
+        , localizedDescription_(localizedDescription)
+        , code_(code) {}
+
+    const QString& localizedDescription() const { return localizedDescription_; }
+    // errno for file and process errors, the network error code for transport errors.
+    int code() const { return code_; }
+
+private:
+    QString localizedDescription_;
+    int code_;
+};
+
+// A request failed before its response head arrived. `code` is a QNetworkReply::NetworkError value.
+class TransportError : public PlatformError {
+public:
+    using PlatformError::PlatformError;
+};
+
+} // namespace qlan

@@ -1,0 +1,39 @@
+#pragma once
+// Child processes: collected (`run`) or streamed line by line (`stream`), and their cancellation.
+
+#include "platform/ProcessTypes.h"
+#include "platform/Stream.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace qlan {
+
+// Stops one running child. Never fails; repeating it is harmless.
+class ProcessCancellation {
+public:
+    virtual ~ProcessCancellation() = default;
+    virtual void cancel() = 0;
+};
+
+class ProcessRunning {
+public:
+    virtual ~ProcessRunning() = default;
+
+    // Runs the executable (a path; no PATH search) until it exits and both output pipes are drained.
+    // Blocks the calling thread: call it from a worker thread. Throws PlatformError when the child
+    // cannot be started. An absent environment means the child inherits the application's.
+    virtual ProcessResult run(const QString& executable, const QStringList& arguments,
+                              const std::optional<Environment>& environment = std::nullopt) = 0;
+
+    // Starts the executable at once and streams its combined output: `line` events, then one `exited`,
+    // or a single `failedToStart`. Dropping or cancelling the stream terminates the child.
+    virtual std::pair<Stream<ProcessStreamEvent>, std::shared_ptr<ProcessCancellation>>
+    stream(const QString& executable, const QStringList& arguments,
+           const std::optional<Environment>& environment = std::nullopt) = 0;
+};
+
+} // namespace qlan

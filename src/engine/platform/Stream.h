@@ -1,0 +1,270 @@
+#pragma once
+// Stream<T>: the asynchronous event stream that long jobs report through.
+//
+// - Unbounded and thread-safe: the producer yields from any thread, nothing ever blocks it.
+// - One finish: after finish() further events are dropped.
+// - A termination handler runs exactly once: when the producer finishes the stream or when the consumer
+//   cancels it (stops listening, or drops its Stream object). A handler installed after termination
+//   runs at once.
+// - A worker-thread consumer reads with the blocking next(), which also wakes on cancel.
+// - A screen consumes on the GUI thread with deliverTo(context, ...): events are handed over by queued
+//   calls on the context's thread, and the stream is cancelled when the context is destroyed.
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <utility>
+
+namespace qlan {
+
+enum class StreamTermination { finished, cancelled };
+
+namespace detail {
+
+template <typename T> struct StreamState {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<T> buffer;
+    bool finished = false;  // producer called finish()
+    bool cancelled = false; // consumer stopped listening
+    bool terminated = false;
+    std::function<void(StreamTermination)> onTermination;
+    std::function<void()> notify; // queued delivery hook, set by deliverTo()
+
+    // Marks the termination under the lock and returns the handler to run outside it (once).
+    std::function<void(StreamTermination)> takeHandlerLocked() {
+        terminated = true;
+        return std::exchange(onTermination, nullptr);
+    }
+};
+
+} // namespace detail
+
+template <typename T> class Stream;
+
+// The producer's side. Copyable; every copy feeds the same stream.
+template <typename T> class StreamContinuation {
+public:
+    StreamContinuation() = default;
+
+    // Appends an event. Returns false when the stream is already finished or cancelled (the event is
+    // dropped).
+    bool yield(T value) const {
+        std::function<void()> notify;
+        {
+            std::lock_guard lock(state_->mutex);
+            if (state_->finished || state_->cancelled) return false;
+            state_->buffer.push_back(std::move(value));
+            notify = state_->notify;
+        }
+        state_->wake.notify_all();
+        if (notify) notify();
+        return true;
+    }
+
+    // Ends the stream; events already buffered are still delivered. Only the first call counts.
+    void finish() const {
+        std::function<void(StreamTermination)> handler;
+        std::function<void()> notify;
+        {
+            std::lock_guard lock(state_->mutex);
+            if (state_->finished || state_->cancelled) return;
+            state_->finished = true;
+            handler = state_->takeHandlerLocked();
+            notify = state_->notify;
+        }
+        state_->wake.notify_all();
+        if (handler) handler(StreamTermination::finished);
+        if (notify) notify();
+    }
+
+    // Installs the termination handler. When the stream has already terminated it runs at once.
+    void onTermination(std::function<void(StreamTermination)> handler) const {
+        std::optional<StreamTermination> already;
+        {
+            std::lock_guard lock(state_->mutex);
+            if (!state_->terminated) {
+                state_->onTermination = std::move(handler);
+                return;
+            }
+            already = state_->cancelled ? StreamTermination::cancelled : StreamTermination::finished;
+        }
+        if (handler) handler(*already);
+    }
+
+    // True once the consumer has stopped listening.
+    bool isCancelled() const {
+        std::lock_guard lock(state_->mutex);
+        return state_->cancelled;
+    }
+
+    bool isTerminated() const {
+        std::lock_guard lock(state_->mutex);
+        return state_->terminated;
+    }
+
+private:
+    friend class Stream<T>;
+    explicit StreamContinuation(std::shared_ptr<detail::StreamState<T>> state) : state_(std::move(state)) {}
+    std::shared_ptr<detail::StreamState<T>> state_;
+};
+
+// The consumer's side. Move-only: destroying the last owner cancels the stream.
+template <typename T> class Stream {
+public:
+    using Continuation = StreamContinuation<T>;
+
+    static std::pair<Stream, Continuation> make() {
+        auto state = std::make_shared<detail::StreamState<T>>();
+        return {Stream(state), Continuation(state)};
+    }
+
+    Stream() = default;
+    Stream(Stream&&) noexcept = default;
+    Stream& operator=(Stream&& other) noexcept {
+        if (this != &other) {
+            cancel();
+            state_ = std::move(other.state_);
+        }
+        return *this;
+    }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+    ~Stream() { cancel(); }
+
+    bool isValid() const { return state_ != nullptr; }
+
+    // Blocks until an event is available, the stream has finished and is drained (nullopt), or the
+    // stream is cancelled (nullopt). Call it from a worker thread, never from the GUI thread.
+    std::optional<T> next() {
+        if (!state_) return std::nullopt;
+        std::unique_lock lock(state_->mutex);
+        state_->wake.wait(lock, [&] { return !state_->buffer.empty() || state_->finished || state_->cancelled; });
+        return popLocked();
+    }
+
+    // Like next(), but also returns nullopt when the token asks to stop (the stream is then cancelled).
+    std::optional<T> next(std::stop_token token) {
+        if (!state_) return std::nullopt;
+        std::stop_callback wakeOnStop(token, [state = state_] {
+            { std::lock_guard lock(state->mutex); }
+            state->wake.notify_all();
+        });
+        {
+            std::unique_lock lock(state_->mutex);
+            state_->wake.wait(lock, [&] {
+                return !state_->buffer.empty() || state_->finished || state_->cancelled || token.stop_requested();
+            });
+            if (!token.stop_requested() || state_->cancelled) return popLocked();
+        }
+        cancel();
+        return std::nullopt;
+    }
+
+    // Returns the next event if one is buffered, without waiting.
+    std::optional<T> tryNext() {
+        if (!state_) return std::nullopt;
+        std::lock_guard lock(state_->mutex);
+        return popLocked();
+    }
+
+    // True when the stream has finished and every buffered event was read, or it was cancelled.
+    bool isAtEnd() const {
+        if (!state_) return true;
+        std::lock_guard lock(state_->mutex);
+        return state_->cancelled || (state_->finished && state_->buffer.empty());
+    }
+
+    // Stops listening: buffered events are discarded, later yields are dropped, and the termination
+    // handler runs if the stream had not terminated yet. Harmless when repeated or after the finish.
+    void cancel() {
+        if (!state_) return;
+        std::function<void(StreamTermination)> handler;
+        {
+            std::lock_guard lock(state_->mutex);
+            if (state_->cancelled) return;
+            state_->cancelled = true;
+            state_->buffer.clear();
+            state_->notify = nullptr;
+            if (!state_->terminated) handler = state_->takeHandlerLocked();
+        }
+        state_->wake.notify_all();
+        if (handler) handler(StreamTermination::cancelled);
+    }
+
+    // Hands every event to onEvent, and then onEnd once, on the thread of `context`, through queued
+    // calls. The stream is consumed: it is cancelled when `context` is destroyed. onEnd is not called
+    // after a cancel.
+    void deliverTo(QObject* context, std::function<void(T)> onEvent, std::function<void()> onEnd = {}) && {
+        auto state = std::exchange(state_, nullptr);
+        if (!state) return;
+        auto holder = new StreamHolder(Stream(state), context);
+        auto drain = [state, onEvent = std::move(onEvent), onEnd = std::move(onEnd),
+                      ended = std::make_shared<bool>(false)] {
+            for (;;) {
+                std::optional<T> item;
+                bool endNow = false;
+                {
+                    std::lock_guard lock(state->mutex);
+                    if (state->cancelled) return;
+                    if (!state->buffer.empty()) {
+                        item = std::move(state->buffer.front());
+                        state->buffer.pop_front();
+                    } else if (state->finished && !*ended) {
+                        *ended = true;
+                        endNow = true;
+                    } else {
+                        return;
+                    }
+                }
+                if (item) onEvent(std::move(*item));
+                if (endNow) {
+                    if (onEnd) onEnd();
+                    return;
+                }
+            }
+        };
+        QPointer<QObject> target(context);
+        auto post = [target, drain] {
+            if (QObject* obj = target.data()) QMetaObject::invokeMethod(obj, drain, Qt::QueuedConnection);
+        };
+        {
+            std::lock_guard lock(state->mutex);
+            if (state->cancelled) return;
+            state->notify = post;
+        }
+        (void)holder;
+        post(); // deliver what is already buffered
+    }
+
+private:
+    explicit Stream(std::shared_ptr<detail::StreamState<T>> state) : state_(std::move(state)) {}
+
+    std::optional<T> popLocked() {
+        if (state_->cancelled || state_->buffer.empty()) return std::nullopt;
+        T value = std::move(state_->buffer.front());
+        state_->buffer.pop_front();
+        return value;
+    }
+
+    // Owns a stream for as long as its QObject parent lives.
+    class StreamHolder : public QObject {
+    public:
+        StreamHolder(Stream stream, QObject* parent) : QObject(parent), stream_(std::move(stream)) {}
+
+    private:
+        Stream stream_;
+    };
+
+    std::shared_ptr<detail::StreamState<T>> state_;
+};
+
+} // namespace qlan
