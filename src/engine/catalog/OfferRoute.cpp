@@ -2,6 +2,17 @@
 
 namespace qlan {
 
+// Releases a chain of nested routes link by link, so that a deep chain costs no stack.
+OfferRoute::~OfferRoute() {
+    std::shared_ptr<const OfferRoute> next = std::move(then_);
+    while (next && next.use_count() == 1) {
+        // The last owner of the child: detach its own child before letting it go. The child was made
+        // non-const (see audit), so taking its link is sound.
+        std::shared_ptr<const OfferRoute> after = std::move(const_cast<OfferRoute&>(*next).then_);
+        next = std::move(after);
+    }
+}
+
 OfferRoute OfferRoute::content(QString offerID) {
     OfferRoute route(Kind::content);
     route.offerID_ = std::move(offerID);
@@ -10,7 +21,7 @@ OfferRoute OfferRoute::content(QString offerID) {
 
 OfferRoute OfferRoute::audit(std::optional<OfferRoute> then) {
     OfferRoute route(Kind::audit);
-    if (then) route.then_ = std::make_shared<const OfferRoute>(std::move(*then));
+    if (then) route.then_ = std::make_shared<OfferRoute>(std::move(*then));
     return route;
 }
 

@@ -15,6 +15,12 @@ class OfferRoute {
 public:
     enum class Kind { content, audit, guidedHelpWTP, aiCodingInterest };
 
+    OfferRoute(const OfferRoute&) = default;
+    OfferRoute(OfferRoute&&) noexcept = default;
+    OfferRoute& operator=(const OfferRoute&) = default;
+    OfferRoute& operator=(OfferRoute&&) noexcept = default;
+    ~OfferRoute();
+
     static OfferRoute content(QString offerID);
     static OfferRoute audit(std::optional<OfferRoute> then = std::nullopt);
     static OfferRoute guidedHelpWTP();

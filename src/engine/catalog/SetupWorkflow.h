@@ -164,6 +164,18 @@ struct SetupProbeBundle {
 // The outcome of an edition's final verification. A result built from the raw output and the pass flag
 // alone has no exit code, no engine outcome, no verified items and no details.
 struct SetupVerificationResult {
+    SetupVerificationResult() = default;
+    SetupVerificationResult(QString rawOutput, bool passed,
+                            std::optional<std::int32_t> exitCode = std::nullopt,
+                            std::optional<QString> engineOutcome = std::nullopt,
+                            QStringList verifiedItems = {}, QMap<QString, QString> details = {})
+        : rawOutput(std::move(rawOutput))
+        , passed(passed)
+        , exitCode(exitCode)
+        , engineOutcome(std::move(engineOutcome))
+        , verifiedItems(std::move(verifiedItems))
+        , details(std::move(details)) {}
+
     QString rawOutput;
     bool passed = false;
     std::optional<std::int32_t> exitCode;

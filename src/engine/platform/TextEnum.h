@@ -34,8 +34,9 @@ template <TextEnumeration E> constexpr auto allCases() {
     return TextEnumCases<E>::cases;
 }
 
-// Hashing follows the text, so it agrees with equality (and with a value rebuilt from its text).
-template <TextEnumeration E> size_t qHash(E value, size_t seed = 0) noexcept {
+// Hashing follows the text, so it agrees with equality (and with a value rebuilt from its text). The seed
+// has no default: a one-argument form would make Qt's generic two-argument qHash ambiguous with this one.
+template <TextEnumeration E> size_t qHash(E value, size_t seed) noexcept {
     return ::qHash(toText(value), seed);
 }
 
