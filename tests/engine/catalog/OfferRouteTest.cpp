@@ -1,5 +1,5 @@
 #include "catalog/OfferRoute.h"
-#include "catalog/Prompts.h"
+#include "catalog/Outcome.h"
 
 #include "Printers.h"
 
@@ -76,16 +76,4 @@ TEST(Outcome, TextsAndExactMatch) {
     EXPECT_EQ(fromText<Outcome>(QString()), std::nullopt);
     // Hashing follows the stored text.
     EXPECT_EQ(qHash(Outcome::unsure, 7), qHash(QStringLiteral("unsure"), 7));
-}
-
-TEST(Prompts, OptionsCarryTheirRoutesAsValues) {
-    const NextStepOption a{QStringLiteral("course"), QStringLiteral("Take a course"), Outcome::ready,
-                           OfferRoute::audit(OfferRoute::content(QStringLiteral("c")))};
-    NextStepOption b = a;
-    EXPECT_EQ(a, b);
-    b.offer = OfferRoute::audit();
-    EXPECT_NE(a, b);
-    const NextStepPrompt prompt{QStringLiteral("q"), QStringLiteral("l"), QStringLiteral("s"), {a}};
-    EXPECT_EQ(prompt, (NextStepPrompt{QStringLiteral("q"), QStringLiteral("l"), QStringLiteral("s"), {a}}));
-    EXPECT_NE(prompt, (NextStepPrompt{QStringLiteral("q"), QStringLiteral("l"), QStringLiteral("s"), {b}}));
 }
