@@ -262,19 +262,22 @@ private:
 
 } // namespace
 
-ProcessResult LiveProcessRunner::run(const QString& executable, const QStringList& arguments,
-                                     const std::optional<Environment>& environment) {
-    Pipe out = makePipe(true);
-    Pipe err = makePipe(true);
-    const auto [pid, error] =
-        spawnChild(executable, arguments, environment, out.writeEnd.get(), err.writeEnd.get());
-    if (error != 0) throw PlatformError(errorText(error), error);
-    out.writeEnd.reset();
-    err.writeEnd.reset();
+namespace {
 
-    // Drain both pipes together, so that a child filling one while we wait on the other never blocks.
-    Utf8Collector collected[2];
-    Fd* ends[2] = {&out.readEnd, &err.readEnd};
+// Waits for the child and reaps it; its termination code, or -1 when it cannot be waited for.
+std::int32_t reap(pid_t pid) {
+    int status = 0;
+    pid_t reaped = 0;
+    do {
+        reaped = ::waitpid(pid, &status, 0);
+    } while (reaped == -1 && errno == EINTR);
+    return reaped == pid ? terminationCode(status) : -1;
+}
+
+// Drains both pipes together, so that a child filling one while we wait on the other never blocks.
+void collect(Fd& outEnd, Fd& errEnd, Utf8Collector& out, Utf8Collector& err) {
+    Fd* ends[2] = {&outEnd, &errEnd};
+    Utf8Collector* collectors[2] = {&out, &err};
     std::vector<char> buffer(readChunk);
     while (*ends[0] || *ends[1]) {
         pollfd fds[2];
@@ -285,27 +288,46 @@ ProcessResult LiveProcessRunner::run(const QString& executable, const QStringLis
             fds[count] = {ends[i]->get(), POLLIN, 0};
             which[count++] = i;
         }
-        if (pollRetrying(fds, count) < 0) break;
+        if (pollRetrying(fds, count) < 0) return;
         for (nfds_t k = 0; k < count; ++k) {
             if (fds[k].revents == 0) continue;
             const int i = which[k];
             const ssize_t got = readSome(ends[i]->get(), buffer.data(), buffer.size());
             if (got > 0)
-                collected[i].append(buffer.data(), static_cast<std::size_t>(got));
+                collectors[i]->append(buffer.data(), static_cast<std::size_t>(got));
             else if (got == 0 || got == -2)
                 ends[i]->reset(); // end of file, or a read error: keep what we have
         }
     }
+}
+
+} // namespace
+
+ProcessResult LiveProcessRunner::run(const QString& executable, const QStringList& arguments,
+                                     const std::optional<Environment>& environment) {
+    Pipe out = makePipe(true);
+    Pipe err = makePipe(true);
+    const auto [pid, error] =
+        spawnChild(executable, arguments, environment, out.writeEnd.get(), err.writeEnd.get());
+    if (error != 0) throw PlatformError(errorText(error), error);
+    out.writeEnd.reset();
+    err.writeEnd.reset();
+
+    Utf8Collector outText;
+    Utf8Collector errText;
+    try {
+        collect(out.readEnd, err.readEnd, outText, errText);
+    } catch (...) {
+        // Out of memory: stop reading (a child still writing gets SIGPIPE) and leave no zombie.
+        out.readEnd.reset();
+        err.readEnd.reset();
+        reap(pid);
+        throw;
+    }
     out.readEnd.reset();
     err.readEnd.reset();
-
-    int status = 0;
-    pid_t reaped = 0;
-    do {
-        reaped = ::waitpid(pid, &status, 0);
-    } while (reaped == -1 && errno == EINTR);
-    return ProcessResult{reaped == pid ? terminationCode(status) : -1, collected[0].finish(),
-                         collected[1].finish()};
+    const std::int32_t code = reap(pid);
+    return ProcessResult{code, outText.finish(), errText.finish()};
 }
 
 namespace {
@@ -333,7 +355,15 @@ void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
                        std::shared_ptr<LiveProcessCancellation> handle,
                        StreamContinuation<ProcessStreamEvent> events) {
     OutputLineSplitter splitter;
-    const auto onLine = [&](QString line) { events.yield(ProcessStreamEvent::line(std::move(line))); };
+    // The lines of one read are decoded first and then handed over in one burst, so that the consumer,
+    // once woken, finds many of them waiting instead of being woken for each.
+    std::vector<QString> lines;
+    const auto onLine = [&](QString line) { lines.push_back(std::move(line)); };
+    const auto deliver = [&] {
+        for (QString& line : lines)
+            events.yield(ProcessStreamEvent::line(std::move(line)));
+        lines.clear();
+    };
     std::vector<char> buffer(readChunk);
     for (;;) {
         pollfd fds[2] = {{output.get(), POLLIN, 0}, {wakeup->fd(), POLLIN, 0}};
@@ -344,8 +374,10 @@ void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
         const ssize_t got = readSome(output.get(), buffer.data(), buffer.size());
         if (got > 0) {
             splitter.feed(buffer.data(), static_cast<std::size_t>(got), onLine);
+            deliver();
         } else if (got == 0) {
             splitter.finish(onLine);
+            deliver();
             break;
         } else if (got == -2) {
             break; // a read error ends the reading silently; the exit is still reported
