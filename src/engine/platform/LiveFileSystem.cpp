@@ -20,18 +20,15 @@ namespace qlan {
 namespace {
 
 [[noreturn]] void throwErrno(const QString& what, const QString& path, int error = errno) {
-    throw PlatformError(
-        QStringLiteral("%1 “%2”: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))), error);
+    throw PlatformError(QStringLiteral("%1 “%2”: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))),
+                        error);
 }
 
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
+QByteArray native(const QString& path) { return QFile::encodeName(path); }
 
 void removeTree(const QByteArray& path) {
     struct stat st {};
-    if (::lstat(path.constData(), &st) != 0)
-        throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
+    if (::lstat(path.constData(), &st) != 0) throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
     if (S_ISDIR(st.st_mode)) {
         DIR* dir = ::opendir(path.constData());
         if (!dir) throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
@@ -45,8 +42,7 @@ void removeTree(const QByteArray& path) {
             }
         }
         ::closedir(dir);
-        if (::rmdir(path.constData()) != 0)
-            throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
+        if (::rmdir(path.constData()) != 0) throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
     } else if (::unlink(path.constData()) != 0) {
         throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
     }
@@ -84,8 +80,7 @@ QStringList LiveFileSystem::contentsOfDirectory(const QString& path) const {
 
 void LiveFileSystem::createDirectory(const QString& path, bool withIntermediateDirectories) {
     if (!withIntermediateDirectories) {
-        if (::mkdir(native(path).constData(), 0777) != 0)
-            throwErrno(QStringLiteral("Couldn't create the folder"), path);
+        if (::mkdir(native(path).constData(), 0777) != 0) throwErrno(QStringLiteral("Couldn't create the folder"), path);
         return;
     }
     bool isDir = false;
@@ -99,9 +94,7 @@ void LiveFileSystem::createDirectory(const QString& path, bool withIntermediateD
         throwErrno(QStringLiteral("Couldn't create the folder"), path);
 }
 
-void LiveFileSystem::removeItem(const QString& path) {
-    removeTree(native(path));
-}
+void LiveFileSystem::removeItem(const QString& path) { removeTree(native(path)); }
 
 void LiveFileSystem::moveItem(const QString& source, const QString& destination) {
     struct stat st {};
@@ -113,8 +106,7 @@ void LiveFileSystem::moveItem(const QString& source, const QString& destination)
 
 FileAttributes LiveFileSystem::attributesOfItem(const QString& path) const {
     struct stat st {};
-    if (::lstat(native(path).constData(), &st) != 0)
-        throwErrno(QStringLiteral("Couldn't read the attributes of"), path);
+    if (::lstat(native(path).constData(), &st) != 0) throwErrno(QStringLiteral("Couldn't read the attributes of"), path);
     FileAttributes attributes;
     attributes.size = static_cast<qint64>(st.st_size);
     attributes.posixPermissions = static_cast<int>(st.st_mode & 07777);
@@ -140,9 +132,7 @@ QByteArray LiveFileSystem::readData(const QString& path) const {
     return file.readAll();
 }
 
-QString LiveFileSystem::homeDirectory() const {
-    return QDir::homePath();
-}
+QString LiveFileSystem::homeDirectory() const { return QDir::homePath(); }
 
 QString LiveFileSystem::readString(const QString& path) const {
     const QByteArray bytes = readData(path);
@@ -163,9 +153,7 @@ void LiveFileSystem::writeString(const QString& text, const QString& path, bool 
         throwErrno(QStringLiteral("Couldn't write"), path, errno ? errno : EIO);
 }
 
-void LiveFileSystem::writeData(const QByteArray& data, const QString& path) {
-    atomicWrite(data, path);
-}
+void LiveFileSystem::writeData(const QByteArray& data, const QString& path) { atomicWrite(data, path); }
 
 QString LiveFileSystem::urlForDirectory(StandardDirectory which, bool create) {
     const QString path = QStandardPaths::writableLocation(which == StandardDirectory::applicationSupport
@@ -175,9 +163,7 @@ QString LiveFileSystem::urlForDirectory(StandardDirectory which, bool create) {
     return path;
 }
 
-QString LiveFileSystem::temporaryDirectory() const {
-    return QDir::tempPath();
-}
+QString LiveFileSystem::temporaryDirectory() const { return QDir::tempPath(); }
 
 void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path) {
     // Follow a symbolic link so that the link survives and its target gets the new contents.
@@ -194,8 +180,7 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path) {
         }
     }
     const int slash = target.lastIndexOf('/');
-    const QByteArray folder =
-        slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
+    const QByteArray folder = slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
     QByteArray pattern = folder + "/." + target.mid(slash + 1) + ".tmp-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) throwErrno(QStringLiteral("Couldn't write"), path);

@@ -16,9 +16,7 @@ std::unique_ptr<QSettings> open(const QString& filePath) {
 
 // Values are stored with their kind so that a list or a flag never reads back as text, whatever the
 // settings back end keeps.
-QString kindKey(const QString& key) {
-    return QStringLiteral("qlan-value-kinds/") + key;
-}
+QString kindKey(const QString& key) { return QStringLiteral("qlan-value-kinds/") + key; }
 
 QString kindOf(const QVariant& value) {
     switch (value.typeId()) {
@@ -64,8 +62,7 @@ std::optional<QString> LiveKeyValueStore::string(const QString& key) const {
     const QVariant value = settings->value(key);
     if (kind == QLatin1String("string")) return value.toString();
     if (kind == QLatin1String("integer")) return QString::number(value.toLongLong());
-    if (kind == QLatin1String("double"))
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    if (kind == QLatin1String("double")) return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     if (kind.isEmpty() && value.typeId() == QMetaType::QString) return value.toString(); // written by others
     return std::nullopt;
 }

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #ifdef __APPLE__

@@ -6,10 +6,7 @@ namespace {
 // Holds the values of one scope; found by walking the parent chain.
 class ScopeValues : public QObject {
 public:
-    explicit ScopeValues(QObject* parent)
-        : QObject(parent) {
-        setObjectName(kName);
-    }
+    explicit ScopeValues(QObject* parent) : QObject(parent) { setObjectName(kName); }
     static constexpr const char* kName = "qlan-service-context";
 
     std::optional<AppServices> services;

@@ -9,8 +9,7 @@ namespace qlan {
 
 class ShellRunner {
 public:
-    explicit ShellRunner(std::shared_ptr<ProcessRunning> process)
-        : process(std::move(process)) {}
+    explicit ShellRunner(std::shared_ptr<ProcessRunning> process) : process(std::move(process)) {}
 
     // Starts the program at once (inheriting the application's environment). A program that cannot be
     // started yields "Failed to start <path>: <reason>" and completed(-1). Never yields `canceled`.
