@@ -207,14 +207,14 @@ ssize_t readSome(int fd, char* buffer, std::size_t size) {
     return -2;
 }
 
-// Decodes a byte stream as UTF-8 piece by piece into one string; a character split between two pieces
+// Decodes a byte stream as UTF-8 chunk by chunk into one string; a character split between two chunks
 // is decoded whole, invalid bytes become U+FFFD.
 class Utf8Collector {
 public:
     void append(const char* bytes, std::size_t size) {
         QByteArrayView view(bytes, static_cast<qsizetype>(size));
         if (!carry_.isEmpty()) {
-            // Complete the character begun in the previous piece, or give up on it at the first byte
+            // Complete the character begun in the previous chunk, or give up on it at the first byte
             // that cannot continue it.
             const qsizetype need = sequenceLength(static_cast<unsigned char>(carry_[0]));
             while (carry_.size() < need && !view.isEmpty() &&

@@ -30,11 +30,11 @@ public:
            const std::optional<Environment>& environment = std::nullopt) override;
 };
 
-// Splits a child's output, read in arbitrary pieces, into lines. A line ends at LF, CR, CR LF, VT, FF,
+// Splits a child's output, read in arbitrary chunks, into lines. A line ends at LF, CR, CR LF, VT, FF,
 // NEL (U+0085), LINE SEPARATOR (U+2028) or PARAGRAPH SEPARATOR (U+2029); the separator is dropped,
 // empty lines yield nothing, and text after the last separator is a last line at finish(). Lines are
 // decoded as UTF-8 with invalid bytes becoming U+FFFD. A separator or a character split across two
-// pieces is recognised as if the bytes had come at once.
+// chunks is recognised as if the bytes had come at once.
 class OutputLineSplitter {
 public:
     // Calls `onLine(QString)` for every line completed by `bytes`.

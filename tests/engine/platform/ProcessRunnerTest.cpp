@@ -74,7 +74,7 @@ std::vector<Event> streamShell(const QString& script) {
     return drain(stream);
 }
 
-// The lines a splitter yields for `bytes` fed in the given pieces.
+// The lines a splitter yields for `bytes` fed in the given chunks.
 QStringList split(const QByteArray& bytes, const std::vector<qsizetype>& cuts) {
     OutputLineSplitter splitter;
     QStringList lines;
