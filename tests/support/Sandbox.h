@@ -4,9 +4,11 @@
 // Paths. Product code uses the Mac's absolute paths ("/opt/homebrew/bin/brew", "/usr/libexec/java_home",
 // "/Applications/Warp.app"). The sandbox's services resolve every absolute path inside the root:
 // map(p) = root + p, except that a path already inside the root is left as it is (so mapping twice is
-// harmless). The home folder is a real folder inside the root (root + "/Users/tester"), and
-// `services().fs->homeDirectory()` returns that real path, so that everything derived from it (and
-// `$HOME` of children) needs no mapping.
+// harmless); ".." is resolved first and cannot climb out of the root. The home folder is a real folder inside
+// the root (root + "/Users/tester"), and `services().fs->homeDirectory()` returns that real path, so that
+// everything derived from it (and
+// `$HOME` of children) needs no mapping. As on a Mac, "/tmp" is a link to "/private/tmp", the
+// temporary folder of `services().fs`. Nothing else exists until the test makes it.
 //
 // Processes. `services().processRunner` runs the mapped executable (a missing stub means "cannot be
 // started", never a fallback to this machine's program). Children get HOME = the sandbox home; an
