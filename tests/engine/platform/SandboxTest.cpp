@@ -2,12 +2,12 @@
 
 #include "support/Sandbox.h"
 #include "support/SandboxProcessRunner.h"
+#include "support/Wait.h"
 
 #include "platform/PlatformError.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gmock/gmock.h>
@@ -23,23 +23,18 @@ using ::testing::UnorderedElementsAreArray;
 
 namespace {
 
-// Runs a program of the sandbox the way its process runner does (mapped executable, sandbox
-// environment), with standard input at end of file.
+// Runs a program through the sandbox's process runner (a real child; standard input is /dev/null).
 ProcessResult runInSandbox(const Sandbox& sandbox, const QString& executable, const QStringList& arguments,
                            const std::optional<Environment>& environment = std::nullopt) {
-    SandboxProcessRunner runner(sandbox.layout());
-    QProcess process;
-    QProcessEnvironment env;
-    const Environment childEnvironment = runner.childEnvironment(environment);
-    for (auto it = childEnvironment.begin(); it != childEnvironment.end(); ++it)
-        env.insert(it.key(), it.value());
-    process.setProcessEnvironment(env);
-    process.start(runner.executablePath(executable), arguments);
-    if (!process.waitForStarted(5000)) throw PlatformError(QStringLiteral("Couldn't start ") + executable);
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return sandbox.services().processRunner->run(executable, arguments, environment);
+}
+
+// Every event of a streamed child, up to its end.
+QList<ProcessStreamEvent> drain(Stream<ProcessStreamEvent>& stream) {
+    QList<ProcessStreamEvent> events;
+    while (auto event = stream.next())
+        events.append(*event);
+    return events;
 }
 
 } // namespace
@@ -267,29 +262,58 @@ TEST(SandboxTest, StubsSleepBeforeAndAfterTheirOutput) {
 
 TEST(SandboxTest, ConcurrentRunsOfOneStubAreAllRecorded) {
     Sandbox sandbox;
-    sandbox.writeStub("/opt/homebrew/bin/brew");
-    SandboxProcessRunner runner(sandbox.layout());
+    sandbox.writeStub("/opt/homebrew/bin/brew", StubSpec().withStdOut("listed\n"));
     constexpr int kRuns = 12;
-    std::vector<std::unique_ptr<QProcess>> processes;
+    // stream() starts every child at once: the runs overlap.
+    std::vector<Stream<ProcessStreamEvent>> streams;
     QStringList expected;
     for (int i = 0; i < kRuns; ++i) {
-        auto process = std::make_unique<QProcess>();
-        process->setStandardInputFile(QProcess::nullDevice());
-        process->start(runner.executablePath("/opt/homebrew/bin/brew"), {"run", QString::number(i)});
+        streams.push_back(sandbox.services()
+                              .processRunner->stream("/opt/homebrew/bin/brew", {"list", QString::number(i)})
+                              .first);
         expected.append(QString::number(i));
-        processes.push_back(std::move(process));
     }
-    for (auto& process : processes) {
-        ASSERT_TRUE(process->waitForFinished(30000));
-        EXPECT_EQ(process->exitCode(), 0);
-    }
+    for (auto& stream : streams)
+        EXPECT_THAT(drain(stream),
+                    ElementsAre(ProcessStreamEvent::line("listed"), ProcessStreamEvent::exited(0)));
     QStringList seen;
-    const QList<StubCall> calls = sandbox.calls("/opt/homebrew/bin/brew");
-    for (const StubCall& call : calls) {
+    for (const StubCall& call : sandbox.calls("/opt/homebrew/bin/brew")) {
         ASSERT_EQ(call.arguments.size(), 2);
+        EXPECT_EQ(call.arguments[0], "list");
         seen.append(call.arguments[1]);
     }
     EXPECT_THAT(seen, UnorderedElementsAreArray(expected));
+}
+
+TEST(SandboxTest, StreamedStubsEndWithTheirCodeOrAreStoppedWhileSleeping) {
+    Sandbox sandbox;
+    sandbox.writeStub(
+        "/usr/bin/xcode-select",
+        StubSpec().withStdOut("first\nsecond\n").withStdErr("error: already installed\n").withExitCode(1));
+    auto [finished, finishedHandle] =
+        sandbox.services().processRunner->stream("/usr/bin/xcode-select", {"--install"});
+    EXPECT_THAT(drain(finished),
+                ElementsAre(ProcessStreamEvent::line("first"), ProcessStreamEvent::line("second"),
+                            ProcessStreamEvent::line("error: already installed"),
+                            ProcessStreamEvent::exited(1)));
+    EXPECT_THAT(sandbox.calls("/usr/bin/xcode-select")[0].arguments, ElementsAre("--install"));
+
+    // A stub asleep before its output is stopped by cancel, with SIGTERM's number as its code.
+    sandbox.writeStub("/usr/sbin/softwareupdate", StubSpec().withStdOut("never\n").withSleep(30000));
+    QElapsedTimer timer;
+    timer.start();
+    auto [sleeping, handle] = sandbox.services().processRunner->stream("/usr/sbin/softwareupdate", {"-l"});
+    ASSERT_TRUE(waitUntil([&] { return sandbox.calls("/usr/sbin/softwareupdate").size() == 1; }));
+    ASSERT_TRUE(handle);
+    handle->cancel();
+    EXPECT_THAT(drain(sleeping), ElementsAre(ProcessStreamEvent::exited(15)));
+    EXPECT_LT(timer.elapsed(), 10000);
+
+    // A stub that does not exist: exactly one failure to start.
+    auto [missing, missingHandle] = sandbox.services().processRunner->stream("/opt/homebrew/bin/mise", {});
+    const QList<ProcessStreamEvent> failure = drain(missing);
+    ASSERT_EQ(failure.size(), 1);
+    EXPECT_EQ(failure[0].kind, ProcessStreamEvent::Kind::failedToStart);
 }
 
 TEST(SandboxTest, ZshLoginShellUsesTheSandboxHomeAndItsProfile) {
