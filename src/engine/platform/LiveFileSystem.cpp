@@ -205,7 +205,7 @@ void LiveFileSystem::moveItem(const QString& source, const QString& destination)
     if (errno != EXDEV) throwErrno(QStringLiteral("Couldn't move"), source);
 
     // Another file system: copy beside the destination, put the copy in place, then remove the source.
-    // Any failure leaves the source as it was and no copy behind.
+    // A failure before the copy is in place leaves the source as it was and no copy behind.
     const QByteArray target = native(destination);
     const int slash = target.lastIndexOf('/');
     const QByteArray staging =
@@ -231,12 +231,17 @@ void LiveFileSystem::moveItem(const QString& source, const QString& destination)
         discard(staging);
         throwErrno(QStringLiteral("Couldn't move"), source, error);
     }
-    try {
-        removeTree(native(source));
-    } catch (...) {
-        discard(target);
-        throw;
+    // A file that cannot be removed is still whole: take the copy back. A folder tree may already be
+    // partly removed: the copy then keeps the data, and the error is still reported.
+    if (::lstat(native(source).constData(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+        if (::unlink(native(source).constData()) != 0) {
+            const int error = errno;
+            discard(target);
+            throwErrno(QStringLiteral("Couldn't move"), source, error);
+        }
+        return;
     }
+    removeTree(native(source));
 }
 
 FileAttributes LiveFileSystem::attributesOfItem(const QString& path) const {
