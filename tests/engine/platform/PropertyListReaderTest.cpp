@@ -1,44 +1,23 @@
 #include "platform/PropertyListReader.h"
+#include "PlistFixture.h"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
-
-#include <cstdlib>
 
 using namespace qlan;
 
 namespace {
 
-// A JDK bundle's Info.plist: {JavaVM: {JVMVersion: version, JVMVendor: ...}, CFBundleIdentifier: ...}.
-plist_t jdkPlist(const char* version) {
-    plist_t root = plist_new_dict();
-    plist_dict_set_item(root, "CFBundleIdentifier", plist_new_string("net.temurin.21.jdk"));
-    plist_t javaVM = plist_new_dict();
-    plist_dict_set_item(javaVM, "JVMVendor", plist_new_string("Eclipse Adoptium"));
-    if (version) plist_dict_set_item(javaVM, "JVMVersion", plist_new_string(version));
-    plist_dict_set_item(javaVM, "JVMPlatformVersion", plist_new_uint(21));
-    plist_dict_set_item(root, "JavaVM", javaVM);
-    return root;
-}
+using test::PlistFormat;
 
 QByteArray toBinary(plist_t node) {
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(node, &bytes, &length);
-    QByteArray data(bytes, static_cast<qsizetype>(length));
-    std::free(bytes);
-    plist_free(node);
-    return data;
+    return test::serialise(node, PlistFormat::binary);
 }
-
 QByteArray toXml(plist_t node) {
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_xml(node, &bytes, &length);
-    QByteArray data(bytes, static_cast<qsizetype>(length));
-    std::free(bytes);
-    plist_free(node);
-    return data;
+    return test::serialise(node, PlistFormat::xml);
+}
+plist_t jdkPlist(const char* version) {
+    return test::jdkInfoPlistNode(version);
 }
 
 const QStringList jvmVersionPath{"JavaVM", "JVMVersion"};
@@ -49,7 +28,7 @@ TEST(PropertyListReader, ReadsNestedStringsFromBinaryAndXmlPlists) {
     const QByteArray binary = toBinary(jdkPlist("21.0.2"));
     ASSERT_TRUE(binary.startsWith("bplist00"));
     EXPECT_EQ(PropertyListReader::string(binary, jvmVersionPath), "21.0.2");
-    EXPECT_EQ(PropertyListReader::string(binary, {"CFBundleIdentifier"}), "net.temurin.21.jdk");
+    EXPECT_EQ(PropertyListReader::string(binary, {"CFBundleIdentifier"}), "net.example.jdk");
 
     const QByteArray xml = toXml(jdkPlist("1.8.0_392"));
     ASSERT_TRUE(xml.startsWith("<?xml"));
