@@ -18,13 +18,6 @@ QString toText(DiskVerdict verdict) {
     return {};
 }
 
-std::optional<DiskVerdict> diskVerdictFromText(const QString& text) {
-    for (DiskVerdict verdict :
-         {DiskVerdict::ok, DiskVerdict::low, DiskVerdict::critical, DiskVerdict::unmeasured})
-        if (toText(verdict) == text) return verdict;
-    return std::nullopt;
-}
-
 bool needsWarning(DiskVerdict verdict) {
     return verdict == DiskVerdict::low || verdict == DiskVerdict::critical;
 }

@@ -1,7 +1,10 @@
 #pragma once
 // Is there enough free space on the home volume for the setup: the configuration, verdict and result.
 
+#include "platform/TextEnum.h"
+
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -10,10 +13,15 @@ namespace qlan {
 enum class DiskVerdict { ok, low, critical, unmeasured };
 
 QString toText(DiskVerdict verdict);
-std::optional<DiskVerdict> diskVerdictFromText(const QString& text);
+template <> struct TextEnumCases<DiskVerdict> {
+    static constexpr std::array cases{DiskVerdict::ok, DiskVerdict::low, DiskVerdict::critical,
+                                      DiskVerdict::unmeasured};
+};
 // `low` and `critical` need a warning; `ok` and `unmeasured` do not.
 bool needsWarning(DiskVerdict verdict);
 
+// How much free space the setup wants: its worst case, the headroom above that (together: "low" below
+// them), and the floor below which the disk is "critical".
 struct DiskReadinessConfig {
     qint64 worstCaseInstallBytes = 0;
     qint64 freeFloorBytes = 0;

@@ -32,13 +32,6 @@ QString toText(NetworkVerdict verdict) {
     return {};
 }
 
-std::optional<NetworkVerdict> networkVerdictFromText(const QString& text) {
-    for (NetworkVerdict verdict :
-         {NetworkVerdict::ok, NetworkVerdict::slow, NetworkVerdict::unreachable, NetworkVerdict::unmeasured})
-        if (toText(verdict) == text) return verdict;
-    return std::nullopt;
-}
-
 bool needsWarning(NetworkVerdict verdict) {
     return verdict == NetworkVerdict::slow || verdict == NetworkVerdict::unreachable;
 }

@@ -1,9 +1,16 @@
 #pragma once
-// Is the connection fast enough for the setup's downloads: the configuration, the verdict and the result.
+// The thresholds of the readiness checks run before the guided setup installs anything, and the network
+// check's verdict: is the connection fast enough for the setup's downloads. The disk check's own types
+// are in DiskReadiness.h (included here, so that both configurations come with this header).
+
+#include "platform/DiskReadiness.h"
+#include "platform/TextEnum.h"
 
 #include <QList>
 #include <QString>
 #include <QUrl>
+
+#include <QtGlobal>
 
 #include <optional>
 
@@ -12,7 +19,10 @@ namespace qlan {
 enum class NetworkVerdict { ok, slow, unreachable, unmeasured };
 
 QString toText(NetworkVerdict verdict);
-std::optional<NetworkVerdict> networkVerdictFromText(const QString& text);
+template <> struct TextEnumCases<NetworkVerdict> {
+    static constexpr std::array cases{NetworkVerdict::ok, NetworkVerdict::slow, NetworkVerdict::unreachable,
+                                      NetworkVerdict::unmeasured};
+};
 // `slow` and `unreachable` need a warning; `ok` and `unmeasured` do not.
 bool needsWarning(NetworkVerdict verdict);
 
@@ -27,11 +37,11 @@ struct NetworkReadinessResult {
 };
 
 struct NetworkReadinessConfig {
-    QList<QUrl> endpoints;
-    qint64 estimatedPayloadBytes = 0;
-    qint64 slowThresholdSeconds = 0;
-    qint64 maxSampleBytes = 0;
-    double probeTimeoutSeconds = 0;
+    QList<QUrl> endpoints;            // servers to sample, one concurrent sample each
+    qint64 estimatedPayloadBytes = 0; // bytes the whole setup is expected to download
+    int slowThresholdSeconds = 0;     // estimated install time above which the connection is slow
+    qint64 maxSampleBytes = 0;        // bytes to read from each endpoint at most
+    double probeTimeoutSeconds = 0;   // request timeout and read time limit per endpoint
 
     // The verdict for the best throughput (bytes per second) among the samples, the number of endpoints
     // that answered and the number that were down.

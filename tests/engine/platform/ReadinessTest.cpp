@@ -79,11 +79,11 @@ TEST(NetworkReadiness, VerdictTextsAndWarnings) {
                                                             {NetworkVerdict::unmeasured, "unmeasured"}};
     for (const auto& [verdict, text] : texts) {
         EXPECT_EQ(toText(verdict), text);
-        EXPECT_EQ(networkVerdictFromText(text), verdict);
+        EXPECT_EQ(fromText<NetworkVerdict>(text), verdict);
     }
-    EXPECT_EQ(networkVerdictFromText("Slow"), std::nullopt);
-    EXPECT_EQ(networkVerdictFromText("slow "), std::nullopt);
-    EXPECT_EQ(networkVerdictFromText(""), std::nullopt);
+    EXPECT_EQ(fromText<NetworkVerdict>("Slow"), std::nullopt);
+    EXPECT_EQ(fromText<NetworkVerdict>("slow "), std::nullopt);
+    EXPECT_EQ(fromText<NetworkVerdict>(""), std::nullopt);
     EXPECT_TRUE(needsWarning(NetworkVerdict::slow));
     EXPECT_TRUE(needsWarning(NetworkVerdict::unreachable));
     EXPECT_FALSE(needsWarning(NetworkVerdict::ok));
@@ -95,9 +95,9 @@ TEST(NetworkReadiness, VerdictTextsAndWarnings) {
                                                              {DiskVerdict::unmeasured, "unmeasured"}};
     for (const auto& [verdict, text] : diskTexts) {
         EXPECT_EQ(toText(verdict), text);
-        EXPECT_EQ(diskVerdictFromText(text), verdict);
+        EXPECT_EQ(fromText<DiskVerdict>(text), verdict);
     }
-    EXPECT_EQ(diskVerdictFromText("CRITICAL"), std::nullopt);
+    EXPECT_EQ(fromText<DiskVerdict>("CRITICAL"), std::nullopt);
     EXPECT_TRUE(needsWarning(DiskVerdict::low));
     EXPECT_TRUE(needsWarning(DiskVerdict::critical));
     EXPECT_FALSE(needsWarning(DiskVerdict::ok));
@@ -124,7 +124,8 @@ TEST(DiskReadiness, GradesFreeSpaceAtTheBoundaries) {
 
     // A worst case and headroom that add up beyond the 64-bit range: nothing is enough.
     const qint64 huge = std::numeric_limits<qint64>::max();
-    EXPECT_EQ(DiskReadinessResult::evaluate(30'000'000'000, huge, headroom, critical).verdict, DiskVerdict::low);
+    EXPECT_EQ(DiskReadinessResult::evaluate(30'000'000'000, huge, headroom, critical).verdict,
+              DiskVerdict::low);
 }
 
 TEST(ReadinessScreenCopy, NetworkTexts) {
