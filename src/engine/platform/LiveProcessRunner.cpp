@@ -358,13 +358,9 @@ void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
     OutputLineSplitter splitter;
     // The lines of one read are decoded first and then handed over in one burst, so that the consumer,
     // once woken, finds many of them waiting instead of being woken for each.
-    std::vector<QString> lines;
-    const auto onLine = [&](QString line) { lines.push_back(std::move(line)); };
-    const auto deliver = [&] {
-        for (QString& line : lines)
-            events.yield(ProcessStreamEvent::line(std::move(line)));
-        lines.clear();
-    };
+    std::vector<ProcessStreamEvent> lines;
+    const auto onLine = [&](QString line) { lines.push_back(ProcessStreamEvent::line(std::move(line))); };
+    const auto deliver = [&] { events.yieldAll(lines); };
     std::vector<char> buffer(readChunk);
     for (;;) {
         pollfd fds[2] = {{output.get(), POLLIN, 0}, {wakeup->fd(), POLLIN, 0}};

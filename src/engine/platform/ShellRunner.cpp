@@ -33,18 +33,13 @@ Stream<StreamEvent> ShellRunner::stream(const QString& executable, const QString
             }
             completed = true;
         };
-        while (!completed) {
-            auto event = source->next(stop);
-            if (!event) break;
-            map(std::move(*event));
-            while (!completed && mapped.size() < 4096) {
-                auto more = source->tryNext();
-                if (!more) break;
-                map(std::move(*more));
+        std::vector<ProcessStreamEvent> batch;
+        while (!completed && source->nextBatch(batch, 4096, stop)) {
+            for (ProcessStreamEvent& event : batch) {
+                map(std::move(event));
+                if (completed) break;
             }
-            for (StreamEvent& mappedEvent : mapped)
-                producer.yield(std::move(mappedEvent));
-            mapped.clear();
+            producer.yieldAll(mapped);
         }
         producer.finish();
         source->cancel(); // nothing more is read (harmless after the inner stream's finish)
