@@ -1,3 +1,4 @@
+#include "Printers.h"
 #include "platform/JdkReleaseFileReader.h"
 #include "platform/ProbeSupport.h"
 #include "platform/Probes.h"

@@ -1,3 +1,4 @@
+#include "Printers.h"
 #include "platform/LiveHTTPFetcher.h"
 #include "platform/NetworkReadinessProbe.h"
 #include "support/LoopbackHttpServer.h"

@@ -1,4 +1,5 @@
 #include "platform/NetworkReadinessProbe.h"
+#include "Printers.h"
 #include "platform/PlatformError.h"
 
 #include <gtest/gtest.h>

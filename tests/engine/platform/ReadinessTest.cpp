@@ -1,3 +1,4 @@
+#include "Printers.h"
 #include "platform/DiskReadiness.h"
 #include "platform/NetworkReadiness.h"
 #include "platform/ReadinessScreenCopy.h"

@@ -1,4 +1,5 @@
 #include "platform/SystemProfile.h"
+#include "Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+#include "Printers.h"
 #include "platform/SystemProfiler.h"
 
 #include <gtest/gtest.h>
