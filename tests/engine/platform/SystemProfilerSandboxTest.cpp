@@ -2,10 +2,12 @@
 #include "platform/SystemProfiler.h"
 #include "platform/XcodeCLTProbe.h"
 #include "support/Sandbox.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <QThread>
 
 using namespace qlan;
 using test::Sandbox;
@@ -297,4 +299,25 @@ TEST(SystemProfilerSandbox, TheChecksRunAtTheSameTime) {
     EXPECT_EQ(profile.javaState.installedJDKs,
               QList<JDKInfo>({{"17.0.9", "Amazon.com Inc.", "x86_64", "/opt/jdk17"}}));
     EXPECT_EQ(profile.javaState.javaHomeInActiveShell, "/opt/jdk17");
+}
+
+TEST(SystemProfilerSandbox, ProfilingInTheBackgroundHandsTheProfileToTheContextThread) {
+    Sandbox mac;
+    mac.writeStub("/usr/bin/uname", StubSpec().withStdOut("x86_64\n").withSleep(100));
+    mac.makeDirectory("/Applications/Hyper.app");
+    const SystemProfiler profiler = profilerFor(mac);
+
+    QObject context;
+    std::optional<SystemProfile> delivered;
+    Qt::HANDLE deliveredOn = nullptr;
+    profiler.profileInBackground(&context, [&](SystemProfile profile) {
+        delivered = std::move(profile);
+        deliveredOn = QThread::currentThreadId();
+    });
+    EXPECT_FALSE(delivered.has_value()); // the caller's thread did not wait for the checks
+    ASSERT_TRUE(test::waitUntil([&] { return delivered.has_value(); }, 10'000));
+    EXPECT_EQ(deliveredOn, QThread::currentThreadId());
+    EXPECT_EQ(delivered->architecture, Architecture::intel);
+    EXPECT_TRUE(delivered->terminals.hyper);
+    EXPECT_EQ(*delivered, profiler.profile());
 }
