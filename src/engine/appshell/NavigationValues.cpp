@@ -14,7 +14,7 @@ QString toText(BuildIntentSurface surface) {
     return {};
 }
 
-template <> std::optional<BuildIntentSurface> fromText<BuildIntentSurface>(const QString& text) {
+std::optional<BuildIntentSurface> buildIntentSurfaceFromText(const QString& text) {
     for (auto surface :
          {BuildIntentSurface::postFix, BuildIntentSurface::modernHomeSet, BuildIntentSurface::noErrorsFound})
         if (toText(surface) == text) return surface;
@@ -37,7 +37,7 @@ QString toText(AuditEntry entry) {
     return {};
 }
 
-template <> std::optional<AuditEntry> fromText<AuditEntry>(const QString& text) {
+std::optional<AuditEntry> auditEntryFromText(const QString& text) {
     for (auto entry : {AuditEntry::heuristic, AuditEntry::buildIntent, AuditEntry::nextStepCourse,
                        AuditEntry::nextStepBuildSoftware, AuditEntry::nextStepNotSure})
         if (toText(entry) == text) return entry;

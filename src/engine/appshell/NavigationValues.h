@@ -9,20 +9,17 @@
 
 namespace qlan {
 
-// The text form of an enumeration that is stored or sent. Specialised per enumeration.
-template <typename E> std::optional<E> fromText(const QString& text);
-
 // Where the build-intent prompt shows; sent as the "surface" of the build-intent events.
 enum class BuildIntentSurface { postFix, modernHomeSet, noErrorsFound };
 
 QString toText(BuildIntentSurface surface);
-template <> std::optional<BuildIntentSurface> fromText<BuildIntentSurface>(const QString& text);
+std::optional<BuildIntentSurface> buildIntentSurfaceFromText(const QString& text);
 
 // How the audit was reached; sent as the "entry" of "audit_reached".
 enum class AuditEntry { heuristic, buildIntent, nextStepCourse, nextStepBuildSoftware, nextStepNotSure };
 
 QString toText(AuditEntry entry);
-template <> std::optional<AuditEntry> fromText<AuditEntry>(const QString& text);
+std::optional<AuditEntry> auditEntryFromText(const QString& text);
 
 // With which surface a flow enters the audit: the build-intent prompt shows at `surface`, or the
 // audit shows no prompt at all (`excluded`).

@@ -1,0 +1,99 @@
+#pragma once
+// Anonymous usage events. One object takes events (a name and a property map), keeps them in a queue
+// mirrored to the file "pending-events.json" so that undelivered events survive a quit, and posts them
+// one at a time to the records endpoint, with up to three tries.
+//
+// The service runs its operations one at a time on a thread of its own; `track` only hands the event
+// over and never blocks its caller. Requests and the pauses between tries run on a delivery thread, so
+// that tracking and queue-file writes go on while a request is in flight.
+
+#include "platform/AppServices.h"
+#include "telemetry/JSONValue.h"
+
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <stop_token>
+
+namespace qlan {
+
+class TelemetryService {
+public:
+    // How requests reach the endpoint: the HTTP service and what every request carries.
+    struct URLSession {
+        std::shared_ptr<HTTPFetching> http;
+        HTTPHeaders additionalHeaders;        // "Content-Type" and "Authorization"
+        double requestTimeoutSeconds = 15.0;  // idle limit of one request
+        double resourceTimeoutSeconds = 30.0; // limit of one whole request
+    };
+
+    // A pause between two tries; it returns early when `stop` is requested.
+    using RetryPause = std::function<void(std::chrono::milliseconds, std::stop_token)>;
+
+    struct Configuration {
+        QUrl endpointURL;   // the records endpoint; empty: nothing is recorded or delivered
+        QString anonKey;    // the anonymous bearer key
+        QString appVersion; // "<short version> (<build>)"
+        QString appID;      // the edition's identifier
+        QString runContext; // the label of this run
+        bool disabled = false;
+        std::function<URLSession()> urlSessionFactory; // called once by the service
+        std::shared_ptr<KeyValueStoring> kvStore;      // holds the session identifier
+        std::shared_ptr<FileSystemOperating> fs;       // every file operation of the service
+        QString pendingFileURL;                        // the queue file
+        RetryPause retryPause = sleepPause;
+
+        // A configuration from the current edition, the environment (QLAN_RUN_CONTEXT,
+        // QLAN_TELEMETRY_DISABLED) and the given services. With an empty endpoint no queue file is named.
+        static Configuration fromCurrentEdition(const AppServices& services = AppServices::live(),
+                                                const QUrl& endpoint = compiledEndpointURL(),
+                                                const QString& anonKey = compiledAnonKey());
+        // The configuration of the shared service, built once on first use from the current edition.
+        static const Configuration& defaultConfiguration();
+    };
+
+    explicit TelemetryService(Configuration configuration);
+    ~TelemetryService();
+    TelemetryService(const TelemetryService&) = delete;
+    TelemetryService& operator=(const TelemetryService&) = delete;
+
+    // The one instance of the process, built on first use with the default configuration.
+    static TelemetryService& shared();
+
+    // Records one event for delivery; returns at once. Nothing is recorded when the configuration is
+    // disabled or names no endpoint.
+    void track(const QString& eventName, const JSONObject& properties = {});
+    void track(const TelemetryEvent& event) { track(event.name, event.properties); }
+
+    const Configuration& configuration() const;
+    QUuid sessionID() const;
+    QString pendingFile() const;
+
+    // Waits until every operation handed to the service so far has run (a request in flight is not
+    // waited for). False when `timeoutMs` passed first.
+    bool waitForQueuedOperations(int timeoutMs = 5000);
+
+    // Helpers of the configuration.
+    static QUrl compiledEndpointURL();
+    static QString compiledAnonKey();
+    static URLSession makeURLSession(const QString& anonKey, std::shared_ptr<HTTPFetching> http);
+    // The queue file in the edition's folder under Application Support (or under the temporary
+    // folder when Application Support is unavailable).
+    static QString pendingFileURL(FileSystemOperating& fs, const QString& folderName);
+    // The application's version: "<short version> (<build>)", "0.0" and "0" standing in for either.
+    static QString appVersionString();
+    static QString appVersionString(const std::optional<QString>& shortVersion,
+                                    const std::optional<QString>& build);
+    // The default pause: sleeps, waking early on a stop request.
+    static void sleepPause(std::chrono::milliseconds duration, std::stop_token stop);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace qlan
