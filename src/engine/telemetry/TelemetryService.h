@@ -7,7 +7,12 @@
 // over and never blocks its caller. Requests and the pauses between tries run on a delivery thread, so
 // that tracking and queue-file writes go on while a request is in flight.
 
+#include "appshell/NavigationValues.h"
+#include "audit/AuditStageOutcome.h"
+#include "catalog/Diagnosis.h"
+#include "catalog/Remediation.h"
 #include "platform/AppServices.h"
+#include "platform/SystemProfile.h"
 #include "telemetry/JSONValue.h"
 
 #include <QString>
@@ -90,6 +95,82 @@ public:
                                     const std::optional<QString>& build);
     // The default pause: sleeps, waking early on a stop request.
     static void sleepPause(std::chrono::milliseconds duration, std::stop_token stop);
+
+    // ---- The catalogue of usage events ----
+    // Builders return the event; senders build it and hand it to the shared service at once, without
+    // waiting. Every home-folder path in a property, also inside free text, is sent with the user's
+    // folder written as "/Users/~".
+
+    static TelemetryEvent appLaunchedEvent(const SystemProfile& profile);
+    static TelemetryEvent
+    appLaunchedEvent(const std::optional<SystemProfile>& profile); // none: no properties
+    static TelemetryEvent javaDiagnosisReachedEvent(const Diagnosis& diagnosis, const SystemProfile& profile);
+    static TelemetryEvent setupDiagnosisReachedEvent(const QString& reason, qint64 fixableCount,
+                                                     qint64 blockedCount, const QStringList& terminalIDs);
+    static TelemetryEvent remediationFailedEvent(const Remediation& remediation, qint64 exitCode,
+                                                 const QString& reason);
+    static TelemetryEvent verifyPassedEvent(const QString& output);
+    static TelemetryEvent verifyPassedWithLegacyEvent(const QString& output, const QString& chosenJDKFolder);
+    static TelemetryEvent auditReachedEvent(const SystemProfile& profile, AuditEntry entry);
+    static TelemetryEvent auditStageOutcomeEvent(const QString& stageID, AuditStageOutcome outcome);
+    static TelemetryEvent npsSubmittedEvent(qint64 score, const std::optional<QString>& reason);
+
+    // The events of the senders below, as built before sending.
+    static TelemetryEvent outcomeReportedEvent(const QString& engineOutcome, const QString& selfReport);
+    static TelemetryEvent claudeOutcomeReportedEvent(const QString& engineOutcome, const QString& selfReport);
+    static TelemetryEvent remediationAppliedEvent(const Remediation& remediation);
+    static TelemetryEvent remediationCompletedEvent(const Remediation& remediation, qint64 exitCode);
+    static TelemetryEvent verifyFailedEvent(const QString& output, qint64 exitCode);
+    static TelemetryEvent setupVerifyFailedEvent(const QString& engineOutcome, qint64 exitCode);
+    static TelemetryEvent chooserShownEvent(const QString& screen, qint64 defaultOffered);
+    static TelemetryEvent buildIntentPromptShownEvent(BuildIntentSurface surface);
+    static TelemetryEvent buildIntentOptedInEvent(BuildIntentSurface surface);
+    static TelemetryEvent auditOutboundClickedEvent(const QString& tool, const QUrl& url);
+    static TelemetryEvent nextStepSelectedEvent(const QString& nextStep, const QString& outcome,
+                                                const std::optional<QString>& goal, const QString& surface);
+
+    // Hands an event to the shared service without waiting.
+    static void send(const TelemetryEvent& event);
+
+    static void trackOutcomeReported(const QString& engineOutcome, const QString& selfReport);
+    static void trackClaudeOutcomeReported(const QString& engineOutcome, const QString& selfReport);
+    static void trackRemediationApplied(const Remediation& remediation);
+    static void trackRemediationCompleted(const Remediation& remediation, qint64 exitCode);
+    static void trackVerifyFailed(const QString& output, qint64 exitCode);
+    static void trackSetupVerifyFailed(const QString& engineOutcome, qint64 exitCode);
+    static void trackChooserShown(const QString& screen, qint64 defaultOffered);
+    static void trackBuildIntentPromptShown(BuildIntentSurface surface);
+    static void trackBuildIntentOptedIn(BuildIntentSurface surface);
+    static void trackAuditOutboundClicked(const QString& tool, const QUrl& url);
+    static void trackNextStepSelected(const QString& nextStep, const QString& outcome,
+                                      const std::optional<QString>& goal, const QString& surface);
+
+    // The process-wide "feedback card shown" flag: sets it and returns what it was. The screen that
+    // gets false sends "nps_shown"; every other screen of the run sends nothing for it.
+    static bool markNPSShown();
+
+    // Shared pieces of the events.
+    struct DiagnosisCode {
+        QString code;
+        QString reason;
+        friend bool operator==(const DiagnosisCode&, const DiagnosisCode&) = default;
+    };
+    static DiagnosisCode diagnosisCode(const Diagnosis& diagnosis);
+    static QString remediationMethod(const Remediation& remediation);
+    static JSONValue discoveredJDKRecord(const JDKInfo& jdk);
+    static QString architectureText(Architecture architecture);
+    static QString shellText(const Shell& shell);
+    // The line of `java -version` output that holds the version, cut to 200 characters.
+    static QString javaVersionExcerpt(const QString& output);
+    // Home-folder paths written with "/Users/~": "/Users/<name>" and this machine's home folder, each
+    // as the folder itself or any path below it, anywhere in the text.
+    static QString homeMasked(const QString& text);
+    static QString homeMasked(const QString& text, const QString& userName, const QString& homePath);
+    // The first `limit` user-perceived characters (a letter with combining marks counts as one).
+    static QString cutToCharacters(const QString& text, qsizetype limit);
+    // Half away from zero: to one decimal place, and bytes to whole decimal gigabytes.
+    static double roundedToTenths(double value);
+    static qint64 roundedGigabytes(qint64 bytes);
 
 private:
     struct Impl;

@@ -3,6 +3,10 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+[[maybe_unused]] static void PrintTo(const QString& value, std::ostream* os) {
+    *os << '"' << value.toStdString() << '"';
+}
+
 using namespace qlan;
 
 TEST(NavigationValues, TextsRoundTripExactlyAndRejectEverythingElse) {

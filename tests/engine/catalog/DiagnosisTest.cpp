@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+[[maybe_unused]] static void PrintTo(const QString& value, std::ostream* os) {
+    *os << '"' << value.toStdString() << '"';
+}
+
 using namespace qlan;
 
 namespace {

@@ -4,6 +4,10 @@
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
+[[maybe_unused]] static void PrintTo(const QString& value, std::ostream* os) {
+    *os << '"' << value.toStdString() << '"';
+}
+
 using namespace qlan;
 
 TEST(ProductConfig, CurrentIsTheJavaEditionUntilTheEntryReplacesIt) {
