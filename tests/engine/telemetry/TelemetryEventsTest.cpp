@@ -146,8 +146,8 @@ TEST(TelemetryEvents, HomeMaskingInEveryForm) {
     EXPECT_EQ(mask("JAVA_HOME=/home/alice/jdk and HOME=/home/alice."),
               "JAVA_HOME=/Users/~/jdk and HOME=/Users/~.");
     // Other users' folders and longer names are left alone.
-    EXPECT_EQ(mask("/Users/alicex/jdk /Users/bob/jdk /home/alice2"),
-              "/Users/alicex/jdk /Users/bob/jdk /home/alice2");
+    EXPECT_EQ(mask("/Users/alicex/jdk /Users/bob/jdk /home/alice2 /Users/alice.bak"),
+              "/Users/alicex/jdk /Users/bob/jdk /home/alice2 /Users/alice.bak");
     // A home written with a trailing slash still masks; an empty login name leaves /Users paths alone.
     EXPECT_EQ(TelemetryService::homeMasked("/srv/u/alice/x", "", "/srv/u/alice/"), "/Users/~/x");
     EXPECT_EQ(TelemetryService::homeMasked("/Users/alice/x", "", "/"), "/Users/alice/x");
