@@ -32,18 +32,18 @@
 namespace qlan::test {
 
 struct StubSpec {
-    QString stdOut;            // printed to standard output as is (add "\n" yourself)
-    QString stdErr;            // printed to standard error as is
+    QString stdOut; // printed to standard output as is (add "\n" yourself)
+    QString stdErr; // printed to standard error as is
     int exitCode = 0;
-    int sleepMs = 0;           // sleep before printing
-    int sleepAfterMs = 0;      // sleep after printing, before exiting
-    QString script;            // when set: extra bash lines run after the output (before exiting)
+    int sleepMs = 0;      // sleep before printing
+    int sleepAfterMs = 0; // sleep after printing, before exiting
+    QString script;       // when set: extra bash lines run after the output (before exiting)
 };
 
 struct StubCall {
-    QStringList arguments;           // argv[1...]
+    QStringList arguments;              // argv[1...]
     QMap<QString, QString> environment; // the whole environment the stub saw
-    QByteArray standardInput;        // what it read from stdin (empty for /dev/null)
+    QByteArray standardInput;           // what it read from stdin (empty for /dev/null)
 };
 
 class Sandbox {

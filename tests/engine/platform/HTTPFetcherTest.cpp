@@ -1,0 +1,436 @@
+#include "platform/LiveHTTPFetcher.h"
+#include "platform/PlatformError.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/Wait.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkReply>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <vector>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+HTTPRequest get(const QUrl& url, double timeoutSeconds = 10.0) {
+    HTTPRequest request;
+    request.url = url;
+    request.timeoutSeconds = timeoutSeconds;
+    return request;
+}
+
+QByteArray randomBytes(qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(42);
+    for (char& byte : bytes)
+        byte = char(generator.bounded(256));
+    return bytes;
+}
+
+// The error a call throws, or nullopt when it returned.
+std::optional<TransportError> transportErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const TransportError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+double secondsSince(const QElapsedTimer& clock) {
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+// Points QDir::tempPath() at a fresh folder while it lives, so a test can see every file left there.
+class TempPathOverride {
+public:
+    TempPathOverride()
+        : previous_(qgetenv("TMPDIR")) {
+        qputenv("TMPDIR", dir_.path().toLocal8Bit());
+    }
+    ~TempPathOverride() {
+        if (previous_.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", previous_);
+    }
+    QString path() const { return dir_.path(); }
+    QStringList entries() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray previous_;
+};
+
+} // namespace
+
+TEST(LiveHTTPFetcher, DataReturnsBodyStatusHeadersAndFinalUrlForEveryStatus) {
+    LoopbackHttpServer server;
+    server.route("/ok", {.status = 200,
+                         .headers = {{"X-Build", "25.0.1"}, {"Content-Type", "application/json"}},
+                         .body = R"({"ok":true})"});
+    server.route("/missing", {.status = 404, .headers = {{"X-Reason", "gone"}}, .body = "no such release"});
+    server.route("/old", {.status = 302, .headers = {{"Location", "/older"}}});
+    server.route("/older",
+                 {.status = 301, .headers = {{"Location", server.url("/ok").toString().toLatin1()}}});
+    LiveHTTPFetcher fetcher;
+
+    auto [body, response] = fetcher.data(get(server.url("/ok?arch=aarch64")));
+    EXPECT_EQ(body, R"({"ok":true})");
+    EXPECT_EQ(response.statusCode, 200);
+    EXPECT_EQ(response.url, server.url("/ok?arch=aarch64"));
+    EXPECT_EQ(response.header("x-build"), "25.0.1");
+    EXPECT_EQ(response.header("Content-Type"), "application/json");
+
+    // Error statuses are answers like any other: body, status and headers come back.
+    auto [missingBody, missing] = fetcher.data(get(server.url("/missing")));
+    EXPECT_EQ(missingBody, "no such release");
+    EXPECT_EQ(missing.statusCode, 404);
+    EXPECT_EQ(missing.header("X-Reason"), "gone");
+    for (int status : {400, 401, 403, 409, 429, 500, 503}) {
+        const QString path = QStringLiteral("/status/%1").arg(status);
+        server.route(path, {.status = status,
+                            .headers = {{"WWW-Authenticate", "Bearer"}},
+                            .body = "status " + QByteArray::number(status)});
+        auto [errorBody, errorResponse] = fetcher.data(get(server.url(path)));
+        EXPECT_EQ(errorResponse.statusCode, status);
+        EXPECT_EQ(errorBody, "status " + QByteArray::number(status));
+    }
+
+    // Redirects are followed to the end; the response names the final address.
+    auto [redirectedBody, redirected] = fetcher.data(get(server.url("/old")));
+    EXPECT_EQ(redirectedBody, R"({"ok":true})");
+    EXPECT_EQ(redirected.statusCode, 200);
+    EXPECT_EQ(redirected.url, server.url("/ok"));
+    EXPECT_EQ(redirected.header("X-Build"), "25.0.1");
+}
+
+TEST(LiveHTTPFetcher, DataSendsMethodHeadersAndBodyAsGiven) {
+    LoopbackHttpServer server;
+    server.route("/rest/v1/events", {.status = 201, .body = "created"});
+    LiveHTTPFetcher fetcher;
+
+    HTTPRequest request = get(server.url("/rest/v1/events"));
+    request.method = "POST";
+    request.setHeader("Content-Type", "application/json");
+    request.setHeader("apikey", "public-key");
+    request.body = R"([{"event":"app_launched"}])";
+    auto [body, response] = fetcher.data(request);
+    EXPECT_EQ(response.statusCode, 201);
+    EXPECT_EQ(body, "created");
+
+    HTTPRequest sample = get(server.url("/rest/v1/events"));
+    sample.setHeader("Range", "bytes=0-799999");
+    sample.setHeader("Cache-Control", "no-cache");
+    sample.ignoreCache = true;
+    fetcher.data(sample);
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_EQ(requests[0].method, "POST");
+    EXPECT_EQ(requests[0].path, "/rest/v1/events");
+    EXPECT_EQ(requests[0].header("Content-Type"), "application/json");
+    EXPECT_EQ(requests[0].header("apikey"), "public-key");
+    EXPECT_EQ(requests[0].body, R"([{"event":"app_launched"}])");
+    EXPECT_EQ(requests[1].method, "GET");
+    EXPECT_EQ(requests[1].header("Range"), "bytes=0-799999");
+    EXPECT_EQ(requests[1].header("Cache-Control"), "no-cache");
+}
+
+TEST(LiveHTTPFetcher, DataFailsWithTheTransportErrorWhenNoCompleteAnswerArrives) {
+    LoopbackHttpServer server;
+    server.route("/hangup", {.closeWithoutAnswer = true});
+    server.route("/silent", {.body = "late", .headDelayMs = 5000});
+    server.route("/cut", {.body = QByteArray(5000, 'j'), .cutAfterBytes = 1000});
+    server.route("/stall", {.body = QByteArray(5000, 'j'), .chunkBytes = 1000, .chunkDelayMs = 3000});
+    LiveHTTPFetcher fetcher;
+
+    const QUrl refused(QStringLiteral("http://127.0.0.1:%1/").arg(LoopbackHttpServer::refusedPort()));
+    auto error = transportErrorOf([&] { fetcher.data(get(refused)); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::ConnectionRefusedError);
+    EXPECT_FALSE(error->localizedDescription().isEmpty());
+
+    error = transportErrorOf([&] { fetcher.data(get(server.url("/hangup"))); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::RemoteHostClosedError);
+
+    // The request's own time limit applies before the head and while the body stalls; it is reported
+    // as a time-out, not as a cancel.
+    QElapsedTimer clock;
+    clock.start();
+    error = transportErrorOf([&] { fetcher.data(get(server.url("/silent"), 0.3)); });
+    ASSERT_TRUE(error);
+    EXPECT_LT(secondsSince(clock), 3.0);
+    EXPECT_EQ(error->code(), QNetworkReply::TimeoutError);
+    error = transportErrorOf([&] { fetcher.data(get(server.url("/stall"), 0.3)); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::TimeoutError);
+
+    // A body cut short is a failure, never a short success.
+    error = transportErrorOf([&] { fetcher.data(get(server.url("/cut"))); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::RemoteHostClosedError);
+}
+
+TEST(LiveHTTPFetcher, DownloadWritesTheExactBodyToATemporaryFileAndRemovesItOnFailure) {
+    TempPathOverride temp;
+    LoopbackHttpServer server;
+    const QByteArray payload = randomBytes(3 * 1024 * 1024 + 17);
+    server.route("/jdk.pkg", {.headers = {{"Content-Type", "application/octet-stream"}},
+                              .body = payload,
+                              .chunkBytes = 256 * 1024});
+    server.route("/moved.pkg", {.status = 307, .headers = {{"Location", "/jdk.pkg"}}});
+    server.route("/cut.pkg", {.body = payload, .chunkBytes = 64 * 1024, .cutAfterBytes = 1024 * 1024});
+    server.route("/missing.pkg", {.status = 404, .body = "no package"});
+    LiveHTTPFetcher fetcher;
+
+    auto [path, response] = fetcher.download(server.url("/moved.pkg"));
+    EXPECT_EQ(response.statusCode, 200);
+    EXPECT_EQ(response.url, server.url("/jdk.pkg"));
+    EXPECT_TRUE(path.startsWith(temp.path() + "/")) << path.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == payload);
+    file.close();
+    ASSERT_TRUE(QFile::remove(path));
+
+    auto [missingPath, missing] = fetcher.download(server.url("/missing.pkg"));
+    EXPECT_EQ(missing.statusCode, 404);
+    QFile missingFile(missingPath);
+    ASSERT_TRUE(missingFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(missingFile.readAll(), "no package");
+    missingFile.close();
+    ASSERT_TRUE(QFile::remove(missingPath));
+
+    // A broken transfer fails and leaves no partial file behind.
+    auto error = transportErrorOf([&] { fetcher.download(server.url("/cut.pkg")); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::RemoteHostClosedError);
+    const QUrl refused(QStringLiteral("http://127.0.0.1:%1/x.pkg").arg(LoopbackHttpServer::refusedPort()));
+    EXPECT_TRUE(transportErrorOf([&] { fetcher.download(refused); }));
+    EXPECT_EQ(temp.entries(), QStringList());
+}
+
+TEST(LiveHTTPFetcher, SampleStopsAtExactlyTheByteLimitAndClosesTheConnection) {
+    LoopbackHttpServer server;
+    server.route("/endless", {.endless = true});
+    server.route("/long", {.body = QByteArray(1024 * 1024, 'l'), .chunkBytes = 100 * 1000});
+    LiveHTTPFetcher fetcher;
+
+    // Limits that do not fall on a read boundary.
+    ByteSample sample = fetcher.sampleBytes(get(server.url("/endless")), 100'003, 30.0);
+    EXPECT_EQ(sample.bytes, 100'003);
+    EXPECT_GE(sample.elapsedSeconds, 0.0001);
+    EXPECT_LT(sample.elapsedSeconds, 20.0);
+    // The transfer was aborted: the server's endless writer sees the client go away.
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 10000));
+
+    sample = fetcher.sampleBytes(get(server.url("/long")), 300'001, 30.0);
+    EXPECT_EQ(sample.bytes, 300'001);
+    sample = fetcher.sampleBytes(get(server.url("/long")), 1, 30.0);
+    EXPECT_EQ(sample.bytes, 1);
+
+    // A body shorter than the limit is counted to its end.
+    sample = fetcher.sampleBytes(get(server.url("/long")), 800'000'000, 30.0);
+    EXPECT_EQ(sample.bytes, 1024 * 1024);
+}
+
+TEST(LiveHTTPFetcher, SampleHonoursTheTimeLimitMeasuredFromTheHead) {
+    LoopbackHttpServer server;
+    // 20 KB in 100 pieces, one every 100 ms: 10 s for the whole body.
+    server.route("/slow", {.body = QByteArray(20'000, 's'), .chunkBytes = 200, .chunkDelayMs = 100});
+    server.route(
+        "/late-head",
+        {.body = QByteArray(20'000, 's'), .headDelayMs = 800, .chunkBytes = 200, .chunkDelayMs = 100});
+    server.route("/hop", {.status = 302, .headers = {{"Location", "/late-head"}}});
+    LiveHTTPFetcher fetcher;
+
+    QElapsedTimer clock;
+    clock.start();
+    ByteSample sample = fetcher.sampleBytes(get(server.url("/slow")), 800'000, 0.5);
+    EXPECT_GE(sample.elapsedSeconds, 0.5);
+    EXPECT_LT(sample.elapsedSeconds, 2.0);
+    EXPECT_GT(sample.bytes, 0);
+    EXPECT_LT(sample.bytes, 20'000);
+    EXPECT_LT(secondsSince(clock), 4.0);
+
+    // The wait for the head is not part of the sample, nor is the wait behind a redirect.
+    for (const char* path : {"/late-head", "/hop"}) {
+        clock.restart();
+        sample = fetcher.sampleBytes(get(server.url(path)), 800'000, 0.3);
+        EXPECT_GE(secondsSince(clock), 1.1) << path;
+        EXPECT_GE(sample.elapsedSeconds, 0.3) << path;
+        EXPECT_LT(sample.elapsedSeconds, 0.8) << path;
+        EXPECT_LT(sample.bytes, 20'000) << path;
+    }
+}
+
+TEST(LiveHTTPFetcher, SampleCountsErrorBodiesEmptyBodiesAndCutBodies) {
+    LoopbackHttpServer server;
+    server.route("/missing", {.status = 404, .body = QByteArray(5000, 'n')});
+    server.route("/empty", {.status = 200});
+    server.route("/cut", {.body = QByteArray(5000, 'c'), .cutAfterBytes = 1200});
+    LiveHTTPFetcher fetcher;
+
+    EXPECT_EQ(fetcher.sampleBytes(get(server.url("/missing")), 800'000, 10.0).bytes, 5000);
+
+    const ByteSample empty = fetcher.sampleBytes(get(server.url("/empty")), 800'000, 10.0);
+    EXPECT_EQ(empty.bytes, 0);
+    EXPECT_GE(empty.elapsedSeconds, 0.0001);
+    EXPECT_LT(empty.elapsedSeconds, 5.0);
+
+    // A read error after the head is no failure: what arrived is reported.
+    ByteSample cut;
+    EXPECT_NO_THROW(cut = fetcher.sampleBytes(get(server.url("/cut")), 800'000, 10.0));
+    EXPECT_EQ(cut.bytes, 1200);
+}
+
+TEST(LiveHTTPFetcher, SampleWithATimeLimitOfZeroOrBelowEndsAtOnce) {
+    LoopbackHttpServer server;
+    server.route("/endless", {.endless = true});
+    LiveHTTPFetcher fetcher;
+
+    for (double limit : {0.0, -1.0, -1e9}) {
+        QElapsedTimer clock;
+        clock.start();
+        const ByteSample sample = fetcher.sampleBytes(get(server.url("/endless")), 50'000'000, limit);
+        EXPECT_LT(secondsSince(clock), 3.0) << limit;
+        EXPECT_GE(sample.elapsedSeconds, 0.0001) << limit;
+        EXPECT_LT(sample.elapsedSeconds, 1.0) << limit;
+        EXPECT_LT(sample.bytes, 50'000'000) << limit;
+    }
+    // A byte limit of zero or below counts nothing.
+    EXPECT_EQ(fetcher.sampleBytes(get(server.url("/endless")), 0, 10.0).bytes, 0);
+    EXPECT_EQ(fetcher.sampleBytes(get(server.url("/endless")), -5, 10.0).bytes, 0);
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 10000));
+}
+
+TEST(LiveHTTPFetcher, SampleFailsWithTheTransportErrorBeforeTheHead) {
+    LoopbackHttpServer server;
+    server.route("/hangup", {.closeWithoutAnswer = true});
+    server.route("/silent", {.body = "late", .headDelayMs = 5000});
+    LiveHTTPFetcher fetcher;
+
+    const QUrl refused(QStringLiteral("http://127.0.0.1:%1/").arg(LoopbackHttpServer::refusedPort()));
+    auto error = transportErrorOf([&] { fetcher.sampleBytes(get(refused), 800'000, 3.0); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::ConnectionRefusedError);
+
+    error = transportErrorOf([&] { fetcher.sampleBytes(get(server.url("/hangup")), 800'000, 3.0); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::RemoteHostClosedError);
+
+    QElapsedTimer clock;
+    clock.start();
+    error = transportErrorOf([&] { fetcher.sampleBytes(get(server.url("/silent"), 0.3), 800'000, 0.3); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::TimeoutError);
+    EXPECT_LT(secondsSince(clock), 3.0);
+}
+
+TEST(LiveHTTPFetcher, AStopRequestEndsEachCallEarly) {
+    LoopbackHttpServer server;
+    server.route("/trickle", {.chunkBytes = 100, .chunkDelayMs = 20, .endless = true});
+    server.route("/silent", {.body = "late", .headDelayMs = 10000});
+    LiveHTTPFetcher fetcher;
+
+    auto stopAfter = [](std::stop_source& source, int ms) {
+        return std::jthread([&source, ms] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            source.request_stop();
+        });
+    };
+
+    // After the head a stopped sample reports what it counted.
+    {
+        std::stop_source source;
+        QElapsedTimer clock;
+        clock.start();
+        auto stopper = stopAfter(source, 400);
+        const ByteSample sample =
+            fetcher.sampleBytes(get(server.url("/trickle")), 800'000, 30.0, source.get_token());
+        EXPECT_LT(secondsSince(clock), 5.0);
+        EXPECT_GT(sample.bytes, 0);
+        EXPECT_LT(sample.bytes, 800'000);
+        EXPECT_GE(sample.elapsedSeconds, 0.0001);
+    }
+    // Before the head, and for the other calls, a stop is a failure.
+    {
+        std::stop_source source;
+        QElapsedTimer clock;
+        clock.start();
+        auto stopper = stopAfter(source, 200);
+        auto error = transportErrorOf([&] {
+            fetcher.sampleBytes(get(server.url("/silent"), 30.0), 800'000, 30.0, source.get_token());
+        });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), QNetworkReply::OperationCanceledError);
+        EXPECT_LT(secondsSince(clock), 5.0);
+    }
+    {
+        std::stop_source source;
+        auto stopper = stopAfter(source, 200);
+        auto error = transportErrorOf([&] { fetcher.data(get(server.url("/trickle")), source.get_token()); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), QNetworkReply::OperationCanceledError);
+    }
+    {
+        TempPathOverride temp;
+        std::stop_source source;
+        auto stopper = stopAfter(source, 200);
+        auto error = transportErrorOf([&] { fetcher.download(server.url("/trickle"), source.get_token()); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), QNetworkReply::OperationCanceledError);
+        EXPECT_EQ(temp.entries(), QStringList());
+    }
+    // A token stopped before the call sends nothing.
+    const auto sent = server.requests().size();
+    std::stop_source stopped;
+    stopped.request_stop();
+    auto error = transportErrorOf([&] { fetcher.data(get(server.url("/silent")), stopped.get_token()); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::OperationCanceledError);
+    EXPECT_EQ(server.requests().size(), sent);
+    // Every stopped transfer was closed: the server's answers all end well before their scripts would.
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+}
+
+TEST(LiveHTTPFetcher, ServesCallsFromManyThreadsAtOnce) {
+    LoopbackHttpServer server;
+    const QByteArray payload = randomBytes(200'000);
+    server.route("/index.json", {.body = payload, .chunkBytes = 20'000, .chunkDelayMs = 5});
+    server.route("/endless", {.endless = true});
+    LiveHTTPFetcher fetcher;
+
+    constexpr int kThreads = 12;
+    std::vector<int> failures(kThreads, 0);
+    {
+        std::vector<std::jthread> threads;
+        for (int i = 0; i < kThreads; ++i) {
+            threads.emplace_back([&, i] {
+                auto [body, response] =
+                    fetcher.data(get(server.url(QStringLiteral("/index.json?n=%1").arg(i))));
+                if (body != payload || response.statusCode != 200) ++failures[i];
+                const ByteSample sample = fetcher.sampleBytes(get(server.url("/endless")), 65'537 + i, 30.0);
+                if (sample.bytes != 65'537 + i) ++failures[i];
+                auto [path, downloaded] = fetcher.download(server.url("/index.json"));
+                QFile file(path);
+                if (!file.open(QIODevice::ReadOnly) || file.readAll() != payload) ++failures[i];
+                QFile::remove(path);
+            });
+        }
+    }
+    EXPECT_EQ(failures, std::vector<int>(kThreads, 0));
+    EXPECT_EQ(server.requests().size(), 3 * kThreads);
+}
