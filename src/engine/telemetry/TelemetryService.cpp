@@ -15,6 +15,7 @@
 
 #include <plist/plist.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -197,7 +198,7 @@ struct TelemetryService::Impl {
 
     // Touched on the queue thread only.
     QList<QueuedEvent> pending;
-    bool isFlushing = false;
+    std::atomic<bool> isFlushing = false; // written on the queue thread only
     bool shuttingDown = false;
     quint64 nextSerial = 1;
     std::jthread delivery;
@@ -411,6 +412,9 @@ QUuid TelemetryService::sessionID() const {
 }
 QString TelemetryService::pendingFile() const {
     return d->pendingFile;
+}
+bool TelemetryService::isDelivering() const {
+    return d->isFlushing.load();
 }
 
 bool TelemetryService::waitForQueuedOperations(int timeoutMs) {

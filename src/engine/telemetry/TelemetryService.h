@@ -77,6 +77,9 @@ public:
     const Configuration& configuration() const;
     QUuid sessionID() const;
     QString pendingFile() const;
+    // True while a delivery loop runs (from the first request until the queue is empty or a delivery
+    // has failed three times).
+    bool isDelivering() const;
 
     // Waits until every operation handed to the service so far has run (a request in flight is not
     // waited for). False when `timeoutMs` passed first.
