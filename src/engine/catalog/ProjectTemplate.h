@@ -1,0 +1,20 @@
+#pragma once
+// The example projects the guided setup can copy into the user's folders.
+
+#include "platform/TextEnum.h"
+
+#include <QString>
+
+namespace qlan {
+
+enum class ProjectTemplate { simple, coding };
+QString toText(ProjectTemplate value);
+template <> struct TextEnumCases<ProjectTemplate> {
+    static constexpr std::array cases{ProjectTemplate::simple, ProjectTemplate::coding};
+};
+
+// The template's folder in the "example-projects" folder of the application's resources; the copy gets
+// the same name in ~/Documents or in the folder the user chose.
+QString folderName(ProjectTemplate value);
+
+} // namespace qlan

@@ -1,0 +1,10 @@
+#include "catalog/SpineProvider.h"
+
+namespace qlan {
+
+const SpineSelection& emptySpineSelection() {
+    static const SpineSelection selection{};
+    return selection;
+}
+
+} // namespace qlan
