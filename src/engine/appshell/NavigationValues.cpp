@@ -14,13 +14,6 @@ QString toText(BuildIntentSurface surface) {
     return {};
 }
 
-std::optional<BuildIntentSurface> buildIntentSurfaceFromText(const QString& text) {
-    for (auto surface :
-         {BuildIntentSurface::postFix, BuildIntentSurface::modernHomeSet, BuildIntentSurface::noErrorsFound})
-        if (toText(surface) == text) return surface;
-    return std::nullopt;
-}
-
 QString toText(AuditEntry entry) {
     switch (entry) {
     case AuditEntry::heuristic:
@@ -35,13 +28,6 @@ QString toText(AuditEntry entry) {
         return QStringLiteral("next_step_not_sure");
     }
     return {};
-}
-
-std::optional<AuditEntry> auditEntryFromText(const QString& text) {
-    for (auto entry : {AuditEntry::heuristic, AuditEntry::buildIntent, AuditEntry::nextStepCourse,
-                       AuditEntry::nextStepBuildSoftware, AuditEntry::nextStepNotSure})
-        if (toText(entry) == text) return entry;
-    return std::nullopt;
 }
 
 } // namespace qlan

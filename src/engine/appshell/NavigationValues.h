@@ -2,6 +2,8 @@
 // Small values of the navigation model that other subsystems send or store: where the build-intent
 // prompt shows, how the audit was reached, and the completion surface an audit is entered with.
 
+#include "platform/TextEnum.h"
+
 #include <QHashFunctions>
 #include <QString>
 
@@ -13,13 +15,20 @@ namespace qlan {
 enum class BuildIntentSurface { postFix, modernHomeSet, noErrorsFound };
 
 QString toText(BuildIntentSurface surface);
-std::optional<BuildIntentSurface> buildIntentSurfaceFromText(const QString& text);
+template <> struct TextEnumCases<BuildIntentSurface> {
+    static constexpr std::array cases{BuildIntentSurface::postFix, BuildIntentSurface::modernHomeSet,
+                                      BuildIntentSurface::noErrorsFound};
+};
 
 // How the audit was reached; sent as the "entry" of "audit_reached".
 enum class AuditEntry { heuristic, buildIntent, nextStepCourse, nextStepBuildSoftware, nextStepNotSure };
 
 QString toText(AuditEntry entry);
-std::optional<AuditEntry> auditEntryFromText(const QString& text);
+template <> struct TextEnumCases<AuditEntry> {
+    static constexpr std::array cases{AuditEntry::heuristic, AuditEntry::buildIntent,
+                                      AuditEntry::nextStepCourse, AuditEntry::nextStepBuildSoftware,
+                                      AuditEntry::nextStepNotSure};
+};
 
 // With which surface a flow enters the audit: the build-intent prompt shows at `surface`, or the
 // audit shows no prompt at all (`excluded`).
@@ -38,7 +47,7 @@ struct CompletionSurface {
 
 inline size_t qHash(const CompletionSurface& value, size_t seed = 0) {
     if (value.kind == CompletionSurface::Kind::excluded) return qHashMulti(seed, int(value.kind));
-    return qHashMulti(seed, int(value.kind), int(value.surface));
+    return qHashMulti(seed, int(value.kind), toText(value.surface));
 }
 
 } // namespace qlan

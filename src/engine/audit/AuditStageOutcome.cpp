@@ -14,11 +14,4 @@ QString toText(AuditStageOutcome outcome) {
     return {};
 }
 
-std::optional<AuditStageOutcome> auditStageOutcomeFromText(const QString& text) {
-    for (auto outcome : {AuditStageOutcome::rendered, AuditStageOutcome::skippedAlreadyOk,
-                         AuditStageOutcome::skippedMissingBlocked})
-        if (toText(outcome) == text) return outcome;
-    return std::nullopt;
-}
-
 } // namespace qlan

@@ -3,16 +3,18 @@
 // in order, or skipped it because something missing blocks it. Sent as the "outcome" of
 // "audit_stage_outcome".
 
-#include <QString>
+#include "platform/TextEnum.h"
 
-#include <optional>
+#include <QString>
 
 namespace qlan {
 
 enum class AuditStageOutcome { rendered, skippedAlreadyOk, skippedMissingBlocked };
 
 QString toText(AuditStageOutcome outcome);
-// Exact, case-sensitive; any other text gives nothing.
-std::optional<AuditStageOutcome> auditStageOutcomeFromText(const QString& text);
+template <> struct TextEnumCases<AuditStageOutcome> {
+    static constexpr std::array cases{AuditStageOutcome::rendered, AuditStageOutcome::skippedAlreadyOk,
+                                      AuditStageOutcome::skippedMissingBlocked};
+};
 
 } // namespace qlan

@@ -1,15 +1,13 @@
 #pragma once
 // Build-time constants of the maker's brand, kept in this one place: the host of the guide website
-// (every edition's article links), the terminal vendor's host (its affiliate page), and the
-// reverse-DNS identifiers that prefix every key an edition keeps in the key-value store.
+// (every edition's article links) and the reverse-DNS identifiers that prefix every key an edition
+// keeps in the key-value store. Outside vendors' hosts (the terminal vendor's among them) are in
+// catalog/VendorHosts.h.
 
 namespace qlan::brand {
 
 // The guide website; article links are https://<guideSiteHost><path>.
 inline constexpr const char* guideSiteHost = "guides.pellinor.com";
-
-// The terminal vendor's site; the affiliate landing page is https://<terminalVendorHost>/mac-terminal.
-inline constexpr const char* terminalVendorHost = "www.warp.dev";
 
 // The reverse-DNS application identifiers of the three editions (the key-value store prefixes).
 inline constexpr const char* javaEditionIdentifier = "com.pellinor.vorrel.java";

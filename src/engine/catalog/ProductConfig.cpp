@@ -1,6 +1,7 @@
 #include "catalog/ProductConfig.h"
 
 #include "catalog/BrandConstants.h"
+#include "catalog/VendorHosts.h"
 
 #include <QMutex>
 #include <QUrlQuery>
@@ -37,12 +38,6 @@ QString toText(SetupFlow flow) {
     return {};
 }
 
-std::optional<SetupFlow> setupFlowFromText(const QString& text) {
-    for (auto flow : {SetupFlow::diagnose, SetupFlow::setupWorkflow})
-        if (toText(flow) == text) return flow;
-    return std::nullopt;
-}
-
 const ConsentCopy& ConsentCopy::standard() {
     static const ConsentCopy copy{
         QStringLiteral("What this app does"),
@@ -72,8 +67,8 @@ QUrl ProductURLs::guidePage(const QString& path) {
 }
 
 QUrl ProductURLs::warpAffiliatePage(const QString& content) {
-    QUrl url =
-        constantURL(QStringLiteral("https://") + brand::terminalVendorHost + QStringLiteral("/mac-terminal"));
+    QUrl url = constantURL(QStringLiteral("https://") + VendorHosts::terminalVendor +
+                           QStringLiteral("/mac-terminal"));
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("utm_source"), QStringLiteral("pellinor"));
     query.addQueryItem(QStringLiteral("utm_medium"), QStringLiteral("app"));

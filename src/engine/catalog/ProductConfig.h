@@ -5,6 +5,16 @@
 // the process-wide current record, `ProductConfig::current()`.
 
 #include "catalog/DiagnosisProfile.h"
+#include "catalog/OfferSpec.h"
+#include "catalog/Prompts.h"
+#include "catalog/SetupProber.h"
+#include "catalog/SetupVerifier.h"
+#include "catalog/SharedDomainCopy.h"
+#include "catalog/SpineCopyProviding.h"
+#include "catalog/SpineProvider.h"
+#include "catalog/SpineRenderPolicy.h"
+#include "catalog/StageCatalogProviding.h"
+#include "platform/TextEnum.h"
 
 #include <QList>
 #include <QMap>
@@ -21,8 +31,9 @@ namespace qlan {
 enum class SetupFlow { diagnose, setupWorkflow };
 
 QString toText(SetupFlow flow);
-// Exact, case-sensitive; any other text gives nothing.
-std::optional<SetupFlow> setupFlowFromText(const QString& text);
+template <> struct TextEnumCases<SetupFlow> {
+    static constexpr std::array cases{SetupFlow::diagnose, SetupFlow::setupWorkflow};
+};
 
 // Welcome-screen texts.
 struct ProductCopy {
@@ -78,7 +89,20 @@ struct ProductConfig {
     ProductURLs urls;
     ConsentCopy consent;
     std::shared_ptr<const DiagnosisProfile> diagnosisProfile;
+    std::optional<GoalPrompt> goalPrompt;         // the goal question, when the edition asks one
+    std::optional<NextStepPrompt> nextStepPrompt; // the next-step question, when the edition asks one
+    QMap<QString, OfferSpec> offerCatalog;        // offer cards by offer id
     SetupFlow flow = SetupFlow::diagnose;
+
+    // May be replaced after the record is made. The strategy objects are small stateless values that
+    // copies of the record share.
+    std::shared_ptr<const SpineProvider> spineProvider;
+    std::shared_ptr<const SetupVerifier> verifier;
+    SharedDomainCopy sharedDomainCopy = SharedDomainCopy::standard();
+    SpineRenderPolicy spinePolicy;
+    std::shared_ptr<const SetupProber> prober;
+    std::shared_ptr<const SpineCopyProviding> spineCopy;
+    std::shared_ptr<const StageCatalogProviding> stageCatalog; // stored; read by no code path
 
     // The engine's own default edition, built once; every read is a copy.
     static ProductConfig javaEdition();

@@ -282,6 +282,16 @@ TelemetryEvent TelemetryService::remediationFailedEvent(const Remediation& remed
             }};
 }
 
+TelemetryEvent TelemetryService::setupRemediationFailedEvent(const SetupRemediation& remediation,
+                                                             qint64 exitCode, const QString& reason) {
+    return {QStringLiteral("remediation_failed"),
+            {
+                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
+                {QStringLiteral("exit_code"), integer(exitCode)},
+                {QStringLiteral("reason"), text(maskedAndCut(reason, kFailureReasonLimit))},
+            }};
+}
+
 TelemetryEvent TelemetryService::verifyPassedEvent(const QString& output) {
     const QString excerpt = javaVersionExcerpt(output);
     return {QStringLiteral("verify_passed"),
@@ -362,6 +372,23 @@ TelemetryEvent TelemetryService::remediationCompletedEvent(const Remediation& re
             }};
 }
 
+TelemetryEvent TelemetryService::setupRemediationAppliedEvent(const SetupRemediation& remediation) {
+    return {QStringLiteral("remediation_applied"),
+            {
+                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
+                {QStringLiteral("method"), text(remediation.telemetryMethod())},
+            }};
+}
+
+TelemetryEvent TelemetryService::setupRemediationCompletedEvent(const SetupRemediation& remediation,
+                                                                qint64 exitCode) {
+    return {QStringLiteral("remediation_completed"),
+            {
+                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
+                {QStringLiteral("exit_code"), integer(exitCode)},
+            }};
+}
+
 TelemetryEvent TelemetryService::verifyFailedEvent(const QString& output, qint64 exitCode) {
     return {QStringLiteral("verify_failed"),
             {
@@ -432,6 +459,12 @@ void TelemetryService::trackRemediationApplied(const Remediation& remediation) {
 }
 void TelemetryService::trackRemediationCompleted(const Remediation& remediation, qint64 exitCode) {
     send(remediationCompletedEvent(remediation, exitCode));
+}
+void TelemetryService::trackSetupRemediationApplied(const SetupRemediation& remediation) {
+    send(setupRemediationAppliedEvent(remediation));
+}
+void TelemetryService::trackSetupRemediationCompleted(const SetupRemediation& remediation, qint64 exitCode) {
+    send(setupRemediationCompletedEvent(remediation, exitCode));
 }
 void TelemetryService::trackVerifyFailed(const QString& output, qint64 exitCode) {
     send(verifyFailedEvent(output, exitCode));

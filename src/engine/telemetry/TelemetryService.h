@@ -11,6 +11,7 @@
 #include "audit/AuditStageOutcome.h"
 #include "catalog/Diagnosis.h"
 #include "catalog/Remediation.h"
+#include "catalog/SetupRemediation.h"
 #include "platform/AppServices.h"
 #include "platform/SystemProfile.h"
 #include "telemetry/JSONValue.h"
@@ -112,6 +113,8 @@ public:
                                                      qint64 blockedCount, const QStringList& terminalIDs);
     static TelemetryEvent remediationFailedEvent(const Remediation& remediation, qint64 exitCode,
                                                  const QString& reason);
+    static TelemetryEvent setupRemediationFailedEvent(const SetupRemediation& remediation, qint64 exitCode,
+                                                      const QString& reason);
     static TelemetryEvent verifyPassedEvent(const QString& output);
     static TelemetryEvent verifyPassedWithLegacyEvent(const QString& output, const QString& chosenJDKFolder);
     static TelemetryEvent auditReachedEvent(const SystemProfile& profile, AuditEntry entry);
@@ -123,6 +126,9 @@ public:
     static TelemetryEvent claudeOutcomeReportedEvent(const QString& engineOutcome, const QString& selfReport);
     static TelemetryEvent remediationAppliedEvent(const Remediation& remediation);
     static TelemetryEvent remediationCompletedEvent(const Remediation& remediation, qint64 exitCode);
+    static TelemetryEvent setupRemediationAppliedEvent(const SetupRemediation& remediation);
+    static TelemetryEvent setupRemediationCompletedEvent(const SetupRemediation& remediation,
+                                                         qint64 exitCode);
     static TelemetryEvent verifyFailedEvent(const QString& output, qint64 exitCode);
     static TelemetryEvent setupVerifyFailedEvent(const QString& engineOutcome, qint64 exitCode);
     static TelemetryEvent chooserShownEvent(const QString& screen, qint64 defaultOffered);
@@ -139,6 +145,8 @@ public:
     static void trackClaudeOutcomeReported(const QString& engineOutcome, const QString& selfReport);
     static void trackRemediationApplied(const Remediation& remediation);
     static void trackRemediationCompleted(const Remediation& remediation, qint64 exitCode);
+    static void trackSetupRemediationApplied(const SetupRemediation& remediation);
+    static void trackSetupRemediationCompleted(const SetupRemediation& remediation, qint64 exitCode);
     static void trackVerifyFailed(const QString& output, qint64 exitCode);
     static void trackSetupVerifyFailed(const QString& engineOutcome, qint64 exitCode);
     static void trackChooserShown(const QString& screen, qint64 defaultOffered);

@@ -17,7 +17,7 @@ TEST(NavigationValues, TextsRoundTripExactlyAndRejectEverythingElse) {
     };
     for (const auto& [surface, text] : surfaces) {
         EXPECT_EQ(toText(surface), text);
-        EXPECT_EQ(buildIntentSurfaceFromText(text), surface);
+        EXPECT_EQ(fromText<BuildIntentSurface>(text), surface);
     }
     const QList<std::pair<AuditEntry, QString>> entries = {
         {AuditEntry::heuristic, "heuristic"},
@@ -28,11 +28,11 @@ TEST(NavigationValues, TextsRoundTripExactlyAndRejectEverythingElse) {
     };
     for (const auto& [entry, text] : entries) {
         EXPECT_EQ(toText(entry), text);
-        EXPECT_EQ(auditEntryFromText(text), entry);
+        EXPECT_EQ(fromText<AuditEntry>(text), entry);
     }
     for (const QString& wrong : {QString("Post_fix"), QString("postFix"), QString(), QString("heuristic ")}) {
-        EXPECT_FALSE(buildIntentSurfaceFromText(wrong).has_value()) << wrong.toStdString();
-        EXPECT_FALSE(auditEntryFromText(wrong).has_value()) << wrong.toStdString();
+        EXPECT_FALSE(fromText<BuildIntentSurface>(wrong).has_value()) << wrong.toStdString();
+        EXPECT_FALSE(fromText<AuditEntry>(wrong).has_value()) << wrong.toStdString();
     }
 }
 

@@ -72,9 +72,32 @@ TEST(ProductConfig, JavaEditionRecord) {
 }
 
 TEST(ProductConfig, SetupFlowText) {
-    EXPECT_EQ(setupFlowFromText("setupWorkflow"), SetupFlow::setupWorkflow);
-    EXPECT_EQ(setupFlowFromText("diagnose"), SetupFlow::diagnose);
+    EXPECT_EQ(fromText<SetupFlow>("setupWorkflow"), SetupFlow::setupWorkflow);
+    EXPECT_EQ(fromText<SetupFlow>("diagnose"), SetupFlow::diagnose);
     EXPECT_EQ(toText(SetupFlow::setupWorkflow), "setupWorkflow");
-    EXPECT_FALSE(setupFlowFromText("SetupWorkflow").has_value());
-    EXPECT_FALSE(setupFlowFromText("").has_value());
+    EXPECT_FALSE(fromText<SetupFlow>("SetupWorkflow").has_value());
+    EXPECT_FALSE(fromText<SetupFlow>("").has_value());
+}
+
+TEST(ProductConfig, GuidedSetupPartsStartEmptyAndStayEmptyForTheJavaEdition) {
+    const ProductConfig plain;
+    EXPECT_EQ(plain.spineProvider, nullptr);
+    EXPECT_EQ(plain.verifier, nullptr);
+    EXPECT_EQ(plain.prober, nullptr);
+    EXPECT_EQ(plain.spineCopy, nullptr);
+    EXPECT_EQ(plain.stageCatalog, nullptr);
+    EXPECT_EQ(plain.sharedDomainCopy, SharedDomainCopy::standard());
+    EXPECT_EQ(plain.spinePolicy, SpineRenderPolicy{});
+
+    const ProductConfig java = ProductConfig::javaEdition();
+    EXPECT_EQ(java.spineProvider, nullptr);
+    EXPECT_EQ(java.verifier, nullptr);
+    EXPECT_EQ(java.prober, nullptr);
+    EXPECT_EQ(java.spineCopy, nullptr);
+    EXPECT_EQ(java.stageCatalog, nullptr);
+    EXPECT_FALSE(java.goalPrompt.has_value());
+    EXPECT_FALSE(java.nextStepPrompt.has_value());
+    EXPECT_TRUE(java.offerCatalog.isEmpty());
+    EXPECT_EQ(java.sharedDomainCopy, SharedDomainCopy::standard());
+    EXPECT_EQ(java.spinePolicy, SpineRenderPolicy{});
 }

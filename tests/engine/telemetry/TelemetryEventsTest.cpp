@@ -256,8 +256,8 @@ TEST(TelemetryEvents, RemediationMethodsAndTheRemainingEvents) {
                         {{"stage_id", text("terminal")}, {"outcome", text("skipped_missing_blocked")}}}));
     EXPECT_EQ(toText(AuditStageOutcome::rendered), "rendered");
     EXPECT_EQ(toText(AuditStageOutcome::skippedAlreadyOk), "skipped_already_ok");
-    EXPECT_EQ(auditStageOutcomeFromText("skipped_already_ok"), AuditStageOutcome::skippedAlreadyOk);
-    EXPECT_FALSE(auditStageOutcomeFromText("Rendered").has_value());
+    EXPECT_EQ(fromText<AuditStageOutcome>("skipped_already_ok"), AuditStageOutcome::skippedAlreadyOk);
+    EXPECT_FALSE(fromText<AuditStageOutcome>("Rendered").has_value());
 
     EXPECT_EQ(
         TelemetryService::setupDiagnosisReachedEvent("needs_homebrew", 2, 1, {"warp", "iterm"}).properties,
@@ -293,6 +293,29 @@ TEST(TelemetryEvents, RemediationMethodsAndTheRemainingEvents) {
     EXPECT_EQ(TelemetryService::nextStepSelectedEvent("course", "done", QString("learn"), "completion")
                   .properties.value("goal"),
               text("learn"));
+}
+
+TEST(TelemetryEvents, GuidedSetupRemediationEvents) {
+    const QString home = QDir::homePath();
+    const SetupRemediation repair = SetupRemediation::repairPath(home + "/.local/bin");
+    EXPECT_TRUE(repair.id().contains(home)) << repair.id().toStdString();
+    const QString maskedID = TelemetryService::homeMasked(repair.id());
+    EXPECT_FALSE(maskedID.contains(home));
+
+    EXPECT_EQ(
+        TelemetryService::setupRemediationAppliedEvent(repair),
+        (TelemetryEvent{"remediation_applied",
+                        {{"remediation_id", text(maskedID)}, {"method", text(repair.telemetryMethod())}}}));
+    EXPECT_EQ(TelemetryService::setupRemediationCompletedEvent(SetupRemediation::installHomebrew(), 0),
+              (TelemetryEvent{"remediation_completed",
+                              {{"remediation_id", text(SetupRemediation::installHomebrew().id())},
+                               {"exit_code", integer(0)}}}));
+    const auto failed = TelemetryService::setupRemediationFailedEvent(SetupRemediation::installWarp(), -1,
+                                                                      home + " " + accented(170));
+    EXPECT_EQ(failed.name, "remediation_failed");
+    EXPECT_EQ(failed.properties.value("exit_code"), integer(-1));
+    EXPECT_EQ(failed.properties.value("reason"),
+              text(TelemetryService::cutToCharacters("/Users/~ " + accented(170), 160)));
 }
 
 TEST(TelemetryEvents, RoundingIsHalfAwayFromZero) {
