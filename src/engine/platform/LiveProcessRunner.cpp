@@ -1,19 +1,437 @@
 #include "platform/LiveProcessRunner.h"
 
+#include "platform/LiveProcessCancellation.h"
 #include "platform/PlatformError.h"
 
-namespace qlan {
+#include <QFile>
 
-ProcessResult LiveProcessRunner::run(const QString& executable, const QStringList&, const std::optional<Environment>&) {
-    throw PlatformError(QStringLiteral("Couldn't start %1").arg(executable));
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#ifdef __APPLE__
+#include <crt_externs.h>
+#else
+extern char** environ;
+#endif
+
+namespace qlan {
+namespace {
+
+constexpr std::size_t readChunk = 64 * 1024;
+
+QString errorText(int error) {
+    return QString::fromLocal8Bit(std::system_category().message(error));
 }
 
+// An owned file descriptor.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd)
+        : fd_(fd) {}
+    Fd(Fd&& other) noexcept
+        : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { reset(); }
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    void reset() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// Moves a descriptor above the standard ones, so that setting up the child's 0, 1 and 2 can never
+// clobber it.
+Fd aboveStandard(Fd fd) {
+    if (fd.get() > STDERR_FILENO) return fd;
+    const int moved = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (moved < 0) throw PlatformError(errorText(errno), errno);
+    return Fd(moved);
+}
+
+struct Pipe {
+    Fd readEnd;
+    Fd writeEnd;
+};
+
+// A pipe whose ends are closed on exec (the child gets the write end only through dup2).
+Pipe makePipe(bool nonBlockingRead) {
+    int fds[2];
+#ifdef __linux__
+    if (::pipe2(fds, O_CLOEXEC) != 0) throw PlatformError(errorText(errno), errno);
+#else
+    // No pipe2 here; POSIX_SPAWN_CLOEXEC_DEFAULT keeps the window from leaking into our own children.
+    if (::pipe(fds) != 0) throw PlatformError(errorText(errno), errno);
+    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+#endif
+    Pipe pipe{aboveStandard(Fd(fds[0])), aboveStandard(Fd(fds[1]))};
+    if (nonBlockingRead)
+        ::fcntl(pipe.readEnd.get(), F_SETFL, ::fcntl(pipe.readEnd.get(), F_GETFL) | O_NONBLOCK);
+    return pipe;
+}
+
+char** currentEnvironment() {
+#ifdef __APPLE__
+    return *_NSGetEnviron();
+#else
+    return environ;
+#endif
+}
+
+// Owns the posix_spawn attribute and file-action objects.
+class SpawnSetup {
+public:
+    SpawnSetup(int outFd, int errFd) {
+        posix_spawn_file_actions_init(&actions_);
+        posix_spawnattr_init(&attr_);
+        // Standard input is /dev/null: a prompt fails at once instead of waiting for a terminal.
+        posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions_, outFd, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions_, errFd, STDERR_FILENO);
+        // Descriptors that we inherited without close-on-exec (from whoever started us) do not reach the
+        // child either: a descendant holding one could keep someone else's pipe open.
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+        posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1);
+#endif
+
+        short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+#ifdef POSIX_SPAWN_CLOEXEC_DEFAULT
+        flags |= POSIX_SPAWN_CLOEXEC_DEFAULT; // the same where closefrom is missing
+#endif
+        posix_spawnattr_setflags(&attr_, flags);
+        posix_spawnattr_setpgroup(&attr_, 0); // a new group led by the child
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attr_, &none);
+        // Signals ignored here (SIGPIPE, ...) would stay ignored in the child: restore the defaults.
+        sigset_t all;
+        sigfillset(&all);
+        sigdelset(&all, SIGKILL);
+        sigdelset(&all, SIGSTOP);
+        posix_spawnattr_setsigdefault(&attr_, &all);
+    }
+    ~SpawnSetup() {
+        posix_spawnattr_destroy(&attr_);
+        posix_spawn_file_actions_destroy(&actions_);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    const posix_spawn_file_actions_t* actions() const {
+        return &actions_;
+    }
+    const posix_spawnattr_t* attributes() const {
+        return &attr_;
+    }
+
+private:
+    posix_spawn_file_actions_t actions_;
+    posix_spawnattr_t attr_;
+};
+
+// Starts the executable (no PATH search) with its standard output and standard error on the given
+// descriptors. Returns the child's pid, or the error number when it cannot be started (a missing or
+// non-executable file is reported by posix_spawn itself).
+std::pair<pid_t, int> spawnChild(const QString& executable, const QStringList& arguments,
+                                 const std::optional<Environment>& environment, int outFd, int errFd) {
+    const QByteArray path = QFile::encodeName(executable);
+    std::vector<QByteArray> argStorage;
+    argStorage.reserve(static_cast<std::size_t>(arguments.size()) + 1);
+    argStorage.push_back(path);
+    for (const QString& argument : arguments)
+        argStorage.push_back(argument.toUtf8());
+    std::vector<char*> argv;
+    argv.reserve(argStorage.size() + 1);
+    for (QByteArray& argument : argStorage)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    std::vector<QByteArray> envStorage;
+    std::vector<char*> envp;
+    if (environment) {
+        envStorage.reserve(static_cast<std::size_t>(environment->size()));
+        for (auto it = environment->cbegin(); it != environment->cend(); ++it)
+            envStorage.push_back(it.key().toUtf8() + '=' + it.value().toUtf8());
+        envp.reserve(envStorage.size() + 1);
+        for (QByteArray& entry : envStorage)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+    }
+
+    SpawnSetup setup(outFd, errFd);
+    pid_t pid = 0;
+    const int error = ::posix_spawn(&pid, path.constData(), setup.actions(), setup.attributes(), argv.data(),
+                                    environment ? envp.data() : currentEnvironment());
+    if (error != 0) return {0, error};
+    return {pid, 0};
+}
+
+int pollRetrying(pollfd* fds, nfds_t count) {
+    int ready = 0;
+    do {
+        ready = ::poll(fds, count, -1);
+    } while (ready == -1 && errno == EINTR);
+    return ready;
+}
+
+// Reads what is available; returns the byte count, 0 at end of file, -1 when nothing is there yet
+// (or on an interrupted call), -2 on a read error.
+ssize_t readSome(int fd, char* buffer, std::size_t size) {
+    const ssize_t count = ::read(fd, buffer, size);
+    if (count >= 0) return count;
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return -1;
+    return -2;
+}
+
+// Decodes a byte stream as UTF-8 chunk by chunk into one string; a character split between two chunks
+// is decoded whole, invalid bytes become U+FFFD.
+class Utf8Collector {
+public:
+    void append(const char* bytes, std::size_t size) {
+        QByteArrayView view(bytes, static_cast<qsizetype>(size));
+        if (!carry_.isEmpty()) {
+            // Complete the character begun in the previous chunk, or give up on it at the first byte
+            // that cannot continue it.
+            const qsizetype need = sequenceLength(static_cast<unsigned char>(carry_[0]));
+            while (carry_.size() < need && !view.isEmpty() &&
+                   isContinuation(static_cast<unsigned char>(view[0]))) {
+                carry_.append(view[0]);
+                view = view.sliced(1);
+            }
+            if (carry_.size() < need && view.isEmpty()) return; // still incomplete
+            text_.append(QString::fromUtf8(carry_));
+            carry_.clear();
+        }
+        const qsizetype complete = completePrefix(view);
+        text_.append(QString::fromUtf8(view.first(complete)));
+        carry_ = view.sliced(complete).toByteArray();
+    }
+
+    QString finish() {
+        if (!carry_.isEmpty()) text_.append(QString::fromUtf8(carry_));
+        carry_.clear();
+        return std::move(text_);
+    }
+
+private:
+    static bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+    static qsizetype sequenceLength(unsigned char lead) {
+        if ((lead & 0xE0) == 0xC0) return 2;
+        if ((lead & 0xF0) == 0xE0) return 3;
+        if ((lead & 0xF8) == 0xF0) return 4;
+        return 1;
+    }
+
+    // The length of `bytes` without a trailing character whose remaining bytes may still come.
+    static qsizetype completePrefix(QByteArrayView bytes) {
+        const qsizetype size = bytes.size();
+        for (qsizetype back = 1; back <= 3 && back <= size; ++back) {
+            const auto byte = static_cast<unsigned char>(bytes[size - back]);
+            if (isContinuation(byte)) continue; // look further back for the lead byte
+            return sequenceLength(byte) > back ? size - back : size;
+        }
+        return size;
+    }
+
+    QString text_;
+    QByteArray carry_; // the start of a character whose remaining bytes have not come yet
+};
+
+} // namespace
+
+namespace {
+
+// Waits for the child and reaps it; its termination code, or -1 when it cannot be waited for.
+std::int32_t reap(pid_t pid) {
+    int status = 0;
+    pid_t reaped = 0;
+    do {
+        reaped = ::waitpid(pid, &status, 0);
+    } while (reaped == -1 && errno == EINTR);
+    return reaped == pid ? terminationCode(status) : -1;
+}
+
+// Drains both pipes together, so that a child filling one while we wait on the other never blocks.
+void collect(Fd& outEnd, Fd& errEnd, Utf8Collector& out, Utf8Collector& err) {
+    Fd* ends[2] = {&outEnd, &errEnd};
+    Utf8Collector* collectors[2] = {&out, &err};
+    std::vector<char> buffer(readChunk);
+    while (*ends[0] || *ends[1]) {
+        pollfd fds[2];
+        nfds_t count = 0;
+        int which[2];
+        for (int i = 0; i < 2; ++i) {
+            if (!*ends[i]) continue;
+            fds[count] = {ends[i]->get(), POLLIN, 0};
+            which[count++] = i;
+        }
+        if (pollRetrying(fds, count) < 0) return;
+        for (nfds_t k = 0; k < count; ++k) {
+            if (fds[k].revents == 0) continue;
+            const int i = which[k];
+            const ssize_t got = readSome(ends[i]->get(), buffer.data(), buffer.size());
+            if (got > 0)
+                collectors[i]->append(buffer.data(), static_cast<std::size_t>(got));
+            else if (got == 0 || got == -2)
+                ends[i]->reset(); // end of file, or a read error: keep what we have
+        }
+    }
+}
+
+} // namespace
+
+ProcessResult LiveProcessRunner::run(const QString& executable, const QStringList& arguments,
+                                     const std::optional<Environment>& environment) {
+    Pipe out = makePipe(true);
+    Pipe err = makePipe(true);
+    const auto [pid, error] =
+        spawnChild(executable, arguments, environment, out.writeEnd.get(), err.writeEnd.get());
+    if (error != 0) throw PlatformError(errorText(error), error);
+    out.writeEnd.reset();
+    err.writeEnd.reset();
+
+    Utf8Collector outText;
+    Utf8Collector errText;
+    try {
+        collect(out.readEnd, err.readEnd, outText, errText);
+    } catch (...) {
+        // Out of memory: stop reading (a child still writing gets SIGPIPE) and leave no zombie.
+        out.readEnd.reset();
+        err.readEnd.reset();
+        reap(pid);
+        throw;
+    }
+    out.readEnd.reset();
+    err.readEnd.reset();
+    const std::int32_t code = reap(pid);
+    return ProcessResult{code, outText.finish(), errText.finish()};
+}
+
+namespace {
+
+// Wakes the reader of a streamed child when its consumer has gone away. Both ends stay open for as
+// long as anyone holds the object, so a late wake never writes into a closed pipe.
+class Wakeup {
+public:
+    Wakeup()
+        : pipe_(makePipe(true)) {
+        ::fcntl(pipe_.writeEnd.get(), F_SETFL, ::fcntl(pipe_.writeEnd.get(), F_GETFL) | O_NONBLOCK);
+    }
+    void signal() const {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(pipe_.writeEnd.get(), &byte, 1);
+    }
+    int fd() const { return pipe_.readEnd.get(); }
+
+private:
+    Pipe pipe_;
+};
+
+// The reader thread of one streamed child: delivers its lines, then reaps it and reports the exit.
+void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
+                       std::shared_ptr<LiveProcessCancellation> handle,
+                       StreamContinuation<ProcessStreamEvent> events) {
+    OutputLineSplitter splitter;
+    // The lines of one read are decoded first and then handed over in one burst, so that the consumer,
+    // once woken, finds many of them waiting instead of being woken for each.
+    std::vector<ProcessStreamEvent> lines;
+    const auto onLine = [&](QString line) { lines.push_back(ProcessStreamEvent::line(std::move(line))); };
+    const auto deliver = [&] { events.yieldAll(lines); };
+    std::vector<char> buffer(readChunk);
+    for (;;) {
+        pollfd fds[2] = {{output.get(), POLLIN, 0}, {wakeup->fd(), POLLIN, 0}};
+        if (pollRetrying(fds, 2) < 0) break;
+        // The consumer went away: nobody reads the rest, so stop draining and just reap the child.
+        if (fds[1].revents != 0) break;
+        if (fds[0].revents == 0) continue;
+        const ssize_t got = readSome(output.get(), buffer.data(), buffer.size());
+        if (got > 0) {
+            splitter.feed(buffer.data(), static_cast<std::size_t>(got), onLine);
+            deliver();
+        } else if (got == 0) {
+            splitter.finish(onLine);
+            deliver();
+            break;
+        } else if (got == -2) {
+            break; // a read error ends the reading silently; the exit is still reported
+        }
+    }
+    output.reset();
+    const std::int32_t code = handle->waitForExit();
+    events.yield(ProcessStreamEvent::exited(code));
+    events.finish();
+}
+
+} // namespace
+
 std::pair<Stream<ProcessStreamEvent>, std::shared_ptr<ProcessCancellation>>
-LiveProcessRunner::stream(const QString& executable, const QStringList&, const std::optional<Environment>&) {
-    auto [stream, continuation] = Stream<ProcessStreamEvent>::make();
-    continuation.yield(ProcessStreamEvent::failedToStart(QStringLiteral("Couldn't start %1").arg(executable)));
-    continuation.finish();
-    return {std::move(stream), nullptr};
+LiveProcessRunner::stream(const QString& executable, const QStringList& arguments,
+                          const std::optional<Environment>& environment) {
+    auto handle = std::make_shared<LiveProcessCancellation>();
+    auto [events, producer] = Stream<ProcessStreamEvent>::make();
+    const auto failed = [&](int error) {
+        producer.yield(ProcessStreamEvent::failedToStart(errorText(error)));
+        producer.finish();
+        return std::pair{std::move(events), std::shared_ptr<ProcessCancellation>(handle)};
+    };
+
+    std::shared_ptr<Wakeup> wakeup;
+    Pipe output;
+    try {
+        wakeup = std::make_shared<Wakeup>();
+        output = makePipe(true);
+    } catch (const PlatformError& error) {
+        return failed(error.code());
+    }
+
+    // One pipe for both standard output and standard error, so that they interleave as written.
+    const auto [pid, error] =
+        spawnChild(executable, arguments, environment, output.writeEnd.get(), output.writeEnd.get());
+    if (error != 0) return failed(error);
+    output.writeEnd.reset();
+    handle->attach(pid);
+
+    // When the stream ends or its consumer stops listening: terminate the child (nothing happens once
+    // it has been reaped) and stop the reader waiting for output nobody wants.
+    producer.onTermination([handle, wakeup](StreamTermination) {
+        handle->cancel();
+        wakeup->signal();
+    });
+
+    try {
+        std::thread(readStreamedChild, std::move(output.readEnd), wakeup, handle, producer).detach();
+    } catch (const std::system_error&) {
+        // No thread for the reader: end the child here rather than leave it unreaped.
+        handle->cancel();
+        handle->waitForExit();
+        producer.yield(ProcessStreamEvent::failedToStart(errorText(EAGAIN)));
+        producer.finish();
+    }
+    return {std::move(events), handle};
 }
 
 } // namespace qlan

@@ -1,7 +1,23 @@
 #pragma once
 // Child processes of this machine, started with posix_spawn.
+//
+// Every child gets /dev/null as standard input, runs as the leader of its own process group and
+// inherits no descriptor of ours but the pipes it writes to.
+//
+// - run() collects both output pipes until the child has exited and both pipes are at end of file
+//   (a descendant still holding a pipe delays it). Output is decoded as UTF-8, invalid bytes becoming
+//   U+FFFD.
+// - stream() starts the child during the call; one pipe serves as standard output and standard error.
+//   A reader thread splits the output into lines, delivers every line, and only then reaps the child
+//   and reports `exited` (the exit status, or the signal number for a child ended by a signal).
+//   Terminating the stream (consumer cancel or drop) cancels the handle: SIGTERM to the child's group.
 
 #include "platform/ProcessRunning.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstddef>
 
 namespace qlan {
 
@@ -12,6 +28,66 @@ public:
     std::pair<Stream<ProcessStreamEvent>, std::shared_ptr<ProcessCancellation>>
     stream(const QString& executable, const QStringList& arguments,
            const std::optional<Environment>& environment = std::nullopt) override;
+};
+
+// Splits a child's output, read in arbitrary chunks, into lines. A line ends at LF, CR, CR LF, VT, FF,
+// NEL (U+0085), LINE SEPARATOR (U+2028) or PARAGRAPH SEPARATOR (U+2029); the separator is dropped,
+// empty lines yield nothing, and text after the last separator is a last line at finish(). Lines are
+// decoded as UTF-8 with invalid bytes becoming U+FFFD. A separator or a character split across two
+// chunks is recognised as if the bytes had come at once.
+class OutputLineSplitter {
+public:
+    // Calls `onLine(QString)` for every line completed by `bytes`.
+    template <typename OnLine> void feed(const char* bytes, std::size_t size, OnLine&& onLine) {
+        pending_.append(bytes, static_cast<qsizetype>(size));
+        const char* data = pending_.constData();
+        const qsizetype end = pending_.size();
+        qsizetype lineStart = 0;
+        qsizetype pos = scanned_;
+        while (pos < end) {
+            const int length = separatorAt(data, pos, end);
+            if (length == 0) {
+                ++pos;
+                continue;
+            }
+            if (length < 0) break; // maybe a separator whose remaining bytes are still to come
+            if (pos > lineStart) onLine(QString::fromUtf8(data + lineStart, pos - lineStart));
+            pos += length;
+            lineStart = pos;
+        }
+        if (lineStart > 0) pending_.remove(0, lineStart);
+        scanned_ = pos - lineStart;
+    }
+
+    // Ends the input: the text after the last separator (if any) becomes the last line.
+    template <typename OnLine> void finish(OnLine&& onLine) {
+        if (!pending_.isEmpty()) onLine(QString::fromUtf8(pending_));
+        pending_.clear();
+        scanned_ = 0;
+    }
+
+private:
+    // The length of the separator at `pos`, 0 when there is none, -1 when the bytes up to `end` are
+    // the start of a multi-byte separator.
+    static int separatorAt(const char* data, qsizetype pos, qsizetype end) {
+        const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(data[i]); };
+        const unsigned char first = byte(pos);
+        if (first >= 0x0A && first <= 0x0D) return 1; // LF, VT, FF, CR
+        if (first == 0xC2) {                          // NEL: C2 85
+            if (pos + 1 >= end) return -1;
+            return byte(pos + 1) == 0x85 ? 2 : 0;
+        }
+        if (first == 0xE2) { // U+2028 / U+2029: E2 80 A8 / E2 80 A9
+            if (pos + 1 >= end) return -1;
+            if (byte(pos + 1) != 0x80) return 0;
+            if (pos + 2 >= end) return -1;
+            return (byte(pos + 2) == 0xA8 || byte(pos + 2) == 0xA9) ? 3 : 0;
+        }
+        return 0;
+    }
+
+    QByteArray pending_;    // bytes of the current, unfinished line
+    qsizetype scanned_ = 0; // how much of pending_ is known to hold no separator
 };
 
 } // namespace qlan

@@ -22,6 +22,7 @@
 #include <optional>
 #include <stop_token>
 #include <utility>
+#include <vector>
 
 namespace qlan {
 
@@ -70,6 +71,26 @@ public:
         return true;
     }
 
+    // Appends several events at once (one lock, one wake-up). Returns false when they were dropped.
+    bool yieldAll(std::vector<T>& values) const {
+        if (values.empty()) return true;
+        std::function<void()> notify;
+        {
+            std::lock_guard lock(state_->mutex);
+            if (state_->finished || state_->cancelled) {
+                values.clear();
+                return false;
+            }
+            for (T& value : values)
+                state_->buffer.push_back(std::move(value));
+            notify = state_->notify;
+        }
+        values.clear();
+        state_->wake.notify_all();
+        if (notify) notify();
+        return true;
+    }
+
     // Ends the stream; events already buffered are still delivered. Only the first call counts.
     void finish() const {
         std::function<void(StreamTermination)> handler;
@@ -113,7 +134,8 @@ public:
 
 private:
     friend class Stream<T>;
-    explicit StreamContinuation(std::shared_ptr<detail::StreamState<T>> state) : state_(std::move(state)) {}
+    explicit StreamContinuation(std::shared_ptr<detail::StreamState<T>> state)
+        : state_(std::move(state)) {}
     std::shared_ptr<detail::StreamState<T>> state_;
 };
 
@@ -147,7 +169,8 @@ public:
     std::optional<T> next() {
         if (!state_) return std::nullopt;
         std::unique_lock lock(state_->mutex);
-        state_->wake.wait(lock, [&] { return !state_->buffer.empty() || state_->finished || state_->cancelled; });
+        state_->wake.wait(lock,
+                          [&] { return !state_->buffer.empty() || state_->finished || state_->cancelled; });
         return popLocked();
     }
 
@@ -161,12 +184,28 @@ public:
         {
             std::unique_lock lock(state_->mutex);
             state_->wake.wait(lock, [&] {
-                return !state_->buffer.empty() || state_->finished || state_->cancelled || token.stop_requested();
+                return !state_->buffer.empty() || state_->finished || state_->cancelled ||
+                       token.stop_requested();
             });
             if (!token.stop_requested() || state_->cancelled) return popLocked();
         }
         cancel();
         return std::nullopt;
+    }
+
+    // Waits like next(stop) for at least one event, then moves up to `max` buffered events into `out`.
+    // Returns false (and leaves `out` empty) at the end of the stream, on cancel or on a stop request.
+    bool nextBatch(std::vector<T>& out, std::size_t max, std::stop_token token = {}) {
+        out.clear();
+        auto first = next(token);
+        if (!first) return false;
+        out.push_back(std::move(*first));
+        std::lock_guard lock(state_->mutex);
+        while (out.size() < max && !state_->cancelled && !state_->buffer.empty()) {
+            out.push_back(std::move(state_->buffer.front()));
+            state_->buffer.pop_front();
+        }
+        return true;
     }
 
     // Returns the next event if one is buffered, without waiting.
@@ -246,7 +285,8 @@ public:
     }
 
 private:
-    explicit Stream(std::shared_ptr<detail::StreamState<T>> state) : state_(std::move(state)) {}
+    explicit Stream(std::shared_ptr<detail::StreamState<T>> state)
+        : state_(std::move(state)) {}
 
     std::optional<T> popLocked() {
         if (state_->cancelled || state_->buffer.empty()) return std::nullopt;
@@ -258,7 +298,9 @@ private:
     // Owns a stream for as long as its QObject parent lives.
     class StreamHolder : public QObject {
     public:
-        StreamHolder(Stream stream, QObject* parent) : QObject(parent), stream_(std::move(stream)) {}
+        StreamHolder(Stream stream, QObject* parent)
+            : QObject(parent)
+            , stream_(std::move(stream)) {}
 
     private:
         Stream stream_;

@@ -1,0 +1,61 @@
+#pragma once
+// The handle that terminates one streamed child of LiveProcessRunner.
+//
+// Every child runs as the leader of its own process group; cancel() sends SIGTERM to that whole group
+// so that descendants left in it (a `sh -c "curl ... | sh"` pipeline, a background job) end too.
+//
+// A pid is only ever signalled while it is known to be ours: the handle owns the reaping of the child.
+// waitForExit() first waits for the exit *without* reaping (the child stays a zombie, so neither its
+// pid nor the process-group id equal to it can be handed to another process), then reaps under the
+// handle's lock and forgets the pid. cancel() signals under the same lock and only while the pid is
+// still stored. A cancel that arrives after the reap therefore signals nothing: not the pid, which may
+// already belong to someone else, and not the group either. Killing the group by its id after the
+// leader was reaped could hit an unrelated group once the id is recycled, so descendants that outlive
+// the reaped leader are left alone; in stream mode the leader is reaped only after its output pipe has
+// reached end of file, so any descendant still holding that pipe is killed by a cancel.
+//
+// This relies on nobody else reaping our children (no waitpid(-1), no SIGCHLD set to SIG_IGN).
+
+#include "platform/ProcessRunning.h"
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+
+namespace qlan {
+
+// The code the platform reports for a wait status: the exit status, or the number of the signal that
+// ended the child (SIGTERM -> 15); -1 for anything else.
+std::int32_t terminationCode(int waitStatus);
+
+class LiveProcessCancellation : public ProcessCancellation {
+public:
+    LiveProcessCancellation() = default;
+    LiveProcessCancellation(const LiveProcessCancellation&) = delete;
+    LiveProcessCancellation& operator=(const LiveProcessCancellation&) = delete;
+
+    // Marks the child cancelled and sends SIGTERM to its process group if it has not been reaped yet.
+    void cancel() override;
+
+    // Stores the started child (leader of its own process group). A cancel that came earlier
+    // terminates it at once.
+    void attach(pid_t pid);
+
+    // Blocks until the attached child has exited, reaps it and returns its termination code. Only the
+    // thread that owns the child calls it, once. Returns -1 when no child is attached or it cannot be
+    // waited for.
+    std::int32_t waitForExit();
+
+    bool isCanceled() const;
+
+private:
+    void terminateLocked() const;
+
+    mutable std::mutex mutex_;
+    std::optional<pid_t> process_; // attached and not reaped yet
+    bool canceled_ = false;
+};
+
+} // namespace qlan

@@ -1,0 +1,436 @@
+#include "platform/CancellableProcess.h"
+#include "platform/LiveProcessCancellation.h"
+#include "platform/LiveProcessRunner.h"
+#include "platform/PlatformError.h"
+#include "support/Wait.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <vector>
+
+using namespace qlan;
+using namespace std::chrono_literals;
+using qlan::test::waitUntil;
+using Event = ProcessStreamEvent;
+
+namespace {
+
+const QString sh = QStringLiteral("/bin/sh");
+
+QString systemMessage(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Every event of a stream until it ends; fails the test (and cancels the stream) when it takes longer
+// than `timeout`.
+std::vector<Event> drain(Stream<Event>& stream, std::chrono::milliseconds timeout = 20s) {
+    auto reading = std::async(std::launch::async, [&] {
+        std::vector<Event> events;
+        while (auto event = stream.next())
+            events.push_back(std::move(*event));
+        return events;
+    });
+    if (reading.wait_for(timeout) == std::future_status::timeout) {
+        ADD_FAILURE() << "the stream did not end in time";
+        stream.cancel();
+    }
+    return reading.get();
+}
+
+std::optional<Event> nextWithin(Stream<Event>& stream, std::chrono::milliseconds timeout = 20s) {
+    auto reading = std::async(std::launch::async, [&] { return stream.next(); });
+    if (reading.wait_for(timeout) == std::future_status::timeout) {
+        ADD_FAILURE() << "no event in time";
+        stream.cancel();
+    }
+    return reading.get();
+}
+
+std::vector<Event> linesThenExit(const QStringList& lines, int code) {
+    std::vector<Event> events;
+    for (const QString& line : lines)
+        events.push_back(Event::line(line));
+    events.push_back(Event::exited(code));
+    return events;
+}
+
+std::vector<Event> streamShell(const QString& script) {
+    LiveProcessRunner runner;
+    auto [stream, handle] = runner.stream(sh, {QStringLiteral("-c"), script});
+    return drain(stream);
+}
+
+// The lines a splitter yields for `bytes` fed in the given chunks.
+QStringList split(const QByteArray& bytes, const std::vector<qsizetype>& cuts) {
+    OutputLineSplitter splitter;
+    QStringList lines;
+    const auto onLine = [&](QString line) { lines << line; };
+    qsizetype from = 0;
+    for (qsizetype cut : cuts) {
+        splitter.feed(bytes.constData() + from, static_cast<std::size_t>(cut - from), onLine);
+        from = cut;
+    }
+    splitter.feed(bytes.constData() + from, static_cast<std::size_t>(bytes.size() - from), onLine);
+    splitter.finish(onLine);
+    return lines;
+}
+
+// Reaped by us (a zombie would still answer kill(pid, 0)).
+bool reaped(pid_t pid) {
+    return ::kill(pid, 0) == -1 && errno == ESRCH;
+}
+
+// Dead: gone, or a zombie waiting for a parent that is not us (an orphan of a killed shell).
+bool dead(pid_t pid) {
+    if (reaped(pid)) return true;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    const QByteArray fields = stat.readAll();
+    const qsizetype end = fields.lastIndexOf(')');
+    return end > 0 && fields.size() > end + 2 && fields[end + 2] == 'Z';
+}
+
+int openDescriptors() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd"))
+                                .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                                .size());
+}
+
+int threadCount() {
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+// A few megabytes of text with one-, two-, three- and four-byte characters, so that reads split
+// characters at many places.
+QByteArray payload(qsizetype approximateSize, const char* tag) {
+    QByteArray bytes;
+    bytes.reserve(approximateSize + 64);
+    for (int i = 0; bytes.size() < approximateSize; ++i)
+        bytes +=
+            QByteArray(tag) + ' ' + QByteArray::number(i) + " caf\xC3\xA9 \xE2\x82\xAC \xF0\x9D\x84\x9E\n";
+    return bytes;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+TEST(LiveProcessRunnerRun, CollectsSeveralMegabytesOnBothPipesByteExact) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray out = payload(6 * 1024 * 1024, "out");
+    const QByteArray err = payload(5 * 1024 * 1024, "err");
+    writeFile(dir.filePath("out"), out);
+    writeFile(dir.filePath("err"), err);
+
+    // Both pipes fill at the same time: a runner that drains one pipe before the other deadlocks here.
+    LiveProcessRunner runner;
+    const ProcessResult result = runner.run(
+        sh, {"-c", R"(cat "$0" & cat "$1" >&2; wait; exit 4)", dir.filePath("out"), dir.filePath("err")});
+    EXPECT_EQ(result.exitCode, 4);
+    EXPECT_EQ(result.stdOut.size(), QString::fromUtf8(out).size());
+    EXPECT_TRUE(result.stdOut == QString::fromUtf8(out));
+    EXPECT_TRUE(result.stdErr == QString::fromUtf8(err));
+}
+
+TEST(LiveProcessRunnerRun, DecodesLosslesslyWhereItCanAndReplacesInvalidBytes) {
+    LiveProcessRunner runner;
+    // One bad byte must not empty the whole output; a character split between two writes is whole.
+    EXPECT_EQ(
+        runner.run(sh, {"-c", R"(printf 'jdk\377 21\n'; printf 'x\303' >&2; sleep 0.2; printf '\251y' >&2)"}),
+        (ProcessResult{0, QStringLiteral("jdk\uFFFD 21\n"), QStringLiteral("x\u00E9y")}));
+    // A truncated character at the very end is replaced, not dropped.
+    EXPECT_EQ(runner.run(sh, {"-c", R"(printf 'end\342\202')"}).stdOut,
+              QStringLiteral("end") + QString::fromUtf8("\xE2\x82"));
+    EXPECT_TRUE(runner.run(sh, {"-c", R"(printf 'end\342\202')"}).stdOut.endsWith(QChar(0xFFFD)));
+    // Arguments reach the child unchanged, spaces, empty and non-ASCII ones included.
+    EXPECT_EQ(runner.run(QStringLiteral("/usr/bin/printf"), {"%s|", "a b", "", "\u00FC"}).stdOut,
+              QStringLiteral("a b||\u00FC|"));
+}
+
+TEST(LiveProcessRunnerRun, WaitsForADescendantThatStillHoldsThePipe) {
+    LiveProcessRunner runner;
+    QElapsedTimer timer;
+    timer.start();
+    const ProcessResult result =
+        runner.run(sh, {"-c", "(sleep 0.6; echo late; echo late-err >&2) & echo early"});
+    EXPECT_GE(timer.elapsed(), 500);
+    EXPECT_EQ(result, (ProcessResult{0, "early\nlate\n", "late-err\n"}));
+}
+
+TEST(LiveProcessRunner, ProgramsThatCannotBeStartedFailInBothModes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString notExecutable = dir.filePath("plain.txt");
+    writeFile(notExecutable, "#!/bin/sh\necho hi\n");
+    const QString missing = dir.filePath("missing-tool");
+
+    LiveProcessRunner runner;
+    for (const auto& [path, error] : {std::pair{missing, ENOENT}, std::pair{notExecutable, EACCES}}) {
+        try {
+            runner.run(path, {"--version"});
+            ADD_FAILURE() << "run did not fail for " << path.toStdString();
+        } catch (const PlatformError& failure) {
+            EXPECT_EQ(failure.code(), error);
+            EXPECT_EQ(failure.localizedDescription(), systemMessage(error));
+        }
+
+        auto [stream, handle] = runner.stream(path, {"--version"});
+        EXPECT_THAT(drain(stream), testing::ElementsAre(Event::failedToStart(systemMessage(error))));
+        ASSERT_NE(handle, nullptr);
+        handle->cancel(); // harmless: there is no child
+    }
+    // No PATH search: a bare name is a path relative to the working folder.
+    EXPECT_THROW(runner.run(QStringLiteral("sh"), {"-c", "true"}), PlatformError);
+}
+
+TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnGroupAndTheChosenEnvironment) {
+    LiveProcessRunner runner;
+    // Standard input is /dev/null: `cat` ends at once instead of waiting for input that never comes.
+    EXPECT_EQ(runner.run(QStringLiteral("/bin/cat"), {}), (ProcessResult{0, "", ""}));
+    EXPECT_EQ(runner.run(QStringLiteral("/usr/bin/readlink"), {"/proc/self/fd/0"}).stdOut, "/dev/null\n");
+    auto [catStream, catHandle] = runner.stream(QStringLiteral("/bin/cat"), {});
+    EXPECT_THAT(drain(catStream, 5s), testing::ElementsAre(Event::exited(0)));
+
+    // The child leads its own process group.
+    const QStringList ids =
+        runner.run(sh, {"-c", R"(echo $$ $(cut -d' ' -f5 /proc/$$/stat))"}).stdOut.trimmed().split(' ');
+    ASSERT_EQ(ids.size(), 2);
+    EXPECT_EQ(ids[0], ids[1]);
+    EXPECT_NE(ids[1].toInt(), ::getpgrp());
+
+    // The child inherits none of our descriptors: only 0, 1, 2 and the one `ls` opens itself.
+    const QStringList fds =
+        runner.run(QStringLiteral("/bin/ls"), {"/proc/self/fd"}).stdOut.split('\n', Qt::SkipEmptyParts);
+    EXPECT_THAT(fds, testing::IsSubsetOf(QStringList{"0", "1", "2", "3"}));
+
+    // An environment replaces the child's whole environment; none means it inherits ours.
+    ::setenv("QLAN_PROCESS_TEST_INHERITED", "from-parent", 1);
+    EXPECT_EQ(runner.run(QStringLiteral("/usr/bin/env"), {}, Environment{{"ONLY", "this one"}}).stdOut,
+              "ONLY=this one\n");
+    EXPECT_EQ(runner.run(QStringLiteral("/usr/bin/env"), {}, Environment{}).stdOut, "");
+    EXPECT_THAT(runner.run(QStringLiteral("/usr/bin/env"), {}).stdOut.split('\n'),
+                testing::Contains(QStringLiteral("QLAN_PROCESS_TEST_INHERITED=from-parent")));
+    auto [envStream, envHandle] =
+        runner.stream(QStringLiteral("/usr/bin/env"), {}, Environment{{"A", "1"}, {"B", "2"}});
+    EXPECT_EQ(drain(envStream), linesThenExit({"A=1", "B=2"}, 0));
+    auto [inheritStream, inheritHandle] = runner.stream(QStringLiteral("/usr/bin/env"), {});
+    EXPECT_THAT(drain(inheritStream),
+                testing::Contains(Event::line("QLAN_PROCESS_TEST_INHERITED=from-parent")));
+    ::unsetenv("QLAN_PROCESS_TEST_INHERITED");
+
+    // A signal ignored by us does not stay ignored in the child.
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGTERM, &ignore, &previous);
+    const ProcessResult killed = runner.run(sh, {"-c", "kill -TERM $$; echo survived"});
+    ::sigaction(SIGTERM, &previous, nullptr);
+    EXPECT_EQ(killed, (ProcessResult{15, "", ""}));
+}
+
+TEST(OutputLineSplitter, SplitsAtEverySeparatorWhereverTheReadsEnd) {
+    const QString fffd(QChar(0xFFFD));
+    const std::vector<std::pair<QByteArray, QStringList>> table = {
+        {"a\n\nb", {"a", "b"}},
+        {"a\r\nb\r", {"a", "b"}},
+        {"1\v2\f3\xC2\x85"
+         "4\xE2\x80\xA8"
+         "5\xE2\x80\xA9"
+         "6",
+         {"1", "2", "3", "4", "5", "6"}},
+        {"\n\r\n\r\v\f\xC2\x85\xE2\x80\xA8", {}},
+        {"", {}},
+        {"caf\xC3\xA9\n\xF0\x9D\x84\x9E", {"caf\u00E9", QString::fromUtf8("\xF0\x9D\x84\x9E")}},
+        {"x\xFFy\n", {"x" + fffd + "y"}},
+        // Look-alikes that are no separators: U+2027, NBSP, and the separators' bytes out of order.
+        {"a\xE2\x80\xA7"
+         "b\xC2\xA0"
+         "c\x85\xC2",
+         {QString::fromUtf8("a\xE2\x80\xA7"
+                            "b\xC2\xA0"
+                            "c\x85\xC2")}},
+        // A lead byte cut short by a separator: the bad bytes become U+FFFD, the separator still counts.
+        {"p\xE2\x80\nq\xC2\rr\xE2", {QString::fromUtf8("p\xE2\x80"), "q" + fffd, "r" + fffd}},
+        {"\xE2\xE2\x80\xA8z", {fffd, "z"}},
+    };
+    for (const auto& [bytes, expected] : table) {
+        SCOPED_TRACE(bytes.toHex(' ').toStdString());
+        EXPECT_EQ(split(bytes, {}), expected);
+        for (qsizetype cut = 0; cut <= bytes.size(); ++cut)
+            EXPECT_EQ(split(bytes, {cut}), expected) << cut;
+        std::vector<qsizetype> everyByte;
+        for (qsizetype cut = 1; cut < bytes.size(); ++cut)
+            everyByte.push_back(cut);
+        EXPECT_EQ(split(bytes, everyByte), expected);
+    }
+}
+
+TEST(LiveProcessRunnerStream, SplitsTheCombinedOutputOfARealChildIntoLines) {
+    EXPECT_EQ(streamShell(R"(printf 'a\n\nb')"), linesThenExit({"a", "b"}, 0));
+    EXPECT_EQ(streamShell(R"(printf 'a\r\nb\r')"), linesThenExit({"a", "b"}, 0));
+    EXPECT_EQ(streamShell(R"(printf '1\v2\f3\302\2054\342\200\2505\342\200\2516')"),
+              linesThenExit({"1", "2", "3", "4", "5", "6"}, 0));
+    EXPECT_EQ(streamShell(R"(printf 'x\377y\n'; exit 3)"), linesThenExit({"x\uFFFDy"}, 3));
+    EXPECT_EQ(streamShell("true"), linesThenExit({}, 0));
+    // Standard output and standard error share one pipe, in the order the child writes them.
+    EXPECT_EQ(streamShell("echo out; echo err >&2; echo out2"), linesThenExit({"out", "err", "out2"}, 0));
+    // Separators and characters split between two writes (and so between two reads).
+    EXPECT_EQ(
+        streamShell(
+            R"(printf 'a\r'; sleep 0.2; printf '\nb\342\200'; sleep 0.2; printf '\250c\303'; sleep 0.2; printf '\251d')"),
+        linesThenExit({"a", "b", "c\u00E9d"}, 0));
+}
+
+TEST(LiveProcessRunnerStream, DeliversEveryLineBeforeTheExit) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray text = payload(3 * 1024 * 1024, "line");
+    writeFile(dir.filePath("text"), text);
+    QStringList expected = QString::fromUtf8(text).split('\n', Qt::SkipEmptyParts);
+
+    LiveProcessRunner runner;
+    auto [stream, handle] = runner.stream(QStringLiteral("/bin/cat"), {dir.filePath("text")});
+    const std::vector<Event> events = drain(stream);
+    ASSERT_EQ(events.size(), static_cast<std::size_t>(expected.size()) + 1);
+    EXPECT_EQ(events.back(), Event::exited(0));
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(events[static_cast<std::size_t>(i)], Event::line(expected[i])) << i;
+
+    // The last words of a child that exits at once after writing, and those of a descendant that
+    // still holds the pipe, come before the exit.
+    EXPECT_EQ(streamShell("(sleep 0.3; echo late) & echo early; echo last >&2"),
+              linesThenExit({"early", "last", "late"}, 0));
+}
+
+TEST(LiveProcessRunner, ASignalledChildReportsTheSignalNumberInBothModes) {
+    LiveProcessRunner runner;
+    EXPECT_EQ(runner.run(sh, {"-c", "kill -TERM $$"}).exitCode, 15);
+    EXPECT_EQ(runner.run(sh, {"-c", "kill -KILL $$"}).exitCode, 9);
+    EXPECT_EQ(streamShell("echo bye; kill -TERM $$"), linesThenExit({"bye"}, 15));
+
+    // Cancelling a running child: SIGTERM to its whole group, reported as 15 like any other exit.
+    auto [stream, handle] = runner.stream(QStringLiteral("/bin/zsh"), {"-c", "echo ready; sleep 100 & wait"});
+    EXPECT_EQ(nextWithin(stream), Event::line("ready"));
+    handle->cancel();
+    EXPECT_EQ(drain(stream, 10s), linesThenExit({}, 15));
+    handle->cancel(); // after the end: nothing happens
+    EXPECT_TRUE(std::dynamic_pointer_cast<LiveProcessCancellation>(handle)->isCanceled());
+}
+
+TEST(LiveProcessRunnerStream, EndingTheConsumerKillsTheChildAndItsDescendants) {
+    LiveProcessRunner runner;
+    for (const bool drop : {true, false}) {
+        SCOPED_TRACE(drop ? "dropped" : "cancelled");
+        const int threadsBefore = threadCount();
+        pid_t child = 0;
+        pid_t grandchild = 0;
+        {
+            auto [stream, handle] = runner.stream(sh, {"-c", "sleep 100 & echo $$ $!; wait"});
+            const std::optional<Event> ids = nextWithin(stream);
+            ASSERT_TRUE(ids.has_value());
+            const QStringList pids = ids->text.split(' ');
+            ASSERT_EQ(pids.size(), 2);
+            child = pids[0].toInt();
+            grandchild = pids[1].toInt();
+            ASSERT_GT(child, 0);
+            ASSERT_GT(grandchild, 0);
+            EXPECT_FALSE(dead(child));
+            EXPECT_FALSE(dead(grandchild));
+            if (!drop) {
+                stream.cancel();
+                EXPECT_EQ(stream.next(), std::nullopt); // nothing more after a cancel, not even `exited`
+            }
+        }
+        // The child is reaped by us (no zombie left), the grandchild killed with it.
+        EXPECT_TRUE(waitUntil([&] { return reaped(child); }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }, 10000)); // the reader is gone
+    }
+}
+
+TEST(CancellableProcess, ACancelledJobCancelsEveryChildItIsGiven) {
+    LiveProcessRunner runner;
+    CancellableProcess job;
+    job.cancel(); // before the first child exists
+    EXPECT_TRUE(job.isCanceled());
+    for (int child = 0; child < 2; ++child) {
+        auto [stream, handle] = runner.stream(QStringLiteral("/bin/sleep"), {"100"});
+        job.setCurrent(handle);
+        EXPECT_EQ(drain(stream, 10s), linesThenExit({}, 15));
+    }
+
+    // Cancelling while a child runs terminates it.
+    CancellableProcess running;
+    auto [stream, handle] = runner.stream(sh, {"-c", "echo started; sleep 100"});
+    running.setCurrent(handle);
+    EXPECT_EQ(nextWithin(stream), Event::line("started"));
+    running.cancel();
+    EXPECT_EQ(drain(stream, 10s), linesThenExit({}, 15));
+}
+
+TEST(LiveProcessCancellation, ACancelBeforeTheChildIsAttachedTerminatesItAtAttach) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    LiveProcessCancellation handle;
+    handle.cancel();
+    handle.attach(pid);
+    EXPECT_EQ(handle.waitForExit(), SIGTERM);
+    EXPECT_TRUE(reaped(pid));
+    EXPECT_EQ(handle.waitForExit(), -1); // nothing attached any more
+    handle.cancel();                     // and nothing left to signal
+
+    // Termination codes as the platform reports them.
+    EXPECT_EQ(terminationCode(0), 0);
+    EXPECT_EQ(terminationCode(42 << 8), 42);
+    EXPECT_EQ(terminationCode(SIGKILL), 9);
+}
+
+TEST(LiveProcessRunner, LeavesNoDescriptorsThreadsOrChildrenBehind) {
+    LiveProcessRunner runner;
+    runner.run(QStringLiteral("/bin/true"), {}); // warm-up
+    const int fdsBefore = openDescriptors();
+    const int threadsBefore = threadCount();
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(runner.run(sh, {"-c", "echo out; echo err >&2"}), (ProcessResult{0, "out\n", "err\n"}));
+        EXPECT_THROW(runner.run(QStringLiteral("/nonexistent/tool"), {}), PlatformError);
+        auto [done, doneHandle] = runner.stream(sh, {"-c", "echo one; echo two >&2"});
+        EXPECT_EQ(drain(done), linesThenExit({"one", "two"}, 0));
+        auto [failed, failedHandle] = runner.stream(QStringLiteral("/nonexistent/tool"), {});
+        EXPECT_EQ(drain(failed).size(), 1u);
+        auto [dropped, droppedHandle] = runner.stream(QStringLiteral("/bin/sleep"), {"100"});
+    }
+    EXPECT_TRUE(waitUntil([&] { return openDescriptors() <= fdsBefore; }, 10000))
+        << openDescriptors() << " descriptors open, " << fdsBefore << " before";
+    EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }, 10000));
+    // No child of ours is left, reaped or not.
+    EXPECT_TRUE(waitUntil(
+        [] {
+            siginfo_t info{};
+            return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == -1 && errno == ECHILD;
+        },
+        10000));
+}

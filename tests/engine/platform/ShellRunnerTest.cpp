@@ -1,0 +1,190 @@
+#include "platform/ShellRunner.h"
+#include "platform/LiveProcessRunner.h"
+#include "support/Wait.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <signal.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <vector>
+
+using namespace qlan;
+using namespace std::chrono_literals;
+using qlan::test::waitUntil;
+
+namespace {
+
+std::vector<StreamEvent> drain(Stream<StreamEvent>& stream, std::chrono::milliseconds timeout = 20s) {
+    auto reading = std::async(std::launch::async, [&] {
+        std::vector<StreamEvent> events;
+        while (auto event = stream.next())
+            events.push_back(std::move(*event));
+        return events;
+    });
+    if (reading.wait_for(timeout) == std::future_status::timeout) {
+        ADD_FAILURE() << "the stream did not end in time";
+        stream.cancel();
+    }
+    return reading.get();
+}
+
+std::optional<StreamEvent> nextWithin(Stream<StreamEvent>& stream, std::chrono::milliseconds timeout = 20s) {
+    auto reading = std::async(std::launch::async, [&] { return stream.next(); });
+    if (reading.wait_for(timeout) == std::future_status::timeout) {
+        ADD_FAILURE() << "no event in time";
+        stream.cancel();
+    }
+    return reading.get();
+}
+
+ShellRunner liveShell() {
+    return ShellRunner(std::make_shared<LiveProcessRunner>());
+}
+
+bool reaped(pid_t pid) {
+    return ::kill(pid, 0) == -1 && errno == ESRCH;
+}
+
+bool dead(pid_t pid) {
+    if (reaped(pid)) return true;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    const QByteArray fields = stat.readAll();
+    const qsizetype end = fields.lastIndexOf(')');
+    return end > 0 && fields.size() > end + 2 && fields[end + 2] == 'Z';
+}
+
+int threadCount() {
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+// A process runner that hands out a prepared stream and records what it was asked and what was done
+// to the handle.
+class ScriptedProcessRunner : public ProcessRunning {
+public:
+    struct Handle : ProcessCancellation {
+        void cancel() override { ++cancels; }
+        std::atomic<int> cancels = 0;
+    };
+
+    ProcessResult run(const QString&, const QStringList&, const std::optional<Environment>&) override {
+        return {};
+    }
+
+    std::pair<Stream<ProcessStreamEvent>, std::shared_ptr<ProcessCancellation>>
+    stream(const QString& executable, const QStringList& arguments,
+           const std::optional<Environment>& environment) override {
+        calls << executable + ' ' + arguments.join(' ');
+        environmentGiven = environment.has_value();
+        auto [stream, producer] = Stream<ProcessStreamEvent>::make();
+        this->producer = producer;
+        return {std::move(stream), handle};
+    }
+
+    QStringList calls;
+    bool environmentGiven = true;
+    StreamContinuation<ProcessStreamEvent> producer;
+    std::shared_ptr<Handle> handle = std::make_shared<Handle>();
+};
+
+} // namespace
+
+TEST(ShellRunner, MapsLinesAndTheExitOfARealProgram) {
+    ShellRunner shell = liveShell();
+    auto lines = shell.stream(QStringLiteral("/bin/sh"),
+                              {"-c", R"(printf 'one\n\n\ntwo\r\n'; echo three >&2; exit 3)"});
+    EXPECT_THAT(drain(lines), testing::ElementsAre(StreamEvent::output("one"), StreamEvent::output("two"),
+                                                   StreamEvent::output("three"), StreamEvent::completed(3)));
+
+    auto silent = shell.stream(QStringLiteral("/bin/true"), {});
+    EXPECT_THAT(drain(silent), testing::ElementsAre(StreamEvent::completed(0)));
+
+    auto killed = shell.stream(QStringLiteral("/bin/sh"), {"-c", "kill -TERM $$"});
+    EXPECT_THAT(drain(killed), testing::ElementsAre(StreamEvent::completed(15)));
+
+    // The program inherits the application's environment.
+    ::setenv("QLAN_SHELL_RUNNER_TEST", "inherited", 1);
+    auto env = shell.stream(QStringLiteral("/usr/bin/env"), {});
+    EXPECT_THAT(drain(env), testing::Contains(StreamEvent::output("QLAN_SHELL_RUNNER_TEST=inherited")));
+    ::unsetenv("QLAN_SHELL_RUNNER_TEST");
+}
+
+TEST(ShellRunner, AProgramThatCannotStartYieldsTheReasonAndMinusOne) {
+    ShellRunner shell = liveShell();
+    auto stream = shell.stream(QStringLiteral("/nonexistent/bin/tool"), {"--version"});
+    EXPECT_THAT(
+        drain(stream),
+        testing::ElementsAre(StreamEvent::output(QStringLiteral("Failed to start /nonexistent/bin/tool: ") +
+                                                 QString::fromLocal8Bit(std::strerror(ENOENT))),
+                             StreamEvent::completed(-1)));
+}
+
+TEST(ShellRunner, EndingTheConsumerStopsTheChildItsDescendantsAndTheMapping) {
+    ShellRunner shell = liveShell();
+    for (const bool drop : {true, false}) {
+        SCOPED_TRACE(drop ? "dropped" : "cancelled");
+        const int threadsBefore = threadCount();
+        pid_t child = 0;
+        pid_t grandchild = 0;
+        {
+            auto stream = shell.stream(QStringLiteral("/bin/sh"), {"-c", "sleep 100 & echo $$ $!; wait"});
+            const std::optional<StreamEvent> ids = nextWithin(stream);
+            ASSERT_TRUE(ids.has_value());
+            const QStringList pids = ids->text.split(' ');
+            ASSERT_EQ(pids.size(), 2);
+            child = pids[0].toInt();
+            grandchild = pids[1].toInt();
+            ASSERT_GT(child, 0);
+            ASSERT_GT(grandchild, 0);
+            if (!drop) {
+                stream.cancel();
+                EXPECT_EQ(stream.next(), std::nullopt); // never a `canceled` event, nor anything else
+            }
+        }
+        EXPECT_TRUE(waitUntil([&] { return reaped(child); }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 10000));
+        // The mapping thread and the reader thread are gone.
+        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }, 10000));
+    }
+}
+
+TEST(ShellRunner, FollowsTheProcessStreamAndCancelsItsHandleAtTheEnd) {
+    auto runner = std::make_shared<ScriptedProcessRunner>();
+    ShellRunner shell(runner);
+
+    // No environment is given; the mapping ends with the inner stream even without an exit.
+    auto stream = shell.stream(QStringLiteral("/bin/zsh"), {"-lc", "mise install"});
+    EXPECT_EQ(runner->calls, QStringList{"/bin/zsh -lc mise install"});
+    EXPECT_FALSE(runner->environmentGiven);
+    runner->producer.yield(ProcessStreamEvent::line("installing"));
+    runner->producer.finish();
+    EXPECT_THAT(drain(stream), testing::ElementsAre(StreamEvent::output("installing")));
+    EXPECT_TRUE(waitUntil([&] { return runner->handle->cancels.load() == 1; }));
+
+    // Only the first exit counts; the stream is finished after it.
+    auto exited = shell.stream(QStringLiteral("/bin/zsh"), {});
+    runner->producer.yield(ProcessStreamEvent::exited(0));
+    runner->producer.yield(ProcessStreamEvent::line("after the exit"));
+    EXPECT_THAT(drain(exited), testing::ElementsAre(StreamEvent::completed(0)));
+    EXPECT_TRUE(waitUntil([&] { return runner->producer.isCancelled() || runner->producer.isTerminated(); }));
+
+    // Cancelling the outer stream cancels the handle and the inner stream, whose producer learns that
+    // nobody listens any more.
+    auto abandoned = shell.stream(QStringLiteral("/bin/zsh"), {});
+    runner->producer.yield(ProcessStreamEvent::line("working"));
+    EXPECT_EQ(nextWithin(abandoned), StreamEvent::output("working"));
+    const int cancelsBefore = runner->handle->cancels.load();
+    abandoned.cancel();
+    EXPECT_TRUE(waitUntil([&] { return runner->producer.isCancelled(); }));
+    EXPECT_GT(runner->handle->cancels.load(), cancelsBefore);
+}
