@@ -200,6 +200,7 @@ struct TelemetryService::Impl {
     QList<QueuedEvent> pending;
     std::atomic<bool> isFlushing = false; // written on the queue thread only
     bool shuttingDown = false;
+    bool persistScheduled = false;
     quint64 nextSerial = 1;
     std::jthread delivery;
 
@@ -216,7 +217,12 @@ struct TelemetryService::Impl {
             return;
         }
         pending.append(QueuedEvent{nextSerial++, std::move(event)});
-        persistPending();
+        // The file is written right after the events handed over together with this one, once for
+        // all of them.
+        if (!persistScheduled) {
+            persistScheduled = true;
+            queue.post([this] { persistIfScheduled(); });
+        }
         flush();
     }
 
@@ -296,8 +302,16 @@ struct TelemetryService::Impl {
         }
     }
 
-    // Ends deliveries: a request in flight is asked to stop, and no new one starts.
+    void persistIfScheduled() {
+        if (!persistScheduled) return;
+        persistScheduled = false;
+        persistPending();
+    }
+
+    // Ends deliveries: the queue file is brought up to date, a request in flight is asked to stop, and
+    // no new one starts.
     void stopDeliveries() {
+        persistIfScheduled();
         shuttingDown = true;
         if (delivery.joinable()) {
             delivery.request_stop();

@@ -148,7 +148,9 @@ TEST_F(TelemetryServiceTest, DeliversOneRecordPerEventAndRemovesTheEmptyQueueFil
         {"ok", JSONValue::boolean(true)},
     };
     service.track("diagnosis_reached", properties);
-    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !QFile::exists(pendingFile); }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
 
     const LoopbackRequest request = server.requests().first();
     EXPECT_EQ(request.method, "POST");
@@ -178,7 +180,9 @@ TEST_F(TelemetryServiceTest, RefusedEventsAreDroppedWithALogLine) {
     server.route(kPath, LoopbackResponse{.status = 404});
     TelemetryService service(configuration(server.url(kPath)));
     service.track("renamed_event");
-    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !QFile::exists(pendingFile); }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
     ASSERT_TRUE(service.waitForQueuedOperations());
     EXPECT_TRUE(LogCapture::captured().contains(
         "Telemetry: dropping event after 404 (likely event_name or schema mismatch)"))
@@ -218,7 +222,9 @@ TEST_F(TelemetryServiceTest, ServerErrorsGetThreeTriesThenTheEventStaysFirstUnti
 
     status = 200;
     service.track("third");
-    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 9 && !QFile::exists(pendingFile); }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 9 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
     EXPECT_EQ(wireNames(server.requests()).mid(6), (QStringList{"first", "second", "third"}));
 }
 
@@ -247,7 +253,9 @@ TEST_F(TelemetryServiceTest, ThePreviousRunsQueueGoesFirstAndNothingIsSentTwice)
     server.route(kPath, LoopbackResponse{.status = 200});
     TelemetryService service(configuration(server.url(kPath)));
     service.track("new_one");
-    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 3 && !QFile::exists(pendingFile); }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 3 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
     ASSERT_TRUE(service.waitForQueuedOperations());
     EXPECT_EQ(server.requests().size(), 3);
 
@@ -296,7 +304,9 @@ TEST_F(TelemetryServiceTest, TrackingAndQueueWritesGoOnWhileARequestIsInFlight) 
     ASSERT_TRUE(waitUntil([&] { return fileEventNames().size() == 21; }));
     EXPECT_EQ(server.requests().size(), 1);
     release.set_value();
-    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 21 && !QFile::exists(pendingFile); }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 21 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
     QStringList expected{"held"};
     for (int i = 0; i < 20; ++i)
         expected.append(QString("queued_%1").arg(i));
@@ -309,7 +319,9 @@ TEST_F(TelemetryServiceTest, AnEventThatCannotBeEncodedIsDroppedAndDoesNotBlockT
     TelemetryService service(configuration(server.url(kPath)));
     service.track("broken", {{"speed", JSONValue::floating(std::nan(""))}});
     service.track("fine");
-    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !QFile::exists(pendingFile); }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
     ASSERT_TRUE(service.waitForQueuedOperations());
     EXPECT_EQ(wireNames(server.requests()), QStringList{"fine"});
     EXPECT_TRUE(LogCapture::captured().contains(
@@ -346,7 +358,9 @@ TEST_F(TelemetryServiceTest, DisabledOrWithoutEndpointNothingIsRecorded) {
     auto config = configuration(server.url(kPath));
     config.disabled = true;
     TelemetryService service(config);
-    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !QFile::exists(pendingFile); }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
     EXPECT_EQ(wireNames(server.requests()), QStringList{"left_over"});
 }
 
