@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -15,6 +16,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qlan {
 namespace {
@@ -46,6 +48,100 @@ void removeTree(const QByteArray& path) {
     } else if (::unlink(path.constData()) != 0) {
         throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
     }
+}
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd)
+        : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+void writeAll(int fd, const QByteArray& data, const QString& path) {
+    qint64 written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + written, static_cast<size_t>(data.size() - written));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwErrno(QStringLiteral("Couldn't write"), path);
+        }
+        written += n;
+    }
+}
+
+// Copies a file, a link (as a link) or a whole folder tree to a new path, keeping permissions and
+// modification times. Used where a rename cannot cross file systems.
+void copyTree(const QByteArray& from, const QByteArray& to) {
+    const QString where = QFile::decodeName(from);
+    struct stat st {};
+    if (::lstat(from.constData(), &st) != 0) throwErrno(QStringLiteral("Couldn't copy"), where);
+    const mode_t mode = st.st_mode & 07777;
+#ifdef __APPLE__
+    const timespec times[2] = {st.st_atimespec, st.st_mtimespec};
+#else
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+#endif
+    if (S_ISLNK(st.st_mode)) {
+        QByteArray target(static_cast<qsizetype>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+        const ssize_t n = ::readlink(from.constData(), target.data(), static_cast<size_t>(target.size()));
+        if (n < 0 || n >= target.size())
+            throwErrno(QStringLiteral("Couldn't copy"), where, n < 0 ? errno : ENAMETOOLONG);
+        target.truncate(n);
+        if (::symlink(target.constData(), to.constData()) != 0)
+            throwErrno(QStringLiteral("Couldn't copy"), where);
+        return;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        if (::mkdir(to.constData(), 0700) != 0) throwErrno(QStringLiteral("Couldn't copy"), where);
+        DIR* dir = ::opendir(from.constData());
+        if (!dir) throwErrno(QStringLiteral("Couldn't copy"), where);
+        while (dirent* entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+            try {
+                copyTree(from + '/' + entry->d_name, to + '/' + entry->d_name);
+            } catch (...) {
+                ::closedir(dir);
+                throw;
+            }
+        }
+        ::closedir(dir);
+        if (::chmod(to.constData(), mode) != 0) throwErrno(QStringLiteral("Couldn't copy"), where);
+        ::utimensat(AT_FDCWD, to.constData(), times, AT_SYMLINK_NOFOLLOW);
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) throwErrno(QStringLiteral("Couldn't copy"), where, ENOTSUP);
+    FileDescriptor in(::open(from.constData(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) throwErrno(QStringLiteral("Couldn't copy"), where);
+    FileDescriptor out(::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (out.get() < 0) throwErrno(QStringLiteral("Couldn't copy"), where);
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(in.get(), buffer.data(), static_cast<size_t>(buffer.size()));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwErrno(QStringLiteral("Couldn't copy"), where);
+        }
+        if (n == 0) break;
+        writeAll(out.get(), QByteArray::fromRawData(buffer.constData(), n), QFile::decodeName(to));
+    }
+    if (::fchmod(out.get(), mode) != 0 || ::fsync(out.get()) != 0)
+        throwErrno(QStringLiteral("Couldn't copy"), where);
+    ::futimens(out.get(), times);
+    if (::close(out.release()) != 0) throwErrno(QStringLiteral("Couldn't copy"), where);
+}
+
+QByteArray randomSuffix() {
+    return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
 
 } // namespace
@@ -90,8 +186,13 @@ void LiveFileSystem::createDirectory(const QString& path, bool withIntermediateD
     }
     const QString parent = QFileInfo(path).absolutePath();
     if (parent != path) createDirectory(parent, true);
-    if (::mkdir(native(path).constData(), 0777) != 0 && errno != EEXIST)
-        throwErrno(QStringLiteral("Couldn't create the folder"), path);
+    if (::mkdir(native(path).constData(), 0777) != 0) {
+        // Made by someone else in the meantime is fine; a dangling link or a file in the way is not.
+        const int error = errno;
+        bool nowDirectory = false;
+        if (error != EEXIST || !fileExists(path, &nowDirectory) || !nowDirectory)
+            throwErrno(QStringLiteral("Couldn't create the folder"), path, error);
+    }
 }
 
 void LiveFileSystem::removeItem(const QString& path) { removeTree(native(path)); }
@@ -100,8 +201,47 @@ void LiveFileSystem::moveItem(const QString& source, const QString& destination)
     struct stat st {};
     if (::lstat(native(destination).constData(), &st) == 0)
         throwErrno(QStringLiteral("Couldn't move to"), destination, EEXIST);
-    if (::rename(native(source).constData(), native(destination).constData()) != 0)
-        throwErrno(QStringLiteral("Couldn't move"), source);
+    if (::rename(native(source).constData(), native(destination).constData()) == 0) return;
+    if (errno != EXDEV) throwErrno(QStringLiteral("Couldn't move"), source);
+
+    // Another file system: copy beside the destination, put the copy in place, then remove the source.
+    // A failure before the copy is in place leaves the source as it was and no copy behind.
+    const QByteArray target = native(destination);
+    const int slash = target.lastIndexOf('/');
+    const QByteArray staging =
+        target.left(slash + 1) + '.' + target.mid(slash + 1) + ".move-" + randomSuffix();
+    auto discard = [](const QByteArray& path) {
+        try {
+            removeTree(path);
+        } catch (const PlatformError&) {
+        }
+    };
+    try {
+        copyTree(native(source), staging);
+    } catch (...) {
+        discard(staging);
+        throw;
+    }
+    if (::lstat(target.constData(), &st) == 0) {
+        discard(staging);
+        throwErrno(QStringLiteral("Couldn't move to"), destination, EEXIST);
+    }
+    if (::rename(staging.constData(), target.constData()) != 0) {
+        const int error = errno;
+        discard(staging);
+        throwErrno(QStringLiteral("Couldn't move"), source, error);
+    }
+    // A file that cannot be removed is still whole: take the copy back. A folder tree may already be
+    // partly removed: the copy then keeps the data, and the error is still reported.
+    if (::lstat(native(source).constData(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+        if (::unlink(native(source).constData()) != 0) {
+            const int error = errno;
+            discard(target);
+            throwErrno(QStringLiteral("Couldn't move"), source, error);
+        }
+        return;
+    }
+    removeTree(native(source));
 }
 
 FileAttributes LiveFileSystem::attributesOfItem(const QString& path) const {
@@ -124,12 +264,24 @@ void LiveFileSystem::setAttributes(const FileAttributes& attributes, const QStri
 }
 
 QByteArray LiveFileSystem::readData(const QString& path) const {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int error = errno ? errno : ENOENT;
-        throwErrno(QStringLiteral("Couldn't read"), path, error);
+    FileDescriptor fd(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) throwErrno(QStringLiteral("Couldn't read"), path);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throwErrno(QStringLiteral("Couldn't read"), path);
+    if (S_ISDIR(st.st_mode)) throwErrno(QStringLiteral("Couldn't read"), path, EISDIR);
+    QByteArray data;
+    if (S_ISREG(st.st_mode)) data.reserve(static_cast<qsizetype>(st.st_size));
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer.data(), static_cast<size_t>(buffer.size()));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwErrno(QStringLiteral("Couldn't read"), path); // never a silently shortened file
+        }
+        if (n == 0) break;
+        data.append(buffer.constData(), n);
     }
-    return file.readAll();
+    return data;
 }
 
 QString LiveFileSystem::homeDirectory() const { return QDir::homePath(); }
@@ -148,9 +300,10 @@ void LiveFileSystem::writeString(const QString& text, const QString& path, bool 
         atomicWrite(data, path);
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size())
-        throwErrno(QStringLiteral("Couldn't write"), path, errno ? errno : EIO);
+    FileDescriptor fd(::open(native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (fd.get() < 0) throwErrno(QStringLiteral("Couldn't write"), path);
+    writeAll(fd.get(), data, path);
+    if (::close(fd.release()) != 0) throwErrno(QStringLiteral("Couldn't write"), path);
 }
 
 void LiveFileSystem::writeData(const QByteArray& data, const QString& path) { atomicWrite(data, path); }
@@ -181,9 +334,16 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path) {
     }
     const int slash = target.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
-    QByteArray pattern = folder + "/." + target.mid(slash + 1) + ".tmp-XXXXXX";
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) throwErrno(QStringLiteral("Couldn't write"), path);
+    // The temporary file is created with the mode a new file gets (the kernel applies the umask; reading
+    // the umask with umask() would change it for every thread for a moment), or private until it takes
+    // the mode of the file it replaces.
+    QByteArray pattern;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        pattern = folder + "/." + target.mid(slash + 1) + ".tmp-" + randomSuffix();
+        fd = ::open(pattern.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existed ? 0600 : 0666);
+        if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(QStringLiteral("Couldn't write"), path);
+    }
     auto fail = [&](int error) {
         ::close(fd);
         ::unlink(pattern.constData());
@@ -198,12 +358,7 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path) {
         }
         written += n;
     }
-    if (!existed) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) fail(errno);
+    if ((existed && ::fchmod(fd, mode) != 0) || ::fsync(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(pattern.constData());

@@ -41,6 +41,27 @@ QString kindOf(const QVariant& value) {
     }
 }
 
+// The decimal text of a stored integer, signed or unsigned (the full 64-bit ranges of both).
+std::optional<QString> integerText(const QVariant& value) {
+    bool ok = false;
+    switch (value.typeId()) {
+    case QMetaType::ULongLong:
+    case QMetaType::ULong:
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+        return QString::number(value.toULongLong());
+    case QMetaType::QString: { // as read back from the file
+        const QString text = value.toString();
+        if (const qlonglong n = text.toLongLong(&ok); ok) return QString::number(n);
+        if (const qulonglong n = text.toULongLong(&ok); ok) return QString::number(n);
+        return std::nullopt;
+    }
+    default:
+        if (const qlonglong n = value.toLongLong(&ok); ok) return QString::number(n);
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 void LiveKeyValueStore::set(const QVariant& value, const QString& key) {
@@ -61,7 +82,7 @@ std::optional<QString> LiveKeyValueStore::string(const QString& key) const {
     const QString kind = settings->value(kindKey(key)).toString();
     const QVariant value = settings->value(key);
     if (kind == QLatin1String("string")) return value.toString();
-    if (kind == QLatin1String("integer")) return QString::number(value.toLongLong());
+    if (kind == QLatin1String("integer")) return integerText(value);
     if (kind == QLatin1String("double")) return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     if (kind.isEmpty() && value.typeId() == QMetaType::QString) return value.toString(); // written by others
     return std::nullopt;

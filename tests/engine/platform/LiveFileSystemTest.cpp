@@ -1,0 +1,439 @@
+// The file system of this machine, exercised in a temporary folder (never the real home).
+
+#include "platform/LiveFileSystem.h"
+#include "platform/PlatformError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace qlan;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+
+namespace {
+
+class LiveFileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+
+    QString path(const QString& relative) const { return dir_.path() + '/' + relative; }
+
+    void write(const QString& relative, const QByteArray& contents, int mode = 0644) const {
+        QFile file(path(relative));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(contents), contents.size());
+        file.close();
+        ASSERT_EQ(::chmod(QFile::encodeName(path(relative)).constData(), static_cast<mode_t>(mode)), 0);
+    }
+
+    void link(const QString& target, const QString& relative) const {
+        ASSERT_EQ(
+            ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path(relative)).constData()),
+            0);
+    }
+
+    QByteArray read(const QString& relative) const {
+        QFile file(path(relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+
+    static int modeOf(const QString& absolute) {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(absolute).constData(), &st) == 0
+                   ? static_cast<int>(st.st_mode & 07777)
+                   : -1;
+    }
+
+    QStringList entries(const QString& relative = ".") const {
+        return QDir(path(relative))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir dir_;
+    LiveFileSystem fs_;
+};
+
+FileAttributes permissions(int mode) {
+    FileAttributes attributes;
+    attributes.posixPermissions = mode;
+    return attributes;
+}
+
+// Sets the largest file this process may write; restores the old limit (and SIGXFSZ) on destruction.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*savedHandler_)(int) = nullptr;
+};
+
+} // namespace
+
+TEST_F(LiveFileSystemTest, ExistenceFollowsLinksAndNeverFails) {
+    write("file", "x", 0644);
+    write("tool", "#!/bin/sh\n", 0755);
+    ASSERT_TRUE(QDir().mkdir(path("folder")));
+    link(path("file"), "link-to-file");
+    link("folder", "link-to-folder"); // relative target
+    link(path("missing"), "dangling");
+    link(path("loop-b"), "loop-a");
+    link(path("loop-a"), "loop-b");
+
+    bool isDirectory = true;
+    EXPECT_TRUE(fs_.fileExists(path("file")));
+    EXPECT_TRUE(fs_.fileExists(path("file"), &isDirectory));
+    EXPECT_FALSE(isDirectory);
+    EXPECT_TRUE(fs_.fileExists(path("folder"), &isDirectory));
+    EXPECT_TRUE(isDirectory);
+    EXPECT_TRUE(fs_.fileExists(path("link-to-file"), &isDirectory));
+    EXPECT_FALSE(isDirectory);
+    EXPECT_TRUE(fs_.fileExists(path("link-to-folder"), &isDirectory));
+    EXPECT_TRUE(isDirectory);
+    EXPECT_TRUE(fs_.fileExists(path("folder"), nullptr));
+
+    for (const QString& absent :
+         {path("dangling"), path("loop-a"), path("missing"), path("file/child"), QString()}) {
+        isDirectory = true;
+        EXPECT_FALSE(fs_.fileExists(absent)) << absent.toStdString();
+        EXPECT_FALSE(fs_.fileExists(absent, &isDirectory)) << absent.toStdString();
+        EXPECT_FALSE(isDirectory) << absent.toStdString();
+        EXPECT_FALSE(fs_.isExecutableFile(absent)) << absent.toStdString();
+    }
+
+    EXPECT_TRUE(fs_.isExecutableFile(path("tool")));
+    EXPECT_FALSE(fs_.isExecutableFile(path("file")));
+}
+
+TEST_F(LiveFileSystemTest, ListsFolderEntriesByName) {
+    ASSERT_TRUE(QDir().mkpath(path("folder/sub")));
+    write("folder/a.txt", "a");
+    write("folder/.hidden", "h");
+    link(path("nowhere"), "folder/dangling");
+    EXPECT_THAT(fs_.contentsOfDirectory(path("folder")),
+                UnorderedElementsAre("a.txt", ".hidden", "sub", "dangling"));
+    EXPECT_THAT(fs_.contentsOfDirectory(path("folder/sub")), IsEmpty());
+    EXPECT_THROW(fs_.contentsOfDirectory(path("missing")), PlatformError);
+    EXPECT_THROW(fs_.contentsOfDirectory(path("folder/a.txt")), PlatformError);
+}
+
+TEST_F(LiveFileSystemTest, CreatesFoldersWithAndWithoutIntermediates) {
+    fs_.createDirectory(path("a/b/c"), true);
+    EXPECT_TRUE(QFileInfo(path("a/b/c")).isDir());
+
+    // An existing folder with intermediates: success, nothing changed.
+    write("a/b/c/keep", "kept");
+    fs_.createDirectory(path("a/b/c"), true);
+    fs_.createDirectory(path("a/b/c/"), true);
+    EXPECT_EQ(read("a/b/c/keep"), "kept");
+    EXPECT_EQ(entries("a/b/c"), QStringList{"keep"});
+
+    // Without intermediates: the folder must not exist and its parent must.
+    try {
+        fs_.createDirectory(path("a/b/c"), false);
+        ADD_FAILURE() << "an existing folder without intermediates must throw";
+    } catch (const PlatformError& error) {
+        EXPECT_EQ(error.code(), EEXIST);
+        EXPECT_FALSE(error.localizedDescription().isEmpty());
+    }
+    EXPECT_EQ(read("a/b/c/keep"), "kept");
+    EXPECT_THROW(fs_.createDirectory(path("x/y"), false), PlatformError);
+    EXPECT_FALSE(QFileInfo::exists(path("x")));
+    fs_.createDirectory(path("a/d"), false);
+    EXPECT_TRUE(QFileInfo(path("a/d")).isDir());
+
+    // Through a linked folder.
+    link(path("a"), "link-to-a");
+    fs_.createDirectory(path("link-to-a/e/f"), true);
+    EXPECT_TRUE(QFileInfo(path("a/e/f")).isDir());
+
+    // Something that is not a folder is in the way: never reported as success.
+    write("file", "x");
+    EXPECT_THROW(fs_.createDirectory(path("file"), true), PlatformError);
+    EXPECT_THROW(fs_.createDirectory(path("file/sub"), true), PlatformError);
+    link(path("nowhere"), "dangling");
+    EXPECT_THROW(fs_.createDirectory(path("dangling"), true), PlatformError);
+    EXPECT_FALSE(QFileInfo(path("dangling")).isDir());
+    EXPECT_FALSE(QFileInfo::exists(path("nowhere")));
+}
+
+TEST_F(LiveFileSystemTest, RemovesTreesWithoutFollowingLinks) {
+    ASSERT_TRUE(QDir().mkpath(path("tree/deep/deeper")));
+    write("tree/file", "f");
+    write("tree/deep/deeper/.hidden", "h", 0400);
+    ASSERT_TRUE(QDir().mkpath(path("outside")));
+    write("outside/precious", "p");
+    link(path("outside"), "tree/deep/link-to-outside");
+    link(path("outside/precious"), "tree/link-to-precious");
+
+    fs_.removeItem(path("tree"));
+    EXPECT_FALSE(QFileInfo::exists(path("tree")));
+    EXPECT_EQ(read("outside/precious"), "p");
+
+    link(path("outside"), "link");
+    fs_.removeItem(path("link"));
+    EXPECT_FALSE(QFileInfo(path("link")).isSymLink());
+    EXPECT_TRUE(QFileInfo(path("outside")).isDir());
+
+    fs_.removeItem(path("outside/precious"));
+    EXPECT_FALSE(QFileInfo::exists(path("outside/precious")));
+
+    try {
+        fs_.removeItem(path("missing"));
+        ADD_FAILURE() << "removing nothing must throw";
+    } catch (const PlatformError& error) {
+        EXPECT_EQ(error.code(), ENOENT);
+    }
+}
+
+TEST_F(LiveFileSystemTest, MovesButNeverOverwrites) {
+    write("source", "new");
+    write("destination", "old");
+    EXPECT_THROW(fs_.moveItem(path("source"), path("destination")), PlatformError);
+    EXPECT_EQ(read("source"), "new");
+    EXPECT_EQ(read("destination"), "old");
+
+    link(path("nowhere"), "dangling");
+    EXPECT_THROW(fs_.moveItem(path("source"), path("dangling")), PlatformError);
+    EXPECT_TRUE(QFileInfo(path("dangling")).isSymLink());
+    EXPECT_EQ(read("source"), "new");
+
+    ASSERT_TRUE(QDir().mkpath(path("folder/inner")));
+    EXPECT_THROW(fs_.moveItem(path("source"), path("folder")), PlatformError);
+
+    fs_.moveItem(path("source"), path("folder/inner/renamed"));
+    EXPECT_FALSE(QFileInfo::exists(path("source")));
+    EXPECT_EQ(read("folder/inner/renamed"), "new");
+    fs_.moveItem(path("folder"), path("moved-folder"));
+    EXPECT_EQ(read("moved-folder/inner/renamed"), "new");
+
+    EXPECT_THROW(fs_.moveItem(path("missing"), path("anywhere")), PlatformError);
+    EXPECT_FALSE(QFileInfo::exists(path("anywhere")));
+}
+
+TEST_F(LiveFileSystemTest, MovesAcrossFileSystems) {
+    // A download lands in the temporary folder and is moved to the user's folders, which may be on
+    // another file system.
+    QTemporaryDir other(QStringLiteral("/dev/shm/qlan-fs-XXXXXX"));
+    struct stat here {
+    }, there{};
+    if (!other.isValid() || ::stat(QFile::encodeName(dir_.path()).constData(), &here) != 0 ||
+        ::stat(QFile::encodeName(other.path()).constData(), &there) != 0 || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system at /dev/shm";
+
+    write("download.bin", QByteArray(100000, 'd'), 0640);
+    const QString movedFile = other.path() + "/download.bin";
+    fs_.moveItem(path("download.bin"), movedFile);
+    EXPECT_FALSE(QFileInfo::exists(path("download.bin")));
+    QFile moved(movedFile);
+    ASSERT_TRUE(moved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(moved.readAll(), QByteArray(100000, 'd'));
+    EXPECT_EQ(modeOf(movedFile), 0640);
+
+    ASSERT_TRUE(QDir().mkpath(path("jdk/bin")));
+    write("jdk/bin/java", "#!/bin/sh\n", 0755);
+    link("bin/java", "jdk/java-link");
+    const QString movedFolder = other.path() + "/jdk";
+    fs_.moveItem(path("jdk"), movedFolder);
+    EXPECT_FALSE(QFileInfo::exists(path("jdk")));
+    EXPECT_EQ(modeOf(movedFolder + "/bin/java"), 0755);
+    EXPECT_EQ(QFileInfo(movedFolder + "/java-link").symLinkTarget(), movedFolder + "/bin/java");
+
+    // Still never over an existing item, and the source stays.
+    write("again", "a");
+    EXPECT_THROW(fs_.moveItem(path("again"), movedFile), PlatformError);
+    EXPECT_EQ(read("again"), "a");
+}
+
+TEST_F(LiveFileSystemTest, ReadsAndSetsAttributes) {
+    write("script.sh", "#!/bin/sh\necho hi\n", 0644);
+    FileAttributes attributes = fs_.attributesOfItem(path("script.sh"));
+    EXPECT_EQ(attributes.size, 18);
+    EXPECT_EQ(attributes.posixPermissions, 0644);
+    EXPECT_EQ(attributes.isDirectory, false);
+    EXPECT_EQ(attributes.isSymbolicLink, false);
+    ASSERT_TRUE(attributes.modificationDate.has_value());
+    EXPECT_LE(std::abs(attributes.modificationDate->secsTo(QDateTime::currentDateTime())), 60);
+
+    fs_.setAttributes(permissions(0700), path("script.sh"));
+    EXPECT_EQ(modeOf(path("script.sh")), 0700);
+    EXPECT_EQ(fs_.attributesOfItem(path("script.sh")).posixPermissions, 0700);
+    EXPECT_TRUE(fs_.isExecutableFile(path("script.sh")));
+    fs_.setAttributes(permissions(0600), path("script.sh"));
+    EXPECT_EQ(modeOf(path("script.sh")), 0600);
+    fs_.setAttributes({}, path("script.sh")); // nothing to apply
+    EXPECT_EQ(modeOf(path("script.sh")), 0600);
+
+    ASSERT_TRUE(QDir().mkdir(path("folder")));
+    EXPECT_EQ(fs_.attributesOfItem(path("folder")).isDirectory, true);
+    link(path("folder"), "link");
+    EXPECT_EQ(fs_.attributesOfItem(path("link")).isSymbolicLink, true);
+
+    EXPECT_THROW(fs_.attributesOfItem(path("missing")), PlatformError);
+    EXPECT_THROW(fs_.setAttributes(permissions(0700), path("missing")), PlatformError);
+}
+
+TEST_F(LiveFileSystemTest, ReadsBytesAndStrictUtf8Text) {
+    write("text", "caf\xC3\xA9 \xE2\x9C\x93\n");
+    EXPECT_EQ(fs_.readString(path("text")), QString::fromUtf8("café ✓\n"));
+    EXPECT_EQ(fs_.readData(path("text")), "caf\xC3\xA9 \xE2\x9C\x93\n");
+    write("empty", "");
+    EXPECT_EQ(fs_.readString(path("empty")), QString());
+    EXPECT_TRUE(fs_.readData(path("empty")).isEmpty());
+    const QByteArray big(3 * 1024 * 1024 + 17, 'z');
+    write("big", big);
+    EXPECT_EQ(fs_.readData(path("big")).size(), big.size());
+
+    const QList<QByteArray> invalid{
+        "latin1 caf\xE9",         // a lone continuation-less byte
+        "cut short \xE2\x9C",     // a sequence cut at the end
+        "overlong \xC0\xAF",      // an overlong encoding of "/"
+        "surrogate \xED\xA0\x80", // an encoded UTF-16 surrogate
+        "beyond \xF4\x90\x80\x80" // beyond U+10FFFF
+    };
+    for (const QByteArray& bytes : invalid) {
+        write("invalid", bytes);
+        try {
+            (void)fs_.readString(path("invalid"));
+            ADD_FAILURE() << "accepted invalid UTF-8: " << bytes.toHex().toStdString();
+        } catch (const PlatformError& error) {
+            EXPECT_EQ(error.code(), EILSEQ);
+        }
+        EXPECT_EQ(fs_.readData(path("invalid")), bytes);
+    }
+
+    EXPECT_THROW(fs_.readData(path("missing")), PlatformError);
+    EXPECT_THROW(fs_.readString(path("missing")), PlatformError);
+    ASSERT_TRUE(QDir().mkdir(path("folder")));
+    EXPECT_THROW(fs_.readData(path("folder")), PlatformError);
+}
+
+TEST_F(LiveFileSystemTest, WritesTextInPlaceOrAtomically) {
+    fs_.writeString(QString::fromUtf8("first ✓"), path("plain"), false);
+    EXPECT_EQ(read("plain"), "first \xE2\x9C\x93");
+    fs_.writeString("2", path("plain"), false);
+    EXPECT_EQ(read("plain"), "2");
+
+    const mode_t savedMask = ::umask(027);
+    fs_.writeString("new", path("fresh"), true);
+    fs_.writeData("bytes", path("fresh-data"));
+    ::umask(savedMask);
+    EXPECT_EQ(read("fresh"), "new");
+    EXPECT_EQ(modeOf(path("fresh")), 0640) << "a new file gets the mode the umask allows";
+    EXPECT_EQ(modeOf(path("fresh-data")), 0640);
+
+    write("private", "old", 0600);
+    fs_.writeString("replaced", path("private"), true);
+    EXPECT_EQ(read("private"), "replaced");
+    EXPECT_EQ(modeOf(path("private")), 0600);
+
+    EXPECT_THROW(fs_.writeString("x", path("missing-folder/file"), true), PlatformError);
+    EXPECT_THROW(fs_.writeString("x", path("missing-folder/file"), false), PlatformError);
+    EXPECT_THROW(fs_.writeData("x", path("missing-folder/file")), PlatformError);
+    EXPECT_FALSE(QFileInfo::exists(path("missing-folder")));
+    EXPECT_THAT(entries(), UnorderedElementsAre("plain", "fresh", "fresh-data", "private"));
+}
+
+TEST_F(LiveFileSystemTest, AtomicWriteKeepsALinkAndTheTargetsMode) {
+    ASSERT_TRUE(QDir().mkpath(path("dotfiles")));
+    ASSERT_TRUE(QDir().mkpath(path("home")));
+    write("dotfiles/zshrc", "old\n", 0600);
+    link("../dotfiles/zshrc", "home/.zshrc");
+
+    fs_.writeString("new contents\n", path("home/.zshrc"), true);
+    EXPECT_TRUE(QFileInfo(path("home/.zshrc")).isSymLink());
+    EXPECT_EQ(QFileInfo(path("home/.zshrc")).symLinkTarget(),
+              QFileInfo(path("dotfiles/zshrc")).absoluteFilePath());
+    EXPECT_EQ(read("dotfiles/zshrc"), "new contents\n");
+    EXPECT_EQ(modeOf(path("dotfiles/zshrc")), 0600);
+
+    fs_.writeData("data\n", path("home/.zshrc"));
+    EXPECT_TRUE(QFileInfo(path("home/.zshrc")).isSymLink());
+    EXPECT_EQ(read("dotfiles/zshrc"), "data\n");
+    EXPECT_EQ(modeOf(path("dotfiles/zshrc")), 0600);
+    EXPECT_EQ(entries("home"), QStringList{".zshrc"});
+    EXPECT_EQ(entries("dotfiles"), QStringList{"zshrc"});
+}
+
+TEST_F(LiveFileSystemTest, FailedAtomicWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
+    write("config", "old contents\n", 0600);
+
+    // The disk "fills up" in the middle of the write.
+    {
+        FileSizeLimit limit(4096);
+        try {
+            fs_.writeString(QString(64 * 1024, QLatin1Char('n')), path("config"), true);
+            ADD_FAILURE() << "a write cut short must throw";
+        } catch (const PlatformError& error) {
+            EXPECT_EQ(error.code(), EFBIG);
+        }
+        EXPECT_THROW(fs_.writeData(QByteArray(64 * 1024, 'n'), path("config")), PlatformError);
+    }
+    EXPECT_EQ(read("config"), "old contents\n");
+    EXPECT_EQ(modeOf(path("config")), 0600);
+    EXPECT_EQ(entries(), QStringList{"config"});
+
+    // A folder the user may not write to (the superuser may write anywhere: nothing to show then).
+    if (::geteuid() != 0) {
+        ASSERT_TRUE(QDir().mkdir(path("locked")));
+        write("locked/config", "old\n");
+        ASSERT_EQ(::chmod(QFile::encodeName(path("locked")).constData(), 0555), 0);
+        EXPECT_THROW(fs_.writeString("new\n", path("locked/config"), true), PlatformError);
+        ASSERT_EQ(::chmod(QFile::encodeName(path("locked")).constData(), 0755), 0);
+        EXPECT_EQ(read("locked/config"), "old\n");
+        EXPECT_EQ(entries("locked"), QStringList{"config"});
+    }
+}
+
+TEST_F(LiveFileSystemTest, ReadersNeverSeeAPartialAtomicWrite) {
+    const QByteArray a(256 * 1024, 'a');
+    const QByteArray b(256 * 1024, 'b');
+    write("shared", a);
+    std::atomic<bool> done{false};
+    std::atomic<int> partial{0};
+    std::atomic<int> reads{0};
+    std::thread reader([&] {
+        while (!done) {
+            QFile file(path("shared"));
+            if (!file.open(QIODevice::ReadOnly)) {
+                ++partial;
+                continue;
+            }
+            const QByteArray seen = file.readAll();
+            if (seen != a && seen != b) ++partial;
+            ++reads;
+        }
+    });
+    for (int i = 0; i < 200; ++i)
+        fs_.writeData(i % 2 ? a : b, path("shared"));
+    done = true;
+    reader.join();
+    EXPECT_EQ(partial.load(), 0) << "of " << reads.load() << " reads";
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(entries(), QStringList{"shared"});
+}
