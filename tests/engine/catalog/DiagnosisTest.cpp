@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-[[maybe_unused]] static void PrintTo(const QString& value, std::ostream* os) {
-    *os << '"' << value.toStdString() << '"';
-}
+#include "Printers.h"
 
 using namespace qlan;
 

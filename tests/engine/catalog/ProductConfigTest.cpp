@@ -4,9 +4,7 @@
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
-[[maybe_unused]] static void PrintTo(const QString& value, std::ostream* os) {
-    *os << '"' << value.toStdString() << '"';
-}
+#include "Printers.h"
 
 using namespace qlan;
 

@@ -1,8 +1,12 @@
 #include "telemetry/TelemetryService.h"
+#include "catalog/ProductConfig.h"
 #include "platform/LiveFileSystem.h"
 #include "platform/LiveHTTPFetcher.h"
 #include "platform/LiveKeyValueStore.h"
+#include "platform/PlatformError.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/Sandbox.h"
 #include "support/Wait.h"
 #include "telemetry/SessionID.h"
 
@@ -418,4 +422,74 @@ TEST(TelemetryConfiguration, URLSessionAndVersionText) {
     EXPECT_EQ(TelemetryService::appVersionString(QString("2.3"), QString("41")), "2.3 (41)");
     // This test program has no application bundle.
     EXPECT_EQ(TelemetryService::appVersionString(), "0.0 (0)");
+}
+
+namespace {
+
+// Sets or clears an environment variable for the lifetime of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, std::optional<QByteArray> value)
+        : name_(name)
+        , saved_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt) {
+        value ? qputenv(name, *value) : qunsetenv(name);
+    }
+    ~ScopedVariable() { saved_ ? qputenv(name_, *saved_) : qunsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<QByteArray> saved_;
+};
+
+// The sandbox's file system without an Application Support folder.
+class NoApplicationSupport : public qlan::test::ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    QString urlForDirectory(StandardDirectory, bool) override { throw PlatformError("no such folder", 2); }
+};
+
+} // namespace
+
+TEST(TelemetryConfiguration, FromTheCurrentEditionAndTheEnvironment) {
+    qlan::test::Sandbox sandbox;
+    const QUrl endpoint("https://records.invalid/api/database/records/usage_events");
+    {
+        ScopedVariable context("QLAN_RUN_CONTEXT", std::nullopt);
+        ScopedVariable disabled("QLAN_TELEMETRY_DISABLED", std::nullopt);
+        const auto config =
+            TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), endpoint, "key");
+        EXPECT_EQ(config.endpointURL, endpoint);
+        EXPECT_EQ(config.anonKey, "key");
+        EXPECT_EQ(config.appID, ProductConfig::current().appID);
+        EXPECT_EQ(config.appVersion, "0.0 (0)");
+        EXPECT_EQ(config.runContext, "release");
+        EXPECT_FALSE(config.disabled);
+        EXPECT_EQ(config.pendingFileURL, sandbox.home() + "/Library/Application Support/" +
+                                             ProductConfig::current().appSupportDirName +
+                                             "/pending-events.json");
+        EXPECT_EQ(config.kvStore, sandbox.services().store);
+        EXPECT_EQ(config.urlSessionFactory().additionalHeaders.value(1).second, "Bearer key");
+    }
+    {
+        ScopedVariable context("QLAN_RUN_CONTEXT", QByteArray());
+        ScopedVariable disabled("QLAN_TELEMETRY_DISABLED", "1");
+        const auto config =
+            TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), endpoint, "key");
+        EXPECT_EQ(config.runContext, "");
+        EXPECT_TRUE(config.disabled);
+    }
+    for (const char* value : {"true", "yes", "0", "", "1 "}) {
+        ScopedVariable disabled("QLAN_TELEMETRY_DISABLED", QByteArray(value));
+        EXPECT_FALSE(
+            TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), endpoint, "key").disabled)
+            << value;
+    }
+    // Without Application Support the queue file lives under the temporary folder.
+    NoApplicationSupport noSupport(sandbox.services().fs);
+    EXPECT_EQ(TelemetryService::pendingFileURL(noSupport, "Quillane with Homebrew"),
+              sandbox.services().fs->temporaryDirectory() + "/Quillane with Homebrew/pending-events.json");
+
+    // Without an endpoint no queue file is named, so nothing can ever be written.
+    EXPECT_TRUE(TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), QUrl(), "")
+                    .pendingFileURL.isEmpty());
 }
