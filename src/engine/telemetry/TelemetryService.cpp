@@ -276,7 +276,9 @@ struct TelemetryService::Impl {
         flush();
     }
 
+    // Mirrors the whole queue, so a write scheduled for earlier events is no longer needed.
     void persistPending() {
+        persistScheduled = false;
         FileSystemOperating& fs = *configuration.fs;
         try {
             fs.createDirectory(QFileInfo(pendingFile).absolutePath(), true);
@@ -303,9 +305,7 @@ struct TelemetryService::Impl {
     }
 
     void persistIfScheduled() {
-        if (!persistScheduled) return;
-        persistScheduled = false;
-        persistPending();
+        if (persistScheduled) persistPending();
     }
 
     // Ends deliveries: the queue file is brought up to date, a request in flight is asked to stop, and
