@@ -340,6 +340,52 @@ TelemetryEvent TelemetryService::npsSubmittedEvent(qint64 score, const std::opti
             }};
 }
 
+TelemetryEvent TelemetryService::networkCheckEvent(const NetworkReadinessResult& result) {
+    TelemetryEvent event{QStringLiteral("network_check"),
+                         {
+                             {QStringLiteral("verdict"), text(toText(result.verdict))},
+                             {QStringLiteral("endpoints_reachable"), integer(result.endpointsReachable)},
+                             {QStringLiteral("endpoints_total"), integer(result.endpointsTotal)},
+                         }};
+    if (result.downMbps)
+        event.properties.insert(QStringLiteral("down_mbps"),
+                                JSONValue::floating(roundedToTenths(*result.downMbps)));
+    if (result.estimatedInstallSeconds)
+        event.properties.insert(QStringLiteral("estimated_install_seconds"),
+                                integer(*result.estimatedInstallSeconds));
+    return event;
+}
+
+TelemetryEvent TelemetryService::networkWarningActionEvent(const QString& action, NetworkVerdict verdict) {
+    return {QStringLiteral("network_warning_action"),
+            {
+                {QStringLiteral("action"), text(action)},
+                {QStringLiteral("verdict"), text(toText(verdict))},
+            }};
+}
+
+TelemetryEvent TelemetryService::diskSpaceCheckEvent(const DiskReadinessResult& result) {
+    TelemetryEvent event{
+        QStringLiteral("disk_space_check"),
+        {
+            {QStringLiteral("verdict"), text(toText(result.verdict))},
+            {QStringLiteral("worst_case_gb"), integer(roundedGigabytes(result.worstCaseBytes))},
+            {QStringLiteral("headroom_gb"), integer(roundedGigabytes(result.headroomBytes))},
+        }};
+    if (result.availableBytes)
+        event.properties.insert(QStringLiteral("available_gb"),
+                                integer(roundedGigabytes(*result.availableBytes)));
+    return event;
+}
+
+TelemetryEvent TelemetryService::diskWarningActionEvent(const QString& action, DiskVerdict verdict) {
+    return {QStringLiteral("disk_warning_action"),
+            {
+                {QStringLiteral("action"), text(action)},
+                {QStringLiteral("verdict"), text(toText(verdict))},
+            }};
+}
+
 TelemetryEvent TelemetryService::outcomeReportedEvent(const QString& engineOutcome,
                                                       const QString& selfReport) {
     return {QStringLiteral("outcome_reported"),

@@ -2,6 +2,7 @@
 
 #include "catalog/ProductConfig.h"
 #include "platform/PlatformError.h"
+#include "platform/PropertyListReader.h"
 #include "telemetry/SessionID.h"
 
 #include <QCoreApplication>
@@ -12,8 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
-
-#include <plist/plist.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -102,25 +101,6 @@ QList<Event> decodeEvents(const QByteArray& bytes) {
                             object.value(QStringLiteral("eventName")).toString(), data->toObject()});
     }
     return events;
-}
-
-// A text value at the top level of a property list (XML or binary).
-std::optional<QString> plistString(const QByteArray& data, const char* key) {
-    plist_t root = nullptr;
-    plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &root);
-    if (!root) return std::nullopt;
-    std::optional<QString> result;
-    if (plist_get_node_type(root) == PLIST_DICT) {
-        plist_t node = plist_dict_get_item(root, key);
-        if (node && plist_get_node_type(node) == PLIST_STRING) {
-            char* text = nullptr;
-            plist_get_string_val(node, &text);
-            if (text) result = QString::fromUtf8(text);
-            std::free(text);
-        }
-    }
-    plist_free(root);
-    return result;
 }
 
 // Runs jobs one at a time, in the order they were posted, on a thread of its own.
@@ -485,17 +465,20 @@ QString TelemetryService::appVersionString(const std::optional<QString>& shortVe
 QString TelemetryService::appVersionString() {
     // The application bundle's Info.plist: <bundle>/Contents/Info.plist, the program being in
     // <bundle>/Contents/MacOS.
+    if (!QCoreApplication::instance()) return appVersionString(std::nullopt, std::nullopt);
+    return appVersionString(*AppServices::live().fs,
+                            QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../Info.plist"));
+}
+
+QString TelemetryService::appVersionString(const FileSystemOperating& fs, const QString& infoPlist) {
     std::optional<QString> shortVersion;
     std::optional<QString> build;
-    if (QCoreApplication::instance()) {
-        const QString infoPlist = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../Info.plist");
-        try {
-            const QByteArray data = AppServices::live().fs->readData(infoPlist);
-            shortVersion = plistString(data, "CFBundleShortVersionString");
-            build = plistString(data, "CFBundleVersion");
-        } catch (const std::exception&) {
-            // No bundle: the placeholders stand in.
-        }
+    try {
+        const QByteArray data = fs.readData(infoPlist);
+        shortVersion = PropertyListReader::string(data, {QStringLiteral("CFBundleShortVersionString")});
+        build = PropertyListReader::string(data, {QStringLiteral("CFBundleVersion")});
+    } catch (const std::exception&) {
+        // No bundle: the placeholders stand in.
     }
     return appVersionString(shortVersion, build);
 }

@@ -13,6 +13,7 @@
 #include "catalog/Remediation.h"
 #include "catalog/SetupRemediation.h"
 #include "platform/AppServices.h"
+#include "platform/NetworkReadiness.h"
 #include "platform/SystemProfile.h"
 #include "telemetry/JSONValue.h"
 
@@ -95,6 +96,8 @@ public:
     static QString pendingFileURL(FileSystemOperating& fs, const QString& folderName);
     // The application's version: "<short version> (<build>)", "0.0" and "0" standing in for either.
     static QString appVersionString();
+    // The same from a given Info.plist (XML or binary property list).
+    static QString appVersionString(const FileSystemOperating& fs, const QString& infoPlist);
     static QString appVersionString(const std::optional<QString>& shortVersion,
                                     const std::optional<QString>& build);
     // The default pause: sleeps, waking early on a stop request.
@@ -120,6 +123,10 @@ public:
     static TelemetryEvent auditReachedEvent(const SystemProfile& profile, AuditEntry entry);
     static TelemetryEvent auditStageOutcomeEvent(const QString& stageID, AuditStageOutcome outcome);
     static TelemetryEvent npsSubmittedEvent(qint64 score, const std::optional<QString>& reason);
+    static TelemetryEvent networkCheckEvent(const NetworkReadinessResult& result);
+    static TelemetryEvent networkWarningActionEvent(const QString& action, NetworkVerdict verdict);
+    static TelemetryEvent diskSpaceCheckEvent(const DiskReadinessResult& result);
+    static TelemetryEvent diskWarningActionEvent(const QString& action, DiskVerdict verdict);
 
     // The events of the senders below, as built before sending.
     static TelemetryEvent outcomeReportedEvent(const QString& engineOutcome, const QString& selfReport);

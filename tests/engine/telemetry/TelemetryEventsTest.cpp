@@ -318,6 +318,46 @@ TEST(TelemetryEvents, GuidedSetupRemediationEvents) {
               text(TelemetryService::cutToCharacters("/Users/~ " + accented(170), 160)));
 }
 
+TEST(TelemetryEvents, ReadinessChecksAndWarnings) {
+    // Without a measured speed or an estimate: exactly three properties.
+    NetworkReadinessResult unmeasured{NetworkVerdict::unreachable, std::nullopt, std::nullopt, 0, 3};
+    EXPECT_EQ(TelemetryService::networkCheckEvent(unmeasured),
+              (TelemetryEvent{"network_check",
+                              {{"verdict", text("unreachable")},
+                               {"endpoints_reachable", integer(0)},
+                               {"endpoints_total", integer(3)}}}));
+    NetworkReadinessResult measured{NetworkVerdict::slow, 12.35, 731, 2, 3};
+    EXPECT_EQ(TelemetryService::networkCheckEvent(measured).properties,
+              (JSONObject{{"verdict", text("slow")},
+                          {"endpoints_reachable", integer(2)},
+                          {"endpoints_total", integer(3)},
+                          {"down_mbps", JSONValue::floating(12.4)},
+                          {"estimated_install_seconds", integer(731)}}));
+    measured.downMbps = 12.34;
+    EXPECT_EQ(TelemetryService::networkCheckEvent(measured).properties.value("down_mbps"),
+              JSONValue::floating(12.3));
+    EXPECT_EQ(TelemetryService::networkWarningActionEvent("continue", NetworkVerdict::slow),
+              (TelemetryEvent{"network_warning_action",
+                              {{"action", text("continue")}, {"verdict", text("slow")}}}));
+
+    DiskReadinessResult disk{DiskVerdict::low, 1'499'999'999, 1'500'000'000, 10'000'000'000};
+    EXPECT_EQ(TelemetryService::diskSpaceCheckEvent(disk), (TelemetryEvent{"disk_space_check",
+                                                                           {{"verdict", text("low")},
+                                                                            {"worst_case_gb", integer(2)},
+                                                                            {"headroom_gb", integer(10)},
+                                                                            {"available_gb", integer(1)}}}));
+    disk.availableBytes.reset();
+    disk.verdict = DiskVerdict::unmeasured;
+    disk.worstCaseBytes = 1'499'999'999;
+    EXPECT_EQ(TelemetryService::diskSpaceCheckEvent(disk).properties,
+              (JSONObject{{"verdict", text("unmeasured")},
+                          {"worst_case_gb", integer(1)},
+                          {"headroom_gb", integer(10)}}));
+    EXPECT_EQ(
+        TelemetryService::diskWarningActionEvent("stop", DiskVerdict::critical),
+        (TelemetryEvent{"disk_warning_action", {{"action", text("stop")}, {"verdict", text("critical")}}}));
+}
+
 TEST(TelemetryEvents, RoundingIsHalfAwayFromZero) {
     EXPECT_DOUBLE_EQ(TelemetryService::roundedToTenths(12.35), 12.4);
     EXPECT_DOUBLE_EQ(TelemetryService::roundedToTenths(12.34), 12.3);

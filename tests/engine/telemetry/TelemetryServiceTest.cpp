@@ -422,6 +422,25 @@ TEST(TelemetryConfiguration, URLSessionAndVersionText) {
     EXPECT_EQ(TelemetryService::appVersionString(QString("2.3"), QString("41")), "2.3 (41)");
     // This test program has no application bundle.
     EXPECT_EQ(TelemetryService::appVersionString(), "0.0 (0)");
+
+    // A bundle's Info.plist gives both values; a missing one gives its placeholder.
+    qlan::test::Sandbox sandbox;
+    const auto plist = [](const QString& entries) {
+        return QByteArray(
+                   R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                   R"(<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">)"
+                   "<plist version=\"1.0\"><dict>") +
+               entries.toUtf8() + "</dict></plist>";
+    };
+    const QString info = "/Applications/Quillane.app/Contents/Info.plist";
+    sandbox.writeFile(info, plist("<key>CFBundleShortVersionString</key><string>2.3</string>"
+                                  "<key>CFBundleVersion</key><string>41</string>"));
+    EXPECT_EQ(TelemetryService::appVersionString(*sandbox.services().fs, sandbox.map(info)), "2.3 (41)");
+    sandbox.writeFile(info, plist("<key>CFBundleShortVersionString</key><string>2.3</string>"
+                                  "<key>CFBundleVersion</key><integer>41</integer>"));
+    EXPECT_EQ(TelemetryService::appVersionString(*sandbox.services().fs, sandbox.map(info)), "2.3 (0)");
+    EXPECT_EQ(TelemetryService::appVersionString(*sandbox.services().fs, sandbox.map("/nowhere/Info.plist")),
+              "0.0 (0)");
 }
 
 namespace {
