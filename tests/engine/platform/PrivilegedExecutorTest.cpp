@@ -58,7 +58,8 @@ TEST(PrivilegedExecutor, TheDialogReceivesPromptAndTitleExactlyAsWritten) {
     Sandbox sandbox;
     const auto fs = sandbox.services().fs;
     ProductConfig edition = ProductConfig::javaEdition();
-    edition.displayName = R"(Quill "ane" \ $(touch title-ran) `id`)";
+    const QString titleMarker = sandbox.root() + "/title-ran";
+    edition.displayName = QString(R"(Quill "ane" \ $(touch %1) `id`)").arg(titleMarker);
     ProductConfig::setCurrent(edition);
 
     const QString marker = sandbox.root() + "/prompt-ran";
@@ -87,7 +88,7 @@ TEST(PrivilegedExecutor, TheDialogReceivesPromptAndTitleExactlyAsWritten) {
               QString("#!/bin/bash\nosascript <<'EOF'\nactivate\ndisplay dialog \"") +
                   R"(Enter \"your\" password \\ $(touch )" + marker + ") `touch " + marker +
                   R"(` $HOME \\n)" + "\" default answer \"\" with hidden answer with title \"" +
-                  R"(Quill \"ane\" \\ $(touch title-ran) `id`)" +
+                  R"(Quill \"ane\" \\ $(touch )" + titleMarker + ") `id`" +
                   "\" with icon caution buttons {\"Cancel\", \"OK\"} default button \"OK\"\nreturn text "
                   "returned of "
                   "result\nEOF");
@@ -108,6 +109,7 @@ TEST(PrivilegedExecutor, TheDialogReceivesPromptAndTitleExactlyAsWritten) {
     EXPECT_EQ(strings.at(1), "");
     EXPECT_EQ(strings.at(2), edition.displayName);
     EXPECT_FALSE(QFileInfo::exists(marker));
+    EXPECT_FALSE(QFileInfo::exists(titleMarker));
 
     result.cleanup();
     EXPECT_FALSE(fs->fileExists(folder));
