@@ -364,16 +364,21 @@ TelemetryService::TelemetryService(Configuration configuration)
     if (active && !d->pendingFile.isEmpty()) d->queue.post([impl = d.get()] { impl->loadPending(); });
     std::lock_guard lock(registryMutex());
     registry().insert(this);
-    static std::once_flag exitHook;
-    std::call_once(exitHook, [] {
-        std::atexit([] {
-            std::lock_guard lock(registryMutex());
-            for (TelemetryService* service : registry()) {
-                service->d->queue.post([impl = service->d.get()] { impl->stopDeliveries(); });
-                service->waitForQueuedOperations(2000);
-            }
-        });
+    static std::once_flag exitHooks;
+    std::call_once(exitHooks, [] {
+        // When the application object goes away (while the rest of Qt still works), and at exit for a
+        // process that ends without destroying it.
+        if (QCoreApplication::instance()) qAddPostRoutine(&TelemetryService::finishBeforeExit);
+        std::atexit(&TelemetryService::finishBeforeExit);
     });
+}
+
+void TelemetryService::finishBeforeExit() {
+    std::lock_guard lock(registryMutex());
+    for (TelemetryService* service : registry()) {
+        service->d->queue.post([impl = service->d.get()] { impl->stopDeliveries(); });
+        service->waitForQueuedOperations(2000);
+    }
 }
 
 TelemetryService::~TelemetryService() {

@@ -191,6 +191,9 @@ public:
     static qint64 roundedGigabytes(qint64 bytes);
 
 private:
+    // Every live service writes its queue file and stops delivering, waiting at most two seconds each.
+    static void finishBeforeExit();
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -368,8 +368,23 @@ TEST_F(TelemetryServiceTest, DisabledOrWithoutEndpointNothingIsRecorded) {
     EXPECT_EQ(wireNames(server.requests()), QStringList{"left_over"});
 }
 
-// Run as a child process by the test below: tracks two events while the endpoint holds its answer, and
-// quits at once.
+// A request that gets no answer until it is asked to stop.
+class UnansweredRequests : public HTTPFetching {
+public:
+    std::pair<QByteArray, HTTPResponse> data(const HTTPRequest&, std::stop_token stop) override {
+        TelemetryService::sleepPause(std::chrono::hours(1), stop);
+        throw TransportError("cancelled");
+    }
+    std::pair<QString, HTTPResponse> download(const QUrl&, std::stop_token) override {
+        throw TransportError("unused");
+    }
+    ByteSample sampleBytes(const HTTPRequest&, qint64, double, std::stop_token) override {
+        throw TransportError("unused");
+    }
+};
+
+// Run as a child process by the test below: tracks two events while the first request waits for its
+// answer, and quits at once.
 TEST(TelemetryChildProcess, TrackThenQuit) {
     if (!qEnvironmentVariableIsSet("QLAN_TELEMETRY_CHILD_FILE"))
         GTEST_SKIP() << "runs only as a child process";
@@ -379,7 +394,7 @@ TEST(TelemetryChildProcess, TrackThenQuit) {
     config.appID = "qlan-brew";
     config.runContext = "ci";
     config.urlSessionFactory = [] {
-        return TelemetryService::makeURLSession("k", std::make_shared<LiveHTTPFetcher>());
+        return TelemetryService::makeURLSession("k", std::make_shared<UnansweredRequests>());
     };
     config.kvStore =
         std::make_shared<LiveKeyValueStore>(qEnvironmentVariable("QLAN_TELEMETRY_CHILD_FILE") + ".ini");
@@ -392,12 +407,6 @@ TEST(TelemetryChildProcess, TrackThenQuit) {
 }
 
 TEST_F(TelemetryServiceTest, EventsTrackedJustBeforeTheProcessEndsAreInTheFile) {
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    server.route(kPath, [released](const LoopbackRequest&) {
-        released.wait(); // never answers while the child lives
-        return LoopbackResponse{.status = 200};
-    });
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QLAN_TELEMETRY_CHILD_FILE", pendingFile);
@@ -406,7 +415,6 @@ TEST_F(TelemetryServiceTest, EventsTrackedJustBeforeTheProcessEndsAreInTheFile) 
     child.start(QCoreApplication::applicationFilePath(),
                 {"--gtest_filter=TelemetryChildProcess.TrackThenQuit"});
     ASSERT_TRUE(child.waitForFinished(20000));
-    release.set_value();
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
     EXPECT_EQ(fileEventNames(), (QStringList{"last_words", "very_last_words"}));
