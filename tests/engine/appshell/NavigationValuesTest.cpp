@@ -3,10 +3,6 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-[[maybe_unused]] static void PrintTo(const QString& value, std::ostream* os) {
-    *os << '"' << value.toStdString() << '"';
-}
-
 using namespace qlan;
 
 TEST(NavigationValues, TextsRoundTripExactlyAndRejectEverythingElse) {

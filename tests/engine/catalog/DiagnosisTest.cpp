@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "Printers.h"
 
 using namespace qlan;
 

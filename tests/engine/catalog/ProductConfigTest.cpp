@@ -4,7 +4,6 @@
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
-#include "Printers.h"
 
 using namespace qlan;
 

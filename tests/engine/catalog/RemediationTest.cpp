@@ -3,7 +3,6 @@
 #include <QList>
 #include <gtest/gtest.h>
 
-#include "Printers.h"
 
 using namespace qlan;
 

@@ -6,10 +6,6 @@
 
 #include <limits>
 
-[[maybe_unused]] static void PrintTo(const QString& value, std::ostream* os) {
-    *os << '"' << value.toStdString() << '"';
-}
-
 using namespace qlan;
 
 namespace {

@@ -6,10 +6,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-[[maybe_unused]] static void PrintTo(const QString& value, std::ostream* os) {
-    *os << '"' << value.toStdString() << '"';
-}
-
 using namespace qlan;
 
 TEST(SessionID, StaysTheSameAcrossLaunchesAndReplacesWhatIsNotAUUID) {

@@ -25,10 +25,6 @@
 #include <future>
 #include <mutex>
 
-[[maybe_unused]] static void PrintTo(const QString& value, std::ostream* os) {
-    *os << '"' << value.toStdString() << '"';
-}
-
 using namespace qlan;
 using namespace std::chrono_literals;
 using qlan::test::LoopbackHttpServer;
