@@ -1,0 +1,37 @@
+#include "catalog/BrewProber.h"
+
+#include "catalog/EditionProbeSupport.h"
+#include "catalog/HomebrewLocationState.h"
+
+#include <exception>
+#include <future>
+
+namespace qlan {
+
+using namespace editionprobe;
+
+SetupProbeBundle BrewProber::probe(const std::shared_ptr<ProcessRunning>& processRunner,
+                                   const std::shared_ptr<FileSystemOperating>& fs) const {
+    auto which = startProbeTask(
+        [processRunner] { return runLoginShell(*processRunner, QStringLiteral("/usr/bin/which -a brew")); });
+    auto version = startProbeTask(
+        [processRunner] { return runLoginShell(*processRunner, QStringLiteral("brew --version 2>&1")); });
+
+    SetupProbeBundle bundle;
+    for (const QString& path : {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew})
+        if (pathExists(*fs, path)) bundle.installedPrimaryToolLocations.append(path);
+
+    if (const std::optional<ProcessResult> result = version.get()) {
+        const QString output = trimmedOutput(result->stdOut);
+        if (!output.isEmpty()) bundle.versionOutput = output;
+        bundle.versionExitCode = result->exitCode;
+    } else {
+        bundle.versionExitCode = -1;
+    }
+
+    if (const std::optional<ProcessResult> result = which.get(); result && result->exitCode == 0)
+        bundle.pathVisiblePrimaryTools = outputLines(result->stdOut);
+    return bundle;
+}
+
+} // namespace qlan

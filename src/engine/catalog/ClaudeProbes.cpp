@@ -1,0 +1,112 @@
+#include "catalog/ClaudeProbes.h"
+
+#include "catalog/EditionProbeSupport.h"
+#include "remediation/AgentEnvDoc.h"
+#include "remediation/ShellConfigurator.h"
+
+namespace qlan {
+
+using namespace editionprobe;
+
+QString ClaudeProbes::home() const {
+    return homeDirectory(*fs);
+}
+
+QStringList ClaudeProbes::pathLookup() const {
+    const std::optional<ProcessResult> result =
+        runLoginShell(*shell.process, QStringLiteral("/usr/bin/which -a claude"));
+    if (!result || result->exitCode != 0) return {};
+    return outputLines(result->stdOut);
+}
+
+std::pair<std::optional<QString>, std::optional<std::int32_t>> ClaudeProbes::version() const {
+    const std::optional<ProcessResult> result =
+        runLoginShell(*shell.process, QStringLiteral("claude --version 2>&1"));
+    if (!result) return {std::nullopt, -1};
+    const QString output = trimmedOutput(result->stdOut);
+    return {output.isEmpty() ? std::nullopt : std::optional<QString>(output), result->exitCode};
+}
+
+bool ClaudeProbes::presence(const QStringList& paths, const QString& command) const {
+    for (const QString& path : paths)
+        if (pathExists(*fs, path)) return true;
+    const std::optional<ProcessResult> result = runLoginShell(*shell.process, command);
+    return result && result->exitCode == 0 && !trimmedOutput(result->stdOut).isEmpty();
+}
+
+bool ClaudeProbes::codexPresent() const {
+    return presence({QStringLiteral("/opt/homebrew/bin/codex"), QStringLiteral("/usr/local/bin/codex")},
+                    QStringLiteral("command -v codex"));
+}
+
+bool ClaudeProbes::ghPresent() const {
+    return presence({QStringLiteral("/opt/homebrew/bin/gh"), QStringLiteral("/usr/local/bin/gh")},
+                    QStringLiteral("command -v gh"));
+}
+
+bool ClaudeProbes::gitIdentitySet() const {
+    // Without the Command Line Tools, Xcode or a Homebrew git, running `git` would only start Apple's
+    // installer prompt.
+    bool anyGit = false;
+    for (const char* path : {"/Library/Developer/CommandLineTools", "/Applications/Xcode.app",
+                             "/opt/homebrew/bin/git", "/usr/local/bin/git"})
+        if (pathExists(*fs, QString::fromLatin1(path))) {
+            anyGit = true;
+            break;
+        }
+    if (!anyGit) return false;
+    const std::optional<ProcessResult> result =
+        runLoginShell(*shell.process,
+                      QStringLiteral("git config --global --get user.name >/dev/null && git config --global "
+                                     "--get user.email >/dev/null"));
+    return result && result->exitCode == 0;
+}
+
+bool ClaudeProbes::ghAuthed() const {
+    const std::optional<ProcessResult> result =
+        runLoginShell(*shell.process, QStringLiteral("gh auth status"));
+    return result && result->exitCode == 0;
+}
+
+QStringList ClaudeProbes::installedScan() const {
+    const QString homeFolder = home();
+    QStringList candidates{QStringLiteral("/opt/homebrew/bin/claude"),
+                           QStringLiteral("/usr/local/bin/claude")};
+    if (!homeFolder.isEmpty())
+        candidates << homeFolder + QStringLiteral("/.local/bin/claude")
+                   << homeFolder + QStringLiteral("/.claude/local/claude");
+    QStringList found;
+    for (const QString& path : candidates)
+        if (pathExists(*fs, path)) found.append(path);
+    return found;
+}
+
+bool ClaudeProbes::projectExists() const {
+    const QString homeFolder = home();
+    return !homeFolder.isEmpty() &&
+           pathExists(*fs, homeFolder + QStringLiteral("/Documents/AI-Simple-Project"));
+}
+
+SetupProbeBundle ClaudeProbes::probeAll() const {
+    auto pathTask = startProbeTask([this] { return pathLookup(); });
+    auto versionTask = startProbeTask([this] { return version(); });
+    auto codexTask = startProbeTask([this] { return codexPresent(); });
+    auto ghTask = startProbeTask([this] { return ghPresent(); });
+    auto identityTask = startProbeTask([this] { return gitIdentitySet(); });
+    auto authTask = startProbeTask([this] { return ghAuthed(); });
+
+    SetupProbeBundle bundle;
+    bundle.installedPrimaryToolLocations = installedScan();
+    std::tie(bundle.versionOutput, bundle.versionExitCode) = versionTask.get();
+    bundle.pathVisiblePrimaryTools = pathTask.get();
+    bundle.companionToolPresent = codexTask.get();
+    bundle.shellConfigured = ShellConfigurator(fs).status();
+    bundle.agentDocNeeded = AgentEnvDoc(fs).readDocs();
+    bundle.projectExists = projectExists();
+    bundle.ghPresent = ghTask.get();
+    bundle.gitIdentitySet = identityTask.get();
+    bundle.ghAuthed = authTask.get();
+    return bundle;
+}
+
+} // namespace qlan

@@ -1,0 +1,29 @@
+#include "catalog/EditionStrategies.h"
+
+#include "catalog/ClaudeProbes.h"
+#include "catalog/DevelopmentStages.h"
+
+namespace qlan {
+
+SetupProbeBundle EditionStrategies::probe(const std::shared_ptr<ProcessRunning>& processRunner,
+                                          const std::shared_ptr<FileSystemOperating>& fs) const {
+    if (prober) return prober->probe(processRunner, fs);
+    return ClaudeProbes{ShellRunner(processRunner), fs}.probeAll();
+}
+
+SetupWorkflow EditionStrategies::workflow(const SystemProfile& profile,
+                                          const SetupProbeBundle& probes) const {
+    if (spineProvider)
+        if (std::optional<SetupWorkflow> spine =
+                spineProvider->makeSpine(std::nullopt, profile, probes, emptySpineSelection()))
+            return *spine;
+    return SetupWorkflow{makeDevelopmentStages(profile, probes, wording)};
+}
+
+QList<SetupRemediation> EditionStrategies::remediations(const QString& domainID, const SystemProfile& profile,
+                                                        const SetupProbeBundle& probes) const {
+    if (spineProvider) return spineProvider->remediations(domainID, profile, probes);
+    return makeDevelopmentRemediations(domainID, profile, probes);
+}
+
+} // namespace qlan
