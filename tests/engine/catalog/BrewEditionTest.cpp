@@ -43,21 +43,10 @@ struct ZshMac {
     Sandbox sandbox;
 };
 
-// A stub login shell: answers "which -a brew" and "brew --version" with the given output and status.
 void writeStubShell(Sandbox& sandbox, const QString& whichOut, int whichExit, const QString& versionOut,
                     int versionExit) {
-    sandbox.writeFile("/answers/which", whichOut.toUtf8());
-    sandbox.writeFile("/answers/version", versionOut.toUtf8());
-    const QString script = QStringLiteral("case \"$2\" in\n"
-                                          "  '/usr/bin/which -a brew') /bin/cat '%1'; exit %2;;\n"
-                                          "  'brew --version 2>&1') /bin/cat '%3'; exit %4;;\n"
-                                          "esac\n"
-                                          "exit 99\n")
-                               .arg(sandbox.map("/answers/which"))
-                               .arg(whichExit)
-                               .arg(sandbox.map("/answers/version"))
-                               .arg(versionExit);
-    sandbox.writeStub("/bin/zsh", StubSpec().withScript(script));
+    test::writeStubShell(sandbox, {{"/usr/bin/which -a brew", whichOut, whichExit},
+                                   {"brew --version 2>&1", versionOut, versionExit}});
 }
 
 SetupVerificationResult verifyOn(const Sandbox& sandbox) {
@@ -239,13 +228,10 @@ TEST(BrewProber, ReadsWhatTheShellPrintsAndFoldsFailures) {
     EXPECT_TRUE(bundle.installedPrimaryToolLocations.isEmpty());
     EXPECT_EQ(S::classify(profileOn(Architecture::appleSilicon), bundle), S::notInstalled)
         << "a brew on PATH is not an install";
-    EXPECT_EQ(sandbox.calls("/bin/zsh").size(), 2);
-    QStringList commands;
-    for (const StubCall& call : sandbox.calls("/bin/zsh")) {
+    for (const StubCall& call : sandbox.calls("/bin/zsh"))
         EXPECT_EQ(call.arguments.value(0), "-lc");
-        commands << call.arguments.value(1);
-    }
-    EXPECT_THAT(commands, testing::UnorderedElementsAre("/usr/bin/which -a brew", "brew --version 2>&1"));
+    EXPECT_THAT(shellCommands(sandbox),
+                testing::UnorderedElementsAre("/usr/bin/which -a brew", "brew --version 2>&1"));
 
     // `which` failing gives no paths even when it printed some.
     writeStubShell(sandbox, "/opt/homebrew/bin/brew\n", 1, "Error: broken\n", 1);
