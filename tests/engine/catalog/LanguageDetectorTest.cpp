@@ -1,5 +1,5 @@
 #include "catalog/LanguageDetector.h"
-#include "RootedFileSystem.h"
+#include "support/Sandbox.h"
 
 #include "Printers.h"
 
@@ -9,21 +9,29 @@
 
 using namespace qlan;
 using Finding = LanguageDetector::Finding;
-using test::RootedFileSystem;
 
 namespace {
 
+// A sandboxed Mac with helpers for the files the detector looks at.
 struct Mac {
-    std::shared_ptr<RootedFileSystem> fs = std::make_shared<RootedFileSystem>();
-    LanguageDetector detector{fs};
+    test::Sandbox sandbox;
+    LanguageDetector detector{sandbox.services().fs};
     Finding detect(QLANLanguage language) const { return detector.detect(language); }
+
+    QString root() const { return sandbox.root(); }
+    QString home() const { return sandbox.home(); }
+    QString map(const QString& macPath) const { return sandbox.map(macPath); }
+    void makeFile(const QString& macPath) { sandbox.writeFile(macPath, {}); }
+    void makeFolder(const QString& macPath) { sandbox.makeDirectory(macPath); }
+    void makeHomeFile(const QString& relative) { makeFile(home() + QLatin1Char('/') + relative); }
+    void makeHomeFolder(const QString& relative) { makeFolder(home() + QLatin1Char('/') + relative); }
 };
 
 } // namespace
 
 TEST(LanguageDetector, FindsNothingOnAnEmptyMacAndNeverLooksOutsideItsFileSystem) {
     Mac mac;
-    ASSERT_TRUE(mac.fs->home().startsWith(mac.fs->root()));
+    ASSERT_TRUE(mac.home().startsWith(mac.root()));
     for (QLANLanguage language : allCases<QLANLanguage>()) {
         SCOPED_TRACE(toText(language).toStdString());
         EXPECT_EQ(mac.detect(language), Finding::notFound());
@@ -35,23 +43,23 @@ TEST(LanguageDetector, FindsNothingOnAnEmptyMacAndNeverLooksOutsideItsFileSystem
 
 TEST(LanguageDetector, PythonChecksRunInOrderAndEmptyFoldersDoNotCount) {
     Mac mac;
-    mac.fs->makeFile(QStringLiteral("/usr/bin/python3"));
+    mac.makeFile(QStringLiteral("/usr/bin/python3"));
     EXPECT_EQ(mac.detect(QLANLanguage::python), Finding::systemInstall());
-    mac.fs->makeHomeFolder(QStringLiteral("anaconda3"));
+    mac.makeHomeFolder(QStringLiteral("anaconda3"));
     EXPECT_EQ(mac.detect(QLANLanguage::python), Finding::managedBy(QStringLiteral("conda")));
     // An existing asdf folder counts even when empty.
-    mac.fs->makeHomeFolder(QStringLiteral(".asdf/installs/python"));
+    mac.makeHomeFolder(QStringLiteral(".asdf/installs/python"));
     EXPECT_EQ(mac.detect(QLANLanguage::python), Finding::managedBy(QStringLiteral("asdf")));
     // An empty pyenv versions folder does not count as pyenv.
-    mac.fs->makeHomeFolder(QStringLiteral(".pyenv/versions"));
+    mac.makeHomeFolder(QStringLiteral(".pyenv/versions"));
     EXPECT_EQ(mac.detect(QLANLanguage::python), Finding::managedBy(QStringLiteral("asdf")));
-    mac.fs->makeHomeFolder(QStringLiteral(".pyenv/versions/3.12.1"));
+    mac.makeHomeFolder(QStringLiteral(".pyenv/versions/3.12.1"));
     EXPECT_EQ(mac.detect(QLANLanguage::python), Finding::managedBy(QStringLiteral("pyenv")));
     // A file where the uv folder should be cannot be listed: it does not count.
-    mac.fs->makeHomeFile(QStringLiteral(".local/share/uv/python"));
+    mac.makeHomeFile(QStringLiteral(".local/share/uv/python"));
     EXPECT_EQ(mac.detect(QLANLanguage::python), Finding::managedBy(QStringLiteral("pyenv")));
-    QFile::remove(mac.fs->map(QStringLiteral("/Users/tester/.local/share/uv/python")));
-    mac.fs->makeHomeFolder(QStringLiteral(".local/share/uv/python/cpython-3.12"));
+    QFile::remove(mac.map(QStringLiteral("/Users/tester/.local/share/uv/python")));
+    mac.makeHomeFolder(QStringLiteral(".local/share/uv/python/cpython-3.12"));
     const Finding uv = mac.detect(QLANLanguage::python);
     EXPECT_EQ(uv, Finding::ours(QStringLiteral("uv")));
     EXPECT_EQ(LanguageDetector::statusText(uv), QStringLiteral("already set up (uv)"));
@@ -59,45 +67,45 @@ TEST(LanguageDetector, PythonChecksRunInOrderAndEmptyFoldersDoNotCount) {
 
 TEST(LanguageDetector, NodeRubyAndRustFollowTheirChecks) {
     Mac node;
-    node.fs->makeFile(QStringLiteral("/usr/local/bin/node"));
+    node.makeFile(QStringLiteral("/usr/local/bin/node"));
     EXPECT_EQ(node.detect(QLANLanguage::node), Finding::systemInstall());
-    node.fs->makeHomeFolder(QStringLiteral("Library/Application Support/fnm"));
+    node.makeHomeFolder(QStringLiteral("Library/Application Support/fnm"));
     EXPECT_EQ(node.detect(QLANLanguage::node), Finding::managedBy(QStringLiteral("fnm")));
-    node.fs->makeHomeFolder(QStringLiteral(".asdf/installs/nodejs"));
+    node.makeHomeFolder(QStringLiteral(".asdf/installs/nodejs"));
     EXPECT_EQ(node.detect(QLANLanguage::node), Finding::managedBy(QStringLiteral("asdf")));
-    node.fs->makeHomeFile(QStringLiteral(".volta/bin/node"));
+    node.makeHomeFile(QStringLiteral(".volta/bin/node"));
     EXPECT_EQ(node.detect(QLANLanguage::node), Finding::managedBy(QStringLiteral("volta")));
-    node.fs->makeHomeFolder(QStringLiteral(".nvm/versions/node/v20.0.0"));
+    node.makeHomeFolder(QStringLiteral(".nvm/versions/node/v20.0.0"));
     const Finding nvm = node.detect(QLANLanguage::node);
     EXPECT_EQ(nvm, Finding::managedBy(QStringLiteral("nvm")));
     EXPECT_EQ(LanguageDetector::statusText(nvm),
               QStringLiteral("managed by nvm — installing ours may conflict"));
-    node.fs->makeHomeFolder(QStringLiteral(".local/share/mise/installs/node/22"));
+    node.makeHomeFolder(QStringLiteral(".local/share/mise/installs/node/22"));
     EXPECT_EQ(node.detect(QLANLanguage::node), Finding::ours(QStringLiteral("mise")));
 
     Mac ruby;
-    ruby.fs->makeFile(QStringLiteral("/usr/bin/ruby"));
+    ruby.makeFile(QStringLiteral("/usr/bin/ruby"));
     const Finding system = ruby.detect(QLANLanguage::ruby);
     EXPECT_EQ(system, Finding::systemInstall());
     EXPECT_EQ(LanguageDetector::statusText(system), QStringLiteral("a system install was found"));
-    ruby.fs->makeHomeFolder(QStringLiteral(".asdf/installs/ruby"));
+    ruby.makeHomeFolder(QStringLiteral(".asdf/installs/ruby"));
     EXPECT_EQ(ruby.detect(QLANLanguage::ruby), Finding::managedBy(QStringLiteral("asdf")));
-    ruby.fs->makeHomeFolder(QStringLiteral(".rubies/ruby-3.3"));
+    ruby.makeHomeFolder(QStringLiteral(".rubies/ruby-3.3"));
     EXPECT_EQ(ruby.detect(QLANLanguage::ruby), Finding::managedBy(QStringLiteral("chruby")));
-    ruby.fs->makeHomeFolder(QStringLiteral(".rvm/rubies/ruby-3.2"));
+    ruby.makeHomeFolder(QStringLiteral(".rvm/rubies/ruby-3.2"));
     EXPECT_EQ(ruby.detect(QLANLanguage::ruby), Finding::managedBy(QStringLiteral("rvm")));
-    ruby.fs->makeHomeFolder(QStringLiteral(".rbenv/versions/3.1"));
+    ruby.makeHomeFolder(QStringLiteral(".rbenv/versions/3.1"));
     EXPECT_EQ(ruby.detect(QLANLanguage::ruby), Finding::managedBy(QStringLiteral("rbenv")));
-    ruby.fs->makeHomeFolder(QStringLiteral(".local/share/mise/installs/ruby/3.3"));
+    ruby.makeHomeFolder(QStringLiteral(".local/share/mise/installs/ruby/3.3"));
     EXPECT_EQ(ruby.detect(QLANLanguage::ruby), Finding::ours(QStringLiteral("mise")));
 
     Mac rust;
-    rust.fs->makeFile(QStringLiteral("/opt/homebrew/bin/rustc"));
+    rust.makeFile(QStringLiteral("/opt/homebrew/bin/rustc"));
     EXPECT_EQ(rust.detect(QLANLanguage::rust), Finding::systemInstall());
     // rustc under ~/.cargo/bin is ours even with an empty toolchains folder.
-    rust.fs->makeHomeFolder(QStringLiteral(".rustup/toolchains"));
+    rust.makeHomeFolder(QStringLiteral(".rustup/toolchains"));
     EXPECT_EQ(rust.detect(QLANLanguage::rust), Finding::systemInstall());
-    rust.fs->makeHomeFile(QStringLiteral(".cargo/bin/rustc"));
+    rust.makeHomeFile(QStringLiteral(".cargo/bin/rustc"));
     EXPECT_EQ(rust.detect(QLANLanguage::rust), Finding::ours(QStringLiteral("rustup")));
 }
 
@@ -105,27 +113,27 @@ TEST(LanguageDetector, JavaTellsTemurinFromOtherBundles) {
     const QString jvms = QStringLiteral("/Library/Java/JavaVirtualMachines/");
 
     Mac temurin;
-    temurin.fs->makeFolder(jvms + QStringLiteral("temurin-21.jdk"));
+    temurin.makeFolder(jvms + QStringLiteral("temurin-21.jdk"));
     const Finding ours = temurin.detect(QLANLanguage::java);
     EXPECT_EQ(ours, Finding::ours(QStringLiteral("Temurin")));
     EXPECT_EQ(LanguageDetector::statusText(ours), QStringLiteral("already set up (Temurin)"));
 
     Mac other;
-    other.fs->makeFolder(jvms + QStringLiteral("zulu-17.jdk"));
+    other.makeFolder(jvms + QStringLiteral("zulu-17.jdk"));
     EXPECT_EQ(other.detect(QLANLanguage::java), Finding::systemInstall());
     // The managers come before a plain bundle, after Temurin.
-    other.fs->makeHomeFolder(QStringLiteral(".jenv/versions/17"));
+    other.makeHomeFolder(QStringLiteral(".jenv/versions/17"));
     EXPECT_EQ(other.detect(QLANLanguage::java), Finding::managedBy(QStringLiteral("jenv")));
-    other.fs->makeHomeFolder(QStringLiteral(".sdkman/candidates/java/21-tem"));
+    other.makeHomeFolder(QStringLiteral(".sdkman/candidates/java/21-tem"));
     EXPECT_EQ(other.detect(QLANLanguage::java), Finding::managedBy(QStringLiteral("SDKMAN")));
 
     // "temurin-" without the ".jdk" ending does not count; nor does the prefix in another case.
     Mac almost;
-    almost.fs->makeFolder(jvms + QStringLiteral("temurin-21"));
-    almost.fs->makeFolder(jvms + QStringLiteral("Temurin-21.jdk"));
+    almost.makeFolder(jvms + QStringLiteral("temurin-21"));
+    almost.makeFolder(jvms + QStringLiteral("Temurin-21.jdk"));
     EXPECT_EQ(almost.detect(QLANLanguage::java), Finding::systemInstall());
     Mac notABundle;
-    notABundle.fs->makeFolder(jvms + QStringLiteral("temurin-21"));
+    notABundle.makeFolder(jvms + QStringLiteral("temurin-21"));
     EXPECT_EQ(notABundle.detect(QLANLanguage::java), Finding::notFound());
 }
 

@@ -4,7 +4,9 @@
 #include "platform/PlatformError.h"
 #include "support/Wait.h"
 
+#include "support/StreamDrain.h"
 #include <gmock/gmock.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -23,6 +25,8 @@
 #include <vector>
 
 using namespace qlan;
+using qlan::test::drain;
+using qlan::test::nextWithin;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
 using Event = ProcessStreamEvent;
@@ -33,31 +37,6 @@ const QString sh = QStringLiteral("/bin/sh");
 
 QString systemMessage(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Every event of a stream until it ends; fails the test (and cancels the stream) when it takes longer
-// than `timeout`.
-std::vector<Event> drain(Stream<Event>& stream, std::chrono::milliseconds timeout = 20s) {
-    auto reading = std::async(std::launch::async, [&] {
-        std::vector<Event> events;
-        while (auto event = stream.next())
-            events.push_back(std::move(*event));
-        return events;
-    });
-    if (reading.wait_for(timeout) == std::future_status::timeout) {
-        ADD_FAILURE() << "the stream did not end in time";
-        stream.cancel();
-    }
-    return reading.get();
-}
-
-std::optional<Event> nextWithin(Stream<Event>& stream, std::chrono::milliseconds timeout = 20s) {
-    auto reading = std::async(std::launch::async, [&] { return stream.next(); });
-    if (reading.wait_for(timeout) == std::future_status::timeout) {
-        ADD_FAILURE() << "no event in time";
-        stream.cancel();
-    }
-    return reading.get();
 }
 
 std::vector<Event> linesThenExit(const QStringList& lines, int code) {

@@ -2,7 +2,9 @@
 #include "platform/LiveProcessRunner.h"
 #include "support/Wait.h"
 
+#include "support/StreamDrain.h"
 #include <gmock/gmock.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -18,33 +20,12 @@
 #include <vector>
 
 using namespace qlan;
+using qlan::test::drain;
+using qlan::test::nextWithin;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
 
 namespace {
-
-std::vector<StreamEvent> drain(Stream<StreamEvent>& stream, std::chrono::milliseconds timeout = 20s) {
-    auto reading = std::async(std::launch::async, [&] {
-        std::vector<StreamEvent> events;
-        while (auto event = stream.next())
-            events.push_back(std::move(*event));
-        return events;
-    });
-    if (reading.wait_for(timeout) == std::future_status::timeout) {
-        ADD_FAILURE() << "the stream did not end in time";
-        stream.cancel();
-    }
-    return reading.get();
-}
-
-std::optional<StreamEvent> nextWithin(Stream<StreamEvent>& stream, std::chrono::milliseconds timeout = 20s) {
-    auto reading = std::async(std::launch::async, [&] { return stream.next(); });
-    if (reading.wait_for(timeout) == std::future_status::timeout) {
-        ADD_FAILURE() << "no event in time";
-        stream.cancel();
-    }
-    return reading.get();
-}
 
 ShellRunner liveShell() {
     return ShellRunner(std::make_shared<LiveProcessRunner>());

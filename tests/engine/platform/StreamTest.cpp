@@ -53,7 +53,8 @@ TEST(Stream, ConsumerCancelAndDropRunTheHandlerOnceAndWakeABlockedReader) {
     std::atomic<int> dropped = 0;
     {
         auto [stream, producer] = Stream<int>::make();
-        producer.onTermination([&](StreamTermination why) { dropped += why == StreamTermination::cancelled; });
+        producer.onTermination(
+            [&](StreamTermination why) { dropped += why == StreamTermination::cancelled; });
     }
     EXPECT_EQ(dropped.load(), 1);
 
@@ -70,9 +71,11 @@ TEST(Stream, ManyProducersLoseNothing) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([producer = producer, t] {
-            for (int i = 0; i < 10000; ++i) producer.yield(t * 10000 + i);
+            for (int i = 0; i < 10000; ++i)
+                producer.yield(t * 10000 + i);
         });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     producer.finish();
     long long sum = 0;
     int count = 0;
@@ -121,7 +124,8 @@ TEST(Stream, QueuedDeliveryRunsOnTheContextThreadAndStopsWhenItDies) {
     // Destroying the context cancels a live stream.
     auto [second, secondProducer] = Stream<QString>::make();
     bool cancelled = false;
-    secondProducer.onTermination([&](StreamTermination why) { cancelled = why == StreamTermination::cancelled; });
+    secondProducer.onTermination(
+        [&](StreamTermination why) { cancelled = why == StreamTermination::cancelled; });
     std::move(second).deliverTo(context.get(), [](QString) {});
     context.reset();
     EXPECT_TRUE(cancelled);

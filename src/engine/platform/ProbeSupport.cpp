@@ -1,0 +1,95 @@
+#include "platform/ProbeSupport.h"
+
+#include "platform/PlatformError.h"
+
+#include <exception>
+
+namespace qlan::probing {
+
+CommandOutcome runCommand(ProcessRunning* process, const QString& executable, const QStringList& arguments) {
+    if (!process) return {std::nullopt, QStringLiteral("No process runner")};
+    try {
+        return {process->run(executable, arguments, std::nullopt), {}};
+    } catch (const PlatformError& error) {
+        return {std::nullopt, error.localizedDescription()};
+    } catch (const std::exception& error) {
+        return {std::nullopt, QString::fromLocal8Bit(error.what())};
+    } catch (...) {
+        return {std::nullopt, QStringLiteral("Unknown error")};
+    }
+}
+
+bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory) {
+    bool folder = false;
+    bool found = false;
+    if (fs) {
+        try {
+            found = fs->fileExists(path, &folder);
+        } catch (...) {
+            found = false;
+        }
+    }
+    if (isDirectory) *isDirectory = found && folder;
+    return found;
+}
+
+bool isFolder(const FileSystemOperating* fs, const QString& path) {
+    bool folder = false;
+    return exists(fs, path, &folder) && folder;
+}
+
+bool isNonFolder(const FileSystemOperating* fs, const QString& path) {
+    bool folder = false;
+    return exists(fs, path, &folder) && !folder;
+}
+
+bool isExecutableFile(const FileSystemOperating* fs, const QString& path) {
+    if (!fs || path.isEmpty()) return false;
+    try {
+        return fs->isExecutableFile(path);
+    } catch (...) {
+        return false;
+    }
+}
+
+QString homeDirectory(const FileSystemOperating* fs) {
+    if (!fs) return {};
+    try {
+        return fs->homeDirectory();
+    } catch (...) {
+        return {};
+    }
+}
+
+QString appendingPath(const QString& folder, const QString& relative) {
+    if (folder.endsWith(u'/')) return folder + relative;
+    return folder + u'/' + relative;
+}
+
+QStringList splitLines(const QString& text) {
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text.at(i).unicode();
+        const bool isBreak = c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == u'\u0085' ||
+                             c == u'\u2028' || c == u'\u2029';
+        if (!isBreak) continue;
+        if (i > start) lines.append(text.mid(start, i - start));
+        start = i + 1; // a CR LF pair leaves an empty piece between its two halves, which is dropped
+    }
+    if (size > start) lines.append(text.mid(start));
+    return lines;
+}
+
+QString trimSpacesAndTabs(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && (text.at(begin) == u' ' || text.at(begin) == u'\t'))
+        ++begin;
+    while (end > begin && (text.at(end - 1) == u' ' || text.at(end - 1) == u'\t'))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace qlan::probing

@@ -1,0 +1,44 @@
+#pragma once
+// What the probes share: commands run without ever throwing, file tests that never fail, and the text
+// rules of their parsers (line splitting, trimming).
+
+#include "platform/FileSystemOperating.h"
+#include "platform/ProcessRunning.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace qlan::probing {
+
+// The outcome of one collected command: the result when the program ran, otherwise the description of
+// why it could not be started.
+struct CommandOutcome {
+    std::optional<ProcessResult> result;
+    QString failure;
+
+    bool exitedZero() const { return result && result->exitCode == 0; }
+};
+
+// Runs the program with the application's environment and collects its output. Never throws.
+CommandOutcome runCommand(ProcessRunning* process, const QString& executable, const QStringList& arguments);
+
+// File tests that treat any failure as "absent".
+bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory);
+bool isFolder(const FileSystemOperating* fs, const QString& path);
+bool isNonFolder(const FileSystemOperating* fs, const QString& path);
+bool isExecutableFile(const FileSystemOperating* fs, const QString& path);
+// The home folder, or the empty text when it cannot be had.
+QString homeDirectory(const FileSystemOperating* fs);
+
+// `folder` + "/" + `relative`, without doubling a slash at the join.
+QString appendingPath(const QString& folder, const QString& relative);
+
+// Cuts at LF, CR, CR LF, VT, FF, NEL, LINE SEPARATOR and PARAGRAPH SEPARATOR; empty lines are dropped.
+QStringList splitLines(const QString& text);
+
+// Trims spaces and tabs (only) at both ends.
+QString trimSpacesAndTabs(const QString& text);
+
+} // namespace qlan::probing
