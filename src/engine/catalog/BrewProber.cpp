@@ -2,6 +2,8 @@
 
 #include "catalog/EditionProbeSupport.h"
 #include "catalog/HomebrewLocationState.h"
+#include "platform/ChildTask.h"
+#include "platform/ProbeSupport.h"
 
 #include <exception>
 #include <future>
@@ -12,17 +14,17 @@ using namespace editionprobe;
 
 SetupProbeBundle BrewProber::probe(const std::shared_ptr<ProcessRunning>& processRunner,
                                    const std::shared_ptr<FileSystemOperating>& fs) const {
-    auto which = startProbeTask(
+    auto which = startChildTask(
         [processRunner] { return runLoginShell(*processRunner, QStringLiteral("/usr/bin/which -a brew")); });
-    auto version = startProbeTask(
+    auto version = startChildTask(
         [processRunner] { return runLoginShell(*processRunner, QStringLiteral("brew --version 2>&1")); });
 
     SetupProbeBundle bundle;
     for (const QString& path : {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew})
-        if (pathExists(*fs, path)) bundle.installedPrimaryToolLocations.append(path);
+        if (probing::exists(fs.get(), path, nullptr)) bundle.installedPrimaryToolLocations.append(path);
 
     if (const std::optional<ProcessResult> result = version.get()) {
-        const QString output = trimmedOutput(result->stdOut);
+        const QString output = result->stdOut.trimmed();
         if (!output.isEmpty()) bundle.versionOutput = output;
         bundle.versionExitCode = result->exitCode;
     } else {

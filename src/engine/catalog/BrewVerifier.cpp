@@ -15,7 +15,7 @@ SetupVerificationResult BrewVerifier::verify(const std::optional<SystemProfile>&
 
 SetupVerificationResult BrewVerifier::result(const QString& output, std::int32_t exitCode) {
     const QString blocked = QStringLiteral("blocked");
-    if (exitCode != 0 || editionprobe::trimmedOutput(output).isEmpty())
+    if (exitCode != 0 || output.trimmed().isEmpty())
         return SetupVerificationResult(output, false, exitCode, blocked);
 
     // Only spaces and line feeds separate the words: "Homebrew\t4.5.2" is one word.

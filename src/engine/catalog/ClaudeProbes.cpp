@@ -1,6 +1,8 @@
 #include "catalog/ClaudeProbes.h"
 
 #include "catalog/EditionProbeSupport.h"
+#include "platform/ChildTask.h"
+#include "platform/ProbeSupport.h"
 #include "remediation/AgentEnvDoc.h"
 #include "remediation/ShellConfigurator.h"
 
@@ -9,7 +11,7 @@ namespace qlan {
 using namespace editionprobe;
 
 QString ClaudeProbes::home() const {
-    return homeDirectory(*fs);
+    return probing::homeDirectory(fs.get());
 }
 
 QStringList ClaudeProbes::pathLookup() const {
@@ -23,15 +25,15 @@ std::pair<std::optional<QString>, std::optional<std::int32_t>> ClaudeProbes::ver
     const std::optional<ProcessResult> result =
         runLoginShell(*shell.process, QStringLiteral("claude --version 2>&1"));
     if (!result) return {std::nullopt, -1};
-    const QString output = trimmedOutput(result->stdOut);
+    const QString output = result->stdOut.trimmed();
     return {output.isEmpty() ? std::nullopt : std::optional<QString>(output), result->exitCode};
 }
 
 bool ClaudeProbes::presence(const QStringList& paths, const QString& command) const {
     for (const QString& path : paths)
-        if (pathExists(*fs, path)) return true;
+        if (probing::exists(fs.get(), path, nullptr)) return true;
     const std::optional<ProcessResult> result = runLoginShell(*shell.process, command);
-    return result && result->exitCode == 0 && !trimmedOutput(result->stdOut).isEmpty();
+    return result && result->exitCode == 0 && !result->stdOut.trimmed().isEmpty();
 }
 
 bool ClaudeProbes::codexPresent() const {
@@ -50,7 +52,7 @@ bool ClaudeProbes::gitIdentitySet() const {
     bool anyGit = false;
     for (const char* path : {"/Library/Developer/CommandLineTools", "/Applications/Xcode.app",
                              "/opt/homebrew/bin/git", "/usr/local/bin/git"})
-        if (pathExists(*fs, QString::fromLatin1(path))) {
+        if (probing::exists(fs.get(), QString::fromLatin1(path), nullptr)) {
             anyGit = true;
             break;
         }
@@ -73,27 +75,29 @@ QStringList ClaudeProbes::installedScan() const {
     QStringList candidates{QStringLiteral("/opt/homebrew/bin/claude"),
                            QStringLiteral("/usr/local/bin/claude")};
     if (!homeFolder.isEmpty())
-        candidates << homeFolder + QStringLiteral("/.local/bin/claude")
-                   << homeFolder + QStringLiteral("/.claude/local/claude");
+        candidates << probing::appendingPath(homeFolder, QStringLiteral(".local/bin/claude"))
+                   << probing::appendingPath(homeFolder, QStringLiteral(".claude/local/claude"));
     QStringList found;
     for (const QString& path : candidates)
-        if (pathExists(*fs, path)) found.append(path);
+        if (probing::exists(fs.get(), path, nullptr)) found.append(path);
     return found;
 }
 
 bool ClaudeProbes::projectExists() const {
     const QString homeFolder = home();
     return !homeFolder.isEmpty() &&
-           pathExists(*fs, homeFolder + QStringLiteral("/Documents/AI-Simple-Project"));
+           probing::exists(fs.get(),
+                           probing::appendingPath(homeFolder, QStringLiteral("Documents/AI-Simple-Project")),
+                           nullptr);
 }
 
 SetupProbeBundle ClaudeProbes::probeAll() const {
-    auto pathTask = startProbeTask([this] { return pathLookup(); });
-    auto versionTask = startProbeTask([this] { return version(); });
-    auto codexTask = startProbeTask([this] { return codexPresent(); });
-    auto ghTask = startProbeTask([this] { return ghPresent(); });
-    auto identityTask = startProbeTask([this] { return gitIdentitySet(); });
-    auto authTask = startProbeTask([this] { return ghAuthed(); });
+    auto pathTask = startChildTask([this] { return pathLookup(); });
+    auto versionTask = startChildTask([this] { return version(); });
+    auto codexTask = startChildTask([this] { return codexPresent(); });
+    auto ghTask = startChildTask([this] { return ghPresent(); });
+    auto identityTask = startChildTask([this] { return gitIdentitySet(); });
+    auto authTask = startChildTask([this] { return ghAuthed(); });
 
     SetupProbeBundle bundle;
     bundle.installedPrimaryToolLocations = installedScan();

@@ -18,7 +18,7 @@ SetupVerificationResult ClaudeVerifier::result(const QString& output, std::int32
     SetupVerificationResult verification(output, false, exitCode, QStringLiteral("blocked"));
     verification.details.insert(QStringLiteral("desktop_present"),
                                 desktopPresent ? QStringLiteral("true") : QStringLiteral("false"));
-    if (exitCode != 0 || editionprobe::trimmedOutput(output).isEmpty()) return verification;
+    if (exitCode != 0 || output.trimmed().isEmpty()) return verification;
 
     verification.passed = true;
     verification.engineOutcome = QStringLiteral("likely_resolved");
@@ -32,7 +32,7 @@ SetupVerificationResult ClaudeVerifier::result(const QString& output, std::int32
 
 std::optional<QString> ClaudeVerifier::parseVersion(const QString& output) {
     static const QRegularExpression separators(QStringLiteral("[ \\n\\t]+"));
-    const QStringList words = editionprobe::trimmedOutput(output).split(separators, Qt::SkipEmptyParts);
+    const QStringList words = output.trimmed().split(separators, Qt::SkipEmptyParts);
     if (words.isEmpty() || !words.first().front().isNumber()) return std::nullopt;
     return words.first();
 }

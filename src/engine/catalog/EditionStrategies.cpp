@@ -1,6 +1,7 @@
 #include "catalog/EditionStrategies.h"
 
 #include "catalog/ClaudeProbes.h"
+#include "catalog/ClaudeSetupVerifier.h"
 #include "catalog/DevelopmentStages.h"
 
 namespace qlan {
@@ -9,6 +10,13 @@ SetupProbeBundle EditionStrategies::probe(const std::shared_ptr<ProcessRunning>&
                                           const std::shared_ptr<FileSystemOperating>& fs) const {
     if (prober) return prober->probe(processRunner, fs);
     return ClaudeProbes{ShellRunner(processRunner), fs}.probeAll();
+}
+
+SetupVerificationResult EditionStrategies::verify(const std::optional<SystemProfile>& profile,
+                                                  const std::shared_ptr<ProcessRunning>& processRunner,
+                                                  const std::shared_ptr<FileSystemOperating>& fs) const {
+    if (verifier) return verifier->verify(profile, processRunner, fs);
+    return ClaudeSetupVerifier().verify(profile, processRunner, fs);
 }
 
 SetupWorkflow EditionStrategies::workflow(const SystemProfile& profile,

@@ -25,6 +25,12 @@ struct EditionStrategies {
     SetupProbeBundle probe(const std::shared_ptr<ProcessRunning>& processRunner,
                            const std::shared_ptr<FileSystemOperating>& fs) const;
 
+    // The edition's verifier, or ClaudeSetupVerifier, with the flow's current profile (absent when none
+    // was probed). Blocks; never throws.
+    SetupVerificationResult verify(const std::optional<SystemProfile>& profile,
+                                   const std::shared_ptr<ProcessRunning>& processRunner,
+                                   const std::shared_ptr<FileSystemOperating>& fs) const;
+
     // The edition's spine (asked without a focus domain and with the shared empty selection), or the
     // default developer-environment stages when there is no provider or it gives no workflow.
     SetupWorkflow workflow(const SystemProfile& profile, const SetupProbeBundle& probes) const;

@@ -5,6 +5,7 @@
 #include "catalog/AICodingDomains.h"
 #include "catalog/ClaudeProbes.h"
 #include "catalog/ClaudeSetupProber.h"
+#include "catalog/ClaudeSetupVerifier.h"
 #include "catalog/ClaudeSpineCopy.h"
 #include "catalog/ClaudeSpineCopyProvider.h"
 #include "catalog/ClaudeSpineProvider.h"
@@ -245,6 +246,34 @@ TEST(ClaudeVerifier, ReadsTheVersionAnswer) {
     Sandbox noShell;
     EXPECT_EQ(ClaudeVerifier{ShellRunner(noShell.services().processRunner)}.verify(true),
               SetupVerificationResult("", false, -1, QStringLiteral("blocked"), {}, desktop));
+}
+
+TEST(ClaudeSetupVerifier, ChecksTheDesktopAppAndTheCLIInALoginShell) {
+    Sandbox sandbox;
+    sandbox.linkSystemProgram("/bin/zsh");
+    sandbox.writeStub("/opt/homebrew/bin/claude", StubSpec().withStdOut("2.1.3 (Claude Code)\n"));
+    const auto verify = [&] {
+        return ClaudeSetupVerifier().verify(std::nullopt, sandbox.services().processRunner,
+                                            sandbox.services().fs);
+    };
+
+    // A file named like the app is not the app.
+    sandbox.writeFile("/Applications/Claude.app", "");
+    EXPECT_EQ(verify(), SetupVerificationResult(
+                            "2.1.3 (Claude Code)\n", true, 0, QStringLiteral("likely_resolved"),
+                            {"Claude Code CLI installed — version 2.1.3"}, {{"desktop_present", "false"}}));
+
+    // The app in the user's own Applications folder counts.
+    sandbox.makeDirectory("/Users/tester/Applications/Claude.app");
+    EXPECT_EQ(verify().verifiedItems,
+              (QStringList{"Claude Code CLI installed — version 2.1.3", "Claude Desktop installed"}));
+
+    // The login shell does not find claude: not passed, but the app is still recorded.
+    sandbox.writeFile("/Users/tester/.zprofile", "export PATH=/usr/bin:/bin\n");
+    const SetupVerificationResult missing = verify();
+    EXPECT_EQ(missing, SetupVerificationResult(missing.rawOutput, false, 127, QStringLiteral("blocked"), {},
+                                               {{"desktop_present", "true"}}));
+    EXPECT_THAT(missing.rawOutput.toStdString(), testing::HasSubstr("command not found: claude"));
 }
 
 TEST(DevelopmentStages, StepsPlacementsAndActionsOnABareMac) {

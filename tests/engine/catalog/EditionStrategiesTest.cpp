@@ -3,6 +3,7 @@
 #include "catalog/EditionStrategies.h"
 #include "catalog/BrewProber.h"
 #include "catalog/BrewSpineProvider.h"
+#include "catalog/BrewVerifier.h"
 #include "catalog/DevelopmentStages.h"
 
 #include "EditionFixtures.h"
@@ -86,4 +87,24 @@ TEST(EditionStrategies, WithoutAWorkflowTheDefaultStages) {
     EXPECT_EQ(domainIDs(brew.workflow(profile, probes).steps).mid(0, 4),
               (QStringList{"clt", "homebrew", "warp", "ai-claude"}));
     EXPECT_EQ(brew.remediations("homebrew", profile, probes), QList{SetupRemediation::installHomebrew()});
+}
+
+TEST(EditionStrategies, WithoutAVerifierTheClaudeCodeCheck) {
+    Sandbox sandbox;
+    sandbox.linkSystemProgram("/bin/zsh");
+    sandbox.writeStub("/opt/homebrew/bin/claude", StubSpec().withStdOut("2.1.3\n"));
+    sandbox.writeStub("/opt/homebrew/bin/brew", StubSpec().withStdOut("Homebrew 4.5.2\n"));
+    sandbox.makeDirectory("/Applications/Claude.app");
+
+    const SetupVerificationResult fallback =
+        EditionStrategies{}.verify(std::nullopt, sandbox.services().processRunner, sandbox.services().fs);
+    EXPECT_EQ(fallback.verifiedItems,
+              (QStringList{"Claude Code CLI installed — version 2.1.3", "Claude Desktop installed"}));
+    EXPECT_EQ(fallback.details.value("desktop_present"), "true");
+
+    EditionStrategies brew;
+    brew.verifier = std::make_shared<BrewVerifier>();
+    EXPECT_EQ(brew.verify(SystemProfile{}, sandbox.services().processRunner, sandbox.services().fs),
+              SetupVerificationResult("Homebrew 4.5.2\n", true, 0, QStringLiteral("likely_resolved"),
+                                      {"Homebrew installed — version 4.5.2"}));
 }
