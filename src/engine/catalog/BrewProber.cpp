@@ -5,8 +5,6 @@
 #include "platform/ChildTask.h"
 #include "platform/ProbeSupport.h"
 
-#include <exception>
-#include <future>
 
 namespace qlan {
 

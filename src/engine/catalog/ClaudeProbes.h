@@ -9,7 +9,10 @@
 #include "platform/FileSystemOperating.h"
 #include "platform/ShellRunner.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace qlan {
 
