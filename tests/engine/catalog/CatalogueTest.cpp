@@ -2,7 +2,6 @@
 #include "catalog/MCPServer.h"
 #include "catalog/ProjectTemplate.h"
 
-#include "Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "catalog/SetupRemediation.h"
 
-#include "Printers.h"
 
 #include <gtest/gtest.h>
 

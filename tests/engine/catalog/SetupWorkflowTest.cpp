@@ -1,6 +1,5 @@
 #include "catalog/SetupWorkflow.h"
 
-#include "Printers.h"
 
 #include <gtest/gtest.h>
 

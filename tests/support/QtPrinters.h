@@ -1,5 +1,7 @@
 #pragma once
 // Readable failure messages: texts print as quoted UTF-8 rather than as arrays of code units.
+// Every test file gets this header first (see tests/CMakeLists.txt), so that all of them print Qt
+// texts the same way.
 
 #include <QString>
 #include <QStringList>

@@ -1,0 +1,20 @@
+#pragma once
+// What the staged audit did with one stage it reached: showed it, or skipped it because it is already
+// in order, or skipped it because something missing blocks it. Sent as the "outcome" of
+// "audit_stage_outcome".
+
+#include "platform/TextEnum.h"
+
+#include <QString>
+
+namespace qlan {
+
+enum class AuditStageOutcome { rendered, skippedAlreadyOk, skippedMissingBlocked };
+
+QString toText(AuditStageOutcome outcome);
+template <> struct TextEnumCases<AuditStageOutcome> {
+    static constexpr std::array cases{AuditStageOutcome::rendered, AuditStageOutcome::skippedAlreadyOk,
+                                      AuditStageOutcome::skippedMissingBlocked};
+};
+
+} // namespace qlan

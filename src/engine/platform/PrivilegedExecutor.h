@@ -1,0 +1,39 @@
+#pragma once
+// Prepares one step that needs administrator rights: a private folder holding an askpass script (a
+// hidden-answer password dialog) and a `sudo` wrapper that forces `sudo -A`, and the environment that
+// puts the wrapper first on the search path. The caller merges the environment into the step's own,
+// runs the step, and then runs the cleanup.
+
+#include "platform/FileSystemOperating.h"
+#include "platform/ProcessTypes.h"
+
+#include <functional>
+#include <memory>
+
+namespace qlan {
+
+struct PrivilegedEnvironment {
+    Environment environment;       // exactly PATH and SUDO_ASKPASS
+    std::function<void()> cleanup; // removes the private folder; never fails, harmless when repeated
+};
+
+struct PrivilegedExecutor {
+    std::shared_ptr<FileSystemOperating> fs;
+
+    // Makes a new private folder "vrl-priv-<UUID>" (mode 0700) in the per-user temporary folder with
+    // "askpass.sh" and "sudo" (both 0700). Throws the file-system error of the first step that fails;
+    // the folder is then removed again.
+    PrivilegedEnvironment makeEnvironment(const QString& prompt) const;
+
+    // The askpass script for a prompt and a dialog title. Its here-document is quoted, so the shell
+    // passes the prompt and the title to the dialog exactly as written.
+    static QString askpassScript(const QString& prompt, const QString& title);
+    // The `sudo` wrapper: runs the real sudo with the askpass program.
+    static QString sudoWrapperScript();
+    // Escapes text for a double-quoted AppleScript string.
+    static QString appleScriptEscaped(const QString& text);
+    // The search path used when the application's environment has none.
+    static QString fallbackSearchPath();
+};
+
+} // namespace qlan

@@ -1,0 +1,35 @@
+#include "telemetry/SessionID.h"
+
+#include "catalog/ProductConfig.h"
+
+#include <QRegularExpression>
+
+namespace qlan {
+
+QString SessionID::key() {
+    return ProductConfig::current().userDefaultsPrefix + QStringLiteral(".session_id");
+}
+
+QString SessionID::canonicalText(const QUuid& uuid) {
+    return uuid.toString(QUuid::WithoutBraces).toUpper();
+}
+
+std::optional<QUuid> SessionID::parse(const QString& text) {
+    static const QRegularExpression form(
+        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+    if (!form.match(text).hasMatch()) return std::nullopt;
+    const QUuid uuid = QUuid::fromString(text);
+    if (uuid.isNull() && text != QStringLiteral("00000000-0000-0000-0000-000000000000")) return std::nullopt;
+    return uuid;
+}
+
+QUuid SessionID::value() const {
+    const QString storeKey = key();
+    if (const auto stored = store->string(storeKey))
+        if (const auto uuid = parse(*stored)) return *uuid;
+    const QUuid fresh = QUuid::createUuid();
+    store->set(canonicalText(fresh), storeKey);
+    return fresh;
+}
+
+} // namespace qlan

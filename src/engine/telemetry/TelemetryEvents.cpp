@@ -1,0 +1,538 @@
+// The catalogue of usage events: names, property keys, value types, mappings, and the rounding,
+// cutting and masking of values.
+#include "platform/JavaVersion.h"
+#include "telemetry/TelemetryService.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTextBoundaryFinder>
+
+#include <cmath>
+#include <mutex>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace qlan {
+namespace {
+
+JSONValue text(const QString& value) {
+    return JSONValue::string(value);
+}
+JSONValue integer(qint64 value) {
+    return JSONValue::integer(value);
+}
+JSONValue flag(bool value) {
+    return JSONValue::boolean(value);
+}
+
+JSONValue textList(const QStringList& values) {
+    JSONValue::Array array;
+    for (const QString& value : values)
+        array.append(JSONValue::string(value));
+    return JSONValue::array(array);
+}
+
+JSONValue optionalInteger(const std::optional<qint64>& value) {
+    return value ? JSONValue::integer(*value) : JSONValue::null();
+}
+
+// Free text that may hold a path: masked first, then cut, so that a cut never leaves part of a name.
+QString maskedAndCut(const QString& value, qsizetype limit) {
+    return TelemetryService::cutToCharacters(TelemetryService::homeMasked(value), limit);
+}
+
+std::optional<qint64> majorOfVersion(const QString& version) {
+    return JavaVersion::parseMajor(JavaVersion::wrap(version));
+}
+
+// The login name of the current user; empty when it cannot be found.
+QString loginName() {
+    if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_name && *entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+// `prefix` as a whole folder name: not followed by a character that continues a user's folder name
+// (letters, digits, "_", "-", or "." followed by one of those; a full stop ending a sentence does not).
+void replaceFolder(QString& text, const QString& prefix) {
+    const QRegularExpression pattern(QRegularExpression::escape(prefix) +
+                                     QStringLiteral(R"((?![A-Za-z0-9_-]|\.[A-Za-z0-9_-]))"));
+    text.replace(pattern, QStringLiteral("/Users/~"));
+}
+
+constexpr qsizetype kUnknownReasonLimit = 120;
+constexpr qsizetype kFailureReasonLimit = 160;
+constexpr qsizetype kExcerptLimit = 200;
+constexpr qsizetype kFeedbackReasonLimit = 500;
+
+} // namespace
+
+// ---- Shared pieces ----
+
+TelemetryService::DiagnosisCode TelemetryService::diagnosisCode(const Diagnosis& diagnosis) {
+    switch (diagnosis.kind) {
+    case Diagnosis::Kind::D2_HomeUnset:
+        return {QStringLiteral("D2_HomeUnset"), QStringLiteral("JDK installed, JAVA_HOME unset")};
+    case Diagnosis::Kind::D3_LegacyOnly:
+        return {QStringLiteral("D3_LegacyOnly"), QStringLiteral("only legacy JDK installed")};
+    case Diagnosis::Kind::D4_ModernHomeSet:
+        return {QStringLiteral("D4_ModernHomeSet"), QStringLiteral("modern JDK installed, JAVA_HOME set")};
+    case Diagnosis::Kind::unknown:
+        return {QStringLiteral("unknown"), maskedAndCut(diagnosis.reason, kUnknownReasonLimit)};
+    case Diagnosis::Kind::D1_NoJDK:
+        return {QStringLiteral("D1_NoJDK"), QStringLiteral("no JDK installed")};
+    case Diagnosis::Kind::noErrorsFound:
+        return {QStringLiteral("no_errors_found"), QStringLiteral("JDK installed, JAVA_HOME set")};
+    }
+    return {};
+}
+
+QString TelemetryService::remediationMethod(const Remediation& remediation) {
+    using Kind = Remediation::Kind;
+    switch (remediation.kind) {
+    case Kind::installTemurinViaBrew:
+    case Kind::installWarpViaBrew:
+        return QStringLiteral("brew");
+    case Kind::installViaSDKMAN:
+    case Kind::setJavaHomeViaSDKMAN:
+        return QStringLiteral("sdkman");
+    case Kind::installViaMise:
+    case Kind::setJavaHomeViaMise:
+        return QStringLiteral("mise");
+    case Kind::installViaPKG:
+        return QStringLiteral("pkg");
+    case Kind::installViaPKGThenJEnv:
+        return QStringLiteral("pkg+jenv");
+    case Kind::writeJavaHomeToZprofile:
+        return QStringLiteral("zprofile_write");
+    case Kind::setJavaHomeViaJenv:
+        return QStringLiteral("jenv");
+    case Kind::keepCurrentLegacyJava:
+        return QStringLiteral("zprofile_write_legacy");
+    case Kind::installHomebrewThenTemurin:
+    case Kind::installHomebrewThenWarp:
+        return QStringLiteral("homebrew+brew");
+    case Kind::installHomebrew:
+        return QStringLiteral("homebrew");
+    }
+    return {};
+}
+
+JSONValue TelemetryService::discoveredJDKRecord(const JDKInfo& jdk) {
+    return JSONValue::object({
+        {QStringLiteral("path"), text(homeMasked(jdk.path))},
+        {QStringLiteral("major_version"), optionalInteger(majorOfVersion(jdk.version))},
+        {QStringLiteral("vendor"), jdk.vendor.isEmpty() ? JSONValue::null() : text(jdk.vendor)},
+    });
+}
+
+QString TelemetryService::architectureText(Architecture architecture) {
+    switch (architecture) {
+    case Architecture::appleSilicon:
+        return QStringLiteral("arm64");
+    case Architecture::intel:
+        return QStringLiteral("x86_64");
+    case Architecture::unknown:
+        return QStringLiteral("unknown");
+    }
+    return QStringLiteral("unknown");
+}
+
+QString TelemetryService::shellText(const Shell& shell) {
+    switch (shell.kind) {
+    case Shell::Kind::zsh:
+        return QStringLiteral("zsh");
+    case Shell::Kind::bash:
+        return QStringLiteral("bash");
+    case Shell::Kind::fish:
+        return QStringLiteral("fish");
+    case Shell::Kind::other:
+        return QStringLiteral("other"); // the other shell's name is never sent
+    }
+    return QStringLiteral("other");
+}
+
+QString TelemetryService::javaVersionExcerpt(const QString& output) {
+    static const QRegularExpression lineBreaks(
+        QStringLiteral("[\\n\\x{000B}\\x{000C}\\r\\x{0085}\\x{2028}\\x{2029}]"));
+    const QStringList lines = output.split(lineBreaks, Qt::SkipEmptyParts);
+    QString line;
+    for (const QString& candidate : lines)
+        if (candidate.contains(QStringLiteral("version \""))) {
+            line = candidate;
+            break;
+        }
+    if (line.isNull() && !lines.isEmpty()) line = lines.first();
+    return cutToCharacters(line, kExcerptLimit);
+}
+
+QString TelemetryService::homeMasked(const QString& text) {
+    return homeMasked(text, loginName(), AppServices::live().fs->homeDirectory());
+}
+
+QString TelemetryService::homeMasked(const QString& text, const QString& userName, const QString& homePath) {
+    QString masked = text;
+    const QString home = QDir::cleanPath(homePath);
+    if (home.startsWith(QLatin1Char('/')) && home != QStringLiteral("/") &&
+        home != QStringLiteral("/Users/~"))
+        replaceFolder(masked, home);
+    if (!userName.isEmpty() && userName != QStringLiteral("~"))
+        replaceFolder(masked, QStringLiteral("/Users/") + userName);
+    return masked;
+}
+
+QString TelemetryService::cutToCharacters(const QString& text, qsizetype limit) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    while (finder.toNextBoundary() != -1) {
+        if (++count == limit) return text.left(finder.position());
+    }
+    return text;
+}
+
+double TelemetryService::roundedToTenths(double value) {
+    return std::round(value * 10.0) / 10.0;
+}
+
+qint64 TelemetryService::roundedGigabytes(qint64 bytes) {
+    constexpr qint64 gigabyte = 1'000'000'000;
+    qint64 whole = bytes / gigabyte;
+    const qint64 rest = bytes % gigabyte; // carries the sign of `bytes`
+    if (rest >= gigabyte / 2)
+        ++whole;
+    else if (rest <= -gigabyte / 2)
+        --whole;
+    return whole;
+}
+
+bool TelemetryService::markNPSShown() {
+    static std::mutex npsShownLock;
+    static bool npsShownFlag = false;
+    std::lock_guard lock(npsShownLock);
+    const bool wasShown = npsShownFlag;
+    npsShownFlag = true;
+    return wasShown;
+}
+
+// ---- Builders ----
+
+TelemetryEvent TelemetryService::appLaunchedEvent(const SystemProfile& profile) {
+    return {QStringLiteral("app_launched"),
+            {
+                {QStringLiteral("macos_major"), integer(profile.macosVersion.majorVersion)},
+                {QStringLiteral("macos_minor"), integer(profile.macosVersion.minorVersion)},
+                {QStringLiteral("arch"), text(architectureText(profile.architecture))},
+                {QStringLiteral("shell"), text(shellText(profile.shell))},
+                {QStringLiteral("has_homebrew"), flag(profile.homebrewPrefix.has_value())},
+                {QStringLiteral("has_sdkman"), flag(profile.sdkmanRoot.has_value())},
+                {QStringLiteral("has_mise"), flag(profile.miseExecutable.has_value())},
+                {QStringLiteral("has_jenv"), flag(profile.jenvRoot.has_value())},
+                {QStringLiteral("has_asdf"), flag(profile.asdfRoot.has_value())},
+                {QStringLiteral("has_xcode_clt"), flag(profile.xcodeCommandLineToolsPath.has_value())},
+            }};
+}
+
+TelemetryEvent TelemetryService::appLaunchedEvent(const std::optional<SystemProfile>& profile) {
+    if (profile) return appLaunchedEvent(*profile);
+    return {QStringLiteral("app_launched"), {}};
+}
+
+TelemetryEvent TelemetryService::javaDiagnosisReachedEvent(const Diagnosis& diagnosis,
+                                                           const SystemProfile& profile) {
+    const ProbeBundle& java = profile.javaState;
+    const DiagnosisCode code = diagnosisCode(diagnosis);
+    qint64 firstMajor = 0;
+    if (!java.installedJDKs.isEmpty())
+        firstMajor = majorOfVersion(java.installedJDKs.first().version).value_or(0);
+    JSONValue::Array jdks;
+    for (const JDKInfo& jdk : java.installedJDKs)
+        jdks.append(discoveredJDKRecord(jdk));
+    const bool hasHome = java.javaHomeInActiveShell && !java.javaHomeInActiveShell->isEmpty();
+    return {QStringLiteral("diagnosis_reached"),
+            {
+                {QStringLiteral("diagnosis"), text(code.code)},
+                {QStringLiteral("reason"), text(code.reason)},
+                {QStringLiteral("java_major_version"), integer(firstMajor)},
+                {QStringLiteral("discovered_jdks"), JSONValue::array(jdks)},
+                {QStringLiteral("current_java_home"),
+                 hasHome ? text(homeMasked(*java.javaHomeInActiveShell)) : JSONValue::null()},
+            }};
+}
+
+TelemetryEvent TelemetryService::setupDiagnosisReachedEvent(const QString& reason, qint64 fixableCount,
+                                                            qint64 blockedCount,
+                                                            const QStringList& terminalIDs) {
+    return {QStringLiteral("diagnosis_reached"),
+            {
+                {QStringLiteral("reason"), text(homeMasked(reason))},
+                {QStringLiteral("fixable_count"), integer(fixableCount)},
+                {QStringLiteral("blocked_count"), integer(blockedCount)},
+                {QStringLiteral("terminal_count"), integer(terminalIDs.size())},
+                {QStringLiteral("terminals"), textList(terminalIDs)},
+            }};
+}
+
+TelemetryEvent TelemetryService::remediationFailedEvent(const Remediation& remediation, qint64 exitCode,
+                                                        const QString& reason) {
+    return {QStringLiteral("remediation_failed"),
+            {
+                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
+                {QStringLiteral("exit_code"), integer(exitCode)},
+                {QStringLiteral("reason"), text(maskedAndCut(reason, kFailureReasonLimit))},
+            }};
+}
+
+TelemetryEvent TelemetryService::setupRemediationFailedEvent(const SetupRemediation& remediation,
+                                                             qint64 exitCode, const QString& reason) {
+    return {QStringLiteral("remediation_failed"),
+            {
+                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
+                {QStringLiteral("exit_code"), integer(exitCode)},
+                {QStringLiteral("reason"), text(maskedAndCut(reason, kFailureReasonLimit))},
+            }};
+}
+
+TelemetryEvent TelemetryService::verifyPassedEvent(const QString& output) {
+    const QString excerpt = javaVersionExcerpt(output);
+    return {QStringLiteral("verify_passed"),
+            {
+                {QStringLiteral("java_version_excerpt"), text(homeMasked(excerpt))},
+                {QStringLiteral("java_major_version"), optionalInteger(JavaVersion::parseMajor(excerpt))},
+            }};
+}
+
+TelemetryEvent TelemetryService::verifyPassedWithLegacyEvent(const QString& output,
+                                                             const QString& chosenJDKFolder) {
+    TelemetryEvent event = verifyPassedEvent(output);
+    event.name = QStringLiteral("verify_passed_with_legacy");
+    event.properties.insert(QStringLiteral("chosen_path"), text(homeMasked(chosenJDKFolder)));
+    return event;
+}
+
+TelemetryEvent TelemetryService::auditReachedEvent(const SystemProfile& profile, AuditEntry entry) {
+    const QStringList aiTools = profile.aiTooling.installedIDs();
+    const QStringList terminals = profile.terminals.installedIDs();
+    return {QStringLiteral("audit_reached"),
+            {
+                {QStringLiteral("ai_tool_count"), integer(aiTools.size())},
+                {QStringLiteral("terminal_count"), integer(terminals.size())},
+                {QStringLiteral("ai_tools"), textList(aiTools)},
+                {QStringLiteral("terminals"), textList(terminals)},
+                {QStringLiteral("entry"), text(toText(entry))},
+            }};
+}
+
+TelemetryEvent TelemetryService::auditStageOutcomeEvent(const QString& stageID, AuditStageOutcome outcome) {
+    return {QStringLiteral("audit_stage_outcome"),
+            {
+                {QStringLiteral("stage_id"), text(stageID)},
+                {QStringLiteral("outcome"), text(toText(outcome))},
+            }};
+}
+
+TelemetryEvent TelemetryService::npsSubmittedEvent(qint64 score, const std::optional<QString>& reason) {
+    const QString trimmed = reason ? reason->trimmed() : QString();
+    return {QStringLiteral("nps_submitted"),
+            {
+                {QStringLiteral("score"), integer(score)},
+                {QStringLiteral("reason"),
+                 trimmed.isEmpty() ? JSONValue::null() : text(maskedAndCut(trimmed, kFeedbackReasonLimit))},
+            }};
+}
+
+TelemetryEvent TelemetryService::networkCheckEvent(const NetworkReadinessResult& result) {
+    TelemetryEvent event{QStringLiteral("network_check"),
+                         {
+                             {QStringLiteral("verdict"), text(toText(result.verdict))},
+                             {QStringLiteral("endpoints_reachable"), integer(result.endpointsReachable)},
+                             {QStringLiteral("endpoints_total"), integer(result.endpointsTotal)},
+                         }};
+    if (result.downMbps)
+        event.properties.insert(QStringLiteral("down_mbps"),
+                                JSONValue::floating(roundedToTenths(*result.downMbps)));
+    if (result.estimatedInstallSeconds)
+        event.properties.insert(QStringLiteral("estimated_install_seconds"),
+                                integer(*result.estimatedInstallSeconds));
+    return event;
+}
+
+TelemetryEvent TelemetryService::networkWarningActionEvent(const QString& action, NetworkVerdict verdict) {
+    return {QStringLiteral("network_warning_action"),
+            {
+                {QStringLiteral("action"), text(action)},
+                {QStringLiteral("verdict"), text(toText(verdict))},
+            }};
+}
+
+TelemetryEvent TelemetryService::diskSpaceCheckEvent(const DiskReadinessResult& result) {
+    TelemetryEvent event{
+        QStringLiteral("disk_space_check"),
+        {
+            {QStringLiteral("verdict"), text(toText(result.verdict))},
+            {QStringLiteral("worst_case_gb"), integer(roundedGigabytes(result.worstCaseBytes))},
+            {QStringLiteral("headroom_gb"), integer(roundedGigabytes(result.headroomBytes))},
+        }};
+    if (result.availableBytes)
+        event.properties.insert(QStringLiteral("available_gb"),
+                                integer(roundedGigabytes(*result.availableBytes)));
+    return event;
+}
+
+TelemetryEvent TelemetryService::diskWarningActionEvent(const QString& action, DiskVerdict verdict) {
+    return {QStringLiteral("disk_warning_action"),
+            {
+                {QStringLiteral("action"), text(action)},
+                {QStringLiteral("verdict"), text(toText(verdict))},
+            }};
+}
+
+TelemetryEvent TelemetryService::outcomeReportedEvent(const QString& engineOutcome,
+                                                      const QString& selfReport) {
+    return {QStringLiteral("outcome_reported"),
+            {
+                {QStringLiteral("engine_outcome"), text(engineOutcome)},
+                {QStringLiteral("self_report"), text(selfReport)},
+            }};
+}
+
+TelemetryEvent TelemetryService::claudeOutcomeReportedEvent(const QString& engineOutcome,
+                                                            const QString& selfReport) {
+    TelemetryEvent event = outcomeReportedEvent(engineOutcome, selfReport);
+    event.name = QStringLiteral("claude_outcome_reported");
+    return event;
+}
+
+TelemetryEvent TelemetryService::remediationAppliedEvent(const Remediation& remediation) {
+    return {QStringLiteral("remediation_applied"),
+            {
+                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
+                {QStringLiteral("method"), text(remediationMethod(remediation))},
+            }};
+}
+
+TelemetryEvent TelemetryService::remediationCompletedEvent(const Remediation& remediation, qint64 exitCode) {
+    return {QStringLiteral("remediation_completed"),
+            {
+                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
+                {QStringLiteral("exit_code"), integer(exitCode)},
+            }};
+}
+
+TelemetryEvent TelemetryService::setupRemediationAppliedEvent(const SetupRemediation& remediation) {
+    return {QStringLiteral("remediation_applied"),
+            {
+                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
+                {QStringLiteral("method"), text(remediation.telemetryMethod())},
+            }};
+}
+
+TelemetryEvent TelemetryService::setupRemediationCompletedEvent(const SetupRemediation& remediation,
+                                                                qint64 exitCode) {
+    return {QStringLiteral("remediation_completed"),
+            {
+                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
+                {QStringLiteral("exit_code"), integer(exitCode)},
+            }};
+}
+
+TelemetryEvent TelemetryService::verifyFailedEvent(const QString& output, qint64 exitCode) {
+    return {QStringLiteral("verify_failed"),
+            {
+                {QStringLiteral("exit_code"), integer(exitCode)},
+                {QStringLiteral("java_version_excerpt"), text(homeMasked(javaVersionExcerpt(output)))},
+            }};
+}
+
+TelemetryEvent TelemetryService::setupVerifyFailedEvent(const QString& engineOutcome, qint64 exitCode) {
+    return {QStringLiteral("verify_failed"),
+            {
+                {QStringLiteral("engine_outcome"), text(engineOutcome)},
+                {QStringLiteral("exit_code"), integer(exitCode)},
+            }};
+}
+
+TelemetryEvent TelemetryService::chooserShownEvent(const QString& screen, qint64 defaultOffered) {
+    return {QStringLiteral("chooser_shown"),
+            {
+                {QStringLiteral("screen"), text(screen)},
+                {QStringLiteral("default_offered"), integer(defaultOffered)},
+            }};
+}
+
+TelemetryEvent TelemetryService::buildIntentPromptShownEvent(BuildIntentSurface surface) {
+    return {QStringLiteral("build_intent_prompt_shown"),
+            {{QStringLiteral("surface"), text(toText(surface))}}};
+}
+
+TelemetryEvent TelemetryService::buildIntentOptedInEvent(BuildIntentSurface surface) {
+    return {QStringLiteral("build_intent_opted_in"), {{QStringLiteral("surface"), text(toText(surface))}}};
+}
+
+TelemetryEvent TelemetryService::auditOutboundClickedEvent(const QString& tool, const QUrl& url) {
+    return {QStringLiteral("audit_outbound_clicked"),
+            {
+                {QStringLiteral("tool"), text(tool)},
+                {QStringLiteral("url"), text(url.toString(QUrl::FullyEncoded))},
+            }};
+}
+
+TelemetryEvent TelemetryService::nextStepSelectedEvent(const QString& nextStep, const QString& outcome,
+                                                       const std::optional<QString>& goal,
+                                                       const QString& surface) {
+    return {QStringLiteral("next_step_selected"),
+            {
+                {QStringLiteral("next_step"), text(nextStep)},
+                {QStringLiteral("outcome"), text(outcome)},
+                {QStringLiteral("goal"), goal ? text(*goal) : JSONValue::null()},
+                {QStringLiteral("surface"), text(surface)},
+            }};
+}
+
+// ---- Senders ----
+
+void TelemetryService::send(const TelemetryEvent& event) {
+    shared().track(event);
+}
+
+void TelemetryService::trackOutcomeReported(const QString& engineOutcome, const QString& selfReport) {
+    send(outcomeReportedEvent(engineOutcome, selfReport));
+}
+void TelemetryService::trackClaudeOutcomeReported(const QString& engineOutcome, const QString& selfReport) {
+    send(claudeOutcomeReportedEvent(engineOutcome, selfReport));
+}
+void TelemetryService::trackRemediationApplied(const Remediation& remediation) {
+    send(remediationAppliedEvent(remediation));
+}
+void TelemetryService::trackRemediationCompleted(const Remediation& remediation, qint64 exitCode) {
+    send(remediationCompletedEvent(remediation, exitCode));
+}
+void TelemetryService::trackSetupRemediationApplied(const SetupRemediation& remediation) {
+    send(setupRemediationAppliedEvent(remediation));
+}
+void TelemetryService::trackSetupRemediationCompleted(const SetupRemediation& remediation, qint64 exitCode) {
+    send(setupRemediationCompletedEvent(remediation, exitCode));
+}
+void TelemetryService::trackVerifyFailed(const QString& output, qint64 exitCode) {
+    send(verifyFailedEvent(output, exitCode));
+}
+void TelemetryService::trackSetupVerifyFailed(const QString& engineOutcome, qint64 exitCode) {
+    send(setupVerifyFailedEvent(engineOutcome, exitCode));
+}
+void TelemetryService::trackChooserShown(const QString& screen, qint64 defaultOffered) {
+    send(chooserShownEvent(screen, defaultOffered));
+}
+void TelemetryService::trackBuildIntentPromptShown(BuildIntentSurface surface) {
+    send(buildIntentPromptShownEvent(surface));
+}
+void TelemetryService::trackBuildIntentOptedIn(BuildIntentSurface surface) {
+    send(buildIntentOptedInEvent(surface));
+}
+void TelemetryService::trackAuditOutboundClicked(const QString& tool, const QUrl& url) {
+    send(auditOutboundClickedEvent(tool, url));
+}
+void TelemetryService::trackNextStepSelected(const QString& nextStep, const QString& outcome,
+                                             const std::optional<QString>& goal, const QString& surface) {
+    send(nextStepSelectedEvent(nextStep, outcome, goal, surface));
+}
+
+} // namespace qlan

@@ -1,0 +1,528 @@
+#include "telemetry/TelemetryService.h"
+
+#include "catalog/ProductConfig.h"
+#include "platform/PlatformError.h"
+#include "platform/PropertyListReader.h"
+#include "telemetry/SessionID.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#ifndef QLAN_TELEMETRY_ENDPOINT
+#define QLAN_TELEMETRY_ENDPOINT ""
+#endif
+#ifndef QLAN_TELEMETRY_KEY
+#define QLAN_TELEMETRY_KEY ""
+#endif
+
+Q_LOGGING_CATEGORY(lcTelemetry, "qlan.telemetry")
+
+namespace qlan {
+namespace {
+
+const QString kRecordsPath = QStringLiteral("/api/database/records/usage_events");
+const QString kPendingFileName = QStringLiteral("pending-events.json");
+
+// Log lines go out as plain text, never as a format.
+void logLine(const QString& text) {
+    qCWarning(lcTelemetry).noquote() << text;
+}
+
+QString errorDescription(const std::exception& error) {
+    if (const auto* platform = dynamic_cast<const PlatformError*>(&error))
+        return platform->localizedDescription();
+    return QString::fromLocal8Bit(error.what());
+}
+
+// One entry of the queue, in the form of the queue file.
+struct Event {
+    QUuid sessionID;
+    QString clientTimestamp;
+    QString appVersion;
+    QString eventName;
+    JSONObject eventData;
+};
+
+struct QueuedEvent {
+    quint64 serial = 0; // identifies the entry in memory only
+    Event event;
+};
+
+QJsonObject encodeEvent(const Event& event, const QJsonValue& data) {
+    return QJsonObject{
+        {QStringLiteral("sessionID"), SessionID::canonicalText(event.sessionID)},
+        {QStringLiteral("clientTimestamp"), event.clientTimestamp},
+        {QStringLiteral("appVersion"), event.appVersion},
+        {QStringLiteral("eventName"), event.eventName},
+        {QStringLiteral("eventData"), data},
+    };
+}
+
+// A JSON array of events; throws PlatformError when the text is not one.
+QList<Event> decodeEvents(const QByteArray& bytes) {
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        throw PlatformError(QStringLiteral("The data isn't valid JSON: ") + parseError.errorString());
+    if (!document.isArray()) throw PlatformError(QStringLiteral("The data isn't a list of events."));
+    QList<Event> events;
+    const QJsonArray array = document.array();
+    for (qsizetype index = 0; index < array.size(); ++index) {
+        const auto fail = [index](const QString& what) {
+            throw PlatformError(QStringLiteral("Event %1: %2").arg(index).arg(what));
+        };
+        if (!array.at(index).isObject()) fail(QStringLiteral("not an object"));
+        const QJsonObject object = array.at(index).toObject();
+        for (const char* key : {"sessionID", "clientTimestamp", "appVersion", "eventName"})
+            if (!object.value(QLatin1String(key)).isString())
+                fail(QStringLiteral("\"%1\" is missing or not text").arg(QLatin1String(key)));
+        const auto session = SessionID::parse(object.value(QStringLiteral("sessionID")).toString());
+        if (!session) fail(QStringLiteral("\"sessionID\" is not a UUID"));
+        if (!object.value(QStringLiteral("eventData")).isObject())
+            fail(QStringLiteral("\"eventData\" is missing or not an object"));
+        const auto data = JSONValue::fromJson(object.value(QStringLiteral("eventData")));
+        if (!data) fail(QStringLiteral("Unknown JSONValue"));
+        events.append(Event{*session, object.value(QStringLiteral("clientTimestamp")).toString(),
+                            object.value(QStringLiteral("appVersion")).toString(),
+                            object.value(QStringLiteral("eventName")).toString(), data->toObject()});
+    }
+    return events;
+}
+
+// Runs jobs one at a time, in the order they were posted, on a thread of its own.
+class SerialQueue {
+public:
+    SerialQueue()
+        : thread_([this] { run(); }) {}
+    ~SerialQueue() { stop(); }
+
+    // False when the queue has stopped and the job is dropped.
+    bool post(std::function<void()> job) {
+        {
+            std::lock_guard lock(mutex_);
+            if (quit_) return false;
+            jobs_.push_back(std::move(job));
+        }
+        ready_.notify_one();
+        return true;
+    }
+
+    // Runs what was posted so far, then ends the thread; later jobs are dropped.
+    void stop() {
+        if (!thread_.joinable()) return;
+        post([this] {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        });
+        thread_.join();
+    }
+
+    bool isQueueThread() const { return std::this_thread::get_id() == thread_.get_id(); }
+
+private:
+    void run() {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::unique_lock lock(mutex_);
+                ready_.wait(lock, [this] { return !jobs_.empty() || quit_; });
+                if (jobs_.empty()) return;
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            job();
+            std::lock_guard lock(mutex_);
+            if (quit_) return;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::function<void()>> jobs_;
+    bool quit_ = false;
+    std::thread thread_;
+};
+
+// Services that are still alive at exit get to finish the operations handed to them (writing the
+// queue file of events tracked in the last moments), for a bounded time.
+std::mutex& registryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+std::set<TelemetryService*>& registry() {
+    static std::set<TelemetryService*> services;
+    return services;
+}
+
+} // namespace
+
+struct TelemetryService::Impl {
+    Configuration configuration;
+    QUuid sessionID;
+    QString pendingFile;
+    URLSession session;
+
+    // Touched on the queue thread only.
+    QList<QueuedEvent> pending;
+    std::atomic<bool> isFlushing = false; // written on the queue thread only
+    bool shuttingDown = false;
+    bool persistScheduled = false;
+    quint64 nextSerial = 1;
+    std::jthread delivery;
+
+    SerialQueue queue; // last member: its thread starts when everything above exists
+
+    bool recordsNothing() const { return configuration.disabled || !configuration.endpointURL.isValid(); }
+
+    // --- operations on the queue thread ---
+
+    void record(Event event) {
+        if (!JSONValue::toJson(event.eventData)) {
+            logLine(QStringLiteral("Telemetry: dropping event ") + event.eventName +
+                    QStringLiteral(" whose properties cannot be encoded"));
+            return;
+        }
+        pending.append(QueuedEvent{nextSerial++, std::move(event)});
+        // The file is written right after the events handed over together with this one, once for
+        // all of them.
+        if (!persistScheduled) {
+            persistScheduled = true;
+            queue.post([this] { persistIfScheduled(); });
+        }
+        flush();
+    }
+
+    void flush() {
+        if (isFlushing || shuttingDown || !configuration.endpointURL.isValid()) return;
+        isFlushing = true;
+        deliverFront();
+    }
+
+    void deliverFront() {
+        if (pending.isEmpty() || shuttingDown) {
+            isFlushing = false;
+            return;
+        }
+        if (delivery.joinable()) delivery.join(); // the previous delivery has already reported
+        const QueuedEvent front = pending.first();
+        delivery = std::jthread([this, front](std::stop_token stop) {
+            const bool done = send(front.event, stop);
+            queue.post([this, serial = front.serial, done] { delivered(serial, done); });
+        });
+    }
+
+    void delivered(quint64 serial, bool done) {
+        if (done) {
+            // Remove exactly the entry that was sent: events loaded meanwhile may stand ahead of it.
+            for (qsizetype i = 0; i < pending.size(); ++i)
+                if (pending.at(i).serial == serial) {
+                    pending.removeAt(i);
+                    break;
+                }
+            persistPending();
+            deliverFront();
+            return;
+        }
+        persistPending();
+        isFlushing = false;
+    }
+
+    void loadPending() {
+        const FileSystemOperating& fs = *configuration.fs;
+        if (!fs.fileExists(pendingFile)) return;
+        try {
+            QList<QueuedEvent> loaded;
+            for (Event& event : decodeEvents(fs.readData(pendingFile)))
+                loaded.append(QueuedEvent{nextSerial++, std::move(event)});
+            pending = loaded + pending;
+        } catch (const std::exception& error) {
+            logLine(QStringLiteral("Telemetry: couldn't load pending events: ") + errorDescription(error));
+            return;
+        }
+        flush();
+    }
+
+    // Mirrors the whole queue, so a write scheduled for earlier events is no longer needed.
+    void persistPending() {
+        persistScheduled = false;
+        FileSystemOperating& fs = *configuration.fs;
+        try {
+            fs.createDirectory(QFileInfo(pendingFile).absolutePath(), true);
+            if (pending.isEmpty()) {
+                if (fs.fileExists(pendingFile)) {
+                    try {
+                        fs.removeItem(pendingFile);
+                    } catch (const std::exception&) {
+                        // A file that cannot be removed is rewritten by the next successful write.
+                    }
+                }
+                return;
+            }
+            QJsonArray array;
+            for (const QueuedEvent& entry : pending) {
+                const auto data = JSONValue::toJson(entry.event.eventData);
+                if (!data) throw PlatformError(QStringLiteral("An event's properties cannot be encoded."));
+                array.append(encodeEvent(entry.event, *data));
+            }
+            fs.writeData(QJsonDocument(array).toJson(QJsonDocument::Compact), pendingFile);
+        } catch (const std::exception& error) {
+            logLine(QStringLiteral("Telemetry: couldn't persist pending events: ") + errorDescription(error));
+        }
+    }
+
+    void persistIfScheduled() {
+        if (persistScheduled) persistPending();
+    }
+
+    // Ends deliveries: the queue file is brought up to date, a request in flight is asked to stop, and
+    // no new one starts.
+    void stopDeliveries() {
+        persistIfScheduled();
+        shuttingDown = true;
+        if (delivery.joinable()) {
+            delivery.request_stop();
+            delivery.join();
+        }
+    }
+
+    // --- deliveries, on the delivery thread (they read only fixed state) ---
+
+    enum class SendResult { done, failed };
+
+    // Up to three tries: at once, then after 0.5 s and 1 s. True when the event is done with.
+    bool send(const Event& event, std::stop_token stop) {
+        for (int attempt = 0;; ++attempt) {
+            if (sendOnce(event, stop) == SendResult::done) return true;
+            if (attempt > 1 || stop.stop_requested()) return false;
+            configuration.retryPause(std::chrono::milliseconds(250LL << (attempt + 1)), stop);
+            if (stop.stop_requested()) return false;
+        }
+    }
+
+    SendResult sendOnce(const Event& event, std::stop_token stop) {
+        const auto data = JSONValue::toJson(event.eventData);
+        if (!data) {
+            // Never blocks the queue: an event that cannot be encoded is dropped.
+            logLine(QStringLiteral("Telemetry: dropping event ") + event.eventName +
+                    QStringLiteral(" whose properties cannot be encoded"));
+            return SendResult::done;
+        }
+        const QJsonObject payload{
+            {QStringLiteral("session_id"), SessionID::canonicalText(event.sessionID).toLower()},
+            {QStringLiteral("client_timestamp"), event.clientTimestamp},
+            {QStringLiteral("app_version"), event.appVersion},
+            {QStringLiteral("app_id"), configuration.appID},
+            {QStringLiteral("run_context"), configuration.runContext},
+            {QStringLiteral("event_name"), event.eventName},
+            {QStringLiteral("event_data"), *data},
+        };
+        HTTPRequest request;
+        request.url = configuration.endpointURL;
+        request.method = "POST";
+        request.headers = session.additionalHeaders;
+        request.body = QJsonDocument(QJsonArray{payload}).toJson(QJsonDocument::Compact);
+        // The request asks for 60 seconds; the session's limit for a whole request caps it.
+        request.timeoutSeconds = std::min(60.0, session.resourceTimeoutSeconds);
+        try {
+            const int status = session.http->data(request, stop).second.statusCode;
+            if (status >= 200 && status <= 299) return SendResult::done;
+            if (status >= 400 && status <= 499) {
+                logLine(QStringLiteral(
+                            "Telemetry: dropping event after %1 (likely event_name or schema mismatch)")
+                            .arg(status));
+                return SendResult::done;
+            }
+        } catch (const std::exception&) {
+            // A transport error: tried again below.
+        }
+        return SendResult::failed;
+    }
+};
+
+TelemetryService::TelemetryService(Configuration configuration)
+    : d(std::make_unique<Impl>()) {
+    d->configuration = std::move(configuration);
+    const bool active = d->configuration.endpointURL.isValid();
+    if (active) d->sessionID = SessionID{d->configuration.kvStore}.value();
+    d->pendingFile = d->configuration.pendingFileURL;
+    if (active && d->configuration.urlSessionFactory) d->session = d->configuration.urlSessionFactory();
+    // The previous run's queue is loaded before anything of this run can be delivered or written.
+    if (active && !d->pendingFile.isEmpty()) d->queue.post([impl = d.get()] { impl->loadPending(); });
+    std::lock_guard lock(registryMutex());
+    registry().insert(this);
+    static std::once_flag exitHooks;
+    std::call_once(exitHooks, [] {
+        // When the application object goes away (while the rest of Qt still works), and at exit for a
+        // process that ends without destroying it.
+        if (QCoreApplication::instance()) qAddPostRoutine(&TelemetryService::finishBeforeExit);
+        std::atexit(&TelemetryService::finishBeforeExit);
+    });
+}
+
+void TelemetryService::finishBeforeExit() {
+    std::lock_guard lock(registryMutex());
+    for (TelemetryService* service : registry()) {
+        service->d->queue.post([impl = service->d.get()] { impl->stopDeliveries(); });
+        service->waitForQueuedOperations(2000);
+    }
+}
+
+TelemetryService::~TelemetryService() {
+    {
+        std::lock_guard lock(registryMutex());
+        registry().erase(this);
+    }
+    d->queue.post([impl = d.get()] { impl->stopDeliveries(); });
+    d->queue.stop();
+}
+
+TelemetryService& TelemetryService::shared() {
+    // Never destroyed: it lives as long as the process.
+    static TelemetryService* const instance = new TelemetryService(Configuration::defaultConfiguration());
+    return *instance;
+}
+
+void TelemetryService::track(const QString& eventName, const JSONObject& properties) {
+    if (d->recordsNothing() || d->pendingFile.isEmpty()) return;
+    Event event{d->sessionID, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs),
+                d->configuration.appVersion, eventName, properties};
+    d->queue.post([impl = d.get(), event = std::move(event)]() mutable { impl->record(std::move(event)); });
+}
+
+const TelemetryService::Configuration& TelemetryService::configuration() const {
+    return d->configuration;
+}
+QUuid TelemetryService::sessionID() const {
+    return d->sessionID;
+}
+QString TelemetryService::pendingFile() const {
+    return d->pendingFile;
+}
+bool TelemetryService::isDelivering() const {
+    return d->isFlushing.load();
+}
+
+bool TelemetryService::waitForQueuedOperations(int timeoutMs) {
+    if (d->queue.isQueueThread()) return true;
+    auto state = std::make_shared<std::pair<std::mutex, std::condition_variable>>();
+    auto reached = std::make_shared<bool>(false);
+    const bool posted = d->queue.post([state, reached] {
+        std::lock_guard lock(state->first);
+        *reached = true;
+        state->second.notify_all();
+    });
+    if (!posted) return true;
+    std::unique_lock lock(state->first);
+    return state->second.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return *reached; });
+}
+
+QUrl TelemetryService::compiledEndpointURL() {
+    const QString origin = QStringLiteral(QLAN_TELEMETRY_ENDPOINT);
+    if (origin.isEmpty()) return {};
+    return QUrl(origin + kRecordsPath);
+}
+
+QString TelemetryService::compiledAnonKey() {
+    return QStringLiteral(QLAN_TELEMETRY_KEY);
+}
+
+TelemetryService::URLSession TelemetryService::makeURLSession(const QString& anonKey,
+                                                              std::shared_ptr<HTTPFetching> http) {
+    URLSession session;
+    session.http = std::move(http);
+    session.additionalHeaders = {
+        {"Content-Type", "application/json"},
+        {"Authorization", "Bearer " + anonKey.toUtf8()},
+    };
+    return session;
+}
+
+QString TelemetryService::pendingFileURL(FileSystemOperating& fs, const QString& folderName) {
+    QString base;
+    try {
+        base = fs.urlForDirectory(StandardDirectory::applicationSupport, true);
+    } catch (const std::exception&) {
+        base = fs.temporaryDirectory();
+    }
+    return QDir::cleanPath(base + QLatin1Char('/') + folderName) + QLatin1Char('/') + kPendingFileName;
+}
+
+QString TelemetryService::appVersionString(const std::optional<QString>& shortVersion,
+                                           const std::optional<QString>& build) {
+    return shortVersion.value_or(QStringLiteral("0.0")) + QStringLiteral(" (") +
+           build.value_or(QStringLiteral("0")) + QLatin1Char(')');
+}
+
+QString TelemetryService::appVersionString() {
+    // The application bundle's Info.plist: <bundle>/Contents/Info.plist, the program being in
+    // <bundle>/Contents/MacOS.
+    if (!QCoreApplication::instance()) return appVersionString(std::nullopt, std::nullopt);
+    return appVersionString(*AppServices::live().fs,
+                            QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../Info.plist"));
+}
+
+QString TelemetryService::appVersionString(const FileSystemOperating& fs, const QString& infoPlist) {
+    std::optional<QString> shortVersion;
+    std::optional<QString> build;
+    try {
+        const QByteArray data = fs.readData(infoPlist);
+        shortVersion = PropertyListReader::string(data, {QStringLiteral("CFBundleShortVersionString")});
+        build = PropertyListReader::string(data, {QStringLiteral("CFBundleVersion")});
+    } catch (const std::exception&) {
+        // No bundle: the placeholders stand in.
+    }
+    return appVersionString(shortVersion, build);
+}
+
+void TelemetryService::sleepPause(std::chrono::milliseconds duration, std::stop_token stop) {
+    std::mutex mutex;
+    std::condition_variable_any woken;
+    std::unique_lock lock(mutex);
+    woken.wait_for(lock, stop, duration, [] { return false; });
+}
+
+TelemetryService::Configuration
+TelemetryService::Configuration::fromCurrentEdition(const AppServices& services, const QUrl& endpoint,
+                                                    const QString& anonKey) {
+    const ProductConfig edition = ProductConfig::current();
+    Configuration configuration;
+    configuration.endpointURL = endpoint;
+    configuration.anonKey = anonKey;
+    configuration.appVersion = appVersionString();
+    configuration.appID = edition.appID;
+    configuration.runContext = qEnvironmentVariableIsSet("QLAN_RUN_CONTEXT")
+                                   ? qEnvironmentVariable("QLAN_RUN_CONTEXT")
+                                   : QStringLiteral("release");
+    configuration.disabled =
+        qEnvironmentVariableIsSet("QLAN_TELEMETRY_DISABLED") && qgetenv("QLAN_TELEMETRY_DISABLED") == "1";
+    configuration.urlSessionFactory = [anonKey, http = services.http] {
+        return makeURLSession(anonKey, http);
+    };
+    configuration.kvStore = services.store;
+    configuration.fs = services.fs;
+    if (endpoint.isValid())
+        configuration.pendingFileURL =
+            TelemetryService::pendingFileURL(*services.fs, edition.appSupportDirName);
+    return configuration;
+}
+
+const TelemetryService::Configuration& TelemetryService::Configuration::defaultConfiguration() {
+    static const Configuration configuration = fromCurrentEdition();
+    return configuration;
+}
+
+} // namespace qlan

@@ -1,0 +1,518 @@
+#include "telemetry/TelemetryService.h"
+#include "catalog/ProductConfig.h"
+#include "platform/LiveFileSystem.h"
+#include "platform/LiveHTTPFetcher.h"
+#include "platform/LiveKeyValueStore.h"
+#include "platform/PlatformError.h"
+#include "support/ForwardingFileSystem.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/Sandbox.h"
+#include "support/Wait.h"
+#include "telemetry/SessionID.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <future>
+#include <mutex>
+
+using namespace qlan;
+using namespace std::chrono_literals;
+using qlan::test::LoopbackHttpServer;
+using qlan::test::LoopbackRequest;
+using qlan::test::LoopbackResponse;
+using qlan::test::waitUntil;
+
+namespace {
+
+const QString kPath = "/api/database/records/usage_events";
+
+// Captures the lines the service writes to the log while it lives.
+class LogCapture {
+public:
+    LogCapture() {
+        std::lock_guard lock(mutex());
+        lines().clear();
+        previous_ = qInstallMessageHandler(&LogCapture::handle);
+    }
+    ~LogCapture() { qInstallMessageHandler(previous_); }
+    static QStringList captured() {
+        std::lock_guard lock(mutex());
+        return lines();
+    }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext& context, const QString& message) {
+        if (QByteArray(context.category) != "qlan.telemetry") return;
+        std::lock_guard lock(mutex());
+        lines().append(message);
+    }
+    static std::mutex& mutex() {
+        static std::mutex m;
+        return m;
+    }
+    static QStringList& lines() {
+        static QStringList l;
+        return l;
+    }
+    QtMessageHandler previous_ = nullptr;
+};
+
+// The pauses the service asked for between tries; they return at once.
+struct PauseRecorder {
+    std::shared_ptr<std::mutex> mutex = std::make_shared<std::mutex>();
+    std::shared_ptr<QList<qint64>> pauses = std::make_shared<QList<qint64>>();
+    TelemetryService::RetryPause pause() const {
+        return [mutex = mutex, pauses = pauses](std::chrono::milliseconds duration, std::stop_token) {
+            std::lock_guard lock(*mutex);
+            pauses->append(duration.count());
+        };
+    }
+    QList<qint64> recorded() const {
+        std::lock_guard lock(*mutex);
+        return *pauses;
+    }
+};
+
+class TelemetryServiceTest : public ::testing::Test {
+protected:
+    TelemetryService::Configuration configuration(const QUrl& endpoint) const {
+        TelemetryService::Configuration config;
+        config.endpointURL = endpoint;
+        config.anonKey = "anon-key";
+        config.appVersion = "2.3 (41)";
+        config.appID = "qlan-brew";
+        config.runContext = "ci";
+        config.urlSessionFactory = [http = http] {
+            return TelemetryService::makeURLSession("anon-key", http);
+        };
+        config.kvStore = store;
+        config.fs = fs;
+        config.pendingFileURL = pendingFile;
+        config.retryPause = pauses.pause();
+        return config;
+    }
+
+    QJsonArray fileEvents() const {
+        QFile file(pendingFile);
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        return QJsonDocument::fromJson(file.readAll()).array();
+    }
+    QStringList fileEventNames() const {
+        QStringList names;
+        for (const QJsonValue& event : fileEvents())
+            names.append(event.toObject().value("eventName").toString());
+        return names;
+    }
+    static QJsonObject wireRecord(const LoopbackRequest& request) {
+        const QJsonArray body = QJsonDocument::fromJson(request.body).array();
+        EXPECT_EQ(body.size(), 1);
+        return body.at(0).toObject();
+    }
+    static QStringList wireNames(const QList<LoopbackRequest>& requests) {
+        QStringList names;
+        for (const LoopbackRequest& request : requests)
+            names.append(wireRecord(request).value("event_name").toString());
+        return names;
+    }
+
+    QTemporaryDir dir;
+    QString pendingFile = dir.filePath("Application Support/Quillane with Homebrew/pending-events.json");
+    std::shared_ptr<FileSystemOperating> fs = std::make_shared<LiveFileSystem>();
+    std::shared_ptr<KeyValueStoring> store =
+        std::make_shared<LiveKeyValueStore>(dir.filePath("defaults.ini"));
+    std::shared_ptr<HTTPFetching> http = std::make_shared<LiveHTTPFetcher>();
+    PauseRecorder pauses;
+    LoopbackHttpServer server;
+};
+
+} // namespace
+
+TEST_F(TelemetryServiceTest, DeliversOneRecordPerEventAndRemovesTheEmptyQueueFile) {
+    server.route(kPath, LoopbackResponse{.status = 201});
+    TelemetryService service(configuration(server.url(kPath)));
+    const JSONObject properties = {
+        {"jdks", JSONValue::array({JSONValue::object({{"path", JSONValue::string("/Users/~/x")},
+                                                      {"major_version", JSONValue::integer(21)},
+                                                      {"vendor", JSONValue::null()}})})},
+        {"speed", JSONValue::floating(12.4)},
+        {"ok", JSONValue::boolean(true)},
+    };
+    service.track("diagnosis_reached", properties);
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
+
+    const LoopbackRequest request = server.requests().first();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.header("Content-Type"), "application/json");
+    EXPECT_EQ(request.header("Authorization"), "Bearer anon-key");
+    const QJsonObject record = wireRecord(request);
+    EXPECT_EQ(record.keys(), (QStringList{"app_id", "app_version", "client_timestamp", "event_data",
+                                          "event_name", "run_context", "session_id"}));
+    EXPECT_EQ(record.value("session_id").toString(), SessionID::canonicalText(service.sessionID()).toLower());
+    EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$)")
+                    .match(record.value("client_timestamp").toString())
+                    .hasMatch())
+        << record.value("client_timestamp").toString().toStdString();
+    EXPECT_EQ(record.value("app_version").toString(), "2.3 (41)");
+    EXPECT_EQ(record.value("app_id").toString(), "qlan-brew");
+    EXPECT_EQ(record.value("run_context").toString(), "ci");
+    EXPECT_EQ(record.value("event_name").toString(), "diagnosis_reached");
+    EXPECT_EQ(JSONValue::fromJson(record.value("event_data")), JSONValue::object(properties));
+    EXPECT_TRUE(pauses.recorded().isEmpty());
+
+    // The identifier is the installation's: stored upper case under the edition's key.
+    EXPECT_EQ(store->string(SessionID::key()), SessionID::canonicalText(service.sessionID()));
+}
+
+TEST_F(TelemetryServiceTest, RefusedEventsAreDroppedWithALogLine) {
+    LogCapture log;
+    server.route(kPath, LoopbackResponse{.status = 404});
+    TelemetryService service(configuration(server.url(kPath)));
+    service.track("renamed_event");
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_TRUE(LogCapture::captured().contains(
+        "Telemetry: dropping event after 404 (likely event_name or schema mismatch)"))
+        << LogCapture::captured().join("\n").toStdString();
+    EXPECT_TRUE(pauses.recorded().isEmpty());
+}
+
+TEST_F(TelemetryServiceTest, ServerErrorsGetThreeTriesThenTheEventStaysFirstUntilTheNextTrack) {
+    std::atomic<int> status{500};
+    server.route(kPath, [&](const LoopbackRequest&) { return LoopbackResponse{.status = status.load()}; });
+    TelemetryService service(configuration(server.url(kPath)));
+    service.track("first", {{"n", JSONValue::integer(1)}});
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return !service.isDelivering(); }));
+    EXPECT_EQ(pauses.recorded(), (QList<qint64>{500, 1000}));
+
+    // The file holds the event, its identifier upper case; the wire carried it lower case.
+    ASSERT_TRUE(waitUntil([&] { return fileEventNames() == QStringList{"first"}; }));
+    const QJsonObject stored = fileEvents().first().toObject();
+    EXPECT_EQ(stored.keys(),
+              (QStringList{"appVersion", "clientTimestamp", "eventData", "eventName", "sessionID"}));
+    const QString fileID = stored.value("sessionID").toString();
+    EXPECT_EQ(fileID, fileID.toUpper());
+    EXPECT_EQ(wireRecord(server.requests().first()).value("session_id").toString(), fileID.toLower());
+    EXPECT_EQ(JSONValue::fromJson(stored.value("eventData")),
+              JSONValue::object({{"n", JSONValue::integer(1)}}));
+
+    // 503 is tried again as well; a later track starts a new loop with the failed event first.
+    status = 503;
+    service.track("second");
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 6; }));
+    ASSERT_TRUE(waitUntil([&] { return !service.isDelivering(); }));
+    EXPECT_EQ(pauses.recorded().size(), 4);
+    ASSERT_TRUE(waitUntil([&] { return fileEventNames() == QStringList{"first", "second"}; }));
+    EXPECT_EQ(wireNames(server.requests()),
+              (QStringList{"first", "first", "first", "first", "first", "first"}));
+
+    status = 200;
+    service.track("third");
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 9 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
+    EXPECT_EQ(wireNames(server.requests()).mid(6), (QStringList{"first", "second", "third"}));
+}
+
+TEST_F(TelemetryServiceTest, RefusedConnectionsAreTriedThreeTimes) {
+    QUrl endpoint = server.url(kPath);
+    endpoint.setPort(LoopbackHttpServer::refusedPort());
+    TelemetryService service(configuration(endpoint));
+    service.track("offline");
+    ASSERT_TRUE(waitUntil([&] { return pauses.recorded().size() == 2 && !service.isDelivering(); }));
+    EXPECT_EQ(pauses.recorded(), (QList<qint64>{500, 1000}));
+    ASSERT_TRUE(waitUntil([&] { return fileEventNames() == QStringList{"offline"}; }));
+}
+
+TEST_F(TelemetryServiceTest, ThePreviousRunsQueueGoesFirstAndNothingIsSentTwice) {
+    // An earlier run left two events, of another version.
+    QJsonArray earlier;
+    for (const char* name : {"old_one", "old_two"})
+        earlier.append(QJsonObject{{"sessionID", "0F8FAD5B-D9CB-469F-A165-70867728950E"},
+                                   {"clientTimestamp", "2026-01-02T03:04:05.678Z"},
+                                   {"appVersion", "1.0 (7)"},
+                                   {"eventName", name},
+                                   {"eventData", QJsonObject{{"v", 3.5}}}});
+    fs->createDirectory(QFileInfo(pendingFile).absolutePath(), true);
+    fs->writeData(QJsonDocument(earlier).toJson(), pendingFile);
+
+    server.route(kPath, LoopbackResponse{.status = 200});
+    TelemetryService service(configuration(server.url(kPath)));
+    service.track("new_one");
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 3 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_EQ(server.requests().size(), 3);
+
+    const auto requests = server.requests();
+    EXPECT_EQ(wireNames(requests), (QStringList{"old_one", "old_two", "new_one"}));
+    const QJsonObject old = wireRecord(requests.at(0));
+    EXPECT_EQ(old.value("app_version").toString(), "1.0 (7)");
+    EXPECT_EQ(old.value("client_timestamp").toString(), "2026-01-02T03:04:05.678Z");
+    EXPECT_EQ(old.value("session_id").toString(), "0f8fad5b-d9cb-469f-a165-70867728950e");
+    EXPECT_EQ(old.value("app_id").toString(), "qlan-brew"); // this run's
+    EXPECT_EQ(old.value("run_context").toString(), "ci");
+    EXPECT_EQ(JSONValue::fromJson(old.value("event_data")),
+              JSONValue::object({{"v", JSONValue::floating(3.5)}}));
+    EXPECT_EQ(wireRecord(requests.at(2)).value("app_version").toString(), "2.3 (41)");
+}
+
+TEST_F(TelemetryServiceTest, AnUnreadableQueueFileIsLoggedAndReplaced) {
+    LogCapture log;
+    fs->createDirectory(QFileInfo(pendingFile).absolutePath(), true);
+    fs->writeData("[{\"eventName\": 3}]", pendingFile);
+    server.route(kPath, LoopbackResponse{.status = 500});
+    TelemetryService service(configuration(server.url(kPath)));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_EQ(LogCapture::captured().size(), 1);
+    EXPECT_TRUE(LogCapture::captured().first().startsWith("Telemetry: couldn't load pending events: "));
+    // Left alone until the queue is written again.
+    EXPECT_EQ(fs->readData(pendingFile), QByteArray("[{\"eventName\": 3}]"));
+    service.track("fresh");
+    ASSERT_TRUE(waitUntil([&] { return fileEventNames() == QStringList{"fresh"}; }));
+}
+
+TEST_F(TelemetryServiceTest, TrackingAndQueueWritesGoOnWhileARequestIsInFlight) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> answered{0};
+    server.route(kPath, [&, released](const LoopbackRequest&) {
+        if (answered++ == 0) released.wait(); // hold the first answer
+        return LoopbackResponse{.status = 200};
+    });
+    TelemetryService service(configuration(server.url(kPath)));
+    service.track("held");
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
+    for (int i = 0; i < 20; ++i)
+        service.track(QString("queued_%1").arg(i));
+    // Every event is in the file while the first request is still unanswered.
+    ASSERT_TRUE(waitUntil([&] { return fileEventNames().size() == 21; }));
+    EXPECT_EQ(server.requests().size(), 1);
+    release.set_value();
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 21 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
+    QStringList expected{"held"};
+    for (int i = 0; i < 20; ++i)
+        expected.append(QString("queued_%1").arg(i));
+    EXPECT_EQ(wireNames(server.requests()), expected);
+}
+
+TEST_F(TelemetryServiceTest, AnEventThatCannotBeEncodedIsDroppedAndDoesNotBlockTheQueue) {
+    LogCapture log;
+    server.route(kPath, LoopbackResponse{.status = 200});
+    TelemetryService service(configuration(server.url(kPath)));
+    service.track("broken", {{"speed", JSONValue::floating(std::nan(""))}});
+    service.track("fine");
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_EQ(wireNames(server.requests()), QStringList{"fine"});
+    EXPECT_TRUE(LogCapture::captured().contains(
+        "Telemetry: dropping event broken whose properties cannot be encoded"))
+        << LogCapture::captured().join("\n").toStdString();
+}
+
+TEST_F(TelemetryServiceTest, DisabledOrWithoutEndpointNothingIsRecorded) {
+    server.route(kPath, LoopbackResponse{.status = 200});
+    {
+        auto config = configuration(QUrl());
+        TelemetryService service(config);
+        service.track("ignored");
+        ASSERT_TRUE(service.waitForQueuedOperations());
+        EXPECT_FALSE(QFile::exists(pendingFile));
+        EXPECT_FALSE(store->string(SessionID::key()).has_value()); // no identifier is even made
+    }
+    {
+        auto config = configuration(server.url(kPath));
+        config.disabled = true;
+        TelemetryService service(config);
+        service.track("ignored");
+        ASSERT_TRUE(service.waitForQueuedOperations());
+        EXPECT_FALSE(QFile::exists(pendingFile));
+    }
+    EXPECT_TRUE(server.requests().isEmpty());
+
+    // Turned off, a queue left by an earlier run is still delivered.
+    fs->createDirectory(QFileInfo(pendingFile).absolutePath(), true);
+    fs->writeData(
+        R"([{"sessionID":"0F8FAD5B-D9CB-469F-A165-70867728950E","clientTimestamp":"t","appVersion":"1",)"
+        R"("eventName":"left_over","eventData":{}}])",
+        pendingFile);
+    auto config = configuration(server.url(kPath));
+    config.disabled = true;
+    TelemetryService service(config);
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+    EXPECT_FALSE(QFile::exists(pendingFile));
+    EXPECT_EQ(wireNames(server.requests()), QStringList{"left_over"});
+}
+
+// A request that gets no answer until it is asked to stop.
+class UnansweredRequests : public HTTPFetching {
+public:
+    std::pair<QByteArray, HTTPResponse> data(const HTTPRequest&, std::stop_token stop) override {
+        TelemetryService::sleepPause(std::chrono::hours(1), stop);
+        throw TransportError("cancelled");
+    }
+    std::pair<QString, HTTPResponse> download(const QUrl&, std::stop_token) override {
+        throw TransportError("unused");
+    }
+    ByteSample sampleBytes(const HTTPRequest&, qint64, double, std::stop_token) override {
+        throw TransportError("unused");
+    }
+};
+
+// Run as a child process by the test below: tracks two events while the first request waits for its
+// answer, and quits at once.
+TEST(TelemetryChildProcess, TrackThenQuit) {
+    if (!qEnvironmentVariableIsSet("QLAN_TELEMETRY_CHILD_FILE"))
+        GTEST_SKIP() << "runs only as a child process";
+    TelemetryService::Configuration config;
+    config.endpointURL = QUrl(qEnvironmentVariable("QLAN_TELEMETRY_CHILD_ENDPOINT"));
+    config.appVersion = "2.3 (41)";
+    config.appID = "qlan-brew";
+    config.runContext = "ci";
+    config.urlSessionFactory = [] {
+        return TelemetryService::makeURLSession("k", std::make_shared<UnansweredRequests>());
+    };
+    config.kvStore =
+        std::make_shared<LiveKeyValueStore>(qEnvironmentVariable("QLAN_TELEMETRY_CHILD_FILE") + ".ini");
+    config.fs = std::make_shared<LiveFileSystem>();
+    config.pendingFileURL = qEnvironmentVariable("QLAN_TELEMETRY_CHILD_FILE");
+    auto* service = new TelemetryService(config); // like the shared instance: never destroyed
+    service->track("last_words", {{"n", JSONValue::integer(1)}});
+    service->track("very_last_words", {{"n", JSONValue::integer(2)}});
+    std::exit(0);
+}
+
+TEST_F(TelemetryServiceTest, EventsTrackedJustBeforeTheProcessEndsAreInTheFile) {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QLAN_TELEMETRY_CHILD_FILE", pendingFile);
+    environment.insert("QLAN_TELEMETRY_CHILD_ENDPOINT", server.url(kPath).toString());
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=TelemetryChildProcess.TrackThenQuit"});
+    ASSERT_TRUE(child.waitForFinished(20000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+    EXPECT_EQ(fileEventNames(), (QStringList{"last_words", "very_last_words"}));
+}
+
+TEST(TelemetryConfiguration, URLSessionAndVersionText) {
+    const auto session = TelemetryService::makeURLSession("abc", nullptr);
+    EXPECT_EQ(session.additionalHeaders,
+              (HTTPHeaders{{"Content-Type", "application/json"}, {"Authorization", "Bearer abc"}}));
+    EXPECT_EQ(session.requestTimeoutSeconds, 15.0);
+    EXPECT_EQ(session.resourceTimeoutSeconds, 30.0);
+    EXPECT_EQ(TelemetryService::appVersionString(std::nullopt, std::nullopt), "0.0 (0)");
+    EXPECT_EQ(TelemetryService::appVersionString(QString("2.3"), QString("41")), "2.3 (41)");
+    // This test program has no application bundle.
+    EXPECT_EQ(TelemetryService::appVersionString(), "0.0 (0)");
+
+    // A bundle's Info.plist gives both values; a missing one gives its placeholder.
+    qlan::test::Sandbox sandbox;
+    const auto plist = [](const QString& entries) {
+        return QByteArray(
+                   R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                   R"(<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">)"
+                   "<plist version=\"1.0\"><dict>") +
+               entries.toUtf8() + "</dict></plist>";
+    };
+    const QString info = "/Applications/Quillane.app/Contents/Info.plist";
+    sandbox.writeFile(info, plist("<key>CFBundleShortVersionString</key><string>2.3</string>"
+                                  "<key>CFBundleVersion</key><string>41</string>"));
+    EXPECT_EQ(TelemetryService::appVersionString(*sandbox.services().fs, sandbox.map(info)), "2.3 (41)");
+    sandbox.writeFile(info, plist("<key>CFBundleShortVersionString</key><string>2.3</string>"
+                                  "<key>CFBundleVersion</key><integer>41</integer>"));
+    EXPECT_EQ(TelemetryService::appVersionString(*sandbox.services().fs, sandbox.map(info)), "2.3 (0)");
+    EXPECT_EQ(TelemetryService::appVersionString(*sandbox.services().fs, sandbox.map("/nowhere/Info.plist")),
+              "0.0 (0)");
+}
+
+namespace {
+
+// Sets or clears an environment variable for the lifetime of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, std::optional<QByteArray> value)
+        : name_(name)
+        , saved_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt) {
+        value ? qputenv(name, *value) : qunsetenv(name);
+    }
+    ~ScopedVariable() { saved_ ? qputenv(name_, *saved_) : qunsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<QByteArray> saved_;
+};
+
+// The sandbox's file system without an Application Support folder.
+class NoApplicationSupport : public qlan::test::ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    QString urlForDirectory(StandardDirectory, bool) override { throw PlatformError("no such folder", 2); }
+};
+
+} // namespace
+
+TEST(TelemetryConfiguration, FromTheCurrentEditionAndTheEnvironment) {
+    qlan::test::Sandbox sandbox;
+    const QUrl endpoint("https://records.invalid/api/database/records/usage_events");
+    {
+        ScopedVariable context("QLAN_RUN_CONTEXT", std::nullopt);
+        ScopedVariable disabled("QLAN_TELEMETRY_DISABLED", std::nullopt);
+        const auto config =
+            TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), endpoint, "key");
+        EXPECT_EQ(config.endpointURL, endpoint);
+        EXPECT_EQ(config.anonKey, "key");
+        EXPECT_EQ(config.appID, ProductConfig::current().appID);
+        EXPECT_EQ(config.appVersion, "0.0 (0)");
+        EXPECT_EQ(config.runContext, "release");
+        EXPECT_FALSE(config.disabled);
+        EXPECT_EQ(config.pendingFileURL, sandbox.home() + "/Library/Application Support/" +
+                                             ProductConfig::current().appSupportDirName +
+                                             "/pending-events.json");
+        EXPECT_EQ(config.kvStore, sandbox.services().store);
+        EXPECT_EQ(config.urlSessionFactory().additionalHeaders.value(1).second, "Bearer key");
+    }
+    {
+        ScopedVariable context("QLAN_RUN_CONTEXT", QByteArray());
+        ScopedVariable disabled("QLAN_TELEMETRY_DISABLED", "1");
+        const auto config =
+            TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), endpoint, "key");
+        EXPECT_EQ(config.runContext, "");
+        EXPECT_TRUE(config.disabled);
+    }
+    for (const char* value : {"true", "yes", "0", "", "1 "}) {
+        ScopedVariable disabled("QLAN_TELEMETRY_DISABLED", QByteArray(value));
+        EXPECT_FALSE(
+            TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), endpoint, "key").disabled)
+            << value;
+    }
+    // Without Application Support the queue file lives under the temporary folder.
+    NoApplicationSupport noSupport(sandbox.services().fs);
+    EXPECT_EQ(TelemetryService::pendingFileURL(noSupport, "Quillane with Homebrew"),
+              sandbox.services().fs->temporaryDirectory() + "/Quillane with Homebrew/pending-events.json");
+
+    // Without an endpoint no queue file is named, so nothing can ever be written.
+    EXPECT_TRUE(TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), QUrl(), "")
+                    .pendingFileURL.isEmpty());
+}
