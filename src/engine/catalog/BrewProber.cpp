@@ -5,7 +5,6 @@
 #include "platform/ChildTask.h"
 #include "platform/ProbeSupport.h"
 
-
 namespace qlan {
 
 using namespace editionprobe;

@@ -2,6 +2,7 @@
 
 #include "catalog/AICodingDomains.h"
 #include "catalog/HomebrewLocationState.h"
+#include "catalog/ProductConfig.h"
 
 namespace qlan {
 namespace {
@@ -19,8 +20,7 @@ SetupDiagnosis stateDiagnosis(const SharedDomainCopy::State& state,
 
 SetupDiagnosis BrewSpineProvider::diagnosis(const QString& domainID, const SystemProfile& profile,
                                             const SetupProbeBundle& probes) {
-    // PENDING-CURRENT-EDITION: the current edition's wording once the edition record is available.
-    return diagnosis(domainID, profile, probes, SharedDomainCopy::standard());
+    return diagnosis(domainID, profile, probes, ProductConfig::current().sharedDomainCopy);
 }
 
 SetupDiagnosis BrewSpineProvider::diagnosis(const QString& domainID, const SystemProfile& profile,
@@ -64,8 +64,7 @@ std::optional<SetupWorkflow> BrewSpineProvider::makeSpine(const std::optional<QS
                                                           const SystemProfile& profile,
                                                           const SetupProbeBundle& probes,
                                                           const SpineSelection&) const {
-    // PENDING-CURRENT-EDITION: the current edition's wording once the edition record is available.
-    return makeSpine(focusDomainID, profile, probes, SharedDomainCopy::standard());
+    return makeSpine(focusDomainID, profile, probes, ProductConfig::current().sharedDomainCopy);
 }
 
 std::optional<SetupWorkflow> BrewSpineProvider::makeSpine(const std::optional<QString>& focusDomainID,

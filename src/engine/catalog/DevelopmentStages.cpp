@@ -1,6 +1,7 @@
 #include "catalog/DevelopmentStages.h"
 
 #include "catalog/AICodingDomains.h"
+#include "catalog/ProductConfig.h"
 
 namespace qlan {
 namespace {
@@ -36,9 +37,9 @@ WorkflowStep buildStep(const QString& domainID, DomainPlacement placement, const
     return WorkflowStep(BasicSetupStage(domainID, diagnosis, actions), placement);
 }
 
-const SharedDomainCopy& currentWording() {
-    // PENDING-CURRENT-EDITION: the current edition's wording once the edition record is available.
-    return SharedDomainCopy::standard();
+// The current edition's wording of the "clt", "homebrew" and "warp" verdicts.
+SharedDomainCopy currentWording() {
+    return ProductConfig::current().sharedDomainCopy;
 }
 
 } // namespace

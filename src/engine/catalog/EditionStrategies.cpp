@@ -3,8 +3,13 @@
 #include "catalog/ClaudeProbes.h"
 #include "catalog/ClaudeSetupVerifier.h"
 #include "catalog/DevelopmentStages.h"
+#include "catalog/ProductConfig.h"
 
 namespace qlan {
+
+EditionStrategies EditionStrategies::of(const ProductConfig& edition) {
+    return {edition.prober, edition.verifier, edition.spineProvider, edition.sharedDomainCopy};
+}
 
 SetupProbeBundle EditionStrategies::probe(const std::shared_ptr<ProcessRunning>& processRunner,
                                           const std::shared_ptr<FileSystemOperating>& fs) const {

@@ -15,11 +15,16 @@
 
 namespace qlan {
 
+struct ProductConfig;
+
 struct EditionStrategies {
     std::shared_ptr<const SetupProber> prober;
     std::shared_ptr<const SetupVerifier> verifier;
     std::shared_ptr<const SpineProvider> spineProvider;
     SharedDomainCopy wording = SharedDomainCopy::standard(); // for the default stages
+
+    // The strategies of an edition record (the flow's copy of the current edition), with its wording.
+    static EditionStrategies of(const ProductConfig& edition);
 
     // The edition's prober, or ClaudeProbes on the same two services. Blocks; never throws.
     SetupProbeBundle probe(const std::shared_ptr<ProcessRunning>& processRunner,

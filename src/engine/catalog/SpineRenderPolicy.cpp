@@ -1,6 +1,8 @@
 #include "catalog/SpineRenderPolicy.h"
 
 #include "catalog/VendorHosts.h"
+#include "platform/Worker.h"
+#include "telemetry/TelemetryService.h"
 
 namespace qlan {
 namespace {
@@ -164,16 +166,41 @@ SpineRenderPolicy::claudeOpenableApps(const std::optional<SystemProfile>& profil
     return apps;
 }
 
-void SpineRenderPolicy::homebrewOutcomeReporter(const std::optional<QString>&, const QString&) {
-    // PENDING-TELEMETRY
+TelemetryEvent SpineRenderPolicy::homebrewOutcomeEvent(const std::optional<QString>& engineOutcome,
+                                                       const QString& selfReport) {
+    return TelemetryService::outcomeReportedEvent(engineOutcome.value_or(QStringLiteral("blocked")),
+                                                  selfReport);
 }
 
-void SpineRenderPolicy::claudeOutcomeReporter(const std::optional<QString>&, const QString&) {
-    // PENDING-TELEMETRY
+TelemetryEvent SpineRenderPolicy::claudeOutcomeEvent(const std::optional<QString>& engineOutcome,
+                                                     const QString& selfReport) {
+    return TelemetryService::claudeOutcomeReportedEvent(engineOutcome.value_or(QStringLiteral("blocked")),
+                                                        selfReport);
 }
 
-void SpineRenderPolicy::claudeStageBlockedHandler(const QString&, const SetupProbeBundle&) {
-    // PENDING-TELEMETRY
+std::optional<TelemetryEvent> SpineRenderPolicy::claudeStageBlockedEvent(const QString& domainID,
+                                                                         const SetupProbeBundle& probes) {
+    if (domainID != QLatin1String("claude-cli")) return std::nullopt;
+    return TelemetryEvent{
+        QStringLiteral("claude_conflict_surfaced"),
+        {{QStringLiteral("install_count"), JSONValue::integer(probes.allPrimaryToolLocations().size())}}};
+}
+
+void SpineRenderPolicy::homebrewOutcomeReporter(const std::optional<QString>& engineOutcome,
+                                                const QString& selfReport) {
+    TelemetryService::send(homebrewOutcomeEvent(engineOutcome, selfReport));
+}
+
+void SpineRenderPolicy::claudeOutcomeReporter(const std::optional<QString>& engineOutcome,
+                                              const QString& selfReport) {
+    TelemetryService::send(claudeOutcomeEvent(engineOutcome, selfReport));
+}
+
+void SpineRenderPolicy::claudeStageBlockedHandler(const QString& domainID, const SetupProbeBundle& probes) {
+    std::optional<TelemetryEvent> event = claudeStageBlockedEvent(domainID, probes);
+    if (!event) return;
+    // Handed over from a task of its own: the flow does not wait, not even for the service's first start.
+    startWorker([event = std::move(*event)](std::stop_token) { TelemetryService::send(event); });
 }
 
 } // namespace qlan

@@ -7,6 +7,7 @@
 #include "catalog/SetupWorkflow.h"
 #include "platform/NetworkReadiness.h"
 #include "platform/SystemProfile.h"
+#include "telemetry/JSONValue.h"
 
 #include <QList>
 #include <QMap>
@@ -129,6 +130,13 @@ struct SpineRenderPolicy {
     // For "claude-cli" only (exact id): sends "claude_conflict_surfaced" with "install_count", the number
     // of distinct `claude` locations in the probe facts, without waiting.
     static void claudeStageBlockedHandler(const QString& domainID, const SetupProbeBundle& probes);
+    // The events these hooks send, as built before sending (none for a domain other than "claude-cli").
+    static TelemetryEvent homebrewOutcomeEvent(const std::optional<QString>& engineOutcome,
+                                               const QString& selfReport);
+    static TelemetryEvent claudeOutcomeEvent(const std::optional<QString>& engineOutcome,
+                                             const QString& selfReport);
+    static std::optional<TelemetryEvent> claudeStageBlockedEvent(const QString& domainID,
+                                                                 const SetupProbeBundle& probes);
     // Without a profile nothing; otherwise, each when installed and in this order: Claude Desktop, Codex,
     // Zed, VS Code, Warp. The verification result is not read.
     static QList<OpenableApp> homebrewOpenableApps(const std::optional<SystemProfile>& profile,

@@ -2,11 +2,9 @@
 // spine and copy, and its verifier, run the way the guided setup runs them (stub programs, the real zsh
 // as the login shell, real files).
 
-#include "catalog/BrewProber.h"
 #include "catalog/BrewSpineCopy.h"
-#include "catalog/BrewSpineProvider.h"
-#include "catalog/BrewVerifier.h"
 #include "catalog/EditionStrategies.h"
+#include "catalog/ProductConfig.h"
 #include "platform/SystemProfiler.h"
 
 #include "EditionFixtures.h"
@@ -21,15 +19,6 @@ using testing::ElementsAre;
 namespace {
 
 using C = SetupDiagnosisClassification;
-
-// The Homebrew edition's strategies as the guided setup takes them.
-EditionStrategies homebrewEdition() {
-    EditionStrategies edition;
-    edition.prober = std::make_shared<BrewProber>();
-    edition.verifier = std::make_shared<BrewVerifier>();
-    edition.spineProvider = std::make_shared<BrewSpineProvider>();
-    return edition;
-}
 
 // A Mac with the given chip, the Command Line Tools, the real zsh, and a login profile that keeps the
 // sandbox's Homebrew folders off PATH until the setup adds them.
@@ -74,12 +63,15 @@ struct Mac {
         return edition.verify(pass.profile, sandbox.services().processRunner, sandbox.services().fs);
     }
 
+    // The application runs the Homebrew edition; the guided setup takes its strategies from the record.
+    CurrentEdition current{ProductConfig::homebrewEdition()};
+    EditionStrategies edition = EditionStrategies::of(ProductConfig::current());
     Sandbox sandbox;
-    EditionStrategies edition = homebrewEdition();
 };
 
 QString homebrewStatus(const Mac::Pass& pass) {
-    return BrewSpineCopy().statusLabel("homebrew", stageOf(pass.workflow.steps, "homebrew").diagnosis());
+    return ProductConfig::current().spineCopy->statusLabel(
+        "homebrew", stageOf(pass.workflow.steps, "homebrew").diagnosis());
 }
 
 QList<SetupAction> homebrewActions(const Mac::Pass& pass) {

@@ -3,12 +3,13 @@
 // description of a workflow, and profiles and probe bundles built field by field.
 
 #include "catalog/HomebrewLocationState.h"
+#include "catalog/ProductConfig.h"
 #include "catalog/SetupWorkflow.h"
 #include "platform/SystemProfile.h"
 
 #include "support/Sandbox.h"
 
-#include "Printers.h"
+#include "support/QtPrinters.h"
 
 #include <QStringList>
 
@@ -67,6 +68,15 @@ inline const SetupStage& stageOf(const QList<WorkflowStep>& steps, const QString
         if (step.domainID() == domainID) return *step.stage;
     throw std::runtime_error("no step " + domainID.toStdString());
 }
+
+// Makes an edition current for one test and puts the previous one back.
+struct CurrentEdition {
+    explicit CurrentEdition(const ProductConfig& edition) { ProductConfig::setCurrent(edition); }
+    ~CurrentEdition() { ProductConfig::setCurrent(previous); }
+    CurrentEdition(const CurrentEdition&) = delete;
+    CurrentEdition& operator=(const CurrentEdition&) = delete;
+    ProductConfig previous = ProductConfig::current();
+};
 
 // One answer of a stub login shell: the command line it is given after "-lc", what it prints and its status.
 struct ShellAnswer {
