@@ -16,7 +16,7 @@ namespace qlan::editionprobe {
 // shell cannot be started. Never throws.
 std::optional<ProcessResult> runLoginShell(ProcessRunning& process, const QString& command);
 
-// The output cut at every line end, each piece trimmed of spaces and tabs, empty pieces dropped; order
+// The output cut at every line end, each line trimmed of spaces and tabs, empty lines dropped; order
 // and repeats kept.
 QStringList outputLines(const QString& output);
 

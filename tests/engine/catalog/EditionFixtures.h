@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces of the edition tests: readable failure output for the catalogue's values, a compact
+// What the edition tests share: readable failure output for the catalogue's values, a compact
 // description of a workflow, and profiles and probe bundles built field by field.
 
 #include "catalog/HomebrewLocationState.h"
