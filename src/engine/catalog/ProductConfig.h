@@ -108,6 +108,13 @@ struct ProductConfig {
     static ProductConfig javaEdition();
     static ProductConfig makeJavaEdition();
 
+    // The Homebrew edition (the one this application runs) and the Claude Code edition, each built once
+    // on first use (building one does not build the other); every read is a copy.
+    static ProductConfig homebrewEdition();
+    static ProductConfig makeHomebrewEdition();
+    static ProductConfig claudeEdition();
+    static ProductConfig makeClaudeEdition();
+
     // The process-wide current edition: the Java edition until the application entry replaces it,
     // once, before any window exists. Reads return copies.
     static ProductConfig current();

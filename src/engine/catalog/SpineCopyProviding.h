@@ -52,6 +52,22 @@ public:
     virtual QString outcomeWindowTitle() const = 0;
     // The prompt of the project-folder chooser.
     virtual QString projectFolderPrompt() const = 0;
+
+    // The status word both editions' status lines give a classification: "installed", "not installed",
+    // "needs attention", "unknown".
+    static QString statusWord(SetupDiagnosisClassification classification) {
+        switch (classification) {
+        case SetupDiagnosisClassification::ready:
+            return QStringLiteral("installed");
+        case SetupDiagnosisClassification::fixable:
+            return QStringLiteral("not installed");
+        case SetupDiagnosisClassification::blocked:
+            return QStringLiteral("needs attention");
+        case SetupDiagnosisClassification::unknown:
+            break;
+        }
+        return QStringLiteral("unknown");
+    }
 };
 
 } // namespace qlan

@@ -7,6 +7,7 @@
 #include "catalog/SetupWorkflow.h"
 #include "platform/NetworkReadiness.h"
 #include "platform/SystemProfile.h"
+#include "telemetry/JSONValue.h"
 
 #include <QList>
 #include <QMap>
@@ -113,6 +114,37 @@ struct SpineRenderPolicy {
     OutcomeReportedHook onOutcomeReported = nullptr;
     OpenableAppsHook outcomeOpenableApps = nullptr;
     QMap<QString, SpecialStageKind> specialStages;
+
+    // The Homebrew and Claude Code editions' policies: the default value with their own fields, each built
+    // once on first use. (The Java edition keeps the default.)
+    static const SpineRenderPolicy& homebrewEdition();
+    static const SpineRenderPolicy& claudeEdition();
+
+    // The editions' hooks.
+    // Sends "outcome_reported" with "engine_outcome" (the engine outcome, "blocked" when absent) and
+    // "self_report", without waiting.
+    static void homebrewOutcomeReporter(const std::optional<QString>& engineOutcome,
+                                        const QString& selfReport);
+    // The same with "claude_outcome_reported".
+    static void claudeOutcomeReporter(const std::optional<QString>& engineOutcome, const QString& selfReport);
+    // For "claude-cli" only (exact id): sends "claude_conflict_surfaced" with "install_count", the number
+    // of distinct `claude` locations in the probe facts, without waiting.
+    static void claudeStageBlockedHandler(const QString& domainID, const SetupProbeBundle& probes);
+    // The events these hooks send, as built before sending (none for a domain other than "claude-cli").
+    static TelemetryEvent homebrewOutcomeEvent(const std::optional<QString>& engineOutcome,
+                                               const QString& selfReport);
+    static TelemetryEvent claudeOutcomeEvent(const std::optional<QString>& engineOutcome,
+                                             const QString& selfReport);
+    static std::optional<TelemetryEvent> claudeStageBlockedEvent(const QString& domainID,
+                                                                 const SetupProbeBundle& probes);
+    // Without a profile nothing; otherwise, each when installed and in this order: Claude Desktop, Codex,
+    // Zed, VS Code, Warp. The verification result is not read.
+    static QList<OpenableApp> homebrewOpenableApps(const std::optional<SystemProfile>& profile,
+                                                   const std::optional<SetupVerificationResult>& result);
+    // Claude Desktop when the verification recorded "desktop_present" = "true" or else the profile has it;
+    // then, with a profile, Codex, Zed, VS Code and Warp as in the Homebrew hook.
+    static QList<OpenableApp> claudeOpenableApps(const std::optional<SystemProfile>& profile,
+                                                 const std::optional<SetupVerificationResult>& result);
 
     // The article a domain's stage links to: its entry in `stageArticlePaths`, else the fallback.
     QString articlePath(const QString& domainID) const {

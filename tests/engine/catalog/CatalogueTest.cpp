@@ -2,7 +2,6 @@
 #include "catalog/MCPServer.h"
 #include "catalog/ProjectTemplate.h"
 
-
 #include <gtest/gtest.h>
 
 #include <QSet>

@@ -1,7 +1,6 @@
 #include "catalog/LanguageDetector.h"
 #include "support/Sandbox.h"
 
-
 #include <gtest/gtest.h>
 
 #include <QFile>

@@ -1,7 +1,6 @@
 #include "catalog/OfferRoute.h"
 #include "catalog/Outcome.h"
 
-
 #include <gtest/gtest.h>
 
 #include <QHash>

@@ -4,7 +4,6 @@
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
-
 using namespace qlan;
 
 TEST(ProductConfig, CurrentIsTheJavaEditionUntilTheEntryReplacesIt) {

@@ -3,7 +3,6 @@
 #include <QList>
 #include <gtest/gtest.h>
 
-
 using namespace qlan;
 
 namespace {

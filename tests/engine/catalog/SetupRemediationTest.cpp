@@ -1,6 +1,5 @@
 #include "catalog/SetupRemediation.h"
 
-
 #include <gtest/gtest.h>
 
 #include <QSet>

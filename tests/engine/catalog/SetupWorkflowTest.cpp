@@ -1,6 +1,5 @@
 #include "catalog/SetupWorkflow.h"
 
-
 #include <gtest/gtest.h>
 
 #include <QSet>

@@ -1,7 +1,6 @@
 #include "catalog/SharedDomainCopy.h"
 #include "catalog/AICodingDomains.h"
 
-
 #include <gtest/gtest.h>
 
 using namespace qlan;

@@ -1,7 +1,6 @@
 #include "catalog/SpineRenderPolicy.h"
 #include "catalog/SpineProvider.h"
 
-
 #include <gtest/gtest.h>
 
 using namespace qlan;

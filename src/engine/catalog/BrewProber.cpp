@@ -1,0 +1,36 @@
+#include "catalog/BrewProber.h"
+
+#include "catalog/EditionProbeSupport.h"
+#include "catalog/HomebrewLocationState.h"
+#include "platform/ChildTask.h"
+#include "platform/ProbeSupport.h"
+
+namespace qlan {
+
+using namespace editionprobe;
+
+SetupProbeBundle BrewProber::probe(const std::shared_ptr<ProcessRunning>& processRunner,
+                                   const std::shared_ptr<FileSystemOperating>& fs) const {
+    auto which = startChildTask(
+        [processRunner] { return runLoginShell(*processRunner, QStringLiteral("/usr/bin/which -a brew")); });
+    auto version = startChildTask(
+        [processRunner] { return runLoginShell(*processRunner, QStringLiteral("brew --version 2>&1")); });
+
+    SetupProbeBundle bundle;
+    for (const QString& path : {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew})
+        if (probing::exists(fs.get(), path, nullptr)) bundle.installedPrimaryToolLocations.append(path);
+
+    if (const std::optional<ProcessResult> result = version.get()) {
+        const QString output = result->stdOut.trimmed();
+        if (!output.isEmpty()) bundle.versionOutput = output;
+        bundle.versionExitCode = result->exitCode;
+    } else {
+        bundle.versionExitCode = -1;
+    }
+
+    if (const std::optional<ProcessResult> result = which.get(); result && result->exitCode == 0)
+        bundle.pathVisiblePrimaryTools = outputLines(result->stdOut);
+    return bundle;
+}
+
+} // namespace qlan

@@ -1,0 +1,62 @@
+#pragma once
+// The managed "Development environment" section in the AI agents' global instruction files
+// (~/.claude/CLAUDE.md for Claude, ~/.codex/AGENTS.md for Codex), which tells an agent how the Mac's
+// toolchain is organised. Every home-relative path comes from the home folder that `fs` reports; only
+// existence checks and reads through `fs` decide what is found.
+
+#include "platform/FileSystemOperating.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace qlan {
+
+class AgentEnvDoc {
+public:
+    // The tools found on the Mac.
+    struct DetectedTools {
+        bool homebrew = false;
+        bool uv = false;
+        bool mise = false;
+        bool rust = false;
+        bool java = false;
+        bool claude = false;
+        bool codex = false;
+        friend bool operator==(const DetectedTools&, const DetectedTools&) = default;
+    };
+
+    explicit AgentEnvDoc(std::shared_ptr<FileSystemOperating> fs)
+        : fs(std::move(fs)) {}
+
+    std::shared_ptr<FileSystemOperating> fs;
+
+    // A file that contains this text anywhere holds the managed section (the same in every edition).
+    static inline const QString sectionMarker = QStringLiteral("Quillane — development environment");
+
+    QString claudeDocPath() const; // ~/.claude/CLAUDE.md
+    QString codexDocPath() const;  // ~/.codex/AGENTS.md
+
+    // True when a managed section still has to be written: Claude is detected and ~/.claude/CLAUDE.md
+    // lacks the section marker, or Codex is detected and ~/.codex/AGENTS.md lacks it. A missing or
+    // unreadable file lacks it; with neither agent detected the answer is false. Never throws; changes
+    // nothing.
+    bool readDocs() const;
+
+    // Existence checks only; the user's PATH is not consulted.
+    DetectedTools detectTools() const;
+
+    // "/opt/homebrew/bin/<name>" or "/usr/local/bin/<name>" exists, asked in that order.
+    bool isInHomebrewBin(const QString& name) const;
+    // ~/.zprofile, read as UTF-8, contains the text anywhere (comment lines too); false when it is
+    // missing or unreadable.
+    bool zprofileContains(const QString& text) const;
+
+private:
+    bool exists(const QString& path) const;
+    bool homeItemExists(const QString& relative) const;
+    // The file's text; empty when it is missing or cannot be read as UTF-8.
+    QString readOrEmpty(const QString& path) const;
+};
+
+} // namespace qlan
