@@ -15,6 +15,12 @@ public:
     void bindToReturn();
     bool isBoundToReturn() const { return boundToReturn_; }
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     bool boundToReturn_ = false;
 };
