@@ -2,6 +2,7 @@
 
 #include "appshell/AppNavigation.h"
 #include "catalog/ProductConfig.h"
+#include "ui/appshell/PlaceholderView.h"
 #include "ui/appshell/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ProminentButton.h"
@@ -14,13 +15,18 @@ WelcomeView::WelcomeView(QWidget* parent)
     : QWidget(parent) {
     const ProductConfig config = ProductConfig::current();
 
-    auto* button = new ProminentButton(config.copy.primaryCTA);
-    setAccessibilityIdentifier(button, QStringLiteral("welcome-diagnose-button"));
-    connect(button, &QPushButton::clicked, this, &WelcomeView::start);
     auto* content = new QWidget;
     auto* contentLayout = new QVBoxLayout(content);
     contentLayout->setContentsMargins(0, 0, 0, 0);
-    contentLayout->addWidget(button, 0, Qt::AlignLeading);
+    if (config.goalPrompt) {
+        // The goal question's screen calls goalChosen with the chosen option's key.
+        contentLayout->addWidget(new PlaceholderView(QStringLiteral("GoalPromptView")));
+    } else {
+        auto* button = new ProminentButton(config.copy.primaryCTA);
+        setAccessibilityIdentifier(button, QStringLiteral("welcome-diagnose-button"));
+        connect(button, &QPushButton::clicked, this, &WelcomeView::start);
+        contentLayout->addWidget(button, 0, Qt::AlignLeading);
+    }
 
     scaffold_ = new ScreenScaffold(config.copy.welcomeHeadline.value_or(config.displayName),
                                    config.copy.welcomeExplainer, content);
@@ -34,6 +40,13 @@ void WelcomeView::start() {
     if (!navigation) return;
     navigation->push(ProductConfig::current().flow == SetupFlow::setupWorkflow ? Screen::setupWorkflow()
                                                                                : Screen::diagnose());
+}
+
+void WelcomeView::goalChosen(const QString& goal) {
+    AppNavigation* navigation = AppNavigation::nearest(this);
+    if (!navigation) return;
+    navigation->setSelectedGoal(goal);
+    navigation->push(Screen::diagnose());
 }
 
 } // namespace qlan

@@ -231,6 +231,13 @@ TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestinatio
     EXPECT_FALSE(back->isVisible());
     EXPECT_EQ(root.findChildren<PlaceholderView*>().size(), 0);
     EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("consent-continue")), nullptr);
+
+    // The edition is read when the destination is built: with a next-step question, its screen.
+    ProductConfig asking = ProductConfig::current();
+    asking.nextStepPrompt =
+        NextStepPrompt{QStringLiteral("What next?"), QString(), QStringLiteral("after_setup"), {}};
+    ScopedEdition scoped(asking);
+    EXPECT_EQ(destinationOf(Screen::nextStep()), Pair(QStringLiteral("NextStepView"), QString()));
 }
 
 TEST_F(QLANRootViewTest, TheEntryMakesTheHomebrewEditionCurrentAndSizesTheWindow) {

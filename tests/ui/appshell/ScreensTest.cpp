@@ -179,3 +179,25 @@ TEST_F(ScreensTest, WelcomeTakesItsTextsAndFlowFromTheEdition) {
     button->click();
     EXPECT_EQ(nav->path(), QList<Screen>{Screen::diagnose()});
 }
+
+TEST_F(ScreensTest, AnEditionWithAGoalQuestionAsksItInsteadOfTheButton) {
+    ProductConfig asking = ProductConfig::current();
+    asking.goalPrompt =
+        GoalPrompt{QStringLiteral("What brings you here?"),
+                   QString(),
+                   QStringLiteral("welcome"),
+                   200,
+                   {GoalOption{QStringLiteral("learn"), QStringLiteral("Learn"), std::nullopt}}};
+    ScopedEdition scoped(asking);
+    QWidget window;
+    auto* nav = new AppNavigation(&window);
+    nav->push(Screen::nextStep());
+    auto* layout = new QVBoxLayout(&window);
+    auto* welcome = new WelcomeView;
+    layout->addWidget(welcome);
+    EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button")), nullptr);
+
+    welcome->goalChosen(QStringLiteral("learn"));
+    EXPECT_EQ(nav->selectedGoal(), QStringLiteral("learn"));
+    EXPECT_EQ(nav->path(), (QList<Screen>{Screen::nextStep(), Screen::diagnose()}));
+}
