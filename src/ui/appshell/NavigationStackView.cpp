@@ -1,0 +1,95 @@
+#include "ui/appshell/NavigationStackView.h"
+
+#include <QHBoxLayout>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace qlan {
+
+NavigationStackView::NavigationStackView(AppNavigation* navigation, QWidget* root, Router router,
+                                         QWidget* parent)
+    : QWidget(parent)
+    , navigation_(navigation)
+    , router_(std::move(router))
+    , root_(root) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    bar_ = new QWidget;
+    bar_->hide(); // shown while something is pushed; hidden before it joins the layout costs no relayout
+    auto* barLayout = new QHBoxLayout(bar_);
+    barLayout->setContentsMargins(8, 6, 8, 0);
+    back_ = new QToolButton;
+    back_->setObjectName(QStringLiteral("navigation-back"));
+    back_->setAccessibleName(QStringLiteral("Back"));
+    back_->setToolTip(QStringLiteral("Back"));
+    back_->setText(QStringLiteral("Back"));
+    back_->setArrowType(Qt::LeftArrow);
+    back_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    back_->setAutoRaise(true);
+    connect(back_, &QToolButton::clicked, this, &NavigationStackView::goBack);
+    barLayout->addWidget(back_);
+    barLayout->addStretch(1);
+    layout->addWidget(bar_);
+
+    pages_ = new QStackedWidget;
+    pages_->addWidget(root_);
+    layout->addWidget(pages_, 1);
+
+    if (navigation_)
+        connect(navigation_, &AppNavigation::pathChanged, this, &NavigationStackView::syncToPath);
+    syncToPath();
+}
+
+QWidget* NavigationStackView::currentPage() const {
+    return pushed_.isEmpty() ? root_ : pushed_.last().second;
+}
+
+QList<QWidget*> NavigationStackView::pushedPages() const {
+    QList<QWidget*> pages;
+    for (const auto& entry : pushed_)
+        pages.append(entry.second);
+    return pages;
+}
+
+void NavigationStackView::goBack() {
+    if (!navigation_ || navigation_->path().isEmpty()) return;
+    QList<Screen> path = navigation_->path();
+    path.removeLast();
+    navigation_->setPath(std::move(path));
+}
+
+void NavigationStackView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    emit firstShown();
+}
+
+void NavigationStackView::syncToPath() {
+    const QList<Screen> path = navigation_ ? navigation_->path() : QList<Screen>{};
+    qsizetype kept = 0;
+    while (kept < pushed_.size() && kept < path.size() && pushed_[kept].first == path[kept])
+        ++kept;
+
+    // Pages above the kept prefix go; the action that changed the path may still be running inside
+    // one of them, so they are deleted once control returns to the event loop.
+    while (pushed_.size() > kept) {
+        QWidget* page = pushed_.takeLast().second;
+        pages_->removeWidget(page);
+        page->hide();
+        page->deleteLater();
+    }
+    for (qsizetype i = kept; i < path.size(); ++i) {
+        QWidget* page = router_ ? router_(path[i]) : nullptr;
+        if (!page) page = new QWidget;
+        pages_->addWidget(page);
+        pushed_.append({path[i], page});
+    }
+    pages_->setCurrentWidget(currentPage());
+    if (bar_->isHidden() != pushed_.isEmpty()) bar_->setVisible(!pushed_.isEmpty());
+}
+
+} // namespace qlan

@@ -1,0 +1,31 @@
+#include "ui/appshell/QuillaneBrewApp.h"
+
+#include "catalog/ProductConfig.h"
+#include "ui/appshell/QLANRootView.h"
+
+#include <QApplication>
+
+namespace qlan {
+
+QuillaneBrewApp::QuillaneBrewApp() {
+    ProductConfig::setCurrent(ProductConfig::homebrewEdition());
+    const ProductConfig edition = ProductConfig::current();
+    QCoreApplication::setOrganizationName(edition.appSupportDirName);
+    QCoreApplication::setApplicationName(edition.displayName);
+}
+
+std::unique_ptr<QLANRootView> QuillaneBrewApp::makeWindow() const {
+    auto window = std::make_unique<QLANRootView>();
+    window->resize(defaultWindowSize.expandedTo(window->minimumSize()));
+    return window;
+}
+
+int QuillaneBrewApp::main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QuillaneBrewApp app;
+    auto window = app.makeWindow();
+    window->show();
+    return QApplication::exec();
+}
+
+} // namespace qlan

@@ -1,0 +1,73 @@
+#include "ui/appshell/ScreenScaffold.h"
+
+#include "catalog/ProductConfig.h"
+#include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/MarkdownLabel.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QVBoxLayout>
+
+namespace qlan {
+
+ScreenScaffold::ScreenScaffold(const QString& title, const QString& explainer, QWidget* content,
+                               QWidget* parent)
+    : ScreenScaffold(title, explainer, content, Options{}, parent) {}
+
+ScreenScaffold::ScreenScaffold(const QString& title, const QString& explainer, QWidget* content,
+                               Options options, QWidget* parent)
+    : QWidget(parent)
+    , options_(std::move(options))
+    , content_(content) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(32, 32, 32, 32);
+    layout->setSpacing(20);
+
+    heading_ = new TextLabel(title, TextRole::largeTitle, FontWeight::semibold);
+    if (options_.titleAccessibilityIdentifier)
+        setAccessibilityIdentifier(heading_, *options_.titleAccessibilityIdentifier);
+    layout->addWidget(heading_);
+
+    explanation_ = new MarkdownLabel(explainer, TextRole::body);
+    TypeScale::applySecondaryStyle(explanation_);
+    if (options_.explainerAccessibilityIdentifier)
+        setAccessibilityIdentifier(explanation_, *options_.explainerAccessibilityIdentifier);
+    layout->addWidget(explanation_);
+
+    if (content_) layout->addWidget(content_);
+    layout->addStretch(1);
+
+    articleLink_ = new LinkLabel(articleLinkLabel(), articleDestination(), TextRole::footnote);
+    layout->addWidget(articleLink_, 0, Qt::AlignLeading);
+
+    enableTextSelection();
+}
+
+QUrl ScreenScaffold::articleDestination() const {
+    if (options_.articleURL) return *options_.articleURL;
+    return ProductConfig::current().urls.troubleshooting;
+}
+
+QString ScreenScaffold::articleLinkLabel() {
+    return QStringLiteral("Read the article on Pellinor");
+}
+
+void ScreenScaffold::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    articleLink_->setDestination(articleDestination());
+    enableTextSelection(); // content may have grown labels since construction
+}
+
+void ScreenScaffold::enableTextSelection() {
+    heading_->setSelectable(true);
+    explanation_->setSelectable(true);
+    if (!content_) return;
+    for (QLabel* label : content_->findChildren<QLabel*>()) {
+        if (qobject_cast<LinkLabel*>(label)) continue;
+        label->setTextInteractionFlags(label->textInteractionFlags() | Qt::TextSelectableByMouse);
+    }
+    if (auto* label = qobject_cast<QLabel*>(content_); label && !qobject_cast<LinkLabel*>(label))
+        label->setTextInteractionFlags(label->textInteractionFlags() | Qt::TextSelectableByMouse);
+}
+
+} // namespace qlan

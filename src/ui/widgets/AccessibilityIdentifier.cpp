@@ -1,0 +1,12 @@
+#include "ui/widgets/AccessibilityIdentifier.h"
+
+#include <QWidget>
+
+namespace qlan {
+
+void setAccessibilityIdentifier(QWidget* widget, const QString& identifier) {
+    widget->setObjectName(identifier);
+    widget->setAccessibleName(identifier);
+}
+
+} // namespace qlan

@@ -1,0 +1,70 @@
+#include "ui/widgets/LinkLabel.h"
+
+#include "ui/widgets/DesktopActions.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace qlan {
+
+LinkLabel::LinkLabel(const QString& label, const QUrl& destination, TextRole role, QWidget* parent)
+    : QLabel(parent)
+    , destination_(destination) {
+    setTextFormat(Qt::PlainText);
+    setText(label);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    setToolTip(destination.toString());
+    TypeScale::apply(this, role);
+    applyLinkColour();
+}
+
+void LinkLabel::setDestination(const QUrl& destination) {
+    destination_ = destination;
+    setToolTip(destination.toString());
+}
+
+void LinkLabel::activate() {
+    if (destination_.isEmpty() || !destination_.isValid()) return;
+    DesktopActions::of(this)->openURL(destination_);
+    emit activated(destination_);
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressed_ = true;
+        event->accept();
+        return;
+    }
+    QLabel::mousePressEvent(event);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && pressed_) {
+        pressed_ = false;
+        event->accept();
+        if (rect().contains(event->position().toPoint())) activate();
+        return;
+    }
+    QLabel::mouseReleaseEvent(event);
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        activate();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void LinkLabel::applyLinkColour() {
+    QPalette pal = palette();
+    const QColor link = pal.color(QPalette::Active, QPalette::Link);
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        pal.setColor(group, QPalette::WindowText, link);
+    setPalette(pal);
+}
+
+} // namespace qlan

@@ -1,0 +1,33 @@
+#pragma once
+// The one type scale of the application: every text of every screen takes its font from here, so that
+// the screens share sizes and weights. Sizes are relative to the platform's default font (the body), in
+// the proportions of the Mac's text styles.
+
+#include <QColor>
+#include <QFont>
+
+class QPalette;
+class QWidget;
+
+namespace qlan {
+
+enum class TextRole { largeTitle, headline, body, callout, footnote };
+enum class FontWeight { regular, semibold };
+
+class TypeScale {
+public:
+    // The font of a role. The headline is semibold whatever weight is asked.
+    static QFont font(TextRole role, FontWeight weight = FontWeight::regular);
+    // Sets the role's font on the widget and records role and weight as the properties "textRole"
+    // ("largeTitle", "headline", "body", "callout", "footnote") and "semibold".
+    static void apply(QWidget* widget, TextRole role, FontWeight weight = FontWeight::regular);
+
+    // The secondary foreground: the window text colour, lightened. Applying it also sets the widget
+    // property "secondary" to true.
+    static QColor secondaryColor(const QPalette& palette);
+    static void applySecondaryStyle(QWidget* widget);
+
+    static const char* roleName(TextRole role);
+};
+
+} // namespace qlan

@@ -1,0 +1,262 @@
+// The root view: consent gate, start-up task, navigation stack and router.
+
+#include "AppShellFixture.h"
+
+#include "platform/LiveKeyValueStore.h"
+#include "platform/ServiceContext.h"
+#include "support/ScreenCapture.h"
+#include "support/Wait.h"
+#include "ui/appshell/ConsentView.h"
+#include "ui/appshell/NavigationStackView.h"
+#include "ui/appshell/PlaceholderView.h"
+#include "ui/appshell/QLANRootView.h"
+#include "ui/appshell/QuillaneBrewApp.h"
+#include "ui/appshell/WelcomeView.h"
+#include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+// The visible texts of the labels below `widget`.
+QStringList visibleTexts(const QWidget* widget) {
+    QStringList texts;
+    for (const QLabel* label : widget->findChildren<QLabel*>())
+        if (label->isVisible()) texts.append(label->text());
+    return texts;
+}
+
+bool isShown(const QWidget* root, const char* identifier) {
+    const auto* widget = root->findChild<QWidget*>(QString::fromLatin1(identifier));
+    return widget && widget->isVisible();
+}
+
+const QStringList kLaunchKeys{"macos_major", "macos_minor", "arch",     "shell",    "has_homebrew",
+                              "has_sdkman",  "has_mise",    "has_jenv", "has_asdf", "has_xcode_clt"};
+
+} // namespace
+
+class QLANRootViewTest : public AppShellTest {};
+
+TEST_F(QLANRootViewTest, FirstLaunchAsksForConsentThenProbesOnceAndSendsTheLaunchEvent) {
+    sandbox_.writeStub(QStringLiteral("/opt/homebrew/bin/brew"));
+    sandbox_.writeFile(QStringLiteral("/Users/tester/.sdkman/bin/sdkman-init.sh"), "# init\n");
+    auto telemetry = makeTelemetry();
+    QLANRootView root(sandbox_.services(), telemetry.get());
+    DesktopActions::install(&root, desktop_);
+    showActive(&root);
+    saveScreenshot(&root, QStringLiteral("consent"));
+
+    // Only the consent page: nothing probed, nothing sent.
+    EXPECT_FALSE(root.hasConsented());
+    EXPECT_TRUE(isShown(&root, "consent-continue"));
+    EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("welcome-diagnose-button")), nullptr);
+    EXPECT_EQ(root.navigationStack(), nullptr);
+    settle(300);
+    ASSERT_TRUE(telemetry->waitForQueuedOperations());
+    EXPECT_TRUE(sandbox_.calls(QStringLiteral("/usr/bin/uname")).isEmpty());
+    EXPECT_TRUE(server_.requests().isEmpty());
+    EXPECT_FALSE(root.profile());
+
+    // Return acts as "Continue"; a second Return at once (a key repeat) records nothing more.
+    QTest::keyClick(&root, Qt::Key_Return);
+    QTest::keyClick(&root, Qt::Key_Return);
+    EXPECT_TRUE(LiveKeyValueStore().boolValue(consentKey()));
+    EXPECT_TRUE(root.hasConsented());
+    settle();
+    EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("consent-continue")), nullptr);
+    ASSERT_NE(root.navigationStack(), nullptr);
+    EXPECT_TRUE(isShown(&root, "welcome-diagnose-button"));
+    EXPECT_THAT(visibleTexts(&root), testing::IsSupersetOf({QStringLiteral("Set up Homebrew on your Mac")}));
+    EXPECT_EQ(root.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button"))->text(),
+              QStringLiteral("Check my setup"));
+
+    ASSERT_TRUE(waitForEvents(2));
+    saveScreenshot(&root, QStringLiteral("welcome"));
+    const QList<ReceivedEvent> events = receivedEvents();
+    ASSERT_EQ(events.size(), 2);
+    EXPECT_EQ(events[0].name, QStringLiteral("consent_given"));
+    EXPECT_TRUE(events[0].data.isEmpty());
+    EXPECT_EQ(events[1].name, QStringLiteral("app_launched"));
+    EXPECT_THAT(events[1].data.keys(), testing::UnorderedElementsAreArray(kLaunchKeys));
+    EXPECT_EQ(events[1].data.value(QStringLiteral("arch")).toString(), QStringLiteral("arm64"));
+    EXPECT_TRUE(events[1].data.value(QStringLiteral("has_homebrew")).toBool());
+    EXPECT_TRUE(events[1].data.value(QStringLiteral("has_sdkman")).toBool());
+    EXPECT_TRUE(events[1].data.value(QStringLiteral("has_xcode_clt")).toBool());
+    EXPECT_FALSE(events[1].data.value(QStringLiteral("has_jenv")).toBool());
+    EXPECT_TRUE(events[1].data.value(QStringLiteral("macos_major")).isDouble());
+
+    // The profile is held and offered to every screen; the Mac was probed once.
+    ASSERT_TRUE(root.profile());
+    EXPECT_EQ(root.profile()->architecture, Architecture::appleSilicon);
+    EXPECT_EQ(ServiceContext::systemProfile(root.navigationStack()->currentPage()), root.profile());
+    EXPECT_EQ(ServiceContext::services(root.navigationStack()->currentPage()), sandbox_.services());
+    settle(300);
+    EXPECT_EQ(sandbox_.calls(QStringLiteral("/usr/bin/uname")).size(), 1);
+    EXPECT_EQ(receivedEvents().size(), 2);
+}
+
+TEST_F(QLANRootViewTest, LaterLaunchOpensOnTheWelcomeScreen) {
+    LiveKeyValueStore().set(true, consentKey());
+    auto telemetry = makeTelemetry();
+    QLANRootView root(sandbox_.services(), telemetry.get());
+    EXPECT_TRUE(root.hasConsented());
+    EXPECT_EQ(root.consentView(), nullptr);
+    showActive(&root);
+    EXPECT_TRUE(isShown(&root, "welcome-diagnose-button"));
+    EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("consent-continue")), nullptr);
+
+    ASSERT_TRUE(waitForEvents(1));
+    settle(300);
+    const QList<ReceivedEvent> events = receivedEvents();
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events[0].name, QStringLiteral("app_launched"));
+    EXPECT_EQ(events[0].data.size(), 10);
+    EXPECT_EQ(sandbox_.calls(QStringLiteral("/usr/bin/uname")).size(), 1);
+
+    // Showing the window again (after hiding it) runs the start-up task no second time.
+    root.hide();
+    showActive(&root);
+    settle(300);
+    EXPECT_EQ(receivedEvents().size(), 1);
+    EXPECT_EQ(sandbox_.calls(QStringLiteral("/usr/bin/uname")).size(), 1);
+}
+
+TEST_F(QLANRootViewTest, FixtureModeSendsAnEmptyLaunchEventAndProbesNothing) {
+    LiveKeyValueStore().set(true, consentKey());
+    AppServices fixture = sandbox_.services();
+    fixture.isFixtureMode = true;
+    auto telemetry = makeTelemetry();
+    QLANRootView root(fixture, telemetry.get());
+    showActive(&root);
+
+    ASSERT_TRUE(waitForEvents(1));
+    settle(300);
+    const QList<ReceivedEvent> events = receivedEvents();
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events[0].name, QStringLiteral("app_launched"));
+    EXPECT_TRUE(events[0].data.isEmpty());
+    EXPECT_TRUE(sandbox_.calls(QStringLiteral("/usr/bin/uname")).isEmpty());
+    EXPECT_TRUE(sandbox_.calls(QStringLiteral("/usr/bin/xcode-select")).isEmpty());
+    EXPECT_FALSE(root.profile());
+}
+
+TEST_F(QLANRootViewTest, ConsentIsKeptWhenTelemetryIsOff) {
+    auto telemetry = makeTelemetry(/*disabled=*/true);
+    bool continued = false;
+    ConsentView consent([&] { continued = true; }, telemetry.get());
+    showActive(&consent);
+    QTest::mouseClick(consent.findChild<QPushButton*>(QStringLiteral("consent-continue")), Qt::LeftButton);
+    EXPECT_TRUE(continued);
+    EXPECT_TRUE(LiveKeyValueStore().boolValue(consentKey()));
+    ASSERT_TRUE(telemetry->waitForQueuedOperations());
+    settle(200);
+    EXPECT_TRUE(server_.requests().isEmpty());
+}
+
+TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestination) {
+    LiveKeyValueStore().set(true, consentKey());
+    AppServices fixture = sandbox_.services();
+    fixture.isFixtureMode = true;
+    auto telemetry = makeTelemetry(/*disabled=*/true);
+    QLANRootView root(fixture, telemetry.get());
+    showActive(&root);
+    NavigationStackView* stack = root.navigationStack();
+    AppNavigation* navigation = root.navigation();
+    auto* back = root.findChild<QToolButton*>(QStringLiteral("navigation-back"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_FALSE(back->isVisible());
+
+    // The welcome button pushes the guided setup in this edition.
+    QTest::mouseClick(root.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button")),
+                      Qt::LeftButton);
+    EXPECT_EQ(navigation->path(), QList<Screen>{Screen::setupWorkflow()});
+    auto* setup = qobject_cast<PlaceholderView*>(stack->currentPage());
+    ASSERT_NE(setup, nullptr);
+    EXPECT_EQ(setup->destination(), QStringLiteral("SetupWorkflowView"));
+    EXPECT_TRUE(setup->isVisible());
+    EXPECT_TRUE(back->isVisible());
+    saveScreenshot(&root, QStringLiteral("setup-placeholder"));
+
+    // Pages of an unchanged prefix stay; the back control removes the last entry.
+    const AuditContext context{AuditEntry::nextStepBuildSoftware, CompletionSurface::excluded(),
+                               QLANAuditContext{QStringLiteral("build_software"), std::nullopt,
+                                                OfferRoute::content(QStringLiteral("starter"))}};
+    navigation->push(Screen::audit(context));
+    EXPECT_EQ(stack->pushedPages().first(), setup);
+    auto* audit = qobject_cast<PlaceholderView*>(stack->currentPage());
+    ASSERT_NE(audit, nullptr);
+    EXPECT_EQ(audit->destination(), QStringLiteral("StagedAuditFlow"));
+    EXPECT_EQ(audit->auditContext(), context);
+    QTest::mouseClick(back, Qt::LeftButton);
+    EXPECT_EQ(navigation->path(), QList<Screen>{Screen::setupWorkflow()});
+    EXPECT_EQ(stack->currentPage(), setup);
+
+    const auto destinationOf = [&](const Screen& screen) {
+        navigation->setPath({screen});
+        auto* page = qobject_cast<PlaceholderView*>(stack->currentPage());
+        return page ? std::pair(page->destination(), page->offerID()) : std::pair(QString(), QString());
+    };
+    using Pair = std::pair<QString, QString>;
+    EXPECT_EQ(destinationOf(Screen::diagnose()), Pair(QStringLiteral("DiagnoseView"), QString()));
+    EXPECT_EQ(destinationOf(Screen::contentOffer(QStringLiteral("course_offer"))),
+              Pair(QStringLiteral("ContentOfferView"), QStringLiteral("course_offer")));
+    EXPECT_EQ(destinationOf(Screen::guidedHelpOffer()),
+              Pair(QStringLiteral("GuidedHelpOfferView"), QStringLiteral("guided_help_plan")));
+    EXPECT_EQ(destinationOf(Screen::aiCodingOffer()),
+              Pair(QStringLiteral("AICodingInterestView"), QStringLiteral("ai_coding_setup")));
+    // This edition asks no next-step question: an empty page with the back control.
+    navigation->setPath({Screen::nextStep()});
+    EXPECT_EQ(qobject_cast<PlaceholderView*>(stack->currentPage()), nullptr);
+    EXPECT_TRUE(visibleTexts(stack->currentPage()).isEmpty());
+    EXPECT_TRUE(back->isVisible());
+
+    // Home from any depth: the welcome screen, the goal kept.
+    navigation->setSelectedGoal(QStringLiteral("learn"));
+    navigation->setPath({Screen::setupWorkflow(), Screen::diagnose(), Screen::aiCodingOffer()});
+    EXPECT_EQ(stack->pushedPages().size(), 3);
+    navigation->setPath({});
+    settle();
+    EXPECT_TRUE(navigation->path().isEmpty());
+    EXPECT_EQ(navigation->selectedGoal(), QStringLiteral("learn"));
+    EXPECT_EQ(stack->currentPage(), stack->rootPage());
+    EXPECT_TRUE(stack->pushedPages().isEmpty());
+    EXPECT_TRUE(isShown(&root, "welcome-diagnose-button"));
+    EXPECT_FALSE(back->isVisible());
+    EXPECT_EQ(root.findChildren<PlaceholderView*>().size(), 0);
+    EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("consent-continue")), nullptr);
+
+    // The edition is read when the destination is built: with a next-step question, its screen.
+    ProductConfig asking = ProductConfig::current();
+    asking.nextStepPrompt =
+        NextStepPrompt{QStringLiteral("What next?"), QString(), QStringLiteral("after_setup"), {}};
+    ScopedEdition scoped(asking);
+    EXPECT_EQ(destinationOf(Screen::nextStep()), Pair(QStringLiteral("NextStepView"), QString()));
+}
+
+TEST_F(QLANRootViewTest, TheEntryMakesTheHomebrewEditionCurrentAndSizesTheWindow) {
+    ScopedEdition javaFirst(ProductConfig::javaEdition());
+    EXPECT_EQ(ProductConfig::current().flow, SetupFlow::diagnose);
+    QuillaneBrewApp app;
+    EXPECT_EQ(ProductConfig::current().appID, QStringLiteral("qlan-brew"));
+    EXPECT_EQ(ProductConfig::current().flow, SetupFlow::setupWorkflow);
+    EXPECT_EQ(ProductConfig::current().userDefaultsPrefix,
+              ProductConfig::homebrewEdition().userDefaultsPrefix);
+
+    auto window = app.makeWindow();
+    EXPECT_EQ(window->size(), QSize(720, 720));
+    EXPECT_EQ(window->minimumSize(), QSize(720, 700));
+    window->show();
+    window->resize(500, 400);
+    EXPECT_GE(window->width(), 720);
+    EXPECT_GE(window->height(), 700);
+    window->resize(1000, 900);
+    EXPECT_EQ(window->size(), QSize(1000, 900));
+}
