@@ -10,7 +10,6 @@
 #include "catalog/ClaudeSpineCopyProvider.h"
 #include "catalog/ClaudeSpineProvider.h"
 #include "catalog/ClaudeStageCatalog.h"
-#include "catalog/VendorHosts.h"
 
 #include <QMutex>
 #include <QUrlQuery>
@@ -76,7 +75,7 @@ QUrl ProductURLs::guidePage(const QString& path) {
 }
 
 QUrl ProductURLs::warpAffiliatePage(const QString& content) {
-    QUrl url = constantURL(QStringLiteral("https://") + VendorHosts::terminalVendor +
+    QUrl url = constantURL(QStringLiteral("https://") + QString::fromLatin1(brand::terminalVendorHost) +
                            QStringLiteral("/mac-terminal"));
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("utm_source"), QStringLiteral("pellinor"));

@@ -1,5 +1,6 @@
 #pragma once
-// The hosts of the outside services the catalogue points at, in one place. Each is a bare host name;
+// The hosts of the outside services the catalogue points at, in one place (the terminal vendor's
+// landing page, which the editions link to, is with the brand constants in catalog/BrandConstants.h). Each is a bare host name;
 // the paths that go with it are fixed where it is used, and every address is HTTPS.
 
 namespace qlan::VendorHosts {
@@ -16,8 +17,5 @@ inline constexpr char slackMCP[] = "mcp.slack.com";
 // operating system's software-update catalogue.
 inline constexpr char homebrewFormulae[] = "formulae.brew.sh";
 inline constexpr char appleSoftwareUpdate[] = "swscan.apple.com";
-
-// The terminal vendor's website (its landing page carries the campaign parameters).
-inline constexpr char terminalVendor[] = "www.warp.dev";
 
 } // namespace qlan::VendorHosts
