@@ -19,6 +19,10 @@ CommandOutcome runCommand(ProcessRunning* process, const QString& executable, co
     }
 }
 
+CommandOutcome runLoginShell(ProcessRunning* process, const QString& command) {
+    return runCommand(process, QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});
+}
+
 bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory) {
     bool folder = false;
     bool found = false;
@@ -90,6 +94,15 @@ QString trimSpacesAndTabs(const QString& text) {
     while (end > begin && (text.at(end - 1) == u' ' || text.at(end - 1) == u'\t'))
         --end;
     return text.mid(begin, end - begin);
+}
+
+QStringList trimmedLines(const QString& text) {
+    QStringList lines;
+    for (const QString& line : splitLines(text)) {
+        const QString trimmed = trimSpacesAndTabs(line);
+        if (!trimmed.isEmpty()) lines.append(trimmed);
+    }
+    return lines;
 }
 
 } // namespace qlan::probing
