@@ -56,6 +56,15 @@ bool isExecutableFile(const FileSystemOperating* fs, const QString& path) {
     }
 }
 
+std::optional<QString> readText(const FileSystemOperating* fs, const QString& path) {
+    if (!exists(fs, path, nullptr)) return std::nullopt;
+    try {
+        return fs->readString(path);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 QString homeDirectory(const FileSystemOperating* fs) {
     if (!fs) return {};
     try {

@@ -33,6 +33,8 @@ bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirector
 bool isFolder(const FileSystemOperating* fs, const QString& path);
 bool isNonFolder(const FileSystemOperating* fs, const QString& path);
 bool isExecutableFile(const FileSystemOperating* fs, const QString& path);
+// The file's text when it exists and reads as UTF-8; none on any failure.
+std::optional<QString> readText(const FileSystemOperating* fs, const QString& path);
 // The home folder, or the empty text when it cannot be had.
 QString homeDirectory(const FileSystemOperating* fs);
 
