@@ -1,5 +1,7 @@
 #include "catalog/LanguageDetector.h"
 
+#include "platform/ProbeSupport.h"
+
 #include <QStringList>
 
 #include <exception>
@@ -45,7 +47,7 @@ public:
 
 private:
     QString underHome(const QString& relative) const {
-        return home_.endsWith(QLatin1Char('/')) ? home_ + relative : home_ + QLatin1Char('/') + relative;
+        return probing::appendingPath(home_, relative);
     }
 
     const FileSystemOperating& fs_;
