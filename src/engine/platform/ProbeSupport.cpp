@@ -10,10 +10,8 @@ CommandOutcome runCommand(ProcessRunning* process, const QString& executable, co
     if (!process) return {std::nullopt, QStringLiteral("No process runner")};
     try {
         return {process->run(executable, arguments, std::nullopt), {}};
-    } catch (const PlatformError& error) {
-        return {std::nullopt, error.localizedDescription()};
     } catch (const std::exception& error) {
-        return {std::nullopt, QString::fromLocal8Bit(error.what())};
+        return {std::nullopt, errorDescription(error)};
     } catch (...) {
         return {std::nullopt, QStringLiteral("Unknown error")};
     }
