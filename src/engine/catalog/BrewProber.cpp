@@ -1,20 +1,19 @@
 #include "catalog/BrewProber.h"
 
-#include "catalog/EditionProbeSupport.h"
 #include "catalog/HomebrewLocationState.h"
 #include "platform/ChildTask.h"
 #include "platform/ProbeSupport.h"
 
 namespace qlan {
 
-using namespace editionprobe;
-
 SetupProbeBundle BrewProber::probe(const std::shared_ptr<ProcessRunning>& processRunner,
                                    const std::shared_ptr<FileSystemOperating>& fs) const {
-    auto which = startChildTask(
-        [processRunner] { return runLoginShell(*processRunner, QStringLiteral("/usr/bin/which -a brew")); });
-    auto version = startChildTask(
-        [processRunner] { return runLoginShell(*processRunner, QStringLiteral("brew --version 2>&1")); });
+    auto which = startChildTask([processRunner] {
+        return probing::runLoginShell(processRunner.get(), QStringLiteral("/usr/bin/which -a brew")).result;
+    });
+    auto version = startChildTask([processRunner] {
+        return probing::runLoginShell(processRunner.get(), QStringLiteral("brew --version 2>&1")).result;
+    });
 
     SetupProbeBundle bundle;
     for (const QString& path : {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew})
@@ -29,7 +28,7 @@ SetupProbeBundle BrewProber::probe(const std::shared_ptr<ProcessRunning>& proces
     }
 
     if (const std::optional<ProcessResult> result = which.get(); result && result->exitCode == 0)
-        bundle.pathVisiblePrimaryTools = outputLines(result->stdOut);
+        bundle.pathVisiblePrimaryTools = probing::trimmedLines(result->stdOut);
     return bundle;
 }
 

@@ -1,6 +1,6 @@
 #include "catalog/BrewVerifier.h"
 
-#include "catalog/EditionProbeSupport.h"
+#include "platform/ProbeSupport.h"
 
 namespace qlan {
 
@@ -8,7 +8,7 @@ SetupVerificationResult BrewVerifier::verify(const std::optional<SystemProfile>&
                                              const std::shared_ptr<ProcessRunning>& processRunner,
                                              const std::shared_ptr<FileSystemOperating>&) const {
     const std::optional<ProcessResult> run =
-        editionprobe::runLoginShell(*processRunner, QStringLiteral("brew --version 2>&1"));
+        probing::runLoginShell(processRunner.get(), QStringLiteral("brew --version 2>&1")).result;
     if (!run) return result(QString(), -1);
     return result(run->stdOut, run->exitCode);
 }

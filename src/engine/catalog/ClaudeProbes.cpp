@@ -1,6 +1,5 @@
 #include "catalog/ClaudeProbes.h"
 
-#include "catalog/EditionProbeSupport.h"
 #include "platform/ChildTask.h"
 #include "platform/ProbeSupport.h"
 #include "remediation/AgentEnvDoc.h"
@@ -8,22 +7,20 @@
 
 namespace qlan {
 
-using namespace editionprobe;
-
 QString ClaudeProbes::home() const {
     return probing::homeDirectory(fs.get());
 }
 
 QStringList ClaudeProbes::pathLookup() const {
     const std::optional<ProcessResult> result =
-        runLoginShell(*shell.process, QStringLiteral("/usr/bin/which -a claude"));
+        probing::runLoginShell(shell.process.get(), QStringLiteral("/usr/bin/which -a claude")).result;
     if (!result || result->exitCode != 0) return {};
-    return outputLines(result->stdOut);
+    return probing::trimmedLines(result->stdOut);
 }
 
 std::pair<std::optional<QString>, std::optional<std::int32_t>> ClaudeProbes::version() const {
     const std::optional<ProcessResult> result =
-        runLoginShell(*shell.process, QStringLiteral("claude --version 2>&1"));
+        probing::runLoginShell(shell.process.get(), QStringLiteral("claude --version 2>&1")).result;
     if (!result) return {std::nullopt, -1};
     const QString output = result->stdOut.trimmed();
     return {output.isEmpty() ? std::nullopt : std::optional<QString>(output), result->exitCode};
@@ -32,7 +29,7 @@ std::pair<std::optional<QString>, std::optional<std::int32_t>> ClaudeProbes::ver
 bool ClaudeProbes::presence(const QStringList& paths, const QString& command) const {
     for (const QString& path : paths)
         if (probing::exists(fs.get(), path, nullptr)) return true;
-    const std::optional<ProcessResult> result = runLoginShell(*shell.process, command);
+    const std::optional<ProcessResult> result = probing::runLoginShell(shell.process.get(), command).result;
     return result && result->exitCode == 0 && !result->stdOut.trimmed().isEmpty();
 }
 
@@ -58,15 +55,17 @@ bool ClaudeProbes::gitIdentitySet() const {
         }
     if (!anyGit) return false;
     const std::optional<ProcessResult> result =
-        runLoginShell(*shell.process,
-                      QStringLiteral("git config --global --get user.name >/dev/null && git config --global "
-                                     "--get user.email >/dev/null"));
+        probing::runLoginShell(
+            shell.process.get(),
+            QStringLiteral("git config --global --get user.name >/dev/null && git config --global "
+                           "--get user.email >/dev/null"))
+            .result;
     return result && result->exitCode == 0;
 }
 
 bool ClaudeProbes::ghAuthed() const {
     const std::optional<ProcessResult> result =
-        runLoginShell(*shell.process, QStringLiteral("gh auth status"));
+        probing::runLoginShell(shell.process.get(), QStringLiteral("gh auth status")).result;
     return result && result->exitCode == 0;
 }
 

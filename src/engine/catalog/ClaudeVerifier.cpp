@@ -1,6 +1,6 @@
 #include "catalog/ClaudeVerifier.h"
 
-#include "catalog/EditionProbeSupport.h"
+#include "platform/ProbeSupport.h"
 
 #include <QRegularExpression>
 
@@ -8,7 +8,7 @@ namespace qlan {
 
 SetupVerificationResult ClaudeVerifier::verify(bool desktopPresent) const {
     const std::optional<ProcessResult> run =
-        editionprobe::runLoginShell(*shell.process, QStringLiteral("claude --version 2>&1"));
+        probing::runLoginShell(shell.process.get(), QStringLiteral("claude --version 2>&1")).result;
     if (!run) return result(QString(), -1, desktopPresent);
     return result(run->stdOut, run->exitCode, desktopPresent);
 }

@@ -1,5 +1,8 @@
 #include "catalog/LanguageDetector.h"
 
+#include "platform/JdkReleaseFileReader.h"
+#include "platform/ProbeSupport.h"
+
 #include <QStringList>
 
 #include <exception>
@@ -7,8 +10,6 @@
 
 namespace qlan {
 namespace {
-
-const QString jvmFolder = QStringLiteral("/Library/Java/JavaVirtualMachines");
 
 class Checks {
 public:
@@ -44,9 +45,7 @@ public:
     }
 
 private:
-    QString underHome(const QString& relative) const {
-        return home_.endsWith(QLatin1Char('/')) ? home_ + relative : home_ + QLatin1Char('/') + relative;
-    }
+    QString underHome(const QString& relative) const { return probing::appendingPath(home_, relative); }
 
     const FileSystemOperating& fs_;
     QString home_;
@@ -92,13 +91,13 @@ Finding detectNode(const Checks& check) {
 }
 
 Finding detectJava(const Checks& check) {
-    if (const auto entries = check.list(jvmFolder); entries && anyJDK(*entries, true))
+    if (const auto entries = check.list(JdkReleaseFileReader::jvmFolder); entries && anyJDK(*entries, true))
         return Finding::ours(QStringLiteral("Temurin"));
     if (check.folderWithEntries(QStringLiteral(".sdkman/candidates/java")))
         return Finding::managedBy(QStringLiteral("SDKMAN"));
     if (check.folderWithEntries(QStringLiteral(".jenv/versions")))
         return Finding::managedBy(QStringLiteral("jenv"));
-    if (const auto entries = check.list(jvmFolder); entries && anyJDK(*entries, false))
+    if (const auto entries = check.list(JdkReleaseFileReader::jvmFolder); entries && anyJDK(*entries, false))
         return Finding::systemInstall();
     return Finding::notFound();
 }

@@ -52,14 +52,9 @@ QList<JDKInfo> JdkReleaseFileReader::scan(const QStringList& listing,
 }
 
 std::optional<JDKInfo> JdkReleaseFileReader::fromReleaseFile(const QString& home) const {
-    if (!fs) return std::nullopt;
-    QString text;
-    try {
-        text = fs->readString(home + QStringLiteral("/release"));
-    } catch (...) {
-        return std::nullopt;
-    }
-    const QMap<QString, QString> entries = parse(text);
+    const std::optional<QString> text = probing::readText(fs.get(), home + QStringLiteral("/release"));
+    if (!text) return std::nullopt;
+    const QMap<QString, QString> entries = parse(*text);
     const auto version = entries.constFind(QStringLiteral("JAVA_VERSION"));
     if (version == entries.cend() || !isAcceptedVersion(*version)) return std::nullopt;
     return JDKInfo{*version, entries.value(QStringLiteral("IMPLEMENTOR")), QString(), home};

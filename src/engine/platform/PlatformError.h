@@ -24,6 +24,13 @@ private:
     int code_;
 };
 
+// The text to show for any exception: a PlatformError's localized description, otherwise what().
+inline QString errorDescription(const std::exception& error) {
+    if (const auto* platform = dynamic_cast<const PlatformError*>(&error))
+        return platform->localizedDescription();
+    return QString::fromLocal8Bit(error.what());
+}
+
 // A request failed before its response head arrived. `code` is a QNetworkReply::NetworkError value.
 class TransportError : public PlatformError {
 public:

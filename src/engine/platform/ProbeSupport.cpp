@@ -10,13 +10,15 @@ CommandOutcome runCommand(ProcessRunning* process, const QString& executable, co
     if (!process) return {std::nullopt, QStringLiteral("No process runner")};
     try {
         return {process->run(executable, arguments, std::nullopt), {}};
-    } catch (const PlatformError& error) {
-        return {std::nullopt, error.localizedDescription()};
     } catch (const std::exception& error) {
-        return {std::nullopt, QString::fromLocal8Bit(error.what())};
+        return {std::nullopt, errorDescription(error)};
     } catch (...) {
         return {std::nullopt, QStringLiteral("Unknown error")};
     }
+}
+
+CommandOutcome runLoginShell(ProcessRunning* process, const QString& command) {
+    return runCommand(process, QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});
 }
 
 bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory) {
@@ -49,6 +51,15 @@ bool isExecutableFile(const FileSystemOperating* fs, const QString& path) {
         return fs->isExecutableFile(path);
     } catch (...) {
         return false;
+    }
+}
+
+std::optional<QString> readText(const FileSystemOperating* fs, const QString& path) {
+    if (!exists(fs, path, nullptr)) return std::nullopt;
+    try {
+        return fs->readString(path);
+    } catch (...) {
+        return std::nullopt;
     }
 }
 
@@ -90,6 +101,15 @@ QString trimSpacesAndTabs(const QString& text) {
     while (end > begin && (text.at(end - 1) == u' ' || text.at(end - 1) == u'\t'))
         --end;
     return text.mid(begin, end - begin);
+}
+
+QStringList trimmedLines(const QString& text) {
+    QStringList lines;
+    for (const QString& line : splitLines(text)) {
+        const QString trimmed = trimSpacesAndTabs(line);
+        if (!trimmed.isEmpty()) lines.append(trimmed);
+    }
+    return lines;
 }
 
 } // namespace qlan::probing

@@ -1,6 +1,6 @@
 #pragma once
-// What the probes share: commands run without ever throwing, file tests that never fail, and the text
-// rules of their parsers (line splitting, trimming).
+// What the probes share: commands run without ever throwing (directly or through the user's login
+// shell), file tests that never fail, and the text rules of their parsers (line splitting, trimming).
 
 #include "platform/FileSystemOperating.h"
 #include "platform/ProcessRunning.h"
@@ -24,11 +24,17 @@ struct CommandOutcome {
 // Runs the program with the application's environment and collects its output. Never throws.
 CommandOutcome runCommand(ProcessRunning* process, const QString& executable, const QStringList& arguments);
 
+// Runs "/bin/zsh -lc <command>" the same way (the login shell reads ~/.zprofile, so PATH is the one a new
+// terminal window has). Never throws.
+CommandOutcome runLoginShell(ProcessRunning* process, const QString& command);
+
 // File tests that treat any failure as "absent".
 bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory);
 bool isFolder(const FileSystemOperating* fs, const QString& path);
 bool isNonFolder(const FileSystemOperating* fs, const QString& path);
 bool isExecutableFile(const FileSystemOperating* fs, const QString& path);
+// The file's text when it exists and reads as UTF-8; none on any failure.
+std::optional<QString> readText(const FileSystemOperating* fs, const QString& path);
 // The home folder, or the empty text when it cannot be had.
 QString homeDirectory(const FileSystemOperating* fs);
 
@@ -40,5 +46,9 @@ QStringList splitLines(const QString& text);
 
 // Trims spaces and tabs (only) at both ends.
 QString trimSpacesAndTabs(const QString& text);
+
+// The lines of splitLines, each trimmed of spaces and tabs; lines left empty are dropped, order and
+// repeats kept.
+QStringList trimmedLines(const QString& text);
 
 } // namespace qlan::probing

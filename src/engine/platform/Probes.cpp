@@ -79,9 +79,8 @@ QStringList Probes::jvmFolderListing() const {
 }
 
 std::optional<QString> Probes::loginShellJavaHome() const {
-    const auto outcome = probing::runCommand(
-        shell.process.get(), QStringLiteral("/bin/zsh"),
-        {QStringLiteral("-lc"), QStringLiteral("echo ") + loginShellMarker + QStringLiteral("$JAVA_HOME")});
+    const auto outcome = probing::runLoginShell(
+        shell.process.get(), QStringLiteral("echo ") + loginShellMarker + QStringLiteral("$JAVA_HOME"));
     return parseLoginShellJavaHome(outcome.result ? outcome.result->stdOut : outcome.failure);
 }
 

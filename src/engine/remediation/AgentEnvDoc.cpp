@@ -1,6 +1,6 @@
 #include "remediation/AgentEnvDoc.h"
 
-#include <exception>
+#include "platform/ProbeSupport.h"
 
 namespace qlan {
 
@@ -13,11 +13,7 @@ QString AgentEnvDoc::codexDocPath() const {
 }
 
 bool AgentEnvDoc::exists(const QString& path) const {
-    try {
-        return fs->fileExists(path);
-    } catch (const std::exception&) {
-        return false;
-    }
+    return probing::exists(fs.get(), path, nullptr);
 }
 
 bool AgentEnvDoc::homeItemExists(const QString& relative) const {
@@ -25,12 +21,7 @@ bool AgentEnvDoc::homeItemExists(const QString& relative) const {
 }
 
 QString AgentEnvDoc::readOrEmpty(const QString& path) const {
-    try {
-        if (!fs->fileExists(path)) return {};
-        return fs->readString(path);
-    } catch (const std::exception&) {
-        return {};
-    }
+    return probing::readText(fs.get(), path).value_or(QString());
 }
 
 bool AgentEnvDoc::isInHomebrewBin(const QString& name) const {

@@ -1,8 +1,7 @@
 #include "remediation/ShellConfigurator.h"
 
+#include "platform/ProbeSupport.h"
 #include "remediation/FileAppendWriter.h"
-
-#include <exception>
 
 namespace qlan {
 
@@ -18,25 +17,12 @@ QString ShellConfigurator::envPath() const {
     return fs->homeDirectory() + QStringLiteral("/.env");
 }
 
-std::optional<QString> ShellConfigurator::readText(const QString& path) const {
-    try {
-        if (!fs->fileExists(path)) return std::nullopt;
-        return fs->readString(path);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 bool ShellConfigurator::status() const {
-    const std::optional<QString> zprofile = readText(zprofilePath());
+    const std::optional<QString> zprofile = probing::readText(fs.get(), zprofilePath());
     if (!zprofile || !FileAppendWriter::hasActiveLine(*zprofile, zprofileNeedle)) return false;
-    const std::optional<QString> zshrc = readText(zshrcPath());
+    const std::optional<QString> zshrc = probing::readText(fs.get(), zshrcPath());
     if (!zshrc || !FileAppendWriter::hasActiveLine(*zshrc, zshrcNeedle)) return false;
-    try {
-        return fs->fileExists(envPath());
-    } catch (const std::exception&) {
-        return false;
-    }
+    return probing::exists(fs.get(), envPath(), nullptr);
 }
 
 } // namespace qlan

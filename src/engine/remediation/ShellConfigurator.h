@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 namespace qlan {
 
@@ -31,10 +30,6 @@ public:
     // line with `source "$HOME/.env"` (both read as UTF-8) and ~/.env exists. A missing or unreadable file
     // makes it false. Never throws; changes nothing.
     bool status() const;
-
-private:
-    // The file's text when it exists and reads as UTF-8.
-    std::optional<QString> readText(const QString& path) const;
 };
 
 } // namespace qlan

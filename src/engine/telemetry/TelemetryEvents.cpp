@@ -1,6 +1,7 @@
 // The catalogue of usage events: names, property keys, value types, mappings, and the rounding,
 // cutting and masking of values.
 #include "platform/JavaVersion.h"
+#include "platform/ProbeSupport.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QDir>
@@ -153,9 +154,7 @@ QString TelemetryService::shellText(const Shell& shell) {
 }
 
 QString TelemetryService::javaVersionExcerpt(const QString& output) {
-    static const QRegularExpression lineBreaks(
-        QStringLiteral("[\\n\\x{000B}\\x{000C}\\r\\x{0085}\\x{2028}\\x{2029}]"));
-    const QStringList lines = output.split(lineBreaks, Qt::SkipEmptyParts);
+    const QStringList lines = probing::splitLines(output);
     QString line;
     for (const QString& candidate : lines)
         if (candidate.contains(QStringLiteral("version \""))) {

@@ -42,12 +42,6 @@ void logLine(const QString& text) {
     qCWarning(lcTelemetry).noquote() << text;
 }
 
-QString errorDescription(const std::exception& error) {
-    if (const auto* platform = dynamic_cast<const PlatformError*>(&error))
-        return platform->localizedDescription();
-    return QString::fromLocal8Bit(error.what());
-}
-
 // One entry of the queue, in the form of the queue file.
 struct Event {
     QUuid sessionID;
