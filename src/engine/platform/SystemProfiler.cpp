@@ -97,41 +97,29 @@ std::optional<QString> SystemProfiler::detectMise() const {
 }
 
 AITooling SystemProfiler::detectAITooling() const {
-    auto app = [this](const char* name) {
-        return startChildTask([this, name = QString::fromUtf8(name)] { return isAppInstalled(name); });
-    };
+    // The command-line checks run `which`, so they get threads of their own; the application checks are
+    // quick folder tests made meanwhile.
     auto cli = [this](const char* name) {
         return startChildTask([this, name = QString::fromUtf8(name)] { return isCLIInstalled(name); });
     };
-    auto claude = app("Claude.app");
-    auto cursor = app("Cursor.app");
-    auto codex = app("Codex.app");
-    auto vsCode = app("Visual Studio Code.app");
-    auto windsurf = app("Windsurf.app");
-    auto kiro = app("Kiro.app");
-    auto antigravity = app("Antigravity.app");
-    auto zed = app("Zed.app");
-    auto replit = app("Replit.app");
-    auto warp = app("Warp.app");
-    auto intellij = app("IntelliJ IDEA.app");
-    auto intellijCE = app("IntelliJ IDEA CE.app");
     auto claudeCLI = cli("claude");
     auto codexCLI = cli("codex");
     auto aider = cli("aider");
+    const auto app = [this](const char* name) { return isAppInstalled(QString::fromUtf8(name)); };
 
-    const bool hasIntellij = intellij.get();
-    const bool hasIntellijCE = intellijCE.get();
     AITooling tooling;
-    tooling.claudeCodeDesktop = claude.get();
-    tooling.cursor = cursor.get();
-    tooling.codexDesktop = codex.get();
-    tooling.vsCode = vsCode.get();
-    tooling.windsurf = windsurf.get();
-    tooling.kiro = kiro.get();
-    tooling.antigravity = antigravity.get();
-    tooling.zed = zed.get();
-    tooling.replit = replit.get();
-    tooling.warpApp = warp.get();
+    tooling.claudeCodeDesktop = app("Claude.app");
+    tooling.cursor = app("Cursor.app");
+    tooling.codexDesktop = app("Codex.app");
+    tooling.vsCode = app("Visual Studio Code.app");
+    tooling.windsurf = app("Windsurf.app");
+    tooling.kiro = app("Kiro.app");
+    tooling.antigravity = app("Antigravity.app");
+    tooling.zed = app("Zed.app");
+    tooling.replit = app("Replit.app");
+    tooling.warpApp = app("Warp.app");
+    const bool hasIntellij = app("IntelliJ IDEA.app");
+    const bool hasIntellijCE = app("IntelliJ IDEA CE.app");
     tooling.intellij = hasIntellij || hasIntellijCE;
     tooling.claudeCodeCLI = claudeCLI.get();
     tooling.codexCLI = codexCLI.get();
@@ -140,25 +128,16 @@ AITooling SystemProfiler::detectAITooling() const {
 }
 
 Terminals SystemProfiler::detectTerminals() const {
-    auto app = [this](const char* name) {
-        return startChildTask([this, name = QString::fromUtf8(name)] { return isAppInstalled(name); });
-    };
-    auto iterm = app("iTerm.app");
-    auto ghostty = app("Ghostty.app");
-    auto warp = app("Warp.app");
-    auto hyper = app("Hyper.app");
-    auto alacritty = app("Alacritty.app");
-    auto kitty = app("kitty.app");
-    auto wezterm = app("WezTerm.app");
-
+    // Quick folder tests only: no threads needed.
+    const auto app = [this](const char* name) { return isAppInstalled(QString::fromUtf8(name)); };
     Terminals terminals;
-    terminals.iterm = iterm.get();
-    terminals.ghostty = ghostty.get();
-    terminals.warp = warp.get();
-    terminals.hyper = hyper.get();
-    terminals.alacritty = alacritty.get();
-    terminals.kitty = kitty.get();
-    terminals.wezterm = wezterm.get();
+    terminals.iterm = app("iTerm.app");
+    terminals.ghostty = app("Ghostty.app");
+    terminals.warp = app("Warp.app");
+    terminals.hyper = app("Hyper.app");
+    terminals.alacritty = app("Alacritty.app");
+    terminals.kitty = app("kitty.app");
+    terminals.wezterm = app("WezTerm.app");
     return terminals;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/PlatformError.h"
 #include "support/Wait.h"
 
+#include "support/ProcessChecks.h"
 #include "support/StreamDrain.h"
 #include <gmock/gmock.h>
 
@@ -25,8 +26,10 @@
 #include <vector>
 
 using namespace qlan;
+using qlan::test::dead;
 using qlan::test::drain;
 using qlan::test::nextWithin;
+using qlan::test::reaped;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
 using Event = ProcessStreamEvent;
@@ -66,21 +69,6 @@ QStringList split(const QByteArray& bytes, const std::vector<qsizetype>& cuts) {
     splitter.feed(bytes.constData() + from, static_cast<std::size_t>(bytes.size() - from), onLine);
     splitter.finish(onLine);
     return lines;
-}
-
-// Reaped by us (a zombie would still answer kill(pid, 0)).
-bool reaped(pid_t pid) {
-    return ::kill(pid, 0) == -1 && errno == ESRCH;
-}
-
-// Dead: gone, or a zombie waiting for a parent that is not us (an orphan of a killed shell).
-bool dead(pid_t pid) {
-    if (reaped(pid)) return true;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return true;
-    const QByteArray fields = stat.readAll();
-    const qsizetype end = fields.lastIndexOf(')');
-    return end > 0 && fields.size() > end + 2 && fields[end + 2] == 'Z';
 }
 
 int openDescriptors() {

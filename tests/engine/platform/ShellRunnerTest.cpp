@@ -2,6 +2,7 @@
 #include "platform/LiveProcessRunner.h"
 #include "support/Wait.h"
 
+#include "support/ProcessChecks.h"
 #include "support/StreamDrain.h"
 #include <gmock/gmock.h>
 
@@ -20,8 +21,10 @@
 #include <vector>
 
 using namespace qlan;
+using qlan::test::dead;
 using qlan::test::drain;
 using qlan::test::nextWithin;
+using qlan::test::reaped;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
 
@@ -29,19 +32,6 @@ namespace {
 
 ShellRunner liveShell() {
     return ShellRunner(std::make_shared<LiveProcessRunner>());
-}
-
-bool reaped(pid_t pid) {
-    return ::kill(pid, 0) == -1 && errno == ESRCH;
-}
-
-bool dead(pid_t pid) {
-    if (reaped(pid)) return true;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return true;
-    const QByteArray fields = stat.readAll();
-    const qsizetype end = fields.lastIndexOf(')');
-    return end > 0 && fields.size() > end + 2 && fields[end + 2] == 'Z';
 }
 
 int threadCount() {
