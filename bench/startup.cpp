@@ -10,7 +10,7 @@
 //
 //   bench_startup [runs]   (default 15)
 
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "platform/LiveKeyValueStore.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "catalog/DevelopmentStages.h"
 
 #include "catalog/AICodingDomains.h"
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 
 namespace qlan {
 namespace {

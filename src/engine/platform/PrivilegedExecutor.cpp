@@ -1,6 +1,6 @@
 #include "platform/PrivilegedExecutor.h"
 
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 
 #include <QUuid>
 

@@ -1,6 +1,6 @@
 #include "telemetry/SessionID.h"
 
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 #include "telemetry/TelemetryService.h"
 
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "platform/PlatformError.h"
 #include "platform/PropertyListReader.h"
 #include "telemetry/SessionID.h"

@@ -9,8 +9,8 @@
 
 #include "appshell/NavigationValues.h"
 #include "audit/AuditStageOutcome.h"
-#include "catalog/Diagnosis.h"
-#include "catalog/Remediation.h"
+#include "diagnose/Diagnosis.h"
+#include "diagnose/Remediation.h"
 #include "catalog/SetupRemediation.h"
 #include "platform/AppServices.h"
 #include "platform/NetworkReadiness.h"

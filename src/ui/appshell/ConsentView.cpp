@@ -1,6 +1,6 @@
 #include "ui/appshell/ConsentView.h"
 
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "platform/LiveKeyValueStore.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/widgets/AccessibilityIdentifier.h"

@@ -1,6 +1,6 @@
 #include "ui/appshell/QLANRootView.h"
 
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "platform/LiveKeyValueStore.h"
 #include "platform/ServiceContext.h"
 #include "platform/SystemProfiler.h"

@@ -1,6 +1,6 @@
 #include "ui/appshell/QuillaneBrewApp.h"
 
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "ui/appshell/QLANRootView.h"
 
 #include <QApplication>

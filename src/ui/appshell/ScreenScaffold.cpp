@@ -1,6 +1,6 @@
 #include "ui/appshell/ScreenScaffold.h"
 
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"

@@ -1,7 +1,7 @@
 #include "ui/appshell/WelcomeView.h"
 
 #include "appshell/AppNavigation.h"
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "ui/appshell/PlaceholderView.h"
 #include "ui/appshell/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"

@@ -1,5 +1,5 @@
 #include "platform/PrivilegedExecutor.h"
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "platform/PlatformError.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/Sandbox.h"

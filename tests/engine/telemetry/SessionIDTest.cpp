@@ -1,5 +1,5 @@
 #include "telemetry/SessionID.h"
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "platform/LiveKeyValueStore.h"
 
 #include <QRegularExpression>

@@ -1,5 +1,5 @@
 #include "telemetry/TelemetryService.h"
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "platform/LiveFileSystem.h"
 #include "platform/LiveHTTPFetcher.h"
 #include "platform/LiveKeyValueStore.h"

@@ -3,7 +3,7 @@
 // the standard settings in a temporary folder, a sandboxed Mac with a few stub programs, and a
 // telemetry service that delivers to a loopback records endpoint.
 
-#include "catalog/ProductConfig.h"
+#include "editions/ProductConfig.h"
 #include "support/IsolatedUserDefaults.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/RecordingDesktopActions.h"
