@@ -1,0 +1,26 @@
+#include "remediation/ApplicationResources.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace qlan {
+
+ApplicationResources ApplicationResources::installed() {
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString candidates[] = {
+        QDir::cleanPath(programFolder + QStringLiteral("/../Resources")),
+        QDir::cleanPath(programFolder + QStringLiteral("/../share/quillane")),
+    };
+    for (const QString& candidate : candidates)
+        if (QFileInfo(candidate).isDir()) return ApplicationResources(candidate);
+    return ApplicationResources(candidates[1]);
+}
+
+std::optional<QString> ApplicationResources::folder(const FileSystemOperating& fs, const QString& relative) const {
+    const QString path = root + QLatin1Char('/') + relative;
+    if (!fs.fileExists(path)) return std::nullopt;
+    return path;
+}
+
+} // namespace qlan
