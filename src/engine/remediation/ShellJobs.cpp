@@ -39,6 +39,12 @@ void appendToZprofile(const Runner& runner, const Output& out, const QString& li
     out.completed(0);
 }
 
+// A writer's messages as lines, then 0 when it succeeded and 1 otherwise.
+template <typename Result> void runWriterStep(const Output& out, const Result& result) {
+    out.lines(result.messages);
+    out.completed(result.succeeded ? 0 : 1);
+}
+
 } // namespace
 
 Events repairPath(const Runner& runner, const QString& directory) {
