@@ -91,12 +91,14 @@ Events repairHomebrewPath(const Runner& runner) {
     });
 }
 
-Events configureShell(const Runner&) {
-    return Runner::unavailable(QStringLiteral("shell-config"));
+Events configureShell(const Runner& runner) {
+    return Runner::immediate(
+        [runner](const Output& out) { runWriterStep(out, ShellConfigurator(runner.fs).configure()); });
 }
 
-Events documentEnvironment(const Runner&) {
-    return Runner::unavailable(QStringLiteral("env-doc"));
+Events documentEnvironment(const Runner& runner) {
+    return Runner::immediate(
+        [runner](const Output& out) { runWriterStep(out, AgentEnvDoc(runner.fs).document()); });
 }
 
 } // namespace qlan::jobs

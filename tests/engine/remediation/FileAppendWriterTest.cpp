@@ -4,6 +4,7 @@
 #include "remediation/FileAppendWriter.h"
 
 #include "FaultyFileSystem.h"
+#include "FileMode.h"
 #include "support/CurrentEdition.h"
 #include "support/Sandbox.h"
 
@@ -12,11 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 using namespace qlan;
 using qlan::test::CurrentEdition;
 using qlan::test::FaultyFileSystem;
+using qlan::test::modeOf;
 using qlan::test::Sandbox;
 
 namespace {
@@ -27,11 +27,6 @@ const QByteArray uvBlock = "# Quillane — uv PATH\nexport PATH=\"$HOME/.local/b
 
 FileAppendWriter writerIn(const Sandbox& sandbox, std::shared_ptr<FileSystemOperating> fs = {}) {
     return FileAppendWriter(sandbox.home() + "/.zprofile", fs ? fs : sandbox.services().fs);
-}
-
-int modeOf(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
 }
 
 } // namespace
@@ -106,8 +101,9 @@ TEST(FileAppendWriter, PresenceTestsDecideAlreadySetAndAlreadySetTouchesNothing)
         Sandbox sandbox;
         sandbox.writeFile(zprofile, c.text, 0640);
         sandbox.writeFile(zprofile + ".bak", "an earlier backup\n");
-        const auto preview = writerIn(sandbox).append("eval \"$(/opt/homebrew/bin/brew shellenv)\"",
-                                                      "Homebrew shellenv", "brew shellenv", c.activeLinesOnly);
+        const auto preview =
+            writerIn(sandbox).append("eval \"$(/opt/homebrew/bin/brew shellenv)\"", "Homebrew shellenv",
+                                     "brew shellenv", c.activeLinesOnly);
         EXPECT_EQ(preview.alreadySet, c.alreadySet);
         if (c.alreadySet) {
             EXPECT_TRUE(preview.linesAdded.isEmpty());
@@ -135,7 +131,8 @@ TEST(FileAppendWriter, ALinkedDotfileStaysALinkAndPrivateBitsStayPrivate) {
     EXPECT_EQ(sandbox.readFile("/Users/tester/dotfiles/zprofile"), "export A=1\n\n" + uvBlock);
     EXPECT_EQ(modeOf(sandbox.map("/Users/tester/dotfiles/zprofile")), 0600);
     EXPECT_EQ(sandbox.readFile(zprofile + ".bak"), "export A=1\n");
-    EXPECT_EQ(modeOf(sandbox.map(zprofile + ".bak")), 0600) << "a backup is never more open than a private file";
+    EXPECT_EQ(modeOf(sandbox.map(zprofile + ".bak")), 0600)
+        << "a backup is never more open than a private file";
 }
 
 TEST(FileAppendWriter, EveryFailureLeavesTheFileByteForByteAndSaysWhatToDo) {
@@ -153,16 +150,41 @@ TEST(FileAppendWriter, EveryFailureLeavesTheFileByteForByteAndSaysWhatToDo) {
     };
     const auto inHome = [](const QString& path) { return path.contains("/Users/tester/"); };
     const QList<Case> cases{
-        {"unwritable folder", inHome, {}, original, "Couldn't write backup file: ", "Permission denied", earlierBackup},
-        {"failing backup", [](const QString& p) { return p.endsWith(".bak"); }, {}, original,
-         "Couldn't write backup file: ", ".zprofile.bak", earlierBackup},
-        {"failing rename", [](const QString& p) { return p.endsWith("/.zprofile"); }, {}, original,
-         "Couldn't write file: ", ".zprofile", original},
-        {"changed after the preview", {},
+        {"unwritable folder",
+         inHome,
+         {},
+         original,
+         "Couldn't write backup file: ",
+         "Permission denied",
+         earlierBackup},
+        {"failing backup",
+         [](const QString& p) { return p.endsWith(".bak"); },
+         {},
+         original,
+         "Couldn't write backup file: ",
+         ".zprofile.bak",
+         earlierBackup},
+        {"failing rename",
+         [](const QString& p) { return p.endsWith("/.zprofile"); },
+         {},
+         original,
+         "Couldn't write file: ",
+         ".zprofile",
+         original},
+        {"changed after the preview",
+         {},
          [&](Sandbox& s) { s.writeFile(zprofile, original + "alias ll='ls -l'\n"); },
-         original + "alias ll='ls -l'\n", "Couldn't write file: ", "changed since the preview", earlierBackup},
-        {"created after the preview", {}, [&](Sandbox& s) { s.writeFile(zprofile, "new\n"); }, "new\n",
-         "Couldn't write file: ", "changed since the preview", earlierBackup},
+         original + "alias ll='ls -l'\n",
+         "Couldn't write file: ",
+         "changed since the preview",
+         earlierBackup},
+        {"created after the preview",
+         {},
+         [&](Sandbox& s) { s.writeFile(zprofile, "new\n"); },
+         "new\n",
+         "Couldn't write file: ",
+         "changed since the preview",
+         earlierBackup},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -178,12 +200,15 @@ TEST(FileAppendWriter, EveryFailureLeavesTheFileByteForByteAndSaysWhatToDo) {
             writer.apply(preview);
             ADD_FAILURE() << "apply succeeded";
         } catch (const FileAppendWriter::WriteError& error) {
-            EXPECT_TRUE(error.localizedDescription().startsWith(c.errorStart)) << error.localizedDescription().toStdString();
-            EXPECT_TRUE(error.localizedDescription().contains(c.errorContains)) << error.localizedDescription().toStdString();
+            EXPECT_TRUE(error.localizedDescription().startsWith(c.errorStart))
+                << error.localizedDescription().toStdString();
+            EXPECT_TRUE(error.localizedDescription().contains(c.errorContains))
+                << error.localizedDescription().toStdString();
         }
         EXPECT_EQ(sandbox.readFile(zprofile), c.contents);
         EXPECT_EQ(sandbox.readFile(zprofile + ".bak"), c.backupAfter);
-        EXPECT_EQ(QDir(sandbox.home()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporary file left";
+        EXPECT_EQ(QDir(sandbox.home()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+            << "no temporary file left";
     }
 }
 
@@ -196,7 +221,8 @@ TEST(FileAppendWriter, AFileThatIsNotUtf8IsNeverRewritten) {
         writerIn(sandbox).append(uvLine, "uv PATH", "HOME/.local/bin", false);
         ADD_FAILURE() << "append succeeded";
     } catch (const PlatformError& error) {
-        EXPECT_TRUE(error.localizedDescription().contains(".zprofile")) << error.localizedDescription().toStdString();
+        EXPECT_TRUE(error.localizedDescription().contains(".zprofile"))
+            << error.localizedDescription().toStdString();
     }
     EXPECT_EQ(sandbox.readFile(zprofile), latin1);
     EXPECT_FALSE(sandbox.exists(zprofile + ".bak"));

@@ -3,6 +3,7 @@
 
 #include "remediation/SetupRemediationRunner.h"
 
+#include "EventPrinter.h"
 #include "support/ProcessChecks.h"
 #include "support/Sandbox.h"
 #include "support/StreamDrain.h"
@@ -72,20 +73,22 @@ TEST(SetupRemediationRunner, EveryCaseEndsWithExactlyOneTerminalEvent) {
         const std::vector<Event> events = test::drain(stream);
         ASSERT_FALSE(events.empty());
         EXPECT_TRUE(events.back().isTerminal());
-        EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const Event& e) { return e.isTerminal(); }), 1);
+        EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const Event& e) { return e.isTerminal(); }),
+                  1);
     }
 }
 
 TEST(SetupRemediationRunner, ACaskJobWithoutHomebrewIsOverBeforeRunReturns) {
     Sandbox sandbox;
     for (const SetupRemediation& remediation :
-         {SetupRemediation::installWarp(), SetupRemediation::installClaudeCLI(), SetupRemediation::installTemurin(),
-          SetupRemediation::installCodexDesktop()}) {
+         {SetupRemediation::installWarp(), SetupRemediation::installClaudeCLI(),
+          SetupRemediation::installTemurin(), SetupRemediation::installCodexDesktop()}) {
         auto stream = runnerIn(sandbox).run(remediation, QStringLiteral("reason"));
         bool finished = false;
-        EXPECT_THAT(buffered(stream, &finished),
-                    testing::ElementsAre(Event::output("Homebrew isn't available yet — install Homebrew first."),
-                                         Event::completed(-1)));
+        EXPECT_THAT(
+            buffered(stream, &finished),
+            testing::ElementsAre(Event::output("Homebrew isn't available yet — install Homebrew first."),
+                                 Event::completed(-1)));
         EXPECT_TRUE(finished) << remediation.id().toStdString();
     }
 }
