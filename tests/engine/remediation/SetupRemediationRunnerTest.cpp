@@ -152,19 +152,15 @@ TEST(SetupRemediationRunner, DroppingATaskJobsStreamKillsItsChildAndGrandchild) 
         {
             auto stream = SetupRemediationRunner::task(
                 [runner, jobEnded](const SetupRemediationRunner::Output& out, std::stop_token stop) {
-                    const std::int32_t status = runner.runShell("sleep 100 & echo $$ $!; wait", out, stop);
+                    const std::int32_t status = runner.runShell(test::childAndGrandchildCommand, out, stop);
                     out.completed(status);
                     *jobEnded = true;
                 },
                 holder);
             const std::optional<Event> ids = test::nextWithin(stream);
             ASSERT_TRUE(ids.has_value());
-            const QStringList pids = ids->text.split(' ');
-            ASSERT_EQ(pids.size(), 2);
-            child = pids[0].toInt();
-            grandchild = pids[1].toInt();
-            ASSERT_GT(child, 0);
-            ASSERT_GT(grandchild, 0);
+            ASSERT_TRUE(test::readChildAndGrandchild(ids->text, &child, &grandchild))
+                << ids->text.toStdString();
             EXPECT_FALSE(test::dead(grandchild));
             if (!drop) {
                 stream.cancel();
