@@ -108,24 +108,9 @@ bool HomebrewInstaller::isAuthFailureOrCancel(const QString& transcript) {
 
 Stream<HomebrewInstaller::Event> HomebrewInstaller::run() const {
     return startJobStream([installer = *this](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
-        PrivilegedEnvironment privileged;
-        try {
-            privileged = installer.executor.makeEnvironment(passwordPrompt);
-        } catch (const std::exception& error) {
-            out.yield(StreamEvent::output(QStringLiteral("Failed to set up privileged executor: ") +
-                                          errorDescription(error)));
-            finishWith(out, StreamEvent::completed(-1));
-            return;
-        }
-        StreamEvent terminal = StreamEvent::completed(-1);
-        try {
-            terminal = runInstallScript(installer, privileged.environment, out, job, stop);
-        } catch (...) {
-            privileged.cleanup();
-            throw;
-        }
-        finishWith(out, terminal);
-        privileged.cleanup();
+        runPrivileged(installer.executor, passwordPrompt, out, [&](const Environment& privileged) {
+            return runInstallScript(installer, privileged, out, job, stop);
+        });
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/CancellableProcess.h"
 #include "platform/PlatformError.h"
+#include "platform/PrivilegedExecutor.h"
 #include "platform/ProcessTypes.h"
 #include "platform/Stream.h"
 #include "platform/Worker.h"
@@ -43,6 +44,31 @@ inline Stream<StreamEvent> startJobStream(JobBody body) {
         source.request_stop();
     });
     return std::move(stream);
+}
+
+// Prepares the password dialog's environment for `prompt`, runs `step` with it, yields the step's
+// terminal event and finishes the stream, and then removes the environment (on every ending). When the
+// environment cannot be prepared: "Failed to set up privileged executor: <reason>" and completed(-1).
+inline void runPrivileged(const PrivilegedExecutor& executor, const QString& prompt, const JobOutput& out,
+                          const std::function<StreamEvent(const Environment& privileged)>& step) {
+    PrivilegedEnvironment privileged;
+    try {
+        privileged = executor.makeEnvironment(prompt);
+    } catch (const std::exception& error) {
+        out.yield(StreamEvent::output(QStringLiteral("Failed to set up privileged executor: ") +
+                                      errorDescription(error)));
+        finishWith(out, StreamEvent::completed(-1));
+        return;
+    }
+    StreamEvent terminal = StreamEvent::completed(-1);
+    try {
+        terminal = step(privileged.environment);
+    } catch (...) {
+        privileged.cleanup();
+        throw;
+    }
+    finishWith(out, terminal);
+    privileged.cleanup();
 }
 
 } // namespace qlan
