@@ -35,18 +35,19 @@ void finish(const Output& out, const StreamEvent& terminal) {
 }
 
 BrewRunner brewRunnerFor(const Runner& runner) {
-    return BrewRunner{runner.brewPath.value_or(QString()), runner.process, runner.http, runner.fs,
-                      PrivilegedExecutor{runner.fs}, AdoptiumAPI{runner.http}};
+    return BrewRunner{runner.brewPath.value_or(QString()), runner.process,          runner.http, runner.fs,
+                      PrivilegedExecutor{runner.fs},       AdoptiumAPI{runner.http}};
 }
 
 // A cask install relayed; on success `afterSuccess` adds its lines before completed(0).
 Events caskJob(const Runner& runner, const QString& cask, const QString& reason, bool temurin,
                std::function<void(const Runner&, const Output&)> afterSuccess = {}) {
     if (!runner.brewPath) return Runner::homebrewMissing();
-    return Runner::task([runner, cask, reason, temurin, afterSuccess](const Output& out, std::stop_token stop) {
+    return Runner::task([runner, cask, reason, temurin, afterSuccess](const Output& out,
+                                                                      std::stop_token stop) {
         const BrewRunner brew = brewRunnerFor(runner);
-        auto inner = brew.installCask(cask, reason,
-                                      temurin ? BrewRunner::temurinPolicy(brew) : BrewRunner::CaskRecoveryPolicy::none());
+        auto inner = brew.installCask(
+            cask, reason, temurin ? BrewRunner::temurinPolicy(brew) : BrewRunner::CaskRecoveryPolicy::none());
         const StreamEvent terminal = relay(inner, out, stop);
         if (terminal.kind == StreamEvent::Kind::completed && terminal.exitCode == 0 && afterSuccess)
             afterSuccess(runner, out);
@@ -78,10 +79,11 @@ void setJavaHome(const Runner& runner, const Output& out) {
         const ZprofileWriter writer = ZprofileWriter::forHome(runner.fs);
         const auto preview = writer.preview(false);
         writer.writer.apply(preview);
-        out.line(preview.alreadySet
-                     ? QStringLiteral("JAVA_HOME is already set in ~/.zprofile.")
-                     : QStringLiteral("Set JAVA_HOME in ~/.zprofile (macOS finds `java` on its own; backup at ") +
-                           preview.backupPath + QStringLiteral(")."));
+        out.line(
+            preview.alreadySet
+                ? QStringLiteral("JAVA_HOME is already set in ~/.zprofile.")
+                : QStringLiteral("Set JAVA_HOME in ~/.zprofile (macOS finds `java` on its own; backup at ") +
+                      preview.backupPath + QStringLiteral(")."));
     } catch (const std::exception& error) {
         out.line(QStringLiteral("Couldn't set JAVA_HOME: ") + errorDescription(error));
     }

@@ -35,21 +35,24 @@ TEST(BrewJobs, HomebrewInstallThroughTheRunner) {
         Sandbox sandbox;
         sandbox.writeStub("/bin/bash", StubSpec().withStdOut("==> Installation successful!\n"));
         sandbox.writeStub("/opt/homebrew/bin/brew");
-        EXPECT_EQ(runJob(sandbox, SetupRemediation::installHomebrew()),
-                  (std::vector<Event>{Event::output("==> Installation successful!"),
-                                      Event::output("Appending brew shellenv to ~/.zprofile (so brew is fully "
-                                                    "integrated in new shells)."),
-                                      Event::output("Appended. Backup at " + sandbox.home() + "/.zprofile.bak."),
-                                      Event::completed(0)}));
+        EXPECT_EQ(
+            runJob(sandbox, SetupRemediation::installHomebrew()),
+            (std::vector<Event>{Event::output("==> Installation successful!"),
+                                Event::output("Appending brew shellenv to ~/.zprofile (so brew is fully "
+                                              "integrated in new shells)."),
+                                Event::output("Appended. Backup at " + sandbox.home() + "/.zprofile.bak."),
+                                Event::completed(0)}));
         EXPECT_EQ(sandbox.readFile("/Users/tester/.zprofile"),
                   "# Quillane — Homebrew shellenv\neval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
     }
     {
         Sandbox sandbox;
-        sandbox.writeStub("/bin/bash",
-                          StubSpec().withStdErr("Sorry, a password is required to run sudo\n").withExitCode(1));
+        sandbox.writeStub(
+            "/bin/bash",
+            StubSpec().withStdErr("Sorry, a password is required to run sudo\n").withExitCode(1));
         EXPECT_EQ(runJob(sandbox, SetupRemediation::installHomebrew()),
-                  (std::vector<Event>{Event::output("Sorry, a password is required to run sudo"), Event::canceled()}));
+                  (std::vector<Event>{Event::output("Sorry, a password is required to run sudo"),
+                                      Event::canceled()}));
         EXPECT_FALSE(sandbox.exists("/Users/tester/.zprofile"));
     }
 }
@@ -65,26 +68,50 @@ TEST(BrewJobs, CasksWithTheirFollowUpEdits) {
         std::vector<Event> tail;
         QByteArray zprofileAfter; // empty: no file
     } cases[] = {
-        {"app cask", SetupRemediation::installZed(), {{"==> zed was installed\n", 0}}, {},
-         {Event::output("==> zed was installed"), Event::completed(0)}, {}},
-        {"app cask, password refused", SetupRemediation::installWarp(), {{"sudo: a password is required\n", 1}}, {},
-         {Event::canceled()}, {}},
-        {"claude CLI", SetupRemediation::installClaudeCLI(), {{"", 0}}, {},
-         {Event::output("Enabled Claude Code auto-update in ~/.zprofile (backup at /BACKUP)."), Event::completed(0)},
+        {"app cask",
+         SetupRemediation::installZed(),
+         {{"==> zed was installed\n", 0}},
+         {},
+         {Event::output("==> zed was installed"), Event::completed(0)},
+         {}},
+        {"app cask, password refused",
+         SetupRemediation::installWarp(),
+         {{"sudo: a password is required\n", 1}},
+         {},
+         {Event::canceled()},
+         {}},
+        {"claude CLI",
+         SetupRemediation::installClaudeCLI(),
+         {{"", 0}},
+         {},
+         {Event::output("Enabled Claude Code auto-update in ~/.zprofile (backup at /BACKUP)."),
+          Event::completed(0)},
          "# Quillane — Claude Code auto-update\nexport CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n"},
-        {"claude CLI, commented line counts", SetupRemediation::installClaudeCLI(), {{"", 0}},
+        {"claude CLI, commented line counts",
+         SetupRemediation::installClaudeCLI(),
+         {{"", 0}},
          "# export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n",
          {Event::output("Claude Code auto-update is already enabled in ~/.zprofile."), Event::completed(0)},
          "# export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1\n"},
-        {"claude CLI fails", SetupRemediation::installClaudeCLI(),
-         {{"Error: It seems there is already a Binary\n", 1}, {"Error: x\n", 3}}, {},
-         {Event::output("Error: x"), Event::completed(3)}, {}},
-        {"temurin", SetupRemediation::installTemurin(), {{"", 0}}, "export A=1\n",
+        {"claude CLI fails",
+         SetupRemediation::installClaudeCLI(),
+         {{"Error: It seems there is already a Binary\n", 1}, {"Error: x\n", 3}},
+         {},
+         {Event::output("Error: x"), Event::completed(3)},
+         {}},
+        {"temurin",
+         SetupRemediation::installTemurin(),
+         {{"", 0}},
+         "export A=1\n",
          {Event::output("Set JAVA_HOME in ~/.zprofile (macOS finds `java` on its own; backup at /BACKUP)."),
           Event::completed(0)},
          "export A=1\n\n# Quillane — Java configuration\nexport JAVA_HOME=$(/usr/libexec/java_home)\n"},
-        {"temurin, already set", SetupRemediation::installTemurin(), {{"", 0}}, "export JAVA_HOME=/x\n",
-         {Event::output("JAVA_HOME is already set in ~/.zprofile."), Event::completed(0)}, "export JAVA_HOME=/x\n"},
+        {"temurin, already set",
+         SetupRemediation::installTemurin(),
+         {{"", 0}},
+         "export JAVA_HOME=/x\n",
+         {Event::output("JAVA_HOME is already set in ~/.zprofile."), Event::completed(0)},
+         "export JAVA_HOME=/x\n"},
     };
     for (Case& c : cases) {
         Sandbox sandbox;
@@ -104,7 +131,9 @@ TEST(BrewJobs, FormulaStep) {
     auto [stream, continuation] = SetupRemediationRunner::Events::make();
     const SetupRemediationRunner::Output out(continuation);
 
-    EXPECT_EQ(jobs::installFormulaStep(SetupRemediationRunner::fromServices(sandbox.services()), "mise", out, {}), 0);
+    EXPECT_EQ(
+        jobs::installFormulaStep(SetupRemediationRunner::fromServices(sandbox.services()), "mise", out, {}),
+        0);
     EXPECT_EQ(sandbox.calls(brewPath).first().arguments, (QStringList{"install", "mise"}));
 
     SetupRemediationRunner noBrew(std::nullopt, sandbox.services().processRunner, sandbox.services().fs,
