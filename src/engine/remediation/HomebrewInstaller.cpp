@@ -1,5 +1,6 @@
 #include "remediation/HomebrewInstaller.h"
 
+#include "editions/brew/HomebrewLocationState.h"
 #include "remediation/ChildRun.h"
 #include "remediation/FileAppendWriter.h"
 #include "remediation/JobStream.h"
@@ -12,11 +13,9 @@ namespace qlan {
 
 namespace {
 
-const QStringList brewLocations = {QStringLiteral("/opt/homebrew/bin/brew"),
-                                   QStringLiteral("/usr/local/bin/brew")};
-
 std::optional<QString> findBrew(const FileSystemOperating& fs) {
-    for (const QString& location : brewLocations)
+    for (const QString& location :
+         {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew})
         if (fs.fileExists(location)) return location;
     return std::nullopt;
 }
