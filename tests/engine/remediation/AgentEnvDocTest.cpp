@@ -4,9 +4,9 @@
 #include "remediation/AgentEnvDoc.h"
 #include "remediation/SetupRemediationRunner.h"
 
-#include "EventPrinter.h"
 #include "FaultyFileSystem.h"
 #include "FileMode.h"
+#include "RunnerEvents.h"
 #include "support/Sandbox.h"
 
 #include <gmock/gmock.h>
@@ -160,12 +160,7 @@ const QByteArray closingLines =
     "hardcode a key.\n";
 
 std::vector<Event> runDocumentEnvironment(const SetupRemediationRunner& runner) {
-    auto stream = runner.run(SetupRemediation::documentEnvironment(), QStringLiteral("Quillane"));
-    std::vector<Event> events;
-    while (auto event = stream.tryNext())
-        events.push_back(std::move(*event));
-    EXPECT_TRUE(stream.isAtEnd());
-    return events;
+    return test::runImmediate(runner, SetupRemediation::documentEnvironment());
 }
 
 } // namespace

@@ -6,9 +6,9 @@
 #include "remediation/FileAppendWriter.h"
 #include "remediation/SetupRemediationRunner.h"
 
-#include "EventPrinter.h"
 #include "FaultyFileSystem.h"
 #include "FileMode.h"
+#include "RunnerEvents.h"
 #include "support/CurrentEdition.h"
 #include "support/Sandbox.h"
 
@@ -136,13 +136,8 @@ const QString closing = "Shell configuration complete. Open a new terminal for t
 
 // Runs the "shell-config" job; the stream must already be over when `run` returns.
 std::vector<Event> runConfigureShell(const Sandbox& sandbox) {
-    auto stream = SetupRemediationRunner::fromServices(sandbox.services())
-                      .run(SetupRemediation::configureShell(), QStringLiteral("Quillane"));
-    std::vector<Event> events;
-    while (auto event = stream.tryNext())
-        events.push_back(std::move(*event));
-    EXPECT_TRUE(stream.isAtEnd()) << "an immediate job is over when run returns";
-    return events;
+    return test::runImmediate(SetupRemediationRunner::fromServices(sandbox.services()),
+                              SetupRemediation::configureShell());
 }
 
 std::vector<Event> outputs(const QStringList& lines, int exitCode) {
