@@ -16,14 +16,15 @@ namespace {
 constexpr char decodingDomain[] = "DecodingError";
 
 [[noreturn]] void throwMissing(const QString& key) {
-    throw DomainError(QString::fromLatin1(decodingDomain), 4865,
-                      QStringLiteral("The data couldn’t be read because it is missing. (key \"%1\")").arg(key));
+    throw DomainError(
+        QString::fromLatin1(decodingDomain), 4865,
+        QStringLiteral("The data couldn’t be read because it is missing. (key \"%1\")").arg(key));
 }
 
 [[noreturn]] void throwMalformed(const QString& where) {
-    throw DomainError(QString::fromLatin1(decodingDomain), 4864,
-                      QStringLiteral("The data couldn’t be read because it isn’t in the correct format. (%1)")
-                          .arg(where));
+    throw DomainError(
+        QString::fromLatin1(decodingDomain), 4864,
+        QStringLiteral("The data couldn’t be read because it isn’t in the correct format. (%1)").arg(where));
 }
 
 QJsonObject requiredObject(const QJsonObject& object, const QString& key) {
@@ -108,14 +109,15 @@ AdoptiumAPI::AssetMetadata AdoptiumAPI::latestAsset(int featureVersion, const QS
                                                     std::stop_token stop) const {
     const auto [body, response] = http->data(request(featureVersion, architecture), stop);
     if (response.statusCode != 200)
-        throw DomainError(QString::fromLatin1(URLErrors::domain), URLErrors::badServerResponse,
-                          QStringLiteral("The Java builds API answered with HTTP status %1.")
-                              .arg(response.statusCode));
+        throw DomainError(
+            QString::fromLatin1(URLErrors::domain), URLErrors::badServerResponse,
+            QStringLiteral("The Java builds API answered with HTTP status %1.").arg(response.statusCode));
 
     const QList<Asset> assets = decodeAssets(body);
     if (assets.isEmpty() || !assets.first().installer)
-        throw DomainError(QString::fromLatin1(errorDomain), noInstallerAsset,
-                          QStringLiteral("No installer asset for Java %1 on %2").arg(featureVersion).arg(architecture));
+        throw DomainError(
+            QString::fromLatin1(errorDomain), noInstallerAsset,
+            QStringLiteral("No installer asset for Java %1 on %2").arg(featureVersion).arg(architecture));
     const Installer& installer = *assets.first().installer;
 
     // Only a web address is downloaded: a relative or local link is no installer link.

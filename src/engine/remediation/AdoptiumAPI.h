@@ -38,7 +38,8 @@ struct AdoptiumAPI {
     // status but 200, a decoding error (domain "DecodingError") when any element of the array does not
     // decode, then this client's codes 1 (no installer in the first element), 2 (link not an http(s)
     // address), 3 (checksum not 64 characters).
-    AssetMetadata latestAsset(int featureVersion, const QString& architecture, std::stop_token stop = {}) const;
+    AssetMetadata latestAsset(int featureVersion, const QString& architecture,
+                              std::stop_token stop = {}) const;
 
     // The request that latestAsset sends.
     HTTPRequest request(int featureVersion, const QString& architecture) const;

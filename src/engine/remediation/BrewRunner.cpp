@@ -47,7 +47,8 @@ bool BrewRunner::isLeftoverFile(const QString& output) {
 }
 
 bool BrewRunner::isStaleCaskroom(const QString& output) {
-    return output.contains(QStringLiteral("not upgrading")) && output.contains(QStringLiteral("already installed"));
+    return output.contains(QStringLiteral("not upgrading")) &&
+           output.contains(QStringLiteral("already installed"));
 }
 
 bool BrewRunner::isSudoWrapperBypassed(const QString& output) {
@@ -56,17 +57,20 @@ bool BrewRunner::isSudoWrapperBypassed(const QString& output) {
 }
 
 bool BrewRunner::isAuthFailureOrCancel(const QString& output) {
-    static const QStringList markers = {
-        QStringLiteral("a password is required"), QStringLiteral("sudo: a password is required"),
-        QStringLiteral("user canceled"),          QStringLiteral("sudo_askpass"),
-        QStringLiteral("askpass"),                QStringLiteral("authentication failed"),
-        QStringLiteral("execution error: user canceled")};
+    static const QStringList markers = {QStringLiteral("a password is required"),
+                                        QStringLiteral("sudo: a password is required"),
+                                        QStringLiteral("user canceled"),
+                                        QStringLiteral("sudo_askpass"),
+                                        QStringLiteral("askpass"),
+                                        QStringLiteral("authentication failed"),
+                                        QStringLiteral("execution error: user canceled")};
     return containsAny(output, markers);
 }
 
 bool BrewRunner::hasInstalledJDK(const QString& caskName) const {
     const auto javaIn = [&](const QString& entry) {
-        return fs->isExecutableFile(jvmFolder + QLatin1Char('/') + entry + QStringLiteral("/Contents/Home/bin/java"));
+        return fs->isExecutableFile(jvmFolder + QLatin1Char('/') + entry +
+                                    QStringLiteral("/Contents/Home/bin/java"));
     };
     const QString version = afterFirstAt(caskName);
     if (!version.isEmpty()) return javaIn(QStringLiteral("temurin-") + version + QStringLiteral(".jdk"));
@@ -78,7 +82,8 @@ bool BrewRunner::hasInstalledJDK(const QString& caskName) const {
         return false;
     }
     for (const QString& entry : entries)
-        if (entry.startsWith(QStringLiteral("temurin-")) && entry.endsWith(QStringLiteral(".jdk")) && javaIn(entry))
+        if (entry.startsWith(QStringLiteral("temurin-")) && entry.endsWith(QStringLiteral(".jdk")) &&
+            javaIn(entry))
             return true;
     return false;
 }
@@ -100,8 +105,8 @@ BrewRunner::CaskRecoveryPolicy BrewRunner::temurinPolicy(const BrewRunner& runne
         return QStringLiteral("Looking up Temurin ") + version + QStringLiteral(" (") + architecture +
                QStringLiteral(") on Adoptium…");
     };
-    fallback.timeoutMessage =
-        QStringLiteral("Adoptium didn't respond in time. Try again in a moment, or use Other Java install methods.");
+    fallback.timeoutMessage = QStringLiteral(
+        "Adoptium didn't respond in time. Try again in a moment, or use Other Java install methods.");
     fallback.versionFromCaskName = &BrewRunner::temurinVersion;
     fallback.resolveAsset = [adoptium = runner.adoptium](const QString& version, const QString& architecture,
                                                          std::stop_token stop) {
@@ -117,21 +122,22 @@ BrewRunner::CaskRecoveryPolicy BrewRunner::temurinPolicy(const BrewRunner& runne
 }
 
 Stream<BrewRunner::Event> BrewRunner::installFormula(const QString& name) const {
-    return startJobStream([runner = *this, name](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
-        Environment environment = applicationEnvironmentWith({});
-        environment.insert(QStringLiteral("HOMEBREW_NO_AUTO_UPDATE"), QStringLiteral("1"));
-        const ChildRun run = runChild(*runner.process, runner.brewPath, {QStringLiteral("install"), name},
-                                      environment, job, stop,
-                                      [&](const QString& line) { out.yield(StreamEvent::output(line)); });
-        if (run.startFailure) {
-            out.yield(StreamEvent::output(QStringLiteral("Failed to start brew: ") + *run.startFailure));
-            finishWith(out, StreamEvent::completed(-1));
-        } else if (job.isCanceled()) {
-            finishWith(out, StreamEvent::canceled());
-        } else {
-            finishWith(out, StreamEvent::completed(run.status()));
-        }
-    });
+    return startJobStream(
+        [runner = *this, name](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
+            Environment environment = applicationEnvironmentWith({});
+            environment.insert(QStringLiteral("HOMEBREW_NO_AUTO_UPDATE"), QStringLiteral("1"));
+            const ChildRun run =
+                runChild(*runner.process, runner.brewPath, {QStringLiteral("install"), name}, environment,
+                         job, stop, [&](const QString& line) { out.yield(StreamEvent::output(line)); });
+            if (run.startFailure) {
+                out.yield(StreamEvent::output(QStringLiteral("Failed to start brew: ") + *run.startFailure));
+                finishWith(out, StreamEvent::completed(-1));
+            } else if (job.isCanceled()) {
+                finishWith(out, StreamEvent::canceled());
+            } else {
+                finishWith(out, StreamEvent::completed(run.status()));
+            }
+        });
 }
 
 } // namespace qlan

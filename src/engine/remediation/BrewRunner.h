@@ -71,7 +71,8 @@ struct BrewRunner {
 
     // `brew install --cask <name>` with the password dialog's environment (`prompt` is its text, and the
     // package installer's), then the policy's recovery. At most three brew runs, one pause, one fallback.
-    Stream<Event> installCask(const QString& name, const QString& prompt, const CaskRecoveryPolicy& policy) const;
+    Stream<Event> installCask(const QString& name, const QString& prompt,
+                              const CaskRecoveryPolicy& policy) const;
     // `brew install <name>` with HOMEBREW_NO_AUTO_UPDATE=1; no password dialog, no recovery.
     Stream<Event> installFormula(const QString& name) const;
     // Whether a Temurin JDK is installed: the one named by the text after "@" in the cask name, or any

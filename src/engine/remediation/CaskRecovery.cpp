@@ -42,9 +42,11 @@ public:
         if (first.status == 0) {
             if (policy_.staleCaskroom && BrewRunner::isStaleCaskroom(first.output) &&
                 policy_.staleCaskroom->artifactMissing()) {
-                announce(QStringLiteral("Homebrew reports ") + name_ + QStringLiteral(" is already installed, but ") +
+                announce(QStringLiteral("Homebrew reports ") + name_ +
+                         QStringLiteral(" is already installed, but ") +
                          policy_.staleCaskroom->missingArtifactDescription +
-                         QStringLiteral(". Retrying with `brew reinstall --cask ") + name_ + QStringLiteral("`…"));
+                         QStringLiteral(". Retrying with `brew reinstall --cask ") + name_ +
+                         QStringLiteral("`…"));
                 return afterReinstall(launchBrew(QStringLiteral("reinstall"), false));
             }
             return StreamEvent::completed(0);
@@ -67,8 +69,8 @@ private:
         if (force) arguments.append(QStringLiteral("--force"));
         arguments.append(name_);
         BrewRun result;
-        const ChildRun run = runChild(*runner_.process, runner_.brewPath, arguments, environment_, job_, stop_,
-                                      [&](const QString& text) {
+        const ChildRun run = runChild(*runner_.process, runner_.brewPath, arguments, environment_, job_,
+                                      stop_, [&](const QString& text) {
                                           line(text);
                                           result.output += text.toLower();
                                           result.output += QLatin1Char('\n');
@@ -98,9 +100,10 @@ private:
     StreamEvent failureChain(const BrewRun& failed) {
         if (canceled()) return StreamEvent::canceled();
         if (BrewRunner::isLeftoverFile(failed.output)) {
-            announce(QStringLiteral("A leftover file is blocking the install. Retrying with `brew install --cask "
-                                    "--force ") +
-                     name_ + QStringLiteral("`…"));
+            announce(
+                QStringLiteral("A leftover file is blocking the install. Retrying with `brew install --cask "
+                               "--force ") +
+                name_ + QStringLiteral("`…"));
             return afterForcedInstall(launchBrew(QStringLiteral("install"), true));
         }
         if (BrewRunner::isSudoWrapperBypassed(failed.output)) {
@@ -147,8 +150,8 @@ private:
             throw DomainError(QString::fromLatin1(BrewRunner::pkgErrorDomain), BrewRunner::downloadHTTPError,
                               QStringLiteral("Install-asset download HTTP error"));
         }
-        const QString folder = runner_.fs->urlForDirectory(StandardDirectory::caches, true) + QLatin1Char('/') +
-                               ProductConfig::current().cacheDirName;
+        const QString folder = runner_.fs->urlForDirectory(StandardDirectory::caches, true) +
+                               QLatin1Char('/') + ProductConfig::current().cacheDirName;
         runner_.fs->createDirectory(folder, true);
         const QString destination = folder + QLatin1Char('/') + fallback.cacheFilePrefix + QLatin1Char('-') +
                                     version + QLatin1Char('-') + architecture + QStringLiteral(".pkg");
@@ -161,7 +164,8 @@ private:
         return destination;
     }
 
-    StreamEvent pkgFallback(const BrewRunner::CaskRecoveryPolicy::PKGFallback& fallback, const QString& version) {
+    StreamEvent pkgFallback(const BrewRunner::CaskRecoveryPolicy::PKGFallback& fallback,
+                            const QString& version) {
         const QString architecture = runner_.architecture;
         QString package;
         const auto removePackage = [&] {
@@ -199,7 +203,8 @@ private:
         }
 
         line(QStringLiteral("Running /usr/sbin/installer (macOS will ask for your password)…"));
-        const InstallerOutcome outcome = runInstallerWithAdminPrompt(*runner_.process, package, prompt_, job_, stop_);
+        const InstallerOutcome outcome =
+            runInstallerWithAdminPrompt(*runner_.process, package, prompt_, job_, stop_);
         removePackage();
         switch (outcome.kind) {
         case InstallerOutcome::Kind::succeeded:
@@ -228,10 +233,12 @@ private:
 
 Stream<BrewRunner::Event> BrewRunner::installCask(const QString& name, const QString& prompt,
                                                   const CaskRecoveryPolicy& policy) const {
-    return startJobStream([runner = *this, name, prompt, policy](const JobOutput& out, CancellableProcess& job,
-                                                                 std::stop_token stop) {
+    return startJobStream([runner = *this, name, prompt,
+                           policy](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
         runPrivileged(runner.executor, prompt, out, [&](const Environment& privileged) {
-            return CaskJob(runner, name, prompt, policy, applicationEnvironmentWith(privileged), out, job, stop).run();
+            return CaskJob(runner, name, prompt, policy, applicationEnvironmentWith(privileged), out, job,
+                           stop)
+                .run();
         });
     });
 }

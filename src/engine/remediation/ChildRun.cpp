@@ -5,8 +5,8 @@
 namespace qlan {
 
 ChildRun runChild(ProcessRunning& process, const QString& executable, const QStringList& arguments,
-                  const std::optional<Environment>& environment, CancellableProcess& job, std::stop_token stop,
-                  const std::function<void(const QString& line)>& onLine) {
+                  const std::optional<Environment>& environment, CancellableProcess& job,
+                  std::stop_token stop, const std::function<void(const QString& line)>& onLine) {
     auto [events, handle] = process.stream(executable, arguments, environment);
     job.setCurrent(handle);
 

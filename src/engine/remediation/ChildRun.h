@@ -26,8 +26,8 @@ struct ChildRun {
 };
 
 ChildRun runChild(ProcessRunning& process, const QString& executable, const QStringList& arguments,
-                  const std::optional<Environment>& environment, CancellableProcess& job, std::stop_token stop,
-                  const std::function<void(const QString& line)>& onLine);
+                  const std::optional<Environment>& environment, CancellableProcess& job,
+                  std::stop_token stop, const std::function<void(const QString& line)>& onLine);
 
 // The application's own environment with `overlay` written over it (an entry of the same name is
 // replaced).

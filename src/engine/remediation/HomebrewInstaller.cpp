@@ -1,5 +1,6 @@
 #include "remediation/HomebrewInstaller.h"
 
+#include "editions/brew/HomebrewLocationState.h"
 #include "remediation/ChildRun.h"
 #include "remediation/FileAppendWriter.h"
 #include "remediation/JobStream.h"
@@ -12,10 +13,9 @@ namespace qlan {
 
 namespace {
 
-const QStringList brewLocations = {QStringLiteral("/opt/homebrew/bin/brew"), QStringLiteral("/usr/local/bin/brew")};
-
 std::optional<QString> findBrew(const FileSystemOperating& fs) {
-    for (const QString& location : brewLocations)
+    for (const QString& location :
+         {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew})
         if (fs.fileExists(location)) return location;
     return std::nullopt;
 }
@@ -29,15 +29,16 @@ bool downloadFailed(const QString& transcript) {
 void appendShellenv(const HomebrewInstaller& installer, const QString& brewPath, const JobOutput& out) {
     const FileAppendWriter writer(installer.fs->homeDirectory() + QStringLiteral("/.zprofile"), installer.fs);
     try {
-        const auto preview = writer.append(HomebrewInstaller::shellenvLine(brewPath),
-                                           QStringLiteral("Homebrew shellenv"), QStringLiteral("brew shellenv"),
-                                           true);
+        const auto preview =
+            writer.append(HomebrewInstaller::shellenvLine(brewPath), QStringLiteral("Homebrew shellenv"),
+                          QStringLiteral("brew shellenv"), true);
         if (preview.alreadySet) {
-            out.yield(StreamEvent::output(QStringLiteral("brew shellenv already active in ~/.zprofile — skipping.")));
+            out.yield(StreamEvent::output(
+                QStringLiteral("brew shellenv already active in ~/.zprofile — skipping.")));
             return;
         }
-        out.yield(StreamEvent::output(
-            QStringLiteral("Appending brew shellenv to ~/.zprofile (so brew is fully integrated in new shells).")));
+        out.yield(StreamEvent::output(QStringLiteral(
+            "Appending brew shellenv to ~/.zprofile (so brew is fully integrated in new shells).")));
         out.yield(StreamEvent::output(QStringLiteral("Appended. Backup at ") + preview.backupPath +
                                       QLatin1Char('.')));
     } catch (const std::exception& error) {
@@ -53,16 +54,18 @@ StreamEvent runInstallScript(const HomebrewInstaller& installer, const Environme
     environment.insert(QStringLiteral("NONINTERACTIVE"), QStringLiteral("1"));
 
     QString transcript;
-    const ChildRun run = runChild(*installer.process, QStringLiteral("/bin/bash"),
-                                  {QStringLiteral("-c"), HomebrewInstaller::commandText(installer.installScriptURL)},
-                                  environment, job, stop, [&](const QString& line) {
-                                      transcript += line.toLower();
-                                      transcript += QLatin1Char('\n');
-                                      out.yield(StreamEvent::output(line));
-                                  });
+    const ChildRun run =
+        runChild(*installer.process, QStringLiteral("/bin/bash"),
+                 {QStringLiteral("-c"), HomebrewInstaller::commandText(installer.installScriptURL)},
+                 environment, job, stop, [&](const QString& line) {
+                     transcript += line.toLower();
+                     transcript += QLatin1Char('\n');
+                     out.yield(StreamEvent::output(line));
+                 });
 
     if (run.startFailure) {
-        out.yield(StreamEvent::output(QStringLiteral("Failed to start Homebrew installer: ") + *run.startFailure));
+        out.yield(
+            StreamEvent::output(QStringLiteral("Failed to start Homebrew installer: ") + *run.startFailure));
         return StreamEvent::completed(-1);
     }
     if (job.isCanceled()) return StreamEvent::canceled();
@@ -72,14 +75,14 @@ StreamEvent runInstallScript(const HomebrewInstaller& installer, const Environme
         return StreamEvent::completed(status);
     }
     if (downloadFailed(transcript)) {
-        out.yield(StreamEvent::output(
-            QStringLiteral("The Homebrew install script could not be downloaded, so nothing was installed.")));
+        out.yield(StreamEvent::output(QStringLiteral(
+            "The Homebrew install script could not be downloaded, so nothing was installed.")));
         return StreamEvent::completed(1);
     }
     const std::optional<QString> brew = findBrew(*installer.fs);
     if (!brew) {
-        out.yield(StreamEvent::output(QStringLiteral(
-            "Note: brew not found in expected locations after install; skipping ~/.zprofile shellenv append.")));
+        out.yield(StreamEvent::output(QStringLiteral("Note: brew not found in expected locations after "
+                                                     "install; skipping ~/.zprofile shellenv append.")));
         return StreamEvent::completed(1);
     }
     appendShellenv(installer, *brew, out);
@@ -98,8 +101,8 @@ QString HomebrewInstaller::shellenvLine(const QString& brewPath) {
 
 bool HomebrewInstaller::isAuthFailureOrCancel(const QString& transcript) {
     static const QStringList markers = {
-        QStringLiteral("user canceled"), QStringLiteral("execution error: user canceled"),
-        QStringLiteral("sudo_askpass"),  QStringLiteral("askpass"),
+        QStringLiteral("user canceled"),          QStringLiteral("execution error: user canceled"),
+        QStringLiteral("sudo_askpass"),           QStringLiteral("askpass"),
         QStringLiteral("a password is required"), QStringLiteral("authentication failed")};
     for (const QString& marker : markers)
         if (transcript.contains(marker)) return true;
@@ -107,11 +110,12 @@ bool HomebrewInstaller::isAuthFailureOrCancel(const QString& transcript) {
 }
 
 Stream<HomebrewInstaller::Event> HomebrewInstaller::run() const {
-    return startJobStream([installer = *this](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
-        runPrivileged(installer.executor, passwordPrompt, out, [&](const Environment& privileged) {
-            return runInstallScript(installer, privileged, out, job, stop);
+    return startJobStream(
+        [installer = *this](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
+            runPrivileged(installer.executor, passwordPrompt, out, [&](const Environment& privileged) {
+                return runInstallScript(installer, privileged, out, job, stop);
+            });
         });
-    });
 }
 
 } // namespace qlan

@@ -30,15 +30,16 @@ inline void finishWith(const JobOutput& out, StreamEvent terminal) {
 inline Stream<StreamEvent> startJobStream(JobBody body) {
     auto [stream, continuation] = Stream<StreamEvent>::make();
     auto holder = std::make_shared<CancellableProcess>();
-    std::stop_source source = startWorker([out = continuation, holder, body = std::move(body)](std::stop_token stop) {
-        try {
-            body(out, *holder, stop);
-        } catch (const std::exception& error) {
-            out.yield(StreamEvent::output(errorDescription(error)));
-        }
-        // A body that returned without its terminal event failed.
-        finishWith(out, StreamEvent::completed(-1));
-    });
+    std::stop_source source =
+        startWorker([out = continuation, holder, body = std::move(body)](std::stop_token stop) {
+            try {
+                body(out, *holder, stop);
+            } catch (const std::exception& error) {
+                out.yield(StreamEvent::output(errorDescription(error)));
+            }
+            // A body that returned without its terminal event failed.
+            finishWith(out, StreamEvent::completed(-1));
+        });
     continuation.onTermination([holder, source](StreamTermination) mutable {
         holder->cancel();
         source.request_stop();

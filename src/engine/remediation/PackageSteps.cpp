@@ -29,7 +29,8 @@ QString sha256Hex(const QString& path) {
     return QString::fromLatin1(hash.result().toHex());
 }
 
-void verifyChecksum(const QString& path, const QString& expected, const QString& errorDomain, int mismatchCode) {
+void verifyChecksum(const QString& path, const QString& expected, const QString& errorDomain,
+                    int mismatchCode) {
     const QString computed = sha256Hex(path);
     if (computed != expected)
         throw DomainError(errorDomain, mismatchCode,
@@ -55,11 +56,13 @@ InstallerOutcome runInstallerWithAdminPrompt(ProcessRunning& process, const QStr
                                       transcript += QLatin1Char('\n');
                                   });
 
-    if (run.startFailure) return InstallerOutcome::failed(QStringLiteral("Failed to start osascript: ") + *run.startFailure);
+    if (run.startFailure)
+        return InstallerOutcome::failed(QStringLiteral("Failed to start osascript: ") + *run.startFailure);
     if (job.isCanceled()) return InstallerOutcome::canceled();
     if (run.status() == 0) return InstallerOutcome::succeeded();
     const QString trimmed = transcript.trimmed();
-    if (trimmed.contains(QStringLiteral("(-128)")) || trimmed.toLower().contains(QStringLiteral("user canceled")))
+    if (trimmed.contains(QStringLiteral("(-128)")) ||
+        trimmed.toLower().contains(QStringLiteral("user canceled")))
         return InstallerOutcome::canceled();
     if (!trimmed.isEmpty()) return InstallerOutcome::failed(trimmed);
     return InstallerOutcome::failed(QStringLiteral("osascript exited ") + QString::number(run.status()));

@@ -18,7 +18,8 @@ QString sha256Hex(const QString& path);
 // Throws DomainError(errorDomain, mismatchCode, "Checksum mismatch (expected E, got C)") unless the
 // file's digest equals `expected` exactly (no change of case, no trimming): an empty or malformed
 // expected checksum never passes. A read failure is thrown unchanged.
-void verifyChecksum(const QString& path, const QString& expected, const QString& errorDomain, int mismatchCode);
+void verifyChecksum(const QString& path, const QString& expected, const QString& errorDomain,
+                    int mismatchCode);
 
 struct InstallerOutcome {
     enum class Kind { succeeded, canceled, failed };

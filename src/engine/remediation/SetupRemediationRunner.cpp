@@ -1,11 +1,13 @@
 #include "remediation/SetupRemediationRunner.h"
 
+#include "editions/brew/HomebrewLocationState.h"
 #include "platform/PlatformError.h"
 #include "platform/ProbeSupport.h"
 #include "platform/Worker.h"
 #include "remediation/RemediationJobs.h"
 
 #include <exception>
+#include <system_error>
 
 namespace qlan {
 
@@ -30,10 +32,13 @@ void SetupRemediationRunner::Output::terminate(Event event) const {
     if (continuation_.yield(std::move(event))) continuation_.finish();
 }
 
+QStringList SetupRemediationRunner::brewLocations() {
+    return {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew};
+}
+
 SetupRemediationRunner SetupRemediationRunner::fromServices(const AppServices& services) {
     std::optional<QString> brew;
-    for (const QString& candidate :
-         {QStringLiteral("/opt/homebrew/bin/brew"), QStringLiteral("/usr/local/bin/brew")}) {
+    for (const QString& candidate : brewLocations()) {
         if (probing::isExecutableFile(services.fs.get(), candidate)) {
             brew = candidate;
             break;
@@ -158,8 +163,17 @@ SetupRemediationRunner::Events SetupRemediationRunner::task(TaskBody body,
                                                             std::shared_ptr<CancellableProcess> holder) {
     auto [stream, continuation] = Events::make();
     const Output out(continuation);
-    std::stop_source source = startWorker(
-        [out, body = std::move(body)](std::stop_token stop) { runGuarded(out, [&] { body(out, stop); }); });
+    std::stop_source source;
+    try {
+        source = startWorker([out, body = std::move(body)](std::stop_token stop) {
+            runGuarded(out, [&] { body(out, stop); });
+        });
+    } catch (const std::system_error& error) {
+        // No thread for the job: it ends here, as a job that could not start.
+        runGuarded(out,
+                   [&] { throw PlatformError(QStringLiteral("Couldn't start the job: ") + error.what()); });
+        return std::move(stream);
+    }
     // Runs once: when the job finished the stream, or when the consumer went away.
     continuation.onTermination([source, holder = std::move(holder)](StreamTermination) mutable {
         if (holder) holder->cancel();

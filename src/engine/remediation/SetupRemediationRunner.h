@@ -96,6 +96,9 @@ public:
     // "/usr/local/bin/brew" that is an executable file (absent when neither is). Not evaluated again.
     static SetupRemediationRunner fromServices(const AppServices& services);
 
+    // The two places of the brew executable, in the order they are asked: Apple Silicon's, then Intel's.
+    static QStringList brewLocations();
+
     std::optional<QString> brewPath; // the brew executable; absent when Homebrew was not found
     std::shared_ptr<ProcessRunning> process;
     std::shared_ptr<FileSystemOperating> fs;

@@ -9,25 +9,33 @@
 namespace qlan {
 namespace {
 
-const QString zprofileHeader =
-    QStringLiteral("# ~/.zprofile — PATH + environment, loaded once per login shell");
-const QString zshrcHeader = QStringLiteral("# ~/.zshrc — aliases, completions, prompt (interactive shells)");
+// The first line of a blank startup file.
+QString zprofileHeader() {
+    return QStringLiteral("# ~/.zprofile — PATH + environment, loaded once per login shell");
+}
+QString zshrcHeader() {
+    return QStringLiteral("# ~/.zshrc — aliases, completions, prompt (interactive shells)");
+}
 
-const QStringList zshrcBlock{
-    QStringLiteral("if type brew >/dev/null 2>&1; then"),
-    QStringLiteral("  FPATH=\"$(brew --prefix)/share/zsh/site-functions:$FPATH\""),
-    QStringLiteral("fi"),
-    QStringLiteral("autoload -Uz compinit && compinit"),
-    QStringLiteral("[ -f \"$HOME/.env\" ] && set -a && source \"$HOME/.env\" && set +a"),
-};
+QStringList zshrcBlock() {
+    return {
+        QStringLiteral("if type brew >/dev/null 2>&1; then"),
+        QStringLiteral("  FPATH=\"$(brew --prefix)/share/zsh/site-functions:$FPATH\""),
+        QStringLiteral("fi"),
+        QStringLiteral("autoload -Uz compinit && compinit"),
+        QStringLiteral("[ -f \"$HOME/.env\" ] && set -a && source \"$HOME/.env\" && set +a"),
+    };
+}
 
-const QString envTemplate = QStringLiteral(
-    "# ~/.env — API keys for MCP servers and CLIs (sourced by ~/.zshrc). Fill in real values.\n"
-    "# Uncomment a line and paste your own value.\n"
-    "# export ANTHROPIC_API_KEY=...\n"
-    "# export OPENAI_API_KEY=...\n"
-    "# Example vendor-specific MCP key (rename per server):\n"
-    "# export BRAVE_API_KEY=...\n");
+QString envTemplate() {
+    return QStringLiteral(
+        "# ~/.env — API keys for MCP servers and CLIs (sourced by ~/.zshrc). Fill in real values.\n"
+        "# Uncomment a line and paste your own value.\n"
+        "# export ANTHROPIC_API_KEY=...\n"
+        "# export OPENAI_API_KEY=...\n"
+        "# Example vendor-specific MCP key (rename per server):\n"
+        "# export BRAVE_API_KEY=...\n");
+}
 
 // The wording of one block step: its failure prefix, its "already there" text and its success text
 // (given the backup's path).
@@ -105,12 +113,12 @@ ShellConfigurator::Result ShellConfigurator::configure() const {
     };
     // "Already configured" is decided by the same active lines that `status` looks for, so a fix that
     // reports success is never offered again.
-    ensureHeader(zprofilePath(), zprofileHeader);
+    ensureHeader(zprofilePath(), zprofileHeader());
     record(addBlock(fs, zprofilePath(), {zprofileNeedle}, QStringLiteral("shell environment"),
                     activeLine(zprofileNeedle), fileWording(QStringLiteral("~/.zprofile"))));
-    ensureHeader(zshrcPath(), zshrcHeader);
-    record(addBlock(fs, zshrcPath(), zshrcBlock, QStringLiteral("interactive shell"), activeLine(zshrcNeedle),
-                    fileWording(QStringLiteral("~/.zshrc"))));
+    ensureHeader(zshrcPath(), zshrcHeader());
+    record(addBlock(fs, zshrcPath(), zshrcBlock(), QStringLiteral("interactive shell"),
+                    activeLine(zshrcNeedle), fileWording(QStringLiteral("~/.zshrc"))));
     createEnvFile(result);
     if (result.succeeded)
         result.messages << QStringLiteral(
@@ -135,7 +143,7 @@ void ShellConfigurator::createEnvFile(Result& result) const {
         return;
     }
     try {
-        fs->writeString(envTemplate, envPath(), true);
+        fs->writeString(envTemplate(), envPath(), true);
         FileAttributes permissions;
         permissions.posixPermissions = 0600;
         fs->setAttributes(permissions, envPath());

@@ -66,8 +66,7 @@ Events repairPath(const Runner& runner, const QString& directory) {
 Events repairHomebrewPath(const Runner& runner) {
     return Runner::immediate([runner](const Output& out) {
         QString brew;
-        for (const QString& candidate :
-             {QStringLiteral("/opt/homebrew/bin/brew"), QStringLiteral("/usr/local/bin/brew")}) {
+        for (const QString& candidate : Runner::brewLocations()) {
             if (probing::exists(runner.fs.get(), candidate, nullptr)) {
                 brew = candidate;
                 break;

@@ -39,7 +39,9 @@ struct Fixture {
     AdoptiumAPI api{http, server.url("/").toString(QUrl::StripTrailingSlash)};
     const QString path = "/v3/assets/latest/21/hotspot";
 
-    void answer(int status, const QByteArray& body) { server.route(path, LoopbackResponse{status, {}, body}); }
+    void answer(int status, const QByteArray& body) {
+        server.route(path, LoopbackResponse{status, {}, body});
+    }
 };
 
 // The message of what latestAsset throws, or "ok: <checksum> <link> <name> <release>".

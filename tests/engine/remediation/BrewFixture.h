@@ -44,8 +44,8 @@ inline void writeScriptedBrew(Sandbox& sandbox, const QList<BrewAnswer>& answers
 inline BrewRunner brewRunnerIn(const Sandbox& sandbox, std::shared_ptr<HTTPFetching> http = {}) {
     const auto& services = sandbox.services();
     if (!http) http = std::make_shared<RecordingHTTPFetcher>();
-    BrewRunner runner{brewPath, services.processRunner, http, services.fs, PrivilegedExecutor{services.fs},
-                      AdoptiumAPI{http}};
+    BrewRunner runner{brewPath,    services.processRunner,          http,
+                      services.fs, PrivilegedExecutor{services.fs}, AdoptiumAPI{http}};
     runner.retryPause = std::chrono::milliseconds(0);
     runner.architecture = QStringLiteral("x64");
     return runner;
@@ -53,7 +53,8 @@ inline BrewRunner brewRunnerIn(const Sandbox& sandbox, std::shared_ptr<HTTPFetch
 
 inline QStringList privateFoldersIn(const Sandbox& sandbox) {
     const auto fs = sandbox.services().fs;
-    return fs->contentsOfDirectory(fs->temporaryDirectory()).filter(QRegularExpression(QStringLiteral("^vrl-priv-")));
+    return fs->contentsOfDirectory(fs->temporaryDirectory())
+        .filter(QRegularExpression(QStringLiteral("^vrl-priv-")));
 }
 
 // The events with the varying reason of a failed start cut off after its prefix.

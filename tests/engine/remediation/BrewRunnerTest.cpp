@@ -3,6 +3,8 @@
 
 #include "BrewFixture.h"
 
+#include "platform/PlatformError.h"
+
 #include "support/ProcessChecks.h"
 #include "support/Wait.h"
 
@@ -92,4 +94,38 @@ TEST(BrewRunner, InstalledJDKTest) {
     EXPECT_EQ(BrewRunner::temurinVersion("temurin"), "25");
     EXPECT_EQ(BrewRunner::temurinVersion("temurin@21"), "21");
     EXPECT_EQ(BrewRunner::temurinVersion("temurin@"), "25");
+}
+
+namespace {
+
+// A process service whose children print one line and end without an exit status.
+class NoExitStatus : public ProcessRunning {
+public:
+    ProcessResult run(const QString&, const QStringList&, const std::optional<Environment>&) override {
+        throw PlatformError("unused");
+    }
+    std::pair<Stream<ProcessStreamEvent>, std::shared_ptr<ProcessCancellation>>
+    stream(const QString&, const QStringList&, const std::optional<Environment>&) override {
+        auto [stream, continuation] = Stream<ProcessStreamEvent>::make();
+        continuation.yield(ProcessStreamEvent::line("partial"));
+        continuation.finish();
+        struct Nothing : ProcessCancellation {
+            void cancel() override {}
+        };
+        return {std::move(stream), std::make_shared<Nothing>()};
+    }
+};
+
+} // namespace
+
+TEST(BrewRunner, ARunThatEndsWithoutAnExitStatusIsNoSuccess) {
+    Sandbox sandbox;
+    BrewRunner runner = brewRunnerIn(sandbox);
+    runner.process = std::make_shared<NoExitStatus>();
+    auto formula = runner.installFormula("gh");
+    EXPECT_EQ(drain(formula), (std::vector<E>{E::output("partial"), E::completed(-1)}));
+    auto cask = runner.installCask("warp", "Why", BrewRunner::CaskRecoveryPolicy::none());
+    EXPECT_EQ(drain(cask), (std::vector<E>{E::output("partial"), E::output(""),
+                                           E::output("That didn’t work — retrying once in a moment…"),
+                                           E::output("partial"), E::completed(-1)}));
 }

@@ -21,7 +21,8 @@ using E = StreamEvent;
 
 namespace {
 
-HomebrewInstaller installerIn(const Sandbox& sandbox, const QString& url = "https://example.test/install.sh") {
+HomebrewInstaller installerIn(const Sandbox& sandbox,
+                              const QString& url = "https://example.test/install.sh") {
     const auto& services = sandbox.services();
     return HomebrewInstaller{services.processRunner, services.fs, PrivilegedExecutor{services.fs}, url};
 }
@@ -47,27 +48,29 @@ TEST(HomebrewInstaller, RealBashRunsTheFetchedScriptAndTheShellenvLineIsAppended
     sandbox.linkSystemProgram("/bin/bash");
     sandbox.linkSystemProgram("/usr/bin/curl");
     const QString brew = sandbox.map("/opt/homebrew/bin/brew");
-    sandbox.writeFile("/srv/install.sh",
-                      QString("echo '==> Checking for `sudo` access'\n"
-                              "echo \"NONINTERACTIVE=$NONINTERACTIVE\"\n"
-                              "[ -x \"${PATH%%:*}/sudo\" ] && [ -x \"$SUDO_ASKPASS\" ] && echo 'sudo wrapper first'\n"
-                              "/bin/mkdir -p \"%1\" && /usr/bin/touch \"%2\" && /bin/chmod 755 \"%2\"\n"
-                              "echo '==> Installation successful!'\n")
-                          .arg(QFileInfo(brew).path(), brew)
-                          .toUtf8());
+    sandbox.writeFile(
+        "/srv/install.sh",
+        QString("echo '==> Checking for `sudo` access'\n"
+                "echo \"NONINTERACTIVE=$NONINTERACTIVE\"\n"
+                "[ -x \"${PATH%%:*}/sudo\" ] && [ -x \"$SUDO_ASKPASS\" ] && echo 'sudo wrapper first'\n"
+                "/bin/mkdir -p \"%1\" && /usr/bin/touch \"%2\" && /bin/chmod 755 \"%2\"\n"
+                "echo '==> Installation successful!'\n")
+            .arg(QFileInfo(brew).path(), brew)
+            .toUtf8());
     sandbox.writeFile("/Users/tester/.zprofile", "export EDITOR=vi\n");
 
     auto stream = installerIn(sandbox, "file://" + sandbox.map("/srv/install.sh")).run();
     const auto events = test::drain(stream);
     const QString home = sandbox.home();
-    EXPECT_EQ(events, (std::vector<E>{E::output("==> Checking for `sudo` access"), E::output("NONINTERACTIVE=1"),
-                                      E::output("sudo wrapper first"), E::output("==> Installation successful!"),
-                                      E::output("Appending brew shellenv to ~/.zprofile (so brew is fully "
-                                                "integrated in new shells)."),
-                                      E::output("Appended. Backup at " + home + "/.zprofile.bak."),
-                                      E::completed(0)}));
-    EXPECT_EQ(sandbox.readFile("/Users/tester/.zprofile"),
-              "export EDITOR=vi\n\n# Quillane — Homebrew shellenv\neval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
+    EXPECT_EQ(events, (std::vector<E>{
+                          E::output("==> Checking for `sudo` access"), E::output("NONINTERACTIVE=1"),
+                          E::output("sudo wrapper first"), E::output("==> Installation successful!"),
+                          E::output("Appending brew shellenv to ~/.zprofile (so brew is fully "
+                                    "integrated in new shells)."),
+                          E::output("Appended. Backup at " + home + "/.zprofile.bak."), E::completed(0)}));
+    EXPECT_EQ(
+        sandbox.readFile("/Users/tester/.zprofile"),
+        "export EDITOR=vi\n\n# Quillane — Homebrew shellenv\neval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
     EXPECT_EQ(sandbox.readFile("/Users/tester/.zprofile.bak"), "export EDITOR=vi\n");
     EXPECT_TRUE(test::waitUntil([&] { return privateFolders(sandbox).isEmpty(); }));
 
@@ -75,7 +78,8 @@ TEST(HomebrewInstaller, RealBashRunsTheFetchedScriptAndTheShellenvLineIsAppended
     auto again = installerIn(sandbox, "file://" + sandbox.map("/srv/install.sh")).run();
     const auto second = test::drain(again);
     ASSERT_GE(second.size(), 2u);
-    EXPECT_EQ(second.at(second.size() - 2), E::output("brew shellenv already active in ~/.zprofile — skipping."));
+    EXPECT_EQ(second.at(second.size() - 2),
+              E::output("brew shellenv already active in ~/.zprofile — skipping."));
     EXPECT_EQ(second.back(), E::completed(0));
 }
 
@@ -88,7 +92,8 @@ TEST(HomebrewInstaller, ADownloadThatFailsIsNoSuccess) {
     const auto events = test::drain(stream);
     ASSERT_EQ(events.size(), 3u);
     EXPECT_TRUE(events.at(0).text.startsWith("curl: (")) << events.at(0).text.toStdString();
-    EXPECT_EQ(events.at(1), E::output("The Homebrew install script could not be downloaded, so nothing was installed."));
+    EXPECT_EQ(events.at(1),
+              E::output("The Homebrew install script could not be downloaded, so nothing was installed."));
     EXPECT_EQ(events.at(2), E::completed(1));
     EXPECT_FALSE(sandbox.exists("/Users/tester/.zprofile"));
 }
@@ -118,12 +123,18 @@ TEST(HomebrewInstaller, OutcomesOfTheScript) {
         bool brewPresent;
         std::vector<E> tail; // the last events
     } cases[] = {
-        {"password refused", StubSpec().withStdErr("Sorry, a password is required to run sudo\n").withExitCode(1),
-         false, {E::output("Sorry, a password is required to run sudo"), E::canceled()}},
-        {"marker in any case", StubSpec().withStdOut("AUTHENTICATION FAILED\n").withExitCode(1), false,
+        {"password refused",
+         StubSpec().withStdErr("Sorry, a password is required to run sudo\n").withExitCode(1),
+         false,
+         {E::output("Sorry, a password is required to run sudo"), E::canceled()}},
+        {"marker in any case",
+         StubSpec().withStdOut("AUTHENTICATION FAILED\n").withExitCode(1),
+         false,
          {E::canceled()}},
         {"exit 0 despite a marker", StubSpec().withStdOut("askpass\n"), true, {E::completed(0)}},
-        {"plain failure", StubSpec().withStdOut("Error: no git\n").withExitCode(3), false,
+        {"plain failure",
+         StubSpec().withStdOut("Error: no git\n").withExitCode(3),
+         false,
          {E::output("Error: no git"), E::completed(3)}},
         {"ended by a signal", StubSpec().withScript("kill -KILL $$"), false, {E::completed(9)}},
         {"no brew after exit 0", StubSpec(), false, {notFound, E::completed(1)}},

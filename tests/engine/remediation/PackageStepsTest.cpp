@@ -29,7 +29,10 @@ QString errorOf(const std::function<void()>& step) {
         step();
         return "passed";
     } catch (const DomainError& error) {
-        return QStringLiteral("%1 %2: %3").arg(error.domain()).arg(error.code()).arg(error.localizedDescription());
+        return QStringLiteral("%1 %2: %3")
+            .arg(error.domain())
+            .arg(error.code())
+            .arg(error.localizedDescription());
     } catch (const PlatformError& error) {
         return "read error: " + error.localizedDescription();
     }
@@ -49,7 +52,8 @@ TEST(PackageSteps, ChecksumIsStreamedAndComparedExactly) {
         bytes[i] = static_cast<char>(i * 7 + 3);
     sandbox.writeFile("/pkg/a.pkg", bytes);
     const QString path = sandbox.map("/pkg/a.pkg");
-    const QString digest = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    const QString digest =
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     ASSERT_EQ(sha256Hex(path), digest);
 
     struct Case {
@@ -62,17 +66,21 @@ TEST(PackageSteps, ChecksumIsStreamedAndComparedExactly) {
         {digest + " ", "D 5: Checksum mismatch (expected " + digest + " , got " + digest + ")"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(errorOf([&] { verifyChecksum(path, c.expected, "D", 5); }), c.outcome) << c.expected.toStdString();
-    EXPECT_TRUE(errorOf([&] { verifyChecksum(path + ".missing", digest, "D", 5); }).startsWith("read error: "));
+        EXPECT_EQ(errorOf([&] { verifyChecksum(path, c.expected, "D", 5); }), c.outcome)
+            << c.expected.toStdString();
+    EXPECT_TRUE(
+        errorOf([&] { verifyChecksum(path + ".missing", digest, "D", 5); }).startsWith("read error: "));
 }
 
 TEST(PackageSteps, APackagePathReachesTheInstallerAsOneLiteralWord) {
     Sandbox sandbox;
     test::writeAdminShellOsascript(sandbox);
-    sandbox.writeStub("/usr/sbin/installer", StubSpec().withStdOut("installer: The install was successful.\n"));
+    sandbox.writeStub("/usr/sbin/installer",
+                      StubSpec().withStdOut("installer: The install was successful.\n"));
     const QString marker = sandbox.root() + "/ran";
-    const QString path = QString(R"(/Users/tester/Library/Caches/Q "x" $HOME `touch %1` $(touch %1) it's \n\/t.pkg)")
-                             .arg(marker);
+    const QString path =
+        QString(R"(/Users/tester/Library/Caches/Q "x" $HOME `touch %1` $(touch %1) it's \n\/t.pkg)")
+            .arg(marker);
 
     CancellableProcess job;
     EXPECT_EQ(install(sandbox, path, job), InstallerOutcome::succeeded());
@@ -96,12 +104,13 @@ TEST(PackageSteps, InstallerOutcomes) {
         InstallerOutcome expected;
     } cases[] = {
         {"success", StubSpec(), false, InstallerOutcome::succeeded()},
-        {"dialog dismissed", StubSpec().withStdErr("0:1: execution error: User canceled. (-128)\n").withExitCode(1),
-         false, InstallerOutcome::canceled()},
+        {"dialog dismissed",
+         StubSpec().withStdErr("0:1: execution error: User canceled. (-128)\n").withExitCode(1), false,
+         InstallerOutcome::canceled()},
         {"user canceled in other words", StubSpec().withStdOut("USER CANCELED\n").withExitCode(1), false,
          InstallerOutcome::canceled()},
-        {"installer error", StubSpec().withStdOut("\n  installer: Error - bad package\n\n").withExitCode(1), false,
-         InstallerOutcome::failed("installer: Error - bad package")},
+        {"installer error", StubSpec().withStdOut("\n  installer: Error - bad package\n\n").withExitCode(1),
+         false, InstallerOutcome::failed("installer: Error - bad package")},
         {"silent failure", StubSpec().withExitCode(1), false, InstallerOutcome::failed("osascript exited 1")},
         {"job already cancelled", StubSpec().withSleep(5000), true, InstallerOutcome::canceled()},
     };
