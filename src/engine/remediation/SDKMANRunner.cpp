@@ -1,7 +1,7 @@
 #include "remediation/SDKMANRunner.h"
 
 #include "platform/ProbeSupport.h"
-#include "platform/ShellQuoting.h"
+#include "remediation/ShellQuoting.h"
 
 namespace qlan {
 
