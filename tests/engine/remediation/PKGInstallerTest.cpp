@@ -4,6 +4,7 @@
 #include "remediation/PKGInstaller.h"
 
 #include "editions/ProductConfig.h"
+#include "platform/PlatformError.h"
 
 #include "support/AdminShellStub.h"
 #include "support/LoopbackHttpServer.h"
@@ -15,6 +16,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QNetworkReply>
 
 #include <gmock/gmock.h>
 
@@ -44,6 +46,14 @@ const QString prompt = "Enter Mac password to install Temurin to /Library/Java/J
 const QByteArray packageBytes = QByteArray("xar!") + QByteArray(5000, 'p');
 const QString digest =
     QString::fromLatin1(QCryptographicHash::hash(packageBytes, QCryptographicHash::Sha256).toHex());
+
+// Downloads that give up as a time-out of the transport would.
+class TimingOutDownloads : public RecordingHTTPFetcher {
+public:
+    std::pair<QString, HTTPResponse> download(const QUrl&, std::stop_token) override {
+        throw qlan::TransportError("Operation timed out", QNetworkReply::TimeoutError);
+    }
+};
 
 PKGInstaller::Event event(Kind kind) {
     return PKGInstaller::Event::of(kind);
@@ -147,6 +157,8 @@ TEST(PKGInstaller, FailuresEndInOneTerminalEventAndLeaveNoPackage) {
              return PKGInstaller::Event::error("No installer asset for Java 21 on aarch64 (pkg: n/a)");
          },
          false},
+        {"download time-out", [](Fixture& f) { f.installer.http = std::make_shared<TimingOutDownloads>(); },
+         [](Fixture&) { return PKGInstaller::Event::error(PKGInstaller::downloadTimeoutMessage); }, false},
         {"download 404",
          [](Fixture& f) { f.server.route("/pkg/OpenJDK21.pkg", LoopbackResponse{.status = 404}); },
          [](Fixture&) { return PKGInstaller::Event::error("Adoptium download HTTP error (pkg: n/a)"); },
