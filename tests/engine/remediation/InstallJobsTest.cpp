@@ -6,6 +6,7 @@
 #include "remediation/RemediationJobs.h"
 
 #include "BrewFixture.h"
+#include "FaultyFileSystem.h"
 #include "RunnerEvents.h"
 #include "support/CurrentEdition.h"
 #include "support/ProcessChecks.h"
@@ -119,6 +120,29 @@ TEST(InstallJobs, CommandLineTools) {
         EXPECT_TRUE(calls[0].environment.value("SUDO_ASKPASS").endsWith("/askpass.sh"));
         EXPECT_TRUE(waitUntil([&] { return privateFoldersIn(sandbox).isEmpty(); }));
     }
+}
+
+TEST(InstallJobs, CommandLineToolsThatCannotStart) {
+    Sandbox sandbox; // no sudo
+    const auto events = runJob(sandbox, SetupRemediation::installCommandLineTools());
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0], Event::output(intro));
+    EXPECT_TRUE(events[1].text.startsWith("Couldn't start the install: ")) << events[1].text.toStdString();
+    EXPECT_EQ(events[2], Event::completed(-1));
+    EXPECT_TRUE(waitUntil([&] { return privateFoldersIn(sandbox).isEmpty(); }));
+
+    auto faulty = std::make_shared<FaultyFileSystem>(sandbox.services().fs);
+    faulty->failWrite = [](const QString& path) { return path.contains("vrl-priv-"); };
+    sandbox.writeStub("/usr/bin/sudo");
+    const SetupRemediationRunner runner(std::nullopt, sandbox.services().processRunner, faulty,
+                                        sandbox.services().http);
+    auto stream = runner.run(SetupRemediation::installCommandLineTools(), "");
+    const auto refused = drain(stream);
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_TRUE(refused[0].text.startsWith("Couldn't start the install: Couldn't write"))
+        << refused[0].text.toStdString();
+    EXPECT_EQ(refused[1], Event::completed(-1));
+    EXPECT_TRUE(sandbox.calls("/usr/bin/sudo").isEmpty());
 }
 
 TEST(InstallJobs, CommandLineToolsCancelledBeforeTheChildRegistersStopsIt) {
