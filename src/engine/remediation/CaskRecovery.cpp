@@ -6,7 +6,6 @@
 
 #include "remediation/BrewRunner.h"
 
-#include "editions/ProductConfig.h"
 #include "remediation/ChildRun.h"
 #include "remediation/DomainError.h"
 #include "remediation/JobStream.h"
@@ -140,27 +139,14 @@ private:
     // Downloads the vendor's package into the edition's cache folder; returns its path.
     QString download(const BrewRunner::CaskRecoveryPolicy::PKGFallback& fallback, const QUrl& url,
                      const QString& version, const QString& architecture) const {
-        auto [temporary, response] = runner_.http->download(url, stop_);
-        if (response.statusCode < 200 || response.statusCode > 299) {
-            try {
-                runner_.fs->removeItem(temporary);
-            } catch (const std::exception&) {
-                // A temporary file of the system's; nothing to report.
-            }
-            throw DomainError(QString::fromLatin1(BrewRunner::pkgErrorDomain), BrewRunner::downloadHTTPError,
-                              QStringLiteral("Install-asset download HTTP error"));
-        }
-        const QString folder = runner_.fs->urlForDirectory(StandardDirectory::caches, true) +
-                               QLatin1Char('/') + ProductConfig::current().cacheDirName;
-        runner_.fs->createDirectory(folder, true);
-        const QString destination = folder + QLatin1Char('/') + fallback.cacheFilePrefix + QLatin1Char('-') +
-                                    version + QLatin1Char('-') + architecture + QStringLiteral(".pkg");
-        try {
-            runner_.fs->removeItem(destination);
-        } catch (const std::exception&) {
-            // Nothing there.
-        }
-        runner_.fs->moveItem(temporary, destination);
+        const QString destination = preparePackageDestination(
+            *runner_.fs, fallback.cacheFilePrefix + QLatin1Char('-') + version + QLatin1Char('-') +
+                             architecture + QStringLiteral(".pkg"));
+        downloadPackage(*runner_.http, *runner_.fs, url, destination,
+                        DomainError(QString::fromLatin1(BrewRunner::pkgErrorDomain),
+                                    BrewRunner::downloadHTTPError,
+                                    QStringLiteral("Install-asset download HTTP error")),
+                        stop_);
         return destination;
     }
 

@@ -9,6 +9,12 @@ namespace qlan::InstallSources {
 inline constexpr char homebrewInstallScript[] =
     "https://raw.githubusercontent.com/Homebrew/install/HEAD/install.sh";
 
+// uv's official install script (Astral), fetched with curl and run by sh.
+inline constexpr char uvInstallScript[] = "https://astral.sh/uv/install.sh";
+
+// rustup's official install script, fetched with curl and run by sh.
+inline constexpr char rustupInstallScript[] = "https://sh.rustup.rs";
+
 // The Java builds API (Eclipse Adoptium); the request path and query are fixed by its client.
 inline constexpr char adoptiumAPIBase[] = "https://api.adoptium.net";
 

@@ -1,5 +1,6 @@
 #include "remediation/PackageSteps.h"
 
+#include "editions/ProductConfig.h"
 #include "platform/PlatformError.h"
 #include "platform/PrivilegedExecutor.h"
 #include "remediation/ChildRun.h"
@@ -10,6 +11,37 @@
 #include <QFile>
 
 namespace qlan {
+
+namespace {
+
+void removeIgnoringFailure(FileSystemOperating& fs, const QString& path) {
+    try {
+        fs.removeItem(path);
+    } catch (const std::exception&) {
+        // Nothing there, or not ours to report.
+    }
+}
+
+} // namespace
+
+QString preparePackageDestination(FileSystemOperating& fs, const QString& fileName) {
+    const QString folder = fs.urlForDirectory(StandardDirectory::caches, true) + QLatin1Char('/') +
+                           ProductConfig::current().cacheDirName;
+    fs.createDirectory(folder, true);
+    const QString destination = folder + QLatin1Char('/') + fileName;
+    removeIgnoringFailure(fs, destination);
+    return destination;
+}
+
+void downloadPackage(HTTPFetching& http, FileSystemOperating& fs, const QUrl& url, const QString& destination,
+                     const DomainError& statusError, std::stop_token stop) {
+    auto [temporary, response] = http.download(url, stop);
+    if (response.statusCode < 200 || response.statusCode > 299) {
+        removeIgnoringFailure(fs, temporary);
+        throw statusError;
+    }
+    fs.moveItem(temporary, destination);
+}
 
 QString sha256Hex(const QString& path) {
     QFile file(path);

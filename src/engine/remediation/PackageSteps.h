@@ -1,15 +1,30 @@
 #pragma once
-// The two steps of installing a downloaded installer package: its SHA-256 test and the system
-// installer run through AppleScript with the administrator password dialog.
+// The steps of installing a vendor's installer package: its download into the edition's cache folder,
+// its SHA-256 test and the system installer run through AppleScript with the administrator password
+// dialog.
 
 #include "platform/CancellableProcess.h"
+#include "platform/FileSystemOperating.h"
+#include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
+#include "remediation/DomainError.h"
 
 #include <QString>
 
 #include <stop_token>
 
 namespace qlan {
+
+// The path of `fileName` in the current edition's folder inside the user's Caches folder. The folder is
+// created with its parents, and whatever is already at the path is removed (a stale package is never
+// verified). Throws the file system's error when a folder cannot be had or made.
+QString preparePackageDestination(FileSystemOperating& fs, const QString& fileName);
+
+// Downloads `url` and moves the body to `destination`. A status outside 200 to 299 throws `statusError`
+// (the temporary file is removed); the transport's errors (a time-out, a cancellation through `stop`)
+// and a failed move are thrown unchanged.
+void downloadPackage(HTTPFetching& http, FileSystemOperating& fs, const QUrl& url, const QString& destination,
+                     const DomainError& statusError, std::stop_token stop);
 
 // The file's SHA-256 digest as 64 lower-case hexadecimal digits. The file is read in pieces, never held
 // whole in memory. Throws PlatformError when it cannot be read.
