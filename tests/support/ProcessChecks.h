@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <cerrno>
 #include <signal.h>
@@ -23,6 +24,18 @@ inline bool dead(pid_t pid) {
     const QByteArray fields = stat.readAll();
     const qsizetype end = fields.lastIndexOf(')');
     return end > 0 && fields.size() > end + 2 && fields[end + 2] == 'Z';
+}
+
+// The shell command that starts a grandchild and prints "<shell pid> <grandchild pid>", then waits.
+inline const char* const childAndGrandchildCommand = "sleep 100 & echo $$ $!; wait";
+
+// Reads the line printed by childAndGrandchildCommand; false when it is not two positive pids.
+inline bool readChildAndGrandchild(const QString& line, pid_t* child, pid_t* grandchild) {
+    const QStringList pids = line.split(' ');
+    if (pids.size() != 2) return false;
+    *child = pids[0].toInt();
+    *grandchild = pids[1].toInt();
+    return *child > 0 && *grandchild > 0;
 }
 
 } // namespace qlan::test

@@ -7,6 +7,7 @@
 #include "platform/FileSystemOperating.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -26,6 +27,12 @@ public:
         friend bool operator==(const DetectedTools&, const DetectedTools&) = default;
     };
 
+    struct Result {
+        QStringList messages;
+        bool succeeded = true;
+        friend bool operator==(const Result&, const Result&) = default;
+    };
+
     explicit AgentEnvDoc(std::shared_ptr<FileSystemOperating> fs)
         : fs(std::move(fs)) {}
 
@@ -42,6 +49,20 @@ public:
     // unreadable file lacks it; with neither agent detected the answer is false. Never throws; changes
     // nothing.
     bool readDocs() const;
+
+    // Writes the section into each detected agent's file (Claude first, then Codex, whatever the first
+    // gave): one message per file. With neither agent detected, one message and nothing is touched.
+    Result document() const;
+
+    // The section text for the tools found; it ends with a line feed.
+    static QString render(const DetectedTools& tools);
+
+    // Adds the section to one file unless the file already holds the marker: a non-empty file is backed
+    // up first (name + ".bak"), the section follows after one line feed (two when the text does not end
+    // with one). Appends one message; a failure, including an existing file that is not UTF-8 text
+    // (left untouched), sets `succeeded` to false.
+    void write(const QString& path, const QString& section, const QString& label, QStringList& messages,
+               bool& succeeded) const;
 
     // Existence checks only; the user's PATH is not consulted.
     DetectedTools detectTools() const;

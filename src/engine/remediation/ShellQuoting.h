@@ -1,12 +1,14 @@
 #pragma once
-// Putting a value into a sh/zsh command line as one literal word.
+// Values put into a shell command line: one single-quoted word, each "'" written as '\''.
 
 #include <QString>
 
 namespace qlan {
 
-// The text between single quotes, each "'" inside written as '\'' (close, escaped quote, reopen), so
-// that the shell passes it on unchanged whatever it holds ("$(...)", backticks, spaces, line feeds).
-QString shellQuoted(const QString& text);
+inline QString shellQuoted(const QString& value) {
+    QString quoted = value;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
 
 } // namespace qlan

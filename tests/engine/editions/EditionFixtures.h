@@ -7,6 +7,7 @@
 #include "catalog/SetupWorkflow.h"
 #include "platform/SystemProfile.h"
 
+#include "support/CurrentEdition.h"
 #include "support/Sandbox.h"
 
 #include "support/QtPrinters.h"
@@ -68,15 +69,6 @@ inline const SetupStage& stageOf(const QList<WorkflowStep>& steps, const QString
         if (step.domainID() == domainID) return *step.stage;
     throw std::runtime_error("no step " + domainID.toStdString());
 }
-
-// Makes an edition current for one test and puts the previous one back.
-struct CurrentEdition {
-    explicit CurrentEdition(const ProductConfig& edition) { ProductConfig::setCurrent(edition); }
-    ~CurrentEdition() { ProductConfig::setCurrent(previous); }
-    CurrentEdition(const CurrentEdition&) = delete;
-    CurrentEdition& operator=(const CurrentEdition&) = delete;
-    ProductConfig previous = ProductConfig::current();
-};
 
 // One answer of a stub login shell: the command line it is given after "-lc", what it prints and its status.
 struct ShellAnswer {

@@ -26,10 +26,12 @@
 #include <vector>
 
 using namespace qlan;
+using qlan::test::childAndGrandchildCommand;
 using qlan::test::dead;
 using qlan::test::drain;
 using qlan::test::nextWithin;
 using qlan::test::reaped;
+using qlan::test::readChildAndGrandchild;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
 using Event = ProcessStreamEvent;
@@ -312,15 +314,10 @@ TEST(LiveProcessRunnerStream, EndingTheConsumerKillsTheChildAndItsDescendants) {
         pid_t child = 0;
         pid_t grandchild = 0;
         {
-            auto [stream, handle] = runner.stream(sh, {"-c", "sleep 100 & echo $$ $!; wait"});
+            auto [stream, handle] = runner.stream(sh, {"-c", childAndGrandchildCommand});
             const std::optional<Event> ids = nextWithin(stream);
             ASSERT_TRUE(ids.has_value());
-            const QStringList pids = ids->text.split(' ');
-            ASSERT_EQ(pids.size(), 2);
-            child = pids[0].toInt();
-            grandchild = pids[1].toInt();
-            ASSERT_GT(child, 0);
-            ASSERT_GT(grandchild, 0);
+            ASSERT_TRUE(readChildAndGrandchild(ids->text, &child, &grandchild)) << ids->text.toStdString();
             EXPECT_FALSE(dead(child));
             EXPECT_FALSE(dead(grandchild));
             if (!drop) {

@@ -21,10 +21,12 @@
 #include <vector>
 
 using namespace qlan;
+using qlan::test::childAndGrandchildCommand;
 using qlan::test::dead;
 using qlan::test::drain;
 using qlan::test::nextWithin;
 using qlan::test::reaped;
+using qlan::test::readChildAndGrandchild;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
 
@@ -108,15 +110,10 @@ TEST(ShellRunner, EndingTheConsumerStopsTheChildItsDescendantsAndTheMapping) {
         pid_t child = 0;
         pid_t grandchild = 0;
         {
-            auto stream = shell.stream(QStringLiteral("/bin/sh"), {"-c", "sleep 100 & echo $$ $!; wait"});
+            auto stream = shell.stream(QStringLiteral("/bin/sh"), {"-c", childAndGrandchildCommand});
             const std::optional<StreamEvent> ids = nextWithin(stream);
             ASSERT_TRUE(ids.has_value());
-            const QStringList pids = ids->text.split(' ');
-            ASSERT_EQ(pids.size(), 2);
-            child = pids[0].toInt();
-            grandchild = pids[1].toInt();
-            ASSERT_GT(child, 0);
-            ASSERT_GT(grandchild, 0);
+            ASSERT_TRUE(readChildAndGrandchild(ids->text, &child, &grandchild)) << ids->text.toStdString();
             if (!drop) {
                 stream.cancel();
                 EXPECT_EQ(stream.next(), std::nullopt); // never a `canceled` event, nor anything else

@@ -3,8 +3,6 @@
 #include "support/Wait.h"
 
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QTest>
 #include <QWidget>
 
@@ -21,7 +19,7 @@ ScopedEdition::~ScopedEdition() {
 
 AppShellTest::AppShellTest()
     : edition_(ProductConfig::homebrewEdition()) {
-    server_.route(QStringLiteral("/api/database/records/usage_events"), LoopbackResponse{.status = 201});
+    server_.route(kUsageEventsPath, LoopbackResponse{.status = 201});
     // The probe's commands: an Apple Silicon Mac with the Command Line Tools.
     StubSpec uname;
     uname.stdOut = QStringLiteral("arm64\n");
@@ -39,24 +37,13 @@ QString AppShellTest::consentKey() {
 }
 
 std::unique_ptr<TelemetryService> AppShellTest::makeTelemetry(bool disabled) {
-    auto configuration = TelemetryService::Configuration::fromCurrentEdition(
-        sandbox_.services(), server_.url(QStringLiteral("/api/database/records/usage_events")),
-        QStringLiteral("test-key"));
+    auto configuration = loopbackTelemetryConfiguration(sandbox_.services(), server_);
     configuration.disabled = disabled;
     return std::make_unique<TelemetryService>(std::move(configuration));
 }
 
 QList<ReceivedEvent> AppShellTest::receivedEvents() const {
-    QList<ReceivedEvent> events;
-    for (const LoopbackRequest& request : server_.requests()) {
-        const QJsonArray body = QJsonDocument::fromJson(request.body).array();
-        for (const auto& entry : body) {
-            const QJsonObject object = entry.toObject();
-            events.append({object.value(QStringLiteral("event_name")).toString(),
-                           object.value(QStringLiteral("event_data")).toObject()});
-        }
-    }
-    return events;
+    return test::receivedEvents(server_);
 }
 
 bool AppShellTest::waitForEvents(qsizetype count, int timeoutMs) const {

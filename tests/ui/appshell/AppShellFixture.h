@@ -8,9 +8,9 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
+#include "support/TelemetryRecorder.h"
 #include "telemetry/TelemetryService.h"
 
-#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -21,12 +21,6 @@
 class QWidget;
 
 namespace qlan::test {
-
-// One delivered usage event as the endpoint received it.
-struct ReceivedEvent {
-    QString name;
-    QJsonObject data;
-};
 
 // Replaces the current edition for the lifetime of the object, then puts the previous one back.
 class ScopedEdition {

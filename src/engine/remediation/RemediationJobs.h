@@ -1,0 +1,53 @@
+#pragma once
+// The jobs of SetupRemediationRunner, one function per job, grouped by the file that defines them.
+// Each takes a copy of what it needs from the runner, starts as an immediate or a task job
+// (SetupRemediationRunner::immediate / ::task) and returns the job's stream.
+
+#include "remediation/SetupRemediationRunner.h"
+
+#include <cstdint>
+#include <optional>
+#include <stop_token>
+
+namespace qlan::jobs {
+
+using Runner = SetupRemediationRunner;
+using Events = SetupRemediationRunner::Events;
+using Output = SetupRemediationRunner::Output;
+
+// ShellJobs.cpp: edits of the shell startup files and the agents' instruction files (immediate).
+Events repairPath(const Runner& runner, const QString& directory);
+Events repairHomebrewPath(const Runner& runner);
+Events configureShell(const Runner& runner);
+Events documentEnvironment(const Runner& runner);
+
+// BrewJobs.cpp: Homebrew itself and the cask-based jobs (task jobs; a cask job without `brewPath`
+// finishes at once with SetupRemediationRunner::homebrewMissing()).
+Events installHomebrew(const Runner& runner);
+// The six application casks: "warp", "claude", "zed", "visual-studio-code", "codex", "codex-app".
+Events installAppCask(const Runner& runner, const QString& cask, const QString& reason);
+Events installClaudeCLI(const Runner& runner, const QString& reason);
+Events installTemurin(const Runner& runner, const QString& reason);
+// Installs one formula through `brew`, relaying its output. The exit status; -1 after
+// SetupRemediationRunner::homebrewMissingLine when `brewPath` is absent; none when cancelled.
+std::optional<std::int32_t> installFormulaStep(const Runner& runner, const QString& formula,
+                                               const Output& out, std::stop_token stop);
+
+// InstallJobs.cpp: Command Line Tools, uv, mise and its languages, rustup (task jobs).
+Events installCommandLineTools(const Runner& runner);
+Events installUv(const Runner& runner);
+Events installMise(const Runner& runner);
+Events installNodeViaMise(const Runner& runner);
+Events installRubyViaMise(const Runner& runner);
+Events installRustViaMise(const Runner& runner);
+Events installRustup(const Runner& runner);
+
+// ConfigurationJobs.cpp: projects, skills, MCP servers, Git and GitHub.
+Events createProject(const Runner& runner, const SetupRemediation::CreateProject& project);
+Events installSkill(const Runner& runner, const AgentSkill& skill);
+Events addMCPServer(const Runner& runner, const SetupRemediation::AddMCPServer& server);
+Events configureGit(const Runner& runner, const SetupRemediation::ConfigureGit& identity);
+Events installGh(const Runner& runner);
+Events githubAuth(const Runner& runner);
+
+} // namespace qlan::jobs

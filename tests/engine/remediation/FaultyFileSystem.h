@@ -1,0 +1,49 @@
+#pragma once
+// A sandbox file system whose writes fail on chosen paths, as a full disk, a read-only folder or a
+// failing rename would make them fail: the error is thrown before anything is written.
+
+#include "platform/PlatformError.h"
+#include "support/ForwardingFileSystem.h"
+
+#include <cerrno>
+#include <functional>
+
+namespace qlan::test {
+
+class FaultyFileSystem : public ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+
+    // Writes (text, data, permissions, new folders) to a path for which this answers true fail.
+    std::function<bool(const QString& path)> failWrite;
+    // The error's description; empty: "Couldn't write “<path>”: Permission denied".
+    QString description;
+
+    void writeString(const QString& text, const QString& path, bool atomically) override {
+        check(path);
+        ForwardingFileSystem::writeString(text, path, atomically);
+    }
+    void writeData(const QByteArray& data, const QString& path) override {
+        check(path);
+        ForwardingFileSystem::writeData(data, path);
+    }
+    void setAttributes(const FileAttributes& attributes, const QString& path) override {
+        check(path);
+        ForwardingFileSystem::setAttributes(attributes, path);
+    }
+    void createDirectory(const QString& path, bool withIntermediateDirectories) override {
+        check(path);
+        ForwardingFileSystem::createDirectory(path, withIntermediateDirectories);
+    }
+
+private:
+    void check(const QString& path) const {
+        if (failWrite && failWrite(path))
+            throw PlatformError(description.isEmpty()
+                                    ? QStringLiteral("Couldn't write “%1”: Permission denied").arg(path)
+                                    : description,
+                                EACCES);
+    }
+};
+
+} // namespace qlan::test

@@ -1,0 +1,251 @@
+// The remediation runner: every case ends with exactly one terminal event, immediate jobs are over when
+// `run` returns, a task job's children die with its stream, and the two PATH repair jobs.
+
+#include "remediation/SetupRemediationRunner.h"
+
+#include "FaultyFileSystem.h"
+#include "RunnerEvents.h"
+#include "support/CurrentEdition.h"
+#include "support/ProcessChecks.h"
+#include "support/Sandbox.h"
+#include "support/StreamDrain.h"
+#include "support/Wait.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace qlan;
+using qlan::test::Sandbox;
+using Event = SetupRemediationRunner::Event;
+
+namespace {
+
+SetupRemediationRunner runnerIn(const Sandbox& sandbox) {
+    return SetupRemediationRunner::fromServices(sandbox.services());
+}
+
+QList<SetupRemediation> allCases() {
+    const AgentSkill bundled = AgentSkill::builtIn().first();
+    return {SetupRemediation::repairPath("/Users/tester/.local/bin"),
+            SetupRemediation::createProject(ProjectTemplate::coding),
+            SetupRemediation::installSkill(bundled),
+            SetupRemediation::addMCPServer(MCPServer::builtIn().first(), std::nullopt),
+            SetupRemediation::configureGit("Ada", "ada@example.com"),
+            SetupRemediation::installCommandLineTools(),
+            SetupRemediation::installHomebrew(),
+            SetupRemediation::installClaudeCLI(),
+            SetupRemediation::repairHomebrewPath(),
+            SetupRemediation::installWarp(),
+            SetupRemediation::installClaudeDesktop(),
+            SetupRemediation::installZed(),
+            SetupRemediation::installVSCode(),
+            SetupRemediation::installCodexCLI(),
+            SetupRemediation::installCodexDesktop(),
+            SetupRemediation::configureShell(),
+            SetupRemediation::installUv(),
+            SetupRemediation::installMise(),
+            SetupRemediation::installNodeViaMise(),
+            SetupRemediation::installRubyViaMise(),
+            SetupRemediation::installRustViaMise(),
+            SetupRemediation::installRustup(),
+            SetupRemediation::installTemurin(),
+            SetupRemediation::documentEnvironment(),
+            SetupRemediation::installGh(),
+            SetupRemediation::githubAuth()};
+}
+
+} // namespace
+
+TEST(SetupRemediationRunner, EveryCaseEndsWithExactlyOneTerminalEvent) {
+    const QList<SetupRemediation> cases = allCases();
+    ASSERT_EQ(cases.size(), 26);
+    for (const SetupRemediation& remediation : cases) {
+        SCOPED_TRACE(remediation.id().toStdString());
+        Sandbox sandbox; // no Homebrew, no programs at all
+        auto stream = runnerIn(sandbox).run(remediation, QStringLiteral("Quillane"));
+        const std::vector<Event> events = test::drain(stream);
+        ASSERT_FALSE(events.empty());
+        EXPECT_TRUE(events.back().isTerminal());
+        EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const Event& e) { return e.isTerminal(); }),
+                  1);
+    }
+}
+
+TEST(SetupRemediationRunner, ACaskJobWithoutHomebrewIsOverBeforeRunReturns) {
+    Sandbox sandbox;
+    for (const SetupRemediation& remediation :
+         {SetupRemediation::installWarp(), SetupRemediation::installClaudeCLI(),
+          SetupRemediation::installTemurin(), SetupRemediation::installCodexDesktop()}) {
+        SCOPED_TRACE(remediation.id().toStdString());
+        EXPECT_THAT(
+            test::runImmediate(runnerIn(sandbox), remediation),
+            testing::ElementsAre(Event::output("Homebrew isn't available yet — install Homebrew first."),
+                                 Event::completed(-1)));
+    }
+}
+
+TEST(SetupRemediationRunner, BrewIsTheFirstExecutableOfTheTwoPlaces) {
+    Sandbox sandbox;
+    EXPECT_EQ(runnerIn(sandbox).brewPath, std::nullopt);
+    sandbox.writeFile("/opt/homebrew/bin/brew", "not executable", 0644);
+    sandbox.writeStub("/usr/local/bin/brew");
+    EXPECT_EQ(runnerIn(sandbox).brewPath, QStringLiteral("/usr/local/bin/brew"));
+    sandbox.writeStub("/opt/homebrew/bin/brew");
+    EXPECT_EQ(runnerIn(sandbox).brewPath, QStringLiteral("/opt/homebrew/bin/brew"));
+}
+
+TEST(SetupRemediationRunner, RunShellRelaysLinesAndTheStatusOfALoginShell) {
+    Sandbox sandbox;
+    sandbox.linkSystemProgram("/bin/zsh");
+    const SetupRemediationRunner runner = runnerIn(sandbox);
+    auto stream = SetupRemediationRunner::task(
+        [runner](const SetupRemediationRunner::Output& out, std::stop_token stop) {
+            const std::int32_t first = runner.runShell("echo one; echo 'two  spaced' >&2; exit 3", out, stop);
+            out.line(QStringLiteral("status %1").arg(first));
+            out.completed(runner.runShell("true", out, stop));
+        });
+    EXPECT_THAT(test::drain(stream), testing::ElementsAre(Event::output("one"), Event::output("two  spaced"),
+                                                          Event::output("status 3"), Event::completed(0)));
+
+    // No shell to start: the reason, then -1.
+    Sandbox noShell;
+    const SetupRemediationRunner bare = runnerIn(noShell);
+    auto failed =
+        SetupRemediationRunner::task([bare](const SetupRemediationRunner::Output& out, std::stop_token stop) {
+            out.completed(bare.runShell("true", out, stop));
+        });
+    const std::vector<Event> events = test::drain(failed);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_TRUE(events[0].text.startsWith("Failed to start: ")) << events[0].text.toStdString();
+    EXPECT_EQ(events[1], Event::completed(-1));
+}
+
+TEST(SetupRemediationRunner, AJobThatThrowsOrForgetsItsEndStillEndsOnce) {
+    auto thrown = SetupRemediationRunner::immediate([](const SetupRemediationRunner::Output& out) {
+        out.line("working");
+        throw PlatformError("disk on fire");
+    });
+    EXPECT_THAT(
+        test::finishedEvents(thrown),
+        testing::ElementsAre(Event::output("working"), Event::output("disk on fire"), Event::completed(-1)));
+    auto forgotten =
+        SetupRemediationRunner::task([](const SetupRemediationRunner::Output& out, std::stop_token) {
+            out.completed(0);
+            out.completed(5); // dropped: one terminal event only
+            out.line("late");
+        });
+    EXPECT_THAT(test::drain(forgotten), testing::ElementsAre(Event::completed(0)));
+    auto silent = SetupRemediationRunner::task([](const SetupRemediationRunner::Output&, std::stop_token) {});
+    EXPECT_THAT(test::drain(silent), testing::ElementsAre(Event::completed(-1)));
+}
+
+TEST(SetupRemediationRunner, DroppingATaskJobsStreamKillsItsChildAndGrandchild) {
+    Sandbox sandbox;
+    sandbox.linkSystemProgram("/bin/zsh");
+    const SetupRemediationRunner runner = runnerIn(sandbox);
+    for (const bool drop : {true, false}) {
+        SCOPED_TRACE(drop ? "dropped" : "cancelled");
+        auto holder = std::make_shared<CancellableProcess>();
+        auto jobEnded = std::make_shared<std::atomic<bool>>(false);
+        pid_t child = 0;
+        pid_t grandchild = 0;
+        {
+            auto stream = SetupRemediationRunner::task(
+                [runner, jobEnded](const SetupRemediationRunner::Output& out, std::stop_token stop) {
+                    const std::int32_t status = runner.runShell(test::childAndGrandchildCommand, out, stop);
+                    out.completed(status);
+                    *jobEnded = true;
+                },
+                holder);
+            const std::optional<Event> ids = test::nextWithin(stream);
+            ASSERT_TRUE(ids.has_value());
+            ASSERT_TRUE(test::readChildAndGrandchild(ids->text, &child, &grandchild))
+                << ids->text.toStdString();
+            EXPECT_FALSE(test::dead(grandchild));
+            if (!drop) {
+                stream.cancel();
+                EXPECT_EQ(stream.next(), std::nullopt) << "nothing after the consumer went away";
+            }
+        }
+        EXPECT_TRUE(holder->isCanceled()) << "the termination handler cancels the job's holder";
+        EXPECT_TRUE(test::waitUntil([&] { return test::dead(child); }, 10000));
+        EXPECT_TRUE(test::waitUntil([&] { return test::dead(grandchild); }, 10000));
+        EXPECT_TRUE(test::waitUntil([&] { return jobEnded->load(); }, 10000)) << "the job's thread ends";
+    }
+}
+
+TEST(SetupRemediationRunner, RepairPathAddsTheEscapedDirectoryOnce) {
+    test::CurrentEdition edition(ProductConfig::homebrewEdition());
+    Sandbox sandbox;
+    const QString backup = sandbox.home() + "/.zprofile.bak";
+    const QString directory = QStringLiteral("/Users/tester/My \"$HOME\" `x` \\bin");
+    const auto repair = SetupRemediation::repairPath(directory);
+    // The directory only in a comment is not on PATH: the line is added.
+    sandbox.writeFile("/Users/tester/.zprofile",
+                      "# export PATH=\"/Users/tester/My \\\"\\$HOME\\\" \\`x\\` \\\\bin:$PATH\"\n");
+    EXPECT_THAT(
+        test::runImmediate(runnerIn(sandbox), repair),
+        testing::ElementsAre(Event::output("Added `" + directory +
+                                           "` to your PATH in ~/.zprofile (backup at " + backup + ")."),
+                             Event::completed(0)));
+    EXPECT_TRUE(sandbox.readFile("/Users/tester/.zprofile")
+                    .endsWith("\n\n# Quillane — Claude Code PATH\n"
+                              "export PATH=\"/Users/tester/My \\\"\\$HOME\\\" \\`x\\` \\\\bin:$PATH\"\n"));
+    const QByteArray after = sandbox.readFile("/Users/tester/.zprofile");
+    EXPECT_THAT(
+        test::runImmediate(runnerIn(sandbox), repair),
+        testing::ElementsAre(
+            Event::output("`" + directory + "` is already on your PATH in ~/.zprofile — nothing to do."),
+            Event::completed(0)));
+    EXPECT_EQ(sandbox.readFile("/Users/tester/.zprofile"), after);
+
+    // The line reaches zsh as the directory itself, nothing expanded.
+    sandbox.linkSystemProgram("/bin/zsh");
+    sandbox.writeFile("/Users/tester/.zprofile", after.mid(after.indexOf("# Quillane")));
+    const SetupRemediationRunner runner = runnerIn(sandbox);
+    auto stream = SetupRemediationRunner::task(
+        [runner](const SetupRemediationRunner::Output& out, std::stop_token stop) {
+            out.completed(runner.runShell("print -r -- ${PATH%%:*}", out, stop));
+        });
+    EXPECT_THAT(test::drain(stream), testing::ElementsAre(Event::output(directory), Event::completed(0)));
+}
+
+TEST(SetupRemediationRunner, RepairHomebrewPathFindsBrewItselfAndNeedsAnActiveLine) {
+    test::CurrentEdition edition(ProductConfig::homebrewEdition());
+    Sandbox sandbox;
+    const auto repair = SetupRemediation::repairHomebrewPath();
+    EXPECT_THAT(test::runImmediate(runnerIn(sandbox), repair),
+                testing::ElementsAre(Event::output("Homebrew isn't installed yet — nothing to repair."),
+                                     Event::completed(1)));
+    EXPECT_FALSE(sandbox.exists("/Users/tester/.zprofile"));
+
+    // The runner was built before Homebrew existed: the job looks for brew by itself, /opt/homebrew first.
+    const SetupRemediationRunner earlier = runnerIn(sandbox);
+    sandbox.writeStub("/usr/local/bin/brew");
+    sandbox.writeStub("/opt/homebrew/bin/brew");
+    sandbox.writeFile("/Users/tester/.zprofile", "  # eval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
+    EXPECT_THAT(test::runImmediate(earlier, repair),
+                testing::ElementsAre(Event::output("Added Homebrew to your PATH in ~/.zprofile (backup at " +
+                                                   sandbox.home() + "/.zprofile.bak)."),
+                                     Event::completed(0)));
+    EXPECT_EQ(sandbox.readFile("/Users/tester/.zprofile"),
+              "  # eval \"$(/opt/homebrew/bin/brew shellenv)\"\n\n# Quillane — Homebrew shellenv\n"
+              "eval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
+    EXPECT_THAT(test::runImmediate(earlier, repair),
+                testing::ElementsAre(Event::output("Homebrew's shellenv is already active in ~/.zprofile — "
+                                                   "re-checking in a fresh shell."),
+                                     Event::completed(0)));
+
+    // A ~/.zprofile that cannot be written: the reason, exit 1, the file as it was.
+    auto faulty = std::make_shared<test::FaultyFileSystem>(sandbox.services().fs);
+    faulty->failWrite = [](const QString& path) { return path.endsWith("/.zprofile"); };
+    sandbox.writeFile("/Users/tester/.zprofile", "export A=1\n");
+    const SetupRemediationRunner failing(std::nullopt, sandbox.services().processRunner, faulty,
+                                         sandbox.services().http);
+    const std::vector<Event> events = test::runImmediate(failing, repair);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_TRUE(events[0].text.startsWith("Couldn't update ~/.zprofile: Couldn't write file: "))
+        << events[0].text.toStdString();
+    EXPECT_EQ(events[1], Event::completed(1));
+    EXPECT_EQ(sandbox.readFile("/Users/tester/.zprofile"), "export A=1\n");
+}
