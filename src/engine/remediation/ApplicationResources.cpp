@@ -7,6 +7,11 @@
 namespace qlan {
 
 ApplicationResources ApplicationResources::installed() {
+    static const ApplicationResources found = locate();
+    return found;
+}
+
+ApplicationResources ApplicationResources::locate() {
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString candidates[] = {
         QDir::cleanPath(programFolder + QStringLiteral("/../Resources")),

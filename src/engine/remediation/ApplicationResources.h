@@ -22,11 +22,16 @@ public:
     QString root;
 
     // The resources of the running program: the first candidate folder that exists, else the installed
-    // tree's folder (whose lookups then find nothing).
+    // tree's folder (whose lookups then find nothing). Looked up once, on first use.
     static ApplicationResources installed();
 
     // root + "/" + relative when `fs` finds an item there.
     std::optional<QString> folder(const FileSystemOperating& fs, const QString& relative) const;
+
+    friend bool operator==(const ApplicationResources&, const ApplicationResources&) = default;
+
+private:
+    static ApplicationResources locate();
 };
 
 } // namespace qlan

@@ -3,10 +3,9 @@
 // run by a real shell.
 
 #include "remediation/MCPConfigWriter.h"
-#include "platform/PlatformError.h"
 #include "remediation/ShellQuoting.h"
 
-#include "support/ForwardingFileSystem.h"
+#include "FaultyFileSystem.h"
 #include "support/Sandbox.h"
 
 #include <QProcess>
@@ -131,17 +130,12 @@ TEST(MCPConfigWriter, AFileThatCannotBeReadOrParsedOrBackedUpIsLeftWhole) {
         }
     }
 
-    class NoBackup : public qlan::test::ForwardingFileSystem {
-    public:
-        using ForwardingFileSystem::ForwardingFileSystem;
-        void writeString(const QString& text, const QString& path, bool atomically) override {
-            if (path.endsWith(".bak")) throw PlatformError("disk full");
-            ForwardingFileSystem::writeString(text, path, atomically);
-        }
-    };
     Sandbox sandbox;
     sandbox.writeFile(config, "model = \"o3\"\n");
-    const auto result = MCPConfigWriter(std::make_shared<NoBackup>(sandbox.services().fs)).addToCodex("notion", url);
+    auto fs = std::make_shared<test::FaultyFileSystem>(sandbox.services().fs);
+    fs->failWrite = [](const QString& path) { return path.endsWith(".bak"); };
+    fs->description = "disk full";
+    const auto result = MCPConfigWriter(fs).addToCodex("notion", url);
     EXPECT_EQ(result, (MCPConfigWriter::CodexResult{{"Couldn't write your Codex config: disk full"}, false, true}));
     EXPECT_EQ(sandbox.readFile(config), "model = \"o3\"\n");
 }
