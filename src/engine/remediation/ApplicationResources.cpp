@@ -22,7 +22,8 @@ ApplicationResources ApplicationResources::locate() {
     return ApplicationResources(candidates[1]);
 }
 
-std::optional<QString> ApplicationResources::folder(const FileSystemOperating& fs, const QString& relative) const {
+std::optional<QString> ApplicationResources::folder(const FileSystemOperating& fs,
+                                                    const QString& relative) const {
     const QString path = root + QLatin1Char('/') + relative;
     if (!fs.fileExists(path)) return std::nullopt;
     return path;

@@ -20,18 +20,22 @@ namespace {
 
 const QString codeHost = QString::fromLatin1(VendorHosts::codeHost);
 
-void finishWith(const Output& out, bool succeeded) { out.completed(succeeded ? 0 : 1); }
+void finishWith(const Output& out, bool succeeded) {
+    out.completed(succeeded ? 0 : 1);
+}
 
 Events installBundledSkill(const Runner& runner, const AgentSkill& skill, const QString& name) {
     return Runner::immediate([runner, skill, name](const Output& out) {
         const std::optional<QString> folder = skillResourceURL(runner, name);
         if (!folder) {
-            out.line(QStringLiteral("Couldn't find the bundled %1 skill in the app — this build may be missing "
-                                    "its skill resources.")
-                         .arg(skill.slug));
+            out.line(
+                QStringLiteral("Couldn't find the bundled %1 skill in the app — this build may be missing "
+                               "its skill resources.")
+                    .arg(skill.slug));
             return out.completed(1);
         }
-        const SkillFolderInstaller::Result result = SkillFolderInstaller(runner.fs).install(*folder, skill.slug);
+        const SkillFolderInstaller::Result result =
+            SkillFolderInstaller(runner.fs).install(*folder, skill.slug);
         out.lines(result.lines);
         finishWith(out, result.succeeded);
     });
@@ -51,8 +55,10 @@ Events installFetchedSkill(const Runner& runner, const AgentSkill& skill, const 
         if (stop.stop_requested()) {
             // Cancelled: nothing is installed.
         } else if (status == 0) {
-            const QString folder = fetch.subpath == QLatin1String(".") ? temp : temp + QLatin1Char('/') + fetch.subpath;
-            const SkillFolderInstaller::Result result = SkillFolderInstaller(runner.fs).install(folder, skill.slug);
+            const QString folder =
+                fetch.subpath == QLatin1String(".") ? temp : temp + QLatin1Char('/') + fetch.subpath;
+            const SkillFolderInstaller::Result result =
+                SkillFolderInstaller(runner.fs).install(folder, skill.slug);
             out.lines(result.lines);
             ok = result.succeeded;
         } else {
@@ -78,7 +84,8 @@ bool isToolInstalled(const Runner& runner, const QString& tool, std::stop_token 
 }
 
 std::optional<QString> templateResourceURL(const Runner& runner, ProjectTemplate projectTemplate) {
-    return runner.resources.folder(*runner.fs, QStringLiteral("example-projects/") + folderName(projectTemplate));
+    return runner.resources.folder(*runner.fs,
+                                   QStringLiteral("example-projects/") + folderName(projectTemplate));
 }
 
 std::optional<QString> skillResourceURL(const Runner& runner, const QString& name) {
@@ -96,8 +103,9 @@ Events createProject(const Runner& runner, const SetupRemediation::CreateProject
             return out.completed(1);
         }
         const bool intoExisting = project.destinationPath.has_value();
-        const QString destination = intoExisting ? *project.destinationPath
-                                                 : runner.fs->homeDirectory() + QStringLiteral("/Documents/") + folder;
+        const QString destination = intoExisting
+                                        ? *project.destinationPath
+                                        : runner.fs->homeDirectory() + QStringLiteral("/Documents/") + folder;
         const TemplateTreeCopier::Result result =
             TemplateTreeCopier(runner.fs).createProject(*source, destination, intoExisting);
         out.lines(result.lines);
@@ -122,9 +130,11 @@ Events addMCPServer(const Runner& runner, const SetupRemediation::AddMCPServer& 
         bool claudeFailed = false;
         if (claude) {
             out.line(QStringLiteral("Adding %1 to Claude Code…").arg(server.displayName));
-            claudeFailed = runner.runShell(MCPConfigWriter::claudeAddCommand(server.slug, endpoint), out, stop) != 0;
+            claudeFailed =
+                runner.runShell(MCPConfigWriter::claudeAddCommand(server.slug, endpoint), out, stop) != 0;
         } else if (runner.fs->fileExists(runner.fs->homeDirectory() + QStringLiteral("/.claude"))) {
-            out.line(QStringLiteral("Claude Code CLI isn't on your PATH — skipping it for %1.").arg(server.displayName));
+            out.line(QStringLiteral("Claude Code CLI isn't on your PATH — skipping it for %1.")
+                         .arg(server.displayName));
         }
         if (stop.stop_requested()) return; // cancelled: Codex's file stays as it was
 
@@ -132,16 +142,19 @@ Events addMCPServer(const Runner& runner, const SetupRemediation::AddMCPServer& 
         out.lines(codex.lines);
         const bool failed = claudeFailed || (codex.codexFound && !codex.succeeded);
         if (desktop)
-            out.line(QStringLiteral("For Claude Desktop’s Chat, add %1 under Settings → Connectors — the Code tab "
-                                    "already has it.")
-                         .arg(server.displayName));
+            out.line(
+                QStringLiteral("For Claude Desktop’s Chat, add %1 under Settings → Connectors — the Code tab "
+                               "already has it.")
+                    .arg(server.displayName));
         if (!claude && !codex.codexFound) {
             if (!desktop)
-                out.line(QStringLiteral("No AI agent is set up yet — nothing to configure %1 for.").arg(server.displayName));
+                out.line(QStringLiteral("No AI agent is set up yet — nothing to configure %1 for.")
+                             .arg(server.displayName));
             return out.completed(0);
         }
         if (server.isOAuth() && !failed)
-            out.line(QStringLiteral("Sign in to %1 inside Claude or Codex, then restart it to finish.").arg(server.displayName));
+            out.line(QStringLiteral("Sign in to %1 inside Claude or Codex, then restart it to finish.")
+                         .arg(server.displayName));
         finishWith(out, !failed);
     });
 }
@@ -149,7 +162,8 @@ Events addMCPServer(const Runner& runner, const SetupRemediation::AddMCPServer& 
 Events configureGit(const Runner& runner, const SetupRemediation::ConfigureGit& identity) {
     return Runner::task([runner, identity](const Output& out, std::stop_token stop) {
         out.line(QStringLiteral("Saving your Git name and email…"));
-        const std::int32_t status = runner.runShell(GitConfigScript::build(identity.name, identity.email), out, stop);
+        const std::int32_t status =
+            runner.runShell(GitConfigScript::build(identity.name, identity.email), out, stop);
         if (status == 0) out.line(QStringLiteral("Saved to ~/.gitconfig."));
         out.completed(status);
     });
@@ -157,7 +171,8 @@ Events configureGit(const Runner& runner, const SetupRemediation::ConfigureGit& 
 
 Events installGh(const Runner& runner) {
     return Runner::task([runner](const Output& out, std::stop_token stop) {
-        const std::optional<std::int32_t> status = installFormulaStep(runner, QStringLiteral("gh"), out, stop);
+        const std::optional<std::int32_t> status =
+            installFormulaStep(runner, QStringLiteral("gh"), out, stop);
         if (!status || stop.stop_requested()) return out.canceled();
         out.completed(*status);
     });
@@ -166,8 +181,8 @@ Events installGh(const Runner& runner) {
 Events githubAuth(const Runner& runner) {
     return Runner::task([runner](const Output& out, std::stop_token stop) {
         out.line(QStringLiteral("Starting GitHub sign-in…"));
-        const QString login = QStringLiteral("gh auth login --web --git-protocol https --hostname ") + codeHost +
-                              QStringLiteral(" --skip-ssh-key");
+        const QString login = QStringLiteral("gh auth login --web --git-protocol https --hostname ") +
+                              codeHost + QStringLiteral(" --skip-ssh-key");
         static const QRegularExpression codePattern(QStringLiteral("[A-Z0-9]{4}-[A-Z0-9]{4}"));
         static const QRegularExpression devicePattern(QStringLiteral("https://") +
                                                       QRegularExpression::escape(codeHost) +
@@ -202,8 +217,9 @@ Events githubAuth(const Runner& runner) {
         if (stop.stop_requested()) return;
 
         if (runner.runShell(QStringLiteral("gh auth status >/dev/null 2>&1"), out, stop) != 0) {
-            out.line(QStringLiteral("GitHub sign-in not completed. You can finish anytime by running `gh auth "
-                                    "login` in your terminal."));
+            out.line(
+                QStringLiteral("GitHub sign-in not completed. You can finish anytime by running `gh auth "
+                               "login` in your terminal."));
             return out.completed(1);
         }
         runner.runShell(QStringLiteral("gh auth setup-git"), out, stop);

@@ -18,7 +18,9 @@ QString joined(const QString& folder, const QString& name) {
 
 } // namespace
 
-void FolderCopy::copyContents(const QString& from, const QString& to) { copyFolder(from, to, QString()); }
+void FolderCopy::copyContents(const QString& from, const QString& to) {
+    copyFolder(from, to, QString());
+}
 
 void FolderCopy::copyFolder(const QString& from, const QString& to, const QString& relative) {
     QStringList names = fs_->contentsOfDirectory(from);
@@ -32,7 +34,8 @@ void FolderCopy::copyFolder(const QString& from, const QString& to, const QStrin
         const QString source = joined(from, name);
         const QString target = joined(to, targetName);
         const QString shown = relative.isEmpty() ? name : relative + QLatin1Char('/') + name;
-        const FileAttributes attributes = fs_->attributesOfItem(source); // the entry itself, not a link's target
+        const FileAttributes attributes =
+            fs_->attributesOfItem(source); // the entry itself, not a link's target
         if (attributes.isSymbolicLink.value_or(false)) {
             notes_.append(QStringLiteral("Left out %1 — it’s a symbolic link.").arg(shown));
             continue;

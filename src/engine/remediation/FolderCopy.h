@@ -24,9 +24,9 @@ class FolderCopy {
 public:
     // Called, when `keepExisting` is set, for a file whose target is already taken: the folder, the target
     // name, the source file's bytes and permission bits. The handler may write elsewhere with writeFile.
-    using ExistingFileHandler = std::function<void(FolderCopy& copy, const QString& targetFolder,
-                                                   const QString& targetName, const QByteArray& bytes,
-                                                   int permissions)>;
+    using ExistingFileHandler =
+        std::function<void(FolderCopy& copy, const QString& targetFolder, const QString& targetName,
+                           const QByteArray& bytes, int permissions)>;
 
     struct Rules {
         // An entry named "dot.<rest>" arrives as ".<rest>" (templates ship hidden files that way).

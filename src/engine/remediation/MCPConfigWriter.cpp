@@ -14,7 +14,8 @@
 namespace qlan {
 namespace {
 
-const QString codexPrograms[] = {QStringLiteral("/opt/homebrew/bin/codex"), QStringLiteral("/usr/local/bin/codex")};
+const QString codexPrograms[] = {QStringLiteral("/opt/homebrew/bin/codex"),
+                                 QStringLiteral("/usr/local/bin/codex")};
 
 struct ParsedServer {
     bool parsed = false;
@@ -46,8 +47,8 @@ bool isBareKey(const QString& name) {
     if (name.isEmpty()) return false;
     for (const QChar c : name) {
         const char16_t u = c.unicode();
-        const bool ok = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' ||
-                        u == '-';
+        const bool ok = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') ||
+                        u == '_' || u == '-';
         if (!ok) return false;
     }
     return true;
@@ -55,10 +56,18 @@ bool isBareKey(const QString& name) {
 
 } // namespace
 
-QString MCPConfigWriter::claudeCodeConfigPath() const { return fs->homeDirectory() + QStringLiteral("/.claude.json"); }
-QString MCPConfigWriter::codexFolder() const { return fs->homeDirectory() + QStringLiteral("/.codex"); }
-QString MCPConfigWriter::codexConfigPath() const { return codexFolder() + QStringLiteral("/config.toml"); }
-QString MCPConfigWriter::codexBackupPath() const { return codexFolder() + QStringLiteral("/config.toml.bak"); }
+QString MCPConfigWriter::claudeCodeConfigPath() const {
+    return fs->homeDirectory() + QStringLiteral("/.claude.json");
+}
+QString MCPConfigWriter::codexFolder() const {
+    return fs->homeDirectory() + QStringLiteral("/.codex");
+}
+QString MCPConfigWriter::codexConfigPath() const {
+    return codexFolder() + QStringLiteral("/config.toml");
+}
+QString MCPConfigWriter::codexBackupPath() const {
+    return codexFolder() + QStringLiteral("/config.toml.bak");
+}
 
 QString MCPConfigWriter::claudeDesktopConfig() const {
     QString support;
@@ -79,16 +88,31 @@ QString MCPConfigWriter::tomlString(const QString& text) {
     QString out = QStringLiteral("\"");
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '"': out += QStringLiteral("\\\""); break;
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\b': out += QStringLiteral("\\b"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\f': out += QStringLiteral("\\f"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
+        case '"':
+            out += QStringLiteral("\\\"");
+            break;
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\b':
+            out += QStringLiteral("\\b");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\f':
+            out += QStringLiteral("\\f");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
         default:
             if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                out += QStringLiteral("\\u") + QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0');
+                out += QStringLiteral("\\u") +
+                       QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0');
             else
                 out += c;
         }
@@ -96,7 +120,9 @@ QString MCPConfigWriter::tomlString(const QString& text) {
     return out + QLatin1Char('"');
 }
 
-QString MCPConfigWriter::tomlKey(const QString& name) { return isBareKey(name) ? name : tomlString(name); }
+QString MCPConfigWriter::tomlKey(const QString& name) {
+    return isBareKey(name) ? name : tomlString(name);
+}
 
 QString MCPConfigWriter::codexTable(const QString& name, const QString& url) {
     return QStringLiteral("[mcp_servers.") + tomlKey(name) + QStringLiteral("]\nurl = ") + tomlString(url) +
@@ -154,13 +180,16 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& name, co
         return {{QStringLiteral("%1 is already in your Codex config — left as is.").arg(name)}, true, true};
 
     QString separator;
-    if (!oldText.isEmpty()) separator = oldText.endsWith(QLatin1Char('\n')) ? QStringLiteral("\n") : QStringLiteral("\n\n");
+    if (!oldText.isEmpty())
+        separator = oldText.endsWith(QLatin1Char('\n')) ? QStringLiteral("\n") : QStringLiteral("\n\n");
     const QString newText = oldText + separator + codexTable(name, url);
     const ParsedServer check = parseServer(newText, name);
     if (!check.parsed)
-        return failed(QStringLiteral("it wouldn’t be valid TOML afterwards (%1), so it was left as is.").arg(check.error));
+        return failed(QStringLiteral("it wouldn’t be valid TOML afterwards (%1), so it was left as is.")
+                          .arg(check.error));
     if (check.url != url)
-        return failed(QStringLiteral("%1 wouldn’t read back with its address, so the file was left as is.").arg(name));
+        return failed(
+            QStringLiteral("%1 wouldn’t read back with its address, so the file was left as is.").arg(name));
 
     FileAttributes privateMode;
     privateMode.posixPermissions = configPermissions;

@@ -26,10 +26,12 @@ QList<SkillFolderInstaller::Agent> SkillFolderInstaller::agentsSetUp() const {
 }
 
 SkillFolderInstaller::Result SkillFolderInstaller::install(const QString& source, const QString& name) const {
-    if (!fs->fileExists(source)) return {{QStringLiteral("Couldn't find the skill files for %1.").arg(name)}, false, {}};
+    if (!fs->fileExists(source))
+        return {{QStringLiteral("Couldn't find the skill files for %1.").arg(name)}, false, {}};
     const QList<Agent> setUp = agentsSetUp();
     if (setUp.isEmpty())
-        return {{QStringLiteral("No AI agent is set up yet — nothing to install %1 into.").arg(name)}, true, {}};
+        return {
+            {QStringLiteral("No AI agent is set up yet — nothing to install %1 into.").arg(name)}, true, {}};
 
     QStringList installedFor;
     QStringList alreadyHad;
@@ -44,7 +46,8 @@ SkillFolderInstaller::Result SkillFolderInstaller::install(const QString& source
         try {
             copy.copyToNewFolder(source, destination);
         } catch (const std::exception& error) {
-            return {{QStringLiteral("Couldn't install %1: %2").arg(name, errorDescription(error))}, false,
+            return {{QStringLiteral("Couldn't install %1: %2").arg(name, errorDescription(error))},
+                    false,
                     installedFor};
         }
         if (notes.isEmpty()) notes = copy.notes(); // the same source gives the same notes for every agent

@@ -44,7 +44,8 @@ TemplateTreeCopier::Result TemplateTreeCopier::createProject(const QString& temp
                                                              const QString& destination,
                                                              bool intoExisting) const {
     if (!fs->fileExists(templatePath))
-        return {{QStringLiteral("Couldn't find the bundled project template at %1.").arg(templatePath)}, false};
+        return {{QStringLiteral("Couldn't find the bundled project template at %1.").arg(templatePath)},
+                false};
     const QString shown = displayPath(destination);
     const bool destinationExists = fs->fileExists(destination);
     QStringList written;
@@ -57,8 +58,9 @@ TemplateTreeCopier::Result TemplateTreeCopier::createProject(const QString& temp
         try {
             copy.copyToNewFolder(templatePath, destination);
         } catch (const std::exception& error) {
-            return {{QStringLiteral("Couldn't create the project at %1: %2").arg(shown, errorDescription(error))},
-                    false};
+            return {
+                {QStringLiteral("Couldn't create the project at %1: %2").arg(shown, errorDescription(error))},
+                false};
         }
         return {QStringList{QStringLiteral("Created your project at %1.").arg(shown)} + copy.notes(), true};
     }
@@ -67,8 +69,9 @@ TemplateTreeCopier::Result TemplateTreeCopier::createProject(const QString& temp
         if (!destinationExists) fs->createDirectory(destination, true);
         copyTree(templatePath, destination, true, written, &notes);
     } catch (const std::exception& error) {
-        return {{QStringLiteral("Couldn't add the example files to %1: %2").arg(shown, errorDescription(error))},
-                false};
+        return {
+            {QStringLiteral("Couldn't add the example files to %1: %2").arg(shown, errorDescription(error))},
+            false};
     }
     QStringList lines{QStringLiteral("Added the example files to %1.").arg(shown)};
     if (!written.isEmpty()) {

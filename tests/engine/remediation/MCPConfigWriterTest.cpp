@@ -55,7 +55,8 @@ TEST(MCPConfigWriter, CodexTableFollowsTheSeparatorRulesAndStaysPrivate) {
         Sandbox sandbox;
         sandbox.writeFile(config, c.old, 0644);
         const auto result = MCPConfigWriter(sandbox.services().fs).addToCodex("notion", url);
-        EXPECT_EQ(result, (MCPConfigWriter::CodexResult{{"Added notion to your Codex config."}, true, true})) << c.old;
+        EXPECT_EQ(result, (MCPConfigWriter::CodexResult{{"Added notion to your Codex config."}, true, true}))
+            << c.old;
         EXPECT_EQ(sandbox.readFile(config), c.expected) << c.old;
         EXPECT_EQ(mode(sandbox, config), 0600);
         if (QByteArray(c.old).isEmpty()) {
@@ -95,7 +96,8 @@ TEST(MCPConfigWriter, OddNamesAndAddressesStayValidTOMLWithTheSameValues) {
     EXPECT_EQ(readBackURL(text, name), oddURL);
     EXPECT_EQ(readBackURL(text, "other"), QStringLiteral("https://o.test"));
     EXPECT_TRUE(writer.isConfigured(name));
-    EXPECT_EQ(writer.addToCodex(name, oddURL).lines.value(0), name + " is already in your Codex config — left as is.");
+    EXPECT_EQ(writer.addToCodex(name, oddURL).lines.value(0),
+              name + " is already in your Codex config — left as is.");
     EXPECT_EQ(sandbox.readFile(config), text);
 
     // The quoted header form counts as present and is left alone.
@@ -136,7 +138,8 @@ TEST(MCPConfigWriter, AFileThatCannotBeReadOrParsedOrBackedUpIsLeftWhole) {
     fs->failWrite = [](const QString& path) { return path.endsWith(".bak"); };
     fs->description = "disk full";
     const auto result = MCPConfigWriter(fs).addToCodex("notion", url);
-    EXPECT_EQ(result, (MCPConfigWriter::CodexResult{{"Couldn't write your Codex config: disk full"}, false, true}));
+    EXPECT_EQ(result,
+              (MCPConfigWriter::CodexResult{{"Couldn't write your Codex config: disk full"}, false, true}));
     EXPECT_EQ(sandbox.readFile(config), "model = \"o3\"\n");
 }
 

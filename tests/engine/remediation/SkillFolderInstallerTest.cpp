@@ -39,7 +39,8 @@ QMap<QString, QString> inFolder(const QString& name, const QMap<QString, QString
     return entries;
 }
 
-const QStringList linkNotes{"Left out scripts/up — it’s a symbolic link.", "Left out ssh — it’s a symbolic link."};
+const QStringList linkNotes{"Left out scripts/up — it’s a symbolic link.",
+                            "Left out ssh — it’s a symbolic link."};
 
 } // namespace
 
@@ -52,7 +53,10 @@ TEST(SkillFolderInstaller, EveryAgentSetUpGetsTheSkillOnceWithTheLinesToMatch) {
     };
     const QList<Case> cases{
         {{}, {}, {"No AI agent is set up yet — nothing to install tidy into."}, {}},
-        {{".claude", ".agents"}, {}, QStringList{"Installed tidy for Claude, Zed."} + linkNotes, {"Claude", "Zed"}},
+        {{".claude", ".agents"},
+         {},
+         QStringList{"Installed tidy for Claude, Zed."} + linkNotes,
+         {"Claude", "Zed"}},
         {{".claude", ".codex"},
          {".claude"},
          QStringList{"Installed tidy for Codex.", "Claude already had tidy — left as is."} + linkNotes,
@@ -71,7 +75,8 @@ TEST(SkillFolderInstaller, EveryAgentSetUpGetsTheSkillOnceWithTheLinesToMatch) {
         for (const QString& agent : c.alreadyHave)
             sandbox.writeFile("/Users/tester/" + agent + "/skills/tidy/SKILL.md", "older\n");
         const SkillFolderInstaller installer(sandbox.services().fs);
-        EXPECT_EQ(installer.isInstalled("tidy"), !c.agents.isEmpty() && c.alreadyHave.size() == c.agents.size());
+        EXPECT_EQ(installer.isInstalled("tidy"),
+                  !c.agents.isEmpty() && c.alreadyHave.size() == c.agents.size());
 
         const auto result = installer.install(sandbox.map(source), "tidy");
         EXPECT_EQ(result, (SkillFolderInstaller::Result{c.lines, true, c.installedFor}));
@@ -93,7 +98,9 @@ TEST(SkillFolderInstaller, AFailedCopyLeavesNoFolderThatCountsAsInstalled) {
     sandbox.makeDirectory("/Users/tester/.codex");
     auto fs = std::make_shared<test::FaultyFileSystem>(sandbox.services().fs);
     fs->description = "disk full";
-    fs->failWrite = [](const QString& path) { return path.contains("/.codex/") && path.endsWith("/tidy.sh"); };
+    fs->failWrite = [](const QString& path) {
+        return path.contains("/.codex/") && path.endsWith("/tidy.sh");
+    };
 
     const SkillFolderInstaller installer(fs);
     EXPECT_EQ(installer.install(sandbox.map(source), "tidy"),
@@ -103,8 +110,9 @@ TEST(SkillFolderInstaller, AFailedCopyLeavesNoFolderThatCountsAsInstalled) {
 
     // The next try finishes the job for Codex and leaves Claude's copy alone.
     fs->failWrite = nullptr;
-    EXPECT_EQ(installer.install(sandbox.map(source), "tidy").lines,
-              (QStringList{"Installed tidy for Codex.", "Claude already had tidy — left as is."} + linkNotes));
+    EXPECT_EQ(
+        installer.install(sandbox.map(source), "tidy").lines,
+        (QStringList{"Installed tidy for Codex.", "Claude already had tidy — left as is."} + linkNotes));
     EXPECT_TRUE(installer.isInstalled("tidy"));
 
     const SkillFolderInstaller::Result missing{{"Couldn't find the skill files for none."}, false, {}};

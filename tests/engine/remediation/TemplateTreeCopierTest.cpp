@@ -44,7 +44,8 @@ QMap<QString, QString> copiedTemplate() {
             {"scripts/run.sh", "755 #!/bin/sh\n"}};
 }
 
-const QStringList linkNotes{"Left out outside — it’s a symbolic link.", "Left out readme-link — it’s a symbolic link.",
+const QStringList linkNotes{"Left out outside — it’s a symbolic link.",
+                            "Left out readme-link — it’s a symbolic link.",
                             "Left out scripts/loop — it’s a symbolic link."};
 
 } // namespace
@@ -59,19 +60,22 @@ TEST(TemplateTreeCopier, NewProjectArrivesWholeOnceAndIsThenLeftAlone) {
     EXPECT_EQ(result.lines, QStringList{"Created your project at ~/Documents/Sample."} + linkNotes);
     EXPECT_TRUE(result.succeeded);
     EXPECT_EQ(treeOf(destination), copiedTemplate());
-    EXPECT_EQ(QDir(sandbox.home() + "/Documents").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{"Sample"})
+    EXPECT_EQ(
+        QDir(sandbox.home() + "/Documents").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{"Sample"})
         << "no staging folder is left beside it";
 
     sandbox.writeFile("/Users/tester/Documents/Sample/README.md", "mine\n");
     result = copier.createProject(sandbox.map(templateFolder), destination, false);
-    EXPECT_EQ(result, (TemplateTreeCopier::Result{{"A project already exists at ~/Documents/Sample — leaving it as is."}, true}));
+    EXPECT_EQ(result, (TemplateTreeCopier::Result{
+                          {"A project already exists at ~/Documents/Sample — leaving it as is."}, true}));
     EXPECT_EQ(sandbox.readFile("/Users/tester/Documents/Sample/README.md"), "mine\n");
 
     // A plain file in the way counts as an existing project too.
     sandbox.writeFile("/Users/tester/Documents/Other", "a file\n");
     EXPECT_TRUE(copier.createProject(sandbox.map(templateFolder), sandbox.home() + "/Documents/Other", false)
-                    .lines.value(0).startsWith("A project already exists at ~/Documents/Other"));
+                    .lines.value(0)
+                    .startsWith("A project already exists at ~/Documents/Other"));
 }
 
 TEST(TemplateTreeCopier, AFailedNewProjectLeavesNoFolder) {
@@ -80,14 +84,16 @@ TEST(TemplateTreeCopier, AFailedNewProjectLeavesNoFolder) {
     auto fs = std::make_shared<test::FaultyFileSystem>(sandbox.services().fs);
     fs->failWrite = [](const QString& path) { return path.endsWith("/README.md"); };
     fs->description = "disk full";
-    const auto result =
-        TemplateTreeCopier(fs).createProject(sandbox.map(templateFolder), sandbox.home() + "/Documents/Sample", false);
-    EXPECT_EQ(result, (TemplateTreeCopier::Result{{"Couldn't create the project at ~/Documents/Sample: disk full"}, false}));
+    const auto result = TemplateTreeCopier(fs).createProject(sandbox.map(templateFolder),
+                                                             sandbox.home() + "/Documents/Sample", false);
+    EXPECT_EQ(result, (TemplateTreeCopier::Result{
+                          {"Couldn't create the project at ~/Documents/Sample: disk full"}, false}));
     EXPECT_TRUE(treeOf(sandbox.home() + "/Documents").isEmpty());
 
-    const auto missing = TemplateTreeCopier(fs).createProject(sandbox.map("/Templates/None"), sandbox.home() + "/P", false);
-    EXPECT_EQ(missing.lines,
-              QStringList{"Couldn't find the bundled project template at " + sandbox.map("/Templates/None") + "."});
+    const auto missing =
+        TemplateTreeCopier(fs).createProject(sandbox.map("/Templates/None"), sandbox.home() + "/P", false);
+    EXPECT_EQ(missing.lines, QStringList{"Couldn't find the bundled project template at " +
+                                         sandbox.map("/Templates/None") + "."});
     EXPECT_FALSE(missing.succeeded);
 }
 
@@ -99,11 +105,13 @@ TEST(TemplateTreeCopier, AChosenFolderKeepsTheUsersFilesAndSaysWhatWasWrittenIns
     };
     const QList<Case> cases{
         {"empty folder", {}, {}},
-        {"own CLAUDE.md", {{"CLAUDE.md", "mine\n"}},
+        {"own CLAUDE.md",
+         {{"CLAUDE.md", "mine\n"}},
          {"You already had CLAUDE.md — wrote CLAUDE-example.md instead (your files are untouched)."}},
         {"both instruction files",
          {{"CLAUDE.md", "mine\n"}, {"AGENTS.md", "ours\n"}},
-         {"You already had AGENTS.md and CLAUDE.md — wrote AGENTS-example.md and CLAUDE-example.md instead (your "
+         {"You already had AGENTS.md and CLAUDE.md — wrote AGENTS-example.md and CLAUDE-example.md instead "
+          "(your "
           "files are untouched)."}},
         {"CLAUDE.md and its example", {{"CLAUDE.md", "mine\n"}, {"CLAUDE-example.md", "old example\n"}}, {}},
         {"another file of the template", {{"README.md", "mine\n"}, {".gitignore", "node_modules\n"}}, {}},
@@ -116,8 +124,10 @@ TEST(TemplateTreeCopier, AChosenFolderKeepsTheUsersFilesAndSaysWhatWasWrittenIns
         for (auto it = c.userFiles.begin(); it != c.userFiles.end(); ++it)
             sandbox.writeFile("/Users/tester/Work/" + it.key(), it.value());
         const QString folder = sandbox.home() + "/Work";
-        const auto result = TemplateTreeCopier(sandbox.services().fs).createProject(sandbox.map(templateFolder), folder, true);
-        EXPECT_EQ(result.lines, QStringList{"Added the example files to ~/Work."} + c.secondLines + linkNotes);
+        const auto result = TemplateTreeCopier(sandbox.services().fs)
+                                .createProject(sandbox.map(templateFolder), folder, true);
+        EXPECT_EQ(result.lines,
+                  QStringList{"Added the example files to ~/Work."} + c.secondLines + linkNotes);
         EXPECT_TRUE(result.succeeded);
         const QMap<QString, QString> tree = treeOf(folder);
         for (auto it = c.userFiles.begin(); it != c.userFiles.end(); ++it)
@@ -139,7 +149,8 @@ TEST(TemplateTreeCopier, AChosenFolderKeepsTheUsersFilesAndSaysWhatWasWrittenIns
     Sandbox sandbox;
     writeTemplate(sandbox);
     const QString outside = sandbox.map("/Projects/New");
-    const auto result = TemplateTreeCopier(sandbox.services().fs).createProject(sandbox.map(templateFolder), outside, true);
+    const auto result =
+        TemplateTreeCopier(sandbox.services().fs).createProject(sandbox.map(templateFolder), outside, true);
     EXPECT_EQ(result.lines, QStringList{"Added the example files to " + outside + "."} + linkNotes);
     EXPECT_EQ(treeOf(outside), copiedTemplate());
 }
@@ -148,13 +159,17 @@ TEST(TemplateTreeCopier, DisplayPathAndExampleNames) {
     Sandbox sandbox;
     const TemplateTreeCopier copier(sandbox.services().fs);
     const QString home = sandbox.home();
-    const QList<std::pair<QString, QString>> paths{
-        {home, "~"}, {home + "/Documents/P", "~/Documents/P"}, {home + "by/x", home + "by/x"}, {"/Volumes/P", "/Volumes/P"}};
+    const QList<std::pair<QString, QString>> paths{{home, "~"},
+                                                   {home + "/Documents/P", "~/Documents/P"},
+                                                   {home + "by/x", home + "by/x"},
+                                                   {"/Volumes/P", "/Volumes/P"}};
     for (const auto& [path, shown] : paths)
         EXPECT_EQ(copier.displayPath(path), shown);
-    const QList<std::pair<QString, QString>> names{
-        {"CLAUDE.md", "CLAUDE-example.md"}, {"AGENTS.md", "AGENTS-example.md"}, {"Makefile", "Makefile-example"},
-        {"a.tar.gz", "a.tar-example.gz"}, {".env", ".env-example"}};
+    const QList<std::pair<QString, QString>> names{{"CLAUDE.md", "CLAUDE-example.md"},
+                                                   {"AGENTS.md", "AGENTS-example.md"},
+                                                   {"Makefile", "Makefile-example"},
+                                                   {"a.tar.gz", "a.tar-example.gz"},
+                                                   {".env", ".env-example"}};
     for (const auto& [name, example] : names)
         EXPECT_EQ(TemplateTreeCopier::exampleName(name), example);
 }
