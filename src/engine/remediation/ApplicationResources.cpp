@@ -7,6 +7,8 @@
 namespace qlan {
 
 ApplicationResources ApplicationResources::installed() {
+    // The program's folder is known only once the application object exists; not remembered before.
+    if (!QCoreApplication::instance()) return locate();
     static const ApplicationResources found = locate();
     return found;
 }

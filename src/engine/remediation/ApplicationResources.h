@@ -22,7 +22,8 @@ public:
     QString root;
 
     // The resources of the running program: the first candidate folder that exists, else the installed
-    // tree's folder (whose lookups then find nothing). Looked up once, on first use.
+    // tree's folder (whose lookups then find nothing). Looked up once, on the first use after the
+    // application object exists.
     static ApplicationResources installed();
 
     // root + "/" + relative when `fs` finds an item there.
