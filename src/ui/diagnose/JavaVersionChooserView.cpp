@@ -26,6 +26,7 @@ JavaVersionChooserView::JavaVersionChooserView(IntBinding* chosenMajor, const QS
         layout->addWidget(row);
         rows_.append(row);
     }
+    layout->addStretch(1);
     if (chosenMajor_)
         connect(chosenMajor_, &IntBinding::valueChanged, this, &JavaVersionChooserView::refresh);
     refresh();

@@ -3,6 +3,7 @@
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
 
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -54,7 +55,9 @@ RadioRow::RadioRow(const QString& title, const QString& description, QWidget* pa
     setText(title);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Maximum);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -69,6 +72,7 @@ RadioRow::RadioRow(const QString& title, const QString& description, QWidget* pa
     TypeScale::applySecondaryStyle(description_);
     texts->addWidget(title_);
     texts->addWidget(description_);
+    texts->addStretch(1);
     row->addLayout(texts, 1);
 
     // Clicks anywhere on the row, its texts included, reach the row.
@@ -89,8 +93,14 @@ QSize RadioRow::minimumSizeHint() const {
     return layout()->minimumSize();
 }
 
+void RadioRow::focusInEvent(QFocusEvent* event) {
+    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QAbstractButton::focusInEvent(event);
+}
+
 void RadioRow::paintEvent(QPaintEvent*) {
-    if (!hasFocus()) return;
+    // The focus ring shows only when the focus came from the keyboard.
+    if (!hasFocus() || !keyboardFocus_) return;
     QPainter painter(this);
     painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));

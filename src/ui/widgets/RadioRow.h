@@ -26,11 +26,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void nextCheckState() override {}
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     QWidget* mark_ = nullptr;
     TextLabel* title_ = nullptr;
     TextLabel* description_ = nullptr;
+    bool keyboardFocus_ = false;
 };
 
 } // namespace qlan

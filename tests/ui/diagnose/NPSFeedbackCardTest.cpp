@@ -75,7 +75,7 @@ TEST_F(NPSFeedbackCardTest, ScoreSubmitPauseThanks) {
     int submitted = 0;
     NPSFeedbackCard card(
         host, [&] { ++submitted; }, [] {});
-    card.resize(640, 400);
+    card.resize(640, 100);
     card.show();
     EXPECT_EQ(card.objectName(), "nps-card");
     EXPECT_EQ(NPSFeedbackCard::question(), "How likely are you to recommend " +
@@ -91,6 +91,7 @@ TEST_F(NPSFeedbackCardTest, ScoreSubmitPauseThanks) {
     EXPECT_TRUE(card.scoreButton(0)->isChecked());
     EXPECT_FALSE(card.scoreButton(7)->isChecked());
     EXPECT_EQ(card.reasonText(), "  \n ");
+    card.adjustSize();
     saveScreenshot(&card, "nps-card-scored");
 
     // Submitting sends the answer and writes the marker at once; the host knows before the pause ends.
@@ -108,6 +109,7 @@ TEST_F(NPSFeedbackCardTest, ScoreSubmitPauseThanks) {
     pendingPauses_.takeFirst()();
     EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::thanks());
     EXPECT_EQ(submitted, 1);
+    card.adjustSize();
     saveScreenshot(&card, "nps-card-thanks");
 
     // Leaving the screen after a submission sends no dismissal.
