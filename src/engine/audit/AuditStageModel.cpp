@@ -15,15 +15,15 @@ void AuditStageModel::install(const Remediation& remediation) {
     setSheet(remediation);
 }
 
-void AuditStageModel::finish(const FixSheetOutcome& outcome) {
+void AuditStageModel::finish(const RemediationOutcome& outcome) {
     setSheet(std::nullopt);
     switch (outcome.kind) {
-    case FixSheetOutcome::Kind::canceled:
+    case RemediationOutcome::Kind::canceled:
         return;
-    case FixSheetOutcome::Kind::failure:
+    case RemediationOutcome::Kind::failure:
         advance();
         return;
-    case FixSheetOutcome::Kind::success:
+    case RemediationOutcome::Kind::success:
         break;
     }
     if (!options_.onProfileRefresh) {

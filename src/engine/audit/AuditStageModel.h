@@ -7,6 +7,7 @@
 
 #include "audit/AuditStage.h"
 #include "diagnose/Remediation.h"
+#include "progress/RemediationOutcome.h"
 
 #include <QObject>
 #include <QString>
@@ -18,18 +19,6 @@
 namespace qlan {
 
 class TelemetryService;
-
-// How the fix sheet ended: the fix ran (whatever the message says), failed, or was cancelled.
-struct FixSheetOutcome {
-    enum class Kind { success, failure, canceled };
-    Kind kind = Kind::canceled;
-    QString message;
-
-    static FixSheetOutcome success(QString message) { return {Kind::success, std::move(message)}; }
-    static FixSheetOutcome failure(QString message) { return {Kind::failure, std::move(message)}; }
-    static FixSheetOutcome canceled() { return {Kind::canceled, {}}; }
-    friend bool operator==(const FixSheetOutcome&, const FixSheetOutcome&) = default;
-};
 
 class AuditStageModel : public QObject {
     Q_OBJECT
@@ -53,7 +42,7 @@ public:
     void install(const Remediation& remediation);
     // The sheet's one report of how it ended; it closes first. A success re-probes (when the screen can)
     // and then advances; a failure advances at once; a cancel leaves the screen as it is.
-    void finish(const FixSheetOutcome& outcome);
+    void finish(const RemediationOutcome& outcome);
     // The sheet went away without a report: the same as a cancel.
     void sheetClosed();
 

@@ -1,9 +1,6 @@
 #include "ui/audit/AuditScreenSeams.h"
 
-#include "ui/widgets/TextLabel.h"
-
-#include <QPushButton>
-#include <QVBoxLayout>
+#include "ui/progress/RemediationSheet.h"
 
 namespace qlan {
 
@@ -13,28 +10,22 @@ std::shared_ptr<NPSFeedbackHost> AuditScreenSeams::hostFor(const AppServices& se
 }
 
 FixSheetFactory AuditScreenSeams::sheetFactory() const {
-    return fixSheet ? fixSheet : FixSheetFactory(unavailableFixSheet);
+    if (fixSheet) return fixSheet;
+    return [telemetry = telemetry](QWidget* parent, const Remediation& remediation,
+                                   std::function<void(RemediationOutcome)> onFinish) {
+        return remediationSheet(parent, remediation, std::move(onFinish), telemetry);
+    };
 }
 
-QDialog* AuditScreenSeams::unavailableFixSheet(QWidget* parent, const Remediation& remediation,
-                                               std::function<void(FixSheetOutcome)> onFinish) {
-    auto* sheet = new QDialog(parent);
-    auto* layout = new QVBoxLayout(sheet);
-    layout->addWidget(new TextLabel(remediation.title(), TextRole::headline));
-    layout->addWidget(new TextLabel(QStringLiteral("This fix is not available in this build.")));
-    layout->addStretch(1);
-    auto* close = new QPushButton(QStringLiteral("Close"));
-    layout->addWidget(close, 0, Qt::AlignTrailing);
-    // Every way out of this sheet is a cancel, reported once.
-    auto reported = std::make_shared<bool>(false);
-    auto report = [reported, onFinish = std::move(onFinish)] {
-        if (*reported) return;
-        *reported = true;
-        if (onFinish) onFinish(FixSheetOutcome::canceled());
-    };
-    QObject::connect(close, &QPushButton::clicked, sheet, report);
-    QObject::connect(sheet, &QDialog::rejected, sheet, report);
-    return sheet;
+QDialog* AuditScreenSeams::remediationSheet(QWidget* parent, const Remediation& remediation,
+                                            std::function<void(RemediationOutcome)> onFinish,
+                                            TelemetryService* telemetry) {
+    return new RemediationSheet(
+        remediation,
+        [onFinish = std::move(onFinish)](const RemediationOutcome& outcome) {
+            if (onFinish) onFinish(outcome);
+        },
+        telemetry, parent);
 }
 
 } // namespace qlan

@@ -18,9 +18,9 @@ namespace qlan {
 class TelemetryService;
 
 // Makes the sheet that carries out one remediation, parented to `parent`. The sheet calls `onFinish`
-// once, when the user leaves it; it stops its job when it is closed or destroyed before that.
+// once, when the user leaves it (a close of the sheet is its Cancel); destroying it stops its job.
 using FixSheetFactory = std::function<QDialog*(QWidget* parent, const Remediation& remediation,
-                                               std::function<void(FixSheetOutcome)> onFinish)>;
+                                               std::function<void(RemediationOutcome)> onFinish)>;
 
 struct AuditScreenSeams {
     TelemetryService* telemetry = nullptr;
@@ -30,10 +30,10 @@ struct AuditScreenSeams {
     // The host to use: the given one, else one over `services.store` and this telemetry.
     std::shared_ptr<NPSFeedbackHost> hostFor(const AppServices& services) const;
     FixSheetFactory sheetFactory() const;
-    // The sheet used until the streaming fix sheet is part of the build: it names the fix, says that it
-    // is not available, and reports a cancel when closed.
-    static QDialog* unavailableFixSheet(QWidget* parent, const Remediation& remediation,
-                                        std::function<void(FixSheetOutcome)> onFinish);
+    // The remediation sheet, its events sent to this telemetry.
+    static QDialog* remediationSheet(QWidget* parent, const Remediation& remediation,
+                                     std::function<void(RemediationOutcome)> onFinish,
+                                     TelemetryService* telemetry);
 };
 
 } // namespace qlan

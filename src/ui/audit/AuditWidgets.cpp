@@ -103,7 +103,7 @@ void presentFixSheets(QWidget* screen, AuditStageModel* model, FixSheetFactory f
             return;
         }
         if (*current) return;
-        QDialog* sheet = factory(screen, *remediation, [guarded](FixSheetOutcome outcome) {
+        QDialog* sheet = factory(screen, *remediation, [guarded](RemediationOutcome outcome) {
             if (guarded) guarded->finish(outcome);
         });
         if (!sheet) {

@@ -41,12 +41,12 @@ TEST_F(AuditScreenModels, FoundationsInstallCancelRetrySucceedAdvancesOnce) {
     model->install(Remediation::installHomebrew());
     EXPECT_EQ(model->sheetRemediation(), Remediation::installHomebrew());
 
-    model->finish(FixSheetOutcome::canceled());
+    model->finish(RemediationOutcome::canceled());
     EXPECT_FALSE(model->sheetRemediation());
     EXPECT_TRUE(log.isEmpty());
 
     model->install(Remediation::installHomebrew());
-    model->finish(FixSheetOutcome::success("Homebrew installed."));
+    model->finish(RemediationOutcome::success("Homebrew installed."));
     EXPECT_FALSE(model->sheetRemediation());
     EXPECT_EQ(log, QStringList{"refresh"});
     EXPECT_TRUE(model->isRefreshing());
@@ -72,15 +72,15 @@ TEST_F(AuditScreenModels, FoundationsInstallCancelRetrySucceedAdvancesOnce) {
 TEST_F(AuditScreenModels, SuccessAwaitsTheRefreshFailureAndNoRefreshAdvanceAtOnce) {
     auto model = foundations();
     model->install(Remediation::installHomebrew());
-    model->finish(FixSheetOutcome::success("Homebrew installed."));
+    model->finish(RemediationOutcome::success("Homebrew installed."));
     EXPECT_EQ(log, QStringList{"refresh"});
     pendingRefresh();
     EXPECT_EQ(log, (QStringList{"refresh", "advance"}));
 
-    for (const FixSheetOutcome& outcome : {FixSheetOutcome::failure("Install failed (exit code 1)."),
-                                           FixSheetOutcome::success("Homebrew installed.")}) {
+    for (const RemediationOutcome& outcome : {RemediationOutcome::failure("Install failed (exit code 1)."),
+                                           RemediationOutcome::success("Homebrew installed.")}) {
         log.clear();
-        auto other = foundations(outcome.kind == FixSheetOutcome::Kind::success ? false : true);
+        auto other = foundations(outcome.kind == RemediationOutcome::Kind::success ? false : true);
         other->install(Remediation::installHomebrew());
         other->finish(outcome);
         EXPECT_EQ(log, QStringList{"advance"});
@@ -107,7 +107,7 @@ TEST_F(AuditScreenModels, LinksSendTheirEventThenOpenAndOnlyTheTerminalsAdvances
 TEST_F(AuditScreenModels, ARefreshThatEndsAfterTheScreenIsGoneDoesNothing) {
     auto model = foundations();
     model->install(Remediation::installHomebrew());
-    model->finish(FixSheetOutcome::success("Homebrew installed."));
+    model->finish(RemediationOutcome::success("Homebrew installed."));
     model.reset();
     pendingRefresh();
     EXPECT_EQ(log, QStringList{"refresh"});

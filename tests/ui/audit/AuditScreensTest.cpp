@@ -12,6 +12,7 @@
 #include "ui/audit/SimplifiedCompletionView.h"
 #include "ui/audit/Stage1View.h"
 #include "ui/audit/Stage2View.h"
+#include "ui/progress/RemediationSheet.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 
 #include <QAbstractButton>
@@ -32,7 +33,7 @@ protected:
     AuditScreens() {
         seams.telemetry = telemetry.get();
         seams.fixSheet = [this](QWidget* parent, const Remediation& remediation,
-                                std::function<void(FixSheetOutcome)> onFinish) {
+                                std::function<void(RemediationOutcome)> onFinish) {
             auto* sheet = new QDialog(parent);
             sheets.append({remediation, std::move(onFinish), sheet});
             return sheet;
@@ -70,7 +71,7 @@ protected:
 
     struct Sheet {
         Remediation remediation;
-        std::function<void(FixSheetOutcome)> onFinish;
+        std::function<void(RemediationOutcome)> onFinish;
         QPointer<QDialog> dialog;
     };
     AuditScreenSeams seams;
@@ -106,14 +107,14 @@ TEST_F(AuditScreens, FoundationsInstallCancelRetryThenContinueDuringTheReprobe) 
     EXPECT_TRUE(sheets[0].dialog->isVisible());
     EXPECT_EQ(sheets[0].dialog->windowModality(), Qt::WindowModal);
     EXPECT_EQ(sheets[0].dialog->minimumSize(), QSize(560, 420));
-    sheets[0].onFinish(FixSheetOutcome::canceled());
+    sheets[0].onFinish(RemediationOutcome::canceled());
     settle();
     EXPECT_TRUE(sheets[0].dialog.isNull());
     EXPECT_TRUE(log.isEmpty());
 
     click(screen.get(), "Install Homebrew (recommended)");
     ASSERT_EQ(sheets.size(), 2);
-    sheets[1].onFinish(FixSheetOutcome::success("Homebrew installed."));
+    sheets[1].onFinish(RemediationOutcome::success("Homebrew installed."));
     settle();
     EXPECT_TRUE(sheets[1].dialog.isNull());
     ASSERT_TRUE(pendingRefresh);
@@ -159,19 +160,30 @@ TEST_F(AuditScreens, FoundationsToolsCardLinkAndMacOSCard) {
     EXPECT_NE(macOS.findChild<QPushButton*>("audit-stage-skip"), nullptr);
 }
 
-TEST_F(AuditScreens, ClosingTheSheetIsACancelAndLeavesTheScreen) {
+TEST_F(AuditScreens, ClosingTheRemediationSheetIsACancelAndLeavesTheScreen) {
+    seams.fixSheet = {}; // the application's own sheet
     Stage1View screen(
         profileOf({}), [&] { log << "advance"; }, {}, seams);
     show(&screen, "audit-foundations-sheet");
+    const auto openSheet = [&] {
+        QList<RemediationSheet*> open;
+        for (RemediationSheet* sheet : screen.findChildren<RemediationSheet*>())
+            if (sheet->isVisible()) open << sheet;
+        return open;
+    };
     click(&screen, "Install Homebrew (recommended)");
-    ASSERT_EQ(sheets.size(), 1);
-    sheets[0].dialog->reject(); // Esc or the close control
+    ASSERT_EQ(openSheet().size(), 1);
+    QPointer<RemediationSheet> sheet = openSheet()[0];
+    EXPECT_EQ(sheet->view()->remediation(), Remediation::installHomebrew());
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    QTest::keyClick(sheet, Qt::Key_Escape); // Esc, like the close control, is the sheet's Cancel
     settle();
-    EXPECT_TRUE(sheets[0].dialog.isNull());
+    EXPECT_TRUE(sheet.isNull());
     EXPECT_FALSE(screen.model()->sheetRemediation());
     EXPECT_TRUE(log.isEmpty());
     click(&screen, "Install Homebrew (recommended)");
-    EXPECT_EQ(sheets.size(), 2);
+    EXPECT_EQ(openSheet().size(), 1);
+    EXPECT_EQ(settledNames(2), (QStringList{"remediation_applied", "remediation_applied"}));
 }
 
 TEST_F(AuditScreens, TerminalInstallsLinksAndDeclines) {
@@ -185,7 +197,7 @@ TEST_F(AuditScreens, TerminalInstallsLinksAndDeclines) {
     click(&withBrew, "Install Warp (recommended)");
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].remediation, Remediation::installWarpViaBrew("warp"));
-    sheets[0].onFinish(FixSheetOutcome::failure("Install failed (exit code 1)."));
+    sheets[0].onFinish(RemediationOutcome::failure("Install failed (exit code 1)."));
     EXPECT_EQ(log, QStringList{"advance"});
 
     log.clear();
@@ -196,7 +208,7 @@ TEST_F(AuditScreens, TerminalInstallsLinksAndDeclines) {
     click(&without, "Install Warp (recommended)");
     ASSERT_EQ(sheets.size(), 2);
     EXPECT_EQ(sheets[1].remediation, Remediation::installHomebrewThenWarp("warp"));
-    sheets[1].onFinish(FixSheetOutcome::canceled());
+    sheets[1].onFinish(RemediationOutcome::canceled());
     EXPECT_TRUE(log.isEmpty());
     click(&without, "Learn more about Warp →");
     EXPECT_EQ(desktop->openedURLs, QList<QUrl>{ProductConfig::current().urls.warpAffiliate});
@@ -313,10 +325,10 @@ TEST_F(AuditScreens, CompletionsWhoseScreenIsGoneDoNothing) {
     show(foundations.get(), "audit-gone");
     click(foundations.get(), "Install Homebrew (recommended)");
     const auto onFinish = sheets.last().onFinish;
-    onFinish(FixSheetOutcome::success("Homebrew installed."));
+    onFinish(RemediationOutcome::success("Homebrew installed."));
     foundations.reset();
     pendingRefresh();
-    onFinish(FixSheetOutcome::success("Homebrew installed."));
+    onFinish(RemediationOutcome::success("Homebrew installed."));
 
     auto report = std::make_unique<FinalAuditReport>(
         profileOf({}), [&] { log << "done"; }, mac.services(), seams);
