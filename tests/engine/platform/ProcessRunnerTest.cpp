@@ -1,3 +1,4 @@
+#include "Printers.h"
 #include "platform/CancellableProcess.h"
 #include "platform/LiveProcessCancellation.h"
 #include "platform/LiveProcessRunner.h"
@@ -142,6 +143,122 @@ TEST(LiveProcessRunnerRun, WaitsForADescendantThatStillHoldsThePipe) {
         runner.run(sh, {"-c", "(sleep 0.6; echo late; echo late-err >&2) & echo early"});
     EXPECT_GE(timer.elapsed(), 500);
     EXPECT_EQ(result, (ProcessResult{0, "early\nlate\n", "late-err\n"}));
+}
+
+// The pid a shell wrote to `path`, once it is there.
+pid_t pidIn(const QString& path) {
+    pid_t pid = 0;
+    waitUntil(
+        [&] {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly)) return false;
+            pid = file.readAll().trimmed().toInt();
+            return pid > 0;
+        },
+        5000);
+    return pid;
+}
+
+TEST(LiveProcessRunnerRun, AChildWithinItsTimeLimitGivesItsResult) {
+    LiveProcessRunner runner;
+    EXPECT_EQ(runner.runWithTimeLimit(sh, {"-c", "echo out; echo err >&2; exit 3"}, std::nullopt, 5s),
+              (ProcessResult{3, "out\n", "err\n"}));
+    EXPECT_EQ(runner.runWithTimeLimit(QStringLiteral("/usr/bin/env"), {}, Environment{{"A", "1"}}, 5s).stdOut,
+              "A=1\n");
+    EXPECT_THROW(runner.runWithTimeLimit(QStringLiteral("/nonexistent/tool"), {}, std::nullopt, 5s),
+                 PlatformError);
+}
+
+TEST(LiveProcessRunnerRun, AChildPastItsTimeLimitIsStoppedWithItsGroupAndReaped) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    LiveProcessRunner runner;
+    struct Case {
+        const char* name;
+        QString script;
+        qint64 atLeastMs; // SIGKILL comes 1 s after SIGTERM
+    };
+    const QString pidFile = dir.filePath("pid");
+    const QString childFile = dir.filePath("child");
+    const std::vector<Case> cases = {
+        // Output keeps coming: the limit holds however busy the pipes are.
+        {"chatty", R"(echo $$ > "$1"; sleep 100 & echo $! > "$2"; while :; do echo tick; sleep 0.01; done)",
+         0},
+        // The child closed its pipes and lives on.
+        {"silent", R"(echo $$ > "$1"; exec >&- 2>&-; sleep 100 & echo $! > "$2"; wait)", 0},
+        // The whole group ignores SIGTERM.
+        {"stubborn", R"(trap '' TERM; echo $$ > "$1"; sleep 100 & echo $! > "$2"; wait)", 900},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(pidFile);
+        QFile::remove(childFile);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            runner.runWithTimeLimit(sh, {"-c", c.script, "sh", pidFile, childFile}, std::nullopt, 500ms);
+            ADD_FAILURE() << "no time-out";
+        } catch (const ProcessTimedOut& timedOut) {
+            EXPECT_EQ(timedOut.code(), ETIMEDOUT);
+            EXPECT_EQ(timedOut.localizedDescription(),
+                      QStringLiteral("The program did not finish within 500 ms."));
+        }
+        EXPECT_GE(timer.elapsed(), 450);
+        EXPECT_GE(timer.elapsed(), 500 + c.atLeastMs - 50);
+        EXPECT_LT(timer.elapsed(), 500 + c.atLeastMs + 1500);
+        const pid_t child = pidIn(pidFile);
+        const pid_t grandchild = pidIn(childFile);
+        ASSERT_GT(child, 0);
+        ASSERT_GT(grandchild, 0);
+        EXPECT_TRUE(reaped(child));                                     // no zombie left
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 5000)); // the group went with it
+    }
+    EXPECT_EQ(ProcessTimedOut(QStringLiteral("x"), ETIMEDOUT).localizedDescription(), "x");
+    try {
+        runner.runWithTimeLimit(QStringLiteral("/bin/sleep"), {"100"}, std::nullopt, 2s);
+    } catch (const ProcessTimedOut& timedOut) {
+        EXPECT_EQ(timedOut.localizedDescription(), QStringLiteral("The program did not finish within 2 s."));
+    }
+}
+
+// A background job that keeps the pipes after its parent has exited holds up neither mode for more
+// than 2 s: the exit comes with everything read until then, the job itself is left alone.
+TEST(LiveProcessRunner, ABackgroundJobHoldingThePipesHoldsUpNeitherModeBeyondTwoSeconds) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString jobFile = dir.filePath("job");
+    LiveProcessRunner runner;
+    // The job's text after its last line break counts as a last line too.
+    const QString script = R"(echo first; echo first-err >&2; (sleep 0.5; echo within; echo within-err >&2; )"
+                           R"(printf partial; sleep 60) & echo $! > "$1"; echo last)";
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(runner.run(QStringLiteral("/bin/zsh"), {"-c", script, "zsh", jobFile}),
+              (ProcessResult{0, "first\nlast\nwithin\npartial", "first-err\nwithin-err\n"}));
+    EXPECT_GE(timer.elapsed(), 1900);
+    EXPECT_LT(timer.elapsed(), 4000);
+    const pid_t runJob = pidIn(jobFile);
+    EXPECT_FALSE(dead(runJob)); // left running
+
+    timer.restart();
+    auto [stream, handle] = runner.stream(QStringLiteral("/bin/zsh"), {"-c", script, "zsh", jobFile});
+    EXPECT_EQ(drain(stream, 10s),
+              linesThenExit({"first", "first-err", "last", "within", "within-err", "partial"}, 0));
+    EXPECT_GE(timer.elapsed(), 1900);
+    EXPECT_LT(timer.elapsed(), 4000);
+    const pid_t streamJob = pidIn(jobFile);
+    EXPECT_FALSE(dead(streamJob));
+
+    // The login-shell form of the review: `zsh -lc 'sleep 60 &'`.
+    timer.restart();
+    EXPECT_EQ(runner.runWithTimeLimit(QStringLiteral("/bin/zsh"), {"-lc", "sleep 60 &"},
+                                      Environment{{"HOME", dir.path()}, {"PATH", "/usr/bin:/bin"}}, 10s),
+              (ProcessResult{0, "", ""}));
+    EXPECT_LT(timer.elapsed(), 4000);
+
+    ::kill(runJob, SIGKILL);
+    ::kill(streamJob, SIGKILL);
 }
 
 TEST(LiveProcessRunner, ProgramsThatCannotBeStartedFailInBothModes) {
