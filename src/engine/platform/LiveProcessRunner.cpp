@@ -120,12 +120,21 @@ public:
         posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1);
 #endif
 
-        short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+        short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+#ifdef POSIX_SPAWN_SETSID
+        // A session of its own, led by the child (so also a process group of its own): it has no
+        // controlling terminal, and a program that opens /dev/tty fails at once instead of being stopped
+        // by SIGTTIN when the application was started from a terminal. (A session leader cannot be put
+        // into another group, so no SETPGROUP with it.)
+        flags |= POSIX_SPAWN_SETSID;
+#else
+        flags |= POSIX_SPAWN_SETPGROUP;
+        posix_spawnattr_setpgroup(&attr_, 0); // a new group led by the child
+#endif
 #ifdef POSIX_SPAWN_CLOEXEC_DEFAULT
         flags |= POSIX_SPAWN_CLOEXEC_DEFAULT; // the same where closefrom is missing
 #endif
         posix_spawnattr_setflags(&attr_, flags);
-        posix_spawnattr_setpgroup(&attr_, 0); // a new group led by the child
         sigset_t none;
         sigemptyset(&none);
         posix_spawnattr_setsigmask(&attr_, &none);
@@ -496,8 +505,10 @@ LiveProcessRunner::stream(const QString& executable, const QStringList& argument
     try {
         std::thread(readStreamedChild, std::move(output.readEnd), wakeup, handle, producer).detach();
     } catch (const std::system_error&) {
-        // No thread for the reader: end the child here rather than leave it unreaped.
+        // No thread for the reader: end the child here rather than leave it unreaped. SIGKILL, so that
+        // the caller (maybe the GUI thread) does not wait on a child that ignores SIGTERM.
         handle->cancel();
+        handle->kill();
         handle->waitForExit();
         producer.yield(ProcessStreamEvent::failedToStart(errorText(EAGAIN)));
         producer.finish();

@@ -1,8 +1,9 @@
 #pragma once
 // Child processes of this machine, started with posix_spawn.
 //
-// Every child gets /dev/null as standard input, runs as the leader of its own process group and
-// inherits no descriptor of ours but the pipes it writes to.
+// Every child gets /dev/null as standard input, leads a session (setsid) and so a process group of its
+// own, and inherits no descriptor of ours but the pipes it writes to. Without a controlling terminal, a
+// program that opens /dev/tty (a password prompt) fails at once instead of waiting for a terminal.
 //
 // - run() collects both output pipes until the child has exited and both pipes are at end of file
 //   (a descendant still holding a pipe delays it, see below). Output is decoded as UTF-8, invalid bytes
