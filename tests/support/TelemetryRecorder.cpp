@@ -2,40 +2,12 @@
 
 #include "support/Wait.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 #include <gtest/gtest.h>
 
 namespace qlan::test {
 
-TelemetryEvent ReceivedEvent::event() const {
-    const std::optional<JSONValue> properties = JSONValue::fromJson(data);
-    return {name, properties ? properties->toObject() : JSONObject()};
-}
-
-QList<ReceivedEvent> receivedEvents(const LoopbackHttpServer& server) {
-    QList<ReceivedEvent> events;
-    for (const LoopbackRequest& request : server.requests()) {
-        const QJsonArray body = QJsonDocument::fromJson(request.body).array();
-        for (const auto& entry : body) {
-            const QJsonObject object = entry.toObject();
-            events.append({object.value(QStringLiteral("event_name")).toString(),
-                           object.value(QStringLiteral("event_data")).toObject()});
-        }
-    }
-    return events;
-}
-
-TelemetryService::Configuration loopbackTelemetryConfiguration(const AppServices& services,
-                                                               const LoopbackHttpServer& server) {
-    return TelemetryService::Configuration::fromCurrentEdition(services, server.url(kUsageEventsPath),
-                                                               QStringLiteral("test-key"));
-}
-
 TelemetryRecorder::TelemetryRecorder(const AppServices& services) {
-    server_.route(kUsageEventsPath, LoopbackResponse{.status = 201});
-    service_ = std::make_unique<TelemetryService>(loopbackTelemetryConfiguration(services, server_));
+    service_ = endpoint_.makeService(services);
 }
 
 TelemetryRecorder::~TelemetryRecorder() = default;
@@ -49,7 +21,7 @@ void TelemetryRecorder::settle() {
 QList<TelemetryEvent> TelemetryRecorder::events() {
     settle();
     QList<TelemetryEvent> events;
-    for (const ReceivedEvent& received : receivedEvents(server_))
+    for (const ReceivedEvent& received : endpoint_.receivedEvents())
         events.append(received.event());
     return events;
 }

@@ -7,7 +7,7 @@
 //   ...
 //   EXPECT_EQ(telemetry.names(), QStringList{"diagnosis_reached"});
 
-#include "support/LoopbackHttpServer.h"
+#include "support/TelemetryEndpoint.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QJsonObject>
@@ -18,26 +18,6 @@
 #include <memory>
 
 namespace qlan::test {
-
-// One delivered usage event as the endpoint received it.
-struct ReceivedEvent {
-    QString name;
-    QJsonObject data;
-
-    // The name and the properties decoded as typed values.
-    TelemetryEvent event() const;
-};
-
-// The path the records endpoint is reached at.
-inline const QString kUsageEventsPath = QStringLiteral("/api/database/records/usage_events");
-
-// Every event `server` received so far, in arrival order.
-QList<ReceivedEvent> receivedEvents(const LoopbackHttpServer& server);
-
-// A telemetry configuration of the current edition over `services`, posting to `server` (which the
-// caller routes) with a test key.
-TelemetryService::Configuration loopbackTelemetryConfiguration(const AppServices& services,
-                                                               const LoopbackHttpServer& server);
 
 class TelemetryRecorder {
 public:
@@ -57,7 +37,7 @@ public:
 private:
     void settle();
 
-    LoopbackHttpServer server_;
+    TelemetryEndpoint endpoint_;
     std::unique_ptr<TelemetryService> service_;
 };
 

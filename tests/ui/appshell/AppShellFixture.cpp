@@ -8,18 +8,8 @@
 
 namespace qlan::test {
 
-ScopedEdition::ScopedEdition(const ProductConfig& edition)
-    : previous_(ProductConfig::current()) {
-    ProductConfig::setCurrent(edition);
-}
-
-ScopedEdition::~ScopedEdition() {
-    ProductConfig::setCurrent(previous_);
-}
-
 AppShellTest::AppShellTest()
     : edition_(ProductConfig::homebrewEdition()) {
-    server_.route(kUsageEventsPath, LoopbackResponse{.status = 201});
     // The probe's commands: an Apple Silicon Mac with the Command Line Tools.
     StubSpec uname;
     uname.stdOut = QStringLiteral("arm64\n");
@@ -37,17 +27,15 @@ QString AppShellTest::consentKey() {
 }
 
 std::unique_ptr<TelemetryService> AppShellTest::makeTelemetry(bool disabled) {
-    auto configuration = loopbackTelemetryConfiguration(sandbox_.services(), server_);
-    configuration.disabled = disabled;
-    return std::make_unique<TelemetryService>(std::move(configuration));
+    return endpoint_.makeService(sandbox_.services(), disabled);
 }
 
 QList<ReceivedEvent> AppShellTest::receivedEvents() const {
-    return test::receivedEvents(server_);
+    return endpoint_.receivedEvents();
 }
 
 bool AppShellTest::waitForEvents(qsizetype count, int timeoutMs) const {
-    return waitUntil([&] { return receivedEvents().size() >= count; }, timeoutMs);
+    return endpoint_.waitForEvents(count, timeoutMs);
 }
 
 void AppShellTest::showActive(QWidget* window) {
