@@ -298,11 +298,13 @@ int pollTimeout(Clock::duration wait) {
 template <typename OnBytes>
 ReadEnd readPipes(Fd* const* ends, int count, int wakeFd, const LiveProcessCancellation& child,
                   std::optional<Clock::time_point> deadline, OnBytes&& onBytes) {
+    constexpr int maxPipes = 2;
+    Q_ASSERT(count <= maxPipes);
     std::vector<char> buffer(readChunk);
     std::optional<Clock::time_point> windowEnd;
     for (;;) {
-        pollfd fds[3];
-        int which[3];
+        pollfd fds[maxPipes + 1];
+        int which[maxPipes];
         nfds_t used = 0;
         for (int i = 0; i < count; ++i) {
             if (!*ends[i]) continue;

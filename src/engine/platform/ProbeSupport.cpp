@@ -85,6 +85,12 @@ QString homeDirectory(const FileSystemOperating* fs) {
     }
 }
 
+QString withoutTrailingSlash(QString path) {
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path;
+}
+
 QString appendingPath(const QString& folder, const QString& relative) {
     if (folder.endsWith(u'/')) return folder + relative;
     return folder + u'/' + relative;

@@ -50,6 +50,10 @@ std::optional<QString> readText(const FileSystemOperating* fs, const QString& pa
 // The home folder, or the empty text when it cannot be had.
 QString homeDirectory(const FileSystemOperating* fs);
 
+// The path without trailing slashes ("/a/b/" -> "/a/b"), the way a file URL built from it writes its
+// path; "/" itself stays.
+QString withoutTrailingSlash(QString path);
+
 // `folder` + "/" + `relative`, without doubling a slash at the join.
 QString appendingPath(const QString& folder, const QString& relative);
 

@@ -149,9 +149,7 @@ Architecture SystemProfiler::architectureFromMachine(const QString& unameOutput)
 }
 
 Shell SystemProfiler::shellFromVariable(const QString& shellVariable) {
-    QString path = shellVariable;
-    while (path.endsWith(u'/'))
-        path.chop(1);
+    const QString path = probing::withoutTrailingSlash(shellVariable);
     const QString name = path.mid(path.lastIndexOf(u'/') + 1);
     if (name.isEmpty()) return Shell::other(QStringLiteral("unknown"));
     if (name == QLatin1String("zsh")) return Shell::zsh();
