@@ -21,6 +21,8 @@ public:
         std::optional<QString> explainerAccessibilityIdentifier;
         // Where the article link leads; absent: the current edition's troubleshooting article.
         std::optional<QUrl> articleURL;
+        // Screens that offer their own links leave the article link out.
+        bool showsArticleLink = true;
     };
 
     // `title` is shown verbatim; inline Markdown in `explainer` is rendered. The scaffold takes
@@ -33,6 +35,7 @@ public:
     TextLabel* heading() const { return heading_; }
     MarkdownLabel* explanation() const { return explanation_; }
     QWidget* content() const { return content_; }
+    // Null when the screen leaves the article link out.
     LinkLabel* articleLink() const { return articleLink_; }
 
     // The article link's destination: the given article URL, else the current edition's

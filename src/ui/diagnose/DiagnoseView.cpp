@@ -18,6 +18,8 @@ DiagnoseView::DiagnoseView(const AppServices& services, TelemetryService* teleme
     , telemetry_(telemetry)
     , flow_(new DiagnoseFlow(services, telemetry, this))
     , nps_(std::make_shared<NPSFeedbackHost>(services.store, telemetry)) {
+    // The fix sheet and the screens below work on the same services.
+    ServiceContext::setServices(this, services_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     flow_->setOnTop([this] { return isVisible(); });

@@ -57,6 +57,7 @@ DiagnosisDetailView::DiagnosisDetailView(Diagnosis diagnosis, std::optional<Reme
     switch (diagnosis_.kind) {
     case Diagnosis::Kind::D1_NoJDK:
         section = installSection(QStringLiteral("d1"), d1ChosenMajor_);
+        section->layout()->addWidget(otherInstallMethodsLink());
         break;
     case Diagnosis::Kind::D2_HomeUnset:
         section = primaryRemediationSection();
@@ -76,6 +77,7 @@ DiagnosisDetailView::DiagnosisDetailView(Diagnosis diagnosis, std::optional<Reme
     ScreenScaffold::Options options;
     options.titleAccessibilityIdentifier = QStringLiteral("diagnose-headline");
     options.explainerAccessibilityIdentifier = QStringLiteral("diagnose-detail");
+    options.showsArticleLink = false;
     scaffold_ = new ScreenScaffold(diagnosis_.title(), diagnosis_.explanation(), section, options);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -100,6 +102,13 @@ QWidget* DiagnosisDetailView::installSection(const QString& context, IntBinding*
         telemetry().track(TelemetryService::chooserShownEvent(context, Diagnosis::recommendedMajor));
     });
     return section;
+}
+
+QWidget* DiagnosisDetailView::otherInstallMethodsLink() {
+    auto* link = new LinkLabel(QStringLiteral("Other Java install methods"),
+                               ProductConfig::current().urls.installMethods, TextRole::footnote);
+    setAccessibilityIdentifier(link, QStringLiteral("remediation-secondary-link"));
+    return link;
 }
 
 QWidget* DiagnosisDetailView::primaryRemediationSection() {

@@ -52,6 +52,7 @@ public:
 
 private:
     QWidget* installSection(const QString& context, IntBinding* chosen);
+    QWidget* otherInstallMethodsLink();
     QWidget* primaryRemediationSection();
     QWidget* legacySection();
     QWidget* noErrorsSection();

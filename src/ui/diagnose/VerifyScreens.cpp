@@ -48,6 +48,12 @@ QWidget* outputBlock(const QString& label, const QString& value) {
     return block;
 }
 
+ScreenScaffold::Options withoutArticleLink() {
+    ScreenScaffold::Options options;
+    options.showsArticleLink = false;
+    return options;
+}
+
 QHBoxLayout* actionRow() {
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
@@ -136,7 +142,7 @@ VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result
     layout->addWidget(actions());
 
     scaffold_ = new ScreenScaffold(verifyResultTitle(outcome_, remediation_), verifyResultExplainer(outcome_),
-                                   content);
+                                   content, withoutArticleLink());
     fill(this, scaffold_);
 }
 
