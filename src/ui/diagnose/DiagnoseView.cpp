@@ -53,6 +53,7 @@ void DiagnoseView::showState() {
     }
     screen_ = next;
     layout()->addWidget(screen_);
+    if (isVisible()) screen_->show(); // at once, not on the layout's next pass
     syncSettingJavaHome();
 }
 
