@@ -1,19 +1,8 @@
 #pragma once
-// Makes an edition the current one for the lifetime of the object, then puts the previous one back.
+// Older name of CurrentEdition, kept for test files that still say ScopedEdition.
 
-#include "editions/ProductConfig.h"
+#include "support/CurrentEdition.h"
 
 namespace qlan::test {
-
-class ScopedEdition {
-public:
-    explicit ScopedEdition(const ProductConfig& edition);
-    ~ScopedEdition();
-    ScopedEdition(const ScopedEdition&) = delete;
-    ScopedEdition& operator=(const ScopedEdition&) = delete;
-
-private:
-    ProductConfig previous_;
-};
-
-} // namespace qlan::test
+using ScopedEdition = CurrentEdition;
+}

@@ -6,25 +6,15 @@
 #include <QJsonDocument>
 
 namespace qlan::test {
-namespace {
-const QString kRecordsPath = QStringLiteral("/api/database/records/usage_events");
+
+TelemetryEvent ReceivedEvent::event() const {
+    const std::optional<JSONValue> properties = JSONValue::fromJson(data);
+    return {name, properties ? properties->toObject() : JSONObject()};
 }
 
-TelemetryEndpoint::TelemetryEndpoint() {
-    server_.route(kRecordsPath, LoopbackResponse{.status = 201});
-}
-
-std::unique_ptr<TelemetryService> TelemetryEndpoint::makeService(const AppServices& services,
-                                                                 bool disabled) const {
-    auto configuration = TelemetryService::Configuration::fromCurrentEdition(
-        services, server_.url(kRecordsPath), QStringLiteral("test-key"));
-    configuration.disabled = disabled;
-    return std::make_unique<TelemetryService>(std::move(configuration));
-}
-
-QList<ReceivedEvent> TelemetryEndpoint::receivedEvents() const {
+QList<ReceivedEvent> receivedEvents(const LoopbackHttpServer& server) {
     QList<ReceivedEvent> events;
-    for (const LoopbackRequest& request : server_.requests()) {
+    for (const LoopbackRequest& request : server.requests()) {
         const QJsonArray body = QJsonDocument::fromJson(request.body).array();
         for (const auto& entry : body) {
             const QJsonObject object = entry.toObject();
@@ -33,6 +23,27 @@ QList<ReceivedEvent> TelemetryEndpoint::receivedEvents() const {
         }
     }
     return events;
+}
+
+TelemetryService::Configuration loopbackTelemetryConfiguration(const AppServices& services,
+                                                               const LoopbackHttpServer& server) {
+    return TelemetryService::Configuration::fromCurrentEdition(services, server.url(kUsageEventsPath),
+                                                               QStringLiteral("test-key"));
+}
+
+TelemetryEndpoint::TelemetryEndpoint() {
+    server_.route(kUsageEventsPath, LoopbackResponse{.status = 201});
+}
+
+std::unique_ptr<TelemetryService> TelemetryEndpoint::makeService(const AppServices& services,
+                                                                 bool disabled) const {
+    auto configuration = loopbackTelemetryConfiguration(services, server_);
+    configuration.disabled = disabled;
+    return std::make_unique<TelemetryService>(std::move(configuration));
+}
+
+QList<ReceivedEvent> TelemetryEndpoint::receivedEvents() const {
+    return test::receivedEvents(server_);
 }
 
 QStringList TelemetryEndpoint::eventNames() const {

@@ -19,7 +19,21 @@ namespace qlan::test {
 struct ReceivedEvent {
     QString name;
     QJsonObject data;
+
+    // The name and the properties decoded as typed values.
+    TelemetryEvent event() const;
 };
+
+// The path the records endpoint is reached at.
+inline const QString kUsageEventsPath = QStringLiteral("/api/database/records/usage_events");
+
+// Every event `server` received so far, in arrival order.
+QList<ReceivedEvent> receivedEvents(const LoopbackHttpServer& server);
+
+// A telemetry configuration of the current edition over `services`, posting to `server` (which the
+// caller routes) with a test key.
+TelemetryService::Configuration loopbackTelemetryConfiguration(const AppServices& services,
+                                                               const LoopbackHttpServer& server);
 
 class TelemetryEndpoint {
 public:

@@ -13,9 +13,11 @@ bool JavaVerifier::Result::containsVersion(bool requiringJavaHome) const {
 
 JavaVerifier::Result JavaVerifier::run() const {
     ProcessRunning* process = shell.process.get();
-    auto versionCheck =
-        startChildTask([process] { return probing::runLoginShell(process, javaVersionCommand()); });
-    auto homeCheck = startChildTask([process] { return probing::runLoginShell(process, javaHomeCommand()); });
+    const std::chrono::milliseconds limit = timeLimit;
+    auto versionCheck = startChildTask(
+        [process, limit] { return probing::runLoginShell(process, javaVersionCommand(), limit); });
+    auto homeCheck = startChildTask(
+        [process, limit] { return probing::runLoginShell(process, javaHomeCommand(), limit); });
 
     Result result;
     const probing::CommandOutcome version = versionCheck.get();

@@ -2,10 +2,12 @@
 // The check after a Java fix: a fresh login shell (which reads the user's start-up files anew) is asked
 // for `java -version` and, separately, for the JAVA_HOME it sees.
 
+#include "platform/ProbeSupport.h"
 #include "platform/ShellRunner.h"
 
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -37,8 +39,12 @@ public:
         return QStringLiteral("echo ") + marker() + QStringLiteral("$JAVA_HOME");
     }
 
-    explicit JavaVerifier(ShellRunner shell)
-        : shell(std::move(shell)) {}
+    // Each login shell gets `timeLimit`; one that has not finished by then is stopped and counts as
+    // failed (empty output, -1, no JAVA_HOME), so that a hanging ~/.zprofile cannot hold the check up.
+    explicit JavaVerifier(ShellRunner shell,
+                          std::chrono::milliseconds timeLimit = probing::loginShellTimeLimit)
+        : shell(std::move(shell))
+        , timeLimit(timeLimit) {}
 
     // Runs the two login shells at the same time and waits for both. Blocks the calling thread (run it
     // off the GUI thread). Never throws: failures are folded into the result.
@@ -49,6 +55,7 @@ public:
     static std::optional<QString> javaHomeFromOutput(const QString& output);
 
     ShellRunner shell;
+    std::chrono::milliseconds timeLimit;
 };
 
 } // namespace qlan

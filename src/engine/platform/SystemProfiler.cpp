@@ -32,7 +32,7 @@ SystemProfile SystemProfiler::profile() const {
     auto jenv = startChildTask([this] { return detectJEnv(); });
     auto asdf = startChildTask([this] { return detectAsdf(); });
     auto clt = startChildTask([this] { return XcodeCLTProbe{shell}.path(); });
-    auto java = startChildTask([this] { return Probes{shell, fs}.probeAll(); });
+    auto java = startChildTask([this] { return Probes{shell, fs, loginShellTimeLimit}.probeAll(); });
     auto ai = startChildTask([this] { return detectAITooling(); });
     auto terminals = startChildTask([this] { return detectTerminals(); });
 

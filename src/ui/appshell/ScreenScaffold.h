@@ -21,8 +21,14 @@ public:
         std::optional<QString> explainerAccessibilityIdentifier;
         // Where the article link leads; absent: the current edition's troubleshooting article.
         std::optional<QUrl> articleURL;
-        // Screens that offer their own links leave the article link out.
+        // Screens that carry no article link at all (articleLink() is then null).
         bool showsArticleLink = true;
+
+        static Options withoutArticleLink() {
+            Options options;
+            options.showsArticleLink = false;
+            return options;
+        }
     };
 
     // `title` is shown verbatim; inline Markdown in `explainer` is rendered. The scaffold takes
@@ -35,7 +41,6 @@ public:
     TextLabel* heading() const { return heading_; }
     MarkdownLabel* explanation() const { return explanation_; }
     QWidget* content() const { return content_; }
-    // Null when the screen leaves the article link out.
     LinkLabel* articleLink() const { return articleLink_; }
 
     // The article link's destination: the given article URL, else the current edition's

@@ -48,12 +48,6 @@ QWidget* outputBlock(const QString& label, const QString& value) {
     return block;
 }
 
-ScreenScaffold::Options withoutArticleLink() {
-    ScreenScaffold::Options options;
-    options.showsArticleLink = false;
-    return options;
-}
-
 QHBoxLayout* actionRow() {
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
@@ -79,8 +73,8 @@ VerifyScaffold::VerifyScaffold(Remediation remediation, AppServices services, On
     layout->addWidget(indicator);
     scaffold_ = new ScreenScaffold(
         QStringLiteral("Verifying…"),
-        QStringLiteral("Re-running `java -version` in a fresh login shell to confirm the fix took."),
-        content);
+        QStringLiteral("Re-running `java -version` in a fresh login shell to confirm the fix took."), content,
+        ScreenScaffold::Options::withoutArticleLink());
     fill(this, scaffold_);
 }
 
@@ -142,7 +136,7 @@ VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result
     layout->addWidget(actions());
 
     scaffold_ = new ScreenScaffold(verifyResultTitle(outcome_, remediation_), verifyResultExplainer(outcome_),
-                                   content, withoutArticleLink());
+                                   content, ScreenScaffold::Options::withoutArticleLink());
     fill(this, scaffold_);
 }
 

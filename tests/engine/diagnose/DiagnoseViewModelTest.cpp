@@ -1,7 +1,7 @@
 #include "diagnose/DiagnoseViewModel.h"
 
 #include "support/Sandbox.h"
-#include "support/ScopedEdition.h"
+#include "support/CurrentEdition.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
 
@@ -89,7 +89,7 @@ TEST(DiagnoseViewModel, JenvMajorReadsTheFirstPieceAsAWholeNumber) {
 TEST(DiagnoseViewModel, DiagnoseMovesToDiagnosedThenReportsOnce) {
     Sandbox mac;
     TelemetryEndpoint endpoint;
-    ScopedEdition java(ProductConfig::javaEdition());
+    CurrentEdition java(ProductConfig::javaEdition());
     auto telemetry = endpoint.makeService(mac.services());
 
     SystemProfile profile = profileWith({.brew = true, .sdkman = true});
@@ -122,7 +122,7 @@ TEST(DiagnoseViewModel, DiagnoseMovesToDiagnosedThenReportsOnce) {
 TEST(DiagnoseViewModel, OtherEditionsFindNoErrorsAndOfferNoFix) {
     Sandbox mac;
     TelemetryEndpoint endpoint;
-    ScopedEdition brew(ProductConfig::homebrewEdition());
+    CurrentEdition brew(ProductConfig::homebrewEdition());
     auto telemetry = endpoint.makeService(mac.services());
 
     SystemProfile profile = profileWith({.brew = true});

@@ -64,6 +64,20 @@ TEST(JavaVerifier, RunsTheTwoCommandLinesAndFoldsFailuresIntoTheResult) {
     EXPECT_EQ(verifyOn(bare), (JavaVerifier::Result{"", -1, std::nullopt}));
 }
 
+TEST(JavaVerifier, AHangingLoginShellFailsWithinTheTimeLimit) {
+    Sandbox mac;
+    mac.linkSystemProgram("/bin/zsh");
+    mac.writeStub("/usr/bin/java", StubSpec().withStdErr("openjdk version \"21.0.5\"\n"));
+    mac.writeFile(mac.home() + "/.zprofile", "echo starting\nsleep 30\nexport JAVA_HOME=/jdk\n");
+
+    const auto started = std::chrono::steady_clock::now();
+    const JavaVerifier::Result result =
+        JavaVerifier(ShellRunner(mac.services().processRunner), std::chrono::milliseconds(500)).run();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(result, (JavaVerifier::Result{"", -1, std::nullopt}));
+    EXPECT_FALSE(result.containsVersion(false));
+}
+
 TEST(JavaVerifier, ReadsJavaHomeFromTheLastMarkerLine) {
     const QList<std::pair<QString, std::optional<QString>>> cases = {
         {"", std::nullopt},

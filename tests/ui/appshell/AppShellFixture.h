@@ -7,7 +7,7 @@
 #include "support/IsolatedUserDefaults.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
-#include "support/ScopedEdition.h"
+#include "support/CurrentEdition.h"
 #include "support/TelemetryEndpoint.h"
 
 #include <QList>
@@ -38,7 +38,7 @@ protected:
     // Lets queued work (deferred deletions, queued deliveries) run for a moment.
     static void settle(int ms = 200);
 
-    ScopedEdition edition_;
+    CurrentEdition edition_;
     IsolatedUserDefaults defaults_;
     Sandbox sandbox_;
     TelemetryEndpoint endpoint_;

@@ -2,7 +2,7 @@
 
 #include "diagnose/DiagnosisProfile.h"
 #include "support/RecordingDesktopActions.h"
-#include "support/ScopedEdition.h"
+#include "support/CurrentEdition.h"
 #include "support/ScreenCapture.h"
 #include "ui/appshell/ScreenScaffold.h"
 #include "ui/diagnose/DiagnoseStatusScreens.h"
@@ -87,7 +87,7 @@ TEST(JavaVersionChooserView, RowsFollowTheBindingAndClicksWriteIt) {
 }
 
 TEST(DiagnoseStatusScreens, FixedTitlesMessagesAndOneButtonEach) {
-    ScopedEdition brew(ProductConfig::homebrewEdition());
+    CurrentEdition brew(ProductConfig::homebrewEdition());
     auto desktop = std::make_shared<RecordingDesktopActions>();
 
     ProgressScaffold progress;

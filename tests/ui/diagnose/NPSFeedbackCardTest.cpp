@@ -2,7 +2,7 @@
 
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "support/Sandbox.h"
-#include "support/ScopedEdition.h"
+#include "support/CurrentEdition.h"
 #include "support/ScreenCapture.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
@@ -60,7 +60,7 @@ protected:
         return widget && widget->isVisibleTo(card);
     }
 
-    ScopedEdition edition_{ProductConfig::homebrewEdition()};
+    CurrentEdition edition_{ProductConfig::homebrewEdition()};
     Sandbox mac_;
     TelemetryEndpoint endpoint_;
     std::unique_ptr<TelemetryService> telemetry_;
