@@ -236,13 +236,7 @@ TEST_F(DiagnoseFlowTest, SetJavaHomeAfterAnInstallTargetsTheNewJdkOnceAndOnlyWhi
     const VM::State verified = flow_.state();
 
     // The install left a legacy JDK listed first; a slow java_home lets the test act mid-probe.
-    writeJavaHomeStub(mac_, {kZulu8, kTemurin25});
-    mac_.writeStub("/usr/libexec/java_home",
-                   StubSpec()
-                       .withStdErr(QStringLiteral("    1.8.0_392 (arm64) \"Eclipse Adoptium\" - \"x\" %1\n"
-                                                  "    25.0.1 (arm64) \"Eclipse Adoptium\" - \"x\" %2\n")
-                                       .arg(kZulu8.path, kTemurin25.path))
-                       .withSleep(300));
+    writeJavaHomeStub(mac_, {kZulu8, kTemurin25}, 300);
 
     // Back while the probe runs: its result is dropped.
     flow_.onSetJavaHome();
@@ -288,7 +282,7 @@ TEST_F(DiagnoseFlowTest, FixtureModeDiagnosesTheEnvironmentProfileAndAGoneFlowIg
     EXPECT_TRUE(mac_.calls("/usr/libexec/java_home").isEmpty());
 
     // A flow destroyed mid-probe: the probe's result goes nowhere.
-    mac_.writeStub("/usr/libexec/java_home", StubSpec().withSleep(200));
+    writeJavaHomeStub(mac_, {}, 200);
     auto* gone = new DiagnoseFlow(mac_.services(), telemetry_.get());
     gone->runCheck(std::nullopt);
     EXPECT_TRUE(gone->isProbing());

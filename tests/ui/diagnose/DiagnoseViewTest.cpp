@@ -235,3 +235,26 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
                                   "verify_offered_followup", "remediation_applied", "remediation_completed",
                                   "verify_passed"}));
 }
+
+TEST_F(DiagnoseViewTest, ASetJavaHomeProbeThatEndsUnderAnotherScreenStartsNothing) {
+    NavigationStackView* stack = showStack();
+    navigation_->push(Screen::diagnose());
+    DiagnoseView* view = diagnoseView(stack);
+    ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
+    click(view, "diagnosis-d1-install-chosen");
+    writeJavaHomeStub(mac_, {kTemurin25});
+    writeLoginShell(mac_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
+    finishSheet(view, RemediationOutcome::success("Temurin installed."));
+    auto* installed = waitForScreen<VerifyResultView>(view);
+    ASSERT_NE(installed, nullptr);
+    const VM::State verified = view->flow()->state();
+
+    writeJavaHomeStub(mac_, {kTemurin25}, 300);
+    QTest::mouseClick(installed->setJavaHomeButton(), Qt::LeftButton);
+    navigation_->push(Screen::nextStep());
+    ASSERT_TRUE(waitUntil([&] { return !view->flow()->isSettingJavaHome(); }));
+    EXPECT_EQ(navigation_->path(), (QList<Screen>{Screen::diagnose(), Screen::nextStep()}));
+    EXPECT_EQ(view->sheet(), nullptr);
+    EXPECT_EQ(view->flow()->state(), verified);
+    EXPECT_TRUE(installed->setJavaHomeButton()->isEnabled());
+}
