@@ -171,6 +171,7 @@ QWidget* VerifyResultView::actions() {
         setHome->bindToReturn();
         connect(setHome, &QPushButton::clicked, this, call(callbacks_.onSetJavaHome));
         auto* next = new QPushButton(QStringLiteral("Continue to system audit"));
+        next->setMinimumHeight(setHome->sizeHint().height()); // the same large control size, not filled
         setAccessibilityIdentifier(next, QStringLiteral("continue-to-audit"));
         connect(next, &QPushButton::clicked, this, call(callbacks_.onContinue));
         setJavaHome_ = setHome;
