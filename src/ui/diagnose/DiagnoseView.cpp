@@ -30,11 +30,14 @@ DiagnoseView::DiagnoseView(const AppServices& services, TelemetryService* teleme
 }
 
 DiagnoseView::~DiagnoseView() {
-    // The sheet goes first, while the flow it reports to is still whole; its close is a cancel that
-    // the flow no longer acts on.
-    if (sheet_) {
-        sheet_->disconnect(this);
-        delete sheet_.data();
+    // The sheet goes first, while the flow it reports to is still whole; whatever it reports on its
+    // way out no longer reaches this screen.
+    flow_->disconnect(this);
+    flow_->viewModel()->disconnect(this);
+    if (RemediationSheet* sheet = sheet_) {
+        sheet_ = nullptr;
+        sheet->disconnect(this);
+        delete sheet;
     }
 }
 

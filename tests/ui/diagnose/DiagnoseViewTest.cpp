@@ -169,7 +169,20 @@ TEST_F(DiagnoseViewTest, AnUnknownStateLeavesWithoutAPromptAndAScreenPoppedMidPr
     EXPECT_TRUE(popped.isNull());
     ASSERT_TRUE(waitUntil([&] { return mac_.calls("/usr/libexec/java_home").size() == 2; }));
     waitUntil([] { return false; }, 600);
-    EXPECT_EQ(settledNames(1), QStringList{"diagnosis_reached"});
+
+    // A screen that leaves the stack with its fix sheet open takes the sheet with it.
+    navigation_->push(Screen::diagnose());
+    QPointer<DiagnoseView> withSheet = diagnoseView(stack);
+    ASSERT_NE(waitForScreen<DiagnosisDetailView>(withSheet), nullptr);
+    withSheet->flow()->onRemediate(Remediation::installHomebrew());
+    QPointer<RemediationSheet> sheet = withSheet->sheet();
+    ASSERT_TRUE(sheet && sheet->isVisible());
+    navigation_->setPath({});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(withSheet.isNull());
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_EQ(settledNames(3),
+              (QStringList{"diagnosis_reached", "diagnosis_reached", "remediation_applied"}));
 }
 
 TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAudit) {
