@@ -123,7 +123,9 @@ TEST_F(DiagnoseUiTest, EachOutcomeShowsItsEvidenceTitleAndWayOn) {
                                   "newer Java."));
         }
         if (view.outcome() == VerifyOutcome::failed) {
-            view.findChild<LinkLabel*>()->activate();
+            auto* article = view.findChild<LinkLabel*>();
+            EXPECT_EQ(article->text(), "Open the article");
+            article->activate();
             EXPECT_EQ(desktop_->openedURLs.last(), ProductConfig::current().urls.troubleshooting);
             EXPECT_EQ(calls, QStringList{"back"});
         } else if (view.outcome() == VerifyOutcome::javaHomeUnset) {
