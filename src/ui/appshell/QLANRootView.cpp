@@ -9,6 +9,7 @@
 #include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/PlaceholderView.h"
 #include "ui/appshell/WelcomeView.h"
+#include "ui/diagnose/DiagnoseView.h"
 
 #include <QVBoxLayout>
 
@@ -65,7 +66,7 @@ void QLANRootView::showNavigationStack() {
 QWidget* QLANRootView::destination(const Screen& screen) const {
     switch (screen.kind()) {
     case Screen::Kind::diagnose:
-        return new PlaceholderView(QStringLiteral("DiagnoseView"));
+        return new DiagnoseView(services_, telemetry_);
     case Screen::Kind::setupWorkflow:
         return new PlaceholderView(QStringLiteral("SetupWorkflowView"));
     case Screen::Kind::audit:

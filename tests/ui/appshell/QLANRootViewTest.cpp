@@ -12,6 +12,7 @@
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
 #include "ui/appshell/WelcomeView.h"
+#include "ui/diagnose/DiagnoseView.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/TextLabel.h"
 
@@ -205,7 +206,8 @@ TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestinatio
         return page ? std::pair(page->destination(), page->offerID()) : std::pair(QString(), QString());
     };
     using Pair = std::pair<QString, QString>;
-    EXPECT_EQ(destinationOf(Screen::diagnose()), Pair(QStringLiteral("DiagnoseView"), QString()));
+    navigation->setPath({Screen::diagnose()});
+    EXPECT_NE(qobject_cast<DiagnoseView*>(stack->currentPage()), nullptr);
     EXPECT_EQ(destinationOf(Screen::contentOffer(QStringLiteral("course_offer"))),
               Pair(QStringLiteral("ContentOfferView"), QStringLiteral("course_offer")));
     EXPECT_EQ(destinationOf(Screen::guidedHelpOffer()),

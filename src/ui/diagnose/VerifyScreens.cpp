@@ -1,0 +1,214 @@
+#include "ui/diagnose/VerifyScreens.h"
+
+#include "editions/ProductConfig.h"
+#include "platform/Worker.h"
+#include "telemetry/TelemetryService.h"
+#include "ui/appshell/ScreenScaffold.h"
+#include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ShowHook.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace qlan {
+
+namespace {
+
+void fill(QWidget* screen, ScreenScaffold* scaffold) {
+    auto* layout = new QVBoxLayout(screen);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scaffold);
+}
+
+// A label over a box that shows the value as selectable plain text in a monospaced font.
+QWidget* outputBlock(const QString& label, const QString& value) {
+    auto* block = new QWidget;
+    auto* layout = new QVBoxLayout(block);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    auto* caption = new TextLabel(label, TextRole::footnote);
+    TypeScale::applySecondaryStyle(caption);
+    layout->addWidget(caption);
+
+    auto* box = new TextLabel(value, TextRole::callout);
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setPointSizeF(TypeScale::font(TextRole::callout).pointSizeF());
+    box->setFont(mono);
+    box->setSelectable(true);
+    box->setObjectName(QStringLiteral("output-box"));
+    box->setStyleSheet(QStringLiteral("QLabel#output-box { background: palette(base); padding: 8px; "
+                                      "border: 1px solid rgba(128, 128, 128, 77); border-radius: 6px; }"));
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    layout->addWidget(box);
+    return block;
+}
+
+QHBoxLayout* actionRow() {
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(12);
+    return row;
+}
+
+} // namespace
+
+VerifyScaffold::VerifyScaffold(Remediation remediation, AppServices services, OnResult onResult,
+                               TelemetryService* telemetry, QWidget* parent)
+    : QWidget(parent)
+    , remediation_(std::move(remediation))
+    , services_(std::move(services))
+    , onResult_(std::move(onResult))
+    , telemetry_(telemetry) {
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* indicator = new QProgressBar;
+    indicator->setRange(0, 0);
+    indicator->setTextVisible(false);
+    layout->addWidget(indicator);
+    scaffold_ = new ScreenScaffold(
+        QStringLiteral("Verifying…"),
+        QStringLiteral("Re-running `java -version` in a fresh login shell to confirm the fix took."), content,
+        ScreenScaffold::Options::withoutArticleLink());
+    fill(this, scaffold_);
+}
+
+VerifyScaffold::~VerifyScaffold() {
+    run_.request_stop();
+}
+
+void VerifyScaffold::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    start();
+}
+
+void VerifyScaffold::start() {
+    if (started_) return;
+    started_ = true;
+    const JavaVerifier verifier{ShellRunner(services_.processRunner)};
+    run_ = runOffThread(
+        this, [verifier] { return verifier.run(); },
+        [this](const JavaVerifier::Result& result) { finish(result); });
+}
+
+void VerifyScaffold::finish(const JavaVerifier::Result& result) {
+    TelemetryService& service = telemetry_ ? *telemetry_ : TelemetryService::shared();
+    service.track(verificationEvent(remediation_, result));
+    if (onResult_) onResult_(result);
+}
+
+VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result result, Callbacks callbacks,
+                                   TelemetryService* telemetry, QWidget* parent)
+    : QWidget(parent)
+    , remediation_(std::move(remediation))
+    , result_(std::move(result))
+    , callbacks_(std::move(callbacks))
+    , telemetry_(telemetry)
+    , outcome_(verifyOutcome(remediation_, result_)) {
+    const bool passed = outcome_ != VerifyOutcome::failed;
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(16);
+
+    QWidget* output = outputBlock(QStringLiteral("java -version"), result_.javaVersionOutput.isEmpty()
+                                                                       ? QStringLiteral("(no output)")
+                                                                       : result_.javaVersionOutput);
+    setAccessibilityIdentifier(output, passed ? QStringLiteral("verify-result-pass")
+                                              : QStringLiteral("verify-result-fail"));
+    layout->addWidget(output);
+    layout->addWidget(
+        outputBlock(QStringLiteral("JAVA_HOME"), result_.javaHomeValue.value_or(QStringLiteral("(unset)"))));
+
+    if (passed && remediation_.kind == Remediation::Kind::keepCurrentLegacyJava) {
+        auto* warning = new TextLabel(legacyWarning(result_.javaVersionOutput), TextRole::callout);
+        setAccessibilityIdentifier(warning, QStringLiteral("verify-legacy-warning"));
+        warning->setStyleSheet(
+            QStringLiteral("QLabel { background: rgba(255, 204, 0, 38); padding: 10px; "
+                           "border: 1px solid rgba(255, 204, 0, 153); border-radius: 6px; }"));
+        layout->addWidget(warning);
+    }
+    layout->addWidget(actions());
+
+    scaffold_ = new ScreenScaffold(verifyResultTitle(outcome_, remediation_), verifyResultExplainer(outcome_),
+                                   content, ScreenScaffold::Options::withoutArticleLink());
+    fill(this, scaffold_);
+}
+
+QWidget* VerifyResultView::actions() {
+    auto* block = new QWidget;
+    auto call = [](const std::function<void()>& callback) {
+        return [callback] {
+            if (callback) callback();
+        };
+    };
+    switch (outcome_) {
+    case VerifyOutcome::passed: {
+        auto* row = actionRow();
+        auto* next = new ProminentButton(QStringLiteral("Continue to system audit"));
+        next->bindToReturn();
+        setAccessibilityIdentifier(next, QStringLiteral("continue-to-audit"));
+        connect(next, &QPushButton::clicked, this, call(callbacks_.onContinue));
+        continue_ = next;
+        row->addWidget(next);
+        row->addStretch(1);
+        block->setLayout(row);
+        break;
+    }
+    case VerifyOutcome::javaHomeUnset: {
+        auto* followUp = new QVBoxLayout(block);
+        followUp->setContentsMargins(0, 4, 0, 0);
+        followUp->setSpacing(10);
+        followUp->addWidget(
+            new TextLabel(QStringLiteral("Now point JAVA_HOME at the new Java"), TextRole::headline));
+        auto* row = actionRow();
+        auto* setHome = new ProminentButton(QStringLiteral("Set JAVA_HOME (recommended)"));
+        setHome->bindToReturn();
+        connect(setHome, &QPushButton::clicked, this, call(callbacks_.onSetJavaHome));
+        auto* next = new QPushButton(QStringLiteral("Continue to system audit"));
+        next->setMinimumHeight(setHome->sizeHint().height()); // the same large control size, not filled
+        setAccessibilityIdentifier(next, QStringLiteral("continue-to-audit"));
+        connect(next, &QPushButton::clicked, this, call(callbacks_.onContinue));
+        setJavaHome_ = setHome;
+        continue_ = next;
+        row->addWidget(setHome);
+        row->addWidget(next);
+        row->addStretch(1);
+        followUp->addLayout(row);
+        const QString id = remediation_.id();
+        onEveryShow(block, [this, id] {
+            telemetry().track(QStringLiteral("verify_offered_followup"),
+                              {{QStringLiteral("first_remediation_id"), JSONValue::string(id)}});
+        });
+        break;
+    }
+    case VerifyOutcome::failed: {
+        auto* row = actionRow();
+        row->addWidget(
+            new LinkLabel(QStringLiteral("Open the article"), ProductConfig::current().urls.troubleshooting));
+        auto* back = new ProminentButton(QStringLiteral("Back"));
+        connect(back, &QPushButton::clicked, this, call(callbacks_.onBack));
+        row->addWidget(back);
+        row->addStretch(1);
+        block->setLayout(row);
+        break;
+    }
+    }
+    return block;
+}
+
+void VerifyResultView::setActionsEnabled(bool enabled) {
+    if (setJavaHome_) setJavaHome_->setEnabled(enabled);
+    if (continue_ && setJavaHome_) continue_->setEnabled(enabled);
+}
+
+TelemetryService& VerifyResultView::telemetry() const {
+    return telemetry_ ? *telemetry_ : TelemetryService::shared();
+}
+
+} // namespace qlan

@@ -1,0 +1,57 @@
+#pragma once
+// A sandboxed Mac as the Java probes and the Java check see it: `java_home -V` listing the given JDKs,
+// and a stub login shell that answers the probe's JAVA_HOME question and the two questions of the
+// check after a fix. The stubs can be rewritten between runs to play a Mac that a fix has changed.
+
+#include "platform/JavaProbeModel.h"
+#include "support/Sandbox.h"
+#include "support/StubShell.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace qlan::test {
+
+inline JDKInfo jdkAt(const QString& version, const QString& folder) {
+    return {version, QStringLiteral("Eclipse Adoptium"), QStringLiteral("arm64"),
+            QStringLiteral("/Library/Java/JavaVirtualMachines/%1/Contents/Home").arg(folder)};
+}
+
+// `/usr/libexec/java_home -V` lists the JDKs in this order (on standard error, as on a Mac), after
+// `sleepMs`.
+inline void writeJavaHomeStub(Sandbox& mac, const QList<JDKInfo>& jdks, int sleepMs = 0) {
+    QString listing = QStringLiteral("Matching Java Virtual Machines (%1):\n").arg(jdks.size());
+    for (const JDKInfo& jdk : jdks)
+        listing += QStringLiteral("    %1 (%2) \"%3\" - \"OpenJDK %1\" %4\n")
+                       .arg(jdk.version, jdk.architecture, jdk.vendor, jdk.path);
+    mac.writeStub(QStringLiteral("/usr/libexec/java_home"),
+                  StubSpec().withStdErr(listing).withExitCode(jdks.isEmpty() ? 1 : 0).withSleep(sleepMs));
+}
+
+// What a fresh login shell says: JAVA_HOME (none: unset), and `java -version` with its exit status.
+struct LoginShellAnswers {
+    std::optional<QString> javaHome;
+    QString javaVersionOutput;
+    int javaVersionExitCode = 127;
+};
+
+inline void writeLoginShell(Sandbox& mac, const LoginShellAnswers& answers) {
+    const QString home = answers.javaHome.value_or(QString());
+    writeStubShell(mac, {
+                            {QStringLiteral("echo __VRL_JAVA_HOME__:$JAVA_HOME"),
+                             QStringLiteral("__VRL_JAVA_HOME__:%1\n").arg(home)},
+                            {QStringLiteral("echo __VRL_VERIFY_JAVA_HOME__:$JAVA_HOME"),
+                             QStringLiteral("__VRL_VERIFY_JAVA_HOME__:%1\n").arg(home)},
+                            {QStringLiteral("java -version 2>&1"), answers.javaVersionOutput,
+                             answers.javaVersionExitCode},
+                        });
+}
+
+inline QString openjdkVersionOutput(const QString& version) {
+    return QStringLiteral("openjdk version \"%1\" 2025-09-16 LTS\nOpenJDK Runtime Environment Temurin\n")
+        .arg(version);
+}
+
+} // namespace qlan::test

@@ -1,0 +1,273 @@
+// The diagnose screen over a sandboxed Mac: the state switch, the fix sheet and every way out of it,
+// leaving for the audit, coming back without a second probe, a screen popped mid-probe, and the whole
+// road from the welcome screen through an install and JAVA_HOME to the audit.
+
+#include "ui/diagnose/DiagnoseView.h"
+#include "DiagnoseUiFixture.h"
+#include "appshell/AppNavigation.h"
+#include "platform/LiveKeyValueStore.h"
+#include "support/ScreenCapture.h"
+#include "ui/appshell/ConsentView.h"
+#include "ui/appshell/NavigationStackView.h"
+#include "ui/appshell/PlaceholderView.h"
+#include "ui/appshell/QLANRootView.h"
+#include "ui/appshell/ScreenScaffold.h"
+#include "ui/diagnose/DiagnoseStatusScreens.h"
+#include "ui/diagnose/DiagnosisDetailView.h"
+#include "ui/diagnose/VerifyScreens.h"
+#include "ui/progress/ZprofileDiffSheet.h"
+#include "ui/widgets/MarkdownLabel.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+using VM = DiagnoseViewModel;
+
+const JDKInfo kZulu8 = jdkAt("1.8.0_392", "zulu-8.jdk");
+const JDKInfo kTemurin25 = jdkAt("25.0.1", "temurin-25.jdk");
+
+Screen audit(CompletionSurface surface) {
+    return Screen::audit(AuditContext{AuditEntry::heuristic, surface, std::nullopt});
+}
+
+class DiagnoseViewTest : public DiagnoseUiTest {
+protected:
+    DiagnoseViewTest() {
+        writeJavaHomeStub(mac_, {});
+        writeLoginShell(mac_, {});
+        window_.resize(760, 720);
+        new QVBoxLayout(&window_);
+        window_.layout()->setContentsMargins(0, 0, 0, 0);
+        DesktopActions::install(&window_, desktop_);
+    }
+
+    // A stack over the window's navigation whose diagnose destination is the real screen.
+    NavigationStackView* showStack() {
+        auto* stack =
+            new NavigationStackView(navigation_, new QWidget, [this](const Screen& screen) -> QWidget* {
+                if (screen.kind() == Screen::Kind::diagnose)
+                    return new DiagnoseView(mac_.services(), telemetry_.get());
+                if (const AuditContext* context = screen.auditContext())
+                    return new PlaceholderView("StagedAuditFlow", {}, *context);
+                return new QWidget;
+            });
+        window_.layout()->addWidget(stack);
+        window_.show();
+        return stack;
+    }
+    DiagnoseView* diagnoseView(NavigationStackView* stack) const {
+        return stack->pushedPages().isEmpty() ? nullptr
+                                              : qobject_cast<DiagnoseView*>(stack->pushedPages().first());
+    }
+    template <typename T> static T* waitForScreen(DiagnoseView* view) {
+        waitUntil([&] { return qobject_cast<T*>(view->currentScreen()) != nullptr; });
+        return qobject_cast<T*>(view->currentScreen());
+    }
+    static void finishSheet(DiagnoseView* view, const RemediationOutcome& outcome) {
+        ASSERT_NE(view->sheet(), nullptr);
+        view->flow()->onRemediationFinished(outcome); // what the sheet reports at its end
+    }
+
+    QWidget window_;
+    AppNavigation* navigation_ = new AppNavigation(&window_);
+};
+
+} // namespace
+
+TEST_F(DiagnoseViewTest, TheFixSheetAndEveryWayBackFromIt) {
+    NavigationStackView* stack = showStack();
+    navigation_->push(Screen::diagnose());
+    DiagnoseView* view = diagnoseView(stack);
+    ASSERT_NE(view, nullptr);
+    EXPECT_NE(qobject_cast<ProgressScaffold*>(view->currentScreen()), nullptr);
+    ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
+    saveScreenshot(&window_, "diagnose-d1");
+
+    // Install: the sheet over the diagnosis, which stays behind it and does nothing.
+    const Remediation install = Remediation::installViaPKG(25);
+    click(view, "diagnosis-d1-install-chosen");
+    ASSERT_NE(view->sheet(), nullptr);
+    EXPECT_TRUE(view->sheet()->isVisible());
+    EXPECT_GE(view->sheet()->minimumWidth(), 560);
+    EXPECT_EQ(view->flow()->state(), VM::State(VM::Remediating{install}));
+    auto* behind = qobject_cast<DiagnosisDetailView*>(view->currentScreen());
+    ASSERT_NE(behind, nullptr);
+    QTest::mouseClick(behind->findChild<QPushButton*>("diagnosis-d1-install-chosen"), Qt::LeftButton);
+    EXPECT_EQ(view->flow()->state(), VM::State(VM::Remediating{install}));
+    saveScreenshot(view->sheet(), "diagnose-sheet");
+
+    // Escape, and the window's close control, are a cancel: the diagnosis with the same fix again.
+    QTest::keyClick(view->sheet(), Qt::Key_Escape);
+    EXPECT_EQ(view->sheet(), nullptr);
+    EXPECT_EQ(view->flow()->state(), VM::State(VM::Diagnosed{Diagnosis::noJDK(), install, std::nullopt}));
+    click(view, "diagnosis-d1-install-chosen");
+    view->sheet()->close();
+    EXPECT_EQ(view->sheet(), nullptr);
+    EXPECT_EQ(view->flow()->state(), VM::State(VM::Diagnosed{Diagnosis::noJDK(), install, std::nullopt}));
+
+    // A failed install: the error screen with the sheet's message, Back to the diagnosis.
+    click(view, "diagnosis-d1-install-chosen");
+    const QString failure =
+        "Install failed (exit code 1). The article at [Pellinor](https://example.test/t) may help.";
+    finishSheet(view, RemediationOutcome::failure(failure));
+    auto* error = waitForScreen<ErrorScaffold>(view);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->scaffold()->explanation()->text(), failure);
+    QTest::mouseClick(error->button(), Qt::LeftButton);
+    ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
+
+    // Homebrew needs no Java check: "Done" with the sheet's message, then on to the audit.
+    view->flow()->onRemediate(Remediation::installHomebrew());
+    finishSheet(view, RemediationOutcome::success("Homebrew installed."));
+    auto* done = waitForScreen<CompletedScaffold>(view);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->scaffold()->explanation()->text(), "Homebrew installed.");
+    EXPECT_TRUE(mac_.calls("/bin/zsh").size() == 1); // the probe's JAVA_HOME question only: no check ran
+    QTest::mouseClick(done->button(), Qt::LeftButton);
+    EXPECT_EQ(
+        navigation_->path(),
+        (QList<Screen>{Screen::diagnose(), audit(CompletionSurface::prompt(BuildIntentSurface::postFix))}));
+
+    // Coming back shows the same screen without a second probe.
+    stack->goBack();
+    EXPECT_EQ(diagnoseView(stack), view);
+    EXPECT_NE(qobject_cast<CompletedScaffold*>(view->currentScreen()), nullptr);
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(mac_.calls("/usr/libexec/java_home").size(), 1);
+
+    QStringList names = settledNames(6);
+    EXPECT_EQ(names.count("remediation_applied"), 4);
+    EXPECT_EQ(names.count("diagnosis_reached"), 1);
+}
+
+TEST_F(DiagnoseViewTest, AnUnknownStateLeavesWithoutAPromptAndAScreenPoppedMidProbeDoesNothing) {
+    // Folders in JavaVirtualMachines that java_home does not list: the diagnosis fails.
+    mac_.makeDirectory("/Library/Java/JavaVirtualMachines/broken.jdk");
+    NavigationStackView* stack = showStack();
+    navigation_->push(Screen::diagnose());
+    auto* unknown = waitForScreen<DiagnosisDetailView>(diagnoseView(stack));
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_EQ(unknown->diagnosis().kind, Diagnosis::Kind::unknown);
+    click(unknown, "continue-to-audit");
+    EXPECT_EQ(navigation_->path().last(), audit(CompletionSurface::excluded()));
+
+    // A slow probe; the screen leaves the stack before it ends.
+    navigation_->setPath({});
+    mac_.writeStub("/usr/libexec/java_home", StubSpec().withSleep(300));
+    navigation_->push(Screen::diagnose());
+    QPointer<DiagnoseView> popped = diagnoseView(stack);
+    ASSERT_TRUE(popped);
+    ASSERT_TRUE(waitUntil([&] { return popped->flow()->isProbing(); }));
+    navigation_->setPath({});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(popped.isNull());
+    ASSERT_TRUE(waitUntil([&] { return mac_.calls("/usr/libexec/java_home").size() == 2; }));
+    waitUntil([] { return false; }, 600);
+
+    // A screen that leaves the stack with its fix sheet open takes the sheet with it.
+    navigation_->push(Screen::diagnose());
+    QPointer<DiagnoseView> withSheet = diagnoseView(stack);
+    ASSERT_NE(waitForScreen<DiagnosisDetailView>(withSheet), nullptr);
+    withSheet->flow()->onRemediate(Remediation::installHomebrew());
+    QPointer<RemediationSheet> sheet = withSheet->sheet();
+    ASSERT_TRUE(sheet && sheet->isVisible());
+    navigation_->setPath({});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(withSheet.isNull());
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_EQ(settledNames(3),
+              (QStringList{"diagnosis_reached", "diagnosis_reached", "remediation_applied"}));
+}
+
+TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAudit) {
+    // A Mac with Homebrew and no Java; the Java edition starts at the diagnosis.
+    LiveKeyValueStore().set(true, ProductConfig::current().userDefaultsPrefix + ".consented");
+    mac_.writeFile("/opt/homebrew/bin/brew", "#!/bin/sh\n", 0755);
+    QLANRootView root(mac_.services(), telemetry_.get());
+    DesktopActions::install(&root, desktop_);
+    root.resize(760, 760);
+    root.show();
+    click(&root, "welcome-diagnose-button");
+    auto* view = qobject_cast<DiagnoseView*>(root.navigationStack()->currentPage());
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
+    saveScreenshot(&root, "journey-1-d1");
+
+    // The Temurin install (the sheet's run played by the test): afterwards java_home lists the old
+    // JDK first, and a fresh login shell runs Java 25 without JAVA_HOME.
+    click(view, "diagnosis-d1-install-chosen");
+    EXPECT_EQ(view->flow()->sheetRemediation(), Remediation::installTemurinViaBrew("temurin@25"));
+    writeJavaHomeStub(mac_, {kZulu8, kTemurin25});
+    writeLoginShell(mac_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
+    finishSheet(view, RemediationOutcome::success("Temurin installed."));
+    auto* installed = waitForScreen<VerifyResultView>(view);
+    ASSERT_NE(installed, nullptr);
+    EXPECT_EQ(installed->outcome(), VerifyOutcome::javaHomeUnset);
+    saveScreenshot(&root, "journey-2-installed");
+
+    // Set JAVA_HOME: both buttons wait for the probe, then the ~/.zprofile sheet for Java 25.
+    QTest::mouseClick(installed->setJavaHomeButton(), Qt::LeftButton);
+    EXPECT_FALSE(installed->setJavaHomeButton()->isEnabled());
+    EXPECT_FALSE(installed->continueButton()->isEnabled());
+    QTest::mouseClick(installed->setJavaHomeButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return view->sheet() != nullptr; }));
+    EXPECT_EQ(view->flow()->sheetRemediation(), Remediation::writeJavaHomeToZprofile(kTemurin25.path));
+    ZprofileDiffSheet* diff = view->sheet()->view()->diffSheet();
+    ASSERT_NE(diff, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return buttonTitled(diff, "Apply") != nullptr; }));
+    saveScreenshot(view->sheet(), "journey-3-zprofile");
+    writeLoginShell(mac_, {kTemurin25.path, openjdkVersionOutput("25.0.1"), 0});
+    QTest::mouseClick(buttonTitled(diff, "Apply"), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return buttonTitled(diff, "Continue to verify") != nullptr; }));
+    EXPECT_TRUE(mac_.readFile(mac_.home() + "/.zprofile").contains("export JAVA_HOME="));
+    QTest::mouseClick(buttonTitled(diff, "Continue to verify"), Qt::LeftButton);
+
+    auto* configured = waitForScreen<VerifyResultView>(view);
+    ASSERT_NE(configured, nullptr);
+    EXPECT_EQ(configured->outcome(), VerifyOutcome::passed);
+    EXPECT_EQ(configured->scaffold()->heading()->text(), "Java configured");
+    saveScreenshot(&root, "journey-4-configured");
+    QTest::mouseClick(configured->continueButton(), Qt::LeftButton);
+    auto* next = qobject_cast<PlaceholderView*>(root.navigationStack()->currentPage());
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->auditContext(),
+              (AuditContext{AuditEntry::heuristic, CompletionSurface::prompt(BuildIntentSurface::postFix),
+                            std::nullopt}));
+    saveScreenshot(&root, "journey-5-audit");
+
+    QStringList names = settledNames(9);
+    names.removeAll("app_launched");
+    EXPECT_GE(names.removeAll("chooser_shown"), 1);
+    EXPECT_EQ(names, (QStringList{"diagnosis_reached", "remediation_applied", "verify_passed",
+                                  "verify_offered_followup", "remediation_applied", "remediation_completed",
+                                  "verify_passed"}));
+}
+
+TEST_F(DiagnoseViewTest, ASetJavaHomeProbeThatEndsUnderAnotherScreenStartsNothing) {
+    NavigationStackView* stack = showStack();
+    navigation_->push(Screen::diagnose());
+    DiagnoseView* view = diagnoseView(stack);
+    ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
+    click(view, "diagnosis-d1-install-chosen");
+    writeJavaHomeStub(mac_, {kTemurin25});
+    writeLoginShell(mac_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
+    finishSheet(view, RemediationOutcome::success("Temurin installed."));
+    auto* installed = waitForScreen<VerifyResultView>(view);
+    ASSERT_NE(installed, nullptr);
+    const VM::State verified = view->flow()->state();
+
+    writeJavaHomeStub(mac_, {kTemurin25}, 300);
+    QTest::mouseClick(installed->setJavaHomeButton(), Qt::LeftButton);
+    navigation_->push(Screen::nextStep());
+    ASSERT_TRUE(waitUntil([&] { return !view->flow()->isSettingJavaHome(); }));
+    EXPECT_EQ(navigation_->path(), (QList<Screen>{Screen::diagnose(), Screen::nextStep()}));
+    EXPECT_EQ(view->sheet(), nullptr);
+    EXPECT_EQ(view->flow()->state(), verified);
+    EXPECT_TRUE(installed->setJavaHomeButton()->isEnabled());
+}
