@@ -20,7 +20,8 @@ ScreenScaffold::ScreenScaffold(const QString& title, const QString& explainer, Q
     , options_(std::move(options))
     , content_(content) {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 32, 32, 32);
+    const int margin = TypeScale::contentMargin;
+    layout->setContentsMargins(margin, margin, margin, margin);
     layout->setSpacing(20);
 
     heading_ = new TextLabel(title, TextRole::largeTitle, FontWeight::semibold);
@@ -41,6 +42,7 @@ ScreenScaffold::ScreenScaffold(const QString& title, const QString& explainer, Q
     layout->addWidget(articleLink_, 0, Qt::AlignLeading);
 
     enableTextSelection();
+    orderFocus();
 }
 
 QUrl ScreenScaffold::articleDestination() const {
@@ -56,6 +58,25 @@ void ScreenScaffold::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     articleLink_->setDestination(articleDestination());
     enableTextSelection(); // content may have grown labels since construction
+    orderFocus();
+}
+
+void ScreenScaffold::orderFocus() {
+    // The content is made before the scaffold's own labels, so the creation order would put it first.
+    QList<QWidget*> chain;
+    const auto add = [&chain](QWidget* widget) {
+        if (widget->focusPolicy() & Qt::TabFocus) chain.append(widget);
+    };
+    add(heading_);
+    add(explanation_);
+    if (content_) {
+        add(content_);
+        for (QWidget* child : content_->findChildren<QWidget*>())
+            add(child);
+    }
+    add(articleLink_);
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 void ScreenScaffold::enableTextSelection() {

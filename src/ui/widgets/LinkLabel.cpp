@@ -17,7 +17,7 @@ LinkLabel::LinkLabel(const QString& label, const QUrl& destination, TextRole rol
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     setToolTip(destination.toString());
     TypeScale::apply(this, role);
-    applyLinkColour();
+    setForegroundRole(QPalette::Link);
 }
 
 void LinkLabel::setDestination(const QUrl& destination) {
@@ -57,14 +57,6 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLabel::keyPressEvent(event);
-}
-
-void LinkLabel::applyLinkColour() {
-    QPalette pal = palette();
-    const QColor link = pal.color(QPalette::Active, QPalette::Link);
-    for (auto group : {QPalette::Active, QPalette::Inactive})
-        pal.setColor(group, QPalette::WindowText, link);
-    setPalette(pal);
 }
 
 } // namespace qlan

@@ -1,6 +1,7 @@
 #pragma once
-// A link: a plain-text label in the link colour that opens its destination through the desktop actions
-// in effect for it, when clicked or when Space is pressed while it has the focus.
+// A link: a plain-text label in the link colour (the live palette's, read when painting) that opens its
+// destination through the desktop actions in effect for it, when clicked or when Space is pressed while it
+// has the focus.
 
 #include "ui/widgets/TypeScale.h"
 
@@ -30,8 +31,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void applyLinkColour();
-
     QUrl destination_;
     bool pressed_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "ui/widgets/DesktopActions.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace qlan {
@@ -21,9 +22,16 @@ MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight 
 }
 
 void MarkdownLabel::setSelectable(bool selectable) {
-    Qt::TextInteractionFlags flags = Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard;
+    Qt::TextInteractionFlags flags = Qt::LinksAccessibleByMouse;
+    if (hasLink(text())) flags |= Qt::LinksAccessibleByKeyboard;
     if (selectable) flags |= Qt::TextSelectableByMouse;
-    setTextInteractionFlags(flags);
+    setTextInteractionFlags(flags); // without keyboard access, no tab focus either
+}
+
+bool MarkdownLabel::hasLink(const QString& markdown) {
+    static const QRegularExpression link(
+        QStringLiteral(R"(\]\s*[(\[]|<[A-Za-z][A-Za-z0-9+.-]*:|\b[A-Za-z][A-Za-z0-9+.-]*://|\bwww\.|\S@\S)"));
+    return link.match(markdown).hasMatch();
 }
 
 } // namespace qlan

@@ -17,8 +17,13 @@ public:
 
     // The Markdown source as given (QLabel::text() holds the same).
     QString markdown() const { return text(); }
-    // Lets the user select and copy the text with the mouse; links stay active either way.
+    // Lets the user select and copy the text with the mouse; links stay active either way. Only a text
+    // with a link takes the keyboard focus (to reach the link).
     void setSelectable(bool selectable);
+
+    // Whether Markdown text holds a link: an inline link, an autolink or a bare web or mail address (more
+    // is taken for a link than Markdown makes one, never less).
+    static bool hasLink(const QString& markdown);
 };
 
 } // namespace qlan

@@ -38,6 +38,12 @@ QString AppShellTest::consentKey() {
     return ProductConfig::current().userDefaultsPrefix + QStringLiteral(".consented");
 }
 
+AppServices AppShellTest::fixtureServices() const {
+    AppServices services = sandbox_.services();
+    services.isFixtureMode = true;
+    return services;
+}
+
 std::unique_ptr<TelemetryService> AppShellTest::makeTelemetry(bool disabled) {
     auto configuration = TelemetryService::Configuration::fromCurrentEdition(
         sandbox_.services(), server_.url(QStringLiteral("/api/database/records/usage_events")),
