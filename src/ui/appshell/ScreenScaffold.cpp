@@ -4,6 +4,7 @@
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
+#include "ui/widgets/SelectableText.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QVBoxLayout>
@@ -85,10 +86,10 @@ void ScreenScaffold::enableTextSelection() {
     if (!content_) return;
     for (QLabel* label : content_->findChildren<QLabel*>()) {
         if (qobject_cast<LinkLabel*>(label)) continue;
-        label->setTextInteractionFlags(label->textInteractionFlags() | Qt::TextSelectableByMouse);
+        setSelectableByMouse(label, true);
     }
     if (auto* label = qobject_cast<QLabel*>(content_); label && !qobject_cast<LinkLabel*>(label))
-        label->setTextInteractionFlags(label->textInteractionFlags() | Qt::TextSelectableByMouse);
+        setSelectableByMouse(label, true);
 }
 
 } // namespace qlan

@@ -1,6 +1,7 @@
 #include "ui/widgets/MarkdownLabel.h"
 
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/SelectableText.h"
 
 #include <QRegularExpression>
 #include <QUrl>
@@ -9,7 +10,8 @@ namespace qlan {
 
 MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight weight, QWidget* parent)
     : QLabel(parent) {
-    setTextFormat(Qt::MarkdownText);
+    // Text without any Markdown syntax reads the same as plain text, which lays out much faster.
+    setTextFormat(isPlainProse(markdown) ? Qt::PlainText : Qt::MarkdownText);
     setText(markdown);
     setWordWrap(true);
     setAlignment(Qt::AlignLeading | Qt::AlignTop);
@@ -22,10 +24,17 @@ MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight 
 }
 
 void MarkdownLabel::setSelectable(bool selectable) {
-    Qt::TextInteractionFlags flags = Qt::LinksAccessibleByMouse;
-    if (hasLink(text())) flags |= Qt::LinksAccessibleByKeyboard;
-    if (selectable) flags |= Qt::TextSelectableByMouse;
+    Qt::TextInteractionFlags flags = Qt::NoTextInteraction;
+    if (hasLink(text())) flags = Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard;
     setTextInteractionFlags(flags); // without keyboard access, no tab focus either
+    setSelectableByMouse(this, selectable);
+}
+
+bool MarkdownLabel::isPlainProse(const QString& markdown) {
+    // Characters that start emphasis, code, links, HTML, entities, headings, tables or escapes, and line
+    // breaks (Markdown joins lines); at the start, list and quote markers and indented code.
+    static const QRegularExpression syntax(QStringLiteral(R"([\\`*_\[\]<>#~|&\n\r\t]|^\s|^[-+=>]|^\d+[.)])"));
+    return !syntax.match(markdown).hasMatch() && !hasLink(markdown);
 }
 
 bool MarkdownLabel::hasLink(const QString& markdown) {

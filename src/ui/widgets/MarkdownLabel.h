@@ -24,6 +24,8 @@ public:
     // Whether Markdown text holds a link: an inline link, an autolink or a bare web or mail address (more
     // is taken for a link than Markdown makes one, never less).
     static bool hasLink(const QString& markdown);
+    // Whether Markdown text holds no Markdown syntax at all, so that it reads the same as plain text.
+    static bool isPlainProse(const QString& markdown);
 };
 
 } // namespace qlan

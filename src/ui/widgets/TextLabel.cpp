@@ -1,5 +1,7 @@
 #include "ui/widgets/TextLabel.h"
 
+#include "ui/widgets/SelectableText.h"
+
 namespace qlan {
 
 TextLabel::TextLabel(const QString& text, TextRole role, FontWeight weight, QWidget* parent)
@@ -13,7 +15,7 @@ TextLabel::TextLabel(const QString& text, TextRole role, FontWeight weight, QWid
 }
 
 void TextLabel::setSelectable(bool selectable) {
-    setTextInteractionFlags(selectable ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
+    setSelectableByMouse(this, selectable);
 }
 
 } // namespace qlan

@@ -14,7 +14,7 @@ public:
     explicit TextLabel(const QString& text, TextRole role = TextRole::body,
                        FontWeight weight = FontWeight::regular, QWidget* parent = nullptr);
 
-    // Lets the user select and copy the text with the mouse.
+    // Lets the user select and copy the text with the mouse (see SelectableText.h).
     void setSelectable(bool selectable);
 };
 
