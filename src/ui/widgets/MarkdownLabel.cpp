@@ -43,4 +43,8 @@ bool MarkdownLabel::hasLink(const QString& markdown) {
     return link.match(markdown).hasMatch();
 }
 
+int MarkdownLabel::heightForWidth(int width) const {
+    return heights_.heightForWidth(*this, width, [this](int w) { return QLabel::heightForWidth(w); });
+}
+
 } // namespace qlan

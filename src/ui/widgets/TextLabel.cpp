@@ -18,4 +18,8 @@ void TextLabel::setSelectable(bool selectable) {
     setSelectableByMouse(this, selectable);
 }
 
+int TextLabel::heightForWidth(int width) const {
+    return heights_.heightForWidth(*this, width, [this](int w) { return QLabel::heightForWidth(w); });
+}
+
 } // namespace qlan

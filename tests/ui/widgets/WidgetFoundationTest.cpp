@@ -104,6 +104,38 @@ TEST(MarkdownLabel, ProseWithoutSyntaxIsShownAsPlainTextAndLooksTheSame) {
     EXPECT_EQ(fast.grab().toImage(), rendered.grab().toImage());
 }
 
+TEST(LabelHeights, KeptAnswersStayQLabelsOwnThroughEveryChange) {
+    TextLabel kept(QStringLiteral("A few words that wrap onto more than one line at a narrow width"));
+    MarkdownLabel keptMarkdown(
+        QStringLiteral("A few **words** that wrap onto more than one line at a narrow width"));
+    for (QLabel* label : std::initializer_list<QLabel*>{&kept, &keptMarkdown}) {
+        QLabel plain;
+        const auto expectSame = [&](const char* step) {
+            plain.setTextFormat(label->textFormat());
+            plain.setText(label->text());
+            plain.setFont(label->font());
+            plain.setWordWrap(label->wordWrap());
+            plain.setMargin(label->margin());
+            plain.setIndent(label->indent());
+            plain.setContentsMargins(label->contentsMargins());
+            for (int width : {80, 160, 80, 400, 160})
+                EXPECT_EQ(label->heightForWidth(width), plain.heightForWidth(width))
+                    << step << " at " << width;
+        };
+        expectSame("as made");
+        label->setText(label->text() + QStringLiteral(" and then some more words to wrap"));
+        expectSame("longer text");
+        label->setFont(TypeScale::font(TextRole::largeTitle));
+        expectSame("larger font");
+        label->setMargin(12);
+        expectSame("margin");
+        label->setContentsMargins(3, 9, 3, 9);
+        expectSame("contents margins");
+        label->setWordWrap(false);
+        expectSame("no wrapping");
+    }
+}
+
 TEST(SelectableText, DraggingSelectsAndTheMachineryWaitsForTheFirstPress) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
