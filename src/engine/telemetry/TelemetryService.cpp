@@ -213,6 +213,11 @@ struct TelemetryService::Impl {
         startedPromise.set_value();
         // The previous run's queue is loaded before anything of this run can be delivered or written.
         if (active && !pendingFile.isEmpty()) loadPending();
+        // Exit hooks run, and static objects are destroyed, in the reverse order of their making: this
+        // second hook runs before the objects made for the steps above (the settings behind the
+        // identifier) go, so that a process ending by exit() finishes with them intact.
+        static std::once_flag lateExitHook;
+        std::call_once(lateExitHook, [] { std::atexit(&TelemetryService::finishBeforeExit); });
     }
 
     void record(Event event) {
