@@ -31,6 +31,18 @@ void LinkLabel::activate() {
     emit activated(destination_);
 }
 
+bool LinkLabel::event(QEvent* event) {
+    if (event->type() != QEvent::Polish) return QLabel::event(event);
+    // QLabel lays out any label that can take the focus through a text document, made when the label is
+    // polished; a link's one line of plain text needs none until it gets the focus (QLabel makes it
+    // then), so a window with links draws its first frame sooner.
+    const Qt::FocusPolicy policy = focusPolicy();
+    setFocusPolicy(Qt::NoFocus);
+    const bool handled = QLabel::event(event);
+    setFocusPolicy(policy);
+    return handled;
+}
+
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         pressed_ = true;
