@@ -116,7 +116,8 @@ struct SpineRenderPolicy {
     QMap<QString, SpecialStageKind> specialStages;
 
     // The Homebrew and Claude Code editions' policies: the default value with their own fields, each built
-    // once on first use. (The Java edition keeps the default.)
+    // once on first use. (The Java edition keeps the default.) They and the hooks below are defined with
+    // their edition, in editions/brew and editions/claude.
     static const SpineRenderPolicy& homebrewEdition();
     static const SpineRenderPolicy& claudeEdition();
 

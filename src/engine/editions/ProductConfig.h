@@ -2,9 +2,9 @@
 // One product edition as data: identifiers, names, folder names, the key prefix of the key-value
 // store, shell-file marker, welcome and consent texts, links, the flow the welcome screen opens, the
 // diagnosis profile, and the strategy objects of the guided setup. Code reads the edition only through
-// the process-wide current record, `ProductConfig::current()`.
+// the process-wide current record, `ProductConfig::current()`. Each edition's record is made in its own
+// folder: editions/java, editions/brew and editions/claude.
 
-#include "diagnose/DiagnosisProfile.h"
 #include "catalog/OfferSpec.h"
 #include "catalog/Prompts.h"
 #include "catalog/SetupProber.h"
@@ -14,6 +14,7 @@
 #include "catalog/SpineProvider.h"
 #include "catalog/SpineRenderPolicy.h"
 #include "catalog/StageCatalogProviding.h"
+#include "diagnose/DiagnosisProfile.h"
 #include "platform/TextEnum.h"
 
 #include <QList>

@@ -1,7 +1,5 @@
 #include "platform/PrivilegedExecutor.h"
 
-#include "editions/ProductConfig.h"
-
 #include <QUuid>
 
 namespace qlan {
@@ -43,7 +41,7 @@ PrivilegedEnvironment PrivilegedExecutor::makeEnvironment(const QString& prompt)
     try {
         // Private before anything is written into it.
         fs->setAttributes(ownerOnly, folder);
-        fs->writeString(askpassScript(prompt, ProductConfig::current().displayName), askpass, true);
+        fs->writeString(askpassScript(prompt, dialogTitle), askpass, true);
         fs->setAttributes(ownerOnly, askpass);
         fs->writeString(sudoWrapperScript(), sudo, true);
         fs->setAttributes(ownerOnly, sudo);

@@ -19,9 +19,12 @@ struct PrivilegedEnvironment {
 
 struct PrivilegedExecutor {
     std::shared_ptr<FileSystemOperating> fs;
+    // The password dialog's title: the product's name as the user knows it (the current edition's
+    // display name), given by whoever makes the executor.
+    QString dialogTitle;
 
     // Makes a new private folder "vrl-priv-<UUID>" (mode 0700) in the per-user temporary folder with
-    // "askpass.sh" and "sudo" (both 0700). Throws the file-system error of the first step that fails;
+    // "askpass.sh" (showing `prompt` under `dialogTitle`) and "sudo" (both 0700). Throws the file-system error of the first step that fails;
     // the folder is then removed again.
     PrivilegedEnvironment makeEnvironment(const QString& prompt) const;
 

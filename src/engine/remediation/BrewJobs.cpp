@@ -2,6 +2,7 @@
 // relays the lines of its installer's stream; the cask jobs for the Claude CLI and Temurin finish with
 // a small ~/.zprofile edit after a successful install, reported as a line that never changes the status.
 
+#include "remediation/PasswordDialog.h"
 #include "remediation/RemediationJobs.h"
 
 #include "remediation/BrewRunner.h"
@@ -36,7 +37,7 @@ void finish(const Output& out, const StreamEvent& terminal) {
 
 BrewRunner brewRunnerFor(const Runner& runner) {
     return BrewRunner{runner.brewPath.value_or(QString()), runner.process,          runner.http, runner.fs,
-                      PrivilegedExecutor{runner.fs},       AdoptiumAPI{runner.http}};
+                      editionPrivilegedExecutor(runner.fs),       AdoptiumAPI{runner.http}};
 }
 
 // A cask install relayed; on success `afterSuccess` adds its lines before completed(0).
@@ -93,7 +94,7 @@ void setJavaHome(const Runner& runner, const Output& out) {
 
 Events installHomebrew(const Runner& runner) {
     return Runner::task([runner](const Output& out, std::stop_token stop) {
-        auto inner = HomebrewInstaller{runner.process, runner.fs, PrivilegedExecutor{runner.fs}}.run();
+        auto inner = HomebrewInstaller{runner.process, runner.fs, editionPrivilegedExecutor(runner.fs)}.run();
         finish(out, relay(inner, out, stop));
     });
 }

@@ -2,6 +2,7 @@
 // come from a `curl ... | sh` script are checked for afterwards: a download that failed is a failure,
 // whatever the pipeline's last command said. A job that was cancelled edits no file.
 
+#include "remediation/PasswordDialog.h"
 #include "remediation/RemediationJobs.h"
 
 #include "platform/PlatformError.h"
@@ -69,7 +70,7 @@ Events installCommandLineTools(const Runner& runner) {
 
             PrivilegedEnvironment privileged;
             try {
-                privileged = PrivilegedExecutor{runner.fs}.makeEnvironment(
+                privileged = editionPrivilegedExecutor(runner.fs).makeEnvironment(
                     QStringLiteral("Enter your Mac password to install Apple's Command Line Tools."));
             } catch (const std::exception& error) {
                 out.line(QStringLiteral("Couldn't start the install: ") + errorDescription(error));

@@ -15,9 +15,11 @@
 #include <QLoggingCategory>
 
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
+#include <future>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -165,10 +167,16 @@ std::set<TelemetryService*>& registry() {
 } // namespace
 
 struct TelemetryService::Impl {
+    // Made on the queue thread by its first operation (`start`), so that nothing of it, not the version
+    // read from the bundle, the queue file's folder or the stored identifier, touches the disk on the
+    // thread that creates the service. Fixed from then on; other threads read it after `started`.
+    std::function<Configuration()> makeConfiguration;
     Configuration configuration;
     QUuid sessionID;
     QString pendingFile;
     URLSession session;
+    std::promise<void> startedPromise;
+    std::shared_future<void> started = startedPromise.get_future().share();
 
     // Touched on the queue thread only.
     QList<QueuedEvent> pending;
@@ -177,6 +185,13 @@ struct TelemetryService::Impl {
     bool persistScheduled = false;
     quint64 nextSerial = 1;
     std::jthread delivery;
+    // How the last delivery ended: written by its thread as it ends, read on the queue thread once that
+    // thread has been joined.
+    struct DeliveryOutcome {
+        quint64 serial = 0;
+        bool done = false;
+    };
+    std::optional<DeliveryOutcome> lastDelivery;
 
     SerialQueue queue; // last member: its thread starts when everything above exists
 
@@ -184,7 +199,31 @@ struct TelemetryService::Impl {
 
     // --- operations on the queue thread ---
 
+    void start() {
+        try {
+            configuration = makeConfiguration();
+        } catch (...) {
+            // Not expected: without a configuration the service records nothing.
+        }
+        makeConfiguration = nullptr;
+        const bool active = configuration.endpointURL.isValid();
+        if (active) sessionID = SessionID{configuration.kvStore}.value();
+        pendingFile = configuration.pendingFileURL;
+        if (active && configuration.urlSessionFactory) session = configuration.urlSessionFactory();
+        startedPromise.set_value();
+        // The previous run's queue is loaded before anything of this run can be delivered or written.
+        if (active && !pendingFile.isEmpty()) loadPending();
+        // Exit hooks run, and static objects are destroyed, in the reverse order of their making: this
+        // second hook runs before the objects made for the steps above (the settings behind the
+        // identifier) go, so that a process ending by exit() finishes with them intact.
+        static std::once_flag lateExitHook;
+        std::call_once(lateExitHook, [] { std::atexit(&TelemetryService::finishBeforeExit); });
+    }
+
     void record(Event event) {
+        if (recordsNothing() || pendingFile.isEmpty()) return;
+        event.sessionID = sessionID;
+        event.appVersion = configuration.appVersion;
         if (!JSONValue::toJson(event.eventData)) {
             logLine(QStringLiteral("Telemetry: dropping event ") + event.eventName +
                     QStringLiteral(" whose properties cannot be encoded"));
@@ -215,18 +254,25 @@ struct TelemetryService::Impl {
         const QueuedEvent front = pending.first();
         delivery = std::jthread([this, front](std::stop_token stop) {
             const bool done = send(front.event, stop);
+            lastDelivery = DeliveryOutcome{front.serial, done};
             queue.post([this, serial = front.serial, done] { delivered(serial, done); });
         });
     }
 
+    // Removes exactly the entry that was sent (events loaded meanwhile may stand ahead of it); false
+    // when it is no longer queued.
+    bool removeDelivered(quint64 serial) {
+        for (qsizetype i = 0; i < pending.size(); ++i)
+            if (pending.at(i).serial == serial) {
+                pending.removeAt(i);
+                return true;
+            }
+        return false;
+    }
+
     void delivered(quint64 serial, bool done) {
         if (done) {
-            // Remove exactly the entry that was sent: events loaded meanwhile may stand ahead of it.
-            for (qsizetype i = 0; i < pending.size(); ++i)
-                if (pending.at(i).serial == serial) {
-                    pending.removeAt(i);
-                    break;
-                }
+            removeDelivered(serial);
             persistPending();
             deliverFront();
             return;
@@ -283,7 +329,9 @@ struct TelemetryService::Impl {
     }
 
     // Ends deliveries: the queue file is brought up to date, a request in flight is asked to stop, and
-    // no new one starts.
+    // no new one starts. A delivery that was answered as the end came is done with: its report waits
+    // behind this operation and may never run, so its event leaves the file here, and a later launch
+    // does not send it again.
     void stopDeliveries() {
         persistIfScheduled();
         shuttingDown = true;
@@ -291,6 +339,7 @@ struct TelemetryService::Impl {
             delivery.request_stop();
             delivery.join();
         }
+        if (lastDelivery && lastDelivery->done && removeDelivered(lastDelivery->serial)) persistPending();
     }
 
     // --- deliveries, on the delivery thread (they read only fixed state) ---
@@ -329,10 +378,21 @@ struct TelemetryService::Impl {
         request.method = "POST";
         request.headers = session.additionalHeaders;
         request.body = QJsonDocument(QJsonArray{payload}).toJson(QJsonDocument::Compact);
-        // The request asks for 60 seconds; the session's limit for a whole request caps it.
-        request.timeoutSeconds = std::min(60.0, session.resourceTimeoutSeconds);
+        // The request asks for 60 seconds without data; the session's idle limit is shorter.
+        request.timeoutSeconds = std::min(60.0, session.requestTimeoutSeconds);
+        // The session's limit for the whole request stops it like a quit does, and it counts as a failed
+        // try.
+        std::stop_source limit;
+        std::stop_callback forwardStop(stop, [&limit] { limit.request_stop(); });
+        std::jthread wholeRequestLimit;
+        if (session.resourceTimeoutSeconds > 0)
+            wholeRequestLimit =
+                std::jthread([&limit, seconds = session.resourceTimeoutSeconds](std::stop_token finished) {
+                    sleepPause(std::chrono::milliseconds(qint64(std::ceil(seconds * 1000.0))), finished);
+                    if (!finished.stop_requested()) limit.request_stop();
+                });
         try {
-            const int status = session.http->data(request, stop).second.statusCode;
+            const int status = session.http->data(request, limit.get_token()).second.statusCode;
             if (status >= 200 && status <= 299) return SendResult::done;
             if (status >= 400 && status <= 499) {
                 logLine(QStringLiteral(
@@ -348,14 +408,12 @@ struct TelemetryService::Impl {
 };
 
 TelemetryService::TelemetryService(Configuration configuration)
+    : TelemetryService([configuration = std::move(configuration)] { return configuration; }) {}
+
+TelemetryService::TelemetryService(std::function<Configuration()> makeConfiguration)
     : d(std::make_unique<Impl>()) {
-    d->configuration = std::move(configuration);
-    const bool active = d->configuration.endpointURL.isValid();
-    if (active) d->sessionID = SessionID{d->configuration.kvStore}.value();
-    d->pendingFile = d->configuration.pendingFileURL;
-    if (active && d->configuration.urlSessionFactory) d->session = d->configuration.urlSessionFactory();
-    // The previous run's queue is loaded before anything of this run can be delivered or written.
-    if (active && !d->pendingFile.isEmpty()) d->queue.post([impl = d.get()] { impl->loadPending(); });
+    d->makeConfiguration = std::move(makeConfiguration);
+    d->queue.post([impl = d.get()] { impl->start(); });
     std::lock_guard lock(registryMutex());
     registry().insert(this);
     static std::once_flag exitHooks;
@@ -386,24 +444,27 @@ TelemetryService::~TelemetryService() {
 
 TelemetryService& TelemetryService::shared() {
     // Never destroyed: it lives as long as the process.
-    static TelemetryService* const instance = new TelemetryService(Configuration::defaultConfiguration());
+    static TelemetryService* const instance =
+        new TelemetryService([] { return Configuration::defaultConfiguration(); });
     return *instance;
 }
 
 void TelemetryService::track(const QString& eventName, const JSONObject& properties) {
-    if (d->recordsNothing() || d->pendingFile.isEmpty()) return;
-    Event event{d->sessionID, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs),
-                d->configuration.appVersion, eventName, properties};
+    // Only the moment is taken here; the rest of the event is filled in on the service's thread.
+    Event event{{}, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), {}, eventName, properties};
     d->queue.post([impl = d.get(), event = std::move(event)]() mutable { impl->record(std::move(event)); });
 }
 
 const TelemetryService::Configuration& TelemetryService::configuration() const {
+    d->started.wait();
     return d->configuration;
 }
 QUuid TelemetryService::sessionID() const {
+    d->started.wait();
     return d->sessionID;
 }
 QString TelemetryService::pendingFile() const {
+    d->started.wait();
     return d->pendingFile;
 }
 bool TelemetryService::isDelivering() const {
@@ -425,8 +486,15 @@ bool TelemetryService::waitForQueuedOperations(int timeoutMs) {
 }
 
 QUrl TelemetryService::compiledEndpointURL() {
-    const QString origin = QStringLiteral(QLAN_TELEMETRY_ENDPOINT);
-    if (origin.isEmpty()) return {};
+    return recordsEndpointURL(QStringLiteral(QLAN_TELEMETRY_ENDPOINT));
+}
+
+QUrl TelemetryService::recordsEndpointURL(const QString& origin) {
+    const QUrl url(origin, QUrl::StrictMode);
+    const bool httpsOrigin = url.isValid() && url.scheme() == QLatin1String("https") &&
+                             !url.host().isEmpty() && url.userInfo().isEmpty() && url.path().isEmpty() &&
+                             !url.hasQuery() && !url.hasFragment();
+    if (!httpsOrigin) return {};
     return QUrl(origin + kRecordsPath);
 }
 

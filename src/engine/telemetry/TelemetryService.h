@@ -4,14 +4,16 @@
 // one at a time to the records endpoint, with up to three tries.
 //
 // The service runs its operations one at a time on a thread of its own; `track` only hands the event
-// over and never blocks its caller. Requests and the pauses between tries run on a delivery thread, so
-// that tracking and queue-file writes go on while a request is in flight.
+// over and never blocks its caller. Every file operation of the service, from making its configuration
+// on, runs on that thread, so not even the first `track` of a process touches the disk on the caller's
+// (GUI) thread. Requests and the pauses between tries run on a delivery thread, so that tracking and
+// queue-file writes go on while a request is in flight.
 
 #include "appshell/NavigationValues.h"
 #include "audit/AuditStageOutcome.h"
+#include "catalog/SetupRemediation.h"
 #include "diagnose/Diagnosis.h"
 #include "diagnose/Remediation.h"
-#include "catalog/SetupRemediation.h"
 #include "platform/AppServices.h"
 #include "platform/NetworkReadiness.h"
 #include "platform/SystemProfile.h"
@@ -34,8 +36,8 @@ public:
     struct URLSession {
         std::shared_ptr<HTTPFetching> http;
         HTTPHeaders additionalHeaders;        // "Content-Type" and "Authorization"
-        double requestTimeoutSeconds = 15.0;  // idle limit of one request
-        double resourceTimeoutSeconds = 30.0; // limit of one whole request
+        double requestTimeoutSeconds = 15.0;  // idle limit of one request: no data for this long ends it
+        double resourceTimeoutSeconds = 30.0; // limit of one whole request (none when zero or below)
     };
 
     // A pause between two tries; it returns early when `stop` is requested.
@@ -48,7 +50,7 @@ public:
         QString appID;      // the edition's identifier
         QString runContext; // the label of this run
         bool disabled = false;
-        std::function<URLSession()> urlSessionFactory; // called once by the service
+        std::function<URLSession()> urlSessionFactory; // called once, on the service's thread
         std::shared_ptr<KeyValueStoring> kvStore;      // holds the session identifier
         std::shared_ptr<FileSystemOperating> fs;       // every file operation of the service
         QString pendingFileURL;                        // the queue file
@@ -59,11 +61,15 @@ public:
         static Configuration fromCurrentEdition(const AppServices& services = AppServices::live(),
                                                 const QUrl& endpoint = compiledEndpointURL(),
                                                 const QString& anonKey = compiledAnonKey());
-        // The configuration of the shared service, built once on first use from the current edition.
+        // The configuration of the shared service, built once on first use from the current edition
+        // (the shared service makes it on its own thread).
         static const Configuration& defaultConfiguration();
     };
 
     explicit TelemetryService(Configuration configuration);
+    // The configuration is made by `makeConfiguration`, called once on the service's own thread before
+    // any other operation; the constructor and `track` do not wait for it.
+    explicit TelemetryService(std::function<Configuration()> makeConfiguration);
     ~TelemetryService();
     TelemetryService(const TelemetryService&) = delete;
     TelemetryService& operator=(const TelemetryService&) = delete;
@@ -76,6 +82,7 @@ public:
     void track(const QString& eventName, const JSONObject& properties = {});
     void track(const TelemetryEvent& event) { track(event.name, event.properties); }
 
+    // These three wait until the service has made its configuration.
     const Configuration& configuration() const;
     QUuid sessionID() const;
     QString pendingFile() const;
@@ -88,7 +95,11 @@ public:
     bool waitForQueuedOperations(int timeoutMs = 5000);
 
     // Helpers of the configuration.
+    // The records endpoint compiled in (see recordsEndpointURL); empty when none is.
     static QUrl compiledEndpointURL();
+    // The records endpoint under an origin: the origin followed by the records path. Only an https
+    // origin (scheme, host and port at most) has one; for any other, empty, so that nothing is recorded.
+    static QUrl recordsEndpointURL(const QString& origin);
     static QString compiledAnonKey();
     static URLSession makeURLSession(const QString& anonKey, std::shared_ptr<HTTPFetching> http);
     // The queue file in the edition's folder under Application Support (or under the temporary

@@ -43,7 +43,8 @@ ConsentView::ConsentView(std::function<void()> onContinue, TelemetryService* tel
     const ProductConfig config = ProductConfig::current();
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 32, 32, 32);
+    const int margin = TypeScale::contentMargin;
+    layout->setContentsMargins(margin, margin, margin, margin);
     layout->setSpacing(24);
 
     layout->addWidget(new TextLabel(QStringLiteral("Welcome to %1").arg(config.displayName),

@@ -1,6 +1,9 @@
 #include "ui/appshell/NavigationStackView.h"
 
+#include "ui/widgets/TypeScale.h"
+
 #include <QHBoxLayout>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,7 +23,8 @@ NavigationStackView::NavigationStackView(AppNavigation* navigation, QWidget* roo
     bar_ = new QWidget;
     bar_->hide(); // shown while something is pushed; hidden before it joins the layout costs no relayout
     auto* barLayout = new QHBoxLayout(bar_);
-    barLayout->setContentsMargins(8, 6, 8, 0);
+    // The back control starts at the content edge of the pages below it.
+    barLayout->setContentsMargins(TypeScale::contentMargin, 6, TypeScale::contentMargin, 0);
     back_ = new QToolButton;
     back_->setObjectName(QStringLiteral("navigation-back"));
     back_->setAccessibleName(QStringLiteral("Back"));
@@ -30,6 +34,10 @@ NavigationStackView::NavigationStackView(AppNavigation* navigation, QWidget* roo
     back_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     back_->setAutoRaise(true);
     connect(back_, &QToolButton::clicked, this, &NavigationStackView::goBack);
+    // The platform's Back shortcut (Command-[ on the Mac) does the same.
+    auto* backShortcut = new QShortcut(QKeySequence::Back, this);
+    backShortcut->setContext(Qt::WindowShortcut);
+    connect(backShortcut, &QShortcut::activated, this, &NavigationStackView::goBack);
     barLayout->addWidget(back_);
     barLayout->addStretch(1);
     layout->addWidget(bar_);

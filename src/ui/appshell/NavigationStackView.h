@@ -1,7 +1,8 @@
 #pragma once
 // A navigation stack bound to AppNavigation::path: a root page, one page per pushed Screen (built by
 // the router), and a back control that removes the last entry of the path. Pages of a path prefix that
-// did not change are kept as they are; the others are built afresh.
+// did not change are kept as they are; the others are built afresh. The back control lines up with the
+// pages' content edge, and the platform's Back shortcut (Command-[ on the Mac) goes back too.
 
 #include "appshell/AppNavigation.h"
 

@@ -13,7 +13,8 @@ PlaceholderView::PlaceholderView(const QString& destination, const QString& offe
     , offerID_(offerID)
     , auditContext_(std::move(auditContext)) {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 32, 32, 32);
+    const int margin = TypeScale::contentMargin;
+    layout->setContentsMargins(margin, margin, margin, margin);
     layout->addWidget(new TextLabel(destination, TextRole::largeTitle, FontWeight::semibold));
     if (!offerID.isEmpty()) layout->addWidget(new TextLabel(offerID, TextRole::body));
     layout->addStretch(1);

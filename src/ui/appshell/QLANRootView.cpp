@@ -59,7 +59,10 @@ void QLANRootView::acceptConsent() {
 void QLANRootView::showNavigationStack() {
     stack_ = new NavigationStackView(navigation_, new WelcomeView,
                                      [this](const Screen& screen) { return destination(screen); });
-    connect(stack_, &NavigationStackView::firstShown, this, &QLANRootView::loadProfileAndLaunch);
+    connect(stack_, &NavigationStackView::firstShown, this, [this] {
+        launchAfterPaint_ = true;
+        update();
+    });
     layout()->addWidget(stack_);
 }
 
@@ -83,6 +86,14 @@ QWidget* QLANRootView::destination(const Screen& screen) const {
         return new PlaceholderView(QStringLiteral("AICodingInterestView"), QStringLiteral("ai_coding_setup"));
     }
     return new QWidget;
+}
+
+void QLANRootView::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!launchAfterPaint_) return;
+    launchAfterPaint_ = false;
+    // Queued: runs once this frame has been drawn and handed to the screen.
+    QMetaObject::invokeMethod(this, &QLANRootView::loadProfileAndLaunch, Qt::QueuedConnection);
 }
 
 void QLANRootView::loadProfileAndLaunch() {

@@ -45,8 +45,12 @@ public:
     // The consent screen's continue action: shows the navigation stack.
     void acceptConsent();
     // The start-up task: probes the Mac off the GUI thread when no profile is held and fixture mode is
-    // off, stores the profile, then sends "app_launched". Runs when the navigation stack is first shown.
+    // off, stores the profile, then sends "app_launched". Runs once the navigation stack has been shown
+    // and drawn, so that its threads and child processes never hold up the first frame.
     void loadProfileAndLaunch();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void showNavigationStack();
@@ -61,6 +65,7 @@ private:
     ConsentView* consent_ = nullptr;
     NavigationStackView* stack_ = nullptr;
     std::stop_source probe_;
+    bool launchAfterPaint_ = false;
 };
 
 } // namespace qlan

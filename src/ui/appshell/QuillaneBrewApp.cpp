@@ -16,6 +16,7 @@ QuillaneBrewApp::QuillaneBrewApp() {
 
 std::unique_ptr<QLANRootView> QuillaneBrewApp::makeWindow() const {
     auto window = std::make_unique<QLANRootView>();
+    window->setWindowTitle(ProductConfig::current().displayName);
     window->resize(defaultWindowSize.expandedTo(window->minimumSize()));
     return window;
 }

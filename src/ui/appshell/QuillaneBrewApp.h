@@ -19,8 +19,8 @@ public:
     // and before any widget is created.
     QuillaneBrewApp();
 
-    // The window: a root view of the default size, which cannot be made smaller than the root view's
-    // minimum of 720 by 700.
+    // The window: a root view titled with the edition's display name, of the default size, which cannot be
+    // made smaller than the root view's minimum of 720 by 700.
     std::unique_ptr<QLANRootView> makeWindow() const;
 
     // The program entry: creates the application, the edition, shows the window and runs the event

@@ -4,6 +4,7 @@
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
+#include "ui/widgets/SelectableText.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QVBoxLayout>
@@ -20,7 +21,8 @@ ScreenScaffold::ScreenScaffold(const QString& title, const QString& explainer, Q
     , options_(std::move(options))
     , content_(content) {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 32, 32, 32);
+    const int margin = TypeScale::contentMargin;
+    layout->setContentsMargins(margin, margin, margin, margin);
     layout->setSpacing(20);
 
     heading_ = new TextLabel(title, TextRole::largeTitle, FontWeight::semibold);
@@ -43,6 +45,7 @@ ScreenScaffold::ScreenScaffold(const QString& title, const QString& explainer, Q
     }
 
     enableTextSelection();
+    orderFocus();
 }
 
 QUrl ScreenScaffold::articleDestination() const {
@@ -58,6 +61,25 @@ void ScreenScaffold::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (articleLink_) articleLink_->setDestination(articleDestination());
     enableTextSelection(); // content may have grown labels since construction
+    orderFocus();
+}
+
+void ScreenScaffold::orderFocus() {
+    // The content is made before the scaffold's own labels, so the creation order would put it first.
+    QList<QWidget*> chain;
+    const auto add = [&chain](QWidget* widget) {
+        if (widget && (widget->focusPolicy() & Qt::TabFocus)) chain.append(widget);
+    };
+    add(heading_);
+    add(explanation_);
+    if (content_) {
+        add(content_);
+        for (QWidget* child : content_->findChildren<QWidget*>())
+            add(child);
+    }
+    add(articleLink_);
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 void ScreenScaffold::enableTextSelection() {
@@ -66,10 +88,10 @@ void ScreenScaffold::enableTextSelection() {
     if (!content_) return;
     for (QLabel* label : content_->findChildren<QLabel*>()) {
         if (qobject_cast<LinkLabel*>(label)) continue;
-        label->setTextInteractionFlags(label->textInteractionFlags() | Qt::TextSelectableByMouse);
+        setSelectableByMouse(label, true);
     }
     if (auto* label = qobject_cast<QLabel*>(content_); label && !qobject_cast<LinkLabel*>(label))
-        label->setTextInteractionFlags(label->textInteractionFlags() | Qt::TextSelectableByMouse);
+        setSelectableByMouse(label, true);
 }
 
 } // namespace qlan

@@ -1,6 +1,7 @@
 #pragma once
 // The common layout of the full-window screens: a large title, an explanation under it, the screen's
 // own content, free space, and at the bottom a link to the edition's article on the guide website.
+// The keyboard focus moves through them top to bottom.
 
 #include <QUrl>
 #include <QWidget>
@@ -54,6 +55,7 @@ protected:
 
 private:
     void enableTextSelection();
+    void orderFocus();
 
     Options options_;
     TextLabel* heading_ = nullptr;

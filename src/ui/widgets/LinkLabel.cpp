@@ -17,7 +17,7 @@ LinkLabel::LinkLabel(const QString& label, const QUrl& destination, TextRole rol
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     setToolTip(destination.toString());
     TypeScale::apply(this, role);
-    applyLinkColour();
+    setForegroundRole(QPalette::Link);
 }
 
 void LinkLabel::setDestination(const QUrl& destination) {
@@ -29,6 +29,18 @@ void LinkLabel::activate() {
     if (destination_.isEmpty() || !destination_.isValid()) return;
     DesktopActions::of(this)->openURL(destination_);
     emit activated(destination_);
+}
+
+bool LinkLabel::event(QEvent* event) {
+    if (event->type() != QEvent::Polish) return QLabel::event(event);
+    // QLabel lays out any label that can take the focus through a text document, made when the label is
+    // polished; a link's one line of plain text needs none until it gets the focus (QLabel makes it
+    // then), so a window with links draws its first frame sooner.
+    const Qt::FocusPolicy policy = focusPolicy();
+    setFocusPolicy(Qt::NoFocus);
+    const bool handled = QLabel::event(event);
+    setFocusPolicy(policy);
+    return handled;
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
@@ -57,14 +69,6 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLabel::keyPressEvent(event);
-}
-
-void LinkLabel::applyLinkColour() {
-    QPalette pal = palette();
-    const QColor link = pal.color(QPalette::Active, QPalette::Link);
-    for (auto group : {QPalette::Active, QPalette::Inactive})
-        pal.setColor(group, QPalette::WindowText, link);
-    setPalette(pal);
 }
 
 } // namespace qlan

@@ -1,6 +1,7 @@
 #pragma once
-// A link: a plain-text label in the link colour that opens its destination through the desktop actions
-// in effect for it, when clicked or when Space is pressed while it has the focus.
+// A link: a plain-text label in the link colour (the live palette's, read when painting) that opens its
+// destination through the desktop actions in effect for it, when clicked or when Space is pressed while it
+// has the focus.
 
 #include "ui/widgets/TypeScale.h"
 
@@ -25,13 +26,12 @@ signals:
     void activated(const QUrl& destination);
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void applyLinkColour();
-
     QUrl destination_;
     bool pressed_ = false;
 };

@@ -3,6 +3,7 @@
 // text from the machine or the user goes into a TextLabel. Activated links open through the desktop
 // actions in effect for the label, and only when they are http or https addresses.
 
+#include "ui/widgets/LabelHeights.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QLabel>
@@ -17,8 +18,21 @@ public:
 
     // The Markdown source as given (QLabel::text() holds the same).
     QString markdown() const { return text(); }
-    // Lets the user select and copy the text with the mouse; links stay active either way.
+    // Lets the user select and copy the text with the mouse; links stay active either way. Only a text
+    // with a link takes the keyboard focus (to reach the link).
     void setSelectable(bool selectable);
+
+    // QLabel's answer, kept while the text, font and wrapping stay the same (see LabelHeights.h).
+    int heightForWidth(int width) const override;
+
+    // Whether Markdown text holds a link: an inline link, an autolink or a bare web or mail address (more
+    // is taken for a link than Markdown makes one, never less).
+    static bool hasLink(const QString& markdown);
+    // Whether Markdown text holds no Markdown syntax at all, so that it reads the same as plain text.
+    static bool isPlainProse(const QString& markdown);
+
+private:
+    mutable LabelHeights heights_;
 };
 
 } // namespace qlan

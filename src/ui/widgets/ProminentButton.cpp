@@ -1,5 +1,6 @@
 #include "ui/widgets/ProminentButton.h"
 
+#include "ui/widgets/SystemAccent.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QPainter>
@@ -13,6 +14,7 @@ constexpr int kHorizontalPadding = 18;
 constexpr int kVerticalPadding = 7;
 constexpr int kMinimumHeight = 32; // the large control size
 constexpr qreal kCornerRadius = 6.0;
+constexpr double kMinimumTextContrast = 4.5;
 
 } // namespace
 
@@ -40,8 +42,8 @@ void ProminentButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPalette pal = palette();
-    QColor fill = pal.color(QPalette::Active, QPalette::Highlight);
-    QColor ink = pal.color(QPalette::Active, QPalette::HighlightedText);
+    QColor fill = fillColor(pal);
+    QColor ink = Qt::white;
     if (!isEnabled()) {
         fill = pal.color(QPalette::Disabled, QPalette::Button);
         ink = pal.color(QPalette::Disabled, QPalette::ButtonText);
@@ -60,6 +62,14 @@ void ProminentButton::paintEvent(QPaintEvent*) {
     painter.setPen(ink);
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
+}
+
+QColor ProminentButton::fillColor(const QPalette& palette) {
+    QColor fill = systemAccentColor(palette).toRgb();
+    fill.setAlpha(255);
+    for (int step = 0; step < 40 && TypeScale::contrastRatio(Qt::white, fill) < kMinimumTextContrast; ++step)
+        fill = fill.darker(105);
+    return fill;
 }
 
 void ProminentButton::bindToReturn() {

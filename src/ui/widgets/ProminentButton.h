@@ -1,5 +1,6 @@
 #pragma once
-// A button in the prominent (filled, accent-coloured) style at the large control size. It can be bound
+// A button in the prominent style at the large control size: filled with the system accent colour, its
+// title in white, both read from the live palette when painting. It can be bound
 // to Return and Enter: while it is visible and enabled in the active window, either key clicks it.
 
 #include <QPushButton>
@@ -14,6 +15,10 @@ public:
     // Makes Return (and the keypad's Enter) press this button anywhere in its window.
     void bindToReturn();
     bool isBoundToReturn() const { return boundToReturn_; }
+
+    // The fill of an enabled button at rest: the system accent colour, darkened only as far as white
+    // text on it needs to reach a contrast of 4.5 to 1.
+    static QColor fillColor(const QPalette& palette);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -1,5 +1,7 @@
 #include "ui/widgets/TextLabel.h"
 
+#include "ui/widgets/SelectableText.h"
+
 namespace qlan {
 
 TextLabel::TextLabel(const QString& text, TextRole role, FontWeight weight, QWidget* parent)
@@ -13,7 +15,11 @@ TextLabel::TextLabel(const QString& text, TextRole role, FontWeight weight, QWid
 }
 
 void TextLabel::setSelectable(bool selectable) {
-    setTextInteractionFlags(selectable ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
+    setSelectableByMouse(this, selectable);
+}
+
+int TextLabel::heightForWidth(int width) const {
+    return heights_.heightForWidth(*this, width, [this](int w) { return QLabel::heightForWidth(w); });
 }
 
 } // namespace qlan

@@ -16,6 +16,9 @@ enum class FontWeight { regular, semibold };
 
 class TypeScale {
 public:
+    // The content edge of every screen: its margin from the window's edges, in points.
+    static constexpr int contentMargin = 32;
+
     // The font of a role. The headline is semibold whatever weight is asked.
     static QFont font(TextRole role, FontWeight weight = FontWeight::regular);
     // Sets the role's font on the widget and records role and weight as the properties "textRole"
@@ -23,9 +26,14 @@ public:
     static void apply(QWidget* widget, TextRole role, FontWeight weight = FontWeight::regular);
 
     // The secondary foreground: the window text colour, lightened. Applying it also sets the widget
-    // property "secondary" to true.
+    // property "secondary" to true; the colour follows the application palette from then on (a switch
+    // between light and dark appearance while the widget lives included).
     static QColor secondaryColor(const QPalette& palette);
     static void applySecondaryStyle(QWidget* widget);
+
+    // The contrast ratio of two colours (1 to 21), a colour with transparency taken as drawn over the
+    // other.
+    static double contrastRatio(const QColor& foreground, const QColor& background);
 
     static const char* roleName(TextRole role);
 };

@@ -1,5 +1,4 @@
 #include "platform/PrivilegedExecutor.h"
-#include "editions/ProductConfig.h"
 #include "platform/PlatformError.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/Sandbox.h"
@@ -57,15 +56,12 @@ int modeOf(const FileSystemOperating& fs, const QString& path) {
 TEST(PrivilegedExecutor, TheDialogReceivesPromptAndTitleExactlyAsWritten) {
     Sandbox sandbox;
     const auto fs = sandbox.services().fs;
-    ProductConfig edition = ProductConfig::javaEdition();
     const QString titleMarker = sandbox.root() + "/title-ran";
-    edition.displayName = QString(R"(Quill "ane" \ $(touch %1) `id`)").arg(titleMarker);
-    ProductConfig::setCurrent(edition);
+    const QString title = QString(R"(Quill "ane" \ $(touch %1) `id`)").arg(titleMarker);
 
     const QString marker = sandbox.root() + "/prompt-ran";
     const QString prompt = QString(R"(Enter "your" password \ $(touch %1) `touch %1` $HOME \n)").arg(marker);
-    const PrivilegedEnvironment result = PrivilegedExecutor{fs}.makeEnvironment(prompt);
-    ProductConfig::setCurrent(ProductConfig::javaEdition());
+    const PrivilegedEnvironment result = PrivilegedExecutor{fs, title}.makeEnvironment(prompt);
 
     const QString askpass = result.environment.value("SUDO_ASKPASS");
     const QString folder = QFileInfo(askpass).absolutePath();
@@ -107,7 +103,7 @@ TEST(PrivilegedExecutor, TheDialogReceivesPromptAndTitleExactlyAsWritten) {
     ASSERT_GE(strings.size(), 3);
     EXPECT_EQ(strings.at(0), prompt);
     EXPECT_EQ(strings.at(1), "");
-    EXPECT_EQ(strings.at(2), edition.displayName);
+    EXPECT_EQ(strings.at(2), title);
     EXPECT_FALSE(QFileInfo::exists(marker));
     EXPECT_FALSE(QFileInfo::exists(titleMarker));
 
@@ -118,7 +114,7 @@ TEST(PrivilegedExecutor, TheDialogReceivesPromptAndTitleExactlyAsWritten) {
 TEST(PrivilegedExecutor, EachCallHasItsOwnFolderAndCleanupIsHarmlessTwice) {
     Sandbox sandbox;
     const auto fs = sandbox.services().fs;
-    const PrivilegedExecutor executor{fs};
+    const PrivilegedExecutor executor{fs, "Quillane"};
     const auto first = executor.makeEnvironment("Enter Mac password to install Homebrew.");
     const auto second = executor.makeEnvironment("Enter Mac password to install Homebrew.");
     const QString firstFolder = QFileInfo(first.environment.value("SUDO_ASKPASS")).absolutePath();
@@ -139,7 +135,7 @@ TEST(PrivilegedExecutor, WithoutPathTheStandardSearchPathFollows) {
     Sandbox sandbox;
     const QByteArray saved = qgetenv("PATH");
     qunsetenv("PATH");
-    const auto result = PrivilegedExecutor{sandbox.services().fs}.makeEnvironment("p");
+    const auto result = PrivilegedExecutor{sandbox.services().fs, "Quillane"}.makeEnvironment("p");
     qputenv("PATH", saved);
     const QString folder = QFileInfo(result.environment.value("SUDO_ASKPASS")).absolutePath();
     EXPECT_EQ(result.environment.value("PATH"), folder + ":/usr/bin:/bin:/usr/sbin:/sbin");
@@ -151,7 +147,7 @@ TEST(PrivilegedExecutor, AFailureHalfwayReportsTheErrorAndLeavesNoFolder) {
     for (int failingWrite : {1, 2}) {
         auto fs = std::make_shared<FailingFileSystem>(sandbox.services().fs, failingWrite);
         try {
-            PrivilegedExecutor{fs}.makeEnvironment("p");
+            PrivilegedExecutor{fs, "Quillane"}.makeEnvironment("p");
             ADD_FAILURE() << "no error reported";
         } catch (const PlatformError& error) {
             EXPECT_EQ(error.localizedDescription(), "disk full");

@@ -1,6 +1,7 @@
 #pragma once
 // A brew runner in a sandbox, with a scripted stub `brew` that answers each run from a list.
 
+#include "remediation/PasswordDialog.h"
 #include "remediation/BrewRunner.h"
 
 #include "StreamEventPrinter.h"
@@ -45,7 +46,7 @@ inline BrewRunner brewRunnerIn(const Sandbox& sandbox, std::shared_ptr<HTTPFetch
     const auto& services = sandbox.services();
     if (!http) http = std::make_shared<RecordingHTTPFetcher>();
     BrewRunner runner{brewPath,    services.processRunner,          http,
-                      services.fs, PrivilegedExecutor{services.fs}, AdoptiumAPI{http}};
+                      services.fs, editionPrivilegedExecutor(services.fs), AdoptiumAPI{http}};
     runner.retryPause = std::chrono::milliseconds(0);
     runner.architecture = QStringLiteral("x64");
     return runner;

@@ -1,6 +1,7 @@
 // The Homebrew installer with real child processes: a real bash and curl fetching a sandbox install
 // script, and stub bash scripts for the outcomes; ~/.zprofile is a real file in the sandbox home.
 
+#include "remediation/PasswordDialog.h"
 #include "remediation/HomebrewInstaller.h"
 
 #include "StreamEventPrinter.h"
@@ -24,7 +25,7 @@ namespace {
 HomebrewInstaller installerIn(const Sandbox& sandbox,
                               const QString& url = "https://example.test/install.sh") {
     const auto& services = sandbox.services();
-    return HomebrewInstaller{services.processRunner, services.fs, PrivilegedExecutor{services.fs}, url};
+    return HomebrewInstaller{services.processRunner, services.fs, editionPrivilegedExecutor(services.fs), url};
 }
 
 QStringList privateFolders(const Sandbox& sandbox) {

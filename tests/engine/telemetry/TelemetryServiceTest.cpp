@@ -24,6 +24,8 @@
 #include <cmath>
 #include <future>
 #include <mutex>
+#include <set>
+#include <thread>
 
 using namespace qlan;
 using namespace std::chrono_literals;
@@ -238,6 +240,42 @@ TEST_F(TelemetryServiceTest, RefusedConnectionsAreTriedThreeTimes) {
     ASSERT_TRUE(waitUntil([&] { return fileEventNames() == QStringList{"offline"}; }));
 }
 
+TEST_F(TelemetryServiceTest, TheSessionsLimitsEndATryThatHangs) {
+    struct Case {
+        const char* path;
+        LoopbackResponse answer;
+        double idleSeconds;
+        double wholeSeconds;
+    };
+    const Case cases[] = {
+        // No byte for a minute: the idle limit ends each try.
+        {"/silent", {.status = 200, .headDelayMs = 60000}, 0.3, 30.0},
+        // A byte every 50 ms, never ending: the limit of the whole request ends each try.
+        {"/trickle", {.status = 200, .chunkBytes = 1, .chunkDelayMs = 50, .endless = true}, 30.0, 0.5},
+    };
+    for (const Case& c : cases) {
+        server.route(c.path, c.answer);
+        auto config = configuration(server.url(c.path));
+        config.urlSessionFactory = [http = http, c] {
+            auto session = TelemetryService::makeURLSession("anon-key", http);
+            session.requestTimeoutSeconds = c.idleSeconds;
+            session.resourceTimeoutSeconds = c.wholeSeconds;
+            return session;
+        };
+        QFile::remove(pendingFile);
+        const PauseRecorder tries;
+        config.retryPause = tries.pause();
+        TelemetryService service(config);
+        service.track("hanging");
+        // Three tries, each ended by its limit, long before the answer would end.
+        ASSERT_TRUE(waitUntil([&] { return tries.recorded().size() == 2 && !service.isDelivering(); }, 10000))
+            << c.path;
+        ASSERT_TRUE(service.waitForQueuedOperations());
+        EXPECT_EQ(fileEventNames(), QStringList{"hanging"}) << c.path;
+    }
+    EXPECT_EQ(server.requests().size(), 6);
+}
+
 TEST_F(TelemetryServiceTest, ThePreviousRunsQueueGoesFirstAndNothingIsSentTwice) {
     // An earlier run left two events, of another version.
     QJsonArray earlier;
@@ -397,23 +435,175 @@ TEST(TelemetryChildProcess, TrackThenQuit) {
     config.fs = std::make_shared<LiveFileSystem>();
     config.pendingFileURL = qEnvironmentVariable("QLAN_TELEMETRY_CHILD_FILE");
     auto* service = new TelemetryService(config); // like the shared instance: never destroyed
+    (void)service->sessionID();                   // started, as the shared instance is long before a quit
     service->track("last_words", {{"n", JSONValue::integer(1)}});
     service->track("very_last_words", {{"n", JSONValue::integer(2)}});
     std::exit(0);
 }
 
-TEST_F(TelemetryServiceTest, EventsTrackedJustBeforeTheProcessEndsAreInTheFile) {
+// Runs one of the child tests above with the queue file and the endpoint of the fixture.
+void runTelemetryChild(const QString& test, const QString& pendingFile, const QUrl& endpoint) {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QLAN_TELEMETRY_CHILD_FILE", pendingFile);
-    environment.insert("QLAN_TELEMETRY_CHILD_ENDPOINT", server.url(kPath).toString());
+    environment.insert("QLAN_TELEMETRY_CHILD_ENDPOINT", endpoint.toString());
     child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_filter=TelemetryChildProcess.TrackThenQuit"});
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=TelemetryChildProcess." + test});
     ASSERT_TRUE(child.waitForFinished(20000));
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+}
+
+TEST_F(TelemetryServiceTest, EventsTrackedJustBeforeTheProcessEndsAreInTheFile) {
+    runTelemetryChild("TrackThenQuit", pendingFile, server.url(kPath));
     EXPECT_EQ(fileEventNames(), (QStringList{"last_words", "very_last_words"}));
+}
+
+// A request whose answer, a success, arrives as the service ends: shortly after it is asked to stop,
+// while the service is already finishing.
+class AnsweredAtTheEnd : public UnansweredRequests {
+public:
+    std::pair<QByteArray, HTTPResponse> data(const HTTPRequest&, std::stop_token stop) override {
+        asked.set_value();
+        TelemetryService::sleepPause(std::chrono::hours(1), stop);
+        std::this_thread::sleep_for(200ms);
+        HTTPResponse response;
+        response.statusCode = 201;
+        return {QByteArray(), response};
+    }
+    std::promise<void> asked;
+};
+
+TEST_F(TelemetryServiceTest, AnEventDeliveredAsTheServiceEndsIsNotSentAgainAtTheNextLaunch) {
+    auto answered = std::make_shared<AnsweredAtTheEnd>();
+    std::future<void> asked = answered->asked.get_future();
+    auto config = configuration(server.url(kPath));
+    config.urlSessionFactory = [answered] { return TelemetryService::makeURLSession("k", answered); };
+    auto service = std::make_unique<TelemetryService>(config);
+    service->track("answered_at_the_end");
+    asked.wait();
+    ASSERT_TRUE(waitUntil([&] { return fileEventNames() == QStringList{"answered_at_the_end"}; }));
+    service.reset();
+    EXPECT_FALSE(QFile::exists(pendingFile)) << fileEventNames().join(", ").toStdString();
+
+    // The next launch finds nothing to send.
+    server.route(kPath, LoopbackResponse{.status = 200});
+    TelemetryService nextLaunch(configuration(server.url(kPath)));
+    ASSERT_TRUE(nextLaunch.waitForQueuedOperations());
+    EXPECT_FALSE(nextLaunch.isDelivering());
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+namespace {
+
+// The threads that did file or store work.
+class ThreadLog {
+public:
+    void add() {
+        std::lock_guard lock(mutex_);
+        threads_.insert(std::this_thread::get_id());
+    }
+    std::set<std::thread::id> threads() const {
+        std::lock_guard lock(mutex_);
+        return threads_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::set<std::thread::id> threads_;
+};
+
+class ThreadLoggingFileSystem : public qlan::test::ForwardingFileSystem {
+public:
+    ThreadLoggingFileSystem(std::shared_ptr<FileSystemOperating> inner, std::shared_ptr<ThreadLog> log)
+        : ForwardingFileSystem(std::move(inner))
+        , log_(std::move(log)) {}
+    bool fileExists(const QString& path) const override { return log_->add(), inner_->fileExists(path); }
+    void createDirectory(const QString& path, bool intermediate) override {
+        log_->add();
+        inner_->createDirectory(path, intermediate);
+    }
+    void removeItem(const QString& path) override {
+        log_->add();
+        inner_->removeItem(path);
+    }
+    QByteArray readData(const QString& path) const override { return log_->add(), inner_->readData(path); }
+    void writeData(const QByteArray& data, const QString& path) override {
+        log_->add();
+        inner_->writeData(data, path);
+    }
+    QString urlForDirectory(StandardDirectory which, bool create) override {
+        log_->add();
+        return inner_->urlForDirectory(which, create);
+    }
+
+private:
+    std::shared_ptr<ThreadLog> log_;
+};
+
+class ThreadLoggingStore : public KeyValueStoring {
+public:
+    ThreadLoggingStore(std::shared_ptr<KeyValueStoring> inner, std::shared_ptr<ThreadLog> log)
+        : inner_(std::move(inner))
+        , log_(std::move(log)) {}
+    void set(const QVariant& value, const QString& key) override {
+        log_->add();
+        inner_->set(value, key);
+    }
+    std::optional<QString> string(const QString& key) const override {
+        return log_->add(), inner_->string(key);
+    }
+    bool boolValue(const QString& key) const override { return log_->add(), inner_->boolValue(key); }
+
+private:
+    std::shared_ptr<KeyValueStoring> inner_;
+    std::shared_ptr<ThreadLog> log_;
+};
+
+} // namespace
+
+TEST_F(TelemetryServiceTest, TheCallerDoesNoFileWorkNotEvenForTheFirstTrack) {
+    server.route(kPath, LoopbackResponse{.status = 201});
+    qlan::test::Sandbox sandbox;
+    const auto log = std::make_shared<ThreadLog>();
+    AppServices services = sandbox.services();
+    services.fs = std::make_shared<ThreadLoggingFileSystem>(services.fs, log);
+    services.store = std::make_shared<ThreadLoggingStore>(services.store, log);
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    // As the shared service is made: from the current edition, the version from the bundle included.
+    TelemetryService service([&, released] {
+        log->add();
+        released.wait();
+        return TelemetryService::Configuration::fromCurrentEdition(services, server.url(kPath), "key");
+    });
+    service.track("first_of_the_process"); // returns while the configuration is still being made
+    release.set_value();
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
+    ASSERT_TRUE(service.waitForQueuedOperations());
+
+    EXPECT_EQ(wireNames(server.requests()), QStringList{"first_of_the_process"});
+    EXPECT_EQ(wireRecord(server.requests().first()).value("session_id").toString(),
+              SessionID::canonicalText(service.sessionID()).toLower());
+    EXPECT_GE(log->threads().size(), 1u);
+    EXPECT_FALSE(log->threads().contains(std::this_thread::get_id()));
+}
+
+TEST(TelemetryConfiguration, OnlyAnHttpsOriginHasARecordsEndpoint) {
+    const std::pair<QString, QString> cases[] = {
+        {"https://records.example", "https://records.example/api/database/records/usage_events"},
+        {"https://records.example:8443", "https://records.example:8443/api/database/records/usage_events"},
+        {"", ""},
+        {"http://records.example", ""},
+        {"ftp://records.example", ""},
+        {"https://", ""},
+        {"https://records.example/api", ""},
+        {"https://user@records.example", ""},
+        {"https://records.example?x=1", ""},
+        {"records.example", ""},
+    };
+    for (const auto& [origin, endpoint] : cases)
+        EXPECT_EQ(TelemetryService::recordsEndpointURL(origin), QUrl(endpoint)) << origin.toStdString();
 }
 
 TEST(TelemetryConfiguration, URLSessionAndVersionText) {

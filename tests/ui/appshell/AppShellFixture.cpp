@@ -26,6 +26,12 @@ QString AppShellTest::consentKey() {
     return ProductConfig::current().userDefaultsPrefix + QStringLiteral(".consented");
 }
 
+AppServices AppShellTest::fixtureServices() const {
+    AppServices services = sandbox_.services();
+    services.isFixtureMode = true;
+    return services;
+}
+
 std::unique_ptr<TelemetryService> AppShellTest::makeTelemetry(bool disabled) {
     return endpoint_.makeService(sandbox_.services(), disabled);
 }

@@ -27,6 +27,8 @@ protected:
     ~AppShellTest() override;
 
     static QString consentKey();
+    // The sandbox's services in fixture mode: the start-up task probes nothing.
+    AppServices fixtureServices() const;
     // A telemetry service over the sandbox's services that posts to the loopback endpoint.
     std::unique_ptr<TelemetryService> makeTelemetry(bool disabled = false);
     // The events the endpoint received so far, in order.

@@ -132,8 +132,7 @@ TEST_F(QLANRootViewTest, LaterLaunchOpensOnTheWelcomeScreen) {
 
 TEST_F(QLANRootViewTest, FixtureModeSendsAnEmptyLaunchEventAndProbesNothing) {
     LiveKeyValueStore().set(true, consentKey());
-    AppServices fixture = sandbox_.services();
-    fixture.isFixtureMode = true;
+    const AppServices fixture = fixtureServices();
     auto telemetry = makeTelemetry();
     QLANRootView root(fixture, telemetry.get());
     showActive(&root);
@@ -164,8 +163,7 @@ TEST_F(QLANRootViewTest, ConsentIsKeptWhenTelemetryIsOff) {
 
 TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestination) {
     LiveKeyValueStore().set(true, consentKey());
-    AppServices fixture = sandbox_.services();
-    fixture.isFixtureMode = true;
+    const AppServices fixture = fixtureServices();
     auto telemetry = makeTelemetry(/*disabled=*/true);
     QLANRootView root(fixture, telemetry.get());
     showActive(&root);

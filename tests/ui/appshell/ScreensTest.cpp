@@ -10,6 +10,7 @@
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
+#include "ui/widgets/SelectableText.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QLayout>
@@ -57,8 +58,8 @@ TEST_F(ScreensTest, ScaffoldLinksToTheEditionsArticleUnlessGivenOne) {
     EXPECT_EQ(scaffold->layout()->spacing(), 20);
     EXPECT_EQ(scaffold->layout()->contentsMargins(), QMargins(32, 32, 32, 32));
     // Everything in it can be selected and copied, the content's own text included.
-    EXPECT_TRUE(scaffold->heading()->textInteractionFlags() & Qt::TextSelectableByMouse);
-    EXPECT_TRUE(scaffold->findChild<TextLabel*>()->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_TRUE(isSelectableByMouse(scaffold->heading()));
+    EXPECT_TRUE(isSelectableByMouse(scaffold->findChild<TextLabel*>()));
 
     // The link sits at the bottom of the window, below the free space, and falls back to the edition's
     // troubleshooting article.

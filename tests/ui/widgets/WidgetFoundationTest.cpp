@@ -7,6 +7,7 @@
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/SelectableText.h"
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
 
@@ -67,6 +68,102 @@ TEST(TextLabel, ShowsMarkupLiterallyAndMarkdownLabelFormatsIt) {
     plain.setWordWrap(false);
     markdown.setWordWrap(false);
     EXPECT_GT(plain.sizeHint().width(), markdown.sizeHint().width());
+}
+
+TEST(MarkdownLabel, ProseWithoutSyntaxIsShownAsPlainTextAndLooksTheSame) {
+    const std::pair<const char*, bool> cases[] = {
+        {"Homebrew is the package manager developers use. Nothing changes without your okay.", true},
+        {"Claude Code (the CLI tool) needs a paid plan \u2014 it\u2019s an Anthropic requirement.", true},
+        {"An **explanation**", false},
+        {"Snake_case and `code`", false},
+        {"Two\nlines", false},
+        {"- a list item", false},
+        {"1. a numbered item", false},
+        {"> a quote", false},
+        {"AT&amp;T", false},
+        {"<b>html</b>", false},
+        {"See https://guide.example", false},
+        {"# Heading", false},
+    };
+    for (const auto& [text, plain] : cases) {
+        const QString markdown = QString::fromUtf8(text);
+        EXPECT_EQ(MarkdownLabel::isPlainProse(markdown), plain) << text;
+        EXPECT_EQ(MarkdownLabel(markdown).textFormat(), plain ? Qt::PlainText : Qt::MarkdownText) << text;
+    }
+    // The same pixels either way.
+    const QString prose = QString::fromUtf8(cases[1].first);
+    MarkdownLabel fast(prose);
+    MarkdownLabel rendered(prose);
+    rendered.setTextFormat(Qt::MarkdownText);
+    for (MarkdownLabel* label : {&fast, &rendered}) {
+        label->setAttribute(Qt::WA_DontShowOnScreen);
+        label->resize(240, label->heightForWidth(240));
+        label->show();
+    }
+    EXPECT_EQ(fast.size(), rendered.size());
+    EXPECT_EQ(fast.grab().toImage(), rendered.grab().toImage());
+}
+
+TEST(LabelHeights, KeptAnswersStayQLabelsOwnThroughEveryChange) {
+    TextLabel kept(QStringLiteral("A few words that wrap onto more than one line at a narrow width"));
+    MarkdownLabel keptMarkdown(
+        QStringLiteral("A few **words** that wrap onto more than one line at a narrow width"));
+    for (QLabel* label : std::initializer_list<QLabel*>{&kept, &keptMarkdown}) {
+        QLabel plain;
+        const auto expectSame = [&](const char* step) {
+            plain.setTextFormat(label->textFormat());
+            plain.setText(label->text());
+            plain.setFont(label->font());
+            plain.setWordWrap(label->wordWrap());
+            plain.setMargin(label->margin());
+            plain.setIndent(label->indent());
+            plain.setContentsMargins(label->contentsMargins());
+            for (int width : {80, 160, 80, 400, 160})
+                EXPECT_EQ(label->heightForWidth(width), plain.heightForWidth(width))
+                    << step << " at " << width;
+        };
+        expectSame("as made");
+        label->setText(label->text() + QStringLiteral(" and then some more words to wrap"));
+        expectSame("longer text");
+        label->setFont(TypeScale::font(TextRole::largeTitle));
+        expectSame("larger font");
+        label->setMargin(12);
+        expectSame("margin");
+        label->setContentsMargins(3, 9, 3, 9);
+        expectSame("contents margins");
+        label->setWordWrap(false);
+        expectSame("no wrapping");
+    }
+}
+
+TEST(SelectableText, DraggingSelectsAndTheMachineryWaitsForTheFirstPress) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* text = new TextLabel(QStringLiteral("Select these words"));
+    auto* prose = new MarkdownLabel(QStringLiteral("Select these words too"));
+    auto* markdown = new MarkdownLabel(QStringLiteral("Select **these** words"));
+    auto* fixed = new TextLabel(QStringLiteral("Not these words"));
+    for (QLabel* label : std::initializer_list<QLabel*>{text, prose, markdown, fixed}) {
+        label->setWordWrap(false);
+        layout->addWidget(label);
+    }
+    text->setSelectable(true);
+    prose->setSelectable(true);
+    markdown->setSelectable(true);
+    showActive(&window);
+
+    for (QLabel* label : std::initializer_list<QLabel*>{text, prose, markdown, fixed}) {
+        const bool selectable = label != fixed;
+        EXPECT_EQ(isSelectableByMouse(label), selectable) << label->text().toStdString();
+        EXPECT_FALSE(label->textInteractionFlags() & Qt::TextSelectableByMouse); // nothing set up yet
+        EXPECT_EQ(label->cursor().shape(), selectable ? Qt::IBeamCursor : Qt::ArrowCursor);
+        const QPoint from(2, label->height() / 2);
+        QTest::mousePress(label, Qt::LeftButton, {}, from);
+        QTest::mouseMove(label, QPoint(label->width() - 2, label->height() / 2));
+        QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(label->width() - 2, label->height() / 2));
+        EXPECT_EQ(label->hasSelectedText(), selectable) << label->text().toStdString();
+    }
+    EXPECT_TRUE(text->selectedText().startsWith(QStringLiteral("Select these")));
 }
 
 TEST(MarkdownLabel, LinksOpenThroughTheNearestDesktop) {

@@ -1,0 +1,205 @@
+// The screens as a Mac user sees them: colours that follow the appearance, the prominent button, the
+// window title, the back control and its shortcut, and the order of the keyboard focus.
+
+#include "AppShellFixture.h"
+
+#include "platform/LiveKeyValueStore.h"
+#include "support/ScreenCapture.h"
+#include "ui/appshell/NavigationStackView.h"
+#include "ui/appshell/QLANRootView.h"
+#include "ui/appshell/QuillaneBrewApp.h"
+#include "ui/appshell/ScreenScaffold.h"
+#include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/MarkdownLabel.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/SystemAccent.h"
+#include "ui/widgets/TypeScale.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+// An appearance as the Mac's palette gives it.
+QPalette appearance(const char* window, const char* text, const char* link, const char* accent,
+                    const char* selection) {
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Window, QColor(window));
+    palette.setColor(QPalette::Base, QColor(window));
+    palette.setColor(QPalette::Button, QColor(window));
+    palette.setColor(QPalette::WindowText, QColor(text));
+    palette.setColor(QPalette::Text, QColor(text));
+    palette.setColor(QPalette::ButtonText, QColor(text));
+    palette.setColor(QPalette::Link, QColor(link));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    palette.setColor(QPalette::Accent, QColor(accent));
+    palette.setColor(QPalette::Highlight, QColor(selection));
+#else
+    Q_UNUSED(selection);
+    palette.setColor(QPalette::Highlight, QColor(accent)); // no accent role before Qt 6.6
+#endif
+    return palette;
+}
+
+const QPalette kLight = appearance("#ececec", "#000000", "#0068da", "#007aff", "#b3d7ff");
+const QPalette kDark = appearance("#323232", "#ffffff", "#419cff", "#0a84ff", "#3f638b");
+
+// Puts the application palette back when the test ends.
+class ScopedAppPalette {
+public:
+    ScopedAppPalette()
+        : saved_(QApplication::palette()) {}
+    ~ScopedAppPalette() { QApplication::setPalette(saved_); }
+
+private:
+    QPalette saved_;
+};
+
+// Every visible text's contrast against the window: at least 4 to 1 (the Mac's own link colour on its
+// window background has 4.45); for the prominent buttons, white on their fill.
+void expectLegible(QWidget* window, const char* appearanceName) {
+    const QColor background = window->palette().color(QPalette::Active, QPalette::Window);
+    int checked = 0;
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->text().isEmpty()) continue;
+        const QColor ink = label->palette().color(QPalette::Active, label->foregroundRole());
+        EXPECT_GE(TypeScale::contrastRatio(ink, background), 4.0)
+            << appearanceName << ": " << label->text().toStdString() << " in " << ink.name().toStdString();
+        ++checked;
+    }
+    EXPECT_GE(checked, 3) << appearanceName;
+    for (ProminentButton* button : window->findChildren<ProminentButton*>()) {
+        if (!button->isVisible()) continue;
+        const QColor fill = ProminentButton::fillColor(button->palette());
+        EXPECT_GE(TypeScale::contrastRatio(Qt::white, fill), 4.5) << appearanceName;
+        // Drawn as it says: the fill shows beside the title.
+        const QImage shown = button->grab().toImage();
+        const QColor drawn = shown.pixelColor(shown.width() / 2, shown.height() / 5);
+        EXPECT_LE(std::abs(drawn.red() - fill.red()) + std::abs(drawn.green() - fill.green()) +
+                      std::abs(drawn.blue() - fill.blue()),
+                  6)
+            << appearanceName << ": " << drawn.name().toStdString() << " vs " << fill.name().toStdString();
+    }
+}
+
+} // namespace
+
+class MacAppearanceTest : public AppShellTest {};
+
+TEST_F(MacAppearanceTest, EveryTextStaysLegibleWhenTheAppearanceSwitchesWhileAScreenIsOpen) {
+    ScopedAppPalette restore;
+    QApplication::setPalette(kLight);
+    auto telemetry = makeTelemetry(/*disabled=*/true);
+    // The consent screen (first launch), then the welcome screen (a later launch).
+    for (bool consented : {false, true}) {
+        LiveKeyValueStore().set(consented, consentKey());
+        QLANRootView root(sandbox_.services(), telemetry.get());
+        showActive(&root);
+        expectLegible(&root, "light");
+        QApplication::setPalette(kDark);
+        QCoreApplication::processEvents();
+        expectLegible(&root, "dark");
+        saveScreenshot(&root, consented ? QStringLiteral("welcome-dark") : QStringLiteral("consent-dark"));
+        QApplication::setPalette(kLight);
+        QCoreApplication::processEvents();
+        expectLegible(&root, "light again");
+    }
+}
+
+TEST(ProminentButtonFill, IsTheSystemAccentDarkenedOnlyAsFarAsWhiteTextNeeds) {
+    // Dark enough already: the accent itself.
+    const QPalette deep = appearance("#ececec", "#000000", "#0068da", "#0a50c0", "#b3d7ff");
+    EXPECT_EQ(ProminentButton::fillColor(deep), systemAccentColor(deep));
+    // Too light for white text: the same hue, darker, just legible.
+    for (const QPalette& palette : {kLight, kDark}) {
+        const QColor accent = systemAccentColor(palette);
+        const QColor fill = ProminentButton::fillColor(palette);
+        EXPECT_NEAR(fill.hueF(), accent.hueF(), 0.01);
+        EXPECT_LT(fill.valueF(), accent.valueF());
+        EXPECT_GE(TypeScale::contrastRatio(Qt::white, fill), 4.5);
+        EXPECT_LT(TypeScale::contrastRatio(Qt::white, fill.lighter(110)), 4.5);
+    }
+}
+
+TEST_F(MacAppearanceTest, TheWindowIsTitledAfterTheEditionAndBackLinesUpAndHasItsShortcut) {
+    LiveKeyValueStore().set(true, consentKey());
+    const AppServices fixture = fixtureServices();
+    auto telemetry = makeTelemetry(/*disabled=*/true);
+    QLANRootView root(fixture, telemetry.get());
+    showActive(&root);
+    root.navigation()->push(Screen::setupWorkflow());
+    root.navigation()->push(Screen::diagnose());
+    auto* back = root.findChild<QToolButton*>(QStringLiteral("navigation-back"));
+    ASSERT_TRUE(back && back->isVisible());
+    QWidget* page = root.navigationStack()->currentPage();
+    ASSERT_NE(page, nullptr);
+    const auto* scaffold = page->findChild<ScreenScaffold*>();
+    ASSERT_NE(scaffold, nullptr);
+    const QLabel* title = scaffold->findChild<QLabel*>();
+    EXPECT_EQ(back->mapTo(&root, QPoint(0, 0)).x(), TypeScale::contentMargin);
+    EXPECT_EQ(title->mapTo(&root, QPoint(0, 0)).x(), TypeScale::contentMargin);
+
+    // The platform's Back shortcut goes back one screen at a time, and does nothing at the root.
+    const QKeySequence backKeys(QKeySequence::Back);
+    ASSERT_FALSE(backKeys.isEmpty());
+    QTest::keySequence(&root, backKeys);
+    EXPECT_EQ(root.navigation()->path(), QList<Screen>{Screen::setupWorkflow()});
+    QTest::keySequence(&root, backKeys);
+    QTest::keySequence(&root, backKeys);
+    EXPECT_TRUE(root.navigation()->path().isEmpty());
+
+    QuillaneBrewApp app;
+    EXPECT_EQ(app.makeWindow()->windowTitle(), QStringLiteral("Quillane with Homebrew"));
+}
+
+TEST_F(MacAppearanceTest, FocusMovesTopToBottomAndSkipsAnExplanationWithoutLinks) {
+    for (const bool withLink : {false, true}) {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* content = new QWidget;
+        auto* contentLayout = new QVBoxLayout(content);
+        auto* first = new ProminentButton(QStringLiteral("First"));
+        auto* second = new ProminentButton(QStringLiteral("Second"));
+        contentLayout->addWidget(first);
+        contentLayout->addWidget(second);
+        const QString explainer = withLink ? QStringLiteral("See [the guide](https://guide.example/x).")
+                                           : QStringLiteral("Nothing *to* follow here.");
+        auto* scaffold = new ScreenScaffold(QStringLiteral("Title"), explainer, content);
+        layout->addWidget(scaffold);
+        // A control the screen adds to its content later still comes before the article link.
+        auto* third = new ProminentButton(QStringLiteral("Third"));
+        contentLayout->addWidget(third);
+        window.resize(720, 700);
+        showActive(&window);
+
+        QList<QWidget*> expected{first, second, third, scaffold->articleLink()};
+        if (withLink) expected.prepend(scaffold->explanation());
+        EXPECT_EQ(bool(scaffold->explanation()->focusPolicy() & Qt::TabFocus), withLink);
+        // The window's focus chain, as Tab walks it.
+        QList<QWidget*> visited;
+        for (QWidget* next = window.nextInFocusChain(); next != &window; next = next->nextInFocusChain())
+            if ((next->focusPolicy() & Qt::TabFocus) && next->isVisible()) visited.append(next);
+        EXPECT_EQ(visited, expected) << withLink;
+    }
+}
+
+TEST(MarkdownLabelLinks, AreFoundInEveryFormMarkdownMakesThem) {
+    const std::pair<const char*, bool> cases[] = {
+        {"Plain *emphasis* and `code`.", false},
+        {"A [link](https://guide.example).", true},
+        {"A [reference] [1].", true},
+        {"An autolink <https://guide.example>.", true},
+        {"A bare https://guide.example address.", true},
+        {"A bare www.guide.example address.", true},
+        {"Mail help@guide.example.", true},
+        {"Brackets [alone] and (parentheses).", false},
+    };
+    for (const auto& [markdown, link] : cases)
+        EXPECT_EQ(MarkdownLabel::hasLink(QString::fromUtf8(markdown)), link) << markdown;
+}
