@@ -194,3 +194,15 @@ TEST_F(StagedAuditFlowTest, FixtureModeWithoutAProfileWaitsAndSendsNothing) {
     EXPECT_TRUE(done);
     EXPECT_TRUE(journal(0).isEmpty());
 }
+
+TEST_F(StagedAuditFlowTest, AProbeThatEndsAfterTheScreenIsGoneDoesNothing) {
+    StubSpec slowUname;
+    slowUname.stdOut = "arm64\n";
+    slowUname.sleepMs = 200;
+    mac.writeStub("/usr/bin/uname", slowUname);
+    auto flow = makeFlow(heuristicPrompt, std::nullopt, /*manualProbe=*/false);
+    flow->cameOnScreen();
+    flow.reset();
+    waitUntil([] { return false; }, 400);
+    EXPECT_TRUE(journal(0).isEmpty());
+}
