@@ -115,6 +115,28 @@ TEST_F(AuditFlowScreens, TheAuditScreenWalksItsPhasesAndKeepsTheAdvanceAfterAnIn
                                        "audit_stage_skipped_by_user stage_2_terminal"}));
 }
 
+TEST_F(AuditFlowScreens, AStageScreenBusyWithAFixKeepsItsSheetWhenTheProbeEnds) {
+    StagedAuditFlow* flow = makeFlow({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt},
+                                     profileOf({.clt = true}));
+    host(flow, "audit-flow-start-up-profile");
+    QPointer<QWidget> foundations = qobject_cast<Stage1View*>(flow->currentScreen());
+    ASSERT_FALSE(foundations.isNull());
+    click(foundations, "Install Homebrew (recommended)");
+    ASSERT_EQ(probes.size(), 1);
+    probes[0](profileOf({.clt = true, .macOS = 15}));
+    settle();
+    EXPECT_EQ(flow->currentScreen(), foundations.data());
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_FALSE(sheets[0].dialog.isNull());
+    // Once the sheet is closed, the next profile change shows the screen afresh.
+    sheets[0].onFinish(RemediationOutcome::canceled());
+    flow->model()->refreshProfile({});
+    probes[1](profileOf({.clt = true, .macOS = 14}));
+    settle();
+    EXPECT_TRUE(foundations.isNull());
+    EXPECT_NE(qobject_cast<Stage1View*>(flow->currentScreen()), nullptr);
+}
+
 TEST_F(AuditFlowScreens, TheShortCompletionLeadsToRecommendationsOrHome) {
     StagedAuditFlow* flow = makeFlow(
         {AuditEntry::heuristic, CompletionSurface::prompt(BuildIntentSurface::postFix), std::nullopt},
@@ -240,10 +262,22 @@ TEST_F(AuditFlowScreens, ACatalogueOfferReportsItsShowingAndTheChoice) {
     QTest::mouseClick(local->findChild<QPushButton*>("offer-local-primary"), Qt::LeftButton);
     EXPECT_EQ(desktop->openedURLs.size(), 1);
 
-    EXPECT_EQ(journal(4),
-              (QStringList{"offer_shown ai_coding_setup null null",
-                           "offer_action ai_coding_setup selected interest null",
-                           "offer_shown local null null", "offer_action local selected null null"}));
+    // The guided help records interest, shows its notice, and goes home without another event.
+    offering.offerCatalog.insert("guided_help_plan", offerSpec("guided_help_plan", std::nullopt));
+    CurrentEdition helping(offering);
+    navigation->setSelectedNextStep("other");
+    auto* help = new GuidedHelpOfferView(navigation, telemetry.get());
+    host(help, "offer-guided-help");
+    click(help, "Take the course");
+    settle();
+    click(help, "Done — back to home");
+
+    EXPECT_EQ(
+        journal(6),
+        (QStringList{"offer_shown ai_coding_setup null null",
+                     "offer_action ai_coding_setup selected interest null", "offer_shown local null null",
+                     "offer_action local selected null null", "offer_shown guided_help_plan other null",
+                     "offer_action guided_help_plan selected interest_no_fulfillment other"}));
 }
 
 TEST_F(AuditFlowScreens, FromTheNextStepQuestionThroughTheAuditToAnOffer) {
