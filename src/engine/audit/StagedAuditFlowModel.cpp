@@ -8,7 +8,8 @@ namespace qlan {
 StagedAuditFlowModel::StagedAuditFlowModel(AuditContext context, Environment environment, QObject* parent)
     : QObject(parent)
     , context_(std::move(context))
-    , env_(std::move(environment)) {}
+    , env_(std::move(environment))
+    , self_(this) {}
 
 StagedAuditFlowModel::~StagedAuditFlowModel() = default;
 
@@ -27,8 +28,7 @@ StagedAuditFlowModel::Phase StagedAuditFlowModel::phase() const {
 AuditStage StagedAuditFlowModel::stage(int index) const {
     if (index == 0) {
         Stage1Foundations foundations;
-        QPointer<StagedAuditFlowModel> self(const_cast<StagedAuditFlowModel*>(this));
-        foundations.onProfileRefresh = [self](std::function<void()> done) {
+        foundations.onProfileRefresh = [self = self_](std::function<void()> done) {
             if (self) self->refreshProfile(std::move(done));
         };
         return foundations;

@@ -89,6 +89,7 @@ private:
 
     AuditContext context_;
     Environment env_;
+    QPointer<StagedAuditFlowModel> self_; // what the stages' closures hold
     std::optional<SystemProfile> fresh_;
     int currentIndex_ = 0;
     bool didEmitAuditReached_ = false;
