@@ -20,7 +20,7 @@ std::optional<OfferSpec> OfferScreenModel::offer() const {
 }
 
 QString OfferScreenModel::title() const {
-    if (const auto spec = offer()) return spec->title;
+    if (const auto entry = offer()) return entry->title;
     switch (kind_) {
     case Kind::content:
         return QStringLiteral("You're all set");
@@ -33,7 +33,7 @@ QString OfferScreenModel::title() const {
 }
 
 QString OfferScreenModel::explanation() const {
-    if (const auto spec = offer()) return spec->body;
+    if (const auto entry = offer()) return entry->body;
     switch (kind_) {
     case Kind::content:
         return QStringLiteral("Java is set up and verified.");
@@ -47,12 +47,12 @@ QString OfferScreenModel::explanation() const {
 
 bool OfferScreenModel::showsPrimary() const {
     if (kind_ == Kind::guidedHelp) return !showedUnavailable_;
-    const auto spec = offer();
-    return spec && spec->destination;
+    const auto entry = offer();
+    return entry && entry->destination;
 }
 
 QString OfferScreenModel::primaryLabel() const {
-    if (const auto spec = offer()) return spec->actionLabel;
+    if (const auto entry = offer()) return entry->actionLabel;
     return kind_ == Kind::guidedHelp ? QStringLiteral("Get my setup plan ($2)") : QString();
 }
 
@@ -68,14 +68,14 @@ QString OfferScreenModel::unavailableNotice() {
 
 void OfferScreenModel::cameOnScreen() {
     if (didEmitShown_) return;
-    const auto spec = offer();
-    if (!spec) return;
+    const auto entry = offer();
+    if (!entry) return;
     didEmitShown_ = true;
     const std::optional<QString> nextStep =
         env_.navigation ? env_.navigation->selectedNextStep() : std::nullopt;
     const std::optional<QString> goal = env_.navigation ? env_.navigation->selectedGoal() : std::nullopt;
     telemetry().track(
-        TelemetryService::offerShownEvent(offerID_, spec->surface, spec->eligibilityReason, nextStep, goal));
+        TelemetryService::offerShownEvent(offerID_, entry->surface, entry->eligibilityReason, nextStep, goal));
 }
 
 void OfferScreenModel::primary(const std::optional<QUrl>& destination) {
@@ -107,11 +107,11 @@ bool OfferScreenModel::isWebAddress(const QUrl& url) {
 }
 
 void OfferScreenModel::recordAction(const QString& action, const std::optional<QString>& result) {
-    const auto spec = offer();
-    if (!spec) return;
+    const auto entry = offer();
+    if (!entry) return;
     const std::optional<QString> nextStep =
         env_.navigation ? env_.navigation->selectedNextStep() : std::nullopt;
-    telemetry().track(TelemetryService::offerActionEvent(offerID_, spec->surface, action, result, nextStep));
+    telemetry().track(TelemetryService::offerActionEvent(offerID_, entry->surface, action, result, nextStep));
 }
 
 TelemetryService& OfferScreenModel::telemetry() const {
