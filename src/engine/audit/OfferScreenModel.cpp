@@ -74,8 +74,8 @@ void OfferScreenModel::cameOnScreen() {
     const std::optional<QString> nextStep =
         env_.navigation ? env_.navigation->selectedNextStep() : std::nullopt;
     const std::optional<QString> goal = env_.navigation ? env_.navigation->selectedGoal() : std::nullopt;
-    telemetry().track(
-        TelemetryService::offerShownEvent(offerID_, entry->surface, entry->eligibilityReason, nextStep, goal));
+    telemetry().track(TelemetryService::offerShownEvent(offerID_, entry->surface, entry->eligibilityReason,
+                                                        nextStep, goal));
 }
 
 void OfferScreenModel::primary(const std::optional<QUrl>& destination) {

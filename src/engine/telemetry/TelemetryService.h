@@ -9,9 +9,9 @@
 
 #include "appshell/NavigationValues.h"
 #include "audit/AuditStageOutcome.h"
+#include "catalog/SetupRemediation.h"
 #include "diagnose/Diagnosis.h"
 #include "diagnose/Remediation.h"
-#include "catalog/SetupRemediation.h"
 #include "platform/AppServices.h"
 #include "platform/NetworkReadiness.h"
 #include "platform/SystemProfile.h"
