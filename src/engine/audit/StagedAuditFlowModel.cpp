@@ -80,19 +80,24 @@ void StagedAuditFlowModel::evaluate() {
     const std::optional<SystemProfile> profile = currentProfile();
     bool moved = false;
     while (phase() == Phase::stage) {
+        const int reached = currentIndex_;
         const AuditStage current = currentStage();
-        const AuditStageGate answer = gate(current, *profile);
-        const QString key = stageID(current) + u' ' + toText(stageOutcome(answer));
-        if (!recordedOutcomes_.contains(key)) {
-            recordedOutcomes_.insert(key);
-            telemetry().track(
-                TelemetryService::auditStageOutcomeEvent(stageID(current), stageOutcome(answer)));
-        }
-        if (answer == AuditStageGate::show) break;
-        ++currentIndex_;
+        recordStageOutcome(current, gate(current, *profile));
+        if (currentIndex_ == reached) break;
         moved = true;
     }
     if (moved) emit changed();
+}
+
+void StagedAuditFlowModel::recordStageOutcome(const AuditStage& stage, AuditStageGate answer) {
+    const QString id = stageID(stage);
+    const AuditStageOutcome outcome = stageOutcome(answer);
+    if (!recordedOutcomes_.contains(id + u' ' + toText(outcome))) {
+        recordedOutcomes_.insert(id + u' ' + toText(outcome));
+        telemetry().track(TelemetryService::auditStageOutcomeEvent(id, outcome));
+    }
+    if (answer != AuditStageGate::show && phase() == Phase::stage && stageID(currentStage()) == id)
+        ++currentIndex_;
 }
 
 void StagedAuditFlowModel::advance(int stageIndex) {

@@ -59,6 +59,9 @@ public:
     AuditStage currentStage() const { return stage(currentIndex_); }
     static constexpr int stageCount = 2;
 
+    // What the flow did with a stage it reached: "audit_stage_outcome" with the stage's id and the
+    // answer's outcome, once per (stage, answer); a skip of the current stage moves on to the next one.
+    void recordStageOutcome(const AuditStage& stage, AuditStageGate answer);
     // The screen came on screen: probes once when no fresh profile is held, then "audit_reached" (and
     // "audit_gated" for the heuristic entry) once; a later return sends nothing.
     void cameOnScreen();
@@ -83,7 +86,7 @@ private:
     std::stop_source probe(std::function<void(SystemProfile)> done);
     void storeFreshProfile(SystemProfile profile);
     void emitArrivalEvents();
-    // Records the current stage's outcome and passes over skipped stages.
+    // Records the current stage's outcome with the current profile and passes over skipped stages.
     void evaluate();
     bool beginLeaving();
 
