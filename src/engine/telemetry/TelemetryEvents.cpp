@@ -461,26 +461,29 @@ TelemetryEvent TelemetryService::setupVerifyPassedEvent(const QString& rawOutput
 }
 
 TelemetryEvent TelemetryService::offerShownEvent(const QString& offerID, const QString& offerSurface,
-                                                 const QString& eligibilityReason) {
+                                                 const QString& eligibilityReason,
+                                                 const std::optional<QString>& nextStep,
+                                                 const std::optional<QString>& goal) {
     return {QStringLiteral("offer_shown"),
             {
                 {QStringLiteral("offer_id"), text(offerID)},
                 {QStringLiteral("offer_surface"), text(offerSurface)},
                 {QStringLiteral("eligibility_reason"), text(eligibilityReason)},
-                {QStringLiteral("next_step"), JSONValue::null()},
-                {QStringLiteral("goal"), JSONValue::null()},
+                {QStringLiteral("next_step"), nextStep ? text(*nextStep) : JSONValue::null()},
+                {QStringLiteral("goal"), goal ? text(*goal) : JSONValue::null()},
             }};
 }
 
 TelemetryEvent TelemetryService::offerActionEvent(const QString& offerID, const QString& offerSurface,
-                                                  const QString& action) {
+                                                  const QString& action, const std::optional<QString>& result,
+                                                  const std::optional<QString>& nextStep) {
     return {QStringLiteral("offer_action"),
             {
                 {QStringLiteral("offer_id"), text(offerID)},
                 {QStringLiteral("offer_surface"), text(offerSurface)},
                 {QStringLiteral("action"), text(action)},
-                {QStringLiteral("result"), JSONValue::null()},
-                {QStringLiteral("next_step"), JSONValue::null()},
+                {QStringLiteral("result"), result ? text(*result) : JSONValue::null()},
+                {QStringLiteral("next_step"), nextStep ? text(*nextStep) : JSONValue::null()},
             }};
 }
 

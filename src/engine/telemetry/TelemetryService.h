@@ -152,11 +152,16 @@ public:
     // The guided setup's passed verification: the command's output trimmed at both ends, masked, then
     // cut to 200 characters.
     static TelemetryEvent setupVerifyPassedEvent(const QString& rawOutput, const QString& engineOutcome);
-    // A guided-setup offer shown, and the user's "selected" or "dismissed" on it.
+    // An offer shown, and the user's "selected" or "dismissed" on it, with the chosen next step and
+    // goal when there are any (the guided setup's offers carry neither) and the action's result.
     static TelemetryEvent offerShownEvent(const QString& offerID, const QString& offerSurface,
-                                          const QString& eligibilityReason);
+                                          const QString& eligibilityReason,
+                                          const std::optional<QString>& nextStep = std::nullopt,
+                                          const std::optional<QString>& goal = std::nullopt);
     static TelemetryEvent offerActionEvent(const QString& offerID, const QString& offerSurface,
-                                           const QString& action);
+                                           const QString& action,
+                                           const std::optional<QString>& result = std::nullopt,
+                                           const std::optional<QString>& nextStep = std::nullopt);
     static TelemetryEvent npsShownEvent();
     static TelemetryEvent chooserShownEvent(const QString& screen, qint64 defaultOffered);
     static TelemetryEvent buildIntentPromptShownEvent(BuildIntentSurface surface);

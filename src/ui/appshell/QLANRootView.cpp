@@ -9,6 +9,9 @@
 #include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/PlaceholderView.h"
 #include "ui/appshell/WelcomeView.h"
+#include "ui/audit/NextStepView.h"
+#include "ui/audit/OfferViews.h"
+#include "ui/audit/StagedAuditFlow.h"
 #include "ui/diagnose/DiagnoseView.h"
 
 #include <QVBoxLayout>
@@ -57,7 +60,7 @@ void QLANRootView::acceptConsent() {
 }
 
 void QLANRootView::showNavigationStack() {
-    stack_ = new NavigationStackView(navigation_, new WelcomeView,
+    stack_ = new NavigationStackView(navigation_, new WelcomeView(telemetry_),
                                      [this](const Screen& screen) { return destination(screen); });
     connect(stack_, &NavigationStackView::firstShown, this, [this] {
         launchAfterPaint_ = true;
@@ -72,18 +75,26 @@ QWidget* QLANRootView::destination(const Screen& screen) const {
         return new DiagnoseView(services_, telemetry_);
     case Screen::Kind::setupWorkflow:
         return new PlaceholderView(QStringLiteral("SetupWorkflowView"));
-    case Screen::Kind::audit:
-        return new PlaceholderView(QStringLiteral("StagedAuditFlow"), {}, *screen.auditContext());
+    case Screen::Kind::audit: {
+        StagedAuditFlowModel::Environment environment;
+        environment.navigation = navigation_;
+        environment.fallbackProfile = profile_;
+        environment.services = services_;
+        environment.telemetry = telemetry_;
+        AuditScreenSeams seams;
+        seams.telemetry = telemetry_;
+        return new StagedAuditFlow(*screen.auditContext(), std::move(environment), std::move(seams));
+    }
     case Screen::Kind::nextStep:
-        if (ProductConfig::current().nextStepPrompt)
-            return new PlaceholderView(QStringLiteral("NextStepView"));
+        if (const auto prompt = ProductConfig::current().nextStepPrompt)
+            return new NextStepView(*prompt, navigation_, telemetry_);
         return new QWidget;
     case Screen::Kind::contentOffer:
-        return new PlaceholderView(QStringLiteral("ContentOfferView"), screen.offerID());
+        return new ContentOfferView(screen.offerID(), navigation_, telemetry_);
     case Screen::Kind::guidedHelpOffer:
-        return new PlaceholderView(QStringLiteral("GuidedHelpOfferView"), QStringLiteral("guided_help_plan"));
+        return new GuidedHelpOfferView(navigation_, telemetry_);
     case Screen::Kind::aiCodingOffer:
-        return new PlaceholderView(QStringLiteral("AICodingInterestView"), QStringLiteral("ai_coding_setup"));
+        return new AICodingInterestView(navigation_, telemetry_);
     }
     return new QWidget;
 }

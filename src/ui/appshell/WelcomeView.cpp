@@ -2,8 +2,8 @@
 
 #include "appshell/AppNavigation.h"
 #include "editions/ProductConfig.h"
-#include "ui/appshell/PlaceholderView.h"
 #include "ui/appshell/ScreenScaffold.h"
+#include "ui/audit/GoalPromptView.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ProminentButton.h"
 
@@ -11,7 +11,7 @@
 
 namespace qlan {
 
-WelcomeView::WelcomeView(QWidget* parent)
+WelcomeView::WelcomeView(TelemetryService* telemetry, QWidget* parent)
     : QWidget(parent) {
     const ProductConfig config = ProductConfig::current();
 
@@ -19,8 +19,9 @@ WelcomeView::WelcomeView(QWidget* parent)
     auto* contentLayout = new QVBoxLayout(content);
     contentLayout->setContentsMargins(0, 0, 0, 0);
     if (config.goalPrompt) {
-        // The goal question's screen calls goalChosen with the chosen option's key.
-        contentLayout->addWidget(new PlaceholderView(QStringLiteral("GoalPromptView")));
+        goalPrompt_ = new GoalPromptView(
+            *config.goalPrompt, [this](const QString& key) { goalChosen(key); }, telemetry);
+        contentLayout->addWidget(goalPrompt_);
     } else {
         auto* button = new ProminentButton(config.copy.primaryCTA);
         setAccessibilityIdentifier(button, QStringLiteral("welcome-diagnose-button"));

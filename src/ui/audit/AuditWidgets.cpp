@@ -2,7 +2,10 @@
 
 #include "audit/AuditStageModel.h"
 #include "ui/appshell/ScreenScaffold.h"
+#include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/RadioRow.h"
+#include "ui/widgets/TextLabel.h"
 
 #include <QEvent>
 #include <QPointer>
@@ -62,6 +65,27 @@ QPushButton* linkButton(const QString& title, TextRole role) {
     button->setStyleSheet(
         QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; color: palette(link); }"));
     return button;
+}
+
+OptionList::OptionList(const QList<std::pair<QString, QString>>& keyedLabels, const QString& identifierPrefix,
+                       std::function<void(const QString&)> onSelect) {
+    QVBoxLayout* layout = column(this, 6);
+    for (const auto& [key, label] : keyedLabels) {
+        auto* row = new RadioRow(label, QString());
+        TypeScale::apply(row->titleLabel(), TextRole::body);
+        row->descriptionLabel()->hide();
+        setAccessibilityIdentifier(row, identifierPrefix + key);
+        QObject::connect(row, &QAbstractButton::clicked, this, [onSelect, key] {
+            if (onSelect) onSelect(key);
+        });
+        layout->addWidget(row);
+        rows_.append({key, row});
+    }
+}
+
+void OptionList::showSelected(const std::optional<QString>& key) {
+    for (const auto& [rowKey, row] : rows_)
+        row->setSelected(key == rowKey);
 }
 
 void whenShown(QWidget* widget, std::function<void()> shown) {

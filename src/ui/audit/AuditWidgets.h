@@ -6,15 +6,21 @@
 #include "ui/audit/AuditScreenSeams.h"
 #include "ui/widgets/TypeScale.h"
 
+#include <QList>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
+#include <optional>
+#include <utility>
 
 class QPushButton;
 class QVBoxLayout;
 class QWidget;
 
 namespace qlan {
+
+class RadioRow;
 
 class AuditStageModel;
 class ScreenScaffold;
@@ -30,6 +36,19 @@ QPushButton* borderedButton(const QString& title);
 QPushButton* borderlessButton(const QString& title);
 // A button drawn as a link (flat, in the link colour); the screen decides what it opens.
 QPushButton* linkButton(const QString& title, TextRole role);
+
+// The answers of a follow-up question: one radio row per (key, label), 6 points apart, each named
+// `identifierPrefix` followed by its key; a click calls `onSelect` with the key.
+class OptionList : public QWidget {
+public:
+    OptionList(const QList<std::pair<QString, QString>>& keyedLabels, const QString& identifierPrefix,
+               std::function<void(const QString&)> onSelect);
+    // Marks the row of `key` selected and the others not.
+    void showSelected(const std::optional<QString>& key);
+
+private:
+    QList<std::pair<QString, RadioRow*>> rows_;
+};
 
 // Calls `shown` every time `widget` comes on screen, while `widget` lives.
 void whenShown(QWidget* widget, std::function<void()> shown);

@@ -12,6 +12,9 @@
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
 #include "ui/appshell/WelcomeView.h"
+#include "ui/audit/NextStepView.h"
+#include "ui/audit/OfferViews.h"
+#include "ui/audit/StagedAuditFlow.h"
 #include "ui/diagnose/DiagnoseView.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/TextLabel.h"
@@ -190,28 +193,29 @@ TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestinatio
                                                 OfferRoute::content(QStringLiteral("starter"))}};
     navigation->push(Screen::audit(context));
     EXPECT_EQ(stack->pushedPages().first(), setup);
-    auto* audit = qobject_cast<PlaceholderView*>(stack->currentPage());
+    auto* audit = qobject_cast<StagedAuditFlow*>(stack->currentPage());
     ASSERT_NE(audit, nullptr);
-    EXPECT_EQ(audit->destination(), QStringLiteral("StagedAuditFlow"));
-    EXPECT_EQ(audit->auditContext(), context);
+    EXPECT_EQ(audit->model()->context(), context);
     QTest::mouseClick(back, Qt::LeftButton);
     EXPECT_EQ(navigation->path(), QList<Screen>{Screen::setupWorkflow()});
     EXPECT_EQ(stack->currentPage(), setup);
 
-    const auto destinationOf = [&](const Screen& screen) {
-        navigation->setPath({screen});
-        auto* page = qobject_cast<PlaceholderView*>(stack->currentPage());
-        return page ? std::pair(page->destination(), page->offerID()) : std::pair(QString(), QString());
-    };
     using Pair = std::pair<QString, QString>;
     navigation->setPath({Screen::diagnose()});
     EXPECT_NE(qobject_cast<DiagnoseView*>(stack->currentPage()), nullptr);
-    EXPECT_EQ(destinationOf(Screen::contentOffer(QStringLiteral("course_offer"))),
-              Pair(QStringLiteral("ContentOfferView"), QStringLiteral("course_offer")));
-    EXPECT_EQ(destinationOf(Screen::guidedHelpOffer()),
-              Pair(QStringLiteral("GuidedHelpOfferView"), QStringLiteral("guided_help_plan")));
-    EXPECT_EQ(destinationOf(Screen::aiCodingOffer()),
-              Pair(QStringLiteral("AICodingInterestView"), QStringLiteral("ai_coding_setup")));
+    const auto offerOf = [&](const Screen& screen) {
+        navigation->setPath({screen});
+        auto* page = qobject_cast<OfferView*>(stack->currentPage());
+        return page ? Pair(QString::fromLatin1(page->metaObject()->className()), page->model().offerID())
+                    : Pair();
+    };
+    using Offer = Pair;
+    EXPECT_EQ(offerOf(Screen::contentOffer(QStringLiteral("course_offer"))),
+              Offer("qlan::ContentOfferView", QStringLiteral("course_offer")));
+    EXPECT_EQ(offerOf(Screen::guidedHelpOffer()),
+              Offer("qlan::GuidedHelpOfferView", QStringLiteral("guided_help_plan")));
+    EXPECT_EQ(offerOf(Screen::aiCodingOffer()),
+              Offer("qlan::AICodingInterestView", QStringLiteral("ai_coding_setup")));
     // This edition asks no next-step question: an empty page with the back control.
     navigation->setPath({Screen::nextStep()});
     EXPECT_EQ(qobject_cast<PlaceholderView*>(stack->currentPage()), nullptr);
@@ -238,7 +242,8 @@ TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestinatio
     asking.nextStepPrompt =
         NextStepPrompt{QStringLiteral("What next?"), QString(), QStringLiteral("after_setup"), {}};
     CurrentEdition scoped(asking);
-    EXPECT_EQ(destinationOf(Screen::nextStep()), Pair(QStringLiteral("NextStepView"), QString()));
+    navigation->setPath({Screen::nextStep()});
+    EXPECT_NE(qobject_cast<NextStepView*>(stack->currentPage()), nullptr);
 }
 
 TEST_F(QLANRootViewTest, TheEntryMakesTheHomebrewEditionCurrentAndSizesTheWindow) {

@@ -1,11 +1,9 @@
 // The audit's stage screens, the short completion with its build-intent card, and the report: one walk
 // through the states of each, with the events as they reach a loopback endpoint.
 
-#include "engine/audit/AuditFixture.h"
+#include "AuditScreensFixture.h"
 
 #include "audit/AuditStageModel.h"
-#include "support/RecordingDesktopActions.h"
-#include "support/ScreenCapture.h"
 #include "ui/audit/AuditStageViews.h"
 #include "ui/audit/BuildIntentPromptView.h"
 #include "ui/audit/FinalAuditReport.h"
@@ -15,72 +13,12 @@
 #include "ui/progress/RemediationSheet.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 
-#include <QAbstractButton>
-#include <QLabel>
-#include <QPointer>
 #include <QPushButton>
-#include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace qlan;
 using namespace qlan::test;
-
-namespace {
-
-class AuditScreens : public ::testing::Test, public AuditFixture {
-protected:
-    AuditScreens() {
-        seams.telemetry = telemetry.get();
-        seams.fixSheet = [this](QWidget* parent, const Remediation& remediation,
-                                std::function<void(RemediationOutcome)> onFinish) {
-            auto* sheet = new QDialog(parent);
-            sheets.append({remediation, std::move(onFinish), sheet});
-            return sheet;
-        };
-    }
-
-    // Shows `screen` in a window over the recording desktop.
-    void show(QWidget* screen, const QString& name) {
-        DesktopActions::install(screen, desktop);
-        screen->resize(720, 720);
-        screen->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(screen));
-        saveScreenshot(screen, name);
-    }
-    static QStringList labels(const QWidget* screen) {
-        QStringList texts;
-        for (const QLabel* label : screen->findChildren<QLabel*>())
-            if (label->isVisibleTo(screen) && !label->text().isEmpty()) texts << label->text();
-        return texts;
-    }
-    static QAbstractButton* button(const QWidget* screen, const QString& title) {
-        for (QAbstractButton* candidate : screen->findChildren<QAbstractButton*>())
-            if (candidate->text() == title && candidate->isVisibleTo(screen)) return candidate;
-        return nullptr;
-    }
-    static void click(const QWidget* screen, const QString& title) {
-        QAbstractButton* target = button(screen, title);
-        ASSERT_NE(target, nullptr) << title.toStdString();
-        QTest::mouseClick(target, Qt::LeftButton);
-    }
-    static void settle() {
-        waitUntil([] { return false; }, 50);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    struct Sheet {
-        Remediation remediation;
-        std::function<void(RemediationOutcome)> onFinish;
-        QPointer<QDialog> dialog;
-    };
-    AuditScreenSeams seams;
-    QList<Sheet> sheets;
-    std::shared_ptr<RecordingDesktopActions> desktop = std::make_shared<RecordingDesktopActions>();
-    QStringList log;
-};
-
-} // namespace
 
 TEST_F(AuditScreens, FoundationsInstallCancelRetryThenContinueDuringTheReprobe) {
     std::function<void()> pendingRefresh;

@@ -10,6 +10,7 @@
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/PlaceholderView.h"
+#include "ui/audit/StagedAuditFlow.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/ScreenScaffold.h"
 #include "ui/diagnose/DiagnoseStatusScreens.h"
@@ -234,19 +235,19 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
     EXPECT_EQ(configured->scaffold()->heading()->text(), "Java configured");
     saveScreenshot(&root, "journey-4-configured");
     QTest::mouseClick(configured->continueButton(), Qt::LeftButton);
-    auto* next = qobject_cast<PlaceholderView*>(root.navigationStack()->currentPage());
+    auto* next = qobject_cast<StagedAuditFlow*>(root.navigationStack()->currentPage());
     ASSERT_NE(next, nullptr);
-    EXPECT_EQ(next->auditContext(),
+    EXPECT_EQ(next->model()->context(),
               (AuditContext{AuditEntry::heuristic, CompletionSurface::prompt(BuildIntentSurface::postFix),
                             std::nullopt}));
     saveScreenshot(&root, "journey-5-audit");
 
-    QStringList names = settledNames(9);
+    QStringList names = settledNames(12);
     names.removeAll("app_launched");
     EXPECT_GE(names.removeAll("chooser_shown"), 1);
     EXPECT_EQ(names, (QStringList{"diagnosis_reached", "remediation_applied", "verify_passed",
                                   "verify_offered_followup", "remediation_applied", "remediation_completed",
-                                  "verify_passed"}));
+                                  "verify_passed", "audit_stage_outcome", "audit_reached", "audit_gated"}));
 }
 
 TEST_F(DiagnoseViewTest, ASetJavaHomeProbeThatEndsUnderAnotherScreenStartsNothing) {

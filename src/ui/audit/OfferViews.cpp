@@ -1,0 +1,98 @@
+#include "ui/audit/OfferViews.h"
+
+#include "ui/appshell/ScreenScaffold.h"
+#include "ui/audit/AuditWidgets.h"
+#include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+namespace qlan {
+namespace {
+
+// The guided-help notice: callout text on the accent colour at 10 %, framed in the accent colour at 40 %.
+class NoticeLabel : public TextLabel {
+public:
+    explicit NoticeLabel(const QString& text)
+        : TextLabel(text, TextRole::callout) {
+        setContentsMargins(10, 10, 10, 10);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor accent = palette().color(QPalette::Active, QPalette::Highlight);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        QColor fill = accent;
+        fill.setAlphaF(0.1f);
+        painter.fillPath(shape, fill);
+        accent.setAlphaF(0.4f);
+        painter.setPen(QPen(accent, 1));
+        painter.drawPath(shape);
+        painter.end();
+        TextLabel::paintEvent(event);
+    }
+};
+
+} // namespace
+
+OfferView::OfferView(OfferScreenModel::Kind kind, const QString& offerID, QPointer<AppNavigation> navigation,
+                     TelemetryService* telemetry, QWidget* parent)
+    : QWidget(parent)
+    , model_(kind, offerID,
+             OfferScreenModel::Environment{std::move(navigation), telemetry, [this](const QUrl& url) {
+                                               DesktopActions::of(this)->openURL(url);
+                                           }}) {
+    if (const auto offer = model_.offer()) destination_ = offer->destination;
+    auto* content = new QWidget;
+    content_ = column(content, 12);
+    showButtons();
+    fillScreen(this, new ScreenScaffold(model_.title(), model_.explanation(), content,
+                                        ScreenScaffold::Options::withoutArticleLink()));
+}
+
+void OfferView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    model_.cameOnScreen();
+}
+
+void OfferView::showButtons() {
+    if (buttons_) {
+        content_->removeWidget(buttons_);
+        buttons_->hide();
+        buttons_->deleteLater(); // the press that changed the screen may still be running in it
+    }
+    buttons_ = new QWidget;
+    QVBoxLayout* items = column(buttons_, 12);
+    if (model_.showsUnavailableNotice()) {
+        auto* notice = new NoticeLabel(OfferScreenModel::unavailableNotice());
+        setAccessibilityIdentifier(notice, OfferScreenModel::unavailableIdentifier());
+        items->addWidget(notice);
+        auto* done = new ProminentButton(QStringLiteral("Done — back to home"));
+        connect(done, &QPushButton::clicked, this, [this] { model_.goHome(); });
+        items->addWidget(done, 0, Qt::AlignLeading);
+    } else {
+        if (model_.showsPrimary()) {
+            auto* primary = new ProminentButton(model_.primaryLabel());
+            setAccessibilityIdentifier(primary, model_.primaryIdentifier());
+            connect(primary, &QPushButton::clicked, this, [this] {
+                model_.primary(destination_);
+                if (model_.showsUnavailableNotice()) showButtons();
+            });
+            items->addWidget(primary, 0, Qt::AlignLeading);
+        }
+        QPushButton* second = borderedButton(model_.secondaryLabel());
+        setAccessibilityIdentifier(second, model_.secondaryIdentifier());
+        connect(second, &QPushButton::clicked, this, [this] { model_.dismiss(); });
+        items->addWidget(second, 0, Qt::AlignLeading);
+    }
+    content_->addWidget(buttons_);
+}
+
+} // namespace qlan

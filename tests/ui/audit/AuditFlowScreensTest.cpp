@@ -1,0 +1,332 @@
+// The audit screen through its phases, the follow-up questions and the offer screens, and one journey
+// through the real root view from the next-step question to an offer.
+
+#include "AuditScreensFixture.h"
+
+#include "platform/LiveKeyValueStore.h"
+#include "support/IsolatedUserDefaults.h"
+#include "ui/appshell/ConsentView.h"
+#include "ui/appshell/NavigationStackView.h"
+#include "ui/appshell/QLANRootView.h"
+#include "ui/appshell/WelcomeView.h"
+#include "ui/audit/FinalAuditReport.h"
+#include "ui/audit/GoalPromptView.h"
+#include "ui/audit/NextStepView.h"
+#include "ui/audit/OfferViews.h"
+#include "ui/audit/SimplifiedCompletionView.h"
+#include "ui/audit/Stage1View.h"
+#include "ui/audit/Stage2View.h"
+#include "ui/audit/StagedAuditFlow.h"
+#include "ui/widgets/ProminentButton.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+class AuditFlowScreens : public AuditScreens {
+protected:
+    AuditFlowScreens() {
+        window = std::make_unique<QWidget>();
+        navigation = new AppNavigation(window.get());
+        new QVBoxLayout(window.get());
+        DesktopActions::install(window.get(), desktop);
+    }
+    // Shows `screen` in the window that holds the navigation model.
+    void host(QWidget* screen, const QString& name) {
+        window->layout()->addWidget(screen);
+        screen->show();
+        show(window.get(), name);
+    }
+    QStringList journal(qsizetype expected) {
+        QStringList lines;
+        for (const ReceivedEvent& event : settledEvents(expected)) {
+            QString line = event.name;
+            for (const char* key :
+                 {"entry", "stage_id", "outcome", "offer_id", "action", "result", "next_step", "goal"})
+                if (event.data.contains(key)) {
+                    const QJsonValue value = event.data.value(key);
+                    line += u' ' + (value.isNull() ? QStringLiteral("null") : value.toVariant().toString());
+                }
+            lines << line;
+        }
+        return lines;
+    }
+    StagedAuditFlow* makeFlow(AuditContext context, std::optional<SystemProfile> startUp = std::nullopt) {
+        StagedAuditFlowModel::Environment environment;
+        environment.navigation = navigation;
+        environment.fallbackProfile = std::move(startUp);
+        environment.services = mac.services();
+        environment.probe = [this](QObject*, std::function<void(SystemProfile)> done) {
+            probes.append(std::move(done));
+            return std::stop_source();
+        };
+        return new StagedAuditFlow(std::move(context), environment, seams);
+    }
+
+    std::unique_ptr<QWidget> window;
+    QPointer<AppNavigation> navigation;
+    QList<std::function<void(SystemProfile)>> probes;
+};
+
+OfferSpec offerSpec(const QString& id, std::optional<QUrl> destination) {
+    return OfferSpec{
+        id,           "after_audit", "Learn with us",        "A course for you.", "Take the course",
+        std::nullopt, std::nullopt,  std::move(destination), "new_developer"};
+}
+
+} // namespace
+
+TEST_F(AuditFlowScreens, TheAuditScreenWalksItsPhasesAndKeepsTheAdvanceAfterAnInstall) {
+    markFeedbackSubmitted(); // the report without its feedback card
+    navigation->setPath({Screen::nextStep()});
+    StagedAuditFlow* flow =
+        makeFlow({AuditEntry::nextStepBuildSoftware, CompletionSurface::excluded(),
+                  QLANAuditContext{"build_software", std::nullopt, OfferRoute::content("x")}});
+    host(flow, "audit-flow-loading");
+    ASSERT_NE(qobject_cast<QProgressBar*>(flow->currentScreen()->findChild<QProgressBar*>()), nullptr);
+    ASSERT_EQ(probes.size(), 1);
+
+    probes[0](profileOf({.clt = true}));
+    ASSERT_NE(qobject_cast<Stage1View*>(flow->currentScreen()), nullptr);
+    saveScreenshot(window.get(), "audit-flow-foundations");
+    click(flow->currentScreen(), "Install Homebrew (recommended)");
+    ASSERT_EQ(sheets.size(), 1);
+    sheets[0].onFinish(RemediationOutcome::success("Homebrew installed."));
+    ASSERT_EQ(probes.size(), 2); // the re-probe after the installation
+    probes[1](profileOf({.brew = true, .clt = true}));
+    settle();
+    ASSERT_NE(qobject_cast<Stage2View*>(flow->currentScreen()), nullptr);
+    EXPECT_EQ(flow->findChildren<Stage1View*>().size(), 0);
+
+    click(flow->currentScreen(), "Maybe later");
+    settle();
+    ASSERT_NE(qobject_cast<FinalAuditReport*>(flow->currentScreen()), nullptr);
+    click(flow->currentScreen(), "Done — back to home");
+    EXPECT_EQ(navigation->path(), (QList<Screen>{Screen::nextStep(), Screen::contentOffer("x")}));
+    EXPECT_EQ(journal(5), (QStringList{"audit_reached next_step_build_software",
+                                       "audit_stage_outcome stage_1_foundations rendered",
+                                       "remediation_applied", "audit_stage_outcome stage_2_terminal rendered",
+                                       "audit_stage_skipped_by_user stage_2_terminal"}));
+}
+
+TEST_F(AuditFlowScreens, AStageScreenBusyWithAFixKeepsItsSheetWhenTheProbeEnds) {
+    StagedAuditFlow* flow = makeFlow({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt},
+                                     profileOf({.clt = true}));
+    host(flow, "audit-flow-start-up-profile");
+    QPointer<QWidget> foundations = qobject_cast<Stage1View*>(flow->currentScreen());
+    ASSERT_FALSE(foundations.isNull());
+    click(foundations, "Install Homebrew (recommended)");
+    ASSERT_EQ(probes.size(), 1);
+    probes[0](profileOf({.clt = true, .macOS = 15}));
+    settle();
+    EXPECT_EQ(flow->currentScreen(), foundations.data());
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_FALSE(sheets[0].dialog.isNull());
+    // Once the sheet is closed, the next profile change shows the screen afresh.
+    sheets[0].onFinish(RemediationOutcome::canceled());
+    flow->model()->refreshProfile({});
+    probes[1](profileOf({.clt = true, .macOS = 14}));
+    settle();
+    EXPECT_TRUE(foundations.isNull());
+    EXPECT_NE(qobject_cast<Stage1View*>(flow->currentScreen()), nullptr);
+}
+
+TEST_F(AuditFlowScreens, TheShortCompletionLeadsToRecommendationsOrHome) {
+    StagedAuditFlow* flow = makeFlow(
+        {AuditEntry::heuristic, CompletionSurface::prompt(BuildIntentSurface::postFix), std::nullopt},
+        profileOf({}));
+    host(flow, "audit-flow-short-completion");
+    ASSERT_NE(qobject_cast<SimplifiedCompletionView*>(flow->currentScreen()), nullptr);
+    click(flow->currentScreen(), "See recommendations →");
+    EXPECT_EQ(
+        navigation->path(),
+        QList<Screen>{Screen::audit({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt})});
+    flow->model()->cameOnScreen(); // back from the pushed audit
+    click(flow->currentScreen(), "Done — back to home");
+    EXPECT_TRUE(navigation->path().isEmpty());
+}
+
+TEST_F(AuditFlowScreens, NextStepWaitsForAChoiceThenOpensIt) {
+    const NextStepPrompt prompt{
+        "What next?",
+        "Choose what suits you.",
+        "after_java",
+        {NextStepOption{"course", "Take a course", Outcome::ready, OfferRoute::audit()},
+         NextStepOption{"other", "Not sure", Outcome::unsure, OfferRoute::guidedHelpWTP()}}};
+    auto* screen = new NextStepView(prompt, navigation, telemetry.get());
+    host(screen, "next-step");
+    EXPECT_FALSE(screen->continueButton()->isEnabled());
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_TRUE(navigation->path().isEmpty());
+
+    auto* row = window->findChild<QAbstractButton*>("next-step-option-other");
+    ASSERT_NE(row, nullptr);
+    QTest::mouseClick(row, Qt::LeftButton);
+    EXPECT_TRUE(row->isChecked());
+    EXPECT_FALSE(window->findChild<QAbstractButton*>("next-step-option-course")->isChecked());
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(navigation->path(), QList<Screen>{Screen::guidedHelpOffer()});
+    EXPECT_EQ(navigation->selectedNextStep(), "other");
+    EXPECT_EQ(journal(1), QStringList{"next_step_selected unsure other null"});
+}
+
+TEST_F(AuditFlowScreens, TheWelcomeScreenAsksTheGoalAndOpensTheCheck) {
+    ProductConfig asking = ProductConfig::current();
+    asking.goalPrompt = GoalPrompt{"What brings you here?",
+                                   "Pick one.",
+                                   "welcome",
+                                   5,
+                                   {GoalOption{"school", "For school", QString("Which course?")},
+                                    GoalOption{"explore", "Just exploring", std::nullopt}}};
+    CurrentEdition scoped(asking);
+    auto* welcome = new WelcomeView(telemetry.get());
+    host(welcome, "welcome-goal");
+    EXPECT_EQ(window->findChild<QPushButton*>("welcome-diagnose-button"), nullptr);
+    GoalPromptView* goal = welcome->goalPrompt();
+    ASSERT_NE(goal, nullptr);
+    EXPECT_FALSE(goal->continueButton()->isEnabled());
+    EXPECT_FALSE(goal->detailField()->isVisible());
+
+    QTest::mouseClick(window->findChild<QAbstractButton*>("goal-option-school"), Qt::LeftButton);
+    ASSERT_TRUE(goal->detailField()->isVisible());
+    EXPECT_EQ(goal->detailField()->placeholderText(), "Which course?");
+    goal->detailField()->insert("abcdefg"); // a paste
+    EXPECT_EQ(goal->detailField()->text(), "abcde");
+    QTest::mouseClick(window->findChild<QAbstractButton*>("goal-option-explore"), Qt::LeftButton);
+    EXPECT_FALSE(goal->detailField()->isVisible());
+    EXPECT_EQ(goal->detailField()->text(), "");
+    QTest::mouseClick(window->findChild<QAbstractButton*>("goal-option-school"), Qt::LeftButton);
+    goal->detailField()->setText("a\tb");
+    QTest::mouseClick(goal->continueButton(), Qt::LeftButton);
+
+    EXPECT_EQ(navigation->selectedGoal(), "school");
+    EXPECT_EQ(navigation->path(), QList<Screen>{Screen::diagnose()});
+    const QList<ReceivedEvent> events = settledEvents(1);
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events[0].name, "goal_selected");
+    EXPECT_EQ(events[0].data.value("detail").toString(), "ab");
+}
+
+TEST_F(AuditFlowScreens, OffersWithoutACatalogueEntryShowTheirFixedTextsAndSendNothing) {
+    auto* content = new ContentOfferView("x", navigation, telemetry.get());
+    host(content, "offer-content-fallback");
+    EXPECT_EQ(labels(content).mid(0, 2), (QStringList{"You're all set", "Java is set up and verified."}));
+    EXPECT_EQ(content->findChildren<QPushButton*>().size(), 1);
+    navigation->setPath({Screen::contentOffer("x")});
+    QTest::mouseClick(content->findChild<QPushButton*>("offer-x-dismiss"), Qt::LeftButton);
+    EXPECT_TRUE(navigation->path().isEmpty());
+
+    auto* help = new GuidedHelpOfferView(navigation, telemetry.get());
+    host(help, "offer-guided-help-fallback");
+    QTest::mouseClick(help->findChild<QPushButton*>("offer-guided_help_plan-primary"), Qt::LeftButton);
+    settle();
+    EXPECT_NE(help->findChild<QWidget*>("offer-guided_help_plan-unavailable"), nullptr);
+    EXPECT_EQ(help->findChild<QPushButton*>("offer-guided_help_plan-primary"), nullptr);
+    saveScreenshot(help, "offer-guided-help-notice");
+    navigation->setPath({Screen::guidedHelpOffer()});
+    click(help, "Done — back to home");
+    EXPECT_TRUE(navigation->path().isEmpty());
+
+    auto* ai = new AICodingInterestView(navigation, telemetry.get());
+    host(ai, "offer-ai-coding-fallback");
+    EXPECT_EQ(labels(ai).mid(0, 2), (QStringList{"Build with AI?", "We can help you set that up."}));
+    EXPECT_EQ(ai->findChildren<QPushButton*>().size(), 1);
+    EXPECT_TRUE(settledEvents().isEmpty());
+}
+
+TEST_F(AuditFlowScreens, ACatalogueOfferReportsItsShowingAndTheChoice) {
+    ProductConfig offering = ProductConfig::current();
+    offering.offerCatalog.insert("ai_coding_setup",
+                                 offerSpec("ai_coding_setup", QUrl("https://example.com/ai")));
+    offering.offerCatalog.insert("local", offerSpec("local", QUrl("file:///Applications/Calculator.app")));
+    CurrentEdition scoped(offering);
+
+    auto* ai = new AICodingInterestView(navigation, telemetry.get());
+    host(ai, "offer-ai-coding");
+    ai->hide();
+    ai->show(); // on screen again: shown once
+    navigation->setPath({Screen::aiCodingOffer()});
+    QTest::mouseClick(ai->findChild<QPushButton*>("offer-ai_coding_setup-primary"), Qt::LeftButton);
+    EXPECT_EQ(desktop->openedURLs, QList<QUrl>{QUrl("https://example.com/ai")});
+    EXPECT_TRUE(navigation->path().isEmpty());
+
+    // Only web addresses are handed to the desktop.
+    auto* local = new ContentOfferView("local", navigation, telemetry.get());
+    host(local, "offer-content-local");
+    QTest::mouseClick(local->findChild<QPushButton*>("offer-local-primary"), Qt::LeftButton);
+    EXPECT_EQ(desktop->openedURLs.size(), 1);
+
+    // The guided help records interest, shows its notice, and goes home without another event.
+    offering.offerCatalog.insert("guided_help_plan", offerSpec("guided_help_plan", std::nullopt));
+    CurrentEdition helping(offering);
+    navigation->setSelectedNextStep("other");
+    auto* help = new GuidedHelpOfferView(navigation, telemetry.get());
+    host(help, "offer-guided-help");
+    click(help, "Take the course");
+    settle();
+    click(help, "Done — back to home");
+
+    EXPECT_EQ(
+        journal(6),
+        (QStringList{"offer_shown ai_coding_setup null null",
+                     "offer_action ai_coding_setup selected interest null", "offer_shown local null null",
+                     "offer_action local selected null null", "offer_shown guided_help_plan other null",
+                     "offer_action guided_help_plan selected interest_no_fulfillment other"}));
+}
+
+TEST_F(AuditFlowScreens, FromTheNextStepQuestionThroughTheAuditToAnOffer) {
+    IsolatedUserDefaults defaults;
+    LiveKeyValueStore().set(true, ConsentView::consentKey());
+    markFeedbackSubmitted();
+    ProductConfig edition = ProductConfig::current();
+    edition.nextStepPrompt =
+        NextStepPrompt{"What next?",
+                       "Choose one.",
+                       "after_java",
+                       {NextStepOption{"build_software", "Build software", Outcome::ready,
+                                       OfferRoute::audit(OfferRoute::content("starter"))}}};
+    edition.offerCatalog.insert("starter", offerSpec("starter", QUrl("https://example.com/start")));
+    CurrentEdition scoped(edition);
+
+    QLANRootView root(mac.services(), telemetry.get());
+    DesktopActions::install(&root, desktop);
+    show(&root, "journey-root");
+    ASSERT_TRUE(endpoint.waitForEvents(1)); // the launch: the start-up profile is held
+    root.navigation()->push(Screen::nextStep());
+    QWidget* page = root.navigationStack()->currentPage();
+    QTest::mouseClick(page->findChild<QAbstractButton*>("next-step-option-build_software"), Qt::LeftButton);
+    QTest::mouseClick(page->findChild<QPushButton*>("next-step-continue"), Qt::LeftButton);
+
+    auto* flow = qobject_cast<StagedAuditFlow*>(root.navigationStack()->currentPage());
+    ASSERT_NE(flow, nullptr);
+    // The sandboxed Mac has nothing: the foundations, then the terminal, then the report.
+    ASSERT_NE(qobject_cast<Stage1View*>(flow->currentScreen()), nullptr);
+    ASSERT_TRUE(endpoint.waitForEvents(4)); // the screen's own probe has ended: "audit_reached"
+    click(flow->currentScreen(), "Continue");
+    ASSERT_NE(qobject_cast<Stage2View*>(flow->currentScreen()), nullptr);
+    QTest::mouseClick(flow->currentScreen()->findChild<QPushButton*>("audit-stage-skip"), Qt::LeftButton);
+    ASSERT_NE(qobject_cast<FinalAuditReport*>(flow->currentScreen()), nullptr);
+    click(flow->currentScreen(), "Done — back to home");
+
+    auto* offer = qobject_cast<ContentOfferView*>(root.navigationStack()->currentPage());
+    ASSERT_NE(offer, nullptr);
+    QTest::mouseClick(offer->findChild<QPushButton*>("offer-starter-primary"), Qt::LeftButton);
+    EXPECT_TRUE(root.navigation()->path().isEmpty());
+    EXPECT_EQ(desktop->openedURLs, QList<QUrl>{QUrl("https://example.com/start")});
+
+    QStringList names = journal(0);
+    names.removeAll("app_launched");
+    EXPECT_EQ(names, (QStringList{"next_step_selected ready build_software null",
+                                  "audit_stage_outcome stage_1_foundations rendered",
+                                  "audit_reached next_step_build_software",
+                                  "audit_stage_outcome stage_2_terminal rendered",
+                                  "audit_stage_skipped_by_user stage_2_terminal",
+                                  "offer_shown starter build_software null",
+                                  "offer_action starter selected null build_software"}));
+}
