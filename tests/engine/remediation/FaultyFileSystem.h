@@ -16,6 +16,8 @@ public:
 
     // Writes (text, data, permissions, new folders) to a path for which this answers true fail.
     std::function<bool(const QString& path)> failWrite;
+    // The error's description; empty: "Couldn't write “<path>”: Permission denied".
+    QString description;
 
     void writeString(const QString& text, const QString& path, bool atomically) override {
         check(path);
@@ -37,7 +39,10 @@ public:
 private:
     void check(const QString& path) const {
         if (failWrite && failWrite(path))
-            throw PlatformError(QStringLiteral("Couldn't write “%1”: Permission denied").arg(path), EACCES);
+            throw PlatformError(description.isEmpty()
+                                    ? QStringLiteral("Couldn't write “%1”: Permission denied").arg(path)
+                                    : description,
+                                EACCES);
     }
 };
 

@@ -1,0 +1,135 @@
+#include "progress/ZprofileDiffModel.h"
+
+#include "platform/PlatformError.h"
+#include "platform/Worker.h"
+#include "remediation/ZprofileWriter.h"
+
+#include <variant>
+
+namespace qlan {
+
+namespace {
+
+// The block always carries the PATH line on this sheet.
+constexpr bool kIncludePath = true;
+
+QString changedSincePreviewNotice() {
+    return QStringLiteral("~/.zprofile changed since this preview was made, so nothing was written. The "
+                          "change below is based on the file as it is now — review it, then apply.");
+}
+
+} // namespace
+
+ZprofileDiffModel::ZprofileDiffModel(Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
+                                     RemediationTerminalEvent::Sink telemetry, QObject* parent)
+    : QObject(parent)
+    , remediation_(remediation)
+    , fs_(std::move(fs))
+    , terminal_(std::move(remediation), std::move(telemetry)) {}
+
+ZprofileDiffModel::~ZprofileDiffModel() {
+    load_.request_stop();
+}
+
+ZprofileDiffModel::Content ZprofileDiffModel::content() const {
+    if (!preview_) return loadError_ ? Content::loadFailed : Content::loading;
+    return preview_->alreadySet ? Content::alreadySet : Content::diff;
+}
+
+ZprofileDiffModel::Buttons ZprofileDiffModel::buttons() const {
+    if (applyError_) return Buttons::closeAfterFailure;
+    if (didApply_) return Buttons::continueAfterApply;
+    if (!preview_) return Buttons::cancelOnly;
+    return preview_->alreadySet ? Buttons::cancelOrContinue : Buttons::cancelOrApply;
+}
+
+QList<DiffRow> ZprofileDiffModel::rows() const {
+    return preview_ ? diffRows(*preview_, showFullFile_) : QList<DiffRow>{};
+}
+
+void ZprofileDiffModel::loadPreview() {
+    if (preview_ || loading_ || canceled_) return;
+    loading_ = true;
+    loadError_.reset();
+    using Result = std::variant<FileAppendWriter::DiffPreview, QString>;
+    load_ = runOffThread(
+        this,
+        [fs = fs_]() -> Result {
+            try {
+                return ZprofileWriter::forHome(fs).preview(kIncludePath);
+            } catch (const std::exception& error) {
+                return QStringLiteral("Couldn't read ~/.zprofile: ") + errorDescription(error);
+            }
+        },
+        [this](Result result) {
+            loading_ = false;
+            if (canceled_) return;
+            if (auto* preview = std::get_if<FileAppendWriter::DiffPreview>(&result))
+                preview_ = *preview;
+            else
+                loadError_ = std::get<QString>(result);
+            emit changed();
+        });
+}
+
+void ZprofileDiffModel::setShowFullFile(bool fullFile) {
+    if (showFullFile_ == fullFile) return;
+    showFullFile_ = fullFile;
+    emit changed();
+}
+
+void ZprofileDiffModel::apply() {
+    if (buttons() != Buttons::cancelOrApply) return;
+    const ZprofileWriter writer = ZprofileWriter::forHome(fs_);
+    // An edit made since the preview must not be overwritten unseen: show the change again instead.
+    try {
+        FileAppendWriter::DiffPreview fresh = writer.preview(kIncludePath);
+        if (!madeFromSameText(fresh, *preview_)) {
+            preview_ = std::move(fresh);
+            changedNotice_ = changedSincePreviewNotice();
+            emit changed();
+            return;
+        }
+    } catch (const std::exception&) {
+        // The file can no longer be read: the write below refuses and reports why.
+    }
+    try {
+        writer.writer.apply(*preview_);
+        didApply_ = true;
+        changedNotice_.reset();
+        terminal_.completed(0);
+    } catch (const std::exception& error) {
+        applyError_ = errorDescription(error);
+        terminal_.failed(1, *applyError_);
+    }
+    emit changed();
+}
+
+void ZprofileDiffModel::cancel() {
+    canceled_ = true;
+    load_.request_stop();
+    terminal_.canceled();
+    finish(RemediationOutcome::canceled());
+}
+
+void ZprofileDiffModel::finishAlreadySet() {
+    if (!preview_ || !preview_->alreadySet) return;
+    terminal_.completed(0);
+    finish(RemediationOutcome::success(alreadySetMessage()));
+}
+
+void ZprofileDiffModel::continueAfterApply() {
+    if (!didApply_) return;
+    finish(RemediationOutcome::success(appliedMessage()));
+}
+
+void ZprofileDiffModel::closeAfterFailure() {
+    if (!applyError_) return;
+    finish(RemediationOutcome::failure(*applyError_));
+}
+
+void ZprofileDiffModel::finish(const RemediationOutcome& outcome) {
+    emit finished(outcome);
+}
+
+} // namespace qlan

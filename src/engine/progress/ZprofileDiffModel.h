@@ -1,0 +1,92 @@
+#pragma once
+// The state of the ~/.zprofile sheet: the preview of the Java configuration block (JAVA_HOME and the
+// PATH line), made off the GUI thread; the write with its backup when the user applies it; and how
+// the sheet ends. Exactly one terminal usage event is sent per sheet, by whichever of apply, cancel and
+// "already set" comes first; `finished` is emitted on every press of a finishing button.
+//
+// Apply first looks at the file again: when it changed since the preview, nothing is written and the
+// preview is remade from the file as it is now, with a notice, so that the user reviews the change
+// again.
+
+#include "platform/FileSystemOperating.h"
+#include "progress/DiffRows.h"
+#include "progress/RemediationOutcome.h"
+#include "progress/RemediationTerminalEvent.h"
+#include "remediation/FileAppendWriter.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+#include <stop_token>
+
+namespace qlan {
+
+class ZprofileDiffModel : public QObject {
+    Q_OBJECT
+public:
+    // What the sheet shows as its content.
+    enum class Content { loading, loadFailed, alreadySet, diff };
+    // Which buttons it offers (the first that applies, in this order).
+    enum class Buttons {
+        closeAfterFailure,  // the write failed: "Close" reports the failure
+        continueAfterApply, // the write succeeded: "Continue to verify"
+        cancelOrContinue,   // already set: "Cancel" and "Continue to verify"
+        cancelOrApply,      // the diff: "Cancel" and "Apply"
+        cancelOnly,         // loading or load failed: "Cancel"
+    };
+
+    ZprofileDiffModel(Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
+                      RemediationTerminalEvent::Sink telemetry = {}, QObject* parent = nullptr);
+    ~ZprofileDiffModel() override;
+
+    const Remediation& remediation() const { return remediation_; }
+    const std::optional<FileAppendWriter::DiffPreview>& preview() const { return preview_; }
+    const std::optional<QString>& loadError() const { return loadError_; }
+    const std::optional<QString>& applyError() const { return applyError_; }
+    // Set when apply found the file changed since the preview and remade it.
+    const std::optional<QString>& changedNotice() const { return changedNotice_; }
+    bool didApply() const { return didApply_; }
+    bool showFullFile() const { return showFullFile_; }
+    bool didEmitTerminalEvent() const { return terminal_.didEmit(); }
+
+    Content content() const;
+    Buttons buttons() const;
+    QList<DiffRow> rows() const;
+
+    // Makes the preview (with the PATH line) off the GUI thread; nothing when one is loaded or loading.
+    void loadPreview();
+    void setShowFullFile(bool fullFile);
+
+    // The button actions.
+    void apply();
+    void cancel();
+    void finishAlreadySet();
+    void continueAfterApply();
+    void closeAfterFailure();
+
+    static QString alreadySetMessage() { return QStringLiteral("JAVA_HOME already set in ~/.zprofile."); }
+    static QString appliedMessage() { return QStringLiteral("JAVA_HOME set in ~/.zprofile."); }
+
+signals:
+    void changed();
+    void finished(const qlan::RemediationOutcome& outcome);
+
+private:
+    void finish(const RemediationOutcome& outcome);
+
+    Remediation remediation_;
+    std::shared_ptr<FileSystemOperating> fs_;
+    RemediationTerminalEvent terminal_;
+    std::optional<FileAppendWriter::DiffPreview> preview_;
+    std::optional<QString> loadError_;
+    std::optional<QString> applyError_;
+    std::optional<QString> changedNotice_;
+    bool didApply_ = false;
+    bool showFullFile_ = false;
+    bool loading_ = false;
+    bool canceled_ = false;
+    std::stop_source load_;
+};
+
+} // namespace qlan

@@ -1,0 +1,77 @@
+#pragma once
+// The ~/.zshrc proposal that ends a mise or jEnv remediation: the activation lines that interactive
+// shells still need, shown as a preview (marker line first, backup beside the file) that the user
+// applies or skips. Apply and skip each add one line to the screen's output through `lineAppended`.
+//
+// A ~/.zshrc that exists but is not UTF-8 text is never rewritten from an empty reading: the preview
+// then reports "Couldn't read ~/.zshrc: …" in `error` and proposes nothing. Apply looks at the file
+// again first: when it changed since the preview, nothing is written and the proposal is remade from
+// the file as it is now.
+
+#include "platform/FileSystemOperating.h"
+#include "progress/DiffRows.h"
+#include "remediation/FileAppendWriter.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace qlan {
+
+enum class ShellActivationManager { mise, jenv };
+
+class ZshrcActivationPreview : public QObject {
+    Q_OBJECT
+public:
+    explicit ZshrcActivationPreview(std::shared_ptr<FileSystemOperating> fs, QObject* parent = nullptr);
+
+    // The lines a manager still needs in a ~/.zshrc with this text. An active line is one that, trimmed,
+    // is not a "#" comment. mise: `eval "$(mise activate zsh)"` unless an active line contains
+    // "mise activate". jEnv: the PATH line unless an active line contains ".jenv/bin", then the init
+    // line unless one contains "jenv init".
+    static QStringList activationLines(ShellActivationManager manager, const QString& zshrcText);
+    // "Mise activation" or "jEnv init".
+    static QString blockTitle(ShellActivationManager manager);
+
+    // The home folder's ".zshrc".
+    QString zshrcPath() const;
+
+    // Makes the proposal of these lines under this title; nothing when `lines` is empty.
+    void prepare(const QStringList& lines, const QString& title);
+    // Reads ~/.zshrc (missing or unreadable: no active lines) and prepares what the manager needs.
+    void prepare(ShellActivationManager manager);
+
+    // Writes the pending proposal with its backup ("Apply ~/.zshrc change").
+    void apply();
+    // Drops the proposal ("Skip").
+    void skip();
+
+    const std::optional<FileAppendWriter::DiffPreview>& preview() const { return preview_; }
+    bool applied() const { return applied_; }
+    const std::optional<QString>& error() const { return error_; }
+    // A proposal waits for apply or skip.
+    bool isPending() const { return preview_ && !applied_; }
+    // The lines to append, each "+ " + the line.
+    QList<DiffRow> rows() const;
+
+    static QString skipLine();
+    static QString updatedLine(const FileAppendWriter::DiffPreview& preview);
+
+signals:
+    void changed();
+    void lineAppended(const QString& line);
+
+private:
+    FileAppendWriter writer() const;
+
+    std::shared_ptr<FileSystemOperating> fs_;
+    std::optional<FileAppendWriter::DiffPreview> preview_;
+    std::optional<ShellActivationManager> manager_;
+    QString title_;
+    bool applied_ = false;
+    std::optional<QString> error_;
+};
+
+} // namespace qlan

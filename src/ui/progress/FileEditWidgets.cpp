@@ -1,0 +1,100 @@
+#include "ui/progress/FileEditWidgets.h"
+
+#include "ui/widgets/TextLabel.h"
+
+#include <QFontDatabase>
+#include <QPalette>
+#include <QVBoxLayout>
+
+namespace qlan {
+
+namespace {
+
+QFont monospacedCaption() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(TypeScale::font(TextRole::footnote).pointSizeF());
+    return font;
+}
+
+void setTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+DiffRowsView::DiffRowsView(QWidget* parent)
+    : QScrollArea(parent)
+    , body_(new QWidget)
+    , rowsLayout_(new QVBoxLayout(body_)) {
+    rowsLayout_->setContentsMargins(8, 8, 8, 8);
+    rowsLayout_->setSpacing(2);
+    rowsLayout_->addStretch(1);
+    body_->setAutoFillBackground(true);
+    body_->setBackgroundRole(QPalette::Base);
+    setWidget(body_);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QColor border = TypeScale::secondaryColor(palette());
+    border.setAlphaF(0.3);
+    setStyleSheet(QStringLiteral("DiffRowsView { border: 1px solid %1; border-radius: 6px; }")
+                      .arg(border.name(QColor::HexArgb)));
+}
+
+void DiffRowsView::setRows(const QList<DiffRow>& rows) {
+    while (rowsLayout_->count() > 1) {
+        QLayoutItem* item = rowsLayout_->takeAt(0);
+        delete item->widget();
+        delete item;
+    }
+    int index = 0;
+    for (const DiffRow& row : rows) {
+        auto* label = new TextLabel(row.text, TextRole::footnote);
+        label->setFont(monospacedCaption());
+        label->setWordWrap(false);
+        label->setSelectable(true);
+        label->setProperty("added", row.added);
+        if (row.added) setTextColor(label, addedColor());
+        rowsLayout_->insertWidget(index++, label);
+    }
+}
+
+QStringList DiffRowsView::rowTexts() const {
+    QStringList texts;
+    for (int i = 0; i < rowsLayout_->count(); ++i)
+        if (auto* label = qobject_cast<QLabel*>(rowsLayout_->itemAt(i)->widget())) texts << label->text();
+    return texts;
+}
+
+QColor DiffRowsView::addedColor() {
+    return QColor(0x1f, 0x8f, 0x3a);
+}
+
+CodeTextLabel::CodeTextLabel(TextRole role, QWidget* parent)
+    : QLabel(parent) {
+    setTextFormat(Qt::RichText);
+    setWordWrap(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    TypeScale::apply(this, role);
+}
+
+void CodeTextLabel::setParts(const QString& prefix, const QString& code, const QString& suffix) {
+    plain_ = prefix + code + suffix;
+    // Every part is escaped: a path from the machine never becomes markup.
+    setText(prefix.toHtmlEscaped() + QStringLiteral("<code>") + code.toHtmlEscaped() +
+            QStringLiteral("</code>") + suffix.toHtmlEscaped());
+}
+
+QColor errorColor() {
+    return QColor(0xd7, 0x26, 0x1e);
+}
+
+void applyErrorStyle(QWidget* widget) {
+    setTextColor(widget, errorColor());
+    widget->setProperty("error", true);
+}
+
+} // namespace qlan

@@ -1,0 +1,50 @@
+#pragma once
+// The pieces the remediation screens use to show a file edit: the framed list of diff rows (monospaced,
+// selectable, added lines in green), a label that shows a path from the machine in code style, and
+// the red style of error texts.
+
+#include "progress/DiffRows.h"
+#include "ui/widgets/TypeScale.h"
+
+#include <QLabel>
+#include <QList>
+#include <QScrollArea>
+
+class QVBoxLayout;
+
+namespace qlan {
+
+class DiffRowsView : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit DiffRowsView(QWidget* parent = nullptr);
+
+    void setRows(const QList<DiffRow>& rows);
+    // The texts of the rows shown, in order.
+    QStringList rowTexts() const;
+
+    static QColor addedColor();
+
+private:
+    QWidget* body_;
+    QVBoxLayout* rowsLayout_;
+};
+
+// Plain `prefix`, then `code` in a monospaced font, then plain `suffix`; all three shown literally.
+class CodeTextLabel : public QLabel {
+    Q_OBJECT
+public:
+    CodeTextLabel(TextRole role, QWidget* parent = nullptr);
+    void setParts(const QString& prefix, const QString& code, const QString& suffix = {});
+    // The text as read: the three parts joined.
+    QString plainText() const { return plain_; }
+
+private:
+    QString plain_;
+};
+
+// Red text for failures.
+void applyErrorStyle(QWidget* widget);
+QColor errorColor();
+
+} // namespace qlan

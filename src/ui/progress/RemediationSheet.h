@@ -1,0 +1,28 @@
+#pragma once
+// The window-modal sheet that presents a RemediationProgressView over a screen. Any close of the sheet
+// (Esc, the window's close control) is the view's Cancel; the sheet goes away only when its owner calls
+// `dismiss`, normally from `onFinish`.
+
+#include "ui/progress/RemediationProgressView.h"
+
+#include <QDialog>
+
+namespace qlan {
+
+class RemediationSheet : public QDialog {
+    Q_OBJECT
+public:
+    RemediationSheet(Remediation remediation, RemediationProgressView::OnFinish onFinish,
+                     TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+
+    RemediationProgressView* view() const { return view_; }
+    // Hides the sheet without cancelling anything.
+    void dismiss();
+
+    void reject() override;
+
+private:
+    RemediationProgressView* view_;
+};
+
+} // namespace qlan

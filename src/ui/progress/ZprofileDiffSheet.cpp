@@ -1,0 +1,190 @@
+#include "ui/progress/ZprofileDiffSheet.h"
+
+#include "platform/ServiceContext.h"
+#include "telemetry/TelemetryService.h"
+#include "ui/progress/FileEditWidgets.h"
+#include "ui/widgets/MarkdownLabel.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qlan {
+
+ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish, TelemetryService* telemetry,
+                                     QWidget* parent)
+    : QWidget(parent)
+    , remediation_(std::move(remediation))
+    , onFinish_(std::move(onFinish))
+    , telemetry_(telemetry) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 24, 24, 24);
+    layout->setSpacing(16);
+
+    auto* header = new QVBoxLayout;
+    header->setSpacing(4);
+    header->addWidget(new MarkdownLabel(QStringLiteral("Set `JAVA_HOME` in `~/.zprofile`"),
+                                        TextRole::headline, FontWeight::semibold));
+    auto* explainer =
+        new MarkdownLabel(QStringLiteral("Review the change before we write it. Your current file "
+                                         "is backed up to `~/.zprofile.bak`."),
+                          TextRole::footnote);
+    TypeScale::applySecondaryStyle(explainer);
+    header->addWidget(explainer);
+    layout->addLayout(header);
+
+    spinner_ = new QProgressBar;
+    spinner_->setRange(0, 0);
+    spinner_->setTextVisible(false);
+    spinner_->setMaximumWidth(160);
+    layout->addWidget(spinner_, 0, Qt::AlignHCenter);
+
+    loadError_ = new TextLabel(QString(), TextRole::footnote);
+    loadError_->setSelectable(true);
+    applyErrorStyle(loadError_);
+    layout->addWidget(loadError_);
+
+    alreadySet_ = new MarkdownLabel(QStringLiteral("Your ~/.zprofile already sets JAVA_HOME via "
+                                                   "`$(/usr/libexec/java_home)` — no changes needed."));
+    layout->addWidget(alreadySet_);
+
+    diff_ = new QWidget;
+    auto* diffLayout = new QVBoxLayout(diff_);
+    diffLayout->setContentsMargins(0, 0, 0, 0);
+    diffLayout->setSpacing(8);
+    creationNote_ = new MarkdownLabel(QStringLiteral("Creating `~/.zprofile` (didn't exist before)."),
+                                      TextRole::footnote);
+    TypeScale::applySecondaryStyle(creationNote_);
+    diffLayout->addWidget(creationNote_);
+    auto* modes = new QWidget;
+    modes->setMaximumWidth(320);
+    auto* modesLayout = new QHBoxLayout(modes);
+    modesLayout->setContentsMargins(0, 0, 0, 0);
+    modesLayout->setSpacing(0);
+    onlyChanges_ = new QPushButton(QStringLiteral("Show only changes"));
+    fullFile_ = new QPushButton(QStringLiteral("Show full file"));
+    auto* group = new QButtonGroup(modes);
+    for (QPushButton* segment : {onlyChanges_, fullFile_}) {
+        segment->setCheckable(true);
+        group->addButton(segment);
+        modesLayout->addWidget(segment);
+    }
+    onlyChanges_->setChecked(true);
+    connect(onlyChanges_, &QPushButton::clicked, this, [this] { model()->setShowFullFile(false); });
+    connect(fullFile_, &QPushButton::clicked, this, [this] { model()->setShowFullFile(true); });
+    diffLayout->addWidget(modes, 0, Qt::AlignLeading);
+    rows_ = new DiffRowsView;
+    rows_->setMinimumHeight(120);
+    rows_->setMaximumHeight(240);
+    diffLayout->addWidget(rows_);
+    backup_ = new CodeTextLabel(TextRole::footnote);
+    TypeScale::applySecondaryStyle(backup_);
+    diffLayout->addWidget(backup_);
+    layout->addWidget(diff_);
+
+    notice_ = new TextLabel(QString(), TextRole::footnote);
+    applyErrorStyle(notice_);
+    layout->addWidget(notice_);
+
+    layout->addStretch(1);
+
+    applyError_ = new TextLabel(QString(), TextRole::footnote);
+    applyError_->setSelectable(true);
+    applyErrorStyle(applyError_);
+    layout->addWidget(applyError_);
+
+    auto* buttons = new QHBoxLayout;
+    leadSpace_ = new QWidget;
+    leadSpace_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    buttons->addWidget(leadSpace_);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"));
+    buttons->addWidget(cancel_);
+    buttons->addStretch(1);
+    apply_ = new ProminentButton(QStringLiteral("Apply"));
+    continue_ = new ProminentButton(QStringLiteral("Continue to verify"));
+    for (ProminentButton* primary : {apply_, continue_}) {
+        primary->bindToReturn();
+        buttons->addWidget(primary);
+    }
+    close_ = new QPushButton(QStringLiteral("Close"));
+    buttons->addWidget(close_);
+    layout->addLayout(buttons);
+
+    connect(cancel_, &QPushButton::clicked, this, &ZprofileDiffSheet::cancel);
+    connect(apply_, &QPushButton::clicked, this, [this] { model()->apply(); });
+    connect(continue_, &QPushButton::clicked, this, &ZprofileDiffSheet::primaryPressed);
+    connect(close_, &QPushButton::clicked, this, [this] { model()->closeAfterFailure(); });
+    refresh();
+}
+
+ZprofileDiffModel* ZprofileDiffSheet::model() {
+    if (!model_) {
+        TelemetryService* telemetry = telemetry_;
+        model_ = new ZprofileDiffModel(
+            remediation_, ServiceContext::services(this).fs,
+            [telemetry](const TelemetryEvent& event) {
+                (telemetry ? *telemetry : TelemetryService::shared()).track(event);
+            },
+            this);
+        connect(model_, &ZprofileDiffModel::changed, this, &ZprofileDiffSheet::refresh);
+        connect(model_, &ZprofileDiffModel::finished, this, [this](const RemediationOutcome& outcome) {
+            if (onFinish_) onFinish_(outcome);
+        });
+    }
+    return model_;
+}
+
+void ZprofileDiffSheet::cancel() {
+    model()->cancel();
+}
+
+void ZprofileDiffSheet::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    model()->loadPreview();
+    refresh();
+}
+
+void ZprofileDiffSheet::primaryPressed() {
+    if (model()->buttons() == ZprofileDiffModel::Buttons::cancelOrContinue)
+        model()->finishAlreadySet();
+    else
+        model()->continueAfterApply();
+}
+
+void ZprofileDiffSheet::refresh() {
+    using Content = ZprofileDiffModel::Content;
+    using Buttons = ZprofileDiffModel::Buttons;
+    const Content content = model_ ? model_->content() : Content::loading;
+    const Buttons buttons = model_ ? model_->buttons() : Buttons::cancelOnly;
+
+    spinner_->setVisible(content == Content::loading);
+    loadError_->setVisible(content == Content::loadFailed);
+    if (model_ && model_->loadError()) loadError_->setText(*model_->loadError());
+    alreadySet_->setVisible(content == Content::alreadySet);
+    diff_->setVisible(content == Content::diff);
+    if (content == Content::diff) {
+        const FileAppendWriter::DiffPreview& preview = *model_->preview();
+        creationNote_->setVisible(preview.wasCreated);
+        onlyChanges_->setChecked(!model_->showFullFile());
+        fullFile_->setChecked(model_->showFullFile());
+        rows_->setRows(model_->rows());
+        backup_->setParts(QStringLiteral("Backup: "), preview.backupPath);
+    }
+    notice_->setVisible(model_ && model_->changedNotice() && buttons == Buttons::cancelOrApply);
+    if (notice_->isVisibleTo(this)) notice_->setText(*model_->changedNotice());
+
+    applyError_->setVisible(buttons == Buttons::closeAfterFailure);
+    if (model_ && model_->applyError()) applyError_->setText(*model_->applyError());
+    leadSpace_->setVisible(buttons == Buttons::cancelOnly);
+    cancel_->setVisible(buttons == Buttons::cancelOnly || buttons == Buttons::cancelOrApply ||
+                        buttons == Buttons::cancelOrContinue);
+    apply_->setVisible(buttons == Buttons::cancelOrApply);
+    continue_->setVisible(buttons == Buttons::continueAfterApply || buttons == Buttons::cancelOrContinue);
+    close_->setVisible(buttons == Buttons::closeAfterFailure);
+}
+
+} // namespace qlan

@@ -1,0 +1,72 @@
+#pragma once
+// The ~/.zprofile sheet: shows which lines the Java configuration block adds (or the whole resulting
+// file), writes them with a backup when the user presses "Apply", and reports how it ended through
+// `onFinish`. It draws a ZprofileDiffModel, made when the sheet is first shown from the services in
+// effect for it; the preview is loaded then.
+
+#include "progress/ZprofileDiffModel.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QAbstractButton;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace qlan {
+
+class CodeTextLabel;
+class DiffRowsView;
+class MarkdownLabel;
+class ProminentButton;
+class TelemetryService;
+class TextLabel;
+
+class ZprofileDiffSheet : public QWidget {
+    Q_OBJECT
+public:
+    using OnFinish = std::function<void(const RemediationOutcome&)>;
+
+    ZprofileDiffSheet(Remediation remediation, OnFinish onFinish, TelemetryService* telemetry = nullptr,
+                      QWidget* parent = nullptr);
+
+    // The model, made on first use from the services in effect for the sheet.
+    ZprofileDiffModel* model();
+    // A close of the sheet: the same as "Cancel".
+    void cancel();
+
+    DiffRowsView* rowsView() const { return rows_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+    void primaryPressed();
+
+    Remediation remediation_;
+    OnFinish onFinish_;
+    TelemetryService* telemetry_;
+    ZprofileDiffModel* model_ = nullptr;
+
+    QProgressBar* spinner_;
+    TextLabel* loadError_;
+    MarkdownLabel* alreadySet_;
+    QWidget* diff_;
+    MarkdownLabel* creationNote_;
+    QPushButton* onlyChanges_;
+    QPushButton* fullFile_;
+    DiffRowsView* rows_;
+    CodeTextLabel* backup_;
+    TextLabel* notice_;
+    TextLabel* applyError_;
+    QWidget* leadSpace_;
+    QPushButton* cancel_;
+    ProminentButton* apply_;
+    ProminentButton* continue_;
+    QPushButton* close_;
+};
+
+} // namespace qlan

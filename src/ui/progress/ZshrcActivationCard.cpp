@@ -1,0 +1,81 @@
+#include "ui/progress/ZshrcActivationCard.h"
+
+#include "progress/ZshrcActivationPreview.h"
+#include "ui/progress/FileEditWidgets.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qlan {
+
+ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget* parent)
+    : QWidget(parent)
+    , model_(model) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+
+    proposal_ = new QWidget;
+    auto* proposalLayout = new QVBoxLayout(proposal_);
+    proposalLayout->setContentsMargins(0, 0, 0, 0);
+    proposalLayout->setSpacing(6);
+    intro_ = new CodeTextLabel(TextRole::footnote);
+    TypeScale::applySecondaryStyle(intro_);
+    proposalLayout->addWidget(intro_);
+    rows_ = new DiffRowsView;
+    rows_->setMaximumHeight(120);
+    proposalLayout->addWidget(rows_);
+    backup_ = new CodeTextLabel(TextRole::footnote);
+    TypeScale::applySecondaryStyle(backup_);
+    proposalLayout->addWidget(backup_);
+    layout->addWidget(proposal_);
+
+    error_ = new TextLabel(QString(), TextRole::footnote);
+    error_->setSelectable(true);
+    applyErrorStyle(error_);
+    layout->addWidget(error_);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    skip_ = new QPushButton(QStringLiteral("Skip"));
+    apply_ = new ProminentButton(QStringLiteral("Apply ~/.zshrc change"));
+    apply_->bindToReturn();
+    buttons->addWidget(skip_);
+    buttons->addWidget(apply_);
+    layout->addLayout(buttons);
+
+    connect(apply_, &QPushButton::clicked, model_, &ZshrcActivationPreview::apply);
+    connect(skip_, &QPushButton::clicked, model_, &ZshrcActivationPreview::skip);
+    connect(model_, &ZshrcActivationPreview::changed, this, &ZshrcActivationCard::refresh);
+    refresh();
+}
+
+bool ZshrcActivationCard::hasContent(const ZshrcActivationPreview& model) {
+    return model.isPending() || (!model.preview() && !model.applied() && model.error());
+}
+
+void ZshrcActivationCard::refresh() {
+    // Shown only inside its screen: never as a window of its own.
+    if (!hasContent(*model_))
+        hide();
+    else if (parentWidget())
+        show();
+    const bool pending = model_->isPending();
+    proposal_->setVisible(pending);
+    apply_->setVisible(pending);
+    skip_->setVisible(pending);
+    if (pending) {
+        const FileAppendWriter::DiffPreview& preview = *model_->preview();
+        intro_->setParts(QStringLiteral("One more thing: we need to append to "), preview.path,
+                         QStringLiteral(" so JAVA_HOME gets set in fresh shells."));
+        rows_->setRows(model_->rows());
+        backup_->setParts(QStringLiteral("Backup: "), preview.backupPath);
+    }
+    error_->setVisible(model_->error().has_value());
+    error_->setText(model_->error().value_or(QString()));
+}
+
+} // namespace qlan

@@ -1,0 +1,235 @@
+// The remediation sheet on screen: routing, the ~/.zprofile diff sheet walked through its states with
+// its usage events delivered to a loopback endpoint, and the ~/.zshrc card.
+
+#include "engine/remediation/FaultyFileSystem.h"
+#include "platform/ServiceContext.h"
+#include "progress/ZshrcActivationPreview.h"
+#include "support/CurrentEdition.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/Sandbox.h"
+#include "support/ScreenCapture.h"
+#include "support/Wait.h"
+#include "telemetry/TelemetryService.h"
+#include "ui/progress/FileEditWidgets.h"
+#include "ui/progress/RemediationSheet.h"
+#include "ui/progress/ZprofileDiffSheet.h"
+#include "ui/progress/ZshrcActivationCard.h"
+#include "ui/widgets/ProminentButton.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+const QString kZprofile = QStringLiteral("/Users/tester/.zprofile");
+const QString kEndpoint = QStringLiteral("/api/database/records/usage_events");
+
+// The shown, visible buttons of a widget, by their titles.
+QStringList visibleButtons(const QWidget* widget) {
+    QStringList titles;
+    for (const QPushButton* button : widget->findChildren<QPushButton*>())
+        if (button->isVisible() && !button->isCheckable()) titles << button->text();
+    return titles;
+}
+
+QPushButton* button(const QWidget* widget, const QString& title) {
+    for (QPushButton* candidate : widget->findChildren<QPushButton*>())
+        if (candidate->text() == title && candidate->isVisible()) return candidate;
+    ADD_FAILURE() << "no visible button " << title.toStdString();
+    return nullptr;
+}
+
+bool showsText(const QWidget* widget, const QString& text) {
+    for (const QLabel* label : widget->findChildren<QLabel*>())
+        if (label->isVisible() && label->text() == text) return true;
+    return false;
+}
+
+class RemediationSheetsTest : public ::testing::Test {
+protected:
+    RemediationSheetsTest() {
+        server_.route(kEndpoint, LoopbackResponse{.status = 201});
+        auto configuration = TelemetryService::Configuration::fromCurrentEdition(
+            sandbox_.services(), server_.url(kEndpoint), QStringLiteral("test-key"));
+        telemetry_ = std::make_unique<TelemetryService>(std::move(configuration));
+        window_.resize(640, 560);
+    }
+
+    // The sheet over the test window, on the given file system (the sandbox's by default).
+    RemediationSheet* openSheet(const Remediation& remediation,
+                                std::shared_ptr<FileSystemOperating> fs = {}) {
+        AppServices services = sandbox_.services();
+        if (fs) services.fs = std::move(fs);
+        ServiceContext::setServices(&window_, services);
+        window_.show();
+        auto* sheet = new RemediationSheet(
+            remediation, [this](const RemediationOutcome& outcome) { outcomes_.append(outcome); },
+            telemetry_.get(), &window_);
+        sheet->open();
+        return sheet;
+    }
+
+    // The delivered events as "name exit_code/reason".
+    QList<QJsonObject> delivered(qsizetype atLeast) {
+        EXPECT_TRUE(waitUntil([&] { return events().size() >= atLeast; }, 10000));
+        waitUntil([] { return false; }, 300); // nothing more may follow
+        return events();
+    }
+    QList<QJsonObject> events() const {
+        QList<QJsonObject> all;
+        for (const LoopbackRequest& request : server_.requests())
+            for (const auto& entry : QJsonDocument::fromJson(request.body).array())
+                all.append(entry.toObject());
+        return all;
+    }
+
+    CurrentEdition edition_{ProductConfig::homebrewEdition()};
+    Sandbox sandbox_;
+    LoopbackHttpServer server_;
+    std::unique_ptr<TelemetryService> telemetry_;
+    QWidget window_;
+    QList<RemediationOutcome> outcomes_;
+};
+
+} // namespace
+
+TEST_F(RemediationSheetsTest, StreamedFixesShowThatTheyAreNotAvailableYet) {
+    RemediationSheet* sheet = openSheet(Remediation::installHomebrew());
+    EXPECT_EQ(sheet->view()->screen(), RemediationScreen::streaming);
+    EXPECT_EQ(sheet->view()->diffSheet(), nullptr);
+    EXPECT_TRUE(showsText(sheet, RemediationProgressView::unavailableTitle()));
+    QTest::mouseClick(button(sheet, QStringLiteral("Close")), Qt::LeftButton);
+    EXPECT_EQ(outcomes_, QList<RemediationOutcome>{RemediationOutcome::canceled()});
+    EXPECT_TRUE(sheet->isVisible()); // the owner dismisses it
+    sheet->dismiss();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_TRUE(outcomes_.size() == 1);
+}
+
+TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
+    sandbox_.writeFile(kZprofile, "export A=1\n");
+    RemediationSheet* sheet = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")));
+    ZprofileDiffSheet* diff = sheet->view()->diffSheet();
+    ASSERT_NE(diff, nullptr);
+    EXPECT_TRUE(diff->findChild<QProgressBar*>()->isVisible());
+    EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Cancel")});
+
+    ASSERT_TRUE(waitUntil([&] { return diff->model()->preview().has_value(); }));
+    EXPECT_EQ(visibleButtons(diff), (QStringList{QStringLiteral("Cancel"), QStringLiteral("Apply")}));
+    EXPECT_FALSE(diff->findChild<QProgressBar*>()->isVisible());
+    EXPECT_FALSE(showsText(diff, QStringLiteral("Creating `~/.zprofile` (didn't exist before).")));
+    EXPECT_EQ(diff->rowsView()->rowTexts(),
+              (QStringList{QStringLiteral("+ # Quillane — Java configuration"),
+                           QStringLiteral("+ export JAVA_HOME=$(/usr/libexec/java_home)"),
+                           QStringLiteral("+ export PATH=\"$JAVA_HOME/bin:$PATH\"")}));
+    QTest::mouseClick(button(diff, QStringLiteral("Show full file")), Qt::LeftButton);
+    EXPECT_EQ(diff->rowsView()->rowTexts().first(), QStringLiteral("  export A=1"));
+    EXPECT_EQ(diff->rowsView()->rowTexts().size(), 4);
+    const auto* backup = diff->findChild<CodeTextLabel*>();
+    EXPECT_EQ(backup->plainText(),
+              QStringLiteral("Backup: ") + sandbox_.home() + QStringLiteral("/.zprofile.bak"));
+    saveScreenshot(sheet, QStringLiteral("zprofile-diff"));
+
+    QTest::keyClick(diff->findChild<ProminentButton*>(), Qt::Key_Return);
+    EXPECT_EQ(sandbox_.readFile(kZprofile), "export A=1\n\n# Quillane — Java configuration\n"
+                                            "export JAVA_HOME=$(/usr/libexec/java_home)\n"
+                                            "export PATH=\"$JAVA_HOME/bin:$PATH\"\n");
+    EXPECT_EQ(sandbox_.readFile(kZprofile + QStringLiteral(".bak")), "export A=1\n");
+    EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Continue to verify")});
+    EXPECT_TRUE(diff->rowsView()->isVisible()); // the diff stays above the new button
+    EXPECT_TRUE(outcomes_.isEmpty());
+
+    QTest::mouseClick(button(diff, QStringLiteral("Continue to verify")), Qt::LeftButton);
+    QTest::keyClick(sheet, Qt::Key_Escape); // a close afterwards is a cancel that sends nothing more
+    EXPECT_EQ(outcomes_, (QList<RemediationOutcome>{
+                             RemediationOutcome::success(QStringLiteral("JAVA_HOME set in ~/.zprofile.")),
+                             RemediationOutcome::canceled()}));
+    const QList<QJsonObject> sent = delivered(1);
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0].value(QStringLiteral("event_name")).toString(),
+              QStringLiteral("remediation_completed"));
+    EXPECT_EQ(
+        sent[0].value(QStringLiteral("event_data")).toObject().value(QStringLiteral("exit_code")).toInt(-1),
+        0);
+}
+
+TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
+    // A folder that refuses the backup: the error in red, only "Close", which reports the failure.
+    auto fs = std::make_shared<FaultyFileSystem>(sandbox_.services().fs);
+    fs->failWrite = [](const QString& path) { return path.endsWith(QStringLiteral(".zprofile.bak")); };
+    RemediationSheet* sheet = openSheet(Remediation::keepCurrentLegacyJava(QStringLiteral("/jdk8")), fs);
+    ZprofileDiffSheet* diff = sheet->view()->diffSheet();
+    ASSERT_TRUE(waitUntil([&] { return diff->model()->preview().has_value(); }));
+    EXPECT_TRUE(showsText(diff, QStringLiteral("Creating `~/.zprofile` (didn't exist before).")));
+    QTest::mouseClick(button(diff, QStringLiteral("Apply")), Qt::LeftButton);
+    const QString error = *diff->model()->applyError();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Couldn't write backup file: ")));
+    EXPECT_TRUE(showsText(diff, error));
+    EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Close")});
+    saveScreenshot(sheet, QStringLiteral("zprofile-write-failed"));
+    QTest::mouseClick(button(diff, QStringLiteral("Close")), Qt::LeftButton);
+    EXPECT_EQ(outcomes_, QList<RemediationOutcome>{RemediationOutcome::failure(error)});
+    EXPECT_FALSE(sandbox_.exists(kZprofile));
+
+    // An unreadable file: the reason in red, "Cancel" alone at the right; Esc is that Cancel.
+    sandbox_.writeFile(kZprofile, "\xff\xfe");
+    RemediationSheet* second = openSheet(Remediation::keepCurrentLegacyJava(QStringLiteral("/jdk8")));
+    ZprofileDiffSheet* unreadable = second->view()->diffSheet();
+    ASSERT_TRUE(waitUntil([&] { return unreadable->model()->loadError().has_value(); }));
+    EXPECT_TRUE(showsText(unreadable, *unreadable->model()->loadError()));
+    EXPECT_EQ(visibleButtons(unreadable), QStringList{QStringLiteral("Cancel")});
+    QTest::keyClick(second, Qt::Key_Escape);
+    EXPECT_EQ(outcomes_.last(), RemediationOutcome::canceled());
+    EXPECT_TRUE(second->isVisible());
+
+    const QList<QJsonObject> sent = delivered(2);
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_EQ(sent[0].value(QStringLiteral("event_name")).toString(), QStringLiteral("remediation_failed"));
+    EXPECT_EQ(
+        sent[0].value(QStringLiteral("event_data")).toObject().value(QStringLiteral("exit_code")).toInt(), 1);
+    EXPECT_EQ(sent[1].value(QStringLiteral("event_name")).toString(), QStringLiteral("remediation_canceled"));
+    EXPECT_EQ(sandbox_.readFile(kZprofile), "\xff\xfe");
+}
+
+TEST_F(RemediationSheetsTest, ZshrcCardAppliesOrShowsWhyItCannot) {
+    QWidget screen;
+    auto* layout = new QVBoxLayout(&screen);
+    ZshrcActivationPreview model(sandbox_.services().fs);
+    QSignalSpy lines(&model, &ZshrcActivationPreview::lineAppended);
+    auto* card = new ZshrcActivationCard(&model);
+    layout->addWidget(card);
+    screen.show();
+    EXPECT_FALSE(card->isVisible());
+
+    model.prepare(ShellActivationManager::jenv);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(card->rowsView()->rowTexts().size(), 3);
+    EXPECT_EQ(visibleButtons(card),
+              (QStringList{QStringLiteral("Skip"), QStringLiteral("Apply ~/.zshrc change")}));
+    saveScreenshot(&screen, QStringLiteral("zshrc-card"));
+    QTest::mouseClick(card->applyButton(), Qt::LeftButton);
+    EXPECT_FALSE(card->isVisible());
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0][0].toString().startsWith(QStringLiteral("Updated ")));
+
+    sandbox_.writeFile(QStringLiteral("/Users/tester/.zshrc"), "\xc3\x28");
+    ZshrcActivationPreview unreadable(sandbox_.services().fs);
+    auto* errorCard = new ZshrcActivationCard(&unreadable);
+    layout->addWidget(errorCard);
+    unreadable.prepare(ShellActivationManager::mise);
+    EXPECT_TRUE(errorCard->isVisible());
+    EXPECT_TRUE(showsText(errorCard, *unreadable.error()));
+    EXPECT_TRUE(visibleButtons(errorCard).isEmpty());
+}
