@@ -74,7 +74,7 @@ public:
     ~StreamTask() override;
 
     // The longest slice of events handed over in one go.
-    static constexpr std::chrono::milliseconds sliceBudget{6};
+    static constexpr std::chrono::milliseconds sliceBudget{4};
 
     // Starts consuming; call once, on the GUI thread.
     template <typename T>
