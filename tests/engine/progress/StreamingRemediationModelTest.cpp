@@ -264,6 +264,33 @@ TEST(StreamingRemediation, HomebrewChainsRunTheCaskOnlyAfterAZeroAndNeverOfferFi
     }
 }
 
+TEST(StreamingRemediation, ACanceledHomebrewPhaseEndsTheChain) {
+    // The password refused inside the install script: the installer reports a cancel.
+    Fixture refused;
+    refused.mac.writeStub("/bin/bash",
+                          StubSpec().withStdOut("sudo: a password is required\n").withExitCode(1));
+    refused.mac.writeStub("/opt/homebrew/bin/brew");
+    refused.run(Remediation::installHomebrewThenTemurin("temurin"));
+    EXPECT_TRUE(refused.model->canceledByUser());
+    EXPECT_FALSE(refused.lines().contains("Homebrew installed. Now installing Temurin via Homebrew…"));
+    EXPECT_TRUE(refused.mac.calls("/opt/homebrew/bin/brew").isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !refused.outcomes.isEmpty(); }));
+    EXPECT_EQ(refused.outcomes, QList{RemediationOutcome::canceled()});
+    EXPECT_EQ(refused.telemetry.names(), QStringList{"remediation_canceled"});
+
+    // The user cancels while the install script runs.
+    Fixture canceled;
+    canceled.mac.writeStub("/bin/bash", StubSpec().withScript(childAndGrandchildCommand));
+    canceled.mac.writeStub("/opt/homebrew/bin/brew");
+    auto& model = canceled.start(Remediation::installHomebrewThenWarp("warp"));
+    ASSERT_TRUE(waitUntil([&] { return model.lines().size() == 2; }, 10000));
+    model.cancel();
+    ASSERT_TRUE(waitUntil([&] { return !canceled.outcomes.isEmpty(); }));
+    EXPECT_EQ(model.lines().size(), 2);
+    EXPECT_TRUE(canceled.mac.calls("/opt/homebrew/bin/brew").isEmpty());
+    EXPECT_EQ(canceled.telemetry.names(), QStringList{"remediation_canceled"});
+}
+
 TEST(StreamingRemediation, EachRunEndsWithExactlyOneTerminalEvent) {
     // No exit status at all: a failure with -1 on screen.
     Fixture none;
