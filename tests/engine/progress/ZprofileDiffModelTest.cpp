@@ -56,6 +56,9 @@ TEST_F(ZprofileDiffModelTest, AbsentFileIsCreatedWithAnEmptyBackup) {
         EXPECT_TRUE(row.added && row.text.startsWith(QStringLiteral("+ "))) << row.text.toStdString();
     EXPECT_EQ(model->rows().size(), 3);
 
+    model->loadPreview(); // shown again: the preview is not made again
+    EXPECT_EQ(model->content(), ZprofileDiffModel::Content::diff);
+
     model->apply();
     EXPECT_TRUE(model->didApply());
     EXPECT_EQ(sandbox_.readFile(kZprofile), kBlock);

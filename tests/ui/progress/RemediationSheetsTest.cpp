@@ -121,6 +121,9 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
     ASSERT_TRUE(waitUntil([&] { return !outcomes_.isEmpty(); }));
     EXPECT_EQ(outcomes_, QList<RemediationOutcome>{
                              RemediationOutcome::failure(StreamingRemediationModel::failureText(-1))});
+    sheet->close(); // the window's close control after the end reports nothing more
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(outcomes_.size(), 1);
     EXPECT_TRUE(sheet->isVisible()); // the owner dismisses it
     sheet->dismiss();
     EXPECT_FALSE(sheet->isVisible());
