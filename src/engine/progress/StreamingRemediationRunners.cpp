@@ -15,9 +15,6 @@
 #include "remediation/MiseRunner.h"
 #include "remediation/SDKMANRunner.h"
 
-#include <QCoreApplication>
-#include <QPointer>
-
 namespace qlan {
 
 namespace {
@@ -36,23 +33,6 @@ std::optional<JDKInfo> installedJDK(const QList<JDKInfo>& jdks, int featureVersi
             jdk.path.contains(QStringLiteral("temurin-") + major))
             return jdk;
     return std::nullopt;
-}
-
-// Runs `work` on a thread of its own and hands its result to `done` on the GUI thread, unless `owner` is
-// gone by then (its guard is read on the GUI thread only).
-template <typename Work, typename Done> void runOffGuiThread(QObject* owner, Work work, Done done) {
-    const QPointer<QObject> guard(owner);
-    startWorker([guard, work = std::move(work), done = std::move(done)](std::stop_token) mutable {
-        auto result = work();
-        QCoreApplication* app = QCoreApplication::instance();
-        if (!app) return;
-        QMetaObject::invokeMethod(
-            app,
-            [guard, done = std::move(done), result = std::move(result)]() mutable {
-                if (guard) done(std::move(result));
-            },
-            Qt::QueuedConnection);
-    });
 }
 
 } // namespace
@@ -178,7 +158,7 @@ void StreamingRemediationModel::runPKGThenJEnv(int featureVersion, Step done) {
             }
             appendLine(QStringLiteral("Locating installed Temurin…"));
             const Probes probes{ShellRunner(services_.processRunner), services_.fs};
-            runOffGuiThread(
+            runOffThread(
                 this, [probes] { return probes.probeAll().installedJDKs; },
                 [this, featureVersion, done = std::move(done)](QList<JDKInfo> jdks) mutable {
                     if (canceledByUser_) return done();

@@ -475,4 +475,17 @@ TEST(StreamingRemediation, AModelDestroyedMidRunStopsItsJobAndIgnoresLateEvents)
     EXPECT_TRUE(waitUntil([&] { return dead(brew); }));
     waitUntil([] { return false; }, 200);
     EXPECT_TRUE(f.outcomes.isEmpty());
+
+    // Gone while the installed JDKs are being probed: the probe's answer finds nobody.
+    Fixture probing;
+    LoopbackHttpServer server;
+    servePackage(probing, server, {javaHomeEntry("21.0.2", "temurin-21.jdk")});
+    probing.mac.writeStub("/usr/libexec/java_home", StubSpec().withSleep(400));
+    auto& installing = probing.start(Remediation::installViaPKGThenJEnv(21));
+    ASSERT_TRUE(waitUntil([&] { return installing.lines().contains("Locating installed Temurin…"); }, 20000));
+    probing.model.reset();
+    EXPECT_TRUE(waitUntil([&] { return probing.mac.calls("/usr/libexec/java_home").size() == 1; }));
+    waitUntil([] { return false; }, 800);
+    EXPECT_TRUE(probing.mac.calls("/usr/bin/jenv").isEmpty());
+    EXPECT_TRUE(probing.outcomes.isEmpty());
 }
