@@ -451,7 +451,7 @@ TEST(StreamingRemediation, PackageErrorAndCancel) {
         return LoopbackResponse{.status = 200, .body = "[]"};
     });
     auto& model = slow.start(Remediation::installViaPKG(17));
-    ASSERT_TRUE(waitUntil([&] { return stalled.requests().size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return stalled.requests().size() == 1 && !model.lines().isEmpty(); }));
     model.cancel();
     EXPECT_EQ(model.bottomRow(), Row::canceling);
     ASSERT_TRUE(waitUntil([&] { return !slow.outcomes.isEmpty(); }));
