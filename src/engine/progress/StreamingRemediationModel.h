@@ -60,7 +60,7 @@ public:
     ZshrcActivationPreview* zshrc() const { return zshrc_; }
     BottomRow bottomRow() const;
 
-    // Starts the job; only the first call counts.
+    // Starts the job; only the first call counts, and none after a cancel.
     void start();
 
     // The actions of the screen.

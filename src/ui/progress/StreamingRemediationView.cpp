@@ -139,7 +139,10 @@ QString StreamingRemediationView::statusText() const {
 
 void StreamingRemediationView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    model()->start();
+    // The job starts once the screen is up, from the event loop: a sheet closed in the same turn as it
+    // opened reports its cancel without starting anything.
+    QMetaObject::invokeMethod(
+        this, [this] { model()->start(); }, Qt::QueuedConnection);
     refresh();
 }
 

@@ -208,9 +208,9 @@ TEST_F(StreamingViewTest, TheZshrcCardHoldsTheFinishBackUntilSkip) {
     mac_.writeStub("/usr/bin/mise");
     RemediationSheet* sheet = open(Remediation::setJavaHomeViaMise("temurin-21"));
     StreamingRemediationView* view = sheet->view()->streamingView();
-    auto* card = view->findChild<ZshrcActivationCard*>();
-    ASSERT_NE(card, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return card->isVisible(); }, 10000));
+    ZshrcActivationCard* card = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] { return (card = view->findChild<ZshrcActivationCard*>()) && card->isVisible(); }, 10000));
     EXPECT_FALSE(view->finishButton()->isVisible());
     EXPECT_FALSE(view->cancelButton()->isVisible());
     EXPECT_TRUE(card->applyButton()->isVisible());
@@ -224,4 +224,14 @@ TEST_F(StreamingViewTest, TheZshrcCardHoldsTheFinishBackUntilSkip) {
     QTest::mouseClick(view->finishButton(), Qt::LeftButton);
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::success("Configured Mise to set JAVA_HOME.")});
+}
+
+TEST_F(StreamingViewTest, ASheetClosedAsItOpensStartsNothing) {
+    mac_.writeStub("/opt/homebrew/bin/brew");
+    RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
+    sheet->close(); // the window's close control
+    ASSERT_TRUE(waitForOutcome());
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
+    EXPECT_TRUE(mac_.calls("/opt/homebrew/bin/brew").isEmpty());
 }
