@@ -67,6 +67,13 @@ ProcessResult SandboxProcessRunner::run(const QString& executable, const QString
     return inner_->run(executablePath(executable), arguments, childEnvironment(environment));
 }
 
+ProcessResult SandboxProcessRunner::runWithTimeLimit(const QString& executable, const QStringList& arguments,
+                                                     const std::optional<Environment>& environment,
+                                                     std::chrono::milliseconds timeLimit) {
+    return inner_->runWithTimeLimit(executablePath(executable), arguments, childEnvironment(environment),
+                                    timeLimit);
+}
+
 std::pair<Stream<ProcessStreamEvent>, std::shared_ptr<ProcessCancellation>>
 SandboxProcessRunner::stream(const QString& executable, const QStringList& arguments,
                              const std::optional<Environment>& environment) {

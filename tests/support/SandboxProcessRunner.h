@@ -16,6 +16,9 @@ public:
 
     ProcessResult run(const QString& executable, const QStringList& arguments,
                       const std::optional<Environment>& environment = std::nullopt) override;
+    ProcessResult runWithTimeLimit(const QString& executable, const QStringList& arguments,
+                                   const std::optional<Environment>& environment,
+                                   std::chrono::milliseconds timeLimit) override;
     std::pair<Stream<ProcessStreamEvent>, std::shared_ptr<ProcessCancellation>>
     stream(const QString& executable, const QStringList& arguments,
            const std::optional<Environment>& environment = std::nullopt) override;

@@ -1,6 +1,7 @@
 #include "diagnose/Diagnosis.h"
 
 #include "platform/JavaVersion.h"
+#include "platform/MarkdownText.h"
 
 namespace qlan {
 namespace {
@@ -9,7 +10,7 @@ namespace {
 QString majorText(const JDKInfo& jdk) {
     if (const auto major = JavaVersion::parseMajor(JavaVersion::wrap(jdk.version)))
         return QString::number(*major);
-    return jdk.version;
+    return markdownEscaped(jdk.version);
 }
 
 } // namespace
@@ -32,6 +33,7 @@ QString Diagnosis::title() const {
     return {};
 }
 
+// The explanation is shown as Markdown: every value from the machine in it is escaped.
 QString Diagnosis::explanation() const {
     const QString recommended = QString::number(recommendedMajor);
     const QString minimum = QString::number(modernMinimumMajor);
@@ -44,27 +46,29 @@ QString Diagnosis::explanation() const {
                    " is the current LTS and a good default; if you work or study somewhere that uses "
                    "a specific Java version, check with your team before choosing.");
     case Kind::D2_HomeUnset:
-        return QStringLiteral("Java ") + detectedJDK.version + QStringLiteral(" (") + detectedJDK.vendor +
-               QStringLiteral(", ") + detectedJDK.architecture + QStringLiteral(") is installed at ") +
-               detectedJDK.path +
+        return QStringLiteral("Java ") + markdownEscaped(detectedJDK.version) + QStringLiteral(" (") +
+               markdownEscaped(detectedJDK.vendor) + QStringLiteral(", ") +
+               markdownEscaped(detectedJDK.architecture) + QStringLiteral(") is installed at ") +
+               markdownEscaped(detectedJDK.path) +
                QStringLiteral(
                    ", but JAVA_HOME isn't set in your shell. Many build tools (Maven, Gradle, some "
                    "IDE plugins) depend on JAVA_HOME pointing at the Java installation.");
     case Kind::D3_LegacyOnly:
         return QStringLiteral("We found Java ") + majorText(detectedJDK) +
-               QStringLiteral(" on your Mac (at `") + detectedJDK.path +
-               QStringLiteral("`). Most modern Java software requires Java ") + minimum +
+               QStringLiteral(" on your Mac (at ") + markdownCodeSpan(detectedJDK.path) +
+               QStringLiteral("). Most modern Java software requires Java ") + minimum +
                QStringLiteral(" or newer. We recommend Java ") + recommended +
                QStringLiteral(
                    " if you have no specific requirement; if you work or study somewhere that uses a "
                    "specific Java version, check with your team before choosing.");
     case Kind::D4_ModernHomeSet:
         return QStringLiteral("Java ") + majorText(detectedJDK) + QStringLiteral(" is installed at ") +
-               detectedJDK.path + QStringLiteral(", and JAVA_HOME is pointing at it. Nothing to fix.");
+               markdownEscaped(detectedJDK.path) +
+               QStringLiteral(", and JAVA_HOME is pointing at it. Nothing to fix.");
     case Kind::noErrorsFound:
         return QStringLiteral("Java is installed and JAVA_HOME is set. Let us know if we should do more.");
     case Kind::unknown:
-        return reason;
+        return markdownEscaped(reason);
     }
     return {};
 }

@@ -1,6 +1,12 @@
 #include "diagnose/Remediation.h"
 
+#include "platform/ProbeSupport.h"
+
 namespace qlan {
+
+QString Remediation::withoutTrailingSlash(QString path) {
+    return probing::withoutTrailingSlash(std::move(path));
+}
 
 QString Remediation::id() const {
     switch (kind) {

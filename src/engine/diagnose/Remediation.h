@@ -27,7 +27,7 @@ struct Remediation {
     Kind kind = Kind::installHomebrew;
     QString name;    // the text payload (cask, candidate, version identifier)
     int number = 0;  // the integer payload (feature version, major version)
-    QString jdkPath; // the JDK home folder payload, without a trailing slash
+    QString jdkPath; // the JDK home folder payload; the factories drop a trailing slash
 
     static Remediation installTemurinViaBrew(QString cask) { return make(Kind::installTemurinViaBrew, cask); }
     static Remediation installViaSDKMAN(QString candidate) { return make(Kind::installViaSDKMAN, candidate); }
@@ -74,9 +74,12 @@ private:
         value.kind = kind;
         value.name = std::move(name);
         value.number = number;
-        value.jdkPath = std::move(jdkPath);
+        value.jdkPath = withoutTrailingSlash(std::move(jdkPath));
         return value;
     }
+    // The path as a file URL made from it writes it, so that "/x/Home/" and "/x/Home" are one
+    // payload with one id.
+    static QString withoutTrailingSlash(QString path);
 };
 
 } // namespace qlan

@@ -1,8 +1,8 @@
 #pragma once
-// The handle that terminates one streamed child of LiveProcessRunner.
+// The handle that terminates one child of LiveProcessRunner.
 //
-// Every child runs as the leader of its own process group; cancel() sends SIGTERM to that whole group
-// so that descendants left in it (a `sh -c "curl ... | sh"` pipeline, a background job) end too.
+// Every child leads a session and a process group of its own; cancel() sends SIGTERM to that whole
+// group so that descendants left in it (a `sh -c "curl ... | sh"` pipeline, a background job) end too.
 //
 // A pid is only ever signalled while it is known to be ours: the handle owns the reaping of the child.
 // waitForExit() first waits for the exit *without* reaping (the child stays a zombie, so neither its
@@ -11,8 +11,12 @@
 // still stored. A cancel that arrives after the reap therefore signals nothing: not the pid, which may
 // already belong to someone else, and not the group either. Killing the group by its id after the
 // leader was reaped could hit an unrelated group once the id is recycled, so descendants that outlive
-// the reaped leader are left alone; in stream mode the leader is reaped only after its output pipe has
-// reached end of file, so any descendant still holding that pipe is killed by a cancel.
+// the reaped leader are left alone. The runner reaps the leader only once its output pipes have reached
+// end of file or it has been gone for a while (see LiveProcessRunner), so a descendant still holding a
+// pipe in that time is killed by a cancel.
+//
+// The lock is only ever held for calls that return at once (kill, a reap of a child known to have
+// exited, a non-blocking status check): cancel() never waits behind a reap, whichever thread calls it.
 //
 // This relies on nobody else reaping our children (no waitpid(-1), no SIGCHLD set to SIG_IGN).
 
@@ -37,11 +41,20 @@ public:
     LiveProcessCancellation& operator=(const LiveProcessCancellation&) = delete;
 
     // Marks the child cancelled and sends SIGTERM to its process group if it has not been reaped yet.
+    // Returns at once.
     void cancel() override;
+
+    // Sends SIGKILL to the process group of a child that has not been reaped yet (a child that ignored
+    // the SIGTERM of a cancel). Returns at once.
+    void kill();
 
     // Stores the started child (leader of its own process group). A cancel that came earlier
     // terminates it at once.
     void attach(pid_t pid);
+
+    // True once the attached child has exited (it is not reaped by asking), or when none is attached.
+    // Returns at once.
+    bool hasExited() const;
 
     // Blocks until the attached child has exited, reaps it and returns its termination code. Only the
     // thread that owns the child calls it, once. Returns -1 when no child is attached or it cannot be
@@ -51,7 +64,7 @@ public:
     bool isCanceled() const;
 
 private:
-    void terminateLocked() const;
+    void signalLocked(int signal) const;
 
     mutable std::mutex mutex_;
     std::optional<pid_t> process_; // attached and not reaped yet

@@ -12,7 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -118,12 +120,21 @@ public:
         posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1);
 #endif
 
-        short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+        short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+#ifdef POSIX_SPAWN_SETSID
+        // A session of its own, led by the child (so also a process group of its own): it has no
+        // controlling terminal, and a program that opens /dev/tty fails at once instead of being stopped
+        // by SIGTTIN when the application was started from a terminal. (A session leader cannot be put
+        // into another group, so no SETPGROUP with it.)
+        flags |= POSIX_SPAWN_SETSID;
+#else
+        flags |= POSIX_SPAWN_SETPGROUP;
+        posix_spawnattr_setpgroup(&attr_, 0); // a new group led by the child
+#endif
 #ifdef POSIX_SPAWN_CLOEXEC_DEFAULT
         flags |= POSIX_SPAWN_CLOEXEC_DEFAULT; // the same where closefrom is missing
 #endif
         posix_spawnattr_setflags(&attr_, flags);
-        posix_spawnattr_setpgroup(&attr_, 0); // a new group led by the child
         sigset_t none;
         sigemptyset(&none);
         posix_spawnattr_setsigmask(&attr_, &none);
@@ -188,14 +199,6 @@ std::pair<pid_t, int> spawnChild(const QString& executable, const QStringList& a
                                     environment ? envp.data() : currentEnvironment());
     if (error != 0) return {0, error};
     return {pid, 0};
-}
-
-int pollRetrying(pollfd* fds, nfds_t count) {
-    int ready = 0;
-    do {
-        ready = ::poll(fds, count, -1);
-    } while (ready == -1 && errno == EINTR);
-    return ready;
 }
 
 // Reads what is available; returns the byte count, 0 at end of file, -1 when nothing is there yet
@@ -265,47 +268,107 @@ private:
 
 namespace {
 
-// Waits for the child and reaps it; its termination code, or -1 when it cannot be waited for.
-std::int32_t reap(pid_t pid) {
-    int status = 0;
-    pid_t reaped = 0;
-    do {
-        reaped = ::waitpid(pid, &status, 0);
-    } while (reaped == -1 && errno == EINTR);
-    return reaped == pid ? terminationCode(status) : -1;
+using Clock = std::chrono::steady_clock;
+
+// How often a reader looks whether the direct child has exited while its pipes are still open.
+constexpr std::chrono::milliseconds exitCheckInterval{50};
+// How long a reader still waits for end of file once the direct child has exited.
+constexpr std::chrono::milliseconds endOfFileWindow{2000};
+// How long a child stopped at its time limit has to end after SIGTERM before its group gets SIGKILL.
+constexpr std::chrono::milliseconds terminationGrace{1000};
+
+// Why a reader stopped reading.
+enum class ReadEnd {
+    endOfFile, // every pipe reached end of file (or failed)
+    abandoned, // the direct child exited and the pipes stayed open for endOfFileWindow
+    woken,     // the wake-up descriptor became readable
+    timeLimit, // the deadline passed
+};
+
+int pollTimeout(Clock::duration wait) {
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(ms, 0, 60'000));
 }
 
-// Drains both pipes together, so that a child filling one while we wait on the other never blocks.
-void collect(Fd& outEnd, Fd& errEnd, Utf8Collector& out, Utf8Collector& err) {
-    Fd* ends[2] = {&outEnd, &errEnd};
-    Utf8Collector* collectors[2] = {&out, &err};
+// Reads the given pipes together, so that a child filling one while we wait on the other never blocks,
+// and hands every chunk to onBytes(index, data, size). A pipe leaves the set at end of file or on a read
+// error. Reading also stops when `wakeFd` (if >= 0) becomes readable, at `deadline`, and when the
+// direct child has exited and the pipes are still open endOfFileWindow later: descendants that hold
+// them (a background job of a login shell) no longer hold up the caller.
+template <typename OnBytes>
+ReadEnd readPipes(Fd* const* ends, int count, int wakeFd, const LiveProcessCancellation& child,
+                  std::optional<Clock::time_point> deadline, OnBytes&& onBytes) {
+    constexpr int maxPipes = 2;
+    Q_ASSERT(count <= maxPipes);
     std::vector<char> buffer(readChunk);
-    while (*ends[0] || *ends[1]) {
-        pollfd fds[2];
-        nfds_t count = 0;
-        int which[2];
-        for (int i = 0; i < 2; ++i) {
+    std::optional<Clock::time_point> windowEnd;
+    for (;;) {
+        pollfd fds[maxPipes + 1];
+        int which[maxPipes];
+        nfds_t used = 0;
+        for (int i = 0; i < count; ++i) {
             if (!*ends[i]) continue;
-            fds[count] = {ends[i]->get(), POLLIN, 0};
-            which[count++] = i;
+            fds[used] = {ends[i]->get(), POLLIN, 0};
+            which[used++] = i;
         }
-        if (pollRetrying(fds, count) < 0) return;
-        for (nfds_t k = 0; k < count; ++k) {
+        if (used == 0) return ReadEnd::endOfFile;
+        const nfds_t wakeIndex = used;
+        if (wakeFd >= 0) fds[used++] = {wakeFd, POLLIN, 0};
+
+        const Clock::time_point now = Clock::now();
+        if (deadline && now >= *deadline) return ReadEnd::timeLimit;
+        if (!windowEnd && child.hasExited()) windowEnd = now + endOfFileWindow;
+        if (windowEnd && now >= *windowEnd) return ReadEnd::abandoned;
+        Clock::duration wait = windowEnd ? *windowEnd - now : Clock::duration(exitCheckInterval);
+        if (deadline) wait = std::min(wait, *deadline - now);
+
+        const int ready = ::poll(fds, used, pollTimeout(wait));
+        if (ready == -1 && errno == EINTR) continue;
+        if (ready < 0) return ReadEnd::endOfFile; // cannot wait on the pipes: keep what we have
+        if (ready == 0) continue;
+        if (wakeFd >= 0 && fds[wakeIndex].revents != 0) return ReadEnd::woken;
+        for (nfds_t k = 0; k < wakeIndex; ++k) {
             if (fds[k].revents == 0) continue;
             const int i = which[k];
             const ssize_t got = readSome(ends[i]->get(), buffer.data(), buffer.size());
             if (got > 0)
-                collectors[i]->append(buffer.data(), static_cast<std::size_t>(got));
+                onBytes(i, buffer.data(), static_cast<std::size_t>(got));
             else if (got == 0 || got == -2)
                 ends[i]->reset(); // end of file, or a read error: keep what we have
         }
     }
 }
 
-} // namespace
+// Waits until the child has exited (without reaping it); false when the deadline passes first.
+bool waitForExitUntil(const LiveProcessCancellation& child, Clock::time_point deadline) {
+    for (;;) {
+        if (child.hasExited()) return true;
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) return false;
+        std::this_thread::sleep_for(std::min<Clock::duration>(exitCheckInterval, deadline - now));
+    }
+}
 
-ProcessResult LiveProcessRunner::run(const QString& executable, const QStringList& arguments,
-                                     const std::optional<Environment>& environment) {
+// Ends a child that ran out of time and reaps it: SIGTERM to its group, SIGKILL when the child is still
+// there after terminationGrace.
+void stopAndReap(LiveProcessCancellation& child) {
+    child.cancel();
+    if (!waitForExitUntil(child, Clock::now() + terminationGrace)) child.kill();
+    child.waitForExit();
+}
+
+QString timeLimitText(std::chrono::milliseconds limit) {
+    if (limit.count() % 1000 == 0)
+        return QStringLiteral("The program did not finish within %1 s.").arg(limit.count() / 1000);
+    return QStringLiteral("The program did not finish within %1 ms.").arg(limit.count());
+}
+
+// run() and runWithTimeLimit(): collects both pipes, then reaps the child.
+ProcessResult collectChild(const QString& executable, const QStringList& arguments,
+                           const std::optional<Environment>& environment,
+                           std::optional<std::chrono::milliseconds> timeLimit) {
+    const std::optional<Clock::time_point> deadline =
+        timeLimit ? std::optional(Clock::now() + *timeLimit) : std::nullopt;
     Pipe out = makePipe(true);
     Pipe err = makePipe(true);
     const auto [pid, error] =
@@ -313,22 +376,49 @@ ProcessResult LiveProcessRunner::run(const QString& executable, const QStringLis
     if (error != 0) throw PlatformError(errorText(error), error);
     out.writeEnd.reset();
     err.writeEnd.reset();
+    LiveProcessCancellation child;
+    child.attach(pid);
 
     Utf8Collector outText;
     Utf8Collector errText;
+    ReadEnd end = ReadEnd::endOfFile;
     try {
-        collect(out.readEnd, err.readEnd, outText, errText);
+        Fd* ends[2] = {&out.readEnd, &err.readEnd};
+        Utf8Collector* collectors[2] = {&outText, &errText};
+        end = readPipes(ends, 2, -1, child, deadline, [&](int i, const char* bytes, std::size_t size) {
+            collectors[i]->append(bytes, size);
+        });
     } catch (...) {
-        // Out of memory: stop reading (a child still writing gets SIGPIPE) and leave no zombie.
+        // Out of memory: stop reading and the child, and leave no zombie.
         out.readEnd.reset();
         err.readEnd.reset();
-        reap(pid);
+        stopAndReap(child);
         throw;
     }
     out.readEnd.reset();
     err.readEnd.reset();
-    const std::int32_t code = reap(pid);
+    // A child that closed its pipes may still run: the time limit holds for its exit too.
+    if (end == ReadEnd::endOfFile && deadline && !waitForExitUntil(child, *deadline))
+        end = ReadEnd::timeLimit;
+    if (end == ReadEnd::timeLimit) {
+        stopAndReap(child);
+        throw ProcessTimedOut(timeLimitText(*timeLimit), ETIMEDOUT);
+    }
+    const std::int32_t code = child.waitForExit();
     return ProcessResult{code, outText.finish(), errText.finish()};
+}
+
+} // namespace
+
+ProcessResult LiveProcessRunner::run(const QString& executable, const QStringList& arguments,
+                                     const std::optional<Environment>& environment) {
+    return collectChild(executable, arguments, environment, std::nullopt);
+}
+
+ProcessResult LiveProcessRunner::runWithTimeLimit(const QString& executable, const QStringList& arguments,
+                                                  const std::optional<Environment>& environment,
+                                                  std::chrono::milliseconds timeLimit) {
+    return collectChild(executable, arguments, environment, timeLimit);
 }
 
 namespace {
@@ -360,25 +450,17 @@ void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
     // once woken, finds many of them waiting instead of being woken for each.
     std::vector<ProcessStreamEvent> lines;
     const auto onLine = [&](QString line) { lines.push_back(ProcessStreamEvent::line(std::move(line))); };
-    const auto deliver = [&] { events.yieldAll(lines); };
-    std::vector<char> buffer(readChunk);
-    for (;;) {
-        pollfd fds[2] = {{output.get(), POLLIN, 0}, {wakeup->fd(), POLLIN, 0}};
-        if (pollRetrying(fds, 2) < 0) break;
-        // The consumer went away: nobody reads the rest, so stop draining and just reap the child.
-        if (fds[1].revents != 0) break;
-        if (fds[0].revents == 0) continue;
-        const ssize_t got = readSome(output.get(), buffer.data(), buffer.size());
-        if (got > 0) {
-            splitter.feed(buffer.data(), static_cast<std::size_t>(got), onLine);
-            deliver();
-        } else if (got == 0) {
-            splitter.finish(onLine);
-            deliver();
-            break;
-        } else if (got == -2) {
-            break; // a read error ends the reading silently; the exit is still reported
-        }
+    Fd* ends[1] = {&output};
+    const ReadEnd end = readPipes(ends, 1, wakeup->fd(), *handle, std::nullopt,
+                                  [&](int, const char* bytes, std::size_t size) {
+                                      splitter.feed(bytes, size, onLine);
+                                      events.yieldAll(lines);
+                                  });
+    // The consumer went away: nobody reads the rest. Otherwise the text after the last separator is a
+    // last line, also when a descendant still holds the pipe.
+    if (end != ReadEnd::woken) {
+        splitter.finish(onLine);
+        events.yieldAll(lines);
     }
     output.reset();
     const std::int32_t code = handle->waitForExit();
@@ -425,8 +507,10 @@ LiveProcessRunner::stream(const QString& executable, const QStringList& argument
     try {
         std::thread(readStreamedChild, std::move(output.readEnd), wakeup, handle, producer).detach();
     } catch (const std::system_error&) {
-        // No thread for the reader: end the child here rather than leave it unreaped.
+        // No thread for the reader: end the child here rather than leave it unreaped. SIGKILL, so that
+        // the caller (maybe the GUI thread) does not wait on a child that ignores SIGTERM.
         handle->cancel();
+        handle->kill();
         handle->waitForExit();
         producer.yield(ProcessStreamEvent::failedToStart(errorText(EAGAIN)));
         producer.finish();

@@ -1,22 +1,29 @@
 #pragma once
 // Child processes of this machine, started with posix_spawn.
 //
-// Every child gets /dev/null as standard input, runs as the leader of its own process group and
-// inherits no descriptor of ours but the pipes it writes to.
+// Every child gets /dev/null as standard input, leads a session (setsid) and so a process group of its
+// own, and inherits no descriptor of ours but the pipes it writes to. Without a controlling terminal, a
+// program that opens /dev/tty (a password prompt) fails at once instead of waiting for a terminal.
 //
 // - run() collects both output pipes until the child has exited and both pipes are at end of file
-//   (a descendant still holding a pipe delays it). Output is decoded as UTF-8, invalid bytes becoming
-//   U+FFFD.
+//   (a descendant still holding a pipe delays it, see below). Output is decoded as UTF-8, invalid bytes
+//   becoming U+FFFD. runWithTimeLimit() stops a child that is not done by its time limit (SIGTERM to
+//   its group, SIGKILL 1 s later if it is still there), reaps it and throws ProcessTimedOut.
 // - stream() starts the child during the call; one pipe serves as standard output and standard error.
 //   A reader thread splits the output into lines, delivers every line, and only then reaps the child
 //   and reports `exited` (the exit status, or the signal number for a child ended by a signal).
 //   Terminating the stream (consumer cancel or drop) cancels the handle: SIGTERM to the child's group.
+// - Descendants: after the direct child has exited, output that its descendants write to the pipes is
+//   still read until end of file, but for at most 2 s. Then the exit is reported with everything read
+//   so far and the pipes are closed, so that a background job left behind (`zsh -lc 'sleep 60 &'`)
+//   holds up neither a job nor a probe. Such a job is left running.
 
 #include "platform/ProcessRunning.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <cstddef>
 
 namespace qlan {
@@ -25,6 +32,9 @@ class LiveProcessRunner : public ProcessRunning {
 public:
     ProcessResult run(const QString& executable, const QStringList& arguments,
                       const std::optional<Environment>& environment = std::nullopt) override;
+    ProcessResult runWithTimeLimit(const QString& executable, const QStringList& arguments,
+                                   const std::optional<Environment>& environment,
+                                   std::chrono::milliseconds timeLimit) override;
     std::pair<Stream<ProcessStreamEvent>, std::shared_ptr<ProcessCancellation>>
     stream(const QString& executable, const QStringList& arguments,
            const std::optional<Environment>& environment = std::nullopt) override;

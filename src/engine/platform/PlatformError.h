@@ -31,6 +31,13 @@ inline QString errorDescription(const std::exception& error) {
     return QString::fromLocal8Bit(error.what());
 }
 
+// A child did not finish within the time limit it was run with (ProcessRunning::runWithTimeLimit); it
+// has been stopped. `code` is ETIMEDOUT.
+class ProcessTimedOut : public PlatformError {
+public:
+    using PlatformError::PlatformError;
+};
+
 // A request failed before its response head arrived. `code` is a QNetworkReply::NetworkError value.
 class TransportError : public PlatformError {
 public:

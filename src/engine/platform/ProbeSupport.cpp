@@ -17,8 +17,21 @@ CommandOutcome runCommand(ProcessRunning* process, const QString& executable, co
     }
 }
 
-CommandOutcome runLoginShell(ProcessRunning* process, const QString& command) {
-    return runCommand(process, QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});
+CommandOutcome runCommand(ProcessRunning* process, const QString& executable, const QStringList& arguments,
+                          std::chrono::milliseconds timeLimit) {
+    if (!process) return {std::nullopt, QStringLiteral("No process runner")};
+    try {
+        return {process->runWithTimeLimit(executable, arguments, std::nullopt, timeLimit), {}};
+    } catch (const std::exception& error) {
+        return {std::nullopt, errorDescription(error)};
+    } catch (...) {
+        return {std::nullopt, QStringLiteral("Unknown error")};
+    }
+}
+
+CommandOutcome runLoginShell(ProcessRunning* process, const QString& command,
+                             std::chrono::milliseconds timeLimit) {
+    return runCommand(process, QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command}, timeLimit);
 }
 
 bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory) {
@@ -70,6 +83,12 @@ QString homeDirectory(const FileSystemOperating* fs) {
     } catch (...) {
         return {};
     }
+}
+
+QString withoutTrailingSlash(QString path) {
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path;
 }
 
 QString appendingPath(const QString& folder, const QString& relative) {

@@ -8,9 +8,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
 
 namespace qlan::probing {
+
+// How long a login-shell command may take: a ~/.zprofile that hangs (waiting on the network, a prompt,
+// a lock) must not hold up the probe that asks.
+inline constexpr std::chrono::seconds loginShellTimeLimit{30};
 
 // The outcome of one collected command: the result when the program ran, otherwise the description of
 // why it could not be started.
@@ -24,9 +29,16 @@ struct CommandOutcome {
 // Runs the program with the application's environment and collects its output. Never throws.
 CommandOutcome runCommand(ProcessRunning* process, const QString& executable, const QStringList& arguments);
 
+// Like runCommand, but a program not done within `timeLimit` is stopped (see
+// ProcessRunning::runWithTimeLimit) and gives no result, its failure saying so.
+CommandOutcome runCommand(ProcessRunning* process, const QString& executable, const QStringList& arguments,
+                          std::chrono::milliseconds timeLimit);
+
 // Runs "/bin/zsh -lc <command>" the same way (the login shell reads ~/.zprofile, so PATH is the one a new
-// terminal window has). Never throws.
-CommandOutcome runLoginShell(ProcessRunning* process, const QString& command);
+// terminal window has), within `timeLimit`: a shell that has not finished by then is stopped and gives
+// no result (the caller's "could not tell"). Never throws.
+CommandOutcome runLoginShell(ProcessRunning* process, const QString& command,
+                             std::chrono::milliseconds timeLimit = loginShellTimeLimit);
 
 // File tests that treat any failure as "absent".
 bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory);
@@ -37,6 +49,10 @@ bool isExecutableFile(const FileSystemOperating* fs, const QString& path);
 std::optional<QString> readText(const FileSystemOperating* fs, const QString& path);
 // The home folder, or the empty text when it cannot be had.
 QString homeDirectory(const FileSystemOperating* fs);
+
+// The path without trailing slashes ("/a/b/" -> "/a/b"), the way a file URL built from it writes its
+// path; "/" itself stays.
+QString withoutTrailingSlash(QString path);
 
 // `folder` + "/" + `relative`, without doubling a slash at the join.
 QString appendingPath(const QString& folder, const QString& relative);

@@ -80,7 +80,8 @@ QStringList Probes::jvmFolderListing() const {
 
 std::optional<QString> Probes::loginShellJavaHome() const {
     const auto outcome = probing::runLoginShell(
-        shell.process.get(), QStringLiteral("echo ") + loginShellMarker + QStringLiteral("$JAVA_HOME"));
+        shell.process.get(), QStringLiteral("echo ") + loginShellMarker + QStringLiteral("$JAVA_HOME"),
+        loginShellTimeLimit);
     return parseLoginShellJavaHome(outcome.result ? outcome.result->stdOut : outcome.failure);
 }
 

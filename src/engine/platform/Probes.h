@@ -3,11 +3,13 @@
 
 #include "platform/FileSystemOperating.h"
 #include "platform/JavaProbeModel.h"
+#include "platform/ProbeSupport.h"
 #include "platform/ShellRunner.h"
 
 #include <QList>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -16,6 +18,8 @@ namespace qlan {
 struct Probes {
     ShellRunner shell;
     std::shared_ptr<FileSystemOperating> fs;
+    // The login shell that reads JAVA_HOME is stopped after this long; its check then gives "absent".
+    std::chrono::milliseconds loginShellTimeLimit = probing::loginShellTimeLimit;
 
     static inline const QString loginShellMarker = QStringLiteral("__VRL_JAVA_HOME__:");
 

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -28,6 +29,17 @@ public:
     // cannot be started. An absent environment means the child inherits the application's.
     virtual ProcessResult run(const QString& executable, const QStringList& arguments,
                               const std::optional<Environment>& environment = std::nullopt) = 0;
+
+    // Like run(), but gives up on a child that has not finished within `timeLimit`: the child's process
+    // group is terminated (SIGTERM, then SIGKILL when the child ignores it), the child is reaped and the
+    // call throws ProcessTimedOut. The default implementation has no child to stop and ignores the limit
+    // (test doubles that answer at once need nothing more).
+    virtual ProcessResult runWithTimeLimit(const QString& executable, const QStringList& arguments,
+                                           const std::optional<Environment>& environment,
+                                           std::chrono::milliseconds timeLimit) {
+        (void)timeLimit;
+        return run(executable, arguments, environment);
+    }
 
     // Starts the executable at once and streams its combined output: `line` events, then one `exited`,
     // or a single `failedToStart`. Dropping or cancelling the stream terminates the child.

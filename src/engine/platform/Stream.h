@@ -8,9 +8,11 @@
 //   runs at once.
 // - A worker-thread consumer reads with the blocking next(), which also wakes on cancel.
 // - A screen consumes on the GUI thread with deliverTo(context, ...): events are handed over by queued
-//   calls on the context's thread, and the stream is cancelled when the context is destroyed.
+//   calls on the GUI thread, and the stream is cancelled when the context is destroyed; the producer
+//   never touches the context (see ContextGuard).
 
-#include <QMetaObject>
+#include "platform/ContextGuard.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -239,49 +241,29 @@ public:
         if (handler) handler(StreamTermination::cancelled);
     }
 
-    // Hands every event to onEvent, and then onEnd once, on the thread of `context`, through queued
-    // calls. The stream is consumed: it is cancelled when `context` is destroyed. onEnd is not called
-    // after a cancel.
+    // Hands every event to onEvent, and then onEnd once, on the GUI thread (the thread of `context`),
+    // through queued calls. The stream is consumed: it is cancelled when `context` is destroyed, and
+    // nothing is handed over after that. onEnd is not called after a cancel. Call it on the GUI thread.
+    // The producer's threads never touch `context` or the callbacks: a yield only asks the dispatcher
+    // (see ContextGuard) to drain the stream on the GUI thread, where the context is checked.
     void deliverTo(QObject* context, std::function<void(T)> onEvent, std::function<void()> onEnd = {}) && {
         auto state = std::exchange(state_, nullptr);
         if (!state) return;
-        auto holder = new StreamHolder(Stream(state), context);
-        auto drain = [state, onEvent = std::move(onEvent), onEnd = std::move(onEnd),
-                      ended = std::make_shared<bool>(false)] {
-            for (;;) {
-                std::optional<T> item;
-                bool endNow = false;
-                {
-                    std::lock_guard lock(state->mutex);
-                    if (state->cancelled) return;
-                    if (!state->buffer.empty()) {
-                        item = std::move(state->buffer.front());
-                        state->buffer.pop_front();
-                    } else if (state->finished && !*ended) {
-                        *ended = true;
-                        endNow = true;
-                    } else {
-                        return;
-                    }
-                }
-                if (item) onEvent(std::move(*item));
-                if (endNow) {
-                    if (onEnd) onEnd();
-                    return;
-                }
-            }
-        };
-        QPointer<QObject> target(context);
-        auto post = [target, drain] {
-            if (QObject* obj = target.data()) QMetaObject::invokeMethod(obj, drain, Qt::QueuedConnection);
+        if (!context) {
+            Stream(state).cancel(); // nobody to hand the events to
+            return;
+        }
+        auto* holder = new StreamHolder(Stream(state), context, std::move(onEvent), std::move(onEnd));
+        ContextGuard target(holder);
+        auto drain = [target] {
+            target.postCall([](QObject* holder) { static_cast<StreamHolder*>(holder)->drain(); });
         };
         {
             std::lock_guard lock(state->mutex);
             if (state->cancelled) return;
-            state->notify = post;
+            state->notify = drain;
         }
-        (void)holder;
-        post(); // deliver what is already buffered
+        drain(); // deliver what is already buffered
     }
 
 private:
@@ -295,15 +277,55 @@ private:
         return value;
     }
 
-    // Owns a stream for as long as its QObject parent lives.
+    // Owns a stream delivered to a context, as a child of the context (so on the GUI thread): the
+    // stream is cancelled when the context is destroyed. Drained on the GUI thread only; once the end
+    // has been handed over, the holder goes.
     class StreamHolder : public QObject {
     public:
-        StreamHolder(Stream stream, QObject* parent)
+        StreamHolder(Stream stream, QObject* parent, std::function<void(T)> onEvent,
+                     std::function<void()> onEnd)
             : QObject(parent)
-            , stream_(std::move(stream)) {}
+            , stream_(std::move(stream))
+            , callbacks_(std::make_shared<Callbacks>(Callbacks{std::move(onEvent), std::move(onEnd)})) {}
+
+        void drain() {
+            // A callback may destroy the context, and this holder with it: the callbacks stay alive for
+            // the call, and nothing is handed over after it.
+            const std::shared_ptr<Callbacks> callbacks = callbacks_;
+            const std::shared_ptr<detail::StreamState<T>> state = stream_.state_;
+            QPointer<QObject> self(this);
+            for (;;) {
+                std::optional<T> item;
+                {
+                    std::lock_guard lock(state->mutex);
+                    if (state->cancelled || ended_) return;
+                    if (!state->buffer.empty()) {
+                        item = std::move(state->buffer.front());
+                        state->buffer.pop_front();
+                    } else if (state->finished) {
+                        ended_ = true;
+                    } else {
+                        return;
+                    }
+                }
+                if (!item) {
+                    deleteLater(); // the end has been handed over: the holder is done
+                    if (callbacks->onEnd) callbacks->onEnd();
+                    return;
+                }
+                if (callbacks->onEvent) callbacks->onEvent(std::move(*item));
+                if (!self) return;
+            }
+        }
 
     private:
+        struct Callbacks {
+            std::function<void(T)> onEvent;
+            std::function<void()> onEnd;
+        };
         Stream stream_;
+        std::shared_ptr<Callbacks> callbacks_;
+        bool ended_ = false;
     };
 
     std::shared_ptr<detail::StreamState<T>> state_;

@@ -32,7 +32,7 @@ SystemProfile SystemProfiler::profile() const {
     auto jenv = startChildTask([this] { return detectJEnv(); });
     auto asdf = startChildTask([this] { return detectAsdf(); });
     auto clt = startChildTask([this] { return XcodeCLTProbe{shell}.path(); });
-    auto java = startChildTask([this] { return Probes{shell, fs}.probeAll(); });
+    auto java = startChildTask([this] { return Probes{shell, fs, loginShellTimeLimit}.probeAll(); });
     auto ai = startChildTask([this] { return detectAITooling(); });
     auto terminals = startChildTask([this] { return detectTerminals(); });
 
@@ -149,9 +149,7 @@ Architecture SystemProfiler::architectureFromMachine(const QString& unameOutput)
 }
 
 Shell SystemProfiler::shellFromVariable(const QString& shellVariable) {
-    QString path = shellVariable;
-    while (path.endsWith(u'/'))
-        path.chop(1);
+    const QString path = probing::withoutTrailingSlash(shellVariable);
     const QString name = path.mid(path.lastIndexOf(u'/') + 1);
     if (name.isEmpty()) return Shell::other(QStringLiteral("unknown"));
     if (name == QLatin1String("zsh")) return Shell::zsh();

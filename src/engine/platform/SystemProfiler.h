@@ -3,12 +3,14 @@
 
 #include "platform/AppServices.h"
 #include "platform/FileSystemOperating.h"
+#include "platform/ProbeSupport.h"
 #include "platform/ShellRunner.h"
 #include "platform/SystemProfile.h"
 
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,6 +33,9 @@ public:
     std::shared_ptr<FileSystemOperating> fs;
     VersionProvider macosVersion = currentMacOSVersion;
     ShellVariableProvider shellVariable = currentShellVariable;
+    // Login-shell checks are stopped after this long and give their "could not tell" value; the rest of
+    // the profile is unaffected.
+    std::chrono::milliseconds loginShellTimeLimit = probing::loginShellTimeLimit;
 
     // Probes the Mac afresh. The eleven checks run at the same time on threads of their own, so this
     // takes about as long as the slowest. Blocks the calling thread (never call it on the GUI thread);

@@ -1,13 +1,14 @@
 #pragma once
 // Jobs that wait (on children, the network, the disk) run on threads of their own; their results come
-// back on the thread of a QObject context through a queued call.
+// back on the GUI thread through the dispatcher of ContextGuard, which drops them when their context
+// is gone by then. A worker thread never touches the context itself.
 
-#include <QCoreApplication>
-#include <QMetaObject>
+#include "platform/ContextGuard.h"
+
 #include <QObject>
-#include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <stop_token>
 #include <thread>
 #include <type_traits>
@@ -22,42 +23,33 @@ inline std::stop_source startWorker(std::function<void(std::stop_token)> job) {
     return source;
 }
 
-// Calls `fn` on the thread of `context` (queued). Dropped when the context is gone by then.
-inline void postTo(QObject* context, std::function<void()> fn) {
-    QPointer<QObject> target(context);
-    if (!target) return;
-    QMetaObject::invokeMethod(
-        context,
-        [target, fn = std::move(fn)] {
-            if (target) fn();
-        },
-        Qt::QueuedConnection);
+// Calls `fn` on the GUI thread (queued) unless the context is gone by then. A worker thread passes a
+// ContextGuard made on the GUI thread (`startWorker([target = ContextGuard(this)] { ...
+// postTo(target, ...); })`), never a pointer to the context.
+inline void postTo(const ContextGuard& context, std::function<void()> fn) {
+    context.post(std::move(fn));
 }
 
-// Runs `work` off the calling thread and hands its result to `done` on the GUI thread, where `context`
-// lives; nothing is called when `context` is gone by then. The worker never reads the guard: the result
-// travels through the application object, and the guard is checked on the GUI thread.
-// Returns the stop source of the worker.
+// Runs `work` off the calling (GUI) thread and hands its result to `done` on the GUI thread, unless
+// `context` is gone by then. `done` and the result are destroyed on the GUI thread. Returns the stop
+// source of the worker.
 template <typename Work, typename Done>
 std::stop_source runOffThread(QObject* context, Work work, Done done) {
-    QPointer<QObject> target(context);
-    return startWorker(
-        [target, work = std::move(work), done = std::move(done)](std::stop_token token) mutable {
-            auto result = [&] {
-                if constexpr (std::is_invocable_v<Work, std::stop_token>)
-                    return work(token);
-                else
-                    return work();
-            }();
-            QCoreApplication* app = QCoreApplication::instance();
-            if (!app) return;
-            QMetaObject::invokeMethod(
-                app,
-                [target, done = std::move(done), result = std::move(result)]() mutable {
-                    if (target) done(std::move(result));
-                },
-                Qt::QueuedConnection);
+    // The worker carries `done` to the dispatcher without calling or copying it; the shared holder
+    // only lets the job be a copyable std::function.
+    auto carried = std::make_shared<Done>(std::move(done));
+    return startWorker([target = ContextGuard(context), work = std::move(work),
+                        carried = std::move(carried)](std::stop_token token) mutable {
+        auto result = [&] {
+            if constexpr (std::is_invocable_v<Work, std::stop_token>)
+                return work(token);
+            else
+                return work();
+        }();
+        target.postCall([carried = std::move(carried), result = std::move(result)](QObject*) mutable {
+            (*carried)(std::move(result));
         });
+    });
 }
 
 } // namespace qlan

@@ -1,27 +1,11 @@
 #include "progress/StreamTask.h"
 
+#include "platform/ContextGuard.h"
 #include "platform/Worker.h"
 
-#include <QCoreApplication>
+#include <QPointer>
 
 namespace qlan {
-
-namespace {
-
-// Queues `drain` of the task on the GUI thread through the application object, which outlives every
-// task; the task's guard is read there, never on the worker thread.
-void postDrain(const QPointer<StreamTask>& target, void (StreamTask::*drain)()) {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) return;
-    QMetaObject::invokeMethod(
-        app,
-        [target, drain] {
-            if (StreamTask* task = target.data()) (task->*drain)();
-        },
-        Qt::QueuedConnection);
-}
-
-} // namespace
 
 StreamTask::StreamTask(QObject* parent)
     : QObject(parent) {}
@@ -31,9 +15,13 @@ StreamTask::~StreamTask() {
 }
 
 void StreamTask::startReader(std::function<void(std::stop_token, const std::function<void()>&)> read) {
-    const QPointer<StreamTask> target(this);
+    // The worker reaches the task only through the GUI thread's dispatcher, which drops the call when
+    // the task is gone.
+    const ContextGuard target(this);
     auto mailbox = mailbox_;
-    const std::function<void()> post = [target] { postDrain(target, &StreamTask::drain); };
+    const std::function<void()> post = [target] {
+        target.postCall([](QObject* task) { static_cast<StreamTask*>(task)->drain(); });
+    };
     stop_ = startWorker([read = std::move(read), mailbox, post](std::stop_token stop) {
         read(stop, post);
         bool needPost = false;
@@ -67,7 +55,7 @@ void StreamTask::drain() {
             mailbox->drainPosted = false;
     }
     if (again)
-        postDrain(self, &StreamTask::drain);
+        QMetaObject::invokeMethod(this, &StreamTask::drain, Qt::QueuedConnection);
     else if (ended)
         complete();
 }

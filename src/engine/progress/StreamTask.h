@@ -14,7 +14,6 @@
 #include "platform/Stream.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <chrono>
 #include <deque>

@@ -42,12 +42,20 @@ Events installRubyViaMise(const Runner& runner);
 Events installRustViaMise(const Runner& runner);
 Events installRustup(const Runner& runner);
 
-// ConfigurationJobs.cpp: projects, skills, MCP servers, Git and GitHub.
+// ConfigurationJobs.cpp: projects, skills, MCP servers, Git and GitHub. A project or a bundled skill is
+// an immediate job; a fetched skill, an MCP server, Git, gh and the GitHub sign-in are task jobs.
 Events createProject(const Runner& runner, const SetupRemediation::CreateProject& project);
 Events installSkill(const Runner& runner, const AgentSkill& skill);
 Events addMCPServer(const Runner& runner, const SetupRemediation::AddMCPServer& server);
 Events configureGit(const Runner& runner, const SetupRemediation::ConfigureGit& identity);
 Events installGh(const Runner& runner);
 Events githubAuth(const Runner& runner);
+// True when "/opt/homebrew/bin/<tool>" or "/usr/local/bin/<tool>" exists, else when
+// "command -v <tool>" exits 0 in a login shell (false when it cannot start or is stopped).
+bool isToolInstalled(const Runner& runner, const QString& tool, std::stop_token stop);
+// The template's folder inside the application's "example-projects" resources; none when missing.
+std::optional<QString> templateResourceURL(const Runner& runner, ProjectTemplate projectTemplate);
+// The skill folder `name` inside the application's "skills" resources; none when missing.
+std::optional<QString> skillResourceURL(const Runner& runner, const QString& name);
 
 } // namespace qlan::jobs

@@ -19,6 +19,7 @@
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
 #include "platform/Stream.h"
+#include "remediation/ApplicationResources.h"
 
 #include <QString>
 
@@ -103,6 +104,8 @@ public:
     std::shared_ptr<ProcessRunning> process;
     std::shared_ptr<FileSystemOperating> fs;
     std::shared_ptr<HTTPFetching> http;
+    // Where the project templates and bundled skills are found (the running program's own by default).
+    ApplicationResources resources = ApplicationResources::installed();
 
     // Starts the job of the remediation. `reason` is the password dialog's prompt, read only by the
     // cask-based jobs. Returns at once for task jobs; an immediate job's stream is already finished.

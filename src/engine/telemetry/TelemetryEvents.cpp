@@ -450,6 +450,44 @@ TelemetryEvent TelemetryService::setupVerifyFailedEvent(const QString& engineOut
             }};
 }
 
+TelemetryEvent TelemetryService::setupVerifyPassedEvent(const QString& rawOutput,
+                                                        const QString& engineOutcome) {
+    return {
+        QStringLiteral("verify_passed"),
+        {
+            {QStringLiteral("cli_version_excerpt"), text(maskedAndCut(rawOutput.trimmed(), kExcerptLimit))},
+            {QStringLiteral("engine_outcome"), text(engineOutcome)},
+        }};
+}
+
+TelemetryEvent TelemetryService::offerShownEvent(const QString& offerID, const QString& offerSurface,
+                                                 const QString& eligibilityReason) {
+    return {QStringLiteral("offer_shown"),
+            {
+                {QStringLiteral("offer_id"), text(offerID)},
+                {QStringLiteral("offer_surface"), text(offerSurface)},
+                {QStringLiteral("eligibility_reason"), text(eligibilityReason)},
+                {QStringLiteral("next_step"), JSONValue::null()},
+                {QStringLiteral("goal"), JSONValue::null()},
+            }};
+}
+
+TelemetryEvent TelemetryService::offerActionEvent(const QString& offerID, const QString& offerSurface,
+                                                  const QString& action) {
+    return {QStringLiteral("offer_action"),
+            {
+                {QStringLiteral("offer_id"), text(offerID)},
+                {QStringLiteral("offer_surface"), text(offerSurface)},
+                {QStringLiteral("action"), text(action)},
+                {QStringLiteral("result"), JSONValue::null()},
+                {QStringLiteral("next_step"), JSONValue::null()},
+            }};
+}
+
+TelemetryEvent TelemetryService::npsShownEvent() {
+    return {QStringLiteral("nps_shown"), {}};
+}
+
 TelemetryEvent TelemetryService::chooserShownEvent(const QString& screen, qint64 defaultOffered) {
     return {QStringLiteral("chooser_shown"),
             {

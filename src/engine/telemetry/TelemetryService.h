@@ -138,6 +138,15 @@ public:
                                                          qint64 exitCode);
     static TelemetryEvent verifyFailedEvent(const QString& output, qint64 exitCode);
     static TelemetryEvent setupVerifyFailedEvent(const QString& engineOutcome, qint64 exitCode);
+    // The guided setup's passed verification: the command's output trimmed at both ends, masked, then
+    // cut to 200 characters.
+    static TelemetryEvent setupVerifyPassedEvent(const QString& rawOutput, const QString& engineOutcome);
+    // A guided-setup offer shown, and the user's "selected" or "dismissed" on it.
+    static TelemetryEvent offerShownEvent(const QString& offerID, const QString& offerSurface,
+                                          const QString& eligibilityReason);
+    static TelemetryEvent offerActionEvent(const QString& offerID, const QString& offerSurface,
+                                           const QString& action);
+    static TelemetryEvent npsShownEvent();
     static TelemetryEvent chooserShownEvent(const QString& screen, qint64 defaultOffered);
     static TelemetryEvent buildIntentPromptShownEvent(BuildIntentSurface surface);
     static TelemetryEvent buildIntentOptedInEvent(BuildIntentSurface surface);

@@ -37,8 +37,10 @@ ScreenScaffold::ScreenScaffold(const QString& title, const QString& explainer, Q
     if (content_) layout->addWidget(content_);
     layout->addStretch(1);
 
-    articleLink_ = new LinkLabel(articleLinkLabel(), articleDestination(), TextRole::footnote);
-    layout->addWidget(articleLink_, 0, Qt::AlignLeading);
+    if (options_.showsArticleLink) {
+        articleLink_ = new LinkLabel(articleLinkLabel(), articleDestination(), TextRole::footnote);
+        layout->addWidget(articleLink_, 0, Qt::AlignLeading);
+    }
 
     enableTextSelection();
 }
@@ -54,7 +56,7 @@ QString ScreenScaffold::articleLinkLabel() {
 
 void ScreenScaffold::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    articleLink_->setDestination(articleDestination());
+    if (articleLink_) articleLink_->setDestination(articleDestination());
     enableTextSelection(); // content may have grown labels since construction
 }
 

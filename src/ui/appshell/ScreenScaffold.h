@@ -21,6 +21,14 @@ public:
         std::optional<QString> explainerAccessibilityIdentifier;
         // Where the article link leads; absent: the current edition's troubleshooting article.
         std::optional<QUrl> articleURL;
+        // Screens that carry no article link at all (articleLink() is then null).
+        bool showsArticleLink = true;
+
+        static Options withoutArticleLink() {
+            Options options;
+            options.showsArticleLink = false;
+            return options;
+        }
     };
 
     // `title` is shown verbatim; inline Markdown in `explainer` is rendered. The scaffold takes

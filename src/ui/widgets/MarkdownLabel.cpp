@@ -16,8 +16,12 @@ MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight 
     setOpenExternalLinks(false);
     setSelectable(false);
     TypeScale::apply(this, role, weight);
-    connect(this, &QLabel::linkActivated, this,
-            [this](const QString& link) { DesktopActions::of(this)->openURL(QUrl(link)); });
+    // Only web addresses are opened: a link in the text never launches a program or a local file.
+    connect(this, &QLabel::linkActivated, this, [this](const QString& link) {
+        const QUrl url(link);
+        if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+            DesktopActions::of(this)->openURL(url);
+    });
 }
 
 void MarkdownLabel::setSelectable(bool selectable) {

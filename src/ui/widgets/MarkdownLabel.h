@@ -1,7 +1,7 @@
 #pragma once
 // A label that renders Markdown (emphasis, links). Only for texts written into the application itself;
 // text from the machine or the user goes into a TextLabel. Activated links open through the desktop
-// actions in effect for the label.
+// actions in effect for the label, and only when they are http or https addresses.
 
 #include "ui/widgets/TypeScale.h"
 

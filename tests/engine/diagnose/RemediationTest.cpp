@@ -1,4 +1,5 @@
 #include "diagnose/Remediation.h"
+#include "telemetry/TelemetryService.h"
 
 #include <QList>
 #include <gtest/gtest.h>
@@ -83,6 +84,30 @@ TEST(Remediation, IdsTitlesAndRationalesOfAllFourteen) {
     }
     // An empty candidate keeps both backticks with one space after "java".
     EXPECT_TRUE(Remediation::installViaSDKMAN("").rationale().contains("`sdk install java ` and"));
+}
+
+// A JDK home given with a trailing slash is the same payload, with the same id and the same telemetry.
+TEST(Remediation, PathPayloadsLoseATrailingSlash) {
+    using Factory = Remediation (*)(const QString&);
+    const QList<Factory> factories = {
+        [](const QString& path) { return Remediation::writeJavaHomeToZprofile(path); },
+        [](const QString& path) { return Remediation::setJavaHomeViaJenv(path, 21); },
+        [](const QString& path) { return Remediation::keepCurrentLegacyJava(path); },
+    };
+    for (const Factory make : factories) {
+        for (const QString& written : {kHome21 + "/", kHome21 + "//"}) {
+            const Remediation value = make(written);
+            EXPECT_EQ(value.jdkPath, kHome21);
+            EXPECT_EQ(value, make(kHome21));
+            EXPECT_EQ(value.id(), make(kHome21).id());
+            EXPECT_EQ(TelemetryService::remediationAppliedEvent(value),
+                      TelemetryService::remediationAppliedEvent(make(kHome21)));
+        }
+        EXPECT_EQ(make("/").jdkPath, "/");
+        EXPECT_EQ(make("").jdkPath, "");
+    }
+    // Text payloads are kept as given.
+    EXPECT_EQ(Remediation::installViaSDKMAN("21-tem/").name, "21-tem/");
 }
 
 TEST(Remediation, EqualityIsByCaseAndPayloadNotById) {

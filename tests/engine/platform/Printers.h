@@ -4,6 +4,7 @@
 // own way.
 
 #include "platform/NetworkReadinessProbe.h"
+#include "platform/ProcessTypes.h"
 #include "platform/SystemProfile.h"
 
 #include <QString>
@@ -24,6 +25,25 @@ namespace qlan {
 
 template <typename T> static std::string numberOrNone(const std::optional<T>& value) {
     return value ? std::to_string(*value) : std::string("none");
+}
+
+[[maybe_unused]] static void PrintTo(const ProcessResult& result, std::ostream* out) {
+    *out << "ProcessResult{" << result.exitCode << ", " << quoted(result.stdOut) << ", "
+         << quoted(result.stdErr) << "}";
+}
+
+[[maybe_unused]] static void PrintTo(const ProcessStreamEvent& event, std::ostream* out) {
+    switch (event.kind) {
+    case ProcessStreamEvent::Kind::line:
+        *out << "line(" << quoted(event.text) << ")";
+        return;
+    case ProcessStreamEvent::Kind::exited:
+        *out << "exited(" << event.code << ")";
+        return;
+    case ProcessStreamEvent::Kind::failedToStart:
+        *out << "failedToStart(" << quoted(event.text) << ")";
+        return;
+    }
 }
 
 [[maybe_unused]] static void PrintTo(const JDKInfo& jdk, std::ostream* out) {

@@ -1,10 +1,16 @@
 #include "PlistFixture.h"
 #include "Printers.h"
 #include "platform/JdkReleaseFileReader.h"
+#include "platform/ProbeSupport.h"
 #include "platform/Probes.h"
+#include "support/ProcessChecks.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include <chrono>
 
 using namespace qlan;
 using test::PlistFormat;
@@ -163,4 +169,42 @@ TEST(ProbesSandbox, TheFolderScanReadsOnlyBundlesJavaHomeDidNotList) {
               QList<JDKInfo>({{"17", "", "", jvms + "b.jdk/Contents/Home"},
                               {"21", "", "", jvms + "a.jdk/Contents/Home"}}));
     EXPECT_EQ(reader.scan({"a.jdk", "b.jdk"}, {{"21", "X", "", jvms + "a.jdkx/Contents/Home"}}).size(), 2);
+}
+
+// A ~/.zprofile that never finishes (waiting on a prompt, the network, a lock) costs a login-shell
+// check its time limit and nothing more: the shell and what it started are stopped, the check has no
+// result to give.
+TEST(ProbesSandbox, AHangingLoginShellIsStoppedAtItsTimeLimit) {
+    static_assert(probing::loginShellTimeLimit == std::chrono::seconds(30));
+    Sandbox mac;
+    mac.linkSystemProgram("/bin/zsh");
+    ProcessRunning* process = mac.services().processRunner.get();
+
+    // Within the limit: the command's result, as before.
+    mac.writeFile(mac.home() + "/.zprofile", "export GREETING=hello\n");
+    const auto quick = probing::runLoginShell(process, QStringLiteral("echo $GREETING"));
+    ASSERT_TRUE(quick.result.has_value()) << quick.failure.toStdString();
+    EXPECT_EQ(quick.result->stdOut, "hello\n");
+
+    mac.writeFile(mac.home() + "/.zprofile", "echo $$ > \"$HOME/shell.pid\"\nsleep 100\n");
+    QElapsedTimer timer;
+    timer.start();
+    const auto hung =
+        probing::runLoginShell(process, QStringLiteral("echo never"), std::chrono::milliseconds(400));
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_FALSE(hung.result.has_value());
+    EXPECT_EQ(hung.failure, QStringLiteral("The program did not finish within 400 ms."));
+    const pid_t shell = mac.readFile(mac.home() + "/shell.pid").trimmed().toInt();
+    ASSERT_GT(shell, 0);
+    EXPECT_TRUE(test::reaped(shell));
+
+    // The Java probe's login-shell check then reads "no JAVA_HOME"; the other three still answer.
+    mac.writeStub("/usr/bin/which", StubSpec().withStdOut("/usr/bin/java\n"));
+    Probes probes = probesFor(mac);
+    probes.loginShellTimeLimit = std::chrono::milliseconds(400);
+    timer.restart();
+    const ProbeBundle bundle = probes.probeAll();
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_EQ(bundle.whichJava, "/usr/bin/java");
+    EXPECT_EQ(bundle.javaHomeInActiveShell, std::nullopt);
 }

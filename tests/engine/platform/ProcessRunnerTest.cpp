@@ -1,3 +1,4 @@
+#include "Printers.h"
 #include "platform/CancellableProcess.h"
 #include "platform/LiveProcessCancellation.h"
 #include "platform/LiveProcessRunner.h"
@@ -13,9 +14,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -146,6 +152,125 @@ TEST(LiveProcessRunnerRun, WaitsForADescendantThatStillHoldsThePipe) {
     EXPECT_EQ(result, (ProcessResult{0, "early\nlate\n", "late-err\n"}));
 }
 
+// The pid a shell wrote to `path`, once it is there.
+pid_t pidIn(const QString& path) {
+    pid_t pid = 0;
+    waitUntil(
+        [&] {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly)) return false;
+            pid = file.readAll().trimmed().toInt();
+            return pid > 0;
+        },
+        5000);
+    return pid;
+}
+
+TEST(LiveProcessRunnerRun, AChildWithinItsTimeLimitGivesItsResult) {
+    LiveProcessRunner runner;
+    EXPECT_EQ(runner.runWithTimeLimit(sh, {"-c", "echo out; echo err >&2; exit 3"}, std::nullopt, 5s),
+              (ProcessResult{3, "out\n", "err\n"}));
+    EXPECT_EQ(runner.runWithTimeLimit(QStringLiteral("/usr/bin/env"), {}, Environment{{"A", "1"}}, 5s).stdOut,
+              "A=1\n");
+    EXPECT_THROW(runner.runWithTimeLimit(QStringLiteral("/nonexistent/tool"), {}, std::nullopt, 5s),
+                 PlatformError);
+}
+
+TEST(LiveProcessRunnerRun, AChildPastItsTimeLimitIsStoppedWithItsGroupAndReaped) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    LiveProcessRunner runner;
+    struct Case {
+        const char* name;
+        QString script;
+        qint64 atLeastMs; // SIGKILL comes 1 s after SIGTERM
+    };
+    const QString pidFile = dir.filePath("pid");
+    const QString childFile = dir.filePath("child");
+    const std::vector<Case> cases = {
+        // Output keeps coming: the limit holds however busy the pipes are.
+        {"chatty", R"(echo $$ > "$1"; sleep 100 & echo $! > "$2"; while :; do echo tick; sleep 0.01; done)",
+         0},
+        // The child closed its pipes and lives on.
+        {"silent", R"(echo $$ > "$1"; exec >&- 2>&-; sleep 100 & echo $! > "$2"; wait)", 0},
+        // The whole group ignores SIGTERM.
+        {"stubborn", R"(trap '' TERM; echo $$ > "$1"; sleep 100 & echo $! > "$2"; wait)", 900},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(pidFile);
+        QFile::remove(childFile);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            runner.runWithTimeLimit(sh, {"-c", c.script, "sh", pidFile, childFile}, std::nullopt, 500ms);
+            ADD_FAILURE() << "no time-out";
+        } catch (const ProcessTimedOut& timedOut) {
+            EXPECT_EQ(timedOut.code(), ETIMEDOUT);
+            EXPECT_EQ(timedOut.localizedDescription(),
+                      QStringLiteral("The program did not finish within 500 ms."));
+        }
+        EXPECT_GE(timer.elapsed(), 450);
+        EXPECT_GE(timer.elapsed(), 500 + c.atLeastMs - 50);
+        EXPECT_LT(timer.elapsed(), 500 + c.atLeastMs + 1500);
+        const pid_t child = pidIn(pidFile);
+        const pid_t grandchild = pidIn(childFile);
+        ASSERT_GT(child, 0);
+        ASSERT_GT(grandchild, 0);
+        EXPECT_TRUE(reaped(child));                                     // no zombie left
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 5000)); // the group went with it
+    }
+    EXPECT_EQ(ProcessTimedOut(QStringLiteral("x"), ETIMEDOUT).localizedDescription(), "x");
+    try {
+        runner.runWithTimeLimit(QStringLiteral("/bin/sleep"), {"100"}, std::nullopt, 2s);
+    } catch (const ProcessTimedOut& timedOut) {
+        EXPECT_EQ(timedOut.localizedDescription(), QStringLiteral("The program did not finish within 2 s."));
+    }
+}
+
+// A background job that keeps the pipes after its parent has exited holds up neither mode for more
+// than 2 s: the exit comes with everything read until then, the job itself is left alone.
+TEST(LiveProcessRunner, ABackgroundJobHoldingThePipesHoldsUpNeitherModeBeyondTwoSeconds) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString jobFile = dir.filePath("job");
+    LiveProcessRunner runner;
+    // The job's text after its last line break counts as a last line too.
+    const QString script = R"(echo first; echo first-err >&2; (sleep 0.5; echo within; echo within-err >&2; )"
+                           R"(printf partial; sleep 60) & echo $! > "$1"; echo last)";
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(runner.run(QStringLiteral("/bin/zsh"), {"-c", script, "zsh", jobFile}),
+              (ProcessResult{0, "first\nlast\nwithin\npartial", "first-err\nwithin-err\n"}));
+    EXPECT_GE(timer.elapsed(), 1900);
+    EXPECT_LT(timer.elapsed(), 4000);
+    const pid_t runJob = pidIn(jobFile);
+    EXPECT_FALSE(dead(runJob)); // left running
+
+    timer.restart();
+    auto [stream, handle] = runner.stream(QStringLiteral("/bin/zsh"), {"-c", script, "zsh", jobFile});
+    EXPECT_EQ(drain(stream, 10s),
+              linesThenExit({"first", "first-err", "last", "within", "within-err", "partial"}, 0));
+    EXPECT_GE(timer.elapsed(), 1900);
+    EXPECT_LT(timer.elapsed(), 4000);
+    const pid_t streamJob = pidIn(jobFile);
+    EXPECT_FALSE(dead(streamJob));
+
+    // A login shell's background job: `zsh -lc 'sleep 60 &'`.
+    timer.restart();
+    EXPECT_EQ(runner.runWithTimeLimit(QStringLiteral("/bin/zsh"),
+                                      {"-lc", R"(sleep 60 & echo $! > "$HOME/job")"},
+                                      Environment{{"HOME", dir.path()}, {"PATH", "/usr/bin:/bin"}}, 10s),
+              (ProcessResult{0, "", ""}));
+    EXPECT_LT(timer.elapsed(), 4000);
+    const pid_t loginJob = pidIn(jobFile);
+    EXPECT_FALSE(dead(loginJob));
+
+    for (const pid_t job : {runJob, streamJob, loginJob})
+        if (job > 0) ::kill(job, SIGKILL);
+}
+
 TEST(LiveProcessRunner, ProgramsThatCannotBeStartedFailInBothModes) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -172,7 +297,7 @@ TEST(LiveProcessRunner, ProgramsThatCannotBeStartedFailInBothModes) {
     EXPECT_THROW(runner.run(QStringLiteral("sh"), {"-c", "true"}), PlatformError);
 }
 
-TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnGroupAndTheChosenEnvironment) {
+TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnSessionAndTheChosenEnvironment) {
     LiveProcessRunner runner;
     // Standard input is /dev/null: `cat` ends at once instead of waiting for input that never comes.
     EXPECT_EQ(runner.run(QStringLiteral("/bin/cat"), {}), (ProcessResult{0, "", ""}));
@@ -180,11 +305,13 @@ TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnGroupAndTheChosenEnviro
     auto [catStream, catHandle] = runner.stream(QStringLiteral("/bin/cat"), {});
     EXPECT_THAT(drain(catStream, 5s), testing::ElementsAre(Event::exited(0)));
 
-    // The child leads its own process group.
+    // The child leads its own session and process group, without a controlling terminal (tty_nr 0).
     const QStringList ids =
-        runner.run(sh, {"-c", R"(echo $$ $(cut -d' ' -f5 /proc/$$/stat))"}).stdOut.trimmed().split(' ');
-    ASSERT_EQ(ids.size(), 2);
+        runner.run(sh, {"-c", R"(echo $$ $(cut -d' ' -f5-7 /proc/$$/stat))"}).stdOut.trimmed().split(' ');
+    ASSERT_EQ(ids.size(), 4);
     EXPECT_EQ(ids[0], ids[1]);
+    EXPECT_EQ(ids[0], ids[2]);
+    EXPECT_EQ(ids[3], "0");
     EXPECT_NE(ids[1].toInt(), ::getpgrp());
 
     // The child inherits none of our descriptors: only 0, 1, 2 and the one `ls` opens itself.
@@ -215,6 +342,106 @@ TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnGroupAndTheChosenEnviro
     const ProcessResult killed = runner.run(sh, {"-c", "kill -TERM $$; echo survived"});
     ::sigaction(SIGTERM, &previous, nullptr);
     EXPECT_EQ(killed, (ProcessResult{15, "", ""}));
+}
+
+// Run from a terminal, the application's children still cannot reach it: one that opens /dev/tty (a
+// password prompt) fails at once instead of being stopped by SIGTTIN for ever. The test runs itself
+// again as the leader of a session whose controlling terminal is a pseudo-terminal; that run checks the
+// children.
+TEST(LiveProcessRunner, ChildrenStartedFromATerminalCannotOpenIt) {
+    const char* helperVariable = "QLAN_TERMINAL_HELPER";
+    if (qEnvironmentVariableIsSet(helperVariable)) {
+        const int tty = ::open("/dev/tty", O_RDONLY | O_NOCTTY);
+        ASSERT_GE(tty, 0) << "the helper run has no controlling terminal";
+        ::close(tty);
+        LiveProcessRunner runner;
+        QElapsedTimer timer;
+        timer.start();
+        const ProcessResult run =
+            runner.runWithTimeLimit(sh, {"-c", "read answer < /dev/tty || exit 7"}, std::nullopt, 10s);
+        EXPECT_EQ(run.exitCode, 7);
+        auto [stream, handle] = runner.stream(QStringLiteral("/bin/cat"), {"/dev/tty"});
+        const std::vector<Event> events = drain(stream, 10s);
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back(), Event::exited(1));
+        EXPECT_LT(timer.elapsed(), 5000);
+        return;
+    }
+
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const QByteArray slavePath = ::ptsname(master);
+    const QByteArray self = QFile::encodeName(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
+    QByteArray filter =
+        "--gtest_filter=" + QByteArray(testing::UnitTest::GetInstance()->current_test_suite()->name()) + '.' +
+        testing::UnitTest::GetInstance()->current_test_info()->name();
+    QByteArray noColour = "--gtest_color=no";
+    std::vector<char*> argv = {const_cast<char*>(self.constData()), filter.data(), noColour.data(), nullptr};
+    QByteArray marker = QByteArray(helperVariable) + "=1";
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry; ++entry)
+        envp.push_back(*entry);
+    envp.push_back(marker.data());
+    envp.push_back(nullptr);
+
+    const pid_t helper = ::fork();
+    ASSERT_GE(helper, 0);
+    if (helper == 0) { // only async-signal-safe calls from here on
+        ::setsid();
+        const int slave = ::open(slavePath.constData(), O_RDWR);
+        if (slave < 0 || ::ioctl(slave, TIOCSCTTY, 0) != 0) ::_exit(120);
+        ::dup2(slave, STDIN_FILENO);
+        ::dup2(slave, STDOUT_FILENO);
+        ::dup2(slave, STDERR_FILENO);
+        ::close(master);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(121);
+    }
+
+    // Read the helper's report until it has closed the terminal (EIO), for at most 30 s.
+    QByteArray report;
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        pollfd fd{master, POLLIN, 0};
+        if (::poll(&fd, 1, 200) > 0) {
+            char buffer[4096];
+            const ssize_t got = ::read(master, buffer, sizeof buffer);
+            if (got <= 0) break;
+            report.append(buffer, got);
+        }
+        if (timer.elapsed() > 30'000) {
+            ::kill(helper, SIGKILL);
+            ADD_FAILURE() << "the helper run hangs";
+            break;
+        }
+    }
+    ::close(master);
+    int status = 0;
+    ASSERT_EQ(::waitpid(helper, &status, 0), helper);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << report.toStdString();
+    EXPECT_TRUE(report.contains("[  PASSED  ] 1 test")) << report.toStdString();
+}
+
+// A cancel returns at once, also when the child ignores it and is never reaped while the cancel runs.
+TEST(LiveProcessCancellation, CancelNeverWaitsForTheChild) {
+    LiveProcessRunner runner;
+    auto [stream, handle] =
+        runner.stream(sh, {"-c", "trap '' TERM; echo ready; while :; do sleep 0.05; done"});
+    EXPECT_EQ(nextWithin(stream), Event::line("ready"));
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 100; ++i)
+        handle->cancel();
+    stream.cancel(); // the consumer goes: the same cancel from the termination handler
+    EXPECT_LT(timer.elapsed(), 500);
+    auto live = std::dynamic_pointer_cast<LiveProcessCancellation>(handle);
+    ASSERT_NE(live, nullptr);
+    EXPECT_FALSE(live->hasExited()); // the child ignored SIGTERM
+    live->kill();
+    EXPECT_TRUE(waitUntil([&] { return live->hasExited(); }, 5000));
 }
 
 TEST(OutputLineSplitter, SplitsAtEverySeparatorWhereverTheReadsEnd) {

@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <chrono>
 
 using namespace qlan;
 using test::Sandbox;
@@ -320,4 +323,30 @@ TEST(SystemProfilerSandbox, ProfilingInTheBackgroundHandsTheProfileToTheContextT
     EXPECT_EQ(delivered->architecture, Architecture::intel);
     EXPECT_TRUE(delivered->terminals.hyper);
     EXPECT_EQ(*delivered, profiler.profile());
+}
+
+// A login shell whose ~/.zprofile hangs gives its check's "could not tell" value once the time limit
+// has passed; every other check answers and the profile arrives.
+TEST(SystemProfilerSandbox, AHangingZprofileCostsOnlyItsCheck) {
+    Sandbox mac;
+    mac.writeStub("/usr/bin/uname", StubSpec().withStdOut("arm64\n"));
+    mac.writeStub("/usr/bin/which", whichAnswering({{"java", "/usr/bin/java\\n"}}));
+    mac.linkSystemProgram("/bin/zsh");
+    mac.writeFile(mac.home() + "/.zprofile", "export JAVA_HOME=/opt/jdk\nsleep 100\n");
+    mac.makeDirectory("/Applications/Hyper.app");
+
+    SystemProfiler profiler = profilerFor(mac);
+    EXPECT_EQ(profiler.loginShellTimeLimit, std::chrono::seconds(30));
+    profiler.loginShellTimeLimit = std::chrono::milliseconds(500);
+    QObject context;
+    std::optional<SystemProfile> delivered;
+    QElapsedTimer timer;
+    timer.start();
+    profiler.profileInBackground(&context, [&](SystemProfile profile) { delivered = std::move(profile); });
+    ASSERT_TRUE(test::waitUntil([&] { return delivered.has_value(); }, 10'000));
+    EXPECT_LT(timer.elapsed(), 4000);
+    EXPECT_EQ(delivered->javaState.javaHomeInActiveShell, std::nullopt);
+    EXPECT_EQ(delivered->javaState.whichJava, "/usr/bin/java");
+    EXPECT_EQ(delivered->architecture, Architecture::appleSilicon);
+    EXPECT_TRUE(delivered->terminals.hyper);
 }

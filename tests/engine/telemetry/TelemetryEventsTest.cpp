@@ -314,6 +314,27 @@ TEST(TelemetryEvents, GuidedSetupRemediationEvents) {
               text(TelemetryService::cutToCharacters("/Users/~ " + accented(170), 160)));
 }
 
+TEST(TelemetryEvents, GuidedSetupVerificationExcerpt) {
+    // Trimmed at both ends, masked, then cut to 200 user-perceived characters.
+    const QString home = QDir::homePath();
+    const struct {
+        QString raw;
+        QString excerpt;
+    } rows[] = {
+        {accented(200), accented(200)},
+        {accented(201), accented(200)},
+        {"\n \n\t" + accented(200) + "  \r\n\n", accented(200)},
+        {home + "/" + QString(195, 'a'), "/Users/~/" + QString(191, 'a')},
+        {"", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.raw.left(40).toStdString());
+        EXPECT_EQ(TelemetryService::setupVerifyPassedEvent(row.raw, "ok"),
+                  (TelemetryEvent{"verify_passed",
+                                  {{"cli_version_excerpt", text(row.excerpt)}, {"engine_outcome", text("ok")}}}));
+    }
+}
+
 TEST(TelemetryEvents, ReadinessChecksAndWarnings) {
     // Without a measured speed or an estimate: exactly three properties.
     NetworkReadinessResult unmeasured{NetworkVerdict::unreachable, std::nullopt, std::nullopt, 0, 3};

@@ -3,25 +3,13 @@
 #include "support/Wait.h"
 
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QTest>
 #include <QWidget>
 
 namespace qlan::test {
 
-ScopedEdition::ScopedEdition(const ProductConfig& edition)
-    : previous_(ProductConfig::current()) {
-    ProductConfig::setCurrent(edition);
-}
-
-ScopedEdition::~ScopedEdition() {
-    ProductConfig::setCurrent(previous_);
-}
-
 AppShellTest::AppShellTest()
     : edition_(ProductConfig::homebrewEdition()) {
-    server_.route(QStringLiteral("/api/database/records/usage_events"), LoopbackResponse{.status = 201});
     // The probe's commands: an Apple Silicon Mac with the Command Line Tools.
     StubSpec uname;
     uname.stdOut = QStringLiteral("arm64\n");
@@ -39,28 +27,15 @@ QString AppShellTest::consentKey() {
 }
 
 std::unique_ptr<TelemetryService> AppShellTest::makeTelemetry(bool disabled) {
-    auto configuration = TelemetryService::Configuration::fromCurrentEdition(
-        sandbox_.services(), server_.url(QStringLiteral("/api/database/records/usage_events")),
-        QStringLiteral("test-key"));
-    configuration.disabled = disabled;
-    return std::make_unique<TelemetryService>(std::move(configuration));
+    return endpoint_.makeService(sandbox_.services(), disabled);
 }
 
 QList<ReceivedEvent> AppShellTest::receivedEvents() const {
-    QList<ReceivedEvent> events;
-    for (const LoopbackRequest& request : server_.requests()) {
-        const QJsonArray body = QJsonDocument::fromJson(request.body).array();
-        for (const auto& entry : body) {
-            const QJsonObject object = entry.toObject();
-            events.append({object.value(QStringLiteral("event_name")).toString(),
-                           object.value(QStringLiteral("event_data")).toObject()});
-        }
-    }
-    return events;
+    return endpoint_.receivedEvents();
 }
 
 bool AppShellTest::waitForEvents(qsizetype count, int timeoutMs) const {
-    return waitUntil([&] { return receivedEvents().size() >= count; }, timeoutMs);
+    return endpoint_.waitForEvents(count, timeoutMs);
 }
 
 void AppShellTest::showActive(QWidget* window) {

@@ -5,12 +5,11 @@
 
 #include "editions/ProductConfig.h"
 #include "support/IsolatedUserDefaults.h"
-#include "support/LoopbackHttpServer.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
-#include "telemetry/TelemetryService.h"
+#include "support/CurrentEdition.h"
+#include "support/TelemetryEndpoint.h"
 
-#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -21,22 +20,6 @@
 class QWidget;
 
 namespace qlan::test {
-
-// One delivered usage event as the endpoint received it.
-struct ReceivedEvent {
-    QString name;
-    QJsonObject data;
-};
-
-// Replaces the current edition for the lifetime of the object, then puts the previous one back.
-class ScopedEdition {
-public:
-    explicit ScopedEdition(const ProductConfig& edition);
-    ~ScopedEdition();
-
-private:
-    ProductConfig previous_;
-};
 
 class AppShellTest : public ::testing::Test {
 protected:
@@ -55,10 +38,11 @@ protected:
     // Lets queued work (deferred deletions, queued deliveries) run for a moment.
     static void settle(int ms = 200);
 
-    ScopedEdition edition_;
+    CurrentEdition edition_;
     IsolatedUserDefaults defaults_;
     Sandbox sandbox_;
-    LoopbackHttpServer server_;
+    TelemetryEndpoint endpoint_;
+    LoopbackHttpServer& server_ = endpoint_.server();
     std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
 };
 

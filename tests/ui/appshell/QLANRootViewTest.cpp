@@ -237,12 +237,12 @@ TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestinatio
     ProductConfig asking = ProductConfig::current();
     asking.nextStepPrompt =
         NextStepPrompt{QStringLiteral("What next?"), QString(), QStringLiteral("after_setup"), {}};
-    ScopedEdition scoped(asking);
+    CurrentEdition scoped(asking);
     EXPECT_EQ(destinationOf(Screen::nextStep()), Pair(QStringLiteral("NextStepView"), QString()));
 }
 
 TEST_F(QLANRootViewTest, TheEntryMakesTheHomebrewEditionCurrentAndSizesTheWindow) {
-    ScopedEdition javaFirst(ProductConfig::javaEdition());
+    CurrentEdition javaFirst(ProductConfig::javaEdition());
     EXPECT_EQ(ProductConfig::current().flow, SetupFlow::diagnose);
     QuillaneBrewApp app;
     EXPECT_EQ(ProductConfig::current().appID, QStringLiteral("qlan-brew"));

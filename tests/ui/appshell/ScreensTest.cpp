@@ -167,7 +167,7 @@ TEST_F(ScreensTest, WelcomeTakesItsTextsAndFlowFromTheEdition) {
     // An edition without a headline shows its name; its diagnose flow opens the Java diagnosis.
     ProductConfig java = ProductConfig::javaEdition();
     ASSERT_FALSE(java.copy.welcomeHeadline);
-    ScopedEdition scoped(java);
+    CurrentEdition scoped(java);
     QWidget window;
     auto* nav = new AppNavigation(&window);
     auto* layout = new QVBoxLayout(&window);
@@ -188,7 +188,7 @@ TEST_F(ScreensTest, AnEditionWithAGoalQuestionAsksItInsteadOfTheButton) {
                    QStringLiteral("welcome"),
                    200,
                    {GoalOption{QStringLiteral("learn"), QStringLiteral("Learn"), std::nullopt}}};
-    ScopedEdition scoped(asking);
+    CurrentEdition scoped(asking);
     QWidget window;
     auto* nav = new AppNavigation(&window);
     nav->push(Screen::nextStep());

@@ -1,0 +1,78 @@
+#include "audit/AuditStageModel.h"
+
+#include "telemetry/TelemetryService.h"
+
+#include <QPointer>
+
+namespace qlan {
+
+AuditStageModel::AuditStageModel(Options options, QObject* parent)
+    : QObject(parent)
+    , options_(std::move(options)) {}
+
+void AuditStageModel::install(const Remediation& remediation) {
+    telemetry().track(TelemetryService::remediationAppliedEvent(remediation));
+    setSheet(remediation);
+}
+
+void AuditStageModel::finish(const RemediationOutcome& outcome) {
+    setSheet(std::nullopt);
+    switch (outcome.kind) {
+    case RemediationOutcome::Kind::canceled:
+        return;
+    case RemediationOutcome::Kind::failure:
+        advance();
+        return;
+    case RemediationOutcome::Kind::success:
+        break;
+    }
+    if (!options_.onProfileRefresh) {
+        advance();
+        return;
+    }
+    refreshing_ = true;
+    QPointer<AuditStageModel> self(this);
+    options_.onProfileRefresh([self] {
+        if (!self) return;
+        self->refreshing_ = false;
+        self->advance();
+    });
+}
+
+void AuditStageModel::sheetClosed() {
+    setSheet(std::nullopt);
+}
+
+void AuditStageModel::continueOn() {
+    advance();
+}
+
+void AuditStageModel::skipByUser() {
+    telemetry().track(QStringLiteral("audit_stage_skipped_by_user"),
+                      {{QStringLiteral("stage_id"), JSONValue::string(options_.stageID)}});
+    advance();
+}
+
+void AuditStageModel::followLink(const QString& tool, const QUrl& url, bool advances) {
+    telemetry().track(TelemetryService::auditOutboundClickedEvent(tool, url));
+    if (options_.openURL) options_.openURL(url);
+    if (advances) advance();
+}
+
+TelemetryService& AuditStageModel::telemetry() const {
+    return options_.telemetry ? *options_.telemetry : TelemetryService::shared();
+}
+
+void AuditStageModel::setSheet(std::optional<Remediation> remediation) {
+    if (sheet_ == remediation) return;
+    sheet_ = std::move(remediation);
+    emit sheetChanged();
+}
+
+void AuditStageModel::advance() {
+    if (advanced_) return;
+    advanced_ = true;
+    if (options_.onAdvance) options_.onAdvance();
+}
+
+} // namespace qlan

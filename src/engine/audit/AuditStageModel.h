@@ -1,0 +1,71 @@
+#pragma once
+// The state behind one stage screen of the audit (foundations or terminal): the fix sheet it has open,
+// the telemetry of its controls, and the hand-back to the flow. The screen hands the flow back exactly
+// once: a press of "Continue" or "Maybe later" while the re-probe after an installation runs advances,
+// and the re-probe's own advance is then dropped, so a stage can never be left twice (which would pass
+// over the next stage unseen). Lives on the GUI thread.
+
+#include "audit/AuditStage.h"
+#include "diagnose/Remediation.h"
+#include "progress/RemediationOutcome.h"
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+namespace qlan {
+
+class TelemetryService;
+
+class AuditStageModel : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        QString stageID;
+        std::function<void()> onAdvance;
+        ProfileRefresh onProfileRefresh;          // awaited after a successful fix; may be empty
+        std::function<void(const QUrl&)> openURL; // opens a page in the default browser
+        TelemetryService* telemetry = nullptr;    // none: the shared service
+    };
+
+    explicit AuditStageModel(Options options, QObject* parent = nullptr);
+
+    // The remediation whose sheet is open.
+    const std::optional<Remediation>& sheetRemediation() const { return sheet_; }
+    bool isRefreshing() const { return refreshing_; }
+    bool hasAdvanced() const { return advanced_; }
+
+    // The install button: "remediation_applied", then the sheet opens.
+    void install(const Remediation& remediation);
+    // The sheet's one report of how it ended; it closes first. A success re-probes (when the screen can)
+    // and then advances; a failure advances at once; a cancel leaves the screen as it is.
+    void finish(const RemediationOutcome& outcome);
+    // The sheet went away without a report: the same as a cancel.
+    void sheetClosed();
+
+    // "Continue": advances, no event.
+    void continueOn();
+    // "Maybe later": "audit_stage_skipped_by_user" with the stage id, then advances.
+    void skipByUser();
+    // A link button: "audit_outbound_clicked" with the tool and the address, opens it, and advances
+    // when `advances`.
+    void followLink(const QString& tool, const QUrl& url, bool advances);
+
+signals:
+    void sheetChanged();
+
+private:
+    TelemetryService& telemetry() const;
+    void setSheet(std::optional<Remediation> remediation);
+    void advance();
+
+    Options options_;
+    std::optional<Remediation> sheet_;
+    bool refreshing_ = false;
+    bool advanced_ = false;
+};
+
+} // namespace qlan

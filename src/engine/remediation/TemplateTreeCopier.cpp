@@ -1,0 +1,103 @@
+#include "remediation/TemplateTreeCopier.h"
+
+#include "platform/PlatformError.h"
+#include "remediation/FolderCopy.h"
+
+namespace qlan {
+namespace {
+
+FolderCopy::Rules templateRules(bool intoExisting, QStringList& written) {
+    FolderCopy::Rules rules;
+    rules.dotPrefixMeansHidden = true;
+    rules.keepExisting = intoExisting;
+    rules.onExisting = [&written](FolderCopy& copy, const QString& folder, const QString& name,
+                                  const QByteArray& bytes, int permissions) {
+        if (!TemplateTreeCopier::exampleCopyNames().contains(name)) return; // the user's file, not reported
+        const QString example = folder + QLatin1Char('/') + TemplateTreeCopier::exampleName(name);
+        if (copy.fileSystem()->fileExists(example)) return; // both are the user's now: nothing was written
+        copy.writeFile(example, bytes, permissions);
+        written.append(name);
+    };
+    return rules;
+}
+
+} // namespace
+
+const QSet<QString>& TemplateTreeCopier::exampleCopyNames() {
+    static const QSet<QString> names{QStringLiteral("CLAUDE.md"), QStringLiteral("AGENTS.md")};
+    return names;
+}
+
+void TemplateTreeCopier::copyTree(const QString& from, const QString& to, bool intoExisting,
+                                  QStringList& written, QStringList* notes) const {
+    FolderCopy copy(fs, templateRules(intoExisting, written));
+    try {
+        copy.copyContents(from, to);
+    } catch (...) {
+        if (notes) notes->append(copy.notes());
+        throw;
+    }
+    if (notes) notes->append(copy.notes());
+}
+
+TemplateTreeCopier::Result TemplateTreeCopier::createProject(const QString& templatePath,
+                                                             const QString& destination,
+                                                             bool intoExisting) const {
+    if (!fs->fileExists(templatePath))
+        return {{QStringLiteral("Couldn't find the bundled project template at %1.").arg(templatePath)},
+                false};
+    const QString shown = displayPath(destination);
+    const bool destinationExists = fs->fileExists(destination);
+    QStringList written;
+    QStringList notes;
+
+    if (!intoExisting) {
+        if (destinationExists)
+            return {{QStringLiteral("A project already exists at %1 — leaving it as is.").arg(shown)}, true};
+        FolderCopy copy(fs, templateRules(false, written));
+        try {
+            copy.copyToNewFolder(templatePath, destination);
+        } catch (const std::exception& error) {
+            return {
+                {QStringLiteral("Couldn't create the project at %1: %2").arg(shown, errorDescription(error))},
+                false};
+        }
+        return {QStringList{QStringLiteral("Created your project at %1.").arg(shown)} + copy.notes(), true};
+    }
+
+    try {
+        if (!destinationExists) fs->createDirectory(destination, true);
+        copyTree(templatePath, destination, true, written, &notes);
+    } catch (const std::exception& error) {
+        return {
+            {QStringLiteral("Couldn't add the example files to %1: %2").arg(shown, errorDescription(error))},
+            false};
+    }
+    QStringList lines{QStringLiteral("Added the example files to %1.").arg(shown)};
+    if (!written.isEmpty()) {
+        QStringList examples;
+        for (const QString& name : written)
+            examples.append(exampleName(name));
+        lines.append(QStringLiteral("You already had %1 — wrote %2 instead (your files are untouched).")
+                         .arg(written.join(QStringLiteral(" and ")), examples.join(QStringLiteral(" and "))));
+    }
+    return {lines + notes, true};
+}
+
+QString TemplateTreeCopier::displayPath(const QString& path) const {
+    QString home = fs->homeDirectory();
+    while (home.size() > 1 && home.endsWith(QLatin1Char('/')))
+        home.chop(1);
+    if (home.isEmpty() || home == QLatin1String("/")) return path;
+    if (path == home) return QStringLiteral("~");
+    if (path.startsWith(home + QLatin1Char('/'))) return QLatin1Char('~') + path.mid(home.size());
+    return path;
+}
+
+QString TemplateTreeCopier::exampleName(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0 || dot == name.size() - 1) return name + QStringLiteral("-example");
+    return name.left(dot) + QStringLiteral("-example") + name.mid(dot);
+}
+
+} // namespace qlan

@@ -1,0 +1,343 @@
+#include "setup/SetupFlowModel.h"
+
+#include "editions/EditionStrategies.h"
+#include "platform/NetworkReadinessProbe.h"
+#include "platform/SystemProfiler.h"
+#include "platform/Worker.h"
+#include "telemetry/TelemetryService.h"
+
+#include <QStorageInfo>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace qlan {
+
+SetupFlowModel::SetupFlowModel(ProductConfig config, TelemetryService* telemetry, QObject* parent)
+    : QObject(parent)
+    , config_(std::move(config))
+    , telemetry_(telemetry) {}
+
+SetupFlowModel::~SetupFlowModel() {
+    for (std::stop_source& job : jobs_)
+        job.request_stop();
+}
+
+template <typename T, typename Signal> void SetupFlowModel::publish(T& field, T value, Signal changed) {
+    emit willChange();
+    field = std::move(value);
+    emit(this->*changed)();
+}
+
+void SetupFlowModel::setStep(Step step) {
+    publish(step_, std::move(step), &SetupFlowModel::stepChanged);
+}
+
+void SetupFlowModel::setPendingInstall(std::optional<PendingInstall> pendingInstall) {
+    publish(pendingInstall_, std::move(pendingInstall), &SetupFlowModel::pendingInstallChanged);
+}
+
+void SetupFlowModel::setNpsResolved(bool resolved) {
+    npsResolved_ = resolved;
+}
+
+void SetupFlowModel::clearPendingReadiness() {
+    pendingReadiness_.clear();
+}
+
+void SetupFlowModel::send(const TelemetryEvent& event) {
+    (telemetry_ ? *telemetry_ : TelemetryService::shared()).track(event);
+}
+
+void SetupFlowModel::keep(std::stop_source job) {
+    jobs_.push_back(std::move(job));
+}
+
+// ---- Loading and the diagnosis ----
+
+void SetupFlowModel::reload(const AppServices& services, const std::optional<SystemProfile>& fallbackProfile,
+                            std::function<void(std::optional<Loaded>)> done) {
+    std::optional<SystemProfile> given;
+    if (services.isFixtureMode) {
+        given = profile_ ? profile_ : fallbackProfile;
+        if (!given) {
+            done(std::nullopt);
+            return;
+        }
+    }
+    const EditionStrategies strategies = EditionStrategies::of(config_);
+    keep(runOffThread(
+        this,
+        [services, strategies, given] {
+            Loaded loaded{given ? *given : SystemProfiler::fromServices(services).profile(), {}};
+            loaded.probes = strategies.probe(services.processRunner, services.fs);
+            return std::optional<Loaded>(std::move(loaded));
+        },
+        std::move(done)));
+}
+
+void SetupFlowModel::setLoaded(const Loaded& loaded) {
+    publish(profile_, std::optional<SystemProfile>(loaded.profile), &SetupFlowModel::profileChanged);
+    publish(probes_, std::optional<SetupProbeBundle>(loaded.probes), &SetupFlowModel::probesChanged);
+    publish(
+        workflow_,
+        std::optional<SetupWorkflow>(EditionStrategies::of(config_).workflow(loaded.profile, loaded.probes)),
+        &SetupFlowModel::workflowChanged);
+}
+
+void SetupFlowModel::start(const AppServices& services, const std::optional<SystemProfile>& fallbackProfile,
+                           Done done) {
+    reload(services, fallbackProfile, [this, done = std::move(done)](std::optional<Loaded> loaded) {
+        if (loaded) {
+            setLoaded(*loaded);
+            emitDiagnosis(*workflow_);
+            setStep(Step::diagnosisSummary());
+        }
+        if (done) done();
+    });
+}
+
+void SetupFlowModel::emitDiagnosis(const SetupWorkflow& workflow) {
+    if (didEmitDiagnosis_) return;
+    didEmitDiagnosis_ = true;
+    qint64 fixable = 0;
+    qint64 blocked = 0;
+    for (const WorkflowStep& step : workflow.steps) {
+        if (step.placement != DomainPlacement::primary || !step.stage) continue;
+        const SetupDiagnosisClassification classification = step.stage->diagnosis().classification;
+        if (classification == SetupDiagnosisClassification::fixable) ++fixable;
+        if (classification == SetupDiagnosisClassification::blocked) ++blocked;
+    }
+    const QString reason = blocked > 0   ? QStringLiteral("blocked")
+                           : fixable > 0 ? QStringLiteral("fixable")
+                                         : QStringLiteral("ready");
+    const QStringList terminals = profile_ ? profile_->terminals.installedIDs() : QStringList();
+    send(TelemetryService::setupDiagnosisReachedEvent(reason, fixable, blocked, terminals));
+}
+
+// ---- Moving between stages ----
+
+SetupFlowModel::Step SetupFlowModel::postPrimaryStep() const {
+    return config_.spinePolicy.postPrimaryInterstitial ? Step::interstitial() : Step::verifying();
+}
+
+void SetupFlowModel::advance(DomainPlacement placement, const Step& fallback) {
+    std::optional<QString> next;
+    if (workflow_) next = workflow_->nextDomainID(placement);
+    setStep(next ? Step::stage(*next) : fallback);
+}
+
+void SetupFlowModel::enterPrimaryStages() {
+    advance(DomainPlacement::primary, postPrimaryStep());
+}
+
+void SetupFlowModel::advanceToOffers() {
+    advance(DomainPlacement::offer, Step::keepGoingGate());
+}
+
+void SetupFlowModel::advanceToOptional() {
+    advance(DomainPlacement::optional, Step::outcome());
+}
+
+void SetupFlowModel::advancePastDomain(const QString& domainID) {
+    if (!workflow_) {
+        setStep(postPrimaryStep());
+        return;
+    }
+    const std::array<std::pair<DomainPlacement, Step>, 3> exits{{
+        {DomainPlacement::primary, postPrimaryStep()},
+        {DomainPlacement::offer, Step::keepGoingGate()},
+        {DomainPlacement::optional, Step::outcome()},
+    }};
+    for (const auto& [placement, exit] : exits) {
+        if (!workflow_->domainIDs(placement).contains(domainID)) continue;
+        const std::optional<QString> next = workflow_->nextDomainID(placement, domainID);
+        setStep(next ? Step::stage(*next) : exit);
+        return;
+    }
+    setStep(postPrimaryStep());
+}
+
+void SetupFlowModel::stageAppeared(const QString& domainID) {
+    if (!workflow_) return;
+    const auto found = std::find_if(workflow_->steps.cbegin(), workflow_->steps.cend(),
+                                    [&](const WorkflowStep& step) { return step.domainID() == domainID; });
+    if (found == workflow_->steps.cend() || !found->stage) return;
+    const SetupDiagnosisClassification classification = found->stage->diagnosis().classification;
+    const SpineRenderPolicy& policy = config_.spinePolicy;
+
+    if (classification == SetupDiagnosisClassification::blocked) {
+        if (!emittedBlockedDomains_.contains(domainID) && probes_) {
+            emittedBlockedDomains_.insert(domainID);
+            if (policy.onStageBlocked) policy.onStageBlocked(domainID, *probes_);
+        }
+    } else if (classification == SetupDiagnosisClassification::ready) {
+        advancePastDomain(domainID);
+    }
+
+    const auto offer = policy.offers.constFind(domainID);
+    if (offer != policy.offers.cend() && classification != SetupDiagnosisClassification::ready &&
+        !emittedOfferDomains_.contains(domainID)) {
+        emittedOfferDomains_.insert(domainID);
+        send(
+            TelemetryService::offerShownEvent(offer->offerID, offer->offerSurface, offer->eligibilityReason));
+    }
+}
+
+void SetupFlowModel::recordOfferAction(const QString& domainID) {
+    const auto offer = config_.spinePolicy.offers.constFind(domainID);
+    if (offer == config_.spinePolicy.offers.cend() || actedOfferDomains_.contains(domainID)) return;
+    actedOfferDomains_.insert(domainID);
+    send(TelemetryService::offerActionEvent(offer->offerID, offer->offerSurface, QStringLiteral("selected")));
+}
+
+void SetupFlowModel::dismissOffer(const QString& domainID) {
+    const auto offer = config_.spinePolicy.offers.constFind(domainID);
+    if (offer != config_.spinePolicy.offers.cend() && !actedOfferDomains_.contains(domainID)) {
+        actedOfferDomains_.insert(domainID);
+        send(TelemetryService::offerActionEvent(offer->offerID, offer->offerSurface,
+                                                QStringLiteral("dismissed")));
+    }
+    advancePastDomain(domainID);
+}
+
+void SetupFlowModel::stageFinished(SetupActionOutcome outcome, const AppServices& services,
+                                   const std::optional<SystemProfile>& fallbackProfile, Done done) {
+    const bool leaves =
+        step_.isStage() && (outcome == SetupActionOutcome::success ||
+                            (outcome == SetupActionOutcome::failure &&
+                             config_.spinePolicy.advanceOnPartialFailureDomains.contains(step_.domainID)));
+    if (!leaves) {
+        if (done) done();
+        return;
+    }
+    refreshAfterStage(step_.domainID, services, fallbackProfile, std::move(done));
+}
+
+void SetupFlowModel::refreshAfterStage(const QString& domainID, const AppServices& services,
+                                       const std::optional<SystemProfile>& fallbackProfile, Done done) {
+    reload(services, fallbackProfile, [this, domainID, done = std::move(done)](std::optional<Loaded> loaded) {
+        if (loaded) setLoaded(*loaded);
+        advancePastDomain(domainID);
+        if (done) done();
+    });
+}
+
+// ---- Verification and the end ----
+
+void SetupFlowModel::runVerification(const AppServices& services, Done done) {
+    const EditionStrategies strategies = EditionStrategies::of(config_);
+    keep(runOffThread(
+        this,
+        [strategies, profile = profile_, services] {
+            return strategies.verify(profile, services.processRunner, services.fs);
+        },
+        [this, done = std::move(done)](SetupVerificationResult result) {
+            publish(verifyResult_, std::optional<SetupVerificationResult>(result),
+                    &SetupFlowModel::verifyResultChanged);
+            emitVerify(result);
+            if (result.passed)
+                advanceToOffers();
+            else
+                setStep(Step::outcome());
+            if (done) done();
+        }));
+}
+
+void SetupFlowModel::emitVerify(const SetupVerificationResult& result) {
+    if (didEmitVerify_) return;
+    didEmitVerify_ = true;
+    const QString engineOutcome = result.engineOutcome.value_or(QString());
+    if (result.passed)
+        send(TelemetryService::setupVerifyPassedEvent(result.rawOutput, engineOutcome));
+    else
+        send(TelemetryService::setupVerifyFailedEvent(engineOutcome, result.exitCode.value_or(-1)));
+}
+
+bool SetupFlowModel::recordOutcome(const QString& selfReport, const AppServices& services) {
+    if (config_.spinePolicy.onOutcomeReported)
+        config_.spinePolicy.onOutcomeReported(verifyResult_ ? verifyResult_->engineOutcome : std::nullopt,
+                                              selfReport);
+    const QString submittedKey =
+        ProductConfig::current().userDefaultsPrefix + QStringLiteral(".nps_submitted");
+    if (services.store && services.store->boolValue(submittedKey)) return true;
+    if (!TelemetryService::markNPSShown()) send(TelemetryService::npsShownEvent());
+    setStep(Step::nps());
+    return false;
+}
+
+// ---- Readiness checks ----
+
+void SetupFlowModel::continueFromDiagnosis(const AppServices& services, Done done) {
+    const SpineRenderPolicy& policy = config_.spinePolicy;
+    if (services.isFixtureMode || (!policy.networkReadiness && !policy.diskReadiness)) {
+        enterPrimaryStages();
+        if (done) done();
+        return;
+    }
+    setStep(Step::loading());
+    if (!policy.networkReadiness) {
+        finishReadiness({}, services, done);
+        return;
+    }
+    keep(runOffThread(
+        this,
+        [http = services.http, config = *policy.networkReadiness](std::stop_token stop) {
+            return NetworkReadinessProbe(http).run(config, stop);
+        },
+        [this, services, done = std::move(done)](NetworkReadinessResult result) {
+            send(TelemetryService::networkCheckEvent(result));
+            QList<ReadinessWarning> warnings;
+            if (needsWarning(result.verdict)) warnings.append(result);
+            finishReadiness(std::move(warnings), services, done);
+        }));
+}
+
+void SetupFlowModel::finishReadiness(QList<ReadinessWarning> warnings, const AppServices& services,
+                                     const Done& done) {
+    if (const std::optional<DiskReadinessConfig>& disk = config_.spinePolicy.diskReadiness) {
+        const DiskReadinessResult result = checkDisk(*services.fs, *disk, volumeCapacity);
+        send(TelemetryService::diskSpaceCheckEvent(result));
+        if (needsWarning(result.verdict)) warnings.append(result);
+    }
+    advanceReadiness(std::move(warnings));
+    if (done) done();
+}
+
+DiskReadinessResult SetupFlowModel::checkDisk(const FileSystemOperating& fs,
+                                              const DiskReadinessConfig& config,
+                                              const VolumeCapacity& capacity) {
+    const std::optional<qint64> available = capacity ? capacity(fs.homeDirectory()) : std::nullopt;
+    return DiskReadinessResult::evaluate(available, config.worstCaseInstallBytes, config.freeFloorBytes,
+                                         config.criticalFreeBytes);
+}
+
+std::optional<qint64> SetupFlowModel::availableCapacity(const QString& path) {
+    if (path.isEmpty()) return std::nullopt;
+    const QStorageInfo volume(path);
+    if (!volume.isValid() || !volume.isReady()) return std::nullopt;
+    const qint64 available = volume.bytesAvailable();
+    if (available < 0) return std::nullopt;
+    return available;
+}
+
+void SetupFlowModel::advanceReadiness(QList<ReadinessWarning> queue) {
+    if (queue.isEmpty()) {
+        enterPrimaryStages();
+        return;
+    }
+    const ReadinessWarning first = queue.takeFirst();
+    pendingReadiness_ = std::move(queue);
+    setStep(Step::readinessWarning(first));
+}
+
+void SetupFlowModel::recordReadinessAction(const ReadinessWarning& warning, const QString& action) {
+    if (const auto* network = std::get_if<NetworkReadinessResult>(&warning))
+        send(TelemetryService::networkWarningActionEvent(action, network->verdict));
+    else
+        send(
+            TelemetryService::diskWarningActionEvent(action, std::get<DiskReadinessResult>(warning).verdict));
+}
+
+} // namespace qlan

@@ -1,0 +1,59 @@
+#include "telemetry/NPSFeedbackHost.h"
+
+#include "editions/ProductConfig.h"
+#include "telemetry/TelemetryService.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace qlan {
+
+NPSFeedbackHost::NPSFeedbackHost(std::shared_ptr<KeyValueStoring> store, TelemetryService* telemetry,
+                                 Pause pause)
+    : store_(std::move(store))
+    , telemetry_(telemetry)
+    , pause_(std::move(pause)) {}
+
+QString NPSFeedbackHost::submittedKey() {
+    return ProductConfig::current().userDefaultsPrefix + QStringLiteral(".nps_submitted");
+}
+
+bool NPSFeedbackHost::wasSubmittedBefore() const {
+    return store_ && store_->boolValue(submittedKey());
+}
+
+void NPSFeedbackHost::cardCameOnScreen() {
+    if (shown_) return;
+    shown_ = true;
+    if (!TelemetryService::markNPSShown()) telemetry().track(QStringLiteral("nps_shown"), {});
+}
+
+void NPSFeedbackHost::recordSubmission(int score, const QString& reason) {
+    submitted_ = true;
+    telemetry().track(TelemetryService::npsSubmittedEvent(score, reason));
+    if (store_) store_->set(true, submittedKey());
+}
+
+void NPSFeedbackHost::recordDismissal() {
+    dismissed_ = true;
+    telemetry().track(QStringLiteral("nps_dismissed"), {});
+}
+
+void NPSFeedbackHost::leave() {
+    if (!shown_ || isResolved()) return;
+    recordDismissal();
+}
+
+void NPSFeedbackHost::pause(QObject* context, std::function<void()> resume) const {
+    if (pause_) {
+        pause_(context, std::move(resume));
+        return;
+    }
+    QTimer::singleShot(thanksPause, context, std::move(resume));
+}
+
+TelemetryService& NPSFeedbackHost::telemetry() const {
+    return telemetry_ ? *telemetry_ : TelemetryService::shared();
+}
+
+} // namespace qlan

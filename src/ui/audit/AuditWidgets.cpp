@@ -1,0 +1,126 @@
+#include "ui/audit/AuditWidgets.h"
+
+#include "audit/AuditStageModel.h"
+#include "ui/appshell/ScreenScaffold.h"
+#include "ui/widgets/DesktopActions.h"
+
+#include <QEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qlan {
+namespace {
+
+class ShowWatcher : public QObject {
+public:
+    ShowWatcher(QWidget* widget, std::function<void()> shown)
+        : QObject(widget)
+        , shown_(std::move(shown)) {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == parent() && event->type() == QEvent::Show && shown_) shown_();
+        return false;
+    }
+
+private:
+    std::function<void()> shown_;
+};
+
+} // namespace
+
+QVBoxLayout* column(QWidget* owner, int spacing) {
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {
+    if (points > 0) layout->addSpacing(points);
+    layout->addWidget(widget, 0, Qt::AlignLeading);
+}
+
+QPushButton* borderedButton(const QString& title) {
+    return new QPushButton(title);
+}
+
+QPushButton* borderlessButton(const QString& title) {
+    auto* button = new QPushButton(title);
+    button->setFlat(true);
+    return button;
+}
+
+QPushButton* linkButton(const QString& title, TextRole role) {
+    auto* button = new QPushButton(title);
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    TypeScale::apply(button, role);
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; color: palette(link); }"));
+    return button;
+}
+
+void whenShown(QWidget* widget, std::function<void()> shown) {
+    new ShowWatcher(widget, std::move(shown));
+}
+
+void fillScreen(QWidget* screen, ScreenScaffold* scaffold) {
+    auto* layout = new QVBoxLayout(screen);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scaffold);
+}
+
+AuditStageModel* makeStageModel(QWidget* screen, const QString& stageID, std::function<void()> onAdvance,
+                                ProfileRefresh onProfileRefresh, const AuditScreenSeams& seams) {
+    QPointer<QWidget> guarded(screen);
+    AuditStageModel::Options options;
+    options.stageID = stageID;
+    options.onAdvance = std::move(onAdvance);
+    options.onProfileRefresh = std::move(onProfileRefresh);
+    options.openURL = [guarded](const QUrl& url) {
+        if (guarded) DesktopActions::of(guarded)->openURL(url);
+    };
+    options.telemetry = seams.telemetry;
+    return new AuditStageModel(std::move(options), screen);
+}
+
+void presentFixSheets(QWidget* screen, AuditStageModel* model, FixSheetFactory factory) {
+    auto current = std::make_shared<QPointer<QDialog>>();
+    QPointer<AuditStageModel> guarded(model);
+    QObject::connect(model, &AuditStageModel::sheetChanged, screen, [=] {
+        if (!guarded) return;
+        const auto& remediation = guarded->sheetRemediation();
+        if (!remediation) {
+            if (QDialog* sheet = *current) {
+                current->clear();
+                sheet->hide();
+                sheet->deleteLater();
+            }
+            return;
+        }
+        if (*current) return;
+        QDialog* sheet = factory(screen, *remediation, [guarded](RemediationOutcome outcome) {
+            if (guarded) guarded->finish(outcome);
+        });
+        if (!sheet) {
+            guarded->sheetClosed();
+            return;
+        }
+        *current = sheet;
+        sheet->setWindowModality(Qt::WindowModal);
+        sheet->setMinimumSize(560, 420);
+        QObject::connect(sheet, &QDialog::finished, screen, [=] {
+            if (*current != sheet) return;
+            current->clear();
+            sheet->deleteLater();
+            if (guarded) guarded->sheetClosed();
+        });
+        sheet->open();
+    });
+}
+
+} // namespace qlan

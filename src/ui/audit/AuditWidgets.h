@@ -1,0 +1,49 @@
+#pragma once
+// Small pieces the audit's screens share: a column of widgets, the buttons in their styles, a callback
+// each time a widget comes on screen, a screen filled edge to edge by its scaffold, and the fix sheet
+// kept in step with a stage screen's model.
+
+#include "ui/audit/AuditScreenSeams.h"
+#include "ui/widgets/TypeScale.h"
+
+#include <QString>
+
+#include <functional>
+
+class QPushButton;
+class QVBoxLayout;
+class QWidget;
+
+namespace qlan {
+
+class AuditStageModel;
+class ScreenScaffold;
+
+// A widget holding a column aligned to the leading edge, `spacing` points apart, without margins.
+QVBoxLayout* column(QWidget* owner, int spacing);
+// Adds vertical space of `points` and then the widget (a button), aligned to the leading edge.
+void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points);
+
+// A bordered button of regular size.
+QPushButton* borderedButton(const QString& title);
+// A borderless button of regular size.
+QPushButton* borderlessButton(const QString& title);
+// A button drawn as a link (flat, in the link colour); the screen decides what it opens.
+QPushButton* linkButton(const QString& title, TextRole role);
+
+// Calls `shown` every time `widget` comes on screen, while `widget` lives.
+void whenShown(QWidget* widget, std::function<void()> shown);
+
+// Puts `scaffold` into `screen`, edge to edge.
+void fillScreen(QWidget* screen, ScreenScaffold* scaffold);
+
+// The model of a stage screen, owned by it: links open through the screen's desktop actions.
+AuditStageModel* makeStageModel(QWidget* screen, const QString& stageID, std::function<void()> onAdvance,
+                                ProfileRefresh onProfileRefresh, const AuditScreenSeams& seams);
+
+// Opens the fix sheet window-modal over `screen` (at least 560 by 420) whenever the model holds a
+// remediation, and closes it when the model lets go. A sheet that the user closes without a report
+// counts as a cancel; the sheet is destroyed either way, which stops any job it still runs.
+void presentFixSheets(QWidget* screen, AuditStageModel* model, FixSheetFactory factory);
+
+} // namespace qlan

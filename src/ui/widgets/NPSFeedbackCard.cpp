@@ -1,0 +1,235 @@
+#include "ui/widgets/NPSFeedbackCard.h"
+
+#include "editions/ProductConfig.h"
+#include "platform/AppServices.h"
+#include "telemetry/NPSFeedbackHost.h"
+#include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/TextLabel.h"
+#include "ui/widgets/TypeScale.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qlan {
+namespace {
+
+QColor withAlpha(QColor color, qreal alpha) {
+    color.setAlphaF(color.alphaF() * alpha);
+    return color;
+}
+
+// One score: its number in a 30-point circle, filled with the accent colour when selected.
+class ScoreButton : public QAbstractButton {
+public:
+    ScoreButton(int score, QWidget* parent = nullptr)
+        : QAbstractButton(parent) {
+        setText(QString::number(score));
+        setCheckable(true);
+        setFixedSize(30, 30);
+        setCursor(Qt::PointingHandCursor);
+        TypeScale::apply(this, TextRole::callout);
+    }
+
+    void setSelected(bool selected) {
+        setChecked(selected);
+        TypeScale::apply(this, TextRole::callout, selected ? FontWeight::semibold : FontWeight::regular);
+        update();
+    }
+
+protected:
+    void nextCheckState() override {}
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF circle = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        if (isChecked()) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(palette().color(QPalette::Active, QPalette::Highlight));
+            painter.drawEllipse(circle);
+            painter.setPen(Qt::white);
+        } else {
+            painter.setPen(QPen(withAlpha(TypeScale::secondaryColor(palette()), 0.4), 1));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(circle);
+            painter.setPen(palette().color(QPalette::Active, QPalette::WindowText));
+        }
+        painter.setFont(font());
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+};
+
+TextLabel* secondaryCaption(const QString& text) {
+    auto* label = new TextLabel(text, TextRole::footnote);
+    TypeScale::applySecondaryStyle(label);
+    return label;
+}
+
+} // namespace
+
+NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::function<void()> onSubmitted,
+                                 std::function<void()> onDismissed, QWidget* parent)
+    : QFrame(parent)
+    , host_(host ? std::move(host) : std::make_shared<NPSFeedbackHost>(AppServices::live().store))
+    , onSubmitted_(std::move(onSubmitted))
+    , onDismissed_(std::move(onDismissed)) {
+    setAccessibilityIdentifier(this, QStringLiteral("nps-card"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(16, 16, 16, 16);
+    stack->setSpacing(14);
+
+    auto* header = new QHBoxLayout;
+    header->setSpacing(0);
+    header->addWidget(new TextLabel(QStringLiteral("How are we doing?"), TextRole::headline), 0,
+                      Qt::AlignBaseline);
+    header->addStretch(1);
+    auto* dismissButton = new QPushButton(QStringLiteral("Dismiss"));
+    dismissButton->setFlat(true);
+    dismissButton->setCursor(Qt::PointingHandCursor);
+    TypeScale::apply(dismissButton, TextRole::footnote);
+    setAccessibilityIdentifier(dismissButton, QStringLiteral("nps-dismiss"));
+    connect(dismissButton, &QPushButton::clicked, this, &NPSFeedbackCard::dismiss);
+    header->addWidget(dismissButton, 0, Qt::AlignBaseline);
+    stack->addLayout(header);
+
+    question_ = new TextLabel(question(), TextRole::callout);
+    stack->addWidget(question_);
+
+    auto* scoreRow = new QHBoxLayout;
+    scoreRow->setSpacing(4);
+    for (int score = 0; score <= 10; ++score) {
+        auto* button = new ScoreButton(score);
+        setAccessibilityIdentifier(button, QStringLiteral("nps-score-%1").arg(score));
+        connect(button, &QAbstractButton::clicked, this, [this, score] { selectScore(score); });
+        scoreRow->addWidget(button, 0, Qt::AlignVCenter);
+        scores_.append(button);
+    }
+    scoreRow->addStretch(1);
+    stack->addLayout(scoreRow);
+
+    auto* scale = new QHBoxLayout;
+    scale->setSpacing(0);
+    scale->addWidget(secondaryCaption(QStringLiteral("Not at all likely")));
+    scale->addStretch(1);
+    scale->addWidget(secondaryCaption(QStringLiteral("Extremely likely")));
+    stack->addLayout(scale);
+
+    // Shown only while a score is selected.
+    reasonRows_ = new QWidget;
+    auto* reasonLayout = new QVBoxLayout(reasonRows_);
+    reasonLayout->setContentsMargins(0, 4, 0, 0);
+    reasonLayout->setSpacing(14);
+    reasonLayout->addWidget(
+        secondaryCaption(QStringLiteral("What's the main reason for your score? (optional)")));
+    reason_ = new QPlainTextEdit;
+    reason_->setMinimumHeight(60);
+    reason_->setMaximumHeight(90);
+    TypeScale::apply(reason_, TextRole::callout);
+    auto* reasonFrame = new QWidget;
+    auto* reasonFrameLayout = new QVBoxLayout(reasonFrame);
+    reasonFrameLayout->setContentsMargins(4, 4, 4, 4);
+    reasonFrameLayout->addWidget(reason_);
+    reasonLayout->addWidget(reasonFrame);
+    auto* submitRow = new QHBoxLayout;
+    submitRow->addStretch(1);
+    auto* submitButton = new ProminentButton(QStringLiteral("Submit feedback"));
+    setAccessibilityIdentifier(submitButton, QStringLiteral("nps-submit"));
+    connect(submitButton, &QPushButton::clicked, this, &NPSFeedbackCard::submit);
+    submitRow->addWidget(submitButton);
+    reasonLayout->addLayout(submitRow);
+    stack->addWidget(reasonRows_);
+
+    // Shown only after the thanks pause.
+    thanksRow_ = new QWidget;
+    auto* thanksLayout = new QHBoxLayout(thanksRow_);
+    thanksLayout->setContentsMargins(0, 4, 0, 0);
+    thanksLayout->setSpacing(6);
+    auto* check = new TextLabel(QStringLiteral("✔"), TextRole::callout);
+    QPalette green = check->palette();
+    green.setColor(QPalette::WindowText, QColor(0x28, 0xa7, 0x45));
+    check->setPalette(green);
+    thanksLayout->addWidget(check);
+    thanksLayout->addWidget(new TextLabel(QStringLiteral("Thanks for the feedback."), TextRole::callout), 1);
+    stack->addWidget(thanksRow_);
+
+    setPhase(Phase::notYet());
+}
+
+NPSFeedbackCard::~NPSFeedbackCard() = default;
+
+QString NPSFeedbackCard::question() {
+    return QStringLiteral("How likely are you to recommend ") + ProductConfig::current().displayName +
+           QStringLiteral(" to a friend or colleague?");
+}
+
+QString NPSFeedbackCard::reasonText() const {
+    return reason_->toPlainText();
+}
+
+QAbstractButton* NPSFeedbackCard::scoreButton(int score) const {
+    return score >= 0 && score < scores_.size() ? scores_[score] : nullptr;
+}
+
+void NPSFeedbackCard::selectScore(int score) {
+    if (phase_.kind == Phase::Kind::submitting || phase_.kind == Phase::Kind::thanks) return;
+    setPhase(Phase::scored(score));
+}
+
+void NPSFeedbackCard::submit() {
+    if (phase_.kind != Phase::Kind::scored) return;
+    const int score = phase_.score;
+    setPhase(Phase::submitting());
+    host_->recordSubmission(score, reasonText());
+    // The pause may outlast the card: then nothing more happens.
+    QPointer<NPSFeedbackCard> self(this);
+    host_->pause(this, [self] {
+        if (self) self->finishPause();
+    });
+}
+
+void NPSFeedbackCard::finishPause() {
+    if (phase_.kind != Phase::Kind::submitting) return;
+    setPhase(Phase::thanks());
+    if (onSubmitted_) onSubmitted_();
+}
+
+void NPSFeedbackCard::dismiss() {
+    if (didDismiss_) return;
+    host_->recordDismissal();
+    didDismiss_ = true;
+    hide();
+    if (onDismissed_) onDismissed_();
+}
+
+void NPSFeedbackCard::setPhase(Phase phase) {
+    phase_ = phase;
+    for (int score = 0; score < scores_.size(); ++score)
+        static_cast<ScoreButton*>(scores_[score])->setSelected(phase_ == Phase::scored(score));
+    reasonRows_->setVisible(phase_.kind == Phase::Kind::scored);
+    thanksRow_->setVisible(phase_.kind == Phase::Kind::thanks);
+}
+
+void NPSFeedbackCard::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor secondary = TypeScale::secondaryColor(palette());
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    painter.fillPath(shape, withAlpha(secondary, 0.08));
+    painter.setPen(QPen(withAlpha(secondary, 0.25), 1));
+    painter.drawPath(shape);
+}
+
+void NPSFeedbackCard::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    question_->setText(question());
+}
+
+} // namespace qlan

@@ -1,0 +1,160 @@
+// The Java version chooser and the progress, completed and error screens of the Java diagnosis.
+
+#include "diagnose/DiagnosisProfile.h"
+#include "support/RecordingDesktopActions.h"
+#include "support/CurrentEdition.h"
+#include "support/ScreenCapture.h"
+#include "ui/appshell/ScreenScaffold.h"
+#include "ui/diagnose/DiagnoseStatusScreens.h"
+#include "ui/diagnose/JavaVersionChooserView.h"
+#include "ui/widgets/IntBinding.h"
+#include "ui/widgets/MarkdownLabel.h"
+#include "ui/widgets/RadioRow.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+// What a Markdown text shows, and the links in it.
+struct Rendered {
+    QString text;
+    QStringList links;
+};
+
+Rendered render(const QString& markdown) {
+    QTextDocument document;
+    document.setMarkdown(markdown);
+    Rendered rendered{document.toPlainText(), {}};
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+            if (fragment.fragment().charFormat().isAnchor())
+                rendered.links.append(fragment.fragment().charFormat().anchorHref());
+    return rendered;
+}
+
+QList<int> checkedMajors(const JavaVersionChooserView& chooser) {
+    QList<int> majors;
+    for (int major : JavaVersionChooserView::majors())
+        if (chooser.row(major)->isChecked()) majors.append(major);
+    return majors;
+}
+
+} // namespace
+
+TEST(JavaVersionChooserView, RowsFollowTheBindingAndClicksWriteIt) {
+    IntBinding chosen(25);
+    JavaVersionChooserView chooser(&chosen, "d1");
+    chooser.resize(420, 300);
+    chooser.show();
+    saveScreenshot(&chooser, "java-version-chooser");
+
+    QStringList ids, titles;
+    for (RadioRow* row : chooser.findChildren<RadioRow*>()) {
+        ids.append(row->objectName());
+        titles.append(row->titleLabel()->text());
+    }
+    EXPECT_EQ(ids, (QStringList{"diagnosis-d1-pick-java-25", "diagnosis-d1-pick-java-21",
+                                "diagnosis-d1-pick-java-17"}));
+    EXPECT_EQ(titles, (QStringList{"Java 25 (recommended)", "Java 21", "Java 17"}));
+    EXPECT_EQ(checkedMajors(chooser), QList<int>{25});
+
+    // A click on the description, far right in the row, counts for the row.
+    RadioRow* row17 = chooser.row(17);
+    QTest::mouseClick(row17, Qt::LeftButton, {}, QPoint(row17->width() - 5, row17->height() - 5));
+    EXPECT_EQ(chosen.value(), 17);
+    EXPECT_EQ(checkedMajors(chooser), QList<int>{17});
+    QTest::mouseClick(row17, Qt::LeftButton);
+    EXPECT_EQ(chosen.value(), 17);
+    EXPECT_EQ(checkedMajors(chooser), QList<int>{17});
+
+    // The screen's own change of the binding shows; a major not offered checks nothing.
+    chosen.setValue(21);
+    EXPECT_EQ(checkedMajors(chooser), QList<int>{21});
+    chosen.setValue(11);
+    EXPECT_EQ(checkedMajors(chooser), QList<int>{});
+
+    JavaVersionChooserView other(&chosen, "d3");
+    EXPECT_NE(other.findChild<RadioRow*>("diagnosis-d3-pick-java-25"), nullptr);
+}
+
+TEST(DiagnoseStatusScreens, FixedTitlesMessagesAndOneButtonEach) {
+    CurrentEdition brew(ProductConfig::homebrewEdition());
+    auto desktop = std::make_shared<RecordingDesktopActions>();
+
+    ProgressScaffold progress;
+    EXPECT_EQ(progress.scaffold()->heading()->text(), "Diagnosing Java…");
+    EXPECT_EQ(progress.scaffold()->explanation()->text(),
+              "Running three quick checks to figure out what's going on.");
+    auto* indicator = progress.findChild<QProgressBar*>();
+    ASSERT_NE(indicator, nullptr);
+    EXPECT_EQ(indicator->maximum(), 0);
+    EXPECT_EQ(progress.findChild<QPushButton*>(), nullptr);
+
+    int continued = 0;
+    CompletedScaffold completed("Homebrew installed.", [&] { ++continued; });
+    completed.resize(720, 720);
+    completed.show();
+    saveScreenshot(&completed, "diagnose-completed");
+    EXPECT_EQ(completed.scaffold()->heading()->text(), "Done");
+    EXPECT_EQ(completed.scaffold()->explanation()->text(), "Homebrew installed.");
+    EXPECT_EQ(completed.findChild<QPushButton*>("continue-to-audit"), completed.button());
+    EXPECT_EQ(completed.button()->text(), "Continue to system audit");
+    QTest::mouseClick(completed.button(), Qt::LeftButton);
+    EXPECT_EQ(continued, 1);
+
+    // A failure message with a link: the link opens through the desktop, web addresses only.
+    const QString failure = "Install failed (exit code 1). The article at "
+                            "[Pellinor](https://guide.example/troubleshooting) may help.";
+    int back = 0;
+    ErrorScaffold error(failure, [&] { ++back; });
+    DesktopActions::install(&error, desktop);
+    error.resize(720, 720);
+    error.show();
+    saveScreenshot(&error, "diagnose-error");
+    EXPECT_EQ(error.scaffold()->heading()->text(), "Something went wrong");
+    EXPECT_EQ(error.button()->text(), "Back");
+    EXPECT_TRUE(error.button()->objectName().isEmpty());
+    MarkdownLabel* message = error.scaffold()->explanation();
+    const Rendered shown = render(message->text());
+    EXPECT_EQ(shown.text, "Install failed (exit code 1). The article at Pellinor may help.");
+    ASSERT_EQ(shown.links, QStringList{"https://guide.example/troubleshooting"});
+    emit message->linkActivated(shown.links[0]);
+    emit message->linkActivated("file:///Applications/Calculator.app");
+    EXPECT_EQ(desktop->openedURLs, QList<QUrl>{QUrl("https://guide.example/troubleshooting")});
+    QTest::mouseClick(error.button(), Qt::LeftButton);
+    EXPECT_EQ(back, 1);
+
+    // An empty message still leaves a working button.
+    ErrorScaffold empty("", [&] { ++back; });
+    EXPECT_TRUE(empty.scaffold()->explanation()->text().isEmpty());
+    QTest::mouseClick(empty.button(), Qt::LeftButton);
+    EXPECT_EQ(back, 2);
+}
+
+TEST(DiagnoseStatusScreens, ValuesFromTheMachineShowAsTextNeverAsMarkdown) {
+    const QString path = "/Library/Java/[x](https://evil.example)/*b* _i_ <b>&amp;`c`/Home";
+    const JDKInfo jdk{"21.0.5", "Eclipse_Adoptium **bold**", "x86_64", path};
+    const Rendered unset = render(Diagnosis::homeUnset(jdk).explanation());
+    EXPECT_TRUE(unset.links.isEmpty());
+    EXPECT_TRUE(unset.text.startsWith("Java 21.0.5 (Eclipse_Adoptium **bold**, x86_64) is installed at " +
+                                      path + ", but JAVA_HOME"));
+
+    const QString ticked = "/Library/Java/a``b`/Home`";
+    const Rendered legacy = render(Diagnosis::legacyOnly({"11.0.2", "v", "a", ticked}).explanation());
+    EXPECT_TRUE(legacy.text.contains("(at " + ticked + ")")) << legacy.text.toStdString();
+
+    ProbeBundle listing;
+    listing.jvmDirContents = {"[y](https://evil.example)", "www.example.com", "me@example.com"};
+    const Rendered unknown = render(JavaProfile().diagnose(listing).explanation());
+    EXPECT_TRUE(unknown.links.isEmpty());
+    EXPECT_TRUE(unknown.text.contains("([y](https://evil.example), www.example.com, me@example.com)"));
+}

@@ -1,0 +1,187 @@
+// The feedback card and the host helper of the screens that show it.
+
+#include "ui/widgets/NPSFeedbackCard.h"
+#include "support/Sandbox.h"
+#include "support/CurrentEdition.h"
+#include "support/ScreenCapture.h"
+#include "support/TelemetryEndpoint.h"
+#include "support/Wait.h"
+#include "telemetry/NPSFeedbackHost.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QAbstractButton>
+#include <QJsonValue>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+class NPSFeedbackCardTest : public ::testing::Test {
+protected:
+    NPSFeedbackCardTest() { telemetry_ = endpoint_.makeService(mac_.services()); }
+
+    // A host whose thanks pause ends when the test says so.
+    std::shared_ptr<NPSFeedbackHost> makeHost() {
+        return std::make_shared<NPSFeedbackHost>(
+            mac_.services().store, telemetry_.get(),
+            [this](QObject*, std::function<void()> resume) { pendingPauses_.append(std::move(resume)); });
+    }
+    bool storeSaysSubmitted() const {
+        return mac_.services().store->boolValue(NPSFeedbackHost::submittedKey());
+    }
+    // Every event delivered once the service has handed over what it was given.
+    QList<ReceivedEvent> settledEvents(qsizetype expected) {
+        endpoint_.waitForEvents(expected);
+        waitUntil([] { return false; }, 150);
+        return endpoint_.receivedEvents();
+    }
+    // The names of those events; "nps_shown" left out, since only the first host of the process
+    // sends it.
+    QStringList settledNamesButShown(qsizetype expected) {
+        QStringList names;
+        for (const ReceivedEvent& event : settledEvents(expected))
+            if (event.name != "nps_shown") names.append(event.name);
+        return names;
+    }
+    static void click(QWidget* card, const QString& id) {
+        auto* button = card->findChild<QAbstractButton*>(id);
+        ASSERT_NE(button, nullptr) << id.toStdString();
+        ASSERT_TRUE(button->isVisibleTo(card)) << id.toStdString();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    static bool shows(QWidget* card, const QString& id) {
+        auto* widget = card->findChild<QWidget*>(id);
+        return widget && widget->isVisibleTo(card);
+    }
+
+    CurrentEdition edition_{ProductConfig::homebrewEdition()};
+    Sandbox mac_;
+    TelemetryEndpoint endpoint_;
+    std::unique_ptr<TelemetryService> telemetry_;
+    QList<std::function<void()>> pendingPauses_;
+};
+
+} // namespace
+
+TEST_F(NPSFeedbackCardTest, ScoreSubmitPauseThanks) {
+    auto host = makeHost();
+    EXPECT_FALSE(host->wasSubmittedBefore());
+    int submitted = 0;
+    NPSFeedbackCard card(
+        host, [&] { ++submitted; }, [] {});
+    card.resize(640, 100);
+    card.show();
+    EXPECT_EQ(card.objectName(), "nps-card");
+    EXPECT_EQ(NPSFeedbackCard::question(), "How likely are you to recommend " +
+                                               ProductConfig::current().displayName +
+                                               " to a friend or colleague?");
+
+    // Nothing to submit before a score is chosen; a new score replaces the old one, the reason stays.
+    EXPECT_FALSE(shows(&card, "nps-submit"));
+    click(&card, "nps-score-7");
+    card.findChild<QPlainTextEdit*>()->setPlainText("  \n ");
+    click(&card, "nps-score-0");
+    EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::scored(0));
+    EXPECT_TRUE(card.scoreButton(0)->isChecked());
+    EXPECT_FALSE(card.scoreButton(7)->isChecked());
+    EXPECT_EQ(card.reasonText(), "  \n ");
+    card.adjustSize();
+    saveScreenshot(&card, "nps-card-scored");
+
+    // Submitting sends the answer and writes the marker at once; the host knows before the pause ends.
+    click(&card, "nps-submit");
+    EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::submitting());
+    EXPECT_FALSE(shows(&card, "nps-submit"));
+    EXPECT_TRUE(storeSaysSubmitted());
+    EXPECT_TRUE(host->isSubmitted());
+    EXPECT_EQ(submitted, 0);
+
+    // Scores pressed during the pause change nothing.
+    click(&card, "nps-score-9");
+    EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::submitting());
+    ASSERT_EQ(pendingPauses_.size(), 1);
+    pendingPauses_.takeFirst()();
+    EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::thanks());
+    EXPECT_EQ(submitted, 1);
+    card.adjustSize();
+    saveScreenshot(&card, "nps-card-thanks");
+
+    // Leaving the screen after a submission sends no dismissal.
+    host->cardCameOnScreen();
+    host->leave();
+    const QList<ReceivedEvent> events = settledEvents(2);
+    ASSERT_EQ(events.size(), 2);
+    EXPECT_EQ(events[0].name, "nps_submitted");
+    EXPECT_EQ(events[0].data.value("score"), QJsonValue(0));
+    EXPECT_EQ(events[0].data.value("reason"), QJsonValue(QJsonValue::Null));
+    EXPECT_EQ(events[1].name, "nps_shown");
+
+    // A host built afterwards leaves the card out.
+    EXPECT_TRUE(makeHost()->wasSubmittedBefore());
+}
+
+TEST_F(NPSFeedbackCardTest, LongReasonIsCutAndDismissSendsOnce) {
+    auto host = makeHost();
+    NPSFeedbackCard card(
+        host, [] {}, [] {});
+    card.show();
+    click(&card, "nps-score-10");
+    card.findChild<QPlainTextEdit*>()->setPlainText(QString(600, u'r'));
+    click(&card, "nps-submit");
+    // Dismissing during the pause sends one "nps_dismissed"; leaving afterwards adds none.
+    int dismissed = 0;
+    NPSFeedbackCard second(
+        host, [] {}, [&] { ++dismissed; });
+    second.show();
+    click(&second, "nps-dismiss");
+    EXPECT_TRUE(second.didDismiss());
+    EXPECT_FALSE(second.isVisible());
+    EXPECT_EQ(dismissed, 1);
+
+    auto leaving = makeHost();
+    NPSFeedbackCard third(
+        leaving, [] {}, [] {});
+    leaving->cardCameOnScreen();
+    click(&third, "nps-dismiss");
+    leaving->leave();
+    leaving->leave();
+
+    EXPECT_EQ(settledNamesButShown(3), (QStringList{"nps_submitted", "nps_dismissed", "nps_dismissed"}));
+    EXPECT_EQ(endpoint_.receivedEvents()[0].data.value("reason").toString(), QString(500, u'r'));
+}
+
+TEST_F(NPSFeedbackCardTest, LeavingUnansweredSendsOneDismissalAndADestroyedCardIsNeverCalledBack) {
+    auto host = makeHost();
+    host->leave(); // never came on screen: nothing
+    host->cardCameOnScreen();
+    host->leave();
+    host->leave();
+
+    int submitted = 0;
+    auto* card = new NPSFeedbackCard(
+        makeHost(), [&] { ++submitted; }, [] {});
+    QPointer<NPSFeedbackCard> watched(card);
+    card->selectScore(4);
+    card->submit();
+    delete card;
+    ASSERT_EQ(pendingPauses_.size(), 1);
+    pendingPauses_.takeFirst()();
+    EXPECT_EQ(submitted, 0);
+    EXPECT_TRUE(watched.isNull());
+
+    // The default pause is a real timer bound to the card.
+    NPSFeedbackHost timed(mac_.services().store, telemetry_.get());
+    NPSFeedbackCard waiting(
+        std::shared_ptr<NPSFeedbackHost>(&timed, [](auto*) {}), [&] { ++submitted; }, [] {});
+    waiting.selectScore(8);
+    waiting.submit();
+    EXPECT_TRUE(waitUntil([&] { return submitted == 1; }, 5000));
+
+    EXPECT_EQ(settledNamesButShown(3), (QStringList{"nps_dismissed", "nps_submitted", "nps_submitted"}));
+}
