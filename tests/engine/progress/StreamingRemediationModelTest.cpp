@@ -6,6 +6,7 @@
 
 #include "ProgressTestSupport.h"
 #include "editions/ProductConfig.h"
+#include "engine/remediation/FaultyFileSystem.h"
 #include "progress/ZshrcActivationPreview.h"
 #include "support/AdminShellStub.h"
 #include "support/CurrentEdition.h"
@@ -41,6 +42,7 @@ struct Fixture {
     RecordedEvents telemetry;
     std::shared_ptr<RecordingHTTPFetcher> http = std::make_shared<RecordingHTTPFetcher>();
     StreamingRemediationModel::Sources sources;
+    std::shared_ptr<FileSystemOperating> fs; // instead of the sandbox's, when set
     std::unique_ptr<StreamingRemediationModel> model;
     QList<Row> rowsSeen; // the bottom row after every change, in order
     QList<RemediationOutcome> outcomes;
@@ -54,6 +56,7 @@ struct Fixture {
     StreamingRemediationModel& start(const Remediation& remediation) {
         AppServices services = mac.services();
         services.http = http;
+        if (fs) services.fs = fs;
         model = std::make_unique<StreamingRemediationModel>(remediation, services, telemetry.sink(), sources);
         QObject::connect(model.get(), &StreamingRemediationModel::stateChanged,
                          [this] { rowsSeen << model->bottomRow(); });
@@ -189,6 +192,24 @@ TEST(StreamingRemediation, MiseAndJEnvEndWithTheZshrcProposalUntilApplyOrSkip) {
     EXPECT_EQ(jenv.lines().last(), "Updated " + home + "/.zshrc. Backup at " + home + "/.zshrc.bak.");
     EXPECT_TRUE(jenv.mac.readFile("/Users/tester/.zshrc").endsWith("jEnv init\neval \"$(jenv init -)\"\n"));
     EXPECT_EQ(jenv.telemetry.names(), QStringList{"remediation_completed"}) << "apply sends nothing";
+
+    // A backup that cannot be written: the card stays with the reason, the job's success too.
+    Fixture failing;
+    failing.mac.linkSystemProgram("/bin/zsh");
+    failing.mac.writeStub("/usr/bin/mise");
+    auto faulty = std::make_shared<FaultyFileSystem>(failing.mac.services().fs);
+    faulty->failWrite = [](const QString& path) { return path.endsWith("/.zshrc.bak"); };
+    failing.fs = faulty;
+    failing.run(Remediation::installViaMise("21"));
+    const qsizetype before = failing.lines().size();
+    failing.model->applyZshrc();
+    EXPECT_EQ(failing.model->bottomRow(), Row::succeededChangePending);
+    EXPECT_TRUE(failing.model->zshrc()->error().value_or("").startsWith("Couldn't write backup file: "));
+    EXPECT_EQ(failing.lines().size(), before);
+    EXPECT_FALSE(failing.mac.exists("/Users/tester/.zshrc"));
+    failing.model->skipZshrc();
+    EXPECT_EQ(failing.model->bottomRow(), Row::succeeded);
+    EXPECT_EQ(failing.telemetry.names(), QStringList{"remediation_completed"});
 }
 
 TEST(StreamingRemediation, HomebrewChainsRunTheCaskOnlyAfterAZeroAndNeverOfferFinishBetween) {
