@@ -1,5 +1,7 @@
 #include "support/Sandbox.h"
 
+#include "support/LoopbackOnlyHTTPFetcher.h"
+
 #include "platform/LiveKeyValueStore.h"
 #include "support/SandboxFileSystem.h"
 #include "support/SandboxProcessRunner.h"
@@ -159,7 +161,7 @@ Sandbox::Sandbox()
     makePath(impl_->control() + QStringLiteral("/stubs"));
     impl_->services = AppServices{
         std::make_shared<SandboxProcessRunner>(impl_->layout),
-        AppServices::live().http,
+        std::make_shared<LoopbackOnlyHTTPFetcher>(),
         std::make_shared<SandboxFileSystem>(impl_->layout),
         std::make_shared<LiveKeyValueStore>(impl_->storeFile()),
         false,

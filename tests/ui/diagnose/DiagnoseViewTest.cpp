@@ -105,11 +105,11 @@ TEST_F(DiagnoseViewTest, TheFixSheetAndEveryWayBackFromIt) {
 
     // Escape, and the window's close control, are a cancel: the diagnosis with the same fix again.
     QTest::keyClick(view->sheet(), Qt::Key_Escape);
-    EXPECT_EQ(view->sheet(), nullptr);
+    ASSERT_TRUE(waitUntil([&] { return view->sheet() == nullptr; }));
     EXPECT_EQ(view->flow()->state(), VM::State(VM::Diagnosed{Diagnosis::noJDK(), install, std::nullopt}));
     click(view, "diagnosis-d1-install-chosen");
     view->sheet()->close();
-    EXPECT_EQ(view->sheet(), nullptr);
+    ASSERT_TRUE(waitUntil([&] { return view->sheet() == nullptr; }));
     EXPECT_EQ(view->flow()->state(), VM::State(VM::Diagnosed{Diagnosis::noJDK(), install, std::nullopt}));
 
     // A failed install: the error screen with the sheet's message, Back to the diagnosis.
@@ -245,9 +245,11 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
     QStringList names = settledNames(12);
     names.removeAll("app_launched");
     EXPECT_GE(names.removeAll("chooser_shown"), 1);
+    // The Temurin sheet's own run against the stub brew may also have ended before the test's outcome.
+    EXPECT_GE(names.removeAll("remediation_completed"), 1);
     EXPECT_EQ(names, (QStringList{"diagnosis_reached", "remediation_applied", "verify_passed",
-                                  "verify_offered_followup", "remediation_applied", "remediation_completed",
-                                  "verify_passed", "audit_stage_outcome", "audit_reached", "audit_gated"}));
+                                  "verify_offered_followup", "remediation_applied", "verify_passed",
+                                  "audit_stage_outcome", "audit_reached", "audit_gated"}));
 }
 
 TEST_F(DiagnoseViewTest, ASetJavaHomeProbeThatEndsUnderAnotherScreenStartsNothing) {

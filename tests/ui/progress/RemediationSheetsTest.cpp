@@ -12,6 +12,7 @@
 #include "telemetry/TelemetryService.h"
 #include "ui/progress/FileEditWidgets.h"
 #include "ui/progress/RemediationSheet.h"
+#include "ui/progress/StreamingRemediationView.h"
 #include "ui/progress/ZprofileDiffSheet.h"
 #include "ui/progress/ZshrcActivationCard.h"
 #include "ui/widgets/ProminentButton.h"
@@ -105,18 +106,27 @@ protected:
 
 } // namespace
 
-TEST_F(RemediationSheetsTest, StreamedFixesShowThatTheyAreNotAvailableYet) {
+TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
+    // No bash in the sandbox: the install script cannot start.
     RemediationSheet* sheet = openSheet(Remediation::installHomebrew());
     EXPECT_EQ(sheet->view()->screen(), RemediationScreen::streaming);
     EXPECT_EQ(sheet->view()->diffSheet(), nullptr);
-    EXPECT_TRUE(showsText(sheet, RemediationProgressView::unavailableTitle()));
-    QTest::mouseClick(button(sheet, QStringLiteral("Close")), Qt::LeftButton);
-    sheet->close(); // the window's close control is a cancel too
-    EXPECT_EQ(outcomes_, QList<RemediationOutcome>(2, RemediationOutcome::canceled()));
+    StreamingRemediationView* streaming = sheet->view()->streamingView();
+    ASSERT_NE(streaming, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return streaming->closeButton()->isVisible(); }, 10000));
+    const QList<QJsonObject> sent = delivered(1);
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent.first().value("event_name").toString(), QStringLiteral("remediation_failed"));
+    QTest::mouseClick(streaming->closeButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !outcomes_.isEmpty(); }));
+    EXPECT_EQ(outcomes_, QList<RemediationOutcome>{
+                             RemediationOutcome::failure(StreamingRemediationModel::failureText(-1))});
+    sheet->close(); // the window's close control after the end reports nothing more
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(outcomes_.size(), 1);
     EXPECT_TRUE(sheet->isVisible()); // the owner dismisses it
     sheet->dismiss();
     EXPECT_FALSE(sheet->isVisible());
-    EXPECT_EQ(outcomes_.size(), 2);
 }
 
 TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {

@@ -1,0 +1,168 @@
+// The streaming remediation screen under a flood of output: a child in a sandbox prints 1,000,000 lines
+// (an `sdk` function of a real login zsh, run through the screen's SDKMAN runner) into the screen,
+// shown offscreen. Prints:
+// - the longest stall of the GUI thread while the lines arrive (after the window's first frame), measured
+//   as the largest gap between ticks of a 1 ms timer (goal: at most 16 ms), and how many gaps exceeded
+//   16 ms;
+// - lines per second into the screen, against the same child's output read as a bare stream with
+//   next() on a worker thread, and their ratio;
+// - the peak resident memory of the run divided by the line count (bytes per line).
+
+#include "editions/ProductConfig.h"
+#include "platform/ServiceContext.h"
+#include "platform/ShellRunner.h"
+#include "support/Sandbox.h"
+#include "ui/progress/StreamingRemediationView.h"
+#include "ui/widgets/ProminentButton.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <future>
+
+using namespace qlan;
+
+namespace {
+
+constexpr long long lineCount = 1000000;
+const QString candidate = QStringLiteral("21-tem");
+
+long long statusKiB(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+bool resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+void prepare(test::Sandbox& mac) {
+    mac.linkSystemProgram(QStringLiteral("/bin/zsh"));
+    mac.writeFile(QStringLiteral("/Users/tester/.sdkman/bin/sdkman-init.sh"),
+                  QStringLiteral("sdk() { /usr/bin/seq -f 'output line %.0f of the benchmark' 1 %1; }\n")
+                      .arg(lineCount)
+                      .toUtf8());
+}
+
+// The same child through the sandbox's process runner, read with next() on a worker thread.
+double bareLinesPerSecond(const test::Sandbox& mac) {
+    const QString script =
+        QStringLiteral("source ~/.sdkman/bin/sdkman-init.sh && sdk default java ") + candidate;
+    QElapsedTimer timer;
+    timer.start();
+    auto reading = std::async(std::launch::async, [&] {
+        Stream<StreamEvent> stream =
+            ShellRunner(mac.services().processRunner).stream(QStringLiteral("/bin/zsh"), {"-lc", script});
+        long long lines = 0;
+        while (auto event = stream.next())
+            if (event->kind == StreamEvent::Kind::output) ++lines;
+        return lines;
+    });
+    const long long lines = reading.get();
+    return lines / (timer.nsecsElapsed() / 1e9);
+}
+
+bool firstFrameDone(QWidget& window) {
+    static bool done = false;
+    if (!done && window.windowHandle() && window.windowHandle()->isExposed()) {
+        window.repaint(); // the first full frame, drawn now
+        done = true;
+        return false;
+    }
+    return done;
+}
+
+struct ScreenRun {
+    double linesPerSecond = 0;
+    double longestStallMs = 0;
+    long long lines = 0;
+    long long peakKiB = -1;
+    int stallsOver16 = 0;
+};
+
+ScreenRun screenRun(const test::Sandbox& mac) {
+    const bool reset = resetPeak();
+    const long long baseline = reset ? statusKiB("VmRSS") : statusKiB("VmHWM");
+    QWidget window;
+    ServiceContext::setServices(&window, mac.services());
+    window.resize(640, 560);
+    auto* view =
+        new StreamingRemediationView(Remediation::setJavaHomeViaSDKMAN(candidate), {}, nullptr, &window);
+    view->resize(640, 560);
+
+    ScreenRun result;
+    QElapsedTimer clock;
+    qint64 lastTick = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    // Stalls count from the first line after the window's first frame: drawing a window the first time is
+    // not the stream's cost.
+    bool flowing = false;
+    QObject::connect(view->model(), &StreamingRemediationModel::linesAppended, &window, [&] {
+        if (!flowing && firstFrameDone(window)) {
+            lastTick = clock.nsecsElapsed();
+            flowing = true;
+        }
+    });
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        if (flowing) {
+            const double gap = (now - lastTick) / 1e6;
+            result.longestStallMs = std::max(result.longestStallMs, gap);
+            if (gap > 16) ++result.stallsOver16;
+        }
+        lastTick = now;
+    });
+    QEventLoop loop;
+    QObject::connect(view->model(), &StreamingRemediationModel::stateChanged, &loop, [&] {
+        if (!view->model()->isRunning()) loop.quit();
+    });
+    clock.start();
+    ticker.start();
+    window.show(); // starts the job
+    loop.exec();
+    ticker.stop();
+    result.lines = view->model()->lines().size() - 1; // the "Running:" line
+    result.linesPerSecond = result.lines / (clock.nsecsElapsed() / 1e9);
+    const long long peak = statusKiB("VmHWM");
+    if (baseline >= 0 && peak >= 0) result.peakKiB = peak - baseline;
+    if (view->model()->exitCode() != 0)
+        std::printf("screen: the job failed (exit %d)\n", *view->model()->exitCode());
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ProductConfig::setCurrent(ProductConfig::homebrewEdition());
+    test::Sandbox mac;
+    prepare(mac);
+
+    const ScreenRun screen = screenRun(mac); // first, so that nothing before it has raised the peak
+    const double bare = bareLinesPerSecond(mac);
+    std::printf(
+        "screen: %lld lines, longest GUI-thread stall %.1f ms (goal <= 16 ms), %d stalls over 16 ms\n",
+        screen.lines, screen.longestStallMs, screen.stallsOver16);
+    std::printf("screen: %10.0f lines/s into the screen\n", screen.linesPerSecond);
+    std::printf("bare:   %10.0f lines/s read from the stream\n", bare);
+    std::printf("ratio:  %.2f\n", screen.linesPerSecond / bare);
+    if (screen.peakKiB >= 0)
+        std::printf("memory: peak %.1f MiB over the start = %.0f bytes per line\n", screen.peakKiB / 1024.0,
+                    screen.peakKiB * 1024.0 / std::max(1LL, screen.lines));
+    else
+        std::printf("memory: not measurable here (no /proc/self/status)\n");
+    return 0;
+}

@@ -1,0 +1,172 @@
+#include "ui/progress/StreamingRemediationView.h"
+
+#include "editions/ProductConfig.h"
+#include "platform/ServiceContext.h"
+#include "telemetry/TelemetryService.h"
+#include "ui/progress/OutputLinesView.h"
+#include "ui/progress/ZshrcActivationCard.h"
+#include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace qlan {
+
+namespace {
+
+QWidget* row(QHBoxLayout** layout) {
+    auto* widget = new QWidget;
+    *layout = new QHBoxLayout(widget);
+    (*layout)->setContentsMargins(0, 0, 0, 0);
+    return widget;
+}
+
+} // namespace
+
+StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFinish onFinish,
+                                                   TelemetryService* telemetry, QWidget* parent)
+    : QWidget(parent)
+    , remediation_(std::move(remediation))
+    , onFinish_(std::move(onFinish))
+    , telemetry_(telemetry) {
+    setAccessibilityIdentifier(this, QStringLiteral("remediation-progress"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 24, 24, 24);
+    layout->setSpacing(16);
+
+    auto* header = new QVBoxLayout;
+    header->setSpacing(6);
+    header->addWidget(new TextLabel(StreamingRemediationModel::title(remediation_), TextRole::headline,
+                                    FontWeight::semibold));
+    auto* subtitle = new TextLabel(StreamingRemediationModel::subtitle(remediation_), TextRole::footnote);
+    TypeScale::applySecondaryStyle(subtitle);
+    header->addWidget(subtitle);
+    layout->addLayout(header);
+
+    output_ = new OutputLinesView;
+    layout->addWidget(output_, 1);
+
+    cardSlot_ = new QWidget;
+    auto* cardLayout = new QVBoxLayout(cardSlot_);
+    cardLayout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(cardSlot_);
+
+    bottom_ = new QStackedWidget;
+    QHBoxLayout* rowLayout = nullptr;
+
+    runningRow_ = row(&rowLayout);
+    spinner_ = new QProgressBar;
+    spinner_->setRange(0, 0);
+    spinner_->setTextVisible(false);
+    spinner_->setMaximumWidth(48);
+    rowLayout->addWidget(spinner_);
+    status_ = new TextLabel(QStringLiteral("Running…"), TextRole::footnote);
+    TypeScale::applySecondaryStyle(status_);
+    rowLayout->addWidget(status_);
+    rowLayout->addStretch(1);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"));
+    setAccessibilityIdentifier(cancel_, QStringLiteral("remediation-cancel"));
+    rowLayout->addWidget(cancel_);
+    bottom_->addWidget(runningRow_);
+
+    // While a ~/.zshrc change waits, its card carries "Apply ~/.zshrc change" and "Skip".
+    pendingRow_ = new QWidget;
+    bottom_->addWidget(pendingRow_);
+
+    succeededRow_ = row(&rowLayout);
+    rowLayout->addStretch(1);
+    finish_ = new ProminentButton(StreamingRemediationModel::finishLabel(remediation_));
+    finish_->bindToReturn();
+    rowLayout->addWidget(finish_);
+    bottom_->addWidget(succeededRow_);
+
+    failedRow_ = row(&rowLayout);
+    article_ =
+        new LinkLabel(QStringLiteral("Open the article"), ProductConfig::current().urls.installMethods);
+    rowLayout->addWidget(article_);
+    rowLayout->addStretch(1);
+    close_ = new QPushButton(QStringLiteral("Close"));
+    rowLayout->addWidget(close_);
+    bottom_->addWidget(failedRow_);
+    layout->addWidget(bottom_);
+
+    connect(cancel_, &QPushButton::clicked, this, [this] { model()->cancel(); });
+    connect(finish_, &QPushButton::clicked, this, [this] { model()->finishWithSuccess(); });
+    connect(close_, &QPushButton::clicked, this, [this] { model()->finishWithFailure(); });
+    refresh();
+}
+
+StreamingRemediationModel* StreamingRemediationView::model() {
+    if (!model_) {
+        TelemetryService* telemetry = telemetry_;
+        model_ = new StreamingRemediationModel(
+            remediation_, ServiceContext::services(this),
+            [telemetry](const TelemetryEvent& event) {
+                (telemetry ? *telemetry : TelemetryService::shared()).track(event);
+            },
+            sources_, this);
+        outputModel_ = new OutputLinesModel(&model_->lines(), this);
+        output_->setModel(outputModel_);
+        connect(model_, &StreamingRemediationModel::linesAppended, this,
+                [this](qsizetype first, qsizetype count) {
+                    outputModel_->linesAppended(first, count);
+                    output_->scrollToBottom();
+                });
+        card_ = new ZshrcActivationCard(model_->zshrc());
+        cardSlot_->layout()->addWidget(card_);
+        connect(model_, &StreamingRemediationModel::stateChanged, this, &StreamingRemediationView::refresh);
+        connect(model_, &StreamingRemediationModel::finished, this,
+                [this](const RemediationOutcome& outcome) {
+                    if (onFinish_) onFinish_(outcome);
+                });
+    }
+    return model_;
+}
+
+void StreamingRemediationView::cancel() {
+    model()->cancel();
+}
+
+QString StreamingRemediationView::statusText() const {
+    return status_->text();
+}
+
+void StreamingRemediationView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The job starts once the screen is up, from the event loop: a sheet closed in the same turn as it
+    // opened reports its cancel without starting anything.
+    QMetaObject::invokeMethod(
+        this, [this] { model()->start(); }, Qt::QueuedConnection);
+    refresh();
+}
+
+void StreamingRemediationView::refresh() {
+    using Row = StreamingRemediationModel::BottomRow;
+    const Row state = model_ ? model_->bottomRow() : Row::running;
+    const bool canceling = state == Row::canceling;
+    status_->setText(canceling ? QStringLiteral("Canceling…") : QStringLiteral("Running…"));
+    cancel_->setEnabled(!canceling);
+    switch (state) {
+    case Row::running:
+    case Row::canceling:
+        bottom_->setCurrentWidget(runningRow_);
+        break;
+    case Row::succeededChangePending:
+        bottom_->setCurrentWidget(pendingRow_);
+        break;
+    case Row::succeeded:
+        bottom_->setCurrentWidget(succeededRow_);
+        break;
+    case Row::failed:
+        bottom_->setCurrentWidget(failedRow_);
+        break;
+    }
+}
+
+} // namespace qlan

@@ -1,0 +1,82 @@
+#pragma once
+// The screen of the remediation sheet that carries a fix out as a job with live output: the case's title
+// and explanation, the output list, the ~/.zshrc card after a mise or jEnv job that needs it, and the
+// bottom row (running with "Cancel", "Canceling…", the finish button, or "Open the article" with
+// "Close"). It draws a StreamingRemediationModel, made when the screen is first shown from the services
+// in effect for it; the job starts then. How the screen ended reaches `onFinish` on the GUI thread.
+
+#include "progress/StreamingRemediationModel.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+
+namespace qlan {
+
+class LinkLabel;
+class OutputLinesModel;
+class OutputLinesView;
+class ProminentButton;
+class TelemetryService;
+class TextLabel;
+class ZshrcActivationCard;
+
+class StreamingRemediationView : public QWidget {
+    Q_OBJECT
+public:
+    using OnFinish = std::function<void(const RemediationOutcome&)>;
+
+    StreamingRemediationView(Remediation remediation, OnFinish onFinish,
+                             TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+
+    // Where the jobs fetch from; takes effect when set before the screen is first shown.
+    void setSources(const StreamingRemediationModel::Sources& sources) { sources_ = sources; }
+
+    // The model, made on first use from the services in effect for the screen.
+    StreamingRemediationModel* model();
+    // A close of the sheet: the job stops and the screen reports `canceled` once.
+    void cancel();
+
+    OutputLinesView* outputView() const { return output_; }
+    QPushButton* cancelButton() const { return cancel_; }
+    ProminentButton* finishButton() const { return finish_; }
+    QPushButton* closeButton() const { return close_; }
+    LinkLabel* articleLink() const { return article_; }
+    // The status text of the running row: "Running…" or "Canceling…".
+    QString statusText() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+
+    Remediation remediation_;
+    OnFinish onFinish_;
+    TelemetryService* telemetry_;
+    StreamingRemediationModel::Sources sources_;
+    StreamingRemediationModel* model_ = nullptr;
+
+    OutputLinesView* output_;
+    OutputLinesModel* outputModel_ = nullptr;
+    QWidget* cardSlot_;
+    ZshrcActivationCard* card_ = nullptr;
+    QStackedWidget* bottom_;
+    QWidget* runningRow_;
+    QWidget* pendingRow_;
+    QWidget* succeededRow_;
+    QWidget* failedRow_;
+    QProgressBar* spinner_;
+    TextLabel* status_;
+    QPushButton* cancel_;
+    ProminentButton* finish_;
+    LinkLabel* article_;
+    QPushButton* close_;
+};
+
+} // namespace qlan

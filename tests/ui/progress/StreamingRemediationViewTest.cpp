@@ -1,0 +1,237 @@
+// The streaming remediation screen inside its sheet, driven with stub programs: the texts of each case,
+// the output rows with the retry row's identifier, the bottom rows, the article link, the ~/.zshrc card
+// and a close of the sheet while the job runs.
+
+#include "ui/progress/StreamingRemediationView.h"
+#include "editions/ProductConfig.h"
+#include "platform/ServiceContext.h"
+#include "support/CurrentEdition.h"
+#include "support/ProcessChecks.h"
+#include "support/RecordingDesktopActions.h"
+#include "support/Sandbox.h"
+#include "support/ScreenCapture.h"
+#include "support/Wait.h"
+#include "ui/progress/OutputLinesView.h"
+#include "ui/progress/RemediationSheet.h"
+#include "ui/progress/ZshrcActivationCard.h"
+#include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/ProminentButton.h"
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+class StreamingViewTest : public ::testing::Test {
+protected:
+    StreamingViewTest() {
+        ServiceContext::setServices(&window_, mac_.services());
+        DesktopActions::install(&window_, desktop_);
+        window_.resize(640, 560);
+        window_.show();
+    }
+
+    RemediationSheet* open(const Remediation& remediation) {
+        auto* sheet = new RemediationSheet(
+            remediation, [this](const RemediationOutcome& outcome) { outcomes_ << outcome; }, nullptr,
+            &window_);
+        StreamingRemediationModel::Sources sources;
+        sources.brewRetryPause = std::chrono::milliseconds(0);
+        sheet->view()->streamingView()->setSources(sources);
+        sheet->open();
+        return sheet;
+    }
+
+    bool waitForOutcome() {
+        return waitUntil([&] { return !outcomes_.isEmpty(); }, 10000);
+    }
+
+    CurrentEdition edition_{ProductConfig::homebrewEdition()};
+    Sandbox mac_;
+    std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
+    QWidget window_;
+    QList<RemediationOutcome> outcomes_;
+};
+
+QStringList labelTexts(const QWidget* widget) {
+    QStringList texts;
+    for (const QLabel* label : widget->findChildren<QLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+} // namespace
+
+TEST(StreamingRemediationTexts, EachCaseShowsItsTitleExplanationAndFinish) {
+    const struct {
+        Remediation remediation;
+        QString title, explanation, finish, success;
+    } cases[] = {
+        {Remediation::installTemurinViaBrew("temurin"), "Installing Temurin via Homebrew",
+         "macOS will ask for your password so brew can install Temurin to "
+         "/Library/Java/JavaVirtualMachines/.",
+         "Continue to verify", "Temurin installed."},
+        {Remediation::installViaSDKMAN("21-tem"), "Installing Temurin via SDKMAN",
+         "Running `sdk install java <X>-tem` via your login zsh.", "Continue to verify",
+         "Installed Temurin via SDKMAN."},
+        {Remediation::installViaMise("temurin-21"), "Installing Temurin via Mise",
+         "Running `mise install java@temurin-<X>` and `mise use -g`.", "Continue to verify",
+         "Installed Temurin via Mise."},
+        {Remediation::installViaPKG(21), "Installing Temurin 21 (direct PKG)",
+         "We'll download the Temurin installer from Adoptium, verify its checksum, and ask macOS for "
+         "permission "
+         "to install.",
+         "Continue to verify", "Temurin installed."},
+        {Remediation::installViaPKGThenJEnv(17), "Installing Temurin 17 and registering with jEnv",
+         "PKG install first, then `jenv add` and `jenv global`. macOS will ask for your password for the "
+         "installer step.",
+         "Continue to verify", "Temurin installed."},
+        {Remediation::setJavaHomeViaSDKMAN("21-tem"), "Setting JAVA_HOME via SDKMAN",
+         "Running `sdk default java <X>-tem`.", "Continue to verify", "Set the SDKMAN default Java."},
+        {Remediation::setJavaHomeViaMise("temurin-21"), "Setting JAVA_HOME via Mise",
+         "Running `mise use -g java@temurin-<X>` and ensuring `~/.zshrc` activates Mise.",
+         "Continue to verify", "Configured Mise to set JAVA_HOME."},
+        {Remediation::setJavaHomeViaJenv("/jdk", 21), "Setting JAVA_HOME via jEnv",
+         "Enabling jEnv's export plugin and registering your Java installation.", "Continue to verify",
+         "Configured jEnv to set JAVA_HOME."},
+        {Remediation::installHomebrewThenTemurin("temurin"), "Installing Homebrew + Temurin",
+         "Two phases: install Homebrew first (with Xcode Command Line Tools as a side-effect if needed), "
+         "then "
+         "install Temurin via Homebrew.",
+         "Continue to verify", "Homebrew + Temurin installed."},
+        {Remediation::installWarpViaBrew("warp"), "Installing Warp via Homebrew",
+         "Homebrew will install Warp to /Applications/.", "Continue", "Warp installed."},
+        {Remediation::installHomebrewThenWarp("warp"), "Installing Homebrew + Warp",
+         "Two phases: install Homebrew first (macOS will ask for your password), then install Warp via "
+         "Homebrew.",
+         "Continue", "Homebrew + Warp installed."},
+        {Remediation::installHomebrew(), "Installing Homebrew",
+         "Running the official Homebrew install script. macOS will ask for your password; if Xcode Command "
+         "Line "
+         "Tools aren't installed, a separate Apple dialog will appear during install.",
+         "Continue", "Homebrew installed."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title.toStdString());
+        const StreamingRemediationView view(c.remediation, {});
+        const QStringList texts = labelTexts(&view);
+        EXPECT_TRUE(texts.contains(c.title));
+        EXPECT_TRUE(texts.contains(c.explanation));
+        EXPECT_EQ(view.finishButton()->text(), c.finish);
+        EXPECT_EQ(StreamingRemediationModel::successMessage(c.remediation), c.success);
+    }
+}
+
+TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFinishes) {
+    QString script = "echo '==> Downloading warp'\necho '==> Retrying with `brew reinstall --cask warp`'\n"
+                     "echo 'brew reinstall warp'\n";
+    script += "i=0; while [ $i -lt 300 ]; do echo \"progress $i\"; i=$((i+1)); done\n";
+    mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withScript(script));
+    RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
+    StreamingRemediationView* view = sheet->view()->streamingView();
+    EXPECT_EQ(view->objectName(), "remediation-progress");
+    EXPECT_EQ(view->cancelButton()->objectName(), "remediation-cancel");
+    ASSERT_TRUE(waitUntil([&] { return view->finishButton()->isVisible(); }, 10000));
+    EXPECT_FALSE(view->cancelButton()->isVisible());
+
+    const QAbstractItemModel* rows = view->outputView()->model();
+    ASSERT_EQ(rows->rowCount(), 303);
+    QStringList identifiers;
+    for (int row = 0; row < 3; ++row)
+        identifiers << rows->index(row, 0).data(OutputLinesModel::identifierRole).toString();
+    EXPECT_EQ(identifiers, (QStringList{"", "remediation-retry-line", ""}));
+    EXPECT_EQ(rows->index(302, 0).data().toString(), "progress 299");
+    QScrollBar* bar = view->outputView()->verticalScrollBar();
+    EXPECT_TRUE(waitUntil([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }))
+        << "the last line sits at the bottom";
+
+    view->outputView()->selectAll();
+    QTest::keySequence(view->outputView(), QKeySequence::Copy);
+    ASSERT_EQ(desktop_->pasteboardWrites.size(), 1);
+    EXPECT_TRUE(desktop_->pasteboardWrites.first().startsWith("==> Downloading warp\n==> Retrying"));
+    saveScreenshot(sheet, "streaming-succeeded");
+
+    QTest::mouseClick(view->finishButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(outcomes_, QList{RemediationOutcome::success("Warp installed.")});
+    sheet->reject(); // a late close reports nothing more
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(outcomes_.size(), 1);
+}
+
+TEST_F(StreamingViewTest, FailureOffersTheArticleAndClose) {
+    mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withStdOut("Error: nope\n").withExitCode(4));
+    RemediationSheet* sheet = open(Remediation::installTemurinViaBrew("temurin"));
+    StreamingRemediationView* view = sheet->view()->streamingView();
+    ASSERT_TRUE(waitUntil([&] { return view->closeButton()->isVisible(); }, 10000));
+    EXPECT_TRUE(view->articleLink()->isVisible());
+    EXPECT_FALSE(view->finishButton()->isVisible());
+    saveScreenshot(sheet, "streaming-failed");
+    QTest::mouseClick(view->articleLink(), Qt::LeftButton);
+    EXPECT_EQ(desktop_->openedURLs, QList{ProductConfig::current().urls.installMethods});
+    EXPECT_TRUE(outcomes_.isEmpty()) << "the screen stays";
+    QTest::mouseClick(view->closeButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(outcomes_, QList{RemediationOutcome::failure(StreamingRemediationModel::failureText(4))});
+}
+
+TEST_F(StreamingViewTest, ClosingTheSheetWhileRunningCancelsOnce) {
+    mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withScript(childAndGrandchildCommand));
+    RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
+    StreamingRemediationView* view = sheet->view()->streamingView();
+    ASSERT_TRUE(waitUntil([&] { return view->model()->lines().size() == 1; }, 10000));
+    pid_t child = 0, grandchild = 0;
+    ASSERT_TRUE(readChildAndGrandchild(view->model()->lines().first(), &child, &grandchild));
+    EXPECT_EQ(view->statusText(), "Running…");
+    EXPECT_TRUE(view->cancelButton()->isEnabled());
+
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    EXPECT_EQ(view->statusText(), "Canceling…");
+    EXPECT_FALSE(view->cancelButton()->isEnabled());
+    EXPECT_TRUE(view->cancelButton()->isVisible());
+    sheet->reject();
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
+    sheet->reject();
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
+}
+
+TEST_F(StreamingViewTest, TheZshrcCardHoldsTheFinishBackUntilSkip) {
+    mac_.linkSystemProgram("/bin/zsh");
+    mac_.writeStub("/usr/bin/mise");
+    RemediationSheet* sheet = open(Remediation::setJavaHomeViaMise("temurin-21"));
+    StreamingRemediationView* view = sheet->view()->streamingView();
+    ZshrcActivationCard* card = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] { return (card = view->findChild<ZshrcActivationCard*>()) && card->isVisible(); }, 10000));
+    EXPECT_FALSE(view->finishButton()->isVisible());
+    EXPECT_FALSE(view->cancelButton()->isVisible());
+    EXPECT_TRUE(card->applyButton()->isVisible());
+    saveScreenshot(sheet, "streaming-zshrc-card");
+    QTest::mouseClick(card->skipButton(), Qt::LeftButton);
+    EXPECT_FALSE(card->isVisible());
+    EXPECT_TRUE(view->finishButton()->isVisible());
+    EXPECT_EQ(
+        view->model()->lines().last(),
+        "Skipped ~/.zshrc edit. JAVA_HOME may stay unset in fresh shells until you add the line manually.");
+    QTest::mouseClick(view->finishButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(outcomes_, QList{RemediationOutcome::success("Configured Mise to set JAVA_HOME.")});
+}
+
+TEST_F(StreamingViewTest, ASheetClosedAsItOpensStartsNothing) {
+    mac_.writeStub("/opt/homebrew/bin/brew");
+    RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
+    sheet->close(); // the window's close control
+    ASSERT_TRUE(waitForOutcome());
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
+    EXPECT_TRUE(mac_.calls("/opt/homebrew/bin/brew").isEmpty());
+}
