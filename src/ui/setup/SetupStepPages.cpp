@@ -3,6 +3,7 @@
 #include "editions/ProductConfig.h"
 #include "setup/SetupWorkflowCopy.h"
 #include "ui/appshell/ScreenScaffold.h"
+#include "ui/setup/SetupFlowPages.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QProgressBar>
@@ -43,41 +44,37 @@ QWidget* framed(const SetupWorkflowCopy::Frame& frame, QWidget* content, const Q
 QWidget* outcomePage(const SetupPageContext& context) {
     const auto& result = context.model->verifyResult();
     return framed(SetupWorkflowCopy::outcomeFrame(ProductConfig::current(), result),
-                  new SetupPlaceholderPage(QStringLiteral("Outcome")), QStringLiteral("setup-outcome"));
+                  makeOutcomeContent(context), QStringLiteral("setup-outcome"));
 }
 
 // The feedback frame around the feedback card.
-QWidget* feedbackPage(const SetupPageContext&) {
-    return framed(SetupWorkflowCopy::feedbackFrame(ProductConfig::current()),
-                  new SetupPlaceholderPage(QStringLiteral("Feedback")), QStringLiteral("setup-nps"));
+QWidget* feedbackPage(const SetupPageContext& context) {
+    return framed(SetupWorkflowCopy::feedbackFrame(ProductConfig::current()), makeFeedbackContent(context),
+                  QStringLiteral("setup-nps"));
 }
-
-template <const char* Name, const char* Id> QWidget* placeholder(const SetupPageContext&) {
-    auto* page = new SetupPlaceholderPage(QString::fromUtf8(Name));
-    page->setObjectName(QString::fromUtf8(Id));
-    return page;
-}
-
-constexpr char readinessName[] = "Readiness warning", readinessId[] = "setup-readiness-warning";
-constexpr char stageName[] = "Stage", stageId[] = "setup-stage";
-constexpr char summaryName[] = "Diagnosis summary", summaryId[] = "setup-diagnosis-summary";
-constexpr char interstitialName[] = "Interstitial", interstitialId[] = "setup-interstitial";
-constexpr char verifyingName[] = "Verifying", verifyingId[] = "setup-verifying";
-constexpr char keepGoingName[] = "Keep going", keepGoingId[] = "setup-keep-going";
 
 } // namespace
 
 SetupPageFactory setupPageFactory(Kind kind) {
     switch (kind) {
-    case Kind::readinessWarning: return placeholder<readinessName, readinessId>;
-    case Kind::stage: return placeholder<stageName, stageId>;
-    case Kind::loading: return loadingPage;
-    case Kind::diagnosisSummary: return placeholder<summaryName, summaryId>;
-    case Kind::interstitial: return placeholder<interstitialName, interstitialId>;
-    case Kind::verifying: return placeholder<verifyingName, verifyingId>;
-    case Kind::keepGoingGate: return placeholder<keepGoingName, keepGoingId>;
-    case Kind::outcome: return outcomePage;
-    case Kind::nps: return feedbackPage;
+    case Kind::readinessWarning:
+        return makeReadinessWarningPage;
+    case Kind::stage:
+        return makeStagePage;
+    case Kind::loading:
+        return loadingPage;
+    case Kind::diagnosisSummary:
+        return makeDiagnosisSummaryPage;
+    case Kind::interstitial:
+        return makeInterstitialPage;
+    case Kind::verifying:
+        return makeVerifyingPage;
+    case Kind::keepGoingGate:
+        return makeKeepGoingPage;
+    case Kind::outcome:
+        return outcomePage;
+    case Kind::nps:
+        return feedbackPage;
     }
     return loadingPage;
 }
