@@ -14,6 +14,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -241,48 +243,28 @@ public:
 
     // Hands every event to onEvent, and then onEnd once, on the thread of `context`, through queued
     // calls. The stream is consumed: it is cancelled when `context` is destroyed. onEnd is not called
-    // after a cancel.
+    // after a cancel. However fast the producer is, at most one delivery call is queued at a time, and
+    // one call hands over events for about `deliverySlice` before it queues the next and returns, so
+    // that the context's thread keeps handling its other events.
     void deliverTo(QObject* context, std::function<void(T)> onEvent, std::function<void()> onEnd = {}) && {
         auto state = std::exchange(state_, nullptr);
         if (!state) return;
-        auto holder = new StreamHolder(Stream(state), context);
-        auto drain = [state, onEvent = std::move(onEvent), onEnd = std::move(onEnd),
-                      ended = std::make_shared<bool>(false)] {
-            for (;;) {
-                std::optional<T> item;
-                bool endNow = false;
-                {
-                    std::lock_guard lock(state->mutex);
-                    if (state->cancelled) return;
-                    if (!state->buffer.empty()) {
-                        item = std::move(state->buffer.front());
-                        state->buffer.pop_front();
-                    } else if (state->finished && !*ended) {
-                        *ended = true;
-                        endNow = true;
-                    } else {
-                        return;
-                    }
-                }
-                if (item) onEvent(std::move(*item));
-                if (endNow) {
-                    if (onEnd) onEnd();
-                    return;
-                }
-            }
-        };
-        QPointer<QObject> target(context);
-        auto post = [target, drain] {
-            if (QObject* obj = target.data()) QMetaObject::invokeMethod(obj, drain, Qt::QueuedConnection);
-        };
+        new StreamHolder(Stream(state), context);
+        auto delivery = std::make_shared<Delivery>();
+        delivery->state = state;
+        delivery->target = context;
+        delivery->onEvent = std::move(onEvent);
+        delivery->onEnd = std::move(onEnd);
         {
             std::lock_guard lock(state->mutex);
             if (state->cancelled) return;
-            state->notify = post;
+            // The stream keeps the delivery alive until it is cancelled (which clears this hook).
+            state->notify = [delivery] { delivery->post(); };
         }
-        (void)holder;
-        post(); // deliver what is already buffered
+        delivery->post(); // deliver what is already buffered
     }
+
+    static constexpr std::chrono::milliseconds deliverySlice{5};
 
 private:
     explicit Stream(std::shared_ptr<detail::StreamState<T>> state)
@@ -294,6 +276,55 @@ private:
         state_->buffer.pop_front();
         return value;
     }
+
+    // The queued hand-over of deliverTo().
+    struct Delivery : std::enable_shared_from_this<Delivery> {
+        std::shared_ptr<detail::StreamState<T>> state;
+        QPointer<QObject> target;
+        std::function<void(T)> onEvent;
+        std::function<void()> onEnd;
+        bool ended = false;                 // context thread only
+        std::atomic<bool> scheduled{false}; // a drain call is queued
+
+        void post() {
+            if (scheduled.exchange(true)) return;
+            QObject* obj = target.data();
+            if (!obj) return;
+            QMetaObject::invokeMethod(
+                obj, [self = this->shared_from_this()] { self->drain(); }, Qt::QueuedConnection);
+        }
+
+        void drain() {
+            scheduled.store(false);
+            const auto deadline = std::chrono::steady_clock::now() + deliverySlice;
+            for (unsigned handed = 1;; ++handed) {
+                std::optional<T> item;
+                bool endNow = false;
+                {
+                    std::lock_guard lock(state->mutex);
+                    if (state->cancelled) return;
+                    if (!state->buffer.empty()) {
+                        item = std::move(state->buffer.front());
+                        state->buffer.pop_front();
+                    } else if (state->finished && !ended) {
+                        ended = true;
+                        endNow = true;
+                    } else {
+                        return;
+                    }
+                }
+                if (item) onEvent(std::move(*item));
+                if (endNow) {
+                    if (onEnd) onEnd();
+                    return;
+                }
+                if (handed % 64 == 0 && std::chrono::steady_clock::now() >= deadline) {
+                    post(); // the rest in a later call
+                    return;
+                }
+            }
+        }
+    };
 
     // Owns a stream for as long as its QObject parent lives.
     class StreamHolder : public QObject {

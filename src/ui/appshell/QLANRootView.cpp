@@ -9,6 +9,7 @@
 #include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/PlaceholderView.h"
 #include "ui/appshell/WelcomeView.h"
+#include "ui/setup/SetupWorkflowView.h"
 
 #include <QVBoxLayout>
 
@@ -67,7 +68,7 @@ QWidget* QLANRootView::destination(const Screen& screen) const {
     case Screen::Kind::diagnose:
         return new PlaceholderView(QStringLiteral("DiagnoseView"));
     case Screen::Kind::setupWorkflow:
-        return new PlaceholderView(QStringLiteral("SetupWorkflowView"));
+        return new SetupWorkflowView(telemetry_);
     case Screen::Kind::audit:
         return new PlaceholderView(QStringLiteral("StagedAuditFlow"), {}, *screen.auditContext());
     case Screen::Kind::nextStep:

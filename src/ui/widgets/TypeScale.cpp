@@ -1,6 +1,7 @@
 #include "ui/widgets/TypeScale.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QPalette>
 #include <QWidget>
 
@@ -24,6 +25,12 @@ double scale(TextRole role) {
 }
 
 } // namespace
+
+QFont TypeScale::monospacedCaption() {
+    QFont monospaced = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    monospaced.setPointSizeF(font(TextRole::footnote).pointSizeF());
+    return monospaced;
+}
 
 QFont TypeScale::font(TextRole role, FontWeight weight) {
     QFont font = QApplication::font();
