@@ -77,14 +77,6 @@ std::optional<PendingInstall> SetupPickerState::languagesBatch(const QList<Langu
 
 // ---- Project ----
 
-QList<ProjectTemplate> SetupPickerState::projectTemplates(const QList<SetupRemediation>& offered) {
-    QList<ProjectTemplate> templates;
-    for (const SetupRemediation& remediation : offered)
-        if (const auto* project = remediation.payloadAs<SetupRemediation::CreateProject>())
-            templates.append(project->projectTemplate);
-    return templates;
-}
-
 PendingInstall SetupPickerState::projectInDocumentsBatch(const QList<ProjectTemplate>& templates) {
     PendingInstall batch{QStringLiteral("project"), QStringLiteral("Set up a project"), {}, true};
     for (ProjectTemplate projectTemplate : templates)
@@ -264,13 +256,6 @@ PendingInstall SetupPickerState::gitBatch(const SetupProbeBundle& probes) const 
 }
 
 // ---- Applications ----
-
-QMap<QString, SetupRemediation> SetupPickerState::offeredByID(const QList<SetupRemediation>& offered) {
-    QMap<QString, SetupRemediation> byID;
-    for (const SetupRemediation& remediation : offered)
-        if (!byID.contains(remediation.id())) byID.insert(remediation.id(), remediation);
-    return byID;
-}
 
 void SetupPickerState::seedCasks(const QString& stageID, const QMap<QString, SetupRemediation>& offered) {
     if (didSeedCasks.contains(stageID)) return;

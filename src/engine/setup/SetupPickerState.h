@@ -87,8 +87,6 @@ struct SetupPickerState {
     std::optional<PendingInstall> languagesBatch(const QList<LanguageFinding>& findings) const;
 
     // ---- Project ----
-    // The templates of the stage's project fixes, in their order.
-    static QList<ProjectTemplate> projectTemplates(const QList<SetupRemediation>& offered);
     // "Install in Documents": one project per template in the Documents folder (empty list, empty batch).
     static PendingInstall projectInDocumentsBatch(const QList<ProjectTemplate>& templates);
     // "Choose my folder…": the simple project in the chosen folder; none when no folder was chosen.
@@ -135,8 +133,7 @@ struct SetupPickerState {
     PendingInstall gitBatch(const SetupProbeBundle& probes) const;
 
     // ---- Applications ----
-    // The stage's fixes by id; of several with one id, the first wins.
-    static QMap<QString, SetupRemediation> offeredByID(const QList<SetupRemediation>& offered);
+    // `offered`: the stage's fixes by id (SetupStagePlan::offeredByID).
     // Ticks every offered fix the first time the stage is shown.
     void seedCasks(const QString& stageID, const QMap<QString, SetupRemediation>& offered);
     QList<PickerRow> caskRows(const SpineRenderPolicy::CaskMultiselect& kind,

@@ -2,6 +2,7 @@
 
 #include "catalog/VendorHosts.h"
 #include "editions/ProductConfig.h"
+#include "setup/SetupStagePlan.h"
 #include "ui/setup/PickerRowList.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
@@ -47,7 +48,7 @@ QUrl SetupPicker::curatedListsURL() {
 }
 
 void SetupPicker::store(const std::optional<SetupFlowModel::PendingInstall>& batch) {
-    if (batch && model_) model_->setPendingInstall(batch);
+    if (batch && model_) SetupStagePlan::request(*model_, *batch);
 }
 
 // ---- Languages ----
@@ -241,7 +242,7 @@ CasksPicker::CasksPicker(SetupPickerState* state, SetupFlowModel* model, QString
                          QWidget* parent)
     : SetupPicker(state, model, parent)
     , kind_(std::move(kind))
-    , offered_(SetupPickerState::offeredByID(offered))
+    , offered_(SetupStagePlan::offeredByID(offered))
     , rows_(new PickerRowList(this)) {
     layout_->addWidget(rows_);
     install_ = addButton(layout_, QStringLiteral("Install selected"), kind_.installID);

@@ -41,6 +41,7 @@ public:
     static QUrl curatedListsURL();
 
 protected:
+    // Asks the model to run the batch; nothing happens without one or while another batch is pending.
     void store(const std::optional<SetupFlowModel::PendingInstall>& batch);
 
     SetupPickerState* state_;

@@ -2,8 +2,8 @@
 // The sub-screens that special stages show in place of the remediation rows: the cask picker, the
 // languages picker, the project actions, the skills and MCP server pickers and the Git step. The stage
 // screen asks `makeSpecialStagePicker` for the one of its stage's kind; a picker requests its batch
-// through SetupStagePlan::request. Kinds whose picker is not part of the application yet get a
-// placeholder that names the kind.
+// through SetupStagePlan::request. The pickers keep their ticks in the screen's picker state; without a
+// screen (or for the grouped install) a placeholder names the kind.
 
 #include "catalog/SetupRemediation.h"
 #include "catalog/SpineRenderPolicy.h"

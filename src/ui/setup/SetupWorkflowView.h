@@ -10,6 +10,7 @@
 #include "remediation/SetupRemediationRunner.h"
 #include "setup/SetupActionBatch.h"
 #include "setup/SetupFlowModel.h"
+#include "setup/SetupPickerState.h"
 #include "ui/widgets/SheetDialog.h"
 
 #include <QPointer>
@@ -42,6 +43,8 @@ public:
     ~SetupWorkflowView() override;
 
     SetupFlowModel* model() const { return model_; }
+    // What the special stages' pickers hold while the screen lives: ticks, typed texts, first visits.
+    SetupPickerState& pickerState() { return pickerState_; }
     QWidget* currentPage() const { return page_; }
     // The sheet on screen, and its content; null while no batch is pending.
     SheetDialog* sheet() const { return sheet_; }
@@ -76,6 +79,7 @@ private:
 
     TelemetryService* telemetry_;
     SetupFlowModel* model_;
+    SetupPickerState pickerState_;
     RunnerFactory runnerFactory_;
     QVBoxLayout* layout_;
     QWidget* page_ = nullptr;

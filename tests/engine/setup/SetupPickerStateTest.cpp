@@ -1,4 +1,5 @@
 #include "setup/SetupPickerState.h"
+#include "setup/SetupStagePlan.h"
 
 #include "support/Sandbox.h"
 #include "support/SetupFlowPrinters.h"
@@ -104,8 +105,8 @@ TEST_F(SetupPickerStateTest, ALanguageFoundSetUpAfterItWasTickedIsNeverPlannedAg
 
 TEST_F(SetupPickerStateTest, ProjectBatches) {
     const QList<ProjectTemplate> templates =
-        SetupPickerState::projectTemplates({R::installUv(), R::createProject(ProjectTemplate::simple),
-                                            R::createProject(ProjectTemplate::coding)});
+        SetupStagePlan::projectTemplates({R::installUv(), R::createProject(ProjectTemplate::simple),
+                                          R::createProject(ProjectTemplate::coding)});
     EXPECT_EQ(templates, (QList<ProjectTemplate>{ProjectTemplate::simple, ProjectTemplate::coding}));
     EXPECT_EQ(SetupPickerState::projectInDocumentsBatch(templates),
               (Batch{"project",
@@ -241,7 +242,7 @@ TEST_F(SetupPickerStateTest, CaskPickerSeedsPerStageAndBatchesInRowOrder) {
                                                   {{"Zed", "brew:zed", "cask-zed"},
                                                    {"VS Code", "brew:visual-studio-code", "cask-vscode"},
                                                    {"Warp", "brew:warp", "cask-warp"}}};
-    const auto offered = SetupPickerState::offeredByID(
+    const auto offered = SetupStagePlan::offeredByID(
         {R::installVSCode(), R::installZed(), R::installClaudeDesktop(), R::installZed()});
     ASSERT_EQ(offered.size(), 3);
 
