@@ -85,6 +85,7 @@ void SetupWorkflowView::syncPage() {
     }
     page_ = makeSetupStepPage({this, model_, services(), fallbackProfile(), telemetry_});
     layout_->addWidget(page_);
+    page_->show();
 }
 
 void SetupWorkflowView::applyWindowTitle() {
