@@ -71,21 +71,6 @@ TEST_F(SetupPickerStateTest, LanguageRowsFollowWhatTheMacHasAndTheButtonNeedsALa
               (Batch{"languages", "Install languages", {R::installMise(), R::installRubyViaMise()}, true}));
 }
 
-TEST_F(SetupPickerStateTest, LanguagePlansKeepTheirOwnOrder) {
-    const auto findings = SetupPickerState::detectLanguages(detector());
-    state_.selectedLanguages = {L::rust};
-    EXPECT_EQ(state_.languagePlan(findings), QList<R>{R::installRustup()});
-    state_.selectedLanguages = {L::python, L::rust};
-    EXPECT_EQ(state_.languagePlan(findings),
-              (QList<R>{R::installUv(), R::installMise(), R::installRustViaMise()}));
-    state_.selectedLanguages = {L::python, L::java};
-    EXPECT_EQ(state_.languagePlan(findings),
-              (QList<R>{R::installUv(), R::installMise(), R::installTemurin()}));
-    state_.selectedLanguages = {L::node, L::java};
-    EXPECT_EQ(state_.languagePlan(findings),
-              (QList<R>{R::installMise(), R::installNodeViaMise(), R::installTemurin()}));
-}
-
 TEST_F(SetupPickerStateTest, ALanguageFoundSetUpAfterItWasTickedIsNeverPlannedAgainAndCanBeUnticked) {
     state_.setLanguageSelected(L::node, true);
     state_.setLanguageSelected(L::python, true);
