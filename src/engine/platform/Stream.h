@@ -16,6 +16,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -245,7 +247,10 @@ public:
     // through queued calls. The stream is consumed: it is cancelled when `context` is destroyed, and
     // nothing is handed over after that. onEnd is not called after a cancel. Call it on the GUI thread.
     // The producer's threads never touch `context` or the callbacks: a yield only asks the dispatcher
-    // (see ContextGuard) to drain the stream on the GUI thread, where the context is checked.
+    // (see ContextGuard) to drain the stream on the GUI thread, where the context is checked. However
+    // fast the producer is, at most one drain is queued at a time, and one drain hands over events for
+    // about `deliverySlice` before it queues the next and returns, so the GUI thread keeps handling its
+    // other events.
     void deliverTo(QObject* context, std::function<void(T)> onEvent, std::function<void()> onEnd = {}) && {
         auto state = std::exchange(state_, nullptr);
         if (!state) return;
@@ -255,9 +260,12 @@ public:
         }
         auto* holder = new StreamHolder(Stream(state), context, std::move(onEvent), std::move(onEnd));
         ContextGuard target(holder);
-        auto drain = [target] {
+        auto scheduled = std::make_shared<std::atomic<bool>>(false);
+        auto drain = [target, scheduled] {
+            if (scheduled->exchange(true)) return; // a drain is queued already
             target.postCall([](QObject* holder) { static_cast<StreamHolder*>(holder)->drain(); });
         };
+        holder->setScheduling(scheduled, drain);
         {
             std::lock_guard lock(state->mutex);
             if (state->cancelled) return;
@@ -265,6 +273,8 @@ public:
         }
         drain(); // deliver what is already buffered
     }
+
+    static constexpr std::chrono::milliseconds deliverySlice{5};
 
 private:
     explicit Stream(std::shared_ptr<detail::StreamState<T>> state)
@@ -288,13 +298,21 @@ private:
             , stream_(std::move(stream))
             , callbacks_(std::make_shared<Callbacks>(Callbacks{std::move(onEvent), std::move(onEnd)})) {}
 
+        void setScheduling(std::shared_ptr<std::atomic<bool>> scheduled, std::function<void()> post) {
+            scheduled_ = std::move(scheduled);
+            post_ = std::move(post);
+        }
+
         void drain() {
             // A callback may destroy the context, and this holder with it: the callbacks stay alive for
             // the call, and nothing is handed over after it.
             const std::shared_ptr<Callbacks> callbacks = callbacks_;
             const std::shared_ptr<detail::StreamState<T>> state = stream_.state_;
+            const std::function<void()> post = post_;
+            if (scheduled_) scheduled_->store(false);
+            const auto deadline = std::chrono::steady_clock::now() + deliverySlice;
             QPointer<QObject> self(this);
-            for (;;) {
+            for (unsigned handed = 1;; ++handed) {
                 std::optional<T> item;
                 {
                     std::lock_guard lock(state->mutex);
@@ -315,6 +333,10 @@ private:
                 }
                 if (callbacks->onEvent) callbacks->onEvent(std::move(*item));
                 if (!self) return;
+                if (handed % 64 == 0 && post && std::chrono::steady_clock::now() >= deadline) {
+                    post(); // the rest in a later call
+                    return;
+                }
             }
         }
 
@@ -325,6 +347,8 @@ private:
         };
         Stream stream_;
         std::shared_ptr<Callbacks> callbacks_;
+        std::shared_ptr<std::atomic<bool>> scheduled_;
+        std::function<void()> post_;
         bool ended_ = false;
     };
 

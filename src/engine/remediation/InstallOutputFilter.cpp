@@ -17,35 +17,39 @@ const QRegularExpression& InstallOutputFilter::timestampPattern() {
 QStringList InstallOutputFilter::filter(const QStringList& lines) {
     QStringList shown;
     shown.reserve(lines.size());
-    const QRegularExpression& timestamp = timestampPattern();
-    bool inBlock = false;
-    int blockLine = 0;
+    Incremental incremental;
     for (const QString& line : lines) {
-        if (inBlock) {
-            ++blockLine;
-            if (line.contains(documentationMarker)) {
-                inBlock = false;
-                continue;
-            }
-            const QString trimmed = probing::trimSpacesAndTabs(line);
-            const bool indented = !line.isEmpty() && (line.front() == u' ' || line.front() == u'\t');
-            if (blockLine < blockLimit && (trimmed.isEmpty() || trimmed.startsWith(u'-') || indented))
-                continue;
-            shown << line;
-            inBlock = false;
-            continue;
-        }
-        if (probing::trimSpacesAndTabs(line).startsWith(blockHeader)) {
-            inBlock = true;
-            blockLine = 0;
-            continue;
-        }
-        // Only a line that starts with a digit can carry the prefix; the others skip the expression.
-        if (!line.isEmpty() && line.front().isDigit() && timestamp.match(line).hasMatch()) continue;
+        const Shown result = incremental.feed(line);
+        if (result == Shown::nothing) continue;
         shown << line;
-        if (line.contains(oldVersionWarning)) shown << oldVersionNote;
+        if (result == Shown::lineAndNote) shown << oldVersionNote;
     }
     return shown;
+}
+
+InstallOutputFilter::Shown InstallOutputFilter::Incremental::feed(const QString& line) {
+    if (inBlock_) {
+        ++blockLine_;
+        if (line.contains(documentationMarker)) {
+            inBlock_ = false;
+            return Shown::nothing;
+        }
+        const QString trimmed = probing::trimSpacesAndTabs(line);
+        const bool indented = !line.isEmpty() && (line.front() == u' ' || line.front() == u'\t');
+        if (blockLine_ < blockLimit && (trimmed.isEmpty() || trimmed.startsWith(u'-') || indented))
+            return Shown::nothing;
+        inBlock_ = false;
+        return Shown::line;
+    }
+    if (probing::trimSpacesAndTabs(line).startsWith(blockHeader)) {
+        inBlock_ = true;
+        blockLine_ = 0;
+        return Shown::nothing;
+    }
+    // Only a line that starts with a digit can carry the prefix; the others skip the expression.
+    if (!line.isEmpty() && line.front().isDigit() && timestampPattern().match(line).hasMatch())
+        return Shown::nothing;
+    return line.contains(oldVersionWarning) ? Shown::lineAndNote : Shown::line;
 }
 
 } // namespace qlan

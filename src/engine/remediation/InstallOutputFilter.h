@@ -17,6 +17,24 @@ public:
     // again after each new line.
     static QStringList filter(const QStringList& lines);
 
+    // What one line of a transcript shows, given every line before it.
+    enum class Shown {
+        nothing,     // the line is hidden
+        line,        // the line itself
+        lineAndNote, // the line, then `oldVersionNote`
+    };
+
+    // The filter fed one line at a time, for a transcript that is still growing: feeding the lines in
+    // order shows exactly what `filter` shows for all of them.
+    class Incremental {
+    public:
+        Shown feed(const QString& line);
+
+    private:
+        bool inBlock_ = false;
+        int blockLine_ = 0;
+    };
+
     // A system log prefix: date, time with at least three fraction digits, process name, "[pid:tid]", a
     // blank. Compiled once, on first use; safe to reach from several threads.
     static const QRegularExpression& timestampPattern();

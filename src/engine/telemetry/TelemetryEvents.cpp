@@ -46,13 +46,6 @@ std::optional<qint64> majorOfVersion(const QString& version) {
     return JavaVersion::parseMajor(JavaVersion::wrap(version));
 }
 
-// The login name of the current user; empty when it cannot be found.
-QString loginName() {
-    if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_name && *entry->pw_name)
-        return QString::fromLocal8Bit(entry->pw_name);
-    return qEnvironmentVariable("USER");
-}
-
 // `prefix` as a whole folder name: not followed by a character that continues a user's folder name
 // (letters, digits, "_", "-", or "." followed by one of those; a full stop ending a sentence does not).
 void replaceFolder(QString& text, const QString& prefix) {
@@ -167,6 +160,12 @@ QString TelemetryService::javaVersionExcerpt(const QString& output) {
 
 QString TelemetryService::homeMasked(const QString& text) {
     return homeMasked(text, loginName(), AppServices::live().fs->homeDirectory());
+}
+
+QString TelemetryService::loginName() {
+    if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_name && *entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+    return qEnvironmentVariable("USER");
 }
 
 QString TelemetryService::homeMasked(const QString& text, const QString& userName, const QString& homePath) {

@@ -209,6 +209,8 @@ public:
     // as the folder itself or any path below it, anywhere in the text.
     static QString homeMasked(const QString& text);
     static QString homeMasked(const QString& text, const QString& userName, const QString& homePath);
+    // The login name of the current user; empty when it cannot be found.
+    static QString loginName();
     // The first `limit` user-perceived characters (a letter with combining marks counts as one).
     static QString cutToCharacters(const QString& text, qsizetype limit);
     // Half away from zero: to one decimal place, and bytes to whole decimal gigabytes.

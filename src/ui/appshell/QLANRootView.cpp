@@ -13,6 +13,7 @@
 #include "ui/audit/OfferViews.h"
 #include "ui/audit/StagedAuditFlow.h"
 #include "ui/diagnose/DiagnoseView.h"
+#include "ui/setup/SetupWorkflowView.h"
 
 #include <QVBoxLayout>
 
@@ -74,7 +75,7 @@ QWidget* QLANRootView::destination(const Screen& screen) const {
     case Screen::Kind::diagnose:
         return new DiagnoseView(services_, telemetry_);
     case Screen::Kind::setupWorkflow:
-        return new PlaceholderView(QStringLiteral("SetupWorkflowView"));
+        return new SetupWorkflowView(telemetry_);
     case Screen::Kind::audit: {
         StagedAuditFlowModel::Environment environment;
         environment.navigation = navigation_;

@@ -2,19 +2,12 @@
 
 #include "ui/widgets/TextLabel.h"
 
-#include <QFontDatabase>
 #include <QPalette>
 #include <QVBoxLayout>
 
 namespace qlan {
 
 namespace {
-
-QFont monospacedCaption() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(TypeScale::font(TextRole::footnote).pointSizeF());
-    return font;
-}
 
 void setTextColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
@@ -53,7 +46,7 @@ void DiffRowsView::setRows(const QList<DiffRow>& rows) {
     int index = 0;
     for (const DiffRow& row : rows) {
         auto* label = new TextLabel(row.text, TextRole::footnote);
-        label->setFont(monospacedCaption());
+        label->setFont(TypeScale::monospacedCaption());
         label->setWordWrap(false);
         label->setSelectable(true);
         label->setProperty("added", row.added);

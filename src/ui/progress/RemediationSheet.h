@@ -4,22 +4,17 @@
 // `dismiss`, normally from `onFinish`.
 
 #include "ui/progress/RemediationProgressView.h"
-
-#include <QDialog>
+#include "ui/widgets/SheetDialog.h"
 
 namespace qlan {
 
-class RemediationSheet : public QDialog {
+class RemediationSheet : public SheetDialog {
     Q_OBJECT
 public:
     RemediationSheet(Remediation remediation, RemediationProgressView::OnFinish onFinish,
                      TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
 
     RemediationProgressView* view() const { return view_; }
-    // Hides the sheet without cancelling anything.
-    void dismiss();
-
-    void reject() override;
 
 private:
     RemediationProgressView* view_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QPalette>
 #include <QWidget>
 
@@ -69,6 +70,12 @@ double relativeLuminance(const QColor& colour) {
 }
 
 } // namespace
+
+QFont TypeScale::monospacedCaption() {
+    QFont monospaced = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    monospaced.setPointSizeF(font(TextRole::footnote).pointSizeF());
+    return monospaced;
+}
 
 QFont TypeScale::font(TextRole role, FontWeight weight) {
     QFont font = QApplication::font();

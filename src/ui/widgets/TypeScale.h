@@ -21,6 +21,8 @@ public:
 
     // The font of a role. The headline is semibold whatever weight is asked.
     static QFont font(TextRole role, FontWeight weight = FontWeight::regular);
+    // The system's fixed-width font at the footnote size: output and code in small print.
+    static QFont monospacedCaption();
     // Sets the role's font on the widget and records role and weight as the properties "textRole"
     // ("largeTitle", "headline", "body", "callout", "footnote") and "semibold".
     static void apply(QWidget* widget, TextRole role, FontWeight weight = FontWeight::regular);

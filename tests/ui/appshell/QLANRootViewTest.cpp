@@ -9,6 +9,7 @@
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/PlaceholderView.h"
+#include "ui/setup/SetupWorkflowView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
 #include "ui/appshell/WelcomeView.h"
@@ -180,12 +181,11 @@ TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestinatio
     QTest::mouseClick(root.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button")),
                       Qt::LeftButton);
     EXPECT_EQ(navigation->path(), QList<Screen>{Screen::setupWorkflow()});
-    auto* setup = qobject_cast<PlaceholderView*>(stack->currentPage());
+    auto* setup = qobject_cast<SetupWorkflowView*>(stack->currentPage());
     ASSERT_NE(setup, nullptr);
-    EXPECT_EQ(setup->destination(), QStringLiteral("SetupWorkflowView"));
     EXPECT_TRUE(setup->isVisible());
     EXPECT_TRUE(back->isVisible());
-    saveScreenshot(&root, QStringLiteral("setup-placeholder"));
+    saveScreenshot(&root, QStringLiteral("setup-workflow-loading"));
 
     // Pages of an unchanged prefix stay; the back control removes the last entry.
     const AuditContext context{AuditEntry::nextStepBuildSoftware, CompletionSurface::excluded(),

@@ -1,0 +1,58 @@
+#include "setup/SetupActionOutput.h"
+
+#include "setup/SetupActionBatch.h"
+
+#include <QMetaObject>
+
+namespace qlan {
+
+SetupActionOutput::SetupActionOutput(SetupActionBatch* batch, QObject* parent)
+    : QAbstractListModel(parent)
+    , batch_(batch) {
+    connect(batch, &SetupActionBatch::linesAppended, this, &SetupActionOutput::scheduleCatchUp);
+    catchUp();
+}
+
+int SetupActionOutput::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+QVariant SetupActionOutput::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= int(rows_.size())) return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return row(index.row());
+    return {};
+}
+
+QString SetupActionOutput::row(qsizetype position) const {
+    const std::uint32_t entry = rows_[std::size_t(position)];
+    if (entry & 1u) return InstallOutputFilter::oldVersionNote;
+    return batch_ ? batch_->lines().at(qsizetype(entry >> 1)) : QString();
+}
+
+void SetupActionOutput::scheduleCatchUp() {
+    if (scheduled_) return;
+    scheduled_ = true;
+    QMetaObject::invokeMethod(this, &SetupActionOutput::catchUp, Qt::QueuedConnection);
+}
+
+void SetupActionOutput::catchUp() {
+    scheduled_ = false;
+    if (!batch_) return;
+    const QStringList& lines = batch_->lines();
+    std::vector<std::uint32_t> added;
+    for (; linesSeen_ < lines.size(); ++linesSeen_) {
+        const auto shown = filter_.feed(lines[linesSeen_]);
+        if (shown == InstallOutputFilter::Shown::nothing) continue;
+        const auto entry = std::uint32_t(linesSeen_) << 1;
+        added.push_back(entry);
+        if (shown == InstallOutputFilter::Shown::lineAndNote) added.push_back(entry | 1u);
+    }
+    if (added.empty()) return;
+    const int first = int(rows_.size());
+    beginInsertRows({}, first, first + int(added.size()) - 1);
+    rows_.insert(rows_.end(), added.begin(), added.end());
+    endInsertRows();
+    emit rowsAppended();
+}
+
+} // namespace qlan

@@ -1,0 +1,33 @@
+#pragma once
+// The diagnosis summary and the readiness warnings, decided without a widget: the summary's status
+// lines, and what the warning's two buttons do.
+
+#include "appshell/AppNavigation.h"
+#include "editions/ProductConfig.h"
+#include "platform/ReadinessScreenCopy.h"
+#include "setup/SetupFlowModel.h"
+
+#include <QStringList>
+
+namespace qlan {
+
+class SetupSummary {
+public:
+    SetupSummary() = delete;
+
+    // One status line per primary step, in workflow order, leaving out the edition's excluded domains;
+    // none without a workflow.
+    static QStringList rows(const std::optional<SetupWorkflow>& workflow, const ProductConfig& edition);
+
+    // The copy of a warning: the network copy for a network warning, the disk copy for a disk warning.
+    static ReadinessScreenCopy warningCopy(const SetupFlowModel::ReadinessWarning& warning);
+
+    // "readiness-continue": the continue event for the warning on screen, then the next warning or the
+    // primary stages.
+    static void continueAfterWarning(SetupFlowModel& model);
+    // "readiness-stop": the stop event for the warning on screen, the rest of the queue dropped without
+    // events, and the flow left for the welcome screen.
+    static void stopAtWarning(SetupFlowModel& model, AppNavigation* navigation);
+};
+
+} // namespace qlan

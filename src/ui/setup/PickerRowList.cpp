@@ -1,0 +1,126 @@
+#include "ui/setup/PickerRowList.h"
+
+#include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace qlan {
+namespace {
+
+QStringList keysOf(const QList<PickerRow>& rows) {
+    QStringList keys;
+    for (const PickerRow& row : rows)
+        keys.append(row.key);
+    return keys;
+}
+
+// A caption line indented under its checkbox.
+TextLabel* indentedLine(QVBoxLayout* layout) {
+    auto* label = new TextLabel(QString(), TextRole::footnote);
+    label->setContentsMargins(PickerRowList::captionIndent, 0, 0, 0);
+    layout->addWidget(label);
+    return label;
+}
+
+} // namespace
+
+void applyWarningStyle(QWidget* widget) {
+    QPalette palette = widget->palette();
+    const QColor orange(255, 149, 0);
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::WindowText, orange);
+        palette.setColor(group, QPalette::Text, orange);
+    }
+    widget->setPalette(palette);
+    widget->setProperty("warning", true);
+    widget->setProperty("secondary", false);
+}
+
+PickerRowList::PickerRowList(QWidget* parent)
+    : QWidget(parent)
+    , layout_(new QVBoxLayout(this)) {
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(8);
+}
+
+void PickerRowList::setRows(const QList<PickerRow>& rows, const QMap<QString, QString>& keys) {
+    if (keysOf(rows) != keysOf(rows_) || widgets_.size() != rows.size()) rebuild(rows);
+    rows_ = rows;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        update(widgets_[i], rows[i], keys);
+}
+
+void PickerRowList::rebuild(const QList<PickerRow>& rows) {
+    // The old rows may be the sender of the signal that led here: they go once control returns.
+    for (QWidget* container : rowContainers_) {
+        container->hide();
+        container->deleteLater();
+    }
+    rowContainers_.clear();
+    widgets_.clear();
+    for (const PickerRow& row : rows) {
+        auto* container = new QWidget(this);
+        auto* column = new QVBoxLayout(container);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(2);
+        RowWidgets widgets;
+        widgets.checkbox = new QCheckBox(row.title, container);
+        column->addWidget(widgets.checkbox);
+        widgets.caption = indentedLine(column);
+        widgets.disclosure = indentedLine(column);
+        applyWarningStyle(widgets.disclosure);
+        widgets.keyField = new QLineEdit(container);
+        widgets.keyField->setEchoMode(QLineEdit::Password);
+        widgets.keyField->setPlaceholderText(QStringLiteral("API key (optional — unlocks full features)"));
+        widgets.keyField->setMaximumWidth(keyFieldMaximumWidth);
+        auto* fieldRow = new QHBoxLayout;
+        fieldRow->setContentsMargins(captionIndent, 0, 0, 0);
+        fieldRow->addWidget(widgets.keyField);
+        fieldRow->addStretch();
+        column->addLayout(fieldRow);
+
+        const QString key = row.key;
+        connect(widgets.checkbox, &QCheckBox::clicked, this,
+                [this, key](bool checked) { emit toggled(key, checked); });
+        connect(widgets.keyField, &QLineEdit::textEdited, this,
+                [this, key](const QString& text) { emit keyEdited(key, text); });
+        layout_->addWidget(container);
+        rowContainers_.append(container);
+        widgets_.append(widgets);
+    }
+}
+
+void PickerRowList::update(const RowWidgets& widgets, const PickerRow& row,
+                           const QMap<QString, QString>& keys) {
+    setAccessibilityIdentifier(widgets.checkbox, row.checkboxID);
+    widgets.checkbox->setText(row.title);
+    widgets.checkbox->setChecked(row.checked);
+    widgets.checkbox->setEnabled(row.enabled);
+
+    widgets.caption->setText(row.caption);
+    widgets.caption->setVisible(!row.caption.isEmpty());
+    widgets.caption->setObjectName(row.captionID);
+    if (!row.captionID.isEmpty()) setAccessibilityIdentifier(widgets.caption, row.captionID);
+    widgets.caption->setPalette(palette());
+    widgets.caption->setProperty("warning", false);
+    if (row.captionTone == PickerRow::Tone::warning)
+        applyWarningStyle(widgets.caption);
+    else
+        TypeScale::applySecondaryStyle(widgets.caption);
+
+    widgets.disclosure->setText(row.disclosure);
+    widgets.disclosure->setVisible(!row.disclosure.isEmpty());
+
+    const bool showsField = !row.keyFieldID.isEmpty();
+    widgets.keyField->setVisible(showsField);
+    if (showsField) {
+        setAccessibilityIdentifier(widgets.keyField, row.keyFieldID);
+        const QString text = keys.value(row.key);
+        if (widgets.keyField->text() != text) widgets.keyField->setText(text);
+    }
+}
+
+} // namespace qlan

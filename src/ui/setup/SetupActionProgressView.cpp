@@ -1,0 +1,157 @@
+#include "ui/setup/SetupActionProgressView.h"
+
+#include "setup/SetupActionOutput.h"
+#include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QListView>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace qlan {
+
+SetupActionProgressView::SetupActionProgressView(const QString& title, QList<SetupRemediation> remediations,
+                                                 SetupActionBatch::RunRemediation runner,
+                                                 bool continuesPastFailure, OnFinish onFinish,
+                                                 TelemetryService* telemetry, QWidget* parent)
+    : QWidget(parent)
+    , batch_(new SetupActionBatch(std::move(remediations), continuesPastFailure, std::move(runner), telemetry,
+                                  this))
+    , output_(new SetupActionOutput(batch_, this))
+    , onFinish_(std::move(onFinish)) {
+    setMinimumSize(560, 360);
+    QPointer<SetupActionProgressView> self(this);
+    batch_->desktop.copyToPasteboard = [self](const QString& code) {
+        if (self) DesktopActions::of(self)->copyToPasteboard(code);
+    };
+    batch_->desktop.openURL = [self](const QUrl& url) {
+        if (self) DesktopActions::of(self)->openURL(url);
+    };
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(16);
+
+    auto* heading = new TextLabel(title, TextRole::headline);
+    setAccessibilityIdentifier(heading, QStringLiteral("setup-action-title"));
+    layout->addWidget(heading);
+
+    list_ = new QListView;
+    setAccessibilityIdentifier(list_, QStringLiteral("setup-action-output"));
+    list_->setModel(output_);
+    list_->setUniformItemSizes(true); // rows are laid out lazily, whatever their number
+    list_->setLayoutMode(QListView::Batched);
+    list_->setFont(TypeScale::monospacedCaption());
+    list_->setSpacing(1);
+    list_->setMinimumHeight(220);
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setTextElideMode(Qt::ElideNone);
+    auto* copy = new QShortcut(QKeySequence::Copy, list_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(copy, &QShortcut::activated, this, [this] {
+        QStringList selected;
+        QModelIndexList rows = list_->selectionModel()->selectedRows();
+        std::sort(rows.begin(), rows.end());
+        for (const QModelIndex& index : rows)
+            selected << output_->row(index.row());
+        if (!selected.isEmpty()) DesktopActions::of(this)->copyToPasteboard(selected.join(QLatin1Char('\n')));
+    });
+    QScrollBar* bar = list_->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!scrolling_) following_ = value >= bar->maximum();
+    });
+    connect(bar, &QScrollBar::rangeChanged, this, [this] { followOutput(); });
+    connect(output_, &SetupActionOutput::rowsAppended, this, &SetupActionProgressView::followOutput);
+    layout->addWidget(list_, 1);
+
+    running_ = new QWidget;
+    auto* runningRow = new QHBoxLayout(running_);
+    runningRow->setContentsMargins(0, 0, 0, 0);
+    auto* activity = new QProgressBar;
+    activity->setRange(0, 0);
+    activity->setTextVisible(false);
+    activity->setFixedSize(48, 8);
+    runningRow->addWidget(activity);
+    auto* status = new TextLabel(statusText(), TextRole::footnote);
+    TypeScale::applySecondaryStyle(status);
+    setAccessibilityIdentifier(status, QStringLiteral("setup-action-status"));
+    runningRow->addWidget(status, 1);
+    auto* cancelButton = new QPushButton(QStringLiteral("Cancel"));
+    setAccessibilityIdentifier(cancelButton, QStringLiteral("setup-action-cancel"));
+    connect(cancelButton, &QPushButton::clicked, this, &SetupActionProgressView::cancel);
+    runningRow->addWidget(cancelButton);
+    layout->addWidget(running_);
+
+    ended_ = new QWidget;
+    auto* endedRow = new QHBoxLayout(ended_);
+    endedRow->setContentsMargins(0, 0, 0, 0);
+    endedRow->addStretch(1);
+    continue_ = new ProminentButton(QStringLiteral("Continue"));
+    setAccessibilityIdentifier(continue_, QStringLiteral("setup-action-continue"));
+    continue_->bindToReturn();
+    connect(continue_, &QPushButton::clicked, this, &SetupActionProgressView::finish);
+    endedRow->addWidget(continue_);
+    layout->addWidget(ended_);
+
+    connect(batch_, &SetupActionBatch::ended, this, &SetupActionProgressView::updateBottomRow);
+    updateBottomRow();
+}
+
+void SetupActionProgressView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    startRun();
+}
+
+void SetupActionProgressView::startRun() {
+    batch_->start();
+}
+
+void SetupActionProgressView::cancel() {
+    batch_->cancel();
+    report(Outcome::canceled);
+}
+
+void SetupActionProgressView::finish() {
+    report(batch_->continueOutcome());
+}
+
+void SetupActionProgressView::closeRequested() {
+    if (batch_->hasEnded())
+        finish();
+    else
+        cancel();
+}
+
+void SetupActionProgressView::report(Outcome outcome) {
+    if (finished_) return;
+    finished_ = true;
+    if (onFinish_) onFinish_(outcome);
+}
+
+void SetupActionProgressView::updateBottomRow() {
+    const bool ended = batch_->hasEnded();
+    running_->setVisible(!ended);
+    ended_->setVisible(ended);
+}
+
+void SetupActionProgressView::followOutput() {
+    if (!following_) return;
+    scrolling_ = true;
+    list_->scrollToBottom();
+    QScrollBar* bar = list_->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    scrolling_ = false;
+}
+
+} // namespace qlan

@@ -1,0 +1,73 @@
+#pragma once
+// The action sheet's content: runs one batch of fixes (SetupActionBatch) and shows its filtered output
+// live in a list that follows the last line unless the user scrolled up. While the batch runs it shows
+// "Cancel", afterwards "Continue" (the Return key's button). It reports how it ended through `onFinish`
+// exactly once: at once on Cancel, or when "Continue" is pressed. The batch starts when the view is
+// first shown (or on `startRun`).
+
+#include "setup/SetupActionBatch.h"
+#include "setup/SetupActionOutcome.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QListView;
+class QPushButton;
+
+namespace qlan {
+
+class ProminentButton;
+class SetupActionOutput;
+
+class SetupActionProgressView : public QWidget {
+    Q_OBJECT
+public:
+    using Outcome = SetupActionOutcome;
+    using OnFinish = std::function<void(Outcome)>;
+
+    SetupActionProgressView(const QString& title, QList<SetupRemediation> remediations,
+                            SetupActionBatch::RunRemediation runner, bool continuesPastFailure,
+                            OnFinish onFinish, TelemetryService* telemetry = nullptr,
+                            QWidget* parent = nullptr);
+
+    SetupActionBatch* batch() const { return batch_; }
+    SetupActionOutput* output() const { return output_; }
+    QListView* outputList() const { return list_; }
+    bool hasFinished() const { return finished_; }
+
+    // Starts the batch; only the first call counts.
+    void startRun();
+    // "Cancel": stops the batch and reports canceled at once.
+    void cancel();
+    // "Continue": reports how the batch ended.
+    void finish();
+    // Any close of the sheet: a Cancel while the batch runs; afterwards what "Continue" reports.
+    void closeRequested();
+
+    static QString statusText() {
+        return QStringLiteral("Working… this can take a minute — please keep this window open.");
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void report(Outcome outcome);
+    void updateBottomRow();
+    void followOutput();
+
+    SetupActionBatch* batch_;
+    SetupActionOutput* output_;
+    OnFinish onFinish_;
+    QListView* list_;
+    QWidget* running_;
+    QWidget* ended_;
+    ProminentButton* continue_;
+    bool finished_ = false;
+    bool following_ = true; // the list shows its last row; false once the user scrolled up
+    bool scrolling_ = false;
+};
+
+} // namespace qlan

@@ -1,0 +1,267 @@
+#include "ui/setup/SetupPickers.h"
+
+#include "catalog/VendorHosts.h"
+#include "editions/ProductConfig.h"
+#include "setup/SetupStagePlan.h"
+#include "ui/setup/PickerRowList.h"
+#include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qlan {
+namespace {
+
+ProminentButton* addButton(QVBoxLayout* layout, const QString& title, const QString& identifier) {
+    auto* button = new ProminentButton(title);
+    setAccessibilityIdentifier(button, identifier);
+    layout->addSpacing(4);
+    layout->addWidget(button, 0, Qt::AlignLeft);
+    return button;
+}
+
+void addLink(QVBoxLayout* layout, const QString& label, const QUrl& destination) {
+    layout->addSpacing(2);
+    layout->addWidget(new LinkLabel(label, destination, TextRole::footnote), 0, Qt::AlignLeft);
+}
+
+} // namespace
+
+// ---- SetupPicker ----
+
+SetupPicker::SetupPicker(SetupPickerState* state, SetupFlowModel* model, QWidget* parent)
+    : QWidget(parent)
+    , state_(state)
+    , model_(model)
+    , layout_(new QVBoxLayout(this)) {
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(8);
+}
+
+QUrl SetupPicker::curatedListsURL() {
+    return ProductURLs::guidePage(QStringLiteral("/quillane/coming-soon"));
+}
+
+void SetupPicker::store(const std::optional<SetupFlowModel::PendingInstall>& batch) {
+    if (batch && model_) SetupStagePlan::request(*model_, *batch);
+}
+
+// ---- Languages ----
+
+LanguagesPicker::LanguagesPicker(SetupPickerState* state, SetupFlowModel* model, LanguageDetector detector,
+                                 QWidget* parent)
+    : SetupPicker(state, model, parent)
+    , detector_(std::move(detector))
+    , rows_(new PickerRowList(this)) {
+    layout_->addWidget(rows_);
+    install_ =
+        addButton(layout_, QStringLiteral("Install selected languages"), QStringLiteral("install-languages"));
+    connect(rows_, &PickerRowList::toggled, this, [this](const QString& key, bool checked) {
+        if (const auto language = fromText<QLANLanguage>(key))
+            state_->setLanguageSelected(*language, checked);
+        refresh();
+    });
+    connect(install_, &QPushButton::clicked, this, &LanguagesPicker::installLanguages);
+    refresh();
+}
+
+void LanguagesPicker::refresh() {
+    findings_ = SetupPickerState::detectLanguages(detector_);
+    rows_->setRows(state_->languageRows(findings_));
+    install_->setEnabled(!state_->languagesToInstall(findings_).isEmpty());
+}
+
+void LanguagesPicker::installLanguages() {
+    store(state_->languagesBatch(SetupPickerState::detectLanguages(detector_)));
+}
+
+// ---- Project ----
+
+ProjectActions::ProjectActions(SetupPickerState* state, SetupFlowModel* model,
+                               QList<ProjectTemplate> templates, QString folderPrompt, QWidget* parent)
+    : SetupPicker(state, model, parent)
+    , templates_(std::move(templates))
+    , folderPrompt_(std::move(folderPrompt)) {
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    auto* inDocuments = new ProminentButton(QStringLiteral("Install in Documents"));
+    setAccessibilityIdentifier(inDocuments, QStringLiteral("create-project"));
+    auto* choose = new QPushButton(QStringLiteral("Choose my folder…"));
+    setAccessibilityIdentifier(choose, QStringLiteral("choose-project-folder"));
+    buttons->addWidget(inDocuments);
+    buttons->addWidget(choose);
+    buttons->addStretch();
+    layout_->addLayout(buttons);
+    connect(inDocuments, &QPushButton::clicked, this, &ProjectActions::createProjectInDocuments);
+    connect(choose, &QPushButton::clicked, this, &ProjectActions::createProjectInChosenFolder);
+}
+
+void ProjectActions::createProjectInDocuments() {
+    store(SetupPickerState::projectInDocumentsBatch(templates_));
+}
+
+void ProjectActions::createProjectInChosenFolder() {
+    const QPointer<ProjectActions> self(this);
+    const std::optional<QString> folder =
+        DesktopActions::of(this)->chooseFolder(window(), {folderPrompt_, QStringLiteral("Choose")});
+    if (!self) return; // the screen went away while the chooser was open
+    store(SetupPickerState::projectInFolderBatch(folder));
+}
+
+// ---- Skills ----
+
+SkillsPicker::SkillsPicker(SetupPickerState* state, SetupFlowModel* model,
+                           std::optional<SystemProfile> profile, std::shared_ptr<FileSystemOperating> fs,
+                           QWidget* parent)
+    : SetupPicker(state, model, parent)
+    , profile_(std::move(profile))
+    , fs_(std::move(fs))
+    , rows_(new PickerRowList(this)) {
+    layout_->addWidget(rows_);
+    addLink(layout_, QStringLiteral("Browse curated lists of more skills →"), curatedListsURL());
+    add_ = addButton(layout_, QStringLiteral("Add selected"), QStringLiteral("add-skills"));
+    connect(rows_, &PickerRowList::toggled, this, [this](const QString& slug, bool checked) {
+        state_->setSkillSelected(slug, checked);
+        refresh();
+    });
+    connect(add_, &QPushButton::clicked, this, &SkillsPicker::addSkills);
+    state_->seedSkills(SetupPickerState::skillsOffer(profile_, fs_));
+    refresh();
+}
+
+void SkillsPicker::refresh() {
+    offer_ = SetupPickerState::skillsOffer(profile_, fs_);
+    rows_->setRows(state_->skillRows(offer_));
+    add_->setEnabled(!state_->skillsToAdd(offer_).isEmpty());
+}
+
+void SkillsPicker::addSkills() {
+    store(state_->skillsBatch(SetupPickerState::skillsOffer(profile_, fs_)));
+}
+
+// ---- MCP servers ----
+
+MCPPicker::MCPPicker(SetupPickerState* state, SetupFlowModel* model, std::shared_ptr<FileSystemOperating> fs,
+                     QWidget* parent)
+    : SetupPicker(state, model, parent)
+    , fs_(std::move(fs))
+    , rows_(new PickerRowList(this)) {
+    layout_->addWidget(rows_);
+    addLink(layout_, QStringLiteral("Browse curated lists of more MCP servers →"), curatedListsURL());
+    add_ = addButton(layout_, QStringLiteral("Add selected"), QStringLiteral("add-mcp"));
+    connect(rows_, &PickerRowList::toggled, this, [this](const QString& slug, bool checked) {
+        state_->setMCPSelected(slug, checked);
+        refresh();
+    });
+    connect(rows_, &PickerRowList::keyEdited, this,
+            [this](const QString& slug, const QString& text) { state_->setMCPKey(slug, text); });
+    connect(add_, &QPushButton::clicked, this, &MCPPicker::addMCPServers);
+    refresh();
+}
+
+void MCPPicker::refresh() {
+    offer_ = SetupPickerState::mcpOffer(fs_);
+    rows_->setRows(state_->mcpRows(offer_), state_->mcpAPIKeys);
+    add_->setEnabled(!state_->serversToAdd(offer_).isEmpty());
+}
+
+void MCPPicker::addMCPServers() {
+    store(state_->mcpBatch(SetupPickerState::mcpOffer(fs_)));
+}
+
+// ---- Git and GitHub ----
+
+GitSetupForm::GitSetupForm(SetupPickerState* state, SetupFlowModel* model, SetupProbeBundle probes,
+                           QWidget* parent)
+    : SetupPicker(state, model, parent)
+    , probes_(std::move(probes)) {
+    if (probes_.gitIdentitySet) {
+        auto* caption = new TextLabel(
+            QStringLiteral("Your Git name and email are already set. Sign in to GitHub to finish."),
+            TextRole::footnote);
+        TypeScale::applySecondaryStyle(caption);
+        layout_->addWidget(caption);
+    } else {
+        const auto field = [this](const QString& placeholder, const QString& identifier,
+                                  const QString& text) {
+            auto* edit = new QLineEdit(text);
+            edit->setPlaceholderText(placeholder);
+            edit->setMaximumWidth(360);
+            setAccessibilityIdentifier(edit, identifier);
+            layout_->addWidget(edit);
+            return edit;
+        };
+        QLineEdit* name = field(QStringLiteral("Your name"), QStringLiteral("git-name"), state_->gitName);
+        QLineEdit* email =
+            field(QStringLiteral("you@example.com"), QStringLiteral("git-email"), state_->gitEmail);
+        connect(name, &QLineEdit::textChanged, this, [this](const QString& text) {
+            state_->gitName = text;
+            refresh();
+        });
+        connect(email, &QLineEdit::textChanged, this, [this](const QString& text) {
+            state_->gitEmail = text;
+            refresh();
+        });
+    }
+    setUp_ = addButton(layout_, QStringLiteral("Set up Git with GitHub"), QStringLiteral("setup-git"));
+    hint_ = new TextLabel(QString(), TextRole::footnote);
+    setAccessibilityIdentifier(hint_, QStringLiteral("git-hint"));
+    applyWarningStyle(hint_);
+    layout_->addWidget(hint_);
+    addLink(layout_, QStringLiteral("Create a GitHub account →"), signUpURL());
+    connect(setUp_, &QPushButton::clicked, this, &GitSetupForm::startGitSetup);
+    refresh();
+}
+
+QUrl GitSetupForm::signUpURL() {
+    return QUrl(QStringLiteral("https://") + QLatin1String(VendorHosts::codeHost) +
+                QStringLiteral("/signup"));
+}
+
+void GitSetupForm::refresh() {
+    const GitFormState form = state_->gitForm(probes_);
+    setUp_->setEnabled(form.buttonEnabled);
+    hint_->setText(form.hint);
+    hint_->setVisible(!form.hint.isEmpty());
+}
+
+void GitSetupForm::startGitSetup() {
+    if (!state_->gitForm(probes_).buttonEnabled) return;
+    store(state_->gitBatch(probes_));
+}
+
+// ---- Applications ----
+
+CasksPicker::CasksPicker(SetupPickerState* state, SetupFlowModel* model, QString stageID,
+                         SpineRenderPolicy::CaskMultiselect kind, const QList<SetupRemediation>& offered,
+                         QWidget* parent)
+    : SetupPicker(state, model, parent)
+    , kind_(std::move(kind))
+    , offered_(SetupStagePlan::offeredByID(offered))
+    , rows_(new PickerRowList(this)) {
+    layout_->addWidget(rows_);
+    install_ = addButton(layout_, QStringLiteral("Install selected"), kind_.installID);
+    connect(rows_, &PickerRowList::toggled, this, [this](const QString& id, bool checked) {
+        state_->setCaskSelected(id, checked);
+        refresh();
+    });
+    connect(install_, &QPushButton::clicked, this, &CasksPicker::installSelectedCasks);
+    state_->seedCasks(stageID, offered_);
+    refresh();
+}
+
+void CasksPicker::refresh() {
+    rows_->setRows(state_->caskRows(kind_, offered_));
+    install_->setEnabled(!state_->casksToInstall(kind_, offered_).isEmpty());
+}
+
+void CasksPicker::installSelectedCasks() {
+    store(state_->casksBatch(kind_, offered_));
+}
+
+} // namespace qlan

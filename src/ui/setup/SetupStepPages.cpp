@@ -1,0 +1,95 @@
+#include "ui/setup/SetupStepPages.h"
+
+#include "editions/ProductConfig.h"
+#include "setup/SetupWorkflowCopy.h"
+#include "ui/appshell/ScreenScaffold.h"
+#include "ui/setup/SetupFlowPages.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace qlan {
+
+namespace {
+
+using Kind = SetupFlowModel::Step::Kind;
+
+// The loading step: a large indeterminate progress indicator filling the window, no text.
+QWidget* loadingPage(const SetupPageContext&) {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("setup-loading"));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(48, 48, 48, 48);
+    layout->addStretch(1);
+    auto* indicator = new QProgressBar;
+    indicator->setRange(0, 0);
+    indicator->setTextVisible(false);
+    indicator->setMinimumHeight(12);
+    layout->addWidget(indicator);
+    layout->addStretch(1);
+    return page;
+}
+
+// A page framed by the common scaffold, both accessibility identifiers absent.
+QWidget* framed(const SetupWorkflowCopy::Frame& frame, QWidget* content, const QString& name) {
+    ScreenScaffold::Options options;
+    options.articleURL = frame.articleURL;
+    auto* page = new ScreenScaffold(frame.title, frame.explainer, content, options);
+    page->setObjectName(name);
+    return page;
+}
+
+// The outcome frame around the outcome question.
+QWidget* outcomePage(const SetupPageContext& context) {
+    const auto& result = context.model->verifyResult();
+    return framed(SetupWorkflowCopy::outcomeFrame(ProductConfig::current(), result),
+                  makeOutcomeContent(context), QStringLiteral("setup-outcome"));
+}
+
+// The feedback frame around the feedback card.
+QWidget* feedbackPage(const SetupPageContext& context) {
+    return framed(SetupWorkflowCopy::feedbackFrame(ProductConfig::current()), makeFeedbackContent(context),
+                  QStringLiteral("setup-nps"));
+}
+
+} // namespace
+
+SetupPageFactory setupPageFactory(Kind kind) {
+    switch (kind) {
+    case Kind::readinessWarning:
+        return makeReadinessWarningPage;
+    case Kind::stage:
+        return makeStagePage;
+    case Kind::loading:
+        return loadingPage;
+    case Kind::diagnosisSummary:
+        return makeDiagnosisSummaryPage;
+    case Kind::interstitial:
+        return makeInterstitialPage;
+    case Kind::verifying:
+        return makeVerifyingPage;
+    case Kind::keepGoingGate:
+        return makeKeepGoingPage;
+    case Kind::outcome:
+        return outcomePage;
+    case Kind::nps:
+        return feedbackPage;
+    }
+    return loadingPage;
+}
+
+QWidget* makeSetupStepPage(const SetupPageContext& context) {
+    return setupPageFactory(context.model->step().kind)(context);
+}
+
+SetupPlaceholderPage::SetupPlaceholderPage(const QString& name, QWidget* parent)
+    : QWidget(parent)
+    , name_(name) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(32, 32, 32, 32);
+    layout->addWidget(new TextLabel(name, TextRole::largeTitle, FontWeight::semibold));
+    layout->addStretch(1);
+}
+
+} // namespace qlan

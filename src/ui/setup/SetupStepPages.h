@@ -1,0 +1,48 @@
+#pragma once
+// The page the guided setup's screen shows for each kind of step. A page is built from the context
+// below (the screen, its model and its services) whenever the step changes; the table in
+// SetupStepPages.cpp holds one line per kind of step. Pages not built yet are placeholders that name
+// the step.
+
+#include "platform/AppServices.h"
+#include "platform/SystemProfile.h"
+#include "setup/SetupFlowModel.h"
+
+#include <QWidget>
+
+#include <optional>
+
+namespace qlan {
+
+class SetupWorkflowView;
+class TelemetryService;
+
+// What a page gets: the screen (its actions: setStep, stageArticleURL, finishing a batch), the flow
+// model, and the services and profile of the screen's environment.
+struct SetupPageContext {
+    SetupWorkflowView* host = nullptr;
+    SetupFlowModel* model = nullptr;
+    AppServices services;
+    std::optional<SystemProfile> fallbackProfile;
+    TelemetryService* telemetry = nullptr; // null: the shared service
+};
+
+using SetupPageFactory = QWidget* (*)(const SetupPageContext& context);
+
+// The factory of a kind of step.
+SetupPageFactory setupPageFactory(SetupFlowModel::Step::Kind kind);
+// The page of the model's current step.
+QWidget* makeSetupStepPage(const SetupPageContext& context);
+
+// Stands in for a page that is not part of the application yet: names the step it shows.
+class SetupPlaceholderPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit SetupPlaceholderPage(const QString& name, QWidget* parent = nullptr);
+    QString name() const { return name_; }
+
+private:
+    QString name_;
+};
+
+} // namespace qlan

@@ -1,0 +1,133 @@
+#include "ui/setup/SetupWorkflowView.h"
+
+#include "editions/ProductConfig.h"
+#include "platform/ServiceContext.h"
+#include "setup/SetupWorkflowCopy.h"
+#include "ui/setup/SetupActionProgressView.h"
+#include "ui/setup/SetupStepPages.h"
+#include "ui/widgets/SheetDialog.h"
+
+#include <QVBoxLayout>
+
+namespace qlan {
+
+SetupWorkflowView::SetupWorkflowView(TelemetryService* telemetry, QWidget* parent)
+    : QWidget(parent)
+    , telemetry_(telemetry)
+    , model_(new SetupFlowModel(ProductConfig::current(), telemetry, this)) {
+    setMinimumSize(minimumContentWidth, minimumContentHeight);
+    layout_ = new QVBoxLayout(this);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    connect(model_, &SetupFlowModel::stepChanged, this, &SetupWorkflowView::syncPage);
+    connect(model_, &SetupFlowModel::pendingInstallChanged, this, &SetupWorkflowView::syncSheet);
+    syncPage();
+}
+
+SetupWorkflowView::~SetupWorkflowView() {
+    // The sheet's batch goes before the model it reports to.
+    delete sheet_.data();
+}
+
+SetupActionProgressView* SetupWorkflowView::sheetView() const {
+    return sheet_ ? static_cast<SetupActionProgressView*>(sheet_->content()) : nullptr;
+}
+
+AppServices SetupWorkflowView::services() const {
+    return ServiceContext::services(this);
+}
+
+std::optional<SystemProfile> SetupWorkflowView::fallbackProfile() const {
+    return ServiceContext::systemProfile(this);
+}
+
+QString SetupWorkflowView::stepWindowTitle() const {
+    return SetupWorkflowCopy::windowTitle(model_->step(), ProductConfig::current());
+}
+
+void SetupWorkflowView::setStep(const SetupFlowModel::Step& step) {
+    model_->setStep(step);
+}
+
+SetupRemediationRunner SetupWorkflowView::makeRunner() const {
+    return SetupRemediationRunner::fromServices(services());
+}
+
+void SetupWorkflowView::setRunnerFactory(RunnerFactory factory) {
+    runnerFactory_ = std::move(factory);
+}
+
+void SetupWorkflowView::finishPendingInstall(SetupActionOutcome outcome) {
+    model_->setPendingInstall(std::nullopt);
+    model_->stageFinished(outcome, services(), fallbackProfile());
+}
+
+QUrl SetupWorkflowView::stageArticleURL(const QString& domainID) const {
+    return SetupWorkflowCopy::stageArticleURL(ProductConfig::current(), domainID);
+}
+
+void SetupWorkflowView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    applyWindowTitle();
+    if (started_) return;
+    started_ = true;
+    model_->start(services(), fallbackProfile());
+}
+
+void SetupWorkflowView::syncPage() {
+    applyWindowTitle();
+    if (pageStep_ == model_->step()) return;
+    pageStep_ = model_->step();
+    if (page_) {
+        // The action that changed the step may still be running inside the old page.
+        layout_->removeWidget(page_);
+        page_->hide();
+        page_->deleteLater();
+    }
+    page_ = makeSetupStepPage({this, model_, services(), fallbackProfile(), telemetry_});
+    layout_->addWidget(page_);
+    page_->show();
+}
+
+void SetupWorkflowView::applyWindowTitle() {
+    const QString title = stepWindowTitle();
+    setWindowTitle(title);
+    if (QWidget* top = window(); top != this && isVisible()) top->setWindowTitle(title);
+}
+
+void SetupWorkflowView::syncSheet() {
+    const auto& pending = model_->pendingInstall();
+    if (!pending) return closeSheet();
+    if (sheet_ && sheetID_ == pending->id) return;
+    closeSheet();
+
+    const AppServices current = services();
+    SetupActionBatch::RunRemediation run =
+        runnerFactory_ ? runnerFactory_(current) : SetupActionBatch::runWith(makeRunner());
+    QPointer<SetupWorkflowView> self(this);
+    auto* view = new SetupActionProgressView(
+        pending->title, pending->remediations, std::move(run), pending->continuesPastFailure,
+        [self](SetupActionOutcome outcome) {
+            if (self) self->finishPendingInstall(outcome);
+        },
+        telemetry_);
+    auto* sheet = new SheetDialog(view, [view] { view->closeRequested(); }, this);
+    sheet->setMinimumSize(minimumSheetWidth, minimumSheetHeight);
+    sheet->setWindowTitle(pending->title);
+    sheet_ = sheet;
+    sheetID_ = pending->id;
+    sheet->open();
+}
+
+void SetupWorkflowView::closeSheet() {
+    SheetDialog* sheet = sheet_.data();
+    sheet_ = nullptr;
+    sheetID_.clear();
+    if (!sheet) return;
+    static_cast<SetupActionProgressView*>(sheet->content())->batch()->cancel(); // no-op once ended
+    // The sheet's own button may be what got us here: it goes once control is back in the event loop,
+    // and its batch (if still running) is stopped with it.
+    sheet->dismiss();
+    sheet->deleteLater();
+}
+
+} // namespace qlan

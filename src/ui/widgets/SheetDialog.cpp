@@ -1,0 +1,25 @@
+#include "ui/widgets/SheetDialog.h"
+
+#include <QVBoxLayout>
+
+namespace qlan {
+
+SheetDialog::SheetDialog(QWidget* content, std::function<void()> cancel, QWidget* parent)
+    : QDialog(parent)
+    , content_(content)
+    , cancel_(std::move(cancel)) {
+    setWindowModality(Qt::WindowModal);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content_);
+}
+
+void SheetDialog::dismiss() {
+    QDialog::done(QDialog::Accepted);
+}
+
+void SheetDialog::reject() {
+    if (cancel_) cancel_();
+}
+
+} // namespace qlan

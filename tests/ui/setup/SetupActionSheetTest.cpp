@@ -1,0 +1,153 @@
+// The action sheet on screen: a batch from start to "Continue" with the sign-in hand-over, and every way
+// of cancelling it (the button with real child processes, Esc, the close control) ending the job and
+// reporting once.
+
+#include "setup/SetupActionOutput.h"
+#include "support/CurrentEdition.h"
+#include "support/ProcessChecks.h"
+#include "support/RecordingDesktopActions.h"
+#include "support/Sandbox.h"
+#include "support/ScreenCapture.h"
+#include "support/ScriptedRemediationRunner.h"
+#include "support/TelemetryRecorder.h"
+#include "support/Wait.h"
+#include "ui/setup/SetupActionProgressView.h"
+#include "ui/widgets/SheetDialog.h"
+
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+using Event = SetupRemediationRunner::Event;
+using SR = SetupRemediation;
+
+bool shown(const QWidget* root, const char* id) {
+    const auto* widget = root->findChild<QWidget*>(QString::fromLatin1(id));
+    return widget && widget->isVisible();
+}
+
+class SetupActionSheetTest : public ::testing::Test {
+protected:
+    SetupActionSheetTest() {
+        DesktopActions::install(&window_, desktop_);
+        window_.resize(720, 700);
+        window_.show();
+    }
+
+    // The sheet over the window, running `remediations` through `run`.
+    SheetDialog* open(const QList<SetupRemediation>& remediations, SetupActionBatch::RunRemediation run,
+                      bool continuesPastFailure = false) {
+        auto* view = new SetupActionProgressView(
+            QStringLiteral("Install languages"), remediations, std::move(run), continuesPastFailure,
+            [this](SetupActionOutcome outcome) { outcomes_.append(outcome); }, &telemetry_.service());
+        auto* sheet = new SheetDialog(view, [view] { view->closeRequested(); }, &window_);
+        sheet->open();
+        view_ = view;
+        return sheet;
+    }
+
+    SetupActionBatch::RunRemediation scripted() {
+        return [runner = runner_](const SR& remediation, const QString& reason) {
+            return runner.run(remediation, reason);
+        };
+    }
+
+    CurrentEdition edition_{ProductConfig::homebrewEdition()};
+    Sandbox sandbox_;
+    TelemetryRecorder telemetry_{sandbox_.services()};
+    ScriptedRemediationRunner runner_;
+    std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
+    QWidget window_;
+    SetupActionProgressView* view_ = nullptr;
+    QList<SetupActionOutcome> outcomes_;
+};
+
+} // namespace
+
+TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
+    desktop_->pasteboardWrites << QStringLiteral("what was there");
+    runner_.script(SR::githubAuth().id(),
+                   ScriptedJob{{Event::output("2026-05-17 10:11:12.345 gh[412:9001] hidden"), Event::output("Waiting"),
+                                Event::openBrowser("https://github.com/login/device", QStringLiteral("WXYZ-0001")),
+                                Event::completed(0)},
+                               false, 40});
+    SheetDialog* sheet = open({SR::installGh(), SR::githubAuth()}, scripted());
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(sheet->findChild<QLabel*>("setup-action-title")->text(), "Install languages");
+    EXPECT_TRUE(shown(sheet, "setup-action-status"));
+    EXPECT_TRUE(shown(sheet, "setup-action-cancel"));
+    EXPECT_FALSE(shown(sheet, "setup-action-continue"));
+    EXPECT_EQ(sheet->findChild<QLabel*>("setup-action-status")->text(),
+              "Working… this can take a minute — please keep this window open.");
+
+    ASSERT_TRUE(waitUntil([&] { return shown(sheet, "setup-action-continue"); }));
+    EXPECT_FALSE(shown(sheet, "setup-action-cancel"));
+    const SetupActionOutput* output = view_->output();
+    ASSERT_TRUE(waitUntil([&] { return output->rowCount() == 2; }));
+    EXPECT_EQ(output->row(0), "Waiting"); // the log line is hidden but kept
+    EXPECT_EQ(output->row(1), "Opened your browser. Your one-time code is WXYZ-0001 (copied to the clipboard) — "
+                              "paste it and authorize.");
+    EXPECT_EQ(view_->batch()->lines().size(), 3);
+    EXPECT_EQ(desktop_->pasteboardWrites, (QStringList{"what was there", "WXYZ-0001"}));
+    EXPECT_EQ(desktop_->openedURLs, QList<QUrl>{QUrl("https://github.com/login/device")});
+    saveScreenshot(sheet, QStringLiteral("setup-action-sheet-ended"));
+
+    // Return presses "Continue"; the report goes out once, and the owner dismisses the sheet.
+    EXPECT_TRUE(outcomes_.isEmpty());
+    sheet->activateWindow();
+    QTest::keyClick(sheet, Qt::Key_Return);
+    QTest::keyClick(sheet, Qt::Key_Return);
+    EXPECT_EQ(outcomes_, QList<SetupActionOutcome>{SetupActionOutcome::success});
+    EXPECT_TRUE(sheet->isVisible());
+    sheet->dismiss();
+    EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(SetupActionSheetTest, CancelDuringTheFirstOfThreeKillsItsChildren) {
+    sandbox_.writeStub("/bin/zsh", StubSpec().withScript(QString::fromLatin1(childAndGrandchildCommand)));
+    SheetDialog* sheet =
+        open({SR::installNodeViaMise(), SR::installRubyViaMise(), SR::installRustViaMise()},
+             SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox_.services())), true);
+    const QStringList& lines = view_->batch()->lines();
+    ASSERT_TRUE(waitUntil([&] { return lines.size() == 2; }, 10000));
+    pid_t child = 0, grandchild = 0;
+    ASSERT_TRUE(readChildAndGrandchild(lines[1], &child, &grandchild)) << lines[1].toStdString();
+
+    QTest::mouseClick(sheet->findChild<QPushButton*>("setup-action-cancel"), Qt::LeftButton);
+    EXPECT_EQ(outcomes_, QList<SetupActionOutcome>{SetupActionOutcome::canceled}); // at once
+    EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }, 10000));
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(sandbox_.calls("/bin/zsh").size(), 1);
+    EXPECT_EQ(telemetry_.names(), QStringList{"remediation_applied"});
+    sheet->close(); // a later close reports nothing more
+    EXPECT_EQ(outcomes_.size(), 1);
+}
+
+TEST_F(SetupActionSheetTest, EscAndTheCloseControlAreCancel) {
+    runner_.script(SR::installUv().id(), ScriptedJob::runningUntilStopped({"downloading"}));
+    SheetDialog* sheet = open({SR::installUv(), SR::installRustup()}, scripted());
+    ASSERT_TRUE(waitUntil([&] { return view_->batch()->lines().size() == 1; }));
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    EXPECT_EQ(outcomes_, QList<SetupActionOutcome>{SetupActionOutcome::canceled});
+    EXPECT_TRUE(waitUntil([&] { return runner_.runningJobs() == 0; }));
+    EXPECT_EQ(runner_.stoppedJobs(), QStringList{SR::installUv().id()});
+    EXPECT_EQ(runner_.calls().size(), 1);
+    EXPECT_TRUE(shown(sheet, "setup-action-continue"));
+
+    // Once a batch has ended, closing the sheet reports what "Continue" would.
+    outcomes_.clear();
+    runner_.script(SR::installRustup().id(), ScriptedJob::completing(2));
+    SheetDialog* failed = open({SR::installRustup()}, scripted());
+    ASSERT_TRUE(waitUntil([&] { return shown(failed, "setup-action-continue"); }));
+    failed->close();
+    failed->close();
+    EXPECT_EQ(outcomes_, QList<SetupActionOutcome>{SetupActionOutcome::failure});
+}

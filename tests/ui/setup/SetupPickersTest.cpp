@@ -1,0 +1,275 @@
+// The special stages' pickers on screen: inside the setup screen over a scripted edition (each kind shows
+// its picker, ticks survive from visit to visit, a batch opens the sheet), and each picker's own
+// controls: the folder chooser through the recording desktop, the masked key field, the Git form.
+
+#include "ui/setup/SetupPickers.h"
+#include "platform/ServiceContext.h"
+#include "support/CurrentEdition.h"
+#include "support/RecordingDesktopActions.h"
+#include "support/Sandbox.h"
+#include "support/ScreenCapture.h"
+#include "support/ScriptedEdition.h"
+#include "support/ScriptedRemediationRunner.h"
+#include "support/SetupFlowPrinters.h"
+#include "support/TelemetryRecorder.h"
+#include "support/Wait.h"
+#include "ui/setup/SetupWorkflowView.h"
+#include "ui/widgets/LinkLabel.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+using Step = SetupFlowModel::Step;
+using SR = SetupRemediation;
+using Batch = SetupFlowModel::PendingInstall;
+constexpr auto fixable = SetupDiagnosisClassification::fixable;
+constexpr auto optional = DomainPlacement::optional;
+
+template <typename W = QWidget> W* find(const QWidget* root, const QString& name) {
+    auto* widget = root->findChild<W*>(name);
+    if (!widget) ADD_FAILURE() << "no widget " << name.toStdString();
+    return widget;
+}
+
+// Shown and not hidden by an ancestor.
+bool shown(const QWidget* widget) {
+    return widget && widget->isVisible();
+}
+
+class SetupPickersTest : public ::testing::Test {
+protected:
+    SetupPickersTest() {
+        const QStringList domains{"apps", "languages", "project", "skills", "mcp", "git"};
+        QList<WorkflowStep> steps;
+        for (const QString& domain : domains)
+            steps.append(scriptedStep(domain, fixable, optional));
+        edition_.spine->setSteps(steps);
+        edition_.spine->setRemediations("apps", {SR::installZed(), SR::installVSCode()});
+        edition_.spine->setRemediations("project", {SR::createProject(ProjectTemplate::simple)});
+        using P = SpineRenderPolicy;
+        edition_.policy.specialStages = {
+            {"apps", P::CaskMultiselect{"Install editors",
+                                        "install-editors",
+                                        {{"Zed", SR::installZed().id(), "cask-zed"},
+                                         {"Warp", SR::installWarp().id(), "cask-warp"},
+                                         {"VS Code", SR::installVSCode().id(), "cask-vscode"}}}},
+            {"languages", P::LanguagesMultiselect{}},
+            {"project", P::ProjectActions{}},
+            {"skills", P::SkillsMultiselect{}},
+            {"mcp", P::McpMultiselect{}},
+            {"git", P::GitActions{}},
+        };
+        for (const QString& domain : domains)
+            edition_.policy.homebrewIndependentDomains.insert(domain);
+        current_ = std::make_unique<CurrentEdition>(edition_.config());
+        sandbox_.makeDirectory(sandbox_.home() + "/.claude");
+        AppServices services = sandbox_.services();
+        services.isFixtureMode = true;
+        ServiceContext::setServices(&window_, services);
+        ServiceContext::setSystemProfile(&window_, SystemProfile{});
+        DesktopActions::install(&window_, desktop_);
+        view_ = new SetupWorkflowView(&telemetry_.service());
+        view_->setRunnerFactory([this](const AppServices&) {
+            return [runner = runner_](const SR& remediation, const QString& reason) {
+                return runner.run(remediation, reason);
+            };
+        });
+        (new QVBoxLayout(&window_))->addWidget(view_);
+        window_.resize(800, 760);
+    }
+
+    void start() {
+        window_.show();
+        ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::diagnosisSummary(); }));
+    }
+    QWidget* stage(const QString& domain) {
+        view_->setStep(Step::stage(domain));
+        return find(view_->currentPage(), "setup-stage-picker");
+    }
+
+    ScriptedEdition edition_;
+    std::unique_ptr<CurrentEdition> current_;
+    Sandbox sandbox_;
+    TelemetryRecorder telemetry_{sandbox_.services()};
+    ScriptedRemediationRunner runner_;
+    std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
+    QWidget window_;
+    SetupWorkflowView* view_;
+};
+
+TEST_F(SetupPickersTest, EverySpecialStageShowsItsPickerAndTicksOutliveTheStage) {
+    start();
+    EXPECT_TRUE(qobject_cast<CasksPicker*>(stage("apps")));
+    EXPECT_TRUE(qobject_cast<LanguagesPicker*>(stage("languages")));
+    EXPECT_TRUE(qobject_cast<ProjectActions*>(stage("project")));
+    EXPECT_TRUE(qobject_cast<MCPPicker*>(stage("mcp")));
+    EXPECT_TRUE(qobject_cast<GitSetupForm*>(stage("git")));
+
+    QWidget* skills = stage("skills");
+    ASSERT_TRUE(qobject_cast<SkillsPicker*>(skills));
+    auto* preselected = find<QCheckBox>(skills, "skill-avoid-ai-writing");
+    EXPECT_TRUE(preselected->isChecked());
+    EXPECT_TRUE(find<QPushButton>(skills, "add-skills")->isEnabled());
+    saveScreenshot(&window_, "setup-picker-skills");
+    preselected->click();
+    EXPECT_FALSE(find<QPushButton>(skills, "add-skills")->isEnabled());
+
+    QWidget* apps = stage("apps");
+    EXPECT_TRUE(find<QCheckBox>(apps, "cask-zed")->isChecked());
+    EXPECT_FALSE(find<QCheckBox>(apps, "cask-warp")->isEnabled());
+    EXPECT_EQ(find<QLabel>(apps, "cask-warp-installed")->text(), "Already installed");
+    find<QCheckBox>(apps, "cask-zed")->click();
+    saveScreenshot(&window_, "setup-picker-apps");
+
+    skills = stage("skills"); // shown again: not ticked a second time
+    EXPECT_FALSE(find<QCheckBox>(skills, "skill-avoid-ai-writing")->isChecked());
+    apps = stage("apps");
+    EXPECT_FALSE(find<QCheckBox>(apps, "cask-zed")->isChecked());
+
+    find<QPushButton>(apps, "install-editors")->click();
+    EXPECT_EQ(view_->model()->pendingInstall(),
+              (Batch{"install-editors", "Install editors", {SR::installVSCode()}, true}));
+    ASSERT_TRUE(view_->sheet());
+    EXPECT_EQ(view_->sheet()->windowTitle(), "Install editors");
+}
+
+TEST_F(SetupPickersTest, LanguagesOnScreen) {
+    sandbox_.makeDirectory(sandbox_.home() + "/.local/share/mise/installs/node/22");
+    sandbox_.makeDirectory(sandbox_.home() + "/.pyenv/versions/3.12");
+    start();
+    QWidget* picker = stage("languages");
+    auto* install = find<QPushButton>(picker, "install-languages");
+    EXPECT_FALSE(install->isEnabled());
+    EXPECT_FALSE(find<QCheckBox>(picker, "lang-node")->isEnabled());
+    EXPECT_EQ(find<QLabel>(picker, "lang-note-node")->text(), "already set up (mise)");
+    auto* python = find<QLabel>(picker, "lang-note-python");
+    EXPECT_EQ(python->text(), "managed by pyenv — installing ours may conflict");
+    EXPECT_TRUE(python->property("warning").toBool());
+    EXPECT_FALSE(shown(find<QLabel>(picker, "lang-note-rust")));
+
+    find<QCheckBox>(picker, "lang-rust")->click();
+    find<QCheckBox>(picker, "lang-python")->click();
+    saveScreenshot(&window_, "setup-picker-languages");
+    install->click();
+    EXPECT_EQ(view_->model()->pendingInstall(),
+              (Batch{"languages",
+                     "Install languages",
+                     {SR::installUv(), SR::installMise(), SR::installRustViaMise()},
+                     true}));
+}
+
+TEST_F(SetupPickersTest, ProjectFolderChooser) {
+    start();
+    QWidget* picker = stage("project");
+    find<QPushButton>(picker, "choose-project-folder")->click();
+    ASSERT_EQ(desktop_->folderRequests.size(), 1);
+    EXPECT_EQ(desktop_->folderRequests[0].confirmLabel, "Choose");
+    EXPECT_EQ(desktop_->folderRequests[0].message, "projectFolderPrompt");
+    EXPECT_FALSE(view_->model()->pendingInstall()); // cancelled
+
+    desktop_->chosenFolder = "/Users/tester/Work";
+    find<QPushButton>(picker, "choose-project-folder")->click();
+    EXPECT_EQ(view_->model()->pendingInstall(),
+              (Batch{"project-choose",
+                     "Set up a project",
+                     {SR::createProject(ProjectTemplate::simple, QString("/Users/tester/Work"))},
+                     true}));
+}
+
+// The pickers standalone, with their own state and model.
+class PickerWidgetsTest : public ::testing::Test {
+protected:
+    PickerWidgetsTest() { DesktopActions::install(&window_, desktop_); }
+    template <typename P, typename... Args> P* show(Args&&... args) {
+        auto* picker = new P(&state_, &model_, std::forward<Args>(args)...);
+        (new QVBoxLayout(&window_))->addWidget(picker);
+        window_.show();
+        return picker;
+    }
+
+    Sandbox sandbox_;
+    TelemetryRecorder telemetry_{sandbox_.services()};
+    SetupFlowModel model_{ProductConfig::homebrewEdition(), &telemetry_.service()};
+    SetupPickerState state_;
+    std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
+    QWidget window_;
+};
+
+TEST_F(PickerWidgetsTest, MCPKeyFieldIsMaskedKeptAndTrimmed) {
+    auto* picker = show<MCPPicker>(sandbox_.services().fs);
+    auto* add = find<QPushButton>(picker, "add-mcp");
+    EXPECT_FALSE(add->isEnabled());
+    EXPECT_EQ(picker->findChildren<QLineEdit*>(QString(), Qt::FindChildrenRecursively).size(),
+              3); // all hidden
+    find<QCheckBox>(picker, "mcp-slack")->click();
+    find<QCheckBox>(picker, "mcp-firecrawl")->click();
+    EXPECT_EQ(picker->findChild<QLineEdit*>("mcp-key-slack"), nullptr);
+    auto* key = find<QLineEdit>(picker, "mcp-key-firecrawl");
+    ASSERT_TRUE(shown(key));
+    EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(key->placeholderText(), "API key (optional — unlocks full features)");
+    QTest::keyClicks(key, "  fc/1 ");
+    saveScreenshot(&window_, "setup-picker-mcp");
+
+    find<QCheckBox>(picker, "mcp-firecrawl")->click();
+    EXPECT_FALSE(shown(key));
+    find<QCheckBox>(picker, "mcp-firecrawl")->click();
+    EXPECT_TRUE(shown(key));
+    EXPECT_EQ(key->text(), "  fc/1 ");
+
+    find<LinkLabel>(picker, QString())->activate();
+    add->click();
+    const auto& servers = MCPServer::builtIn();
+    EXPECT_EQ(model_.pendingInstall(),
+              (Batch{"mcp",
+                     "Add MCP servers",
+                     {SR::addMCPServer(servers[0], QString("fc/1")), SR::addMCPServer(servers[2])},
+                     true}));
+    EXPECT_EQ(desktop_->openedURLs, QList<QUrl>{SetupPicker::curatedListsURL()});
+}
+
+TEST_F(PickerWidgetsTest, GitFormFieldsHintAndBatch) {
+    SetupProbeBundle probes;
+    probes.ghPresent = true;
+    auto* form = show<GitSetupForm>(probes);
+    auto* button = find<QPushButton>(form, "setup-git");
+    EXPECT_FALSE(button->isEnabled());
+    QTest::keyClicks(find<QLineEdit>(form, "git-name"), " Ada ");
+    QTest::keyClicks(find<QLineEdit>(form, "git-email"), "ada@example.org");
+    EXPECT_TRUE(button->isEnabled());
+    find<QLineEdit>(form, "git-name")->setText("Ada\nLovelace"); // pasted across lines
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_TRUE(shown(find<QLabel>(form, "git-hint")));
+    find<QLineEdit>(form, "git-name")->setText(" Ada ");
+    EXPECT_FALSE(shown(find<QLabel>(form, "git-hint")));
+    saveScreenshot(&window_, "setup-picker-git");
+    button->click();
+    EXPECT_EQ(model_.pendingInstall(), (Batch{"git",
+                                              "Set up Git with GitHub",
+                                              {SR::configureGit("Ada", "ada@example.org"), SR::githubAuth()},
+                                              false}));
+}
+
+TEST_F(PickerWidgetsTest, GitFormWithAnIdentityShowsOnlyTheCaption) {
+    SetupProbeBundle probes;
+    probes.gitIdentitySet = true;
+    auto* form = show<GitSetupForm>(probes);
+    EXPECT_EQ(form->findChild<QLineEdit*>(), nullptr);
+    EXPECT_TRUE(find<QPushButton>(form, "setup-git")->isEnabled());
+    find<QPushButton>(form, "setup-git")->click();
+    EXPECT_EQ(model_.pendingInstall(),
+              (Batch{"git", "Set up Git with GitHub", {SR::installGh(), SR::githubAuth()}, false}));
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// The guided setup's screen over a scripted edition: the page and window title of every step, and a
+// pending batch run in its sheet, after which the pending batch is cleared before the flow moves on.
+
+#include "support/CurrentEdition.h"
+#include "support/RecordingDesktopActions.h"
+#include "support/Sandbox.h"
+#include "support/ScreenCapture.h"
+#include "support/ScriptedEdition.h"
+#include "support/ScriptedRemediationRunner.h"
+#include "support/SetupFlowPrinters.h"
+#include "support/TelemetryRecorder.h"
+#include "support/Wait.h"
+#include "platform/ServiceContext.h"
+#include "ui/appshell/ScreenScaffold.h"
+#include "ui/setup/SetupActionProgressView.h"
+#include "ui/setup/SetupWorkflowView.h"
+#include "ui/widgets/TextLabel.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+using Step = SetupFlowModel::Step;
+using SR = SetupRemediation;
+constexpr auto fixable = SetupDiagnosisClassification::fixable;
+constexpr auto primary = DomainPlacement::primary;
+
+class SetupWorkflowViewTest : public ::testing::Test {
+protected:
+    SetupWorkflowViewTest() {
+        edition_.spine->setSteps(QList<WorkflowStep>{scriptedStep("clt", fixable, primary),
+                                                     scriptedStep("homebrew", fixable, primary)});
+        edition_.copy->domainsWithCopy = {QStringLiteral("clt")};
+        current_ = std::make_unique<CurrentEdition>(edition_.config());
+        AppServices services = sandbox_.services();
+        services.isFixtureMode = true;
+        ServiceContext::setServices(&window_, services);
+        ServiceContext::setSystemProfile(&window_, SystemProfile{});
+        DesktopActions::install(&window_, std::make_shared<RecordingDesktopActions>());
+        view_ = new SetupWorkflowView(&telemetry_.service());
+        view_->setRunnerFactory([this](const AppServices&) {
+            ++runnersMade_;
+            return [runner = runner_](const SR& remediation, const QString& reason) {
+                return runner.run(remediation, reason);
+            };
+        });
+        (new QVBoxLayout(&window_))->addWidget(view_);
+    }
+
+    void showAndStart() {
+        window_.show();
+        ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::diagnosisSummary(); }));
+    }
+
+    QString pageName() const { return view_->currentPage()->objectName(); }
+
+    ScriptedEdition edition_;
+    std::unique_ptr<CurrentEdition> current_;
+    Sandbox sandbox_;
+    TelemetryRecorder telemetry_{sandbox_.services()};
+    ScriptedRemediationRunner runner_;
+    int runnersMade_ = 0;
+    QWidget window_;
+    SetupWorkflowView* view_;
+};
+
+} // namespace
+
+TEST_F(SetupWorkflowViewTest, EveryStepShowsItsPageAndWindowTitle) {
+    EXPECT_EQ(pageName(), "setup-loading");
+    EXPECT_EQ(view_->stepWindowTitle(), ProductConfig::current().displayName);
+    EXPECT_GE(view_->minimumWidth(), 720);
+    EXPECT_GE(view_->minimumHeight(), 700);
+    showAndStart();
+    EXPECT_EQ(pageName(), "setup-diagnosis-summary");
+    EXPECT_EQ(window_.windowTitle(), "diagnosisWindowTitle");
+
+    const DiskReadinessResult low{DiskVerdict::low, 5'000'000'000, 15'000'000'000, 10'000'000'000};
+    const QList<std::tuple<Step, QString, QString>> cases{
+        {Step::readinessWarning(low), "setup-readiness-warning", "Your disk space"},
+        {Step::stage("clt"), "setup-stage", "clt title"},
+        {Step::stage("homebrew"), "setup-stage", "diagnosisWindowTitle"},
+        {Step::interstitial(), "setup-interstitial", ProductConfig::current().displayName},
+        {Step::verifying(), "setup-verifying", "summaryWindowTitle"},
+        {Step::keepGoingGate(), "setup-keep-going", "continueWindowTitle"},
+        {Step::outcome(), "setup-outcome", "summaryWindowTitle"},
+        {Step::nps(), "setup-nps", "outcomeWindowTitle"},
+        {Step::loading(), "setup-loading", ProductConfig::current().displayName},
+    };
+    for (const auto& [step, page, title] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(step));
+        QWidget* before = view_->currentPage();
+        view_->setStep(step);
+        EXPECT_NE(view_->currentPage(), before); // every change of step builds its page afresh
+        EXPECT_EQ(pageName(), page);
+        EXPECT_TRUE(view_->currentPage()->isVisible());
+        EXPECT_EQ(window_.windowTitle(), title);
+        if (step == Step::outcome()) {
+            auto* scaffold = qobject_cast<ScreenScaffold*>(view_->currentPage());
+            ASSERT_NE(scaffold, nullptr);
+            EXPECT_EQ(scaffold->heading()->text(), "summaryHeadline");
+            saveScreenshot(&window_, QStringLiteral("setup-workflow-outcome"));
+        }
+    }
+    QWidget* same = view_->currentPage();
+    view_->setStep(Step::loading()); // the same step keeps its page
+    EXPECT_EQ(view_->currentPage(), same);
+}
+
+TEST_F(SetupWorkflowViewTest, APendingBatchRunsInItsSheetThenTheFlowMovesOn) {
+    showAndStart();
+    SetupFlowModel* model = view_->model();
+    model->enterPrimaryStages();
+    ASSERT_EQ(model->step(), Step::stage("clt"));
+    QStringList order;
+    QObject::connect(model, &SetupFlowModel::pendingInstallChanged, [&] {
+        order << (model->pendingInstall() ? "pending " + model->pendingInstall()->id : "cleared");
+    });
+    QObject::connect(model, &SetupFlowModel::stepChanged, [&] { order << "step " + model->step().domainID; });
+
+    runner_.script(SR::installCommandLineTools().id(), ScriptedJob::completing(0, {"installing"}));
+    model->setPendingInstall(SetupFlowModel::PendingInstall{
+        "clt", "Install the Command Line Tools", {SR::installCommandLineTools()}, false});
+    SheetDialog* sheet = view_->sheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(sheet->parentWidget(), view_);
+    EXPECT_GE(sheet->minimumWidth(), 560);
+    EXPECT_GE(sheet->minimumHeight(), 420);
+    ASSERT_TRUE(waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); }));
+    saveScreenshot(sheet, QStringLiteral("setup-workflow-sheet"));
+    QTest::mouseClick(sheet->findChild<QPushButton*>("setup-action-continue"), Qt::LeftButton);
+    EXPECT_EQ(view_->sheet(), nullptr);
+    EXPECT_FALSE(model->pendingInstall().has_value());
+    ASSERT_TRUE(waitUntil([&] { return model->step() == Step::stage("homebrew"); }));
+    EXPECT_EQ(order.mid(0, 2), (QStringList{"pending clt", "cleared"})); // cleared before the flow moves
+    EXPECT_EQ(order.last(), "step homebrew");
+
+    // A batch with another id gets a new sheet and runner; clearing it from outside stops its job and
+    // leaves the flow where it is.
+    runner_.script(SR::installHomebrew().id(), ScriptedJob::runningUntilStopped({"downloading"}));
+    model->setPendingInstall(
+        SetupFlowModel::PendingInstall{"homebrew", "Install Homebrew", {SR::installHomebrew()}, false});
+    ASSERT_NE(view_->sheet(), nullptr);
+    ASSERT_TRUE(waitUntil([&] { return view_->sheetView()->batch()->lines().size() == 1; }));
+    model->setPendingInstall(std::nullopt);
+    EXPECT_EQ(view_->sheet(), nullptr);
+    EXPECT_TRUE(waitUntil([&] { return runner_.runningJobs() == 0; }));
+    EXPECT_EQ(runner_.stoppedJobs(), QStringList{SR::installHomebrew().id()});
+    EXPECT_EQ(model->step(), Step::stage("homebrew"));
+    EXPECT_EQ(runnersMade_, 2);
+}
+
+TEST_F(SetupWorkflowViewTest, TheScreenGoingAwayStopsItsSheetsJob) {
+    showAndStart();
+    runner_.script(SR::installHomebrew().id(), ScriptedJob::runningUntilStopped({"downloading"}));
+    view_->model()->setPendingInstall(
+        SetupFlowModel::PendingInstall{"homebrew", "Install Homebrew", {SR::installHomebrew()}, false});
+    ASSERT_TRUE(waitUntil([&] { return view_->sheetView()->batch()->lines().size() == 1; }));
+    delete view_;
+    EXPECT_TRUE(waitUntil([&] { return runner_.runningJobs() == 0; }));
+    EXPECT_EQ(runner_.stoppedJobs(), QStringList{SR::installHomebrew().id()});
+    waitUntil([] { return false; }, 100); // late deliveries reach nothing
+}
