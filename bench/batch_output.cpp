@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 using namespace qlan;
 
@@ -31,6 +32,27 @@ qint64 peakResidentKB() {
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     return 0;
+}
+
+// Runs the event loop with a 1 ms timer until `done`; returns the longest time between two of its ticks.
+qint64 longestStallUntil(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QEventLoop loop;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        if (done()) loop.quit();
+    });
+    clock.start();
+    tick.start();
+    loop.exec();
+    return longest;
 }
 
 } // namespace
@@ -63,41 +85,15 @@ int main(int argc, char** argv) {
     const SetupActionOutput* output = view->output();
 
     // How late a 1 ms timer fires on this machine with nothing to do, for comparison.
-    qint64 idleStall = 0;
-    {
-        QElapsedTimer idle;
-        idle.start();
-        qint64 last = 0;
-        QEventLoop loop;
-        QTimer tick;
-        tick.setTimerType(Qt::PreciseTimer);
-        tick.setInterval(1);
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            idleStall = std::max(idleStall, idle.elapsed() - last);
-            last = idle.elapsed();
-            if (last >= 500) loop.quit();
-        });
-        tick.start();
-        loop.exec();
-    }
+    QElapsedTimer idle;
+    idle.start();
+    const qint64 idleStall = longestStallUntil([&] { return idle.elapsed() >= 500; });
 
     QElapsedTimer clock;
-    qint64 lastTick = 0;
-    qint64 longestStall = 0;
-    QEventLoop loop;
-    QTimer heartbeat;
-    heartbeat.setTimerType(Qt::PreciseTimer);
-    heartbeat.setInterval(1);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        longestStall = std::max(longestStall, now - lastTick);
-        lastTick = now;
-        if (batch->hasEnded() && output->rowCount() >= batch->lines().size()) loop.quit();
-    });
     clock.start();
-    heartbeat.start();
     view->show();
-    loop.exec();
+    const qint64 longestStall =
+        longestStallUntil([&] { return batch->hasEnded() && output->rowCount() >= batch->lines().size(); });
     const qint64 elapsed = std::max<qint64>(clock.elapsed(), 1);
 
     const qsizetype lines = batch->lines().size();
