@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -150,4 +151,27 @@ TEST_F(SetupActionSheetTest, EscAndTheCloseControlAreCancel) {
     failed->close();
     failed->close();
     EXPECT_EQ(outcomes_, QList<SetupActionOutcome>{SetupActionOutcome::failure});
+}
+
+TEST_F(SetupActionSheetTest, TheListFollowsTheLastLineUnlessScrolledUp) {
+    QStringList many;
+    for (int i = 0; i < 400; ++i)
+        many << QStringLiteral("line %1").arg(i);
+    ScriptedJob slow = ScriptedJob::completing(0, many);
+    slow.delayBetweenEventsMs = 1;
+    runner_.script(SR::installUv().id(), ScriptedJob::completing(0, many));
+    runner_.script(SR::installRustup().id(), slow);
+    open({SR::installUv()}, scripted());
+    QScrollBar* bar = view_->outputList()->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return view_->batch()->hasEnded() && view_->output()->rowCount() == 400; }));
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }));
+
+    open({SR::installRustup()}, scripted());
+    bar = view_->outputList()->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0; }));
+    bar->triggerAction(QAbstractSlider::SliderToMinimum); // the user scrolls up
+    ASSERT_TRUE(waitUntil([&] { return view_->batch()->hasEnded() && view_->output()->rowCount() == 400; }));
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_GT(bar->maximum(), 0);
 }
