@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
                           QStringLiteral("/usr/bin/seq -f '==> Pouring node--22.11.0.arm64_sonoma.bottle "
                                          "(line %.0f of the install)' 1 %1")
                               .arg(kLines)));
-    TelemetryService telemetry(TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), QUrl()));
+    TelemetryService telemetry(
+        TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), QUrl()));
 
     QWidget window;
     window.resize(720, 700);

@@ -67,20 +67,22 @@ constexpr char keepGoingName[] = "Keep going", keepGoingId[] = "setup-keep-going
 
 } // namespace
 
+// clang-format off
 SetupPageFactory setupPageFactory(Kind kind) {
     switch (kind) {
     case Kind::readinessWarning: return placeholder<readinessName, readinessId>;
-    case Kind::stage: return placeholder<stageName, stageId>;
-    case Kind::loading: return loadingPage;
+    case Kind::stage:            return placeholder<stageName, stageId>;
+    case Kind::loading:          return loadingPage;
     case Kind::diagnosisSummary: return placeholder<summaryName, summaryId>;
-    case Kind::interstitial: return placeholder<interstitialName, interstitialId>;
-    case Kind::verifying: return placeholder<verifyingName, verifyingId>;
-    case Kind::keepGoingGate: return placeholder<keepGoingName, keepGoingId>;
-    case Kind::outcome: return outcomePage;
-    case Kind::nps: return feedbackPage;
+    case Kind::interstitial:     return placeholder<interstitialName, interstitialId>;
+    case Kind::verifying:        return placeholder<verifyingName, verifyingId>;
+    case Kind::keepGoingGate:    return placeholder<keepGoingName, keepGoingId>;
+    case Kind::outcome:          return outcomePage;
+    case Kind::nps:              return feedbackPage;
     }
     return loadingPage;
 }
+// clang-format on
 
 QWidget* makeSetupStepPage(const SetupPageContext& context) {
     return setupPageFactory(context.model->step().kind)(context);

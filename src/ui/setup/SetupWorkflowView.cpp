@@ -110,7 +110,8 @@ void SetupWorkflowView::syncSheet() {
             if (self) self->finishPendingInstall(outcome);
         },
         telemetry_);
-    auto* sheet = new SheetDialog(view, [view] { view->closeRequested(); }, this);
+    auto* sheet = new SheetDialog(
+        view, [view] { view->closeRequested(); }, this);
     sheet->setMinimumSize(minimumSheetWidth, minimumSheetHeight);
     sheet->setWindowTitle(pending->title);
     sheet_ = sheet;

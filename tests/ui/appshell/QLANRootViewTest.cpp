@@ -9,10 +9,10 @@
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/PlaceholderView.h"
-#include "ui/setup/SetupWorkflowView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
 #include "ui/appshell/WelcomeView.h"
+#include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/TextLabel.h"
 

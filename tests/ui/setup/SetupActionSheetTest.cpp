@@ -49,7 +49,8 @@ protected:
         auto* view = new SetupActionProgressView(
             QStringLiteral("Install languages"), remediations, std::move(run), continuesPastFailure,
             [this](SetupActionOutcome outcome) { outcomes_.append(outcome); }, &telemetry_.service());
-        auto* sheet = new SheetDialog(view, [view] { view->closeRequested(); }, &window_);
+        auto* sheet = new SheetDialog(
+            view, [view] { view->closeRequested(); }, &window_);
         sheet->open();
         view_ = view;
         return sheet;
@@ -75,11 +76,13 @@ protected:
 
 TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
     desktop_->pasteboardWrites << QStringLiteral("what was there");
-    runner_.script(SR::githubAuth().id(),
-                   ScriptedJob{{Event::output("2026-05-17 10:11:12.345 gh[412:9001] hidden"), Event::output("Waiting"),
-                                Event::openBrowser("https://github.com/login/device", QStringLiteral("WXYZ-0001")),
-                                Event::completed(0)},
-                               false, 40});
+    runner_.script(
+        SR::githubAuth().id(),
+        ScriptedJob{{Event::output("2026-05-17 10:11:12.345 gh[412:9001] hidden"), Event::output("Waiting"),
+                     Event::openBrowser("https://github.com/login/device", QStringLiteral("WXYZ-0001")),
+                     Event::completed(0)},
+                    false,
+                    40});
     SheetDialog* sheet = open({SR::installGh(), SR::githubAuth()}, scripted());
     EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
     EXPECT_EQ(sheet->findChild<QLabel*>("setup-action-title")->text(), "Install languages");
@@ -94,8 +97,9 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
     const SetupActionOutput* output = view_->output();
     ASSERT_TRUE(waitUntil([&] { return output->rowCount() == 2; }));
     EXPECT_EQ(output->row(0), "Waiting"); // the log line is hidden but kept
-    EXPECT_EQ(output->row(1), "Opened your browser. Your one-time code is WXYZ-0001 (copied to the clipboard) — "
-                              "paste it and authorize.");
+    EXPECT_EQ(output->row(1),
+              "Opened your browser. Your one-time code is WXYZ-0001 (copied to the clipboard) — "
+              "paste it and authorize.");
     EXPECT_EQ(view_->batch()->lines().size(), 3);
     EXPECT_EQ(desktop_->pasteboardWrites, (QStringList{"what was there", "WXYZ-0001"}));
     EXPECT_EQ(desktop_->openedURLs, QList<QUrl>{QUrl("https://github.com/login/device")});

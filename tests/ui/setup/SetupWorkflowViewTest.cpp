@@ -1,6 +1,8 @@
 // The guided setup's screen over a scripted edition: the page and window title of every step, and a
 // pending batch run in its sheet, after which the pending batch is cleared before the flow moves on.
 
+#include "ui/setup/SetupWorkflowView.h"
+#include "platform/ServiceContext.h"
 #include "support/CurrentEdition.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
@@ -10,10 +12,8 @@
 #include "support/SetupFlowPrinters.h"
 #include "support/TelemetryRecorder.h"
 #include "support/Wait.h"
-#include "platform/ServiceContext.h"
 #include "ui/appshell/ScreenScaffold.h"
 #include "ui/setup/SetupActionProgressView.h"
-#include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QPushButton>
