@@ -6,6 +6,7 @@
 // the screen clears the pending batch (closing the sheet) and only then hands the outcome to the model.
 // The screen never leaves the flow itself; a page empties the navigation path.
 
+#include "catalog/QLANLanguage.h"
 #include "platform/AppServices.h"
 #include "remediation/SetupRemediationRunner.h"
 #include "setup/SetupActionBatch.h"
@@ -16,8 +17,12 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <QMap>
+#include <QSet>
+
 #include <functional>
 #include <optional>
+#include <set>
 
 class QVBoxLayout;
 
@@ -25,6 +30,21 @@ namespace qlan {
 
 class SetupActionProgressView;
 class TelemetryService;
+
+// What the stage pickers have chosen: screen state that starts empty on every entry into the flow, lasts
+// as long as the screen and is not cleared after a batch.
+struct SetupPickerSelections {
+    std::set<QLANLanguage> selectedLanguages;
+    QSet<QString> selectedSkills; // skill slugs
+    bool didSeedSkills = false;
+    QSet<QString> selectedMCP;         // server slugs
+    QMap<QString, QString> mcpAPIKeys; // server slug -> the key typed for it
+    QString gitName;
+    QString gitEmail;
+    QSet<QString> selectedCasks; // remediation ids
+    QSet<QString> didSeedCasks;  // the stage ids whose preselection has run
+    friend bool operator==(const SetupPickerSelections&, const SetupPickerSelections&) = default;
+};
 
 class SetupWorkflowView : public QWidget {
     Q_OBJECT
@@ -42,6 +62,8 @@ public:
     ~SetupWorkflowView() override;
 
     SetupFlowModel* model() const { return model_; }
+    // The pickers' selections, which the pages read and write.
+    SetupPickerSelections& selections() { return selections_; }
     QWidget* currentPage() const { return page_; }
     // The sheet on screen, and its content; null while no batch is pending.
     SheetDialog* sheet() const { return sheet_; }
@@ -64,6 +86,10 @@ public:
     void finishPendingInstall(SetupActionOutcome outcome);
     // The article a stage links to.
     QUrl stageArticleURL(const QString& domainID) const;
+    // Runs when a stage's page has appeared (the screen does it once per page built for a stage step,
+    // after the page is shown, and only while that stage is still the step): the model skips a ready
+    // stage, reports a blocked one and records an offer as shown.
+    void stageAppearedTask(const QString& domainID);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -77,6 +103,7 @@ private:
     TelemetryService* telemetry_;
     SetupFlowModel* model_;
     RunnerFactory runnerFactory_;
+    SetupPickerSelections selections_;
     QVBoxLayout* layout_;
     QWidget* page_ = nullptr;
     std::optional<SetupFlowModel::Step> pageStep_;

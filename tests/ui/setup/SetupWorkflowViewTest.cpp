@@ -170,3 +170,27 @@ TEST_F(SetupWorkflowViewTest, TheScreenGoingAwayStopsItsSheetsJob) {
     EXPECT_EQ(runner_.stoppedJobs(), QStringList{SR::installHomebrew().id()});
     waitUntil([] { return false; }, 100); // late deliveries reach nothing
 }
+
+TEST_F(SetupWorkflowViewTest, AStagePageReportsThatItAppeared) {
+    edition_.spine->setSteps(
+        QList<WorkflowStep>{scriptedStep("clt", SetupDiagnosisClassification::ready, primary),
+                            scriptedStep("git", SetupDiagnosisClassification::blocked, primary),
+                            scriptedStep("homebrew", fixable, primary)});
+    showAndStart();
+    // A ready stage moves on by itself; a blocked one calls the edition's hook, once.
+    view_->setStep(Step::stage("clt"));
+    ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::stage("git"); }));
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(view_->model()->step(), Step::stage("git"));
+    view_->setStep(Step::verifying());
+    view_->setStep(Step::stage("git"));
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(ScriptedEdition::blockedCalls().size(), 1);
+    EXPECT_EQ(ScriptedEdition::blockedCalls().value(0).domainID, "git");
+
+    // A step that has moved on before its page's report runs is left alone.
+    view_->setStep(Step::stage("clt"));
+    view_->setStep(Step::diagnosisSummary());
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(view_->model()->step(), Step::diagnosisSummary());
+}
