@@ -274,7 +274,7 @@ public:
         drain(); // deliver what is already buffered
     }
 
-    static constexpr std::chrono::milliseconds deliverySlice{5};
+    static constexpr std::chrono::milliseconds deliverySlice{4};
 
 private:
     explicit Stream(std::shared_ptr<detail::StreamState<T>> state)

@@ -4,6 +4,8 @@
 
 #include <QMetaObject>
 
+#include <chrono>
+
 namespace qlan {
 
 SetupActionOutput::SetupActionOutput(SetupActionBatch* batch, QObject* parent)
@@ -40,7 +42,13 @@ void SetupActionOutput::catchUp() {
     if (!batch_) return;
     const QStringList& lines = batch_->lines();
     std::vector<std::uint32_t> added;
+    // A long backlog is taken in over several turns, so that the thread keeps handling its other events.
+    const auto deadline = std::chrono::steady_clock::now() + catchUpSlice;
     for (; linesSeen_ < lines.size(); ++linesSeen_) {
+        if ((linesSeen_ & 255) == 0 && !added.empty() && std::chrono::steady_clock::now() >= deadline) {
+            scheduleCatchUp();
+            break;
+        }
         const auto shown = filter_.feed(lines[linesSeen_]);
         if (shown == InstallOutputFilter::Shown::nothing) continue;
         const auto entry = std::uint32_t(linesSeen_) << 1;

@@ -8,6 +8,7 @@
 #include <QAbstractListModel>
 #include <QPointer>
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -25,8 +26,10 @@ public:
 
     // The shown text of a row.
     QString row(qsizetype position) const;
-    // Takes in the lines that arrived since the last call (normally done on the next turn of the loop).
+    // Takes in the lines that arrived since the last call (normally done on the next turn of the loop),
+    // or as many as fit in `catchUpSlice` when there are more.
     void catchUp();
+    static constexpr std::chrono::milliseconds catchUpSlice{4};
 
 signals:
     // Rows were added at the end by catchUp.

@@ -60,8 +60,9 @@ bool SetupWorkflowCopy::verificationPassed(const std::optional<SetupVerification
     return result && result->passed;
 }
 
-SetupWorkflowCopy::Frame SetupWorkflowCopy::outcomeFrame(const ProductConfig& edition,
-                                                         const std::optional<SetupVerificationResult>& result) {
+SetupWorkflowCopy::Frame
+SetupWorkflowCopy::outcomeFrame(const ProductConfig& edition,
+                                const std::optional<SetupVerificationResult>& result) {
     const SpineCopyProviding& copy = spineCopy(edition);
     const bool passed = verificationPassed(result);
     return {copy.summaryHeadline(), passed ? copy.summaryAllVerified() : copy.summarySomeUnverified(),

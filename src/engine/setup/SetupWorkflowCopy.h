@@ -36,7 +36,8 @@ public:
     // The outcome page: whether verification passed (false without a result) decides its explanation
     // and article.
     static bool verificationPassed(const std::optional<SetupVerificationResult>& result);
-    static Frame outcomeFrame(const ProductConfig& edition, const std::optional<SetupVerificationResult>& result);
+    static Frame outcomeFrame(const ProductConfig& edition,
+                              const std::optional<SetupVerificationResult>& result);
     // The applications the outcome page offers to open; none when the edition has no such rule.
     static QList<SpineRenderPolicy::OpenableApp>
     openableApps(const ProductConfig& edition, const std::optional<SystemProfile>& profile,

@@ -4,8 +4,9 @@ namespace qlan {
 
 RemediationSheet::RemediationSheet(Remediation remediation, RemediationProgressView::OnFinish onFinish,
                                    TelemetryService* telemetry, QWidget* parent)
-    : SheetDialog(new RemediationProgressView(std::move(remediation), std::move(onFinish), telemetry),
-                  [this] { view_->cancel(); }, parent)
+    : SheetDialog(
+          new RemediationProgressView(std::move(remediation), std::move(onFinish), telemetry),
+          [this] { view_->cancel(); }, parent)
     , view_(static_cast<RemediationProgressView*>(content())) {
     resize(560, 520);
 }

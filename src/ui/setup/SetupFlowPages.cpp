@@ -132,18 +132,10 @@ public:
                              &SetupFlowModel::probesChanged})
             connect(context.model, changed, this, &SetupStagePage::rebuild);
         rebuild();
-        whenShown(this, [this] { stageAppeared(); });
+        // The workflow screen tells the model that the stage appeared, once per page.
     }
 
 private:
-    void stageAppeared() {
-        if (!SetupStagePlan::make(stepID_, *context_.model, *context_.services.fs, ProductConfig::current()))
-            return;
-        // Like a task: after the page is on screen, and only while its stage is still the step.
-        QTimer::singleShot(0, this, [this] {
-            if (context_.model->step() == Step::stage(stepID_)) context_.model->stageAppeared(stepID_);
-        });
-    }
 
     void rebuild() {
         if (frame_) {

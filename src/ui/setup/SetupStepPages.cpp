@@ -55,6 +55,7 @@ QWidget* feedbackPage(const SetupPageContext& context) {
 
 } // namespace
 
+// clang-format off
 SetupPageFactory setupPageFactory(Kind kind) {
     switch (kind) {
     case Kind::readinessWarning:
@@ -78,6 +79,7 @@ SetupPageFactory setupPageFactory(Kind kind) {
     }
     return loadingPage;
 }
+// clang-format on
 
 QWidget* makeSetupStepPage(const SetupPageContext& context) {
     return setupPageFactory(context.model->step().kind)(context);

@@ -17,8 +17,9 @@ namespace qlan {
 class SetupWorkflowView;
 class TelemetryService;
 
-// What a page gets: the screen (its actions: setStep, stageArticleURL, finishing a batch), the flow
-// model, and the services and profile of the screen's environment.
+// What a page gets: the screen (its actions: setStep, stageArticleURL, the pickers' selections), the
+// flow model, and the services and profile of the screen's environment. A stage page need not report
+// that it appeared: the screen does that for every stage page it builds.
 struct SetupPageContext {
     SetupWorkflowView* host = nullptr;
     SetupFlowModel* model = nullptr;

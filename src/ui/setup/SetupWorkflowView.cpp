@@ -86,6 +86,19 @@ void SetupWorkflowView::syncPage() {
     page_ = makeSetupStepPage({this, model_, services(), fallbackProfile(), telemetry_});
     layout_->addWidget(page_);
     page_->show();
+    if (model_->step().isStage()) stageAppearedTask(model_->step().domainID);
+}
+
+void SetupWorkflowView::stageAppearedTask(const QString& domainID) {
+    QPointer<SetupWorkflowView> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, domainID] {
+            // Like a task keyed by the domain id: it does not run once the step has moved on.
+            if (self && self->model_->step() == SetupFlowModel::Step::stage(domainID))
+                self->model_->stageAppeared(domainID);
+        },
+        Qt::QueuedConnection);
 }
 
 void SetupWorkflowView::applyWindowTitle() {
@@ -110,7 +123,8 @@ void SetupWorkflowView::syncSheet() {
             if (self) self->finishPendingInstall(outcome);
         },
         telemetry_);
-    auto* sheet = new SheetDialog(view, [view] { view->closeRequested(); }, this);
+    auto* sheet = new SheetDialog(
+        view, [view] { view->closeRequested(); }, this);
     sheet->setMinimumSize(minimumSheetWidth, minimumSheetHeight);
     sheet->setWindowTitle(pending->title);
     sheet_ = sheet;

@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QWidget>
 
+
 #include <functional>
 #include <optional>
 
@@ -67,6 +68,10 @@ public:
     void finishPendingInstall(SetupActionOutcome outcome);
     // The article a stage links to.
     QUrl stageArticleURL(const QString& domainID) const;
+    // Runs when a stage's page has appeared (the screen does it once per page built for a stage step,
+    // after the page is shown, and only while that stage is still the step): the model skips a ready
+    // stage, reports a blocked one and records an offer as shown.
+    void stageAppearedTask(const QString& domainID);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -5,8 +5,11 @@
 
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
+#include <chrono>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -130,4 +133,35 @@ TEST(Stream, QueuedDeliveryRunsOnTheContextThreadAndStopsWhenItDies) {
     context.reset();
     EXPECT_TRUE(cancelled);
     EXPECT_FALSE(secondProducer.yield(QStringLiteral("late")));
+}
+
+TEST(Stream, AFastProducerIsDeliveredInOrderWithoutHoldingTheContextThread) {
+    QObject context;
+    auto [stream, producer] = Stream<int>::make();
+    constexpr int count = 20000;
+    std::vector<int> received;
+    bool ended = false;
+    int turnsDuringDelivery = 0; // times the thread handled something else while events were pending
+    std::move(stream).deliverTo(
+        &context,
+        [&](int value) {
+            received.push_back(value);
+            const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(2);
+            while (std::chrono::steady_clock::now() < until) {
+            }
+        },
+        [&] { ended = received.size() == std::size_t(count); });
+    std::thread([producer = producer] {
+        for (int i = 0; i < count; ++i)
+            producer.yield(i);
+        producer.finish();
+    }).join();
+    QTimer other;
+    QObject::connect(&other, &QTimer::timeout, [&] { turnsDuringDelivery += ended ? 0 : 1; });
+    other.start(0);
+    ASSERT_TRUE(test::waitUntil([&] { return ended; }));
+    EXPECT_GT(turnsDuringDelivery, 1);
+    std::vector<int> expected(count);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(received, expected);
 }

@@ -92,7 +92,8 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
         QStringList lines;
         QStringList events;
     };
-    const QString skipNode = QStringLiteral("Skipping Install Node (via mise) — it needs a step that didn't finish.");
+    const QString skipNode =
+        QStringLiteral("Skipping Install Node (via mise) — it needs a step that didn't finish.");
     const QList<Case> cases{
         {"empty", {}, {}, false, 0, false, SetupActionOutcome::success, {}, {}},
         {"0, 3, 5 going on past failures",
@@ -100,7 +101,11 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
          {{SR::installUv().id(), ScriptedJob::completing(0, {"uv ok"})},
           {SR::installRustup().id(), ScriptedJob::completing(3, {"rustup failed"})},
           {SR::installTemurin().id(), ScriptedJob::completing(5)}},
-         true, 3, false, SetupActionOutcome::failure, {"uv ok", "rustup failed"},
+         true,
+         3,
+         false,
+         SetupActionOutcome::failure,
+         {"uv ok", "rustup failed"},
          {"remediation_applied " + SR::installUv().id() + " " + SR::installUv().telemetryMethod(),
           "remediation_completed " + SR::installUv().id() + " 0",
           "remediation_applied " + SR::installRustup().id() + " " + SR::installRustup().telemetryMethod(),
@@ -111,7 +116,11 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
          {SR::installUv(), SR::installRustup(), SR::installTemurin()},
          {{SR::installRustup().id(), ScriptedJob::completing(3)},
           {SR::installTemurin().id(), ScriptedJob::completing(5)}},
-         false, 3, false, SetupActionOutcome::failure, {},
+         false,
+         3,
+         false,
+         SetupActionOutcome::failure,
+         {},
          {"remediation_applied " + SR::installUv().id() + " " + SR::installUv().telemetryMethod(),
           "remediation_completed " + SR::installUv().id() + " 0",
           "remediation_applied " + SR::installRustup().id() + " " + SR::installRustup().telemetryMethod(),
@@ -119,7 +128,11 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
         {"mise failing skips Node, uv still runs",
          {SR::installMise(), SR::installNodeViaMise(), SR::installUv()},
          {{SR::installMise().id(), ScriptedJob::completing(1, {"Error: mise"})}},
-         true, 1, false, SetupActionOutcome::failure, {"Error: mise", skipNode},
+         true,
+         1,
+         false,
+         SetupActionOutcome::failure,
+         {"Error: mise", skipNode},
          {"remediation_applied brew:mise " + SR::installMise().telemetryMethod(),
           "remediation_failed brew:mise 1 nonzero_exit",
           "remediation_applied " + SR::installUv().id() + " " + SR::installUv().telemetryMethod(),
@@ -127,20 +140,33 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
         {"mise succeeding lets Node run",
          {SR::installMise(), SR::installNodeViaMise()},
          {},
-         true, 0, false, SetupActionOutcome::success, {},
+         true,
+         0,
+         false,
+         SetupActionOutcome::success,
+         {},
          {"remediation_applied brew:mise " + SR::installMise().telemetryMethod(),
           "remediation_completed brew:mise 0",
           "remediation_applied mise:node@lts " + SR::installNodeViaMise().telemetryMethod(),
           "remediation_completed mise:node@lts 0"}},
         {"canceled, then completed(0)",
          {SR::installUv(), SR::installRustup()},
-         {{SR::installUv().id(), ScriptedJob{{Event::output("asking"), Event::canceled(), Event::completed(0)}}}},
-         true, std::nullopt, true, SetupActionOutcome::canceled, {"asking"},
+         {{SR::installUv().id(),
+           ScriptedJob{{Event::output("asking"), Event::canceled(), Event::completed(0)}}}},
+         true,
+         std::nullopt,
+         true,
+         SetupActionOutcome::canceled,
+         {"asking"},
          {"remediation_applied " + SR::installUv().id() + " " + SR::installUv().telemetryMethod()}},
         {"a stream without an exit status",
          {SR::installUv()},
          {{SR::installUv().id(), ScriptedJob{{Event::output("gone")}}}},
-         false, -1, false, SetupActionOutcome::failure, {"gone"},
+         false,
+         -1,
+         false,
+         SetupActionOutcome::failure,
+         {"gone"},
          {"remediation_applied " + SR::installUv().id() + " " + SR::installUv().telemetryMethod(),
           "remediation_failed " + SR::installUv().id() + " -1 nonzero_exit"}},
     };
@@ -151,8 +177,10 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
         ScriptedRemediationRunner runner;
         for (auto it = c.scripts.begin(); it != c.scripts.end(); ++it)
             runner.script(it.key(), it.value());
-        SetupActionBatch batch(c.remediations, c.continuesPastFailure, SetupActionBatch::RunRemediation(
-                                   [runner](const SR& r, const QString& reason) { return runner.run(r, reason); }),
+        SetupActionBatch batch(c.remediations, c.continuesPastFailure,
+                               SetupActionBatch::RunRemediation([runner](const SR& r, const QString& reason) {
+                                   return runner.run(r, reason);
+                               }),
                                &telemetry.service());
         EXPECT_EQ(batch.continueOutcome(), SetupActionOutcome::failure); // not ended yet
         batch.start();
@@ -171,10 +199,11 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
 }
 
 TEST_F(SetupActionBatchTest, SignInHandsTheCodeAndTheAddressToTheDesktop) {
-    runner_.script(SR::githubAuth().id(),
-                   ScriptedJob{{Event::openBrowser("https://github.com/login/device", QStringLiteral("ABCD-1234")),
-                                Event::openBrowser("https://github.com/login/device", std::nullopt),
-                                Event::openBrowser("not a url", std::nullopt), Event::completed(0)}});
+    runner_.script(
+        SR::githubAuth().id(),
+        ScriptedJob{{Event::openBrowser("https://github.com/login/device", QStringLiteral("ABCD-1234")),
+                     Event::openBrowser("https://github.com/login/device", std::nullopt),
+                     Event::openBrowser("not a url", std::nullopt), Event::completed(0)}});
     auto batch = ran({SR::githubAuth()}, false);
     EXPECT_EQ(pasteboard_, QStringList{"ABCD-1234"}); // exactly the code, once; untouched without one
     EXPECT_EQ(opened_, (QList<QUrl>{QUrl("https://github.com/login/device"),
@@ -197,9 +226,10 @@ TEST_F(SetupActionBatchTest, PasswordReasonsComeFromTheEdition) {
     CurrentEdition scoped(unnamed);
     EXPECT_EQ(SetupActionBatch::defaultReason(unnamed), unnamed.displayName);
     ScriptedRemediationRunner runner;
-    SetupActionBatch batch({SR::installWarp()}, false,
-                           [runner](const SR& r, const QString& reason) { return runner.run(r, reason); },
-                           &telemetry_.service());
+    SetupActionBatch batch(
+        {SR::installWarp()}, false,
+        [runner](const SR& r, const QString& reason) { return runner.run(r, reason); },
+        &telemetry_.service());
     batch.start();
     ASSERT_TRUE(waitUntil([&] { return batch.hasEnded(); }));
     EXPECT_EQ(runner.calls().value(0).reason, unnamed.displayName);
@@ -254,7 +284,8 @@ TEST_F(SetupActionBatchTest, CancelStopsTheRunningJobAndStartsNothingMore) {
                                     SR::installUv().telemetryMethod()});
 
     // A batch that goes away mid-run stops its job; its late events reach nothing.
-    runner_.script(SR::installRustup().id(), ScriptedJob{{Event::output("late"), Event::completed(0)}, false, 50});
+    runner_.script(SR::installRustup().id(),
+                   ScriptedJob{{Event::output("late"), Event::completed(0)}, false, 50});
     auto gone = makeBatch({SR::installRustup()}, false);
     gone->start();
     gone.reset();
@@ -273,7 +304,8 @@ TEST_F(SetupActionBatchTest, OutputRowsMatchTheFilterHoweverLinesArrive) {
     SetupActionOutput output(batch.get());
     batch->start();
     ASSERT_TRUE(waitUntil([&] { return batch->hasEnded(); }));
-    ASSERT_TRUE(waitUntil([&] { return output.rowCount() == InstallOutputFilter::filter(batch->lines()).size(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return output.rowCount() == InstallOutputFilter::filter(batch->lines()).size(); }));
     QStringList rows;
     for (int i = 0; i < output.rowCount(); ++i)
         rows << output.data(output.index(i)).toString();

@@ -52,20 +52,23 @@ TEST(SetupWorkflowCopy, ArticleLinksAndFrames) {
     edition.urls.articleBase = QUrl("https://guide.example/articles");
     edition.spinePolicy.stageArticlePaths = {{"clt", "commandlinetools"}, {"empty", ""}};
     edition.spinePolicy.fallbackArticlePath = "quillane/coming-soon";
-    EXPECT_EQ(SetupWorkflowCopy::stageArticleURL(edition, "clt"), QUrl("https://guide.example/articles/commandlinetools"));
+    EXPECT_EQ(SetupWorkflowCopy::stageArticleURL(edition, "clt"),
+              QUrl("https://guide.example/articles/commandlinetools"));
     EXPECT_EQ(SetupWorkflowCopy::stageArticleURL(edition, "other"),
               QUrl("https://guide.example/articles/quillane/coming-soon"));
     EXPECT_EQ(SetupWorkflowCopy::stageArticleURL(edition, "empty"), QUrl("https://guide.example/articles"));
 
     using Frame = SetupWorkflowCopy::Frame;
     EXPECT_EQ(SetupWorkflowCopy::outcomeFrame(edition, SetupVerificationResult("ok", true)),
-              (Frame{"summaryHeadline", "summaryAllVerified", QUrl("https://guide.example/articles/updateArticlePath")}));
+              (Frame{"summaryHeadline", "summaryAllVerified",
+                     QUrl("https://guide.example/articles/updateArticlePath")}));
     const Frame unverified{"summaryHeadline", "summarySomeUnverified",
                            QUrl("https://guide.example/articles/troubleshootingArticlePath")};
     EXPECT_EQ(SetupWorkflowCopy::outcomeFrame(edition, SetupVerificationResult("no", false)), unverified);
     EXPECT_EQ(SetupWorkflowCopy::outcomeFrame(edition, std::nullopt), unverified);
-    EXPECT_EQ(SetupWorkflowCopy::feedbackFrame(edition),
-              (Frame{"We need your feedback", "One quick question before you go.", edition.urls.articleBase}));
+    EXPECT_EQ(
+        SetupWorkflowCopy::feedbackFrame(edition),
+        (Frame{"We need your feedback", "One quick question before you go.", edition.urls.articleBase}));
 
     EXPECT_TRUE(SetupWorkflowCopy::openableApps(edition, SystemProfile{}, std::nullopt).isEmpty());
     edition.spinePolicy.outcomeOpenableApps = SpineRenderPolicy::claudeOpenableApps;

@@ -9,7 +9,6 @@
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/PlaceholderView.h"
-#include "ui/setup/SetupWorkflowView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
 #include "ui/appshell/WelcomeView.h"
@@ -17,6 +16,7 @@
 #include "ui/audit/OfferViews.h"
 #include "ui/audit/StagedAuditFlow.h"
 #include "ui/diagnose/DiagnoseView.h"
+#include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/TextLabel.h"
 

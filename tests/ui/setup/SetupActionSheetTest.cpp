@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -48,7 +49,8 @@ protected:
         auto* view = new SetupActionProgressView(
             QStringLiteral("Install languages"), remediations, std::move(run), continuesPastFailure,
             [this](SetupActionOutcome outcome) { outcomes_.append(outcome); }, &telemetry_.service());
-        auto* sheet = new SheetDialog(view, [view] { view->closeRequested(); }, &window_);
+        auto* sheet = new SheetDialog(
+            view, [view] { view->closeRequested(); }, &window_);
         sheet->open();
         view_ = view;
         return sheet;
@@ -74,11 +76,13 @@ protected:
 
 TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
     desktop_->pasteboardWrites << QStringLiteral("what was there");
-    runner_.script(SR::githubAuth().id(),
-                   ScriptedJob{{Event::output("2026-05-17 10:11:12.345 gh[412:9001] hidden"), Event::output("Waiting"),
-                                Event::openBrowser("https://github.com/login/device", QStringLiteral("WXYZ-0001")),
-                                Event::completed(0)},
-                               false, 40});
+    runner_.script(
+        SR::githubAuth().id(),
+        ScriptedJob{{Event::output("2026-05-17 10:11:12.345 gh[412:9001] hidden"), Event::output("Waiting"),
+                     Event::openBrowser("https://github.com/login/device", QStringLiteral("WXYZ-0001")),
+                     Event::completed(0)},
+                    false,
+                    40});
     SheetDialog* sheet = open({SR::installGh(), SR::githubAuth()}, scripted());
     EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
     EXPECT_EQ(sheet->findChild<QLabel*>("setup-action-title")->text(), "Install languages");
@@ -93,8 +97,9 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
     const SetupActionOutput* output = view_->output();
     ASSERT_TRUE(waitUntil([&] { return output->rowCount() == 2; }));
     EXPECT_EQ(output->row(0), "Waiting"); // the log line is hidden but kept
-    EXPECT_EQ(output->row(1), "Opened your browser. Your one-time code is WXYZ-0001 (copied to the clipboard) — "
-                              "paste it and authorize.");
+    EXPECT_EQ(output->row(1),
+              "Opened your browser. Your one-time code is WXYZ-0001 (copied to the clipboard) — "
+              "paste it and authorize.");
     EXPECT_EQ(view_->batch()->lines().size(), 3);
     EXPECT_EQ(desktop_->pasteboardWrites, (QStringList{"what was there", "WXYZ-0001"}));
     EXPECT_EQ(desktop_->openedURLs, QList<QUrl>{QUrl("https://github.com/login/device")});
@@ -150,4 +155,27 @@ TEST_F(SetupActionSheetTest, EscAndTheCloseControlAreCancel) {
     failed->close();
     failed->close();
     EXPECT_EQ(outcomes_, QList<SetupActionOutcome>{SetupActionOutcome::failure});
+}
+
+TEST_F(SetupActionSheetTest, TheListFollowsTheLastLineUnlessScrolledUp) {
+    QStringList many;
+    for (int i = 0; i < 400; ++i)
+        many << QStringLiteral("line %1").arg(i);
+    ScriptedJob slow = ScriptedJob::completing(0, many);
+    slow.delayBetweenEventsMs = 1;
+    runner_.script(SR::installUv().id(), ScriptedJob::completing(0, many));
+    runner_.script(SR::installRustup().id(), slow);
+    open({SR::installUv()}, scripted());
+    QScrollBar* bar = view_->outputList()->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return view_->batch()->hasEnded() && view_->output()->rowCount() == 400; }));
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }));
+
+    open({SR::installRustup()}, scripted());
+    bar = view_->outputList()->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0; }));
+    bar->triggerAction(QAbstractSlider::SliderToMinimum); // the user scrolls up
+    ASSERT_TRUE(waitUntil([&] { return view_->batch()->hasEnded() && view_->output()->rowCount() == 400; }));
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_GT(bar->maximum(), 0);
 }

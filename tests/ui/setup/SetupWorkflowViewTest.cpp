@@ -1,6 +1,8 @@
 // The guided setup's screen over a scripted edition: the page and window title of every step, and a
 // pending batch run in its sheet, after which the pending batch is cleared before the flow moves on.
 
+#include "ui/setup/SetupWorkflowView.h"
+#include "platform/ServiceContext.h"
 #include "support/CurrentEdition.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
@@ -10,10 +12,8 @@
 #include "support/SetupFlowPrinters.h"
 #include "support/TelemetryRecorder.h"
 #include "support/Wait.h"
-#include "platform/ServiceContext.h"
 #include "ui/appshell/ScreenScaffold.h"
 #include "ui/setup/SetupActionProgressView.h"
-#include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QPushButton>
@@ -169,4 +169,28 @@ TEST_F(SetupWorkflowViewTest, TheScreenGoingAwayStopsItsSheetsJob) {
     EXPECT_TRUE(waitUntil([&] { return runner_.runningJobs() == 0; }));
     EXPECT_EQ(runner_.stoppedJobs(), QStringList{SR::installHomebrew().id()});
     waitUntil([] { return false; }, 100); // late deliveries reach nothing
+}
+
+TEST_F(SetupWorkflowViewTest, AStagePageReportsThatItAppeared) {
+    edition_.spine->setSteps(
+        QList<WorkflowStep>{scriptedStep("clt", SetupDiagnosisClassification::ready, primary),
+                            scriptedStep("git", SetupDiagnosisClassification::blocked, primary),
+                            scriptedStep("homebrew", fixable, primary)});
+    showAndStart();
+    // A ready stage moves on by itself; a blocked one calls the edition's hook, once.
+    view_->setStep(Step::stage("clt"));
+    ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::stage("git"); }));
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(view_->model()->step(), Step::stage("git"));
+    view_->setStep(Step::verifying());
+    view_->setStep(Step::stage("git"));
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(ScriptedEdition::blockedCalls().size(), 1);
+    EXPECT_EQ(ScriptedEdition::blockedCalls().value(0).domainID, "git");
+
+    // A step that has moved on before its page's report runs is left alone.
+    view_->setStep(Step::stage("clt"));
+    view_->setStep(Step::diagnosisSummary());
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(view_->model()->step(), Step::diagnosisSummary());
 }
