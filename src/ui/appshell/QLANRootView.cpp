@@ -7,7 +7,6 @@
 #include "telemetry/TelemetryService.h"
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/NavigationStackView.h"
-#include "ui/appshell/PlaceholderView.h"
 #include "ui/appshell/WelcomeView.h"
 #include "ui/audit/NextStepView.h"
 #include "ui/audit/OfferViews.h"

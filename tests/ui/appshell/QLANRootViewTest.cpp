@@ -8,7 +8,7 @@
 #include "support/Wait.h"
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/NavigationStackView.h"
-#include "ui/appshell/PlaceholderView.h"
+#include "support/PlaceholderView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
 #include "ui/appshell/WelcomeView.h"

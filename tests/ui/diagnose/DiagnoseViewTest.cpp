@@ -9,7 +9,7 @@
 #include "support/ScreenCapture.h"
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/NavigationStackView.h"
-#include "ui/appshell/PlaceholderView.h"
+#include "support/PlaceholderView.h"
 #include "ui/audit/StagedAuditFlow.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/ScreenScaffold.h"

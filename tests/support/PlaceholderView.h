@@ -1,5 +1,5 @@
 #pragma once
-// Stands in for a destination whose screen is not part of the application yet: it names the screen and
+// Stands in for a destination in tests of one screen: it names the destination and
 // keeps the arguments the router gave it.
 
 #include "appshell/AuditContext.h"

@@ -1,4 +1,4 @@
-#include "ui/appshell/PlaceholderView.h"
+#include "support/PlaceholderView.h"
 
 #include "ui/widgets/TextLabel.h"
 
