@@ -1,20 +1,37 @@
 #include "JourneyFixture.h"
 
+#include "remediation/ApplicationResources.h"
+#include "setup/SetupActionBatch.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "telemetry/TelemetryService.h"
-#include "setup/SetupActionBatch.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/SheetDialog.h"
 
+#include <QCheckBox>
+#include <QDirIterator>
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 
 namespace qlan::test {
 
 namespace {
+
+// A person's click: on a check box's box (its centre may lie past the end of its label, where a click
+// does nothing), elsewhere on the middle of the control.
+void press(QAbstractButton* target) {
+    QPoint point = target->rect().center();
+    if (auto* box = qobject_cast<QCheckBox*>(target)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        point = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).center();
+    }
+    QTest::mouseClick(target, Qt::LeftButton, {}, point);
+}
 
 bool shownAndEnabled(const QWidget* widget) {
     return widget && widget->isVisible() && widget->isEnabled();
@@ -25,10 +42,23 @@ bool shownAndEnabled(const QWidget* widget) {
 JourneyTest::JourneyTest(const ProductConfig& edition)
     : edition_(std::make_unique<CurrentEdition>(loopbackEdition(edition))) {
     // Readiness samples answer at once with a small body.
-    for (const QString& path : {QStringLiteral("/readiness/1"), QStringLiteral("/readiness/2"),
-                                QStringLiteral("/readiness/3")})
+    for (const QString& path :
+         {QStringLiteral("/readiness/1"), QStringLiteral("/readiness/2"), QStringLiteral("/readiness/3")})
         web_.route(path, LoopbackResponse{200, {}, QByteArray(64 * 1024, 'x')});
     telemetry_ = records_.makeService(sandbox_.services());
+    installApplicationResources();
+}
+
+void JourneyTest::installApplicationResources() {
+    // The program's resources, where the application finds them on the sandboxed Mac.
+    const QString root = ApplicationResources::installed().root;
+    QDirIterator files(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + path.toStdString());
+        sandbox_.writeFile(path, file.readAll(), files.fileInfo().isExecutable() ? 0755 : 0644);
+    }
 }
 
 JourneyTest::~JourneyTest() {
@@ -64,9 +94,17 @@ void JourneyTest::click(const QString& name, int timeoutMs) {
     QAbstractButton* target = nullptr;
     waitUntil([&] { return (target = button(name)) != nullptr; }, timeoutMs);
     ASSERT_NE(target, nullptr) << "no button " << name.toStdString() << " among "
-                               << visibleButtons().join(QStringLiteral(", ")).toStdString() << "\ntexts: "
-                               << visibleTexts().join(QStringLiteral(" | ")).toStdString();
-    QTest::mouseClick(target, Qt::LeftButton);
+                               << visibleButtons().join(QStringLiteral(", ")).toStdString()
+                               << "\ntexts: " << visibleTexts().join(QStringLiteral(" | ")).toStdString();
+    press(target);
+}
+
+void JourneyTest::check(const QString& name, bool checked) {
+    QAbstractButton* box = nullptr;
+    waitUntil([&] { return (box = button(name)) != nullptr; });
+    ASSERT_NE(box, nullptr) << "no check box " << name.toStdString();
+    if (box->isChecked() != checked) press(box);
+    ASSERT_EQ(box->isChecked(), checked) << name.toStdString();
 }
 
 void JourneyTest::clickIn(const QString& containerName, int timeoutMs) {
@@ -82,7 +120,7 @@ void JourneyTest::clickIn(const QString& containerName, int timeoutMs) {
         timeoutMs);
     ASSERT_NE(target, nullptr) << "no button inside " << containerName.toStdString() << " among "
                                << visibleButtons().join(QStringLiteral(", ")).toStdString();
-    QTest::mouseClick(target, Qt::LeftButton);
+    press(target);
 }
 
 bool JourneyTest::waitForShown(const QString& name, int timeoutMs) const {
@@ -126,7 +164,8 @@ QStringList JourneyTest::visibleTexts() const {
 }
 
 void JourneyTest::capture(const QString& name) {
-    const QString file = QStringLiteral("%1-%2-%3").arg(journeyName_).arg(++shot_, 2, 10, QLatin1Char('0')).arg(name);
+    const QString file =
+        QStringLiteral("%1-%2-%3").arg(journeyName_).arg(++shot_, 2, 10, QLatin1Char('0')).arg(name);
     saveScreenshot(root_.get(), file);
     for (SheetDialog* sheet : root_->findChildren<SheetDialog*>())
         if (sheet->isVisible()) saveScreenshot(sheet, file + QStringLiteral("-sheet"));

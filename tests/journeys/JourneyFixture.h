@@ -37,6 +37,8 @@ protected:
     // The edition with its network readiness addresses on the loopback server.
     ProductConfig loopbackEdition(ProductConfig edition);
 
+    // Copies the program's resource folders into the sandbox at the path the program looks them up.
+    void installApplicationResources();
     // Shows the real root view (consent not yet given) as the active window.
     void openApp();
     QLANRootView* root() const { return root_.get(); }
@@ -46,6 +48,8 @@ protected:
     // Clicks the visible, enabled button with this object name (waiting for it to appear); fails the
     // test when it does not.
     void click(const QString& name, int timeoutMs = 10000);
+    // Ticks (or clears) the visible check box with this object name by clicking it when needed.
+    void check(const QString& name, bool checked = true);
     // Clicks the first visible, enabled button inside the visible widget with this object name (a stage's
     // row is named after its fix).
     void clickIn(const QString& containerName, int timeoutMs = 10000);
