@@ -5,6 +5,7 @@
 #include "remediation/ApplicationResources.h"
 #include "setup/SetupActionBatch.h"
 #include "support/FileMode.h"
+#include "support/ProcessChecks.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "ui/appshell/QLANRootView.h"
@@ -68,14 +69,18 @@ protected:
                     .arg(sandbox_.map(QStringLiteral("/.journey/uv")))
                     .toUtf8()});
         web_.route(QStringLiteral("/raw.githubusercontent.com/Homebrew/install/HEAD/install.sh"),
-                   LoopbackResponse{200,
-                                    {},
-                                    QStringLiteral("echo '==> Downloading and installing Homebrew...'\n"
-                                                   "/bin/mkdir -p '%1' && /bin/cp '%2' '%1/brew'\n"
-                                                   "echo '==> Installation successful!'\n")
-                                        .arg(sandbox_.map(QStringLiteral("/opt/homebrew/bin")),
-                                             sandbox_.map(QStringLiteral("/.journey/brew")))
-                                        .toUtf8()});
+                   homebrewScript());
+    }
+    // Homebrew's install script: it puts the brew program of this Mac in place.
+    LoopbackResponse homebrewScript() const {
+        return LoopbackResponse{200,
+                                {},
+                                QStringLiteral("echo '==> Downloading and installing Homebrew...'\n"
+                                               "/bin/mkdir -p '%1' && /bin/cp '%2' '%1/brew'\n"
+                                               "echo '==> Installation successful!'\n")
+                                    .arg(sandbox_.map(QStringLiteral("/opt/homebrew/bin")),
+                                         sandbox_.map(QStringLiteral("/.journey/brew")))
+                                    .toUtf8()};
     }
     // brew: its version and shell environment; an install puts the program or application where a Mac
     // has it (and, for the two coding agents, the settings folder their first start makes).
@@ -95,7 +100,8 @@ protected:
                 "      claude-code*) /bin/cp '%3/claude' '%1/claude'; /bin/mkdir -p \"$HOME/.claude\";;\n"
                 "      codex) /bin/cp '%3/codex' '%1/codex'; /bin/mkdir -p \"$HOME/.codex\";;\n"
                 "      gh) /bin/cp '%3/gh' '%1/gh';;\n"
-                "      warp) /bin/mkdir -p '%2/Warp.app';;\n"
+                "      warp) [ -e '%3/slow' ] && { /bin/sleep 30 & echo \"pids $$ $!\"; wait; }\n"
+                "        /bin/mkdir -p '%2/Warp.app';;\n"
                 "      zed) /bin/mkdir -p '%2/Zed.app';;\n"
                 "      claude) /bin/mkdir -p '%2/Claude.app';;\n"
                 "    esac;;\n"
@@ -320,4 +326,73 @@ TEST_F(HomebrewJourney, BareMacThroughEveryStage) {
               events.count(QStringLiteral("remediation_completed")));
     EXPECT_LT(events.indexOf(QStringLiteral("diagnosis_reached")),
               events.indexOf(QStringLiteral("verify_passed")));
+}
+
+namespace {
+
+// The pids of the line "pids <shell> <sleeper>" that a slow stub prints, once the sheet shows it.
+std::pair<pid_t, pid_t> announcedPids(const QStringList& lines) {
+    for (const QString& line : lines)
+        if (line.startsWith(QStringLiteral("pids "))) {
+            pid_t shell = 0, sleeper = 0;
+            if (readChildAndGrandchild(line.mid(5), &shell, &sleeper)) return {shell, sleeper};
+        }
+    return {0, 0};
+}
+
+} // namespace
+
+TEST_F(HomebrewJourney, CancelInTheMiddleOfTheHomebrewAndACaskInstall) {
+    journeyName_ = QStringLiteral("cancel");
+    // A Homebrew install that takes its time, and would add a line to ~/.zprofile if it ever finished.
+    web_.route(QStringLiteral("/raw.githubusercontent.com/Homebrew/install/HEAD/install.sh"),
+               LoopbackResponse{200,
+                                {},
+                                "echo '==> Downloading and installing Homebrew...'\n"
+                                "/bin/sleep 30 & echo \"pids $$ $!\"; wait\n"
+                                "echo late >> \"$HOME/.zprofile\"\n"});
+    sandbox_.writeFile(home(".zprofile"), "# mine\n", 0640);
+    ASSERT_NO_FATAL_FAILURE(openSetup());
+    clickIn(QStringLiteral("clt"));
+    finishSheet(QStringLiteral("clt-installed"));
+    ASSERT_TRUE(atStage(QStringLiteral("homebrew")));
+
+    const auto cancelMidway = [&](const QString& name) {
+        std::pair<pid_t, pid_t> pids;
+        ASSERT_TRUE(waitUntil([&] {
+            return sheetBatch() && (pids = announcedPids(sheetBatch()->lines())).first;
+        })) << (sheetBatch() ? sheetBatch()->lines().join('\n').toStdString() : std::string("no sheet"));
+        capture(name);
+        const QMap<QString, QByteArray> before = homeFiles();
+        click(QStringLiteral("setup-action-cancel"));
+        // The sheet closes, and nothing it started lives on.
+        EXPECT_TRUE(waitUntil([&] { return sheetBatch() == nullptr; }));
+        EXPECT_TRUE(waitUntil([&] { return dead(pids.first) && dead(pids.second); }))
+            << pids.first << " " << pids.second;
+        waitUntil([] { return false; }, 300);
+        EXPECT_EQ(homeFiles(), before);
+        capture(name + QStringLiteral("-canceled"));
+    };
+
+    clickIn(QStringLiteral("homebrew"));
+    ASSERT_NO_FATAL_FAILURE(cancelMidway(QStringLiteral("homebrew-installing")));
+    // The stage is offered again.
+    EXPECT_EQ(setup()->model()->step().domainID, QStringLiteral("homebrew"));
+    EXPECT_NE(button(QStringLiteral("stage-skip")), nullptr);
+    EXPECT_EQ(sandbox_.readFile(home(".zprofile")), "# mine\n");
+    EXPECT_EQ(modeAt(home(".zprofile")), 0640);
+    EXPECT_FALSE(sandbox_.exists(QStringLiteral("/opt/homebrew/bin/brew")));
+
+    // Again, with the ordinary script: Homebrew is installed, then a cask install is canceled.
+    web_.route(QStringLiteral("/raw.githubusercontent.com/Homebrew/install/HEAD/install.sh"),
+               homebrewScript());
+    clickIn(QStringLiteral("homebrew"));
+    finishSheet(QStringLiteral("homebrew-installed"));
+    ASSERT_TRUE(atStage(QStringLiteral("warp")));
+    sandbox_.writeFile(QStringLiteral("/.journey/slow"), "");
+    clickIn(QStringLiteral("brew:warp"));
+    ASSERT_NO_FATAL_FAILURE(cancelMidway(QStringLiteral("cask-installing")));
+    EXPECT_EQ(setup()->model()->step().domainID, QStringLiteral("warp"));
+    EXPECT_NE(button(QStringLiteral("stage-skip")), nullptr);
+    EXPECT_FALSE(sandbox_.exists(QStringLiteral("/Applications/Warp.app")));
 }

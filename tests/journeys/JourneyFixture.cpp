@@ -76,6 +76,19 @@ ProductConfig JourneyTest::loopbackEdition(ProductConfig edition) {
     return edition;
 }
 
+QMap<QString, QByteArray> JourneyTest::homeFiles() const {
+    QMap<QString, QByteArray> files;
+    const QDir home(sandbox_.home());
+    QDirIterator it(sandbox_.home(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        files.insert(home.relativeFilePath(path),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)"));
+    }
+    return files;
+}
+
 void JourneyTest::openApp() {
     root_ = std::make_unique<QLANRootView>(sandbox_.services(), telemetry_.get());
     DesktopActions::install(root_.get(), desktop_);

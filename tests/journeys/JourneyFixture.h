@@ -13,6 +13,7 @@
 #include "support/TelemetryEndpoint.h"
 
 #include <QAbstractButton>
+#include <QMap>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,8 @@ protected:
 
     // Copies the program's resource folders into the sandbox at the path the program looks them up.
     void installApplicationResources();
+    // Every file below the sandbox home with its bytes, by path relative to the home folder.
+    QMap<QString, QByteArray> homeFiles() const;
     // Shows the real root view (consent not yet given) as the active window.
     void openApp();
     QLANRootView* root() const { return root_.get(); }
