@@ -11,6 +11,9 @@
 #include "ui/appshell/QLANRootView.h"
 #include "ui/setup/SetupWorkflowView.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
 
@@ -25,7 +28,8 @@ namespace {
 
 class HomebrewJourney : public JourneyTest {
 protected:
-    HomebrewJourney() {
+    explicit HomebrewJourney(const QString& homeName = QStringLiteral("tester"))
+        : JourneyTest(ProductConfig::homebrewEdition(), homeName) {
         journeyName_ = QStringLiteral("homebrew");
         sandbox_.writeStub(QStringLiteral("/usr/bin/uname"), StubSpec().withStdOut("arm64\n"));
         // xcode-select answers from the sandbox's folder, so that it tells the truth after the install.
@@ -150,7 +154,6 @@ protected:
         click(QStringLiteral("setup-action-continue"));
         return lines;
     }
-    QString home(const QString& relative) const { return QStringLiteral("/Users/tester/") + relative; }
     int modeAt(const QString& macPath) const { return modeOf(sandbox_.map(macPath)); }
 
     // Consent, welcome, "Check my setup", the summary and the readiness checks.
@@ -395,4 +398,66 @@ TEST_F(HomebrewJourney, CancelInTheMiddleOfTheHomebrewAndACaskInstall) {
     EXPECT_EQ(setup()->model()->step().domainID, QStringLiteral("warp"));
     EXPECT_NE(button(QStringLiteral("stage-skip")), nullptr);
     EXPECT_FALSE(sandbox_.exists(QStringLiteral("/Applications/Warp.app")));
+}
+
+namespace {
+
+// A home folder whose name holds a space, a quote and a command substitution.
+const QString kHostileHome = QStringLiteral("it's $(touch qlanmarker) home");
+
+class HostileHomebrewJourney : public HomebrewJourney {
+protected:
+    HostileHomebrewJourney()
+        : HomebrewJourney(kHostileHome) {}
+
+    // Whether a file named "qlanmarker" exists anywhere in the sandbox or in this program's folder.
+    bool markerAppeared() const {
+        for (const QString& folder : {sandbox_.root(), QDir::currentPath()}) {
+            QDirIterator it(folder, {QStringLiteral("qlanmarker")}, QDir::Files | QDir::Hidden,
+                            QDirIterator::Subdirectories);
+            if (it.hasNext()) return true;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(HostileHomebrewJourney, NothingRunsThatWasNotMeantToAndOddFilesStayAsTheyAre) {
+    journeyName_ = QStringLiteral("hostile");
+    // ~/.zprofile is a link (to a file of mode 0600) and ~/.zshrc is not valid UTF-8.
+    sandbox_.writeFile(home("dotfiles/zprofile"), "# kept in my dotfiles\n", 0600);
+    ASSERT_TRUE(QFile::link(QStringLiteral("dotfiles/zprofile"), home(".zprofile")));
+    const QByteArray invalid("# mine\nalias ll='ls -l' \xff\xfe\xc3\x28\n");
+    sandbox_.writeFile(home(".zshrc"), invalid, 0644);
+
+    ASSERT_NO_FATAL_FAILURE(openSetup());
+    clickIn(QStringLiteral("clt"));
+    finishSheet(QStringLiteral("clt-installed"));
+    ASSERT_TRUE(atStage(QStringLiteral("homebrew")));
+    clickIn(QStringLiteral("homebrew"));
+    finishSheet(QStringLiteral("homebrew-installed"));
+    ASSERT_TRUE(atStage(QStringLiteral("warp")));
+    click(QStringLiteral("stage-skip"));
+    ASSERT_TRUE(waitForStep(QStringLiteral("setup-keep-going")));
+    click(QStringLiteral("keep-going"));
+    for (const char* stage : {"ai-claude", "codex", "project", "skills", "mcp", "editor"}) {
+        ASSERT_TRUE(atStage(QString::fromLatin1(stage)));
+        click(QStringLiteral("stage-skip"));
+    }
+    ASSERT_TRUE(atStage(QStringLiteral("shell-config")));
+    clickIn(QStringLiteral("shell-config"));
+    const QStringList shell = finishSheet(QStringLiteral("shell-configured"));
+
+    // The link is still a link; its file got the PATH line and kept its mode.
+    const QFileInfo link(home(".zprofile"));
+    EXPECT_TRUE(link.isSymLink());
+    EXPECT_TRUE(sandbox_.readFile(home("dotfiles/zprofile")).startsWith("# kept in my dotfiles\n"));
+    EXPECT_TRUE(sandbox_.readFile(home("dotfiles/zprofile")).contains("brew shellenv"));
+    EXPECT_EQ(modeAt(home("dotfiles/zprofile")), 0600);
+    // The file that is not UTF-8 is untouched, byte for byte.
+    EXPECT_EQ(sandbox_.readFile(home(".zshrc")), invalid) << shell.join('\n').toStdString();
+    EXPECT_EQ(modeAt(home(".zshrc")), 0644);
+    // No command hidden in the home folder's name ran.
+    EXPECT_FALSE(markerAppeared()) << shell.join('\n').toStdString();
 }

@@ -39,8 +39,9 @@ bool shownAndEnabled(const QWidget* widget) {
 
 } // namespace
 
-JourneyTest::JourneyTest(const ProductConfig& edition)
-    : edition_(std::make_unique<CurrentEdition>(loopbackEdition(edition))) {
+JourneyTest::JourneyTest(const ProductConfig& edition, const QString& homeName)
+    : sandbox_(homeName)
+    , edition_(std::make_unique<CurrentEdition>(loopbackEdition(edition))) {
     // Readiness samples answer at once with a small body.
     for (const QString& path :
          {QStringLiteral("/readiness/1"), QStringLiteral("/readiness/2"), QStringLiteral("/readiness/3")})

@@ -32,7 +32,8 @@ namespace qlan::test {
 
 class JourneyTest : public ::testing::Test {
 protected:
-    explicit JourneyTest(const ProductConfig& edition = ProductConfig::homebrewEdition());
+    explicit JourneyTest(const ProductConfig& edition = ProductConfig::homebrewEdition(),
+                         const QString& homeName = QStringLiteral("tester"));
     ~JourneyTest() override;
 
     // The edition with its network readiness addresses on the loopback server.
@@ -73,6 +74,8 @@ protected:
     int shot_ = 0;
     IsolatedUserDefaults defaults_;
     Sandbox sandbox_;
+    // A file below the home folder, as a path the sandbox's helpers take.
+    QString home(const QString& relative) const { return sandbox_.home() + QLatin1Char('/') + relative; }
     LoopbackHttpServer web_; // readiness endpoints, install scripts, downloads
     TelemetryEndpoint records_;
     std::unique_ptr<CurrentEdition> edition_;
