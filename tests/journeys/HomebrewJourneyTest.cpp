@@ -461,3 +461,67 @@ TEST_F(HostileHomebrewJourney, NothingRunsThatWasNotMeantToAndOddFilesStayAsThey
     // No command hidden in the home folder's name ran.
     EXPECT_FALSE(markerAppeared()) << shell.join('\n').toStdString();
 }
+
+// Failures a person meets: each ends on a screen that says what happened and offers the way on, and
+// none reports success.
+TEST_F(HomebrewJourney, FailuresSayWhatHappenedAndOfferTheWayOn) {
+    journeyName_ = QStringLiteral("failures");
+    // The network is down during the readiness check: every sample is refused.
+    ProductConfig offline = ProductConfig::current();
+    QList<QUrl> refused;
+    for (qsizetype i = 0; i < offline.spinePolicy.networkReadiness->endpoints.size(); ++i)
+        refused << QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(LoopbackHttpServer::refusedPort()));
+    offline.spinePolicy.networkReadiness->endpoints = refused;
+    CurrentEdition scoped(offline);
+    // sudo cannot show its password dialog.
+    sandbox_.writeStub(QStringLiteral("/usr/bin/sudo"),
+                       StubSpec()
+                           .withStdErr("sudo: no askpass program specified, try setting SUDO_ASKPASS\n")
+                           .withExitCode(1));
+    // The install script cannot be downloaded.
+    web_.route(QStringLiteral("/raw.githubusercontent.com/Homebrew/install/HEAD/install.sh"),
+               LoopbackResponse{404, {}, "not found"});
+
+    openApp();
+    click(QStringLiteral("consent-continue"));
+    click(QStringLiteral("welcome-diagnose-button"));
+    setup()->model()->volumeCapacity = [](const QString&) { return std::optional<qint64>(500'000'000'000); };
+    ASSERT_TRUE(waitForStep(QStringLiteral("setup-diagnosis-summary")));
+    click(QStringLiteral("diagnosis-continue"));
+    ASSERT_TRUE(waitForStep(QStringLiteral("setup-readiness-warning")));
+    capture(QStringLiteral("network-down"));
+    EXPECT_THAT(visibleTexts(),
+                ::testing::Contains(QStringLiteral("We can't reach the servers needed to install")));
+    EXPECT_NE(button(QStringLiteral("readiness-stop")), nullptr);
+    click(QStringLiteral("readiness-continue"));
+
+    // The Command Line Tools: sudo fails; the sheet says so and the stage is offered again.
+    ASSERT_TRUE(atStage(QStringLiteral("clt")));
+    clickIn(QStringLiteral("clt"));
+    ASSERT_TRUE(waitForSheetEnd());
+    EXPECT_NE(sheetBatch()->exitCode().value_or(0), 0);
+    EXPECT_THAT(sheetBatch()->lines(),
+                ::testing::Contains(
+                    QStringLiteral("The Command Line Tools install did not complete. You can retry.")));
+    capture(QStringLiteral("sudo-failed"));
+    click(QStringLiteral("setup-action-continue"));
+    ASSERT_TRUE(atStage(QStringLiteral("clt")));
+    EXPECT_FALSE(sandbox_.exists(QStringLiteral("/Library/Developer/CommandLineTools")));
+    click(QStringLiteral("stage-skip"));
+
+    // Homebrew: the install script is not there (404).
+    ASSERT_TRUE(atStage(QStringLiteral("homebrew")));
+    clickIn(QStringLiteral("homebrew"));
+    ASSERT_TRUE(waitForSheetEnd());
+    EXPECT_NE(sheetBatch()->exitCode().value_or(0), 0);
+    EXPECT_THAT(sheetBatch()->lines(),
+                ::testing::Contains(QStringLiteral(
+                    "The Homebrew install script could not be downloaded, so nothing was installed.")));
+    capture(QStringLiteral("download-failed"));
+    click(QStringLiteral("setup-action-continue"));
+    ASSERT_TRUE(atStage(QStringLiteral("homebrew")));
+    EXPECT_FALSE(sandbox_.exists(QStringLiteral("/opt/homebrew/bin/brew")));
+    EXPECT_FALSE(sandbox_.exists(home(".zprofile")));
+    // Nothing reported success.
+    EXPECT_FALSE(records_.eventNames().contains(QStringLiteral("verify_passed")));
+}
