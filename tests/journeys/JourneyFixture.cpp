@@ -113,6 +113,21 @@ void JourneyTest::click(const QString& name, int timeoutMs) {
     press(target);
 }
 
+void JourneyTest::clickTitled(const QString& title, int timeoutMs) {
+    QAbstractButton* target = nullptr;
+    waitUntil(
+        [&] {
+            for (QAbstractButton* candidate : root_->findChildren<QAbstractButton*>())
+                if (shownAndEnabled(candidate) && candidate->text() == title)
+                    return (target = candidate) != nullptr;
+            return false;
+        },
+        timeoutMs);
+    ASSERT_NE(target, nullptr) << "no button titled " << title.toStdString() << " among "
+                               << visibleButtons().join(QStringLiteral(", ")).toStdString();
+    press(target);
+}
+
 void JourneyTest::check(const QString& name, bool checked) {
     QAbstractButton* box = nullptr;
     waitUntil([&] { return (box = button(name)) != nullptr; });

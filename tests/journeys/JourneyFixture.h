@@ -52,6 +52,8 @@ protected:
     // Clicks the visible, enabled button with this object name (waiting for it to appear); fails the
     // test when it does not.
     void click(const QString& name, int timeoutMs = 10000);
+    // Clicks the visible, enabled button with this title (for controls that carry no identifier).
+    void clickTitled(const QString& title, int timeoutMs = 10000);
     // Ticks (or clears) the visible check box with this object name by clicking it when needed.
     void check(const QString& name, bool checked = true);
     // Clicks the first visible, enabled button inside the visible widget with this object name (a stage's

@@ -1,0 +1,83 @@
+// The Java edition: the diagnosis, and a Temurin install run by the sheet against the sandbox's brew up to
+// its check in a fresh login shell.
+
+#include "JourneyFixture.h"
+
+#include "support/JavaMac.h"
+#include "support/StubShell.h"
+#include "support/Wait.h"
+#include "ui/appshell/NavigationStackView.h"
+#include "ui/appshell/QLANRootView.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <gmock/gmock.h>
+
+using namespace qlan;
+using namespace qlan::test;
+
+namespace {
+
+const JDKInfo kTemurin25 = jdkAt("25.0.1", "temurin-25.jdk");
+
+class JavaJourney : public JourneyTest {
+protected:
+    JavaJourney()
+        : JourneyTest(ProductConfig::javaEdition()) {
+        journeyName_ = QStringLiteral("java");
+        sandbox_.writeStub(QStringLiteral("/usr/bin/uname"), StubSpec().withStdOut("arm64\n"));
+        sandbox_.writeStub(QStringLiteral("/usr/bin/xcode-select"),
+                           StubSpec().withStdOut("/Library/Developer/CommandLineTools\n"));
+        sandbox_.makeDirectory(QStringLiteral("/Library/Developer/CommandLineTools/usr/bin"));
+        // After the install, java_home lists Temurin 25 and its folder exists.
+        writeJavaHomeStub(sandbox_, {kTemurin25});
+        QFile::copy(sandbox_.map(QStringLiteral("/usr/libexec/java_home")),
+                    sandbox_.map(QStringLiteral("/.journey-java-home")));
+        writeJavaHomeStub(sandbox_, {});
+        writeLoginShell(sandbox_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
+        // brew installs the Temurin cask: the JDK's folder and the new java_home.
+        sandbox_.writeStub(
+            QStringLiteral("/opt/homebrew/bin/brew"),
+            StubSpec().withScript(QStringLiteral("case \"$1\" in\n"
+                                                 "  install) echo \"==> Installing ${@: -1}\"\n"
+                                                 "    /bin/mkdir -p '%1/bin' && /bin/cp '%2' '%3';;\n"
+                                                 "  --version) echo 'Homebrew 4.4.0';;\n"
+                                                 "esac\n")
+                                      .arg(sandbox_.map(kTemurin25.path),
+                                           sandbox_.map(QStringLiteral("/.journey-java-home")),
+                                           sandbox_.map(QStringLiteral("/usr/libexec/java_home")))));
+    }
+};
+
+} // namespace
+
+TEST_F(JavaJourney, DiagnosisThroughATemurinInstallToItsCheck) {
+    openApp();
+    capture(QStringLiteral("consent"));
+    click(QStringLiteral("consent-continue"));
+    capture(QStringLiteral("welcome"));
+    click(QStringLiteral("welcome-diagnose-button"));
+    ASSERT_TRUE(waitUntil([&] { return button(QStringLiteral("diagnosis-d1-install-chosen")); }))
+        << visibleButtons().join('\n').toStdString();
+    capture(QStringLiteral("d1"));
+    click(QStringLiteral("diagnosis-d1-install-chosen"));
+    clickTitled(QStringLiteral("Continue to verify"));
+    ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("Java installed")); }));
+    capture(QStringLiteral("installed"));
+    // The sheet ran the install for real against the sandbox's brew.
+    ASSERT_EQ(sandbox_.calls(QStringLiteral("/opt/homebrew/bin/brew")).size(), 1);
+    EXPECT_EQ(
+        sandbox_.calls(QStringLiteral("/opt/homebrew/bin/brew"))[0].arguments,
+        (QStringList{QStringLiteral("install"), QStringLiteral("--cask"), QStringLiteral("temurin@25")}));
+    EXPECT_TRUE(sandbox_.exists(kTemurin25.path));
+    EXPECT_THAT(visibleTexts(),
+                ::testing::IsSupersetOf({QStringLiteral("Java installed"), QStringLiteral("(unset)")}));
+    EXPECT_NE(button(QStringLiteral("continue-to-audit")), nullptr);
+    ASSERT_TRUE(waitUntil([&] {
+        return records_.eventNames().contains(QStringLiteral("remediation_completed"));
+    })) << records_.eventNames().join(' ').toStdString();
+    EXPECT_THAT(records_.eventNames(),
+                ::testing::IsSupersetOf({QStringLiteral("consent_given"), QStringLiteral("diagnosis_reached"),
+                                         QStringLiteral("remediation_applied")}));
+}
