@@ -1,5 +1,5 @@
-// The Java edition: the diagnosis, and a Temurin install run by the sheet against the sandbox's brew up to
-// its check in a fresh login shell.
+// The Java edition: the diagnosis, a Temurin install run by the sheet against the sandbox's brew, its
+// check, JAVA_HOME written to ~/.zprofile, the audit's stages, its report, and home.
 
 #include "JourneyFixture.h"
 
@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <iostream>
 
 #include <gmock/gmock.h>
 
@@ -30,10 +31,12 @@ protected:
         sandbox_.writeStub(QStringLiteral("/usr/bin/xcode-select"),
                            StubSpec().withStdOut("/Library/Developer/CommandLineTools\n"));
         sandbox_.makeDirectory(QStringLiteral("/Library/Developer/CommandLineTools/usr/bin"));
-        // After the install, java_home lists Temurin 25 and its folder exists.
-        writeJavaHomeStub(sandbox_, {kTemurin25});
-        QFile::copy(sandbox_.map(QStringLiteral("/usr/libexec/java_home")),
-                    sandbox_.map(QStringLiteral("/.journey-java-home")));
+        // After the install, java_home lists Temurin 25 (a plain script that brew puts in place).
+        sandbox_.writeFile(
+            QStringLiteral("/.journey-java-home"),
+            ("#!/bin/bash\n/bin/cat >&2 <<'LISTING'\n" + javaHomeListing({kTemurin25}) + "LISTING\n")
+                .toUtf8(),
+            0755);
         writeJavaHomeStub(sandbox_, {});
         writeLoginShell(sandbox_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
         // brew installs the Temurin cask: the JDK's folder and the new java_home.
@@ -52,7 +55,7 @@ protected:
 
 } // namespace
 
-TEST_F(JavaJourney, DiagnosisThroughATemurinInstallToItsCheck) {
+TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
     openApp();
     capture(QStringLiteral("consent"));
     click(QStringLiteral("consent-continue"));
@@ -74,10 +77,38 @@ TEST_F(JavaJourney, DiagnosisThroughATemurinInstallToItsCheck) {
     EXPECT_THAT(visibleTexts(),
                 ::testing::IsSupersetOf({QStringLiteral("Java installed"), QStringLiteral("(unset)")}));
     EXPECT_NE(button(QStringLiteral("continue-to-audit")), nullptr);
+    clickTitled(QStringLiteral("Set JAVA_HOME (recommended)"));
+    clickTitled(QStringLiteral("Apply"));
+    capture(QStringLiteral("java-home-applied"));
+    // A fresh login shell now reads the exported JAVA_HOME.
+    writeLoginShell(sandbox_, {kTemurin25.path, openjdkVersionOutput("25.0.1"), 0});
+    clickTitled(QStringLiteral("Continue to verify"));
+    ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("Java configured")); }));
+    EXPECT_TRUE(sandbox_.readFile(home(".zprofile")).contains("export JAVA_HOME="));
+    capture(QStringLiteral("configured"));
+    click(QStringLiteral("continue-to-audit"));
+    // The audit's stages, then its report.
+    ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("System check")); }));
+    capture(QStringLiteral("audit-system"));
+    click(QStringLiteral("audit-stage-skip"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return visibleTexts().contains(QStringLiteral("Try Warp — the AI-assisted terminal")); }));
+    capture(QStringLiteral("audit-warp"));
+    click(QStringLiteral("audit-stage-skip"));
+    ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("Your Mac at a glance")); }));
+    EXPECT_THAT(visibleTexts(), ::testing::IsSupersetOf({QStringLiteral("Xcode Command Line Tools installed"),
+                                                         QStringLiteral("Homebrew installed")}));
+    capture(QStringLiteral("report"));
+    clickTitled(QStringLiteral("Done — back to home"));
     ASSERT_TRUE(waitUntil([&] {
-        return records_.eventNames().contains(QStringLiteral("remediation_completed"));
+        return root_->navigation()->path().isEmpty() && button(QStringLiteral("welcome-diagnose-button"));
+    }));
+    capture(QStringLiteral("home"));
+    ASSERT_TRUE(waitUntil([&] {
+        return records_.eventNames().contains(QStringLiteral("audit_reached"));
     })) << records_.eventNames().join(' ').toStdString();
     EXPECT_THAT(records_.eventNames(),
                 ::testing::IsSupersetOf({QStringLiteral("consent_given"), QStringLiteral("diagnosis_reached"),
-                                         QStringLiteral("remediation_applied")}));
+                                         QStringLiteral("remediation_applied"),
+                                         QStringLiteral("verify_passed"), QStringLiteral("audit_reached")}));
 }
