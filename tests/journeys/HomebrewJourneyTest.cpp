@@ -172,103 +172,112 @@ protected:
         click(QStringLiteral("diagnosis-continue"));
         ASSERT_TRUE(atStage(QStringLiteral("clt")));
     }
+
+    // The whole guided setup on the bare Mac, every stage taken, to the welcome screen again; `shell` gets
+    // the lines of the shell stage's sheet.
+    void walkBareMac(QStringList& shell) {
+        ASSERT_NO_FATAL_FAILURE(openSetup());
+        EXPECT_THAT(visibleTexts(), ::testing::Contains(QStringLiteral("Install the Command Line Tools")));
+
+        // The primary stages: the Command Line Tools, Homebrew with its PATH line, a terminal.
+        clickIn(QStringLiteral("clt"));
+        EXPECT_THAT(finishSheet(QStringLiteral("clt-installed")),
+                    ::testing::Contains(QStringLiteral("Command Line Tools installed.")));
+        ASSERT_TRUE(atStage(QStringLiteral("homebrew")));
+        clickIn(QStringLiteral("homebrew"));
+        const QStringList homebrew = finishSheet(QStringLiteral("homebrew-installed"));
+        EXPECT_THAT(homebrew, ::testing::Contains(QStringLiteral("==> Installation successful!")));
+        EXPECT_THAT(
+            homebrew,
+            ::testing::Contains(QStringLiteral(
+                "Appending brew shellenv to ~/.zprofile (so brew is fully integrated in new shells).")));
+        ASSERT_TRUE(atStage(QStringLiteral("warp")));
+        clickIn(QStringLiteral("brew:warp"));
+        finishSheet(QStringLiteral("terminal-installed"));
+
+        // Verifying in a fresh login shell, then on to the rest.
+        ASSERT_TRUE(waitForStep(QStringLiteral("setup-keep-going")));
+        EXPECT_THAT(visibleTexts(), ::testing::Contains(QStringLiteral("Homebrew is set up")));
+        capture(QStringLiteral("verified"));
+        click(QStringLiteral("keep-going"));
+
+        // Claude Code, Codex, a project, a skill, an MCP server with its key, an editor, the shell files, a
+        // language, Git and the GitHub sign-in.
+        ASSERT_TRUE(atStage(QStringLiteral("ai-claude")));
+        click(QStringLiteral("ai-claude"));
+        finishSheet(QStringLiteral("claude-installed"));
+        ASSERT_TRUE(atStage(QStringLiteral("codex")));
+        check(QStringLiteral("install-codex-app"), false);
+        check(QStringLiteral("install-codex-cli"));
+        click(QStringLiteral("codex"));
+        finishSheet(QStringLiteral("codex-installed"));
+        ASSERT_TRUE(atStage(QStringLiteral("project")));
+        click(QStringLiteral("create-project"));
+        EXPECT_THAT(
+            finishSheet(QStringLiteral("project-created")),
+            ::testing::Contains(QStringLiteral("Created your project at ~/Documents/AI-Coding-Project.")));
+        ASSERT_TRUE(atStage(QStringLiteral("skills")));
+        check(QStringLiteral("skill-avoid-ai-writing"));
+        click(QStringLiteral("add-skills"));
+        EXPECT_THAT(finishSheet(QStringLiteral("skills-added")),
+                    ::testing::Contains(QStringLiteral("Installed avoid-ai-writing for Claude, Codex.")));
+        ASSERT_TRUE(atStage(QStringLiteral("mcp")));
+        check(QStringLiteral("mcp-firecrawl"));
+        QLineEdit* key = nullptr;
+        ASSERT_TRUE(waitUntil(
+            [&] { return (key = root_->findChild<QLineEdit*>(QStringLiteral("mcp-key-firecrawl"))); }));
+        QTest::keyClicks(key, QStringLiteral("fc-journey-key"));
+        click(QStringLiteral("add-mcp"));
+        EXPECT_THAT(finishSheet(QStringLiteral("mcp-added")),
+                    ::testing::Contains(QStringLiteral("Added firecrawl to your Codex config.")));
+        ASSERT_TRUE(atStage(QStringLiteral("editor")));
+        clickIn(QStringLiteral("brew:zed"));
+        finishSheet(QStringLiteral("editor-installed"));
+        ASSERT_TRUE(atStage(QStringLiteral("shell-config")));
+        clickIn(QStringLiteral("shell-config"));
+        shell = finishSheet(QStringLiteral("shell-configured"));
+        ASSERT_TRUE(atStage(QStringLiteral("languages")));
+        check(QStringLiteral("lang-python"));
+        click(QStringLiteral("install-languages"));
+        finishSheet(QStringLiteral("languages-installed"));
+        ASSERT_TRUE(atStage(QStringLiteral("git")));
+        QTest::keyClicks(root_->findChild<QLineEdit*>(QStringLiteral("git-name")),
+                         QStringLiteral("Ada Tester"));
+        QTest::keyClicks(root_->findChild<QLineEdit*>(QStringLiteral("git-email")),
+                         QStringLiteral("ada@example.com"));
+        click(QStringLiteral("setup-git"));
+        const QStringList git = finishSheet(QStringLiteral("git-signed-in"));
+        EXPECT_THAT(
+            git, ::testing::Contains(QStringLiteral("Opened your browser. Your one-time code is 4F2A-9C1D "
+                                                    "(copied to the clipboard) — paste it and authorize.")));
+        EXPECT_THAT(git, ::testing::Contains(QStringLiteral(
+                             "Signed in to GitHub. Git is ready — pushes won't ask for a password.")));
+
+        // The outcome, the feedback question, home.
+        ASSERT_TRUE(waitForStep(QStringLiteral("setup-outcome")));
+        EXPECT_THAT(visibleTexts(),
+                    ::testing::IsSupersetOf({QStringLiteral("Your Mac is ready"),
+                                             QStringLiteral("Homebrew installed — version 4.4.0")}));
+        capture(QStringLiteral("outcome"));
+        click(QStringLiteral("outcome-resolved"));
+        ASSERT_TRUE(waitForStep(QStringLiteral("setup-nps")));
+        click(QStringLiteral("nps-score-9"));
+        capture(QStringLiteral("feedback"));
+        click(QStringLiteral("nps-submit"));
+        capture(QStringLiteral("feedback-sent"));
+        click(QStringLiteral("nps-done"));
+        ASSERT_TRUE(waitUntil([&] {
+            return root_->navigation()->path().isEmpty() && button(QStringLiteral("welcome-diagnose-button"));
+        })) << visibleButtons().join(", ").toStdString();
+        capture(QStringLiteral("home"));
+    }
 };
 
 } // namespace
 
 TEST_F(HomebrewJourney, BareMacThroughEveryStage) {
-    ASSERT_NO_FATAL_FAILURE(openSetup());
-    EXPECT_THAT(visibleTexts(), ::testing::Contains(QStringLiteral("Install the Command Line Tools")));
-
-    // The primary stages: the Command Line Tools, Homebrew with its PATH line, a terminal.
-    clickIn(QStringLiteral("clt"));
-    EXPECT_THAT(finishSheet(QStringLiteral("clt-installed")),
-                ::testing::Contains(QStringLiteral("Command Line Tools installed.")));
-    ASSERT_TRUE(atStage(QStringLiteral("homebrew")));
-    clickIn(QStringLiteral("homebrew"));
-    const QStringList homebrew = finishSheet(QStringLiteral("homebrew-installed"));
-    EXPECT_THAT(homebrew, ::testing::Contains(QStringLiteral("==> Installation successful!")));
-    EXPECT_THAT(homebrew,
-                ::testing::Contains(QStringLiteral(
-                    "Appending brew shellenv to ~/.zprofile (so brew is fully integrated in new shells).")));
-    ASSERT_TRUE(atStage(QStringLiteral("warp")));
-    clickIn(QStringLiteral("brew:warp"));
-    finishSheet(QStringLiteral("terminal-installed"));
-
-    // Verifying in a fresh login shell, then on to the rest.
-    ASSERT_TRUE(waitForStep(QStringLiteral("setup-keep-going")));
-    EXPECT_THAT(visibleTexts(), ::testing::Contains(QStringLiteral("Homebrew is set up")));
-    capture(QStringLiteral("verified"));
-    click(QStringLiteral("keep-going"));
-
-    // Claude Code, Codex, a project, a skill, an MCP server with its key, an editor, the shell files, a
-    // language, Git and the GitHub sign-in.
-    ASSERT_TRUE(atStage(QStringLiteral("ai-claude")));
-    click(QStringLiteral("ai-claude"));
-    finishSheet(QStringLiteral("claude-installed"));
-    ASSERT_TRUE(atStage(QStringLiteral("codex")));
-    check(QStringLiteral("install-codex-app"), false);
-    check(QStringLiteral("install-codex-cli"));
-    click(QStringLiteral("codex"));
-    finishSheet(QStringLiteral("codex-installed"));
-    ASSERT_TRUE(atStage(QStringLiteral("project")));
-    click(QStringLiteral("create-project"));
-    EXPECT_THAT(
-        finishSheet(QStringLiteral("project-created")),
-        ::testing::Contains(QStringLiteral("Created your project at ~/Documents/AI-Coding-Project.")));
-    ASSERT_TRUE(atStage(QStringLiteral("skills")));
-    check(QStringLiteral("skill-avoid-ai-writing"));
-    click(QStringLiteral("add-skills"));
-    EXPECT_THAT(finishSheet(QStringLiteral("skills-added")),
-                ::testing::Contains(QStringLiteral("Installed avoid-ai-writing for Claude, Codex.")));
-    ASSERT_TRUE(atStage(QStringLiteral("mcp")));
-    check(QStringLiteral("mcp-firecrawl"));
-    QLineEdit* key = nullptr;
-    ASSERT_TRUE(
-        waitUntil([&] { return (key = root_->findChild<QLineEdit*>(QStringLiteral("mcp-key-firecrawl"))); }));
-    QTest::keyClicks(key, QStringLiteral("fc-journey-key"));
-    click(QStringLiteral("add-mcp"));
-    EXPECT_THAT(finishSheet(QStringLiteral("mcp-added")),
-                ::testing::Contains(QStringLiteral("Added firecrawl to your Codex config.")));
-    ASSERT_TRUE(atStage(QStringLiteral("editor")));
-    clickIn(QStringLiteral("brew:zed"));
-    finishSheet(QStringLiteral("editor-installed"));
-    ASSERT_TRUE(atStage(QStringLiteral("shell-config")));
-    clickIn(QStringLiteral("shell-config"));
-    const QStringList shell = finishSheet(QStringLiteral("shell-configured"));
-    ASSERT_TRUE(atStage(QStringLiteral("languages")));
-    check(QStringLiteral("lang-python"));
-    click(QStringLiteral("install-languages"));
-    finishSheet(QStringLiteral("languages-installed"));
-    ASSERT_TRUE(atStage(QStringLiteral("git")));
-    QTest::keyClicks(root_->findChild<QLineEdit*>(QStringLiteral("git-name")), QStringLiteral("Ada Tester"));
-    QTest::keyClicks(root_->findChild<QLineEdit*>(QStringLiteral("git-email")),
-                     QStringLiteral("ada@example.com"));
-    click(QStringLiteral("setup-git"));
-    const QStringList git = finishSheet(QStringLiteral("git-signed-in"));
-    EXPECT_THAT(git,
-                ::testing::Contains(QStringLiteral("Opened your browser. Your one-time code is 4F2A-9C1D "
-                                                   "(copied to the clipboard) — paste it and authorize.")));
-    EXPECT_THAT(git, ::testing::Contains(QStringLiteral(
-                         "Signed in to GitHub. Git is ready — pushes won't ask for a password.")));
-
-    // The outcome, the feedback question, home.
-    ASSERT_TRUE(waitForStep(QStringLiteral("setup-outcome")));
-    EXPECT_THAT(visibleTexts(),
-                ::testing::IsSupersetOf({QStringLiteral("Your Mac is ready"),
-                                         QStringLiteral("Homebrew installed — version 4.4.0")}));
-    capture(QStringLiteral("outcome"));
-    click(QStringLiteral("outcome-resolved"));
-    ASSERT_TRUE(waitForStep(QStringLiteral("setup-nps")));
-    click(QStringLiteral("nps-score-9"));
-    capture(QStringLiteral("feedback"));
-    click(QStringLiteral("nps-submit"));
-    capture(QStringLiteral("feedback-sent"));
-    click(QStringLiteral("nps-done"));
-    ASSERT_TRUE(waitUntil([&] {
-        return root_->navigation()->path().isEmpty() && button(QStringLiteral("welcome-diagnose-button"));
-    })) << visibleButtons().join(", ").toStdString();
-    capture(QStringLiteral("home"));
+    QStringList shell;
+    ASSERT_NO_FATAL_FAILURE(walkBareMac(shell));
 
     // What a person finds afterwards. The login profile holds exactly the announced blocks.
     EXPECT_EQ(sandbox_.readFile(home(".zprofile")), "# Quillane — Homebrew shellenv\n"
@@ -524,4 +533,42 @@ TEST_F(HomebrewJourney, FailuresSayWhatHappenedAndOfferTheWayOn) {
     EXPECT_FALSE(sandbox_.exists(home(".zprofile")));
     // Nothing reported success.
     EXPECT_FALSE(records_.eventNames().contains(QStringLiteral("verify_passed")));
+}
+
+TEST_F(HomebrewJourney, TheSameMacAgainReadsReadyAndChangesNoFile) {
+    journeyName_ = QStringLiteral("again");
+    QStringList shell;
+    ASSERT_NO_FATAL_FAILURE(walkBareMac(shell));
+    const QMap<QString, QByteArray> before = homeFiles();
+    // The application again, on the same Mac.
+    root_.reset();
+    shot_ = 100;
+    openApp();
+    click(QStringLiteral("welcome-diagnose-button"));
+    ASSERT_NE(setup(), nullptr);
+    setup()->model()->volumeCapacity = [](const QString&) { return std::optional<qint64>(500'000'000'000); };
+    ASSERT_TRUE(waitForStep(QStringLiteral("setup-diagnosis-summary")));
+    capture(QStringLiteral("summary-again"));
+    EXPECT_THAT(visibleTexts(), ::testing::IsSupersetOf({QStringLiteral("Command Line Tools: installed"),
+                                                         QStringLiteral("Homebrew: installed")}));
+    QStringList shown;
+    QObject::connect(setup()->model(), &SetupFlowModel::stepChanged, setup(), [&] {
+        if (setup()->model()->step().isStage()) shown << setup()->model()->step().domainID;
+    });
+    // Every primary stage reads as ready: straight to the question whether to keep going.
+    click(QStringLiteral("diagnosis-continue"));
+    ASSERT_TRUE(waitForStep(QStringLiteral("setup-keep-going")));
+    capture(QStringLiteral("verified-again"));
+    click(QStringLiteral("keep-going"));
+    // The installed tools' stages skip themselves; the stages this edition always offers (a project, more
+    // skills and servers, the shell files, languages, Git) are passed by.
+    while (waitUntil([&] { return step() == "setup-outcome" || button(QStringLiteral("stage-skip")); }) &&
+           step() != "setup-outcome")
+        click(QStringLiteral("stage-skip"));
+    ASSERT_TRUE(waitForStep(QStringLiteral("setup-outcome")));
+    capture(QStringLiteral("outcome-again"));
+    for (const char* ready : {"clt", "homebrew", "warp", "ai-claude", "codex", "editor"})
+        EXPECT_FALSE(shown.contains(QLatin1String(ready))) << ready << " was offered again";
+    // Nothing changed by a byte.
+    EXPECT_EQ(homeFiles(), before);
 }
