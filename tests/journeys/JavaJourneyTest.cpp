@@ -104,9 +104,8 @@ TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
         return root_->navigation()->path().isEmpty() && button(QStringLiteral("welcome-diagnose-button"));
     }));
     capture(QStringLiteral("home"));
-    ASSERT_TRUE(waitUntil([&] {
-        return records_.eventNames().contains(QStringLiteral("audit_reached"));
-    })) << records_.eventNames().join(' ').toStdString();
+    ASSERT_TRUE(waitUntil([&] { return records_.eventNames().contains(QStringLiteral("audit_reached")); }))
+        << records_.eventNames().join(' ').toStdString();
     EXPECT_THAT(records_.eventNames(),
                 ::testing::IsSupersetOf({QStringLiteral("consent_given"), QStringLiteral("diagnosis_reached"),
                                          QStringLiteral("remediation_applied"),
