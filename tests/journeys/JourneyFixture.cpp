@@ -83,11 +83,22 @@ QMap<QString, QByteArray> JourneyTest::homeFiles() const {
     QDirIterator it(sandbox_.home(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
+        if (home.relativeFilePath(path).startsWith(QStringLiteral("Library/Application Support/"))) continue;
         QFile file(path);
         files.insert(home.relativeFilePath(path),
                      file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)"));
     }
     return files;
+}
+
+QStringList JourneyTest::changedFiles(const QMap<QString, QByteArray>& before,
+                                      const QMap<QString, QByteArray>& after) {
+    QStringList changed;
+    for (auto it = before.begin(); it != before.end(); ++it)
+        if (!after.contains(it.key()) || after.value(it.key()) != it.value()) changed << it.key();
+    for (auto it = after.begin(); it != after.end(); ++it)
+        if (!before.contains(it.key())) changed << it.key();
+    return changed;
 }
 
 void JourneyTest::openApp() {

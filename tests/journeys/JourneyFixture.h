@@ -41,8 +41,12 @@ protected:
 
     // Copies the program's resource folders into the sandbox at the path the program looks them up.
     void installApplicationResources();
-    // Every file below the sandbox home with its bytes, by path relative to the home folder.
+    // Every file below the sandbox home with its bytes, by path relative to the home folder, leaving out
+    // the application's own support folder (its usage-event queue).
     QMap<QString, QByteArray> homeFiles() const;
+    // The paths whose bytes differ between two such snapshots, or that only one of them holds.
+    static QStringList changedFiles(const QMap<QString, QByteArray>& before,
+                                    const QMap<QString, QByteArray>& after);
     // Shows the real root view (consent not yet given) as the active window.
     void openApp();
     QLANRootView* root() const { return root_.get(); }
