@@ -10,8 +10,10 @@
 #include "ui/appshell/QLANRootView.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QTest>
-#include <iostream>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <gmock/gmock.h>
 
@@ -110,4 +112,40 @@ TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
                 ::testing::IsSupersetOf({QStringLiteral("consent_given"), QStringLiteral("diagnosis_reached"),
                                          QStringLiteral("remediation_applied"),
                                          QStringLiteral("verify_passed"), QStringLiteral("audit_reached")}));
+}
+
+TEST_F(JavaJourney, AJdkFolderNamedLikeALinkMakesNoLink) {
+    journeyName_ = QStringLiteral("hostile-jdk");
+    const JDKInfo odd = jdkAt("21.0.5", "[x](https://example.invalid)");
+    writeJavaHomeStub(sandbox_, {odd});
+    sandbox_.makeDirectory(odd.path + QStringLiteral("/bin"));
+    openApp();
+    click(QStringLiteral("consent-continue"));
+    click(QStringLiteral("welcome-diagnose-button"));
+    ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("JAVA_HOME isn't set")); }));
+    capture(QStringLiteral("diagnosis"));
+    // The folder's name reads as it is, and as no link.
+    int shown = 0;
+    for (const QLabel* label : root_->findChildren<QLabel*>()) {
+        if (!label->isVisible() || !label->text().contains(QStringLiteral("example.invalid"))) continue;
+        ++shown;
+        QTextDocument document;
+        if (label->textFormat() == Qt::MarkdownText)
+            document.setMarkdown(label->text());
+        else
+            document.setPlainText(label->text());
+        EXPECT_TRUE(document.toPlainText().contains(QStringLiteral("/[x](https://example.invalid)/")))
+            << document.toPlainText().toStdString();
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                EXPECT_FALSE(it.fragment().charFormat().isAnchor()) << it.fragment().text().toStdString();
+    }
+    EXPECT_GE(shown, 1);
+    click(QStringLiteral("remediation-primary-button"));
+    clickTitled(QStringLiteral("Apply"));
+    ASSERT_TRUE(waitUntil([&] { return sandbox_.exists(home(".zprofile")); }));
+    // The profile names no folder: the shell asks java_home.
+    const QByteArray profile = sandbox_.readFile(home(".zprofile"));
+    EXPECT_TRUE(profile.contains("export JAVA_HOME=$(/usr/libexec/java_home)\n")) << profile.toStdString();
+    EXPECT_FALSE(profile.contains("example.invalid"));
 }
