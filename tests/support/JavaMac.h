@@ -19,15 +19,20 @@ inline JDKInfo jdkAt(const QString& version, const QString& folder) {
             QStringLiteral("/Library/Java/JavaVirtualMachines/%1/Contents/Home").arg(folder)};
 }
 
-// `/usr/libexec/java_home -V` lists the JDKs in this order (on standard error, as on a Mac), after
-// `sleepMs`.
-inline void writeJavaHomeStub(Sandbox& mac, const QList<JDKInfo>& jdks, int sleepMs = 0) {
+// What `/usr/libexec/java_home -V` prints for these JDKs, in this order (on standard error, as on a Mac).
+inline QString javaHomeListing(const QList<JDKInfo>& jdks) {
     QString listing = QStringLiteral("Matching Java Virtual Machines (%1):\n").arg(jdks.size());
     for (const JDKInfo& jdk : jdks)
         listing += QStringLiteral("    %1 (%2) \"%3\" - \"OpenJDK %1\" %4\n")
                        .arg(jdk.version, jdk.architecture, jdk.vendor, jdk.path);
-    mac.writeStub(QStringLiteral("/usr/libexec/java_home"),
-                  StubSpec().withStdErr(listing).withExitCode(jdks.isEmpty() ? 1 : 0).withSleep(sleepMs));
+    return listing;
+}
+
+// A stub java_home that prints that listing after `sleepMs`.
+inline void writeJavaHomeStub(Sandbox& mac, const QList<JDKInfo>& jdks, int sleepMs = 0) {
+    mac.writeStub(
+        QStringLiteral("/usr/libexec/java_home"),
+        StubSpec().withStdErr(javaHomeListing(jdks)).withExitCode(jdks.isEmpty() ? 1 : 0).withSleep(sleepMs));
 }
 
 // What a fresh login shell says: JAVA_HOME (none: unset), and `java -version` with its exit status.

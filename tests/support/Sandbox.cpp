@@ -148,12 +148,12 @@ struct Sandbox::Impl {
     }
 };
 
-Sandbox::Sandbox()
+Sandbox::Sandbox(const QString& homeName)
     : impl_(std::make_unique<Impl>()) {
     if (!impl_->dir.isValid())
         fail(QStringLiteral("Cannot create the sandbox: %1").arg(impl_->dir.errorString()));
     impl_->layout.root = QFileInfo(impl_->dir.path()).canonicalFilePath();
-    impl_->layout.home = impl_->layout.root + QStringLiteral("/Users/tester");
+    impl_->layout.home = impl_->layout.root + QStringLiteral("/Users/") + homeName;
     makePath(impl_->layout.home);
     makePath(impl_->layout.root + QStringLiteral("/private/tmp"));
     if (!QFile::link(QStringLiteral("private/tmp"), impl_->layout.root + QStringLiteral("/tmp")))

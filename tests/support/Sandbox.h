@@ -68,14 +68,15 @@ struct StubCall {
 
 class Sandbox {
 public:
-    Sandbox();
+    // `homeName` names the home folder below "/Users" (any characters but "/").
+    explicit Sandbox(const QString& homeName = QStringLiteral("tester"));
     ~Sandbox();
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
 
     // The real folder that plays "/".
     QString root() const;
-    // The real home folder inside the root (root + "/Users/tester").
+    // The real home folder inside the root (root + "/Users/" + the home's name, "tester" by default).
     QString home() const;
     // Mac path -> real path inside the root (idempotent; see SandboxLayout::map).
     QString map(const QString& macPath) const;

@@ -7,7 +7,7 @@ namespace qlan::test {
 
 struct SandboxLayout {
     QString root; // canonical real path of the folder that plays "/"
-    QString home; // root + "/Users/tester"
+    QString home; // root + "/Users/" + the home's name
 
     // A Mac path resolved inside the root. The path is first normalised lexically ("." and empty
     // components dropped, ".." removes the component before it and stops at "/"), so nothing escapes the

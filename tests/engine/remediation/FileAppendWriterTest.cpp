@@ -4,7 +4,7 @@
 #include "remediation/FileAppendWriter.h"
 
 #include "FaultyFileSystem.h"
-#include "FileMode.h"
+#include "support/FileMode.h"
 #include "support/CurrentEdition.h"
 #include "support/Sandbox.h"
 

@@ -7,7 +7,7 @@
 #include "remediation/SetupRemediationRunner.h"
 
 #include "FaultyFileSystem.h"
-#include "FileMode.h"
+#include "support/FileMode.h"
 #include "RunnerEvents.h"
 #include "support/CurrentEdition.h"
 #include "support/Sandbox.h"
