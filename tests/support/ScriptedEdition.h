@@ -30,6 +30,17 @@
 
 namespace qlan::test {
 
+// Short names of the verdicts and placements that scripted workflows are written with
+// (`using namespace qlan::test::verdicts;`).
+namespace verdicts {
+inline constexpr auto ready = SetupDiagnosisClassification::ready;
+inline constexpr auto fixable = SetupDiagnosisClassification::fixable;
+inline constexpr auto blocked = SetupDiagnosisClassification::blocked;
+inline constexpr auto primary = DomainPlacement::primary;
+inline constexpr auto offer = DomainPlacement::offer;
+inline constexpr auto optional = DomainPlacement::optional;
+} // namespace verdicts
+
 // A step whose stage has that domain id and classification, with a headline naming both.
 WorkflowStep scriptedStep(const QString& domainID, SetupDiagnosisClassification classification,
                           DomainPlacement placement);

@@ -21,18 +21,13 @@
 
 using namespace qlan;
 using namespace qlan::test;
+using namespace qlan::test::verdicts;
 
 namespace {
 
 using Step = SetupFlowModel::Step;
 using Content = SetupStagePlan::Content;
 
-constexpr auto ready = SetupDiagnosisClassification::ready;
-constexpr auto fixable = SetupDiagnosisClassification::fixable;
-constexpr auto blocked = SetupDiagnosisClassification::blocked;
-constexpr auto primary = DomainPlacement::primary;
-constexpr auto offer = DomainPlacement::offer;
-constexpr auto optional = DomainPlacement::optional;
 
 class SetupPagesTest : public ::testing::Test {
 protected:

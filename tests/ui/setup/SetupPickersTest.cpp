@@ -27,14 +27,13 @@
 
 using namespace qlan;
 using namespace qlan::test;
+using namespace qlan::test::verdicts;
 
 namespace {
 
 using Step = SetupFlowModel::Step;
 using SR = SetupRemediation;
 using Batch = SetupFlowModel::PendingInstall;
-constexpr auto fixable = SetupDiagnosisClassification::fixable;
-constexpr auto optional = DomainPlacement::optional;
 
 template <typename W = QWidget> W* find(const QWidget* root, const QString& name) {
     auto* widget = root->findChild<W*>(name);

@@ -24,13 +24,12 @@
 
 using namespace qlan;
 using namespace qlan::test;
+using namespace qlan::test::verdicts;
 
 namespace {
 
 using Step = SetupFlowModel::Step;
 using SR = SetupRemediation;
-constexpr auto fixable = SetupDiagnosisClassification::fixable;
-constexpr auto primary = DomainPlacement::primary;
 
 class SetupWorkflowViewTest : public ::testing::Test {
 protected:
