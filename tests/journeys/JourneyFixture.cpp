@@ -2,6 +2,7 @@
 
 #include "remediation/ApplicationResources.h"
 #include "setup/SetupActionBatch.h"
+#include "support/AccessibleNames.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "telemetry/TelemetryService.h"
@@ -207,6 +208,7 @@ void JourneyTest::capture(const QString& name) {
     const QString file =
         QStringLiteral("%1-%2-%3").arg(journeyName_).arg(++shot_, 2, 10, QLatin1Char('0')).arg(name);
     saveScreenshot(root_.get(), file);
+    EXPECT_TRUE(announcesShownTexts(root_.get())) << file.toStdString();
     for (SheetDialog* sheet : root_->findChildren<SheetDialog*>())
         if (sheet->isVisible()) saveScreenshot(sheet, file + QStringLiteral("-sheet"));
 }

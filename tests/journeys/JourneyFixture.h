@@ -73,7 +73,8 @@ protected:
     QStringList visibleButtons() const;
     // The visible label texts of the window and its sheets.
     QStringList visibleTexts() const;
-    // Saves the window (and an open sheet) as `<journey>-<index>-<name>.png` when screenshots are on.
+    // Saves the window (and an open sheet) as `<journey>-<index>-<name>.png` when screenshots are on, and
+    // checks that a screen reader announces every control of both by the text it shows.
     void capture(const QString& name);
 
     QString journeyName_ = QStringLiteral("journey");

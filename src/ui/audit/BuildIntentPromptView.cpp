@@ -13,12 +13,13 @@ namespace qlan {
 
 BuildIntentPromptView::BuildIntentPromptView(std::function<void()> onSeeRecommendations, QWidget* parent)
     : QFrame(parent) {
+    const QString heading = QStringLiteral("Want to build software on this Mac?");
     setAccessibilityIdentifier(this, QStringLiteral("completion-build-intent-prompt"));
+    setAccessibleName(heading);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
     QVBoxLayout* items = column(this, 8);
     items->setContentsMargins(16, 16, 16, 16);
-    items->addWidget(
-        new TextLabel(QStringLiteral("Want to build software on this Mac?"), TextRole::headline));
+    items->addWidget(new TextLabel(heading, TextRole::headline));
     auto* explanation = new TextLabel(
         QStringLiteral(
             "Whether starting out or setting up a new Mac, we'll check if you have everything you need."),

@@ -26,6 +26,7 @@ FinalAuditReport::FinalAuditReport(const SystemProfile& initialProfile, std::fun
     QVBoxLayout* items = column(stack, 18);
     auto* status = new QWidget;
     setAccessibilityIdentifier(status, QStringLiteral("audit-final-report"));
+    status->setAccessibleName(QStringLiteral("Audit results"));
     QVBoxLayout* rows = column(status, 6);
     for (int i = 0; i < 3; ++i) {
         auto* row = new QWidget;

@@ -27,7 +27,6 @@ QVariant OutputLinesModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         return line;
     case identifierRole:
-    case Qt::AccessibleDescriptionRole:
         return StreamingRemediationModel::outputRowIdentifier(line);
     default:
         return {};
@@ -43,6 +42,7 @@ void OutputLinesModel::linesAppended(qsizetype first, qsizetype count) {
 
 OutputLinesView::OutputLinesView(QWidget* parent)
     : QListView(parent) {
+    setAccessibleName(QStringLiteral("Output"));
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSizeF(TypeScale::font(TextRole::footnote).pointSizeF() * 0.92);
     setFont(font);

@@ -36,6 +36,7 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
     , onFinish_(std::move(onFinish))
     , telemetry_(telemetry) {
     setAccessibilityIdentifier(this, QStringLiteral("remediation-progress"));
+    setAccessibleName(StreamingRemediationModel::title(remediation_));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 24, 24, 24);
     layout->setSpacing(16);

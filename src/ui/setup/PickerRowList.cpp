@@ -103,7 +103,6 @@ void PickerRowList::update(const RowWidgets& widgets, const PickerRow& row,
     widgets.caption->setText(row.caption);
     widgets.caption->setVisible(!row.caption.isEmpty());
     widgets.caption->setObjectName(row.captionID);
-    if (!row.captionID.isEmpty()) setAccessibilityIdentifier(widgets.caption, row.captionID);
     widgets.caption->setPalette(palette());
     widgets.caption->setProperty("warning", false);
     if (row.captionTone == PickerRow::Tone::warning)
@@ -118,6 +117,7 @@ void PickerRowList::update(const RowWidgets& widgets, const PickerRow& row,
     widgets.keyField->setVisible(showsField);
     if (showsField) {
         setAccessibilityIdentifier(widgets.keyField, row.keyFieldID);
+        widgets.keyField->setAccessibleName(QStringLiteral("API key for ") + row.title);
         const QString text = keys.value(row.key);
         if (widgets.keyField->text() != text) widgets.keyField->setText(text);
     }

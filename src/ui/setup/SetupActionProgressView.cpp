@@ -48,6 +48,7 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
 
     list_ = new QListView;
     setAccessibilityIdentifier(list_, QStringLiteral("setup-action-output"));
+    list_->setAccessibleName(QStringLiteral("Output"));
     list_->setModel(output_);
     list_->setUniformItemSizes(true); // rows are laid out lazily, whatever their number
     list_->setLayoutMode(QListView::Batched);

@@ -136,7 +136,6 @@ public:
     }
 
 private:
-
     void rebuild() {
         if (frame_) {
             layout_->removeWidget(frame_);
@@ -251,6 +250,7 @@ private:
         auto* items = column(box, 16);
         if (content.passed) {
             auto* checklist = identified(new QWidget, QStringLiteral("outcome-checklist"));
+            checklist->setAccessibleName(QStringLiteral("Verified items"));
             auto* rows = column(checklist, 8);
             for (const QString& item : content.checklist)
                 rows->addWidget(checklistRow(item));

@@ -187,18 +187,20 @@ GitSetupForm::GitSetupForm(SetupPickerState* state, SetupFlowModel* model, Setup
         TypeScale::applySecondaryStyle(caption);
         layout_->addWidget(caption);
     } else {
-        const auto field = [this](const QString& placeholder, const QString& identifier,
+        const auto field = [this](const QString& placeholder, const QString& name, const QString& identifier,
                                   const QString& text) {
             auto* edit = new QLineEdit(text);
             edit->setPlaceholderText(placeholder);
+            edit->setAccessibleName(name);
             edit->setMaximumWidth(360);
             setAccessibilityIdentifier(edit, identifier);
             layout_->addWidget(edit);
             return edit;
         };
-        QLineEdit* name = field(QStringLiteral("Your name"), QStringLiteral("git-name"), state_->gitName);
-        QLineEdit* email =
-            field(QStringLiteral("you@example.com"), QStringLiteral("git-email"), state_->gitEmail);
+        QLineEdit* name = field(QStringLiteral("Your name"), QStringLiteral("Your name"),
+                                QStringLiteral("git-name"), state_->gitName);
+        QLineEdit* email = field(QStringLiteral("you@example.com"), QStringLiteral("Your email"),
+                                 QStringLiteral("git-email"), state_->gitEmail);
         connect(name, &QLineEdit::textChanged, this, [this](const QString& text) {
             state_->gitName = text;
             refresh();

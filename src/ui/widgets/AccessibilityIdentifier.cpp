@@ -6,7 +6,6 @@ namespace qlan {
 
 void setAccessibilityIdentifier(QWidget* widget, const QString& identifier) {
     widget->setObjectName(identifier);
-    widget->setAccessibleName(identifier);
 }
 
 } // namespace qlan

@@ -3,6 +3,7 @@
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/SelectableText.h"
 
+#include <QTextDocument>
 #include <QUrl>
 
 namespace qlan {
@@ -10,8 +11,15 @@ namespace qlan {
 MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight weight, QWidget* parent)
     : QLabel(parent) {
     // Text without any Markdown syntax reads the same as plain text, which lays out much faster.
-    setTextFormat(isPlainProse(markdown) ? Qt::PlainText : Qt::MarkdownText);
+    const bool plain = isPlainProse(markdown);
+    setTextFormat(plain ? Qt::PlainText : Qt::MarkdownText);
     setText(markdown);
+    // A screen reader reads the text as shown, never its Markdown source (Qt would give the source).
+    if (!plain) {
+        QTextDocument shown;
+        shown.setMarkdown(markdown);
+        setAccessibleName(shown.toPlainText());
+    }
     setWordWrap(true);
     setAlignment(Qt::AlignLeading | Qt::AlignTop);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);

@@ -79,7 +79,9 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     , host_(host ? std::move(host) : std::make_shared<NPSFeedbackHost>(AppServices::live().store))
     , onSubmitted_(std::move(onSubmitted))
     , onDismissed_(std::move(onDismissed)) {
+    const QString heading = QStringLiteral("How are we doing?");
     setAccessibilityIdentifier(this, QStringLiteral("nps-card"));
+    setAccessibleName(heading);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(16, 16, 16, 16);
@@ -87,8 +89,7 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
 
     auto* header = new QHBoxLayout;
     header->setSpacing(0);
-    header->addWidget(new TextLabel(QStringLiteral("How are we doing?"), TextRole::headline), 0,
-                      Qt::AlignBaseline);
+    header->addWidget(new TextLabel(heading, TextRole::headline), 0, Qt::AlignBaseline);
     header->addStretch(1);
     auto* dismissButton = new QPushButton(QStringLiteral("Dismiss"));
     dismissButton->setFlat(true);
@@ -126,9 +127,10 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     auto* reasonLayout = new QVBoxLayout(reasonRows_);
     reasonLayout->setContentsMargins(0, 4, 0, 0);
     reasonLayout->setSpacing(14);
-    reasonLayout->addWidget(
-        secondaryCaption(QStringLiteral("What's the main reason for your score? (optional)")));
+    const QString reasonPrompt = QStringLiteral("What's the main reason for your score? (optional)");
+    reasonLayout->addWidget(secondaryCaption(reasonPrompt));
     reason_ = new QPlainTextEdit;
+    reason_->setAccessibleName(reasonPrompt);
     reason_->setMinimumHeight(60);
     reason_->setMaximumHeight(90);
     TypeScale::apply(reason_, TextRole::callout);

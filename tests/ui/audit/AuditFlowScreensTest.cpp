@@ -4,6 +4,7 @@
 #include "AuditScreensFixture.h"
 
 #include "platform/LiveKeyValueStore.h"
+#include "support/AccessibleNames.h"
 #include "support/IsolatedUserDefaults.h"
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/NavigationStackView.h"
@@ -169,6 +170,7 @@ TEST_F(AuditFlowScreens, NextStepWaitsForAChoiceThenOpensIt) {
     ASSERT_NE(row, nullptr);
     QTest::mouseClick(row, Qt::LeftButton);
     EXPECT_TRUE(row->isChecked());
+    EXPECT_TRUE(announcesShownTexts(window.get()));
     EXPECT_FALSE(window->findChild<QAbstractButton*>("next-step-option-course")->isChecked());
     QTest::keyClick(window.get(), Qt::Key_Return);
     EXPECT_EQ(navigation->path(), QList<Screen>{Screen::guidedHelpOffer()});
@@ -196,6 +198,7 @@ TEST_F(AuditFlowScreens, TheWelcomeScreenAsksTheGoalAndOpensTheCheck) {
     QTest::mouseClick(window->findChild<QAbstractButton*>("goal-option-school"), Qt::LeftButton);
     ASSERT_TRUE(goal->detailField()->isVisible());
     EXPECT_EQ(goal->detailField()->placeholderText(), "Which course?");
+    EXPECT_TRUE(announcesShownTexts(window.get()));
     goal->detailField()->insert("abcdefg"); // a paste
     EXPECT_EQ(goal->detailField()->text(), "abcde");
     QTest::mouseClick(window->findChild<QAbstractButton*>("goal-option-explore"), Qt::LeftButton);

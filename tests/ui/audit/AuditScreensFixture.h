@@ -4,6 +4,7 @@
 
 #include "engine/audit/AuditFixture.h"
 
+#include "support/AccessibleNames.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/ScreenCapture.h"
 #include "ui/audit/AuditScreenSeams.h"

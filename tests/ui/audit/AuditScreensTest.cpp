@@ -191,6 +191,7 @@ TEST_F(AuditScreens, ShortCompletionCardPromptAndDone) {
     ASSERT_TRUE(card && prompt);
     EXPECT_LT(card->mapTo(&screen, QPoint()).y(), prompt->mapTo(&screen, QPoint()).y());
     EXPECT_LT(prompt->mapTo(&screen, QPoint()).y(), screen.doneButton()->mapTo(&screen, QPoint()).y());
+    EXPECT_TRUE(announcesShownTexts(&screen));
 
     prompt->hide();
     prompt->show();

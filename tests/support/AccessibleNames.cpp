@@ -1,0 +1,90 @@
+#include "support/AccessibleNames.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <optional>
+
+namespace qlan::test {
+namespace {
+
+// A button's title as drawn: a single '&' marks the mnemonic, "&&" shows one '&'.
+QString withoutMnemonics(const QString& title) {
+    QString shown;
+    for (qsizetype i = 0; i < title.size(); ++i) {
+        if (title.at(i) == u'&' && i + 1 < title.size()) ++i;
+        shown.append(title.at(i));
+    }
+    return shown;
+}
+
+// The text a label shows, as plain text.
+QString shownText(const QLabel* label) {
+    const QString text = label->text();
+    QTextDocument document;
+    switch (label->textFormat()) {
+    case Qt::MarkdownText:
+        document.setMarkdown(text);
+        return document.toPlainText();
+    case Qt::RichText:
+        document.setHtml(text);
+        return document.toPlainText();
+    case Qt::AutoText:
+        if (!Qt::mightBeRichText(text)) return text;
+        document.setHtml(text);
+        return document.toPlainText();
+    case Qt::PlainText:
+        break;
+    }
+    return text;
+}
+
+// What the widget reads as; nothing for a widget that shows no text of its own.
+std::optional<QString> shownText(const QWidget* widget) {
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return withoutMnemonics(button->text());
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) return shownText(label);
+    return std::nullopt;
+}
+
+bool isTextField(const QWidget* widget) {
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QTextEdit*>(widget);
+}
+
+} // namespace
+
+QString announcedName(QWidget* widget) {
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(widget);
+    return interface ? interface->text(QAccessible::Name) : QString();
+}
+
+::testing::AssertionResult announcesShownTexts(QWidget* screen) {
+    QStringList faults;
+    QList<QWidget*> widgets = screen->findChildren<QWidget*>();
+    widgets.prepend(screen);
+    for (QWidget* widget : widgets) {
+        if (!widget->isVisible()) continue;
+        const QString name = announcedName(widget);
+        const std::optional<QString> shown = shownText(widget);
+        const QString what = QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') +
+                             widget->objectName() + QStringLiteral(": reads \"") + name + QLatin1Char('"');
+        if (shown && !shown->isEmpty() && name != *shown)
+            faults << what + QStringLiteral(", shows \"") + *shown + QLatin1Char('"');
+        else if ((isTextField(widget) ||
+                  (shown && shown->isEmpty() && qobject_cast<QAbstractButton*>(widget))) &&
+                 name.trimmed().isEmpty())
+            faults << what + QStringLiteral(", a control without a name");
+        else if (!widget->objectName().isEmpty() && name == widget->objectName() && name != shown)
+            faults << what + QStringLiteral(", its identifier");
+    }
+    if (faults.isEmpty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+} // namespace qlan::test

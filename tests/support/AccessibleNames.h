@@ -1,0 +1,20 @@
+#pragma once
+// What a screen reader announces on a screen. Every shown button (check boxes and radio rows included),
+// label and link is announced by the text a person sees; a text field or a button without text has a
+// name of its own; and no widget is announced by its accessibility identifier (its object name).
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+class QWidget;
+
+namespace qlan::test {
+
+// The name assistive technology reads for the widget (its accessible name, or what Qt derives).
+QString announcedName(QWidget* widget);
+
+// Checks every visible widget below `screen`, `screen` included; lists each one that reads otherwise.
+::testing::AssertionResult announcesShownTexts(QWidget* screen);
+
+} // namespace qlan::test
