@@ -1,10 +1,13 @@
 // Test entry for engine tests: a core application so that queued delivery and networking have an
 // event loop on the main thread.
+#include "support/FreshProcessState.h"
+
 #include <QCoreApplication>
 #include <gmock/gmock.h>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
+    qlan::test::startEveryTestAsANewRun();
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,6 @@
 // Test entry for widget tests: a full application on the offscreen platform.
+#include "support/FreshProcessState.h"
+
 #include <QApplication>
 #include <gmock/gmock.h>
 
@@ -6,5 +8,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
+    qlan::test::startEveryTestAsANewRun();
     return RUN_ALL_TESTS();
 }

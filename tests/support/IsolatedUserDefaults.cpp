@@ -3,22 +3,19 @@
 #include <QSettings>
 
 namespace qlan::test {
-namespace {
 
-void pointSettingsAt(const QString& folder) {
+void pointUserDefaultsAt(const QString& folder) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
 }
 
-} // namespace
-
 IsolatedUserDefaults::IsolatedUserDefaults() {
-    pointSettingsAt(dir_.path());
+    pointUserDefaultsAt(dir_.path());
 }
 
 IsolatedUserDefaults::~IsolatedUserDefaults() {
     static QTemporaryDir afterwards;
-    pointSettingsAt(afterwards.path());
+    pointUserDefaultsAt(afterwards.path());
 }
 
 } // namespace qlan::test

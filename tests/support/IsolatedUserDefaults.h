@@ -10,6 +10,9 @@
 
 namespace qlan::test {
 
+// Points the standard settings at `folder` (made when first written).
+void pointUserDefaultsAt(const QString& folder);
+
 class IsolatedUserDefaults {
 public:
     IsolatedUserDefaults();

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <pwd.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qlan {
 namespace {
@@ -203,13 +204,30 @@ qint64 TelemetryService::roundedGigabytes(qint64 bytes) {
     return whole;
 }
 
+namespace {
+
+struct NPSShownFlag {
+    std::mutex lock;
+    bool shown = false;
+};
+
+NPSShownFlag& npsShownFlag() {
+    static NPSShownFlag flag;
+    return flag;
+}
+
+} // namespace
+
 bool TelemetryService::markNPSShown() {
-    static std::mutex npsShownLock;
-    static bool npsShownFlag = false;
-    std::lock_guard lock(npsShownLock);
-    const bool wasShown = npsShownFlag;
-    npsShownFlag = true;
-    return wasShown;
+    NPSShownFlag& flag = npsShownFlag();
+    std::lock_guard lock(flag.lock);
+    return std::exchange(flag.shown, true);
+}
+
+void TelemetryService::clearNPSShown() {
+    NPSShownFlag& flag = npsShownFlag();
+    std::lock_guard lock(flag.lock);
+    flag.shown = false;
 }
 
 // ---- Builders ----

@@ -191,6 +191,8 @@ public:
     // The process-wide "feedback card shown" flag: sets it and returns what it was. The screen that
     // gets false sends "nps_shown"; every other screen of the run sends nothing for it.
     static bool markNPSShown();
+    // Clears the flag, as at the start of a run (each test case starts as one).
+    static void clearNPSShown();
 
     // Shared pieces of the events.
     struct DiagnosisCode {

@@ -6,8 +6,8 @@
 #include "platform/SystemProfile.h"
 #include "telemetry/NPSFeedbackHost.h"
 
-#include "support/Sandbox.h"
 #include "support/CurrentEdition.h"
+#include "support/Sandbox.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
 
@@ -46,7 +46,7 @@ public:
     void markFeedbackSubmitted() { mac.services().store->set(true, NPSFeedbackHost::submittedKey()); }
 
     // The events delivered once `expected` have arrived and a short while has passed, without
-    // "nps_shown" (only the first host of the process sends it).
+    // "nps_shown" (only the first host of a run, here of a test, sends it).
     QList<ReceivedEvent> settledEvents(qsizetype expected = 0) {
         endpoint.waitForEvents(expected);
         waitUntil([] { return false; }, 150);

@@ -1,8 +1,8 @@
 // The feedback card and the host helper of the screens that show it.
 
 #include "ui/widgets/NPSFeedbackCard.h"
-#include "support/Sandbox.h"
 #include "support/CurrentEdition.h"
+#include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
@@ -41,8 +41,7 @@ protected:
         waitUntil([] { return false; }, 150);
         return endpoint_.receivedEvents();
     }
-    // The names of those events; "nps_shown" left out, since only the first host of the process
-    // sends it.
+    // The names of those events but "nps_shown", which only the first host of a run (of a test) sends.
     QStringList settledNamesButShown(qsizetype expected) {
         QStringList names;
         for (const ReceivedEvent& event : settledEvents(expected))
