@@ -7,8 +7,8 @@
 #include "setup/SetupWorkflowCopy.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "telemetry/TelemetryService.h"
-#include "ui/appshell/ScreenScaffold.h"
 #include "ui/audit/AuditWidgets.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupStagePickers.h"
 #include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
@@ -136,7 +136,6 @@ public:
     }
 
 private:
-
     void rebuild() {
         if (frame_) {
             layout_->removeWidget(frame_);

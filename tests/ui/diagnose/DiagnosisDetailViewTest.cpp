@@ -6,7 +6,7 @@
 #include "editions/ProductConfig.h"
 #include "support/ScreenCapture.h"
 #include "telemetry/NPSFeedbackHost.h"
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/TextLabel.h"
