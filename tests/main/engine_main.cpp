@@ -1,5 +1,6 @@
 // Test entry for engine tests: a core application so that queued delivery and networking have an
 // event loop on the main thread.
+#include "editions/EditionTelemetry.h"
 #include "support/FreshProcessState.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,8 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
+    // The shared usage-event service runs as the application runs it.
+    qlan::useCurrentEditionForSharedTelemetry();
     qlan::test::startEveryTestAsANewRun();
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,5 @@
 // Test entry for widget tests: a full application on the offscreen platform.
+#include "editions/EditionTelemetry.h"
 #include "support/FreshProcessState.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
+    // The shared usage-event service runs as the application runs it.
+    qlan::useCurrentEditionForSharedTelemetry();
     qlan::test::startEveryTestAsANewRun();
     return RUN_ALL_TESTS();
 }

@@ -7,7 +7,6 @@
 #include "support/AccessibleNames.h"
 #include "support/IsolatedUserDefaults.h"
 #include "ui/appshell/ConsentView.h"
-#include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/WelcomeView.h"
 #include "ui/audit/FinalAuditReport.h"
@@ -18,6 +17,7 @@
 #include "ui/audit/Stage1View.h"
 #include "ui/audit/Stage2View.h"
 #include "ui/audit/StagedAuditFlow.h"
+#include "ui/scaffold/NavigationStackView.h"
 #include "ui/widgets/ProminentButton.h"
 
 #include <QLineEdit>
