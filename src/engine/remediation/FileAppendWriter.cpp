@@ -36,10 +36,15 @@ FileAppendWriter::FileAppendWriter(QString target, std::shared_ptr<FileSystemOpe
 
 FileAppendWriter::DiffPreview FileAppendWriter::append(const QString& line, const QString& title,
                                                        const QString& needle, bool activeLinesOnly) const {
-    const FileEditLock lock(target); // no other edit of the engine's between the reading and the writing
-    const DiffPreview preview = makePreview({line}, title, [&](const QString& text) {
+    return appendBlock({line}, title, [&](const QString& text) {
         return activeLinesOnly ? hasActiveLine(text, needle) : containsText(text, needle);
     });
+}
+
+FileAppendWriter::DiffPreview FileAppendWriter::appendBlock(const QStringList& lines, const QString& title,
+                                                            const PresenceTest& isPresent) const {
+    const FileEditLock lock(target); // no other edit of the engine's between the reading and the writing
+    const DiffPreview preview = makePreview(lines, title, isPresent);
     apply(preview);
     return preview;
 }

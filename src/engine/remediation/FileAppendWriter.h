@@ -67,6 +67,11 @@ public:
     DiffPreview append(const QString& line, const QString& title, const QString& needle,
                        bool activeLinesOnly) const;
 
+    // `makePreview` and `apply` under the file's lock, so that no other edit of the engine's comes
+    // between; returns the preview. Throws as the two do.
+    DiffPreview appendBlock(const QStringList& lines, const QString& title,
+                            const PresenceTest& isPresent) const;
+
     // The preview half alone, for a block of one or more lines and any presence test. Throws
     // PlatformError when an existing target cannot be read as UTF-8 text (the error names the file).
     DiffPreview makePreview(const QStringList& lines, const QString& title,

@@ -52,9 +52,8 @@ std::pair<QString, bool> addBlock(const std::shared_ptr<FileSystemOperating>& fs
                                   const FileAppendWriter::PresenceTest& isPresent,
                                   const StepWording& wording) {
     try {
-        const FileAppendWriter writer(path, fs);
-        const FileAppendWriter::DiffPreview preview = writer.makePreview(lines, title, isPresent);
-        writer.apply(preview);
+        const FileAppendWriter::DiffPreview preview =
+            FileAppendWriter(path, fs).appendBlock(lines, title, isPresent);
         return {preview.alreadySet ? wording.alreadySet : wording.done(preview.backupPath), true};
     } catch (const std::exception& error) {
         return {wording.failurePrefix + errorDescription(error), false};
