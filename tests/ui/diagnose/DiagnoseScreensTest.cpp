@@ -1,6 +1,6 @@
 // The Java version chooser and the progress, completed and error screens of the Java diagnosis.
 
-#include "diagnose/DiagnosisProfile.h"
+#include "diagnosis/DiagnosisProfile.h"
 #include "support/CurrentEdition.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/ScreenCapture.h"
