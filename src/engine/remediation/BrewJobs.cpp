@@ -7,6 +7,7 @@
 
 #include "remediation/BrewRunner.h"
 #include "remediation/FileAppendWriter.h"
+#include "remediation/FileEditLock.h"
 #include "remediation/HomebrewInstaller.h"
 #include "remediation/ZprofileWriter.h"
 
@@ -36,8 +37,8 @@ void finish(const Output& out, const StreamEvent& terminal) {
 }
 
 BrewRunner brewRunnerFor(const Runner& runner) {
-    return BrewRunner{runner.brewPath.value_or(QString()), runner.process,          runner.http, runner.fs,
-                      editionPrivilegedExecutor(runner.fs),       AdoptiumAPI{runner.http}};
+    return BrewRunner{runner.brewPath.value_or(QString()),  runner.process,          runner.http, runner.fs,
+                      editionPrivilegedExecutor(runner.fs), AdoptiumAPI{runner.http}};
 }
 
 // A cask install relayed; on success `afterSuccess` adds its lines before completed(0).
@@ -78,6 +79,7 @@ void enableClaudeAutoUpdate(const Runner& runner, const Output& out) {
 void setJavaHome(const Runner& runner, const Output& out) {
     try {
         const ZprofileWriter writer = ZprofileWriter::forHome(runner.fs);
+        const FileEditLock lock(writer.writer.target); // from the preview to the write
         const auto preview = writer.preview(false);
         writer.writer.apply(preview);
         out.line(
