@@ -47,8 +47,10 @@ void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {
     layout->addWidget(widget, 0, Qt::AlignLeading);
 }
 
-QPushButton* borderedButton(const QString& title) {
-    return new QPushButton(title);
+QPushButton* borderedButton(const QString& title, ControlSize size) {
+    auto* button = new QPushButton(title);
+    if (size == ControlSize::large) applyControlSize(button, size);
+    return button;
 }
 
 QPushButton* borderlessButton(const QString& title) {
@@ -72,8 +74,6 @@ OptionList::OptionList(const QList<std::pair<QString, QString>>& keyedLabels, co
     QVBoxLayout* layout = column(this, 6);
     for (const auto& [key, label] : keyedLabels) {
         auto* row = new RadioRow(label, QString());
-        TypeScale::apply(row->titleLabel(), TextRole::body);
-        row->descriptionLabel()->hide();
         setAccessibilityIdentifier(row, identifierPrefix + key);
         QObject::connect(row, &QAbstractButton::clicked, this, [onSelect, key] {
             if (onSelect) onSelect(key);

@@ -4,6 +4,7 @@
 // kept in step with a stage screen's model.
 
 #include "ui/audit/AuditScreenSeams.h"
+#include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QList>
@@ -30,8 +31,8 @@ QVBoxLayout* column(QWidget* owner, int spacing);
 // Adds vertical space of `points` and then the widget (a button), aligned to the leading edge.
 void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points);
 
-// A bordered button of regular size.
-QPushButton* borderedButton(const QString& title);
+// A bordered button, of regular size unless asked otherwise.
+QPushButton* borderedButton(const QString& title, ControlSize size = ControlSize::regular);
 // A borderless button of regular size.
 QPushButton* borderlessButton(const QString& title);
 // A button drawn as a link (flat, in the link colour); the screen decides what it opens.
