@@ -3,6 +3,7 @@
 // 1 ms timer that should fire on time; goal: at most 16 ms), the lines per second, and the growth of
 // the peak resident memory per line.
 
+#include "editions/EditionTelemetry.h"
 #include "editions/ProductConfig.h"
 #include "setup/SetupActionOutput.h"
 #include "support/Sandbox.h"
@@ -69,8 +70,7 @@ int main(int argc, char** argv) {
                           QStringLiteral("/usr/bin/seq -f '==> Pouring node--22.11.0.arm64_sonoma.bottle "
                                          "(line %.0f of the install)' 1 %1")
                               .arg(kLines)));
-    TelemetryService telemetry(
-        TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), QUrl()));
+    TelemetryService telemetry(editionTelemetryConfiguration(sandbox.services(), QUrl()));
 
     QWidget window;
     window.resize(720, 700);

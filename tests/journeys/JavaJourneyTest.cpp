@@ -6,8 +6,8 @@
 #include "support/JavaMac.h"
 #include "support/StubShell.h"
 #include "support/Wait.h"
-#include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/QLANRootView.h"
+#include "ui/scaffold/NavigationStackView.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,7 +1,10 @@
 // The Homebrew and Claude Code edition records, field by field, the events their policy hooks send, and
 // the current edition's wording reaching the spines.
 
+#include "catalog/DevelopmentStages.h"
 #include "editions/BrandConstants.h"
+#include "editions/EditionStrategies.h"
+#include "editions/ProductConfig.h"
 #include "editions/brew/BrewProber.h"
 #include "editions/brew/BrewSpineCopy.h"
 #include "editions/brew/BrewSpineProvider.h"
@@ -11,9 +14,6 @@
 #include "editions/claude/ClaudeSpineCopyProvider.h"
 #include "editions/claude/ClaudeSpineProvider.h"
 #include "editions/claude/ClaudeStageCatalog.h"
-#include "catalog/DevelopmentStages.h"
-#include "editions/EditionStrategies.h"
-#include "editions/ProductConfig.h"
 
 #include "EditionFixtures.h"
 
@@ -163,7 +163,8 @@ TEST(EditionRecord, TheCurrentEditionsWordingReachesTheSpines) {
     const SharedDomainCopy& claudeWording = SharedDomainCopy::claudeEdition();
     {
         CurrentEdition current(ProductConfig::claudeEdition());
-        const QList<WorkflowStep> steps = makeDevelopmentStages(intel, none);
+        const QList<WorkflowStep> steps =
+            makeDevelopmentStages(intel, none, ProductConfig::current().sharedDomainCopy);
         EXPECT_EQ(stageOf(steps, "homebrew").diagnosis().detail, claudeWording.homebrewFixable.detail);
         EXPECT_EQ(stageOf(steps, "warp").diagnosis().detail, claudeWording.warpFixable.detail);
         EXPECT_EQ(BrewSpineProvider::diagnosis("homebrew", intel, none).detail,
