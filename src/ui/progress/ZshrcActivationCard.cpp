@@ -24,7 +24,7 @@ ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget*
     rows_ = new DiffRowsView;
     rows_->setMaximumHeight(120);
     layout->addWidget(rows_);
-    backup_ = new CodeTextLabel(TextRole::footnote);
+    backup_ = new CodeTextLabel(TextRole::caption);
     TypeScale::applySecondaryStyle(backup_);
     layout->addWidget(backup_);
 
