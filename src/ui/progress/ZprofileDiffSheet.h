@@ -34,8 +34,8 @@ public:
 
     // The model, made on first use from the services in effect for the sheet.
     ZprofileDiffModel* model();
-    // A close of the sheet: the same as "Cancel".
-    void cancel();
+    // A close of the sheet: "Cancel" until the write has ended, then what that ended with.
+    void closeRequested();
 
     DiffRowsView* rowsView() const { return rows_; }
 
@@ -63,6 +63,7 @@ private:
     TextLabel* notice_;
     TextLabel* applyError_;
     QWidget* leadSpace_;
+    QWidget* middleSpace_;
     QPushButton* cancel_;
     ProminentButton* apply_;
     ProminentButton* continue_;

@@ -16,6 +16,7 @@
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/ShowHook.h"
+#include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
@@ -69,7 +70,7 @@ ProminentButton* prominent(const QString& title, const QString& identifier = {})
 // A button in the default style at the large control size.
 QPushButton* large(const QString& title, const QString& identifier) {
     auto* button = new QPushButton(title);
-    button->setMinimumHeight(ProminentButton(title).sizeHint().height());
+    applyControlSize(button, ControlSize::large);
     setAccessibilityIdentifier(button, identifier);
     return button;
 }
@@ -129,8 +130,9 @@ public:
         setObjectName(QStringLiteral("setup-stage"));
         layout_ = new QVBoxLayout(this);
         layout_->setContentsMargins(0, 0, 0, 0);
+        // After every batch, a cancelled one too, the rows are checked again against the Mac.
         for (auto changed : {&SetupFlowModel::workflowChanged, &SetupFlowModel::profileChanged,
-                             &SetupFlowModel::probesChanged})
+                             &SetupFlowModel::probesChanged, &SetupFlowModel::batchEnded})
             connect(context.model, changed, this, &SetupStagePage::rebuild);
         rebuild();
         // The workflow screen tells the model that the stage appeared, once per page.
@@ -258,7 +260,7 @@ private:
             items->addWidget(checklist);
         } else if (content.rawOutput) {
             auto* output = new TextLabel(*content.rawOutput);
-            output->setFont(TypeScale::monospacedCaption());
+            TypeScale::applyMonospaced(output, TextRole::caption);
             TypeScale::applySecondaryStyle(output);
             output->setSelectable(true);
             output->setObjectName(QStringLiteral("outcome-raw-output"));
@@ -285,9 +287,9 @@ private:
         auto* layout = new QHBoxLayout(row);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(8);
-        auto* mark = new TextLabel(QStringLiteral("\u2714"));
-        mark->setStyleSheet(QStringLiteral("color: #28a745;"));
-        layout->addWidget(mark, 0, Qt::AlignTop);
+        // The symbol lines up with the first line's baseline, however many lines the text takes.
+        layout->addWidget(new SymbolIcon(Symbol::checkmarkCircleFill, SystemColor::green, TextRole::body), 0,
+                          Qt::AlignTop);
         layout->addWidget(new TextLabel(item), 1, Qt::AlignTop);
         return row;
     }

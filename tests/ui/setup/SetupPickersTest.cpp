@@ -160,17 +160,35 @@ TEST_F(SetupPickersTest, LanguagesOnScreen) {
     find<QCheckBox>(picker, "lang-rust")->click();
     find<QCheckBox>(picker, "lang-python")->click();
     saveScreenshot(&window_, "setup-picker-languages");
+    runner_.script(SR::installUv().id(), ScriptedJob::runningUntilStopped());
     install->click();
     EXPECT_EQ(view_->model()->pendingInstall(),
               (Batch{"languages",
                      "Install languages",
                      {SR::installUv(), SR::installMise(), SR::installRustViaMise()},
                      true}));
+
+    // Rust went in before the batch was cancelled: the rows are checked again at once.
+    sandbox_.writeFile(sandbox_.home() + "/.cargo/bin/rustc", "");
+    ASSERT_TRUE(view_->sheet());
+    QTest::keyClick(view_->sheet(), Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([&] { return !view_->model()->pendingInstall(); }));
+    const auto rustCaption = [&] {
+        for (const QLabel* label : view_->currentPage()->findChildren<QLabel*>("lang-note-rust"))
+            if (label->isVisible()) return label->text();
+        return QString();
+    };
+    EXPECT_TRUE(waitUntil([&] { return rustCaption() == "already set up (rustup)"; }))
+        << rustCaption().toStdString();
 }
 
 TEST_F(SetupPickersTest, ProjectFolderChooser) {
     start();
     QWidget* picker = stage("project");
+    // The two buttons one under the other.
+    EXPECT_GE(find<QPushButton>(picker, "choose-project-folder")->mapTo(picker, QPoint(0, 0)).y(),
+              find<QPushButton>(picker, "create-project")->mapTo(picker, QPoint(0, 0)).y() +
+                  find<QPushButton>(picker, "create-project")->height());
     find<QPushButton>(picker, "choose-project-folder")->click();
     ASSERT_EQ(desktop_->folderRequests.size(), 1);
     EXPECT_EQ(desktop_->folderRequests[0].confirmLabel, "Choose");
