@@ -36,8 +36,8 @@ void finish(const Output& out, const StreamEvent& terminal) {
 }
 
 BrewRunner brewRunnerFor(const Runner& runner) {
-    return BrewRunner{runner.brewPath.value_or(QString()), runner.process,          runner.http, runner.fs,
-                      editionPrivilegedExecutor(runner.fs),       AdoptiumAPI{runner.http}};
+    return BrewRunner{runner.brewPath.value_or(QString()),  runner.process,          runner.http, runner.fs,
+                      editionPrivilegedExecutor(runner.fs), AdoptiumAPI{runner.http}};
 }
 
 // A cask install relayed; on success `afterSuccess` adds its lines before completed(0).
@@ -50,7 +50,8 @@ Events caskJob(const Runner& runner, const QString& cask, const QString& reason,
         auto inner = brew.installCask(
             cask, reason, temurin ? BrewRunner::temurinPolicy(brew) : BrewRunner::CaskRecoveryPolicy::none());
         const StreamEvent terminal = relay(inner, out, stop);
-        if (terminal.kind == StreamEvent::Kind::completed && terminal.exitCode == 0 && afterSuccess)
+        if (terminal.kind == StreamEvent::Kind::completed && terminal.exitCode == 0 && afterSuccess &&
+            !stop.stop_requested())
             afterSuccess(runner, out);
         finish(out, terminal);
     });

@@ -1,6 +1,7 @@
 // Command Line Tools, uv with Python, mise with its activation and languages, rustup. The tools that
 // come from a `curl ... | sh` script are checked for afterwards: a download that failed is a failure,
-// whatever the pipeline's last command said. A job that was cancelled edits no file.
+// whatever the pipeline's last command said. A job that was cancelled edits no file: the stop is
+// looked at again before each edit.
 
 #include "remediation/PasswordDialog.h"
 #include "remediation/RemediationJobs.h"
@@ -113,7 +114,7 @@ Events installUv(const Runner& runner) {
                                                  QStringLiteral("--no-modify-path")),
                              QStringLiteral("uv"), QStringLiteral(".local/bin/uv"), out, stop);
         if (status != 0 || stop.stop_requested()) return out.completed(status);
-        out.lines(ShellConfigurator(runner.fs).addUvPath());
+        out.lines(ShellConfigurator(runner.fs).addUvPath(stop));
         out.line(QStringLiteral("Installing the latest Python with uv…"));
         out.completed(runner.runShell(QStringLiteral("uv python install --default"), out, stop));
     });
@@ -124,7 +125,8 @@ Events installMise(const Runner& runner) {
         const std::optional<std::int32_t> status =
             installFormulaStep(runner, QStringLiteral("mise"), out, stop);
         if (!status || stop.stop_requested()) return out.canceled();
-        if (*status == 0) out.lines(ShellConfigurator(runner.fs).addMiseActivation());
+        if (*status == 0) out.lines(ShellConfigurator(runner.fs).addMiseActivation(stop));
+        if (stop.stop_requested()) return out.canceled();
         out.completed(*status);
     });
 }
@@ -150,7 +152,7 @@ Events installRustup(const Runner& runner) {
             pipedInstallCommand(QStringLiteral("--proto '=https' --tlsv1.2 -sSf"),
                                 InstallSources::rustupInstallScript, QStringLiteral("-y --no-modify-path")),
             QStringLiteral("rustup"), QStringLiteral(".cargo/bin/rustup"), out, stop);
-        if (status == 0 && !stop.stop_requested()) out.lines(ShellConfigurator(runner.fs).addCargoPath());
+        if (status == 0) out.lines(ShellConfigurator(runner.fs).addCargoPath(stop));
         out.completed(status);
     });
 }
