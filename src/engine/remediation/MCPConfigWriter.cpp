@@ -1,7 +1,7 @@
 #include "remediation/MCPConfigWriter.h"
 
 #include "platform/PlatformError.h"
-#include "remediation/ShellQuoting.h"
+#include "platform/ShellQuoting.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
