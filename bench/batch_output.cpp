@@ -1,8 +1,10 @@
-// One million output lines of a real child process, through the remediation runner, into the action
-// sheet on an offscreen window. Prints the longest stall of the GUI thread while the lines arrive (a
-// 1 ms timer that should fire on time; goal: at most 16 ms), the lines per second, and the growth of
-// the peak resident memory per line.
+// Output of a real child process, through the remediation runner, into the action sheet on an offscreen
+// window, in two runs: one line of 20,000,000 characters without a line break, then one million lines.
+// Prints for each the longest stall of the GUI thread while the output arrives and is drawn, after the
+// sheet's first frame (a 1 ms timer that should fire on time; goal: at most 16 ms), the lines per second,
+// and the growth of the peak resident memory (also per line).
 
+#include "editions/EditionTelemetry.h"
 #include "editions/ProductConfig.h"
 #include "setup/SetupActionOutput.h"
 #include "support/Sandbox.h"
@@ -24,14 +26,25 @@ using namespace qlan;
 namespace {
 
 constexpr int kLines = 1'000'000;
+constexpr int kLongLine = 20'000'000;
 
-// The peak resident set of this process, in kilobytes.
-qint64 peakResidentKB() {
+// A field of /proc/self/status in kilobytes ("VmHWM": the peak resident set, "VmRSS": the current one).
+qint64 statusKB(const char* field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray key = QByteArray(field) + ':';
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
     return 0;
+}
+
+// Starts the peak resident set afresh from the current one, where the kernel allows it; returns the
+// figure that the peak after a run is to be compared with.
+qint64 peakBaselineKB() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    const bool reset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+    clear.close();
+    return statusKB(reset ? "VmRSS" : "VmHWM");
 }
 
 // Runs the event loop with a 1 ms timer until `done`; returns the longest time between two of its ticks.
@@ -55,6 +68,55 @@ qint64 longestStallUntil(const std::function<bool()>& done) {
     return longest;
 }
 
+// One run of the action sheet: the Node install through mise runs "/bin/zsh -lc ...", here a stub that
+// runs `script`. Prints the figures; returns the number of lines the batch kept, or -1 when it failed.
+qsizetype runSheet(test::Sandbox& sandbox, TelemetryService& telemetry, QWidget& window, const char* name,
+                   const QString& script) {
+    sandbox.writeStub(QStringLiteral("/bin/zsh"), test::StubSpec().withScript(script));
+    const qint64 baselineKB = peakBaselineKB();
+    auto* view = new SetupActionProgressView(
+        QStringLiteral("Install Node"), {SetupRemediation::installNodeViaMise()},
+        SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox.services())), false,
+        [](SetupActionOutcome) {}, &telemetry, &window);
+    const SetupActionBatch* batch = view->batch();
+    const SetupActionOutput* output = view->output();
+
+    // The sheet's first frame is drawn before the count starts: drawing a new sheet is not the output's
+    // cost (it is printed apart).
+    QElapsedTimer clock;
+    clock.start();
+    view->show();
+    QApplication::processEvents();
+    const qint64 firstFrame = clock.elapsed();
+    // The stall count goes on for a moment after the last row arrived, so that drawing it counts too.
+    qint64 caughtUp = -1;
+    const qint64 longestStall = longestStallUntil([&] {
+        if (caughtUp < 0 && batch->hasEnded() && output->rowCount() >= batch->lines().size())
+            caughtUp = clock.elapsed();
+        return caughtUp >= 0 && clock.elapsed() >= caughtUp + 250;
+    });
+    const qint64 elapsed = std::max<qint64>(caughtUp, 1);
+
+    const qsizetype lines = batch->lines().size();
+    const qint64 grownKB = statusKB("VmHWM") - baselineKB;
+    qsizetype longest = 0;
+    for (const QString& line : batch->lines())
+        longest = std::max(longest, line.size());
+    std::printf("%s: %lld lines (exit %d), rows shown: %d, longest kept line: %lld characters\n", name,
+                static_cast<long long>(lines), batch->exitCode().value_or(-999), output->rowCount(),
+                static_cast<long long>(longest));
+    std::printf(
+        "  longest GUI stall: %lld ms (goal: at most 16 ms; the sheet's first frame before it: %lld ms)\n",
+        static_cast<long long>(longestStall), static_cast<long long>(firstFrame));
+    std::printf("  elapsed: %lld ms, %.0f lines/s\n", static_cast<long long>(elapsed),
+                double(lines) * 1000.0 / double(elapsed));
+    std::printf("  peak memory growth: %.1f MB, %.0f bytes per line\n", double(grownKB) / 1024.0,
+                double(grownKB) * 1024.0 / double(std::max<qsizetype>(lines, 1)));
+    const bool ended = batch->exitCode() == 0;
+    delete view;
+    return ended ? lines : -1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -63,49 +125,29 @@ int main(int argc, char** argv) {
     ProductConfig::setCurrent(ProductConfig::homebrewEdition());
 
     test::Sandbox sandbox;
-    // The Node install through mise runs "/bin/zsh -lc ...": here a stub that prints the lines.
-    sandbox.writeStub(QStringLiteral("/bin/zsh"),
-                      test::StubSpec().withScript(
-                          QStringLiteral("/usr/bin/seq -f '==> Pouring node--22.11.0.arm64_sonoma.bottle "
-                                         "(line %.0f of the install)' 1 %1")
-                              .arg(kLines)));
-    TelemetryService telemetry(
-        TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), QUrl()));
+    TelemetryService telemetry(editionTelemetryConfiguration(sandbox.services(), QUrl()));
 
     QWidget window;
     window.resize(720, 700);
     window.show();
     QApplication::processEvents();
-    const qint64 baselineKB = peakResidentKB();
-
-    auto* view = new SetupActionProgressView(
-        QStringLiteral("Install Node"), {SetupRemediation::installNodeViaMise()},
-        SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox.services())), false,
-        [](SetupActionOutcome) {}, &telemetry, &window);
-    const SetupActionBatch* batch = view->batch();
-    const SetupActionOutput* output = view->output();
 
     // How late a 1 ms timer fires on this machine with nothing to do, for comparison.
     QElapsedTimer idle;
     idle.start();
     const qint64 idleStall = longestStallUntil([&] { return idle.elapsed() >= 500; });
+    std::printf("idle: a 1 ms timer fires at most %lld ms late\n", static_cast<long long>(idleStall));
 
-    QElapsedTimer clock;
-    clock.start();
-    view->show();
-    const qint64 longestStall =
-        longestStallUntil([&] { return batch->hasEnded() && output->rowCount() >= batch->lines().size(); });
-    const qint64 elapsed = std::max<qint64>(clock.elapsed(), 1);
-
-    const qsizetype lines = batch->lines().size();
-    const qint64 grownKB = peakResidentKB() - baselineKB;
-    std::printf("lines: %lld (exit %d), rows shown: %d\n", static_cast<long long>(lines),
-                batch->exitCode().value_or(-999), output->rowCount());
-    std::printf("elapsed: %lld ms, %.0f lines/s\n", static_cast<long long>(elapsed),
-                double(lines) * 1000.0 / double(elapsed));
-    std::printf("longest GUI stall: %lld ms (goal: at most 16 ms; idle, the same timer: %lld ms)\n",
-                static_cast<long long>(longestStall), static_cast<long long>(idleStall));
-    std::printf("peak memory growth: %.1f MB, %.0f bytes per line\n", double(grownKB) / 1024.0,
-                lines ? double(grownKB) * 1024.0 / double(lines) : 0.0);
-    return lines == kLines + 1 ? 0 : 1; // the job's own first line, then the child's
+    // First one line without a line break, as a tool that draws its progress in place might print (first,
+    // so that the memory the million lines leave behind does not hide its peak).
+    const qsizetype oneLine =
+        runSheet(sandbox, telemetry, window, "one 20,000,000-character line",
+                 QStringLiteral("/usr/bin/head -c %1 /dev/zero | /usr/bin/tr '\\0' '='").arg(kLongLine));
+    const qsizetype manyLines = runSheet(
+        sandbox, telemetry, window, "a million lines",
+        QStringLiteral("/usr/bin/seq -f '==> Pouring node--22.11.0.arm64_sonoma.bottle (line %.0f of the "
+                       "install)' 1 %1")
+            .arg(kLines));
+    // The job's own first line, then the child's.
+    return manyLines == kLines + 1 && oneLine == 2 ? 0 : 1;
 }

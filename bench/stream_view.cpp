@@ -1,12 +1,13 @@
 // The streaming remediation screen under a flood of output: a child in a sandbox prints 1,000,000 lines
 // (an `sdk` function of a real login zsh, run through the screen's SDKMAN runner) into the screen,
-// shown offscreen. Prints:
+// shown offscreen; then, in a second run, one line of 20,000,000 characters without a line break. Prints:
 // - the longest stall of the GUI thread while the lines arrive (after the window's first frame), measured
 //   as the largest gap between ticks of a 1 ms timer (goal: at most 16 ms), and how many gaps exceeded
 //   16 ms;
 // - lines per second into the screen, against the same child's output read as a bare stream with
 //   next() on a worker thread, and their ratio;
-// - the peak resident memory of the run divided by the line count (bytes per line).
+// - the peak resident memory of the run divided by the line count (bytes per line);
+// - for the long line, the longest stall, the peak memory and the length of the line the screen kept.
 
 #include "editions/ProductConfig.h"
 #include "platform/ServiceContext.h"
@@ -30,6 +31,7 @@ using namespace qlan;
 namespace {
 
 constexpr long long lineCount = 1000000;
+constexpr long long longLineLength = 20000000;
 const QString candidate = QStringLiteral("21-tem");
 
 long long statusKiB(const char* field) {
@@ -46,12 +48,15 @@ bool resetPeak() {
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
-void prepare(test::Sandbox& mac) {
+// The `sdk` function prints a million lines, or (`oneLongLine`) one line without a line break.
+void prepare(test::Sandbox& mac, bool oneLongLine) {
     mac.linkSystemProgram(QStringLiteral("/bin/zsh"));
+    const QString body =
+        oneLongLine
+            ? QStringLiteral("/usr/bin/head -c %1 /dev/zero | /usr/bin/tr '\\0' '='").arg(longLineLength)
+            : QStringLiteral("/usr/bin/seq -f 'output line %.0f of the benchmark' 1 %1").arg(lineCount);
     mac.writeFile(QStringLiteral("/Users/tester/.sdkman/bin/sdkman-init.sh"),
-                  QStringLiteral("sdk() { /usr/bin/seq -f 'output line %.0f of the benchmark' 1 %1; }\n")
-                      .arg(lineCount)
-                      .toUtf8());
+                  (QStringLiteral("sdk() { ") + body + QStringLiteral("; }\n")).toUtf8());
 }
 
 // The same child through the sandbox's process runner, read with next() on a worker thread.
@@ -72,8 +77,7 @@ double bareLinesPerSecond(const test::Sandbox& mac) {
     return lines / (timer.nsecsElapsed() / 1e9);
 }
 
-bool firstFrameDone(QWidget& window) {
-    static bool done = false;
+bool firstFrameDone(QWidget& window, bool& done) {
     if (!done && window.windowHandle() && window.windowHandle()->isExposed()) {
         window.repaint(); // the first full frame, drawn now
         done = true;
@@ -88,6 +92,7 @@ struct ScreenRun {
     long long lines = 0;
     long long peakKiB = -1;
     int stallsOver16 = 0;
+    qsizetype longestLine = 0;
 };
 
 ScreenRun screenRun(const test::Sandbox& mac) {
@@ -106,27 +111,28 @@ ScreenRun screenRun(const test::Sandbox& mac) {
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
     ticker.setInterval(1);
-    // Stalls count from the first line after the window's first frame: drawing a window the first time is
-    // not the stream's cost.
+    // Stalls count from the window's first frame: drawing a window the first time is not the stream's
+    // cost.
+    bool firstFrame = false;
     bool flowing = false;
-    QObject::connect(view->model(), &StreamingRemediationModel::linesAppended, &window, [&] {
-        if (!flowing && firstFrameDone(window)) {
-            lastTick = clock.nsecsElapsed();
-            flowing = true;
-        }
-    });
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const qint64 now = clock.nsecsElapsed();
-        if (flowing) {
+        if (!flowing && firstFrameDone(window, firstFrame)) {
+            flowing = true;
+        } else if (flowing) {
             const double gap = (now - lastTick) / 1e6;
             result.longestStallMs = std::max(result.longestStallMs, gap);
             if (gap > 16) ++result.stallsOver16;
         }
         lastTick = now;
     });
+    // The stall count goes on for a moment after the job ended, so that drawing the last rows counts too.
     QEventLoop loop;
+    qint64 ended = -1;
     QObject::connect(view->model(), &StreamingRemediationModel::stateChanged, &loop, [&] {
-        if (!view->model()->isRunning()) loop.quit();
+        if (ended >= 0 || view->model()->isRunning()) return;
+        ended = clock.nsecsElapsed();
+        QTimer::singleShot(250, &loop, &QEventLoop::quit);
     });
     clock.start();
     ticker.start();
@@ -134,7 +140,9 @@ ScreenRun screenRun(const test::Sandbox& mac) {
     loop.exec();
     ticker.stop();
     result.lines = view->model()->lines().size() - 1; // the "Running:" line
-    result.linesPerSecond = result.lines / (clock.nsecsElapsed() / 1e9);
+    for (const QString& line : view->model()->lines())
+        result.longestLine = std::max(result.longestLine, line.size());
+    result.linesPerSecond = result.lines / (ended / 1e9);
     const long long peak = statusKiB("VmHWM");
     if (baseline >= 0 && peak >= 0) result.peakKiB = peak - baseline;
     if (view->model()->exitCode() != 0)
@@ -149,10 +157,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ProductConfig::setCurrent(ProductConfig::homebrewEdition());
     test::Sandbox mac;
-    prepare(mac);
+    prepare(mac, false);
 
     const ScreenRun screen = screenRun(mac); // first, so that nothing before it has raised the peak
     const double bare = bareLinesPerSecond(mac);
+    prepare(mac, true);
+    const ScreenRun longLine = screenRun(mac);
     std::printf(
         "screen: %lld lines, longest GUI-thread stall %.1f ms (goal <= 16 ms), %d stalls over 16 ms\n",
         screen.lines, screen.longestStallMs, screen.stallsOver16);
@@ -164,5 +174,13 @@ int main(int argc, char** argv) {
                     screen.peakKiB * 1024.0 / std::max(1LL, screen.lines));
     else
         std::printf("memory: not measurable here (no /proc/self/status)\n");
+    std::printf(
+        "one line of %lld characters: longest GUI-thread stall %.1f ms (goal <= 16 ms), %d stalls over "
+        "16 ms; the screen keeps %lld characters of it",
+        longLineLength, longLine.longestStallMs, longLine.stallsOver16,
+        static_cast<long long>(longLine.longestLine));
+    if (longLine.peakKiB >= 0)
+        std::printf("; memory: peak %.1f MiB over the start", longLine.peakKiB / 1024.0);
+    std::printf("\n");
     return 0;
 }

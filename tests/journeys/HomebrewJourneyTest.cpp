@@ -6,6 +6,7 @@
 #include "setup/SetupActionBatch.h"
 #include "support/FileMode.h"
 #include "support/ProcessChecks.h"
+#include "support/RealShell.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "ui/appshell/QLANRootView.h"
@@ -98,6 +99,7 @@ protected:
             QStringLiteral(
                 "case \"$1\" in\n"
                 "  --version) echo 'Homebrew 4.4.0';;\n"
+                "  --prefix) echo /opt/homebrew;;\n"
                 "  shellenv) echo 'export PATH=\"%1:$PATH\"';;\n"
                 "  install) echo \"==> Installing ${@: -1}\"\n"
                 "    case \"${@: -1}\" in\n"
@@ -301,6 +303,20 @@ TEST_F(HomebrewJourney, BareMacThroughEveryStage) {
         shell,
         ::testing::Contains(
             QStringLiteral("Configured ~/.zshrc (backup at %1.bak).").arg(sandbox_.map(home(".zshrc")))));
+    // The real zsh reads both files without an error: a login shell, and a new Terminal window, whose
+    // ~/.zshrc also loads a key put into ~/.env.
+    sandbox_.writeFile(home(".env"), sandbox_.readFile(home(".env")) + "QLAN_JOURNEY_KEY=from-env\n", 0600);
+    for (const ZshStart start : {ZshStart::Login, ZshStart::Terminal}) {
+        SCOPED_TRACE(start == ZshStart::Login ? "zsh -l" : "zsh -l -i");
+        const ShellStartup started = startZsh(sandbox_, start);
+        EXPECT_EQ(started.exitCode, 0);
+        EXPECT_EQ(started.stdErr, QString());
+        EXPECT_EQ(started.path, (QStringList{"/Users/tester/.local/bin", "/opt/homebrew/bin", "/usr/bin",
+                                             "/bin", "/usr/sbin", "/sbin"}));
+        EXPECT_EQ(started.environment.value(QStringLiteral("CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE")), "1");
+        EXPECT_EQ(started.environment.value(QStringLiteral("QLAN_JOURNEY_KEY")),
+                  start == ZshStart::Terminal ? QStringLiteral("from-env") : QString());
+    }
 
     // Codex's settings, read back as TOML: the server with the key in its address.
     const QByteArray config = sandbox_.readFile(home(".codex/config.toml"));
@@ -434,10 +450,10 @@ protected:
 
 TEST_F(HostileHomebrewJourney, NothingRunsThatWasNotMeantToAndOddFilesStayAsTheyAre) {
     journeyName_ = QStringLiteral("hostile");
-    // ~/.zprofile is a link (to a file of mode 0600) and ~/.zshrc is not valid UTF-8.
+    // ~/.zprofile is a link (to a file of mode 0600) and ~/.zshrc, a sound zsh file, is not valid UTF-8.
     sandbox_.writeFile(home("dotfiles/zprofile"), "# kept in my dotfiles\n", 0600);
     ASSERT_TRUE(QFile::link(QStringLiteral("dotfiles/zprofile"), home(".zprofile")));
-    const QByteArray invalid("# mine\nalias ll='ls -l' \xff\xfe\xc3\x28\n");
+    const QByteArray invalid("# mine\nalias ll='ls -l \xff\xfe\xc3\x28'\n");
     sandbox_.writeFile(home(".zshrc"), invalid, 0644);
 
     ASSERT_NO_FATAL_FAILURE(openSetup());
@@ -467,6 +483,13 @@ TEST_F(HostileHomebrewJourney, NothingRunsThatWasNotMeantToAndOddFilesStayAsThey
     // The file that is not UTF-8 is untouched, byte for byte.
     EXPECT_EQ(sandbox_.readFile(home(".zshrc")), invalid) << shell.join('\n').toStdString();
     EXPECT_EQ(modeAt(home(".zshrc")), 0644);
+    // The real zsh reads the profile through its link, and the user's own ~/.zshrc, without an error.
+    for (const ZshStart start : {ZshStart::Login, ZshStart::Terminal}) {
+        const ShellStartup started = startZsh(sandbox_, start);
+        EXPECT_EQ(started.exitCode, 0);
+        EXPECT_EQ(started.stdErr, QString());
+        EXPECT_EQ(started.path, (QStringList{"/opt/homebrew/bin", "/usr/bin", "/bin", "/usr/sbin", "/sbin"}));
+    }
     // No command hidden in the home folder's name ran.
     EXPECT_FALSE(markerAppeared()) << shell.join('\n').toStdString();
 }

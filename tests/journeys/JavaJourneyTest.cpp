@@ -4,10 +4,11 @@
 #include "JourneyFixture.h"
 
 #include "support/JavaMac.h"
+#include "support/RealShell.h"
 #include "support/StubShell.h"
 #include "support/Wait.h"
-#include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/QLANRootView.h"
+#include "ui/scaffold/NavigationStackView.h"
 
 #include <QFile>
 #include <QLabel>
@@ -33,12 +34,9 @@ protected:
         sandbox_.writeStub(QStringLiteral("/usr/bin/xcode-select"),
                            StubSpec().withStdOut("/Library/Developer/CommandLineTools\n"));
         sandbox_.makeDirectory(QStringLiteral("/Library/Developer/CommandLineTools/usr/bin"));
-        // After the install, java_home lists Temurin 25 (a plain script that brew puts in place).
-        sandbox_.writeFile(
-            QStringLiteral("/.journey-java-home"),
-            ("#!/bin/bash\n/bin/cat >&2 <<'LISTING'\n" + javaHomeListing({kTemurin25}) + "LISTING\n")
-                .toUtf8(),
-            0755);
+        // After the install, java_home knows Temurin 25 (a plain script that brew puts in place).
+        sandbox_.writeFile(QStringLiteral("/.journey-java-home"),
+                           ("#!/bin/bash\n" + javaHomeScript({kTemurin25})).toUtf8(), 0755);
         writeJavaHomeStub(sandbox_, {});
         writeLoginShell(sandbox_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
         // brew installs the Temurin cask: the JDK's folder and the new java_home.
@@ -82,8 +80,16 @@ TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
     clickTitled(QStringLiteral("Set JAVA_HOME (recommended)"));
     clickTitled(QStringLiteral("Apply"));
     capture(QStringLiteral("java-home-applied"));
-    // A fresh login shell now reads the exported JAVA_HOME.
-    writeLoginShell(sandbox_, {kTemurin25.path, openjdkVersionOutput("25.0.1"), 0});
+    // The real zsh reads the profile without an error: JAVA_HOME names the JDK, whose bin folder leads PATH.
+    ASSERT_TRUE(waitUntil([&] { return sandbox_.exists(home(".zprofile")); }));
+    const ShellStartup login = startZsh(sandbox_, ZshStart::Login);
+    EXPECT_EQ(login.exitCode, 0);
+    EXPECT_EQ(login.stdErr, QString());
+    EXPECT_EQ(login.environment.value(QStringLiteral("JAVA_HOME")), kTemurin25.path);
+    EXPECT_EQ(login.path.value(0), kTemurin25.path + QStringLiteral("/bin")) << login.path.join(':').toStdString();
+    // The check after the fix gets that shell's JAVA_HOME.
+    writeLoginShell(
+        sandbox_, {login.environment.value(QStringLiteral("JAVA_HOME")), openjdkVersionOutput("25.0.1"), 0});
     clickTitled(QStringLiteral("Continue to verify"));
     ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("Java configured")); }));
     EXPECT_TRUE(sandbox_.readFile(home(".zprofile")).contains("export JAVA_HOME="));
@@ -148,4 +154,8 @@ TEST_F(JavaJourney, AJdkFolderNamedLikeALinkMakesNoLink) {
     const QByteArray profile = sandbox_.readFile(home(".zprofile"));
     EXPECT_TRUE(profile.contains("export JAVA_HOME=$(/usr/libexec/java_home)\n")) << profile.toStdString();
     EXPECT_FALSE(profile.contains("example.invalid"));
+    // The real zsh gets the folder's name whole from java_home.
+    const ShellStartup login = startZsh(sandbox_, ZshStart::Login);
+    EXPECT_EQ(login.stdErr, QString());
+    EXPECT_EQ(login.environment.value(QStringLiteral("JAVA_HOME")), odd.path);
 }

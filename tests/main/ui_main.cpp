@@ -1,4 +1,6 @@
 // Test entry for widget tests: a full application on the offscreen platform.
+#include "editions/EditionTelemetry.h"
+
 #include <QApplication>
 #include <gmock/gmock.h>
 
@@ -6,5 +8,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
+    // The shared usage-event service runs as the application runs it.
+    qlan::useCurrentEditionForSharedTelemetry();
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// A sandboxed Mac as the Java probes and the Java check see it: `java_home -V` listing the given JDKs,
+// A sandboxed Mac as the Java probes and the Java check see it: `java_home` knowing the given JDKs,
 // and a stub login shell that answers the probe's JAVA_HOME question and the two questions of the
 // check after a fix. The stubs can be rewritten between runs to play a Mac that a fix has changed.
 
@@ -28,11 +28,24 @@ inline QString javaHomeListing(const QList<JDKInfo>& jdks) {
     return listing;
 }
 
-// A stub java_home that prints that listing after `sleepMs`.
+// The bash lines that answer as java_home does: with -V that listing, otherwise the first JDK's home on
+// standard output (a Mac lists the newest first), or an error when there is none.
+inline QString javaHomeScript(const QList<JDKInfo>& jdks) {
+    QString script = QStringLiteral("if [ \"$1\" = -V ]; then\n/bin/cat >&2 <<'LISTING'\n") +
+                     javaHomeListing(jdks) +
+                     QStringLiteral("LISTING\nexit %1\nfi\n").arg(jdks.isEmpty() ? 1 : 0);
+    if (jdks.isEmpty())
+        return script +
+               QStringLiteral("echo 'Unable to find any JVMs matching version \"(null)\".' >&2\nexit 1\n");
+    QString home = jdks.first().path;
+    home.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return script + QStringLiteral("echo '%1'\n").arg(home);
+}
+
+// A stub java_home that answers so after `sleepMs`.
 inline void writeJavaHomeStub(Sandbox& mac, const QList<JDKInfo>& jdks, int sleepMs = 0) {
-    mac.writeStub(
-        QStringLiteral("/usr/libexec/java_home"),
-        StubSpec().withStdErr(javaHomeListing(jdks)).withExitCode(jdks.isEmpty() ? 1 : 0).withSleep(sleepMs));
+    mac.writeStub(QStringLiteral("/usr/libexec/java_home"),
+                  StubSpec().withSleep(sleepMs).withScript(javaHomeScript(jdks)));
 }
 
 // What a fresh login shell says: JAVA_HOME (none: unset), and `java -version` with its exit status.

@@ -1,4 +1,5 @@
 #include "support/TelemetryEndpoint.h"
+#include "editions/EditionTelemetry.h"
 
 #include "support/Wait.h"
 
@@ -27,8 +28,7 @@ QList<ReceivedEvent> receivedEvents(const LoopbackHttpServer& server) {
 
 TelemetryService::Configuration loopbackTelemetryConfiguration(const AppServices& services,
                                                                const LoopbackHttpServer& server) {
-    return TelemetryService::Configuration::fromCurrentEdition(services, server.url(kUsageEventsPath),
-                                                               QStringLiteral("test-key"));
+    return editionTelemetryConfiguration(services, server.url(kUsageEventsPath), QStringLiteral("test-key"));
 }
 
 TelemetryEndpoint::TelemetryEndpoint() {

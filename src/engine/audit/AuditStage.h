@@ -7,7 +7,7 @@
 #include "appshell/AuditContext.h"
 #include "appshell/QLANAuditContext.h"
 #include "audit/AuditStageOutcome.h"
-#include "diagnose/Remediation.h"
+#include "diagnosis/Remediation.h"
 #include "platform/SystemProfile.h"
 
 #include <QString>

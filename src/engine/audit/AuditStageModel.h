@@ -6,7 +6,7 @@
 // over the next stage unseen). Lives on the GUI thread.
 
 #include "audit/AuditStage.h"
-#include "diagnose/Remediation.h"
+#include "diagnosis/Remediation.h"
 #include "progress/RemediationOutcome.h"
 
 #include <QObject>

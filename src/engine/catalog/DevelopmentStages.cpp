@@ -1,7 +1,6 @@
 #include "catalog/DevelopmentStages.h"
 
 #include "catalog/AICodingDomains.h"
-#include "editions/ProductConfig.h"
 
 namespace qlan {
 namespace {
@@ -37,16 +36,7 @@ WorkflowStep buildStep(const QString& domainID, DomainPlacement placement, const
     return WorkflowStep(BasicSetupStage(domainID, diagnosis, actions), placement);
 }
 
-// The current edition's wording of the "clt", "homebrew" and "warp" verdicts.
-SharedDomainCopy currentWording() {
-    return ProductConfig::current().sharedDomainCopy;
-}
-
 } // namespace
-
-QList<WorkflowStep> makeClaudeSpineStages(const SystemProfile& profile, const SetupProbeBundle& probes) {
-    return makeClaudeSpineStages(profile, probes, currentWording());
-}
 
 QList<WorkflowStep> makeClaudeSpineStages(const SystemProfile& profile, const SetupProbeBundle& probes,
                                           const SharedDomainCopy& wording) {
@@ -55,10 +45,6 @@ QList<WorkflowStep> makeClaudeSpineStages(const SystemProfile& profile, const Se
         steps.append(
             buildStep(QString::fromLatin1(domainID), DomainPlacement::primary, profile, probes, wording));
     return steps;
-}
-
-QList<WorkflowStep> makeDevelopmentStages(const SystemProfile& profile, const SetupProbeBundle& probes) {
-    return makeDevelopmentStages(profile, probes, currentWording());
 }
 
 QList<WorkflowStep> makeDevelopmentStages(const SystemProfile& profile, const SetupProbeBundle& probes,
@@ -114,11 +100,6 @@ SetupDiagnosis claudeDesktopDiagnosis(const SystemProfile& profile) {
                 ready};
     return {QStringLiteral("Claude Desktop isn't installed"),
             QStringLiteral("We'll install the Claude desktop app via Homebrew (`claude` cask)."), fixable};
-}
-
-std::optional<SetupDiagnosis> claudeDomainDiagnosis(const QString& domainID, const SystemProfile& profile,
-                                                    const SetupProbeBundle& probes) {
-    return claudeDomainDiagnosis(domainID, profile, probes, currentWording());
 }
 
 std::optional<SetupDiagnosis> claudeDomainDiagnosis(const QString& domainID, const SystemProfile& profile,

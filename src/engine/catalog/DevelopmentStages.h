@@ -20,18 +20,14 @@ namespace qlan {
 
 // The 14 steps (13 on an Intel Mac, which gets no "codex" step): the five prerequisites and "codex"
 // primary, "project", "skills" and "mcp" offers, the rest optional.
-QList<WorkflowStep> makeDevelopmentStages(const SystemProfile& profile, const SetupProbeBundle& probes);
 QList<WorkflowStep> makeDevelopmentStages(const SystemProfile& profile, const SetupProbeBundle& probes,
                                           const SharedDomainCopy& wording);
 
 // The five prerequisite steps, all primary.
-QList<WorkflowStep> makeClaudeSpineStages(const SystemProfile& profile, const SetupProbeBundle& probes);
 QList<WorkflowStep> makeClaudeSpineStages(const SystemProfile& profile, const SetupProbeBundle& probes,
                                           const SharedDomainCopy& wording);
 
 // The verdict of one of the 14 domains; absent for any other id ("ai-claude" included).
-std::optional<SetupDiagnosis> claudeDomainDiagnosis(const QString& domainID, const SystemProfile& profile,
-                                                    const SetupProbeBundle& probes);
 std::optional<SetupDiagnosis> claudeDomainDiagnosis(const QString& domainID, const SystemProfile& profile,
                                                     const SetupProbeBundle& probes,
                                                     const SharedDomainCopy& wording);

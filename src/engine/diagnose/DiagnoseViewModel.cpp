@@ -1,6 +1,6 @@
 #include "diagnose/DiagnoseViewModel.h"
 
-#include "diagnose/DiagnosisProfile.h"
+#include "diagnosis/DiagnosisProfile.h"
 #include "editions/ProductConfig.h"
 #include "telemetry/TelemetryService.h"
 

@@ -4,9 +4,9 @@
 // sets JAVA_HOME for an installed JDK. Lives on the GUI thread; the screen assigns every state after
 // the diagnosis itself.
 
-#include "diagnose/Diagnosis.h"
 #include "diagnose/JavaVerifier.h"
-#include "diagnose/Remediation.h"
+#include "diagnosis/Diagnosis.h"
+#include "diagnosis/Remediation.h"
 #include "platform/SystemProfile.h"
 
 #include <QObject>

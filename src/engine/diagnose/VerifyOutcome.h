@@ -4,7 +4,7 @@
 // whether the fix took. Pure functions; the screens only draw them.
 
 #include "diagnose/JavaVerifier.h"
-#include "diagnose/Remediation.h"
+#include "diagnosis/Remediation.h"
 #include "telemetry/JSONValue.h"
 
 #include <QString>

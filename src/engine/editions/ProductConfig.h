@@ -14,7 +14,7 @@
 #include "catalog/SpineProvider.h"
 #include "catalog/SpineRenderPolicy.h"
 #include "catalog/StageCatalogProviding.h"
-#include "diagnose/DiagnosisProfile.h"
+#include "diagnosis/DiagnosisProfile.h"
 #include "platform/TextEnum.h"
 
 #include <QList>

@@ -5,18 +5,50 @@
 
 #include <memory>
 
+#ifdef Q_OS_MACOS
+#include <QStringList>
+
+#include <CoreFoundation/CoreFoundation.h>
+
+#include <algorithm>
+#endif
+
 namespace qlan {
 namespace {
 
+#ifdef Q_OS_MACOS
+// The identifier of the running application bundle; empty for a program outside one (a test program).
+QString bundleIdentifier() {
+    const CFBundleRef bundle = CFBundleGetMainBundle();
+    const CFStringRef identifier = bundle ? CFBundleGetIdentifier(bundle) : nullptr;
+    return identifier ? QString::fromCFString(identifier) : QString();
+}
+#endif
+
 // Each call opens its own QSettings: one object is not safe across threads, several on one file are.
 std::unique_ptr<QSettings> open(const QString& filePath) {
-    if (filePath.isEmpty()) return std::make_unique<QSettings>();
-    return std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+    if (!filePath.isEmpty()) return std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+#ifdef Q_OS_MACOS
+    // In the application bundle: the application's own user defaults, whose domain is the bundle
+    // identifier. QSettings names a native domain after an organisation's internet domain read
+    // backwards ("brew.quillane.example.com" gives "com.example.quillane.brew", the first word of the
+    // identifier being a top-level domain) and, with no application name, keeps the values in that
+    // domain itself rather than in one below it.
+    if (const QString identifier = bundleIdentifier(); !identifier.isEmpty()) {
+        QStringList words = identifier.split(QLatin1Char('.'));
+        std::reverse(words.begin(), words.end());
+        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                           words.join(QLatin1Char('.')), QString());
+    }
+#endif
+    return std::make_unique<QSettings>();
 }
 
 // Values are stored with their kind so that a list or a flag never reads back as text, whatever the
 // settings back end keeps.
-QString kindKey(const QString& key) { return QStringLiteral("qlan-value-kinds/") + key; }
+QString kindKey(const QString& key) {
+    return QStringLiteral("qlan-value-kinds/") + key;
+}
 
 QString kindOf(const QVariant& value) {
     switch (value.typeId()) {
@@ -83,7 +115,8 @@ std::optional<QString> LiveKeyValueStore::string(const QString& key) const {
     const QVariant value = settings->value(key);
     if (kind == QLatin1String("string")) return value.toString();
     if (kind == QLatin1String("integer")) return integerText(value);
-    if (kind == QLatin1String("double")) return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    if (kind == QLatin1String("double"))
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     if (kind.isEmpty() && value.typeId() == QMetaType::QString) return value.toString(); // written by others
     return std::nullopt;
 }

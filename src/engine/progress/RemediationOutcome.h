@@ -3,7 +3,7 @@
 // that only add the Java block to ~/.zprofile are a reviewed diff; every other fix runs child processes
 // whose output streams onto the screen.
 
-#include "diagnose/Remediation.h"
+#include "diagnosis/Remediation.h"
 
 #include <QString>
 

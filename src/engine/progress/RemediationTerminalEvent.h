@@ -2,7 +2,7 @@
 // The one usage event that ends a remediation sheet: "remediation_completed", "remediation_failed" or
 // "remediation_canceled", whichever the sheet reaches first. Later calls send nothing.
 
-#include "diagnose/Remediation.h"
+#include "diagnosis/Remediation.h"
 #include "telemetry/JSONValue.h"
 
 #include <functional>

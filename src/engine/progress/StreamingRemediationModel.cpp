@@ -3,6 +3,7 @@
 #include "editions/ProductConfig.h"
 #include "progress/StreamTask.h"
 #include "progress/ZshrcActivationPreview.h"
+#include "remediation/OutputLineLimit.h"
 
 namespace qlan {
 
@@ -113,8 +114,12 @@ void StreamingRemediationModel::finishWithFailure() {
 // ---- Lines ----
 
 void StreamingRemediationModel::appendLine(const QString& line) {
-    lines_.append(line);
+    keepLine(line);
     flushLines();
+}
+
+void StreamingRemediationModel::keepLine(const QString& line) {
+    lines_.append(OutputLineLimit::shown(line));
 }
 
 void StreamingRemediationModel::flushLines() {

@@ -51,6 +51,7 @@ public:
     ~StreamingRemediationModel() override;
 
     const Remediation& remediation() const { return remediation_; }
+    // The output lines in arrival order, a very long one cut as OutputLineLimit shows it.
     const QStringList& lines() const { return lines_; }
     std::optional<std::int32_t> exitCode() const { return exitCode_; }
     bool canceledByUser() const { return canceledByUser_; }
@@ -117,6 +118,8 @@ private:
     StreamTask* newStreamTask();
 
     void appendLine(const QString& line);
+    // Adds a line to `lines` without announcing it yet; a very long one is kept cut (OutputLineLimit).
+    void keepLine(const QString& line);
     void flushLines();
 
     Remediation remediation_;

@@ -1,8 +1,8 @@
 // The runners of the streaming remediation screen: which engine job each fix starts, and how the events
 // of its stream become output lines, the exit status and the cancel flag.
 
-#include "remediation/PasswordDialog.h"
 #include "progress/StreamingRemediationModel.h"
+#include "remediation/PasswordDialog.h"
 
 #include "editions/brew/HomebrewLocationState.h"
 #include "platform/ProbeSupport.h"
@@ -91,9 +91,12 @@ void StreamingRemediationModel::runBrewInstall(const QString& cask, const QStrin
         exitCode_ = -1;
         return done();
     }
-    BrewRunner runner{
-        brew,         services_.processRunner,          services_.http,
-        services_.fs, editionPrivilegedExecutor(services_.fs), AdoptiumAPI{services_.http, sources_.adoptiumBase}};
+    BrewRunner runner{brew,
+                      services_.processRunner,
+                      services_.http,
+                      services_.fs,
+                      editionPrivilegedExecutor(services_.fs),
+                      AdoptiumAPI{services_.http, sources_.adoptiumBase}};
     runner.retryPause = sources_.brewRetryPause;
     runner.architecture = sources_.architecture;
     consumeRunnerEvents(runner.installCask(cask, reason, BrewRunner::CaskRecoveryPolicy::none()),
@@ -203,7 +206,8 @@ void StreamingRemediationModel::registerWithJEnv(const QString& jdkPath, int maj
 }
 
 void StreamingRemediationModel::runHomebrewInstall(Step done) {
-    const HomebrewInstaller installer{services_.processRunner, services_.fs, editionPrivilegedExecutor(services_.fs),
+    const HomebrewInstaller installer{services_.processRunner, services_.fs,
+                                      editionPrivilegedExecutor(services_.fs),
                                       sources_.homebrewInstallScript};
     appendLine(QStringLiteral("Running: ") + HomebrewInstaller::commandText(installer.installScriptURL));
     consumeRunnerEvents(installer.run(), std::move(done));
@@ -263,7 +267,7 @@ void StreamingRemediationModel::consumeRunnerEvents(Stream<StreamEvent> stream, 
         [this](StreamEvent event) {
             switch (event.kind) {
             case StreamEvent::Kind::output:
-                lines_.append(std::move(event.text));
+                keepLine(event.text);
                 break;
             case StreamEvent::Kind::completed:
                 exitCode_ = event.exitCode;
@@ -288,7 +292,7 @@ void StreamingRemediationModel::consumePKGEvents(Stream<PKGInstaller::Event> str
     newStreamTask()->start<PKGInstaller::Event>(
         std::move(stream),
         [this, code, featureVersion](PKGInstaller::Event event) {
-            if (std::optional<QString> line = pkgEventLine(event, featureVersion)) lines_.append(*line);
+            if (std::optional<QString> line = pkgEventLine(event, featureVersion)) keepLine(*line);
             if (event.kind == E::error) *code = 1;
             if (event.kind == E::completed) *code = 0;
             if (event.kind == E::canceled) {

@@ -4,6 +4,7 @@
 // toolchain is organised. Every home-relative path comes from the home folder that `fs` reports; only
 // existence checks and reads through `fs` decide what is found.
 
+#include "catalog/SetupFileState.h"
 #include "platform/FileSystemOperating.h"
 
 #include <QString>
@@ -16,16 +17,7 @@ namespace qlan {
 class AgentEnvDoc {
 public:
     // The tools found on the Mac.
-    struct DetectedTools {
-        bool homebrew = false;
-        bool uv = false;
-        bool mise = false;
-        bool rust = false;
-        bool java = false;
-        bool claude = false;
-        bool codex = false;
-        friend bool operator==(const DetectedTools&, const DetectedTools&) = default;
-    };
+    using DetectedTools = SetupFileState::DetectedTools;
 
     struct Result {
         QStringList messages;
@@ -39,7 +31,7 @@ public:
     std::shared_ptr<FileSystemOperating> fs;
 
     // A file that contains this text anywhere holds the managed section (the same in every edition).
-    static inline const QString sectionMarker = QStringLiteral("Quillane — development environment");
+    static inline const QString& sectionMarker = SetupFileState::agentSectionMarker;
 
     QString claudeDocPath() const; // ~/.claude/CLAUDE.md
     QString codexDocPath() const;  // ~/.codex/AGENTS.md
@@ -75,9 +67,6 @@ public:
 
 private:
     bool exists(const QString& path) const;
-    bool homeItemExists(const QString& relative) const;
-    // The file's text; empty when it is missing or cannot be read as UTF-8.
-    QString readOrEmpty(const QString& path) const;
 };
 
 } // namespace qlan

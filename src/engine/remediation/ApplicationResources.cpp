@@ -8,13 +8,13 @@ namespace qlan {
 
 ApplicationResources ApplicationResources::installed() {
     // The program's folder is known only once the application object exists; not remembered before.
-    if (!QCoreApplication::instance()) return locate();
-    static const ApplicationResources found = locate();
+    const auto lookUp = [] { return besideProgram(QCoreApplication::applicationDirPath()); };
+    if (!QCoreApplication::instance()) return lookUp();
+    static const ApplicationResources found = lookUp();
     return found;
 }
 
-ApplicationResources ApplicationResources::locate() {
-    const QString programFolder = QCoreApplication::applicationDirPath();
+ApplicationResources ApplicationResources::besideProgram(const QString& programFolder) {
     const QString candidates[] = {
         QDir::cleanPath(programFolder + QStringLiteral("/../Resources")),
         QDir::cleanPath(programFolder + QStringLiteral("/../share/quillane")),

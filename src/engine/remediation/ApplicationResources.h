@@ -21,18 +21,18 @@ public:
     // The folder that holds the resource folders.
     QString root;
 
-    // The resources of the running program: the first candidate folder that exists, else the installed
-    // tree's folder (whose lookups then find nothing). Looked up once, on the first use after the
-    // application object exists.
+    // The resources of the running program (`besideProgram` of its folder). Looked up once, on the first
+    // use after the application object exists.
     static ApplicationResources installed();
+
+    // The resources of a program in `programFolder`: the first of the bundle's and the installed tree's
+    // folders that exists, else the installed tree's folder (whose lookups then find nothing).
+    static ApplicationResources besideProgram(const QString& programFolder);
 
     // root + "/" + relative when `fs` finds an item there.
     std::optional<QString> folder(const FileSystemOperating& fs, const QString& relative) const;
 
     friend bool operator==(const ApplicationResources&, const ApplicationResources&) = default;
-
-private:
-    static ApplicationResources locate();
 };
 
 } // namespace qlan

@@ -6,11 +6,11 @@
 
 #include "remediation/BrewRunner.h"
 
+#include "platform/Pause.h"
 #include "remediation/ChildRun.h"
 #include "remediation/DomainError.h"
 #include "remediation/JobStream.h"
 #include "remediation/PackageSteps.h"
-#include "telemetry/TelemetryService.h"
 
 namespace qlan {
 
@@ -112,7 +112,7 @@ private:
         if (BrewRunner::isAuthFailureOrCancel(failed.output)) return StreamEvent::canceled();
 
         announce(QStringLiteral("That didn’t work — retrying once in a moment…"));
-        TelemetryService::sleepPause(runner_.retryPause, stop_);
+        pauseUnlessStopped(runner_.retryPause, stop_);
         if (canceled()) return StreamEvent::canceled();
         const BrewRun retry = launchBrew(QStringLiteral("install"), false);
         if (canceled()) return StreamEvent::canceled();

@@ -1,5 +1,6 @@
 #include "remediation/FileAppendWriter.h"
 
+#include "catalog/SetupFileState.h"
 #include "platform/ProbeSupport.h"
 
 #include <QLocale>
@@ -122,12 +123,7 @@ QString FileAppendWriter::backupPathFor(const QString& path) {
 }
 
 bool FileAppendWriter::hasActiveLine(const QString& text, const QStringList& needles) {
-    for (const QString& line : probing::trimmedLines(text)) {
-        if (line.startsWith(QLatin1Char('#'))) continue;
-        for (const QString& needle : needles)
-            if (line.contains(needle, Qt::CaseSensitive)) return true;
-    }
-    return false;
+    return SetupFileState::hasActiveLine(text, needles);
 }
 
 } // namespace qlan

@@ -86,23 +86,19 @@ StepWording fileWording(const QString& shown) {
 } // namespace
 
 QString ShellConfigurator::zprofilePath() const {
-    return fs->homeDirectory() + QStringLiteral("/.zprofile");
+    return SetupFileState(fs).zprofilePath();
 }
 
 QString ShellConfigurator::zshrcPath() const {
-    return fs->homeDirectory() + QStringLiteral("/.zshrc");
+    return SetupFileState(fs).zshrcPath();
 }
 
 QString ShellConfigurator::envPath() const {
-    return fs->homeDirectory() + QStringLiteral("/.env");
+    return SetupFileState(fs).envPath();
 }
 
 bool ShellConfigurator::status() const {
-    const std::optional<QString> zprofile = probing::readText(fs.get(), zprofilePath());
-    if (!zprofile || !FileAppendWriter::hasActiveLine(*zprofile, zprofileNeedle)) return false;
-    const std::optional<QString> zshrc = probing::readText(fs.get(), zshrcPath());
-    if (!zshrc || !FileAppendWriter::hasActiveLine(*zshrc, zshrcNeedle)) return false;
-    return probing::exists(fs.get(), envPath(), nullptr);
+    return SetupFileState(fs).shellConfigured();
 }
 
 ShellConfigurator::Result ShellConfigurator::configure() const {

@@ -5,6 +5,7 @@
 // Every path comes from the home folder that `fs` reports. Blocks go through FileAppendWriter (marker
 // line, backup, atomic write). Nothing here throws: the operations return the lines to show.
 
+#include "catalog/SetupFileState.h"
 #include "platform/FileSystemOperating.h"
 
 #include <QString>
@@ -29,8 +30,8 @@ public:
     std::shared_ptr<FileSystemOperating> fs;
 
     // The active line of ~/.zprofile and of ~/.zshrc that shows the setup is in place.
-    static inline const QString zprofileNeedle = QStringLiteral("typeset -U path PATH");
-    static inline const QString zshrcNeedle = QStringLiteral("source \"$HOME/.env\"");
+    static inline const QString& zprofileNeedle = SetupFileState::zprofileNeedle;
+    static inline const QString& zshrcNeedle = SetupFileState::zshrcNeedle;
 
     QString zprofilePath() const;
     QString zshrcPath() const;

@@ -1,6 +1,7 @@
 #include "setup/SetupActionBatch.h"
 
 #include "editions/ProductConfig.h"
+#include "remediation/OutputLineLimit.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
@@ -120,7 +121,7 @@ void SetupActionBatch::finishWith(std::int32_t exitCode) {
 }
 
 void SetupActionBatch::append(const QString& line) {
-    lines_.append(line);
+    lines_.append(OutputLineLimit::shown(line));
     emit linesAppended();
 }
 

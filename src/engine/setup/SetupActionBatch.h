@@ -1,9 +1,9 @@
 #pragma once
 // One batch of fixes of the guided setup, run in order through the remediation runner: what the action
-// sheet shows and reports. It keeps every output line as it arrived, skips the language installs through
-// mise when mise itself failed earlier in the batch, goes on after a failure only when asked to, hands
-// the GitHub sign-in's address and one-time code to the desktop, sends the usage events of every step,
-// and ends with an exit code (0, or the first failure's) or as canceled.
+// sheet shows and reports. It keeps every output line as it arrived (a very long one cut), skips the language
+// installs through mise when mise itself failed earlier in the batch, goes on after a failure only when asked
+// to, hands the GitHub sign-in's address and one-time code to the desktop, sends the usage events of every
+// step, and ends with an exit code (0, or the first failure's) or as canceled.
 //
 // Lives on the GUI thread; the jobs run on their own threads and their events come back here through
 // queued delivery. Cancelling, or destroying the batch, ends the stream of the running job, which stops
@@ -66,7 +66,8 @@ public:
     bool hasStarted() const { return started_; }
     // Ended: an exit code is set, or the batch was canceled.
     bool hasEnded() const { return exitCode_.has_value() || canceled_; }
-    // Every output line as it arrived (with the batch's own lines), never filtered or shortened.
+    // Every output line as it arrived (with the batch's own lines), never filtered; a very long one is
+    // kept cut, as OutputLineLimit shows it.
     const QStringList& lines() const { return lines_; }
     // Set once when the batch ends normally: 0, or the first non-zero exit code.
     std::optional<std::int32_t> exitCode() const { return exitCode_; }

@@ -4,6 +4,7 @@
 #include "platform/NetworkReadinessProbe.h"
 #include "platform/SystemProfiler.h"
 #include "platform/Worker.h"
+#include "telemetry/NPSFeedbackHost.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QStorageInfo>
@@ -259,8 +260,7 @@ bool SetupFlowModel::recordOutcome(const QString& selfReport, const AppServices&
     if (config_.spinePolicy.onOutcomeReported)
         config_.spinePolicy.onOutcomeReported(verifyResult_ ? verifyResult_->engineOutcome : std::nullopt,
                                               selfReport);
-    const QString submittedKey =
-        ProductConfig::current().userDefaultsPrefix + QStringLiteral(".nps_submitted");
+    const QString submittedKey = NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix);
     if (services.store && services.store->boolValue(submittedKey)) return true;
     if (!TelemetryService::markNPSShown()) send(TelemetryService::npsShownEvent());
     setStep(Step::nps());

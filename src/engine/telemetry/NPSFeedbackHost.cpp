@@ -1,6 +1,5 @@
 #include "telemetry/NPSFeedbackHost.h"
 
-#include "editions/ProductConfig.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QPointer>
@@ -8,18 +7,19 @@
 
 namespace qlan {
 
-NPSFeedbackHost::NPSFeedbackHost(std::shared_ptr<KeyValueStoring> store, TelemetryService* telemetry,
-                                 Pause pause)
-    : store_(std::move(store))
+NPSFeedbackHost::NPSFeedbackHost(QString keyPrefix, std::shared_ptr<KeyValueStoring> store,
+                                 TelemetryService* telemetry, Pause pause)
+    : keyPrefix_(std::move(keyPrefix))
+    , store_(std::move(store))
     , telemetry_(telemetry)
     , pause_(std::move(pause)) {}
 
-QString NPSFeedbackHost::submittedKey() {
-    return ProductConfig::current().userDefaultsPrefix + QStringLiteral(".nps_submitted");
+QString NPSFeedbackHost::submittedKey(const QString& keyPrefix) {
+    return keyPrefix + QStringLiteral(".nps_submitted");
 }
 
 bool NPSFeedbackHost::wasSubmittedBefore() const {
-    return store_ && store_->boolValue(submittedKey());
+    return store_ && store_->boolValue(submittedKey(keyPrefix_));
 }
 
 void NPSFeedbackHost::cardCameOnScreen() {
@@ -31,7 +31,7 @@ void NPSFeedbackHost::cardCameOnScreen() {
 void NPSFeedbackHost::recordSubmission(int score, const QString& reason) {
     submitted_ = true;
     telemetry().track(TelemetryService::npsSubmittedEvent(score, reason));
-    if (store_) store_->set(true, submittedKey());
+    if (store_) store_->set(true, submittedKey(keyPrefix_));
 }
 
 void NPSFeedbackHost::recordDismissal() {

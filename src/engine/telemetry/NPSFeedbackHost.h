@@ -26,13 +26,13 @@ public:
 
     static constexpr std::chrono::milliseconds thanksPause{1500};
 
-    // Events go to `telemetry` (none: the shared service); the marker lives in `store`. Without a pause
-    // the host waits `thanksPause` on a timer.
-    explicit NPSFeedbackHost(std::shared_ptr<KeyValueStoring> store, TelemetryService* telemetry = nullptr,
-                             Pause pause = {});
+    // Events go to `telemetry` (none: the shared service); the marker lives in `store` under the
+    // application's key prefix. Without a pause the host waits `thanksPause` on a timer.
+    NPSFeedbackHost(QString keyPrefix, std::shared_ptr<KeyValueStoring> store,
+                    TelemetryService* telemetry = nullptr, Pause pause = {});
 
-    // The key of the answered marker: the current edition's key prefix followed by ".nps_submitted".
-    static QString submittedKey();
+    // The key of the answered marker: the application's key prefix followed by ".nps_submitted".
+    static QString submittedKey(const QString& keyPrefix);
     // The card has been answered on this Mac (in this or an earlier run): hosts then leave it out.
     bool wasSubmittedBefore() const;
 
@@ -57,6 +57,7 @@ public:
 private:
     TelemetryService& telemetry() const;
 
+    QString keyPrefix_;
     std::shared_ptr<KeyValueStoring> store_;
     TelemetryService* telemetry_;
     Pause pause_;

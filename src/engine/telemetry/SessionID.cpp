@@ -1,13 +1,11 @@
 #include "telemetry/SessionID.h"
 
-#include "editions/ProductConfig.h"
-
 #include <QRegularExpression>
 
 namespace qlan {
 
-QString SessionID::key() {
-    return ProductConfig::current().userDefaultsPrefix + QStringLiteral(".session_id");
+QString SessionID::key(const QString& keyPrefix) {
+    return keyPrefix + QStringLiteral(".session_id");
 }
 
 QString SessionID::canonicalText(const QUuid& uuid) {
@@ -24,7 +22,7 @@ std::optional<QUuid> SessionID::parse(const QString& text) {
 }
 
 QUuid SessionID::value() const {
-    const QString storeKey = key();
+    const QString storeKey = key(keyPrefix);
     if (const auto stored = store->string(storeKey))
         if (const auto uuid = parse(*stored)) return *uuid;
     const QUuid fresh = QUuid::createUuid();

@@ -2,6 +2,7 @@
 // cutting and masking of values.
 #include "platform/JavaVersion.h"
 #include "platform/ProbeSupport.h"
+#include "telemetry/EventValues.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QDir>
@@ -14,37 +15,9 @@
 #include <unistd.h>
 
 namespace qlan {
+using namespace eventvalues;
+
 namespace {
-
-JSONValue text(const QString& value) {
-    return JSONValue::string(value);
-}
-JSONValue integer(qint64 value) {
-    return JSONValue::integer(value);
-}
-JSONValue flag(bool value) {
-    return JSONValue::boolean(value);
-}
-
-JSONValue textList(const QStringList& values) {
-    JSONValue::Array array;
-    for (const QString& value : values)
-        array.append(JSONValue::string(value));
-    return JSONValue::array(array);
-}
-
-JSONValue optionalInteger(const std::optional<qint64>& value) {
-    return value ? JSONValue::integer(*value) : JSONValue::null();
-}
-
-// Free text that may hold a path: masked first, then cut, so that a cut never leaves part of a name.
-QString maskedAndCut(const QString& value, qsizetype limit) {
-    return TelemetryService::cutToCharacters(TelemetryService::homeMasked(value), limit);
-}
-
-std::optional<qint64> majorOfVersion(const QString& version) {
-    return JavaVersion::parseMajor(JavaVersion::wrap(version));
-}
 
 // `prefix` as a whole folder name: not followed by a character that continues a user's folder name
 // (letters, digits, "_", "-", or "." followed by one of those; a full stop ending a sentence does not).
@@ -54,63 +27,9 @@ void replaceFolder(QString& text, const QString& prefix) {
     text.replace(pattern, QStringLiteral("/Users/~"));
 }
 
-constexpr qsizetype kUnknownReasonLimit = 120;
-constexpr qsizetype kFailureReasonLimit = 160;
-constexpr qsizetype kExcerptLimit = 200;
-constexpr qsizetype kFeedbackReasonLimit = 500;
-
 } // namespace
 
 // ---- Shared pieces ----
-
-TelemetryService::DiagnosisCode TelemetryService::diagnosisCode(const Diagnosis& diagnosis) {
-    switch (diagnosis.kind) {
-    case Diagnosis::Kind::D2_HomeUnset:
-        return {QStringLiteral("D2_HomeUnset"), QStringLiteral("JDK installed, JAVA_HOME unset")};
-    case Diagnosis::Kind::D3_LegacyOnly:
-        return {QStringLiteral("D3_LegacyOnly"), QStringLiteral("only legacy JDK installed")};
-    case Diagnosis::Kind::D4_ModernHomeSet:
-        return {QStringLiteral("D4_ModernHomeSet"), QStringLiteral("modern JDK installed, JAVA_HOME set")};
-    case Diagnosis::Kind::unknown:
-        return {QStringLiteral("unknown"), maskedAndCut(diagnosis.reason, kUnknownReasonLimit)};
-    case Diagnosis::Kind::D1_NoJDK:
-        return {QStringLiteral("D1_NoJDK"), QStringLiteral("no JDK installed")};
-    case Diagnosis::Kind::noErrorsFound:
-        return {QStringLiteral("no_errors_found"), QStringLiteral("JDK installed, JAVA_HOME set")};
-    }
-    return {};
-}
-
-QString TelemetryService::remediationMethod(const Remediation& remediation) {
-    using Kind = Remediation::Kind;
-    switch (remediation.kind) {
-    case Kind::installTemurinViaBrew:
-    case Kind::installWarpViaBrew:
-        return QStringLiteral("brew");
-    case Kind::installViaSDKMAN:
-    case Kind::setJavaHomeViaSDKMAN:
-        return QStringLiteral("sdkman");
-    case Kind::installViaMise:
-    case Kind::setJavaHomeViaMise:
-        return QStringLiteral("mise");
-    case Kind::installViaPKG:
-        return QStringLiteral("pkg");
-    case Kind::installViaPKGThenJEnv:
-        return QStringLiteral("pkg+jenv");
-    case Kind::writeJavaHomeToZprofile:
-        return QStringLiteral("zprofile_write");
-    case Kind::setJavaHomeViaJenv:
-        return QStringLiteral("jenv");
-    case Kind::keepCurrentLegacyJava:
-        return QStringLiteral("zprofile_write_legacy");
-    case Kind::installHomebrewThenTemurin:
-    case Kind::installHomebrewThenWarp:
-        return QStringLiteral("homebrew+brew");
-    case Kind::installHomebrew:
-        return QStringLiteral("homebrew");
-    }
-    return {};
-}
 
 JSONValue TelemetryService::discoveredJDKRecord(const JDKInfo& jdk) {
     return JSONValue::object({
@@ -235,28 +154,6 @@ TelemetryEvent TelemetryService::appLaunchedEvent(const std::optional<SystemProf
     return {QStringLiteral("app_launched"), {}};
 }
 
-TelemetryEvent TelemetryService::javaDiagnosisReachedEvent(const Diagnosis& diagnosis,
-                                                           const SystemProfile& profile) {
-    const ProbeBundle& java = profile.javaState;
-    const DiagnosisCode code = diagnosisCode(diagnosis);
-    qint64 firstMajor = 0;
-    if (!java.installedJDKs.isEmpty())
-        firstMajor = majorOfVersion(java.installedJDKs.first().version).value_or(0);
-    JSONValue::Array jdks;
-    for (const JDKInfo& jdk : java.installedJDKs)
-        jdks.append(discoveredJDKRecord(jdk));
-    const bool hasHome = java.javaHomeInActiveShell && !java.javaHomeInActiveShell->isEmpty();
-    return {QStringLiteral("diagnosis_reached"),
-            {
-                {QStringLiteral("diagnosis"), text(code.code)},
-                {QStringLiteral("reason"), text(code.reason)},
-                {QStringLiteral("java_major_version"), integer(firstMajor)},
-                {QStringLiteral("discovered_jdks"), JSONValue::array(jdks)},
-                {QStringLiteral("current_java_home"),
-                 hasHome ? text(homeMasked(*java.javaHomeInActiveShell)) : JSONValue::null()},
-            }};
-}
-
 TelemetryEvent TelemetryService::setupDiagnosisReachedEvent(const QString& reason, qint64 fixableCount,
                                                             qint64 blockedCount,
                                                             const QStringList& terminalIDs) {
@@ -267,26 +164,6 @@ TelemetryEvent TelemetryService::setupDiagnosisReachedEvent(const QString& reaso
                 {QStringLiteral("blocked_count"), integer(blockedCount)},
                 {QStringLiteral("terminal_count"), integer(terminalIDs.size())},
                 {QStringLiteral("terminals"), textList(terminalIDs)},
-            }};
-}
-
-TelemetryEvent TelemetryService::remediationFailedEvent(const Remediation& remediation, qint64 exitCode,
-                                                        const QString& reason) {
-    return {QStringLiteral("remediation_failed"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("exit_code"), integer(exitCode)},
-                {QStringLiteral("reason"), text(maskedAndCut(reason, kFailureReasonLimit))},
-            }};
-}
-
-TelemetryEvent TelemetryService::setupRemediationFailedEvent(const SetupRemediation& remediation,
-                                                             qint64 exitCode, const QString& reason) {
-    return {QStringLiteral("remediation_failed"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("exit_code"), integer(exitCode)},
-                {QStringLiteral("reason"), text(maskedAndCut(reason, kFailureReasonLimit))},
             }};
 }
 
@@ -305,27 +182,6 @@ TelemetryEvent TelemetryService::verifyPassedWithLegacyEvent(const QString& outp
     event.name = QStringLiteral("verify_passed_with_legacy");
     event.properties.insert(QStringLiteral("chosen_path"), text(homeMasked(chosenJDKFolder)));
     return event;
-}
-
-TelemetryEvent TelemetryService::auditReachedEvent(const SystemProfile& profile, AuditEntry entry) {
-    const QStringList aiTools = profile.aiTooling.installedIDs();
-    const QStringList terminals = profile.terminals.installedIDs();
-    return {QStringLiteral("audit_reached"),
-            {
-                {QStringLiteral("ai_tool_count"), integer(aiTools.size())},
-                {QStringLiteral("terminal_count"), integer(terminals.size())},
-                {QStringLiteral("ai_tools"), textList(aiTools)},
-                {QStringLiteral("terminals"), textList(terminals)},
-                {QStringLiteral("entry"), text(toText(entry))},
-            }};
-}
-
-TelemetryEvent TelemetryService::auditStageOutcomeEvent(const QString& stageID, AuditStageOutcome outcome) {
-    return {QStringLiteral("audit_stage_outcome"),
-            {
-                {QStringLiteral("stage_id"), text(stageID)},
-                {QStringLiteral("outcome"), text(toText(outcome))},
-            }};
 }
 
 TelemetryEvent TelemetryService::npsSubmittedEvent(qint64 score, const std::optional<QString>& reason) {
@@ -400,39 +256,6 @@ TelemetryEvent TelemetryService::claudeOutcomeReportedEvent(const QString& engin
     return event;
 }
 
-TelemetryEvent TelemetryService::remediationAppliedEvent(const Remediation& remediation) {
-    return {QStringLiteral("remediation_applied"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("method"), text(remediationMethod(remediation))},
-            }};
-}
-
-TelemetryEvent TelemetryService::remediationCompletedEvent(const Remediation& remediation, qint64 exitCode) {
-    return {QStringLiteral("remediation_completed"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("exit_code"), integer(exitCode)},
-            }};
-}
-
-TelemetryEvent TelemetryService::setupRemediationAppliedEvent(const SetupRemediation& remediation) {
-    return {QStringLiteral("remediation_applied"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("method"), text(remediation.telemetryMethod())},
-            }};
-}
-
-TelemetryEvent TelemetryService::setupRemediationCompletedEvent(const SetupRemediation& remediation,
-                                                                qint64 exitCode) {
-    return {QStringLiteral("remediation_completed"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("exit_code"), integer(exitCode)},
-            }};
-}
-
 TelemetryEvent TelemetryService::verifyFailedEvent(const QString& output, qint64 exitCode) {
     return {QStringLiteral("verify_failed"),
             {
@@ -498,15 +321,6 @@ TelemetryEvent TelemetryService::chooserShownEvent(const QString& screen, qint64
             }};
 }
 
-TelemetryEvent TelemetryService::buildIntentPromptShownEvent(BuildIntentSurface surface) {
-    return {QStringLiteral("build_intent_prompt_shown"),
-            {{QStringLiteral("surface"), text(toText(surface))}}};
-}
-
-TelemetryEvent TelemetryService::buildIntentOptedInEvent(BuildIntentSurface surface) {
-    return {QStringLiteral("build_intent_opted_in"), {{QStringLiteral("surface"), text(toText(surface))}}};
-}
-
 TelemetryEvent TelemetryService::auditOutboundClickedEvent(const QString& tool, const QUrl& url) {
     return {QStringLiteral("audit_outbound_clicked"),
             {
@@ -539,18 +353,6 @@ void TelemetryService::trackOutcomeReported(const QString& engineOutcome, const 
 void TelemetryService::trackClaudeOutcomeReported(const QString& engineOutcome, const QString& selfReport) {
     send(claudeOutcomeReportedEvent(engineOutcome, selfReport));
 }
-void TelemetryService::trackRemediationApplied(const Remediation& remediation) {
-    send(remediationAppliedEvent(remediation));
-}
-void TelemetryService::trackRemediationCompleted(const Remediation& remediation, qint64 exitCode) {
-    send(remediationCompletedEvent(remediation, exitCode));
-}
-void TelemetryService::trackSetupRemediationApplied(const SetupRemediation& remediation) {
-    send(setupRemediationAppliedEvent(remediation));
-}
-void TelemetryService::trackSetupRemediationCompleted(const SetupRemediation& remediation, qint64 exitCode) {
-    send(setupRemediationCompletedEvent(remediation, exitCode));
-}
 void TelemetryService::trackVerifyFailed(const QString& output, qint64 exitCode) {
     send(verifyFailedEvent(output, exitCode));
 }
@@ -559,12 +361,6 @@ void TelemetryService::trackSetupVerifyFailed(const QString& engineOutcome, qint
 }
 void TelemetryService::trackChooserShown(const QString& screen, qint64 defaultOffered) {
     send(chooserShownEvent(screen, defaultOffered));
-}
-void TelemetryService::trackBuildIntentPromptShown(BuildIntentSurface surface) {
-    send(buildIntentPromptShownEvent(surface));
-}
-void TelemetryService::trackBuildIntentOptedIn(BuildIntentSurface surface) {
-    send(buildIntentOptedInEvent(surface));
 }
 void TelemetryService::trackAuditOutboundClicked(const QString& tool, const QUrl& url) {
     send(auditOutboundClickedEvent(tool, url));

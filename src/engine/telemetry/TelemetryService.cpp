@@ -1,6 +1,6 @@
 #include "telemetry/TelemetryService.h"
 
-#include "editions/ProductConfig.h"
+#include "platform/Pause.h"
 #include "platform/PlatformError.h"
 #include "platform/PropertyListReader.h"
 #include "telemetry/SessionID.h"
@@ -207,7 +207,7 @@ struct TelemetryService::Impl {
         }
         makeConfiguration = nullptr;
         const bool active = configuration.endpointURL.isValid();
-        if (active) sessionID = SessionID{configuration.kvStore}.value();
+        if (active) sessionID = SessionID{configuration.kvStore, configuration.keyPrefix}.value();
         pendingFile = configuration.pendingFileURL;
         if (active && configuration.urlSessionFactory) session = configuration.urlSessionFactory();
         startedPromise.set_value();
@@ -554,21 +554,19 @@ QString TelemetryService::appVersionString(const FileSystemOperating& fs, const 
 }
 
 void TelemetryService::sleepPause(std::chrono::milliseconds duration, std::stop_token stop) {
-    std::mutex mutex;
-    std::condition_variable_any woken;
-    std::unique_lock lock(mutex);
-    woken.wait_for(lock, stop, duration, [] { return false; });
+    pauseUnlessStopped(duration, stop);
 }
 
-TelemetryService::Configuration
-TelemetryService::Configuration::fromCurrentEdition(const AppServices& services, const QUrl& endpoint,
-                                                    const QString& anonKey) {
-    const ProductConfig edition = ProductConfig::current();
+TelemetryService::Configuration TelemetryService::Configuration::make(const Application& app,
+                                                                      const AppServices& services,
+                                                                      const QUrl& endpoint,
+                                                                      const QString& anonKey) {
     Configuration configuration;
     configuration.endpointURL = endpoint;
     configuration.anonKey = anonKey;
     configuration.appVersion = appVersionString();
-    configuration.appID = edition.appID;
+    configuration.appID = app.appID;
+    configuration.keyPrefix = app.userDefaultsPrefix;
     configuration.runContext = qEnvironmentVariableIsSet("QLAN_RUN_CONTEXT")
                                    ? qEnvironmentVariable("QLAN_RUN_CONTEXT")
                                    : QStringLiteral("release");
@@ -580,13 +578,41 @@ TelemetryService::Configuration::fromCurrentEdition(const AppServices& services,
     configuration.kvStore = services.store;
     configuration.fs = services.fs;
     if (endpoint.isValid())
-        configuration.pendingFileURL =
-            TelemetryService::pendingFileURL(*services.fs, edition.appSupportDirName);
+        configuration.pendingFileURL = TelemetryService::pendingFileURL(*services.fs, app.appSupportDirName);
     return configuration;
 }
 
+namespace {
+
+struct SharedConfigurationSlot {
+    std::mutex mutex;
+    std::function<TelemetryService::Configuration()> make;
+};
+
+SharedConfigurationSlot& sharedConfigurationSlot() {
+    static SharedConfigurationSlot slot;
+    return slot;
+}
+
+} // namespace
+
+void TelemetryService::setSharedConfiguration(std::function<Configuration()> makeConfiguration) {
+    SharedConfigurationSlot& slot = sharedConfigurationSlot();
+    std::lock_guard lock(slot.mutex);
+    slot.make = std::move(makeConfiguration);
+}
+
 const TelemetryService::Configuration& TelemetryService::Configuration::defaultConfiguration() {
-    static const Configuration configuration = fromCurrentEdition();
+    static const Configuration configuration = [] {
+        SharedConfigurationSlot& slot = sharedConfigurationSlot();
+        std::function<Configuration()> make;
+        {
+            std::lock_guard lock(slot.mutex);
+            make = slot.make;
+        }
+        // Nobody said who the application is: nothing is recorded.
+        return make ? make() : Configuration::make({}, AppServices::live(), QUrl(), QString());
+    }();
     return configuration;
 }
 

@@ -9,11 +9,6 @@
 // (GUI) thread. Requests and the pauses between tries run on a delivery thread, so that tracking and
 // queue-file writes go on while a request is in flight.
 
-#include "appshell/NavigationValues.h"
-#include "audit/AuditStageOutcome.h"
-#include "catalog/SetupRemediation.h"
-#include "diagnose/Diagnosis.h"
-#include "diagnose/Remediation.h"
 #include "platform/AppServices.h"
 #include "platform/NetworkReadiness.h"
 #include "platform/SystemProfile.h"
@@ -30,6 +25,16 @@
 
 namespace qlan {
 
+// The typed event builders below are declared here under the names the events are known by, and each is
+// defined beside the type it describes (diagnosis/, catalog/, appshell/, audit/): the delivery knows
+// those types by name only and includes nothing of the areas that own them.
+struct Diagnosis;
+struct Remediation;
+class SetupRemediation;
+enum class AuditEntry;
+enum class AuditStageOutcome;
+enum class BuildIntentSurface;
+
 class TelemetryService {
 public:
     // How requests reach the endpoint: the HTTP service and what every request carries.
@@ -43,11 +48,19 @@ public:
     // A pause between two tries; it returns early when `stop` is requested.
     using RetryPause = std::function<void(std::chrono::milliseconds, std::stop_token)>;
 
+    // What the service needs to know of the running application, as plain values from its caller.
+    struct Application {
+        QString appID;              // sent with every usage event
+        QString appSupportDirName;  // the folder of the queue file under Application Support
+        QString userDefaultsPrefix; // the key of the session identifier is this prefix and ".session_id"
+    };
+
     struct Configuration {
         QUrl endpointURL;   // the records endpoint; empty: nothing is recorded or delivered
         QString anonKey;    // the anonymous bearer key
         QString appVersion; // "<short version> (<build>)"
         QString appID;      // the edition's identifier
+        QString keyPrefix;  // the key prefix of the session identifier in `kvStore`
         QString runContext; // the label of this run
         bool disabled = false;
         std::function<URLSession()> urlSessionFactory; // called once, on the service's thread
@@ -56,13 +69,13 @@ public:
         QString pendingFileURL;                        // the queue file
         RetryPause retryPause = sleepPause;
 
-        // A configuration from the current edition, the environment (QLAN_RUN_CONTEXT,
+        // A configuration for the application `app` from the environment (QLAN_RUN_CONTEXT,
         // QLAN_TELEMETRY_DISABLED) and the given services. With an empty endpoint no queue file is named.
-        static Configuration fromCurrentEdition(const AppServices& services = AppServices::live(),
-                                                const QUrl& endpoint = compiledEndpointURL(),
-                                                const QString& anonKey = compiledAnonKey());
-        // The configuration of the shared service, built once on first use from the current edition
-        // (the shared service makes it on its own thread).
+        static Configuration make(const Application& app, const AppServices& services = AppServices::live(),
+                                  const QUrl& endpoint = compiledEndpointURL(),
+                                  const QString& anonKey = compiledAnonKey());
+        // The configuration of the shared service, made once, on the shared service's own thread, by the
+        // maker given to `setSharedConfiguration`; without one, a configuration that records nothing.
         static const Configuration& defaultConfiguration();
     };
 
@@ -76,6 +89,9 @@ public:
 
     // The one instance of the process, built on first use with the default configuration.
     static TelemetryService& shared();
+    // Names how the shared service makes its configuration (the application does so once at start,
+    // before any event is tracked). Later calls have no effect once the shared service has made it.
+    static void setSharedConfiguration(std::function<Configuration()> makeConfiguration);
 
     // Records one event for delivery; returns at once. Nothing is recorded when the configuration is
     // disabled or names no endpoint.

@@ -6,12 +6,12 @@
 #include "platform/SystemProfiler.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/appshell/ConsentView.h"
-#include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/WelcomeView.h"
 #include "ui/audit/NextStepView.h"
 #include "ui/audit/OfferViews.h"
 #include "ui/audit/StagedAuditFlow.h"
 #include "ui/diagnose/DiagnoseView.h"
+#include "ui/scaffold/NavigationStackView.h"
 #include "ui/setup/SetupWorkflowView.h"
 
 #include <QVBoxLayout>

@@ -1,5 +1,6 @@
 #include "ui/appshell/QuillaneBrewApp.h"
 
+#include "editions/EditionTelemetry.h"
 #include "editions/ProductConfig.h"
 #include "ui/appshell/QLANRootView.h"
 
@@ -9,6 +10,7 @@ namespace qlan {
 
 QuillaneBrewApp::QuillaneBrewApp() {
     ProductConfig::setCurrent(ProductConfig::homebrewEdition());
+    useCurrentEditionForSharedTelemetry();
     const ProductConfig edition = ProductConfig::current();
     QCoreApplication::setOrganizationName(edition.appSupportDirName);
     QCoreApplication::setApplicationName(edition.displayName);

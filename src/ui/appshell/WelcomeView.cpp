@@ -2,8 +2,8 @@
 
 #include "appshell/AppNavigation.h"
 #include "editions/ProductConfig.h"
-#include "ui/appshell/ScreenScaffold.h"
 #include "ui/audit/GoalPromptView.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ProminentButton.h"
 

@@ -1,4 +1,5 @@
 #include "ui/audit/AuditScreenSeams.h"
+#include "editions/ProductConfig.h"
 
 #include "ui/progress/RemediationSheet.h"
 
@@ -6,7 +7,8 @@ namespace qlan {
 
 std::shared_ptr<NPSFeedbackHost> AuditScreenSeams::hostFor(const AppServices& services) const {
     if (feedbackHost) return feedbackHost;
-    return std::make_shared<NPSFeedbackHost>(services.store, telemetry);
+    return std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix, services.store,
+                                             telemetry);
 }
 
 FixSheetFactory AuditScreenSeams::sheetFactory() const {

@@ -4,7 +4,7 @@
 // fix sheet and a host over the given services' store are used then.
 
 #include "audit/AuditStageModel.h"
-#include "diagnose/Remediation.h"
+#include "diagnosis/Remediation.h"
 #include "platform/AppServices.h"
 #include "telemetry/NPSFeedbackHost.h"
 

@@ -1,71 +1,18 @@
 #include "ui/audit/AuditWidgets.h"
 
 #include "audit/AuditStageModel.h"
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/RadioRow.h"
+#include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace qlan {
-namespace {
-
-class ShowWatcher : public QObject {
-public:
-    ShowWatcher(QWidget* widget, std::function<void()> shown)
-        : QObject(widget)
-        , shown_(std::move(shown)) {
-        widget->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == parent() && event->type() == QEvent::Show && shown_) shown_();
-        return false;
-    }
-
-private:
-    std::function<void()> shown_;
-};
-
-} // namespace
-
-QVBoxLayout* column(QWidget* owner, int spacing) {
-    auto* layout = new QVBoxLayout(owner);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
-void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {
-    if (points > 0) layout->addSpacing(points);
-    layout->addWidget(widget, 0, Qt::AlignLeading);
-}
-
-QPushButton* borderedButton(const QString& title) {
-    return new QPushButton(title);
-}
-
-QPushButton* borderlessButton(const QString& title) {
-    auto* button = new QPushButton(title);
-    button->setFlat(true);
-    return button;
-}
-
-QPushButton* linkButton(const QString& title, TextRole role) {
-    auto* button = new QPushButton(title);
-    button->setFlat(true);
-    button->setCursor(Qt::PointingHandCursor);
-    TypeScale::apply(button, role);
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; color: palette(link); }"));
-    return button;
-}
 
 OptionList::OptionList(const QList<std::pair<QString, QString>>& keyedLabels, const QString& identifierPrefix,
                        std::function<void(const QString&)> onSelect) {
@@ -89,7 +36,7 @@ void OptionList::showSelected(const std::optional<QString>& key) {
 }
 
 void whenShown(QWidget* widget, std::function<void()> shown) {
-    new ShowWatcher(widget, std::move(shown));
+    onEveryShow(widget, std::move(shown));
 }
 
 void fillScreen(QWidget* screen, ScreenScaffold* scaffold) {

@@ -1,9 +1,10 @@
 #pragma once
-// Small pieces the audit's screens share: a column of widgets, the buttons in their styles, a callback
-// each time a widget comes on screen, a screen filled edge to edge by its scaffold, and the fix sheet
-// kept in step with a stage screen's model.
+// Small pieces the audit's screens share: the answers of a follow-up question, a callback each time a
+// widget comes on screen, a screen filled edge to edge by its scaffold, and the fix sheet kept in step
+// with a stage screen's model. The column and the buttons in their styles are in ScreenPieces.
 
 #include "ui/audit/AuditScreenSeams.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QList>
@@ -24,18 +25,6 @@ class RadioRow;
 
 class AuditStageModel;
 class ScreenScaffold;
-
-// A widget holding a column aligned to the leading edge, `spacing` points apart, without margins.
-QVBoxLayout* column(QWidget* owner, int spacing);
-// Adds vertical space of `points` and then the widget (a button), aligned to the leading edge.
-void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points);
-
-// A bordered button of regular size.
-QPushButton* borderedButton(const QString& title);
-// A borderless button of regular size.
-QPushButton* borderlessButton(const QString& title);
-// A button drawn as a link (flat, in the link colour); the screen decides what it opens.
-QPushButton* linkButton(const QString& title, TextRole role);
 
 // The answers of a follow-up question: one radio row per (key, label), 6 points apart, each named
 // `identifierPrefix` followed by its key; a click calls `onSelect` with the key.

@@ -1,8 +1,8 @@
 #include "ui/audit/FinalAuditReport.h"
 
-#include "ui/appshell/ScreenScaffold.h"
 #include "ui/audit/AuditWidgets.h"
 #include "ui/audit/HostedFeedbackCardView.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"

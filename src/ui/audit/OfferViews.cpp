@@ -1,7 +1,7 @@
 #include "ui/audit/OfferViews.h"
 
-#include "ui/appshell/ScreenScaffold.h"
 #include "ui/audit/AuditWidgets.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/ProminentButton.h"

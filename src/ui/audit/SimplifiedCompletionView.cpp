@@ -1,9 +1,9 @@
 #include "ui/audit/SimplifiedCompletionView.h"
 
-#include "ui/appshell/ScreenScaffold.h"
 #include "ui/audit/AuditWidgets.h"
 #include "ui/audit/BuildIntentPromptView.h"
 #include "ui/audit/HostedFeedbackCardView.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/ProminentButton.h"
 
 #include <QVBoxLayout>

@@ -2,8 +2,8 @@
 
 #include "audit/AuditStageModel.h"
 #include "editions/ProductConfig.h"
-#include "ui/appshell/ScreenScaffold.h"
 #include "ui/audit/AuditWidgets.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"

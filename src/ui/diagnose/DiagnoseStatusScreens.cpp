@@ -1,6 +1,6 @@
 #include "ui/diagnose/DiagnoseStatusScreens.h"
 
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ProminentButton.h"
 

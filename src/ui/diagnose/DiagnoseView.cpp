@@ -1,4 +1,5 @@
 #include "ui/diagnose/DiagnoseView.h"
+#include "editions/ProductConfig.h"
 
 #include "appshell/AppNavigation.h"
 #include "platform/ServiceContext.h"
@@ -17,7 +18,8 @@ DiagnoseView::DiagnoseView(const AppServices& services, TelemetryService* teleme
     , services_(services)
     , telemetry_(telemetry)
     , flow_(new DiagnoseFlow(services, telemetry, this))
-    , nps_(std::make_shared<NPSFeedbackHost>(services.store, telemetry)) {
+    , nps_(std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix, services.store,
+                                             telemetry)) {
     // The fix sheet and the screens below work on the same services.
     ServiceContext::setServices(this, services_);
     auto* layout = new QVBoxLayout(this);

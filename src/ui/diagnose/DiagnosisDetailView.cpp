@@ -3,8 +3,8 @@
 #include "editions/ProductConfig.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "telemetry/TelemetryService.h"
-#include "ui/appshell/ScreenScaffold.h"
 #include "ui/diagnose/JavaVersionChooserView.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/IntBinding.h"
 #include "ui/widgets/LinkLabel.h"
@@ -47,7 +47,9 @@ DiagnosisDetailView::DiagnosisDetailView(Diagnosis diagnosis, std::optional<Reme
     , d1Remediation_(std::move(d1Remediation))
     , d2Remediation_(std::move(d2Remediation))
     , callbacks_(std::move(callbacks))
-    , nps_(nps ? std::move(nps) : std::make_shared<NPSFeedbackHost>(nullptr, telemetry))
+    , nps_(nps ? std::move(nps)
+               : std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix, nullptr,
+                                                   telemetry))
     , telemetry_(telemetry)
     , d1ChosenMajor_(new IntBinding(Diagnosis::recommendedMajor, this))
     , d3ChosenMajor_(new IntBinding(Diagnosis::recommendedMajor, this)) {

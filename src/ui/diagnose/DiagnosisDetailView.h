@@ -4,8 +4,8 @@
 // the feedback card (nothing to fix) or without it (the diagnosis failed). A plain view: every decision
 // goes back to the host through the callbacks.
 
-#include "diagnose/Diagnosis.h"
-#include "diagnose/Remediation.h"
+#include "diagnosis/Diagnosis.h"
+#include "diagnosis/Remediation.h"
 
 #include <QWidget>
 

@@ -3,7 +3,7 @@
 #include "editions/ProductConfig.h"
 #include "platform/Worker.h"
 #include "telemetry/TelemetryService.h"
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"

@@ -5,8 +5,8 @@
 // audit, JAVA_HOME after an install, or the article and back.
 
 #include "diagnose/JavaVerifier.h"
-#include "diagnose/Remediation.h"
 #include "diagnose/VerifyOutcome.h"
+#include "diagnosis/Remediation.h"
 #include "platform/AppServices.h"
 
 #include <QWidget>

@@ -7,14 +7,15 @@
 #include "setup/SetupWorkflowCopy.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "telemetry/TelemetryService.h"
-#include "ui/appshell/ScreenScaffold.h"
-#include "ui/audit/AuditWidgets.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupStagePickers.h"
 #include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ScreenPieces.h"
+#include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
@@ -136,7 +137,6 @@ public:
     }
 
 private:
-
     void rebuild() {
         if (frame_) {
             layout_->removeWidget(frame_);
@@ -379,7 +379,7 @@ QWidget* makeInterstitialPage(const SetupPageContext& context) {
         auto* page = new QWidget;
         page->setObjectName(QStringLiteral("setup-interstitial"));
         const auto next = once(context, toVerifying);
-        whenShown(page, [page, next] { QTimer::singleShot(0, page, next); });
+        onEveryShow(page, [page, next] { QTimer::singleShot(0, page, next); });
         return page;
     }
     auto* content = new QWidget;
@@ -411,7 +411,7 @@ QWidget* makeVerifyingPage(const SetupPageContext& context) {
     // The verifier runs once, when the page first comes on screen.
     const auto verify = once(
         context, [model = context.model, services = context.services] { model->runVerification(services); });
-    whenShown(page, [page, verify] { QTimer::singleShot(0, page, verify); });
+    onEveryShow(page, [page, verify] { QTimer::singleShot(0, page, verify); });
     return page;
 }
 
@@ -440,7 +440,8 @@ QWidget* makeFeedbackContent(const SetupPageContext& context) {
     auto* content = new QWidget;
     content->setObjectName(QStringLiteral("setup-feedback-content"));
     auto* items = column(content, 16);
-    auto host = std::make_shared<NPSFeedbackHost>(context.services.store, context.telemetry);
+    auto host = std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
+                                                  context.services.store, context.telemetry);
     QPointer<SetupFlowModel> model = context.model;
     const auto resolved = [model] {
         if (model) model->setNpsResolved(true);

@@ -2,7 +2,7 @@
 
 #include "editions/ProductConfig.h"
 #include "setup/SetupWorkflowCopy.h"
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupFlowPages.h"
 #include "ui/widgets/TextLabel.h"
 

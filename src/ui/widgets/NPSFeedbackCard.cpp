@@ -76,7 +76,9 @@ TextLabel* secondaryCaption(const QString& text) {
 NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::function<void()> onSubmitted,
                                  std::function<void()> onDismissed, QWidget* parent)
     : QFrame(parent)
-    , host_(host ? std::move(host) : std::make_shared<NPSFeedbackHost>(AppServices::live().store))
+    , host_(host ? std::move(host)
+                 : std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
+                                                     AppServices::live().store))
     , onSubmitted_(std::move(onSubmitted))
     , onDismissed_(std::move(onDismissed)) {
     setAccessibilityIdentifier(this, QStringLiteral("nps-card"));

@@ -6,8 +6,8 @@
 #include "platform/SystemProfile.h"
 #include "telemetry/NPSFeedbackHost.h"
 
-#include "support/Sandbox.h"
 #include "support/CurrentEdition.h"
+#include "support/Sandbox.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
 
@@ -41,9 +41,13 @@ public:
     AuditFixture() { telemetry = endpoint.makeService(mac.services()); }
 
     std::shared_ptr<NPSFeedbackHost> makeHost() {
-        return std::make_shared<NPSFeedbackHost>(mac.services().store, telemetry.get());
+        return std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
+                                                 mac.services().store, telemetry.get());
     }
-    void markFeedbackSubmitted() { mac.services().store->set(true, NPSFeedbackHost::submittedKey()); }
+    void markFeedbackSubmitted() {
+        mac.services().store->set(true,
+                                  NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix));
+    }
 
     // The events delivered once `expected` have arrived and a short while has passed, without
     // "nps_shown" (only the first host of the process sends it).

@@ -78,7 +78,7 @@ TEST_F(AuditScreenModels, SuccessAwaitsTheRefreshFailureAndNoRefreshAdvanceAtOnc
     EXPECT_EQ(log, (QStringList{"refresh", "advance"}));
 
     for (const RemediationOutcome& outcome : {RemediationOutcome::failure("Install failed (exit code 1)."),
-                                           RemediationOutcome::success("Homebrew installed.")}) {
+                                              RemediationOutcome::success("Homebrew installed.")}) {
         log.clear();
         auto other = foundations(outcome.kind == RemediationOutcome::Kind::success ? false : true);
         other->install(Remediation::installHomebrew());
@@ -156,7 +156,8 @@ TEST_F(AuditScreenModels, CompletionWithoutPromptOrCard) {
     ProductConfig asking = ProductConfig::homebrewEdition();
     asking.nextStepPrompt = NextStepPrompt{};
     CurrentEdition scoped(asking);
-    mac.services().store->set(false, NPSFeedbackHost::submittedKey());
+    mac.services().store->set(false,
+                              NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix));
     EXPECT_FALSE(HostedFeedbackCard(makeHost()).isIncluded());
     EXPECT_TRUE(settledEvents().isEmpty());
 }

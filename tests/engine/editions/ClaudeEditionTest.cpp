@@ -3,6 +3,7 @@
 // the spine and the stage catalogue.
 
 #include "catalog/AICodingDomains.h"
+#include "catalog/DevelopmentStages.h"
 #include "editions/claude/ClaudeProbes.h"
 #include "editions/claude/ClaudeSetupProber.h"
 #include "editions/claude/ClaudeSetupVerifier.h"
@@ -11,7 +12,6 @@
 #include "editions/claude/ClaudeSpineProvider.h"
 #include "editions/claude/ClaudeStageCatalog.h"
 #include "editions/claude/ClaudeVerifier.h"
-#include "catalog/DevelopmentStages.h"
 
 #include "EditionFixtures.h"
 
@@ -298,11 +298,16 @@ TEST(DevelopmentStages, StepsPlacementsAndActionsOnABareMac) {
             "agent-docs optional ready []",
             "git optional fixable []",
         }));
-    EXPECT_EQ(makeDevelopmentStages(profileOn(Architecture::unknown), none).size(), 14);
-    const QList<WorkflowStep> intel = makeDevelopmentStages(profileOn(Architecture::intel), none);
+    EXPECT_EQ(makeDevelopmentStages(profileOn(Architecture::unknown), none,
+                                    ProductConfig::current().sharedDomainCopy)
+                  .size(),
+              14);
+    const QList<WorkflowStep> intel = makeDevelopmentStages(profileOn(Architecture::intel), none,
+                                                            ProductConfig::current().sharedDomainCopy);
     EXPECT_EQ(intel.size(), 13);
     EXPECT_FALSE(domainIDs(intel).contains("codex"));
-    EXPECT_EQ(domainIDs(makeClaudeSpineStages(profileOn(Architecture::intel), none)),
+    EXPECT_EQ(domainIDs(makeClaudeSpineStages(profileOn(Architecture::intel), none,
+                                              ProductConfig::current().sharedDomainCopy)),
               (QStringList{"clt", "homebrew", "claude-cli", "warp", "claude-desktop"}));
 
     // The stage texts: the shared wording for the prerequisites, the developer rules for the rest.
@@ -327,7 +332,8 @@ TEST(DevelopmentStages, ClaudeCLIVerdictsAndFixes) {
     const SystemProfile profile = profileOn(Architecture::appleSilicon);
     const QString brewClaude = QStringLiteral("/opt/homebrew/bin/claude");
     const auto cliStage = [&](const SetupProbeBundle& facts) {
-        const QList<WorkflowStep> steps = makeDevelopmentStages(profile, facts);
+        const QList<WorkflowStep> steps =
+            makeDevelopmentStages(profile, facts, ProductConfig::current().sharedDomainCopy);
         const SetupStage& stage = stageOf(steps, "claude-cli");
         return BasicSetupStage(stage.domainID(), stage.diagnosis(), stage.actions());
     };
@@ -409,7 +415,8 @@ TEST(DevelopmentStages, OtherDomainsVerdictsAndFixes) {
     tooled.architecture = Architecture::appleSilicon;
     tooled.xcodeCommandLineToolsPath = QStringLiteral("/Library/Developer/CommandLineTools");
     tooled.aiTooling.claudeCodeDesktop = tooled.aiTooling.zed = tooled.aiTooling.warpApp = true;
-    const QList<WorkflowStep> steps = makeDevelopmentStages(tooled, done);
+    const QList<WorkflowStep> steps =
+        makeDevelopmentStages(tooled, done, ProductConfig::current().sharedDomainCopy);
     for (const char* id : {"clt", "homebrew", "warp", "claude-desktop", "codex", "project", "editor",
                            "shell-config", "agent-docs", "git"}) {
         EXPECT_EQ(stageOf(steps, id).diagnosis().classification, C::ready) << id;
@@ -418,7 +425,9 @@ TEST(DevelopmentStages, OtherDomainsVerdictsAndFixes) {
     EXPECT_EQ(stageOf(steps, "git").diagnosis().headline, "Git and GitHub are set up");
     // gh signed in but no identity: fixable, chosen on its screen.
     done.gitIdentitySet = false;
-    EXPECT_EQ(claudeDomainDiagnosis("git", tooled, done)->classification, C::fixable);
+    EXPECT_EQ(
+        claudeDomainDiagnosis("git", tooled, done, ProductConfig::current().sharedDomainCopy)->classification,
+        C::fixable);
     EXPECT_THAT(makeDevelopmentRemediations("git", tooled, done), IsEmpty());
 
     // The agent note is asked for when the probes say so.
@@ -426,15 +435,19 @@ TEST(DevelopmentStages, OtherDomainsVerdictsAndFixes) {
     EXPECT_EQ(makeDevelopmentRemediations("agent-docs", tooled, done), QList{R::documentEnvironment()});
 
     // "ai-claude" has no verdict here, but the developer rules still name its fixes; unknown ids nothing.
-    EXPECT_EQ(claudeDomainDiagnosis("ai-claude", tooled, done), std::nullopt);
+    EXPECT_EQ(claudeDomainDiagnosis("ai-claude", tooled, done, ProductConfig::current().sharedDomainCopy),
+              std::nullopt);
     EXPECT_EQ(makeDevelopmentRemediations("ai-claude", profileOn(Architecture::intel), none),
               (QList{R::installClaudeDesktop(), R::installClaudeCLI()}));
     for (const char* id : {"Codex", "claude", "", "languages"})
         EXPECT_THAT(makeDevelopmentRemediations(id, profileOn(Architecture::intel), none), IsEmpty()) << id;
-    EXPECT_EQ(claudeDomainDiagnosis("Codex", tooled, done), std::nullopt);
+    EXPECT_EQ(claudeDomainDiagnosis("Codex", tooled, done, ProductConfig::current().sharedDomainCopy),
+              std::nullopt);
     for (const char* id :
          {"codex", "editor", "shell-config", "languages", "agent-docs", "project", "skills", "mcp", "git"})
-        EXPECT_EQ(claudeDomainDiagnosis(id, tooled, done), aiCodingDiagnosis(id, tooled, done)) << id;
+        EXPECT_EQ(claudeDomainDiagnosis(id, tooled, done, ProductConfig::current().sharedDomainCopy),
+                  aiCodingDiagnosis(id, tooled, done))
+            << id;
 }
 
 TEST(ClaudeSpineCopy, ScreensFootersAndTexts) {
@@ -512,7 +525,8 @@ TEST(ClaudeSpineProvider, SpineRemediationsAndCatalogue) {
         const std::optional<SetupWorkflow> workflow =
             provider.makeSpine(std::nullopt, profile, none, emptySpineSelection());
         ASSERT_TRUE(workflow);
-        EXPECT_EQ(workflow->steps, makeDevelopmentStages(profile, none));
+        EXPECT_EQ(workflow->steps,
+                  makeDevelopmentStages(profile, none, ProductConfig::current().sharedDomainCopy));
         EXPECT_EQ(workflow->steps.size(), architecture == Architecture::intel ? 13 : 14);
     }
 
@@ -530,7 +544,8 @@ TEST(ClaudeSpineProvider, SpineRemediationsAndCatalogue) {
     EXPECT_EQ(catalogue.offerDomainIDs(), (QStringList{"project", "skills", "mcp"}));
     EXPECT_EQ(catalogue.optionalDomainIDs(),
               (QStringList{"editor", "shell-config", "languages", "agent-docs", "git"}));
-    const QList<WorkflowStep> steps = makeDevelopmentStages(warp, none);
+    const QList<WorkflowStep> steps =
+        makeDevelopmentStages(warp, none, ProductConfig::current().sharedDomainCopy);
     const std::optional<BasicSetupStage> editor = catalogue.stage("editor", warp, none);
     ASSERT_TRUE(editor);
     EXPECT_EQ(WorkflowStep(*editor, DomainPlacement::optional), steps[9]);

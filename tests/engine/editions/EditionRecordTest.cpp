@@ -1,7 +1,11 @@
-// The Homebrew and Claude Code edition records, field by field, the events their policy hooks send, and
-// the current edition's wording reaching the spines.
+// The Homebrew and Claude Code edition records, field by field, the events their policy hooks send, the
+// current edition's wording reaching the spines, and the application bundle's Info.plist carrying the
+// Homebrew edition's identity.
 
+#include "catalog/DevelopmentStages.h"
 #include "editions/BrandConstants.h"
+#include "editions/EditionStrategies.h"
+#include "editions/ProductConfig.h"
 #include "editions/brew/BrewProber.h"
 #include "editions/brew/BrewSpineCopy.h"
 #include "editions/brew/BrewSpineProvider.h"
@@ -11,16 +15,19 @@
 #include "editions/claude/ClaudeSpineCopyProvider.h"
 #include "editions/claude/ClaudeSpineProvider.h"
 #include "editions/claude/ClaudeStageCatalog.h"
-#include "catalog/DevelopmentStages.h"
-#include "editions/EditionStrategies.h"
-#include "editions/ProductConfig.h"
 
 #include "EditionFixtures.h"
+#include "support/ProjectBuild.h"
 
+#include <QFile>
 #include <QUrlQuery>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <map>
 
 using namespace qlan;
 using namespace qlan::test;
@@ -30,6 +37,47 @@ namespace {
 
 template <typename T, typename P> bool holds(const std::shared_ptr<P>& strategy) {
     return dynamic_cast<const T*>(strategy.get()) != nullptr;
+}
+
+// The top-level keys of a property list file, read with libplist, with their values: texts as they are,
+// flags as <true/> or <false/>, anything else as <other>.
+std::map<QString, QString> propertyListEntries(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray data = file.readAll();
+    plist_t root = nullptr;
+    plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &root);
+    std::map<QString, QString> entries;
+    if (!root) return entries;
+    if (plist_get_node_type(root) != PLIST_DICT) {
+        plist_free(root);
+        return entries;
+    }
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(root, &it);
+    for (;;) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(root, it, &key, &value);
+        if (!value) break;
+        QString& text = entries[QString::fromUtf8(key)];
+        std::free(key);
+        if (plist_get_node_type(value) == PLIST_STRING) {
+            char* chars = nullptr;
+            plist_get_string_val(value, &chars);
+            text = QString::fromUtf8(chars);
+            std::free(chars);
+        } else if (plist_get_node_type(value) == PLIST_BOOLEAN) {
+            uint8_t flag = 0;
+            plist_get_bool_val(value, &flag);
+            text = flag ? "<true/>" : "<false/>";
+        } else {
+            text = "<other>";
+        }
+    }
+    std::free(it);
+    plist_free(root);
+    return entries;
 }
 
 QList<QPair<QString, QString>> campaign(const char* content) {
@@ -102,6 +150,31 @@ TEST(EditionRecord, HomebrewEditionFieldByField) {
     EXPECT_EQ(brew.spinePolicy, SpineRenderPolicy::homebrewEdition());
 }
 
+TEST(EditionRecord, TheApplicationBundleIsTheHomebrewEditions) {
+    // The configure step's Info.plist: every key, and nothing else. Identifier and display name are the
+    // edition record's; the bundle's name and version the project's.
+    const ProductConfig brew = ProductConfig::homebrewEdition();
+    const QString name = project::name;
+    const QString version = project::version;
+    const std::map<QString, QString> expected{
+        {"CFBundleIdentifier", brew.userDefaultsPrefix},
+        {"CFBundleDisplayName", brew.displayName},
+        {"CFBundleName", name},
+        {"CFBundleExecutable", name},
+        {"CFBundleShortVersionString", version},
+        {"CFBundleVersion", version},
+        {"LSMinimumSystemVersion", "13.0"},
+        {"LSApplicationCategoryType", "public.app-category.developer-tools"},
+        {"NSHighResolutionCapable", "<true/>"},
+        {"NSPrincipalClass", "NSApplication"},
+        {"CFBundlePackageType", "APPL"},
+        {"CFBundleInfoDictionaryVersion", "6.0"},
+        {"CFBundleDevelopmentRegion", "en"},
+    };
+    ASSERT_FALSE(name.isEmpty() || version.isEmpty());
+    EXPECT_EQ(propertyListEntries(project::infoPlist), expected);
+}
+
 TEST(EditionRecord, ClaudeEditionFieldByField) {
     const ProductConfig claude = ProductConfig::claudeEdition();
     expectGuidedSetupBasics(claude);
@@ -163,7 +236,8 @@ TEST(EditionRecord, TheCurrentEditionsWordingReachesTheSpines) {
     const SharedDomainCopy& claudeWording = SharedDomainCopy::claudeEdition();
     {
         CurrentEdition current(ProductConfig::claudeEdition());
-        const QList<WorkflowStep> steps = makeDevelopmentStages(intel, none);
+        const QList<WorkflowStep> steps =
+            makeDevelopmentStages(intel, none, ProductConfig::current().sharedDomainCopy);
         EXPECT_EQ(stageOf(steps, "homebrew").diagnosis().detail, claudeWording.homebrewFixable.detail);
         EXPECT_EQ(stageOf(steps, "warp").diagnosis().detail, claudeWording.warpFixable.detail);
         EXPECT_EQ(BrewSpineProvider::diagnosis("homebrew", intel, none).detail,

@@ -8,6 +8,7 @@
 #include "editions/ProductConfig.h"
 #include "engine/remediation/FaultyFileSystem.h"
 #include "progress/ZshrcActivationPreview.h"
+#include "remediation/OutputLineLimit.h"
 #include "support/AdminShellStub.h"
 #include "support/CurrentEdition.h"
 #include "support/LoopbackHttpServer.h"
@@ -83,6 +84,7 @@ struct BrewCase {
     QStringList expectedLines;
     std::int32_t exitCode;
     QString calledBrew; // empty: none runs
+    QString brewScript = kBrewReportsPrompt;
 };
 
 } // namespace
@@ -103,12 +105,19 @@ TEST(StreamingRemediation, BrewCasksFindBrewAndPassTheirPrompt) {
          {"Homebrew not found in /opt/homebrew/bin or /usr/local/bin."},
          -1,
          {}},
+        {"a line without an end is kept cut",
+         Remediation::installWarpViaBrew("warp"),
+         {usr},
+         {OutputLineLimit::shown(QString(5000, QLatin1Char('#')))},
+         0,
+         usr,
+         "/usr/bin/head -c 5000 /dev/zero | /usr/bin/tr '\\0' '#'\n"},
     };
     for (const BrewCase& c : cases) {
         SCOPED_TRACE(c.name);
         Fixture f;
         for (const QString& location : c.brewLocations)
-            f.mac.writeStub(location, StubSpec().withScript(kBrewReportsPrompt));
+            f.mac.writeStub(location, StubSpec().withScript(c.brewScript));
         f.run(c.remediation);
         EXPECT_EQ(f.lines(), c.expectedLines);
         EXPECT_EQ(f.model->exitCode(), c.exitCode);

@@ -1,6 +1,6 @@
 // The configuration jobs through the remediation runner: projects and bundled skills from the
-// application's resources as the build lays them out, a fetched skill, MCP servers, the Git identity, the
-// GitHub sign-in and gh, with stub git, gh, claude and brew behind a real zsh login shell.
+// application's resources as a Mac application bundle lays them out, a fetched skill, MCP servers, the Git
+// identity, the GitHub sign-in and gh, with stub git, gh, claude and brew behind a real zsh login shell.
 
 #include "platform/ShellQuoting.h"
 #include "remediation/RemediationJobs.h"
@@ -23,14 +23,20 @@ using ::testing::ElementsAreArray;
 
 namespace {
 
-const QString appResources = QStringLiteral("/Applications/Quillane.app/Contents/Resources");
+const QString appBundle = QStringLiteral("/Applications/Quillane.app");
+const QString appProgramFolder = appBundle + "/Contents/MacOS";
+const QString appResources = appBundle + "/Contents/Resources";
 
-// A runner whose resources are a copy of the ones the build put beside the test program.
+// A runner whose resources are looked up beside a program in a bundle-shaped folder, whose
+// Contents/Resources holds a copy of the ones the build put beside the test program. An empty installed
+// tree's folder beside it ("<program folder>/../share/quillane") is passed over: the bundle's comes first.
 SetupRemediationRunner runnerIn(Sandbox& sandbox, bool withResources = true) {
     SetupRemediationRunner runner = SetupRemediationRunner::fromServices(sandbox.services());
+    sandbox.makeDirectory(appProgramFolder);
+    sandbox.makeDirectory(appBundle + "/Contents/share/quillane");
     sandbox.makeDirectory(appResources);
     if (withResources) copyRealTree(ApplicationResources::installed().root, sandbox.map(appResources));
-    runner.resources = ApplicationResources(sandbox.map(appResources));
+    runner.resources = ApplicationResources::besideProgram(sandbox.map(appProgramFolder));
     return runner;
 }
 

@@ -1,7 +1,9 @@
 // What the person sees of an installation's output: system log lines and Homebrew's "Next steps" block
-// hidden, a note after the old-version warning, everything else unchanged.
+// hidden, a note after the old-version warning, everything else unchanged; and of any one output line:
+// a very long one cut with a mark.
 
 #include "remediation/InstallOutputFilter.h"
+#include "remediation/OutputLineLimit.h"
 
 #include "support/InstallTranscript.h"
 
@@ -81,4 +83,30 @@ TEST(InstallOutputFilter, ATenMegabyteTranscript) {
     ASSERT_EQ(shown.size(), transcript.rounds * round.size());
     EXPECT_EQ(shown.mid(0, round.size()), round);
     EXPECT_EQ(shown.mid(shown.size() - round.size()), round);
+}
+
+TEST(OutputLineLimit, LongLinesAreCutWithAMark) {
+    struct Case {
+        const char* name;
+        QString line;
+        QString shown;
+    };
+    const qsizetype limit = OutputLineLimit::characters;
+    const QString kept(limit, QLatin1Char('='));
+    const QString emoji = QStringLiteral("\U0001F600"); // two UTF-16 units
+    const QList<Case> cases{
+        {"empty", {}, {}},
+        {"short", "==> Pouring node--22.11.0", "==> Pouring node--22.11.0"},
+        {"exactly at the limit", kept, kept},
+        {"one over", kept + "x", kept + "… 1 more character"},
+        {"twenty million", QString(20'000'000, QLatin1Char('=')), kept + "… 19,997,000 more characters"},
+        {"a pair of units across the limit is not split", kept.left(limit - 1) + emoji + "ab",
+         kept.left(limit - 1) + "… 4 more characters"},
+        {"a pair of units just inside the limit is kept", kept.left(limit - 2) + emoji + "ab",
+         kept.left(limit - 2) + emoji + "… 2 more characters"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(OutputLineLimit::shown(c.line), c.shown);
+    }
 }

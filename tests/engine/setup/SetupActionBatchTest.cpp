@@ -5,6 +5,8 @@
 #include "setup/SetupActionBatch.h"
 #include "setup/SetupActionOutput.h"
 
+#include "remediation/OutputLineLimit.h"
+
 #include "support/CurrentEdition.h"
 #include "support/InstallTranscript.h"
 #include "support/Sandbox.h"
@@ -159,6 +161,16 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
          SetupActionOutcome::canceled,
          {"asking"},
          {"remediation_applied " + SR::installUv().id() + " " + SR::installUv().telemetryMethod()}},
+        {"a very long line is kept cut",
+         {SR::installUv()},
+         {{SR::installUv().id(), ScriptedJob::completing(0, {QString(5000, QLatin1Char('#'))})}},
+         false,
+         0,
+         false,
+         SetupActionOutcome::success,
+         {OutputLineLimit::shown(QString(5000, QLatin1Char('#')))},
+         {"remediation_applied " + SR::installUv().id() + " " + SR::installUv().telemetryMethod(),
+          "remediation_completed " + SR::installUv().id() + " 0"}},
         {"a stream without an exit status",
          {SR::installUv()},
          {{SR::installUv().id(), ScriptedJob{{Event::output("gone")}}}},

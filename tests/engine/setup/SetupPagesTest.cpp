@@ -1,3 +1,4 @@
+#include "editions/ProductConfig.h"
 #include "setup/SetupOutcomeContent.h"
 #include "setup/SetupStagePlan.h"
 #include "setup/SetupSummary.h"
@@ -27,7 +28,6 @@ namespace {
 
 using Step = SetupFlowModel::Step;
 using Content = SetupStagePlan::Content;
-
 
 class SetupPagesTest : public ::testing::Test {
 protected:
@@ -261,7 +261,8 @@ TEST_F(SetupPagesTest, TheAnswerEndsTheFlowWhenFeedbackWasGivenBefore) {
         SCOPED_TRACE(submittedBefore);
         const auto model = started({scriptedStep("clt", ready, primary)});
         model->setStep(Step::outcome());
-        sandbox_.services().store->set(submittedBefore, NPSFeedbackHost::submittedKey());
+        sandbox_.services().store->set(
+            submittedBefore, NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix));
         navigation.setPath({Screen::setupWorkflow()});
         EXPECT_TRUE(
             SetupOutcomeContent::resolveOutcome(*model, "resolved", sandbox_.services(), &navigation));
@@ -281,7 +282,8 @@ TEST_F(SetupPagesTest, DoneCountsALeaveWithoutAnAnswerAsOneDismissal) {
         Sandbox sandbox;
         TelemetryRecorder telemetry(sandbox.services());
         const auto model = started({scriptedStep("clt", ready, primary)});
-        NPSFeedbackHost host(sandbox.services().store, &telemetry.service());
+        NPSFeedbackHost host(ProductConfig::current().userDefaultsPrefix, sandbox.services().store,
+                             &telemetry.service());
         const QString answer = row.answer;
         if (answer == "dismissed") host.recordDismissal();
         if (answer.startsWith("submitted")) host.recordSubmission(9, {});
@@ -362,7 +364,7 @@ TEST_F(SetupPagesTest, AHeadlessWalkOfTheHomebrewEditionReachesTheWelcomePage) {
               QStringList{"Homebrew 4.4"});
     EXPECT_TRUE(SetupOutcomeContent::resolveOutcome(model, "resolved", services, &navigation));
     ASSERT_EQ(model.step(), Step::nps());
-    NPSFeedbackHost host(services.store, &telemetry_.service());
+    NPSFeedbackHost host(ProductConfig::current().userDefaultsPrefix, services.store, &telemetry_.service());
     SetupOutcomeContent::finishFeedback(model, host, &navigation);
     EXPECT_TRUE(navigation.path().isEmpty());
 

@@ -1,3 +1,8 @@
+#include "appshell/NavigationValues.h"
+#include "audit/AuditStageOutcome.h"
+#include "catalog/SetupRemediation.h"
+#include "diagnosis/Diagnosis.h"
+#include "diagnosis/Remediation.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QDir>
@@ -329,9 +334,10 @@ TEST(TelemetryEvents, GuidedSetupVerificationExcerpt) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.raw.left(40).toStdString());
-        EXPECT_EQ(TelemetryService::setupVerifyPassedEvent(row.raw, "ok"),
-                  (TelemetryEvent{"verify_passed",
-                                  {{"cli_version_excerpt", text(row.excerpt)}, {"engine_outcome", text("ok")}}}));
+        EXPECT_EQ(
+            TelemetryService::setupVerifyPassedEvent(row.raw, "ok"),
+            (TelemetryEvent{"verify_passed",
+                            {{"cli_version_excerpt", text(row.excerpt)}, {"engine_outcome", text("ok")}}}));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "telemetry/TelemetryService.h"
+#include "editions/EditionTelemetry.h"
 #include "editions/ProductConfig.h"
 #include "platform/LiveFileSystem.h"
 #include "platform/LiveHTTPFetcher.h"
@@ -93,6 +94,7 @@ protected:
         config.anonKey = "anon-key";
         config.appVersion = "2.3 (41)";
         config.appID = "qlan-brew";
+        config.keyPrefix = ProductConfig::current().userDefaultsPrefix;
         config.runContext = "ci";
         config.urlSessionFactory = [http = http] {
             return TelemetryService::makeURLSession("anon-key", http);
@@ -174,7 +176,8 @@ TEST_F(TelemetryServiceTest, DeliversOneRecordPerEventAndRemovesTheEmptyQueueFil
     EXPECT_TRUE(pauses.recorded().isEmpty());
 
     // The identifier is the installation's: stored upper case under the edition's key.
-    EXPECT_EQ(store->string(SessionID::key()), SessionID::canonicalText(service.sessionID()));
+    EXPECT_EQ(store->string(SessionID::key(ProductConfig::current().userDefaultsPrefix)),
+              SessionID::canonicalText(service.sessionID()));
 }
 
 TEST_F(TelemetryServiceTest, RefusedEventsAreDroppedWithALogLine) {
@@ -377,7 +380,8 @@ TEST_F(TelemetryServiceTest, DisabledOrWithoutEndpointNothingIsRecorded) {
         service.track("ignored");
         ASSERT_TRUE(service.waitForQueuedOperations());
         EXPECT_FALSE(QFile::exists(pendingFile));
-        EXPECT_FALSE(store->string(SessionID::key()).has_value()); // no identifier is even made
+        EXPECT_FALSE(store->string(SessionID::key(ProductConfig::current().userDefaultsPrefix))
+                         .has_value()); // no identifier is even made
     }
     {
         auto config = configuration(server.url(kPath));
@@ -577,7 +581,7 @@ TEST_F(TelemetryServiceTest, TheCallerDoesNoFileWorkNotEvenForTheFirstTrack) {
     TelemetryService service([&, released] {
         log->add();
         released.wait();
-        return TelemetryService::Configuration::fromCurrentEdition(services, server.url(kPath), "key");
+        return editionTelemetryConfiguration(services, server.url(kPath), "key");
     });
     service.track("first_of_the_process"); // returns while the configuration is still being made
     release.set_value();
@@ -671,8 +675,7 @@ TEST(TelemetryConfiguration, FromTheCurrentEditionAndTheEnvironment) {
     {
         ScopedVariable context("QLAN_RUN_CONTEXT", std::nullopt);
         ScopedVariable disabled("QLAN_TELEMETRY_DISABLED", std::nullopt);
-        const auto config =
-            TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), endpoint, "key");
+        const auto config = editionTelemetryConfiguration(sandbox.services(), endpoint, "key");
         EXPECT_EQ(config.endpointURL, endpoint);
         EXPECT_EQ(config.anonKey, "key");
         EXPECT_EQ(config.appID, ProductConfig::current().appID);
@@ -688,16 +691,13 @@ TEST(TelemetryConfiguration, FromTheCurrentEditionAndTheEnvironment) {
     {
         ScopedVariable context("QLAN_RUN_CONTEXT", QByteArray());
         ScopedVariable disabled("QLAN_TELEMETRY_DISABLED", "1");
-        const auto config =
-            TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), endpoint, "key");
+        const auto config = editionTelemetryConfiguration(sandbox.services(), endpoint, "key");
         EXPECT_EQ(config.runContext, "");
         EXPECT_TRUE(config.disabled);
     }
     for (const char* value : {"true", "yes", "0", "", "1 "}) {
         ScopedVariable disabled("QLAN_TELEMETRY_DISABLED", QByteArray(value));
-        EXPECT_FALSE(
-            TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), endpoint, "key").disabled)
-            << value;
+        EXPECT_FALSE(editionTelemetryConfiguration(sandbox.services(), endpoint, "key").disabled) << value;
     }
     // Without Application Support the queue file lives under the temporary folder.
     NoApplicationSupport noSupport(sandbox.services().fs);
@@ -705,6 +705,5 @@ TEST(TelemetryConfiguration, FromTheCurrentEditionAndTheEnvironment) {
               sandbox.services().fs->temporaryDirectory() + "/Quillane with Homebrew/pending-events.json");
 
     // Without an endpoint no queue file is named, so nothing can ever be written.
-    EXPECT_TRUE(TelemetryService::Configuration::fromCurrentEdition(sandbox.services(), QUrl(), "")
-                    .pendingFileURL.isEmpty());
+    EXPECT_TRUE(editionTelemetryConfiguration(sandbox.services(), QUrl(), "").pendingFileURL.isEmpty());
 }

@@ -5,10 +5,10 @@
 
 #include "platform/LiveKeyValueStore.h"
 #include "support/ScreenCapture.h"
-#include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/NavigationStackView.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"

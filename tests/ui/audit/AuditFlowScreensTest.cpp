@@ -6,7 +6,6 @@
 #include "platform/LiveKeyValueStore.h"
 #include "support/IsolatedUserDefaults.h"
 #include "ui/appshell/ConsentView.h"
-#include "ui/appshell/NavigationStackView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/WelcomeView.h"
 #include "ui/audit/FinalAuditReport.h"
@@ -17,6 +16,7 @@
 #include "ui/audit/Stage1View.h"
 #include "ui/audit/Stage2View.h"
 #include "ui/audit/StagedAuditFlow.h"
+#include "ui/scaffold/NavigationStackView.h"
 #include "ui/widgets/ProminentButton.h"
 
 #include <QLineEdit>

@@ -2,6 +2,7 @@
 // through the states of each, with the events as they reach a loopback endpoint.
 
 #include "AuditScreensFixture.h"
+#include "editions/ProductConfig.h"
 #include "platform/ServiceContext.h"
 
 #include "audit/AuditStageModel.h"
@@ -223,7 +224,7 @@ TEST_F(AuditScreens, ReportRefreshesItsRowsAndLosesTheCardOnSubmission) {
     mac.writeStub("/opt/homebrew/bin/brew");
     QList<std::function<void()>> pauses;
     seams.feedbackHost = std::make_shared<NPSFeedbackHost>(
-        mac.services().store, telemetry.get(),
+        ProductConfig::current().userDefaultsPrefix, mac.services().store, telemetry.get(),
         [&](QObject*, std::function<void()> resume) { pauses.append(std::move(resume)); });
     FinalAuditReport report(
         profileOf({.clt = true}), [&] { log << "done"; }, mac.services(), seams);

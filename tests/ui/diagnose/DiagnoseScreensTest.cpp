@@ -1,12 +1,12 @@
 // The Java version chooser and the progress, completed and error screens of the Java diagnosis.
 
-#include "diagnose/DiagnosisProfile.h"
-#include "support/RecordingDesktopActions.h"
+#include "diagnosis/DiagnosisProfile.h"
 #include "support/CurrentEdition.h"
+#include "support/RecordingDesktopActions.h"
 #include "support/ScreenCapture.h"
-#include "ui/appshell/ScreenScaffold.h"
 #include "ui/diagnose/DiagnoseStatusScreens.h"
 #include "ui/diagnose/JavaVersionChooserView.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/IntBinding.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/RadioRow.h"

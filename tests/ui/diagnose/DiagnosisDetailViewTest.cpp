@@ -6,7 +6,7 @@
 #include "editions/ProductConfig.h"
 #include "support/ScreenCapture.h"
 #include "telemetry/NPSFeedbackHost.h"
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/TextLabel.h"
@@ -35,7 +35,9 @@ protected:
         };
         auto view = std::make_unique<DiagnosisDetailView>(
             diagnosis, std::nullopt, d2, callbacks,
-            std::make_shared<NPSFeedbackHost>(mac_.services().store, telemetry_.get()), telemetry_.get());
+            std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
+                                              mac_.services().store, telemetry_.get()),
+            telemetry_.get());
         DesktopActions::install(view.get(), desktop_);
         view->resize(720, 760);
         view->show();
@@ -133,7 +135,8 @@ TEST_F(DiagnosisDetailViewTest, FeedbackCardFollowsTheMarkerAndEachScreenSendsOn
     EXPECT_EQ(calls_, (QStringList{"continue", "continue"}));
 
     // Once answered on this Mac, a new screen leaves the card out and continuing sends nothing.
-    mac_.services().store->set(true, NPSFeedbackHost::submittedKey());
+    mac_.services().store->set(true,
+                               NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix));
     auto answered = show(Diagnosis::noErrors());
     EXPECT_EQ(answered->feedbackCard(), nullptr);
     EXPECT_FALSE(answered->showsFeedbackCard());

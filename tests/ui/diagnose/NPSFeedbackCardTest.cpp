@@ -1,8 +1,9 @@
 // The feedback card and the host helper of the screens that show it.
 
 #include "ui/widgets/NPSFeedbackCard.h"
-#include "support/Sandbox.h"
+#include "editions/ProductConfig.h"
 #include "support/CurrentEdition.h"
+#include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
@@ -29,11 +30,12 @@ protected:
     // A host whose thanks pause ends when the test says so.
     std::shared_ptr<NPSFeedbackHost> makeHost() {
         return std::make_shared<NPSFeedbackHost>(
-            mac_.services().store, telemetry_.get(),
+            ProductConfig::current().userDefaultsPrefix, mac_.services().store, telemetry_.get(),
             [this](QObject*, std::function<void()> resume) { pendingPauses_.append(std::move(resume)); });
     }
     bool storeSaysSubmitted() const {
-        return mac_.services().store->boolValue(NPSFeedbackHost::submittedKey());
+        return mac_.services().store->boolValue(
+            NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix));
     }
     // Every event delivered once the service has handed over what it was given.
     QList<ReceivedEvent> settledEvents(qsizetype expected) {
@@ -176,7 +178,8 @@ TEST_F(NPSFeedbackCardTest, LeavingUnansweredSendsOneDismissalAndADestroyedCardI
     EXPECT_TRUE(watched.isNull());
 
     // The default pause is a real timer bound to the card.
-    NPSFeedbackHost timed(mac_.services().store, telemetry_.get());
+    NPSFeedbackHost timed(ProductConfig::current().userDefaultsPrefix, mac_.services().store,
+                          telemetry_.get());
     NPSFeedbackCard waiting(
         std::shared_ptr<NPSFeedbackHost>(&timed, [](auto*) {}), [&] { ++submitted; }, [] {});
     waiting.selectScore(8);

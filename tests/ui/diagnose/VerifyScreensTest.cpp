@@ -4,7 +4,7 @@
 #include "DiagnoseUiFixture.h"
 #include "editions/ProductConfig.h"
 #include "support/ScreenCapture.h"
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"

@@ -1,6 +1,7 @@
 // The remediation sheet on screen: routing, the ~/.zprofile diff sheet walked through its states with
 // its usage events delivered to a loopback endpoint, and the ~/.zshrc card.
 
+#include "editions/EditionTelemetry.h"
 #include "engine/remediation/FaultyFileSystem.h"
 #include "platform/ServiceContext.h"
 #include "progress/ZshrcActivationPreview.h"
@@ -62,8 +63,8 @@ class RemediationSheetsTest : public ::testing::Test {
 protected:
     RemediationSheetsTest() {
         server_.route(kEndpoint, LoopbackResponse{.status = 201});
-        auto configuration = TelemetryService::Configuration::fromCurrentEdition(
-            sandbox_.services(), server_.url(kEndpoint), QStringLiteral("test-key"));
+        auto configuration = editionTelemetryConfiguration(sandbox_.services(), server_.url(kEndpoint),
+                                                           QStringLiteral("test-key"));
         telemetry_ = std::make_unique<TelemetryService>(std::move(configuration));
         window_.resize(640, 560);
     }

@@ -12,7 +12,7 @@
 #include "support/SetupFlowPrinters.h"
 #include "support/TelemetryRecorder.h"
 #include "support/Wait.h"
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/widgets/TextLabel.h"
 

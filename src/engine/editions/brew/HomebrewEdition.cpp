@@ -13,7 +13,7 @@ namespace qlan {
 ProductConfig ProductConfig::makeHomebrewEdition() {
     ProductConfig config;
     config.appID = QStringLiteral("qlan-brew");
-    config.displayName = QStringLiteral("Quillane with Homebrew");
+    config.displayName = QString::fromLatin1(brand::homebrewEditionDisplayName);
     config.appSupportDirName = QStringLiteral("Quillane with Homebrew");
     config.userDefaultsPrefix = QString::fromLatin1(brand::homebrewEditionIdentifier);
     config.shellConfigMarker = QStringLiteral("Quillane");

@@ -1,9 +1,8 @@
 #include "editions/claude/ClaudeProbes.h"
 
+#include "catalog/SetupFileState.h"
 #include "platform/ChildTask.h"
 #include "platform/ProbeSupport.h"
-#include "remediation/AgentEnvDoc.h"
-#include "remediation/ShellConfigurator.h"
 
 namespace qlan {
 
@@ -103,8 +102,8 @@ SetupProbeBundle ClaudeProbes::probeAll() const {
     std::tie(bundle.versionOutput, bundle.versionExitCode) = versionTask.get();
     bundle.pathVisiblePrimaryTools = pathTask.get();
     bundle.companionToolPresent = codexTask.get();
-    bundle.shellConfigured = ShellConfigurator(fs).status();
-    bundle.agentDocNeeded = AgentEnvDoc(fs).readDocs();
+    bundle.shellConfigured = SetupFileState(fs).shellConfigured();
+    bundle.agentDocNeeded = SetupFileState(fs).agentDocNeeded();
     bundle.projectExists = projectExists();
     bundle.ghPresent = ghTask.get();
     bundle.gitIdentitySet = identityTask.get();

@@ -1,6 +1,7 @@
 #include "editions/claude/ClaudeSpineProvider.h"
 
 #include "catalog/DevelopmentStages.h"
+#include "editions/ProductConfig.h"
 
 namespace qlan {
 
@@ -9,7 +10,7 @@ std::optional<SetupWorkflow> ClaudeSpineProvider::makeSpine(const std::optional<
                                                             const SetupProbeBundle& probes,
                                                             const SpineSelection&) const {
     if (focusDomainID) return std::nullopt;
-    return SetupWorkflow{makeDevelopmentStages(profile, probes)};
+    return SetupWorkflow{makeDevelopmentStages(profile, probes, ProductConfig::current().sharedDomainCopy)};
 }
 
 QList<SetupRemediation> ClaudeSpineProvider::remediations(const QString& domainID,

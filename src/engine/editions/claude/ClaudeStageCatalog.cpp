@@ -1,13 +1,15 @@
 #include "editions/claude/ClaudeStageCatalog.h"
 
 #include "catalog/DevelopmentStages.h"
+#include "editions/ProductConfig.h"
 
 namespace qlan {
 
 std::optional<BasicSetupStage> ClaudeStageCatalog::stage(const QString& domainID,
                                                          const SystemProfile& profile,
                                                          const SetupProbeBundle& probes) const {
-    for (const WorkflowStep& step : makeDevelopmentStages(profile, probes))
+    for (const WorkflowStep& step :
+         makeDevelopmentStages(profile, probes, ProductConfig::current().sharedDomainCopy))
         if (step.domainID() == domainID)
             return BasicSetupStage(step.stage->domainID(), step.stage->diagnosis(), step.stage->actions());
     return std::nullopt;

@@ -1,4 +1,4 @@
-#include "ui/appshell/NavigationStackView.h"
+#include "ui/scaffold/NavigationStackView.h"
 
 #include "ui/widgets/TypeScale.h"
 

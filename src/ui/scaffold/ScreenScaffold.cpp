@@ -1,4 +1,4 @@
-#include "ui/appshell/ScreenScaffold.h"
+#include "ui/scaffold/ScreenScaffold.h"
 
 #include "editions/ProductConfig.h"
 #include "ui/widgets/AccessibilityIdentifier.h"

@@ -1,4 +1,4 @@
-#include "diagnose/Diagnosis.h"
+#include "diagnosis/Diagnosis.h"
 
 #include "platform/JavaVersion.h"
 #include "platform/MarkdownText.h"

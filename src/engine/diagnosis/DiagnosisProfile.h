@@ -1,7 +1,7 @@
 #pragma once
 // The strategy an edition uses to classify the Java probe results into a Diagnosis.
 
-#include "diagnose/Diagnosis.h"
+#include "diagnosis/Diagnosis.h"
 #include "platform/JavaProbeModel.h"
 
 namespace qlan {

@@ -1,4 +1,4 @@
-#include "diagnose/Remediation.h"
+#include "diagnosis/Remediation.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QList>

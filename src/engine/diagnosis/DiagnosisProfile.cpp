@@ -1,4 +1,4 @@
-#include "diagnose/DiagnosisProfile.h"
+#include "diagnosis/DiagnosisProfile.h"
 
 #include "platform/JavaVersion.h"
 

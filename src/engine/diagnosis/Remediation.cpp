@@ -1,4 +1,4 @@
-#include "diagnose/Remediation.h"
+#include "diagnosis/Remediation.h"
 
 #include "platform/ProbeSupport.h"
 

@@ -1,0 +1,40 @@
+#include "ui/widgets/ScreenPieces.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qlan {
+
+QVBoxLayout* column(QWidget* owner, int spacing) {
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {
+    if (points > 0) layout->addSpacing(points);
+    layout->addWidget(widget, 0, Qt::AlignLeading);
+}
+
+QPushButton* borderedButton(const QString& title) {
+    return new QPushButton(title);
+}
+
+QPushButton* borderlessButton(const QString& title) {
+    auto* button = new QPushButton(title);
+    button->setFlat(true);
+    return button;
+}
+
+QPushButton* linkButton(const QString& title, TextRole role) {
+    auto* button = new QPushButton(title);
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    TypeScale::apply(button, role);
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; color: palette(link); }"));
+    return button;
+}
+
+} // namespace qlan

@@ -1,0 +1,27 @@
+#pragma once
+// Small pieces the screens of every flow are built from: a column of widgets and the buttons in their
+// styles.
+
+#include "ui/widgets/TypeScale.h"
+
+#include <QString>
+
+class QPushButton;
+class QVBoxLayout;
+class QWidget;
+
+namespace qlan {
+
+// A widget holding a column aligned to the leading edge, `spacing` points apart, without margins.
+QVBoxLayout* column(QWidget* owner, int spacing);
+// Adds vertical space of `points` and then the widget (a button), aligned to the leading edge.
+void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points);
+
+// A bordered button of regular size.
+QPushButton* borderedButton(const QString& title);
+// A borderless button of regular size.
+QPushButton* borderlessButton(const QString& title);
+// A button drawn as a link (flat, in the link colour); the screen decides what it opens.
+QPushButton* linkButton(const QString& title, TextRole role);
+
+} // namespace qlan

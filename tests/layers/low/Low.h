@@ -1,0 +1,2 @@
+#pragma once
+// The lower area: it includes nothing of the other.
