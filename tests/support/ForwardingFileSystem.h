@@ -45,6 +45,9 @@ public:
         return inner_->urlForDirectory(which, create);
     }
     QString temporaryDirectory() const override { return inner_->temporaryDirectory(); }
+    void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override {
+        inner_->writeFile(data, path, options);
+    }
 
 protected:
     std::shared_ptr<FileSystemOperating> inner_;

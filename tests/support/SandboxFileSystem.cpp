@@ -58,6 +58,11 @@ void SandboxFileSystem::writeData(const QByteArray& data, const QString& path) {
     live_.writeData(data, map(path));
 }
 
+void SandboxFileSystem::writeFile(const QByteArray& data, const QString& path,
+                                  const FileWriteOptions& options) {
+    live_.writeFile(data, map(path), options);
+}
+
 QString SandboxFileSystem::urlForDirectory(StandardDirectory which, bool create) {
     const QString path = layout_.home + (which == StandardDirectory::applicationSupport
                                              ? QStringLiteral("/Library/Application Support")

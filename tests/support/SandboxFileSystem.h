@@ -31,6 +31,7 @@ public:
     QString urlForDirectory(StandardDirectory which, bool create) override;
     // root + "/private/tmp".
     QString temporaryDirectory() const override;
+    void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override;
 
 private:
     QString map(const QString& path) const { return layout_.map(path); }

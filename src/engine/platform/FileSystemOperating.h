@@ -21,6 +21,26 @@ struct FileAttributes {
     friend bool operator==(const FileAttributes&, const FileAttributes&) = default;
 };
 
+// How `writeFile` puts a file in place. The write is always atomic: a temporary file in the same folder,
+// written whole, then renamed over the target.
+struct FileWriteOptions {
+    // What the file must still hold for the write to go ahead.
+    struct Contents {
+        bool exists = false; // false: there must still be no file
+        QByteArray bytes;
+    };
+    // The file's permission bits. The temporary file has them before its first byte, so a file that
+    // holds a secret is never readable by others, not even for a moment. Absent: an existing file keeps
+    // its bits, a new one gets those the umask allows.
+    std::optional<int> permissions;
+    // A symbolic link at the path is replaced by the file itself, never written through (backups).
+    // Otherwise the link stays and the file it names gets the bytes (created when missing).
+    bool replaceLink = false;
+    // Tested just before the new file takes the old one's place: when the old one no longer holds these
+    // bytes (someone else saved it meanwhile), nothing is written and FileChangedError is thrown.
+    std::optional<Contents> onlyIfUnchanged;
+};
+
 enum class StandardDirectory { applicationSupport, caches };
 
 class FileSystemOperating {
@@ -45,13 +65,17 @@ public:
     virtual FileAttributes attributesOfItem(const QString& path) const = 0;
     // 9. applies the attributes that are set (the engine sets only POSIX permissions)
     virtual void setAttributes(const FileAttributes& attributes, const QString& path) = 0;
-    // 10. reads the whole file
+    // 10. reads the whole file; throws at once when it is not a regular file (a folder, a named pipe, a
+    // device), never waiting for a writer
     virtual QByteArray readData(const QString& path) const = 0;
     // 11. the current user's home folder
     virtual QString homeDirectory() const = 0;
-    // 12. reads the whole file as UTF-8; throws when it is not valid UTF-8
+    // 12. reads the whole file as UTF-8; throws when it is not valid UTF-8. A byte-order mark stays in
+    // the text (U+FEFF), so that writing the text back gives the same bytes.
     virtual QString readString(const QString& path) const = 0;
-    // 13. writes the text as UTF-8; atomically = temporary file, then one-step replace
+    // 13. writes the text as UTF-8; atomically = temporary file, then one-step replace. Throws, writing
+    // nothing, when the text is not valid Unicode (a lone surrogate would be saved as another character)
+    // or the path holds something other than a regular file (a symbolic link is followed).
     virtual void writeString(const QString& text, const QString& path, bool atomically) = 0;
     // 14. writes the bytes atomically
     virtual void writeData(const QByteArray& data, const QString& path) = 0;
@@ -59,6 +83,9 @@ public:
     virtual QString urlForDirectory(StandardDirectory which, bool create) = 0;
     // 16. the current user's temporary folder
     virtual QString temporaryDirectory() const = 0;
+    // 17. writes the bytes atomically as `options` say; throws when the target is not a regular file
+    // (after a followed link), FileChangedError when it changed (`onlyIfUnchanged`)
+    virtual void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) = 0;
 };
 
 } // namespace qlan

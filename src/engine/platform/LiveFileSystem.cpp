@@ -22,15 +22,18 @@ namespace qlan {
 namespace {
 
 [[noreturn]] void throwErrno(const QString& what, const QString& path, int error = errno) {
-    throw PlatformError(QStringLiteral("%1 “%2”: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))),
-                        error);
+    throw PlatformError(
+        QStringLiteral("%1 “%2”: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))), error);
 }
 
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 void removeTree(const QByteArray& path) {
     struct stat st {};
-    if (::lstat(path.constData(), &st) != 0) throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
+    if (::lstat(path.constData(), &st) != 0)
+        throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
     if (S_ISDIR(st.st_mode)) {
         DIR* dir = ::opendir(path.constData());
         if (!dir) throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
@@ -44,7 +47,8 @@ void removeTree(const QByteArray& path) {
             }
         }
         ::closedir(dir);
-        if (::rmdir(path.constData()) != 0) throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
+        if (::rmdir(path.constData()) != 0)
+            throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
     } else if (::unlink(path.constData()) != 0) {
         throwErrno(QStringLiteral("Couldn't remove"), QFile::decodeName(path));
     }
@@ -140,6 +144,58 @@ void copyTree(const QByteArray& from, const QByteArray& to) {
     if (::close(out.release()) != 0) throwErrno(QStringLiteral("Couldn't copy"), where);
 }
 
+// What a non-regular item is, for an error that says why it was refused.
+QString kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return QStringLiteral("a folder");
+    if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
+    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
+    return QStringLiteral("a special file");
+}
+
+[[noreturn]] void throwNotRegular(const QString& what, const QString& path, mode_t mode) {
+    throw PlatformError(QStringLiteral("%1 “%2”: it is %3, not a regular file").arg(what, path, kindOf(mode)),
+                        S_ISDIR(mode) ? EISDIR : EINVAL);
+}
+
+// Reads a whole regular file. Anything else is refused before it is opened for reading, and the open
+// never waits (a named pipe without a writer would block it).
+QByteArray readRegularFile(const QByteArray& file, const QString& path) {
+    const QString what = QStringLiteral("Couldn't read");
+    struct stat st {};
+    if (::stat(file.constData(), &st) != 0) throwErrno(what, path);
+    if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode);
+    FileDescriptor fd(::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) throwErrno(what, path);
+    if (::fstat(fd.get(), &st) != 0) throwErrno(what, path);
+    if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode); // swapped in meanwhile
+    QByteArray data;
+    data.reserve(static_cast<qsizetype>(st.st_size));
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer.data(), static_cast<size_t>(buffer.size()));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwErrno(what, path); // never a silently shortened file
+        }
+        if (n == 0) break;
+        data.append(buffer.constData(), n);
+    }
+    return data;
+}
+
+// The path a symbolic link names, resolved against the link's folder when relative.
+QByteArray linkTarget(const QByteArray& link, const QString& path) {
+    QByteArray target(PATH_MAX + 1, '\0');
+    const ssize_t n = ::readlink(link.constData(), target.data(), static_cast<size_t>(target.size()));
+    if (n < 0 || n >= target.size())
+        throwErrno(QStringLiteral("Couldn't write"), path, n < 0 ? errno : ENAMETOOLONG);
+    target.truncate(n);
+    if (target.startsWith('/')) return target;
+    const int slash = link.lastIndexOf('/');
+    return (slash >= 0 ? link.left(slash + 1) : QByteArray()) + target;
+}
+
 QByteArray randomSuffix() {
     return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
@@ -176,7 +232,8 @@ QStringList LiveFileSystem::contentsOfDirectory(const QString& path) const {
 
 void LiveFileSystem::createDirectory(const QString& path, bool withIntermediateDirectories) {
     if (!withIntermediateDirectories) {
-        if (::mkdir(native(path).constData(), 0777) != 0) throwErrno(QStringLiteral("Couldn't create the folder"), path);
+        if (::mkdir(native(path).constData(), 0777) != 0)
+            throwErrno(QStringLiteral("Couldn't create the folder"), path);
         return;
     }
     bool isDir = false;
@@ -195,7 +252,9 @@ void LiveFileSystem::createDirectory(const QString& path, bool withIntermediateD
     }
 }
 
-void LiveFileSystem::removeItem(const QString& path) { removeTree(native(path)); }
+void LiveFileSystem::removeItem(const QString& path) {
+    removeTree(native(path));
+}
 
 void LiveFileSystem::moveItem(const QString& source, const QString& destination) {
     struct stat st {};
@@ -246,7 +305,8 @@ void LiveFileSystem::moveItem(const QString& source, const QString& destination)
 
 FileAttributes LiveFileSystem::attributesOfItem(const QString& path) const {
     struct stat st {};
-    if (::lstat(native(path).constData(), &st) != 0) throwErrno(QStringLiteral("Couldn't read the attributes of"), path);
+    if (::lstat(native(path).constData(), &st) != 0)
+        throwErrno(QStringLiteral("Couldn't read the attributes of"), path);
     FileAttributes attributes;
     attributes.size = static_cast<qint64>(st.st_size);
     attributes.posixPermissions = static_cast<int>(st.st_mode & 07777);
@@ -264,49 +324,54 @@ void LiveFileSystem::setAttributes(const FileAttributes& attributes, const QStri
 }
 
 QByteArray LiveFileSystem::readData(const QString& path) const {
-    FileDescriptor fd(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throwErrno(QStringLiteral("Couldn't read"), path);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) throwErrno(QStringLiteral("Couldn't read"), path);
-    if (S_ISDIR(st.st_mode)) throwErrno(QStringLiteral("Couldn't read"), path, EISDIR);
-    QByteArray data;
-    if (S_ISREG(st.st_mode)) data.reserve(static_cast<qsizetype>(st.st_size));
-    QByteArray buffer(256 * 1024, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer.data(), static_cast<size_t>(buffer.size()));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwErrno(QStringLiteral("Couldn't read"), path); // never a silently shortened file
-        }
-        if (n == 0) break;
-        data.append(buffer.constData(), n);
-    }
-    return data;
+    return readRegularFile(native(path), path);
 }
 
-QString LiveFileSystem::homeDirectory() const { return QDir::homePath(); }
+QString LiveFileSystem::homeDirectory() const {
+    return QDir::homePath();
+}
 
 QString LiveFileSystem::readString(const QString& path) const {
     const QByteArray bytes = readData(path);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte-order mark is kept as U+FEFF, so that the text written back has the same bytes.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (decoder.hasError()) throwErrno(QStringLiteral("Couldn't read text from"), path, EILSEQ);
     return text;
 }
 
 void LiveFileSystem::writeString(const QString& text, const QString& path, bool atomically) {
+    if (!text.isValidUtf16())
+        throw PlatformError(QStringLiteral("Couldn't write “%1”: the text holds a character that isn't valid "
+                                           "Unicode, which would be saved as a different one")
+                                .arg(path),
+                            EILSEQ);
     const QByteArray data = text.toUtf8();
     if (atomically) {
         atomicWrite(data, path);
         return;
     }
-    FileDescriptor fd(::open(native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (fd.get() < 0) throwErrno(QStringLiteral("Couldn't write"), path);
+    const QString what = QStringLiteral("Couldn't write");
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throwNotRegular(what, path, st.st_mode);
+    FileDescriptor fd(
+        ::open(native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666));
+    if (fd.get() < 0) throwErrno(what, path);
+    if (::fstat(fd.get(), &st) != 0) throwErrno(what, path);
+    if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode);
     writeAll(fd.get(), data, path);
-    if (::close(fd.release()) != 0) throwErrno(QStringLiteral("Couldn't write"), path);
+    if (::close(fd.release()) != 0) throwErrno(what, path);
 }
 
-void LiveFileSystem::writeData(const QByteArray& data, const QString& path) { atomicWrite(data, path); }
+void LiveFileSystem::writeData(const QByteArray& data, const QString& path) {
+    atomicWrite(data, path);
+}
+
+void LiveFileSystem::writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) {
+    atomicWrite(data, path, options);
+}
 
 QString LiveFileSystem::urlForDirectory(StandardDirectory which, bool create) {
     const QString path = QStandardPaths::writableLocation(which == StandardDirectory::applicationSupport
@@ -316,39 +381,57 @@ QString LiveFileSystem::urlForDirectory(StandardDirectory which, bool create) {
     return path;
 }
 
-QString LiveFileSystem::temporaryDirectory() const { return QDir::tempPath(); }
+QString LiveFileSystem::temporaryDirectory() const {
+    return QDir::tempPath();
+}
 
-void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path) {
-    // Follow a symbolic link so that the link survives and its target gets the new contents.
+void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
+                                 const FileWriteOptions& options) {
+    const QString what = QStringLiteral("Couldn't write");
+    // The file to replace: the path itself, or (unless links are to be replaced) the end of the chain of
+    // symbolic links that starts there, so that a link survives and the file it names gets the bytes,
+    // created when it does not exist yet.
     QByteArray target = native(path);
-    mode_t mode = 0;
+    struct stat st {};
     bool existed = false;
-    if (char* resolved = ::realpath(target.constData(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-        struct stat st {};
-        if (::stat(target.constData(), &st) == 0) {
-            existed = true;
-            mode = st.st_mode & 07777;
+    for (int hops = 0;; ++hops) {
+        if (::lstat(target.constData(), &st) != 0) {
+            if (errno != ENOENT) throwErrno(what, path);
+            break;
         }
+        if (!S_ISLNK(st.st_mode) || options.replaceLink) {
+            existed = S_ISREG(st.st_mode);
+            if (!existed && !S_ISLNK(st.st_mode)) throwNotRegular(what, path, st.st_mode);
+            break;
+        }
+        if (hops >= 40) throwErrno(what, path, ELOOP);
+        target = linkTarget(target, path);
     }
     const int slash = target.lastIndexOf('/');
-    const QByteArray folder = slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
-    // The temporary file is created with the mode a new file gets (the kernel applies the umask; reading
-    // the umask with umask() would change it for every thread for a moment), or private until it takes
-    // the mode of the file it replaces.
-    QByteArray pattern;
+    const QByteArray folder =
+        slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
+
+    // The temporary file has its final permission bits before its first byte: those asked for, or the
+    // replaced file's. A new file without asked-for bits gets the mode the kernel gives under the umask
+    // (reading the umask with umask() would change it for every thread for a moment).
+    std::optional<mode_t> mode;
+    if (options.permissions)
+        mode = static_cast<mode_t>(*options.permissions) & 07777;
+    else if (existed)
+        mode = st.st_mode & 07777;
+    QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        pattern = folder + "/." + target.mid(slash + 1) + ".tmp-" + randomSuffix();
-        fd = ::open(pattern.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existed ? 0600 : 0666);
-        if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(QStringLiteral("Couldn't write"), path);
+        temporary = folder + "/." + target.mid(slash + 1) + ".tmp-" + randomSuffix();
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0666);
+        if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(what, path);
     }
     auto fail = [&](int error) {
         ::close(fd);
-        ::unlink(pattern.constData());
-        throwErrno(QStringLiteral("Couldn't write"), path, error);
+        ::unlink(temporary.constData());
+        throwErrno(what, path, error);
     };
+    if (mode && ::fchmod(fd, *mode) != 0) fail(errno);
     qint64 written = 0;
     while (written < data.size()) {
         const ssize_t n = ::write(fd, data.constData() + written, static_cast<size_t>(data.size() - written));
@@ -358,16 +441,32 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path) {
         }
         written += n;
     }
-    if ((existed && ::fchmod(fd, mode) != 0) || ::fsync(fd) != 0) fail(errno);
+    if (::fsync(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
         const int error = errno;
-        ::unlink(pattern.constData());
-        throwErrno(QStringLiteral("Couldn't write"), path, error);
+        ::unlink(temporary.constData());
+        throwErrno(what, path, error);
     }
-    if (::rename(pattern.constData(), target.constData()) != 0) {
+    // The last moment before the rename: a file someone else saved since the caller read it is kept.
+    if (options.onlyIfUnchanged) {
+        bool same = false;
+        try {
+            const bool exists = ::lstat(target.constData(), &st) == 0;
+            same = exists == options.onlyIfUnchanged->exists &&
+                   (!exists || readRegularFile(target, path) == options.onlyIfUnchanged->bytes);
+        } catch (const PlatformError&) {
+        }
+        if (!same) {
+            ::unlink(temporary.constData());
+            throw FileChangedError(
+                QStringLiteral("“%1” was changed by someone else meanwhile — nothing was written").arg(path),
+                EAGAIN);
+        }
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
         const int error = errno;
-        ::unlink(pattern.constData());
-        throwErrno(QStringLiteral("Couldn't write"), path, error);
+        ::unlink(temporary.constData());
+        throwErrno(what, path, error);
     }
 }
 

@@ -23,11 +23,15 @@ public:
     void writeData(const QByteArray& data, const QString& path) override;
     QString urlForDirectory(StandardDirectory which, bool create) override;
     QString temporaryDirectory() const override;
+    void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override;
 
     // Writes `data` to `path` through a temporary file in the same folder that then replaces the target
-    // in one rename. A symbolic link at `path` stays a link: its target is replaced. An existing file's
-    // permissions are kept. On failure the old file is untouched and no temporary file remains.
-    static void atomicWrite(const QByteArray& data, const QString& path);
+    // in one rename. A symbolic link at `path` stays a link (even a dangling one): the file it names is
+    // replaced or created, unless `options` ask for the link itself to be replaced. An existing file's
+    // permissions are kept unless `options` name others. On failure the old file is untouched and no
+    // temporary file remains.
+    static void atomicWrite(const QByteArray& data, const QString& path,
+                            const FileWriteOptions& options = {});
 };
 
 } // namespace qlan

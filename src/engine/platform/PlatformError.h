@@ -38,6 +38,13 @@ public:
     using PlatformError::PlatformError;
 };
 
+// A write that was to replace a file only if it still held what its caller read found it changed by
+// someone else (FileWriteOptions::onlyIfUnchanged); nothing was written. `code` is EAGAIN.
+class FileChangedError : public PlatformError {
+public:
+    using PlatformError::PlatformError;
+};
+
 // A request failed before its response head arrived. `code` is a QNetworkReply::NetworkError value.
 class TransportError : public PlatformError {
 public:

@@ -70,7 +70,9 @@ bool isExecutableFile(const FileSystemOperating* fs, const QString& path) {
 std::optional<QString> readText(const FileSystemOperating* fs, const QString& path) {
     if (!exists(fs, path, nullptr)) return std::nullopt;
     try {
-        return fs->readString(path);
+        QString text = fs->readString(path);
+        if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1); // a byte-order mark is not text to a reader
+        return text;
     } catch (...) {
         return std::nullopt;
     }
@@ -124,7 +126,8 @@ QString trimSpacesAndTabs(const QString& text) {
 
 QStringList trimmedLines(const QString& text) {
     QStringList lines;
-    for (const QString& line : splitLines(text)) {
+    // A byte-order mark before the first line is no part of it.
+    for (const QString& line : splitLines(text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text)) {
         const QString trimmed = trimSpacesAndTabs(line);
         if (!trimmed.isEmpty()) lines.append(trimmed);
     }

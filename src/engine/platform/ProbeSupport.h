@@ -45,7 +45,7 @@ bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirector
 bool isFolder(const FileSystemOperating* fs, const QString& path);
 bool isNonFolder(const FileSystemOperating* fs, const QString& path);
 bool isExecutableFile(const FileSystemOperating* fs, const QString& path);
-// The file's text when it exists and reads as UTF-8; none on any failure.
+// The file's text (without a byte-order mark) when it exists and reads as UTF-8; none on any failure.
 std::optional<QString> readText(const FileSystemOperating* fs, const QString& path);
 // The home folder, or the empty text when it cannot be had.
 QString homeDirectory(const FileSystemOperating* fs);
@@ -63,8 +63,8 @@ QStringList splitLines(const QString& text);
 // Trims spaces and tabs (only) at both ends.
 QString trimSpacesAndTabs(const QString& text);
 
-// The lines of splitLines, each trimmed of spaces and tabs; lines left empty are dropped, order and
-// repeats kept.
+// The lines of splitLines (a byte-order mark at the start of the text left out), each trimmed of spaces
+// and tabs; lines left empty are dropped, order and repeats kept.
 QStringList trimmedLines(const QString& text);
 
 } // namespace qlan::probing

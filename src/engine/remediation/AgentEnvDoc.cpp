@@ -3,6 +3,7 @@
 #include "platform/PlatformError.h"
 #include "platform/ProbeSupport.h"
 #include "remediation/FileAppendWriter.h"
+#include "remediation/FileEditLock.h"
 
 #include <QFileInfo>
 
@@ -99,8 +100,10 @@ AgentEnvDoc::Result AgentEnvDoc::document() const {
 void AgentEnvDoc::write(const QString& path, const QString& section, const QString& label,
                         QStringList& messages, bool& succeeded) const {
     try {
+        const FileEditLock lock(path);
         // An existing file that is not UTF-8 text throws here and is never rewritten.
-        const QString text = exists(path) ? fs->readString(path) : QString();
+        const bool existed = exists(path);
+        const QString text = existed ? fs->readString(path) : QString();
         if (text.contains(sectionMarker, Qt::CaseSensitive)) {
             messages << label + QStringLiteral(" already documents the setup — nothing to do.");
             return;
@@ -115,7 +118,9 @@ void AgentEnvDoc::write(const QString& path, const QString& section, const QStri
             FileAppendWriter::writeBackup(*fs, path, FileAppendWriter::backupPathFor(path), text);
             separator = text.endsWith(QLatin1Char('\n')) ? QStringLiteral("\n") : QStringLiteral("\n\n");
         }
-        fs->writeString(text + separator + section + QLatin1Char('\n'), path, true);
+        FileWriteOptions options;
+        options.onlyIfUnchanged = {existed, text.toUtf8()};
+        fs->writeFile((text + separator + section + QLatin1Char('\n')).toUtf8(), path, options);
     } catch (const std::exception& error) {
         messages << QStringLiteral("Couldn't write ") + label + QStringLiteral(": ") +
                         errorDescription(error);

@@ -161,6 +161,16 @@ Events addMCPServer(const Runner& runner, const SetupRemediation::AddMCPServer& 
 
 Events configureGit(const Runner& runner, const SetupRemediation::ConfigureGit& identity) {
     return Runner::task([runner, identity](const Output& out, std::stop_token stop) {
+        // A lone surrogate would reach git as another character: refused rather than saved altered.
+        for (const auto& [value, what] : {std::pair{identity.name, QStringLiteral("name")},
+                                          std::pair{identity.email, QStringLiteral("email")}}) {
+            if (value.isValidUtf16()) continue;
+            out.line(
+                QStringLiteral("Couldn't save your Git %1: it holds a character that isn't valid Unicode "
+                               "text. Type it again without that character.")
+                    .arg(what));
+            return out.completed(1);
+        }
         out.line(QStringLiteral("Saving your Git name and email…"));
         const std::int32_t status =
             runner.runShell(GitConfigScript::build(identity.name, identity.email), out, stop);

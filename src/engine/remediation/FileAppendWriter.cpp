@@ -2,12 +2,25 @@
 
 #include "catalog/SetupFileState.h"
 #include "platform/ProbeSupport.h"
+#include "remediation/FileEditLock.h"
 
 #include <QLocale>
 
 #include <cerrno>
 
 namespace qlan {
+namespace {
+
+FileAppendWriter::WriteError changedSincePreview(const QString& path) {
+    return FileAppendWriter::WriteError(
+        FileAppendWriter::WriteError::Kind::writeFailed,
+        PlatformError(
+            QStringLiteral("“%1” changed since the preview — nothing was written; review the change again.")
+                .arg(path),
+            EAGAIN));
+}
+
+} // namespace
 
 FileAppendWriter::WriteError::WriteError(Kind kind, const PlatformError& underlying)
     : PlatformError((kind == Kind::backupFailed ? QStringLiteral("Couldn't write backup file: ")
@@ -24,9 +37,15 @@ FileAppendWriter::FileAppendWriter(QString target, std::shared_ptr<FileSystemOpe
 
 FileAppendWriter::DiffPreview FileAppendWriter::append(const QString& line, const QString& title,
                                                        const QString& needle, bool activeLinesOnly) const {
-    const DiffPreview preview = makePreview({line}, title, [&](const QString& text) {
+    return appendBlock({line}, title, [&](const QString& text) {
         return activeLinesOnly ? hasActiveLine(text, needle) : containsText(text, needle);
     });
+}
+
+FileAppendWriter::DiffPreview FileAppendWriter::appendBlock(const QStringList& lines, const QString& title,
+                                                            const PresenceTest& isPresent) const {
+    const FileEditLock lock(target); // no other edit of the engine's between the reading and the writing
+    const DiffPreview preview = makePreview(lines, title, isPresent);
     apply(preview);
     return preview;
 }
@@ -61,9 +80,11 @@ FileAppendWriter::DiffPreview FileAppendWriter::makePreview(const QStringList& l
 
 void FileAppendWriter::apply(const DiffPreview& preview) const {
     if (preview.alreadySet) return;
+    const FileEditLock lock(preview.path);
 
     // The target must still hold what the preview was made from; otherwise an edit made since would be
-    // lost and the backup would hold stale text.
+    // lost and the backup would hold stale text. Tested here, before the backup is touched, and again
+    // by the write itself just before the new text takes the file's place.
     bool unchanged = false;
     try {
         const bool exists = fs->fileExists(preview.path);
@@ -72,41 +93,39 @@ void FileAppendWriter::apply(const DiffPreview& preview) const {
     } catch (const PlatformError& error) {
         throw WriteError(WriteError::Kind::writeFailed, error);
     }
-    if (!unchanged)
-        throw WriteError(WriteError::Kind::writeFailed,
-                         PlatformError(QStringLiteral("“%1” changed since the preview — nothing was written; "
-                                                      "review the change again.")
-                                           .arg(preview.path),
-                                       EAGAIN));
+    if (!unchanged) throw changedSincePreview(preview.path);
 
     try {
         writeBackup(*fs, preview.path, preview.backupPath, preview.originalContents);
     } catch (const PlatformError& error) {
         throw WriteError(WriteError::Kind::backupFailed, error);
     }
+    FileWriteOptions options;
+    options.onlyIfUnchanged = {!preview.wasCreated, preview.originalContents.toUtf8()};
     try {
-        fs->writeString(preview.proposedContents, preview.path, true);
+        fs->writeFile(preview.proposedContents.toUtf8(), preview.path, options);
+    } catch (const FileChangedError&) {
+        throw changedSincePreview(preview.path);
     } catch (const PlatformError& error) {
         throw WriteError(WriteError::Kind::writeFailed, error);
     }
 }
 
 void FileAppendWriter::writeBackup(FileSystemOperating& fs, const QString& originalPath,
-                                   const QString& backupPath, const QString& text) {
-    // The backup gets the original's permission bits before any text is in it, so a private file's
-    // text is never readable by others through its backup. An earlier backup is replaced by the atomic
-    // write only once the new text is whole.
-    int mode = 0600;
-    if (fs.fileExists(originalPath)) {
+                                   const QString& backupPath, const QString& text,
+                                   std::optional<int> permissions) {
+    // The backup has its permission bits from its first byte, so a private file's text is never
+    // readable by others through its backup; it replaces a link at its path (never writing into the
+    // file the link names) and an earlier backup only once it is whole.
+    FileWriteOptions options;
+    options.replaceLink = true;
+    options.permissions = permissions.value_or(0600);
+    if (!permissions && fs.fileExists(originalPath)) {
         const FileAttributes attributes = fs.attributesOfItem(originalPath);
         if (!attributes.isSymbolicLink.value_or(false) && attributes.posixPermissions)
-            mode = *attributes.posixPermissions & 0777;
+            options.permissions = *attributes.posixPermissions & 0777;
     }
-    if (!fs.fileExists(backupPath)) fs.writeString(QString(), backupPath, true);
-    FileAttributes permissions;
-    permissions.posixPermissions = mode;
-    fs.setAttributes(permissions, backupPath);
-    fs.writeString(text, backupPath, true);
+    fs.writeFile(text.toUtf8(), backupPath, options);
 }
 
 QString FileAppendWriter::markerLine(const QString& title, const QDateTime& date,

@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace qlan {
 
@@ -66,16 +67,25 @@ public:
     DiffPreview append(const QString& line, const QString& title, const QString& needle,
                        bool activeLinesOnly) const;
 
+    // `makePreview` and `apply` under the file's lock, so that no other edit of the engine's comes
+    // between; returns the preview. Throws as the two do.
+    DiffPreview appendBlock(const QStringList& lines, const QString& title,
+                            const PresenceTest& isPresent) const;
+
     // The preview half alone, for a block of one or more lines and any presence test. Throws
     // PlatformError when an existing target cannot be read as UTF-8 text (the error names the file).
     DiffPreview makePreview(const QStringList& lines, const QString& title,
                             const PresenceTest& isPresent) const;
 
-    // Writes a preview: nothing when `alreadySet`. Refuses (writeFailed, nothing written) when the target
-    // no longer holds the preview's original text. Otherwise the backup receives the original text
-    // (keeping the target's permission bits) and then the target the proposed text, both atomically; a
-    // symbolic link at the target stays a link. A failure leaves the target as it was (backupFailed,
-    // writeFailed) and never removes an earlier backup before a new one is in place.
+    // Writes a preview: nothing when `alreadySet`. Refuses (writeFailed, "changed since the preview",
+    // nothing written) when the target no longer holds the preview's original text, tested again at the
+    // last moment before the new text takes its place. Otherwise the backup receives the original text
+    // byte for byte (with the target's permission bits) and then the target the proposed text, both
+    // atomically; a symbolic link at the target stays a link, even a dangling one (the file it names is
+    // created), and a link at the backup path is replaced. A target that is not a regular file is
+    // refused. A failure leaves the target as it was (backupFailed, writeFailed) and never removes an
+    // earlier backup before a new one is in place. The engine's own edits of one file run one at a time
+    // (FileEditLock): `append` holds the file from its preview to its write.
     void apply(const DiffPreview& preview) const;
 
     // "# " + (with the edition's dated marker: the local calendar day "yyyy-MM-dd" + " ") + the
@@ -85,11 +95,12 @@ public:
     // The backup path of a file: the same folder, the file name followed by ".bak".
     static QString backupPathFor(const QString& path);
 
-    // Writes `text` to `backupPath` atomically with the permission bits of `originalPath` when it is a
-    // regular file (0600 otherwise), replacing an earlier backup only once the new text is written.
-    // Throws PlatformError.
+    // Writes `text` to `backupPath` atomically with `permissions`, or else the permission bits of
+    // `originalPath` when it is a regular file (0600 otherwise), from its first byte on. A symbolic link
+    // at `backupPath` is replaced, never written through; an earlier backup is replaced only once the new
+    // text is whole. Throws PlatformError.
     static void writeBackup(FileSystemOperating& fs, const QString& originalPath, const QString& backupPath,
-                            const QString& text);
+                            const QString& text, std::optional<int> permissions = std::nullopt);
 
     // True when the text holds an active line containing one of the needles (literal, case-sensitive;
     // tried in the given order). The text is split at every line break character (line feed, carriage

@@ -1,6 +1,7 @@
 #include "remediation/FolderCopy.h"
 
 #include "platform/PlatformError.h"
+#include "remediation/FileEditLock.h"
 
 #include <QFileInfo>
 #include <QUuid>
@@ -11,6 +12,7 @@ namespace qlan {
 namespace {
 
 const QString hiddenPrefix = QStringLiteral("dot.");
+const QString stagingInfix = QStringLiteral(".incoming-");
 
 QString joined(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
@@ -59,9 +61,12 @@ void FolderCopy::copyFolder(const QString& from, const QString& to, const QStrin
 void FolderCopy::copyToNewFolder(const QString& from, const QString& destination) {
     const QFileInfo info(destination);
     const QString parent = info.absolutePath();
+    const QString stagingPrefix = QLatin1Char('.') + info.fileName() + stagingInfix;
+    const FileEditLock lock(destination); // the engine makes one copy to a place at a time
     fs_->createDirectory(parent, true);
-    const QString staging = joined(parent, QLatin1Char('.') + info.fileName() + QStringLiteral(".incoming-") +
-                                               QUuid::createUuid().toString(QUuid::WithoutBraces));
+    removeLeftovers(parent, stagingPrefix);
+    const QString staging =
+        joined(parent, stagingPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces));
     try {
         fs_->createDirectory(staging, false);
         copyContents(from, staging);
@@ -76,11 +81,30 @@ void FolderCopy::copyToNewFolder(const QString& from, const QString& destination
     }
 }
 
+void FolderCopy::removeLeftovers(const QString& parent, const QString& stagingPrefix) {
+    // A copy cut short (the program ended mid-copy) leaves its hidden staging folder; the next copy to
+    // the same place clears it. Only names this class makes are touched.
+    QStringList names;
+    try {
+        names = fs_->contentsOfDirectory(parent);
+    } catch (const std::exception&) {
+        return; // the copy itself reports what is wrong with the folder
+    }
+    for (const QString& name : names) {
+        if (!name.startsWith(stagingPrefix) || QUuid::fromString(name.mid(stagingPrefix.size())).isNull())
+            continue;
+        try {
+            fs_->removeItem(joined(parent, name));
+        } catch (const std::exception&) {
+            // Still there: harmless beside the new copy, which has a name of its own.
+        }
+    }
+}
+
 void FolderCopy::writeFile(const QString& path, const QByteArray& bytes, int permissions) {
-    fs_->writeData(bytes, path);
-    FileAttributes mode;
-    mode.posixPermissions = permissions & 0777;
-    fs_->setAttributes(mode, path);
+    FileWriteOptions options;
+    options.permissions = permissions & 0777;
+    fs_->writeFile(bytes, path, options);
 }
 
 } // namespace qlan

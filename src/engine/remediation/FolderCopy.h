@@ -44,12 +44,13 @@ public:
     // what was copied before it stays.
     void copyContents(const QString& from, const QString& to);
 
-    // Copies the folder `from` to `destination`, which must not exist: into a hidden sibling first, which
-    // is then renamed to `destination` (missing parents are created). On any failure the sibling is
-    // removed and the error thrown; `destination` is then untouched.
+    // Copies the folder `from` to `destination`, which must not exist: into a hidden sibling first
+    // (".<name>.incoming-<uuid>"), which is then renamed to `destination` (missing parents are created).
+    // On any failure the sibling is removed and the error thrown; `destination` is then untouched. Such
+    // siblings left by a copy that was cut short (the program ended) are removed first.
     void copyToNewFolder(const QString& from, const QString& destination);
 
-    // Writes the bytes atomically and gives the file the permission bits (0777 part only).
+    // Writes the bytes atomically, the file having the permission bits (0777 part only) from the start.
     void writeFile(const QString& path, const QByteArray& bytes, int permissions);
 
     const std::shared_ptr<FileSystemOperating>& fileSystem() const { return fs_; }
@@ -59,6 +60,7 @@ public:
 
 private:
     void copyFolder(const QString& from, const QString& to, const QString& relative);
+    void removeLeftovers(const QString& parent, const QString& stagingPrefix);
 
     std::shared_ptr<FileSystemOperating> fs_;
     Rules rules_;

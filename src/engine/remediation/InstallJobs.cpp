@@ -1,13 +1,15 @@
 // Command Line Tools, uv with Python, mise with its activation and languages, rustup. The tools that
-// come from a `curl ... | sh` script are checked for afterwards: a download that failed is a failure,
-// whatever the pipeline's last command said. A job that was cancelled edits no file: the stop is
-// looked at again before each edit.
+// come from a `curl ... | sh` script are checked for afterwards, where their installer puts them (the
+// login shell may move them with UV_INSTALL_DIR, XDG_BIN_HOME or CARGO_HOME): a download that failed
+// is a failure, whatever the pipeline's last command said. A job that was cancelled edits no file: the
+// stop is looked at again before each edit.
 
 #include "remediation/PasswordDialog.h"
 #include "remediation/RemediationJobs.h"
 
 #include "platform/PlatformError.h"
 #include "platform/PrivilegedExecutor.h"
+#include "platform/ProbeSupport.h"
 #include "remediation/ChildRun.h"
 #include "remediation/InstallSources.h"
 #include "remediation/ShellConfigurator.h"
@@ -41,14 +43,56 @@ QString pipedInstallCommand(const QString& curlOptions, const char* url, const Q
            QString::fromLatin1(url) + QStringLiteral(" | sh -s -- ") + shArguments;
 }
 
+// A tool that an install script puts into a folder of its own choosing.
+struct ScriptedTool {
+    QString name;          // as the lines name it
+    QString defaultInHome; // where it lands when nothing moves it, relative to the home folder
+    // What moves it: an environment variable and the tool's path below the folder the variable names.
+    QList<std::pair<QString, QString>> movedBy;
+};
+
+const ScriptedTool uvTool{QStringLiteral("uv"),
+                          QStringLiteral(".local/bin/uv"),
+                          {{QStringLiteral("UV_INSTALL_DIR"), QStringLiteral("uv")},
+                           {QStringLiteral("UV_INSTALL_DIR"), QStringLiteral("bin/uv")},
+                           {QStringLiteral("XDG_BIN_HOME"), QStringLiteral("uv")},
+                           {QStringLiteral("XDG_DATA_HOME"), QStringLiteral("../bin/uv")}}};
+const ScriptedTool rustupTool{QStringLiteral("rustup"),
+                              QStringLiteral(".cargo/bin/rustup"),
+                              {{QStringLiteral("CARGO_HOME"), QStringLiteral("bin/rustup")}}};
+
+// True when the tool is in its default place, or where the variables that move it point in the login
+// shell the install script ran in (the user's ~/.zprofile may set them).
+bool findInstalledTool(const Runner& runner, const ScriptedTool& tool) {
+    if (runner.fs->isExecutableFile(runner.fs->homeDirectory() + QLatin1Char('/') + tool.defaultInHome))
+        return true;
+    QStringList variables;
+    for (const auto& moved : tool.movedBy)
+        if (!variables.contains(moved.first)) variables.append(moved.first);
+    QString command = QStringLiteral("printf '%s\\n'");
+    for (const QString& variable : variables)
+        command += QStringLiteral(" \"${%1-}\"").arg(variable);
+    const probing::CommandOutcome outcome = probing::runLoginShell(runner.process.get(), command);
+    if (!outcome.exitedZero()) return false;
+    const QStringList values = outcome.result->stdOut.split(QLatin1Char('\n'));
+    for (const auto& [variable, below] : tool.movedBy) {
+        const QString folder = values.value(variables.indexOf(variable));
+        if (folder.startsWith(QLatin1Char('/')) &&
+            probing::isExecutableFile(runner.fs.get(), folder + QLatin1Char('/') + below))
+            return true;
+    }
+    return false;
+}
+
 // Runs a tool's install script and then checks that the tool is there. Returns the status to report:
 // the script's, or 1 (after a line saying so) when it claimed success but the tool is missing.
-std::int32_t runInstallScript(const Runner& runner, const QString& command, const QString& tool,
-                              const QString& toolInHome, const Output& out, std::stop_token stop) {
+std::int32_t runInstallScript(const Runner& runner, const QString& command, const ScriptedTool& tool,
+                              const Output& out, std::stop_token stop) {
     const std::int32_t status = runner.runShell(command, out, stop);
     if (status != 0 || stop.stop_requested()) return status;
-    if (runner.fs->isExecutableFile(runner.fs->homeDirectory() + QLatin1Char('/') + toolInHome)) return 0;
-    out.line(QStringLiteral("The %1 installer finished, but ~/%2 is missing.").arg(tool, toolInHome));
+    if (findInstalledTool(runner, tool)) return 0;
+    out.line(
+        QStringLiteral("The %1 installer finished, but ~/%2 is missing.").arg(tool.name, tool.defaultInHome));
     return 1;
 }
 
@@ -112,7 +156,7 @@ Events installUv(const Runner& runner) {
             runInstallScript(runner,
                              pipedInstallCommand(QStringLiteral("-LsSf"), InstallSources::uvInstallScript,
                                                  QStringLiteral("--no-modify-path")),
-                             QStringLiteral("uv"), QStringLiteral(".local/bin/uv"), out, stop);
+                             uvTool, out, stop);
         if (status != 0 || stop.stop_requested()) return out.completed(status);
         out.lines(ShellConfigurator(runner.fs).addUvPath(stop));
         out.line(QStringLiteral("Installing the latest Python with uv…"));
@@ -151,7 +195,7 @@ Events installRustup(const Runner& runner) {
             runner,
             pipedInstallCommand(QStringLiteral("--proto '=https' --tlsv1.2 -sSf"),
                                 InstallSources::rustupInstallScript, QStringLiteral("-y --no-modify-path")),
-            QStringLiteral("rustup"), QStringLiteral(".cargo/bin/rustup"), out, stop);
+            rustupTool, out, stop);
         if (status == 0) out.lines(ShellConfigurator(runner.fs).addCargoPath(stop));
         out.completed(status);
     });

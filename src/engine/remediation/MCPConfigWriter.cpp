@@ -2,6 +2,8 @@
 
 #include "platform/PlatformError.h"
 #include "platform/ShellQuoting.h"
+#include "remediation/FileAppendWriter.h"
+#include "remediation/FileEditLock.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -170,9 +172,12 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& name, co
     };
 
     const QString config = codexConfigPath();
+    const FileEditLock lock(config);
     QString oldText;
+    bool existed = false;
     try {
-        if (fs->fileExists(config)) oldText = fs->readString(config); // unreadable or not UTF-8: left alone
+        existed = fs->fileExists(config);
+        if (existed) oldText = fs->readString(config); // unreadable or not UTF-8: left alone
     } catch (const std::exception& error) {
         return failed(errorDescription(error));
     }
@@ -191,27 +196,17 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& name, co
         return failed(
             QStringLiteral("%1 wouldn’t read back with its address, so the file was left as is.").arg(name));
 
-    FileAttributes privateMode;
-    privateMode.posixPermissions = configPermissions;
+    // The file holds keys: it, its backup and their temporary files are private from their first byte.
+    FileWriteOptions options;
+    options.permissions = configPermissions;
+    options.onlyIfUnchanged = {existed, oldText.toUtf8()};
     try {
         if (!folderExists) fs->createDirectory(folder, true);
-        if (!oldText.isEmpty()) {
-            const QString backup = codexBackupPath();
-            try {
-                if (fs->fileExists(backup)) fs->removeItem(backup);
-            } catch (const std::exception&) {
-                // The atomic write below replaces it anyway.
-            }
-            fs->writeString(oldText, backup, true);
-            fs->setAttributes(privateMode, backup);
-        }
-        fs->writeString(newText, config, true);
+        if (!oldText.isEmpty())
+            FileAppendWriter::writeBackup(*fs, config, codexBackupPath(), oldText, configPermissions);
+        fs->writeFile(newText.toUtf8(), config, options);
     } catch (const std::exception& error) {
         return failed(errorDescription(error));
-    }
-    try {
-        fs->setAttributes(privateMode, config);
-    } catch (const std::exception&) {
     }
     return {{QStringLiteral("Added %1 to your Codex config.").arg(name)}, true, true};
 }

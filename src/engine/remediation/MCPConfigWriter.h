@@ -49,7 +49,9 @@ public:
 
     // Appends the server's table to ~/.codex/config.toml when Codex is on the Mac (its folder, or its
     // program in /opt/homebrew/bin or /usr/local/bin) and the file lacks it. The old text goes to
-    // config.toml.bak first (mode 0600); when that fails, nothing is written. Never throws.
+    // config.toml.bak first; when that fails, nothing is written. The file and its backup are mode 0600
+    // from their first byte (they hold keys); an earlier backup is replaced only by a whole new one. A
+    // file saved by someone else during the edit is kept and the edit reported failed. Never throws.
     CodexResult addToCodex(const QString& name, const QString& url) const;
 
     // "claude mcp add --transport http '<name>' '<url>' -s user", each value shell-quoted.

@@ -40,7 +40,12 @@ void downloadPackage(HTTPFetching& http, FileSystemOperating& fs, const QUrl& ur
         removeIgnoringFailure(fs, temporary);
         throw statusError;
     }
-    fs.moveItem(temporary, destination);
+    try {
+        fs.moveItem(temporary, destination);
+    } catch (...) {
+        removeIgnoringFailure(fs, temporary); // a download that could not be put in place is not kept
+        throw;
+    }
 }
 
 QString sha256Hex(const QString& path) {

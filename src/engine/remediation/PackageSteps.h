@@ -22,7 +22,7 @@ QString preparePackageDestination(FileSystemOperating& fs, const QString& fileNa
 
 // Downloads `url` and moves the body to `destination`. A status outside 200 to 299 throws `statusError`
 // (the temporary file is removed); the transport's errors (a time-out, a cancellation through `stop`)
-// and a failed move are thrown unchanged.
+// and a failed move are thrown unchanged, the temporary file removed after a failed move too.
 void downloadPackage(HTTPFetching& http, FileSystemOperating& fs, const QUrl& url, const QString& destination,
                      const DomainError& statusError, std::stop_token stop);
 

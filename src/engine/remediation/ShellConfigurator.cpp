@@ -3,6 +3,7 @@
 #include "platform/PlatformError.h"
 #include "platform/ProbeSupport.h"
 #include "remediation/FileAppendWriter.h"
+#include "remediation/FileEditLock.h"
 
 #include <functional>
 
@@ -51,9 +52,8 @@ std::pair<QString, bool> addBlock(const std::shared_ptr<FileSystemOperating>& fs
                                   const FileAppendWriter::PresenceTest& isPresent,
                                   const StepWording& wording) {
     try {
-        const FileAppendWriter writer(path, fs);
-        const FileAppendWriter::DiffPreview preview = writer.makePreview(lines, title, isPresent);
-        writer.apply(preview);
+        const FileAppendWriter::DiffPreview preview =
+            FileAppendWriter(path, fs).appendBlock(lines, title, isPresent);
         return {preview.alreadySet ? wording.alreadySet : wording.done(preview.backupPath), true};
     } catch (const std::exception& error) {
         return {wording.failurePrefix + errorDescription(error), false};
@@ -124,8 +124,12 @@ ShellConfigurator::Result ShellConfigurator::configure() const {
 
 void ShellConfigurator::ensureHeader(const QString& path, const QString& header) const {
     try {
-        const QString text = fs->fileExists(path) ? fs->readString(path) : QString();
-        if (text.trimmed().isEmpty()) fs->writeString(header + QLatin1Char('\n'), path, true);
+        const FileEditLock lock(path);
+        const bool existed = fs->fileExists(path);
+        const QString text = existed ? fs->readString(path) : QString();
+        FileWriteOptions options;
+        options.onlyIfUnchanged = {existed, text.toUtf8()};
+        if (text.trimmed().isEmpty()) fs->writeFile((header + QLatin1Char('\n')).toUtf8(), path, options);
     } catch (const std::exception&) {
         // Unreadable files are left alone (the block step reports them); a failed header write is not
         // reported by itself either.
@@ -139,10 +143,11 @@ void ShellConfigurator::createEnvFile(Result& result) const {
         return;
     }
     try {
-        fs->writeString(envTemplate(), envPath(), true);
-        FileAttributes permissions;
-        permissions.posixPermissions = 0600;
-        fs->setAttributes(permissions, envPath());
+        // Private from its first byte: the keys go here. Never over a file made meanwhile.
+        FileWriteOptions options;
+        options.permissions = 0600;
+        options.onlyIfUnchanged = FileWriteOptions::Contents{};
+        fs->writeFile(envTemplate().toUtf8(), envPath(), options);
     } catch (const std::exception& error) {
         result.messages << QStringLiteral("Couldn't create ~/.env: ") + errorDescription(error);
         result.succeeded = false;

@@ -72,9 +72,8 @@ std::optional<SetupStagePlan> SetupStagePlan::make(const QString& domainID, cons
 }
 
 QString SetupStagePlan::gateMessage() {
-    return QStringLiteral(
-        "This step installs with Homebrew, which isn\u2019t installed yet. Install Homebrew "
-        "first, or skip.");
+    return QStringLiteral("This step installs with Homebrew, which isn't installed yet. Install Homebrew "
+                          "first, or skip.");
 }
 
 QString SetupStagePlan::installHomebrewFirstLabel() {

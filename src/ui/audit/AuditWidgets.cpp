@@ -19,8 +19,6 @@ OptionList::OptionList(const QList<std::pair<QString, QString>>& keyedLabels, co
     QVBoxLayout* layout = column(this, 6);
     for (const auto& [key, label] : keyedLabels) {
         auto* row = new RadioRow(label, QString());
-        TypeScale::apply(row->titleLabel(), TextRole::body);
-        row->descriptionLabel()->hide();
         setAccessibilityIdentifier(row, identifierPrefix + key);
         QObject::connect(row, &QAbstractButton::clicked, this, [onSelect, key] {
             if (onSelect) onSelect(key);

@@ -22,7 +22,7 @@ BuildIntentPromptView::BuildIntentPromptView(std::function<void()> onSeeRecommen
     auto* explanation = new TextLabel(
         QStringLiteral(
             "Whether starting out or setting up a new Mac, we'll check if you have everything you need."),
-        TextRole::callout);
+        TextRole::subheadline);
     TypeScale::applySecondaryStyle(explanation);
     items->addWidget(explanation);
     optIn_ = borderedButton(QStringLiteral("See recommendations →"));

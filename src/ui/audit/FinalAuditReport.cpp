@@ -6,6 +6,7 @@
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
@@ -32,7 +33,7 @@ FinalAuditReport::FinalAuditReport(const SystemProfile& initialProfile, std::fun
         auto* line = new QHBoxLayout(row);
         line->setContentsMargins(0, 0, 0, 0);
         line->setSpacing(8);
-        auto* mark = new TextLabel(QString(), TextRole::callout, FontWeight::semibold);
+        auto* mark = new TextLabel(QString(), TextRole::callout, FontWeight::bold);
         mark->setWordWrap(false);
         auto* text = new TextLabel(QString(), TextRole::callout);
         line->addWidget(mark, 0, Qt::AlignVCenter);
@@ -78,13 +79,9 @@ void FinalAuditReport::showRows() {
     for (qsizetype i = 0; i < rows.size() && i < marks_.size(); ++i) {
         marks_[i]->setText(rows[i].mark);
         texts_[i]->setText(rows[i].text);
-        QPalette palette = marks_[i]->palette();
-        const QColor colour = rows[i].tone == AuditReportRow::Tone::good ? QColor(0x28, 0xa7, 0x45)
-                              : rows[i].tone == AuditReportRow::Tone::bad
-                                  ? QColor(0xdc, 0x35, 0x45)
-                                  : palette.color(QPalette::Active, QPalette::Highlight);
-        palette.setColor(QPalette::WindowText, colour);
-        marks_[i]->setPalette(palette);
+        applySystemTextColor(marks_[i], rows[i].tone == AuditReportRow::Tone::good  ? SystemColor::green
+                                        : rows[i].tone == AuditReportRow::Tone::bad ? SystemColor::red
+                                                                                    : SystemColor::accent);
     }
 }
 

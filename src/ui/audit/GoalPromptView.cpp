@@ -18,7 +18,7 @@ GoalPromptView::GoalPromptView(GoalPrompt prompt, std::function<void(const QStri
     , model_(std::move(prompt), std::move(onContinue), telemetry) {
     QVBoxLayout* items = column(this, 8);
     items->addWidget(new TextLabel(model_.prompt().question, TextRole::headline));
-    auto* subcopy = new TextLabel(model_.prompt().subcopy, TextRole::footnote);
+    auto* subcopy = new TextLabel(model_.prompt().subcopy, TextRole::subheadline);
     TypeScale::applySecondaryStyle(subcopy);
     items->addWidget(subcopy);
 
@@ -34,7 +34,7 @@ GoalPromptView::GoalPromptView(GoalPrompt prompt, std::function<void(const QStri
 
     detailSection_ = new QWidget;
     QVBoxLayout* detail = column(detailSection_, 4);
-    detailCaption_ = new TextLabel(QString(), TextRole::footnote);
+    detailCaption_ = new TextLabel(QString(), TextRole::caption);
     TypeScale::applySecondaryStyle(detailCaption_);
     detail->addWidget(detailCaption_);
     field_ = new QLineEdit;

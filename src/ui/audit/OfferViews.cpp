@@ -5,6 +5,7 @@
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QPainter>
@@ -26,7 +27,7 @@ protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        QColor accent = palette().color(QPalette::Active, QPalette::Highlight);
+        QColor accent = systemAccentColor(palette());
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
         QColor fill = accent;
@@ -87,7 +88,7 @@ void OfferView::showButtons() {
             });
             items->addWidget(primary, 0, Qt::AlignLeading);
         }
-        QPushButton* second = borderedButton(model_.secondaryLabel());
+        QPushButton* second = borderedButton(model_.secondaryLabel(), ControlSize::large);
         setAccessibilityIdentifier(second, model_.secondaryIdentifier());
         connect(second, &QPushButton::clicked, this, [this] { model_.dismiss(); });
         items->addWidget(second, 0, Qt::AlignLeading);

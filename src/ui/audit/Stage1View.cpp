@@ -5,48 +5,15 @@
 #include "ui/audit/AuditWidgets.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/FramedBox.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 namespace qlan {
 namespace {
-
-// The install command in a monospaced, selectable box on the text background, framed by a thin
-// rounded border.
-class CommandBox : public TextLabel {
-public:
-    explicit CommandBox(const QString& command)
-        : TextLabel(command, TextRole::footnote) {
-        QFont mono = font();
-        mono.setFamily(QStringLiteral("monospace"));
-        mono.setStyleHint(QFont::Monospace);
-        setFont(mono);
-        setSelectable(true);
-        setWordWrap(false);
-        setContentsMargins(8, 8, 8, 8);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-        painter.fillPath(shape, palette().color(QPalette::Base));
-        QColor border = TypeScale::secondaryColor(palette());
-        border.setAlphaF(0.3);
-        painter.setPen(QPen(border, 1));
-        painter.drawPath(shape);
-        painter.end();
-        TextLabel::paintEvent(event);
-    }
-};
 
 TextLabel* secondaryFootnote(const QString& text) {
     auto* label = new TextLabel(text, TextRole::footnote);
@@ -86,7 +53,9 @@ QWidget* Stage1View::homebrewCard() {
     QVBoxLayout* items = column(card, 10);
     items->addWidget(new TextLabel(QStringLiteral("✗ Homebrew missing."), TextRole::callout));
     items->addWidget(secondaryFootnote(QStringLiteral("We'll run the official Homebrew install script:")));
-    items->addWidget(new CommandBox(homebrewInstallCommand()));
+    auto* command = new CodeBox(homebrewInstallCommand(), TextRole::caption);
+    command->setWordWrap(false);
+    items->addWidget(command);
     items->addWidget(secondaryFootnote(QStringLiteral(
         "This is the same command you'd run from Terminal — we're just running it for you. macOS "
         "will prompt you for your password. Homebrew will also install Xcode Command Line Tools "

@@ -23,8 +23,7 @@ Stage2View::Stage2View(const SystemProfile& profile, std::function<void()> onAdv
     auto* install = new ProminentButton(Remediation::installWarpViaBrew(Stage2Terminal::cask).title());
     connect(install, &QPushButton::clicked, model_, [this, remediation] { model_->install(remediation); });
     items->addWidget(install, 0, Qt::AlignLeading);
-    auto* learnMore = borderedButton(QStringLiteral("Learn more about Warp →"));
-    learnMore->setMinimumHeight(install->sizeHint().height());
+    auto* learnMore = borderedButton(QStringLiteral("Learn more about Warp →"), ControlSize::large);
     connect(learnMore, &QPushButton::clicked, model_, [this] {
         model_->followLink(QStringLiteral("Warp"), ProductConfig::current().urls.warpAffiliate, true);
     });

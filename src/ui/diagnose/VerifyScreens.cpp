@@ -5,12 +5,12 @@
 #include "telemetry/TelemetryService.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/FramedBox.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -31,19 +31,11 @@ QWidget* outputBlock(const QString& label, const QString& value) {
     auto* layout = new QVBoxLayout(block);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    auto* caption = new TextLabel(label, TextRole::footnote);
+    auto* caption = new TextLabel(label, TextRole::caption);
     TypeScale::applySecondaryStyle(caption);
     layout->addWidget(caption);
 
-    auto* box = new TextLabel(value, TextRole::callout);
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSizeF(TypeScale::font(TextRole::callout).pointSizeF());
-    box->setFont(mono);
-    box->setSelectable(true);
-    box->setObjectName(QStringLiteral("output-box"));
-    box->setStyleSheet(QStringLiteral("QLabel#output-box { background: palette(base); padding: 8px; "
-                                      "border: 1px solid rgba(128, 128, 128, 77); border-radius: 6px; }"));
-    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto* box = new CodeBox(value, TextRole::callout);
     layout->addWidget(box);
     return block;
 }
@@ -171,7 +163,7 @@ QWidget* VerifyResultView::actions() {
         setHome->bindToReturn();
         connect(setHome, &QPushButton::clicked, this, call(callbacks_.onSetJavaHome));
         auto* next = new QPushButton(QStringLiteral("Continue to system audit"));
-        next->setMinimumHeight(setHome->sizeHint().height()); // the same large control size, not filled
+        applyControlSize(next, ControlSize::large);
         setAccessibilityIdentifier(next, QStringLiteral("continue-to-audit"));
         connect(next, &QPushButton::clicked, this, call(callbacks_.onContinue));
         setJavaHome_ = setHome;

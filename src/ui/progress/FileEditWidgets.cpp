@@ -1,22 +1,12 @@
 #include "ui/progress/FileEditWidgets.h"
 
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QPalette>
 #include <QVBoxLayout>
 
 namespace qlan {
-
-namespace {
-
-void setTextColor(QWidget* widget, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget->setPalette(palette);
-}
-
-} // namespace
 
 DiffRowsView::DiffRowsView(QWidget* parent)
     : QScrollArea(parent)
@@ -45,12 +35,12 @@ void DiffRowsView::setRows(const QList<DiffRow>& rows) {
     }
     int index = 0;
     for (const DiffRow& row : rows) {
-        auto* label = new TextLabel(row.text, TextRole::footnote);
-        label->setFont(TypeScale::monospacedCaption());
+        auto* label = new TextLabel(row.text);
+        TypeScale::applyMonospaced(label, TextRole::caption);
         label->setWordWrap(false);
         label->setSelectable(true);
         label->setProperty("added", row.added);
-        if (row.added) setTextColor(label, addedColor());
+        if (row.added) applySystemTextColor(label, SystemColor::green);
         rowsLayout_->insertWidget(index++, label);
     }
 }
@@ -60,10 +50,6 @@ QStringList DiffRowsView::rowTexts() const {
     for (int i = 0; i < rowsLayout_->count(); ++i)
         if (auto* label = qobject_cast<QLabel*>(rowsLayout_->itemAt(i)->widget())) texts << label->text();
     return texts;
-}
-
-QColor DiffRowsView::addedColor() {
-    return QColor(0x1f, 0x8f, 0x3a);
 }
 
 CodeTextLabel::CodeTextLabel(TextRole role, QWidget* parent)
@@ -81,12 +67,8 @@ void CodeTextLabel::setParts(const QString& prefix, const QString& code, const Q
             QStringLiteral("</code>") + suffix.toHtmlEscaped());
 }
 
-QColor errorColor() {
-    return QColor(0xd7, 0x26, 0x1e);
-}
-
 void applyErrorStyle(QWidget* widget) {
-    setTextColor(widget, errorColor());
+    applySystemTextColor(widget, SystemColor::red);
     widget->setProperty("error", true);
 }
 

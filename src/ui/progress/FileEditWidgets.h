@@ -23,8 +23,6 @@ public:
     // The texts of the rows shown, in order.
     QStringList rowTexts() const;
 
-    static QColor addedColor();
-
 private:
     QWidget* body_;
     QVBoxLayout* rowsLayout_;
@@ -43,8 +41,7 @@ private:
     QString plain_;
 };
 
-// Red text for failures.
+// The system's red for the texts of failures.
 void applyErrorStyle(QWidget* widget);
-QColor errorColor();
 
 } // namespace qlan

@@ -4,7 +4,6 @@
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/TypeScale.h"
 
-#include <QFontDatabase>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -43,9 +42,7 @@ void OutputLinesModel::linesAppended(qsizetype first, qsizetype count) {
 
 OutputLinesView::OutputLinesView(QWidget* parent)
     : QListView(parent) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(TypeScale::font(TextRole::footnote).pointSizeF() * 0.92);
-    setFont(font);
+    TypeScale::applyMonospaced(this, TextRole::caption);
     setUniformItemSizes(true);
     setLayoutMode(QListView::Batched);
     setBatchSize(2000);

@@ -42,7 +42,7 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
 
     auto* header = new QVBoxLayout;
     header->setSpacing(6);
-    header->addWidget(new TextLabel(StreamingRemediationModel::title(remediation_), TextRole::headline,
+    header->addWidget(new TextLabel(StreamingRemediationModel::title(remediation_), TextRole::title2,
                                     FontWeight::semibold));
     auto* subtitle = new TextLabel(StreamingRemediationModel::subtitle(remediation_), TextRole::footnote);
     TypeScale::applySecondaryStyle(subtitle);

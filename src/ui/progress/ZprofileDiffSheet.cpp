@@ -27,8 +27,8 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
 
     auto* header = new QVBoxLayout;
     header->setSpacing(4);
-    header->addWidget(new MarkdownLabel(QStringLiteral("Set `JAVA_HOME` in `~/.zprofile`"),
-                                        TextRole::headline, FontWeight::semibold));
+    header->addWidget(new MarkdownLabel(QStringLiteral("Set `JAVA_HOME` in `~/.zprofile`"), TextRole::title2,
+                                        FontWeight::semibold));
     auto* explainer =
         new MarkdownLabel(QStringLiteral("Review the change before we write it. Your current file "
                                          "is backed up to `~/.zprofile.bak`."),
@@ -81,7 +81,7 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     rows_->setMinimumHeight(120);
     rows_->setMaximumHeight(240);
     diffLayout->addWidget(rows_);
-    backup_ = new CodeTextLabel(TextRole::footnote);
+    backup_ = new CodeTextLabel(TextRole::caption);
     TypeScale::applySecondaryStyle(backup_);
     diffLayout->addWidget(backup_);
     layout->addWidget(diff_);
@@ -103,7 +103,10 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     buttons->addWidget(leadSpace_);
     cancel_ = new QPushButton(QStringLiteral("Cancel"));
     buttons->addWidget(cancel_);
-    buttons->addStretch(1);
+    // Between Cancel and the primary button; gone when Cancel stands alone, at the right.
+    middleSpace_ = new QWidget;
+    middleSpace_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    buttons->addWidget(middleSpace_);
     apply_ = new ProminentButton(QStringLiteral("Apply"));
     continue_ = new ProminentButton(QStringLiteral("Continue to verify"));
     for (ProminentButton* primary : {apply_, continue_}) {
@@ -179,7 +182,10 @@ void ZprofileDiffSheet::refresh() {
 
     applyError_->setVisible(buttons == Buttons::closeAfterFailure);
     if (model_ && model_->applyError()) applyError_->setText(*model_->applyError());
-    leadSpace_->setVisible(buttons == Buttons::cancelOnly);
+    // Cancel beside a primary button stands at the left; every lone button stands at the right.
+    const bool cancelAtLeft = buttons == Buttons::cancelOrApply || buttons == Buttons::cancelOrContinue;
+    leadSpace_->setVisible(!cancelAtLeft);
+    middleSpace_->setVisible(cancelAtLeft);
     cancel_->setVisible(buttons == Buttons::cancelOnly || buttons == Buttons::cancelOrApply ||
                         buttons == Buttons::cancelOrContinue);
     apply_->setVisible(buttons == Buttons::cancelOrApply);

@@ -63,6 +63,7 @@ private:
     TextLabel* notice_;
     TextLabel* applyError_;
     QWidget* leadSpace_;
+    QWidget* middleSpace_;
     QPushButton* cancel_;
     ProminentButton* apply_;
     ProminentButton* continue_;

@@ -28,7 +28,7 @@ ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget*
     rows_ = new DiffRowsView;
     rows_->setMaximumHeight(120);
     proposalLayout->addWidget(rows_);
-    backup_ = new CodeTextLabel(TextRole::footnote);
+    backup_ = new CodeTextLabel(TextRole::caption);
     TypeScale::applySecondaryStyle(backup_);
     proposalLayout->addWidget(backup_);
     layout->addWidget(proposal_);

@@ -1,6 +1,7 @@
 #include "ui/setup/PickerRowList.h"
 
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QCheckBox>
@@ -18,8 +19,8 @@ QStringList keysOf(const QList<PickerRow>& rows) {
 }
 
 // A caption line indented under its checkbox.
-TextLabel* indentedLine(QVBoxLayout* layout) {
-    auto* label = new TextLabel(QString(), TextRole::footnote);
+TextLabel* indentedLine(QVBoxLayout* layout, TextRole role) {
+    auto* label = new TextLabel(QString(), role);
     label->setContentsMargins(PickerRowList::captionIndent, 0, 0, 0);
     layout->addWidget(label);
     return label;
@@ -28,13 +29,7 @@ TextLabel* indentedLine(QVBoxLayout* layout) {
 } // namespace
 
 void applyWarningStyle(QWidget* widget) {
-    QPalette palette = widget->palette();
-    const QColor orange(255, 149, 0);
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::WindowText, orange);
-        palette.setColor(group, QPalette::Text, orange);
-    }
-    widget->setPalette(palette);
+    applySystemTextColor(widget, SystemColor::orange);
     widget->setProperty("warning", true);
     widget->setProperty("secondary", false);
 }
@@ -69,8 +64,8 @@ void PickerRowList::rebuild(const QList<PickerRow>& rows) {
         RowWidgets widgets;
         widgets.checkbox = new QCheckBox(row.title, container);
         column->addWidget(widgets.checkbox);
-        widgets.caption = indentedLine(column);
-        widgets.disclosure = indentedLine(column);
+        widgets.caption = indentedLine(column, TextRole::caption);
+        widgets.disclosure = indentedLine(column, TextRole::caption2);
         applyWarningStyle(widgets.disclosure);
         widgets.keyField = new QLineEdit(container);
         widgets.keyField->setEchoMode(QLineEdit::Password);
@@ -104,12 +99,12 @@ void PickerRowList::update(const RowWidgets& widgets, const PickerRow& row,
     widgets.caption->setVisible(!row.caption.isEmpty());
     widgets.caption->setObjectName(row.captionID);
     if (!row.captionID.isEmpty()) setAccessibilityIdentifier(widgets.caption, row.captionID);
-    widgets.caption->setPalette(palette());
-    widgets.caption->setProperty("warning", false);
-    if (row.captionTone == PickerRow::Tone::warning)
+    if (row.captionTone == PickerRow::Tone::warning) {
         applyWarningStyle(widgets.caption);
-    else
+    } else {
         TypeScale::applySecondaryStyle(widgets.caption);
+        widgets.caption->setProperty("warning", false);
+    }
 
     widgets.disclosure->setText(row.disclosure);
     widgets.disclosure->setVisible(!row.disclosure.isEmpty());

@@ -51,7 +51,7 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
     list_->setModel(output_);
     list_->setUniformItemSizes(true); // rows are laid out lazily, whatever their number
     list_->setLayoutMode(QListView::Batched);
-    list_->setFont(TypeScale::monospacedCaption());
+    TypeScale::applyMonospaced(list_, TextRole::caption);
     list_->setSpacing(1);
     list_->setMinimumHeight(220);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -83,7 +83,7 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
     activity->setTextVisible(false);
     activity->setFixedSize(48, 8);
     runningRow->addWidget(activity);
-    auto* status = new TextLabel(statusText(), TextRole::footnote);
+    auto* status = new TextLabel(statusText(), TextRole::caption);
     TypeScale::applySecondaryStyle(status);
     setAccessibilityIdentifier(status, QStringLiteral("setup-action-status"));
     runningRow->addWidget(status, 1);

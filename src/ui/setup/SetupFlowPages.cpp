@@ -16,6 +16,7 @@
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/ShowHook.h"
+#include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
@@ -69,7 +70,7 @@ ProminentButton* prominent(const QString& title, const QString& identifier = {})
 // A button in the default style at the large control size.
 QPushButton* large(const QString& title, const QString& identifier) {
     auto* button = new QPushButton(title);
-    button->setMinimumHeight(ProminentButton(title).sizeHint().height());
+    applyControlSize(button, ControlSize::large);
     setAccessibilityIdentifier(button, identifier);
     return button;
 }
@@ -257,7 +258,7 @@ private:
             items->addWidget(checklist);
         } else if (content.rawOutput) {
             auto* output = new TextLabel(*content.rawOutput);
-            output->setFont(TypeScale::monospacedCaption());
+            TypeScale::applyMonospaced(output, TextRole::caption);
             TypeScale::applySecondaryStyle(output);
             output->setSelectable(true);
             output->setObjectName(QStringLiteral("outcome-raw-output"));
@@ -284,9 +285,9 @@ private:
         auto* layout = new QHBoxLayout(row);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(8);
-        auto* mark = new TextLabel(QStringLiteral("\u2714"));
-        mark->setStyleSheet(QStringLiteral("color: #28a745;"));
-        layout->addWidget(mark, 0, Qt::AlignTop);
+        // The symbol lines up with the first line's baseline, however many lines the text takes.
+        layout->addWidget(new SymbolIcon(Symbol::checkmarkCircleFill, SystemColor::green, TextRole::body), 0,
+                          Qt::AlignTop);
         layout->addWidget(new TextLabel(item), 1, Qt::AlignTop);
         return row;
     }

@@ -87,16 +87,13 @@ ProjectActions::ProjectActions(SetupPickerState* state, SetupFlowModel* model,
     : SetupPicker(state, model, parent)
     , templates_(std::move(templates))
     , folderPrompt_(std::move(folderPrompt)) {
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
+    // The two buttons one under the other.
     auto* inDocuments = new ProminentButton(QStringLiteral("Install in Documents"));
     setAccessibilityIdentifier(inDocuments, QStringLiteral("create-project"));
     auto* choose = new QPushButton(QStringLiteral("Choose my folder…"));
     setAccessibilityIdentifier(choose, QStringLiteral("choose-project-folder"));
-    buttons->addWidget(inDocuments);
-    buttons->addWidget(choose);
-    buttons->addStretch();
-    layout_->addLayout(buttons);
+    layout_->addWidget(inDocuments, 0, Qt::AlignLeading);
+    layout_->addWidget(choose, 0, Qt::AlignLeading);
     connect(inDocuments, &QPushButton::clicked, this, &ProjectActions::createProjectInDocuments);
     connect(choose, &QPushButton::clicked, this, &ProjectActions::createProjectInChosenFolder);
 }
@@ -183,7 +180,7 @@ GitSetupForm::GitSetupForm(SetupPickerState* state, SetupFlowModel* model, Setup
     if (probes_.gitIdentitySet) {
         auto* caption = new TextLabel(
             QStringLiteral("Your Git name and email are already set. Sign in to GitHub to finish."),
-            TextRole::footnote);
+            TextRole::caption);
         TypeScale::applySecondaryStyle(caption);
         layout_->addWidget(caption);
     } else {

@@ -1,13 +1,17 @@
 #include "ui/widgets/DesktopActions.h"
 
+#include "ui/widgets/TextLabel.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSet>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace qlan {
@@ -84,18 +88,34 @@ void LiveDesktopActions::copyToPasteboard(const QString& text) {
 
 std::optional<QString> LiveDesktopActions::chooseFolder(QObject* parentWindow,
                                                         const FolderChooserRequest& request) {
+#ifdef Q_OS_MACOS
+    Q_UNUSED(parentWindow);
+    return appKitChooseFolder(request);
+#else
+    // The message above the chooser, as the Mac's open panel shows it.
     auto* parentWidget = qobject_cast<QWidget*>(parentWindow);
-    QFileDialog dialog(parentWidget ? parentWidget->window() : nullptr);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QDialog dialog(parentWidget ? parentWidget->window() : nullptr);
     dialog.setWindowTitle(request.message);
-    dialog.setLabelText(QFileDialog::Accept, request.confirmLabel);
-    dialog.setDirectory(QDir::homePath());
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* message = new TextLabel(request.message);
+    message->setObjectName(QStringLiteral("folder-chooser-message"));
+    layout->addWidget(message);
+    auto* chooser = new QFileDialog(&dialog);
+    chooser->setWindowFlags(Qt::Widget);
+    chooser->setOption(QFileDialog::DontUseNativeDialog, true);
+    chooser->setFileMode(QFileDialog::Directory);
+    chooser->setOption(QFileDialog::ShowDirsOnly, true);
+    chooser->setAcceptMode(QFileDialog::AcceptOpen);
+    chooser->setLabelText(QFileDialog::Accept, request.confirmLabel);
+    chooser->setDirectory(QDir::homePath());
+    layout->addWidget(chooser);
+    QObject::connect(chooser, &QFileDialog::accepted, &dialog, &QDialog::accept);
+    QObject::connect(chooser, &QFileDialog::rejected, &dialog, &QDialog::reject);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    const QStringList chosen = dialog.selectedFiles();
+    const QStringList chosen = chooser->selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
     return chosen.first();
+#endif
 }
 
 } // namespace qlan

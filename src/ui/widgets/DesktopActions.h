@@ -47,7 +47,8 @@ public:
     static std::shared_ptr<DesktopActions> live();
 };
 
-// The live desktop on QDesktopServices, QClipboard and QFileDialog.
+// The live desktop on QDesktopServices and QClipboard; the folder chooser is AppKit's open panel on a
+// Mac and elsewhere QFileDialog under the message.
 class LiveDesktopActions : public DesktopActions {
 public:
     bool openURL(const QUrl& url) override;
@@ -56,5 +57,10 @@ public:
     void copyToPasteboard(const QString& text) override;
     std::optional<QString> chooseFolder(QObject* parentWindow, const FolderChooserRequest& request) override;
 };
+
+#ifdef Q_OS_MACOS
+// The open panel for one folder, with the request's message and confirm label. (DesktopActionsMac.mm)
+std::optional<QString> appKitChooseFolder(const FolderChooserRequest& request);
+#endif
 
 } // namespace qlan

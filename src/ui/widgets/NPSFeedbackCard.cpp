@@ -4,11 +4,15 @@
 #include "platform/AppServices.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/FramedBox.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/SymbolIcon.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QAbstractButton>
+#include <QEasingCurve>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -16,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 namespace qlan {
 namespace {
@@ -25,7 +30,8 @@ QColor withAlpha(QColor color, qreal alpha) {
     return color;
 }
 
-// One score: its number in a 30-point circle, filled with the accent colour when selected.
+// One score: its number in a 30-point circle, filled with the accent colour when selected. A change of
+// selection eases in over 0.2 s: the fill and the white text come in as the ring goes, and back.
 class ScoreButton : public QAbstractButton {
 public:
     ScoreButton(int score, QWidget* parent = nullptr)
@@ -35,12 +41,25 @@ public:
         setFixedSize(30, 30);
         setCursor(Qt::PointingHandCursor);
         TypeScale::apply(this, TextRole::callout);
+        easing_.setDuration(200);
+        // The Mac's ease-out curve.
+        QEasingCurve easeOut(QEasingCurve::BezierSpline);
+        easeOut.addCubicBezierSegment(QPointF(0, 0), QPointF(0.58, 1), QPointF(1, 1));
+        easing_.setEasingCurve(easeOut);
+        connect(&easing_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+            selection_ = value.toReal();
+            update();
+        });
     }
 
     void setSelected(bool selected) {
+        if (selected == isChecked()) return;
         setChecked(selected);
         TypeScale::apply(this, TextRole::callout, selected ? FontWeight::semibold : FontWeight::regular);
-        update();
+        easing_.stop();
+        easing_.setStartValue(selection_);
+        easing_.setEndValue(selected ? 1.0 : 0.0);
+        easing_.start();
     }
 
 protected:
@@ -49,24 +68,28 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF circle = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        if (isChecked()) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(palette().color(QPalette::Active, QPalette::Highlight));
-            painter.drawEllipse(circle);
-            painter.setPen(Qt::white);
-        } else {
-            painter.setPen(QPen(withAlpha(TypeScale::secondaryColor(palette()), 0.4), 1));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(circle);
-            painter.setPen(palette().color(QPalette::Active, QPalette::WindowText));
-        }
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(withAlpha(systemAccentColor(palette()), selection_));
+        painter.drawEllipse(circle);
+        painter.setPen(QPen(withAlpha(TypeScale::secondaryColor(palette()), 0.4 * (1 - selection_)), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(circle);
+        const QColor primary = palette().color(QPalette::Active, QPalette::WindowText);
+        const QColor white(Qt::white);
+        painter.setPen(QColor::fromRgbF(primary.redF() + (white.redF() - primary.redF()) * selection_,
+                                        primary.greenF() + (white.greenF() - primary.greenF()) * selection_,
+                                        primary.blueF() + (white.blueF() - primary.blueF()) * selection_));
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
     }
+
+private:
+    QVariantAnimation easing_;
+    qreal selection_ = 0; // 0 not selected, 1 selected
 };
 
 TextLabel* secondaryCaption(const QString& text) {
-    auto* label = new TextLabel(text, TextRole::footnote);
+    auto* label = new TextLabel(text, TextRole::caption);
     TypeScale::applySecondaryStyle(label);
     return label;
 }
@@ -130,18 +153,17 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     reasonLayout->setSpacing(14);
     reasonLayout->addWidget(
         secondaryCaption(QStringLiteral("What's the main reason for your score? (optional)")));
+    // The editor draws no frame or background of its own: the box around it gives both.
     reason_ = new QPlainTextEdit;
+    reason_->setFrameShape(QFrame::NoFrame);
+    reason_->viewport()->setAutoFillBackground(false);
     reason_->setMinimumHeight(60);
     reason_->setMaximumHeight(90);
     TypeScale::apply(reason_, TextRole::callout);
-    auto* reasonFrame = new QWidget;
-    auto* reasonFrameLayout = new QVBoxLayout(reasonFrame);
-    reasonFrameLayout->setContentsMargins(4, 4, 4, 4);
-    reasonFrameLayout->addWidget(reason_);
-    reasonLayout->addWidget(reasonFrame);
+    reasonLayout->addWidget(new FramedBox(reason_, 4));
     auto* submitRow = new QHBoxLayout;
     submitRow->addStretch(1);
-    auto* submitButton = new ProminentButton(QStringLiteral("Submit feedback"));
+    auto* submitButton = new ProminentButton(QStringLiteral("Submit feedback"), ControlSize::regular);
     setAccessibilityIdentifier(submitButton, QStringLiteral("nps-submit"));
     connect(submitButton, &QPushButton::clicked, this, &NPSFeedbackCard::submit);
     submitRow->addWidget(submitButton);
@@ -153,12 +175,11 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     auto* thanksLayout = new QHBoxLayout(thanksRow_);
     thanksLayout->setContentsMargins(0, 4, 0, 0);
     thanksLayout->setSpacing(6);
-    auto* check = new TextLabel(QStringLiteral("✔"), TextRole::callout);
-    QPalette green = check->palette();
-    green.setColor(QPalette::WindowText, QColor(0x28, 0xa7, 0x45));
-    check->setPalette(green);
-    thanksLayout->addWidget(check);
-    thanksLayout->addWidget(new TextLabel(QStringLiteral("Thanks for the feedback."), TextRole::callout), 1);
+    thanksLayout->addWidget(
+        new SymbolIcon(Symbol::checkmarkCircleFill, SystemColor::green, TextRole::callout), 0,
+        Qt::AlignVCenter);
+    thanksLayout->addWidget(new TextLabel(QStringLiteral("Thanks for the feedback."), TextRole::callout), 1,
+                            Qt::AlignVCenter);
     stack->addWidget(thanksRow_);
 
     setPhase(Phase::notYet());

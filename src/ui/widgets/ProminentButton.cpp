@@ -1,6 +1,6 @@
 #include "ui/widgets/ProminentButton.h"
 
-#include "ui/widgets/SystemAccent.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QPainter>
@@ -10,27 +10,45 @@
 namespace qlan {
 namespace {
 
-constexpr int kHorizontalPadding = 18;
-constexpr int kVerticalPadding = 7;
-constexpr int kMinimumHeight = 32; // the large control size
+struct Metrics {
+    int horizontalPadding;
+    int verticalPadding;
+    int minimumHeight;
+};
+
+Metrics metrics(ControlSize size) {
+    return size == ControlSize::large ? Metrics{18, 7, 32} : Metrics{12, 3, 24};
+}
+
+int heightFor(ControlSize size, const QFont& font) {
+    return std::max(metrics(size).minimumHeight,
+                    QFontMetrics(font).height() + 2 * metrics(size).verticalPadding);
+}
+
 constexpr qreal kCornerRadius = 6.0;
 constexpr double kMinimumTextContrast = 4.5;
 
 } // namespace
 
-ProminentButton::ProminentButton(const QString& title, QWidget* parent)
-    : QPushButton(title, parent) {
+void applyControlSize(QPushButton* button, ControlSize size) {
+    button->setMinimumHeight(heightFor(size, TypeScale::font(TextRole::body)));
+    button->setProperty("controlSize", size == ControlSize::large ? "large" : "regular");
+}
+
+ProminentButton::ProminentButton(const QString& title, ControlSize size, QWidget* parent)
+    : QPushButton(title, parent)
+    , size_(size) {
     TypeScale::apply(this, TextRole::body);
     setProperty("prominent", true);
+    setProperty("controlSize", size == ControlSize::large ? "large" : "regular");
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
 }
 
 QSize ProminentButton::sizeHint() const {
-    const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(text()) + 2 * kHorizontalPadding,
-            std::max(kMinimumHeight, metrics.height() + 2 * kVerticalPadding)};
+    return {QFontMetrics(font()).horizontalAdvance(text()) + 2 * metrics(size_).horizontalPadding,
+            heightFor(size_, font())};
 }
 
 QSize ProminentButton::minimumSizeHint() const {

@@ -1,16 +1,24 @@
 #pragma once
-// A button in the prominent style at the large control size: filled with the system accent colour, its
-// title in white, both read from the live palette when painting. It can be bound
-// to Return and Enter: while it is visible and enabled in the active window, either key clicks it.
+// A button in the prominent style, at the large control size unless asked otherwise: filled with the
+// system accent colour, its title in white, both read from the live palette when painting. It can be
+// bound to Return and Enter: while it is visible and enabled in the active window, either key clicks it.
 
 #include <QPushButton>
 
 namespace qlan {
 
+enum class ControlSize { regular, large };
+
+// Gives a button of another style (bordered, borderless) at least the height of a prominent button of
+// the same control size, so that buttons of one size line up whatever their style.
+void applyControlSize(QPushButton* button, ControlSize size);
+
 class ProminentButton : public QPushButton {
     Q_OBJECT
 public:
-    explicit ProminentButton(const QString& title, QWidget* parent = nullptr);
+    explicit ProminentButton(const QString& title, ControlSize size = ControlSize::large,
+                             QWidget* parent = nullptr);
+    ControlSize controlSize() const { return size_; }
 
     // Makes Return (and the keypad's Enter) press this button anywhere in its window.
     void bindToReturn();
@@ -27,6 +35,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    ControlSize size_;
     bool boundToReturn_ = false;
 };
 

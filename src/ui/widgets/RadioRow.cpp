@@ -1,5 +1,6 @@
 #include "ui/widgets/RadioRow.h"
 
+#include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
 
@@ -9,45 +10,6 @@
 #include <QVBoxLayout>
 
 namespace qlan {
-namespace {
-
-constexpr int kMarkSize = 20;
-
-// The radio mark: a filled ring in the accent colour when chosen, an empty circle in the secondary
-// colour otherwise.
-class RadioMark : public QWidget {
-public:
-    explicit RadioMark(const QAbstractButton* row, QWidget* parent)
-        : QWidget(parent)
-        , row_(row) {
-        setFixedSize(kMarkSize, kMarkSize);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF outer = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-        if (row_->isChecked()) {
-            const QColor accent = palette().color(QPalette::Active, QPalette::Highlight);
-            painter.setPen(QPen(accent, 1.5));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(outer);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(accent);
-            painter.drawEllipse(outer.adjusted(4, 4, -4, -4));
-        } else {
-            painter.setPen(QPen(TypeScale::secondaryColor(palette()), 1.5));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(outer);
-        }
-    }
-
-private:
-    const QAbstractButton* row_;
-};
-
-} // namespace
 
 RadioRow::RadioRow(const QString& title, const QString& description, QWidget* parent)
     : QAbstractButton(parent) {
@@ -59,30 +21,36 @@ RadioRow::RadioRow(const QString& title, const QString& description, QWidget* pa
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
 
+    const bool described = !description.isEmpty();
+    const TextRole titleRole = described ? TextRole::headline : TextRole::body;
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(10);
-    mark_ = new RadioMark(this, this);
-    row->addWidget(mark_, 0, Qt::AlignTop);
+    row->setSpacing(described ? 10 : 8);
+    mark_ = new SymbolIcon(Symbol::circle, SystemColor::secondary, titleRole,
+                           described ? SymbolScale::large : SymbolScale::medium);
+    row->addWidget(mark_, 0, described ? Qt::AlignTop : Qt::AlignVCenter);
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
-    title_ = new TextLabel(title, TextRole::headline);
-    description_ = new TextLabel(description, TextRole::callout);
+    title_ = new TextLabel(title, titleRole);
+    description_ = new TextLabel(description, TextRole::subheadline);
     TypeScale::applySecondaryStyle(description_);
+    if (!described) description_->hide();
     texts->addWidget(title_);
     texts->addWidget(description_);
-    texts->addStretch(1);
+    if (described) texts->addStretch(1);
     row->addLayout(texts, 1);
 
     // Clicks anywhere on the row, its texts included, reach the row.
-    for (QWidget* child : {mark_, static_cast<QWidget*>(title_), static_cast<QWidget*>(description_)})
+    for (QWidget* child :
+         {static_cast<QWidget*>(mark_), static_cast<QWidget*>(title_), static_cast<QWidget*>(description_)})
         child->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 void RadioRow::setSelected(bool selected) {
     setChecked(selected);
-    mark_->update();
+    mark_->setSymbol(selected ? Symbol::largecircleFillCircle : Symbol::circle,
+                     selected ? SystemColor::accent : SystemColor::secondary);
 }
 
 QSize RadioRow::sizeHint() const {

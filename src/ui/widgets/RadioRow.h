@@ -1,12 +1,17 @@
 #pragma once
-// One choice of a list of exclusive choices: a radio mark, a title and a description that wraps, on a
-// row whose whole width is clickable. The row does not select itself when clicked: its owner decides
-// and calls setSelected, and the row carries the checked (selected) state for assistive technology.
+// One choice of a list of exclusive choices: a radio mark ("largecircle.fill.circle" in the accent
+// colour when chosen, "circle" in the secondary colour otherwise), a title and a description that
+// wraps, on a row whose whole width is clickable. With a description, the title is a headline, the
+// description a subheadline in the secondary colour and the mark at the large scale, all aligned to
+// the top; without one, the title is body text beside a mark of the text's own scale, centred
+// vertically. The row does not select itself when clicked: its owner decides and calls setSelected,
+// and the row carries the checked (selected) state for assistive technology.
 
 #include <QAbstractButton>
 
 namespace qlan {
 
+class SymbolIcon;
 class TextLabel;
 
 class RadioRow : public QAbstractButton {
@@ -19,6 +24,7 @@ public:
 
     TextLabel* titleLabel() const { return title_; }
     TextLabel* descriptionLabel() const { return description_; }
+    SymbolIcon* mark() const { return mark_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -29,7 +35,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
-    QWidget* mark_ = nullptr;
+    SymbolIcon* mark_ = nullptr;
     TextLabel* title_ = nullptr;
     TextLabel* description_ = nullptr;
     bool keyboardFocus_ = false;

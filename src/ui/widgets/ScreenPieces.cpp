@@ -17,8 +17,10 @@ void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {
     layout->addWidget(widget, 0, Qt::AlignLeading);
 }
 
-QPushButton* borderedButton(const QString& title) {
-    return new QPushButton(title);
+QPushButton* borderedButton(const QString& title, ControlSize size) {
+    auto* button = new QPushButton(title);
+    if (size == ControlSize::large) applyControlSize(button, size);
+    return button;
 }
 
 QPushButton* borderlessButton(const QString& title) {

@@ -2,6 +2,7 @@
 // Small pieces the screens of every flow are built from: a column of widgets and the buttons in their
 // styles.
 
+#include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QString>
@@ -17,8 +18,8 @@ QVBoxLayout* column(QWidget* owner, int spacing);
 // Adds vertical space of `points` and then the widget (a button), aligned to the leading edge.
 void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points);
 
-// A bordered button of regular size.
-QPushButton* borderedButton(const QString& title);
+// A bordered button, of regular size unless asked otherwise.
+QPushButton* borderedButton(const QString& title, ControlSize size = ControlSize::regular);
 // A borderless button of regular size.
 QPushButton* borderlessButton(const QString& title);
 // A button drawn as a link (flat, in the link colour); the screen decides what it opens.

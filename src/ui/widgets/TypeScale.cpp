@@ -1,65 +1,73 @@
 #include "ui/widgets/TypeScale.h"
 
+#include "ui/widgets/SystemColors.h"
+
 #include <QApplication>
-#include <QEvent>
 #include <QFontDatabase>
-#include <QPalette>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qlan {
 namespace {
 
-// Point sizes of the Mac's text styles, over the body's 13 points.
-double scale(TextRole role) {
+constexpr double kBodyPoints = 13.0;
+
+// The Mac's point size of each text style.
+double macPoints(TextRole role) {
     switch (role) {
     case TextRole::largeTitle:
-        return 26.0 / 13.0;
+        return 26.0;
+    case TextRole::title:
+        return 22.0;
+    case TextRole::title2:
+        return 17.0;
+    case TextRole::title3:
+        return 15.0;
     case TextRole::headline:
     case TextRole::body:
-        return 1.0;
+        return 13.0;
     case TextRole::callout:
-        return 12.0 / 13.0;
+        return 12.0;
+    case TextRole::subheadline:
+        return 11.0;
     case TextRole::footnote:
-        return 10.0 / 13.0;
+    case TextRole::caption:
+    case TextRole::caption2:
+        return 10.0;
     }
-    return 1.0;
+    return kBodyPoints;
 }
 
-// Keeps a widget's secondary colour in step with the application palette: set when applied, and again
-// whenever the application palette changes.
-class SecondaryTone : public QObject {
-public:
-    explicit SecondaryTone(QWidget* widget)
-        : QObject(widget) {
-        widget->installEventFilter(this);
-        apply(widget);
+FontWeight ownWeight(TextRole role) {
+    switch (role) {
+    case TextRole::headline:
+        return FontWeight::bold;
+    case TextRole::caption2:
+        return FontWeight::medium;
+    default:
+        return FontWeight::regular;
     }
+}
 
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        // A new application palette reaches the widget as a change of its own palette.
-        const QEvent::Type type = event->type();
-        if ((type == QEvent::PaletteChange || type == QEvent::ApplicationPaletteChange) && !applying_)
-            apply(static_cast<QWidget*>(watched));
-        return false;
+FontWeight weightOf(TextRole role, FontWeight asked) {
+    return std::max(ownWeight(role), asked);
+}
+
+QFont::Weight qtWeight(FontWeight weight) {
+    switch (weight) {
+    case FontWeight::regular:
+        return QFont::Normal;
+    case FontWeight::medium:
+        return QFont::Medium;
+    case FontWeight::semibold:
+        return QFont::DemiBold;
+    case FontWeight::bold:
+        return QFont::Bold;
     }
-
-private:
-    void apply(QWidget* widget) {
-        const QColor colour = TypeScale::secondaryColor(QApplication::palette(widget));
-        QPalette palette = widget->palette();
-        for (auto group : {QPalette::Active, QPalette::Inactive}) {
-            palette.setColor(group, QPalette::WindowText, colour);
-            palette.setColor(group, QPalette::Text, colour);
-        }
-        applying_ = true;
-        widget->setPalette(palette);
-        applying_ = false;
-    }
-
-    bool applying_ = false;
-};
+    return QFont::Normal;
+}
 
 double relativeLuminance(const QColor& colour) {
     const auto channel = [](float value) {
@@ -69,38 +77,46 @@ double relativeLuminance(const QColor& colour) {
            0.0722 * channel(colour.blueF());
 }
 
-} // namespace
-
-QFont TypeScale::monospacedCaption() {
-    QFont monospaced = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    monospaced.setPointSizeF(font(TextRole::footnote).pointSizeF());
-    return monospaced;
+void record(QWidget* widget, TextRole role, FontWeight weight, bool monospaced) {
+    widget->setProperty("textRole", QString::fromLatin1(TypeScale::roleName(role)));
+    widget->setProperty("semibold", weightOf(role, weight) >= FontWeight::semibold);
+    widget->setProperty("monospaced", monospaced);
 }
 
+} // namespace
+
 QFont TypeScale::font(TextRole role, FontWeight weight) {
+    // The platform's default font is the body; on a Mac it is the body's 13 points.
     QFont font = QApplication::font();
-    const double base = font.pointSizeF() > 0 ? font.pointSizeF() : 13.0;
-    font.setPointSizeF(base * scale(role));
-    const bool semibold = weight == FontWeight::semibold || role == TextRole::headline;
-    font.setWeight(semibold ? QFont::DemiBold : QFont::Normal);
+    const double body = font.pointSizeF() > 0 ? font.pointSizeF() : kBodyPoints;
+    font.setPointSizeF(body * macPoints(role) / kBodyPoints);
+    font.setWeight(qtWeight(weightOf(role, weight)));
     return font;
+}
+
+QFont TypeScale::monospaced(TextRole role, FontWeight weight) {
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(font(role).pointSizeF());
+    fixed.setWeight(qtWeight(weightOf(role, weight)));
+    return fixed;
 }
 
 void TypeScale::apply(QWidget* widget, TextRole role, FontWeight weight) {
     widget->setFont(font(role, weight));
-    widget->setProperty("textRole", QString::fromLatin1(roleName(role)));
-    widget->setProperty("semibold", weight == FontWeight::semibold || role == TextRole::headline);
+    record(widget, role, weight, false);
+}
+
+void TypeScale::applyMonospaced(QWidget* widget, TextRole role, FontWeight weight) {
+    widget->setFont(monospaced(role, weight));
+    record(widget, role, weight, true);
 }
 
 QColor TypeScale::secondaryColor(const QPalette& palette) {
-    QColor color = palette.color(QPalette::Active, QPalette::WindowText);
-    color.setAlphaF(0.55);
-    return color;
+    return systemColor(SystemColor::secondary, palette);
 }
 
 void TypeScale::applySecondaryStyle(QWidget* widget) {
-    if (widget->property("secondary").toBool()) return;
-    new SecondaryTone(widget);
+    applySystemTextColor(widget, SystemColor::secondary);
     widget->setProperty("secondary", true);
 }
 
@@ -120,14 +136,26 @@ const char* TypeScale::roleName(TextRole role) {
     switch (role) {
     case TextRole::largeTitle:
         return "largeTitle";
+    case TextRole::title:
+        return "title";
+    case TextRole::title2:
+        return "title2";
+    case TextRole::title3:
+        return "title3";
     case TextRole::headline:
         return "headline";
+    case TextRole::subheadline:
+        return "subheadline";
     case TextRole::body:
         return "body";
     case TextRole::callout:
         return "callout";
     case TextRole::footnote:
         return "footnote";
+    case TextRole::caption:
+        return "caption";
+    case TextRole::caption2:
+        return "caption2";
     }
     return "body";
 }

@@ -3,6 +3,8 @@
 #include "platform/LiveFileSystem.h"
 #include "platform/PlatformError.h"
 
+#include "support/FileSizeLimit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,13 +14,13 @@
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
-#include <sys/resource.h>
+#include <functional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace qlan;
+using qlan::test::FileSizeLimit;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 
@@ -70,28 +72,6 @@ FileAttributes permissions(int mode) {
     attributes.posixPermissions = mode;
     return attributes;
 }
-
-// Sets the largest file this process may write; restores the old limit (and SIGXFSZ) on destruction.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, savedHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*savedHandler_)(int) = nullptr;
-};
 
 } // namespace
 
@@ -327,6 +307,14 @@ TEST_F(LiveFileSystemTest, ReadsBytesAndStrictUtf8Text) {
         EXPECT_EQ(fs_.readData(path("invalid")), bytes);
     }
 
+    // A byte-order mark is part of the text, so the text written back is the same bytes.
+    write("bom", "\xEF\xBB\xBF"
+                 "export A=1\n");
+    EXPECT_EQ(fs_.readString(path("bom")), QChar(0xFEFF) + QStringLiteral("export A=1\n"));
+    fs_.writeString(fs_.readString(path("bom")), path("bom"), true);
+    EXPECT_EQ(read("bom"), "\xEF\xBB\xBF"
+                           "export A=1\n");
+
     EXPECT_THROW(fs_.readData(path("missing")), PlatformError);
     EXPECT_THROW(fs_.readString(path("missing")), PlatformError);
     ASSERT_TRUE(QDir().mkdir(path("folder")));
@@ -356,6 +344,16 @@ TEST_F(LiveFileSystemTest, WritesTextInPlaceOrAtomically) {
     EXPECT_THROW(fs_.writeString("x", path("missing-folder/file"), false), PlatformError);
     EXPECT_THROW(fs_.writeData("x", path("missing-folder/file")), PlatformError);
     EXPECT_FALSE(QFileInfo::exists(path("missing-folder")));
+    // A lone surrogate would be saved as another character: nothing is saved.
+    for (bool atomically : {true, false}) {
+        try {
+            fs_.writeString(QStringLiteral("Ren") + QChar(0xD800), path("plain"), atomically);
+            ADD_FAILURE() << "saved an altered text";
+        } catch (const PlatformError& error) {
+            EXPECT_EQ(error.code(), EILSEQ);
+        }
+    }
+    EXPECT_EQ(read("plain"), "2");
     EXPECT_THAT(entries(), UnorderedElementsAre("plain", "fresh", "fresh-data", "private"));
 }
 
@@ -436,4 +434,115 @@ TEST_F(LiveFileSystemTest, ReadersNeverSeeAPartialAtomicWrite) {
     EXPECT_EQ(partial.load(), 0) << "of " << reads.load() << " reads";
     EXPECT_GT(reads.load(), 0);
     EXPECT_EQ(entries(), QStringList{"shared"});
+}
+
+TEST_F(LiveFileSystemTest, WhatIsNotARegularFileIsRefusedAtOnce) {
+    // A named pipe would block a reader (or a writer) in open() until someone opens its other end.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0644), 0);
+    ASSERT_TRUE(QDir().mkdir(path("folder")));
+    link("/dev/null", "device");
+    link(path("pipe"), "link-to-pipe");
+    const QList<std::pair<const char*, std::function<void(const QString&)>>> operations{
+        {"readData", [&](const QString& p) { (void)fs_.readData(p); }},
+        {"readString", [&](const QString& p) { (void)fs_.readString(p); }},
+        {"writeString in place", [&](const QString& p) { fs_.writeString("x", p, false); }},
+        {"writeString atomically", [&](const QString& p) { fs_.writeString("x", p, true); }},
+        {"writeData", [&](const QString& p) { fs_.writeData("x", p); }},
+        {"writeFile", [&](const QString& p) { fs_.writeFile("x", p, {}); }},
+    };
+    const QList<std::pair<const char*, const char*>> targets{{"pipe", "a named pipe"},
+                                                             {"link-to-pipe", "a named pipe"},
+                                                             {"folder", "a folder"},
+                                                             {"device", "a device"}};
+    for (const auto& [name, kind] : targets) {
+        for (const auto& [operation, run] : operations) {
+            SCOPED_TRACE(std::string(name) + ": " + operation);
+            try {
+                run(path(name));
+                ADD_FAILURE() << "not refused";
+            } catch (const PlatformError& error) {
+                EXPECT_TRUE(error.localizedDescription().endsWith(
+                    QStringLiteral("it is %1, not a regular file").arg(QLatin1String(kind))))
+                    << error.localizedDescription().toStdString();
+            }
+        }
+    }
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(path("pipe")).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_THAT(entries(), UnorderedElementsAre("pipe", "folder", "device", "link-to-pipe"));
+}
+
+TEST_F(LiveFileSystemTest, WriteFileFollowsOrReplacesLinksAndWritesOnlyOverWhatItWasTold) {
+    // A dangling link stays and the file it names is created; a replaced link leaves its file alone.
+    ASSERT_TRUE(QDir().mkpath(path("dotfiles")));
+    link("dotfiles/zshrc", ".zshrc");
+    fs_.writeFile("new\n", path(".zshrc"), {});
+    EXPECT_TRUE(QFileInfo(path(".zshrc")).isSymLink());
+    EXPECT_EQ(read("dotfiles/zshrc"), "new\n");
+    FileWriteOptions replace;
+    replace.replaceLink = true;
+    fs_.writeFile("backup\n", path(".zshrc"), replace);
+    EXPECT_FALSE(QFileInfo(path(".zshrc")).isSymLink());
+    EXPECT_EQ(read(".zshrc"), "backup\n");
+    EXPECT_EQ(read("dotfiles/zshrc"), "new\n");
+
+    struct Case {
+        std::optional<QByteArray> before; // absent: no file
+        FileWriteOptions::Contents expected;
+        bool written;
+    };
+    const QList<Case> cases{
+        {QByteArray("old"), {true, "old"}, true}, {QByteArray("old"), {true, "older"}, false},
+        {QByteArray("old"), {false, {}}, false},  {std::nullopt, {false, {}}, true},
+        {std::nullopt, {true, {}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before.value_or("<none>").toStdString() + " / " + c.expected.bytes.toStdString());
+        QFile::remove(path("file"));
+        if (c.before) write("file", *c.before);
+        FileWriteOptions options;
+        options.onlyIfUnchanged = c.expected;
+        try {
+            fs_.writeFile("mine", path("file"), options);
+            EXPECT_TRUE(c.written);
+        } catch (const FileChangedError& error) {
+            EXPECT_FALSE(c.written) << error.localizedDescription().toStdString();
+        }
+        EXPECT_EQ(QFileInfo::exists(path("file")) ? read("file") : QByteArray("<none>"),
+                  c.written ? QByteArray("mine") : c.before.value_or("<none>"));
+        EXPECT_THAT(entries(), ::testing::Contains("dotfiles")) << "and no temporary file";
+        EXPECT_EQ(entries().size(), c.before || c.written ? 3 : 2);
+    }
+}
+
+TEST_F(LiveFileSystemTest, ASecretIsPrivateFromItsFirstByte) {
+    // A watcher looks at every temporary file while new files are written with 0600 asked for.
+    const mode_t savedMask = ::umask(022);
+    std::atomic<bool> done{false};
+    std::atomic<int> seen{0};
+    std::atomic<int> modes{0};
+    std::thread watcher([&] {
+        while (!done) {
+            for (const QString& name : entries()) {
+                const int mode = name.startsWith(".config.toml.tmp-") ? modeOf(path(name)) : -1;
+                if (mode < 0) continue;
+                modes |= mode;
+                ++seen;
+            }
+        }
+    });
+    FileWriteOptions secret;
+    secret.permissions = 0600;
+    for (int i = 0; i < 500 && seen < 20; ++i) {
+        QFile::remove(path("config.toml"));
+        fs_.writeFile(QByteArray(2 * 1024 * 1024, 'k'), path("config.toml"), secret);
+    }
+    done = true;
+    watcher.join();
+    ::umask(savedMask);
+    EXPECT_GT(seen.load(), 0);
+    EXPECT_EQ(modes.load() & 077, 0) << "a temporary file was readable by others: " << std::oct
+                                     << modes.load();
+    EXPECT_EQ(modeOf(path("config.toml")), 0600);
 }

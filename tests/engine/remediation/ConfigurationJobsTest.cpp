@@ -292,6 +292,20 @@ TEST(ConfigurationJobs, TheGitIdentityIsStoredLiterally) {
     EXPECT_EQ(calls[2].arguments, QStringList({"config", "--global", "init.defaultBranch", "main"}));
     EXPECT_EQ(calls[3].arguments, QStringList({"config", "--global", "push.autoSetupRemote", "true"}));
 
+    // A name or an email that is not valid Unicode (a lone surrogate) is refused, never saved altered.
+    for (const auto& [badName, badEmail, field] :
+         {std::tuple{QString("Ren") + QChar(0xD800), QString("r@example.com"), QString("name")},
+          std::tuple{QString("Ren"), QString("r") + QChar(0xDC00) + "@example.com", QString("email")}}) {
+        Sandbox refused;
+        withShell(refused).writeStub("/opt/homebrew/bin/git");
+        EXPECT_THAT(runJob(refused, SetupRemediation::configureGit(badName, badEmail)),
+                    ElementsAre(Event::output("Couldn't save your Git " + field +
+                                              ": it holds a character that isn't valid Unicode text. Type it "
+                                              "again without that character."),
+                                Event::completed(1)));
+        EXPECT_TRUE(refused.calls("/opt/homebrew/bin/git").isEmpty());
+    }
+
     Sandbox failing;
     withShell(failing).writeStub("/opt/homebrew/bin/git", StubSpec().withExitCode(5));
     EXPECT_THAT(runJob(failing, SetupRemediation::configureGit("Ada", "ada@example.com")),

@@ -30,6 +30,10 @@ public:
         check(path);
         ForwardingFileSystem::writeData(data, path);
     }
+    void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override {
+        check(path);
+        ForwardingFileSystem::writeFile(data, path, options);
+    }
     void setAttributes(const FileAttributes& attributes, const QString& path) override {
         check(path);
         ForwardingFileSystem::setAttributes(attributes, path);

@@ -3,9 +3,13 @@
 
 #include "remediation/FileAppendWriter.h"
 
+#include "remediation/AgentEnvDoc.h"
+#include "remediation/MCPConfigWriter.h"
+
 #include "FaultyFileSystem.h"
-#include "support/FileMode.h"
 #include "support/CurrentEdition.h"
+#include "support/FileMode.h"
+#include "support/FileSizeLimit.h"
 #include "support/Sandbox.h"
 
 #include <QFileInfo>
@@ -13,9 +17,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <thread>
+
 using namespace qlan;
 using qlan::test::CurrentEdition;
 using qlan::test::FaultyFileSystem;
+using qlan::test::FileSizeLimit;
 using qlan::test::modeOf;
 using qlan::test::Sandbox;
 
@@ -28,6 +36,33 @@ const QByteArray uvBlock = "# Quillane — uv PATH\nexport PATH=\"$HOME/.local/b
 FileAppendWriter writerIn(const Sandbox& sandbox, std::shared_ptr<FileSystemOperating> fs = {}) {
     return FileAppendWriter(sandbox.home() + "/.zprofile", fs ? fs : sandbox.services().fs);
 }
+
+// Every writer of the engine that keeps a backup beside the file it edits.
+struct BackedUpWriter {
+    const char* name;
+    QString target;                          // the backup is target + ".bak"
+    std::function<bool(const Sandbox&)> run; // true when it reports success
+};
+
+const QList<BackedUpWriter> backedUpWriters{
+    {"~/.zprofile", zprofile,
+     [](const Sandbox& sandbox) {
+         try {
+             writerIn(sandbox).append(uvLine, "uv PATH", "HOME/.local/bin", false);
+             return true;
+         } catch (const PlatformError&) {
+             return false;
+         }
+     }},
+    {"Codex config", "/Users/tester/.codex/config.toml",
+     [](const Sandbox& sandbox) {
+         return MCPConfigWriter(sandbox.services().fs)
+             .addToCodex("notion", "https://mcp.example.test/")
+             .succeeded;
+     }},
+    {"CLAUDE.md", "/Users/tester/.claude/CLAUDE.md",
+     [](const Sandbox& sandbox) { return AgentEnvDoc(sandbox.services().fs).document().succeeded; }},
+};
 
 } // namespace
 
@@ -46,6 +81,11 @@ TEST(FileAppendWriter, SeparatorAndMarkerGoldenFiles) {
         {QByteArray("abc\n\n\n"), "abc\n\n\n" + uvBlock},
         {QByteArray("\n"), "\n\n" + uvBlock},
         {QByteArray("é — ünïcode"), "é — ünïcode\n\n" + uvBlock},
+        {QByteArray("\xEF\xBB\xBF"
+                    "abc\n"),
+         "\xEF\xBB\xBF"
+         "abc\n\n" +
+             uvBlock}, // the byte-order mark stays
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.original ? c.original->toStdString() : "<missing>");
@@ -93,6 +133,7 @@ TEST(FileAppendWriter, PresenceTestsDecideAlreadySetAndAlreadySetTouchesNothing)
         {"# eval \"$(/opt/homebrew/bin/brew shellenv)\"\n", true, false},
         {"# eval \"$(/opt/homebrew/bin/brew shellenv)\"\n", false, true},
         {"if true; then\n\t  eval \"$(/opt/homebrew/bin/brew shellenv)\"\nfi\n", true, true},
+        {"\xEF\xBB\xBF# eval \"$(/opt/homebrew/bin/brew shellenv)\"\n", true, false},
         {"export PATH=/x\n", true, false},
         {"export PATH=/x\n", false, false},
     };
@@ -147,6 +188,7 @@ TEST(FileAppendWriter, EveryFailureLeavesTheFileByteForByteAndSaysWhatToDo) {
         QString errorStart;
         QString errorContains;
         QByteArray backupAfter;
+        std::function<void(Sandbox&)> whileBackingUp; // another program saves the file meanwhile
     };
     const auto inHome = [](const QString& path) { return path.contains("/Users/tester/"); };
     const QList<Case> cases{
@@ -156,35 +198,48 @@ TEST(FileAppendWriter, EveryFailureLeavesTheFileByteForByteAndSaysWhatToDo) {
          original,
          "Couldn't write backup file: ",
          "Permission denied",
-         earlierBackup},
+         earlierBackup,
+         {}},
         {"failing backup",
          [](const QString& p) { return p.endsWith(".bak"); },
          {},
          original,
          "Couldn't write backup file: ",
          ".zprofile.bak",
-         earlierBackup},
+         earlierBackup,
+         {}},
         {"failing rename",
          [](const QString& p) { return p.endsWith("/.zprofile"); },
          {},
          original,
          "Couldn't write file: ",
          ".zprofile",
-         original},
+         original,
+         {}},
         {"changed after the preview",
          {},
          [&](Sandbox& s) { s.writeFile(zprofile, original + "alias ll='ls -l'\n"); },
          original + "alias ll='ls -l'\n",
          "Couldn't write file: ",
          "changed since the preview",
-         earlierBackup},
+         earlierBackup,
+         {}},
         {"created after the preview",
          {},
          [&](Sandbox& s) { s.writeFile(zprofile, "new\n"); },
          "new\n",
          "Couldn't write file: ",
          "changed since the preview",
-         earlierBackup},
+         earlierBackup,
+         {}},
+        {"saved while the backup was written",
+         {},
+         {},
+         original + "alias ll='ls -l'\n",
+         "Couldn't write file: ",
+         "changed since the preview",
+         original,
+         [&](Sandbox& s) { s.writeFile(zprofile, original + "alias ll='ls -l'\n"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -195,7 +250,10 @@ TEST(FileAppendWriter, EveryFailureLeavesTheFileByteForByteAndSaysWhatToDo) {
         const FileAppendWriter writer = writerIn(sandbox, faulty);
         const auto preview = writer.makePreview({uvLine}, "uv PATH", [](const QString&) { return false; });
         if (c.betweenPreviewAndApply) c.betweenPreviewAndApply(sandbox);
-        faulty->failWrite = c.failWrite;
+        faulty->failWrite = [&](const QString& path) {
+            if (c.whileBackingUp && path.endsWith(".bak")) c.whileBackingUp(sandbox);
+            return c.failWrite && c.failWrite(path);
+        };
         try {
             writer.apply(preview);
             ADD_FAILURE() << "apply succeeded";
@@ -226,4 +284,124 @@ TEST(FileAppendWriter, AFileThatIsNotUtf8IsNeverRewritten) {
     }
     EXPECT_EQ(sandbox.readFile(zprofile), latin1);
     EXPECT_FALSE(sandbox.exists(zprofile + ".bak"));
+}
+
+TEST(FileAppendWriter, OddTargetsStayWhatTheyAre) {
+    CurrentEdition edition(ProductConfig::homebrewEdition());
+    const QString dotfile = "/Users/tester/dotfiles/zprofile";
+    struct Case {
+        const char* name;
+        std::function<void(Sandbox&)> make;
+        QString refusal; // empty: written
+    };
+    const QList<Case> cases{
+        {"dangling link",
+         [&](Sandbox& s) { s.makeDirectory("/Users/tester/dotfiles"), s.makeSymlink(zprofile, dotfile); },
+         {}},
+        {"named pipe",
+         [](Sandbox& s) { ASSERT_EQ(::mkfifo(QFile::encodeName(s.map(zprofile)).constData(), 0644), 0); },
+         "it is a named pipe, not a regular file"},
+        {"folder", [](Sandbox& s) { s.makeDirectory(zprofile); }, "it is a folder, not a regular file"},
+        {"device", [](Sandbox& s) { ASSERT_TRUE(QFile::link("/dev/null", s.map(zprofile))); },
+         "it is a device, not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sandbox sandbox;
+        c.make(sandbox);
+        struct stat before {};
+        ASSERT_EQ(::lstat(QFile::encodeName(sandbox.map(zprofile)).constData(), &before), 0);
+        try {
+            writerIn(sandbox).append(uvLine, "uv PATH", "HOME/.local/bin", false);
+            EXPECT_TRUE(c.refusal.isEmpty()) << "not refused";
+        } catch (const PlatformError& error) {
+            EXPECT_TRUE(error.localizedDescription().contains(".zprofile”: " + c.refusal))
+                << error.localizedDescription().toStdString();
+        }
+        struct stat after {};
+        ASSERT_EQ(::lstat(QFile::encodeName(sandbox.map(zprofile)).constData(), &after), 0);
+        EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT) << "still what it was";
+        EXPECT_EQ(sandbox.exists(zprofile + ".bak"), c.refusal.isEmpty());
+        if (c.refusal.isEmpty()) {
+            EXPECT_EQ(sandbox.readFile(dotfile), uvBlock);
+        }
+    }
+}
+
+TEST(FileAppendWriter, EveryBackupReplacesALinkAtItsPathInsteadOfWritingThroughIt) {
+    CurrentEdition edition(ProductConfig::homebrewEdition());
+    const QByteArray original = "a = \"1\"\n";
+    for (const BackedUpWriter& writer : backedUpWriters) {
+        SCOPED_TRACE(writer.name);
+        Sandbox sandbox;
+        sandbox.writeFile(writer.target, original);
+        sandbox.writeFile("/Users/tester/precious", "precious\n");
+        sandbox.makeSymlink(writer.target + ".bak", "/Users/tester/precious");
+        EXPECT_TRUE(writer.run(sandbox));
+        EXPECT_EQ(sandbox.readFile("/Users/tester/precious"), "precious\n");
+        EXPECT_FALSE(QFileInfo(sandbox.map(writer.target + ".bak")).isSymLink());
+        EXPECT_EQ(sandbox.readFile(writer.target + ".bak"), original);
+    }
+}
+
+TEST(FileAppendWriter, AnEarlierBackupIsReplacedOnlyByAWholeNewOneOnAFullDisk) {
+    CurrentEdition edition(ProductConfig::homebrewEdition());
+    const QByteArray original = "a = \"1\"\n";
+    const QByteArray earlierBackup = "an earlier backup\n";
+    for (const BackedUpWriter& writer : backedUpWriters) {
+        for (const bool hadBackup : {true, false}) {
+            SCOPED_TRACE(std::string(writer.name) + (hadBackup ? " with" : " without") +
+                         " an earlier backup");
+            Sandbox sandbox;
+            sandbox.writeFile(writer.target, original);
+            if (hadBackup) sandbox.writeFile(writer.target + ".bak", earlierBackup);
+            const QStringList before = QDir(QFileInfo(sandbox.map(writer.target)).path())
+                                           .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            bool succeeded = true;
+            {
+                FileSizeLimit full(4); // no file grows past 4 bytes
+                succeeded = writer.run(sandbox);
+            }
+            EXPECT_FALSE(succeeded);
+            EXPECT_EQ(sandbox.readFile(writer.target), original);
+            if (hadBackup) {
+                EXPECT_EQ(sandbox.readFile(writer.target + ".bak"), earlierBackup);
+            } else {
+                EXPECT_FALSE(sandbox.exists(writer.target + ".bak")) << "no empty backup left";
+            }
+            EXPECT_EQ(QDir(QFileInfo(sandbox.map(writer.target)).path())
+                          .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                      before)
+                << "no temporary file left";
+        }
+    }
+}
+
+TEST(FileAppendWriter, TwoThreadsAppendingToOneFileLoseNoBlock) {
+    CurrentEdition edition(ProductConfig::homebrewEdition());
+    Sandbox sandbox;
+    const int blocks = 300;
+    QStringList reported[2];
+    const auto appendBlocks = [&](int thread) {
+        for (int i = 0; i < blocks; ++i) {
+            const QString line = QStringLiteral("export T%1_%2=1").arg(thread).arg(i);
+            try {
+                writerIn(sandbox).append(line, "block", line, false);
+                reported[thread].append(line);
+            } catch (const PlatformError&) {
+            }
+        }
+    };
+    std::thread first(appendBlocks, 0);
+    std::thread second(appendBlocks, 1);
+    first.join();
+    second.join();
+    const QStringList lines = QString::fromUtf8(sandbox.readFile(zprofile)).split('\n');
+    QStringList missing;
+    for (const QString& line : reported[0] + reported[1])
+        if (!lines.contains(line)) missing.append(line);
+    EXPECT_TRUE(missing.isEmpty()) << missing.size() << " reported written but missing, e.g. "
+                                   << missing.value(0).toStdString();
+    EXPECT_EQ(reported[0].size() + reported[1].size(), 2 * blocks)
+        << "the engine's writers wait for each other";
 }

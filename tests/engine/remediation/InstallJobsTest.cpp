@@ -170,46 +170,68 @@ TEST(InstallJobs, ScriptInstallersCheckTheirToolBeforeEditingZprofile) {
                            "chmod +x \"$HOME/.local/bin/uv\"\n";
     const QString makeRustup = "mkdir -p \"$HOME/.cargo/bin\" && : > \"$HOME/.cargo/bin/rustup\" && "
                                "chmod +x \"$HOME/.cargo/bin/rustup\" && echo 'stable installed'\n";
+    // The installers as they are: the login shell's variables move the tool.
+    const QString makeMovedUv =
+        "d=\"${UV_INSTALL_DIR:-${XDG_BIN_HOME:-$HOME/.local/bin}}\"\nmkdir -p \"$d\"\n"
+        "printf '#!/bin/sh\\necho \"uv $*\"\\n' > \"$d/uv\"\nchmod +x \"$d/uv\"\n";
+    const QString makeMovedRustup =
+        "d=\"${CARGO_HOME:-$HOME/.cargo}/bin\"\nmkdir -p \"$d\" && : > \"$d/rustup\" && "
+        "chmod +x \"$d/rustup\"\n";
+    const std::vector<Event> uvSucceeded{Event::output("Configured uv on PATH (~/.zprofile)."),
+                                         Event::output("Installing the latest Python with uv…"),
+                                         Event::output("uv python install --default"), Event::completed(0)};
     struct Case {
         const char* name;
         SetupRemediation job;
         StubSpec curl;
         std::vector<Event> tail; // after the job's first line
         QString zprofileNeedle;  // empty: ~/.zprofile stays absent
+        QByteArray zprofile;     // before the job
     };
+    const QString uvPath = "export PATH=\"$HOME/.local/bin:$PATH\"";
+    const QString cargoPath = "export PATH=\"$HOME/.cargo/bin:$PATH\"";
     const QList<Case> cases = {
-        {"uv and Python",
-         SetupRemediation::installUv(),
-         curlPrinting(makeUv),
-         {Event::output("Configured uv on PATH (~/.zprofile)."),
-          Event::output("Installing the latest Python with uv…"),
-          Event::output("uv python install --default"), Event::completed(0)},
-         "export PATH=\"$HOME/.local/bin:$PATH\""},
+        {"uv and Python", SetupRemediation::installUv(), curlPrinting(makeUv), uvSucceeded, uvPath, {}},
         {"uv installer exits 7",
          SetupRemediation::installUv(),
          curlPrinting("echo 'no space'\nexit 7\n"),
          {Event::output("no space"), Event::completed(7)},
+         {},
          {}},
         {"uv download fails",
          SetupRemediation::installUv(),
          curlPrinting({}, 22).withStdErr("curl: (22) The requested URL returned error: 404\n"),
          {Event::output("curl: (22) The requested URL returned error: 404"), Event::completed(22)},
+         {},
          {}},
         {"uv installer claims success",
          SetupRemediation::installUv(),
          curlPrinting("exit 0\n"),
          {Event::output("The uv installer finished, but ~/.local/bin/uv is missing."), Event::completed(1)},
+         {},
          {}},
+        {"uv moved by UV_INSTALL_DIR", SetupRemediation::installUv(), curlPrinting(makeMovedUv), uvSucceeded,
+         uvPath, "export UV_INSTALL_DIR=\"$HOME/tools\"\nexport PATH=\"$UV_INSTALL_DIR:$PATH\"\n"},
+        {"uv moved by XDG_BIN_HOME", SetupRemediation::installUv(), curlPrinting(makeMovedUv), uvSucceeded,
+         uvPath, "export XDG_BIN_HOME=\"$HOME/bin\"\nexport PATH=\"$XDG_BIN_HOME:$PATH\"\n"},
         {"rustup",
          SetupRemediation::installRustup(),
          curlPrinting(makeRustup),
          {Event::output("stable installed"), Event::output("Configured Rust (cargo) on PATH (~/.zprofile)."),
           Event::completed(0)},
-         "export PATH=\"$HOME/.cargo/bin:$PATH\""},
+         cargoPath,
+         {}},
+        {"rustup moved by CARGO_HOME",
+         SetupRemediation::installRustup(),
+         curlPrinting(makeMovedRustup),
+         {Event::output("Configured Rust (cargo) on PATH (~/.zprofile)."), Event::completed(0)},
+         cargoPath,
+         "export CARGO_HOME=\"$HOME/.rust/cargo\"\n"},
         {"rustup download fails",
          SetupRemediation::installRustup(),
          curlPrinting({}, 6),
          {Event::completed(6)},
+         {},
          {}},
     };
     for (const Case& c : cases) {
@@ -217,6 +239,7 @@ TEST(InstallJobs, ScriptInstallersCheckTheirToolBeforeEditingZprofile) {
         Sandbox sandbox;
         sandbox.linkSystemProgram("/bin/zsh");
         sandbox.writeStub("/usr/bin/curl", c.curl);
+        if (!c.zprofile.isEmpty()) sandbox.writeFile(sandbox.home() + "/.zprofile", c.zprofile);
         const auto events = runJob(sandbox, c.job);
         ASSERT_FALSE(events.empty());
         EXPECT_EQ(std::vector<Event>(events.begin() + 1, events.end()), c.tail);

@@ -6,6 +6,7 @@
 #include "platform/ShellQuoting.h"
 
 #include "FaultyFileSystem.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/Sandbox.h"
 
 #include <QProcess>
@@ -37,6 +38,26 @@ std::optional<QString> readBackURL(const QByteArray& text, const QString& name) 
     return std::nullopt;
 }
 
+// Records, per path, the permission bits the last write asked the file to have from its first byte
+// (-1: a write that asked for none).
+class PermissionRecorder : public test::ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    QMap<QString, int> asked;
+    void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override {
+        asked[path] = options.permissions.value_or(-1);
+        ForwardingFileSystem::writeFile(data, path, options);
+    }
+    void writeString(const QString& text, const QString& path, bool atomically) override {
+        asked[path] = -1;
+        ForwardingFileSystem::writeString(text, path, atomically);
+    }
+    void writeData(const QByteArray& data, const QString& path) override {
+        asked[path] = -1;
+        ForwardingFileSystem::writeData(data, path);
+    }
+};
+
 } // namespace
 
 TEST(MCPConfigWriter, CodexTableFollowsTheSeparatorRulesAndStaysPrivate) {
@@ -54,7 +75,12 @@ TEST(MCPConfigWriter, CodexTableFollowsTheSeparatorRulesAndStaysPrivate) {
     for (const Case& c : cases) {
         Sandbox sandbox;
         sandbox.writeFile(config, c.old, 0644);
-        const auto result = MCPConfigWriter(sandbox.services().fs).addToCodex("notion", url);
+        const auto recorder = std::make_shared<PermissionRecorder>(sandbox.services().fs);
+        const MCPConfigWriter writer(recorder);
+        const auto result = writer.addToCodex("notion", url);
+        // The key may be in the text: the file and its backup are private from their first byte.
+        EXPECT_EQ(recorder->asked.value(writer.codexConfigPath()), 0600);
+        EXPECT_EQ(recorder->asked.value(writer.codexBackupPath(), 0600), 0600);
         EXPECT_EQ(result, (MCPConfigWriter::CodexResult{{"Added notion to your Codex config."}, true, true}))
             << c.old;
         EXPECT_EQ(sandbox.readFile(config), c.expected) << c.old;

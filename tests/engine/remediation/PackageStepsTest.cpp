@@ -8,6 +8,7 @@
 #include "support/Sandbox.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -37,6 +38,26 @@ QString errorOf(const std::function<void()>& step) {
         return "read error: " + error.localizedDescription();
     }
 }
+
+// Serves every download as a file it has just written into the sandbox's temporary folder.
+class FileServingFetcher : public HTTPFetching {
+public:
+    explicit FileServingFetcher(QString folder)
+        : folder_(std::move(folder)) {}
+    std::pair<QByteArray, HTTPResponse> data(const HTTPRequest&, std::stop_token) override { return {}; }
+    std::pair<QString, HTTPResponse> download(const QUrl&, std::stop_token) override {
+        const QString path = folder_ + "/quillane-download-1";
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write("package") != 7) return {};
+        HTTPResponse response;
+        response.statusCode = 200;
+        return {path, response};
+    }
+    ByteSample sampleBytes(const HTTPRequest&, qint64, double, std::stop_token) override { return {}; }
+
+private:
+    QString folder_;
+};
 
 InstallerOutcome install(Sandbox& sandbox, const QString& path, CancellableProcess& job) {
     return runInstallerWithAdminPrompt(*sandbox.services().processRunner, path, "Enter password", job, {});
@@ -127,4 +148,18 @@ TEST(PackageSteps, InstallerOutcomes) {
     const InstallerOutcome missing = install(sandbox, "/tmp/a.pkg", job);
     EXPECT_EQ(missing.kind, InstallerOutcome::Kind::failed);
     EXPECT_TRUE(missing.message.startsWith("Failed to start osascript: ")) << missing.message.toStdString();
+}
+
+TEST(PackageSteps, ADownloadThatCannotBePutInPlaceIsNotKept) {
+    Sandbox sandbox;
+    const QString temporary = sandbox.services().fs->temporaryDirectory();
+    sandbox.makeDirectory(temporary);
+    FileServingFetcher http(sandbox.map(temporary));
+    const DomainError statusError("test", 1, "status");
+    const QString destination = "/Users/tester/Library/Caches/missing-folder/temurin.pkg";
+    EXPECT_TRUE(errorOf([&] {
+                    downloadPackage(http, *sandbox.services().fs, QUrl("http://127.0.0.1/p.pkg"), destination,
+                                    statusError, {});
+                }).startsWith("read error: "));
+    EXPECT_EQ(QDir(sandbox.map(temporary)).entryList(QDir::Files | QDir::Hidden), QStringList{});
 }

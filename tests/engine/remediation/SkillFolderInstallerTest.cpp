@@ -118,3 +118,20 @@ TEST(SkillFolderInstaller, AFailedCopyLeavesNoFolderThatCountsAsInstalled) {
     const SkillFolderInstaller::Result missing{{"Couldn't find the skill files for none."}, false, {}};
     EXPECT_EQ(installer.install(sandbox.map("/Skills/none"), "none"), missing);
 }
+
+TEST(SkillFolderInstaller, ACopyCutShortIsClearedByTheNextRun) {
+    Sandbox sandbox;
+    writeSkill(sandbox);
+    const QString skills = "/Users/tester/.claude/skills/";
+    const QString leftover = skills + ".tidy.incoming-0b7e5d0c-8a7e-4f0e-9a53-2b1c6f2d9e11";
+    sandbox.writeFile(leftover + "/SKILL.md", "half\n");
+    sandbox.writeFile(skills + ".tidy.incoming-mine/keep", "not ours\n");
+    sandbox.writeFile(skills + ".other.incoming-0b7e5d0c-8a7e-4f0e-9a53-2b1c6f2d9e11/keep",
+                      "another skill's\n");
+
+    EXPECT_TRUE(SkillFolderInstaller(sandbox.services().fs).install(sandbox.map(source), "tidy").succeeded);
+    EXPECT_FALSE(sandbox.exists(leftover));
+    EXPECT_EQ(treeOf(sandbox.home() + "/.claude/skills/tidy"), installedTree);
+    EXPECT_TRUE(sandbox.exists(skills + ".tidy.incoming-mine/keep"));
+    EXPECT_TRUE(sandbox.exists(skills + ".other.incoming-0b7e5d0c-8a7e-4f0e-9a53-2b1c6f2d9e11/keep"));
+}

@@ -12,7 +12,7 @@
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
-#include "ui/widgets/SystemAccent.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QApplication>

@@ -8,6 +8,7 @@
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
 #include "telemetry/NPSFeedbackHost.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QAbstractButton>
@@ -126,6 +127,30 @@ TEST_F(NPSFeedbackCardTest, ScoreSubmitPauseThanks) {
 
     // A host built afterwards leaves the card out.
     EXPECT_TRUE(makeHost()->wasSubmittedBefore());
+}
+
+TEST_F(NPSFeedbackCardTest, AChosenScoreEasesIntoTheAccentFillAndTheOldOneBackOut) {
+    NPSFeedbackCard card(makeHost(), {}, {});
+    card.show();
+    // A point inside a score's circle, clear of its number.
+    const auto fillOf = [&](int score) {
+        return card.scoreButton(score)->grab().toImage().pixelColor(6, 15);
+    };
+    const auto near = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                   std::abs(a.blue() - b.blue()) <=
+               6;
+    };
+    const QColor accent = systemAccentColor(card.palette());
+    const QColor clear = fillOf(7);
+    ASSERT_FALSE(near(clear, accent));
+
+    click(&card, "nps-score-7");
+    EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::scored(7)); // the choice itself is immediate
+    EXPECT_FALSE(near(fillOf(7), accent));                      // its look eases in
+    EXPECT_TRUE(waitUntil([&] { return near(fillOf(7), accent); }, 2000));
+    click(&card, "nps-score-3");
+    EXPECT_TRUE(waitUntil([&] { return near(fillOf(3), accent) && near(fillOf(7), clear); }, 2000));
 }
 
 TEST_F(NPSFeedbackCardTest, LongReasonIsCutAndDismissSendsOnce) {

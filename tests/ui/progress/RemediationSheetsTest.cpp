@@ -202,6 +202,8 @@ TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
     ASSERT_TRUE(waitUntil([&] { return unreadable->model()->loadError().has_value(); }));
     EXPECT_TRUE(showsText(unreadable, *unreadable->model()->loadError()));
     EXPECT_EQ(visibleButtons(unreadable), QStringList{QStringLiteral("Cancel")});
+    EXPECT_GT(button(unreadable, QStringLiteral("Cancel"))->mapTo(unreadable, QPoint(0, 0)).x(),
+              unreadable->width() / 2);
     QTest::keyClick(second, Qt::Key_Escape);
     EXPECT_EQ(outcomes_.last(), RemediationOutcome::canceled());
     EXPECT_TRUE(second->isVisible());

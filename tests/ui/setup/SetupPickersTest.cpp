@@ -171,6 +171,10 @@ TEST_F(SetupPickersTest, LanguagesOnScreen) {
 TEST_F(SetupPickersTest, ProjectFolderChooser) {
     start();
     QWidget* picker = stage("project");
+    // The two buttons one under the other.
+    EXPECT_GE(find<QPushButton>(picker, "choose-project-folder")->mapTo(picker, QPoint(0, 0)).y(),
+              find<QPushButton>(picker, "create-project")->mapTo(picker, QPoint(0, 0)).y() +
+                  find<QPushButton>(picker, "create-project")->height());
     find<QPushButton>(picker, "choose-project-folder")->click();
     ASSERT_EQ(desktop_->folderRequests.size(), 1);
     EXPECT_EQ(desktop_->folderRequests[0].confirmLabel, "Choose");

@@ -7,16 +7,26 @@
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/RadioRow.h"
 #include "ui/widgets/SelectableText.h"
+#include "ui/widgets/SymbolIcon.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QImage>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -37,25 +47,120 @@ void showActive(QWidget* window) {
 
 } // namespace
 
-TEST(TypeScale, RolesKeepTheirOrderAndWeights) {
-    const auto size = [](TextRole role) { return TypeScale::font(role).pointSizeF(); };
-    EXPECT_GT(size(TextRole::largeTitle), size(TextRole::body));
-    EXPECT_EQ(size(TextRole::headline), size(TextRole::body));
-    EXPECT_GT(size(TextRole::body), size(TextRole::callout));
-    EXPECT_GT(size(TextRole::callout), size(TextRole::footnote));
+TEST(TypeScale, TheSecondaryStyleReachesLabelsButtonsAndRowTextsInBothAppearances) {
+    const QPalette saved = QApplication::palette();
+    QPalette light = saved;
+    light.setColor(QPalette::Window, QColor("#ececec"));
+    light.setColor(QPalette::WindowText, Qt::black);
+    QPalette dark = saved;
+    dark.setColor(QPalette::Window, QColor("#323232"));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QApplication::setPalette(light);
 
-    EXPECT_EQ(TypeScale::font(TextRole::body).weight(), QFont::Normal);
-    EXPECT_EQ(TypeScale::font(TextRole::headline).weight(), QFont::DemiBold);
-    EXPECT_EQ(TypeScale::font(TextRole::largeTitle, FontWeight::semibold).weight(), QFont::DemiBold);
-
-    TextLabel secondary(QStringLiteral("x"), TextRole::footnote);
-    TypeScale::applySecondaryStyle(&secondary);
-    TextLabel primary(QStringLiteral("x"), TextRole::footnote);
-    EXPECT_EQ(secondary.property("textRole").toString(), QStringLiteral("footnote"));
-    EXPECT_TRUE(secondary.property("secondary").toBool());
-    EXPECT_LT(secondary.palette().color(QPalette::WindowText).alphaF(),
-              primary.palette().color(QPalette::WindowText).alphaF());
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* label = new TextLabel(QStringLiteral("A caption"), TextRole::caption);
+    auto* button = new QPushButton(QStringLiteral("Keep my current Java"));
+    button->setFlat(true);
+    auto* row = new RadioRow(QStringLiteral("Java 21"), QStringLiteral("Previous LTS"));
+    for (QWidget* widget : {static_cast<QWidget*>(label), static_cast<QWidget*>(button)})
+        TypeScale::applySecondaryStyle(widget);
+    layout->addWidget(label);
+    layout->addWidget(button);
+    layout->addWidget(row);
+    window.show();
+    // Each is drawn in the colour of the role it paints with (a row's texts paint with the row's).
+    const auto ink = [](QWidget* widget) { return widget->palette().color(widget->foregroundRole()); };
+    for (const auto& [appearance, text] : {std::pair{light, QColor(Qt::black)}, {dark, QColor(Qt::white)}}) {
+        QApplication::setPalette(appearance);
+        QCoreApplication::processEvents();
+        for (QWidget* widget : {static_cast<QWidget*>(label), static_cast<QWidget*>(button),
+                                static_cast<QWidget*>(row->descriptionLabel())}) {
+            EXPECT_EQ(ink(widget), systemColor(SystemColor::secondary, appearance))
+                << widget->metaObject()->className();
+            EXPECT_LT(ink(widget).alphaF(), 1.0);
+            EXPECT_EQ(ink(widget).rgb(), text.rgb());
+        }
+        EXPECT_EQ(ink(row->titleLabel()).alphaF(), 1.0);
+    }
+    QApplication::setPalette(saved);
 }
+
+TEST(SymbolIcon, ShapesAreVectorsDrawnInTheSystemColourOfTheAppearance) {
+    const qreal side = 40;
+    const QPointF centre(20, 20), onRing(20, 1.5), betweenRingAndDot(20, 6.5),
+        onTick(0.44 * side, 0.66 * side);
+    const QPainterPath check = SymbolIcon::shape(Symbol::checkmarkCircleFill, side);
+    EXPECT_TRUE(check.contains(onRing));
+    EXPECT_TRUE(check.contains(betweenRingAndDot));
+    EXPECT_FALSE(check.contains(onTick)); // the tick is cut out of the disc
+    const QPainterPath ring = SymbolIcon::shape(Symbol::circle, side);
+    EXPECT_TRUE(ring.contains(onRing));
+    EXPECT_FALSE(ring.contains(centre));
+    const QPainterPath chosen = SymbolIcon::shape(Symbol::largecircleFillCircle, side);
+    EXPECT_TRUE(chosen.contains(onRing));
+    EXPECT_TRUE(chosen.contains(centre));
+    EXPECT_FALSE(chosen.contains(betweenRingAndDot));
+
+    // Beside text of its role, the symbol sits on the first line, however many lines the text takes.
+    QWidget row;
+    auto* layout = new QHBoxLayout(&row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* icon = new SymbolIcon(Symbol::checkmarkCircleFill, SystemColor::green, TextRole::body);
+    auto* text = new TextLabel(QStringLiteral("Homebrew installed and a long explanation that wraps onto "
+                                              "several lines at this narrow width"));
+    layout->addWidget(icon, 0, Qt::AlignTop);
+    layout->addWidget(text, 1, Qt::AlignTop);
+    row.resize(160, 200);
+    for (const QColor window : {QColor("#ececec"), QColor("#1e1e1e")}) {
+        QPalette palette = row.palette();
+        palette.setColor(QPalette::Window, window);
+        palette.setColor(QPalette::WindowText, window.lightness() > 128 ? Qt::black : Qt::white);
+        row.setPalette(palette);
+        row.show();
+        const QColor green = systemColor(SystemColor::green, palette);
+        const QImage drawn = icon->grab().toImage();
+        int top = -1, bottom = -1;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                if (drawn.pixelColor(x, y) == green) {
+                    if (top < 0) top = y;
+                    bottom = y;
+                }
+        ASSERT_GE(top, 0) << window.name().toStdString();
+        const QFontMetrics metrics(text->font());
+        const int middle = icon->y() + (top + bottom) / 2 - text->y();
+        EXPECT_GT(text->height(), 2 * metrics.height());
+        EXPECT_GE(middle, metrics.ascent() - metrics.capHeight());
+        EXPECT_LE(middle, metrics.ascent());
+    }
+}
+
+#ifndef Q_OS_MACOS
+TEST(DesktopActions, TheFolderChooserShowsItsMessageAndGivesTheChosenFolder) {
+    QTemporaryDir home;
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("Projects")));
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    QWidget window;
+    QString shownMessage;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        if (auto* message = dialog->findChild<QLabel*>(QStringLiteral("folder-chooser-message")))
+            if (message->isVisible()) shownMessage = message->text();
+        auto* chooser = dialog->findChild<QFileDialog*>();
+        ASSERT_NE(chooser, nullptr);
+        chooser->selectFile(home.path() + QStringLiteral("/Projects"));
+        static_cast<QDialog*>(chooser)->accept(); // as the confirm button does
+    });
+    const std::optional<QString> chosen = LiveDesktopActions().chooseFolder(
+        &window, {QStringLiteral("Choose a folder for Claude to work in"), QStringLiteral("Choose")});
+    qputenv("HOME", savedHome);
+    EXPECT_EQ(shownMessage, QStringLiteral("Choose a folder for Claude to work in"));
+    EXPECT_EQ(chosen, std::optional<QString>(home.path() + QStringLiteral("/Projects")));
+}
+#endif
 
 TEST(TextLabel, ShowsMarkupLiterallyAndMarkdownLabelFormatsIt) {
     const QString source = QStringLiteral("<b>Bold</b> and **strong**");

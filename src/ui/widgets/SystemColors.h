@@ -1,0 +1,41 @@
+#pragma once
+// The system's colours: the accent colour that fills prominent controls (the user's choice in the
+// Appearance settings, as opposed to the text-selection colour), the secondary label colour and the
+// standard green, red and orange. Each is read for the appearance of the palette it is given, light or
+// dark: on a Mac from AppKit, elsewhere the Mac's own values for that appearance (the accent from the
+// palette).
+
+#include <QColor>
+
+class QPalette;
+class QWidget;
+
+namespace qlan {
+
+enum class SystemColor { accent, secondary, green, red, orange };
+
+QColor systemColor(SystemColor colour, const QPalette& palette);
+
+// The palette's accent role where Qt has one (6.6 and later); with an older Qt, on the Mac the accent
+// colour read from AppKit, elsewhere the palette's highlight.
+QColor systemAccentColor(const QPalette& palette);
+
+// Whether the palette is of a dark appearance: its window darker than its text.
+bool isDarkAppearance(const QPalette& palette);
+
+// Draws the widget's text (a label's, a button's, an editor's) in the system colour from now on, also
+// after the application palette changes (a switch between light and dark appearance included). The
+// disabled state keeps the palette's own colours. Records the colour as the property "systemColor"
+// ("secondary", "green", ...).
+void applySystemTextColor(QWidget* widget, SystemColor colour);
+
+const char* systemColorName(SystemColor colour);
+
+#ifdef Q_OS_MACOS
+// AppKit's colours in sRGB, resolved for the light or the dark appearance; invalid when AppKit gives
+// none. (SystemColorsMac.mm)
+QColor appKitAccentColor();
+QColor appKitColor(SystemColor colour, bool dark);
+#endif
+
+} // namespace qlan
