@@ -16,6 +16,10 @@ void AuditStageModel::install(const Remediation& remediation) {
 }
 
 void AuditStageModel::finish(const RemediationOutcome& outcome) {
+    const bool refreshes = outcome.kind == RemediationOutcome::Kind::success && options_.onProfileRefresh;
+    // The re-probe counts as busy from the moment the sheet closes: no gap in which the flow could pass
+    // over the stage under its fix.
+    if (refreshes) refreshing_ = true;
     setSheet(std::nullopt);
     switch (outcome.kind) {
     case RemediationOutcome::Kind::canceled:
@@ -26,16 +30,15 @@ void AuditStageModel::finish(const RemediationOutcome& outcome) {
     case RemediationOutcome::Kind::success:
         break;
     }
-    if (!options_.onProfileRefresh) {
+    if (!refreshes) {
         advance();
         return;
     }
-    refreshing_ = true;
     QPointer<AuditStageModel> self(this);
     options_.onProfileRefresh([self] {
         if (!self) return;
-        self->refreshing_ = false;
         self->advance();
+        if (self) self->setRefreshing(false);
     });
 }
 
@@ -65,8 +68,16 @@ TelemetryService& AuditStageModel::telemetry() const {
 
 void AuditStageModel::setSheet(std::optional<Remediation> remediation) {
     if (sheet_ == remediation) return;
+    const bool wasBusy = isBusy();
     sheet_ = std::move(remediation);
     emit sheetChanged();
+    if (isBusy() != wasBusy) emit busyChanged();
+}
+
+void AuditStageModel::setRefreshing(bool refreshing) {
+    if (refreshing_ == refreshing) return;
+    refreshing_ = refreshing;
+    emit busyChanged();
 }
 
 void AuditStageModel::advance() {

@@ -36,6 +36,8 @@ public:
     // The remediation whose sheet is open.
     const std::optional<Remediation>& sheetRemediation() const { return sheet_; }
     bool isRefreshing() const { return refreshing_; }
+    // Busy with a fix: its sheet is open, or the re-probe after it runs. Changes are told by `busyChanged`.
+    bool isBusy() const { return sheet_ || refreshing_; }
     bool hasAdvanced() const { return advanced_; }
 
     // The install button: "remediation_applied", then the sheet opens.
@@ -56,10 +58,12 @@ public:
 
 signals:
     void sheetChanged();
+    void busyChanged();
 
 private:
     TelemetryService& telemetry() const;
     void setSheet(std::optional<Remediation> remediation);
+    void setRefreshing(bool refreshing);
     void advance();
 
     Options options_;

@@ -1,5 +1,6 @@
 #include "audit/StagedAuditFlowModel.h"
 
+#include "audit/AuditStageModel.h"
 #include "platform/SystemProfiler.h"
 #include "telemetry/TelemetryService.h"
 
@@ -79,7 +80,7 @@ void StagedAuditFlowModel::emitArrivalEvents() {
 void StagedAuditFlowModel::evaluate() {
     const std::optional<SystemProfile> profile = currentProfile();
     bool moved = false;
-    while (phase() == Phase::stage) {
+    while (phase() == Phase::stage && !isStageBusy()) {
         const int reached = currentIndex_;
         const AuditStage current = currentStage();
         recordStageOutcome(current, gate(current, *profile));
@@ -105,6 +106,23 @@ void StagedAuditFlowModel::advance(int stageIndex) {
     ++currentIndex_;
     evaluate();
     emit changed();
+}
+
+void StagedAuditFlowModel::followStage(int stageIndex, AuditStageModel* stage) {
+    if (followed_) disconnect(followed_, nullptr, this, nullptr);
+    followed_ = stage;
+    followedIndex_ = stageIndex;
+    if (!stage) return;
+    connect(stage, &AuditStageModel::busyChanged, this, [this, stage] {
+        if (stage != followed_ || stage->isBusy()) return;
+        // The fix has ended: a skip that waited for it takes effect now.
+        evaluate();
+        emit changed();
+    });
+}
+
+bool StagedAuditFlowModel::isStageBusy() const {
+    return followed_ && followedIndex_ == currentIndex_ && phase() == Phase::stage && followed_->isBusy();
 }
 
 void StagedAuditFlowModel::refreshProfile(std::function<void()> done) {

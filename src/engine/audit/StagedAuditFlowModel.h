@@ -5,9 +5,11 @@
 //
 // The stage outcome is recorded per (stage id, gate answer): when a fresh profile turns the current
 // stage's answer into a skip, that outcome is sent and the flow moves on at once, so the flow never waits
-// on a stage nobody will show. "rendered" goes out at most once per stage. Leaving (the recommendations,
-// home, the follow-up route) acts once until the screen comes on screen again, so a double press pushes
-// one screen. Lives on the GUI thread; a probe that ends after the model is gone is dropped.
+// on a stage nobody will show. The one exception is a stage busy with a fix (its sheet open, or the
+// re-probe after it): it is never passed over under that fix; the skip waits and takes effect once the
+// fix has ended. "rendered" goes out at most once per stage. Leaving (the recommendations, home, the
+// follow-up route) acts once until the screen comes on screen again, so a double press pushes one screen.
+// Lives on the GUI thread; a probe that ends after the model is gone is dropped.
 
 #include "appshell/AppNavigation.h"
 #include "appshell/AuditContext.h"
@@ -26,6 +28,7 @@
 
 namespace qlan {
 
+class AuditStageModel;
 class TelemetryService;
 
 class StagedAuditFlowModel : public QObject {
@@ -67,6 +70,11 @@ public:
     void cameOnScreen();
     // The shown stage at `stageIndex` is left; nothing when another stage is current by now.
     void advance(int stageIndex);
+    // The screen of the stage at `stageIndex` is drawn from `stage`: while that stage is current and busy
+    // with a fix, a fresh profile never passes over it.
+    void followStage(int stageIndex, AuditStageModel* stage);
+    // The current stage is busy with a fix.
+    bool isStageBusy() const;
     // Probes again (not in fixture mode) and stores the profile; `done` runs first, then the screen is
     // re-evaluated. In fixture mode `done` runs at once.
     void refreshProfile(std::function<void()> done);
@@ -99,6 +107,8 @@ private:
     bool leaving_ = false;
     QSet<QString> recordedOutcomes_; // "<stage id> <outcome>"
     bool loading_ = false;
+    QPointer<AuditStageModel> followed_; // the screen's stage model, at `followedIndex_`
+    int followedIndex_ = -1;
 };
 
 } // namespace qlan

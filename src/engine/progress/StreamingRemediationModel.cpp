@@ -83,15 +83,26 @@ void StreamingRemediationModel::cancel() {
         emit stateChanged();
         return;
     }
-    if (!running_) {
-        // The job has ended and the sheet is closed without its button: a cancel all the same.
-        finish(RemediationOutcome::canceled());
-        return;
-    }
-    if (canceledByUser_) return;
+    if (!running_ || canceledByUser_) return; // an ended job is reported by its own buttons
     canceledByUser_ = true;
     if (streamTask_) streamTask_->cancel();
     emit stateChanged();
+}
+
+void StreamingRemediationModel::close() {
+    switch (bottomRow()) {
+    case BottomRow::running:
+    case BottomRow::canceling:
+        cancel();
+        return;
+    case BottomRow::succeededChangePending:
+    case BottomRow::succeeded:
+        finish(RemediationOutcome::success(successMessage(remediation_)));
+        return;
+    case BottomRow::failed:
+        finishWithFailure();
+        return;
+    }
 }
 
 void StreamingRemediationModel::applyZshrc() {

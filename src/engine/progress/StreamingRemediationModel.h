@@ -65,7 +65,11 @@ public:
     void start();
 
     // The actions of the screen.
-    void cancel(); // "Cancel", and any close of the sheet
+    void cancel(); // "Cancel"
+    // Any close of the sheet (Esc, the close control): a Cancel while the job runs; once it has ended,
+    // what the finish button or "Close" reports. A success is never turned into a cancel, not even
+    // while a ~/.zshrc change waits (the change is then left unmade).
+    void close();
     void applyZshrc();
     void skipZshrc();
     void finishWithSuccess();

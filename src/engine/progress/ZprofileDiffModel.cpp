@@ -128,6 +128,22 @@ void ZprofileDiffModel::closeAfterFailure() {
     finish(RemediationOutcome::failure(*applyError_));
 }
 
+void ZprofileDiffModel::close() {
+    switch (buttons()) {
+    case Buttons::continueAfterApply:
+        continueAfterApply();
+        return;
+    case Buttons::closeAfterFailure:
+        closeAfterFailure();
+        return;
+    case Buttons::cancelOrContinue:
+    case Buttons::cancelOrApply:
+    case Buttons::cancelOnly:
+        cancel();
+        return;
+    }
+}
+
 void ZprofileDiffModel::finish(const RemediationOutcome& outcome) {
     emit finished(outcome);
 }

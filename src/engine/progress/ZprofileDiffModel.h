@@ -4,6 +4,10 @@
 // the sheet ends. Exactly one terminal usage event is sent per sheet, by whichever of apply, cancel and
 // "already set" comes first; `finished` is emitted on every press of a finishing button.
 //
+// A close of the sheet (Esc, the close control) is a Cancel until the write has ended; afterwards it
+// reports what ended, exactly as the button then shown would: a written file is never turned into a
+// cancel.
+//
 // Apply first looks at the file again: when it changed since the preview, nothing is written and the
 // preview is remade from the file as it is now, with a notice, so that the user reviews the change
 // again.
@@ -64,6 +68,8 @@ public:
     void finishAlreadySet();
     void continueAfterApply();
     void closeAfterFailure();
+    // Any close of the sheet.
+    void close();
 
     static QString alreadySetMessage() { return QStringLiteral("JAVA_HOME already set in ~/.zprofile."); }
     static QString appliedMessage() { return QStringLiteral("JAVA_HOME set in ~/.zprofile."); }

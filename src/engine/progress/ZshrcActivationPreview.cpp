@@ -56,6 +56,7 @@ void ZshrcActivationPreview::prepare(const QStringList& lines, const QString& ti
     } catch (const std::exception& error) {
         preview_.reset();
         error_ = QStringLiteral("Couldn't read ~/.zshrc: ") + errorDescription(error);
+        emit lineAppended(*error_); // no card without a proposal: the reason goes to the output
     }
     emit changed();
 }
@@ -98,6 +99,7 @@ void ZshrcActivationPreview::apply() {
 void ZshrcActivationPreview::skip() {
     if (!preview_) return;
     preview_.reset();
+    error_.reset(); // a failed apply's reason goes with the proposal it was about
     emit lineAppended(skipLine());
     emit changed();
 }

@@ -4,9 +4,9 @@
 // applies or skips. Apply and skip each add one line to the screen's output through `lineAppended`.
 //
 // A ~/.zshrc that exists but is not UTF-8 text is never rewritten from an empty reading: the preview
-// then reports "Couldn't read ~/.zshrc: …" in `error` and proposes nothing. Apply looks at the file
-// again first: when it changed since the preview, nothing is written and the proposal is remade from
-// the file as it is now.
+// then reports "Couldn't read ~/.zshrc: …" in `error` and as an output line, and proposes nothing. Apply
+// looks at the file again first: when it changed since the preview, nothing is written and the proposal is
+// remade from the file as it is now.
 
 #include "platform/FileSystemOperating.h"
 #include "progress/DiffRows.h"
@@ -45,13 +45,13 @@ public:
 
     // Writes the pending proposal with its backup ("Apply ~/.zshrc change").
     void apply();
-    // Drops the proposal ("Skip").
+    // Drops the proposal and the reason of a failed apply ("Skip").
     void skip();
 
     const std::optional<FileAppendWriter::DiffPreview>& preview() const { return preview_; }
     bool applied() const { return applied_; }
     const std::optional<QString>& error() const { return error_; }
-    // A proposal waits for apply or skip.
+    // A proposal waits for apply or skip: exactly when the card is shown.
     bool isPending() const { return preview_ && !applied_; }
     // The lines to append, each "+ " + the line.
     QList<DiffRow> rows() const;

@@ -205,6 +205,7 @@ void SetupFlowModel::dismissOffer(const QString& domainID) {
 
 void SetupFlowModel::stageFinished(SetupActionOutcome outcome, const AppServices& services,
                                    const std::optional<SystemProfile>& fallbackProfile, Done done) {
+    emit batchEnded();
     const bool leaves =
         step_.isStage() && (outcome == SetupActionOutcome::success ||
                             (outcome == SetupActionOutcome::failure &&

@@ -151,8 +151,9 @@ public:
     void stageAppeared(const QString& domainID);
     void recordOfferAction(const QString& domainID);
     void dismissOffer(const QString& domainID);
-    // The action sheet's batch ended: success, or failure of a domain the edition moves past, re-probes
-    // and advances; anything else leaves the stage on screen. Nothing happens when no stage is shown.
+    // The action sheet's batch ended: `batchEnded` first, whatever the outcome (a cancel too); then
+    // success, or failure of a domain the edition moves past, re-probes and advances; anything else
+    // leaves the stage on screen. Nothing more happens when no stage is shown.
     void stageFinished(SetupActionOutcome outcome, const AppServices& services,
                        const std::optional<SystemProfile>& fallbackProfile, Done done = {});
     void refreshAfterStage(const QString& domainID, const AppServices& services,
@@ -190,6 +191,10 @@ signals:
     void stepChanged();
     void verifyResultChanged();
     void pendingInstallChanged();
+    // A batch of fixes has ended, however it ended: what a stage shows from the Mac's files (the
+    // languages, skills and MCP servers already there) is to be checked again, since part of the batch
+    // may have run.
+    void batchEnded();
 
 private:
     void send(const TelemetryEvent& event);

@@ -55,17 +55,13 @@ void StagedAuditFlow::showEvent(QShowEvent* event) {
     sync();
 }
 
-bool StagedAuditFlow::stageScreenIsBusy() const {
-    const AuditStageModel* stage = stageModelOf(screen_);
-    return stage && (stage->sheetRemediation() || stage->isRefreshing());
-}
-
 void StagedAuditFlow::sync() {
     const Shown wanted{model_->phase(), model_->currentIndex(), model_->currentProfile()};
     if (shown_ == wanted) return;
-    // A profile that changed under a stage screen busy with a fix leaves the screen (and its sheet) as is.
+    // A profile that changed under a stage screen busy with a fix leaves the screen (and its sheet) as is;
+    // the flow itself keeps that stage current until the fix has ended.
     if (shown_ && shown_->phase == wanted.phase && shown_->index == wanted.index &&
-        wanted.phase == StagedAuditFlowModel::Phase::stage && stageScreenIsBusy())
+        wanted.phase == StagedAuditFlowModel::Phase::stage && model_->isStageBusy())
         return;
     // Nothing new for a screen that does not follow the profile.
     if (shown_ && shown_->phase == wanted.phase && shown_->index == wanted.index &&
@@ -82,6 +78,7 @@ void StagedAuditFlow::sync() {
         screen_->deleteLater();
     }
     screen_ = makeScreen(wanted);
+    model_->followStage(wanted.index, stageModelOf(screen_));
     layout_->addWidget(screen_);
 }
 

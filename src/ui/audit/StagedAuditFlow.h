@@ -1,7 +1,8 @@
 #pragma once
 // The staged audit's screen: a progress indicator while no profile of the Mac is held, then the short
-// completion, or one stage screen at a time, or the report. What it shows follows its model; a stage
-// screen whose fix sheet is open or whose re-probe runs is kept when only the profile changed.
+// completion, or one stage screen at a time, or the report. What it shows follows its model, which it
+// lets follow the shown stage screen's model: a stage screen whose fix sheet is open or whose re-probe
+// runs is kept, whatever the profile says, until the fix has ended.
 
 #include "audit/StagedAuditFlowModel.h"
 #include "ui/audit/AuditScreenSeams.h"
@@ -39,7 +40,6 @@ private:
 
     void sync();
     QWidget* makeScreen(const Shown& shown);
-    bool stageScreenIsBusy() const;
 
     StagedAuditFlowModel* model_ = nullptr;
     AuditScreenSeams seams_;

@@ -10,9 +10,10 @@
 namespace qlan {
 namespace {
 
-// Puts the scaffold into `screen` edge to edge.
+// Puts the scaffold into `screen` edge to edge. A status screen has no article of its own: no link.
 ScreenScaffold* fill(QWidget* screen, const QString& title, const QString& message, QWidget* content) {
-    auto* scaffold = new ScreenScaffold(title, message, content);
+    auto* scaffold =
+        new ScreenScaffold(title, message, content, ScreenScaffold::Options::withoutArticleLink());
     auto* layout = new QVBoxLayout(screen);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scaffold);

@@ -23,11 +23,11 @@ RemediationProgressView::RemediationProgressView(Remediation remediation, OnFini
     }
 }
 
-void RemediationProgressView::cancel() {
+void RemediationProgressView::closeRequested() {
     if (diffSheet_)
-        diffSheet_->cancel();
+        diffSheet_->closeRequested();
     else if (streamingView_)
-        streamingView_->cancel();
+        streamingView_->closeRequested();
 }
 
 } // namespace qlan

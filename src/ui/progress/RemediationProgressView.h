@@ -33,8 +33,9 @@ public:
     // The streaming screen, for every other remediation.
     StreamingRemediationView* streamingView() const { return streamingView_; }
 
-    // A close of the sheet (Esc, the close control): the chosen screen's Cancel.
-    void cancel();
+    // A close of the sheet (Esc, the close control): the chosen screen's Cancel while its job runs,
+    // afterwards the outcome that job ended with.
+    void closeRequested();
 
 private:
     Remediation remediation_;

@@ -6,7 +6,7 @@ RemediationSheet::RemediationSheet(Remediation remediation, RemediationProgressV
                                    TelemetryService* telemetry, QWidget* parent)
     : SheetDialog(
           new RemediationProgressView(std::move(remediation), std::move(onFinish), telemetry),
-          [this] { view_->cancel(); }, parent)
+          [this] { view_->closeRequested(); }, parent)
     , view_(static_cast<RemediationProgressView*>(content())) {
     resize(560, 520);
 }

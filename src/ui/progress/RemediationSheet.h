@@ -1,7 +1,7 @@
 #pragma once
 // The window-modal sheet that presents a RemediationProgressView over a screen. Any close of the sheet
-// (Esc, the window's close control) is the view's Cancel; the sheet goes away only when its owner calls
-// `dismiss`, normally from `onFinish`.
+// (Esc, the window's close control) is the view's Cancel while its job runs, and reports the job's end
+// once it has ended; the sheet goes away only when its owner calls `dismiss`, normally from `onFinish`.
 
 #include "ui/progress/RemediationProgressView.h"
 #include "ui/widgets/SheetDialog.h"

@@ -129,8 +129,8 @@ StreamingRemediationModel* StreamingRemediationView::model() {
     return model_;
 }
 
-void StreamingRemediationView::cancel() {
-    model()->cancel();
+void StreamingRemediationView::closeRequested() {
+    model()->close();
 }
 
 QString StreamingRemediationView::statusText() const {

@@ -39,8 +39,9 @@ public:
 
     // The model, made on first use from the services in effect for the screen.
     StreamingRemediationModel* model();
-    // A close of the sheet: the job stops and the screen reports `canceled` once.
-    void cancel();
+    // A close of the sheet: while the job runs it stops and the screen reports `canceled`; afterwards
+    // the screen reports what ended.
+    void closeRequested();
 
     OutputLinesView* outputView() const { return output_; }
     QPushButton* cancelButton() const { return cancel_; }

@@ -117,7 +117,7 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     buttons->addWidget(close_);
     layout->addLayout(buttons);
 
-    connect(cancel_, &QPushButton::clicked, this, &ZprofileDiffSheet::cancel);
+    connect(cancel_, &QPushButton::clicked, this, [this] { model()->cancel(); });
     connect(apply_, &QPushButton::clicked, this, [this] { model()->apply(); });
     connect(continue_, &QPushButton::clicked, this, &ZprofileDiffSheet::primaryPressed);
     connect(close_, &QPushButton::clicked, this, [this] { model()->closeAfterFailure(); });
@@ -141,8 +141,8 @@ ZprofileDiffModel* ZprofileDiffSheet::model() {
     return model_;
 }
 
-void ZprofileDiffSheet::cancel() {
-    model()->cancel();
+void ZprofileDiffSheet::closeRequested() {
+    model()->close();
 }
 
 void ZprofileDiffSheet::showEvent(QShowEvent* event) {

@@ -34,8 +34,8 @@ public:
 
     // The model, made on first use from the services in effect for the sheet.
     ZprofileDiffModel* model();
-    // A close of the sheet: the same as "Cancel".
-    void cancel();
+    // A close of the sheet: "Cancel" until the write has ended, then what that ended with.
+    void closeRequested();
 
     DiffRowsView* rowsView() const { return rows_; }
 

@@ -18,20 +18,15 @@ ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget*
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
 
-    proposal_ = new QWidget;
-    auto* proposalLayout = new QVBoxLayout(proposal_);
-    proposalLayout->setContentsMargins(0, 0, 0, 0);
-    proposalLayout->setSpacing(6);
     intro_ = new CodeTextLabel(TextRole::footnote);
     TypeScale::applySecondaryStyle(intro_);
-    proposalLayout->addWidget(intro_);
+    layout->addWidget(intro_);
     rows_ = new DiffRowsView;
     rows_->setMaximumHeight(120);
-    proposalLayout->addWidget(rows_);
+    layout->addWidget(rows_);
     backup_ = new CodeTextLabel(TextRole::caption);
     TypeScale::applySecondaryStyle(backup_);
-    proposalLayout->addWidget(backup_);
-    layout->addWidget(proposal_);
+    layout->addWidget(backup_);
 
     error_ = new TextLabel(QString(), TextRole::footnote);
     error_->setSelectable(true);
@@ -53,27 +48,18 @@ ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget*
     refresh();
 }
 
-bool ZshrcActivationCard::hasContent(const ZshrcActivationPreview& model) {
-    return model.isPending() || (!model.preview() && !model.applied() && model.error());
-}
-
 void ZshrcActivationCard::refresh() {
     // Shown only inside its screen: never as a window of its own.
-    if (!hasContent(*model_))
+    if (!model_->isPending()) {
         hide();
-    else if (parentWidget())
-        show();
-    const bool pending = model_->isPending();
-    proposal_->setVisible(pending);
-    apply_->setVisible(pending);
-    skip_->setVisible(pending);
-    if (pending) {
-        const FileAppendWriter::DiffPreview& preview = *model_->preview();
-        intro_->setParts(QStringLiteral("One more thing: we need to append to "), preview.path,
-                         QStringLiteral(" so JAVA_HOME gets set in fresh shells."));
-        rows_->setRows(model_->rows());
-        backup_->setParts(QStringLiteral("Backup: "), preview.backupPath);
+        return;
     }
+    if (parentWidget()) show();
+    const FileAppendWriter::DiffPreview& preview = *model_->preview();
+    intro_->setParts(QStringLiteral("One more thing: we need to append to "), preview.path,
+                     QStringLiteral(" so JAVA_HOME gets set in fresh shells."));
+    rows_->setRows(model_->rows());
+    backup_->setParts(QStringLiteral("Backup: "), preview.backupPath);
     error_->setVisible(model_->error().has_value());
     error_->setText(model_->error().value_or(QString()));
 }

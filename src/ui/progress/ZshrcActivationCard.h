@@ -1,8 +1,8 @@
 #pragma once
 // The ~/.zshrc card of the streaming remediation screen: the lines a mise or jEnv setup still needs in
 // ~/.zshrc, where the backup goes, the last write error, and the buttons "Apply ~/.zshrc change" and
-// "Skip". It draws a ZshrcActivationPreview owned by the screen and is shown while a proposal waits,
-// or alone with the reason when ~/.zshrc could not be read.
+// "Skip". It draws a ZshrcActivationPreview owned by the screen and is shown exactly while a proposal
+// waits.
 
 #include <QWidget>
 
@@ -21,9 +21,6 @@ class ZshrcActivationCard : public QWidget {
 public:
     explicit ZshrcActivationCard(ZshrcActivationPreview* model, QWidget* parent = nullptr);
 
-    // Whether the model has anything for the card to show.
-    static bool hasContent(const ZshrcActivationPreview& model);
-
     DiffRowsView* rowsView() const { return rows_; }
     ProminentButton* applyButton() const { return apply_; }
     QPushButton* skipButton() const { return skip_; }
@@ -32,7 +29,6 @@ private:
     void refresh();
 
     ZshrcActivationPreview* model_;
-    QWidget* proposal_;
     CodeTextLabel* intro_;
     DiffRowsView* rows_;
     CodeTextLabel* backup_;

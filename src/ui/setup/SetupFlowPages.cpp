@@ -130,8 +130,9 @@ public:
         setObjectName(QStringLiteral("setup-stage"));
         layout_ = new QVBoxLayout(this);
         layout_->setContentsMargins(0, 0, 0, 0);
+        // After every batch, a cancelled one too, the rows are checked again against the Mac.
         for (auto changed : {&SetupFlowModel::workflowChanged, &SetupFlowModel::profileChanged,
-                             &SetupFlowModel::probesChanged})
+                             &SetupFlowModel::probesChanged, &SetupFlowModel::batchEnded})
             connect(context.model, changed, this, &SetupStagePage::rebuild);
         rebuild();
         // The workflow screen tells the model that the stage appeared, once per page.

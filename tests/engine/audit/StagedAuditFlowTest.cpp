@@ -3,6 +3,8 @@
 
 #include "audit/StagedAuditFlowModel.h"
 
+#include "audit/AuditStageModel.h"
+
 #include "AuditFixture.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +118,43 @@ TEST_F(StagedAuditFlowTest, AFreshProbeThatTurnsTheShownStageIntoASkipMovesOn) {
     second->cameOnScreen();
     probe.answer(profileOf({.brew = true, .clt = true, .warp = true}));
     EXPECT_EQ(second->phase(), Phase::report);
+}
+
+TEST_F(StagedAuditFlowTest, AStageBusyWithAFixIsPassedOverOnlyOnceTheFixHasEnded) {
+    // A stale start-up profile without Homebrew; the screen's own probe, answered while the install
+    // sheet is open, finds it. Cancelled: the waiting skip takes effect. Installed: the re-probe after
+    // the fix leaves the stage as shown, with no skip.
+    for (const auto kind : {RemediationOutcome::Kind::canceled, RemediationOutcome::Kind::success}) {
+        auto flow =
+            makeFlow(AuditContext{AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt},
+                     profileOf({.clt = true}));
+        flow->cameOnScreen();
+        AuditStageModel stage(
+            {.stageID = Stage1Foundations::defaultID,
+             .onAdvance = [&] { flow->advance(0); },
+             .onProfileRefresh = std::get<Stage1Foundations>(flow->currentStage()).onProfileRefresh,
+             .openURL = {},
+             .telemetry = telemetry.get()});
+        flow->followStage(0, &stage);
+        stage.install(Remediation::installHomebrew());
+        probe.answer(profileOf({.brew = true, .clt = true}));
+        EXPECT_EQ(flow->currentIndex(), 0);
+        stage.finish(RemediationOutcome{kind, {}});
+        if (kind == RemediationOutcome::Kind::success) {
+            EXPECT_EQ(flow->currentIndex(), 0); // still busy: the re-probe runs
+            probe.answer(profileOf({.brew = true, .clt = true}));
+        }
+        EXPECT_EQ(stageID(flow->currentStage()), "stage_2_terminal");
+    }
+    QStringList journal = this->journal(9);
+    journal.sort();
+    EXPECT_EQ(journal, (QStringList{"audit_reached build_intent", "audit_reached build_intent",
+                                    "audit_stage_outcome stage_1_foundations rendered",
+                                    "audit_stage_outcome stage_1_foundations rendered",
+                                    "audit_stage_outcome stage_1_foundations skipped_already_ok",
+                                    "audit_stage_outcome stage_2_terminal rendered",
+                                    "audit_stage_outcome stage_2_terminal rendered", "remediation_applied",
+                                    "remediation_applied"}));
 }
 
 TEST_F(StagedAuditFlowTest, BuildIntentEntryWalksTheStagesWithoutTheGate) {

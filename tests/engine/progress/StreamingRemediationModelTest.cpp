@@ -339,7 +339,7 @@ TEST(StreamingRemediation, EachRunEndsWithExactlyOneTerminalEvent) {
     ASSERT_TRUE(waitUntil([&] { return !model.lines().isEmpty(); }, 10000));
     pid_t child = 0, grandchild = 0;
     ASSERT_TRUE(readChildAndGrandchild(model.lines().first(), &child, &grandchild));
-    model.cancel();
+    model.close(); // a close of the sheet while the job runs is a Cancel
     EXPECT_EQ(model.bottomRow(), Row::canceling);
     model.cancel();
     ASSERT_TRUE(waitUntil([&] { return !canceled.outcomes.isEmpty(); }));
@@ -351,7 +351,7 @@ TEST(StreamingRemediation, EachRunEndsWithExactlyOneTerminalEvent) {
     EXPECT_EQ(canceled.telemetry.names(), QStringList{"remediation_canceled"});
     EXPECT_EQ(model.bottomRow(), Row::canceling);
 
-    // 0 and N.
+    // 0 and N; a close of the sheet afterwards reports what ended, as the finish button or "Close" does.
     for (const int code : {0, 5}) {
         Fixture f;
         f.mac.writeStub("/opt/homebrew/bin/brew", StubSpec().withExitCode(code));
@@ -359,6 +359,11 @@ TEST(StreamingRemediation, EachRunEndsWithExactlyOneTerminalEvent) {
         ASSERT_EQ(f.telemetry.events->size(), 1);
         EXPECT_EQ(f.telemetry.names().first(), code == 0 ? "remediation_completed" : "remediation_failed");
         EXPECT_EQ(f.telemetry.events->first().properties.value("exit_code"), JSONValue::integer(code));
+        f.model->close();
+        ASSERT_TRUE(waitUntil([&] { return !f.outcomes.isEmpty(); }));
+        EXPECT_EQ(f.outcomes.first(),
+                  code == 0 ? RemediationOutcome::success("Warp installed.")
+                            : RemediationOutcome::failure(StreamingRemediationModel::failureText(code)));
     }
 }
 

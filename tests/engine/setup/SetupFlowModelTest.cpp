@@ -8,6 +8,8 @@
 #include "support/TelemetryRecorder.h"
 #include "support/Wait.h"
 
+#include <QSignalSpy>
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -21,7 +23,6 @@ namespace {
 
 using Step = SetupFlowModel::Step;
 using Warning = SetupFlowModel::ReadinessWarning;
-
 
 JSONValue text(const QString& value) {
     return JSONValue::string(value);
@@ -323,7 +324,9 @@ TEST_F(SetupFlowModelTest, AFinishedBatchReprobesAndMovesOnOrStays) {
         model->setStep(row.shown);
         edition_.spine->setSteps(row.after);
         const int probes = edition_.prober->calls();
+        QSignalSpy batchEnded(model.get(), &SetupFlowModel::batchEnded); // the rows are checked again
         await([&](auto done) { model->stageFinished(row.outcome, fixtureServices(), std::nullopt, done); });
+        EXPECT_EQ(batchEnded.size(), 1);
         EXPECT_EQ(model->step(), row.expected);
         EXPECT_EQ(edition_.prober->calls(), probes + (row.reprobed ? 1 : 0));
         EXPECT_EQ(model->workflow(), SetupWorkflow{row.reprobed ? row.after : before});

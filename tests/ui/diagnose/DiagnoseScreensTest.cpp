@@ -106,6 +106,8 @@ TEST(DiagnoseStatusScreens, FixedTitlesMessagesAndOneButtonEach) {
     saveScreenshot(&completed, "diagnose-completed");
     EXPECT_EQ(completed.scaffold()->heading()->text(), "Done");
     EXPECT_EQ(completed.scaffold()->explanation()->text(), "Homebrew installed.");
+    for (ScreenScaffold* status : {progress.scaffold(), completed.scaffold()})
+        EXPECT_EQ(status->articleLink(), nullptr);
     EXPECT_EQ(completed.findChild<QPushButton*>("continue-to-audit"), completed.button());
     EXPECT_EQ(completed.button()->text(), "Continue to system audit");
     QTest::mouseClick(completed.button(), Qt::LeftButton);
@@ -122,6 +124,7 @@ TEST(DiagnoseStatusScreens, FixedTitlesMessagesAndOneButtonEach) {
     saveScreenshot(&error, "diagnose-error");
     EXPECT_EQ(error.scaffold()->heading()->text(), "Something went wrong");
     EXPECT_EQ(error.button()->text(), "Back");
+    EXPECT_EQ(error.scaffold()->articleLink(), nullptr);
     EXPECT_TRUE(error.button()->objectName().isEmpty());
     MarkdownLabel* message = error.scaffold()->explanation();
     const Rendered shown = render(message->text());

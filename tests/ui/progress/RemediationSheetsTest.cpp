@@ -118,16 +118,26 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
     const QList<QJsonObject> sent = delivered(1);
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent.first().value("event_name").toString(), QStringLiteral("remediation_failed"));
-    QTest::mouseClick(streaming->closeButton(), Qt::LeftButton);
+    QTest::keyClick(sheet, Qt::Key_Escape); // after the end, Esc reports the failure as "Close" would
     ASSERT_TRUE(waitUntil([&] { return !outcomes_.isEmpty(); }));
     EXPECT_EQ(outcomes_, QList<RemediationOutcome>{
                              RemediationOutcome::failure(StreamingRemediationModel::failureText(-1))});
-    sheet->close(); // the window's close control after the end reports nothing more
+    QTest::mouseClick(streaming->closeButton(), Qt::LeftButton); // the screen reports once
+    sheet->close();
     waitUntil([] { return false; }, 100);
     EXPECT_EQ(outcomes_.size(), 1);
     EXPECT_TRUE(sheet->isVisible()); // the owner dismisses it
     sheet->dismiss();
     EXPECT_FALSE(sheet->isVisible());
+
+    // A job that succeeded: the window's close control reports the success.
+    sandbox_.writeStub(QStringLiteral("/opt/homebrew/bin/brew"));
+    RemediationSheet* succeeded = openSheet(Remediation::installWarpViaBrew(QStringLiteral("warp")));
+    StreamingRemediationView* warp = succeeded->view()->streamingView();
+    ASSERT_TRUE(waitUntil([&] { return warp->finishButton()->isVisible(); }, 10000));
+    succeeded->close();
+    ASSERT_TRUE(waitUntil([&] { return outcomes_.size() == 2; }));
+    EXPECT_EQ(outcomes_.last(), RemediationOutcome::success(QStringLiteral("Warp installed.")));
 }
 
 TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
@@ -163,11 +173,10 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     EXPECT_TRUE(diff->rowsView()->isVisible()); // the diff stays above the new button
     EXPECT_TRUE(outcomes_.isEmpty());
 
+    QTest::keyClick(sheet, Qt::Key_Escape); // after the write, Esc reports it as the button does
     QTest::mouseClick(button(diff, QStringLiteral("Continue to verify")), Qt::LeftButton);
-    QTest::keyClick(sheet, Qt::Key_Escape); // a close afterwards is a cancel that sends nothing more
-    EXPECT_EQ(outcomes_, (QList<RemediationOutcome>{
-                             RemediationOutcome::success(QStringLiteral("JAVA_HOME set in ~/.zprofile.")),
-                             RemediationOutcome::canceled()}));
+    EXPECT_EQ(outcomes_, (QList<RemediationOutcome>(2, RemediationOutcome::success(QStringLiteral(
+                                                           "JAVA_HOME set in ~/.zprofile.")))));
     const QList<QJsonObject> sent = delivered(1);
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent[0].value(QStringLiteral("event_name")).toString(),
@@ -191,7 +200,7 @@ TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
     EXPECT_TRUE(showsText(diff, error));
     EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Close")});
     saveScreenshot(sheet, QStringLiteral("zprofile-write-failed"));
-    QTest::mouseClick(button(diff, QStringLiteral("Close")), Qt::LeftButton);
+    QTest::keyClick(sheet, Qt::Key_Escape); // Esc reports the failure, as "Close" does
     EXPECT_EQ(outcomes_, QList<RemediationOutcome>{RemediationOutcome::failure(error)});
     EXPECT_FALSE(sandbox_.exists(kZprofile));
 
@@ -217,7 +226,7 @@ TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
     EXPECT_EQ(sandbox_.readFile(kZprofile), "\xff\xfe");
 }
 
-TEST_F(RemediationSheetsTest, ZshrcCardAppliesOrShowsWhyItCannot) {
+TEST_F(RemediationSheetsTest, ZshrcCardShowsExactlyWhileAProposalWaits) {
     QWidget screen;
     auto* layout = new QVBoxLayout(&screen);
     ZshrcActivationPreview model(sandbox_.services().fs);
@@ -238,12 +247,24 @@ TEST_F(RemediationSheetsTest, ZshrcCardAppliesOrShowsWhyItCannot) {
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0][0].toString().startsWith(QStringLiteral("Updated ")));
 
+    // A failed apply shows its reason under the buttons; Skip takes card and reason away.
+    auto failing = std::make_shared<FaultyFileSystem>(sandbox_.services().fs);
+    failing->failWrite = [](const QString& path) { return path.endsWith(QStringLiteral(".zshrc")); };
+    ZshrcActivationPreview refused(failing);
+    auto* refusedCard = new ZshrcActivationCard(&refused);
+    layout->addWidget(refusedCard);
+    refused.prepare(ShellActivationManager::mise);
+    QTest::mouseClick(refusedCard->applyButton(), Qt::LeftButton);
+    EXPECT_TRUE(showsText(refusedCard, *refused.error()));
+    QTest::mouseClick(refusedCard->skipButton(), Qt::LeftButton);
+    EXPECT_FALSE(refusedCard->isVisible());
+
+    // An unreadable ~/.zshrc makes no proposal: no card.
     sandbox_.writeFile(QStringLiteral("/Users/tester/.zshrc"), "\xc3\x28");
     ZshrcActivationPreview unreadable(sandbox_.services().fs);
     auto* errorCard = new ZshrcActivationCard(&unreadable);
     layout->addWidget(errorCard);
     unreadable.prepare(ShellActivationManager::mise);
-    EXPECT_TRUE(errorCard->isVisible());
-    EXPECT_TRUE(showsText(errorCard, *unreadable.error()));
-    EXPECT_TRUE(visibleButtons(errorCard).isEmpty());
+    EXPECT_TRUE(unreadable.error().has_value());
+    EXPECT_FALSE(errorCard->isVisible());
 }

@@ -160,12 +160,26 @@ TEST_F(SetupPickersTest, LanguagesOnScreen) {
     find<QCheckBox>(picker, "lang-rust")->click();
     find<QCheckBox>(picker, "lang-python")->click();
     saveScreenshot(&window_, "setup-picker-languages");
+    runner_.script(SR::installUv().id(), ScriptedJob::runningUntilStopped());
     install->click();
     EXPECT_EQ(view_->model()->pendingInstall(),
               (Batch{"languages",
                      "Install languages",
                      {SR::installUv(), SR::installMise(), SR::installRustViaMise()},
                      true}));
+
+    // Rust went in before the batch was cancelled: the rows are checked again at once.
+    sandbox_.writeFile(sandbox_.home() + "/.cargo/bin/rustc", "");
+    ASSERT_TRUE(view_->sheet());
+    QTest::keyClick(view_->sheet(), Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([&] { return !view_->model()->pendingInstall(); }));
+    const auto rustCaption = [&] {
+        for (const QLabel* label : view_->currentPage()->findChildren<QLabel*>("lang-note-rust"))
+            if (label->isVisible()) return label->text();
+        return QString();
+    };
+    EXPECT_TRUE(waitUntil([&] { return rustCaption() == "already set up (rustup)"; }))
+        << rustCaption().toStdString();
 }
 
 TEST_F(SetupPickersTest, ProjectFolderChooser) {
