@@ -1,7 +1,9 @@
 #pragma once
 // HTTP requests, downloads into temporary files, and timed samples. All three block the calling
 // thread (call them from a worker thread, never the GUI thread) and throw TransportError when the
-// request fails before a response head arrives.
+// request fails before a response head arrives. Nothing grows without bound, whatever a server sends:
+// data() keeps at most the request's `maxBodyBytes`, a download has a limit of its own, and a sample
+// counts without keeping.
 
 #include <QByteArray>
 #include <QList>
@@ -23,6 +25,9 @@ struct HTTPRequest {
     QByteArray body;
     double timeoutSeconds = 60.0;
     bool ignoreCache = false;
+    // The most body bytes data() keeps for this request: a longer body fails the call with a
+    // TransportError saying so. Each caller sets what it expects to receive.
+    qint64 maxBodyBytes = 1024 * 1024;
 
     void setHeader(const QByteArray& name, const QByteArray& value) { headers.append({name, value}); }
     friend bool operator==(const HTTPRequest&, const HTTPRequest&) = default;
@@ -51,10 +56,14 @@ class HTTPFetching {
 public:
     virtual ~HTTPFetching() = default;
 
-    // The whole body and the response; redirects followed; the status is not examined.
-    virtual std::pair<QByteArray, HTTPResponse> data(const HTTPRequest& request, std::stop_token stop = {}) = 0;
+    // The whole body and the response; redirects followed; the status is not examined. A body longer
+    // than the request's `maxBodyBytes` fails the call.
+    virtual std::pair<QByteArray, HTTPResponse> data(const HTTPRequest& request,
+                                                     std::stop_token stop = {}) = 0;
 
     // The path of a temporary file holding the body, and the response. The caller moves or deletes it.
+    // A body past the fetcher's download limit, or one the disk cannot take, fails the call and leaves
+    // no file behind.
     virtual std::pair<QString, HTTPResponse> download(const QUrl& url, std::stop_token stop = {}) = 0;
 
     // How many body bytes arrive before the byte limit, the end of the body, a read error or the time

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocale>
 #include <QMetaObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -31,15 +32,15 @@ namespace qlan {
 
 namespace {
 
-// Bytes a reply may buffer before the socket is read no further (downloads and samples only: a data
-// call keeps the whole body anyway).
+// Bytes a reply may buffer before the socket is read no further.
 constexpr qint64 kReadBufferBytes = 256 * 1024;
 constexpr double kMinimumElapsedSeconds = 0.0001;
 
 enum class Mode { data, download, sample };
 
-// The body bytes of one sample. It only counts, never keeps, and never counts past its limit. All
-// counting happens on the network thread; the caller reads the total after the transfer has ended.
+// The body bytes of one call, which never counts past its limit: a sample's (it only counts, never
+// keeps), a data call's or a download's. All counting happens on the network thread; the caller reads
+// the total after the transfer has ended.
 class ByteCounter {
 public:
     explicit ByteCounter(qint64 limit)
@@ -62,7 +63,7 @@ class Transfer;
 struct Call {
     Mode mode = Mode::data;
     HTTPRequest request;
-    qint64 byteLimit = 0;
+    qint64 byteLimit = 0; // the body bytes counted (a sample) or kept (data, download) at the most
     double timeLimitSeconds = 0;
 
     std::mutex mutex;
@@ -88,6 +89,16 @@ struct Call {
 
 std::exception_ptr transportError(const QString& description, QNetworkReply::NetworkError code) {
     return std::make_exception_ptr(TransportError(description, static_cast<int>(code)));
+}
+
+// A body that goes past the limit of its call.
+std::exception_ptr tooLargeError(Mode mode, qint64 limit) {
+    const QString size = QLocale::c().formattedDataSize(limit, 0, QLocale::DataSizeTraditionalFormat);
+    return transportError(
+        mode == Mode::download
+            ? QStringLiteral("The download exceeds the %1 limit.").arg(size)
+            : QStringLiteral("The response exceeds the %1 limit for this request.").arg(size),
+        QNetworkReply::UnknownContentError);
 }
 
 std::exception_ptr stoppedError() {
@@ -176,7 +187,8 @@ private:
         if (const int ms = millisecondsFor(spec.timeoutSeconds); ms > 0) request.setTransferTimeout(ms);
 
         reply_ = send(manager, request, spec);
-        if (call_->mode != Mode::data) reply_->setReadBufferSize(kReadBufferBytes);
+        // Whatever the server sends, no more than this waits in the reply until it is read.
+        reply_->setReadBufferSize(kReadBufferBytes);
         connect(reply_, &QNetworkReply::metaDataChanged, this, &Transfer::onMetaData);
         connect(reply_, &QNetworkReply::readyRead, this, &Transfer::onReadyRead);
         connect(reply_, &QNetworkReply::finished, this, &Transfer::onFinished);
@@ -237,13 +249,16 @@ private:
         markHead();
         if (completed_) return;
         switch (call_->mode) {
-        case Mode::data:
-            call_->body += reply_->readAll();
+        case Mode::data: {
+            const QByteArray chunk = reply_->readAll();
+            if (!keep(chunk.size())) return;
+            call_->body += chunk;
             break;
+        }
         case Mode::download: {
             const QByteArray chunk = reply_->readAll();
-            if (file_->write(chunk) != chunk.size())
-                return fail(std::make_exception_ptr(PlatformError(file_->errorString())));
+            if (!keep(chunk.size())) return;
+            if (file_->write(chunk) != chunk.size()) return failToSave();
             break;
         }
         case Mode::sample: {
@@ -282,12 +297,28 @@ private:
         if (call_->mode == Mode::download) {
             if (!file_) openFile(); // an answer without a body event
             if (completed_) return;
-            if (!file_->flush()) return fail(std::make_exception_ptr(PlatformError(file_->errorString())));
+            if (!file_->flush()) return failToSave();
             call_->filePath = file_->fileName();
             file_->close();
             file_.reset();
         }
         succeed();
+    }
+
+    // Counts `bytes` more of a body that is kept; past the call's limit, fails the call instead.
+    bool keep(qint64 bytes) {
+        if (counter_.room(bytes) < bytes) {
+            fail(tooLargeError(call_->mode, call_->byteLimit));
+            return false;
+        }
+        counter_.add(bytes);
+        return true;
+    }
+
+    // The download's file could not take the body (a full disk, say): the partial file goes.
+    void failToSave() {
+        fail(std::make_exception_ptr(
+            PlatformError(QStringLiteral("Couldn't save the download: ") + file_->errorString())));
     }
 
     void endSample() {
@@ -443,6 +474,7 @@ std::pair<QByteArray, HTTPResponse> LiveHTTPFetcher::data(const HTTPRequest& req
     auto call = std::make_shared<Call>();
     call->mode = Mode::data;
     call->request = request;
+    call->byteLimit = request.maxBodyBytes;
     perform(call, stop);
     return {std::move(call->body), std::move(call->response)};
 }
@@ -451,6 +483,7 @@ std::pair<QString, HTTPResponse> LiveHTTPFetcher::download(const QUrl& url, std:
     auto call = std::make_shared<Call>();
     call->mode = Mode::download;
     call->request.url = url;
+    call->byteLimit = downloadByteLimit_;
     perform(call, stop);
     return {std::move(call->filePath), std::move(call->response)};
 }

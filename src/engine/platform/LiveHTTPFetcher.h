@@ -13,10 +13,19 @@ namespace qlan {
 
 class LiveHTTPFetcher : public HTTPFetching {
 public:
+    // The largest body a download may write to its file (installer packages are a few hundred MB).
+    static constexpr qint64 defaultDownloadByteLimit = qint64(4) * 1024 * 1024 * 1024;
+
+    explicit LiveHTTPFetcher(qint64 downloadByteLimit = defaultDownloadByteLimit)
+        : downloadByteLimit_(downloadByteLimit) {}
+
     std::pair<QByteArray, HTTPResponse> data(const HTTPRequest& request, std::stop_token stop = {}) override;
     std::pair<QString, HTTPResponse> download(const QUrl& url, std::stop_token stop = {}) override;
     ByteSample sampleBytes(const HTTPRequest& request, qint64 byteLimit, double timeLimitSeconds,
                            std::stop_token stop = {}) override;
+
+private:
+    qint64 downloadByteLimit_;
 };
 
 } // namespace qlan

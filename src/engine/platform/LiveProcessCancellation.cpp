@@ -2,10 +2,33 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <thread>
 
 namespace qlan {
+
+namespace {
+
+// The termination code of an exit seen with waitid().
+std::int32_t terminationCode(const siginfo_t& info) {
+    switch (info.si_code) {
+    case CLD_EXITED:
+    case CLD_KILLED:
+    case CLD_DUMPED:
+        return info.si_status;
+    default:
+        return -1;
+    }
+}
+
+// How often awaitExit() looks again at a child that is still running: soon at first (a child that has
+// just closed its pipes is usually about to exit), then every 50 ms.
+constexpr std::chrono::milliseconds firstPause{1};
+constexpr std::chrono::milliseconds longestPause{50};
+
+} // namespace
 
 std::int32_t terminationCode(int waitStatus) {
     if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
@@ -16,18 +39,22 @@ std::int32_t terminationCode(int waitStatus) {
 void LiveProcessCancellation::cancel() {
     std::lock_guard lock(mutex_);
     canceled_ = true;
+    if (process_ && !killAt_) killAt_ = Clock::now() + grace_;
     signalLocked(SIGTERM);
 }
 
 void LiveProcessCancellation::kill() {
     std::lock_guard lock(mutex_);
+    if (process_) killed_ = true;
     signalLocked(SIGKILL);
 }
 
 void LiveProcessCancellation::attach(pid_t pid) {
     std::lock_guard lock(mutex_);
     process_ = pid;
-    if (canceled_) signalLocked(SIGTERM);
+    if (!canceled_) return;
+    killAt_ = Clock::now() + grace_;
+    signalLocked(SIGTERM);
 }
 
 bool LiveProcessCancellation::hasExited() const {
@@ -42,7 +69,17 @@ bool LiveProcessCancellation::hasExited() const {
     return waited == -1 || info.si_pid != 0;
 }
 
-std::int32_t LiveProcessCancellation::waitForExit() {
+std::optional<LiveProcessCancellation::Clock::time_point> LiveProcessCancellation::enforceGrace() {
+    std::lock_guard lock(mutex_);
+    if (!process_ || !killAt_ || killed_) return std::nullopt;
+    if (Clock::now() < *killAt_) return killAt_;
+    killed_ = true;
+    signalLocked(SIGKILL);
+    return std::nullopt;
+}
+
+std::int32_t LiveProcessCancellation::awaitExit() {
+    std::chrono::milliseconds pause = firstPause;
     for (;;) {
         pid_t pid = 0;
         {
@@ -50,26 +87,70 @@ std::int32_t LiveProcessCancellation::waitForExit() {
             if (!process_) return -1;
             pid = *process_;
         }
+        const std::optional<Clock::time_point> killAt = enforceGrace();
 
-        // Wait for the exit without reaping, and without the lock, so that cancel() stays responsive
+        // Look for the exit without reaping, and without the lock, so that cancel() stays responsive
         // while the child runs. The child is a zombie afterwards: its pid is still ours.
         siginfo_t info{};
         int waited = 0;
         do {
-            waited = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT);
+            waited = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
         } while (waited == -1 && errno == EINTR);
 
-        // Reap under the lock, without waiting: from here on cancel() no longer sees a pid to signal.
+        if (waited == 0 && info.si_pid == 0) { // still running
+            Clock::duration wait = pause;
+            if (killAt)
+                wait = std::clamp<Clock::duration>(*killAt - Clock::now(), Clock::duration::zero(), wait);
+            std::this_thread::sleep_for(wait);
+            pause = std::min(pause * 2, longestPause);
+            continue;
+        }
+
+        // Decide under the lock: from here on cancel() either came before (the child is kept for
+        // settle()) or sees no pid to signal.
         std::lock_guard lock(mutex_);
+        if (waited == -1) { // cannot be waited for: nothing of ours to signal any more
+            process_.reset();
+            return -1;
+        }
+        const std::int32_t code = terminationCode(info);
+        if (canceled_) return code;
         int status = 0;
         pid_t reaped = 0;
         do {
             reaped = ::waitpid(pid, &status, WNOHANG);
         } while (reaped == -1 && errno == EINTR);
-        if (reaped == 0 && waited == 0) continue; // not reapable yet after all: wait again, unlocked
         process_.reset();
-        return reaped == pid ? terminationCode(status) : -1;
+        return code;
     }
+}
+
+void LiveProcessCancellation::settle() {
+    std::optional<Clock::time_point> killAt;
+    {
+        std::lock_guard lock(mutex_);
+        if (!process_) return;
+        if (!killed_) killAt = killAt_;
+    }
+    if (killAt) std::this_thread::sleep_until(*killAt);
+
+    std::lock_guard lock(mutex_);
+    if (!process_) return;
+    // The leader has exited (a zombie) or has just been sent SIGKILL: reaping does not wait for long.
+    killed_ = true;
+    signalLocked(SIGKILL);
+    int status = 0;
+    pid_t reaped = 0;
+    do {
+        reaped = ::waitpid(*process_, &status, 0);
+    } while (reaped == -1 && errno == EINTR);
+    process_.reset();
+}
+
+std::int32_t LiveProcessCancellation::waitForExit() {
+    const std::int32_t code = awaitExit();
+    settle();
+    return code;
 }
 
 bool LiveProcessCancellation::isCanceled() const {

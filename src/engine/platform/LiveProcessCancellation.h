@@ -3,17 +3,22 @@
 //
 // Every child leads a session and a process group of its own; cancel() sends SIGTERM to that whole
 // group so that descendants left in it (a `sh -c "curl ... | sh"` pipeline, a background job) end too.
+// Whatever in the group is still alive when the grace (2 s unless given) has passed gets SIGKILL: the
+// thread that owns the child calls enforceGrace() while it waits, and a cancelled child is reaped only
+// after that SIGKILL (settle()), so that a member that ignores SIGTERM never outlives a cancel, not even
+// one whose leader has already exited.
 //
 // A pid is only ever signalled while it is known to be ours: the handle owns the reaping of the child.
-// waitForExit() first waits for the exit *without* reaping (the child stays a zombie, so neither its
-// pid nor the process-group id equal to it can be handed to another process), then reaps under the
-// handle's lock and forgets the pid. cancel() signals under the same lock and only while the pid is
-// still stored. A cancel that arrives after the reap therefore signals nothing: not the pid, which may
-// already belong to someone else, and not the group either. Killing the group by its id after the
-// leader was reaped could hit an unrelated group once the id is recycled, so descendants that outlive
-// the reaped leader are left alone. The runner reaps the leader only once its output pipes have reached
-// end of file or it has been gone for a while (see LiveProcessRunner), so a descendant still holding a
-// pipe in that time is killed by a cancel.
+// awaitExit() waits for the exit *without* reaping (the child stays a zombie, so neither its pid nor
+// the process-group id equal to it can be handed to another process), then reaps under the handle's
+// lock and forgets the pid; a cancelled child is kept as a zombie until settle() has sent its group the
+// SIGKILL. cancel() signals under the same lock and only while the pid is still stored. A cancel that
+// arrives after the reap therefore signals nothing: not the pid, which may already belong to someone
+// else, and not the group either. Killing the group by its id after the leader was reaped could hit an
+// unrelated group once the id is recycled, so descendants that outlive the reaped leader of a child
+// that was not cancelled are left alone. The runner reaps the leader only once its output pipes have
+// reached end of file or it has been gone for a while (see LiveProcessRunner), so a descendant still
+// holding a pipe in that time is killed by a cancel.
 //
 // The lock is only ever held for calls that return at once (kill, a reap of a child known to have
 // exited, a non-blocking status check): cancel() never waits behind a reap, whichever thread calls it.
@@ -22,8 +27,10 @@
 
 #include "platform/ProcessRunning.h"
 
+#include <signal.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -36,16 +43,21 @@ std::int32_t terminationCode(int waitStatus);
 
 class LiveProcessCancellation : public ProcessCancellation {
 public:
-    LiveProcessCancellation() = default;
+    using Clock = std::chrono::steady_clock;
+
+    // How long a cancelled child's group has between SIGTERM and SIGKILL.
+    static constexpr std::chrono::milliseconds defaultGrace{2000};
+
+    explicit LiveProcessCancellation(std::chrono::milliseconds grace = defaultGrace)
+        : grace_(grace) {}
     LiveProcessCancellation(const LiveProcessCancellation&) = delete;
     LiveProcessCancellation& operator=(const LiveProcessCancellation&) = delete;
 
-    // Marks the child cancelled and sends SIGTERM to its process group if it has not been reaped yet.
-    // Returns at once.
+    // Marks the child cancelled and sends SIGTERM to its process group if it has not been reaped yet;
+    // the grace starts with the first SIGTERM. Returns at once.
     void cancel() override;
 
-    // Sends SIGKILL to the process group of a child that has not been reaped yet (a child that ignored
-    // the SIGTERM of a cancel). Returns at once.
+    // Sends SIGKILL to the process group of a child that has not been reaped yet. Returns at once.
     void kill();
 
     // Stores the started child (leader of its own process group). A cancel that came earlier
@@ -56,9 +68,23 @@ public:
     // Returns at once.
     bool hasExited() const;
 
-    // Blocks until the attached child has exited, reaps it and returns its termination code. Only the
-    // thread that owns the child calls it, once. Returns -1 when no child is attached or it cannot be
-    // waited for.
+    // After a cancel: sends SIGKILL to the group once the grace has passed. Returns when that is due,
+    // or nothing when no SIGKILL is pending (no cancel, already sent, or the child is reaped). Returns
+    // at once.
+    std::optional<Clock::time_point> enforceGrace();
+
+    // Blocks until the attached child has exited and returns its termination code (-1 when no child is
+    // attached or it cannot be waited for), enforcing the grace of a cancel meanwhile. A child that was
+    // not cancelled is reaped; a cancelled one is kept for settle(). Only the thread that owns the
+    // child calls it.
+    std::int32_t awaitExit();
+
+    // For a child that awaitExit() kept: waits until the grace has passed (unless SIGKILL was sent
+    // already), sends SIGKILL to whatever is left in its group and reaps it. Otherwise does nothing.
+    void settle();
+
+    // awaitExit(), then settle(): the child is reaped when this returns. Only the thread that owns the
+    // child calls it.
     std::int32_t waitForExit();
 
     bool isCanceled() const;
@@ -69,6 +95,9 @@ private:
     mutable std::mutex mutex_;
     std::optional<pid_t> process_; // attached and not reaped yet
     bool canceled_ = false;
+    std::chrono::milliseconds grace_;
+    std::optional<Clock::time_point> killAt_; // the end of the grace, from the first SIGTERM sent
+    bool killed_ = false;                     // SIGKILL went to the group
 };
 
 } // namespace qlan

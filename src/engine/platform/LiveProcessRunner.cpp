@@ -275,7 +275,7 @@ constexpr std::chrono::milliseconds exitCheckInterval{50};
 // How long a reader still waits for end of file once the direct child has exited.
 constexpr std::chrono::milliseconds endOfFileWindow{2000};
 // How long a child stopped at its time limit has to end after SIGTERM before its group gets SIGKILL.
-constexpr std::chrono::milliseconds terminationGrace{1000};
+constexpr std::chrono::milliseconds timeLimitGrace{1000};
 
 // Why a reader stopped reading.
 enum class ReadEnd {
@@ -294,9 +294,10 @@ int pollTimeout(Clock::duration wait) {
 // and hands every chunk to onBytes(index, data, size). A pipe leaves the set at end of file or on a read
 // error. Reading also stops when `wakeFd` (if >= 0) becomes readable, at `deadline`, and when the
 // direct child has exited and the pipes are still open endOfFileWindow later: descendants that hold
-// them (a background job of a login shell) no longer hold up the caller.
+// them (a background job of a login shell) no longer hold up the caller. A cancelled child's group
+// gets its SIGKILL on time meanwhile.
 template <typename OnBytes>
-ReadEnd readPipes(Fd* const* ends, int count, int wakeFd, const LiveProcessCancellation& child,
+ReadEnd readPipes(Fd* const* ends, int count, int wakeFd, LiveProcessCancellation& child,
                   std::optional<Clock::time_point> deadline, OnBytes&& onBytes) {
     constexpr int maxPipes = 2;
     Q_ASSERT(count <= maxPipes);
@@ -321,6 +322,7 @@ ReadEnd readPipes(Fd* const* ends, int count, int wakeFd, const LiveProcessCance
         if (windowEnd && now >= *windowEnd) return ReadEnd::abandoned;
         Clock::duration wait = windowEnd ? *windowEnd - now : Clock::duration(exitCheckInterval);
         if (deadline) wait = std::min(wait, *deadline - now);
+        if (const auto killAt = child.enforceGrace()) wait = std::min(wait, *killAt - now);
 
         const int ready = ::poll(fds, used, pollTimeout(wait));
         if (ready == -1 && errno == EINTR) continue;
@@ -349,11 +351,10 @@ bool waitForExitUntil(const LiveProcessCancellation& child, Clock::time_point de
     }
 }
 
-// Ends a child that ran out of time and reaps it: SIGTERM to its group, SIGKILL when the child is still
-// there after terminationGrace.
+// Ends a child that ran out of time and reaps it: SIGTERM to its group, SIGKILL to the group after the
+// child's grace.
 void stopAndReap(LiveProcessCancellation& child) {
     child.cancel();
-    if (!waitForExitUntil(child, Clock::now() + terminationGrace)) child.kill();
     child.waitForExit();
 }
 
@@ -376,7 +377,7 @@ ProcessResult collectChild(const QString& executable, const QStringList& argumen
     if (error != 0) throw PlatformError(errorText(error), error);
     out.writeEnd.reset();
     err.writeEnd.reset();
-    LiveProcessCancellation child;
+    LiveProcessCancellation child(timeLimitGrace);
     child.attach(pid);
 
     Utf8Collector outText;
@@ -463,9 +464,11 @@ void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
         events.yieldAll(lines);
     }
     output.reset();
-    const std::int32_t code = handle->waitForExit();
+    const std::int32_t code = handle->awaitExit();
     events.yield(ProcessStreamEvent::exited(code));
     events.finish();
+    // A cancelled child's group gets SIGKILL at the end of its grace, then the child is reaped.
+    handle->settle();
 }
 
 } // namespace

@@ -8,11 +8,14 @@
 // - run() collects both output pipes until the child has exited and both pipes are at end of file
 //   (a descendant still holding a pipe delays it, see below). Output is decoded as UTF-8, invalid bytes
 //   becoming U+FFFD. runWithTimeLimit() stops a child that is not done by its time limit (SIGTERM to
-//   its group, SIGKILL 1 s later if it is still there), reaps it and throws ProcessTimedOut.
+//   its group, SIGKILL to the group 1 s later), reaps it and throws ProcessTimedOut.
 // - stream() starts the child during the call; one pipe serves as standard output and standard error.
 //   A reader thread splits the output into lines, delivers every line, and only then reaps the child
 //   and reports `exited` (the exit status, or the signal number for a child ended by a signal).
-//   Terminating the stream (consumer cancel or drop) cancels the handle: SIGTERM to the child's group.
+//   Terminating the stream (consumer cancel or drop) cancels the handle: SIGTERM to the child's group,
+//   and SIGKILL to the group 2 s later (see LiveProcessCancellation). A cancelled child ends within
+//   that bound even when it ignores SIGTERM; its exit is reported as soon as it has exited, and it is
+//   reaped once the SIGKILL has reached whatever its group still holds.
 // - Descendants: after the direct child has exited, output that its descendants write to the pipes is
 //   still read until end of file, but for at most 2 s. Then the exit is reported with everything read
 //   so far and the pipes are closed, so that a background job left behind (`zsh -lc 'sleep 60 &'`)

@@ -1,5 +1,7 @@
 #include "platform/PrivilegedExecutor.h"
 
+#include "platform/ShellQuoting.h"
+
 #include <QUuid>
 
 namespace qlan {
@@ -12,12 +14,14 @@ QString PrivilegedExecutor::appleScriptEscaped(const QString& text) {
 }
 
 QString PrivilegedExecutor::askpassScript(const QString& prompt, const QString& title) {
-    return QStringLiteral("#!/bin/bash\nosascript <<'EOF'\nactivate\ndisplay dialog \"") +
-           appleScriptEscaped(prompt) +
-           QStringLiteral("\" default answer \"\" with hidden answer with title \"") +
-           appleScriptEscaped(title) +
-           QStringLiteral("\" with icon caution buttons {\"Cancel\", \"OK\"} default button \"OK\"\n"
-                          "return text returned of result\nEOF");
+    const QString dialog =
+        QStringLiteral("display dialog \"") + appleScriptEscaped(prompt) +
+        QStringLiteral("\" default answer \"\" with hidden answer with title \"") +
+        appleScriptEscaped(title) +
+        QStringLiteral("\" with icon caution buttons {\"Cancel\", \"OK\"} default button \"OK\"");
+    // One line of AppleScript per -e, the dialog's as one single-quoted word: no text can end it.
+    return QStringLiteral("#!/bin/bash\nosascript -e activate -e ") + shellQuoted(dialog) +
+           QStringLiteral(" -e 'return text returned of result'");
 }
 
 QString PrivilegedExecutor::sudoWrapperScript() {

@@ -24,12 +24,13 @@ struct PrivilegedExecutor {
     QString dialogTitle;
 
     // Makes a new private folder "vrl-priv-<UUID>" (mode 0700) in the per-user temporary folder with
-    // "askpass.sh" (showing `prompt` under `dialogTitle`) and "sudo" (both 0700). Throws the file-system error of the first step that fails;
-    // the folder is then removed again.
+    // "askpass.sh" (showing `prompt` under `dialogTitle`) and "sudo" (both 0700). Throws the file-system
+    // error of the first step that fails; the folder is then removed again.
     PrivilegedEnvironment makeEnvironment(const QString& prompt) const;
 
-    // The askpass script for a prompt and a dialog title. Its here-document is quoted, so the shell
-    // passes the prompt and the title to the dialog exactly as written.
+    // The askpass script for a prompt and a dialog title. The AppleScript reaches osascript as
+    // single-quoted words (each "'" written as '\''), so the shell passes the prompt and the title to
+    // the dialog exactly as written, whatever lines they hold, and runs nothing of them.
     static QString askpassScript(const QString& prompt, const QString& title);
     // The `sudo` wrapper: runs the real sudo with the askpass program.
     static QString sudoWrapperScript();

@@ -102,6 +102,7 @@ HTTPRequest AdoptiumAPI::request(int featureVersion, const QString& architecture
     request.method = "GET";
     request.setHeader("Accept", "application/json");
     request.timeoutSeconds = requestTimeoutSeconds;
+    request.maxBodyBytes = maxAnswerBytes;
     return request;
 }
 

@@ -28,6 +28,8 @@ struct AdoptiumAPI {
     enum ErrorCode { noInstallerAsset = 1, invalidInstallerURL = 2, unexpectedChecksumFormat = 3 };
 
     static constexpr double requestTimeoutSeconds = 20.0;
+    // The answer is a short JSON list of a few kilobytes; anything past a few megabytes is refused.
+    static constexpr qint64 maxAnswerBytes = 4 * 1024 * 1024;
 
     std::shared_ptr<HTTPFetching> http;
     // Scheme and host (and port) of the API; the path and query are added per request.

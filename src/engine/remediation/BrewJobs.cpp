@@ -51,7 +51,8 @@ Events caskJob(const Runner& runner, const QString& cask, const QString& reason,
         auto inner = brew.installCask(
             cask, reason, temurin ? BrewRunner::temurinPolicy(brew) : BrewRunner::CaskRecoveryPolicy::none());
         const StreamEvent terminal = relay(inner, out, stop);
-        if (terminal.kind == StreamEvent::Kind::completed && terminal.exitCode == 0 && afterSuccess)
+        if (terminal.kind == StreamEvent::Kind::completed && terminal.exitCode == 0 && afterSuccess &&
+            !stop.stop_requested())
             afterSuccess(runner, out);
         finish(out, terminal);
     });

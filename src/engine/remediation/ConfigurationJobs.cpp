@@ -6,9 +6,9 @@
 
 #include "catalog/VendorHosts.h"
 #include "platform/PlatformError.h"
+#include "platform/ShellQuoting.h"
 #include "remediation/GitConfigScript.h"
 #include "remediation/MCPConfigWriter.h"
-#include "remediation/ShellQuoting.h"
 #include "remediation/SkillFolderInstaller.h"
 #include "remediation/TemplateTreeCopier.h"
 

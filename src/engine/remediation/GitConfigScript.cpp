@@ -1,6 +1,6 @@
 #include "remediation/GitConfigScript.h"
 
-#include "remediation/ShellQuoting.h"
+#include "platform/ShellQuoting.h"
 
 #include <QStringList>
 

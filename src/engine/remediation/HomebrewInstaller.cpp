@@ -85,6 +85,7 @@ StreamEvent runInstallScript(const HomebrewInstaller& installer, const Environme
                                                      "install; skipping ~/.zprofile shellenv append.")));
         return StreamEvent::completed(1);
     }
+    if (job.isCanceled() || stop.stop_requested()) return StreamEvent::canceled(); // no edit after a stop
     appendShellenv(installer, *brew, out);
     return StreamEvent::completed(0);
 }

@@ -1,7 +1,8 @@
 // Command Line Tools, uv with Python, mise with its activation and languages, rustup. The tools that
 // come from a `curl ... | sh` script are checked for afterwards, where their installer puts them (the
 // login shell may move them with UV_INSTALL_DIR, XDG_BIN_HOME or CARGO_HOME): a download that failed
-// is a failure, whatever the pipeline's last command said. A job that was cancelled edits no file.
+// is a failure, whatever the pipeline's last command said. A job that was cancelled edits no file: the
+// stop is looked at again before each edit.
 
 #include "remediation/PasswordDialog.h"
 #include "remediation/RemediationJobs.h"
@@ -157,7 +158,7 @@ Events installUv(const Runner& runner) {
                                                  QStringLiteral("--no-modify-path")),
                              uvTool, out, stop);
         if (status != 0 || stop.stop_requested()) return out.completed(status);
-        out.lines(ShellConfigurator(runner.fs).addUvPath());
+        out.lines(ShellConfigurator(runner.fs).addUvPath(stop));
         out.line(QStringLiteral("Installing the latest Python with uv…"));
         out.completed(runner.runShell(QStringLiteral("uv python install --default"), out, stop));
     });
@@ -168,7 +169,8 @@ Events installMise(const Runner& runner) {
         const std::optional<std::int32_t> status =
             installFormulaStep(runner, QStringLiteral("mise"), out, stop);
         if (!status || stop.stop_requested()) return out.canceled();
-        if (*status == 0) out.lines(ShellConfigurator(runner.fs).addMiseActivation());
+        if (*status == 0) out.lines(ShellConfigurator(runner.fs).addMiseActivation(stop));
+        if (stop.stop_requested()) return out.canceled();
         out.completed(*status);
     });
 }
@@ -194,7 +196,7 @@ Events installRustup(const Runner& runner) {
             pipedInstallCommand(QStringLiteral("--proto '=https' --tlsv1.2 -sSf"),
                                 InstallSources::rustupInstallScript, QStringLiteral("-y --no-modify-path")),
             rustupTool, out, stop);
-        if (status == 0 && !stop.stop_requested()) out.lines(ShellConfigurator(runner.fs).addCargoPath());
+        if (status == 0) out.lines(ShellConfigurator(runner.fs).addCargoPath(stop));
         out.completed(status);
     });
 }

@@ -1,6 +1,6 @@
 #include "remediation/JEnvRunner.h"
 
-#include "remediation/ShellQuoting.h"
+#include "platform/ShellQuoting.h"
 #include "remediation/ZshrcActivation.h"
 
 namespace qlan {

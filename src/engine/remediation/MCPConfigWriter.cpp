@@ -1,9 +1,9 @@
 #include "remediation/MCPConfigWriter.h"
 
 #include "platform/PlatformError.h"
+#include "platform/ShellQuoting.h"
 #include "remediation/FileAppendWriter.h"
 #include "remediation/FileEditLock.h"
-#include "remediation/ShellQuoting.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

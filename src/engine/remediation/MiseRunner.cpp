@@ -1,6 +1,6 @@
 #include "remediation/MiseRunner.h"
 
-#include "remediation/ShellQuoting.h"
+#include "platform/ShellQuoting.h"
 #include "remediation/ZshrcActivation.h"
 
 namespace qlan {

@@ -3,9 +3,9 @@
 #include "editions/ProductConfig.h"
 #include "platform/PlatformError.h"
 #include "platform/PrivilegedExecutor.h"
+#include "platform/ShellQuoting.h"
 #include "remediation/ChildRun.h"
 #include "remediation/DomainError.h"
-#include "remediation/ShellQuoting.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "remediation/SDKMANRunner.h"
 
 #include "platform/ProbeSupport.h"
-#include "remediation/ShellQuoting.h"
+#include "platform/ShellQuoting.h"
 
 namespace qlan {
 

@@ -157,7 +157,8 @@ void ShellConfigurator::createEnvFile(Result& result) const {
         "Created ~/.env (permissions 600) with commented placeholders — add your API keys there.");
 }
 
-QStringList ShellConfigurator::addUvPath() const {
+QStringList ShellConfigurator::addUvPath(std::stop_token stop) const {
+    if (stop.stop_requested()) return {};
     return {addBlock(fs, zprofilePath(), {QStringLiteral("export PATH=\"$HOME/.local/bin:$PATH\"")},
                      QStringLiteral("uv PATH"), contains(QStringLiteral("HOME/.local/bin")),
                      toolWording(QStringLiteral("Couldn't configure uv on PATH (~/.zprofile): "),
@@ -165,26 +166,31 @@ QStringList ShellConfigurator::addUvPath() const {
                 .first};
 }
 
-QStringList ShellConfigurator::addMiseActivation() const {
-    const QString shims =
-        addBlock(fs, zprofilePath(),
-                 {QStringLiteral("command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh --shims)\"")},
-                 QStringLiteral("mise (login shims)"), contains(QStringLiteral("mise activate zsh --shims")),
-                 toolWording(QStringLiteral("Couldn't configure mise shims (~/.zprofile): "),
-                             QStringLiteral("mise shims (~/.zprofile)")))
-            .first;
+QStringList ShellConfigurator::addMiseActivation(std::stop_token stop) const {
+    QStringList messages;
+    if (stop.stop_requested()) return messages;
+    messages << addBlock(fs, zprofilePath(),
+                         {QStringLiteral(
+                             "command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh --shims)\"")},
+                         QStringLiteral("mise (login shims)"),
+                         contains(QStringLiteral("mise activate zsh --shims")),
+                         toolWording(QStringLiteral("Couldn't configure mise shims (~/.zprofile): "),
+                                     QStringLiteral("mise shims (~/.zprofile)")))
+                    .first;
+    // A job stopped during the first edit leaves ~/.zshrc alone.
+    if (stop.stop_requested()) return messages;
     // The closing parenthesis keeps the login-shim line from counting as the interactive activation.
-    const QString interactive =
-        addBlock(fs, zshrcPath(),
-                 {QStringLiteral("command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\"")},
-                 QStringLiteral("mise (interactive)"), contains(QStringLiteral("mise activate zsh)")),
-                 toolWording(QStringLiteral("Couldn't configure mise activate (~/.zshrc): "),
-                             QStringLiteral("mise activate (~/.zshrc)")))
-            .first;
-    return {shims, interactive};
+    messages << addBlock(fs, zshrcPath(),
+                         {QStringLiteral("command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\"")},
+                         QStringLiteral("mise (interactive)"), contains(QStringLiteral("mise activate zsh)")),
+                         toolWording(QStringLiteral("Couldn't configure mise activate (~/.zshrc): "),
+                                     QStringLiteral("mise activate (~/.zshrc)")))
+                    .first;
+    return messages;
 }
 
-QStringList ShellConfigurator::addCargoPath() const {
+QStringList ShellConfigurator::addCargoPath(std::stop_token stop) const {
+    if (stop.stop_requested()) return {};
     return {addBlock(fs, zprofilePath(), {QStringLiteral("export PATH=\"$HOME/.cargo/bin:$PATH\"")},
                      QStringLiteral("rustup PATH"), contains(QStringLiteral("HOME/.cargo/bin")),
                      toolWording(QStringLiteral("Couldn't configure Rust (cargo) on PATH (~/.zprofile): "),

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <stop_token>
 
 namespace qlan {
 
@@ -47,10 +48,11 @@ public:
     // any failed, and only then is the closing message left out.
     Result configure() const;
 
-    // One message each (two for mise): the line added, already there, or the failure.
-    QStringList addUvPath() const;
-    QStringList addMiseActivation() const;
-    QStringList addCargoPath() const;
+    // One message each (two for mise): the line added, already there, or the failure. A stop request
+    // is looked at before each file edit: an edit not begun by then is left out, with its message.
+    QStringList addUvPath(std::stop_token stop = {}) const;
+    QStringList addMiseActivation(std::stop_token stop = {}) const;
+    QStringList addCargoPath(std::stop_token stop = {}) const;
 
 private:
     void ensureHeader(const QString& path, const QString& header) const;

@@ -380,6 +380,9 @@ struct TelemetryService::Impl {
         request.body = QJsonDocument(QJsonArray{payload}).toJson(QJsonDocument::Compact);
         // The request asks for 60 seconds without data; the session's idle limit is shorter.
         request.timeoutSeconds = std::min(60.0, session.requestTimeoutSeconds);
+        // Only the status counts; the answer (at most the stored record) is a few kilobytes, and a
+        // longer one ends the try.
+        request.maxBodyBytes = 16 * 1024;
         // The session's limit for the whole request stops it like a quit does, and it counts as a failed
         // try.
         std::stop_source limit;

@@ -12,7 +12,10 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -219,6 +222,51 @@ TEST(LiveHTTPFetcher, DownloadWritesTheExactBodyToATemporaryFileAndRemovesItOnFa
     EXPECT_EQ(error->code(), QNetworkReply::RemoteHostClosedError);
     const QUrl refused(QStringLiteral("http://127.0.0.1:%1/x.pkg").arg(LoopbackHttpServer::refusedPort()));
     EXPECT_TRUE(transportErrorOf([&] { fetcher.download(refused); }));
+    EXPECT_EQ(temp.entries(), QStringList());
+}
+
+// Whatever a server sends, a call keeps no more than its limit: past it the call fails, the connection
+// is closed and a download leaves no file. A disk that cannot take a download fails it the same way.
+TEST(LiveHTTPFetcher, BodiesPastTheirLimitFailAndKeepNothing) {
+    TempPathOverride temp;
+    LoopbackHttpServer server;
+    server.route("/endless", {.body = "x", .endless = true});
+    server.route("/exact", {.body = QByteArray(64 * 1024, 'a')});
+    server.route("/big.pkg", {.body = randomBytes(3 * 1024 * 1024)});
+    LiveHTTPFetcher fetcher(1024 * 1024);
+
+    HTTPRequest request = get(server.url("/exact"));
+    request.maxBodyBytes = 64 * 1024;
+    EXPECT_EQ(fetcher.data(request).first.size(), 64 * 1024);
+    request.url = server.url("/endless");
+    auto error = transportErrorOf([&] { fetcher.data(request); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->localizedDescription(), "The response exceeds the 64 kB limit for this request.");
+    error = transportErrorOf([&] { fetcher.download(server.url("/endless")); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->localizedDescription(), "The download exceeds the 1 MB limit.");
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    EXPECT_EQ(temp.entries(), QStringList());
+
+    // A full disk, played by a limit on the size of the files this process writes.
+    struct sigaction ignore {};
+    struct sigaction previousAction {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previousAction);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit small = previous;
+    small.rlim_cur = 512 * 1024;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    QString failure;
+    try {
+        LiveHTTPFetcher(qint64(8) * 1024 * 1024).download(server.url("/big.pkg"));
+    } catch (const PlatformError& saving) {
+        failure = saving.localizedDescription();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    ::sigaction(SIGXFSZ, &previousAction, nullptr);
+    EXPECT_TRUE(failure.startsWith("Couldn't save the download: ")) << failure.toStdString();
     EXPECT_EQ(temp.entries(), QStringList());
 }
 

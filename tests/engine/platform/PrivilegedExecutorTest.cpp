@@ -57,10 +57,13 @@ TEST(PrivilegedExecutor, TheDialogReceivesPromptAndTitleExactlyAsWritten) {
     Sandbox sandbox;
     const auto fs = sandbox.services().fs;
     const QString titleMarker = sandbox.root() + "/title-ran";
-    const QString title = QString(R"(Quill "ane" \ $(touch %1) `id`)").arg(titleMarker);
+    const QString title = QString(R"(Quill "ane" \ $(touch %1) `id` 'it''s')").arg(titleMarker);
 
+    // Lines that would end a here-document or run as commands, quotes of every kind.
     const QString marker = sandbox.root() + "/prompt-ran";
-    const QString prompt = QString(R"(Enter "your" password \ $(touch %1) `touch %1` $HOME \n)").arg(marker);
+    const QString prompt = QString("Enter \"your\" password \\\nEOF\n$(touch %1)\n`touch %1`\nEOF\ntouch %1\n"
+                                   "$HOME \\n '\\'' 'EOF' \"EOF\"\n")
+                               .arg(marker);
     const PrivilegedEnvironment result = PrivilegedExecutor{fs, title}.makeEnvironment(prompt);
 
     const QString askpass = result.environment.value("SUDO_ASKPASS");
@@ -78,19 +81,10 @@ TEST(PrivilegedExecutor, TheDialogReceivesPromptAndTitleExactlyAsWritten) {
     EXPECT_EQ(modeOf(*fs, folder), 0700);
     EXPECT_EQ(modeOf(*fs, askpass), 0700);
     EXPECT_EQ(modeOf(*fs, folder + "/sudo"), 0700);
-
-    // The scripts' text: the askpass script's here-document delimiter is quoted.
-    EXPECT_EQ(fs->readString(askpass),
-              QString("#!/bin/bash\nosascript <<'EOF'\nactivate\ndisplay dialog \"") +
-                  R"(Enter \"your\" password \\ $(touch )" + marker + ") `touch " + marker +
-                  R"(` $HOME \\n)" + "\" default answer \"\" with hidden answer with title \"" +
-                  R"(Quill \"ane\" \\ $(touch )" + titleMarker + ") `id`" +
-                  "\" with icon caution buttons {\"Cancel\", \"OK\"} default button \"OK\"\nreturn text "
-                  "returned of "
-                  "result\nEOF");
     EXPECT_EQ(fs->readString(folder + "/sudo"), "#!/bin/bash\nexec /usr/bin/sudo -A \"$@\"");
 
-    // Run for real against a stub dialog: it receives both texts verbatim and prints the answer.
+    // Run by the real bash against a stub dialog: it receives the three lines of AppleScript, both
+    // texts verbatim inside them, and prints the answer; nothing of the texts ran.
     test::StubSpec dialog;
     dialog.stdOut = "hunter2\n";
     sandbox.writeStub("/usr/bin/osascript", dialog);
@@ -99,11 +93,13 @@ TEST(PrivilegedExecutor, TheDialogReceivesPromptAndTitleExactlyAsWritten) {
     EXPECT_EQ(run.stdOut, "hunter2\n");
     const auto calls = sandbox.calls("/usr/bin/osascript");
     ASSERT_EQ(calls.size(), 1);
-    const QStringList strings = appleScriptStrings(QString::fromUtf8(calls.first().standardInput));
-    ASSERT_GE(strings.size(), 3);
-    EXPECT_EQ(strings.at(0), prompt);
-    EXPECT_EQ(strings.at(1), "");
-    EXPECT_EQ(strings.at(2), title);
+    const QStringList arguments = calls.first().arguments;
+    ASSERT_EQ(arguments.size(), 6) << arguments.join(" | ").toStdString();
+    EXPECT_EQ(arguments.at(1), "activate");
+    EXPECT_EQ(arguments.at(5), "return text returned of result");
+    EXPECT_EQ((QStringList{arguments.at(0), arguments.at(2), arguments.at(4)}),
+              (QStringList{"-e", "-e", "-e"}));
+    EXPECT_EQ(appleScriptStrings(arguments.at(3)), (QStringList{prompt, "", title, "Cancel", "OK", "OK"}));
     EXPECT_FALSE(QFileInfo::exists(marker));
     EXPECT_FALSE(QFileInfo::exists(titleMarker));
 

@@ -36,8 +36,8 @@ using qlan::test::childAndGrandchildCommand;
 using qlan::test::dead;
 using qlan::test::drain;
 using qlan::test::nextWithin;
-using qlan::test::reaped;
 using qlan::test::readChildAndGrandchild;
+using qlan::test::reaped;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
 using Event = ProcessStreamEvent;
@@ -442,6 +442,42 @@ TEST(LiveProcessCancellation, CancelNeverWaitsForTheChild) {
     EXPECT_FALSE(live->hasExited()); // the child ignored SIGTERM
     live->kill();
     EXPECT_TRUE(waitUntil([&] { return live->hasExited(); }, 5000));
+}
+
+// A cancel sends SIGTERM to the group and SIGKILL to whatever of it is left 2 s later, whether the
+// child or only a descendant ignores SIGTERM; the exit is reported as soon as the child is gone.
+TEST(LiveProcessCancellation, ACancelEndsTheWholeGroupWithinTheGrace) {
+    struct Case {
+        const char* name;
+        const char* script;
+        int code;
+        qint64 exitAfterMs;
+        qint64 exitBeforeMs;
+    };
+    const std::vector<Case> cases = {
+        {"the child and its grandchild ignore SIGTERM", "trap '' TERM; sleep 100 & echo $$ $!; wait", SIGKILL,
+         1900, 3500},
+        {"only a grandchild that holds no pipe ignores it",
+         "(trap '' TERM; exec sleep 100) >/dev/null 2>&1 & echo $$ $!; wait", SIGTERM, 0, 1000},
+    };
+    LiveProcessRunner runner;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto [stream, handle] = runner.stream(sh, {"-c", c.script});
+        const std::optional<Event> ids = nextWithin(stream);
+        pid_t child = 0;
+        pid_t grandchild = 0;
+        ASSERT_TRUE(ids && readChildAndGrandchild(ids->text, &child, &grandchild));
+        QElapsedTimer timer;
+        timer.start();
+        handle->cancel();
+        EXPECT_EQ(drain(stream, 10s), linesThenExit({}, c.code));
+        EXPECT_GE(timer.elapsed(), c.exitAfterMs);
+        EXPECT_LT(timer.elapsed(), c.exitBeforeMs);
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild) && reaped(child); }, 5000));
+        EXPECT_GE(timer.elapsed(), 1900); // the grandchild had its grace
+        EXPECT_LT(timer.elapsed(), 3500);
+    }
 }
 
 TEST(OutputLineSplitter, SplitsAtEverySeparatorWhereverTheReadsEnd) {

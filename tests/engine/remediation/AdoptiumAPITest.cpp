@@ -144,6 +144,11 @@ TEST(AdoptiumAPI, TransportErrorsPassUnchanged) {
         EXPECT_TRUE(isTimeout(error)) << error.what();
     }
 
+    // An answer that never ends is refused after a few megabytes.
+    fixture.http->timeoutOverride.reset();
+    fixture.server.route(fixture.path, LoopbackResponse{.status = 200, .body = "[", .endless = true});
+    EXPECT_EQ(outcome(fixture), "The response exceeds the 4 MB limit for this request.");
+
     std::stop_source stop;
     stop.request_stop();
     try {

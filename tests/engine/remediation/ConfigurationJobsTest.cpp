@@ -2,8 +2,8 @@
 // application's resources as a Mac application bundle lays them out, a fetched skill, MCP servers, the Git
 // identity, the GitHub sign-in and gh, with stub git, gh, claude and brew behind a real zsh login shell.
 
+#include "platform/ShellQuoting.h"
 #include "remediation/RemediationJobs.h"
-#include "remediation/ShellQuoting.h"
 
 #include "BrewFixture.h"
 #include "FolderTree.h"

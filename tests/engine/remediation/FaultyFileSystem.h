@@ -1,6 +1,7 @@
 #pragma once
 // A sandbox file system whose writes fail on chosen paths, as a full disk, a read-only folder or a
-// failing rename would make them fail: the error is thrown before anything is written.
+// failing rename would make them fail: the error is thrown before anything is written. Writes can also
+// be watched or slowed down (`beforeWrite` runs first, on the writing thread).
 
 #include "platform/PlatformError.h"
 #include "support/ForwardingFileSystem.h"
@@ -18,6 +19,8 @@ public:
     std::function<bool(const QString& path)> failWrite;
     // The error's description; empty: "Couldn't write “<path>”: Permission denied".
     QString description;
+    // Called before every write above is tried.
+    std::function<void(const QString& path)> beforeWrite;
 
     void writeString(const QString& text, const QString& path, bool atomically) override {
         check(path);
@@ -42,6 +45,7 @@ public:
 
 private:
     void check(const QString& path) const {
+        if (beforeWrite) beforeWrite(path);
         if (failWrite && failWrite(path))
             throw PlatformError(description.isEmpty()
                                     ? QStringLiteral("Couldn't write “%1”: Permission denied").arg(path)

@@ -260,8 +260,9 @@ TEST(InstallJobs, ACancelledInstallScriptEndsItsChildrenAndEditsNothing) {
     Sandbox sandbox;
     sandbox.linkSystemProgram("/bin/zsh");
     const QString pidFile = sandbox.root() + "/curl.pid";
-    sandbox.writeStub("/usr/bin/curl",
-                      StubSpec().withScript("echo $$ > '" + pidFile + "'\nexec /bin/sleep 30\n"));
+    // The download ignores SIGTERM: it ends by the SIGKILL that follows.
+    sandbox.writeStub("/usr/bin/curl", StubSpec().withScript("trap '' TERM\necho $$ > '" + pidFile +
+                                                             "'\nexec /bin/sleep 30\n"));
     pid_t pid = 0;
     {
         auto stream = runnerIn(sandbox).run(SetupRemediation::installUv(), "");
@@ -270,6 +271,41 @@ TEST(InstallJobs, ACancelledInstallScriptEndsItsChildrenAndEditsNothing) {
     }
     EXPECT_TRUE(waitUntil([&] { return dead(pid); }, 5000));
     EXPECT_FALSE(sandbox.exists(sandbox.home() + "/.zprofile"));
+}
+
+// A job stopped while it edits ~/.zprofile finishes that edit whole and begins no other.
+TEST(InstallJobs, AJobStoppedDuringAnEditMakesNoFurtherEdit) {
+    Sandbox sandbox;
+    writeScriptedBrew(sandbox, {{"==> Pouring mise\n", 0}});
+    auto slow = std::make_shared<FaultyFileSystem>(sandbox.services().fs);
+    std::promise<void> editing;
+    std::promise<void> resume;
+    std::shared_future<void> resumed = resume.get_future().share();
+    std::mutex mutex;
+    QStringList written;
+    slow->beforeWrite = [&, first = std::make_shared<std::once_flag>()](const QString& path) {
+        {
+            std::lock_guard lock(mutex);
+            written << path;
+        }
+        if (path.contains("/.zprofile"))
+            std::call_once(*first, [&] {
+                editing.set_value();
+                resumed.wait();
+            });
+    };
+    {
+        const SetupRemediationRunner runner(brewPath, sandbox.services().processRunner, slow,
+                                            sandbox.services().http);
+        auto stream = runner.run(SetupRemediation::installMise(), "");
+        ASSERT_EQ(editing.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    } // the sheet is closed during the first edit
+    resume.set_value();
+    EXPECT_TRUE(waitUntil([&] { return slow.use_count() == 1; }, 10000)); // the job has ended
+    std::lock_guard lock(mutex);
+    EXPECT_TRUE(written.filter(".zshrc").isEmpty()) << written.join(", ").toStdString();
+    EXPECT_FALSE(sandbox.exists(sandbox.home() + "/.zshrc"));
+    EXPECT_TRUE(sandbox.readFile(sandbox.home() + "/.zprofile").contains("mise activate zsh --shims"));
 }
 
 TEST(InstallJobs, MiseAndItsLanguages) {

@@ -3,7 +3,7 @@
 // run by a real shell.
 
 #include "remediation/MCPConfigWriter.h"
-#include "remediation/ShellQuoting.h"
+#include "platform/ShellQuoting.h"
 
 #include "FaultyFileSystem.h"
 #include "support/ForwardingFileSystem.h"

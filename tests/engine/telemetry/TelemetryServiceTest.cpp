@@ -243,7 +243,7 @@ TEST_F(TelemetryServiceTest, RefusedConnectionsAreTriedThreeTimes) {
     ASSERT_TRUE(waitUntil([&] { return fileEventNames() == QStringList{"offline"}; }));
 }
 
-TEST_F(TelemetryServiceTest, TheSessionsLimitsEndATryThatHangs) {
+TEST_F(TelemetryServiceTest, TheLimitsEndATryThatHangsOrNeverEnds) {
     struct Case {
         const char* path;
         LoopbackResponse answer;
@@ -255,6 +255,8 @@ TEST_F(TelemetryServiceTest, TheSessionsLimitsEndATryThatHangs) {
         {"/silent", {.status = 200, .headDelayMs = 60000}, 0.3, 30.0},
         // A byte every 50 ms, never ending: the limit of the whole request ends each try.
         {"/trickle", {.status = 200, .chunkBytes = 1, .chunkDelayMs = 50, .endless = true}, 30.0, 0.5},
+        // An answer that never ends: the try ends once it is longer than any answer can be.
+        {"/endless", {.status = 200, .endless = true}, 30.0, 30.0},
     };
     for (const Case& c : cases) {
         server.route(c.path, c.answer);
@@ -276,7 +278,7 @@ TEST_F(TelemetryServiceTest, TheSessionsLimitsEndATryThatHangs) {
         ASSERT_TRUE(service.waitForQueuedOperations());
         EXPECT_EQ(fileEventNames(), QStringList{"hanging"}) << c.path;
     }
-    EXPECT_EQ(server.requests().size(), 6);
+    EXPECT_EQ(server.requests().size(), 9);
 }
 
 TEST_F(TelemetryServiceTest, ThePreviousRunsQueueGoesFirstAndNothingIsSentTwice) {
