@@ -8,29 +8,16 @@ using namespace eventvalues;
 
 TelemetryEvent TelemetryService::setupRemediationFailedEvent(const SetupRemediation& remediation,
                                                              qint64 exitCode, const QString& reason) {
-    return {QStringLiteral("remediation_failed"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("exit_code"), integer(exitCode)},
-                {QStringLiteral("reason"), text(maskedAndCut(reason, kFailureReasonLimit))},
-            }};
+    return remediationFailed(remediation.id(), exitCode, reason);
 }
 
 TelemetryEvent TelemetryService::setupRemediationAppliedEvent(const SetupRemediation& remediation) {
-    return {QStringLiteral("remediation_applied"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("method"), text(remediation.telemetryMethod())},
-            }};
+    return remediationApplied(remediation.id(), remediation.telemetryMethod());
 }
 
 TelemetryEvent TelemetryService::setupRemediationCompletedEvent(const SetupRemediation& remediation,
                                                                 qint64 exitCode) {
-    return {QStringLiteral("remediation_completed"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("exit_code"), integer(exitCode)},
-            }};
+    return remediationCompleted(remediation.id(), exitCode);
 }
 
 void TelemetryService::trackSetupRemediationApplied(const SetupRemediation& remediation) {

@@ -81,28 +81,15 @@ TelemetryEvent TelemetryService::javaDiagnosisReachedEvent(const Diagnosis& diag
 
 TelemetryEvent TelemetryService::remediationFailedEvent(const Remediation& remediation, qint64 exitCode,
                                                         const QString& reason) {
-    return {QStringLiteral("remediation_failed"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("exit_code"), integer(exitCode)},
-                {QStringLiteral("reason"), text(maskedAndCut(reason, kFailureReasonLimit))},
-            }};
+    return remediationFailed(remediation.id(), exitCode, reason);
 }
 
 TelemetryEvent TelemetryService::remediationAppliedEvent(const Remediation& remediation) {
-    return {QStringLiteral("remediation_applied"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("method"), text(remediationMethod(remediation))},
-            }};
+    return remediationApplied(remediation.id(), remediationMethod(remediation));
 }
 
 TelemetryEvent TelemetryService::remediationCompletedEvent(const Remediation& remediation, qint64 exitCode) {
-    return {QStringLiteral("remediation_completed"),
-            {
-                {QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))},
-                {QStringLiteral("exit_code"), integer(exitCode)},
-            }};
+    return remediationCompleted(remediation.id(), exitCode);
 }
 
 void TelemetryService::trackRemediationApplied(const Remediation& remediation) {

@@ -47,4 +47,29 @@ inline constexpr qsizetype kFailureReasonLimit = 160;
 inline constexpr qsizetype kExcerptLimit = 200;
 inline constexpr qsizetype kFeedbackReasonLimit = 500;
 
+// The three events of a fix, the same for a Java fix and a guided-setup fix: the fix's id (masked), and
+// its method, exit code or failure reason (masked, then cut).
+inline TelemetryEvent remediationApplied(const QString& id, const QString& method) {
+    return {QStringLiteral("remediation_applied"),
+            {
+                {QStringLiteral("remediation_id"), text(TelemetryService::homeMasked(id))},
+                {QStringLiteral("method"), text(method)},
+            }};
+}
+inline TelemetryEvent remediationCompleted(const QString& id, qint64 exitCode) {
+    return {QStringLiteral("remediation_completed"),
+            {
+                {QStringLiteral("remediation_id"), text(TelemetryService::homeMasked(id))},
+                {QStringLiteral("exit_code"), integer(exitCode)},
+            }};
+}
+inline TelemetryEvent remediationFailed(const QString& id, qint64 exitCode, const QString& reason) {
+    return {QStringLiteral("remediation_failed"),
+            {
+                {QStringLiteral("remediation_id"), text(TelemetryService::homeMasked(id))},
+                {QStringLiteral("exit_code"), integer(exitCode)},
+                {QStringLiteral("reason"), text(maskedAndCut(reason, kFailureReasonLimit))},
+            }};
+}
+
 } // namespace qlan::eventvalues

@@ -5,7 +5,6 @@
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/RadioRow.h"
-#include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QPointer>
@@ -31,10 +30,6 @@ OptionList::OptionList(const QList<std::pair<QString, QString>>& keyedLabels, co
 void OptionList::showSelected(const std::optional<QString>& key) {
     for (const auto& [rowKey, row] : rows_)
         row->setSelected(key == rowKey);
-}
-
-void whenShown(QWidget* widget, std::function<void()> shown) {
-    onEveryShow(widget, std::move(shown));
 }
 
 void fillScreen(QWidget* screen, ScreenScaffold* scaffold) {

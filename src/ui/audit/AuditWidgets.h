@@ -1,7 +1,7 @@
 #pragma once
-// Small pieces the audit's screens share: the answers of a follow-up question, a callback each time a
-// widget comes on screen, a screen filled edge to edge by its scaffold, and the fix sheet kept in step
-// with a stage screen's model. The column and the buttons in their styles are in ScreenPieces.
+// Small pieces the audit's screens share: the answers of a follow-up question, a screen filled edge to edge
+// by its scaffold, and the fix sheet kept in step with a stage screen's model. The column and the buttons in
+// their styles are in ScreenPieces.
 
 #include "ui/audit/AuditScreenSeams.h"
 #include "ui/widgets/ScreenPieces.h"
@@ -38,9 +38,6 @@ public:
 private:
     QList<std::pair<QString, RadioRow*>> rows_;
 };
-
-// Calls `shown` every time `widget` comes on screen, while `widget` lives.
-void whenShown(QWidget* widget, std::function<void()> shown);
 
 // Puts `scaffold` into `screen`, edge to edge.
 void fillScreen(QWidget* screen, ScreenScaffold* scaffold);

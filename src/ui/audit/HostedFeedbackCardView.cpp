@@ -2,6 +2,7 @@
 
 #include "ui/audit/AuditWidgets.h"
 #include "ui/widgets/NPSFeedbackCard.h"
+#include "ui/widgets/ShowHook.h"
 
 #include <QPointer>
 #include <QVBoxLayout>
@@ -21,7 +22,7 @@ NPSFeedbackCard* addHostedFeedbackCard(QVBoxLayout* layout, HostedFeedbackCard& 
             }
         },
         [] {}, screen);
-    whenShown(*card, [&slot] { slot.cameOnScreen(); });
+    onEveryShow(*card, [&slot] { slot.cameOnScreen(); });
     layout->addWidget(*card);
     return *card;
 }

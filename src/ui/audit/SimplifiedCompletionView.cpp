@@ -5,6 +5,7 @@
 #include "ui/audit/HostedFeedbackCardView.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ShowHook.h"
 
 #include <QVBoxLayout>
 
@@ -23,7 +24,7 @@ SimplifiedCompletionView::SimplifiedCompletionView(CompletionSurface surface,
     addHostedFeedbackCard(items, model_->feedback(), this);
     if (model_->promptSurface()) {
         auto* prompt = new BuildIntentPromptView([this] { model_->optIn(); });
-        whenShown(prompt, [this] { model_->promptCameOnScreen(); });
+        onEveryShow(prompt, [this] { model_->promptCameOnScreen(); });
         items->addWidget(prompt);
     }
     done_ = new ProminentButton(QStringLiteral("Done — back to home"));
