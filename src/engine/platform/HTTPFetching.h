@@ -62,8 +62,8 @@ public:
                                                      std::stop_token stop = {}) = 0;
 
     // The path of a temporary file holding the body, and the response. The caller moves or deletes it.
-    // A body past the fetcher's download limit, or one the disk cannot take, fails the call and leaves
-    // no file behind.
+    // A body past the fetcher's download limit, or one the disk cannot take (the error says why), fails
+    // the call and leaves no file behind.
     virtual std::pair<QString, HTTPResponse> download(const QUrl& url, std::stop_token stop = {}) = 0;
 
     // How many body bytes arrive before the byte limit, the end of the body, a read error or the time

@@ -71,18 +71,6 @@ private:
     int fd_;
 };
 
-void writeAll(int fd, const QByteArray& data, const QString& path) {
-    qint64 written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + written, static_cast<size_t>(data.size() - written));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwErrno(QStringLiteral("Couldn't write"), path);
-        }
-        written += n;
-    }
-}
-
 // Copies a file, a link (as a link) or a whole folder tree to a new path, keeping permissions and
 // modification times. Used where a rename cannot cross file systems.
 void copyTree(const QByteArray& from, const QByteArray& to) {
@@ -136,7 +124,7 @@ void copyTree(const QByteArray& from, const QByteArray& to) {
             throwErrno(QStringLiteral("Couldn't copy"), where);
         }
         if (n == 0) break;
-        writeAll(out.get(), QByteArray::fromRawData(buffer.constData(), n), QFile::decodeName(to));
+        LiveFileSystem::writeAll(out.get(), QByteArrayView(buffer.constData(), n), QFile::decodeName(to));
     }
     if (::fchmod(out.get(), mode) != 0 || ::fsync(out.get()) != 0)
         throwErrno(QStringLiteral("Couldn't copy"), where);
@@ -339,6 +327,18 @@ QString LiveFileSystem::readString(const QString& path) const {
     QString text = decoder.decode(bytes);
     if (decoder.hasError()) throwErrno(QStringLiteral("Couldn't read text from"), path, EILSEQ);
     return text;
+}
+
+void LiveFileSystem::writeAll(int fd, QByteArrayView data, const QString& path, const QString& what) {
+    qint64 written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + written, static_cast<size_t>(data.size() - written));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwErrno(what, path);
+        }
+        written += n;
+    }
 }
 
 void LiveFileSystem::writeString(const QString& text, const QString& path, bool atomically) {

@@ -32,6 +32,12 @@ public:
     // temporary file remains.
     static void atomicWrite(const QByteArray& data, const QString& path,
                             const FileWriteOptions& options = {});
+
+    // Writes all of `data` to the open descriptor `fd` of the file at `path`, however the system splits
+    // the writes up. A failed write throws PlatformError("<what> “<path>”: <the system's reason>") with
+    // errno as its code, so a full disk says "No space left on device".
+    static void writeAll(int fd, QByteArrayView data, const QString& path,
+                         const QString& what = QStringLiteral("Couldn't write"));
 };
 
 } // namespace qlan

@@ -1,5 +1,6 @@
 #include "platform/LiveHTTPFetcher.h"
 
+#include "platform/LiveFileSystem.h"
 #include "platform/PlatformError.h"
 
 #include <QCoreApplication>
@@ -258,7 +259,13 @@ private:
         case Mode::download: {
             const QByteArray chunk = reply_->readAll();
             if (!keep(chunk.size())) return;
-            if (file_->write(chunk) != chunk.size()) return failToSave();
+            try {
+                // Straight to the descriptor, so a failed write says why (a full disk, say).
+                LiveFileSystem::writeAll(file_->handle(), chunk, file_->fileName(),
+                                         QStringLiteral("Couldn't save the download to"));
+            } catch (const PlatformError&) {
+                return fail(std::current_exception());
+            }
             break;
         }
         case Mode::sample: {
@@ -297,7 +304,6 @@ private:
         if (call_->mode == Mode::download) {
             if (!file_) openFile(); // an answer without a body event
             if (completed_) return;
-            if (!file_->flush()) return failToSave();
             call_->filePath = file_->fileName();
             file_->close();
             file_.reset();
@@ -313,12 +319,6 @@ private:
         }
         counter_.add(bytes);
         return true;
-    }
-
-    // The download's file could not take the body (a full disk, say): the partial file goes.
-    void failToSave() {
-        fail(std::make_exception_ptr(
-            PlatformError(QStringLiteral("Couldn't save the download: ") + file_->errorString())));
     }
 
     void endSample() {

@@ -1,5 +1,6 @@
 #include "platform/LiveHTTPFetcher.h"
 #include "platform/PlatformError.h"
+#include "support/FileSizeLimit.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/Wait.h"
 
@@ -12,10 +13,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
+#include <cerrno>
 #include <chrono>
-#include <csignal>
+#include <cstring>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -248,25 +248,19 @@ TEST(LiveHTTPFetcher, BodiesPastTheirLimitFailAndKeepNothing) {
     EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
     EXPECT_EQ(temp.entries(), QStringList());
 
-    // A full disk, played by a limit on the size of the files this process writes.
-    struct sigaction ignore {};
-    struct sigaction previousAction {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, &previousAction);
-    rlimit previous{};
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit small = previous;
-    small.rlim_cur = 512 * 1024;
-    ::setrlimit(RLIMIT_FSIZE, &small);
+    // A full disk, played by a limit on the size of the files this process writes: the failure says
+    // why, in the system's words.
     QString failure;
     try {
+        FileSizeLimit full(512 * 1024);
         LiveHTTPFetcher(qint64(8) * 1024 * 1024).download(server.url("/big.pkg"));
     } catch (const PlatformError& saving) {
         failure = saving.localizedDescription();
     }
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    ::sigaction(SIGXFSZ, &previousAction, nullptr);
-    EXPECT_TRUE(failure.startsWith("Couldn't save the download: ")) << failure.toStdString();
+    EXPECT_TRUE(failure.startsWith("Couldn't save the download to “" + temp.path() + "/quillane-download-"))
+        << failure.toStdString();
+    EXPECT_TRUE(failure.endsWith(QStringLiteral("”: ") + QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << failure.toStdString();
     EXPECT_EQ(temp.entries(), QStringList());
 }
 
