@@ -3,7 +3,8 @@
 // thread (call them from a worker thread, never the GUI thread) and throw TransportError when the
 // request fails before a response head arrives. Nothing grows without bound, whatever a server sends:
 // data() keeps at most the request's `maxBodyBytes`, a download has a limit of its own, and a sample
-// counts without keeping.
+// counts without keeping. A body that cannot be decoded (a damaged compressed answer, or one that
+// inflates past its limit) fails the call at once.
 
 #include <QByteArray>
 #include <QList>
@@ -61,13 +62,15 @@ public:
     virtual std::pair<QByteArray, HTTPResponse> data(const HTTPRequest& request,
                                                      std::stop_token stop = {}) = 0;
 
-    // The path of a temporary file holding the body, and the response. The caller moves or deletes it.
-    // A body past the fetcher's download limit, or one the disk cannot take (the error says why), fails
-    // the call and leaves no file behind.
+    // The path of a temporary file holding the body as the server stored it (asked for without a content
+    // encoding, and never decoded), and the response. The caller moves or deletes it. A body past the
+    // fetcher's download limit, or one the disk cannot take (the error says why), fails the call and
+    // leaves no file behind.
     virtual std::pair<QString, HTTPResponse> download(const QUrl& url, std::stop_token stop = {}) = 0;
 
-    // How many body bytes arrive before the byte limit, the end of the body, a read error or the time
-    // limit, whichever comes first; elapsed time is measured from the response head, at least 0.0001 s.
+    // How many body bytes arrive (as sent, never decoded) before the byte limit, the end of the body, a
+    // read error or the time limit, whichever comes first; elapsed time is measured from the response
+    // head, at least 0.0001 s.
     virtual ByteSample sampleBytes(const HTTPRequest& request, qint64 byteLimit, double timeLimitSeconds,
                                    std::stop_token stop = {}) = 0;
 };

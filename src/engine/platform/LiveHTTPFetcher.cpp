@@ -102,6 +102,16 @@ std::exception_ptr tooLargeError(Mode mode, qint64 limit) {
         QNetworkReply::UnknownContentError);
 }
 
+// A compressed answer that does not inflate, or inflates past the limit of its call: Qt's decoder stops
+// at either, and tells no more than that.
+std::exception_ptr undecodableError(qint64 limit) {
+    const QString size = QLocale::c().formattedDataSize(limit, 0, QLocale::DataSizeTraditionalFormat);
+    return transportError(QStringLiteral("The answer could not be decoded: its compressed body is damaged or "
+                                         "inflates past the %1 limit for this request.")
+                              .arg(size),
+                          QNetworkReply::UnknownContentError);
+}
+
 std::exception_ptr stoppedError() {
     return transportError(QStringLiteral("Network access has stopped"),
                           QNetworkReply::OperationCanceledError);
@@ -109,11 +119,17 @@ std::exception_ptr stoppedError() {
 
 // The errors Qt reports for an answer whose head carried an HTTP error status (4xx, 5xx). Qt raises
 // them only once the whole body has arrived; a broken transfer reports a network-level code instead.
-bool isStatusError(QNetworkReply::NetworkError error) {
+bool isStatusError(QNetworkReply::NetworkError error, int status) {
     const int code = static_cast<int>(error);
-    return error == QNetworkReply::ProxyAuthenticationRequiredError ||
-           error == QNetworkReply::ProtocolInvalidOperationError || (code >= 201 && code <= 299) ||
-           (code >= 401 && code <= 499);
+    return status >= 400 && (error == QNetworkReply::ProxyAuthenticationRequiredError ||
+                             error == QNetworkReply::ProtocolInvalidOperationError ||
+                             (code >= 201 && code <= 299) || (code >= 401 && code <= 499));
+}
+
+// Qt's decoder gave up on a compressed body: it reports "unknown content" under a status that is no
+// error. Qt ends the reply only when the server has sent the rest, so the call ends here instead.
+bool isDecodingFailure(QNetworkReply::NetworkError error, int status) {
+    return error == QNetworkReply::UnknownContentError && status > 0 && status < 400;
 }
 
 bool isFollowedRedirect(int status) {
@@ -185,6 +201,14 @@ private:
                              QNetworkRequest::NoLessSafeRedirectPolicy);
         if (spec.ignoreCache)
             request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+        if (call_->mode == Mode::data) {
+            // Qt inflates a compressed answer whole as it arrives: past the call's own limit it stops.
+            request.setDecompressedSafetyCheckThreshold(std::max<qint64>(call_->byteLimit, 0));
+        } else if (!request.hasRawHeader("Accept-Encoding")) {
+            // A download's checksum and a sample's count are over the bytes as the server stores them.
+            // With an encoding of its own asked for, Qt decodes nothing.
+            request.setRawHeader("Accept-Encoding", "identity");
+        }
         if (const int ms = millisecondsFor(spec.timeoutSeconds); ms > 0) request.setTransferTimeout(ms);
 
         reply_ = send(manager, request, spec);
@@ -192,6 +216,7 @@ private:
         reply_->setReadBufferSize(kReadBufferBytes);
         connect(reply_, &QNetworkReply::metaDataChanged, this, &Transfer::onMetaData);
         connect(reply_, &QNetworkReply::readyRead, this, &Transfer::onReadyRead);
+        connect(reply_, &QNetworkReply::errorOccurred, this, &Transfer::onError);
         connect(reply_, &QNetworkReply::finished, this, &Transfer::onFinished);
     }
 
@@ -233,6 +258,11 @@ private:
             timeLimit_->start(millisecondsFor(call_->timeLimitSeconds));
             break;
         }
+    }
+
+    void onError(QNetworkReply::NetworkError error) {
+        if (completed_ || !isDecodingFailure(error, status())) return;
+        fail(undecodableError(call_->byteLimit));
     }
 
     void openFile() {
@@ -287,7 +317,7 @@ private:
     void onFinished() {
         if (completed_) return;
         const QNetworkReply::NetworkError error = reply_->error();
-        const bool answered = error == QNetworkReply::NoError || (isStatusError(error) && status() > 0);
+        const bool answered = error == QNetworkReply::NoError || isStatusError(error, status());
         if (answered) onReadyRead(); // whatever is still buffered
         if (completed_) return;
 
@@ -297,6 +327,7 @@ private:
             if (error == QNetworkReply::OperationCanceledError && !cancelRequested_)
                 return fail(
                     transportError(QStringLiteral("The request timed out."), QNetworkReply::TimeoutError));
+            if (isDecodingFailure(error, status())) return fail(undecodableError(call_->byteLimit));
             return fail(transportError(reply_->errorString(), error));
         }
 
@@ -354,7 +385,9 @@ private:
         if (timeLimit_) timeLimit_->stop();
         if (reply_) {
             reply_->disconnect(this);
-            if (reply_->isRunning()) reply_->abort();
+            // A reply that has reported its error already is not aborted (Qt warns at a second error):
+            // deleting it closes its connection all the same.
+            if (reply_->isRunning() && reply_->error() == QNetworkReply::NoError) reply_->abort();
             reply_->deleteLater();
         }
         deleteLater();
