@@ -24,7 +24,11 @@ struct HTTPRequest {
     QByteArray method = "GET";
     HTTPHeaders headers;
     QByteArray body;
+    // A deadline: the request ends this long after it starts, whatever arrives meanwhile (none when zero
+    // or below). A sample that has its head then reports what it counted.
     double timeoutSeconds = 60.0;
+    // No byte for this long ends the request (none when zero or below).
+    double idleTimeoutSeconds = 0;
     bool ignoreCache = false;
     // The most body bytes data() keeps for this request: a longer body fails the call with a
     // TransportError saying so. Each caller sets what it expects to receive.
@@ -63,14 +67,14 @@ public:
                                                      std::stop_token stop = {}) = 0;
 
     // The path of a temporary file holding the body as the server stored it (asked for without a content
-    // encoding, and never decoded), and the response. The caller moves or deletes it. A body past the
-    // fetcher's download limit, or one the disk cannot take (the error says why), fails the call and
-    // leaves no file behind.
+    // encoding, and never decoded), and the response. The caller moves or deletes it. A download has an
+    // idle limit and no deadline. A body past the fetcher's download limit, or one the disk cannot take
+    // (the error says why), fails the call and leaves no file behind.
     virtual std::pair<QString, HTTPResponse> download(const QUrl& url, std::stop_token stop = {}) = 0;
 
     // How many body bytes arrive (as sent, never decoded) before the byte limit, the end of the body, a
-    // read error or the time limit, whichever comes first; elapsed time is measured from the response
-    // head, at least 0.0001 s.
+    // read error, the time limit or the request's deadline, whichever comes first; elapsed time is
+    // measured from the response head, at least 0.0001 s.
     virtual ByteSample sampleBytes(const HTTPRequest& request, qint64 byteLimit, double timeLimitSeconds,
                                    std::stop_token stop = {}) = 0;
 };

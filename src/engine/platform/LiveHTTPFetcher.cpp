@@ -112,6 +112,10 @@ std::exception_ptr undecodableError(qint64 limit) {
                           QNetworkReply::UnknownContentError);
 }
 
+std::exception_ptr timedOutError() {
+    return transportError(QStringLiteral("The request timed out."), QNetworkReply::TimeoutError);
+}
+
 std::exception_ptr stoppedError() {
     return transportError(QStringLiteral("Network access has stopped"),
                           QNetworkReply::OperationCanceledError);
@@ -209,7 +213,7 @@ private:
             // With an encoding of its own asked for, Qt decodes nothing.
             request.setRawHeader("Accept-Encoding", "identity");
         }
-        if (const int ms = millisecondsFor(spec.timeoutSeconds); ms > 0) request.setTransferTimeout(ms);
+        if (const int ms = millisecondsFor(spec.idleTimeoutSeconds); ms > 0) request.setTransferTimeout(ms);
 
         reply_ = send(manager, request, spec);
         // Whatever the server sends, no more than this waits in the reply until it is read.
@@ -218,6 +222,15 @@ private:
         connect(reply_, &QNetworkReply::readyRead, this, &Transfer::onReadyRead);
         connect(reply_, &QNetworkReply::errorOccurred, this, &Transfer::onError);
         connect(reply_, &QNetworkReply::finished, this, &Transfer::onFinished);
+
+        // The deadline counts from here, however the answer drips in.
+        if (const int ms = millisecondsFor(spec.timeoutSeconds); ms > 0) {
+            deadline_ = new QTimer(this);
+            deadline_->setSingleShot(true);
+            deadline_->setTimerType(Qt::PreciseTimer);
+            connect(deadline_, &QTimer::timeout, this, &Transfer::onDeadline);
+            deadline_->start(ms);
+        }
     }
 
     int status() const { return reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); }
@@ -263,6 +276,12 @@ private:
     void onError(QNetworkReply::NetworkError error) {
         if (completed_ || !isDecodingFailure(error, status())) return;
         fail(undecodableError(call_->byteLimit));
+    }
+
+    void onDeadline() {
+        if (completed_) return;
+        if (call_->mode == Mode::sample && headArrived_) return endSample();
+        fail(timedOutError());
     }
 
     void openFile() {
@@ -325,8 +344,7 @@ private:
         if (!answered) {
             // Qt reports its own transfer time-out as a cancel; only a stop request is one.
             if (error == QNetworkReply::OperationCanceledError && !cancelRequested_)
-                return fail(
-                    transportError(QStringLiteral("The request timed out."), QNetworkReply::TimeoutError));
+                return fail(timedOutError());
             if (isDecodingFailure(error, status())) return fail(undecodableError(call_->byteLimit));
             return fail(transportError(reply_->errorString(), error));
         }
@@ -383,6 +401,7 @@ private:
     // Stops the transfer (a sample that ends early closes its connection) and schedules the cleanup.
     void release() {
         if (timeLimit_) timeLimit_->stop();
+        if (deadline_) deadline_->stop();
         if (reply_) {
             reply_->disconnect(this);
             // A reply that has reported its error already is not aborted (Qt warns at a second error):
@@ -403,6 +422,7 @@ private:
     ByteCounter counter_;
     QElapsedTimer clock_;
     QTimer* timeLimit_ = nullptr;
+    QTimer* deadline_ = nullptr;
 };
 
 // The network thread and its manager: started on first use, stopped when the application object is
@@ -516,6 +536,9 @@ std::pair<QString, HTTPResponse> LiveHTTPFetcher::download(const QUrl& url, std:
     auto call = std::make_shared<Call>();
     call->mode = Mode::download;
     call->request.url = url;
+    // Installer packages take minutes on a slow line: only a stall ends a download.
+    call->request.timeoutSeconds = 0;
+    call->request.idleTimeoutSeconds = downloadIdleTimeoutSeconds;
     call->byteLimit = downloadByteLimit_;
     perform(call, stop);
     return {std::move(call->filePath), std::move(call->response)};

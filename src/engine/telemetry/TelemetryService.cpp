@@ -15,7 +15,6 @@
 #include <QLoggingCategory>
 
 #include <atomic>
-#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -378,24 +377,15 @@ struct TelemetryService::Impl {
         request.method = "POST";
         request.headers = session.additionalHeaders;
         request.body = QJsonDocument(QJsonArray{payload}).toJson(QJsonDocument::Compact);
-        // The request asks for 60 seconds without data; the session's idle limit is shorter.
-        request.timeoutSeconds = std::min(60.0, session.requestTimeoutSeconds);
+        // The request asks for 60 seconds without data; the session's idle limit is shorter. The
+        // session's limit for the whole request is its deadline; either ends the try as a failed one.
+        request.idleTimeoutSeconds = std::min(60.0, session.requestTimeoutSeconds);
+        request.timeoutSeconds = session.resourceTimeoutSeconds;
         // Only the status counts; the answer (at most the stored record) is a few kilobytes, and a
         // longer one ends the try.
         request.maxBodyBytes = 16 * 1024;
-        // The session's limit for the whole request stops it like a quit does, and it counts as a failed
-        // try.
-        std::stop_source limit;
-        std::stop_callback forwardStop(stop, [&limit] { limit.request_stop(); });
-        std::jthread wholeRequestLimit;
-        if (session.resourceTimeoutSeconds > 0)
-            wholeRequestLimit =
-                std::jthread([&limit, seconds = session.resourceTimeoutSeconds](std::stop_token finished) {
-                    sleepPause(std::chrono::milliseconds(qint64(std::ceil(seconds * 1000.0))), finished);
-                    if (!finished.stop_requested()) limit.request_stop();
-                });
         try {
-            const int status = session.http->data(request, limit.get_token()).second.statusCode;
+            const int status = session.http->data(request, stop).second.statusCode;
             if (status >= 200 && status <= 299) return SendResult::done;
             if (status >= 400 && status <= 499) {
                 logLine(QStringLiteral(

@@ -331,6 +331,40 @@ TEST(LiveHTTPFetcher, AnAnswerThatCannotBeDecodedFailsAtOnce) {
     EXPECT_EQ(fetcher.data(get(server.url("/sound.gz"))).first, R"({"ok":true})");
 }
 
+// A request's time limit is a deadline from its start, however the answer drips in; its idle limit ends
+// it after a stall. A sample whose request reaches its deadline reports what it counted.
+TEST(LiveHTTPFetcher, ARequestEndsAtItsDeadlineOrAfterAStall) {
+    LoopbackHttpServer server;
+    server.route("/drip", {.body = QByteArray(50, 'd'), .chunkBytes = 1, .chunkDelayMs = 100}); // 5 s
+    server.route("/stall", {.body = QByteArray(5000, 's'), .chunkBytes = 1000, .chunkDelayMs = 5000});
+    LiveHTTPFetcher fetcher;
+
+    const struct {
+        const char* path;
+        double deadline;
+        double idle;
+        double endsAfter;
+    } cases[] = {{"/drip", 1.0, 0.5, 1.0}, {"/stall", 30.0, 0.5, 0.5}};
+    for (const auto& c : cases) {
+        HTTPRequest request = get(server.url(c.path), c.deadline);
+        request.idleTimeoutSeconds = c.idle;
+        QElapsedTimer clock;
+        clock.start();
+        const auto error = transportErrorOf([&] { fetcher.data(request); });
+        ASSERT_TRUE(error) << c.path;
+        EXPECT_EQ(error->code(), QNetworkReply::TimeoutError) << c.path;
+        EXPECT_GE(secondsSince(clock), c.endsAfter * 0.95) << c.path;
+        EXPECT_LT(secondsSince(clock), c.endsAfter + 0.75) << c.path;
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    const ByteSample sample = fetcher.sampleBytes(get(server.url("/drip"), 1.0), 800'000, 30.0);
+    EXPECT_LT(secondsSince(clock), 1.75);
+    EXPECT_GT(sample.bytes, 0);
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+}
+
 TEST(LiveHTTPFetcher, SampleStopsAtExactlyTheByteLimitAndClosesTheConnection) {
     LoopbackHttpServer server;
     server.route("/endless", {.endless = true});
