@@ -1,5 +1,7 @@
-// The shared widgets: type scale, labels, links, radio rows, the Return-bound button and the desktop seam.
+// The shared widgets: type scale, labels, links, radio rows, the Return-bound button and the desktop seam;
+// and the keyboard walk the journeys take at every screen.
 
+#include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/ScreenCapture.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
@@ -22,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -359,6 +362,33 @@ TEST(RadioRow, ReadsAsARadioButtonWithItsDescriptionAndItsOwnersChoice) {
     // The press action is a click: the owner decides.
     announced->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST(KeyboardWalk, FindsATrapAControlOutOfReadingOrderAndAWrongRole) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    // Made in the window in another order than they are shown, so that Tab takes them so.
+    auto* lower = new QPushButton(QStringLiteral("Lower"), &window);
+    auto* upper = new QPushButton(QStringLiteral("Upper"), &window);
+    auto* fakeLink = new QLabel(QStringLiteral("<a href=\"https://guide.example\">Guide</a>"), &window);
+    fakeLink->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
+    auto* reason = new QPlainTextEdit(&window); // takes a Tab as text unless told otherwise
+    reason->setAccessibleName(QStringLiteral("Reason"));
+    layout->addWidget(upper);
+    layout->addWidget(lower);
+    layout->addWidget(fakeLink);
+    layout->addWidget(reason);
+    showActive(&window);
+
+    const std::string faults = qlan::test::walksByKeyboard(&window).message();
+    EXPECT_THAT(faults, testing::HasSubstr("to QPushButton  \"Upper\", which reads before it"));
+    EXPECT_THAT(faults, testing::HasSubstr("QLabel  \"Guide\": announced as StaticText, should be Link"));
+    EXPECT_THAT(faults, testing::HasSubstr("QPlainTextEdit  \"Reason\": Tab stays in the text field"));
+    reason->setTabChangesFocus(true);
+    window.setTabOrder(upper, lower);
+    delete fakeLink;
+    EXPECT_TRUE(qlan::test::walksByKeyboard(&window));
+    EXPECT_TRUE(reason->toPlainText().isEmpty()); // the walk leaves the text as it found it
 }
 
 TEST(DesktopActions, FallsBackToTheLiveDesktopWhenNoneIsInstalled) {
