@@ -5,6 +5,7 @@
 #include "support/AccessibleNames.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
+#include "support/WindowFit.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/setup/SetupActionProgressView.h"
@@ -209,6 +210,7 @@ void JourneyTest::capture(const QString& name) {
         QStringLiteral("%1-%2-%3").arg(journeyName_).arg(++shot_, 2, 10, QLatin1Char('0')).arg(name);
     saveScreenshot(root_.get(), file);
     EXPECT_TRUE(announcesShownTexts(root_.get())) << file.toStdString();
+    EXPECT_TRUE(fitsAtMinimumSize(root_.get())) << file.toStdString();
     for (SheetDialog* sheet : root_->findChildren<SheetDialog*>())
         if (sheet->isVisible()) saveScreenshot(sheet, file + QStringLiteral("-sheet"));
 }

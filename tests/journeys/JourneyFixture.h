@@ -74,7 +74,8 @@ protected:
     // The visible label texts of the window and its sheets.
     QStringList visibleTexts() const;
     // Saves the window (and an open sheet) as `<journey>-<index>-<name>.png` when screenshots are on, and
-    // checks that a screen reader announces every control of both by the text it shows.
+    // checks that a screen reader announces every control of both by the text it shows and that the
+    // window shows every control whole at its minimum size.
     void capture(const QString& name);
 
     QString journeyName_ = QStringLiteral("journey");

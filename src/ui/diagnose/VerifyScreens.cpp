@@ -5,14 +5,17 @@
 #include "telemetry/TelemetryService.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ShowHook.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
-#include <QProgressBar>
+#include <QPainter>
+#include <QPainterPath>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -40,6 +43,35 @@ QWidget* outputBlock(const QString& label, const QString& value) {
     return block;
 }
 
+// The warning of a Java too old for newer software: callout text 10 points inside a rounded box tinted
+// with the system yellow (15 % behind the text, 60 % on the border), read from the palette at each paint
+// so that it follows the appearance.
+class LegacyWarning : public TextLabel {
+public:
+    explicit LegacyWarning(const QString& text)
+        : TextLabel(text, TextRole::callout) {
+        setContentsMargins(10, 10, 10, 10);
+        setProperty("systemColor", QStringLiteral("yellow"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QColor yellow = systemColor(SystemColor::yellow, palette());
+            QPainterPath shape;
+            shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+            yellow.setAlphaF(0.15f);
+            painter.fillPath(shape, yellow);
+            yellow.setAlphaF(0.6f);
+            painter.setPen(QPen(yellow, 1));
+            painter.drawPath(shape);
+        }
+        TextLabel::paintEvent(event);
+    }
+};
+
 QHBoxLayout* actionRow() {
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
@@ -59,10 +91,7 @@ VerifyScaffold::VerifyScaffold(Remediation remediation, AppServices services, On
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* indicator = new QProgressBar;
-    indicator->setRange(0, 0);
-    indicator->setTextVisible(false);
-    layout->addWidget(indicator);
+    layout->addWidget(new ActivityIndicator(ControlSize::large), 0, Qt::AlignLeading);
     scaffold_ = new ScreenScaffold(
         QStringLiteral("Verifying…"),
         QStringLiteral("Re-running `java -version` in a fresh login shell to confirm the fix took."), content,
@@ -118,11 +147,8 @@ VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result
         outputBlock(QStringLiteral("JAVA_HOME"), result_.javaHomeValue.value_or(QStringLiteral("(unset)"))));
 
     if (passed && remediation_.kind == Remediation::Kind::keepCurrentLegacyJava) {
-        auto* warning = new TextLabel(legacyWarning(result_.javaVersionOutput), TextRole::callout);
+        auto* warning = new LegacyWarning(legacyWarning(result_.javaVersionOutput));
         setAccessibilityIdentifier(warning, QStringLiteral("verify-legacy-warning"));
-        warning->setStyleSheet(
-            QStringLiteral("QLabel { background: rgba(255, 204, 0, 38); padding: 10px; "
-                           "border: 1px solid rgba(255, 204, 0, 153); border-radius: 6px; }"));
         layout->addWidget(warning);
     }
     layout->addWidget(actions());

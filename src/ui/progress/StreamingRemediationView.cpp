@@ -6,12 +6,12 @@
 #include "ui/progress/OutputLinesView.h"
 #include "ui/progress/ZshrcActivationCard.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -62,14 +62,11 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
     QHBoxLayout* rowLayout = nullptr;
 
     runningRow_ = row(&rowLayout);
-    spinner_ = new QProgressBar;
-    spinner_->setRange(0, 0);
-    spinner_->setTextVisible(false);
-    spinner_->setMaximumWidth(48);
-    rowLayout->addWidget(spinner_);
+    spinner_ = new ActivityIndicator(ControlSize::small);
+    rowLayout->addWidget(spinner_, 0, Qt::AlignVCenter);
     status_ = new TextLabel(QStringLiteral("Running…"), TextRole::footnote);
     TypeScale::applySecondaryStyle(status_);
-    rowLayout->addWidget(status_);
+    rowLayout->addWidget(status_, 0, Qt::AlignVCenter);
     rowLayout->addStretch(1);
     cancel_ = new QPushButton(QStringLiteral("Cancel"));
     setAccessibilityIdentifier(cancel_, QStringLiteral("remediation-cancel"));

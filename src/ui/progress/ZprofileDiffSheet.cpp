@@ -3,13 +3,13 @@
 #include "platform/ServiceContext.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/progress/FileEditWidgets.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -37,10 +37,7 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     header->addWidget(explainer);
     layout->addLayout(header);
 
-    spinner_ = new QProgressBar;
-    spinner_->setRange(0, 0);
-    spinner_->setTextVisible(false);
-    spinner_->setMaximumWidth(160);
+    spinner_ = new ActivityIndicator(ControlSize::regular);
     layout->addWidget(spinner_, 0, Qt::AlignHCenter);
 
     loadError_ = new TextLabel(QString(), TextRole::footnote);

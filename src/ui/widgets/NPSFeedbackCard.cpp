@@ -4,6 +4,7 @@
 #include "platform/AppServices.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/BorderlessButton.h"
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/SymbolIcon.h"
@@ -116,10 +117,7 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     header->setSpacing(0);
     header->addWidget(new TextLabel(heading, TextRole::headline), 0, Qt::AlignBaseline);
     header->addStretch(1);
-    auto* dismissButton = new QPushButton(QStringLiteral("Dismiss"));
-    dismissButton->setFlat(true);
-    dismissButton->setCursor(Qt::PointingHandCursor);
-    TypeScale::apply(dismissButton, TextRole::footnote);
+    auto* dismissButton = new BorderlessButton(QStringLiteral("Dismiss"), TextRole::footnote);
     setAccessibilityIdentifier(dismissButton, QStringLiteral("nps-dismiss"));
     connect(dismissButton, &QPushButton::clicked, this, &NPSFeedbackCard::dismiss);
     header->addWidget(dismissButton, 0, Qt::AlignBaseline);
@@ -239,6 +237,11 @@ void NPSFeedbackCard::setPhase(Phase phase) {
         static_cast<ScoreButton*>(scores_[score])->setSelected(phase_ == Phase::scored(score));
     reasonRows_->setVisible(phase_.kind == Phase::Kind::scored);
     thanksRow_->setVisible(phase_.kind == Phase::Kind::thanks);
+    // The card grows and shrinks with its rows. Left to the event loop, the layouts around it would follow
+    // one turn at a time, and the frame would be drawn at its old height around the new rows meanwhile:
+    // each lays itself out now, from the card outwards.
+    for (QWidget* widget = this; widget && !widget->isWindow(); widget = widget->parentWidget())
+        if (widget->layout()) widget->layout()->activate();
 }
 
 void NPSFeedbackCard::paintEvent(QPaintEvent*) {

@@ -1,5 +1,7 @@
 #include "ui/widgets/ScreenPieces.h"
 
+#include "ui/widgets/BorderlessButton.h"
+
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -24,9 +26,7 @@ QPushButton* borderedButton(const QString& title, ControlSize size) {
 }
 
 QPushButton* borderlessButton(const QString& title) {
-    auto* button = new QPushButton(title);
-    button->setFlat(true);
-    return button;
+    return new BorderlessButton(title);
 }
 
 QPushButton* linkButton(const QString& title, TextRole role) {
