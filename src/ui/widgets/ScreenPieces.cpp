@@ -21,7 +21,7 @@ void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {
 
 QPushButton* borderedButton(const QString& title, ControlSize size) {
     auto* button = new QPushButton(title);
-    if (size == ControlSize::large) applyControlSize(button, size);
+    applyControlSize(button, size);
     return button;
 }
 
