@@ -61,9 +61,8 @@ QString describe(const QWidget* widget) {
                                              .arg(allowed.right() + 1)
                                              .arg(allowed.bottom() + 1);
         else if (const int needed = neededHeight(widget); widget->height() < needed)
-            faults << describe(widget) + QStringLiteral(" squeezed to %1 of %2 points")
-                                             .arg(widget->height())
-                                             .arg(needed);
+            faults << describe(widget) +
+                          QStringLiteral(" squeezed to %1 of %2 points").arg(widget->height()).arg(needed);
     }
     const QSize minimum = window->size();
     window->resize(saved);

@@ -10,12 +10,10 @@
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ShowHook.h"
-#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
+#include "ui/widgets/TintedLabel.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -42,35 +40,6 @@ QWidget* outputBlock(const QString& label, const QString& value) {
     layout->addWidget(box);
     return block;
 }
-
-// The warning of a Java too old for newer software: callout text 10 points inside a rounded box tinted
-// with the system yellow (15 % behind the text, 60 % on the border), read from the palette at each paint
-// so that it follows the appearance.
-class LegacyWarning : public TextLabel {
-public:
-    explicit LegacyWarning(const QString& text)
-        : TextLabel(text, TextRole::callout) {
-        setContentsMargins(10, 10, 10, 10);
-        setProperty("systemColor", QStringLiteral("yellow"));
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        {
-            QPainter painter(this);
-            painter.setRenderHint(QPainter::Antialiasing);
-            QColor yellow = systemColor(SystemColor::yellow, palette());
-            QPainterPath shape;
-            shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-            yellow.setAlphaF(0.15f);
-            painter.fillPath(shape, yellow);
-            yellow.setAlphaF(0.6f);
-            painter.setPen(QPen(yellow, 1));
-            painter.drawPath(shape);
-        }
-        TextLabel::paintEvent(event);
-    }
-};
 
 QHBoxLayout* actionRow() {
     auto* row = new QHBoxLayout;
@@ -147,7 +116,8 @@ VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result
         outputBlock(QStringLiteral("JAVA_HOME"), result_.javaHomeValue.value_or(QStringLiteral("(unset)"))));
 
     if (passed && remediation_.kind == Remediation::Kind::keepCurrentLegacyJava) {
-        auto* warning = new LegacyWarning(legacyWarning(result_.javaVersionOutput));
+        auto* warning =
+            new TintedLabel(legacyWarning(result_.javaVersionOutput), SystemColor::yellow, 0.15f, 0.6f);
         setAccessibilityIdentifier(warning, QStringLiteral("verify-legacy-warning"));
         layout->addWidget(warning);
     }

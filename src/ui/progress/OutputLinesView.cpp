@@ -81,8 +81,8 @@ public:
         widest.text = widest_;
         const QWidget* list = option.widget;
         const QStyle* style = list ? list->style() : QApplication::style();
-        hint.setWidth(std::max(hint.width(),
-                               style->sizeFromContents(QStyle::CT_ItemViewItem, &widest, QSize(), list).width()));
+        hint.setWidth(std::max(
+            hint.width(), style->sizeFromContents(QStyle::CT_ItemViewItem, &widest, QSize(), list).width()));
         return hint;
     }
 
@@ -133,7 +133,6 @@ void OutputLinesView::setModel(QAbstractItemModel* model) {
     QListView::setModel(model);
     scrollLongRowsSideways(this);
 }
-
 
 QString OutputLinesView::selectedText() const {
     QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList{};

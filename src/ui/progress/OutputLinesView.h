@@ -1,9 +1,10 @@
 #pragma once
 // The output list of the streaming remediation screen: one row per line, in arrival order, monospaced at
 // caption size, in the shared text frame; it keeps the last line at the bottom edge as lines arrive.
-// A line wider than the list is never cut: the list scrolls sideways as far as its widest row. Rows are
-// selectable and copied with the platform's copy shortcut. The row of the cask recovery's reinstall notice carries
-// the identifier "remediation-retry-line" (role `identifierRole`; a screen reader reads only the line).
+// A line wider than the list is never cut: the list scrolls sideways as far as its widest row. Rows
+// are selectable and copied with the platform's copy shortcut. The row of the cask recovery's reinstall
+// notice carries the identifier "remediation-retry-line" (role `identifierRole`; a screen reader reads
+// only the line).
 //
 // The list model reads the lines of the screen's state directly and is told of appended ranges, so a
 // job that prints a million lines costs the screen only the rows it draws.

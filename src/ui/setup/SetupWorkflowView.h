@@ -17,7 +17,6 @@
 #include <QUrl>
 #include <QWidget>
 
-
 #include <functional>
 #include <optional>
 

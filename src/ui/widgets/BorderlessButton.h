@@ -13,7 +13,8 @@ namespace qlan {
 class BorderlessButton : public QPushButton {
     Q_OBJECT
 public:
-    explicit BorderlessButton(const QString& title, TextRole role = TextRole::body, QWidget* parent = nullptr);
+    explicit BorderlessButton(const QString& title, TextRole role = TextRole::body,
+                              QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -13,9 +13,9 @@
 #include "ui/progress/OutputLinesView.h"
 #include "ui/scaffold/NavigationStackView.h"
 #include "ui/scaffold/ScreenScaffold.h"
+#include "ui/widgets/FramedBox.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
-#include "ui/widgets/FramedBox.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/SheetDialog.h"
 #include "ui/widgets/SystemColors.h"
@@ -136,7 +136,8 @@ TEST_F(MacAppearanceTest, FramesAndTheWarningFollowTheAppearanceWhileASheetIsOpe
     layout->addWidget(diff);
     layout->addWidget(verified);
     showActive(&window);
-    SheetDialog sheet(content, [] {}, &window);
+    SheetDialog sheet(
+        content, [] {}, &window);
     sheet.resize(720, 700);
     sheet.open();
     QWidget* warning = verified->findChild<QWidget*>(QStringLiteral("verify-legacy-warning"));
