@@ -7,6 +7,7 @@
 #include "ui/audit/Stage1View.h"
 #include "ui/audit/Stage2View.h"
 #include "ui/widgets/ActivityIndicator.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QVBoxLayout>
 
@@ -56,12 +57,7 @@ void StagedAuditFlow::sync() {
         return;
     }
     shown_ = wanted;
-    if (screen_) {
-        // The action that changed the flow may still run inside the old screen.
-        layout_->removeWidget(screen_);
-        screen_->hide();
-        screen_->deleteLater();
-    }
+    if (screen_) retireScreen(layout_, screen_);
     screen_ = makeScreen(wanted);
     model_->followStage(wanted.index, stageModelOf(screen_));
     layout_->addWidget(screen_);

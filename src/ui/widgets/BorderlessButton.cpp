@@ -1,10 +1,9 @@
 #include "ui/widgets/BorderlessButton.h"
 
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/ProminentButton.h"
-#include "ui/widgets/SystemColors.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace qlan {
 
@@ -24,17 +23,10 @@ QSize BorderlessButton::sizeHint() const {
 void BorderlessButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QPalette pal = palette();
+    const QPalette& pal = palette();
     QColor ink = pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
     if (isDown()) ink.setAlphaF(ink.alphaF() * 0.6f);
-    if (hasFocus()) {
-        QColor ring = systemAccentColor(pal);
-        ring.setAlphaF(0.5f);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
-        painter.setPen(QPen(ring, 2));
-        painter.drawPath(shape);
-    }
+    drawFocusRing(painter, this); // over the title's edge: the title keeps to the column's edge
     painter.setPen(ink);
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignLeading | Qt::AlignVCenter | Qt::TextShowMnemonic, text());

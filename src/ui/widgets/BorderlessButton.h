@@ -1,8 +1,8 @@
 #pragma once
 // A button in the borderless style: its title alone, no bezel, starting at the leading edge of its
 // column like the text above it; as tall as a button of the regular control size, so that it lines up
-// with the buttons beside it. Pressed, the title dims; with the keyboard focus a ring in the accent
-// colour surrounds it. The title takes the button's text colour (a secondary style included).
+// with the buttons beside it. Pressed, the title dims; with the keyboard focus the focus ring surrounds
+// it. The title takes the button's text colour (a secondary style included).
 
 #include "ui/widgets/TypeScale.h"
 
