@@ -3,6 +3,7 @@
 #include "progress/ZshrcActivationPreview.h"
 #include "ui/progress/FileEditWidgets.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
@@ -36,8 +37,9 @@ ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget*
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    skip_ = new QPushButton(QStringLiteral("Skip"));
-    apply_ = new ProminentButton(QStringLiteral("Apply ~/.zshrc change"));
+    // Of the regular control size, as the screen names none: one height in the row.
+    skip_ = borderedButton(QStringLiteral("Skip"));
+    apply_ = new ProminentButton(QStringLiteral("Apply ~/.zshrc change"), ControlSize::regular);
     apply_->bindToReturn();
     buttons->addWidget(skip_);
     buttons->addWidget(apply_);

@@ -16,7 +16,7 @@ SetupWorkflowView::SetupWorkflowView(TelemetryService* telemetry, QWidget* paren
     : QWidget(parent)
     , telemetry_(telemetry)
     , model_(new SetupFlowModel(ProductConfig::current(), telemetry, this)) {
-    setMinimumSize(minimumContentWidth, minimumContentHeight);
+    setMinimumWidth(minimumContentWidth);
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     connect(model_, &SetupFlowModel::stepChanged, this, &SetupWorkflowView::syncPage);

@@ -44,7 +44,9 @@ void LinkLabel::open() {
 }
 
 QSize LinkLabel::sizeHint() const {
-    return fontMetrics().size(Qt::TextSingleLine, text()) + QSize(2 * focusRingWidth, 2 * focusRingWidth);
+    // Room for the focus ring above, below and after the text; the text itself keeps to the column's
+    // edge, like the text above it, and the ring passes over its first pixels.
+    return fontMetrics().size(Qt::TextSingleLine, text()) + QSize(focusRingWidth, 2 * focusRingWidth);
 }
 
 QSize LinkLabel::minimumSizeHint() const {
@@ -73,7 +75,7 @@ void LinkLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     painter.setFont(font());
-    const QRect textArea = rect().adjusted(focusRingWidth, focusRingWidth, -focusRingWidth, -focusRingWidth);
+    const QRect textArea = rect().adjusted(0, focusRingWidth, 0, -focusRingWidth);
     painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
     drawFocusRing(painter, this);
 }

@@ -5,6 +5,7 @@
 #include "telemetry/NPSFeedbackHost.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/AccessibleRole.h"
+#include "ui/widgets/BorderlessButton.h"
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/ProminentButton.h"
@@ -124,10 +125,7 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     header->setSpacing(0);
     header->addWidget(new TextLabel(heading, TextRole::headline), 0, Qt::AlignBaseline);
     header->addStretch(1);
-    auto* dismissButton = new QPushButton(QStringLiteral("Dismiss"));
-    dismissButton->setFlat(true);
-    dismissButton->setCursor(Qt::PointingHandCursor);
-    TypeScale::apply(dismissButton, TextRole::footnote);
+    auto* dismissButton = new BorderlessButton(QStringLiteral("Dismiss"), TextRole::footnote);
     setAccessibilityIdentifier(dismissButton, QStringLiteral("nps-dismiss"));
     connect(dismissButton, &QPushButton::clicked, this, &NPSFeedbackCard::dismiss);
     header->addWidget(dismissButton, 0, Qt::AlignBaseline);
@@ -253,6 +251,11 @@ void NPSFeedbackCard::setPhase(Phase phase) {
         static_cast<ScoreButton*>(scores_[score])->setSelected(phase_ == Phase::scored(score));
     reasonRows_->setVisible(phase_.kind == Phase::Kind::scored);
     thanksRow_->setVisible(phase_.kind == Phase::Kind::thanks);
+    // The card grows and shrinks with its rows. Left to the event loop, the layouts around it would follow
+    // one turn at a time, and the frame would be drawn at its old height around the new rows meanwhile:
+    // each lays itself out now, from the card outwards.
+    for (QWidget* widget = this; widget && !widget->isWindow(); widget = widget->parentWidget())
+        if (widget->layout()) widget->layout()->activate();
 }
 
 void NPSFeedbackCard::paintEvent(QPaintEvent*) {

@@ -16,13 +16,13 @@
 #include "ui/progress/StreamingRemediationView.h"
 #include "ui/progress/ZprofileDiffSheet.h"
 #include "ui/progress/ZshrcActivationCard.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/ProminentButton.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -145,12 +145,12 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     RemediationSheet* sheet = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")));
     ZprofileDiffSheet* diff = sheet->view()->diffSheet();
     ASSERT_NE(diff, nullptr);
-    EXPECT_TRUE(diff->findChild<QProgressBar*>()->isVisible());
+    EXPECT_TRUE(diff->findChild<ActivityIndicator*>()->isVisible());
     EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Cancel")});
 
     ASSERT_TRUE(waitUntil([&] { return diff->model()->preview().has_value(); }));
     EXPECT_EQ(visibleButtons(diff), (QStringList{QStringLiteral("Cancel"), QStringLiteral("Apply")}));
-    EXPECT_FALSE(diff->findChild<QProgressBar*>()->isVisible());
+    EXPECT_FALSE(diff->findChild<ActivityIndicator*>()->isVisible());
     EXPECT_FALSE(showsText(diff, QStringLiteral("Creating `~/.zprofile` (didn't exist before).")));
     EXPECT_EQ(diff->rowsView()->rowTexts(),
               (QStringList{QStringLiteral("+ # Quillane — Java configuration"),

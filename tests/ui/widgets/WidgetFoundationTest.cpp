@@ -5,6 +5,7 @@
 #include "support/RecordingDesktopActions.h"
 #include "support/ScreenCapture.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
@@ -435,6 +436,33 @@ TEST(ProminentButton, ReturnPressesTheBoundButtonOfTheVisiblePageOnly) {
     EXPECT_EQ(unboundClicks.count(), 0);
     EXPECT_EQ(window.objectName(), QStringLiteral("window"));
     EXPECT_EQ(window.accessibleName(), QString()); // the identifier is never read out
+}
+
+TEST(ActivityIndicator, TurnsOnlyWhileShownAndIsABusyIndicatorToAScreenReader) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* page = new QWidget;
+    auto* small = new ActivityIndicator(ControlSize::small, page);
+    layout->addWidget(page);
+    EXPECT_EQ(small->sizeHint(), QSize(16, 16));
+    EXPECT_EQ(ActivityIndicator(ControlSize::regular).sizeHint(), QSize(32, 32));
+    EXPECT_FALSE(small->isAnimating()); // never shown yet: no timer
+
+    showActive(&window);
+    ASSERT_TRUE(small->isAnimating());
+    const QImage first = small->grab().toImage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return small->grab().toImage() != first; }, 1000)) << "it never turned";
+
+    page->hide(); // hidden with what holds it
+    EXPECT_FALSE(small->isAnimating());
+    page->show();
+    EXPECT_TRUE(small->isAnimating());
+
+    QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(small);
+    ASSERT_NE(announced, nullptr);
+    EXPECT_EQ(announced->role(), QAccessible::ProgressBar);
+    EXPECT_TRUE(announced->state().busy);
+    EXPECT_FALSE(announced->text(QAccessible::Name).isEmpty());
 }
 
 TEST(ScreenCapture, WritesAPngOnlyWhenAFolderIsNamed) {
