@@ -24,6 +24,16 @@ public:
     QString urlForDirectory(StandardDirectory which, bool create) override;
     QString temporaryDirectory() const override;
     void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override;
+    // The lock file of an edit is named after the file's real path (its folder's links resolved) in a
+    // private folder of the user's (editLockFolder of the temporary folder), and held with flock, which
+    // the system lets go when the holder ends however it ends: a lock file left behind is empty and
+    // never stops an edit. A wait for another program gives up after 10 seconds.
+    std::unique_ptr<FileEditHold> lockForEditing(const QString& path) override;
+
+    // The lock folder of this user inside a temporary folder.
+    static QString editLockFolder(const QString& temporaryFolder);
+    // lockForEditing with the lock files in `lockFolder` (made when missing).
+    static std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const QString& lockFolder);
 
     // Writes `data` to `path` through a temporary file in the same folder that then replaces the target
     // in one rename. A symbolic link at `path` stays a link (even a dangling one): the file it names is
