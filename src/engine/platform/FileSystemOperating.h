@@ -23,7 +23,8 @@ struct FileAttributes {
 };
 
 // How `writeFile` puts a file in place. The write is always atomic: a temporary file in the same folder,
-// written whole, then renamed over the target.
+// written whole, then renamed over the target. A file that is replaced keeps its extended attributes and,
+// where the process may set them, its owner and group.
 struct FileWriteOptions {
     // What the file must still hold for the write to go ahead.
     struct Contents {

@@ -1,5 +1,6 @@
 #include "platform/LiveFileSystem.h"
 
+#include "platform/ExtendedAttributes.h"
 #include "platform/PlatformError.h"
 
 #include <QCryptographicHash>
@@ -574,6 +575,23 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
         ::unlink(temporary.constData());
         throwErrno(what, path, error);
     };
+    if (existed) {
+        // The replaced file's owner and group, where this process may give them (only the super-user may
+        // give a file away; a group the user belongs to is given alone), and its extended attributes.
+        const auto notOurs = [](int error) { return error == EPERM || error == EINVAL; };
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            if (!notOurs(errno)) fail(errno);
+            if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0 && !notOurs(errno)) fail(errno);
+        }
+        try {
+            extendedAttributes::copy(target, fd, path);
+        } catch (const PlatformError&) {
+            ::close(fd);
+            ::unlink(temporary.constData());
+            throw;
+        }
+    }
+    // The mode comes last: an access list among the attributes never grants more than it.
     if (mode && ::fchmod(fd, *mode) != 0) fail(errno);
     qint64 written = 0;
     while (written < data.size()) {

@@ -38,7 +38,8 @@ public:
     // Writes `data` to `path` through a temporary file in the same folder that then replaces the target
     // in one rename. A symbolic link at `path` stays a link (even a dangling one): the file it names is
     // replaced or created, unless `options` ask for the link itself to be replaced. An existing file's
-    // permissions are kept unless `options` name others. On failure the old file is untouched and no
+    // permissions are kept unless `options` name others, and so are its extended attributes and (where
+    // this process may set them) its owner and group. On failure the old file is untouched and no
     // temporary file remains.
     static void atomicWrite(const QByteArray& data, const QString& path,
                             const FileWriteOptions& options = {});

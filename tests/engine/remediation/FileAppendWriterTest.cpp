@@ -3,6 +3,7 @@
 
 #include "remediation/FileAppendWriter.h"
 
+#include "platform/ExtendedAttributes.h"
 #include "remediation/AgentEnvDoc.h"
 #include "remediation/FileEditLock.h"
 #include "remediation/MCPConfigWriter.h"
@@ -183,6 +184,47 @@ TEST(FileAppendWriter, ALinkedDotfileStaysALinkAndPrivateBitsStayPrivate) {
     EXPECT_EQ(sandbox.readFile(zprofile + ".bak"), "export A=1\n");
     EXPECT_EQ(modeOf(sandbox.map(zprofile + ".bak")), 0600)
         << "a backup is never more open than a private file";
+}
+
+TEST(FileAppendWriter, AnEditedFileKeepsItsModeOwnerGroupAndExtendedAttributes) {
+    CurrentEdition edition(ProductConfig::homebrewEdition());
+    Sandbox sandbox;
+    sandbox.writeFile(zprofile, "export A=1\n", 0640);
+    const QByteArray file = QFile::encodeName(sandbox.map(zprofile));
+    try {
+        extendedAttributes::set(file, "user.test.tag", QByteArray("Red\0Blue", 8));
+    } catch (const PlatformError& error) {
+        if (error.code() == ENOTSUP || error.code() == EOPNOTSUPP) {
+            GTEST_SKIP() << "the file system of the test folder keeps no user extended attributes";
+        }
+        throw;
+    }
+    // An owner and group other than the writer's: another user's where this process may give a file
+    // away, else another group of the user's, when there is one.
+    std::optional<std::pair<uid_t, gid_t>> owner;
+    if (::geteuid() == 0) {
+        owner = {4242, 4343};
+    } else {
+        gid_t groups[64];
+        const int count = ::getgroups(64, groups);
+        for (int i = 0; i < count && !owner; ++i)
+            if (groups[i] != ::getegid()) owner = {::geteuid(), groups[i]};
+    }
+    if (owner) {
+        ASSERT_EQ(::chown(file.constData(), owner->first, owner->second), 0);
+    }
+
+    writerIn(sandbox).append(uvLine, "uv PATH", "HOME/.local/bin", false);
+
+    EXPECT_EQ(sandbox.readFile(zprofile), "export A=1\n\n" + uvBlock);
+    EXPECT_EQ(modeOf(sandbox.map(zprofile)), 0640);
+    EXPECT_EQ(extendedAttributes::value(file, "user.test.tag"), QByteArray("Red\0Blue", 8));
+    if (owner) {
+        struct stat st {};
+        ASSERT_EQ(::stat(file.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, owner->first);
+        EXPECT_EQ(st.st_gid, owner->second);
+    }
 }
 
 TEST(FileAppendWriter, EveryFailureLeavesTheFileByteForByteAndSaysWhatToDo) {
