@@ -5,8 +5,13 @@
 // that no two edits start from the same text and lose one another's change. Re-entrant on one thread.
 // An edit saved meanwhile by a program outside the engine (the user's editor) is caught by the write's
 // last-moment test instead (FileWriteOptions::onlyIfUnchanged).
+//
+// On a job's thread the lock also enters the job's edit gate (EditGate): an edit of a job that was asked
+// to stop does not begin, and a stop requested while an edit is under way waits for it to end.
 
 #include "platform/FileSystemOperating.h"
+#include "platform/PlatformError.h"
+#include "remediation/EditGate.h"
 
 #include <QString>
 
@@ -14,16 +19,25 @@
 
 namespace qlan {
 
+// An edit was not begun because its job had been asked to stop; nothing was written. `code` is
+// ECANCELED.
+class EditStoppedError : public PlatformError {
+public:
+    using PlatformError::PlatformError;
+};
+
 class FileEditLock {
 public:
     // Waits until no other edit of the engine's holds `path` (FileSystemOperating::lockForEditing) and
-    // holds it. Throws PlatformError when it cannot be had.
+    // holds it. Throws PlatformError when it cannot be had, EditStoppedError when the job of this thread
+    // was asked to stop.
     FileEditLock(FileSystemOperating& fs, const QString& path);
     FileEditLock(const FileEditLock&) = delete;
     FileEditLock& operator=(const FileEditLock&) = delete;
 
 private:
     std::unique_ptr<FileEditHold> hold_;
+    EditGate::Entry gate_; // entered once the file is held: a stop never waits on another program
 };
 
 } // namespace qlan
