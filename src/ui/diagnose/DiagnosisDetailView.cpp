@@ -6,29 +6,22 @@
 #include "ui/diagnose/JavaVersionChooserView.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
+#include "ui/widgets/BorderlessButton.h"
 #include "ui/widgets/IntBinding.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QPointer>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace qlan {
 
 namespace {
-
-// A section: a column aligned leading with the given spacing.
-QVBoxLayout* column(QWidget* section, int spacing) {
-    auto* layout = new QVBoxLayout(section);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    layout->setAlignment(Qt::AlignTop | Qt::AlignLeading);
-    return layout;
-}
 
 TextLabel* secondaryFootnote(const QString& text) {
     auto* label = new TextLabel(text, TextRole::footnote);
@@ -117,10 +110,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
     auto* section = new QWidget;
     auto* layout = column(section, 8);
     if (!d2Remediation_) {
-        auto* indicator = new QProgressBar;
-        indicator->setRange(0, 0);
-        indicator->setTextVisible(false);
-        layout->addWidget(indicator);
+        layout->addWidget(new ActivityIndicator, 0, Qt::AlignLeading);
         layout->addWidget(secondaryFootnote(QStringLiteral("Choosing fix method…")));
         return section;
     }
@@ -139,9 +129,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
 
 QWidget* DiagnosisDetailView::legacySection() {
     QWidget* section = installSection(QStringLiteral("d3"), d3ChosenMajor_);
-    auto* keep = new QPushButton(QStringLiteral("Keep my current Java"));
-    keep->setFlat(true);
-    TypeScale::apply(keep, TextRole::footnote);
+    auto* keep = new BorderlessButton(QStringLiteral("Keep my current Java"), TextRole::footnote);
     TypeScale::applySecondaryStyle(keep);
     setAccessibilityIdentifier(keep, QStringLiteral("diagnosis-d3-keep-legacy"));
     connect(keep, &QPushButton::clicked, this, [this] {

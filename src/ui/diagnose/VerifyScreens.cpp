@@ -5,14 +5,15 @@
 #include "telemetry/TelemetryService.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
+#include "ui/widgets/TintedLabel.h"
 
 #include <QHBoxLayout>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -59,10 +60,7 @@ VerifyScaffold::VerifyScaffold(Remediation remediation, AppServices services, On
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* indicator = new QProgressBar;
-    indicator->setRange(0, 0);
-    indicator->setTextVisible(false);
-    layout->addWidget(indicator);
+    layout->addWidget(new ActivityIndicator(ControlSize::large), 0, Qt::AlignLeading);
     scaffold_ = new ScreenScaffold(
         QStringLiteral("Verifying…"),
         QStringLiteral("Re-running `java -version` in a fresh login shell to confirm the fix took."), content,
@@ -118,11 +116,9 @@ VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result
         outputBlock(QStringLiteral("JAVA_HOME"), result_.javaHomeValue.value_or(QStringLiteral("(unset)"))));
 
     if (passed && remediation_.kind == Remediation::Kind::keepCurrentLegacyJava) {
-        auto* warning = new TextLabel(legacyWarning(result_.javaVersionOutput), TextRole::callout);
+        auto* warning =
+            new TintedLabel(legacyWarning(result_.javaVersionOutput), SystemColor::yellow, 0.15f, 0.6f);
         setAccessibilityIdentifier(warning, QStringLiteral("verify-legacy-warning"));
-        warning->setStyleSheet(
-            QStringLiteral("QLabel { background: rgba(255, 204, 0, 38); padding: 10px; "
-                           "border: 1px solid rgba(255, 204, 0, 153); border-radius: 6px; }"));
         layout->addWidget(warning);
     }
     layout->addWidget(actions());

@@ -1,8 +1,10 @@
 #pragma once
 // The output list of the streaming remediation screen: one row per line, in arrival order, monospaced at
-// caption size, framed; it keeps the last line at the bottom edge as lines arrive. Rows are selectable
-// and copied with the platform's copy shortcut. The row of the cask recovery's reinstall notice carries
-// the identifier "remediation-retry-line" (role `identifierRole`; a screen reader reads only the line).
+// caption size, in the shared text frame; it keeps the last line at the bottom edge as lines arrive.
+// A line wider than the list is never cut: the list scrolls sideways as far as its widest row. Rows
+// are selectable and copied with the platform's copy shortcut. The row of the cask recovery's reinstall
+// notice carries the identifier "remediation-retry-line" (role `identifierRole`; a screen reader reads
+// only the line).
 //
 // The list model reads the lines of the screen's state directly and is told of appended ranges, so a
 // job that prints a million lines costs the screen only the rows it draws.
@@ -31,10 +33,17 @@ private:
     int rows_ = 0;
 };
 
+// Makes every row of the list as wide as its widest row, so that the list scrolls sideways to the end
+// of every line (a list of rows of one height otherwise takes its width from a single row). Call after
+// the list's model is set; it follows the rows that model adds and changes.
+void scrollLongRowsSideways(QListView* list);
+
 class OutputLinesView : public QListView {
     Q_OBJECT
 public:
     explicit OutputLinesView(QWidget* parent = nullptr);
+
+    void setModel(QAbstractItemModel* model) override;
 
     // The texts of the selected rows, one per line.
     QString selectedText() const;

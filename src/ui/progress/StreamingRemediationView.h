@@ -12,12 +12,12 @@
 #include <functional>
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 
 namespace qlan {
 
+class ActivityIndicator;
 class LinkLabel;
 class OutputLinesModel;
 class OutputLinesView;
@@ -72,7 +72,7 @@ private:
     QWidget* pendingRow_;
     QWidget* succeededRow_;
     QWidget* failedRow_;
-    QProgressBar* spinner_;
+    ActivityIndicator* spinner_;
     TextLabel* status_;
     QPushButton* cancel_;
     ProminentButton* finish_;

@@ -12,11 +12,11 @@
 
 class QAbstractButton;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 namespace qlan {
 
+class ActivityIndicator;
 class CodeTextLabel;
 class DiffRowsView;
 class MarkdownLabel;
@@ -51,7 +51,7 @@ private:
     TelemetryService* telemetry_;
     ZprofileDiffModel* model_ = nullptr;
 
-    QProgressBar* spinner_;
+    ActivityIndicator* spinner_;
     TextLabel* loadError_;
     MarkdownLabel* alreadySet_;
     QWidget* diff_;

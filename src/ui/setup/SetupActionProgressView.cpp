@@ -1,7 +1,9 @@
 #include "ui/setup/SetupActionProgressView.h"
 
 #include "setup/SetupActionOutput.h"
+#include "ui/progress/OutputLinesView.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TextLabel.h"
@@ -12,7 +14,6 @@
 #include <QKeySequence>
 #include <QListView>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -58,7 +59,7 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list_->setTextElideMode(Qt::ElideNone);
+    scrollLongRowsSideways(list_);
     auto* copy = new QShortcut(QKeySequence::Copy, list_, nullptr, nullptr, Qt::WidgetShortcut);
     connect(copy, &QShortcut::activated, this, [this] {
         QStringList selected;
@@ -79,15 +80,11 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
     running_ = new QWidget;
     auto* runningRow = new QHBoxLayout(running_);
     runningRow->setContentsMargins(0, 0, 0, 0);
-    auto* activity = new QProgressBar;
-    activity->setRange(0, 0);
-    activity->setTextVisible(false);
-    activity->setFixedSize(48, 8);
-    runningRow->addWidget(activity);
+    runningRow->addWidget(new ActivityIndicator(ControlSize::small), 0, Qt::AlignVCenter);
     auto* status = new TextLabel(statusText(), TextRole::caption);
     TypeScale::applySecondaryStyle(status);
     setAccessibilityIdentifier(status, QStringLiteral("setup-action-status"));
-    runningRow->addWidget(status, 1);
+    runningRow->addWidget(status, 1, Qt::AlignVCenter);
     auto* cancelButton = new QPushButton(QStringLiteral("Cancel"));
     setAccessibilityIdentifier(cancelButton, QStringLiteral("setup-action-cancel"));
     connect(cancelButton, &QPushButton::clicked, this, &SetupActionProgressView::cancel);

@@ -11,6 +11,7 @@
 #include "ui/setup/SetupStagePickers.h"
 #include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"
@@ -21,7 +22,6 @@
 
 #include <QHBoxLayout>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -397,20 +397,10 @@ QWidget* makeInterstitialPage(const SetupPageContext& context) {
 }
 
 QWidget* makeVerifyingPage(const SetupPageContext& context) {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("setup-verifying"));
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(48, 48, 48, 48);
-    layout->setSpacing(12);
-    layout->addStretch(1);
-    auto* indicator = new QProgressBar;
-    indicator->setRange(0, 0);
-    indicator->setTextVisible(false);
-    layout->addWidget(indicator);
     auto* title = secondaryText(spineCopy().verifyingTitle(), TextRole::body);
     title->setAlignment(Qt::AlignCenter);
-    layout->addWidget(title);
-    layout->addStretch(1);
+    QWidget* page = centredActivityPage(ControlSize::large, title);
+    page->setObjectName(QStringLiteral("setup-verifying"));
     // The verifier runs once, when the page first comes on screen.
     const auto verify = once(
         context, [model = context.model, services = context.services] { model->runVerification(services); });

@@ -17,7 +17,6 @@
 #include <QUrl>
 #include <QWidget>
 
-
 #include <functional>
 #include <optional>
 
@@ -34,8 +33,9 @@ public:
     // How a sheet's batch runs its fixes, given the screen's services.
     using RunnerFactory = std::function<SetupActionBatch::RunRemediation(const AppServices& services)>;
 
+    // The screen is at least as wide as the window may be narrow. Its height is what the window leaves
+    // under the back control: the window's own minimum height holds both.
     static constexpr int minimumContentWidth = 720;
-    static constexpr int minimumContentHeight = 700;
     static constexpr int minimumSheetWidth = 560;
     static constexpr int minimumSheetHeight = 420;
 

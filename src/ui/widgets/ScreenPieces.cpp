@@ -1,5 +1,7 @@
 #include "ui/widgets/ScreenPieces.h"
 
+#include "ui/widgets/BorderlessButton.h"
+
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -19,24 +21,12 @@ void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {
 
 QPushButton* borderedButton(const QString& title, ControlSize size) {
     auto* button = new QPushButton(title);
-    if (size == ControlSize::large) applyControlSize(button, size);
+    applyControlSize(button, size);
     return button;
 }
 
 QPushButton* borderlessButton(const QString& title) {
-    auto* button = new QPushButton(title);
-    button->setFlat(true);
-    return button;
-}
-
-QPushButton* linkButton(const QString& title, TextRole role) {
-    auto* button = new QPushButton(title);
-    button->setFlat(true);
-    button->setCursor(Qt::PointingHandCursor);
-    TypeScale::apply(button, role);
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; color: palette(link); }"));
-    return button;
+    return new BorderlessButton(title);
 }
 
 } // namespace qlan

@@ -18,10 +18,10 @@
 #include "ui/audit/Stage2View.h"
 #include "ui/audit/StagedAuditFlow.h"
 #include "ui/scaffold/NavigationStackView.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/ProminentButton.h"
 
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -90,7 +90,7 @@ TEST_F(AuditFlowScreens, TheAuditScreenWalksItsPhasesAndKeepsTheAdvanceAfterAnIn
         makeFlow({AuditEntry::nextStepBuildSoftware, CompletionSurface::excluded(),
                   QLANAuditContext{"build_software", std::nullopt, OfferRoute::content("x")}});
     host(flow, "audit-flow-loading");
-    ASSERT_NE(qobject_cast<QProgressBar*>(flow->currentScreen()->findChild<QProgressBar*>()), nullptr);
+    ASSERT_NE(flow->currentScreen()->findChild<ActivityIndicator*>(), nullptr);
     ASSERT_EQ(probes.size(), 1);
 
     probes[0](profileOf({.clt = true}));

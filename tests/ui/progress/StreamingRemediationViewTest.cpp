@@ -129,8 +129,10 @@ TEST(StreamingRemediationTexts, EachCaseShowsItsTitleExplanationAndFinish) {
 }
 
 TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFinishes) {
+    const QString longLine = QStringLiteral("==> Fetching ") + QString(300, u'x') + QStringLiteral(" done");
     QString script = "echo '==> Downloading warp'\necho '==> Retrying with `brew reinstall --cask warp`'\n"
-                     "echo 'brew reinstall warp'\n";
+                     "echo 'brew reinstall warp'\necho '" +
+                     longLine + "'\n";
     script += "i=0; while [ $i -lt 300 ]; do echo \"progress $i\"; i=$((i+1)); done\n";
     mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withScript(script));
     RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
@@ -141,15 +143,22 @@ TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFini
     EXPECT_FALSE(view->cancelButton()->isVisible());
 
     const QAbstractItemModel* rows = view->outputView()->model();
-    ASSERT_EQ(rows->rowCount(), 303);
+    ASSERT_EQ(rows->rowCount(), 304);
     QStringList identifiers;
     for (int row = 0; row < 3; ++row)
         identifiers << rows->index(row, 0).data(OutputLinesModel::identifierRole).toString();
     EXPECT_EQ(identifiers, (QStringList{"", "remediation-retry-line", ""}));
-    EXPECT_EQ(rows->index(302, 0).data().toString(), "progress 299");
+    EXPECT_EQ(rows->index(303, 0).data().toString(), "progress 299");
     QScrollBar* bar = view->outputView()->verticalScrollBar();
     EXPECT_TRUE(waitUntil([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }))
         << "the last line sits at the bottom";
+    // The long line is cut nowhere: scrolled sideways to the end, all of it lies inside the list.
+    QScrollBar* across = view->outputView()->horizontalScrollBar();
+    ASSERT_GT(across->maximum(), 0);
+    across->setValue(across->maximum());
+    const QRect longRow = view->outputView()->visualRect(rows->index(3, 0));
+    EXPECT_GE(longRow.width(), QFontMetrics(view->outputView()->font()).horizontalAdvance(longLine));
+    EXPECT_LE(longRow.right(), view->outputView()->viewport()->width());
 
     view->outputView()->selectAll();
     QTest::keySequence(view->outputView(), QKeySequence::Copy);

@@ -76,7 +76,6 @@ TEST_F(SetupWorkflowViewTest, EveryStepShowsItsPageAndWindowTitle) {
     EXPECT_EQ(pageName(), "setup-loading");
     EXPECT_EQ(view_->stepWindowTitle(), ProductConfig::current().displayName);
     EXPECT_GE(view_->minimumWidth(), 720);
-    EXPECT_GE(view_->minimumHeight(), 700);
     showAndStart();
     EXPECT_EQ(pageName(), "setup-diagnosis-summary");
     EXPECT_EQ(window_.windowTitle(), "diagnosisWindowTitle");
