@@ -3,14 +3,15 @@
 // through a StreamEvent stream. The job gets the stream's continuation, its CancellableProcess (the
 // holder of the child running at the moment) and a stop token. When the stream ends for any reason
 // (the job finished it, or the consumer went away) the termination handler cancels the holder, which
-// terminates the running child's process group, and then requests the stop.
+// terminates the running child's process group, and then requests the stop; the request returns once no
+// file edit of the job is under way, and the job begins none after it (EditGate).
 
 #include "platform/CancellableProcess.h"
 #include "platform/PlatformError.h"
 #include "platform/PrivilegedExecutor.h"
 #include "platform/ProcessTypes.h"
 #include "platform/Stream.h"
-#include "platform/Worker.h"
+#include "remediation/EditGate.h"
 
 #include <functional>
 #include <memory>
@@ -31,7 +32,7 @@ inline Stream<StreamEvent> startJobStream(JobBody body) {
     auto [stream, continuation] = Stream<StreamEvent>::make();
     auto holder = std::make_shared<CancellableProcess>();
     std::stop_source source =
-        startWorker([out = continuation, holder, body = std::move(body)](std::stop_token stop) {
+        startJobWorker([out = continuation, holder, body = std::move(body)](std::stop_token stop) {
             try {
                 body(out, *holder, stop);
             } catch (const std::exception& error) {

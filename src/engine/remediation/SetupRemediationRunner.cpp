@@ -3,7 +3,7 @@
 #include "editions/brew/HomebrewLocationState.h"
 #include "platform/PlatformError.h"
 #include "platform/ProbeSupport.h"
-#include "platform/Worker.h"
+#include "remediation/EditGate.h"
 #include "remediation/RemediationJobs.h"
 
 #include <exception>
@@ -165,7 +165,7 @@ SetupRemediationRunner::Events SetupRemediationRunner::task(TaskBody body,
     const Output out(continuation);
     std::stop_source source;
     try {
-        source = startWorker([out, body = std::move(body)](std::stop_token stop) {
+        source = startJobWorker([out, body = std::move(body)](std::stop_token stop) {
             runGuarded(out, [&] { body(out, stop); });
         });
     } catch (const std::system_error& error) {
