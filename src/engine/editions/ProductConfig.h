@@ -31,9 +31,11 @@ namespace qlan {
 // Which flow an edition's welcome screen opens.
 enum class SetupFlow { diagnose, setupWorkflow };
 
-QString toText(SetupFlow flow);
 template <> struct TextEnumCases<SetupFlow> {
-    static constexpr std::array cases{SetupFlow::diagnose, SetupFlow::setupWorkflow};
+    static constexpr TextCase<SetupFlow> cases[]{
+        {SetupFlow::diagnose, "diagnose"},
+        {SetupFlow::setupWorkflow, "setupWorkflow"},
+    };
 };
 
 // Welcome-screen texts.

@@ -28,7 +28,7 @@ SetupOutcomeContent SetupOutcomeContent::make(const SetupFlowModel& model, const
 QStringList SetupOutcomeContent::exampleProjectFolders(const FileSystemOperating& fs) {
     const QString documents = fs.homeDirectory() + QStringLiteral("/Documents/");
     QStringList folders;
-    for (const ProjectTemplate projectTemplate : TextEnumCases<ProjectTemplate>::cases) {
+    for (const ProjectTemplate projectTemplate : allCases<ProjectTemplate>()) {
         const QString candidate = documents + folderName(projectTemplate);
         if (fs.fileExists(candidate)) folders.append(candidate);
     }
