@@ -10,18 +10,18 @@ namespace qlan {
 SetupOutcomeContent SetupOutcomeContent::make(const SetupFlowModel& model, const FileSystemOperating& fs,
                                               const ProductConfig& edition) {
     const auto& result = model.verifyResult();
-    const SpineCopyProviding& copy = SetupWorkflowCopy::spineCopy(edition);
+    const SpineCopy& copy = SetupWorkflowCopy::spineCopy(edition);
     SetupOutcomeContent content;
     content.passed = SetupWorkflowCopy::verificationPassed(result);
     if (content.passed)
         content.checklist = result->verifiedItems;
     else if (result && !result->rawOutput.trimmed().isEmpty())
         content.rawOutput = result->rawOutput;
-    content.tip = copy.selfCheckTip();
+    content.tip = copy.selfCheckTip;
     for (const auto& app : SetupWorkflowCopy::openableApps(edition, model.profile(), result))
         content.apps.append({app.label, app.appName, QStringLiteral("open-") + appTitle(app.appName)});
     content.exampleFolders = exampleProjectFolders(fs);
-    content.question = copy.outcomeQuestion();
+    content.question = copy.outcomeQuestion;
     return content;
 }
 

@@ -34,7 +34,7 @@ namespace {
 
 using Step = SetupFlowModel::Step;
 
-const SpineCopyProviding& spineCopy() {
+const SpineCopy& spineCopy() {
     return SetupWorkflowCopy::spineCopy(ProductConfig::current());
 }
 
@@ -338,7 +338,7 @@ private:
 } // namespace
 
 QWidget* makeDiagnosisSummaryPage(const SetupPageContext& context) {
-    const SpineCopyProviding& copy = spineCopy();
+    const SpineCopy& copy = spineCopy();
     auto* content = new QWidget;
     auto* items = column(content, 10);
     const QStringList rows = SetupSummary::rows(context.model->workflow(), ProductConfig::current());
@@ -352,8 +352,8 @@ QWidget* makeDiagnosisSummaryPage(const SetupPageContext& context) {
                 model->continueFromDiagnosis(services);
             }));
     addWithSpace(items, next, 8);
-    return framed(QStringLiteral("setup-diagnosis-summary"), copy.diagnosisHeadline(), copy.diagnosisFooter(),
-                  content, linkingTo(articleURL(copy.diagnosisArticlePath())));
+    return framed(QStringLiteral("setup-diagnosis-summary"), copy.diagnosisHeadline, copy.diagnosisFooter,
+                  content, linkingTo(articleURL(copy.diagnosisArticlePath)));
 }
 
 QWidget* makeReadinessWarningPage(const SetupPageContext& context) {
@@ -407,7 +407,7 @@ QWidget* makeVerifyingPage(const SetupPageContext& context) {
     indicator->setRange(0, 0);
     indicator->setTextVisible(false);
     layout->addWidget(indicator);
-    auto* title = secondaryText(spineCopy().verifyingTitle(), TextRole::body);
+    auto* title = secondaryText(spineCopy().verifyingTitle, TextRole::body);
     title->setAlignment(Qt::AlignCenter);
     layout->addWidget(title);
     layout->addStretch(1);
@@ -419,7 +419,7 @@ QWidget* makeVerifyingPage(const SetupPageContext& context) {
 }
 
 QWidget* makeKeepGoingPage(const SetupPageContext& context) {
-    const SpineCopyProviding& copy = spineCopy();
+    const SpineCopy& copy = spineCopy();
     auto* keepGoing = prominent(QStringLiteral("Keep going"), QStringLiteral("keep-going"));
     auto* finish = large(QStringLiteral("Finish here"), QStringLiteral("finish-here"));
     onClick(keepGoing, once(context, [model = context.model] { model->advanceToOptional(); }));
@@ -427,7 +427,7 @@ QWidget* makeKeepGoingPage(const SetupPageContext& context) {
     onClick(finish, once(context, [host] {
                 if (host) host->setStep(Step::outcome());
             }));
-    return framed(QStringLiteral("setup-keep-going"), copy.continueHeadline(), copy.continueBody(),
+    return framed(QStringLiteral("setup-keep-going"), copy.continueHeadline, copy.continueBody,
                   buttonRow({keepGoing, finish}), linkingTo(articleURL(QString())));
 }
 

@@ -23,7 +23,7 @@ struct PickerMaker {
         return new LanguagesPicker(state, model, LanguageDetector{context.page.services.fs});
     }
     QWidget* operator()(const SpineRenderPolicy::ProjectActions&) const {
-        const QString prompt = SetupWorkflowCopy::spineCopy(ProductConfig::current()).projectFolderPrompt();
+        const QString prompt = SetupWorkflowCopy::spineCopy(ProductConfig::current()).projectFolderPrompt;
         return new ProjectActions(state, model, SetupStagePlan::projectTemplates(context.remediations),
                                   prompt);
     }
