@@ -4,7 +4,6 @@
 #include "setup/SetupWorkflowCopy.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupFlowPages.h"
-#include "ui/widgets/TextLabel.h"
 
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -83,15 +82,6 @@ SetupPageFactory setupPageFactory(Kind kind) {
 
 QWidget* makeSetupStepPage(const SetupPageContext& context) {
     return setupPageFactory(context.model->step().kind)(context);
-}
-
-SetupPlaceholderPage::SetupPlaceholderPage(const QString& name, QWidget* parent)
-    : QWidget(parent)
-    , name_(name) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 32, 32, 32);
-    layout->addWidget(new TextLabel(name, TextRole::largeTitle, FontWeight::semibold));
-    layout->addStretch(1);
 }
 
 } // namespace qlan
