@@ -10,6 +10,7 @@
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
 
@@ -20,15 +21,6 @@
 namespace qlan {
 
 namespace {
-
-// A section: a column aligned leading with the given spacing.
-QVBoxLayout* column(QWidget* section, int spacing) {
-    auto* layout = new QVBoxLayout(section);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    layout->setAlignment(Qt::AlignTop | Qt::AlignLeading);
-    return layout;
-}
 
 TextLabel* secondaryFootnote(const QString& text) {
     auto* label = new TextLabel(text, TextRole::footnote);

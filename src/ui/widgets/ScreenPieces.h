@@ -13,7 +13,9 @@ class QWidget;
 
 namespace qlan {
 
-// A widget holding a column aligned to the leading edge, `spacing` points apart, without margins.
+// The owner's layout: a column without margins, its widgets `spacing` points apart. The column fills the
+// owner (a layout aligned to the leading edge would shrink to its size hint and squeeze wrapped texts and
+// buttons); a widget added with addWithSpace stands at the leading edge.
 QVBoxLayout* column(QWidget* owner, int spacing);
 // Adds vertical space of `points` and then the widget (a button), aligned to the leading edge.
 void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points);
