@@ -20,16 +20,6 @@
 
 namespace qlan {
 
-namespace {
-
-TextLabel* secondaryFootnote(const QString& text) {
-    auto* label = new TextLabel(text, TextRole::footnote);
-    TypeScale::applySecondaryStyle(label);
-    return label;
-}
-
-} // namespace
-
 DiagnosisDetailView::DiagnosisDetailView(Diagnosis diagnosis, std::optional<Remediation> d1Remediation,
                                          std::optional<Remediation> d2Remediation, Callbacks callbacks,
                                          std::shared_ptr<NPSFeedbackHost> nps, TelemetryService* telemetry,
@@ -113,7 +103,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
         indicator->setRange(0, 0);
         indicator->setTextVisible(false);
         layout->addWidget(indicator);
-        layout->addWidget(secondaryFootnote(QStringLiteral("Choosing fix method…")));
+        layout->addWidget(secondaryText(QStringLiteral("Choosing fix method…"), TextRole::footnote));
         return section;
     }
     const Remediation remediation = *d2Remediation_;
@@ -123,7 +113,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
         if (callbacks_.onRemediate) callbacks_.onRemediate(remediation);
     });
     layout->addWidget(primary, 0, Qt::AlignLeading);
-    layout->addWidget(secondaryFootnote(remediation.rationale()));
+    layout->addWidget(secondaryText(remediation.rationale(), TextRole::footnote));
     layout->addWidget(new LinkLabel(QStringLiteral("Read the JAVA_HOME article"),
                                     ProductConfig::current().urls.envConfig, TextRole::footnote));
     return section;

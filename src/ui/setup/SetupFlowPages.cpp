@@ -75,12 +75,6 @@ QPushButton* large(const QString& title, const QString& identifier) {
     return button;
 }
 
-TextLabel* secondaryText(const QString& text, TextRole role) {
-    auto* label = new TextLabel(text, role);
-    TypeScale::applySecondaryStyle(label);
-    return label;
-}
-
 // A horizontal row of buttons, centred vertically, `spacing` points apart.
 QWidget* buttonRow(const QList<QWidget*>& buttons, int spacing = 12) {
     auto* row = new QWidget;
