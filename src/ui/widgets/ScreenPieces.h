@@ -29,7 +29,5 @@ TextLabel* secondaryText(const QString& text, TextRole role);
 QPushButton* borderedButton(const QString& title, ControlSize size = ControlSize::regular);
 // A borderless button of regular size.
 QPushButton* borderlessButton(const QString& title);
-// A button drawn as a link (flat, in the link colour); the screen decides what it opens.
-QPushButton* linkButton(const QString& title, TextRole role);
 
 } // namespace qlan
