@@ -159,8 +159,10 @@ std::mutex& registryMutex() {
     return mutex;
 }
 std::set<TelemetryService*>& registry() {
-    static std::set<TelemetryService*> services;
-    return services;
+    // Never destroyed: the exit hook that a service's thread registers late, after the statics made
+    // before it, may run once those are gone.
+    static auto* const services = new std::set<TelemetryService*>;
+    return *services;
 }
 
 } // namespace

@@ -14,15 +14,6 @@
 #include <QVBoxLayout>
 
 namespace qlan {
-namespace {
-
-TextLabel* secondaryFootnote(const QString& text) {
-    auto* label = new TextLabel(text, TextRole::footnote);
-    TypeScale::applySecondaryStyle(label);
-    return label;
-}
-
-} // namespace
 
 Stage1View::Stage1View(const SystemProfile& profile, std::function<void()> onAdvance,
                        ProfileRefresh onProfileRefresh, const AuditScreenSeams& seams, QWidget* parent)
@@ -53,14 +44,17 @@ QWidget* Stage1View::homebrewCard() {
     auto* card = new QWidget;
     QVBoxLayout* items = column(card, 10);
     items->addWidget(new TextLabel(QStringLiteral("✗ Homebrew missing."), TextRole::callout));
-    items->addWidget(secondaryFootnote(QStringLiteral("We'll run the official Homebrew install script:")));
+    items->addWidget(
+        secondaryText(QStringLiteral("We'll run the official Homebrew install script:"), TextRole::footnote));
     auto* command = new CodeBox(homebrewInstallCommand(), TextRole::caption);
     command->setWordWrap(false);
     items->addWidget(command);
-    items->addWidget(secondaryFootnote(QStringLiteral(
-        "This is the same command you'd run from Terminal — we're just running it for you. macOS "
-        "will prompt you for your password. Homebrew will also install Xcode Command Line Tools "
-        "as part of its setup if they aren't already installed.")));
+    items->addWidget(secondaryText(
+        QStringLiteral(
+            "This is the same command you'd run from Terminal — we're just running it for you. macOS "
+            "will prompt you for your password. Homebrew will also install Xcode Command Line Tools "
+            "as part of its setup if they aren't already installed."),
+        TextRole::footnote));
     auto* install = new ProminentButton(Remediation::installHomebrew().title());
     connect(install, &QPushButton::clicked, model_,
             [this] { model_->install(Remediation::installHomebrew()); });

@@ -21,16 +21,6 @@
 
 namespace qlan {
 
-namespace {
-
-TextLabel* secondaryFootnote(const QString& text) {
-    auto* label = new TextLabel(text, TextRole::footnote);
-    TypeScale::applySecondaryStyle(label);
-    return label;
-}
-
-} // namespace
-
 DiagnosisDetailView::DiagnosisDetailView(Diagnosis diagnosis, std::optional<Remediation> d1Remediation,
                                          std::optional<Remediation> d2Remediation, Callbacks callbacks,
                                          std::shared_ptr<NPSFeedbackHost> nps, TelemetryService* telemetry,
@@ -111,7 +101,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
     auto* layout = column(section, 8);
     if (!d2Remediation_) {
         layout->addWidget(new ActivityIndicator, 0, Qt::AlignLeading);
-        layout->addWidget(secondaryFootnote(QStringLiteral("Choosing fix method…")));
+        layout->addWidget(secondaryText(QStringLiteral("Choosing fix method…"), TextRole::footnote));
         return section;
     }
     const Remediation remediation = *d2Remediation_;
@@ -121,7 +111,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
         if (callbacks_.onRemediate) callbacks_.onRemediate(remediation);
     });
     layout->addWidget(primary, 0, Qt::AlignLeading);
-    layout->addWidget(secondaryFootnote(remediation.rationale()));
+    layout->addWidget(secondaryText(remediation.rationale(), TextRole::footnote));
     layout->addWidget(new LinkLabel(QStringLiteral("Read the JAVA_HOME article"),
                                     ProductConfig::current().urls.envConfig, TextRole::footnote));
     return section;

@@ -34,7 +34,7 @@ namespace {
 
 using Step = SetupFlowModel::Step;
 
-const SpineCopyProviding& spineCopy() {
+const SpineCopy& spineCopy() {
     return SetupWorkflowCopy::spineCopy(ProductConfig::current());
 }
 
@@ -73,12 +73,6 @@ QPushButton* large(const QString& title, const QString& identifier) {
     applyControlSize(button, ControlSize::large);
     setAccessibilityIdentifier(button, identifier);
     return button;
-}
-
-TextLabel* secondaryText(const QString& text, TextRole role) {
-    auto* label = new TextLabel(text, role);
-    TypeScale::applySecondaryStyle(label);
-    return label;
 }
 
 // A horizontal row of buttons, centred vertically, `spacing` points apart.
@@ -338,7 +332,7 @@ private:
 } // namespace
 
 QWidget* makeDiagnosisSummaryPage(const SetupPageContext& context) {
-    const SpineCopyProviding& copy = spineCopy();
+    const SpineCopy& copy = spineCopy();
     auto* content = new QWidget;
     auto* items = column(content, 10);
     const QStringList rows = SetupSummary::rows(context.model->workflow(), ProductConfig::current());
@@ -352,8 +346,8 @@ QWidget* makeDiagnosisSummaryPage(const SetupPageContext& context) {
                 model->continueFromDiagnosis(services);
             }));
     addWithSpace(items, next, 8);
-    return framed(QStringLiteral("setup-diagnosis-summary"), copy.diagnosisHeadline(), copy.diagnosisFooter(),
-                  content, linkingTo(articleURL(copy.diagnosisArticlePath())));
+    return framed(QStringLiteral("setup-diagnosis-summary"), copy.diagnosisHeadline, copy.diagnosisFooter,
+                  content, linkingTo(articleURL(copy.diagnosisArticlePath)));
 }
 
 QWidget* makeReadinessWarningPage(const SetupPageContext& context) {
@@ -397,7 +391,7 @@ QWidget* makeInterstitialPage(const SetupPageContext& context) {
 }
 
 QWidget* makeVerifyingPage(const SetupPageContext& context) {
-    auto* title = secondaryText(spineCopy().verifyingTitle(), TextRole::body);
+    auto* title = secondaryText(spineCopy().verifyingTitle, TextRole::body);
     title->setAlignment(Qt::AlignCenter);
     QWidget* page = centredActivityPage(ControlSize::large, title);
     page->setObjectName(QStringLiteral("setup-verifying"));
@@ -409,7 +403,7 @@ QWidget* makeVerifyingPage(const SetupPageContext& context) {
 }
 
 QWidget* makeKeepGoingPage(const SetupPageContext& context) {
-    const SpineCopyProviding& copy = spineCopy();
+    const SpineCopy& copy = spineCopy();
     auto* keepGoing = prominent(QStringLiteral("Keep going"), QStringLiteral("keep-going"));
     auto* finish = large(QStringLiteral("Finish here"), QStringLiteral("finish-here"));
     onClick(keepGoing, once(context, [model = context.model] { model->advanceToOptional(); }));
@@ -417,7 +411,7 @@ QWidget* makeKeepGoingPage(const SetupPageContext& context) {
     onClick(finish, once(context, [host] {
                 if (host) host->setStep(Step::outcome());
             }));
-    return framed(QStringLiteral("setup-keep-going"), copy.continueHeadline(), copy.continueBody(),
+    return framed(QStringLiteral("setup-keep-going"), copy.continueHeadline, copy.continueBody,
                   buttonRow({keepGoing, finish}), linkingTo(articleURL(QString())));
 }
 

@@ -76,13 +76,4 @@ QWidget* makeSetupStepPage(const SetupPageContext& context) {
     return setupPageFactory(context.model->step().kind)(context);
 }
 
-SetupPlaceholderPage::SetupPlaceholderPage(const QString& name, QWidget* parent)
-    : QWidget(parent)
-    , name_(name) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 32, 32, 32);
-    layout->addWidget(new TextLabel(name, TextRole::largeTitle, FontWeight::semibold));
-    layout->addStretch(1);
-}
-
 } // namespace qlan

@@ -1,6 +1,7 @@
 #include "ui/widgets/ScreenPieces.h"
 
 #include "ui/widgets/BorderlessButton.h"
+#include "ui/widgets/TextLabel.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -12,6 +13,12 @@ QVBoxLayout* column(QWidget* owner, int spacing) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(spacing);
     return layout;
+}
+
+TextLabel* secondaryText(const QString& text, TextRole role) {
+    auto* label = new TextLabel(text, role);
+    TypeScale::applySecondaryStyle(label);
+    return label;
 }
 
 void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {

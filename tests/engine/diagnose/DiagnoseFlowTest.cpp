@@ -6,7 +6,7 @@
 #include "appshell/AppNavigation.h"
 #include "diagnose/VerifyOutcome.h"
 #include "support/JavaMac.h"
-#include "support/ScopedEdition.h"
+#include "support/CurrentEdition.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
 
@@ -47,7 +47,7 @@ protected:
         return endpoint_.eventNames();
     }
 
-    ScopedEdition edition_{ProductConfig::javaEdition()};
+    CurrentEdition edition_{ProductConfig::javaEdition()};
     Sandbox mac_;
     TelemetryEndpoint endpoint_;
     std::unique_ptr<TelemetryService> telemetry_ = endpoint_.makeService(mac_.services());
@@ -68,13 +68,13 @@ TEST(DiagnoseFlowRules, LeavingPushesTheAuditWithTheDiagnosisSurfaceOrTheNextSte
         {Diagnosis::unknownState("odd"), audit(CompletionSurface::excluded())},
         {std::nullopt, audit(prompt(BuildIntentSurface::postFix))},
     };
-    ScopedEdition java(ProductConfig::javaEdition());
+    CurrentEdition java(ProductConfig::javaEdition());
     for (const auto& [diagnosis, screen] : cases)
         EXPECT_EQ(DiagnoseFlow::nextScreen(diagnosis), screen);
 
     ProductConfig asking = ProductConfig::javaEdition();
     asking.nextStepPrompt = NextStepPrompt{"What next?", QString(), "after_java", {}};
-    ScopedEdition scoped(asking);
+    CurrentEdition scoped(asking);
     for (const auto& [diagnosis, screen] : cases)
         EXPECT_EQ(DiagnoseFlow::nextScreen(diagnosis), Screen::nextStep());
 }

@@ -124,7 +124,7 @@ TEST_F(SetupPagesTest, TheHomebrewGateStandsOnlyForAFixableStageThatNeedsAMissin
 
 TEST_F(SetupPagesTest, TheStageFramesItsDiagnosisAndListsItsFixesWithTheirCaptions) {
     sandbox_.writeStub("/opt/homebrew/bin/brew");
-    edition_.copy->domainsWithCopy = {"warp"};
+    edition_.domainsWithCopy = {"warp"};
     edition_.policy.remediationCaptions.insert(SetupRemediation::installWarp().id(), QString());
     edition_.policy.specialStages.insert(
         "tools", SpineRenderPolicy::GroupedInstall{"Install tools", "tools-batch", "install-tools"});

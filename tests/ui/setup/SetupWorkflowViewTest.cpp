@@ -36,7 +36,7 @@ protected:
     SetupWorkflowViewTest() {
         edition_.spine->setSteps(QList<WorkflowStep>{scriptedStep("clt", fixable, primary),
                                                      scriptedStep("homebrew", fixable, primary)});
-        edition_.copy->domainsWithCopy = {QStringLiteral("clt")};
+        edition_.domainsWithCopy = {QStringLiteral("clt")};
         current_ = std::make_unique<CurrentEdition>(edition_.config());
         AppServices services = sandbox_.services();
         services.isFixtureMode = true;
