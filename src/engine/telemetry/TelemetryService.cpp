@@ -23,6 +23,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #ifndef QLAN_TELEMETRY_ENDPOINT
 #define QLAN_TELEMETRY_ENDPOINT ""
@@ -614,6 +615,32 @@ const TelemetryService::Configuration& TelemetryService::Configuration::defaultC
         return make ? make() : Configuration::make({}, AppServices::live(), QUrl(), QString());
     }();
     return configuration;
+}
+
+namespace {
+
+struct NPSShownFlag {
+    std::mutex lock;
+    bool shown = false;
+};
+
+NPSShownFlag& npsShownFlag() {
+    static NPSShownFlag flag;
+    return flag;
+}
+
+} // namespace
+
+bool TelemetryService::markNPSShown() {
+    NPSShownFlag& flag = npsShownFlag();
+    std::lock_guard lock(flag.lock);
+    return std::exchange(flag.shown, true);
+}
+
+void TelemetryService::clearNPSShown() {
+    NPSShownFlag& flag = npsShownFlag();
+    std::lock_guard lock(flag.lock);
+    flag.shown = false;
 }
 
 } // namespace qlan

@@ -116,10 +116,6 @@ void onClick(QAbstractButton* button, std::function<void()> action) {
     QObject::connect(button, &QAbstractButton::clicked, button, [action = std::move(action)] { action(); });
 }
 
-TelemetryService& telemetryOf(const SetupPageContext& context) {
-    return context.telemetry ? *context.telemetry : TelemetryService::shared();
-}
-
 // ---- The stage screen ----
 
 class SetupStagePage : public QWidget {
@@ -318,7 +314,7 @@ private:
     void openApplication(const QString& appName) {
         const auto path = SetupOutcomeContent::applicationPath(appName, *context_.services.fs);
         if (!path) return;
-        SetupOutcomeContent::reportAppOpened(appName, telemetryOf(context_));
+        SetupOutcomeContent::reportAppOpened(appName, context_.telemetry);
         DesktopActions::of(this)->openApplication(*path);
     }
 

@@ -11,7 +11,7 @@
 
 namespace qlan {
 
-SetupWorkflowView::SetupWorkflowView(TelemetryService* telemetry, QWidget* parent)
+SetupWorkflowView::SetupWorkflowView(TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , telemetry_(telemetry)
     , model_(new SetupFlowModel(ProductConfig::current(), telemetry, this)) {

@@ -42,7 +42,7 @@ public:
 
     std::shared_ptr<NPSFeedbackHost> makeHost() {
         return std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
-                                                 mac.services().store, telemetry.get());
+                                                 mac.services().store, *telemetry);
     }
     void markFeedbackSubmitted() {
         mac.services().store->set(true,

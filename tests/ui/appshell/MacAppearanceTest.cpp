@@ -99,7 +99,7 @@ TEST_F(MacAppearanceTest, EveryTextStaysLegibleWhenTheAppearanceSwitchesWhileASc
     // The consent screen (first launch), then the welcome screen (a later launch).
     for (bool consented : {false, true}) {
         LiveKeyValueStore().set(consented, consentKey());
-        QLANRootView root(sandbox_.services(), telemetry.get());
+        QLANRootView root(sandbox_.services(), *telemetry);
         showActive(&root);
         expectLegible(&root, "light");
         QApplication::setPalette(kDark);
@@ -131,7 +131,7 @@ TEST_F(MacAppearanceTest, TheWindowIsTitledAfterTheEditionAndBackLinesUpAndHasIt
     LiveKeyValueStore().set(true, consentKey());
     const AppServices fixture = fixtureServices();
     auto telemetry = makeTelemetry(/*disabled=*/true);
-    QLANRootView root(fixture, telemetry.get());
+    QLANRootView root(fixture, *telemetry);
     showActive(&root);
     root.navigation()->push(Screen::setupWorkflow());
     root.navigation()->push(Screen::diagnose());

@@ -53,7 +53,7 @@ protected:
         auto* stack =
             new NavigationStackView(navigation_, new QWidget, [this](const Screen& screen) -> QWidget* {
                 if (screen.kind() == Screen::Kind::diagnose)
-                    return new DiagnoseView(mac_.services(), telemetry_.get());
+                    return new DiagnoseView(mac_.services(), *telemetry_);
                 if (const AuditContext* context = screen.auditContext())
                     return new PlaceholderView("StagedAuditFlow", {}, *context);
                 return new QWidget;
@@ -190,7 +190,7 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
     // A Mac with Homebrew and no Java; the Java edition starts at the diagnosis.
     LiveKeyValueStore().set(true, ProductConfig::current().userDefaultsPrefix + ".consented");
     mac_.writeFile("/opt/homebrew/bin/brew", "#!/bin/sh\n", 0755);
-    QLANRootView root(mac_.services(), telemetry_.get());
+    QLANRootView root(mac_.services(), *telemetry_);
     DesktopActions::install(&root, desktop_);
     root.resize(760, 760);
     root.show();
