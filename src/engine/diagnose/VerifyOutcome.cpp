@@ -2,7 +2,6 @@
 
 #include "platform/JavaVersion.h"
 #include "telemetry/TelemetryEvents.h"
-#include "telemetry/TelemetryService.h"
 
 #include <QRegularExpression>
 

@@ -6,7 +6,6 @@
 #include "setup/SetupSummary.h"
 #include "setup/SetupWorkflowCopy.h"
 #include "telemetry/NPSFeedbackHost.h"
-#include "telemetry/TelemetryService.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupStagePickers.h"
 #include "ui/setup/SetupWorkflowView.h"
