@@ -3,6 +3,7 @@
 #include "remediation/ApplicationResources.h"
 #include "setup/SetupActionBatch.h"
 #include "support/AccessibleNames.h"
+#include "support/KeyboardWalk.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "telemetry/TelemetryService.h"
@@ -209,8 +210,13 @@ void JourneyTest::capture(const QString& name) {
         QStringLiteral("%1-%2-%3").arg(journeyName_).arg(++shot_, 2, 10, QLatin1Char('0')).arg(name);
     saveScreenshot(root_.get(), file);
     EXPECT_TRUE(announcesShownTexts(root_.get())) << file.toStdString();
+    QWidget* keyboardWindow = root_.get(); // an open sheet holds the keyboard
     for (SheetDialog* sheet : root_->findChildren<SheetDialog*>())
-        if (sheet->isVisible()) saveScreenshot(sheet, file + QStringLiteral("-sheet"));
+        if (sheet->isVisible()) {
+            saveScreenshot(sheet, file + QStringLiteral("-sheet"));
+            keyboardWindow = sheet;
+        }
+    EXPECT_TRUE(walksByKeyboard(keyboardWindow)) << file.toStdString();
 }
 
 } // namespace qlan::test

@@ -10,6 +10,7 @@
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -75,11 +76,16 @@ ConsentView::ConsentView(std::function<void()> onContinue, TelemetryService& tel
 
     layout->addStretch(1);
 
-    auto* continueButton = new ProminentButton(QStringLiteral("Continue"));
-    setAccessibilityIdentifier(continueButton, QStringLiteral("consent-continue"));
-    continueButton->bindToReturn();
-    connect(continueButton, &QPushButton::clicked, this, &ConsentView::continueTapped);
-    layout->addWidget(continueButton, 0, Qt::AlignLeading);
+    continueButton_ = new ProminentButton(QStringLiteral("Continue"));
+    setAccessibilityIdentifier(continueButton_, QStringLiteral("consent-continue"));
+    continueButton_->bindToReturn();
+    connect(continueButton_, &QPushButton::clicked, this, &ConsentView::continueTapped);
+    layout->addWidget(continueButton_, 0, Qt::AlignLeading);
+}
+
+void ConsentView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) continueButton_->setFocus(Qt::OtherFocusReason);
 }
 
 void ConsentView::continueTapped() {

@@ -30,7 +30,13 @@ public:
     // The key of the consent flag in the standard user defaults.
     static QString consentKey();
 
+protected:
+    // The focus starts on "Continue", the screen's default action, rather than on the privacy link.
+    void showEvent(QShowEvent* event) override;
+
 private:
+    ProminentButton* continueButton_ = nullptr;
+
     std::function<void()> onContinue_;
     TelemetryService& telemetry_;
 };

@@ -14,6 +14,7 @@
 #include "ui/diagnose/DiagnoseView.h"
 #include "ui/scaffold/NavigationStackView.h"
 #include "ui/setup/SetupWorkflowView.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QVBoxLayout>
 
@@ -52,9 +53,7 @@ void QLANRootView::acceptConsent() {
     if (hasConsented_) return;
     hasConsented_ = true;
     if (consent_) {
-        layout()->removeWidget(consent_);
-        consent_->hide();
-        consent_->deleteLater(); // its button's click is still being handled
+        retireScreen(layout(), consent_); // its button's click is still being handled
         consent_ = nullptr;
     }
     showNavigationStack();

@@ -6,6 +6,7 @@
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/FramedBox.h"
+#include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TextLabel.h"
@@ -80,8 +81,9 @@ QWidget* Stage1View::commandLineToolsCard() {
         TextRole::footnote);
     TypeScale::applySecondaryStyle(explanation);
     items->addWidget(explanation);
-    auto* guide = linkButton(QStringLiteral("Read the article on Pellinor →"), TextRole::footnote);
-    connect(guide, &QPushButton::clicked, model_, [this] {
+    // The model opens the guide and records that it was followed.
+    auto* guide = new LinkLabel(QStringLiteral("Read the article on Pellinor →"), QUrl(), TextRole::footnote);
+    connect(guide, &QAbstractButton::clicked, model_, [this] {
         model_->followLink(QStringLiteral("Xcode CLT install guide"),
                            ProductConfig::current().urls.commandLineTools, false);
     });
@@ -94,8 +96,9 @@ QWidget* Stage1View::macOSCard() {
     QVBoxLayout* items = column(card, 8);
     items->addWidget(new TextLabel(
         QStringLiteral("→ Your macOS is several versions behind the current release."), TextRole::callout));
-    auto* guide = linkButton(QStringLiteral("How to update macOS →"), TextRole::footnote);
-    connect(guide, &QPushButton::clicked, model_, [this] {
+    // The model opens the guide and records that it was followed.
+    auto* guide = new LinkLabel(QStringLiteral("How to update macOS →"), QUrl(), TextRole::footnote);
+    connect(guide, &QAbstractButton::clicked, model_, [this] {
         model_->followLink(QStringLiteral("macOS upgrade guide"), ProductConfig::current().urls.macosUpgrade,
                            false);
     });

@@ -6,6 +6,7 @@
 #include "ui/audit/SimplifiedCompletionView.h"
 #include "ui/audit/Stage1View.h"
 #include "ui/audit/Stage2View.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -70,12 +71,7 @@ void StagedAuditFlow::sync() {
         return;
     }
     shown_ = wanted;
-    if (screen_) {
-        // The action that changed the flow may still run inside the old screen.
-        layout_->removeWidget(screen_);
-        screen_->hide();
-        screen_->deleteLater();
-    }
+    if (screen_) retireScreen(layout_, screen_);
     screen_ = makeScreen(wanted);
     model_->followStage(wanted.index, stageModelOf(screen_));
     layout_->addWidget(screen_);

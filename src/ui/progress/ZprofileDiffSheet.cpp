@@ -3,6 +3,7 @@
 #include "platform/ServiceContext.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/progress/FileEditWidgets.h"
+#include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TextLabel.h"
@@ -60,7 +61,9 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
                                       TextRole::footnote);
     TypeScale::applySecondaryStyle(creationNote_);
     diffLayout->addWidget(creationNote_);
+    // One choice of two: a screen reader hears a group of two radio buttons.
     auto* modes = new QWidget;
+    setAccessibleRole(modes, QAccessible::Grouping);
     modes->setMaximumWidth(320);
     auto* modesLayout = new QHBoxLayout(modes);
     modesLayout->setContentsMargins(0, 0, 0, 0);
@@ -70,6 +73,7 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     auto* group = new QButtonGroup(modes);
     for (QPushButton* segment : {onlyChanges_, fullFile_}) {
         segment->setCheckable(true);
+        setAccessibleRole(segment, QAccessible::RadioButton);
         group->addButton(segment);
         modesLayout->addWidget(segment);
     }
@@ -78,6 +82,7 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     connect(fullFile_, &QPushButton::clicked, this, [this] { model()->setShowFullFile(true); });
     diffLayout->addWidget(modes, 0, Qt::AlignLeading);
     rows_ = new DiffRowsView;
+    rows_->setAccessibleName(QStringLiteral("Proposed ~/.zprofile")); // Tab stops on it to scroll
     rows_->setMinimumHeight(120);
     rows_->setMaximumHeight(240);
     diffLayout->addWidget(rows_);

@@ -22,6 +22,7 @@ ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget*
     TypeScale::applySecondaryStyle(intro_);
     layout->addWidget(intro_);
     rows_ = new DiffRowsView;
+    rows_->setAccessibleName(QStringLiteral("Proposed ~/.zshrc")); // Tab stops on it to scroll
     rows_->setMaximumHeight(120);
     layout->addWidget(rows_);
     backup_ = new CodeTextLabel(TextRole::caption);

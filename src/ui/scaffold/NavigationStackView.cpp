@@ -1,5 +1,6 @@
 #include "ui/scaffold/NavigationStackView.h"
 
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QHBoxLayout>
@@ -78,18 +79,15 @@ void NavigationStackView::showEvent(QShowEvent* event) {
 
 void NavigationStackView::syncToPath() {
     const QList<Screen> path = navigation_ ? navigation_->path() : QList<Screen>{};
+    const bool focusOnPages = holdsKeyboardFocus(pages_);
     qsizetype kept = 0;
     while (kept < pushed_.size() && kept < path.size() && pushed_[kept].first == path[kept])
         ++kept;
 
     // Pages above the kept prefix go; the action that changed the path may still be running inside
     // one of them, so they are deleted once control returns to the event loop.
-    while (pushed_.size() > kept) {
-        QWidget* page = pushed_.takeLast().second;
-        pages_->removeWidget(page);
-        page->hide();
-        page->deleteLater();
-    }
+    while (pushed_.size() > kept)
+        retireScreen(pages_->layout(), pushed_.takeLast().second);
     for (qsizetype i = kept; i < path.size(); ++i) {
         QWidget* page = router_ ? router_(path[i]) : nullptr;
         if (!page) page = new QWidget;
@@ -98,6 +96,8 @@ void NavigationStackView::syncToPath() {
     }
     pages_->setCurrentWidget(currentPage());
     if (bar_->isHidden() != pushed_.isEmpty()) bar_->setVisible(!pushed_.isEmpty());
+    // Qt moves a focus on the old page into the new one, past the back control above it.
+    if (focusOnPages) startFocusOver(this);
 }
 
 } // namespace qlan

@@ -5,6 +5,7 @@
 #include "setup/SetupWorkflowCopy.h"
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/setup/SetupStepPages.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SheetDialog.h"
 
 #include <QVBoxLayout>
@@ -77,12 +78,7 @@ void SetupWorkflowView::syncPage() {
     applyWindowTitle();
     if (pageStep_ == model_->step()) return;
     pageStep_ = model_->step();
-    if (page_) {
-        // The action that changed the step may still be running inside the old page.
-        layout_->removeWidget(page_);
-        page_->hide();
-        page_->deleteLater();
-    }
+    if (page_) retireScreen(layout_, page_);
     page_ = makeSetupStepPage({this, model_, services(), fallbackProfile(), telemetry_});
     layout_->addWidget(page_);
     page_->show();

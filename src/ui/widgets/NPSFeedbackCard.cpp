@@ -3,7 +3,9 @@
 #include "editions/ProductConfig.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/FramedBox.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/SystemColors.h"
@@ -37,6 +39,10 @@ public:
         : QAbstractButton(parent) {
         setText(QString::number(score));
         setCheckable(true);
+        // As on the Mac, a click does not take the focus; Tab reaches the score.
+        setFocusPolicy(Qt::TabFocus);
+        // A button that stays pressed while chosen, not a check box.
+        setAccessibleRole(this, QAccessible::Button);
         setFixedSize(30, 30);
         setCursor(Qt::PointingHandCursor);
         TypeScale::apply(this, TextRole::callout);
@@ -80,6 +86,7 @@ protected:
                                         primary.blueF() + (white.blueF() - primary.blueF()) * selection_));
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
+        drawFocusRing(painter, this, width() / 2.0);
     }
 
 private:
@@ -104,6 +111,7 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     const QString heading = QStringLiteral("How are we doing?");
     setAccessibilityIdentifier(this, QStringLiteral("nps-card"));
     setAccessibleName(heading);
+    setAccessibleRole(this, QAccessible::Grouping);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(16, 16, 16, 16);
@@ -125,7 +133,12 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     question_ = new TextLabel(question(), TextRole::callout);
     stack->addWidget(question_);
 
-    auto* scoreRow = new QHBoxLayout;
+    // The scores are one group, named by the question.
+    scoreGroup_ = new QWidget;
+    setAccessibleRole(scoreGroup_, QAccessible::Grouping);
+    scoreGroup_->setAccessibleName(question_->text());
+    auto* scoreRow = new QHBoxLayout(scoreGroup_);
+    scoreRow->setContentsMargins(0, 0, 0, 0);
     scoreRow->setSpacing(4);
     for (int score = 0; score <= 10; ++score) {
         auto* button = new ScoreButton(score);
@@ -135,7 +148,7 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
         scores_.append(button);
     }
     scoreRow->addStretch(1);
-    stack->addLayout(scoreRow);
+    stack->addWidget(scoreGroup_);
 
     auto* scale = new QHBoxLayout;
     scale->setSpacing(0);
@@ -154,6 +167,7 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     // The editor draws no frame or background of its own: the box around it gives both.
     reason_ = new QPlainTextEdit;
     reason_->setAccessibleName(reasonPrompt);
+    reason_->setTabChangesFocus(true); // Tab moves on to "Submit feedback", never into the reason
     reason_->setFrameShape(QFrame::NoFrame);
     reason_->viewport()->setAutoFillBackground(false);
     reason_->setMinimumHeight(60);
@@ -252,6 +266,7 @@ void NPSFeedbackCard::paintEvent(QPaintEvent*) {
 void NPSFeedbackCard::showEvent(QShowEvent* event) {
     QFrame::showEvent(event);
     question_->setText(question());
+    scoreGroup_->setAccessibleName(question());
 }
 
 } // namespace qlan

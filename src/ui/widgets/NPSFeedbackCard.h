@@ -76,6 +76,7 @@ private:
     bool didDismiss_ = false;
 
     TextLabel* question_ = nullptr;
+    QWidget* scoreGroup_ = nullptr;
     QList<QAbstractButton*> scores_;
     QWidget* reasonRows_ = nullptr;
     QPlainTextEdit* reason_ = nullptr;

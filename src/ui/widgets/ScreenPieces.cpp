@@ -29,14 +29,4 @@ QPushButton* borderlessButton(const QString& title) {
     return button;
 }
 
-QPushButton* linkButton(const QString& title, TextRole role) {
-    auto* button = new QPushButton(title);
-    button->setFlat(true);
-    button->setCursor(Qt::PointingHandCursor);
-    TypeScale::apply(button, role);
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; color: palette(link); }"));
-    return button;
-}
-
 } // namespace qlan

@@ -22,7 +22,5 @@ void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points);
 QPushButton* borderedButton(const QString& title, ControlSize size = ControlSize::regular);
 // A borderless button of regular size.
 QPushButton* borderlessButton(const QString& title);
-// A button drawn as a link (flat, in the link colour); the screen decides what it opens.
-QPushButton* linkButton(const QString& title, TextRole role);
 
 } // namespace qlan

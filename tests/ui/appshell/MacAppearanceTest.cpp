@@ -61,19 +61,21 @@ private:
     QPalette saved_;
 };
 
-// Every visible text's contrast against the window: at least 4 to 1 (the Mac's own link colour on its
-// window background has 4.45); for the prominent buttons, white on their fill.
+// Every visible text's contrast against the window, links included: at least 4 to 1 (the Mac's own link
+// colour on its window background has 4.45); for the prominent buttons, white on their fill.
 void expectLegible(QWidget* window, const char* appearanceName) {
     const QColor background = window->palette().color(QPalette::Active, QPalette::Window);
-    int checked = 0;
-    for (QLabel* label : window->findChildren<QLabel*>()) {
-        if (!label->isVisible() || label->text().isEmpty()) continue;
-        const QColor ink = label->palette().color(QPalette::Active, label->foregroundRole());
+    QList<std::pair<QString, QColor>> texts;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->isVisible() && !label->text().isEmpty())
+            texts.append({label->text(), label->palette().color(QPalette::Active, label->foregroundRole())});
+    for (LinkLabel* link : window->findChildren<LinkLabel*>())
+        if (link->isVisible())
+            texts.append({link->text(), link->palette().color(QPalette::Active, QPalette::Link)});
+    for (const auto& [text, ink] : texts)
         EXPECT_GE(TypeScale::contrastRatio(ink, background), 4.0)
-            << appearanceName << ": " << label->text().toStdString() << " in " << ink.name().toStdString();
-        ++checked;
-    }
-    EXPECT_GE(checked, 3) << appearanceName;
+            << appearanceName << ": " << text.toStdString() << " in " << ink.name().toStdString();
+    EXPECT_GE(texts.size(), 3) << appearanceName;
     for (ProminentButton* button : window->findChildren<ProminentButton*>()) {
         if (!button->isVisible()) continue;
         const QColor fill = ProminentButton::fillColor(button->palette());

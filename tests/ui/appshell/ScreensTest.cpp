@@ -138,6 +138,7 @@ TEST_F(ScreensTest, ConsentShowsTheEditionsTextsAndLinksToItsPrivacyPage) {
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), QStringLiteral("Continue"));
     EXPECT_EQ(announcedName(button), QStringLiteral("Continue"));
+    EXPECT_TRUE(button->hasFocus()); // the focus starts on "Continue", not on the link above it
 
     EXPECT_EQ(ConsentView::privacyLinkLabel(QUrl(QStringLiteral("https://guide.example/quillane/privacy"))),
               QStringLiteral("guide.example/quillane/privacy"));

@@ -142,8 +142,12 @@ TEST_F(DiagnoseViewTest, TheFixSheetAndEveryWayBackFromIt) {
     waitUntil([] { return false; }, 200);
     EXPECT_EQ(mac_.calls("/usr/libexec/java_home").size(), 1);
 
-    QStringList names = settledNames(6);
+    // Every event of the walk, not only the first few: a slow delivery must not cut the count short.
+    QStringList names = settledNames(17);
     EXPECT_EQ(names.count("remediation_applied"), 4);
+    EXPECT_EQ(names.count("remediation_canceled"), 2);
+    EXPECT_EQ(names.count("remediation_failed"), 2);
+    EXPECT_EQ(names.count("chooser_shown"), 8);
     EXPECT_EQ(names.count("diagnosis_reached"), 1);
 }
 

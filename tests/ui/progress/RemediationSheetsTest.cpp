@@ -156,7 +156,11 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
               (QStringList{QStringLiteral("+ # Quillane — Java configuration"),
                            QStringLiteral("+ export JAVA_HOME=$(/usr/libexec/java_home)"),
                            QStringLiteral("+ export PATH=\"$JAVA_HOME/bin:$PATH\"")}));
-    QTest::mouseClick(button(diff, QStringLiteral("Show full file")), Qt::LeftButton);
+    // The two modes are one choice, which the arrow keys move.
+    QAbstractButton* onlyChanges = button(diff, QStringLiteral("Show only changes"));
+    onlyChanges->setFocus();
+    QTest::keyClick(onlyChanges, Qt::Key_Right);
+    EXPECT_TRUE(button(diff, QStringLiteral("Show full file"))->isChecked());
     EXPECT_EQ(diff->rowsView()->rowTexts().first(), QStringLiteral("  export A=1"));
     EXPECT_EQ(diff->rowsView()->rowTexts().size(), 4);
     const auto* backup = diff->findChild<CodeTextLabel*>();
