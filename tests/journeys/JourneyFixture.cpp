@@ -105,7 +105,7 @@ QStringList JourneyTest::changedFiles(const QMap<QString, QByteArray>& before,
 }
 
 void JourneyTest::openApp() {
-    root_ = std::make_unique<QLANRootView>(sandbox_.services(), telemetry_.get());
+    root_ = std::make_unique<QLANRootView>(sandbox_.services(), *telemetry_);
     DesktopActions::install(root_.get(), desktop_);
     root_->show();
     root_->activateWindow();

@@ -7,12 +7,13 @@ std::mutex hookMutex;
 QList<ScriptedEdition::BlockedCall> blockedLog;
 QList<ScriptedEdition::OutcomeCall> outcomeLog;
 
-void recordBlocked(const QString& domainID, const SetupProbeBundle& probes) {
+void recordBlocked(TelemetryService&, const QString& domainID, const SetupProbeBundle& probes) {
     std::lock_guard lock(hookMutex);
     blockedLog.append({domainID, probes});
 }
 
-void recordOutcome(const std::optional<QString>& engineOutcome, const QString& selfReport) {
+void recordOutcome(TelemetryService&, const std::optional<QString>& engineOutcome,
+                   const QString& selfReport) {
     std::lock_guard lock(hookMutex);
     outcomeLog.append({engineOutcome, selfReport});
 }

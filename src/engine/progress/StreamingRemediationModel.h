@@ -46,7 +46,7 @@ public:
     using Sources = StreamingRemediationSources;
 
     StreamingRemediationModel(Remediation remediation, AppServices services,
-                              RemediationTerminalEvent::Sink telemetry = {}, Sources sources = Sources(),
+                              RemediationTerminalEvent::Sink telemetry, Sources sources = Sources(),
                               QObject* parent = nullptr);
     ~StreamingRemediationModel() override;
 

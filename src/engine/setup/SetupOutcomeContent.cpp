@@ -3,6 +3,7 @@
 #include "catalog/ProjectTemplate.h"
 #include "setup/SetupWorkflowCopy.h"
 #include "telemetry/NPSFeedbackHost.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
@@ -49,8 +50,7 @@ std::optional<QString> SetupOutcomeContent::applicationPath(const QString& appNa
 }
 
 void SetupOutcomeContent::reportAppOpened(const QString& appName, TelemetryService& telemetry) {
-    telemetry.track(QStringLiteral("app_opened"),
-                    {{QStringLiteral("app"), JSONValue::string(appTitle(appName))}});
+    telemetry.track(appOpenedEvent(appTitle(appName)));
 }
 
 bool SetupOutcomeContent::resolveOutcome(SetupFlowModel& model, const QString& selfReport,

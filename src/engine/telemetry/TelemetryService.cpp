@@ -22,6 +22,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #ifndef QLAN_TELEMETRY_ENDPOINT
 #define QLAN_TELEMETRY_ENDPOINT ""
@@ -153,16 +154,16 @@ private:
 };
 
 // Services that are still alive at exit get to finish the operations handed to them (writing the
-// queue file of events tracked in the last moments), for a bounded time.
-std::mutex& registryMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-std::set<TelemetryService*>& registry() {
-    // Never destroyed: the exit hook that a service's thread registers late, after the statics made
-    // before it, may run once those are gone.
-    static auto* const services = new std::set<TelemetryService*>;
-    return *services;
+// queue file of events tracked in the last moments), for a bounded time. Never destroyed: the exit
+// hooks that walk it may run after every static object of the process is gone, whichever thread
+// registered them first.
+struct LiveServices {
+    std::mutex mutex;
+    std::set<TelemetryService*> services;
+};
+LiveServices& liveServices() {
+    static LiveServices* const live = new LiveServices;
+    return *live;
 }
 
 } // namespace
@@ -408,9 +409,11 @@ TelemetryService::TelemetryService(Configuration configuration)
 TelemetryService::TelemetryService(std::function<Configuration()> makeConfiguration)
     : d(std::make_unique<Impl>()) {
     d->makeConfiguration = std::move(makeConfiguration);
-    d->queue.post([impl = d.get()] { impl->start(); });
-    std::lock_guard lock(registryMutex());
-    registry().insert(this);
+    LiveServices& live = liveServices();
+    {
+        std::lock_guard lock(live.mutex);
+        live.services.insert(this);
+    }
     static std::once_flag exitHooks;
     std::call_once(exitHooks, [] {
         // When the application object goes away (while the rest of Qt still works), and at exit for a
@@ -418,11 +421,14 @@ TelemetryService::TelemetryService(std::function<Configuration()> makeConfigurat
         if (QCoreApplication::instance()) qAddPostRoutine(&TelemetryService::finishBeforeExit);
         std::atexit(&TelemetryService::finishBeforeExit);
     });
+    // Only now may the queue thread run: what its start registers for the exit comes after the above.
+    d->queue.post([impl = d.get()] { impl->start(); });
 }
 
 void TelemetryService::finishBeforeExit() {
-    std::lock_guard lock(registryMutex());
-    for (TelemetryService* service : registry()) {
+    LiveServices& live = liveServices();
+    std::lock_guard lock(live.mutex);
+    for (TelemetryService* service : live.services) {
         service->d->queue.post([impl = service->d.get()] { impl->stopDeliveries(); });
         service->waitForQueuedOperations(2000);
     }
@@ -430,8 +436,9 @@ void TelemetryService::finishBeforeExit() {
 
 TelemetryService::~TelemetryService() {
     {
-        std::lock_guard lock(registryMutex());
-        registry().erase(this);
+        LiveServices& live = liveServices();
+        std::lock_guard lock(live.mutex);
+        live.services.erase(this);
     }
     d->queue.post([impl = d.get()] { impl->stopDeliveries(); });
     d->queue.stop();
@@ -606,6 +613,32 @@ const TelemetryService::Configuration& TelemetryService::Configuration::defaultC
         return make ? make() : Configuration::make({}, AppServices::live(), QUrl(), QString());
     }();
     return configuration;
+}
+
+namespace {
+
+struct NPSShownFlag {
+    std::mutex lock;
+    bool shown = false;
+};
+
+NPSShownFlag& npsShownFlag() {
+    static NPSShownFlag flag;
+    return flag;
+}
+
+} // namespace
+
+bool TelemetryService::markNPSShown() {
+    NPSShownFlag& flag = npsShownFlag();
+    std::lock_guard lock(flag.lock);
+    return std::exchange(flag.shown, true);
+}
+
+void TelemetryService::clearNPSShown() {
+    NPSShownFlag& flag = npsShownFlag();
+    std::lock_guard lock(flag.lock);
+    flag.shown = false;
 }
 
 } // namespace qlan

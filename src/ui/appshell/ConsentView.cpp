@@ -2,6 +2,7 @@
 
 #include "editions/ProductConfig.h"
 #include "platform/LiveKeyValueStore.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/LinkLabel.h"
@@ -37,7 +38,7 @@ QWidget* makeSection(const QString& title, const QStringList& bullets) {
 
 } // namespace
 
-ConsentView::ConsentView(std::function<void()> onContinue, TelemetryService* telemetry, QWidget* parent)
+ConsentView::ConsentView(std::function<void()> onContinue, TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , onContinue_(std::move(onContinue))
     , telemetry_(telemetry) {
@@ -89,8 +90,7 @@ void ConsentView::showEvent(QShowEvent* event) {
 
 void ConsentView::continueTapped() {
     LiveKeyValueStore().set(true, consentKey());
-    TelemetryService& telemetry = telemetry_ ? *telemetry_ : TelemetryService::shared();
-    telemetry.track(QStringLiteral("consent_given"), {});
+    telemetry_.track(consentGivenEvent());
     if (onContinue_) onContinue_();
 }
 

@@ -12,12 +12,12 @@
 namespace qlan {
 
 OfferView::OfferView(OfferScreenModel::Kind kind, const QString& offerID, QPointer<AppNavigation> navigation,
-                     TelemetryService* telemetry, QWidget* parent)
+                     TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , model_(kind, offerID,
-             OfferScreenModel::Environment{std::move(navigation), telemetry, [this](const QUrl& url) {
-                                               DesktopActions::of(this)->openURL(url);
-                                           }}) {
+             OfferScreenModel::Environment{
+                 std::move(navigation), [this](const QUrl& url) { DesktopActions::of(this)->openURL(url); }},
+             telemetry) {
     if (const auto offer = model_.offer()) destination_ = offer->destination;
     auto* content = new QWidget;
     content_ = column(content, 12);

@@ -27,8 +27,7 @@ StagedAuditFlow::StagedAuditFlow(AuditContext context, StagedAuditFlowModel::Env
     : QWidget(parent)
     , seams_(std::move(seams))
     , services_(environment.services) {
-    if (!environment.telemetry) environment.telemetry = seams_.telemetry;
-    model_ = new StagedAuditFlowModel(std::move(context), std::move(environment), this);
+    model_ = new StagedAuditFlowModel(std::move(context), std::move(environment), seams_.telemetry, this);
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     connect(model_, &StagedAuditFlowModel::changed, this, &StagedAuditFlow::sync);

@@ -14,7 +14,7 @@
 
 namespace qlan {
 
-DiagnoseView::DiagnoseView(const AppServices& services, TelemetryService* telemetry, QWidget* parent)
+DiagnoseView::DiagnoseView(const AppServices& services, TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , services_(services)
     , telemetry_(telemetry)

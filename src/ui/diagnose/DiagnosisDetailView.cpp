@@ -2,6 +2,7 @@
 
 #include "editions/ProductConfig.h"
 #include "telemetry/NPSFeedbackHost.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/diagnose/JavaVersionChooserView.h"
 #include "ui/scaffold/ScreenScaffold.h"
@@ -23,7 +24,7 @@ namespace qlan {
 
 DiagnosisDetailView::DiagnosisDetailView(Diagnosis diagnosis, std::optional<Remediation> d1Remediation,
                                          std::optional<Remediation> d2Remediation, Callbacks callbacks,
-                                         std::shared_ptr<NPSFeedbackHost> nps, TelemetryService* telemetry,
+                                         std::shared_ptr<NPSFeedbackHost> nps, TelemetryService& telemetry,
                                          QWidget* parent)
     : QWidget(parent)
     , diagnosis_(std::move(diagnosis))
@@ -84,7 +85,7 @@ QWidget* DiagnosisDetailView::installSection(const QString& context, IntBinding*
     layout->addWidget(install, 0, Qt::AlignLeading);
 
     onEveryShow(section, [this, context] {
-        telemetry().track(TelemetryService::chooserShownEvent(context, Diagnosis::recommendedMajor));
+        telemetry_.track(chooserShownEvent(context, Diagnosis::recommendedMajor));
     });
     return section;
 }
@@ -176,10 +177,6 @@ void DiagnosisDetailView::continuePastNPS() {
     // or an answer the card already reported sends nothing more.
     nps_->leave();
     if (callbacks_.onContinue) callbacks_.onContinue();
-}
-
-TelemetryService& DiagnosisDetailView::telemetry() const {
-    return telemetry_ ? *telemetry_ : TelemetryService::shared();
 }
 
 } // namespace qlan

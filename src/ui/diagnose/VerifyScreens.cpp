@@ -1,5 +1,6 @@
 #include "ui/diagnose/VerifyScreens.h"
 
+#include "diagnosis/DiagnosisEvents.h"
 #include "editions/ProductConfig.h"
 #include "platform/Worker.h"
 #include "telemetry/TelemetryService.h"
@@ -51,7 +52,7 @@ QHBoxLayout* actionRow() {
 } // namespace
 
 VerifyScaffold::VerifyScaffold(Remediation remediation, AppServices services, OnResult onResult,
-                               TelemetryService* telemetry, QWidget* parent)
+                               TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
     , services_(std::move(services))
@@ -87,13 +88,12 @@ void VerifyScaffold::start() {
 }
 
 void VerifyScaffold::finish(const JavaVerifier::Result& result) {
-    TelemetryService& service = telemetry_ ? *telemetry_ : TelemetryService::shared();
-    service.track(verificationEvent(remediation_, result));
+    telemetry_.track(verificationEvent(remediation_, result));
     if (onResult_) onResult_(result);
 }
 
 VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result result, Callbacks callbacks,
-                                   TelemetryService* telemetry, QWidget* parent)
+                                   TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
     , result_(std::move(result))
@@ -168,11 +168,7 @@ QWidget* VerifyResultView::actions() {
         row->addWidget(next);
         row->addStretch(1);
         followUp->addLayout(row);
-        const QString id = remediation_.id();
-        onEveryShow(block, [this, id] {
-            telemetry().track(QStringLiteral("verify_offered_followup"),
-                              {{QStringLiteral("first_remediation_id"), JSONValue::string(id)}});
-        });
+        onEveryShow(block, [this] { telemetry_.track(verifyOfferedFollowupEvent(remediation_)); });
         break;
     }
     case VerifyOutcome::failed: {
@@ -193,10 +189,6 @@ QWidget* VerifyResultView::actions() {
 void VerifyResultView::setActionsEnabled(bool enabled) {
     if (setJavaHome_) setJavaHome_->setEnabled(enabled);
     if (continue_ && setJavaHome_) continue_->setEnabled(enabled);
-}
-
-TelemetryService& VerifyResultView::telemetry() const {
-    return telemetry_ ? *telemetry_ : TelemetryService::shared();
 }
 
 } // namespace qlan

@@ -31,7 +31,7 @@ QWidget* row(QHBoxLayout** layout) {
 } // namespace
 
 StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFinish onFinish,
-                                                   TelemetryService* telemetry, QWidget* parent)
+                                                   TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
     , onFinish_(std::move(onFinish))
@@ -103,13 +103,10 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
 
 StreamingRemediationModel* StreamingRemediationView::model() {
     if (!model_) {
-        TelemetryService* telemetry = telemetry_;
         model_ = new StreamingRemediationModel(
             remediation_, ServiceContext::services(this),
-            [telemetry](const TelemetryEvent& event) {
-                (telemetry ? *telemetry : TelemetryService::shared()).track(event);
-            },
-            sources_, this);
+            [telemetry = &telemetry_](const TelemetryEvent& event) { telemetry->track(event); }, sources_,
+            this);
         outputModel_ = new OutputLinesModel(&model_->lines(), this);
         output_->setModel(outputModel_);
         connect(model_, &StreamingRemediationModel::linesAppended, this,

@@ -31,8 +31,8 @@ class StreamingRemediationView : public QWidget {
 public:
     using OnFinish = std::function<void(const RemediationOutcome&)>;
 
-    StreamingRemediationView(Remediation remediation, OnFinish onFinish,
-                             TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+    StreamingRemediationView(Remediation remediation, OnFinish onFinish, TelemetryService& telemetry,
+                             QWidget* parent = nullptr);
 
     // Where the jobs fetch from; takes effect when set before the screen is first shown.
     void setSources(const StreamingRemediationModel::Sources& sources) { sources_ = sources; }
@@ -59,7 +59,7 @@ private:
 
     Remediation remediation_;
     OnFinish onFinish_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     StreamingRemediationModel::Sources sources_;
     StreamingRemediationModel* model_ = nullptr;
 

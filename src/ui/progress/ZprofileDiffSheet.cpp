@@ -17,7 +17,7 @@
 
 namespace qlan {
 
-ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish, TelemetryService* telemetry,
+ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish, TelemetryService& telemetry,
                                      QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
@@ -130,13 +130,9 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
 
 ZprofileDiffModel* ZprofileDiffSheet::model() {
     if (!model_) {
-        TelemetryService* telemetry = telemetry_;
         model_ = new ZprofileDiffModel(
             remediation_, ServiceContext::services(this).fs,
-            [telemetry](const TelemetryEvent& event) {
-                (telemetry ? *telemetry : TelemetryService::shared()).track(event);
-            },
-            this);
+            [telemetry = &telemetry_](const TelemetryEvent& event) { telemetry->track(event); }, this);
         connect(model_, &ZprofileDiffModel::changed, this, &ZprofileDiffSheet::refresh);
         connect(model_, &ZprofileDiffModel::finished, this, [this](const RemediationOutcome& outcome) {
             if (onFinish_) onFinish_(outcome);

@@ -24,7 +24,7 @@ namespace qlan {
 SetupActionProgressView::SetupActionProgressView(const QString& title, QList<SetupRemediation> remediations,
                                                  SetupActionBatch::RunRemediation runner,
                                                  bool continuesPastFailure, OnFinish onFinish,
-                                                 TelemetryService* telemetry, QWidget* parent)
+                                                 TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , batch_(new SetupActionBatch(std::move(remediations), continuesPastFailure, std::move(runner), telemetry,
                                   this))

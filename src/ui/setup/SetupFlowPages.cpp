@@ -6,7 +6,6 @@
 #include "setup/SetupSummary.h"
 #include "setup/SetupWorkflowCopy.h"
 #include "telemetry/NPSFeedbackHost.h"
-#include "telemetry/TelemetryService.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupStagePickers.h"
 #include "ui/setup/SetupWorkflowView.h"
@@ -108,10 +107,6 @@ std::function<void()> whileShown(const SetupPageContext& context, std::function<
 
 void onClick(QAbstractButton* button, std::function<void()> action) {
     QObject::connect(button, &QAbstractButton::clicked, button, [action = std::move(action)] { action(); });
-}
-
-TelemetryService& telemetryOf(const SetupPageContext& context) {
-    return context.telemetry ? *context.telemetry : TelemetryService::shared();
 }
 
 // ---- The stage screen ----
@@ -312,7 +307,7 @@ private:
     void openApplication(const QString& appName) {
         const auto path = SetupOutcomeContent::applicationPath(appName, *context_.services.fs);
         if (!path) return;
-        SetupOutcomeContent::reportAppOpened(appName, telemetryOf(context_));
+        SetupOutcomeContent::reportAppOpened(appName, context_.telemetry);
         DesktopActions::of(this)->openApplication(*path);
     }
 

@@ -24,7 +24,7 @@ struct SetupPageContext {
     SetupFlowModel* model = nullptr;
     AppServices services;
     std::optional<SystemProfile> fallbackProfile;
-    TelemetryService* telemetry = nullptr; // null: the shared service
+    TelemetryService& telemetry;
 };
 
 using SetupPageFactory = QWidget* (*)(const SetupPageContext& context);

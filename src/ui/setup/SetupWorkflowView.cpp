@@ -12,7 +12,7 @@
 
 namespace qlan {
 
-SetupWorkflowView::SetupWorkflowView(TelemetryService* telemetry, QWidget* parent)
+SetupWorkflowView::SetupWorkflowView(TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , telemetry_(telemetry)
     , model_(new SetupFlowModel(ProductConfig::current(), telemetry, this)) {

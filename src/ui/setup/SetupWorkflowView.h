@@ -39,8 +39,8 @@ public:
     static constexpr int minimumSheetWidth = 560;
     static constexpr int minimumSheetHeight = 420;
 
-    // Events go to `telemetry` (the shared service when null), which must outlive the screen.
-    explicit SetupWorkflowView(TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+    // Events go to `telemetry`, which must outlive the screen.
+    explicit SetupWorkflowView(TelemetryService& telemetry, QWidget* parent = nullptr);
     ~SetupWorkflowView() override;
 
     SetupFlowModel* model() const { return model_; }
@@ -54,7 +54,6 @@ public:
     // The services and profile of the screen's environment.
     AppServices services() const;
     std::optional<SystemProfile> fallbackProfile() const;
-    TelemetryService* telemetry() const { return telemetry_; }
 
     // The window title of the current step.
     QString stepWindowTitle() const;
@@ -82,7 +81,7 @@ private:
     void closeSheet();
     void applyWindowTitle();
 
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     SetupFlowModel* model_;
     SetupPickerState pickerState_;
     RunnerFactory runnerFactory_;

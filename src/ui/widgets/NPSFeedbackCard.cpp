@@ -1,7 +1,6 @@
 #include "ui/widgets/NPSFeedbackCard.h"
 
 #include "editions/ProductConfig.h"
-#include "platform/AppServices.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/AccessibleRole.h"
@@ -107,9 +106,7 @@ TextLabel* secondaryCaption(const QString& text) {
 NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::function<void()> onSubmitted,
                                  std::function<void()> onDismissed, QWidget* parent)
     : QFrame(parent)
-    , host_(host ? std::move(host)
-                 : std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
-                                                     AppServices::live().store))
+    , host_(std::move(host))
     , onSubmitted_(std::move(onSubmitted))
     , onDismissed_(std::move(onDismissed)) {
     const QString heading = QStringLiteral("How are we doing?");

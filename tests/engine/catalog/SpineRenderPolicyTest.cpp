@@ -1,5 +1,6 @@
 #include "catalog/SpineRenderPolicy.h"
 #include "catalog/SpineProvider.h"
+#include "telemetry/TelemetryService.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@ using namespace qlan;
 namespace {
 
 int blockedCalls = 0;
-void countBlocked(const QString&, const SetupProbeBundle&) {
+void countBlocked(TelemetryService&, const QString&, const SetupProbeBundle&) {
     ++blockedCalls;
 }
 
@@ -36,6 +37,7 @@ TEST(SpineRenderPolicy, TheDefaultPolicy) {
 
     // Replacing a field changes only that copy; a hook is called through the policy.
     SpineRenderPolicy edited = policy;
+    blockedCalls = 0;
     edited.onStageBlocked = &countBlocked;
     edited.stageArticlePaths.insert(QStringLiteral("clt"), QStringLiteral("commandlinetools"));
     edited.fallbackArticlePath = QStringLiteral("quillane/coming-soon");
@@ -43,7 +45,8 @@ TEST(SpineRenderPolicy, TheDefaultPolicy) {
     EXPECT_EQ(edited.articlePath(QStringLiteral("clt")), QStringLiteral("commandlinetools"));
     EXPECT_EQ(edited.articlePath(QStringLiteral("CLT")), QStringLiteral("quillane/coming-soon"));
     const int callsBefore = blockedCalls;
-    edited.onStageBlocked(QStringLiteral("claude-cli"), {});
+    TelemetryService quiet(TelemetryService::Configuration{});
+    edited.onStageBlocked(quiet, QStringLiteral("claude-cli"), {});
     EXPECT_EQ(blockedCalls, callsBefore + 1);
     EXPECT_EQ(SpineRenderPolicy(), policy);
 }

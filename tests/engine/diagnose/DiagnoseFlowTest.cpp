@@ -52,7 +52,7 @@ protected:
     TelemetryEndpoint endpoint_;
     std::unique_ptr<TelemetryService> telemetry_ = endpoint_.makeService(mac_.services());
     AppNavigation navigation_;
-    DiagnoseFlow flow_{mac_.services(), telemetry_.get()};
+    DiagnoseFlow flow_{mac_.services(), *telemetry_};
 };
 
 } // namespace
@@ -272,7 +272,7 @@ TEST_F(DiagnoseFlowTest, SetJavaHomeAfterAnInstallTargetsTheNewJdkOnceAndOnlyWhi
 TEST_F(DiagnoseFlowTest, FixtureModeDiagnosesTheEnvironmentProfileAndAGoneFlowIgnoresItsProbe) {
     AppServices fixture = mac_.services();
     fixture.isFixtureMode = true;
-    DiagnoseFlow fixtureFlow(fixture, telemetry_.get());
+    DiagnoseFlow fixtureFlow(fixture, *telemetry_);
     SystemProfile given;
     given.javaState.installedJDKs = {kTemurin21};
     given.javaState.javaHomeInActiveShell = kTemurin21.path;
@@ -283,7 +283,7 @@ TEST_F(DiagnoseFlowTest, FixtureModeDiagnosesTheEnvironmentProfileAndAGoneFlowIg
 
     // A flow destroyed mid-probe: the probe's result goes nowhere.
     writeJavaHomeStub(mac_, {}, 200);
-    auto* gone = new DiagnoseFlow(mac_.services(), telemetry_.get());
+    auto* gone = new DiagnoseFlow(mac_.services(), *telemetry_);
     gone->runCheck(std::nullopt);
     EXPECT_TRUE(gone->isProbing());
     delete gone;

@@ -131,9 +131,10 @@ TEST_F(MacAppearanceTest, FramesAndTheWarningFollowTheAppearanceWhileASheetIsOpe
     auto* diff = new DiffRowsView;
     diff->setRows({{QStringLiteral("+ export JAVA_HOME=x"), true}});
     const QString legacyHome = jdkAt(QStringLiteral("1.8.0_392"), QStringLiteral("zulu-8.jdk")).path;
+    TelemetryService quiet(TelemetryService::Configuration{});
     auto* verified = new VerifyResultView(
         Remediation::keepCurrentLegacyJava(legacyHome),
-        JavaVerifier::Result{openjdkVersionOutput(QStringLiteral("1.8.0_392")), 0, legacyHome}, {});
+        JavaVerifier::Result{openjdkVersionOutput(QStringLiteral("1.8.0_392")), 0, legacyHome}, {}, quiet);
     layout->addWidget(output);
     layout->addWidget(diff);
     layout->addWidget(verified);
@@ -192,7 +193,7 @@ TEST_F(MacAppearanceTest, EveryTextStaysLegibleWhenTheAppearanceSwitchesWhileASc
     // The consent screen (first launch), then the welcome screen (a later launch).
     for (bool consented : {false, true}) {
         LiveKeyValueStore().set(consented, consentKey());
-        QLANRootView root(sandbox_.services(), telemetry.get());
+        QLANRootView root(sandbox_.services(), *telemetry);
         showActive(&root);
         expectLegible(&root, "light");
         QApplication::setPalette(kDark);
@@ -229,7 +230,7 @@ TEST_F(MacAppearanceTest, TheWindowIsTitledAfterThePageOnTopAndBackLinesUpAndHas
     LiveKeyValueStore().set(true, consentKey());
     const AppServices fixture = fixtureServices();
     auto telemetry = makeTelemetry(/*disabled=*/true);
-    QLANRootView root(fixture, telemetry.get());
+    QLANRootView root(fixture, *telemetry);
     showActive(&root);
     // The window has no title of its own: the application's name, unless the page on top has one (the
     // guided setup's is its step's).

@@ -227,7 +227,7 @@ TEST_F(AuditScreens, ReportRefreshesItsRowsAndLosesTheCardOnSubmission) {
     mac.writeStub("/opt/homebrew/bin/brew");
     QList<std::function<void()>> pauses;
     seams.feedbackHost = std::make_shared<NPSFeedbackHost>(
-        ProductConfig::current().userDefaultsPrefix, mac.services().store, telemetry.get(),
+        ProductConfig::current().userDefaultsPrefix, mac.services().store, *telemetry,
         [&](QObject*, std::function<void()> resume) { pauses.append(std::move(resume)); });
     FinalAuditReport report(
         profileOf({.clt = true}), [&] { log << "done"; }, mac.services(), seams);

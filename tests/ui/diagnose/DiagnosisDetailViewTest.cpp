@@ -37,8 +37,8 @@ protected:
         auto view = std::make_unique<DiagnosisDetailView>(
             diagnosis, std::nullopt, d2, callbacks,
             std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
-                                              mac_.services().store, telemetry_.get()),
-            telemetry_.get());
+                                              mac_.services().store, *telemetry_),
+            *telemetry_);
         DesktopActions::install(view.get(), desktop_);
         view->resize(720, 760);
         view->show();

@@ -32,7 +32,7 @@ protected:
     // A host whose thanks pause ends when the test says so.
     std::shared_ptr<NPSFeedbackHost> makeHost() {
         return std::make_shared<NPSFeedbackHost>(
-            ProductConfig::current().userDefaultsPrefix, mac_.services().store, telemetry_.get(),
+            ProductConfig::current().userDefaultsPrefix, mac_.services().store, *telemetry_,
             [this](QObject*, std::function<void()> resume) { pendingPauses_.append(std::move(resume)); });
     }
     bool storeSaysSubmitted() const {
@@ -212,8 +212,7 @@ TEST_F(NPSFeedbackCardTest, LeavingUnansweredSendsOneDismissalAndADestroyedCardI
     EXPECT_TRUE(watched.isNull());
 
     // The default pause is a real timer bound to the card.
-    NPSFeedbackHost timed(ProductConfig::current().userDefaultsPrefix, mac_.services().store,
-                          telemetry_.get());
+    NPSFeedbackHost timed(ProductConfig::current().userDefaultsPrefix, mac_.services().store, *telemetry_);
     NPSFeedbackCard waiting(
         std::shared_ptr<NPSFeedbackHost>(&timed, [](auto*) {}), [&] { ++submitted; }, [] {});
     waiting.selectScore(8);

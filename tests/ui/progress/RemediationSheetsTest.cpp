@@ -78,7 +78,7 @@ protected:
         window_.show();
         auto* sheet = new RemediationSheet(
             remediation, [this](const RemediationOutcome& outcome) { outcomes_.append(outcome); },
-            telemetry_.get(), &window_);
+            *telemetry_, &window_);
         sheet->open();
         return sheet;
     }

@@ -11,6 +11,7 @@
 #include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
+#include "telemetry/TelemetryService.h"
 #include "ui/progress/OutputLinesView.h"
 #include "ui/progress/RemediationSheet.h"
 #include "ui/progress/ZshrcActivationCard.h"
@@ -39,8 +40,8 @@ protected:
 
     RemediationSheet* open(const Remediation& remediation) {
         auto* sheet = new RemediationSheet(
-            remediation, [this](const RemediationOutcome& outcome) { outcomes_ << outcome; }, nullptr,
-            &window_);
+            remediation, [this](const RemediationOutcome& outcome) { outcomes_ << outcome; },
+            TelemetryService::shared(), &window_);
         StreamingRemediationModel::Sources sources;
         sources.brewRetryPause = std::chrono::milliseconds(0);
         sheet->view()->streamingView()->setSources(sources);
@@ -119,7 +120,7 @@ TEST(StreamingRemediationTexts, EachCaseShowsItsTitleExplanationAndFinish) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title.toStdString());
-        const StreamingRemediationView view(c.remediation, {});
+        const StreamingRemediationView view(c.remediation, {}, TelemetryService::shared());
         const QStringList texts = labelTexts(&view);
         EXPECT_TRUE(texts.contains(c.title));
         EXPECT_TRUE(texts.contains(c.explanation));

@@ -43,7 +43,7 @@ protected:
         ServiceContext::setServices(&window_, services);
         ServiceContext::setSystemProfile(&window_, SystemProfile{});
         DesktopActions::install(&window_, std::make_shared<RecordingDesktopActions>());
-        view_ = new SetupWorkflowView(&telemetry_.service());
+        view_ = new SetupWorkflowView(telemetry_.service());
         view_->setRunnerFactory([this](const AppServices&) {
             ++runnersMade_;
             return [runner = runner_](const SR& remediation, const QString& reason) {
