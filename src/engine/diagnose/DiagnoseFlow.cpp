@@ -3,7 +3,6 @@
 #include "appshell/AppNavigation.h"
 #include "diagnose/VerifyOutcome.h"
 #include "diagnosis/DiagnosisEvents.h"
-#include "editions/ProductConfig.h"
 #include "platform/JavaVersion.h"
 #include "platform/SystemProfiler.h"
 #include "telemetry/TelemetryService.h"
@@ -25,11 +24,13 @@ qint64 majorOf(const JDKInfo& jdk) {
 
 } // namespace
 
-DiagnoseFlow::DiagnoseFlow(AppServices services, TelemetryService& telemetry, QObject* parent)
+DiagnoseFlow::DiagnoseFlow(AppServices services, ProductConfig edition, TelemetryService& telemetry,
+                           QObject* parent)
     : QObject(parent)
     , services_(std::move(services))
+    , edition_(std::move(edition))
     , telemetry_(telemetry)
-    , viewModel_(new DiagnoseViewModel(telemetry, this)) {}
+    , viewModel_(new DiagnoseViewModel(edition_.diagnosisProfile, telemetry, this)) {}
 
 DiagnoseFlow::~DiagnoseFlow() {
     probe_.request_stop();
@@ -163,11 +164,11 @@ void DiagnoseFlow::restoreDiagnosis() {
 }
 
 void DiagnoseFlow::continueToAudit(const std::optional<Diagnosis>& diagnosis) {
-    if (navigation_) navigation_->push(nextScreen(diagnosis));
+    if (navigation_) navigation_->push(nextScreen(edition_, diagnosis));
 }
 
-Screen DiagnoseFlow::nextScreen(const std::optional<Diagnosis>& diagnosis) {
-    if (ProductConfig::current().nextStepPrompt) return Screen::nextStep();
+Screen DiagnoseFlow::nextScreen(const ProductConfig& edition, const std::optional<Diagnosis>& diagnosis) {
+    if (edition.nextStepPrompt) return Screen::nextStep();
     const CompletionSurface surface =
         diagnosis ? diagnosis->outcomeCategory() : CompletionSurface::prompt(BuildIntentSurface::postFix);
     return Screen::audit(AuditContext{AuditEntry::heuristic, surface, std::nullopt});

@@ -8,6 +8,7 @@
 
 #include "appshell/Screen.h"
 #include "diagnose/DiagnoseViewModel.h"
+#include "editions/ProductConfig.h"
 #include "platform/AppServices.h"
 #include "progress/RemediationOutcome.h"
 
@@ -28,10 +29,12 @@ class DiagnoseFlow : public QObject {
 public:
     using State = DiagnoseViewModel::State;
 
-    // Probes go through `services`; events to `telemetry`, which outlives the flow.
-    explicit DiagnoseFlow(AppServices services, TelemetryService& telemetry, QObject* parent = nullptr);
+    // Runs `edition` on `services`; events go to `telemetry`, which outlives the flow.
+    DiagnoseFlow(AppServices services, ProductConfig edition, TelemetryService& telemetry,
+                 QObject* parent = nullptr);
     ~DiagnoseFlow() override;
 
+    const ProductConfig& edition() const { return edition_; }
     DiagnoseViewModel* viewModel() const { return viewModel_; }
     const State& state() const { return viewModel_->state(); }
 
@@ -75,9 +78,9 @@ public:
     // Appends the next screen for leaving from `diagnosis`; the state stays as it is.
     void continueToAudit(const std::optional<Diagnosis>& diagnosis);
 
-    // The next-step prompt when the current edition has one, else the audit entered heuristically
-    // with the completion surface of the diagnosis (post-fix when there is none).
-    static Screen nextScreen(const std::optional<Diagnosis>& diagnosis);
+    // The next-step prompt when the edition has one, else the audit entered heuristically with the
+    // completion surface of the diagnosis (post-fix when there is none).
+    static Screen nextScreen(const ProductConfig& edition, const std::optional<Diagnosis>& diagnosis);
     // The JDK whose JAVA_HOME is set after `installed`: the one of the installed major, else the newest
     // modern one (the earlier on a tie), else the first. `jdks` must not be empty.
     static JDKInfo javaHomeTarget(const QList<JDKInfo>& jdks, const Remediation& installed);
@@ -94,6 +97,7 @@ private:
     const DiagnoseViewModel::Diagnosed* diagnosed() const;
 
     AppServices services_;
+    const ProductConfig edition_;
     TelemetryService& telemetry_;
     DiagnoseViewModel* viewModel_;
     QPointer<AppNavigation> navigation_;

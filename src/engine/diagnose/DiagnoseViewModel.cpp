@@ -1,8 +1,6 @@
 #include "diagnose/DiagnoseViewModel.h"
 
 #include "diagnosis/DiagnosisEvents.h"
-#include "diagnosis/DiagnosisProfile.h"
-#include "editions/ProductConfig.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QRegularExpression>
@@ -11,8 +9,10 @@
 
 namespace qlan {
 
-DiagnoseViewModel::DiagnoseViewModel(TelemetryService& telemetry, QObject* parent)
+DiagnoseViewModel::DiagnoseViewModel(std::shared_ptr<const DiagnosisProfile> profile,
+                                     TelemetryService& telemetry, QObject* parent)
     : QObject(parent)
+    , diagnosisProfile_(std::move(profile))
     , telemetry_(telemetry) {}
 
 void DiagnoseViewModel::setState(State state) {
@@ -21,9 +21,8 @@ void DiagnoseViewModel::setState(State state) {
 }
 
 void DiagnoseViewModel::diagnose(const SystemProfile& profile) {
-    const ProductConfig config = ProductConfig::current();
-    const Diagnosis diagnosis = config.diagnosisProfile ? config.diagnosisProfile->diagnose(profile.javaState)
-                                                        : Diagnosis::noErrors();
+    const Diagnosis diagnosis =
+        diagnosisProfile_ ? diagnosisProfile_->diagnose(profile.javaState) : Diagnosis::noErrors();
     std::optional<Remediation> d2;
     if (diagnosis.kind == Diagnosis::Kind::D2_HomeUnset) d2 = remediation(diagnosis.detectedJDK, profile);
     setState(Diagnosed{diagnosis, std::nullopt, d2});

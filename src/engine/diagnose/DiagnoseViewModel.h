@@ -1,17 +1,19 @@
 #pragma once
-// The state of the Java diagnosis screen: it classifies the Mac's Java installation with the current
-// edition's diagnosis profile, reports the diagnosis, and chooses the fix that installs a Java major or
+// The state of the Java diagnosis screen: it classifies the Mac's Java installation with the edition's
+// diagnosis profile, reports the diagnosis, and chooses the fix that installs a Java major or
 // sets JAVA_HOME for an installed JDK. Lives on the GUI thread; the screen assigns every state after
 // the diagnosis itself.
 
 #include "diagnose/JavaVerifier.h"
 #include "diagnosis/Diagnosis.h"
+#include "diagnosis/DiagnosisProfile.h"
 #include "diagnosis/Remediation.h"
 #include "platform/SystemProfile.h"
 
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -61,14 +63,15 @@ public:
     };
     using State = std::variant<Diagnosed, Remediating, Verifying, Verified, Completed, Error, Probing>;
 
-    // Events go to `telemetry`, which outlives the model.
-    explicit DiagnoseViewModel(TelemetryService& telemetry, QObject* parent = nullptr);
+    // Diagnoses with `profile` (none: nothing is wrong); events go to `telemetry`, which outlives the model.
+    DiagnoseViewModel(std::shared_ptr<const DiagnosisProfile> profile, TelemetryService& telemetry,
+                      QObject* parent = nullptr);
 
     const State& state() const { return state_; }
     // Every assignment emits stateChanged, also when the value is the same.
     void setState(State state);
 
-    // Classifies the profile's Java probes with the current edition's diagnosis profile, moves to
+    // Classifies the profile's Java probes with the diagnosis profile, moves to
     // `Diagnosed` (with the JAVA_HOME fix for a JDK whose JAVA_HOME is unset), then sends one
     // "diagnosis_reached". Call it on the GUI thread, once, while probing.
     void diagnose(const SystemProfile& profile);
@@ -85,6 +88,7 @@ signals:
     void stateChanged();
 
 private:
+    std::shared_ptr<const DiagnosisProfile> diagnosisProfile_;
     TelemetryService& telemetry_;
     State state_ = Probing{};
 };

@@ -16,9 +16,11 @@
 
 namespace qlan {
 
-SetupFlowModel::SetupFlowModel(ProductConfig config, TelemetryService& telemetry, QObject* parent)
+SetupFlowModel::SetupFlowModel(ProductConfig config, AppServices services, TelemetryService& telemetry,
+                               QObject* parent)
     : QObject(parent)
     , config_(std::move(config))
+    , services_(std::move(services))
     , telemetry_(telemetry) {}
 
 SetupFlowModel::~SetupFlowModel() {
@@ -36,16 +38,8 @@ void SetupFlowModel::setStep(Step step) {
     publish(step_, std::move(step), &SetupFlowModel::stepChanged);
 }
 
-void SetupFlowModel::setPendingInstall(std::optional<PendingInstall> pendingInstall) {
-    publish(pendingInstall_, std::move(pendingInstall), &SetupFlowModel::pendingInstallChanged);
-}
-
 void SetupFlowModel::setNpsResolved(bool resolved) {
     npsResolved_ = resolved;
-}
-
-void SetupFlowModel::clearPendingReadiness() {
-    pendingReadiness_.clear();
 }
 
 void SetupFlowModel::keep(std::stop_source job) {
@@ -54,10 +48,10 @@ void SetupFlowModel::keep(std::stop_source job) {
 
 // ---- Loading and the diagnosis ----
 
-void SetupFlowModel::reload(const AppServices& services, const std::optional<SystemProfile>& fallbackProfile,
+void SetupFlowModel::reload(const std::optional<SystemProfile>& fallbackProfile,
                             std::function<void(std::optional<Loaded>)> done) {
     std::optional<SystemProfile> given;
-    if (services.isFixtureMode) {
+    if (services_.isFixtureMode) {
         given = profile_ ? profile_ : fallbackProfile;
         if (!given) {
             done(std::nullopt);
@@ -67,7 +61,7 @@ void SetupFlowModel::reload(const AppServices& services, const std::optional<Sys
     const EditionStrategies strategies = EditionStrategies::of(config_);
     keep(runOffThread(
         this,
-        [services, strategies, given] {
+        [services = services_, strategies, given] {
             Loaded loaded{given ? *given : SystemProfiler::fromServices(services).profile(), {}};
             loaded.probes = strategies.probe(services.processRunner, services.fs);
             return std::optional<Loaded>(std::move(loaded));
@@ -84,9 +78,8 @@ void SetupFlowModel::setLoaded(const Loaded& loaded) {
         &SetupFlowModel::workflowChanged);
 }
 
-void SetupFlowModel::start(const AppServices& services, const std::optional<SystemProfile>& fallbackProfile,
-                           Done done) {
-    reload(services, fallbackProfile, [this, done = std::move(done)](std::optional<Loaded> loaded) {
+void SetupFlowModel::start(const std::optional<SystemProfile>& fallbackProfile, Done done) {
+    reload(fallbackProfile, [this, done = std::move(done)](std::optional<Loaded> loaded) {
         if (loaded) {
             setLoaded(*loaded);
             emitDiagnosis(*workflow_);
@@ -198,8 +191,27 @@ void SetupFlowModel::dismissOffer(const QString& domainID) {
     advancePastDomain(domainID);
 }
 
-void SetupFlowModel::stageFinished(SetupActionOutcome outcome, const AppServices& services,
-                                   const std::optional<SystemProfile>& fallbackProfile, Done done) {
+// ---- The one batch at a time ----
+
+bool SetupFlowModel::request(PendingInstall batch) {
+    if (pendingInstall_) return false;
+    publish(pendingInstall_, std::optional<PendingInstall>(std::move(batch)), &SetupFlowModel::pendingInstallChanged);
+    return true;
+}
+
+bool SetupFlowModel::startRemediation(const QString& stepID, const SetupRemediation& remediation) {
+    if (pendingInstall_) return false;
+    recordOfferAction(stepID);
+    return request({remediation.id(), remediation.displayLabel(), {remediation}, false});
+}
+
+void SetupFlowModel::stageFinished(SetupActionOutcome outcome, const std::optional<SystemProfile>& fallbackProfile,
+                                   Done done) {
+    if (!pendingInstall_) {
+        if (done) done();
+        return;
+    }
+    publish(pendingInstall_, std::optional<PendingInstall>(), &SetupFlowModel::pendingInstallChanged);
     emit batchEnded();
     const bool leaves =
         step_.isStage() && (outcome == SetupActionOutcome::success ||
@@ -209,12 +221,12 @@ void SetupFlowModel::stageFinished(SetupActionOutcome outcome, const AppServices
         if (done) done();
         return;
     }
-    refreshAfterStage(step_.domainID, services, fallbackProfile, std::move(done));
+    refreshAfterStage(step_.domainID, fallbackProfile, std::move(done));
 }
 
-void SetupFlowModel::refreshAfterStage(const QString& domainID, const AppServices& services,
-                                       const std::optional<SystemProfile>& fallbackProfile, Done done) {
-    reload(services, fallbackProfile, [this, domainID, done = std::move(done)](std::optional<Loaded> loaded) {
+void SetupFlowModel::refreshAfterStage(const QString& domainID, const std::optional<SystemProfile>& fallbackProfile,
+                                       Done done) {
+    reload(fallbackProfile, [this, domainID, done = std::move(done)](std::optional<Loaded> loaded) {
         if (loaded) setLoaded(*loaded);
         advancePastDomain(domainID);
         if (done) done();
@@ -223,11 +235,11 @@ void SetupFlowModel::refreshAfterStage(const QString& domainID, const AppService
 
 // ---- Verification and the end ----
 
-void SetupFlowModel::runVerification(const AppServices& services, Done done) {
+void SetupFlowModel::runVerification(Done done) {
     const EditionStrategies strategies = EditionStrategies::of(config_);
     keep(runOffThread(
         this,
-        [strategies, profile = profile_, services] {
+        [strategies, profile = profile_, services = services_] {
             return strategies.verify(profile, services.processRunner, services.fs);
         },
         [this, done = std::move(done)](SetupVerificationResult result) {
@@ -252,48 +264,61 @@ void SetupFlowModel::emitVerify(const SetupVerificationResult& result) {
         telemetry_.track(setupVerifyFailedEvent(engineOutcome, result.exitCode.value_or(-1)));
 }
 
-bool SetupFlowModel::recordOutcome(const QString& selfReport, const AppServices& services) {
+bool SetupFlowModel::resolveOutcome(const QString& selfReport) {
+    if (step_.kind != Step::Kind::outcome) return false;
     if (config_.spinePolicy.onOutcomeReported)
         config_.spinePolicy.onOutcomeReported(
             telemetry_, verifyResult_ ? verifyResult_->engineOutcome : std::nullopt, selfReport);
-    const QString submittedKey = NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix);
-    if (services.store && services.store->boolValue(submittedKey)) return true;
+    const QString submittedKey = NPSFeedbackHost::submittedKey(config_.userDefaultsPrefix);
+    if (services_.store && services_.store->boolValue(submittedKey)) {
+        leave();
+        return true;
+    }
     if (!TelemetryService::markNPSShown()) telemetry_.track(npsShownEvent());
     setStep(Step::nps());
-    return false;
+    return true;
+}
+
+void SetupFlowModel::finishFeedback(NPSFeedbackHost& host) {
+    if (!npsResolved_ && !host.isResolved()) host.recordDismissal();
+    npsResolved_ = true;
+    leave();
+}
+
+void SetupFlowModel::leave() {
+    if (navigation_) navigation_->setPath({});
 }
 
 // ---- Readiness checks ----
 
-void SetupFlowModel::continueFromDiagnosis(const AppServices& services, Done done) {
+void SetupFlowModel::continueFromDiagnosis(Done done) {
     const SpineRenderPolicy& policy = config_.spinePolicy;
-    if (services.isFixtureMode || (!policy.networkReadiness && !policy.diskReadiness)) {
+    if (services_.isFixtureMode || (!policy.networkReadiness && !policy.diskReadiness)) {
         enterPrimaryStages();
         if (done) done();
         return;
     }
     setStep(Step::loading());
     if (!policy.networkReadiness) {
-        finishReadiness({}, services, done);
+        finishReadiness({}, done);
         return;
     }
     keep(runOffThread(
         this,
-        [http = services.http, config = *policy.networkReadiness](std::stop_token stop) {
+        [http = services_.http, config = *policy.networkReadiness](std::stop_token stop) {
             return NetworkReadinessProbe(http).run(config, stop);
         },
-        [this, services, done = std::move(done)](NetworkReadinessResult result) {
+        [this, done = std::move(done)](NetworkReadinessResult result) {
             telemetry_.track(networkCheckEvent(result));
             QList<ReadinessWarning> warnings;
             if (needsWarning(result.verdict)) warnings.append(result);
-            finishReadiness(std::move(warnings), services, done);
+            finishReadiness(std::move(warnings), done);
         }));
 }
 
-void SetupFlowModel::finishReadiness(QList<ReadinessWarning> warnings, const AppServices& services,
-                                     const Done& done) {
+void SetupFlowModel::finishReadiness(QList<ReadinessWarning> warnings, const Done& done) {
     if (const std::optional<DiskReadinessConfig>& disk = config_.spinePolicy.diskReadiness) {
-        const DiskReadinessResult result = checkDisk(*services.fs, *disk, volumeCapacity);
+        const DiskReadinessResult result = checkDisk(*services_.fs, *disk, volumeCapacity);
         telemetry_.track(diskSpaceCheckEvent(result));
         if (needsWarning(result.verdict)) warnings.append(result);
     }
@@ -328,11 +353,23 @@ void SetupFlowModel::advanceReadiness(QList<ReadinessWarning> queue) {
     setStep(Step::readinessWarning(first));
 }
 
-void SetupFlowModel::recordReadinessAction(const ReadinessWarning& warning, const QString& action) {
-    if (const auto* network = std::get_if<NetworkReadinessResult>(&warning))
+void SetupFlowModel::recordReadinessAction(const QString& action) {
+    if (step_.kind != Step::Kind::readinessWarning || !step_.warning) return;
+    if (const auto* network = std::get_if<NetworkReadinessResult>(&*step_.warning))
         telemetry_.track(networkWarningActionEvent(action, network->verdict));
     else
-        telemetry_.track(diskWarningActionEvent(action, std::get<DiskReadinessResult>(warning).verdict));
+        telemetry_.track(diskWarningActionEvent(action, std::get<DiskReadinessResult>(*step_.warning).verdict));
+}
+
+void SetupFlowModel::continueAfterWarning() {
+    recordReadinessAction(QStringLiteral("continue"));
+    advanceReadiness(pendingReadiness_);
+}
+
+void SetupFlowModel::stopAtWarning() {
+    recordReadinessAction(QStringLiteral("stop"));
+    pendingReadiness_.clear();
+    leave();
 }
 
 } // namespace qlan

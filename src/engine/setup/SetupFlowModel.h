@@ -2,8 +2,8 @@
 // The state machine of the guided setup: what is known about the Mac (profile, the edition's probe facts
 // and the workflow built from them), the one step the screen shows, the verification result, the batch
 // of fixes waiting to run, and the once-only bookkeeping that keeps every usage event and edition hook
-// from firing twice. The screens draw it and call its operations; they write it directly only through
-// `setStep`, `setPendingInstall`, `setNpsResolved` and `clearPendingReadiness`.
+// from firing twice. It gets its edition, services and telemetry when it is made. The screens draw it
+// and call its operations; they write it directly only through `setStep` and `setNpsResolved`.
 //
 // Lives on the GUI thread. Operations that wait (loading, verification, the readiness checks) run their
 // work on a worker thread and continue on the GUI thread; `done`, when given, is called there once the
@@ -12,6 +12,7 @@
 // last sets the step. Every change of a published property emits `willChange` before it is stored and
 // the property's own signal after, also when the value stays the same.
 
+#include "appshell/AppNavigation.h"
 #include "catalog/SetupRemediation.h"
 #include "catalog/SetupWorkflow.h"
 #include "editions/ProductConfig.h"
@@ -22,6 +23,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 
@@ -33,6 +35,7 @@
 
 namespace qlan {
 
+class NPSFeedbackHost;
 class TelemetryService;
 struct TelemetryEvent;
 
@@ -75,7 +78,7 @@ public:
         friend bool operator==(const Step&, const Step&) = default;
     };
 
-    // A batch of fixes waiting to run; the screens build it, the model only holds it.
+    // A batch of fixes waiting to run; the screens build it and the model holds it, one at a time.
     struct PendingInstall {
         QString id;    // the stage's domain id or a picker's own id: the sheet's identity
         QString title; // the sheet's title
@@ -95,9 +98,10 @@ public:
     // The free capacity of the volume that holds a path; absent when it cannot be read.
     using VolumeCapacity = std::function<std::optional<qint64>(const QString& path)>;
 
-    // Holds a copy of the edition and starts no work. Events go to `telemetry`, which must outlive the
-    // model.
-    explicit SetupFlowModel(ProductConfig config, TelemetryService& telemetry, QObject* parent = nullptr);
+    // Holds a copy of the edition and starts no work. The Mac is reached through `services`; events go to
+    // `telemetry`, which must outlive the model.
+    SetupFlowModel(ProductConfig config, AppServices services, TelemetryService& telemetry,
+                   QObject* parent = nullptr);
     ~SetupFlowModel() override;
 
     // How the disk check measures the home volume; tests replace it.
@@ -105,6 +109,9 @@ public:
 
     // ---- State ----
     const ProductConfig& config() const { return config_; }
+    const AppServices& services() const { return services_; }
+    // Where leaving the flow empties the path; without one, leaving only ends the model's part.
+    void setNavigation(AppNavigation* navigation) { navigation_ = navigation; }
     const std::optional<SystemProfile>& profile() const { return profile_; }
     const std::optional<SetupProbeBundle>& probes() const { return probes_; }
     const std::optional<SetupWorkflow>& workflow() const { return workflow_; }
@@ -121,19 +128,16 @@ public:
 
     // ---- What the screens write directly ----
     void setStep(Step step);
-    void setPendingInstall(std::optional<PendingInstall> pendingInstall);
     void setNpsResolved(bool resolved);
-    void clearPendingReadiness();
 
     // ---- Loading and the diagnosis ----
     // Loads, builds the workflow, sends "diagnosis_reached" the first time and shows the summary. A
     // failed load (fixture mode without any profile) changes nothing.
-    void start(const AppServices& services, const std::optional<SystemProfile>& fallbackProfile,
-               Done done = {});
+    void start(const std::optional<SystemProfile>& fallbackProfile, Done done = {});
     // The load itself, handed to `done` (none when it failed); changes no field. In fixture mode the
     // profile is the model's own or else the fallback; otherwise the Mac is profiled afresh. The edition's
     // probes always run.
-    void reload(const AppServices& services, const std::optional<SystemProfile>& fallbackProfile,
+    void reload(const std::optional<SystemProfile>& fallbackProfile,
                 std::function<void(std::optional<Loaded>)> done);
     // "diagnosis_reached" for the primary stages of `workflow`, once per model.
     void emitDiagnosis(const SetupWorkflow& workflow);
@@ -150,28 +154,39 @@ public:
     void stageAppeared(const QString& domainID);
     void recordOfferAction(const QString& domainID);
     void dismissOffer(const QString& domainID);
-    // The action sheet's batch ended: `batchEnded` first, whatever the outcome (a cancel too); then
-    // success, or failure of a domain the edition moves past, re-probes and advances; anything else
-    // leaves the stage on screen. Nothing more happens when no stage is shown.
-    void stageFinished(SetupActionOutcome outcome, const AppServices& services,
-                       const std::optional<SystemProfile>& fallbackProfile, Done done = {});
-    void refreshAfterStage(const QString& domainID, const AppServices& services,
-                           const std::optional<SystemProfile>& fallbackProfile, Done done = {});
+
+    // ---- The one batch at a time ----
+    // Holds `batch` as the pending install; false (nothing done) while another batch is pending.
+    bool request(PendingInstall batch);
+    // A stage row's button: records the offer action, then asks for that one fix.
+    bool startRemediation(const QString& stepID, const SetupRemediation& remediation);
+    // The pending batch ended: it is cleared, then `batchEnded` is sent, whatever the outcome (a cancel
+    // too); then success, or failure of a domain the edition moves past, re-probes and advances; anything
+    // else leaves the stage on screen. Nothing more happens when no stage is shown, and nothing at all
+    // when no batch is pending (a batch ends once).
+    void stageFinished(SetupActionOutcome outcome, const std::optional<SystemProfile>& fallbackProfile,
+                       Done done = {});
+    void refreshAfterStage(const QString& domainID, const std::optional<SystemProfile>& fallbackProfile,
+                           Done done = {});
     // `interstitial` when the edition has one, else `verifying`.
     Step postPrimaryStep() const;
 
     // ---- Verification and the end ----
-    void runVerification(const AppServices& services, Done done = {});
+    void runVerification(Done done = {});
     // "verify_passed" or "verify_failed", for the model's first result only.
     void emitVerify(const SetupVerificationResult& result);
-    // Calls the edition's outcome hook. True when the user already submitted feedback (read through
-    // `services.store`) and the flow should end now; otherwise shows `nps` and returns false.
-    bool recordOutcome(const QString& selfReport, const AppServices& services);
+    // An answer on the outcome step: calls the edition's outcome hook; when the user already submitted
+    // feedback (read through the store) the flow is left, otherwise the feedback step is shown. Only
+    // while the outcome step is shown; returns whether it acted.
+    bool resolveOutcome(const QString& selfReport);
+    // The feedback step's "Done": "nps_dismissed" unless the card was already answered or dismissed
+    // (a submission counts from the moment it is sent), then the flow is left.
+    void finishFeedback(NPSFeedbackHost& host);
 
     // ---- Readiness checks after the summary ----
     // Fixture mode, or an edition without checks: straight to the primary stages. Otherwise `loading`,
     // the network check, then the disk check, then the first warning or the primary stages.
-    void continueFromDiagnosis(const AppServices& services, Done done = {});
+    void continueFromDiagnosis(Done done = {});
     // Measures the volume of the home folder named by `fs` and judges it.
     static DiskReadinessResult checkDisk(const FileSystemOperating& fs, const DiskReadinessConfig& config,
                                          const VolumeCapacity& capacity = availableCapacity);
@@ -179,8 +194,12 @@ public:
     static std::optional<qint64> availableCapacity(const QString& path);
     // Shows the first warning and keeps the rest, or enters the primary stages.
     void advanceReadiness(QList<ReadinessWarning> queue);
-    // "network_warning_action" or "disk_warning_action" with the action ("continue" or "stop").
-    void recordReadinessAction(const ReadinessWarning& warning, const QString& action);
+    // "readiness-continue": the continue event for the warning on screen, then the next warning or the
+    // primary stages.
+    void continueAfterWarning();
+    // "readiness-stop": the stop event for the warning on screen, the rest of the queue dropped without
+    // events, and the flow left.
+    void stopAtWarning();
 
 signals:
     void willChange();
@@ -192,17 +211,21 @@ signals:
     void pendingInstallChanged();
     // A batch of fixes has ended, however it ended: what a stage shows from the Mac's files (the
     // languages, skills and MCP servers already there) is to be checked again, since part of the batch
-    // may have run.
+    // may have run. The stage on screen is redrawn on this signal alone.
     void batchEnded();
 
 private:
     void setLoaded(const Loaded& loaded);
     void keep(std::stop_source job);
-    void finishReadiness(QList<ReadinessWarning> warnings, const AppServices& services, const Done& done);
+    void finishReadiness(QList<ReadinessWarning> warnings, const Done& done);
+    void recordReadinessAction(const QString& action);
+    void leave();
     template <typename T, typename Signal> void publish(T& field, T value, Signal changed);
 
     const ProductConfig config_;
+    const AppServices services_;
     TelemetryService& telemetry_;
+    QPointer<AppNavigation> navigation_;
 
     std::optional<SystemProfile> profile_;
     std::optional<SetupProbeBundle> probes_;

@@ -2,7 +2,6 @@
 
 #include "catalog/ProjectTemplate.h"
 #include "setup/SetupWorkflowCopy.h"
-#include "telemetry/NPSFeedbackHost.h"
 #include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
@@ -51,20 +50,6 @@ std::optional<QString> SetupOutcomeContent::applicationPath(const QString& appNa
 
 void SetupOutcomeContent::reportAppOpened(const QString& appName, TelemetryService& telemetry) {
     telemetry.track(appOpenedEvent(appTitle(appName)));
-}
-
-bool SetupOutcomeContent::resolveOutcome(SetupFlowModel& model, const QString& selfReport,
-                                         const AppServices& services, AppNavigation* navigation) {
-    if (model.step().kind != SetupFlowModel::Step::Kind::outcome) return false;
-    if (model.recordOutcome(selfReport, services) && navigation) navigation->setPath({});
-    return true;
-}
-
-void SetupOutcomeContent::finishFeedback(SetupFlowModel& model, NPSFeedbackHost& host,
-                                         AppNavigation* navigation) {
-    if (!model.npsResolved() && !host.isResolved()) host.recordDismissal();
-    model.setNpsResolved(true);
-    if (navigation) navigation->setPath({});
 }
 
 } // namespace qlan

@@ -1,12 +1,10 @@
 #pragma once
 // The outcome and feedback steps, decided without a widget: what the outcome screen lists (checklist or
-// raw output, tip, applications to open, example projects, question), where an application is opened
-// from, and what the answer buttons and the feedback step's "Done" do.
+// raw output, tip, applications to open, example projects, question) and where an application is
+// opened from.
 
-#include "appshell/AppNavigation.h"
 #include "catalog/SpineRenderPolicy.h"
 #include "editions/ProductConfig.h"
-#include "platform/AppServices.h"
 #include "platform/FileSystemOperating.h"
 #include "setup/SetupFlowModel.h"
 
@@ -18,7 +16,6 @@
 
 namespace qlan {
 
-class NPSFeedbackHost;
 class TelemetryService;
 
 struct SetupOutcomeContent {
@@ -51,15 +48,6 @@ struct SetupOutcomeContent {
     static std::optional<QString> applicationPath(const QString& appName, const FileSystemOperating& fs);
     // Sends "app_opened" for an application found at `path`.
     static void reportAppOpened(const QString& appName, TelemetryService& telemetry);
-
-    // An answer button: reports the outcome; when feedback was given in an earlier run the flow is left
-    // for the welcome screen, otherwise the model shows the feedback step. Only while the outcome step
-    // is shown; returns whether it acted.
-    static bool resolveOutcome(SetupFlowModel& model, const QString& selfReport, const AppServices& services,
-                               AppNavigation* navigation);
-    // The feedback step's "Done": "nps_dismissed" unless the card was already answered or dismissed
-    // (a submission counts from the moment it is sent), then the flow is left for the welcome screen.
-    static void finishFeedback(SetupFlowModel& model, NPSFeedbackHost& host, AppNavigation* navigation);
 };
 
 } // namespace qlan

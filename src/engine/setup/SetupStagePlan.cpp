@@ -117,22 +117,4 @@ QList<ProjectTemplate> SetupStagePlan::projectTemplates(const QList<SetupRemedia
     return templates;
 }
 
-bool SetupStagePlan::request(SetupFlowModel& model, SetupFlowModel::PendingInstall batch) {
-    if (model.pendingInstall()) return false;
-    model.setPendingInstall(std::move(batch));
-    return true;
-}
-
-bool SetupStagePlan::startRemediation(SetupFlowModel& model, const QString& stepID,
-                                      const SetupRemediation& remediation) {
-    if (model.pendingInstall()) return false;
-    model.recordOfferAction(stepID);
-    return request(model, {remediation.id(), remediation.displayLabel(), {remediation}, false});
-}
-
-bool SetupStagePlan::startGroupedInstall(SetupFlowModel& model, const SpineRenderPolicy::GroupedInstall& kind,
-                                         const QList<SetupRemediation>& remediations) {
-    return request(model, {kind.installID, kind.title, remediations, false});
-}
-
 } // namespace qlan

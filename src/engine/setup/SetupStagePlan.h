@@ -1,9 +1,8 @@
 #pragma once
 // What the stage screen of one domain shows, decided without a widget: the frame (title, explanation,
 // article), the content chosen by the stage's classification, the Homebrew gate, the remediation rows
-// with their captions, and which special sub-screen takes the rows' place. Also the stage's requests:
-// one remediation or the grouped install as a batch. A request is made once: while
-// a batch is pending, further presses do nothing.
+// with their captions, and which special sub-screen takes the rows' place. Its buttons ask the flow
+// model for their batch.
 
 #include "catalog/ProjectTemplate.h"
 #include "catalog/SetupRemediation.h"
@@ -70,17 +69,6 @@ struct SetupStagePlan {
     static QMap<QString, SetupRemediation> offeredByID(const QList<SetupRemediation>& remediations);
     // The project actions' templates: those of the list's project fixes, in list order.
     static QList<ProjectTemplate> projectTemplates(const QList<SetupRemediation>& remediations);
-
-    // ---- Actions ----
-    // A row's button: records the offer action, then asks for that one fix. False (nothing done) while
-    // another batch is pending.
-    static bool startRemediation(SetupFlowModel& model, const QString& stepID,
-                                 const SetupRemediation& remediation);
-    // The grouped install button: asks for the whole list under the kind's id and title; no offer event.
-    static bool startGroupedInstall(SetupFlowModel& model, const SpineRenderPolicy::GroupedInstall& kind,
-                                    const QList<SetupRemediation>& remediations);
-    // Any batch a sub-screen asks for, once.
-    static bool request(SetupFlowModel& model, SetupFlowModel::PendingInstall batch);
 };
 
 } // namespace qlan

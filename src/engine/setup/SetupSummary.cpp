@@ -23,19 +23,4 @@ ReadinessScreenCopy SetupSummary::warningCopy(const SetupFlowModel::ReadinessWar
     return ReadinessScreenCopy::disk(std::get<DiskReadinessResult>(warning));
 }
 
-void SetupSummary::continueAfterWarning(SetupFlowModel& model) {
-    const SetupFlowModel::Step& step = model.step();
-    if (step.kind == SetupFlowModel::Step::Kind::readinessWarning && step.warning)
-        model.recordReadinessAction(*step.warning, QStringLiteral("continue"));
-    model.advanceReadiness(model.pendingReadiness());
-}
-
-void SetupSummary::stopAtWarning(SetupFlowModel& model, AppNavigation* navigation) {
-    const SetupFlowModel::Step& step = model.step();
-    if (step.kind == SetupFlowModel::Step::Kind::readinessWarning && step.warning)
-        model.recordReadinessAction(*step.warning, QStringLiteral("stop"));
-    model.clearPendingReadiness();
-    if (navigation) navigation->setPath({});
-}
-
 } // namespace qlan

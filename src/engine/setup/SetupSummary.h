@@ -1,8 +1,7 @@
 #pragma once
 // The diagnosis summary and the readiness warnings, decided without a widget: the summary's status
-// lines, and what the warning's two buttons do.
+// lines and the warning's copy.
 
-#include "appshell/AppNavigation.h"
 #include "editions/ProductConfig.h"
 #include "platform/ReadinessScreenCopy.h"
 #include "setup/SetupFlowModel.h"
@@ -21,13 +20,6 @@ public:
 
     // The copy of a warning: the network copy for a network warning, the disk copy for a disk warning.
     static ReadinessScreenCopy warningCopy(const SetupFlowModel::ReadinessWarning& warning);
-
-    // "readiness-continue": the continue event for the warning on screen, then the next warning or the
-    // primary stages.
-    static void continueAfterWarning(SetupFlowModel& model);
-    // "readiness-stop": the stop event for the warning on screen, the rest of the queue dropped without
-    // events, and the flow left for the welcome screen.
-    static void stopAtWarning(SetupFlowModel& model, AppNavigation* navigation);
 };
 
 } // namespace qlan

@@ -70,11 +70,13 @@ void QLANRootView::showNavigationStack() {
 }
 
 QWidget* QLANRootView::destination(const Screen& screen) const {
+    // The edition the screen runs, handed down when the screen is made.
+    const ProductConfig edition = ProductConfig::current();
     switch (screen.kind()) {
     case Screen::Kind::diagnose:
-        return new DiagnoseView(services_, telemetry_);
+        return new DiagnoseView(services_, edition, telemetry_);
     case Screen::Kind::setupWorkflow:
-        return new SetupWorkflowView(telemetry_);
+        return new SetupWorkflowView(services_, edition, telemetry_);
     case Screen::Kind::audit: {
         StagedAuditFlowModel::Environment environment;
         environment.navigation = navigation_;
@@ -84,7 +86,7 @@ QWidget* QLANRootView::destination(const Screen& screen) const {
                                    AuditScreenSeams(telemetry_));
     }
     case Screen::Kind::nextStep:
-        if (const auto prompt = ProductConfig::current().nextStepPrompt)
+        if (const auto& prompt = edition.nextStepPrompt)
             return new NextStepView(*prompt, navigation_, telemetry_);
         return new QWidget;
     case Screen::Kind::contentOffer:

@@ -1,5 +1,4 @@
 #include "ui/diagnose/DiagnoseView.h"
-#include "editions/ProductConfig.h"
 
 #include "appshell/AppNavigation.h"
 #include "platform/ServiceContext.h"
@@ -14,12 +13,13 @@
 
 namespace qlan {
 
-DiagnoseView::DiagnoseView(const AppServices& services, TelemetryService& telemetry, QWidget* parent)
+DiagnoseView::DiagnoseView(const AppServices& services, ProductConfig edition, TelemetryService& telemetry,
+                           QWidget* parent)
     : QWidget(parent)
     , services_(services)
     , telemetry_(telemetry)
-    , flow_(new DiagnoseFlow(services, telemetry, this))
-    , nps_(std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix, services.store,
+    , flow_(new DiagnoseFlow(services, std::move(edition), telemetry, this))
+    , nps_(std::make_shared<NPSFeedbackHost>(flow_->edition().userDefaultsPrefix, services.store,
                                              telemetry)) {
     // The fix sheet and the screens below work on the same services.
     ServiceContext::setServices(this, services_);
@@ -87,13 +87,14 @@ QWidget* DiagnoseView::screenForState() {
             },
         };
         return new DiagnosisDetailView(diagnosis, diagnosed->d1Remediation, diagnosed->d2Remediation,
-                                       std::move(callbacks), nps_, telemetry_);
+                                       std::move(callbacks), nps_, flow_->edition().urls, telemetry_);
     }
     if (std::holds_alternative<VM::Remediating>(state)) {
         // The diagnosis the fix came from stays behind the sheet, inert.
         if (flow_->lastDiagnosis())
             return new DiagnosisDetailView(*flow_->lastDiagnosis(), flow_->lastD1Remediation(),
-                                           flow_->lastD2Remediation(), {}, nps_, telemetry_);
+                                           flow_->lastD2Remediation(), {}, nps_, flow_->edition().urls,
+                                           telemetry_);
         return new ProgressScaffold;
     }
     if (const auto* verifying = std::get_if<VM::Verifying>(&state)) {
@@ -109,7 +110,7 @@ QWidget* DiagnoseView::screenForState() {
                                                   if (flow) flow->onSetJavaHome();
                                               }};
         return new VerifyResultView(verified->remediation, verified->result, std::move(callbacks),
-                                    telemetry_);
+                                    flow_->edition().urls.troubleshooting, telemetry_);
     }
     if (const auto* completed = std::get_if<VM::Completed>(&state))
         return new CompletedScaffold(completed->message, continueFromLast);

@@ -23,9 +23,10 @@ public:
     static constexpr int sheetMinimumWidth = 560;
     static constexpr int sheetMinimumHeight = 420;
 
-    // Probes and checks go through `services`; events to `telemetry`, which outlives the view.
-    explicit DiagnoseView(const AppServices& services, TelemetryService& telemetry,
-                          QWidget* parent = nullptr);
+    // The flow runs `edition`; probes and checks go through `services`; events to `telemetry`, which
+    // outlives the view.
+    DiagnoseView(const AppServices& services, ProductConfig edition, TelemetryService& telemetry,
+                 QWidget* parent = nullptr);
     ~DiagnoseView() override;
 
     DiagnoseFlow* flow() const { return flow_; }

@@ -1,6 +1,5 @@
 #include "ui/diagnose/DiagnosisDetailView.h"
 
-#include "editions/ProductConfig.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
@@ -24,16 +23,15 @@ namespace qlan {
 
 DiagnosisDetailView::DiagnosisDetailView(Diagnosis diagnosis, std::optional<Remediation> d1Remediation,
                                          std::optional<Remediation> d2Remediation, Callbacks callbacks,
-                                         std::shared_ptr<NPSFeedbackHost> nps, TelemetryService& telemetry,
-                                         QWidget* parent)
+                                         std::shared_ptr<NPSFeedbackHost> nps, ProductURLs urls,
+                                         TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , diagnosis_(std::move(diagnosis))
     , d1Remediation_(std::move(d1Remediation))
     , d2Remediation_(std::move(d2Remediation))
     , callbacks_(std::move(callbacks))
-    , nps_(nps ? std::move(nps)
-               : std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix, nullptr,
-                                                   telemetry))
+    , nps_(std::move(nps))
+    , urls_(std::move(urls))
     , telemetry_(telemetry)
     , d1ChosenMajor_(new IntBinding(Diagnosis::recommendedMajor, this))
     , d3ChosenMajor_(new IntBinding(Diagnosis::recommendedMajor, this)) {
@@ -92,7 +90,7 @@ QWidget* DiagnosisDetailView::installSection(const QString& context, IntBinding*
 
 QWidget* DiagnosisDetailView::otherInstallMethodsLink() {
     auto* link = new LinkLabel(QStringLiteral("Other Java install methods"),
-                               ProductConfig::current().urls.installMethods, TextRole::footnote);
+                               urls_.installMethods, TextRole::footnote);
     setAccessibilityIdentifier(link, QStringLiteral("remediation-secondary-link"));
     return link;
 }
@@ -114,7 +112,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
     layout->addWidget(primary, 0, Qt::AlignLeading);
     layout->addWidget(secondaryText(remediation.rationale(), TextRole::footnote));
     layout->addWidget(new LinkLabel(QStringLiteral("Read the JAVA_HOME article"),
-                                    ProductConfig::current().urls.envConfig, TextRole::footnote));
+                                    urls_.envConfig, TextRole::footnote));
     return section;
 }
 

@@ -6,6 +6,7 @@
 
 #include "diagnosis/Diagnosis.h"
 #include "diagnosis/Remediation.h"
+#include "editions/ProductConfig.h"
 
 #include <QWidget>
 
@@ -34,10 +35,11 @@ public:
     };
 
     // The feedback card of the no-errors section works through `nps` (its marker decides now whether the
-    // card is part of the section); events go to `telemetry`, which outlives the view.
+    // card is part of the section); the links are the edition's `urls`; events go to `telemetry`, which
+    // outlives the view.
     DiagnosisDetailView(Diagnosis diagnosis, std::optional<Remediation> d1Remediation,
                         std::optional<Remediation> d2Remediation, Callbacks callbacks,
-                        std::shared_ptr<NPSFeedbackHost> nps, TelemetryService& telemetry,
+                        std::shared_ptr<NPSFeedbackHost> nps, ProductURLs urls, TelemetryService& telemetry,
                         QWidget* parent = nullptr);
 
     const Diagnosis& diagnosis() const { return diagnosis_; }
@@ -66,6 +68,7 @@ private:
     std::optional<Remediation> d2Remediation_;
     Callbacks callbacks_;
     std::shared_ptr<NPSFeedbackHost> nps_;
+    ProductURLs urls_;
     TelemetryService& telemetry_;
 
     IntBinding* d1ChosenMajor_;

@@ -1,7 +1,6 @@
 #include "ui/diagnose/VerifyScreens.h"
 
 #include "diagnosis/DiagnosisEvents.h"
-#include "editions/ProductConfig.h"
 #include "platform/Worker.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/scaffold/ScreenScaffold.h"
@@ -93,11 +92,12 @@ void VerifyScaffold::finish(const JavaVerifier::Result& result) {
 }
 
 VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result result, Callbacks callbacks,
-                                   TelemetryService& telemetry, QWidget* parent)
+                                   QUrl troubleshooting, TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
     , result_(std::move(result))
     , callbacks_(std::move(callbacks))
+    , troubleshooting_(std::move(troubleshooting))
     , telemetry_(telemetry)
     , outcome_(verifyOutcome(remediation_, result_)) {
     const bool passed = outcome_ != VerifyOutcome::failed;
@@ -174,7 +174,7 @@ QWidget* VerifyResultView::actions() {
     case VerifyOutcome::failed: {
         auto* row = actionRow();
         row->addWidget(
-            new LinkLabel(QStringLiteral("Open the article"), ProductConfig::current().urls.troubleshooting));
+            new LinkLabel(QStringLiteral("Open the article"), troubleshooting_));
         auto* back = new ProminentButton(QStringLiteral("Back"));
         connect(back, &QPushButton::clicked, this, call(callbacks_.onBack));
         row->addWidget(back);

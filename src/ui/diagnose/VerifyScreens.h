@@ -9,6 +9,7 @@
 #include "diagnosis/Remediation.h"
 #include "platform/AppServices.h"
 
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -60,8 +61,9 @@ public:
         std::function<void()> onSetJavaHome;
     };
 
+    // A failed check links to `troubleshooting`, the edition's article.
     VerifyResultView(Remediation remediation, JavaVerifier::Result result, Callbacks callbacks,
-                     TelemetryService& telemetry, QWidget* parent = nullptr);
+                     QUrl troubleshooting, TelemetryService& telemetry, QWidget* parent = nullptr);
 
     VerifyOutcome outcome() const { return outcome_; }
     ScreenScaffold* scaffold() const { return scaffold_; }
@@ -77,6 +79,7 @@ private:
     Remediation remediation_;
     JavaVerifier::Result result_;
     Callbacks callbacks_;
+    QUrl troubleshooting_;
     TelemetryService& telemetry_;
     VerifyOutcome outcome_;
     ScreenScaffold* scaffold_ = nullptr;

@@ -50,12 +50,15 @@ public:
 
     static QString articleLinkLabel();
 
+    // Tab goes through the heading, the explanation, the content and the article link in reading order;
+    // done on every show, and again by content that grows controls later.
+    void orderFocus();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void enableTextSelection();
-    void orderFocus();
 
     Options options_;
     TextLabel* heading_ = nullptr;

@@ -1,6 +1,5 @@
 #include "ui/setup/SetupFlowPages.h"
 
-#include "editions/ProductConfig.h"
 #include "setup/SetupOutcomeContent.h"
 #include "setup/SetupStagePlan.h"
 #include "setup/SetupSummary.h"
@@ -8,7 +7,6 @@
 #include "telemetry/NPSFeedbackHost.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupStagePickers.h"
-#include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
@@ -33,12 +31,12 @@ namespace {
 
 using Step = SetupFlowModel::Step;
 
-const SpineCopy& spineCopy() {
-    return SetupWorkflowCopy::spineCopy(ProductConfig::current());
+const SpineCopy& spineCopy(const SetupPageContext& context) {
+    return SetupWorkflowCopy::spineCopy(context.model->config());
 }
 
-QUrl articleURL(const QString& path) {
-    return SetupWorkflowCopy::articleURL(ProductConfig::current(), path);
+QUrl articleURL(const SetupPageContext& context, const QString& path) {
+    return SetupWorkflowCopy::articleURL(context.model->config(), path);
 }
 
 ScreenScaffold::Options linkingTo(const QUrl& url) {
@@ -119,10 +117,9 @@ public:
         setObjectName(QStringLiteral("setup-stage"));
         layout_ = new QVBoxLayout(this);
         layout_->setContentsMargins(0, 0, 0, 0);
-        // After every batch, a cancelled one too, the rows are checked again against the Mac.
-        for (auto changed : {&SetupFlowModel::workflowChanged, &SetupFlowModel::profileChanged,
-                             &SetupFlowModel::probesChanged, &SetupFlowModel::batchEnded})
-            connect(context.model, changed, this, &SetupStagePage::rebuild);
+        // After every batch, a cancelled one too, the rows are checked again against the Mac. What the
+        // model knows of the Mac changes only after a batch, and a refresh after one moves the flow on.
+        connect(context.model, &SetupFlowModel::batchEnded, this, &SetupStagePage::rebuild);
         rebuild();
         // The workflow screen tells the model that the stage appeared, once per page.
     }
@@ -135,8 +132,8 @@ private:
             frame_->deleteLater();
             frame_ = nullptr;
         }
-        const auto plan =
-            SetupStagePlan::make(stepID_, *context_.model, *context_.services.fs, ProductConfig::current());
+        const SetupFlowModel& model = *context_.model;
+        const auto plan = SetupStagePlan::make(stepID_, model, *model.services().fs, model.config());
         if (!plan) return;
         ScreenScaffold::Options options = linkingTo(plan->articleURL);
         frame_ = new ScreenScaffold(plan->title, plan->explainer, content(*plan), options);
@@ -161,9 +158,8 @@ private:
             items->addWidget(secondaryText(SetupStagePlan::gateMessage(), TextRole::callout));
             if (plan.offersHomebrewStep) {
                 auto* install = prominent(SetupStagePlan::installHomebrewFirstLabel());
-                QPointer<SetupWorkflowView> host = context_.host;
-                onClick(install, whileShown(context_, [host] {
-                            if (host) host->setStep(Step::stage(QStringLiteral("homebrew")));
+                onClick(install, whileShown(context_, [model] {
+                            model->setStep(Step::stage(QStringLiteral("homebrew")));
                         }));
                 addWithSpace(items, install, 0);
             }
@@ -171,7 +167,7 @@ private:
             if (const auto* grouped = std::get_if<SpineRenderPolicy::GroupedInstall>(&*plan.specialKind)) {
                 auto* button = prominent(grouped->title, grouped->accessibilityID);
                 onClick(button, whileShown(context_, [model, kind = *grouped, list = plan.remediations] {
-                            SetupStagePlan::startGroupedInstall(*model, kind, list);
+                            model->request({kind.installID, kind.title, list, false});
                         }));
                 addWithSpace(items, button, 0);
             } else {
@@ -198,7 +194,7 @@ private:
         auto* button = prominent(row.remediation.displayLabel());
         onClick(button,
                 whileShown(context_, [model = context_.model, stepID = stepID_, fix = row.remediation] {
-                    SetupStagePlan::startRemediation(*model, stepID, fix);
+                    model->startRemediation(stepID, fix);
                 }));
         addWithSpace(items, button, 0);
         if (!row.caption.isEmpty()) items->addWidget(secondaryText(row.caption, TextRole::footnote));
@@ -232,8 +228,8 @@ private:
             body_->hide();
             body_->deleteLater();
         }
-        body_ = build(
-            SetupOutcomeContent::make(*context_.model, *context_.services.fs, ProductConfig::current()));
+        const SetupFlowModel& model = *context_.model;
+        body_ = build(SetupOutcomeContent::make(model, *model.services().fs, model.config()));
         layout_->addWidget(body_);
     }
 
@@ -305,7 +301,7 @@ private:
     }
 
     void openApplication(const QString& appName) {
-        const auto path = SetupOutcomeContent::applicationPath(appName, *context_.services.fs);
+        const auto path = SetupOutcomeContent::applicationPath(appName, *context_.model->services().fs);
         if (!path) return;
         SetupOutcomeContent::reportAppOpened(appName, context_.telemetry);
         DesktopActions::of(this)->openApplication(*path);
@@ -314,8 +310,7 @@ private:
     // One answer per visit of the step, however often the buttons are pressed.
     void answer(const QString& selfReport) {
         if (answered_) return;
-        answered_ = SetupOutcomeContent::resolveOutcome(*context_.model, selfReport, context_.services,
-                                                        AppNavigation::nearest(context_.host));
+        answered_ = context_.model->resolveOutcome(selfReport);
     }
 
     SetupPageContext context_;
@@ -327,22 +322,20 @@ private:
 } // namespace
 
 QWidget* makeDiagnosisSummaryPage(const SetupPageContext& context) {
-    const SpineCopy& copy = spineCopy();
+    const SpineCopy& copy = spineCopy(context);
     auto* content = new QWidget;
     auto* items = column(content, 10);
-    const QStringList rows = SetupSummary::rows(context.model->workflow(), ProductConfig::current());
+    const QStringList rows = SetupSummary::rows(context.model->workflow(), context.model->config());
     for (int position = 0; position < rows.size(); ++position) {
         auto* row = new TextLabel(rows[position]);
         row->setObjectName(QStringLiteral("summary-row-%1").arg(position));
         items->addWidget(row);
     }
     auto* next = prominent(QStringLiteral("Continue"), QStringLiteral("diagnosis-continue"));
-    onClick(next, once(context, [model = context.model, services = context.services] {
-                model->continueFromDiagnosis(services);
-            }));
+    onClick(next, once(context, [model = context.model] { model->continueFromDiagnosis(); }));
     addWithSpace(items, next, 8);
     return framed(QStringLiteral("setup-diagnosis-summary"), copy.diagnosisHeadline, copy.diagnosisFooter,
-                  content, linkingTo(articleURL(copy.diagnosisArticlePath)));
+                  content, linkingTo(articleURL(context, copy.diagnosisArticlePath)));
 }
 
 QWidget* makeReadinessWarningPage(const SetupPageContext& context) {
@@ -352,20 +345,15 @@ QWidget* makeReadinessWarningPage(const SetupPageContext& context) {
     auto* proceed = prominent(copy.continueLabel, QStringLiteral("readiness-continue"));
     auto* stop = large(copy.stopLabel, QStringLiteral("readiness-stop"));
     SetupFlowModel* model = context.model;
-    onClick(proceed, once(context, [model] { SetupSummary::continueAfterWarning(*model); }));
-    QPointer<SetupWorkflowView> host = context.host;
-    onClick(stop, once(context,
-                       [model, host] { SetupSummary::stopAtWarning(*model, AppNavigation::nearest(host)); }));
+    onClick(proceed, once(context, [model] { model->continueAfterWarning(); }));
+    onClick(stop, once(context, [model] { model->stopAtWarning(); }));
     return framed(QStringLiteral("setup-readiness-warning"), copy.headline, copy.body,
                   buttonRow({proceed, stop}), ScreenScaffold::Options::withoutArticleLink());
 }
 
 QWidget* makeInterstitialPage(const SetupPageContext& context) {
-    QPointer<SetupWorkflowView> host = context.host;
-    const auto toVerifying = [host] {
-        if (host) host->setStep(Step::verifying());
-    };
-    const auto& interstitial = ProductConfig::current().spinePolicy.postPrimaryInterstitial;
+    const auto toVerifying = [model = context.model] { model->setStep(Step::verifying()); };
+    const auto& interstitial = context.model->config().spinePolicy.postPrimaryInterstitial;
     if (!interstitial) {
         // Nothing to show: on to verification as soon as the page is on screen.
         auto* page = new QWidget;
@@ -382,32 +370,28 @@ QWidget* makeInterstitialPage(const SetupPageContext& context) {
     if (interstitial->disclosure)
         items->addWidget(secondaryText(*interstitial->disclosure, TextRole::footnote));
     return framed(QStringLiteral("setup-interstitial"), interstitial->headline, interstitial->body, content,
-                  linkingTo(articleURL(interstitial->articlePath)));
+                  linkingTo(articleURL(context, interstitial->articlePath)));
 }
 
 QWidget* makeVerifyingPage(const SetupPageContext& context) {
-    auto* title = secondaryText(spineCopy().verifyingTitle, TextRole::body);
+    auto* title = secondaryText(spineCopy(context).verifyingTitle, TextRole::body);
     title->setAlignment(Qt::AlignCenter);
     QWidget* page = centredActivityPage(ControlSize::large, title);
     page->setObjectName(QStringLiteral("setup-verifying"));
     // The verifier runs once, when the page first comes on screen.
-    const auto verify = once(
-        context, [model = context.model, services = context.services] { model->runVerification(services); });
+    const auto verify = once(context, [model = context.model] { model->runVerification(); });
     onEveryShow(page, [page, verify] { QTimer::singleShot(0, page, verify); });
     return page;
 }
 
 QWidget* makeKeepGoingPage(const SetupPageContext& context) {
-    const SpineCopy& copy = spineCopy();
+    const SpineCopy& copy = spineCopy(context);
     auto* keepGoing = prominent(QStringLiteral("Keep going"), QStringLiteral("keep-going"));
     auto* finish = large(QStringLiteral("Finish here"), QStringLiteral("finish-here"));
     onClick(keepGoing, once(context, [model = context.model] { model->advanceToOptional(); }));
-    QPointer<SetupWorkflowView> host = context.host;
-    onClick(finish, once(context, [host] {
-                if (host) host->setStep(Step::outcome());
-            }));
+    onClick(finish, once(context, [model = context.model] { model->setStep(Step::outcome()); }));
     return framed(QStringLiteral("setup-keep-going"), copy.continueHeadline, copy.continueBody,
-                  buttonRow({keepGoing, finish}), linkingTo(articleURL(QString())));
+                  buttonRow({keepGoing, finish}), linkingTo(articleURL(context, QString())));
 }
 
 QWidget* makeStagePage(const SetupPageContext& context) {
@@ -422,8 +406,8 @@ QWidget* makeFeedbackContent(const SetupPageContext& context) {
     auto* content = new QWidget;
     content->setObjectName(QStringLiteral("setup-feedback-content"));
     auto* items = column(content, 16);
-    auto host = std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
-                                                  context.services.store, context.telemetry);
+    auto host = std::make_shared<NPSFeedbackHost>(context.model->config().userDefaultsPrefix,
+                                                  context.model->services().store, context.telemetry);
     QPointer<SetupFlowModel> model = context.model;
     const auto resolved = [model] {
         if (model) model->setNpsResolved(true);
@@ -431,9 +415,8 @@ QWidget* makeFeedbackContent(const SetupPageContext& context) {
     items->addWidget(new NPSFeedbackCard(host, resolved, resolved));
     auto* done = prominent(QStringLiteral("Done"), QStringLiteral("nps-done"));
     done->bindToReturn();
-    QPointer<SetupWorkflowView> screen = context.host;
-    onClick(done, once(context, [model, host, screen] {
-                if (model) SetupOutcomeContent::finishFeedback(*model, *host, AppNavigation::nearest(screen));
+    onClick(done, once(context, [model, host] {
+                if (model) model->finishFeedback(*host);
             }));
     addWithSpace(items, done, 0);
     return content;

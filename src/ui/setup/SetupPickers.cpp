@@ -3,8 +3,10 @@
 #include "catalog/VendorHosts.h"
 #include "editions/ProductConfig.h"
 #include "setup/SetupStagePlan.h"
+#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/PickerRowList.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
@@ -43,12 +45,28 @@ SetupPicker::SetupPicker(SetupPickerState* state, SetupFlowModel* model, QWidget
     layout_->setSpacing(8);
 }
 
+SetupPicker::~SetupPicker() {
+    read_.request_stop();
+}
+
+void SetupPicker::orderFocus() {
+    for (QWidget* ancestor = parentWidget(); ancestor; ancestor = ancestor->parentWidget())
+        if (auto* scaffold = qobject_cast<ScreenScaffold*>(ancestor)) return scaffold->orderFocus();
+}
+
+QWidget* SetupPicker::addSpinner() {
+    auto* spinner = new ActivityIndicator(ControlSize::small);
+    spinner->setObjectName(QStringLiteral("picker-loading"));
+    layout_->insertWidget(0, spinner, 0, Qt::AlignLeft);
+    return spinner;
+}
+
 QUrl SetupPicker::curatedListsURL() {
     return ProductURLs::guidePage(QStringLiteral("/quillane/coming-soon"));
 }
 
 void SetupPicker::store(const std::optional<SetupFlowModel::PendingInstall>& batch) {
-    if (batch && model_) SetupStagePlan::request(*model_, *batch);
+    if (batch && model_) model_->request(*batch);
 }
 
 // ---- Languages ----
@@ -116,8 +134,6 @@ SkillsPicker::SkillsPicker(SetupPickerState* state, SetupFlowModel* model,
                            std::optional<SystemProfile> profile, std::shared_ptr<FileSystemOperating> fs,
                            QWidget* parent)
     : SetupPicker(state, model, parent)
-    , profile_(std::move(profile))
-    , fs_(std::move(fs))
     , rows_(new PickerRowList(this)) {
     layout_->addWidget(rows_);
     addLink(layout_, QStringLiteral("Browse curated lists of more skills →"), curatedListsURL());
@@ -127,18 +143,22 @@ SkillsPicker::SkillsPicker(SetupPickerState* state, SetupFlowModel* model,
         refresh();
     });
     connect(add_, &QPushButton::clicked, this, &SkillsPicker::addSkills);
-    state_->seedSkills(SetupPickerState::skillsOffer(profile_, fs_));
     refresh();
+    readOffThread([profile = std::move(profile), fs = std::move(fs)] { return SetupPickerState::skillsOffer(profile, fs); },
+                  [this](SetupPickerState::SkillsOffer offer) {
+                      offer_ = std::move(offer);
+                      state_->seedSkills(offer_);
+                      refresh();
+                  });
 }
 
 void SkillsPicker::refresh() {
-    offer_ = SetupPickerState::skillsOffer(profile_, fs_);
     rows_->setRows(state_->skillRows(offer_));
     add_->setEnabled(!state_->skillsToAdd(offer_).isEmpty());
 }
 
 void SkillsPicker::addSkills() {
-    store(state_->skillsBatch(SetupPickerState::skillsOffer(profile_, fs_)));
+    store(state_->skillsBatch(offer_));
 }
 
 // ---- MCP servers ----
@@ -146,7 +166,6 @@ void SkillsPicker::addSkills() {
 MCPPicker::MCPPicker(SetupPickerState* state, SetupFlowModel* model, std::shared_ptr<FileSystemOperating> fs,
                      QWidget* parent)
     : SetupPicker(state, model, parent)
-    , fs_(std::move(fs))
     , rows_(new PickerRowList(this)) {
     layout_->addWidget(rows_);
     addLink(layout_, QStringLiteral("Browse curated lists of more MCP servers →"), curatedListsURL());
@@ -159,16 +178,20 @@ MCPPicker::MCPPicker(SetupPickerState* state, SetupFlowModel* model, std::shared
             [this](const QString& slug, const QString& text) { state_->setMCPKey(slug, text); });
     connect(add_, &QPushButton::clicked, this, &MCPPicker::addMCPServers);
     refresh();
+    readOffThread([fs = std::move(fs)] { return SetupPickerState::mcpOffer(fs); },
+                  [this](SetupPickerState::MCPOffer offer) {
+                      offer_ = std::move(offer);
+                      refresh();
+                  });
 }
 
 void MCPPicker::refresh() {
-    offer_ = SetupPickerState::mcpOffer(fs_);
     rows_->setRows(state_->mcpRows(offer_), state_->mcpAPIKeys);
     add_->setEnabled(!state_->serversToAdd(offer_).isEmpty());
 }
 
 void MCPPicker::addMCPServers() {
-    store(state_->mcpBatch(SetupPickerState::mcpOffer(fs_)));
+    store(state_->mcpBatch(offer_));
 }
 
 // ---- Git and GitHub ----

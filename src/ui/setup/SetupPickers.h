@@ -5,11 +5,14 @@
 // the user's ticks and typing into it, and stores its one batch in the flow model's pending install,
 // which opens the action sheet. None runs anything itself or sends usage events.
 //
-// A picker reads the Mac's files (installed skills, configured servers, languages) when it is built and
-// after each tick; the stage screen builds a new picker whenever the flow re-probes.
+// The skills and MCP server pickers read what the Mac already has (skill folders, agent configurations)
+// off the GUI thread when they are built, showing a spinner and no rows until the read is back; the
+// languages picker asks its detector when it is built and after each tick. The stage screen builds new
+// pickers after every batch.
 
 #include "catalog/LanguageDetector.h"
 #include "catalog/SpineRenderPolicy.h"
+#include "platform/Worker.h"
 #include "setup/SetupFlowModel.h"
 #include "setup/SetupPickerState.h"
 
@@ -19,6 +22,7 @@
 
 #include <memory>
 #include <optional>
+#include <stop_token>
 
 class QLineEdit;
 class QPushButton;
@@ -36,6 +40,7 @@ class SetupPicker : public QWidget {
     Q_OBJECT
 public:
     SetupPicker(SetupPickerState* state, SetupFlowModel* model, QWidget* parent);
+    ~SetupPicker() override;
 
     // The guide site's page behind the "more skills" and "more MCP servers" links.
     static QUrl curatedListsURL();
@@ -43,10 +48,27 @@ public:
 protected:
     // Asks the model to run the batch; nothing happens without one or while another batch is pending.
     void store(const std::optional<SetupFlowModel::PendingInstall>& batch);
+    // Runs `read` off the GUI thread under a spinner, then `done` with its result on the GUI thread
+    // unless the picker is gone by then; the read is asked to stop when the picker goes.
+    template <typename Read, typename Done> void readOffThread(Read read, Done done) {
+        QWidget* spinner = addSpinner();
+        read_ = runOffThread(this, std::move(read), [this, spinner, done = std::move(done)](auto result) mutable {
+            delete spinner;
+            done(std::move(result));
+            orderFocus();
+        });
+    }
 
     SetupPickerState* state_;
     QPointer<SetupFlowModel> model_;
     QVBoxLayout* layout_;
+
+private:
+    QWidget* addSpinner();
+    // Keeps Tab in reading order once rows have been added after the screen was shown.
+    void orderFocus();
+
+    std::stop_source read_;
 };
 
 class LanguagesPicker : public SetupPicker {
@@ -84,15 +106,14 @@ private:
 class SkillsPicker : public SetupPicker {
     Q_OBJECT
 public:
-    // Ticks the preselected skills the first time any skills picker is built for `state`.
+    // Ticks the preselected skills the first time any skills picker has read what is installed for
+    // `state`.
     SkillsPicker(SetupPickerState* state, SetupFlowModel* model, std::optional<SystemProfile> profile,
                  std::shared_ptr<FileSystemOperating> fs, QWidget* parent = nullptr);
     void refresh();
     void addSkills();
 
 private:
-    std::optional<SystemProfile> profile_;
-    std::shared_ptr<FileSystemOperating> fs_;
     SetupPickerState::SkillsOffer offer_;
     PickerRowList* rows_;
     ProminentButton* add_;
@@ -107,7 +128,6 @@ public:
     void addMCPServers();
 
 private:
-    std::shared_ptr<FileSystemOperating> fs_;
     SetupPickerState::MCPOffer offer_;
     PickerRowList* rows_;
     ProminentButton* add_;

@@ -20,18 +20,18 @@ struct PickerMaker {
         return new CasksPicker(state, model, context.stepID, kind, context.remediations);
     }
     QWidget* operator()(const SpineRenderPolicy::LanguagesMultiselect&) const {
-        return new LanguagesPicker(state, model, LanguageDetector{context.page.services.fs});
+        return new LanguagesPicker(state, model, LanguageDetector{model->services().fs});
     }
     QWidget* operator()(const SpineRenderPolicy::ProjectActions&) const {
-        const QString prompt = SetupWorkflowCopy::spineCopy(ProductConfig::current()).projectFolderPrompt;
+        const QString prompt = SetupWorkflowCopy::spineCopy(model->config()).projectFolderPrompt;
         return new ProjectActions(state, model, SetupStagePlan::projectTemplates(context.remediations),
                                   prompt);
     }
     QWidget* operator()(const SpineRenderPolicy::SkillsMultiselect&) const {
-        return new SkillsPicker(state, model, model->profile(), context.page.services.fs);
+        return new SkillsPicker(state, model, model->profile(), model->services().fs);
     }
     QWidget* operator()(const SpineRenderPolicy::McpMultiselect&) const {
-        return new MCPPicker(state, model, context.page.services.fs);
+        return new MCPPicker(state, model, model->services().fs);
     }
     QWidget* operator()(const SpineRenderPolicy::GitActions&) const {
         return new GitSetupForm(state, model, model->probes().value_or(SetupProbeBundle{}));

@@ -2,7 +2,7 @@
 // The sub-screens that special stages show in place of the remediation rows: the cask picker, the
 // languages picker, the project actions, the skills and MCP server pickers and the Git step. The stage
 // screen asks `makeSpecialStagePicker` for the one of its stage's kind; a picker requests its batch
-// through SetupStagePlan::request. The pickers keep their ticks in the screen's picker state.
+// from the flow model. The pickers keep their ticks in the screen's picker state.
 
 #include "catalog/SetupRemediation.h"
 #include "catalog/SpineRenderPolicy.h"

@@ -1,6 +1,5 @@
 #include "ui/setup/SetupStepPages.h"
 
-#include "editions/ProductConfig.h"
 #include "setup/SetupWorkflowCopy.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupFlowPages.h"
@@ -34,13 +33,13 @@ QWidget* framed(const SetupWorkflowCopy::Frame& frame, QWidget* content, const Q
 // The outcome frame around the outcome question.
 QWidget* outcomePage(const SetupPageContext& context) {
     const auto& result = context.model->verifyResult();
-    return framed(SetupWorkflowCopy::outcomeFrame(ProductConfig::current(), result),
+    return framed(SetupWorkflowCopy::outcomeFrame(context.model->config(), result),
                   makeOutcomeContent(context), QStringLiteral("setup-outcome"));
 }
 
 // The feedback frame around the feedback card.
 QWidget* feedbackPage(const SetupPageContext& context) {
-    return framed(SetupWorkflowCopy::feedbackFrame(ProductConfig::current()), makeFeedbackContent(context),
+    return framed(SetupWorkflowCopy::feedbackFrame(context.model->config()), makeFeedbackContent(context),
                   QStringLiteral("setup-nps"));
 }
 

@@ -1,7 +1,8 @@
 #include "ui/setup/SetupWorkflowView.h"
 
-#include "editions/ProductConfig.h"
+#include "appshell/AppNavigation.h"
 #include "platform/ServiceContext.h"
+#include "remediation/SetupRemediationRunner.h"
 #include "setup/SetupWorkflowCopy.h"
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/setup/SetupStepPages.h"
@@ -12,10 +13,11 @@
 
 namespace qlan {
 
-SetupWorkflowView::SetupWorkflowView(TelemetryService& telemetry, QWidget* parent)
+SetupWorkflowView::SetupWorkflowView(const AppServices& services, ProductConfig edition,
+                                     TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , telemetry_(telemetry)
-    , model_(new SetupFlowModel(ProductConfig::current(), telemetry, this)) {
+    , model_(new SetupFlowModel(std::move(edition), services, telemetry, this)) {
     setMinimumWidth(minimumContentWidth);
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
@@ -33,37 +35,16 @@ SetupActionProgressView* SetupWorkflowView::sheetView() const {
     return sheet_ ? static_cast<SetupActionProgressView*>(sheet_->content()) : nullptr;
 }
 
-AppServices SetupWorkflowView::services() const {
-    return ServiceContext::services(this);
-}
-
 std::optional<SystemProfile> SetupWorkflowView::fallbackProfile() const {
     return ServiceContext::systemProfile(this);
 }
 
 QString SetupWorkflowView::stepWindowTitle() const {
-    return SetupWorkflowCopy::windowTitle(model_->step(), ProductConfig::current());
-}
-
-void SetupWorkflowView::setStep(const SetupFlowModel::Step& step) {
-    model_->setStep(step);
-}
-
-SetupRemediationRunner SetupWorkflowView::makeRunner() const {
-    return SetupRemediationRunner::fromServices(services());
+    return SetupWorkflowCopy::windowTitle(model_->step(), model_->config());
 }
 
 void SetupWorkflowView::setRunnerFactory(RunnerFactory factory) {
     runnerFactory_ = std::move(factory);
-}
-
-void SetupWorkflowView::finishPendingInstall(SetupActionOutcome outcome) {
-    model_->setPendingInstall(std::nullopt);
-    model_->stageFinished(outcome, services(), fallbackProfile());
-}
-
-QUrl SetupWorkflowView::stageArticleURL(const QString& domainID) const {
-    return SetupWorkflowCopy::stageArticleURL(ProductConfig::current(), domainID);
 }
 
 void SetupWorkflowView::showEvent(QShowEvent* event) {
@@ -71,7 +52,8 @@ void SetupWorkflowView::showEvent(QShowEvent* event) {
     applyWindowTitle();
     if (started_) return;
     started_ = true;
-    model_->start(services(), fallbackProfile());
+    model_->setNavigation(AppNavigation::nearest(this));
+    model_->start(fallbackProfile());
 }
 
 void SetupWorkflowView::syncPage() {
@@ -79,7 +61,7 @@ void SetupWorkflowView::syncPage() {
     if (pageStep_ == model_->step()) return;
     pageStep_ = model_->step();
     if (page_) retireScreen(layout_, page_);
-    page_ = makeSetupStepPage({this, model_, services(), fallbackProfile(), telemetry_});
+    page_ = makeSetupStepPage({this, model_, telemetry_});
     layout_->addWidget(page_);
     page_->show();
     if (model_->step().isStage()) stageAppearedTask(model_->step().domainID);
@@ -104,19 +86,21 @@ void SetupWorkflowView::applyWindowTitle() {
 }
 
 void SetupWorkflowView::syncSheet() {
+    // The model holds one batch at a time and clears it before it takes another: a sheet on screen is
+    // the pending batch's.
     const auto& pending = model_->pendingInstall();
     if (!pending) return closeSheet();
-    if (sheet_ && sheetID_ == pending->id) return;
-    closeSheet();
+    if (sheet_) return;
 
-    const AppServices current = services();
-    SetupActionBatch::RunRemediation run =
-        runnerFactory_ ? runnerFactory_(current) : SetupActionBatch::runWith(makeRunner());
+    const AppServices& services = model_->services();
+    SetupActionBatch::RunRemediation run = runnerFactory_
+                                               ? runnerFactory_(services)
+                                               : SetupActionBatch::runWith(SetupRemediationRunner::fromServices(services));
     QPointer<SetupWorkflowView> self(this);
     auto* view = new SetupActionProgressView(
         pending->title, pending->remediations, std::move(run), pending->continuesPastFailure,
         [self](SetupActionOutcome outcome) {
-            if (self) self->finishPendingInstall(outcome);
+            if (self) self->model_->stageFinished(outcome, self->fallbackProfile());
         },
         telemetry_);
     auto* sheet = new SheetDialog(
@@ -124,14 +108,12 @@ void SetupWorkflowView::syncSheet() {
     sheet->setMinimumSize(minimumSheetWidth, minimumSheetHeight);
     sheet->setWindowTitle(pending->title);
     sheet_ = sheet;
-    sheetID_ = pending->id;
     sheet->open();
 }
 
 void SetupWorkflowView::closeSheet() {
     SheetDialog* sheet = sheet_.data();
     sheet_ = nullptr;
-    sheetID_.clear();
     if (!sheet) return;
     static_cast<SetupActionProgressView*>(sheet->content())->batch()->cancel(); // no-op once ended
     // The sheet's own button may be what got us here: it goes once control is back in the event loop,

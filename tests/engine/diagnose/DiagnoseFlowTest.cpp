@@ -52,7 +52,7 @@ protected:
     TelemetryEndpoint endpoint_;
     std::unique_ptr<TelemetryService> telemetry_ = endpoint_.makeService(mac_.services());
     AppNavigation navigation_;
-    DiagnoseFlow flow_{mac_.services(), *telemetry_};
+    DiagnoseFlow flow_{mac_.services(), ProductConfig::javaEdition(), *telemetry_};
 };
 
 } // namespace
@@ -68,15 +68,13 @@ TEST(DiagnoseFlowRules, LeavingPushesTheAuditWithTheDiagnosisSurfaceOrTheNextSte
         {Diagnosis::unknownState("odd"), audit(CompletionSurface::excluded())},
         {std::nullopt, audit(prompt(BuildIntentSurface::postFix))},
     };
-    CurrentEdition java(ProductConfig::javaEdition());
     for (const auto& [diagnosis, screen] : cases)
-        EXPECT_EQ(DiagnoseFlow::nextScreen(diagnosis), screen);
+        EXPECT_EQ(DiagnoseFlow::nextScreen(ProductConfig::javaEdition(), diagnosis), screen);
 
     ProductConfig asking = ProductConfig::javaEdition();
     asking.nextStepPrompt = NextStepPrompt{"What next?", QString(), "after_java", {}};
-    CurrentEdition scoped(asking);
     for (const auto& [diagnosis, screen] : cases)
-        EXPECT_EQ(DiagnoseFlow::nextScreen(diagnosis), Screen::nextStep());
+        EXPECT_EQ(DiagnoseFlow::nextScreen(asking, diagnosis), Screen::nextStep());
 }
 
 TEST(DiagnoseFlowRules, JavaHomeIsSetForTheJdkJustInstalled) {
@@ -272,7 +270,7 @@ TEST_F(DiagnoseFlowTest, SetJavaHomeAfterAnInstallTargetsTheNewJdkOnceAndOnlyWhi
 TEST_F(DiagnoseFlowTest, FixtureModeDiagnosesTheEnvironmentProfileAndAGoneFlowIgnoresItsProbe) {
     AppServices fixture = mac_.services();
     fixture.isFixtureMode = true;
-    DiagnoseFlow fixtureFlow(fixture, *telemetry_);
+    DiagnoseFlow fixtureFlow(fixture, ProductConfig::javaEdition(), *telemetry_);
     SystemProfile given;
     given.javaState.installedJDKs = {kTemurin21};
     given.javaState.javaHomeInActiveShell = kTemurin21.path;
@@ -283,7 +281,7 @@ TEST_F(DiagnoseFlowTest, FixtureModeDiagnosesTheEnvironmentProfileAndAGoneFlowIg
 
     // A flow destroyed mid-probe: the probe's result goes nowhere.
     writeJavaHomeStub(mac_, {}, 200);
-    auto* gone = new DiagnoseFlow(mac_.services(), *telemetry_);
+    auto* gone = new DiagnoseFlow(mac_.services(), ProductConfig::javaEdition(), *telemetry_);
     gone->runCheck(std::nullopt);
     EXPECT_TRUE(gone->isProbing());
     delete gone;

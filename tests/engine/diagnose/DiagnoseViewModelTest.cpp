@@ -1,6 +1,6 @@
 #include "diagnose/DiagnoseViewModel.h"
 
-#include "support/CurrentEdition.h"
+#include "editions/ProductConfig.h"
 #include "support/Sandbox.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
@@ -89,12 +89,11 @@ TEST(DiagnoseViewModel, JenvMajorReadsTheFirstPieceAsAWholeNumber) {
 TEST(DiagnoseViewModel, DiagnoseMovesToDiagnosedThenReportsOnce) {
     Sandbox mac;
     TelemetryEndpoint endpoint;
-    CurrentEdition java(ProductConfig::javaEdition());
     auto telemetry = endpoint.makeService(mac.services());
 
     SystemProfile profile = profileWith({.brew = true, .sdkman = true});
     profile.javaState.installedJDKs = {temurin("21.0.5")};
-    DiagnoseViewModel model(*telemetry);
+    DiagnoseViewModel model(ProductConfig::javaEdition().diagnosisProfile, *telemetry);
     EXPECT_EQ(model.state(), DiagnoseViewModel::State(DiagnoseViewModel::Probing{}));
 
     QList<DiagnoseViewModel::State> seen;
@@ -122,12 +121,11 @@ TEST(DiagnoseViewModel, DiagnoseMovesToDiagnosedThenReportsOnce) {
 TEST(DiagnoseViewModel, OtherEditionsFindNoErrorsAndOfferNoFix) {
     Sandbox mac;
     TelemetryEndpoint endpoint;
-    CurrentEdition brew(ProductConfig::homebrewEdition());
     auto telemetry = endpoint.makeService(mac.services());
 
     SystemProfile profile = profileWith({.brew = true});
     profile.javaState.installedJDKs = {temurin("21.0.5")};
-    DiagnoseViewModel model(*telemetry);
+    DiagnoseViewModel model(ProductConfig::homebrewEdition().diagnosisProfile, *telemetry);
     model.diagnose(profile);
     EXPECT_EQ(model.state(),
               DiagnoseViewModel::State(DiagnoseViewModel::Diagnosed{Diagnosis::noErrors(), {}, {}}));

@@ -57,8 +57,9 @@ protected:
         return services;
     }
 
-    std::unique_ptr<SetupFlowModel> makeModel() {
-        return std::make_unique<SetupFlowModel>(edition_.config(), telemetry_.service());
+    std::unique_ptr<SetupFlowModel> makeModel(std::optional<AppServices> services = std::nullopt) {
+        return std::make_unique<SetupFlowModel>(edition_.config(), services.value_or(fixtureServices()),
+                                                telemetry_.service());
     }
 
     // Calls the operation and waits until it reports that it has finished.
@@ -68,12 +69,12 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return finished; }));
     }
 
-    // A model started in fixture mode over these steps.
-    std::unique_ptr<SetupFlowModel> started(const QList<WorkflowStep>& steps,
-                                            const SystemProfile& profile = {}) {
+    // A model started over these steps, in fixture mode unless other services are given.
+    std::unique_ptr<SetupFlowModel> started(const QList<WorkflowStep>& steps, const SystemProfile& profile = {},
+                                            std::optional<AppServices> services = std::nullopt) {
         edition_.spine->setSteps(steps);
-        auto model = makeModel();
-        await([&](auto done) { model->start(fixtureServices(), profile, done); });
+        auto model = makeModel(std::move(services));
+        await([&](auto done) { model->start(profile, done); });
         return model;
     }
 
@@ -145,7 +146,7 @@ TEST_F(SetupFlowModelTest, StartReportsTheDiagnosisOfThePrimaryStagesOnce) {
         // The screen's task runs again: back to the summary, probed afresh, no second event.
         model->setStep(Step::stage("clt"));
         const int probes = edition_.prober->calls();
-        await([&](auto done) { model->start(fixtureServices(), std::nullopt, done); });
+        await([&](auto done) { model->start(std::nullopt, done); });
         EXPECT_EQ(model->step(), Step::diagnosisSummary());
         EXPECT_EQ(edition_.prober->calls(), probes + 1);
     }
@@ -158,9 +159,9 @@ TEST_F(SetupFlowModelTest, LiveStartProfilesTheSandboxedMac) {
     bundle.ghPresent = true;
     edition_.prober->setBundle(bundle);
     edition_.spine->setSteps(QList<WorkflowStep>{scriptedStep("clt", fixable, primary)});
-    const auto model = makeModel();
+    const auto model = makeModel(sandbox_.services());
     // Outside fixture mode the fallback profile is not used: the Mac is profiled.
-    await([&](auto done) { model->start(sandbox_.services(), profileWithTerminals(true, true), done); });
+    await([&](auto done) { model->start(profileWithTerminals(true, true), done); });
 
     ASSERT_TRUE(model->profile());
     EXPECT_EQ(model->profile()->terminals.installedIDs(), QStringList{"warp"});
@@ -171,7 +172,7 @@ TEST_F(SetupFlowModelTest, LiveStartProfilesTheSandboxedMac) {
 
 TEST_F(SetupFlowModelTest, FixtureModeWithoutAnyProfileStaysLoading) {
     const auto model = makeModel();
-    await([&](auto done) { model->start(fixtureServices(), std::nullopt, done); });
+    await([&](auto done) { model->start(std::nullopt, done); });
     EXPECT_EQ(model->step(), Step::loading());
     EXPECT_FALSE(model->profile() || model->probes() || model->workflow());
     EXPECT_EQ(edition_.prober->calls(), 0);
@@ -325,7 +326,9 @@ TEST_F(SetupFlowModelTest, AFinishedBatchReprobesAndMovesOnOrStays) {
         edition_.spine->setSteps(row.after);
         const int probes = edition_.prober->calls();
         QSignalSpy batchEnded(model.get(), &SetupFlowModel::batchEnded); // the rows are checked again
-        await([&](auto done) { model->stageFinished(row.outcome, fixtureServices(), std::nullopt, done); });
+        ASSERT_TRUE(model->request({"batch", "Batch", {}, false}));
+        await([&](auto done) { model->stageFinished(row.outcome, std::nullopt, done); });
+        EXPECT_FALSE(model->pendingInstall());
         EXPECT_EQ(batchEnded.size(), 1);
         EXPECT_EQ(model->step(), row.expected);
         EXPECT_EQ(edition_.prober->calls(), probes + (row.reprobed ? 1 : 0));
@@ -358,7 +361,7 @@ TEST_F(SetupFlowModelTest, VerificationIsReportedForTheFirstResultOnly) {
         const auto model = started({scriptedStep("clt", ready, primary), scriptedStep("o1", fixable, offer)},
                                    profileWithTerminals(true, false));
         edition_.verifier->setResult(row.first);
-        await([&](auto done) { model->runVerification(fixtureServices(), done); });
+        await([&](auto done) { model->runVerification(done); });
         EXPECT_EQ(model->verifyResult(), row.first);
         EXPECT_EQ(model->step(), row.afterFirst);
         EXPECT_EQ(edition_.verifier->lastProfile(), profileWithTerminals(true, false));
@@ -367,7 +370,7 @@ TEST_F(SetupFlowModelTest, VerificationIsReportedForTheFirstResultOnly) {
         // Shown again: the result and the step follow, the event does not.
         const SetupVerificationResult second("Homebrew 4.4.0", !row.first.passed, 3, "again");
         edition_.verifier->setResult(second);
-        await([&](auto done) { model->runVerification(fixtureServices(), done); });
+        await([&](auto done) { model->runVerification(done); });
         EXPECT_EQ(model->verifyResult(), second);
         EXPECT_EQ(model->step(), second.passed ? Step::stage("o1") : Step::outcome());
     }
@@ -379,11 +382,15 @@ TEST_F(SetupFlowModelTest, VerificationIsReportedForTheFirstResultOnly) {
 TEST_F(SetupFlowModelTest, AnOutcomeAfterSubmittedFeedbackEndsTheFlow) {
     const auto model = started({scriptedStep("clt", ready, primary)});
     edition_.verifier->setResult({"Homebrew 4.3.1", false, 1, "broken"});
-    await([&](auto done) { model->runVerification(fixtureServices(), done); });
-    sandbox_.services().store->set(true, ProductConfig::current().userDefaultsPrefix + ".nps_submitted");
+    await([&](auto done) { model->runVerification(done); });
+    sandbox_.services().store->set(true, edition_.config().userDefaultsPrefix + ".nps_submitted");
+    AppNavigation navigation;
+    navigation.setPath({Screen::setupWorkflow()});
+    model->setNavigation(&navigation);
 
-    EXPECT_TRUE(model->recordOutcome("resolved", fixtureServices()));
+    EXPECT_TRUE(model->resolveOutcome("resolved"));
     EXPECT_EQ(model->step(), Step::outcome());
+    EXPECT_TRUE(navigation.path().isEmpty());
     EXPECT_EQ(ScriptedEdition::outcomeCalls(),
               (QList<ScriptedEdition::OutcomeCall>{{QString("broken"), "resolved"}}));
     EXPECT_EQ(telemetry_.names(), (QStringList{"diagnosis_reached", "verify_failed"}));
@@ -394,7 +401,7 @@ TEST_F(SetupFlowModelTest, TheFeedbackCardIsReportedShownOncePerProcess) {
     for (const char* selfReport : {"not_resolved", "resolved"}) {
         const auto model = started({scriptedStep("clt", ready, primary)});
         model->setStep(Step::outcome());
-        EXPECT_FALSE(model->recordOutcome(selfReport, fixtureServices()));
+        EXPECT_TRUE(model->resolveOutcome(selfReport));
         EXPECT_EQ(model->step(), Step::nps());
     }
     EXPECT_EQ(
@@ -437,13 +444,13 @@ TEST_F(SetupFlowModelTest, TheDiskVerdictAtItsBoundaries) {
 TEST_F(SetupFlowModelTest, ReadinessWarningsComeNetworkFirstThenDisk) {
     edition_.policy.networkReadiness = unreachableNetwork();
     edition_.policy.diskReadiness = homebrewDisk();
-    const auto model =
-        started({scriptedStep("clt", ready, primary), scriptedStep("homebrew", fixable, primary)});
+    const auto model = started({scriptedStep("clt", ready, primary), scriptedStep("homebrew", fixable, primary)},
+                               {}, sandbox_.services());
     model->volumeCapacity = [](const QString&) { return qint64(24'999'999'999); };
     QList<Step> shown;
     QObject::connect(model.get(), &SetupFlowModel::stepChanged, [&] { shown << model->step(); });
 
-    await([&](auto done) { model->continueFromDiagnosis(sandbox_.services(), done); });
+    await([&](auto done) { model->continueFromDiagnosis(done); });
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0], Step::loading());
     ASSERT_EQ(model->step().kind, Step::Kind::readinessWarning);
@@ -452,12 +459,10 @@ TEST_F(SetupFlowModelTest, ReadinessWarningsComeNetworkFirstThenDisk) {
     const DiskReadinessResult disk{DiskVerdict::low, 24'999'999'999, 15'000'000'000, 10'000'000'000};
     EXPECT_EQ(model->pendingReadiness(), QList<Warning>{disk});
 
-    model->recordReadinessAction(network, "continue");
-    model->advanceReadiness(model->pendingReadiness());
+    model->continueAfterWarning();
     EXPECT_EQ(model->step(), Step::readinessWarning(disk));
     EXPECT_TRUE(model->pendingReadiness().isEmpty());
-    model->recordReadinessAction(disk, "continue");
-    model->advanceReadiness(model->pendingReadiness());
+    model->continueAfterWarning();
     EXPECT_EQ(model->step(), Step::stage("homebrew"));
 
     EXPECT_EQ(
@@ -480,14 +485,17 @@ TEST_F(SetupFlowModelTest, ReadinessWarningsComeNetworkFirstThenDisk) {
 TEST_F(SetupFlowModelTest, StoppingAtTheFirstWarningDropsTheRest) {
     edition_.policy.networkReadiness = unreachableNetwork();
     edition_.policy.diskReadiness = homebrewDisk();
-    const auto model = started({scriptedStep("clt", fixable, primary)});
+    const auto model = started({scriptedStep("clt", fixable, primary)}, {}, sandbox_.services());
     model->volumeCapacity = [](const QString&) { return qint64(2'999'999'999); };
-    await([&](auto done) { model->continueFromDiagnosis(sandbox_.services(), done); });
+    await([&](auto done) { model->continueFromDiagnosis(done); });
     ASSERT_EQ(model->pendingReadiness().size(), 1);
+    AppNavigation navigation;
+    navigation.setPath({Screen::setupWorkflow()});
+    model->setNavigation(&navigation);
 
-    model->recordReadinessAction(*model->step().warning, "stop");
-    model->clearPendingReadiness();
+    model->stopAtWarning();
     EXPECT_TRUE(model->pendingReadiness().isEmpty());
+    EXPECT_TRUE(navigation.path().isEmpty());
     EXPECT_EQ(telemetry_.events("network_warning_action"),
               (QList<TelemetryEvent>{
                   {"network_warning_action", {{"action", text("stop")}, {"verdict", text("unreachable")}}}}));
@@ -508,14 +516,14 @@ TEST_F(SetupFlowModelTest, WithoutChecksContinueGoesStraightToTheStages) {
             edition_.policy.networkReadiness = unreachableNetwork();
             edition_.policy.diskReadiness = homebrewDisk();
         }
+        AppServices services = sandbox_.services();
+        services.isFixtureMode = row.fixtureMode;
         const auto model =
-            started({scriptedStep("clt", ready, primary), scriptedStep("warp", fixable, primary)});
+            started({scriptedStep("clt", ready, primary), scriptedStep("warp", fixable, primary)}, {}, services);
         model->volumeCapacity = [](const QString&) { return qint64(1); };
         QList<Step> shown;
         QObject::connect(model.get(), &SetupFlowModel::stepChanged, [&] { shown << model->step(); });
-        AppServices services = sandbox_.services();
-        services.isFixtureMode = row.fixtureMode;
-        await([&](auto done) { model->continueFromDiagnosis(services, done); });
+        await([&](auto done) { model->continueFromDiagnosis(done); });
         EXPECT_EQ(shown, QList<Step>{Step::stage("warp")});
     }
     EXPECT_EQ(telemetry_.names(), (QStringList{"diagnosis_reached", "diagnosis_reached"}));
@@ -526,7 +534,7 @@ TEST_F(SetupFlowModelTest, AModelDestroyedDuringAnAwaitedProbeIsLeftAlone) {
     edition_.prober->hold();
     auto model = makeModel();
     bool finished = false;
-    model->start(fixtureServices(), SystemProfile{}, [&] { finished = true; });
+    model->start(SystemProfile{}, [&] { finished = true; });
     ASSERT_TRUE(waitUntil([&] { return edition_.prober->calls() == 1; }));
     model.reset();
     edition_.prober->release();
@@ -547,9 +555,9 @@ TEST_F(SetupFlowModelTest, ADestroyedModelStopsItsNetworkCheck) {
                                              .endless = true});
     edition_.policy.networkReadiness =
         NetworkReadinessConfig{{server.url("/sample")}, 1'500'000'000, 600, 1'000'000'000'000, 60.0};
-    auto model = started({scriptedStep("clt", fixable, primary)});
+    auto model = started({scriptedStep("clt", fixable, primary)}, {}, sandbox_.services());
     bool finished = false;
-    model->continueFromDiagnosis(sandbox_.services(), [&] { finished = true; });
+    model->continueFromDiagnosis([&] { finished = true; });
     ASSERT_TRUE(waitUntil([&] { return server.answersInProgress() == 1; }));
     model.reset();
     EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));

@@ -43,9 +43,9 @@ protected:
         edition_.spine->setSteps(steps);
         current_.reset(); // puts the previous edition back before the next is made current
         current_ = std::make_unique<CurrentEdition>(edition_.config());
-        auto model = std::make_unique<SetupFlowModel>(edition_.config(), telemetry_.service());
+        auto model = std::make_unique<SetupFlowModel>(edition_.config(), fixtureServices(), telemetry_.service());
         bool finished = false;
-        model->start(fixtureServices(), profile, [&finished] { finished = true; });
+        model->start(profile, [&finished] { finished = true; });
         EXPECT_TRUE(waitUntil([&] { return finished; }));
         return model;
     }
@@ -167,20 +167,19 @@ TEST_F(SetupPagesTest, TheStageFramesItsDiagnosisAndListsItsFixesWithTheirCaptio
 TEST_F(SetupPagesTest, AStageAsksForItsBatchOnceAndRecordsTheOfferOnlyForARow) {
     edition_.policy.offers.insert("warp", {"warp", "post_homebrew", "warp_not_installed"});
     const auto model = started({scriptedStep("warp", fixable, offer)});
-    const SpineRenderPolicy::GroupedInstall grouped{"Install both", "both", "install-both"};
 
-    EXPECT_TRUE(SetupStagePlan::startRemediation(*model, "warp", SetupRemediation::installWarp()));
-    EXPECT_FALSE(SetupStagePlan::startRemediation(*model, "warp", SetupRemediation::installWarp()));
-    EXPECT_FALSE(SetupStagePlan::startGroupedInstall(*model, grouped, {SetupRemediation::installZed()}));
+    const SetupFlowModel::PendingInstall both{"both", "Install both", {SetupRemediation::installZed()}, false};
+    EXPECT_TRUE(model->startRemediation("warp", SetupRemediation::installWarp()));
+    EXPECT_FALSE(model->startRemediation("warp", SetupRemediation::installWarp()));
+    EXPECT_FALSE(model->request(both));
     const auto warp = SetupRemediation::installWarp();
     EXPECT_EQ(model->pendingInstall(),
               (SetupFlowModel::PendingInstall{warp.id(), warp.displayLabel(), {warp}, false}));
 
-    model->setPendingInstall(std::nullopt);
-    EXPECT_TRUE(SetupStagePlan::startGroupedInstall(*model, grouped, {warp, SetupRemediation::installZed()}));
-    EXPECT_EQ(model->pendingInstall(),
-              (SetupFlowModel::PendingInstall{
-                  "both", "Install both", {warp, SetupRemediation::installZed()}, false}));
+    model->stageFinished(SetupActionOutcome::canceled, std::nullopt);
+    EXPECT_FALSE(model->pendingInstall());
+    EXPECT_TRUE(model->request(both));
+    EXPECT_EQ(model->pendingInstall(), both);
     EXPECT_EQ(telemetry_.names(), (QStringList{"diagnosis_reached", "offer_action"}));
 }
 
@@ -190,16 +189,17 @@ TEST_F(SetupPagesTest, ReadinessWarningsContinueInTurnAndAStopLeavesTheFlow) {
     const DiskReadinessResult low{DiskVerdict::low, 20'000'000'000, 15'000'000'000, 10'000'000'000};
     AppNavigation navigation;
     navigation.setPath({Screen::setupWorkflow()});
+    model->setNavigation(&navigation);
 
     model->advanceReadiness({slow, low});
     EXPECT_EQ(SetupSummary::warningCopy(model->step().warning.value()), ReadinessScreenCopy::network(slow));
-    SetupSummary::continueAfterWarning(*model);
+    model->continueAfterWarning();
     EXPECT_EQ(model->step(), Step::readinessWarning(low));
-    SetupSummary::continueAfterWarning(*model);
+    model->continueAfterWarning();
     EXPECT_EQ(model->step(), Step::stage("clt"));
 
     model->advanceReadiness({slow, low});
-    SetupSummary::stopAtWarning(*model, &navigation);
+    model->stopAtWarning();
     EXPECT_TRUE(model->pendingReadiness().isEmpty());
     EXPECT_TRUE(navigation.path().isEmpty());
     const auto actions = telemetry_.events();
@@ -227,7 +227,7 @@ TEST_F(SetupPagesTest, TheOutcomeShowsTheChecklistOrNonBlankOutputAndFindsAppsAn
         if (row.result) {
             edition_.verifier->setResult(*row.result);
             bool done = false;
-            model->runVerification(fixtureServices(), [&done] { done = true; });
+            model->runVerification([&done] { done = true; });
             ASSERT_TRUE(waitUntil([&] { return done; }));
         }
         const auto content =
@@ -264,8 +264,8 @@ TEST_F(SetupPagesTest, TheAnswerEndsTheFlowWhenFeedbackWasGivenBefore) {
         sandbox_.services().store->set(
             submittedBefore, NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix));
         navigation.setPath({Screen::setupWorkflow()});
-        EXPECT_TRUE(
-            SetupOutcomeContent::resolveOutcome(*model, "resolved", sandbox_.services(), &navigation));
+        model->setNavigation(&navigation);
+        EXPECT_TRUE(model->resolveOutcome("resolved"));
         EXPECT_EQ(model->step(), submittedBefore ? Step::outcome() : Step::nps());
         EXPECT_EQ(navigation.path().isEmpty(), submittedBefore);
         EXPECT_EQ(ScriptedEdition::outcomeCalls().last().selfReport, "resolved");
@@ -290,7 +290,8 @@ TEST_F(SetupPagesTest, DoneCountsALeaveWithoutAnAnswerAsOneDismissal) {
         if (answer == "dismissed" || answer == "submitted-and-thanked") model->setNpsResolved(true);
         AppNavigation navigation;
         navigation.setPath({Screen::setupWorkflow()});
-        SetupOutcomeContent::finishFeedback(*model, host, &navigation);
+        model->setNavigation(&navigation);
+        model->finishFeedback(host);
         EXPECT_TRUE(model->npsResolved());
         EXPECT_TRUE(navigation.path().isEmpty());
         EXPECT_EQ(telemetry.events("nps_dismissed").size(), row.dismissals);
@@ -313,14 +314,15 @@ TEST_F(SetupPagesTest, AHeadlessWalkOfTheHomebrewEditionReachesTheWelcomePage) {
               scriptedStep("warp", fixable, offer), scriptedStep("editor", fixable, optional)});
     current_.reset();
     current_ = std::make_unique<CurrentEdition>(edition_.config());
-    SetupFlowModel model(edition_.config(), telemetry_.service());
     const AppServices services = fixtureServices();
+    SetupFlowModel model(edition_.config(), services, telemetry_.service());
+    model.setNavigation(&navigation);
     EXPECT_EQ(model.step(), Step::loading());
-    model.start(services, SystemProfile{});
+    model.start(SystemProfile{});
     ASSERT_TRUE(waitUntil([&] { return model.step() == Step::diagnosisSummary(); }));
     EXPECT_EQ(SetupSummary::rows(model.workflow(), ProductConfig::current()),
               (QStringList{"clt: not installed", "homebrew: not installed"}));
-    model.continueFromDiagnosis(services);
+    model.continueFromDiagnosis();
     ASSERT_EQ(model.step(), Step::stage("clt"));
 
     // Each primary stage runs its one fix through the runner, then the flow moves on.
@@ -333,23 +335,22 @@ TEST_F(SetupPagesTest, AHeadlessWalkOfTheHomebrewEditionReachesTheWelcomePage) {
             telemetry_.service());
         batch.start();
         ASSERT_TRUE(waitUntil([&] { return batch.hasEnded(); }));
-        model.setPendingInstall(std::nullopt);
         bool done = false;
-        model.stageFinished(batch.continueOutcome(), services, SystemProfile{}, [&done] { done = true; });
+        model.stageFinished(batch.continueOutcome(), SystemProfile{}, [&done] { done = true; });
         ASSERT_TRUE(waitUntil([&] { return done; }));
     };
     const auto clt = plan(model, "clt");
     ASSERT_TRUE(clt && !clt->gated && clt->rows.size() == 1);
-    SetupStagePlan::startRemediation(model, "clt", clt->rows[0].remediation);
+    model.startRemediation("clt", clt->rows[0].remediation);
     runPending();
     ASSERT_EQ(model.step(), Step::stage("homebrew"));
-    SetupStagePlan::startRemediation(model, "homebrew", plan(model, "homebrew")->rows[0].remediation);
+    model.startRemediation("homebrew", plan(model, "homebrew")->rows[0].remediation);
     runPending();
 
     // No interstitial in this edition: straight to verification, then the offer.
     ASSERT_EQ(model.step(), Step::verifying());
     bool verified = false;
-    model.runVerification(services, [&verified] { verified = true; });
+    model.runVerification([&verified] { verified = true; });
     ASSERT_TRUE(waitUntil([&] { return verified; }));
     ASSERT_EQ(model.step(), Step::stage("warp"));
     model.stageAppeared("warp");
@@ -362,10 +363,10 @@ TEST_F(SetupPagesTest, AHeadlessWalkOfTheHomebrewEditionReachesTheWelcomePage) {
     ASSERT_EQ(model.step(), Step::outcome());
     EXPECT_EQ(SetupOutcomeContent::make(model, *services.fs, ProductConfig::current()).checklist,
               QStringList{"Homebrew 4.4"});
-    EXPECT_TRUE(SetupOutcomeContent::resolveOutcome(model, "resolved", services, &navigation));
+    EXPECT_TRUE(model.resolveOutcome("resolved"));
     ASSERT_EQ(model.step(), Step::nps());
     NPSFeedbackHost host(ProductConfig::current().userDefaultsPrefix, services.store, telemetry_.service());
-    SetupOutcomeContent::finishFeedback(model, host, &navigation);
+    model.finishFeedback(host);
     EXPECT_TRUE(navigation.path().isEmpty());
 
     QStringList fixes;

@@ -134,7 +134,8 @@ TEST_F(MacAppearanceTest, FramesAndTheWarningFollowTheAppearanceWhileASheetIsOpe
     TelemetryService quiet(TelemetryService::Configuration{});
     auto* verified = new VerifyResultView(
         Remediation::keepCurrentLegacyJava(legacyHome),
-        JavaVerifier::Result{openjdkVersionOutput(QStringLiteral("1.8.0_392")), 0, legacyHome}, {}, quiet);
+        JavaVerifier::Result{openjdkVersionOutput(QStringLiteral("1.8.0_392")), 0, legacyHome}, {}, QUrl(),
+        quiet);
     layout->addWidget(output);
     layout->addWidget(diff);
     layout->addWidget(verified);

@@ -53,7 +53,7 @@ protected:
         auto* stack =
             new NavigationStackView(navigation_, new QWidget, [this](const Screen& screen) -> QWidget* {
                 if (screen.kind() == Screen::Kind::diagnose)
-                    return new DiagnoseView(mac_.services(), *telemetry_);
+                    return new DiagnoseView(mac_.services(), ProductConfig::current(), *telemetry_);
                 if (const AuditContext* context = screen.auditContext())
                     return new PlaceholderView("StagedAuditFlow", {}, *context);
                 return new QWidget;

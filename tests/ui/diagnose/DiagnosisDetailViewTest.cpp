@@ -38,7 +38,7 @@ protected:
             diagnosis, std::nullopt, d2, callbacks,
             std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
                                               mac_.services().store, *telemetry_),
-            *telemetry_);
+            ProductConfig::current().urls, *telemetry_);
         DesktopActions::install(view.get(), desktop_);
         view->resize(720, 760);
         view->show();

@@ -46,6 +46,11 @@ bool shown(const QWidget* widget) {
     return widget && widget->isVisible();
 }
 
+// The picker has read what the Mac has (its spinner is gone).
+bool loaded(const QWidget* picker) {
+    return waitUntil([picker] { return !picker->findChild<QWidget*>("picker-loading"); });
+}
+
 class SetupPickersTest : public ::testing::Test {
 protected:
     SetupPickersTest() {
@@ -75,10 +80,9 @@ protected:
         sandbox_.makeDirectory(sandbox_.home() + "/.claude");
         AppServices services = sandbox_.services();
         services.isFixtureMode = true;
-        ServiceContext::setServices(&window_, services);
         ServiceContext::setSystemProfile(&window_, SystemProfile{});
         DesktopActions::install(&window_, desktop_);
-        view_ = new SetupWorkflowView(telemetry_.service());
+        view_ = new SetupWorkflowView(services, edition_.config(), telemetry_.service());
         view_->setRunnerFactory([this](const AppServices&) {
             return [runner = runner_](const SR& remediation, const QString& reason) {
                 return runner.run(remediation, reason);
@@ -92,9 +96,12 @@ protected:
         window_.show();
         ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::diagnosisSummary(); }));
     }
+    // The picker of a stage, once it has read what the Mac already has.
     QWidget* stage(const QString& domain) {
-        view_->setStep(Step::stage(domain));
-        return find(view_->currentPage(), "setup-stage-picker");
+        view_->model()->setStep(Step::stage(domain));
+        QWidget* picker = find(view_->currentPage(), "setup-stage-picker");
+        EXPECT_TRUE(loaded(picker));
+        return picker;
     }
 
     ScriptedEdition edition_;
@@ -115,8 +122,14 @@ TEST_F(SetupPickersTest, EverySpecialStageShowsItsPickerAndTicksOutliveTheStage)
     EXPECT_TRUE(qobject_cast<MCPPicker*>(stage("mcp")));
     EXPECT_TRUE(qobject_cast<GitSetupForm*>(stage("git")));
 
-    QWidget* skills = stage("skills");
+    // While the installed skills are read, the picker shows a spinner, no rows and no way to add.
+    view_->model()->setStep(Step::stage("skills"));
+    QWidget* skills = find(view_->currentPage(), "setup-stage-picker");
     ASSERT_TRUE(qobject_cast<SkillsPicker*>(skills));
+    EXPECT_TRUE(shown(find(skills, "picker-loading")));
+    EXPECT_TRUE(skills->findChildren<QCheckBox*>().isEmpty());
+    EXPECT_FALSE(find<QPushButton>(skills, "add-skills")->isEnabled());
+    ASSERT_TRUE(loaded(skills));
     auto* preselected = find<QCheckBox>(skills, "skill-avoid-ai-writing");
     EXPECT_TRUE(preselected->isChecked());
     EXPECT_TRUE(find<QPushButton>(skills, "add-skills")->isEnabled());
@@ -217,7 +230,7 @@ protected:
 
     Sandbox sandbox_;
     TelemetryRecorder telemetry_{sandbox_.services()};
-    SetupFlowModel model_{ProductConfig::homebrewEdition(), telemetry_.service()};
+    SetupFlowModel model_{ProductConfig::homebrewEdition(), sandbox_.services(), telemetry_.service()};
     SetupPickerState state_;
     std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
     QWidget window_;
@@ -225,6 +238,7 @@ protected:
 
 TEST_F(PickerWidgetsTest, MCPKeyFieldIsMaskedKeptAndTrimmed) {
     auto* picker = show<MCPPicker>(sandbox_.services().fs);
+    ASSERT_TRUE(loaded(picker));
     auto* add = find<QPushButton>(picker, "add-mcp");
     EXPECT_FALSE(add->isEnabled());
     EXPECT_EQ(picker->findChildren<QLineEdit*>(QString(), Qt::FindChildrenRecursively).size(),

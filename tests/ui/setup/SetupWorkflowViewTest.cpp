@@ -40,10 +40,9 @@ protected:
         current_ = std::make_unique<CurrentEdition>(edition_.config());
         AppServices services = sandbox_.services();
         services.isFixtureMode = true;
-        ServiceContext::setServices(&window_, services);
         ServiceContext::setSystemProfile(&window_, SystemProfile{});
         DesktopActions::install(&window_, std::make_shared<RecordingDesktopActions>());
-        view_ = new SetupWorkflowView(telemetry_.service());
+        view_ = new SetupWorkflowView(services, edition_.config(), telemetry_.service());
         view_->setRunnerFactory([this](const AppServices&) {
             ++runnersMade_;
             return [runner = runner_](const SR& remediation, const QString& reason) {
@@ -95,7 +94,7 @@ TEST_F(SetupWorkflowViewTest, EveryStepShowsItsPageAndWindowTitle) {
     for (const auto& [step, page, title] : cases) {
         SCOPED_TRACE(::testing::PrintToString(step));
         QWidget* before = view_->currentPage();
-        view_->setStep(step);
+        view_->model()->setStep(step);
         EXPECT_NE(view_->currentPage(), before); // every change of step builds its page afresh
         EXPECT_EQ(pageName(), page);
         EXPECT_TRUE(view_->currentPage()->isVisible());
@@ -108,7 +107,7 @@ TEST_F(SetupWorkflowViewTest, EveryStepShowsItsPageAndWindowTitle) {
         }
     }
     QWidget* same = view_->currentPage();
-    view_->setStep(Step::loading()); // the same step keeps its page
+    view_->model()->setStep(Step::loading()); // the same step keeps its page
     EXPECT_EQ(view_->currentPage(), same);
 }
 
@@ -124,8 +123,7 @@ TEST_F(SetupWorkflowViewTest, APendingBatchRunsInItsSheetThenTheFlowMovesOn) {
     QObject::connect(model, &SetupFlowModel::stepChanged, [&] { order << "step " + model->step().domainID; });
 
     runner_.script(SR::installCommandLineTools().id(), ScriptedJob::completing(0, {"installing"}));
-    model->setPendingInstall(SetupFlowModel::PendingInstall{
-        "clt", "Install the Command Line Tools", {SR::installCommandLineTools()}, false});
+    model->request({"clt", "Install the Command Line Tools", {SR::installCommandLineTools()}, false});
     SheetDialog* sheet = view_->sheet();
     ASSERT_NE(sheet, nullptr);
     EXPECT_TRUE(sheet->isVisible());
@@ -142,15 +140,14 @@ TEST_F(SetupWorkflowViewTest, APendingBatchRunsInItsSheetThenTheFlowMovesOn) {
     EXPECT_EQ(order.mid(0, 2), (QStringList{"pending clt", "cleared"})); // cleared before the flow moves
     EXPECT_EQ(order.last(), "step homebrew");
 
-    // A batch with another id gets a new sheet and runner; clearing it from outside stops its job and
-    // leaves the flow where it is.
+    // The next batch gets a new sheet and runner; a cancel stops its job and leaves the flow where it is.
     runner_.script(SR::installHomebrew().id(), ScriptedJob::runningUntilStopped({"downloading"}));
-    model->setPendingInstall(
-        SetupFlowModel::PendingInstall{"homebrew", "Install Homebrew", {SR::installHomebrew()}, false});
+    model->request({"homebrew", "Install Homebrew", {SR::installHomebrew()}, false});
     ASSERT_NE(view_->sheet(), nullptr);
     ASSERT_TRUE(waitUntil([&] { return view_->sheetView()->batch()->lines().size() == 1; }));
-    model->setPendingInstall(std::nullopt);
+    QTest::keyClick(view_->sheet(), Qt::Key_Escape);
     EXPECT_EQ(view_->sheet(), nullptr);
+    EXPECT_FALSE(model->pendingInstall().has_value());
     EXPECT_TRUE(waitUntil([&] { return runner_.runningJobs() == 0; }));
     EXPECT_EQ(runner_.stoppedJobs(), QStringList{SR::installHomebrew().id()});
     EXPECT_EQ(model->step(), Step::stage("homebrew"));
@@ -160,8 +157,7 @@ TEST_F(SetupWorkflowViewTest, APendingBatchRunsInItsSheetThenTheFlowMovesOn) {
 TEST_F(SetupWorkflowViewTest, TheScreenGoingAwayStopsItsSheetsJob) {
     showAndStart();
     runner_.script(SR::installHomebrew().id(), ScriptedJob::runningUntilStopped({"downloading"}));
-    view_->model()->setPendingInstall(
-        SetupFlowModel::PendingInstall{"homebrew", "Install Homebrew", {SR::installHomebrew()}, false});
+    view_->model()->request({"homebrew", "Install Homebrew", {SR::installHomebrew()}, false});
     ASSERT_TRUE(waitUntil([&] { return view_->sheetView()->batch()->lines().size() == 1; }));
     delete view_;
     EXPECT_TRUE(waitUntil([&] { return runner_.runningJobs() == 0; }));
@@ -176,19 +172,19 @@ TEST_F(SetupWorkflowViewTest, AStagePageReportsThatItAppeared) {
                             scriptedStep("homebrew", fixable, primary)});
     showAndStart();
     // A ready stage moves on by itself; a blocked one calls the edition's hook, once.
-    view_->setStep(Step::stage("clt"));
+    view_->model()->setStep(Step::stage("clt"));
     ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::stage("git"); }));
     waitUntil([] { return false; }, 50);
     EXPECT_EQ(view_->model()->step(), Step::stage("git"));
-    view_->setStep(Step::verifying());
-    view_->setStep(Step::stage("git"));
+    view_->model()->setStep(Step::verifying());
+    view_->model()->setStep(Step::stage("git"));
     waitUntil([] { return false; }, 50);
     EXPECT_EQ(ScriptedEdition::blockedCalls().size(), 1);
     EXPECT_EQ(ScriptedEdition::blockedCalls().value(0).domainID, "git");
 
     // A step that has moved on before its page's report runs is left alone.
-    view_->setStep(Step::stage("clt"));
-    view_->setStep(Step::diagnosisSummary());
+    view_->model()->setStep(Step::stage("clt"));
+    view_->model()->setStep(Step::diagnosisSummary());
     waitUntil([] { return false; }, 50);
     EXPECT_EQ(view_->model()->step(), Step::diagnosisSummary());
 }
