@@ -195,7 +195,8 @@ void SetupFlowModel::dismissOffer(const QString& domainID) {
 
 bool SetupFlowModel::request(PendingInstall batch) {
     if (pendingInstall_) return false;
-    publish(pendingInstall_, std::optional<PendingInstall>(std::move(batch)), &SetupFlowModel::pendingInstallChanged);
+    publish(pendingInstall_, std::optional<PendingInstall>(std::move(batch)),
+            &SetupFlowModel::pendingInstallChanged);
     return true;
 }
 
@@ -205,8 +206,8 @@ bool SetupFlowModel::startRemediation(const QString& stepID, const SetupRemediat
     return request({remediation.id(), remediation.displayLabel(), {remediation}, false});
 }
 
-void SetupFlowModel::stageFinished(SetupActionOutcome outcome, const std::optional<SystemProfile>& fallbackProfile,
-                                   Done done) {
+void SetupFlowModel::stageFinished(SetupActionOutcome outcome,
+                                   const std::optional<SystemProfile>& fallbackProfile, Done done) {
     if (!pendingInstall_) {
         if (done) done();
         return;
@@ -224,8 +225,8 @@ void SetupFlowModel::stageFinished(SetupActionOutcome outcome, const std::option
     refreshAfterStage(step_.domainID, fallbackProfile, std::move(done));
 }
 
-void SetupFlowModel::refreshAfterStage(const QString& domainID, const std::optional<SystemProfile>& fallbackProfile,
-                                       Done done) {
+void SetupFlowModel::refreshAfterStage(const QString& domainID,
+                                       const std::optional<SystemProfile>& fallbackProfile, Done done) {
     reload(fallbackProfile, [this, domainID, done = std::move(done)](std::optional<Loaded> loaded) {
         if (loaded) setLoaded(*loaded);
         advancePastDomain(domainID);
@@ -358,7 +359,8 @@ void SetupFlowModel::recordReadinessAction(const QString& action) {
     if (const auto* network = std::get_if<NetworkReadinessResult>(&*step_.warning))
         telemetry_.track(networkWarningActionEvent(action, network->verdict));
     else
-        telemetry_.track(diskWarningActionEvent(action, std::get<DiskReadinessResult>(*step_.warning).verdict));
+        telemetry_.track(
+            diskWarningActionEvent(action, std::get<DiskReadinessResult>(*step_.warning).verdict));
 }
 
 void SetupFlowModel::continueAfterWarning() {

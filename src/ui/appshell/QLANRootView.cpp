@@ -60,7 +60,7 @@ void QLANRootView::acceptConsent() {
 }
 
 void QLANRootView::showNavigationStack() {
-    stack_ = new NavigationStackView(navigation_, new WelcomeView(telemetry_),
+    stack_ = new NavigationStackView(navigation_, new WelcomeView(ProductConfig::current(), telemetry_),
                                      [this](const Screen& screen) { return destination(screen); });
     connect(stack_, &NavigationStackView::firstShown, this, [this] {
         launchAfterPaint_ = true;

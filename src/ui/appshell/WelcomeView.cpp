@@ -1,7 +1,6 @@
 #include "ui/appshell/WelcomeView.h"
 
 #include "appshell/AppNavigation.h"
-#include "editions/ProductConfig.h"
 #include "ui/audit/GoalPromptView.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
@@ -11,16 +10,16 @@
 
 namespace qlan {
 
-WelcomeView::WelcomeView(TelemetryService& telemetry, QWidget* parent)
-    : QWidget(parent) {
-    const ProductConfig config = ProductConfig::current();
-
+WelcomeView::WelcomeView(const ProductConfig& config, TelemetryService& telemetry, QWidget* parent)
+    : QWidget(parent)
+    , flow_(config.flow) {
     auto* content = new QWidget;
     auto* contentLayout = new QVBoxLayout(content);
     contentLayout->setContentsMargins(0, 0, 0, 0);
     if (config.goalPrompt) {
         goalPrompt_ = new GoalPromptView(
-            *config.goalPrompt, [this](const QString& key) { goalChosen(key); }, telemetry);
+            *config.goalPrompt, config.copy.primaryCTA, [this](const QString& key) { goalChosen(key); },
+            telemetry);
         contentLayout->addWidget(goalPrompt_);
     } else {
         auto* button = new ProminentButton(config.copy.primaryCTA);
@@ -39,8 +38,7 @@ WelcomeView::WelcomeView(TelemetryService& telemetry, QWidget* parent)
 void WelcomeView::start() {
     AppNavigation* navigation = AppNavigation::nearest(this);
     if (!navigation) return;
-    navigation->push(ProductConfig::current().flow == SetupFlow::setupWorkflow ? Screen::setupWorkflow()
-                                                                               : Screen::diagnose());
+    navigation->push(flow_ == SetupFlow::setupWorkflow ? Screen::setupWorkflow() : Screen::diagnose());
 }
 
 void WelcomeView::goalChosen(const QString& goal) {

@@ -2,6 +2,8 @@
 // The root of the navigation stack: the edition's headline and explanation, and the button that opens
 // the edition's flow, or the goal question in its place for an edition that asks one.
 
+#include "editions/ProductConfig.h"
+
 #include <QWidget>
 
 namespace qlan {
@@ -13,11 +15,11 @@ class TelemetryService;
 class WelcomeView : public QWidget {
     Q_OBJECT
 public:
-    // The navigation model is the one nearest above the view (see AppNavigation::nearest). The goal
-    // question reports to `telemetry`, which outlives the view.
-    explicit WelcomeView(TelemetryService& telemetry, QWidget* parent = nullptr);
+    // The welcome of `edition`. The navigation model is the one nearest above the view (see
+    // AppNavigation::nearest). The goal question reports to `telemetry`, which outlives the view.
+    WelcomeView(const ProductConfig& edition, TelemetryService& telemetry, QWidget* parent = nullptr);
 
-    // Pushes the current edition's flow: the guided setup, or the Java diagnosis.
+    // Pushes the edition's flow: the guided setup, or the Java diagnosis.
     void start();
     // The goal question's continue action: records the chosen goal, then opens the diagnosis.
     void goalChosen(const QString& goal);
@@ -27,6 +29,7 @@ public:
     GoalPromptView* goalPrompt() const { return goalPrompt_; }
 
 private:
+    SetupFlow flow_;
     ScreenScaffold* scaffold_ = nullptr;
     GoalPromptView* goalPrompt_ = nullptr;
 };

@@ -1,6 +1,5 @@
 #include "ui/audit/GoalPromptView.h"
 
-#include "editions/ProductConfig.h"
 #include "ui/audit/AuditWidgets.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ProminentButton.h"
@@ -12,8 +11,9 @@
 
 namespace qlan {
 
-GoalPromptView::GoalPromptView(GoalPrompt prompt, std::function<void(const QString&)> onContinue,
-                               TelemetryService& telemetry, QWidget* parent)
+GoalPromptView::GoalPromptView(GoalPrompt prompt, const QString& continueLabel,
+                               std::function<void(const QString&)> onContinue, TelemetryService& telemetry,
+                               QWidget* parent)
     : QWidget(parent)
     , model_(std::move(prompt), std::move(onContinue), telemetry) {
     QVBoxLayout* items = column(this, 8);
@@ -50,7 +50,7 @@ GoalPromptView::GoalPromptView(GoalPrompt prompt, std::function<void(const QStri
     items->addSpacing(2);
     items->addWidget(detailSection_);
 
-    continue_ = new ProminentButton(ProductConfig::current().copy.primaryCTA);
+    continue_ = new ProminentButton(continueLabel);
     continue_->bindToReturn();
     setAccessibilityIdentifier(continue_, QStringLiteral("goal-continue"));
     connect(continue_, &QPushButton::clicked, this, [this] { model_.continueTapped(); });

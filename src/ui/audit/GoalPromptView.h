@@ -18,8 +18,10 @@ class TextLabel;
 class GoalPromptView : public QWidget {
     Q_OBJECT
 public:
-    GoalPromptView(GoalPrompt prompt, std::function<void(const QString&)> onContinue,
-                   TelemetryService& telemetry, QWidget* parent = nullptr);
+    // `continueLabel`: the edition's main button's title.
+    GoalPromptView(GoalPrompt prompt, const QString& continueLabel,
+                   std::function<void(const QString&)> onContinue, TelemetryService& telemetry,
+                   QWidget* parent = nullptr);
 
     GoalPromptModel& model() { return model_; }
     QLineEdit* detailField() const { return field_; }

@@ -19,8 +19,8 @@ DiagnoseView::DiagnoseView(const AppServices& services, ProductConfig edition, T
     , services_(services)
     , telemetry_(telemetry)
     , flow_(new DiagnoseFlow(services, std::move(edition), telemetry, this))
-    , nps_(std::make_shared<NPSFeedbackHost>(flow_->edition().userDefaultsPrefix, services.store,
-                                             telemetry)) {
+    , nps_(
+          std::make_shared<NPSFeedbackHost>(flow_->edition().userDefaultsPrefix, services.store, telemetry)) {
     // The fix sheet and the screens below work on the same services.
     ServiceContext::setServices(this, services_);
     auto* layout = new QVBoxLayout(this);

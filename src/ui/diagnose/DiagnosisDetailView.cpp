@@ -89,8 +89,8 @@ QWidget* DiagnosisDetailView::installSection(const QString& context, IntBinding*
 }
 
 QWidget* DiagnosisDetailView::otherInstallMethodsLink() {
-    auto* link = new LinkLabel(QStringLiteral("Other Java install methods"),
-                               urls_.installMethods, TextRole::footnote);
+    auto* link =
+        new LinkLabel(QStringLiteral("Other Java install methods"), urls_.installMethods, TextRole::footnote);
     setAccessibilityIdentifier(link, QStringLiteral("remediation-secondary-link"));
     return link;
 }
@@ -111,8 +111,8 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
     });
     layout->addWidget(primary, 0, Qt::AlignLeading);
     layout->addWidget(secondaryText(remediation.rationale(), TextRole::footnote));
-    layout->addWidget(new LinkLabel(QStringLiteral("Read the JAVA_HOME article"),
-                                    urls_.envConfig, TextRole::footnote));
+    layout->addWidget(
+        new LinkLabel(QStringLiteral("Read the JAVA_HOME article"), urls_.envConfig, TextRole::footnote));
     return section;
 }
 

@@ -173,8 +173,7 @@ QWidget* VerifyResultView::actions() {
     }
     case VerifyOutcome::failed: {
         auto* row = actionRow();
-        row->addWidget(
-            new LinkLabel(QStringLiteral("Open the article"), troubleshooting_));
+        row->addWidget(new LinkLabel(QStringLiteral("Open the article"), troubleshooting_));
         auto* back = new ProminentButton(QStringLiteral("Back"));
         connect(back, &QPushButton::clicked, this, call(callbacks_.onBack));
         row->addWidget(back);

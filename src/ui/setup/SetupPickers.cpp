@@ -144,7 +144,8 @@ SkillsPicker::SkillsPicker(SetupPickerState* state, SetupFlowModel* model,
     });
     connect(add_, &QPushButton::clicked, this, &SkillsPicker::addSkills);
     refresh();
-    readOffThread([profile = std::move(profile), fs = std::move(fs)] { return SetupPickerState::skillsOffer(profile, fs); },
+    readOffThread([profile = std::move(profile),
+                   fs = std::move(fs)] { return SetupPickerState::skillsOffer(profile, fs); },
                   [this](SetupPickerState::SkillsOffer offer) {
                       offer_ = std::move(offer);
                       state_->seedSkills(offer_);

@@ -52,11 +52,12 @@ protected:
     // unless the picker is gone by then; the read is asked to stop when the picker goes.
     template <typename Read, typename Done> void readOffThread(Read read, Done done) {
         QWidget* spinner = addSpinner();
-        read_ = runOffThread(this, std::move(read), [this, spinner, done = std::move(done)](auto result) mutable {
-            delete spinner;
-            done(std::move(result));
-            orderFocus();
-        });
+        read_ =
+            runOffThread(this, std::move(read), [this, spinner, done = std::move(done)](auto result) mutable {
+                delete spinner;
+                done(std::move(result));
+                orderFocus();
+            });
     }
 
     SetupPickerState* state_;

@@ -93,9 +93,9 @@ void SetupWorkflowView::syncSheet() {
     if (sheet_) return;
 
     const AppServices& services = model_->services();
-    SetupActionBatch::RunRemediation run = runnerFactory_
-                                               ? runnerFactory_(services)
-                                               : SetupActionBatch::runWith(SetupRemediationRunner::fromServices(services));
+    SetupActionBatch::RunRemediation run =
+        runnerFactory_ ? runnerFactory_(services)
+                       : SetupActionBatch::runWith(SetupRemediationRunner::fromServices(services));
     QPointer<SetupWorkflowView> self(this);
     auto* view = new SetupActionProgressView(
         pending->title, pending->remediations, std::move(run), pending->continuesPastFailure,

@@ -70,7 +70,8 @@ protected:
     }
 
     // A model started over these steps, in fixture mode unless other services are given.
-    std::unique_ptr<SetupFlowModel> started(const QList<WorkflowStep>& steps, const SystemProfile& profile = {},
+    std::unique_ptr<SetupFlowModel> started(const QList<WorkflowStep>& steps,
+                                            const SystemProfile& profile = {},
                                             std::optional<AppServices> services = std::nullopt) {
         edition_.spine->setSteps(steps);
         auto model = makeModel(std::move(services));
@@ -444,8 +445,9 @@ TEST_F(SetupFlowModelTest, TheDiskVerdictAtItsBoundaries) {
 TEST_F(SetupFlowModelTest, ReadinessWarningsComeNetworkFirstThenDisk) {
     edition_.policy.networkReadiness = unreachableNetwork();
     edition_.policy.diskReadiness = homebrewDisk();
-    const auto model = started({scriptedStep("clt", ready, primary), scriptedStep("homebrew", fixable, primary)},
-                               {}, sandbox_.services());
+    const auto model =
+        started({scriptedStep("clt", ready, primary), scriptedStep("homebrew", fixable, primary)}, {},
+                sandbox_.services());
     model->volumeCapacity = [](const QString&) { return qint64(24'999'999'999); };
     QList<Step> shown;
     QObject::connect(model.get(), &SetupFlowModel::stepChanged, [&] { shown << model->step(); });
@@ -518,8 +520,8 @@ TEST_F(SetupFlowModelTest, WithoutChecksContinueGoesStraightToTheStages) {
         }
         AppServices services = sandbox_.services();
         services.isFixtureMode = row.fixtureMode;
-        const auto model =
-            started({scriptedStep("clt", ready, primary), scriptedStep("warp", fixable, primary)}, {}, services);
+        const auto model = started(
+            {scriptedStep("clt", ready, primary), scriptedStep("warp", fixable, primary)}, {}, services);
         model->volumeCapacity = [](const QString&) { return qint64(1); };
         QList<Step> shown;
         QObject::connect(model.get(), &SetupFlowModel::stepChanged, [&] { shown << model->step(); });

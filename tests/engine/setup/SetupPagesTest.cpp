@@ -43,7 +43,8 @@ protected:
         edition_.spine->setSteps(steps);
         current_.reset(); // puts the previous edition back before the next is made current
         current_ = std::make_unique<CurrentEdition>(edition_.config());
-        auto model = std::make_unique<SetupFlowModel>(edition_.config(), fixtureServices(), telemetry_.service());
+        auto model =
+            std::make_unique<SetupFlowModel>(edition_.config(), fixtureServices(), telemetry_.service());
         bool finished = false;
         model->start(profile, [&finished] { finished = true; });
         EXPECT_TRUE(waitUntil([&] { return finished; }));
@@ -168,7 +169,8 @@ TEST_F(SetupPagesTest, AStageAsksForItsBatchOnceAndRecordsTheOfferOnlyForARow) {
     edition_.policy.offers.insert("warp", {"warp", "post_homebrew", "warp_not_installed"});
     const auto model = started({scriptedStep("warp", fixable, offer)});
 
-    const SetupFlowModel::PendingInstall both{"both", "Install both", {SetupRemediation::installZed()}, false};
+    const SetupFlowModel::PendingInstall both{
+        "both", "Install both", {SetupRemediation::installZed()}, false};
     EXPECT_TRUE(model->startRemediation("warp", SetupRemediation::installWarp()));
     EXPECT_FALSE(model->startRemediation("warp", SetupRemediation::installWarp()));
     EXPECT_FALSE(model->request(both));

@@ -153,7 +153,7 @@ TEST_F(ScreensTest, WelcomeTakesItsTextsAndFlowFromTheEdition) {
         QWidget window;
         auto* nav = new AppNavigation(&window);
         auto* layout = new QVBoxLayout(&window);
-        auto* welcome = new WelcomeView(TelemetryService::shared());
+        auto* welcome = new WelcomeView(ProductConfig::current(), TelemetryService::shared());
         layout->addWidget(welcome);
         EXPECT_EQ(welcome->scaffold()->heading()->text(), QStringLiteral("Set up Homebrew on your Mac"));
         EXPECT_EQ(
@@ -174,7 +174,7 @@ TEST_F(ScreensTest, WelcomeTakesItsTextsAndFlowFromTheEdition) {
     QWidget window;
     auto* nav = new AppNavigation(&window);
     auto* layout = new QVBoxLayout(&window);
-    auto* welcome = new WelcomeView(TelemetryService::shared());
+    auto* welcome = new WelcomeView(ProductConfig::current(), TelemetryService::shared());
     layout->addWidget(welcome);
     EXPECT_EQ(welcome->scaffold()->heading()->text(), java.displayName);
     auto* button = window.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button"));
@@ -196,7 +196,7 @@ TEST_F(ScreensTest, AnEditionWithAGoalQuestionAsksItInsteadOfTheButton) {
     auto* nav = new AppNavigation(&window);
     nav->push(Screen::nextStep());
     auto* layout = new QVBoxLayout(&window);
-    auto* welcome = new WelcomeView(TelemetryService::shared());
+    auto* welcome = new WelcomeView(ProductConfig::current(), TelemetryService::shared());
     layout->addWidget(welcome);
     EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button")), nullptr);
 

@@ -187,7 +187,7 @@ TEST_F(AuditFlowScreens, TheWelcomeScreenAsksTheGoalAndOpensTheCheck) {
                                    {GoalOption{"school", "For school", QString("Which course?")},
                                     GoalOption{"explore", "Just exploring", std::nullopt}}};
     CurrentEdition scoped(asking);
-    auto* welcome = new WelcomeView(*telemetry);
+    auto* welcome = new WelcomeView(ProductConfig::current(), *telemetry);
     host(welcome, "welcome-goal");
     EXPECT_EQ(window->findChild<QPushButton*>("welcome-diagnose-button"), nullptr);
     GoalPromptView* goal = welcome->goalPrompt();

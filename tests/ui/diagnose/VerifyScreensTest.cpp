@@ -98,8 +98,8 @@ TEST_F(DiagnoseUiTest, EachOutcomeShowsItsEvidenceTitleAndWayOn) {
         QStringList calls;
         VerifyResultView::Callbacks callbacks{[&] { calls << "continue"; }, [&] { calls << "back"; },
                                               [&] { calls << "set"; }};
-        VerifyResultView view(c.remediation, *result, callbacks, ProductConfig::current().urls.troubleshooting,
-                              *telemetry_);
+        VerifyResultView view(c.remediation, *result, callbacks,
+                              ProductConfig::current().urls.troubleshooting, *telemetry_);
         DesktopActions::install(&view, desktop_);
         view.resize(720, 700);
         view.show();
