@@ -95,12 +95,13 @@ std::optional<PendingInstall> SetupPickerState::projectInFolderBatch(const std::
 // ---- Skills ----
 
 SetupPickerState::SkillsOffer SetupPickerState::skillsOffer(const std::optional<SystemProfile>& profile,
-                                                            std::shared_ptr<FileSystemOperating> fs) {
+                                                            std::shared_ptr<FileSystemOperating> fs,
+                                                            std::stop_token stop) {
     SkillsOffer offer;
     offer.listed = AgentSkill::available(profile && profile->hasExistingTooling());
     const SkillFolderInstaller installer(std::move(fs));
     for (const AgentSkill& skill : offer.listed)
-        if (installer.isInstalled(skill.slug)) offer.installed.insert(skill.slug);
+        if (!stop.stop_requested() && installer.isInstalled(skill.slug)) offer.installed.insert(skill.slug);
     return offer;
 }
 
@@ -150,12 +151,13 @@ std::optional<PendingInstall> SetupPickerState::skillsBatch(const SkillsOffer& o
 
 // ---- MCP servers ----
 
-SetupPickerState::MCPOffer SetupPickerState::mcpOffer(std::shared_ptr<FileSystemOperating> fs) {
+SetupPickerState::MCPOffer SetupPickerState::mcpOffer(std::shared_ptr<FileSystemOperating> fs,
+                                                      std::stop_token stop) {
     MCPOffer offer;
     offer.listed = MCPServer::builtIn();
     const MCPConfigWriter writer(std::move(fs));
     for (const MCPServer& server : offer.listed)
-        if (writer.isConfigured(server.slug)) offer.configured.insert(server.slug);
+        if (!stop.stop_requested() && writer.isConfigured(server.slug)) offer.configured.insert(server.slug);
     return offer;
 }
 

@@ -24,6 +24,7 @@
 
 #include <memory>
 #include <optional>
+#include <stop_token>
 
 namespace qlan {
 
@@ -98,8 +99,9 @@ struct SetupPickerState {
         QSet<QString> installed;  // slugs of listed skills every agent already has
         friend bool operator==(const SkillsOffer&, const SkillsOffer&) = default;
     };
+    // Reads the skill folders; once `stop` is requested, what is left unread counts as not installed.
     static SkillsOffer skillsOffer(const std::optional<SystemProfile>& profile,
-                                   std::shared_ptr<FileSystemOperating> fs);
+                                   std::shared_ptr<FileSystemOperating> fs, std::stop_token stop = {});
     // Ticks the preselected skills that are not installed, once per life of the state.
     void seedSkills(const SkillsOffer& offer);
     QList<PickerRow> skillRows(const SkillsOffer& offer) const;
@@ -114,7 +116,8 @@ struct SetupPickerState {
         QSet<QString> configured; // slugs every agent configuration already names
         friend bool operator==(const MCPOffer&, const MCPOffer&) = default;
     };
-    static MCPOffer mcpOffer(std::shared_ptr<FileSystemOperating> fs);
+    // Reads the agent configurations; once `stop` is requested, what is left unread counts as not added.
+    static MCPOffer mcpOffer(std::shared_ptr<FileSystemOperating> fs, std::stop_token stop = {});
     QList<PickerRow> mcpRows(const MCPOffer& offer) const;
     void setMCPSelected(const QString& slug, bool selected);
     void setMCPKey(const QString& slug, const QString& text);

@@ -144,8 +144,8 @@ SkillsPicker::SkillsPicker(SetupPickerState* state, SetupFlowModel* model,
     });
     connect(add_, &QPushButton::clicked, this, &SkillsPicker::addSkills);
     refresh();
-    readOffThread([profile = std::move(profile),
-                   fs = std::move(fs)] { return SetupPickerState::skillsOffer(profile, fs); },
+    readOffThread([profile = std::move(profile), fs = std::move(fs)](
+                      std::stop_token stop) { return SetupPickerState::skillsOffer(profile, fs, stop); },
                   [this](SetupPickerState::SkillsOffer offer) {
                       offer_ = std::move(offer);
                       state_->seedSkills(offer_);
@@ -179,7 +179,7 @@ MCPPicker::MCPPicker(SetupPickerState* state, SetupFlowModel* model, std::shared
             [this](const QString& slug, const QString& text) { state_->setMCPKey(slug, text); });
     connect(add_, &QPushButton::clicked, this, &MCPPicker::addMCPServers);
     refresh();
-    readOffThread([fs = std::move(fs)] { return SetupPickerState::mcpOffer(fs); },
+    readOffThread([fs = std::move(fs)](std::stop_token stop) { return SetupPickerState::mcpOffer(fs, stop); },
                   [this](SetupPickerState::MCPOffer offer) {
                       offer_ = std::move(offer);
                       refresh();
