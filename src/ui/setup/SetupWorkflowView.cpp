@@ -50,9 +50,9 @@ void SetupWorkflowView::setRunnerFactory(RunnerFactory factory) {
 void SetupWorkflowView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     applyWindowTitle();
+    model_->setNavigation(AppNavigation::nearest(this));
     if (started_) return;
     started_ = true;
-    model_->setNavigation(AppNavigation::nearest(this));
     model_->start(fallbackProfile());
 }
 
