@@ -83,6 +83,7 @@ void PickerRowList::rebuild(const QList<PickerRow>& rows) {
         connect(widgets.keyField, &QLineEdit::textEdited, this,
                 [this, key](const QString& text) { emit keyEdited(key, text); });
         layout_->addWidget(container);
+        container->show(); // at once, also when the list is already on screen
         rowContainers_.append(container);
         widgets_.append(widgets);
     }
