@@ -208,25 +208,20 @@ bool SetupFlowModel::startRemediation(const QString& stepID, const SetupRemediat
 
 void SetupFlowModel::stageFinished(SetupActionOutcome outcome,
                                    const std::optional<SystemProfile>& fallbackProfile, Done done) {
-    if (!pendingInstall_) {
-        if (done) done();
-        return;
+    const bool ended = pendingInstall_.has_value();
+    if (ended) {
+        publish(pendingInstall_, std::optional<PendingInstall>(), &SetupFlowModel::pendingInstallChanged);
+        emit batchEnded();
     }
-    publish(pendingInstall_, std::optional<PendingInstall>(), &SetupFlowModel::pendingInstallChanged);
-    emit batchEnded();
-    const bool leaves =
-        step_.isStage() && (outcome == SetupActionOutcome::success ||
-                            (outcome == SetupActionOutcome::failure &&
-                             config_.spinePolicy.advanceOnPartialFailureDomains.contains(step_.domainID)));
+    const QString domainID = step_.domainID;
+    const bool leaves = ended && step_.isStage() &&
+                        (outcome == SetupActionOutcome::success ||
+                         (outcome == SetupActionOutcome::failure &&
+                          config_.spinePolicy.advanceOnPartialFailureDomains.contains(domainID)));
     if (!leaves) {
         if (done) done();
         return;
     }
-    refreshAfterStage(step_.domainID, fallbackProfile, std::move(done));
-}
-
-void SetupFlowModel::refreshAfterStage(const QString& domainID,
-                                       const std::optional<SystemProfile>& fallbackProfile, Done done) {
     reload(fallbackProfile, [this, domainID, done = std::move(done)](std::optional<Loaded> loaded) {
         if (loaded) setLoaded(*loaded);
         advancePastDomain(domainID);

@@ -166,8 +166,6 @@ public:
     // when no batch is pending (a batch ends once).
     void stageFinished(SetupActionOutcome outcome, const std::optional<SystemProfile>& fallbackProfile,
                        Done done = {});
-    void refreshAfterStage(const QString& domainID, const std::optional<SystemProfile>& fallbackProfile,
-                           Done done = {});
     // `interstitial` when the edition has one, else `verifying`.
     Step postPrimaryStep() const;
 

@@ -49,8 +49,7 @@ protected:
     // Asks the model to run the batch; nothing happens without one or while another batch is pending.
     void store(const std::optional<SetupFlowModel::PendingInstall>& batch);
     // Runs `read` off the GUI thread under a spinner, then `done` with its result on the GUI thread
-    // unless the picker is gone by then. The read is asked to stop (through its stop token) when the
-    // picker goes.
+    // unless the picker is gone by then; the read's stop token is set when the picker goes.
     template <typename Read, typename Done> void readOffThread(Read read, Done done) {
         QWidget* spinner = addSpinner();
         read_ =
