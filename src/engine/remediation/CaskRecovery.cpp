@@ -56,7 +56,7 @@ public:
 private:
     bool canceled() const { return job_.isCanceled(); }
 
-    void line(const QString& text) const { out_.yield(StreamEvent::output(text)); }
+    void line(const QString& text) const { out_.line(text); }
 
     void announce(const QString& message) const {
         line(QString());
@@ -221,11 +221,11 @@ Stream<BrewRunner::Event> BrewRunner::installCask(const QString& name, const QSt
                                                   const CaskRecoveryPolicy& policy) const {
     return startJobStream([runner = *this, name, prompt,
                            policy](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
-        runPrivileged(runner.executor, prompt, out, [&](const Environment& privileged) {
+        out.finish(runPrivileged(runner.executor, prompt, out, [&](const Environment& privileged) {
             return CaskJob(runner, name, prompt, policy, applicationEnvironmentWith(privileged), out, job,
                            stop)
                 .run();
-        });
+        }));
     });
 }
 

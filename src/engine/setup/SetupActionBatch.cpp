@@ -82,7 +82,7 @@ void SetupActionBatch::handle(const Event& event) {
     case Event::Kind::openBrowser: {
         if (event.code && desktop.copyToPasteboard) desktop.copyToPasteboard(*event.code);
         append(browserLine(event.code));
-        const QUrl url(event.url, QUrl::StrictMode);
+        const QUrl url(event.text, QUrl::StrictMode);
         if (url.isValid() && !url.scheme().isEmpty() && desktop.openURL) desktop.openURL(url);
         break;
     }

@@ -34,8 +34,8 @@ struct TelemetryEvent;
 class SetupActionBatch : public QObject {
     Q_OBJECT
 public:
-    using Event = SetupRemediationRunner::Event;
-    using Events = SetupRemediationRunner::Events;
+    using Event = StreamEvent;
+    using Events = JobEvents;
     // Starts one fix's job, as SetupRemediationRunner::run does.
     using RunRemediation = std::function<Events(const SetupRemediation& remediation, const QString& reason)>;
 

@@ -5,6 +5,7 @@
 #include "ui/widgets/TypeScale.h"
 
 #include <QKeyEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -52,8 +53,29 @@ OutputLinesView::OutputLinesView(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
     setStyleSheet(QStringLiteral("QListView { border: 1px solid rgba(128, 128, 128, 77); border-radius: 6px; "
                                  "padding: 8px; background: palette(base); }"));
+    QScrollBar* bar = verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!scrolling_) following_ = value >= bar->maximum();
+    });
+    connect(bar, &QScrollBar::rangeChanged, this, &OutputLinesView::followOutput);
+}
+
+void OutputLinesView::setModel(QAbstractItemModel* model) {
+    if (this->model()) disconnect(this->model(), &QAbstractItemModel::rowsInserted, this, nullptr);
+    QListView::setModel(model);
+    if (model) connect(model, &QAbstractItemModel::rowsInserted, this, &OutputLinesView::followOutput);
+}
+
+void OutputLinesView::followOutput() {
+    if (!following_) return;
+    scrolling_ = true;
+    scrollToBottom();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->maximum());
+    scrolling_ = false;
 }
 
 QString OutputLinesView::selectedText() const {

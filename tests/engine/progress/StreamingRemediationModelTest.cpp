@@ -9,6 +9,7 @@
 #include "engine/remediation/FaultyFileSystem.h"
 #include "progress/ZshrcActivationPreview.h"
 #include "remediation/OutputLineLimit.h"
+#include "remediation/RemediationJobs.h"
 #include "support/AdminShellStub.h"
 #include "support/CurrentEdition.h"
 #include "support/LoopbackHttpServer.h"
@@ -382,7 +383,7 @@ TEST(StreamingRemediation, PackageEventsBecomeLines) {
         {E::of(K::canceled), std::nullopt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(StreamingRemediationModel::pkgEventLine(c.event, 21), c.line);
+        EXPECT_EQ(jobs::pkgEventLine(c.event, 21), c.line);
 }
 
 namespace {

@@ -20,7 +20,7 @@
 
 using namespace qlan;
 using namespace qlan::test;
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 using ::testing::ElementsAre;
 
 namespace {
