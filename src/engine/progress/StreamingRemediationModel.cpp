@@ -92,7 +92,7 @@ std::optional<JobEvents> StreamingRemediationModel::job() const {
 void StreamingRemediationModel::take(StreamEvent event) {
     switch (event.kind) {
     case StreamEvent::Kind::output:
-        keepLine(event.text);
+        keepLine(event.text, event.omitted);
         break;
     case StreamEvent::Kind::completed:
         exitCode_ = event.exitCode;
@@ -216,8 +216,8 @@ void StreamingRemediationModel::appendLine(const QString& line) {
     flushLines();
 }
 
-void StreamingRemediationModel::keepLine(const QString& line) {
-    lines_.append(OutputLineLimit::shown(line));
+void StreamingRemediationModel::keepLine(const QString& line, qint64 omitted) {
+    lines_.append(OutputLineLimit::shown(line, omitted));
 }
 
 void StreamingRemediationModel::flushLines() {

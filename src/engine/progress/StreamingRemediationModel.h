@@ -92,7 +92,7 @@ private:
 
     void appendLine(const QString& line);
     // Adds a line to `lines` without announcing it yet; a very long one is kept cut (OutputLineLimit).
-    void keepLine(const QString& line);
+    void keepLine(const QString& line, qint64 omitted = 0);
     void flushLines();
 
     Remediation remediation_;

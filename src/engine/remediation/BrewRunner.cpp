@@ -122,21 +122,22 @@ BrewRunner::CaskRecoveryPolicy BrewRunner::temurinPolicy(const BrewRunner& runne
 }
 
 Stream<BrewRunner::Event> BrewRunner::installFormula(const QString& name) const {
-    return startJobStream([runner = *this, name](const JobOutput& out, CancellableProcess& job,
-                                                 std::stop_token stop) {
-        Environment environment = applicationEnvironmentWith({});
-        environment.insert(QStringLiteral("HOMEBREW_NO_AUTO_UPDATE"), QStringLiteral("1"));
-        const ChildRun run = runChild(*runner.process, runner.brewPath, {QStringLiteral("install"), name},
-                                      environment, job, stop, [&](const QString& line) { out.line(line); });
-        if (run.startFailure) {
-            out.line(QStringLiteral("Failed to start brew: ") + *run.startFailure);
-            out.completed(-1);
-        } else if (job.isCanceled()) {
-            out.canceled();
-        } else {
-            out.completed(run.status());
-        }
-    });
+    return startJobStream(
+        [runner = *this, name](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
+            Environment environment = applicationEnvironmentWith({});
+            environment.insert(QStringLiteral("HOMEBREW_NO_AUTO_UPDATE"), QStringLiteral("1"));
+            const ChildRun run =
+                runChild(*runner.process, runner.brewPath, {QStringLiteral("install"), name}, environment,
+                         job, stop, [&](const QString& line, qint64 omitted) { out.line(line, omitted); });
+            if (run.startFailure) {
+                out.line(QStringLiteral("Failed to start brew: ") + *run.startFailure);
+                out.completed(-1);
+            } else if (job.isCanceled()) {
+                out.canceled();
+            } else {
+                out.completed(run.status());
+            }
+        });
 }
 
 } // namespace qlan

@@ -69,8 +69,8 @@ private:
         arguments.append(name_);
         BrewRun result;
         const ChildRun run = runChild(*runner_.process, runner_.brewPath, arguments, environment_, job_,
-                                      stop_, [&](const QString& text) {
-                                          line(text);
+                                      stop_, [&](const QString& text, qint64 omitted) {
+                                          out_.line(text, omitted);
                                           result.output += text.toLower();
                                           result.output += QLatin1Char('\n');
                                       });

@@ -54,10 +54,10 @@ StreamEvent runInstallScript(const HomebrewInstaller& installer, const Environme
     const ChildRun run =
         runChild(*installer.process, QStringLiteral("/bin/bash"),
                  {QStringLiteral("-c"), HomebrewInstaller::commandText(installer.installScriptURL)},
-                 environment, job, stop, [&](const QString& line) {
+                 environment, job, stop, [&](const QString& line, qint64 omitted) {
                      transcript += line.toLower();
                      transcript += QLatin1Char('\n');
-                     out.line(line);
+                     out.line(line, omitted);
                  });
 
     if (run.startFailure) {

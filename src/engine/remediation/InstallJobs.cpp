@@ -129,11 +129,12 @@ Events installCommandLineTools(const Runner& runner) {
         out.line(QStringLiteral("Installing Apple's Command Line Tools… macOS will ask for your password "
                                 "once. The download can take several minutes — please keep this window "
                                 "open."));
-        const ChildRun child = runChild(*runner.process, QStringLiteral("/usr/bin/sudo"),
-                                        {QStringLiteral("-A"), QStringLiteral("/bin/bash"),
-                                         QStringLiteral("-c"), commandLineToolsScript()},
-                                        applicationEnvironmentWith(privileged.environment), job, stop,
-                                        [&](const QString& line) { out.line(line); });
+        const ChildRun child =
+            runChild(*runner.process, QStringLiteral("/usr/bin/sudo"),
+                     {QStringLiteral("-A"), QStringLiteral("/bin/bash"), QStringLiteral("-c"),
+                      commandLineToolsScript()},
+                     applicationEnvironmentWith(privileged.environment), job, stop,
+                     [&](const QString& line, qint64 omitted) { out.line(line, omitted); });
         if (child.startFailure) {
             out.line(QStringLiteral("Couldn't start the install: ") + *child.startFailure);
             return out.completed(-1);

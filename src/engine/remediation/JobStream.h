@@ -32,7 +32,10 @@ public:
     explicit JobOutput(StreamContinuation<StreamEvent> continuation)
         : continuation_(std::move(continuation)) {}
 
-    void line(const QString& text) const { continuation_.yield(StreamEvent::output(text)); }
+    // One line; `omitted` counts what a child's very long line had beyond `text` (see ProcessTypes.h).
+    void line(const QString& text, qint64 omitted = 0) const {
+        continuation_.yield(StreamEvent::output(text, omitted));
+    }
     void lines(const QStringList& texts) const;
     void openBrowser(const QString& url, const std::optional<QString>& code) const {
         continuation_.yield(StreamEvent::openBrowser(url, code));

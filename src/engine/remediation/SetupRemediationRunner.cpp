@@ -111,7 +111,7 @@ std::int32_t SetupRemediationRunner::runShell(const QString& command, const Outp
     while (std::optional<ProcessStreamEvent> event = child.first.next(stop)) {
         switch (event->kind) {
         case ProcessStreamEvent::Kind::line:
-            out.line(event->text);
+            out.line(event->text, event->omitted);
             break;
         case ProcessStreamEvent::Kind::exited:
             status = event->code;

@@ -71,7 +71,7 @@ void SetupActionBatch::runNext() {
 void SetupActionBatch::handle(const Event& event) {
     switch (event.kind) {
     case Event::Kind::output:
-        append(event.text);
+        append(event.text, event.omitted);
         break;
     case Event::Kind::completed:
         stepExitCode_ = event.exitCode;
@@ -120,8 +120,8 @@ void SetupActionBatch::finishWith(std::int32_t exitCode) {
     emit ended();
 }
 
-void SetupActionBatch::append(const QString& line) {
-    lines_.append(OutputLineLimit::shown(line));
+void SetupActionBatch::append(const QString& line, qint64 omitted) {
+    lines_.append(OutputLineLimit::shown(line, omitted));
     emit linesAppended();
 }
 

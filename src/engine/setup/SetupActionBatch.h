@@ -105,7 +105,7 @@ private:
     void handle(const Event& event);
     void stepEnded();
     void finishWith(std::int32_t exitCode);
-    void append(const QString& line);
+    void append(const QString& line, qint64 omitted = 0);
     void send(const TelemetryEvent& event);
 
     const QList<SetupRemediation> remediations_;
