@@ -48,6 +48,9 @@ OutputLinesView::OutputLinesView(QWidget* parent)
     setLayoutMode(QListView::Batched);
     setBatchSize(2000);
     setSpacing(1); // 2 points between rows
+    // Scrolling by item would have the list map every row to a scroll step each time its geometry is
+    // updated, which costs milliseconds per update with a million rows.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
