@@ -15,6 +15,7 @@
 #include "platform/ServiceContext.h"
 #include "platform/ShellRunner.h"
 #include "support/Sandbox.h"
+#include "telemetry/TelemetryService.h"
 #include "ui/progress/StreamingRemediationView.h"
 #include "ui/widgets/ProminentButton.h"
 
@@ -116,8 +117,8 @@ ScreenRun screenRun(const test::Sandbox& mac) {
     QWidget window;
     ServiceContext::setServices(&window, mac.services());
     window.resize(640, 560);
-    auto* view =
-        new StreamingRemediationView(Remediation::setJavaHomeViaSDKMAN(candidate), {}, nullptr, &window);
+    auto* view = new StreamingRemediationView(Remediation::setJavaHomeViaSDKMAN(candidate), {},
+                                              TelemetryService::shared(), &window);
     view->resize(640, 560);
 
     ScreenRun result;

@@ -7,6 +7,7 @@
 #include "platform/LiveHTTPFetcher.h"
 #include "platform/LiveKeyValueStore.h"
 #include "support/LoopbackHttpServer.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
 
     for (int events : {100, 1000, 3000}) {
         TelemetryService service(config);
-        const JSONObject properties = TelemetryService::appLaunchedEvent(SystemProfile{}).properties;
+        const JSONObject properties = appLaunchedEvent(SystemProfile{}).properties;
         qint64 slowestNs = 0;
         QElapsedTimer total;
         total.start();

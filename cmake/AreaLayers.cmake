@@ -3,9 +3,16 @@
 # others. `qlan_check_layers(<root> <include prefix> <area>...)` lists the areas of <root> from the bottom
 # up and stops the configure step at the first include that runs upward, at an area missing from the list,
 # and, for the engine (empty prefix), at any include of a widget header ("ui/...").
+# At the configure step it also records the tree and its list, so that tests/CMakeLists.txt runs the same
+# check again as a test (AreaLayers.<folder>Tree, this file as a script): an include added later fails
+# `ctest` even in a build that is not configured afresh.
 function(qlan_check_layers root prefix)
   set(layers ${ARGN})
   get_filename_component(root "${root}" ABSOLUTE)
+  if(NOT CMAKE_SCRIPT_MODE_FILE)
+    string(REPLACE ";" "," listed "${layers}")
+    set_property(GLOBAL APPEND PROPERTY QLAN_LAYER_TREES "${root}|${prefix}|${listed}")
+  endif()
   file(GLOB folders LIST_DIRECTORIES true RELATIVE ${root} ${root}/*)
   foreach(folder ${folders})
     list(FIND layers ${folder} listed)

@@ -4,6 +4,7 @@
 // start-up task sends its event without probing: the control run that shows what the probe costs the
 // first frame.
 #include "FirstFrameReporter.h"
+#include "telemetry/TelemetryService.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
 
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--no-probe") == 0) {
         qlan::AppServices services = qlan::AppServices::live();
         services.isFixtureMode = true;
-        window = std::make_unique<qlan::QLANRootView>(services, nullptr);
+        window = std::make_unique<qlan::QLANRootView>(services, qlan::TelemetryService::shared());
         window->resize(qlan::QuillaneBrewApp::defaultWindowSize);
     } else {
         window = app.makeWindow();

@@ -163,6 +163,7 @@ protected:
         openApp();
         capture(QStringLiteral("consent"));
         click(QStringLiteral("consent-continue"));
+        ASSERT_TRUE(waitForShown(QStringLiteral("welcome-diagnose-button")));
         capture(QStringLiteral("welcome"));
         click(QStringLiteral("welcome-diagnose-button"));
         ASSERT_NE(setup(), nullptr);

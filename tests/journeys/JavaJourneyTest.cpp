@@ -59,6 +59,7 @@ TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
     openApp();
     capture(QStringLiteral("consent"));
     click(QStringLiteral("consent-continue"));
+    ASSERT_TRUE(waitForShown(QStringLiteral("welcome-diagnose-button")));
     capture(QStringLiteral("welcome"));
     click(QStringLiteral("welcome-diagnose-button"));
     ASSERT_TRUE(waitUntil([&] { return button(QStringLiteral("diagnosis-d1-install-chosen")); }))

@@ -3,8 +3,10 @@
 #include "remediation/ApplicationResources.h"
 #include "setup/SetupActionBatch.h"
 #include "support/AccessibleNames.h"
+#include "support/KeyboardWalk.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
+#include "support/WindowFit.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/setup/SetupActionProgressView.h"
@@ -103,7 +105,7 @@ QStringList JourneyTest::changedFiles(const QMap<QString, QByteArray>& before,
 }
 
 void JourneyTest::openApp() {
-    root_ = std::make_unique<QLANRootView>(sandbox_.services(), telemetry_.get());
+    root_ = std::make_unique<QLANRootView>(sandbox_.services(), *telemetry_);
     DesktopActions::install(root_.get(), desktop_);
     root_->show();
     root_->activateWindow();
@@ -209,8 +211,14 @@ void JourneyTest::capture(const QString& name) {
         QStringLiteral("%1-%2-%3").arg(journeyName_).arg(++shot_, 2, 10, QLatin1Char('0')).arg(name);
     saveScreenshot(root_.get(), file);
     EXPECT_TRUE(announcesShownTexts(root_.get())) << file.toStdString();
+    EXPECT_TRUE(fitsAtMinimumSize(root_.get())) << file.toStdString();
+    QWidget* keyboardWindow = root_.get(); // an open sheet holds the keyboard
     for (SheetDialog* sheet : root_->findChildren<SheetDialog*>())
-        if (sheet->isVisible()) saveScreenshot(sheet, file + QStringLiteral("-sheet"));
+        if (sheet->isVisible()) {
+            saveScreenshot(sheet, file + QStringLiteral("-sheet"));
+            keyboardWindow = sheet;
+        }
+    EXPECT_TRUE(walksByKeyboard(keyboardWindow)) << file.toStdString();
 }
 
 } // namespace qlan::test

@@ -73,8 +73,10 @@ protected:
     QStringList visibleButtons() const;
     // The visible label texts of the window and its sheets.
     QStringList visibleTexts() const;
-    // Saves the window (and an open sheet) as `<journey>-<index>-<name>.png` when screenshots are on, and
-    // checks that a screen reader announces every control of both by the text it shows.
+    // Saves the window (and an open sheet) as `<journey>-<index>-<name>.png` when screenshots are on,
+    // checks that a screen reader announces every control of both by the text it shows, walks the one
+    // that holds the keyboard (the sheet when one is open) with Tab, and checks that the window shows
+    // every control whole at its minimum size.
     void capture(const QString& name);
 
     QString journeyName_ = QStringLiteral("journey");

@@ -52,12 +52,12 @@ std::optional<QString> shownText(const QWidget* widget) {
     return std::nullopt;
 }
 
+} // namespace
+
 bool isTextField(const QWidget* widget) {
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
            qobject_cast<const QTextEdit*>(widget);
 }
-
-} // namespace
 
 QString announcedName(QWidget* widget) {
     QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(widget);

@@ -14,6 +14,9 @@ namespace qlan::test {
 // The name assistive technology reads for the widget (its accessible name, or what Qt derives).
 QString announcedName(QWidget* widget);
 
+// A line edit or a text editor.
+bool isTextField(const QWidget* widget);
+
 // Checks every visible widget below `screen`, `screen` included; lists each one that reads otherwise.
 ::testing::AssertionResult announcesShownTexts(QWidget* screen);
 

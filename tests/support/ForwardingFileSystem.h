@@ -48,6 +48,9 @@ public:
     void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override {
         inner_->writeFile(data, path, options);
     }
+    std::unique_ptr<FileEditHold> lockForEditing(const QString& path) override {
+        return inner_->lockForEditing(path);
+    }
 
 protected:
     std::shared_ptr<FileSystemOperating> inner_;

@@ -63,6 +63,10 @@ void SandboxFileSystem::writeFile(const QByteArray& data, const QString& path,
     live_.writeFile(data, map(path), options);
 }
 
+std::unique_ptr<FileEditHold> SandboxFileSystem::lockForEditing(const QString& path) {
+    return LiveFileSystem::lockForEditing(map(path), LiveFileSystem::editLockFolder(temporaryDirectory()));
+}
+
 QString SandboxFileSystem::urlForDirectory(StandardDirectory which, bool create) {
     const QString path = layout_.home + (which == StandardDirectory::applicationSupport
                                              ? QStringLiteral("/Library/Application Support")

@@ -7,12 +7,13 @@ std::mutex hookMutex;
 QList<ScriptedEdition::BlockedCall> blockedLog;
 QList<ScriptedEdition::OutcomeCall> outcomeLog;
 
-void recordBlocked(const QString& domainID, const SetupProbeBundle& probes) {
+void recordBlocked(TelemetryService&, const QString& domainID, const SetupProbeBundle& probes) {
     std::lock_guard lock(hookMutex);
     blockedLog.append({domainID, probes});
 }
 
-void recordOutcome(const std::optional<QString>& engineOutcome, const QString& selfReport) {
+void recordOutcome(TelemetryService&, const std::optional<QString>& engineOutcome,
+                   const QString& selfReport) {
     std::lock_guard lock(hookMutex);
     outcomeLog.append({engineOutcome, selfReport});
 }
@@ -130,15 +131,31 @@ std::optional<SystemProfile> ScriptedVerifier::lastProfile() const {
 
 // ---- Copy ----
 
-std::optional<SpineScreenCopy> ScriptedCopy::screenCopy(const QString& domainID,
-                                                        const std::optional<SetupDiagnosis>&) const {
-    if (!domainsWithCopy.contains(domainID)) return std::nullopt;
-    return SpineScreenCopy{domainID + QStringLiteral(" title"), domainID + QStringLiteral(" headline"),
-                           domainID + QStringLiteral(" body"), std::nullopt};
-}
-
-QString ScriptedCopy::statusLabel(const QString& domainID, const SetupDiagnosis& diagnosis) const {
-    return domainID + QStringLiteral(": ") + statusWord(diagnosis.classification);
+SpineCopy scriptedCopy(const QStringList& domainsWithCopy) {
+    SpineCopy copy;
+    for (const QString& domainID : domainsWithCopy)
+        copy.screens.insert(domainID,
+                            {domainID + QStringLiteral(" title"), domainID + QStringLiteral(" headline"),
+                             domainID + QStringLiteral(" body"), std::nullopt});
+    copy.diagnosisWindowTitle = QStringLiteral("diagnosisWindowTitle");
+    copy.diagnosisHeadline = QStringLiteral("diagnosisHeadline");
+    copy.diagnosisFooter = QStringLiteral("diagnosisFooter");
+    copy.diagnosisArticlePath = QStringLiteral("diagnosisArticlePath");
+    copy.verifyingTitle = QStringLiteral("verifyingTitle");
+    copy.continueWindowTitle = QStringLiteral("continueWindowTitle");
+    copy.continueHeadline = QStringLiteral("continueHeadline");
+    copy.continueBody = QStringLiteral("continueBody");
+    copy.summaryWindowTitle = QStringLiteral("summaryWindowTitle");
+    copy.summaryHeadline = QStringLiteral("summaryHeadline");
+    copy.summaryAllVerified = QStringLiteral("summaryAllVerified");
+    copy.summarySomeUnverified = QStringLiteral("summarySomeUnverified");
+    copy.selfCheckTip = QStringLiteral("selfCheckTip");
+    copy.outcomeQuestion = QStringLiteral("outcomeQuestion");
+    copy.updateArticlePath = QStringLiteral("updateArticlePath");
+    copy.troubleshootingArticlePath = QStringLiteral("troubleshootingArticlePath");
+    copy.outcomeWindowTitle = QStringLiteral("outcomeWindowTitle");
+    copy.projectFolderPrompt = QStringLiteral("projectFolderPrompt");
+    return copy;
 }
 
 // ---- Edition ----
@@ -156,7 +173,7 @@ ProductConfig ScriptedEdition::config() const {
     config.prober = prober;
     config.spineProvider = spine;
     config.verifier = verifier;
-    config.spineCopy = copy;
+    config.spineCopy = std::make_shared<const SpineCopy>(scriptedCopy(domainsWithCopy));
     config.spinePolicy = policy;
     return config;
 }

@@ -13,7 +13,7 @@
 
 #include "catalog/SetupProber.h"
 #include "catalog/SetupVerifier.h"
-#include "catalog/SpineCopyProviding.h"
+#include "catalog/SpineCopy.h"
 #include "catalog/SpineProvider.h"
 #include "catalog/SpineRenderPolicy.h"
 #include "editions/ProductConfig.h"
@@ -109,37 +109,10 @@ private:
     mutable std::optional<SystemProfile> lastProfile_;
 };
 
-// Texts that name what they are: each text is its own name ("diagnosisWindowTitle", ...), a status line
-// is "<domain>: <status word>", and a domain listed in `domainsWithCopy` gets "<domain> title",
-// "<domain> headline" and "<domain> body".
-class ScriptedCopy final : public SpineCopyProviding {
-public:
-    QSet<QString> domainsWithCopy;
-
-    std::optional<SpineScreenCopy> screenCopy(const QString& domainID,
-                                              const std::optional<SetupDiagnosis>& diagnosis) const override;
-    QString statusLabel(const QString& domainID, const SetupDiagnosis& diagnosis) const override;
-    QString diagnosisWindowTitle() const override { return QStringLiteral("diagnosisWindowTitle"); }
-    QString diagnosisHeadline() const override { return QStringLiteral("diagnosisHeadline"); }
-    QString diagnosisFooter() const override { return QStringLiteral("diagnosisFooter"); }
-    QString diagnosisArticlePath() const override { return QStringLiteral("diagnosisArticlePath"); }
-    QString verifyingTitle() const override { return QStringLiteral("verifyingTitle"); }
-    QString continueWindowTitle() const override { return QStringLiteral("continueWindowTitle"); }
-    QString continueHeadline() const override { return QStringLiteral("continueHeadline"); }
-    QString continueBody() const override { return QStringLiteral("continueBody"); }
-    QString summaryWindowTitle() const override { return QStringLiteral("summaryWindowTitle"); }
-    QString summaryHeadline() const override { return QStringLiteral("summaryHeadline"); }
-    QString summaryAllVerified() const override { return QStringLiteral("summaryAllVerified"); }
-    QString summarySomeUnverified() const override { return QStringLiteral("summarySomeUnverified"); }
-    QString selfCheckTip() const override { return QStringLiteral("selfCheckTip"); }
-    QString outcomeQuestion() const override { return QStringLiteral("outcomeQuestion"); }
-    QString updateArticlePath() const override { return QStringLiteral("updateArticlePath"); }
-    QString troubleshootingArticlePath() const override {
-        return QStringLiteral("troubleshootingArticlePath");
-    }
-    QString outcomeWindowTitle() const override { return QStringLiteral("outcomeWindowTitle"); }
-    QString projectFolderPrompt() const override { return QStringLiteral("projectFolderPrompt"); }
-};
+// Texts that name what they are: each text is its own field's name ("diagnosisWindowTitle", ...), a status
+// line is "<domain>: <status word>", and a domain of `domainsWithCopy` gets a stage screen of
+// "<domain> title", "<domain> headline" and "<domain> body".
+SpineCopy scriptedCopy(const QStringList& domainsWithCopy);
 
 class ScriptedEdition {
 public:
@@ -161,7 +134,7 @@ public:
     std::shared_ptr<ScriptedProber> prober = std::make_shared<ScriptedProber>();
     std::shared_ptr<ScriptedSpine> spine = std::make_shared<ScriptedSpine>();
     std::shared_ptr<ScriptedVerifier> verifier = std::make_shared<ScriptedVerifier>();
-    std::shared_ptr<ScriptedCopy> copy = std::make_shared<ScriptedCopy>();
+    QStringList domainsWithCopy; // the domains of scriptedCopy that have a stage screen
     // The default policy with both hooks recording; no readiness checks, offers or interstitial.
     SpineRenderPolicy policy;
 

@@ -3,7 +3,7 @@
 // to a loopback records endpoint, and the events that endpoint received, decoded again.
 //
 //   TelemetryRecorder telemetry(sandbox.services());
-//   SomeModel model(..., &telemetry.service());
+//   SomeModel model(..., telemetry.service());
 //   ...
 //   EXPECT_EQ(telemetry.names(), QStringList{"diagnosis_reached"});
 

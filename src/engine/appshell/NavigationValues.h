@@ -14,20 +14,25 @@ namespace qlan {
 // Where the build-intent prompt shows; sent as the "surface" of the build-intent events.
 enum class BuildIntentSurface { postFix, modernHomeSet, noErrorsFound };
 
-QString toText(BuildIntentSurface surface);
 template <> struct TextEnumCases<BuildIntentSurface> {
-    static constexpr std::array cases{BuildIntentSurface::postFix, BuildIntentSurface::modernHomeSet,
-                                      BuildIntentSurface::noErrorsFound};
+    static constexpr TextCase<BuildIntentSurface> cases[]{
+        {BuildIntentSurface::postFix, "post_fix"},
+        {BuildIntentSurface::modernHomeSet, "modern_home_set"},
+        {BuildIntentSurface::noErrorsFound, "no_errors_found"},
+    };
 };
 
 // How the audit was reached; sent as the "entry" of "audit_reached".
 enum class AuditEntry { heuristic, buildIntent, nextStepCourse, nextStepBuildSoftware, nextStepNotSure };
 
-QString toText(AuditEntry entry);
 template <> struct TextEnumCases<AuditEntry> {
-    static constexpr std::array cases{AuditEntry::heuristic, AuditEntry::buildIntent,
-                                      AuditEntry::nextStepCourse, AuditEntry::nextStepBuildSoftware,
-                                      AuditEntry::nextStepNotSure};
+    static constexpr TextCase<AuditEntry> cases[]{
+        {AuditEntry::heuristic, "heuristic"},
+        {AuditEntry::buildIntent, "build_intent"},
+        {AuditEntry::nextStepCourse, "next_step_course"},
+        {AuditEntry::nextStepBuildSoftware, "next_step_build_software"},
+        {AuditEntry::nextStepNotSure, "next_step_not_sure"},
+    };
 };
 
 // With which surface a flow enters the audit: the build-intent prompt shows at `surface`, or the

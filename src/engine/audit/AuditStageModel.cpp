@@ -1,17 +1,21 @@
 #include "audit/AuditStageModel.h"
 
+#include "audit/AuditStageOutcomeEvents.h"
+#include "diagnosis/DiagnosisEvents.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QPointer>
 
 namespace qlan {
 
-AuditStageModel::AuditStageModel(Options options, QObject* parent)
+AuditStageModel::AuditStageModel(Options options, TelemetryService& telemetry, QObject* parent)
     : QObject(parent)
-    , options_(std::move(options)) {}
+    , options_(std::move(options))
+    , telemetry_(telemetry) {}
 
 void AuditStageModel::install(const Remediation& remediation) {
-    telemetry().track(TelemetryService::remediationAppliedEvent(remediation));
+    telemetry_.track(remediationAppliedEvent(remediation));
     setSheet(remediation);
 }
 
@@ -51,19 +55,14 @@ void AuditStageModel::continueOn() {
 }
 
 void AuditStageModel::skipByUser() {
-    telemetry().track(QStringLiteral("audit_stage_skipped_by_user"),
-                      {{QStringLiteral("stage_id"), JSONValue::string(options_.stageID)}});
+    telemetry_.track(auditStageSkippedByUserEvent(options_.stageID));
     advance();
 }
 
 void AuditStageModel::followLink(const QString& tool, const QUrl& url, bool advances) {
-    telemetry().track(TelemetryService::auditOutboundClickedEvent(tool, url));
+    telemetry_.track(auditOutboundClickedEvent(tool, url));
     if (options_.openURL) options_.openURL(url);
     if (advances) advance();
-}
-
-TelemetryService& AuditStageModel::telemetry() const {
-    return options_.telemetry ? *options_.telemetry : TelemetryService::shared();
 }
 
 void AuditStageModel::setSheet(std::optional<Remediation> remediation) {

@@ -28,10 +28,10 @@ public:
         std::function<void()> onAdvance;
         ProfileRefresh onProfileRefresh;          // awaited after a successful fix; may be empty
         std::function<void(const QUrl&)> openURL; // opens a page in the default browser
-        TelemetryService* telemetry = nullptr;    // none: the shared service
     };
 
-    explicit AuditStageModel(Options options, QObject* parent = nullptr);
+    // Events go to `telemetry`, which outlives the model.
+    AuditStageModel(Options options, TelemetryService& telemetry, QObject* parent = nullptr);
 
     // The remediation whose sheet is open.
     const std::optional<Remediation>& sheetRemediation() const { return sheet_; }
@@ -61,12 +61,12 @@ signals:
     void busyChanged();
 
 private:
-    TelemetryService& telemetry() const;
     void setSheet(std::optional<Remediation> remediation);
     void setRefreshing(bool refreshing);
     void advance();
 
     Options options_;
+    TelemetryService& telemetry_;
     std::optional<Remediation> sheet_;
     bool refreshing_ = false;
     bool advanced_ = false;

@@ -11,10 +11,12 @@ namespace qlan {
 
 enum class AuditStageOutcome { rendered, skippedAlreadyOk, skippedMissingBlocked };
 
-QString toText(AuditStageOutcome outcome);
 template <> struct TextEnumCases<AuditStageOutcome> {
-    static constexpr std::array cases{AuditStageOutcome::rendered, AuditStageOutcome::skippedAlreadyOk,
-                                      AuditStageOutcome::skippedMissingBlocked};
+    static constexpr TextCase<AuditStageOutcome> cases[]{
+        {AuditStageOutcome::rendered, "rendered"},
+        {AuditStageOutcome::skippedAlreadyOk, "skipped_already_ok"},
+        {AuditStageOutcome::skippedMissingBlocked, "skipped_missing_blocked"},
+    };
 };
 
 } // namespace qlan

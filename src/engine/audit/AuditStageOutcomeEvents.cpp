@@ -1,17 +1,20 @@
-// The usage event of one audit stage's outcome.
-#include "audit/AuditStageOutcome.h"
+#include "audit/AuditStageOutcomeEvents.h"
+
 #include "telemetry/EventValues.h"
-#include "telemetry/TelemetryService.h"
 
 namespace qlan {
 using namespace eventvalues;
 
-TelemetryEvent TelemetryService::auditStageOutcomeEvent(const QString& stageID, AuditStageOutcome outcome) {
+TelemetryEvent auditStageOutcomeEvent(const QString& stageID, AuditStageOutcome outcome) {
     return {QStringLiteral("audit_stage_outcome"),
             {
                 {QStringLiteral("stage_id"), text(stageID)},
                 {QStringLiteral("outcome"), text(toText(outcome))},
             }};
+}
+
+TelemetryEvent auditStageSkippedByUserEvent(const QString& stageID) {
+    return {QStringLiteral("audit_stage_skipped_by_user"), {{QStringLiteral("stage_id"), text(stageID)}}};
 }
 
 } // namespace qlan

@@ -1,11 +1,13 @@
 #include "audit/GoalPromptModel.h"
 
+#include "telemetry/EventValues.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
 
 GoalPromptModel::GoalPromptModel(GoalPrompt prompt, std::function<void(const QString&)> onContinue,
-                                 TelemetryService* telemetry)
+                                 TelemetryService& telemetry)
     : prompt_(std::move(prompt))
     , onContinue_(std::move(onContinue))
     , telemetry_(telemetry) {}
@@ -33,13 +35,7 @@ void GoalPromptModel::continueTapped() {
     const GoalOption* option = selectedOption();
     const std::optional<QString> detail =
         option && option->detailPrompt ? reportedDetail(detail_, prompt_.detailMaxChars) : std::nullopt;
-    (telemetry_ ? *telemetry_ : TelemetryService::shared())
-        .track(QStringLiteral("goal_selected"),
-               {
-                   {QStringLiteral("goal"), JSONValue::string(*selectedKey_)},
-                   {QStringLiteral("detail"), detail ? JSONValue::string(*detail) : JSONValue::null()},
-                   {QStringLiteral("surface"), JSONValue::string(prompt_.surface)},
-               });
+    telemetry_.track(goalSelectedEvent(*selectedKey_, detail, prompt_.surface));
     if (onContinue_) onContinue_(*selectedKey_);
 }
 
@@ -59,7 +55,7 @@ std::optional<QString> GoalPromptModel::reportedDetail(const QString& detail, in
 
 QString GoalPromptModel::limited(const QString& text, int maxChars) {
     if (maxChars <= 0) return QString();
-    return TelemetryService::cutToCharacters(text, maxChars);
+    return cutToCharacters(text, maxChars);
 }
 
 } // namespace qlan

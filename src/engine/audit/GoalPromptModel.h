@@ -18,7 +18,7 @@ class TelemetryService;
 class GoalPromptModel {
 public:
     GoalPromptModel(GoalPrompt prompt, std::function<void(const QString&)> onContinue,
-                    TelemetryService* telemetry = nullptr);
+                    TelemetryService& telemetry);
 
     const GoalPrompt& prompt() const { return prompt_; }
     const std::optional<QString>& selectedKey() const { return selectedKey_; }
@@ -43,7 +43,7 @@ public:
 private:
     GoalPrompt prompt_;
     std::function<void(const QString&)> onContinue_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     std::optional<QString> selectedKey_;
     QString detail_;
 };

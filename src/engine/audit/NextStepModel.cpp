@@ -1,11 +1,12 @@
 #include "audit/NextStepModel.h"
 
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
 
 NextStepModel::NextStepModel(NextStepPrompt prompt, QPointer<AppNavigation> navigation,
-                             TelemetryService* telemetry)
+                             TelemetryService& telemetry)
     : prompt_(std::move(prompt))
     , navigation_(std::move(navigation))
     , telemetry_(telemetry) {}
@@ -19,8 +20,8 @@ void NextStepModel::continueOn() {
     const std::optional<QString> goal = navigation_->selectedGoal();
     navigation_->setSelectedNextStep(*selectedKey_);
     const TelemetryEvent event =
-        TelemetryService::nextStepSelectedEvent(option->key, toText(option->outcome), goal, prompt_.surface);
-    (telemetry_ ? *telemetry_ : TelemetryService::shared()).track(event);
+        nextStepSelectedEvent(option->key, toText(option->outcome), goal, prompt_.surface);
+    telemetry_.track(event);
     navigation_->push(screenFor(*option, goal));
 }
 

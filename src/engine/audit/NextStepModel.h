@@ -19,8 +19,7 @@ class TelemetryService;
 
 class NextStepModel {
 public:
-    NextStepModel(NextStepPrompt prompt, QPointer<AppNavigation> navigation,
-                  TelemetryService* telemetry = nullptr);
+    NextStepModel(NextStepPrompt prompt, QPointer<AppNavigation> navigation, TelemetryService& telemetry);
 
     const NextStepPrompt& prompt() const { return prompt_; }
     const std::optional<QString>& selectedKey() const { return selectedKey_; }
@@ -39,7 +38,7 @@ public:
 private:
     NextStepPrompt prompt_;
     QPointer<AppNavigation> navigation_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     std::optional<QString> selectedKey_;
     bool leaving_ = false;
 };

@@ -1,16 +1,19 @@
 #include "audit/OfferScreenModel.h"
 
 #include "editions/ProductConfig.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
 
-OfferScreenModel::OfferScreenModel(Kind kind, const QString& offerID, Environment environment)
+OfferScreenModel::OfferScreenModel(Kind kind, const QString& offerID, Environment environment,
+                                   TelemetryService& telemetry)
     : kind_(kind)
     , offerID_(kind == Kind::guidedHelp ? guidedHelpOfferID
                : kind == Kind::aiCoding ? aiCodingOfferID
                                         : offerID)
-    , env_(std::move(environment)) {}
+    , env_(std::move(environment))
+    , telemetry_(telemetry) {}
 
 std::optional<OfferSpec> OfferScreenModel::offer() const {
     const QMap<QString, OfferSpec> catalog = ProductConfig::current().offerCatalog;
@@ -74,8 +77,7 @@ void OfferScreenModel::cameOnScreen() {
     const std::optional<QString> nextStep =
         env_.navigation ? env_.navigation->selectedNextStep() : std::nullopt;
     const std::optional<QString> goal = env_.navigation ? env_.navigation->selectedGoal() : std::nullopt;
-    telemetry().track(TelemetryService::offerShownEvent(offerID_, entry->surface, entry->eligibilityReason,
-                                                        nextStep, goal));
+    telemetry_.track(offerShownEvent(offerID_, entry->surface, entry->eligibilityReason, nextStep, goal));
 }
 
 void OfferScreenModel::primary(const std::optional<QUrl>& destination) {
@@ -111,11 +113,7 @@ void OfferScreenModel::recordAction(const QString& action, const std::optional<Q
     if (!entry) return;
     const std::optional<QString> nextStep =
         env_.navigation ? env_.navigation->selectedNextStep() : std::nullopt;
-    telemetry().track(TelemetryService::offerActionEvent(offerID_, entry->surface, action, result, nextStep));
-}
-
-TelemetryService& OfferScreenModel::telemetry() const {
-    return env_.telemetry ? *env_.telemetry : TelemetryService::shared();
+    telemetry_.track(offerActionEvent(offerID_, entry->surface, action, result, nextStep));
 }
 
 } // namespace qlan

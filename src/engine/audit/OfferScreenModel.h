@@ -27,7 +27,6 @@ public:
 
     struct Environment {
         QPointer<AppNavigation> navigation;
-        TelemetryService* telemetry = nullptr;    // none: the shared service
         std::function<void(const QUrl&)> openURL; // opens a page in the default browser
     };
 
@@ -36,7 +35,8 @@ public:
     static inline const QString aiCodingOfferID = QStringLiteral("ai_coding_setup");
 
     // `offerID` matters for the content offer only; the other two use their fixed ids.
-    OfferScreenModel(Kind kind, const QString& offerID, Environment environment);
+    // Events go to `telemetry`, which outlives the model.
+    OfferScreenModel(Kind kind, const QString& offerID, Environment environment, TelemetryService& telemetry);
 
     Kind kind() const { return kind_; }
     const QString& offerID() const { return offerID_; }
@@ -74,11 +74,11 @@ public:
 
 private:
     void recordAction(const QString& action, const std::optional<QString>& result);
-    TelemetryService& telemetry() const;
 
     Kind kind_;
     QString offerID_;
     Environment env_;
+    TelemetryService& telemetry_;
     bool didEmitShown_ = false;
     bool showedUnavailable_ = false;
 };

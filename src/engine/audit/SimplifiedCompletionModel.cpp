@@ -1,5 +1,6 @@
 #include "audit/SimplifiedCompletionModel.h"
 
+#include "appshell/NavigationEvents.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
@@ -8,7 +9,7 @@ SimplifiedCompletionModel::SimplifiedCompletionModel(CompletionSurface surface,
                                                      std::function<void()> onSeeRecommendations,
                                                      std::function<void()> onDone,
                                                      std::shared_ptr<NPSFeedbackHost> host,
-                                                     TelemetryService* telemetry)
+                                                     TelemetryService& telemetry)
     : surface_(surface)
     , onSeeRecommendations_(std::move(onSeeRecommendations))
     , onDone_(std::move(onDone))
@@ -24,23 +25,19 @@ void SimplifiedCompletionModel::promptCameOnScreen() {
     const auto surface = promptSurface();
     if (!surface || didEmitBuildIntentShown_) return;
     didEmitBuildIntentShown_ = true;
-    telemetry().track(TelemetryService::buildIntentPromptShownEvent(*surface));
+    telemetry_.track(buildIntentPromptShownEvent(*surface));
 }
 
 void SimplifiedCompletionModel::optIn() {
     const auto surface = promptSurface();
     if (!surface) return;
-    telemetry().track(TelemetryService::buildIntentOptedInEvent(*surface));
+    telemetry_.track(buildIntentOptedInEvent(*surface));
     if (onSeeRecommendations_) onSeeRecommendations_();
 }
 
 void SimplifiedCompletionModel::done() {
     feedback_.leave();
     if (onDone_) onDone_();
-}
-
-TelemetryService& SimplifiedCompletionModel::telemetry() const {
-    return telemetry_ ? *telemetry_ : TelemetryService::shared();
 }
 
 } // namespace qlan

@@ -16,10 +16,10 @@ class TelemetryService;
 
 class SimplifiedCompletionModel {
 public:
-    // `host` serves the feedback card; `telemetry` the build-intent events (none: the shared service).
+    // `host` serves the feedback card; `telemetry`, which outlives the model, the build-intent events.
     SimplifiedCompletionModel(CompletionSurface surface, std::function<void()> onSeeRecommendations,
                               std::function<void()> onDone, std::shared_ptr<NPSFeedbackHost> host,
-                              TelemetryService* telemetry = nullptr);
+                              TelemetryService& telemetry);
 
     HostedFeedbackCard& feedback() { return feedback_; }
     const HostedFeedbackCard& feedback() const { return feedback_; }
@@ -34,13 +34,11 @@ public:
     void done();
 
 private:
-    TelemetryService& telemetry() const;
-
     CompletionSurface surface_;
     std::function<void()> onSeeRecommendations_;
     std::function<void()> onDone_;
     HostedFeedbackCard feedback_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     bool didEmitBuildIntentShown_ = false;
 };
 

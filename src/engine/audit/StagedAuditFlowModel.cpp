@@ -1,15 +1,20 @@
 #include "audit/StagedAuditFlowModel.h"
 
+#include "appshell/NavigationEvents.h"
 #include "audit/AuditStageModel.h"
+#include "audit/AuditStageOutcomeEvents.h"
 #include "platform/SystemProfiler.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
 
-StagedAuditFlowModel::StagedAuditFlowModel(AuditContext context, Environment environment, QObject* parent)
+StagedAuditFlowModel::StagedAuditFlowModel(AuditContext context, Environment environment,
+                                           TelemetryService& telemetry, QObject* parent)
     : QObject(parent)
     , context_(std::move(context))
     , env_(std::move(environment))
+    , telemetry_(telemetry)
     , self_(this) {}
 
 StagedAuditFlowModel::~StagedAuditFlowModel() = default;
@@ -69,11 +74,9 @@ void StagedAuditFlowModel::storeFreshProfile(SystemProfile profile) {
 void StagedAuditFlowModel::emitArrivalEvents() {
     if (!fresh_ || didEmitAuditReached_) return;
     didEmitAuditReached_ = true;
-    telemetry().track(TelemetryService::auditReachedEvent(*fresh_, context_.entry));
+    telemetry_.track(auditReachedEvent(*fresh_, context_.entry));
     if (context_.entry == AuditEntry::heuristic) {
-        telemetry().track(
-            QStringLiteral("audit_gated"),
-            {{QStringLiteral("likely_developer"), JSONValue::boolean(fresh_->hasExistingTooling())}});
+        telemetry_.track(auditGatedEvent(fresh_->hasExistingTooling()));
     }
 }
 
@@ -95,7 +98,7 @@ void StagedAuditFlowModel::recordStageOutcome(const AuditStage& stage, AuditStag
     const AuditStageOutcome outcome = stageOutcome(answer);
     if (!recordedOutcomes_.contains(id + u' ' + toText(outcome))) {
         recordedOutcomes_.insert(id + u' ' + toText(outcome));
-        telemetry().track(TelemetryService::auditStageOutcomeEvent(id, outcome));
+        telemetry_.track(auditStageOutcomeEvent(id, outcome));
     }
     if (answer != AuditStageGate::show && phase() == Phase::stage && stageID(currentStage()) == id)
         ++currentIndex_;
@@ -179,10 +182,6 @@ void StagedAuditFlowModel::finish() {
         env_.navigation->setPath({});
         return;
     }
-}
-
-TelemetryService& StagedAuditFlowModel::telemetry() const {
-    return env_.telemetry ? *env_.telemetry : TelemetryService::shared();
 }
 
 std::stop_source StagedAuditFlowModel::probe(std::function<void(SystemProfile)> done) {

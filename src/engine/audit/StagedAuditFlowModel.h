@@ -42,14 +42,15 @@ public:
         QPointer<AppNavigation> navigation;
         std::optional<SystemProfile> fallbackProfile; // the start-up profile
         AppServices services = AppServices::live();
-        TelemetryService* telemetry = nullptr; // none: the shared service
-        ProfileProbe probe;                    // none: the system profiler over `services`
+        ProfileProbe probe; // none: the system profiler over `services`
     };
 
     // What the screen shows.
     enum class Phase { loading, simplifiedCompletion, stage, report };
 
-    StagedAuditFlowModel(AuditContext context, Environment environment, QObject* parent = nullptr);
+    // Events go to `telemetry`, which outlives the model.
+    StagedAuditFlowModel(AuditContext context, Environment environment, TelemetryService& telemetry,
+                         QObject* parent = nullptr);
     ~StagedAuditFlowModel() override;
 
     const AuditContext& context() const { return context_; }
@@ -90,7 +91,6 @@ signals:
     void changed();
 
 private:
-    TelemetryService& telemetry() const;
     std::stop_source probe(std::function<void(SystemProfile)> done);
     void storeFreshProfile(SystemProfile profile);
     void emitArrivalEvents();
@@ -100,6 +100,7 @@ private:
 
     AuditContext context_;
     Environment env_;
+    TelemetryService& telemetry_;
     QPointer<StagedAuditFlowModel> self_; // what the stages' closures hold
     std::optional<SystemProfile> fresh_;
     int currentIndex_ = 0;

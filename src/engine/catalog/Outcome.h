@@ -8,9 +8,12 @@
 namespace qlan {
 
 enum class Outcome { ready, still_blocked, unsure };
-QString toText(Outcome value);
 template <> struct TextEnumCases<Outcome> {
-    static constexpr std::array cases{Outcome::ready, Outcome::still_blocked, Outcome::unsure};
+    static constexpr TextCase<Outcome> cases[]{
+        {Outcome::ready, "ready"},
+        {Outcome::still_blocked, "still_blocked"},
+        {Outcome::unsure, "unsure"},
+    };
 };
 
 } // namespace qlan

@@ -2,16 +2,6 @@
 
 namespace qlan {
 
-QString toText(ProjectTemplate value) {
-    switch (value) {
-    case ProjectTemplate::simple:
-        return QStringLiteral("simple");
-    case ProjectTemplate::coding:
-        return QStringLiteral("coding");
-    }
-    return {};
-}
-
 QString folderName(ProjectTemplate value) {
     switch (value) {
     case ProjectTemplate::simple:

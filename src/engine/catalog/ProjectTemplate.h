@@ -8,9 +8,11 @@
 namespace qlan {
 
 enum class ProjectTemplate { simple, coding };
-QString toText(ProjectTemplate value);
 template <> struct TextEnumCases<ProjectTemplate> {
-    static constexpr std::array cases{ProjectTemplate::simple, ProjectTemplate::coding};
+    static constexpr TextCase<ProjectTemplate> cases[]{
+        {ProjectTemplate::simple, "simple"},
+        {ProjectTemplate::coding, "coding"},
+    };
 };
 
 // The template's folder in the "example-projects" folder of the application's resources; the copy gets

@@ -2,22 +2,6 @@
 
 namespace qlan {
 
-QString toText(QLANLanguage value) {
-    switch (value) {
-    case QLANLanguage::python:
-        return QStringLiteral("python");
-    case QLANLanguage::node:
-        return QStringLiteral("node");
-    case QLANLanguage::java:
-        return QStringLiteral("java");
-    case QLANLanguage::ruby:
-        return QStringLiteral("ruby");
-    case QLANLanguage::rust:
-        return QStringLiteral("rust");
-    }
-    return {};
-}
-
 QString displayName(QLANLanguage value) {
     switch (value) {
     case QLANLanguage::python:

@@ -14,10 +14,14 @@ namespace qlan {
 
 // Declaration order is the order in which the picker shows the languages.
 enum class QLANLanguage { python, node, java, ruby, rust };
-QString toText(QLANLanguage value);
 template <> struct TextEnumCases<QLANLanguage> {
-    static constexpr std::array cases{QLANLanguage::python, QLANLanguage::node, QLANLanguage::java,
-                                      QLANLanguage::ruby, QLANLanguage::rust};
+    static constexpr TextCase<QLANLanguage> cases[]{
+        {QLANLanguage::python, "python"},
+        {QLANLanguage::node, "node"},
+        {QLANLanguage::java, "java"},
+        {QLANLanguage::ruby, "ruby"},
+        {QLANLanguage::rust, "rust"},
+    };
 };
 
 QString displayName(QLANLanguage value);

@@ -1,14 +1,169 @@
 #include "catalog/SetupRemediation.h"
 
+#include <array>
+#include <cstddef>
+#include <iterator>
+
 namespace qlan {
 namespace {
 
-// "We'll run `brew install --cask <cask>`" opens the captions of the cask installs.
-QString caskRun(const QString& cask) {
-    return QStringLiteral("We'll run `brew install --cask ") + cask;
+using Kind = SetupRemediation::Kind;
+constexpr VerifyPolicy local = VerifyPolicy::localVerification;
+constexpr VerifyPolicy install = VerifyPolicy::installCompletion;
+
+// One kind of fix: its stable id (for a kind with an argument, the part before the argument), button
+// label, caption, telemetry method word and verification policy. A null label or caption is made from
+// the payload (payloadLabel, payloadCaption).
+struct KindRow {
+    Kind kind;
+    const char* id;
+    const char* label;
+    const char* caption;
+    const char* method;
+    VerifyPolicy policy;
+};
+
+// Every kind, in declaration order.
+constexpr KindRow kindRows[] = {
+    {Kind::repairPath, "path-repair:", "Fix your PATH so `claude` is found", nullptr, "zprofile_write",
+     local},
+    {Kind::createProject, "example:", nullptr, nullptr, "template_copy", install},
+    {Kind::installSkill, "skill:", nullptr, nullptr, "skill_install", install},
+    {Kind::addMCPServer, "mcp:", nullptr, nullptr, "mcp_add", install},
+    {Kind::configureGit, "git:config", "Save your Git name and email",
+     "We'll set your name and email with `git config --global`, and a couple of sensible defaults.",
+     "git_config", install},
+    {Kind::installCommandLineTools, "clt", "Install Command Line Tools", "", "softwareupdate", install},
+    {Kind::installHomebrew, "homebrew", "Install Homebrew (recommended)",
+     "We'll run the official Homebrew install script. macOS will prompt for your password (three times, as "
+     "needed).",
+     "homebrew", install},
+    {Kind::installClaudeCLI, "brew:claude-code@latest", "Install Claude Code CLI (recommended)",
+     "We'll run `brew install --cask claude-code@latest` so Claude Code stays updatable under Homebrew, then "
+     "verify `claude --version` runs.",
+     "brew", local},
+    {Kind::repairHomebrewPath, "path-repair:homebrew", "Fix your PATH so `brew` is found",
+     "We'll add Homebrew to your PATH in `~/.zprofile` (after backing it up to `~/.zprofile.bak`) so your "
+     "shell can find `brew`, then re-check in a fresh shell.",
+     "zprofile_write", local},
+    {Kind::installWarp, "brew:warp", "Install Warp (recommended)",
+     "We'll install Warp via Homebrew — the modern, AI-assisted macOS terminal we recommend.", "brew",
+     install},
+    {Kind::installClaudeDesktop, "brew:claude", "Install Claude Desktop (recommended)",
+     "We'll run `brew install --cask claude` to install the Claude desktop app, then confirm it's present.",
+     "brew", local},
+    {Kind::installZed, "brew:zed", "Install Zed",
+     "We'll run `brew install --cask zed` to install Zed, a native and fast editor.", "brew", install},
+    {Kind::installVSCode, "brew:visual-studio-code", "Install VS Code",
+     "We'll run `brew install --cask visual-studio-code` to install Visual Studio Code.", "brew", install},
+    {Kind::installCodexCLI, "brew:codex", "Install Codex CLI",
+     "We'll run `brew install --cask codex` to install the Codex CLI in your terminal.", "brew", install},
+    {Kind::installCodexDesktop, "brew:codex-app", "Install Codex desktop app",
+     "We'll run `brew install --cask codex-app` to install the Codex desktop app.", "brew", install},
+    {Kind::configureShell, "shell-config", "Set up my shell",
+     "We'll set up `~/.zprofile` (PATH), `~/.zshrc` (aliases and completions), and `~/.env` (API keys). "
+     "Each file is backed up first, and nothing is overwritten.",
+     "shell_config", install},
+    {Kind::installUv, "uv", "Install Python (uv)",
+     "We'll install uv (Astral's installer), use it to install Python, and add uv's `~/.local/bin` to your "
+     "PATH.",
+     "uv", install},
+    {Kind::installMise, "brew:mise", "Install mise (version manager)",
+     "We'll install mise with Homebrew to manage Node and Ruby versions, and activate it in your shell.",
+     "brew", install},
+    {Kind::installNodeViaMise, "mise:node@lts", "Install Node (via mise)",
+     "We'll run `mise use -g node@lts` to install the latest LTS Node.", "mise", install},
+    {Kind::installRubyViaMise, "mise:ruby@latest", "Install Ruby (via mise)",
+     "We'll run `mise use -g ruby@latest` to install the latest Ruby.", "mise", install},
+    {Kind::installRustViaMise, "mise:rust", "Install Rust (via mise)",
+     "We'll run `mise use -g rust` to install Rust. mise uses rustup underneath, so cargo and rustc resolve "
+     "through mise.",
+     "mise", install},
+    {Kind::installRustup, "rustup", "Install Rust (rustup)",
+     "We'll install rustup (Rust's official installer) and the stable toolchain, and add `~/.cargo/bin` to "
+     "your PATH.",
+     "rustup", install},
+    {Kind::installTemurin, "brew:temurin", "Install Java (Temurin)",
+     "We'll install the Temurin JDK with Homebrew (`temurin` cask) and set JAVA_HOME.", "brew", install},
+    {Kind::documentEnvironment, "env-doc", "Document the setup for your AI agent", "", "env_doc", install},
+    {Kind::installGh, "brew:gh", "Install the GitHub CLI",
+     "We'll run `brew install gh` to install the GitHub CLI.", "brew", install},
+    {Kind::githubAuth, "git:gh-auth", "Sign in to GitHub",
+     "We'll open GitHub sign-in in your browser, then set up Git so pushes don't ask for a password. We "
+     "never "
+     "see your GitHub password.",
+     "gh_auth", install},
+};
+
+constexpr bool rowsInDeclarationOrder() {
+    for (std::size_t i = 0; i < std::size(kindRows); ++i)
+        if (static_cast<std::size_t>(kindRows[i].kind) != i) return false;
+    return std::size(kindRows) == SetupRemediation::kindCount;
 }
-QString miseRun(const QString& spec) {
-    return QStringLiteral("We'll run `mise use -g ") + spec;
+static_assert(rowsInDeclarationOrder(), "kindRows holds every kind once, in declaration order");
+
+const KindRow& rowOf(Kind kind) {
+    return kindRows[static_cast<std::size_t>(kind)];
+}
+
+template <typename... F> struct Overloaded : F... { using F::operator()...; };
+
+// What follows the row's id: the folder, the template, the skill or the server; empty for other payloads.
+QString idArgument(const SetupRemediation::Payload& payload) {
+    return std::visit(
+        Overloaded{[](const SetupRemediation::RepairPath& p) { return p.directory; },
+                   [](const SetupRemediation::CreateProject& p) { return toText(p.projectTemplate); },
+                   [](const SetupRemediation::InstallSkill& p) { return p.skill.slug; },
+                   [](const SetupRemediation::AddMCPServer& p) { return p.server.slug; },
+                   [](const auto&) { return QString(); }},
+        payload);
+}
+
+QString payloadLabel(const SetupRemediation::Payload& payload) {
+    return std::visit(Overloaded{[](const SetupRemediation::CreateProject& p) {
+                                     return p.projectTemplate == ProjectTemplate::coding
+                                                ? QStringLiteral("Create the coding project")
+                                                : QStringLiteral("Create the example project");
+                                 },
+                                 [](const SetupRemediation::InstallSkill& p) {
+                                     return QStringLiteral("Add ") + p.skill.displayName;
+                                 },
+                                 [](const SetupRemediation::AddMCPServer& p) {
+                                     return QStringLiteral("Add ") + p.server.displayName;
+                                 },
+                                 [](const auto&) { return QString(); }},
+                      payload);
+}
+
+QString payloadCaption(const SetupRemediation::Payload& payload) {
+    return std::visit(
+        Overloaded{
+            [](const SetupRemediation::RepairPath& p) {
+                return QStringLiteral("We'll add `") + p.directory +
+                       QStringLiteral("` to your PATH in `~/.zprofile` (after backing it up to "
+                                      "`~/.zprofile.bak`) so your shell can find `claude`.");
+            },
+            [](const SetupRemediation::CreateProject& p) {
+                return p.projectTemplate == ProjectTemplate::coding
+                           ? QStringLiteral("We'll copy a spec-driven coding project into "
+                                            "~/Documents/AI-Coding-Project — a worked scaffold that teaches "
+                                            "sustainable AI-assisted development.")
+                           : QStringLiteral("We'll copy a ready-to-use sample project into "
+                                            "~/Documents/AI-Simple-Project — a folder to open with Claude, "
+                                            "with notes to try and CLAUDE.md / AGENTS.md guidance.");
+            },
+            [](const SetupRemediation::InstallSkill& p) {
+                return QStringLiteral("We'll add the ") + p.skill.displayName +
+                       QStringLiteral(" skill to your AI agents — ") + p.skill.badge + QStringLiteral(".");
+            },
+            [](const SetupRemediation::AddMCPServer& p) {
+                return QStringLiteral("We'll add the ") + p.server.displayName +
+                       (p.server.isOAuth() ? QStringLiteral(" MCP server to your AI agents, then you sign in "
+                                                            "inside Claude or Codex to finish.")
+                                           : QStringLiteral(" MCP server to your AI agents."));
+            },
+            [](const auto&) { return QString(); }},
+        payload);
 }
 
 } // namespace
@@ -35,281 +190,25 @@ SetupRemediation SetupRemediation::configureGit(QString name, QString email) {
 }
 
 QString SetupRemediation::id() const {
-    switch (kind_) {
-    case Kind::repairPath:
-        return QStringLiteral("path-repair:") + payloadAs<RepairPath>()->directory;
-    case Kind::createProject:
-        return QStringLiteral("example:") + toText(payloadAs<CreateProject>()->projectTemplate);
-    case Kind::installSkill:
-        return QStringLiteral("skill:") + payloadAs<InstallSkill>()->skill.slug;
-    case Kind::addMCPServer:
-        return QStringLiteral("mcp:") + payloadAs<AddMCPServer>()->server.slug;
-    case Kind::configureGit:
-        return QStringLiteral("git:config");
-    case Kind::installCommandLineTools:
-        return QStringLiteral("clt");
-    case Kind::installHomebrew:
-        return QStringLiteral("homebrew");
-    case Kind::installClaudeCLI:
-        return QStringLiteral("brew:claude-code@latest");
-    case Kind::repairHomebrewPath:
-        return QStringLiteral("path-repair:homebrew");
-    case Kind::installWarp:
-        return QStringLiteral("brew:warp");
-    case Kind::installClaudeDesktop:
-        return QStringLiteral("brew:claude");
-    case Kind::installZed:
-        return QStringLiteral("brew:zed");
-    case Kind::installVSCode:
-        return QStringLiteral("brew:visual-studio-code");
-    case Kind::installCodexCLI:
-        return QStringLiteral("brew:codex");
-    case Kind::installCodexDesktop:
-        return QStringLiteral("brew:codex-app");
-    case Kind::configureShell:
-        return QStringLiteral("shell-config");
-    case Kind::installUv:
-        return QStringLiteral("uv");
-    case Kind::installMise:
-        return QStringLiteral("brew:mise");
-    case Kind::installNodeViaMise:
-        return QStringLiteral("mise:node@lts");
-    case Kind::installRubyViaMise:
-        return QStringLiteral("mise:ruby@latest");
-    case Kind::installRustViaMise:
-        return QStringLiteral("mise:rust");
-    case Kind::installRustup:
-        return QStringLiteral("rustup");
-    case Kind::installTemurin:
-        return QStringLiteral("brew:temurin");
-    case Kind::documentEnvironment:
-        return QStringLiteral("env-doc");
-    case Kind::installGh:
-        return QStringLiteral("brew:gh");
-    case Kind::githubAuth:
-        return QStringLiteral("git:gh-auth");
-    }
-    return {};
+    return QString::fromUtf8(rowOf(kind_).id) + idArgument(payload_);
 }
 
 QString SetupRemediation::displayLabel() const {
-    switch (kind_) {
-    case Kind::repairPath:
-        return QStringLiteral("Fix your PATH so `claude` is found");
-    case Kind::createProject:
-        return payloadAs<CreateProject>()->projectTemplate == ProjectTemplate::coding
-                   ? QStringLiteral("Create the coding project")
-                   : QStringLiteral("Create the example project");
-    case Kind::installSkill:
-        return QStringLiteral("Add ") + payloadAs<InstallSkill>()->skill.displayName;
-    case Kind::addMCPServer:
-        return QStringLiteral("Add ") + payloadAs<AddMCPServer>()->server.displayName;
-    case Kind::configureGit:
-        return QStringLiteral("Save your Git name and email");
-    case Kind::installCommandLineTools:
-        return QStringLiteral("Install Command Line Tools");
-    case Kind::installHomebrew:
-        return QStringLiteral("Install Homebrew (recommended)");
-    case Kind::installClaudeCLI:
-        return QStringLiteral("Install Claude Code CLI (recommended)");
-    case Kind::repairHomebrewPath:
-        return QStringLiteral("Fix your PATH so `brew` is found");
-    case Kind::installWarp:
-        return QStringLiteral("Install Warp (recommended)");
-    case Kind::installClaudeDesktop:
-        return QStringLiteral("Install Claude Desktop (recommended)");
-    case Kind::installZed:
-        return QStringLiteral("Install Zed");
-    case Kind::installVSCode:
-        return QStringLiteral("Install VS Code");
-    case Kind::installCodexCLI:
-        return QStringLiteral("Install Codex CLI");
-    case Kind::installCodexDesktop:
-        return QStringLiteral("Install Codex desktop app");
-    case Kind::configureShell:
-        return QStringLiteral("Set up my shell");
-    case Kind::installUv:
-        return QStringLiteral("Install Python (uv)");
-    case Kind::installMise:
-        return QStringLiteral("Install mise (version manager)");
-    case Kind::installNodeViaMise:
-        return QStringLiteral("Install Node (via mise)");
-    case Kind::installRubyViaMise:
-        return QStringLiteral("Install Ruby (via mise)");
-    case Kind::installRustViaMise:
-        return QStringLiteral("Install Rust (via mise)");
-    case Kind::installRustup:
-        return QStringLiteral("Install Rust (rustup)");
-    case Kind::installTemurin:
-        return QStringLiteral("Install Java (Temurin)");
-    case Kind::documentEnvironment:
-        return QStringLiteral("Document the setup for your AI agent");
-    case Kind::installGh:
-        return QStringLiteral("Install the GitHub CLI");
-    case Kind::githubAuth:
-        return QStringLiteral("Sign in to GitHub");
-    }
-    return {};
+    const char* label = rowOf(kind_).label;
+    return label ? QString::fromUtf8(label) : payloadLabel(payload_);
 }
 
 QString SetupRemediation::caption() const {
-    switch (kind_) {
-    case Kind::repairPath:
-        return QStringLiteral("We'll add `") + payloadAs<RepairPath>()->directory +
-               QStringLiteral(
-                   "` to your PATH in `~/.zprofile` (after backing it up to `~/.zprofile.bak`) so your "
-                   "shell can find `claude`.");
-    case Kind::createProject:
-        return payloadAs<CreateProject>()->projectTemplate == ProjectTemplate::coding
-                   ? QStringLiteral(
-                         "We'll copy a spec-driven coding project into ~/Documents/AI-Coding-Project — a "
-                         "worked scaffold that teaches sustainable AI-assisted development.")
-                   : QStringLiteral(
-                         "We'll copy a ready-to-use sample project into ~/Documents/AI-Simple-Project — a "
-                         "folder to open with Claude, with notes to try and CLAUDE.md / AGENTS.md "
-                         "guidance.");
-    case Kind::installSkill: {
-        const AgentSkill& skill = payloadAs<InstallSkill>()->skill;
-        return QStringLiteral("We'll add the ") + skill.displayName +
-               QStringLiteral(" skill to your AI agents — ") + skill.badge + QStringLiteral(".");
-    }
-    case Kind::addMCPServer: {
-        const MCPServer& server = payloadAs<AddMCPServer>()->server;
-        return QStringLiteral("We'll add the ") + server.displayName +
-               (server.isOAuth()
-                    ? QStringLiteral(" MCP server to your AI agents, then you sign in inside Claude or "
-                                     "Codex to finish.")
-                    : QStringLiteral(" MCP server to your AI agents."));
-    }
-    case Kind::configureGit:
-        return QStringLiteral(
-            "We'll set your name and email with `git config --global`, and a couple of sensible defaults.");
-    case Kind::installCommandLineTools:
-        return QStringLiteral("");
-    case Kind::installHomebrew:
-        return QStringLiteral(
-            "We'll run the official Homebrew install script. macOS will prompt for your password "
-            "(three times, as needed).");
-    case Kind::installClaudeCLI:
-        return caskRun(QStringLiteral("claude-code@latest")) +
-               QStringLiteral(
-                   "` so Claude Code stays updatable under Homebrew, then verify `claude --version` runs.");
-    case Kind::repairHomebrewPath:
-        return QStringLiteral(
-            "We'll add Homebrew to your PATH in `~/.zprofile` (after backing it up to "
-            "`~/.zprofile.bak`) so your shell can find `brew`, then re-check in a fresh shell.");
-    case Kind::installWarp:
-        return QStringLiteral(
-            "We'll install Warp via Homebrew — the modern, AI-assisted macOS terminal we recommend.");
-    case Kind::installClaudeDesktop:
-        return caskRun(QStringLiteral("claude")) +
-               QStringLiteral("` to install the Claude desktop app, then confirm it's present.");
-    case Kind::installZed:
-        return caskRun(QStringLiteral("zed")) + QStringLiteral("` to install Zed, a native and fast editor.");
-    case Kind::installVSCode:
-        return caskRun(QStringLiteral("visual-studio-code")) +
-               QStringLiteral("` to install Visual Studio Code.");
-    case Kind::installCodexCLI:
-        return caskRun(QStringLiteral("codex")) +
-               QStringLiteral("` to install the Codex CLI in your terminal.");
-    case Kind::installCodexDesktop:
-        return caskRun(QStringLiteral("codex-app")) + QStringLiteral("` to install the Codex desktop app.");
-    case Kind::configureShell:
-        return QStringLiteral(
-            "We'll set up `~/.zprofile` (PATH), `~/.zshrc` (aliases and completions), and `~/.env` "
-            "(API keys). Each file is backed up first, and nothing is overwritten.");
-    case Kind::installUv:
-        return QStringLiteral("We'll install uv (Astral's installer), use it to install Python, and add uv's "
-                              "`~/.local/bin` to your PATH.");
-    case Kind::installMise:
-        return QStringLiteral("We'll install mise with Homebrew to manage Node and Ruby versions, and "
-                              "activate it in your shell.");
-    case Kind::installNodeViaMise:
-        return miseRun(QStringLiteral("node@lts")) + QStringLiteral("` to install the latest LTS Node.");
-    case Kind::installRubyViaMise:
-        return miseRun(QStringLiteral("ruby@latest")) + QStringLiteral("` to install the latest Ruby.");
-    case Kind::installRustViaMise:
-        return miseRun(QStringLiteral("rust")) +
-               QStringLiteral(
-                   "` to install Rust. mise uses rustup underneath, so cargo and rustc resolve through "
-                   "mise.");
-    case Kind::installRustup:
-        return QStringLiteral(
-            "We'll install rustup (Rust's official installer) and the stable toolchain, and add "
-            "`~/.cargo/bin` to your PATH.");
-    case Kind::installTemurin:
-        return QStringLiteral("We'll install the Temurin JDK with Homebrew (`") + QStringLiteral("temurin") +
-               QStringLiteral("` cask) and set JAVA_HOME.");
-    case Kind::documentEnvironment:
-        return QStringLiteral("");
-    case Kind::installGh:
-        return QStringLiteral("We'll run `brew install ") + QStringLiteral("gh") +
-               QStringLiteral("` to install the GitHub CLI.");
-    case Kind::githubAuth:
-        return QStringLiteral(
-            "We'll open GitHub sign-in in your browser, then set up Git so pushes don't ask for a "
-            "password. We never see your GitHub password.");
-    }
-    return {};
+    const char* caption = rowOf(kind_).caption;
+    return caption ? QString::fromUtf8(caption) : payloadCaption(payload_);
 }
 
 QString SetupRemediation::telemetryMethod() const {
-    switch (kind_) {
-    case Kind::repairPath:
-        return QStringLiteral("zprofile_write");
-    case Kind::createProject:
-        return QStringLiteral("template_copy");
-    case Kind::installSkill:
-        return QStringLiteral("skill_install");
-    case Kind::addMCPServer:
-        return QStringLiteral("mcp_add");
-    case Kind::configureGit:
-        return QStringLiteral("git_config");
-    case Kind::installCommandLineTools:
-        return QStringLiteral("softwareupdate");
-    case Kind::installHomebrew:
-        return QStringLiteral("homebrew");
-    case Kind::repairHomebrewPath:
-        return QStringLiteral("zprofile_write");
-    case Kind::installClaudeCLI:
-    case Kind::installWarp:
-    case Kind::installClaudeDesktop:
-    case Kind::installZed:
-    case Kind::installVSCode:
-    case Kind::installCodexCLI:
-    case Kind::installCodexDesktop:
-    case Kind::installMise:
-    case Kind::installTemurin:
-    case Kind::installGh:
-        return QStringLiteral("brew");
-    case Kind::configureShell:
-        return QStringLiteral("shell_config");
-    case Kind::installUv:
-        return QStringLiteral("uv");
-    case Kind::installNodeViaMise:
-    case Kind::installRubyViaMise:
-    case Kind::installRustViaMise:
-        return QStringLiteral("mise");
-    case Kind::installRustup:
-        return QStringLiteral("rustup");
-    case Kind::documentEnvironment:
-        return QStringLiteral("env_doc");
-    case Kind::githubAuth:
-        return QStringLiteral("gh_auth");
-    }
-    return {};
+    return QString::fromUtf8(rowOf(kind_).method);
 }
 
 VerifyPolicy SetupRemediation::verifyPolicy() const {
-    switch (kind_) {
-    case Kind::repairPath:
-    case Kind::installClaudeCLI:
-    case Kind::repairHomebrewPath:
-    case Kind::installClaudeDesktop:
-        return VerifyPolicy::localVerification;
-    default:
-        return VerifyPolicy::installCompletion;
-    }
+    return rowOf(kind_).policy;
 }
 
 SetupAction SetupRemediation::setupAction() const {

@@ -1,7 +1,9 @@
 #pragma once
 // Every fix the guided setup can carry out. The catalogue decides which fixes a stage offers, the flow
 // shows each as a button with a caption and runs the chosen ones, the remediation engine carries each
-// out as its case and payload say, and telemetry reports it by its stable id and its method word.
+// out as its case and payload say, and telemetry reports it by its stable id and its method word. The texts
+// of each kind are one row of the table in SetupRemediation.cpp; its job is one row of the table in
+// remediation/SetupRemediationRunner.cpp.
 
 #include "catalog/AgentSkill.h"
 #include "catalog/MCPServer.h"
@@ -10,6 +12,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <optional>
 #include <variant>
 
@@ -46,6 +49,7 @@ public:
         installGh,
         githubAuth,
     };
+    static constexpr std::size_t kindCount = static_cast<std::size_t>(Kind::githubAuth) + 1;
 
     // The payloads.
     struct RepairPath {

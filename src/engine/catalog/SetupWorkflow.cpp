@@ -4,42 +4,6 @@
 
 namespace qlan {
 
-QString toText(SetupDiagnosisClassification value) {
-    switch (value) {
-    case SetupDiagnosisClassification::ready:
-        return QStringLiteral("ready");
-    case SetupDiagnosisClassification::fixable:
-        return QStringLiteral("fixable");
-    case SetupDiagnosisClassification::blocked:
-        return QStringLiteral("blocked");
-    case SetupDiagnosisClassification::unknown:
-        return QStringLiteral("unknown");
-    }
-    return {};
-}
-
-QString toText(VerifyPolicy value) {
-    switch (value) {
-    case VerifyPolicy::localVerification:
-        return QStringLiteral("localVerification");
-    case VerifyPolicy::installCompletion:
-        return QStringLiteral("installCompletion");
-    }
-    return {};
-}
-
-QString toText(DomainPlacement value) {
-    switch (value) {
-    case DomainPlacement::primary:
-        return QStringLiteral("primary");
-    case DomainPlacement::offer:
-        return QStringLiteral("offer");
-    case DomainPlacement::optional:
-        return QStringLiteral("optional");
-    }
-    return {};
-}
-
 bool operator==(const WorkflowStep& a, const WorkflowStep& b) {
     if (a.placement != b.placement) return false;
     if (!a.stage || !b.stage) return !a.stage && !b.stage;

@@ -24,11 +24,13 @@ enum class SetupDiagnosisClassification {
     blocked, // the system will not change it automatically
     unknown, // the state could not be determined
 };
-QString toText(SetupDiagnosisClassification value);
 template <> struct TextEnumCases<SetupDiagnosisClassification> {
-    static constexpr std::array cases{
-        SetupDiagnosisClassification::ready, SetupDiagnosisClassification::fixable,
-        SetupDiagnosisClassification::blocked, SetupDiagnosisClassification::unknown};
+    static constexpr TextCase<SetupDiagnosisClassification> cases[]{
+        {SetupDiagnosisClassification::ready, "ready"},
+        {SetupDiagnosisClassification::fixable, "fixable"},
+        {SetupDiagnosisClassification::blocked, "blocked"},
+        {SetupDiagnosisClassification::unknown, "unknown"},
+    };
 };
 
 // What the user is told about one domain.
@@ -41,9 +43,11 @@ struct SetupDiagnosis {
 
 // The check the flow applies once an action has run.
 enum class VerifyPolicy { localVerification, installCompletion };
-QString toText(VerifyPolicy value);
 template <> struct TextEnumCases<VerifyPolicy> {
-    static constexpr std::array cases{VerifyPolicy::localVerification, VerifyPolicy::installCompletion};
+    static constexpr TextCase<VerifyPolicy> cases[]{
+        {VerifyPolicy::localVerification, "localVerification"},
+        {VerifyPolicy::installCompletion, "installCompletion"},
+    };
 };
 
 // One fix offered on a stage; identified by `id` (for an action made from a remediation, its stable id).
@@ -92,10 +96,12 @@ enum class DomainPlacement {
     offer,    // follow-up offers after the primary stages
     optional, // further stages after the offers
 };
-QString toText(DomainPlacement value);
 template <> struct TextEnumCases<DomainPlacement> {
-    static constexpr std::array cases{DomainPlacement::primary, DomainPlacement::offer,
-                                      DomainPlacement::optional};
+    static constexpr TextCase<DomainPlacement> cases[]{
+        {DomainPlacement::primary, "primary"},
+        {DomainPlacement::offer, "offer"},
+        {DomainPlacement::optional, "optional"},
+    };
 };
 
 struct WorkflowStep {

@@ -19,6 +19,8 @@
 
 namespace qlan {
 
+class TelemetryService;
+
 struct SpineRenderPolicy {
     // The offer attached to a domain's stage; sent with "offer_shown".
     struct SpineOffer {
@@ -85,11 +87,14 @@ struct SpineRenderPolicy {
     using SpecialStageKind = std::variant<GroupedInstall, CaskMultiselect, LanguagesMultiselect,
                                           ProjectActions, SkillsMultiselect, McpMultiselect, GitActions>;
 
-    // The hooks: shared, stateless functions (null when absent).
+    // The hooks: shared, stateless functions (null when absent). Those that send an event hand it to the
+    // flow's telemetry service.
     // Called the first time the flow reports a domain blocked, with the current probe facts.
-    using StageBlockedHook = void (*)(const QString& domainID, const SetupProbeBundle& probes);
+    using StageBlockedHook = void (*)(TelemetryService& telemetry, const QString& domainID,
+                                      const SetupProbeBundle& probes);
     // Called when the user answers the outcome question.
-    using OutcomeReportedHook = void (*)(const std::optional<QString>& engineOutcome,
+    using OutcomeReportedHook = void (*)(TelemetryService& telemetry,
+                                         const std::optional<QString>& engineOutcome,
                                          const QString& selfReport);
     // The applications the outcome screen offers to open.
     using OpenableAppsHook = QList<OpenableApp> (*)(const std::optional<SystemProfile>& profile,
@@ -124,13 +129,16 @@ struct SpineRenderPolicy {
     // The editions' hooks.
     // Sends "outcome_reported" with "engine_outcome" (the engine outcome, "blocked" when absent) and
     // "self_report", without waiting.
-    static void homebrewOutcomeReporter(const std::optional<QString>& engineOutcome,
+    static void homebrewOutcomeReporter(TelemetryService& telemetry,
+                                        const std::optional<QString>& engineOutcome,
                                         const QString& selfReport);
     // The same with "claude_outcome_reported".
-    static void claudeOutcomeReporter(const std::optional<QString>& engineOutcome, const QString& selfReport);
+    static void claudeOutcomeReporter(TelemetryService& telemetry,
+                                      const std::optional<QString>& engineOutcome, const QString& selfReport);
     // For "claude-cli" only (exact id): sends "claude_conflict_surfaced" with "install_count", the number
     // of distinct `claude` locations in the probe facts, without waiting.
-    static void claudeStageBlockedHandler(const QString& domainID, const SetupProbeBundle& probes);
+    static void claudeStageBlockedHandler(TelemetryService& telemetry, const QString& domainID,
+                                          const SetupProbeBundle& probes);
     // The events these hooks send, as built before sending (none for a domain other than "claude-cli").
     static TelemetryEvent homebrewOutcomeEvent(const std::optional<QString>& engineOutcome,
                                                const QString& selfReport);

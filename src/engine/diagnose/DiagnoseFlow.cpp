@@ -2,6 +2,7 @@
 
 #include "appshell/AppNavigation.h"
 #include "diagnose/VerifyOutcome.h"
+#include "diagnosis/DiagnosisEvents.h"
 #include "editions/ProductConfig.h"
 #include "platform/JavaVersion.h"
 #include "platform/SystemProfiler.h"
@@ -24,7 +25,7 @@ qint64 majorOf(const JDKInfo& jdk) {
 
 } // namespace
 
-DiagnoseFlow::DiagnoseFlow(AppServices services, TelemetryService* telemetry, QObject* parent)
+DiagnoseFlow::DiagnoseFlow(AppServices services, TelemetryService& telemetry, QObject* parent)
     : QObject(parent)
     , services_(std::move(services))
     , telemetry_(telemetry)
@@ -86,7 +87,7 @@ void DiagnoseFlow::startFix(const Remediation& remediation, const Diagnosis& dia
     lastDiagnosis_ = diagnosis;
     lastD1Remediation_ = std::move(d1);
     lastD2Remediation_ = std::move(d2);
-    telemetry().track(TelemetryService::remediationAppliedEvent(remediation));
+    telemetry_.track(remediationAppliedEvent(remediation));
     viewModel_->setState(DiagnoseViewModel::Remediating{remediation});
     sheetRemediation_ = remediation;
     emit sheetRemediationChanged();
@@ -181,10 +182,6 @@ JDKInfo DiagnoseFlow::javaHomeTarget(const QList<JDKInfo>& jdks, const Remediati
         if (majorOf(jdk) >= Diagnosis::modernMinimumMajor && (!newest || majorOf(jdk) > majorOf(*newest)))
             newest = &jdk;
     return newest ? *newest : jdks.first();
-}
-
-TelemetryService& DiagnoseFlow::telemetry() const {
-    return telemetry_ ? *telemetry_ : TelemetryService::shared();
 }
 
 } // namespace qlan

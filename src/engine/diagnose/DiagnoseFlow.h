@@ -28,9 +28,8 @@ class DiagnoseFlow : public QObject {
 public:
     using State = DiagnoseViewModel::State;
 
-    // Probes go through `services`; events to `telemetry` (none: the shared service).
-    explicit DiagnoseFlow(AppServices services, TelemetryService* telemetry = nullptr,
-                          QObject* parent = nullptr);
+    // Probes go through `services`; events to `telemetry`, which outlives the flow.
+    explicit DiagnoseFlow(AppServices services, TelemetryService& telemetry, QObject* parent = nullptr);
     ~DiagnoseFlow() override;
 
     DiagnoseViewModel* viewModel() const { return viewModel_; }
@@ -93,10 +92,9 @@ private:
     void restoreDiagnosis();
     void javaHomeProbeFinished(const State& startedIn, const SystemProfile& profile);
     const DiagnoseViewModel::Diagnosed* diagnosed() const;
-    TelemetryService& telemetry() const;
 
     AppServices services_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     DiagnoseViewModel* viewModel_;
     QPointer<AppNavigation> navigation_;
     std::function<bool()> onTop_;

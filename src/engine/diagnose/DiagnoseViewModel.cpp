@@ -1,5 +1,6 @@
 #include "diagnose/DiagnoseViewModel.h"
 
+#include "diagnosis/DiagnosisEvents.h"
 #include "diagnosis/DiagnosisProfile.h"
 #include "editions/ProductConfig.h"
 #include "telemetry/TelemetryService.h"
@@ -10,7 +11,7 @@
 
 namespace qlan {
 
-DiagnoseViewModel::DiagnoseViewModel(TelemetryService* telemetry, QObject* parent)
+DiagnoseViewModel::DiagnoseViewModel(TelemetryService& telemetry, QObject* parent)
     : QObject(parent)
     , telemetry_(telemetry) {}
 
@@ -27,8 +28,7 @@ void DiagnoseViewModel::diagnose(const SystemProfile& profile) {
     if (diagnosis.kind == Diagnosis::Kind::D2_HomeUnset) d2 = remediation(diagnosis.detectedJDK, profile);
     setState(Diagnosed{diagnosis, std::nullopt, d2});
 
-    TelemetryService& telemetry = telemetry_ ? *telemetry_ : TelemetryService::shared();
-    telemetry.track(TelemetryService::javaDiagnosisReachedEvent(diagnosis, profile));
+    telemetry_.track(javaDiagnosisReachedEvent(diagnosis, profile));
 }
 
 Remediation DiagnoseViewModel::installRemediation(int major, const SystemProfile& profile) {

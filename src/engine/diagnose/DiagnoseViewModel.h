@@ -61,8 +61,8 @@ public:
     };
     using State = std::variant<Diagnosed, Remediating, Verifying, Verified, Completed, Error, Probing>;
 
-    // Events go to `telemetry`; none means the shared service.
-    explicit DiagnoseViewModel(TelemetryService* telemetry = nullptr, QObject* parent = nullptr);
+    // Events go to `telemetry`, which outlives the model.
+    explicit DiagnoseViewModel(TelemetryService& telemetry, QObject* parent = nullptr);
 
     const State& state() const { return state_; }
     // Every assignment emits stateChanged, also when the value is the same.
@@ -85,7 +85,7 @@ signals:
     void stateChanged();
 
 private:
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     State state_ = Probing{};
 };
 

@@ -1,7 +1,7 @@
 #include "diagnose/VerifyOutcome.h"
 
 #include "platform/JavaVersion.h"
-#include "telemetry/TelemetryService.h"
+#include "telemetry/TelemetryEvents.h"
 
 #include <QRegularExpression>
 
@@ -64,10 +64,10 @@ QString legacyWarning(const QString& javaVersionOutput) {
 
 TelemetryEvent verificationEvent(const Remediation& remediation, const JavaVerifier::Result& result) {
     if (!verificationPassed(remediation, result))
-        return TelemetryService::verifyFailedEvent(result.javaVersionOutput, result.javaVersionExitCode);
+        return verifyFailedEvent(result.javaVersionOutput, result.javaVersionExitCode);
     if (remediation.kind == Kind::keepCurrentLegacyJava)
-        return TelemetryService::verifyPassedWithLegacyEvent(result.javaVersionOutput, remediation.jdkPath);
-    return TelemetryService::verifyPassedEvent(result.javaVersionOutput);
+        return verifyPassedWithLegacyEvent(result.javaVersionOutput, remediation.jdkPath);
+    return verifyPassedEvent(result.javaVersionOutput);
 }
 
 std::optional<int> installedJavaMajor(const Remediation& remediation) {

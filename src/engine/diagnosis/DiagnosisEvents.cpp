@@ -1,14 +1,11 @@
-// The usage events of the Java diagnosis and its fixes, and the codes and methods they send.
-#include "diagnosis/Diagnosis.h"
-#include "diagnosis/Remediation.h"
-#include "platform/SystemProfile.h"
+#include "diagnosis/DiagnosisEvents.h"
+
 #include "telemetry/EventValues.h"
-#include "telemetry/TelemetryService.h"
 
 namespace qlan {
 using namespace eventvalues;
 
-TelemetryService::DiagnosisCode TelemetryService::diagnosisCode(const Diagnosis& diagnosis) {
+DiagnosisCode diagnosisCode(const Diagnosis& diagnosis) {
     switch (diagnosis.kind) {
     case Diagnosis::Kind::D2_HomeUnset:
         return {QStringLiteral("D2_HomeUnset"), QStringLiteral("JDK installed, JAVA_HOME unset")};
@@ -26,7 +23,15 @@ TelemetryService::DiagnosisCode TelemetryService::diagnosisCode(const Diagnosis&
     return {};
 }
 
-QString TelemetryService::remediationMethod(const Remediation& remediation) {
+JSONValue discoveredJDKRecord(const JDKInfo& jdk) {
+    return JSONValue::object({
+        {QStringLiteral("path"), text(homeMasked(jdk.path))},
+        {QStringLiteral("major_version"), optionalInteger(majorOfVersion(jdk.version))},
+        {QStringLiteral("vendor"), jdk.vendor.isEmpty() ? JSONValue::null() : text(jdk.vendor)},
+    });
+}
+
+QString remediationMethod(const Remediation& remediation) {
     using Kind = Remediation::Kind;
     switch (remediation.kind) {
     case Kind::installTemurinViaBrew:
@@ -57,8 +62,7 @@ QString TelemetryService::remediationMethod(const Remediation& remediation) {
     return {};
 }
 
-TelemetryEvent TelemetryService::javaDiagnosisReachedEvent(const Diagnosis& diagnosis,
-                                                           const SystemProfile& profile) {
+TelemetryEvent javaDiagnosisReachedEvent(const Diagnosis& diagnosis, const SystemProfile& profile) {
     const ProbeBundle& java = profile.javaState;
     const DiagnosisCode code = diagnosisCode(diagnosis);
     qint64 firstMajor = 0;
@@ -79,25 +83,27 @@ TelemetryEvent TelemetryService::javaDiagnosisReachedEvent(const Diagnosis& diag
             }};
 }
 
-TelemetryEvent TelemetryService::remediationFailedEvent(const Remediation& remediation, qint64 exitCode,
-                                                        const QString& reason) {
+TelemetryEvent remediationFailedEvent(const Remediation& remediation, qint64 exitCode,
+                                      const QString& reason) {
     return remediationFailed(remediation.id(), exitCode, reason);
 }
 
-TelemetryEvent TelemetryService::remediationAppliedEvent(const Remediation& remediation) {
+TelemetryEvent remediationAppliedEvent(const Remediation& remediation) {
     return remediationApplied(remediation.id(), remediationMethod(remediation));
 }
 
-TelemetryEvent TelemetryService::remediationCompletedEvent(const Remediation& remediation, qint64 exitCode) {
+TelemetryEvent remediationCompletedEvent(const Remediation& remediation, qint64 exitCode) {
     return remediationCompleted(remediation.id(), exitCode);
 }
 
-void TelemetryService::trackRemediationApplied(const Remediation& remediation) {
-    send(remediationAppliedEvent(remediation));
+TelemetryEvent remediationCanceledEvent(const Remediation& remediation) {
+    return {QStringLiteral("remediation_canceled"),
+            {{QStringLiteral("remediation_id"), text(homeMasked(remediation.id()))}}};
 }
 
-void TelemetryService::trackRemediationCompleted(const Remediation& remediation, qint64 exitCode) {
-    send(remediationCompletedEvent(remediation, exitCode));
+TelemetryEvent verifyOfferedFollowupEvent(const Remediation& firstRemediation) {
+    return {QStringLiteral("verify_offered_followup"),
+            {{QStringLiteral("first_remediation_id"), text(firstRemediation.id())}}};
 }
 
 } // namespace qlan

@@ -27,16 +27,6 @@ CurrentSlot& currentSlot() {
 
 } // namespace
 
-QString toText(SetupFlow flow) {
-    switch (flow) {
-    case SetupFlow::diagnose:
-        return QStringLiteral("diagnose");
-    case SetupFlow::setupWorkflow:
-        return QStringLiteral("setupWorkflow");
-    }
-    return {};
-}
-
 QUrl ProductURLs::guideSiteRoot() {
     return constantURL(QStringLiteral("https://") + brand::guideSiteHost);
 }

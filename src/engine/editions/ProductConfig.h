@@ -10,10 +10,9 @@
 #include "catalog/SetupProber.h"
 #include "catalog/SetupVerifier.h"
 #include "catalog/SharedDomainCopy.h"
-#include "catalog/SpineCopyProviding.h"
+#include "catalog/SpineCopy.h"
 #include "catalog/SpineProvider.h"
 #include "catalog/SpineRenderPolicy.h"
-#include "catalog/StageCatalogProviding.h"
 #include "diagnosis/DiagnosisProfile.h"
 #include "platform/TextEnum.h"
 
@@ -31,9 +30,11 @@ namespace qlan {
 // Which flow an edition's welcome screen opens.
 enum class SetupFlow { diagnose, setupWorkflow };
 
-QString toText(SetupFlow flow);
 template <> struct TextEnumCases<SetupFlow> {
-    static constexpr std::array cases{SetupFlow::diagnose, SetupFlow::setupWorkflow};
+    static constexpr TextCase<SetupFlow> cases[]{
+        {SetupFlow::diagnose, "diagnose"},
+        {SetupFlow::setupWorkflow, "setupWorkflow"},
+    };
 };
 
 // Welcome-screen texts.
@@ -102,8 +103,7 @@ struct ProductConfig {
     SharedDomainCopy sharedDomainCopy = SharedDomainCopy::standard();
     SpineRenderPolicy spinePolicy;
     std::shared_ptr<const SetupProber> prober;
-    std::shared_ptr<const SpineCopyProviding> spineCopy;
-    std::shared_ptr<const StageCatalogProviding> stageCatalog; // stored; read by no code path
+    std::shared_ptr<const SpineCopy> spineCopy;
 
     // The engine's own default edition, built once; every read is a copy.
     static ProductConfig javaEdition();

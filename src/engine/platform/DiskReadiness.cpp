@@ -4,20 +4,6 @@
 
 namespace qlan {
 
-QString toText(DiskVerdict verdict) {
-    switch (verdict) {
-    case DiskVerdict::ok:
-        return QStringLiteral("ok");
-    case DiskVerdict::low:
-        return QStringLiteral("low");
-    case DiskVerdict::critical:
-        return QStringLiteral("critical");
-    case DiskVerdict::unmeasured:
-        return QStringLiteral("unmeasured");
-    }
-    return {};
-}
-
 bool needsWarning(DiskVerdict verdict) {
     return verdict == DiskVerdict::low || verdict == DiskVerdict::critical;
 }

@@ -12,10 +12,13 @@ namespace qlan {
 
 enum class DiskVerdict { ok, low, critical, unmeasured };
 
-QString toText(DiskVerdict verdict);
 template <> struct TextEnumCases<DiskVerdict> {
-    static constexpr std::array cases{DiskVerdict::ok, DiskVerdict::low, DiskVerdict::critical,
-                                      DiskVerdict::unmeasured};
+    static constexpr TextCase<DiskVerdict> cases[]{
+        {DiskVerdict::ok, "ok"},
+        {DiskVerdict::low, "low"},
+        {DiskVerdict::critical, "critical"},
+        {DiskVerdict::unmeasured, "unmeasured"},
+    };
 };
 // `low` and `critical` need a warning; `ok` and `unmeasured` do not.
 bool needsWarning(DiskVerdict verdict);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace qlan {
@@ -22,7 +23,8 @@ struct FileAttributes {
 };
 
 // How `writeFile` puts a file in place. The write is always atomic: a temporary file in the same folder,
-// written whole, then renamed over the target.
+// written whole, then renamed over the target. A file that is replaced keeps its extended attributes and,
+// where the process may set them, its owner and group.
 struct FileWriteOptions {
     // What the file must still hold for the write to go ahead.
     struct Contents {
@@ -42,6 +44,13 @@ struct FileWriteOptions {
 };
 
 enum class StandardDirectory { applicationSupport, caches };
+
+// The engine's hold on one file while it edits it (FileSystemOperating::lockForEditing). Let go when
+// destroyed.
+class FileEditHold {
+public:
+    virtual ~FileEditHold() = default;
+};
 
 class FileSystemOperating {
 public:
@@ -86,6 +95,11 @@ public:
     // 17. writes the bytes atomically as `options` say; throws when the target is not a regular file
     // (after a followed link), FileChangedError when it changed (`onlyIfUnchanged`)
     virtual void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) = 0;
+    // 18. waits until no other edit of the engine's holds the file at `path` (a symbolic link stands for
+    // the file it names), in this program or in any other program of the engine, and holds it until the
+    // returned hold is destroyed. Re-entrant on one thread. Throws PlatformError when the hold cannot be
+    // had (another program keeps it too long, or there is no place for the lock).
+    virtual std::unique_ptr<FileEditHold> lockForEditing(const QString& path) = 0;
 };
 
 } // namespace qlan

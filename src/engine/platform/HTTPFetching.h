@@ -3,7 +3,8 @@
 // thread (call them from a worker thread, never the GUI thread) and throw TransportError when the
 // request fails before a response head arrives. Nothing grows without bound, whatever a server sends:
 // data() keeps at most the request's `maxBodyBytes`, a download has a limit of its own, and a sample
-// counts without keeping.
+// counts without keeping. A body that cannot be decoded (a damaged compressed answer, or one that
+// inflates past its limit) fails the call at once.
 
 #include <QByteArray>
 #include <QList>
@@ -23,7 +24,11 @@ struct HTTPRequest {
     QByteArray method = "GET";
     HTTPHeaders headers;
     QByteArray body;
+    // A deadline: the request ends this long after it starts, whatever arrives meanwhile (none when zero
+    // or below). A sample that has its head then reports what it counted.
     double timeoutSeconds = 60.0;
+    // No byte for this long ends the request (none when zero or below).
+    double idleTimeoutSeconds = 0;
     bool ignoreCache = false;
     // The most body bytes data() keeps for this request: a longer body fails the call with a
     // TransportError saying so. Each caller sets what it expects to receive.
@@ -61,13 +66,15 @@ public:
     virtual std::pair<QByteArray, HTTPResponse> data(const HTTPRequest& request,
                                                      std::stop_token stop = {}) = 0;
 
-    // The path of a temporary file holding the body, and the response. The caller moves or deletes it.
-    // A body past the fetcher's download limit, or one the disk cannot take, fails the call and leaves
-    // no file behind.
+    // The path of a temporary file holding the body as the server stored it (asked for without a content
+    // encoding, and never decoded), and the response. The caller moves or deletes it. A download has an
+    // idle limit and no deadline. A body past the fetcher's download limit, or one the disk cannot take
+    // (the error says why), fails the call and leaves no file behind.
     virtual std::pair<QString, HTTPResponse> download(const QUrl& url, std::stop_token stop = {}) = 0;
 
-    // How many body bytes arrive before the byte limit, the end of the body, a read error or the time
-    // limit, whichever comes first; elapsed time is measured from the response head, at least 0.0001 s.
+    // How many body bytes arrive (as sent, never decoded) before the byte limit, the end of the body, a
+    // read error, the time limit or the request's deadline, whichever comes first; elapsed time is
+    // measured from the response head, at least 0.0001 s.
     virtual ByteSample sampleBytes(const HTTPRequest& request, qint64 byteLimit, double timeLimitSeconds,
                                    std::stop_token stop = {}) = 0;
 };

@@ -1,20 +1,28 @@
 #include "platform/LiveFileSystem.h"
 
+#include "platform/ExtendedAttributes.h"
 #include "platform/PlatformError.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -71,18 +79,6 @@ private:
     int fd_;
 };
 
-void writeAll(int fd, const QByteArray& data, const QString& path) {
-    qint64 written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + written, static_cast<size_t>(data.size() - written));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwErrno(QStringLiteral("Couldn't write"), path);
-        }
-        written += n;
-    }
-}
-
 // Copies a file, a link (as a link) or a whole folder tree to a new path, keeping permissions and
 // modification times. Used where a rename cannot cross file systems.
 void copyTree(const QByteArray& from, const QByteArray& to) {
@@ -136,7 +132,7 @@ void copyTree(const QByteArray& from, const QByteArray& to) {
             throwErrno(QStringLiteral("Couldn't copy"), where);
         }
         if (n == 0) break;
-        writeAll(out.get(), QByteArray::fromRawData(buffer.constData(), n), QFile::decodeName(to));
+        LiveFileSystem::writeAll(out.get(), QByteArrayView(buffer.constData(), n), QFile::decodeName(to));
     }
     if (::fchmod(out.get(), mode) != 0 || ::fsync(out.get()) != 0)
         throwErrno(QStringLiteral("Couldn't copy"), where);
@@ -199,6 +195,153 @@ QByteArray linkTarget(const QByteArray& link, const QString& path) {
 QByteArray randomSuffix() {
     return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
+
+// The item that a write to `path` replaces or creates: the path itself, or (unless a link at the path is
+// to be replaced) the end of the chain of symbolic links that starts there.
+struct ItemToReplace {
+    QByteArray path;
+    struct stat st {}; // when it exists
+    bool exists = false;
+};
+
+ItemToReplace itemToReplace(const QString& path, bool replaceLink) {
+    ItemToReplace item{native(path)};
+    for (int hops = 0;; ++hops) {
+        if (::lstat(item.path.constData(), &item.st) != 0) {
+            if (errno != ENOENT) throwErrno(QStringLiteral("Couldn't write"), path);
+            return item;
+        }
+        item.exists = true;
+        if (!S_ISLNK(item.st.st_mode) || replaceLink) return item;
+        if (hops >= 40) throwErrno(QStringLiteral("Couldn't write"), path, ELOOP);
+        item.path = linkTarget(item.path, path);
+        item.exists = false;
+    }
+}
+
+// The one name of the file that a write to `path` replaces, whichever links and folders lead to it:
+// the real path of its nearest existing folder, then the rest of the path.
+QByteArray canonicalItem(const QString& path) {
+    QByteArray rest = itemToReplace(path, false).path;
+    QByteArray tail;
+    while (rest.size() > 1) {
+        const int slash = rest.lastIndexOf('/');
+        if (slash < 0) break;
+        tail.prepend(rest.mid(slash));
+        rest = slash > 0 ? rest.left(slash) : QByteArray("/");
+        char resolved[PATH_MAX];
+        if (::realpath(rest.constData(), resolved)) {
+            const QByteArray folder(resolved);
+            return (folder == "/" ? QByteArray() : folder) + tail;
+        }
+    }
+    return QDir::cleanPath(path).toLocal8Bit();
+}
+
+// How long an edit waits for another program's edit of the same file before it gives up.
+constexpr std::chrono::seconds editLockPatience{10};
+
+// Waits for the lock of the open lock file `fd` (busy at a first try) until `deadline`; returns the
+// descriptor holding it, or -1 when the wait was given up (`error` 0) or failed (`error` set). A thread of
+// its own blocks in flock, where the system lets the waiters in as soon as the lock comes free; trying
+// now and then instead would let a program that edits again at once keep the lock. When the wait is
+// given up, that thread lets go of the lock as soon as it gets it.
+int waitForLock(int fd, std::chrono::steady_clock::time_point deadline, int& error) {
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable done;
+        int fd = -1;
+        bool finished = false;
+        bool abandoned = false;
+        int error = 0;
+    };
+    auto wait = std::make_shared<Wait>();
+    wait->fd = fd;
+    std::thread([wait] {
+        int failure = 0;
+        while (::flock(wait->fd, LOCK_EX) != 0)
+            if ((failure = errno) != EINTR) break;
+        const std::lock_guard lock(wait->mutex);
+        wait->finished = true;
+        wait->error = failure;
+        if (wait->abandoned) ::close(wait->fd);
+        wait->done.notify_all();
+    }).detach();
+    std::unique_lock lock(wait->mutex);
+    if (!wait->done.wait_until(lock, deadline, [&] { return wait->finished; })) {
+        wait->abandoned = true;
+        error = 0;
+        return -1;
+    }
+    error = wait->error;
+    if (error == 0) return wait->fd;
+    ::close(wait->fd);
+    return -1;
+}
+
+// Takes the lock file at `lockPath` for a new open file description, created when missing and opened
+// again when it was removed or replaced (a cleaner of the temporary folder) while this edit waited.
+int takeLockFile(const QByteArray& lockPath, const QString& shown) {
+    const auto deadline = std::chrono::steady_clock::now() + editLockPatience;
+    for (;;) {
+        int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) throwErrno(QStringLiteral("Couldn't lock"), shown);
+        int error = 0;
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+            if ((error = errno) != EINTR) break;
+        if (error == EWOULDBLOCK) {
+            fd = waitForLock(fd, deadline, error);
+            if (fd < 0 && error == 0)
+                throw PlatformError(QStringLiteral("“%1” is being changed by another program, which hasn't "
+                                                   "finished in %2 seconds — nothing was written")
+                                        .arg(shown)
+                                        .arg(editLockPatience.count()),
+                                    EWOULDBLOCK);
+        }
+        if (error != 0) {
+            if (fd >= 0) ::close(fd);
+            throwErrno(QStringLiteral("Couldn't lock"), shown, error);
+        }
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 && ::stat(lockPath.constData(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+            return fd;
+        ::close(fd);
+    }
+}
+
+// The edit lock of one file in this process: threads wait on the mutex, and the thread that holds it
+// first also holds the lock file, which other programs wait on.
+struct EditLockEntry {
+    std::recursive_mutex mutex;
+    int depth = 0; // holds of the thread that has the mutex
+    int fd = -1;   // the lock file while held
+};
+
+struct EditLockRegistry {
+    std::mutex mutex;
+    QHash<QByteArray, std::weak_ptr<EditLockEntry>> entries; // by lock file; none outlives its holds
+};
+
+EditLockRegistry& editLocks() {
+    static EditLockRegistry registry;
+    return registry;
+}
+
+class LiveFileEditHold : public FileEditHold {
+public:
+    explicit LiveFileEditHold(std::shared_ptr<EditLockEntry> entry)
+        : entry_(std::move(entry)) {}
+    ~LiveFileEditHold() override {
+        // The file stays: removing it would send the programs that wait for it to the back of the line.
+        if (--entry_->depth == 0) ::close(std::exchange(entry_->fd, -1));
+        entry_->mutex.unlock();
+    }
+
+private:
+    std::shared_ptr<EditLockEntry> entry_;
+};
 
 } // namespace
 
@@ -341,6 +484,18 @@ QString LiveFileSystem::readString(const QString& path) const {
     return text;
 }
 
+void LiveFileSystem::writeAll(int fd, QByteArrayView data, const QString& path, const QString& what) {
+    qint64 written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + written, static_cast<size_t>(data.size() - written));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwErrno(what, path);
+        }
+        written += n;
+    }
+}
+
 void LiveFileSystem::writeString(const QString& text, const QString& path, bool atomically) {
     if (!text.isValidUtf16())
         throw PlatformError(QStringLiteral("Couldn't write “%1”: the text holds a character that isn't valid "
@@ -391,22 +546,11 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
     // The file to replace: the path itself, or (unless links are to be replaced) the end of the chain of
     // symbolic links that starts there, so that a link survives and the file it names gets the bytes,
     // created when it does not exist yet.
-    QByteArray target = native(path);
-    struct stat st {};
-    bool existed = false;
-    for (int hops = 0;; ++hops) {
-        if (::lstat(target.constData(), &st) != 0) {
-            if (errno != ENOENT) throwErrno(what, path);
-            break;
-        }
-        if (!S_ISLNK(st.st_mode) || options.replaceLink) {
-            existed = S_ISREG(st.st_mode);
-            if (!existed && !S_ISLNK(st.st_mode)) throwNotRegular(what, path, st.st_mode);
-            break;
-        }
-        if (hops >= 40) throwErrno(what, path, ELOOP);
-        target = linkTarget(target, path);
-    }
+    const ItemToReplace item = itemToReplace(path, options.replaceLink);
+    const QByteArray& target = item.path;
+    struct stat st = item.st;
+    const bool existed = item.exists && S_ISREG(st.st_mode);
+    if (item.exists && !existed && !S_ISLNK(st.st_mode)) throwNotRegular(what, path, st.st_mode);
     const int slash = target.lastIndexOf('/');
     const QByteArray folder =
         slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
@@ -431,6 +575,23 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
         ::unlink(temporary.constData());
         throwErrno(what, path, error);
     };
+    if (existed) {
+        // The replaced file's owner and group, where this process may give them (only the super-user may
+        // give a file away; a group the user belongs to is given alone), and its extended attributes.
+        const auto notOurs = [](int error) { return error == EPERM || error == EINVAL; };
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            if (!notOurs(errno)) fail(errno);
+            if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0 && !notOurs(errno)) fail(errno);
+        }
+        try {
+            extendedAttributes::copy(target, fd, path);
+        } catch (const PlatformError&) {
+            ::close(fd);
+            ::unlink(temporary.constData());
+            throw;
+        }
+    }
+    // The mode comes last: an access list among the attributes never grants more than it.
     if (mode && ::fchmod(fd, *mode) != 0) fail(errno);
     qint64 written = 0;
     while (written < data.size()) {
@@ -468,6 +629,55 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
         ::unlink(temporary.constData());
         throwErrno(what, path, error);
     }
+}
+
+std::unique_ptr<FileEditHold> LiveFileSystem::lockForEditing(const QString& path) {
+    return lockForEditing(path, editLockFolder(temporaryDirectory()));
+}
+
+QString LiveFileSystem::editLockFolder(const QString& temporaryFolder) {
+    return temporaryFolder + QStringLiteral("/com.pellinor.edit-locks.") + QString::number(::getuid());
+}
+
+std::unique_ptr<FileEditHold> LiveFileSystem::lockForEditing(const QString& path, const QString& lockFolder) {
+    // The lock folder is this user's own: made private, and refused when it is anything else (another
+    // user's, or a link to elsewhere).
+    const QByteArray folder = native(lockFolder);
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
+        throwErrno(QStringLiteral("Couldn't make the lock folder"), lockFolder);
+    struct stat st {};
+    if (::lstat(folder.constData(), &st) != 0)
+        throwErrno(QStringLiteral("Couldn't make the lock folder"), lockFolder);
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        ((st.st_mode & 0077) != 0 && ::chmod(folder.constData(), 0700) != 0))
+        throw PlatformError(QStringLiteral("Couldn't lock “%1”: “%2” is not a private folder of this user's")
+                                .arg(path, lockFolder),
+                            EPERM);
+    const QByteArray lockPath =
+        folder + '/' + QCryptographicHash::hash(canonicalItem(path), QCryptographicHash::Sha256).toHex() +
+        ".lock";
+
+    std::shared_ptr<EditLockEntry> entry;
+    {
+        EditLockRegistry& registry = editLocks();
+        const std::lock_guard guard(registry.mutex);
+        for (auto it = registry.entries.begin(); it != registry.entries.end();)
+            it = it.value().expired() ? registry.entries.erase(it) : std::next(it);
+        std::weak_ptr<EditLockEntry>& known = registry.entries[lockPath];
+        entry = known.lock();
+        if (!entry) known = entry = std::make_shared<EditLockEntry>();
+    }
+    entry->mutex.lock();
+    if (entry->depth == 0) {
+        try {
+            entry->fd = takeLockFile(lockPath, path);
+        } catch (...) {
+            entry->mutex.unlock();
+            throw;
+        }
+    }
+    ++entry->depth;
+    return std::make_unique<LiveFileEditHold>(std::move(entry));
 }
 
 } // namespace qlan

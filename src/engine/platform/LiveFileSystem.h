@@ -24,14 +24,31 @@ public:
     QString urlForDirectory(StandardDirectory which, bool create) override;
     QString temporaryDirectory() const override;
     void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override;
+    // The lock file of an edit is named after the file's real path (its folder's links resolved) in a
+    // private folder of the user's (editLockFolder of the temporary folder), and held with flock, which
+    // the system lets go when the holder ends however it ends: a lock file left behind is empty and
+    // never stops an edit. A wait for another program gives up after 10 seconds.
+    std::unique_ptr<FileEditHold> lockForEditing(const QString& path) override;
+
+    // The lock folder of this user inside a temporary folder.
+    static QString editLockFolder(const QString& temporaryFolder);
+    // lockForEditing with the lock files in `lockFolder` (made when missing).
+    static std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const QString& lockFolder);
 
     // Writes `data` to `path` through a temporary file in the same folder that then replaces the target
     // in one rename. A symbolic link at `path` stays a link (even a dangling one): the file it names is
     // replaced or created, unless `options` ask for the link itself to be replaced. An existing file's
-    // permissions are kept unless `options` name others. On failure the old file is untouched and no
+    // permissions are kept unless `options` name others, and so are its extended attributes and (where
+    // this process may set them) its owner and group. On failure the old file is untouched and no
     // temporary file remains.
     static void atomicWrite(const QByteArray& data, const QString& path,
                             const FileWriteOptions& options = {});
+
+    // Writes all of `data` to the open descriptor `fd` of the file at `path`, however the system splits
+    // the writes up. A failed write throws PlatformError("<what> “<path>”: <the system's reason>") with
+    // errno as its code, so a full disk says "No space left on device".
+    static void writeAll(int fd, QByteArrayView data, const QString& path,
+                         const QString& what = QStringLiteral("Couldn't write"));
 };
 
 } // namespace qlan

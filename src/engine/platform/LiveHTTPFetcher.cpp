@@ -1,5 +1,6 @@
 #include "platform/LiveHTTPFetcher.h"
 
+#include "platform/LiveFileSystem.h"
 #include "platform/PlatformError.h"
 
 #include <QCoreApplication>
@@ -101,6 +102,20 @@ std::exception_ptr tooLargeError(Mode mode, qint64 limit) {
         QNetworkReply::UnknownContentError);
 }
 
+// A compressed answer that does not inflate, or inflates past the limit of its call: Qt's decoder stops
+// at either, and tells no more than that.
+std::exception_ptr undecodableError(qint64 limit) {
+    const QString size = QLocale::c().formattedDataSize(limit, 0, QLocale::DataSizeTraditionalFormat);
+    return transportError(QStringLiteral("The answer could not be decoded: its compressed body is damaged or "
+                                         "inflates past the %1 limit for this request.")
+                              .arg(size),
+                          QNetworkReply::UnknownContentError);
+}
+
+std::exception_ptr timedOutError() {
+    return transportError(QStringLiteral("The request timed out."), QNetworkReply::TimeoutError);
+}
+
 std::exception_ptr stoppedError() {
     return transportError(QStringLiteral("Network access has stopped"),
                           QNetworkReply::OperationCanceledError);
@@ -108,11 +123,17 @@ std::exception_ptr stoppedError() {
 
 // The errors Qt reports for an answer whose head carried an HTTP error status (4xx, 5xx). Qt raises
 // them only once the whole body has arrived; a broken transfer reports a network-level code instead.
-bool isStatusError(QNetworkReply::NetworkError error) {
+bool isStatusError(QNetworkReply::NetworkError error, int status) {
     const int code = static_cast<int>(error);
-    return error == QNetworkReply::ProxyAuthenticationRequiredError ||
-           error == QNetworkReply::ProtocolInvalidOperationError || (code >= 201 && code <= 299) ||
-           (code >= 401 && code <= 499);
+    return status >= 400 && (error == QNetworkReply::ProxyAuthenticationRequiredError ||
+                             error == QNetworkReply::ProtocolInvalidOperationError ||
+                             (code >= 201 && code <= 299) || (code >= 401 && code <= 499));
+}
+
+// Qt's decoder gave up on a compressed body: it reports "unknown content" under a status that is no
+// error. Qt ends the reply only when the server has sent the rest, so the call ends here instead.
+bool isDecodingFailure(QNetworkReply::NetworkError error, int status) {
+    return error == QNetworkReply::UnknownContentError && status > 0 && status < 400;
 }
 
 bool isFollowedRedirect(int status) {
@@ -184,14 +205,32 @@ private:
                              QNetworkRequest::NoLessSafeRedirectPolicy);
         if (spec.ignoreCache)
             request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-        if (const int ms = millisecondsFor(spec.timeoutSeconds); ms > 0) request.setTransferTimeout(ms);
+        if (call_->mode == Mode::data) {
+            // Qt inflates a compressed answer whole as it arrives: past the call's own limit it stops.
+            request.setDecompressedSafetyCheckThreshold(std::max<qint64>(call_->byteLimit, 0));
+        } else if (!request.hasRawHeader("Accept-Encoding")) {
+            // A download's checksum and a sample's count are over the bytes as the server stores them.
+            // With an encoding of its own asked for, Qt decodes nothing.
+            request.setRawHeader("Accept-Encoding", "identity");
+        }
+        if (const int ms = millisecondsFor(spec.idleTimeoutSeconds); ms > 0) request.setTransferTimeout(ms);
 
         reply_ = send(manager, request, spec);
         // Whatever the server sends, no more than this waits in the reply until it is read.
         reply_->setReadBufferSize(kReadBufferBytes);
         connect(reply_, &QNetworkReply::metaDataChanged, this, &Transfer::onMetaData);
         connect(reply_, &QNetworkReply::readyRead, this, &Transfer::onReadyRead);
+        connect(reply_, &QNetworkReply::errorOccurred, this, &Transfer::onError);
         connect(reply_, &QNetworkReply::finished, this, &Transfer::onFinished);
+
+        // The deadline counts from here, however the answer drips in.
+        if (const int ms = millisecondsFor(spec.timeoutSeconds); ms > 0) {
+            deadline_ = new QTimer(this);
+            deadline_->setSingleShot(true);
+            deadline_->setTimerType(Qt::PreciseTimer);
+            connect(deadline_, &QTimer::timeout, this, &Transfer::onDeadline);
+            deadline_->start(ms);
+        }
     }
 
     int status() const { return reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); }
@@ -234,6 +273,17 @@ private:
         }
     }
 
+    void onError(QNetworkReply::NetworkError error) {
+        if (completed_ || !isDecodingFailure(error, status())) return;
+        fail(undecodableError(call_->byteLimit));
+    }
+
+    void onDeadline() {
+        if (completed_) return;
+        if (call_->mode == Mode::sample && headArrived_) return endSample();
+        fail(timedOutError());
+    }
+
     void openFile() {
         auto file =
             std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/quillane-download-XXXXXX"));
@@ -258,7 +308,13 @@ private:
         case Mode::download: {
             const QByteArray chunk = reply_->readAll();
             if (!keep(chunk.size())) return;
-            if (file_->write(chunk) != chunk.size()) return failToSave();
+            try {
+                // Straight to the descriptor, so a failed write says why (a full disk, say).
+                LiveFileSystem::writeAll(file_->handle(), chunk, file_->fileName(),
+                                         QStringLiteral("Couldn't save the download to"));
+            } catch (const PlatformError&) {
+                return fail(std::current_exception());
+            }
             break;
         }
         case Mode::sample: {
@@ -280,7 +336,7 @@ private:
     void onFinished() {
         if (completed_) return;
         const QNetworkReply::NetworkError error = reply_->error();
-        const bool answered = error == QNetworkReply::NoError || (isStatusError(error) && status() > 0);
+        const bool answered = error == QNetworkReply::NoError || isStatusError(error, status());
         if (answered) onReadyRead(); // whatever is still buffered
         if (completed_) return;
 
@@ -288,8 +344,8 @@ private:
         if (!answered) {
             // Qt reports its own transfer time-out as a cancel; only a stop request is one.
             if (error == QNetworkReply::OperationCanceledError && !cancelRequested_)
-                return fail(
-                    transportError(QStringLiteral("The request timed out."), QNetworkReply::TimeoutError));
+                return fail(timedOutError());
+            if (isDecodingFailure(error, status())) return fail(undecodableError(call_->byteLimit));
             return fail(transportError(reply_->errorString(), error));
         }
 
@@ -297,7 +353,6 @@ private:
         if (call_->mode == Mode::download) {
             if (!file_) openFile(); // an answer without a body event
             if (completed_) return;
-            if (!file_->flush()) return failToSave();
             call_->filePath = file_->fileName();
             file_->close();
             file_.reset();
@@ -313,12 +368,6 @@ private:
         }
         counter_.add(bytes);
         return true;
-    }
-
-    // The download's file could not take the body (a full disk, say): the partial file goes.
-    void failToSave() {
-        fail(std::make_exception_ptr(
-            PlatformError(QStringLiteral("Couldn't save the download: ") + file_->errorString())));
     }
 
     void endSample() {
@@ -352,9 +401,12 @@ private:
     // Stops the transfer (a sample that ends early closes its connection) and schedules the cleanup.
     void release() {
         if (timeLimit_) timeLimit_->stop();
+        if (deadline_) deadline_->stop();
         if (reply_) {
             reply_->disconnect(this);
-            if (reply_->isRunning()) reply_->abort();
+            // A reply that has reported its error already is not aborted (Qt warns at a second error):
+            // deleting it closes its connection all the same.
+            if (reply_->isRunning() && reply_->error() == QNetworkReply::NoError) reply_->abort();
             reply_->deleteLater();
         }
         deleteLater();
@@ -370,6 +422,7 @@ private:
     ByteCounter counter_;
     QElapsedTimer clock_;
     QTimer* timeLimit_ = nullptr;
+    QTimer* deadline_ = nullptr;
 };
 
 // The network thread and its manager: started on first use, stopped when the application object is
@@ -483,6 +536,9 @@ std::pair<QString, HTTPResponse> LiveHTTPFetcher::download(const QUrl& url, std:
     auto call = std::make_shared<Call>();
     call->mode = Mode::download;
     call->request.url = url;
+    // Installer packages take minutes on a slow line: only a stall ends a download.
+    call->request.timeoutSeconds = 0;
+    call->request.idleTimeoutSeconds = downloadIdleTimeoutSeconds;
     call->byteLimit = downloadByteLimit_;
     perform(call, stop);
     return {std::move(call->filePath), std::move(call->response)};

@@ -15,6 +15,8 @@ class LiveHTTPFetcher : public HTTPFetching {
 public:
     // The largest body a download may write to its file (installer packages are a few hundred MB).
     static constexpr qint64 defaultDownloadByteLimit = qint64(4) * 1024 * 1024 * 1024;
+    // A download ends after this long without a byte; it has no deadline.
+    static constexpr double downloadIdleTimeoutSeconds = 60.0;
 
     explicit LiveHTTPFetcher(qint64 downloadByteLimit = defaultDownloadByteLimit)
         : downloadByteLimit_(downloadByteLimit) {}

@@ -18,20 +18,6 @@ qint64 roundedSeconds(double seconds) {
 
 } // namespace
 
-QString toText(NetworkVerdict verdict) {
-    switch (verdict) {
-    case NetworkVerdict::ok:
-        return QStringLiteral("ok");
-    case NetworkVerdict::slow:
-        return QStringLiteral("slow");
-    case NetworkVerdict::unreachable:
-        return QStringLiteral("unreachable");
-    case NetworkVerdict::unmeasured:
-        return QStringLiteral("unmeasured");
-    }
-    return {};
-}
-
 bool needsWarning(NetworkVerdict verdict) {
     return verdict == NetworkVerdict::slow || verdict == NetworkVerdict::unreachable;
 }

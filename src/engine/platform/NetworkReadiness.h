@@ -18,10 +18,13 @@ namespace qlan {
 
 enum class NetworkVerdict { ok, slow, unreachable, unmeasured };
 
-QString toText(NetworkVerdict verdict);
 template <> struct TextEnumCases<NetworkVerdict> {
-    static constexpr std::array cases{NetworkVerdict::ok, NetworkVerdict::slow, NetworkVerdict::unreachable,
-                                      NetworkVerdict::unmeasured};
+    static constexpr TextCase<NetworkVerdict> cases[]{
+        {NetworkVerdict::ok, "ok"},
+        {NetworkVerdict::slow, "slow"},
+        {NetworkVerdict::unreachable, "unreachable"},
+        {NetworkVerdict::unmeasured, "unmeasured"},
+    };
 };
 // `slow` and `unreachable` need a warning; `ok` and `unmeasured` do not.
 bool needsWarning(NetworkVerdict verdict);

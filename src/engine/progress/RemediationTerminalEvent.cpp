@@ -1,29 +1,23 @@
 #include "progress/RemediationTerminalEvent.h"
 
-#include "telemetry/TelemetryService.h"
+#include "diagnosis/DiagnosisEvents.h"
 
 namespace qlan {
 
 RemediationTerminalEvent::RemediationTerminalEvent(Remediation remediation, Sink sink)
     : remediation_(std::move(remediation))
-    , sink_(sink ? std::move(sink) : Sink(&TelemetryService::send)) {}
+    , sink_(std::move(sink)) {}
 
 bool RemediationTerminalEvent::completed(qint64 exitCode) {
-    return emitOnce(TelemetryService::remediationCompletedEvent(remediation_, exitCode));
+    return emitOnce(remediationCompletedEvent(remediation_, exitCode));
 }
 
 bool RemediationTerminalEvent::failed(qint64 exitCode, const QString& reason) {
-    return emitOnce(TelemetryService::remediationFailedEvent(remediation_, exitCode, reason));
+    return emitOnce(remediationFailedEvent(remediation_, exitCode, reason));
 }
 
 bool RemediationTerminalEvent::canceled() {
-    return emitOnce(canceledEvent(remediation_));
-}
-
-TelemetryEvent RemediationTerminalEvent::canceledEvent(const Remediation& remediation) {
-    return {QStringLiteral("remediation_canceled"),
-            {{QStringLiteral("remediation_id"),
-              JSONValue::string(TelemetryService::homeMasked(remediation.id()))}}};
+    return emitOnce(remediationCanceledEvent(remediation_));
 }
 
 bool RemediationTerminalEvent::emitOnce(const TelemetryEvent& event) {

@@ -11,10 +11,10 @@ namespace qlan {
 
 class RemediationTerminalEvent {
 public:
-    // Where events go; the default hands them to the shared telemetry service without waiting.
+    // Where events go: the sheet's telemetry service.
     using Sink = std::function<void(const TelemetryEvent&)>;
 
-    explicit RemediationTerminalEvent(Remediation remediation, Sink sink = {});
+    RemediationTerminalEvent(Remediation remediation, Sink sink);
 
     // Each returns whether it sent the event (false once any terminal event has been sent).
     bool completed(qint64 exitCode);
@@ -22,8 +22,6 @@ public:
     bool canceled();
 
     bool didEmit() const { return didEmit_; }
-
-    static TelemetryEvent canceledEvent(const Remediation& remediation);
 
 private:
     bool emitOnce(const TelemetryEvent& event);

@@ -34,7 +34,7 @@ public:
     using Sources = SetupRemediationRunner::Sources;
 
     StreamingRemediationModel(Remediation remediation, AppServices services,
-                              RemediationTerminalEvent::Sink telemetry = {}, Sources sources = Sources(),
+                              RemediationTerminalEvent::Sink telemetry, Sources sources = Sources(),
                               QObject* parent = nullptr);
     ~StreamingRemediationModel() override;
 

@@ -42,7 +42,7 @@ public:
     };
 
     ZprofileDiffModel(Remediation remediation, std::shared_ptr<FileSystemOperating> fs,
-                      RemediationTerminalEvent::Sink telemetry = {}, QObject* parent = nullptr);
+                      RemediationTerminalEvent::Sink telemetry, QObject* parent = nullptr);
     ~ZprofileDiffModel() override;
 
     const Remediation& remediation() const { return remediation_; }

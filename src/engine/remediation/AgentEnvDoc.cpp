@@ -100,7 +100,7 @@ AgentEnvDoc::Result AgentEnvDoc::document() const {
 void AgentEnvDoc::write(const QString& path, const QString& section, const QString& label,
                         QStringList& messages, bool& succeeded) const {
     try {
-        const FileEditLock lock(path);
+        const FileEditLock lock(*fs, path);
         // An existing file that is not UTF-8 text throws here and is never rewritten.
         const bool existed = exists(path);
         const QString text = existed ? fs->readString(path) : QString();

@@ -64,7 +64,7 @@ void enableClaudeAutoUpdate(const Runner& runner, const Output& out) {
 void setJavaHome(const Runner& runner, const Output& out) {
     try {
         const ZprofileWriter writer = ZprofileWriter::forHome(runner.fs);
-        const FileEditLock lock(writer.writer.target); // from the preview to the write
+        const FileEditLock lock(*runner.fs, writer.writer.target); // from the preview to the write
         const auto preview = writer.preview(false);
         writer.writer.apply(preview);
         out.line(

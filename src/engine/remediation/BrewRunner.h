@@ -1,9 +1,9 @@
 #pragma once
 // Runs Homebrew's `brew` and turns its output into a stream of output lines and exactly one terminal
 // event (completed or canceled). A cask is installed with the administrator password dialog available
-// and, when the first attempt does not end cleanly, repaired by its recovery policy (CaskRecovery.cpp):
-// a forced install over a leftover file, a reinstall over a stale caskroom, the vendor's package when
-// Homebrew ran sudo past the dialog, or one plain retry after a pause. A formula is installed plainly.
+// and, when the first attempt does not end cleanly, repaired by its recovery policy: a forced install over
+// a leftover file, a reinstall over a stale caskroom, the vendor's package when Homebrew ran sudo past the
+// dialog, or one plain retry after a pause. A formula is installed plainly.
 
 #include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"

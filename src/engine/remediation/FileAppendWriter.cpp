@@ -44,7 +44,7 @@ FileAppendWriter::DiffPreview FileAppendWriter::append(const QString& line, cons
 
 FileAppendWriter::DiffPreview FileAppendWriter::appendBlock(const QStringList& lines, const QString& title,
                                                             const PresenceTest& isPresent) const {
-    const FileEditLock lock(target); // no other edit of the engine's between the reading and the writing
+    const FileEditLock lock(*fs, target); // no other edit of the engine's between the reading and the writing
     const DiffPreview preview = makePreview(lines, title, isPresent);
     apply(preview);
     return preview;
@@ -80,7 +80,7 @@ FileAppendWriter::DiffPreview FileAppendWriter::makePreview(const QStringList& l
 
 void FileAppendWriter::apply(const DiffPreview& preview) const {
     if (preview.alreadySet) return;
-    const FileEditLock lock(preview.path);
+    const FileEditLock lock(*fs, preview.path);
 
     // The target must still hold what the preview was made from; otherwise an edit made since would be
     // lost and the backup would hold stale text. Tested here, before the backup is touched, and again

@@ -62,7 +62,7 @@ void FolderCopy::copyToNewFolder(const QString& from, const QString& destination
     const QFileInfo info(destination);
     const QString parent = info.absolutePath();
     const QString stagingPrefix = QLatin1Char('.') + info.fileName() + stagingInfix;
-    const FileEditLock lock(destination); // the engine makes one copy to a place at a time
+    const FileEditLock lock(*fs_, destination); // the engine makes one copy to a place at a time
     fs_->createDirectory(parent, true);
     removeLeftovers(parent, stagingPrefix);
     const QString staging =

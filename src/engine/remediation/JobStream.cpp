@@ -1,7 +1,7 @@
 #include "remediation/JobStream.h"
 
 #include "platform/PlatformError.h"
-#include "platform/Worker.h"
+#include "remediation/EditGate.h"
 
 #include <exception>
 #include <memory>
@@ -47,7 +47,7 @@ JobEvents startJobStream(JobBody body) {
     auto holder = std::make_shared<CancellableProcess>();
     std::stop_source source;
     try {
-        source = startWorker([out, holder, body = std::move(body)](std::stop_token stop) {
+        source = startJobWorker([out, holder, body = std::move(body)](std::stop_token stop) {
             runGuarded(out, [&] { body(out, *holder, stop); });
         });
     } catch (const std::system_error& error) {

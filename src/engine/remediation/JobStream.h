@@ -7,7 +7,9 @@
 // startJobStream runs the job on a worker thread of its own. The job gets its output, its
 // CancellableProcess (the holder of the child running at the moment) and a stop token. When the stream
 // ends for any reason (the job finished it, or the consumer went away) the termination handler cancels
-// the holder, which terminates the running child's process group, and then requests the stop.
+// the holder, which terminates the running child's process group, and then requests the stop; the
+// request returns once no file edit of the job is under way, and the job begins none after it
+// (EditGate).
 
 #include "platform/CancellableProcess.h"
 #include "platform/PrivilegedExecutor.h"

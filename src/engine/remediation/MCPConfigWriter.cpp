@@ -172,10 +172,11 @@ MCPConfigWriter::CodexResult MCPConfigWriter::addToCodex(const QString& name, co
     };
 
     const QString config = codexConfigPath();
-    const FileEditLock lock(config);
+    std::optional<FileEditLock> lock; // to the end of the write
     QString oldText;
     bool existed = false;
     try {
+        lock.emplace(*fs, config);
         existed = fs->fileExists(config);
         if (existed) oldText = fs->readString(config); // unreadable or not UTF-8: left alone
     } catch (const std::exception& error) {

@@ -5,7 +5,10 @@
 #include "platform/ProbeSupport.h"
 #include "remediation/RemediationJobs.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <exception>
+#include <iterator>
 
 namespace qlan {
 
@@ -14,10 +17,92 @@ using Kind = SR::Kind;
 
 namespace {
 
+using Runner = SetupRemediationRunner;
+using Events = SetupRemediationRunner::Events;
+
 // The payload of a case that always carries one.
 template <typename P> const P& payload(const SR& remediation) {
     return *remediation.payloadAs<P>();
 }
+
+// The job of one kind: the runner, the fix, and the password dialog's prompt (read by the cask jobs).
+using Job = Events (*)(const Runner& runner, const SR& remediation, const QString& reason);
+struct JobRow {
+    Kind kind;
+    Job job;
+};
+
+// A job that needs only the runner.
+template <Events (*job)(const Runner&)> Events plain(const Runner& runner, const SR&, const QString&) {
+    return job(runner);
+}
+// A job that also shows the password dialog.
+template <Events (*job)(const Runner&, const QString&)>
+Events withReason(const Runner& runner, const SR&, const QString& reason) {
+    return job(runner, reason);
+}
+
+// A text fixed at compile time, so that it can be a template argument.
+template <std::size_t N> struct FixedText {
+    char text[N];
+    constexpr FixedText(const char (&literal)[N]) { std::copy_n(literal, N, text); }
+};
+// The install of one of the application casks.
+template <FixedText cask> Events appCask(const Runner& runner, const SR&, const QString& reason) {
+    return jobs::installAppCask(runner, QString::fromLatin1(cask.text), reason);
+}
+
+// Every kind, in declaration order.
+constexpr JobRow jobRows[] = {
+    {Kind::repairPath,
+     [](const Runner& runner, const SR& r, const QString&) {
+         return jobs::repairPath(runner, payload<SR::RepairPath>(r).directory);
+     }},
+    {Kind::createProject,
+     [](const Runner& runner, const SR& r, const QString&) {
+         return jobs::createProject(runner, payload<SR::CreateProject>(r));
+     }},
+    {Kind::installSkill,
+     [](const Runner& runner, const SR& r, const QString&) {
+         return jobs::installSkill(runner, payload<SR::InstallSkill>(r).skill);
+     }},
+    {Kind::addMCPServer,
+     [](const Runner& runner, const SR& r, const QString&) {
+         return jobs::addMCPServer(runner, payload<SR::AddMCPServer>(r));
+     }},
+    {Kind::configureGit,
+     [](const Runner& runner, const SR& r, const QString&) {
+         return jobs::configureGit(runner, payload<SR::ConfigureGit>(r));
+     }},
+    {Kind::installCommandLineTools, plain<jobs::installCommandLineTools>},
+    {Kind::installHomebrew, plain<jobs::installHomebrew>},
+    {Kind::installClaudeCLI, withReason<jobs::installClaudeCLI>},
+    {Kind::repairHomebrewPath, plain<jobs::repairHomebrewPath>},
+    {Kind::installWarp, appCask<"warp">},
+    {Kind::installClaudeDesktop, appCask<"claude">},
+    {Kind::installZed, appCask<"zed">},
+    {Kind::installVSCode, appCask<"visual-studio-code">},
+    {Kind::installCodexCLI, appCask<"codex">},
+    {Kind::installCodexDesktop, appCask<"codex-app">},
+    {Kind::configureShell, plain<jobs::configureShell>},
+    {Kind::installUv, plain<jobs::installUv>},
+    {Kind::installMise, plain<jobs::installMise>},
+    {Kind::installNodeViaMise, plain<jobs::installNodeViaMise>},
+    {Kind::installRubyViaMise, plain<jobs::installRubyViaMise>},
+    {Kind::installRustViaMise, plain<jobs::installRustViaMise>},
+    {Kind::installRustup, plain<jobs::installRustup>},
+    {Kind::installTemurin, withReason<jobs::installTemurin>},
+    {Kind::documentEnvironment, plain<jobs::documentEnvironment>},
+    {Kind::installGh, plain<jobs::installGh>},
+    {Kind::githubAuth, plain<jobs::githubAuth>},
+};
+
+constexpr bool rowsInDeclarationOrder() {
+    for (std::size_t i = 0; i < std::size(jobRows); ++i)
+        if (static_cast<std::size_t>(jobRows[i].kind) != i) return false;
+    return std::size(jobRows) == SR::kindCount;
+}
+static_assert(rowsInDeclarationOrder(), "jobRows holds every kind once, in declaration order");
 
 } // namespace
 
@@ -38,63 +123,9 @@ SetupRemediationRunner SetupRemediationRunner::fromServices(const AppServices& s
 
 SetupRemediationRunner::Events SetupRemediationRunner::run(const SetupRemediation& remediation,
                                                            const QString& reason) const {
-    const SetupRemediationRunner& runner = *this;
-    const SetupRemediation& r = remediation;
-    switch (r.kind()) {
-    case Kind::repairPath:
-        return jobs::repairPath(runner, payload<SR::RepairPath>(r).directory);
-    case Kind::createProject:
-        return jobs::createProject(runner, payload<SR::CreateProject>(r));
-    case Kind::installSkill:
-        return jobs::installSkill(runner, payload<SR::InstallSkill>(r).skill);
-    case Kind::addMCPServer:
-        return jobs::addMCPServer(runner, payload<SR::AddMCPServer>(r));
-    case Kind::configureGit:
-        return jobs::configureGit(runner, payload<SR::ConfigureGit>(r));
-    case Kind::installCommandLineTools:
-        return jobs::installCommandLineTools(runner);
-    case Kind::installHomebrew:
-        return jobs::installHomebrew(runner);
-    case Kind::installClaudeCLI:
-        return jobs::installClaudeCLI(runner, reason);
-    case Kind::repairHomebrewPath:
-        return jobs::repairHomebrewPath(runner);
-    case Kind::installWarp:
-        return jobs::installAppCask(runner, QStringLiteral("warp"), reason);
-    case Kind::installClaudeDesktop:
-        return jobs::installAppCask(runner, QStringLiteral("claude"), reason);
-    case Kind::installZed:
-        return jobs::installAppCask(runner, QStringLiteral("zed"), reason);
-    case Kind::installVSCode:
-        return jobs::installAppCask(runner, QStringLiteral("visual-studio-code"), reason);
-    case Kind::installCodexCLI:
-        return jobs::installAppCask(runner, QStringLiteral("codex"), reason);
-    case Kind::installCodexDesktop:
-        return jobs::installAppCask(runner, QStringLiteral("codex-app"), reason);
-    case Kind::configureShell:
-        return jobs::configureShell(runner);
-    case Kind::installUv:
-        return jobs::installUv(runner);
-    case Kind::installMise:
-        return jobs::installMise(runner);
-    case Kind::installNodeViaMise:
-        return jobs::installNodeViaMise(runner);
-    case Kind::installRubyViaMise:
-        return jobs::installRubyViaMise(runner);
-    case Kind::installRustViaMise:
-        return jobs::installRustViaMise(runner);
-    case Kind::installRustup:
-        return jobs::installRustup(runner);
-    case Kind::installTemurin:
-        return jobs::installTemurin(runner, reason);
-    case Kind::documentEnvironment:
-        return jobs::documentEnvironment(runner);
-    case Kind::installGh:
-        return jobs::installGh(runner);
-    case Kind::githubAuth:
-        return jobs::githubAuth(runner);
-    }
-    return unavailable(remediation.id());
+    const auto index = static_cast<std::size_t>(remediation.kind());
+    if (index >= std::size(jobRows)) return unavailable(remediation.id());
+    return jobRows[index].job(*this, remediation, reason);
 }
 
 std::int32_t SetupRemediationRunner::runShell(const QString& command, const Output& out,

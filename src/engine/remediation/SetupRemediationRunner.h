@@ -7,7 +7,8 @@
 //   stream that `run` returns is already finished and holds every event;
 // - task jobs (installs, git, gh) run on a worker thread of their own with a stop token (startJobStream);
 //   when the consumer drops or cancels the stream, its termination handler requests the stop, which ends
-//   the job's inner streams and kills their children.
+//   the job's inner streams and kills their children. The stop request returns once no file edit of the
+//   job is under way, and the job begins none after it (EditGate).
 //
 // The jobs themselves are free functions declared in remediation/RemediationJobs.h; `run` only picks one.
 

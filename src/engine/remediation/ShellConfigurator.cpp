@@ -124,7 +124,7 @@ ShellConfigurator::Result ShellConfigurator::configure() const {
 
 void ShellConfigurator::ensureHeader(const QString& path, const QString& header) const {
     try {
-        const FileEditLock lock(path);
+        const FileEditLock lock(*fs, path);
         const bool existed = fs->fileExists(path);
         const QString text = existed ? fs->readString(path) : QString();
         FileWriteOptions options;

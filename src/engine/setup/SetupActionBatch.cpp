@@ -1,15 +1,17 @@
 #include "setup/SetupActionBatch.h"
 
+#include "catalog/SetupRemediationEvents.h"
 #include "editions/ProductConfig.h"
 #include "remediation/OutputLineLimit.h"
+#include "telemetry/EventValues.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
 
 SetupActionBatch::SetupActionBatch(QList<SetupRemediation> remediations, bool continuesPastFailure,
-                                   RunRemediation run, TelemetryService* telemetry, QObject* parent)
+                                   RunRemediation run, TelemetryService& telemetry, QObject* parent)
     : QObject(parent)
-    , loginName(TelemetryService::loginName())
+    , loginName(qlan::loginName())
     , remediations_(std::move(remediations))
     , continuesPastFailure_(continuesPastFailure)
     , run_(std::move(run))
@@ -55,7 +57,7 @@ void SetupActionBatch::runNext() {
             ++index_;
             continue;
         }
-        send(TelemetryService::setupRemediationAppliedEvent(remediation));
+        telemetry_.track(setupRemediationAppliedEvent(remediation));
         stepExitCode_ = -1;
         stepCanceled_ = false;
         auto* step = new QObject(this);
@@ -102,11 +104,11 @@ void SetupActionBatch::stepEnded() {
         return;
     }
     if (stepExitCode_ == 0) {
-        send(TelemetryService::setupRemediationCompletedEvent(remediation, 0));
-        if (auto detail = claudeDetailEvent(remediation, 0, loginName)) send(*detail);
+        telemetry_.track(setupRemediationCompletedEvent(remediation, 0));
+        if (auto detail = claudeDetailEvent(remediation, 0, loginName)) telemetry_.track(*detail);
     } else {
-        send(TelemetryService::setupRemediationFailedEvent(remediation, stepExitCode_,
-                                                           QStringLiteral("nonzero_exit")));
+        telemetry_.track(
+            setupRemediationFailedEvent(remediation, stepExitCode_, QStringLiteral("nonzero_exit")));
         failed_.insert(remediation.id());
         if (firstFailure_ == 0) firstFailure_ = stepExitCode_;
         if (!continuesPastFailure_) return finishWith(firstFailure_);
@@ -123,10 +125,6 @@ void SetupActionBatch::finishWith(std::int32_t exitCode) {
 void SetupActionBatch::append(const QString& line, qint64 omitted) {
     lines_.append(OutputLineLimit::shown(line, omitted));
     emit linesAppended();
-}
-
-void SetupActionBatch::send(const TelemetryEvent& event) {
-    (telemetry_ ? *telemetry_ : TelemetryService::shared()).track(event);
 }
 
 SetupActionOutcome SetupActionBatch::continueOutcome() const {
@@ -177,18 +175,12 @@ std::optional<TelemetryEvent> SetupActionBatch::claudeDetailEvent(const SetupRem
         const QString directory = remediation.payloadAs<SetupRemediation::RepairPath>()->directory;
         return TelemetryEvent{
             QStringLiteral("claude_path_repaired"),
-            {{QStringLiteral("directory"), JSONValue::string(maskedUserFolder(directory, loginName))}}};
+            {{QStringLiteral("directory"),
+              JSONValue::string(homeMasked(directory, loginName, {}, HomeMasking::pathsBelowOnly))}}};
     }
     default:
         return std::nullopt;
     }
-}
-
-QString SetupActionBatch::maskedUserFolder(const QString& directory, const QString& loginName) {
-    if (loginName.isEmpty()) return directory;
-    QString masked = directory;
-    masked.replace(QStringLiteral("/Users/") + loginName + QLatin1Char('/'), QStringLiteral("/Users/~/"));
-    return masked;
 }
 
 } // namespace qlan

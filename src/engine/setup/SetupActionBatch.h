@@ -45,9 +45,9 @@ public:
         std::function<void(const QUrl& url)> openURL;
     };
 
-    // Events go to `telemetry` (the shared service when null), which must outlive the batch.
+    // Events go to `telemetry`, which must outlive the batch.
     SetupActionBatch(QList<SetupRemediation> remediations, bool continuesPastFailure, RunRemediation run,
-                     TelemetryService* telemetry = nullptr, QObject* parent = nullptr);
+                     TelemetryService& telemetry, QObject* parent = nullptr);
     ~SetupActionBatch() override;
 
     // The jobs of a real runner.
@@ -91,8 +91,6 @@ public:
     // The extra event of a Claude fix that ended with 0; none for every other case.
     static std::optional<TelemetryEvent> claudeDetailEvent(const SetupRemediation& remediation,
                                                            std::int32_t exitCode, const QString& loginName);
-    // Every "/Users/<loginName>/" written as "/Users/~/"; unchanged for an empty login name.
-    static QString maskedUserFolder(const QString& directory, const QString& loginName);
 
 signals:
     // Lines were added to `lines()`.
@@ -106,12 +104,11 @@ private:
     void stepEnded();
     void finishWith(std::int32_t exitCode);
     void append(const QString& line, qint64 omitted = 0);
-    void send(const TelemetryEvent& event);
 
     const QList<SetupRemediation> remediations_;
     const bool continuesPastFailure_;
     const RunRemediation run_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     SpineRenderPolicy policy_;
     QString defaultReason_;
 

@@ -5,6 +5,7 @@
 #include "platform/SystemProfiler.h"
 #include "platform/Worker.h"
 #include "telemetry/NPSFeedbackHost.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QStorageInfo>
@@ -15,7 +16,7 @@
 
 namespace qlan {
 
-SetupFlowModel::SetupFlowModel(ProductConfig config, TelemetryService* telemetry, QObject* parent)
+SetupFlowModel::SetupFlowModel(ProductConfig config, TelemetryService& telemetry, QObject* parent)
     : QObject(parent)
     , config_(std::move(config))
     , telemetry_(telemetry) {}
@@ -45,10 +46,6 @@ void SetupFlowModel::setNpsResolved(bool resolved) {
 
 void SetupFlowModel::clearPendingReadiness() {
     pendingReadiness_.clear();
-}
-
-void SetupFlowModel::send(const TelemetryEvent& event) {
-    (telemetry_ ? *telemetry_ : TelemetryService::shared()).track(event);
 }
 
 void SetupFlowModel::keep(std::stop_source job) {
@@ -114,7 +111,7 @@ void SetupFlowModel::emitDiagnosis(const SetupWorkflow& workflow) {
                            : fixable > 0 ? QStringLiteral("fixable")
                                          : QStringLiteral("ready");
     const QStringList terminals = profile_ ? profile_->terminals.installedIDs() : QStringList();
-    send(TelemetryService::setupDiagnosisReachedEvent(reason, fixable, blocked, terminals));
+    telemetry_.track(setupDiagnosisReachedEvent(reason, fixable, blocked, terminals));
 }
 
 // ---- Moving between stages ----
@@ -171,7 +168,7 @@ void SetupFlowModel::stageAppeared(const QString& domainID) {
     if (classification == SetupDiagnosisClassification::blocked) {
         if (!emittedBlockedDomains_.contains(domainID) && probes_) {
             emittedBlockedDomains_.insert(domainID);
-            if (policy.onStageBlocked) policy.onStageBlocked(domainID, *probes_);
+            if (policy.onStageBlocked) policy.onStageBlocked(telemetry_, domainID, *probes_);
         }
     } else if (classification == SetupDiagnosisClassification::ready) {
         advancePastDomain(domainID);
@@ -181,8 +178,7 @@ void SetupFlowModel::stageAppeared(const QString& domainID) {
     if (offer != policy.offers.cend() && classification != SetupDiagnosisClassification::ready &&
         !emittedOfferDomains_.contains(domainID)) {
         emittedOfferDomains_.insert(domainID);
-        send(
-            TelemetryService::offerShownEvent(offer->offerID, offer->offerSurface, offer->eligibilityReason));
+        telemetry_.track(offerShownEvent(offer->offerID, offer->offerSurface, offer->eligibilityReason));
     }
 }
 
@@ -190,15 +186,14 @@ void SetupFlowModel::recordOfferAction(const QString& domainID) {
     const auto offer = config_.spinePolicy.offers.constFind(domainID);
     if (offer == config_.spinePolicy.offers.cend() || actedOfferDomains_.contains(domainID)) return;
     actedOfferDomains_.insert(domainID);
-    send(TelemetryService::offerActionEvent(offer->offerID, offer->offerSurface, QStringLiteral("selected")));
+    telemetry_.track(offerActionEvent(offer->offerID, offer->offerSurface, QStringLiteral("selected")));
 }
 
 void SetupFlowModel::dismissOffer(const QString& domainID) {
     const auto offer = config_.spinePolicy.offers.constFind(domainID);
     if (offer != config_.spinePolicy.offers.cend() && !actedOfferDomains_.contains(domainID)) {
         actedOfferDomains_.insert(domainID);
-        send(TelemetryService::offerActionEvent(offer->offerID, offer->offerSurface,
-                                                QStringLiteral("dismissed")));
+        telemetry_.track(offerActionEvent(offer->offerID, offer->offerSurface, QStringLiteral("dismissed")));
     }
     advancePastDomain(domainID);
 }
@@ -252,18 +247,18 @@ void SetupFlowModel::emitVerify(const SetupVerificationResult& result) {
     didEmitVerify_ = true;
     const QString engineOutcome = result.engineOutcome.value_or(QString());
     if (result.passed)
-        send(TelemetryService::setupVerifyPassedEvent(result.rawOutput, engineOutcome));
+        telemetry_.track(setupVerifyPassedEvent(result.rawOutput, engineOutcome));
     else
-        send(TelemetryService::setupVerifyFailedEvent(engineOutcome, result.exitCode.value_or(-1)));
+        telemetry_.track(setupVerifyFailedEvent(engineOutcome, result.exitCode.value_or(-1)));
 }
 
 bool SetupFlowModel::recordOutcome(const QString& selfReport, const AppServices& services) {
     if (config_.spinePolicy.onOutcomeReported)
-        config_.spinePolicy.onOutcomeReported(verifyResult_ ? verifyResult_->engineOutcome : std::nullopt,
-                                              selfReport);
+        config_.spinePolicy.onOutcomeReported(
+            telemetry_, verifyResult_ ? verifyResult_->engineOutcome : std::nullopt, selfReport);
     const QString submittedKey = NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix);
     if (services.store && services.store->boolValue(submittedKey)) return true;
-    if (!TelemetryService::markNPSShown()) send(TelemetryService::npsShownEvent());
+    if (!TelemetryService::markNPSShown()) telemetry_.track(npsShownEvent());
     setStep(Step::nps());
     return false;
 }
@@ -288,7 +283,7 @@ void SetupFlowModel::continueFromDiagnosis(const AppServices& services, Done don
             return NetworkReadinessProbe(http).run(config, stop);
         },
         [this, services, done = std::move(done)](NetworkReadinessResult result) {
-            send(TelemetryService::networkCheckEvent(result));
+            telemetry_.track(networkCheckEvent(result));
             QList<ReadinessWarning> warnings;
             if (needsWarning(result.verdict)) warnings.append(result);
             finishReadiness(std::move(warnings), services, done);
@@ -299,7 +294,7 @@ void SetupFlowModel::finishReadiness(QList<ReadinessWarning> warnings, const App
                                      const Done& done) {
     if (const std::optional<DiskReadinessConfig>& disk = config_.spinePolicy.diskReadiness) {
         const DiskReadinessResult result = checkDisk(*services.fs, *disk, volumeCapacity);
-        send(TelemetryService::diskSpaceCheckEvent(result));
+        telemetry_.track(diskSpaceCheckEvent(result));
         if (needsWarning(result.verdict)) warnings.append(result);
     }
     advanceReadiness(std::move(warnings));
@@ -335,10 +330,9 @@ void SetupFlowModel::advanceReadiness(QList<ReadinessWarning> queue) {
 
 void SetupFlowModel::recordReadinessAction(const ReadinessWarning& warning, const QString& action) {
     if (const auto* network = std::get_if<NetworkReadinessResult>(&warning))
-        send(TelemetryService::networkWarningActionEvent(action, network->verdict));
+        telemetry_.track(networkWarningActionEvent(action, network->verdict));
     else
-        send(
-            TelemetryService::diskWarningActionEvent(action, std::get<DiskReadinessResult>(warning).verdict));
+        telemetry_.track(diskWarningActionEvent(action, std::get<DiskReadinessResult>(warning).verdict));
 }
 
 } // namespace qlan

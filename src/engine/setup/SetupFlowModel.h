@@ -95,10 +95,9 @@ public:
     // The free capacity of the volume that holds a path; absent when it cannot be read.
     using VolumeCapacity = std::function<std::optional<qint64>(const QString& path)>;
 
-    // Holds a copy of the edition and starts no work. Events go to `telemetry` (the shared service when
-    // null), which must outlive the model.
-    explicit SetupFlowModel(ProductConfig config, TelemetryService* telemetry = nullptr,
-                            QObject* parent = nullptr);
+    // Holds a copy of the edition and starts no work. Events go to `telemetry`, which must outlive the
+    // model.
+    explicit SetupFlowModel(ProductConfig config, TelemetryService& telemetry, QObject* parent = nullptr);
     ~SetupFlowModel() override;
 
     // How the disk check measures the home volume; tests replace it.
@@ -197,14 +196,13 @@ signals:
     void batchEnded();
 
 private:
-    void send(const TelemetryEvent& event);
     void setLoaded(const Loaded& loaded);
     void keep(std::stop_source job);
     void finishReadiness(QList<ReadinessWarning> warnings, const AppServices& services, const Done& done);
     template <typename T, typename Signal> void publish(T& field, T value, Signal changed);
 
     const ProductConfig config_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
 
     std::optional<SystemProfile> profile_;
     std::optional<SetupProbeBundle> probes_;

@@ -3,6 +3,7 @@
 #include "catalog/ProjectTemplate.h"
 #include "setup/SetupWorkflowCopy.h"
 #include "telemetry/NPSFeedbackHost.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
@@ -10,25 +11,25 @@ namespace qlan {
 SetupOutcomeContent SetupOutcomeContent::make(const SetupFlowModel& model, const FileSystemOperating& fs,
                                               const ProductConfig& edition) {
     const auto& result = model.verifyResult();
-    const SpineCopyProviding& copy = SetupWorkflowCopy::spineCopy(edition);
+    const SpineCopy& copy = SetupWorkflowCopy::spineCopy(edition);
     SetupOutcomeContent content;
     content.passed = SetupWorkflowCopy::verificationPassed(result);
     if (content.passed)
         content.checklist = result->verifiedItems;
     else if (result && !result->rawOutput.trimmed().isEmpty())
         content.rawOutput = result->rawOutput;
-    content.tip = copy.selfCheckTip();
+    content.tip = copy.selfCheckTip;
     for (const auto& app : SetupWorkflowCopy::openableApps(edition, model.profile(), result))
         content.apps.append({app.label, app.appName, QStringLiteral("open-") + appTitle(app.appName)});
     content.exampleFolders = exampleProjectFolders(fs);
-    content.question = copy.outcomeQuestion();
+    content.question = copy.outcomeQuestion;
     return content;
 }
 
 QStringList SetupOutcomeContent::exampleProjectFolders(const FileSystemOperating& fs) {
     const QString documents = fs.homeDirectory() + QStringLiteral("/Documents/");
     QStringList folders;
-    for (const ProjectTemplate projectTemplate : TextEnumCases<ProjectTemplate>::cases) {
+    for (const ProjectTemplate projectTemplate : allCases<ProjectTemplate>()) {
         const QString candidate = documents + folderName(projectTemplate);
         if (fs.fileExists(candidate)) folders.append(candidate);
     }
@@ -49,8 +50,7 @@ std::optional<QString> SetupOutcomeContent::applicationPath(const QString& appNa
 }
 
 void SetupOutcomeContent::reportAppOpened(const QString& appName, TelemetryService& telemetry) {
-    telemetry.track(QStringLiteral("app_opened"),
-                    {{QStringLiteral("app"), JSONValue::string(appTitle(appName))}});
+    telemetry.track(appOpenedEvent(appTitle(appName)));
 }
 
 bool SetupOutcomeContent::resolveOutcome(SetupFlowModel& model, const QString& selfReport,

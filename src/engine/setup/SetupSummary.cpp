@@ -7,7 +7,7 @@ namespace qlan {
 QStringList SetupSummary::rows(const std::optional<SetupWorkflow>& workflow, const ProductConfig& edition) {
     QStringList lines;
     if (!workflow) return lines;
-    const SpineCopyProviding& copy = SetupWorkflowCopy::spineCopy(edition);
+    const SpineCopy& copy = SetupWorkflowCopy::spineCopy(edition);
     for (const WorkflowStep& step : workflow->steps) {
         if (!step.stage || step.placement != DomainPlacement::primary) continue;
         const QString domainID = step.domainID();

@@ -1,18 +1,18 @@
 #include "setup/SetupWorkflowCopy.h"
 
-#include "editions/claude/ClaudeSpineCopyProvider.h"
+#include "editions/claude/ClaudeSpineCopy.h"
 #include "platform/ReadinessScreenCopy.h"
 
 namespace qlan {
 
-const SpineCopyProviding& SetupWorkflowCopy::spineCopy(const ProductConfig& edition) {
-    static const ClaudeSpineCopyProvider claude;
+const SpineCopy& SetupWorkflowCopy::spineCopy(const ProductConfig& edition) {
+    static const SpineCopy claude = claudeSpineCopy();
     return edition.spineCopy ? *edition.spineCopy : claude;
 }
 
 QString SetupWorkflowCopy::windowTitle(const SetupFlowModel::Step& step, const ProductConfig& edition) {
     using Kind = SetupFlowModel::Step::Kind;
-    const SpineCopyProviding& copy = spineCopy(edition);
+    const SpineCopy& copy = spineCopy(edition);
     switch (step.kind) {
     case Kind::readinessWarning:
         if (step.warning) {
@@ -23,22 +23,22 @@ QString SetupWorkflowCopy::windowTitle(const SetupFlowModel::Step& step, const P
         return edition.displayName;
     case Kind::stage:
         if (const auto screen = copy.screenCopy(step.domainID, std::nullopt)) return screen->windowTitle;
-        return copy.diagnosisWindowTitle();
+        return copy.diagnosisWindowTitle;
     case Kind::loading:
         return edition.displayName;
     case Kind::diagnosisSummary:
-        return copy.diagnosisWindowTitle();
+        return copy.diagnosisWindowTitle;
     case Kind::interstitial:
         if (const auto& interstitial = edition.spinePolicy.postPrimaryInterstitial)
             return interstitial->windowTitle;
         return edition.displayName;
     case Kind::verifying:
     case Kind::outcome:
-        return copy.summaryWindowTitle();
+        return copy.summaryWindowTitle;
     case Kind::keepGoingGate:
-        return copy.continueWindowTitle();
+        return copy.continueWindowTitle;
     case Kind::nps:
-        return copy.outcomeWindowTitle();
+        return copy.outcomeWindowTitle;
     }
     return edition.displayName;
 }
@@ -63,10 +63,10 @@ bool SetupWorkflowCopy::verificationPassed(const std::optional<SetupVerification
 SetupWorkflowCopy::Frame
 SetupWorkflowCopy::outcomeFrame(const ProductConfig& edition,
                                 const std::optional<SetupVerificationResult>& result) {
-    const SpineCopyProviding& copy = spineCopy(edition);
+    const SpineCopy& copy = spineCopy(edition);
     const bool passed = verificationPassed(result);
-    return {copy.summaryHeadline(), passed ? copy.summaryAllVerified() : copy.summarySomeUnverified(),
-            articleURL(edition, passed ? copy.updateArticlePath() : copy.troubleshootingArticlePath())};
+    return {copy.summaryHeadline, passed ? copy.summaryAllVerified : copy.summarySomeUnverified,
+            articleURL(edition, passed ? copy.updateArticlePath : copy.troubleshootingArticlePath)};
 }
 
 QList<SpineRenderPolicy::OpenableApp>

@@ -3,7 +3,7 @@
 // edition's when it has none), the window title of each step, and article links under the edition's
 // article base. Everything is read afresh from the record given at each call.
 
-#include "catalog/SpineCopyProviding.h"
+#include "catalog/SpineCopy.h"
 #include "editions/ProductConfig.h"
 #include "setup/SetupFlowModel.h"
 
@@ -25,7 +25,7 @@ public:
     };
 
     // The edition's spine copy, or the Claude Code edition's when the edition has none.
-    static const SpineCopyProviding& spineCopy(const ProductConfig& edition);
+    static const SpineCopy& spineCopy(const ProductConfig& edition);
     // The window title while `step` is shown.
     static QString windowTitle(const SetupFlowModel::Step& step, const ProductConfig& edition);
     // The article base with `path` appended as one path component; the base itself for an empty path.

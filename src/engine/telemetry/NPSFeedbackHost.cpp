@@ -1,5 +1,6 @@
 #include "telemetry/NPSFeedbackHost.h"
 
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QPointer>
@@ -8,7 +9,7 @@
 namespace qlan {
 
 NPSFeedbackHost::NPSFeedbackHost(QString keyPrefix, std::shared_ptr<KeyValueStoring> store,
-                                 TelemetryService* telemetry, Pause pause)
+                                 TelemetryService& telemetry, Pause pause)
     : keyPrefix_(std::move(keyPrefix))
     , store_(std::move(store))
     , telemetry_(telemetry)
@@ -25,18 +26,18 @@ bool NPSFeedbackHost::wasSubmittedBefore() const {
 void NPSFeedbackHost::cardCameOnScreen() {
     if (shown_) return;
     shown_ = true;
-    if (!TelemetryService::markNPSShown()) telemetry().track(QStringLiteral("nps_shown"), {});
+    if (!TelemetryService::markNPSShown()) telemetry_.track(npsShownEvent());
 }
 
 void NPSFeedbackHost::recordSubmission(int score, const QString& reason) {
     submitted_ = true;
-    telemetry().track(TelemetryService::npsSubmittedEvent(score, reason));
+    telemetry_.track(npsSubmittedEvent(score, reason));
     if (store_) store_->set(true, submittedKey(keyPrefix_));
 }
 
 void NPSFeedbackHost::recordDismissal() {
     dismissed_ = true;
-    telemetry().track(QStringLiteral("nps_dismissed"), {});
+    telemetry_.track(npsDismissedEvent());
 }
 
 void NPSFeedbackHost::leave() {
@@ -50,10 +51,6 @@ void NPSFeedbackHost::pause(QObject* context, std::function<void()> resume) cons
         return;
     }
     QTimer::singleShot(thanksPause, context, std::move(resume));
-}
-
-TelemetryService& NPSFeedbackHost::telemetry() const {
-    return telemetry_ ? *telemetry_ : TelemetryService::shared();
 }
 
 } // namespace qlan

@@ -26,10 +26,10 @@ public:
 
     static constexpr std::chrono::milliseconds thanksPause{1500};
 
-    // Events go to `telemetry` (none: the shared service); the marker lives in `store` under the
+    // Events go to `telemetry`, which outlives the host; the marker lives in `store` under the
     // application's key prefix. Without a pause the host waits `thanksPause` on a timer.
-    NPSFeedbackHost(QString keyPrefix, std::shared_ptr<KeyValueStoring> store,
-                    TelemetryService* telemetry = nullptr, Pause pause = {});
+    NPSFeedbackHost(QString keyPrefix, std::shared_ptr<KeyValueStoring> store, TelemetryService& telemetry,
+                    Pause pause = {});
 
     // The key of the answered marker: the application's key prefix followed by ".nps_submitted".
     static QString submittedKey(const QString& keyPrefix);
@@ -55,11 +55,9 @@ public:
     void pause(QObject* context, std::function<void()> resume) const;
 
 private:
-    TelemetryService& telemetry() const;
-
     QString keyPrefix_;
     std::shared_ptr<KeyValueStoring> store_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     Pause pause_;
     bool shown_ = false;
     bool submitted_ = false;

@@ -1,46 +1,17 @@
-// The catalogue of usage events: names, property keys, value types, mappings, and the rounding,
-// cutting and masking of values.
+// The usage events made of platform values and plain texts, and the mappings, rounding and cutting
+// of their values.
+#include "telemetry/TelemetryEvents.h"
+
 #include "platform/JavaVersion.h"
 #include "platform/ProbeSupport.h"
 #include "telemetry/EventValues.h"
-#include "telemetry/TelemetryService.h"
-
-#include <QDir>
-#include <QRegularExpression>
-#include <QTextBoundaryFinder>
 
 #include <cmath>
-#include <mutex>
-#include <pwd.h>
-#include <unistd.h>
-#include <utility>
 
 namespace qlan {
 using namespace eventvalues;
 
-namespace {
-
-// `prefix` as a whole folder name: not followed by a character that continues a user's folder name
-// (letters, digits, "_", "-", or "." followed by one of those; a full stop ending a sentence does not).
-void replaceFolder(QString& text, const QString& prefix) {
-    const QRegularExpression pattern(QRegularExpression::escape(prefix) +
-                                     QStringLiteral(R"((?![A-Za-z0-9_-]|\.[A-Za-z0-9_-]))"));
-    text.replace(pattern, QStringLiteral("/Users/~"));
-}
-
-} // namespace
-
-// ---- Shared pieces ----
-
-JSONValue TelemetryService::discoveredJDKRecord(const JDKInfo& jdk) {
-    return JSONValue::object({
-        {QStringLiteral("path"), text(homeMasked(jdk.path))},
-        {QStringLiteral("major_version"), optionalInteger(majorOfVersion(jdk.version))},
-        {QStringLiteral("vendor"), jdk.vendor.isEmpty() ? JSONValue::null() : text(jdk.vendor)},
-    });
-}
-
-QString TelemetryService::architectureText(Architecture architecture) {
+QString architectureText(Architecture architecture) {
     switch (architecture) {
     case Architecture::appleSilicon:
         return QStringLiteral("arm64");
@@ -52,7 +23,7 @@ QString TelemetryService::architectureText(Architecture architecture) {
     return QStringLiteral("unknown");
 }
 
-QString TelemetryService::shellText(const Shell& shell) {
+QString shellText(const Shell& shell) {
     switch (shell.kind) {
     case Shell::Kind::zsh:
         return QStringLiteral("zsh");
@@ -66,7 +37,7 @@ QString TelemetryService::shellText(const Shell& shell) {
     return QStringLiteral("other");
 }
 
-QString TelemetryService::javaVersionExcerpt(const QString& output) {
+QString javaVersionExcerpt(const QString& output) {
     const QStringList lines = probing::splitLines(output);
     QString line;
     for (const QString& candidate : lines)
@@ -78,41 +49,11 @@ QString TelemetryService::javaVersionExcerpt(const QString& output) {
     return cutToCharacters(line, kExcerptLimit);
 }
 
-QString TelemetryService::homeMasked(const QString& text) {
-    return homeMasked(text, loginName(), AppServices::live().fs->homeDirectory());
-}
-
-QString TelemetryService::loginName() {
-    if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_name && *entry->pw_name)
-        return QString::fromLocal8Bit(entry->pw_name);
-    return qEnvironmentVariable("USER");
-}
-
-QString TelemetryService::homeMasked(const QString& text, const QString& userName, const QString& homePath) {
-    QString masked = text;
-    const QString home = QDir::cleanPath(homePath);
-    if (home.startsWith(QLatin1Char('/')) && home != QStringLiteral("/") &&
-        home != QStringLiteral("/Users/~"))
-        replaceFolder(masked, home);
-    if (!userName.isEmpty() && userName != QStringLiteral("~"))
-        replaceFolder(masked, QStringLiteral("/Users/") + userName);
-    return masked;
-}
-
-QString TelemetryService::cutToCharacters(const QString& text, qsizetype limit) {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (finder.toNextBoundary() != -1) {
-        if (++count == limit) return text.left(finder.position());
-    }
-    return text;
-}
-
-double TelemetryService::roundedToTenths(double value) {
+double roundedToTenths(double value) {
     return std::round(value * 10.0) / 10.0;
 }
 
-qint64 TelemetryService::roundedGigabytes(qint64 bytes) {
+qint64 roundedGigabytes(qint64 bytes) {
     constexpr qint64 gigabyte = 1'000'000'000;
     qint64 whole = bytes / gigabyte;
     const qint64 rest = bytes % gigabyte; // carries the sign of `bytes`
@@ -123,35 +64,7 @@ qint64 TelemetryService::roundedGigabytes(qint64 bytes) {
     return whole;
 }
 
-namespace {
-
-struct NPSShownFlag {
-    std::mutex lock;
-    bool shown = false;
-};
-
-NPSShownFlag& npsShownFlag() {
-    static NPSShownFlag flag;
-    return flag;
-}
-
-} // namespace
-
-bool TelemetryService::markNPSShown() {
-    NPSShownFlag& flag = npsShownFlag();
-    std::lock_guard lock(flag.lock);
-    return std::exchange(flag.shown, true);
-}
-
-void TelemetryService::clearNPSShown() {
-    NPSShownFlag& flag = npsShownFlag();
-    std::lock_guard lock(flag.lock);
-    flag.shown = false;
-}
-
-// ---- Builders ----
-
-TelemetryEvent TelemetryService::appLaunchedEvent(const SystemProfile& profile) {
+TelemetryEvent appLaunchedEvent(const SystemProfile& profile) {
     return {QStringLiteral("app_launched"),
             {
                 {QStringLiteral("macos_major"), integer(profile.macosVersion.majorVersion)},
@@ -167,14 +80,17 @@ TelemetryEvent TelemetryService::appLaunchedEvent(const SystemProfile& profile) 
             }};
 }
 
-TelemetryEvent TelemetryService::appLaunchedEvent(const std::optional<SystemProfile>& profile) {
+TelemetryEvent appLaunchedEvent(const std::optional<SystemProfile>& profile) {
     if (profile) return appLaunchedEvent(*profile);
     return {QStringLiteral("app_launched"), {}};
 }
 
-TelemetryEvent TelemetryService::setupDiagnosisReachedEvent(const QString& reason, qint64 fixableCount,
-                                                            qint64 blockedCount,
-                                                            const QStringList& terminalIDs) {
+TelemetryEvent consentGivenEvent() {
+    return {QStringLiteral("consent_given"), {}};
+}
+
+TelemetryEvent setupDiagnosisReachedEvent(const QString& reason, qint64 fixableCount, qint64 blockedCount,
+                                          const QStringList& terminalIDs) {
     return {QStringLiteral("diagnosis_reached"),
             {
                 {QStringLiteral("reason"), text(homeMasked(reason))},
@@ -185,7 +101,7 @@ TelemetryEvent TelemetryService::setupDiagnosisReachedEvent(const QString& reaso
             }};
 }
 
-TelemetryEvent TelemetryService::verifyPassedEvent(const QString& output) {
+TelemetryEvent verifyPassedEvent(const QString& output) {
     const QString excerpt = javaVersionExcerpt(output);
     return {QStringLiteral("verify_passed"),
             {
@@ -194,15 +110,14 @@ TelemetryEvent TelemetryService::verifyPassedEvent(const QString& output) {
             }};
 }
 
-TelemetryEvent TelemetryService::verifyPassedWithLegacyEvent(const QString& output,
-                                                             const QString& chosenJDKFolder) {
+TelemetryEvent verifyPassedWithLegacyEvent(const QString& output, const QString& chosenJDKFolder) {
     TelemetryEvent event = verifyPassedEvent(output);
     event.name = QStringLiteral("verify_passed_with_legacy");
     event.properties.insert(QStringLiteral("chosen_path"), text(homeMasked(chosenJDKFolder)));
     return event;
 }
 
-TelemetryEvent TelemetryService::npsSubmittedEvent(qint64 score, const std::optional<QString>& reason) {
+TelemetryEvent npsSubmittedEvent(qint64 score, const std::optional<QString>& reason) {
     const QString trimmed = reason ? reason->trimmed() : QString();
     return {QStringLiteral("nps_submitted"),
             {
@@ -212,7 +127,7 @@ TelemetryEvent TelemetryService::npsSubmittedEvent(qint64 score, const std::opti
             }};
 }
 
-TelemetryEvent TelemetryService::networkCheckEvent(const NetworkReadinessResult& result) {
+TelemetryEvent networkCheckEvent(const NetworkReadinessResult& result) {
     TelemetryEvent event{QStringLiteral("network_check"),
                          {
                              {QStringLiteral("verdict"), text(toText(result.verdict))},
@@ -228,7 +143,7 @@ TelemetryEvent TelemetryService::networkCheckEvent(const NetworkReadinessResult&
     return event;
 }
 
-TelemetryEvent TelemetryService::networkWarningActionEvent(const QString& action, NetworkVerdict verdict) {
+TelemetryEvent networkWarningActionEvent(const QString& action, NetworkVerdict verdict) {
     return {QStringLiteral("network_warning_action"),
             {
                 {QStringLiteral("action"), text(action)},
@@ -236,7 +151,7 @@ TelemetryEvent TelemetryService::networkWarningActionEvent(const QString& action
             }};
 }
 
-TelemetryEvent TelemetryService::diskSpaceCheckEvent(const DiskReadinessResult& result) {
+TelemetryEvent diskSpaceCheckEvent(const DiskReadinessResult& result) {
     TelemetryEvent event{
         QStringLiteral("disk_space_check"),
         {
@@ -250,7 +165,7 @@ TelemetryEvent TelemetryService::diskSpaceCheckEvent(const DiskReadinessResult& 
     return event;
 }
 
-TelemetryEvent TelemetryService::diskWarningActionEvent(const QString& action, DiskVerdict verdict) {
+TelemetryEvent diskWarningActionEvent(const QString& action, DiskVerdict verdict) {
     return {QStringLiteral("disk_warning_action"),
             {
                 {QStringLiteral("action"), text(action)},
@@ -258,8 +173,7 @@ TelemetryEvent TelemetryService::diskWarningActionEvent(const QString& action, D
             }};
 }
 
-TelemetryEvent TelemetryService::outcomeReportedEvent(const QString& engineOutcome,
-                                                      const QString& selfReport) {
+TelemetryEvent outcomeReportedEvent(const QString& engineOutcome, const QString& selfReport) {
     return {QStringLiteral("outcome_reported"),
             {
                 {QStringLiteral("engine_outcome"), text(engineOutcome)},
@@ -267,14 +181,13 @@ TelemetryEvent TelemetryService::outcomeReportedEvent(const QString& engineOutco
             }};
 }
 
-TelemetryEvent TelemetryService::claudeOutcomeReportedEvent(const QString& engineOutcome,
-                                                            const QString& selfReport) {
+TelemetryEvent claudeOutcomeReportedEvent(const QString& engineOutcome, const QString& selfReport) {
     TelemetryEvent event = outcomeReportedEvent(engineOutcome, selfReport);
     event.name = QStringLiteral("claude_outcome_reported");
     return event;
 }
 
-TelemetryEvent TelemetryService::verifyFailedEvent(const QString& output, qint64 exitCode) {
+TelemetryEvent verifyFailedEvent(const QString& output, qint64 exitCode) {
     return {QStringLiteral("verify_failed"),
             {
                 {QStringLiteral("exit_code"), integer(exitCode)},
@@ -282,7 +195,7 @@ TelemetryEvent TelemetryService::verifyFailedEvent(const QString& output, qint64
             }};
 }
 
-TelemetryEvent TelemetryService::setupVerifyFailedEvent(const QString& engineOutcome, qint64 exitCode) {
+TelemetryEvent setupVerifyFailedEvent(const QString& engineOutcome, qint64 exitCode) {
     return {QStringLiteral("verify_failed"),
             {
                 {QStringLiteral("engine_outcome"), text(engineOutcome)},
@@ -290,8 +203,7 @@ TelemetryEvent TelemetryService::setupVerifyFailedEvent(const QString& engineOut
             }};
 }
 
-TelemetryEvent TelemetryService::setupVerifyPassedEvent(const QString& rawOutput,
-                                                        const QString& engineOutcome) {
+TelemetryEvent setupVerifyPassedEvent(const QString& rawOutput, const QString& engineOutcome) {
     return {
         QStringLiteral("verify_passed"),
         {
@@ -300,10 +212,9 @@ TelemetryEvent TelemetryService::setupVerifyPassedEvent(const QString& rawOutput
         }};
 }
 
-TelemetryEvent TelemetryService::offerShownEvent(const QString& offerID, const QString& offerSurface,
-                                                 const QString& eligibilityReason,
-                                                 const std::optional<QString>& nextStep,
-                                                 const std::optional<QString>& goal) {
+TelemetryEvent offerShownEvent(const QString& offerID, const QString& offerSurface,
+                               const QString& eligibilityReason, const std::optional<QString>& nextStep,
+                               const std::optional<QString>& goal) {
     return {QStringLiteral("offer_shown"),
             {
                 {QStringLiteral("offer_id"), text(offerID)},
@@ -314,9 +225,9 @@ TelemetryEvent TelemetryService::offerShownEvent(const QString& offerID, const Q
             }};
 }
 
-TelemetryEvent TelemetryService::offerActionEvent(const QString& offerID, const QString& offerSurface,
-                                                  const QString& action, const std::optional<QString>& result,
-                                                  const std::optional<QString>& nextStep) {
+TelemetryEvent offerActionEvent(const QString& offerID, const QString& offerSurface, const QString& action,
+                                const std::optional<QString>& result,
+                                const std::optional<QString>& nextStep) {
     return {QStringLiteral("offer_action"),
             {
                 {QStringLiteral("offer_id"), text(offerID)},
@@ -327,11 +238,33 @@ TelemetryEvent TelemetryService::offerActionEvent(const QString& offerID, const 
             }};
 }
 
-TelemetryEvent TelemetryService::npsShownEvent() {
+TelemetryEvent npsShownEvent() {
     return {QStringLiteral("nps_shown"), {}};
 }
 
-TelemetryEvent TelemetryService::chooserShownEvent(const QString& screen, qint64 defaultOffered) {
+TelemetryEvent npsDismissedEvent() {
+    return {QStringLiteral("nps_dismissed"), {}};
+}
+
+TelemetryEvent appOpenedEvent(const QString& appTitle) {
+    return {QStringLiteral("app_opened"), {{QStringLiteral("app"), text(appTitle)}}};
+}
+
+TelemetryEvent auditGatedEvent(bool likelyDeveloper) {
+    return {QStringLiteral("audit_gated"), {{QStringLiteral("likely_developer"), flag(likelyDeveloper)}}};
+}
+
+TelemetryEvent goalSelectedEvent(const QString& goal, const std::optional<QString>& detail,
+                                 const QString& surface) {
+    return {QStringLiteral("goal_selected"),
+            {
+                {QStringLiteral("goal"), text(goal)},
+                {QStringLiteral("detail"), detail ? text(*detail) : JSONValue::null()},
+                {QStringLiteral("surface"), text(surface)},
+            }};
+}
+
+TelemetryEvent chooserShownEvent(const QString& screen, qint64 defaultOffered) {
     return {QStringLiteral("chooser_shown"),
             {
                 {QStringLiteral("screen"), text(screen)},
@@ -339,7 +272,7 @@ TelemetryEvent TelemetryService::chooserShownEvent(const QString& screen, qint64
             }};
 }
 
-TelemetryEvent TelemetryService::auditOutboundClickedEvent(const QString& tool, const QUrl& url) {
+TelemetryEvent auditOutboundClickedEvent(const QString& tool, const QUrl& url) {
     return {QStringLiteral("audit_outbound_clicked"),
             {
                 {QStringLiteral("tool"), text(tool)},
@@ -347,9 +280,8 @@ TelemetryEvent TelemetryService::auditOutboundClickedEvent(const QString& tool, 
             }};
 }
 
-TelemetryEvent TelemetryService::nextStepSelectedEvent(const QString& nextStep, const QString& outcome,
-                                                       const std::optional<QString>& goal,
-                                                       const QString& surface) {
+TelemetryEvent nextStepSelectedEvent(const QString& nextStep, const QString& outcome,
+                                     const std::optional<QString>& goal, const QString& surface) {
     return {QStringLiteral("next_step_selected"),
             {
                 {QStringLiteral("next_step"), text(nextStep)},
@@ -357,35 +289,6 @@ TelemetryEvent TelemetryService::nextStepSelectedEvent(const QString& nextStep, 
                 {QStringLiteral("goal"), goal ? text(*goal) : JSONValue::null()},
                 {QStringLiteral("surface"), text(surface)},
             }};
-}
-
-// ---- Senders ----
-
-void TelemetryService::send(const TelemetryEvent& event) {
-    shared().track(event);
-}
-
-void TelemetryService::trackOutcomeReported(const QString& engineOutcome, const QString& selfReport) {
-    send(outcomeReportedEvent(engineOutcome, selfReport));
-}
-void TelemetryService::trackClaudeOutcomeReported(const QString& engineOutcome, const QString& selfReport) {
-    send(claudeOutcomeReportedEvent(engineOutcome, selfReport));
-}
-void TelemetryService::trackVerifyFailed(const QString& output, qint64 exitCode) {
-    send(verifyFailedEvent(output, exitCode));
-}
-void TelemetryService::trackSetupVerifyFailed(const QString& engineOutcome, qint64 exitCode) {
-    send(setupVerifyFailedEvent(engineOutcome, exitCode));
-}
-void TelemetryService::trackChooserShown(const QString& screen, qint64 defaultOffered) {
-    send(chooserShownEvent(screen, defaultOffered));
-}
-void TelemetryService::trackAuditOutboundClicked(const QString& tool, const QUrl& url) {
-    send(auditOutboundClickedEvent(tool, url));
-}
-void TelemetryService::trackNextStepSelected(const QString& nextStep, const QString& outcome,
-                                             const std::optional<QString>& goal, const QString& surface) {
-    send(nextStepSelectedEvent(nextStep, outcome, goal, surface));
 }
 
 } // namespace qlan

@@ -15,7 +15,6 @@
 #include <QLoggingCategory>
 
 #include <atomic>
-#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -23,6 +22,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #ifndef QLAN_TELEMETRY_ENDPOINT
 #define QLAN_TELEMETRY_ENDPOINT ""
@@ -154,14 +154,16 @@ private:
 };
 
 // Services that are still alive at exit get to finish the operations handed to them (writing the
-// queue file of events tracked in the last moments), for a bounded time.
-std::mutex& registryMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-std::set<TelemetryService*>& registry() {
-    static std::set<TelemetryService*> services;
-    return services;
+// queue file of events tracked in the last moments), for a bounded time. Never destroyed: the exit
+// hooks that walk it may run after every static object of the process is gone, whichever thread
+// registered them first.
+struct LiveServices {
+    std::mutex mutex;
+    std::set<TelemetryService*> services;
+};
+LiveServices& liveServices() {
+    static LiveServices* const live = new LiveServices;
+    return *live;
 }
 
 } // namespace
@@ -378,24 +380,15 @@ struct TelemetryService::Impl {
         request.method = "POST";
         request.headers = session.additionalHeaders;
         request.body = QJsonDocument(QJsonArray{payload}).toJson(QJsonDocument::Compact);
-        // The request asks for 60 seconds without data; the session's idle limit is shorter.
-        request.timeoutSeconds = std::min(60.0, session.requestTimeoutSeconds);
+        // The request asks for 60 seconds without data; the session's idle limit is shorter. The
+        // session's limit for the whole request is its deadline; either ends the try as a failed one.
+        request.idleTimeoutSeconds = std::min(60.0, session.requestTimeoutSeconds);
+        request.timeoutSeconds = session.resourceTimeoutSeconds;
         // Only the status counts; the answer (at most the stored record) is a few kilobytes, and a
         // longer one ends the try.
         request.maxBodyBytes = 16 * 1024;
-        // The session's limit for the whole request stops it like a quit does, and it counts as a failed
-        // try.
-        std::stop_source limit;
-        std::stop_callback forwardStop(stop, [&limit] { limit.request_stop(); });
-        std::jthread wholeRequestLimit;
-        if (session.resourceTimeoutSeconds > 0)
-            wholeRequestLimit =
-                std::jthread([&limit, seconds = session.resourceTimeoutSeconds](std::stop_token finished) {
-                    sleepPause(std::chrono::milliseconds(qint64(std::ceil(seconds * 1000.0))), finished);
-                    if (!finished.stop_requested()) limit.request_stop();
-                });
         try {
-            const int status = session.http->data(request, limit.get_token()).second.statusCode;
+            const int status = session.http->data(request, stop).second.statusCode;
             if (status >= 200 && status <= 299) return SendResult::done;
             if (status >= 400 && status <= 499) {
                 logLine(QStringLiteral(
@@ -416,9 +409,11 @@ TelemetryService::TelemetryService(Configuration configuration)
 TelemetryService::TelemetryService(std::function<Configuration()> makeConfiguration)
     : d(std::make_unique<Impl>()) {
     d->makeConfiguration = std::move(makeConfiguration);
-    d->queue.post([impl = d.get()] { impl->start(); });
-    std::lock_guard lock(registryMutex());
-    registry().insert(this);
+    LiveServices& live = liveServices();
+    {
+        std::lock_guard lock(live.mutex);
+        live.services.insert(this);
+    }
     static std::once_flag exitHooks;
     std::call_once(exitHooks, [] {
         // When the application object goes away (while the rest of Qt still works), and at exit for a
@@ -426,11 +421,14 @@ TelemetryService::TelemetryService(std::function<Configuration()> makeConfigurat
         if (QCoreApplication::instance()) qAddPostRoutine(&TelemetryService::finishBeforeExit);
         std::atexit(&TelemetryService::finishBeforeExit);
     });
+    // Only now may the queue thread run: what its start registers for the exit comes after the above.
+    d->queue.post([impl = d.get()] { impl->start(); });
 }
 
 void TelemetryService::finishBeforeExit() {
-    std::lock_guard lock(registryMutex());
-    for (TelemetryService* service : registry()) {
+    LiveServices& live = liveServices();
+    std::lock_guard lock(live.mutex);
+    for (TelemetryService* service : live.services) {
         service->d->queue.post([impl = service->d.get()] { impl->stopDeliveries(); });
         service->waitForQueuedOperations(2000);
     }
@@ -438,8 +436,9 @@ void TelemetryService::finishBeforeExit() {
 
 TelemetryService::~TelemetryService() {
     {
-        std::lock_guard lock(registryMutex());
-        registry().erase(this);
+        LiveServices& live = liveServices();
+        std::lock_guard lock(live.mutex);
+        live.services.erase(this);
     }
     d->queue.post([impl = d.get()] { impl->stopDeliveries(); });
     d->queue.stop();
@@ -614,6 +613,32 @@ const TelemetryService::Configuration& TelemetryService::Configuration::defaultC
         return make ? make() : Configuration::make({}, AppServices::live(), QUrl(), QString());
     }();
     return configuration;
+}
+
+namespace {
+
+struct NPSShownFlag {
+    std::mutex lock;
+    bool shown = false;
+};
+
+NPSShownFlag& npsShownFlag() {
+    static NPSShownFlag flag;
+    return flag;
+}
+
+} // namespace
+
+bool TelemetryService::markNPSShown() {
+    NPSShownFlag& flag = npsShownFlag();
+    std::lock_guard lock(flag.lock);
+    return std::exchange(flag.shown, true);
+}
+
+void TelemetryService::clearNPSShown() {
+    NPSShownFlag& flag = npsShownFlag();
+    std::lock_guard lock(flag.lock);
+    flag.shown = false;
 }
 
 } // namespace qlan

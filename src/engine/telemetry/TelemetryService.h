@@ -10,8 +10,6 @@
 // queue-file writes go on while a request is in flight.
 
 #include "platform/AppServices.h"
-#include "platform/NetworkReadiness.h"
-#include "platform/SystemProfile.h"
 #include "telemetry/JSONValue.h"
 
 #include <QString>
@@ -24,16 +22,6 @@
 #include <stop_token>
 
 namespace qlan {
-
-// The typed event builders below are declared here under the names the events are known by, and each is
-// defined beside the type it describes (diagnosis/, catalog/, appshell/, audit/): the delivery knows
-// those types by name only and includes nothing of the areas that own them.
-struct Diagnosis;
-struct Remediation;
-class SetupRemediation;
-enum class AuditEntry;
-enum class AuditStageOutcome;
-enum class BuildIntentSurface;
 
 class TelemetryService {
 public:
@@ -130,110 +118,11 @@ public:
     // The default pause: sleeps, waking early on a stop request.
     static void sleepPause(std::chrono::milliseconds duration, std::stop_token stop);
 
-    // ---- The catalogue of usage events ----
-    // Builders return the event; senders build it and hand it to the shared service at once, without
-    // waiting. Every home-folder path in a property, also inside free text, is sent with the user's
-    // folder written as "/Users/~".
-
-    static TelemetryEvent appLaunchedEvent(const SystemProfile& profile);
-    static TelemetryEvent
-    appLaunchedEvent(const std::optional<SystemProfile>& profile); // none: no properties
-    static TelemetryEvent javaDiagnosisReachedEvent(const Diagnosis& diagnosis, const SystemProfile& profile);
-    static TelemetryEvent setupDiagnosisReachedEvent(const QString& reason, qint64 fixableCount,
-                                                     qint64 blockedCount, const QStringList& terminalIDs);
-    static TelemetryEvent remediationFailedEvent(const Remediation& remediation, qint64 exitCode,
-                                                 const QString& reason);
-    static TelemetryEvent setupRemediationFailedEvent(const SetupRemediation& remediation, qint64 exitCode,
-                                                      const QString& reason);
-    static TelemetryEvent verifyPassedEvent(const QString& output);
-    static TelemetryEvent verifyPassedWithLegacyEvent(const QString& output, const QString& chosenJDKFolder);
-    static TelemetryEvent auditReachedEvent(const SystemProfile& profile, AuditEntry entry);
-    static TelemetryEvent auditStageOutcomeEvent(const QString& stageID, AuditStageOutcome outcome);
-    static TelemetryEvent npsSubmittedEvent(qint64 score, const std::optional<QString>& reason);
-    static TelemetryEvent networkCheckEvent(const NetworkReadinessResult& result);
-    static TelemetryEvent networkWarningActionEvent(const QString& action, NetworkVerdict verdict);
-    static TelemetryEvent diskSpaceCheckEvent(const DiskReadinessResult& result);
-    static TelemetryEvent diskWarningActionEvent(const QString& action, DiskVerdict verdict);
-
-    // The events of the senders below, as built before sending.
-    static TelemetryEvent outcomeReportedEvent(const QString& engineOutcome, const QString& selfReport);
-    static TelemetryEvent claudeOutcomeReportedEvent(const QString& engineOutcome, const QString& selfReport);
-    static TelemetryEvent remediationAppliedEvent(const Remediation& remediation);
-    static TelemetryEvent remediationCompletedEvent(const Remediation& remediation, qint64 exitCode);
-    static TelemetryEvent setupRemediationAppliedEvent(const SetupRemediation& remediation);
-    static TelemetryEvent setupRemediationCompletedEvent(const SetupRemediation& remediation,
-                                                         qint64 exitCode);
-    static TelemetryEvent verifyFailedEvent(const QString& output, qint64 exitCode);
-    static TelemetryEvent setupVerifyFailedEvent(const QString& engineOutcome, qint64 exitCode);
-    // The guided setup's passed verification: the command's output trimmed at both ends, masked, then
-    // cut to 200 characters.
-    static TelemetryEvent setupVerifyPassedEvent(const QString& rawOutput, const QString& engineOutcome);
-    // An offer shown, and the user's "selected" or "dismissed" on it, with the chosen next step and
-    // goal when there are any (the guided setup's offers carry neither) and the action's result.
-    static TelemetryEvent offerShownEvent(const QString& offerID, const QString& offerSurface,
-                                          const QString& eligibilityReason,
-                                          const std::optional<QString>& nextStep = std::nullopt,
-                                          const std::optional<QString>& goal = std::nullopt);
-    static TelemetryEvent offerActionEvent(const QString& offerID, const QString& offerSurface,
-                                           const QString& action,
-                                           const std::optional<QString>& result = std::nullopt,
-                                           const std::optional<QString>& nextStep = std::nullopt);
-    static TelemetryEvent npsShownEvent();
-    static TelemetryEvent chooserShownEvent(const QString& screen, qint64 defaultOffered);
-    static TelemetryEvent buildIntentPromptShownEvent(BuildIntentSurface surface);
-    static TelemetryEvent buildIntentOptedInEvent(BuildIntentSurface surface);
-    static TelemetryEvent auditOutboundClickedEvent(const QString& tool, const QUrl& url);
-    static TelemetryEvent nextStepSelectedEvent(const QString& nextStep, const QString& outcome,
-                                                const std::optional<QString>& goal, const QString& surface);
-
-    // Hands an event to the shared service without waiting.
-    static void send(const TelemetryEvent& event);
-
-    static void trackOutcomeReported(const QString& engineOutcome, const QString& selfReport);
-    static void trackClaudeOutcomeReported(const QString& engineOutcome, const QString& selfReport);
-    static void trackRemediationApplied(const Remediation& remediation);
-    static void trackRemediationCompleted(const Remediation& remediation, qint64 exitCode);
-    static void trackSetupRemediationApplied(const SetupRemediation& remediation);
-    static void trackSetupRemediationCompleted(const SetupRemediation& remediation, qint64 exitCode);
-    static void trackVerifyFailed(const QString& output, qint64 exitCode);
-    static void trackSetupVerifyFailed(const QString& engineOutcome, qint64 exitCode);
-    static void trackChooserShown(const QString& screen, qint64 defaultOffered);
-    static void trackBuildIntentPromptShown(BuildIntentSurface surface);
-    static void trackBuildIntentOptedIn(BuildIntentSurface surface);
-    static void trackAuditOutboundClicked(const QString& tool, const QUrl& url);
-    static void trackNextStepSelected(const QString& nextStep, const QString& outcome,
-                                      const std::optional<QString>& goal, const QString& surface);
-
     // The process-wide "feedback card shown" flag: sets it and returns what it was. The screen that
     // gets false sends "nps_shown"; every other screen of the run sends nothing for it.
     static bool markNPSShown();
     // Clears the flag, as at the start of a run (each test case starts as one).
     static void clearNPSShown();
-
-    // Shared pieces of the events.
-    struct DiagnosisCode {
-        QString code;
-        QString reason;
-        friend bool operator==(const DiagnosisCode&, const DiagnosisCode&) = default;
-    };
-    static DiagnosisCode diagnosisCode(const Diagnosis& diagnosis);
-    static QString remediationMethod(const Remediation& remediation);
-    static JSONValue discoveredJDKRecord(const JDKInfo& jdk);
-    static QString architectureText(Architecture architecture);
-    static QString shellText(const Shell& shell);
-    // The line of `java -version` output that holds the version, cut to 200 characters.
-    static QString javaVersionExcerpt(const QString& output);
-    // Home-folder paths written with "/Users/~": "/Users/<name>" and this machine's home folder, each
-    // as the folder itself or any path below it, anywhere in the text.
-    static QString homeMasked(const QString& text);
-    static QString homeMasked(const QString& text, const QString& userName, const QString& homePath);
-    // The login name of the current user; empty when it cannot be found.
-    static QString loginName();
-    // The first `limit` user-perceived characters (a letter with combining marks counts as one).
-    static QString cutToCharacters(const QString& text, qsizetype limit);
-    // Half away from zero: to one decimal place, and bytes to whole decimal gigabytes.
-    static double roundedToTenths(double value);
-    static qint64 roundedGigabytes(qint64 bytes);
 
 private:
     // Every live service writes its queue file and stops delivering, waiting at most two seconds each.

@@ -2,6 +2,7 @@
 
 #include "editions/ProductConfig.h"
 #include "platform/LiveKeyValueStore.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/LinkLabel.h"
@@ -9,6 +10,7 @@
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -36,7 +38,7 @@ QWidget* makeSection(const QString& title, const QStringList& bullets) {
 
 } // namespace
 
-ConsentView::ConsentView(std::function<void()> onContinue, TelemetryService* telemetry, QWidget* parent)
+ConsentView::ConsentView(std::function<void()> onContinue, TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , onContinue_(std::move(onContinue))
     , telemetry_(telemetry) {
@@ -74,17 +76,21 @@ ConsentView::ConsentView(std::function<void()> onContinue, TelemetryService* tel
 
     layout->addStretch(1);
 
-    auto* continueButton = new ProminentButton(QStringLiteral("Continue"));
-    setAccessibilityIdentifier(continueButton, QStringLiteral("consent-continue"));
-    continueButton->bindToReturn();
-    connect(continueButton, &QPushButton::clicked, this, &ConsentView::continueTapped);
-    layout->addWidget(continueButton, 0, Qt::AlignLeading);
+    continueButton_ = new ProminentButton(QStringLiteral("Continue"));
+    setAccessibilityIdentifier(continueButton_, QStringLiteral("consent-continue"));
+    continueButton_->bindToReturn();
+    connect(continueButton_, &QPushButton::clicked, this, &ConsentView::continueTapped);
+    layout->addWidget(continueButton_, 0, Qt::AlignLeading);
+}
+
+void ConsentView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) continueButton_->setFocus(Qt::OtherFocusReason);
 }
 
 void ConsentView::continueTapped() {
     LiveKeyValueStore().set(true, consentKey());
-    TelemetryService& telemetry = telemetry_ ? *telemetry_ : TelemetryService::shared();
-    telemetry.track(QStringLiteral("consent_given"), {});
+    telemetry_.track(consentGivenEvent());
     if (onContinue_) onContinue_();
 }
 

@@ -16,9 +16,9 @@ class TextLabel;
 class ConsentView : public QWidget {
     Q_OBJECT
 public:
-    // `onContinue` runs after the consent has been recorded. Events go to `telemetry` (the shared
-    // service when null).
-    explicit ConsentView(std::function<void()> onContinue, TelemetryService* telemetry = nullptr,
+    // `onContinue` runs after the consent has been recorded. Events go to `telemetry`, which
+    // outlives the view.
+    explicit ConsentView(std::function<void()> onContinue, TelemetryService& telemetry,
                          QWidget* parent = nullptr);
 
     // Stores the consent flag, hands "consent_given" to telemetry without waiting, then calls
@@ -30,9 +30,15 @@ public:
     // The key of the consent flag in the standard user defaults.
     static QString consentKey();
 
+protected:
+    // The focus starts on "Continue", the screen's default action, rather than on the privacy link.
+    void showEvent(QShowEvent* event) override;
+
 private:
+    ProminentButton* continueButton_ = nullptr;
+
     std::function<void()> onContinue_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
 };
 
 } // namespace qlan

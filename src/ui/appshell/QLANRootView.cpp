@@ -4,6 +4,7 @@
 #include "platform/LiveKeyValueStore.h"
 #include "platform/ServiceContext.h"
 #include "platform/SystemProfiler.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/WelcomeView.h"
@@ -13,15 +14,16 @@
 #include "ui/diagnose/DiagnoseView.h"
 #include "ui/scaffold/NavigationStackView.h"
 #include "ui/setup/SetupWorkflowView.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QVBoxLayout>
 
 namespace qlan {
 
 QLANRootView::QLANRootView(QWidget* parent)
-    : QLANRootView(AppServices::live(), nullptr, parent) {}
+    : QLANRootView(AppServices::live(), TelemetryService::shared(), parent) {}
 
-QLANRootView::QLANRootView(const AppServices& services, TelemetryService* telemetry, QWidget* parent)
+QLANRootView::QLANRootView(const AppServices& services, TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , navigation_(new AppNavigation(this))
     , services_(services)
@@ -51,9 +53,7 @@ void QLANRootView::acceptConsent() {
     if (hasConsented_) return;
     hasConsented_ = true;
     if (consent_) {
-        layout()->removeWidget(consent_);
-        consent_->hide();
-        consent_->deleteLater(); // its button's click is still being handled
+        retireScreen(layout(), consent_); // its button's click is still being handled
         consent_ = nullptr;
     }
     showNavigationStack();
@@ -80,10 +80,8 @@ QWidget* QLANRootView::destination(const Screen& screen) const {
         environment.navigation = navigation_;
         environment.fallbackProfile = profile_;
         environment.services = services_;
-        environment.telemetry = telemetry_;
-        AuditScreenSeams seams;
-        seams.telemetry = telemetry_;
-        return new StagedAuditFlow(*screen.auditContext(), std::move(environment), std::move(seams));
+        return new StagedAuditFlow(*screen.auditContext(), std::move(environment),
+                                   AuditScreenSeams(telemetry_));
     }
     case Screen::Kind::nextStep:
         if (const auto prompt = ProductConfig::current().nextStepPrompt)
@@ -121,16 +119,7 @@ void QLANRootView::loadProfileAndLaunch() {
 }
 
 void QLANRootView::sendLaunchEvent() {
-    if (profile_) {
-        const TelemetryEvent event = TelemetryService::appLaunchedEvent(*profile_);
-        telemetry().track(event.name, event.properties);
-    } else {
-        telemetry().track(QStringLiteral("app_launched"), {});
-    }
-}
-
-TelemetryService& QLANRootView::telemetry() const {
-    return telemetry_ ? *telemetry_ : TelemetryService::shared();
+    telemetry_.track(appLaunchedEvent(profile_));
 }
 
 } // namespace qlan

@@ -27,8 +27,8 @@ public:
 
     // The live services and the shared telemetry service.
     explicit QLANRootView(QWidget* parent = nullptr);
-    // Other services (a test's sandbox) and another telemetry service (null: the shared one).
-    QLANRootView(const AppServices& services, TelemetryService* telemetry, QWidget* parent = nullptr);
+    // Other services (a test's sandbox) and another telemetry service, which outlives the view.
+    QLANRootView(const AppServices& services, TelemetryService& telemetry, QWidget* parent = nullptr);
     ~QLANRootView() override;
 
     AppNavigation* navigation() const { return navigation_; }
@@ -55,13 +55,12 @@ protected:
 private:
     void showNavigationStack();
     void sendLaunchEvent();
-    TelemetryService& telemetry() const;
 
     AppNavigation* navigation_;
     std::optional<SystemProfile> profile_;
     bool hasConsented_ = false;
     AppServices services_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     ConsentView* consent_ = nullptr;
     NavigationStackView* stack_ = nullptr;
     std::stop_source probe_;

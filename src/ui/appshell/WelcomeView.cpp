@@ -11,7 +11,7 @@
 
 namespace qlan {
 
-WelcomeView::WelcomeView(TelemetryService* telemetry, QWidget* parent)
+WelcomeView::WelcomeView(TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent) {
     const ProductConfig config = ProductConfig::current();
 

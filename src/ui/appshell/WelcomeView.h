@@ -14,8 +14,8 @@ class WelcomeView : public QWidget {
     Q_OBJECT
 public:
     // The navigation model is the one nearest above the view (see AppNavigation::nearest). The goal
-    // question reports to `telemetry` (none: the shared service).
-    explicit WelcomeView(TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+    // question reports to `telemetry`, which outlives the view.
+    explicit WelcomeView(TelemetryService& telemetry, QWidget* parent = nullptr);
 
     // Pushes the current edition's flow: the guided setup, or the Java diagnosis.
     void start();

@@ -13,15 +13,15 @@ std::shared_ptr<NPSFeedbackHost> AuditScreenSeams::hostFor(const AppServices& se
 
 FixSheetFactory AuditScreenSeams::sheetFactory() const {
     if (fixSheet) return fixSheet;
-    return [telemetry = telemetry](QWidget* parent, const Remediation& remediation,
-                                   std::function<void(RemediationOutcome)> onFinish) {
-        return remediationSheet(parent, remediation, std::move(onFinish), telemetry);
+    return [telemetry = &telemetry](QWidget* parent, const Remediation& remediation,
+                                    std::function<void(RemediationOutcome)> onFinish) {
+        return remediationSheet(parent, remediation, std::move(onFinish), *telemetry);
     };
 }
 
 QDialog* AuditScreenSeams::remediationSheet(QWidget* parent, const Remediation& remediation,
                                             std::function<void(RemediationOutcome)> onFinish,
-                                            TelemetryService* telemetry) {
+                                            TelemetryService& telemetry) {
     return new RemediationSheet(
         remediation,
         [onFinish = std::move(onFinish)](const RemediationOutcome& outcome) {

@@ -1,7 +1,7 @@
 #pragma once
 // What the audit's screens take besides their own values: where their usage events go, how a fix sheet
-// is made, and the feedback card's host. Every field may stay empty: the shared telemetry, the default
-// fix sheet and a host over the given services' store are used then.
+// is made, and the feedback card's host. The last two may stay empty: the default fix sheet and a host
+// over the given services' store are used then.
 
 #include "audit/AuditStageModel.h"
 #include "diagnosis/Remediation.h"
@@ -23,7 +23,10 @@ using FixSheetFactory = std::function<QDialog*(QWidget* parent, const Remediatio
                                                std::function<void(RemediationOutcome)> onFinish)>;
 
 struct AuditScreenSeams {
-    TelemetryService* telemetry = nullptr;
+    explicit AuditScreenSeams(TelemetryService& telemetry)
+        : telemetry(telemetry) {}
+
+    TelemetryService& telemetry;
     FixSheetFactory fixSheet;
     std::shared_ptr<NPSFeedbackHost> feedbackHost;
 
@@ -33,7 +36,7 @@ struct AuditScreenSeams {
     // The remediation sheet, its events sent to this telemetry.
     static QDialog* remediationSheet(QWidget* parent, const Remediation& remediation,
                                      std::function<void(RemediationOutcome)> onFinish,
-                                     TelemetryService* telemetry);
+                                     TelemetryService& telemetry);
 };
 
 } // namespace qlan

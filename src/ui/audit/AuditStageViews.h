@@ -12,6 +12,6 @@ class QWidget;
 namespace qlan {
 
 QWidget* makeStageView(const AuditStage& stage, const SystemProfile& profile, std::function<void()> onAdvance,
-                       const AuditScreenSeams& seams = {}, QWidget* parent = nullptr);
+                       const AuditScreenSeams& seams, QWidget* parent = nullptr);
 
 } // namespace qlan

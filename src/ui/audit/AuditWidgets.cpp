@@ -48,8 +48,7 @@ AuditStageModel* makeStageModel(QWidget* screen, const QString& stageID, std::fu
     options.openURL = [guarded](const QUrl& url) {
         if (guarded) DesktopActions::of(guarded)->openURL(url);
     };
-    options.telemetry = seams.telemetry;
-    return new AuditStageModel(std::move(options), screen);
+    return new AuditStageModel(std::move(options), seams.telemetry, screen);
 }
 
 void presentFixSheets(QWidget* screen, AuditStageModel* model, FixSheetFactory factory) {

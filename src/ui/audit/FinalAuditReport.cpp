@@ -52,6 +52,8 @@ FinalAuditReport::FinalAuditReport(const SystemProfile& initialProfile, std::fun
     items->addStretch(1);
 
     auto* scroll = new QScrollArea;
+    // Tab goes through the report's controls, which the scroll view brings into sight; it is no stop itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(stack);

@@ -20,8 +20,7 @@ class FinalAuditReport : public QWidget {
     Q_OBJECT
 public:
     FinalAuditReport(const SystemProfile& initialProfile, std::function<void()> onDone,
-                     const AppServices& services = AppServices::live(), const AuditScreenSeams& seams = {},
-                     QWidget* parent = nullptr);
+                     const AppServices& services, const AuditScreenSeams& seams, QWidget* parent = nullptr);
 
     FinalAuditReportModel* model() const { return model_; }
     QPushButton* doneButton() const { return done_; }

@@ -13,7 +13,7 @@
 namespace qlan {
 
 GoalPromptView::GoalPromptView(GoalPrompt prompt, std::function<void(const QString&)> onContinue,
-                               TelemetryService* telemetry, QWidget* parent)
+                               TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , model_(std::move(prompt), std::move(onContinue), telemetry) {
     QVBoxLayout* items = column(this, 8);

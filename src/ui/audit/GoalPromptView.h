@@ -19,7 +19,7 @@ class GoalPromptView : public QWidget {
     Q_OBJECT
 public:
     GoalPromptView(GoalPrompt prompt, std::function<void(const QString&)> onContinue,
-                   TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+                   TelemetryService& telemetry, QWidget* parent = nullptr);
 
     GoalPromptModel& model() { return model_; }
     QLineEdit* detailField() const { return field_; }

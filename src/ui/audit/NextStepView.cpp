@@ -10,7 +10,7 @@
 namespace qlan {
 
 NextStepView::NextStepView(NextStepPrompt prompt, QPointer<AppNavigation> navigation,
-                           TelemetryService* telemetry, QWidget* parent)
+                           TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , model_(std::move(prompt), std::move(navigation), telemetry) {
     auto* content = new QWidget;

@@ -16,8 +16,8 @@ class ProminentButton;
 class NextStepView : public QWidget {
     Q_OBJECT
 public:
-    NextStepView(NextStepPrompt prompt, QPointer<AppNavigation> navigation,
-                 TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+    NextStepView(NextStepPrompt prompt, QPointer<AppNavigation> navigation, TelemetryService& telemetry,
+                 QWidget* parent = nullptr);
 
     NextStepModel& model() { return model_; }
     ProminentButton* continueButton() const { return continue_; }

@@ -5,51 +5,19 @@
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/ProminentButton.h"
-#include "ui/widgets/SystemColors.h"
-#include "ui/widgets/TextLabel.h"
+#include "ui/widgets/TintedLabel.h"
 
-#include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 namespace qlan {
-namespace {
-
-// The guided-help notice: callout text on the accent colour at 10 %, framed in the accent colour at 40 %.
-class NoticeLabel : public TextLabel {
-public:
-    explicit NoticeLabel(const QString& text)
-        : TextLabel(text, TextRole::callout) {
-        setContentsMargins(10, 10, 10, 10);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor accent = systemAccentColor(palette());
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-        QColor fill = accent;
-        fill.setAlphaF(0.1f);
-        painter.fillPath(shape, fill);
-        accent.setAlphaF(0.4f);
-        painter.setPen(QPen(accent, 1));
-        painter.drawPath(shape);
-        painter.end();
-        TextLabel::paintEvent(event);
-    }
-};
-
-} // namespace
 
 OfferView::OfferView(OfferScreenModel::Kind kind, const QString& offerID, QPointer<AppNavigation> navigation,
-                     TelemetryService* telemetry, QWidget* parent)
+                     TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , model_(kind, offerID,
-             OfferScreenModel::Environment{std::move(navigation), telemetry, [this](const QUrl& url) {
-                                               DesktopActions::of(this)->openURL(url);
-                                           }}) {
+             OfferScreenModel::Environment{
+                 std::move(navigation), [this](const QUrl& url) { DesktopActions::of(this)->openURL(url); }},
+             telemetry) {
     if (const auto offer = model_.offer()) destination_ = offer->destination;
     auto* content = new QWidget;
     content_ = column(content, 12);
@@ -72,7 +40,8 @@ void OfferView::showButtons() {
     buttons_ = new QWidget;
     QVBoxLayout* items = column(buttons_, 12);
     if (model_.showsUnavailableNotice()) {
-        auto* notice = new NoticeLabel(OfferScreenModel::unavailableNotice());
+        auto* notice =
+            new TintedLabel(OfferScreenModel::unavailableNotice(), SystemColor::accent, 0.1f, 0.4f);
         setAccessibilityIdentifier(notice, OfferScreenModel::unavailableIdentifier());
         items->addWidget(notice);
         auto* done = new ProminentButton(QStringLiteral("Done — back to home"));

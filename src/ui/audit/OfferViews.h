@@ -19,7 +19,7 @@ class OfferView : public QWidget {
     Q_OBJECT
 public:
     OfferView(OfferScreenModel::Kind kind, const QString& offerID, QPointer<AppNavigation> navigation,
-              TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+              TelemetryService& telemetry, QWidget* parent = nullptr);
 
     OfferScreenModel& model() { return model_; }
 
@@ -38,15 +38,15 @@ private:
 class ContentOfferView : public OfferView {
     Q_OBJECT
 public:
-    ContentOfferView(const QString& offerID, QPointer<AppNavigation> navigation,
-                     TelemetryService* telemetry = nullptr, QWidget* parent = nullptr)
+    ContentOfferView(const QString& offerID, QPointer<AppNavigation> navigation, TelemetryService& telemetry,
+                     QWidget* parent = nullptr)
         : OfferView(OfferScreenModel::Kind::content, offerID, std::move(navigation), telemetry, parent) {}
 };
 
 class GuidedHelpOfferView : public OfferView {
     Q_OBJECT
 public:
-    explicit GuidedHelpOfferView(QPointer<AppNavigation> navigation, TelemetryService* telemetry = nullptr,
+    explicit GuidedHelpOfferView(QPointer<AppNavigation> navigation, TelemetryService& telemetry,
                                  QWidget* parent = nullptr)
         : OfferView(OfferScreenModel::Kind::guidedHelp, OfferScreenModel::guidedHelpOfferID,
                     std::move(navigation), telemetry, parent) {}
@@ -55,7 +55,7 @@ public:
 class AICodingInterestView : public OfferView {
     Q_OBJECT
 public:
-    explicit AICodingInterestView(QPointer<AppNavigation> navigation, TelemetryService* telemetry = nullptr,
+    explicit AICodingInterestView(QPointer<AppNavigation> navigation, TelemetryService& telemetry,
                                   QWidget* parent = nullptr)
         : OfferView(OfferScreenModel::Kind::aiCoding, OfferScreenModel::aiCodingOfferID,
                     std::move(navigation), telemetry, parent) {}

@@ -22,8 +22,8 @@ class SimplifiedCompletionView : public QWidget {
     Q_OBJECT
 public:
     SimplifiedCompletionView(CompletionSurface surface, std::function<void()> onSeeRecommendations,
-                             std::function<void()> onDone, const AppServices& services = AppServices::live(),
-                             const AuditScreenSeams& seams = {}, QWidget* parent = nullptr);
+                             std::function<void()> onDone, const AppServices& services,
+                             const AuditScreenSeams& seams, QWidget* parent = nullptr);
 
     SimplifiedCompletionModel& model() { return *model_; }
     QPushButton* doneButton() const { return done_; }

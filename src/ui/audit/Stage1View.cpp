@@ -6,6 +6,7 @@
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/FramedBox.h"
+#include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TextLabel.h"
@@ -13,15 +14,6 @@
 #include <QVBoxLayout>
 
 namespace qlan {
-namespace {
-
-TextLabel* secondaryFootnote(const QString& text) {
-    auto* label = new TextLabel(text, TextRole::footnote);
-    TypeScale::applySecondaryStyle(label);
-    return label;
-}
-
-} // namespace
 
 Stage1View::Stage1View(const SystemProfile& profile, std::function<void()> onAdvance,
                        ProfileRefresh onProfileRefresh, const AuditScreenSeams& seams, QWidget* parent)
@@ -52,14 +44,17 @@ QWidget* Stage1View::homebrewCard() {
     auto* card = new QWidget;
     QVBoxLayout* items = column(card, 10);
     items->addWidget(new TextLabel(QStringLiteral("✗ Homebrew missing."), TextRole::callout));
-    items->addWidget(secondaryFootnote(QStringLiteral("We'll run the official Homebrew install script:")));
+    items->addWidget(
+        secondaryText(QStringLiteral("We'll run the official Homebrew install script:"), TextRole::footnote));
     auto* command = new CodeBox(homebrewInstallCommand(), TextRole::caption);
     command->setWordWrap(false);
     items->addWidget(command);
-    items->addWidget(secondaryFootnote(QStringLiteral(
-        "This is the same command you'd run from Terminal — we're just running it for you. macOS "
-        "will prompt you for your password. Homebrew will also install Xcode Command Line Tools "
-        "as part of its setup if they aren't already installed.")));
+    items->addWidget(secondaryText(
+        QStringLiteral(
+            "This is the same command you'd run from Terminal — we're just running it for you. macOS "
+            "will prompt you for your password. Homebrew will also install Xcode Command Line Tools "
+            "as part of its setup if they aren't already installed."),
+        TextRole::footnote));
     auto* install = new ProminentButton(Remediation::installHomebrew().title());
     connect(install, &QPushButton::clicked, model_,
             [this] { model_->install(Remediation::installHomebrew()); });
@@ -80,8 +75,9 @@ QWidget* Stage1View::commandLineToolsCard() {
         TextRole::footnote);
     TypeScale::applySecondaryStyle(explanation);
     items->addWidget(explanation);
-    auto* guide = linkButton(QStringLiteral("Read the article on Pellinor →"), TextRole::footnote);
-    connect(guide, &QPushButton::clicked, model_, [this] {
+    // The model opens the guide and records that it was followed.
+    auto* guide = new LinkLabel(QStringLiteral("Read the article on Pellinor →"), QUrl(), TextRole::footnote);
+    connect(guide, &QAbstractButton::clicked, model_, [this] {
         model_->followLink(QStringLiteral("Xcode CLT install guide"),
                            ProductConfig::current().urls.commandLineTools, false);
     });
@@ -94,8 +90,9 @@ QWidget* Stage1View::macOSCard() {
     QVBoxLayout* items = column(card, 8);
     items->addWidget(new TextLabel(
         QStringLiteral("→ Your macOS is several versions behind the current release."), TextRole::callout));
-    auto* guide = linkButton(QStringLiteral("How to update macOS →"), TextRole::footnote);
-    connect(guide, &QPushButton::clicked, model_, [this] {
+    // The model opens the guide and records that it was followed.
+    auto* guide = new LinkLabel(QStringLiteral("How to update macOS →"), QUrl(), TextRole::footnote);
+    connect(guide, &QAbstractButton::clicked, model_, [this] {
         model_->followLink(QStringLiteral("macOS upgrade guide"), ProductConfig::current().urls.macosUpgrade,
                            false);
     });

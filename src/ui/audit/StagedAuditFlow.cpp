@@ -6,27 +6,13 @@
 #include "ui/audit/SimplifiedCompletionView.h"
 #include "ui/audit/Stage1View.h"
 #include "ui/audit/Stage2View.h"
+#include "ui/widgets/ActivityIndicator.h"
+#include "ui/widgets/KeyboardFocus.h"
 
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace qlan {
 namespace {
-
-// An indeterminate progress indicator in the middle of the screen; `large` while the flow waits for a
-// profile, small while a stage is passed over.
-QWidget* progressScreen(bool large) {
-    auto* screen = new QWidget;
-    auto* layout = new QVBoxLayout(screen);
-    auto* indicator = new QProgressBar;
-    indicator->setRange(0, 0);
-    indicator->setTextVisible(false);
-    indicator->setFixedWidth(large ? 240 : 120);
-    layout->addStretch(1);
-    layout->addWidget(indicator, 0, Qt::AlignHCenter);
-    layout->addStretch(1);
-    return screen;
-}
 
 AuditStageModel* stageModelOf(QWidget* screen) {
     if (auto* foundations = qobject_cast<Stage1View*>(screen)) return foundations->model();
@@ -41,8 +27,7 @@ StagedAuditFlow::StagedAuditFlow(AuditContext context, StagedAuditFlowModel::Env
     : QWidget(parent)
     , seams_(std::move(seams))
     , services_(environment.services) {
-    if (!environment.telemetry) environment.telemetry = seams_.telemetry;
-    model_ = new StagedAuditFlowModel(std::move(context), std::move(environment), this);
+    model_ = new StagedAuditFlowModel(std::move(context), std::move(environment), seams_.telemetry, this);
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     connect(model_, &StagedAuditFlowModel::changed, this, &StagedAuditFlow::sync);
@@ -71,12 +56,7 @@ void StagedAuditFlow::sync() {
         return;
     }
     shown_ = wanted;
-    if (screen_) {
-        // The action that changed the flow may still run inside the old screen.
-        layout_->removeWidget(screen_);
-        screen_->hide();
-        screen_->deleteLater();
-    }
+    if (screen_) retireScreen(layout_, screen_);
     screen_ = makeScreen(wanted);
     model_->followStage(wanted.index, stageModelOf(screen_));
     layout_->addWidget(screen_);
@@ -87,7 +67,7 @@ QWidget* StagedAuditFlow::makeScreen(const Shown& shown) {
     QPointer<StagedAuditFlowModel> model(model_);
     switch (shown.phase) {
     case Phase::loading:
-        return progressScreen(true);
+        return centredActivityPage(ControlSize::large);
     case Phase::simplifiedCompletion:
         return new SimplifiedCompletionView(
             model_->context().completionSurface,
@@ -110,7 +90,7 @@ QWidget* StagedAuditFlow::makeScreen(const Shown& shown) {
     }
     const int index = shown.index;
     const AuditStage stage = model_->stage(index);
-    if (gate(stage, *shown.profile) != AuditStageGate::show) return progressScreen(false);
+    if (gate(stage, *shown.profile) != AuditStageGate::show) return centredActivityPage(ControlSize::small);
     return makeStageView(
         stage, *shown.profile,
         [model, index] {

@@ -19,9 +19,9 @@ namespace qlan {
 class StagedAuditFlow : public QWidget {
     Q_OBJECT
 public:
-    // The environment's telemetry is taken from `seams` when the environment names none.
+    // Events go to the telemetry of `seams`.
     StagedAuditFlow(AuditContext context, StagedAuditFlowModel::Environment environment,
-                    AuditScreenSeams seams = {}, QWidget* parent = nullptr);
+                    AuditScreenSeams seams, QWidget* parent = nullptr);
 
     StagedAuditFlowModel* model() const { return model_; }
     // The screen shown now: a progress indicator, a stage screen, the completion or the report.

@@ -2,9 +2,9 @@
 
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/ProminentButton.h"
 
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -42,10 +42,7 @@ ProgressScaffold::ProgressScaffold(QWidget* parent)
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 8, 0, 0);
-    auto* indicator = new QProgressBar;
-    indicator->setRange(0, 0); // indeterminate
-    indicator->setTextVisible(false);
-    layout->addWidget(indicator);
+    layout->addWidget(new ActivityIndicator(ControlSize::large), 0, Qt::AlignLeading);
     scaffold_ = fill(this, QStringLiteral("Diagnosing Java…"),
                      QStringLiteral("Running three quick checks to figure out what's going on."), content);
 }

@@ -8,12 +8,13 @@
 #include "ui/diagnose/DiagnosisDetailView.h"
 #include "ui/diagnose/VerifyScreens.h"
 #include "ui/progress/RemediationSheet.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QVBoxLayout>
 
 namespace qlan {
 
-DiagnoseView::DiagnoseView(const AppServices& services, TelemetryService* telemetry, QWidget* parent)
+DiagnoseView::DiagnoseView(const AppServices& services, TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , services_(services)
     , telemetry_(telemetry)
@@ -51,11 +52,7 @@ void DiagnoseView::showEvent(QShowEvent* event) {
 
 void DiagnoseView::showState() {
     QWidget* next = screenForState();
-    if (screen_) {
-        layout()->removeWidget(screen_);
-        screen_->hide();
-        screen_->deleteLater(); // the action that changed the state may still run inside it
-    }
+    if (screen_) retireScreen(layout(), screen_);
     screen_ = next;
     layout()->addWidget(screen_);
     if (isVisible()) screen_->show(); // at once, not on the layout's next pass

@@ -23,8 +23,8 @@ public:
     static constexpr int sheetMinimumWidth = 560;
     static constexpr int sheetMinimumHeight = 420;
 
-    // Probes and checks go through `services`; events to `telemetry` (none: the shared service).
-    explicit DiagnoseView(const AppServices& services, TelemetryService* telemetry = nullptr,
+    // Probes and checks go through `services`; events to `telemetry`, which outlives the view.
+    explicit DiagnoseView(const AppServices& services, TelemetryService& telemetry,
                           QWidget* parent = nullptr);
     ~DiagnoseView() override;
 
@@ -44,7 +44,7 @@ private:
     void syncSettingJavaHome();
 
     AppServices services_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     DiagnoseFlow* flow_;
     std::shared_ptr<NPSFeedbackHost> nps_;
     QWidget* screen_ = nullptr;

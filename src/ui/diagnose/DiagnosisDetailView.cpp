@@ -2,45 +2,29 @@
 
 #include "editions/ProductConfig.h"
 #include "telemetry/NPSFeedbackHost.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/diagnose/JavaVersionChooserView.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
+#include "ui/widgets/BorderlessButton.h"
 #include "ui/widgets/IntBinding.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QPointer>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace qlan {
 
-namespace {
-
-// A section: a column aligned leading with the given spacing.
-QVBoxLayout* column(QWidget* section, int spacing) {
-    auto* layout = new QVBoxLayout(section);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    layout->setAlignment(Qt::AlignTop | Qt::AlignLeading);
-    return layout;
-}
-
-TextLabel* secondaryFootnote(const QString& text) {
-    auto* label = new TextLabel(text, TextRole::footnote);
-    TypeScale::applySecondaryStyle(label);
-    return label;
-}
-
-} // namespace
-
 DiagnosisDetailView::DiagnosisDetailView(Diagnosis diagnosis, std::optional<Remediation> d1Remediation,
                                          std::optional<Remediation> d2Remediation, Callbacks callbacks,
-                                         std::shared_ptr<NPSFeedbackHost> nps, TelemetryService* telemetry,
+                                         std::shared_ptr<NPSFeedbackHost> nps, TelemetryService& telemetry,
                                          QWidget* parent)
     : QWidget(parent)
     , diagnosis_(std::move(diagnosis))
@@ -101,7 +85,7 @@ QWidget* DiagnosisDetailView::installSection(const QString& context, IntBinding*
     layout->addWidget(install, 0, Qt::AlignLeading);
 
     onEveryShow(section, [this, context] {
-        telemetry().track(TelemetryService::chooserShownEvent(context, Diagnosis::recommendedMajor));
+        telemetry_.track(chooserShownEvent(context, Diagnosis::recommendedMajor));
     });
     return section;
 }
@@ -117,11 +101,8 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
     auto* section = new QWidget;
     auto* layout = column(section, 8);
     if (!d2Remediation_) {
-        auto* indicator = new QProgressBar;
-        indicator->setRange(0, 0);
-        indicator->setTextVisible(false);
-        layout->addWidget(indicator);
-        layout->addWidget(secondaryFootnote(QStringLiteral("Choosing fix method…")));
+        layout->addWidget(new ActivityIndicator, 0, Qt::AlignLeading);
+        layout->addWidget(secondaryText(QStringLiteral("Choosing fix method…"), TextRole::footnote));
         return section;
     }
     const Remediation remediation = *d2Remediation_;
@@ -131,7 +112,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
         if (callbacks_.onRemediate) callbacks_.onRemediate(remediation);
     });
     layout->addWidget(primary, 0, Qt::AlignLeading);
-    layout->addWidget(secondaryFootnote(remediation.rationale()));
+    layout->addWidget(secondaryText(remediation.rationale(), TextRole::footnote));
     layout->addWidget(new LinkLabel(QStringLiteral("Read the JAVA_HOME article"),
                                     ProductConfig::current().urls.envConfig, TextRole::footnote));
     return section;
@@ -139,9 +120,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
 
 QWidget* DiagnosisDetailView::legacySection() {
     QWidget* section = installSection(QStringLiteral("d3"), d3ChosenMajor_);
-    auto* keep = new QPushButton(QStringLiteral("Keep my current Java"));
-    keep->setFlat(true);
-    TypeScale::apply(keep, TextRole::footnote);
+    auto* keep = new BorderlessButton(QStringLiteral("Keep my current Java"), TextRole::footnote);
     TypeScale::applySecondaryStyle(keep);
     setAccessibilityIdentifier(keep, QStringLiteral("diagnosis-d3-keep-legacy"));
     connect(keep, &QPushButton::clicked, this, [this] {
@@ -198,10 +177,6 @@ void DiagnosisDetailView::continuePastNPS() {
     // or an answer the card already reported sends nothing more.
     nps_->leave();
     if (callbacks_.onContinue) callbacks_.onContinue();
-}
-
-TelemetryService& DiagnosisDetailView::telemetry() const {
-    return telemetry_ ? *telemetry_ : TelemetryService::shared();
 }
 
 } // namespace qlan

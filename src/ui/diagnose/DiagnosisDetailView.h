@@ -34,10 +34,10 @@ public:
     };
 
     // The feedback card of the no-errors section works through `nps` (its marker decides now whether the
-    // card is part of the section); events go to `telemetry` (none: the shared service).
+    // card is part of the section); events go to `telemetry`, which outlives the view.
     DiagnosisDetailView(Diagnosis diagnosis, std::optional<Remediation> d1Remediation,
                         std::optional<Remediation> d2Remediation, Callbacks callbacks,
-                        std::shared_ptr<NPSFeedbackHost> nps, TelemetryService* telemetry = nullptr,
+                        std::shared_ptr<NPSFeedbackHost> nps, TelemetryService& telemetry,
                         QWidget* parent = nullptr);
 
     const Diagnosis& diagnosis() const { return diagnosis_; }
@@ -60,14 +60,13 @@ private:
     QPushButton* continueButton();
     void markNPSSubmitted();
     void continuePastNPS();
-    TelemetryService& telemetry() const;
 
     Diagnosis diagnosis_;
     std::optional<Remediation> d1Remediation_;
     std::optional<Remediation> d2Remediation_;
     Callbacks callbacks_;
     std::shared_ptr<NPSFeedbackHost> nps_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
 
     IntBinding* d1ChosenMajor_;
     IntBinding* d3ChosenMajor_;

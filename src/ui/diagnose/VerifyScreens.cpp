@@ -1,18 +1,20 @@
 #include "ui/diagnose/VerifyScreens.h"
 
+#include "diagnosis/DiagnosisEvents.h"
 #include "editions/ProductConfig.h"
 #include "platform/Worker.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
+#include "ui/widgets/TintedLabel.h"
 
 #include <QHBoxLayout>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -50,7 +52,7 @@ QHBoxLayout* actionRow() {
 } // namespace
 
 VerifyScaffold::VerifyScaffold(Remediation remediation, AppServices services, OnResult onResult,
-                               TelemetryService* telemetry, QWidget* parent)
+                               TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
     , services_(std::move(services))
@@ -59,10 +61,7 @@ VerifyScaffold::VerifyScaffold(Remediation remediation, AppServices services, On
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* indicator = new QProgressBar;
-    indicator->setRange(0, 0);
-    indicator->setTextVisible(false);
-    layout->addWidget(indicator);
+    layout->addWidget(new ActivityIndicator(ControlSize::large), 0, Qt::AlignLeading);
     scaffold_ = new ScreenScaffold(
         QStringLiteral("Verifying…"),
         QStringLiteral("Re-running `java -version` in a fresh login shell to confirm the fix took."), content,
@@ -89,13 +88,12 @@ void VerifyScaffold::start() {
 }
 
 void VerifyScaffold::finish(const JavaVerifier::Result& result) {
-    TelemetryService& service = telemetry_ ? *telemetry_ : TelemetryService::shared();
-    service.track(verificationEvent(remediation_, result));
+    telemetry_.track(verificationEvent(remediation_, result));
     if (onResult_) onResult_(result);
 }
 
 VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result result, Callbacks callbacks,
-                                   TelemetryService* telemetry, QWidget* parent)
+                                   TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
     , result_(std::move(result))
@@ -118,11 +116,9 @@ VerifyResultView::VerifyResultView(Remediation remediation, JavaVerifier::Result
         outputBlock(QStringLiteral("JAVA_HOME"), result_.javaHomeValue.value_or(QStringLiteral("(unset)"))));
 
     if (passed && remediation_.kind == Remediation::Kind::keepCurrentLegacyJava) {
-        auto* warning = new TextLabel(legacyWarning(result_.javaVersionOutput), TextRole::callout);
+        auto* warning =
+            new TintedLabel(legacyWarning(result_.javaVersionOutput), SystemColor::yellow, 0.15f, 0.6f);
         setAccessibilityIdentifier(warning, QStringLiteral("verify-legacy-warning"));
-        warning->setStyleSheet(
-            QStringLiteral("QLabel { background: rgba(255, 204, 0, 38); padding: 10px; "
-                           "border: 1px solid rgba(255, 204, 0, 153); border-radius: 6px; }"));
         layout->addWidget(warning);
     }
     layout->addWidget(actions());
@@ -172,11 +168,7 @@ QWidget* VerifyResultView::actions() {
         row->addWidget(next);
         row->addStretch(1);
         followUp->addLayout(row);
-        const QString id = remediation_.id();
-        onEveryShow(block, [this, id] {
-            telemetry().track(QStringLiteral("verify_offered_followup"),
-                              {{QStringLiteral("first_remediation_id"), JSONValue::string(id)}});
-        });
+        onEveryShow(block, [this] { telemetry_.track(verifyOfferedFollowupEvent(remediation_)); });
         break;
     }
     case VerifyOutcome::failed: {
@@ -197,10 +189,6 @@ QWidget* VerifyResultView::actions() {
 void VerifyResultView::setActionsEnabled(bool enabled) {
     if (setJavaHome_) setJavaHome_->setEnabled(enabled);
     if (continue_ && setJavaHome_) continue_->setEnabled(enabled);
-}
-
-TelemetryService& VerifyResultView::telemetry() const {
-    return telemetry_ ? *telemetry_ : TelemetryService::shared();
 }
 
 } // namespace qlan

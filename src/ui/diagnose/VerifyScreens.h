@@ -29,7 +29,7 @@ public:
     // The check runs through `services.processRunner` when the screen is first shown; `onResult` is
     // called once, on the GUI thread, never after the screen is gone.
     VerifyScaffold(Remediation remediation, AppServices services, OnResult onResult,
-                   TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+                   TelemetryService& telemetry, QWidget* parent = nullptr);
     ~VerifyScaffold() override;
 
     ScreenScaffold* scaffold() const { return scaffold_; }
@@ -45,7 +45,7 @@ private:
     Remediation remediation_;
     AppServices services_;
     OnResult onResult_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     ScreenScaffold* scaffold_ = nullptr;
     bool started_ = false;
     std::stop_source run_;
@@ -61,7 +61,7 @@ public:
     };
 
     VerifyResultView(Remediation remediation, JavaVerifier::Result result, Callbacks callbacks,
-                     TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+                     TelemetryService& telemetry, QWidget* parent = nullptr);
 
     VerifyOutcome outcome() const { return outcome_; }
     ScreenScaffold* scaffold() const { return scaffold_; }
@@ -73,12 +73,11 @@ public:
 
 private:
     QWidget* actions();
-    TelemetryService& telemetry() const;
 
     Remediation remediation_;
     JavaVerifier::Result result_;
     Callbacks callbacks_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     VerifyOutcome outcome_;
     ScreenScaffold* scaffold_ = nullptr;
     QPushButton* setJavaHome_ = nullptr;

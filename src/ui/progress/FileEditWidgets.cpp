@@ -1,5 +1,6 @@
 #include "ui/progress/FileEditWidgets.h"
 
+#include "ui/widgets/FramedBox.h"
 #include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
@@ -12,19 +13,16 @@ DiffRowsView::DiffRowsView(QWidget* parent)
     : QScrollArea(parent)
     , body_(new QWidget)
     , rowsLayout_(new QVBoxLayout(body_)) {
-    rowsLayout_->setContentsMargins(8, 8, 8, 8);
     rowsLayout_->setSpacing(2);
     rowsLayout_->addStretch(1);
-    body_->setAutoFillBackground(true);
-    body_->setBackgroundRole(QPalette::Base);
+    rowsLayout_->setContentsMargins(0, 0, 0, 0);
     setWidget(body_);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    QColor border = TypeScale::secondaryColor(palette());
-    border.setAlphaF(0.3);
-    setStyleSheet(QStringLiteral("DiffRowsView { border: 1px solid %1; border-radius: 6px; }")
-                      .arg(border.name(QColor::HexArgb)));
+    applyTextFrame(this);
+    setViewportMargins(textFrameViewportMargins(8));
+    body_->setAutoFillBackground(false);
 }
 
 void DiffRowsView::setRows(const QList<DiffRow>& rows) {

@@ -2,10 +2,14 @@
 
 #include "progress/StreamingRemediationModel.h"
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/FramedBox.h"
 #include "ui/widgets/TypeScale.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -40,6 +44,74 @@ void OutputLinesModel::linesAppended(qsizetype first, qsizetype count) {
     endInsertRows();
 }
 
+namespace {
+
+// Sizes every row by the widest text the model has held, measured as the row draws it. The widest row is
+// taken as the one with the most characters: in a fixed-width font that is the widest but for lines of
+// wide (East Asian) characters.
+class WidestRowDelegate : public QStyledItemDelegate {
+public:
+    explicit WidestRowDelegate(QListView* list)
+        : QStyledItemDelegate(list) {}
+
+    void follow(QAbstractItemModel* model) {
+        if (model_) disconnect(model_, nullptr, this, nullptr);
+        model_ = model;
+        widest_.clear();
+        if (!model) return;
+        connect(model, &QAbstractItemModel::rowsInserted, this,
+                [this](const QModelIndex& parent, int first, int last) {
+                    if (!parent.isValid()) note(first, last);
+                });
+        connect(model, &QAbstractItemModel::dataChanged, this,
+                [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                    note(topLeft.row(), bottomRight.row());
+                });
+        connect(model, &QAbstractItemModel::modelReset, this, [this] {
+            widest_.clear();
+            note(0, model_->rowCount() - 1);
+        });
+        note(0, model->rowCount() - 1);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize hint = QStyledItemDelegate::sizeHint(option, index);
+        if (widest_.isEmpty()) return hint;
+        QStyleOptionViewItem widest = option;
+        initStyleOption(&widest, index);
+        widest.text = widest_;
+        const QWidget* list = option.widget;
+        const QStyle* style = list ? list->style() : QApplication::style();
+        hint.setWidth(std::max(
+            hint.width(), style->sizeFromContents(QStyle::CT_ItemViewItem, &widest, QSize(), list).width()));
+        return hint;
+    }
+
+private:
+    void note(int first, int last) {
+        for (int row = std::max(first, 0); row <= last; ++row) {
+            const QString text = model_->index(row, 0).data(Qt::DisplayRole).toString();
+            if (text.size() > widest_.size()) widest_ = text;
+        }
+    }
+
+    QPointer<QAbstractItemModel> model_;
+    QString widest_;
+};
+
+} // namespace
+
+void scrollLongRowsSideways(QListView* list) {
+    auto* delegate = dynamic_cast<WidestRowDelegate*>(list->itemDelegate());
+    if (!delegate || delegate->parent() != list) {
+        delegate = new WidestRowDelegate(list);
+        list->setItemDelegate(delegate);
+    }
+    list->setTextElideMode(Qt::ElideNone);
+    list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    delegate->follow(list->model());
+}
+
 OutputLinesView::OutputLinesView(QWidget* parent)
     : QListView(parent) {
     setAccessibleName(QStringLiteral("Output"));
@@ -56,9 +128,9 @@ OutputLinesView::OutputLinesView(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setWordWrap(false);
-    setTextElideMode(Qt::ElideNone);
-    setStyleSheet(QStringLiteral("QListView { border: 1px solid rgba(128, 128, 128, 77); border-radius: 6px; "
-                                 "padding: 8px; background: palette(base); }"));
+    applyTextFrame(this);
+    setViewportMargins(textFrameViewportMargins(8));
+    scrollLongRowsSideways(this);
     QScrollBar* bar = verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
         if (!scrolling_) following_ = value >= bar->maximum();
@@ -69,6 +141,7 @@ OutputLinesView::OutputLinesView(QWidget* parent)
 void OutputLinesView::setModel(QAbstractItemModel* model) {
     if (this->model()) disconnect(this->model(), &QAbstractItemModel::rowsInserted, this, nullptr);
     QListView::setModel(model);
+    scrollLongRowsSideways(this);
     if (model) connect(model, &QAbstractItemModel::rowsInserted, this, &OutputLinesView::followOutput);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The output list of both remediation sheets (the streaming remediation screen and the guided setup's
-// action sheet): one row per line, in arrival order, monospaced at caption size, framed; as rows arrive
-// it keeps the last one at the bottom edge, unless the user scrolled up. Rows are selectable and copied
-// with the platform's copy shortcut. Rows are laid out lazily, so a job that prints a million lines
-// costs the list only the rows it draws.
+// action sheet): one row per line, in arrival order, monospaced at caption size, in the shared text
+// frame; as rows arrive it keeps the last one at the bottom edge, unless the user scrolled up. A line
+// wider than the list is never cut: the list scrolls sideways as far as its widest row. Rows are
+// selectable and copied with the platform's copy shortcut. Rows are laid out lazily, so a job that
+// prints a million lines costs the list only the rows it draws.
 //
 // The streaming screen's list model reads the lines of the screen's state directly and is told of
 // appended ranges. The row of the cask recovery's reinstall notice carries the identifier
@@ -32,6 +33,11 @@ private:
     const QStringList* lines_;
     int rows_ = 0;
 };
+
+// Makes every row of the list as wide as its widest row, so that the list scrolls sideways to the end
+// of every line (a list of rows of one height otherwise takes its width from a single row). Call after
+// the list's model is set; it follows the rows that model adds and changes.
+void scrollLongRowsSideways(QListView* list);
 
 class OutputLinesView : public QListView {
     Q_OBJECT

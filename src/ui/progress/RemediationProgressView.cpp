@@ -8,7 +8,7 @@
 namespace qlan {
 
 RemediationProgressView::RemediationProgressView(Remediation remediation, OnFinish onFinish,
-                                                 TelemetryService* telemetry, QWidget* parent)
+                                                 TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
     , onFinish_(std::move(onFinish)) {

@@ -23,7 +23,7 @@ public:
     using Outcome = RemediationOutcome;
     using OnFinish = std::function<void(const Outcome&)>;
 
-    RemediationProgressView(Remediation remediation, OnFinish onFinish, TelemetryService* telemetry = nullptr,
+    RemediationProgressView(Remediation remediation, OnFinish onFinish, TelemetryService& telemetry,
                             QWidget* parent = nullptr);
 
     const Remediation& remediation() const { return remediation_; }

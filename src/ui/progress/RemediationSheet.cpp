@@ -3,7 +3,7 @@
 namespace qlan {
 
 RemediationSheet::RemediationSheet(Remediation remediation, RemediationProgressView::OnFinish onFinish,
-                                   TelemetryService* telemetry, QWidget* parent)
+                                   TelemetryService& telemetry, QWidget* parent)
     : SheetDialog(
           new RemediationProgressView(std::move(remediation), std::move(onFinish), telemetry),
           [this] { view_->closeRequested(); }, parent)

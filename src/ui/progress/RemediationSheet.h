@@ -12,7 +12,7 @@ class RemediationSheet : public SheetDialog {
     Q_OBJECT
 public:
     RemediationSheet(Remediation remediation, RemediationProgressView::OnFinish onFinish,
-                     TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+                     TelemetryService& telemetry, QWidget* parent = nullptr);
 
     RemediationProgressView* view() const { return view_; }
 

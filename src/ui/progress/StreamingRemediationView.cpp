@@ -6,12 +6,13 @@
 #include "ui/progress/OutputLinesView.h"
 #include "ui/progress/ZshrcActivationCard.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -30,7 +31,7 @@ QWidget* row(QHBoxLayout** layout) {
 } // namespace
 
 StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFinish onFinish,
-                                                   TelemetryService* telemetry, QWidget* parent)
+                                                   TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
     , onFinish_(std::move(onFinish))
@@ -62,16 +63,13 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
     QHBoxLayout* rowLayout = nullptr;
 
     runningRow_ = row(&rowLayout);
-    spinner_ = new QProgressBar;
-    spinner_->setRange(0, 0);
-    spinner_->setTextVisible(false);
-    spinner_->setMaximumWidth(48);
-    rowLayout->addWidget(spinner_);
+    spinner_ = new ActivityIndicator(ControlSize::small);
+    rowLayout->addWidget(spinner_, 0, Qt::AlignVCenter);
     status_ = new TextLabel(QStringLiteral("Running…"), TextRole::footnote);
     TypeScale::applySecondaryStyle(status_);
-    rowLayout->addWidget(status_);
+    rowLayout->addWidget(status_, 0, Qt::AlignVCenter);
     rowLayout->addStretch(1);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"));
+    cancel_ = borderedButton(QStringLiteral("Cancel"));
     setAccessibilityIdentifier(cancel_, QStringLiteral("remediation-cancel"));
     rowLayout->addWidget(cancel_);
     bottom_->addWidget(runningRow_);
@@ -82,7 +80,7 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
 
     succeededRow_ = row(&rowLayout);
     rowLayout->addStretch(1);
-    finish_ = new ProminentButton(StreamingRemediationModel::finishLabel(remediation_));
+    finish_ = new ProminentButton(StreamingRemediationModel::finishLabel(remediation_), ControlSize::regular);
     finish_->bindToReturn();
     rowLayout->addWidget(finish_);
     bottom_->addWidget(succeededRow_);
@@ -92,7 +90,7 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
         new LinkLabel(QStringLiteral("Open the article"), ProductConfig::current().urls.installMethods);
     rowLayout->addWidget(article_);
     rowLayout->addStretch(1);
-    close_ = new QPushButton(QStringLiteral("Close"));
+    close_ = borderedButton(QStringLiteral("Close"));
     rowLayout->addWidget(close_);
     bottom_->addWidget(failedRow_);
     layout->addWidget(bottom_);
@@ -105,13 +103,10 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
 
 StreamingRemediationModel* StreamingRemediationView::model() {
     if (!model_) {
-        TelemetryService* telemetry = telemetry_;
         model_ = new StreamingRemediationModel(
             remediation_, ServiceContext::services(this),
-            [telemetry](const TelemetryEvent& event) {
-                (telemetry ? *telemetry : TelemetryService::shared()).track(event);
-            },
-            sources_, this);
+            [telemetry = &telemetry_](const TelemetryEvent& event) { telemetry->track(event); }, sources_,
+            this);
         outputModel_ = new OutputLinesModel(&model_->lines(), this);
         output_->setModel(outputModel_);
         connect(model_, &StreamingRemediationModel::linesAppended, outputModel_,

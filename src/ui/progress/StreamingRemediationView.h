@@ -12,12 +12,12 @@
 #include <functional>
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 
 namespace qlan {
 
+class ActivityIndicator;
 class LinkLabel;
 class OutputLinesModel;
 class OutputLinesView;
@@ -31,8 +31,8 @@ class StreamingRemediationView : public QWidget {
 public:
     using OnFinish = std::function<void(const RemediationOutcome&)>;
 
-    StreamingRemediationView(Remediation remediation, OnFinish onFinish,
-                             TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+    StreamingRemediationView(Remediation remediation, OnFinish onFinish, TelemetryService& telemetry,
+                             QWidget* parent = nullptr);
 
     // Where the jobs fetch from; takes effect when set before the screen is first shown.
     void setSources(const StreamingRemediationModel::Sources& sources) { sources_ = sources; }
@@ -59,7 +59,7 @@ private:
 
     Remediation remediation_;
     OnFinish onFinish_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     StreamingRemediationModel::Sources sources_;
     StreamingRemediationModel* model_ = nullptr;
 
@@ -72,7 +72,7 @@ private:
     QWidget* pendingRow_;
     QWidget* succeededRow_;
     QWidget* failedRow_;
-    QProgressBar* spinner_;
+    ActivityIndicator* spinner_;
     TextLabel* status_;
     QPushButton* cancel_;
     ProminentButton* finish_;

@@ -3,19 +3,21 @@
 #include "platform/ServiceContext.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/progress/FileEditWidgets.h"
+#include "ui/widgets/AccessibleRole.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace qlan {
 
-ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish, TelemetryService* telemetry,
+ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish, TelemetryService& telemetry,
                                      QWidget* parent)
     : QWidget(parent)
     , remediation_(std::move(remediation))
@@ -37,10 +39,7 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     header->addWidget(explainer);
     layout->addLayout(header);
 
-    spinner_ = new QProgressBar;
-    spinner_->setRange(0, 0);
-    spinner_->setTextVisible(false);
-    spinner_->setMaximumWidth(160);
+    spinner_ = new ActivityIndicator(ControlSize::regular);
     layout->addWidget(spinner_, 0, Qt::AlignHCenter);
 
     loadError_ = new TextLabel(QString(), TextRole::footnote);
@@ -60,7 +59,9 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
                                       TextRole::footnote);
     TypeScale::applySecondaryStyle(creationNote_);
     diffLayout->addWidget(creationNote_);
+    // One choice of two: a screen reader hears a group of two radio buttons.
     auto* modes = new QWidget;
+    setAccessibleRole(modes, QAccessible::Grouping);
     modes->setMaximumWidth(320);
     auto* modesLayout = new QHBoxLayout(modes);
     modesLayout->setContentsMargins(0, 0, 0, 0);
@@ -70,6 +71,7 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     auto* group = new QButtonGroup(modes);
     for (QPushButton* segment : {onlyChanges_, fullFile_}) {
         segment->setCheckable(true);
+        setAccessibleRole(segment, QAccessible::RadioButton);
         group->addButton(segment);
         modesLayout->addWidget(segment);
     }
@@ -78,6 +80,7 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     connect(fullFile_, &QPushButton::clicked, this, [this] { model()->setShowFullFile(true); });
     diffLayout->addWidget(modes, 0, Qt::AlignLeading);
     rows_ = new DiffRowsView;
+    rows_->setAccessibleName(QStringLiteral("Proposed ~/.zprofile")); // Tab stops on it to scroll
     rows_->setMinimumHeight(120);
     rows_->setMaximumHeight(240);
     diffLayout->addWidget(rows_);
@@ -101,19 +104,20 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     leadSpace_ = new QWidget;
     leadSpace_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     buttons->addWidget(leadSpace_);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"));
+    cancel_ = borderedButton(QStringLiteral("Cancel"));
     buttons->addWidget(cancel_);
     // Between Cancel and the primary button; gone when Cancel stands alone, at the right.
     middleSpace_ = new QWidget;
     middleSpace_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     buttons->addWidget(middleSpace_);
-    apply_ = new ProminentButton(QStringLiteral("Apply"));
-    continue_ = new ProminentButton(QStringLiteral("Continue to verify"));
+    // The sheet names no control size: its buttons are of the regular size, one height in the row.
+    apply_ = new ProminentButton(QStringLiteral("Apply"), ControlSize::regular);
+    continue_ = new ProminentButton(QStringLiteral("Continue to verify"), ControlSize::regular);
     for (ProminentButton* primary : {apply_, continue_}) {
         primary->bindToReturn();
         buttons->addWidget(primary);
     }
-    close_ = new QPushButton(QStringLiteral("Close"));
+    close_ = borderedButton(QStringLiteral("Close"));
     buttons->addWidget(close_);
     layout->addLayout(buttons);
 
@@ -126,13 +130,9 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
 
 ZprofileDiffModel* ZprofileDiffSheet::model() {
     if (!model_) {
-        TelemetryService* telemetry = telemetry_;
         model_ = new ZprofileDiffModel(
             remediation_, ServiceContext::services(this).fs,
-            [telemetry](const TelemetryEvent& event) {
-                (telemetry ? *telemetry : TelemetryService::shared()).track(event);
-            },
-            this);
+            [telemetry = &telemetry_](const TelemetryEvent& event) { telemetry->track(event); }, this);
         connect(model_, &ZprofileDiffModel::changed, this, &ZprofileDiffSheet::refresh);
         connect(model_, &ZprofileDiffModel::finished, this, [this](const RemediationOutcome& outcome) {
             if (onFinish_) onFinish_(outcome);

@@ -12,11 +12,11 @@
 
 class QAbstractButton;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 namespace qlan {
 
+class ActivityIndicator;
 class CodeTextLabel;
 class DiffRowsView;
 class MarkdownLabel;
@@ -29,7 +29,7 @@ class ZprofileDiffSheet : public QWidget {
 public:
     using OnFinish = std::function<void(const RemediationOutcome&)>;
 
-    ZprofileDiffSheet(Remediation remediation, OnFinish onFinish, TelemetryService* telemetry = nullptr,
+    ZprofileDiffSheet(Remediation remediation, OnFinish onFinish, TelemetryService& telemetry,
                       QWidget* parent = nullptr);
 
     // The model, made on first use from the services in effect for the sheet.
@@ -48,10 +48,10 @@ private:
 
     Remediation remediation_;
     OnFinish onFinish_;
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     ZprofileDiffModel* model_ = nullptr;
 
-    QProgressBar* spinner_;
+    ActivityIndicator* spinner_;
     TextLabel* loadError_;
     MarkdownLabel* alreadySet_;
     QWidget* diff_;

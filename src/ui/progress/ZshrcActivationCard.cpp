@@ -3,6 +3,7 @@
 #include "progress/ZshrcActivationPreview.h"
 #include "ui/progress/FileEditWidgets.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
@@ -22,6 +23,7 @@ ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget*
     TypeScale::applySecondaryStyle(intro_);
     layout->addWidget(intro_);
     rows_ = new DiffRowsView;
+    rows_->setAccessibleName(QStringLiteral("Proposed ~/.zshrc")); // Tab stops on it to scroll
     rows_->setMaximumHeight(120);
     layout->addWidget(rows_);
     backup_ = new CodeTextLabel(TextRole::caption);
@@ -35,8 +37,9 @@ ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget*
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    skip_ = new QPushButton(QStringLiteral("Skip"));
-    apply_ = new ProminentButton(QStringLiteral("Apply ~/.zshrc change"));
+    // Of the regular control size, as the screen names none: one height in the row.
+    skip_ = borderedButton(QStringLiteral("Skip"));
+    apply_ = new ProminentButton(QStringLiteral("Apply ~/.zshrc change"), ControlSize::regular);
     apply_->bindToReturn();
     buttons->addWidget(skip_);
     buttons->addWidget(apply_);

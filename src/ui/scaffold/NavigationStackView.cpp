@@ -1,7 +1,10 @@
 #include "ui/scaffold/NavigationStackView.h"
 
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/TypeScale.h"
 
+#include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -44,6 +47,7 @@ NavigationStackView::NavigationStackView(AppNavigation* navigation, QWidget* roo
 
     pages_ = new QStackedWidget;
     pages_->addWidget(root_);
+    root_->installEventFilter(this);
     layout->addWidget(pages_, 1);
 
     if (navigation_)
@@ -71,6 +75,7 @@ void NavigationStackView::goBack() {
 
 void NavigationStackView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    showTitleOfCurrentPage();
     if (shown_) return;
     shown_ = true;
     emit firstShown();
@@ -78,26 +83,39 @@ void NavigationStackView::showEvent(QShowEvent* event) {
 
 void NavigationStackView::syncToPath() {
     const QList<Screen> path = navigation_ ? navigation_->path() : QList<Screen>{};
+    const bool focusOnPages = holdsKeyboardFocus(pages_);
     qsizetype kept = 0;
     while (kept < pushed_.size() && kept < path.size() && pushed_[kept].first == path[kept])
         ++kept;
 
     // Pages above the kept prefix go; the action that changed the path may still be running inside
     // one of them, so they are deleted once control returns to the event loop.
-    while (pushed_.size() > kept) {
-        QWidget* page = pushed_.takeLast().second;
-        pages_->removeWidget(page);
-        page->hide();
-        page->deleteLater();
-    }
+    while (pushed_.size() > kept)
+        retireScreen(pages_->layout(), pushed_.takeLast().second);
     for (qsizetype i = kept; i < path.size(); ++i) {
         QWidget* page = router_ ? router_(path[i]) : nullptr;
         if (!page) page = new QWidget;
+        page->installEventFilter(this);
         pages_->addWidget(page);
         pushed_.append({path[i], page});
     }
     pages_->setCurrentWidget(currentPage());
     if (bar_->isHidden() != pushed_.isEmpty()) bar_->setVisible(!pushed_.isEmpty());
+    showTitleOfCurrentPage();
+    // Qt moves a focus on the old page into the new one, past the back control above it.
+    if (focusOnPages) startFocusOver(this);
+}
+
+bool NavigationStackView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowTitleChange && watched == currentPage()) showTitleOfCurrentPage();
+    return QWidget::eventFilter(watched, event);
+}
+
+void NavigationStackView::showTitleOfCurrentPage() {
+    QWidget* top = window();
+    if (top == this) return; // not in a window yet: titled when shown
+    const QString title = currentPage()->windowTitle();
+    top->setWindowTitle(title.isEmpty() ? QGuiApplication::applicationDisplayName() : title);
 }
 
 } // namespace qlan

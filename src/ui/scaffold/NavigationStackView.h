@@ -2,7 +2,9 @@
 // A navigation stack bound to AppNavigation::path: a root page, one page per pushed Screen (built by
 // the router), and a back control that removes the last entry of the path. Pages of a path prefix that
 // did not change are kept as they are; the others are built afresh. The back control lines up with the
-// pages' content edge, and the platform's Back shortcut (Command-[ on the Mac) goes back too.
+// pages' content edge, and the platform's Back shortcut (Command-[ on the Mac) goes back too. The window
+// is titled after the page on top: its window title when it has one, else the application's name (the
+// window has no title of its own), also when a page changes its title while on top.
 
 #include "appshell/AppNavigation.h"
 
@@ -41,10 +43,12 @@ signals:
     void firstShown();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void syncToPath();
+    void showTitleOfCurrentPage();
 
     QPointer<AppNavigation> navigation_;
     Router router_;

@@ -86,12 +86,9 @@ void ScreenScaffold::enableTextSelection() {
     heading_->setSelectable(true);
     explanation_->setSelectable(true);
     if (!content_) return;
-    for (QLabel* label : content_->findChildren<QLabel*>()) {
-        if (qobject_cast<LinkLabel*>(label)) continue;
+    for (QLabel* label : content_->findChildren<QLabel*>())
         setSelectableByMouse(label, true);
-    }
-    if (auto* label = qobject_cast<QLabel*>(content_); label && !qobject_cast<LinkLabel*>(label))
-        setSelectableByMouse(label, true);
+    if (auto* label = qobject_cast<QLabel*>(content_)) setSelectableByMouse(label, true);
 }
 
 } // namespace qlan

@@ -3,13 +3,13 @@
 #include "setup/SetupActionOutput.h"
 #include "ui/progress/OutputLinesView.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QHBoxLayout>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -18,7 +18,7 @@ namespace qlan {
 SetupActionProgressView::SetupActionProgressView(const QString& title, QList<SetupRemediation> remediations,
                                                  SetupActionBatch::RunRemediation runner,
                                                  bool continuesPastFailure, OnFinish onFinish,
-                                                 TelemetryService* telemetry, QWidget* parent)
+                                                 TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , batch_(new SetupActionBatch(std::move(remediations), continuesPastFailure, std::move(runner), telemetry,
                                   this))
@@ -50,15 +50,11 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
     running_ = new QWidget;
     auto* runningRow = new QHBoxLayout(running_);
     runningRow->setContentsMargins(0, 0, 0, 0);
-    auto* activity = new QProgressBar;
-    activity->setRange(0, 0);
-    activity->setTextVisible(false);
-    activity->setFixedSize(48, 8);
-    runningRow->addWidget(activity);
+    runningRow->addWidget(new ActivityIndicator(ControlSize::small), 0, Qt::AlignVCenter);
     auto* status = new TextLabel(statusText(), TextRole::caption);
     TypeScale::applySecondaryStyle(status);
     setAccessibilityIdentifier(status, QStringLiteral("setup-action-status"));
-    runningRow->addWidget(status, 1);
+    runningRow->addWidget(status, 1, Qt::AlignVCenter);
     auto* cancelButton = new QPushButton(QStringLiteral("Cancel"));
     setAccessibilityIdentifier(cancelButton, QStringLiteral("setup-action-cancel"));
     connect(cancelButton, &QPushButton::clicked, this, &SetupActionProgressView::cancel);

@@ -29,8 +29,7 @@ public:
 
     SetupActionProgressView(const QString& title, QList<SetupRemediation> remediations,
                             SetupActionBatch::RunRemediation runner, bool continuesPastFailure,
-                            OnFinish onFinish, TelemetryService* telemetry = nullptr,
-                            QWidget* parent = nullptr);
+                            OnFinish onFinish, TelemetryService& telemetry, QWidget* parent = nullptr);
 
     SetupActionBatch* batch() const { return batch_; }
     SetupActionOutput* output() const { return output_; }

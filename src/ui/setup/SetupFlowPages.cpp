@@ -6,11 +6,11 @@
 #include "setup/SetupSummary.h"
 #include "setup/SetupWorkflowCopy.h"
 #include "telemetry/NPSFeedbackHost.h"
-#include "telemetry/TelemetryService.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupStagePickers.h"
 #include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"
@@ -21,7 +21,6 @@
 
 #include <QHBoxLayout>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -34,7 +33,7 @@ namespace {
 
 using Step = SetupFlowModel::Step;
 
-const SpineCopyProviding& spineCopy() {
+const SpineCopy& spineCopy() {
     return SetupWorkflowCopy::spineCopy(ProductConfig::current());
 }
 
@@ -75,12 +74,6 @@ QPushButton* large(const QString& title, const QString& identifier) {
     return button;
 }
 
-TextLabel* secondaryText(const QString& text, TextRole role) {
-    auto* label = new TextLabel(text, role);
-    TypeScale::applySecondaryStyle(label);
-    return label;
-}
-
 // A horizontal row of buttons, centred vertically, `spacing` points apart.
 QWidget* buttonRow(const QList<QWidget*>& buttons, int spacing = 12) {
     auto* row = new QWidget;
@@ -114,10 +107,6 @@ std::function<void()> whileShown(const SetupPageContext& context, std::function<
 
 void onClick(QAbstractButton* button, std::function<void()> action) {
     QObject::connect(button, &QAbstractButton::clicked, button, [action = std::move(action)] { action(); });
-}
-
-TelemetryService& telemetryOf(const SetupPageContext& context) {
-    return context.telemetry ? *context.telemetry : TelemetryService::shared();
 }
 
 // ---- The stage screen ----
@@ -318,7 +307,7 @@ private:
     void openApplication(const QString& appName) {
         const auto path = SetupOutcomeContent::applicationPath(appName, *context_.services.fs);
         if (!path) return;
-        SetupOutcomeContent::reportAppOpened(appName, telemetryOf(context_));
+        SetupOutcomeContent::reportAppOpened(appName, context_.telemetry);
         DesktopActions::of(this)->openApplication(*path);
     }
 
@@ -338,7 +327,7 @@ private:
 } // namespace
 
 QWidget* makeDiagnosisSummaryPage(const SetupPageContext& context) {
-    const SpineCopyProviding& copy = spineCopy();
+    const SpineCopy& copy = spineCopy();
     auto* content = new QWidget;
     auto* items = column(content, 10);
     const QStringList rows = SetupSummary::rows(context.model->workflow(), ProductConfig::current());
@@ -352,8 +341,8 @@ QWidget* makeDiagnosisSummaryPage(const SetupPageContext& context) {
                 model->continueFromDiagnosis(services);
             }));
     addWithSpace(items, next, 8);
-    return framed(QStringLiteral("setup-diagnosis-summary"), copy.diagnosisHeadline(), copy.diagnosisFooter(),
-                  content, linkingTo(articleURL(copy.diagnosisArticlePath())));
+    return framed(QStringLiteral("setup-diagnosis-summary"), copy.diagnosisHeadline, copy.diagnosisFooter,
+                  content, linkingTo(articleURL(copy.diagnosisArticlePath)));
 }
 
 QWidget* makeReadinessWarningPage(const SetupPageContext& context) {
@@ -397,20 +386,10 @@ QWidget* makeInterstitialPage(const SetupPageContext& context) {
 }
 
 QWidget* makeVerifyingPage(const SetupPageContext& context) {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("setup-verifying"));
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(48, 48, 48, 48);
-    layout->setSpacing(12);
-    layout->addStretch(1);
-    auto* indicator = new QProgressBar;
-    indicator->setRange(0, 0);
-    indicator->setTextVisible(false);
-    layout->addWidget(indicator);
-    auto* title = secondaryText(spineCopy().verifyingTitle(), TextRole::body);
+    auto* title = secondaryText(spineCopy().verifyingTitle, TextRole::body);
     title->setAlignment(Qt::AlignCenter);
-    layout->addWidget(title);
-    layout->addStretch(1);
+    QWidget* page = centredActivityPage(ControlSize::large, title);
+    page->setObjectName(QStringLiteral("setup-verifying"));
     // The verifier runs once, when the page first comes on screen.
     const auto verify = once(
         context, [model = context.model, services = context.services] { model->runVerification(services); });
@@ -419,7 +398,7 @@ QWidget* makeVerifyingPage(const SetupPageContext& context) {
 }
 
 QWidget* makeKeepGoingPage(const SetupPageContext& context) {
-    const SpineCopyProviding& copy = spineCopy();
+    const SpineCopy& copy = spineCopy();
     auto* keepGoing = prominent(QStringLiteral("Keep going"), QStringLiteral("keep-going"));
     auto* finish = large(QStringLiteral("Finish here"), QStringLiteral("finish-here"));
     onClick(keepGoing, once(context, [model = context.model] { model->advanceToOptional(); }));
@@ -427,7 +406,7 @@ QWidget* makeKeepGoingPage(const SetupPageContext& context) {
     onClick(finish, once(context, [host] {
                 if (host) host->setStep(Step::outcome());
             }));
-    return framed(QStringLiteral("setup-keep-going"), copy.continueHeadline(), copy.continueBody(),
+    return framed(QStringLiteral("setup-keep-going"), copy.continueHeadline, copy.continueBody,
                   buttonRow({keepGoing, finish}), linkingTo(articleURL(QString())));
 }
 

@@ -23,7 +23,7 @@ struct PickerMaker {
         return new LanguagesPicker(state, model, LanguageDetector{context.page.services.fs});
     }
     QWidget* operator()(const SpineRenderPolicy::ProjectActions&) const {
-        const QString prompt = SetupWorkflowCopy::spineCopy(ProductConfig::current()).projectFolderPrompt();
+        const QString prompt = SetupWorkflowCopy::spineCopy(ProductConfig::current()).projectFolderPrompt;
         return new ProjectActions(state, model, SetupStagePlan::projectTemplates(context.remediations),
                                   prompt);
     }
@@ -40,19 +40,9 @@ struct PickerMaker {
 
 } // namespace
 
-QString specialStageKindName(const SpineRenderPolicy::SpecialStageKind& kind) {
-    static const char* const names[] = {"Grouped install", "Applications", "Languages", "Project",
-                                        "Skills",          "MCP servers",  "Git"};
-    static_assert(std::size(names) == std::variant_size_v<SpineRenderPolicy::SpecialStageKind>);
-    return QString::fromLatin1(names[kind.index()]);
-}
-
 QWidget* makeSpecialStagePicker(const SetupStagePickerContext& context) {
-    QWidget* picker = nullptr;
-    if (context.page.host && context.page.model)
-        picker = std::visit(PickerMaker{context, &context.page.host->pickerState(), context.page.model},
-                            context.kind);
-    if (!picker) picker = new SetupPlaceholderPage(specialStageKindName(context.kind));
+    QWidget* picker =
+        std::visit(PickerMaker{context, &context.page.host->pickerState(), context.page.model}, context.kind);
     picker->setObjectName(QStringLiteral("setup-stage-picker"));
     return picker;
 }

@@ -2,8 +2,7 @@
 // The sub-screens that special stages show in place of the remediation rows: the cask picker, the
 // languages picker, the project actions, the skills and MCP server pickers and the Git step. The stage
 // screen asks `makeSpecialStagePicker` for the one of its stage's kind; a picker requests its batch
-// through SetupStagePlan::request. The pickers keep their ticks in the screen's picker state; without a
-// screen (or for the grouped install) a placeholder names the kind.
+// through SetupStagePlan::request. The pickers keep their ticks in the screen's picker state.
 
 #include "catalog/SetupRemediation.h"
 #include "catalog/SpineRenderPolicy.h"
@@ -23,10 +22,8 @@ struct SetupStagePickerContext {
     QList<SetupRemediation> remediations; // the stage's offered fixes, in list order
 };
 
-// The kind's name, as a placeholder shows it ("Languages", "Project", ...).
-QString specialStageKindName(const SpineRenderPolicy::SpecialStageKind& kind);
-
-// The sub-screen of the context's kind (never the grouped install: the stage screen draws that itself).
+// The sub-screen of the context's kind, for a page of the screen (never the grouped install: the stage
+// screen draws that itself).
 QWidget* makeSpecialStagePicker(const SetupStagePickerContext& context);
 
 } // namespace qlan

@@ -4,9 +4,9 @@
 #include "setup/SetupWorkflowCopy.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/SetupFlowPages.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -17,17 +17,8 @@ using Kind = SetupFlowModel::Step::Kind;
 
 // The loading step: a large indeterminate progress indicator filling the window, no text.
 QWidget* loadingPage(const SetupPageContext&) {
-    auto* page = new QWidget;
+    QWidget* page = centredActivityPage(ControlSize::large);
     page->setObjectName(QStringLiteral("setup-loading"));
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(48, 48, 48, 48);
-    layout->addStretch(1);
-    auto* indicator = new QProgressBar;
-    indicator->setRange(0, 0);
-    indicator->setTextVisible(false);
-    indicator->setMinimumHeight(12);
-    layout->addWidget(indicator);
-    layout->addStretch(1);
     return page;
 }
 
@@ -83,15 +74,6 @@ SetupPageFactory setupPageFactory(Kind kind) {
 
 QWidget* makeSetupStepPage(const SetupPageContext& context) {
     return setupPageFactory(context.model->step().kind)(context);
-}
-
-SetupPlaceholderPage::SetupPlaceholderPage(const QString& name, QWidget* parent)
-    : QWidget(parent)
-    , name_(name) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 32, 32, 32);
-    layout->addWidget(new TextLabel(name, TextRole::largeTitle, FontWeight::semibold));
-    layout->addStretch(1);
 }
 
 } // namespace qlan

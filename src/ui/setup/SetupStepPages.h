@@ -1,8 +1,7 @@
 #pragma once
 // The page the guided setup's screen shows for each kind of step. A page is built from the context
 // below (the screen, its model and its services) whenever the step changes; the table in
-// SetupStepPages.cpp holds one line per kind of step. Pages not built yet are placeholders that name
-// the step.
+// SetupStepPages.cpp holds one line per kind of step.
 
 #include "platform/AppServices.h"
 #include "platform/SystemProfile.h"
@@ -25,7 +24,7 @@ struct SetupPageContext {
     SetupFlowModel* model = nullptr;
     AppServices services;
     std::optional<SystemProfile> fallbackProfile;
-    TelemetryService* telemetry = nullptr; // null: the shared service
+    TelemetryService& telemetry;
 };
 
 using SetupPageFactory = QWidget* (*)(const SetupPageContext& context);
@@ -34,16 +33,5 @@ using SetupPageFactory = QWidget* (*)(const SetupPageContext& context);
 SetupPageFactory setupPageFactory(SetupFlowModel::Step::Kind kind);
 // The page of the model's current step.
 QWidget* makeSetupStepPage(const SetupPageContext& context);
-
-// Stands in for a page that is not part of the application yet: names the step it shows.
-class SetupPlaceholderPage : public QWidget {
-    Q_OBJECT
-public:
-    explicit SetupPlaceholderPage(const QString& name, QWidget* parent = nullptr);
-    QString name() const { return name_; }
-
-private:
-    QString name_;
-};
 
 } // namespace qlan

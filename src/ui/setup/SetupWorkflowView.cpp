@@ -5,17 +5,18 @@
 #include "setup/SetupWorkflowCopy.h"
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/setup/SetupStepPages.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SheetDialog.h"
 
 #include <QVBoxLayout>
 
 namespace qlan {
 
-SetupWorkflowView::SetupWorkflowView(TelemetryService* telemetry, QWidget* parent)
+SetupWorkflowView::SetupWorkflowView(TelemetryService& telemetry, QWidget* parent)
     : QWidget(parent)
     , telemetry_(telemetry)
     , model_(new SetupFlowModel(ProductConfig::current(), telemetry, this)) {
-    setMinimumSize(minimumContentWidth, minimumContentHeight);
+    setMinimumWidth(minimumContentWidth);
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     connect(model_, &SetupFlowModel::stepChanged, this, &SetupWorkflowView::syncPage);
@@ -77,12 +78,7 @@ void SetupWorkflowView::syncPage() {
     applyWindowTitle();
     if (pageStep_ == model_->step()) return;
     pageStep_ = model_->step();
-    if (page_) {
-        // The action that changed the step may still be running inside the old page.
-        layout_->removeWidget(page_);
-        page_->hide();
-        page_->deleteLater();
-    }
+    if (page_) retireScreen(layout_, page_);
     page_ = makeSetupStepPage({this, model_, services(), fallbackProfile(), telemetry_});
     layout_->addWidget(page_);
     page_->show();

@@ -17,7 +17,6 @@
 #include <QUrl>
 #include <QWidget>
 
-
 #include <functional>
 #include <optional>
 
@@ -34,13 +33,14 @@ public:
     // How a sheet's batch runs its fixes, given the screen's services.
     using RunnerFactory = std::function<SetupActionBatch::RunRemediation(const AppServices& services)>;
 
+    // The screen is at least as wide as the window may be narrow. Its height is what the window leaves
+    // under the back control: the window's own minimum height holds both.
     static constexpr int minimumContentWidth = 720;
-    static constexpr int minimumContentHeight = 700;
     static constexpr int minimumSheetWidth = 560;
     static constexpr int minimumSheetHeight = 420;
 
-    // Events go to `telemetry` (the shared service when null), which must outlive the screen.
-    explicit SetupWorkflowView(TelemetryService* telemetry = nullptr, QWidget* parent = nullptr);
+    // Events go to `telemetry`, which must outlive the screen.
+    explicit SetupWorkflowView(TelemetryService& telemetry, QWidget* parent = nullptr);
     ~SetupWorkflowView() override;
 
     SetupFlowModel* model() const { return model_; }
@@ -54,7 +54,6 @@ public:
     // The services and profile of the screen's environment.
     AppServices services() const;
     std::optional<SystemProfile> fallbackProfile() const;
-    TelemetryService* telemetry() const { return telemetry_; }
 
     // The window title of the current step.
     QString stepWindowTitle() const;
@@ -82,7 +81,7 @@ private:
     void closeSheet();
     void applyWindowTitle();
 
-    TelemetryService* telemetry_;
+    TelemetryService& telemetry_;
     SetupFlowModel* model_;
     SetupPickerState pickerState_;
     RunnerFactory runnerFactory_;

@@ -1,5 +1,7 @@
 #include "ui/widgets/FramedBox.h"
 
+#include <QAbstractScrollArea>
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -17,6 +19,42 @@ void paintTextFrame(QPainter& painter, const QRectF& rect, const QPalette& palet
     painter.setPen(QPen(border, 1));
     painter.drawPath(shape);
     painter.restore();
+}
+
+namespace {
+
+// Paints the frame on the surface of a scroll area, behind its viewport and scroll bars.
+class TextFramePainter : public QObject {
+public:
+    explicit TextFramePainter(QAbstractScrollArea* area)
+        : QObject(area) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint) return false;
+        auto* area = static_cast<QWidget*>(watched);
+        QPainter painter(area);
+        paintTextFrame(painter, area->rect(), area->palette());
+        return true;
+    }
+};
+
+} // namespace
+
+// The frame is one point wide: the scroll bars and the viewport keep inside the border painted there.
+constexpr int kFrameWidth = 1;
+
+void applyTextFrame(QAbstractScrollArea* area) {
+    area->setFrameStyle(QFrame::Box | QFrame::Plain);
+    area->setLineWidth(kFrameWidth);
+    area->viewport()->setAutoFillBackground(false);
+    if (area->property("textFrame").toBool()) return;
+    area->setProperty("textFrame", true);
+    area->installEventFilter(new TextFramePainter(area));
+}
+
+QMargins textFrameViewportMargins(int inset) {
+    const int margin = std::max(0, inset - kFrameWidth);
+    return {margin, margin, margin, margin};
 }
 
 FramedBox::FramedBox(QWidget* content, int inset, QWidget* parent)

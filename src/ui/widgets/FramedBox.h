@@ -6,13 +6,21 @@
 
 #include "ui/widgets/TextLabel.h"
 
+#include <QMargins>
 #include <QWidget>
 
+class QAbstractScrollArea;
 class QPainter;
 
 namespace qlan {
 
 void paintTextFrame(QPainter& painter, const QRectF& rect, const QPalette& palette);
+
+// Draws a scroll area (a list, rows of text) in the frame: its viewport shows the frame's background and
+// its scroll bars stay inside the border. The area keeps its content `inset` points inside the edge by
+// setting textFrameViewportMargins(inset) as its viewport margins.
+void applyTextFrame(QAbstractScrollArea* area);
+QMargins textFrameViewportMargins(int inset);
 
 // One widget inside the frame, `inset` points from its edge.
 class FramedBox : public QWidget {

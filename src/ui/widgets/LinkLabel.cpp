@@ -1,23 +1,35 @@
 #include "ui/widgets/LinkLabel.h"
 
+#include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
+#include <QPainter>
 
 namespace qlan {
+namespace {
+
+bool isReturn(const QKeyEvent* event) {
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+           (event->modifiers() | Qt::KeypadModifier) == Qt::KeypadModifier;
+}
+
+} // namespace
 
 LinkLabel::LinkLabel(const QString& label, const QUrl& destination, TextRole role, QWidget* parent)
-    : QLabel(parent)
+    : QAbstractButton(parent)
     , destination_(destination) {
-    setTextFormat(Qt::PlainText);
     setText(label);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::StrongFocus);
+    // As on the Mac, a click follows the link without taking the focus; Tab reaches it.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     setToolTip(destination.toString());
     TypeScale::apply(this, role);
     setForegroundRole(QPalette::Link);
+    setAccessibleRole(this, QAccessible::Link);
+    connect(this, &QAbstractButton::clicked, this, &LinkLabel::open);
 }
 
 void LinkLabel::setDestination(const QUrl& destination) {
@@ -25,50 +37,47 @@ void LinkLabel::setDestination(const QUrl& destination) {
     setToolTip(destination.toString());
 }
 
-void LinkLabel::activate() {
+void LinkLabel::open() {
     if (destination_.isEmpty() || !destination_.isValid()) return;
     DesktopActions::of(this)->openURL(destination_);
     emit activated(destination_);
 }
 
+QSize LinkLabel::sizeHint() const {
+    // Room for the focus ring above, below and after the text; the text itself keeps to the column's
+    // edge, like the text above it, and the ring passes over its first pixels.
+    return fontMetrics().size(Qt::TextSingleLine, text()) + QSize(focusRingWidth, 2 * focusRingWidth);
+}
+
+QSize LinkLabel::minimumSizeHint() const {
+    return sizeHint();
+}
+
 bool LinkLabel::event(QEvent* event) {
-    if (event->type() != QEvent::Polish) return QLabel::event(event);
-    // QLabel lays out any label that can take the focus through a text document, made when the label is
-    // polished; a link's one line of plain text needs none until it gets the focus (QLabel makes it
-    // then), so a window with links draws its first frame sooner.
-    const Qt::FocusPolicy policy = focusPolicy();
-    setFocusPolicy(Qt::NoFocus);
-    const bool handled = QLabel::event(event);
-    setFocusPolicy(policy);
-    return handled;
-}
-
-void LinkLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        pressed_ = true;
+    // Return follows the focused link rather than pressing the window's default button.
+    if (event->type() == QEvent::ShortcutOverride && isReturn(static_cast<QKeyEvent*>(event))) {
         event->accept();
-        return;
+        return true;
     }
-    QLabel::mousePressEvent(event);
-}
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && pressed_) {
-        pressed_ = false;
-        event->accept();
-        if (rect().contains(event->position().toPoint())) activate();
-        return;
-    }
-    QLabel::mouseReleaseEvent(event);
+    return QAbstractButton::event(event);
 }
 
 void LinkLabel::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+    if (isReturn(event) && !event->isAutoRepeat()) {
         event->accept();
-        activate();
+        click();
         return;
     }
-    QLabel::keyPressEvent(event);
+    QAbstractButton::keyPressEvent(event);
+}
+
+void LinkLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.setFont(font());
+    const QRect textArea = rect().adjusted(0, focusRingWidth, 0, -focusRingWidth);
+    painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    drawFocusRing(painter, this);
 }
 
 } // namespace qlan

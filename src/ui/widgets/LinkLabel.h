@@ -1,16 +1,19 @@
 #pragma once
-// A link: a plain-text label in the link colour (the live palette's, read when painting) that opens its
-// destination through the desktop actions in effect for it, when clicked or when Space is pressed while it
-// has the focus.
+// A link: one line of plain text in the link colour (the live palette's, read when painting) that opens
+// its destination through the desktop actions in effect for it. A person reaches it with Tab (it shows
+// the focus ring then) and follows it with a click, Space or Return; a screen reader announces it as a
+// link named by its text and follows it with the press action. All of these are one click, which opens
+// the destination and emits `activated`; a link made without a destination only emits `clicked`, for
+// the screen that opens it itself.
 
 #include "ui/widgets/TypeScale.h"
 
-#include <QLabel>
+#include <QAbstractButton>
 #include <QUrl>
 
 namespace qlan {
 
-class LinkLabel : public QLabel {
+class LinkLabel : public QAbstractButton {
     Q_OBJECT
 public:
     LinkLabel(const QString& label, const QUrl& destination, TextRole role = TextRole::body,
@@ -19,21 +22,25 @@ public:
     QUrl destination() const { return destination_; }
     void setDestination(const QUrl& destination);
 
-    // Opens the destination (nothing happens for an invalid or empty URL) and emits `activated`.
-    void activate();
+    // Follows the link as a click does.
+    void activate() { click(); }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
+    // After the destination was opened (never for an invalid or empty URL).
     void activated(const QUrl& destination);
 
 protected:
     bool event(QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void open();
+
     QUrl destination_;
-    bool pressed_ = false;
 };
 
 } // namespace qlan

@@ -3,10 +3,23 @@
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/SelectableText.h"
 
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QUrl>
 
 namespace qlan {
+namespace {
+
+// Whether the text as shown holds a link (text that only looks like Markdown's link syntax, escaped or
+// not, makes none).
+bool holdsLink(const QTextDocument& shown) {
+    for (QTextBlock block = shown.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+            if (fragment.fragment().charFormat().isAnchor()) return true;
+    return false;
+}
+
+} // namespace
 
 MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight weight, QWidget* parent)
     : QLabel(parent) {
@@ -19,6 +32,7 @@ MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight 
         QTextDocument shown;
         shown.setMarkdown(markdown);
         setAccessibleName(shown.toPlainText());
+        linked_ = holdsLink(shown);
     }
     setWordWrap(true);
     setAlignment(Qt::AlignLeading | Qt::AlignTop);
@@ -36,7 +50,7 @@ MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight 
 
 void MarkdownLabel::setSelectable(bool selectable) {
     Qt::TextInteractionFlags flags = Qt::NoTextInteraction;
-    if (hasLink(text())) flags = Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard;
+    if (linked_) flags = Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard;
     setTextInteractionFlags(flags); // without keyboard access, no tab focus either
     setSelectableByMouse(this, selectable);
 }

@@ -19,7 +19,7 @@ public:
     // The Markdown source as given (QLabel::text() holds the same).
     QString markdown() const { return text(); }
     // Lets the user select and copy the text with the mouse; links stay active either way. Only a text
-    // with a link takes the keyboard focus (to reach the link).
+    // that shows a link takes the keyboard focus (to reach the link).
     void setSelectable(bool selectable);
 
     // QLabel's answer, kept while the text, font and wrapping stay the same (see LabelHeights.h).
@@ -32,6 +32,7 @@ public:
     static bool isPlainProse(const QString& markdown);
 
 private:
+    bool linked_ = false; // the text as shown holds a link
     mutable LabelHeights heights_;
 };
 

@@ -1,10 +1,12 @@
 #include "ui/widgets/NPSFeedbackCard.h"
 
 #include "editions/ProductConfig.h"
-#include "platform/AppServices.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/AccessibleRole.h"
+#include "ui/widgets/BorderlessButton.h"
 #include "ui/widgets/FramedBox.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/SystemColors.h"
@@ -38,6 +40,10 @@ public:
         : QAbstractButton(parent) {
         setText(QString::number(score));
         setCheckable(true);
+        // As on the Mac, a click does not take the focus; Tab reaches the score.
+        setFocusPolicy(Qt::TabFocus);
+        // A button that stays pressed while chosen, not a check box.
+        setAccessibleRole(this, QAccessible::Button);
         setFixedSize(30, 30);
         setCursor(Qt::PointingHandCursor);
         TypeScale::apply(this, TextRole::callout);
@@ -81,6 +87,7 @@ protected:
                                         primary.blueF() + (white.blueF() - primary.blueF()) * selection_));
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
+        drawFocusRing(painter, this, width() / 2.0);
     }
 
 private:
@@ -99,14 +106,13 @@ TextLabel* secondaryCaption(const QString& text) {
 NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::function<void()> onSubmitted,
                                  std::function<void()> onDismissed, QWidget* parent)
     : QFrame(parent)
-    , host_(host ? std::move(host)
-                 : std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
-                                                     AppServices::live().store))
+    , host_(std::move(host))
     , onSubmitted_(std::move(onSubmitted))
     , onDismissed_(std::move(onDismissed)) {
     const QString heading = QStringLiteral("How are we doing?");
     setAccessibilityIdentifier(this, QStringLiteral("nps-card"));
     setAccessibleName(heading);
+    setAccessibleRole(this, QAccessible::Grouping);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(16, 16, 16, 16);
@@ -116,10 +122,7 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     header->setSpacing(0);
     header->addWidget(new TextLabel(heading, TextRole::headline), 0, Qt::AlignBaseline);
     header->addStretch(1);
-    auto* dismissButton = new QPushButton(QStringLiteral("Dismiss"));
-    dismissButton->setFlat(true);
-    dismissButton->setCursor(Qt::PointingHandCursor);
-    TypeScale::apply(dismissButton, TextRole::footnote);
+    auto* dismissButton = new BorderlessButton(QStringLiteral("Dismiss"), TextRole::footnote);
     setAccessibilityIdentifier(dismissButton, QStringLiteral("nps-dismiss"));
     connect(dismissButton, &QPushButton::clicked, this, &NPSFeedbackCard::dismiss);
     header->addWidget(dismissButton, 0, Qt::AlignBaseline);
@@ -128,7 +131,12 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     question_ = new TextLabel(question(), TextRole::callout);
     stack->addWidget(question_);
 
-    auto* scoreRow = new QHBoxLayout;
+    // The scores are one group, named by the question.
+    scoreGroup_ = new QWidget;
+    setAccessibleRole(scoreGroup_, QAccessible::Grouping);
+    scoreGroup_->setAccessibleName(question_->text());
+    auto* scoreRow = new QHBoxLayout(scoreGroup_);
+    scoreRow->setContentsMargins(0, 0, 0, 0);
     scoreRow->setSpacing(4);
     for (int score = 0; score <= 10; ++score) {
         auto* button = new ScoreButton(score);
@@ -138,7 +146,7 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
         scores_.append(button);
     }
     scoreRow->addStretch(1);
-    stack->addLayout(scoreRow);
+    stack->addWidget(scoreGroup_);
 
     auto* scale = new QHBoxLayout;
     scale->setSpacing(0);
@@ -157,6 +165,7 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     // The editor draws no frame or background of its own: the box around it gives both.
     reason_ = new QPlainTextEdit;
     reason_->setAccessibleName(reasonPrompt);
+    reason_->setTabChangesFocus(true); // Tab moves on to "Submit feedback", never into the reason
     reason_->setFrameShape(QFrame::NoFrame);
     reason_->viewport()->setAutoFillBackground(false);
     reason_->setMinimumHeight(60);
@@ -239,6 +248,11 @@ void NPSFeedbackCard::setPhase(Phase phase) {
         static_cast<ScoreButton*>(scores_[score])->setSelected(phase_ == Phase::scored(score));
     reasonRows_->setVisible(phase_.kind == Phase::Kind::scored);
     thanksRow_->setVisible(phase_.kind == Phase::Kind::thanks);
+    // The card grows and shrinks with its rows. Left to the event loop, the layouts around it would follow
+    // one turn at a time, and the frame would be drawn at its old height around the new rows meanwhile:
+    // each lays itself out now, from the card outwards.
+    for (QWidget* widget = this; widget && !widget->isWindow(); widget = widget->parentWidget())
+        if (widget->layout()) widget->layout()->activate();
 }
 
 void NPSFeedbackCard::paintEvent(QPaintEvent*) {
@@ -255,6 +269,7 @@ void NPSFeedbackCard::paintEvent(QPaintEvent*) {
 void NPSFeedbackCard::showEvent(QShowEvent* event) {
     QFrame::showEvent(event);
     question_->setText(question());
+    scoreGroup_->setAccessibleName(question());
 }
 
 } // namespace qlan

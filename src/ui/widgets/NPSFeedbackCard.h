@@ -37,9 +37,9 @@ public:
         }
     };
 
-    // The host carries the store, the telemetry and the pause (none: a host over the live store and the
-    // shared telemetry). `onSubmitted` runs once the thanks pause after a submission is over (never when the
-    // card is gone by then); `onDismissed` runs when the user dismisses the card.
+    // The host carries the store, the telemetry and the pause. `onSubmitted` runs once the thanks pause
+    // after a submission is over (never when the card is gone by then); `onDismissed` runs when the user
+    // dismisses the card.
     NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::function<void()> onSubmitted,
                     std::function<void()> onDismissed, QWidget* parent = nullptr);
     ~NPSFeedbackCard() override;
@@ -76,6 +76,7 @@ private:
     bool didDismiss_ = false;
 
     TextLabel* question_ = nullptr;
+    QWidget* scoreGroup_ = nullptr;
     QList<QAbstractButton*> scores_;
     QWidget* reasonRows_ = nullptr;
     QPlainTextEdit* reason_ = nullptr;

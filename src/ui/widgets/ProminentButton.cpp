@@ -17,22 +17,40 @@ struct Metrics {
 };
 
 Metrics metrics(ControlSize size) {
-    return size == ControlSize::large ? Metrics{18, 7, 32} : Metrics{12, 3, 24};
-}
-
-int heightFor(ControlSize size, const QFont& font) {
-    return std::max(metrics(size).minimumHeight,
-                    QFontMetrics(font).height() + 2 * metrics(size).verticalPadding);
+    switch (size) {
+    case ControlSize::small:
+        return {8, 1, 20};
+    case ControlSize::regular:
+        return {12, 3, 24};
+    case ControlSize::large:
+        return {18, 7, 32};
+    }
+    return {12, 3, 24};
 }
 
 constexpr qreal kCornerRadius = 6.0;
 constexpr double kMinimumTextContrast = 4.5;
+// A disabled button's title against its fill: still read as a label, not as stray text.
+constexpr double kMinimumDisabledTextContrast = 3.0;
+
+QColor mixed(const QColor& base, const QColor& ink, double amount) {
+    const QColor a = base.toRgb();
+    const QColor b = ink.toRgb();
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * amount),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * amount),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * amount));
+}
 
 } // namespace
 
+int controlHeight(ControlSize size, const QFont& font) {
+    return std::max(metrics(size).minimumHeight,
+                    QFontMetrics(font).height() + 2 * metrics(size).verticalPadding);
+}
+
 void applyControlSize(QPushButton* button, ControlSize size) {
-    button->setMinimumHeight(heightFor(size, TypeScale::font(TextRole::body)));
-    button->setProperty("controlSize", size == ControlSize::large ? "large" : "regular");
+    button->setMinimumHeight(controlHeight(size, TypeScale::font(TextRole::body)));
+    button->setProperty("controlSize", QString::fromLatin1(controlSizeName(size)));
 }
 
 ProminentButton::ProminentButton(const QString& title, ControlSize size, QWidget* parent)
@@ -40,7 +58,7 @@ ProminentButton::ProminentButton(const QString& title, ControlSize size, QWidget
     , size_(size) {
     TypeScale::apply(this, TextRole::body);
     setProperty("prominent", true);
-    setProperty("controlSize", size == ControlSize::large ? "large" : "regular");
+    setProperty("controlSize", QString::fromLatin1(controlSizeName(size)));
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
@@ -48,7 +66,7 @@ ProminentButton::ProminentButton(const QString& title, ControlSize size, QWidget
 
 QSize ProminentButton::sizeHint() const {
     return {QFontMetrics(font()).horizontalAdvance(text()) + 2 * metrics(size_).horizontalPadding,
-            heightFor(size_, font())};
+            controlHeight(size_, font())};
 }
 
 QSize ProminentButton::minimumSizeHint() const {
@@ -63,8 +81,8 @@ void ProminentButton::paintEvent(QPaintEvent*) {
     QColor fill = fillColor(pal);
     QColor ink = Qt::white;
     if (!isEnabled()) {
-        fill = pal.color(QPalette::Disabled, QPalette::Button);
-        ink = pal.color(QPalette::Disabled, QPalette::ButtonText);
+        fill = disabledFillColor(pal);
+        ink = disabledTextColor(pal);
     } else if (isDown()) {
         fill = fill.darker(120);
     } else if (underMouse()) {
@@ -88,6 +106,24 @@ QColor ProminentButton::fillColor(const QPalette& palette) {
     for (int step = 0; step < 40 && TypeScale::contrastRatio(Qt::white, fill) < kMinimumTextContrast; ++step)
         fill = fill.darker(105);
     return fill;
+}
+
+QColor ProminentButton::disabledFillColor(const QPalette& palette) {
+    // The accent gives way to the grey of an ordinary button, a shade off the window.
+    return mixed(palette.color(QPalette::Active, QPalette::Window),
+                 palette.color(QPalette::Active, QPalette::WindowText), 0.12);
+}
+
+QColor ProminentButton::disabledTextColor(const QPalette& palette) {
+    const QColor fill = disabledFillColor(palette);
+    const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+    double amount = 0.45;
+    QColor ink = mixed(fill, text, amount);
+    while (amount < 1.0 && TypeScale::contrastRatio(ink, fill) < kMinimumDisabledTextContrast) {
+        amount = std::min(1.0, amount + 0.05);
+        ink = mixed(fill, text, amount);
+    }
+    return ink;
 }
 
 void ProminentButton::bindToReturn() {

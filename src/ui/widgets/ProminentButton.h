@@ -3,11 +3,14 @@
 // system accent colour, its title in white, both read from the live palette when painting. It can be
 // bound to Return and Enter: while it is visible and enabled in the active window, either key clicks it.
 
+#include "ui/widgets/ControlSize.h"
+
 #include <QPushButton>
 
 namespace qlan {
 
-enum class ControlSize { regular, large };
+// The height of a button of the control size whose title is in `font`.
+int controlHeight(ControlSize size, const QFont& font);
 
 // Gives a button of another style (bordered, borderless) at least the height of a prominent button of
 // the same control size, so that buttons of one size line up whatever their style.
@@ -27,6 +30,10 @@ public:
     // The fill of an enabled button at rest: the system accent colour, darkened only as far as white
     // text on it needs to reach a contrast of 4.5 to 1.
     static QColor fillColor(const QPalette& palette);
+    // A disabled button keeps its shape, dimmed as the Mac dims it: the grey of an ordinary button a
+    // shade off the window, its title in the text colour faded only as far as a contrast of 3 to 1 on it.
+    static QColor disabledFillColor(const QPalette& palette);
+    static QColor disabledTextColor(const QPalette& palette);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -1,10 +1,11 @@
 #include "ui/widgets/RadioRow.h"
 
+#include "ui/widgets/AccessibleRole.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
 
-#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -16,7 +17,11 @@ RadioRow::RadioRow(const QString& title, const QString& description, QWidget* pa
     setCheckable(true);
     setText(title);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::StrongFocus);
+    // As on the Mac, a click chooses without taking the focus; Tab reaches the row.
+    setFocusPolicy(Qt::TabFocus);
+    // A screen reader hears one radio button: the title, then the description.
+    setAccessibleRole(this, QAccessible::RadioButton);
+    setAccessibleDescription(description);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Maximum);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -61,17 +66,9 @@ QSize RadioRow::minimumSizeHint() const {
     return layout()->minimumSize();
 }
 
-void RadioRow::focusInEvent(QFocusEvent* event) {
-    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QAbstractButton::focusInEvent(event);
-}
-
 void RadioRow::paintEvent(QPaintEvent*) {
-    // The focus ring shows only when the focus came from the keyboard.
-    if (!hasFocus() || !keyboardFocus_) return;
     QPainter painter(this);
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    drawFocusRing(painter, this);
 }
 
 } // namespace qlan

@@ -4,8 +4,9 @@
 // wraps, on a row whose whole width is clickable. With a description, the title is a headline, the
 // description a subheadline in the secondary colour and the mark at the large scale, all aligned to
 // the top; without one, the title is body text beside a mark of the text's own scale, centred
-// vertically. The row does not select itself when clicked: its owner decides and calls setSelected,
-// and the row carries the checked (selected) state for assistive technology.
+// vertically. The row does not select itself when clicked: its owner decides and calls setSelected.
+// A screen reader announces the row as a radio button named by its title, with the description as its
+// accessible description and the checked state when selected; Tab reaches it (with a focus ring).
 
 #include <QAbstractButton>
 
@@ -32,13 +33,11 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void nextCheckState() override {}
-    void focusInEvent(QFocusEvent* event) override;
 
 private:
     SymbolIcon* mark_ = nullptr;
     TextLabel* title_ = nullptr;
     TextLabel* description_ = nullptr;
-    bool keyboardFocus_ = false;
 };
 
 } // namespace qlan

@@ -1,5 +1,8 @@
 #include "ui/widgets/ScreenPieces.h"
 
+#include "ui/widgets/BorderlessButton.h"
+#include "ui/widgets/TextLabel.h"
+
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -12,6 +15,12 @@ QVBoxLayout* column(QWidget* owner, int spacing) {
     return layout;
 }
 
+TextLabel* secondaryText(const QString& text, TextRole role) {
+    auto* label = new TextLabel(text, role);
+    TypeScale::applySecondaryStyle(label);
+    return label;
+}
+
 void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {
     if (points > 0) layout->addSpacing(points);
     layout->addWidget(widget, 0, Qt::AlignLeading);
@@ -19,24 +28,12 @@ void addWithSpace(QVBoxLayout* layout, QWidget* widget, int points) {
 
 QPushButton* borderedButton(const QString& title, ControlSize size) {
     auto* button = new QPushButton(title);
-    if (size == ControlSize::large) applyControlSize(button, size);
+    applyControlSize(button, size);
     return button;
 }
 
 QPushButton* borderlessButton(const QString& title) {
-    auto* button = new QPushButton(title);
-    button->setFlat(true);
-    return button;
-}
-
-QPushButton* linkButton(const QString& title, TextRole role) {
-    auto* button = new QPushButton(title);
-    button->setFlat(true);
-    button->setCursor(Qt::PointingHandCursor);
-    TypeScale::apply(button, role);
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; color: palette(link); }"));
-    return button;
+    return new BorderlessButton(title);
 }
 
 } // namespace qlan

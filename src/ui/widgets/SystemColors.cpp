@@ -17,6 +17,8 @@ QColor standardColor(SystemColor colour, bool dark) {
         return dark ? QColor(255, 69, 58) : QColor(255, 59, 48);
     case SystemColor::orange:
         return dark ? QColor(255, 159, 10) : QColor(255, 149, 0);
+    case SystemColor::yellow:
+        return dark ? QColor(255, 214, 10) : QColor(255, 204, 0);
     case SystemColor::accent:
     case SystemColor::secondary:
         break;
@@ -123,6 +125,8 @@ const char* systemColorName(SystemColor colour) {
         return "red";
     case SystemColor::orange:
         return "orange";
+    case SystemColor::yellow:
+        return "yellow";
     }
     return "secondary";
 }

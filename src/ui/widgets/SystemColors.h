@@ -12,7 +12,7 @@ class QWidget;
 
 namespace qlan {
 
-enum class SystemColor { accent, secondary, green, red, orange };
+enum class SystemColor { accent, secondary, green, red, orange, yellow };
 
 QColor systemColor(SystemColor colour, const QPalette& palette);
 

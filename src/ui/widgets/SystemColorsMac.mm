@@ -24,6 +24,8 @@ NSColor* appKitColour(SystemColor colour) {
         return [NSColor systemRedColor];
     case SystemColor::orange:
         return [NSColor systemOrangeColor];
+    case SystemColor::yellow:
+        return [NSColor systemYellowColor];
     }
     return nil;
 }

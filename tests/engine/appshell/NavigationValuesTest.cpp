@@ -1,4 +1,5 @@
 #include "appshell/NavigationValues.h"
+#include "appshell/NavigationEvents.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
@@ -47,4 +48,25 @@ TEST(NavigationValues, CompletionSurfaceComparesCaseThenPayloadAndHashesConsiste
     QSet<CompletionSurface> set{postFix, modern, CompletionSurface::excluded(), strayExcluded,
                                 CompletionSurface::prompt(BuildIntentSurface::postFix)};
     EXPECT_EQ(set.size(), 3);
+}
+
+TEST(NavigationValues, AuditReachedAndBuildIntentEvents) {
+    const auto text = [](const QString& value) { return JSONValue::string(value); };
+    SystemProfile profile;
+    profile.terminals.warp = true;
+    profile.terminals.iterm = true;
+    profile.aiTooling.cursor = true;
+    const auto audit = auditReachedEvent(profile, AuditEntry::nextStepBuildSoftware);
+    EXPECT_EQ(audit.name, "audit_reached");
+    EXPECT_EQ(audit.properties,
+              (JSONObject{{"ai_tool_count", JSONValue::integer(profile.aiTooling.installedIDs().size())},
+                          {"terminal_count", JSONValue::integer(2)},
+                          {"ai_tools", JSONValue::array({text(profile.aiTooling.installedIDs().value(0))})},
+                          {"terminals", JSONValue::array({text(profile.terminals.installedIDs().value(0)),
+                                                          text(profile.terminals.installedIDs().value(1))})},
+                          {"entry", text("next_step_build_software")}}));
+    EXPECT_EQ(buildIntentPromptShownEvent(BuildIntentSurface::modernHomeSet),
+              (TelemetryEvent{"build_intent_prompt_shown", {{"surface", text("modern_home_set")}}}));
+    EXPECT_EQ(buildIntentOptedInEvent(BuildIntentSurface::postFix),
+              (TelemetryEvent{"build_intent_opted_in", {{"surface", text("post_fix")}}}));
 }

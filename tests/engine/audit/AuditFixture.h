@@ -42,22 +42,25 @@ public:
 
     std::shared_ptr<NPSFeedbackHost> makeHost() {
         return std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
-                                                 mac.services().store, telemetry.get());
+                                                 mac.services().store, *telemetry);
     }
     void markFeedbackSubmitted() {
         mac.services().store->set(true,
                                   NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix));
     }
 
-    // The events delivered once `expected` have arrived and a short while has passed, without
-    // "nps_shown" (only the first host of a run, here of a test, sends it).
+    // The events delivered once `expected` of them have arrived and a short while has passed, without
+    // "nps_shown" (only the first host of a run, here of a test, sends it), which counts for nothing.
     QList<ReceivedEvent> settledEvents(qsizetype expected = 0) {
-        endpoint.waitForEvents(expected);
+        const auto counted = [this] {
+            QList<ReceivedEvent> events;
+            for (const ReceivedEvent& event : endpoint.receivedEvents())
+                if (event.name != QStringLiteral("nps_shown")) events.append(event);
+            return events;
+        };
+        waitUntil([&] { return counted().size() >= expected; }, 10000);
         waitUntil([] { return false; }, 150);
-        QList<ReceivedEvent> events;
-        for (const ReceivedEvent& event : endpoint.receivedEvents())
-            if (event.name != QStringLiteral("nps_shown")) events.append(event);
-        return events;
+        return counted();
     }
     QStringList settledNames(qsizetype expected = 0) {
         QStringList names;

@@ -26,8 +26,7 @@ protected:
                 pendingRefresh = std::move(done);
             };
         options.openURL = [this](const QUrl& url) { log << "open " + url.toString(); };
-        options.telemetry = telemetry.get();
-        return std::make_unique<AuditStageModel>(std::move(options));
+        return std::make_unique<AuditStageModel>(std::move(options), *telemetry);
     }
 
     QStringList log;
@@ -117,7 +116,7 @@ TEST_F(AuditScreenModels, CompletionPromptOnceOptInEveryPressDoneLeavesTheCard) 
     int recommendations = 0, done = 0;
     SimplifiedCompletionModel model(
         CompletionSurface::prompt(BuildIntentSurface::noErrorsFound), [&] { ++recommendations; },
-        [&] { ++done; }, makeHost(), telemetry.get());
+        [&] { ++done; }, makeHost(), *telemetry);
     ASSERT_TRUE(model.feedback().isIncluded());
     EXPECT_EQ(model.promptSurface(), BuildIntentSurface::noErrorsFound);
     model.feedback().cameOnScreen();
@@ -145,7 +144,7 @@ TEST_F(AuditScreenModels, CompletionWithoutPromptOrCard) {
     markFeedbackSubmitted();
     int done = 0;
     SimplifiedCompletionModel model(
-        CompletionSurface::excluded(), [] {}, [&] { ++done; }, makeHost(), telemetry.get());
+        CompletionSurface::excluded(), [] {}, [&] { ++done; }, makeHost(), *telemetry);
     EXPECT_FALSE(model.promptSurface());
     EXPECT_FALSE(model.feedback().isIncluded());
     model.promptCameOnScreen();

@@ -1,6 +1,7 @@
 #include "audit/AuditStage.h"
 
-#include "telemetry/TelemetryService.h"
+#include "audit/AuditStageOutcomeEvents.h"
+#include "diagnosis/DiagnosisEvents.h"
 
 #include "AuditFixture.h"
 
@@ -75,20 +76,23 @@ TEST(AuditStage, GateAnswersBecomeTheOutcomeEvent) {
         {AuditStageGate::skipMissingBlocked, "skipped_missing_blocked"},
     };
     for (const auto& [answer, word] : cases) {
-        const TelemetryEvent event =
-            TelemetryService::auditStageOutcomeEvent("stage_2_terminal", stageOutcome(answer));
-        EXPECT_EQ(event.properties.value("outcome"), JSONValue::string(word));
+        EXPECT_EQ(auditStageOutcomeEvent("stage_2_terminal", stageOutcome(answer)),
+                  (TelemetryEvent{"audit_stage_outcome",
+                                  {{"stage_id", JSONValue::string("stage_2_terminal")},
+                                   {"outcome", JSONValue::string(word)}}}));
+        EXPECT_EQ(fromText<AuditStageOutcome>(word), stageOutcome(answer));
     }
+    EXPECT_FALSE(fromText<AuditStageOutcome>("Rendered").has_value());
 }
 
 TEST(AuditStage, TerminalInstallGoesThroughHomebrewOrBringsItAlong) {
     const Remediation viaBrew = Stage2Terminal::installRemediation(profileOf({.brew = true}));
     EXPECT_EQ(viaBrew, Remediation::installWarpViaBrew("warp"));
     EXPECT_EQ(viaBrew.id(), "brew:warp");
-    EXPECT_EQ(TelemetryService::remediationMethod(viaBrew), "brew");
+    EXPECT_EQ(remediationMethod(viaBrew), "brew");
     const Remediation chain = Stage2Terminal::installRemediation(profileOf({.clt = true}));
     EXPECT_EQ(chain.id(), "homebrew+warp:warp");
-    EXPECT_EQ(TelemetryService::remediationMethod(chain), "homebrew+brew");
+    EXPECT_EQ(remediationMethod(chain), "homebrew+brew");
 }
 
 TEST(AuditStage, InstallCommandIsTheInstallersCommandLine) {

@@ -57,7 +57,7 @@ TEST_F(FollowUpPrompts, TheDetailIsKeptToTheLimitAndCleanedForTheReport) {
         {"anything", 0, "", std::nullopt},
     };
     for (const Case& c : cases) {
-        GoalPromptModel model(goalPrompt(c.limit), {}, telemetry.get());
+        GoalPromptModel model(goalPrompt(c.limit), {}, *telemetry);
         model.select("school");
         EXPECT_EQ(model.setDetail(c.typed), c.kept) << c.typed.toStdString();
         EXPECT_EQ(GoalPromptModel::reportedDetail(model.detail(), c.limit), c.reported)
@@ -68,7 +68,7 @@ TEST_F(FollowUpPrompts, TheDetailIsKeptToTheLimitAndCleanedForTheReport) {
 TEST_F(FollowUpPrompts, GoalContinueReportsTheChoiceThenHandsOverTheKey) {
     QStringList handedOver;
     GoalPromptModel model(
-        goalPrompt(40), [&](const QString& key) { handedOver << key; }, telemetry.get());
+        goalPrompt(40), [&](const QString& key) { handedOver << key; }, *telemetry);
     model.continueTapped(); // nothing selected
     EXPECT_FALSE(model.canContinue());
 
@@ -109,7 +109,7 @@ TEST_F(FollowUpPrompts, EachNextStepAnswerOpensItsAuditAfterRecordingTheAnswer) 
     for (const Case& c : cases) {
         navigation.setPath({});
         order.clear();
-        NextStepModel model(nextStepPrompt(), &navigation, telemetry.get());
+        NextStepModel model(nextStepPrompt(), &navigation, *telemetry);
         model.continueOn(); // no selection
         EXPECT_TRUE(order.isEmpty());
         model.select(c.key);
@@ -120,7 +120,7 @@ TEST_F(FollowUpPrompts, EachNextStepAnswerOpensItsAuditAfterRecordingTheAnswer) 
                   QList<Screen>{Screen::audit(AuditContext{c.entry, CompletionSurface::excluded(),
                                                            QLANAuditContext{c.key, std::nullopt, c.then}})});
     }
-    NextStepModel unknown(nextStepPrompt(), &navigation, telemetry.get());
+    NextStepModel unknown(nextStepPrompt(), &navigation, *telemetry);
     unknown.select("gone");
     unknown.continueOn();
     EXPECT_EQ(navigation.path().size(), 1);

@@ -37,9 +37,8 @@ protected:
         environment.navigation = &navigation;
         environment.fallbackProfile = std::move(startUp);
         environment.services = mac.services();
-        environment.telemetry = telemetry.get();
         if (manualProbe) environment.probe = probe.function();
-        return std::make_unique<StagedAuditFlowModel>(std::move(context), environment);
+        return std::make_unique<StagedAuditFlowModel>(std::move(context), environment, *telemetry);
     }
     // Each event as its name followed by its telling properties.
     QStringList journal(qsizetype expected) {
@@ -133,8 +132,8 @@ TEST_F(StagedAuditFlowTest, AStageBusyWithAFixIsPassedOverOnlyOnceTheFixHasEnded
             {.stageID = Stage1Foundations::defaultID,
              .onAdvance = [&] { flow->advance(0); },
              .onProfileRefresh = std::get<Stage1Foundations>(flow->currentStage()).onProfileRefresh,
-             .openURL = {},
-             .telemetry = telemetry.get()});
+             .openURL = {}},
+            *telemetry);
         flow->followStage(0, &stage);
         stage.install(Remediation::installHomebrew());
         probe.answer(profileOf({.brew = true, .clt = true}));
@@ -224,8 +223,7 @@ TEST_F(StagedAuditFlowTest, FixtureModeWithoutAProfileWaitsAndSendsNothing) {
     environment.navigation = &navigation;
     environment.services = mac.services();
     environment.services.isFixtureMode = true;
-    environment.telemetry = telemetry.get();
-    StagedAuditFlowModel flow(heuristicPrompt, environment);
+    StagedAuditFlowModel flow(heuristicPrompt, environment, *telemetry);
     flow.cameOnScreen();
     EXPECT_EQ(flow.phase(), Phase::loading);
     bool done = false;

@@ -1,7 +1,10 @@
 #include "catalog/SetupRemediation.h"
+#include "catalog/SetupRemediationEvents.h"
+#include "telemetry/EventValues.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QSet>
 
 using namespace qlan;
@@ -233,4 +236,28 @@ TEST(SetupRemediation, SkillAndServerCaptionsFollowTheirRecords) {
     // The two empty captions are empty texts.
     EXPECT_TRUE(SetupRemediation::installCommandLineTools().caption().isEmpty());
     EXPECT_TRUE(SetupRemediation::documentEnvironment().caption().isEmpty());
+}
+
+TEST(SetupRemediation, TheEventsOfAFix) {
+    const auto text = [](const QString& value) { return JSONValue::string(value); };
+    const QString accented = QString("e\u0301").repeated(170); // a letter and a combining accent each
+    const QString home = QDir::homePath();
+    const SetupRemediation repair = SetupRemediation::repairPath(home + "/.local/bin");
+    EXPECT_TRUE(repair.id().contains(home)) << repair.id().toStdString();
+    const QString maskedID = homeMasked(repair.id());
+    EXPECT_FALSE(maskedID.contains(home));
+
+    EXPECT_EQ(
+        setupRemediationAppliedEvent(repair),
+        (TelemetryEvent{"remediation_applied",
+                        {{"remediation_id", text(maskedID)}, {"method", text(repair.telemetryMethod())}}}));
+    EXPECT_EQ(setupRemediationCompletedEvent(SetupRemediation::installHomebrew(), 0),
+              (TelemetryEvent{"remediation_completed",
+                              {{"remediation_id", text(SetupRemediation::installHomebrew().id())},
+                               {"exit_code", JSONValue::integer(0)}}}));
+    const auto failed =
+        setupRemediationFailedEvent(SetupRemediation::installWarp(), -1, home + " " + accented);
+    EXPECT_EQ(failed.name, "remediation_failed");
+    EXPECT_EQ(failed.properties.value("exit_code"), JSONValue::integer(-1));
+    EXPECT_EQ(failed.properties.value("reason"), text(cutToCharacters("/Users/~ " + accented, 160)));
 }

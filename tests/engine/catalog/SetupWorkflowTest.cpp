@@ -1,5 +1,8 @@
 #include "catalog/SetupWorkflow.h"
 
+#include "catalog/Outcome.h"
+#include "catalog/ProjectTemplate.h"
+
 #include <gtest/gtest.h>
 
 #include <QSet>
@@ -153,12 +156,22 @@ TEST(SetupWorkflow, VerificationResultsCompareItemsInOrderAndDetailsAsMaps) {
 }
 
 TEST(SetupWorkflow, TextEnumerationsComeOnlyFromAnExactMatch) {
-    for (auto value : allCases<DomainPlacement>())
-        EXPECT_EQ(fromText<DomainPlacement>(toText(value)), value);
-    for (auto value : allCases<SetupDiagnosisClassification>())
-        EXPECT_EQ(fromText<SetupDiagnosisClassification>(toText(value)), value);
-    for (auto value : allCases<VerifyPolicy>())
-        EXPECT_EQ(fromText<VerifyPolicy>(toText(value)), value);
+    const auto roundTrips = [](auto cases) {
+        QSet<QString> texts;
+        for (auto value : cases) {
+            EXPECT_EQ(fromText<decltype(value)>(toText(value)), value) << toText(value).toStdString();
+            texts.insert(toText(value));
+        }
+        EXPECT_EQ(texts.size(), qsizetype(cases.size()));
+        EXPECT_FALSE(texts.contains(QString()));
+    };
+    roundTrips(allCases<DomainPlacement>());
+    roundTrips(allCases<SetupDiagnosisClassification>());
+    roundTrips(allCases<VerifyPolicy>());
+    roundTrips(allCases<Outcome>());
+    roundTrips(allCases<ProjectTemplate>());
+    // A value that is no case has no text.
+    EXPECT_EQ(toText(static_cast<DomainPlacement>(7)), QString());
 
     EXPECT_EQ(toText(DomainPlacement::optional), QStringLiteral("optional"));
     EXPECT_EQ(toText(VerifyPolicy::localVerification), QStringLiteral("localVerification"));

@@ -1,5 +1,6 @@
 #include "catalog/SpineRenderPolicy.h"
 #include "catalog/SpineProvider.h"
+#include "telemetry/TelemetryService.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@ using namespace qlan;
 namespace {
 
 int blockedCalls = 0;
-void countBlocked(const QString&, const SetupProbeBundle&) {
+void countBlocked(TelemetryService&, const QString&, const SetupProbeBundle&) {
     ++blockedCalls;
 }
 
@@ -36,14 +37,17 @@ TEST(SpineRenderPolicy, TheDefaultPolicy) {
 
     // Replacing a field changes only that copy; a hook is called through the policy.
     SpineRenderPolicy edited = policy;
+    blockedCalls = 0;
     edited.onStageBlocked = &countBlocked;
     edited.stageArticlePaths.insert(QStringLiteral("clt"), QStringLiteral("commandlinetools"));
     edited.fallbackArticlePath = QStringLiteral("quillane/coming-soon");
     EXPECT_NE(edited, policy);
     EXPECT_EQ(edited.articlePath(QStringLiteral("clt")), QStringLiteral("commandlinetools"));
     EXPECT_EQ(edited.articlePath(QStringLiteral("CLT")), QStringLiteral("quillane/coming-soon"));
-    edited.onStageBlocked(QStringLiteral("claude-cli"), {});
-    EXPECT_EQ(blockedCalls, 1);
+    const int callsBefore = blockedCalls;
+    TelemetryService quiet(TelemetryService::Configuration{});
+    edited.onStageBlocked(quiet, QStringLiteral("claude-cli"), {});
+    EXPECT_EQ(blockedCalls, callsBefore + 1);
     EXPECT_EQ(SpineRenderPolicy(), policy);
 }
 

@@ -6,7 +6,7 @@
 #include "appshell/AppNavigation.h"
 #include "diagnose/VerifyOutcome.h"
 #include "support/JavaMac.h"
-#include "support/ScopedEdition.h"
+#include "support/CurrentEdition.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
 
@@ -47,12 +47,12 @@ protected:
         return endpoint_.eventNames();
     }
 
-    ScopedEdition edition_{ProductConfig::javaEdition()};
+    CurrentEdition edition_{ProductConfig::javaEdition()};
     Sandbox mac_;
     TelemetryEndpoint endpoint_;
     std::unique_ptr<TelemetryService> telemetry_ = endpoint_.makeService(mac_.services());
     AppNavigation navigation_;
-    DiagnoseFlow flow_{mac_.services(), telemetry_.get()};
+    DiagnoseFlow flow_{mac_.services(), *telemetry_};
 };
 
 } // namespace
@@ -68,13 +68,13 @@ TEST(DiagnoseFlowRules, LeavingPushesTheAuditWithTheDiagnosisSurfaceOrTheNextSte
         {Diagnosis::unknownState("odd"), audit(CompletionSurface::excluded())},
         {std::nullopt, audit(prompt(BuildIntentSurface::postFix))},
     };
-    ScopedEdition java(ProductConfig::javaEdition());
+    CurrentEdition java(ProductConfig::javaEdition());
     for (const auto& [diagnosis, screen] : cases)
         EXPECT_EQ(DiagnoseFlow::nextScreen(diagnosis), screen);
 
     ProductConfig asking = ProductConfig::javaEdition();
     asking.nextStepPrompt = NextStepPrompt{"What next?", QString(), "after_java", {}};
-    ScopedEdition scoped(asking);
+    CurrentEdition scoped(asking);
     for (const auto& [diagnosis, screen] : cases)
         EXPECT_EQ(DiagnoseFlow::nextScreen(diagnosis), Screen::nextStep());
 }
@@ -272,7 +272,7 @@ TEST_F(DiagnoseFlowTest, SetJavaHomeAfterAnInstallTargetsTheNewJdkOnceAndOnlyWhi
 TEST_F(DiagnoseFlowTest, FixtureModeDiagnosesTheEnvironmentProfileAndAGoneFlowIgnoresItsProbe) {
     AppServices fixture = mac_.services();
     fixture.isFixtureMode = true;
-    DiagnoseFlow fixtureFlow(fixture, telemetry_.get());
+    DiagnoseFlow fixtureFlow(fixture, *telemetry_);
     SystemProfile given;
     given.javaState.installedJDKs = {kTemurin21};
     given.javaState.javaHomeInActiveShell = kTemurin21.path;
@@ -283,7 +283,7 @@ TEST_F(DiagnoseFlowTest, FixtureModeDiagnosesTheEnvironmentProfileAndAGoneFlowIg
 
     // A flow destroyed mid-probe: the probe's result goes nowhere.
     writeJavaHomeStub(mac_, {}, 200);
-    auto* gone = new DiagnoseFlow(mac_.services(), telemetry_.get());
+    auto* gone = new DiagnoseFlow(mac_.services(), *telemetry_);
     gone->runCheck(std::nullopt);
     EXPECT_TRUE(gone->isProbing());
     delete gone;

@@ -1,7 +1,7 @@
 #include "diagnose/DiagnoseViewModel.h"
 
-#include "support/Sandbox.h"
 #include "support/CurrentEdition.h"
+#include "support/Sandbox.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
 
@@ -94,7 +94,7 @@ TEST(DiagnoseViewModel, DiagnoseMovesToDiagnosedThenReportsOnce) {
 
     SystemProfile profile = profileWith({.brew = true, .sdkman = true});
     profile.javaState.installedJDKs = {temurin("21.0.5")};
-    DiagnoseViewModel model(telemetry.get());
+    DiagnoseViewModel model(*telemetry);
     EXPECT_EQ(model.state(), DiagnoseViewModel::State(DiagnoseViewModel::Probing{}));
 
     QList<DiagnoseViewModel::State> seen;
@@ -127,7 +127,7 @@ TEST(DiagnoseViewModel, OtherEditionsFindNoErrorsAndOfferNoFix) {
 
     SystemProfile profile = profileWith({.brew = true});
     profile.javaState.installedJDKs = {temurin("21.0.5")};
-    DiagnoseViewModel model(telemetry.get());
+    DiagnoseViewModel model(*telemetry);
     model.diagnose(profile);
     EXPECT_EQ(model.state(),
               DiagnoseViewModel::State(DiagnoseViewModel::Diagnosed{Diagnosis::noErrors(), {}, {}}));

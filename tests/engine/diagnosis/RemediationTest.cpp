@@ -1,5 +1,5 @@
 #include "diagnosis/Remediation.h"
-#include "telemetry/TelemetryService.h"
+#include "diagnosis/DiagnosisEvents.h"
 
 #include <QList>
 #include <gtest/gtest.h>
@@ -100,8 +100,7 @@ TEST(Remediation, PathPayloadsLoseATrailingSlash) {
             EXPECT_EQ(value.jdkPath, kHome21);
             EXPECT_EQ(value, make(kHome21));
             EXPECT_EQ(value.id(), make(kHome21).id());
-            EXPECT_EQ(TelemetryService::remediationAppliedEvent(value),
-                      TelemetryService::remediationAppliedEvent(make(kHome21)));
+            EXPECT_EQ(remediationAppliedEvent(value), remediationAppliedEvent(make(kHome21)));
         }
         EXPECT_EQ(make("/").jdkPath, "/");
         EXPECT_EQ(make("").jdkPath, "");

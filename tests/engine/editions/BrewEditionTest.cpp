@@ -356,7 +356,7 @@ TEST(BrewSpineProvider, StepsAndPlacementsPerChip) {
 
 TEST(BrewSpineProvider, HomebrewStageFollowsTheLocationState) {
     const BrewSpineProvider provider;
-    const BrewSpineCopy copy;
+    const SpineCopy copy = brewSpineCopy();
     const SystemProfile appleSilicon = profileOn(Architecture::appleSilicon);
     const auto homebrewStage = [&](const SetupProbeBundle& facts) {
         const std::optional<SetupWorkflow> workflow =
@@ -398,7 +398,7 @@ TEST(BrewSpineProvider, HomebrewStageFollowsTheLocationState) {
 
 TEST(BrewSpineProvider, CoreDomainsAndDelegatedDomains) {
     const BrewSpineProvider provider;
-    const BrewSpineCopy copy;
+    const SpineCopy copy = brewSpineCopy();
     const SetupProbeBundle none = brewFacts({}, 127, {});
 
     // Command Line Tools missing, then present.
@@ -446,7 +446,7 @@ TEST(BrewSpineProvider, CoreDomainsAndDelegatedDomains) {
 }
 
 TEST(BrewSpineCopy, ScreensLabelsAndTexts) {
-    const BrewSpineCopy copy;
+    const SpineCopy copy = brewSpineCopy();
     EXPECT_EQ(copy.screenCopy("clt", std::nullopt),
               (SpineScreenCopy{
                   "Command Line Tools", "Install the Command Line Tools",
@@ -480,13 +480,12 @@ TEST(BrewSpineCopy, ScreensLabelsAndTexts) {
               "Command Line Tools: not installed");
 
     EXPECT_THAT(
-        (QStringList{copy.diagnosisWindowTitle(), copy.diagnosisHeadline(), copy.diagnosisFooter(),
-                     copy.diagnosisArticlePath(), copy.verifyingTitle(), copy.continueWindowTitle(),
-                     copy.continueHeadline(), copy.continueBody(), copy.summaryWindowTitle(),
-                     copy.summaryHeadline(), copy.summaryAllVerified(), copy.summarySomeUnverified(),
-                     copy.selfCheckTip(), copy.outcomeQuestion(), copy.updateArticlePath(),
-                     copy.troubleshootingArticlePath(), copy.outcomeWindowTitle(),
-                     copy.projectFolderPrompt()}),
+        (QStringList{copy.diagnosisWindowTitle, copy.diagnosisHeadline, copy.diagnosisFooter,
+                     copy.diagnosisArticlePath, copy.verifyingTitle, copy.continueWindowTitle,
+                     copy.continueHeadline, copy.continueBody, copy.summaryWindowTitle, copy.summaryHeadline,
+                     copy.summaryAllVerified, copy.summarySomeUnverified, copy.selfCheckTip,
+                     copy.outcomeQuestion, copy.updateArticlePath, copy.troubleshootingArticlePath,
+                     copy.outcomeWindowTitle, copy.projectFolderPrompt}),
         ElementsAre("Diagnosis", "Here's what the system check found",
                     "Nothing changes on your Mac without your okay.", "homebrew", "Verifying Homebrew…",
                     "Homebrew is installed", "Homebrew is set up",

@@ -8,9 +8,7 @@
 #include "editions/claude/ClaudeSetupProber.h"
 #include "editions/claude/ClaudeSetupVerifier.h"
 #include "editions/claude/ClaudeSpineCopy.h"
-#include "editions/claude/ClaudeSpineCopyProvider.h"
 #include "editions/claude/ClaudeSpineProvider.h"
-#include "editions/claude/ClaudeStageCatalog.h"
 #include "editions/claude/ClaudeVerifier.h"
 
 #include "EditionFixtures.h"
@@ -451,31 +449,29 @@ TEST(DevelopmentStages, OtherDomainsVerdictsAndFixes) {
 }
 
 TEST(ClaudeSpineCopy, ScreensFootersAndTexts) {
-    const ClaudeSpineCopyProvider copy;
+    const SpineCopy copy = claudeSpineCopy();
     const QStringList ids{"clt",     "homebrew", "claude-cli",   "warp",      "claude-desktop",
                           "codex",   "editor",   "shell-config", "languages", "agent-docs",
                           "project", "skills",   "mcp",          "git"};
     QStringList withFooter;
     for (const QString& id : ids) {
-        const std::optional<ClaudeSpineCopy::DomainScreen> screen = ClaudeSpineCopy::screen(id);
+        const std::optional<SpineScreenCopy> screen = copy.screenCopy(id, std::nullopt);
         ASSERT_TRUE(screen) << id.toStdString();
         if (screen->footer) withFooter << id;
-        // The provider passes the row through whatever diagnosis it is given.
-        EXPECT_EQ(copy.screenCopy(id, SetupDiagnosis{"x", "y", C::blocked}),
-                  (SpineScreenCopy{screen->windowTitle, screen->headline, screen->body, screen->footer}));
+        // The screen stays the same whatever diagnosis it is given.
+        EXPECT_EQ(copy.screenCopy(id, SetupDiagnosis{"x", "y", C::blocked}), screen);
     }
     EXPECT_EQ(withFooter, (QStringList{"codex", "project", "mcp", "git"}));
+    EXPECT_EQ(copy.screenCopy("git", std::nullopt),
+              (SpineScreenCopy{"Version control with Git and GitHub", "Set up Git with GitHub",
+                               "Git is already on your Mac. We'll set your name and email for "
+                               "commits, then sign you in to GitHub "
+                               "so you can save and back up your work — no password re-typing.",
+                               "We never see your GitHub password — sign-in happens in your browser. "
+                               "Your name and email are saved "
+                               "to ~/.gitconfig; your login is stored securely by the GitHub CLI."}));
     EXPECT_EQ(
-        ClaudeSpineCopy::screen("git"),
-        (ClaudeSpineCopy::DomainScreen{"Version control with Git and GitHub", "Set up Git with GitHub",
-                                       "Git is already on your Mac. We'll set your name and email for "
-                                       "commits, then sign you in to GitHub "
-                                       "so you can save and back up your work — no password re-typing.",
-                                       "We never see your GitHub password — sign-in happens in your browser. "
-                                       "Your name and email are saved "
-                                       "to ~/.gitconfig; your login is stored securely by the GitHub CLI."}));
-    EXPECT_EQ(
-        ClaudeSpineCopy::screen("clt")->body,
+        copy.screenCopy("clt", std::nullopt)->body,
         "Homebrew and Git need Apple's Command Line Tools. We'll download and install them for you — it can "
         "take several minutes, and macOS will ask for your password once.");
 
@@ -494,13 +490,12 @@ TEST(ClaudeSpineCopy, ScreensFootersAndTexts) {
     EXPECT_EQ(copy.statusLabel("warp", {"", "", C::ready}), "Warp: installed");
 
     EXPECT_THAT(
-        (QStringList{copy.diagnosisWindowTitle(), copy.diagnosisHeadline(), copy.diagnosisFooter(),
-                     copy.diagnosisArticlePath(), copy.verifyingTitle(), copy.continueWindowTitle(),
-                     copy.continueHeadline(), copy.continueBody(), copy.summaryWindowTitle(),
-                     copy.summaryHeadline(), copy.summaryAllVerified(), copy.summarySomeUnverified(),
-                     copy.selfCheckTip(), copy.outcomeQuestion(), copy.updateArticlePath(),
-                     copy.troubleshootingArticlePath(), copy.outcomeWindowTitle(),
-                     copy.projectFolderPrompt()}),
+        (QStringList{copy.diagnosisWindowTitle, copy.diagnosisHeadline, copy.diagnosisFooter,
+                     copy.diagnosisArticlePath, copy.verifyingTitle, copy.continueWindowTitle,
+                     copy.continueHeadline, copy.continueBody, copy.summaryWindowTitle, copy.summaryHeadline,
+                     copy.summaryAllVerified, copy.summarySomeUnverified, copy.selfCheckTip,
+                     copy.outcomeQuestion, copy.updateArticlePath, copy.troubleshootingArticlePath,
+                     copy.outcomeWindowTitle, copy.projectFolderPrompt}),
         ElementsAre("Diagnosis", "Here's what the system check found",
                     "Nothing changes on your Mac without your okay.", "claude-code/prerequisites",
                     "Verifying Claude Code…", "Keep going?", "Check the developer environment?",
@@ -514,7 +509,7 @@ TEST(ClaudeSpineCopy, ScreensFootersAndTexts) {
                     "Choose a folder for Claude to work in"));
 }
 
-TEST(ClaudeSpineProvider, SpineRemediationsAndCatalogue) {
+TEST(ClaudeSpineProvider, SpineAndRemediations) {
     const ClaudeSpineProvider provider;
     const SetupProbeBundle none = claudeFacts({}, {}, 127, std::nullopt);
     for (const Architecture architecture :
@@ -536,19 +531,4 @@ TEST(ClaudeSpineProvider, SpineRemediationsAndCatalogue) {
     EXPECT_THAT(provider.remediations("warp", warp, none), IsEmpty());
     for (const char* id : {"clt", "homebrew", "claude-cli", "claude-desktop", "codex", "project", "x"})
         EXPECT_EQ(provider.remediations(id, warp, none), makeDevelopmentRemediations(id, warp, none)) << id;
-
-    // The stage catalogue holds the same stages by placement.
-    const ClaudeStageCatalog catalogue;
-    EXPECT_EQ(catalogue.primaryDomainIDs(),
-              (QStringList{"clt", "homebrew", "claude-cli", "warp", "claude-desktop", "codex"}));
-    EXPECT_EQ(catalogue.offerDomainIDs(), (QStringList{"project", "skills", "mcp"}));
-    EXPECT_EQ(catalogue.optionalDomainIDs(),
-              (QStringList{"editor", "shell-config", "languages", "agent-docs", "git"}));
-    const QList<WorkflowStep> steps =
-        makeDevelopmentStages(warp, none, ProductConfig::current().sharedDomainCopy);
-    const std::optional<BasicSetupStage> editor = catalogue.stage("editor", warp, none);
-    ASSERT_TRUE(editor);
-    EXPECT_EQ(WorkflowStep(*editor, DomainPlacement::optional), steps[9]);
-    EXPECT_EQ(catalogue.stage("ai-claude", warp, none), std::nullopt);
-    EXPECT_EQ(catalogue.stage("codex", profileOn(Architecture::intel), none), std::nullopt);
 }

@@ -2,9 +2,9 @@
 // spine and copy, and its verifier, run the way the guided setup runs them (stub programs, the real zsh
 // as the login shell, real files).
 
-#include "editions/brew/BrewSpineCopy.h"
 #include "editions/EditionStrategies.h"
 #include "editions/ProductConfig.h"
+#include "editions/brew/BrewSpineCopy.h"
 #include "platform/SystemProfiler.h"
 
 #include "EditionFixtures.h"
@@ -96,7 +96,7 @@ TEST(EditionEndToEnd, AMacWithoutHomebrewThenInstalled) {
     EXPECT_EQ(homebrewActions(before), QList{SetupRemediation::installHomebrew().setupAction()});
     EXPECT_EQ(mac.edition.remediations("homebrew", before.profile, before.probes),
               QList{SetupRemediation::installHomebrew()});
-    EXPECT_EQ(BrewSpineCopy()
+    EXPECT_EQ(brewSpineCopy()
                   .screenCopy("homebrew", stageOf(before.workflow.steps, "homebrew").diagnosis())
                   ->headline,
               "Install Homebrew");

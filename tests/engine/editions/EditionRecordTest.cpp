@@ -12,9 +12,8 @@
 #include "editions/brew/BrewVerifier.h"
 #include "editions/claude/ClaudeSetupProber.h"
 #include "editions/claude/ClaudeSetupVerifier.h"
-#include "editions/claude/ClaudeSpineCopyProvider.h"
+#include "editions/claude/ClaudeSpineCopy.h"
 #include "editions/claude/ClaudeSpineProvider.h"
-#include "editions/claude/ClaudeStageCatalog.h"
 
 #include "EditionFixtures.h"
 #include "support/ProjectBuild.h"
@@ -100,7 +99,6 @@ void expectGuidedSetupBasics(const ProductConfig& edition) {
     EXPECT_EQ(edition.nextStepPrompt, std::nullopt);
     EXPECT_TRUE(edition.offerCatalog.isEmpty());
     EXPECT_TRUE(holds<InertDiagnosisProfile>(edition.diagnosisProfile));
-    EXPECT_TRUE(holds<ClaudeStageCatalog>(edition.stageCatalog));
     EXPECT_EQ(edition.copy.primaryCTA, "Check my setup");
     EXPECT_EQ(edition.consent.whatTitle, "What this app does");
     EXPECT_EQ(edition.consent.privacyTitle, "Your privacy and Mac integrity are respected");
@@ -145,7 +143,7 @@ TEST(EditionRecord, HomebrewEditionFieldByField) {
     EXPECT_TRUE(holds<BrewSpineProvider>(brew.spineProvider));
     EXPECT_TRUE(holds<BrewVerifier>(brew.verifier));
     EXPECT_TRUE(holds<BrewProber>(brew.prober));
-    EXPECT_TRUE(holds<BrewSpineCopy>(brew.spineCopy));
+    EXPECT_EQ(*brew.spineCopy, brewSpineCopy());
     EXPECT_EQ(brew.sharedDomainCopy, SharedDomainCopy::standard());
     EXPECT_EQ(brew.spinePolicy, SpineRenderPolicy::homebrewEdition());
 }
@@ -203,7 +201,7 @@ TEST(EditionRecord, ClaudeEditionFieldByField) {
     EXPECT_TRUE(holds<ClaudeSpineProvider>(claude.spineProvider));
     EXPECT_TRUE(holds<ClaudeSetupVerifier>(claude.verifier));
     EXPECT_TRUE(holds<ClaudeSetupProber>(claude.prober));
-    EXPECT_TRUE(holds<ClaudeSpineCopyProvider>(claude.spineCopy));
+    EXPECT_EQ(*claude.spineCopy, claudeSpineCopy());
     EXPECT_EQ(claude.sharedDomainCopy, SharedDomainCopy::claudeEdition());
     EXPECT_EQ(claude.spinePolicy, SpineRenderPolicy::claudeEdition());
 
@@ -245,8 +243,6 @@ TEST(EditionRecord, TheCurrentEditionsWordingReachesTheSpines) {
         const std::optional<SetupWorkflow> brewSpine =
             BrewSpineProvider().makeSpine(std::nullopt, intel, none, emptySpineSelection());
         EXPECT_EQ(stageOf(brewSpine->steps, "warp").diagnosis().detail, claudeWording.warpFixable.detail);
-        EXPECT_EQ(ClaudeStageCatalog().stage("homebrew", intel, none)->diagnosis().detail,
-                  claudeWording.homebrewFixable.detail);
 
         // The Claude Code edition as the guided setup takes it: its own spine in its own wording.
         const EditionStrategies edition = EditionStrategies::of(ProductConfig::current());

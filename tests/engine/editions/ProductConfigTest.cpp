@@ -81,7 +81,6 @@ TEST(ProductConfig, GuidedSetupPartsStartEmptyAndStayEmptyForTheJavaEdition) {
     EXPECT_EQ(plain.verifier, nullptr);
     EXPECT_EQ(plain.prober, nullptr);
     EXPECT_EQ(plain.spineCopy, nullptr);
-    EXPECT_EQ(plain.stageCatalog, nullptr);
     EXPECT_EQ(plain.sharedDomainCopy, SharedDomainCopy::standard());
     EXPECT_EQ(plain.spinePolicy, SpineRenderPolicy{});
 
@@ -90,7 +89,6 @@ TEST(ProductConfig, GuidedSetupPartsStartEmptyAndStayEmptyForTheJavaEdition) {
     EXPECT_EQ(java.verifier, nullptr);
     EXPECT_EQ(java.prober, nullptr);
     EXPECT_EQ(java.spineCopy, nullptr);
-    EXPECT_EQ(java.stageCatalog, nullptr);
     EXPECT_FALSE(java.goalPrompt.has_value());
     EXPECT_FALSE(java.nextStepPrompt.has_value());
     EXPECT_TRUE(java.offerCatalog.isEmpty());

@@ -92,34 +92,34 @@ TEST(ResultDelivery, AContextDestroyedWhileItsJobFinishesGetsNothingLate) {
     for (const char* way : {"runOffThread", "postTo", "deliverTo"}) {
         SCOPED_TRACE(way);
         Tally tally;
-        std::vector<std::unique_ptr<Round>> all;
         for (int i = 0; i < rounds; ++i) {
-            all.push_back(std::make_unique<Round>());
-            Round& round = *all.back();
+            // Every job keeps its round alive: a worker may still be finishing after its context is gone.
+            const auto shared = std::make_shared<Round>();
+            Round& round = *shared;
             DisposalProbe probe(&tally);
             const std::string name = way;
             if (name == "runOffThread") {
                 runOffThread(
                     round.context,
-                    [&round, i] {
-                        round.finishing = true;
+                    [shared, i] {
+                        shared->finishing = true;
                         return i;
                     },
-                    [&tally, &round, probe = std::move(probe)](int) { handOver(tally, round); });
+                    [&tally, shared, probe = std::move(probe)](int) { handOver(tally, *shared); });
             } else if (name == "postTo") {
-                startWorker([&tally, &round, target = ContextGuard(round.context),
+                startWorker([&tally, shared, target = ContextGuard(round.context),
                              probe = std::move(probe)](std::stop_token) mutable {
-                    round.finishing = true;
-                    postTo(target, [&tally, &round, probe = std::move(probe)] { handOver(tally, round); });
+                    shared->finishing = true;
+                    postTo(target, [&tally, shared, probe = std::move(probe)] { handOver(tally, *shared); });
                 });
             } else {
                 auto [stream, producer] = Stream<int>::make();
                 std::move(stream).deliverTo(
-                    round.context, [&tally, &round](int) { handOver(tally, round); },
-                    [&tally, &round, probe = std::move(probe)] { handOver(tally, round); });
-                startWorker([&round, producer = producer](std::stop_token) {
+                    round.context, [&tally, shared](int) { handOver(tally, *shared); },
+                    [&tally, shared, probe = std::move(probe)] { handOver(tally, *shared); });
+                startWorker([shared, producer = producer](std::stop_token) {
                     producer.yield(1);
-                    round.finishing = true;
+                    shared->finishing = true;
                     producer.yield(2);
                     producer.finish();
                 });

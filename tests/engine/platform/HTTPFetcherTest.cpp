@@ -1,5 +1,6 @@
 #include "platform/LiveHTTPFetcher.h"
 #include "platform/PlatformError.h"
+#include "support/FileSizeLimit.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/Wait.h"
 
@@ -12,10 +13,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
+#include <cerrno>
 #include <chrono>
-#include <csignal>
+#include <cstring>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -48,6 +48,23 @@ std::optional<TransportError> transportErrorOf(const std::function<void()>& call
         return error;
     }
     return std::nullopt;
+}
+
+// `data` as a gzip member (RFC 1952): qCompress's deflate stream between a gzip head and trailer.
+QByteArray gzipped(const QByteArray& data) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc = ~crc;
+    const QByteArray zlib = qCompress(data, 9).mid(4); // without Qt's length prefix
+    QByteArray member = QByteArray::fromHex("1f8b0800000000000003") + zlib.mid(2, zlib.size() - 6);
+    for (const quint32 word : {crc, quint32(data.size())})
+        for (int shift = 0; shift < 32; shift += 8)
+            member += char((word >> shift) & 0xFF);
+    return member;
 }
 
 double secondsSince(const QElapsedTimer& clock) {
@@ -216,6 +233,19 @@ TEST(LiveHTTPFetcher, DownloadWritesTheExactBodyToATemporaryFileAndRemovesItOnFa
     missingFile.close();
     ASSERT_TRUE(QFile::remove(missingPath));
 
+    // The bytes as the server stores them: no content encoding is asked for, and one sent anyway is not
+    // undone, neither in the file nor in a sample's count.
+    const QByteArray packed = gzipped(payload.left(4096));
+    server.route("/packed.pkg", {.headers = {{"Content-Encoding", "gzip"}}, .body = packed});
+    auto [packedPath, packedResponse] = fetcher.download(server.url("/packed.pkg"));
+    EXPECT_EQ(server.requests().last().header("Accept-Encoding"), "identity");
+    QFile packedFile(packedPath);
+    ASSERT_TRUE(packedFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(packedFile.readAll() == packed);
+    packedFile.close();
+    ASSERT_TRUE(QFile::remove(packedPath));
+    EXPECT_EQ(fetcher.sampleBytes(get(server.url("/packed.pkg")), 800'000, 10.0).bytes, packed.size());
+
     // A broken transfer fails and leaves no partial file behind.
     auto error = transportErrorOf([&] { fetcher.download(server.url("/cut.pkg")); });
     ASSERT_TRUE(error);
@@ -248,26 +278,91 @@ TEST(LiveHTTPFetcher, BodiesPastTheirLimitFailAndKeepNothing) {
     EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
     EXPECT_EQ(temp.entries(), QStringList());
 
-    // A full disk, played by a limit on the size of the files this process writes.
-    struct sigaction ignore {};
-    struct sigaction previousAction {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, &previousAction);
-    rlimit previous{};
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit small = previous;
-    small.rlim_cur = 512 * 1024;
-    ::setrlimit(RLIMIT_FSIZE, &small);
+    // A full disk, played by a limit on the size of the files this process writes: the failure says
+    // why, in the system's words.
     QString failure;
     try {
+        FileSizeLimit full(512 * 1024);
         LiveHTTPFetcher(qint64(8) * 1024 * 1024).download(server.url("/big.pkg"));
     } catch (const PlatformError& saving) {
         failure = saving.localizedDescription();
     }
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    ::sigaction(SIGXFSZ, &previousAction, nullptr);
-    EXPECT_TRUE(failure.startsWith("Couldn't save the download: ")) << failure.toStdString();
+    EXPECT_TRUE(failure.startsWith("Couldn't save the download to “" + temp.path() + "/quillane-download-"))
+        << failure.toStdString();
+    EXPECT_TRUE(failure.endsWith(QStringLiteral("”: ") + QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << failure.toStdString();
     EXPECT_EQ(temp.entries(), QStringList());
+}
+
+// A compressed answer that does not inflate, or inflates past the request's limit (a "bomb"), fails the
+// call at once, however long the server would go on sending (here 6 s more).
+TEST(LiveHTTPFetcher, AnAnswerThatCannotBeDecodedFailsAtOnce) {
+    LoopbackHttpServer server;
+    const struct {
+        const char* path;
+        QByteArray encoding;
+        QByteArray body;
+    } answers[] = {
+        {"/damaged.gz", "gzip", QByteArray::fromHex("1f8b0800000000000003") + QByteArray(200, '\x55')},
+        {"/damaged.deflate", "deflate", QByteArray(200, '\x55')},
+        {"/bomb.gz", "gzip", gzipped(QByteArray(4 * 1024 * 1024, '\0'))},
+    };
+    LiveHTTPFetcher fetcher;
+    for (const auto& answer : answers) {
+        server.route(answer.path, {.headers = {{"Content-Encoding", answer.encoding}},
+                                   .body = answer.body + QByteArray(24 * 1024, 'x'),
+                                   .chunkBytes = 1024,
+                                   .chunkDelayMs = 250});
+        HTTPRequest request = get(server.url(answer.path), 30.0);
+        request.maxBodyBytes = 64 * 1024;
+        QElapsedTimer clock;
+        clock.start();
+        const auto error = transportErrorOf([&] { fetcher.data(request); });
+        ASSERT_TRUE(error) << answer.path;
+        EXPECT_EQ(error->localizedDescription(), "The answer could not be decoded: its compressed body is "
+                                                 "damaged or inflates past the 64 kB limit for this request.")
+            << answer.path;
+        EXPECT_LT(secondsSince(clock), 5.0) << answer.path;
+    }
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+
+    // A sound compressed answer arrives inflated.
+    server.route("/sound.gz", {.headers = {{"Content-Encoding", "gzip"}}, .body = gzipped(R"({"ok":true})")});
+    EXPECT_EQ(fetcher.data(get(server.url("/sound.gz"))).first, R"({"ok":true})");
+}
+
+// A request's time limit is a deadline from its start, however the answer drips in; its idle limit ends
+// it after a stall. A sample whose request reaches its deadline reports what it counted.
+TEST(LiveHTTPFetcher, ARequestEndsAtItsDeadlineOrAfterAStall) {
+    LoopbackHttpServer server;
+    server.route("/drip", {.body = QByteArray(50, 'd'), .chunkBytes = 1, .chunkDelayMs = 100}); // 5 s
+    server.route("/stall", {.body = QByteArray(5000, 's'), .chunkBytes = 1000, .chunkDelayMs = 5000});
+    LiveHTTPFetcher fetcher;
+
+    const struct {
+        const char* path;
+        double deadline;
+        double idle;
+        double endsAfter;
+    } cases[] = {{"/drip", 1.0, 0.5, 1.0}, {"/stall", 30.0, 0.5, 0.5}};
+    for (const auto& c : cases) {
+        HTTPRequest request = get(server.url(c.path), c.deadline);
+        request.idleTimeoutSeconds = c.idle;
+        QElapsedTimer clock;
+        clock.start();
+        const auto error = transportErrorOf([&] { fetcher.data(request); });
+        ASSERT_TRUE(error) << c.path;
+        EXPECT_EQ(error->code(), QNetworkReply::TimeoutError) << c.path;
+        EXPECT_GE(secondsSince(clock), c.endsAfter * 0.95) << c.path;
+        EXPECT_LT(secondsSince(clock), c.endsAfter + 0.75) << c.path;
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    const ByteSample sample = fetcher.sampleBytes(get(server.url("/drip"), 1.0), 800'000, 30.0);
+    EXPECT_LT(secondsSince(clock), 1.75);
+    EXPECT_GT(sample.bytes, 0);
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
 }
 
 TEST(LiveHTTPFetcher, SampleStopsAtExactlyTheByteLimitAndClosesTheConnection) {

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
 #include <thread>
@@ -391,6 +392,16 @@ TEST_F(LiveFileSystemTest, FailedAtomicWriteLeavesTheOldFileWholeAndNoTemporaryF
             EXPECT_EQ(error.code(), EFBIG);
         }
         EXPECT_THROW(fs_.writeData(QByteArray(64 * 1024, 'n'), path("config")), PlatformError);
+    }
+    // A full device says so, in the system's words.
+    if (const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC); full >= 0) {
+        try {
+            LiveFileSystem::writeAll(full, "x", "/dev/full");
+            ADD_FAILURE() << "a write to a full device must throw";
+        } catch (const PlatformError& error) {
+            EXPECT_EQ(error.localizedDescription(), "Couldn't write “/dev/full”: No space left on device");
+        }
+        ::close(full);
     }
     EXPECT_EQ(read("config"), "old contents\n");
     EXPECT_EQ(modeOf(path("config")), 0600);

@@ -211,7 +211,8 @@ TEST_F(ZprofileDiffModelTest, AnEditMadeAfterThePreviewSurvivesAndIsShownAgain) 
 TEST_F(ZprofileDiffModelTest, ApplyWaitsForTheFileOffTheGUIThreadAndACloseMeanwhileReportsTheWrite) {
     auto model = loaded();
     QSignalSpy finished(model.get(), &ZprofileDiffModel::finished);
-    auto held = std::make_unique<FileEditLock>(sandbox_.home() + "/.zprofile"); // another edit is under way
+    // Another edit of the file is under way.
+    auto held = std::make_unique<FileEditLock>(*sandbox_.services().fs, sandbox_.home() + "/.zprofile");
     model->apply();
     bool ticked = false;
     QTimer::singleShot(0, [&] { ticked = true; });

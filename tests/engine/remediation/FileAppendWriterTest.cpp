@@ -3,7 +3,9 @@
 
 #include "remediation/FileAppendWriter.h"
 
+#include "platform/ExtendedAttributes.h"
 #include "remediation/AgentEnvDoc.h"
+#include "remediation/FileEditLock.h"
 #include "remediation/MCPConfigWriter.h"
 
 #include "FaultyFileSystem.h"
@@ -11,14 +13,22 @@
 #include "support/FileMode.h"
 #include "support/FileSizeLimit.h"
 #include "support/Sandbox.h"
+#include "support/SandboxFileSystem.h"
+#include "support/Wait.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTimeZone>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
+#include <cerrno>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace qlan;
 using qlan::test::CurrentEdition;
@@ -174,6 +184,47 @@ TEST(FileAppendWriter, ALinkedDotfileStaysALinkAndPrivateBitsStayPrivate) {
     EXPECT_EQ(sandbox.readFile(zprofile + ".bak"), "export A=1\n");
     EXPECT_EQ(modeOf(sandbox.map(zprofile + ".bak")), 0600)
         << "a backup is never more open than a private file";
+}
+
+TEST(FileAppendWriter, AnEditedFileKeepsItsModeOwnerGroupAndExtendedAttributes) {
+    CurrentEdition edition(ProductConfig::homebrewEdition());
+    Sandbox sandbox;
+    sandbox.writeFile(zprofile, "export A=1\n", 0640);
+    const QByteArray file = QFile::encodeName(sandbox.map(zprofile));
+    try {
+        extendedAttributes::set(file, "user.test.tag", QByteArray("Red\0Blue", 8));
+    } catch (const PlatformError& error) {
+        if (error.code() == ENOTSUP || error.code() == EOPNOTSUPP) {
+            GTEST_SKIP() << "the file system of the test folder keeps no user extended attributes";
+        }
+        throw;
+    }
+    // An owner and group other than the writer's: another user's where this process may give a file
+    // away, else another group of the user's, when there is one.
+    std::optional<std::pair<uid_t, gid_t>> owner;
+    if (::geteuid() == 0) {
+        owner = {4242, 4343};
+    } else {
+        gid_t groups[64];
+        const int count = ::getgroups(64, groups);
+        for (int i = 0; i < count && !owner; ++i)
+            if (groups[i] != ::getegid()) owner = {::geteuid(), groups[i]};
+    }
+    if (owner) {
+        ASSERT_EQ(::chown(file.constData(), owner->first, owner->second), 0);
+    }
+
+    writerIn(sandbox).append(uvLine, "uv PATH", "HOME/.local/bin", false);
+
+    EXPECT_EQ(sandbox.readFile(zprofile), "export A=1\n\n" + uvBlock);
+    EXPECT_EQ(modeOf(sandbox.map(zprofile)), 0640);
+    EXPECT_EQ(extendedAttributes::value(file, "user.test.tag"), QByteArray("Red\0Blue", 8));
+    if (owner) {
+        struct stat st {};
+        ASSERT_EQ(::stat(file.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, owner->first);
+        EXPECT_EQ(st.st_gid, owner->second);
+    }
 }
 
 TEST(FileAppendWriter, EveryFailureLeavesTheFileByteForByteAndSaysWhatToDo) {
@@ -377,31 +428,106 @@ TEST(FileAppendWriter, AnEarlierBackupIsReplacedOnlyByAWholeNewOneOnAFullDisk) {
     }
 }
 
-TEST(FileAppendWriter, TwoThreadsAppendingToOneFileLoseNoBlock) {
-    CurrentEdition edition(ProductConfig::homebrewEdition());
-    Sandbox sandbox;
-    const int blocks = 300;
-    QStringList reported[2];
-    const auto appendBlocks = [&](int thread) {
-        for (int i = 0; i < blocks; ++i) {
-            const QString line = QStringLiteral("export T%1_%2=1").arg(thread).arg(i);
-            try {
-                writerIn(sandbox).append(line, "block", line, false);
-                reported[thread].append(line);
-            } catch (const PlatformError&) {
-            }
+namespace {
+
+// Appends `blocks` blocks named after `who` through the engine's writer and returns the lines it reports
+// written.
+QStringList appendBlocks(const FileAppendWriter& writer, const QString& who, int blocks) {
+    QStringList reported;
+    for (int i = 0; i < blocks; ++i) {
+        const QString line = QStringLiteral("export %1_%2=1").arg(who).arg(i);
+        try {
+            writer.append(line, "block", line, false);
+            reported.append(line);
+        } catch (const PlatformError&) {
         }
-    };
-    std::thread first(appendBlocks, 0);
-    std::thread second(appendBlocks, 1);
-    first.join();
-    second.join();
-    const QStringList lines = QString::fromUtf8(sandbox.readFile(zprofile)).split('\n');
-    QStringList missing;
-    for (const QString& line : reported[0] + reported[1])
-        if (!lines.contains(line)) missing.append(line);
-    EXPECT_TRUE(missing.isEmpty()) << missing.size() << " reported written but missing, e.g. "
-                                   << missing.value(0).toStdString();
-    EXPECT_EQ(reported[0].size() + reported[1].size(), 2 * blocks)
-        << "the engine's writers wait for each other";
+    }
+    return reported;
+}
+
+// Blocks per writer: the programs' race is the one that took blocks, the threads' one is cheaper to show.
+const int appendedBlocks = 400;
+const int appendedBlocksPerThread = 150;
+
+// This test program run as the child program below, in the sandbox, as `who`.
+std::unique_ptr<QProcess> startChildProgram(const Sandbox& sandbox, const QString& who) {
+    auto child = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QLAN_APPEND_CHILD_ROOT", sandbox.root());
+    environment.insert("QLAN_APPEND_CHILD_NAME", who);
+    child->setProcessEnvironment(environment);
+    child->setProcessChannelMode(QProcess::MergedChannels);
+    child->start(QCoreApplication::applicationFilePath(),
+                 {"--gtest_filter=FileAppendWriterChildProgram.AppendBlocks"});
+    return child;
+}
+
+} // namespace
+
+// Run as a child program by the test below: appends to ~/.zprofile of the sandbox it is given and
+// writes the lines it reports written to a file; as "holder", holds the file's lock until it is killed.
+TEST(FileAppendWriterChildProgram, AppendBlocks) {
+    const QString root = qEnvironmentVariable("QLAN_APPEND_CHILD_ROOT");
+    if (root.isEmpty()) GTEST_SKIP() << "runs only as a child program";
+    const QString who = qEnvironmentVariable("QLAN_APPEND_CHILD_NAME");
+    const auto fs = std::make_shared<qlan::test::SandboxFileSystem>(
+        qlan::test::SandboxLayout{root, root + "/Users/tester"});
+    const QString target = fs->homeDirectory() + "/.zprofile";
+    if (who == "holder") {
+        const FileEditLock lock(*fs, target);
+        fs->writeData({}, root + "/holding");
+        std::this_thread::sleep_for(std::chrono::minutes(1));
+        return;
+    }
+    const QStringList reported = appendBlocks(FileAppendWriter(target, fs), who, appendedBlocks);
+    fs->writeData(reported.join('\n').toUtf8(), root + "/reported-" + who);
+}
+
+// Two threads of one program, and two programs (the editions are programs of their own), append to one
+// file at once: every block reported written is in the file once. A program killed while it holds the
+// file leaves nothing that stops the next edit, and the user's folder gets no lock file.
+TEST(FileAppendWriter, TwoWritersAppendingToOneFileLoseNoBlock) {
+    CurrentEdition edition(ProductConfig::homebrewEdition());
+    for (const bool programs : {false, true}) {
+        SCOPED_TRACE(programs ? "two programs" : "two threads");
+        Sandbox sandbox;
+        QStringList reported;
+        if (programs) {
+            const std::unique_ptr<QProcess> children[] = {startChildProgram(sandbox, "P0"),
+                                                          startChildProgram(sandbox, "P1")};
+            for (const QString who : {"P0", "P1"}) {
+                QProcess& child = *children[who == "P1"];
+                ASSERT_TRUE(child.waitForFinished(120000));
+                ASSERT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+                reported += QString::fromUtf8(sandbox.readFile("/reported-" + who)).split('\n');
+            }
+        } else {
+            QStringList fromThread[2];
+            std::thread first(
+                [&] { fromThread[0] = appendBlocks(writerIn(sandbox), "T0", appendedBlocksPerThread); });
+            std::thread second(
+                [&] { fromThread[1] = appendBlocks(writerIn(sandbox), "T1", appendedBlocksPerThread); });
+            first.join();
+            second.join();
+            reported = fromThread[0] + fromThread[1];
+        }
+        const QStringList lines = QString::fromUtf8(sandbox.readFile(zprofile)).split('\n');
+        QStringList lost;
+        for (const QString& line : reported)
+            if (lines.count(line) != 1) lost.append(line);
+        EXPECT_TRUE(lost.isEmpty()) << lost.size() << " reported written but not in the file once, e.g. "
+                                    << lost.value(0).toStdString();
+        EXPECT_EQ(reported.size(), 2 * (programs ? appendedBlocks : appendedBlocksPerThread))
+            << "the engine's writers wait for each other";
+
+        if (!programs) continue;
+        const std::unique_ptr<QProcess> holder = startChildProgram(sandbox, "holder");
+        ASSERT_TRUE(qlan::test::waitUntil([&] { return sandbox.exists("/holding"); }, 20000));
+        holder->kill();
+        ASSERT_TRUE(holder->waitForFinished(10000));
+        EXPECT_EQ(appendBlocks(writerIn(sandbox), "after", 1), QStringList{"export after_0=1"});
+        EXPECT_THAT(QDir(sandbox.home()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                    ::testing::UnorderedElementsAre(".zprofile", ".zprofile.bak"))
+            << "no lock file beside the user's file";
+    }
 }

@@ -9,6 +9,7 @@
 #include "FaultyFileSystem.h"
 #include "RunnerEvents.h"
 #include "support/CurrentEdition.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/ProcessChecks.h"
 #include "support/Wait.h"
 
@@ -17,6 +18,8 @@
 #include <gmock/gmock.h>
 
 #include <future>
+#include <random>
+#include <thread>
 
 using namespace qlan;
 using namespace qlan::test;
@@ -273,8 +276,9 @@ TEST(InstallJobs, ACancelledInstallScriptEndsItsChildrenAndEditsNothing) {
     EXPECT_FALSE(sandbox.exists(sandbox.home() + "/.zprofile"));
 }
 
-// A job stopped while it edits ~/.zprofile finishes that edit whole and begins no other.
-TEST(InstallJobs, AJobStoppedDuringAnEditMakesNoFurtherEdit) {
+// A job stopped while it edits ~/.zprofile finishes that edit whole before the stop returns, and begins
+// no other.
+TEST(InstallJobs, AJobStoppedDuringAnEditFinishesItFirstAndMakesNoFurtherEdit) {
     Sandbox sandbox;
     writeScriptedBrew(sandbox, {{"==> Pouring mise\n", 0}});
     auto slow = std::make_shared<FaultyFileSystem>(sandbox.services().fs);
@@ -294,18 +298,100 @@ TEST(InstallJobs, AJobStoppedDuringAnEditMakesNoFurtherEdit) {
                 resumed.wait();
             });
     };
+    // The edit goes on a moment after the sheet has been closed.
+    std::shared_future<void> editingStarted = editing.get_future().share();
+    std::jthread resumer([&] {
+        editingStarted.wait_for(std::chrono::seconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        resume.set_value();
+    });
     {
         const SetupRemediationRunner runner(brewPath, sandbox.services().processRunner, slow,
                                             sandbox.services().http);
         auto stream = runner.run(SetupRemediation::installMise(), "");
-        ASSERT_EQ(editing.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    } // the sheet is closed during the first edit
-    resume.set_value();
+        ASSERT_EQ(editingStarted.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    } // the sheet is closed during the first edit: the close returns once that edit is whole
+    EXPECT_TRUE(sandbox.readFile(sandbox.home() + "/.zprofile").contains("mise activate zsh --shims"));
     EXPECT_TRUE(waitUntil([&] { return slow.use_count() == 1; }, 10000)); // the job has ended
     std::lock_guard lock(mutex);
     EXPECT_TRUE(written.filter(".zshrc").isEmpty()) << written.join(", ").toStdString();
     EXPECT_FALSE(sandbox.exists(sandbox.home() + "/.zshrc"));
     EXPECT_TRUE(sandbox.readFile(sandbox.home() + "/.zprofile").contains("mise activate zsh --shims"));
+}
+
+// Cancels of the mise job (Homebrew, then the ~/.zprofile and ~/.zshrc edits) at random moments: once a
+// cancel has returned, no file changes any more. An edit under way when the cancel comes is finished
+// before the cancel returns.
+TEST(InstallJobs, NoFileChangesOnceACancelHasReturned) {
+    CurrentEdition edition(ProductConfig::homebrewEdition());
+    const int lanes = 4;
+    const int cancelsPerLane = 50;
+    const unsigned seed = std::random_device()();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::vector<std::unique_ptr<Sandbox>> sandboxes;
+    for (int lane = 0; lane < lanes; ++lane) {
+        sandboxes.push_back(std::make_unique<Sandbox>());
+        sandboxes.back()->writeStub(brewPath, StubSpec().withStdOut("==> Pouring mise\n").withSleep(10));
+    }
+    // The files as they are, one text each ("-" for none).
+    const auto snapshot = [](const Sandbox& sandbox) {
+        QStringList texts;
+        for (const char* name : {"/.zprofile", "/.zprofile.bak", "/.zshrc", "/.zshrc.bak"}) {
+            const QString path = sandbox.home() + name;
+            texts << (sandbox.exists(path) ? QString::fromUtf8(sandbox.readFile(path)) : QStringLiteral("-"));
+        }
+        return texts;
+    };
+    // Starts the job on fresh files, cancels it after `delay` (none: lets it run) and waits for its end.
+    // Returns the files right after the cancel returned and at the end.
+    const auto run = [&](const Sandbox& sandbox, std::optional<std::chrono::microseconds> delay) {
+        for (const char* name : {"/.zprofile", "/.zprofile.bak", "/.zshrc", "/.zshrc.bak"})
+            QFile::remove(sandbox.home() + name);
+        const auto& services = sandbox.services();
+        // The job's own copy of the services: the only other owner of this file system while it runs.
+        auto fs = std::make_shared<ForwardingFileSystem>(services.fs);
+        auto stream = SetupRemediationRunner(brewPath, services.processRunner, fs, services.http)
+                          .run(SetupRemediation::installMise(), "");
+        std::pair<QStringList, QStringList> files;
+        if (delay) {
+            std::this_thread::sleep_for(*delay);
+            stream.cancel();
+            files.first = snapshot(sandbox);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (fs.use_count() > 1 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        files.second = snapshot(sandbox);
+        if (!delay) files.first = files.second;
+        return files;
+    };
+
+    // How long a whole job takes here: the cancels fall anywhere in it and a little after.
+    const auto started = std::chrono::steady_clock::now();
+    const QStringList whole = run(*sandboxes[0], std::nullopt).second;
+    const auto duration =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    ASSERT_TRUE(whole[2].contains("eval \"$(mise activate zsh)\"")) << whole.join(" | ").toStdString();
+
+    std::vector<QStringList> changed(lanes);
+    std::vector<std::thread> threads;
+    for (int lane = 0; lane < lanes; ++lane)
+        threads.emplace_back([&, lane] {
+            std::mt19937 random(seed + static_cast<unsigned>(lane));
+            std::uniform_int_distribution<long long> moment(0, duration.count() * 6 / 5);
+            for (int i = 0; i < cancelsPerLane; ++i) {
+                const auto delay = std::chrono::microseconds(moment(random));
+                const auto [atCancel, atEnd] = run(*sandboxes[lane], delay);
+                if (atCancel != atEnd)
+                    changed[lane] << QStringLiteral("cancel after %1 µs: %2 -> %3")
+                                         .arg(delay.count())
+                                         .arg(atCancel.join(" | "), atEnd.join(" | "));
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const QStringList& lane : changed)
+        EXPECT_TRUE(lane.isEmpty()) << lane.join("\n").toStdString();
 }
 
 TEST(InstallJobs, MiseAndItsLanguages) {

@@ -50,7 +50,7 @@ protected:
             [runner = runner_](const SR& remediation, const QString& reason) {
                 return runner.run(remediation, reason);
             },
-            &telemetry_.service());
+            telemetry_.service());
         batch->loginName = QStringLiteral("ada");
         batch->desktop.copyToPasteboard = [this](const QString& code) { pasteboard_ << code; };
         batch->desktop.openURL = [this](const QUrl& url) { opened_ << url; };
@@ -193,7 +193,7 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
                                SetupActionBatch::RunRemediation([runner](const SR& r, const QString& reason) {
                                    return runner.run(r, reason);
                                }),
-                               &telemetry.service());
+                               telemetry.service());
         EXPECT_EQ(batch.continueOutcome(), SetupActionOutcome::failure); // not ended yet
         batch.start();
         batch.start(); // a second start changes nothing
@@ -240,8 +240,7 @@ TEST_F(SetupActionBatchTest, PasswordReasonsComeFromTheEdition) {
     ScriptedRemediationRunner runner;
     SetupActionBatch batch(
         {SR::installWarp()}, false,
-        [runner](const SR& r, const QString& reason) { return runner.run(r, reason); },
-        &telemetry_.service());
+        [runner](const SR& r, const QString& reason) { return runner.run(r, reason); }, telemetry_.service());
     batch.start();
     ASSERT_TRUE(waitUntil([&] { return batch.hasEnded(); }));
     EXPECT_EQ(runner.calls().value(0).reason, unnamed.displayName);

@@ -58,7 +58,7 @@ protected:
     }
 
     std::unique_ptr<SetupFlowModel> makeModel() {
-        return std::make_unique<SetupFlowModel>(edition_.config(), &telemetry_.service());
+        return std::make_unique<SetupFlowModel>(edition_.config(), telemetry_.service());
     }
 
     // Calls the operation and waits until it reports that it has finished.

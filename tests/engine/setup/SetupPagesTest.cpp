@@ -43,7 +43,7 @@ protected:
         edition_.spine->setSteps(steps);
         current_.reset(); // puts the previous edition back before the next is made current
         current_ = std::make_unique<CurrentEdition>(edition_.config());
-        auto model = std::make_unique<SetupFlowModel>(edition_.config(), &telemetry_.service());
+        auto model = std::make_unique<SetupFlowModel>(edition_.config(), telemetry_.service());
         bool finished = false;
         model->start(fixtureServices(), profile, [&finished] { finished = true; });
         EXPECT_TRUE(waitUntil([&] { return finished; }));
@@ -124,7 +124,7 @@ TEST_F(SetupPagesTest, TheHomebrewGateStandsOnlyForAFixableStageThatNeedsAMissin
 
 TEST_F(SetupPagesTest, TheStageFramesItsDiagnosisAndListsItsFixesWithTheirCaptions) {
     sandbox_.writeStub("/opt/homebrew/bin/brew");
-    edition_.copy->domainsWithCopy = {"warp"};
+    edition_.domainsWithCopy = {"warp"};
     edition_.policy.remediationCaptions.insert(SetupRemediation::installWarp().id(), QString());
     edition_.policy.specialStages.insert(
         "tools", SpineRenderPolicy::GroupedInstall{"Install tools", "tools-batch", "install-tools"});
@@ -283,7 +283,7 @@ TEST_F(SetupPagesTest, DoneCountsALeaveWithoutAnAnswerAsOneDismissal) {
         TelemetryRecorder telemetry(sandbox.services());
         const auto model = started({scriptedStep("clt", ready, primary)});
         NPSFeedbackHost host(ProductConfig::current().userDefaultsPrefix, sandbox.services().store,
-                             &telemetry.service());
+                             telemetry.service());
         const QString answer = row.answer;
         if (answer == "dismissed") host.recordDismissal();
         if (answer.startsWith("submitted")) host.recordSubmission(9, {});
@@ -313,7 +313,7 @@ TEST_F(SetupPagesTest, AHeadlessWalkOfTheHomebrewEditionReachesTheWelcomePage) {
               scriptedStep("warp", fixable, offer), scriptedStep("editor", fixable, optional)});
     current_.reset();
     current_ = std::make_unique<CurrentEdition>(edition_.config());
-    SetupFlowModel model(edition_.config(), &telemetry_.service());
+    SetupFlowModel model(edition_.config(), telemetry_.service());
     const AppServices services = fixtureServices();
     EXPECT_EQ(model.step(), Step::loading());
     model.start(services, SystemProfile{});
@@ -330,7 +330,7 @@ TEST_F(SetupPagesTest, AHeadlessWalkOfTheHomebrewEditionReachesTheWelcomePage) {
         SetupActionBatch batch(
             pending->remediations, pending->continuesPastFailure,
             [&runner](const SetupRemediation& fix, const QString& reason) { return runner.run(fix, reason); },
-            &telemetry_.service());
+            telemetry_.service());
         batch.start();
         ASSERT_TRUE(waitUntil([&] { return batch.hasEnded(); }));
         model.setPendingInstall(std::nullopt);
@@ -364,7 +364,7 @@ TEST_F(SetupPagesTest, AHeadlessWalkOfTheHomebrewEditionReachesTheWelcomePage) {
               QStringList{"Homebrew 4.4"});
     EXPECT_TRUE(SetupOutcomeContent::resolveOutcome(model, "resolved", services, &navigation));
     ASSERT_EQ(model.step(), Step::nps());
-    NPSFeedbackHost host(ProductConfig::current().userDefaultsPrefix, services.store, &telemetry_.service());
+    NPSFeedbackHost host(ProductConfig::current().userDefaultsPrefix, services.store, telemetry_.service());
     SetupOutcomeContent::finishFeedback(model, host, &navigation);
     EXPECT_TRUE(navigation.path().isEmpty());
 

@@ -14,7 +14,7 @@ using Step = SetupFlowModel::Step;
 
 TEST(SetupWorkflowCopy, WindowTitleOfEveryStep) {
     ScriptedEdition scripted;
-    scripted.copy->domainsWithCopy = {QStringLiteral("homebrew")};
+    scripted.domainsWithCopy = {QStringLiteral("homebrew")};
     ProductConfig edition = scripted.config();
     edition.displayName = QStringLiteral("Quillane Test");
     const NetworkReadinessResult slow{NetworkVerdict::slow, 1.0, 900, 3, 3};

@@ -423,11 +423,9 @@ public:
     }
 };
 
-// Run as a child process by the test below: tracks two events while the first request waits for its
-// answer, and quits at once.
-TEST(TelemetryChildProcess, TrackThenQuit) {
-    if (!qEnvironmentVariableIsSet("QLAN_TELEMETRY_CHILD_FILE"))
-        GTEST_SKIP() << "runs only as a child process";
+// The configuration of a child process below: its queue file and endpoint from the environment,
+// requests that get no answer.
+TelemetryService::Configuration childConfiguration() {
     TelemetryService::Configuration config;
     config.endpointURL = QUrl(qEnvironmentVariable("QLAN_TELEMETRY_CHILD_ENDPOINT"));
     config.appVersion = "2.3 (41)";
@@ -440,29 +438,82 @@ TEST(TelemetryChildProcess, TrackThenQuit) {
         std::make_shared<LiveKeyValueStore>(qEnvironmentVariable("QLAN_TELEMETRY_CHILD_FILE") + ".ini");
     config.fs = std::make_shared<LiveFileSystem>();
     config.pendingFileURL = qEnvironmentVariable("QLAN_TELEMETRY_CHILD_FILE");
-    auto* service = new TelemetryService(config); // like the shared instance: never destroyed
-    (void)service->sessionID();                   // started, as the shared instance is long before a quit
+    return config;
+}
+
+// Run as a child process by the test below: tracks two events while the first request waits for its
+// answer, and quits at once.
+TEST(TelemetryChildProcess, TrackThenQuit) {
+    if (!qEnvironmentVariableIsSet("QLAN_TELEMETRY_CHILD_FILE"))
+        GTEST_SKIP() << "runs only as a child process";
+    auto* service = new TelemetryService(childConfiguration()); // like the shared instance: never destroyed
+    (void)service->sessionID(); // started, as the shared instance is long before a quit
     service->track("last_words", {{"n", JSONValue::integer(1)}});
     service->track("very_last_words", {{"n", JSONValue::integer(2)}});
     std::exit(0);
 }
 
-// Runs one of the child tests above with the queue file and the endpoint of the fixture.
-void runTelemetryChild(const QString& test, const QString& pendingFile, const QUrl& endpoint) {
-    QProcess child;
+// Run as a child process by a test below: the process makes its first service only once it has run a
+// while (as the application does when its first event comes late), tracks one event and ends at once as
+// the application ends, its application object going first, while the service may still be starting on
+// its own thread.
+TEST(TelemetryChildProcess, FirstServiceLateThenExit) {
+    if (!qEnvironmentVariableIsSet("QLAN_TELEMETRY_CHILD_FILE"))
+        GTEST_SKIP() << "runs only as a child process";
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(20ms);
+    auto* service = new TelemetryService(childConfiguration()); // like the shared instance: never destroyed
+    service->track("late_words");
+}
+
+// Starts one of the child tests above with the queue file and the endpoint given.
+std::unique_ptr<QProcess> startTelemetryChild(const QString& test, const QString& pendingFile,
+                                              const QUrl& endpoint) {
+    auto child = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QLAN_TELEMETRY_CHILD_FILE", pendingFile);
     environment.insert("QLAN_TELEMETRY_CHILD_ENDPOINT", endpoint.toString());
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=TelemetryChildProcess." + test});
-    ASSERT_TRUE(child.waitForFinished(20000));
+    child->setProcessEnvironment(environment);
+    child->setProcessChannelMode(QProcess::MergedChannels);
+    child->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=TelemetryChildProcess." + test});
+    return child;
+}
+
+// Waits for a child started above; it must end by itself with status 0.
+void expectCleanExit(QProcess& child) {
+    ASSERT_TRUE(child.waitForFinished(60000));
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
 }
 
 TEST_F(TelemetryServiceTest, EventsTrackedJustBeforeTheProcessEndsAreInTheFile) {
-    runTelemetryChild("TrackThenQuit", pendingFile, server.url(kPath));
+    expectCleanExit(*startTelemetryChild("TrackThenQuit", pendingFile, server.url(kPath)));
     EXPECT_EQ(fileEventNames(), (QStringList{"last_words", "very_last_words"}));
+}
+
+// Fifty processes that make their first service late and end at once, eight at a time: each exits
+// cleanly, whatever came first of the service's start and the exit, and leaves its event in its queue
+// file (the sanitizer build runs this too).
+TEST_F(TelemetryServiceTest, AProcessWhoseFirstServiceComesLateExitsCleanlyWithItsEvent) {
+    constexpr int runs = 50;
+    constexpr int atOnce = 8;
+    for (int first = 0; first < runs; first += atOnce) {
+        std::vector<std::pair<QString, std::unique_ptr<QProcess>>> children;
+        for (int run = first; run < std::min(runs, first + atOnce); ++run) {
+            const QString file = dir.filePath(QStringLiteral("late-%1.json").arg(run));
+            children.emplace_back(file,
+                                  startTelemetryChild("FirstServiceLateThenExit", file, server.url(kPath)));
+        }
+        for (auto& [file, child] : children) {
+            SCOPED_TRACE(file.toStdString());
+            expectCleanExit(*child);
+            QFile written(file);
+            ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+            const QJsonArray events = QJsonDocument::fromJson(written.readAll()).array();
+            ASSERT_EQ(events.size(), 1);
+            EXPECT_EQ(events.at(0).toObject().value("eventName").toString(), "late_words");
+        }
+    }
 }
 
 // A request whose answer, a success, arrives as the service ends: shortly after it is asked to stop,

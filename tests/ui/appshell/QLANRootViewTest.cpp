@@ -54,7 +54,7 @@ TEST_F(QLANRootViewTest, FirstLaunchAsksForConsentThenProbesOnceAndSendsTheLaunc
     sandbox_.writeStub(QStringLiteral("/opt/homebrew/bin/brew"));
     sandbox_.writeFile(QStringLiteral("/Users/tester/.sdkman/bin/sdkman-init.sh"), "# init\n");
     auto telemetry = makeTelemetry();
-    QLANRootView root(sandbox_.services(), telemetry.get());
+    QLANRootView root(sandbox_.services(), *telemetry);
     DesktopActions::install(&root, desktop_);
     showActive(&root);
     saveScreenshot(&root, QStringLiteral("consent"));
@@ -111,7 +111,7 @@ TEST_F(QLANRootViewTest, FirstLaunchAsksForConsentThenProbesOnceAndSendsTheLaunc
 TEST_F(QLANRootViewTest, LaterLaunchOpensOnTheWelcomeScreen) {
     LiveKeyValueStore().set(true, consentKey());
     auto telemetry = makeTelemetry();
-    QLANRootView root(sandbox_.services(), telemetry.get());
+    QLANRootView root(sandbox_.services(), *telemetry);
     EXPECT_TRUE(root.hasConsented());
     EXPECT_EQ(root.consentView(), nullptr);
     showActive(&root);
@@ -138,7 +138,7 @@ TEST_F(QLANRootViewTest, FixtureModeSendsAnEmptyLaunchEventAndProbesNothing) {
     LiveKeyValueStore().set(true, consentKey());
     const AppServices fixture = fixtureServices();
     auto telemetry = makeTelemetry();
-    QLANRootView root(fixture, telemetry.get());
+    QLANRootView root(fixture, *telemetry);
     showActive(&root);
 
     ASSERT_TRUE(waitForEvents(1));
@@ -155,7 +155,7 @@ TEST_F(QLANRootViewTest, FixtureModeSendsAnEmptyLaunchEventAndProbesNothing) {
 TEST_F(QLANRootViewTest, ConsentIsKeptWhenTelemetryIsOff) {
     auto telemetry = makeTelemetry(/*disabled=*/true);
     bool continued = false;
-    ConsentView consent([&] { continued = true; }, telemetry.get());
+    ConsentView consent([&] { continued = true; }, *telemetry);
     showActive(&consent);
     QTest::mouseClick(consent.findChild<QPushButton*>(QStringLiteral("consent-continue")), Qt::LeftButton);
     EXPECT_TRUE(continued);
@@ -169,7 +169,7 @@ TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestinatio
     LiveKeyValueStore().set(true, consentKey());
     const AppServices fixture = fixtureServices();
     auto telemetry = makeTelemetry(/*disabled=*/true);
-    QLANRootView root(fixture, telemetry.get());
+    QLANRootView root(fixture, *telemetry);
     showActive(&root);
     NavigationStackView* stack = root.navigationStack();
     AppNavigation* navigation = root.navigation();

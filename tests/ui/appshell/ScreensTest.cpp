@@ -105,7 +105,7 @@ TEST_F(ScreensTest, ScaffoldWrapsLongTextInsteadOfTruncating) {
 
 TEST_F(ScreensTest, ConsentShowsTheEditionsTextsAndLinksToItsPrivacyPage) {
     auto telemetry = makeTelemetry(/*disabled=*/true);
-    ConsentView consent([] {}, telemetry.get());
+    ConsentView consent([] {}, *telemetry);
     DesktopActions::install(&consent, desktop_);
     consent.resize(720, 720);
     showActive(&consent);
@@ -138,6 +138,7 @@ TEST_F(ScreensTest, ConsentShowsTheEditionsTextsAndLinksToItsPrivacyPage) {
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), QStringLiteral("Continue"));
     EXPECT_EQ(announcedName(button), QStringLiteral("Continue"));
+    EXPECT_TRUE(button->hasFocus()); // the focus starts on "Continue", not on the link above it
 
     EXPECT_EQ(ConsentView::privacyLinkLabel(QUrl(QStringLiteral("https://guide.example/quillane/privacy"))),
               QStringLiteral("guide.example/quillane/privacy"));
@@ -152,7 +153,7 @@ TEST_F(ScreensTest, WelcomeTakesItsTextsAndFlowFromTheEdition) {
         QWidget window;
         auto* nav = new AppNavigation(&window);
         auto* layout = new QVBoxLayout(&window);
-        auto* welcome = new WelcomeView;
+        auto* welcome = new WelcomeView(TelemetryService::shared());
         layout->addWidget(welcome);
         EXPECT_EQ(welcome->scaffold()->heading()->text(), QStringLiteral("Set up Homebrew on your Mac"));
         EXPECT_EQ(
@@ -173,7 +174,7 @@ TEST_F(ScreensTest, WelcomeTakesItsTextsAndFlowFromTheEdition) {
     QWidget window;
     auto* nav = new AppNavigation(&window);
     auto* layout = new QVBoxLayout(&window);
-    auto* welcome = new WelcomeView;
+    auto* welcome = new WelcomeView(TelemetryService::shared());
     layout->addWidget(welcome);
     EXPECT_EQ(welcome->scaffold()->heading()->text(), java.displayName);
     auto* button = window.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button"));
@@ -195,7 +196,7 @@ TEST_F(ScreensTest, AnEditionWithAGoalQuestionAsksItInsteadOfTheButton) {
     auto* nav = new AppNavigation(&window);
     nav->push(Screen::nextStep());
     auto* layout = new QVBoxLayout(&window);
-    auto* welcome = new WelcomeView;
+    auto* welcome = new WelcomeView(TelemetryService::shared());
     layout->addWidget(welcome);
     EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button")), nullptr);
 

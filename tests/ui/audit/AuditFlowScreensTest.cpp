@@ -18,10 +18,10 @@
 #include "ui/audit/Stage2View.h"
 #include "ui/audit/StagedAuditFlow.h"
 #include "ui/scaffold/NavigationStackView.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/ProminentButton.h"
 
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -90,7 +90,7 @@ TEST_F(AuditFlowScreens, TheAuditScreenWalksItsPhasesAndKeepsTheAdvanceAfterAnIn
         makeFlow({AuditEntry::nextStepBuildSoftware, CompletionSurface::excluded(),
                   QLANAuditContext{"build_software", std::nullopt, OfferRoute::content("x")}});
     host(flow, "audit-flow-loading");
-    ASSERT_NE(qobject_cast<QProgressBar*>(flow->currentScreen()->findChild<QProgressBar*>()), nullptr);
+    ASSERT_NE(flow->currentScreen()->findChild<ActivityIndicator*>(), nullptr);
     ASSERT_EQ(probes.size(), 1);
 
     probes[0](profileOf({.clt = true}));
@@ -160,7 +160,7 @@ TEST_F(AuditFlowScreens, NextStepWaitsForAChoiceThenOpensIt) {
         "after_java",
         {NextStepOption{"course", "Take a course", Outcome::ready, OfferRoute::audit()},
          NextStepOption{"other", "Not sure", Outcome::unsure, OfferRoute::guidedHelpWTP()}}};
-    auto* screen = new NextStepView(prompt, navigation, telemetry.get());
+    auto* screen = new NextStepView(prompt, navigation, *telemetry);
     host(screen, "next-step");
     EXPECT_FALSE(screen->continueButton()->isEnabled());
     QTest::keyClick(window.get(), Qt::Key_Return);
@@ -187,7 +187,7 @@ TEST_F(AuditFlowScreens, TheWelcomeScreenAsksTheGoalAndOpensTheCheck) {
                                    {GoalOption{"school", "For school", QString("Which course?")},
                                     GoalOption{"explore", "Just exploring", std::nullopt}}};
     CurrentEdition scoped(asking);
-    auto* welcome = new WelcomeView(telemetry.get());
+    auto* welcome = new WelcomeView(*telemetry);
     host(welcome, "welcome-goal");
     EXPECT_EQ(window->findChild<QPushButton*>("welcome-diagnose-button"), nullptr);
     GoalPromptView* goal = welcome->goalPrompt();
@@ -217,7 +217,7 @@ TEST_F(AuditFlowScreens, TheWelcomeScreenAsksTheGoalAndOpensTheCheck) {
 }
 
 TEST_F(AuditFlowScreens, OffersWithoutACatalogueEntryShowTheirFixedTextsAndSendNothing) {
-    auto* content = new ContentOfferView("x", navigation, telemetry.get());
+    auto* content = new ContentOfferView("x", navigation, *telemetry);
     host(content, "offer-content-fallback");
     EXPECT_EQ(labels(content).mid(0, 2), (QStringList{"You're all set", "Java is set up and verified."}));
     EXPECT_EQ(content->findChildren<QPushButton*>().size(), 1);
@@ -225,7 +225,7 @@ TEST_F(AuditFlowScreens, OffersWithoutACatalogueEntryShowTheirFixedTextsAndSendN
     QTest::mouseClick(content->findChild<QPushButton*>("offer-x-dismiss"), Qt::LeftButton);
     EXPECT_TRUE(navigation->path().isEmpty());
 
-    auto* help = new GuidedHelpOfferView(navigation, telemetry.get());
+    auto* help = new GuidedHelpOfferView(navigation, *telemetry);
     host(help, "offer-guided-help-fallback");
     QTest::mouseClick(help->findChild<QPushButton*>("offer-guided_help_plan-primary"), Qt::LeftButton);
     settle();
@@ -236,7 +236,7 @@ TEST_F(AuditFlowScreens, OffersWithoutACatalogueEntryShowTheirFixedTextsAndSendN
     click(help, "Done — back to home");
     EXPECT_TRUE(navigation->path().isEmpty());
 
-    auto* ai = new AICodingInterestView(navigation, telemetry.get());
+    auto* ai = new AICodingInterestView(navigation, *telemetry);
     host(ai, "offer-ai-coding-fallback");
     EXPECT_EQ(labels(ai).mid(0, 2), (QStringList{"Build with AI?", "We can help you set that up."}));
     EXPECT_EQ(ai->findChildren<QPushButton*>().size(), 1);
@@ -250,7 +250,7 @@ TEST_F(AuditFlowScreens, ACatalogueOfferReportsItsShowingAndTheChoice) {
     offering.offerCatalog.insert("local", offerSpec("local", QUrl("file:///Applications/Calculator.app")));
     CurrentEdition scoped(offering);
 
-    auto* ai = new AICodingInterestView(navigation, telemetry.get());
+    auto* ai = new AICodingInterestView(navigation, *telemetry);
     host(ai, "offer-ai-coding");
     ai->hide();
     ai->show(); // on screen again: shown once
@@ -260,7 +260,7 @@ TEST_F(AuditFlowScreens, ACatalogueOfferReportsItsShowingAndTheChoice) {
     EXPECT_TRUE(navigation->path().isEmpty());
 
     // Only web addresses are handed to the desktop.
-    auto* local = new ContentOfferView("local", navigation, telemetry.get());
+    auto* local = new ContentOfferView("local", navigation, *telemetry);
     host(local, "offer-content-local");
     QTest::mouseClick(local->findChild<QPushButton*>("offer-local-primary"), Qt::LeftButton);
     EXPECT_EQ(desktop->openedURLs.size(), 1);
@@ -269,7 +269,7 @@ TEST_F(AuditFlowScreens, ACatalogueOfferReportsItsShowingAndTheChoice) {
     offering.offerCatalog.insert("guided_help_plan", offerSpec("guided_help_plan", std::nullopt));
     CurrentEdition helping(offering);
     navigation->setSelectedNextStep("other");
-    auto* help = new GuidedHelpOfferView(navigation, telemetry.get());
+    auto* help = new GuidedHelpOfferView(navigation, *telemetry);
     host(help, "offer-guided-help");
     click(help, "Take the course");
     settle();
@@ -297,7 +297,7 @@ TEST_F(AuditFlowScreens, FromTheNextStepQuestionThroughTheAuditToAnOffer) {
     edition.offerCatalog.insert("starter", offerSpec("starter", QUrl("https://example.com/start")));
     CurrentEdition scoped(edition);
 
-    QLANRootView root(mac.services(), telemetry.get());
+    QLANRootView root(mac.services(), *telemetry);
     DesktopActions::install(&root, desktop);
     show(&root, "journey-root");
     ASSERT_TRUE(endpoint.waitForEvents(1)); // the launch: the start-up profile is held

@@ -23,7 +23,6 @@ namespace qlan::test {
 class AuditScreens : public ::testing::Test, public AuditFixture {
 protected:
     AuditScreens() {
-        seams.telemetry = telemetry.get();
         seams.fixSheet = [this](QWidget* parent, const Remediation& remediation,
                                 std::function<void(RemediationOutcome)> onFinish) {
             auto* sheet = new QDialog(parent);
@@ -66,7 +65,7 @@ protected:
         std::function<void(RemediationOutcome)> onFinish;
         QPointer<QDialog> dialog;
     };
-    AuditScreenSeams seams;
+    AuditScreenSeams seams{*telemetry}; // the fixture's service exists before this member
     QList<Sheet> sheets;
     std::shared_ptr<RecordingDesktopActions> desktop = std::make_shared<RecordingDesktopActions>();
     QStringList log;

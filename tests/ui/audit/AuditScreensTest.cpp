@@ -13,6 +13,7 @@
 #include "ui/audit/Stage1View.h"
 #include "ui/audit/Stage2View.h"
 #include "ui/progress/RemediationSheet.h"
+#include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 
 #include <QPushButton>
@@ -95,7 +96,8 @@ TEST_F(AuditScreens, FoundationsToolsCardLinkAndMacOSCard) {
     show(&macOS, "audit-foundations-macos");
     EXPECT_EQ(labels(&macOS), (QStringList{"System check", "Here's what we found.",
                                            "→ Your macOS is several versions behind the current release."}));
-    EXPECT_EQ(macOS.findChildren<QPushButton*>().size(), 2);
+    EXPECT_EQ(macOS.findChildren<QAbstractButton*>().size(), 2);
+    EXPECT_NE(macOS.findChild<LinkLabel*>(), nullptr);
     EXPECT_NE(button(&macOS, "How to update macOS →"), nullptr);
     EXPECT_NE(macOS.findChild<QPushButton*>("audit-stage-skip"), nullptr);
 }
@@ -225,7 +227,7 @@ TEST_F(AuditScreens, ReportRefreshesItsRowsAndLosesTheCardOnSubmission) {
     mac.writeStub("/opt/homebrew/bin/brew");
     QList<std::function<void()>> pauses;
     seams.feedbackHost = std::make_shared<NPSFeedbackHost>(
-        ProductConfig::current().userDefaultsPrefix, mac.services().store, telemetry.get(),
+        ProductConfig::current().userDefaultsPrefix, mac.services().store, *telemetry,
         [&](QObject*, std::function<void()> resume) { pauses.append(std::move(resume)); });
     FinalAuditReport report(
         profileOf({.clt = true}), [&] { log << "done"; }, mac.services(), seams);

@@ -7,12 +7,12 @@
 #include "ui/diagnose/DiagnoseStatusScreens.h"
 #include "ui/diagnose/JavaVersionChooserView.h"
 #include "ui/scaffold/ScreenScaffold.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/IntBinding.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/RadioRow.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -94,9 +94,9 @@ TEST(DiagnoseStatusScreens, FixedTitlesMessagesAndOneButtonEach) {
     EXPECT_EQ(progress.scaffold()->heading()->text(), "Diagnosing Java…");
     EXPECT_EQ(progress.scaffold()->explanation()->text(),
               "Running three quick checks to figure out what's going on.");
-    auto* indicator = progress.findChild<QProgressBar*>();
+    auto* indicator = progress.findChild<ActivityIndicator*>();
     ASSERT_NE(indicator, nullptr);
-    EXPECT_EQ(indicator->maximum(), 0);
+    EXPECT_EQ(indicator->controlSize(), ControlSize::large);
     EXPECT_EQ(progress.findChild<QPushButton*>(), nullptr);
 
     int continued = 0;

@@ -6,7 +6,7 @@
 #include "support/IsolatedUserDefaults.h"
 #include "support/JavaMac.h"
 #include "support/RecordingDesktopActions.h"
-#include "support/ScopedEdition.h"
+#include "support/CurrentEdition.h"
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
 
@@ -57,7 +57,7 @@ protected:
         return false;
     }
 
-    ScopedEdition edition_{ProductConfig::javaEdition()};
+    CurrentEdition edition_{ProductConfig::javaEdition()};
     IsolatedUserDefaults defaults_;
     Sandbox mac_;
     TelemetryEndpoint endpoint_;

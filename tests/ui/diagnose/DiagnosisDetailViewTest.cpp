@@ -7,6 +7,7 @@
 #include "support/ScreenCapture.h"
 #include "telemetry/NPSFeedbackHost.h"
 #include "ui/scaffold/ScreenScaffold.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/TextLabel.h"
@@ -36,8 +37,8 @@ protected:
         auto view = std::make_unique<DiagnosisDetailView>(
             diagnosis, std::nullopt, d2, callbacks,
             std::make_shared<NPSFeedbackHost>(ProductConfig::current().userDefaultsPrefix,
-                                              mac_.services().store, telemetry_.get()),
-            telemetry_.get());
+                                              mac_.services().store, *telemetry_),
+            *telemetry_);
         DesktopActions::install(view.get(), desktop_);
         view->resize(720, 760);
         view->show();
@@ -77,6 +78,7 @@ TEST_F(DiagnosisDetailViewTest, EachDiagnosisShowsItsSection) {
     {
         auto waiting = show(Diagnosis::homeUnset(kTemurin21));
         EXPECT_TRUE(showsText(waiting.get(), "Choosing fix method…"));
+        EXPECT_EQ(waiting->findChild<ActivityIndicator*>()->controlSize(), ControlSize::regular);
         EXPECT_TRUE(buttonIds(waiting.get()).isEmpty());
         EXPECT_TRUE(waiting->findChildren<LinkLabel*>().isEmpty());
 
@@ -84,8 +86,16 @@ TEST_F(DiagnosisDetailViewTest, EachDiagnosisShowsItsSection) {
         auto d2 = show(Diagnosis::homeUnset(kTemurin21), fix);
         saveScreenshot(d2.get(), "diagnosis-d2");
         EXPECT_FALSE(showsText(d2.get(), "Choosing fix method…"));
-        EXPECT_EQ(shown<QPushButton>(d2.get(), "remediation-primary-button")->text(), fix.title());
+        auto* primary = shown<QPushButton>(d2.get(), "remediation-primary-button");
+        EXPECT_EQ(primary->text(), fix.title());
+        EXPECT_EQ(primary->property("controlSize").toString(), "large");
+        EXPECT_EQ(primary->height(), primary->sizeHint().height()); // never squeezed
         EXPECT_TRUE(showsText(d2.get(), fix.rationale()));
+        // The rationale takes the column's width, as the heading does.
+        for (const QLabel* label : d2->findChildren<QLabel*>()) {
+            if (label->text() != fix.rationale()) continue;
+            EXPECT_EQ(label->width(), d2->scaffold()->heading()->width());
+        }
         click(d2.get(), "remediation-primary-button");
         d2->findChild<LinkLabel*>()->activate();
         EXPECT_EQ(desktop_->openedURLs.last(), urls.envConfig);
@@ -97,6 +107,9 @@ TEST_F(DiagnosisDetailViewTest, EachDiagnosisShowsItsSection) {
                   (QStringList{"diagnosis-d3-install-chosen", "diagnosis-d3-keep-legacy"}));
         EXPECT_NE(shown(d3.get(), "diagnosis-d3-pick-java-17"), nullptr);
         EXPECT_EQ(d3->findChild<LinkLabel*>(), nullptr);
+        // The borderless button starts at the column's edge, like the text above it.
+        EXPECT_EQ(shown(d3.get(), "diagnosis-d3-keep-legacy")->mapTo(d3.get(), QPoint()).x(),
+                  d3->scaffold()->heading()->mapTo(d3.get(), QPoint()).x());
         click(d3.get(), "diagnosis-d3-keep-legacy");
         click(d3.get(), "diagnosis-d3-install-chosen");
     }

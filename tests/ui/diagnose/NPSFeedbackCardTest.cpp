@@ -12,6 +12,7 @@
 #include "ui/widgets/TextLabel.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QJsonValue>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -31,7 +32,7 @@ protected:
     // A host whose thanks pause ends when the test says so.
     std::shared_ptr<NPSFeedbackHost> makeHost() {
         return std::make_shared<NPSFeedbackHost>(
-            ProductConfig::current().userDefaultsPrefix, mac_.services().store, telemetry_.get(),
+            ProductConfig::current().userDefaultsPrefix, mac_.services().store, *telemetry_,
             [this](QObject*, std::function<void()> resume) { pendingPauses_.append(std::move(resume)); });
     }
     bool storeSaysSubmitted() const {
@@ -83,6 +84,15 @@ TEST_F(NPSFeedbackCardTest, ScoreSubmitPauseThanks) {
     EXPECT_EQ(NPSFeedbackCard::question(), "How likely are you to recommend " +
                                                ProductConfig::current().displayName +
                                                " to a friend or colleague?");
+    // A screen reader hears eleven buttons "0" to "10" in one group named by the question.
+    QAccessibleInterface* scores = QAccessible::queryAccessibleInterface(card.scoreButton(0))->parent();
+    ASSERT_NE(scores, nullptr);
+    EXPECT_EQ(scores->role(), QAccessible::Grouping);
+    EXPECT_EQ(scores->text(QAccessible::Name), NPSFeedbackCard::question());
+    QStringList scoreNames;
+    for (int i = 0; i < scores->childCount(); ++i)
+        scoreNames << scores->child(i)->text(QAccessible::Name);
+    EXPECT_EQ(scoreNames, QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
 
     // Nothing to submit before a score is chosen; a new score replaces the old one, the reason stays.
     EXPECT_FALSE(shows(&card, "nps-submit"));
@@ -202,8 +212,7 @@ TEST_F(NPSFeedbackCardTest, LeavingUnansweredSendsOneDismissalAndADestroyedCardI
     EXPECT_TRUE(watched.isNull());
 
     // The default pause is a real timer bound to the card.
-    NPSFeedbackHost timed(ProductConfig::current().userDefaultsPrefix, mac_.services().store,
-                          telemetry_.get());
+    NPSFeedbackHost timed(ProductConfig::current().userDefaultsPrefix, mac_.services().store, *telemetry_);
     NPSFeedbackCard waiting(
         std::shared_ptr<NPSFeedbackHost>(&timed, [](auto*) {}), [&] { ++submitted; }, [] {});
     waiting.selectScore(8);

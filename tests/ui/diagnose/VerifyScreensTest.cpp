@@ -88,7 +88,7 @@ TEST_F(DiagnoseUiTest, EachOutcomeShowsItsEvidenceTitleAndWayOn) {
         const qsizetype before = endpoint_.receivedEvents().size();
         std::optional<JavaVerifier::Result> result;
         VerifyScaffold checking(
-            c.remediation, mac_.services(), [&](const auto& r) { result = r; }, telemetry_.get());
+            c.remediation, mac_.services(), [&](const auto& r) { result = r; }, *telemetry_);
         EXPECT_EQ(checking.scaffold()->heading()->text(), "Verifying…");
         EXPECT_FALSE(checking.hasStarted());
         checking.show();
@@ -98,7 +98,7 @@ TEST_F(DiagnoseUiTest, EachOutcomeShowsItsEvidenceTitleAndWayOn) {
         QStringList calls;
         VerifyResultView::Callbacks callbacks{[&] { calls << "continue"; }, [&] { calls << "back"; },
                                               [&] { calls << "set"; }};
-        VerifyResultView view(c.remediation, *result, callbacks, telemetry_.get());
+        VerifyResultView view(c.remediation, *result, callbacks, *telemetry_);
         DesktopActions::install(&view, desktop_);
         view.resize(720, 700);
         view.show();

@@ -16,13 +16,13 @@
 #include "ui/progress/StreamingRemediationView.h"
 #include "ui/progress/ZprofileDiffSheet.h"
 #include "ui/progress/ZshrcActivationCard.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/ProminentButton.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -78,7 +78,7 @@ protected:
         window_.show();
         auto* sheet = new RemediationSheet(
             remediation, [this](const RemediationOutcome& outcome) { outcomes_.append(outcome); },
-            telemetry_.get(), &window_);
+            *telemetry_, &window_);
         sheet->open();
         return sheet;
     }
@@ -145,18 +145,22 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     RemediationSheet* sheet = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")));
     ZprofileDiffSheet* diff = sheet->view()->diffSheet();
     ASSERT_NE(diff, nullptr);
-    EXPECT_TRUE(diff->findChild<QProgressBar*>()->isVisible());
+    EXPECT_TRUE(diff->findChild<ActivityIndicator*>()->isVisible());
     EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Cancel")});
 
     ASSERT_TRUE(waitUntil([&] { return diff->model()->preview().has_value(); }));
     EXPECT_EQ(visibleButtons(diff), (QStringList{QStringLiteral("Cancel"), QStringLiteral("Apply")}));
-    EXPECT_FALSE(diff->findChild<QProgressBar*>()->isVisible());
+    EXPECT_FALSE(diff->findChild<ActivityIndicator*>()->isVisible());
     EXPECT_FALSE(showsText(diff, QStringLiteral("Creating `~/.zprofile` (didn't exist before).")));
     EXPECT_EQ(diff->rowsView()->rowTexts(),
               (QStringList{QStringLiteral("+ # Quillane — Java configuration"),
                            QStringLiteral("+ export JAVA_HOME=$(/usr/libexec/java_home)"),
                            QStringLiteral("+ export PATH=\"$JAVA_HOME/bin:$PATH\"")}));
-    QTest::mouseClick(button(diff, QStringLiteral("Show full file")), Qt::LeftButton);
+    // The two modes are one choice, which the arrow keys move.
+    QAbstractButton* onlyChanges = button(diff, QStringLiteral("Show only changes"));
+    onlyChanges->setFocus();
+    QTest::keyClick(onlyChanges, Qt::Key_Right);
+    EXPECT_TRUE(button(diff, QStringLiteral("Show full file"))->isChecked());
     EXPECT_EQ(diff->rowsView()->rowTexts().first(), QStringLiteral("  export A=1"));
     EXPECT_EQ(diff->rowsView()->rowTexts().size(), 4);
     const auto* backup = diff->findChild<CodeTextLabel*>();

@@ -11,6 +11,7 @@
 #include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
+#include "telemetry/TelemetryService.h"
 #include "ui/progress/OutputLinesView.h"
 #include "ui/progress/RemediationSheet.h"
 #include "ui/progress/ZshrcActivationCard.h"
@@ -39,8 +40,8 @@ protected:
 
     RemediationSheet* open(const Remediation& remediation) {
         auto* sheet = new RemediationSheet(
-            remediation, [this](const RemediationOutcome& outcome) { outcomes_ << outcome; }, nullptr,
-            &window_);
+            remediation, [this](const RemediationOutcome& outcome) { outcomes_ << outcome; },
+            TelemetryService::shared(), &window_);
         StreamingRemediationModel::Sources sources;
         sources.brewRetryPause = std::chrono::milliseconds(0);
         sheet->view()->streamingView()->setSources(sources);
@@ -119,7 +120,7 @@ TEST(StreamingRemediationTexts, EachCaseShowsItsTitleExplanationAndFinish) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title.toStdString());
-        const StreamingRemediationView view(c.remediation, {});
+        const StreamingRemediationView view(c.remediation, {}, TelemetryService::shared());
         const QStringList texts = labelTexts(&view);
         EXPECT_TRUE(texts.contains(c.title));
         EXPECT_TRUE(texts.contains(c.explanation));
@@ -129,8 +130,10 @@ TEST(StreamingRemediationTexts, EachCaseShowsItsTitleExplanationAndFinish) {
 }
 
 TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFinishes) {
+    const QString longLine = QStringLiteral("==> Fetching ") + QString(300, u'x') + QStringLiteral(" done");
     QString script = "echo '==> Downloading warp'\necho '==> Retrying with `brew reinstall --cask warp`'\n"
-                     "echo 'brew reinstall warp'\n";
+                     "echo 'brew reinstall warp'\necho '" +
+                     longLine + "'\n";
     script += "i=0; while [ $i -lt 300 ]; do echo \"progress $i\"; i=$((i+1)); done\n";
     mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withScript(script));
     RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
@@ -141,15 +144,22 @@ TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFini
     EXPECT_FALSE(view->cancelButton()->isVisible());
 
     const QAbstractItemModel* rows = view->outputView()->model();
-    ASSERT_EQ(rows->rowCount(), 303);
+    ASSERT_EQ(rows->rowCount(), 304);
     QStringList identifiers;
     for (int row = 0; row < 3; ++row)
         identifiers << rows->index(row, 0).data(OutputLinesModel::identifierRole).toString();
     EXPECT_EQ(identifiers, (QStringList{"", "remediation-retry-line", ""}));
-    EXPECT_EQ(rows->index(302, 0).data().toString(), "progress 299");
+    EXPECT_EQ(rows->index(303, 0).data().toString(), "progress 299");
     QScrollBar* bar = view->outputView()->verticalScrollBar();
     EXPECT_TRUE(waitUntil([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }))
         << "the last line sits at the bottom";
+    // The long line is cut nowhere: scrolled sideways to the end, all of it lies inside the list.
+    QScrollBar* across = view->outputView()->horizontalScrollBar();
+    ASSERT_GT(across->maximum(), 0);
+    across->setValue(across->maximum());
+    const QRect longRow = view->outputView()->visualRect(rows->index(3, 0));
+    EXPECT_GE(longRow.width(), QFontMetrics(view->outputView()->font()).horizontalAdvance(longLine));
+    EXPECT_LE(longRow.right(), view->outputView()->viewport()->width());
 
     view->outputView()->selectAll();
     QTest::keySequence(view->outputView(), QKeySequence::Copy);

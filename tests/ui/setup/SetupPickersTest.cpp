@@ -78,7 +78,7 @@ protected:
         ServiceContext::setServices(&window_, services);
         ServiceContext::setSystemProfile(&window_, SystemProfile{});
         DesktopActions::install(&window_, desktop_);
-        view_ = new SetupWorkflowView(&telemetry_.service());
+        view_ = new SetupWorkflowView(telemetry_.service());
         view_->setRunnerFactory([this](const AppServices&) {
             return [runner = runner_](const SR& remediation, const QString& reason) {
                 return runner.run(remediation, reason);
@@ -217,7 +217,7 @@ protected:
 
     Sandbox sandbox_;
     TelemetryRecorder telemetry_{sandbox_.services()};
-    SetupFlowModel model_{ProductConfig::homebrewEdition(), &telemetry_.service()};
+    SetupFlowModel model_{ProductConfig::homebrewEdition(), telemetry_.service()};
     SetupPickerState state_;
     std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
     QWidget window_;

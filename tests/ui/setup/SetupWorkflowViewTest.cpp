@@ -36,14 +36,14 @@ protected:
     SetupWorkflowViewTest() {
         edition_.spine->setSteps(QList<WorkflowStep>{scriptedStep("clt", fixable, primary),
                                                      scriptedStep("homebrew", fixable, primary)});
-        edition_.copy->domainsWithCopy = {QStringLiteral("clt")};
+        edition_.domainsWithCopy = {QStringLiteral("clt")};
         current_ = std::make_unique<CurrentEdition>(edition_.config());
         AppServices services = sandbox_.services();
         services.isFixtureMode = true;
         ServiceContext::setServices(&window_, services);
         ServiceContext::setSystemProfile(&window_, SystemProfile{});
         DesktopActions::install(&window_, std::make_shared<RecordingDesktopActions>());
-        view_ = new SetupWorkflowView(&telemetry_.service());
+        view_ = new SetupWorkflowView(telemetry_.service());
         view_->setRunnerFactory([this](const AppServices&) {
             ++runnersMade_;
             return [runner = runner_](const SR& remediation, const QString& reason) {
@@ -76,7 +76,6 @@ TEST_F(SetupWorkflowViewTest, EveryStepShowsItsPageAndWindowTitle) {
     EXPECT_EQ(pageName(), "setup-loading");
     EXPECT_EQ(view_->stepWindowTitle(), ProductConfig::current().displayName);
     EXPECT_GE(view_->minimumWidth(), 720);
-    EXPECT_GE(view_->minimumHeight(), 700);
     showAndStart();
     EXPECT_EQ(pageName(), "setup-diagnosis-summary");
     EXPECT_EQ(window_.windowTitle(), "diagnosisWindowTitle");

@@ -1,8 +1,11 @@
-// The shared widgets: type scale, labels, links, the Return-bound button and the desktop seam.
+// The shared widgets: type scale, labels, links, radio rows, the Return-bound button and the desktop seam;
+// and the keyboard walk the journeys take at every screen.
 
+#include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/ScreenCapture.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
@@ -14,6 +17,7 @@
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -21,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -287,7 +292,7 @@ TEST(MarkdownLabel, LinksOpenThroughTheNearestDesktop) {
     EXPECT_EQ(recorder->openedURLs.first(), QUrl(QStringLiteral("https://guide.example/articles/one")));
 }
 
-TEST(LinkLabel, OpensItsDestinationOnClickAndSpaceOnly) {
+TEST(LinkLabel, OpensItsDestinationOnClickSpaceReturnAndThePressActionAlike) {
     QWidget window;
     auto outer = std::make_shared<RecordingDesktopActions>();
     auto inner = std::make_shared<RecordingDesktopActions>();
@@ -301,28 +306,90 @@ TEST(LinkLabel, OpensItsDestinationOnClickAndSpaceOnly) {
     auto* outerLink = new LinkLabel(QStringLiteral("Other"), QUrl(QStringLiteral("https://guide.example/o")));
     layout->addWidget(box);
     layout->addWidget(outerLink);
+    // Return follows the focused link, not the window's default button.
+    auto* defaultButton = new ProminentButton(QStringLiteral("Continue"));
+    defaultButton->bindToReturn();
+    layout->addWidget(defaultButton);
     showActive(&window);
     QSignalSpy activated(link, &LinkLabel::activated);
+    QSignalSpy defaultClicks(defaultButton, &QPushButton::clicked);
 
     QTest::mouseClick(link, Qt::LeftButton);
     // A press on the link released elsewhere is no click.
     QTest::mousePress(link, Qt::LeftButton);
     QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(link->width() + 20, link->height() + 20));
-    link->setFocus();
+    outerLink->setFocus();
+    QTest::keyClick(outerLink, Qt::Key_Backtab);
+    ASSERT_TRUE(link->hasFocus());
+    qlan::test::saveScreenshot(&window, QStringLiteral("link-focused"));
     QTest::keyClick(link, Qt::Key_Space);
+    QTest::keyClick(link, Qt::Key_Return);
     QTest::keyClick(link, Qt::Key_A);
+    // A screen reader hears a link named by its text, and its press action follows it.
+    QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(link);
+    ASSERT_NE(announced, nullptr);
+    EXPECT_EQ(announced->role(), QAccessible::Link);
+    EXPECT_EQ(announced->text(QAccessible::Name), QStringLiteral("Privacy"));
+    EXPECT_EQ(announced->childCount(), 0);
+    ASSERT_NE(announced->actionInterface(), nullptr);
+    announced->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
 
-    EXPECT_EQ(activated.count(), 2);
-    EXPECT_EQ(inner->openedURLs, (QList<QUrl>{QUrl(QStringLiteral("https://guide.example/p")),
-                                              QUrl(QStringLiteral("https://guide.example/p"))}));
+    EXPECT_EQ(activated.count(), 4);
+    EXPECT_EQ(inner->openedURLs, QList<QUrl>(4, QUrl(QStringLiteral("https://guide.example/p"))));
+    EXPECT_EQ(defaultClicks.count(), 0);
     QTest::mouseClick(outerLink, Qt::LeftButton);
     EXPECT_EQ(outer->openedURLs, QList<QUrl>{QUrl(QStringLiteral("https://guide.example/o"))});
+    EXPECT_TRUE(link->hasFocus()); // as on the Mac, a click on a link does not take the focus
 
     // Without a usable destination nothing is opened.
     link->setDestination(QUrl());
     QTest::mouseClick(link, Qt::LeftButton);
-    EXPECT_EQ(inner->openedURLs.size(), 2);
-    EXPECT_EQ(activated.count(), 2);
+    EXPECT_EQ(inner->openedURLs.size(), 4);
+    EXPECT_EQ(activated.count(), 4);
+}
+
+TEST(RadioRow, ReadsAsARadioButtonWithItsDescriptionAndItsOwnersChoice) {
+    RadioRow row(QStringLiteral("Java 21"), QStringLiteral("Previous LTS"));
+    QSignalSpy clicks(&row, &QAbstractButton::clicked);
+    QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(&row);
+    ASSERT_NE(announced, nullptr);
+    EXPECT_EQ(announced->role(), QAccessible::RadioButton);
+    EXPECT_EQ(announced->text(QAccessible::Name), QStringLiteral("Java 21"));
+    EXPECT_EQ(announced->text(QAccessible::Description), QStringLiteral("Previous LTS"));
+    EXPECT_EQ(announced->childCount(), 0);
+    EXPECT_FALSE(announced->state().checked);
+    row.setSelected(true);
+    EXPECT_TRUE(announced->state().checked);
+    // The press action is a click: the owner decides.
+    announced->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST(KeyboardWalk, FindsATrapAControlOutOfReadingOrderAndAWrongRole) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    // Made in the window in another order than they are shown, so that Tab takes them so.
+    auto* lower = new QPushButton(QStringLiteral("Lower"), &window);
+    auto* upper = new QPushButton(QStringLiteral("Upper"), &window);
+    auto* fakeLink = new QLabel(QStringLiteral("<a href=\"https://guide.example\">Guide</a>"), &window);
+    fakeLink->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
+    auto* reason = new QPlainTextEdit(&window); // takes a Tab as text unless told otherwise
+    reason->setAccessibleName(QStringLiteral("Reason"));
+    layout->addWidget(upper);
+    layout->addWidget(lower);
+    layout->addWidget(fakeLink);
+    layout->addWidget(reason);
+    showActive(&window);
+
+    const std::string faults = qlan::test::walksByKeyboard(&window).message();
+    EXPECT_THAT(faults, testing::HasSubstr("to QPushButton  \"Upper\", which reads before it"));
+    EXPECT_THAT(faults, testing::HasSubstr("QLabel  \"Guide\": announced as StaticText, should be Link"));
+    EXPECT_THAT(faults, testing::HasSubstr("QPlainTextEdit  \"Reason\": Tab stays in the text field"));
+    reason->setTabChangesFocus(true);
+    window.setTabOrder(upper, lower);
+    delete fakeLink;
+    EXPECT_TRUE(qlan::test::walksByKeyboard(&window));
+    EXPECT_TRUE(reason->toPlainText().isEmpty()); // the walk leaves the text as it found it
 }
 
 TEST(DesktopActions, FallsBackToTheLiveDesktopWhenNoneIsInstalled) {
@@ -369,6 +436,33 @@ TEST(ProminentButton, ReturnPressesTheBoundButtonOfTheVisiblePageOnly) {
     EXPECT_EQ(unboundClicks.count(), 0);
     EXPECT_EQ(window.objectName(), QStringLiteral("window"));
     EXPECT_EQ(window.accessibleName(), QString()); // the identifier is never read out
+}
+
+TEST(ActivityIndicator, TurnsOnlyWhileShownAndIsABusyIndicatorToAScreenReader) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* page = new QWidget;
+    auto* small = new ActivityIndicator(ControlSize::small, page);
+    layout->addWidget(page);
+    EXPECT_EQ(small->sizeHint(), QSize(16, 16));
+    EXPECT_EQ(ActivityIndicator(ControlSize::regular).sizeHint(), QSize(32, 32));
+    EXPECT_FALSE(small->isAnimating()); // never shown yet: no timer
+
+    showActive(&window);
+    ASSERT_TRUE(small->isAnimating());
+    const QImage first = small->grab().toImage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return small->grab().toImage() != first; }, 1000)) << "it never turned";
+
+    page->hide(); // hidden with what holds it
+    EXPECT_FALSE(small->isAnimating());
+    page->show();
+    EXPECT_TRUE(small->isAnimating());
+
+    QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(small);
+    ASSERT_NE(announced, nullptr);
+    EXPECT_EQ(announced->role(), QAccessible::ProgressBar);
+    EXPECT_TRUE(announced->state().busy);
+    EXPECT_FALSE(announced->text(QAccessible::Name).isEmpty());
 }
 
 TEST(ScreenCapture, WritesAPngOnlyWhenAFolderIsNamed) {

@@ -6,7 +6,6 @@
 #include "editions/brew/BrewSpineCopy.h"
 #include "editions/brew/BrewSpineProvider.h"
 #include "editions/brew/BrewVerifier.h"
-#include "editions/claude/ClaudeStageCatalog.h"
 
 namespace qlan {
 
@@ -43,8 +42,7 @@ ProductConfig ProductConfig::makeHomebrewEdition() {
     config.spineProvider = std::make_shared<BrewSpineProvider>();
     config.verifier = std::make_shared<BrewVerifier>();
     config.prober = std::make_shared<BrewProber>();
-    config.spineCopy = std::make_shared<BrewSpineCopy>();
-    config.stageCatalog = std::make_shared<ClaudeStageCatalog>();
+    config.spineCopy = std::make_shared<const SpineCopy>(brewSpineCopy());
     return config;
 }
 

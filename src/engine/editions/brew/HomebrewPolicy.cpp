@@ -2,6 +2,7 @@
 #include "catalog/SpineRenderPolicy.h"
 #include "catalog/VendorHosts.h"
 #include "editions/EditionSupport.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
@@ -72,13 +73,13 @@ SpineRenderPolicy::homebrewOpenableApps(const std::optional<SystemProfile>& prof
 
 TelemetryEvent SpineRenderPolicy::homebrewOutcomeEvent(const std::optional<QString>& engineOutcome,
                                                        const QString& selfReport) {
-    return TelemetryService::outcomeReportedEvent(engineOutcome.value_or(QStringLiteral("blocked")),
-                                                  selfReport);
+    return outcomeReportedEvent(engineOutcome.value_or(QStringLiteral("blocked")), selfReport);
 }
 
-void SpineRenderPolicy::homebrewOutcomeReporter(const std::optional<QString>& engineOutcome,
+void SpineRenderPolicy::homebrewOutcomeReporter(TelemetryService& telemetry,
+                                                const std::optional<QString>& engineOutcome,
                                                 const QString& selfReport) {
-    TelemetryService::send(homebrewOutcomeEvent(engineOutcome, selfReport));
+    telemetry.track(homebrewOutcomeEvent(engineOutcome, selfReport));
 }
 
 } // namespace qlan

@@ -4,9 +4,8 @@
 #include "editions/ProductConfig.h"
 #include "editions/claude/ClaudeSetupProber.h"
 #include "editions/claude/ClaudeSetupVerifier.h"
-#include "editions/claude/ClaudeSpineCopyProvider.h"
+#include "editions/claude/ClaudeSpineCopy.h"
 #include "editions/claude/ClaudeSpineProvider.h"
-#include "editions/claude/ClaudeStageCatalog.h"
 
 namespace qlan {
 
@@ -45,8 +44,7 @@ ProductConfig ProductConfig::makeClaudeEdition() {
     config.spineProvider = std::make_shared<ClaudeSpineProvider>();
     config.verifier = std::make_shared<ClaudeSetupVerifier>();
     config.prober = std::make_shared<ClaudeSetupProber>();
-    config.spineCopy = std::make_shared<ClaudeSpineCopyProvider>();
-    config.stageCatalog = std::make_shared<ClaudeStageCatalog>();
+    config.spineCopy = std::make_shared<const SpineCopy>(claudeSpineCopy());
     return config;
 }
 

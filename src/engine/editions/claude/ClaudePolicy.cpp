@@ -1,7 +1,7 @@
 // The Claude Code edition's policy for the guided setup, and its hooks.
 #include "catalog/SpineRenderPolicy.h"
 #include "editions/EditionSupport.h"
-#include "platform/Worker.h"
+#include "telemetry/TelemetryEvents.h"
 #include "telemetry/TelemetryService.h"
 
 namespace qlan {
@@ -64,8 +64,7 @@ SpineRenderPolicy::claudeOpenableApps(const std::optional<SystemProfile>& profil
 
 TelemetryEvent SpineRenderPolicy::claudeOutcomeEvent(const std::optional<QString>& engineOutcome,
                                                      const QString& selfReport) {
-    return TelemetryService::claudeOutcomeReportedEvent(engineOutcome.value_or(QStringLiteral("blocked")),
-                                                        selfReport);
+    return claudeOutcomeReportedEvent(engineOutcome.value_or(QStringLiteral("blocked")), selfReport);
 }
 
 std::optional<TelemetryEvent> SpineRenderPolicy::claudeStageBlockedEvent(const QString& domainID,
@@ -76,16 +75,16 @@ std::optional<TelemetryEvent> SpineRenderPolicy::claudeStageBlockedEvent(const Q
         {{QStringLiteral("install_count"), JSONValue::integer(probes.allPrimaryToolLocations().size())}}};
 }
 
-void SpineRenderPolicy::claudeOutcomeReporter(const std::optional<QString>& engineOutcome,
+void SpineRenderPolicy::claudeOutcomeReporter(TelemetryService& telemetry,
+                                              const std::optional<QString>& engineOutcome,
                                               const QString& selfReport) {
-    TelemetryService::send(claudeOutcomeEvent(engineOutcome, selfReport));
+    telemetry.track(claudeOutcomeEvent(engineOutcome, selfReport));
 }
 
-void SpineRenderPolicy::claudeStageBlockedHandler(const QString& domainID, const SetupProbeBundle& probes) {
-    std::optional<TelemetryEvent> event = claudeStageBlockedEvent(domainID, probes);
-    if (!event) return;
-    // Handed over from a task of its own: the flow does not wait, not even for the service's first start.
-    startWorker([event = std::move(*event)](std::stop_token) { TelemetryService::send(event); });
+void SpineRenderPolicy::claudeStageBlockedHandler(TelemetryService& telemetry, const QString& domainID,
+                                                  const SetupProbeBundle& probes) {
+    if (const std::optional<TelemetryEvent> event = claudeStageBlockedEvent(domainID, probes))
+        telemetry.track(*event);
 }
 
 } // namespace qlan

@@ -1,18 +1,19 @@
 #include "editions/claude/ClaudeSpineCopy.h"
 
-#include <QMap>
-
-namespace qlan::ClaudeSpineCopy {
+namespace qlan {
 namespace {
 
-DomainScreen make(const char* windowTitle, const char* headline, const char* body,
-                  const char* footer = nullptr) {
+SpineScreenCopy make(const char* windowTitle, const char* headline, const char* body,
+                     const char* footer = nullptr) {
     return {QString::fromUtf8(windowTitle), QString::fromUtf8(headline), QString::fromUtf8(body),
             footer ? std::optional<QString>(QString::fromUtf8(footer)) : std::nullopt};
 }
 
-const QMap<QString, DomainScreen>& screens() {
-    static const QMap<QString, DomainScreen> table{
+} // namespace
+
+SpineCopy claudeSpineCopy() {
+    SpineCopy copy;
+    copy.screens = {
         {QStringLiteral("clt"),
          make(
              "Apple's Command Line Tools", "Install the Command Line Tools",
@@ -78,15 +79,33 @@ const QMap<QString, DomainScreen>& screens() {
               "We never see your GitHub password — sign-in happens in your browser. Your name and email are "
               "saved to ~/.gitconfig; your login is stored securely by the GitHub CLI.")},
     };
-    return table;
+    copy.statusNames = {{QStringLiteral("clt"), QStringLiteral("Command Line Tools")},
+                        {QStringLiteral("homebrew"), QStringLiteral("Homebrew")},
+                        {QStringLiteral("claude-cli"), QStringLiteral("Claude Code")},
+                        {QStringLiteral("warp"), QStringLiteral("Warp")},
+                        {QStringLiteral("claude-desktop"), QStringLiteral("Claude Desktop")}};
+    copy.diagnosisWindowTitle = QStringLiteral("Diagnosis");
+    copy.diagnosisHeadline = QStringLiteral("Here's what the system check found");
+    copy.diagnosisFooter = QStringLiteral("Nothing changes on your Mac without your okay.");
+    copy.diagnosisArticlePath = QStringLiteral("claude-code/prerequisites");
+    copy.verifyingTitle = QStringLiteral("Verifying Claude Code…");
+    copy.continueWindowTitle = QStringLiteral("Keep going?");
+    copy.continueHeadline = QStringLiteral("Check the developer environment?");
+    copy.continueBody = QStringLiteral("Claude Code is set up. We'll continue with a check of shell "
+                                       "configuration, editors, and programming languages.");
+    copy.summaryWindowTitle = QStringLiteral("Done");
+    copy.summaryHeadline = QStringLiteral("Your Mac is ready for Claude Code");
+    copy.summaryAllVerified = QStringLiteral("All tools are verified as working");
+    copy.summarySomeUnverified = QStringLiteral(
+        "Some tools could not be verified. You can re-run the setup, or continue and try again.");
+    copy.selfCheckTip =
+        QStringLiteral("In an AI app, ask the agent: “Is my development environment set up for coding?”");
+    copy.outcomeQuestion = QStringLiteral("Did this pretty much complete what you came to do?");
+    copy.updateArticlePath = QStringLiteral("claude-code/update");
+    copy.troubleshootingArticlePath = QStringLiteral("claude-code/command-not-found");
+    copy.outcomeWindowTitle = QStringLiteral("One last thing");
+    copy.projectFolderPrompt = QStringLiteral("Choose a folder for Claude to work in");
+    return copy;
 }
 
-} // namespace
-
-std::optional<DomainScreen> screen(const QString& domainID) {
-    const auto found = screens().constFind(domainID);
-    if (found == screens().cend()) return std::nullopt;
-    return *found;
-}
-
-} // namespace qlan::ClaudeSpineCopy
+} // namespace qlan

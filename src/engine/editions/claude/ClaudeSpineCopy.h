@@ -1,21 +1,12 @@
 #pragma once
-// The Claude Code edition's stage screens, one per domain of its spine.
+// The Claude Code edition's screen texts of the guided setup.
 
-#include <QString>
+#include "catalog/SpineCopy.h"
 
-#include <optional>
+namespace qlan {
 
-namespace qlan::ClaudeSpineCopy {
+// A stage screen for every domain of the edition's spine but "ai-claude"; the screens do not read the
+// diagnosis. A status line names the primary domains and shows the others by their id.
+SpineCopy claudeSpineCopy();
 
-struct DomainScreen {
-    QString windowTitle;
-    QString headline;
-    QString body;
-    std::optional<QString> footer;
-    friend bool operator==(const DomainScreen&, const DomainScreen&) = default;
-};
-
-// The screen of a domain; none for an id without a stage screen (such as "ai-claude").
-std::optional<DomainScreen> screen(const QString& domainID);
-
-} // namespace qlan::ClaudeSpineCopy
+} // namespace qlan

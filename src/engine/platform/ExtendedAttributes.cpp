@@ -1,0 +1,127 @@
+#include "platform/ExtendedAttributes.h"
+
+#include "platform/PlatformError.h"
+
+#include <QFile>
+#include <QString>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/types.h>
+#include <sys/xattr.h>
+
+namespace qlan::extendedAttributes {
+namespace {
+
+// The error of a missing attribute: ENOATTR on a Mac, ENODATA on Linux.
+#ifdef ENOATTR
+constexpr int noAttribute = ENOATTR;
+#else
+constexpr int noAttribute = ENODATA;
+#endif
+
+// The three calls, which take an extra position and options argument on a Mac.
+ssize_t listNames(const char* path, char* buffer, size_t size) {
+#ifdef __APPLE__
+    return ::listxattr(path, buffer, size, XATTR_NOFOLLOW);
+#else
+    return ::llistxattr(path, buffer, size);
+#endif
+}
+
+ssize_t readValue(const char* path, const char* name, void* buffer, size_t size) {
+#ifdef __APPLE__
+    return ::getxattr(path, name, buffer, size, 0, XATTR_NOFOLLOW);
+#else
+    return ::lgetxattr(path, name, buffer, size);
+#endif
+}
+
+int writeValue(const char* path, const char* name, const void* value, size_t size) {
+#ifdef __APPLE__
+    return ::setxattr(path, name, value, size, 0, XATTR_NOFOLLOW);
+#else
+    return ::lsetxattr(path, name, value, size, 0);
+#endif
+}
+
+int writeValue(int fd, const char* name, const void* value, size_t size) {
+#ifdef __APPLE__
+    return ::fsetxattr(fd, name, value, size, 0, 0);
+#else
+    return ::fsetxattr(fd, name, value, size, 0);
+#endif
+}
+
+[[noreturn]] void fail(const QString& what, const QString& path, int error) {
+    throw PlatformError(
+        QStringLiteral("%1 “%2”: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))), error);
+}
+
+// Reads what `call` fills in: asks for the size first, and again when it grew meanwhile. None when
+// `call` reports `absent`.
+template <typename Call> std::optional<QByteArray> readSized(Call call, int absent, const QByteArray& path) {
+    for (;;) {
+        const ssize_t size = call(nullptr, 0);
+        if (size < 0) {
+            if (errno == absent) return std::nullopt;
+            fail(QStringLiteral("Couldn't read the extended attributes of"), QFile::decodeName(path), errno);
+        }
+        QByteArray buffer(size, '\0');
+        const ssize_t n = call(buffer.data(), static_cast<size_t>(buffer.size()));
+        if (n >= 0) return buffer.left(n);
+        if (errno == ERANGE) continue;
+        if (errno == absent) return std::nullopt;
+        fail(QStringLiteral("Couldn't read the extended attributes of"), QFile::decodeName(path), errno);
+    }
+}
+
+// Set-errors that mean "not for this process to set" rather than a failed write.
+bool notOursToSet(int error) {
+    return error == EPERM || error == EACCES || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+} // namespace
+
+QList<QByteArray> names(const QByteArray& path) {
+    const std::optional<QByteArray> list = readSized(
+        [&](char* buffer, size_t size) { return listNames(path.constData(), buffer, size); }, ENOTSUP, path);
+    QList<QByteArray> result;
+    if (!list) return result;
+    for (const QByteArray& name : list->split('\0'))
+        if (!name.isEmpty()) result.append(name);
+    return result;
+}
+
+std::optional<QByteArray> value(const QByteArray& path, const QByteArray& name) {
+    return readSized([&](char* buffer,
+                         size_t size) { return readValue(path.constData(), name.constData(), buffer, size); },
+                     noAttribute, path);
+}
+
+void set(const QByteArray& path, const QByteArray& name, const QByteArray& value) {
+    if (writeValue(path.constData(), name.constData(), value.constData(),
+                   static_cast<size_t>(value.size())) != 0)
+        fail(QStringLiteral("Couldn't set the extended attribute %1 of").arg(QString::fromUtf8(name)),
+             QFile::decodeName(path), errno);
+}
+
+void set(int fd, const QByteArray& name, const QByteArray& value) {
+    if (writeValue(fd, name.constData(), value.constData(), static_cast<size_t>(value.size())) != 0)
+        fail(QStringLiteral("Couldn't set the extended attribute"), QString::fromUtf8(name), errno);
+}
+
+void copy(const QByteArray& from, int fd, const QString& shown) {
+    for (const QByteArray& name : names(from)) {
+        const std::optional<QByteArray> attribute = value(from, name);
+        if (!attribute) continue; // removed meanwhile
+        if (writeValue(fd, name.constData(), attribute->constData(),
+                       static_cast<size_t>(attribute->size())) == 0 ||
+            notOursToSet(errno))
+            continue;
+        fail(QStringLiteral("Couldn't keep the extended attribute %1 of").arg(QString::fromUtf8(name)), shown,
+             errno);
+    }
+}
+
+} // namespace qlan::extendedAttributes

@@ -1,0 +1,29 @@
+#pragma once
+// The extended attributes of files, read and written the same way on a Mac (Finder tags and comments,
+// quarantine flags, resource forks) and on Linux ("user." attributes, access control lists, security
+// labels). Paths are native (QFile::encodeName); a symbolic link is never followed.
+
+#include <QByteArray>
+#include <QList>
+
+#include <optional>
+
+namespace qlan::extendedAttributes {
+
+// The names of the attributes of the item at `path`; none where its file system keeps no attributes.
+// Throws PlatformError.
+QList<QByteArray> names(const QByteArray& path);
+
+// The value of one attribute; none when the item does not have it (any more). Throws PlatformError.
+std::optional<QByteArray> value(const QByteArray& path, const QByteArray& name);
+
+// Sets one attribute of the item at `path`, or of an open file. Throw PlatformError (its code the errno).
+void set(const QByteArray& path, const QByteArray& name, const QByteArray& value);
+void set(int fd, const QByteArray& name, const QByteArray& value);
+
+// Gives the open file `fd` the attributes of the item at `from`. An attribute that this process may not
+// set (one the system keeps for itself or for a privilege the process lacks) is left out; any other
+// failure throws PlatformError, naming `shown`.
+void copy(const QByteArray& from, int fd, const QString& shown);
+
+} // namespace qlan::extendedAttributes

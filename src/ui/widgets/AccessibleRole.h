@@ -1,0 +1,21 @@
+#pragma once
+// The role a screen reader announces for a widget whose Qt class would read as something else: a link
+// drawn by hand reads as a link, a row or a segment that is one of exclusive choices as a radio button,
+// and a row of controls that belong together as a group (named with setAccessibleName).
+//
+// A button given a role is named by its accessible name, or else by its text as given (these buttons
+// draw no mnemonics); it carries its checked state and offers the press action, which clicks it, so
+// that a screen reader's press and a click take one path. A link or a radio button reads as one
+// element: the labels drawn inside it are not read again as children of their own.
+//
+// The role is set once, when the widget is made.
+
+#include <QAccessible>
+
+class QWidget;
+
+namespace qlan {
+
+void setAccessibleRole(QWidget* widget, QAccessible::Role role);
+
+} // namespace qlan

@@ -1,0 +1,171 @@
+#include "support/KeyboardWalk.h"
+
+#include "support/AccessibleNames.h"
+#include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/RadioRow.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaEnum>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextEdit>
+
+#include <optional>
+
+namespace qlan::test {
+namespace {
+
+// What a control does, as the role a screen reader should announce for it; nothing for a widget that is
+// no control.
+std::optional<QAccessible::Role> fittingRole(const QWidget* widget) {
+    if (qobject_cast<const LinkLabel*>(widget)) return QAccessible::Link;
+    if (const auto* label = qobject_cast<const QLabel*>(widget))
+        return label->textInteractionFlags() & Qt::LinksAccessibleByKeyboard
+                   ? std::optional(QAccessible::Link)
+                   : std::nullopt;
+    if (qobject_cast<const QCheckBox*>(widget)) return QAccessible::CheckBox;
+    if (qobject_cast<const QRadioButton*>(widget) || qobject_cast<const RadioRow*>(widget))
+        return QAccessible::RadioButton;
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+        const bool exclusive = button->autoExclusive() || (button->group() && button->group()->exclusive());
+        return button->isCheckable() && exclusive ? QAccessible::RadioButton : QAccessible::Button;
+    }
+    if (isTextField(widget)) return QAccessible::EditableText;
+    return std::nullopt;
+}
+
+QString fieldText(const QWidget* field) {
+    if (const auto* line = qobject_cast<const QLineEdit*>(field)) return line->text();
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(field)) return plain->toPlainText();
+    if (const auto* rich = qobject_cast<const QTextEdit*>(field)) return rich->toPlainText();
+    return {};
+}
+
+void setFieldText(QWidget* field, const QString& text) {
+    if (auto* line = qobject_cast<QLineEdit*>(field)) line->setText(text);
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(field)) plain->setPlainText(text);
+    if (auto* rich = qobject_cast<QTextEdit*>(field)) rich->setPlainText(text);
+}
+
+QAccessibleInterface* accessible(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget);
+}
+
+QString describe(QWidget* widget) {
+    QAccessibleInterface* interface = accessible(widget);
+    return QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') + widget->objectName() +
+           QStringLiteral(" \"") + (interface ? interface->text(QAccessible::Name) : QString()) +
+           QLatin1Char('"');
+}
+
+// Whether `a` comes before `b` when the window is read: the upper one first, and on one line (the two
+// overlap by at least half the lower one's height) the left one.
+bool readsBefore(QWidget* a, QWidget* b, QWidget* window) {
+    const QRect ra(a->mapTo(window, QPoint(0, 0)), a->size());
+    const QRect rb(b->mapTo(window, QPoint(0, 0)), b->size());
+    const int overlap = std::min(ra.bottom(), rb.bottom()) - std::max(ra.top(), rb.top());
+    if (overlap > 0 && 2 * overlap >= std::min(ra.height(), rb.height())) return ra.left() < rb.left();
+    return ra.top() < rb.top();
+}
+
+QString roleName(QAccessible::Role role) {
+    return QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(role));
+}
+
+void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
+    QHash<QWidget*, int> checkedInGroup; // radio buttons by the widget that holds them
+    for (QWidget* control : controls) {
+        QAccessibleInterface* interface = accessible(control);
+        const QAccessible::Role role = *fittingRole(control);
+        if (!interface || interface->role() != role) {
+            faults << describe(control) + QStringLiteral(": announced as ") +
+                          (interface ? roleName(interface->role()) : QStringLiteral("nothing")) +
+                          QStringLiteral(", should be ") + roleName(role);
+            continue;
+        }
+        if (interface->text(QAccessible::Name).trimmed().isEmpty())
+            faults << describe(control) + QStringLiteral(": no name");
+        if (role == QAccessible::Link &&
+            !(interface->actionInterface() && interface->actionInterface()->actionNames().contains(
+                                                  QAccessibleActionInterface::pressAction())))
+            faults << describe(control) + QStringLiteral(": a link without the press action");
+        if (role == QAccessible::RadioButton) {
+            if (interface->state().checked != qobject_cast<QAbstractButton*>(control)->isChecked())
+                faults << describe(control) + QStringLiteral(": announces another checked state");
+            if (interface->state().checked && ++checkedInGroup[control->parentWidget()] == 2)
+                faults << describe(control) + QStringLiteral(": a second checked choice in its group");
+        }
+    }
+}
+
+} // namespace
+
+::testing::AssertionResult walksByKeyboard(QWidget* window) {
+    QStringList faults;
+    QList<QWidget*> controls;
+    for (QWidget* widget : window->findChildren<QWidget*>())
+        if (widget->window() == window && widget->isVisible() && widget->isEnabled() && fittingRole(widget))
+            controls.append(widget);
+    if (controls.isEmpty()) faults << QStringLiteral("no control is shown: nothing to walk");
+    checkRoles(controls, faults);
+
+    // Tab until the focus comes round again: from a container the screen left the focus on, else from
+    // nothing focused. (A focus on a hidden control is where the test left it: in an active window Qt
+    // moves it on when the control hides.)
+    const QPointer<QWidget> focused = window->focusWidget();
+    const bool onContainer = focused && focused->isVisible() && !(focused->focusPolicy() & Qt::TabFocus);
+    if (focused && !onContainer) focused->clearFocus();
+    QList<QWidget*> stops;
+    for (qsizetype step = 0; step <= controls.size() + window->findChildren<QWidget*>().size(); ++step) {
+        QWidget* from = window->focusWidget() ? window->focusWidget() : window;
+        const std::optional<QString> typed =
+            isTextField(from) ? std::optional(fieldText(from)) : std::nullopt;
+        QTest::keyClick(from, Qt::Key_Tab);
+        QWidget* to = window->focusWidget();
+        if (typed && (to == from || fieldText(from) != *typed)) {
+            faults << describe(from) + QStringLiteral(": Tab stays in the text field or types into it");
+            setFieldText(from, *typed);
+            break;
+        }
+        if (to == from) continue; // Tab moving between the links inside a label
+        if (!to || stops.contains(to)) break;
+        if (!fittingRole(to) &&
+            (!accessible(to) || accessible(to)->text(QAccessible::Name).trimmed().isEmpty()))
+            faults << describe(to) + QStringLiteral(": Tab stops on it, but it has no name");
+        if (!stops.isEmpty() && readsBefore(to, stops.last(), window))
+            faults << QStringLiteral("Tab goes from ") + describe(stops.last()) + QStringLiteral(" to ") +
+                          describe(to) + QStringLiteral(", which reads before it");
+        stops.append(to);
+    }
+    // Exclusive choices of one group are one stop: Tab reaches the group, the arrow keys choose in it.
+    const auto reached = [&stops](QWidget* control) {
+        if (stops.contains(control)) return true;
+        if (fittingRole(control) != QAccessible::RadioButton) return false;
+        for (QWidget* stop : stops)
+            if (stop->parentWidget() == control->parentWidget() &&
+                fittingRole(stop) == QAccessible::RadioButton)
+                return true;
+        return false;
+    };
+    for (QWidget* control : controls)
+        if (!reached(control)) faults << describe(control) + QStringLiteral(": not reached by Tab");
+
+    if (focused)
+        focused->setFocus(Qt::OtherFocusReason);
+    else if (window->focusWidget())
+        window->focusWidget()->clearFocus();
+    window->setAttribute(Qt::WA_KeyboardFocusChange, false);
+
+    if (faults.isEmpty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+} // namespace qlan::test

@@ -1,0 +1,19 @@
+#pragma once
+// A window as a keyboard and screen-reader user meets it. Every control a person can use (a button, a
+// link, a radio button, a check box, a text field) that is shown and enabled has a name and the
+// accessible role of what it is; radio buttons of one group have at most one checked, and a link offers
+// the press action. Tab reaches every control once, in reading order (top to bottom, and left to right
+// within a line), starting from the first: pressed from nothing focused, or from a container the screen
+// left the focus on; pressed in a text field it moves on and types nothing. Whatever else Tab stops on (a
+// list, a scroll view) has a name.
+
+#include <gtest/gtest.h>
+
+class QWidget;
+
+namespace qlan::test {
+
+// Walks `window` with Tab key events and lists every fault found. The focus is put back as it was.
+::testing::AssertionResult walksByKeyboard(QWidget* window);
+
+} // namespace qlan::test
