@@ -1,5 +1,6 @@
 // Output of a real child process, through the remediation runner, into the action sheet on an offscreen
-// window, in two runs: one line of 20,000,000 characters without a line break, then one million lines.
+// window, in three runs: one line of 256 MB without a line break (goal: the peak resident memory grows
+// by at most 64 MB), 300 lines of one letter with 2,999 combining marks each, then one million lines.
 // Prints for each the longest stall of the GUI thread while the output arrives and is drawn, after the
 // sheet's first frame (a 1 ms timer that should fire on time; goal: at most 16 ms), the lines per second,
 // and the growth of the peak resident memory (also per line).
@@ -26,7 +27,8 @@ using namespace qlan;
 namespace {
 
 constexpr int kLines = 1'000'000;
-constexpr int kLongLine = 20'000'000;
+constexpr qint64 kLongLine = 256 * 1024 * 1024;
+constexpr int kMarkedLines = 300;
 
 // A field of /proc/self/status in kilobytes ("VmHWM": the peak resident set, "VmRSS": the current one).
 qint64 statusKB(const char* field) {
@@ -141,13 +143,18 @@ int main(int argc, char** argv) {
     // First one line without a line break, as a tool that draws its progress in place might print (first,
     // so that the memory the million lines leave behind does not hide its peak).
     const qsizetype oneLine =
-        runSheet(sandbox, telemetry, window, "one 20,000,000-character line",
+        runSheet(sandbox, telemetry, window, "one line of 256 MB (peak memory goal: at most 64 MB)",
                  QStringLiteral("/usr/bin/head -c %1 /dev/zero | /usr/bin/tr '\\0' '='").arg(kLongLine));
+    const qsizetype markedLines =
+        runSheet(sandbox, telemetry, window, "300 lines of a letter with 2,999 combining marks",
+                 QStringLiteral("marks=$(printf '\\314\\201%.0s' $(/usr/bin/seq 2999)); "
+                                "for i in $(/usr/bin/seq %1); do printf 'a%s\\n' \"$marks\"; done")
+                     .arg(kMarkedLines));
     const qsizetype manyLines = runSheet(
         sandbox, telemetry, window, "a million lines",
         QStringLiteral("/usr/bin/seq -f '==> Pouring node--22.11.0.arm64_sonoma.bottle (line %.0f of the "
                        "install)' 1 %1")
             .arg(kLines));
     // The job's own first line, then the child's.
-    return manyLines == kLines + 1 && oneLine == 2 ? 0 : 1;
+    return manyLines == kLines + 1 && markedLines == kMarkedLines + 1 && oneLine == 2 ? 0 : 1;
 }

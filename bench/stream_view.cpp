@@ -1,13 +1,15 @@
 // The streaming remediation screen under a flood of output: a child in a sandbox prints 1,000,000 lines
 // (an `sdk` function of a real login zsh, run through the screen's SDKMAN runner) into the screen,
-// shown offscreen; then, in a second run, one line of 20,000,000 characters without a line break. Prints:
+// shown offscreen; then one line of 256 MB without a line break, and 300 lines of one letter with 2,999
+// combining marks each. Prints:
 // - the longest stall of the GUI thread while the lines arrive (after the window's first frame), measured
 //   as the largest gap between ticks of a 1 ms timer (goal: at most 16 ms), and how many gaps exceeded
 //   16 ms;
 // - lines per second into the screen, against the same child's output read as a bare stream with
 //   next() on a worker thread, and their ratio;
 // - the peak resident memory of the run divided by the line count (bytes per line);
-// - for the long line, the longest stall, the peak memory and the length of the line the screen kept.
+// - for the long line, the longest stall, the peak memory (goal: at most 64 MB over the start) and the
+//   length of the line the screen kept; for the marked lines, the longest stall.
 
 #include "editions/ProductConfig.h"
 #include "platform/ServiceContext.h"
@@ -32,7 +34,8 @@ using namespace qlan;
 namespace {
 
 constexpr long long lineCount = 1000000;
-constexpr long long longLineLength = 20000000;
+constexpr long long longLineLength = 256LL * 1024 * 1024;
+constexpr int markedLines = 300;
 const QString candidate = QStringLiteral("21-tem");
 
 long long statusKiB(const char* field) {
@@ -49,13 +52,25 @@ bool resetPeak() {
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
-// The `sdk` function prints a million lines, or (`oneLongLine`) one line without a line break.
-void prepare(test::Sandbox& mac, bool oneLongLine) {
+enum class Output { manyLines, oneLongLine, markedLines };
+
+// The `sdk` function prints what `output` says.
+void prepare(test::Sandbox& mac, Output output) {
     mac.linkSystemProgram(QStringLiteral("/bin/zsh"));
-    const QString body =
-        oneLongLine
-            ? QStringLiteral("/usr/bin/head -c %1 /dev/zero | /usr/bin/tr '\\0' '='").arg(longLineLength)
-            : QStringLiteral("/usr/bin/seq -f 'output line %.0f of the benchmark' 1 %1").arg(lineCount);
+    QString body;
+    switch (output) {
+    case Output::manyLines:
+        body = QStringLiteral("/usr/bin/seq -f 'output line %.0f of the benchmark' 1 %1").arg(lineCount);
+        break;
+    case Output::oneLongLine:
+        body = QStringLiteral("/usr/bin/head -c %1 /dev/zero | /usr/bin/tr '\\0' '='").arg(longLineLength);
+        break;
+    case Output::markedLines:
+        body = QStringLiteral("local marks=$(printf '\\314\\201%.0s' {1..2999}); "
+                              "for i in {1..%1}; do printf 'a%s\\n' $marks; done")
+                   .arg(markedLines);
+        break;
+    }
     mac.writeFile(QStringLiteral("/Users/tester/.sdkman/bin/sdkman-init.sh"),
                   (QStringLiteral("sdk() { ") + body + QStringLiteral("; }\n")).toUtf8());
 }
@@ -158,12 +173,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ProductConfig::setCurrent(ProductConfig::homebrewEdition());
     test::Sandbox mac;
-    prepare(mac, false);
+    prepare(mac, Output::manyLines);
 
     const ScreenRun screen = screenRun(mac); // first, so that nothing before it has raised the peak
     const double bare = bareLinesPerSecond(mac);
-    prepare(mac, true);
+    prepare(mac, Output::oneLongLine);
     const ScreenRun longLine = screenRun(mac);
+    prepare(mac, Output::markedLines);
+    const ScreenRun marked = screenRun(mac);
     std::printf(
         "screen: %lld lines, longest GUI-thread stall %.1f ms (goal <= 16 ms), %d stalls over 16 ms\n",
         screen.lines, screen.longestStallMs, screen.stallsOver16);
@@ -175,13 +192,16 @@ int main(int argc, char** argv) {
                     screen.peakKiB * 1024.0 / std::max(1LL, screen.lines));
     else
         std::printf("memory: not measurable here (no /proc/self/status)\n");
-    std::printf(
-        "one line of %lld characters: longest GUI-thread stall %.1f ms (goal <= 16 ms), %d stalls over "
-        "16 ms; the screen keeps %lld characters of it",
-        longLineLength, longLine.longestStallMs, longLine.stallsOver16,
-        static_cast<long long>(longLine.longestLine));
+    std::printf("one line of %lld bytes: longest GUI-thread stall %.1f ms (goal <= 16 ms), %d stalls over "
+                "16 ms; the screen keeps %lld characters of it",
+                longLineLength, longLine.longestStallMs, longLine.stallsOver16,
+                static_cast<long long>(longLine.longestLine));
     if (longLine.peakKiB >= 0)
-        std::printf("; memory: peak %.1f MiB over the start", longLine.peakKiB / 1024.0);
+        std::printf("; memory: peak %.1f MiB over the start (goal <= 64 MiB)", longLine.peakKiB / 1024.0);
     std::printf("\n");
+    std::printf(
+        "%lld lines of a letter with 2,999 combining marks: longest GUI-thread stall %.1f ms (goal <= "
+        "16 ms), %d stalls over 16 ms\n",
+        marked.lines, marked.longestStallMs, marked.stallsOver16);
     return 0;
 }

@@ -10,7 +10,7 @@
 
 namespace qlan::test {
 
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 
 namespace {
 

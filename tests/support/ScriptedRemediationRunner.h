@@ -24,7 +24,7 @@
 namespace qlan::test {
 
 struct ScriptedJob {
-    using Event = SetupRemediationRunner::Event;
+    using Event = StreamEvent;
 
     QList<Event> events;           // sent in order, then the stream finishes
     bool runsUntilStopped = false; // after the events, wait for the consumer to go away instead

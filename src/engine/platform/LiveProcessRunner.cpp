@@ -450,7 +450,9 @@ void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
     // The lines of one read are decoded first and then handed over in one burst, so that the consumer,
     // once woken, finds many of them waiting instead of being woken for each.
     std::vector<ProcessStreamEvent> lines;
-    const auto onLine = [&](QString line) { lines.push_back(ProcessStreamEvent::line(std::move(line))); };
+    const auto onLine = [&](QString line, qint64 omitted) {
+        lines.push_back(ProcessStreamEvent::line(std::move(line), omitted));
+    };
     Fd* ends[1] = {&output};
     const ReadEnd end = readPipes(ends, 1, wakeup->fd(), *handle, std::nullopt,
                                   [&](int, const char* bytes, std::size_t size) {

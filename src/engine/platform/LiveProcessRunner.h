@@ -48,9 +48,20 @@ public:
 // empty lines yield nothing, and text after the last separator is a last line at finish(). Lines are
 // decoded as UTF-8 with invalid bytes becoming U+FFFD. A separator or a character split across two
 // chunks is recognised as if the bytes had come at once.
+//
+// A line is kept to its first `keptBytes` bytes (cut before a character), also while it is still being
+// read: of the rest only its length in UTF-16 units is counted, and the line carries that count. A child
+// that prints hundreds of megabytes without a line break so costs a few kilobytes here, and a screen can
+// still say how much of the line it does not show.
 class OutputLineSplitter {
 public:
-    // Calls `onLine(QString)` for every line completed by `bytes`.
+    // More than the longest row the screens show (3,000 UTF-16 units, see OutputLineLimit) needs in any
+    // script; far more than the short lines that jobs parse (markers, codes, versions).
+    static constexpr qsizetype keptBytes = 16 * 1024;
+
+    // Calls `onLine(QString text, qint64 omitted)` for every line completed by `bytes`, where `omitted`
+    // counts the UTF-16 units of the line after `text` that were not kept (0 for a line of at most
+    // keptBytes).
     template <typename OnLine> void feed(const char* bytes, std::size_t size, OnLine&& onLine) {
         pending_.append(bytes, static_cast<qsizetype>(size));
         const char* data = pending_.constData();
@@ -64,17 +75,18 @@ public:
                 continue;
             }
             if (length < 0) break; // maybe a separator whose remaining bytes are still to come
-            if (pos > lineStart) onLine(QString::fromUtf8(data + lineStart, pos - lineStart));
+            if (pos > lineStart) deliver(data, lineStart, pos, onLine);
             pos += length;
             lineStart = pos;
         }
         if (lineStart > 0) pending_.remove(0, lineStart);
         scanned_ = pos - lineStart;
+        dropBeyondKept();
     }
 
     // Ends the input: the text after the last separator (if any) becomes the last line.
     template <typename OnLine> void finish(OnLine&& onLine) {
-        if (!pending_.isEmpty()) onLine(QString::fromUtf8(pending_));
+        if (!pending_.isEmpty()) deliver(pending_.constData(), 0, pending_.size(), onLine);
         pending_.clear();
         scanned_ = 0;
     }
@@ -99,8 +111,58 @@ private:
         return 0;
     }
 
-    QByteArray pending_;    // bytes of the current, unfinished line
+    // Where a line that starts at `start` is cut: keptBytes on, moved back to the start of a character.
+    static qsizetype cutAt(const char* data, qsizetype start) {
+        qsizetype cut = start + keptBytes;
+        for (int back = 0; back < 3 && (static_cast<unsigned char>(data[cut]) & 0xC0) == 0x80; ++back)
+            --cut;
+        return cut;
+    }
+
+    // The UTF-16 units that `size` bytes of UTF-8 decode to (an invalid byte is counted as it comes).
+    static qint64 utf16Length(const char* data, qsizetype size) {
+        qint64 units = 0;
+        for (qsizetype i = 0; i < size; ++i) {
+            const auto byte = static_cast<unsigned char>(data[i]);
+            units += (byte & 0xC0) != 0x80 ? 1 : 0; // a character starts here
+            units += byte >= 0xF0 ? 1 : 0;          // outside the Basic Multilingual Plane: two units
+        }
+        return units;
+    }
+
+    // Hands on the line of the bytes [start, end) of pending_: what it keeps decoded, the rest counted.
+    template <typename OnLine>
+    void deliver(const char* data, qsizetype start, qsizetype end, OnLine& onLine) {
+        qsizetype keptEnd = end;
+        qint64 omitted = 0;
+        if (start == 0 && kept_ >= 0) { // the open line, cut while it was read
+            keptEnd = kept_;
+            omitted = omitted_;
+            kept_ = -1;
+            omitted_ = 0;
+        } else if (end - start > keptBytes) {
+            keptEnd = cutAt(data, start);
+        }
+        omitted += utf16Length(data + keptEnd, end - keptEnd);
+        onLine(QString::fromUtf8(data + start, keptEnd - start), omitted);
+    }
+
+    // The line still open at the start of pending_: what it has beyond what it keeps is counted and
+    // dropped (the bytes not scanned yet, perhaps the start of a separator, stay).
+    void dropBeyondKept() {
+        if (kept_ < 0) {
+            if (scanned_ <= keptBytes) return;
+            kept_ = cutAt(pending_.constData(), 0);
+        }
+        omitted_ += utf16Length(pending_.constData() + kept_, scanned_ - kept_);
+        pending_.remove(kept_, scanned_ - kept_);
+        scanned_ = kept_;
+    }
+
+    QByteArray pending_;    // bytes of the current, unfinished line (as far as it is kept)
     qsizetype scanned_ = 0; // how much of pending_ is known to hold no separator
+    qsizetype kept_ = -1;   // where the open line was cut, once it was
+    qint64 omitted_ = 0;    // the UTF-16 units of the open line dropped beyond kept_
 };
 
 } // namespace qlan

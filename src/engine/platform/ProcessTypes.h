@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace qlan {
 
@@ -24,25 +25,41 @@ struct ProcessResult {
 struct ProcessStreamEvent {
     enum class Kind { line, exited, failedToStart };
     Kind kind = Kind::line;
-    QString text;           // the line, or the failure's message
-    std::int32_t code = 0;  // exit status for `exited`
+    std::int32_t code = 0; // exit status for `exited`
+    QString text;          // the line, or the failure's message
+    qint64 omitted = 0;    // `line`: UTF-16 units of a very long line after `text` that were not kept
 
-    static ProcessStreamEvent line(QString text) { return {Kind::line, std::move(text), 0}; }
-    static ProcessStreamEvent exited(std::int32_t code) { return {Kind::exited, {}, code}; }
-    static ProcessStreamEvent failedToStart(QString message) { return {Kind::failedToStart, std::move(message), 0}; }
+    static ProcessStreamEvent line(QString text, qint64 omitted = 0) {
+        return {Kind::line, 0, std::move(text), omitted};
+    }
+    static ProcessStreamEvent exited(std::int32_t code) { return {Kind::exited, code, {}, 0}; }
+    static ProcessStreamEvent failedToStart(QString message) {
+        return {Kind::failedToStart, 0, std::move(message), 0};
+    }
     friend bool operator==(const ProcessStreamEvent&, const ProcessStreamEvent&) = default;
 };
 
-// One event of a streamed shell job.
+// One event of a job, as it travels from the job to the screen: output lines, perhaps a sign-in page to
+// open in the browser, and one terminal event (`completed` or `canceled`) at the end.
 struct StreamEvent {
-    enum class Kind { output, completed, canceled };
+    enum class Kind { output, completed, canceled, openBrowser };
     Kind kind = Kind::output;
-    QString text;              // for `output`
-    std::int32_t exitCode = 0; // for `completed`; -1 when the program could not be started
+    std::int32_t exitCode = 0;   // `completed`: 0 success; -1 when the program could not be started
+    QString text;                // `output`: one line without its line break; `openBrowser`: the address
+    qint64 omitted = 0;          // `output`: UTF-16 units of a very long line after `text` that were not kept
+    std::optional<QString> code; // `openBrowser`: the one-time code, when known
 
-    static StreamEvent output(QString text) { return {Kind::output, std::move(text), 0}; }
-    static StreamEvent completed(std::int32_t exitCode) { return {Kind::completed, {}, exitCode}; }
-    static StreamEvent canceled() { return {Kind::canceled, {}, 0}; }
+    static StreamEvent output(QString text, qint64 omitted = 0) {
+        return {Kind::output, 0, std::move(text), omitted, std::nullopt};
+    }
+    static StreamEvent completed(std::int32_t exitCode) {
+        return {Kind::completed, exitCode, {}, 0, std::nullopt};
+    }
+    static StreamEvent canceled() { return {Kind::canceled, 0, {}, 0, std::nullopt}; }
+    static StreamEvent openBrowser(QString url, std::optional<QString> code) {
+        return {Kind::openBrowser, 0, std::move(url), 0, std::move(code)};
+    }
+    bool isTerminal() const { return kind == Kind::completed || kind == Kind::canceled; }
     friend bool operator==(const StreamEvent&, const StreamEvent&) = default;
 };
 

@@ -20,7 +20,7 @@ Stream<StreamEvent> ShellRunner::stream(const QString& executable, const QString
         const auto map = [&](ProcessStreamEvent&& event) {
             switch (event.kind) {
             case ProcessStreamEvent::Kind::line:
-                mapped.push_back(StreamEvent::output(std::move(event.text)));
+                mapped.push_back(StreamEvent::output(std::move(event.text), event.omitted));
                 return;
             case ProcessStreamEvent::Kind::exited:
                 mapped.push_back(StreamEvent::completed(event.code));

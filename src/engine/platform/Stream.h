@@ -16,11 +16,14 @@
 #include <QObject>
 #include <QPointer>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -244,21 +247,26 @@ public:
     }
 
     // Hands every event to onEvent, and then onEnd once, on the GUI thread (the thread of `context`),
-    // through queued calls. The stream is consumed: it is cancelled when `context` is destroyed, and
-    // nothing is handed over after that. onEnd is not called after a cancel. Call it on the GUI thread.
+    // through queued calls; afterSlice, when given, runs after each slice of events handed over (so a
+    // screen can show a slice's lines in one go). The stream is consumed: it is cancelled when `context`
+    // is destroyed, and nothing is handed over after that; onEnd is not called after a cancel. Call it
+    // on the GUI thread.
+    //
     // The producer's threads never touch `context` or the callbacks: a yield only asks the dispatcher
     // (see ContextGuard) to drain the stream on the GUI thread, where the context is checked. However
-    // fast the producer is, at most one drain is queued at a time, and one drain hands over events for
-    // about `deliverySlice` before it queues the next and returns, so the GUI thread keeps handling its
-    // other events.
-    void deliverTo(QObject* context, std::function<void(T)> onEvent, std::function<void()> onEnd = {}) && {
+    // fast the producer is, at most one drain is queued at a time; a drain takes the buffered events in
+    // batches (one lock for each) and hands them over for about `deliverySlice`, then queues the next
+    // drain and returns, so that the GUI thread keeps handling its other events.
+    void deliverTo(QObject* context, std::function<void(T)> onEvent, std::function<void()> onEnd = {},
+                   std::function<void()> afterSlice = {}) && {
         auto state = std::exchange(state_, nullptr);
         if (!state) return;
         if (!context) {
             Stream(state).cancel(); // nobody to hand the events to
             return;
         }
-        auto* holder = new StreamHolder(Stream(state), context, std::move(onEvent), std::move(onEnd));
+        auto* holder = new StreamHolder(
+            Stream(state), context, Callbacks{std::move(onEvent), std::move(onEnd), std::move(afterSlice)});
         ContextGuard target(holder);
         auto scheduled = std::make_shared<std::atomic<bool>>(false);
         auto drain = [target, scheduled] {
@@ -287,16 +295,21 @@ private:
         return value;
     }
 
+    struct Callbacks {
+        std::function<void(T)> onEvent;
+        std::function<void()> onEnd;
+        std::function<void()> afterSlice;
+    };
+
     // Owns a stream delivered to a context, as a child of the context (so on the GUI thread): the
     // stream is cancelled when the context is destroyed. Drained on the GUI thread only; once the end
     // has been handed over, the holder goes.
     class StreamHolder : public QObject {
     public:
-        StreamHolder(Stream stream, QObject* parent, std::function<void(T)> onEvent,
-                     std::function<void()> onEnd)
+        StreamHolder(Stream stream, QObject* parent, Callbacks callbacks)
             : QObject(parent)
             , stream_(std::move(stream))
-            , callbacks_(std::make_shared<Callbacks>(Callbacks{std::move(onEvent), std::move(onEnd)})) {}
+            , callbacks_(std::make_shared<Callbacks>(std::move(callbacks))) {}
 
         void setScheduling(std::shared_ptr<std::atomic<bool>> scheduled, std::function<void()> post) {
             scheduled_ = std::move(scheduled);
@@ -304,53 +317,60 @@ private:
         }
 
         void drain() {
-            // A callback may destroy the context, and this holder with it: the callbacks stay alive for
-            // the call, and nothing is handed over after it.
+            // A callback may destroy the context, and this holder with it: what the drain uses stays
+            // alive for the call, and nothing is handed over after it.
             const std::shared_ptr<Callbacks> callbacks = callbacks_;
             const std::shared_ptr<detail::StreamState<T>> state = stream_.state_;
             const std::function<void()> post = post_;
             if (scheduled_) scheduled_->store(false);
             const auto deadline = std::chrono::steady_clock::now() + deliverySlice;
-            QPointer<QObject> self(this);
-            for (unsigned handed = 1;; ++handed) {
-                std::optional<T> item;
+            const QPointer<QObject> self(this);
+            const auto sliceEnded = [&] {
+                if (callbacks->afterSlice) callbacks->afterSlice();
+            };
+            std::vector<T> batch;
+            for (;;) {
+                bool end = false;
                 {
                     std::lock_guard lock(state->mutex);
                     if (state->cancelled || ended_) return;
-                    if (!state->buffer.empty()) {
-                        item = std::move(state->buffer.front());
-                        state->buffer.pop_front();
-                    } else if (state->finished) {
-                        ended_ = true;
-                    } else {
-                        return;
+                    if (state->buffer.empty()) {
+                        if (!state->finished) break;
+                        ended_ = end = true;
                     }
+                    const std::size_t count = std::min(state->buffer.size(), deliveryBatch);
+                    batch.assign(std::make_move_iterator(state->buffer.begin()),
+                                 std::make_move_iterator(state->buffer.begin() + std::ptrdiff_t(count)));
+                    state->buffer.erase(state->buffer.begin(), state->buffer.begin() + std::ptrdiff_t(count));
                 }
-                if (!item) {
+                if (end) {
                     deleteLater(); // the end has been handed over: the holder is done
-                    if (callbacks->onEnd) callbacks->onEnd();
+                    sliceEnded();
+                    if (self && callbacks->onEnd) callbacks->onEnd();
                     return;
                 }
-                if (callbacks->onEvent) callbacks->onEvent(std::move(*item));
-                if (!self) return;
-                if (handed % 64 == 0 && post && std::chrono::steady_clock::now() >= deadline) {
+                for (T& item : batch) {
+                    if (callbacks->onEvent) callbacks->onEvent(std::move(item));
+                    if (!self) return;
+                }
+                if (post && std::chrono::steady_clock::now() >= deadline) {
                     post(); // the rest in a later call
-                    return;
+                    break;
                 }
             }
+            sliceEnded();
         }
 
     private:
-        struct Callbacks {
-            std::function<void(T)> onEvent;
-            std::function<void()> onEnd;
-        };
         Stream stream_;
         std::shared_ptr<Callbacks> callbacks_;
         std::shared_ptr<std::atomic<bool>> scheduled_;
         std::function<void()> post_;
         bool ended_ = false;
     };
+
+    // The most events taken from the buffer under one lock.
+    static constexpr std::size_t deliveryBatch = 64;
 
     std::shared_ptr<detail::StreamState<T>> state_;
 };

@@ -1,9 +1,10 @@
 #include "progress/StreamingRemediationModel.h"
 
 #include "editions/ProductConfig.h"
-#include "progress/StreamTask.h"
 #include "progress/ZshrcActivationPreview.h"
 #include "remediation/OutputLineLimit.h"
+#include "remediation/RemediationJobs.h"
+#include "remediation/SDKMANRunner.h"
 
 namespace qlan {
 
@@ -22,7 +23,7 @@ StreamingRemediationModel::StreamingRemediationModel(Remediation remediation, Ap
     connect(zshrc_, &ZshrcActivationPreview::changed, this, &StreamingRemediationModel::stateChanged);
 }
 
-// The stream tasks are children: destroying them stops listening, which ends the running job.
+// The job's stream is delivered to a child: destroying it stops listening, which ends the running job.
 StreamingRemediationModel::~StreamingRemediationModel() = default;
 
 StreamingRemediationModel::BottomRow StreamingRemediationModel::bottomRow() const {
@@ -37,19 +38,103 @@ void StreamingRemediationModel::start() {
     started_ = true;
     running_ = true;
     emit stateChanged();
-    run([this] { endOfRun(); });
+    std::optional<JobEvents> events = job();
+    if (!events) return endOfRun();
+    delivery_ = new QObject(this);
+    std::move(*events).deliverTo(
+        delivery_, [this](StreamEvent event) { take(std::move(event)); }, [this] { endOfRun(); },
+        [this] { flushLines(); });
+}
+
+std::optional<JobEvents> StreamingRemediationModel::job() const {
+    SetupRemediationRunner runner(std::nullopt, services_.processRunner, services_.fs, services_.http);
+    runner.sources = sources_;
+    const Remediation& r = remediation_;
+    switch (r.kind) {
+    case Kind::installTemurinViaBrew:
+        return jobs::installJavaCask(runner, r.name, temurinPrompt);
+    case Kind::installWarpViaBrew:
+        return jobs::installJavaCask(runner, r.name, QString());
+    case Kind::installViaSDKMAN:
+        return jobs::runSDKMANCommand(runner,
+                                      QStringLiteral("sdk install java ") + r.name + QStringLiteral(" y"),
+                                      SDKMANRunner::installJavaArguments(r.name));
+    case Kind::setJavaHomeViaSDKMAN:
+        return jobs::runSDKMANCommand(runner, QStringLiteral("sdk default java ") + r.name,
+                                      SDKMANRunner::defaultJavaArguments(r.name));
+    case Kind::installViaMise:
+        return jobs::useJavaViaMise(runner, r.name, true);
+    case Kind::setJavaHomeViaMise:
+        return jobs::useJavaViaMise(runner, r.name, false);
+    case Kind::installViaPKG:
+        return jobs::installJavaPackage(runner, r.number, temurinPrompt, false);
+    case Kind::installViaPKGThenJEnv:
+        return jobs::installJavaPackage(runner, r.number, temurinPrompt, true);
+    case Kind::setJavaHomeViaJenv:
+        return jobs::registerJavaWithJEnv(runner, r.jdkPath, r.number);
+    case Kind::installHomebrewThenTemurin:
+        return jobs::installHomebrewForJava(
+            runner, r.name, temurinPrompt,
+            QStringLiteral("Homebrew installed. Now installing Temurin via Homebrew…"));
+    case Kind::installHomebrewThenWarp:
+        return jobs::installHomebrewForJava(
+            runner, r.name, QString(),
+            QStringLiteral("Homebrew installed. Now installing Warp via Homebrew…"));
+    case Kind::installHomebrew:
+        return jobs::installHomebrewForJava(runner);
+    case Kind::writeJavaHomeToZprofile:
+    case Kind::keepCurrentLegacyJava:
+        break; // the ~/.zprofile sheet's: no job here
+    }
+    return std::nullopt;
+}
+
+void StreamingRemediationModel::take(StreamEvent event) {
+    switch (event.kind) {
+    case StreamEvent::Kind::output:
+        keepLine(event.text, event.omitted);
+        break;
+    case StreamEvent::Kind::completed:
+        exitCode_ = event.exitCode;
+        break;
+    case StreamEvent::Kind::canceled:
+        canceledByUser_ = true;
+        emit stateChanged();
+        break;
+    case StreamEvent::Kind::openBrowser:
+        break; // no fix of this screen signs in through the browser
+    }
 }
 
 // ---- End of the run, the terminal event and the actions ----
 
 void StreamingRemediationModel::endOfRun() {
     flushLines();
+    if (delivery_) {
+        delivery_->deleteLater(); // its delivery may still be on the stack
+        delivery_ = nullptr;
+    }
+    // After mise and jEnv, interactive shells may still need their activation lines in ~/.zshrc.
+    if (exitCode_ == 0 && !canceledByUser_) {
+        switch (remediation_.kind) {
+        case Kind::installViaMise:
+        case Kind::setJavaHomeViaMise:
+            zshrc_->prepare(ShellActivationManager::mise);
+            break;
+        case Kind::installViaPKGThenJEnv:
+        case Kind::setJavaHomeViaJenv:
+            zshrc_->prepare(ShellActivationManager::jenv);
+            break;
+        default:
+            break;
+        }
+    }
     running_ = false;
     emitTerminalEvent();
-    if (canceledByUser_)
-        finish(RemediationOutcome::canceled());
-    else if (!exitCode_)
-        exitCode_ = -1; // neither a status nor a cancel: offer "Close" rather than a run that never ends
+    if (canceledByUser_) finish(RemediationOutcome::canceled());
+    // No status (a cancel, or a job that ended without one): a failure with -1, so that a run that is
+    // not cancelled offers "Close" rather than a run that never ends.
+    if (!exitCode_) exitCode_ = -1;
     emit stateChanged();
 }
 
@@ -85,7 +170,9 @@ void StreamingRemediationModel::cancel() {
     }
     if (!running_ || canceledByUser_) return; // an ended job is reported by its own buttons
     canceledByUser_ = true;
-    if (streamTask_) streamTask_->cancel();
+    // Ending the stream stops the job and its children; the run ends on the next turn of the loop.
+    delete std::exchange(delivery_, nullptr);
+    QMetaObject::invokeMethod(this, &StreamingRemediationModel::endOfRun, Qt::QueuedConnection);
     emit stateChanged();
 }
 
@@ -129,8 +216,8 @@ void StreamingRemediationModel::appendLine(const QString& line) {
     flushLines();
 }
 
-void StreamingRemediationModel::keepLine(const QString& line) {
-    lines_.append(OutputLineLimit::shown(line));
+void StreamingRemediationModel::keepLine(const QString& line, qint64 omitted) {
+    lines_.append(OutputLineLimit::shown(line, omitted));
 }
 
 void StreamingRemediationModel::flushLines() {

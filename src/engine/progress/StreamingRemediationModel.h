@@ -5,45 +5,33 @@
 // jobs; sends exactly one terminal usage event; and reports how the screen ended through `finished`
 // (queued, at most once).
 //
-// The runners only append lines and set the exit status and the cancel flag; what the user is offered
-// follows from those once the whole run has returned. So a chain (Homebrew, then a cask) shows the
-// running row until its last phase has ended, and a run that ended with neither a status nor a cancel
-// shows as a failure with -1.
+// The fix runs as one job of remediation/RemediationJobs.h (a chain such as Homebrew, then a cask, is one
+// job), whose events arrive on the GUI thread in slices: lines, then its exit status or its cancel.
+// What the user is offered follows from those once the job has ended, and a run that ended with
+// neither a status nor a cancel shows as a failure with -1.
 
 #include "platform/AppServices.h"
 #include "progress/RemediationOutcome.h"
 #include "progress/RemediationTerminalEvent.h"
-#include "remediation/InstallSources.h"
-#include "remediation/PKGInstaller.h"
+#include "remediation/SetupRemediationRunner.h"
 
 #include <QObject>
 #include <QStringList>
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 namespace qlan {
 
-class StreamTask;
 class ZshrcActivationPreview;
-
-// Where the jobs fetch from: the public sources in the application; tests point them at the sandbox and
-// loopback servers.
-struct StreamingRemediationSources {
-    QString homebrewInstallScript = QString::fromLatin1(InstallSources::homebrewInstallScript);
-    QString adoptiumBase = QString::fromLatin1(InstallSources::adoptiumAPIBase);
-    QString architecture = QString::fromLatin1(InstallSources::adoptiumArchitecture);
-    std::chrono::milliseconds brewRetryPause{2000};
-};
 
 class StreamingRemediationModel : public QObject {
     Q_OBJECT
 public:
     enum class BottomRow { running, canceling, succeededChangePending, succeeded, failed };
 
-    using Sources = StreamingRemediationSources;
+    // Where the jobs fetch from (tests point them at the sandbox and loopback servers).
+    using Sources = SetupRemediationRunner::Sources;
 
     StreamingRemediationModel(Remediation remediation, AppServices services,
                               RemediationTerminalEvent::Sink telemetry, Sources sources = Sources(),
@@ -85,9 +73,6 @@ public:
     // The row of the cask recovery's reinstall notice carries its own identifier.
     static bool isRetryLine(const QString& line);
     static QString outputRowIdentifier(const QString& line);
-    // The line a package-installer event adds to the output, if any.
-    static std::optional<QString> pkgEventLine(const PKGInstaller::Event& event, int featureVersion);
-
     static inline const QString temurinPrompt =
         QStringLiteral("Enter Mac password to install Temurin to /Library/Java/JavaVirtualMachines/");
 
@@ -98,32 +83,16 @@ signals:
     void finished(const qlan::RemediationOutcome& outcome);
 
 private:
-    using Step = std::function<void()>;
-
-    void run(Step done);
+    // The job of the fix; none for the two ~/.zprofile fixes (the ~/.zprofile sheet's).
+    std::optional<JobEvents> job() const;
+    void take(StreamEvent event);
     void endOfRun();
     void emitTerminalEvent();
     void finish(const RemediationOutcome& outcome);
 
-    // The runners; each calls `done` once its job has ended.
-    void runBrewInstall(const QString& cask, const QString& reason, Step done);
-    void runSDKMAN(const QString& shownCommand, const QString& arguments, Step done);
-    void runMise(const QString& version, bool install, Step done);
-    void runPKGInstall(int featureVersion, Step done);
-    void runPKGThenJEnv(int featureVersion, Step done);
-    void runJEnvRegister(const QString& jdkPath, int majorVersion, Step done);
-    void runHomebrewInstall(Step done);
-    void runHomebrewThenCask(const QString& cask, const QString& reason, const QString& phaseLine, Step done);
-    void registerWithJEnv(const QString& jdkPath, int majorVersion, Step done);
-
-    void consumeRunnerEvents(Stream<StreamEvent> stream, Step done);
-    void consumePKGEvents(Stream<PKGInstaller::Event> stream, int featureVersion,
-                          std::function<void(std::int32_t)> done);
-    StreamTask* newStreamTask();
-
     void appendLine(const QString& line);
     // Adds a line to `lines` without announcing it yet; a very long one is kept cut (OutputLineLimit).
-    void keepLine(const QString& line);
+    void keepLine(const QString& line, qint64 omitted = 0);
     void flushLines();
 
     Remediation remediation_;
@@ -135,7 +104,7 @@ private:
     qsizetype shownLines_ = 0; // lines already announced through linesAppended
     std::optional<std::int32_t> exitCode_;
     bool canceledByUser_ = false;
-    StreamTask* streamTask_ = nullptr;
+    QObject* delivery_ = nullptr; // owns the running job's stream
     bool started_ = false;
     bool running_ = false;
     bool finished_ = false;

@@ -4,6 +4,7 @@
 #include "platform/Worker.h"
 #include "remediation/ZprofileWriter.h"
 
+#include <utility>
 #include <variant>
 
 namespace qlan {
@@ -79,33 +80,56 @@ void ZprofileDiffModel::setShowFullFile(bool fullFile) {
 }
 
 void ZprofileDiffModel::apply() {
-    if (buttons() != Buttons::cancelOrApply) return;
-    const ZprofileWriter writer = ZprofileWriter::forHome(fs_);
-    // An edit made since the preview must not be overwritten unseen: show the change again instead.
-    try {
-        FileAppendWriter::DiffPreview fresh = writer.preview(kIncludePath);
-        if (!madeFromSameText(fresh, *preview_)) {
-            preview_ = std::move(fresh);
-            changedNotice_ = changedSincePreviewNotice();
-            emit changed();
-            return;
-        }
-    } catch (const std::exception&) {
-        // The file can no longer be read: the write below refuses and reports why.
-    }
-    try {
-        writer.writer.apply(*preview_);
-        didApply_ = true;
-        changedNotice_.reset();
-        terminal_.completed(0);
-    } catch (const std::exception& error) {
-        applyError_ = errorDescription(error);
-        terminal_.failed(1, *applyError_);
-    }
+    if (buttons() != Buttons::cancelOrApply || applying_) return;
+    applying_ = true;
     emit changed();
+    // What the write ended with: the preview remade from a file that changed since (nothing written),
+    // the reason of a failure, or neither (written).
+    struct Written {
+        std::optional<FileAppendWriter::DiffPreview> remade;
+        std::optional<QString> error;
+    };
+    runOffThread(
+        this,
+        [fs = fs_, preview = *preview_]() -> Written {
+            const ZprofileWriter writer = ZprofileWriter::forHome(fs);
+            // An edit made since the preview must not be overwritten unseen: show the change again instead.
+            try {
+                FileAppendWriter::DiffPreview fresh = writer.preview(kIncludePath);
+                if (!madeFromSameText(fresh, preview)) return {std::move(fresh), std::nullopt};
+            } catch (const std::exception&) {
+                // The file can no longer be read: the write below refuses and reports why.
+            }
+            try {
+                writer.writer.apply(preview);
+                return {};
+            } catch (const std::exception& error) {
+                return {std::nullopt, errorDescription(error)};
+            }
+        },
+        [this](Written written) {
+            applying_ = false;
+            if (written.remade) {
+                preview_ = std::move(written.remade);
+                changedNotice_ = changedSincePreviewNotice();
+            } else if (written.error) {
+                applyError_ = std::move(written.error);
+                terminal_.failed(1, *applyError_);
+            } else {
+                didApply_ = true;
+                changedNotice_.reset();
+                terminal_.completed(0);
+            }
+            emit changed();
+            if (std::exchange(closeAfterApply_, false)) close();
+        });
 }
 
 void ZprofileDiffModel::cancel() {
+    if (applying_) {
+        closeAfterApply_ = true; // the write cannot be taken back: what it ended with is reported
+        return;
+    }
     canceled_ = true;
     load_.request_stop();
     terminal_.canceled();

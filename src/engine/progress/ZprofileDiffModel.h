@@ -6,11 +6,12 @@
 //
 // A close of the sheet (Esc, the close control) is a Cancel until the write has ended; afterwards it
 // reports what ended, exactly as the button then shown would: a written file is never turned into a
-// cancel.
+// cancel. A close or a Cancel while the write runs is answered once it has ended.
 //
-// Apply first looks at the file again: when it changed since the preview, nothing is written and the
-// preview is remade from the file as it is now, with a notice, so that the user reviews the change
-// again.
+// Apply runs off the GUI thread, like the preview: the window never waits for the file's edit lock or
+// the write. It first looks at the file again: when it changed since the preview, nothing is written
+// and the preview is remade from the file as it is now, with a notice, so that the user reviews the
+// change again.
 
 #include "platform/FileSystemOperating.h"
 #include "progress/DiffRows.h"
@@ -51,6 +52,8 @@ public:
     // Set when apply found the file changed since the preview and remade it.
     const std::optional<QString>& changedNotice() const { return changedNotice_; }
     bool didApply() const { return didApply_; }
+    // Apply was pressed and the write has not ended yet.
+    bool isApplying() const { return applying_; }
     bool showFullFile() const { return showFullFile_; }
     bool didEmitTerminalEvent() const { return terminal_.didEmit(); }
 
@@ -63,7 +66,7 @@ public:
     void setShowFullFile(bool fullFile);
 
     // The button actions.
-    void apply();
+    void apply(); // the result arrives later, through `changed`
     void cancel();
     void finishAlreadySet();
     void continueAfterApply();
@@ -91,6 +94,8 @@ private:
     bool didApply_ = false;
     bool showFullFile_ = false;
     bool loading_ = false;
+    bool applying_ = false;
+    bool closeAfterApply_ = false; // a close or Cancel came while the write ran
     bool canceled_ = false;
     std::stop_source load_;
 };

@@ -15,47 +15,31 @@ namespace qlan::jobs {
 
 namespace {
 
-// Relays the inner stream's lines and returns its terminal event: `canceled` when the job was stopped,
-// completed(-1) when the stream ended without one.
-StreamEvent relay(Stream<StreamEvent>& inner, const Output& out, std::stop_token stop) {
-    std::optional<StreamEvent> terminal;
-    while (auto event = inner.next(stop)) {
-        if (event->kind == StreamEvent::Kind::output)
-            out.line(event->text);
-        else
-            terminal = *event;
-    }
-    if (stop.stop_requested()) return StreamEvent::canceled();
-    return terminal.value_or(StreamEvent::completed(-1));
-}
-
-void finish(const Output& out, const StreamEvent& terminal) {
-    if (terminal.kind == StreamEvent::Kind::canceled)
-        out.canceled();
-    else
-        out.completed(terminal.exitCode);
-}
-
-BrewRunner brewRunnerFor(const Runner& runner) {
-    return BrewRunner{runner.brewPath.value_or(QString()),  runner.process,          runner.http, runner.fs,
-                      editionPrivilegedExecutor(runner.fs), AdoptiumAPI{runner.http}};
+BrewRunner brewRunnerFor(const Runner& runner, const QString& brew) {
+    BrewRunner brewRunner{brew,
+                          runner.process,
+                          runner.http,
+                          runner.fs,
+                          editionPrivilegedExecutor(runner.fs),
+                          AdoptiumAPI{runner.http, runner.sources.adoptiumBase}};
+    brewRunner.retryPause = runner.sources.brewRetryPause;
+    brewRunner.architecture = runner.sources.architecture;
+    return brewRunner;
 }
 
 // A cask install relayed; on success `afterSuccess` adds its lines before completed(0).
 Events caskJob(const Runner& runner, const QString& cask, const QString& reason, bool temurin,
                std::function<void(const Runner&, const Output&)> afterSuccess = {}) {
     if (!runner.brewPath) return Runner::homebrewMissing();
-    return Runner::task([runner, cask, reason, temurin, afterSuccess](const Output& out,
-                                                                      std::stop_token stop) {
-        const BrewRunner brew = brewRunnerFor(runner);
-        auto inner = brew.installCask(
-            cask, reason, temurin ? BrewRunner::temurinPolicy(brew) : BrewRunner::CaskRecoveryPolicy::none());
-        const StreamEvent terminal = relay(inner, out, stop);
-        if (terminal.kind == StreamEvent::Kind::completed && terminal.exitCode == 0 && afterSuccess &&
-            !stop.stop_requested())
-            afterSuccess(runner, out);
-        finish(out, terminal);
-    });
+    return Runner::task(
+        [runner, cask, reason, temurin, afterSuccess](const Output& out, std::stop_token stop) {
+            const StreamEvent terminal =
+                installCaskStep(runner, *runner.brewPath, cask, reason, temurin, out, stop);
+            if (terminal.kind == StreamEvent::Kind::completed && terminal.exitCode == 0 && afterSuccess &&
+                !stop.stop_requested())
+                afterSuccess(runner, out);
+            out.finish(terminal);
+        });
 }
 
 QString zprofileOf(const Runner& runner) {
@@ -95,10 +79,25 @@ void setJavaHome(const Runner& runner, const Output& out) {
 
 } // namespace
 
+StreamEvent installHomebrewStep(const Runner& runner, const Output& out, std::stop_token stop) {
+    auto inner = HomebrewInstaller{runner.process, runner.fs, editionPrivilegedExecutor(runner.fs),
+                                   runner.sources.homebrewInstallScript}
+                     .run();
+    return out.relay(inner, stop);
+}
+
+StreamEvent installCaskStep(const Runner& runner, const QString& brew, const QString& cask,
+                            const QString& reason, bool temurin, const Output& out, std::stop_token stop) {
+    const BrewRunner brewRunner = brewRunnerFor(runner, brew);
+    auto inner = brewRunner.installCask(cask, reason,
+                                        temurin ? BrewRunner::temurinPolicy(brewRunner)
+                                                : BrewRunner::CaskRecoveryPolicy::none());
+    return out.relay(inner, stop);
+}
+
 Events installHomebrew(const Runner& runner) {
     return Runner::task([runner](const Output& out, std::stop_token stop) {
-        auto inner = HomebrewInstaller{runner.process, runner.fs, editionPrivilegedExecutor(runner.fs)}.run();
-        finish(out, relay(inner, out, stop));
+        out.finish(installHomebrewStep(runner, out, stop));
     });
 }
 
@@ -120,8 +119,8 @@ std::optional<std::int32_t> installFormulaStep(const Runner& runner, const QStri
         out.line(Runner::homebrewMissingLine);
         return -1;
     }
-    auto inner = brewRunnerFor(runner).installFormula(formula);
-    const StreamEvent terminal = relay(inner, out, stop);
+    auto inner = brewRunnerFor(runner, *runner.brewPath).installFormula(formula);
+    const StreamEvent terminal = out.relay(inner, stop);
     if (terminal.kind == StreamEvent::Kind::canceled) return std::nullopt;
     return terminal.exitCode;
 }

@@ -82,7 +82,7 @@ public:
 private:
     bool canceled() const { return job_.isCanceled(); }
 
-    void line(const QString& text) const { out_.yield(StreamEvent::output(text)); }
+    void line(const QString& text) const { out_.line(text); }
 
     void announce(const QString& message) const {
         line(QString());
@@ -95,8 +95,8 @@ private:
         arguments.append(name_);
         BrewRun result;
         const ChildRun run = runChild(*runner_.process, runner_.brewPath, arguments, environment_, job_,
-                                      stop_, [&](const QString& text) {
-                                          line(text);
+                                      stop_, [&](const QString& text, qint64 omitted) {
+                                          out_.line(text, omitted);
                                           result.output += text.toLower();
                                           result.output += QLatin1Char('\n');
                                       });
@@ -331,11 +331,11 @@ Stream<BrewRunner::Event> BrewRunner::installCask(const QString& name, const QSt
                                                   const CaskRecoveryPolicy& policy) const {
     return startJobStream([runner = *this, name, prompt,
                            policy](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
-        runPrivileged(runner.executor, prompt, out, [&](const Environment& privileged) {
+        out.finish(runPrivileged(runner.executor, prompt, out, [&](const Environment& privileged) {
             return CaskJob(runner, name, prompt, policy, applicationEnvironmentWith(privileged), out, job,
                            stop)
                 .run();
-        });
+        }));
     });
 }
 
@@ -346,14 +346,14 @@ Stream<BrewRunner::Event> BrewRunner::installFormula(const QString& name) const 
             environment.insert(QStringLiteral("HOMEBREW_NO_AUTO_UPDATE"), QStringLiteral("1"));
             const ChildRun run =
                 runChild(*runner.process, runner.brewPath, {QStringLiteral("install"), name}, environment,
-                         job, stop, [&](const QString& line) { out.yield(StreamEvent::output(line)); });
+                         job, stop, [&](const QString& line, qint64 omitted) { out.line(line, omitted); });
             if (run.startFailure) {
-                out.yield(StreamEvent::output(QStringLiteral("Failed to start brew: ") + *run.startFailure));
-                finishWith(out, StreamEvent::completed(-1));
+                out.line(QStringLiteral("Failed to start brew: ") + *run.startFailure);
+                out.completed(-1);
             } else if (job.isCanceled()) {
-                finishWith(out, StreamEvent::canceled());
+                out.canceled();
             } else {
-                finishWith(out, StreamEvent::completed(run.status()));
+                out.completed(run.status());
             }
         });
 }

@@ -6,7 +6,8 @@ namespace qlan {
 
 ChildRun runChild(ProcessRunning& process, const QString& executable, const QStringList& arguments,
                   const std::optional<Environment>& environment, CancellableProcess& job,
-                  std::stop_token stop, const std::function<void(const QString& line)>& onLine) {
+                  std::stop_token stop,
+                  const std::function<void(const QString& line, qint64 omitted)>& onLine) {
     auto [events, handle] = process.stream(executable, arguments, environment);
     job.setCurrent(handle);
 
@@ -14,7 +15,7 @@ ChildRun runChild(ProcessRunning& process, const QString& executable, const QStr
     while (auto event = events.next(stop)) {
         switch (event->kind) {
         case ProcessStreamEvent::Kind::line:
-            if (onLine) onLine(event->text);
+            if (onLine) onLine(event->text, event->omitted);
             break;
         case ProcessStreamEvent::Kind::exited:
             run.exitCode = event->code;

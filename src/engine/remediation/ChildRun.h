@@ -2,7 +2,8 @@
 // One child process of a job: started through the process service, its cancellation handle registered
 // with the job's CancellableProcess right after the start (so a job cancelled in between stops it at
 // once), and its combined output read to the end. A stop request on the job's token cancels the child's
-// stream, which terminates the child's whole process group.
+// stream, which terminates the child's whole process group. Each line comes with the count of what a
+// very long one had beyond its text (ProcessStreamEvent::omitted).
 
 #include "platform/CancellableProcess.h"
 #include "platform/ProcessRunning.h"
@@ -27,7 +28,8 @@ struct ChildRun {
 
 ChildRun runChild(ProcessRunning& process, const QString& executable, const QStringList& arguments,
                   const std::optional<Environment>& environment, CancellableProcess& job,
-                  std::stop_token stop, const std::function<void(const QString& line)>& onLine);
+                  std::stop_token stop,
+                  const std::function<void(const QString& line, qint64 omitted)>& onLine);
 
 // The application's own environment with `overlay` written over it (an entry of the same name is
 // replaced).

@@ -208,7 +208,7 @@ Events githubAuth(const Runner& runner) {
                 }
                 if (event->kind != ProcessStreamEvent::Kind::line) continue; // the exit status is not used
                 const QString& line = event->text;
-                out.line(line);
+                out.line(line, event->omitted);
                 if (!code && line.toLower().contains(QLatin1String("code"))) {
                     const QRegularExpressionMatch match = codePattern.match(line);
                     if (match.hasMatch()) code = match.captured();

@@ -33,17 +33,14 @@ void appendShellenv(const HomebrewInstaller& installer, const QString& brewPath,
             writer.append(HomebrewInstaller::shellenvLine(brewPath), QStringLiteral("Homebrew shellenv"),
                           QStringLiteral("brew shellenv"), true);
         if (preview.alreadySet) {
-            out.yield(StreamEvent::output(
-                QStringLiteral("brew shellenv already active in ~/.zprofile — skipping.")));
+            out.line(QStringLiteral("brew shellenv already active in ~/.zprofile — skipping."));
             return;
         }
-        out.yield(StreamEvent::output(QStringLiteral(
-            "Appending brew shellenv to ~/.zprofile (so brew is fully integrated in new shells).")));
-        out.yield(StreamEvent::output(QStringLiteral("Appended. Backup at ") + preview.backupPath +
-                                      QLatin1Char('.')));
+        out.line(QStringLiteral(
+            "Appending brew shellenv to ~/.zprofile (so brew is fully integrated in new shells)."));
+        out.line(QStringLiteral("Appended. Backup at ") + preview.backupPath + QLatin1Char('.'));
     } catch (const std::exception& error) {
-        out.yield(StreamEvent::output(QStringLiteral("Couldn't append brew shellenv to ~/.zprofile: ") +
-                                      errorDescription(error)));
+        out.line(QStringLiteral("Couldn't append brew shellenv to ~/.zprofile: ") + errorDescription(error));
     }
 }
 
@@ -57,15 +54,14 @@ StreamEvent runInstallScript(const HomebrewInstaller& installer, const Environme
     const ChildRun run =
         runChild(*installer.process, QStringLiteral("/bin/bash"),
                  {QStringLiteral("-c"), HomebrewInstaller::commandText(installer.installScriptURL)},
-                 environment, job, stop, [&](const QString& line) {
+                 environment, job, stop, [&](const QString& line, qint64 omitted) {
                      transcript += line.toLower();
                      transcript += QLatin1Char('\n');
-                     out.yield(StreamEvent::output(line));
+                     out.line(line, omitted);
                  });
 
     if (run.startFailure) {
-        out.yield(
-            StreamEvent::output(QStringLiteral("Failed to start Homebrew installer: ") + *run.startFailure));
+        out.line(QStringLiteral("Failed to start Homebrew installer: ") + *run.startFailure);
         return StreamEvent::completed(-1);
     }
     if (job.isCanceled()) return StreamEvent::canceled();
@@ -75,14 +71,14 @@ StreamEvent runInstallScript(const HomebrewInstaller& installer, const Environme
         return StreamEvent::completed(status);
     }
     if (downloadFailed(transcript)) {
-        out.yield(StreamEvent::output(QStringLiteral(
-            "The Homebrew install script could not be downloaded, so nothing was installed.")));
+        out.line(
+            QStringLiteral("The Homebrew install script could not be downloaded, so nothing was installed."));
         return StreamEvent::completed(1);
     }
     const std::optional<QString> brew = findBrew(*installer.fs);
     if (!brew) {
-        out.yield(StreamEvent::output(QStringLiteral("Note: brew not found in expected locations after "
-                                                     "install; skipping ~/.zprofile shellenv append.")));
+        out.line(QStringLiteral("Note: brew not found in expected locations after "
+                                "install; skipping ~/.zprofile shellenv append."));
         return StreamEvent::completed(1);
     }
     if (job.isCanceled() || stop.stop_requested()) return StreamEvent::canceled(); // no edit after a stop
@@ -111,12 +107,12 @@ bool HomebrewInstaller::isAuthFailureOrCancel(const QString& transcript) {
 }
 
 Stream<HomebrewInstaller::Event> HomebrewInstaller::run() const {
-    return startJobStream(
-        [installer = *this](const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
-            runPrivileged(installer.executor, passwordPrompt, out, [&](const Environment& privileged) {
-                return runInstallScript(installer, privileged, out, job, stop);
-            });
-        });
+    return startJobStream([installer = *this](const JobOutput& out, CancellableProcess& job,
+                                              std::stop_token stop) {
+        out.finish(runPrivileged(installer.executor, passwordPrompt, out, [&](const Environment& privileged) {
+            return runInstallScript(installer, privileged, out, job, stop);
+        }));
+    });
 }
 
 } // namespace qlan

@@ -108,45 +108,43 @@ Events useMiseTool(const Runner& runner, const QString& tool, const QString& pre
 } // namespace
 
 Events installCommandLineTools(const Runner& runner) {
-    auto holder = std::make_shared<CancellableProcess>();
-    return Runner::task(
-        [runner, holder](const Output& out, std::stop_token stop) {
-            if (runner.fs->fileExists(cltClang) || runner.fs->fileExists(cltFolder)) return out.completed(0);
+    return startJobStream([runner](const Output& out, CancellableProcess& job, std::stop_token stop) {
+        if (runner.fs->fileExists(cltClang) || runner.fs->fileExists(cltFolder)) return out.completed(0);
 
-            PrivilegedEnvironment privileged;
-            try {
-                privileged = editionPrivilegedExecutor(runner.fs).makeEnvironment(
-                    QStringLiteral("Enter your Mac password to install Apple's Command Line Tools."));
-            } catch (const std::exception& error) {
-                out.line(QStringLiteral("Couldn't start the install: ") + errorDescription(error));
-                return out.completed(-1);
+        PrivilegedEnvironment privileged;
+        try {
+            privileged = editionPrivilegedExecutor(runner.fs).makeEnvironment(
+                QStringLiteral("Enter your Mac password to install Apple's Command Line Tools."));
+        } catch (const std::exception& error) {
+            out.line(QStringLiteral("Couldn't start the install: ") + errorDescription(error));
+            return out.completed(-1);
+        }
+        struct Cleanup {
+            std::function<void()> run;
+            ~Cleanup() {
+                if (run) run();
             }
-            struct Cleanup {
-                std::function<void()> run;
-                ~Cleanup() {
-                    if (run) run();
-                }
-            } cleanup{privileged.cleanup};
+        } cleanup{privileged.cleanup};
 
-            out.line(QStringLiteral("Installing Apple's Command Line Tools… macOS will ask for your password "
-                                    "once. The download can take several minutes — please keep this window "
-                                    "open."));
-            const ChildRun child = runChild(*runner.process, QStringLiteral("/usr/bin/sudo"),
-                                            {QStringLiteral("-A"), QStringLiteral("/bin/bash"),
-                                             QStringLiteral("-c"), commandLineToolsScript()},
-                                            applicationEnvironmentWith(privileged.environment), *holder, stop,
-                                            [&](const QString& line) { out.line(line); });
-            if (child.startFailure) {
-                out.line(QStringLiteral("Couldn't start the install: ") + *child.startFailure);
-                return out.completed(-1);
-            }
-            if (holder->isCanceled() || stop.stop_requested()) return out.canceled();
-            out.line(child.status() == 0
-                         ? QStringLiteral("Command Line Tools installed.")
-                         : QStringLiteral("The Command Line Tools install did not complete. You can retry."));
-            out.completed(child.status());
-        },
-        holder);
+        out.line(QStringLiteral("Installing Apple's Command Line Tools… macOS will ask for your password "
+                                "once. The download can take several minutes — please keep this window "
+                                "open."));
+        const ChildRun child =
+            runChild(*runner.process, QStringLiteral("/usr/bin/sudo"),
+                     {QStringLiteral("-A"), QStringLiteral("/bin/bash"), QStringLiteral("-c"),
+                      commandLineToolsScript()},
+                     applicationEnvironmentWith(privileged.environment), job, stop,
+                     [&](const QString& line, qint64 omitted) { out.line(line, omitted); });
+        if (child.startFailure) {
+            out.line(QStringLiteral("Couldn't start the install: ") + *child.startFailure);
+            return out.completed(-1);
+        }
+        if (job.isCanceled() || stop.stop_requested()) return out.canceled();
+        out.line(child.status() == 0
+                     ? QStringLiteral("Command Line Tools installed.")
+                     : QStringLiteral("The Command Line Tools install did not complete. You can retry."));
+        out.completed(child.status());
+    });
 }
 
 Events installUv(const Runner& runner) {

@@ -88,7 +88,7 @@ InstallerOutcome runInstallerWithAdminPrompt(ProcessRunning& process, const QStr
     QString transcript;
     const ChildRun run = runChild(process, QStringLiteral("/usr/bin/osascript"),
                                   {QStringLiteral("-e"), installerAppleScript(packagePath, prompt)},
-                                  std::nullopt, job, stop, [&](const QString& line) {
+                                  std::nullopt, job, stop, [&](const QString& line, qint64) {
                                       transcript += line;
                                       transcript += QLatin1Char('\n');
                                   });

@@ -3,14 +3,12 @@
 #include "editions/brew/HomebrewLocationState.h"
 #include "platform/PlatformError.h"
 #include "platform/ProbeSupport.h"
-#include "remediation/EditGate.h"
 #include "remediation/RemediationJobs.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <exception>
 #include <iterator>
-#include <system_error>
 
 namespace qlan {
 
@@ -108,15 +106,6 @@ static_assert(rowsInDeclarationOrder(), "jobRows holds every kind once, in decla
 
 } // namespace
 
-void SetupRemediationRunner::Output::lines(const QStringList& texts) const {
-    for (const QString& text : texts)
-        line(text);
-}
-
-void SetupRemediationRunner::Output::terminate(Event event) const {
-    if (continuation_.yield(std::move(event))) continuation_.finish();
-}
-
 QStringList SetupRemediationRunner::brewLocations() {
     return {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew};
 }
@@ -153,7 +142,7 @@ std::int32_t SetupRemediationRunner::runShell(const QString& command, const Outp
     while (std::optional<ProcessStreamEvent> event = child.first.next(stop)) {
         switch (event->kind) {
         case ProcessStreamEvent::Kind::line:
-            out.line(event->text);
+            out.line(event->text, event->omitted);
             break;
         case ProcessStreamEvent::Kind::exited:
             status = event->code;
@@ -167,50 +156,9 @@ std::int32_t SetupRemediationRunner::runShell(const QString& command, const Outp
     return stop.stop_requested() ? -1 : status;
 }
 
-namespace {
-
-// Runs a job body so that nothing escapes it and it always ends with one terminal event.
-void runGuarded(const SetupRemediationRunner::Output& out, const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const std::exception& error) {
-        out.line(errorDescription(error));
-    } catch (...) {
-        out.line(QStringLiteral("Unknown error"));
-    }
-    out.completed(-1); // dropped when the body already sent its terminal event
-}
-
-} // namespace
-
-SetupRemediationRunner::Events SetupRemediationRunner::immediate(const ImmediateBody& body) {
-    auto [stream, continuation] = Events::make();
-    const Output out(continuation);
-    runGuarded(out, [&] { body(out); });
-    return std::move(stream);
-}
-
-SetupRemediationRunner::Events SetupRemediationRunner::task(TaskBody body,
-                                                            std::shared_ptr<CancellableProcess> holder) {
-    auto [stream, continuation] = Events::make();
-    const Output out(continuation);
-    std::stop_source source;
-    try {
-        source = startJobWorker([out, body = std::move(body)](std::stop_token stop) {
-            runGuarded(out, [&] { body(out, stop); });
-        });
-    } catch (const std::system_error& error) {
-        // No thread for the job: it ends here, as a job that could not start.
-        runGuarded(out,
-                   [&] { throw PlatformError(QStringLiteral("Couldn't start the job: ") + error.what()); });
-        return std::move(stream);
-    }
-    // Runs once: when the job finished the stream, or when the consumer went away.
-    continuation.onTermination([source, holder = std::move(holder)](StreamTermination) mutable {
-        if (holder) holder->cancel();
-        source.request_stop();
-    });
-    return std::move(stream);
+SetupRemediationRunner::Events SetupRemediationRunner::task(TaskBody body) {
+    return startJobStream([body = std::move(body)](const Output& out, CancellableProcess&,
+                                                   std::stop_token stop) { body(out, stop); });
 }
 
 SetupRemediationRunner::Events SetupRemediationRunner::homebrewMissing() {

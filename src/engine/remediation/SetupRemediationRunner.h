@@ -5,26 +5,25 @@
 // Two kinds of job:
 // - immediate jobs (file edits and copies) run to their end inside `run`, on the caller's thread; the
 //   stream that `run` returns is already finished and holds every event;
-// - task jobs (installs, git, gh) run on a worker thread of their own with a stop token; when the
-//   consumer drops or cancels the stream, its termination handler requests the stop (and cancels the
-//   job's CancellableProcess when it has one), which ends the job's inner streams and kills their
-//   children. The stop request returns once no file edit of the job is under way, and the job begins
-//   none after it (EditGate).
+// - task jobs (installs, git, gh) run on a worker thread of their own with a stop token (startJobStream);
+//   when the consumer drops or cancels the stream, its termination handler requests the stop, which ends
+//   the job's inner streams and kills their children. The stop request returns once no file edit of the
+//   job is under way, and the job begins none after it (EditGate).
 //
 // The jobs themselves are free functions declared in remediation/RemediationJobs.h; `run` only picks one.
 
 #include "catalog/SetupRemediation.h"
 #include "platform/AppServices.h"
-#include "platform/CancellableProcess.h"
 #include "platform/FileSystemOperating.h"
 #include "platform/HTTPFetching.h"
 #include "platform/ProcessRunning.h"
-#include "platform/Stream.h"
 #include "remediation/ApplicationResources.h"
+#include "remediation/InstallSources.h"
+#include "remediation/JobStream.h"
 
 #include <QString>
 
-#include <cstdint>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,58 +33,22 @@ namespace qlan {
 
 class SetupRemediationRunner {
 public:
-    // One event of a job.
-    struct Event {
-        enum class Kind { output, completed, openBrowser, canceled };
-        Kind kind = Kind::output;
-        QString text;                // `output`: one line without its line break
-        std::int32_t exitCode = 0;   // `completed`: 0 success; -1 did not start / no exit status
-        QString url;                 // `openBrowser`
-        std::optional<QString> code; // `openBrowser`: the one-time code, when known
-
-        static Event output(QString line) { return {Kind::output, std::move(line), 0, {}, std::nullopt}; }
-        static Event completed(std::int32_t exitCode) {
-            return {Kind::completed, {}, exitCode, {}, std::nullopt};
-        }
-        static Event openBrowser(QString url, std::optional<QString> code) {
-            return {Kind::openBrowser, {}, 0, std::move(url), std::move(code)};
-        }
-        static Event canceled() { return {Kind::canceled, {}, 0, {}, std::nullopt}; }
-
-        bool isTerminal() const { return kind == Kind::completed || kind == Kind::canceled; }
-        friend bool operator==(const Event&, const Event&) = default;
-    };
-
-    using Events = Stream<Event>;
-
-    // What a job writes to: lines and at most one terminal event. Copyable; copies feed the same
-    // stream. The first terminal event finishes the stream; anything after it is dropped.
-    class Output {
-    public:
-        explicit Output(StreamContinuation<Event> continuation)
-            : continuation_(std::move(continuation)) {}
-
-        void line(const QString& text) const { continuation_.yield(Event::output(text)); }
-        void lines(const QStringList& texts) const;
-        void openBrowser(const QString& url, const std::optional<QString>& code) const {
-            continuation_.yield(Event::openBrowser(url, code));
-        }
-        void completed(std::int32_t exitCode) const { terminate(Event::completed(exitCode)); }
-        void canceled() const { terminate(Event::canceled()); }
-
-        // True once a terminal event was sent or the consumer went away.
-        bool isOver() const { return continuation_.isTerminated(); }
-        const StreamContinuation<Event>& continuation() const { return continuation_; }
-
-    private:
-        void terminate(Event event) const;
-        StreamContinuation<Event> continuation_;
-    };
+    using Events = JobEvents;
+    using Output = JobOutput;
 
     // The body of an immediate job: runs on the caller's thread.
     using ImmediateBody = std::function<void(const Output&)>;
     // The body of a task job: runs on its own thread; `stop` is requested when the stream ends.
     using TaskBody = std::function<void(const Output&, std::stop_token stop)>;
+
+    // Where the install jobs fetch from: the public sources in the application; tests point them at the
+    // sandbox and loopback servers.
+    struct Sources {
+        QString homebrewInstallScript = QString::fromLatin1(InstallSources::homebrewInstallScript);
+        QString adoptiumBase = QString::fromLatin1(InstallSources::adoptiumAPIBase);
+        QString architecture = QString::fromLatin1(InstallSources::adoptiumArchitecture);
+        std::chrono::milliseconds brewRetryPause{2000}; // before the one retry of a failed cask install
+    };
 
     SetupRemediationRunner(std::optional<QString> brewPath, std::shared_ptr<ProcessRunning> process,
                            std::shared_ptr<FileSystemOperating> fs, std::shared_ptr<HTTPFetching> http)
@@ -107,6 +70,7 @@ public:
     std::shared_ptr<HTTPFetching> http;
     // Where the project templates and bundled skills are found (the running program's own by default).
     ApplicationResources resources = ApplicationResources::installed();
+    Sources sources;
 
     // Starts the job of the remediation. `reason` is the password dialog's prompt, read only by the
     // cask-based jobs. Returns at once for task jobs; an immediate job's stream is already finished.
@@ -118,11 +82,10 @@ public:
     // terminated). Sends no terminal event.
     std::int32_t runShell(const QString& command, const Output& out, std::stop_token stop) const;
 
-    // The two kinds of job. Every failure a body throws becomes a line and `completed(-1)`; a body that
-    // returns without a terminal event completes with -1.
-    static Events immediate(const ImmediateBody& body);
-    // `holder`, when given, is cancelled by the termination handler before the stop is requested.
-    static Events task(TaskBody body, std::shared_ptr<CancellableProcess> holder = {});
+    // The two kinds of job (see JobStream.h): `immediate` runs the body at once, `task` starts it as a
+    // job stream of its own.
+    static Events immediate(const ImmediateBody& body) { return finishedJobStream(body); }
+    static Events task(TaskBody body);
 
     // The finished stream of a job that cannot run without Homebrew:
     // "Homebrew isn't available yet — install Homebrew first." and completed(-1).

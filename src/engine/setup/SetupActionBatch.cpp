@@ -73,7 +73,7 @@ void SetupActionBatch::runNext() {
 void SetupActionBatch::handle(const Event& event) {
     switch (event.kind) {
     case Event::Kind::output:
-        append(event.text);
+        append(event.text, event.omitted);
         break;
     case Event::Kind::completed:
         stepExitCode_ = event.exitCode;
@@ -84,7 +84,7 @@ void SetupActionBatch::handle(const Event& event) {
     case Event::Kind::openBrowser: {
         if (event.code && desktop.copyToPasteboard) desktop.copyToPasteboard(*event.code);
         append(browserLine(event.code));
-        const QUrl url(event.url, QUrl::StrictMode);
+        const QUrl url(event.text, QUrl::StrictMode);
         if (url.isValid() && !url.scheme().isEmpty() && desktop.openURL) desktop.openURL(url);
         break;
     }
@@ -122,8 +122,8 @@ void SetupActionBatch::finishWith(std::int32_t exitCode) {
     emit ended();
 }
 
-void SetupActionBatch::append(const QString& line) {
-    lines_.append(OutputLineLimit::shown(line));
+void SetupActionBatch::append(const QString& line, qint64 omitted) {
+    lines_.append(OutputLineLimit::shown(line, omitted));
     emit linesAppended();
 }
 

@@ -34,8 +34,8 @@ struct TelemetryEvent;
 class SetupActionBatch : public QObject {
     Q_OBJECT
 public:
-    using Event = SetupRemediationRunner::Event;
-    using Events = SetupRemediationRunner::Events;
+    using Event = StreamEvent;
+    using Events = JobEvents;
     // Starts one fix's job, as SetupRemediationRunner::run does.
     using RunRemediation = std::function<Events(const SetupRemediation& remediation, const QString& reason)>;
 
@@ -103,7 +103,7 @@ private:
     void handle(const Event& event);
     void stepEnded();
     void finishWith(std::int32_t exitCode);
-    void append(const QString& line);
+    void append(const QString& line, qint64 omitted = 0);
 
     const QList<SetupRemediation> remediations_;
     const bool continuesPastFailure_;

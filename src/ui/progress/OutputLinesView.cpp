@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -119,6 +120,9 @@ OutputLinesView::OutputLinesView(QWidget* parent)
     setLayoutMode(QListView::Batched);
     setBatchSize(2000);
     setSpacing(1); // 2 points between rows
+    // Scrolling by item would have the list map every row to a scroll step each time its geometry is
+    // updated, which costs milliseconds per update with a million rows.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -127,11 +131,27 @@ OutputLinesView::OutputLinesView(QWidget* parent)
     applyTextFrame(this);
     setViewportMargins(textFrameViewportMargins(8));
     scrollLongRowsSideways(this);
+    QScrollBar* bar = verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!scrolling_) following_ = value >= bar->maximum();
+    });
+    connect(bar, &QScrollBar::rangeChanged, this, &OutputLinesView::followOutput);
 }
 
 void OutputLinesView::setModel(QAbstractItemModel* model) {
+    if (this->model()) disconnect(this->model(), &QAbstractItemModel::rowsInserted, this, nullptr);
     QListView::setModel(model);
     scrollLongRowsSideways(this);
+    if (model) connect(model, &QAbstractItemModel::rowsInserted, this, &OutputLinesView::followOutput);
+}
+
+void OutputLinesView::followOutput() {
+    if (!following_) return;
+    scrolling_ = true;
+    scrollToBottom();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->maximum());
+    scrolling_ = false;
 }
 
 QString OutputLinesView::selectedText() const {

@@ -1,13 +1,14 @@
 #pragma once
-// The output list of the streaming remediation screen: one row per line, in arrival order, monospaced at
-// caption size, in the shared text frame; it keeps the last line at the bottom edge as lines arrive.
-// A line wider than the list is never cut: the list scrolls sideways as far as its widest row. Rows
-// are selectable and copied with the platform's copy shortcut. The row of the cask recovery's reinstall
-// notice carries the identifier "remediation-retry-line" (role `identifierRole`; a screen reader reads
-// only the line).
+// The output list of both remediation sheets (the streaming remediation screen and the guided setup's
+// action sheet): one row per line, in arrival order, monospaced at caption size, in the shared text
+// frame; as rows arrive it keeps the last one at the bottom edge, unless the user scrolled up. A line
+// wider than the list is never cut: the list scrolls sideways as far as its widest row. Rows are
+// selectable and copied with the platform's copy shortcut. Rows are laid out lazily, so a job that
+// prints a million lines costs the list only the rows it draws.
 //
-// The list model reads the lines of the screen's state directly and is told of appended ranges, so a
-// job that prints a million lines costs the screen only the rows it draws.
+// The streaming screen's list model reads the lines of the screen's state directly and is told of
+// appended ranges. The row of the cask recovery's reinstall notice carries the identifier
+// "remediation-retry-line" (role `identifierRole`; a screen reader reads only the line).
 
 #include <QAbstractListModel>
 #include <QListView>
@@ -43,6 +44,7 @@ class OutputLinesView : public QListView {
 public:
     explicit OutputLinesView(QWidget* parent = nullptr);
 
+    // Also follows the rows that the model appends.
     void setModel(QAbstractItemModel* model) override;
 
     // The texts of the selected rows, one per line.
@@ -50,6 +52,12 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void followOutput();
+
+    bool following_ = true; // the list shows its last row; false once the user scrolled up
+    bool scrolling_ = false;
 };
 
 } // namespace qlan

@@ -109,11 +109,8 @@ StreamingRemediationModel* StreamingRemediationView::model() {
             this);
         outputModel_ = new OutputLinesModel(&model_->lines(), this);
         output_->setModel(outputModel_);
-        connect(model_, &StreamingRemediationModel::linesAppended, this,
-                [this](qsizetype first, qsizetype count) {
-                    outputModel_->linesAppended(first, count);
-                    output_->scrollToBottom();
-                });
+        connect(model_, &StreamingRemediationModel::linesAppended, outputModel_,
+                &OutputLinesModel::linesAppended);
         card_ = new ZshrcActivationCard(model_->zshrc());
         cardSlot_->layout()->addWidget(card_);
         connect(model_, &StreamingRemediationModel::stateChanged, this, &StreamingRemediationView::refresh);

@@ -189,6 +189,10 @@ void ZprofileDiffSheet::refresh() {
     cancel_->setVisible(buttons == Buttons::cancelOnly || buttons == Buttons::cancelOrApply ||
                         buttons == Buttons::cancelOrContinue);
     apply_->setVisible(buttons == Buttons::cancelOrApply);
+    // While the write runs, neither button can change its outcome.
+    const bool applying = model_ && model_->isApplying();
+    apply_->setEnabled(!applying);
+    cancel_->setEnabled(!applying);
     continue_->setVisible(buttons == Buttons::continueAfterApply || buttons == Buttons::cancelOrContinue);
     close_->setVisible(buttons == Buttons::closeAfterFailure);
 }

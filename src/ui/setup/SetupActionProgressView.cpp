@@ -8,15 +8,9 @@
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
-#include <QKeySequence>
-#include <QListView>
 #include <QPointer>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -47,34 +41,10 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
     setAccessibilityIdentifier(heading, QStringLiteral("setup-action-title"));
     layout->addWidget(heading);
 
-    list_ = new QListView;
+    list_ = new OutputLinesView;
     setAccessibilityIdentifier(list_, QStringLiteral("setup-action-output"));
-    list_->setAccessibleName(QStringLiteral("Output"));
     list_->setModel(output_);
-    list_->setUniformItemSizes(true); // rows are laid out lazily, whatever their number
-    list_->setLayoutMode(QListView::Batched);
-    TypeScale::applyMonospaced(list_, TextRole::caption);
-    list_->setSpacing(1);
     list_->setMinimumHeight(220);
-    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    scrollLongRowsSideways(list_);
-    auto* copy = new QShortcut(QKeySequence::Copy, list_, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(copy, &QShortcut::activated, this, [this] {
-        QStringList selected;
-        QModelIndexList rows = list_->selectionModel()->selectedRows();
-        std::sort(rows.begin(), rows.end());
-        for (const QModelIndex& index : rows)
-            selected << output_->row(index.row());
-        if (!selected.isEmpty()) DesktopActions::of(this)->copyToPasteboard(selected.join(QLatin1Char('\n')));
-    });
-    QScrollBar* bar = list_->verticalScrollBar();
-    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
-        if (!scrolling_) following_ = value >= bar->maximum();
-    });
-    connect(bar, &QScrollBar::rangeChanged, this, [this] { followOutput(); });
-    connect(output_, &SetupActionOutput::rowsAppended, this, &SetupActionProgressView::followOutput);
     layout->addWidget(list_, 1);
 
     running_ = new QWidget;
@@ -141,15 +111,6 @@ void SetupActionProgressView::updateBottomRow() {
     const bool ended = batch_->hasEnded();
     running_->setVisible(!ended);
     ended_->setVisible(ended);
-}
-
-void SetupActionProgressView::followOutput() {
-    if (!following_) return;
-    scrolling_ = true;
-    list_->scrollToBottom();
-    QScrollBar* bar = list_->verticalScrollBar();
-    bar->setValue(bar->maximum());
-    scrolling_ = false;
 }
 
 } // namespace qlan

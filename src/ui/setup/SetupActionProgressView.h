@@ -1,6 +1,6 @@
 #pragma once
 // The action sheet's content: runs one batch of fixes (SetupActionBatch) and shows its filtered output
-// live in a list that follows the last line unless the user scrolled up. While the batch runs it shows
+// live in the output list of the remediation sheets (OutputLinesView). While the batch runs it shows
 // "Cancel", afterwards "Continue" (the Return key's button). It reports how it ended through `onFinish`
 // exactly once: at once on Cancel, or when "Continue" is pressed. The batch starts when the view is
 // first shown (or on `startRun`).
@@ -13,11 +13,11 @@
 #include <functional>
 
 class QLabel;
-class QListView;
 class QPushButton;
 
 namespace qlan {
 
+class OutputLinesView;
 class ProminentButton;
 class SetupActionOutput;
 
@@ -33,7 +33,7 @@ public:
 
     SetupActionBatch* batch() const { return batch_; }
     SetupActionOutput* output() const { return output_; }
-    QListView* outputList() const { return list_; }
+    OutputLinesView* outputList() const { return list_; }
     bool hasFinished() const { return finished_; }
 
     // Starts the batch; only the first call counts.
@@ -55,18 +55,15 @@ protected:
 private:
     void report(Outcome outcome);
     void updateBottomRow();
-    void followOutput();
 
     SetupActionBatch* batch_;
     SetupActionOutput* output_;
     OnFinish onFinish_;
-    QListView* list_;
+    OutputLinesView* list_;
     QWidget* running_;
     QWidget* ended_;
     ProminentButton* continue_;
     bool finished_ = false;
-    bool following_ = true; // the list shows its last row; false once the user scrolled up
-    bool scrolling_ = false;
 };
 
 } // namespace qlan

@@ -25,6 +25,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -68,13 +69,26 @@ std::vector<Event> streamShell(const QString& script) {
 QStringList split(const QByteArray& bytes, const std::vector<qsizetype>& cuts) {
     OutputLineSplitter splitter;
     QStringList lines;
-    const auto onLine = [&](QString line) { lines << line; };
+    const auto onLine = [&](QString line, qint64) { lines << line; };
     qsizetype from = 0;
     for (qsizetype cut : cuts) {
         splitter.feed(bytes.constData() + from, static_cast<std::size_t>(cut - from), onLine);
         from = cut;
     }
     splitter.feed(bytes.constData() + from, static_cast<std::size_t>(bytes.size() - from), onLine);
+    splitter.finish(onLine);
+    return lines;
+}
+
+// The lines, each with the count of what it left out, that a splitter yields for `bytes` read in pieces
+// of `piece` bytes.
+std::vector<std::pair<QString, qint64>> splitInPieces(const QByteArray& bytes, qsizetype piece) {
+    OutputLineSplitter splitter;
+    std::vector<std::pair<QString, qint64>> lines;
+    const auto onLine = [&](QString line, qint64 omitted) { lines.emplace_back(std::move(line), omitted); };
+    for (qsizetype from = 0; from < bytes.size(); from += piece)
+        splitter.feed(bytes.constData() + from,
+                      static_cast<std::size_t>(std::min(piece, bytes.size() - from)), onLine);
     splitter.finish(onLine);
     return lines;
 }
@@ -514,6 +528,30 @@ TEST(OutputLineSplitter, SplitsAtEverySeparatorWhereverTheReadsEnd) {
         for (qsizetype cut = 1; cut < bytes.size(); ++cut)
             everyByte.push_back(cut);
         EXPECT_EQ(split(bytes, everyByte), expected);
+    }
+}
+
+TEST(OutputLineSplitter, KeepsTheStartOfALongLineAndCountsTheRest) {
+    const qsizetype kept = OutputLineSplitter::keptBytes;
+    const QByteArray x(kept, 'x');
+    const QString xs = QString::fromLatin1(x);
+    const QByteArray clef = "\xF0\x9D\x84\x9E"; // U+1D11E: four bytes, two UTF-16 units
+    const std::vector<std::pair<QByteArray, std::vector<std::pair<QString, qint64>>>> table = {
+        {x + "\n" + x, {{xs, 0}, {xs, 0}}},
+        {x + "yz\nab", {{xs, 2}, {"ab", 0}}},
+        // The cut falls inside a character: the character goes whole into the count.
+        {x.left(kept - 1) + "\xC3\xA9yz\n", {{xs.left(kept - 1), 3}}},
+        {x.left(kept - 2) + clef + "ab", {{xs.left(kept - 2), 4}}},
+        // Megabytes without a line break, then a separator of three bytes.
+        {x + QByteArray(3'000'000, '=') + "\xE2\x80\xA8" + "next", {{xs, 3'000'000}, {"next", 0}}},
+    };
+    for (const auto& [bytes, expected] : table) {
+        SCOPED_TRACE(bytes.size());
+        for (const qsizetype piece :
+             {qsizetype(1), qsizetype(7), qsizetype(4096), qsizetype(65536), bytes.size()}) {
+            if (piece == 1 && bytes.size() > 100'000) continue;
+            EXPECT_EQ(splitInPieces(bytes, piece), expected) << piece;
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include "engine/remediation/FaultyFileSystem.h"
 #include "progress/ZshrcActivationPreview.h"
 #include "remediation/OutputLineLimit.h"
+#include "remediation/RemediationJobs.h"
 #include "support/AdminShellStub.h"
 #include "support/CurrentEdition.h"
 #include "support/LoopbackHttpServer.h"
@@ -105,13 +106,23 @@ TEST(StreamingRemediation, BrewCasksFindBrewAndPassTheirPrompt) {
          {"Homebrew not found in /opt/homebrew/bin or /usr/local/bin."},
          -1,
          {}},
-        {"a line without an end is kept cut",
+        {"a line of 3 MB without an end: its start, and a count of the rest",
          Remediation::installWarpViaBrew("warp"),
          {usr},
-         {OutputLineLimit::shown(QString(5000, QLatin1Char('#')))},
+         {QString(OutputLineLimit::characters, QLatin1Char('#')) + "… 2,997,000 more characters"},
          0,
          usr,
-         "/usr/bin/head -c 5000 /dev/zero | /usr/bin/tr '\\0' '#'\n"},
+         "/usr/bin/head -c 3000000 /dev/zero | /usr/bin/tr '\\0' '#'\n"},
+        {"colour codes, a hyperlink and a letter with 2,999 marks: the text that a terminal shows",
+         Remediation::installWarpViaBrew("warp"),
+         {usr},
+         {"==> Pouring warp", "see https://brew.sh",
+          "a" + QString(OutputLineLimit::marksPerCharacter, QChar(0x0301))},
+         0,
+         usr,
+         "printf '\\033[1;34m==>\\033[0m \\033[1mPouring warp\\033[0m\\n'\n"
+         "printf 'see \\033]8;;https://brew.sh\\033\\\\https://brew.sh\\033]8;;\\033\\\\\\n'\n"
+         "printf a; for i in $(/usr/bin/seq 2999); do printf '\\314\\201'; done\n"},
     };
     for (const BrewCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -382,7 +393,7 @@ TEST(StreamingRemediation, PackageEventsBecomeLines) {
         {E::of(K::canceled), std::nullopt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(StreamingRemediationModel::pkgEventLine(c.event, 21), c.line);
+        EXPECT_EQ(jobs::pkgEventLine(c.event, 21), c.line);
 }
 
 namespace {

@@ -1,15 +1,17 @@
-// The ~/.zprofile sheet's model against a sandbox home: load, already set, diff, apply with backup, the
-// failures, cancel, and the one terminal event.
+// The ~/.zprofile sheet's model against a sandbox home: load, already set, diff, apply with backup off the
+// GUI thread, the failures, cancel, and the one terminal event.
 
 #include "progress/ZprofileDiffModel.h"
 
 #include "ProgressTestSupport.h"
 #include "engine/remediation/FaultyFileSystem.h"
+#include "remediation/FileEditLock.h"
 #include "support/CurrentEdition.h"
 #include "support/Sandbox.h"
 #include "support/Wait.h"
 
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +38,12 @@ protected:
         return model;
     }
 
+    // Apply, and the write's end (it runs off this thread).
+    static void applied(ZprofileDiffModel& model) {
+        model.apply();
+        EXPECT_TRUE(waitUntil([&] { return !model.isApplying(); })) << "the write did not end";
+    }
+
     CurrentEdition edition_{ProductConfig::homebrewEdition()};
     Sandbox sandbox_;
     RecordedEvents events_;
@@ -59,7 +67,7 @@ TEST_F(ZprofileDiffModelTest, AbsentFileIsCreatedWithAnEmptyBackup) {
     model->loadPreview(); // shown again: the preview is not made again
     EXPECT_EQ(model->content(), ZprofileDiffModel::Content::diff);
 
-    model->apply();
+    applied(*model);
     EXPECT_TRUE(model->didApply());
     EXPECT_EQ(sandbox_.readFile(kZprofile), kBlock);
     EXPECT_EQ(sandbox_.readFile(kBackup), QByteArray());
@@ -111,7 +119,7 @@ TEST_F(ZprofileDiffModelTest, ACommentedExportGetsTheDiffAndTheFullFileMarksOnly
         {QStringLiteral("  export PATH=\"$JAVA_HOME/bin:$PATH\""), false},
     };
     EXPECT_EQ(model->rows(), expected);
-    model->apply();
+    applied(*model);
     EXPECT_EQ(sandbox_.readFile(kZprofile), original + "\n" + kBlock);
     EXPECT_EQ(sandbox_.readFile(kBackup), original);
 }
@@ -123,7 +131,7 @@ TEST_F(ZprofileDiffModelTest, AFailedWriteIsShownWholeAndSentCut) {
     fs->description = QStringLiteral("The folder is read-only. ") + QString(200, QLatin1Char('x'));
     auto model = loaded(fs);
     QSignalSpy finished(model.get(), &ZprofileDiffModel::finished);
-    model->apply();
+    applied(*model);
     const QString shown = QStringLiteral("Couldn't write backup file: ") + fs->description;
     EXPECT_EQ(model->applyError(), shown);
     EXPECT_EQ(model->buttons(), ZprofileDiffModel::Buttons::closeAfterFailure);
@@ -175,7 +183,7 @@ TEST_F(ZprofileDiffModelTest, AnEditMadeAfterThePreviewSurvivesAndIsShownAgain) 
     sandbox_.writeFile(kZprofile, "export A=1\n");
     auto model = loaded();
     sandbox_.writeFile(kZprofile, "export A=1\nexport B=2");
-    model->apply();
+    applied(*model);
     EXPECT_FALSE(model->didApply());
     EXPECT_TRUE(model->changedNotice().has_value());
     EXPECT_FALSE(sandbox_.exists(kBackup));
@@ -183,7 +191,7 @@ TEST_F(ZprofileDiffModelTest, AnEditMadeAfterThePreviewSurvivesAndIsShownAgain) 
     EXPECT_TRUE(events_.names().isEmpty());
 
     // Now that the user has seen it, the edit is kept under the block.
-    model->apply();
+    applied(*model);
     EXPECT_EQ(sandbox_.readFile(kZprofile), "export A=1\nexport B=2\n\n" + kBlock);
     EXPECT_EQ(sandbox_.readFile(kBackup), "export A=1\nexport B=2");
     EXPECT_EQ(events_.names(), QStringList{QStringLiteral("remediation_completed")});
@@ -195,7 +203,29 @@ TEST_F(ZprofileDiffModelTest, AnEditMadeAfterThePreviewSurvivesAndIsShownAgain) 
     second.loadPreview();
     ASSERT_TRUE(waitUntil([&] { return second.preview().has_value(); }));
     other.writeFile(kZprofile, "export JAVA_HOME=/opt/jdk\n");
-    second.apply();
+    applied(second);
     EXPECT_EQ(second.content(), ZprofileDiffModel::Content::alreadySet);
     EXPECT_EQ(other.readFile(kZprofile), "export JAVA_HOME=/opt/jdk\n");
+}
+
+TEST_F(ZprofileDiffModelTest, ApplyWaitsForTheFileOffTheGUIThreadAndACloseMeanwhileReportsTheWrite) {
+    auto model = loaded();
+    QSignalSpy finished(model.get(), &ZprofileDiffModel::finished);
+    // Another edit of the file is under way.
+    auto held = std::make_unique<FileEditLock>(*sandbox_.services().fs, sandbox_.home() + "/.zprofile");
+    model->apply();
+    bool ticked = false;
+    QTimer::singleShot(0, [&] { ticked = true; });
+    waitUntil([] { return false; }, 200);
+    EXPECT_TRUE(ticked); // this thread went on handling its events meanwhile
+    EXPECT_TRUE(model->isApplying());
+    EXPECT_FALSE(sandbox_.exists(kZprofile));
+    model->close();
+    EXPECT_EQ(finished.size(), 0);
+
+    held.reset();
+    ASSERT_TRUE(waitUntil([&] { return finished.size() == 1; }));
+    EXPECT_EQ(finished[0][0].value<RemediationOutcome>(),
+              RemediationOutcome::success(QStringLiteral("JAVA_HOME set in ~/.zprofile.")));
+    EXPECT_EQ(sandbox_.readFile(kZprofile), kBlock);
 }

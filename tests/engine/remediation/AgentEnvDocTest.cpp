@@ -5,8 +5,8 @@
 #include "remediation/SetupRemediationRunner.h"
 
 #include "FaultyFileSystem.h"
-#include "support/FileMode.h"
 #include "RunnerEvents.h"
+#include "support/FileMode.h"
 #include "support/Sandbox.h"
 
 #include <gmock/gmock.h>
@@ -17,7 +17,7 @@
 
 using namespace qlan;
 using qlan::test::Sandbox;
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 
 namespace {
 

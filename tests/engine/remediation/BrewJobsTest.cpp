@@ -12,7 +12,7 @@
 
 using namespace qlan;
 using namespace qlan::test;
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 using namespace qlan;
 using namespace qlan::test;
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 

@@ -23,7 +23,7 @@
 
 using namespace qlan;
 using namespace qlan::test;
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 using ::testing::ElementsAre;
 
 namespace {

@@ -110,3 +110,38 @@ TEST(OutputLineLimit, LongLinesAreCutWithAMark) {
         EXPECT_EQ(OutputLineLimit::shown(c.line), c.shown);
     }
 }
+
+TEST(OutputLineLimit, ACharacterKeepsAHandfulOfCombiningMarks) {
+    const int most = OutputLineLimit::marksPerCharacter;
+    const QString acute(QChar(0x0301)), grave(QChar(0x0300));
+    const QString bigMark = QStringLiteral("\U0001D167"); // a combining mark outside the BMP
+    const QList<std::pair<QString, QString>> cases{
+        {"Vi\u1EC7t Nam", "Vi\u1EC7t Nam"},
+        {"e" + acute.repeated(most) + "x", "e" + acute.repeated(most) + "x"},
+        {"a" + acute.repeated(2999), "a" + acute.repeated(most)},
+        {("o" + grave.repeated(most + 3)).repeated(2), ("o" + grave.repeated(most)).repeated(2)},
+        {"m" + bigMark.repeated(most + 1), "m" + bigMark.repeated(most)},
+    };
+    for (const auto& [line, shown] : cases)
+        EXPECT_EQ(OutputLineLimit::shown(line), shown) << line.size();
+}
+
+TEST(OutputLineLimit, TerminalControlSequencesAreRemoved) {
+    const QList<std::pair<QString, QString>> cases{
+        {"\x1B[1;32m==>\x1B[0m \x1B[1mPouring\x1B[m node", "==> Pouring node"},
+        {"see \x1B]8;;https://brew.sh\x1B\\the docs\x1B]8;;\x1B\\ now", "see the docs now"},
+        {"\x1B]0;title\x07kept\tcolumn", "kept\tcolumn"},
+        {"\u009B31mred\u009B0m \x1B(Bcharset \x1B"
+         "7saved\x1BPq#0\x1B\\done",
+         "red charset saved"
+         "done"},
+        {"spin\b\b\bner\x7F\x1B", "spinner"},
+        {"unterminated \x1B]8;;https://x", "unterminated "},
+        {"caf\u00E9 \U0001F600", "caf\u00E9 \U0001F600"},
+    };
+    for (const auto& [line, shown] : cases)
+        EXPECT_EQ(OutputLineLimit::shown(line), shown) << line.toStdString();
+    // What is removed does not count against the length of the row.
+    const QString colored = "\x1B[32m" + QString(OutputLineLimit::characters, QLatin1Char('=')) + "\x1B[0m";
+    EXPECT_EQ(OutputLineLimit::shown(colored), QString(OutputLineLimit::characters, QLatin1Char('=')));
+}

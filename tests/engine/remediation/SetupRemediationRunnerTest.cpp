@@ -16,7 +16,7 @@
 
 using namespace qlan;
 using qlan::test::Sandbox;
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 
 namespace {
 
@@ -145,18 +145,19 @@ TEST(SetupRemediationRunner, DroppingATaskJobsStreamKillsItsChildAndGrandchild) 
     const SetupRemediationRunner runner = runnerIn(sandbox);
     for (const bool drop : {true, false}) {
         SCOPED_TRACE(drop ? "dropped" : "cancelled");
-        auto holder = std::make_shared<CancellableProcess>();
         auto jobEnded = std::make_shared<std::atomic<bool>>(false);
+        auto holderCanceled = std::make_shared<std::atomic<bool>>(false);
         pid_t child = 0;
         pid_t grandchild = 0;
         {
-            auto stream = SetupRemediationRunner::task(
-                [runner, jobEnded](const SetupRemediationRunner::Output& out, std::stop_token stop) {
+            auto stream =
+                startJobStream([runner, jobEnded, holderCanceled](
+                                   const JobOutput& out, CancellableProcess& job, std::stop_token stop) {
                     const std::int32_t status = runner.runShell(test::childAndGrandchildCommand, out, stop);
                     out.completed(status);
+                    *holderCanceled = job.isCanceled();
                     *jobEnded = true;
-                },
-                holder);
+                });
             const std::optional<Event> ids = test::nextWithin(stream);
             ASSERT_TRUE(ids.has_value());
             ASSERT_TRUE(test::readChildAndGrandchild(ids->text, &child, &grandchild))
@@ -167,10 +168,10 @@ TEST(SetupRemediationRunner, DroppingATaskJobsStreamKillsItsChildAndGrandchild) 
                 EXPECT_EQ(stream.next(), std::nullopt) << "nothing after the consumer went away";
             }
         }
-        EXPECT_TRUE(holder->isCanceled()) << "the termination handler cancels the job's holder";
         EXPECT_TRUE(test::waitUntil([&] { return test::dead(child); }, 10000));
         EXPECT_TRUE(test::waitUntil([&] { return test::dead(grandchild); }, 10000));
         EXPECT_TRUE(test::waitUntil([&] { return jobEnded->load(); }, 10000)) << "the job's thread ends";
+        EXPECT_TRUE(holderCanceled->load()) << "the termination handler cancels the job's holder";
     }
 }
 

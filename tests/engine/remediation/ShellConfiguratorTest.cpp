@@ -7,9 +7,9 @@
 #include "remediation/SetupRemediationRunner.h"
 
 #include "FaultyFileSystem.h"
-#include "support/FileMode.h"
 #include "RunnerEvents.h"
 #include "support/CurrentEdition.h"
+#include "support/FileMode.h"
 #include "support/Sandbox.h"
 
 #include <gmock/gmock.h>
@@ -22,7 +22,7 @@
 using namespace qlan;
 using qlan::test::CurrentEdition;
 using qlan::test::Sandbox;
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 
 namespace {
 

@@ -1,9 +1,10 @@
 #pragma once
-// Readable failure messages for the installers' and the brew runner's events.
+// Readable failure messages for the events of the jobs.
 
 #include "platform/ProcessTypes.h"
 
 #include <ostream>
+#include <string>
 
 namespace qlan {
 
@@ -17,6 +18,10 @@ inline void PrintTo(const StreamEvent& event, std::ostream* out) {
         return;
     case StreamEvent::Kind::canceled:
         *out << "canceled";
+        return;
+    case StreamEvent::Kind::openBrowser:
+        *out << "openBrowser(\"" << event.text.toStdString() << "\", "
+             << (event.code ? '"' + event.code->toStdString() + '"' : std::string("none")) << ")";
         return;
     }
 }

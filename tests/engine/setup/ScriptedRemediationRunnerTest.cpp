@@ -9,7 +9,7 @@
 
 using namespace qlan;
 using namespace qlan::test;
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 
 TEST(ScriptedRemediationRunner, ScriptedStreamsRecordedCallsAndStoppedJobs) {
     ScriptedRemediationRunner runner;

@@ -26,7 +26,7 @@ using namespace qlan::test;
 
 namespace {
 
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 using SR = SetupRemediation;
 
 // "name id [exit_code] [reason]" of a remediation event; other events by name and properties.

@@ -169,6 +169,7 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     saveScreenshot(sheet, QStringLiteral("zprofile-diff"));
 
     QTest::keyClick(diff->findChild<ProminentButton*>(), Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return diff->model()->didApply(); })); // written off the GUI thread
     EXPECT_EQ(sandbox_.readFile(kZprofile), "export A=1\n\n# Quillane — Java configuration\n"
                                             "export JAVA_HOME=$(/usr/libexec/java_home)\n"
                                             "export PATH=\"$JAVA_HOME/bin:$PATH\"\n");
@@ -199,6 +200,7 @@ TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
     ASSERT_TRUE(waitUntil([&] { return diff->model()->preview().has_value(); }));
     EXPECT_TRUE(showsText(diff, QStringLiteral("Creating `~/.zprofile` (didn't exist before).")));
     QTest::mouseClick(button(diff, QStringLiteral("Apply")), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return diff->model()->applyError().has_value(); }));
     const QString error = *diff->model()->applyError();
     EXPECT_TRUE(error.startsWith(QStringLiteral("Couldn't write backup file: ")));
     EXPECT_TRUE(showsText(diff, error));

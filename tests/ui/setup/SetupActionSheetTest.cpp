@@ -11,11 +11,11 @@
 #include "support/ScriptedRemediationRunner.h"
 #include "support/TelemetryRecorder.h"
 #include "support/Wait.h"
+#include "ui/progress/OutputLinesView.h"
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/widgets/SheetDialog.h"
 
 #include <QLabel>
-#include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -27,7 +27,7 @@ using namespace qlan::test;
 
 namespace {
 
-using Event = SetupRemediationRunner::Event;
+using Event = StreamEvent;
 using SR = SetupRemediation;
 
 bool shown(const QWidget* root, const char* id) {
