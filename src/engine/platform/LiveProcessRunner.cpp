@@ -285,6 +285,9 @@ enum class ReadEnd {
     timeLimit, // the deadline passed
 };
 
+// The deadline of a read without a time limit.
+constexpr Clock::time_point noDeadline = Clock::time_point::max();
+
 int pollTimeout(Clock::duration wait) {
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
     return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(ms, 0, 60'000));
@@ -298,7 +301,7 @@ int pollTimeout(Clock::duration wait) {
 // gets its SIGKILL on time meanwhile.
 template <typename OnBytes>
 ReadEnd readPipes(Fd* const* ends, int count, int wakeFd, LiveProcessCancellation& child,
-                  std::optional<Clock::time_point> deadline, OnBytes&& onBytes) {
+                  Clock::time_point deadline, OnBytes&& onBytes) {
     constexpr int maxPipes = 2;
     Q_ASSERT(count <= maxPipes);
     std::vector<char> buffer(readChunk);
@@ -317,11 +320,11 @@ ReadEnd readPipes(Fd* const* ends, int count, int wakeFd, LiveProcessCancellatio
         if (wakeFd >= 0) fds[used++] = {wakeFd, POLLIN, 0};
 
         const Clock::time_point now = Clock::now();
-        if (deadline && now >= *deadline) return ReadEnd::timeLimit;
+        if (now >= deadline) return ReadEnd::timeLimit;
         if (!windowEnd && child.hasExited()) windowEnd = now + endOfFileWindow;
         if (windowEnd && now >= *windowEnd) return ReadEnd::abandoned;
         Clock::duration wait = windowEnd ? *windowEnd - now : Clock::duration(exitCheckInterval);
-        if (deadline) wait = std::min(wait, *deadline - now);
+        wait = std::min(wait, deadline - now);
         if (const auto killAt = child.enforceGrace()) wait = std::min(wait, *killAt - now);
 
         const int ready = ::poll(fds, used, pollTimeout(wait));
@@ -368,8 +371,7 @@ QString timeLimitText(std::chrono::milliseconds limit) {
 ProcessResult collectChild(const QString& executable, const QStringList& arguments,
                            const std::optional<Environment>& environment,
                            std::optional<std::chrono::milliseconds> timeLimit) {
-    const std::optional<Clock::time_point> deadline =
-        timeLimit ? std::optional(Clock::now() + *timeLimit) : std::nullopt;
+    const Clock::time_point deadline = timeLimit ? Clock::now() + *timeLimit : noDeadline;
     Pipe out = makePipe(true);
     Pipe err = makePipe(true);
     const auto [pid, error] =
@@ -399,7 +401,7 @@ ProcessResult collectChild(const QString& executable, const QStringList& argumen
     out.readEnd.reset();
     err.readEnd.reset();
     // A child that closed its pipes may still run: the time limit holds for its exit too.
-    if (end == ReadEnd::endOfFile && deadline && !waitForExitUntil(child, *deadline))
+    if (end == ReadEnd::endOfFile && timeLimit && !waitForExitUntil(child, deadline))
         end = ReadEnd::timeLimit;
     if (end == ReadEnd::timeLimit) {
         stopAndReap(child);
@@ -454,7 +456,7 @@ void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
         lines.push_back(ProcessStreamEvent::line(std::move(line), omitted));
     };
     Fd* ends[1] = {&output};
-    const ReadEnd end = readPipes(ends, 1, wakeup->fd(), *handle, std::nullopt,
+    const ReadEnd end = readPipes(ends, 1, wakeup->fd(), *handle, noDeadline,
                                   [&](int, const char* bytes, std::size_t size) {
                                       splitter.feed(bytes, size, onLine);
                                       events.yieldAll(lines);

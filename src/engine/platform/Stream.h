@@ -290,7 +290,7 @@ private:
 
     std::optional<T> popLocked() {
         if (state_->cancelled || state_->buffer.empty()) return std::nullopt;
-        T value = std::move(state_->buffer.front());
+        std::optional<T> value(std::in_place, std::move(state_->buffer.front()));
         state_->buffer.pop_front();
         return value;
     }

@@ -575,6 +575,7 @@ public:
     ThreadLoggingFileSystem(std::shared_ptr<FileSystemOperating> inner, std::shared_ptr<ThreadLog> log)
         : ForwardingFileSystem(std::move(inner))
         , log_(std::move(log)) {}
+    using ForwardingFileSystem::fileExists;
     bool fileExists(const QString& path) const override { return log_->add(), inner_->fileExists(path); }
     void createDirectory(const QString& path, bool intermediate) override {
         log_->add();
