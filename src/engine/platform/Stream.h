@@ -289,9 +289,11 @@ private:
         : state_(std::move(state)) {}
 
     std::optional<T> popLocked() {
-        if (state_->cancelled || state_->buffer.empty()) return std::nullopt;
-        std::optional<T> value(std::in_place, std::move(state_->buffer.front()));
-        state_->buffer.pop_front();
+        std::optional<T> value;
+        if (!state_->cancelled && !state_->buffer.empty()) {
+            value.emplace(std::move(state_->buffer.front()));
+            state_->buffer.pop_front();
+        }
         return value;
     }
 
