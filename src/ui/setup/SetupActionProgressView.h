@@ -34,7 +34,6 @@ public:
     SetupActionBatch* batch() const { return batch_; }
     SetupActionOutput* output() const { return output_; }
     OutputLinesView* outputList() const { return list_; }
-    bool hasFinished() const { return finished_; }
 
     // Starts the batch; only the first call counts.
     void startRun();
