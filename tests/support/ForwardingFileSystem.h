@@ -51,6 +51,13 @@ public:
     std::unique_ptr<FileEditHold> lockForEditing(const QString& path) override {
         return inner_->lockForEditing(path);
     }
+    void createDirectoryBelow(const QString& root, const QString& relative) override {
+        inner_->createDirectoryBelow(root, relative);
+    }
+    bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative, int permissions,
+                        bool keepExisting) override {
+        return inner_->writeFileBelow(data, root, relative, permissions, keepExisting);
+    }
 
 protected:
     std::shared_ptr<FileSystemOperating> inner_;

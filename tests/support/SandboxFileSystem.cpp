@@ -67,6 +67,15 @@ std::unique_ptr<FileEditHold> SandboxFileSystem::lockForEditing(const QString& p
     return LiveFileSystem::lockForEditing(map(path), LiveFileSystem::editLockFolder(temporaryDirectory()));
 }
 
+void SandboxFileSystem::createDirectoryBelow(const QString& root, const QString& relative) {
+    live_.createDirectoryBelow(map(root), relative);
+}
+
+bool SandboxFileSystem::writeFileBelow(const QByteArray& data, const QString& root, const QString& relative,
+                                       int permissions, bool keepExisting) {
+    return live_.writeFileBelow(data, map(root), relative, permissions, keepExisting);
+}
+
 QString SandboxFileSystem::urlForDirectory(StandardDirectory which, bool create) {
     const QString path = layout_.home + (which == StandardDirectory::applicationSupport
                                              ? QStringLiteral("/Library/Application Support")

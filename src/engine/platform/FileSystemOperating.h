@@ -100,6 +100,18 @@ public:
     // returned hold is destroyed. Re-entrant on one thread. Throws PlatformError when the hold cannot be
     // had (another program keeps it too long, or there is no place for the lock).
     virtual std::unique_ptr<FileEditHold> lockForEditing(const QString& path) = 0;
+
+    // Paths below a folder. `root` is a folder that exists and may be reached through symbolic links
+    // (the caller chose it); `relative` is a path below it ("a/b/c", no "." or ".." part). Nothing below
+    // `root` is reached through a link, at any level, however late the link appears: a link on the way
+    // or at the path itself throws a PlatformError naming its path, and nothing is written through it.
+    // 19. creates the folder at `relative`, and the missing ones on the way; an existing folder is fine
+    virtual void createDirectoryBelow(const QString& root, const QString& relative) = 0;
+    // 20. writes the bytes atomically to a new file at `relative` (its folder must exist) whose permission
+    // bits are `permissions` from the start. An item already there: with `keepExisting` it stays and
+    // false is returned, without a write; otherwise a regular file is replaced (anything else throws).
+    virtual bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative,
+                                int permissions, bool keepExisting) = 0;
 };
 
 } // namespace qlan

@@ -49,6 +49,15 @@ public:
     // errno as its code, so a full disk says "No space left on device".
     static void writeAll(int fd, QByteArrayView data, const QString& path,
                          const QString& what = QStringLiteral("Couldn't write"));
+
+    // Below `root`, each folder is opened by its name in the folder before it (openat with O_NOFOLLOW),
+    // so no link is followed: one met on the way (ELOOP) is refused by its path. A file is written as a
+    // temporary file in its folder (O_EXCL, O_NOFOLLOW) that is then renamed into place; a rename never
+    // writes through a link, and with `keepExisting` it never replaces anything (an item that appeared
+    // meanwhile stays, a link there is refused).
+    void createDirectoryBelow(const QString& root, const QString& relative) override;
+    bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative, int permissions,
+                        bool keepExisting) override;
 };
 
 } // namespace qlan

@@ -18,13 +18,19 @@ QString joined(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
+// A path relative to a folder, "" standing for the folder itself.
+QString below(const QString& relative, const QString& name) {
+    return relative.isEmpty() ? name : relative + QLatin1Char('/') + name;
+}
+
 } // namespace
 
 void FolderCopy::copyContents(const QString& from, const QString& to) {
-    copyFolder(from, to, QString());
+    root_ = to;
+    copyFolder(from, QString(), QString());
 }
 
-void FolderCopy::copyFolder(const QString& from, const QString& to, const QString& relative) {
+void FolderCopy::copyFolder(const QString& from, const QString& target, const QString& shown) {
     QStringList names = fs_->contentsOfDirectory(from);
     std::sort(names.begin(), names.end());
     for (const QString& name : names) {
@@ -34,27 +40,24 @@ void FolderCopy::copyFolder(const QString& from, const QString& to, const QStrin
         if (name == QLatin1String(".git") || targetName == QLatin1String(".git")) continue;
 
         const QString source = joined(from, name);
-        const QString target = joined(to, targetName);
-        const QString shown = relative.isEmpty() ? name : relative + QLatin1Char('/') + name;
+        const QString item = below(target, targetName);
+        const QString itemShown = below(shown, name);
         const FileAttributes attributes =
             fs_->attributesOfItem(source); // the entry itself, not a link's target
         if (attributes.isSymbolicLink.value_or(false)) {
-            notes_.append(QStringLiteral("Left out %1 — it’s a symbolic link.").arg(shown));
+            notes_.append(QStringLiteral("Left out %1 — it’s a symbolic link.").arg(itemShown));
             continue;
         }
         if (attributes.isDirectory.value_or(false)) {
-            bool isFolder = false;
-            if (!fs_->fileExists(target, &isFolder) || !isFolder) fs_->createDirectory(target, true);
-            copyFolder(source, target, shown);
+            fs_->createDirectoryBelow(root_, item);
+            copyFolder(source, item, itemShown);
             continue;
         }
         const QByteArray bytes = fs_->readData(source);
         const int permissions = attributes.posixPermissions.value_or(0644);
-        if (rules_.keepExisting && fs_->fileExists(target)) {
-            if (rules_.onExisting) rules_.onExisting(*this, to, targetName, bytes, permissions);
-            continue;
-        }
-        writeFile(target, bytes, permissions);
+        if (!fs_->writeFileBelow(bytes, root_, item, permissions & 0777, rules_.keepExisting) &&
+            rules_.onExisting)
+            rules_.onExisting(*this, item, targetName, bytes, permissions);
     }
 }
 
@@ -65,11 +68,12 @@ void FolderCopy::copyToNewFolder(const QString& from, const QString& destination
     const FileEditLock lock(*fs_, destination); // the engine makes one copy to a place at a time
     fs_->createDirectory(parent, true);
     removeLeftovers(parent, stagingPrefix);
-    const QString staging =
-        joined(parent, stagingPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    const QString stagingName = stagingPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString staging = joined(parent, stagingName);
     try {
-        fs_->createDirectory(staging, false);
-        copyContents(from, staging);
+        fs_->createDirectory(staging, false); // fails on anything already there, a link included
+        root_ = parent;
+        copyFolder(from, stagingName, QString());
         fs_->moveItem(staging, destination);
     } catch (...) {
         try {
@@ -101,10 +105,11 @@ void FolderCopy::removeLeftovers(const QString& parent, const QString& stagingPr
     }
 }
 
-void FolderCopy::writeFile(const QString& path, const QByteArray& bytes, int permissions) {
-    FileWriteOptions options;
-    options.permissions = permissions & 0777;
-    fs_->writeFile(bytes, path, options);
+bool FolderCopy::writeBeside(const QString& target, const QString& name, const QByteArray& bytes,
+                             int permissions) {
+    const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+    return fs_->writeFileBelow(bytes, root_, slash < 0 ? name : target.left(slash + 1) + name,
+                               permissions & 0777, true);
 }
 
 } // namespace qlan

@@ -1,8 +1,12 @@
 #pragma once
 // Copying a folder tree shipped with the application or fetched for the user (a skill, a project
-// template) into the user's folders, safely:
+// template) into the user's folders, safely. Every copy into a user's folder goes through this class.
 // - a symbolic link inside the source is never followed: it is left out, with a note, so a copy cannot
 //   reach outside its source or run round a link cycle;
+// - nothing below the folder it fills is reached through a symbolic link (a cloned repository may hold
+//   links to anywhere): every folder and file is created and opened without following one, a link in
+//   the way ends the copy with an error naming its path, and nothing is ever written through it. The
+//   folder itself may be reached through links: the user chose it;
 // - a ".git" folder is never copied;
 // - every file keeps its permission bits (read, write, execute), so scripts stay executable;
 // - a copy into a new folder is made in a hidden sibling that is renamed into place once whole, so a
@@ -22,16 +26,17 @@ namespace qlan {
 
 class FolderCopy {
 public:
-    // Called, when `keepExisting` is set, for a file whose target is already taken: the folder, the target
-    // name, the source file's bytes and permission bits. The handler may write elsewhere with writeFile.
+    // Called, when `keepExisting` is set, for a file whose target is already taken: the target (for
+    // writeBeside), its name, the source file's bytes and permission bits.
     using ExistingFileHandler =
-        std::function<void(FolderCopy& copy, const QString& targetFolder, const QString& targetName,
+        std::function<void(FolderCopy& copy, const QString& target, const QString& targetName,
                            const QByteArray& bytes, int permissions)>;
 
     struct Rules {
         // An entry named "dot.<rest>" arrives as ".<rest>" (templates ship hidden files that way).
         bool dotPrefixMeansHidden = false;
-        // A file already at the target stays as it is (and `onExisting` is told); otherwise it is replaced.
+        // Anything already at a file's target stays as it is (and `onExisting` is told); otherwise a file
+        // there is replaced. A link there is refused either way.
         bool keepExisting = false;
         ExistingFileHandler onExisting;
     };
@@ -50,20 +55,22 @@ public:
     // siblings left by a copy that was cut short (the program ended) are removed first.
     void copyToNewFolder(const QString& from, const QString& destination);
 
-    // Writes the bytes atomically, the file having the permission bits (0777 part only) from the start.
-    void writeFile(const QString& path, const QByteArray& bytes, int permissions);
-
-    const std::shared_ptr<FileSystemOperating>& fileSystem() const { return fs_; }
+    // Writes the bytes atomically to a new file named `name` beside `target` (as the handler got it), with
+    // the permission bits (0777 part only) from the start; false, writing nothing, when the name is taken.
+    bool writeBeside(const QString& target, const QString& name, const QByteArray& bytes, int permissions);
 
     // One line per entry left out (symbolic links), in the order met, naming it relative to the source.
     const QStringList& notes() const { return notes_; }
 
 private:
-    void copyFolder(const QString& from, const QString& to, const QString& relative);
+    // Copies the entries of `from` into the folder `target` below `root_` ("" for `root_` itself);
+    // `shown` names `from` relative to the source for the notes.
+    void copyFolder(const QString& from, const QString& target, const QString& shown);
     void removeLeftovers(const QString& parent, const QString& stagingPrefix);
 
     std::shared_ptr<FileSystemOperating> fs_;
     Rules rules_;
+    QString root_; // the folder being filled, or the new folder's parent
     QStringList notes_;
 };
 

@@ -38,7 +38,8 @@ public:
     static const QList<Agent>& agents();
 
     // Copies the folder `source` to <home>/<configDir>/skills/<name> for each agent set up that lacks it.
-    // Never throws.
+    // The skills folder may be reached through links (it often is, shared between agents); nothing
+    // below it is (FolderCopy). Never throws.
     Result install(const QString& source, const QString& name) const;
 
     // At least one agent is set up and every agent set up has the skill.

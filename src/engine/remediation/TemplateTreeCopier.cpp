@@ -10,13 +10,12 @@ FolderCopy::Rules templateRules(bool intoExisting, QStringList& written) {
     FolderCopy::Rules rules;
     rules.dotPrefixMeansHidden = true;
     rules.keepExisting = intoExisting;
-    rules.onExisting = [&written](FolderCopy& copy, const QString& folder, const QString& name,
+    rules.onExisting = [&written](FolderCopy& copy, const QString& target, const QString& name,
                                   const QByteArray& bytes, int permissions) {
         if (!TemplateTreeCopier::exampleCopyNames().contains(name)) return; // the user's file, not reported
-        const QString example = folder + QLatin1Char('/') + TemplateTreeCopier::exampleName(name);
-        if (copy.fileSystem()->fileExists(example)) return; // both are the user's now: nothing was written
-        copy.writeFile(example, bytes, permissions);
-        written.append(name);
+        // An example already there is the user's too: nothing is written, and nothing reported.
+        if (copy.writeBeside(target, TemplateTreeCopier::exampleName(name), bytes, permissions))
+            written.append(name);
     };
     return rules;
 }

@@ -3,7 +3,8 @@
 // application into a new project folder, or adds it to a folder the user chose without replacing any of
 // the user's files. For the agent instruction files (CLAUDE.md, AGENTS.md) that the user already has, the
 // template's copy goes beside them under an example name instead.
-// Template entries named "dot.<rest>" arrive as hidden ".<rest>" entries, at every depth.
+// Template entries named "dot.<rest>" arrive as hidden ".<rest>" entries, at every depth. No link inside
+// the destination is followed (FolderCopy): one in the way makes the copy fail, naming it.
 
 #include "platform/FileSystemOperating.h"
 

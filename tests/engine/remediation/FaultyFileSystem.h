@@ -15,7 +15,8 @@ class FaultyFileSystem : public ForwardingFileSystem {
 public:
     using ForwardingFileSystem::ForwardingFileSystem;
 
-    // Writes (text, data, permissions, new folders) to a path for which this answers true fail.
+    // Writes (text, data, permissions, new folders, also below a folder) to a path for which this answers
+    // true fail.
     std::function<bool(const QString& path)> failWrite;
     // The error's description; empty: "Couldn't write “<path>”: Permission denied".
     QString description;
@@ -41,6 +42,15 @@ public:
     void createDirectory(const QString& path, bool withIntermediateDirectories) override {
         check(path);
         ForwardingFileSystem::createDirectory(path, withIntermediateDirectories);
+    }
+    void createDirectoryBelow(const QString& root, const QString& relative) override {
+        check(root + QLatin1Char('/') + relative);
+        ForwardingFileSystem::createDirectoryBelow(root, relative);
+    }
+    bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative, int permissions,
+                        bool keepExisting) override {
+        check(root + QLatin1Char('/') + relative);
+        return ForwardingFileSystem::writeFileBelow(data, root, relative, permissions, keepExisting);
     }
 
 private:

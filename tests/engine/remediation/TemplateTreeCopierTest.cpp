@@ -1,5 +1,6 @@
 // Copying a project template: a new project appears whole or not at all, a chosen folder keeps every file
-// of the user's, hidden "dot." names, links, ".git" and permission bits, on real files in a sandbox.
+// of the user's and follows none of its links, hidden "dot." names, links, ".git" and permission bits, on
+// real files in a sandbox.
 
 #include "remediation/TemplateTreeCopier.h"
 
@@ -153,6 +154,52 @@ TEST(TemplateTreeCopier, AChosenFolderKeepsTheUsersFilesAndSaysWhatWasWrittenIns
         TemplateTreeCopier(sandbox.services().fs).createProject(sandbox.map(templateFolder), outside, true);
     EXPECT_EQ(result.lines, QStringList{"Added the example files to " + outside + "."} + linkNotes);
     EXPECT_EQ(treeOf(outside), copiedTemplate());
+}
+
+TEST(TemplateTreeCopier, ALinkInTheChosenFolderIsRefusedAndNothingIsWrittenOutside) {
+    // A cloned repository may hold links to anywhere; none is followed, and the copy fails naming it.
+    struct Case {
+        QString link;   // below the chosen folder
+        QString target; // Mac path outside it
+        QString error;  // the platform error's start; its path is the link's
+    };
+    const QList<Case> cases{
+        {"README.md", "/Elsewhere/dir/README.md", "Couldn't write"},
+        {".gitignore", "/Elsewhere/gitignore", "Couldn't write"},
+        {"scripts", "/Elsewhere/dir", "Couldn't create the folder"},
+        {".config/.settings", "/Elsewhere/settings", "Couldn't write"},
+        {"CLAUDE-example.md", "/Elsewhere/example", "Couldn't write"}, // beside the user's CLAUDE.md
+    };
+    const QMap<QString, QString> elsewhere{{"dir", "dir"}, {"dir/keep", "644 keep\n"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link.toStdString());
+        Sandbox sandbox;
+        writeTemplate(sandbox);
+        sandbox.writeFile("/Elsewhere/dir/keep", "keep\n");
+        sandbox.writeFile("/Users/tester/Work/CLAUDE.md", "mine\n");
+        sandbox.makeSymlink("/Users/tester/Work/" + c.link, c.target);
+        const QString folder = sandbox.home() + "/Work";
+        const auto result = TemplateTreeCopier(sandbox.services().fs)
+                                .createProject(sandbox.map(templateFolder), folder, true);
+        EXPECT_EQ(result.lines,
+                  QStringList{"Couldn't add the example files to ~/Work: " + c.error + " “" + folder + "/" +
+                              c.link +
+                              "”: it is a symbolic link, which is never followed inside the folder "
+                              "being filled"});
+        EXPECT_FALSE(result.succeeded);
+        EXPECT_EQ(treeOf(sandbox.map("/Elsewhere")), elsewhere);
+        EXPECT_EQ(sandbox.readFile("/Users/tester/Work/CLAUDE.md"), "mine\n");
+    }
+
+    // The chosen folder itself may be reached through a link: the user chose it.
+    Sandbox sandbox;
+    writeTemplate(sandbox);
+    sandbox.makeSymlink("/Users/tester/Linked", "/Elsewhere/Project");
+    sandbox.makeDirectory("/Elsewhere/Project");
+    const auto result = TemplateTreeCopier(sandbox.services().fs)
+                            .createProject(sandbox.map(templateFolder), sandbox.home() + "/Linked", true);
+    EXPECT_TRUE(result.succeeded) << result.lines.join('\n').toStdString();
+    EXPECT_EQ(treeOf(sandbox.map("/Elsewhere/Project")), copiedTemplate());
 }
 
 TEST(TemplateTreeCopier, DisplayPathAndExampleNames) {
