@@ -48,7 +48,8 @@ protected:
                       bool continuesPastFailure = false) {
         auto* view = new SetupActionProgressView(
             QStringLiteral("Install languages"), remediations, std::move(run), continuesPastFailure,
-            [this](SetupActionOutcome outcome) { outcomes_.append(outcome); }, telemetry_.service());
+            [this](SetupActionOutcome outcome) { outcomes_.append(outcome); }, ProductConfig::current(),
+            telemetry_.service());
         auto* sheet = new SheetDialog(
             view, [view] { view->closeRequested(); }, &window_);
         sheet->open();
