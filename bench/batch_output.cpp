@@ -79,7 +79,7 @@ qsizetype runSheet(test::Sandbox& sandbox, TelemetryService& telemetry, QWidget&
     auto* view = new SetupActionProgressView(
         QStringLiteral("Install Node"), {SetupRemediation::installNodeViaMise()},
         SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox.services())), false,
-        [](SetupActionOutcome) {}, telemetry, &window);
+        [](SetupActionOutcome) {}, ProductConfig::current(), telemetry, &window);
     const SetupActionBatch* batch = view->batch();
     const SetupActionOutput* output = view->output();
 

@@ -2,9 +2,11 @@
 
 #include "support/AccessibleNames.h"
 #include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -15,7 +17,10 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include <optional>
@@ -25,14 +30,12 @@ namespace {
 
 // What a control does, as the role a screen reader should announce for it; nothing for a widget that is
 // no control.
+// (A label is no control: the links it shows are, each on its own.)
 std::optional<QAccessible::Role> fittingRole(const QWidget* widget) {
     if (qobject_cast<const LinkLabel*>(widget)) return QAccessible::Link;
-    if (const auto* label = qobject_cast<const QLabel*>(widget))
-        return label->textInteractionFlags() & Qt::LinksAccessibleByKeyboard
-                   ? std::optional(QAccessible::Link)
-                   : std::nullopt;
     if (qobject_cast<const QCheckBox*>(widget)) return QAccessible::CheckBox;
-    if (qobject_cast<const QRadioButton*>(widget) || qobject_cast<const RadioRow*>(widget))
+    if (qobject_cast<const QRadioButton*>(widget) || qobject_cast<const RadioRow*>(widget) ||
+        RadioGroup::of(widget))
         return QAccessible::RadioButton;
     if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
         const bool exclusive = button->autoExclusive() || (button->group() && button->group()->exclusive());
@@ -80,6 +83,64 @@ QString roleName(QAccessible::Role role) {
     return QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(role));
 }
 
+// The links a label shows, by their text in reading order; a link whose text changes its style is one.
+QStringList shownLinks(const QLabel* label) {
+    QTextDocument shown;
+    if (label->textFormat() == Qt::MarkdownText)
+        shown.setMarkdown(label->text());
+    else if (label->textFormat() == Qt::RichText ||
+             (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text())))
+        shown.setHtml(label->text());
+    QStringList links;
+    QString lastTarget;
+    for (QTextCursor at(&shown); !at.atEnd();) {
+        at.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+        const bool separator = at.selectedText() == QChar(QChar::ParagraphSeparator);
+        const QString target = separator ? QString() : at.charFormat().anchorHref();
+        if (!target.isEmpty() && target == lastTarget && !links.isEmpty())
+            links.last() += at.selectedText();
+        else if (!target.isEmpty())
+            links.append(at.selectedText());
+        lastTarget = target;
+        at.clearSelection();
+    }
+    return links;
+}
+
+// Each link the label shows is announced as a link of its own, with the press action.
+void checkLinks(QLabel* label, const QStringList& links, QStringList& faults) {
+    QAccessibleInterface* text = QAccessible::queryAccessibleInterface(label);
+    QStringList announced;
+    for (int i = 0; text && i < text->childCount(); ++i) {
+        QAccessibleInterface* link = text->child(i);
+        if (link && link->role() == QAccessible::Link && link->actionInterface() &&
+            link->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()))
+            announced << link->text(QAccessible::Name);
+    }
+    for (const QString& link : links)
+        if (!announced.contains(link))
+            faults << describe(label) + QStringLiteral(": its link \"") + link +
+                          QStringLiteral("\" is not announced as a link with the press action");
+}
+
+// A list or a scroll view wider than it shows scrolls sideways with Left, Right, Home and End.
+bool scrollsSidewaysByKeyboard(QAbstractScrollArea* area) {
+    QScrollBar* across = area->horizontalScrollBar();
+    const int was = across->value();
+    across->setValue(across->minimum());
+    area->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(area, Qt::Key_End);
+    bool scrolls = across->value() == across->maximum();
+    QTest::keyClick(area, Qt::Key_Home);
+    scrolls = scrolls && across->value() == across->minimum();
+    QTest::keyClick(area, Qt::Key_Right);
+    scrolls = scrolls && across->value() > across->minimum();
+    QTest::keyClick(area, Qt::Key_Left);
+    scrolls = scrolls && across->value() == across->minimum();
+    across->setValue(was);
+    return scrolls;
+}
+
 void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     QHash<QWidget*, int> checkedInGroup; // radio buttons by the widget that holds them
     for (QWidget* control : controls) {
@@ -116,6 +177,13 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
             controls.append(widget);
     if (controls.isEmpty()) faults << QStringLiteral("no control is shown: nothing to walk");
     checkRoles(controls, faults);
+    QHash<QLabel*, QStringList> linksToReach;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->window() == window && label->isVisible() && label->isEnabled())
+            if (const QStringList links = shownLinks(label); !links.isEmpty()) {
+                checkLinks(label, links, faults);
+                linksToReach.insert(label, links);
+            }
 
     // Tab until the focus comes round again: from a container the screen left the focus on, else from
     // nothing focused. (A focus on a hidden control is where the test left it: in an active window Qt
@@ -134,6 +202,17 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
             faults << describe(from) + QStringLiteral(": Tab stays in the text field or types into it");
             setFieldText(from, *typed);
             break;
+        }
+        if (auto* label = qobject_cast<QLabel*>(to)) {
+            // A label is a stop for its links only, and shows which one has the focus.
+            QAccessibleInterface* text = accessible(label);
+            QAccessibleInterface* link = text ? text->focusChild() : nullptr;
+            if (link && link->role() == QAccessible::Link)
+                linksToReach[label].removeOne(link->text(QAccessible::Name));
+            else if (const QString fault = describe(label) + QStringLiteral(": Tab stops on it, but no link "
+                                                                            "in it shows the focus");
+                     !faults.contains(fault))
+                faults << fault;
         }
         if (to == from) continue; // Tab moving between the links inside a label
         if (!to || stops.contains(to)) break;
@@ -157,6 +236,21 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     };
     for (QWidget* control : controls)
         if (!reached(control)) faults << describe(control) + QStringLiteral(": not reached by Tab");
+    for (auto it = linksToReach.cbegin(); it != linksToReach.cend(); ++it)
+        for (const QString& link : it.value())
+            faults << describe(it.key()) + QStringLiteral(": its link \"") + link +
+                          QStringLiteral("\" is not reached by Tab");
+    for (QAbstractScrollArea* area : window->findChildren<QAbstractScrollArea*>()) {
+        const QScrollBar* across = area->horizontalScrollBar();
+        if (area->window() != window || !area->isVisible() || isTextField(area) ||
+            across->maximum() <= across->minimum())
+            continue;
+        if (!stops.contains(area))
+            faults << describe(area) + QStringLiteral(": scrolls sideways, but Tab does not reach it");
+        else if (!scrollsSidewaysByKeyboard(area))
+            faults << describe(area) +
+                          QStringLiteral(": Left, Right, Home and End do not scroll it sideways");
+    }
 
     if (focused)
         focused->setFocus(Qt::OtherFocusReason);

@@ -5,7 +5,10 @@
 // the press action. Tab reaches every control once, in reading order (top to bottom, and left to right
 // within a line), starting from the first: pressed from nothing focused, or from a container the screen
 // left the focus on; pressed in a text field it moves on and types nothing. Whatever else Tab stops on (a
-// list, a scroll view) has a name.
+// list, a scroll view) has a name. Each link a label shows is a link of its own: announced as one with the
+// press action, and a stop of Tab that shows it has the focus (Tab stops on a label for its links only).
+// A list or a scroll view wider than it shows is reached by Tab and scrolls sideways with Left, Right,
+// Home and End.
 
 #include <gtest/gtest.h>
 

@@ -9,13 +9,16 @@
 namespace qlan {
 
 SetupActionBatch::SetupActionBatch(QList<SetupRemediation> remediations, bool continuesPastFailure,
-                                   RunRemediation run, TelemetryService& telemetry, QObject* parent)
+                                   RunRemediation run, const ProductConfig& edition,
+                                   TelemetryService& telemetry, QObject* parent)
     : QObject(parent)
     , loginName(qlan::loginName())
     , remediations_(std::move(remediations))
     , continuesPastFailure_(continuesPastFailure)
     , run_(std::move(run))
-    , telemetry_(telemetry) {}
+    , telemetry_(telemetry)
+    , policy_(edition.spinePolicy)
+    , defaultReason_(defaultReason(edition)) {}
 
 SetupActionBatch::~SetupActionBatch() {
     // The running job's stream is cancelled with its owner, which stops the job.
@@ -31,9 +34,6 @@ SetupActionBatch::RunRemediation SetupActionBatch::runWith(SetupRemediationRunne
 void SetupActionBatch::start() {
     if (started_) return;
     started_ = true;
-    const ProductConfig edition = ProductConfig::current();
-    policy_ = edition.spinePolicy;
-    defaultReason_ = defaultReason(edition);
     runNext();
 }
 
@@ -47,6 +47,12 @@ void SetupActionBatch::cancel() {
         step->deleteLater();
     }
     emit ended();
+}
+
+void SetupActionBatch::finish(SetupActionOutcome outcome) {
+    if (finished_) return;
+    finished_ = true;
+    emit finished(outcome);
 }
 
 void SetupActionBatch::runNext() {

@@ -3,7 +3,8 @@
 // sheet shows and reports. It keeps every output line as it arrived (a very long one cut), skips the language
 // installs through mise when mise itself failed earlier in the batch, goes on after a failure only when asked
 // to, hands the GitHub sign-in's address and one-time code to the desktop, sends the usage events of every
-// step, and ends with an exit code (0, or the first failure's) or as canceled.
+// step, and ends with an exit code (0, or the first failure's) or as canceled. How the sheet that shows it
+// ended is reported once, through `finished`.
 //
 // Lives on the GUI thread; the jobs run on their own threads and their events come back here through
 // queued delivery. Cancelling, or destroying the batch, ends the stream of the running job, which stops
@@ -45,9 +46,9 @@ public:
         std::function<void(const QUrl& url)> openURL;
     };
 
-    // Events go to `telemetry`, which must outlive the batch.
+    // The password prompts give `edition`'s reasons. Events go to `telemetry`, which must outlive the batch.
     SetupActionBatch(QList<SetupRemediation> remediations, bool continuesPastFailure, RunRemediation run,
-                     TelemetryService& telemetry, QObject* parent = nullptr);
+                     const ProductConfig& edition, TelemetryService& telemetry, QObject* parent = nullptr);
     ~SetupActionBatch() override;
 
     // The jobs of a real runner.
@@ -57,11 +58,14 @@ public:
     // The user whose folder the PATH repair event writes as "/Users/~/"; this process's user by default.
     QString loginName;
 
-    // Starts the first fix with the current edition's password reasons. Only the first call counts.
+    // Starts the first fix. Only the first call counts.
     void start();
-    // The user's Cancel: the running job is stopped and nothing more starts; the fix that was running
-    // sends no event. Harmless once the batch has ended.
+    // Stops the batch: the running job is stopped and nothing more starts; the fix that was running sends
+    // no event. Harmless once the batch has ended.
     void cancel();
+    // Reports how the sheet ended through `finished`, once: later calls report nothing.
+    void finish(SetupActionOutcome outcome);
+    bool hasFinished() const { return finished_; }
 
     bool hasStarted() const { return started_; }
     // Ended: an exit code is set, or the batch was canceled.
@@ -97,6 +101,8 @@ signals:
     void linesAppended();
     // The batch has ended (see hasEnded).
     void ended();
+    // How the sheet ended (see finish).
+    void finished(qlan::SetupActionOutcome outcome);
 
 private:
     void runNext();
@@ -109,13 +115,14 @@ private:
     const bool continuesPastFailure_;
     const RunRemediation run_;
     TelemetryService& telemetry_;
-    SpineRenderPolicy policy_;
-    QString defaultReason_;
+    const SpineRenderPolicy policy_;
+    const QString defaultReason_;
 
     QStringList lines_;
     std::optional<std::int32_t> exitCode_;
     bool canceled_ = false;
     bool started_ = false;
+    bool finished_ = false;
 
     // This run only.
     qsizetype index_ = 0;

@@ -9,7 +9,7 @@
 namespace qlan {
 
 SetupActionOutput::SetupActionOutput(SetupActionBatch* batch, QObject* parent)
-    : QAbstractListModel(parent)
+    : OutputRowsModel(parent)
     , batch_(batch) {
     connect(batch, &SetupActionBatch::linesAppended, this, &SetupActionOutput::scheduleCatchUp);
     catchUp();
@@ -52,8 +52,11 @@ void SetupActionOutput::catchUp() {
         const auto shown = filter_.feed(lines[linesSeen_]);
         if (shown == InstallOutputFilter::Shown::nothing) continue;
         const auto entry = std::uint32_t(linesSeen_) << 1;
+        noteRow(qsizetype(rows_.size() + added.size()), lines[linesSeen_].size());
         added.push_back(entry);
-        if (shown == InstallOutputFilter::Shown::lineAndNote) added.push_back(entry | 1u);
+        if (shown != InstallOutputFilter::Shown::lineAndNote) continue;
+        noteRow(qsizetype(rows_.size() + added.size()), InstallOutputFilter::oldVersionNote.size());
+        added.push_back(entry | 1u);
     }
     if (added.empty()) return;
     const int first = int(rows_.size());

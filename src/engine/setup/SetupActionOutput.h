@@ -1,11 +1,11 @@
 #pragma once
 // The rows of the action sheet's output: the batch's lines as the install output filter shows them,
 // kept up to date while lines arrive. Each row costs four bytes besides the line it points at (the
-// batch keeps the lines); new lines are taken in once per turn of the event loop, as one insertion.
+// batch keeps the lines); new lines are taken in once per turn of the event loop, as one insertion, and
+// the widest row with them.
 
+#include "progress/OutputRowsModel.h"
 #include "remediation/InstallOutputFilter.h"
-
-#include <QAbstractListModel>
 #include <QPointer>
 
 #include <chrono>
@@ -16,7 +16,7 @@ namespace qlan {
 
 class SetupActionBatch;
 
-class SetupActionOutput : public QAbstractListModel {
+class SetupActionOutput : public OutputRowsModel {
     Q_OBJECT
 public:
     explicit SetupActionOutput(SetupActionBatch* batch, QObject* parent = nullptr);

@@ -4,6 +4,7 @@
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
 #include "ui/widgets/TextLabel.h"
 
@@ -13,9 +14,10 @@
 
 namespace qlan {
 
-OptionList::OptionList(const QList<std::pair<QString, QString>>& keyedLabels, const QString& identifierPrefix,
-                       std::function<void(const QString&)> onSelect) {
+OptionList::OptionList(const QString& question, const QList<std::pair<QString, QString>>& keyedLabels,
+                       const QString& identifierPrefix, std::function<void(const QString&)> onSelect) {
     QVBoxLayout* layout = column(this, 6);
+    auto* group = new RadioGroup(this, question);
     for (const auto& [key, label] : keyedLabels) {
         auto* row = new RadioRow(label, QString());
         setAccessibilityIdentifier(row, identifierPrefix + key);
@@ -23,6 +25,7 @@ OptionList::OptionList(const QList<std::pair<QString, QString>>& keyedLabels, co
             if (onSelect) onSelect(key);
         });
         layout->addWidget(row);
+        group->addChoice(row);
         rows_.append({key, row});
     }
 }

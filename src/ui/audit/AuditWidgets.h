@@ -27,11 +27,12 @@ class AuditStageModel;
 class ScreenScaffold;
 
 // The answers of a follow-up question: one radio row per (key, label), 6 points apart, each named
-// `identifierPrefix` followed by its key; a click calls `onSelect` with the key.
+// `identifierPrefix` followed by its key, in one group named by the question (see RadioGroup.h); a click
+// or an arrow key calls `onSelect` with the key.
 class OptionList : public QWidget {
 public:
-    OptionList(const QList<std::pair<QString, QString>>& keyedLabels, const QString& identifierPrefix,
-               std::function<void(const QString&)> onSelect);
+    OptionList(const QString& question, const QList<std::pair<QString, QString>>& keyedLabels,
+               const QString& identifierPrefix, std::function<void(const QString&)> onSelect);
     // Marks the row of `key` selected and the others not.
     void showSelected(const std::optional<QString>& key);
 

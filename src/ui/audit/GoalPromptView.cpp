@@ -25,10 +25,11 @@ GoalPromptView::GoalPromptView(GoalPrompt prompt, const QString& continueLabel,
     QList<std::pair<QString, QString>> answers;
     for (const GoalOption& option : model_.prompt().options)
         answers.append({option.key, option.label});
-    options_ = new OptionList(answers, QStringLiteral("goal-option-"), [this](const QString& key) {
-        model_.select(key);
-        showSelection();
-    });
+    options_ = new OptionList(model_.prompt().question, answers, QStringLiteral("goal-option-"),
+                              [this](const QString& key) {
+                                  model_.select(key);
+                                  showSelection();
+                              });
     items->addSpacing(4);
     items->addWidget(options_);
 

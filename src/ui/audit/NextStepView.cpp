@@ -18,10 +18,11 @@ NextStepView::NextStepView(NextStepPrompt prompt, QPointer<AppNavigation> naviga
     QList<std::pair<QString, QString>> answers;
     for (const NextStepOption& option : model_.prompt().options)
         answers.append({option.key, option.label});
-    options_ = new OptionList(answers, QStringLiteral("next-step-option-"), [this](const QString& key) {
-        model_.select(key);
-        showSelection();
-    });
+    options_ = new OptionList(model_.prompt().question, answers, QStringLiteral("next-step-option-"),
+                              [this](const QString& key) {
+                                  model_.select(key);
+                                  showSelection();
+                              });
     items->addWidget(options_);
     continue_ = new ProminentButton(QStringLiteral("Show next step"));
     continue_->bindToReturn();

@@ -2,6 +2,7 @@
 
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/IntBinding.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
 
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@ JavaVersionChooserView::JavaVersionChooserView(IntBinding* chosenMajor, const QS
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 4);
     layout->setSpacing(10);
+    auto* group = new RadioGroup(this, groupName());
     for (int major : majors()) {
         auto* row = new RadioRow(rowTitle(major), rowDescription(major));
         row->setProperty("major", major);
@@ -24,6 +26,7 @@ JavaVersionChooserView::JavaVersionChooserView(IntBinding* chosenMajor, const QS
             if (chosenMajor_) chosenMajor_->setValue(major);
         });
         layout->addWidget(row);
+        group->addChoice(row);
         rows_.append(row);
     }
     layout->addStretch(1);

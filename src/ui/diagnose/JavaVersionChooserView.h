@@ -1,7 +1,7 @@
 #pragma once
-// The choice of the long-term-support Java major to install: 25, 21 or 17, one radio row each. The
-// chosen major lives in a binding owned by the embedding screen; a click writes it there, and the rows
-// follow every change of the binding.
+// The choice of the long-term-support Java major to install: 25, 21 or 17, one radio row each, in one
+// group (see RadioGroup.h). The chosen major lives in a binding owned by the embedding screen; a click or
+// an arrow key writes it there, and the rows follow every change of the binding.
 
 #include <QList>
 #include <QPointer>
@@ -23,6 +23,8 @@ public:
     static QList<int> majors() { return {25, 21, 17}; }
     static QString rowTitle(int major);
     static QString rowDescription(int major);
+    // What a screen reader calls the group of rows.
+    static QString groupName() { return QStringLiteral("Java version to install"); }
 
     RadioRow* row(int major) const;
 

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -16,7 +15,7 @@
 namespace qlan {
 
 OutputLinesModel::OutputLinesModel(const QStringList* lines, QObject* parent)
-    : QAbstractListModel(parent)
+    : OutputRowsModel(parent)
     , lines_(lines) {}
 
 int OutputLinesModel::rowCount(const QModelIndex& parent) const {
@@ -39,6 +38,8 @@ QVariant OutputLinesModel::data(const QModelIndex& index, int role) const {
 
 void OutputLinesModel::linesAppended(qsizetype first, qsizetype count) {
     if (count <= 0 || first != rows_) return;
+    for (qsizetype row = first; row < first + count; ++row)
+        noteRow(row, lines_->at(row).size());
     beginInsertRows({}, rows_, int(first + count - 1));
     rows_ = int(first + count);
     endInsertRows();
@@ -46,70 +47,32 @@ void OutputLinesModel::linesAppended(qsizetype first, qsizetype count) {
 
 namespace {
 
-// Sizes every row by the widest text the model has held, measured as the row draws it. The widest row is
-// taken as the one with the most characters: in a fixed-width font that is the widest but for lines of
-// wide (East Asian) characters.
+// Sizes every row by the widest row of the model, measured as the row draws it.
 class WidestRowDelegate : public QStyledItemDelegate {
 public:
-    explicit WidestRowDelegate(QListView* list)
-        : QStyledItemDelegate(list) {}
-
-    void follow(QAbstractItemModel* model) {
-        if (model_) disconnect(model_, nullptr, this, nullptr);
-        model_ = model;
-        widest_.clear();
-        if (!model) return;
-        connect(model, &QAbstractItemModel::rowsInserted, this,
-                [this](const QModelIndex& parent, int first, int last) {
-                    if (!parent.isValid()) note(first, last);
-                });
-        connect(model, &QAbstractItemModel::dataChanged, this,
-                [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                    note(topLeft.row(), bottomRight.row());
-                });
-        connect(model, &QAbstractItemModel::modelReset, this, [this] {
-            widest_.clear();
-            note(0, model_->rowCount() - 1);
-        });
-        note(0, model->rowCount() - 1);
-    }
+    using QStyledItemDelegate::QStyledItemDelegate;
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize hint = QStyledItemDelegate::sizeHint(option, index);
-        if (widest_.isEmpty()) return hint;
+        const auto* rows = qobject_cast<const OutputRowsModel*>(index.model());
+        if (!rows || rows->widestRow() < 0) return hint;
         QStyleOptionViewItem widest = option;
-        initStyleOption(&widest, index);
-        widest.text = widest_;
+        initStyleOption(&widest, rows->index(rows->widestRow()));
         const QWidget* list = option.widget;
         const QStyle* style = list ? list->style() : QApplication::style();
         hint.setWidth(std::max(
             hint.width(), style->sizeFromContents(QStyle::CT_ItemViewItem, &widest, QSize(), list).width()));
         return hint;
     }
-
-private:
-    void note(int first, int last) {
-        for (int row = std::max(first, 0); row <= last; ++row) {
-            const QString text = model_->index(row, 0).data(Qt::DisplayRole).toString();
-            if (text.size() > widest_.size()) widest_ = text;
-        }
-    }
-
-    QPointer<QAbstractItemModel> model_;
-    QString widest_;
 };
 
 } // namespace
 
 void scrollLongRowsSideways(QListView* list) {
     auto* delegate = dynamic_cast<WidestRowDelegate*>(list->itemDelegate());
-    if (!delegate || delegate->parent() != list) {
-        delegate = new WidestRowDelegate(list);
-        list->setItemDelegate(delegate);
-    }
+    if (!delegate || delegate->parent() != list) list->setItemDelegate(new WidestRowDelegate(list));
     list->setTextElideMode(Qt::ElideNone);
     list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    delegate->follow(list->model());
 }
 
 OutputLinesView::OutputLinesView(QWidget* parent)
@@ -131,6 +94,9 @@ OutputLinesView::OutputLinesView(QWidget* parent)
     applyTextFrame(this);
     setViewportMargins(textFrameViewportMargins(8));
     scrollLongRowsSideways(this);
+    setFocusPolicy(Qt::StrongFocus);
+    // A step sideways is a few characters; the list would make it a whole row's width.
+    horizontalScrollBar()->setSingleStep(4 * fontMetrics().horizontalAdvance(QLatin1Char('0')));
     QScrollBar* bar = verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
         if (!scrolling_) following_ = value >= bar->maximum();
@@ -141,7 +107,6 @@ OutputLinesView::OutputLinesView(QWidget* parent)
 void OutputLinesView::setModel(QAbstractItemModel* model) {
     if (this->model()) disconnect(this->model(), &QAbstractItemModel::rowsInserted, this, nullptr);
     QListView::setModel(model);
-    scrollLongRowsSideways(this);
     if (model) connect(model, &QAbstractItemModel::rowsInserted, this, &OutputLinesView::followOutput);
 }
 
@@ -170,6 +135,29 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // The keys scroll, as on the Mac, rather than move a current row.
+    struct KeyScroll {
+        int key;
+        bool sideways;
+        QAbstractSlider::SliderAction action;
+    };
+    static constexpr KeyScroll scrolls[] = {
+        {Qt::Key_Left, true, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Right, true, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_Home, true, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, true, QAbstractSlider::SliderToMaximum},
+        {Qt::Key_Up, false, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, false, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_PageUp, false, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, false, QAbstractSlider::SliderPageStepAdd},
+    };
+    if ((event->modifiers() | Qt::KeypadModifier) == Qt::KeypadModifier)
+        for (const KeyScroll& scroll : scrolls)
+            if (event->key() == scroll.key) {
+                (scroll.sideways ? horizontalScrollBar() : verticalScrollBar())->triggerAction(scroll.action);
+                event->accept();
+                return;
+            }
     QListView::keyPressEvent(event);
 }
 

@@ -2,21 +2,26 @@
 // The output list of both remediation sheets (the streaming remediation screen and the guided setup's
 // action sheet): one row per line, in arrival order, monospaced at caption size, in the shared text
 // frame; as rows arrive it keeps the last one at the bottom edge, unless the user scrolled up. A line
-// wider than the list is never cut: the list scrolls sideways as far as its widest row. Rows are
-// selectable and copied with the platform's copy shortcut. Rows are laid out lazily, so a job that
-// prints a million lines costs the list only the rows it draws.
+// wider than the list is never cut: the list scrolls sideways as far as its widest row, which its model
+// keeps (OutputRowsModel). Rows are selectable and copied with the platform's copy shortcut. Rows are
+// laid out lazily, so a job that prints a million lines costs the list only the rows it draws.
+//
+// Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Left
+// and Right sideways by a step, Home and End to the start and the end of the rows, Up, Down, Page Up
+// and Page Down through the rows.
 //
 // The streaming screen's list model reads the lines of the screen's state directly and is told of
 // appended ranges. The row of the cask recovery's reinstall notice carries the identifier
 // "remediation-retry-line" (role `identifierRole`; a screen reader reads only the line).
 
-#include <QAbstractListModel>
+#include "progress/OutputRowsModel.h"
+
 #include <QListView>
 #include <QStringList>
 
 namespace qlan {
 
-class OutputLinesModel : public QAbstractListModel {
+class OutputLinesModel : public OutputRowsModel {
     Q_OBJECT
 public:
     static constexpr int identifierRole = Qt::UserRole + 1;
@@ -34,9 +39,9 @@ private:
     int rows_ = 0;
 };
 
-// Makes every row of the list as wide as its widest row, so that the list scrolls sideways to the end
-// of every line (a list of rows of one height otherwise takes its width from a single row). Call after
-// the list's model is set; it follows the rows that model adds and changes.
+// Makes every row of the list as wide as the widest row of its model (an OutputRowsModel), so that the
+// list scrolls sideways to the end of every line (a list of rows of one height otherwise takes its width
+// from a single row).
 void scrollLongRowsSideways(QListView* list);
 
 class OutputLinesView : public QListView {

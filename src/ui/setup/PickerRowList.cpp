@@ -108,6 +108,11 @@ void PickerRowList::update(const RowWidgets& widgets, const PickerRow& row,
 
     widgets.disclosure->setText(row.disclosure);
     widgets.disclosure->setVisible(!row.disclosure.isEmpty());
+    // A screen reader hears the lines under the checkbox with it, as the description of a radio row.
+    QStringList description;
+    for (const QString& line : {row.caption, row.disclosure})
+        if (!line.isEmpty()) description.append(line);
+    widgets.checkbox->setAccessibleDescription(description.join(QLatin1Char('\n')));
 
     const bool showsField = !row.keyFieldID.isEmpty();
     widgets.keyField->setVisible(showsField);

@@ -1,6 +1,7 @@
 #pragma once
 // The checkbox rows of a guided-setup picker: per row a checkbox, a caption indented under it (secondary
-// or warning colour), an optional warning-coloured second line and an optional masked key field. The list
+// or warning colour), an optional warning-coloured second line and an optional masked key field. A
+// screen reader hears the caption and the second line as the checkbox's description. The list
 // only draws the rows it is given and reports the user's ticks and typing; its owner updates the state
 // and hands back the new rows.
 

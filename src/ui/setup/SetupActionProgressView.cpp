@@ -18,10 +18,11 @@ namespace qlan {
 SetupActionProgressView::SetupActionProgressView(const QString& title, QList<SetupRemediation> remediations,
                                                  SetupActionBatch::RunRemediation runner,
                                                  bool continuesPastFailure, OnFinish onFinish,
-                                                 TelemetryService& telemetry, QWidget* parent)
+                                                 const ProductConfig& edition, TelemetryService& telemetry,
+                                                 QWidget* parent)
     : QWidget(parent)
-    , batch_(new SetupActionBatch(std::move(remediations), continuesPastFailure, std::move(runner), telemetry,
-                                  this))
+    , batch_(new SetupActionBatch(std::move(remediations), continuesPastFailure, std::move(runner), edition,
+                                  telemetry, this))
     , output_(new SetupActionOutput(batch_, this))
     , onFinish_(std::move(onFinish)) {
     setMinimumSize(560, 360);
@@ -73,6 +74,9 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
     layout->addWidget(ended_);
 
     connect(batch_, &SetupActionBatch::ended, this, &SetupActionProgressView::updateBottomRow);
+    connect(batch_, &SetupActionBatch::finished, this, [this](Outcome outcome) {
+        if (onFinish_) onFinish_(outcome);
+    });
     updateBottomRow();
 }
 
@@ -87,11 +91,11 @@ void SetupActionProgressView::startRun() {
 
 void SetupActionProgressView::cancel() {
     batch_->cancel();
-    report(Outcome::canceled);
+    batch_->finish(Outcome::canceled);
 }
 
 void SetupActionProgressView::finish() {
-    report(batch_->continueOutcome());
+    batch_->finish(batch_->continueOutcome());
 }
 
 void SetupActionProgressView::closeRequested() {
@@ -99,12 +103,6 @@ void SetupActionProgressView::closeRequested() {
         finish();
     else
         cancel();
-}
-
-void SetupActionProgressView::report(Outcome outcome) {
-    if (finished_) return;
-    finished_ = true;
-    if (onFinish_) onFinish_(outcome);
 }
 
 void SetupActionProgressView::updateBottomRow() {

@@ -2,8 +2,8 @@
 // The action sheet's content: runs one batch of fixes (SetupActionBatch) and shows its filtered output
 // live in the output list of the remediation sheets (OutputLinesView). While the batch runs it shows
 // "Cancel", afterwards "Continue" (the Return key's button). It reports how it ended through `onFinish`
-// exactly once: at once on Cancel, or when "Continue" is pressed. The batch starts when the view is
-// first shown (or on `startRun`).
+// exactly once (the batch keeps that it did): at once on Cancel, or when "Continue" is pressed. The
+// batch starts when the view is first shown (or on `startRun`).
 
 #include "setup/SetupActionBatch.h"
 #include "setup/SetupActionOutcome.h"
@@ -29,7 +29,8 @@ public:
 
     SetupActionProgressView(const QString& title, QList<SetupRemediation> remediations,
                             SetupActionBatch::RunRemediation runner, bool continuesPastFailure,
-                            OnFinish onFinish, TelemetryService& telemetry, QWidget* parent = nullptr);
+                            OnFinish onFinish, const ProductConfig& edition, TelemetryService& telemetry,
+                            QWidget* parent = nullptr);
 
     SetupActionBatch* batch() const { return batch_; }
     SetupActionOutput* output() const { return output_; }
@@ -52,7 +53,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void report(Outcome outcome);
     void updateBottomRow();
 
     SetupActionBatch* batch_;
@@ -62,7 +62,6 @@ private:
     QWidget* running_;
     QWidget* ended_;
     ProminentButton* continue_;
-    bool finished_ = false;
 };
 
 } // namespace qlan

@@ -102,7 +102,7 @@ void SetupWorkflowView::syncSheet() {
         [self](SetupActionOutcome outcome) {
             if (self) self->model_->stageFinished(outcome, self->fallbackProfile());
         },
-        telemetry_);
+        model_->config(), telemetry_);
     auto* sheet = new SheetDialog(
         view, [view] { view->closeRequested(); }, this);
     sheet->setMinimumSize(minimumSheetWidth, minimumSheetHeight);

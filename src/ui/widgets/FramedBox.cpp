@@ -1,5 +1,7 @@
 #include "ui/widgets/FramedBox.h"
 
+#include "ui/widgets/KeyboardFocus.h"
+
 #include <QAbstractScrollArea>
 #include <QEvent>
 #include <QPainter>
@@ -23,17 +25,20 @@ void paintTextFrame(QPainter& painter, const QRectF& rect, const QPalette& palet
 
 namespace {
 
-// Paints the frame on the surface of a scroll area, behind its viewport and scroll bars.
+// Paints the frame on the surface of a scroll area, behind its viewport and scroll bars, with the focus
+// ring while the area has the keyboard focus.
 class TextFramePainter : public QObject {
 public:
     explicit TextFramePainter(QAbstractScrollArea* area)
         : QObject(area) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Paint) return false;
         auto* area = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) area->update();
+        if (event->type() != QEvent::Paint) return false;
         QPainter painter(area);
         paintTextFrame(painter, area->rect(), area->palette());
+        drawFocusRing(painter, area, 6);
         return true;
     }
 };

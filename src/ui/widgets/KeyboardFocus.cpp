@@ -22,6 +22,21 @@ void drawFocusRing(QPainter& painter, const QWidget* widget, qreal radius) {
     painter.restore();
 }
 
+void drawFocusRingAround(QPainter& painter, const QWidget* widget, const QRectF& area, qreal radius) {
+    if (!widget->hasFocus()) return;
+    QColor ring = systemAccentColor(widget->palette());
+    ring.setAlphaF(0.5);
+    const qreal inset = focusRingWidth / 2.0;
+    const QRectF around = area.adjusted(-focusRingWidth, -1, focusRingWidth, 1)
+                              .intersected(QRectF(widget->rect()).adjusted(inset, inset, -inset, -inset));
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(ring, focusRingWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(around, radius, radius);
+    painter.restore();
+}
+
 bool holdsKeyboardFocus(const QWidget* widget) {
     const QWidget* focus = widget->window()->focusWidget();
     return focus && (focus == widget || widget->isAncestorOf(focus));

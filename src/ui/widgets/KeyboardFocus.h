@@ -14,6 +14,7 @@
 
 class QLayout;
 class QPainter;
+class QRectF;
 class QWidget;
 
 namespace qlan {
@@ -23,6 +24,9 @@ inline constexpr int focusRingWidth = 2;
 // Draws the ring around the whole widget, with corners of `radius` (half the widget's side makes a circle),
 // when the widget has the keyboard focus; nothing otherwise.
 void drawFocusRing(QPainter& painter, const QWidget* widget, qreal radius = 4);
+// Draws the ring around one part of the widget (a link inside a text), just outside `area` as far as the
+// widget's edge allows, when the widget has the keyboard focus.
+void drawFocusRingAround(QPainter& painter, const QWidget* widget, const QRectF& area, qreal radius = 3);
 
 // Whether the keyboard focus of the widget's window is on the widget or inside it.
 bool holdsKeyboardFocus(const QWidget* widget);

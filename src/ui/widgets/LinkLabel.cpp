@@ -53,16 +53,8 @@ QSize LinkLabel::minimumSizeHint() const {
     return sizeHint();
 }
 
-bool LinkLabel::event(QEvent* event) {
-    // Return follows the focused link rather than pressing the window's default button.
-    if (event->type() == QEvent::ShortcutOverride && isReturn(static_cast<QKeyEvent*>(event))) {
-        event->accept();
-        return true;
-    }
-    return QAbstractButton::event(event);
-}
-
 void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    // Return reaches the link only when no default button of the window took it.
     if (isReturn(event) && !event->isAutoRepeat()) {
         event->accept();
         click();

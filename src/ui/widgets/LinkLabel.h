@@ -1,8 +1,9 @@
 #pragma once
 // A link: one line of plain text in the link colour (the live palette's, read when painting) that opens
 // its destination through the desktop actions in effect for it. A person reaches it with Tab (it shows
-// the focus ring then) and follows it with a click, Space or Return; a screen reader announces it as a
-// link named by its text and follows it with the press action. All of these are one click, which opens
+// the focus ring then) and follows it with a click or Space (Return too, where no default button of the
+// window takes it); a screen reader announces it as a link named by its text and follows it with the
+// press action. All of these are one click, which opens
 // the destination and emits `activated`; a link made without a destination only emits `clicked`, for
 // the screen that opens it itself.
 
@@ -33,7 +34,6 @@ signals:
     void activated(const QUrl& destination);
 
 protected:
-    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -1,22 +1,158 @@
 #include "ui/widgets/MarkdownLabel.h"
 
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SelectableText.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
 
 namespace qlan {
 namespace {
 
-// Whether the text as shown holds a link (text that only looks like Markdown's link syntax, escaped or
-// not, makes none).
-bool holdsLink(const QTextDocument& shown) {
+// A link inside the label's text, as a screen reader meets it: named by its text, with the press action
+// that follows it and the focus action that gives it the keyboard focus.
+class LinkInText : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    LinkInText(MarkdownLabel* label, int index)
+        : label_(label)
+        , index_(index) {}
+
+    bool isValid() const override { return label_ && index_ < label_->linkCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return label_ ? label_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(label_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::Link; }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QString text(QAccessible::Text t) const override {
+        if (!isValid()) return {};
+        if (t == QAccessible::Name) return label_->linkText(index_);
+        if (t == QAccessible::Value) return label_->linkTarget(index_);
+        return {};
+    }
+
+    QRect rect() const override {
+        if (!isValid()) return {};
+        QRectF area;
+        for (const QRectF& line : label_->linkRects(index_))
+            area |= line;
+        return QRect(label_->mapToGlobal(area.topLeft().toPoint()), area.size().toSize());
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        if (!isValid()) {
+            state.invalid = true;
+            return state;
+        }
+        state.linked = true;
+        state.focusable = label_->isEnabled();
+        state.focused = label_->focusedLink() == index_;
+        state.invisible = !label_->isVisible();
+        state.disabled = !label_->isEnabled();
+        return state;
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    QStringList actionNames() const override {
+        if (!isValid() || !label_->isEnabled()) return {};
+        return {pressAction(), setFocusAction()};
+    }
+    void doAction(const QString& actionName) override {
+        if (!isValid() || !label_->isEnabled()) return;
+        if (actionName == pressAction()) label_->activateLink(index_);
+        if (actionName == setFocusAction()) label_->focusLink(index_);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<MarkdownLabel> label_;
+    const int index_;
+};
+
+// The label with links: its text as shown, and its links as children.
+class TextWithLinks : public QAccessibleWidget {
+public:
+    explicit TextWithLinks(MarkdownLabel* label)
+        : QAccessibleWidget(label, QAccessible::StaticText) {
+        for (int index = 0; index < label->linkCount(); ++index) {
+            auto* link = new LinkInText(label, index);
+            QAccessible::registerAccessibleInterface(link);
+            links_.append(link);
+        }
+    }
+    ~TextWithLinks() override {
+        for (QAccessibleInterface* link : links_)
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(link));
+    }
+
+    int childCount() const override { return int(links_.size()); }
+    QAccessibleInterface* child(int index) const override { return links_.value(index); }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return int(links_.indexOf(const_cast<QAccessibleInterface*>(child)));
+    }
+    QAccessibleInterface* focusChild() const override {
+        return links_.value(static_cast<MarkdownLabel*>(widget())->focusedLink());
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (QAccessibleInterface* link : links_)
+            if (link->rect().contains(x, y)) return link;
+        return nullptr;
+    }
+
+private:
+    QList<QAccessibleInterface*> links_;
+};
+
+QAccessibleInterface* textWithLinksFactory(const QString&, QObject* object) {
+    auto* label = qobject_cast<MarkdownLabel*>(object);
+    return label && label->linkCount() > 0 ? new TextWithLinks(label) : nullptr;
+}
+
+// The links of the text as shown, in reading order: runs of text that lead to one target (a link whose
+// text changes its style is one link).
+template <typename Link> QList<Link> linksOf(const QTextDocument& shown) {
+    QList<Link> links;
     for (QTextBlock block = shown.begin(); block.isValid(); block = block.next())
-        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
-            if (fragment.fragment().charFormat().isAnchor()) return true;
-    return false;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.isAnchor() || format.anchorHref().isEmpty()) continue;
+            const int start = fragment.position();
+            const int end = start + fragment.length();
+            if (!links.isEmpty() && links.last().end == start && links.last().target == format.anchorHref()) {
+                links.last().text += fragment.text();
+                links.last().end = end;
+            } else {
+                links.append(Link{fragment.text(), format.anchorHref(), start, end});
+            }
+        }
+    return links;
+}
+
+bool isBareKey(const QKeyEvent* event, Qt::Key key) {
+    return event->key() == key && (event->modifiers() | Qt::KeypadModifier) == Qt::KeypadModifier;
 }
 
 } // namespace
@@ -25,15 +161,22 @@ MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight 
     : QLabel(parent) {
     // Text without any Markdown syntax reads the same as plain text, which lays out much faster.
     const bool plain = isPlainProse(markdown);
-    setTextFormat(plain ? Qt::PlainText : Qt::MarkdownText);
-    setText(markdown);
-    // A screen reader reads the text as shown, never its Markdown source (Qt would give the source).
+    QString shownText;
     if (!plain) {
         QTextDocument shown;
         shown.setMarkdown(markdown);
-        setAccessibleName(shown.toPlainText());
-        linked_ = holdsLink(shown);
+        shownText = shown.toPlainText();
+        links_ = linksOf<Link>(shown);
     }
+    // The links are known before the text is set: a screen reader's view of the label may be made then.
+    if (!links_.isEmpty()) {
+        static const bool installed = (QAccessible::installFactory(textWithLinksFactory), true);
+        Q_UNUSED(installed);
+    }
+    setTextFormat(plain ? Qt::PlainText : Qt::MarkdownText);
+    setText(markdown);
+    // A screen reader reads the text as shown, never its Markdown source (Qt would give the source).
+    if (!plain) setAccessibleName(shownText);
     setWordWrap(true);
     setAlignment(Qt::AlignLeading | Qt::AlignTop);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
@@ -48,9 +191,11 @@ MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight 
     });
 }
 
+MarkdownLabel::~MarkdownLabel() = default;
+
 void MarkdownLabel::setSelectable(bool selectable) {
     Qt::TextInteractionFlags flags = Qt::NoTextInteraction;
-    if (linked_) flags = Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard;
+    if (!links_.isEmpty()) flags = Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard;
     setTextInteractionFlags(flags); // without keyboard access, no tab focus either
     setSelectableByMouse(this, selectable);
 }
@@ -105,6 +250,119 @@ bool MarkdownLabel::hasLink(const QString& markdown) {
         }
     }
     return false;
+}
+
+QList<QRectF> MarkdownLabel::linkRects(int index) const {
+    // The label lays its text out from the top of its contents over their width, without margins, in its
+    // font, with its alignment and wrapping.
+    if (!layout_) {
+        layout_ = std::make_unique<QTextDocument>();
+        layout_->setMarkdown(text());
+        layout_->setDocumentMargin(0);
+    }
+    const QRect contents = contentsRect();
+    QTextOption option = layout_->defaultTextOption();
+    option.setAlignment(alignment());
+    option.setWrapMode(wordWrap() ? QTextOption::WordWrap : QTextOption::ManualWrap);
+    if (layout_->defaultFont() != font()) layout_->setDefaultFont(font());
+    if (layout_->defaultTextOption().alignment() != option.alignment() ||
+        layout_->defaultTextOption().wrapMode() != option.wrapMode())
+        layout_->setDefaultTextOption(option);
+    if (layout_->textWidth() != contents.width()) layout_->setTextWidth(contents.width());
+
+    QList<QRectF> rects;
+    const Link& link = links_.at(index);
+    for (QTextBlock block = layout_->findBlock(link.start); block.isValid() && block.position() < link.end;
+         block = block.next()) {
+        const QPointF origin =
+            layout_->documentLayout()->blockBoundingRect(block).topLeft() + contents.topLeft();
+        const QTextLayout* lines = block.layout();
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const int from = std::max(link.start - block.position(), line.textStart());
+            const int to = std::min(link.end - block.position(), line.textStart() + line.textLength());
+            if (from >= to) continue;
+            const qreal left = line.cursorToX(from);
+            const qreal right = line.cursorToX(to);
+            rects.append(QRectF(origin.x() + std::min(left, right), origin.y() + line.y(),
+                                std::abs(right - left), line.height()));
+        }
+    }
+    return rects;
+}
+
+int MarkdownLabel::focusedLink() const {
+    return hasFocus() ? focusedLink_ : -1;
+}
+
+void MarkdownLabel::focusLink(int index) {
+    if (index < 0 || index >= linkCount()) return;
+    setFocus(Qt::OtherFocusReason);
+    setFocusedLink(index);
+}
+
+void MarkdownLabel::activateLink(int index) {
+    if (index >= 0 && index < linkCount()) emit linkActivated(links_.at(index).target);
+}
+
+void MarkdownLabel::setFocusedLink(int index) {
+    if (index == focusedLink_) return;
+    focusedLink_ = index;
+    update();
+    if (index >= 0 && hasFocus() && QAccessible::isActive())
+        if (QAccessibleInterface* text = QAccessible::queryAccessibleInterface(this))
+            if (QAccessibleInterface* link = text->child(index)) {
+                QAccessibleEvent focused(link, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focused);
+            }
+}
+
+void MarkdownLabel::focusInEvent(QFocusEvent* event) {
+    QLabel::focusInEvent(event);
+    if (links_.isEmpty()) return;
+    // Tab and Shift-Tab come to the first and the last link; a click on the text shows no link focused.
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+        return setFocusedLink(0);
+    case Qt::BacktabFocusReason:
+        return setFocusedLink(linkCount() - 1);
+    case Qt::MouseFocusReason:
+        return setFocusedLink(-1);
+    default:
+        if (focusedLink_ < 0) setFocusedLink(0);
+    }
+}
+
+bool MarkdownLabel::focusNextPrevChild(bool next) {
+    if (hasFocus() && !links_.isEmpty()) {
+        const int to = focusedLink_ < 0 ? (next ? 0 : linkCount() - 1) : focusedLink_ + (next ? 1 : -1);
+        if (to >= 0 && to < linkCount()) {
+            setFocusedLink(to);
+            return true;
+        }
+    }
+    // Past the last link the focus moves on; QLabel would select the text's links one by one instead.
+    return QWidget::focusNextPrevChild(next);
+}
+
+void MarkdownLabel::keyPressEvent(QKeyEvent* event) {
+    if (focusedLink_ >= 0 && (isBareKey(event, Qt::Key_Space) || isBareKey(event, Qt::Key_Return) ||
+                              isBareKey(event, Qt::Key_Enter))) {
+        // Return comes here only when no default button took it.
+        event->accept();
+        if (!event->isAutoRepeat()) activateLink(focusedLink_);
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void MarkdownLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    const int focused = focusedLink();
+    if (focused < 0) return;
+    QPainter painter(this);
+    for (const QRectF& line : linkRects(focused))
+        drawFocusRingAround(painter, this, line);
 }
 
 int MarkdownLabel::heightForWidth(int width) const {

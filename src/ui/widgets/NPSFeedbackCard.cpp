@@ -8,6 +8,7 @@
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
@@ -42,8 +43,8 @@ public:
         setCheckable(true);
         // As on the Mac, a click does not take the focus; Tab reaches the score.
         setFocusPolicy(Qt::TabFocus);
-        // A button that stays pressed while chosen, not a check box.
-        setAccessibleRole(this, QAccessible::Button);
+        // One choice of the eleven.
+        setAccessibleRole(this, QAccessible::RadioButton);
         setFixedSize(30, 30);
         setCursor(Qt::PointingHandCursor);
         TypeScale::apply(this, TextRole::callout);
@@ -131,10 +132,11 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
     question_ = new TextLabel(question(), TextRole::callout);
     stack->addWidget(question_);
 
-    // The scores are one group, named by the question.
+    // The scores are one choice, named by the question; the ends of the scale say what they mean.
+    const QString leastLikely = QStringLiteral("Not at all likely");
+    const QString mostLikely = QStringLiteral("Extremely likely");
     scoreGroup_ = new QWidget;
-    setAccessibleRole(scoreGroup_, QAccessible::Grouping);
-    scoreGroup_->setAccessibleName(question_->text());
+    scoreChoice_ = new RadioGroup(scoreGroup_, question_->text());
     auto* scoreRow = new QHBoxLayout(scoreGroup_);
     scoreRow->setContentsMargins(0, 0, 0, 0);
     scoreRow->setSpacing(4);
@@ -142,7 +144,10 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
         auto* button = new ScoreButton(score);
         setAccessibilityIdentifier(button, QStringLiteral("nps-score-%1").arg(score));
         connect(button, &QAbstractButton::clicked, this, [this, score] { selectScore(score); });
+        if (score == 0) button->setAccessibleDescription(leastLikely);
+        if (score == 10) button->setAccessibleDescription(mostLikely);
         scoreRow->addWidget(button, 0, Qt::AlignVCenter);
+        scoreChoice_->addChoice(button);
         scores_.append(button);
     }
     scoreRow->addStretch(1);
@@ -150,9 +155,9 @@ NPSFeedbackCard::NPSFeedbackCard(std::shared_ptr<NPSFeedbackHost> host, std::fun
 
     auto* scale = new QHBoxLayout;
     scale->setSpacing(0);
-    scale->addWidget(secondaryCaption(QStringLiteral("Not at all likely")));
+    scale->addWidget(secondaryCaption(leastLikely));
     scale->addStretch(1);
-    scale->addWidget(secondaryCaption(QStringLiteral("Extremely likely")));
+    scale->addWidget(secondaryCaption(mostLikely));
     stack->addLayout(scale);
 
     // Shown only while a score is selected.
@@ -269,7 +274,7 @@ void NPSFeedbackCard::paintEvent(QPaintEvent*) {
 void NPSFeedbackCard::showEvent(QShowEvent* event) {
     QFrame::showEvent(event);
     question_->setText(question());
-    scoreGroup_->setAccessibleName(question());
+    scoreChoice_->setQuestion(question());
 }
 
 } // namespace qlan

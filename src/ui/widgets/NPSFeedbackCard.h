@@ -18,6 +18,7 @@ class QPushButton;
 namespace qlan {
 
 class NPSFeedbackHost;
+class RadioGroup;
 class TextLabel;
 
 class NPSFeedbackCard : public QFrame {
@@ -77,6 +78,7 @@ private:
 
     TextLabel* question_ = nullptr;
     QWidget* scoreGroup_ = nullptr;
+    RadioGroup* scoreChoice_ = nullptr;
     QList<QAbstractButton*> scores_;
     QWidget* reasonRows_ = nullptr;
     QPlainTextEdit* reason_ = nullptr;

@@ -50,7 +50,7 @@ protected:
             [runner = runner_](const SR& remediation, const QString& reason) {
                 return runner.run(remediation, reason);
             },
-            telemetry_.service());
+            ProductConfig::homebrewEdition(), telemetry_.service());
         batch->loginName = QStringLiteral("ada");
         batch->desktop.copyToPasteboard = [this](const QString& code) { pasteboard_ << code; };
         batch->desktop.openURL = [this](const QUrl& url) { opened_ << url; };
@@ -193,7 +193,7 @@ TEST_F(SetupActionBatchTest, HowABatchEndsAndWhatItReports) {
                                SetupActionBatch::RunRemediation([runner](const SR& r, const QString& reason) {
                                    return runner.run(r, reason);
                                }),
-                               telemetry.service());
+                               ProductConfig::homebrewEdition(), telemetry.service());
         EXPECT_EQ(batch.continueOutcome(), SetupActionOutcome::failure); // not ended yet
         batch.start();
         batch.start(); // a second start changes nothing
@@ -235,12 +235,12 @@ TEST_F(SetupActionBatchTest, PasswordReasonsComeFromTheEdition) {
 
     ProductConfig unnamed = ProductConfig::homebrewEdition();
     unnamed.spinePolicy.privilegedActionReason.reset();
-    CurrentEdition scoped(unnamed);
     EXPECT_EQ(SetupActionBatch::defaultReason(unnamed), unnamed.displayName);
     ScriptedRemediationRunner runner;
     SetupActionBatch batch(
         {SR::installWarp()}, false,
-        [runner](const SR& r, const QString& reason) { return runner.run(r, reason); }, telemetry_.service());
+        [runner](const SR& r, const QString& reason) { return runner.run(r, reason); }, unnamed,
+        telemetry_.service());
     batch.start();
     ASSERT_TRUE(waitUntil([&] { return batch.hasEnded(); }));
     EXPECT_EQ(runner.calls().value(0).reason, unnamed.displayName);
@@ -281,9 +281,14 @@ TEST_F(SetupActionBatchTest, CancelStopsTheRunningJobAndStartsNothingMore) {
     QSignalSpy ended(batch.get(), &SetupActionBatch::ended);
     batch->start();
     ASSERT_TRUE(waitUntil([&] { return batch->lines() == QStringList{"downloading"}; }));
+    QSignalSpy finished(batch.get(), &SetupActionBatch::finished);
     batch->cancel();
     batch->cancel();
+    batch->finish(SetupActionOutcome::canceled);
+    batch->finish(SetupActionOutcome::success); // reported once only
     EXPECT_EQ(ended.size(), 1);
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_EQ(finished.first().first().value<SetupActionOutcome>(), SetupActionOutcome::canceled);
     EXPECT_TRUE(batch->isCanceled());
     EXPECT_EQ(batch->exitCode(), std::nullopt);
     EXPECT_EQ(batch->continueOutcome(), SetupActionOutcome::canceled);
@@ -322,4 +327,7 @@ TEST_F(SetupActionBatchTest, OutputRowsMatchTheFilterHoweverLinesArrive) {
         rows << output.data(output.index(i)).toString();
     EXPECT_EQ(rows, InstallOutputFilter::filter(transcript.lines));
     EXPECT_EQ(batch->lines(), transcript.lines); // the raw lines stay whole
+    const auto widest = std::max_element(
+        rows.cbegin(), rows.cend(), [](const QString& a, const QString& b) { return a.size() < b.size(); });
+    EXPECT_EQ(output.widestRow(), widest - rows.cbegin());
 }

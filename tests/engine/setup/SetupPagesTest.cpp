@@ -334,7 +334,7 @@ TEST_F(SetupPagesTest, AHeadlessWalkOfTheHomebrewEditionReachesTheWelcomePage) {
         SetupActionBatch batch(
             pending->remediations, pending->continuesPastFailure,
             [&runner](const SetupRemediation& fix, const QString& reason) { return runner.run(fix, reason); },
-            telemetry_.service());
+            model.config(), telemetry_.service());
         batch.start();
         ASSERT_TRUE(waitUntil([&] { return batch.hasEnded(); }));
         bool done = false;

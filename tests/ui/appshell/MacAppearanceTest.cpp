@@ -129,6 +129,8 @@ TEST_F(MacAppearanceTest, FramesAndTheWarningFollowTheAppearanceWhileASheetIsOpe
     auto* layout = new QVBoxLayout(content);
     auto* output = new OutputLinesView;
     auto* diff = new DiffRowsView;
+    for (QWidget* framed : {static_cast<QWidget*>(output), static_cast<QWidget*>(diff)})
+        framed->setFocusPolicy(Qt::NoFocus); // the frames without the focus ring
     diff->setRows({{QStringLiteral("+ export JAVA_HOME=x"), true}});
     const QString legacyHome = jdkAt(QStringLiteral("1.8.0_392"), QStringLiteral("zulu-8.jdk")).path;
     TelemetryService quiet(TelemetryService::Configuration{});

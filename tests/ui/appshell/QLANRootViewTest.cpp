@@ -70,11 +70,14 @@ TEST_F(QLANRootViewTest, FirstLaunchAsksForConsentThenProbesOnceAndSendsTheLaunc
     EXPECT_TRUE(server_.requests().isEmpty());
     EXPECT_FALSE(root.profile());
 
-    // Return acts as "Continue"; a second Return at once (a key repeat) records nothing more.
+    // Return acts as "Continue", also with the privacy link focused; a second Return at once (a key
+    // repeat) records nothing more.
+    root.findChild<QWidget*>(QStringLiteral("consent-privacy-link"))->setFocus(Qt::TabFocusReason);
     QTest::keyClick(&root, Qt::Key_Return);
     QTest::keyClick(&root, Qt::Key_Return);
     EXPECT_TRUE(LiveKeyValueStore().boolValue(consentKey()));
     EXPECT_TRUE(root.hasConsented());
+    EXPECT_TRUE(desktop_->openedURLs.isEmpty());
     settle();
     EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("consent-continue")), nullptr);
     ASSERT_NE(root.navigationStack(), nullptr);

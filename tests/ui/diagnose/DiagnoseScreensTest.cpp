@@ -13,10 +13,12 @@
 #include "ui/widgets/RadioRow.h"
 #include "ui/widgets/TextLabel.h"
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace qlan;
@@ -84,6 +86,41 @@ TEST(JavaVersionChooserView, RowsFollowTheBindingAndClicksWriteIt) {
 
     JavaVersionChooserView other(&chosen, "d3");
     EXPECT_NE(other.findChild<RadioRow*>("diagnosis-d3-pick-java-25"), nullptr);
+}
+
+TEST(JavaVersionChooserView, IsOneStopOfTabWhoseArrowKeysChoose) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* before = new QPushButton(QStringLiteral("Before"));
+    IntBinding chosen(21);
+    auto* chooser = new JavaVersionChooserView(&chosen, "d1");
+    auto* after = new QPushButton(QStringLiteral("After"));
+    for (QWidget* widget :
+         {static_cast<QWidget*>(before), static_cast<QWidget*>(chooser), static_cast<QWidget*>(after)})
+        layout->addWidget(widget);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QAccessibleInterface* group = QAccessible::queryAccessibleInterface(chooser);
+    EXPECT_EQ(group->role(), QAccessible::Grouping);
+    EXPECT_EQ(group->text(QAccessible::Name), "Java version to install");
+
+    // Tab comes to the chosen row; Down chooses the next; Tab leaves the group and Shift-Tab comes back.
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    EXPECT_TRUE(chooser->row(21)->hasFocus());
+    QTest::keyClick(chooser->row(21), Qt::Key_Down);
+    EXPECT_EQ(chosen.value(), 17);
+    EXPECT_TRUE(chooser->row(17)->hasFocus());
+    QTest::keyClick(chooser->row(17), Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus());
+    QTest::keyClick(after, Qt::Key_Backtab);
+    EXPECT_TRUE(chooser->row(17)->hasFocus());
+    QTest::keyClick(chooser->row(17), Qt::Key_Up);
+    QTest::keyClick(chooser->row(21), Qt::Key_Up);
+    EXPECT_EQ(chosen.value(), 25);
+    QTest::keyClick(chooser->row(25), Qt::Key_Backtab);
+    EXPECT_TRUE(before->hasFocus());
 }
 
 TEST(DiagnoseStatusScreens, FixedTitlesMessagesAndOneButtonEach) {

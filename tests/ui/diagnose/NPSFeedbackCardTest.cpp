@@ -84,7 +84,8 @@ TEST_F(NPSFeedbackCardTest, ScoreSubmitPauseThanks) {
     EXPECT_EQ(NPSFeedbackCard::question(), "How likely are you to recommend " +
                                                ProductConfig::current().displayName +
                                                " to a friend or colleague?");
-    // A screen reader hears eleven buttons "0" to "10" in one group named by the question.
+    // A screen reader hears one choice of eleven radio buttons "0" to "10", named by the question, with the
+    // words of the scale at its ends.
     QAccessibleInterface* scores = QAccessible::queryAccessibleInterface(card.scoreButton(0))->parent();
     ASSERT_NE(scores, nullptr);
     EXPECT_EQ(scores->role(), QAccessible::Grouping);
@@ -93,6 +94,9 @@ TEST_F(NPSFeedbackCardTest, ScoreSubmitPauseThanks) {
     for (int i = 0; i < scores->childCount(); ++i)
         scoreNames << scores->child(i)->text(QAccessible::Name);
     EXPECT_EQ(scoreNames, QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+    EXPECT_EQ(scores->child(5)->role(), QAccessible::RadioButton);
+    EXPECT_EQ(scores->child(0)->text(QAccessible::Description), "Not at all likely");
+    EXPECT_EQ(scores->child(10)->text(QAccessible::Description), "Extremely likely");
 
     // Nothing to submit before a score is chosen; a new score replaces the old one, the reason stays.
     EXPECT_FALSE(shows(&card, "nps-submit"));
@@ -103,6 +107,12 @@ TEST_F(NPSFeedbackCardTest, ScoreSubmitPauseThanks) {
     EXPECT_TRUE(card.scoreButton(0)->isChecked());
     EXPECT_FALSE(card.scoreButton(7)->isChecked());
     EXPECT_EQ(card.reasonText(), "  \n ");
+    // The arrow keys move the score.
+    QTest::keyClick(card.scoreButton(0), Qt::Key_Right);
+    EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::scored(1));
+    EXPECT_EQ(card.focusWidget(), card.scoreButton(1));
+    QTest::keyClick(card.scoreButton(1), Qt::Key_Left);
+    EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::scored(0));
     card.adjustSize();
     saveScreenshot(&card, "nps-card-scored");
 

@@ -4,6 +4,7 @@
 
 #include "setup/SetupActionOutput.h"
 #include "support/CurrentEdition.h"
+#include "support/KeyboardWalk.h"
 #include "support/ProcessChecks.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
@@ -48,7 +49,8 @@ protected:
                       bool continuesPastFailure = false) {
         auto* view = new SetupActionProgressView(
             QStringLiteral("Install languages"), remediations, std::move(run), continuesPastFailure,
-            [this](SetupActionOutcome outcome) { outcomes_.append(outcome); }, telemetry_.service());
+            [this](SetupActionOutcome outcome) { outcomes_.append(outcome); }, ProductConfig::current(),
+            telemetry_.service());
         auto* sheet = new SheetDialog(
             view, [view] { view->closeRequested(); }, &window_);
         sheet->open();
@@ -161,6 +163,7 @@ TEST_F(SetupActionSheetTest, TheListFollowsTheLastLineUnlessScrolledUp) {
     QStringList many;
     for (int i = 0; i < 400; ++i)
         many << QStringLiteral("line %1").arg(i);
+    many[200] += QString(300, u'x');
     ScriptedJob slow = ScriptedJob::completing(0, many);
     slow.delayBetweenEventsMs = 1;
     runner_.script(SR::installUv().id(), ScriptedJob::completing(0, many));
@@ -170,12 +173,24 @@ TEST_F(SetupActionSheetTest, TheListFollowsTheLastLineUnlessScrolledUp) {
     ASSERT_TRUE(waitUntil([&] { return view_->batch()->hasEnded() && view_->output()->rowCount() == 400; }));
     ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }));
 
-    open({SR::installRustup()}, scripted());
-    bar = view_->outputList()->verticalScrollBar();
+    SheetDialog* sheet = open({SR::installRustup()}, scripted());
+    OutputLinesView* list = view_->outputList();
+    bar = list->verticalScrollBar();
     ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0; }));
     bar->triggerAction(QAbstractSlider::SliderToMinimum); // the user scrolls up
     ASSERT_TRUE(waitUntil([&] { return view_->batch()->hasEnded() && view_->output()->rowCount() == 400; }));
     waitUntil([] { return false; }, 100);
     EXPECT_EQ(bar->value(), 0);
     EXPECT_GT(bar->maximum(), 0);
+
+    // The keys scroll the rows, and Tab reaches the list, whose keys scroll the long row sideways.
+    QTest::keyClick(list, Qt::Key_PageDown);
+    const int paged = bar->value();
+    EXPECT_GT(paged, 0);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_GT(bar->value(), paged);
+    QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_PageUp);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_TRUE(walksByKeyboard(sheet));
 }

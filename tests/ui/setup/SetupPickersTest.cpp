@@ -16,6 +16,7 @@
 #include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/LinkLabel.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -168,6 +169,10 @@ TEST_F(SetupPickersTest, LanguagesOnScreen) {
     auto* python = find<QLabel>(picker, "lang-note-python");
     EXPECT_EQ(python->text(), "managed by pyenv — installing ours may conflict");
     EXPECT_TRUE(python->property("warning").toBool());
+    // A screen reader hears the caption with its checkbox.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(find<QCheckBox>(picker, "lang-python"))
+                  ->text(QAccessible::Description),
+              python->text());
     EXPECT_FALSE(shown(find<QLabel>(picker, "lang-note-rust")));
 
     find<QCheckBox>(picker, "lang-rust")->click();

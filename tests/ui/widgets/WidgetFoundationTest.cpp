@@ -25,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -276,23 +277,57 @@ TEST(SelectableText, DraggingSelectsAndTheMachineryWaitsForTheFirstPress) {
     EXPECT_TRUE(text->selectedText().startsWith(QStringLiteral("Select these")));
 }
 
-TEST(MarkdownLabel, LinksOpenThroughTheNearestDesktop) {
+TEST(MarkdownLabel, EachLinkIsAStopOfTabThatAClickSpaceAndThePressActionOpen) {
     QWidget window;
     auto recorder = std::make_shared<RecordingDesktopActions>();
     DesktopActions::install(&window, recorder);
     auto* layout = new QVBoxLayout(&window);
-    auto* label = new MarkdownLabel(QStringLiteral("[Read more](https://guide.example/articles/one)"));
+    auto* label = new MarkdownLabel(QStringLiteral(
+        "[Read more](https://guide.example/one) or see [the **other** one](https://guide.example/two)."));
+    auto* defaultButton = new ProminentButton(QStringLiteral("Continue"));
+    defaultButton->bindToReturn();
     layout->addWidget(label);
+    layout->addWidget(defaultButton);
+    window.resize(600, 200);
     showActive(&window);
+    QSignalSpy defaultClicks(defaultButton, &QPushButton::clicked);
+    const QUrl one(QStringLiteral("https://guide.example/one")),
+        two(QStringLiteral("https://guide.example/two"));
 
+    // The links stand where the label draws their texts.
     const QFontMetrics metrics(label->font());
-    QTest::mouseClick(label, Qt::LeftButton, {},
-                      QPoint(metrics.horizontalAdvance(QStringLiteral("R")), label->height() / 2));
-    ASSERT_EQ(recorder->openedURLs.size(), 1);
-    EXPECT_EQ(recorder->openedURLs.first(), QUrl(QStringLiteral("https://guide.example/articles/one")));
+    ASSERT_EQ(label->linkRects(1).size(), 1);
+    EXPECT_NEAR(label->linkRects(1).first().left(),
+                metrics.horizontalAdvance(QStringLiteral("Read more or see ")), 2);
+    QTest::mouseClick(label, Qt::LeftButton, {}, label->linkRects(0).first().center().toPoint());
+
+    // A screen reader hears the text, with each link as a link of its own.
+    QAccessibleInterface* text = QAccessible::queryAccessibleInterface(label);
+    ASSERT_EQ(text->childCount(), 2);
+    EXPECT_EQ(text->child(1)->role(), QAccessible::Link);
+    EXPECT_EQ(text->child(1)->text(QAccessible::Name), QStringLiteral("the other one"));
+
+    // Tab goes from link to link, then on; Shift-Tab comes back to the last link. Space follows the
+    // focused link; Return stays with the default button.
+    label->clearFocus();
+    QTest::keyClick(&window, Qt::Key_Tab);
+    EXPECT_EQ(label->focusedLink(), 0);
+    EXPECT_EQ(text->focusChild(), text->child(0));
+    QTest::keyClick(label, Qt::Key_Tab);
+    EXPECT_EQ(label->focusedLink(), 1);
+    QTest::keyClick(label, Qt::Key_Tab);
+    EXPECT_TRUE(defaultButton->hasFocus());
+    QTest::keyClick(defaultButton, Qt::Key_Backtab);
+    EXPECT_EQ(label->focusedLink(), 1);
+    qlan::test::saveScreenshot(&window, QStringLiteral("markdown-link-focused"));
+    QTest::keyClick(label, Qt::Key_Space);
+    QTest::keyClick(label, Qt::Key_Return);
+    text->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(recorder->openedURLs, (QList<QUrl>{one, two, one}));
+    EXPECT_EQ(defaultClicks.count(), 1);
 }
 
-TEST(LinkLabel, OpensItsDestinationOnClickSpaceReturnAndThePressActionAlike) {
+TEST(LinkLabel, OpensItsDestinationOnClickSpaceAndThePressActionAlike) {
     QWidget window;
     auto outer = std::make_shared<RecordingDesktopActions>();
     auto inner = std::make_shared<RecordingDesktopActions>();
@@ -306,7 +341,7 @@ TEST(LinkLabel, OpensItsDestinationOnClickSpaceReturnAndThePressActionAlike) {
     auto* outerLink = new LinkLabel(QStringLiteral("Other"), QUrl(QStringLiteral("https://guide.example/o")));
     layout->addWidget(box);
     layout->addWidget(outerLink);
-    // Return follows the focused link, not the window's default button.
+    // Return stays with the window's default button, also while the link has the focus.
     auto* defaultButton = new ProminentButton(QStringLiteral("Continue"));
     defaultButton->bindToReturn();
     layout->addWidget(defaultButton);
@@ -334,9 +369,9 @@ TEST(LinkLabel, OpensItsDestinationOnClickSpaceReturnAndThePressActionAlike) {
     ASSERT_NE(announced->actionInterface(), nullptr);
     announced->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
 
-    EXPECT_EQ(activated.count(), 4);
-    EXPECT_EQ(inner->openedURLs, QList<QUrl>(4, QUrl(QStringLiteral("https://guide.example/p"))));
-    EXPECT_EQ(defaultClicks.count(), 0);
+    EXPECT_EQ(activated.count(), 3);
+    EXPECT_EQ(inner->openedURLs, QList<QUrl>(3, QUrl(QStringLiteral("https://guide.example/p"))));
+    EXPECT_EQ(defaultClicks.count(), 1);
     QTest::mouseClick(outerLink, Qt::LeftButton);
     EXPECT_EQ(outer->openedURLs, QList<QUrl>{QUrl(QStringLiteral("https://guide.example/o"))});
     EXPECT_TRUE(link->hasFocus()); // as on the Mac, a click on a link does not take the focus
@@ -344,8 +379,8 @@ TEST(LinkLabel, OpensItsDestinationOnClickSpaceReturnAndThePressActionAlike) {
     // Without a usable destination nothing is opened.
     link->setDestination(QUrl());
     QTest::mouseClick(link, Qt::LeftButton);
-    EXPECT_EQ(inner->openedURLs.size(), 4);
-    EXPECT_EQ(activated.count(), 4);
+    EXPECT_EQ(inner->openedURLs.size(), 3);
+    EXPECT_EQ(activated.count(), 3);
 }
 
 TEST(RadioRow, ReadsAsARadioButtonWithItsDescriptionAndItsOwnersChoice) {
@@ -365,29 +400,43 @@ TEST(RadioRow, ReadsAsARadioButtonWithItsDescriptionAndItsOwnersChoice) {
     EXPECT_EQ(clicks.count(), 1);
 }
 
-TEST(KeyboardWalk, FindsATrapAControlOutOfReadingOrderAndAWrongRole) {
+TEST(KeyboardWalk, FindsATrapAControlOutOfReadingOrderAWrongRoleAndAListThatDoesNotScrollByKeyboard) {
     QWidget window;
+    window.resize(300, 400);
     auto* layout = new QVBoxLayout(&window);
     // Made in the window in another order than they are shown, so that Tab takes them so.
     auto* lower = new QPushButton(QStringLiteral("Lower"), &window);
     auto* upper = new QPushButton(QStringLiteral("Upper"), &window);
     auto* fakeLink = new QLabel(QStringLiteral("<a href=\"https://guide.example\">Guide</a>"), &window);
     fakeLink->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
+    auto* links = new MarkdownLabel(
+        QStringLiteral("See [one](https://guide.example/1) or [two](https://guide.example/2)."),
+        TextRole::body, FontWeight::regular, &window);
     auto* reason = new QPlainTextEdit(&window); // takes a Tab as text unless told otherwise
     reason->setAccessibleName(QStringLiteral("Reason"));
+    auto* list = new QListWidget(&window); // its keys move a current row; it never scrolls sideways by them
+    list->setAccessibleName(QStringLiteral("Output"));
+    list->addItem(QString(400, QLatin1Char('x')));
     layout->addWidget(upper);
     layout->addWidget(lower);
     layout->addWidget(fakeLink);
+    layout->addWidget(links);
     layout->addWidget(reason);
+    layout->addWidget(list);
     showActive(&window);
 
     const std::string faults = qlan::test::walksByKeyboard(&window).message();
     EXPECT_THAT(faults, testing::HasSubstr("to QPushButton  \"Upper\", which reads before it"));
-    EXPECT_THAT(faults, testing::HasSubstr("QLabel  \"Guide\": announced as StaticText, should be Link"));
+    EXPECT_THAT(faults,
+                testing::HasSubstr("QLabel  \"Guide\": its link \"Guide\" is not announced as a link"));
+    EXPECT_THAT(faults, testing::HasSubstr("QLabel  \"Guide\": Tab stops on it, but no link in it shows"));
     EXPECT_THAT(faults, testing::HasSubstr("QPlainTextEdit  \"Reason\": Tab stays in the text field"));
     reason->setTabChangesFocus(true);
     window.setTabOrder(upper, lower);
     delete fakeLink;
+    EXPECT_EQ(std::string(qlan::test::walksByKeyboard(&window).message()),
+              "QListWidget  \"Output\": Left, Right, Home and End do not scroll it sideways");
+    delete list;
     EXPECT_TRUE(qlan::test::walksByKeyboard(&window));
     EXPECT_TRUE(reason->toPlainText().isEmpty()); // the walk leaves the text as it found it
 }

@@ -1,0 +1,45 @@
+#pragma once
+// Exclusive choices that a keyboard reaches as one control, as on the Mac: Tab comes to the group on its
+// chosen choice (on the first when none is chosen) and the next Tab leaves it; the arrow keys move to the
+// choice before or after and choose it, with a click, so that its owner decides as for a click with the
+// mouse. A screen reader hears the container as a group named by the question, and each choice as a
+// radio button (the choices set that role themselves, as RadioRow does).
+//
+// The choices are children of the container, added in reading order. Only one of them takes Tab at a
+// time; the group moves that stop along the focus chain as the choice changes.
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class QAbstractButton;
+class QWidget;
+
+namespace qlan {
+
+class RadioGroup : public QObject {
+    Q_OBJECT
+public:
+    RadioGroup(QWidget* container, const QString& question);
+
+    void setQuestion(const QString& question);
+    void addChoice(QAbstractButton* choice);
+
+    // The group `choice` belongs to; null when none.
+    static RadioGroup* of(const QWidget* choice);
+    // The choice that Tab reaches.
+    QAbstractButton* tabStop() const { return stop_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void updateTabStop();
+    void move(QAbstractButton* from, int step);
+
+    QWidget* container_;
+    QList<QAbstractButton*> choices_;
+    QPointer<QAbstractButton> stop_;
+};
+
+} // namespace qlan
