@@ -17,6 +17,7 @@
 #include <chrono>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -210,58 +211,33 @@ ssize_t readSome(int fd, char* buffer, std::size_t size) {
     return -2;
 }
 
-// Decodes a byte stream as UTF-8 chunk by chunk into one string; a character split between two chunks
-// is decoded whole, invalid bytes become U+FFFD.
-class Utf8Collector {
+// One collected pipe: its first ProcessResult::keptBytes bytes, and the UTF-16 units of the rest, which
+// is counted as it comes and dropped.
+class KeptOutput {
 public:
     void append(const char* bytes, std::size_t size) {
-        QByteArrayView view(bytes, static_cast<qsizetype>(size));
-        if (!carry_.isEmpty()) {
-            // Complete the character begun in the previous chunk, or give up on it at the first byte
-            // that cannot continue it.
-            const qsizetype need = sequenceLength(static_cast<unsigned char>(carry_[0]));
-            while (carry_.size() < need && !view.isEmpty() &&
-                   isContinuation(static_cast<unsigned char>(view[0]))) {
-                carry_.append(view[0]);
-                view = view.sliced(1);
-            }
-            if (carry_.size() < need && view.isEmpty()) return; // still incomplete
-            text_.append(QString::fromUtf8(carry_));
-            carry_.clear();
-        }
-        const qsizetype complete = completePrefix(view);
-        text_.append(QString::fromUtf8(view.first(complete)));
-        carry_ = view.sliced(complete).toByteArray();
+        // One byte more than is kept: it tells whether the cut falls inside a character.
+        const qsizetype room = std::max<qsizetype>(0, ProcessResult::keptBytes + 1 - kept_.size());
+        const qsizetype taken = std::min(room, static_cast<qsizetype>(size));
+        kept_.append(bytes, taken);
+        omitted_ += Utf8Prefix::utf16Length(bytes + taken, static_cast<qsizetype>(size) - taken);
     }
 
-    QString finish() {
-        if (!carry_.isEmpty()) text_.append(QString::fromUtf8(carry_));
-        carry_.clear();
-        return std::move(text_);
+    // The kept text, decoded (invalid bytes become U+FFFD), and the UTF-16 units left out.
+    std::pair<QString, qint64> finish() {
+        if (kept_.size() > ProcessResult::keptBytes) {
+            const qsizetype cut = Utf8Prefix::cutAt(kept_.constData(), 0, ProcessResult::keptBytes);
+            omitted_ += Utf8Prefix::utf16Length(kept_.constData() + cut, kept_.size() - cut);
+            kept_.truncate(cut);
+        }
+        QString text = QString::fromUtf8(kept_);
+        kept_ = QByteArray();
+        return {std::move(text), omitted_};
     }
 
 private:
-    static bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-    static qsizetype sequenceLength(unsigned char lead) {
-        if ((lead & 0xE0) == 0xC0) return 2;
-        if ((lead & 0xF0) == 0xE0) return 3;
-        if ((lead & 0xF8) == 0xF0) return 4;
-        return 1;
-    }
-
-    // The length of `bytes` without a trailing character whose remaining bytes may still come.
-    static qsizetype completePrefix(QByteArrayView bytes) {
-        const qsizetype size = bytes.size();
-        for (qsizetype back = 1; back <= 3 && back <= size; ++back) {
-            const auto byte = static_cast<unsigned char>(bytes[size - back]);
-            if (isContinuation(byte)) continue; // look further back for the lead byte
-            return sequenceLength(byte) > back ? size - back : size;
-        }
-        return size;
-    }
-
-    QString text_;
-    QByteArray carry_; // the start of a character whose remaining bytes have not come yet
+    QByteArray kept_;
+    qint64 omitted_ = 0;
 };
 
 } // namespace
@@ -382,12 +358,12 @@ ProcessResult collectChild(const QString& executable, const QStringList& argumen
     LiveProcessCancellation child(timeLimitGrace);
     child.attach(pid);
 
-    Utf8Collector outText;
-    Utf8Collector errText;
+    KeptOutput outText;
+    KeptOutput errText;
     ReadEnd end = ReadEnd::endOfFile;
     try {
         Fd* ends[2] = {&out.readEnd, &err.readEnd};
-        Utf8Collector* collectors[2] = {&outText, &errText};
+        KeptOutput* collectors[2] = {&outText, &errText};
         end = readPipes(ends, 2, -1, child, deadline, [&](int i, const char* bytes, std::size_t size) {
             collectors[i]->append(bytes, size);
         });
@@ -407,8 +383,11 @@ ProcessResult collectChild(const QString& executable, const QStringList& argumen
         stopAndReap(child);
         throw ProcessTimedOut(timeLimitText(*timeLimit), ETIMEDOUT);
     }
-    const std::int32_t code = child.waitForExit();
-    return ProcessResult{code, outText.finish(), errText.finish()};
+    ProcessResult result;
+    result.exitCode = child.waitForExit();
+    std::tie(result.stdOut, result.stdOutOmitted) = outText.finish();
+    std::tie(result.stdErr, result.stdErrOmitted) = errText.finish();
+    return result;
 }
 
 } // namespace
@@ -456,11 +435,11 @@ void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
         lines.push_back(ProcessStreamEvent::line(std::move(line), omitted));
     };
     Fd* ends[1] = {&output};
-    const ReadEnd end = readPipes(ends, 1, wakeup->fd(), *handle, noDeadline,
-                                  [&](int, const char* bytes, std::size_t size) {
-                                      splitter.feed(bytes, size, onLine);
-                                      events.yieldAll(lines);
-                                  });
+    const ReadEnd end =
+        readPipes(ends, 1, wakeup->fd(), *handle, noDeadline, [&](int, const char* bytes, std::size_t size) {
+            splitter.feed(bytes, size, onLine);
+            events.yieldAll(lines);
+        });
     // The consumer went away: nobody reads the rest. Otherwise the text after the last separator is a
     // last line, also when a descendant still holds the pipe.
     if (end != ReadEnd::woken) {
