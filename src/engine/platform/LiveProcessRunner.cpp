@@ -2,6 +2,7 @@
 
 #include "platform/LiveProcessCancellation.h"
 #include "platform/PlatformError.h"
+#include "platform/SearchPath.h"
 
 #include <QFile>
 
@@ -165,11 +166,33 @@ private:
     posix_spawnattr_t attr_;
 };
 
-// Starts the executable (no PATH search) with its standard output and standard error on the given
-// descriptors. Returns the child's pid, or the error number when it cannot be started (a missing or
-// non-executable file is reported by posix_spawn itself).
+// The environment a child starts with: the given one or ours, its PATH kept to the absolute entries
+// (SearchPath), as "NAME=value" entries.
+std::vector<QByteArray> childEnvironment(const std::optional<Environment>& environment) {
+    std::vector<QByteArray> entries;
+    if (environment) {
+        const Environment given = SearchPath::withAbsoluteOnly(*environment);
+        entries.reserve(static_cast<std::size_t>(given.size()));
+        for (auto it = given.cbegin(); it != given.cend(); ++it)
+            entries.push_back(it.key().toUtf8() + '=' + it.value().toUtf8());
+        return entries;
+    }
+    for (char** entry = currentEnvironment(); *entry != nullptr; ++entry) {
+        QByteArray item(*entry);
+        if (item.startsWith("PATH="))
+            item = "PATH=" + QFile::encodeName(SearchPath::absoluteOnly(QFile::decodeName(item.mid(5))));
+        entries.push_back(std::move(item));
+    }
+    return entries;
+}
+
+// Starts the executable with its standard output and standard error on the given descriptors. Returns
+// the child's pid, or the error number when it cannot be started (a missing or non-executable file is
+// reported by posix_spawn itself). Only an absolute path is started: neither PATH nor the working
+// folder is searched for a bare or relative name.
 std::pair<pid_t, int> spawnChild(const QString& executable, const QStringList& arguments,
                                  const std::optional<Environment>& environment, int outFd, int errFd) {
+    if (!executable.startsWith(QLatin1Char('/'))) return {0, ENOENT};
     const QByteArray path = QFile::encodeName(executable);
     std::vector<QByteArray> argStorage;
     argStorage.reserve(static_cast<std::size_t>(arguments.size()) + 1);
@@ -182,22 +205,17 @@ std::pair<pid_t, int> spawnChild(const QString& executable, const QStringList& a
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    std::vector<QByteArray> envStorage;
+    std::vector<QByteArray> envStorage = childEnvironment(environment);
     std::vector<char*> envp;
-    if (environment) {
-        envStorage.reserve(static_cast<std::size_t>(environment->size()));
-        for (auto it = environment->cbegin(); it != environment->cend(); ++it)
-            envStorage.push_back(it.key().toUtf8() + '=' + it.value().toUtf8());
-        envp.reserve(envStorage.size() + 1);
-        for (QByteArray& entry : envStorage)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-    }
+    envp.reserve(envStorage.size() + 1);
+    for (QByteArray& entry : envStorage)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     SpawnSetup setup(outFd, errFd);
     pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, path.constData(), setup.actions(), setup.attributes(), argv.data(),
-                                    environment ? envp.data() : currentEnvironment());
+    const int error =
+        ::posix_spawn(&pid, path.constData(), setup.actions(), setup.attributes(), argv.data(), envp.data());
     if (error != 0) return {0, error};
     return {pid, 0};
 }

@@ -3,7 +3,10 @@
 //
 // Every child gets /dev/null as standard input, leads a session (setsid) and so a process group of its
 // own, and inherits no descriptor of ours but the pipes it writes to. Without a controlling terminal, a
-// program that opens /dev/tty (a password prompt) fails at once instead of waiting for a terminal.
+// program that opens /dev/tty (a password prompt) fails at once instead of waiting for a terminal. Its
+// executable is an absolute path (anything else cannot be started), and the PATH of its environment,
+// given or inherited, keeps only the absolute entries (SearchPath), so that nothing it starts by a bare
+// name comes from a working folder.
 //
 // - run() collects both output pipes until the child has exited and both pipes are at end of file
 //   (a descendant still holding a pipe delays it, see below). Output is decoded as UTF-8, invalid bytes

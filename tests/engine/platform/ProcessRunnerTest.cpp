@@ -352,8 +352,10 @@ TEST(LiveProcessRunner, ProgramsThatCannotBeStartedFailInBothModes) {
         ASSERT_NE(handle, nullptr);
         handle->cancel(); // harmless: there is no child
     }
-    // No PATH search: a bare name is a path relative to the working folder.
+    // Only an absolute path starts: a bare or relative name is looked for neither on PATH nor in the
+    // working folder.
     EXPECT_THROW(runner.run(QStringLiteral("sh"), {"-c", "true"}), PlatformError);
+    EXPECT_THROW(runner.run(QStringLiteral("../../bin/sh"), {"-c", "true"}), PlatformError);
 }
 
 TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnSessionAndTheChosenEnvironment) {
