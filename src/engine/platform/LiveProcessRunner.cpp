@@ -2,6 +2,7 @@
 
 #include "platform/LiveProcessCancellation.h"
 #include "platform/PlatformError.h"
+#include "platform/SearchPath.h"
 
 #include <QFile>
 
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -164,11 +166,33 @@ private:
     posix_spawnattr_t attr_;
 };
 
-// Starts the executable (no PATH search) with its standard output and standard error on the given
-// descriptors. Returns the child's pid, or the error number when it cannot be started (a missing or
-// non-executable file is reported by posix_spawn itself).
+// The environment a child starts with: the given one or ours, its PATH kept to the absolute entries
+// (SearchPath), as "NAME=value" entries.
+std::vector<QByteArray> childEnvironment(const std::optional<Environment>& environment) {
+    std::vector<QByteArray> entries;
+    if (environment) {
+        const Environment given = SearchPath::withAbsoluteOnly(*environment);
+        entries.reserve(static_cast<std::size_t>(given.size()));
+        for (auto it = given.cbegin(); it != given.cend(); ++it)
+            entries.push_back(it.key().toUtf8() + '=' + it.value().toUtf8());
+        return entries;
+    }
+    for (char** entry = currentEnvironment(); *entry != nullptr; ++entry) {
+        QByteArray item(*entry);
+        if (item.startsWith("PATH="))
+            item = "PATH=" + QFile::encodeName(SearchPath::absoluteOnly(QFile::decodeName(item.mid(5))));
+        entries.push_back(std::move(item));
+    }
+    return entries;
+}
+
+// Starts the executable with its standard output and standard error on the given descriptors. Returns
+// the child's pid, or the error number when it cannot be started (a missing or non-executable file is
+// reported by posix_spawn itself). Only an absolute path is started: neither PATH nor the working
+// folder is searched for a bare or relative name.
 std::pair<pid_t, int> spawnChild(const QString& executable, const QStringList& arguments,
                                  const std::optional<Environment>& environment, int outFd, int errFd) {
+    if (!executable.startsWith(QLatin1Char('/'))) return {0, ENOENT};
     const QByteArray path = QFile::encodeName(executable);
     std::vector<QByteArray> argStorage;
     argStorage.reserve(static_cast<std::size_t>(arguments.size()) + 1);
@@ -181,22 +205,17 @@ std::pair<pid_t, int> spawnChild(const QString& executable, const QStringList& a
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    std::vector<QByteArray> envStorage;
+    std::vector<QByteArray> envStorage = childEnvironment(environment);
     std::vector<char*> envp;
-    if (environment) {
-        envStorage.reserve(static_cast<std::size_t>(environment->size()));
-        for (auto it = environment->cbegin(); it != environment->cend(); ++it)
-            envStorage.push_back(it.key().toUtf8() + '=' + it.value().toUtf8());
-        envp.reserve(envStorage.size() + 1);
-        for (QByteArray& entry : envStorage)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-    }
+    envp.reserve(envStorage.size() + 1);
+    for (QByteArray& entry : envStorage)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     SpawnSetup setup(outFd, errFd);
     pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, path.constData(), setup.actions(), setup.attributes(), argv.data(),
-                                    environment ? envp.data() : currentEnvironment());
+    const int error =
+        ::posix_spawn(&pid, path.constData(), setup.actions(), setup.attributes(), argv.data(), envp.data());
     if (error != 0) return {0, error};
     return {pid, 0};
 }
@@ -210,58 +229,33 @@ ssize_t readSome(int fd, char* buffer, std::size_t size) {
     return -2;
 }
 
-// Decodes a byte stream as UTF-8 chunk by chunk into one string; a character split between two chunks
-// is decoded whole, invalid bytes become U+FFFD.
-class Utf8Collector {
+// One collected pipe: its first ProcessResult::keptBytes bytes, and the UTF-16 units of the rest, which
+// is counted as it comes and dropped.
+class KeptOutput {
 public:
     void append(const char* bytes, std::size_t size) {
-        QByteArrayView view(bytes, static_cast<qsizetype>(size));
-        if (!carry_.isEmpty()) {
-            // Complete the character begun in the previous chunk, or give up on it at the first byte
-            // that cannot continue it.
-            const qsizetype need = sequenceLength(static_cast<unsigned char>(carry_[0]));
-            while (carry_.size() < need && !view.isEmpty() &&
-                   isContinuation(static_cast<unsigned char>(view[0]))) {
-                carry_.append(view[0]);
-                view = view.sliced(1);
-            }
-            if (carry_.size() < need && view.isEmpty()) return; // still incomplete
-            text_.append(QString::fromUtf8(carry_));
-            carry_.clear();
-        }
-        const qsizetype complete = completePrefix(view);
-        text_.append(QString::fromUtf8(view.first(complete)));
-        carry_ = view.sliced(complete).toByteArray();
+        // One byte more than is kept: it tells whether the cut falls inside a character.
+        const qsizetype room = std::max<qsizetype>(0, ProcessResult::keptBytes + 1 - kept_.size());
+        const qsizetype taken = std::min(room, static_cast<qsizetype>(size));
+        kept_.append(bytes, taken);
+        omitted_ += Utf8Prefix::utf16Length(bytes + taken, static_cast<qsizetype>(size) - taken);
     }
 
-    QString finish() {
-        if (!carry_.isEmpty()) text_.append(QString::fromUtf8(carry_));
-        carry_.clear();
-        return std::move(text_);
+    // The kept text, decoded (invalid bytes become U+FFFD), and the UTF-16 units left out.
+    std::pair<QString, qint64> finish() {
+        if (kept_.size() > ProcessResult::keptBytes) {
+            const qsizetype cut = Utf8Prefix::cutAt(kept_.constData(), 0, ProcessResult::keptBytes);
+            omitted_ += Utf8Prefix::utf16Length(kept_.constData() + cut, kept_.size() - cut);
+            kept_.truncate(cut);
+        }
+        QString text = QString::fromUtf8(kept_);
+        kept_ = QByteArray();
+        return {std::move(text), omitted_};
     }
 
 private:
-    static bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-    static qsizetype sequenceLength(unsigned char lead) {
-        if ((lead & 0xE0) == 0xC0) return 2;
-        if ((lead & 0xF0) == 0xE0) return 3;
-        if ((lead & 0xF8) == 0xF0) return 4;
-        return 1;
-    }
-
-    // The length of `bytes` without a trailing character whose remaining bytes may still come.
-    static qsizetype completePrefix(QByteArrayView bytes) {
-        const qsizetype size = bytes.size();
-        for (qsizetype back = 1; back <= 3 && back <= size; ++back) {
-            const auto byte = static_cast<unsigned char>(bytes[size - back]);
-            if (isContinuation(byte)) continue; // look further back for the lead byte
-            return sequenceLength(byte) > back ? size - back : size;
-        }
-        return size;
-    }
-
-    QString text_;
-    QByteArray carry_; // the start of a character whose remaining bytes have not come yet
+    QByteArray kept_;
+    qint64 omitted_ = 0;
 };
 
 } // namespace
@@ -382,12 +376,12 @@ ProcessResult collectChild(const QString& executable, const QStringList& argumen
     LiveProcessCancellation child(timeLimitGrace);
     child.attach(pid);
 
-    Utf8Collector outText;
-    Utf8Collector errText;
+    KeptOutput outText;
+    KeptOutput errText;
     ReadEnd end = ReadEnd::endOfFile;
     try {
         Fd* ends[2] = {&out.readEnd, &err.readEnd};
-        Utf8Collector* collectors[2] = {&outText, &errText};
+        KeptOutput* collectors[2] = {&outText, &errText};
         end = readPipes(ends, 2, -1, child, deadline, [&](int i, const char* bytes, std::size_t size) {
             collectors[i]->append(bytes, size);
         });
@@ -407,8 +401,11 @@ ProcessResult collectChild(const QString& executable, const QStringList& argumen
         stopAndReap(child);
         throw ProcessTimedOut(timeLimitText(*timeLimit), ETIMEDOUT);
     }
-    const std::int32_t code = child.waitForExit();
-    return ProcessResult{code, outText.finish(), errText.finish()};
+    ProcessResult result;
+    result.exitCode = child.waitForExit();
+    std::tie(result.stdOut, result.stdOutOmitted) = outText.finish();
+    std::tie(result.stdErr, result.stdErrOmitted) = errText.finish();
+    return result;
 }
 
 } // namespace
@@ -456,11 +453,11 @@ void readStreamedChild(Fd output, std::shared_ptr<Wakeup> wakeup,
         lines.push_back(ProcessStreamEvent::line(std::move(line), omitted));
     };
     Fd* ends[1] = {&output};
-    const ReadEnd end = readPipes(ends, 1, wakeup->fd(), *handle, noDeadline,
-                                  [&](int, const char* bytes, std::size_t size) {
-                                      splitter.feed(bytes, size, onLine);
-                                      events.yieldAll(lines);
-                                  });
+    const ReadEnd end =
+        readPipes(ends, 1, wakeup->fd(), *handle, noDeadline, [&](int, const char* bytes, std::size_t size) {
+            splitter.feed(bytes, size, onLine);
+            events.yieldAll(lines);
+        });
     // The consumer went away: nobody reads the rest. Otherwise the text after the last separator is a
     // last line, also when a descendant still holds the pipe.
     if (end != ReadEnd::woken) {

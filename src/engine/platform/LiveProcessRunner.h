@@ -3,12 +3,16 @@
 //
 // Every child gets /dev/null as standard input, leads a session (setsid) and so a process group of its
 // own, and inherits no descriptor of ours but the pipes it writes to. Without a controlling terminal, a
-// program that opens /dev/tty (a password prompt) fails at once instead of waiting for a terminal.
+// program that opens /dev/tty (a password prompt) fails at once instead of waiting for a terminal. Its
+// executable is an absolute path (anything else cannot be started), and the PATH of its environment,
+// given or inherited, keeps only the absolute entries (SearchPath), so that nothing it starts by a bare
+// name comes from a working folder.
 //
 // - run() collects both output pipes until the child has exited and both pipes are at end of file
 //   (a descendant still holding a pipe delays it, see below). Output is decoded as UTF-8, invalid bytes
-//   becoming U+FFFD. runWithTimeLimit() stops a child that is not done by its time limit (SIGTERM to
-//   its group, SIGKILL to the group 1 s later), reaps it and throws ProcessTimedOut.
+//   becoming U+FFFD; of each pipe the first ProcessResult::keptBytes are kept and the rest is counted.
+//   runWithTimeLimit() stops a child that is not done by its time limit (SIGTERM to its group, SIGKILL to the
+//   group 1 s later), reaps it and throws ProcessTimedOut.
 // - stream() starts the child during the call; one pipe serves as standard output and standard error.
 //   A reader thread splits the output into lines, delivers every line, and only then reaps the child
 //   and reports `exited` (the exit status, or the signal number for a child ended by a signal).
@@ -30,6 +34,31 @@
 #include <cstddef>
 
 namespace qlan {
+
+// What keeping only the start of a child's UTF-8 output takes, for one line (OutputLineSplitter) as for
+// a whole pipe (collected output).
+struct Utf8Prefix {
+    // Where `keep` bytes from `start` end, moved back to the start of a character (so it reads the byte at
+    // start + keep).
+    static qsizetype cutAt(const char* data, qsizetype start, qsizetype keep) {
+        qsizetype cut = start + keep;
+        for (int back = 0; back < 3 && (static_cast<unsigned char>(data[cut]) & 0xC0) == 0x80; ++back)
+            --cut;
+        return cut;
+    }
+
+    // The UTF-16 units that `size` bytes of UTF-8 decode to (an invalid byte is counted as it comes). The
+    // count of a sequence does not depend on where the reads split it.
+    static qint64 utf16Length(const char* data, qsizetype size) {
+        qint64 units = 0;
+        for (qsizetype i = 0; i < size; ++i) {
+            const auto byte = static_cast<unsigned char>(data[i]);
+            units += (byte & 0xC0) != 0x80 ? 1 : 0; // a character starts here
+            units += byte >= 0xF0 ? 1 : 0;          // outside the Basic Multilingual Plane: two units
+        }
+        return units;
+    }
+};
 
 class LiveProcessRunner : public ProcessRunning {
 public:
@@ -111,25 +140,6 @@ private:
         return 0;
     }
 
-    // Where a line that starts at `start` is cut: keptBytes on, moved back to the start of a character.
-    static qsizetype cutAt(const char* data, qsizetype start) {
-        qsizetype cut = start + keptBytes;
-        for (int back = 0; back < 3 && (static_cast<unsigned char>(data[cut]) & 0xC0) == 0x80; ++back)
-            --cut;
-        return cut;
-    }
-
-    // The UTF-16 units that `size` bytes of UTF-8 decode to (an invalid byte is counted as it comes).
-    static qint64 utf16Length(const char* data, qsizetype size) {
-        qint64 units = 0;
-        for (qsizetype i = 0; i < size; ++i) {
-            const auto byte = static_cast<unsigned char>(data[i]);
-            units += (byte & 0xC0) != 0x80 ? 1 : 0; // a character starts here
-            units += byte >= 0xF0 ? 1 : 0;          // outside the Basic Multilingual Plane: two units
-        }
-        return units;
-    }
-
     // Hands on the line of the bytes [start, end) of pending_: what it keeps decoded, the rest counted.
     template <typename OnLine>
     void deliver(const char* data, qsizetype start, qsizetype end, OnLine& onLine) {
@@ -141,9 +151,9 @@ private:
             kept_ = -1;
             omitted_ = 0;
         } else if (end - start > keptBytes) {
-            keptEnd = cutAt(data, start);
+            keptEnd = Utf8Prefix::cutAt(data, start, keptBytes);
         }
-        omitted += utf16Length(data + keptEnd, end - keptEnd);
+        omitted += Utf8Prefix::utf16Length(data + keptEnd, end - keptEnd);
         onLine(QString::fromUtf8(data + start, keptEnd - start), omitted);
     }
 
@@ -152,9 +162,9 @@ private:
     void dropBeyondKept() {
         if (kept_ < 0) {
             if (scanned_ <= keptBytes) return;
-            kept_ = cutAt(pending_.constData(), 0);
+            kept_ = Utf8Prefix::cutAt(pending_.constData(), 0, keptBytes);
         }
-        omitted_ += utf16Length(pending_.constData() + kept_, scanned_ - kept_);
+        omitted_ += Utf8Prefix::utf16Length(pending_.constData() + kept_, scanned_ - kept_);
         pending_.remove(kept_, scanned_ - kept_);
         scanned_ = kept_;
     }

@@ -1,5 +1,6 @@
 #include "platform/PrivilegedExecutor.h"
 
+#include "platform/SearchPath.h"
 #include "platform/ShellQuoting.h"
 
 #include <QUuid>
@@ -28,10 +29,6 @@ QString PrivilegedExecutor::sudoWrapperScript() {
     return QStringLiteral("#!/bin/bash\nexec /usr/bin/sudo -A \"$@\"");
 }
 
-QString PrivilegedExecutor::fallbackSearchPath() {
-    return QStringLiteral("/usr/bin:/bin:/usr/sbin:/sbin");
-}
-
 PrivilegedEnvironment PrivilegedExecutor::makeEnvironment(const QString& prompt) const {
     const QString folder = fs->temporaryDirectory() + QStringLiteral("/vrl-priv-") +
                            QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
@@ -58,11 +55,10 @@ PrivilegedEnvironment PrivilegedExecutor::makeEnvironment(const QString& prompt)
         throw;
     }
 
-    QString searchPath = qEnvironmentVariable("PATH");
-    if (searchPath.isEmpty()) searchPath = fallbackSearchPath();
-
     PrivilegedEnvironment result;
-    result.environment.insert(QStringLiteral("PATH"), folder + QLatin1Char(':') + searchPath);
+    result.environment.insert(QStringLiteral("PATH"),
+                              folder + QLatin1Char(':') +
+                                  SearchPath::absoluteOnly(qEnvironmentVariable("PATH")));
     result.environment.insert(QStringLiteral("SUDO_ASKPASS"), askpass);
     result.cleanup = [fs = fs, folder] {
         try {

@@ -25,7 +25,8 @@ struct PrivilegedExecutor {
 
     // Makes a new private folder "vrl-priv-<UUID>" (mode 0700) in the per-user temporary folder with
     // "askpass.sh" (showing `prompt` under `dialogTitle`) and "sudo" (both 0700). Throws the file-system
-    // error of the first step that fails; the folder is then removed again.
+    // error of the first step that fails; the folder is then removed again. PATH is the folder, then the
+    // absolute entries of the application's PATH (SearchPath::absoluteOnly).
     PrivilegedEnvironment makeEnvironment(const QString& prompt) const;
 
     // The askpass script for a prompt and a dialog title. The AppleScript reaches osascript as
@@ -36,8 +37,6 @@ struct PrivilegedExecutor {
     static QString sudoWrapperScript();
     // Escapes text for a double-quoted AppleScript string.
     static QString appleScriptEscaped(const QString& text);
-    // The search path used when the application's environment has none.
-    static QString fallbackSearchPath();
 };
 
 } // namespace qlan

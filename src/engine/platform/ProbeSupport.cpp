@@ -1,6 +1,7 @@
 #include "platform/ProbeSupport.h"
 
 #include "platform/PlatformError.h"
+#include "platform/ShellQuoting.h"
 
 #include <exception>
 
@@ -32,6 +33,23 @@ CommandOutcome runCommand(ProcessRunning* process, const QString& executable, co
 CommandOutcome runLoginShell(ProcessRunning* process, const QString& command,
                              std::chrono::milliseconds timeLimit) {
     return runCommand(process, QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command}, timeLimit);
+}
+
+QString programLookupCommand(const QString& name) {
+    return QStringLiteral("path=(\"${(@M)path:#/*}\"); command -v -- ") + shellQuoted(name);
+}
+
+std::optional<QString> programFromLookup(const QString& output) {
+    // The answer is the last line: a startup file may have printed before it.
+    const QStringList lines = trimmedLines(output);
+    if (lines.isEmpty() || !lines.last().startsWith(u'/')) return std::nullopt;
+    return lines.last();
+}
+
+std::optional<QString> findProgram(ProcessRunning* process, const QString& name) {
+    const CommandOutcome outcome = runLoginShell(process, programLookupCommand(name));
+    if (!outcome.exitedZero()) return std::nullopt;
+    return programFromLookup(outcome.result->stdOut);
 }
 
 bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory) {

@@ -40,6 +40,15 @@ CommandOutcome runCommand(ProcessRunning* process, const QString& executable, co
 CommandOutcome runLoginShell(ProcessRunning* process, const QString& command,
                              std::chrono::milliseconds timeLimit = loginShellTimeLimit);
 
+// Where the user's login shell finds the program `name`, through the absolute entries of its PATH only:
+// the command keeps the shell's PATH to them (its startup files may have added empty or relative ones)
+// and asks `command -v`; only an absolute path counts as an answer, so an alias, a function or a program
+// in the working folder is none. The command and the reading of its output, for a caller that runs it
+// its own way, and both in one call.
+QString programLookupCommand(const QString& name);
+std::optional<QString> programFromLookup(const QString& output);
+std::optional<QString> findProgram(ProcessRunning* process, const QString& name);
+
 // File tests that treat any failure as "absent".
 bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory);
 bool isFolder(const FileSystemOperating* fs, const QString& path);

@@ -26,7 +26,8 @@ public:
 
     // Runs the executable (a path; no PATH search) until it exits and both output pipes are drained.
     // Blocks the calling thread: call it from a worker thread. Throws PlatformError when the child
-    // cannot be started. An absent environment means the child inherits the application's.
+    // cannot be started. An absent environment means the child inherits the application's. Of each pipe
+    // the result keeps at most ProcessResult::keptBytes and counts the rest.
     virtual ProcessResult run(const QString& executable, const QStringList& arguments,
                               const std::optional<Environment>& environment = std::nullopt) = 0;
 

@@ -14,10 +14,22 @@ using Environment = QMap<QString, QString>;
 
 // A finished child. `stdOut` / `stdErr` hold standard output and standard error decoded as UTF-8
 // (invalid bytes become U+FFFD). (The names avoid the C library's stdout/stderr macros.)
+//
+// Each holds at most the first `keptBytes` bytes of its pipe, cut before a character: what a child
+// prints beyond them is read and counted but not kept, so that a startup file printing gigabytes costs
+// no more memory than the limit. `stdOutOmitted` / `stdErrOmitted` count the UTF-16 units left out (0
+// when the text is whole); a parser that needs the end of the output can tell it never saw it.
 struct ProcessResult {
+    // Far more than any parser reads (versions, paths, markers, listings of installed tools).
+    static constexpr qsizetype keptBytes = 4 * 1024 * 1024;
+
     std::int32_t exitCode = 0;
     QString stdOut;
     QString stdErr;
+    qint64 stdOutOmitted = 0;
+    qint64 stdErrOmitted = 0;
+
+    bool isCut() const { return stdOutOmitted > 0 || stdErrOmitted > 0; }
     friend bool operator==(const ProcessResult&, const ProcessResult&) = default;
 };
 

@@ -6,6 +6,7 @@
 
 #include "catalog/VendorHosts.h"
 #include "platform/PlatformError.h"
+#include "platform/ProbeSupport.h"
 #include "platform/ShellQuoting.h"
 #include "remediation/GitConfigScript.h"
 #include "remediation/MCPConfigWriter.h"
@@ -78,9 +79,14 @@ Events installFetchedSkill(const Runner& runner, const AgentSkill& skill, const 
 bool isToolInstalled(const Runner& runner, const QString& tool, std::stop_token stop) {
     for (const QString& folder : {QStringLiteral("/opt/homebrew/bin/"), QStringLiteral("/usr/local/bin/")})
         if (runner.fs->fileExists(folder + tool)) return true;
-    // The answer is the status alone: the shell's lines go to a stream nobody reads.
-    const Output discard(Events::make().second);
-    return runner.runShell(QStringLiteral("command -v ") + shellQuoted(tool), discard, stop) == 0;
+    // The shell's answer is read here, not shown.
+    auto [answer, capture] = Events::make();
+    const std::int32_t status = runner.runShell(probing::programLookupCommand(tool), Output(capture), stop);
+    capture.finish();
+    QStringList lines;
+    while (const std::optional<StreamEvent> event = answer.tryNext())
+        if (event->kind == StreamEvent::Kind::output) lines.append(event->text);
+    return status == 0 && probing::programFromLookup(lines.join(QLatin1Char('\n'))).has_value();
 }
 
 std::optional<QString> templateResourceURL(const Runner& runner, ProjectTemplate projectTemplate) {

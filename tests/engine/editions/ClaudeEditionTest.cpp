@@ -10,6 +10,7 @@
 #include "editions/claude/ClaudeSpineCopy.h"
 #include "editions/claude/ClaudeSpineProvider.h"
 #include "editions/claude/ClaudeVerifier.h"
+#include "platform/ProbeSupport.h"
 
 #include "EditionFixtures.h"
 
@@ -25,6 +26,11 @@ namespace {
 
 using C = SetupDiagnosisClassification;
 using R = SetupRemediation;
+
+// The login-shell command that looks a program up.
+QString lookup(const QString& program) {
+    return probing::programLookupCommand(program);
+}
 
 const QString gitIdentityCommand = QStringLiteral(
     "git config --global --get user.name >/dev/null && git config --global --get user.email >/dev/null");
@@ -93,7 +99,7 @@ TEST(ClaudeProbes, FindClaudeOnTheLoginShellsPathAndOnDisk) {
 TEST(ClaudeProbes, CompanionGitHubAndGitChecks) {
     Sandbox sandbox;
     sandbox.linkSystemProgram("/bin/zsh");
-    // gh and codex in a folder only the login profile puts on PATH: found by `command -v`.
+    // gh and codex in a folder only the login profile puts on PATH: found by the login shell.
     sandbox.writeStub("/Users/tester/tools/gh", StubSpec().withExitCode(1));
     sandbox.writeStub("/Users/tester/tools/codex");
     sandbox.writeFile("/Users/tester/.zprofile",
@@ -124,8 +130,8 @@ TEST(ClaudeProbes, FixedPathsDecideWithoutRunningAnything) {
     // A stub login shell that fails every check it is asked.
     writeStubShell(sandbox, {{"/usr/bin/which -a claude", "", 1},
                              {"claude --version 2>&1", "zsh:1: command not found: claude\n", 127},
-                             {"command -v codex", "", 1},
-                             {"command -v gh", "", 1},
+                             {lookup("codex"), "", 1},
+                             {lookup("gh"), "", 1},
                              {gitIdentityCommand, "", 1},
                              {"gh auth status", "", 1}});
     SetupProbeBundle bundle = probeOn(sandbox);
@@ -137,7 +143,7 @@ TEST(ClaudeProbes, FixedPathsDecideWithoutRunningAnything) {
     // With no git anywhere the identity is not asked.
     EXPECT_THAT(shellCommands(sandbox),
                 testing::UnorderedElementsAre("/usr/bin/which -a claude", "claude --version 2>&1",
-                                              "command -v codex", "command -v gh", "gh auth status"));
+                                              lookup("codex"), lookup("gh"), "gh auth status"));
 
     // Codex at the Intel Homebrew place and gh at the native one: present, their commands never run.
     Sandbox fixed;
@@ -159,13 +165,15 @@ TEST(ClaudeProbes, FixedPathsDecideWithoutRunningAnything) {
                                               gitIdentityCommand, "gh auth status"));
     EXPECT_THAT(fixed.calls("/usr/local/bin/codex"), IsEmpty());
 
-    // `command -v` must print something to count.
+    // Only an absolute path counts as an answer: nothing, or a relative one, is not found.
     Sandbox silent;
-    writeStubShell(silent, {{"command -v codex", " \n", 0}, {"command -v gh", "/x/gh\n", 0}});
+    writeStubShell(silent, {{lookup("codex"), " \n", 0}, {lookup("gh"), "bin/gh\n", 0}});
     bundle = probeOn(silent);
     EXPECT_FALSE(bundle.companionToolPresent);
-    EXPECT_TRUE(bundle.ghPresent);
+    EXPECT_FALSE(bundle.ghPresent);
     EXPECT_EQ(bundle.versionExitCode, 99) << "the stub shell's answer to an unknown command";
+    writeStubShell(silent, {{lookup("gh"), "/x/gh\n", 0}});
+    EXPECT_TRUE(probeOn(silent).ghPresent);
 }
 
 TEST(ClaudeProbes, FilesOfTheShellTheAgentsAndTheProject) {

@@ -1,10 +1,11 @@
 // The guided setup's fallbacks for an edition without its own strategy objects.
 
 #include "editions/EditionStrategies.h"
+#include "catalog/DevelopmentStages.h"
 #include "editions/brew/BrewProber.h"
 #include "editions/brew/BrewSpineProvider.h"
 #include "editions/brew/BrewVerifier.h"
-#include "catalog/DevelopmentStages.h"
+#include "platform/ProbeSupport.h"
 
 #include "EditionFixtures.h"
 
@@ -45,8 +46,9 @@ TEST(EditionStrategies, WithoutAProberTheClaudeCodeProbesRun) {
     EXPECT_EQ(bundle.installedPrimaryToolLocations, QStringList{"/opt/homebrew/bin/claude"});
     EXPECT_EQ(bundle.versionOutput, QStringLiteral("2.1.3 (Claude Code)"));
     EXPECT_THAT(shellCommands(sandbox),
-                UnorderedElementsAre("/usr/bin/which -a claude", "claude --version 2>&1", "command -v codex",
-                                     "command -v gh", "gh auth status"));
+                UnorderedElementsAre("/usr/bin/which -a claude", "claude --version 2>&1",
+                                     probing::programLookupCommand("codex"),
+                                     probing::programLookupCommand("gh"), "gh auth status"));
 
     // With a prober, only the edition's own commands run.
     Sandbox brew;

@@ -29,7 +29,9 @@ template <typename T> static std::string numberOrNone(const std::optional<T>& va
 
 [[maybe_unused]] static void PrintTo(const ProcessResult& result, std::ostream* out) {
     *out << "ProcessResult{" << result.exitCode << ", " << quoted(result.stdOut) << ", "
-         << quoted(result.stdErr) << "}";
+         << quoted(result.stdErr);
+    if (result.isCut()) *out << ", omitted " << result.stdOutOmitted << " + " << result.stdErrOmitted;
+    *out << "}";
 }
 
 [[maybe_unused]] static void PrintTo(const ProcessStreamEvent& event, std::ostream* out) {

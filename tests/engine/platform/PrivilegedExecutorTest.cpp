@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace qlan;
 using qlan::test::Sandbox;
 
@@ -127,15 +129,23 @@ TEST(PrivilegedExecutor, EachCallHasItsOwnFolderAndCleanupIsHarmlessTwice) {
     EXPECT_TRUE(privateFolders(*fs).isEmpty());
 }
 
-TEST(PrivilegedExecutor, WithoutPathTheStandardSearchPathFollows) {
+TEST(PrivilegedExecutor, TheAbsoluteEntriesOfPathOrTheStandardSearchPathFollow) {
     Sandbox sandbox;
     const QByteArray saved = qgetenv("PATH");
-    qunsetenv("PATH");
-    const auto result = PrivilegedExecutor{sandbox.services().fs, "Quillane"}.makeEnvironment("p");
-    qputenv("PATH", saved);
-    const QString folder = QFileInfo(result.environment.value("SUDO_ASKPASS")).absolutePath();
-    EXPECT_EQ(result.environment.value("PATH"), folder + ":/usr/bin:/bin:/usr/sbin:/sbin");
-    result.cleanup();
+    for (const auto& [path, following] :
+         {std::pair<std::optional<QByteArray>, QString>{std::nullopt, "/usr/bin:/bin:/usr/sbin:/sbin"},
+          {"bin:.:", "/usr/bin:/bin:/usr/sbin:/sbin"},
+          {":/opt/tools:bin:/usr/bin:", "/opt/tools:/usr/bin"}}) {
+        if (path)
+            qputenv("PATH", *path);
+        else
+            qunsetenv("PATH");
+        const auto result = PrivilegedExecutor{sandbox.services().fs, "Quillane"}.makeEnvironment("p");
+        qputenv("PATH", saved);
+        const QString folder = QFileInfo(result.environment.value("SUDO_ASKPASS")).absolutePath();
+        EXPECT_EQ(result.environment.value("PATH"), folder + ":" + following);
+        result.cleanup();
+    }
 }
 
 TEST(PrivilegedExecutor, AFailureHalfwayReportsTheErrorAndLeavesNoFolder) {

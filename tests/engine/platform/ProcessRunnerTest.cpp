@@ -126,8 +126,8 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 TEST(LiveProcessRunnerRun, CollectsSeveralMegabytesOnBothPipesByteExact) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QByteArray out = payload(6 * 1024 * 1024, "out");
-    const QByteArray err = payload(5 * 1024 * 1024, "err");
+    const QByteArray out = payload(3 * 1024 * 1024, "out");
+    const QByteArray err = payload(ProcessResult::keptBytes - 64, "err");
     writeFile(dir.filePath("out"), out);
     writeFile(dir.filePath("err"), err);
 
@@ -139,6 +139,51 @@ TEST(LiveProcessRunnerRun, CollectsSeveralMegabytesOnBothPipesByteExact) {
     EXPECT_EQ(result.stdOut.size(), QString::fromUtf8(out).size());
     EXPECT_TRUE(result.stdOut == QString::fromUtf8(out));
     EXPECT_TRUE(result.stdErr == QString::fromUtf8(err));
+}
+
+TEST(LiveProcessRunnerRun, KeepsTheStartOfEachPipeUpToItsLimitAndCountsTheRest) {
+    // Uniform text of one character: whole characters up to the limit are kept, the rest is counted in
+    // UTF-16 units, and the exit code stays the child's.
+    struct Pipe {
+        QByteArray character;
+        qsizetype count;
+    };
+    struct Case {
+        const char* what;
+        Pipe out;
+        Pipe err;
+    };
+    const qsizetype limit = ProcessResult::keptBytes;
+    const QByteArray a = "a", euro = "\xE2\x82\xAC", clef = "\xF0\x9D\x84\x9E";
+    const QList<Case> cases{
+        {"a flood on standard output", {a, 3 * limit}, {a, 5}},
+        {"a flood on standard error", {a, 0}, {a, 3 * limit}},
+        {"both at once, the cut before a three-byte character", {euro, limit / 3 + 1000}, {a, limit + 1}},
+        {"exactly the limit whole; a four-byte character is two units", {a, limit}, {clef, limit / 4 + 7}},
+    };
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    LiveProcessRunner runner;
+    int exitCode = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(dir.filePath("out"), c.out.character.repeated(c.out.count));
+        writeFile(dir.filePath("err"), c.err.character.repeated(c.err.count));
+        const ProcessResult result =
+            runner.run(sh, {"-c", QString(R"(cat "$0" & cat "$1" >&2; wait; exit %1)").arg(++exitCode),
+                            dir.filePath("out"), dir.filePath("err")});
+        EXPECT_EQ(result.exitCode, exitCode);
+        for (const auto& [pipe, text, omitted] : {std::tuple{c.out, result.stdOut, result.stdOutOmitted},
+                                                  std::tuple{c.err, result.stdErr, result.stdErrOmitted}}) {
+            const QString character = QString::fromUtf8(pipe.character);
+            const qsizetype kept = std::min(pipe.count, limit / pipe.character.size());
+            EXPECT_EQ(text.size(), kept * character.size());
+            EXPECT_TRUE(text == character.repeated(kept));
+            EXPECT_EQ(omitted, (pipe.count - kept) * character.size());
+        }
+        EXPECT_EQ(result.isCut(), c.out.count * c.out.character.size() > limit ||
+                                      c.err.count * c.err.character.size() > limit);
+    }
 }
 
 TEST(LiveProcessRunnerRun, DecodesLosslesslyWhereItCanAndReplacesInvalidBytes) {
@@ -307,8 +352,10 @@ TEST(LiveProcessRunner, ProgramsThatCannotBeStartedFailInBothModes) {
         ASSERT_NE(handle, nullptr);
         handle->cancel(); // harmless: there is no child
     }
-    // No PATH search: a bare name is a path relative to the working folder.
+    // Only an absolute path starts: a bare or relative name is looked for neither on PATH nor in the
+    // working folder.
     EXPECT_THROW(runner.run(QStringLiteral("sh"), {"-c", "true"}), PlatformError);
+    EXPECT_THROW(runner.run(QStringLiteral("../../bin/sh"), {"-c", "true"}), PlatformError);
 }
 
 TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnSessionAndTheChosenEnvironment) {

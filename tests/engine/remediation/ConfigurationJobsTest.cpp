@@ -2,6 +2,8 @@
 // application's resources as a Mac application bundle lays them out, a fetched skill, MCP servers, the Git
 // identity, the GitHub sign-in and gh, with stub git, gh, claude and brew behind a real zsh login shell.
 
+#include "platform/LiveProcessRunner.h"
+#include "platform/PlatformError.h"
 #include "platform/ShellQuoting.h"
 #include "remediation/RemediationJobs.h"
 
@@ -10,7 +12,10 @@
 #include "RunnerEvents.h"
 #include "support/Wait.h"
 
+#include <QDir>
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gmock/gmock.h>
@@ -405,4 +410,85 @@ TEST(ConfigurationJobs, ACancelledJobStartsNothingAndEditsNothingAfterwards) {
     QThread::msleep(1500); // time for the jobs to go on, were they to
     EXPECT_FALSE(sandbox.exists("/Users/tester/.codex/config.toml"));
     EXPECT_EQ(sandbox.calls("/opt/homebrew/bin/gh").size(), 1) << "no `gh auth status` after the cancel";
+}
+
+namespace {
+
+// The application as started in `folder` with `path` as its PATH, its HOME the sandbox home and no
+// ZDOTDIR; everything as it was again at the end of the scope.
+class StartedIn {
+public:
+    StartedIn(const QString& folder, const QString& path, const QString& home)
+        : folder_(QDir::currentPath()) {
+        for (const char* name : {"PATH", "HOME", "ZDOTDIR"})
+            if (qEnvironmentVariableIsSet(name)) saved_.insert(name, qgetenv(name));
+        QDir::setCurrent(folder);
+        qputenv("PATH", path.toUtf8());
+        qputenv("HOME", home.toUtf8());
+        qunsetenv("ZDOTDIR");
+    }
+    ~StartedIn() {
+        QDir::setCurrent(folder_);
+        for (const char* name : {"PATH", "HOME", "ZDOTDIR"})
+            if (saved_.contains(name))
+                qputenv(name, saved_.value(name));
+            else
+                qunsetenv(name);
+    }
+    StartedIn(const StartedIn&) = delete;
+    StartedIn& operator=(const StartedIn&) = delete;
+
+private:
+    QString folder_;
+    QMap<QByteArray, QByteArray> saved_;
+};
+
+} // namespace
+
+// The application started in a folder holding a `git` and a `claude` (and a bin/ holding both), with a
+// PATH whose empty, relative or "." entry names that folder. Neither ever runs: not from a child of the
+// process runner, with its environment inherited or given, nor as the `git` of the Git job, nor as the
+// `claude` that the MCP job looks up and would run with the server's key.
+TEST(ConfigurationJobs, ProgramsInTheWorkingFolderNeverRunWhateverPATHHolds) {
+    Sandbox sandbox;
+    const QString tools = "/Users/tester/tools"; // not a Homebrew folder: the MCP job asks the shell
+    sandbox.writeStub(tools + "/git");
+    QTemporaryDir start;
+    ASSERT_TRUE(start.isValid());
+    const QString ran = start.filePath("ran");
+    ASSERT_TRUE(QDir(start.path()).mkdir("bin"));
+    for (const char* fake : {"git", "claude", "bin/git", "bin/claude"}) {
+        QFile file(start.filePath(fake));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(("#!/bin/sh\necho \"$0 $*\" >> " + shellQuoted(ran) + "\n").toUtf8());
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    }
+    const QString absolute = sandbox.map(tools) + ":/usr/bin:/bin";
+    LiveProcessRunner children;
+    const SetupRemediationRunner jobs(std::nullopt, std::make_shared<LiveProcessRunner>(),
+                                      sandbox.services().fs, sandbox.services().http);
+    const QStringList script{"-c", "claude; printf %s \"$PATH\""};
+    for (const QString& path :
+         {":" + absolute, "bin:" + absolute, absolute + ":", ".:" + absolute, absolute + ":.:bin"}) {
+        SCOPED_TRACE(path.toStdString());
+        const StartedIn startedIn(start.path(), path, sandbox.home());
+        EXPECT_EQ(children.run("/bin/sh", script).stdOut, absolute);
+        EXPECT_EQ(children.run("/bin/sh", script, Environment{{"PATH", path}}).stdOut, absolute);
+        EXPECT_THROW(children.run("claude", {}), PlatformError);
+
+        const auto before = sandbox.calls(tools + "/git").size();
+        auto git = jobs.run(SetupRemediation::configureGit("Ada", "ada@example.com"), "Quillane");
+        EXPECT_THAT(drain(git), ElementsAre(Event::output("Saving your Git name and email…"),
+                                            Event::output("Saved to ~/.gitconfig."), Event::completed(0)));
+        EXPECT_EQ(sandbox.calls(tools + "/git").size(), before + 4);
+
+        auto mcp = jobs.run(SetupRemediation::addMCPServer(server("firecrawl"), "key-1"), "Quillane");
+        EXPECT_THAT(
+            drain(mcp),
+            ElementsAre(Event::output("No AI agent is set up yet — nothing to configure Firecrawl for."),
+                        Event::completed(0)));
+        QFile record(ran);
+        EXPECT_FALSE(record.exists())
+            << (record.open(QIODevice::ReadOnly) ? record.readAll() : "").toStdString();
+    }
 }

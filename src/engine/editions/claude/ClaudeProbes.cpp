@@ -25,21 +25,20 @@ std::pair<std::optional<QString>, std::optional<std::int32_t>> ClaudeProbes::ver
     return {output.isEmpty() ? std::nullopt : std::optional<QString>(output), result->exitCode};
 }
 
-bool ClaudeProbes::presence(const QStringList& paths, const QString& command) const {
+bool ClaudeProbes::presence(const QStringList& paths, const QString& program) const {
     for (const QString& path : paths)
         if (probing::exists(fs.get(), path, nullptr)) return true;
-    const std::optional<ProcessResult> result = probing::runLoginShell(shell.process.get(), command).result;
-    return result && result->exitCode == 0 && !result->stdOut.trimmed().isEmpty();
+    return probing::findProgram(shell.process.get(), program).has_value();
 }
 
 bool ClaudeProbes::codexPresent() const {
     return presence({QStringLiteral("/opt/homebrew/bin/codex"), QStringLiteral("/usr/local/bin/codex")},
-                    QStringLiteral("command -v codex"));
+                    QStringLiteral("codex"));
 }
 
 bool ClaudeProbes::ghPresent() const {
     return presence({QStringLiteral("/opt/homebrew/bin/gh"), QStringLiteral("/usr/local/bin/gh")},
-                    QStringLiteral("command -v gh"));
+                    QStringLiteral("gh"));
 }
 
 bool ClaudeProbes::gitIdentitySet() const {

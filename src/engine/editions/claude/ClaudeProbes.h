@@ -28,16 +28,17 @@ struct ClaudeProbes {
     // The single probes.
     QStringList pathLookup() const; // "/usr/bin/which -a claude": every line, repeats kept
     std::pair<std::optional<QString>, std::optional<std::int32_t>> version() const; // "claude --version 2>&1"
-    bool codexPresent() const;         // a fixed codex path exists, else "command -v codex" answers
-    bool ghPresent() const;            // a fixed gh path exists, else "command -v gh" answers
+    bool codexPresent() const;         // a fixed codex path exists, else the login shell finds codex
+    bool ghPresent() const;            // a fixed gh path exists, else the login shell finds gh
     bool gitIdentitySet() const;       // a git can exist and the global user.name and user.email are set
     bool ghAuthed() const;             // "gh auth status" exits with 0
     QStringList installedScan() const; // the known claude locations that exist, in their fixed order
     bool projectExists() const;        // ~/Documents/AI-Simple-Project exists
 
 private:
-    // True as soon as one of the paths exists; otherwise the command must exit with 0 and print something.
-    bool presence(const QStringList& paths, const QString& command) const;
+    // True as soon as one of the paths exists; otherwise when the login shell finds the program at an
+    // absolute path (probing::findProgram).
+    bool presence(const QStringList& paths, const QString& program) const;
     QString home() const;
 };
 
