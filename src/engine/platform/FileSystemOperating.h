@@ -7,8 +7,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
+#include <vector>
 
 namespace qlan {
 
@@ -44,6 +48,17 @@ struct FileWriteOptions {
 };
 
 enum class StandardDirectory { applicationSupport, caches };
+
+// How an edit waits while another program of the engine holds its file
+// (FileSystemOperating::lockForEditing). One wait per edit, of at most `patience`.
+struct EditLockWait {
+    // Any of these ends the wait at once (EditStoppedError): the stop of the job that edits, and of the
+    // jobs that started it.
+    std::vector<std::stop_token> stops;
+    // Told once, before the edit waits for another program.
+    std::function<void()> onWaiting;
+    std::chrono::milliseconds patience{10000};
+};
 
 // The engine's hold on one file while it edits it (FileSystemOperating::lockForEditing). Let go when
 // destroyed.
@@ -97,9 +112,10 @@ public:
     virtual void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) = 0;
     // 18. waits until no other edit of the engine's holds the file at `path` (a symbolic link stands for
     // the file it names), in this program or in any other program of the engine, and holds it until the
-    // returned hold is destroyed. Re-entrant on one thread. Throws PlatformError when the hold cannot be
-    // had (another program keeps it too long, or there is no place for the lock).
-    virtual std::unique_ptr<FileEditHold> lockForEditing(const QString& path) = 0;
+    // returned hold is destroyed. Re-entrant on one thread. The wait is the one `wait` describes. Throws
+    // FileBusyError when another program keeps the file past the wait's patience, EditStoppedError
+    // when a stop ends the wait, PlatformError when there is no place for the lock.
+    virtual std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const EditLockWait& wait) = 0;
 };
 
 } // namespace qlan
