@@ -27,8 +27,10 @@ struct FileAttributes {
 };
 
 // How `writeFile` puts a file in place. The write is always atomic: a temporary file in the same folder,
-// written whole, then renamed over the target. A file that is replaced keeps its extended attributes and,
-// where the process may set them, its owner and group.
+// written whole, then renamed over the target. A file the user may not write is refused, even in a
+// folder the user may write. A file that is replaced keeps its access list, its extended attributes and,
+// where the process may set them, its owner and group; where its group cannot be kept, the new file
+// grants no group access. Set-ID bits never survive a write.
 struct FileWriteOptions {
     // What the file must still hold for the write to go ahead.
     struct Contents {
@@ -42,6 +44,10 @@ struct FileWriteOptions {
     // A symbolic link at the path is replaced by the file itself, never written through (backups).
     // Otherwise the link stays and the file it names gets the bytes (created when missing).
     bool replaceLink = false;
+    // The file whose owner, group, permission bits (unless `permissions` names others), access list and
+    // extended attributes the new file takes instead of the replaced one's: a backup's original, so that
+    // the backup is no more open than the file it keeps. Ignored when it is not a regular file.
+    std::optional<QString> accessLike;
     // Tested just before the new file takes the old one's place: when the old one no longer holds these
     // bytes (someone else saved it meanwhile), nothing is written and FileChangedError is thrown.
     std::optional<Contents> onlyIfUnchanged;

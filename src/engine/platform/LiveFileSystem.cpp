@@ -666,18 +666,42 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
     struct stat st = item.st;
     const bool existed = item.exists && S_ISREG(st.st_mode);
     if (item.exists && !existed && !S_ISLNK(st.st_mode)) throwNotRegular(what, path, st.st_mode);
+    // The user's permission on the file itself decides, not the folder's: a file this user may not write
+    // is never replaced by one of the user's own.
+    if (existed && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0) {
+        if (errno != EACCES && errno != EPERM) throwErrno(what, path);
+        throw PlatformError(
+            QStringLiteral(
+                "Couldn't write “%1”: you don't have permission to change it — nothing was written")
+                .arg(path),
+            errno);
+    }
     const int slash = target.lastIndexOf('/');
     const QByteArray folder =
         slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
 
+    // The file whose owner, group, mode, access list and extended attributes the new one takes: the one
+    // named for it (a backup's original, the end of its links), else the replaced file.
+    std::optional<ItemToReplace> like;
+    if (options.accessLike) {
+        like = itemToReplace(*options.accessLike, false);
+        if (!like->exists || !S_ISREG(like->st.st_mode)) like.reset();
+    } else if (existed) {
+        like = item;
+    }
+
     // The temporary file has its final permission bits before its first byte: those asked for, or the
-    // replaced file's. A new file without asked-for bits gets the mode the kernel gives under the umask
-    // (reading the umask with umask() would change it for every thread for a moment).
+    // model's; private when a model was named but is no regular file. A new file without asked-for bits
+    // gets the mode the kernel gives under the umask (reading the umask with umask() would change it for
+    // every thread for a moment). Set-ID bits never come along.
     std::optional<mode_t> mode;
     if (options.permissions)
         mode = static_cast<mode_t>(*options.permissions) & 07777;
-    else if (existed)
-        mode = st.st_mode & 07777;
+    else if (like)
+        mode = like->st.st_mode & 07777;
+    else if (options.accessLike)
+        mode = 0600;
+    if (mode) *mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
@@ -690,16 +714,23 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
         ::unlink(temporary.constData());
         throwErrno(what, path, error);
     };
-    if (existed) {
-        // The replaced file's owner and group, where this process may give them (only the super-user may
-        // give a file away; a group the user belongs to is given alone), and its extended attributes.
+    if (like) {
+        // The model's owner and group, where this process may give them (only the super-user may give a
+        // file away; a group the user belongs to is given alone). A group it cannot keep gets no access
+        // of the old one's: the writer's own group is not to gain it.
         const auto notOurs = [](int error) { return error == EPERM || error == EINVAL; };
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        if (::fchown(fd, like->st.st_uid, like->st.st_gid) != 0) {
             if (!notOurs(errno)) fail(errno);
-            if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0 && !notOurs(errno)) fail(errno);
+            if (::fchown(fd, static_cast<uid_t>(-1), like->st.st_gid) != 0 && !notOurs(errno)) fail(errno);
         }
+        struct stat made {};
+        if (::fstat(fd, &made) != 0) fail(errno);
+        if (made.st_gid != like->st.st_gid) *mode &= ~static_cast<mode_t>(S_IRWXG);
+        // Its extended attributes and access list; where the list cannot come along, the file is its
+        // owner's alone, so no one the list kept out can read it.
         try {
-            extendedAttributes::copy(target, fd, path);
+            if (!extendedAttributes::copy(like->path, fd, path))
+                *mode &= ~static_cast<mode_t>(S_IRWXG | S_IRWXO);
         } catch (const PlatformError&) {
             ::close(fd);
             ::unlink(temporary.constData());
