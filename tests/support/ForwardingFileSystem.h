@@ -48,8 +48,8 @@ public:
     void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override {
         inner_->writeFile(data, path, options);
     }
-    std::unique_ptr<FileEditHold> lockForEditing(const QString& path) override {
-        return inner_->lockForEditing(path);
+    std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const EditLockWait& wait) override {
+        return inner_->lockForEditing(path, wait);
     }
     void createDirectoryBelow(const QString& root, const QString& relative) override {
         inner_->createDirectoryBelow(root, relative);

@@ -1,12 +1,14 @@
 #pragma once
 // Whether a process of a test is still around, read from the kernel.
 
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <cerrno>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 
 namespace qlan::test {
@@ -36,6 +38,31 @@ inline bool readChildAndGrandchild(const QString& line, pid_t* child, pid_t* gra
     *child = pids[0].toInt();
     *grandchild = pids[1].toInt();
     return *child > 0 && *grandchild > 0;
+}
+
+// The threads of this process, as the kernel counts them.
+inline qsizetype threadCount() {
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
+
+// The threads of this process that are blocked in flock(2), as the kernel tells.
+inline int threadsInFlock() {
+    const QString tasks = QStringLiteral("/proc/self/task/");
+    int count = 0;
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile call(tasks + task + QStringLiteral("/syscall"));
+        count += call.open(QIODevice::ReadOnly) &&
+                 call.readAll().split(' ').value(0) == QByteArray::number(SYS_flock);
+    }
+    return count;
+}
+// The descriptors of this process open on the file at `path`.
+inline int openDescriptorsOf(const QString& path) {
+    const QString folder = QStringLiteral("/proc/self/fd");
+    int count = 0;
+    for (const QString& fd : QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        count += QFile::symLinkTarget(folder + QLatin1Char('/') + fd) == path;
+    return count;
 }
 
 } // namespace qlan::test

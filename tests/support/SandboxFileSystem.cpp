@@ -63,8 +63,10 @@ void SandboxFileSystem::writeFile(const QByteArray& data, const QString& path,
     live_.writeFile(data, map(path), options);
 }
 
-std::unique_ptr<FileEditHold> SandboxFileSystem::lockForEditing(const QString& path) {
-    return LiveFileSystem::lockForEditing(map(path), LiveFileSystem::editLockFolder(temporaryDirectory()));
+std::unique_ptr<FileEditHold> SandboxFileSystem::lockForEditing(const QString& path,
+                                                                const EditLockWait& wait) {
+    return LiveFileSystem::lockForEditing(map(path), LiveFileSystem::editLockFolder(temporaryDirectory()),
+                                          wait);
 }
 
 void SandboxFileSystem::createDirectoryBelow(const QString& root, const QString& relative) {

@@ -34,7 +34,7 @@ public:
     void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override;
     // The live lock of the mapped path, its lock files in the sandbox's temporary folder, so that every
     // process that works in one sandbox shares them.
-    std::unique_ptr<FileEditHold> lockForEditing(const QString& path) override;
+    std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const EditLockWait& wait) override;
     // The live walk below the mapped root: links inside the sandbox are refused as on a Mac.
     void createDirectoryBelow(const QString& root, const QString& relative) override;
     bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative, int permissions,

@@ -9,6 +9,9 @@
 #include <cstring>
 #include <sys/types.h>
 #include <sys/xattr.h>
+#ifdef __APPLE__
+#include <sys/acl.h>
+#endif
 
 namespace qlan::extendedAttributes {
 namespace {
@@ -81,6 +84,22 @@ bool notOursToSet(int error) {
     return error == EPERM || error == EACCES || error == ENOTSUP || error == EOPNOTSUPP;
 }
 
+// The attributes that hold an access list.
+bool isAccessList(const QByteArray& name) {
+    return name == "system.posix_acl_access" || name == "system.nfs4_acl";
+}
+
+#ifdef __APPLE__
+// A Mac keeps access lists apart from the attributes. True when `from` has none or `fd` took it.
+bool copyAccessList(const QByteArray& from, int fd) {
+    acl_t list = ::acl_get_link_np(from.constData(), ACL_TYPE_EXTENDED);
+    if (!list) return errno == ENOENT;
+    const bool kept = ::acl_set_fd_np(fd, list, ACL_TYPE_EXTENDED) == 0;
+    ::acl_free(list);
+    return kept;
+}
+#endif
+
 } // namespace
 
 QList<QByteArray> names(const QByteArray& path) {
@@ -111,17 +130,25 @@ void set(int fd, const QByteArray& name, const QByteArray& value) {
         fail(QStringLiteral("Couldn't set the extended attribute"), QString::fromUtf8(name), errno);
 }
 
-void copy(const QByteArray& from, int fd, const QString& shown) {
+bool copy(const QByteArray& from, int fd, const QString& shown) {
+    bool accessListKept = true;
     for (const QByteArray& name : names(from)) {
         const std::optional<QByteArray> attribute = value(from, name);
         if (!attribute) continue; // removed meanwhile
         if (writeValue(fd, name.constData(), attribute->constData(),
-                       static_cast<size_t>(attribute->size())) == 0 ||
-            notOursToSet(errno))
+                       static_cast<size_t>(attribute->size())) == 0)
             continue;
+        if (notOursToSet(errno)) {
+            accessListKept = accessListKept && !isAccessList(name);
+            continue;
+        }
         fail(QStringLiteral("Couldn't keep the extended attribute %1 of").arg(QString::fromUtf8(name)), shown,
              errno);
     }
+#ifdef __APPLE__
+    accessListKept = copyAccessList(from, fd) && accessListKept;
+#endif
+    return accessListKept;
 }
 
 } // namespace qlan::extendedAttributes

@@ -1,7 +1,9 @@
 #pragma once
 // The extended attributes of files, read and written the same way on a Mac (Finder tags and comments,
 // quarantine flags, resource forks) and on Linux ("user." attributes, access control lists, security
-// labels). Paths are native (QFile::encodeName); a symbolic link is never followed.
+// labels). The access list of a file goes with its attributes: on Linux it is one of them
+// ("system.posix_acl_access"); on a Mac it is read and set with the acl functions. Paths are native
+// (QFile::encodeName); a symbolic link is never followed.
 
 #include <QByteArray>
 #include <QList>
@@ -21,9 +23,11 @@ std::optional<QByteArray> value(const QByteArray& path, const QByteArray& name);
 void set(const QByteArray& path, const QByteArray& name, const QByteArray& value);
 void set(int fd, const QByteArray& name, const QByteArray& value);
 
-// Gives the open file `fd` the attributes of the item at `from`. An attribute that this process may not
-// set (one the system keeps for itself or for a privilege the process lacks) is left out; any other
-// failure throws PlatformError, naming `shown`.
-void copy(const QByteArray& from, int fd, const QString& shown);
+// Gives the open file `fd` the attributes and the access list of the item at `from`. An attribute that
+// this process may not set (one the system keeps for itself or for a privilege the process lacks) is
+// left out; any other failure throws PlatformError, naming `shown`. Returns false when `from` has an
+// access list that `fd` could not be given (its file system keeps none, or this process may not set
+// it): the caller then keeps the copy to its owner.
+bool copy(const QByteArray& from, int fd, const QString& shown);
 
 } // namespace qlan::extendedAttributes

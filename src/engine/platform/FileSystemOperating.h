@@ -7,8 +7,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
+#include <vector>
 
 namespace qlan {
 
@@ -23,8 +27,10 @@ struct FileAttributes {
 };
 
 // How `writeFile` puts a file in place. The write is always atomic: a temporary file in the same folder,
-// written whole, then renamed over the target. A file that is replaced keeps its extended attributes and,
-// where the process may set them, its owner and group.
+// written whole, then renamed over the target. A file the user may not write is refused, even in a
+// folder the user may write. A file that is replaced keeps its access list, its extended attributes and,
+// where the process may set them, its owner and group; where its group cannot be kept, the new file
+// grants no group access. Set-ID bits never survive a write.
 struct FileWriteOptions {
     // What the file must still hold for the write to go ahead.
     struct Contents {
@@ -38,12 +44,27 @@ struct FileWriteOptions {
     // A symbolic link at the path is replaced by the file itself, never written through (backups).
     // Otherwise the link stays and the file it names gets the bytes (created when missing).
     bool replaceLink = false;
+    // The file whose owner, group, permission bits (unless `permissions` names others), access list and
+    // extended attributes the new file takes instead of the replaced one's: a backup's original, so that
+    // the backup is no more open than the file it keeps. Ignored when it is not a regular file.
+    std::optional<QString> accessLike;
     // Tested just before the new file takes the old one's place: when the old one no longer holds these
     // bytes (someone else saved it meanwhile), nothing is written and FileChangedError is thrown.
     std::optional<Contents> onlyIfUnchanged;
 };
 
 enum class StandardDirectory { applicationSupport, caches };
+
+// How an edit waits while another program of the engine holds its file
+// (FileSystemOperating::lockForEditing). One wait per edit, of at most `patience`.
+struct EditLockWait {
+    // Any of these ends the wait at once (EditStoppedError): the stop of the job that edits, and of the
+    // jobs that started it.
+    std::vector<std::stop_token> stops;
+    // Told once, before the edit waits for another program.
+    std::function<void()> onWaiting;
+    std::chrono::milliseconds patience{10000};
+};
 
 // The engine's hold on one file while it edits it (FileSystemOperating::lockForEditing). Let go when
 // destroyed.
@@ -97,9 +118,10 @@ public:
     virtual void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) = 0;
     // 18. waits until no other edit of the engine's holds the file at `path` (a symbolic link stands for
     // the file it names), in this program or in any other program of the engine, and holds it until the
-    // returned hold is destroyed. Re-entrant on one thread. Throws PlatformError when the hold cannot be
-    // had (another program keeps it too long, or there is no place for the lock).
-    virtual std::unique_ptr<FileEditHold> lockForEditing(const QString& path) = 0;
+    // returned hold is destroyed. Re-entrant on one thread. The wait is the one `wait` describes. Throws
+    // FileBusyError when another program keeps the file past the wait's patience, EditStoppedError
+    // when a stop ends the wait, PlatformError when there is no place for the lock.
+    virtual std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const EditLockWait& wait) = 0;
 
     // Paths below a folder. `root` is a folder that exists and may be reached through symbolic links
     // (the caller chose it); `relative` is a path below it ("a/b/c", no "." or ".." part). Nothing below

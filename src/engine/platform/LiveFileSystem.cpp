@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -20,9 +21,13 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <list>
 #include <mutex>
+#include <optional>
+#include <stop_token>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -239,85 +244,26 @@ QByteArray canonicalItem(const QString& path) {
     return QDir::cleanPath(path).toLocal8Bit();
 }
 
-// How long an edit waits for another program's edit of the same file before it gives up.
-constexpr std::chrono::seconds editLockPatience{10};
-
-// Waits for the lock of the open lock file `fd` (busy at a first try) until `deadline`; returns the
-// descriptor holding it, or -1 when the wait was given up (`error` 0) or failed (`error` set). A thread of
-// its own blocks in flock, where the system lets the waiters in as soon as the lock comes free; trying
-// now and then instead would let a program that edits again at once keep the lock. When the wait is
-// given up, that thread lets go of the lock as soon as it gets it.
-int waitForLock(int fd, std::chrono::steady_clock::time_point deadline, int& error) {
-    struct Wait {
-        std::mutex mutex;
-        std::condition_variable done;
-        int fd = -1;
-        bool finished = false;
-        bool abandoned = false;
+// The edit lock of one file in this program. Its edits take turns (`owner`, `depth`), and the one whose
+// turn it is holds the lock file, which other programs wait on. While another program holds that, one
+// thread of ours blocks in flock for it: the system lets the waiters in as soon as the lock comes free,
+// where trying now and then would let a program that edits again at once keep it. That thread hands the
+// lock to the edit that waits for it; when none waits any more (it gave up, or was stopped), it lets go
+// of the lock and closes its descriptor as soon as it gets it. There is never more than one such thread
+// per file: a later edit waits for the one that is there.
+struct EditLockEntry {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<std::thread::id> owner; // the thread whose turn it is
+    int depth = 0;                        // its holds
+    int fd = -1;                          // the lock file, once held
+    bool flockWaiting = false;            // a thread of ours blocks in flock for the lock file
+    bool wanted = false;                  // the owner waits for that thread
+    struct Handed {
+        int fd = -1; // holding the lock, or -1 when flock failed
         int error = 0;
     };
-    auto wait = std::make_shared<Wait>();
-    wait->fd = fd;
-    std::thread([wait] {
-        int failure = 0;
-        while (::flock(wait->fd, LOCK_EX) != 0)
-            if ((failure = errno) != EINTR) break;
-        const std::lock_guard lock(wait->mutex);
-        wait->finished = true;
-        wait->error = failure;
-        if (wait->abandoned) ::close(wait->fd);
-        wait->done.notify_all();
-    }).detach();
-    std::unique_lock lock(wait->mutex);
-    if (!wait->done.wait_until(lock, deadline, [&] { return wait->finished; })) {
-        wait->abandoned = true;
-        error = 0;
-        return -1;
-    }
-    error = wait->error;
-    if (error == 0) return wait->fd;
-    ::close(wait->fd);
-    return -1;
-}
-
-// Takes the lock file at `lockPath` for a new open file description, created when missing and opened
-// again when it was removed or replaced (a cleaner of the temporary folder) while this edit waited.
-int takeLockFile(const QByteArray& lockPath, const QString& shown) {
-    const auto deadline = std::chrono::steady_clock::now() + editLockPatience;
-    for (;;) {
-        int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0) throwErrno(QStringLiteral("Couldn't lock"), shown);
-        int error = 0;
-        while (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-            if ((error = errno) != EINTR) break;
-        if (error == EWOULDBLOCK) {
-            fd = waitForLock(fd, deadline, error);
-            if (fd < 0 && error == 0)
-                throw PlatformError(QStringLiteral("“%1” is being changed by another program, which hasn't "
-                                                   "finished in %2 seconds — nothing was written")
-                                        .arg(shown)
-                                        .arg(editLockPatience.count()),
-                                    EWOULDBLOCK);
-        }
-        if (error != 0) {
-            if (fd >= 0) ::close(fd);
-            throwErrno(QStringLiteral("Couldn't lock"), shown, error);
-        }
-        struct stat held {};
-        struct stat named {};
-        if (::fstat(fd, &held) == 0 && ::stat(lockPath.constData(), &named) == 0 &&
-            held.st_dev == named.st_dev && held.st_ino == named.st_ino)
-            return fd;
-        ::close(fd);
-    }
-}
-
-// The edit lock of one file in this process: threads wait on the mutex, and the thread that holds it
-// first also holds the lock file, which other programs wait on.
-struct EditLockEntry {
-    std::recursive_mutex mutex;
-    int depth = 0; // holds of the thread that has the mutex
-    int fd = -1;   // the lock file while held
+    std::optional<Handed> handed; // what that thread got for the owner
 };
 
 struct EditLockRegistry {
@@ -330,19 +276,188 @@ EditLockRegistry& editLocks() {
     return registry;
 }
 
+// Wakes the waits of an entry when a stop is requested (on the requesting thread: moments long).
+struct WakeOnStop {
+    EditLockEntry* entry;
+    void operator()() const {
+        { const std::lock_guard lock(entry->mutex); }
+        entry->changed.notify_all();
+    }
+};
+
+// True while `fd` is the file that `lockPath` names (not one a cleaner of the temporary folder removed
+// or replaced meanwhile).
+bool isLockFile(int fd, const QByteArray& lockPath) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::stat(lockPath.constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// Starts the thread that blocks in flock for the open lock file `fd` (see EditLockEntry). When no thread
+// can be made, `fd` is closed at once and PlatformError thrown. Called with the entry's mutex held.
+void startFlockWaiter(const std::shared_ptr<EditLockEntry>& entry, int fd, const QString& shown) {
+    try {
+        std::thread([entry, fd] {
+            int error = 0;
+            do
+                error = ::flock(fd, LOCK_EX) == 0 ? 0 : errno;
+            while (error == EINTR);
+            const std::lock_guard lock(entry->mutex);
+            entry->flockWaiting = false;
+            if (entry->wanted && error == 0) {
+                entry->handed = EditLockEntry::Handed{fd, 0};
+            } else {
+                ::close(fd);
+                if (entry->wanted) entry->handed = EditLockEntry::Handed{-1, error};
+            }
+            entry->changed.notify_all();
+        }).detach();
+    } catch (const std::system_error& error) {
+        ::close(fd);
+        const int code = error.code().value();
+        throw PlatformError(QStringLiteral("Couldn't wait for “%1”, which another program is changing: %2")
+                                .arg(shown, QString::fromLocal8Bit(std::strerror(code))),
+                            code);
+    }
+    entry->flockWaiting = true;
+}
+
+// Makes the calling thread the holder of `entry`: its turn in this program, then the lock file at
+// `lockPath`. One wait, as `wait` says, for both.
+void holdEditLock(const std::shared_ptr<EditLockEntry>& entry, const QByteArray& lockPath,
+                  const QString& shown, const EditLockWait& wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait.patience;
+    // Made before the entry's mutex is taken: a stop requested already runs its callback at once. Gone
+    // after the mutex is let go (declared first), as a callback running meanwhile takes it.
+    std::list<std::stop_callback<WakeOnStop>> wakes;
+    for (const std::stop_token& stop : wait.stops)
+        wakes.emplace_back(stop, WakeOnStop{entry.get()});
+    const auto stopped = [&] {
+        return std::any_of(wait.stops.begin(), wait.stops.end(),
+                           [](const std::stop_token& stop) { return stop.stop_requested(); });
+    };
+    const auto busy = [&] {
+        const auto seconds = (wait.patience.count() + 999) / 1000;
+        return FileBusyError(
+            QStringLiteral("“%1” is being changed by another program, which hasn't finished in %2 "
+                           "seconds — nothing was written")
+                .arg(shown)
+                .arg(seconds),
+            EWOULDBLOCK);
+    };
+
+    std::unique_lock lock(entry->mutex);
+    const std::thread::id self = std::this_thread::get_id();
+    if (entry->owner == self) {
+        ++entry->depth;
+        return;
+    }
+    bool announced = false;
+    const auto announce = [&] {
+        if (announced) return;
+        announced = true;
+        if (!wait.onWaiting) return;
+        lock.unlock();
+        try {
+            wait.onWaiting();
+        } catch (...) {
+            lock.lock();
+            throw;
+        }
+        lock.lock();
+    };
+
+    // This program's edits of the file take turns; the one before may be waiting for another program.
+    for (;;) {
+        if (stopped()) throw EditStoppedError(shown);
+        if (!entry->owner) break;
+        if (entry->flockWaiting && !announced) {
+            announce();
+            continue;
+        }
+        if (entry->changed.wait_until(lock, deadline) == std::cv_status::timeout && entry->owner)
+            throw busy();
+    }
+    entry->owner = self;
+    entry->depth = 1;
+    try {
+        for (;;) {
+            if (!entry->flockWaiting) {
+                const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+                if (fd < 0) throwErrno(QStringLiteral("Couldn't lock"), shown);
+                int error = 0;
+                do
+                    error = ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+                while (error == EINTR);
+                if (error == 0) {
+                    if (isLockFile(fd, lockPath)) {
+                        entry->fd = fd;
+                        return;
+                    }
+                    ::close(fd);
+                    continue;
+                }
+                if (error != EWOULDBLOCK) {
+                    ::close(fd);
+                    throwErrno(QStringLiteral("Couldn't lock"), shown, error);
+                }
+                startFlockWaiter(entry, fd, shown);
+            }
+            // Another program holds the file: one wait, for the thread that waits for it (wanted from
+            // here on, so that it hands the lock over rather than letting go of it).
+            entry->wanted = true;
+            announce();
+            entry->changed.wait_until(lock, deadline, [&] { return entry->handed || stopped(); });
+            entry->wanted = false;
+            if (!entry->handed) {
+                if (stopped()) throw EditStoppedError(shown);
+                throw busy();
+            }
+            const EditLockEntry::Handed handed = *std::exchange(entry->handed, std::nullopt);
+            if (handed.fd < 0) throwErrno(QStringLiteral("Couldn't lock"), shown, handed.error);
+            if (isLockFile(handed.fd, lockPath)) {
+                entry->fd = handed.fd;
+                return;
+            }
+            ::close(handed.fd);
+        }
+    } catch (...) {
+        entry->wanted = false;
+        if (entry->handed && entry->handed->fd >= 0) ::close(entry->handed->fd);
+        entry->handed.reset();
+        entry->owner.reset();
+        entry->depth = 0;
+        entry->changed.notify_all();
+        throw;
+    }
+}
+
 class LiveFileEditHold : public FileEditHold {
 public:
     explicit LiveFileEditHold(std::shared_ptr<EditLockEntry> entry)
         : entry_(std::move(entry)) {}
     ~LiveFileEditHold() override {
+        const std::lock_guard lock(entry_->mutex);
+        if (--entry_->depth > 0) return;
         // The file stays: removing it would send the programs that wait for it to the back of the line.
-        if (--entry_->depth == 0) ::close(std::exchange(entry_->fd, -1));
-        entry_->mutex.unlock();
+        ::close(std::exchange(entry_->fd, -1));
+        entry_->owner.reset();
+        entry_->changed.notify_all();
     }
 
 private:
     std::shared_ptr<EditLockEntry> entry_;
 };
+
+// A folder that exists, and is this user's own and closed to others (`privateToUser`) or one this user
+// may write.
+bool usableFolder(const QByteArray& path, bool privateToUser) {
+    struct stat st {};
+    if (!path.startsWith('/') || ::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    if (privateToUser) return st.st_uid == ::getuid() && (st.st_mode & 0077) == 0;
+    return ::access(path.constData(), W_OK | X_OK) == 0;
+}
 
 } // namespace
 
@@ -552,18 +667,42 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
     struct stat st = item.st;
     const bool existed = item.exists && S_ISREG(st.st_mode);
     if (item.exists && !existed && !S_ISLNK(st.st_mode)) throwNotRegular(what, path, st.st_mode);
+    // The user's permission on the file itself decides, not the folder's: a file this user may not write
+    // is never replaced by one of the user's own.
+    if (existed && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0) {
+        if (errno != EACCES && errno != EPERM) throwErrno(what, path);
+        throw PlatformError(
+            QStringLiteral(
+                "Couldn't write “%1”: you don't have permission to change it — nothing was written")
+                .arg(path),
+            errno);
+    }
     const int slash = target.lastIndexOf('/');
     const QByteArray folder =
         slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
 
+    // The file whose owner, group, mode, access list and extended attributes the new one takes: the one
+    // named for it (a backup's original, the end of its links), else the replaced file.
+    std::optional<ItemToReplace> like;
+    if (options.accessLike) {
+        like = itemToReplace(*options.accessLike, false);
+        if (!like->exists || !S_ISREG(like->st.st_mode)) like.reset();
+    } else if (existed) {
+        like = item;
+    }
+
     // The temporary file has its final permission bits before its first byte: those asked for, or the
-    // replaced file's. A new file without asked-for bits gets the mode the kernel gives under the umask
-    // (reading the umask with umask() would change it for every thread for a moment).
+    // model's; private when a model was named but is no regular file. A new file without asked-for bits
+    // gets the mode the kernel gives under the umask (reading the umask with umask() would change it for
+    // every thread for a moment). Set-ID bits never come along.
     std::optional<mode_t> mode;
     if (options.permissions)
         mode = static_cast<mode_t>(*options.permissions) & 07777;
-    else if (existed)
-        mode = st.st_mode & 07777;
+    else if (like)
+        mode = like->st.st_mode & 07777;
+    else if (options.accessLike)
+        mode = 0600;
+    if (mode) *mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
@@ -576,16 +715,23 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
         ::unlink(temporary.constData());
         throwErrno(what, path, error);
     };
-    if (existed) {
-        // The replaced file's owner and group, where this process may give them (only the super-user may
-        // give a file away; a group the user belongs to is given alone), and its extended attributes.
+    if (like) {
+        // The model's owner and group, where this process may give them (only the super-user may give a
+        // file away; a group the user belongs to is given alone). A group it cannot keep gets no access
+        // of the old one's: the writer's own group is not to gain it.
         const auto notOurs = [](int error) { return error == EPERM || error == EINVAL; };
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        if (::fchown(fd, like->st.st_uid, like->st.st_gid) != 0) {
             if (!notOurs(errno)) fail(errno);
-            if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0 && !notOurs(errno)) fail(errno);
+            if (::fchown(fd, static_cast<uid_t>(-1), like->st.st_gid) != 0 && !notOurs(errno)) fail(errno);
         }
+        struct stat made {};
+        if (::fstat(fd, &made) != 0) fail(errno);
+        if (made.st_gid != like->st.st_gid) *mode &= ~static_cast<mode_t>(S_IRWXG);
+        // Its extended attributes and access list; where the list cannot come along, the file is its
+        // owner's alone, so no one the list kept out can read it.
         try {
-            extendedAttributes::copy(target, fd, path);
+            if (!extendedAttributes::copy(like->path, fd, path))
+                *mode &= ~static_cast<mode_t>(S_IRWXG | S_IRWXO);
         } catch (const PlatformError&) {
             ::close(fd);
             ::unlink(temporary.constData());
@@ -632,15 +778,38 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
     }
 }
 
-std::unique_ptr<FileEditHold> LiveFileSystem::lockForEditing(const QString& path) {
-    return lockForEditing(path, editLockFolder(temporaryDirectory()));
+std::unique_ptr<FileEditHold> LiveFileSystem::lockForEditing(const QString& path, const EditLockWait& wait) {
+    return lockForEditing(path, editLockFolder(userTemporaryFolder()), wait);
+}
+
+QString LiveFileSystem::userTemporaryFolder() {
+    const QByteArray temporary = qgetenv("TMPDIR");
+    if (usableFolder(temporary, false)) return QDir::cleanPath(QFile::decodeName(temporary));
+#ifdef __APPLE__
+    char folder[PATH_MAX];
+    const size_t size = ::confstr(_CS_DARWIN_USER_TEMP_DIR, folder, sizeof folder);
+    if (size > 0 && size <= sizeof folder && usableFolder(QByteArray(folder), false))
+        return QDir::cleanPath(QFile::decodeName(folder));
+#else
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (usableFolder(runtime, true)) return QDir::cleanPath(QFile::decodeName(runtime));
+#endif
+    return QStringLiteral("/tmp");
 }
 
 QString LiveFileSystem::editLockFolder(const QString& temporaryFolder) {
     return temporaryFolder + QStringLiteral("/com.pellinor.edit-locks.") + QString::number(::getuid());
 }
 
-std::unique_ptr<FileEditHold> LiveFileSystem::lockForEditing(const QString& path, const QString& lockFolder) {
+QString LiveFileSystem::editLockFile(const QString& path, const QString& lockFolder) {
+    return lockFolder + QLatin1Char('/') +
+           QString::fromLatin1(
+               QCryptographicHash::hash(canonicalItem(path), QCryptographicHash::Sha256).toHex()) +
+           QStringLiteral(".lock");
+}
+
+std::unique_ptr<FileEditHold> LiveFileSystem::lockForEditing(const QString& path, const QString& lockFolder,
+                                                             const EditLockWait& wait) {
     // The lock folder is this user's own: made private, and refused when it is anything else (another
     // user's, or a link to elsewhere).
     const QByteArray folder = native(lockFolder);
@@ -654,9 +823,7 @@ std::unique_ptr<FileEditHold> LiveFileSystem::lockForEditing(const QString& path
         throw PlatformError(QStringLiteral("Couldn't lock “%1”: “%2” is not a private folder of this user's")
                                 .arg(path, lockFolder),
                             EPERM);
-    const QByteArray lockPath =
-        folder + '/' + QCryptographicHash::hash(canonicalItem(path), QCryptographicHash::Sha256).toHex() +
-        ".lock";
+    const QByteArray lockPath = native(editLockFile(path, lockFolder));
 
     std::shared_ptr<EditLockEntry> entry;
     {
@@ -668,16 +835,7 @@ std::unique_ptr<FileEditHold> LiveFileSystem::lockForEditing(const QString& path
         entry = known.lock();
         if (!entry) known = entry = std::make_shared<EditLockEntry>();
     }
-    entry->mutex.lock();
-    if (entry->depth == 0) {
-        try {
-            entry->fd = takeLockFile(lockPath, path);
-        } catch (...) {
-            entry->mutex.unlock();
-            throw;
-        }
-    }
-    ++entry->depth;
+    holdEditLock(entry, lockPath, path, wait);
     return std::make_unique<LiveFileEditHold>(std::move(entry));
 }
 

@@ -25,15 +25,25 @@ public:
     QString temporaryDirectory() const override;
     void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override;
     // The lock file of an edit is named after the file's real path (its folder's links resolved) in a
-    // private folder of the user's (editLockFolder of the temporary folder), and held with flock, which
+    // private folder of the user's (editLockFolder of userTemporaryFolder), and held with flock, which
     // the system lets go when the holder ends however it ends: a lock file left behind is empty and
-    // never stops an edit. A wait for another program gives up after 10 seconds.
-    std::unique_ptr<FileEditHold> lockForEditing(const QString& path) override;
+    // never stops an edit. A wait for another program gives up after the wait's patience; while another
+    // program holds the file, one thread of this program blocks in flock for it, also after the edit
+    // that started it gave up or was stopped (a later edit of the file waits for that same thread), and
+    // lets go of the lock and its descriptor as soon as it gets the lock and no edit waits any more.
+    std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const EditLockWait& wait) override;
 
+    // The folder of this user's own temporary files: $TMPDIR when it names a folder this user may write;
+    // otherwise on a Mac the per-user folder the system names, elsewhere $XDG_RUNTIME_DIR when it is
+    // this user's private folder, else "/tmp". Never the empty path (the root of the disk).
+    static QString userTemporaryFolder();
     // The lock folder of this user inside a temporary folder.
     static QString editLockFolder(const QString& temporaryFolder);
+    // The lock file of the file at `path` inside a lock folder.
+    static QString editLockFile(const QString& path, const QString& lockFolder);
     // lockForEditing with the lock files in `lockFolder` (made when missing).
-    static std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const QString& lockFolder);
+    static std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const QString& lockFolder,
+                                                        const EditLockWait& wait);
 
     // Writes `data` to `path` through a temporary file in the same folder that then replaces the target
     // in one rename. A symbolic link at `path` stays a link (even a dangling one): the file it names is

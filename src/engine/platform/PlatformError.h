@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cerrno>
+
 #include <stdexcept>
 
 namespace qlan {
@@ -43,6 +45,22 @@ public:
 class FileChangedError : public PlatformError {
 public:
     using PlatformError::PlatformError;
+};
+
+// An edit was not made because another program of the engine kept the file past the edit's patience
+// (FileSystemOperating::lockForEditing); nothing was written. `code` is EWOULDBLOCK.
+class FileBusyError : public PlatformError {
+public:
+    using PlatformError::PlatformError;
+};
+
+// An edit was not begun because its job had been asked to stop, also while it waited for the file;
+// nothing was written. `code` is ECANCELED.
+class EditStoppedError : public PlatformError {
+public:
+    explicit EditStoppedError(const QString& path)
+        : PlatformError(QStringLiteral("The job was stopped, so “%1” was left as it was.").arg(path),
+                        ECANCELED) {}
 };
 
 // A request failed before its response head arrived. `code` is a QNetworkReply::NetworkError value.

@@ -111,6 +111,16 @@ QString withoutTrailingSlash(QString path) {
     return path;
 }
 
+QString homeRelativePath(const FileSystemOperating* fs, const QString& path) {
+    QString home = homeDirectory(fs);
+    while (home.size() > 1 && home.endsWith(QLatin1Char('/')))
+        home.chop(1);
+    if (home.isEmpty() || home == QLatin1String("/")) return path;
+    if (path == home) return QStringLiteral("~");
+    if (path.startsWith(home + QLatin1Char('/'))) return QLatin1Char('~') + path.mid(home.size());
+    return path;
+}
+
 QString appendingPath(const QString& folder, const QString& relative) {
     if (folder.endsWith(u'/')) return folder + relative;
     return folder + u'/' + relative;

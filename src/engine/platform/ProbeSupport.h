@@ -63,6 +63,10 @@ QString homeDirectory(const FileSystemOperating* fs);
 // path; "/" itself stays.
 QString withoutTrailingSlash(QString path);
 
+// The path as the user is shown it: the home folder written as "~" ("~/.zprofile"); any other path as
+// it is.
+QString homeRelativePath(const FileSystemOperating* fs, const QString& path);
+
 // `folder` + "/" + `relative`, without doubling a slash at the join.
 QString appendingPath(const QString& folder, const QString& relative);
 

@@ -2,6 +2,7 @@
 
 #include "platform/PlatformError.h"
 #include "platform/Worker.h"
+#include "remediation/EditGate.h"
 #include "remediation/ZprofileWriter.h"
 
 #include <utility>
@@ -30,6 +31,7 @@ ZprofileDiffModel::ZprofileDiffModel(Remediation remediation, std::shared_ptr<Fi
 
 ZprofileDiffModel::~ZprofileDiffModel() {
     load_.request_stop();
+    apply_.request_stop();
 }
 
 ZprofileDiffModel::Content ZprofileDiffModel::content() const {
@@ -84,38 +86,47 @@ void ZprofileDiffModel::apply() {
     applying_ = true;
     emit changed();
     // What the write ended with: the preview remade from a file that changed since (nothing written),
-    // the reason of a failure, or neither (written).
+    // the reason of a failure, a stop, or none of these (written).
     struct Written {
         std::optional<FileAppendWriter::DiffPreview> remade;
         std::optional<QString> error;
+        bool stopped = false; // a Cancel ended the wait for another program: nothing was written
     };
-    runOffThread(
+    apply_ = runEditOffThread(
         this,
-        [fs = fs_, preview = *preview_]() -> Written {
+        [fs = fs_, preview = *preview_](std::stop_token) -> Written {
             const ZprofileWriter writer = ZprofileWriter::forHome(fs);
             // An edit made since the preview must not be overwritten unseen: show the change again instead.
             try {
                 FileAppendWriter::DiffPreview fresh = writer.preview(kIncludePath);
-                if (!madeFromSameText(fresh, preview)) return {std::move(fresh), std::nullopt};
+                if (!madeFromSameText(fresh, preview)) return {std::move(fresh), std::nullopt, false};
             } catch (const std::exception&) {
                 // The file can no longer be read: the write below refuses and reports why.
             }
             try {
                 writer.writer.apply(preview);
                 return {};
+            } catch (const EditStoppedError&) {
+                return {std::nullopt, std::nullopt, true};
             } catch (const std::exception& error) {
-                return {std::nullopt, errorDescription(error)};
+                return {std::nullopt, errorDescription(error), false};
             }
+        },
+        [this](const QString& line) {
+            if (!applying_) return;
+            waitingNotice_ = line;
+            emit changed();
         },
         [this](Written written) {
             applying_ = false;
+            waitingNotice_.reset();
             if (written.remade) {
                 preview_ = std::move(written.remade);
                 changedNotice_ = changedSincePreviewNotice();
             } else if (written.error) {
                 applyError_ = std::move(written.error);
                 terminal_.failed(1, *applyError_);
-            } else {
+            } else if (!written.stopped) {
                 didApply_ = true;
                 changedNotice_.reset();
                 terminal_.completed(0);
@@ -127,7 +138,10 @@ void ZprofileDiffModel::apply() {
 
 void ZprofileDiffModel::cancel() {
     if (applying_) {
-        closeAfterApply_ = true; // the write cannot be taken back: what it ended with is reported
+        // A wait for another program ends at once, writing nothing; a write under way cannot be taken
+        // back: what it ended with is reported.
+        closeAfterApply_ = true;
+        apply_.request_stop();
         return;
     }
     canceled_ = true;

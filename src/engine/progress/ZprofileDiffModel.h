@@ -6,12 +6,13 @@
 //
 // A close of the sheet (Esc, the close control) is a Cancel until the write has ended; afterwards it
 // reports what ended, exactly as the button then shown would: a written file is never turned into a
-// cancel. A close or a Cancel while the write runs is answered once it has ended.
+// cancel. A close or a Cancel while the write runs is answered once it has ended; one while apply waits
+// for another program's hold on ~/.zprofile ends that wait at once and cancels, writing nothing.
 //
-// Apply runs off the GUI thread, like the preview: the window never waits for the file's edit lock or
-// the write. It first looks at the file again: when it changed since the preview, nothing is written
-// and the preview is remade from the file as it is now, with a notice, so that the user reviews the
-// change again.
+// Apply runs on a job thread of its own (runEditOffThread), like the preview off the GUI thread: the
+// window never waits for the file's edit lock or the write, and `waitingNotice` says while it waits. It first
+// looks at the file again: when it changed since the preview, nothing is written and the preview is remade
+// from the file as it is now, with a notice, so that the user reviews the change again.
 
 #include "platform/FileSystemOperating.h"
 #include "progress/DiffRows.h"
@@ -54,6 +55,8 @@ public:
     bool didApply() const { return didApply_; }
     // Apply was pressed and the write has not ended yet.
     bool isApplying() const { return applying_; }
+    // Set while apply waits for another program that holds ~/.zprofile; Cancel then ends the wait.
+    const std::optional<QString>& waitingNotice() const { return waitingNotice_; }
     bool showFullFile() const { return showFullFile_; }
     bool didEmitTerminalEvent() const { return terminal_.didEmit(); }
 
@@ -91,6 +94,7 @@ private:
     std::optional<QString> loadError_;
     std::optional<QString> applyError_;
     std::optional<QString> changedNotice_;
+    std::optional<QString> waitingNotice_;
     bool didApply_ = false;
     bool showFullFile_ = false;
     bool loading_ = false;
@@ -98,6 +102,7 @@ private:
     bool closeAfterApply_ = false; // a close or Cancel came while the write ran
     bool canceled_ = false;
     std::stop_source load_;
+    std::stop_source apply_;
 };
 
 } // namespace qlan

@@ -2,6 +2,9 @@
 
 #include "platform/PlatformError.h"
 #include "platform/ProbeSupport.h"
+#include "remediation/EditGate.h"
+
+#include <utility>
 
 namespace qlan {
 
@@ -67,37 +70,76 @@ void ZshrcActivationPreview::prepare(ShellActivationManager manager) {
     prepare(activationLines(manager, text), blockTitle(manager));
 }
 
+ZshrcActivationPreview::~ZshrcActivationPreview() {
+    apply_.request_stop(); // a wait for another program ends with the screen
+}
+
 void ZshrcActivationPreview::apply() {
-    if (!isPending()) return;
-    const FileAppendWriter target(preview_->path, fs_);
-    try {
-        FileAppendWriter::DiffPreview fresh = target.makePreview(preview_->linesAdded.mid(1), title_, {});
-        if (!madeFromSameText(fresh, *preview_)) {
-            const QStringList lines =
-                manager_ ? activationLines(*manager_, fresh.originalContents) : preview_->linesAdded.mid(1);
-            if (lines.isEmpty())
-                preview_.reset();
-            else
-                preview_ = target.makePreview(lines, title_, {});
-            error_ = changedSincePreviewError();
-            emit changed();
-            return;
-        }
-    } catch (const std::exception&) {
-        // The file can no longer be read: the write below refuses and reports why.
-    }
-    try {
-        target.apply(*preview_);
-        applied_ = true;
-        emit lineAppended(updatedLine(*preview_));
-    } catch (const std::exception& error) {
-        error_ = errorDescription(error);
-    }
+    if (!isPending() || applying_) return;
+    applying_ = true;
     emit changed();
+    // What the write ended with: the proposal remade from a file that changed since (nothing written),
+    // the reason of a failure, a stop (nothing written), or none of these (written).
+    struct Written {
+        std::optional<FileAppendWriter::DiffPreview> remade;
+        bool changed = false;
+        std::optional<QString> error;
+        bool stopped = false;
+    };
+    apply_ = runEditOffThread(
+        this,
+        [fs = fs_, preview = *preview_, title = title_, manager = manager_](std::stop_token) -> Written {
+            const FileAppendWriter target(preview.path, fs);
+            try {
+                FileAppendWriter::DiffPreview fresh =
+                    target.makePreview(preview.linesAdded.mid(1), title, {});
+                if (!madeFromSameText(fresh, preview)) {
+                    const QStringList lines = manager ? activationLines(*manager, fresh.originalContents)
+                                                      : preview.linesAdded.mid(1);
+                    Written written{std::nullopt, true, std::nullopt, false};
+                    if (!lines.isEmpty()) written.remade = target.makePreview(lines, title, {});
+                    return written;
+                }
+            } catch (const std::exception&) {
+                // The file can no longer be read: the write below refuses and reports why.
+            }
+            try {
+                target.apply(preview);
+                return {};
+            } catch (const EditStoppedError&) {
+                return {std::nullopt, false, std::nullopt, true};
+            } catch (const std::exception& error) {
+                return {std::nullopt, false, errorDescription(error), false};
+            }
+        },
+        [this](const QString& line) { emit lineAppended(line); },
+        [this](Written written) {
+            applying_ = false;
+            if (written.changed) {
+                preview_ = std::move(written.remade);
+                error_ = changedSincePreviewError();
+            } else if (written.error) {
+                error_ = std::move(written.error);
+            } else if (!written.stopped) {
+                applied_ = true;
+                emit lineAppended(updatedLine(*preview_));
+            }
+            if (std::exchange(skipAfterApply_, false) && !applied_ && preview_) {
+                skip();
+                return;
+            }
+            emit changed();
+        });
 }
 
 void ZshrcActivationPreview::skip() {
     if (!preview_) return;
+    if (applying_) {
+        // Skip ends a wait for another program at once; a write under way is whole first.
+        skipAfterApply_ = true;
+        apply_.request_stop();
+        return;
+    }
     preview_.reset();
     error_.reset(); // a failed apply's reason goes with the proposal it was about
     emit lineAppended(skipLine());

@@ -7,6 +7,10 @@
 // then reports "Couldn't read ~/.zshrc: …" in `error` and as an output line, and proposes nothing. Apply
 // looks at the file again first: when it changed since the preview, nothing is written and the proposal is
 // remade from the file as it is now.
+//
+// Apply runs on a job thread of its own (runEditOffThread), never on the GUI thread: while it waits for
+// another program's hold on ~/.zshrc, an output line says so, and Skip (or the end of the screen) ends
+// that wait at once, writing nothing.
 
 #include "platform/FileSystemOperating.h"
 #include "progress/DiffRows.h"
@@ -17,6 +21,7 @@
 
 #include <memory>
 #include <optional>
+#include <stop_token>
 
 namespace qlan {
 
@@ -26,6 +31,7 @@ class ZshrcActivationPreview : public QObject {
     Q_OBJECT
 public:
     explicit ZshrcActivationPreview(std::shared_ptr<FileSystemOperating> fs, QObject* parent = nullptr);
+    ~ZshrcActivationPreview() override;
 
     // The lines a manager still needs in a ~/.zshrc with this text. An active line is one that, trimmed,
     // is not a "#" comment. mise: `eval "$(mise activate zsh)"` unless an active line contains
@@ -43,10 +49,14 @@ public:
     // Reads ~/.zshrc (missing or unreadable: no active lines) and prepares what the manager needs.
     void prepare(ShellActivationManager manager);
 
-    // Writes the pending proposal with its backup ("Apply ~/.zshrc change").
+    // Writes the pending proposal with its backup ("Apply ~/.zshrc change"); the result arrives later,
+    // through `changed`.
     void apply();
-    // Drops the proposal and the reason of a failed apply ("Skip").
+    // Drops the proposal and the reason of a failed apply ("Skip"); while apply waits for another
+    // program, ends that wait first.
     void skip();
+    // Apply was pressed and the write has not ended yet.
+    bool isApplying() const { return applying_; }
 
     const std::optional<FileAppendWriter::DiffPreview>& preview() const { return preview_; }
     bool applied() const { return applied_; }
@@ -71,7 +81,10 @@ private:
     std::optional<ShellActivationManager> manager_;
     QString title_;
     bool applied_ = false;
+    bool applying_ = false;
+    bool skipAfterApply_ = false; // Skip came while the write ran
     std::optional<QString> error_;
+    std::stop_source apply_;
 };
 
 } // namespace qlan

@@ -26,7 +26,7 @@ void finishWith(const Output& out, bool succeeded) {
 }
 
 Events installBundledSkill(const Runner& runner, const AgentSkill& skill, const QString& name) {
-    return Runner::immediate([runner, skill, name](const Output& out) {
+    return Runner::fileJob([runner, skill, name](const Output& out) {
         const std::optional<QString> folder = skillResourceURL(runner, name);
         if (!folder) {
             out.line(
@@ -99,7 +99,7 @@ std::optional<QString> skillResourceURL(const Runner& runner, const QString& nam
 }
 
 Events createProject(const Runner& runner, const SetupRemediation::CreateProject& project) {
-    return Runner::immediate([runner, project](const Output& out) {
+    return Runner::fileJob([runner, project](const Output& out) {
         const QString folder = folderName(project.projectTemplate);
         const std::optional<QString> source = templateResourceURL(runner, project.projectTemplate);
         if (!source) {

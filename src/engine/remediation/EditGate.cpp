@@ -18,13 +18,45 @@ void EditGate::Scope::WaitForEdit::operator()() const {
     const std::lock_guard lock(gate->mutex_);
 }
 
-EditGate::Scope::Scope(std::stop_token stop, std::shared_ptr<EditGate> starter)
-    : gate_(std::make_shared<EditGate>(stop, std::move(starter)))
+EditGate::Scope::Scope(std::stop_token stop, std::shared_ptr<EditGate> starter, Notice notice)
+    : gate_(std::make_shared<EditGate>(stop, std::move(starter), std::move(notice)))
     , previous_(std::exchange(currentGate, gate_))
     , waitForEdit_(stop, WaitForEdit{gate_.get()}) {}
 
 EditGate::Scope::~Scope() {
     currentGate = previous_;
+}
+
+std::vector<std::stop_token> EditGate::stops() const {
+    std::vector<std::stop_token> result;
+    for (const EditGate* gate = this; gate; gate = gate->starter_.get())
+        result.push_back(gate->stop_);
+    return result;
+}
+
+void EditGate::notify(const QString& line) const {
+    for (const EditGate* gate = this; gate; gate = gate->starter_.get()) {
+        if (gate->notice_) {
+            gate->notice_(line);
+            return;
+        }
+    }
+}
+
+std::optional<FileBusyError> EditGate::givenUp(const QString& path) const {
+    for (const EditGate* gate = this; gate; gate = gate->starter_.get()) {
+        const std::lock_guard lock(gate->givenUpMutex_);
+        const auto it = gate->givenUp_.constFind(path);
+        if (it != gate->givenUp_.constEnd()) return *it;
+    }
+    return std::nullopt;
+}
+
+void EditGate::giveUp(const QString& path, const FileBusyError& error) {
+    for (EditGate* gate = this; gate; gate = gate->starter_.get()) {
+        const std::lock_guard lock(gate->givenUpMutex_);
+        gate->givenUp_.insert(path, error);
+    }
 }
 
 EditGate::Entry::Entry() {

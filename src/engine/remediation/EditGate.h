@@ -7,12 +7,21 @@
 // long). Once a cancel has returned, the job begins no further edit. A job started by another job (an
 // installer's stream read by the job that shows it) is stopped by its starter's stop too, so it enters
 // its starter's gate as well.
+//
+// The gate also carries what an edit of the job needs while it waits for another program's hold on its
+// file (FileEditLock): the stops that end the wait, where the job says that it waits, and the files whose
+// wait the job has given up, so that it never waits for one of them again.
 
+#include "platform/PlatformError.h"
 #include "platform/Worker.h"
+
+#include <QHash>
+#include <QString>
 
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <vector>
 
@@ -24,10 +33,13 @@ public:
     // that starts a job, as the new job's starter.
     static std::shared_ptr<EditGate> current();
 
+    // Where a job tells its screen something: a line of its output.
+    using Notice = std::function<void(const QString& line)>;
+
     // Installs the gate of a job's stop on the calling thread (the job's own) for its lifetime.
     class Scope {
     public:
-        Scope(std::stop_token stop, std::shared_ptr<EditGate> starter);
+        Scope(std::stop_token stop, std::shared_ptr<EditGate> starter, Notice notice = {});
         ~Scope();
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
@@ -60,23 +72,60 @@ public:
         bool admitted_ = true;
     };
 
-    EditGate(std::stop_token stop, std::shared_ptr<EditGate> starter)
+    EditGate(std::stop_token stop, std::shared_ptr<EditGate> starter, Notice notice = {})
         : stop_(std::move(stop))
-        , starter_(std::move(starter)) {}
+        , starter_(std::move(starter))
+        , notice_(std::move(notice)) {}
+
+    // The stops of this job and of the jobs that started it.
+    std::vector<std::stop_token> stops() const;
+    // Tells the screen of this job (or of the nearest starter that has one).
+    void notify(const QString& line) const;
+    // The error of a wait for `path` that this job, a job it started or one that started it has given
+    // up; none when no wait for it was given up.
+    std::optional<FileBusyError> givenUp(const QString& path) const;
+    // Remembers a wait given up, in this job and in the jobs that started it.
+    void giveUp(const QString& path, const FileBusyError& error);
 
 private:
     std::stop_token stop_;
     std::shared_ptr<EditGate> starter_;
+    Notice notice_;
     std::recursive_mutex mutex_;
+    mutable std::mutex givenUpMutex_;
+    QHash<QString, FileBusyError> givenUp_;
 };
 
 // startWorker for a job: the job's thread has the gate of its stop, with the gate of the calling thread
-// (when it is a job's) as its starter.
-inline std::stop_source startJobWorker(std::function<void(std::stop_token)> job) {
-    return startWorker([job = std::move(job), starter = EditGate::current()](std::stop_token stop) {
-        const EditGate::Scope edits(stop, starter);
+// (when it is a job's) as its starter, and `notice` as where it tells that an edit waits.
+inline std::stop_source startJobWorker(std::function<void(std::stop_token)> job,
+                                       EditGate::Notice notice = {}) {
+    return startWorker([job = std::move(job), notice = std::move(notice),
+                        starter = EditGate::current()](std::stop_token stop) {
+        const EditGate::Scope edits(stop, starter, notice);
         job(stop);
     });
+}
+
+// runOffThread for a screen's file edit: `work` runs on a job thread of its own (startJobWorker), so that
+// neither the edit nor a wait for another program's hold on the file runs on the GUI thread, and a stop
+// of the returned source ends such a wait at once. The line that says an edit waits goes to `notice`
+// and the result to `done`, both on the GUI thread unless `context` is gone by then.
+template <typename Work, typename Done>
+std::stop_source runEditOffThread(QObject* context, Work work, EditGate::Notice notice, Done done) {
+    auto carried = std::make_shared<Done>(std::move(done));
+    auto told = std::make_shared<EditGate::Notice>(std::move(notice));
+    const ContextGuard target(context);
+    return startJobWorker(
+        [target, work = std::move(work), carried = std::move(carried)](std::stop_token stop) mutable {
+            auto result = work(stop);
+            target.postCall([carried = std::move(carried), result = std::move(result)](QObject*) mutable {
+                (*carried)(std::move(result));
+            });
+        },
+        [target, told = std::move(told)](const QString& line) {
+            target.postCall([told, line](QObject*) { (*told)(line); });
+        });
 }
 
 } // namespace qlan

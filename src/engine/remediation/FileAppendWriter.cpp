@@ -114,17 +114,14 @@ void FileAppendWriter::apply(const DiffPreview& preview) const {
 void FileAppendWriter::writeBackup(FileSystemOperating& fs, const QString& originalPath,
                                    const QString& backupPath, const QString& text,
                                    std::optional<int> permissions) {
-    // The backup has its permission bits from its first byte, so a private file's text is never
-    // readable by others through its backup; it replaces a link at its path (never writing into the
-    // file the link names) and an earlier backup only once it is whole.
+    // The backup is as private as the file from its first byte (its mode, owner, group, access list and
+    // extended attributes), so a private file's text is never readable by others through its backup; it
+    // replaces a link at its path (never writing into the file the link names) and an earlier backup only
+    // once it is whole.
     FileWriteOptions options;
     options.replaceLink = true;
-    options.permissions = permissions.value_or(0600);
-    if (!permissions && fs.fileExists(originalPath)) {
-        const FileAttributes attributes = fs.attributesOfItem(originalPath);
-        if (!attributes.isSymbolicLink.value_or(false) && attributes.posixPermissions)
-            options.permissions = *attributes.posixPermissions & 0777;
-    }
+    options.permissions = permissions;
+    options.accessLike = originalPath;
     fs.writeFile(text.toUtf8(), backupPath, options);
 }
 

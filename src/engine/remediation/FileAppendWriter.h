@@ -95,10 +95,11 @@ public:
     // The backup path of a file: the same folder, the file name followed by ".bak".
     static QString backupPathFor(const QString& path);
 
-    // Writes `text` to `backupPath` atomically with `permissions`, or else the permission bits of
-    // `originalPath` when it is a regular file (0600 otherwise), from its first byte on. A symbolic link
-    // at `backupPath` is replaced, never written through; an earlier backup is replaced only once the new
-    // text is whole. Throws PlatformError.
+    // Writes `text` to `backupPath` atomically, as private as `originalPath` (FileWriteOptions::accessLike:
+    // its owner, group, access list, extended attributes and permission bits, or `permissions` when
+    // given; 0600 when it is no regular file) from its first byte on. A symbolic link at `backupPath` is
+    // replaced, never written through; an earlier backup is replaced only once the new text is whole.
+    // Throws PlatformError.
     static void writeBackup(FileSystemOperating& fs, const QString& originalPath, const QString& backupPath,
                             const QString& text, std::optional<int> permissions = std::nullopt);
 

@@ -7,7 +7,10 @@
 // last-moment test instead (FileWriteOptions::onlyIfUnchanged).
 //
 // On a job's thread the lock also enters the job's edit gate (EditGate): an edit of a job that was asked
-// to stop does not begin, and a stop requested while an edit is under way waits for it to end.
+// to stop does not begin, and a stop requested while an edit is under way waits for it to end. A wait
+// for another program's hold on the file is the job's too: the job's output says which file waits, a
+// stop ends the wait at once, and once the job has given up waiting for a file it never waits for it
+// again.
 
 #include "platform/FileSystemOperating.h"
 #include "platform/PlatformError.h"
@@ -19,21 +22,18 @@
 
 namespace qlan {
 
-// An edit was not begun because its job had been asked to stop; nothing was written. `code` is
-// ECANCELED.
-class EditStoppedError : public PlatformError {
-public:
-    using PlatformError::PlatformError;
-};
-
 class FileEditLock {
 public:
     // Waits until no other edit of the engine's holds `path` (FileSystemOperating::lockForEditing) and
-    // holds it. Throws PlatformError when it cannot be had, EditStoppedError when the job of this thread
-    // was asked to stop.
+    // holds it. Throws FileBusyError when another program keeps it too long (at once when this job
+    // gave up on it before), EditStoppedError when the job of this thread was asked to stop,
+    // PlatformError when it cannot be had.
     FileEditLock(FileSystemOperating& fs, const QString& path);
     FileEditLock(const FileEditLock&) = delete;
     FileEditLock& operator=(const FileEditLock&) = delete;
+
+    // The line a job's output shows while its edit of `shown` waits for another program.
+    static QString waitingLine(const QString& shown);
 
 private:
     std::unique_ptr<FileEditHold> hold_;

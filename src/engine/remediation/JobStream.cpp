@@ -47,9 +47,10 @@ JobEvents startJobStream(JobBody body) {
     auto holder = std::make_shared<CancellableProcess>();
     std::stop_source source;
     try {
-        source = startJobWorker([out, holder, body = std::move(body)](std::stop_token stop) {
-            runGuarded(out, [&] { body(out, *holder, stop); });
-        });
+        source =
+            startJobWorker([out, holder, body = std::move(body)](
+                               std::stop_token stop) { runGuarded(out, [&] { body(out, *holder, stop); }); },
+                           [out](const QString& line) { out.line(line); });
     } catch (const std::system_error& error) {
         // No thread for the job: it ends here, as a job that could not start.
         out.line(QStringLiteral("Couldn't start the job: ") + QString::fromLocal8Bit(error.what()));

@@ -9,7 +9,8 @@
 // ends for any reason (the job finished it, or the consumer went away) the termination handler cancels
 // the holder, which terminates the running child's process group, and then requests the stop; the
 // request returns once no file edit of the job is under way, and the job begins none after it
-// (EditGate).
+// (EditGate). An edit of the job that waits for another program's hold on its file says so in the
+// job's output, and the stop ends that wait at once (FileEditLock).
 
 #include "platform/CancellableProcess.h"
 #include "platform/PrivilegedExecutor.h"
@@ -66,7 +67,8 @@ using JobBody = std::function<void(const JobOutput& out, CancellableProcess& job
 // the stream is already finished: "Couldn't start the job: <reason>" and completed(-1).
 JobEvents startJobStream(JobBody body);
 
-// Runs the job on the calling thread; the stream it returns is finished and holds every event.
+// Runs the job on the calling thread; the stream it returns is finished and holds every event. Only for
+// a job that touches no file: an edit may wait for another program.
 JobEvents finishedJobStream(const std::function<void(const JobOutput& out)>& body);
 
 // Prepares the password dialog's environment for `prompt`, runs `step` with it and returns the step's

@@ -1,8 +1,9 @@
 #pragma once
 // The remediation jobs, one function per job, grouped by the file that defines them: those of the
 // guided setup (SetupRemediationRunner::run picks one) and those of the Java diagnosis (the streaming
-// remediation screen picks one). Each takes a copy of what it needs from the runner, starts as an
-// immediate or a task job (SetupRemediationRunner::immediate / ::task) and returns the job's stream.
+// remediation screen picks one). Each takes a copy of what it needs from the runner, starts as a file
+// job or a task job on a thread of its own (SetupRemediationRunner::fileJob / ::task) and returns the
+// job's stream.
 
 #include "remediation/PKGInstaller.h"
 #include "remediation/SetupRemediationRunner.h"
@@ -17,7 +18,7 @@ using Runner = SetupRemediationRunner;
 using Events = SetupRemediationRunner::Events;
 using Output = SetupRemediationRunner::Output;
 
-// ShellJobs.cpp: edits of the shell startup files and the agents' instruction files (immediate).
+// ShellJobs.cpp: edits of the shell startup files and the agents' instruction files (file jobs).
 Events repairPath(const Runner& runner, const QString& directory);
 Events repairHomebrewPath(const Runner& runner);
 Events configureShell(const Runner& runner);
@@ -51,7 +52,7 @@ Events installRustViaMise(const Runner& runner);
 Events installRustup(const Runner& runner);
 
 // ConfigurationJobs.cpp: projects, skills, MCP servers, Git and GitHub. A project or a bundled skill is
-// an immediate job; a fetched skill, an MCP server, Git, gh and the GitHub sign-in are task jobs.
+// a file job; a fetched skill, an MCP server, Git, gh and the GitHub sign-in are task jobs.
 Events createProject(const Runner& runner, const SetupRemediation::CreateProject& project);
 Events installSkill(const Runner& runner, const AgentSkill& skill);
 Events addMCPServer(const Runner& runner, const SetupRemediation::AddMCPServer& server);

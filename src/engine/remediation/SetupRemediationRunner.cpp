@@ -161,6 +161,11 @@ SetupRemediationRunner::Events SetupRemediationRunner::task(TaskBody body) {
                                                    std::stop_token stop) { body(out, stop); });
 }
 
+SetupRemediationRunner::Events SetupRemediationRunner::fileJob(ImmediateBody body) {
+    return startJobStream(
+        [body = std::move(body)](const Output& out, CancellableProcess&, std::stop_token) { body(out); });
+}
+
 SetupRemediationRunner::Events SetupRemediationRunner::homebrewMissing() {
     return immediate([](const Output& out) {
         out.line(homebrewMissingLine);

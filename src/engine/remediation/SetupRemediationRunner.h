@@ -2,13 +2,13 @@
 // Turns one fix of the guided setup into a running job whose progress reaches the screen as one stream
 // of events: output lines, then exactly one terminal event (`completed` or `canceled`).
 //
-// Two kinds of job:
-// - immediate jobs (file edits and copies) run to their end inside `run`, on the caller's thread; the
-//   stream that `run` returns is already finished and holds every event;
-// - task jobs (installs, git, gh) run on a worker thread of their own with a stop token (startJobStream);
-//   when the consumer drops or cancels the stream, its termination handler requests the stop, which ends
-//   the job's inner streams and kills their children. The stop request returns once no file edit of the
-//   job is under way, and the job begins none after it (EditGate).
+// Every job that edits or copies a file, and every job that runs a program, runs on a worker thread of
+// its own with a stop token (startJobStream), so that neither a file edit nor a wait for another
+// program's hold on a file ever runs on the caller's (the GUI) thread. When the consumer drops or cancels
+// the stream, its termination handler requests the stop, which ends a wait for a file at once, ends the
+// job's inner streams and kills their children. The stop request returns once no file edit of the job
+// is under way, and the job begins none after it (EditGate). Only the jobs that touch nothing (Homebrew
+// missing, a step this build lacks) end inside `run`, their stream already finished.
 //
 // The jobs themselves are free functions declared in remediation/RemediationJobs.h; `run` only picks one.
 
@@ -36,7 +36,7 @@ public:
     using Events = JobEvents;
     using Output = JobOutput;
 
-    // The body of an immediate job: runs on the caller's thread.
+    // The body of a job that edits or copies files, or of one that touches nothing.
     using ImmediateBody = std::function<void(const Output&)>;
     // The body of a task job: runs on its own thread; `stop` is requested when the stream ends.
     using TaskBody = std::function<void(const Output&, std::stop_token stop)>;
@@ -73,7 +73,7 @@ public:
     Sources sources;
 
     // Starts the job of the remediation. `reason` is the password dialog's prompt, read only by the
-    // cask-based jobs. Returns at once for task jobs; an immediate job's stream is already finished.
+    // cask-based jobs. Returns at once; the stream of a job that touches nothing is already finished.
     Events run(const SetupRemediation& remediation, const QString& reason) const;
 
     // Runs "/bin/zsh -lc <command>" in the application's environment, relaying each output line as
@@ -82,10 +82,11 @@ public:
     // terminated). Sends no terminal event.
     std::int32_t runShell(const QString& command, const Output& out, std::stop_token stop) const;
 
-    // The two kinds of job (see JobStream.h): `immediate` runs the body at once, `task` starts it as a
-    // job stream of its own.
-    static Events immediate(const ImmediateBody& body) { return finishedJobStream(body); }
+    // The kinds of job (see JobStream.h): `fileJob` and `task` start the body as a job stream of its
+    // own; `immediate` runs a body that touches no file at once, on the caller's thread.
+    static Events fileJob(ImmediateBody body);
     static Events task(TaskBody body);
+    static Events immediate(const ImmediateBody& body) { return finishedJobStream(body); }
 
     // The finished stream of a job that cannot run without Homebrew:
     // "Homebrew isn't available yet — install Homebrew first." and completed(-1).

@@ -1,4 +1,4 @@
-// The immediate jobs that edit the shell startup files and the agents' instruction files.
+// The jobs that edit the shell startup files and the agents' instruction files.
 
 #include "remediation/RemediationJobs.h"
 
@@ -48,7 +48,7 @@ template <typename Result> void runWriterStep(const Output& out, const Result& r
 } // namespace
 
 Events repairPath(const Runner& runner, const QString& directory) {
-    return Runner::immediate([runner, directory](const Output& out) {
+    return Runner::fileJob([runner, directory](const Output& out) {
         const QString escaped = doubleQuoteEscaped(directory);
         // "Already there" is an active line holding the escaped directory, the same test the probes use.
         appendToZprofile(
@@ -64,7 +64,7 @@ Events repairPath(const Runner& runner, const QString& directory) {
 }
 
 Events repairHomebrewPath(const Runner& runner) {
-    return Runner::immediate([runner](const Output& out) {
+    return Runner::fileJob([runner](const Output& out) {
         QString brew;
         for (const QString& candidate : Runner::brewLocations()) {
             if (probing::exists(runner.fs.get(), candidate, nullptr)) {
@@ -91,12 +91,12 @@ Events repairHomebrewPath(const Runner& runner) {
 }
 
 Events configureShell(const Runner& runner) {
-    return Runner::immediate(
+    return Runner::fileJob(
         [runner](const Output& out) { runWriterStep(out, ShellConfigurator(runner.fs).configure()); });
 }
 
 Events documentEnvironment(const Runner& runner) {
-    return Runner::immediate(
+    return Runner::fileJob(
         [runner](const Output& out) { runWriterStep(out, AgentEnvDoc(runner.fs).document()); });
 }
 

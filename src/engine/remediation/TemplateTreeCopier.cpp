@@ -1,6 +1,7 @@
 #include "remediation/TemplateTreeCopier.h"
 
 #include "platform/PlatformError.h"
+#include "platform/ProbeSupport.h"
 #include "remediation/FolderCopy.h"
 
 namespace qlan {
@@ -84,13 +85,7 @@ TemplateTreeCopier::Result TemplateTreeCopier::createProject(const QString& temp
 }
 
 QString TemplateTreeCopier::displayPath(const QString& path) const {
-    QString home = fs->homeDirectory();
-    while (home.size() > 1 && home.endsWith(QLatin1Char('/')))
-        home.chop(1);
-    if (home.isEmpty() || home == QLatin1String("/")) return path;
-    if (path == home) return QStringLiteral("~");
-    if (path.startsWith(home + QLatin1Char('/'))) return QLatin1Char('~') + path.mid(home.size());
-    return path;
+    return probing::homeRelativePath(fs.get(), path);
 }
 
 QString TemplateTreeCopier::exampleName(const QString& name) {

@@ -177,8 +177,13 @@ void ZprofileDiffSheet::refresh() {
         rows_->setRows(model_->rows());
         backup_->setParts(QStringLiteral("Backup: "), preview.backupPath);
     }
-    notice_->setVisible(model_ && model_->changedNotice() && buttons == Buttons::cancelOrApply);
-    if (notice_->isVisibleTo(this)) notice_->setText(*model_->changedNotice());
+    const std::optional<QString> notice =
+        !model_ ? std::nullopt
+        : model_->waitingNotice()
+            ? model_->waitingNotice()
+            : (buttons == Buttons::cancelOrApply ? model_->changedNotice() : std::nullopt);
+    notice_->setVisible(notice.has_value());
+    if (notice) notice_->setText(*notice);
 
     applyError_->setVisible(buttons == Buttons::closeAfterFailure);
     if (model_ && model_->applyError()) applyError_->setText(*model_->applyError());
@@ -189,10 +194,11 @@ void ZprofileDiffSheet::refresh() {
     cancel_->setVisible(buttons == Buttons::cancelOnly || buttons == Buttons::cancelOrApply ||
                         buttons == Buttons::cancelOrContinue);
     apply_->setVisible(buttons == Buttons::cancelOrApply);
-    // While the write runs, neither button can change its outcome.
+    // While the write runs, neither button can change its outcome; while it waits for another program,
+    // Cancel ends the wait.
     const bool applying = model_ && model_->isApplying();
     apply_->setEnabled(!applying);
-    cancel_->setEnabled(!applying);
+    cancel_->setEnabled(!applying || model_->waitingNotice().has_value());
     continue_->setVisible(buttons == Buttons::continueAfterApply || buttons == Buttons::cancelOrContinue);
     close_->setVisible(buttons == Buttons::closeAfterFailure);
 }

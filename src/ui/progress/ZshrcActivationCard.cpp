@@ -65,6 +65,7 @@ void ZshrcActivationCard::refresh() {
     backup_->setParts(QStringLiteral("Backup: "), preview.backupPath);
     error_->setVisible(model_->error().has_value());
     error_->setText(model_->error().value_or(QString()));
+    apply_->setEnabled(!model_->isApplying()); // Skip stays: it ends a wait for another program
 }
 
 } // namespace qlan

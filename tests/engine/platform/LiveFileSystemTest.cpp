@@ -3,7 +3,10 @@
 #include "platform/LiveFileSystem.h"
 #include "platform/PlatformError.h"
 
+#include "support/EditLockHolder.h"
 #include "support/FileSizeLimit.h"
+#include "support/OtherUser.h"
+#include "support/ProcessChecks.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,8 +17,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -556,4 +561,75 @@ TEST_F(LiveFileSystemTest, ASecretIsPrivateFromItsFirstByte) {
     EXPECT_EQ(modes.load() & 077, 0) << "a temporary file was readable by others: " << std::oct
                                      << modes.load();
     EXPECT_EQ(modeOf(path("config.toml")), 0600);
+}
+
+// Run by the test below as another user, for whom no thread can be made: a wait for a held file.
+TEST(LiveFileSystemChildProgram, AWaitThatCannotStart) {
+    const QString file = qEnvironmentVariable("QLAN_LOCK_CHILD_FILE");
+    if (file.isEmpty()) GTEST_SKIP() << "runs only as a child program";
+    const QString locks = qEnvironmentVariable("QLAN_LOCK_CHILD_FOLDER");
+    const rlimit noMore{0, 0};
+    ASSERT_EQ(::setrlimit(RLIMIT_NPROC, &noMore), 0);
+    try {
+        LiveFileSystem::lockForEditing(file, locks, {});
+        ADD_FAILURE() << "held a file another program holds";
+    } catch (const PlatformError& error) {
+        std::printf("refused: %s\n", error.what());
+    }
+    EXPECT_EQ(test::openDescriptorsOf(LiveFileSystem::editLockFile(file, locks)), 0);
+}
+
+TEST_F(LiveFileSystemTest, AWaitThatCannotStartClosesItsDescriptorAtOnce) {
+    // The super-user may always make threads: only another user runs out of them.
+    if (const std::optional<QString> why = test::whyNoOtherUser()) GTEST_SKIP() << why->toStdString();
+    ASSERT_EQ(::chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
+    const QString locks = path("locks");
+    ASSERT_TRUE(QDir().mkdir(locks));
+    write("zprofile", "export A=1\n");
+    for (const QString& owned : {locks, path("zprofile")})
+        ASSERT_EQ(::chown(QFile::encodeName(owned).constData(), test::nobody, test::nobody), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(locks).constData(), 0700), 0);
+    test::EditLockHolder holder(path("zprofile"), locks, test::asNobody());
+    if (!holder.held()) GTEST_SKIP() << "flock(1) is not installed";
+    const test::ChildRun child = test::runTestAsNobody("LiveFileSystemChildProgram.AWaitThatCannotStart",
+                                                       {{"QLAN_LOCK_CHILD_FILE", path("zprofile")},
+                                                        {"QLAN_LOCK_CHILD_FOLDER", locks},
+                                                        {"HOME", dir_.path()}});
+    EXPECT_EQ(child.exitCode, 0) << child.output.toStdString();
+    EXPECT_TRUE(child.output.contains("refused: Couldn't wait for “" + QFile::encodeName(path("zprofile")) +
+                                      "”, which another program is changing: "))
+        << child.output.toStdString();
+}
+
+TEST_F(LiveFileSystemTest, TheLockFolderIsInTheUsersOwnTemporaryFolderNeverAtTheRootOfTheDisk) {
+    for (const char* folder : {"runtime", "shared"})
+        ASSERT_TRUE(QDir().mkdir(path(folder)));
+    ASSERT_EQ(::chmod(QFile::encodeName(path("runtime")).constData(), 0700), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path("shared")).constData(), 0777), 0);
+    const QByteArray saved[] = {qgetenv("TMPDIR"), qgetenv("XDG_RUNTIME_DIR")};
+    struct Case {
+        QString tmpdir; // empty: unset
+        QString runtime;
+        QString folder;
+    };
+    for (const Case& c : QList<Case>{{path("shared"), path("runtime"), path("shared")},
+                                     {"", path("runtime"), path("runtime")},
+                                     {path("missing"), path("runtime"), path("runtime")},
+                                     {"relative", path("runtime"), path("runtime")},
+                                     {"", path("shared"), "/tmp"}, // open to others: not the user's own
+                                     {"", "", "/tmp"}}) {
+        SCOPED_TRACE(c.tmpdir.toStdString() + " " + c.runtime.toStdString());
+        c.tmpdir.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", QFile::encodeName(c.tmpdir));
+        c.runtime.isEmpty() ? qunsetenv("XDG_RUNTIME_DIR")
+                            : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(c.runtime));
+        EXPECT_EQ(LiveFileSystem::userTemporaryFolder(), c.folder);
+    }
+    // An edit without $TMPDIR takes its lock in the user's runtime folder.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path("runtime")));
+    write("zprofile", "");
+    fs_.lockForEditing(path("zprofile"), {});
+    EXPECT_TRUE(QFile::exists(
+        LiveFileSystem::editLockFile(path("zprofile"), LiveFileSystem::editLockFolder(path("runtime")))));
+    for (const auto& [name, value] : {std::pair{"TMPDIR", saved[0]}, std::pair{"XDG_RUNTIME_DIR", saved[1]}})
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
 }

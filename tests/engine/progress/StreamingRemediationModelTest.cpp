@@ -207,6 +207,7 @@ TEST(StreamingRemediation, MiseAndJEnvEndWithTheZshrcProposalUntilApplyOrSkip) {
                            "jenv add " + jdk, "jenv rehash", "jenv global 21"}));
     EXPECT_EQ(jenv.model->bottomRow(), Row::succeededChangePending);
     jenv.model->applyZshrc();
+    ASSERT_TRUE(waitUntil([&] { return !jenv.model->zshrc()->isApplying(); }));
     EXPECT_EQ(jenv.model->bottomRow(), Row::succeeded);
     const QString home = jenv.mac.home();
     EXPECT_EQ(jenv.lines().last(), "Updated " + home + "/.zshrc. Backup at " + home + "/.zshrc.bak.");
@@ -223,6 +224,7 @@ TEST(StreamingRemediation, MiseAndJEnvEndWithTheZshrcProposalUntilApplyOrSkip) {
     failing.run(Remediation::installViaMise("21"));
     const qsizetype before = failing.lines().size();
     failing.model->applyZshrc();
+    ASSERT_TRUE(waitUntil([&] { return !failing.model->zshrc()->isApplying(); }));
     EXPECT_EQ(failing.model->bottomRow(), Row::succeededChangePending);
     EXPECT_TRUE(failing.model->zshrc()->error().value_or("").startsWith("Couldn't write backup file: "));
     EXPECT_EQ(failing.lines().size(), before);

@@ -7,6 +7,7 @@
 #include "engine/remediation/FaultyFileSystem.h"
 #include "support/CurrentEdition.h"
 #include "support/Sandbox.h"
+#include "support/Wait.h"
 
 #include <QSignalSpy>
 
@@ -28,6 +29,12 @@ QStringList appended(const QSignalSpy& spy) {
     for (const QList<QVariant>& call : spy)
         lines << call[0].toString();
     return lines;
+}
+
+// Apply, which writes off this thread, to its end.
+void applyToEnd(ZshrcActivationPreview& preview) {
+    preview.apply();
+    EXPECT_TRUE(waitUntil([&] { return !preview.isApplying(); }));
 }
 
 } // namespace
@@ -99,7 +106,7 @@ TEST(ZshrcActivationPreview, ApplyWritesWithABackupAndSkipDropsTheProposal) {
     preview.prepare(ShellActivationManager::mise);
     EXPECT_EQ(preview.rows(), (QList<DiffRow>{{QStringLiteral("+ # Quillane — Mise activation"), true},
                                               {QStringLiteral("+ ") + kMiseLine, true}}));
-    preview.apply();
+    applyToEnd(preview);
     EXPECT_TRUE(preview.applied());
     EXPECT_FALSE(preview.isPending());
     EXPECT_EQ(sandbox.readFile(kZshrc), ("# Quillane — Mise activation\n" + kMiseLine + "\n").toUtf8());
@@ -120,7 +127,7 @@ TEST(ZshrcActivationPreview, ApplyWritesWithABackupAndSkipDropsTheProposal) {
     ZshrcActivationPreview failing(fs);
     QSignalSpy failingLines(&failing, &ZshrcActivationPreview::lineAppended);
     failing.prepare(ShellActivationManager::jenv);
-    failing.apply();
+    applyToEnd(failing);
     EXPECT_EQ(failing.error(),
               QStringLiteral("Couldn't write file: Couldn't write “%1/.zshrc”: Permission denied")
                   .arg(sandbox.home()));
@@ -146,7 +153,7 @@ TEST(ZshrcActivationPreview, AFileThatIsNotUtf8IsNeverRewritten) {
     EXPECT_FALSE(preview.preview().has_value());
     ASSERT_TRUE(preview.error().has_value());
     EXPECT_TRUE(preview.error()->startsWith(QStringLiteral("Couldn't read ~/.zshrc: ")));
-    preview.apply();
+    applyToEnd(preview);
     preview.skip();
     EXPECT_EQ(appended(lines), QStringList{*preview.error()}); // told in the output: there is no card
     EXPECT_EQ(sandbox.readFile(kZshrc), original);
@@ -160,13 +167,13 @@ TEST(ZshrcActivationPreview, AnEditMadeAfterThePreviewIsCheckedAgainBeforeWritin
     ZshrcActivationPreview preview(sandbox.services().fs);
     preview.prepare(ShellActivationManager::jenv);
     sandbox.writeFile(kZshrc, "alias ll='ls -l'\nexport PATH=\"$HOME/.jenv/bin:$PATH\"\n");
-    preview.apply();
+    applyToEnd(preview);
     EXPECT_FALSE(preview.applied());
     EXPECT_TRUE(preview.error().has_value());
     EXPECT_FALSE(sandbox.exists(kBackup));
     EXPECT_EQ(preview.preview()->linesAdded,
               (QStringList{QStringLiteral("# Quillane — jEnv init"), kJenvInit}));
-    preview.apply();
+    applyToEnd(preview);
     EXPECT_EQ(sandbox.readFile(kZshrc), ("alias ll='ls -l'\nexport PATH=\"$HOME/.jenv/bin:$PATH\"\n\n"
                                          "# Quillane — jEnv init\n" +
                                          kJenvInit + "\n")

@@ -160,7 +160,7 @@ const QByteArray closingLines =
     "hardcode a key.\n";
 
 std::vector<Event> runDocumentEnvironment(const SetupRemediationRunner& runner) {
-    return test::runImmediate(runner, SetupRemediation::documentEnvironment());
+    return test::runToEnd(runner, SetupRemediation::documentEnvironment());
 }
 
 } // namespace

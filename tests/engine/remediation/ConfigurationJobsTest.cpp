@@ -80,35 +80,6 @@ QStringList tempClones(const Sandbox& sandbox) {
 
 } // namespace
 
-TEST(ConfigurationJobs, FileJobsAreOverWhenRunReturnsCommandJobsRunOnTheirOwnThread) {
-    const QList<std::pair<SetupRemediation, bool>> cases{
-        {SetupRemediation::createProject(ProjectTemplate::simple), true},
-        {SetupRemediation::installSkill(bundledSkill()), true},
-        {SetupRemediation::installSkill(fetchedSkill(".", "abc")), false},
-        {SetupRemediation::addMCPServer(server("notion")), false},
-        {SetupRemediation::configureGit("Ada", "ada@example.com"), false},
-        {SetupRemediation::installGh(), false},
-        {SetupRemediation::githubAuth(), false},
-    };
-    for (const auto& [remediation, immediate] : cases) {
-        SCOPED_TRACE(remediation.id().toStdString());
-        Sandbox sandbox;
-        sandbox.writeStub("/bin/zsh", StubSpec().withSleep(300));
-        sandbox.writeStub(brewPath, StubSpec().withSleep(300));
-        auto stream = runnerIn(sandbox).run(remediation, "Quillane");
-        std::vector<Event> events;
-        while (auto event = stream.tryNext()) // what is buffered when run returns
-            events.push_back(*event);
-        EXPECT_EQ(stream.isAtEnd(), immediate);
-        for (const Event& event : drain(stream))
-            events.push_back(event);
-        ASSERT_FALSE(events.empty());
-        EXPECT_TRUE(events.back().isTerminal());
-        EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const Event& e) { return e.isTerminal(); }),
-                  1);
-    }
-}
-
 TEST(ConfigurationJobs, ProjectsAndBundledSkillsComeFromTheApplicationsResources) {
     Sandbox sandbox;
     EXPECT_THAT(runJob(sandbox, SetupRemediation::createProject(ProjectTemplate::coding)),
@@ -150,13 +121,13 @@ TEST(ConfigurationJobs, ProjectsAndBundledSkillsComeFromTheApplicationsResources
     auto stream =
         runnerIn(bare, false).run(SetupRemediation::createProject(ProjectTemplate::coding), "Quillane");
     EXPECT_THAT(
-        finishedEvents(stream),
+        drain(stream),
         ElementsAre(Event::output("Couldn't find the bundled AI-Coding-Project template in the app — this "
                                   "build may be missing its project resources."),
                     Event::completed(1)));
     stream = runnerIn(bare, false).run(SetupRemediation::installSkill(bundledSkill()), "Quillane");
     EXPECT_THAT(
-        finishedEvents(stream),
+        drain(stream),
         ElementsAre(Event::output("Couldn't find the bundled avoid-ai-writing skill in the app — this build "
                                   "may be missing its skill resources."),
                     Event::completed(1)));

@@ -4,6 +4,7 @@
 #include "remediation/FileAppendWriter.h"
 
 #include "platform/ExtendedAttributes.h"
+#include "platform/LiveFileSystem.h"
 #include "remediation/AgentEnvDoc.h"
 #include "remediation/FileEditLock.h"
 #include "remediation/MCPConfigWriter.h"
@@ -12,6 +13,7 @@
 #include "support/CurrentEdition.h"
 #include "support/FileMode.h"
 #include "support/FileSizeLimit.h"
+#include "support/OtherUser.h"
 #include "support/Sandbox.h"
 #include "support/SandboxFileSystem.h"
 #include "support/Wait.h"
@@ -20,11 +22,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimeZone>
 
 #include <gmock/gmock.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <optional>
 #include <sys/stat.h>
 #include <thread>
@@ -529,5 +533,94 @@ TEST(FileAppendWriter, TwoWritersAppendingToOneFileLoseNoBlock) {
         EXPECT_THAT(QDir(sandbox.home()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                     ::testing::UnorderedElementsAre(".zprofile", ".zprofile.bak"))
             << "no lock file beside the user's file";
+    }
+}
+
+// Run by the test below as another user: appends the uv block to the file it is given and prints how
+// that went.
+TEST(FileAppendWriterChildProgram, AppendAsAnotherUser) {
+    const QString target = qEnvironmentVariable("QLAN_EDIT_CHILD_TARGET");
+    if (target.isEmpty()) GTEST_SKIP() << "runs only as a child program";
+    CurrentEdition edition(ProductConfig::homebrewEdition());
+    try {
+        FileAppendWriter(target, std::make_shared<LiveFileSystem>())
+            .append(uvLine, "uv PATH", "HOME/.local/bin", false);
+        std::printf("edit: written\n");
+    } catch (const PlatformError& error) {
+        std::printf("edit: %s\n", error.what());
+    }
+}
+
+// An access list that keeps one named user out of a 0640 file, as Linux stores it: user::rw-,
+// user:4242:---, group::r--, mask::r--, other::---.
+const QByteArray accessListKeepingOut4242 = QByteArray::fromHex("02000000"
+                                                                "01000600ffffffff"
+                                                                "0200000092100000"
+                                                                "04000400ffffffff"
+                                                                "10000400ffffffff"
+                                                                "20000000ffffffff");
+
+// An edit keeps who may read and write the file, and its backup takes the same. Only another user meets
+// permissions (the super-user passes them all), so the edit runs in a child that is `nobody`.
+TEST(FileAppendWriter, AnEditKeepsWhoMayReadAndWriteTheFileAndItsBackup) {
+    using qlan::test::nobody;
+    if (const std::optional<QString> why = qlan::test::whyNoOtherUser()) GTEST_SKIP() << why->toStdString();
+    struct Case {
+        const char* name;
+        uid_t owner;
+        gid_t group;
+        int mode;
+        int editedMode; // of the file and its backup; -1: refused, the file left as it was
+        gid_t editedGroup;
+    };
+    for (const Case& c : QList<Case>{
+             {"another user's file, in a folder the user may write", 0, 0, 0644, -1, 0},
+             {"a group the user is not in", nobody, 2345, 0640, 0600, nobody},
+             {"set-ID bits", nobody, nobody, 06755, 0755, nobody},
+             {"an access list (last: skipped where none is kept)", nobody, nobody, 0640, 0640, nobody}}) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/home";
+        const QString file = folder + "/.zprofile";
+        const QByteArray native = QFile::encodeName(file);
+        ASSERT_TRUE(QDir().mkdir(folder));
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), nobody, nobody), 0);
+        QFile original(file);
+        ASSERT_TRUE(original.open(QIODevice::WriteOnly) && original.write("export A=1\n") == 11);
+        original.close();
+        ASSERT_EQ(::chown(native.constData(), c.owner, c.group), 0); // before chmod: chown clears set-ID
+        ASSERT_EQ(::chmod(native.constData(), static_cast<mode_t>(c.mode)), 0);
+        const bool accessList = QByteArray(c.name).startsWith("an access list");
+        try {
+            if (accessList) {
+                extendedAttributes::set(native, "system.posix_acl_access", accessListKeepingOut4242);
+            }
+        } catch (const PlatformError& error) {
+            GTEST_SKIP() << "no access lists here: " << error.localizedDescription().toStdString();
+        }
+
+        const qlan::test::ChildRun child = qlan::test::runTestAsNobody(
+            "FileAppendWriterChildProgram.AppendAsAnotherUser",
+            {{"QLAN_EDIT_CHILD_TARGET", file}, {"TMPDIR", folder}, {"HOME", folder}});
+        ASSERT_EQ(child.exitCode, 0) << child.output.toStdString();
+        if (c.editedMode < 0) {
+            EXPECT_TRUE(child.output.contains("edit: Couldn't write file: Couldn't write “" + native +
+                                              "”: you don't have permission to change it"))
+                << child.output.toStdString();
+            EXPECT_EQ(QFileInfo(file).size(), 11);
+            EXPECT_EQ(QFileInfo(file).ownerId(), c.owner) << "still the other user's";
+            continue;
+        }
+        EXPECT_TRUE(child.output.contains("edit: written")) << child.output.toStdString();
+        for (const QString& edited : {file, file + ".bak"}) {
+            SCOPED_TRACE(edited.toStdString());
+            EXPECT_EQ(modeOf(edited), c.editedMode);
+            EXPECT_EQ(QFileInfo(edited).groupId(), c.editedGroup);
+            if (accessList) {
+                EXPECT_EQ(extendedAttributes::value(QFile::encodeName(edited), "system.posix_acl_access"),
+                          accessListKeepingOut4242);
+            }
+        }
     }
 }

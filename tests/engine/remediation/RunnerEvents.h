@@ -1,9 +1,10 @@
 #pragma once
-// The runner's events in tests: readable failure messages, and the events of a stream that must already
-// be over (an immediate job's).
+// The runner's events in tests: readable failure messages, the events of a stream that must already be
+// over (a job that touches nothing), and those of a job read to its end.
 
 #include "StreamEventPrinter.h"
 #include "remediation/SetupRemediationRunner.h"
+#include "support/StreamDrain.h"
 
 #include <gtest/gtest.h>
 
@@ -22,10 +23,18 @@ inline std::vector<StreamEvent> finishedEvents(SetupRemediationRunner::Events& s
     return events;
 }
 
+// The events of a job that touches nothing, over when `run` returns.
 inline std::vector<StreamEvent> runImmediate(const SetupRemediationRunner& runner,
                                              const SetupRemediation& remediation) {
     auto stream = runner.run(remediation, QStringLiteral("Quillane"));
     return finishedEvents(stream);
+}
+
+// Every event of a job, read to its end.
+inline std::vector<StreamEvent> runToEnd(const SetupRemediationRunner& runner,
+                                         const SetupRemediation& remediation) {
+    auto stream = runner.run(remediation, QStringLiteral("Quillane"));
+    return drain(stream);
 }
 
 } // namespace test

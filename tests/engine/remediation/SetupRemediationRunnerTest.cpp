@@ -1,11 +1,16 @@
-// The remediation runner: every case ends with exactly one terminal event, immediate jobs are over when
-// `run` returns, a task job's children die with its stream, and the two PATH repair jobs.
+// The remediation runner: every case ends with exactly one terminal event, a job that touches nothing is
+// over when `run` returns, a file job never holds up the calling thread, a task job's children die with
+// its stream, and the two PATH repair jobs.
 
 #include "remediation/SetupRemediationRunner.h"
+
+#include "platform/LiveFileSystem.h"
+#include "remediation/FileEditLock.h"
 
 #include "FaultyFileSystem.h"
 #include "RunnerEvents.h"
 #include "support/CurrentEdition.h"
+#include "support/EditLockHolder.h"
 #include "support/ProcessChecks.h"
 #include "support/Sandbox.h"
 #include "support/StreamDrain.h"
@@ -13,6 +18,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
 
 using namespace qlan;
 using qlan::test::Sandbox;
@@ -185,7 +193,7 @@ TEST(SetupRemediationRunner, RepairPathAddsTheEscapedDirectoryOnce) {
     sandbox.writeFile("/Users/tester/.zprofile",
                       "# export PATH=\"/Users/tester/My \\\"\\$HOME\\\" \\`x\\` \\\\bin:$PATH\"\n");
     EXPECT_THAT(
-        test::runImmediate(runnerIn(sandbox), repair),
+        test::runToEnd(runnerIn(sandbox), repair),
         testing::ElementsAre(Event::output("Added `" + directory +
                                            "` to your PATH in ~/.zprofile (backup at " + backup + ")."),
                              Event::completed(0)));
@@ -194,7 +202,7 @@ TEST(SetupRemediationRunner, RepairPathAddsTheEscapedDirectoryOnce) {
                               "export PATH=\"/Users/tester/My \\\"\\$HOME\\\" \\`x\\` \\\\bin:$PATH\"\n"));
     const QByteArray after = sandbox.readFile("/Users/tester/.zprofile");
     EXPECT_THAT(
-        test::runImmediate(runnerIn(sandbox), repair),
+        test::runToEnd(runnerIn(sandbox), repair),
         testing::ElementsAre(
             Event::output("`" + directory + "` is already on your PATH in ~/.zprofile — nothing to do."),
             Event::completed(0)));
@@ -215,7 +223,7 @@ TEST(SetupRemediationRunner, RepairHomebrewPathFindsBrewItselfAndNeedsAnActiveLi
     test::CurrentEdition edition(ProductConfig::homebrewEdition());
     Sandbox sandbox;
     const auto repair = SetupRemediation::repairHomebrewPath();
-    EXPECT_THAT(test::runImmediate(runnerIn(sandbox), repair),
+    EXPECT_THAT(test::runToEnd(runnerIn(sandbox), repair),
                 testing::ElementsAre(Event::output("Homebrew isn't installed yet — nothing to repair."),
                                      Event::completed(1)));
     EXPECT_FALSE(sandbox.exists("/Users/tester/.zprofile"));
@@ -225,14 +233,14 @@ TEST(SetupRemediationRunner, RepairHomebrewPathFindsBrewItselfAndNeedsAnActiveLi
     sandbox.writeStub("/usr/local/bin/brew");
     sandbox.writeStub("/opt/homebrew/bin/brew");
     sandbox.writeFile("/Users/tester/.zprofile", "  # eval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
-    EXPECT_THAT(test::runImmediate(earlier, repair),
+    EXPECT_THAT(test::runToEnd(earlier, repair),
                 testing::ElementsAre(Event::output("Added Homebrew to your PATH in ~/.zprofile (backup at " +
                                                    sandbox.home() + "/.zprofile.bak)."),
                                      Event::completed(0)));
     EXPECT_EQ(sandbox.readFile("/Users/tester/.zprofile"),
               "  # eval \"$(/opt/homebrew/bin/brew shellenv)\"\n\n# Quillane — Homebrew shellenv\n"
               "eval \"$(/opt/homebrew/bin/brew shellenv)\"\n");
-    EXPECT_THAT(test::runImmediate(earlier, repair),
+    EXPECT_THAT(test::runToEnd(earlier, repair),
                 testing::ElementsAre(Event::output("Homebrew's shellenv is already active in ~/.zprofile — "
                                                    "re-checking in a fresh shell."),
                                      Event::completed(0)));
@@ -243,10 +251,76 @@ TEST(SetupRemediationRunner, RepairHomebrewPathFindsBrewItselfAndNeedsAnActiveLi
     sandbox.writeFile("/Users/tester/.zprofile", "export A=1\n");
     const SetupRemediationRunner failing(std::nullopt, sandbox.services().processRunner, faulty,
                                          sandbox.services().http);
-    const std::vector<Event> events = test::runImmediate(failing, repair);
+    const std::vector<Event> events = test::runToEnd(failing, repair);
     ASSERT_EQ(events.size(), 2u);
     EXPECT_TRUE(events[0].text.startsWith("Couldn't update ~/.zprofile: Couldn't write file: "))
         << events[0].text.toStdString();
     EXPECT_EQ(events[1], Event::completed(1));
     EXPECT_EQ(sandbox.readFile("/Users/tester/.zprofile"), "export A=1\n");
+}
+
+namespace {
+
+// A job's events taken on this (the GUI) thread, as a screen takes them; destroying it is a Cancel.
+struct Screen {
+    explicit Screen(SetupRemediationRunner::Events stream) {
+        std::move(stream).deliverTo(
+            &context, [this](Event event) { events.push_back(std::move(event)); }, [this] { ended = true; });
+    }
+    QStringList lines() const {
+        QStringList texts;
+        for (const Event& event : events)
+            if (!event.isTerminal()) texts << event.text;
+        return texts;
+    }
+    QObject context;
+    std::vector<Event> events;
+    bool ended = false;
+};
+
+} // namespace
+
+// Another program holds ~/.zprofile. A file job started on this thread never holds it up, says which file
+// waits, waits once and goes on without it; Cancel ends a wait at once; the thread and descriptor left
+// waiting go when the other program lets go.
+TEST(SetupRemediationRunner, AFileJobWaitsForAnotherProgramOnceOffTheCallingThreadAndCancelEndsTheWait) {
+    test::CurrentEdition edition(ProductConfig::homebrewEdition());
+    Sandbox sandbox;
+    const QString zprofile = sandbox.home() + "/.zprofile";
+    const QString locks = LiveFileSystem::editLockFolder(sandbox.services().fs->temporaryDirectory());
+    test::EditLockHolder holder(zprofile, locks);
+    if (!holder.held()) GTEST_SKIP() << "flock(1) is not installed";
+    const QString lockFile = LiveFileSystem::editLockFile(zprofile, locks);
+    const QString waiting = FileEditLock::waitingLine("~/.zprofile");
+
+    const auto start = std::chrono::steady_clock::now();
+    Screen setup(runnerIn(sandbox).run(SetupRemediation::configureShell(), "Quillane"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    ASSERT_TRUE(test::waitUntil([&] { return setup.lines().contains(waiting); })); // handed over meanwhile
+    ASSERT_TRUE(test::waitUntil([&] { return setup.ended; }, 30000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15))
+        << "one wait, not one a step";
+    EXPECT_EQ(setup.lines().count(waiting), 1) << setup.lines().join('\n').toStdString();
+    const QStringList failed = setup.lines().filter("Couldn't update ~/.zprofile: ");
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed[0].contains("hasn't finished in 10 seconds")) << failed[0].toStdString();
+    EXPECT_EQ(setup.events.back(), Event::completed(1));
+    EXPECT_TRUE(sandbox.exists("/Users/tester/.zshrc")) << "the next file is set up all the same";
+    EXPECT_EQ(test::threadsInFlock(), 1);
+    EXPECT_EQ(test::openDescriptorsOf(lockFile), 1);
+
+    // The next job waits for the thread that waits already; a Cancel ends its wait at once.
+    auto repair = std::make_unique<Screen>(
+        runnerIn(sandbox).run(SetupRemediation::repairPath("/Users/tester/.local/bin"), "Quillane"));
+    ASSERT_TRUE(test::waitUntil([&] { return repair->lines() == QStringList{waiting}; }));
+    EXPECT_EQ(test::threadsInFlock(), 1);
+    const qsizetype threads = test::threadCount();
+    repair.reset();
+    EXPECT_TRUE(test::waitUntil([&] { return test::threadCount() < threads; }, 1000)) << "the job has ended";
+    EXPECT_EQ(test::openDescriptorsOf(lockFile), 1);
+
+    holder.release();
+    EXPECT_TRUE(test::waitUntil(
+        [&] { return test::openDescriptorsOf(lockFile) == 0 && test::threadsInFlock() == 0; }));
+    EXPECT_FALSE(sandbox.exists("/Users/tester/.zprofile")) << "nothing was written for the canceled job";
 }

@@ -136,8 +136,8 @@ const QString closing = "Shell configuration complete. Open a new terminal for t
 
 // Runs the "shell-config" job; the stream must already be over when `run` returns.
 std::vector<Event> runConfigureShell(const Sandbox& sandbox) {
-    return test::runImmediate(SetupRemediationRunner::fromServices(sandbox.services()),
-                              SetupRemediation::configureShell());
+    return test::runToEnd(SetupRemediationRunner::fromServices(sandbox.services()),
+                          SetupRemediation::configureShell());
 }
 
 std::vector<Event> outputs(const QStringList& lines, int exitCode) {

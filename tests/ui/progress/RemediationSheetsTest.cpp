@@ -249,6 +249,7 @@ TEST_F(RemediationSheetsTest, ZshrcCardShowsExactlyWhileAProposalWaits) {
               (QStringList{QStringLiteral("Skip"), QStringLiteral("Apply ~/.zshrc change")}));
     saveScreenshot(&screen, QStringLiteral("zshrc-card"));
     QTest::mouseClick(card->applyButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !model.isApplying(); })); // written off this thread
     EXPECT_FALSE(card->isVisible());
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0][0].toString().startsWith(QStringLiteral("Updated ")));
@@ -261,6 +262,7 @@ TEST_F(RemediationSheetsTest, ZshrcCardShowsExactlyWhileAProposalWaits) {
     layout->addWidget(refusedCard);
     refused.prepare(ShellActivationManager::mise);
     QTest::mouseClick(refusedCard->applyButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !refused.isApplying(); }));
     EXPECT_TRUE(showsText(refusedCard, *refused.error()));
     QTest::mouseClick(refusedCard->skipButton(), Qt::LeftButton);
     EXPECT_FALSE(refusedCard->isVisible());

@@ -1,0 +1,42 @@
+#pragma once
+// Another program that holds the edit lock of one file, as another edition of the engine does while it
+// edits the file: flock(1) on the file's lock file (LiveFileSystem::editLockFile) until `release()`.
+
+#include "platform/LiveFileSystem.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace qlan::test {
+
+class EditLockHolder {
+public:
+    // Holds the lock of the file at `path` in `lockFolder` (made when missing), run under the leading
+    // words `asUser` when given (asNobody()).
+    EditLockHolder(const QString& path, const QString& lockFolder, QStringList asUser = {}) {
+        const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
+        if (flock.isEmpty() || !QDir().mkpath(lockFolder)) return;
+        asUser << flock << LiveFileSystem::editLockFile(path, lockFolder) << "-c"
+               << "echo held; exec cat";
+        process_.start(asUser.takeFirst(), asUser);
+        held_ = process_.waitForReadyRead(10000) && process_.readLine() == "held\n";
+    }
+    ~EditLockHolder() { release(); }
+    EditLockHolder(const EditLockHolder&) = delete;
+    EditLockHolder& operator=(const EditLockHolder&) = delete;
+
+    // The lock is held (false where flock(1) is missing).
+    bool held() const { return held_; }
+    // Lets go of the lock: the holder ends.
+    void release() {
+        process_.closeWriteChannel();
+        process_.waitForFinished(10000);
+    }
+
+private:
+    QProcess process_;
+    bool held_ = false;
+};
+
+} // namespace qlan::test

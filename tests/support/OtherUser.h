@@ -1,0 +1,52 @@
+#pragma once
+// "Another user" for tests in which permissions must count: we run as the super-user, who passes them
+// all, so the part under test runs as a test of this program in a child that is `nobody` (uid and gid
+// 65534, no other groups), through setpriv(1).
+
+#include <QCoreApplication>
+#include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <optional>
+#include <unistd.h>
+
+namespace qlan::test {
+
+inline constexpr uid_t nobody = 65534;
+
+// Why no child can be another user here; none when one can.
+inline std::optional<QString> whyNoOtherUser() {
+    if (::geteuid() != 0) return QStringLiteral("only the super-user can start a child as another user");
+    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        return QStringLiteral("setpriv(1) is not installed");
+    return std::nullopt;
+}
+
+// The leading words that run a command as `nobody`.
+inline QStringList asNobody() {
+    return {QStandardPaths::findExecutable(QStringLiteral("setpriv")), QStringLiteral("--reuid=65534"),
+            QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+}
+
+struct ChildRun {
+    int exitCode = -1;
+    QByteArray output; // standard output and error
+};
+
+// Runs the test `test` of this program as `nobody`, with `environment` added to this one's.
+inline ChildRun runTestAsNobody(const QString& test, const QMap<QString, QString>& environment) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (auto it = environment.begin(); it != environment.end(); ++it)
+        env.insert(it.key(), it.value());
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    QStringList command = asNobody() << QCoreApplication::applicationFilePath() << "--gtest_filter=" + test;
+    child.start(command.takeFirst(), command);
+    if (!child.waitForFinished(60000)) child.kill();
+    child.waitForFinished();
+    return {child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1, child.readAll()};
+}
+
+} // namespace qlan::test
