@@ -12,6 +12,7 @@
 #include "telemetry/SessionID.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -26,6 +27,7 @@
 #include <future>
 #include <mutex>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace qlan;
@@ -321,6 +323,7 @@ TEST_F(TelemetryServiceTest, AnUnreadableQueueFileIsLoggedAndReplaced) {
     fs->writeData("[{\"eventName\": 3}]", pendingFile);
     server.route(kPath, LoopbackResponse{.status = 500});
     TelemetryService service(configuration(server.url(kPath)));
+    (void)service.sessionID(); // started
     ASSERT_TRUE(service.waitForQueuedOperations());
     ASSERT_EQ(LogCapture::captured().size(), 1);
     EXPECT_TRUE(LogCapture::captured().first().startsWith("Telemetry: couldn't load pending events: "));
@@ -328,6 +331,116 @@ TEST_F(TelemetryServiceTest, AnUnreadableQueueFileIsLoggedAndReplaced) {
     EXPECT_EQ(fs->readData(pendingFile), QByteArray("[{\"eventName\": 3}]"));
     service.track("fresh");
     ASSERT_TRUE(waitUntil([&] { return fileEventNames() == QStringList{"fresh"}; }));
+}
+
+namespace {
+
+// Everything at and below `path`, links not followed: each item's name, its kind, and a file's bytes or
+// the name a link holds.
+QStringList treeAt(const QString& path, const QString& name = ".") {
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::lstat(native.constData(), &st) != 0) return {name + ": nothing"};
+    if (S_ISLNK(st.st_mode)) return {name + ": link to " + QFile::symLinkTarget(path)};
+    if (S_ISREG(st.st_mode)) {
+        QFile file(path);
+        return {name + ": file " + QString::fromUtf8(file.open(QIODevice::ReadOnly) ? file.readAll() : "?")};
+    }
+    if (!S_ISDIR(st.st_mode)) return {name + ": neither file nor folder"};
+    QStringList items{name + ": folder"};
+    for (const QString& entry : QDir(path).entryList(
+             QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name))
+        items += treeAt(path + "/" + entry, name + "/" + entry);
+    return items;
+}
+
+} // namespace
+
+// A queue path that holds something other than a regular file is never read, removed or written
+// through: the events are delivered from memory, and the log says once why the file is not used.
+TEST_F(TelemetryServiceTest, AQueuePathThatIsNoFileIsLeftAloneAndTheEventsStayInMemory) {
+    const QByteArray foreignQueue =
+        R"([{"sessionID":"0F8FAD5B-D9CB-469F-A165-70867728950E",)"
+        R"("clientTimestamp":"t","appVersion":"1","eventName":"not_ours","eventData":{}}])";
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    const auto link = [](const QString& target, const QString& path) {
+        ASSERT_TRUE(QFile::link(target, path)) << path.toStdString();
+    };
+    const struct {
+        const char* name;
+        const char* kind;
+        std::function<void(const QString& queue, const QString& elsewhere)> make;
+        bool madeAfterTheFirstDelivery = false;
+    } cases[] = {
+        {"folder", "a folder",
+         [&](const QString& queue, const QString&) { write(queue + "/kept.txt", "kept"); }},
+        {"link to a file", "a symbolic link",
+         [&](const QString& queue, const QString& elsewhere) {
+             write(elsewhere + "/events.json", foreignQueue);
+             link(elsewhere + "/events.json", queue);
+         }},
+        {"link to a folder", "a symbolic link",
+         [&](const QString& queue, const QString& elsewhere) {
+             write(elsewhere + "/folder/kept.txt", "kept");
+             link(elsewhere + "/folder", queue);
+         }},
+        {"link to nothing", "a symbolic link",
+         [&](const QString& queue, const QString& elsewhere) { link(elsewhere + "/missing.json", queue); }},
+        {"named pipe", "neither a file nor a folder",
+         [](const QString& queue, const QString&) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(queue).constData(), 0600), 0);
+         }},
+        {"folder made later", "a folder",
+         [&](const QString& queue, const QString&) {
+             QFile::remove(queue); // the file the first delivery left
+             write(queue + "/kept.txt", "kept");
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString root = dir.filePath(c.name);
+        const QString queue = root + "/Quillane with Homebrew/pending-events.json";
+        QDir().mkpath(QFileInfo(queue).absolutePath());
+        if (!c.madeAfterTheFirstDelivery) c.make(queue, root + "/elsewhere");
+        QStringList before = treeAt(root);
+
+        LogCapture log;
+        const auto tries = std::make_shared<std::atomic<int>>(0);
+        server.route(kPath, [tries](const LoopbackRequest&) {
+            return LoopbackResponse{.status = ++*tries <= 3 ? 500 : 200};
+        });
+        const auto sent = server.requests().size();
+        auto config = configuration(server.url(kPath));
+        config.pendingFileURL = queue;
+        TelemetryService service(config);
+        // Three failed tries leave the queue to be written; a later event empties it.
+        service.track("first");
+        ASSERT_TRUE(waitUntil([&] { return *tries == 3 && !service.isDelivering(); }));
+        ASSERT_TRUE(service.waitForQueuedOperations());
+        if (c.madeAfterTheFirstDelivery) {
+            c.make(queue, root + "/elsewhere");
+            before = treeAt(root);
+        }
+        service.track("second");
+        ASSERT_TRUE(waitUntil([&] { return *tries == 5 && !service.isDelivering(); }));
+        ASSERT_TRUE(service.waitForQueuedOperations());
+
+        EXPECT_EQ(wireNames(server.requests().mid(sent)),
+                  (QStringList{"first", "first", "first", "first", "second"}));
+        EXPECT_EQ(treeAt(root), before);
+        const QString prefix = c.madeAfterTheFirstDelivery ? "Telemetry: couldn't persist pending events: "
+                                                           : "Telemetry: couldn't load pending events: ";
+        EXPECT_EQ(
+            LogCapture::captured(),
+            QStringList{prefix + QStringLiteral("“%1” is %2, not a file, so events are kept in memory only.")
+                                     .arg(queue, c.kind)});
+    }
 }
 
 TEST_F(TelemetryServiceTest, TrackingAndQueueWritesGoOnWhileARequestIsInFlight) {
@@ -402,6 +515,7 @@ TEST_F(TelemetryServiceTest, DisabledOrWithoutEndpointNothingIsRecorded) {
     auto config = configuration(server.url(kPath));
     config.disabled = true;
     TelemetryService service(config);
+    service.track("ignored_too"); // starts the service all the same
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
     ASSERT_TRUE(service.waitForQueuedOperations());
     EXPECT_FALSE(QFile::exists(pendingFile));
@@ -546,9 +660,10 @@ TEST_F(TelemetryServiceTest, AnEventDeliveredAsTheServiceEndsIsNotSentAgainAtThe
     // The next launch finds nothing to send.
     server.route(kPath, LoopbackResponse{.status = 200});
     TelemetryService nextLaunch(configuration(server.url(kPath)));
+    nextLaunch.track("next_launch");
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !nextLaunch.isDelivering(); }));
     ASSERT_TRUE(nextLaunch.waitForQueuedOperations());
-    EXPECT_FALSE(nextLaunch.isDelivering());
-    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_EQ(wireNames(server.requests()), QStringList{"next_launch"});
 }
 
 namespace {
