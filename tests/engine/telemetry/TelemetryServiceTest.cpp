@@ -335,21 +335,16 @@ TEST_F(TelemetryServiceTest, AnUnreadableQueueFileIsLoggedAndReplaced) {
 
 namespace {
 
-// Everything at and below `path`, links not followed: each item's name, its kind, and a file's bytes or
-// the name a link holds.
+// Everything at and below `path`, links not followed: each item's name and kind, a file's bytes, the
+// name a link holds.
 QStringList treeAt(const QString& path, const QString& name = ".") {
     struct stat st {};
-    const QByteArray native = QFile::encodeName(path);
-    if (::lstat(native.constData(), &st) != 0) return {name + ": nothing"};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return {name + ": nothing"};
     if (S_ISLNK(st.st_mode)) return {name + ": link to " + QFile::symLinkTarget(path)};
-    if (S_ISREG(st.st_mode)) {
-        QFile file(path);
-        return {name + ": file " + QString::fromUtf8(file.open(QIODevice::ReadOnly) ? file.readAll() : "?")};
-    }
-    if (!S_ISDIR(st.st_mode)) return {name + ": neither file nor folder"};
-    QStringList items{name + ": folder"};
-    for (const QString& entry : QDir(path).entryList(
-             QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name))
+    QFile file(path);
+    if (S_ISREG(st.st_mode) && file.open(QIODevice::ReadOnly)) return {name + ": " + file.readAll()};
+    QStringList items{name + (S_ISDIR(st.st_mode) ? ": folder" : ": other")};
+    for (const QString& entry : QDir(path).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
         items += treeAt(path + "/" + entry, name + "/" + entry);
     return items;
 }
@@ -359,57 +354,46 @@ QStringList treeAt(const QString& path, const QString& name = ".") {
 // A queue path that holds something other than a regular file is never read, removed or written
 // through: the events are delivered from memory, and the log says once why the file is not used.
 TEST_F(TelemetryServiceTest, AQueuePathThatIsNoFileIsLeftAloneAndTheEventsStayInMemory) {
-    const QByteArray foreignQueue =
-        R"([{"sessionID":"0F8FAD5B-D9CB-469F-A165-70867728950E",)"
-        R"("clientTimestamp":"t","appVersion":"1","eventName":"not_ours","eventData":{}}])";
     const auto write = [](const QString& path, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    };
-    const auto link = [](const QString& target, const QString& path) {
-        ASSERT_TRUE(QFile::link(target, path)) << path.toStdString();
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     };
     const struct {
-        const char* name;
         const char* kind;
-        std::function<void(const QString& queue, const QString& elsewhere)> make;
-        bool madeAfterTheFirstDelivery = false;
+        std::function<bool(const QString& queue, const QString& elsewhere)> make;
+        bool afterTheFirstTry = false; // else there before the service starts
     } cases[] = {
-        {"folder", "a folder",
-         [&](const QString& queue, const QString&) { write(queue + "/kept.txt", "kept"); }},
-        {"link to a file", "a symbolic link",
-         [&](const QString& queue, const QString& elsewhere) {
-             write(elsewhere + "/events.json", foreignQueue);
-             link(elsewhere + "/events.json", queue);
+        {"a folder", [&](auto& queue, auto&) { return write(queue + "/kept.txt", "kept"); }},
+        {"a symbolic link",
+         [&](auto& queue, auto& elsewhere) {
+             return write(elsewhere + "/kept.json", "[]") && QFile::link(elsewhere + "/kept.json", queue);
          }},
-        {"link to a folder", "a symbolic link",
-         [&](const QString& queue, const QString& elsewhere) {
-             write(elsewhere + "/folder/kept.txt", "kept");
-             link(elsewhere + "/folder", queue);
+        {"a symbolic link",
+         [&](auto& queue, auto& elsewhere) {
+             return write(elsewhere + "/folder/kept.txt", "kept") &&
+                    QFile::link(elsewhere + "/folder", queue);
          }},
-        {"link to nothing", "a symbolic link",
-         [&](const QString& queue, const QString& elsewhere) { link(elsewhere + "/missing.json", queue); }},
-        {"named pipe", "neither a file nor a folder",
-         [](const QString& queue, const QString&) {
-             ASSERT_EQ(::mkfifo(QFile::encodeName(queue).constData(), 0600), 0);
-         }},
-        {"folder made later", "a folder",
-         [&](const QString& queue, const QString&) {
-             QFile::remove(queue); // the file the first delivery left
-             write(queue + "/kept.txt", "kept");
-         },
+        {"a symbolic link",
+         [](auto& queue, auto& elsewhere) { return QFile::link(elsewhere + "/none", queue); }},
+        {"neither a file nor a folder",
+         [](auto& queue, auto&) { return ::mkfifo(QFile::encodeName(queue).constData(), 0600) == 0; }},
+        {"a folder",
+         [&](auto& queue, auto&) { return QFile::remove(queue) && write(queue + "/kept.txt", "kept"); },
          true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString root = dir.filePath(c.name);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(i);
+        const QString root = dir.filePath(QString("case-%1").arg(i));
         const QString queue = root + "/Quillane with Homebrew/pending-events.json";
         QDir().mkpath(QFileInfo(queue).absolutePath());
-        if (!c.madeAfterTheFirstDelivery) c.make(queue, root + "/elsewhere");
-        QStringList before = treeAt(root);
-
+        QStringList before;
+        const auto make = [&] {
+            EXPECT_TRUE(c.make(queue, root + "/elsewhere"));
+            before = treeAt(root);
+        };
+        if (!c.afterTheFirstTry) make();
         LogCapture log;
         const auto tries = std::make_shared<std::atomic<int>>(0);
         server.route(kPath, [tries](const LoopbackRequest&) {
@@ -423,10 +407,7 @@ TEST_F(TelemetryServiceTest, AQueuePathThatIsNoFileIsLeftAloneAndTheEventsStayIn
         service.track("first");
         ASSERT_TRUE(waitUntil([&] { return *tries == 3 && !service.isDelivering(); }));
         ASSERT_TRUE(service.waitForQueuedOperations());
-        if (c.madeAfterTheFirstDelivery) {
-            c.make(queue, root + "/elsewhere");
-            before = treeAt(root);
-        }
+        if (c.afterTheFirstTry) make();
         service.track("second");
         ASSERT_TRUE(waitUntil([&] { return *tries == 5 && !service.isDelivering(); }));
         ASSERT_TRUE(service.waitForQueuedOperations());
@@ -434,12 +415,11 @@ TEST_F(TelemetryServiceTest, AQueuePathThatIsNoFileIsLeftAloneAndTheEventsStayIn
         EXPECT_EQ(wireNames(server.requests().mid(sent)),
                   (QStringList{"first", "first", "first", "first", "second"}));
         EXPECT_EQ(treeAt(root), before);
-        const QString prefix = c.madeAfterTheFirstDelivery ? "Telemetry: couldn't persist pending events: "
-                                                           : "Telemetry: couldn't load pending events: ";
-        EXPECT_EQ(
-            LogCapture::captured(),
-            QStringList{prefix + QStringLiteral("“%1” is %2, not a file, so events are kept in memory only.")
-                                     .arg(queue, c.kind)});
+        EXPECT_EQ(LogCapture::captured(),
+                  QStringList{
+                      QString("Telemetry: couldn't %1 pending events: “%2” is %3, not a file, so events are "
+                              "kept in memory only.")
+                          .arg(c.afterTheFirstTry ? "persist" : "load", queue, c.kind)});
     }
 }
 
