@@ -23,6 +23,7 @@ struct FileAttributes {
     std::optional<QDateTime> creationDate;
     std::optional<bool> isDirectory;
     std::optional<bool> isSymbolicLink;
+    std::optional<bool> isRegularFile; // false for a folder, a link, a named pipe, a device
     friend bool operator==(const FileAttributes&, const FileAttributes&) = default;
 };
 
@@ -91,7 +92,7 @@ public:
     virtual void removeItem(const QString& path) = 0;
     // 7. moves or renames; throws when the destination exists
     virtual void moveItem(const QString& source, const QString& destination) = 0;
-    // 8. the item's attributes; throws when missing
+    // 8. the item's attributes (a symbolic link's own, never those of what it names); throws when missing
     virtual FileAttributes attributesOfItem(const QString& path) const = 0;
     // 9. applies the attributes that are set (the engine sets only POSIX permissions)
     virtual void setAttributes(const FileAttributes& attributes, const QString& path) = 0;

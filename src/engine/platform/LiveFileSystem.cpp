@@ -573,6 +573,7 @@ FileAttributes LiveFileSystem::attributesOfItem(const QString& path) const {
     attributes.creationDate = QDateTime::fromSecsSinceEpoch(st.st_ctime);
     attributes.isDirectory = S_ISDIR(st.st_mode);
     attributes.isSymbolicLink = S_ISLNK(st.st_mode);
+    attributes.isRegularFile = S_ISREG(st.st_mode);
     return attributes;
 }
 

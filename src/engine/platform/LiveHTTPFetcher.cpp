@@ -157,16 +157,26 @@ QNetworkReply* send(QNetworkAccessManager& manager, const QNetworkRequest& reque
 }
 
 // One request on the network thread. It lives until its call is complete, then deletes itself.
+//
+// A transfer ended early (its limit, its deadline, an answer that cannot be decoded, a stop) takes its
+// connection with it, so that no other request waits behind it. Two things see to that:
+// - Each transfer has a network manager of its own, deleted with it. Qt serves a manager's connections on
+//   a thread of that manager's, keeps them open for reuse and goes on reading an aborted answer there
+//   until it gets round to the abort; a request to the same host on a shared manager would queue behind
+//   it. Deleting the manager ends its thread and closes every connection it opened, and no other's.
+// - The reply's read buffer limit reaches Qt's connection thread, so that it stops reading an answer
+//   nobody takes any more and so handles the abort at once (see start()).
 class Transfer : public QObject {
 public:
-    Transfer(std::shared_ptr<Call> call, QNetworkAccessManager& manager, QSet<Transfer*>& registry)
-        : QObject(&manager)
+    Transfer(std::shared_ptr<Call> call, QObject& home, QSet<Transfer*>& registry)
+        : QObject(&home)
         , call_(std::move(call))
         , registry_(registry)
+        , manager_(new QNetworkAccessManager(this))
         , counter_(call_->byteLimit) {
         call_->transfer = this;
         registry_.insert(this);
-        start(manager);
+        start();
     }
 
     ~Transfer() override {
@@ -196,7 +206,7 @@ public:
     }
 
 private:
-    void start(QNetworkAccessManager& manager) {
+    void start() {
         const HTTPRequest& spec = call_->request;
         QNetworkRequest request(spec.url);
         for (const auto& [name, value] : spec.headers)
@@ -215,9 +225,14 @@ private:
         }
         if (const int ms = millisecondsFor(spec.idleTimeoutSeconds); ms > 0) request.setTransferTimeout(ms);
 
-        reply_ = send(manager, request, spec);
-        // Whatever the server sends, no more than this waits in the reply until it is read.
+        reply_ = send(*manager_, request, spec);
+        // Whatever the server sends, no more than this waits in the reply until it is read. Qt hands the
+        // limit to its connection thread only once the request has gone there, which for a request with a
+        // body (a post) happens later, on this thread's next turn: set it again then. Without it that
+        // thread reads an endless answer on, however fast it comes, and never gets to an abort.
         reply_->setReadBufferSize(kReadBufferBytes);
+        QMetaObject::invokeMethod(
+            reply_, [reply = reply_] { reply->setReadBufferSize(kReadBufferBytes); }, Qt::QueuedConnection);
         connect(reply_, &QNetworkReply::metaDataChanged, this, &Transfer::onMetaData);
         connect(reply_, &QNetworkReply::readyRead, this, &Transfer::onReadyRead);
         connect(reply_, &QNetworkReply::errorOccurred, this, &Transfer::onError);
@@ -398,14 +413,14 @@ private:
         file_.reset();
     }
 
-    // Stops the transfer (a sample that ends early closes its connection) and schedules the cleanup.
+    // Stops the transfer and schedules the cleanup: the reply, then the transfer with its manager, which
+    // closes the connection of a transfer that ended early (however much the server would still send).
     void release() {
         if (timeLimit_) timeLimit_->stop();
         if (deadline_) deadline_->stop();
         if (reply_) {
             reply_->disconnect(this);
-            // A reply that has reported its error already is not aborted (Qt warns at a second error):
-            // deleting it closes its connection all the same.
+            // A reply that has reported its error already is not aborted (Qt warns at a second error).
             if (reply_->isRunning() && reply_->error() == QNetworkReply::NoError) reply_->abort();
             reply_->deleteLater();
         }
@@ -414,6 +429,7 @@ private:
 
     std::shared_ptr<Call> call_;
     QSet<Transfer*>& registry_;
+    QNetworkAccessManager* manager_; // a child: deleted with the transfer
     QPointer<QNetworkReply> reply_;
     bool headArrived_ = false;
     bool cancelRequested_ = false;
@@ -425,8 +441,8 @@ private:
     QTimer* deadline_ = nullptr;
 };
 
-// The network thread and its manager: started on first use, stopped when the application object is
-// destroyed (so that nothing of the network stack outlives it).
+// The network thread and the object its transfers hang from: started on first use, stopped when the
+// application object is destroyed (so that nothing of the network stack outlives it).
 class NetworkHost {
 public:
     static NetworkHost& shared() {
@@ -435,11 +451,11 @@ public:
     }
 
     // Runs `work` on the network thread. False when the thread has stopped.
-    bool post(std::function<void(QNetworkAccessManager&, QSet<Transfer*>&)> work) {
+    bool post(std::function<void(QObject& home, QSet<Transfer*>&)> work) {
         std::lock_guard lock(mutex_);
         if (!running_) return false;
         QMetaObject::invokeMethod(
-            manager_, [this, work = std::move(work)] { work(*manager_, transfers_); }, Qt::QueuedConnection);
+            home_, [this, work = std::move(work)] { work(*home_, transfers_); }, Qt::QueuedConnection);
         return true;
     }
 
@@ -448,14 +464,14 @@ public:
 private:
     class Thread : public QThread {
     public:
-        std::promise<QNetworkAccessManager*> ready;
+        std::promise<QObject*> ready;
 
     protected:
         void run() override {
-            QNetworkAccessManager manager;
-            ready.set_value(&manager);
+            QObject home;
+            ready.set_value(&home);
             exec();
-            // Transfers are children of the manager: any left over fail their calls as they go.
+            // Transfers are children of `home`: any left over fail their calls as they go.
         }
     };
 
@@ -464,7 +480,7 @@ private:
         thread->setObjectName(QStringLiteral("quillane-network"));
         auto ready = thread->ready.get_future();
         thread->start();
-        manager_ = ready.get();
+        home_ = ready.get();
         thread_ = thread;
         running_ = true;
         if (QCoreApplication::instance()) qAddPostRoutine(&NetworkHost::stopShared);
@@ -480,7 +496,7 @@ private:
         }
         // Queued after every request already posted: those start, then fail.
         QMetaObject::invokeMethod(
-            manager_,
+            home_,
             [this] {
                 for (Transfer* transfer : QSet<Transfer*>(transfers_))
                     transfer->shutDown();
@@ -493,7 +509,7 @@ private:
     std::mutex mutex_;
     bool running_ = false;
     QThread* thread_ = nullptr;
-    QNetworkAccessManager* manager_ = nullptr;
+    QObject* home_ = nullptr;
     QSet<Transfer*> transfers_; // network thread only
 };
 
@@ -504,14 +520,13 @@ void perform(const std::shared_ptr<Call>& call, const std::stop_token& stop) {
     if (stop.stop_requested())
         std::rethrow_exception(
             transportError(QStringLiteral("Operation canceled"), QNetworkReply::OperationCanceledError));
-    const bool posted = host.post([call](QNetworkAccessManager& manager, QSet<Transfer*>& registry) {
-        new Transfer(call, manager, registry);
-    });
+    const bool posted =
+        host.post([call](QObject& home, QSet<Transfer*>& registry) { new Transfer(call, home, registry); });
     if (!posted) std::rethrow_exception(stoppedError());
     {
         // Posted after the start, so the transfer exists (or has already ended) when this runs.
         std::stop_callback onStop(stop, [call, &host] {
-            host.post([call](QNetworkAccessManager&, QSet<Transfer*>&) {
+            host.post([call](QObject&, QSet<Transfer*>&) {
                 if (call->transfer) call->transfer->cancel();
             });
         });

@@ -1,11 +1,13 @@
 #pragma once
 // HTTP on QNetworkAccessManager, callable from any thread.
 //
-// One network thread, started on first use and living for the process, owns the one
-// QNetworkAccessManager; every call hands its request to that thread and blocks the calling (worker)
-// thread until the answer is complete. The GUI thread's event loop is never needed. A stop request on
-// the caller's token aborts the transfer. When the application object goes away the network thread
-// stops; calls still waiting then fail, and later calls fail at once.
+// One network thread, started on first use and living for the process, runs every transfer; every call
+// hands its request to that thread and blocks the calling (worker) thread until the answer is complete.
+// The GUI thread's event loop is never needed. Each transfer has a QNetworkAccessManager of its own,
+// deleted with it, so a request ended early (its limit, its deadline, an answer that cannot be decoded,
+// a stop) closes its connection at once and no other request waits behind it. A stop request on the
+// caller's token aborts the transfer. When the application object goes away the network thread stops;
+// calls still waiting then fail, and later calls fail at once.
 
 #include "platform/HTTPFetching.h"
 

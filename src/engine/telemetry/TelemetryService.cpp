@@ -38,6 +38,8 @@ namespace {
 
 const QString kRecordsPath = QStringLiteral("/api/database/records/usage_events");
 const QString kPendingFileName = QStringLiteral("pending-events.json");
+const QString kLoadFailure = QStringLiteral("Telemetry: couldn't load pending events: ");
+const QString kPersistFailure = QStringLiteral("Telemetry: couldn't persist pending events: ");
 
 // Log lines go out as plain text, never as a format.
 void logLine(const QString& text) {
@@ -179,9 +181,13 @@ struct TelemetryService::Impl {
     URLSession session;
     std::promise<void> startedPromise;
     std::shared_future<void> started = startedPromise.get_future().share();
+    std::once_flag startPosted;
 
     // Touched on the queue thread only.
     QList<QueuedEvent> pending;
+    // Once the queue file's path is found holding something other than a regular file, the queue stays
+    // in memory for the rest of the run: what is there is never read, removed or written through.
+    bool queueFileGivenUp = false;
     std::atomic<bool> isFlushing = false; // written on the queue thread only
     bool shuttingDown = false;
     bool persistScheduled = false;
@@ -283,16 +289,48 @@ struct TelemetryService::Impl {
         isFlushing = false;
     }
 
+    // Why the queue file cannot be used: its path holds a folder, a symbolic link (to anything, or
+    // nothing), a named pipe or a device. Nothing when it holds a regular file or nothing at all.
+    std::optional<QString> obstacleAtQueueFile() const {
+        FileAttributes item;
+        try {
+            item = configuration.fs->attributesOfItem(pendingFile);
+        } catch (const std::exception&) {
+            return std::nullopt; // nothing there, or nothing to learn: the file operations say what fails
+        }
+        QString kind;
+        if (item.isSymbolicLink.value_or(false))
+            kind = QStringLiteral("a symbolic link");
+        else if (item.isDirectory.value_or(false))
+            kind = QStringLiteral("a folder");
+        else if (!item.isRegularFile.value_or(true))
+            kind = QStringLiteral("neither a file nor a folder");
+        else
+            return std::nullopt;
+        return QStringLiteral("“%1” is %2, not a file, so events are kept in memory only.")
+            .arg(pendingFile, kind);
+    }
+
+    // Whether the queue file may be used. The first time it may not, the log says why, after `prefix`.
+    bool queueFileUsable(const QString& prefix) {
+        if (queueFileGivenUp) return false;
+        const std::optional<QString> obstacle = obstacleAtQueueFile();
+        if (!obstacle) return true;
+        queueFileGivenUp = true;
+        logLine(prefix + *obstacle);
+        return false;
+    }
+
     void loadPending() {
         const FileSystemOperating& fs = *configuration.fs;
-        if (!fs.fileExists(pendingFile)) return;
+        if (!queueFileUsable(kLoadFailure) || !fs.fileExists(pendingFile)) return;
         try {
             QList<QueuedEvent> loaded;
             for (Event& event : decodeEvents(fs.readData(pendingFile)))
                 loaded.append(QueuedEvent{nextSerial++, std::move(event)});
             pending = loaded + pending;
         } catch (const std::exception& error) {
-            logLine(QStringLiteral("Telemetry: couldn't load pending events: ") + errorDescription(error));
+            logLine(kLoadFailure + errorDescription(error));
             return;
         }
         flush();
@@ -301,6 +339,7 @@ struct TelemetryService::Impl {
     // Mirrors the whole queue, so a write scheduled for earlier events is no longer needed.
     void persistPending() {
         persistScheduled = false;
+        if (!queueFileUsable(kPersistFailure)) return;
         FileSystemOperating& fs = *configuration.fs;
         try {
             fs.createDirectory(QFileInfo(pendingFile).absolutePath(), true);
@@ -322,7 +361,7 @@ struct TelemetryService::Impl {
             }
             fs.writeData(QJsonDocument(array).toJson(QJsonDocument::Compact), pendingFile);
         } catch (const std::exception& error) {
-            logLine(QStringLiteral("Telemetry: couldn't persist pending events: ") + errorDescription(error));
+            logLine(kPersistFailure + errorDescription(error));
         }
     }
 
@@ -421,8 +460,13 @@ TelemetryService::TelemetryService(std::function<Configuration()> makeConfigurat
         if (QCoreApplication::instance()) qAddPostRoutine(&TelemetryService::finishBeforeExit);
         std::atexit(&TelemetryService::finishBeforeExit);
     });
-    // Only now may the queue thread run: what its start registers for the exit comes after the above.
-    d->queue.post([impl = d.get()] { impl->start(); });
+    // The service starts its work (configuration, identifier, the previous run's queue) at its first
+    // event, so that making it early, before the user has agreed to anything, does nothing. What its
+    // start registers for the exit comes after the above.
+}
+
+void TelemetryService::start() const {
+    std::call_once(d->startPosted, [impl = d.get()] { impl->queue.post([impl] { impl->start(); }); });
 }
 
 void TelemetryService::finishBeforeExit() {
@@ -454,18 +498,22 @@ TelemetryService& TelemetryService::shared() {
 void TelemetryService::track(const QString& eventName, const JSONObject& properties) {
     // Only the moment is taken here; the rest of the event is filled in on the service's thread.
     Event event{{}, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), {}, eventName, properties};
+    start();
     d->queue.post([impl = d.get(), event = std::move(event)]() mutable { impl->record(std::move(event)); });
 }
 
 const TelemetryService::Configuration& TelemetryService::configuration() const {
+    start();
     d->started.wait();
     return d->configuration;
 }
 QUuid TelemetryService::sessionID() const {
+    start();
     d->started.wait();
     return d->sessionID;
 }
 QString TelemetryService::pendingFile() const {
+    start();
     d->started.wait();
     return d->pendingFile;
 }

@@ -3,11 +3,12 @@
 // mirrored to the file "pending-events.json" so that undelivered events survive a quit, and posts them
 // one at a time to the records endpoint, with up to three tries.
 //
-// The service runs its operations one at a time on a thread of its own; `track` only hands the event
-// over and never blocks its caller. Every file operation of the service, from making its configuration
-// on, runs on that thread, so not even the first `track` of a process touches the disk on the caller's
-// (GUI) thread. Requests and the pauses between tries run on a delivery thread, so that tracking and
-// queue-file writes go on while a request is in flight.
+// Making the service does nothing more: it starts its work (its configuration, the session identifier,
+// loading and sending the previous run's queue) at the first event. The service runs its operations one
+// at a time on a thread of its own; `track` only hands the event over and never blocks its caller. Every file
+// operation of the service, from making its configuration on, runs on that thread, so not even the first
+// `track` of a process touches the disk on the caller's (GUI) thread. Requests and the pauses between tries
+// run on a delivery thread, so that tracking and queue-file writes go on while a request is in flight.
 
 #include "platform/AppServices.h"
 #include "telemetry/JSONValue.h"
@@ -68,8 +69,8 @@ public:
     };
 
     explicit TelemetryService(Configuration configuration);
-    // The configuration is made by `makeConfiguration`, called once on the service's own thread before
-    // any other operation; the constructor and `track` do not wait for it.
+    // The configuration is made by `makeConfiguration`, called once at the first event, on the service's
+    // own thread before any other operation; the constructor and `track` do not wait for it.
     explicit TelemetryService(std::function<Configuration()> makeConfiguration);
     ~TelemetryService();
     TelemetryService(const TelemetryService&) = delete;
@@ -82,11 +83,12 @@ public:
     static void setSharedConfiguration(std::function<Configuration()> makeConfiguration);
 
     // Records one event for delivery; returns at once. Nothing is recorded when the configuration is
-    // disabled or names no endpoint.
+    // disabled or names no endpoint (the first event still starts the service, which then delivers the
+    // queue an earlier run left).
     void track(const QString& eventName, const JSONObject& properties = {});
     void track(const TelemetryEvent& event) { track(event.name, event.properties); }
 
-    // These three wait until the service has made its configuration.
+    // These three start the service, as an event does, and wait until it has made its configuration.
     const Configuration& configuration() const;
     QUuid sessionID() const;
     QString pendingFile() const;
@@ -125,6 +127,8 @@ public:
     static void clearNPSShown();
 
 private:
+    // Hands the start to the service's thread, the first time only.
+    void start() const;
     // Every live service writes its queue file and stops delivering, waiting at most two seconds each.
     static void finishBeforeExit();
 

@@ -549,6 +549,37 @@ TEST(LiveHTTPFetcher, AStopRequestEndsEachCallEarly) {
     EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
 }
 
+// A request cut at its limit while the server goes on sending ends at once and takes its connection with
+// it: the next request to the same host never waits behind it, nor behind the cut ones before it (more
+// than the connections a host may have at once). The cut requests are posts, as telemetry sends them.
+TEST(LiveHTTPFetcher, ARequestCutAtItsLimitHoldsUpNoOtherRequest) {
+    LoopbackHttpServer server;
+    server.route("/endless", {.endless = true});
+    server.route("/short", {.body = "short"});
+    LiveHTTPFetcher fetcher;
+    HTTPRequest cut = get(server.url("/endless"), 30.0);
+    cut.method = "POST";
+    cut.body = R"([{"event_name":"cut"}])";
+    cut.maxBodyBytes = 16 * 1024;
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        QElapsedTimer clock;
+        clock.start();
+        const auto error = transportErrorOf([&] { fetcher.data(cut); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->localizedDescription(), "The response exceeds the 16 kB limit for this request.");
+        EXPECT_LT(secondsSince(clock), 0.5);
+
+        clock.restart();
+        QByteArray body;
+        const auto failed = transportErrorOf([&] { body = fetcher.data(get(server.url("/short"))).first; });
+        EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
+        EXPECT_EQ(body, "short");
+        EXPECT_LT(secondsSince(clock), 0.5);
+    }
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+}
+
 TEST(LiveHTTPFetcher, ServesCallsFromManyThreadsAtOnce) {
     LoopbackHttpServer server;
     const QByteArray payload = randomBytes(200'000);

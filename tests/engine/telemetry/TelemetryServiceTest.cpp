@@ -12,6 +12,7 @@
 #include "telemetry/SessionID.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -26,6 +27,7 @@
 #include <future>
 #include <mutex>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace qlan;
@@ -321,6 +323,7 @@ TEST_F(TelemetryServiceTest, AnUnreadableQueueFileIsLoggedAndReplaced) {
     fs->writeData("[{\"eventName\": 3}]", pendingFile);
     server.route(kPath, LoopbackResponse{.status = 500});
     TelemetryService service(configuration(server.url(kPath)));
+    (void)service.sessionID(); // started
     ASSERT_TRUE(service.waitForQueuedOperations());
     ASSERT_EQ(LogCapture::captured().size(), 1);
     EXPECT_TRUE(LogCapture::captured().first().startsWith("Telemetry: couldn't load pending events: "));
@@ -328,6 +331,96 @@ TEST_F(TelemetryServiceTest, AnUnreadableQueueFileIsLoggedAndReplaced) {
     EXPECT_EQ(fs->readData(pendingFile), QByteArray("[{\"eventName\": 3}]"));
     service.track("fresh");
     ASSERT_TRUE(waitUntil([&] { return fileEventNames() == QStringList{"fresh"}; }));
+}
+
+namespace {
+
+// Everything at and below `path`, links not followed: each item's name and kind, a file's bytes, the
+// name a link holds.
+QStringList treeAt(const QString& path, const QString& name = ".") {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return {name + ": nothing"};
+    if (S_ISLNK(st.st_mode)) return {name + ": link to " + QFile::symLinkTarget(path)};
+    QFile file(path);
+    if (S_ISREG(st.st_mode) && file.open(QIODevice::ReadOnly)) return {name + ": " + file.readAll()};
+    QStringList items{name + (S_ISDIR(st.st_mode) ? ": folder" : ": other")};
+    for (const QString& entry : QDir(path).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        items += treeAt(path + "/" + entry, name + "/" + entry);
+    return items;
+}
+
+} // namespace
+
+// A queue path that holds something other than a regular file is never read, removed or written
+// through: the events are delivered from memory, and the log says once why the file is not used.
+TEST_F(TelemetryServiceTest, AQueuePathThatIsNoFileIsLeftAloneAndTheEventsStayInMemory) {
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    const struct {
+        const char* kind;
+        std::function<bool(const QString& queue, const QString& elsewhere)> make;
+        bool afterTheFirstTry = false; // else there before the service starts
+    } cases[] = {
+        {"a folder", [&](auto& queue, auto&) { return write(queue + "/kept.txt", "kept"); }},
+        {"a symbolic link",
+         [&](auto& queue, auto& elsewhere) {
+             return write(elsewhere + "/kept.json", "[]") && QFile::link(elsewhere + "/kept.json", queue);
+         }},
+        {"a symbolic link",
+         [&](auto& queue, auto& elsewhere) {
+             return write(elsewhere + "/folder/kept.txt", "kept") &&
+                    QFile::link(elsewhere + "/folder", queue);
+         }},
+        {"a symbolic link",
+         [](auto& queue, auto& elsewhere) { return QFile::link(elsewhere + "/none", queue); }},
+        {"neither a file nor a folder",
+         [](auto& queue, auto&) { return ::mkfifo(QFile::encodeName(queue).constData(), 0600) == 0; }},
+        {"a folder",
+         [&](auto& queue, auto&) { return QFile::remove(queue) && write(queue + "/kept.txt", "kept"); },
+         true},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(i);
+        const QString root = dir.filePath(QString("case-%1").arg(i));
+        const QString queue = root + "/Quillane with Homebrew/pending-events.json";
+        QDir().mkpath(QFileInfo(queue).absolutePath());
+        QStringList before;
+        const auto make = [&] {
+            EXPECT_TRUE(c.make(queue, root + "/elsewhere"));
+            before = treeAt(root);
+        };
+        if (!c.afterTheFirstTry) make();
+        LogCapture log;
+        const auto tries = std::make_shared<std::atomic<int>>(0);
+        server.route(kPath, [tries](const LoopbackRequest&) {
+            return LoopbackResponse{.status = ++*tries <= 3 ? 500 : 200};
+        });
+        const auto sent = server.requests().size();
+        auto config = configuration(server.url(kPath));
+        config.pendingFileURL = queue;
+        TelemetryService service(config);
+        // Three failed tries leave the queue to be written; a later event empties it.
+        service.track("first");
+        ASSERT_TRUE(waitUntil([&] { return *tries == 3 && !service.isDelivering(); }));
+        ASSERT_TRUE(service.waitForQueuedOperations());
+        if (c.afterTheFirstTry) make();
+        service.track("second");
+        ASSERT_TRUE(waitUntil([&] { return *tries == 5 && !service.isDelivering(); }));
+        ASSERT_TRUE(service.waitForQueuedOperations());
+
+        EXPECT_EQ(wireNames(server.requests().mid(sent)),
+                  (QStringList{"first", "first", "first", "first", "second"}));
+        EXPECT_EQ(treeAt(root), before);
+        EXPECT_EQ(LogCapture::captured(),
+                  QStringList{
+                      QString("Telemetry: couldn't %1 pending events: “%2” is %3, not a file, so events are "
+                              "kept in memory only.")
+                          .arg(c.afterTheFirstTry ? "persist" : "load", queue, c.kind)});
+    }
 }
 
 TEST_F(TelemetryServiceTest, TrackingAndQueueWritesGoOnWhileARequestIsInFlight) {
@@ -402,6 +495,7 @@ TEST_F(TelemetryServiceTest, DisabledOrWithoutEndpointNothingIsRecorded) {
     auto config = configuration(server.url(kPath));
     config.disabled = true;
     TelemetryService service(config);
+    service.track("ignored_too"); // starts the service all the same
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
     ASSERT_TRUE(service.waitForQueuedOperations());
     EXPECT_FALSE(QFile::exists(pendingFile));
@@ -546,9 +640,10 @@ TEST_F(TelemetryServiceTest, AnEventDeliveredAsTheServiceEndsIsNotSentAgainAtThe
     // The next launch finds nothing to send.
     server.route(kPath, LoopbackResponse{.status = 200});
     TelemetryService nextLaunch(configuration(server.url(kPath)));
+    nextLaunch.track("next_launch");
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !nextLaunch.isDelivering(); }));
     ASSERT_TRUE(nextLaunch.waitForQueuedOperations());
-    EXPECT_FALSE(nextLaunch.isDelivering());
-    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_EQ(wireNames(server.requests()), QStringList{"next_launch"});
 }
 
 namespace {

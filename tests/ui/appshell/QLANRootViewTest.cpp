@@ -7,6 +7,7 @@
 #include "support/PlaceholderView.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
+#include "telemetry/SessionID.h"
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
@@ -20,6 +21,7 @@
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/TextLabel.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -53,13 +55,23 @@ class QLANRootViewTest : public AppShellTest {};
 TEST_F(QLANRootViewTest, FirstLaunchAsksForConsentThenProbesOnceAndSendsTheLaunchEvent) {
     sandbox_.writeStub(QStringLiteral("/opt/homebrew/bin/brew"));
     sandbox_.writeFile(QStringLiteral("/Users/tester/.sdkman/bin/sdkman-init.sh"), "# init\n");
+    // An earlier run left an event in the queue file.
+    const AppServices services = sandbox_.services();
+    const QString queue =
+        TelemetryService::pendingFileURL(*services.fs, ProductConfig::current().appSupportDirName);
+    services.fs->createDirectory(QFileInfo(queue).absolutePath(), true);
+    services.fs->writeData(R"([{"sessionID":"0F8FAD5B-D9CB-469F-A165-70867728950E","clientTimestamp":"t",)"
+                           R"("appVersion":"1.0","eventName":"left_over","eventData":{}}])",
+                           queue);
+    const QString sessionKey = SessionID::key(ProductConfig::current().userDefaultsPrefix);
     auto telemetry = makeTelemetry();
-    QLANRootView root(sandbox_.services(), *telemetry);
+    QLANRootView root(services, *telemetry);
     DesktopActions::install(&root, desktop_);
     showActive(&root);
     saveScreenshot(&root, QStringLiteral("consent"));
 
-    // Only the consent page: nothing probed, nothing sent.
+    // Only the consent page: nothing probed, nothing sent, not even the earlier run's queue, and no
+    // session identifier made.
     EXPECT_FALSE(root.hasConsented());
     EXPECT_TRUE(isShown(&root, "consent-continue"));
     EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("welcome-diagnose-button")), nullptr);
@@ -68,6 +80,8 @@ TEST_F(QLANRootViewTest, FirstLaunchAsksForConsentThenProbesOnceAndSendsTheLaunc
     ASSERT_TRUE(telemetry->waitForQueuedOperations());
     EXPECT_TRUE(sandbox_.calls(QStringLiteral("/usr/bin/uname")).isEmpty());
     EXPECT_TRUE(server_.requests().isEmpty());
+    EXPECT_FALSE(services.store->string(sessionKey));
+    EXPECT_TRUE(services.fs->fileExists(queue));
     EXPECT_FALSE(root.profile());
 
     // Return acts as "Continue", also with the privacy link focused; a second Return at once (a key
@@ -86,10 +100,13 @@ TEST_F(QLANRootViewTest, FirstLaunchAsksForConsentThenProbesOnceAndSendsTheLaunc
     EXPECT_EQ(root.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button"))->text(),
               QStringLiteral("Check my setup"));
 
-    ASSERT_TRUE(waitForEvents(2));
+    // The first event starts the service: the earlier run's event goes first.
+    ASSERT_TRUE(waitForEvents(3));
     saveScreenshot(&root, QStringLiteral("welcome"));
-    const QList<ReceivedEvent> events = receivedEvents();
-    ASSERT_EQ(events.size(), 2);
+    EXPECT_TRUE(services.store->string(sessionKey));
+    QList<ReceivedEvent> events = receivedEvents();
+    ASSERT_EQ(events.size(), 3);
+    EXPECT_EQ(events.takeFirst().name, QStringLiteral("left_over"));
     EXPECT_EQ(events[0].name, QStringLiteral("consent_given"));
     EXPECT_TRUE(events[0].data.isEmpty());
     EXPECT_EQ(events[1].name, QStringLiteral("app_launched"));
@@ -108,7 +125,7 @@ TEST_F(QLANRootViewTest, FirstLaunchAsksForConsentThenProbesOnceAndSendsTheLaunc
     EXPECT_EQ(ServiceContext::services(root.navigationStack()->currentPage()), sandbox_.services());
     settle(300);
     EXPECT_EQ(sandbox_.calls(QStringLiteral("/usr/bin/uname")).size(), 1);
-    EXPECT_EQ(receivedEvents().size(), 2);
+    EXPECT_EQ(receivedEvents().size(), 3);
 }
 
 TEST_F(QLANRootViewTest, LaterLaunchOpensOnTheWelcomeScreen) {
