@@ -654,7 +654,7 @@ QString LiveFileSystem::urlForDirectory(StandardDirectory which, bool create) {
 }
 
 QString LiveFileSystem::temporaryDirectory() const {
-    return QDir::tempPath();
+    return userTemporaryFolder();
 }
 
 void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,

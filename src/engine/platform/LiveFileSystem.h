@@ -35,7 +35,8 @@ public:
 
     // The folder of this user's own temporary files: $TMPDIR when it names a folder this user may write;
     // otherwise on a Mac the per-user folder the system names, elsewhere $XDG_RUNTIME_DIR when it is
-    // this user's private folder, else "/tmp". Never the empty path (the root of the disk).
+    // this user's private folder, else "/tmp". Never the empty path (the root of the disk). Every temporary
+    // file of the engine's goes there (temporaryDirectory, downloads, lock files).
     static QString userTemporaryFolder();
     // The lock folder of this user inside a temporary folder.
     static QString editLockFolder(const QString& temporaryFolder);

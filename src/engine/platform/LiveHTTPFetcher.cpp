@@ -300,8 +300,8 @@ private:
     }
 
     void openFile() {
-        auto file =
-            std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/quillane-download-XXXXXX"));
+        auto file = std::make_unique<QTemporaryFile>(LiveFileSystem::userTemporaryFolder() +
+                                                     QStringLiteral("/quillane-download-XXXXXX"));
         file->setAutoRemove(false);
         if (!file->open()) {
             return fail(std::make_exception_ptr(PlatformError(file->errorString())));

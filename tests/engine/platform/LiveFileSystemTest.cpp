@@ -601,7 +601,7 @@ TEST_F(LiveFileSystemTest, AWaitThatCannotStartClosesItsDescriptorAtOnce) {
         << child.output.toStdString();
 }
 
-TEST_F(LiveFileSystemTest, TheLockFolderIsInTheUsersOwnTemporaryFolderNeverAtTheRootOfTheDisk) {
+TEST_F(LiveFileSystemTest, TemporaryFilesAndLocksGoToTheUsersOwnTemporaryFolderNeverToTheRootOfTheDisk) {
     for (const char* folder : {"runtime", "shared"})
         ASSERT_TRUE(QDir().mkdir(path(folder)));
     ASSERT_EQ(::chmod(QFile::encodeName(path("runtime")).constData(), 0700), 0);
@@ -623,6 +623,7 @@ TEST_F(LiveFileSystemTest, TheLockFolderIsInTheUsersOwnTemporaryFolderNeverAtThe
         c.runtime.isEmpty() ? qunsetenv("XDG_RUNTIME_DIR")
                             : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(c.runtime));
         EXPECT_EQ(LiveFileSystem::userTemporaryFolder(), c.folder);
+        EXPECT_EQ(fs_.temporaryDirectory(), c.folder); // askpass scripts, clones and downloads too
     }
     // An edit without $TMPDIR takes its lock in the user's runtime folder.
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path("runtime")));
