@@ -4,6 +4,7 @@
 #include "setup/SetupActionBatch.h"
 #include "support/AccessibleNames.h"
 #include "support/KeyboardWalk.h"
+#include "support/RenderedPixels.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "support/WindowFit.h"
@@ -219,6 +220,10 @@ void JourneyTest::capture(const QString& name) {
             keyboardWindow = sheet;
         }
     EXPECT_TRUE(walksByKeyboard(keyboardWindow)) << file.toStdString();
+    EXPECT_TRUE(textsReadInBothAppearances(root_.get())) << file.toStdString();
+    if (keyboardWindow != root_.get()) {
+        EXPECT_TRUE(textsReadInBothAppearances(keyboardWindow)) << file.toStdString();
+    }
 }
 
 } // namespace qlan::test

@@ -33,14 +33,6 @@ constexpr double kMinimumTextContrast = 4.5;
 // A disabled button's title against its fill: still read as a label, not as stray text.
 constexpr double kMinimumDisabledTextContrast = 3.0;
 
-QColor mixed(const QColor& base, const QColor& ink, double amount) {
-    const QColor a = base.toRgb();
-    const QColor b = ink.toRgb();
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * amount),
-                            float(a.greenF() + (b.greenF() - a.greenF()) * amount),
-                            float(a.blueF() + (b.blueF() - a.blueF()) * amount));
-}
-
 } // namespace
 
 int controlHeight(ControlSize size, const QFont& font) {
@@ -110,18 +102,18 @@ QColor ProminentButton::fillColor(const QPalette& palette) {
 
 QColor ProminentButton::disabledFillColor(const QPalette& palette) {
     // The accent gives way to the grey of an ordinary button, a shade off the window.
-    return mixed(palette.color(QPalette::Active, QPalette::Window),
-                 palette.color(QPalette::Active, QPalette::WindowText), 0.12);
+    return blended(palette.color(QPalette::Active, QPalette::Window),
+                   palette.color(QPalette::Active, QPalette::WindowText), 0.12);
 }
 
 QColor ProminentButton::disabledTextColor(const QPalette& palette) {
     const QColor fill = disabledFillColor(palette);
     const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
     double amount = 0.45;
-    QColor ink = mixed(fill, text, amount);
+    QColor ink = blended(fill, text, amount);
     while (amount < 1.0 && TypeScale::contrastRatio(ink, fill) < kMinimumDisabledTextContrast) {
         amount = std::min(1.0, amount + 0.05);
-        ink = mixed(fill, text, amount);
+        ink = blended(fill, text, amount);
     }
     return ink;
 }

@@ -3,6 +3,7 @@
 
 #include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
+#include "support/RenderedPixels.h"
 #include "support/ScreenCapture.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
@@ -11,6 +12,7 @@
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/RadioRow.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/SelectableText.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/SystemColors.h"
@@ -81,8 +83,7 @@ TEST(TypeScale, TheSecondaryStyleReachesLabelsButtonsAndRowTextsInBothAppearance
         QCoreApplication::processEvents();
         for (QWidget* widget : {static_cast<QWidget*>(label), static_cast<QWidget*>(button),
                                 static_cast<QWidget*>(row->descriptionLabel())}) {
-            EXPECT_EQ(ink(widget), systemColor(SystemColor::secondary, appearance))
-                << widget->metaObject()->className();
+            EXPECT_EQ(ink(widget), secondaryTextColor(appearance)) << widget->metaObject()->className();
             EXPECT_LT(ink(widget).alphaF(), 1.0);
             EXPECT_EQ(ink(widget).rgb(), text.rgb());
         }
@@ -436,6 +437,22 @@ TEST(ProminentButton, ReturnPressesTheBoundButtonOfTheVisiblePageOnly) {
     EXPECT_EQ(unboundClicks.count(), 0);
     EXPECT_EQ(window.objectName(), QStringLiteral("window"));
     EXPECT_EQ(window.accessibleName(), QString()); // the identifier is never read out
+}
+
+TEST(RenderedPixels, FindATextTooFaintToRead) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* faint = new QLabel(QStringLiteral("Faint"));
+    QPalette grey = faint->palette();
+    grey.setColor(QPalette::WindowText, QColor("#9a9a9a"));
+    faint->setPalette(grey);
+    layout->addWidget(faint);
+    layout->addWidget(secondaryText(QStringLiteral("Secondary"), TextRole::caption));
+    showActive(&window);
+
+    const std::string texts = qlan::test::textsReadInBothAppearances(&window).message();
+    EXPECT_THAT(texts, testing::HasSubstr("light: QLabel  \"Faint\""));
+    EXPECT_THAT(texts, testing::Not(testing::HasSubstr("Secondary")));
 }
 
 TEST(ActivityIndicator, TurnsOnlyWhileShownAndIsABusyIndicatorToAScreenReader) {
