@@ -14,6 +14,7 @@
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/SheetDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QLabel>
@@ -219,6 +220,10 @@ void JourneyTest::capture(const QString& name) {
             saveScreenshot(sheet, file + QStringLiteral("-sheet"));
             keyboardWindow = sheet;
         }
+    // A person walks the window in front: the one a sheet leaves is active again once it closes.
+    keyboardWindow->activateWindow();
+    EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == keyboardWindow; }))
+        << file.toStdString();
     EXPECT_TRUE(walksByKeyboard(keyboardWindow)) << file.toStdString();
     EXPECT_TRUE(textsReadInBothAppearances(root_.get())) << file.toStdString();
     if (keyboardWindow != root_.get()) {

@@ -5,7 +5,8 @@
 // the press action. Tab reaches every control once, in reading order (top to bottom, and left to right
 // within a line), starting from the first: pressed from nothing focused, or from a container the screen
 // left the focus on; pressed in a text field it moves on and types nothing. Whatever else Tab stops on (a
-// list, a scroll view) has a name.
+// list, a scroll view) has a name. Wherever Tab stops, the focus ring is seen and stands outside what the
+// control draws (RenderedPixels.h).
 
 #include <gtest/gtest.h>
 

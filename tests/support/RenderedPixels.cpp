@@ -1,5 +1,6 @@
 #include "support/RenderedPixels.h"
 
+#include "support/AccessibleNames.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/TypeScale.h"
 
@@ -15,19 +16,28 @@
 namespace qlan::test {
 namespace {
 
+// How far apart two pixels are, channel by channel, before they count as different: past the faint
+// edge of a smoothed line.
+constexpr int kDifferent = 40;
+constexpr double kRingContrast = 3.0;
 constexpr double kTextContrast = 4.5;
+
+int distance(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+}
 
 double contrast(QRgb a, QRgb b) {
     return TypeScale::contrastRatio(QColor(a), QColor(b));
 }
 
-// The colour most of the area shows.
-QRgb mostCommon(const QImage& image, const QRect& area) {
+// The colour most of the area shows, leaving out `except`.
+QRgb mostCommon(const QImage& image, const QRect& area, const QRect& except = {}) {
     QHash<QRgb, int> counts;
     QRgb common = 0;
     int most = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {
+            if (except.contains(x, y)) continue;
             const QRgb pixel = image.pixel(x, y);
             if (const int count = ++counts[pixel]; count > most) {
                 most = count;
@@ -40,6 +50,12 @@ QRgb mostCommon(const QImage& image, const QRect& area) {
 QString describe(const QWidget* widget, const QString& text) {
     return QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') + widget->objectName() +
            QStringLiteral(" \"") + text.left(40) + QLatin1Char('"');
+}
+
+// A label that takes the focus to reach the links in it.
+bool holdsLinks(const QWidget* widget) {
+    const auto* label = qobject_cast<const QLabel*>(widget);
+    return label && (label->textInteractionFlags() & Qt::LinksAccessibleByKeyboard);
 }
 
 // The text a widget shows of its own, when its colour is the screen's to pick.
@@ -117,6 +133,38 @@ QPalette macAppearance(bool dark) {
     palette.setColor(QPalette::Highlight, accent); // no accent role before Qt 6.6
 #endif
     return palette;
+}
+
+::testing::AssertionResult focusRingStandsOutside(QWidget* control) {
+    QWidget* window = control->window();
+    const QRect edge(control->mapTo(window, QPoint(0, 0)), control->size());
+    const QRect around = (edge + QMargins(6, 6, 6, 6)) & window->rect();
+    const QImage focused = window->grab(around).toImage();
+    control->clearFocus();
+    const QImage plain = window->grab(around).toImage();
+    control->setFocus(Qt::TabFocusReason);
+
+    const QRect inside = edge.translated(-around.topLeft());
+    const QRgb background = mostCommon(plain, plain.rect(), inside);
+    const bool marksInside = isTextField(control) || holdsLinks(control);
+    int covering = 0;
+    double seen = 1;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x) {
+            const QRgb before = plain.pixel(x, y);
+            const QRgb after = focused.pixel(x, y);
+            if (distance(before, after) <= kDifferent || (marksInside && inside.contains(x, y))) continue;
+            seen = std::max(seen, contrast(before, after));
+            if (inside.contains(x, y) && distance(before, background) > kDifferent) ++covering;
+        }
+    QStringList faults;
+    if (seen < kRingContrast)
+        faults << QStringLiteral("its focus mark reads at %1:1 against what it is drawn over")
+                      .arg(seen, 0, 'f', 2);
+    if (covering > 0)
+        faults << QStringLiteral("its focus mark covers %1 pixels of what it draws").arg(covering);
+    if (faults.isEmpty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << faults.join(QStringLiteral("; ")).toStdString();
 }
 
 ::testing::AssertionResult textsReadInBothAppearances(QWidget* window) {

@@ -45,6 +45,7 @@ public:
         // A button that stays pressed while chosen, not a check box.
         setAccessibleRole(this, QAccessible::Button);
         setFixedSize(30, 30);
+        setFocusRingRadius(this, 15);
         setCursor(Qt::PointingHandCursor);
         TypeScale::apply(this, TextRole::callout);
         easing_.setDuration(200);
@@ -85,7 +86,6 @@ protected:
             blended(palette().color(QPalette::Active, QPalette::WindowText), Qt::white, selection_));
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
-        drawFocusRing(painter, this, width() / 2.0);
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "ui/widgets/ProminentButton.h"
 
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TypeScale.h"
 
@@ -40,6 +41,10 @@ int controlHeight(ControlSize size, const QFont& font) {
                     QFontMetrics(font).height() + 2 * metrics(size).verticalPadding);
 }
 
+int controlSidePadding(ControlSize size) {
+    return metrics(size).horizontalPadding;
+}
+
 void applyControlSize(QPushButton* button, ControlSize size) {
     button->setMinimumHeight(controlHeight(size, TypeScale::font(TextRole::body)));
     button->setProperty("controlSize", QString::fromLatin1(controlSizeName(size)));
@@ -54,6 +59,7 @@ ProminentButton::ProminentButton(const QString& title, ControlSize size, QWidget
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    setFocusRingRadius(this, kCornerRadius);
 }
 
 QSize ProminentButton::sizeHint() const {
@@ -83,10 +89,6 @@ void ProminentButton::paintEvent(QPaintEvent*) {
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
     painter.fillPath(shape, fill);
-    if (hasFocus()) {
-        painter.setPen(QPen(fill.darker(140), 1.5));
-        painter.drawPath(shape);
-    }
     painter.setPen(ink);
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());

@@ -27,6 +27,7 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -439,20 +440,59 @@ TEST(ProminentButton, ReturnPressesTheBoundButtonOfTheVisiblePageOnly) {
     EXPECT_EQ(window.accessibleName(), QString()); // the identifier is never read out
 }
 
-TEST(RenderedPixels, FindATextTooFaintToRead) {
+TEST(RenderedPixels, FindAFocusMarkOverItsTitleAndATextTooFaintToRead) {
+    // A button that marks its focus with a bar across its own title, as no control of ours may.
+    class BarredButton : public QPushButton {
+    public:
+        using QPushButton::QPushButton;
+
+    protected:
+        void paintEvent(QPaintEvent* event) override {
+            QPushButton::paintEvent(event);
+            if (hasFocus()) QPainter(this).fillRect(0, height() / 2 - 1, width(), 3, Qt::blue);
+        }
+    };
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
+    auto* barred = new BarredButton(QStringLiteral("Barred"));
+    QPushButton* skip = borderlessButton(QStringLiteral("Skip"));
     auto* faint = new QLabel(QStringLiteral("Faint"));
     QPalette grey = faint->palette();
     grey.setColor(QPalette::WindowText, QColor("#9a9a9a"));
     faint->setPalette(grey);
-    layout->addWidget(faint);
-    layout->addWidget(secondaryText(QStringLiteral("Secondary"), TextRole::caption));
+    for (QWidget* widget :
+         {static_cast<QWidget*>(barred), static_cast<QWidget*>(skip), static_cast<QWidget*>(faint),
+          static_cast<QWidget*>(secondaryText(QStringLiteral("Secondary"), TextRole::caption))})
+        layout->addWidget(widget);
     showActive(&window);
 
+    barred->setFocus(Qt::TabFocusReason);
+    EXPECT_THAT(qlan::test::focusRingStandsOutside(barred).message(), testing::HasSubstr("covers"));
+    skip->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(qlan::test::focusRingStandsOutside(skip));
     const std::string texts = qlan::test::textsReadInBothAppearances(&window).message();
     EXPECT_THAT(texts, testing::HasSubstr("light: QLabel  \"Faint\""));
     EXPECT_THAT(texts, testing::Not(testing::HasSubstr("Secondary")));
+}
+
+TEST(ControlStyle, APushButtonKeepsTheMacsSidePaddingAroundItsTitle) {
+    for (const ControlSize size : {ControlSize::regular, ControlSize::large}) {
+        QPushButton* button = borderedButton(QStringLiteral("Continue to system audit"), size);
+        button->resize(button->sizeHint());
+        const QImage shown = button->grab().toImage();
+        // The title's ends: the outermost dark pixels along the middle, inside the bezel's outline.
+        int first = shown.width();
+        int last = -1;
+        for (int x = 2; x < shown.width() - 2; ++x)
+            if (shown.pixelColor(x, shown.height() / 2).lightness() < 100 ||
+                shown.pixelColor(x, shown.height() / 2 + 2).lightness() < 100) {
+                first = std::min(first, x);
+                last = x;
+            }
+        EXPECT_GE(first - 1, controlSidePadding(size)) << controlSizeName(size);
+        EXPECT_GE(shown.width() - 2 - last, controlSidePadding(size)) << controlSizeName(size);
+        delete button;
+    }
 }
 
 TEST(ActivityIndicator, TurnsOnlyWhileShownAndIsABusyIndicatorToAScreenReader) {
