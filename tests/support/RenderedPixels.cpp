@@ -116,7 +116,7 @@ void checkTexts(QWidget* window, const QString& appearance, QStringList& faults)
 
 } // namespace
 
-QPalette macAppearance(bool dark) {
+QPalette macAppearance(bool dark, const QColor& accent) {
     const QColor window(dark ? "#323232" : "#ececec");
     const QColor text(dark ? Qt::white : Qt::black);
     QPalette palette = QApplication::palette();
@@ -125,12 +125,12 @@ QPalette macAppearance(bool dark) {
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         palette.setColor(role, text);
     palette.setColor(QPalette::Link, QColor(dark ? "#419cff" : "#0068da"));
-    const QColor accent(dark ? "#0a84ff" : "#007aff");
+    const QColor ownAccent = accent.isValid() ? accent : QColor(dark ? "#0a84ff" : "#007aff");
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
-    palette.setColor(QPalette::Accent, accent);
+    palette.setColor(QPalette::Accent, ownAccent);
     palette.setColor(QPalette::Highlight, QColor(dark ? "#3f638b" : "#b3d7ff"));
 #else
-    palette.setColor(QPalette::Highlight, accent); // no accent role before Qt 6.6
+    palette.setColor(QPalette::Highlight, ownAccent); // no accent role before Qt 6.6
 #endif
     return palette;
 }

@@ -11,6 +11,7 @@
 // shows. Left out are the texts whose colour a screen names (green, red, orange, yellow, the accent) and
 // links, which are the system's colours as they are.
 
+#include <QColor>
 #include <QPalette>
 
 #include <gtest/gtest.h>
@@ -19,8 +20,9 @@ class QWidget;
 
 namespace qlan::test {
 
-// The Mac's palette of the light or the dark appearance: window, text, link and accent colours.
-QPalette macAppearance(bool dark);
+// The Mac's palette of the light or the dark appearance: window, text, link, accent (its own unless
+// another is given) and selection colours.
+QPalette macAppearance(bool dark, const QColor& accent = {});
 
 // For the control that holds the keyboard focus; the focus is put back on it.
 ::testing::AssertionResult focusRingStandsOutside(QWidget* control);
