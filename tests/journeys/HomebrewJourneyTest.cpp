@@ -565,7 +565,10 @@ TEST_F(HomebrewJourney, TheSameMacAgainReadsReadyAndChangesNoFile) {
     QStringList shell;
     ASSERT_NO_FATAL_FAILURE(walkBareMac(shell));
     const QMap<QString, QByteArray> before = homeFiles();
-    // The application again, on the same Mac.
+    // The application again, on the same Mac, which now has every application the outcome offers: its
+    // row of buttons wraps at the window's narrowest rather than cut a title.
+    for (const char* app : {"Claude.app", "Codex.app", "Visual Studio Code.app"})
+        sandbox_.makeDirectory(QStringLiteral("/Applications/") + QLatin1String(app));
     root_.reset();
     shot_ = 100;
     openApp();

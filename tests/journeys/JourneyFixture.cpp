@@ -4,6 +4,7 @@
 #include "setup/SetupActionBatch.h"
 #include "support/AccessibleNames.h"
 #include "support/KeyboardWalk.h"
+#include "support/RenderedPixels.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "support/WindowFit.h"
@@ -13,6 +14,7 @@
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/SheetDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QLabel>
@@ -218,7 +220,15 @@ void JourneyTest::capture(const QString& name) {
             saveScreenshot(sheet, file + QStringLiteral("-sheet"));
             keyboardWindow = sheet;
         }
+    // A person walks the window in front: the one a sheet leaves is active again once it closes.
+    keyboardWindow->activateWindow();
+    EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == keyboardWindow; }))
+        << file.toStdString();
     EXPECT_TRUE(walksByKeyboard(keyboardWindow)) << file.toStdString();
+    EXPECT_TRUE(textsReadInBothAppearances(root_.get())) << file.toStdString();
+    if (keyboardWindow != root_.get()) {
+        EXPECT_TRUE(textsReadInBothAppearances(keyboardWindow)) << file.toStdString();
+    }
 }
 
 } // namespace qlan::test

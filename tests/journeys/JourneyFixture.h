@@ -75,8 +75,9 @@ protected:
     QStringList visibleTexts() const;
     // Saves the window (and an open sheet) as `<journey>-<index>-<name>.png` when screenshots are on,
     // checks that a screen reader announces every control of both by the text it shows, walks the one
-    // that holds the keyboard (the sheet when one is open) with Tab, and checks that the window shows
-    // every control whole at its minimum size.
+    // that holds the keyboard (the sheet when one is open) with Tab, checks that the texts of both read
+    // in the light and the dark appearance, and that the window shows every control whole at its
+    // minimum size.
     void capture(const QString& name);
 
     QString journeyName_ = QStringLiteral("journey");

@@ -1,6 +1,7 @@
 #include "support/KeyboardWalk.h"
 
 #include "support/AccessibleNames.h"
+#include "support/RenderedPixels.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
@@ -222,6 +223,8 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
         if (!stops.isEmpty() && readsBefore(to, stops.last(), window))
             faults << QStringLiteral("Tab goes from ") + describe(stops.last()) + QStringLiteral(" to ") +
                           describe(to) + QStringLiteral(", which reads before it");
+        if (const ::testing::AssertionResult ring = focusRingStandsOutside(to); !ring)
+            faults << describe(to) + QStringLiteral(": ") + QString::fromStdString(ring.message());
         stops.append(to);
     }
     // Exclusive choices of one group are one stop: Tab reaches the group, the arrow keys choose in it.

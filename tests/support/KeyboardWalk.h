@@ -8,7 +8,8 @@
 // list, a scroll view) has a name. Each link a label shows is a link of its own: announced as one with the
 // press action, and a stop of Tab that shows it has the focus (Tab stops on a label for its links only).
 // A list or a scroll view wider than it shows is reached by Tab and scrolls sideways with Left, Right,
-// Home and End.
+// Home and End. Wherever Tab stops, the focus ring is seen and stands outside what the control draws
+// (RenderedPixels.h).
 
 #include <gtest/gtest.h>
 

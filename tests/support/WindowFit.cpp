@@ -63,6 +63,11 @@ QString describe(const QWidget* widget) {
         else if (const int needed = neededHeight(widget); widget->height() < needed)
             faults << describe(widget) +
                           QStringLiteral(" squeezed to %1 of %2 points").arg(widget->height()).arg(needed);
+        else if (qobject_cast<const QAbstractButton*>(widget) &&
+                 widget->width() < widget->minimumSizeHint().width())
+            faults << describe(widget) + QStringLiteral(" squeezed to %1 of %2 points wide, its title cut")
+                                             .arg(widget->width())
+                                             .arg(widget->minimumSizeHint().width());
     }
     const QSize minimum = window->size();
     window->resize(saved);

@@ -3,6 +3,7 @@
 #include "editions/EditionTelemetry.h"
 #include "editions/ProductConfig.h"
 #include "ui/appshell/QLANRootView.h"
+#include "ui/widgets/ControlStyle.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ namespace qlan {
 QuillaneBrewApp::QuillaneBrewApp() {
     ProductConfig::setCurrent(ProductConfig::homebrewEdition());
     useCurrentEditionForSharedTelemetry();
+    useControlStyle();
     const ProductConfig edition = ProductConfig::current();
     QCoreApplication::setOrganizationName(edition.appSupportDirName);
     QCoreApplication::setApplicationName(edition.displayName);

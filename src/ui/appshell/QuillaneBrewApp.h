@@ -14,10 +14,10 @@ class QuillaneBrewApp {
 public:
     static constexpr QSize defaultWindowSize{720, 720};
 
-    // Makes a copy of the Homebrew edition the current edition, and names the application after it (the
+    // Makes a copy of the Homebrew edition the current edition, names the application after it (the
     // name that its window is filed under, and its settings outside a Mac application bundle, whose own
-    // user defaults they are inside one). Call it once, after the QApplication exists and before any
-    // widget is created.
+    // user defaults they are inside one) and gives it the control style. Call it once, after the QApplication
+    // exists and before any widget is created.
     QuillaneBrewApp();
 
     // The window: a root view titled with the edition's display name, of the default size, which cannot be

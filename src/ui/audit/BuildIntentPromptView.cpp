@@ -2,6 +2,7 @@
 
 #include "ui/audit/AuditWidgets.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
 #include <QPainter>
@@ -37,11 +38,9 @@ BuildIntentPromptView::BuildIntentPromptView(std::function<void()> onSeeRecommen
 void BuildIntentPromptView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor fill = TypeScale::secondaryColor(palette());
-    fill.setAlphaF(0.1); // the quaternary fill
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), 8, 8);
-    painter.fillPath(shape, fill);
+    painter.fillPath(shape, quaternaryFill(palette()));
 }
 
 } // namespace qlan

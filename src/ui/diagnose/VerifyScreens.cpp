@@ -9,11 +9,12 @@
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/ShowHook.h"
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TintedLabel.h"
+#include "ui/widgets/WrappingRow.h"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -41,10 +42,10 @@ QWidget* outputBlock(const QString& label, const QString& value) {
     return block;
 }
 
-QHBoxLayout* actionRow() {
-    auto* row = new QHBoxLayout;
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(12);
+// The block's row of buttons.
+WrappingRow* actionRow(QWidget* block) {
+    auto* row = new WrappingRow;
+    column(block, 0)->addWidget(row);
     return row;
 }
 
@@ -137,15 +138,12 @@ QWidget* VerifyResultView::actions() {
     };
     switch (outcome_) {
     case VerifyOutcome::passed: {
-        auto* row = actionRow();
         auto* next = new ProminentButton(QStringLiteral("Continue to system audit"));
         next->bindToReturn();
         setAccessibilityIdentifier(next, QStringLiteral("continue-to-audit"));
         connect(next, &QPushButton::clicked, this, call(callbacks_.onContinue));
         continue_ = next;
-        row->addWidget(next);
-        row->addStretch(1);
-        block->setLayout(row);
+        actionRow(block)->addWidget(next);
         break;
     }
     case VerifyOutcome::javaHomeUnset: {
@@ -154,31 +152,27 @@ QWidget* VerifyResultView::actions() {
         followUp->setSpacing(10);
         followUp->addWidget(
             new TextLabel(QStringLiteral("Now point JAVA_HOME at the new Java"), TextRole::headline));
-        auto* row = actionRow();
+        auto* row = new WrappingRow;
         auto* setHome = new ProminentButton(QStringLiteral("Set JAVA_HOME (recommended)"));
         setHome->bindToReturn();
         connect(setHome, &QPushButton::clicked, this, call(callbacks_.onSetJavaHome));
-        auto* next = new QPushButton(QStringLiteral("Continue to system audit"));
-        applyControlSize(next, ControlSize::large);
+        auto* next = borderedButton(QStringLiteral("Continue to system audit"), ControlSize::large);
         setAccessibilityIdentifier(next, QStringLiteral("continue-to-audit"));
         connect(next, &QPushButton::clicked, this, call(callbacks_.onContinue));
         setJavaHome_ = setHome;
         continue_ = next;
         row->addWidget(setHome);
         row->addWidget(next);
-        row->addStretch(1);
-        followUp->addLayout(row);
+        followUp->addWidget(row);
         onEveryShow(block, [this] { telemetry_.track(verifyOfferedFollowupEvent(remediation_)); });
         break;
     }
     case VerifyOutcome::failed: {
-        auto* row = actionRow();
+        WrappingRow* row = actionRow(block);
         row->addWidget(new LinkLabel(QStringLiteral("Open the article"), troubleshooting_));
         auto* back = new ProminentButton(QStringLiteral("Back"));
         connect(back, &QPushButton::clicked, this, call(callbacks_.onBack));
         row->addWidget(back);
-        row->addStretch(1);
-        block->setLayout(row);
         break;
     }
     }

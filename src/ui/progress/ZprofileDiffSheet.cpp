@@ -3,14 +3,13 @@
 #include "platform/ServiceContext.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/progress/FileEditWidgets.h"
-#include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ScreenPieces.h"
+#include "ui/widgets/SegmentedControl.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -59,26 +58,12 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
                                       TextRole::footnote);
     TypeScale::applySecondaryStyle(creationNote_);
     diffLayout->addWidget(creationNote_);
-    // One choice of two: a screen reader hears a group of two radio buttons.
-    auto* modes = new QWidget;
-    setAccessibleRole(modes, QAccessible::Grouping);
-    modes->setMaximumWidth(320);
-    auto* modesLayout = new QHBoxLayout(modes);
-    modesLayout->setContentsMargins(0, 0, 0, 0);
-    modesLayout->setSpacing(0);
-    onlyChanges_ = new QPushButton(QStringLiteral("Show only changes"));
-    fullFile_ = new QPushButton(QStringLiteral("Show full file"));
-    auto* group = new QButtonGroup(modes);
-    for (QPushButton* segment : {onlyChanges_, fullFile_}) {
-        segment->setCheckable(true);
-        setAccessibleRole(segment, QAccessible::RadioButton);
-        group->addButton(segment);
-        modesLayout->addWidget(segment);
-    }
-    onlyChanges_->setChecked(true);
-    connect(onlyChanges_, &QPushButton::clicked, this, [this] { model()->setShowFullFile(false); });
-    connect(fullFile_, &QPushButton::clicked, this, [this] { model()->setShowFullFile(true); });
-    diffLayout->addWidget(modes, 0, Qt::AlignLeading);
+    // One choice of two, with no label: a screen reader hears a group of two radio buttons.
+    modes_ = new SegmentedControl({QStringLiteral("Show only changes"), QStringLiteral("Show full file")});
+    modes_->setMaximumWidth(320);
+    connect(modes_, &SegmentedControl::chosen, this,
+            [this](int mode) { model()->setShowFullFile(mode == 1); });
+    diffLayout->addWidget(modes_);
     rows_ = new DiffRowsView;
     rows_->setAccessibleName(QStringLiteral("Proposed ~/.zprofile")); // Tab stops on it to scroll
     rows_->setMinimumHeight(120);
@@ -172,8 +157,7 @@ void ZprofileDiffSheet::refresh() {
     if (content == Content::diff) {
         const FileAppendWriter::DiffPreview& preview = *model_->preview();
         creationNote_->setVisible(preview.wasCreated);
-        onlyChanges_->setChecked(!model_->showFullFile());
-        fullFile_->setChecked(model_->showFullFile());
+        modes_->setSelectedIndex(model_->showFullFile() ? 1 : 0);
         rows_->setRows(model_->rows());
         backup_->setParts(QStringLiteral("Backup: "), preview.backupPath);
     }

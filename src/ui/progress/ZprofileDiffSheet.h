@@ -21,6 +21,7 @@ class CodeTextLabel;
 class DiffRowsView;
 class MarkdownLabel;
 class ProminentButton;
+class SegmentedControl;
 class TelemetryService;
 class TextLabel;
 
@@ -56,8 +57,7 @@ private:
     MarkdownLabel* alreadySet_;
     QWidget* diff_;
     MarkdownLabel* creationNote_;
-    QPushButton* onlyChanges_;
-    QPushButton* fullFile_;
+    SegmentedControl* modes_;
     DiffRowsView* rows_;
     CodeTextLabel* backup_;
     TextLabel* notice_;

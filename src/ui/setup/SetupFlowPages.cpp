@@ -16,6 +16,7 @@
 #include "ui/widgets/ShowHook.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/TextLabel.h"
+#include "ui/widgets/WrappingRow.h"
 
 #include <QHBoxLayout>
 #include <QPointer>
@@ -72,16 +73,9 @@ QPushButton* large(const QString& title, const QString& identifier) {
     return button;
 }
 
-// A horizontal row of buttons, centred vertically, `spacing` points apart.
-QWidget* buttonRow(const QList<QWidget*>& buttons, int spacing = 12) {
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    for (QWidget* button : buttons)
-        layout->addWidget(button, 0, Qt::AlignVCenter);
-    layout->addStretch(1);
-    return row;
+// A horizontal row of buttons, centred vertically, 12 points apart, that wraps where the page is narrow.
+QWidget* buttonRow(const QList<QWidget*>& buttons) {
+    return new WrappingRow(buttons);
 }
 
 // An action of a page that acts only while the model still shows the page's step, and only once.

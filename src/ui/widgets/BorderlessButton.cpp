@@ -1,6 +1,5 @@
 #include "ui/widgets/BorderlessButton.h"
 
-#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/ProminentButton.h"
 
 #include <QPainter>
@@ -26,7 +25,6 @@ void BorderlessButton::paintEvent(QPaintEvent*) {
     const QPalette& pal = palette();
     QColor ink = pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
     if (isDown()) ink.setAlphaF(ink.alphaF() * 0.6f);
-    drawFocusRing(painter, this); // over the title's edge: the title keeps to the column's edge
     painter.setPen(ink);
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignLeading | Qt::AlignVCenter | Qt::TextShowMnemonic, text());

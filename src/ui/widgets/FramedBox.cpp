@@ -25,8 +25,7 @@ void paintTextFrame(QPainter& painter, const QRectF& rect, const QPalette& palet
 
 namespace {
 
-// Paints the frame on the surface of a scroll area, behind its viewport and scroll bars, with the focus
-// ring while the area has the keyboard focus.
+// Paints the frame on the surface of a scroll area, behind its viewport and scroll bars.
 class TextFramePainter : public QObject {
 public:
     explicit TextFramePainter(QAbstractScrollArea* area)
@@ -34,11 +33,9 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* area = static_cast<QWidget*>(watched);
-        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) area->update();
         if (event->type() != QEvent::Paint) return false;
         QPainter painter(area);
         paintTextFrame(painter, area->rect(), area->palette());
-        drawFocusRing(painter, area, 6);
         return true;
     }
 };
@@ -54,6 +51,7 @@ void applyTextFrame(QAbstractScrollArea* area) {
     area->viewport()->setAutoFillBackground(false);
     if (area->property("textFrame").toBool()) return;
     area->setProperty("textFrame", true);
+    setFocusRingRadius(area, 6); // the ring follows the frame's corners
     area->installEventFilter(new TextFramePainter(area));
 }
 

@@ -17,7 +17,7 @@ namespace qlan {
 void paintTextFrame(QPainter& painter, const QRectF& rect, const QPalette& palette);
 
 // Draws a scroll area (a list, rows of text) in the frame: its viewport shows the frame's background and
-// its scroll bars stay inside the border; the frame shows the focus ring while the area has the focus. The
+// its scroll bars stay inside the border; the focus ring follows the frame while the area has the focus. The
 // area keeps its content `inset` points inside the edge by setting textFrameViewportMargins(inset) as its
 // viewport margins.
 void applyTextFrame(QAbstractScrollArea* area);

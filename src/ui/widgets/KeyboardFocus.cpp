@@ -1,40 +1,198 @@
 #include "ui/widgets/KeyboardFocus.h"
 
 #include "ui/widgets/SystemColors.h"
+#include "ui/widgets/TypeScale.h"
 
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QEvent>
 #include <QLayout>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
 #include <QWidget>
 
 namespace qlan {
+namespace {
 
-void drawFocusRing(QPainter& painter, const QWidget* widget, qreal radius) {
-    if (!widget->hasFocus()) return;
-    QColor ring = systemAccentColor(widget->palette());
-    ring.setAlphaF(0.5);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(ring, focusRingWidth));
-    painter.setBrush(Qt::NoBrush);
-    const qreal inset = focusRingWidth / 2.0;
-    painter.drawRoundedRect(QRectF(widget->rect()).adjusted(inset, inset, -inset, -inset), radius - inset,
-                            radius - inset);
-    painter.restore();
+constexpr const char* kRadius = "focusRingRadius";
+constexpr const char* kTarget = "focusRingTarget";
+constexpr const char* kArea = "focusRingArea";
+constexpr qreal kDefaultRadius = 4;
+
+QWidget* markedBy(QWidget* control) {
+    if (auto* marked = control->property(kTarget).value<QWidget*>(); marked && marked->isAncestorOf(control))
+        return marked;
+    return control;
 }
 
-void drawFocusRingAround(QPainter& painter, const QWidget* widget, const QRectF& area, qreal radius) {
-    if (!widget->hasFocus()) return;
-    QColor ring = systemAccentColor(widget->palette());
-    ring.setAlphaF(0.5);
-    const qreal inset = focusRingWidth / 2.0;
-    const QRectF around = area.adjusted(-focusRingWidth, -1, focusRingWidth, 1)
-                              .intersected(QRectF(widget->rect()).adjusted(inset, inset, -inset, -inset));
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(ring, focusRingWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(around, radius, radius);
-    painter.restore();
+// The ring itself: a see-through layer over the window that lets every click through.
+class RingLayer : public QWidget {
+public:
+    RingLayer() {
+        setObjectName(QStringLiteral("focus-ring"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+    void setRing(const QPainterPath& path, const QColor& colour) {
+        path_ = path;
+        colour_ = colour;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(colour_, focusRingWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path_);
+    }
+
+private:
+    QPainterPath path_;
+    QColor colour_;
+};
+
+// Keeps the ring on the focused control: it moves to the control's window when the focus moves, and
+// follows the control as it and the widgets around it move, resize, show and hide.
+class FocusFollower : public QObject {
+public:
+    FocusFollower()
+        : QObject(qApp) {
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { follow(now); });
+        follow(QApplication::focusWidget());
+    }
+
+    // Places the ring again when `control` holds it (its marked area changed).
+    void refresh(const QWidget* control) {
+        if (control && control == control_) place();
+    }
+
+    ~FocusFollower() override {
+        follow(nullptr);
+        delete layer_.data();
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::ParentChange:
+        case QEvent::PaletteChange:
+            place();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void follow(QWidget* control) {
+        for (const QPointer<QWidget>& watched : std::as_const(watched_))
+            if (watched) watched->removeEventFilter(this);
+        watched_.clear();
+        // A container the screen left the focus on is not marked: only what Tab reaches.
+        control_ = control && (control->focusPolicy() & Qt::TabFocus) ? control : nullptr;
+        for (QWidget* widget = control_; widget;
+             widget = widget->isWindow() ? nullptr : widget->parentWidget()) {
+            widget->installEventFilter(this);
+            watched_.append(widget);
+        }
+        place();
+    }
+
+    void place() {
+        if (!control_ || !control_->hasFocus() || !control_->isVisible()) {
+            if (layer_) layer_->hide();
+            return;
+        }
+        QWidget* marked = markedBy(control_);
+        QWidget* window = marked->window();
+        if (!layer_) layer_ = new RingLayer;
+        if (layer_->parentWidget() != window) layer_->setParent(window);
+        const QRect area = marked->property(kArea).toRect();
+        const QRect edge = area.isEmpty() ? QRect(marked->mapTo(window, QPoint(0, 0)), marked->size())
+                                          : area.translated(marked->mapTo(window, QPoint(0, 0)));
+        const QMargins extent(focusRingExtent, focusRingExtent, focusRingExtent, focusRingExtent);
+        QRect shown = edge + extent;
+        // A scroll view shows the ring as far as its edge, and the ring's extent past it.
+        for (QWidget* widget = marked->parentWidget(); widget && widget != window;
+             widget = widget->parentWidget())
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(widget->parentWidget());
+                area && area->viewport() == widget)
+                shown &= QRect(widget->mapTo(window, QPoint(0, 0)), widget->size()) + extent;
+        if (shown.isEmpty()) {
+            layer_->hide();
+            return;
+        }
+        const QVariant radius = marked->property(kRadius);
+        const qreal offset = focusRingGap + focusRingWidth / 2.0;
+        const qreal corner = (radius.isValid() ? radius.toReal() : kDefaultRadius) + offset;
+        QPainterPath path;
+        path.addRoundedRect(
+            QRectF(edge.translated(-shown.topLeft())).adjusted(-offset, -offset, offset, offset), corner,
+            corner);
+        layer_->setGeometry(shown);
+        layer_->setRing(path, focusRingColor(marked->palette()));
+        layer_->raise();
+        layer_->show();
+    }
+
+    QPointer<QWidget> control_;
+    QList<QPointer<QWidget>> watched_;
+    QPointer<RingLayer> layer_;
+};
+
+QPointer<FocusFollower>& follower() {
+    static QPointer<FocusFollower> shared;
+    return shared;
+}
+
+} // namespace
+
+QColor focusRingColor(const QPalette& palette) {
+    constexpr double kMinimumContrast = 3.0;
+    const QColor beside[] = {palette.color(QPalette::Active, QPalette::Window),
+                             palette.color(QPalette::Active, QPalette::Base), cardBackground(palette)};
+    QColor accent = systemAccentColor(palette).toRgb();
+    accent.setAlpha(255);
+    // Towards the text colour: darker on a light window, lighter on a dark one.
+    const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+    for (int step = 0; step <= 50; ++step) {
+        const QColor ring = blended(accent, text, step / 50.0);
+        bool reads = true;
+        for (const QColor& background : beside)
+            reads = reads && TypeScale::contrastRatio(ring, background) >= kMinimumContrast;
+        if (reads) return ring;
+    }
+    return text;
+}
+
+void setFocusRingRadius(QWidget* control, qreal radius) {
+    control->setProperty(kRadius, radius);
+}
+
+void setFocusRingTarget(QWidget* control, QWidget* marked) {
+    control->setProperty(kTarget, QVariant::fromValue(marked));
+}
+
+void setFocusRingArea(QWidget* control, const QRect& area) {
+    if (control->property(kArea).toRect() == area) return;
+    control->setProperty(kArea, area);
+    if (follower()) follower()->refresh(control);
+}
+
+void startFollowingFocus() {
+    if (!follower()) follower() = new FocusFollower;
+}
+
+void stopFollowingFocus() {
+    delete follower().data();
 }
 
 bool holdsKeyboardFocus(const QWidget* widget) {

@@ -1,9 +1,15 @@
 #pragma once
 // Where the keyboard focus shows and where it goes.
 //
-// The controls drawn by hand show the focus ring: a rounded outline in the system accent colour, at half
-// strength as the Mac draws it, just inside the control's edge. Such a control keeps `focusRingWidth`
-// free around what it shows, or lets the ring pass over its edge.
+// The focus ring: a rounded outline, `focusRingWidth` wide, that stands `focusRingGap` outside the edge
+// of the control holding the keyboard focus, as the Mac's ring stands outside its controls. It is drawn
+// over the window rather than by the control, so it never covers what the control shows, and every
+// control Tab reaches shows the same ring: those drawn by hand, the prominent buttons and those the
+// platform's style draws (which mark their focus no other way, ControlStyle.h). A control keeps at
+// least `focusRingExtent` free around it, where its neighbours do not reach; inside a scroll view the
+// ring shows only as far as the view's edge (and that extent past it). Its colour is the accent,
+// darkened or lightened only as far as it needs to read at 3 to 1 against the backgrounds beside it:
+// the window, a text field's background and the window under a card's fill.
 //
 // When one screen takes the place of another, a focus that was on the old screen starts over: nothing
 // keeps it, so the next Tab goes to the first control of the window in reading order (on a pushed screen
@@ -12,21 +18,33 @@
 
 #include <QtGlobal>
 
+class QColor;
 class QLayout;
-class QPainter;
-class QRectF;
+class QPalette;
+class QRect;
 class QWidget;
 
 namespace qlan {
 
+inline constexpr int focusRingGap = 1;
 inline constexpr int focusRingWidth = 2;
+inline constexpr int focusRingExtent = focusRingGap + focusRingWidth;
 
-// Draws the ring around the whole widget, with corners of `radius` (half the widget's side makes a circle),
-// when the widget has the keyboard focus; nothing otherwise.
-void drawFocusRing(QPainter& painter, const QWidget* widget, qreal radius = 4);
-// Draws the ring around one part of the widget (a link inside a text), just outside `area` as far as the
-// widget's edge allows, when the widget has the keyboard focus.
-void drawFocusRingAround(QPainter& painter, const QWidget* widget, const QRectF& area, qreal radius = 3);
+QColor focusRingColor(const QPalette& palette);
+
+// The corner radius of the control's outline, which the ring follows at its distance (4 unless set;
+// half the control's side makes a circle).
+void setFocusRingRadius(QWidget* control, qreal radius);
+// The ring of `control` surrounds `marked` instead (a segment marks its whole segmented control).
+void setFocusRingTarget(QWidget* control, QWidget* marked);
+// The ring of `control` surrounds only `area` (in the control's coordinates), a part it marks as focused
+// (a link inside a text); an empty area: the whole control again. The ring moves at once.
+void setFocusRingArea(QWidget* control, const QRect& area);
+
+// From now on, the control that holds the keyboard focus shows the ring, in whichever window, until
+// stopFollowingFocus. The control style starts it.
+void startFollowingFocus();
+void stopFollowingFocus();
 
 // Whether the keyboard focus of the widget's window is on the widget or inside it.
 bool holdsKeyboardFocus(const QWidget* widget);

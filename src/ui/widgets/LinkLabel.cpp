@@ -2,7 +2,6 @@
 
 #include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/DesktopActions.h"
-#include "ui/widgets/KeyboardFocus.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -44,9 +43,8 @@ void LinkLabel::open() {
 }
 
 QSize LinkLabel::sizeHint() const {
-    // Room for the focus ring above, below and after the text; the text itself keeps to the column's
-    // edge, like the text above it, and the ring passes over its first pixels.
-    return fontMetrics().size(Qt::TextSingleLine, text()) + QSize(focusRingWidth, 2 * focusRingWidth);
+    // The text alone: it keeps to the column's edge, like the text above it; the focus ring stands outside.
+    return fontMetrics().size(Qt::TextSingleLine, text());
 }
 
 QSize LinkLabel::minimumSizeHint() const {
@@ -67,9 +65,7 @@ void LinkLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     painter.setFont(font());
-    const QRect textArea = rect().adjusted(0, focusRingWidth, 0, -focusRingWidth);
-    painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
-    drawFocusRing(painter, this);
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
 }
 
 } // namespace qlan

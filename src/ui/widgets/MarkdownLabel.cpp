@@ -308,7 +308,7 @@ void MarkdownLabel::activateLink(int index) {
 void MarkdownLabel::setFocusedLink(int index) {
     if (index == focusedLink_) return;
     focusedLink_ = index;
-    update();
+    markFocusedLink();
     if (index >= 0 && hasFocus() && QAccessible::isActive())
         if (QAccessibleInterface* text = QAccessible::queryAccessibleInterface(this))
             if (QAccessibleInterface* link = text->child(index)) {
@@ -356,13 +356,18 @@ void MarkdownLabel::keyPressEvent(QKeyEvent* event) {
     QLabel::keyPressEvent(event);
 }
 
-void MarkdownLabel::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
-    const int focused = focusedLink();
-    if (focused < 0) return;
-    QPainter painter(this);
-    for (const QRectF& line : linkRects(focused))
-        drawFocusRingAround(painter, this, line);
+void MarkdownLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    markFocusedLink(); // its text wraps anew
+}
+
+void MarkdownLabel::markFocusedLink() {
+    // The ring surrounds the focused link's text, not the whole label.
+    QRectF area;
+    if (focusedLink_ >= 0)
+        for (const QRectF& line : linkRects(focusedLink_))
+            area |= line;
+    setFocusRingArea(this, area.toAlignedRect());
 }
 
 int MarkdownLabel::heightForWidth(int width) const {

@@ -60,7 +60,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Link {
@@ -70,6 +70,7 @@ private:
         int end = 0;
     };
     void setFocusedLink(int index);
+    void markFocusedLink();
 
     QList<Link> links_; // empty: the text holds no link
     int focusedLink_ = -1;

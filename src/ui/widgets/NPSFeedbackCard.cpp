@@ -46,6 +46,7 @@ public:
         // One choice of the eleven.
         setAccessibleRole(this, QAccessible::RadioButton);
         setFixedSize(30, 30);
+        setFocusRingRadius(this, 15);
         setCursor(Qt::PointingHandCursor);
         TypeScale::apply(this, TextRole::callout);
         easing_.setDuration(200);
@@ -76,19 +77,16 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF circle = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(withAlpha(systemAccentColor(palette()), selection_));
+        // The accent, darkened as a prominent button's so that the white number reads on it.
+        painter.setBrush(withAlpha(ProminentButton::fillColor(palette()), selection_));
         painter.drawEllipse(circle);
         painter.setPen(QPen(withAlpha(TypeScale::secondaryColor(palette()), 0.4 * (1 - selection_)), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(circle);
-        const QColor primary = palette().color(QPalette::Active, QPalette::WindowText);
-        const QColor white(Qt::white);
-        painter.setPen(QColor::fromRgbF(primary.redF() + (white.redF() - primary.redF()) * selection_,
-                                        primary.greenF() + (white.greenF() - primary.greenF()) * selection_,
-                                        primary.blueF() + (white.blueF() - primary.blueF()) * selection_));
+        painter.setPen(
+            blended(palette().color(QPalette::Active, QPalette::WindowText), Qt::white, selection_));
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
-        drawFocusRing(painter, this, width() / 2.0);
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "ui/widgets/ProminentButton.h"
 
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TypeScale.h"
 
@@ -33,19 +34,15 @@ constexpr double kMinimumTextContrast = 4.5;
 // A disabled button's title against its fill: still read as a label, not as stray text.
 constexpr double kMinimumDisabledTextContrast = 3.0;
 
-QColor mixed(const QColor& base, const QColor& ink, double amount) {
-    const QColor a = base.toRgb();
-    const QColor b = ink.toRgb();
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * amount),
-                            float(a.greenF() + (b.greenF() - a.greenF()) * amount),
-                            float(a.blueF() + (b.blueF() - a.blueF()) * amount));
-}
-
 } // namespace
 
 int controlHeight(ControlSize size, const QFont& font) {
     return std::max(metrics(size).minimumHeight,
                     QFontMetrics(font).height() + 2 * metrics(size).verticalPadding);
+}
+
+int controlSidePadding(ControlSize size) {
+    return metrics(size).horizontalPadding;
 }
 
 void applyControlSize(QPushButton* button, ControlSize size) {
@@ -62,6 +59,7 @@ ProminentButton::ProminentButton(const QString& title, ControlSize size, QWidget
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    setFocusRingRadius(this, kCornerRadius);
 }
 
 QSize ProminentButton::sizeHint() const {
@@ -91,10 +89,6 @@ void ProminentButton::paintEvent(QPaintEvent*) {
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
     painter.fillPath(shape, fill);
-    if (hasFocus()) {
-        painter.setPen(QPen(fill.darker(140), 1.5));
-        painter.drawPath(shape);
-    }
     painter.setPen(ink);
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
@@ -110,18 +104,18 @@ QColor ProminentButton::fillColor(const QPalette& palette) {
 
 QColor ProminentButton::disabledFillColor(const QPalette& palette) {
     // The accent gives way to the grey of an ordinary button, a shade off the window.
-    return mixed(palette.color(QPalette::Active, QPalette::Window),
-                 palette.color(QPalette::Active, QPalette::WindowText), 0.12);
+    return blended(palette.color(QPalette::Active, QPalette::Window),
+                   palette.color(QPalette::Active, QPalette::WindowText), 0.12);
 }
 
 QColor ProminentButton::disabledTextColor(const QPalette& palette) {
     const QColor fill = disabledFillColor(palette);
     const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
     double amount = 0.45;
-    QColor ink = mixed(fill, text, amount);
+    QColor ink = blended(fill, text, amount);
     while (amount < 1.0 && TypeScale::contrastRatio(ink, fill) < kMinimumDisabledTextContrast) {
         amount = std::min(1.0, amount + 0.05);
-        ink = mixed(fill, text, amount);
+        ink = blended(fill, text, amount);
     }
     return ink;
 }

@@ -11,6 +11,8 @@ namespace qlan {
 
 // The height of a button of the control size whose title is in `font`.
 int controlHeight(ControlSize size, const QFont& font);
+// The room the Mac keeps between a push button's bezel and the ends of its title, at the control size.
+int controlSidePadding(ControlSize size);
 
 // Gives a button of another style (bordered, borderless) at least the height of a prominent button of
 // the same control size, so that buttons of one size line up whatever their style.

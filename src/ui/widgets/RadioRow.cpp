@@ -1,13 +1,11 @@
 #include "ui/widgets/RadioRow.h"
 
 #include "ui/widgets/AccessibleRole.h"
-#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -67,8 +65,7 @@ QSize RadioRow::minimumSizeHint() const {
 }
 
 void RadioRow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    drawFocusRing(painter, this);
+    // The mark and the texts draw themselves; the focus ring stands outside the row.
 }
 
 } // namespace qlan

@@ -1,9 +1,13 @@
 #include "ui/widgets/SystemColors.h"
 
+#include "ui/widgets/TypeScale.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QPalette>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace qlan {
 namespace {
@@ -54,7 +58,9 @@ private:
     void apply(QWidget* widget) {
         // Read from the application's palette, so that a colour with transparency is never applied
         // over itself.
-        const QColor colour = systemColor(colour_, QApplication::palette(widget));
+        const QPalette& application = QApplication::palette(widget);
+        const QColor colour = colour_ == SystemColor::secondary ? secondaryTextColor(application)
+                                                                : systemColor(colour_, application);
         QPalette palette = widget->palette();
         for (auto group : {QPalette::Active, QPalette::Inactive})
             for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
@@ -99,6 +105,41 @@ QColor systemColor(SystemColor colour, const QPalette& palette) {
         return secondary;
     }
     return standardColor(colour, isDarkAppearance(palette));
+}
+
+QColor quaternaryFill(const QPalette& palette) {
+    QColor fill = systemColor(SystemColor::secondary, palette);
+    fill.setAlphaF(0.1f);
+    return fill;
+}
+
+QColor cardBackground(const QPalette& palette) {
+    return drawnOver(quaternaryFill(palette), palette.color(QPalette::Active, QPalette::Window));
+}
+
+QColor drawnOver(const QColor& colour, const QColor& background) {
+    const QColor top = colour.toRgb();
+    return blended(background, QColor::fromRgbF(top.redF(), top.greenF(), top.blueF()), top.alphaF());
+}
+
+QColor blended(const QColor& from, const QColor& to, double amount) {
+    const QColor a = from.toRgb();
+    const QColor b = to.toRgb();
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * amount),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * amount),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * amount));
+}
+
+QColor secondaryTextColor(const QPalette& palette) {
+    constexpr double kMinimumContrast = 4.5;
+    const QColor window = palette.color(QPalette::Active, QPalette::Window);
+    const QColor card = cardBackground(palette);
+    QColor text = systemColor(SystemColor::secondary, palette).toRgb();
+    // A label colour is the text colour made translucent: more opaque reads stronger.
+    while (text.alphaF() < 1.0f && std::min(TypeScale::contrastRatio(text, window),
+                                            TypeScale::contrastRatio(text, card)) < kMinimumContrast)
+        text.setAlphaF(std::min(1.0f, text.alphaF() + 0.01f));
+    return text;
 }
 
 void applySystemTextColor(QWidget* widget, SystemColor colour) {

@@ -23,9 +23,24 @@ QColor systemAccentColor(const QPalette& palette);
 // Whether the palette is of a dark appearance: its window darker than its text.
 bool isDarkAppearance(const QPalette& palette);
 
+// The fill that sets a card off from the window: the secondary colour at 10 %, the strongest tint any
+// screen lays under its texts; and the window under it, as drawn.
+QColor quaternaryFill(const QPalette& palette);
+QColor cardBackground(const QPalette& palette);
+
+// `colour` as drawn over the opaque `background`.
+QColor drawnOver(const QColor& colour, const QColor& background);
+// The colour `amount` (0 to 1) of the way from `from` to `to`, opaque.
+QColor blended(const QColor& from, const QColor& to, double amount);
+
+// The secondary colour as text: the system's, made only as much stronger as it needs to read at 4.5 to 1
+// on the window, whether bare or under a card's fill, in either appearance.
+QColor secondaryTextColor(const QPalette& palette);
+
 // Draws the widget's text (a label's, a button's, an editor's) in the system colour from now on, also
-// after the application palette changes (a switch between light and dark appearance included). The
-// disabled state keeps the palette's own colours. Records the colour as the property "systemColor"
+// after the application palette changes (a switch between light and dark appearance included); the
+// secondary colour as secondaryTextColor gives it. The disabled state keeps the palette's own colours.
+// Records the colour as the property "systemColor"
 // ("secondary", "green", ...).
 void applySystemTextColor(QWidget* widget, SystemColor colour);
 

@@ -5,6 +5,7 @@
 
 #include "platform/LiveKeyValueStore.h"
 #include "support/JavaMac.h"
+#include "support/RenderedPixels.h"
 #include "support/ScreenCapture.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/QuillaneBrewApp.h"
@@ -33,29 +34,8 @@ using namespace qlan::test;
 
 namespace {
 
-// An appearance as the Mac's palette gives it.
-QPalette appearance(const char* window, const char* text, const char* link, const char* accent,
-                    const char* selection) {
-    QPalette palette = QApplication::palette();
-    palette.setColor(QPalette::Window, QColor(window));
-    palette.setColor(QPalette::Base, QColor(window));
-    palette.setColor(QPalette::Button, QColor(window));
-    palette.setColor(QPalette::WindowText, QColor(text));
-    palette.setColor(QPalette::Text, QColor(text));
-    palette.setColor(QPalette::ButtonText, QColor(text));
-    palette.setColor(QPalette::Link, QColor(link));
-#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
-    palette.setColor(QPalette::Accent, QColor(accent));
-    palette.setColor(QPalette::Highlight, QColor(selection));
-#else
-    Q_UNUSED(selection);
-    palette.setColor(QPalette::Highlight, QColor(accent)); // no accent role before Qt 6.6
-#endif
-    return palette;
-}
-
-const QPalette kLight = appearance("#ececec", "#000000", "#0068da", "#007aff", "#b3d7ff");
-const QPalette kDark = appearance("#323232", "#ffffff", "#419cff", "#0a84ff", "#3f638b");
+const QPalette kLight = macAppearance(false);
+const QPalette kDark = macAppearance(true);
 
 // Puts the application palette back when the test ends.
 class ScopedAppPalette {
@@ -211,7 +191,7 @@ TEST_F(MacAppearanceTest, EveryTextStaysLegibleWhenTheAppearanceSwitchesWhileASc
 
 TEST(ProminentButtonFill, IsTheSystemAccentDarkenedOnlyAsFarAsWhiteTextNeeds) {
     // Dark enough already: the accent itself.
-    const QPalette deep = appearance("#ececec", "#000000", "#0068da", "#0a50c0", "#b3d7ff");
+    const QPalette deep = macAppearance(false, QColor("#0a50c0"));
     EXPECT_EQ(ProminentButton::fillColor(deep), systemAccentColor(deep));
     // Too light for white text: the same hue, darker, just legible.
     for (const QPalette& palette : {kLight, kDark}) {

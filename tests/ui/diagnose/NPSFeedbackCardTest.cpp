@@ -8,6 +8,7 @@
 #include "support/TelemetryEndpoint.h"
 #include "support/Wait.h"
 #include "telemetry/NPSFeedbackHost.h"
+#include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
@@ -160,7 +161,8 @@ TEST_F(NPSFeedbackCardTest, AChosenScoreEasesIntoTheAccentFillAndTheOldOneBackOu
                    std::abs(a.blue() - b.blue()) <=
                6;
     };
-    const QColor accent = systemAccentColor(card.palette());
+    // The accent as a prominent button fills with it, dark enough for the white number.
+    const QColor accent = ProminentButton::fillColor(card.palette());
     const QColor clear = fillOf(7);
     ASSERT_FALSE(near(clear, accent));
 

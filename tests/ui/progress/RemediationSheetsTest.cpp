@@ -46,8 +46,8 @@ QStringList visibleButtons(const QWidget* widget) {
     return titles;
 }
 
-QPushButton* button(const QWidget* widget, const QString& title) {
-    for (QPushButton* candidate : widget->findChildren<QPushButton*>())
+QAbstractButton* button(const QWidget* widget, const QString& title) {
+    for (QAbstractButton* candidate : widget->findChildren<QAbstractButton*>())
         if (candidate->text() == title && candidate->isVisible()) return candidate;
     ADD_FAILURE() << "no visible button " << title.toStdString();
     return nullptr;

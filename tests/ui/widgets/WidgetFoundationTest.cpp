@@ -3,6 +3,7 @@
 
 #include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
+#include "support/RenderedPixels.h"
 #include "support/ScreenCapture.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
@@ -11,6 +12,7 @@
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/RadioRow.h"
+#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/SelectableText.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/SystemColors.h"
@@ -26,6 +28,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -82,8 +85,7 @@ TEST(TypeScale, TheSecondaryStyleReachesLabelsButtonsAndRowTextsInBothAppearance
         QCoreApplication::processEvents();
         for (QWidget* widget : {static_cast<QWidget*>(label), static_cast<QWidget*>(button),
                                 static_cast<QWidget*>(row->descriptionLabel())}) {
-            EXPECT_EQ(ink(widget), systemColor(SystemColor::secondary, appearance))
-                << widget->metaObject()->className();
+            EXPECT_EQ(ink(widget), secondaryTextColor(appearance)) << widget->metaObject()->className();
             EXPECT_LT(ink(widget).alphaF(), 1.0);
             EXPECT_EQ(ink(widget).rgb(), text.rgb());
         }
@@ -434,8 +436,9 @@ TEST(KeyboardWalk, FindsATrapAControlOutOfReadingOrderAWrongRoleAndAListThatDoes
     reason->setTabChangesFocus(true);
     window.setTabOrder(upper, lower);
     delete fakeLink;
-    EXPECT_EQ(std::string(qlan::test::walksByKeyboard(&window).message()),
-              "QListWidget  \"Output\": Left, Right, Home and End do not scroll it sideways");
+    EXPECT_THAT(
+        std::string(qlan::test::walksByKeyboard(&window).message()),
+        testing::HasSubstr("QListWidget  \"Output\": Left, Right, Home and End do not scroll it sideways"));
     delete list;
     EXPECT_TRUE(qlan::test::walksByKeyboard(&window));
     EXPECT_TRUE(reason->toPlainText().isEmpty()); // the walk leaves the text as it found it
@@ -485,6 +488,61 @@ TEST(ProminentButton, ReturnPressesTheBoundButtonOfTheVisiblePageOnly) {
     EXPECT_EQ(unboundClicks.count(), 0);
     EXPECT_EQ(window.objectName(), QStringLiteral("window"));
     EXPECT_EQ(window.accessibleName(), QString()); // the identifier is never read out
+}
+
+TEST(RenderedPixels, FindAFocusMarkOverItsTitleAndATextTooFaintToRead) {
+    // A button that marks its focus with a bar across its own title, as no control of ours may.
+    class BarredButton : public QPushButton {
+    public:
+        using QPushButton::QPushButton;
+
+    protected:
+        void paintEvent(QPaintEvent* event) override {
+            QPushButton::paintEvent(event);
+            if (hasFocus()) QPainter(this).fillRect(0, height() / 2 - 1, width(), 3, Qt::blue);
+        }
+    };
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* barred = new BarredButton(QStringLiteral("Barred"));
+    QPushButton* skip = borderlessButton(QStringLiteral("Skip"));
+    auto* faint = new QLabel(QStringLiteral("Faint"));
+    QPalette grey = faint->palette();
+    grey.setColor(QPalette::WindowText, QColor("#9a9a9a"));
+    faint->setPalette(grey);
+    for (QWidget* widget :
+         {static_cast<QWidget*>(barred), static_cast<QWidget*>(skip), static_cast<QWidget*>(faint),
+          static_cast<QWidget*>(secondaryText(QStringLiteral("Secondary"), TextRole::caption))})
+        layout->addWidget(widget);
+    showActive(&window);
+
+    barred->setFocus(Qt::TabFocusReason);
+    EXPECT_THAT(qlan::test::focusRingStandsOutside(barred).message(), testing::HasSubstr("covers"));
+    skip->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(qlan::test::focusRingStandsOutside(skip));
+    const std::string texts = qlan::test::textsReadInBothAppearances(&window).message();
+    EXPECT_THAT(texts, testing::HasSubstr("light: QLabel  \"Faint\""));
+    EXPECT_THAT(texts, testing::Not(testing::HasSubstr("Secondary")));
+}
+
+TEST(ControlStyle, APushButtonKeepsTheMacsSidePaddingAroundItsTitle) {
+    for (const ControlSize size : {ControlSize::regular, ControlSize::large}) {
+        QPushButton* button = borderedButton(QStringLiteral("Continue to system audit"), size);
+        button->resize(button->sizeHint());
+        const QImage shown = button->grab().toImage();
+        // The title's ends: the outermost dark pixels along the middle, inside the bezel's outline.
+        int first = shown.width();
+        int last = -1;
+        for (int x = 2; x < shown.width() - 2; ++x)
+            if (shown.pixelColor(x, shown.height() / 2).lightness() < 100 ||
+                shown.pixelColor(x, shown.height() / 2 + 2).lightness() < 100) {
+                first = std::min(first, x);
+                last = x;
+            }
+        EXPECT_GE(first - 1, controlSidePadding(size)) << controlSizeName(size);
+        EXPECT_GE(shown.width() - 2 - last, controlSidePadding(size)) << controlSizeName(size);
+        delete button;
+    }
 }
 
 TEST(ActivityIndicator, TurnsOnlyWhileShownAndIsABusyIndicatorToAScreenReader) {

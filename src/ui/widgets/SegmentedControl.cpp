@@ -1,0 +1,165 @@
+#include "ui/widgets/SegmentedControl.h"
+
+#include "ui/widgets/AccessibleRole.h"
+#include "ui/widgets/KeyboardFocus.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/SystemColors.h"
+#include "ui/widgets/TypeScale.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace qlan {
+namespace {
+
+constexpr qreal kCornerRadius = 6;
+// The chosen segment sits this far inside the bezel.
+constexpr qreal kInset = 2;
+
+QColor withAlpha(QColor colour, qreal alpha) {
+    colour.setAlphaF(colour.alphaF() * alpha);
+    return colour;
+}
+
+} // namespace
+
+// One segment: its title, on the raised face when chosen.
+class SegmentButton : public QAbstractButton {
+public:
+    SegmentButton(const QString& title, SegmentedControl* control)
+        : QAbstractButton(control)
+        , control_(control) {
+        setText(title);
+        setCheckable(true);
+        setCursor(Qt::PointingHandCursor);
+        TypeScale::apply(this, TextRole::body);
+        setAccessibleRole(this, QAccessible::RadioButton);
+        setFocusRingTarget(this, control);
+    }
+
+    int neededWidth() const {
+        return fontMetrics().horizontalAdvance(text()) + 2 * controlSidePadding(ControlSize::regular);
+    }
+
+protected:
+    void nextCheckState() override {} // the control chooses
+    void keyPressEvent(QKeyEvent* event) override {
+        const int step = event->key() == Qt::Key_Left || event->key() == Qt::Key_Up      ? -1
+                         : event->key() == Qt::Key_Right || event->key() == Qt::Key_Down ? 1
+                                                                                         : 0;
+        if (step == 0) {
+            QAbstractButton::keyPressEvent(event);
+            return;
+        }
+        const int next = control_->selectedIndex() + step;
+        if (next >= 0 && next < control_->count()) {
+            control_->choose(next);
+            control_->segment(next)->setFocus(Qt::TabFocusReason);
+        }
+        event->accept();
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QPalette& pal = palette();
+        if (isChecked()) {
+            // A face a shade off the bezel towards the text background, with a hairline edge.
+            const bool dark = isDarkAppearance(pal);
+            const QColor face = dark ? blended(pal.color(QPalette::Active, QPalette::Window), Qt::white, 0.22)
+                                     : pal.color(QPalette::Active, QPalette::Base);
+            QPainterPath shape;
+            shape.addRoundedRect(QRectF(rect()).adjusted(kInset, kInset, -kInset, -kInset),
+                                 kCornerRadius - kInset, kCornerRadius - kInset);
+            painter.fillPath(shape, face);
+            painter.setPen(QPen(withAlpha(systemColor(SystemColor::secondary, pal), 0.3), 0.5));
+            painter.drawPath(shape);
+        }
+        painter.setPen(pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        painter.setFont(font());
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+
+private:
+    SegmentedControl* control_;
+};
+
+SegmentedControl::SegmentedControl(const QStringList& titles, QWidget* parent)
+    : QWidget(parent)
+    , group_(new QButtonGroup(this)) {
+    setAccessibleRole(this, QAccessible::Grouping);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFocusRingRadius(this, kCornerRadius);
+    group_->setExclusive(true);
+    for (const QString& title : titles)
+        group_->addButton(new SegmentButton(title, this), int(group_->buttons().size()));
+    connect(group_, &QButtonGroup::idClicked, this, &SegmentedControl::choose);
+    setSelectedIndex(0);
+}
+
+int SegmentedControl::count() const {
+    return int(group_->buttons().size());
+}
+
+QAbstractButton* SegmentedControl::segment(int index) const {
+    return group_->button(index);
+}
+
+int SegmentedControl::selectedIndex() const {
+    return group_->checkedId();
+}
+
+void SegmentedControl::setSelectedIndex(int index) {
+    for (QAbstractButton* each : group_->buttons()) {
+        const bool chosen = group_->id(each) == index;
+        each->setChecked(chosen);
+        // Tab reaches the chosen segment only: the arrow keys move between them.
+        each->setFocusPolicy(chosen ? Qt::TabFocus : Qt::NoFocus);
+    }
+    update();
+}
+
+void SegmentedControl::choose(int index) {
+    if (index == selectedIndex()) return;
+    setSelectedIndex(index);
+    emit chosen(index);
+}
+
+QSize SegmentedControl::sizeHint() const {
+    int widest = 0;
+    for (QAbstractButton* each : group_->buttons())
+        widest = std::max(widest, static_cast<SegmentButton*>(each)->neededWidth());
+    return {widest * count(), controlHeight(ControlSize::regular, TypeScale::font(TextRole::body))};
+}
+
+void SegmentedControl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeSegments();
+}
+
+void SegmentedControl::placeSegments() {
+    const int segments = count();
+    for (int index = 0; index < segments; ++index) {
+        const int left = width() * index / segments;
+        segment(index)->setGeometry(left, 0, width() * (index + 1) / segments - left, height());
+    }
+}
+
+void SegmentedControl::paintEvent(QPaintEvent*) {
+    // The bezel, and a divider between two segments that are not chosen.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
+    painter.fillPath(shape, quaternaryFill(palette()));
+    painter.setPen(QPen(withAlpha(systemColor(SystemColor::secondary, palette()), 0.35), 1));
+    for (int index = 1; index < count(); ++index) {
+        if (index == selectedIndex() || index - 1 == selectedIndex()) continue;
+        const qreal x = segment(index)->x() + 0.5;
+        painter.drawLine(QPointF(x, 6), QPointF(x, height() - 6));
+    }
+}
+
+} // namespace qlan
