@@ -47,7 +47,8 @@ struct FileWriteOptions {
     bool replaceLink = false;
     // The file whose owner, group, permission bits (unless `permissions` names others), access list and
     // extended attributes the new file takes instead of the replaced one's: a backup's original, so that
-    // the backup is no more open than the file it keeps. Ignored when it is not a regular file.
+    // the backup is no more open than the file it keeps. Ignored when it is not a regular file; a regular
+    // file this user may not write is refused (NotPermittedError), as its edit would be.
     std::optional<QString> accessLike;
     // Tested just before the new file takes the old one's place: when the old one no longer holds these
     // bytes (someone else saved it meanwhile), nothing is written and FileChangedError is thrown.
@@ -115,7 +116,8 @@ public:
     // 16. the current user's temporary folder
     virtual QString temporaryDirectory() const = 0;
     // 17. writes the bytes atomically as `options` say; throws when the target is not a regular file
-    // (after a followed link), FileChangedError when it changed (`onlyIfUnchanged`)
+    // (after a followed link), FileChangedError when it changed (`onlyIfUnchanged`), NotPermittedError
+    // when this user may not write the file it would replace
     virtual void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) = 0;
     // 18. waits until no other edit of the engine's holds the file at `path` (a symbolic link stands for
     // the file it names), in this program or in any other program of the engine, and holds it until the

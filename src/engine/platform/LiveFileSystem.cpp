@@ -160,6 +160,13 @@ QString kindOf(mode_t mode) {
                         S_ISDIR(mode) ? EISDIR : EINVAL);
 }
 
+// Throws NotPermittedError (naming `path`) when this user may not write the file `file`.
+void refuseUnlessWritable(const QByteArray& file, const QString& path) {
+    if (::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) == 0) return;
+    if (errno != EACCES && errno != EPERM) throwErrno(QStringLiteral("Couldn't write"), path);
+    throw NotPermittedError(path, errno);
+}
+
 // Reads a whole regular file. Anything else is refused before it is opened for reading, and the open
 // never waits (a named pipe without a writer would block it).
 QByteArray readRegularFile(const QByteArray& file, const QString& path) {
@@ -670,14 +677,7 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
     if (item.exists && !existed && !S_ISLNK(st.st_mode)) throwNotRegular(what, path, st.st_mode);
     // The user's permission on the file itself decides, not the folder's: a file this user may not write
     // is never replaced by one of the user's own.
-    if (existed && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0) {
-        if (errno != EACCES && errno != EPERM) throwErrno(what, path);
-        throw PlatformError(
-            QStringLiteral(
-                "Couldn't write “%1”: you don't have permission to change it — nothing was written")
-                .arg(path),
-            errno);
-    }
+    if (existed) refuseUnlessWritable(target, path);
     const int slash = target.lastIndexOf('/');
     const QByteArray folder =
         slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
@@ -688,6 +688,9 @@ void LiveFileSystem::atomicWrite(const QByteArray& data, const QString& path,
     if (options.accessLike) {
         like = itemToReplace(*options.accessLike, false);
         if (!like->exists || !S_ISREG(like->st.st_mode)) like.reset();
+        // A backup is made only of a file its edit may change: none is left beside a file that the
+        // edit after it would refuse.
+        if (like) refuseUnlessWritable(like->path, *options.accessLike);
     } else if (existed) {
         like = item;
     }

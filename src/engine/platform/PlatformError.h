@@ -54,6 +54,17 @@ public:
     using PlatformError::PlatformError;
 };
 
+// A file the current user may not change was left as it was: neither replaced by one of the user's own
+// nor copied into a backup for an edit that cannot be made. `code` is EACCES or EPERM.
+class NotPermittedError : public PlatformError {
+public:
+    NotPermittedError(const QString& path, int code)
+        : PlatformError(
+              QStringLiteral("Couldn't write “%1”: you don't have permission to change it — nothing was written")
+                  .arg(path),
+              code) {}
+};
+
 // An edit was not begun because its job had been asked to stop, also while it waited for the file;
 // nothing was written. `code` is ECANCELED.
 class EditStoppedError : public PlatformError {

@@ -52,6 +52,12 @@ std::optional<QString> findProgram(ProcessRunning* process, const QString& name)
     return programFromLookup(outcome.result->stdOut);
 }
 
+QStringList absolutePathLines(const QString& output) {
+    QStringList lines = trimmedLines(output);
+    lines.removeIf([](const QString& line) { return !line.startsWith(u'/'); });
+    return lines;
+}
+
 bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory) {
     bool folder = false;
     bool found = false;

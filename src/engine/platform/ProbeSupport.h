@@ -48,6 +48,9 @@ CommandOutcome runLoginShell(ProcessRunning* process, const QString& command,
 QString programLookupCommand(const QString& name);
 std::optional<QString> programFromLookup(const QString& output);
 std::optional<QString> findProgram(ProcessRunning* process, const QString& name);
+// The lines of `which -a` that name a program by an absolute path, in order, repeats kept: an empty or
+// relative PATH entry of a startup file names a program in whatever folder the shell stands in.
+QStringList absolutePathLines(const QString& output);
 
 // File tests that treat any failure as "absent".
 bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirectory);

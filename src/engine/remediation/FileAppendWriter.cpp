@@ -97,6 +97,8 @@ void FileAppendWriter::apply(const DiffPreview& preview) const {
 
     try {
         writeBackup(*fs, preview.path, preview.backupPath, preview.originalContents);
+    } catch (const NotPermittedError& error) {
+        throw WriteError(WriteError::Kind::writeFailed, error); // the file itself, before any backup
     } catch (const PlatformError& error) {
         throw WriteError(WriteError::Kind::backupFailed, error);
     }

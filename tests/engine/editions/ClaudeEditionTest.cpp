@@ -67,9 +67,12 @@ TEST(ClaudeProbes, FindClaudeOnTheLoginShellsPathAndOnDisk) {
     sandbox.linkSystemProgram("/bin/zsh");
     sandbox.writeStub("/opt/homebrew/bin/claude", StubSpec().withStdOut("2.1.3 (Claude Code)\n"));
     sandbox.writeStub("/Users/tester/.claude/local/claude");
-    // The login profile puts Homebrew's folder on PATH a second time: `which -a` names it twice.
+    // The login profile puts Homebrew's folder on PATH a second time: `which -a` names it twice. It also
+    // adds a relative entry with a claude below the folder it stands in, which is no answer.
     const QString brewBin = sandbox.map("/opt/homebrew/bin");
-    sandbox.writeFile("/Users/tester/.zprofile", ("export PATH=\"" + brewBin + ":$PATH\"\n").toUtf8());
+    sandbox.writeStub("/Users/tester/bin/claude");
+    sandbox.writeFile("/Users/tester/.zprofile",
+                      ("cd \"" + sandbox.home() + "\"\nexport PATH=\"" + brewBin + ":$PATH:bin\"\n").toUtf8());
 
     const SetupProbeBundle bundle = probeOn(sandbox);
     EXPECT_THAT(bundle.pathVisiblePrimaryTools, ElementsAre(brewBin + "/claude", brewBin + "/claude"));

@@ -610,6 +610,7 @@ TEST(FileAppendWriter, AnEditKeepsWhoMayReadAndWriteTheFileAndItsBackup) {
                 << child.output.toStdString();
             EXPECT_EQ(QFileInfo(file).size(), 11);
             EXPECT_EQ(QFileInfo(file).ownerId(), c.owner) << "still the other user's";
+            EXPECT_FALSE(QFileInfo::exists(file + ".bak")) << "no backup of an edit that was refused";
             continue;
         }
         EXPECT_TRUE(child.output.contains("edit: written")) << child.output.toStdString();

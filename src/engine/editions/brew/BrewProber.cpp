@@ -28,7 +28,7 @@ SetupProbeBundle BrewProber::probe(const std::shared_ptr<ProcessRunning>& proces
     }
 
     if (const std::optional<ProcessResult> result = which.get(); result && result->exitCode == 0)
-        bundle.pathVisiblePrimaryTools = probing::trimmedLines(result->stdOut);
+        bundle.pathVisiblePrimaryTools = probing::absolutePathLines(result->stdOut);
     return bundle;
 }
 

@@ -14,7 +14,7 @@ QStringList ClaudeProbes::pathLookup() const {
     const std::optional<ProcessResult> result =
         probing::runLoginShell(shell.process.get(), QStringLiteral("/usr/bin/which -a claude")).result;
     if (!result || result->exitCode != 0) return {};
-    return probing::trimmedLines(result->stdOut);
+    return probing::absolutePathLines(result->stdOut);
 }
 
 std::pair<std::optional<QString>, std::optional<std::int32_t>> ClaudeProbes::version() const {

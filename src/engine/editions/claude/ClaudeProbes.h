@@ -26,7 +26,7 @@ struct ClaudeProbes {
     SetupProbeBundle probeAll() const;
 
     // The single probes.
-    QStringList pathLookup() const; // "/usr/bin/which -a claude": every line, repeats kept
+    QStringList pathLookup() const; // "/usr/bin/which -a claude": every absolute path, repeats kept
     std::pair<std::optional<QString>, std::optional<std::int32_t>> version() const; // "claude --version 2>&1"
     bool codexPresent() const;         // a fixed codex path exists, else the login shell finds codex
     bool ghPresent() const;            // a fixed gh path exists, else the login shell finds gh
