@@ -1,6 +1,7 @@
 #include "ui/progress/FileEditWidgets.h"
 
 #include "ui/widgets/FramedBox.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
@@ -41,6 +42,10 @@ void DiffRowsView::setRows(const QList<DiffRow>& rows) {
         if (row.added) applySystemTextColor(label, SystemColor::green);
         rowsLayout_->insertWidget(index++, label);
     }
+}
+
+void DiffRowsView::keyPressEvent(QKeyEvent* event) {
+    if (!scrollByKey(this, event)) QScrollArea::keyPressEvent(event);
 }
 
 QStringList DiffRowsView::rowTexts() const {

@@ -23,6 +23,9 @@ public:
     // The texts of the rows shown, in order.
     QStringList rowTexts() const;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QWidget* body_;
     QVBoxLayout* rowsLayout_;

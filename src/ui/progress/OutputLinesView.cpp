@@ -3,6 +3,7 @@
 #include "progress/StreamingRemediationModel.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/FramedBox.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QApplication>
@@ -135,29 +136,7 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    // The keys scroll, as on the Mac, rather than move a current row.
-    struct KeyScroll {
-        int key;
-        bool sideways;
-        QAbstractSlider::SliderAction action;
-    };
-    static constexpr KeyScroll scrolls[] = {
-        {Qt::Key_Left, true, QAbstractSlider::SliderSingleStepSub},
-        {Qt::Key_Right, true, QAbstractSlider::SliderSingleStepAdd},
-        {Qt::Key_Home, true, QAbstractSlider::SliderToMinimum},
-        {Qt::Key_End, true, QAbstractSlider::SliderToMaximum},
-        {Qt::Key_Up, false, QAbstractSlider::SliderSingleStepSub},
-        {Qt::Key_Down, false, QAbstractSlider::SliderSingleStepAdd},
-        {Qt::Key_PageUp, false, QAbstractSlider::SliderPageStepSub},
-        {Qt::Key_PageDown, false, QAbstractSlider::SliderPageStepAdd},
-    };
-    if ((event->modifiers() | Qt::KeypadModifier) == Qt::KeypadModifier)
-        for (const KeyScroll& scroll : scrolls)
-            if (event->key() == scroll.key) {
-                (scroll.sideways ? horizontalScrollBar() : verticalScrollBar())->triggerAction(scroll.action);
-                event->accept();
-                return;
-            }
+    if (scrollByKey(this, event)) return;
     QListView::keyPressEvent(event);
 }
 

@@ -4,6 +4,8 @@
 #include "ui/widgets/TypeScale.h"
 
 #include <QAbstractScrollArea>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QApplication>
 #include <QEvent>
 #include <QLayout>
@@ -193,6 +195,33 @@ void startFollowingFocus() {
 
 void stopFollowingFocus() {
     delete follower().data();
+}
+
+bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event) {
+    struct KeyScroll {
+        int key;
+        bool sideways;
+        QAbstractSlider::SliderAction action;
+    };
+    static constexpr KeyScroll scrolls[] = {
+        {Qt::Key_Left, true, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Right, true, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_Home, true, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, true, QAbstractSlider::SliderToMaximum},
+        {Qt::Key_Up, false, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, false, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_PageUp, false, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, false, QAbstractSlider::SliderPageStepAdd},
+    };
+    if ((event->modifiers() | Qt::KeypadModifier) != Qt::KeypadModifier) return false;
+    for (const KeyScroll& scroll : scrolls)
+        if (event->key() == scroll.key) {
+            (scroll.sideways ? view->horizontalScrollBar() : view->verticalScrollBar())
+                ->triggerAction(scroll.action);
+            event->accept();
+            return true;
+        }
+    return false;
 }
 
 bool holdsKeyboardFocus(const QWidget* widget) {

@@ -18,7 +18,9 @@
 
 #include <QtGlobal>
 
+class QAbstractScrollArea;
 class QColor;
+class QKeyEvent;
 class QLayout;
 class QPalette;
 class QRect;
@@ -45,6 +47,11 @@ void setFocusRingArea(QWidget* control, const QRect& area);
 // stopFollowingFocus. The control style starts it.
 void startFollowingFocus();
 void stopFollowingFocus();
+
+// Scrolls `view` as a key pressed in it asks, as the Mac's scroll views do (they scroll rather than move
+// a current row): Left/Right by a step sideways, Home/End to the rows' start and end, Up/Down by a step,
+// Page Up/Page Down by a page. True when the key was one of these (without modifiers) and is taken.
+bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event);
 
 // Whether the keyboard focus of the widget's window is on the widget or inside it.
 bool holdsKeyboardFocus(const QWidget* widget);

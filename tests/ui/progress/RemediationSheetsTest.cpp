@@ -6,6 +6,7 @@
 #include "platform/ServiceContext.h"
 #include "progress/ZshrcActivationPreview.h"
 #include "support/CurrentEdition.h"
+#include "support/KeyboardWalk.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
@@ -24,6 +25,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -141,7 +143,8 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
 }
 
 TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
-    sandbox_.writeFile(kZprofile, "export A=1\n");
+    const QString longLine = QStringLiteral("export A=1 # ") + QString(300, u'x'); // wider than the sheet
+    sandbox_.writeFile(kZprofile, (longLine + "\n").toUtf8());
     RemediationSheet* sheet = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")));
     ZprofileDiffSheet* diff = sheet->view()->diffSheet();
     ASSERT_NE(diff, nullptr);
@@ -161,8 +164,10 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     onlyChanges->setFocus();
     QTest::keyClick(onlyChanges, Qt::Key_Right);
     EXPECT_TRUE(button(diff, QStringLiteral("Show full file"))->isChecked());
-    EXPECT_EQ(diff->rowsView()->rowTexts().first(), QStringLiteral("  export A=1"));
+    EXPECT_EQ(diff->rowsView()->rowTexts().first(), "  " + longLine);
     EXPECT_EQ(diff->rowsView()->rowTexts().size(), 4);
+    EXPECT_TRUE(waitUntil([&] { return diff->rowsView()->horizontalScrollBar()->maximum() > 0; }));
+    EXPECT_TRUE(walksByKeyboard(sheet->window())); // the long row is reached by keys too
     const auto* backup = diff->findChild<CodeTextLabel*>();
     EXPECT_EQ(backup->plainText(),
               QStringLiteral("Backup: ") + sandbox_.home() + QStringLiteral("/.zprofile.bak"));
@@ -170,10 +175,11 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
 
     QTest::keyClick(diff->findChild<ProminentButton*>(), Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return diff->model()->didApply(); })); // written off the GUI thread
-    EXPECT_EQ(sandbox_.readFile(kZprofile), "export A=1\n\n# Quillane — Java configuration\n"
-                                            "export JAVA_HOME=$(/usr/libexec/java_home)\n"
-                                            "export PATH=\"$JAVA_HOME/bin:$PATH\"\n");
-    EXPECT_EQ(sandbox_.readFile(kZprofile + QStringLiteral(".bak")), "export A=1\n");
+    EXPECT_EQ(sandbox_.readFile(kZprofile), (longLine + "\n\n# Quillane — Java configuration\n"
+                                                        "export JAVA_HOME=$(/usr/libexec/java_home)\n"
+                                                        "export PATH=\"$JAVA_HOME/bin:$PATH\"\n")
+                                                .toUtf8());
+    EXPECT_EQ(sandbox_.readFile(kZprofile + QStringLiteral(".bak")), (longLine + "\n").toUtf8());
     EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Continue to verify")});
     EXPECT_TRUE(diff->rowsView()->isVisible()); // the diff stays above the new button
     EXPECT_TRUE(outcomes_.isEmpty());
