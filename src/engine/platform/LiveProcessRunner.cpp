@@ -116,6 +116,12 @@ public:
         posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_adddup2(&actions_, outFd, STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions_, errFd, STDERR_FILENO);
+        // The child starts in the root folder, as an application opened from the Finder does, whatever
+        // folder this program was started in: a "." or relative PATH entry that a user's startup file
+        // adds never finds a program there, and nothing is read or written relative to it.
+#if defined(__APPLE__) || (defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29)))
+        posix_spawn_file_actions_addchdir_np(&actions_, "/");
+#endif
         // Descriptors that we inherited without close-on-exec (from whoever started us) do not reach the
         // child either: a descendant holding one could keep someone else's pipe open.
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))

@@ -417,7 +417,8 @@ private:
 } // namespace
 
 // The application started in a folder holding a `git` and a `claude` (and a bin/ holding both), with a
-// PATH whose empty, relative or "." entry names that folder. Neither ever runs: not from a child of the
+// PATH whose empty, relative or "." entry names that folder, and a ~/.zprofile that puts "." first. Neither
+// ever runs: not from a child of the
 // process runner, with its environment inherited or given, nor as the `git` of the Git job, nor as the
 // `claude` that the MCP job looks up and would run with the server's key.
 TEST(ConfigurationJobs, ProgramsInTheWorkingFolderNeverRunWhateverPATHHolds) {
@@ -439,6 +440,9 @@ TEST(ConfigurationJobs, ProgramsInTheWorkingFolderNeverRunWhateverPATHHolds) {
     const SetupRemediationRunner jobs(std::nullopt, std::make_shared<LiveProcessRunner>(),
                                       sandbox.services().fs, sandbox.services().http);
     const QStringList script{"-c", "claude; printf %s \"$PATH\""};
+    // The user's own startup file puts "." first: it names the folder the shell starts in, never the
+    // one the application was started in.
+    sandbox.writeFile("/Users/tester/.zprofile", "export PATH=\".:$PATH\"\n");
     for (const QString& path :
          {":" + absolute, "bin:" + absolute, absolute + ":", ".:" + absolute, absolute + ":.:bin"}) {
         SCOPED_TRACE(path.toStdString());
@@ -446,6 +450,7 @@ TEST(ConfigurationJobs, ProgramsInTheWorkingFolderNeverRunWhateverPATHHolds) {
         EXPECT_EQ(children.run("/bin/sh", script).stdOut, absolute);
         EXPECT_EQ(children.run("/bin/sh", script, Environment{{"PATH", path}}).stdOut, absolute);
         EXPECT_THROW(children.run("claude", {}), PlatformError);
+        EXPECT_EQ(children.run("/bin/sh", {"-c", "pwd"}).stdOut, "/\n");
 
         const auto before = sandbox.calls(tools + "/git").size();
         auto git = jobs.run(SetupRemediation::configureGit("Ada", "ada@example.com"), "Quillane");
