@@ -73,11 +73,6 @@ QPushButton* large(const QString& title, const QString& identifier) {
     return button;
 }
 
-// A horizontal row of buttons, centred vertically, 12 points apart, that wraps where the page is narrow.
-QWidget* buttonRow(const QList<QWidget*>& buttons) {
-    return new WrappingRow(buttons);
-}
-
 // An action of a page that acts only while the model still shows the page's step, and only once.
 std::function<void()> once(const SetupPageContext& context, std::function<void()> action) {
     QPointer<SetupFlowModel> model = context.model;
@@ -256,7 +251,7 @@ private:
         auto* notQuite = large(QStringLiteral("Not quite"), QStringLiteral("outcome-blocked"));
         onClick(resolved, [this] { answer(QStringLiteral("resolved")); });
         onClick(notQuite, [this] { answer(QStringLiteral("not_resolved")); });
-        items->addWidget(buttonRow({resolved, notQuite}));
+        items->addWidget(new WrappingRow({resolved, notQuite}));
         return box;
     }
 
@@ -289,7 +284,7 @@ private:
             });
             buttons.append(show);
         }
-        QWidget* row = buttonRow(buttons);
+        QWidget* row = new WrappingRow(buttons);
         row->setObjectName(QStringLiteral("outcome-actions"));
         return row;
     }
@@ -342,7 +337,7 @@ QWidget* makeReadinessWarningPage(const SetupPageContext& context) {
     onClick(proceed, once(context, [model] { model->continueAfterWarning(); }));
     onClick(stop, once(context, [model] { model->stopAtWarning(); }));
     return framed(QStringLiteral("setup-readiness-warning"), copy.headline, copy.body,
-                  buttonRow({proceed, stop}), ScreenScaffold::Options::withoutArticleLink());
+                  new WrappingRow({proceed, stop}), ScreenScaffold::Options::withoutArticleLink());
 }
 
 QWidget* makeInterstitialPage(const SetupPageContext& context) {
@@ -385,7 +380,7 @@ QWidget* makeKeepGoingPage(const SetupPageContext& context) {
     onClick(keepGoing, once(context, [model = context.model] { model->advanceToOptional(); }));
     onClick(finish, once(context, [model = context.model] { model->setStep(Step::outcome()); }));
     return framed(QStringLiteral("setup-keep-going"), copy.continueHeadline, copy.continueBody,
-                  buttonRow({keepGoing, finish}), linkingTo(articleURL(context, QString())));
+                  new WrappingRow({keepGoing, finish}), linkingTo(articleURL(context, QString())));
 }
 
 QWidget* makeStagePage(const SetupPageContext& context) {

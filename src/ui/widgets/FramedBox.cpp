@@ -1,6 +1,7 @@
 #include "ui/widgets/FramedBox.h"
 
 #include "ui/widgets/KeyboardFocus.h"
+#include "ui/widgets/SystemColors.h"
 
 #include <QAbstractScrollArea>
 #include <QEvent>
@@ -16,8 +17,7 @@ void paintTextFrame(QPainter& painter, const QRectF& rect, const QPalette& palet
     QPainterPath shape;
     shape.addRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
     painter.fillPath(shape, palette.color(QPalette::Active, QPalette::Base));
-    QColor border = TypeScale::secondaryColor(palette);
-    border.setAlphaF(border.alphaF() * 0.3f);
+    const QColor border = withAlpha(TypeScale::secondaryColor(palette), 0.3);
     painter.setPen(QPen(border, 1));
     painter.drawPath(shape);
     painter.restore();

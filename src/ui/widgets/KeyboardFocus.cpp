@@ -1,17 +1,16 @@
 #include "ui/widgets/KeyboardFocus.h"
 
 #include "ui/widgets/SystemColors.h"
-#include "ui/widgets/TypeScale.h"
 
 #include <QAbstractScrollArea>
-#include <QKeyEvent>
-#include <QScrollBar>
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QScrollBar>
 #include <QWidget>
 
 namespace qlan {
@@ -125,8 +124,8 @@ private:
         // A scroll view shows the ring as far as its edge, and the ring's extent past it.
         for (QWidget* widget = marked->parentWidget(); widget && widget != window;
              widget = widget->parentWidget())
-            if (auto* area = qobject_cast<QAbstractScrollArea*>(widget->parentWidget());
-                area && area->viewport() == widget)
+            if (auto* view = qobject_cast<QAbstractScrollArea*>(widget->parentWidget());
+                view && view->viewport() == widget)
                 shown &= QRect(widget->mapTo(window, QPoint(0, 0)), widget->size()) + extent;
         if (shown.isEmpty()) {
             layer_->hide();
@@ -159,20 +158,11 @@ QPointer<FocusFollower>& follower() {
 
 QColor focusRingColor(const QPalette& palette) {
     constexpr double kMinimumContrast = 3.0;
-    const QColor beside[] = {palette.color(QPalette::Active, QPalette::Window),
-                             palette.color(QPalette::Active, QPalette::Base), cardBackground(palette)};
-    QColor accent = systemAccentColor(palette).toRgb();
-    accent.setAlpha(255);
     // Towards the text colour: darker on a light window, lighter on a dark one.
-    const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
-    for (int step = 0; step <= 50; ++step) {
-        const QColor ring = blended(accent, text, step / 50.0);
-        bool reads = true;
-        for (const QColor& background : beside)
-            reads = reads && TypeScale::contrastRatio(ring, background) >= kMinimumContrast;
-        if (reads) return ring;
-    }
-    return text;
+    return firstReadableBlend(systemAccentColor(palette), palette.color(QPalette::Active, QPalette::WindowText),
+                              {palette.color(QPalette::Active, QPalette::Window),
+                               palette.color(QPalette::Active, QPalette::Base), cardBackground(palette)},
+                              kMinimumContrast);
 }
 
 void setFocusRingRadius(QWidget* control, qreal radius) {

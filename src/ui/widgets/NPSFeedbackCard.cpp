@@ -28,11 +28,6 @@
 namespace qlan {
 namespace {
 
-QColor withAlpha(QColor color, qreal alpha) {
-    color.setAlphaF(color.alphaF() * alpha);
-    return color;
-}
-
 // One score: its number in a 30-point circle, filled with the accent colour when selected. A change of
 // selection eases in over 0.2 s: the fill and the white text come in as the ring goes, and back.
 class ScoreButton : public QAbstractButton {

@@ -110,14 +110,8 @@ QColor ProminentButton::disabledFillColor(const QPalette& palette) {
 
 QColor ProminentButton::disabledTextColor(const QPalette& palette) {
     const QColor fill = disabledFillColor(palette);
-    const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
-    double amount = 0.45;
-    QColor ink = blended(fill, text, amount);
-    while (amount < 1.0 && TypeScale::contrastRatio(ink, fill) < kMinimumDisabledTextContrast) {
-        amount = std::min(1.0, amount + 0.05);
-        ink = blended(fill, text, amount);
-    }
-    return ink;
+    return firstReadableBlend(fill, palette.color(QPalette::Active, QPalette::WindowText), {fill},
+                              kMinimumDisabledTextContrast, 0.45, 0.05);
 }
 
 void ProminentButton::bindToReturn() {

@@ -3,12 +3,12 @@
 #include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -19,21 +19,16 @@ constexpr qreal kCornerRadius = 6;
 // The chosen segment sits this far inside the bezel.
 constexpr qreal kInset = 2;
 
-QColor withAlpha(QColor colour, qreal alpha) {
-    colour.setAlphaF(colour.alphaF() * alpha);
-    return colour;
-}
-
 } // namespace
 
 // One segment: its title, on the raised face when chosen.
 class SegmentButton : public QAbstractButton {
 public:
     SegmentButton(const QString& title, SegmentedControl* control)
-        : QAbstractButton(control)
-        , control_(control) {
+        : QAbstractButton(control) {
         setText(title);
         setCheckable(true);
+        setFocusPolicy(Qt::TabFocus); // a click chooses without taking the focus, as on the Mac
         setCursor(Qt::PointingHandCursor);
         TypeScale::apply(this, TextRole::body);
         setAccessibleRole(this, QAccessible::RadioButton);
@@ -46,21 +41,6 @@ public:
 
 protected:
     void nextCheckState() override {} // the control chooses
-    void keyPressEvent(QKeyEvent* event) override {
-        const int step = event->key() == Qt::Key_Left || event->key() == Qt::Key_Up      ? -1
-                         : event->key() == Qt::Key_Right || event->key() == Qt::Key_Down ? 1
-                                                                                         : 0;
-        if (step == 0) {
-            QAbstractButton::keyPressEvent(event);
-            return;
-        }
-        const int next = control_->selectedIndex() + step;
-        if (next >= 0 && next < control_->count()) {
-            control_->choose(next);
-            control_->segment(next)->setFocus(Qt::TabFocusReason);
-        }
-        event->accept();
-    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -81,20 +61,21 @@ protected:
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
     }
-
-private:
-    SegmentedControl* control_;
 };
 
 SegmentedControl::SegmentedControl(const QStringList& titles, QWidget* parent)
     : QWidget(parent)
     , group_(new QButtonGroup(this)) {
-    setAccessibleRole(this, QAccessible::Grouping);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFocusRingRadius(this, kCornerRadius);
     group_->setExclusive(true);
-    for (const QString& title : titles)
-        group_->addButton(new SegmentButton(title, this), int(group_->buttons().size()));
+    // One Tab stop, on the chosen segment; the arrow keys choose the one beside it.
+    auto* keys = new RadioGroup(this, QString());
+    for (const QString& title : titles) {
+        auto* segment = new SegmentButton(title, this);
+        group_->addButton(segment, int(group_->buttons().size()));
+        keys->addChoice(segment);
+    }
     connect(group_, &QButtonGroup::idClicked, this, &SegmentedControl::choose);
     setSelectedIndex(0);
 }
@@ -112,12 +93,8 @@ int SegmentedControl::selectedIndex() const {
 }
 
 void SegmentedControl::setSelectedIndex(int index) {
-    for (QAbstractButton* each : group_->buttons()) {
-        const bool chosen = group_->id(each) == index;
-        each->setChecked(chosen);
-        // Tab reaches the chosen segment only: the arrow keys move between them.
-        each->setFocusPolicy(chosen ? Qt::TabFocus : Qt::NoFocus);
-    }
+    for (QAbstractButton* each : group_->buttons())
+        each->setChecked(group_->id(each) == index);
     update();
 }
 

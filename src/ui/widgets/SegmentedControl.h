@@ -36,7 +36,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    friend class SegmentButton;
     void choose(int index);
     void placeSegments();
 

@@ -130,6 +130,23 @@ QColor blended(const QColor& from, const QColor& to, double amount) {
                             float(a.blueF() + (b.blueF() - a.blueF()) * amount));
 }
 
+QColor firstReadableBlend(const QColor& from, const QColor& to, const QList<QColor>& backgrounds,
+                          double minimum, double start, double step) {
+    for (int k = 0;; ++k) {
+        const double amount = std::min(1.0, start + k * step);
+        const QColor colour = blended(from, to, amount);
+        if (amount >= 1.0 || std::all_of(backgrounds.begin(), backgrounds.end(), [&](const QColor& background) {
+                return TypeScale::contrastRatio(colour, background) >= minimum;
+            }))
+            return colour;
+    }
+}
+
+QColor withAlpha(QColor colour, qreal alpha) {
+    colour.setAlphaF(float(colour.alphaF() * alpha));
+    return colour;
+}
+
 QColor secondaryTextColor(const QPalette& palette) {
     constexpr double kMinimumContrast = 4.5;
     const QColor window = palette.color(QPalette::Active, QPalette::Window);

@@ -6,6 +6,7 @@
 // palette).
 
 #include <QColor>
+#include <QList>
 
 class QPalette;
 class QWidget;
@@ -32,6 +33,12 @@ QColor cardBackground(const QPalette& palette);
 QColor drawnOver(const QColor& colour, const QColor& background);
 // The colour `amount` (0 to 1) of the way from `from` to `to`, opaque.
 QColor blended(const QColor& from, const QColor& to, double amount);
+// The first colour on the way from `from` to `to`, in steps of `step` from `start`, that reads at
+// `minimum` to 1 against every one of `backgrounds`; `to` (opaque) when none does.
+QColor firstReadableBlend(const QColor& from, const QColor& to, const QList<QColor>& backgrounds,
+                          double minimum, double start = 0, double step = 0.02);
+// `colour` with its opacity multiplied by `alpha`.
+QColor withAlpha(QColor colour, qreal alpha);
 
 // The secondary colour as text: the system's, made only as much stronger as it needs to read at 4.5 to 1
 // on the window, whether bare or under a card's fill, in either appearance.
