@@ -1,8 +1,8 @@
 #pragma once
 // Another program that holds the edit lock of one file, as another edition of the engine does while it
-// edits the file: flock(1) on the file's lock file (LiveFileSystem::editLockFile) until `release()`.
+// edits the file: flock(1) on the file's lock file (LiveFileEditHold::lockFile) until `release()`.
 
-#include "platform/LiveFileSystem.h"
+#include "platform/LiveFileEditHold.h"
 
 #include <QDir>
 #include <QProcess>
@@ -17,7 +17,7 @@ public:
     EditLockHolder(const QString& path, const QString& lockFolder, QStringList asUser = {}) {
         const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
         if (flock.isEmpty() || !QDir().mkpath(lockFolder)) return;
-        asUser << flock << LiveFileSystem::editLockFile(path, lockFolder) << "-c"
+        asUser << flock << LiveFileEditHold::lockFile(path, lockFolder) << "-c"
                << "echo held; exec cat";
         process_.start(asUser.takeFirst(), asUser);
         held_ = process_.waitForReadyRead(10000) && process_.readLine() == "held\n";

@@ -1,5 +1,7 @@
 #include "support/SandboxFileSystem.h"
 
+#include "platform/LiveFileEditHold.h"
+
 namespace qlan::test {
 
 bool SandboxFileSystem::fileExists(const QString& path) const {
@@ -65,7 +67,7 @@ void SandboxFileSystem::writeFile(const QByteArray& data, const QString& path,
 
 std::unique_ptr<FileEditHold> SandboxFileSystem::lockForEditing(const QString& path,
                                                                 const EditLockWait& wait) {
-    return LiveFileSystem::lockForEditing(map(path), LiveFileSystem::editLockFolder(temporaryDirectory()),
+    return LiveFileEditHold::hold(map(path), LiveFileEditHold::lockFolder(temporaryDirectory()),
                                           wait);
 }
 

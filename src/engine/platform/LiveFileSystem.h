@@ -1,5 +1,7 @@
 #pragma once
-// The file system of this machine.
+// The file system of this machine. Its writes replace a file in one step (AtomicFileWriter), its edit
+// locks hold across programs (LiveFileEditHold), and its temporary files go to the user's own temporary
+// folder (UserTemporaryFolder).
 
 #include "platform/FileSystemOperating.h"
 
@@ -24,48 +26,9 @@ public:
     QString urlForDirectory(StandardDirectory which, bool create) override;
     QString temporaryDirectory() const override;
     void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) override;
-    // The lock file of an edit is named after the file's real path (its folder's links resolved) in a
-    // private folder of the user's (editLockFolder of userTemporaryFolder), and held with flock, which
-    // the system lets go when the holder ends however it ends: a lock file left behind is empty and
-    // never stops an edit. A wait for another program gives up after the wait's patience; while another
-    // program holds the file, one thread of this program blocks in flock for it, also after the edit
-    // that started it gave up or was stopped (a later edit of the file waits for that same thread), and
-    // lets go of the lock and its descriptor as soon as it gets the lock and no edit waits any more.
+    // Held across programs (LiveFileEditHold), with the lock files in the user's own temporary folder.
     std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const EditLockWait& wait) override;
-
-    // The folder of this user's own temporary files: $TMPDIR when it names a folder this user may write;
-    // otherwise on a Mac the per-user folder the system names, elsewhere $XDG_RUNTIME_DIR when it is
-    // this user's private folder, else "/tmp". Never the empty path (the root of the disk). Every temporary
-    // file of the engine's goes there (temporaryDirectory, downloads, lock files).
-    static QString userTemporaryFolder();
-    // The lock folder of this user inside a temporary folder.
-    static QString editLockFolder(const QString& temporaryFolder);
-    // The lock file of the file at `path` inside a lock folder.
-    static QString editLockFile(const QString& path, const QString& lockFolder);
-    // lockForEditing with the lock files in `lockFolder` (made when missing).
-    static std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const QString& lockFolder,
-                                                        const EditLockWait& wait);
-
-    // Writes `data` to `path` through a temporary file in the same folder that then replaces the target
-    // in one rename. A symbolic link at `path` stays a link (even a dangling one): the file it names is
-    // replaced or created, unless `options` ask for the link itself to be replaced. An existing file's
-    // permissions are kept unless `options` name others, and so are its extended attributes and (where
-    // this process may set them) its owner and group. On failure the old file is untouched and no
-    // temporary file remains.
-    static void atomicWrite(const QByteArray& data, const QString& path,
-                            const FileWriteOptions& options = {});
-
-    // Writes all of `data` to the open descriptor `fd` of the file at `path`, however the system splits
-    // the writes up. A failed write throws PlatformError("<what> “<path>”: <the system's reason>") with
-    // errno as its code, so a full disk says "No space left on device".
-    static void writeAll(int fd, QByteArrayView data, const QString& path,
-                         const QString& what = QStringLiteral("Couldn't write"));
-
-    // Below `root`, each folder is opened by its name in the folder before it (openat with O_NOFOLLOW),
-    // so no link is followed: one met on the way (ELOOP) is refused by its path. A file is written as a
-    // temporary file in its folder (O_EXCL, O_NOFOLLOW) that is then renamed into place; a rename never
-    // writes through a link, and with `keepExisting` it never replaces anything (an item that appeared
-    // meanwhile stays, a link there is refused).
+    // Confined to `root` (ConfinedFolderWriter).
     void createDirectoryBelow(const QString& root, const QString& relative) override;
     bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative, int permissions,
                         bool keepExisting) override;

@@ -1,7 +1,8 @@
 #include "platform/LiveHTTPFetcher.h"
 
-#include "platform/LiveFileSystem.h"
+#include "platform/FileDescriptor.h"
 #include "platform/PlatformError.h"
+#include "platform/UserTemporaryFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -300,7 +301,7 @@ private:
     }
 
     void openFile() {
-        auto file = std::make_unique<QTemporaryFile>(LiveFileSystem::userTemporaryFolder() +
+        auto file = std::make_unique<QTemporaryFile>(UserTemporaryFolder::path() +
                                                      QStringLiteral("/quillane-download-XXXXXX"));
         file->setAutoRemove(false);
         if (!file->open()) {
@@ -325,7 +326,7 @@ private:
             if (!keep(chunk.size())) return;
             try {
                 // Straight to the descriptor, so a failed write says why (a full disk, say).
-                LiveFileSystem::writeAll(file_->handle(), chunk, file_->fileName(),
+                fileio::writeAll(file_->handle(), chunk, file_->fileName(),
                                          QStringLiteral("Couldn't save the download to"));
             } catch (const PlatformError&) {
                 return fail(std::current_exception());

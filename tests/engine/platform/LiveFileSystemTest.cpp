@@ -1,7 +1,10 @@
 // The file system of this machine, exercised in a temporary folder (never the real home).
 
+#include "platform/FileDescriptor.h"
+#include "platform/LiveFileEditHold.h"
 #include "platform/LiveFileSystem.h"
 #include "platform/PlatformError.h"
+#include "platform/UserTemporaryFolder.h"
 
 #include "support/EditLockHolder.h"
 #include "support/FileSizeLimit.h"
@@ -401,7 +404,7 @@ TEST_F(LiveFileSystemTest, FailedAtomicWriteLeavesTheOldFileWholeAndNoTemporaryF
     // A full device says so, in the system's words.
     if (const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC); full >= 0) {
         try {
-            LiveFileSystem::writeAll(full, "x", "/dev/full");
+            fileio::writeAll(full, "x", "/dev/full");
             ADD_FAILURE() << "a write to a full device must throw";
         } catch (const PlatformError& error) {
             EXPECT_EQ(error.localizedDescription(), "Couldn't write “/dev/full”: No space left on device");
@@ -571,12 +574,12 @@ TEST(LiveFileSystemChildProgram, AWaitThatCannotStart) {
     const rlimit noMore{0, 0};
     ASSERT_EQ(::setrlimit(RLIMIT_NPROC, &noMore), 0);
     try {
-        LiveFileSystem::lockForEditing(file, locks, {});
+        LiveFileEditHold::hold(file, locks, {});
         ADD_FAILURE() << "held a file another program holds";
     } catch (const PlatformError& error) {
         std::printf("refused: %s\n", error.what());
     }
-    EXPECT_EQ(test::openDescriptorsOf(LiveFileSystem::editLockFile(file, locks)), 0);
+    EXPECT_EQ(test::openDescriptorsOf(LiveFileEditHold::lockFile(file, locks)), 0);
 }
 
 TEST_F(LiveFileSystemTest, AWaitThatCannotStartClosesItsDescriptorAtOnce) {
@@ -622,7 +625,7 @@ TEST_F(LiveFileSystemTest, TemporaryFilesAndLocksGoToTheUsersOwnTemporaryFolderN
         c.tmpdir.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", QFile::encodeName(c.tmpdir));
         c.runtime.isEmpty() ? qunsetenv("XDG_RUNTIME_DIR")
                             : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(c.runtime));
-        EXPECT_EQ(LiveFileSystem::userTemporaryFolder(), c.folder);
+        EXPECT_EQ(UserTemporaryFolder::path(), c.folder);
         EXPECT_EQ(fs_.temporaryDirectory(), c.folder); // askpass scripts, clones and downloads too
     }
     // An edit without $TMPDIR takes its lock in the user's runtime folder.
@@ -630,7 +633,7 @@ TEST_F(LiveFileSystemTest, TemporaryFilesAndLocksGoToTheUsersOwnTemporaryFolderN
     write("zprofile", "");
     fs_.lockForEditing(path("zprofile"), {});
     EXPECT_TRUE(QFile::exists(
-        LiveFileSystem::editLockFile(path("zprofile"), LiveFileSystem::editLockFolder(path("runtime")))));
+        LiveFileEditHold::lockFile(path("zprofile"), LiveFileEditHold::lockFolder(path("runtime")))));
     for (const auto& [name, value] : {std::pair{"TMPDIR", saved[0]}, std::pair{"XDG_RUNTIME_DIR", saved[1]}})
         value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
 }

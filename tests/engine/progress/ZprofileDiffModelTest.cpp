@@ -5,7 +5,7 @@
 
 #include "ProgressTestSupport.h"
 #include "engine/remediation/FaultyFileSystem.h"
-#include "platform/LiveFileSystem.h"
+#include "platform/LiveFileEditHold.h"
 #include "remediation/FileEditLock.h"
 #include "support/CurrentEdition.h"
 #include "support/EditLockHolder.h"
@@ -215,7 +215,7 @@ TEST_F(ZprofileDiffModelTest, ApplyWaitsForAnotherProgramOffTheGUIThreadSaysSoAn
     // Another program of the engine is editing the file.
     const QString zprofile = sandbox_.home() + "/.zprofile";
     EditLockHolder holder(zprofile,
-                          LiveFileSystem::editLockFolder(sandbox_.services().fs->temporaryDirectory()));
+                          LiveFileEditHold::lockFolder(sandbox_.services().fs->temporaryDirectory()));
     if (!holder.held()) GTEST_SKIP() << "flock(1) is not installed";
     model->apply();
     EXPECT_TRUE(

@@ -4,7 +4,7 @@
 
 #include "remediation/SetupRemediationRunner.h"
 
-#include "platform/LiveFileSystem.h"
+#include "platform/LiveFileEditHold.h"
 #include "remediation/FileEditLock.h"
 
 #include "FaultyFileSystem.h"
@@ -287,10 +287,10 @@ TEST(SetupRemediationRunner, AFileJobWaitsForAnotherProgramOnceOffTheCallingThre
     test::CurrentEdition edition(ProductConfig::homebrewEdition());
     Sandbox sandbox;
     const QString zprofile = sandbox.home() + "/.zprofile";
-    const QString locks = LiveFileSystem::editLockFolder(sandbox.services().fs->temporaryDirectory());
+    const QString locks = LiveFileEditHold::lockFolder(sandbox.services().fs->temporaryDirectory());
     test::EditLockHolder holder(zprofile, locks);
     if (!holder.held()) GTEST_SKIP() << "flock(1) is not installed";
-    const QString lockFile = LiveFileSystem::editLockFile(zprofile, locks);
+    const QString lockFile = LiveFileEditHold::lockFile(zprofile, locks);
     const QString waiting = FileEditLock::waitingLine("~/.zprofile");
 
     const auto start = std::chrono::steady_clock::now();

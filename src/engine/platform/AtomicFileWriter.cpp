@@ -1,0 +1,202 @@
+#include "platform/AtomicFileWriter.h"
+
+#include "platform/ExtendedAttributes.h"
+#include "platform/FileDescriptor.h"
+#include "platform/PlatformError.h"
+
+#include <QDir>
+
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qlan {
+
+using fileio::native;
+using fileio::randomSuffix;
+using fileio::readRegularFile;
+using fileio::throwErrno;
+using fileio::throwNotRegular;
+
+namespace {
+
+// Throws NotPermittedError (naming `path`) when this user may not write the file `file`.
+void refuseUnlessWritable(const QByteArray& file, const QString& path) {
+    if (::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) == 0) return;
+    if (errno != EACCES && errno != EPERM) throwErrno(QStringLiteral("Couldn't write"), path);
+    throw NotPermittedError(path, errno);
+}
+
+// The path a symbolic link names, resolved against the link's folder when relative.
+QByteArray linkTarget(const QByteArray& link, const QString& path) {
+    QByteArray target(PATH_MAX + 1, '\0');
+    const ssize_t n = ::readlink(link.constData(), target.data(), static_cast<size_t>(target.size()));
+    if (n < 0 || n >= target.size())
+        throwErrno(QStringLiteral("Couldn't write"), path, n < 0 ? errno : ENAMETOOLONG);
+    target.truncate(n);
+    if (target.startsWith('/')) return target;
+    const int slash = link.lastIndexOf('/');
+    return (slash >= 0 ? link.left(slash + 1) : QByteArray()) + target;
+}
+
+// The item that a write to `path` replaces or creates: the path itself, or (unless a link at the path is
+// to be replaced) the end of the chain of symbolic links that starts there.
+struct ItemToReplace {
+    QByteArray path;
+    struct stat st {}; // when it exists
+    bool exists = false;
+};
+
+ItemToReplace itemToReplace(const QString& path, bool replaceLink) {
+    ItemToReplace item{native(path)};
+    for (int hops = 0;; ++hops) {
+        if (::lstat(item.path.constData(), &item.st) != 0) {
+            if (errno != ENOENT) throwErrno(QStringLiteral("Couldn't write"), path);
+            return item;
+        }
+        item.exists = true;
+        if (!S_ISLNK(item.st.st_mode) || replaceLink) return item;
+        if (hops >= 40) throwErrno(QStringLiteral("Couldn't write"), path, ELOOP);
+        item.path = linkTarget(item.path, path);
+        item.exists = false;
+    }
+}
+
+} // namespace
+
+QByteArray AtomicFileWriter::replacedFile(const QString& path) {
+    QByteArray rest = itemToReplace(path, false).path;
+    QByteArray tail;
+    while (rest.size() > 1) {
+        const int slash = rest.lastIndexOf('/');
+        if (slash < 0) break;
+        tail.prepend(rest.mid(slash));
+        rest = slash > 0 ? rest.left(slash) : QByteArray("/");
+        char resolved[PATH_MAX];
+        if (::realpath(rest.constData(), resolved)) {
+            const QByteArray folder(resolved);
+            return (folder == "/" ? QByteArray() : folder) + tail;
+        }
+    }
+    return QDir::cleanPath(path).toLocal8Bit();
+}
+
+void AtomicFileWriter::write(const QByteArray& data, const QString& path, const FileWriteOptions& options) {
+    const QString what = QStringLiteral("Couldn't write");
+    // The file to replace: the path itself, or (unless links are to be replaced) the end of the chain of
+    // symbolic links that starts there, so that a link survives and the file it names gets the bytes,
+    // created when it does not exist yet.
+    const ItemToReplace item = itemToReplace(path, options.replaceLink);
+    const QByteArray& target = item.path;
+    struct stat st = item.st;
+    const bool existed = item.exists && S_ISREG(st.st_mode);
+    if (item.exists && !existed && !S_ISLNK(st.st_mode)) throwNotRegular(what, path, st.st_mode);
+    // The user's permission on the file itself decides, not the folder's: a file this user may not write
+    // is never replaced by one of the user's own.
+    if (existed) refuseUnlessWritable(target, path);
+    const int slash = target.lastIndexOf('/');
+    const QByteArray folder =
+        slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
+
+    // The file whose owner, group, mode, access list and extended attributes the new one takes: the one
+    // named for it (a backup's original, the end of its links), else the replaced file.
+    std::optional<ItemToReplace> like;
+    if (options.accessLike) {
+        like = itemToReplace(*options.accessLike, false);
+        if (!like->exists || !S_ISREG(like->st.st_mode)) like.reset();
+        // A backup is made only of a file its edit may change: none is left beside a file that the
+        // edit after it would refuse.
+        if (like) refuseUnlessWritable(like->path, *options.accessLike);
+    } else if (existed) {
+        like = item;
+    }
+
+    // The temporary file has its final permission bits before its first byte: those asked for, or the
+    // model's; private when a model was named but is no regular file. A new file without asked-for bits
+    // gets the mode the kernel gives under the umask (reading the umask with umask() would change it for
+    // every thread for a moment). Set-ID bits never come along.
+    std::optional<mode_t> mode;
+    if (options.permissions)
+        mode = static_cast<mode_t>(*options.permissions) & 07777;
+    else if (like)
+        mode = like->st.st_mode & 07777;
+    else if (options.accessLike)
+        mode = 0600;
+    if (mode) *mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        temporary = folder + "/." + target.mid(slash + 1) + ".tmp-" + randomSuffix();
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0666);
+        if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(what, path);
+    }
+    auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        throwErrno(what, path, error);
+    };
+    if (like) {
+        // The model's owner and group, where this process may give them (only the super-user may give a
+        // file away; a group the user belongs to is given alone). A group it cannot keep gets no access
+        // of the old one's: the writer's own group is not to gain it.
+        const auto notOurs = [](int error) { return error == EPERM || error == EINVAL; };
+        if (::fchown(fd, like->st.st_uid, like->st.st_gid) != 0) {
+            if (!notOurs(errno)) fail(errno);
+            if (::fchown(fd, static_cast<uid_t>(-1), like->st.st_gid) != 0 && !notOurs(errno)) fail(errno);
+        }
+        struct stat made {};
+        if (::fstat(fd, &made) != 0) fail(errno);
+        if (made.st_gid != like->st.st_gid) *mode &= ~static_cast<mode_t>(S_IRWXG);
+        // Its extended attributes and access list; where the list cannot come along, the file is its
+        // owner's alone, so no one the list kept out can read it.
+        try {
+            if (!extendedAttributes::copy(like->path, fd, path))
+                *mode &= ~static_cast<mode_t>(S_IRWXG | S_IRWXO);
+        } catch (const PlatformError&) {
+            ::close(fd);
+            ::unlink(temporary.constData());
+            throw;
+        }
+    }
+    // The mode comes last: an access list among the attributes never grants more than it.
+    if (mode && ::fchmod(fd, *mode) != 0) fail(errno);
+    try {
+        fileio::writeAll(fd, data, path, what);
+    } catch (const PlatformError&) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        throw;
+    }
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        throwErrno(what, path, error);
+    }
+    // The last moment before the rename: a file someone else saved since the caller read it is kept.
+    if (options.onlyIfUnchanged) {
+        bool same = false;
+        try {
+            const bool exists = ::lstat(target.constData(), &st) == 0;
+            same = exists == options.onlyIfUnchanged->exists &&
+                   (!exists || readRegularFile(target, path) == options.onlyIfUnchanged->bytes);
+        } catch (const PlatformError&) {
+        }
+        if (!same) {
+            ::unlink(temporary.constData());
+            throw FileChangedError(
+                QStringLiteral("“%1” was changed by someone else meanwhile — nothing was written").arg(path),
+                EAGAIN);
+        }
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        throwErrno(what, path, error);
+    }
+}
+
+} // namespace qlan

@@ -1,0 +1,157 @@
+#include "platform/ConfinedFolderWriter.h"
+
+#include "platform/FileDescriptor.h"
+#include "platform/PlatformError.h"
+
+#include <QStringList>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qlan {
+
+using fileio::native;
+using fileio::randomSuffix;
+using fileio::throwErrno;
+using fileio::throwNotRegular;
+
+namespace {
+
+// The names of `relative`, a path below `root`: plain entry names only, so that the walk never leaves the
+// folder (no empty, "." or ".." part, not absolute).
+QStringList namesBelow(const QString& root, const QString& relative, const QString& what) {
+    const QStringList names = relative.split(QLatin1Char('/'));
+    for (const QString& name : names)
+        if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+            throw PlatformError(
+                QStringLiteral("%1 “%2”: the path does not lie below “%3”").arg(what, relative, root),
+                EINVAL);
+    return names;
+}
+
+QString joinedPath(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+[[noreturn]] void throwLinkInTheWay(const QString& what, const QString& path) {
+    throw PlatformError(
+        QStringLiteral(
+            "%1 “%2”: it is a symbolic link, which is never followed inside the folder being filled")
+            .arg(what, path),
+        ELOOP);
+}
+
+// Refuses the item `name` of the open folder `folder` after a failed open or rename with `error`: a
+// link by what it is, anything else with the system's reason.
+[[noreturn]] void throwRefused(int folder, const QByteArray& name, const QString& what, const QString& path,
+                               int error) {
+    struct stat st {};
+    if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+        throwLinkInTheWay(what, path);
+    throwErrno(what, path, error);
+}
+
+// Opens the folder `root` (links followed: the caller chose it), then each of `names` in the folder
+// before it without following a link, made first when missing and `create` is set. Returns the last
+// folder's descriptor.
+int openFolderBelow(const QString& root, const QStringList& names, bool create, const QString& what) {
+    int fd = ::open(native(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throwErrno(what, root);
+    QString path = root;
+    for (const QString& name : names) {
+        const FileDescriptor folder(fd);
+        const QByteArray entry = native(name);
+        path = joinedPath(path, name);
+        constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        fd = ::openat(folder.get(), entry.constData(), flags);
+        if (fd < 0 && errno == ENOENT && create) {
+            if (::mkdirat(folder.get(), entry.constData(), 0777) != 0 && errno != EEXIST)
+                throwErrno(what, path);
+            fd = ::openat(folder.get(), entry.constData(), flags); // made by someone else meanwhile is fine
+        }
+        if (fd < 0) throwRefused(folder.get(), entry, what, path, errno);
+    }
+    return fd;
+}
+
+// Renames `from` to `to` in one folder unless something is at `to`, where the file system can tell
+// (EEXIST); 1 when it cannot, so that the caller renames plainly.
+int renameWithoutReplacing(int folder, const QByteArray& from, const QByteArray& to) {
+#ifdef __APPLE__
+    if (::renameatx_np(folder, from.constData(), folder, to.constData(), RENAME_EXCL) == 0) return 0;
+#else
+    if (::renameat2(folder, from.constData(), folder, to.constData(), RENAME_NOREPLACE) == 0) return 0;
+#endif
+    return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP || errno == EOPNOTSUPP ? 1 : -1;
+}
+
+} // namespace
+
+void ConfinedFolderWriter::createDirectory(const QString& root, const QString& relative) {
+    const QString what = QStringLiteral("Couldn't create the folder");
+    const FileDescriptor folder(openFolderBelow(root, namesBelow(root, relative, what), true, what));
+}
+
+bool ConfinedFolderWriter::writeFile(const QByteArray& data, const QString& root, const QString& relative,
+                                     int permissions, bool keepExisting) {
+    const QString what = QStringLiteral("Couldn't write");
+    QStringList names = namesBelow(root, relative, what);
+    const QString path = joinedPath(root, relative);
+    const QByteArray name = native(names.takeLast());
+    const FileDescriptor folder(openFolderBelow(root, names, false, what));
+
+    // What is at the path now: a link is refused, anything else is taken.
+    struct stat st {};
+    const auto taken = [&] {
+        if (::fstatat(folder.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) throwErrno(what, path);
+            return false;
+        }
+        if (S_ISLNK(st.st_mode)) throwLinkInTheWay(what, path);
+        return true;
+    };
+    if (taken()) {
+        if (keepExisting) return false;
+        if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode);
+    }
+
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        temporary = '.' + name + ".tmp-" + randomSuffix();
+        fd = ::openat(folder.get(), temporary.constData(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(what, path);
+    }
+    const auto discard = [&] { ::unlinkat(folder.get(), temporary.constData(), 0); };
+    try {
+        FileDescriptor file(fd);
+        if (::fchmod(file.get(), static_cast<mode_t>(permissions) & 07777) != 0) throwErrno(what, path);
+        fileio::writeAll(file.get(), data, path);
+        if (::fsync(file.get()) != 0 || ::close(file.release()) != 0) throwErrno(what, path);
+    } catch (...) {
+        discard();
+        throw;
+    }
+    if (keepExisting) {
+        const int placed = renameWithoutReplacing(folder.get(), temporary, name);
+        if (placed == 0) return true;
+        if (placed < 0) {
+            const int error = errno;
+            discard();
+            if (error != EEXIST) throwErrno(what, path, error);
+            taken(); // came meanwhile: it stays, unless it is a link
+            return false;
+        }
+    }
+    if (::renameat(folder.get(), temporary.constData(), folder.get(), name.constData()) != 0) {
+        const int error = errno;
+        discard();
+        throwRefused(folder.get(), name, what, path, error);
+    }
+    return true;
+}
+
+} // namespace qlan

@@ -1,0 +1,89 @@
+#include "platform/FileDescriptor.h"
+
+#include "platform/PlatformError.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qlan {
+
+FileDescriptor::~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+namespace fileio {
+
+void throwErrno(const QString& what, const QString& path, int error) {
+    throw PlatformError(
+        QStringLiteral("%1 “%2”: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))), error);
+}
+
+namespace {
+
+// What a non-regular item is, for an error that says why it was refused.
+QString kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return QStringLiteral("a folder");
+    if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
+    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
+    return QStringLiteral("a special file");
+}
+
+} // namespace
+
+void throwNotRegular(const QString& what, const QString& path, mode_t mode) {
+    throw PlatformError(QStringLiteral("%1 “%2”: it is %3, not a regular file").arg(what, path, kindOf(mode)),
+                        S_ISDIR(mode) ? EISDIR : EINVAL);
+}
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QByteArray readRegularFile(const QByteArray& file, const QString& path) {
+    const QString what = QStringLiteral("Couldn't read");
+    struct stat st {};
+    if (::stat(file.constData(), &st) != 0) throwErrno(what, path);
+    if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode);
+    FileDescriptor fd(::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) throwErrno(what, path);
+    if (::fstat(fd.get(), &st) != 0) throwErrno(what, path);
+    if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode); // swapped in meanwhile
+    QByteArray data;
+    data.reserve(static_cast<qsizetype>(st.st_size));
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer.data(), static_cast<size_t>(buffer.size()));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwErrno(what, path); // never a silently shortened file
+        }
+        if (n == 0) break;
+        data.append(buffer.constData(), n);
+    }
+    return data;
+}
+
+void writeAll(int fd, QByteArrayView data, const QString& path, const QString& what) {
+    qint64 written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + written, static_cast<size_t>(data.size() - written));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwErrno(what, path);
+        }
+        written += n;
+    }
+}
+
+QByteArray randomSuffix() {
+    return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+} // namespace fileio
+} // namespace qlan
