@@ -3,6 +3,8 @@
 #include "platform/PlatformError.h"
 #include "platform/ShellQuoting.h"
 
+#include <QRegularExpression>
+
 #include <exception>
 
 namespace qlan::probing {
@@ -36,20 +38,12 @@ CommandOutcome runLoginShell(ProcessRunning* process, const QString& command,
 }
 
 QString programLookupCommand(const QString& name) {
-    return QStringLiteral("path=(\"${(@M)path:#/*}\"); command -v -- ") + shellQuoted(name);
+    static const QRegularExpression plainWord(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9_.+-]*$"));
+    return QStringLiteral("command -v ") + (plainWord.match(name).hasMatch() ? name : shellQuoted(name));
 }
 
-std::optional<QString> programFromLookup(const QString& output) {
-    // The answer is the last line: a startup file may have printed before it.
-    const QStringList lines = trimmedLines(output);
-    if (lines.isEmpty() || !lines.last().startsWith(u'/')) return std::nullopt;
-    return lines.last();
-}
-
-std::optional<QString> findProgram(ProcessRunning* process, const QString& name) {
-    const CommandOutcome outcome = runLoginShell(process, programLookupCommand(name));
-    if (!outcome.exitedZero()) return std::nullopt;
-    return programFromLookup(outcome.result->stdOut);
+bool programIsFound(ProcessRunning* process, const QString& name) {
+    return runLoginShell(process, programLookupCommand(name)).exitedZero();
 }
 
 QStringList absolutePathLines(const QString& output) {

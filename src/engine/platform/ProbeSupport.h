@@ -40,14 +40,14 @@ CommandOutcome runCommand(ProcessRunning* process, const QString& executable, co
 CommandOutcome runLoginShell(ProcessRunning* process, const QString& command,
                              std::chrono::milliseconds timeLimit = loginShellTimeLimit);
 
-// Where the user's login shell finds the program `name`, through the absolute entries of its PATH only:
-// the command keeps the shell's PATH to them (its startup files may have added empty or relative ones)
-// and asks `command -v`; only an absolute path counts as an answer, so an alias, a function or a program
-// in the working folder is none. The command and the reading of its output, for a caller that runs it
-// its own way, and both in one call.
+// Whether the user's login shell knows the command `name` ("command -v <name>", its exit status): a
+// program on its PATH, or an alias or a function that its startup files define, as in a new terminal
+// window. Every child starts in "/" with only the absolute entries of PATH, so a relative entry a
+// startup file adds names no folder anyone planted. `name` is a program name of the catalogue's; one that
+// is not a plain word is quoted. The command, for a caller that runs it its own way, and the test in one
+// call (false when the shell cannot start or is stopped).
 QString programLookupCommand(const QString& name);
-std::optional<QString> programFromLookup(const QString& output);
-std::optional<QString> findProgram(ProcessRunning* process, const QString& name);
+bool programIsFound(ProcessRunning* process, const QString& name);
 // The lines of `which -a` that name a program by an absolute path, in order, repeats kept: an empty or
 // relative PATH entry of a startup file names a program in whatever folder the shell stands in.
 QStringList absolutePathLines(const QString& output);

@@ -79,14 +79,11 @@ Events installFetchedSkill(const Runner& runner, const AgentSkill& skill, const 
 bool isToolInstalled(const Runner& runner, const QString& tool, std::stop_token stop) {
     for (const QString& folder : {QStringLiteral("/opt/homebrew/bin/"), QStringLiteral("/usr/local/bin/")})
         if (runner.fs->fileExists(folder + tool)) return true;
-    // The shell's answer is read here, not shown.
-    auto [answer, capture] = Events::make();
+    // Only the exit status counts; the shell's output is not shown.
+    auto [ignored, capture] = Events::make();
     const std::int32_t status = runner.runShell(probing::programLookupCommand(tool), Output(capture), stop);
     capture.finish();
-    QStringList lines;
-    while (const std::optional<StreamEvent> event = answer.tryNext())
-        if (event->kind == StreamEvent::Kind::output) lines.append(event->text);
-    return status == 0 && probing::programFromLookup(lines.join(QLatin1Char('\n'))).has_value();
+    return status == 0;
 }
 
 std::optional<QString> templateResourceURL(const Runner& runner, ProjectTemplate projectTemplate) {

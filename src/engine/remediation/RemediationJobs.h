@@ -59,8 +59,8 @@ Events addMCPServer(const Runner& runner, const SetupRemediation::AddMCPServer& 
 Events configureGit(const Runner& runner, const SetupRemediation::ConfigureGit& identity);
 Events installGh(const Runner& runner);
 Events githubAuth(const Runner& runner);
-// True when "/opt/homebrew/bin/<tool>" or "/usr/local/bin/<tool>" exists, else when the login shell finds
-// it at an absolute path (probing::programLookupCommand; false when it cannot start or is stopped).
+// True when "/opt/homebrew/bin/<tool>" or "/usr/local/bin/<tool>" exists, else when the login shell knows
+// it (probing::programLookupCommand exits with 0; false when it cannot start or is stopped).
 bool isToolInstalled(const Runner& runner, const QString& tool, std::stop_token stop);
 // The template's folder inside the application's "example-projects" resources; none when missing.
 std::optional<QString> templateResourceURL(const Runner& runner, ProjectTemplate projectTemplate);

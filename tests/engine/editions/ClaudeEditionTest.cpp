@@ -126,6 +126,16 @@ TEST(ClaudeProbes, CompanionGitHubAndGitChecks) {
     EXPECT_TRUE(probeOn(sandbox).gitIdentitySet);
     EXPECT_THAT(sandbox.calls("/opt/homebrew/bin/git").last().arguments,
                 ElementsAre("config", "--global", "--get", "user.email"));
+
+    // Known to the login shell only as an alias (~/.zprofile) and a function (~/.zshenv): present, as in
+    // a new terminal window.
+    Sandbox aliased;
+    aliased.linkSystemProgram("/bin/zsh");
+    aliased.writeFile("/Users/tester/.zprofile", "alias codex='npx @openai/codex'\n");
+    aliased.writeFile("/Users/tester/.zshenv", "gh() { command /x/gh \"$@\"; }\n");
+    bundle = probeOn(aliased);
+    EXPECT_TRUE(bundle.companionToolPresent);
+    EXPECT_TRUE(bundle.ghPresent);
 }
 
 TEST(ClaudeProbes, FixedPathsDecideWithoutRunningAnything) {
@@ -168,15 +178,13 @@ TEST(ClaudeProbes, FixedPathsDecideWithoutRunningAnything) {
                                               gitIdentityCommand, "gh auth status"));
     EXPECT_THAT(fixed.calls("/usr/local/bin/codex"), IsEmpty());
 
-    // Only an absolute path counts as an answer: nothing, or a relative one, is not found.
+    // The lookup's exit status alone decides, whatever it prints.
     Sandbox silent;
-    writeStubShell(silent, {{lookup("codex"), " \n", 0}, {lookup("gh"), "bin/gh\n", 0}});
+    writeStubShell(silent, {{lookup("codex"), "", 0}, {lookup("gh"), "/x/gh\n", 1}});
     bundle = probeOn(silent);
-    EXPECT_FALSE(bundle.companionToolPresent);
+    EXPECT_TRUE(bundle.companionToolPresent);
     EXPECT_FALSE(bundle.ghPresent);
     EXPECT_EQ(bundle.versionExitCode, 99) << "the stub shell's answer to an unknown command";
-    writeStubShell(silent, {{lookup("gh"), "/x/gh\n", 0}});
-    EXPECT_TRUE(probeOn(silent).ghPresent);
 }
 
 TEST(ClaudeProbes, FilesOfTheShellTheAgentsAndTheProject) {

@@ -237,6 +237,17 @@ TEST(ConfigurationJobs, AnMCPServerGoesToEveryAgentThereWithTheRightClosingLines
         }
     }
 
+    // Claude Code known to the login shell only as an alias of ~/.zprofile: found, and the alias is what
+    // the job runs.
+    Sandbox aliased;
+    withShell(aliased).writeStub("/Users/tester/tools/claude-cli");
+    aliased.makeDirectory("/Users/tester/.claude");
+    aliased.writeFile("/Users/tester/.zprofile",
+                      "alias claude=" + shellQuoted(aliased.map("/Users/tester/tools/claude-cli")).toUtf8() + "\n");
+    EXPECT_THAT(runJob(aliased, SetupRemediation::addMCPServer(server("notion"))),
+                ElementsAre(Event::output("Adding Notion to Claude Code…"), signIn, Event::completed(0)));
+    EXPECT_EQ(aliased.calls("/Users/tester/tools/claude-cli").value(0).arguments.value(1), "add");
+
     // A key (trimmed) goes into the address percent-encoded and reaches both agents as one value; an empty
     // key leaves the plain address.
     for (const auto& [key, address] :

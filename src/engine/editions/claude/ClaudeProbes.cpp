@@ -28,7 +28,7 @@ std::pair<std::optional<QString>, std::optional<std::int32_t>> ClaudeProbes::ver
 bool ClaudeProbes::presence(const QStringList& paths, const QString& program) const {
     for (const QString& path : paths)
         if (probing::exists(fs.get(), path, nullptr)) return true;
-    return probing::findProgram(shell.process.get(), program).has_value();
+    return probing::programIsFound(shell.process.get(), program);
 }
 
 bool ClaudeProbes::codexPresent() const {

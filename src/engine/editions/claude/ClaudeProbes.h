@@ -36,8 +36,8 @@ struct ClaudeProbes {
     bool projectExists() const;        // ~/Documents/AI-Simple-Project exists
 
 private:
-    // True as soon as one of the paths exists; otherwise when the login shell finds the program at an
-    // absolute path (probing::findProgram).
+    // True as soon as one of the paths exists; otherwise when the login shell knows the program
+    // (probing::programIsFound).
     bool presence(const QStringList& paths, const QString& program) const;
     QString home() const;
 };
