@@ -51,8 +51,8 @@ public:
     std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const EditLockWait& wait) override {
         return inner_->lockForEditing(path, wait);
     }
-    void createDirectoryBelow(const QString& root, const QString& relative) override {
-        inner_->createDirectoryBelow(root, relative);
+    bool createDirectoryBelow(const QString& root, const QString& relative, bool keepExisting) override {
+        return inner_->createDirectoryBelow(root, relative, keepExisting);
     }
     bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative, int permissions,
                         bool keepExisting) override {

@@ -67,12 +67,12 @@ void SandboxFileSystem::writeFile(const QByteArray& data, const QString& path,
 
 std::unique_ptr<FileEditHold> SandboxFileSystem::lockForEditing(const QString& path,
                                                                 const EditLockWait& wait) {
-    return LiveFileEditHold::hold(map(path), LiveFileEditHold::lockFolder(temporaryDirectory()),
-                                          wait);
+    return LiveFileEditHold::hold(map(path), LiveFileEditHold::lockFolder(temporaryDirectory()), wait);
 }
 
-void SandboxFileSystem::createDirectoryBelow(const QString& root, const QString& relative) {
-    live_.createDirectoryBelow(map(root), relative);
+bool SandboxFileSystem::createDirectoryBelow(const QString& root, const QString& relative,
+                                             bool keepExisting) {
+    return live_.createDirectoryBelow(map(root), relative, keepExisting);
 }
 
 bool SandboxFileSystem::writeFileBelow(const QByteArray& data, const QString& root, const QString& relative,

@@ -36,7 +36,7 @@ public:
     // process that works in one sandbox shares them.
     std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const EditLockWait& wait) override;
     // The live walk below the mapped root: links inside the sandbox are refused as on a Mac.
-    void createDirectoryBelow(const QString& root, const QString& relative) override;
+    bool createDirectoryBelow(const QString& root, const QString& relative, bool keepExisting) override;
     bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative, int permissions,
                         bool keepExisting) override;
 

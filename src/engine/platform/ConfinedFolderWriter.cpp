@@ -43,35 +43,43 @@ QString joinedPath(const QString& folder, const QString& name) {
         ELOOP);
 }
 
+bool isLink(int folder, const QByteArray& name) {
+    struct stat st {};
+    return ::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
 // Refuses the item `name` of the open folder `folder` after a failed open or rename with `error`: a
 // link by what it is, anything else with the system's reason.
 [[noreturn]] void throwRefused(int folder, const QByteArray& name, const QString& what, const QString& path,
                                int error) {
-    struct stat st {};
-    if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-        throwLinkInTheWay(what, path);
+    if (isLink(folder, name)) throwLinkInTheWay(what, path);
     throwErrno(what, path, error);
 }
 
+// Opens the folder `name` of the open folder `folder` without following a link, made first when missing
+// and `create` is set; `path` names it in errors. Returns its descriptor.
+int openFolderIn(int folder, const QString& name, const QString& path, bool create, const QString& what) {
+    const QByteArray entry = native(name);
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::openat(folder, entry.constData(), flags);
+    if (fd < 0 && errno == ENOENT && create) {
+        if (::mkdirat(folder, entry.constData(), 0777) != 0 && errno != EEXIST) throwErrno(what, path);
+        fd = ::openat(folder, entry.constData(), flags); // made by someone else meanwhile is fine
+    }
+    if (fd < 0) throwRefused(folder, entry, what, path, errno);
+    return fd;
+}
+
 // Opens the folder `root` (links followed: the caller chose it), then each of `names` in the folder
-// before it without following a link, made first when missing and `create` is set. Returns the last
-// folder's descriptor.
+// before it (openFolderIn). Returns the last folder's descriptor.
 int openFolderBelow(const QString& root, const QStringList& names, bool create, const QString& what) {
     int fd = ::open(native(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) throwErrno(what, root);
     QString path = root;
     for (const QString& name : names) {
         const FileDescriptor folder(fd);
-        const QByteArray entry = native(name);
         path = joinedPath(path, name);
-        constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-        fd = ::openat(folder.get(), entry.constData(), flags);
-        if (fd < 0 && errno == ENOENT && create) {
-            if (::mkdirat(folder.get(), entry.constData(), 0777) != 0 && errno != EEXIST)
-                throwErrno(what, path);
-            fd = ::openat(folder.get(), entry.constData(), flags); // made by someone else meanwhile is fine
-        }
-        if (fd < 0) throwRefused(folder.get(), entry, what, path, errno);
+        fd = openFolderIn(folder.get(), name, path, create, what);
     }
     return fd;
 }
@@ -89,9 +97,14 @@ int renameWithoutReplacing(int folder, const QByteArray& from, const QByteArray&
 
 } // namespace
 
-void ConfinedFolderWriter::createDirectory(const QString& root, const QString& relative) {
+bool ConfinedFolderWriter::createDirectory(const QString& root, const QString& relative, bool keepExisting) {
     const QString what = QStringLiteral("Couldn't create the folder");
-    const FileDescriptor folder(openFolderBelow(root, namesBelow(root, relative, what), true, what));
+    QStringList names = namesBelow(root, relative, what);
+    const QString name = names.takeLast();
+    const FileDescriptor parent(openFolderBelow(root, names, true, what));
+    if (keepExisting && isLink(parent.get(), native(name))) return false; // never entered
+    const FileDescriptor folder(openFolderIn(parent.get(), name, joinedPath(root, relative), true, what));
+    return true;
 }
 
 bool ConfinedFolderWriter::writeFile(const QByteArray& data, const QString& root, const QString& relative,
@@ -102,18 +115,17 @@ bool ConfinedFolderWriter::writeFile(const QByteArray& data, const QString& root
     const QByteArray name = native(names.takeLast());
     const FileDescriptor folder(openFolderBelow(root, names, false, what));
 
-    // What is at the path now: a link is refused, anything else is taken.
+    // What is at the path now. At the first look anything there, a link included, is an item that was
+    // there: kept with `keepExisting`, else replaced when it is a regular file.
     struct stat st {};
     const auto taken = [&] {
-        if (::fstatat(folder.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT) throwErrno(what, path);
-            return false;
-        }
-        if (S_ISLNK(st.st_mode)) throwLinkInTheWay(what, path);
-        return true;
+        if (::fstatat(folder.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) return true;
+        if (errno != ENOENT) throwErrno(what, path);
+        return false;
     };
     if (taken()) {
         if (keepExisting) return false;
+        if (S_ISLNK(st.st_mode)) throwLinkInTheWay(what, path);
         if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode);
     }
 
@@ -142,7 +154,8 @@ bool ConfinedFolderWriter::writeFile(const QByteArray& data, const QString& root
             const int error = errno;
             discard();
             if (error != EEXIST) throwErrno(what, path, error);
-            taken(); // came meanwhile: it stays, unless it is a link
+            // Came meanwhile: it stays, unless it is a link, which was planted in the copy's way.
+            if (taken() && S_ISLNK(st.st_mode)) throwLinkInTheWay(what, path);
             return false;
         }
     }

@@ -130,11 +130,15 @@ public:
     // (the caller chose it); `relative` is a path below it ("a/b/c", no "." or ".." part). Nothing below
     // `root` is reached through a link, at any level, however late the link appears: a link on the way
     // or at the path itself throws a PlatformError naming its path, and nothing is written through it.
-    // 19. creates the folder at `relative`, and the missing ones on the way; an existing folder is fine
-    virtual void createDirectoryBelow(const QString& root, const QString& relative) = 0;
+    // With `keepExisting` (a folder that holds the user's items) a link found at the path itself at the
+    // first look is one of those items: it is left as it is, and only a link that appears later throws.
+    // 19. creates the folder at `relative`, and the missing ones on the way; an existing folder is fine.
+    // False, entering nothing, when `keepExisting` found a link at `relative`.
+    virtual bool createDirectoryBelow(const QString& root, const QString& relative, bool keepExisting) = 0;
     // 20. writes the bytes atomically to a new file at `relative` (its folder must exist) whose permission
-    // bits are `permissions` from the start. An item already there: with `keepExisting` it stays and
-    // false is returned, without a write; otherwise a regular file is replaced (anything else throws).
+    // bits are `permissions` from the start. An item already there: with `keepExisting` it stays (a link
+    // too) and false is returned, without a write; otherwise a regular file is replaced (anything else
+    // throws).
     virtual bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative,
                                 int permissions, bool keepExisting) = 0;
 };

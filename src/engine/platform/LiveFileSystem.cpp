@@ -305,8 +305,8 @@ std::unique_ptr<FileEditHold> LiveFileSystem::lockForEditing(const QString& path
     return LiveFileEditHold::hold(path, LiveFileEditHold::lockFolder(UserTemporaryFolder::path()), wait);
 }
 
-void LiveFileSystem::createDirectoryBelow(const QString& root, const QString& relative) {
-    ConfinedFolderWriter::createDirectory(root, relative);
+bool LiveFileSystem::createDirectoryBelow(const QString& root, const QString& relative, bool keepExisting) {
+    return ConfinedFolderWriter::createDirectory(root, relative, keepExisting);
 }
 
 bool LiveFileSystem::writeFileBelow(const QByteArray& data, const QString& root, const QString& relative,

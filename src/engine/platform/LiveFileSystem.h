@@ -29,7 +29,7 @@ public:
     // Held across programs (LiveFileEditHold), with the lock files in the user's own temporary folder.
     std::unique_ptr<FileEditHold> lockForEditing(const QString& path, const EditLockWait& wait) override;
     // Confined to `root` (ConfinedFolderWriter).
-    void createDirectoryBelow(const QString& root, const QString& relative) override;
+    bool createDirectoryBelow(const QString& root, const QString& relative, bool keepExisting) override;
     bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative, int permissions,
                         bool keepExisting) override;
 };

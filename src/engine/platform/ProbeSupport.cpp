@@ -76,6 +76,16 @@ bool isNonFolder(const FileSystemOperating* fs, const QString& path) {
     return exists(fs, path, &folder) && !folder;
 }
 
+bool itemExists(const FileSystemOperating* fs, const QString& path) {
+    if (!fs || path.isEmpty()) return false;
+    try {
+        fs->attributesOfItem(path); // the item itself, never what a link names
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 bool isExecutableFile(const FileSystemOperating* fs, const QString& path) {
     if (!fs || path.isEmpty()) return false;
     try {

@@ -57,6 +57,8 @@ bool exists(const FileSystemOperating* fs, const QString& path, bool* isDirector
 bool isFolder(const FileSystemOperating* fs, const QString& path);
 bool isNonFolder(const FileSystemOperating* fs, const QString& path);
 bool isExecutableFile(const FileSystemOperating* fs, const QString& path);
+// An item of any kind is at the path, a symbolic link counting as one, dangling or not.
+bool itemExists(const FileSystemOperating* fs, const QString& path);
 // The file's text (without a byte-order mark) when it exists and reads as UTF-8; none on any failure.
 std::optional<QString> readText(const FileSystemOperating* fs, const QString& path);
 // The home folder, or the empty text when it cannot be had.

@@ -23,6 +23,10 @@ QString below(const QString& relative, const QString& name) {
     return relative.isEmpty() ? name : relative + QLatin1Char('/') + name;
 }
 
+QString leftOutLink(const QString& shown) {
+    return QStringLiteral("Left out %1 — it’s a symbolic link.").arg(shown);
+}
+
 } // namespace
 
 void FolderCopy::copyContents(const QString& from, const QString& to) {
@@ -45,12 +49,15 @@ void FolderCopy::copyFolder(const QString& from, const QString& target, const QS
         const FileAttributes attributes =
             fs_->attributesOfItem(source); // the entry itself, not a link's target
         if (attributes.isSymbolicLink.value_or(false)) {
-            notes_.append(QStringLiteral("Left out %1 — it’s a symbolic link.").arg(itemShown));
+            notes_.append(leftOutLink(itemShown));
             continue;
         }
         if (attributes.isDirectory.value_or(false)) {
-            fs_->createDirectoryBelow(root_, item);
-            copyFolder(source, item, itemShown);
+            // A link of the user's where the folder goes is never entered (named as in the folder filled).
+            if (fs_->createDirectoryBelow(root_, item, rules_.keepExisting))
+                copyFolder(source, item, itemShown);
+            else
+                notes_.append(leftOutLink(item));
             continue;
         }
         const QByteArray bytes = fs_->readData(source);
@@ -105,11 +112,11 @@ void FolderCopy::removeLeftovers(const QString& parent, const QString& stagingPr
     }
 }
 
-bool FolderCopy::writeBeside(const QString& target, const QString& name, const QByteArray& bytes,
+void FolderCopy::writeBeside(const QString& target, const QString& name, const QByteArray& bytes,
                              int permissions) {
     const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
-    return fs_->writeFileBelow(bytes, root_, slash < 0 ? name : target.left(slash + 1) + name,
-                               permissions & 0777, true);
+    fs_->writeFileBelow(bytes, root_, slash < 0 ? name : target.left(slash + 1) + name, permissions & 0777,
+                        true);
 }
 
 } // namespace qlan

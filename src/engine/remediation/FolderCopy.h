@@ -4,9 +4,13 @@
 // - a symbolic link inside the source is never followed: it is left out, with a note, so a copy cannot
 //   reach outside its source or run round a link cycle;
 // - nothing below the folder it fills is reached through a symbolic link (a cloned repository may hold
-//   links to anywhere): every folder and file is created and opened without following one, a link in
-//   the way ends the copy with an error naming its path, and nothing is ever written through it. The
-//   folder itself may be reached through links: the user chose it;
+//   links to anywhere, CLAUDE.md often links to AGENTS.md): every folder and file is created and opened
+//   without following one, and nothing is ever written through one. With `keepExisting` a link that is
+//   there before the copy is one of the user's items: at a file's name it is an item that exists (it
+//   stays, and `onExisting` is told), at a folder's name it is left out with a note and not entered. A
+//   link that appears in the copy's way while it runs (planted meanwhile), and any link in a new folder,
+//   ends the copy with an error naming its path. The folder itself may be reached through links: the
+//   user chose it;
 // - a ".git" folder is never copied;
 // - every file keeps its permission bits (read, write, execute), so scripts stay executable;
 // - a copy into a new folder is made in a hidden sibling that is renamed into place once whole, so a
@@ -35,8 +39,9 @@ public:
     struct Rules {
         // An entry named "dot.<rest>" arrives as ".<rest>" (templates ship hidden files that way).
         bool dotPrefixMeansHidden = false;
-        // Anything already at a file's target stays as it is (and `onExisting` is told); otherwise a file
-        // there is replaced. A link there is refused either way.
+        // The folder filled holds the user's items: anything already at a file's target, a link
+        // included, stays as it is (and `onExisting` is told), and a link at a folder's target is left
+        // out. Otherwise a file there is replaced and a link there is refused.
         bool keepExisting = false;
         ExistingFileHandler onExisting;
     };
@@ -56,10 +61,12 @@ public:
     void copyToNewFolder(const QString& from, const QString& destination);
 
     // Writes the bytes atomically to a new file named `name` beside `target` (as the handler got it), with
-    // the permission bits (0777 part only) from the start; false, writing nothing, when the name is taken.
-    bool writeBeside(const QString& target, const QString& name, const QByteArray& bytes, int permissions);
+    // the permission bits (0777 part only) from the start; an item already at that name, a link included,
+    // stays as it is and nothing is written.
+    void writeBeside(const QString& target, const QString& name, const QByteArray& bytes, int permissions);
 
-    // One line per entry left out (symbolic links), in the order met, naming it relative to the source.
+    // One line per entry left out, in the order met: a symbolic link in the source, named relative to
+    // the source, and a link of the user's where a folder would go, named relative to the folder filled.
     const QStringList& notes() const { return notes_; }
 
 private:

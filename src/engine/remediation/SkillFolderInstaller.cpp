@@ -1,6 +1,7 @@
 #include "remediation/SkillFolderInstaller.h"
 
 #include "platform/PlatformError.h"
+#include "platform/ProbeSupport.h"
 #include "remediation/FolderCopy.h"
 
 namespace qlan {
@@ -38,7 +39,7 @@ SkillFolderInstaller::Result SkillFolderInstaller::install(const QString& source
     QStringList notes;
     for (const Agent& agent : setUp) {
         const QString destination = skillsFolder(agent) + QLatin1Char('/') + name;
-        if (fs->fileExists(destination)) {
+        if (probing::itemExists(fs.get(), destination)) { // a link there too, dangling or not
             alreadyHad.append(agent.label);
             continue;
         }
@@ -67,7 +68,7 @@ bool SkillFolderInstaller::isInstalled(const QString& name) const {
     const QList<Agent> setUp = agentsSetUp();
     if (setUp.isEmpty()) return false;
     for (const Agent& agent : setUp)
-        if (!fs->fileExists(skillsFolder(agent) + QLatin1Char('/') + name)) return false;
+        if (!probing::itemExists(fs.get(), skillsFolder(agent) + QLatin1Char('/') + name)) return false;
     return true;
 }
 

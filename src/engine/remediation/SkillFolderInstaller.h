@@ -37,12 +37,13 @@ public:
     // Claude (.claude), Codex (.codex), Zed (.agents): the order of checking, copying and listing.
     static const QList<Agent>& agents();
 
-    // Copies the folder `source` to <home>/<configDir>/skills/<name> for each agent set up that lacks it.
-    // The skills folder may be reached through links (it often is, shared between agents); nothing
-    // below it is (FolderCopy). Never throws.
+    // Copies the folder `source` to <home>/<configDir>/skills/<name> for each agent set up that lacks it;
+    // a link at that name, dangling or not, is a skill the agent has. The skills folder may be reached
+    // through links (it often is, shared between agents); nothing below it is (FolderCopy). Never
+    // throws.
     Result install(const QString& source, const QString& name) const;
 
-    // At least one agent is set up and every agent set up has the skill.
+    // At least one agent is set up and every agent set up has the skill (a link at its name counts).
     bool isInstalled(const QString& name) const;
 
 private:

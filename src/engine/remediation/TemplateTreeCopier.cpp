@@ -13,10 +13,11 @@ FolderCopy::Rules templateRules(bool intoExisting, QStringList& written) {
     rules.keepExisting = intoExisting;
     rules.onExisting = [&written](FolderCopy& copy, const QString& target, const QString& name,
                                   const QByteArray& bytes, int permissions) {
-        if (!TemplateTreeCopier::exampleCopyNames().contains(name)) return; // the user's file, not reported
-        // An example already there is the user's too: nothing is written, and nothing reported.
-        if (copy.writeBeside(target, TemplateTreeCopier::exampleName(name), bytes, permissions))
-            written.append(name);
+        if (!TemplateTreeCopier::exampleCopyNames().contains(name)) return; // the user's item, not reported
+        // An item already at the example name is the user's too: it stays, and the name is reported all
+        // the same.
+        copy.writeBeside(target, TemplateTreeCopier::exampleName(name), bytes, permissions);
+        written.append(name);
     };
     return rules;
 }
@@ -47,7 +48,7 @@ TemplateTreeCopier::Result TemplateTreeCopier::createProject(const QString& temp
         return {{QStringLiteral("Couldn't find the bundled project template at %1.").arg(templatePath)},
                 false};
     const QString shown = displayPath(destination);
-    const bool destinationExists = fs->fileExists(destination);
+    const bool destinationExists = probing::itemExists(fs.get(), destination);
     QStringList written;
     QStringList notes;
 

@@ -4,7 +4,9 @@
 // the user's files. For the agent instruction files (CLAUDE.md, AGENTS.md) that the user already has, the
 // template's copy goes beside them under an example name instead.
 // Template entries named "dot.<rest>" arrive as hidden ".<rest>" entries, at every depth. No link inside
-// the destination is followed (FolderCopy): one in the way makes the copy fail, naming it.
+// the destination is followed (FolderCopy): in a chosen folder a link is one of the user's items (one at
+// a file's name exists, one at a folder's name is left out with a note); only a link planted while the
+// copy runs makes it fail, naming it.
 
 #include "platform/FileSystemOperating.h"
 
@@ -37,10 +39,10 @@ public:
     // when missing and gets every template file it lacks. Never throws.
     Result createProject(const QString& templatePath, const QString& destination, bool intoExisting) const;
 
-    // Copies the template's entries into the existing folder `to`. With `intoExisting`, files already
-    // there stay; an instruction file of exampleCopyNames() gets its example copy written beside it when
-    // that name is free, and its name is appended to `written`. `notes` receives a line per entry left
-    // out. Throws the first error met.
+    // Copies the template's entries into the existing folder `to`. With `intoExisting`, items already
+    // there stay; for an instruction file of exampleCopyNames() its example copy is written beside it
+    // when that name is free, and its name is appended to `written` either way. `notes` receives a line
+    // per entry left out. Throws the first error met.
     void copyTree(const QString& from, const QString& to, bool intoExisting, QStringList& written,
                   QStringList* notes = nullptr) const;
 

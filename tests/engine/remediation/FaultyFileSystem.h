@@ -43,9 +43,9 @@ public:
         check(path);
         ForwardingFileSystem::createDirectory(path, withIntermediateDirectories);
     }
-    void createDirectoryBelow(const QString& root, const QString& relative) override {
+    bool createDirectoryBelow(const QString& root, const QString& relative, bool keepExisting) override {
         check(root + QLatin1Char('/') + relative);
-        ForwardingFileSystem::createDirectoryBelow(root, relative);
+        return ForwardingFileSystem::createDirectoryBelow(root, relative, keepExisting);
     }
     bool writeFileBelow(const QByteArray& data, const QString& root, const QString& relative, int permissions,
                         bool keepExisting) override {

@@ -1,5 +1,6 @@
 // Installing a skill folder for every AI agent set up, over the agent matrix, with the links, cycles,
-// ".git" and permission bits of a real source folder, and a failed copy that leaves nothing behind.
+// ".git" and permission bits of a real source folder, links in the agents' folders, and a failed copy
+// that leaves nothing behind.
 
 #include "remediation/SkillFolderInstaller.h"
 
@@ -89,6 +90,29 @@ TEST(SkillFolderInstaller, EveryAgentSetUpGetsTheSkillOnceWithTheLinesToMatch) {
         }
         EXPECT_EQ(installer.isInstalled("tidy"), !c.agents.isEmpty());
     }
+}
+
+TEST(SkillFolderInstaller, ALinkAtTheSkillsNameIsASkillTheAgentHas) {
+    // Agents often share skills through links: a link at the skill's name, dangling or not, is the
+    // agent's own skill and is never written through; a linked skills folder is filled.
+    Sandbox sandbox;
+    writeSkill(sandbox);
+    sandbox.makeSymlink("/Users/tester/.claude/skills/tidy", "/Users/tester/gone");
+    sandbox.makeDirectory("/Users/tester/shared-skills");
+    sandbox.makeSymlink("/Users/tester/.codex/skills", "/Users/tester/shared-skills");
+    sandbox.makeSymlink("/Users/tester/.agents/skills/tidy", "/Users/tester/shared-skills/tidy");
+    const SkillFolderInstaller installer(sandbox.services().fs);
+    EXPECT_FALSE(installer.isInstalled("tidy"));
+
+    EXPECT_EQ(installer.install(sandbox.map(source), "tidy"),
+              (SkillFolderInstaller::Result{
+                  QStringList{"Installed tidy for Codex.", "Claude, Zed already had tidy — left as is."} +
+                      linkNotes,
+                  true,
+                  {"Codex"}}));
+    EXPECT_EQ(treeOf(sandbox.home() + "/shared-skills"), inFolder("tidy", installedTree));
+    EXPECT_FALSE(sandbox.exists("/Users/tester/gone"));
+    EXPECT_TRUE(installer.isInstalled("tidy"));
 }
 
 TEST(SkillFolderInstaller, AFailedCopyLeavesNoFolderThatCountsAsInstalled) {

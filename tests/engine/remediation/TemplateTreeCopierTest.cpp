@@ -25,7 +25,7 @@ void writeTemplate(Sandbox& sandbox) {
     sandbox.writeFile(templateFolder + "/AGENTS.md", "template agents\n");
     sandbox.writeFile(templateFolder + "/README.md", "template readme\n");
     sandbox.writeFile(templateFolder + "/dot.gitignore", "*.o\n");
-    sandbox.writeFile(templateFolder + "/dot.config/dot.settings", "x=1\n");
+    sandbox.writeFile(templateFolder + "/dot.claude/dot.settings", "x=1\n");
     sandbox.writeFile(templateFolder + "/scripts/run.sh", "#!/bin/sh\n", 0755);
     sandbox.writeFile(templateFolder + "/.git/HEAD", "ref: main\n");
     sandbox.writeFile("/etc/secret", "private\n");
@@ -35,8 +35,8 @@ void writeTemplate(Sandbox& sandbox) {
 }
 
 QMap<QString, QString> copiedTemplate() {
-    return {{".config", "dir"},
-            {".config/.settings", "644 x=1\n"},
+    return {{".claude", "dir"},
+            {".claude/.settings", "644 x=1\n"},
             {".gitignore", "644 *.o\n"},
             {"AGENTS.md", "644 template agents\n"},
             {"CLAUDE.md", "644 template claude\n"},
@@ -72,11 +72,15 @@ TEST(TemplateTreeCopier, NewProjectArrivesWholeOnceAndIsThenLeftAlone) {
                           {"A project already exists at ~/Documents/Sample — leaving it as is."}, true}));
     EXPECT_EQ(sandbox.readFile("/Users/tester/Documents/Sample/README.md"), "mine\n");
 
-    // A plain file in the way counts as an existing project too.
+    // A plain file or a dangling link in the way counts as an existing project too.
     sandbox.writeFile("/Users/tester/Documents/Other", "a file\n");
-    EXPECT_TRUE(copier.createProject(sandbox.map(templateFolder), sandbox.home() + "/Documents/Other", false)
-                    .lines.value(0)
-                    .startsWith("A project already exists at ~/Documents/Other"));
+    sandbox.makeSymlink("/Users/tester/Documents/Gone", "/Elsewhere/Gone");
+    for (const QString name : {"Other", "Gone"})
+        EXPECT_EQ(
+            copier.createProject(sandbox.map(templateFolder), sandbox.home() + "/Documents/" + name, false)
+                .lines,
+            QStringList{"A project already exists at ~/Documents/" + name + " — leaving it as is."});
+    EXPECT_FALSE(sandbox.exists("/Elsewhere"));
 }
 
 TEST(TemplateTreeCopier, AFailedNewProjectLeavesNoFolder) {
@@ -114,7 +118,9 @@ TEST(TemplateTreeCopier, AChosenFolderKeepsTheUsersFilesAndSaysWhatWasWrittenIns
          {"You already had AGENTS.md and CLAUDE.md — wrote AGENTS-example.md and CLAUDE-example.md instead "
           "(your "
           "files are untouched)."}},
-        {"CLAUDE.md and its example", {{"CLAUDE.md", "mine\n"}, {"CLAUDE-example.md", "old example\n"}}, {}},
+        {"CLAUDE.md and its example",
+         {{"CLAUDE.md", "mine\n"}, {"CLAUDE-example.md", "old example\n"}},
+         {"You already had CLAUDE.md — wrote CLAUDE-example.md instead (your files are untouched)."}},
         {"another file of the template", {{"README.md", "mine\n"}, {".gitignore", "node_modules\n"}}, {}},
     };
     for (const Case& c : cases) {
@@ -156,39 +162,107 @@ TEST(TemplateTreeCopier, AChosenFolderKeepsTheUsersFilesAndSaysWhatWasWrittenIns
     EXPECT_EQ(treeOf(outside), copiedTemplate());
 }
 
-TEST(TemplateTreeCopier, ALinkInTheChosenFolderIsRefusedAndNothingIsWrittenOutside) {
-    // A cloned repository may hold links to anywhere; none is followed, and the copy fails naming it.
+TEST(TemplateTreeCopier, ALinkInTheChosenFolderIsAnItemThatExistsAndNothingIsWrittenThroughIt) {
+    // Links there before the copy are the user's: one at a file's name exists, one at a folder's name is
+    // left out; none is followed. Outside the chosen folder: a dotfiles folder and a folder to catch writes.
     struct Case {
-        QString link;   // below the chosen folder
-        QString target; // Mac path outside it
-        QString error;  // the platform error's start; its path is the link's
+        const char* what;
+        QMap<QString, QString> links; // below the chosen folder -> Mac path or relative target
+        QStringList lines;            // after "Added the example files to ~/Work."
+        QMap<QString, QString> tree;  // the chosen folder afterwards
     };
+    const QString hadBoth = "You already had AGENTS.md and CLAUDE.md — wrote AGENTS-example.md and "
+                            "CLAUDE-example.md instead (your files are untouched).";
     const QList<Case> cases{
-        {"README.md", "/Elsewhere/dir/README.md", "Couldn't write"},
-        {".gitignore", "/Elsewhere/gitignore", "Couldn't write"},
-        {"scripts", "/Elsewhere/dir", "Couldn't create the folder"},
-        {".config/.settings", "/Elsewhere/settings", "Couldn't write"},
-        {"CLAUDE-example.md", "/Elsewhere/example", "Couldn't write"}, // beside the user's CLAUDE.md
+        {"CLAUDE.md linking to AGENTS.md, a linked .claude, a dangling .gitignore",
+         {{"CLAUDE.md", "AGENTS.md"}, {".claude", "/Users/tester/dotfiles/claude"}, {".gitignore", "/Gone"}},
+         QStringList{hadBoth, "Left out .claude — it’s a symbolic link."} + linkNotes,
+         {{"AGENTS.md", "644 ours\n"},
+          {"AGENTS-example.md", "644 template agents\n"},
+          {"CLAUDE.md", "link"},
+          {"CLAUDE-example.md", "644 template claude\n"},
+          {".claude", "link"},
+          {".gitignore", "link"},
+          {"README.md", "644 template readme\n"},
+          {"scripts", "dir"},
+          {"scripts/run.sh", "755 #!/bin/sh\n"}}},
+        {"links at the example names, a file's name and a folder's name below",
+         {{"CLAUDE-example.md", "/Elsewhere/example"},
+          {"AGENTS-example.md", "/Elsewhere/dir/keep"},
+          {"README.md", "/Elsewhere/dir/README.md"},
+          {"scripts", "/Elsewhere/dir"},
+          {".claude/.settings", "/Elsewhere/settings"}},
+         {hadBoth, "Left out outside — it’s a symbolic link.", "Left out readme-link — it’s a symbolic link.",
+          "Left out scripts — it’s a symbolic link."},
+         {{"AGENTS.md", "644 ours\n"},
+          {"AGENTS-example.md", "link"},
+          {"CLAUDE.md", "644 mine\n"},
+          {"CLAUDE-example.md", "link"},
+          {".claude", "dir"},
+          {".claude/.settings", "link"},
+          {".gitignore", "644 *.o\n"},
+          {"README.md", "link"},
+          {"scripts", "link"}}},
     };
-    const QMap<QString, QString> elsewhere{{"dir", "dir"}, {"dir/keep", "644 keep\n"}};
+    const auto writeOutside = [](Sandbox& sandbox) {
+        sandbox.writeFile("/Elsewhere/dir/keep", "keep\n");
+        sandbox.writeFile("/Users/tester/dotfiles/claude/keep", "keep\n");
+    };
+    const auto expectOutsideUntouched = [](Sandbox& sandbox) {
+        EXPECT_EQ(treeOf(sandbox.map("/Elsewhere")),
+                  (QMap<QString, QString>{{"dir", "dir"}, {"dir/keep", "644 keep\n"}}));
+        EXPECT_EQ(treeOf(sandbox.home() + "/dotfiles"),
+                  (QMap<QString, QString>{{"claude", "dir"}, {"claude/keep", "644 keep\n"}}));
+        EXPECT_FALSE(sandbox.exists("/Gone"));
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.link.toStdString());
+        SCOPED_TRACE(c.what);
         Sandbox sandbox;
         writeTemplate(sandbox);
-        sandbox.writeFile("/Elsewhere/dir/keep", "keep\n");
-        sandbox.writeFile("/Users/tester/Work/CLAUDE.md", "mine\n");
-        sandbox.makeSymlink("/Users/tester/Work/" + c.link, c.target);
+        writeOutside(sandbox);
+        sandbox.writeFile("/Users/tester/Work/AGENTS.md", "ours\n");
+        if (!c.links.contains("CLAUDE.md")) sandbox.writeFile("/Users/tester/Work/CLAUDE.md", "mine\n");
+        for (auto it = c.links.begin(); it != c.links.end(); ++it)
+            sandbox.makeSymlink("/Users/tester/Work/" + it.key(), it.value());
         const QString folder = sandbox.home() + "/Work";
         const auto result = TemplateTreeCopier(sandbox.services().fs)
                                 .createProject(sandbox.map(templateFolder), folder, true);
-        EXPECT_EQ(result.lines,
-                  QStringList{"Couldn't add the example files to ~/Work: " + c.error + " “" + folder + "/" +
-                              c.link +
-                              "”: it is a symbolic link, which is never followed inside the folder "
-                              "being filled"});
+        EXPECT_EQ(result.lines, QStringList{"Added the example files to ~/Work."} + c.lines);
+        EXPECT_TRUE(result.succeeded);
+        EXPECT_EQ(treeOf(folder), c.tree);
+        expectOutsideUntouched(sandbox);
+    }
+
+    // A link planted while the copy runs, where it is about to write, still ends it: into the chosen
+    // folder (the folder the copy just made is swapped for a link) and into a new project's staging folder.
+    const QList<std::pair<bool, QString>> planted{{true, "/scripts/run.sh"}, {false, "/README.md"}};
+    for (const auto& [intoExisting, file] : planted) {
+        SCOPED_TRACE(file.toStdString());
+        Sandbox sandbox;
+        writeTemplate(sandbox);
+        writeOutside(sandbox);
+        auto fs = std::make_shared<test::FaultyFileSystem>(sandbox.services().fs);
+        QString link;
+        fs->beforeWrite = [&](const QString& path) {
+            if (!link.isEmpty() || !path.endsWith(file)) return;
+            link = intoExisting ? QFileInfo(path).path() : path;
+            QDir().rmdir(link);
+            sandbox.makeSymlink(link, "/Elsewhere/dir");
+        };
+        const QString folder = sandbox.home() + (intoExisting ? "/Work" : "/Documents/Sample");
+        const auto result =
+            TemplateTreeCopier(fs).createProject(sandbox.map(templateFolder), folder, intoExisting);
+        EXPECT_EQ(
+            result.lines,
+            QStringList{(intoExisting ? "Couldn't add the example files to ~/Work: "
+                                      : "Couldn't create the project at ~/Documents/Sample: ") +
+                        QString("Couldn't write “") + link +
+                        "”: it is a symbolic link, which is never followed inside the folder being filled"});
         EXPECT_FALSE(result.succeeded);
-        EXPECT_EQ(treeOf(sandbox.map("/Elsewhere")), elsewhere);
-        EXPECT_EQ(sandbox.readFile("/Users/tester/Work/CLAUDE.md"), "mine\n");
+        expectOutsideUntouched(sandbox);
+        if (!intoExisting) {
+            EXPECT_TRUE(treeOf(sandbox.home() + "/Documents").isEmpty());
+        }
     }
 
     // The chosen folder itself may be reached through a link: the user chose it.
