@@ -284,7 +284,12 @@ struct LoopbackHttpServer::Impl {
             head += name + ": " + value + "\r\n";
         if (!response.endless && !hasHeaderNamed(response.headers, "Content-Length"))
             head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-        head += "Connection: close\r\n\r\n";
+        head += "Connection: close\r\n";
+        if (!response.headFiller.isEmpty()) {
+            if (!sendAll(fd, head)) return;
+            return sendEndlessly(fd, response.headFiller, response);
+        }
+        head += "\r\n";
         if (!sendAll(fd, head)) return;
         if (request.method == "HEAD") return finish(fd);
 
@@ -296,13 +301,17 @@ struct LoopbackHttpServer::Impl {
             if (!sendAll(fd, body.constData() + offset, std::min(piece, body.size() - offset))) return;
         }
         if (response.cutAfterBytes >= 0) return; // closed early: the client sees a short body
-        if (response.endless) {
-            const QByteArray filler(response.chunkBytes > 0 ? response.chunkBytes : kDefaultFillerBytes, 'x');
-            while (pause(fd, response.chunkDelayMs))
-                if (!sendAll(fd, filler)) return;
-            return;
-        }
+        if (response.endless) return sendEndlessly(fd, "x", response);
         finish(fd);
+    }
+
+    // Sends `unit` over and over, in pieces of about the response's chunk size and at its pace, until the
+    // client goes away or the server stops.
+    void sendEndlessly(int fd, const QByteArray& unit, const LoopbackResponse& response) {
+        const qsizetype size = response.chunkBytes > 0 ? response.chunkBytes : kDefaultFillerBytes;
+        const QByteArray piece = unit.repeated(std::max<qsizetype>(1, size / unit.size()));
+        while (pause(fd, response.chunkDelayMs))
+            if (!sendAll(fd, piece)) return;
     }
 
     // Ends the answer cleanly: no more output, then wait (briefly) for the client to close, so that

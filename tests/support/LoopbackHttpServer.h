@@ -47,6 +47,10 @@ struct LoopbackResponse {
     bool endless = false;      // after the body, filler bytes follow until the client goes away (no length)
     qint64 cutAfterBytes = -1; // >= 0: announce the whole body, close after this many body bytes
     bool closeWithoutAnswer = false; // read the request, then close without a byte of answer
+    // Not empty: the head never ends. After the status line and the headers this goes out again and again
+    // (paced like an endless body) until the client goes away: "x" makes one endless line, "X-Pad: x\r\n"
+    // endless lines.
+    QByteArray headFiller{};
 };
 
 class LoopbackHttpServer {

@@ -4,45 +4,38 @@
 #include "platform/PlatformError.h"
 #include "platform/UserTemporaryFolder.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLocale>
-#include <QMetaObject>
-#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
 #include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QPointer>
-#include <QSet>
 #include <QTemporaryFile>
-#include <QThread>
-#include <QTimer>
+
+// The redirect protocols are set with the option every libcurl of a Mac knows (the text form came later).
+#define CURL_DISABLE_DEPRECATION
+#include <curl/curl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <exception>
-#include <functional>
-#include <future>
-#include <limits>
 #include <memory>
-#include <mutex>
-#include <stdexcept>
 
 namespace qlan {
 
 namespace {
 
-// Bytes a reply may buffer before the socket is read no further.
-constexpr qint64 kReadBufferBytes = 256 * 1024;
+using Clock = std::chrono::steady_clock;
+
 constexpr double kMinimumElapsedSeconds = 0.0001;
+// The most bytes one head of an answer may have: libcurl's own limit for one line of it, taken for all.
+constexpr qint64 kHeadLimitBytes = CURL_MAX_HTTP_HEADER;
+constexpr long kMaxRedirects = 50;
+// The longest wait between two looks at the clocks and the stop request.
+constexpr int kLongestWaitMs = 1000;
 
 enum class Mode { data, download, sample };
 
 // The body bytes of one call, which never counts past its limit: a sample's (it only counts, never
-// keeps), a data call's or a download's. All counting happens on the network thread; the caller reads
-// the total after the transfer has ended.
+// keeps), a data call's or a download's.
 class ByteCounter {
 public:
     explicit ByteCounter(qint64 limit)
@@ -59,35 +52,9 @@ private:
     qint64 count_ = 0;
 };
 
-class Transfer;
-
-// One blocking call: filled in on the network thread, waited for on the caller's thread.
-struct Call {
-    Mode mode = Mode::data;
-    HTTPRequest request;
-    qint64 byteLimit = 0; // the body bytes counted (a sample) or kept (data, download) at the most
-    double timeLimitSeconds = 0;
-
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool done = false;
-    QByteArray body;
-    QString filePath;
-    HTTPResponse response;
-    ByteSample sample;
-    std::exception_ptr error;
-
-    // Network thread only: the transfer serving this call while it runs.
-    Transfer* transfer = nullptr;
-
-    void complete() {
-        {
-            std::lock_guard lock(mutex);
-            done = true;
-        }
-        ended.notify_all();
-    }
-};
+QString dataSize(qint64 bytes) {
+    return QLocale::c().formattedDataSize(bytes, 0, QLocale::DataSizeTraditionalFormat);
+}
 
 std::exception_ptr transportError(const QString& description, QNetworkReply::NetworkError code) {
     return std::make_exception_ptr(TransportError(description, static_cast<int>(code)));
@@ -95,316 +62,455 @@ std::exception_ptr transportError(const QString& description, QNetworkReply::Net
 
 // A body that goes past the limit of its call.
 std::exception_ptr tooLargeError(Mode mode, qint64 limit) {
-    const QString size = QLocale::c().formattedDataSize(limit, 0, QLocale::DataSizeTraditionalFormat);
     return transportError(
         mode == Mode::download
-            ? QStringLiteral("The download exceeds the %1 limit.").arg(size)
-            : QStringLiteral("The response exceeds the %1 limit for this request.").arg(size),
+            ? QStringLiteral("The download exceeds the %1 limit.").arg(dataSize(limit))
+            : QStringLiteral("The response exceeds the %1 limit for this request.").arg(dataSize(limit)),
         QNetworkReply::UnknownContentError);
 }
 
-// A compressed answer that does not inflate, or inflates past the limit of its call: Qt's decoder stops
-// at either, and tells no more than that.
+// A compressed answer that does not inflate, or inflates past the limit of its call.
 std::exception_ptr undecodableError(qint64 limit) {
-    const QString size = QLocale::c().formattedDataSize(limit, 0, QLocale::DataSizeTraditionalFormat);
     return transportError(QStringLiteral("The answer could not be decoded: its compressed body is damaged or "
                                          "inflates past the %1 limit for this request.")
-                              .arg(size),
+                              .arg(dataSize(limit)),
                           QNetworkReply::UnknownContentError);
+}
+
+std::exception_ptr headTooLargeError() {
+    return transportError(
+        QStringLiteral("The response head exceeds the %1 limit.").arg(dataSize(kHeadLimitBytes)),
+        QNetworkReply::ProtocolFailure);
 }
 
 std::exception_ptr timedOutError() {
     return transportError(QStringLiteral("The request timed out."), QNetworkReply::TimeoutError);
 }
 
-std::exception_ptr stoppedError() {
-    return transportError(QStringLiteral("Network access has stopped"),
-                          QNetworkReply::OperationCanceledError);
+std::exception_ptr canceledError() {
+    return transportError(QStringLiteral("Operation canceled"), QNetworkReply::OperationCanceledError);
 }
 
-// The errors Qt reports for an answer whose head carried an HTTP error status (4xx, 5xx). Qt raises
-// them only once the whole body has arrived; a broken transfer reports a network-level code instead.
-bool isStatusError(QNetworkReply::NetworkError error, int status) {
-    const int code = static_cast<int>(error);
-    return status >= 400 && (error == QNetworkReply::ProxyAuthenticationRequiredError ||
-                             error == QNetworkReply::ProtocolInvalidOperationError ||
-                             (code >= 201 && code <= 299) || (code >= 401 && code <= 499));
+// libcurl, set up once for the process. On a Mac it takes the system's TLS where it has it, which trusts
+// what the keychain trusts.
+bool curlReady() {
+    static const bool ready = [] {
+#if defined(__APPLE__)
+        curl_global_sslset(CURLSSLBACKEND_SECURETRANSPORT, nullptr, nullptr);
+#endif
+        return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    }();
+    return ready;
 }
 
-// Qt's decoder gave up on a compressed body: it reports "unknown content" under a status that is no
-// error. Qt ends the reply only when the server has sent the rest, so the call ends here instead.
-bool isDecodingFailure(QNetworkReply::NetworkError error, int status) {
-    return error == QNetworkReply::UnknownContentError && status > 0 && status < 400;
+// The proxy the system names for `url` (on a Mac its network settings, elsewhere the *_proxy variables)
+// in libcurl's form; empty for none, which also keeps libcurl from reading the variables on its own.
+QByteArray proxyFor(const QUrl& url) {
+    for (const QNetworkProxy& proxy : QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url))) {
+        QUrl address;
+        switch (proxy.type()) {
+        case QNetworkProxy::NoProxy:
+            return {};
+        case QNetworkProxy::HttpProxy:
+        case QNetworkProxy::HttpCachingProxy:
+            address.setScheme(QStringLiteral("http"));
+            break;
+        case QNetworkProxy::Socks5Proxy:
+            address.setScheme(QStringLiteral("socks5h"));
+            break;
+        default:
+            continue;
+        }
+        address.setHost(proxy.hostName());
+        address.setPort(proxy.port());
+        address.setUserName(proxy.user());
+        address.setPassword(proxy.password());
+        return address.toEncoded();
+    }
+    return {};
 }
 
-bool isFollowedRedirect(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 305 || status == 307 || status == 308;
+bool hasHeader(const HTTPHeaders& headers, const QByteArray& name) {
+    return std::any_of(headers.begin(), headers.end(), [&](const auto& header) {
+        return header.first.compare(name, Qt::CaseInsensitive) == 0;
+    });
 }
 
-int millisecondsFor(double seconds) {
-    if (!(seconds > 0)) return 0; // also NaN
-    const double ms = std::ceil(seconds * 1000.0);
-    return ms >= double(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max() : int(ms);
+double secondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
 }
 
-QNetworkReply* send(QNetworkAccessManager& manager, const QNetworkRequest& request, const HTTPRequest& spec) {
-    const QByteArray method = spec.method.toUpper();
-    if (method == "GET" && spec.body.isEmpty()) return manager.get(request);
-    if (method == "HEAD") return manager.head(request);
-    if (method == "POST") return manager.post(request, spec.body);
-    if (method == "PUT") return manager.put(request, spec.body);
-    if (method == "DELETE" && spec.body.isEmpty()) return manager.deleteResource(request);
-    return manager.sendCustomRequest(request, method, spec.body);
+// `seconds` after `from`; a limit past a century is as good as none.
+Clock::time_point after(Clock::time_point from, double seconds) {
+    const std::chrono::duration<double> span(std::min(seconds, 100.0 * 365 * 24 * 3600));
+    return from + std::chrono::duration_cast<Clock::duration>(span);
 }
 
-// One request on the network thread. It lives until its call is complete, then deletes itself.
-//
-// A transfer ended early (its limit, its deadline, an answer that cannot be decoded, a stop) takes its
-// connection with it, so that no other request waits behind it. Two things see to that:
-// - Each transfer has a network manager of its own, deleted with it. Qt serves a manager's connections on
-//   a thread of that manager's, keeps them open for reuse and goes on reading an aborted answer there
-//   until it gets round to the abort; a request to the same host on a shared manager would queue behind
-//   it. Deleting the manager ends its thread and closes every connection it opened, and no other's.
-// - The reply's read buffer limit reaches Qt's connection thread, so that it stops reading an answer
-//   nobody takes any more and so handles the abort at once (see start()).
-class Transfer : public QObject {
+// One call: an easy handle on a multi handle of its own, driven on the calling thread until the call has
+// ended, then closed with its connection.
+class Transfer {
 public:
-    Transfer(std::shared_ptr<Call> call, QObject& home, QSet<Transfer*>& registry)
-        : QObject(&home)
-        , call_(std::move(call))
-        , registry_(registry)
-        , manager_(new QNetworkAccessManager(this))
-        , counter_(call_->byteLimit) {
-        call_->transfer = this;
-        registry_.insert(this);
-        start();
+    Transfer(Mode mode, HTTPRequest request, qint64 byteLimit, double timeLimitSeconds = 0)
+        : mode_(mode)
+        , request_(std::move(request))
+        , byteLimit_(byteLimit)
+        , timeLimitSeconds_(timeLimitSeconds)
+        , counter_(byteLimit) {}
+
+    ~Transfer() {
+        close();
+        discardFile();
     }
 
-    ~Transfer() override {
-        registry_.remove(this);
-        call_->transfer = nullptr;
-        if (!completed_) {
-            // Only when the network thread shuts down under a running call.
-            completed_ = true;
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    // Runs the call to its end; throws its error.
+    void run(const std::stop_token& stop) {
+        if (stop.stop_requested()) std::rethrow_exception(canceledError());
+        open();
+        start_ = lastProgress_ = Clock::now();
+        curl_multi_add_handle(multi_, easy_);
+        {
+            std::stop_callback wake(stop, [this] { curl_multi_wakeup(multi_); });
+            while (!ended_) {
+                int running = 0;
+                if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+                    fail(transportError(QStringLiteral("The transfer could not go on."),
+                                        QNetworkReply::UnknownNetworkError));
+                    break;
+                }
+                if (ended_) break;
+                if (running == 0) {
+                    finish();
+                    break;
+                }
+                if (stop.stop_requested()) {
+                    endEarly(canceledError());
+                    break;
+                }
+                const int waitMs = checkClocks();
+                if (ended_) break;
+                curl_multi_poll(multi_, nullptr, 0, waitMs, nullptr);
+            }
+        }
+        close();
+        if (error_) {
             discardFile();
-            call_->error = stoppedError();
-            call_->complete();
+            std::rethrow_exception(error_);
         }
     }
 
-    // The caller asked to stop. A sample that has its head returns what it counted; everything else
-    // fails with "Operation canceled".
-    void cancel() {
-        if (completed_) return;
-        if (call_->mode == Mode::sample && headArrived_) return endSample();
-        cancelRequested_ = true;
-        reply_->abort(); // finished() follows at once, with OperationCanceledError
-    }
-
-    void shutDown() {
-        if (completed_) return;
-        fail(stoppedError());
-    }
+    QByteArray body;
+    QString filePath;
+    HTTPResponse response;
+    ByteSample sample;
 
 private:
-    void start() {
-        const HTTPRequest& spec = call_->request;
-        QNetworkRequest request(spec.url);
-        for (const auto& [name, value] : spec.headers)
-            request.setRawHeader(name, value);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                             QNetworkRequest::NoLessSafeRedirectPolicy);
-        if (spec.ignoreCache)
-            request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-        if (call_->mode == Mode::data) {
-            // Qt inflates a compressed answer whole as it arrives: past the call's own limit it stops.
-            request.setDecompressedSafetyCheckThreshold(std::max<qint64>(call_->byteLimit, 0));
-        } else if (!request.hasRawHeader("Accept-Encoding")) {
+    void open() {
+        if (!curlReady() || !(easy_ = curl_easy_init()) || !(multi_ = curl_multi_init()))
+            std::rethrow_exception(transportError(QStringLiteral("Network access is not available."),
+                                                  QNetworkReply::UnknownNetworkError));
+        // The path as it goes out: "//" and dot segments are resolved, as Qt's requests have them.
+        const QByteArray url = request_.url.toEncoded(QUrl::NormalizePathSegments | QUrl::RemoveFragment);
+        const QByteArray proxy = proxyFor(request_.url);
+        usesProxy_ = !proxy.isEmpty();
+        curl_easy_setopt(easy_, CURLOPT_URL, url.constData());
+        curl_easy_setopt(easy_, CURLOPT_PROXY, proxy.constData());
+        curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
+        curl_easy_setopt(easy_, CURLOPT_PROTOCOLS, long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+        // Redirects are followed, never from https to http.
+        curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMaxRedirects);
+        curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS,
+                         request_.url.scheme() == QLatin1String("https")
+                             ? long(CURLPROTO_HTTPS)
+                             : long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+        curl_easy_setopt(easy_, CURLOPT_USERAGENT, "Mozilla/5.0");
+        curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::onHeaderLine);
+        curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
+        curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+
+        const QByteArray method = request_.method.toUpper();
+        if (method == "HEAD") {
+            curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+        } else if ((method == "GET" || method == "DELETE") && request_.body.isEmpty()) {
+            if (method != "GET") curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, method.constData());
+        } else {
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request_.body.size()));
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, request_.body.constData());
+            if (method != "POST") curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, method.constData());
+        }
+
+        HTTPHeaders headers = request_.headers;
+        if (request_.ignoreCache) {
+            for (const QByteArray& name : {QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("Pragma")})
+                if (!hasHeader(headers, name)) headers.append({name, "no-cache"});
+        }
+        if (hasHeader(request_.headers, "Accept-Encoding")) {
+            // An encoding of the caller's own is left to the caller: nothing is decoded.
+            curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+        } else if (mode_ == Mode::data) {
+            // Every encoding this libcurl can inflate; what inflates counts against the call's limit.
+            curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
+            decodes_ = true;
+        } else {
             // A download's checksum and a sample's count are over the bytes as the server stores them.
-            // With an encoding of its own asked for, Qt decodes nothing.
-            request.setRawHeader("Accept-Encoding", "identity");
+            headers.append({QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity")});
+            curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
         }
-        if (const int ms = millisecondsFor(spec.idleTimeoutSeconds); ms > 0) request.setTransferTimeout(ms);
-
-        reply_ = send(*manager_, request, spec);
-        // Whatever the server sends, no more than this waits in the reply until it is read. Qt hands the
-        // limit to its connection thread only once the request has gone there, which for a request with a
-        // body (a post) happens later, on this thread's next turn: set it again then. Without it that
-        // thread reads an endless answer on, however fast it comes, and never gets to an abort.
-        reply_->setReadBufferSize(kReadBufferBytes);
-        QMetaObject::invokeMethod(
-            reply_, [reply = reply_] { reply->setReadBufferSize(kReadBufferBytes); }, Qt::QueuedConnection);
-        connect(reply_, &QNetworkReply::metaDataChanged, this, &Transfer::onMetaData);
-        connect(reply_, &QNetworkReply::readyRead, this, &Transfer::onReadyRead);
-        connect(reply_, &QNetworkReply::errorOccurred, this, &Transfer::onError);
-        connect(reply_, &QNetworkReply::finished, this, &Transfer::onFinished);
-
-        // The deadline counts from here, however the answer drips in.
-        if (const int ms = millisecondsFor(spec.timeoutSeconds); ms > 0) {
-            deadline_ = new QTimer(this);
-            deadline_->setSingleShot(true);
-            deadline_->setTimerType(Qt::PreciseTimer);
-            connect(deadline_, &QTimer::timeout, this, &Transfer::onDeadline);
-            deadline_->start(ms);
+        for (const auto& [name, value] : headers) {
+            const QByteArray line = value.isEmpty() ? name + ';' : name + ": " + value; // "Name;": no value
+            headerList_ = curl_slist_append(headerList_, line.constData());
         }
+        // A body goes out at once, never after a wait for "100 Continue".
+        headerList_ = curl_slist_append(headerList_, "Expect:");
+        curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
     }
 
-    int status() const { return reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); }
-
-    HTTPResponse response() const {
-        HTTPResponse response;
-        response.statusCode = status();
-        response.url = reply_->url();
-        for (const auto& [name, value] : reply_->rawHeaderPairs())
-            response.headers.append({name, value});
-        return response;
+    // Takes the transfer off the connection and closes it (at once, however much the server would send).
+    void close() {
+        if (multi_ && easy_) curl_multi_remove_handle(multi_, easy_);
+        if (easy_) curl_easy_cleanup(easy_);
+        if (multi_) curl_multi_cleanup(multi_);
+        if (headerList_) curl_slist_free_all(headerList_);
+        easy_ = nullptr;
+        multi_ = nullptr;
+        headerList_ = nullptr;
     }
 
-    void onMetaData() {
-        // The head of a redirect that Qt is about to follow is not the answer (Qt sets the redirection
-        // target only after this signal, so look at the head itself).
-        if (isFollowedRedirect(status()) && reply_->hasRawHeader("Location")) return;
+    // Ends the call when one of its clocks has run out; otherwise the milliseconds until the next may.
+    int checkClocks() {
+        const Clock::time_point now = Clock::now();
+        Clock::time_point next = now + std::chrono::milliseconds(kLongestWaitMs);
+        const auto due = [&](double seconds, Clock::time_point from) {
+            if (!(seconds > 0)) return false; // no such clock (also NaN)
+            const Clock::time_point end = after(from, seconds);
+            next = std::min(next, end);
+            return now >= end;
+        };
+        if (mode_ == Mode::sample && headArrived_ &&
+            (!(timeLimitSeconds_ > 0) || due(timeLimitSeconds_, headTime_))) {
+            endSample();
+            return 0;
+        }
+        if (due(request_.timeoutSeconds, start_) || due(request_.idleTimeoutSeconds, lastProgress_)) {
+            endEarly(timedOutError());
+            return 0;
+        }
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
+        return int(std::clamp<qint64>(ms, 1, kLongestWaitMs));
+    }
+
+    // The deadline, the idle limit or a stop: a sample that has its head reports what it counted,
+    // everything else fails.
+    void endEarly(std::exception_ptr error) {
+        if (mode_ == Mode::sample && headArrived_) return endSample();
+        fail(std::move(error));
+    }
+
+    static size_t onHeaderLine(char* data, size_t unit, size_t count, void* self) {
+        return static_cast<Transfer*>(self)->take(&Transfer::headerLine, data, unit * count);
+    }
+
+    static size_t onBody(char* data, size_t unit, size_t count, void* self) {
+        return static_cast<Transfer*>(self)->take(&Transfer::bodyBytes, data, unit * count);
+    }
+
+    // Hands libcurl's bytes to `handle`; what libcurl gets back ends the transfer when the call has ended.
+    // Nothing is thrown through libcurl: an error ends the call.
+    size_t take(void (Transfer::*handle)(const QByteArray&), char* data, size_t size) {
+        try {
+            (this->*handle)(QByteArray::fromRawData(data, qsizetype(size)));
+        } catch (...) {
+            fail(std::current_exception());
+        }
+        return ended_ ? 0 : size;
+    }
+
+    // One line of a head, also of a redirect or an interim answer.
+    void headerLine(const QByteArray& line) {
+        if (ended_) return;
+        if (line.startsWith("HTTP/")) { // a new head: only the last one is the answer
+            headers_.clear();
+            headBytes_ = 0;
+        }
+        headBytes_ += line.size();
+        if (headBytes_ > kHeadLimitBytes) return fail(headTooLargeError());
+        const QByteArray text = QByteArray(line.constData(), line.size()).trimmed(); // owns its bytes
+        if (text.isEmpty()) return endOfHead();
+        const qsizetype colon = text.indexOf(':');
+        if (colon > 0 && !line.startsWith("HTTP/"))
+            headers_.append({text.left(colon).trimmed(), text.mid(colon + 1).trimmed()});
+    }
+
+    void endOfHead() {
+        long status = 0;
+        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+        if (status < 200) return; // an interim answer; the real one follows
+        // libcurl follows a redirect that names where to (it discards its body).
+        if (status >= 300 && status < 400 && !answer().header("Location").isEmpty()) {
+            lastProgress_ = Clock::now();
+            return;
+        }
         markHead();
     }
 
     void markHead() {
-        if (headArrived_ || completed_) return;
+        if (headArrived_) return;
         headArrived_ = true;
-        switch (call_->mode) {
+        lastProgress_ = Clock::now();
+        switch (mode_) {
         case Mode::data:
             break;
         case Mode::download:
             openFile();
             break;
         case Mode::sample:
-            clock_.start();
-            if (counter_.full()) return endSample(); // a limit of 0 bytes or below
-            timeLimit_ = new QTimer(this);
-            timeLimit_->setSingleShot(true);
-            timeLimit_->setTimerType(Qt::PreciseTimer);
-            connect(timeLimit_, &QTimer::timeout, this, &Transfer::endSample);
-            // A limit of zero or below ends the sample once the events already queued are handled.
-            timeLimit_->start(millisecondsFor(call_->timeLimitSeconds));
+            headTime_ = lastProgress_;
+            if (counter_.full()) endSample(); // a limit of 0 bytes or below
             break;
         }
     }
 
-    void onError(QNetworkReply::NetworkError error) {
-        if (completed_ || !isDecodingFailure(error, status())) return;
-        fail(undecodableError(call_->byteLimit));
-    }
-
-    void onDeadline() {
-        if (completed_) return;
-        if (call_->mode == Mode::sample && headArrived_) return endSample();
-        fail(timedOutError());
-    }
-
-    void openFile() {
-        auto file = std::make_unique<QTemporaryFile>(UserTemporaryFolder::path() +
-                                                     QStringLiteral("/quillane-download-XXXXXX"));
-        file->setAutoRemove(false);
-        if (!file->open()) {
-            return fail(std::make_exception_ptr(PlatformError(file->errorString())));
-        }
-        file_ = std::move(file);
-    }
-
-    void onReadyRead() {
-        if (completed_) return;
+    void bodyBytes(const QByteArray& chunk) {
+        if (ended_) return;
         markHead();
-        if (completed_) return;
-        switch (call_->mode) {
-        case Mode::data: {
-            const QByteArray chunk = reply_->readAll();
-            if (!keep(chunk.size())) return;
-            call_->body += chunk;
+        if (ended_) return;
+        lastProgress_ = Clock::now();
+        switch (mode_) {
+        case Mode::data:
+            if (keep(chunk.size())) body.append(chunk.constData(), chunk.size()); // a copy of libcurl's bytes
             break;
-        }
-        case Mode::download: {
-            const QByteArray chunk = reply_->readAll();
-            if (!keep(chunk.size())) return;
-            try {
-                // Straight to the descriptor, so a failed write says why (a full disk, say).
+        case Mode::download:
+            // Straight to the descriptor, so a failed write says why (a full disk, say).
+            if (keep(chunk.size()))
                 fileio::writeAll(file_->handle(), chunk, file_->fileName(),
-                                         QStringLiteral("Couldn't save the download to"));
-            } catch (const PlatformError&) {
-                return fail(std::current_exception());
-            }
+                                 QStringLiteral("Couldn't save the download to"));
             break;
-        }
-        case Mode::sample: {
-            char discard[16 * 1024];
-            for (;;) {
-                const qint64 wanted =
-                    counter_.room(std::min<qint64>(reply_->bytesAvailable(), sizeof discard));
-                if (wanted <= 0) break;
-                const qint64 got = reply_->read(discard, wanted);
-                if (got <= 0) break;
-                counter_.add(got);
-            }
+        case Mode::sample:
+            counter_.add(counter_.room(chunk.size()));
             if (counter_.full()) endSample();
             break;
         }
-        }
-    }
-
-    void onFinished() {
-        if (completed_) return;
-        const QNetworkReply::NetworkError error = reply_->error();
-        const bool answered = error == QNetworkReply::NoError || isStatusError(error, status());
-        if (answered) onReadyRead(); // whatever is still buffered
-        if (completed_) return;
-
-        if (call_->mode == Mode::sample && headArrived_) return endSample(); // read errors are swallowed
-        if (!answered) {
-            // Qt reports its own transfer time-out as a cancel; only a stop request is one.
-            if (error == QNetworkReply::OperationCanceledError && !cancelRequested_)
-                return fail(timedOutError());
-            if (isDecodingFailure(error, status())) return fail(undecodableError(call_->byteLimit));
-            return fail(transportError(reply_->errorString(), error));
-        }
-
-        call_->response = response();
-        if (call_->mode == Mode::download) {
-            if (!file_) openFile(); // an answer without a body event
-            if (completed_) return;
-            call_->filePath = file_->fileName();
-            file_->close();
-            file_.reset();
-        }
-        succeed();
     }
 
     // Counts `bytes` more of a body that is kept; past the call's limit, fails the call instead.
     bool keep(qint64 bytes) {
         if (counter_.room(bytes) < bytes) {
-            fail(tooLargeError(call_->mode, call_->byteLimit));
+            const QByteArray encoding = answer().header("Content-Encoding").trimmed().toLower();
+            const bool inflated = decodes_ && !encoding.isEmpty() && encoding != "identity";
+            fail(inflated ? undecodableError(byteLimit_) : tooLargeError(mode_, byteLimit_));
             return false;
         }
         counter_.add(bytes);
         return true;
     }
 
-    void endSample() {
-        if (completed_) return;
-        const double elapsed = clock_.isValid() ? double(clock_.nsecsElapsed()) / 1e9 : 0.0;
-        call_->sample = ByteSample{counter_.count(), std::max(elapsed, kMinimumElapsedSeconds)};
-        succeed();
+    void openFile() {
+        auto file = std::make_unique<QTemporaryFile>(UserTemporaryFolder::path() +
+                                                     QStringLiteral("/quillane-download-XXXXXX"));
+        file->setAutoRemove(false);
+        if (!file->open()) return fail(std::make_exception_ptr(PlatformError(file->errorString())));
+        file_ = std::move(file);
     }
 
-    void succeed() {
-        completed_ = true;
-        release();
-        call_->complete();
+    // The transfer is over as libcurl sees it: a whole answer, or an error.
+    void finish() {
+        CURLcode result = CURLE_OK;
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi_, &left))
+            if (message->msg == CURLMSG_DONE) result = message->data.result;
+        // After the head a sample reports what it counted, also when reading failed.
+        if (result != CURLE_OK && !(mode_ == Mode::sample && headArrived_)) return fail(errorFor(result));
+        markHead(); // an answer without a body
+        if (ended_) return;
+        if (mode_ == Mode::sample) return endSample();
+        response = answer();
+        if (mode_ == Mode::download) {
+            filePath = file_->fileName();
+            file_->close();
+            file_.reset();
+        }
+        ended_ = true;
+    }
+
+    // The answer as far as it has come: the last head's status and headers, and the address it came from.
+    HTTPResponse answer() const {
+        HTTPResponse answer;
+        long status = 0;
+        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+        answer.statusCode = int(status);
+        const char* url = nullptr;
+        curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url);
+        answer.url = url ? QUrl::fromEncoded(url) : request_.url;
+        answer.headers = headers_;
+        return answer;
+    }
+
+    std::exception_ptr errorFor(CURLcode result) const {
+        const QString detail = QString::fromUtf8(errorText_[0] ? errorText_ : curl_easy_strerror(result));
+        long redirects = 0;
+        curl_easy_getinfo(easy_, CURLINFO_REDIRECT_COUNT, &redirects);
+        switch (result) {
+        case CURLE_OPERATION_TIMEDOUT:
+            return timedOutError();
+        case CURLE_BAD_CONTENT_ENCODING:
+            return undecodableError(byteLimit_);
+        case CURLE_OUT_OF_MEMORY: // libcurl's refusal of a head line past its limit
+#if LIBCURL_VERSION_NUM >= 0x080600
+        case CURLE_TOO_LARGE:
+#endif
+            return headArrived_ ? transportError(detail, QNetworkReply::UnknownNetworkError)
+                                : headTooLargeError();
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return transportError(detail, QNetworkReply::HostNotFoundError);
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return transportError(detail, QNetworkReply::ProxyNotFoundError);
+        case CURLE_COULDNT_CONNECT:
+            return transportError(detail, usesProxy_ ? QNetworkReply::ProxyConnectionRefusedError
+                                                     : QNetworkReply::ConnectionRefusedError);
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+            return transportError(detail, QNetworkReply::RemoteHostClosedError);
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+            return transportError(detail, QNetworkReply::SslHandshakeFailedError);
+        case CURLE_TOO_MANY_REDIRECTS:
+            return transportError(detail, QNetworkReply::TooManyRedirectsError);
+        case CURLE_UNSUPPORTED_PROTOCOL: // also a redirect from https to http
+            return transportError(detail, redirects > 0 ? QNetworkReply::InsecureRedirectError
+                                                        : QNetworkReply::ProtocolUnknownError);
+        case CURLE_URL_MALFORMAT:
+            return transportError(detail, QNetworkReply::ProtocolUnknownError);
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_HTTP2:
+        case CURLE_HTTP2_STREAM:
+            return transportError(detail, QNetworkReply::ProtocolFailure);
+        default:
+            return transportError(detail, QNetworkReply::UnknownNetworkError);
+        }
+    }
+
+    void endSample() {
+        if (ended_) return;
+        sample = ByteSample{counter_.count(),
+                            std::max(secondsBetween(headTime_, Clock::now()), kMinimumElapsedSeconds)};
+        ended_ = true;
     }
 
     void fail(std::exception_ptr error) {
-        completed_ = true;
-        release();
-        discardFile();
-        call_->error = std::move(error);
-        call_->complete();
+        if (ended_) return;
+        error_ = std::move(error);
+        ended_ = true;
     }
 
     void discardFile() {
@@ -414,161 +520,54 @@ private:
         file_.reset();
     }
 
-    // Stops the transfer and schedules the cleanup: the reply, then the transfer with its manager, which
-    // closes the connection of a transfer that ended early (however much the server would still send).
-    void release() {
-        if (timeLimit_) timeLimit_->stop();
-        if (deadline_) deadline_->stop();
-        if (reply_) {
-            reply_->disconnect(this);
-            // A reply that has reported its error already is not aborted (Qt warns at a second error).
-            if (reply_->isRunning() && reply_->error() == QNetworkReply::NoError) reply_->abort();
-            reply_->deleteLater();
-        }
-        deleteLater();
-    }
+    const Mode mode_;
+    const HTTPRequest request_;
+    const qint64 byteLimit_;
+    const double timeLimitSeconds_;
 
-    std::shared_ptr<Call> call_;
-    QSet<Transfer*>& registry_;
-    QNetworkAccessManager* manager_; // a child: deleted with the transfer
-    QPointer<QNetworkReply> reply_;
+    CURL* easy_ = nullptr;
+    CURLM* multi_ = nullptr;
+    curl_slist* headerList_ = nullptr;
+    char errorText_[CURL_ERROR_SIZE] = {};
+    bool usesProxy_ = false;
+    bool decodes_ = false;
+
+    Clock::time_point start_;
+    Clock::time_point lastProgress_; // the last body byte or head, for the idle limit
+    Clock::time_point headTime_;
+    HTTPHeaders headers_; // of the head being read, then of the answer
+    qint64 headBytes_ = 0;
     bool headArrived_ = false;
-    bool cancelRequested_ = false;
-    bool completed_ = false;
-    std::unique_ptr<QTemporaryFile> file_;
     ByteCounter counter_;
-    QElapsedTimer clock_;
-    QTimer* timeLimit_ = nullptr;
-    QTimer* deadline_ = nullptr;
+    std::unique_ptr<QTemporaryFile> file_;
+    bool ended_ = false;
+    std::exception_ptr error_;
 };
-
-// The network thread and the object its transfers hang from: started on first use, stopped when the
-// application object is destroyed (so that nothing of the network stack outlives it).
-class NetworkHost {
-public:
-    static NetworkHost& shared() {
-        static NetworkHost* host = new NetworkHost; // lives for the process
-        return *host;
-    }
-
-    // Runs `work` on the network thread. False when the thread has stopped.
-    bool post(std::function<void(QObject& home, QSet<Transfer*>&)> work) {
-        std::lock_guard lock(mutex_);
-        if (!running_) return false;
-        QMetaObject::invokeMethod(
-            home_, [this, work = std::move(work)] { work(*home_, transfers_); }, Qt::QueuedConnection);
-        return true;
-    }
-
-    bool isNetworkThread() const { return QThread::currentThread() == thread_; }
-
-private:
-    class Thread : public QThread {
-    public:
-        std::promise<QObject*> ready;
-
-    protected:
-        void run() override {
-            QObject home;
-            ready.set_value(&home);
-            exec();
-            // Transfers are children of `home`: any left over fail their calls as they go.
-        }
-    };
-
-    NetworkHost() {
-        auto* thread = new Thread;
-        thread->setObjectName(QStringLiteral("quillane-network"));
-        auto ready = thread->ready.get_future();
-        thread->start();
-        home_ = ready.get();
-        thread_ = thread;
-        running_ = true;
-        if (QCoreApplication::instance()) qAddPostRoutine(&NetworkHost::stopShared);
-    }
-
-    static void stopShared() { shared().stop(); }
-
-    void stop() {
-        {
-            std::lock_guard lock(mutex_);
-            if (!running_) return;
-            running_ = false;
-        }
-        // Queued after every request already posted: those start, then fail.
-        QMetaObject::invokeMethod(
-            home_,
-            [this] {
-                for (Transfer* transfer : QSet<Transfer*>(transfers_))
-                    transfer->shutDown();
-                thread_->quit();
-            },
-            Qt::QueuedConnection);
-        thread_->wait();
-    }
-
-    std::mutex mutex_;
-    bool running_ = false;
-    QThread* thread_ = nullptr;
-    QObject* home_ = nullptr;
-    QSet<Transfer*> transfers_; // network thread only
-};
-
-// Runs one call on the network thread and waits for it; rethrows its error.
-void perform(const std::shared_ptr<Call>& call, const std::stop_token& stop) {
-    NetworkHost& host = NetworkHost::shared();
-    if (host.isNetworkThread()) throw std::logic_error("LiveHTTPFetcher called on its own network thread");
-    if (stop.stop_requested())
-        std::rethrow_exception(
-            transportError(QStringLiteral("Operation canceled"), QNetworkReply::OperationCanceledError));
-    const bool posted =
-        host.post([call](QObject& home, QSet<Transfer*>& registry) { new Transfer(call, home, registry); });
-    if (!posted) std::rethrow_exception(stoppedError());
-    {
-        // Posted after the start, so the transfer exists (or has already ended) when this runs.
-        std::stop_callback onStop(stop, [call, &host] {
-            host.post([call](QObject&, QSet<Transfer*>&) {
-                if (call->transfer) call->transfer->cancel();
-            });
-        });
-        std::unique_lock lock(call->mutex);
-        call->ended.wait(lock, [&] { return call->done; });
-    }
-    if (call->error) std::rethrow_exception(call->error);
-}
 
 } // namespace
 
 std::pair<QByteArray, HTTPResponse> LiveHTTPFetcher::data(const HTTPRequest& request, std::stop_token stop) {
-    auto call = std::make_shared<Call>();
-    call->mode = Mode::data;
-    call->request = request;
-    call->byteLimit = request.maxBodyBytes;
-    perform(call, stop);
-    return {std::move(call->body), std::move(call->response)};
+    Transfer transfer(Mode::data, request, request.maxBodyBytes);
+    transfer.run(stop);
+    return {std::move(transfer.body), std::move(transfer.response)};
 }
 
 std::pair<QString, HTTPResponse> LiveHTTPFetcher::download(const QUrl& url, std::stop_token stop) {
-    auto call = std::make_shared<Call>();
-    call->mode = Mode::download;
-    call->request.url = url;
+    HTTPRequest request;
+    request.url = url;
     // Installer packages take minutes on a slow line: only a stall ends a download.
-    call->request.timeoutSeconds = 0;
-    call->request.idleTimeoutSeconds = downloadIdleTimeoutSeconds;
-    call->byteLimit = downloadByteLimit_;
-    perform(call, stop);
-    return {std::move(call->filePath), std::move(call->response)};
+    request.timeoutSeconds = 0;
+    request.idleTimeoutSeconds = downloadIdleTimeoutSeconds;
+    Transfer transfer(Mode::download, std::move(request), downloadByteLimit_);
+    transfer.run(stop);
+    return {std::move(transfer.filePath), std::move(transfer.response)};
 }
 
 ByteSample LiveHTTPFetcher::sampleBytes(const HTTPRequest& request, qint64 byteLimit, double timeLimitSeconds,
                                         std::stop_token stop) {
-    auto call = std::make_shared<Call>();
-    call->mode = Mode::sample;
-    call->request = request;
-    call->byteLimit = byteLimit;
-    call->timeLimitSeconds = timeLimitSeconds;
-    perform(call, stop);
-    return call->sample;
+    Transfer transfer(Mode::sample, request, byteLimit, timeLimitSeconds);
+    transfer.run(stop);
+    return transfer.sample;
 }
 
 } // namespace qlan

@@ -1,13 +1,11 @@
 #pragma once
-// HTTP on QNetworkAccessManager, callable from any thread.
+// HTTP on libcurl, callable from any thread.
 //
-// One network thread, started on first use and living for the process, runs every transfer; every call
-// hands its request to that thread and blocks the calling (worker) thread until the answer is complete.
-// The GUI thread's event loop is never needed. Each transfer has a QNetworkAccessManager of its own,
-// deleted with it, so a request ended early (its limit, its deadline, an answer that cannot be decoded,
-// a stop) closes its connection at once and no other request waits behind it. A stop request on the
-// caller's token aborts the transfer. When the application object goes away the network thread stops;
-// calls still waiting then fail, and later calls fail at once.
+// Every call runs its transfer on the calling (worker) thread, with a connection of its own, and blocks
+// that thread until the answer is complete or the call ends early: its deadline, its idle limit, a body
+// or a head past its limit, an answer that cannot be decoded, or a stop request on the caller's token.
+// When a call returns its connection is closed and nothing of the process reads that answer any more,
+// so no other request ever waits behind it. The GUI thread's event loop is never needed.
 
 #include "platform/HTTPFetching.h"
 

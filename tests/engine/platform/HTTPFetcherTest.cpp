@@ -2,6 +2,8 @@
 #include "platform/PlatformError.h"
 #include "support/FileSizeLimit.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/ProcessChecks.h"
+#include "support/ResidentMemory.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -607,4 +610,64 @@ TEST(LiveHTTPFetcher, ServesCallsFromManyThreadsAtOnce) {
     }
     EXPECT_EQ(failures, std::vector<int>(kThreads, 0));
     EXPECT_EQ(server.requests().size(), 3 * kThreads);
+}
+
+// An answer whose head never ends, as one endless line or as endless lines, ends the call at its deadline
+// when it trickles in and at the head's limit when it floods in. Either way nothing of the call is left:
+// requests to another server go through while it runs and right after, the server sees the connection
+// closed, no thread is left over and the process does not grow.
+TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReading) {
+    LoopbackHttpServer server;
+    LoopbackHttpServer other;
+    other.route("/short", {.body = "short"});
+    LiveHTTPFetcher fetcher;
+    const auto shortRequestSeconds = [&] {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(fetcher.data(get(other.url("/short"))).first, "short");
+        return secondsSince(clock);
+    };
+    shortRequestSeconds(); // whatever a first call sets up for good
+    EXPECT_TRUE(waitUntil([&] { return other.answersInProgress() == 0; }, 1000));
+    const qsizetype threads = threadCount();
+    const qint64 resident = residentBytes();
+
+    // Trickling in (64 bytes every 20 ms) the head reaches the deadline; flooding in, its limit.
+    const struct {
+        const char* path;
+        QByteArray filler;
+        int chunkBytes;
+        int chunkDelayMs;
+    } cases[] = {{"/line", "x", 64, 20},
+                 {"/lines", "X-Pad: x\r\n", 64, 20},
+                 {"/line-flood", "x", 16 * 1024, 0},
+                 {"/lines-flood", "X-Pad: x\r\n", 16 * 1024, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        server.route(c.path,
+                     {.chunkBytes = c.chunkBytes, .chunkDelayMs = c.chunkDelayMs, .headFiller = c.filler});
+        std::optional<TransportError> error;
+        QElapsedTimer clock;
+        clock.start();
+        {
+            std::jthread call(
+                [&] { error = transportErrorOf([&] { fetcher.data(get(server.url(c.path), 2.0)); }); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            EXPECT_LT(shortRequestSeconds(), 0.25);
+        }
+        const double seconds = secondsSince(clock);
+        EXPECT_LT(shortRequestSeconds(), 0.25);
+        ASSERT_TRUE(error);
+        EXPECT_LT(seconds, 3.0);
+        if (c.chunkDelayMs > 0) {
+            EXPECT_EQ(error->code(), QNetworkReply::TimeoutError);
+            EXPECT_GE(seconds, 1.9);
+        } else {
+            EXPECT_EQ(error->localizedDescription(), "The response head exceeds the 100 kB limit.");
+        }
+        EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 1000));
+        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; }, 1000)) << threadCount();
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_LT(residentBytes() - resident, 8 * 1024 * 1024);
 }
