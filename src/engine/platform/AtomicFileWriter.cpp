@@ -119,8 +119,7 @@ void AtomicFileWriter::write(const QByteArray& data, const QString& path, const 
     // user's own.
     if (existed) refuseUnlessReplaceable(target, st, path);
     const int slash = target.lastIndexOf('/');
-    const QByteArray folder =
-        slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
+    const QByteArray folder = fileio::folderOf(target);
 
     // The file whose owner, group, mode, access list and extended attributes the new one takes: the one
     // named for it (a backup's original, the end of its links), else the replaced file.
@@ -196,7 +195,7 @@ void AtomicFileWriter::write(const QByteArray& data, const QString& path, const 
         ::unlink(temporary.constData());
         throw;
     }
-    if (::fsync(fd) != 0) fail(errno);
+    if (fileio::syncToDisk(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temporary.constData());
@@ -223,6 +222,9 @@ void AtomicFileWriter::write(const QByteArray& data, const QString& path, const 
         ::unlink(temporary.constData());
         throwErrno(what, path, error);
     }
+    // The rename on the disk too before the write reports success: a power cut after it finds the new
+    // file, and a backup is there before the edit that it keeps the old text for.
+    fileio::syncFolder(folder);
 }
 
 } // namespace qlan
