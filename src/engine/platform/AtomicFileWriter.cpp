@@ -153,74 +153,57 @@ void AtomicFileWriter::write(const QByteArray& data, const QString& path, const 
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0666);
         if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(what, path);
     }
-    auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(temporary.constData());
-        throwErrno(what, path, error);
-    };
-    if (like) {
-        // The model's owner and group: the owner is this user's (or the super-user gives it), a group the
-        // user belongs to is given alone. A group it cannot keep gets no access of the old one's: the
-        // writer's own group is not to gain it.
-        const auto notOurs = [](int error) { return error == EPERM || error == EINVAL; };
-        if (::fchown(fd, like->st.st_uid, like->st.st_gid) != 0) {
-            if (!notOurs(errno)) fail(errno);
-            if (::fchown(fd, static_cast<uid_t>(-1), like->st.st_gid) != 0 && !notOurs(errno)) fail(errno);
-        }
-        struct stat made {};
-        if (::fstat(fd, &made) != 0) fail(errno);
-        if (made.st_uid != like->st.st_uid) { // not the super-user after all (a user namespace)
-            ::close(fd);
-            ::unlink(temporary.constData());
-            throw NotPermittedError(options.accessLike ? *options.accessLike : path, EPERM);
-        }
-        if (made.st_gid != like->st.st_gid) *mode &= ~static_cast<mode_t>(S_IRWXG);
-        // Its extended attributes and access list; where the list cannot come along, the file is its
-        // owner's alone, so no one the list kept out can read it.
-        try {
+    // Open to the end, so that a temporary that has to go first loses the access list it took through it
+    // (a list copied from a file that denies `delete` would keep a Mac from removing it). Its bytes are on
+    // the disk before the rename, so its close has nothing left to report.
+    const FileDescriptor file(fd);
+    try {
+        if (like) {
+            // The model's owner and group: the owner is this user's (or the super-user gives it), a group
+            // the user belongs to is given alone. A group it cannot keep gets no access of the old one's:
+            // the writer's own group is not to gain it.
+            const auto notOurs = [](int error) { return error == EPERM || error == EINVAL; };
+            if (::fchown(fd, like->st.st_uid, like->st.st_gid) != 0) {
+                if (!notOurs(errno)) throwErrno(what, path);
+                if (::fchown(fd, static_cast<uid_t>(-1), like->st.st_gid) != 0 && !notOurs(errno))
+                    throwErrno(what, path);
+            }
+            struct stat made {};
+            if (::fstat(fd, &made) != 0) throwErrno(what, path);
+            if (made.st_uid != like->st.st_uid) // not the super-user after all (a user namespace)
+                throw NotPermittedError(options.accessLike ? *options.accessLike : path, EPERM);
+            if (made.st_gid != like->st.st_gid) *mode &= ~static_cast<mode_t>(S_IRWXG);
+            // Its extended attributes and access list; where the list cannot come along, the file is its
+            // owner's alone, so no one the list kept out can read it.
             if (!extendedAttributes::copy(like->path, fd, path))
                 *mode &= ~static_cast<mode_t>(S_IRWXG | S_IRWXO);
-        } catch (const PlatformError&) {
-            ::close(fd);
-            ::unlink(temporary.constData());
-            throw;
         }
-    }
-    // The mode comes last: an access list among the attributes never grants more than it.
-    if (mode && ::fchmod(fd, *mode) != 0) fail(errno);
-    try {
+        // The mode comes last: an access list among the attributes never grants more than it.
+        if (mode && ::fchmod(fd, *mode) != 0) throwErrno(what, path);
         fileio::writeAll(fd, data, path, what);
-    } catch (const PlatformError&) {
-        ::close(fd);
+        if (fileio::syncToDisk(fd) != 0) throwErrno(what, path);
+        // The last moment before the rename: a file someone else saved since the caller read it is kept.
+        if (options.onlyIfUnchanged) {
+            bool same = false;
+            try {
+                const bool exists = ::lstat(target.constData(), &st) == 0;
+                same = exists == options.onlyIfUnchanged->exists &&
+                       (!exists || readRegularFile(target, path) == options.onlyIfUnchanged->bytes);
+            } catch (const PlatformError&) {
+            }
+            if (!same)
+                throw FileChangedError(
+                    QStringLiteral("“%1” was changed by someone else meanwhile — nothing was written")
+                        .arg(path),
+                    EAGAIN);
+        }
+        // The list goes along through the rename: the file never stands in its place without it. A Mac
+        // checks the list of the file replaced, so one that denies `delete` fails the rename here.
+        if (::rename(temporary.constData(), target.constData()) != 0) throwErrno(what, path);
+    } catch (...) {
+        extendedAttributes::clearAccessList(fd);
         ::unlink(temporary.constData());
         throw;
-    }
-    if (fileio::syncToDisk(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        throwErrno(what, path, error);
-    }
-    // The last moment before the rename: a file someone else saved since the caller read it is kept.
-    if (options.onlyIfUnchanged) {
-        bool same = false;
-        try {
-            const bool exists = ::lstat(target.constData(), &st) == 0;
-            same = exists == options.onlyIfUnchanged->exists &&
-                   (!exists || readRegularFile(target, path) == options.onlyIfUnchanged->bytes);
-        } catch (const PlatformError&) {
-        }
-        if (!same) {
-            ::unlink(temporary.constData());
-            throw FileChangedError(
-                QStringLiteral("“%1” was changed by someone else meanwhile — nothing was written").arg(path),
-                EAGAIN);
-        }
-    }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        throwErrno(what, path, error);
     }
     // The rename on the disk too before the write reports success: a power cut after it finds the new
     // file, and a backup is there before the edit that it keeps the old text for.

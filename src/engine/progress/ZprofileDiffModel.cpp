@@ -99,9 +99,9 @@ void ZprofileDiffModel::apply() {
             // An edit made since the preview, also by the program the apply waited for, must not be
             // overwritten unseen: show the change again instead.
             try {
-                return {applyUnlessChanged(writer.writer, preview,
-                                           [&] { return writer.preview(kIncludePath); }),
-                        std::nullopt, false};
+                return {
+                    applyUnlessChanged(writer.writer, preview, [&] { return writer.preview(kIncludePath); }),
+                    std::nullopt, false};
             } catch (const EditStoppedError&) {
                 return {std::nullopt, std::nullopt, true};
             } catch (const std::exception& error) {

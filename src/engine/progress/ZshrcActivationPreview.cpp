@@ -91,8 +91,10 @@ void ZshrcActivationPreview::apply() {
         [fs = fs_, preview = *preview_, title = title_, manager = manager_](std::stop_token) -> Written {
             const FileAppendWriter target(preview.path, fs);
             try {
-                const std::optional<FileAppendWriter::DiffPreview> fresh = applyUnlessChanged(
-                    target, preview, [&] { return target.makePreview(preview.linesAdded.mid(1), title, {}); });
+                const std::optional<FileAppendWriter::DiffPreview> fresh =
+                    applyUnlessChanged(target, preview, [&] {
+                        return target.makePreview(preview.linesAdded.mid(1), title, {});
+                    });
                 if (!fresh) return {};
                 // Changed since the preview: the lines still missing from the file as it is now.
                 const QStringList lines =

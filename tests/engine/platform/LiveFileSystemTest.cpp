@@ -1,8 +1,8 @@
 // The file system of this machine, exercised in a temporary folder (never the real home).
 
+#include "platform/LiveFileSystem.h"
 #include "platform/FileDescriptor.h"
 #include "platform/LiveFileEditHold.h"
-#include "platform/LiveFileSystem.h"
 #include "platform/PlatformError.h"
 #include "platform/UserTemporaryFolder.h"
 
@@ -27,6 +27,9 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#if defined(__APPLE__)
+#include <sys/acl.h>
+#endif
 
 using namespace qlan;
 using qlan::test::FileSizeLimit;
@@ -565,6 +568,42 @@ TEST_F(LiveFileSystemTest, ASecretIsPrivateFromItsFirstByte) {
                                      << modes.load();
     EXPECT_EQ(modeOf(path("config.toml")), 0600);
 }
+
+#if defined(__APPLE__)
+// A Mac keeps a file's access list apart from its attributes (ACL_TYPE_EXTENDED): a write keeps it, and
+// one that fails removes its temporary copy even when the list that copy took denies `delete`.
+TEST_F(LiveFileSystemTest, AMacAccessListIsKeptAndLeavesNoTemporaryBehind) {
+    write("zprofile", "export A=1\n");
+    const QByteArray file = QFile::encodeName(path("zprofile"));
+    const auto setList = [&](acl_t list) {
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(::acl_set_file(file.constData(), ACL_TYPE_EXTENDED, list), 0);
+        ::acl_free(list);
+    };
+    const auto listText = [&] {
+        acl_t list = ::acl_get_file(file.constData(), ACL_TYPE_EXTENDED);
+        char* text = list ? ::acl_to_text(list, nullptr) : nullptr;
+        const QByteArray result(text ? text : "<none>");
+        if (text) ::acl_free(text);
+        if (list) ::acl_free(list);
+        return result;
+    };
+    const QByteArray everyone = "!#acl 1\ngroup:ABCDEFAB-CDEF-ABCD-EFAB-CDEF0000000C:everyone:12:deny:";
+
+    setList(::acl_from_text((everyone + "delete\n").constData()));
+    FileWriteOptions changedMeanwhile;
+    changedMeanwhile.onlyIfUnchanged = FileWriteOptions::Contents{true, "export B=2\n"};
+    EXPECT_THROW(fs_.writeFile("new\n", path("zprofile"), changedMeanwhile), FileChangedError);
+    EXPECT_EQ(entries(), QStringList{"zprofile"});
+
+    setList(::acl_from_text((everyone + "write\n").constData()));
+    const QByteArray kept = listText();
+    fs_.writeFile("new\n", path("zprofile"), {});
+    EXPECT_EQ(read("zprofile"), "new\n");
+    EXPECT_EQ(listText(), kept);
+    setList(::acl_init(0));
+}
+#endif
 
 // Run by the test below as another user, for whom no thread can be made: a wait for a held file.
 TEST(LiveFileSystemChildProgram, AWaitThatCannotStart) {

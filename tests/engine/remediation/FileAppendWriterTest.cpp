@@ -593,15 +593,17 @@ TEST(FileAppendWriter, AnEditKeepsWhoMayReadAndWriteTheFileAndItsBackup) {
         int editedMode; // of the file and its backup; -1: refused, the file left as it was
         gid_t editedGroup;
     };
-    for (const Case& c : QList<Case>{
-             {"another user's file, in a folder the user may write", 0, 0, 0644, -1, 0},
-             {"another user's file that the user may write", 0, 0, 0666, -1, 0},
-             {"a read-only file of the user's own", nobody, nobody, 0444, 0444, nobody},
-             {"an immutable file of the user's own (skipped where none can be made)", nobody, nobody, 0644,
-              -1, nobody},
-             {"a group the user is not in", nobody, 2345, 0640, 0600, nobody},
-             {"set-ID bits", nobody, nobody, 06755, 0755, nobody},
-             {"an access list (last: skipped where none is kept)", nobody, nobody, 0640, 0640, nobody}}) {
+    QList<Case> cases{
+        {"another user's file, in a folder the user may write", 0, 0, 0644, -1, 0},
+        {"another user's file that the user may write", 0, 0, 0666, -1, 0},
+        {"a read-only file of the user's own", nobody, nobody, 0444, 0444, nobody},
+        {"an immutable file of the user's own (where one can be made)", nobody, nobody, 0644, -1, nobody},
+        {"a group the user is not in", nobody, 2345, 0640, 0600, nobody},
+        {"set-ID bits", nobody, nobody, 06755, 0755, nobody}};
+#if defined(__linux__) // Linux's own list (a Mac keeps its lists apart from the attributes)
+    cases.append({"an access list (last: skipped where none is kept)", nobody, nobody, 0640, 0640, nobody});
+#endif
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
         const QString folder = dir.path() + "/home";
