@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
@@ -649,30 +650,41 @@ TEST_F(LiveFileSystemTest, TemporaryFilesAndLocksGoToTheUsersOwnTemporaryFolderN
     ASSERT_EQ(::chmod(QFile::encodeName(path("runtime")).constData(), 0700), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(path("shared")).constData(), 0777), 0);
     const QByteArray saved[] = {qgetenv("TMPDIR"), qgetenv("XDG_RUNTIME_DIR")};
-    struct Case {
-        QString tmpdir; // empty: unset
-        QString runtime;
-        QString folder;
+    const auto setTmpdir = [](const QString& value) {
+        value.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", QFile::encodeName(value));
     };
-    for (const Case& c : QList<Case>{{path("shared"), path("runtime"), path("shared")},
-                                     {"", path("runtime"), path("runtime")},
-                                     {path("missing"), path("runtime"), path("runtime")},
-                                     {"relative", path("runtime"), path("runtime")},
-                                     {"", path("shared"), "/tmp"}, // open to others: not the user's own
-                                     {"", "", "/tmp"}}) {
-        SCOPED_TRACE(c.tmpdir.toStdString() + " " + c.runtime.toStdString());
-        c.tmpdir.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", QFile::encodeName(c.tmpdir));
-        c.runtime.isEmpty() ? qunsetenv("XDG_RUNTIME_DIR")
-                            : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(c.runtime));
-        EXPECT_EQ(UserTemporaryFolder::path(), c.folder);
-        EXPECT_EQ(fs_.temporaryDirectory(), c.folder); // askpass scripts, clones and downloads too
+    // The user's own folder that the system names.
+#if defined(__linux__)
+    const QString own = path("runtime");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(own));
+#elif defined(__APPLE__)
+    char named[PATH_MAX];
+    ASSERT_GT(::confstr(_CS_DARWIN_USER_TEMP_DIR, named, sizeof named), 0u);
+    const QString own = QDir::cleanPath(QFile::decodeName(named));
+#endif
+    for (const auto& [tmpdir, folder] : QList<std::pair<QString, QString>>{
+             {path("shared"), path("shared")}, {"", own}, {path("missing"), own}, {"relative", own}}) {
+        SCOPED_TRACE(tmpdir.toStdString());
+        setTmpdir(tmpdir);
+        EXPECT_EQ(UserTemporaryFolder::path(), folder);
+        EXPECT_EQ(fs_.temporaryDirectory(), folder); // askpass scripts, clones and downloads too
     }
-    // An edit without $TMPDIR takes its lock in the user's runtime folder.
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path("runtime")));
+#if defined(__linux__)
+    // A runtime folder that others may use, or none: "/tmp".
+    for (const QString& runtime : {path("shared"), QString()}) {
+        SCOPED_TRACE(runtime.toStdString());
+        runtime.isEmpty() ? qunsetenv("XDG_RUNTIME_DIR")
+                          : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        EXPECT_EQ(UserTemporaryFolder::path(), "/tmp");
+    }
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(own));
+#endif
+    // An edit without $TMPDIR takes its lock in the user's own folder.
+    setTmpdir("");
     write("zprofile", "");
     fs_.lockForEditing(path("zprofile"), {});
-    EXPECT_TRUE(QFile::exists(
-        LiveFileEditHold::lockFile(path("zprofile"), LiveFileEditHold::lockFolder(path("runtime")))));
+    EXPECT_TRUE(
+        QFile::exists(LiveFileEditHold::lockFile(path("zprofile"), LiveFileEditHold::lockFolder(own))));
     for (const auto& [name, value] : {std::pair{"TMPDIR", saved[0]}, std::pair{"XDG_RUNTIME_DIR", saved[1]}})
         value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
 }
