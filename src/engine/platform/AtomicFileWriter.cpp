@@ -23,11 +23,32 @@ using fileio::throwNotRegular;
 
 namespace {
 
-// Throws NotPermittedError (naming `path`) when this user may not write the file `file`.
-void refuseUnlessWritable(const QByteArray& file, const QString& path) {
-    if (::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) == 0) return;
-    if (errno != EACCES && errno != EPERM) throwErrno(QStringLiteral("Couldn't write"), path);
-    throw NotPermittedError(path, errno);
+// True when the system keeps the file `file` (`st` its status) as it is: immutable or append-only, so
+// that not even its owner may replace it.
+bool keptAsItIs(const QByteArray& file, const struct stat& st) {
+#if defined(__linux__)
+    (void)st;
+    struct statx status {};
+    return ::statx(AT_FDCWD, file.constData(), AT_SYMLINK_NOFOLLOW, 0, &status) == 0 &&
+           (status.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
+#elif defined(__APPLE__)
+    (void)file;
+    return (st.st_flags & (UF_IMMUTABLE | UF_APPEND | SF_IMMUTABLE | SF_APPEND)) != 0;
+#else
+    (void)file;
+    (void)st;
+    return false;
+#endif
+}
+
+// Throws NotPermittedError (naming `path`) when the regular file `file` (`st` its status) is not to be
+// replaced by a file of this process's making, nor copied into a backup for such an edit: it is another
+// user's, whose owner only the super-user could give the new file, or the system keeps it as it is.
+// Its permission bits do not decide: a read-only file of the user's own is replaced with its mode kept,
+// as its owner may change that mode anyway.
+void refuseUnlessReplaceable(const QByteArray& file, const struct stat& st, const QString& path) {
+    const bool ownerKept = st.st_uid == ::geteuid() || ::geteuid() == 0;
+    if (!ownerKept || keptAsItIs(file, st)) throw NotPermittedError(path, EPERM);
 }
 
 // The path a symbolic link names, resolved against the link's folder when relative.
@@ -94,12 +115,11 @@ void AtomicFileWriter::write(const QByteArray& data, const QString& path, const 
     struct stat st = item.st;
     const bool existed = item.exists && S_ISREG(st.st_mode);
     if (item.exists && !existed && !S_ISLNK(st.st_mode)) throwNotRegular(what, path, st.st_mode);
-    // The user's permission on the file itself decides, not the folder's: a file this user may not write
-    // is never replaced by one of the user's own.
-    if (existed) refuseUnlessWritable(target, path);
+    // The file itself decides, not the folder: another user's file is never replaced by one of this
+    // user's own.
+    if (existed) refuseUnlessReplaceable(target, st, path);
     const int slash = target.lastIndexOf('/');
-    const QByteArray folder =
-        slash > 0 ? target.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
+    const QByteArray folder = fileio::folderOf(target);
 
     // The file whose owner, group, mode, access list and extended attributes the new one takes: the one
     // named for it (a backup's original, the end of its links), else the replaced file.
@@ -109,7 +129,7 @@ void AtomicFileWriter::write(const QByteArray& data, const QString& path, const 
         if (!like->exists || !S_ISREG(like->st.st_mode)) like.reset();
         // A backup is made only of a file its edit may change: none is left beside a file that the
         // edit after it would refuse.
-        if (like) refuseUnlessWritable(like->path, *options.accessLike);
+        if (like) refuseUnlessReplaceable(like->path, like->st, *options.accessLike);
     } else if (existed) {
         like = item;
     }
@@ -133,70 +153,61 @@ void AtomicFileWriter::write(const QByteArray& data, const QString& path, const 
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0666);
         if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(what, path);
     }
-    auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(temporary.constData());
-        throwErrno(what, path, error);
-    };
-    if (like) {
-        // The model's owner and group, where this process may give them (only the super-user may give a
-        // file away; a group the user belongs to is given alone). A group it cannot keep gets no access
-        // of the old one's: the writer's own group is not to gain it.
-        const auto notOurs = [](int error) { return error == EPERM || error == EINVAL; };
-        if (::fchown(fd, like->st.st_uid, like->st.st_gid) != 0) {
-            if (!notOurs(errno)) fail(errno);
-            if (::fchown(fd, static_cast<uid_t>(-1), like->st.st_gid) != 0 && !notOurs(errno)) fail(errno);
-        }
-        struct stat made {};
-        if (::fstat(fd, &made) != 0) fail(errno);
-        if (made.st_gid != like->st.st_gid) *mode &= ~static_cast<mode_t>(S_IRWXG);
-        // Its extended attributes and access list; where the list cannot come along, the file is its
-        // owner's alone, so no one the list kept out can read it.
-        try {
+    // Open to the end, so that a temporary that has to go first loses the access list it took through it
+    // (a list copied from a file that denies `delete` would keep a Mac from removing it). Its bytes are on
+    // the disk before the rename, so its close has nothing left to report.
+    const FileDescriptor file(fd);
+    try {
+        if (like) {
+            // The model's owner and group: the owner is this user's (or the super-user gives it), a group
+            // the user belongs to is given alone. A group it cannot keep gets no access of the old one's:
+            // the writer's own group is not to gain it.
+            const auto notOurs = [](int error) { return error == EPERM || error == EINVAL; };
+            if (::fchown(fd, like->st.st_uid, like->st.st_gid) != 0) {
+                if (!notOurs(errno)) throwErrno(what, path);
+                if (::fchown(fd, static_cast<uid_t>(-1), like->st.st_gid) != 0 && !notOurs(errno))
+                    throwErrno(what, path);
+            }
+            struct stat made {};
+            if (::fstat(fd, &made) != 0) throwErrno(what, path);
+            if (made.st_uid != like->st.st_uid) // not the super-user after all (a user namespace)
+                throw NotPermittedError(options.accessLike ? *options.accessLike : path, EPERM);
+            if (made.st_gid != like->st.st_gid) *mode &= ~static_cast<mode_t>(S_IRWXG);
+            // Its extended attributes and access list; where the list cannot come along, the file is its
+            // owner's alone, so no one the list kept out can read it.
             if (!extendedAttributes::copy(like->path, fd, path))
                 *mode &= ~static_cast<mode_t>(S_IRWXG | S_IRWXO);
-        } catch (const PlatformError&) {
-            ::close(fd);
-            ::unlink(temporary.constData());
-            throw;
         }
-    }
-    // The mode comes last: an access list among the attributes never grants more than it.
-    if (mode && ::fchmod(fd, *mode) != 0) fail(errno);
-    try {
+        // The mode comes last: an access list among the attributes never grants more than it.
+        if (mode && ::fchmod(fd, *mode) != 0) throwErrno(what, path);
         fileio::writeAll(fd, data, path, what);
-    } catch (const PlatformError&) {
-        ::close(fd);
+        if (fileio::syncToDisk(fd) != 0) throwErrno(what, path);
+        // The last moment before the rename: a file someone else saved since the caller read it is kept.
+        if (options.onlyIfUnchanged) {
+            bool same = false;
+            try {
+                const bool exists = ::lstat(target.constData(), &st) == 0;
+                same = exists == options.onlyIfUnchanged->exists &&
+                       (!exists || readRegularFile(target, path) == options.onlyIfUnchanged->bytes);
+            } catch (const PlatformError&) {
+            }
+            if (!same)
+                throw FileChangedError(
+                    QStringLiteral("“%1” was changed by someone else meanwhile — nothing was written")
+                        .arg(path),
+                    EAGAIN);
+        }
+        // The list goes along through the rename: the file never stands in its place without it. A Mac
+        // checks the list of the file replaced, so one that denies `delete` fails the rename here.
+        if (::rename(temporary.constData(), target.constData()) != 0) throwErrno(what, path);
+    } catch (...) {
+        extendedAttributes::clearAccessList(fd);
         ::unlink(temporary.constData());
         throw;
     }
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        throwErrno(what, path, error);
-    }
-    // The last moment before the rename: a file someone else saved since the caller read it is kept.
-    if (options.onlyIfUnchanged) {
-        bool same = false;
-        try {
-            const bool exists = ::lstat(target.constData(), &st) == 0;
-            same = exists == options.onlyIfUnchanged->exists &&
-                   (!exists || readRegularFile(target, path) == options.onlyIfUnchanged->bytes);
-        } catch (const PlatformError&) {
-        }
-        if (!same) {
-            ::unlink(temporary.constData());
-            throw FileChangedError(
-                QStringLiteral("“%1” was changed by someone else meanwhile — nothing was written").arg(path),
-                EAGAIN);
-        }
-    }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        throwErrno(what, path, error);
-    }
+    // The rename on the disk too before the write reports success: a power cut after it finds the new
+    // file, and a backup is there before the edit that it keeps the old text for.
+    fileio::syncFolder(folder);
 }
 
 } // namespace qlan

@@ -13,9 +13,9 @@ public:
     // Writes `data` to `path` through a temporary file in the same folder that then replaces the target
     // in one rename. A symbolic link at `path` stays a link (even a dangling one): the file it names is
     // replaced or created, unless `options` ask for the link itself to be replaced. An existing file's
-    // permissions are kept unless `options` name others, and so are its extended attributes and (where
-    // this process may set them) its owner and group. On failure the old file is untouched and no
-    // temporary file remains.
+    // permissions are kept unless `options` name others, and so are its extended attributes, its owner and
+    // (where this process may set it) its group. Another user's file, and one the system keeps as it is,
+    // are refused (NotPermittedError). On failure the old file is untouched and no temporary file remains.
     static void write(const QByteArray& data, const QString& path, const FileWriteOptions& options = {});
 
     // The one name of the file that a write to `path` replaces, whichever links and folders lead to it:

@@ -142,7 +142,7 @@ bool ConfinedFolderWriter::writeFile(const QByteArray& data, const QString& root
         FileDescriptor file(fd);
         if (::fchmod(file.get(), static_cast<mode_t>(permissions) & 07777) != 0) throwErrno(what, path);
         fileio::writeAll(file.get(), data, path);
-        if (::fsync(file.get()) != 0 || ::close(file.release()) != 0) throwErrno(what, path);
+        if (fileio::syncToDisk(file.get()) != 0 || ::close(file.release()) != 0) throwErrno(what, path);
     } catch (...) {
         discard();
         throw;

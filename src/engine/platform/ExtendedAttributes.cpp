@@ -151,4 +151,15 @@ bool copy(const QByteArray& from, int fd, const QString& shown) {
     return accessListKept;
 }
 
+void clearAccessList(int fd) {
+#if defined(__APPLE__)
+    acl_t empty = ::acl_init(0);
+    if (!empty) return;
+    ::acl_set_fd_np(fd, empty, ACL_TYPE_EXTENDED);
+    ::acl_free(empty);
+#else
+    (void)fd;
+#endif
+}
+
 } // namespace qlan::extendedAttributes

@@ -30,4 +30,11 @@ void set(int fd, const QByteArray& name, const QByteArray& value);
 // it): the caller then keeps the copy to its owner.
 bool copy(const QByteArray& from, int fd, const QString& shown);
 
+// Takes the access list off the open file `fd` (its owner may always do that) before the engine removes a
+// temporary file of its own: a Mac checks a file's own list when it is removed, and a list copied from a
+// file that denies `delete` would keep the temporary in place for good. Linux's lists never govern
+// removal (the folder's permissions do), so there it leaves the file as it is. Fails silently: the
+// removal that follows says what went wrong.
+void clearAccessList(int fd);
+
 } // namespace qlan::extendedAttributes

@@ -81,6 +81,23 @@ void writeAll(int fd, QByteArrayView data, const QString& path, const QString& w
     }
 }
 
+int syncToDisk(int fd) {
+#if defined(__APPLE__)
+    if (::fcntl(fd, F_FULLFSYNC) == 0) return 0;
+#endif
+    return ::fsync(fd);
+}
+
+QByteArray folderOf(const QByteArray& path) {
+    const int slash = path.lastIndexOf('/');
+    return slash > 0 ? path.left(slash) : (slash == 0 ? QByteArray("/") : QByteArray("."));
+}
+
+void syncFolder(const QByteArray& folder) {
+    const FileDescriptor fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) syncToDisk(fd.get());
+}
+
 QByteArray randomSuffix() {
     return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }

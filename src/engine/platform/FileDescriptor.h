@@ -48,6 +48,20 @@ QByteArray readRegularFile(const QByteArray& file, const QString& path);
 void writeAll(int fd, QByteArrayView data, const QString& path,
               const QString& what = QStringLiteral("Couldn't write"));
 
+// Makes what was written to the open file or folder `fd` durable, as fsync does, also across a power cut:
+// on a Mac with F_FULLFSYNC, which has the drive write out its cache (fsync there leaves the bytes in it,
+// in any order), falling back to fsync where the file system cannot (network volumes). Returns 0, or -1
+// with errno set. Every sync of the engine's goes through it.
+int syncToDisk(int fd);
+
+// The folder of the item at `path`: what comes before its last "/" ("/" for an item in the root, "." for
+// a bare name).
+QByteArray folderOf(const QByteArray& path);
+
+// Makes the entries of the folder at `folder` durable (syncToDisk): a rename into it, a file made in it.
+// The rename is done by then, so a folder that cannot be synced is left to the system.
+void syncFolder(const QByteArray& folder);
+
 // A random word for the name of a temporary file.
 QByteArray randomSuffix();
 

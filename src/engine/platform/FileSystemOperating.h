@@ -28,10 +28,11 @@ struct FileAttributes {
 };
 
 // How `writeFile` puts a file in place. The write is always atomic: a temporary file in the same folder,
-// written whole, then renamed over the target. A file the user may not write is refused, even in a
-// folder the user may write. A file that is replaced keeps its access list, its extended attributes and,
-// where the process may set them, its owner and group; where its group cannot be kept, the new file
-// grants no group access. Set-ID bits never survive a write.
+// written whole, then renamed over the target. A file whose owner the write could not keep (another
+// user's) is refused, even in a folder the user may write. A file that is replaced keeps its owner, its
+// permission bits (read-only ones too), its access list, its extended attributes and, where the process
+// may set it, its group; where its group cannot be kept, the new file grants no group access. Set-ID
+// bits never survive a write.
 struct FileWriteOptions {
     // What the file must still hold for the write to go ahead.
     struct Contents {
@@ -48,7 +49,7 @@ struct FileWriteOptions {
     // The file whose owner, group, permission bits (unless `permissions` names others), access list and
     // extended attributes the new file takes instead of the replaced one's: a backup's original, so that
     // the backup is no more open than the file it keeps. Ignored when it is not a regular file; a regular
-    // file this user may not write is refused (NotPermittedError), as its edit would be.
+    // file whose edit would be refused is refused here too (NotPermittedError).
     std::optional<QString> accessLike;
     // Tested just before the new file takes the old one's place: when the old one no longer holds these
     // bytes (someone else saved it meanwhile), nothing is written and FileChangedError is thrown.
@@ -117,7 +118,9 @@ public:
     virtual QString temporaryDirectory() const = 0;
     // 17. writes the bytes atomically as `options` say; throws when the target is not a regular file
     // (after a followed link), FileChangedError when it changed (`onlyIfUnchanged`), NotPermittedError
-    // when this user may not write the file it would replace
+    // before anything is written when the file it would replace is another user's (whose owner only the
+    // super-user could keep) or one that the system keeps as it is (immutable, append-only). A read-only
+    // file of this user's own is replaced, its mode kept.
     virtual void writeFile(const QByteArray& data, const QString& path, const FileWriteOptions& options) = 0;
     // 18. waits until no other edit of the engine's holds the file at `path` (a symbolic link stands for
     // the file it names), in this program or in any other program of the engine, and holds it until the

@@ -90,6 +90,7 @@ void copyTree(const QByteArray& from, const QByteArray& to) {
             }
         }
         ::closedir(dir);
+        fileio::syncFolder(to);
         if (::chmod(to.constData(), mode) != 0) throwErrno(QStringLiteral("Couldn't copy"), where);
         ::utimensat(AT_FDCWD, to.constData(), times, AT_SYMLINK_NOFOLLOW);
         return;
@@ -109,7 +110,7 @@ void copyTree(const QByteArray& from, const QByteArray& to) {
         if (n == 0) break;
         fileio::writeAll(out.get(), QByteArrayView(buffer.constData(), n), QFile::decodeName(to));
     }
-    if (::fchmod(out.get(), mode) != 0 || ::fsync(out.get()) != 0)
+    if (::fchmod(out.get(), mode) != 0 || fileio::syncToDisk(out.get()) != 0)
         throwErrno(QStringLiteral("Couldn't copy"), where);
     ::futimens(out.get(), times);
     if (::close(out.release()) != 0) throwErrno(QStringLiteral("Couldn't copy"), where);
@@ -205,6 +206,8 @@ void LiveFileSystem::moveItem(const QString& source, const QString& destination)
         discard(staging);
         throwErrno(QStringLiteral("Couldn't move"), source, error);
     }
+    // The copy is on the disk in its place before the source goes: a power cut never loses both.
+    fileio::syncFolder(fileio::folderOf(target));
     // A file that cannot be removed is still whole: take the copy back. A folder tree may already be
     // partly removed: the copy then keeps the data, and the error is still reported.
     if (::lstat(native(source).constData(), &st) == 0 && !S_ISDIR(st.st_mode)) {

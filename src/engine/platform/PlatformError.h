@@ -54,8 +54,9 @@ public:
     using PlatformError::PlatformError;
 };
 
-// A file the current user may not change was left as it was: neither replaced by one of the user's own
-// nor copied into a backup for an edit that cannot be made. `code` is EACCES or EPERM.
+// A file the current user may not change (another user's, or one the system keeps as it is) was left as
+// it was: neither replaced by one of the user's own nor copied into a backup for an edit that cannot be
+// made. `code` is EPERM.
 class NotPermittedError : public PlatformError {
 public:
     NotPermittedError(const QString& path, int code)

@@ -7,10 +7,10 @@ namespace qlan {
 
 class UserTemporaryFolder {
 public:
-    // $TMPDIR when it names a folder this user may write; otherwise on a Mac the per-user folder the
-    // system names, elsewhere $XDG_RUNTIME_DIR when it is this user's private folder, else "/tmp". Never
-    // the empty path (the root of the disk). Every temporary file of the engine's goes there (the file
-    // system's temporaryDirectory, downloads, lock files).
+    // $TMPDIR when it names a folder this user may write; otherwise the per-user folder the system names
+    // (on a Mac its temporary folder, elsewhere $XDG_RUNTIME_DIR) when this user may write it, owns it
+    // and it is closed to others; else "/tmp". Never the empty path (the root of the disk). Every temporary
+    // file of the engine's goes there (the file system's temporaryDirectory, downloads, lock files).
     static QString path();
 };
 

@@ -1,6 +1,7 @@
 #include "progress/DiffRows.h"
 
 #include "platform/ProbeSupport.h"
+#include "remediation/FileEditLock.h"
 
 #include <QSet>
 
@@ -22,6 +23,20 @@ QList<DiffRow> diffRows(const FileAppendWriter::DiffPreview& preview, bool showF
             rows.append({QStringLiteral("+ ") + line, true});
     }
     return rows;
+}
+
+std::optional<FileAppendWriter::DiffPreview>
+applyUnlessChanged(const FileAppendWriter& writer, const FileAppendWriter::DiffPreview& preview,
+                   const std::function<FileAppendWriter::DiffPreview()>& remake) {
+    const FileEditLock lock(*writer.fs, preview.path); // the write re-enters it
+    try {
+        FileAppendWriter::DiffPreview fresh = remake();
+        if (!madeFromSameText(fresh, preview)) return fresh;
+    } catch (const std::exception&) {
+        // Unreadable now: the write below refuses and reports why.
+    }
+    writer.apply(preview);
+    return std::nullopt;
 }
 
 } // namespace qlan

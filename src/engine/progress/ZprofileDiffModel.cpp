@@ -96,16 +96,12 @@ void ZprofileDiffModel::apply() {
         this,
         [fs = fs_, preview = *preview_](std::stop_token) -> Written {
             const ZprofileWriter writer = ZprofileWriter::forHome(fs);
-            // An edit made since the preview must not be overwritten unseen: show the change again instead.
+            // An edit made since the preview, also by the program the apply waited for, must not be
+            // overwritten unseen: show the change again instead.
             try {
-                FileAppendWriter::DiffPreview fresh = writer.preview(kIncludePath);
-                if (!madeFromSameText(fresh, preview)) return {std::move(fresh), std::nullopt, false};
-            } catch (const std::exception&) {
-                // The file can no longer be read: the write below refuses and reports why.
-            }
-            try {
-                writer.writer.apply(preview);
-                return {};
+                return {
+                    applyUnlessChanged(writer.writer, preview, [&] { return writer.preview(kIncludePath); }),
+                    std::nullopt, false};
             } catch (const EditStoppedError&) {
                 return {std::nullopt, std::nullopt, true};
             } catch (const std::exception& error) {

@@ -10,9 +10,10 @@
 // for another program's hold on ~/.zprofile ends that wait at once and cancels, writing nothing.
 //
 // Apply runs on a job thread of its own (runEditOffThread), like the preview off the GUI thread: the
-// window never waits for the file's edit lock or the write, and `waitingNotice` says while it waits. It first
-// looks at the file again: when it changed since the preview, nothing is written and the preview is remade
-// from the file as it is now, with a notice, so that the user reviews the change again.
+// window never waits for the file's edit lock or the write, and `waitingNotice` says while it waits. Once
+// it holds the lock it looks at the file again, under the same hold as the write (applyUnlessChanged):
+// when it changed since the preview (also by the program that apply waited for), nothing is written and
+// the preview is remade from the file as it is now, with a notice, so that the user reviews the change.
 
 #include "platform/FileSystemOperating.h"
 #include "progress/DiffRows.h"

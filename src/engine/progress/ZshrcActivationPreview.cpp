@@ -91,21 +91,17 @@ void ZshrcActivationPreview::apply() {
         [fs = fs_, preview = *preview_, title = title_, manager = manager_](std::stop_token) -> Written {
             const FileAppendWriter target(preview.path, fs);
             try {
-                FileAppendWriter::DiffPreview fresh =
-                    target.makePreview(preview.linesAdded.mid(1), title, {});
-                if (!madeFromSameText(fresh, preview)) {
-                    const QStringList lines = manager ? activationLines(*manager, fresh.originalContents)
-                                                      : preview.linesAdded.mid(1);
-                    Written written{std::nullopt, true, std::nullopt, false};
-                    if (!lines.isEmpty()) written.remade = target.makePreview(lines, title, {});
-                    return written;
-                }
-            } catch (const std::exception&) {
-                // The file can no longer be read: the write below refuses and reports why.
-            }
-            try {
-                target.apply(preview);
-                return {};
+                const std::optional<FileAppendWriter::DiffPreview> fresh =
+                    applyUnlessChanged(target, preview, [&] {
+                        return target.makePreview(preview.linesAdded.mid(1), title, {});
+                    });
+                if (!fresh) return {};
+                // Changed since the preview: the lines still missing from the file as it is now.
+                const QStringList lines =
+                    manager ? activationLines(*manager, fresh->originalContents) : preview.linesAdded.mid(1);
+                Written written{std::nullopt, true, std::nullopt, false};
+                if (!lines.isEmpty()) written.remade = target.makePreview(lines, title, {});
+                return written;
             } catch (const EditStoppedError&) {
                 return {std::nullopt, false, std::nullopt, true};
             } catch (const std::exception& error) {

@@ -5,8 +5,9 @@
 //
 // A ~/.zshrc that exists but is not UTF-8 text is never rewritten from an empty reading: the preview
 // then reports "Couldn't read ~/.zshrc: …" in `error` and as an output line, and proposes nothing. Apply
-// looks at the file again first: when it changed since the preview, nothing is written and the proposal is
-// remade from the file as it is now.
+// looks at the file again under the same hold of its edit lock as the write (applyUnlessChanged): when it
+// changed since the preview (also by the program that apply waited for), nothing is written and the
+// proposal is remade from the file as it is now.
 //
 // Apply runs on a job thread of its own (runEditOffThread), never on the GUI thread: while it waits for
 // another program's hold on ~/.zshrc, an output line says so, and Skip (or the end of the screen) ends

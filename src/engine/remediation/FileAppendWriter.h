@@ -99,7 +99,8 @@ public:
     // its owner, group, access list, extended attributes and permission bits, or `permissions` when
     // given; 0600 when it is no regular file) from its first byte on. A symbolic link at `backupPath` is
     // replaced, never written through; an earlier backup is replaced only once the new text is whole.
-    // Throws PlatformError; NotPermittedError, writing nothing, when the user may not change `originalPath`.
+    // Throws PlatformError; NotPermittedError, writing nothing, when an edit of `originalPath` would be
+    // refused (FileSystemOperating::writeFile).
     static void writeBackup(FileSystemOperating& fs, const QString& originalPath, const QString& backupPath,
                             const QString& text, std::optional<int> permissions = std::nullopt);
 

@@ -1,8 +1,8 @@
 // The file system of this machine, exercised in a temporary folder (never the real home).
 
+#include "platform/LiveFileSystem.h"
 #include "platform/FileDescriptor.h"
 #include "platform/LiveFileEditHold.h"
-#include "platform/LiveFileSystem.h"
 #include "platform/PlatformError.h"
 #include "platform/UserTemporaryFolder.h"
 
@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
@@ -27,6 +28,9 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#if defined(__APPLE__)
+#include <sys/acl.h>
+#endif
 
 using namespace qlan;
 using qlan::test::FileSizeLimit;
@@ -566,6 +570,42 @@ TEST_F(LiveFileSystemTest, ASecretIsPrivateFromItsFirstByte) {
     EXPECT_EQ(modeOf(path("config.toml")), 0600);
 }
 
+#if defined(__APPLE__)
+// A Mac keeps a file's access list apart from its attributes (ACL_TYPE_EXTENDED): a write keeps it, and
+// one that fails removes its temporary copy even when the list that copy took denies `delete`.
+TEST_F(LiveFileSystemTest, AMacAccessListIsKeptAndLeavesNoTemporaryBehind) {
+    write("zprofile", "export A=1\n");
+    const QByteArray file = QFile::encodeName(path("zprofile"));
+    const auto setList = [&](acl_t list) {
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(::acl_set_file(file.constData(), ACL_TYPE_EXTENDED, list), 0);
+        ::acl_free(list);
+    };
+    const auto listText = [&] {
+        acl_t list = ::acl_get_file(file.constData(), ACL_TYPE_EXTENDED);
+        char* text = list ? ::acl_to_text(list, nullptr) : nullptr;
+        const QByteArray result(text ? text : "<none>");
+        if (text) ::acl_free(text);
+        if (list) ::acl_free(list);
+        return result;
+    };
+    const QByteArray everyone = "!#acl 1\ngroup:ABCDEFAB-CDEF-ABCD-EFAB-CDEF0000000C:everyone:12:deny:";
+
+    setList(::acl_from_text((everyone + "delete\n").constData()));
+    FileWriteOptions changedMeanwhile;
+    changedMeanwhile.onlyIfUnchanged = FileWriteOptions::Contents{true, "export B=2\n"};
+    EXPECT_THROW(fs_.writeFile("new\n", path("zprofile"), changedMeanwhile), FileChangedError);
+    EXPECT_EQ(entries(), QStringList{"zprofile"});
+
+    setList(::acl_from_text((everyone + "write\n").constData()));
+    const QByteArray kept = listText();
+    fs_.writeFile("new\n", path("zprofile"), {});
+    EXPECT_EQ(read("zprofile"), "new\n");
+    EXPECT_EQ(listText(), kept);
+    setList(::acl_init(0));
+}
+#endif
+
 // Run by the test below as another user, for whom no thread can be made: a wait for a held file.
 TEST(LiveFileSystemChildProgram, AWaitThatCannotStart) {
     const QString file = qEnvironmentVariable("QLAN_LOCK_CHILD_FILE");
@@ -610,30 +650,41 @@ TEST_F(LiveFileSystemTest, TemporaryFilesAndLocksGoToTheUsersOwnTemporaryFolderN
     ASSERT_EQ(::chmod(QFile::encodeName(path("runtime")).constData(), 0700), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(path("shared")).constData(), 0777), 0);
     const QByteArray saved[] = {qgetenv("TMPDIR"), qgetenv("XDG_RUNTIME_DIR")};
-    struct Case {
-        QString tmpdir; // empty: unset
-        QString runtime;
-        QString folder;
+    const auto setTmpdir = [](const QString& value) {
+        value.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", QFile::encodeName(value));
     };
-    for (const Case& c : QList<Case>{{path("shared"), path("runtime"), path("shared")},
-                                     {"", path("runtime"), path("runtime")},
-                                     {path("missing"), path("runtime"), path("runtime")},
-                                     {"relative", path("runtime"), path("runtime")},
-                                     {"", path("shared"), "/tmp"}, // open to others: not the user's own
-                                     {"", "", "/tmp"}}) {
-        SCOPED_TRACE(c.tmpdir.toStdString() + " " + c.runtime.toStdString());
-        c.tmpdir.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", QFile::encodeName(c.tmpdir));
-        c.runtime.isEmpty() ? qunsetenv("XDG_RUNTIME_DIR")
-                            : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(c.runtime));
-        EXPECT_EQ(UserTemporaryFolder::path(), c.folder);
-        EXPECT_EQ(fs_.temporaryDirectory(), c.folder); // askpass scripts, clones and downloads too
+    // The user's own folder that the system names.
+#if defined(__linux__)
+    const QString own = path("runtime");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(own));
+#elif defined(__APPLE__)
+    char named[PATH_MAX];
+    ASSERT_GT(::confstr(_CS_DARWIN_USER_TEMP_DIR, named, sizeof named), 0u);
+    const QString own = QDir::cleanPath(QFile::decodeName(named));
+#endif
+    for (const auto& [tmpdir, folder] : QList<std::pair<QString, QString>>{
+             {path("shared"), path("shared")}, {"", own}, {path("missing"), own}, {"relative", own}}) {
+        SCOPED_TRACE(tmpdir.toStdString());
+        setTmpdir(tmpdir);
+        EXPECT_EQ(UserTemporaryFolder::path(), folder);
+        EXPECT_EQ(fs_.temporaryDirectory(), folder); // askpass scripts, clones and downloads too
     }
-    // An edit without $TMPDIR takes its lock in the user's runtime folder.
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path("runtime")));
+#if defined(__linux__)
+    // A runtime folder that others may use, or none: "/tmp".
+    for (const QString& runtime : {path("shared"), QString()}) {
+        SCOPED_TRACE(runtime.toStdString());
+        runtime.isEmpty() ? qunsetenv("XDG_RUNTIME_DIR")
+                          : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        EXPECT_EQ(UserTemporaryFolder::path(), "/tmp");
+    }
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(own));
+#endif
+    // An edit without $TMPDIR takes its lock in the user's own folder.
+    setTmpdir("");
     write("zprofile", "");
     fs_.lockForEditing(path("zprofile"), {});
-    EXPECT_TRUE(QFile::exists(
-        LiveFileEditHold::lockFile(path("zprofile"), LiveFileEditHold::lockFolder(path("runtime")))));
+    EXPECT_TRUE(
+        QFile::exists(LiveFileEditHold::lockFile(path("zprofile"), LiveFileEditHold::lockFolder(own))));
     for (const auto& [name, value] : {std::pair{"TMPDIR", saved[0]}, std::pair{"XDG_RUNTIME_DIR", saved[1]}})
         value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
 }

@@ -207,6 +207,26 @@ TEST_F(ZprofileDiffModelTest, AnEditMadeAfterThePreviewSurvivesAndIsShownAgain) 
     applied(second);
     EXPECT_EQ(second.content(), ZprofileDiffModel::Content::alreadySet);
     EXPECT_EQ(other.readFile(kZprofile), "export JAVA_HOME=/opt/jdk\n");
+
+    // The program that apply waits for changes the file before it lets go: that change is shown too.
+    Sandbox held;
+    held.writeFile(kZprofile, "export A=1\n");
+    ZprofileDiffModel third(remediation_, held.services().fs, events_.sink());
+    third.loadPreview();
+    ASSERT_TRUE(waitUntil([&] { return third.preview().has_value(); }));
+    EditLockHolder holder(held.home() + "/.zprofile",
+                          LiveFileEditHold::lockFolder(held.services().fs->temporaryDirectory()));
+    if (!holder.held()) GTEST_SKIP() << "flock(1) is not installed";
+    third.apply();
+    ASSERT_TRUE(waitUntil([&] { return third.waitingNotice().has_value(); }));
+    held.writeFile(kZprofile, "export A=1\nexport C=3\n");
+    holder.release();
+    ASSERT_TRUE(waitUntil([&] { return !third.isApplying(); }));
+    EXPECT_EQ(third.applyError(), std::nullopt);
+    EXPECT_TRUE(third.changedNotice().has_value());
+    EXPECT_EQ(third.preview()->originalContents, QStringLiteral("export A=1\nexport C=3\n"));
+    EXPECT_EQ(held.readFile(kZprofile), "export A=1\nexport C=3\n");
+    EXPECT_FALSE(held.exists(kBackup));
 }
 
 TEST_F(ZprofileDiffModelTest, ApplyWaitsForAnotherProgramOffTheGUIThreadSaysSoAndACloseEndsTheWait) {

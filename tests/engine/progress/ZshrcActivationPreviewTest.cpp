@@ -5,7 +5,10 @@
 
 #include "ProgressTestSupport.h"
 #include "engine/remediation/FaultyFileSystem.h"
+#include "platform/LiveFileEditHold.h"
+#include "remediation/FileEditLock.h"
 #include "support/CurrentEdition.h"
+#include "support/EditLockHolder.h"
 #include "support/Sandbox.h"
 #include "support/Wait.h"
 
@@ -178,4 +181,25 @@ TEST(ZshrcActivationPreview, AnEditMadeAfterThePreviewIsCheckedAgainBeforeWritin
                                          "# Quillane — jEnv init\n" +
                                          kJenvInit + "\n")
                                             .toUtf8());
+
+    // The program that apply waits for adds a line before it lets go: the proposal is checked against it.
+    Sandbox held;
+    held.writeFile(kZshrc, "alias ll='ls -l'\n");
+    ZshrcActivationPreview waiting(held.services().fs);
+    waiting.prepare(ShellActivationManager::jenv);
+    EditLockHolder holder(held.home() + "/.zshrc",
+                          LiveFileEditHold::lockFolder(held.services().fs->temporaryDirectory()));
+    if (!holder.held()) GTEST_SKIP() << "flock(1) is not installed";
+    QSignalSpy lines(&waiting, &ZshrcActivationPreview::lineAppended);
+    waiting.apply();
+    ASSERT_TRUE(waitUntil([&] { return !lines.isEmpty(); }));
+    EXPECT_EQ(appended(lines), QStringList{FileEditLock::waitingLine("~/.zshrc")});
+    held.writeFile(kZshrc, "alias ll='ls -l'\neval \"$(jenv init -)\"\n");
+    holder.release();
+    ASSERT_TRUE(waitUntil([&] { return !waiting.isApplying(); }));
+    EXPECT_FALSE(waiting.applied());
+    EXPECT_TRUE(waiting.error().value_or("").startsWith("~/.zshrc changed since this preview was made"));
+    EXPECT_EQ(waiting.preview()->linesAdded,
+              (QStringList{QStringLiteral("# Quillane — jEnv init"), kJenvPath}));
+    EXPECT_FALSE(held.exists(kBackup));
 }

@@ -29,10 +29,15 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#if defined(__linux__)
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
 
 using namespace qlan;
 using qlan::test::CurrentEdition;
@@ -560,6 +565,21 @@ const QByteArray accessListKeepingOut4242 = QByteArray::fromHex("02000000"
                                                                 "10000400ffffffff"
                                                                 "20000000ffffffff");
 
+// Sets or clears the immutable flag of a file (the super-user's to set); false where it cannot be set.
+bool setImmutable(const QByteArray& file, bool immutable) {
+#if defined(__linux__)
+    const int fd = ::open(file.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int flags = 0;
+    bool set = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    set = set && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) ::close(fd);
+    return set;
+#elif defined(__APPLE__)
+    return ::chflags(file.constData(), immutable ? SF_IMMUTABLE : 0) == 0;
+#endif
+}
+
 // An edit keeps who may read and write the file, and its backup takes the same. Only another user meets
 // permissions (the super-user passes them all), so the edit runs in a child that is `nobody`.
 TEST(FileAppendWriter, AnEditKeepsWhoMayReadAndWriteTheFileAndItsBackup) {
@@ -573,11 +593,17 @@ TEST(FileAppendWriter, AnEditKeepsWhoMayReadAndWriteTheFileAndItsBackup) {
         int editedMode; // of the file and its backup; -1: refused, the file left as it was
         gid_t editedGroup;
     };
-    for (const Case& c : QList<Case>{
-             {"another user's file, in a folder the user may write", 0, 0, 0644, -1, 0},
-             {"a group the user is not in", nobody, 2345, 0640, 0600, nobody},
-             {"set-ID bits", nobody, nobody, 06755, 0755, nobody},
-             {"an access list (last: skipped where none is kept)", nobody, nobody, 0640, 0640, nobody}}) {
+    QList<Case> cases{
+        {"another user's file, in a folder the user may write", 0, 0, 0644, -1, 0},
+        {"another user's file that the user may write", 0, 0, 0666, -1, 0},
+        {"a read-only file of the user's own", nobody, nobody, 0444, 0444, nobody},
+        {"an immutable file of the user's own (where one can be made)", nobody, nobody, 0644, -1, nobody},
+        {"a group the user is not in", nobody, 2345, 0640, 0600, nobody},
+        {"set-ID bits", nobody, nobody, 06755, 0755, nobody}};
+#if defined(__linux__) // Linux's own list (a Mac keeps its lists apart from the attributes)
+    cases.append({"an access list (last: skipped where none is kept)", nobody, nobody, 0640, 0640, nobody});
+#endif
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
         const QString folder = dir.path() + "/home";
@@ -592,6 +618,8 @@ TEST(FileAppendWriter, AnEditKeepsWhoMayReadAndWriteTheFileAndItsBackup) {
         ASSERT_EQ(::chown(native.constData(), c.owner, c.group), 0); // before chmod: chown clears set-ID
         ASSERT_EQ(::chmod(native.constData(), static_cast<mode_t>(c.mode)), 0);
         const bool accessList = QByteArray(c.name).startsWith("an access list");
+        const bool immutable = QByteArray(c.name).startsWith("an immutable");
+        if (immutable && !setImmutable(native, true)) continue;
         try {
             if (accessList) {
                 extendedAttributes::set(native, "system.posix_acl_access", accessListKeepingOut4242);
@@ -603,6 +631,7 @@ TEST(FileAppendWriter, AnEditKeepsWhoMayReadAndWriteTheFileAndItsBackup) {
         const qlan::test::ChildRun child = qlan::test::runTestAsNobody(
             "FileAppendWriterChildProgram.AppendAsAnotherUser",
             {{"QLAN_EDIT_CHILD_TARGET", file}, {"TMPDIR", folder}, {"HOME", folder}});
+        if (immutable) setImmutable(native, false);
         ASSERT_EQ(child.exitCode, 0) << child.output.toStdString();
         if (c.editedMode < 0) {
             EXPECT_TRUE(child.output.contains("edit: Couldn't write file: Couldn't write “" + native +
