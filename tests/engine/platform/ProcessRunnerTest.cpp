@@ -30,6 +30,7 @@
 #include <chrono>
 #include <cstring>
 #include <future>
+#include <thread>
 #include <vector>
 
 using namespace qlan;
@@ -654,6 +655,35 @@ TEST(LiveProcessRunner, ASignalledChildReportsTheSignalNumberInBothModes) {
     EXPECT_TRUE(std::dynamic_pointer_cast<LiveProcessCancellation>(handle)->isCanceled());
 }
 
+// A stopped child is still there: nothing is cut short while it is stopped (not even past the 2 s that
+// a descendant holding the pipe gets), and once continued its output is read to the end and its exit
+// reported with its code.
+TEST(LiveProcessRunnerStream, AStoppedChildIsReadToTheEndOnceContinued) {
+    LiveProcessRunner runner;
+    auto [stream, handle] = runner.stream(sh, {"-c", "echo $$; kill -STOP $$; echo after; exit 7"});
+    const std::optional<Event> first = nextWithin(stream);
+    ASSERT_TRUE(first.has_value());
+    const pid_t child = first->text.toInt();
+    ASSERT_GT(child, 0) << first->text.toStdString();
+    const auto isStopped = [child] {
+        siginfo_t info{};
+        return ::waitid(P_PID, static_cast<id_t>(child), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == child && info.si_code == CLD_STOPPED;
+    };
+    ASSERT_TRUE(waitUntil(isStopped, 5000));
+    auto live = std::dynamic_pointer_cast<LiveProcessCancellation>(handle);
+    ASSERT_NE(live, nullptr);
+    EXPECT_FALSE(live->hasExited());
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_TRUE(isStopped());
+    EXPECT_FALSE(live->hasExited());
+    EXPECT_EQ(stream.tryNext(), std::nullopt) << "nothing ends while the child is stopped";
+
+    ASSERT_EQ(::kill(child, SIGCONT), 0);
+    EXPECT_EQ(drain(stream, 10s), linesThenExit({"after"}, 7));
+    EXPECT_TRUE(waitUntil([&] { return reaped(child); }, 5000));
+}
+
 TEST(LiveProcessRunnerStream, EndingTheConsumerKillsTheChildAndItsDescendants) {
     LiveProcessRunner runner;
     for (const bool drop : {true, false}) {
@@ -719,6 +749,24 @@ TEST(LiveProcessCancellation, ACancelBeforeTheChildIsAttachedTerminatesItAtAttac
     EXPECT_EQ(terminationCode(0), 0);
     EXPECT_EQ(terminationCode(42 << 8), 42);
     EXPECT_EQ(terminationCode(SIGKILL), 9);
+}
+
+// Only an exit or a death is an exit: whatever else waitid() answers leaves the child running.
+TEST(LiveProcessCancellation, OnlyAnExitOrADeathReportsTheChildGone) {
+    struct Case {
+        pid_t pid;
+        int code;
+        bool gone;
+    };
+    for (const Case& c : {Case{4242, CLD_EXITED, true}, Case{4242, CLD_KILLED, true},
+                          Case{4242, CLD_DUMPED, true}, Case{4242, CLD_STOPPED, false},
+                          Case{4242, CLD_CONTINUED, false}, Case{4242, CLD_TRAPPED, false},
+                          Case{0, CLD_EXITED, false}, Case{0, 0, false}}) {
+        siginfo_t answer{};
+        answer.si_pid = c.pid;
+        answer.si_code = c.code;
+        EXPECT_EQ(reportsExit(answer), c.gone) << "pid " << c.pid << ", code " << c.code;
+    }
 }
 
 TEST(LiveProcessRunner, LeavesNoDescriptorsThreadsOrChildrenBehind) {
