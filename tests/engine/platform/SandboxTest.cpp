@@ -208,7 +208,13 @@ TEST(SandboxTest, StubsRecordEveryRunAndAnswerAsTold) {
     EXPECT_EQ(calls[0].environment.value("MULTI"), "a=b\nc");
     EXPECT_EQ(calls[0].environment.value("HOME"), sandbox.home());
     EXPECT_EQ(calls[0].environment.value("PATH"), "/usr/bin:/bin");
-    EXPECT_EQ(calls[0].environment.size(), 3) << "the environment seen is exactly the one given";
+    QMap<QString, QString> seen = calls[0].environment;
+#if !defined(__linux__)
+    // Only Linux shows a process its environment as it was started; elsewhere the stub's bash adds these.
+    seen.remove("PWD");
+    seen.remove("SHLVL");
+#endif
+    EXPECT_EQ(seen.size(), 3) << "the environment seen is exactly the one given";
     EXPECT_THAT(calls[1].arguments, IsEmpty()); // no arguments, not one empty argument
     EXPECT_EQ(calls[1].environment.value("HOME"), sandbox.home());
     EXPECT_TRUE(calls[1].environment.value("PATH").startsWith(sandbox.root() + "/opt/homebrew/bin:"));
