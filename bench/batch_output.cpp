@@ -12,10 +12,11 @@
 #include "telemetry/TelemetryService.h"
 #include "ui/setup/SetupActionProgressView.h"
 
+#include "ResidentMemory.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -29,25 +30,6 @@ namespace {
 constexpr int kLines = 1'000'000;
 constexpr qint64 kLongLine = 256 * 1024 * 1024;
 constexpr int kMarkedLines = 300;
-
-// A field of /proc/self/status in kilobytes ("VmHWM": the peak resident set, "VmRSS": the current one).
-qint64 statusKB(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
-
-// Starts the peak resident set afresh from the current one, where the kernel allows it; returns the
-// figure that the peak after a run is to be compared with.
-qint64 peakBaselineKB() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    const bool reset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-    clear.close();
-    return statusKB(reset ? "VmRSS" : "VmHWM");
-}
 
 // Runs the event loop with a 1 ms timer until `done`; returns the longest time between two of its ticks.
 qint64 longestStallUntil(const std::function<bool()>& done) {
@@ -75,7 +57,7 @@ qint64 longestStallUntil(const std::function<bool()>& done) {
 qsizetype runSheet(test::Sandbox& sandbox, TelemetryService& telemetry, QWidget& window, const char* name,
                    const QString& script) {
     sandbox.writeStub(QStringLiteral("/bin/zsh"), test::StubSpec().withScript(script));
-    const qint64 baselineKB = peakBaselineKB();
+    const qint64 baselineKB = bench::peakBaselineKiB();
     auto* view = new SetupActionProgressView(
         QStringLiteral("Install Node"), {SetupRemediation::installNodeViaMise()},
         SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox.services())), false,
@@ -100,7 +82,7 @@ qsizetype runSheet(test::Sandbox& sandbox, TelemetryService& telemetry, QWidget&
     const qint64 elapsed = std::max<qint64>(caughtUp, 1);
 
     const qsizetype lines = batch->lines().size();
-    const qint64 grownKB = statusKB("VmHWM") - baselineKB;
+    const qint64 grownKB = bench::peakResidentKiB() - baselineKB;
     qsizetype longest = 0;
     for (const QString& line : batch->lines())
         longest = std::max(longest, line.size());

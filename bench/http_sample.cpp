@@ -7,6 +7,8 @@
 #include "platform/LiveHTTPFetcher.h"
 #include "support/LoopbackHttpServer.h"
 
+#include "ResidentMemory.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,32 +16,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <string>
 
 using namespace qlan;
 using namespace qlan::test;
 
 namespace {
 
-// A field of /proc/self/status in kB (VmRSS, VmHWM), or -1.
-long statusKilobytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
-    return -1;
-}
-
-// Resets the peak so that each measurement starts from the current resident size.
-void resetPeak() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
-
-void report(const char* what, qint64 bytes, double seconds, long baseKb) {
-    const long peakKb = statusKilobytes("VmHWM");
+void report(const char* what, qint64 bytes, double seconds, long long baseKb) {
+    const long long peakKb = bench::peakResidentKiB();
     std::printf("%-10s %8.1f MB in %6.2f s = %8.1f MB/s, peak memory growth %6.1f MB\n", what, bytes / 1e6,
                 seconds, bytes / 1e6 / seconds, (peakKb - baseKb) / 1024.0);
 }
@@ -79,8 +64,7 @@ int main(int argc, char** argv) {
     warmUp.url = server.url("/endless");
     fetcher.sampleBytes(warmUp, 1024 * 1024, 10.0);
 
-    resetPeak();
-    long baseKb = statusKilobytes("VmRSS");
+    long long baseKb = bench::peakBaselineKiB();
     HTTPRequest request;
     request.url = server.url("/endless");
     request.setHeader("Range", "bytes=0-" + QByteArray::number(sampleBytes - 1));
@@ -88,8 +72,7 @@ int main(int argc, char** argv) {
     const ByteSample sample = fetcher.sampleBytes(request, sampleBytes, 120.0);
     report("sample", sample.bytes, sample.elapsedSeconds, baseKb);
 
-    resetPeak();
-    baseKb = statusKilobytes("VmRSS");
+    baseKb = bench::peakBaselineKiB();
     QElapsedTimer clock;
     clock.start();
     const auto [path, response] = fetcher.download(server.url("/big"));

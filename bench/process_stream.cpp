@@ -12,9 +12,10 @@
 #include "platform/LiveProcessRunner.h"
 #include "platform/ShellRunner.h"
 
+#include "ResidentMemory.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 
 #include <fcntl.h>
@@ -44,15 +45,6 @@ const QString lineScript =
 // streaming path itself.
 const QString fastScript = QStringLiteral("exec /usr/bin/seq 1 %1").arg(lineCount);
 
-long long statusKiB(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-
 const char* const collectCaseOption = "--collect-case";
 constexpr long long floodBytes = 2LL * 1024 * 1024 * 1024;
 
@@ -71,7 +63,7 @@ int runCollectCase(const QString& name) {
     LiveProcessRunner runner;
     const ProcessResult result = runner.run(shell, {QStringLiteral("-c"), collectScript(name)});
     const double seconds = timer.elapsed() / 1000.0;
-    std::printf("%lld %.2f %d %lld %lld\n", statusKiB("VmHWM"), seconds, result.exitCode,
+    std::printf("%lld %.2f %d %lld %lld\n", bench::peakResidentKiB(), seconds, result.exitCode,
                 static_cast<long long>(result.stdErr.size()), static_cast<long long>(result.stdErrOmitted));
     return 0;
 }
@@ -89,7 +81,7 @@ void collectMode(const QString& program) {
     const QList<QByteArray> quiet = collectCase(program, "quiet");
     const QList<QByteArray> flood = collectCase(program, "flood");
     if (quiet.isEmpty() || flood.isEmpty() || quiet[0].toLongLong() < 0 || flood[0].toLongLong() < 0) {
-        std::printf("collect: peak memory not measurable here (no /proc/self/status)\n");
+        std::printf("collect: peak memory not measurable here\n");
         return;
     }
     const double quietMiB = quiet[0].toLongLong() / 1024.0;

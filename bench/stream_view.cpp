@@ -19,9 +19,10 @@
 #include "ui/progress/StreamingRemediationView.h"
 #include "ui/widgets/ProminentButton.h"
 
+#include "ResidentMemory.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTimer>
 #include <QWindow>
 
@@ -37,20 +38,6 @@ constexpr long long lineCount = 1000000;
 constexpr long long longLineLength = 256LL * 1024 * 1024;
 constexpr int markedLines = 300;
 const QString candidate = QStringLiteral("21-tem");
-
-long long statusKiB(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-
-bool resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
 
 enum class Output { manyLines, oneLongLine, markedLines };
 
@@ -112,8 +99,7 @@ struct ScreenRun {
 };
 
 ScreenRun screenRun(const test::Sandbox& mac) {
-    const bool reset = resetPeak();
-    const long long baseline = reset ? statusKiB("VmRSS") : statusKiB("VmHWM");
+    const long long baseline = bench::peakBaselineKiB();
     QWidget window;
     ServiceContext::setServices(&window, mac.services());
     window.resize(640, 560);
@@ -159,7 +145,7 @@ ScreenRun screenRun(const test::Sandbox& mac) {
     for (const QString& line : view->model()->lines())
         result.longestLine = std::max(result.longestLine, line.size());
     result.linesPerSecond = result.lines / (ended / 1e9);
-    const long long peak = statusKiB("VmHWM");
+    const long long peak = bench::peakResidentKiB();
     if (baseline >= 0 && peak >= 0) result.peakKiB = peak - baseline;
     if (view->model()->exitCode() != 0)
         std::printf("screen: the job failed (exit %d)\n", *view->model()->exitCode());
@@ -191,7 +177,7 @@ int main(int argc, char** argv) {
         std::printf("memory: peak %.1f MiB over the start = %.0f bytes per line\n", screen.peakKiB / 1024.0,
                     screen.peakKiB * 1024.0 / std::max(1LL, screen.lines));
     else
-        std::printf("memory: not measurable here (no /proc/self/status)\n");
+        std::printf("memory: not measurable here\n");
     std::printf("one line of %lld bytes: longest GUI-thread stall %.1f ms (goal <= 16 ms), %d stalls over "
                 "16 ms; the screen keeps %lld characters of it",
                 longLineLength, longLine.longestStallMs, longLine.stallsOver16,

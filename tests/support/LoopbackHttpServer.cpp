@@ -29,9 +29,52 @@ constexpr int kDefaultFillerBytes = 16 * 1024;
     throw std::runtime_error(std::string("loopback server: ") + what + ": " + std::strerror(errno));
 }
 
+// Descriptors that no child inherits and sends that raise no SIGPIPE: in the call itself on Linux; on a
+// Mac, which has no SOCK_CLOEXEC, pipe2 or accept4, right after it, and SO_NOSIGPIPE on each connection.
+[[maybe_unused]] int closedOnExec(int fd) {
+    if (fd >= 0) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    return fd;
+}
+
+int newSocket() {
+#if defined(__linux__)
+    return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+#else
+    return closedOnExec(::socket(AF_INET, SOCK_STREAM, 0));
+#endif
+}
+
+int acceptConnection(int listenFd) {
+#if defined(__linux__)
+    return ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+#else
+    const int fd = closedOnExec(::accept(listenFd, nullptr, nullptr));
+    const int yes = 1;
+    if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &yes, sizeof yes);
+    return fd;
+#endif
+}
+
+bool newPipe(int fds[2]) {
+#if defined(__linux__)
+    return ::pipe2(fds, O_CLOEXEC) == 0;
+#else
+    if (::pipe(fds) != 0) return false;
+    closedOnExec(fds[0]);
+    closedOnExec(fds[1]);
+    return true;
+#endif
+}
+
+#if defined(__linux__)
+constexpr int sendFlags = MSG_NOSIGNAL;
+#else
+constexpr int sendFlags = 0;
+#endif
+
 bool sendAll(int fd, const char* data, qsizetype size) {
     while (size > 0) {
-        const ssize_t sent = ::send(fd, data, static_cast<size_t>(size), MSG_NOSIGNAL);
+        const ssize_t sent = ::send(fd, data, static_cast<size_t>(size), sendFlags);
         if (sent < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -113,7 +156,7 @@ struct LoopbackHttpServer::Impl {
     int answering = 0;
 
     void start() {
-        listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        listenFd = newSocket();
         if (listenFd < 0) fail("socket");
         const int yes = 1;
         ::setsockopt(listenFd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -127,7 +170,7 @@ struct LoopbackHttpServer::Impl {
         if (::getsockname(listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) fail("getsockname");
         port = ntohs(address.sin_port);
         int pipeFds[2];
-        if (::pipe2(pipeFds, O_CLOEXEC) != 0) fail("pipe");
+        if (!newPipe(pipeFds)) fail("pipe");
         wakeRead = pipeFds[0];
         wakeWrite = pipeFds[1];
         acceptThread = std::thread([this] { acceptLoop(); });
@@ -160,7 +203,7 @@ struct LoopbackHttpServer::Impl {
             }
             if (fds[1].revents != 0) return;
             if ((fds[0].revents & POLLIN) == 0) continue;
-            const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            const int fd = acceptConnection(listenFd);
             if (fd < 0) continue;
             const int yes = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
@@ -349,10 +392,10 @@ QUrl LoopbackHttpServer::url(const QString& path) const {
 }
 
 void LoopbackHttpServer::route(const QString& path, LoopbackResponse response) {
-    route(path, [response = std::move(response)](const LoopbackRequest&) { return response; });
+    routeHandler(path, [response = std::move(response)](const LoopbackRequest&) { return response; });
 }
 
-void LoopbackHttpServer::route(const QString& path, Handler handler) {
+void LoopbackHttpServer::routeHandler(const QString& path, Handler handler) {
     std::lock_guard lock(impl_->mutex);
     impl_->routes.insert(path, std::move(handler));
 }
@@ -368,7 +411,7 @@ int LoopbackHttpServer::answersInProgress() const {
 }
 
 quint16 LoopbackHttpServer::refusedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = newSocket();
     if (fd < 0) fail("socket");
     sockaddr_in address{};
     address.sin_family = AF_INET;

@@ -22,6 +22,8 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
+#include <utility>
 
 namespace qlan::test {
 
@@ -68,7 +70,13 @@ public:
     QUrl url(const QString& path) const;
 
     void route(const QString& path, LoopbackResponse response);
-    void route(const QString& path, Handler handler);
+    // A template, so that no compiler tries a braced response ({.body = ...}) as a Handler: Clang with
+    // libstdc++ fails there instead of passing over it.
+    template <typename F>
+        requires std::is_invocable_r_v<LoopbackResponse, F&, const LoopbackRequest&>
+    void route(const QString& path, F handler) {
+        routeHandler(path, Handler(std::move(handler)));
+    }
 
     // Every request received so far, in arrival order.
     QList<LoopbackRequest> requests() const;
@@ -80,6 +88,8 @@ public:
     static quint16 refusedPort();
 
 private:
+    void routeHandler(const QString& path, Handler handler);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

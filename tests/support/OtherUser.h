@@ -17,10 +17,14 @@ inline constexpr uid_t nobody = 65534;
 
 // Why no child can be another user here; none when one can.
 inline std::optional<QString> whyNoOtherUser() {
+#if defined(__linux__)
     if (::geteuid() != 0) return QStringLiteral("only the super-user can start a child as another user");
     if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
         return QStringLiteral("setpriv(1) is not installed");
     return std::nullopt;
+#else
+    return QStringLiteral("another user is played only on Linux, with setpriv(1)");
+#endif
 }
 
 // The leading words that run a command as `nobody`.

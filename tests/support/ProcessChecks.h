@@ -1,15 +1,30 @@
 #pragma once
-// Whether a process of a test is still around, read from the kernel.
+// Whether a process of a test is still around, and what this process holds (threads, descriptors), read
+// from the kernel: from /proc on Linux, from proc_pidinfo() and fcntl(F_GETPATH) on a Mac.
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <optional>
 #include <signal.h>
-#include <sys/syscall.h>
 #include <sys/types.h>
+#include <unistd.h>
+#include <vector>
+
+#if defined(__linux__)
+#include <sys/syscall.h>
+#elif defined(__APPLE__)
+#include <libproc.h>
+#include <sys/param.h>
+#include <sys/proc.h>
+#include <sys/proc_info.h>
+#endif
 
 namespace qlan::test {
 
@@ -18,14 +33,23 @@ inline bool reaped(pid_t pid) {
     return ::kill(pid, 0) == -1 && errno == ESRCH;
 }
 
-// Dead: gone, or a zombie waiting for a parent that is not us (an orphan of a killed shell).
+// Dead: gone, or a zombie waiting for a parent that is not us (an orphan of a killed shell). A process
+// whose state cannot be read counts as alive unless it is gone, so that no check passes for want of a
+// way to look.
 inline bool dead(pid_t pid) {
     if (reaped(pid)) return true;
+#if defined(__linux__)
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return true;
+    if (!stat.open(QIODevice::ReadOnly)) return reaped(pid); // gone since kill(), or not to be read
     const QByteArray fields = stat.readAll();
     const qsizetype end = fields.lastIndexOf(')');
     return end > 0 && fields.size() > end + 2 && fields[end + 2] == 'Z';
+#elif defined(__APPLE__)
+    proc_bsdinfo info{};
+    if (::proc_pidinfo(pid, PROC_PIDTBSDINFO, 0, &info, sizeof info) != static_cast<int>(sizeof info))
+        return reaped(pid);
+    return info.pbi_status == SZOMB;
+#endif
 }
 
 // The shell command that starts a grandchild and prints "<shell pid> <grandchild pid>", then waits.
@@ -40,13 +64,32 @@ inline bool readChildAndGrandchild(const QString& line, pid_t* child, pid_t* gra
     return *child > 0 && *grandchild > 0;
 }
 
-// The threads of this process, as the kernel counts them.
-inline qsizetype threadCount() {
-    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+// The threads of this process, as the kernel counts them (-1 when it does not tell).
+inline int threadCount() {
+#if defined(__linux__)
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+#elif defined(__APPLE__)
+    proc_taskinfo info{};
+    if (::proc_pidinfo(::getpid(), PROC_PIDTASKINFO, 0, &info, sizeof info) != static_cast<int>(sizeof info))
+        return -1;
+    return info.pti_threadnum;
+#endif
 }
 
-// The threads of this process that are blocked in flock(2), as the kernel tells.
-inline int threadsInFlock() {
+// The descriptors this process has open.
+inline int openDescriptorCount() {
+    // On Linux /dev/fd is /proc/self/fd; on a Mac it lists the caller's descriptors. Reading the folder
+    // opens one more, the same before and after.
+    return static_cast<int>(QDir(QStringLiteral("/dev/fd"))
+                                .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                                .size());
+}
+
+// The threads of this process that are blocked in flock(2), as the kernel tells; none where it does not
+// tell which call a thread waits in (a Mac).
+inline std::optional<int> threadsInFlock() {
+#if defined(__linux__)
     const QString tasks = QStringLiteral("/proc/self/task/");
     int count = 0;
     for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -55,13 +98,33 @@ inline int threadsInFlock() {
                  call.readAll().split(' ').value(0) == QByteArray::number(SYS_flock);
     }
     return count;
+#else
+    return std::nullopt;
+#endif
 }
-// The descriptors of this process open on the file at `path`.
+
+// The descriptors of this process open on the file at `path` (its folder may be reached through links).
 inline int openDescriptorsOf(const QString& path) {
-    const QString folder = QStringLiteral("/proc/self/fd");
+    const QFileInfo file(path);
+    const QString parent = QFileInfo(file.absolutePath()).canonicalFilePath();
+    const QString real = parent.isEmpty() ? path : parent + QLatin1Char('/') + file.fileName();
     int count = 0;
-    for (const QString& fd : QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
-        count += QFile::symLinkTarget(folder + QLatin1Char('/') + fd) == path;
+#if defined(__linux__)
+    const QString fds = QStringLiteral("/proc/self/fd");
+    for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        count += QFile::symLinkTarget(fds + QLatin1Char('/') + fd) == real;
+#elif defined(__APPLE__)
+    const int bytes = ::proc_pidinfo(::getpid(), PROC_PIDLISTFDS, 0, nullptr, 0);
+    std::vector<proc_fdinfo> fds(static_cast<std::size_t>(std::max(bytes, 0)) / sizeof(proc_fdinfo) + 16);
+    const int listed = ::proc_pidinfo(::getpid(), PROC_PIDLISTFDS, 0, fds.data(),
+                                      static_cast<int>(fds.size() * sizeof(proc_fdinfo)));
+    const QByteArray wanted = QFile::encodeName(real);
+    for (int i = 0; i < listed / static_cast<int>(sizeof(proc_fdinfo)); ++i) {
+        char where[MAXPATHLEN];
+        count += fds[static_cast<std::size_t>(i)].proc_fdtype == PROX_FDTYPE_VNODE &&
+                 ::fcntl(fds[static_cast<std::size_t>(i)].proc_fd, F_GETPATH, where) == 0 && wanted == where;
+    }
+#endif
     return count;
 }
 

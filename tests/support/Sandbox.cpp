@@ -97,6 +97,15 @@ int allowOwner(const char* path, const struct stat* st, int type, FTW*) {
     return 0;
 }
 
+// How a stub records the environment it was started with: on Linux as the kernel handed it over; on a
+// Mac as bash exports it (with its own PWD and SHLVL), read by bash itself: older env(1) has no -0.
+#if defined(__linux__)
+const char* const kStubRecordsEnvironment = R"(/bin/cat "/proc/$$/environ")";
+#else
+const char* const kStubRecordsEnvironment =
+    R"(for qlan_name in $(compgen -e); do printf '%s=%s\0' "$qlan_name" "${!qlan_name}"; done)";
+#endif
+
 const char* const kStubTemplate = R"(#!/bin/bash
 # A stub program written by the test sandbox: records this run, then answers as the test said.
 qlan_calls=@CALLS@
@@ -110,14 +119,14 @@ until /bin/mkdir "$qlan_calls/$qlan_n" 2>/dev/null; do
 done
 qlan_run="$qlan_calls/$qlan_n"
 for qlan_arg in "$@"; do printf '%s\0' "$qlan_arg"; done >"$qlan_run/.argv"
-if [ -r "/proc/$$/environ" ]; then /bin/cat "/proc/$$/environ"; else /usr/bin/env -0; fi >"$qlan_run/.env"
+@ENV@ >"$qlan_run/.env"
 /bin/mv -f "$qlan_run/.env" "$qlan_run/env"
 /bin/mv -f "$qlan_run/.argv" "$qlan_run/argv"
 if [ ! -t 0 ]; then
     /bin/cat >"$qlan_run/.stdin" 2>/dev/null
     /bin/mv -f "$qlan_run/.stdin" "$qlan_run/stdin"
 fi
-unset qlan_calls qlan_runs qlan_n qlan_run qlan_arg
+unset qlan_calls qlan_runs qlan_n qlan_run qlan_arg qlan_name
 )";
 
 } // namespace
@@ -247,6 +256,7 @@ void Sandbox::writeStub(const QString& macPath, const StubSpec& spec) {
 
     QString script = QString::fromUtf8(kStubTemplate);
     script.replace(QStringLiteral("@CALLS@"), shellQuoted(folder + QStringLiteral("/calls")));
+    script.replace(QStringLiteral("@ENV@"), QString::fromUtf8(kStubRecordsEnvironment));
     if (spec.sleepMs > 0) script += QStringLiteral("/bin/sleep %1\n").arg(seconds(spec.sleepMs));
     script += QStringLiteral("/bin/cat %1\n").arg(shellQuoted(folder + QStringLiteral("/stdout")));
     script += QStringLiteral("/bin/cat %1 >&2\n").arg(shellQuoted(folder + QStringLiteral("/stderr")));

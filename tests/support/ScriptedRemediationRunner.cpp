@@ -61,7 +61,9 @@ SetupRemediationRunner::Events ScriptedRemediationRunner::run(const SetupRemedia
         job = state_->scripts.value(id, job);
         ++state_->running;
     }
-    auto [stream, continuation] = SetupRemediationRunner::Events::make();
+    auto made = SetupRemediationRunner::Events::make(); // not a structured binding: the lambdas capture it
+    auto& stream = made.first;
+    auto& continuation = made.second;
     std::stop_source stop;
     continuation.onTermination([stop](StreamTermination) mutable { stop.request_stop(); });
 

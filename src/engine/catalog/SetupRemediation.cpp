@@ -107,6 +107,7 @@ const KindRow& rowOf(Kind kind) {
 }
 
 template <typename... F> struct Overloaded : F... { using F::operator()...; };
+template <typename... F> Overloaded(F...) -> Overloaded<F...>; // Clang before 17 deduces no aggregate
 
 // What follows the row's id: the folder, the template, the skill or the server; empty for other payloads.
 QString idArgument(const SetupRemediation::Payload& payload) {

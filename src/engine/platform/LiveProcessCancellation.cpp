@@ -11,16 +11,9 @@ namespace qlan {
 
 namespace {
 
-// The termination code of an exit seen with waitid().
+// The termination code of an answer of waitid() that reportsExit().
 std::int32_t terminationCode(const siginfo_t& info) {
-    switch (info.si_code) {
-    case CLD_EXITED:
-    case CLD_KILLED:
-    case CLD_DUMPED:
-        return info.si_status;
-    default:
-        return -1;
-    }
+    return reportsExit(info) ? info.si_status : -1;
 }
 
 // How often awaitExit() looks again at a child that is still running: soon at first (a child that has
@@ -29,6 +22,18 @@ constexpr std::chrono::milliseconds firstPause{1};
 constexpr std::chrono::milliseconds longestPause{50};
 
 } // namespace
+
+bool reportsExit(const siginfo_t& answer) {
+    if (answer.si_pid == 0) return false;
+    switch (answer.si_code) {
+    case CLD_EXITED:
+    case CLD_KILLED:
+    case CLD_DUMPED:
+        return true;
+    default:
+        return false;
+    }
+}
 
 std::int32_t terminationCode(int waitStatus) {
     if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
@@ -65,8 +70,8 @@ bool LiveProcessCancellation::hasExited() const {
     do {
         waited = ::waitid(P_PID, static_cast<id_t>(*process_), &info, WEXITED | WNOHANG | WNOWAIT);
     } while (waited == -1 && errno == EINTR);
-    // si_pid stays 0 while the child runs; an error (it cannot be waited for) counts as gone.
-    return waited == -1 || info.si_pid != 0;
+    // An error (it cannot be waited for) counts as gone.
+    return waited == -1 || reportsExit(info);
 }
 
 std::optional<LiveProcessCancellation::Clock::time_point> LiveProcessCancellation::enforceGrace() {
@@ -97,7 +102,7 @@ std::int32_t LiveProcessCancellation::awaitExit() {
             waited = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
         } while (waited == -1 && errno == EINTR);
 
-        if (waited == 0 && info.si_pid == 0) { // still running
+        if (waited == 0 && !reportsExit(info)) { // still running, or stopped
             Clock::duration wait = pause;
             if (killAt)
                 wait = std::clamp<Clock::duration>(*killAt - Clock::now(), Clock::duration::zero(), wait);

@@ -41,6 +41,12 @@ namespace qlan {
 // ended the child (SIGTERM -> 15); -1 for anything else.
 std::int32_t terminationCode(int waitStatus);
 
+// Whether an answer of waitid(WEXITED | WNOHANG) tells that the child is gone: it exited, or a signal
+// ended it (with or without a core file). No answer yet (no pid), a stop, a continue or a trap means it
+// is still there: a Mac answers that call for a child stopped by SIGSTOP or SIGTSTP too, on every call
+// while it stays stopped.
+bool reportsExit(const siginfo_t& answer);
+
 class LiveProcessCancellation : public ProcessCancellation {
 public:
     using Clock = std::chrono::steady_clock;

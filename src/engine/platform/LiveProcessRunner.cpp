@@ -484,7 +484,9 @@ std::pair<Stream<ProcessStreamEvent>, std::shared_ptr<ProcessCancellation>>
 LiveProcessRunner::stream(const QString& executable, const QStringList& arguments,
                           const std::optional<Environment>& environment) {
     auto handle = std::make_shared<LiveProcessCancellation>();
-    auto [events, producer] = Stream<ProcessStreamEvent>::make();
+    auto made = Stream<ProcessStreamEvent>::make(); // not a structured binding: the lambdas capture it
+    auto& events = made.first;
+    auto& producer = made.second;
     const auto failed = [&](int error) {
         producer.yield(ProcessStreamEvent::failedToStart(errorText(error)));
         producer.finish();

@@ -8,7 +8,9 @@ namespace qlan {
 
 Stream<StreamEvent> ShellRunner::stream(const QString& executable, const QStringList& arguments) const {
     auto [inner, handle] = process->stream(executable, arguments, std::nullopt);
-    auto [outer, producer] = Stream<StreamEvent>::make();
+    auto made = Stream<StreamEvent>::make(); // not a structured binding: the lambdas below capture it
+    auto& outer = made.first;
+    auto& producer = made.second;
 
     // The mapping runs on a thread of its own; it ends at the first `completed`, when the process stream
     // ends, or when the outer stream is terminated (the stop token wakes its wait on the inner stream).

@@ -159,7 +159,9 @@ QString PKGInstaller::packageFileName(int featureVersion) const {
 }
 
 Stream<PKGInstaller::Event> PKGInstaller::install(int featureVersion, const QString& prompt) const {
-    auto [stream, out] = Stream<Event>::make();
+    auto made = Stream<Event>::make(); // not a structured binding: the lambdas below capture it
+    auto& stream = made.first;
+    auto& out = made.second;
     auto job = std::make_shared<CancellableProcess>();
     std::stop_source run =
         startWorker([installer = *this, featureVersion, prompt, out, job](std::stop_token stop) {

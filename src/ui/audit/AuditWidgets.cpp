@@ -21,7 +21,7 @@ OptionList::OptionList(const QString& question, const QList<std::pair<QString, Q
     for (const auto& [key, label] : keyedLabels) {
         auto* row = new RadioRow(label, QString());
         setAccessibilityIdentifier(row, identifierPrefix + key);
-        QObject::connect(row, &QAbstractButton::clicked, this, [onSelect, key] {
+        QObject::connect(row, &QAbstractButton::clicked, this, [onSelect, key = key] {
             if (onSelect) onSelect(key);
         });
         layout->addWidget(row);

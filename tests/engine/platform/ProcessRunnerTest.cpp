@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -30,6 +30,7 @@
 #include <chrono>
 #include <cstring>
 #include <future>
+#include <thread>
 #include <vector>
 
 using namespace qlan;
@@ -37,11 +38,16 @@ using qlan::test::childAndGrandchildCommand;
 using qlan::test::dead;
 using qlan::test::drain;
 using qlan::test::nextWithin;
+using qlan::test::openDescriptorCount;
+using qlan::test::openDescriptorsOf;
 using qlan::test::readChildAndGrandchild;
 using qlan::test::reaped;
+using qlan::test::threadCount;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
 using Event = ProcessStreamEvent;
+
+extern char** environ; // declared by no header on a Mac
 
 namespace {
 
@@ -91,17 +97,6 @@ std::vector<std::pair<QString, qint64>> splitInPieces(const QByteArray& bytes, q
                       static_cast<std::size_t>(std::min(piece, bytes.size() - from)), onLine);
     splitter.finish(onLine);
     return lines;
-}
-
-int openDescriptors() {
-    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd"))
-                                .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
-                                .size());
-}
-
-int threadCount() {
-    return static_cast<int>(
-        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
 // A few megabytes of text with one-, two-, three- and four-byte characters, so that reads split
@@ -362,22 +357,26 @@ TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnSessionAndTheChosenEnvi
     LiveProcessRunner runner;
     // Standard input is /dev/null: `cat` ends at once instead of waiting for input that never comes.
     EXPECT_EQ(runner.run(QStringLiteral("/bin/cat"), {}), (ProcessResult{0, "", ""}));
-    EXPECT_EQ(runner.run(QStringLiteral("/usr/bin/readlink"), {"/proc/self/fd/0"}).stdOut, "/dev/null\n");
+    EXPECT_EQ(runner.run(sh, {"-c", "test /dev/fd/0 -ef /dev/null && echo null"}).stdOut, "null\n");
     auto [catStream, catHandle] = runner.stream(QStringLiteral("/bin/cat"), {});
     EXPECT_THAT(drain(catStream, 5s), testing::ElementsAre(Event::exited(0)));
 
-    // The child leads its own session and process group, without a controlling terminal (tty_nr 0).
-    const QStringList ids =
-        runner.run(sh, {"-c", R"(echo $$ $(cut -d' ' -f5-7 /proc/$$/stat))"}).stdOut.trimmed().split(' ');
-    ASSERT_EQ(ids.size(), 4);
-    EXPECT_EQ(ids[0], ids[1]);
-    EXPECT_EQ(ids[0], ids[2]);
-    EXPECT_EQ(ids[3], "0");
-    EXPECT_NE(ids[1].toInt(), ::getpgrp());
+    // The child leads its own session and process group, without a controlling terminal.
+    auto [idStream, idHandle] = runner.stream(
+        sh, {"-c", "if (: </dev/tty) 2>/dev/null; then echo terminal; else echo none; fi; echo $$; sleep 100"});
+    EXPECT_EQ(nextWithin(idStream), Event::line("none"));
+    const std::optional<Event> id = nextWithin(idStream);
+    ASSERT_TRUE(id.has_value());
+    const pid_t leader = id->text.toInt();
+    ASSERT_GT(leader, 0) << id->text.toStdString();
+    EXPECT_EQ(::getsid(leader), leader);
+    EXPECT_EQ(::getpgid(leader), leader);
+    EXPECT_NE(leader, ::getpgrp());
+    idStream.cancel();
 
     // The child inherits none of our descriptors: only 0, 1, 2 and the one `ls` opens itself.
     const QStringList fds =
-        runner.run(QStringLiteral("/bin/ls"), {"/proc/self/fd"}).stdOut.split('\n', Qt::SkipEmptyParts);
+        runner.run(QStringLiteral("/bin/ls"), {"/dev/fd"}).stdOut.split('\n', Qt::SkipEmptyParts);
     EXPECT_THAT(fds, testing::IsSubsetOf(QStringList{"0", "1", "2", "3"}));
 
     // An environment replaces the child's whole environment; none means it inherits ours.
@@ -434,7 +433,7 @@ TEST(LiveProcessRunner, ChildrenStartedFromATerminalCannotOpenIt) {
     ASSERT_EQ(::grantpt(master), 0);
     ASSERT_EQ(::unlockpt(master), 0);
     const QByteArray slavePath = ::ptsname(master);
-    const QByteArray self = QFile::encodeName(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
+    const QByteArray self = QFile::encodeName(QCoreApplication::applicationFilePath());
     QByteArray filter =
         "--gtest_filter=" + QByteArray(testing::UnitTest::GetInstance()->current_test_suite()->name()) + '.' +
         testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -654,6 +653,35 @@ TEST(LiveProcessRunner, ASignalledChildReportsTheSignalNumberInBothModes) {
     EXPECT_TRUE(std::dynamic_pointer_cast<LiveProcessCancellation>(handle)->isCanceled());
 }
 
+// A stopped child is still there: nothing is cut short while it is stopped (not even past the 2 s that
+// a descendant holding the pipe gets), and once continued its output is read to the end and its exit
+// reported with its code.
+TEST(LiveProcessRunnerStream, AStoppedChildIsReadToTheEndOnceContinued) {
+    LiveProcessRunner runner;
+    auto [stream, handle] = runner.stream(sh, {"-c", "echo $$; kill -STOP $$; echo after; exit 7"});
+    const std::optional<Event> first = nextWithin(stream);
+    ASSERT_TRUE(first.has_value());
+    const pid_t child = first->text.toInt();
+    ASSERT_GT(child, 0) << first->text.toStdString();
+    const auto isStopped = [child] {
+        siginfo_t info{};
+        return ::waitid(P_PID, static_cast<id_t>(child), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == child && info.si_code == CLD_STOPPED;
+    };
+    ASSERT_TRUE(waitUntil(isStopped, 5000));
+    auto live = std::dynamic_pointer_cast<LiveProcessCancellation>(handle);
+    ASSERT_NE(live, nullptr);
+    EXPECT_FALSE(live->hasExited());
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_TRUE(isStopped());
+    EXPECT_FALSE(live->hasExited());
+    EXPECT_EQ(stream.tryNext(), std::nullopt) << "nothing ends while the child is stopped";
+
+    ASSERT_EQ(::kill(child, SIGCONT), 0);
+    EXPECT_EQ(drain(stream, 10s), linesThenExit({"after"}, 7));
+    EXPECT_TRUE(waitUntil([&] { return reaped(child); }, 5000));
+}
+
 TEST(LiveProcessRunnerStream, EndingTheConsumerKillsTheChildAndItsDescendants) {
     LiveProcessRunner runner;
     for (const bool drop : {true, false}) {
@@ -721,10 +749,72 @@ TEST(LiveProcessCancellation, ACancelBeforeTheChildIsAttachedTerminatesItAtAttac
     EXPECT_EQ(terminationCode(SIGKILL), 9);
 }
 
+// Only an exit or a death is an exit: whatever else waitid() answers leaves the child running.
+TEST(LiveProcessCancellation, OnlyAnExitOrADeathReportsTheChildGone) {
+    struct Case {
+        pid_t pid;
+        int code;
+        bool gone;
+    };
+    for (const Case& c : {Case{4242, CLD_EXITED, true}, Case{4242, CLD_KILLED, true},
+                          Case{4242, CLD_DUMPED, true}, Case{4242, CLD_STOPPED, false},
+                          Case{4242, CLD_CONTINUED, false}, Case{4242, CLD_TRAPPED, false},
+                          Case{0, CLD_EXITED, false}, Case{0, 0, false}}) {
+        siginfo_t answer{};
+        answer.si_pid = c.pid;
+        answer.si_code = c.code;
+        EXPECT_EQ(reportsExit(answer), c.gone) << "pid " << c.pid << ", code " << c.code;
+    }
+}
+
+// The checks the process tests rest on read what the kernel tells, on every system: none of them holds
+// for want of a way to look.
+TEST(ProcessChecks, SeeThreadsDescriptorsZombiesAndReapedChildren) {
+    std::promise<void> release;
+    std::thread extra([waiting = release.get_future()] { waiting.wait(); });
+    const int during = threadCount();
+    EXPECT_GE(during, 2);
+    release.set_value();
+    extra.join();
+    EXPECT_TRUE(waitUntil([&] { return threadCount() < during; }, 5000));
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("held");
+    const int descriptors = openDescriptorCount();
+    EXPECT_GE(descriptors, 3);
+    {
+        QFile held(path);
+        ASSERT_TRUE(held.open(QIODevice::WriteOnly));
+        EXPECT_EQ(openDescriptorsOf(path), 1);
+        EXPECT_GT(openDescriptorCount(), descriptors);
+    }
+    EXPECT_EQ(openDescriptorsOf(path), 0);
+
+    const pid_t running = ::fork();
+    ASSERT_GE(running, 0);
+    if (running == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    const pid_t exiting = ::fork();
+    ASSERT_GE(exiting, 0);
+    if (exiting == 0) ::_exit(0);
+    EXPECT_FALSE(dead(running));
+    EXPECT_FALSE(reaped(running));
+    EXPECT_TRUE(waitUntil([&] { return dead(exiting); }, 5000)) << "a zombie is dead";
+    EXPECT_FALSE(reaped(exiting)) << "but not reaped";
+    for (const pid_t child : {running, exiting}) {
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+        EXPECT_TRUE(reaped(child));
+    }
+}
+
 TEST(LiveProcessRunner, LeavesNoDescriptorsThreadsOrChildrenBehind) {
     LiveProcessRunner runner;
-    runner.run(QStringLiteral("/bin/true"), {}); // warm-up
-    const int fdsBefore = openDescriptors();
+    runner.run(QStringLiteral("/usr/bin/true"), {}); // warm-up
+    const int fdsBefore = openDescriptorCount();
     const int threadsBefore = threadCount();
     for (int i = 0; i < 40; ++i) {
         EXPECT_EQ(runner.run(sh, {"-c", "echo out; echo err >&2"}), (ProcessResult{0, "out\n", "err\n"}));
@@ -735,8 +825,8 @@ TEST(LiveProcessRunner, LeavesNoDescriptorsThreadsOrChildrenBehind) {
         EXPECT_EQ(drain(failed).size(), 1u);
         auto [dropped, droppedHandle] = runner.stream(QStringLiteral("/bin/sleep"), {"100"});
     }
-    EXPECT_TRUE(waitUntil([&] { return openDescriptors() <= fdsBefore; }, 10000))
-        << openDescriptors() << " descriptors open, " << fdsBefore << " before";
+    EXPECT_TRUE(waitUntil([&] { return openDescriptorCount() <= fdsBefore; }, 10000))
+        << openDescriptorCount() << " descriptors open, " << fdsBefore << " before";
     EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }, 10000));
     // No child of ours is left, reaped or not.
     EXPECT_TRUE(waitUntil(

@@ -12,8 +12,6 @@
 
 #include <gmock/gmock.h>
 
-#include <sys/stat.h>
-
 using namespace qlan;
 using namespace qlan::test;
 using ::testing::ElementsAre;
@@ -128,8 +126,8 @@ TEST(SandboxTest, HelpersNeverWriteThroughALinkOutOfTheSandbox) {
     Sandbox sandbox;
     const QString zsh = QStandardPaths::findExecutable("zsh");
     ASSERT_FALSE(zsh.isEmpty()) << "zsh is needed by these tests";
-    struct stat before {};
-    ASSERT_EQ(::stat(QFile::encodeName(zsh).constData(), &before), 0);
+    const QFileInfo before(zsh);
+    ASSERT_TRUE(before.exists());
 
     sandbox.linkSystemProgram("/bin/zsh");
     EXPECT_EQ(QFileInfo(sandbox.map("/bin/zsh")).symLinkTarget(), QFileInfo(zsh).absoluteFilePath());
@@ -137,11 +135,9 @@ TEST(SandboxTest, HelpersNeverWriteThroughALinkOutOfTheSandbox) {
     sandbox.writeStub("/bin/zsh", StubSpec().withStdOut("stub\n"));
     EXPECT_FALSE(QFileInfo(sandbox.map("/bin/zsh")).isSymLink());
 
-    struct stat after {};
-    ASSERT_EQ(::stat(QFile::encodeName(zsh).constData(), &after), 0);
-    EXPECT_EQ(after.st_size, before.st_size);
-    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
-    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    const QFileInfo after(zsh);
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.lastModified(), before.lastModified());
 
     EXPECT_THROW(sandbox.linkSystemProgram("/usr/bin/no-such-program-qlan"), std::runtime_error);
 }
@@ -212,7 +208,13 @@ TEST(SandboxTest, StubsRecordEveryRunAndAnswerAsTold) {
     EXPECT_EQ(calls[0].environment.value("MULTI"), "a=b\nc");
     EXPECT_EQ(calls[0].environment.value("HOME"), sandbox.home());
     EXPECT_EQ(calls[0].environment.value("PATH"), "/usr/bin:/bin");
-    EXPECT_EQ(calls[0].environment.size(), 3) << "the environment seen is exactly the one given";
+    QMap<QString, QString> seen = calls[0].environment;
+#if !defined(__linux__)
+    // Only Linux shows a process its environment as it was started; elsewhere the stub's bash adds these.
+    seen.remove("PWD");
+    seen.remove("SHLVL");
+#endif
+    EXPECT_EQ(seen.size(), 3) << "the environment seen is exactly the one given";
     EXPECT_THAT(calls[1].arguments, IsEmpty()); // no arguments, not one empty argument
     EXPECT_EQ(calls[1].environment.value("HOME"), sandbox.home());
     EXPECT_TRUE(calls[1].environment.value("PATH").startsWith(sandbox.root() + "/opt/homebrew/bin:"));

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 
 #include <signal.h>
@@ -26,6 +25,7 @@ using qlan::test::dead;
 using qlan::test::drain;
 using qlan::test::nextWithin;
 using qlan::test::reaped;
+using qlan::test::threadCount;
 using qlan::test::readChildAndGrandchild;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
@@ -34,11 +34,6 @@ namespace {
 
 ShellRunner liveShell() {
     return ShellRunner(std::make_shared<LiveProcessRunner>());
-}
-
-int threadCount() {
-    return static_cast<int>(
-        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
 // A process runner that hands out a prepared stream and records what it was asked and what was done
@@ -79,7 +74,7 @@ TEST(ShellRunner, MapsLinesAndTheExitOfARealProgram) {
     EXPECT_THAT(drain(lines), testing::ElementsAre(StreamEvent::output("one"), StreamEvent::output("two"),
                                                    StreamEvent::output("three"), StreamEvent::completed(3)));
 
-    auto silent = shell.stream(QStringLiteral("/bin/true"), {});
+    auto silent = shell.stream(QStringLiteral("/usr/bin/true"), {});
     EXPECT_THAT(drain(silent), testing::ElementsAre(StreamEvent::completed(0)));
 
     auto killed = shell.stream(QStringLiteral("/bin/sh"), {"-c", "kill -TERM $$"});

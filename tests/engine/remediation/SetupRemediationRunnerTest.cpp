@@ -306,14 +306,19 @@ TEST(SetupRemediationRunner, AFileJobWaitsForAnotherProgramOnceOffTheCallingThre
     EXPECT_TRUE(failed[0].contains("hasn't finished in 10 seconds")) << failed[0].toStdString();
     EXPECT_EQ(setup.events.back(), Event::completed(1));
     EXPECT_TRUE(sandbox.exists("/Users/tester/.zshrc")) << "the next file is set up all the same";
-    EXPECT_EQ(test::threadsInFlock(), 1);
+    // Which call a thread waits in only Linux tells; elsewhere the lock file's descriptor stands for it.
+    if (const std::optional<int> waiting = test::threadsInFlock()) {
+        EXPECT_EQ(*waiting, 1);
+    }
     EXPECT_EQ(test::openDescriptorsOf(lockFile), 1);
 
     // The next job waits for the thread that waits already; a Cancel ends its wait at once.
     auto repair = std::make_unique<Screen>(
         runnerIn(sandbox).run(SetupRemediation::repairPath("/Users/tester/.local/bin"), "Quillane"));
     ASSERT_TRUE(test::waitUntil([&] { return repair->lines() == QStringList{waiting}; }));
-    EXPECT_EQ(test::threadsInFlock(), 1);
+    if (const std::optional<int> waiting = test::threadsInFlock()) {
+        EXPECT_EQ(*waiting, 1);
+    }
     const qsizetype threads = test::threadCount();
     repair.reset();
     EXPECT_TRUE(test::waitUntil([&] { return test::threadCount() < threads; }, 1000)) << "the job has ended";
@@ -321,6 +326,6 @@ TEST(SetupRemediationRunner, AFileJobWaitsForAnotherProgramOnceOffTheCallingThre
 
     holder.release();
     EXPECT_TRUE(test::waitUntil(
-        [&] { return test::openDescriptorsOf(lockFile) == 0 && test::threadsInFlock() == 0; }));
+        [&] { return test::openDescriptorsOf(lockFile) == 0 && test::threadsInFlock().value_or(0) == 0; }));
     EXPECT_FALSE(sandbox.exists("/Users/tester/.zprofile")) << "nothing was written for the canceled job";
 }
