@@ -45,7 +45,7 @@ void LiveProcessCancellation::cancel() {
     std::lock_guard lock(mutex_);
     canceled_ = true;
     if (process_ && !killAt_) killAt_ = Clock::now() + grace_;
-    signalLocked(SIGTERM);
+    terminateLocked();
 }
 
 void LiveProcessCancellation::kill() {
@@ -59,7 +59,7 @@ void LiveProcessCancellation::attach(pid_t pid) {
     process_ = pid;
     if (!canceled_) return;
     killAt_ = Clock::now() + grace_;
-    signalLocked(SIGTERM);
+    terminateLocked();
 }
 
 bool LiveProcessCancellation::hasExited() const {
@@ -161,6 +161,12 @@ std::int32_t LiveProcessCancellation::waitForExit() {
 bool LiveProcessCancellation::isCanceled() const {
     std::lock_guard lock(mutex_);
     return canceled_;
+}
+
+void LiveProcessCancellation::terminateLocked() const {
+    signalLocked(SIGTERM);
+    // A stopped member (SIGSTOP, SIGTSTP) takes its SIGTERM only once it runs again.
+    signalLocked(SIGCONT);
 }
 
 void LiveProcessCancellation::signalLocked(int signal) const {

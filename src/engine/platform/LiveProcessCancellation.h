@@ -96,6 +96,8 @@ public:
     bool isCanceled() const;
 
 private:
+    // SIGTERM to the group, then SIGCONT so that a stopped member takes it now.
+    void terminateLocked() const;
     void signalLocked(int signal) const;
 
     mutable std::mutex mutex_;

@@ -363,7 +363,8 @@ TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnSessionAndTheChosenEnvi
 
     // The child leads its own session and process group, without a controlling terminal.
     auto [idStream, idHandle] = runner.stream(
-        sh, {"-c", "if (: </dev/tty) 2>/dev/null; then echo terminal; else echo none; fi; echo $$; sleep 100"});
+        sh,
+        {"-c", "if (: </dev/tty) 2>/dev/null; then echo terminal; else echo none; fi; echo $$; sleep 100"});
     EXPECT_EQ(nextWithin(idStream), Event::line("none"));
     const std::optional<Event> id = nextWithin(idStream);
     ASSERT_TRUE(id.has_value());
@@ -680,6 +681,27 @@ TEST(LiveProcessRunnerStream, AStoppedChildIsReadToTheEndOnceContinued) {
     ASSERT_EQ(::kill(child, SIGCONT), 0);
     EXPECT_EQ(drain(stream, 10s), linesThenExit({"after"}, 7));
     EXPECT_TRUE(waitUntil([&] { return reaped(child); }, 5000));
+
+    // A stopped child that is cancelled is continued to take its SIGTERM, rather than left stopped until
+    // the SIGKILL after the grace: its handler runs.
+    QTemporaryDir dir;
+    const QString termed = dir.filePath("termed");
+    auto [stopped, stopHandle] = runner.stream(
+        sh, {"-c", "trap 'echo > " + termed + "; exit 0' TERM; echo $$; kill -STOP $$; sleep 30"});
+    const std::optional<Event> pid = nextWithin(stopped);
+    ASSERT_TRUE(pid.has_value());
+    const pid_t second = pid->text.toInt();
+    ASSERT_GT(second, 0);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            siginfo_t info{};
+            return ::waitid(P_PID, static_cast<id_t>(second), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
+                   info.si_pid == second;
+        },
+        5000));
+    stopped.cancel();
+    EXPECT_TRUE(waitUntil([&] { return reaped(second); }, 10000));
+    EXPECT_TRUE(QFileInfo::exists(termed)) << "ended by SIGKILL, not by its SIGTERM";
 }
 
 TEST(LiveProcessRunnerStream, EndingTheConsumerKillsTheChildAndItsDescendants) {
@@ -756,10 +778,10 @@ TEST(LiveProcessCancellation, OnlyAnExitOrADeathReportsTheChildGone) {
         int code;
         bool gone;
     };
-    for (const Case& c : {Case{4242, CLD_EXITED, true}, Case{4242, CLD_KILLED, true},
-                          Case{4242, CLD_DUMPED, true}, Case{4242, CLD_STOPPED, false},
-                          Case{4242, CLD_CONTINUED, false}, Case{4242, CLD_TRAPPED, false},
-                          Case{0, CLD_EXITED, false}, Case{0, 0, false}}) {
+    for (const Case& c :
+         {Case{4242, CLD_EXITED, true}, Case{4242, CLD_KILLED, true}, Case{4242, CLD_DUMPED, true},
+          Case{4242, CLD_STOPPED, false}, Case{4242, CLD_CONTINUED, false}, Case{4242, CLD_TRAPPED, false},
+          Case{0, CLD_EXITED, false}, Case{0, 0, false}}) {
         siginfo_t answer{};
         answer.si_pid = c.pid;
         answer.si_code = c.code;
