@@ -11,6 +11,7 @@
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
 #include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/SelectableText.h"
@@ -400,6 +401,48 @@ TEST(RadioRow, ReadsAsARadioButtonWithItsDescriptionAndItsOwnersChoice) {
     // The press action is a click: the owner decides.
     announced->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST(RadioGroup, ForgetsAChoiceDeletedWhileItLivesAndKeepsItsOneStopOfTab) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* before = new QPushButton(QStringLiteral("Before"));
+    auto* choices = new QWidget;
+    auto* column = new QVBoxLayout(choices);
+    auto* group = new RadioGroup(choices, QStringLiteral("Which one?"));
+    QList<RadioRow*> rows;
+    for (const QString& title : {QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")}) {
+        rows << new RadioRow(title, QString());
+        column->addWidget(rows.last());
+        group->addChoice(rows.last());
+        QObject::connect(rows.last(), &QAbstractButton::clicked, rows.last(),
+                         [row = rows.last()] { row->setSelected(true); });
+    }
+    auto* after = new QPushButton(QStringLiteral("After"));
+    layout->addWidget(before);
+    layout->addWidget(choices);
+    layout->addWidget(after);
+    rows[1]->setSelected(true);
+    showActive(&window);
+
+    // The chosen choice goes while it holds the focus, then one that does not.
+    before->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(before, Qt::Key_Tab);
+    ASSERT_TRUE(rows[1]->hasFocus());
+    delete rows.takeAt(1);
+    EXPECT_EQ(group->tabStop(), rows[0]);
+    before->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(before, Qt::Key_Tab);
+    EXPECT_TRUE(rows[0]->hasFocus());
+    QTest::keyClick(rows[0], Qt::Key_Down);
+    EXPECT_TRUE(rows[1]->hasFocus() && rows[1]->isChecked());
+    delete rows.takeAt(0);
+    QTest::keyClick(rows[0], Qt::Key_Up); // nothing left above it
+    EXPECT_TRUE(rows[0]->hasFocus());
+    QTest::keyClick(rows[0], Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus());
+    QTest::keyClick(after, Qt::Key_Backtab);
+    EXPECT_EQ(window.focusWidget(), rows[0]);
 }
 
 TEST(KeyboardWalk, FindsATrapAControlOutOfReadingOrderAWrongRoleAndAListThatDoesNotScrollByKeyboard) {
