@@ -24,6 +24,8 @@ using namespace qlan::test;
 namespace {
 
 const JDKInfo kTemurin25 = jdkAt("25.0.1", "temurin-25.jdk");
+// While this file exists, brew's install waits after its first line.
+const QString kHold = QStringLiteral("/.journey/hold-install");
 
 class JavaJourney : public JourneyTest {
 protected:
@@ -44,12 +46,14 @@ protected:
             QStringLiteral("/opt/homebrew/bin/brew"),
             StubSpec().withScript(QStringLiteral("case \"$1\" in\n"
                                                  "  install) echo \"==> Installing ${@: -1}\"\n"
+                                                 "    while [ -e '%4' ]; do /bin/sleep 0.05; done\n"
                                                  "    /bin/mkdir -p '%1/bin' && /bin/cp '%2' '%3';;\n"
                                                  "  --version) echo 'Homebrew 4.4.0';;\n"
                                                  "esac\n")
                                       .arg(sandbox_.map(kTemurin25.path),
                                            sandbox_.map(QStringLiteral("/.journey-java-home")),
-                                           sandbox_.map(QStringLiteral("/usr/libexec/java_home")))));
+                                           sandbox_.map(QStringLiteral("/usr/libexec/java_home")),
+                                           sandbox_.map(kHold))));
     }
 };
 
@@ -65,7 +69,12 @@ TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
     ASSERT_TRUE(waitUntil([&] { return button(QStringLiteral("diagnosis-d1-install-chosen")); }))
         << visibleButtons().join('\n').toStdString();
     capture(QStringLiteral("d1"));
+    sandbox_.writeFile(kHold, "");
     click(QStringLiteral("diagnosis-d1-install-chosen"));
+    ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("Running…")); }));
+    capture(QStringLiteral("installing")); // Return pressed there, wherever the focus is, stops nothing
+    EXPECT_TRUE(visibleTexts().contains(QStringLiteral("Running…")));
+    QFile::remove(sandbox_.map(kHold));
     clickTitled(QStringLiteral("Continue to verify"));
     ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("Java installed")); }));
     capture(QStringLiteral("installed"));

@@ -3,6 +3,7 @@
 #include "support/AccessibleNames.h"
 #include "support/RenderedPixels.h"
 #include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
 
@@ -17,6 +18,7 @@
 #include <QMetaEnum>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
@@ -142,6 +144,46 @@ bool scrollsSidewaysByKeyboard(QAbstractScrollArea* area) {
     return scrolls;
 }
 
+// Only a button bound to Return is a default, drawn (isDefault) and announced so; no other button is,
+// whichever holds the focus. Returns the window's default button, if it shows one.
+QPushButton* checkDefault(QWidget* window, QStringList& faults) {
+    QPushButton* shown = nullptr;
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        if (button->window() != window || !button->isVisible()) continue;
+        const auto* prominent = qobject_cast<ProminentButton*>(button);
+        const bool bound = prominent && prominent->isBoundToReturn();
+        const bool announced = accessible(button) && accessible(button)->state().defaultButton;
+        if (button->isDefault() != bound || announced != bound) {
+            const QString fault = describe(button) + (bound ? QStringLiteral(": bound to Return, but not "
+                                                                             "drawn and announced as the default")
+                                                            : QStringLiteral(": drawn or announced as the "
+                                                                             "default, but Return is not its"));
+            if (!faults.contains(fault)) faults << fault;
+        }
+        if (bound && shown) faults << describe(button) + QStringLiteral(": a second default button");
+        if (bound) shown = button;
+    }
+    return shown;
+}
+
+// Where the window shows no default, Return presses no button wherever the focus is (a link follows
+// itself on Return and a text field takes it: not pressed there).
+void checkReturnPressesNothing(QWidget* window, QStringList& faults) {
+    QWidget* focus = window->focusWidget() ? window->focusWidget() : window;
+    if (fittingRole(focus) == QAccessible::Link || qobject_cast<QLabel*>(focus) || isTextField(focus)) return;
+    QObject clicks;
+    QStringList pressed;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        if (button->window() == window && button->isVisible())
+            QObject::connect(button, &QAbstractButton::clicked, &clicks,
+                             [&pressed, button] { pressed << describe(button); });
+    QTest::keyClick(focus, Qt::Key_Return);
+    if (!pressed.isEmpty() || !window->isVisible())
+        faults << QStringLiteral("Return pressed from ") + describe(focus) + QStringLiteral(" presses ") +
+                      (pressed.isEmpty() ? QStringLiteral("nothing but closes the window") : pressed.join(", ")) +
+                      QStringLiteral(", though the window shows no default button");
+}
+
 void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     QHash<QWidget*, int> checkedInGroup; // radio buttons by the widget that holds them
     for (QWidget* control : controls) {
@@ -189,6 +231,8 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     // Tab until the focus comes round again: from a container the screen left the focus on, else from
     // nothing focused. (A focus on a hidden control is where the test left it: in an active window Qt
     // moves it on when the control hides.)
+    QPushButton* const defaultButton = checkDefault(window, faults);
+    if (!defaultButton) checkReturnPressesNothing(window, faults);
     const QPointer<QWidget> focused = window->focusWidget();
     const bool onContainer = focused && focused->isVisible() && !(focused->focusPolicy() & Qt::TabFocus);
     if (focused && !onContainer) focused->clearFocus();
@@ -225,6 +269,10 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
                           describe(to) + QStringLiteral(", which reads before it");
         if (const ::testing::AssertionResult ring = focusRingStandsOutside(to); !ring)
             faults << describe(to) + QStringLiteral(": ") + QString::fromStdString(ring.message());
+        if (checkDefault(window, faults) != defaultButton)
+            faults << describe(to) + QStringLiteral(": the default button changes when it takes the focus");
+        else if (!defaultButton)
+            checkReturnPressesNothing(window, faults);
         stops.append(to);
     }
     // Exclusive choices of one group are one stop: Tab reaches the group, the arrow keys choose in it.
