@@ -9,6 +9,7 @@
 #include "support/Wait.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/scaffold/NavigationStackView.h"
+#include "ui/widgets/SheetDialog.h"
 
 #include <QFile>
 #include <QLabel>
@@ -88,6 +89,11 @@ TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
                 ::testing::IsSupersetOf({QStringLiteral("Java installed"), QStringLiteral("(unset)")}));
     EXPECT_NE(button(QStringLiteral("continue-to-audit")), nullptr);
     clickTitled(QStringLiteral("Set JAVA_HOME (recommended)"));
+    // The diff opens with the focus on its view control; "Apply" is the default.
+    ASSERT_TRUE(waitUntil([&] { return visibleButtons().join(' ').contains("\"Apply\""); }));
+    const auto* focused = qobject_cast<QAbstractButton*>(openSheet()->focusWidget());
+    EXPECT_EQ(focused ? focused->text() : QString(), QStringLiteral("Show only changes"));
+    capture(QStringLiteral("java-home"));
     clickTitled(QStringLiteral("Apply"));
     // The write runs off the GUI thread; the sheet then offers the next step.
     ASSERT_TRUE(waitUntil([&] { return visibleButtons().join(' ').contains("\"Continue to verify\""); }));

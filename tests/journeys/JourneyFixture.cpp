@@ -178,6 +178,12 @@ bool JourneyTest::waitForShown(const QString& name, int timeoutMs) const {
         timeoutMs);
 }
 
+SheetDialog* JourneyTest::openSheet() const {
+    for (SheetDialog* sheet : root_->findChildren<SheetDialog*>())
+        if (sheet->isVisible()) return sheet;
+    return nullptr;
+}
+
 SetupActionBatch* JourneyTest::sheetBatch() const {
     for (SetupActionProgressView* view : root_->findChildren<SetupActionProgressView*>())
         if (view->isVisible()) return view->batch();
@@ -215,11 +221,10 @@ void JourneyTest::capture(const QString& name) {
     EXPECT_TRUE(announcesShownTexts(root_.get())) << file.toStdString();
     EXPECT_TRUE(fitsAtMinimumSize(root_.get())) << file.toStdString();
     QWidget* keyboardWindow = root_.get(); // an open sheet holds the keyboard
-    for (SheetDialog* sheet : root_->findChildren<SheetDialog*>())
-        if (sheet->isVisible()) {
-            saveScreenshot(sheet, file + QStringLiteral("-sheet"));
-            keyboardWindow = sheet;
-        }
+    if (SheetDialog* sheet = openSheet()) {
+        saveScreenshot(sheet, file + QStringLiteral("-sheet"));
+        keyboardWindow = sheet;
+    }
     // A person walks the window in front: the one a sheet leaves is active again once it closes.
     keyboardWindow->activateWindow();
     EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == keyboardWindow; }))

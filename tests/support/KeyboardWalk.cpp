@@ -202,6 +202,9 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
                                                   QAccessibleActionInterface::pressAction())))
             faults << describe(control) + QStringLiteral(": a link without the press action");
         if (role == QAccessible::RadioButton) {
+            if (QAccessibleInterface* group = interface->parent();
+                group && group->role() == QAccessible::Grouping && group->text(QAccessible::Name).isEmpty())
+                faults << describe(control) + QStringLiteral(": its group has no name");
             if (interface->state().checked != qobject_cast<QAbstractButton*>(control)->isChecked())
                 faults << describe(control) + QStringLiteral(": announces another checked state");
             if (interface->state().checked && ++checkedInGroup[control->parentWidget()] == 2)
