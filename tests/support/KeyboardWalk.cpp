@@ -2,6 +2,7 @@
 
 #include "support/AccessibleNames.h"
 #include "support/RenderedPixels.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/RadioGroup.h"
@@ -184,6 +185,49 @@ void checkReturnPressesNothing(QWidget* window, QStringList& faults) {
                       QStringLiteral(", though the window shows no default button");
 }
 
+// The focus ring the window shows; null when it shows none.
+QWidget* shownRing(QWidget* window) {
+    auto* ring = window->findChild<QWidget*>(QStringLiteral("focus-ring"), Qt::FindDirectChildrenOnly);
+    return ring && ring->isVisible() ? ring : nullptr;
+}
+
+// A click inside the ring of a check box or a radio button, in its middle or just inside either end,
+// reaches it: it toggles the check box (clicked again, back) and chooses the chosen radio button again;
+// on a radio button not chosen, the press alone takes it down (it is released elsewhere, no click).
+void checkClicksInsideRing(QWidget* control, QWidget* window, QStringList& faults) {
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    const QWidget* ring = shownRing(window);
+    const std::optional<QAccessible::Role> role = fittingRole(control);
+    if (!button || !ring || (role != QAccessible::CheckBox && role != QAccessible::RadioButton)) return;
+    const QRect edge = ring->geometry() - QMargins(focusRingExtent, focusRingExtent, focusRingExtent,
+                                                   focusRingExtent);
+    const int middle = edge.center().y();
+    for (const QPoint at : {edge.center(), QPoint(edge.left() + 2, middle), QPoint(edge.right() - 2, middle)}) {
+        const QPoint local = button->mapFrom(window, at);
+        const bool wasChecked = button->isChecked();
+        bool reached = false;
+        if (role == QAccessible::CheckBox || wasChecked) {
+            int clicks = 0;
+            QObject counter;
+            QObject::connect(button, &QAbstractButton::clicked, &counter, [&clicks] { ++clicks; });
+            QTest::mouseClick(button, Qt::LeftButton, {}, local);
+            reached = clicks == 1 && button->isChecked() == (role == QAccessible::CheckBox ? !wasChecked : true);
+            if (button->isChecked() != wasChecked) QTest::mouseClick(button, Qt::LeftButton, {}, local);
+        } else {
+            QTest::mousePress(button, Qt::LeftButton, {}, local);
+            reached = button->isDown();
+            QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-1000, -1000));
+        }
+        QWidget* under = window->childAt(at);
+        if (!reached || under != button)
+            faults << describe(button) + QStringLiteral(": a click inside its ring at (%1, %2) ")
+                                             .arg(at.x())
+                                             .arg(at.y()) +
+                          (under != button ? QStringLiteral("lands on ") + (under ? describe(under) : QStringLiteral("nothing"))
+                                           : QStringLiteral("does not toggle or choose it"));
+    }
+}
+
 void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     QHash<QWidget*, int> checkedInGroup; // radio buttons by the widget that holds them
     for (QWidget* control : controls) {
@@ -234,6 +278,11 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     // Tab until the focus comes round again: from a container the screen left the focus on, else from
     // nothing focused. (A focus on a hidden control is where the test left it: in an active window Qt
     // moves it on when the control hides.)
+    // As a pointer user finds the window: no ring before a key moves the focus, but on a text field.
+    const bool keyboardUsed = keyboardHasMovedFocus();
+    if (QWidget* ring = shownRing(window); ring && !keyboardUsed && !isTextField(window->focusWidget()))
+        faults << QStringLiteral("a focus ring shows on ") + describe(window->focusWidget()) +
+                      QStringLiteral(" before any key moved the focus");
     QPushButton* const defaultButton = checkDefault(window, faults);
     if (!defaultButton) checkReturnPressesNothing(window, faults);
     const QPointer<QWidget> focused = window->focusWidget();
@@ -272,6 +321,7 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
                           describe(to) + QStringLiteral(", which reads before it");
         if (const ::testing::AssertionResult ring = focusRingStandsOutside(to); !ring)
             faults << describe(to) + QStringLiteral(": ") + QString::fromStdString(ring.message());
+        checkClicksInsideRing(to, window, faults);
         if (checkDefault(window, faults) != defaultButton)
             faults << describe(to) + QStringLiteral(": the default button changes when it takes the focus");
         else if (!defaultButton)
@@ -311,6 +361,7 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     else if (window->focusWidget())
         window->focusWidget()->clearFocus();
     window->setAttribute(Qt::WA_KeyboardFocusChange, false);
+    if (!keyboardUsed) forgetKeyboardUse();
 
     if (faults.isEmpty()) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();

@@ -9,7 +9,9 @@
 // press action, and a stop of Tab that shows it has the focus (Tab stops on a label for its links only).
 // A list or a scroll view wider than it shows is reached by Tab and scrolls sideways with Left, Right,
 // Home and End. Wherever Tab stops, the focus ring is seen and stands outside what the control draws
-// (RenderedPixels.h). Only a button bound to Return is a default, drawn and announced so, and no button
+// (RenderedPixels.h); a click inside the ring of a check box or a radio button, in its middle or near
+// either end, reaches the control; and before the walk's first key no ring shows (but on a text field),
+// as a pointer user finds the window. Only a button bound to Return is a default, drawn and announced so, and no button
 // becomes one by taking the focus; where the window has none (a sheet whose work runs), Return pressed
 // wherever Tab stops presses no button and closes nothing.
 

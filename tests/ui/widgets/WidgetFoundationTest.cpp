@@ -8,12 +8,15 @@
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/FramedBox.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
 #include "ui/widgets/ScreenPieces.h"
+#include "ui/widgets/SegmentedControl.h"
 #include "ui/widgets/SelectableText.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/SystemColors.h"
@@ -445,6 +448,41 @@ TEST(RadioGroup, ForgetsAChoiceDeletedWhileItLivesAndKeepsItsOneStopOfTab) {
     EXPECT_EQ(window.focusWidget(), rows[0]);
 }
 
+TEST(KeyboardFocus, TheRingWaitsForTheKeyboardButShowsOnATextFieldRoundItsFrame) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* button = new QPushButton(QStringLiteral("One"));
+    auto* modes = new SegmentedControl({QStringLiteral("Left"), QStringLiteral("Right")});
+    auto* field = new QPlainTextEdit;
+    auto* frame = new FramedBox(field, 4);
+    for (QWidget* widget : {static_cast<QWidget*>(button), static_cast<QWidget*>(modes), static_cast<QWidget*>(frame)})
+        layout->addWidget(widget);
+    showActive(&window);
+    const auto ring = [&window]() -> std::optional<QRect> {
+        auto* layer = window.findChild<QWidget*>(QStringLiteral("focus-ring"));
+        return layer && layer->isVisible() ? std::optional(layer->geometry()) : std::nullopt;
+    };
+    const auto around = [&window](QWidget* widget) {
+        return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size()) +
+               QMargins(focusRingExtent, focusRingExtent, focusRingExtent, focusRingExtent);
+    };
+
+    button->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(ring(), std::nullopt);
+    field->setFocus(Qt::MouseFocusReason); // a text field shows where the typing goes, round its frame
+    EXPECT_EQ(ring(), around(frame));
+    modes->segment(0)->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(ring(), std::nullopt);
+    // An arrow key moves the focus: from then on the ring shows, round the focused segment.
+    QTest::keyClick(modes->segment(0), Qt::Key_Right);
+    ASSERT_TRUE(modes->segment(1)->hasFocus());
+    EXPECT_EQ(ring(), around(modes->segment(1)));
+    button->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(ring(), around(button));
+    forgetKeyboardUse();
+    EXPECT_EQ(ring(), std::nullopt);
+}
+
 TEST(KeyboardWalk, FindsATrapAControlOutOfReadingOrderAWrongRoleAndAListThatDoesNotScrollByKeyboard) {
     QWidget window;
     window.resize(300, 400);
@@ -559,9 +597,12 @@ TEST(RenderedPixels, FindAFocusMarkOverItsTitleAndATextTooFaintToRead) {
         layout->addWidget(widget);
     showActive(&window);
 
-    barred->setFocus(Qt::TabFocusReason);
+    // Reached by the keyboard, as the ring waits for it.
+    skip->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(skip, Qt::Key_Backtab);
+    ASSERT_TRUE(barred->hasFocus());
     EXPECT_THAT(qlan::test::focusRingStandsOutside(barred).message(), testing::HasSubstr("covers"));
-    skip->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(barred, Qt::Key_Tab);
     EXPECT_TRUE(qlan::test::focusRingStandsOutside(skip));
     const std::string texts = qlan::test::textsReadInBothAppearances(&window).message();
     EXPECT_THAT(texts, testing::HasSubstr("light: QLabel  \"Faint\""));
