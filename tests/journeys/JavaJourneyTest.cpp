@@ -8,6 +8,7 @@
 #include "support/StubShell.h"
 #include "support/Wait.h"
 #include "ui/appshell/QLANRootView.h"
+#include "ui/progress/OutputLinesView.h"
 #include "ui/scaffold/NavigationStackView.h"
 #include "ui/widgets/SheetDialog.h"
 
@@ -25,7 +26,7 @@ using namespace qlan::test;
 namespace {
 
 const JDKInfo kTemurin25 = jdkAt("25.0.1", "temurin-25.jdk");
-// While this file exists, brew's install waits after its first line.
+// While this file exists, brew's install waits after its first lines (more than its sheet shows).
 const QString kHold = QStringLiteral("/.journey/hold-install");
 
 class JavaJourney : public JourneyTest {
@@ -47,6 +48,7 @@ protected:
             QStringLiteral("/opt/homebrew/bin/brew"),
             StubSpec().withScript(QStringLiteral("case \"$1\" in\n"
                                                  "  install) echo \"==> Installing ${@: -1}\"\n"
+                                                 "    for part in {1..40}; do echo \"==> Unpacking part $part\"; done\n"
                                                  "    while [ -e '%4' ]; do /bin/sleep 0.05; done\n"
                                                  "    /bin/mkdir -p '%1/bin' && /bin/cp '%2' '%3';;\n"
                                                  "  --version) echo 'Homebrew 4.4.0';;\n"
@@ -72,7 +74,10 @@ TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
     capture(QStringLiteral("d1"));
     sandbox_.writeFile(kHold, "");
     click(QStringLiteral("diagnosis-d1-install-chosen"));
-    ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("Running…")); }));
+    ASSERT_TRUE(waitUntil([&] {
+        const auto* output = openSheet() ? openSheet()->findChild<OutputLinesView*>() : nullptr;
+        return output && output->model() && output->model()->rowCount() == 41;
+    }));
     capture(QStringLiteral("installing")); // Return pressed there, wherever the focus is, stops nothing
     EXPECT_TRUE(visibleTexts().contains(QStringLiteral("Running…")));
     QFile::remove(sandbox_.map(kHold));

@@ -127,22 +127,48 @@ void checkLinks(QLabel* label, const QStringList& links, QStringList& faults) {
                           QStringLiteral("\" is not announced as a link with the press action");
 }
 
-// A list or a scroll view wider than it shows scrolls sideways with Left, Right, Home and End.
-bool scrollsSidewaysByKeyboard(QAbstractScrollArea* area) {
-    QScrollBar* across = area->horizontalScrollBar();
-    const int was = across->value();
-    across->setValue(across->minimum());
+// What the keys do not scroll as they should: Left and Right sideways, Home and End to the top and
+// the bottom. The view is left where it was.
+QStringList keysThatDoNotScroll(QAbstractScrollArea* area) {
+    QStringList wrong;
     area->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(area, Qt::Key_End);
-    bool scrolls = across->value() == across->maximum();
-    QTest::keyClick(area, Qt::Key_Home);
-    scrolls = scrolls && across->value() == across->minimum();
-    QTest::keyClick(area, Qt::Key_Right);
-    scrolls = scrolls && across->value() > across->minimum();
-    QTest::keyClick(area, Qt::Key_Left);
-    scrolls = scrolls && across->value() == across->minimum();
-    across->setValue(was);
-    return scrolls;
+    for (const bool sideways : {true, false}) {
+        QScrollBar* bar = sideways ? area->horizontalScrollBar() : area->verticalScrollBar();
+        if (bar->maximum() <= bar->minimum()) continue;
+        const int was = bar->value();
+        bar->setValue(bar->minimum());
+        QTest::keyClick(area, sideways ? Qt::Key_Right : Qt::Key_End);
+        bool scrolls = sideways ? bar->value() > bar->minimum() : bar->value() == bar->maximum();
+        QTest::keyClick(area, sideways ? Qt::Key_Left : Qt::Key_Home);
+        scrolls = scrolls && bar->value() == bar->minimum();
+        bar->setValue(was);
+        if (!scrolls)
+            wrong << (sideways ? QStringLiteral("Left and Right do not scroll it sideways")
+                               : QStringLiteral("Home and End do not reach its top and bottom"));
+    }
+    return wrong;
+}
+
+// Whatever Tab stops on that is no control is a list to read: announced as a list, each row a list
+// item with no action.
+void checkList(QWidget* stop, QStringList& faults) {
+    QAccessibleInterface* list = accessible(stop);
+    if (!list || list->role() != QAccessible::List) {
+        faults << describe(stop) + QStringLiteral(": Tab stops on it, but it is announced as ") +
+                      (list ? roleName(list->role()) : QStringLiteral("nothing")) + QStringLiteral(", not a list");
+        return;
+    }
+    for (int i = 0; i < std::min(list->childCount(), 50); ++i) {
+        QAccessibleInterface* row = list->child(i);
+        const QStringList actions = row && row->actionInterface() ? row->actionInterface()->actionNames() : QStringList();
+        if (!row || row->role() != QAccessible::ListItem || !actions.isEmpty()) {
+            faults << describe(stop) + QStringLiteral(": its row %1 is announced as ").arg(i) +
+                          (row ? roleName(row->role()) : QStringLiteral("nothing")) +
+                          (actions.isEmpty() ? QString() : QStringLiteral(" offering ") + actions.join(", ")) +
+                          QStringLiteral(", not a plain list item");
+            return;
+        }
+    }
 }
 
 // Only a button bound to Return is a default, drawn (isDefault) and announced so; no other button is,
@@ -316,6 +342,7 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
         if (!fittingRole(to) &&
             (!accessible(to) || accessible(to)->text(QAccessible::Name).trimmed().isEmpty()))
             faults << describe(to) + QStringLiteral(": Tab stops on it, but it has no name");
+        if (!fittingRole(to) && !qobject_cast<QLabel*>(to)) checkList(to, faults);
         if (!stops.isEmpty() && readsBefore(to, stops.last(), window))
             faults << QStringLiteral("Tab goes from ") + describe(stops.last()) + QStringLiteral(" to ") +
                           describe(to) + QStringLiteral(", which reads before it");
@@ -345,15 +372,13 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
             faults << describe(it.key()) + QStringLiteral(": its link \"") + link +
                           QStringLiteral("\" is not reached by Tab");
     for (QAbstractScrollArea* area : window->findChildren<QAbstractScrollArea*>()) {
+        if (area->window() != window || !area->isVisible() || isTextField(area)) continue;
         const QScrollBar* across = area->horizontalScrollBar();
-        if (area->window() != window || !area->isVisible() || isTextField(area) ||
-            across->maximum() <= across->minimum())
-            continue;
-        if (!stops.contains(area))
+        if (!stops.contains(area) && across->maximum() > across->minimum())
             faults << describe(area) + QStringLiteral(": scrolls sideways, but Tab does not reach it");
-        else if (!scrollsSidewaysByKeyboard(area))
-            faults << describe(area) +
-                          QStringLiteral(": Left, Right, Home and End do not scroll it sideways");
+        else if (stops.contains(area))
+            for (const QString& fault : keysThatDoNotScroll(area))
+                faults << describe(area) + QStringLiteral(": ") + fault;
     }
 
     if (focused)

@@ -235,8 +235,8 @@ bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event) {
     static constexpr KeyScroll scrolls[] = {
         {Qt::Key_Left, true, QAbstractSlider::SliderSingleStepSub},
         {Qt::Key_Right, true, QAbstractSlider::SliderSingleStepAdd},
-        {Qt::Key_Home, true, QAbstractSlider::SliderToMinimum},
-        {Qt::Key_End, true, QAbstractSlider::SliderToMaximum},
+        {Qt::Key_Home, false, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, false, QAbstractSlider::SliderToMaximum},
         {Qt::Key_Up, false, QAbstractSlider::SliderSingleStepSub},
         {Qt::Key_Down, false, QAbstractSlider::SliderSingleStepAdd},
         {Qt::Key_PageUp, false, QAbstractSlider::SliderPageStepSub},

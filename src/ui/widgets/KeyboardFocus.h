@@ -59,7 +59,7 @@ bool keyboardHasMovedFocus();
 void forgetKeyboardUse();
 
 // Scrolls `view` as a key pressed in it asks, as the Mac's scroll views do (they scroll rather than move
-// a current row): Left/Right by a step sideways, Home/End to the rows' start and end, Up/Down by a step,
+// a current row): Left/Right by a step sideways, Home/End to the top and the bottom, Up/Down by a step,
 // Page Up/Page Down by a page. True when the key was one of these (without modifiers) and is taken.
 bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event);
 
