@@ -73,7 +73,8 @@ QRect RadioRow::shownArea() const {
                         .boundingRect(label->contentsRect(), int(label->alignment()) | Qt::TextWordWrap,
                                       label->text())
                         .translated(label->pos());
-    return area;
+    // A little room past the ends of the texts, so that the ring never touches them.
+    return (area + QMargins(0, 0, 3, 0)) & rect();
 }
 
 void RadioRow::resizeEvent(QResizeEvent* event) {
