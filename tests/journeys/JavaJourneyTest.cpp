@@ -48,7 +48,7 @@ protected:
             QStringLiteral("/opt/homebrew/bin/brew"),
             StubSpec().withScript(QStringLiteral("case \"$1\" in\n"
                                                  "  install) echo \"==> Installing ${@: -1}\"\n"
-                                                 "    for part in {1..40}; do echo \"==> Unpacking part $part\"; done\n"
+                                                 "    for n in {1..40}; do echo \"==> Part $n\"; done\n"
                                                  "    while [ -e '%4' ]; do /bin/sleep 0.05; done\n"
                                                  "    /bin/mkdir -p '%1/bin' && /bin/cp '%2' '%3';;\n"
                                                  "  --version) echo 'Homebrew 4.4.0';;\n"

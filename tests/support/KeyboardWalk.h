@@ -1,20 +1,18 @@
 #pragma once
-// A window as a keyboard and screen-reader user meets it. Every control a person can use (a button, a link,
-// a radio button, a check box, a text field) that is shown and enabled has a name and the accessible role
-// of what it is; radio buttons of one group have at most one checked, and a link offers the press action.
-// Tab reaches every control once, in reading order (top to bottom, and left to right within a line),
-// starting from the first: pressed from nothing focused, or from a container the screen left the focus on;
-// pressed in a text field it moves on and types nothing. Whatever else Tab stops on is a list to read:
-// announced as a list with a name, each row a list item with no action. Each link a label shows is a link
-// of its own: announced as one with the press action, and a stop of Tab that shows it has the focus (Tab
-// stops on a label for its links only). A list or a scroll view wider than it shows is reached by Tab; the
-// keys scroll what Tab reaches: Left and Right sideways, Home and End to the top and the bottom. Wherever
-// Tab stops, the focus ring is seen and stands outside what the control draws (RenderedPixels.h); a click
-// inside the ring of a check box or a radio button, in its middle or near either end, reaches the control;
-// and before the walk's first key no ring shows (but on a text field), as a pointer user finds the window.
-// Only a button bound to Return is a default, drawn and announced so, and no button becomes one by taking
-// the focus; where the window has none (a sheet whose work runs), Return pressed wherever Tab stops presses
-// no button and closes nothing.
+// A window as a keyboard and screen-reader user meets it. Every control a person can use (a button, a
+// link, a radio button, a check box, a text field) that is shown and enabled has a name and the
+// accessible role of what it is; radio buttons of one group have at most one checked, and a link offers
+// the press action. Tab reaches every control once, in reading order (top to bottom, and left to right
+// within a line), starting from the first: pressed from nothing focused, or from a container the screen
+// left the focus on; pressed in a text field it moves on and types nothing. Whatever else Tab stops on (a
+// list) has a name and reads as a list of plain items. Each link a label shows is a link of its own:
+// announced as one with the press action, and a stop of Tab that shows it has the focus (Tab stops on a label
+// for its links only). A list or a scroll view wider than it shows is reached by Tab; Left and Right scroll
+// what Tab reaches sideways, Home and End to the top and the bottom. Wherever Tab stops, the focus ring is
+// seen and stands outside what the control draws (RenderedPixels.h), and a click inside the ring of a check
+// box or radio button reaches it; before the first key no ring shows (but on a text field). Only a button
+// bound to Return is a default, drawn and announced so, whoever has the focus; where the window has none,
+// Return at any stop presses nothing.
 
 #include <gtest/gtest.h>
 

@@ -110,7 +110,8 @@ private:
         const auto* area = qobject_cast<const QScrollArea*>(list_);
         const QLayout* layout = area && area->widget() ? area->widget()->layout() : nullptr;
         for (int i = 0; layout && i < layout->count(); ++i)
-            if (const auto* label = qobject_cast<const QLabel*>(layout->itemAt(i)->widget())) labels.append(label);
+            if (const auto* label = qobject_cast<const QLabel*>(layout->itemAt(i)->widget()))
+                labels.append(label);
         return labels;
     }
 
@@ -172,7 +173,9 @@ public:
         const auto* row = dynamic_cast<const ListRow*>(child);
         return row && row->parent() == this ? row->row() : -1;
     }
-    QAccessibleInterface* childAt(int x, int y) const override { return child(ListRows(widget()).rowAt({x, y})); }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        return child(ListRows(widget()).rowAt({x, y}));
+    }
 
 private:
     mutable QHash<int, QAccessible::Id> rows_;

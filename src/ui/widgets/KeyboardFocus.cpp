@@ -124,7 +124,8 @@ public:
 private:
     void follow(QWidget* control) {
         // Qt marks the window whose focus Tab, Shift-Tab or an arrow key moved.
-        if (control && control->window()->testAttribute(Qt::WA_KeyboardFocusChange)) keyboardMovedFocus = true;
+        if (control && control->window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            keyboardMovedFocus = true;
         for (const QPointer<QWidget>& watched : std::as_const(watched_))
             if (watched) watched->removeEventFilter(this);
         watched_.clear();

@@ -75,7 +75,8 @@ TEST(JavaVersionChooserView, RowsFollowTheBindingAndClicksWriteIt) {
                       QPoint(row21->width() - 5, row21->titleLabel()->geometry().center().y()));
     EXPECT_EQ(chosen.value(), 25);
     RadioRow* row17 = chooser.row(17);
-    QTest::mouseClick(row17, Qt::LeftButton, {}, row17->descriptionLabel()->geometry().bottomLeft() + QPoint(4, -4));
+    QTest::mouseClick(row17, Qt::LeftButton, {},
+                      row17->descriptionLabel()->geometry().bottomLeft() + QPoint(4, -4));
     EXPECT_EQ(chosen.value(), 17);
     EXPECT_EQ(checkedMajors(chooser), QList<int>{17});
     QTest::mouseClick(row17, Qt::LeftButton);
