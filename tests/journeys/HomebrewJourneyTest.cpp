@@ -392,7 +392,8 @@ TEST_F(HomebrewJourney, CancelInTheMiddleOfTheHomebrewAndACaskInstall) {
         ASSERT_TRUE(waitUntil([&] {
             return sheetBatch() && (pids = announcedPids(sheetBatch()->lines())).first;
         })) << (sheetBatch() ? sheetBatch()->lines().join('\n').toStdString() : std::string("no sheet"));
-        capture(name);
+        capture(name); // Return pressed there, wherever the focus is, stops nothing
+        ASSERT_TRUE(sheetBatch() && !sheetBatch()->hasEnded());
         const QMap<QString, QByteArray> before = homeFiles();
         click(QStringLiteral("setup-action-cancel"));
         // The sheet closes, and nothing it started lives on.

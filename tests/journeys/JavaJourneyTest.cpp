@@ -8,7 +8,9 @@
 #include "support/StubShell.h"
 #include "support/Wait.h"
 #include "ui/appshell/QLANRootView.h"
+#include "ui/progress/OutputLinesView.h"
 #include "ui/scaffold/NavigationStackView.h"
+#include "ui/widgets/SheetDialog.h"
 
 #include <QFile>
 #include <QLabel>
@@ -24,6 +26,8 @@ using namespace qlan::test;
 namespace {
 
 const JDKInfo kTemurin25 = jdkAt("25.0.1", "temurin-25.jdk");
+// While this file exists, brew's install waits after its first lines (more than its sheet shows).
+const QString kHold = QStringLiteral("/.journey/hold-install");
 
 class JavaJourney : public JourneyTest {
 protected:
@@ -44,12 +48,15 @@ protected:
             QStringLiteral("/opt/homebrew/bin/brew"),
             StubSpec().withScript(QStringLiteral("case \"$1\" in\n"
                                                  "  install) echo \"==> Installing ${@: -1}\"\n"
+                                                 "    for n in {1..40}; do echo \"==> Part $n\"; done\n"
+                                                 "    while [ -e '%4' ]; do /bin/sleep 0.05; done\n"
                                                  "    /bin/mkdir -p '%1/bin' && /bin/cp '%2' '%3';;\n"
                                                  "  --version) echo 'Homebrew 4.4.0';;\n"
                                                  "esac\n")
                                       .arg(sandbox_.map(kTemurin25.path),
                                            sandbox_.map(QStringLiteral("/.journey-java-home")),
-                                           sandbox_.map(QStringLiteral("/usr/libexec/java_home")))));
+                                           sandbox_.map(QStringLiteral("/usr/libexec/java_home")),
+                                           sandbox_.map(kHold))));
     }
 };
 
@@ -65,7 +72,15 @@ TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
     ASSERT_TRUE(waitUntil([&] { return button(QStringLiteral("diagnosis-d1-install-chosen")); }))
         << visibleButtons().join('\n').toStdString();
     capture(QStringLiteral("d1"));
+    sandbox_.writeFile(kHold, "");
     click(QStringLiteral("diagnosis-d1-install-chosen"));
+    ASSERT_TRUE(waitUntil([&] {
+        const auto* output = openSheet() ? openSheet()->findChild<OutputLinesView*>() : nullptr;
+        return output && output->model() && output->model()->rowCount() == 41;
+    }));
+    capture(QStringLiteral("installing")); // Return pressed there, wherever the focus is, stops nothing
+    EXPECT_TRUE(visibleTexts().contains(QStringLiteral("Running…")));
+    QFile::remove(sandbox_.map(kHold));
     clickTitled(QStringLiteral("Continue to verify"));
     ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("Java installed")); }));
     capture(QStringLiteral("installed"));
@@ -79,6 +94,11 @@ TEST_F(JavaJourney, DiagnosisTemurinJavaHomeTheAuditAndItsReportBackHome) {
                 ::testing::IsSupersetOf({QStringLiteral("Java installed"), QStringLiteral("(unset)")}));
     EXPECT_NE(button(QStringLiteral("continue-to-audit")), nullptr);
     clickTitled(QStringLiteral("Set JAVA_HOME (recommended)"));
+    // The diff opens with the focus on its view control; "Apply" is the default.
+    ASSERT_TRUE(waitUntil([&] { return visibleButtons().join(' ').contains("\"Apply\""); }));
+    const auto* focused = qobject_cast<QAbstractButton*>(openSheet()->focusWidget());
+    EXPECT_EQ(focused ? focused->text() : QString(), QStringLiteral("Show only changes"));
+    capture(QStringLiteral("java-home"));
     clickTitled(QStringLiteral("Apply"));
     // The write runs off the GUI thread; the sheet then offers the next step.
     ASSERT_TRUE(waitUntil([&] { return visibleButtons().join(' ').contains("\"Continue to verify\""); }));

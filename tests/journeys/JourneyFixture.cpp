@@ -4,6 +4,7 @@
 #include "setup/SetupActionBatch.h"
 #include "support/AccessibleNames.h"
 #include "support/KeyboardWalk.h"
+#include "support/PersonClick.h"
 #include "support/RenderedPixels.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
@@ -18,25 +19,11 @@
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QLabel>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QTest>
 
 namespace qlan::test {
 
 namespace {
-
-// A person's click: on a check box's box (its centre may lie past the end of its label, where a click
-// does nothing), elsewhere on the middle of the control.
-void press(QAbstractButton* target) {
-    QPoint point = target->rect().center();
-    if (auto* box = qobject_cast<QCheckBox*>(target)) {
-        QStyleOptionButton option;
-        option.initFrom(box);
-        point = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).center();
-    }
-    QTest::mouseClick(target, Qt::LeftButton, {}, point);
-}
 
 bool shownAndEnabled(const QWidget* widget) {
     return widget && widget->isVisible() && widget->isEnabled();
@@ -126,7 +113,7 @@ void JourneyTest::click(const QString& name, int timeoutMs) {
     ASSERT_NE(target, nullptr) << "no button " << name.toStdString() << " among "
                                << visibleButtons().join(QStringLiteral(", ")).toStdString()
                                << "\ntexts: " << visibleTexts().join(QStringLiteral(" | ")).toStdString();
-    press(target);
+    clickAsAPerson(target);
 }
 
 void JourneyTest::clickTitled(const QString& title, int timeoutMs) {
@@ -141,14 +128,14 @@ void JourneyTest::clickTitled(const QString& title, int timeoutMs) {
         timeoutMs);
     ASSERT_NE(target, nullptr) << "no button titled " << title.toStdString() << " among "
                                << visibleButtons().join(QStringLiteral(", ")).toStdString();
-    press(target);
+    clickAsAPerson(target);
 }
 
 void JourneyTest::check(const QString& name, bool checked) {
     QAbstractButton* box = nullptr;
     waitUntil([&] { return (box = button(name)) != nullptr; });
     ASSERT_NE(box, nullptr) << "no check box " << name.toStdString();
-    if (box->isChecked() != checked) press(box);
+    if (box->isChecked() != checked) clickAsAPerson(box);
     ASSERT_EQ(box->isChecked(), checked) << name.toStdString();
 }
 
@@ -165,7 +152,7 @@ void JourneyTest::clickIn(const QString& containerName, int timeoutMs) {
         timeoutMs);
     ASSERT_NE(target, nullptr) << "no button inside " << containerName.toStdString() << " among "
                                << visibleButtons().join(QStringLiteral(", ")).toStdString();
-    press(target);
+    clickAsAPerson(target);
 }
 
 bool JourneyTest::waitForShown(const QString& name, int timeoutMs) const {
@@ -176,6 +163,12 @@ bool JourneyTest::waitForShown(const QString& name, int timeoutMs) const {
             return false;
         },
         timeoutMs);
+}
+
+SheetDialog* JourneyTest::openSheet() const {
+    for (SheetDialog* sheet : root_->findChildren<SheetDialog*>())
+        if (sheet->isVisible()) return sheet;
+    return nullptr;
 }
 
 SetupActionBatch* JourneyTest::sheetBatch() const {
@@ -215,11 +208,10 @@ void JourneyTest::capture(const QString& name) {
     EXPECT_TRUE(announcesShownTexts(root_.get())) << file.toStdString();
     EXPECT_TRUE(fitsAtMinimumSize(root_.get())) << file.toStdString();
     QWidget* keyboardWindow = root_.get(); // an open sheet holds the keyboard
-    for (SheetDialog* sheet : root_->findChildren<SheetDialog*>())
-        if (sheet->isVisible()) {
-            saveScreenshot(sheet, file + QStringLiteral("-sheet"));
-            keyboardWindow = sheet;
-        }
+    if (SheetDialog* sheet = openSheet()) {
+        saveScreenshot(sheet, file + QStringLiteral("-sheet"));
+        keyboardWindow = sheet;
+    }
     // A person walks the window in front: the one a sheet leaves is active again once it closes.
     keyboardWindow->activateWindow();
     EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == keyboardWindow; }))

@@ -25,6 +25,7 @@
 namespace qlan {
 class QLANRootView;
 class SetupActionBatch;
+class SheetDialog;
 class SetupWorkflowView;
 } // namespace qlan
 
@@ -65,6 +66,8 @@ protected:
     void clickIn(const QString& containerName, int timeoutMs = 10000);
     // Waits until a visible widget with this object name is shown.
     bool waitForShown(const QString& name, int timeoutMs = 10000) const;
+    // The sheet open over the window; null when none is.
+    SheetDialog* openSheet() const;
     // The open action sheet's batch; null when no sheet is open.
     SetupActionBatch* sheetBatch() const;
     // Waits until the open sheet's batch has ended; its lines in a failure message otherwise.

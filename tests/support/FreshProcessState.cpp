@@ -3,6 +3,7 @@
 #include "editions/ProductConfig.h"
 #include "support/IsolatedUserDefaults.h"
 #include "telemetry/TelemetryService.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QTemporaryDir>
 
@@ -23,6 +24,7 @@ public:
     }
     void OnTestEnd(const ::testing::TestInfo&) override {
         TelemetryService::clearNPSShown();
+        forgetKeyboardUse(); // the focus ring waits for the keyboard again
         ProductConfig::setCurrent(edition_);
     }
 

@@ -2,7 +2,9 @@
 
 #include "support/AccessibleNames.h"
 #include "support/RenderedPixels.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LinkLabel.h"
+#include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
 
@@ -17,6 +19,7 @@
 #include <QMetaEnum>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
@@ -124,22 +127,116 @@ void checkLinks(QLabel* label, const QStringList& links, QStringList& faults) {
                           QStringLiteral("\" is not announced as a link with the press action");
 }
 
-// A list or a scroll view wider than it shows scrolls sideways with Left, Right, Home and End.
-bool scrollsSidewaysByKeyboard(QAbstractScrollArea* area) {
-    QScrollBar* across = area->horizontalScrollBar();
-    const int was = across->value();
-    across->setValue(across->minimum());
+// What the keys do not scroll as they should: Left and Right sideways, Home and End to the top and
+// the bottom. The view is left where it was.
+QStringList keysThatDoNotScroll(QAbstractScrollArea* area) {
+    QStringList wrong;
     area->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(area, Qt::Key_End);
-    bool scrolls = across->value() == across->maximum();
-    QTest::keyClick(area, Qt::Key_Home);
-    scrolls = scrolls && across->value() == across->minimum();
-    QTest::keyClick(area, Qt::Key_Right);
-    scrolls = scrolls && across->value() > across->minimum();
-    QTest::keyClick(area, Qt::Key_Left);
-    scrolls = scrolls && across->value() == across->minimum();
-    across->setValue(was);
-    return scrolls;
+    for (const bool sideways : {true, false}) {
+        QScrollBar* bar = sideways ? area->horizontalScrollBar() : area->verticalScrollBar();
+        if (bar->maximum() <= bar->minimum()) continue;
+        const int was = bar->value();
+        bar->setValue(bar->minimum());
+        QTest::keyClick(area, sideways ? Qt::Key_Right : Qt::Key_End);
+        bool scrolls = sideways ? bar->value() > bar->minimum() : bar->value() == bar->maximum();
+        QTest::keyClick(area, sideways ? Qt::Key_Left : Qt::Key_Home);
+        scrolls = scrolls && bar->value() == bar->minimum();
+        bar->setValue(was);
+        if (!scrolls)
+            wrong << (sideways ? QStringLiteral("Left and Right do not scroll it sideways")
+                               : QStringLiteral("Home and End do not reach its top and bottom"));
+    }
+    return wrong;
+}
+
+// Whatever Tab stops on that is no control is a list to read: announced as a list, each row a list
+// item with no action.
+void checkList(QWidget* stop, QStringList& faults) {
+    QAccessibleInterface* list = accessible(stop);
+    const int rows = list && list->role() == QAccessible::List ? std::min(list->childCount(), 50) : -1;
+    if (rows < 0)
+        faults << describe(stop) + QStringLiteral(": Tab stops on it, but it is not announced as a list");
+    for (int i = 0; i < rows; ++i)
+        if (QAccessibleInterface* row = list->child(i);
+            !row || row->role() != QAccessible::ListItem ||
+            (row->actionInterface() && !row->actionInterface()->actionNames().isEmpty())) {
+            faults << describe(stop) +
+                          QStringLiteral(": its row %1 is no plain list item without an action").arg(i);
+            return;
+        }
+}
+
+// Only a button bound to Return is a default, drawn (isDefault) and announced so, whichever control
+// holds the focus. Returns the window's default button, if it shows one.
+QPushButton* checkDefault(QWidget* window, QStringList& faults) {
+    QPushButton* shown = nullptr;
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        if (button->window() != window || !button->isVisible()) continue;
+        const auto* prominent = qobject_cast<ProminentButton*>(button);
+        const bool bound = prominent && prominent->isBoundToReturn();
+        if (const QString fault = describe(button) + QStringLiteral(": drawn or announced as the default or "
+                                                                    "not, but Return is bound to it or not");
+            (button->isDefault() != bound || accessible(button)->state().defaultButton != bound) &&
+            !faults.contains(fault))
+            faults << fault;
+        if (bound && shown) faults << describe(button) + QStringLiteral(": a second default button");
+        if (bound) shown = button;
+    }
+    return shown;
+}
+
+// Where the window shows no default, Return presses no button wherever the focus is (a link follows
+// itself on Return and a text field takes it: not pressed there).
+void checkReturnPressesNothing(QWidget* window, QStringList& faults) {
+    QWidget* focus = window->focusWidget() ? window->focusWidget() : window;
+    if (fittingRole(focus) == QAccessible::Link || qobject_cast<QLabel*>(focus) || isTextField(focus)) return;
+    QObject clicks;
+    QStringList pressed;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        QObject::connect(button, &QAbstractButton::clicked, &clicks,
+                         [&pressed, button] { pressed << describe(button); });
+    QTest::keyClick(focus, Qt::Key_Return);
+    if (!pressed.isEmpty() || !window->isVisible())
+        faults << QStringLiteral("Return from ") + describe(focus) + QStringLiteral(" presses \"") +
+                      pressed.join(", ") +
+                      QStringLiteral("\" or closes the window, which shows no default button");
+}
+
+// The focus ring the window shows; null when it shows none.
+QWidget* shownRing(QWidget* window) {
+    auto* ring = window->findChild<QWidget*>(QStringLiteral("focus-ring"), Qt::FindDirectChildrenOnly);
+    return ring && ring->isVisible() ? ring : nullptr;
+}
+
+// A click inside the ring of a check box, in its middle or just inside either end, toggles it (a second
+// click puts it back); a press there takes a radio button down (released elsewhere, it chooses nothing).
+void checkClicksInsideRing(QWidget* control, QWidget* window, QStringList& faults) {
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    const QWidget* ring = shownRing(window);
+    const bool box = fittingRole(control) == QAccessible::CheckBox;
+    if (!button || !ring || (!box && fittingRole(control) != QAccessible::RadioButton)) return;
+    const QRect edge =
+        ring->geometry() - QMargins(focusRingExtent, focusRingExtent, focusRingExtent, focusRingExtent);
+    const int middle = edge.center().y();
+    for (const QPoint at :
+         {edge.center(), QPoint(edge.left() + 2, middle), QPoint(edge.right() - 2, middle)}) {
+        const QPoint local = button->mapFrom(window, at);
+        const bool was = button->isChecked();
+        bool reached = window->childAt(at) == button;
+        if (box) {
+            QTest::mouseClick(button, Qt::LeftButton, {}, local);
+            reached = reached && button->isChecked() != was;
+            if (button->isChecked() != was) QTest::mouseClick(button, Qt::LeftButton, {}, local);
+        } else {
+            QTest::mousePress(button, Qt::LeftButton, {}, local);
+            reached = reached && button->isDown();
+            QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-1000, -1000));
+        }
+        if (!reached)
+            faults << describe(button) + QStringLiteral(": a click inside its ring at (%1, %2) misses it")
+                                             .arg(at.x())
+                                             .arg(at.y());
+    }
 }
 
 void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
@@ -160,6 +257,9 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
                                                   QAccessibleActionInterface::pressAction())))
             faults << describe(control) + QStringLiteral(": a link without the press action");
         if (role == QAccessible::RadioButton) {
+            if (QAccessibleInterface* group = interface->parent();
+                group && group->role() == QAccessible::Grouping && group->text(QAccessible::Name).isEmpty())
+                faults << describe(control) + QStringLiteral(": its group has no name");
             if (interface->state().checked != qobject_cast<QAbstractButton*>(control)->isChecked())
                 faults << describe(control) + QStringLiteral(": announces another checked state");
             if (interface->state().checked && ++checkedInGroup[control->parentWidget()] == 2)
@@ -189,6 +289,13 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     // Tab until the focus comes round again: from a container the screen left the focus on, else from
     // nothing focused. (A focus on a hidden control is where the test left it: in an active window Qt
     // moves it on when the control hides.)
+    // As a pointer user finds the window: no ring before a key moves the focus, but on a text field.
+    const bool keyboardUsed = keyboardHasMovedFocus();
+    if (QWidget* ring = shownRing(window); ring && !keyboardUsed && !isTextField(window->focusWidget()))
+        faults << QStringLiteral("a focus ring shows on ") + describe(window->focusWidget()) +
+                      QStringLiteral(" before any key moved the focus");
+    QPushButton* const defaultButton = checkDefault(window, faults);
+    if (!defaultButton) checkReturnPressesNothing(window, faults);
     const QPointer<QWidget> focused = window->focusWidget();
     const bool onContainer = focused && focused->isVisible() && !(focused->focusPolicy() & Qt::TabFocus);
     if (focused && !onContainer) focused->clearFocus();
@@ -220,11 +327,17 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
         if (!fittingRole(to) &&
             (!accessible(to) || accessible(to)->text(QAccessible::Name).trimmed().isEmpty()))
             faults << describe(to) + QStringLiteral(": Tab stops on it, but it has no name");
+        if (!fittingRole(to) && !qobject_cast<QLabel*>(to)) checkList(to, faults);
         if (!stops.isEmpty() && readsBefore(to, stops.last(), window))
             faults << QStringLiteral("Tab goes from ") + describe(stops.last()) + QStringLiteral(" to ") +
                           describe(to) + QStringLiteral(", which reads before it");
         if (const ::testing::AssertionResult ring = focusRingStandsOutside(to); !ring)
             faults << describe(to) + QStringLiteral(": ") + QString::fromStdString(ring.message());
+        checkClicksInsideRing(to, window, faults);
+        if (checkDefault(window, faults) != defaultButton)
+            faults << describe(to) + QStringLiteral(": the default button changes when it takes the focus");
+        else if (!defaultButton)
+            checkReturnPressesNothing(window, faults);
         stops.append(to);
     }
     // Exclusive choices of one group are one stop: Tab reaches the group, the arrow keys choose in it.
@@ -244,15 +357,13 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
             faults << describe(it.key()) + QStringLiteral(": its link \"") + link +
                           QStringLiteral("\" is not reached by Tab");
     for (QAbstractScrollArea* area : window->findChildren<QAbstractScrollArea*>()) {
+        if (area->window() != window || !area->isVisible() || isTextField(area)) continue;
         const QScrollBar* across = area->horizontalScrollBar();
-        if (area->window() != window || !area->isVisible() || isTextField(area) ||
-            across->maximum() <= across->minimum())
-            continue;
-        if (!stops.contains(area))
+        if (!stops.contains(area) && across->maximum() > across->minimum())
             faults << describe(area) + QStringLiteral(": scrolls sideways, but Tab does not reach it");
-        else if (!scrollsSidewaysByKeyboard(area))
-            faults << describe(area) +
-                          QStringLiteral(": Left, Right, Home and End do not scroll it sideways");
+        else if (stops.contains(area))
+            for (const QString& fault : keysThatDoNotScroll(area))
+                faults << describe(area) + QStringLiteral(": ") + fault;
     }
 
     if (focused)
@@ -260,6 +371,7 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     else if (window->focusWidget())
         window->focusWidget()->clearFocus();
     window->setAttribute(Qt::WA_KeyboardFocusChange, false);
+    if (!keyboardUsed) forgetKeyboardUse();
 
     if (faults.isEmpty()) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();

@@ -5,11 +5,14 @@
 // the press action. Tab reaches every control once, in reading order (top to bottom, and left to right
 // within a line), starting from the first: pressed from nothing focused, or from a container the screen
 // left the focus on; pressed in a text field it moves on and types nothing. Whatever else Tab stops on (a
-// list, a scroll view) has a name. Each link a label shows is a link of its own: announced as one with the
-// press action, and a stop of Tab that shows it has the focus (Tab stops on a label for its links only).
-// A list or a scroll view wider than it shows is reached by Tab and scrolls sideways with Left, Right,
-// Home and End. Wherever Tab stops, the focus ring is seen and stands outside what the control draws
-// (RenderedPixels.h).
+// list) has a name and reads as a list of plain items. Each link a label shows is a link of its own:
+// announced as one with the press action, and a stop of Tab that shows it has the focus (Tab stops on a label
+// for its links only). A list or a scroll view wider than it shows is reached by Tab; Left and Right scroll
+// what Tab reaches sideways, Home and End to the top and the bottom. Wherever Tab stops, the focus ring is
+// seen and stands outside what the control draws (RenderedPixels.h), and a click inside the ring of a check
+// box or radio button reaches it; before the first key no ring shows (but on a text field). Only a button
+// bound to Return is a default, drawn and announced so, whoever has the focus; where the window has none,
+// Return at any stop presses nothing.
 
 #include <gtest/gtest.h>
 

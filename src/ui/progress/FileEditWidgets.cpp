@@ -1,5 +1,6 @@
 #include "ui/progress/FileEditWidgets.h"
 
+#include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SystemColors.h"
@@ -14,6 +15,7 @@ DiffRowsView::DiffRowsView(QWidget* parent)
     : QScrollArea(parent)
     , body_(new QWidget)
     , rowsLayout_(new QVBoxLayout(body_)) {
+    setAccessibleRole(this, QAccessible::List); // named by its owner, one item per row
     rowsLayout_->setSpacing(2);
     rowsLayout_->addStretch(1);
     rowsLayout_->setContentsMargins(0, 0, 0, 0);

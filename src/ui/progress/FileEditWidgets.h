@@ -1,7 +1,7 @@
 #pragma once
 // The pieces the remediation screens use to show a file edit: the framed list of diff rows (monospaced,
-// selectable, added lines in green), a label that shows a path from the machine in code style, and
-// the red style of error texts.
+// selectable, added lines in green; read as a list, scrolled by the keys as the output list), a label
+// that shows a path from the machine in code style, and the red style of error texts.
 
 #include "progress/DiffRows.h"
 #include "ui/widgets/TypeScale.h"

@@ -1,6 +1,7 @@
 #include "ui/progress/OutputLinesView.h"
 
 #include "progress/StreamingRemediationModel.h"
+#include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/KeyboardFocus.h"
@@ -79,6 +80,7 @@ void scrollLongRowsSideways(QListView* list) {
 OutputLinesView::OutputLinesView(QWidget* parent)
     : QListView(parent) {
     setAccessibleName(QStringLiteral("Output"));
+    setAccessibleRole(this, QAccessible::List); // lines to read: no action on a row
     TypeScale::applyMonospaced(this, TextRole::caption);
     setUniformItemSizes(true);
     setLayoutMode(QListView::Batched);

@@ -7,8 +7,8 @@
 // laid out lazily, so a job that prints a million lines costs the list only the rows it draws.
 //
 // Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Left
-// and Right sideways by a step, Home and End to the start and the end of the rows, Up, Down, Page Up
-// and Page Down through the rows.
+// and Right sideways by a step, Home and End to the top and the bottom, Up, Down, Page Up and Page Down
+// through the rows. A screen reader hears a list named "Output", each line a list item of plain text.
 //
 // The streaming screen's list model reads the lines of the screen's state directly and is told of
 // appended ranges. The row of the cask recovery's reinstall notice carries the identifier

@@ -58,8 +58,9 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
                                       TextRole::footnote);
     TypeScale::applySecondaryStyle(creationNote_);
     diffLayout->addWidget(creationNote_);
-    // One choice of two, with no label: a screen reader hears a group of two radio buttons.
+    // One choice of two, with no label shown: a screen reader hears a group of two radio buttons, named.
     modes_ = new SegmentedControl({QStringLiteral("Show only changes"), QStringLiteral("Show full file")});
+    modes_->setAccessibleName(QStringLiteral("Diff view"));
     modes_->setMaximumWidth(320);
     connect(modes_, &SegmentedControl::chosen, this,
             [this](int mode) { model()->setShowFullFile(mode == 1); });
@@ -156,6 +157,9 @@ void ZprofileDiffSheet::refresh() {
     diff_->setVisible(content == Content::diff);
     if (content == Content::diff) {
         const FileAppendWriter::DiffPreview& preview = *model_->preview();
+        // The diff opens with the focus on the view control: never on Cancel, where Space would cancel.
+        if (!diffShown_) modes_->segment(modes_->selectedIndex())->setFocus(Qt::OtherFocusReason);
+        diffShown_ = true;
         creationNote_->setVisible(preview.wasCreated);
         modes_->setSelectedIndex(model_->showFullFile() ? 1 : 0);
         rows_->setRows(model_->rows());

@@ -68,6 +68,7 @@ private:
     ProminentButton* apply_;
     ProminentButton* continue_;
     QPushButton* close_;
+    bool diffShown_ = false;
 };
 
 } // namespace qlan

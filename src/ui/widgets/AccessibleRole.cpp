@@ -1,7 +1,13 @@
 #include "ui/widgets/AccessibleRole.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QHash>
+#include <QLabel>
+#include <QLayout>
+#include <QPointer>
+#include <QScrollArea>
 #include <QVariant>
 
 namespace qlan {
@@ -58,11 +64,130 @@ private:
     bool readsAsOne() const { return role() == QAccessible::Link || role() == QAccessible::RadioButton; }
 };
 
+// The rows of a list: those of an item view's model, or the labels a scroll area's content lays out.
+class ListRows {
+public:
+    explicit ListRows(QWidget* list)
+        : list_(list) {}
+
+    int count() const {
+        if (const QAbstractItemView* view = itemView())
+            return view->model() ? view->model()->rowCount(view->rootIndex()) : 0;
+        return int(labels().size());
+    }
+    QString text(int row) const {
+        if (const QAbstractItemView* view = itemView()) {
+            const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
+            const QVariant spoken = index.data(Qt::AccessibleTextRole);
+            return spoken.isValid() ? spoken.toString() : index.data().toString();
+        }
+        return labels().at(row)->text();
+    }
+    // On the screen.
+    QRect rect(int row) const {
+        if (const QAbstractItemView* view = itemView()) {
+            const QRect shown = view->visualRect(view->model()->index(row, 0, view->rootIndex()));
+            return QRect(view->viewport()->mapToGlobal(shown.topLeft()), shown.size());
+        }
+        const QLabel* label = labels().at(row);
+        return QRect(label->mapToGlobal(QPoint(0, 0)), label->size());
+    }
+    // The row at a point on the screen; -1 for none.
+    int rowAt(const QPoint& global) const {
+        if (const QAbstractItemView* view = itemView()) {
+            const QModelIndex index = view->indexAt(view->viewport()->mapFromGlobal(global));
+            return index.isValid() ? index.row() : -1;
+        }
+        for (int row = 0; row < count(); ++row)
+            if (rect(row).contains(global)) return row;
+        return -1;
+    }
+
+private:
+    const QAbstractItemView* itemView() const { return qobject_cast<const QAbstractItemView*>(list_); }
+    QList<const QLabel*> labels() const {
+        QList<const QLabel*> labels;
+        const auto* area = qobject_cast<const QScrollArea*>(list_);
+        const QLayout* layout = area && area->widget() ? area->widget()->layout() : nullptr;
+        for (int i = 0; layout && i < layout->count(); ++i)
+            if (const auto* label = qobject_cast<const QLabel*>(layout->itemAt(i)->widget()))
+                labels.append(label);
+        return labels;
+    }
+
+    QWidget* list_;
+};
+
+// One row of a list: its text, and nothing to do with it.
+class ListRow : public QAccessibleInterface {
+public:
+    ListRow(QWidget* list, int row)
+        : list_(list)
+        , row_(row) {}
+
+    bool isValid() const override { return list_ && row_ < ListRows(list_).count(); }
+    QObject* object() const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(list_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && isValid() ? ListRows(list_).text(row_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override { return isValid() ? ListRows(list_).rect(row_) : QRect(); }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.readOnly = true;
+        state.invisible = !isValid() || !list_->isVisible();
+        return state;
+    }
+    int row() const { return row_; }
+
+private:
+    QPointer<QWidget> list_;
+    int row_;
+};
+
+class RowList : public QAccessibleWidget {
+public:
+    explicit RowList(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::List) {}
+    ~RowList() override {
+        for (QAccessible::Id id : std::as_const(rows_))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return ListRows(widget()).count(); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount()) return nullptr;
+        if (const auto made = rows_.constFind(index); made != rows_.cend())
+            return QAccessible::accessibleInterface(*made);
+        auto* row = new ListRow(widget(), index);
+        rows_.insert(index, QAccessible::registerAccessibleInterface(row));
+        return row;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const auto* row = dynamic_cast<const ListRow*>(child);
+        return row && row->parent() == this ? row->row() : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        return child(ListRows(widget()).rowAt({x, y}));
+    }
+
+private:
+    mutable QHash<int, QAccessible::Id> rows_;
+};
+
 QAccessibleInterface* roledWidgetFactory(const QString&, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget) return nullptr;
     const QVariant role = widget->property(kRoleProperty);
-    return role.isValid() ? new RoledWidget(widget, QAccessible::Role(role.toInt())) : nullptr;
+    if (!role.isValid()) return nullptr;
+    if (role.toInt() == QAccessible::List) return new RowList(widget);
+    return new RoledWidget(widget, QAccessible::Role(role.toInt()));
 }
 
 } // namespace
@@ -73,9 +198,11 @@ void setAccessibleRole(QWidget* widget, QAccessible::Role role) {
     Q_UNUSED(installed);
     widget->setProperty(kRoleProperty, int(role));
     // Qt makes a widget's interface as soon as a change of its text or state during construction is
-    // announced; one made before the role was set is dropped, so that the next query makes it anew.
+    // announced; one made before the role was set (Qt's own, even of the same role) is dropped, so that
+    // the next query makes it anew.
     QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget);
-    if (made && made->role() != role) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    if (made && !dynamic_cast<RoledWidget*>(made) && !dynamic_cast<RowList*>(made))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 } // namespace qlan

@@ -1,12 +1,17 @@
 #pragma once
 // The role a screen reader announces for a widget whose Qt class would read as something else: a link
 // drawn by hand reads as a link, a row or a segment that is one of exclusive choices as a radio button,
-// and a row of controls that belong together as a group (named with setAccessibleName).
+// a row of controls that belong together as a group (named with setAccessibleName), and rows of text as
+// a list.
 //
 // A button given a role is named by its accessible name, or else by its text as given (these buttons
 // draw no mnemonics); it carries its checked state and offers the press action, which clicks it, so
 // that a screen reader's press and a click take one path. A link or a radio button reads as one
 // element: the labels drawn inside it are not read again as children of their own.
+//
+// A list (an item view, or a scroll area that shows rows of labels) reads as a list named by its
+// accessible name, each row a list item of plain text: no action, such as the toggle an item view's
+// rows otherwise offer, for rows that are there to read.
 //
 // The role is set once, when the widget is made.
 

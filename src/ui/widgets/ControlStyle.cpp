@@ -4,6 +4,7 @@
 #include "ui/widgets/ProminentButton.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QStyleOption>
 #include <QWidget>
 
@@ -44,6 +45,11 @@ void ControlStyle::polish(QApplication* application) {
 void ControlStyle::unpolish(QApplication* application) {
     stopFollowingFocus();
     QProxyStyle::unpolish(application);
+}
+
+void ControlStyle::polish(QWidget* widget) {
+    QProxyStyle::polish(widget);
+    if (auto* button = qobject_cast<QPushButton*>(widget)) button->setAutoDefault(false);
 }
 
 QSize ControlStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,

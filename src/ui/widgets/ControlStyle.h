@@ -3,6 +3,10 @@
 // side padding of its control size (its property "controlSize", regular when none) between its bezel
 // and the ends of its title, and no control marks its keyboard focus in a way of its own. The one focus
 // ring of every control (KeyboardFocus.h) marks it, outside the control; the style starts it.
+//
+// No push button becomes a default by taking the focus, as every one in a dialog would (Qt's auto
+// default): a window's default is only the button bound to Return (ProminentButton::bindToReturn), so
+// Return presses nothing where a screen names no default action, such as a sheet whose work runs.
 
 #include <QProxyStyle>
 
@@ -15,6 +19,7 @@ public:
 
     void polish(QApplication* application) override;
     void unpolish(QApplication* application) override;
+    void polish(QWidget* widget) override;
     using QProxyStyle::polish;
     using QProxyStyle::unpolish;
 

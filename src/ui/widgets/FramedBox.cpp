@@ -65,6 +65,9 @@ FramedBox::FramedBox(QWidget* content, int inset, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(inset, inset, inset, inset);
     layout->addWidget(content);
+    // The content's ring surrounds the frame: no border shows outside it.
+    setFocusRingTarget(content, this);
+    setFocusRingRadius(this, 6);
 }
 
 void FramedBox::paintEvent(QPaintEvent*) {

@@ -23,7 +23,7 @@ void paintTextFrame(QPainter& painter, const QRectF& rect, const QPalette& palet
 void applyTextFrame(QAbstractScrollArea* area);
 QMargins textFrameViewportMargins(int inset);
 
-// One widget inside the frame, `inset` points from its edge.
+// One widget inside the frame, `inset` points from its edge; its focus ring surrounds the frame.
 class FramedBox : public QWidget {
     Q_OBJECT
 public:

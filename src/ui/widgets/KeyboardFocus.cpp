@@ -4,13 +4,18 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QCheckBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QTextEdit>
 #include <QWidget>
 
 namespace qlan {
@@ -21,10 +26,33 @@ constexpr const char* kTarget = "focusRingTarget";
 constexpr const char* kArea = "focusRingArea";
 constexpr qreal kDefaultRadius = 4;
 
+bool keyboardMovedFocus = false;
+
 QWidget* markedBy(QWidget* control) {
     if (auto* marked = control->property(kTarget).value<QWidget*>(); marked && marked->isAncestorOf(control))
         return marked;
     return control;
+}
+
+// What a click on `marked` reaches, in its coordinates.
+QRect ringEdge(QWidget* marked) {
+    if (const QRect area = marked->property(kArea).toRect(); !area.isEmpty()) return area;
+    if (auto* box = qobject_cast<QCheckBox*>(marked)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        option.icon = box->icon();
+        option.iconSize = box->iconSize();
+        return box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box);
+    }
+    return marked->rect();
+}
+
+bool takesText(const QWidget* control) {
+    if (const auto* line = qobject_cast<const QLineEdit*>(control)) return !line->isReadOnly();
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(control)) return !plain->isReadOnly();
+    if (const auto* rich = qobject_cast<const QTextEdit*>(control)) return !rich->isReadOnly();
+    return false;
 }
 
 // The ring itself: a see-through layer over the window that lets every click through.
@@ -70,6 +98,7 @@ public:
     void refresh(const QWidget* control) {
         if (control && control == control_) place();
     }
+    void refresh() { place(); }
 
     ~FocusFollower() override {
         follow(nullptr);
@@ -94,6 +123,9 @@ public:
 
 private:
     void follow(QWidget* control) {
+        // Qt marks the window whose focus Tab, Shift-Tab or an arrow key moved.
+        if (control && control->window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            keyboardMovedFocus = true;
         for (const QPointer<QWidget>& watched : std::as_const(watched_))
             if (watched) watched->removeEventFilter(this);
         watched_.clear();
@@ -108,7 +140,8 @@ private:
     }
 
     void place() {
-        if (!control_ || !control_->hasFocus() || !control_->isVisible()) {
+        if (!control_ || !control_->hasFocus() || !control_->isVisible() ||
+            !(keyboardMovedFocus || takesText(control_))) {
             if (layer_) layer_->hide();
             return;
         }
@@ -116,9 +149,7 @@ private:
         QWidget* window = marked->window();
         if (!layer_) layer_ = new RingLayer;
         if (layer_->parentWidget() != window) layer_->setParent(window);
-        const QRect area = marked->property(kArea).toRect();
-        const QRect edge = area.isEmpty() ? QRect(marked->mapTo(window, QPoint(0, 0)), marked->size())
-                                          : area.translated(marked->mapTo(window, QPoint(0, 0)));
+        const QRect edge = ringEdge(marked).translated(marked->mapTo(window, QPoint(0, 0)));
         const QMargins extent(focusRingExtent, focusRingExtent, focusRingExtent, focusRingExtent);
         QRect shown = edge + extent;
         // A scroll view shows the ring as far as its edge, and the ring's extent past it.
@@ -187,6 +218,15 @@ void stopFollowingFocus() {
     delete follower().data();
 }
 
+bool keyboardHasMovedFocus() {
+    return keyboardMovedFocus;
+}
+
+void forgetKeyboardUse() {
+    keyboardMovedFocus = false;
+    if (follower()) follower()->refresh();
+}
+
 bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event) {
     struct KeyScroll {
         int key;
@@ -196,8 +236,8 @@ bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event) {
     static constexpr KeyScroll scrolls[] = {
         {Qt::Key_Left, true, QAbstractSlider::SliderSingleStepSub},
         {Qt::Key_Right, true, QAbstractSlider::SliderSingleStepAdd},
-        {Qt::Key_Home, true, QAbstractSlider::SliderToMinimum},
-        {Qt::Key_End, true, QAbstractSlider::SliderToMaximum},
+        {Qt::Key_Home, false, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, false, QAbstractSlider::SliderToMaximum},
         {Qt::Key_Up, false, QAbstractSlider::SliderSingleStepSub},
         {Qt::Key_Down, false, QAbstractSlider::SliderSingleStepAdd},
         {Qt::Key_PageUp, false, QAbstractSlider::SliderPageStepSub},

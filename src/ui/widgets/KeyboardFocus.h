@@ -11,6 +11,12 @@
 // darkened or lightened only as far as it needs to read at 3 to 1 against the backgrounds beside it:
 // the window, a text field's background and the window under a card's fill.
 //
+// The ring shows once the keyboard has moved the focus (Tab, Shift-Tab, an arrow key in a group of
+// choices) and from then on, in every window; before that, as on the Mac for a pointer user, only a text
+// field holding the focus shows it. It encloses what a click on the control reaches: a check box's box
+// and title, a part that a control marks (setFocusRingArea), or the frame around a text field
+// (setFocusRingTarget); else the whole control.
+//
 // When one screen takes the place of another, a focus that was on the old screen starts over: nothing
 // keeps it, so the next Tab goes to the first control of the window in reading order (on a pushed screen
 // the Back control, drawn first). Qt would otherwise leave it on the new screen's container or move it to
@@ -37,7 +43,7 @@ QColor focusRingColor(const QPalette& palette);
 // The corner radius of the control's outline, which the ring follows at its distance (4 unless set;
 // half the control's side makes a circle).
 void setFocusRingRadius(QWidget* control, qreal radius);
-// The ring of `control` surrounds `marked` instead (a segment marks its whole segmented control).
+// The ring of `control` surrounds `marked` instead, an ancestor that frames it (a text field's box).
 void setFocusRingTarget(QWidget* control, QWidget* marked);
 // The ring of `control` surrounds only `area` (in the control's coordinates), a part it marks as focused
 // (a link inside a text); an empty area: the whole control again. The ring moves at once.
@@ -47,9 +53,13 @@ void setFocusRingArea(QWidget* control, const QRect& area);
 // stopFollowingFocus. The control style starts it.
 void startFollowingFocus();
 void stopFollowingFocus();
+// Whether the keyboard has moved the focus since the program started, or since forgetKeyboardUse, which
+// makes the ring wait for the keyboard again (as a new run of the program does).
+bool keyboardHasMovedFocus();
+void forgetKeyboardUse();
 
 // Scrolls `view` as a key pressed in it asks, as the Mac's scroll views do (they scroll rather than move
-// a current row): Left/Right by a step sideways, Home/End to the rows' start and end, Up/Down by a step,
+// a current row): Left/Right by a step sideways, Home/End to the top and the bottom, Up/Down by a step,
 // Page Up/Page Down by a page. True when the key was one of these (without modifiers) and is taken.
 bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event);
 

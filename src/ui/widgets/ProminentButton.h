@@ -2,6 +2,8 @@
 // A button in the prominent style, at the large control size unless asked otherwise: filled with the
 // system accent colour, its title in white, both read from the live palette when painting. It can be
 // bound to Return and Enter: while it is visible and enabled in the active window, either key clicks it.
+// A bound button is its window's default action, drawn so and announced as the default button; no other
+// button is (see ControlStyle.h).
 
 #include "ui/widgets/ControlSize.h"
 

@@ -19,13 +19,11 @@ void RadioGroup::setQuestion(const QString& question) {
 }
 
 void RadioGroup::addChoice(QAbstractButton* choice) {
-    choices_.append(choice);
+    choices_.append(Choice{choice, choice});
     choice->installEventFilter(this);
     connect(choice, &QAbstractButton::toggled, this, &RadioGroup::updateTabStop);
-    connect(choice, &QObject::destroyed, this, [this, choice] {
-        choices_.removeOne(choice);
-        updateTabStop();
-    });
+    // Unless an event of its destruction came first (see eventFilter).
+    connect(choice, &QObject::destroyed, this, &RadioGroup::forget);
     updateTabStop();
 }
 
@@ -33,20 +31,39 @@ RadioGroup* RadioGroup::of(const QWidget* choice) {
     QWidget* container = choice ? choice->parentWidget() : nullptr;
     if (!container) return nullptr;
     for (auto* group : container->findChildren<RadioGroup*>(Qt::FindDirectChildrenOnly))
-        if (group->choices_.contains(choice)) return group;
+        if (group->find(choice)) return group;
     return nullptr;
+}
+
+const RadioGroup::Choice* RadioGroup::find(const QObject* object) const {
+    for (const Choice& choice : choices_)
+        if (choice.object == object) return &choice;
+    return nullptr;
+}
+
+void RadioGroup::forget(const QObject* gone) {
+    const Choice* choice = find(gone);
+    if (!choice) return;
+    const bool wasStop = stop_ == choice->button; // compares the addresses only
+    choices_.removeAt(choice - choices_.constData());
+    disconnect(gone, nullptr, this, nullptr);
+    // The dying choice leaves the focus chain by itself, and the next stop stands beside it there: the
+    // group's choices only ever change places among themselves.
+    if (wasStop) stop_ = nullptr;
+    updateTabStop();
 }
 
 void RadioGroup::updateTabStop() {
     // The focused choice while the focus is in the group, else the chosen one, else the first.
     QAbstractButton* stop = nullptr;
-    for (QAbstractButton* choice : choices_)
-        if (choice->hasFocus()) stop = choice;
-    for (QAbstractButton* choice : choices_)
-        if (!stop && choice->isEnabled() && choice->isChecked()) stop = choice;
-    for (QAbstractButton* choice : choices_)
-        if (!stop && choice->isEnabled()) stop = choice;
-    for (QAbstractButton* choice : choices_) {
+    for (const Choice& each : choices_)
+        if (each.button->hasFocus()) stop = each.button;
+    for (const Choice& each : choices_)
+        if (!stop && each.button->isEnabled() && each.button->isChecked()) stop = each.button;
+    for (const Choice& each : choices_)
+        if (!stop && each.button->isEnabled()) stop = each.button;
+    for (const Choice& each : choices_) {
+        QAbstractButton* choice = each.button;
         const int policy =
             choice == stop ? choice->focusPolicy() | Qt::TabFocus : choice->focusPolicy() & ~Qt::TabFocus;
         choice->setFocusPolicy(Qt::FocusPolicy(policy));
@@ -58,8 +75,10 @@ void RadioGroup::updateTabStop() {
 }
 
 void RadioGroup::move(QAbstractButton* from, int step) {
-    for (qsizetype i = choices_.indexOf(from) + step; i >= 0 && i < choices_.size(); i += step) {
-        QAbstractButton* to = choices_.at(i);
+    const Choice* at = find(from);
+    if (!at) return;
+    for (qsizetype i = (at - choices_.constData()) + step; i >= 0 && i < choices_.size(); i += step) {
+        QAbstractButton* to = choices_.at(i).button;
         if (!to->isEnabled() || !to->isVisibleTo(container_)) continue;
         to->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
         to->click();
@@ -68,7 +87,12 @@ void RadioGroup::move(QAbstractButton* from, int step) {
 }
 
 bool RadioGroup::eventFilter(QObject* watched, QEvent* event) {
-    auto* choice = static_cast<QAbstractButton*>(watched);
+    // A choice in ~QWidget (its focus going, its last events) is a button no more: forgotten here.
+    auto* choice = qobject_cast<QAbstractButton*>(watched);
+    if (!choice || !find(watched)) {
+        forget(watched);
+        return false;
+    }
     switch (event->type()) {
     case QEvent::FocusIn:
     case QEvent::FocusOut:

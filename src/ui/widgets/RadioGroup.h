@@ -6,11 +6,12 @@
 // radio button (the choices set that role themselves, as RadioRow does).
 //
 // The choices are children of the container, added in reading order. Only one of them takes Tab at a
-// time; the group moves that stop along the focus chain as the choice changes.
+// time; the group moves that stop along the focus chain as the choice changes. A choice deleted while
+// the group lives is forgotten as it goes: at the first event of its destruction, when it is a button
+// no more (the group never treats what its filter is handed as a button without checking).
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 
 class QAbstractButton;
 class QWidget;
@@ -34,12 +35,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A choice by the object it was when added, so that a dying one is found without treating it as a
+    // button: once its button part is destroyed, even converting its pointer is undefined.
+    struct Choice {
+        const QObject* object;
+        QAbstractButton* button;
+    };
+
+    void forget(const QObject* gone);
+    const Choice* find(const QObject* object) const;
     void updateTabStop();
     void move(QAbstractButton* from, int step);
 
     QWidget* container_;
-    QList<QAbstractButton*> choices_;
-    QPointer<QAbstractButton> stop_;
+    QList<Choice> choices_;
+    QAbstractButton* stop_ = nullptr; // one of the choices, or none
 };
 
 } // namespace qlan

@@ -1,6 +1,7 @@
 #include "ui/widgets/RadioRow.h"
 
 #include "ui/widgets/AccessibleRole.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
@@ -44,7 +45,7 @@ RadioRow::RadioRow(const QString& title, const QString& description, QWidget* pa
     if (described) texts->addStretch(1);
     row->addLayout(texts, 1);
 
-    // Clicks anywhere on the row, its texts included, reach the row.
+    // Clicks on the texts reach the row.
     for (QWidget* child :
          {static_cast<QWidget*>(mark_), static_cast<QWidget*>(title_), static_cast<QWidget*>(description_)})
         child->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -62,6 +63,27 @@ QSize RadioRow::sizeHint() const {
 
 QSize RadioRow::minimumSizeHint() const {
     return layout()->minimumSize();
+}
+
+QRect RadioRow::shownArea() const {
+    QRect area = mark_->geometry();
+    for (const TextLabel* label : {title_, description_})
+        if (!label->isHidden() && !label->text().isEmpty())
+            area |= label->fontMetrics()
+                        .boundingRect(label->contentsRect(), int(label->alignment()) | Qt::TextWordWrap,
+                                      label->text())
+                        .translated(label->pos());
+    // A little room past the ends of the texts, so that the ring never touches them.
+    return (area + QMargins(0, 0, 3, 0)) & rect();
+}
+
+void RadioRow::resizeEvent(QResizeEvent* event) {
+    QAbstractButton::resizeEvent(event);
+    setFocusRingArea(this, shownArea());
+}
+
+bool RadioRow::hitButton(const QPoint& pos) const {
+    return shownArea().contains(pos);
 }
 
 void RadioRow::paintEvent(QPaintEvent*) {

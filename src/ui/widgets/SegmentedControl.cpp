@@ -32,7 +32,9 @@ public:
         setCursor(Qt::PointingHandCursor);
         TypeScale::apply(this, TextRole::body);
         setAccessibleRole(this, QAccessible::RadioButton);
-        setFocusRingTarget(this, control);
+        // The ring marks the focused segment, Space's choice; its corners keep clear of the segment's,
+        // square where two segments meet.
+        setFocusRingRadius(this, kInset);
     }
 
     int neededWidth() const {

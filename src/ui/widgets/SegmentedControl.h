@@ -1,9 +1,9 @@
 #pragma once
 // The Mac's segmented control: its titles side by side in one rounded bezel, the chosen segment raised
 // in it, every segment as wide as the widest needs (the control may grow, and shares the width out
-// evenly). A screen reader hears a group of radio buttons, each named by its title. Tab reaches the
-// chosen segment, the arrow keys choose the one beside it, Space or a click chooses the segment; the
-// focus ring surrounds the whole control.
+// evenly). A screen reader hears a group of radio buttons, each named by its title, in a group named by
+// the control's accessible name. Tab reaches the chosen segment, the arrow keys choose the one beside
+// it, Space or a click chooses the segment; the focus ring surrounds the focused segment.
 
 #include <QStringList>
 #include <QWidget>

@@ -168,7 +168,7 @@ TEST_F(AuditFlowScreens, NextStepWaitsForAChoiceThenOpensIt) {
 
     auto* row = window->findChild<QAbstractButton*>("next-step-option-other");
     ASSERT_NE(row, nullptr);
-    QTest::mouseClick(row, Qt::LeftButton);
+    clickAsAPerson(row);
     EXPECT_TRUE(row->isChecked());
     EXPECT_TRUE(announcesShownTexts(window.get()));
     EXPECT_FALSE(window->findChild<QAbstractButton*>("next-step-option-course")->isChecked());
@@ -195,16 +195,16 @@ TEST_F(AuditFlowScreens, TheWelcomeScreenAsksTheGoalAndOpensTheCheck) {
     EXPECT_FALSE(goal->continueButton()->isEnabled());
     EXPECT_FALSE(goal->detailField()->isVisible());
 
-    QTest::mouseClick(window->findChild<QAbstractButton*>("goal-option-school"), Qt::LeftButton);
+    clickAsAPerson(window->findChild<QAbstractButton*>("goal-option-school"));
     ASSERT_TRUE(goal->detailField()->isVisible());
     EXPECT_EQ(goal->detailField()->placeholderText(), "Which course?");
     EXPECT_TRUE(announcesShownTexts(window.get()));
     goal->detailField()->insert("abcdefg"); // a paste
     EXPECT_EQ(goal->detailField()->text(), "abcde");
-    QTest::mouseClick(window->findChild<QAbstractButton*>("goal-option-explore"), Qt::LeftButton);
+    clickAsAPerson(window->findChild<QAbstractButton*>("goal-option-explore"));
     EXPECT_FALSE(goal->detailField()->isVisible());
     EXPECT_EQ(goal->detailField()->text(), "");
-    QTest::mouseClick(window->findChild<QAbstractButton*>("goal-option-school"), Qt::LeftButton);
+    clickAsAPerson(window->findChild<QAbstractButton*>("goal-option-school"));
     goal->detailField()->setText("a\tb");
     QTest::mouseClick(goal->continueButton(), Qt::LeftButton);
 
@@ -303,7 +303,7 @@ TEST_F(AuditFlowScreens, FromTheNextStepQuestionThroughTheAuditToAnOffer) {
     ASSERT_TRUE(endpoint.waitForEvents(1)); // the launch: the start-up profile is held
     root.navigation()->push(Screen::nextStep());
     QWidget* page = root.navigationStack()->currentPage();
-    QTest::mouseClick(page->findChild<QAbstractButton*>("next-step-option-build_software"), Qt::LeftButton);
+    clickAsAPerson(page->findChild<QAbstractButton*>("next-step-option-build_software"));
     QTest::mouseClick(page->findChild<QPushButton*>("next-step-continue"), Qt::LeftButton);
 
     auto* flow = qobject_cast<StagedAuditFlow*>(root.navigationStack()->currentPage());

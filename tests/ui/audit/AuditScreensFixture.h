@@ -5,6 +5,7 @@
 #include "engine/audit/AuditFixture.h"
 
 #include "support/AccessibleNames.h"
+#include "support/PersonClick.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/ScreenCapture.h"
 #include "ui/audit/AuditScreenSeams.h"
@@ -53,7 +54,7 @@ protected:
     static void click(const QWidget* screen, const QString& title) {
         QAbstractButton* target = button(screen, title);
         ASSERT_NE(target, nullptr) << title.toStdString();
-        QTest::mouseClick(target, Qt::LeftButton);
+        clickAsAPerson(target);
     }
     static void settle() {
         waitUntil([] { return false; }, 50);

@@ -69,9 +69,14 @@ TEST(JavaVersionChooserView, RowsFollowTheBindingAndClicksWriteIt) {
     EXPECT_EQ(titles, (QStringList{"Java 25 (recommended)", "Java 21", "Java 17"}));
     EXPECT_EQ(checkedMajors(chooser), QList<int>{25});
 
-    // A click on the description, far right in the row, counts for the row.
+    // A click on the description counts for the row; the empty width beside a title is no part of it.
+    RadioRow* row21 = chooser.row(21);
+    QTest::mouseClick(row21, Qt::LeftButton, {},
+                      QPoint(row21->width() - 5, row21->titleLabel()->geometry().center().y()));
+    EXPECT_EQ(chosen.value(), 25);
     RadioRow* row17 = chooser.row(17);
-    QTest::mouseClick(row17, Qt::LeftButton, {}, QPoint(row17->width() - 5, row17->height() - 5));
+    QTest::mouseClick(row17, Qt::LeftButton, {},
+                      row17->descriptionLabel()->geometry().bottomLeft() + QPoint(4, -4));
     EXPECT_EQ(chosen.value(), 17);
     EXPECT_EQ(checkedMajors(chooser), QList<int>{17});
     QTest::mouseClick(row17, Qt::LeftButton);

@@ -5,6 +5,7 @@
 
 #include "support/IsolatedUserDefaults.h"
 #include "support/JavaMac.h"
+#include "support/PersonClick.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/CurrentEdition.h"
 #include "support/TelemetryEndpoint.h"
@@ -43,7 +44,7 @@ protected:
     static void click(const QWidget* root, const QString& id) {
         auto* button = shown<QAbstractButton>(root, id);
         ASSERT_NE(button, nullptr) << id.toStdString();
-        QTest::mouseClick(button, Qt::LeftButton);
+        clickAsAPerson(button);
     }
     // The visible button with the title.
     static QAbstractButton* buttonTitled(const QWidget* root, const QString& title) {

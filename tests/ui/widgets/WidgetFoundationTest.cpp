@@ -8,11 +8,15 @@
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/FramedBox.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
 #include "ui/widgets/ScreenPieces.h"
+#include "ui/widgets/SegmentedControl.h"
 #include "ui/widgets/SelectableText.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/SystemColors.h"
@@ -402,6 +406,67 @@ TEST(RadioRow, ReadsAsARadioButtonWithItsDescriptionAndItsOwnersChoice) {
     EXPECT_EQ(clicks.count(), 1);
 }
 
+TEST(RadioGroup, ForgetsAChoiceDeletedWhileItLivesAndStaysOneStopOfTab) {
+    QWidget window;
+    auto* column = new QVBoxLayout(&window);
+    auto* group = new RadioGroup(&window, QStringLiteral("Which one?"));
+    QList<RadioRow*> rows;
+    for (const char* title : {"One", "Two", "Three"}) {
+        rows << new RadioRow(QString::fromLatin1(title), QString());
+        column->addWidget(rows.last());
+        group->addChoice(rows.last());
+        QObject::connect(rows.last(), &QAbstractButton::clicked, rows.last(),
+                         [row = rows.last()] { row->setSelected(true); });
+    }
+    auto* after = new QPushButton(QStringLiteral("After"));
+    column->addWidget(after);
+    rows[1]->setSelected(true);
+    showActive(&window);
+
+    // The chosen choice goes while it holds the focus, then one that does not.
+    rows[1]->setFocus(Qt::TabFocusReason);
+    delete rows.takeAt(1);
+    EXPECT_EQ(group->tabStop(), rows[0]);
+    rows[0]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(rows[0], Qt::Key_Down);
+    EXPECT_TRUE(rows[1]->hasFocus() && rows[1]->isChecked());
+    delete rows.takeAt(0);
+    QTest::keyClick(rows[0], Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus());
+    QTest::keyClick(after, Qt::Key_Backtab);
+    EXPECT_EQ(window.focusWidget(), rows[0]);
+}
+
+TEST(KeyboardFocus, TheRingWaitsForTheKeyboardButShowsOnATextFieldRoundItsFrame) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* modes = new SegmentedControl({QStringLiteral("Left"), QStringLiteral("Right")});
+    auto* field = new QPlainTextEdit;
+    auto* frame = new FramedBox(field, 4);
+    layout->addWidget(modes);
+    layout->addWidget(frame);
+    showActive(&window);
+    const auto ring = [&window]() -> std::optional<QRect> {
+        auto* layer = window.findChild<QWidget*>(QStringLiteral("focus-ring"));
+        return layer && layer->isVisible() ? std::optional(layer->geometry()) : std::nullopt;
+    };
+    const auto around = [&window](QWidget* widget) {
+        const int extent = focusRingExtent;
+        return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size()) +
+               QMargins(extent, extent, extent, extent);
+    };
+
+    modes->segment(0)->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(ring(), std::nullopt);
+    field->setFocus(Qt::MouseFocusReason); // where the typing goes shows, round the field's frame
+    EXPECT_EQ(ring(), around(frame));
+    modes->segment(0)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(modes->segment(0), Qt::Key_Right); // a key moves the focus: from now on the ring shows
+    EXPECT_EQ(ring(), around(modes->segment(1)));
+    forgetKeyboardUse();
+    EXPECT_EQ(ring(), std::nullopt);
+}
+
 TEST(KeyboardWalk, FindsATrapAControlOutOfReadingOrderAWrongRoleAndAListThatDoesNotScrollByKeyboard) {
     QWidget window;
     window.resize(300, 400);
@@ -436,9 +501,11 @@ TEST(KeyboardWalk, FindsATrapAControlOutOfReadingOrderAWrongRoleAndAListThatDoes
     reason->setTabChangesFocus(true);
     window.setTabOrder(upper, lower);
     delete fakeLink;
-    EXPECT_THAT(
-        std::string(qlan::test::walksByKeyboard(&window).message()),
-        testing::HasSubstr("QListWidget  \"Output\": Left, Right, Home and End do not scroll it sideways"));
+    const std::string listFaults = qlan::test::walksByKeyboard(&window).message();
+    EXPECT_THAT(listFaults,
+                testing::HasSubstr("QListWidget  \"Output\": Left and Right do not scroll it sideways"));
+    EXPECT_THAT(listFaults,
+                testing::HasSubstr("\"Output\": its row 0 is no plain list item without an action"));
     delete list;
     EXPECT_TRUE(qlan::test::walksByKeyboard(&window));
     EXPECT_TRUE(reason->toPlainText().isEmpty()); // the walk leaves the text as it found it
@@ -516,9 +583,12 @@ TEST(RenderedPixels, FindAFocusMarkOverItsTitleAndATextTooFaintToRead) {
         layout->addWidget(widget);
     showActive(&window);
 
-    barred->setFocus(Qt::TabFocusReason);
+    // Reached by the keyboard, as the ring waits for it.
+    skip->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(skip, Qt::Key_Backtab);
+    ASSERT_TRUE(barred->hasFocus());
     EXPECT_THAT(qlan::test::focusRingStandsOutside(barred).message(), testing::HasSubstr("covers"));
-    skip->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(barred, Qt::Key_Tab);
     EXPECT_TRUE(qlan::test::focusRingStandsOutside(skip));
     const std::string texts = qlan::test::textsReadInBothAppearances(&window).message();
     EXPECT_THAT(texts, testing::HasSubstr("light: QLabel  \"Faint\""));

@@ -1,0 +1,26 @@
+#pragma once
+// A person's click on a control: on a check box's box and on a radio row's circle (the middle of either
+// may lie past the end of its title, where a click reaches nothing), elsewhere on the middle.
+
+#include "ui/widgets/RadioRow.h"
+#include "ui/widgets/SymbolIcon.h"
+
+#include <QCheckBox>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+
+namespace qlan::test {
+
+inline void clickAsAPerson(QAbstractButton* control) {
+    QStyleOptionButton box;
+    box.initFrom(control);
+    QPoint point = control->rect().center();
+    if (qobject_cast<QCheckBox*>(control))
+        point = control->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &box, control).center();
+    else if (auto* row = qobject_cast<RadioRow*>(control))
+        point = row->mark()->geometry().center();
+    QTest::mouseClick(control, Qt::LeftButton, {}, point);
+}
+
+} // namespace qlan::test
