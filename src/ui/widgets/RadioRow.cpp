@@ -7,6 +7,7 @@
 #include "ui/widgets/TypeScale.h"
 
 #include <QHBoxLayout>
+#include <QHoverEvent>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -15,7 +16,8 @@ RadioRow::RadioRow(const QString& title, const QString& description, QWidget* pa
     : QAbstractButton(parent) {
     setCheckable(true);
     setText(title);
-    setCursor(Qt::PointingHandCursor);
+    // The pointer changes over what a click reaches only (see event()).
+    setAttribute(Qt::WA_Hover);
     // As on the Mac, a click chooses without taking the focus; Tab reaches the row.
     setFocusPolicy(Qt::TabFocus);
     // A screen reader hears one radio button: the title, then the description.
@@ -84,6 +86,16 @@ void RadioRow::resizeEvent(QResizeEvent* event) {
 
 bool RadioRow::hitButton(const QPoint& pos) const {
     return shownArea().contains(pos);
+}
+
+bool RadioRow::event(QEvent* event) {
+    if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverMove) {
+        if (hitButton(static_cast<QHoverEvent*>(event)->position().toPoint()))
+            setCursor(Qt::PointingHandCursor);
+        else
+            unsetCursor();
+    }
+    return QAbstractButton::event(event);
 }
 
 void RadioRow::paintEvent(QPaintEvent*) {

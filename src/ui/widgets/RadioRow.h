@@ -5,9 +5,10 @@
 // button takes clicks on its circle and title), not on the empty width beside them. With a description, the
 // title is a headline, the description a subheadline in the secondary colour and the mark at the large scale,
 // all aligned to the top; without one, the title is body text beside a mark of the text's own scale, centred
-// vertically. The row does not select itself when clicked: its owner decides and calls setSelected.
-// A screen reader announces the row as a radio button named by its title, with the description as its
-// accessible description and the checked state when selected; Tab reaches it (with a focus ring).
+// vertically. The pointing hand shows over the mark and texts only. The row does not select itself when
+// clicked: its owner decides and calls setSelected. A screen reader announces the row as a radio button named
+// by its title, with the description as its accessible description and the checked state when selected; Tab
+// reaches it (with a focus ring).
 
 #include <QAbstractButton>
 
@@ -35,6 +36,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool hitButton(const QPoint& pos) const override;
+    bool event(QEvent* event) override;
     void nextCheckState() override {}
 
 private:

@@ -404,6 +404,17 @@ TEST(RadioRow, ReadsAsARadioButtonWithItsDescriptionAndItsOwnersChoice) {
     // The press action is a click: the owner decides.
     announced->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(clicks.count(), 1);
+
+    // The pointing hand promises a click only where one reaches the row: on its mark, not beside its texts.
+    row.resize(600, row.sizeHint().height());
+    row.layout()->activate();
+    const auto hover = [&](QPoint at) {
+        QHoverEvent move(QEvent::HoverMove, QPointF(at), QPointF(at), QPointF(at));
+        QCoreApplication::sendEvent(&row, &move);
+        return row.cursor().shape();
+    };
+    EXPECT_EQ(hover(row.mark()->geometry().center()), Qt::PointingHandCursor);
+    EXPECT_EQ(hover(QPoint(590, row.height() / 2)), Qt::ArrowCursor);
 }
 
 TEST(RadioGroup, ForgetsAChoiceDeletedWhileItLivesAndStaysOneStopOfTab) {
