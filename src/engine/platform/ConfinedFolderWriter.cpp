@@ -1,5 +1,6 @@
 #include "platform/ConfinedFolderWriter.h"
 
+#include "platform/ExtendedAttributes.h"
 #include "platform/FileDescriptor.h"
 #include "platform/PlatformError.h"
 
@@ -137,20 +138,31 @@ bool ConfinedFolderWriter::writeFile(const QByteArray& data, const QString& root
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(what, path);
     }
-    const auto discard = [&] { ::unlinkat(folder.get(), temporary.constData(), 0); };
+    // Open to the end, so that a temporary that has to go loses an access list it took from the folder
+    // first (a Mac checks a file's own list when removing it).
+    const FileDescriptor file(fd);
+    const auto discard = [&] {
+        extendedAttributes::clearAccessList(file.get());
+        ::unlinkat(folder.get(), temporary.constData(), 0);
+    };
+    // The new name reaches the disk with the file; a failure here leaves the file in place, so it is not
+    // reported.
+    const auto placed = [&] {
+        fileio::syncToDisk(folder.get());
+        return true;
+    };
     try {
-        FileDescriptor file(fd);
         if (::fchmod(file.get(), static_cast<mode_t>(permissions) & 07777) != 0) throwErrno(what, path);
         fileio::writeAll(file.get(), data, path);
-        if (fileio::syncToDisk(file.get()) != 0 || ::close(file.release()) != 0) throwErrno(what, path);
+        if (fileio::syncToDisk(file.get()) != 0) throwErrno(what, path);
     } catch (...) {
         discard();
         throw;
     }
     if (keepExisting) {
-        const int placed = renameWithoutReplacing(folder.get(), temporary, name);
-        if (placed == 0) return true;
-        if (placed < 0) {
+        const int renamed = renameWithoutReplacing(folder.get(), temporary, name);
+        if (renamed == 0) return placed();
+        if (renamed < 0) {
             const int error = errno;
             discard();
             if (error != EEXIST) throwErrno(what, path, error);
@@ -164,7 +176,7 @@ bool ConfinedFolderWriter::writeFile(const QByteArray& data, const QString& root
         discard();
         throwRefused(folder.get(), name, what, path, error);
     }
-    return true;
+    return placed();
 }
 
 } // namespace qlan

@@ -491,9 +491,9 @@ TEST(StreamingRemediation, PackageErrorAndCancel) {
 
     // A lookup that never answers, cancelled.
     Fixture slow;
+    std::atomic<bool> release = false; // outlives the server, whose handler reads it
     LoopbackHttpServer stalled;
     slow.sources.adoptiumBase = stalled.url("/").toString(QUrl::StripTrailingSlash);
-    std::atomic<bool> release = false;
     stalled.route("/v3/assets/latest/17/hotspot", [&](const LoopbackRequest&) {
         waitUntil([&] { return release.load(); }, 20000);
         return LoopbackResponse{.status = 200, .body = "[]"};

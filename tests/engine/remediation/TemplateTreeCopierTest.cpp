@@ -236,7 +236,9 @@ TEST(TemplateTreeCopier, ALinkInTheChosenFolderIsAnItemThatExistsAndNothingIsWri
     // A link planted while the copy runs, where it is about to write, still ends it: into the chosen
     // folder (the folder the copy just made is swapped for a link) and into a new project's staging folder.
     const QList<std::pair<bool, QString>> planted{{true, "/scripts/run.sh"}, {false, "/README.md"}};
-    for (const auto& [intoExisting, file] : planted) {
+    for (const auto& plant : planted) {
+        const bool intoExisting = plant.first;
+        const QString& file = plant.second;
         SCOPED_TRACE(file.toStdString());
         Sandbox sandbox;
         writeTemplate(sandbox);
