@@ -16,7 +16,6 @@
 namespace qlan {
 
 using fileio::native;
-using fileio::randomSuffix;
 using fileio::readRegularFile;
 using fileio::throwErrno;
 using fileio::throwNotRegular;
@@ -147,12 +146,8 @@ void AtomicFileWriter::write(const QByteArray& data, const QString& path, const 
         mode = 0600;
     if (mode) *mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
     QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temporary = folder + "/." + target.mid(slash + 1) + ".tmp-" + randomSuffix();
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0666);
-        if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(what, path);
-    }
+    const int fd = fileio::createTemporary(AT_FDCWD, folder + "/." + target.mid(slash + 1),
+                                           mode ? 0600 : 0666, temporary, what, path);
     // Open to the end, so that a temporary that has to go first loses the access list it took through it
     // (a list copied from a file that denies `delete` would keep a Mac from removing it). Its bytes are on
     // the disk before the rename, so its close has nothing left to report.

@@ -14,7 +14,6 @@
 namespace qlan {
 
 using fileio::native;
-using fileio::randomSuffix;
 using fileio::throwErrno;
 using fileio::throwNotRegular;
 
@@ -131,13 +130,7 @@ bool ConfinedFolderWriter::writeFile(const QByteArray& data, const QString& root
     }
 
     QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temporary = '.' + name + ".tmp-" + randomSuffix();
-        fd = ::openat(folder.get(), temporary.constData(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0 && (errno != EEXIST || attempt >= 100)) throwErrno(what, path);
-    }
+    const int fd = fileio::createTemporary(folder.get(), '.' + name, 0600, temporary, what, path);
     // Open to the end, so that a temporary that has to go loses an access list it took from the folder
     // first (a Mac checks a file's own list when removing it).
     const FileDescriptor file(fd);

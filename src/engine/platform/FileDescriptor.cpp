@@ -102,5 +102,16 @@ QByteArray randomSuffix() {
     return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
 
+int createTemporary(int folder, const QByteArray& stem, mode_t mode, QByteArray& name, const QString& what,
+                    const QString& path) {
+    for (int attempt = 0;; ++attempt) {
+        name = stem + ".tmp-" + randomSuffix();
+        const int fd =
+            ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST || attempt >= 100) throwErrno(what, path);
+    }
+}
+
 } // namespace fileio
 } // namespace qlan

@@ -65,5 +65,11 @@ void syncFolder(const QByteArray& folder);
 // A random word for the name of a temporary file.
 QByteArray randomSuffix();
 
+// Makes a new temporary file "<stem>.tmp-<random word>" in the folder open as `folder` (AT_FDCWD: `stem`
+// is a path), never through a link (O_EXCL), with `mode` under the umask, and opens it for writing. Sets
+// `name` to its name and returns its descriptor; a failure throws (see throwErrno) naming `path`.
+int createTemporary(int folder, const QByteArray& stem, mode_t mode, QByteArray& name, const QString& what,
+                    const QString& path);
+
 } // namespace fileio
 } // namespace qlan
