@@ -46,17 +46,16 @@ protected:
         // brew installs the Temurin cask: the JDK's folder and the new java_home.
         sandbox_.writeStub(
             QStringLiteral("/opt/homebrew/bin/brew"),
-            StubSpec().withScript(QStringLiteral("case \"$1\" in\n"
-                                                 "  install) echo \"==> Installing ${@: -1}\"\n"
-                                                 "    for n in {1..40}; do echo \"==> Part $n\"; done\n"
-                                                 "    while [ -e '%4' ]; do /bin/sleep 0.05; done\n"
-                                                 "    /bin/mkdir -p '%1/bin' && /bin/cp '%2' '%3';;\n"
-                                                 "  --version) echo 'Homebrew 4.4.0';;\n"
-                                                 "esac\n")
-                                      .arg(sandbox_.map(kTemurin25.path),
-                                           sandbox_.map(QStringLiteral("/.journey-java-home")),
-                                           sandbox_.map(QStringLiteral("/usr/libexec/java_home")),
-                                           sandbox_.map(kHold))));
+            StubSpec().withScript(
+                QStringLiteral("case \"$1\" in\n"
+                               "  install) echo \"==> Installing ${@: -1}\"\n"
+                               "    for n in {1..40}; do echo \"==> Part $n\"; done\n"
+                               "    while [ -e '%4' ]; do /bin/sleep 0.05; done\n"
+                               "    /bin/mkdir -p '%1/bin' && /bin/cp '%2' '%3';;\n"
+                               "  --version) echo 'Homebrew 4.4.0';;\n"
+                               "esac\n")
+                    .arg(sandbox_.map(kTemurin25.path), sandbox_.map(QStringLiteral("/.journey-java-home")),
+                         sandbox_.map(QStringLiteral("/usr/libexec/java_home")), sandbox_.map(kHold))));
     }
 };
 
@@ -181,4 +180,38 @@ TEST_F(JavaJourney, AJdkFolderNamedLikeALinkMakesNoLink) {
     const ShellStartup login = startZsh(sandbox_, ZshStart::Login);
     EXPECT_EQ(login.stdErr, QString());
     EXPECT_EQ(login.environment.value(QStringLiteral("JAVA_HOME")), odd.path);
+}
+
+TEST_F(JavaJourney, MiseSetsJavaHomeAndTheZshrcChangeIsDecidedInTheBottomRow) {
+    journeyName_ = QStringLiteral("mise");
+    writeJavaHomeStub(sandbox_, {kTemurin25});
+    sandbox_.makeDirectory(kTemurin25.path + QStringLiteral("/bin"));
+    sandbox_.writeStub(QStringLiteral("/opt/homebrew/bin/mise"));
+    writeLoginShell(sandbox_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0},
+                    {{QStringLiteral("mise use -g java@'temurin-25.0.1'"),
+                      QStringLiteral("mise ~/.config/mise/config.toml tools: java@temurin-25.0.1\n")}});
+    openApp();
+    click(QStringLiteral("consent-continue"));
+    click(QStringLiteral("welcome-diagnose-button"));
+    ASSERT_TRUE(waitUntil([&] { return visibleTexts().contains(QStringLiteral("JAVA_HOME isn't set")); }));
+    click(QStringLiteral("remediation-primary-button"));
+    // mise has set the global Java; ~/.zshrc still lacks its activation: "Skip" and "Apply ~/.zshrc change"
+    // (the default) wait in the bottom row, under the card that shows the line.
+    ASSERT_TRUE(waitUntil([&] {
+        return button(QStringLiteral("remediation-cancel")) == nullptr &&
+               visibleButtons().join(' ').contains("\"Apply ~/.zshrc change\"");
+    })) << visibleButtons().join('\n').toStdString();
+    capture(QStringLiteral("zshrc-change"));
+    const auto* output = openSheet()->findChild<OutputLinesView*>();
+    QTest::keyClick(openSheet(), Qt::Key_Escape); // Esc is Skip: the sheet stays, on its finish button
+    ASSERT_TRUE(waitUntil([&] { return visibleButtons().join(' ').contains("\"Continue to verify\""); }));
+    EXPECT_EQ(output->model()->index(output->model()->rowCount() - 1, 0).data().toString(),
+              QStringLiteral("Skipped ~/.zshrc edit. JAVA_HOME may stay unset in fresh shells until you add "
+                             "the line manually."));
+    EXPECT_FALSE(sandbox_.exists(home(".zshrc")));
+    capture(QStringLiteral("zshrc-skipped"));
+    QTest::keyClick(openSheet(), Qt::Key_Escape); // then Esc ends it as the job's success
+    ASSERT_TRUE(waitUntil([&] { return openSheet() == nullptr; }));
+    EXPECT_EQ(shellCommands(sandbox_).filter(QStringLiteral("mise")),
+              QStringList{QStringLiteral("mise use -g java@'temurin-25.0.1'")});
 }

@@ -55,16 +55,18 @@ struct LoginShellAnswers {
     int javaVersionExitCode = 127;
 };
 
-inline void writeLoginShell(Sandbox& mac, const LoginShellAnswers& answers) {
+// `more` answers further command lines (a fix's own).
+inline void writeLoginShell(Sandbox& mac, const LoginShellAnswers& answers,
+                            const QList<ShellAnswer>& more = {}) {
     const QString home = answers.javaHome.value_or(QString());
-    writeStubShell(mac, {
+    writeStubShell(mac, QList<ShellAnswer>{
                             {QStringLiteral("echo __VRL_JAVA_HOME__:$JAVA_HOME"),
                              QStringLiteral("__VRL_JAVA_HOME__:%1\n").arg(home)},
                             {QStringLiteral("echo __VRL_VERIFY_JAVA_HOME__:$JAVA_HOME"),
                              QStringLiteral("__VRL_VERIFY_JAVA_HOME__:%1\n").arg(home)},
                             {QStringLiteral("java -version 2>&1"), answers.javaVersionOutput,
                              answers.javaVersionExitCode},
-                        });
+                        } + more);
 }
 
 inline QString openjdkVersionOutput(const QString& version) {

@@ -298,6 +298,14 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     if (!defaultButton) checkReturnPressesNothing(window, faults);
     const QPointer<QWidget> focused = window->focusWidget();
     const bool onContainer = focused && focused->isVisible() && !(focused->focusPolicy() & Qt::TabFocus);
+    // Tab from where the focus stands shows the ring, also where it leaves the focus there (the only stop).
+    if (focused && focused->isVisible() && !onContainer && !isTextField(focused)) {
+        QTest::keyClick(focused, Qt::Key_Tab);
+        if (!shownRing(window))
+            faults << QStringLiteral("Tab from ") + describe(focused) +
+                          QStringLiteral(" shows no focus ring");
+        focused->setFocus(Qt::OtherFocusReason);
+    }
     if (focused && !onContainer) focused->clearFocus();
     QList<QWidget*> stops;
     for (qsizetype step = 0; step <= controls.size() + window->findChildren<QWidget*>().size(); ++step) {

@@ -10,9 +10,10 @@
 // for its links only). A list or a scroll view wider than it shows is reached by Tab; Left and Right scroll
 // what Tab reaches sideways, Home and End to the top and the bottom. Wherever Tab stops, the focus ring is
 // seen and stands outside what the control draws (RenderedPixels.h), and a click inside the ring of a check
-// box or radio button reaches it; before the first key no ring shows (but on a text field). Only a button
-// bound to Return is a default, drawn and announced so, whoever has the focus; where the window has none,
-// Return at any stop presses nothing.
+// box or radio button reaches it; before the first key no ring shows (but on a text field), and Tab from the
+// control that holds the focus shows one, also where it leaves the focus there (a window's only stop). Only a
+// button bound to Return is a default, drawn and announced so, whoever has the focus; where the window has
+// none, Return at any stop presses nothing.
 
 #include <gtest/gtest.h>
 

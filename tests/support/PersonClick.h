@@ -1,9 +1,6 @@
 #pragma once
-// A person's click on a control: on a check box's box and on a radio row's circle (the middle of either
-// may lie past the end of its title, where a click reaches nothing), elsewhere on the middle.
-
-#include "ui/widgets/RadioRow.h"
-#include "ui/widgets/SymbolIcon.h"
+// A person's click on a control: on a check box's box (its middle may lie past the end of its title,
+// where a click reaches nothing), elsewhere on the middle.
 
 #include <QCheckBox>
 #include <QStyle>
@@ -18,8 +15,6 @@ inline void clickAsAPerson(QAbstractButton* control) {
     QPoint point = control->rect().center();
     if (qobject_cast<QCheckBox*>(control))
         point = control->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &box, control).center();
-    else if (auto* row = qobject_cast<RadioRow*>(control))
-        point = row->mark()->geometry().center();
     QTest::mouseClick(control, Qt::LeftButton, {}, point);
 }
 

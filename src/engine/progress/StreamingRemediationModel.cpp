@@ -183,6 +183,9 @@ void StreamingRemediationModel::close() {
         cancel();
         return;
     case BottomRow::succeededChangePending:
+        zshrc_->skip();
+        finish(RemediationOutcome::success(successMessage(remediation_)));
+        return;
     case BottomRow::succeeded:
         finish(RemediationOutcome::success(successMessage(remediation_)));
         return;
@@ -190,6 +193,13 @@ void StreamingRemediationModel::close() {
         finishWithFailure();
         return;
     }
+}
+
+void StreamingRemediationModel::escape() {
+    if (bottomRow() == BottomRow::succeededChangePending)
+        skipZshrc();
+    else
+        close();
 }
 
 void StreamingRemediationModel::applyZshrc() {

@@ -54,10 +54,13 @@ public:
 
     // The actions of the screen.
     void cancel(); // "Cancel"
-    // Any close of the sheet (Esc, the close control): a Cancel while the job runs; once it has ended,
-    // what the finish button or "Close" reports. A success is never turned into a cancel, not even
-    // while a ~/.zshrc change waits (the change is then left unmade).
+    // A close of the sheet by its close control: a Cancel while the job runs; once it has ended, what the
+    // finish button or "Close" reports. A success is never turned into a cancel: a ~/.zshrc change that
+    // waits is skipped first (its line, nothing written), then the success is reported.
     void close();
+    // Esc: while a ~/.zshrc change waits, Skip (the sheet stays, on its finish button); otherwise as
+    // close().
+    void escape();
     void applyZshrc();
     void skipZshrc();
     void finishWithSuccess();

@@ -77,9 +77,9 @@ void scrollLongRowsSideways(QListView* list) {
     list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 }
 
-OutputLinesView::OutputLinesView(QWidget* parent)
+OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
     : QListView(parent) {
-    setAccessibleName(QStringLiteral("Output"));
+    setAccessibleName(sheetTitle + QStringLiteral(" output"));
     setAccessibleRole(this, QAccessible::List); // lines to read: no action on a row
     TypeScale::applyMonospaced(this, TextRole::caption);
     setUniformItemSizes(true);

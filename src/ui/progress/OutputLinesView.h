@@ -8,7 +8,8 @@
 //
 // Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Left
 // and Right sideways by a step, Home and End to the top and the bottom, Up, Down, Page Up and Page Down
-// through the rows. A screen reader hears a list named "Output", each line a list item of plain text.
+// through the rows. A screen reader hears a list named by its sheet's title ("Installing VS Code output"),
+// so that no two lists sound alike, each line a list item of plain text.
 //
 // The streaming screen's list model reads the lines of the screen's state directly and is told of
 // appended ranges. The row of the cask recovery's reinstall notice carries the identifier
@@ -47,7 +48,8 @@ void scrollLongRowsSideways(QListView* list);
 class OutputLinesView : public QListView {
     Q_OBJECT
 public:
-    explicit OutputLinesView(QWidget* parent = nullptr);
+    // Named "<sheetTitle> output".
+    explicit OutputLinesView(const QString& sheetTitle, QWidget* parent = nullptr);
 
     // Also follows the rows that the model appends.
     void setModel(QAbstractItemModel* model) override;

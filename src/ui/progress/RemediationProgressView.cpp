@@ -30,4 +30,11 @@ void RemediationProgressView::closeRequested() {
         streamingView_->closeRequested();
 }
 
+void RemediationProgressView::escapePressed() {
+    if (diffSheet_)
+        diffSheet_->closeRequested();
+    else if (streamingView_)
+        streamingView_->escapePressed();
+}
+
 } // namespace qlan

@@ -36,6 +36,8 @@ public:
     // A close of the sheet (Esc, the close control): the chosen screen's Cancel while its job runs,
     // afterwards the outcome that job ended with.
     void closeRequested();
+    // Esc on the sheet: as a close, but Skip while a ~/.zshrc change waits.
+    void escapePressed();
 
 private:
     Remediation remediation_;

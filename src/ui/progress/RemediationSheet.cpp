@@ -8,6 +8,7 @@ RemediationSheet::RemediationSheet(Remediation remediation, RemediationProgressV
           new RemediationProgressView(std::move(remediation), std::move(onFinish), telemetry),
           [this] { view_->closeRequested(); }, parent)
     , view_(static_cast<RemediationProgressView*>(content())) {
+    setEscapeAction([this] { view_->escapePressed(); });
     resize(560, 520);
 }
 

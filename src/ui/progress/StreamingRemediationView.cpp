@@ -2,7 +2,9 @@
 
 #include "editions/ProductConfig.h"
 #include "platform/ServiceContext.h"
+#include "progress/ZshrcActivationPreview.h"
 #include "telemetry/TelemetryService.h"
+#include "ui/progress/FileEditWidgets.h"
 #include "ui/progress/OutputLinesView.h"
 #include "ui/progress/ZshrcActivationCard.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
@@ -51,7 +53,7 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
     header->addWidget(subtitle);
     layout->addLayout(header);
 
-    output_ = new OutputLinesView;
+    output_ = new OutputLinesView(StreamingRemediationModel::title(remediation_));
     layout->addWidget(output_, 1);
 
     cardSlot_ = new QWidget;
@@ -74,8 +76,14 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
     rowLayout->addWidget(cancel_);
     bottom_->addWidget(runningRow_);
 
-    // While a ~/.zshrc change waits, its card carries "Apply ~/.zshrc change" and "Skip".
-    pendingRow_ = new QWidget;
+    // While a ~/.zshrc change waits; the card above shows what it adds.
+    pendingRow_ = row(&rowLayout);
+    rowLayout->addStretch(1);
+    skipZshrc_ = borderedButton(QStringLiteral("Skip"));
+    rowLayout->addWidget(skipZshrc_);
+    applyZshrc_ = new ProminentButton(QStringLiteral("Apply ~/.zshrc change"), ControlSize::regular);
+    applyZshrc_->bindToReturn();
+    rowLayout->addWidget(applyZshrc_);
     bottom_->addWidget(pendingRow_);
 
     succeededRow_ = row(&rowLayout);
@@ -96,6 +104,8 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
     layout->addWidget(bottom_);
 
     connect(cancel_, &QPushButton::clicked, this, [this] { model()->cancel(); });
+    connect(skipZshrc_, &QPushButton::clicked, this, [this] { model()->skipZshrc(); });
+    connect(applyZshrc_, &QPushButton::clicked, this, [this] { model()->applyZshrc(); });
     connect(finish_, &QPushButton::clicked, this, [this] { model()->finishWithSuccess(); });
     connect(close_, &QPushButton::clicked, this, [this] { model()->finishWithFailure(); });
     refresh();
@@ -113,6 +123,8 @@ StreamingRemediationModel* StreamingRemediationView::model() {
                 &OutputLinesModel::linesAppended);
         card_ = new ZshrcActivationCard(model_->zshrc());
         cardSlot_->layout()->addWidget(card_);
+        // Tab reads the card between the output and the bottom row, as it stands.
+        QWidget::setTabOrder(output_, card_->rowsView());
         connect(model_, &StreamingRemediationModel::stateChanged, this, &StreamingRemediationView::refresh);
         connect(model_, &StreamingRemediationModel::finished, this,
                 [this](const RemediationOutcome& outcome) {
@@ -124,6 +136,10 @@ StreamingRemediationModel* StreamingRemediationView::model() {
 
 void StreamingRemediationView::closeRequested() {
     model()->close();
+}
+
+void StreamingRemediationView::escapePressed() {
+    model()->escape();
 }
 
 QString StreamingRemediationView::statusText() const {
@@ -145,6 +161,8 @@ void StreamingRemediationView::refresh() {
     const bool canceling = state == Row::canceling;
     status_->setText(canceling ? QStringLiteral("Canceling…") : QStringLiteral("Running…"));
     cancel_->setEnabled(!canceling);
+    // While the write runs it cannot be pressed again; Skip stays, as it ends a wait for another program.
+    applyZshrc_->setEnabled(!(model_ && model_->zshrc()->isApplying()));
     switch (state) {
     case Row::running:
     case Row::canceling:

@@ -1,8 +1,9 @@
 #pragma once
 // The screen of the remediation sheet that carries a fix out as a job with live output: the case's title
 // and explanation, the output list, the ~/.zshrc card after a mise or jEnv job that needs it, and the
-// bottom row (running with "Cancel", "Canceling…", the finish button, or "Open the article" with
-// "Close"). It draws a StreamingRemediationModel, made when the screen is first shown from the services
+// bottom row (running with "Cancel", "Canceling…", "Skip" with "Apply ~/.zshrc change" while that change
+// waits, the finish button, or "Open the article" with "Close"), whose buttons stand at one height in
+// every state. It draws a StreamingRemediationModel, made when the screen is first shown from the services
 // in effect for it; the job starts then. How the screen ended reaches `onFinish` on the GUI thread.
 
 #include "progress/StreamingRemediationModel.h"
@@ -40,13 +41,17 @@ public:
     // The model, made on first use from the services in effect for the screen.
     StreamingRemediationModel* model();
     // A close of the sheet: while the job runs it stops and the screen reports `canceled`; afterwards
-    // the screen reports what ended.
+    // the screen reports what ended (a ~/.zshrc change that waits is skipped first).
     void closeRequested();
+    // Esc: Skip while a ~/.zshrc change waits, else as a close.
+    void escapePressed();
 
     OutputLinesView* outputView() const { return output_; }
     QPushButton* cancelButton() const { return cancel_; }
     ProminentButton* finishButton() const { return finish_; }
     QPushButton* closeButton() const { return close_; }
+    ProminentButton* applyZshrcButton() const { return applyZshrc_; }
+    QPushButton* skipZshrcButton() const { return skipZshrc_; }
     LinkLabel* articleLink() const { return article_; }
     // The status text of the running row: "Running…" or "Canceling…".
     QString statusText() const;
@@ -75,6 +80,8 @@ private:
     ActivityIndicator* spinner_;
     TextLabel* status_;
     QPushButton* cancel_;
+    QPushButton* skipZshrc_;
+    ProminentButton* applyZshrc_;
     ProminentButton* finish_;
     LinkLabel* article_;
     QPushButton* close_;

@@ -157,9 +157,6 @@ void ZprofileDiffSheet::refresh() {
     diff_->setVisible(content == Content::diff);
     if (content == Content::diff) {
         const FileAppendWriter::DiffPreview& preview = *model_->preview();
-        // The diff opens with the focus on the view control: never on Cancel, where Space would cancel.
-        if (!diffShown_) modes_->segment(modes_->selectedIndex())->setFocus(Qt::OtherFocusReason);
-        diffShown_ = true;
         creationNote_->setVisible(preview.wasCreated);
         modes_->setSelectedIndex(model_->showFullFile() ? 1 : 0);
         rows_->setRows(model_->rows());
@@ -189,6 +186,17 @@ void ZprofileDiffSheet::refresh() {
     cancel_->setEnabled(!applying || model_->waitingNotice().has_value());
     continue_->setVisible(buttons == Buttons::continueAfterApply || buttons == Buttons::cancelOrContinue);
     close_->setVisible(buttons == Buttons::closeAfterFailure);
+
+    // The preview opens with the focus on the diff's view control, or on "Continue to verify" where the
+    // file already sets JAVA_HOME: never on Cancel, where Space would cancel while another button is the
+    // default.
+    if (!openedOnPreview_ && (content == Content::diff || content == Content::alreadySet)) {
+        openedOnPreview_ = true;
+        QWidget* start = content == Content::diff
+                             ? static_cast<QWidget*>(modes_->segment(modes_->selectedIndex()))
+                             : continue_;
+        start->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 } // namespace qlan

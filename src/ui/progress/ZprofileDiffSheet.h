@@ -68,7 +68,7 @@ private:
     ProminentButton* apply_;
     ProminentButton* continue_;
     QPushButton* close_;
-    bool diffShown_ = false;
+    bool openedOnPreview_ = false;
 };
 
 } // namespace qlan

@@ -2,12 +2,8 @@
 
 #include "progress/ZshrcActivationPreview.h"
 #include "ui/progress/FileEditWidgets.h"
-#include "ui/widgets/ProminentButton.h"
-#include "ui/widgets/ScreenPieces.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QHBoxLayout>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -35,18 +31,6 @@ ZshrcActivationCard::ZshrcActivationCard(ZshrcActivationPreview* model, QWidget*
     applyErrorStyle(error_);
     layout->addWidget(error_);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    // Of the regular control size, as the screen names none: one height in the row.
-    skip_ = borderedButton(QStringLiteral("Skip"));
-    apply_ = new ProminentButton(QStringLiteral("Apply ~/.zshrc change"), ControlSize::regular);
-    apply_->bindToReturn();
-    buttons->addWidget(skip_);
-    buttons->addWidget(apply_);
-    layout->addLayout(buttons);
-
-    connect(apply_, &QPushButton::clicked, model_, &ZshrcActivationPreview::apply);
-    connect(skip_, &QPushButton::clicked, model_, &ZshrcActivationPreview::skip);
     connect(model_, &ZshrcActivationPreview::changed, this, &ZshrcActivationCard::refresh);
     refresh();
 }
@@ -65,7 +49,6 @@ void ZshrcActivationCard::refresh() {
     backup_->setParts(QStringLiteral("Backup: "), preview.backupPath);
     error_->setVisible(model_->error().has_value());
     error_->setText(model_->error().value_or(QString()));
-    apply_->setEnabled(!model_->isApplying()); // Skip stays: it ends a wait for another program
 }
 
 } // namespace qlan

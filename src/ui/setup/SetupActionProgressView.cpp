@@ -42,7 +42,7 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
     setAccessibilityIdentifier(heading, QStringLiteral("setup-action-title"));
     layout->addWidget(heading);
 
-    list_ = new OutputLinesView;
+    list_ = new OutputLinesView(title);
     setAccessibilityIdentifier(list_, QStringLiteral("setup-action-output"));
     list_->setModel(output_);
     list_->setMinimumHeight(220);

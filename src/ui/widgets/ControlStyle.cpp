@@ -49,7 +49,12 @@ void ControlStyle::unpolish(QApplication* application) {
 
 void ControlStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
-    if (auto* button = qobject_cast<QPushButton*>(widget)) button->setAutoDefault(false);
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        button->setAutoDefault(false);
+        // As on the Mac, a click presses a push button without taking the keyboard focus: a keyboard
+        // user's place stays where it was. Tab still reaches it.
+        button->setFocusPolicy(Qt::FocusPolicy(button->focusPolicy() & ~Qt::ClickFocus));
+    }
 }
 
 QSize ControlStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,

@@ -13,6 +13,7 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QTextEdit>
@@ -84,15 +85,105 @@ private:
     QColor colour_;
 };
 
+// The window's default button: the one bound to Return, shown and enabled; null when none is.
+QPushButton* shownDefault(QWidget* window) {
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        if (button->isDefault() && button->window() == window && button->isVisible() && button->isEnabled())
+            return button;
+    return nullptr;
+}
+
+// A push button that held the focus went away (hidden, or disabled once pressed): Qt has moved the
+// focus on to whatever follows it. The focus goes to the window's default button instead, as soon as
+// the window shows one (at once, or when the job that took the button away ends), unless the person
+// moves on first (a key or a click) or the screen starts the focus over.
+class DisplacedFocus : public QObject {
+public:
+    using QObject::QObject;
+
+    void note(QWidget* old) {
+        auto* button = qobject_cast<QPushButton*>(old);
+        if (!button || (button->isVisibleTo(button->window()) && button->isEnabled())) return;
+        clear();
+        window_ = button->window();
+        for (QPushButton* candidate : window_->findChildren<QPushButton*>())
+            if (candidate->isDefault() && candidate->window() == window_) {
+                candidate->installEventFilter(this);
+                watched_.append(candidate);
+            }
+        armed_ = false; // the key or click that took the button away is no move of the person's
+        qApp->installEventFilter(this);
+        settleSoon();
+    }
+
+    void forget(const QWidget* window) {
+        if (window_ && window_ == window) clear();
+    }
+
+    ~DisplacedFocus() override { clear(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+            if (armed_) clear(); // the person's own move
+            break;
+        case QEvent::Show:
+        case QEvent::EnabledChange:
+            if (watched != qApp && window_) settleSoon();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    // Once the screen has finished what it does, so that a button it shows after hiding another counts.
+    void settleSoon() { QMetaObject::invokeMethod(this, &DisplacedFocus::settle, Qt::QueuedConnection); }
+
+    void settle() {
+        armed_ = true;
+        if (!window_) {
+            clear();
+            return;
+        }
+        if (QPushButton* button = shownDefault(window_)) {
+            clear();
+            button->setFocus(Qt::OtherFocusReason);
+        }
+    }
+
+    void clear() {
+        if (!window_ && watched_.isEmpty()) return;
+        if (qApp) qApp->removeEventFilter(this);
+        for (const QPointer<QPushButton>& button : std::as_const(watched_))
+            if (button) button->removeEventFilter(this);
+        watched_.clear();
+        window_ = nullptr;
+    }
+
+    QPointer<QWidget> window_;
+    QList<QPointer<QPushButton>> watched_;
+    bool armed_ = false;
+};
+
 // Keeps the ring on the focused control: it moves to the control's window when the focus moves, and
 // follows the control as it and the widgets around it move, resize, show and hide.
 class FocusFollower : public QObject {
 public:
     FocusFollower()
-        : QObject(qApp) {
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { follow(now); });
+        : QObject(qApp)
+        , displaced_(new DisplacedFocus(this)) {
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+            displaced_->note(old);
+            follow(now);
+        });
         follow(QApplication::focusWidget());
     }
+
+    void forgetDisplacedFocus(const QWidget* window) { displaced_->forget(window); }
 
     // Places the ring again when `control` holds it (its marked area changed).
     void refresh(const QWidget* control) {
@@ -105,8 +196,15 @@ public:
         delete layer_.data();
     }
 
-    bool eventFilter(QObject*, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
+        case QEvent::KeyPress:
+            // Tab shows the ring also where it leaves the focus where it is (the window's only stop).
+            if (watched == control_ && isTabKey(static_cast<QKeyEvent*>(event))) {
+                keyboardMovedFocus = true;
+                place();
+            }
+            break;
         case QEvent::Move:
         case QEvent::Resize:
         case QEvent::Show:
@@ -175,9 +273,15 @@ private:
         layer_->show();
     }
 
+    static bool isTabKey(const QKeyEvent* key) {
+        return (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+               !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    }
+
     QPointer<QWidget> control_;
     QList<QPointer<QWidget>> watched_;
     QPointer<RingLayer> layer_;
+    DisplacedFocus* displaced_;
 };
 
 QPointer<FocusFollower>& follower() {
@@ -190,7 +294,8 @@ QPointer<FocusFollower>& follower() {
 QColor focusRingColor(const QPalette& palette) {
     constexpr double kMinimumContrast = 3.0;
     // Towards the text colour: darker on a light window, lighter on a dark one.
-    return firstReadableBlend(systemAccentColor(palette), palette.color(QPalette::Active, QPalette::WindowText),
+    return firstReadableBlend(systemAccentColor(palette),
+                              palette.color(QPalette::Active, QPalette::WindowText),
                               {palette.color(QPalette::Active, QPalette::Window),
                                palette.color(QPalette::Active, QPalette::Base), cardBackground(palette)},
                               kMinimumContrast);
@@ -261,6 +366,7 @@ bool holdsKeyboardFocus(const QWidget* widget) {
 
 void startFocusOver(QWidget* widget) {
     if (QWidget* focus = widget->window()->focusWidget()) focus->clearFocus();
+    if (follower()) follower()->forgetDisplacedFocus(widget->window());
 }
 
 void retireScreen(QLayout* layout, QWidget* screen) {

@@ -12,10 +12,14 @@
 // the window, a text field's background and the window under a card's fill.
 //
 // The ring shows once the keyboard has moved the focus (Tab, Shift-Tab, an arrow key in a group of
-// choices) and from then on, in every window; before that, as on the Mac for a pointer user, only a text
-// field holding the focus shows it. It encloses what a click on the control reaches: a check box's box
-// and title, a part that a control marks (setFocusRingArea), or the frame around a text field
-// (setFocusRingTarget); else the whole control.
+// choices; Tab also where it leaves the focus where it is, on a window's only stop) and from then on, in
+// every window; before that, as on the Mac for a pointer user, only a text field holding the focus shows it.
+// It encloses what a click on the control reaches: a check box's box and title, a part that a control marks
+// (setFocusRingArea), or the frame around a text field (setFocusRingTarget); else the whole control.
+//
+// When the push button that holds the focus goes away (hidden, or disabled once pressed), the focus goes
+// to the window's default button (the one bound to Return) as soon as the window shows one, unless the
+// person moves it first: a Cancel that a job's end takes away hands it to "Continue".
 //
 // When one screen takes the place of another, a focus that was on the old screen starts over: nothing
 // keeps it, so the next Tab goes to the first control of the window in reading order (on a pushed screen
@@ -65,7 +69,7 @@ bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event);
 
 // Whether the keyboard focus of the widget's window is on the widget or inside it.
 bool holdsKeyboardFocus(const QWidget* widget);
-// Clears the keyboard focus of the widget's window.
+// Clears the keyboard focus of the widget's window; a focus that a gone button left waits for no default.
 void startFocusOver(QWidget* widget);
 // Takes a screen out of `layout`, hides it and deletes it once control returns to the event loop (the
 // action that replaced it may still be running inside it); a focus that was on it starts over.

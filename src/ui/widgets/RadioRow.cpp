@@ -1,13 +1,11 @@
 #include "ui/widgets/RadioRow.h"
 
 #include "ui/widgets/AccessibleRole.h"
-#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/SymbolIcon.h"
 #include "ui/widgets/TextLabel.h"
 #include "ui/widgets/TypeScale.h"
 
 #include <QHBoxLayout>
-#include <QHoverEvent>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -16,8 +14,8 @@ RadioRow::RadioRow(const QString& title, const QString& description, QWidget* pa
     : QAbstractButton(parent) {
     setCheckable(true);
     setText(title);
-    // The pointer changes over what a click reaches only (see event()).
-    setAttribute(Qt::WA_Hover);
+    // A click anywhere on the row chooses it, as the pointing hand shows.
+    setCursor(Qt::PointingHandCursor);
     // As on the Mac, a click chooses without taking the focus; Tab reaches the row.
     setFocusPolicy(Qt::TabFocus);
     // A screen reader hears one radio button: the title, then the description.
@@ -47,7 +45,7 @@ RadioRow::RadioRow(const QString& title, const QString& description, QWidget* pa
     if (described) texts->addStretch(1);
     row->addLayout(texts, 1);
 
-    // Clicks on the texts reach the row.
+    // Clicks on the mark and the texts reach the row.
     for (QWidget* child :
          {static_cast<QWidget*>(mark_), static_cast<QWidget*>(title_), static_cast<QWidget*>(description_)})
         child->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -65,37 +63,6 @@ QSize RadioRow::sizeHint() const {
 
 QSize RadioRow::minimumSizeHint() const {
     return layout()->minimumSize();
-}
-
-QRect RadioRow::shownArea() const {
-    QRect area = mark_->geometry();
-    for (const TextLabel* label : {title_, description_})
-        if (!label->isHidden() && !label->text().isEmpty())
-            area |= label->fontMetrics()
-                        .boundingRect(label->contentsRect(), int(label->alignment()) | Qt::TextWordWrap,
-                                      label->text())
-                        .translated(label->pos());
-    // A little room past the ends of the texts, so that the ring never touches them.
-    return (area + QMargins(0, 0, 3, 0)) & rect();
-}
-
-void RadioRow::resizeEvent(QResizeEvent* event) {
-    QAbstractButton::resizeEvent(event);
-    setFocusRingArea(this, shownArea());
-}
-
-bool RadioRow::hitButton(const QPoint& pos) const {
-    return shownArea().contains(pos);
-}
-
-bool RadioRow::event(QEvent* event) {
-    if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverMove) {
-        if (hitButton(static_cast<QHoverEvent*>(event)->position().toPoint()))
-            setCursor(Qt::PointingHandCursor);
-        else
-            unsetCursor();
-    }
-    return QAbstractButton::event(event);
 }
 
 void RadioRow::paintEvent(QPaintEvent*) {

@@ -75,28 +75,32 @@ SegmentedControl::SegmentedControl(const QStringList& titles, QWidget* parent)
     auto* keys = new RadioGroup(this, QString());
     for (const QString& title : titles) {
         auto* segment = new SegmentButton(title, this);
-        group_->addButton(segment, int(group_->buttons().size()));
+        group_->addButton(segment);
         keys->addChoice(segment);
     }
-    connect(group_, &QButtonGroup::idClicked, this, &SegmentedControl::choose);
+    connect(group_, &QButtonGroup::buttonClicked, this,
+            [this](QAbstractButton* clicked) { choose(int(group_->buttons().indexOf(clicked))); });
     setSelectedIndex(0);
 }
 
+// The segments are those that exist, in their order: a destroyed one leaves the group as it goes, and the
+// ones after it move up.
 int SegmentedControl::count() const {
     return int(group_->buttons().size());
 }
 
 QAbstractButton* SegmentedControl::segment(int index) const {
-    return group_->button(index);
+    return group_->buttons().value(index);
 }
 
 int SegmentedControl::selectedIndex() const {
-    return group_->checkedId();
+    return int(group_->buttons().indexOf(group_->checkedButton()));
 }
 
 void SegmentedControl::setSelectedIndex(int index) {
-    for (QAbstractButton* each : group_->buttons())
-        each->setChecked(group_->id(each) == index);
+    const QList<QAbstractButton*> segments = group_->buttons();
+    for (qsizetype at = 0; at < segments.size(); ++at)
+        segments[at]->setChecked(at == index);
     update();
 }
 
@@ -119,10 +123,11 @@ void SegmentedControl::resizeEvent(QResizeEvent* event) {
 }
 
 void SegmentedControl::placeSegments() {
-    const int segments = count();
-    for (int index = 0; index < segments; ++index) {
-        const int left = width() * index / segments;
-        segment(index)->setGeometry(left, 0, width() * (index + 1) / segments - left, height());
+    const QList<QAbstractButton*> segments = group_->buttons();
+    const auto shares = int(segments.size());
+    for (int index = 0; index < shares; ++index) {
+        const int left = width() * index / shares;
+        segments[index]->setGeometry(left, 0, width() * (index + 1) / shares - left, height());
     }
 }
 
@@ -134,9 +139,10 @@ void SegmentedControl::paintEvent(QPaintEvent*) {
     shape.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
     painter.fillPath(shape, quaternaryFill(palette()));
     painter.setPen(QPen(withAlpha(systemColor(SystemColor::secondary, palette()), 0.35), 1));
-    for (int index = 1; index < count(); ++index) {
-        if (index == selectedIndex() || index - 1 == selectedIndex()) continue;
-        const qreal x = segment(index)->x() + 0.5;
+    const QList<QAbstractButton*> segments = group_->buttons();
+    for (qsizetype index = 1; index < segments.size(); ++index) {
+        if (segments[index]->isChecked() || segments[index - 1]->isChecked()) continue;
+        const qreal x = segments[index]->x() + 0.5;
         painter.drawLine(QPointF(x, 6), QPointF(x, height() - 6));
     }
 }

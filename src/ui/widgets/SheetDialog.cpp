@@ -1,5 +1,6 @@
 #include "ui/widgets/SheetDialog.h"
 
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -20,6 +21,16 @@ void SheetDialog::dismiss() {
 
 void SheetDialog::reject() {
     if (cancel_) cancel_();
+}
+
+void SheetDialog::keyPressEvent(QKeyEvent* event) {
+    // QDialog takes Esc (and the Mac's Command-period) as reject(), as it takes the close control.
+    if (escape_ && event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        escape_();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace qlan

@@ -178,10 +178,12 @@ TEST(StreamingRemediation, MiseAndJEnvEndWithTheZshrcProposalUntilApplyOrSkip) {
                            "mise install java@temurin-21", "mise use -g java@temurin-21"}));
     EXPECT_EQ(mise.model->bottomRow(), Row::succeededChangePending);
     mise.model->finishWithSuccess(); // not offered yet
-    mise.model->skipZshrc();
+    mise.model->escape();            // Esc is Skip: the screen stays, on its finish button
     EXPECT_EQ(mise.model->bottomRow(), Row::succeeded);
     EXPECT_EQ(mise.lines().last(), ZshrcActivationPreview::skipLine());
     EXPECT_EQ(mise.mac.readFile("/Users/tester/.zshrc"), "# eval \"$(mise activate zsh)\"\n");
+    waitUntil([] { return false; }, 50);
+    EXPECT_TRUE(mise.outcomes.isEmpty());
     mise.model->finishWithSuccess();
     ASSERT_TRUE(waitUntil([&] { return !mise.outcomes.isEmpty(); }));
     EXPECT_EQ(mise.outcomes, QList{RemediationOutcome::success("Installed Temurin via Mise.")});
@@ -229,8 +231,11 @@ TEST(StreamingRemediation, MiseAndJEnvEndWithTheZshrcProposalUntilApplyOrSkip) {
     EXPECT_TRUE(failing.model->zshrc()->error().value_or("").startsWith("Couldn't write backup file: "));
     EXPECT_EQ(failing.lines().size(), before);
     EXPECT_FALSE(failing.mac.exists("/Users/tester/.zshrc"));
-    failing.model->skipZshrc();
+    failing.model->close(); // the close control decides too: Skip, then the job's success
     EXPECT_EQ(failing.model->bottomRow(), Row::succeeded);
+    EXPECT_EQ(failing.lines().last(), ZshrcActivationPreview::skipLine());
+    ASSERT_TRUE(waitUntil([&] { return !failing.outcomes.isEmpty(); }));
+    EXPECT_EQ(failing.outcomes, QList{RemediationOutcome::success("Installed Temurin via Mise.")});
     EXPECT_EQ(failing.telemetry.names(), QStringList{"remediation_completed"});
 }
 

@@ -107,7 +107,7 @@ TEST_F(MacAppearanceTest, FramesAndTheWarningFollowTheAppearanceWhileASheetIsOpe
     window.resize(720, 700);
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
-    auto* output = new OutputLinesView;
+    auto* output = new OutputLinesView(QStringLiteral("Installing Warp"));
     auto* diff = new DiffRowsView;
     for (QWidget* framed : {static_cast<QWidget*>(output), static_cast<QWidget*>(diff)})
         framed->setFocusPolicy(Qt::NoFocus); // the frames without the focus ring

@@ -69,11 +69,11 @@ TEST(JavaVersionChooserView, RowsFollowTheBindingAndClicksWriteIt) {
     EXPECT_EQ(titles, (QStringList{"Java 25 (recommended)", "Java 21", "Java 17"}));
     EXPECT_EQ(checkedMajors(chooser), QList<int>{25});
 
-    // A click on the description counts for the row; the empty width beside a title is no part of it.
+    // The whole row is the click's target: the empty width at its right end, and its description.
     RadioRow* row21 = chooser.row(21);
     QTest::mouseClick(row21, Qt::LeftButton, {},
                       QPoint(row21->width() - 5, row21->titleLabel()->geometry().center().y()));
-    EXPECT_EQ(chosen.value(), 25);
+    EXPECT_EQ(chosen.value(), 21);
     RadioRow* row17 = chooser.row(17);
     QTest::mouseClick(row17, Qt::LeftButton, {},
                       row17->descriptionLabel()->geometry().bottomLeft() + QPoint(4, -4));

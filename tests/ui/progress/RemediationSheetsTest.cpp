@@ -82,6 +82,7 @@ protected:
             remediation, [this](const RemediationOutcome& outcome) { outcomes_.append(outcome); },
             *telemetry_, &window_);
         sheet->open();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(sheet));
         return sheet;
     }
 
@@ -173,7 +174,10 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
               QStringLiteral("Backup: ") + sandbox_.home() + QStringLiteral("/.zprofile.bak"));
     saveScreenshot(sheet, QStringLiteral("zprofile-diff"));
 
-    QTest::keyClick(diff->findChild<ProminentButton*>(), Qt::Key_Return);
+    // Apply pressed from the keyboard: once the write has taken it away, the focus is on the new default.
+    QAbstractButton* apply = button(diff, QStringLiteral("Apply"));
+    apply->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(apply, Qt::Key_Space);
     ASSERT_TRUE(waitUntil([&] { return diff->model()->didApply(); })); // written off the GUI thread
     EXPECT_EQ(sandbox_.readFile(kZprofile), (longLine + "\n\n# Quillane — Java configuration\n"
                                                         "export JAVA_HOME=$(/usr/libexec/java_home)\n"
@@ -182,6 +186,7 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     EXPECT_EQ(sandbox_.readFile(kZprofile + QStringLiteral(".bak")), (longLine + "\n").toUtf8());
     EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Continue to verify")});
     EXPECT_TRUE(diff->rowsView()->isVisible()); // the diff stays above the new button
+    EXPECT_TRUE(waitUntil([&] { return button(diff, QStringLiteral("Continue to verify"))->hasFocus(); }));
     EXPECT_TRUE(outcomes_.isEmpty());
 
     QTest::keyClick(sheet, Qt::Key_Escape); // after the write, Esc reports it as the button does
@@ -195,6 +200,15 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     EXPECT_EQ(
         sent[0].value(QStringLiteral("event_data")).toObject().value(QStringLiteral("exit_code")).toInt(-1),
         0);
+
+    // The file now sets JAVA_HOME: the next sheet opens on its default, never on Cancel beside it.
+    ZprofileDiffSheet* alreadySet =
+        openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")))->view()->diffSheet();
+    ASSERT_TRUE(waitUntil([&] { return alreadySet->model()->preview().has_value(); }));
+    EXPECT_EQ(visibleButtons(alreadySet),
+              (QStringList{QStringLiteral("Cancel"), QStringLiteral("Continue to verify")}));
+    EXPECT_TRUE(
+        waitUntil([&] { return button(alreadySet, QStringLiteral("Continue to verify"))->hasFocus(); }));
 }
 
 TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
@@ -223,8 +237,13 @@ TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
     ASSERT_TRUE(waitUntil([&] { return unreadable->model()->loadError().has_value(); }));
     EXPECT_TRUE(showsText(unreadable, *unreadable->model()->loadError()));
     EXPECT_EQ(visibleButtons(unreadable), QStringList{QStringLiteral("Cancel")});
-    EXPECT_GT(button(unreadable, QStringLiteral("Cancel"))->mapTo(unreadable, QPoint(0, 0)).x(),
-              unreadable->width() / 2);
+    QAbstractButton* lone = button(unreadable, QStringLiteral("Cancel"));
+    EXPECT_GT(lone->mapTo(unreadable, QPoint(0, 0)).x(), unreadable->width() / 2);
+    // The sheet's only stop holds the focus: Tab leaves it there, and shows its ring.
+    EXPECT_TRUE(lone->hasFocus());
+    QTest::keyClick(lone, Qt::Key_Tab);
+    const QWidget* ring = second->findChild<QWidget*>(QStringLiteral("focus-ring"));
+    EXPECT_TRUE(lone->hasFocus() && ring && ring->isVisible());
     QTest::keyClick(second, Qt::Key_Escape);
     EXPECT_EQ(outcomes_.last(), RemediationOutcome::canceled());
     EXPECT_TRUE(second->isVisible());
@@ -251,26 +270,25 @@ TEST_F(RemediationSheetsTest, ZshrcCardShowsExactlyWhileAProposalWaits) {
     model.prepare(ShellActivationManager::jenv);
     EXPECT_TRUE(card->isVisible());
     EXPECT_EQ(card->rowsView()->rowTexts().size(), 3);
-    EXPECT_EQ(visibleButtons(card),
-              (QStringList{QStringLiteral("Skip"), QStringLiteral("Apply ~/.zshrc change")}));
+    EXPECT_TRUE(visibleButtons(card).isEmpty()); // they stand in the screen's bottom row
     saveScreenshot(&screen, QStringLiteral("zshrc-card"));
-    QTest::mouseClick(card->applyButton(), Qt::LeftButton);
+    model.apply();
     ASSERT_TRUE(waitUntil([&] { return !model.isApplying(); })); // written off this thread
     EXPECT_FALSE(card->isVisible());
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0][0].toString().startsWith(QStringLiteral("Updated ")));
 
-    // A failed apply shows its reason under the buttons; Skip takes card and reason away.
+    // A failed apply shows its reason in the card; Skip takes card and reason away.
     auto failing = std::make_shared<FaultyFileSystem>(sandbox_.services().fs);
     failing->failWrite = [](const QString& path) { return path.endsWith(QStringLiteral(".zshrc")); };
     ZshrcActivationPreview refused(failing);
     auto* refusedCard = new ZshrcActivationCard(&refused);
     layout->addWidget(refusedCard);
     refused.prepare(ShellActivationManager::mise);
-    QTest::mouseClick(refusedCard->applyButton(), Qt::LeftButton);
+    refused.apply();
     ASSERT_TRUE(waitUntil([&] { return !refused.isApplying(); }));
     EXPECT_TRUE(showsText(refusedCard, *refused.error()));
-    QTest::mouseClick(refusedCard->skipButton(), Qt::LeftButton);
+    refused.skip();
     EXPECT_FALSE(refusedCard->isVisible());
 
     // An unreadable ~/.zshrc makes no proposal: no card.

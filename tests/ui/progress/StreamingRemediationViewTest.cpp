@@ -1,10 +1,12 @@
 // The streaming remediation screen inside its sheet, driven with stub programs: the texts of each case,
-// the output rows with the retry row's identifier, the bottom rows, the article link, the ~/.zshrc card
-// and a close of the sheet while the job runs.
+// the output rows with the retry row's identifier, the bottom rows, the article link, the ~/.zshrc change
+// with Esc and the close control, where the focus goes as buttons go, and a close of the sheet while the
+// job runs.
 
 #include "ui/progress/StreamingRemediationView.h"
 #include "editions/ProductConfig.h"
 #include "platform/ServiceContext.h"
+#include "progress/ZshrcActivationPreview.h"
 #include "support/CurrentEdition.h"
 #include "support/ProcessChecks.h"
 #include "support/RecordingDesktopActions.h"
@@ -18,6 +20,7 @@
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
@@ -213,27 +216,60 @@ TEST_F(StreamingViewTest, ClosingTheSheetWhileRunningCancelsOnce) {
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
 }
 
-TEST_F(StreamingViewTest, TheZshrcCardHoldsTheFinishBackUntilSkip) {
+TEST_F(StreamingViewTest, TheZshrcChangeWaitsInTheBottomRowAndEscSkipsIt) {
     mac_.linkSystemProgram("/bin/zsh");
-    mac_.writeStub("/usr/bin/mise");
+    // mise waits while the hold file exists: the job runs until the test lets it end.
+    const QString hold = "/.hold-mise";
+    mac_.writeFile(hold, "");
+    mac_.writeStub("/usr/bin/mise", StubSpec().withScript("while [ -e '" + mac_.map(hold) +
+                                                          "' ]; do /bin/sleep 0.05; done\n"));
     RemediationSheet* sheet = open(Remediation::setJavaHomeViaMise("temurin-21"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
     StreamingRemediationView* view = sheet->view()->streamingView();
+    EXPECT_EQ(view->outputView()->accessibleName(), "Setting JAVA_HOME via Mise output");
+    ASSERT_TRUE(waitUntil([&] { return !view->model()->lines().isEmpty(); }, 10000));
+    view->cancelButton()->setFocus(Qt::TabFocusReason);
+    const auto height = [view](const QWidget* button) { return button->mapTo(view, QPoint(0, 0)).y(); };
+    const int row = height(view->cancelButton());
+    QFile::remove(mac_.map(hold));
+
+    // The job's end takes Cancel away: its focus goes to the default, Apply, which stands where Cancel
+    // stood, beside Skip; the card above holds the preview only.
     ZshrcActivationCard* card = nullptr;
     ASSERT_TRUE(waitUntil(
         [&] { return (card = view->findChild<ZshrcActivationCard*>()) && card->isVisible(); }, 10000));
     EXPECT_FALSE(view->finishButton()->isVisible());
     EXPECT_FALSE(view->cancelButton()->isVisible());
-    EXPECT_TRUE(card->applyButton()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return view->applyZshrcButton()->hasFocus(); }));
+    EXPECT_EQ(height(view->applyZshrcButton()), row);
+    EXPECT_EQ(height(view->skipZshrcButton()), row);
+    EXPECT_FALSE(card->isAncestorOf(view->applyZshrcButton()));
     saveScreenshot(sheet, "streaming-zshrc-card");
-    QTest::mouseClick(card->skipButton(), Qt::LeftButton);
+
+    // Esc is Skip: its line, and the sheet stays, on its finish button; a second Esc ends it.
+    QTest::keyClick(sheet, Qt::Key_Escape);
     EXPECT_FALSE(card->isVisible());
     EXPECT_TRUE(view->finishButton()->isVisible());
+    EXPECT_EQ(height(view->finishButton()), row);
+    EXPECT_TRUE(waitUntil([&] { return view->finishButton()->hasFocus(); }));
     EXPECT_EQ(
         view->model()->lines().last(),
         "Skipped ~/.zshrc edit. JAVA_HOME may stay unset in fresh shells until you add the line manually.");
-    QTest::mouseClick(view->finishButton(), Qt::LeftButton);
+    EXPECT_TRUE(outcomes_.isEmpty());
+    QTest::keyClick(sheet, Qt::Key_Escape);
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::success("Configured Mise to set JAVA_HOME.")});
+    sheet->dismiss();
+
+    // The window's close control with a change pending: Skip's line, then the job's success.
+    RemediationSheet* closed = open(Remediation::setJavaHomeViaMise("temurin-21"));
+    StreamingRemediationView* other = closed->view()->streamingView();
+    ASSERT_TRUE(waitUntil([&] { return other->applyZshrcButton()->isVisible(); }, 10000));
+    closed->close();
+    ASSERT_TRUE(waitUntil([&] { return outcomes_.size() == 2; }));
+    EXPECT_EQ(outcomes_.last(), RemediationOutcome::success("Configured Mise to set JAVA_HOME."));
+    EXPECT_EQ(other->model()->lines().last(), ZshrcActivationPreview::skipLine());
+    EXPECT_FALSE(mac_.exists("/Users/tester/.zshrc"));
 }
 
 TEST_F(StreamingViewTest, ASheetClosedAsItOpensStartsNothing) {

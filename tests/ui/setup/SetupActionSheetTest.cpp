@@ -16,6 +16,7 @@
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/widgets/SheetDialog.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -88,6 +89,7 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
     SheetDialog* sheet = open({SR::installGh(), SR::githubAuth()}, scripted());
     EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
     EXPECT_EQ(sheet->findChild<QLabel*>("setup-action-title")->text(), "Install languages");
+    EXPECT_EQ(view_->outputList()->accessibleName(), "Install languages output");
     EXPECT_TRUE(shown(sheet, "setup-action-status"));
     EXPECT_TRUE(shown(sheet, "setup-action-cancel"));
     EXPECT_FALSE(shown(sheet, "setup-action-continue"));
@@ -116,6 +118,23 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
     EXPECT_TRUE(sheet->isVisible());
     sheet->dismiss();
     EXPECT_FALSE(sheet->isVisible());
+
+    // A batch that ends while the focus is on Cancel hands it to "Continue" (zsh waits for the hold file).
+    const QString hold = QStringLiteral("/.hold-zsh");
+    sandbox_.writeFile(hold, "");
+    sandbox_.writeStub("/bin/zsh", StubSpec().withScript("while [ -e '" + sandbox_.map(hold) +
+                                                         "' ]; do /bin/sleep 0.05; done\n"));
+    SheetDialog* held =
+        open({SR::installNodeViaMise()},
+             SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox_.services())));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(held));
+    auto* cancel = held->findChild<QPushButton*>("setup-action-cancel");
+    cancel->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(cancel->hasFocus());
+    QFile::remove(sandbox_.map(hold));
+    ASSERT_TRUE(waitUntil([&] { return shown(held, "setup-action-continue"); }, 10000));
+    EXPECT_TRUE(
+        waitUntil([&] { return held->findChild<QPushButton*>("setup-action-continue")->hasFocus(); }));
 }
 
 TEST_F(SetupActionSheetTest, CancelDuringTheFirstOfThreeKillsItsChildren) {

@@ -405,16 +405,16 @@ TEST(RadioRow, ReadsAsARadioButtonWithItsDescriptionAndItsOwnersChoice) {
     announced->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(clicks.count(), 1);
 
-    // The pointing hand promises a click only where one reaches the row: on its mark, not beside its texts.
+    // The whole row takes a click under the pointing hand: its texts and the empty width beside them.
     row.resize(600, row.sizeHint().height());
     row.layout()->activate();
-    const auto hover = [&](QPoint at) {
-        QHoverEvent move(QEvent::HoverMove, QPointF(at), QPointF(at), QPointF(at));
-        QCoreApplication::sendEvent(&row, &move);
-        return row.cursor().shape();
-    };
-    EXPECT_EQ(hover(row.mark()->geometry().center()), Qt::PointingHandCursor);
-    EXPECT_EQ(hover(QPoint(590, row.height() / 2)), Qt::ArrowCursor);
+    EXPECT_EQ(row.cursor().shape(), Qt::PointingHandCursor);
+    for (const QPoint at :
+         {row.titleLabel()->geometry().topLeft() + QPoint(4, 4), QPoint(596, row.height() / 2)}) {
+        EXPECT_EQ(row.childAt(at), nullptr); // nothing over the row takes the pointer from it
+        QTest::mouseClick(&row, Qt::LeftButton, {}, at);
+    }
+    EXPECT_EQ(clicks.count(), 3);
 }
 
 TEST(RadioGroup, ForgetsAChoiceDeletedWhileItLivesAndStaysOneStopOfTab) {
@@ -446,6 +446,72 @@ TEST(RadioGroup, ForgetsAChoiceDeletedWhileItLivesAndStaysOneStopOfTab) {
     EXPECT_TRUE(after->hasFocus());
     QTest::keyClick(after, Qt::Key_Backtab);
     EXPECT_EQ(window.focusWidget(), rows[0]);
+}
+
+TEST(SegmentedControl, PlacesAndPaintsTheSegmentsThatAreLeft) {
+    SegmentedControl modes({QStringLiteral("Left"), QStringLiteral("Middle"), QStringLiteral("Right")});
+    modes.setSelectedIndex(2);
+    delete modes.segment(0);
+    modes.resize(300, modes.sizeHint().height());
+    modes.grab();
+    ASSERT_EQ(modes.count(), 2);
+    EXPECT_EQ(modes.segment(0)->text(), QStringLiteral("Middle"));
+    EXPECT_EQ(modes.segment(0)->geometry(), QRect(0, 0, 150, modes.height()));
+    EXPECT_EQ(modes.segment(1)->geometry(), QRect(150, 0, 150, modes.height()));
+    EXPECT_EQ(modes.selectedIndex(), 1);
+    QSignalSpy chosen(&modes, &SegmentedControl::chosen);
+    QTest::mouseClick(modes.segment(0), Qt::LeftButton);
+    EXPECT_EQ(chosen.value(0).value(0).toInt(), 0);
+}
+
+TEST(KeyboardFocus, AClickLeavesItWhereItWasAndAButtonThatGoesHandsItToTheNewDefault) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* field = new QPlainTextEdit;
+    field->setTabChangesFocus(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    auto* proceed = new ProminentButton(QStringLiteral("Continue"));
+    proceed->bindToReturn();
+    proceed->hide();
+    for (QWidget* each :
+         {static_cast<QWidget*>(field), static_cast<QWidget*>(cancel), static_cast<QWidget*>(proceed)})
+        layout->addWidget(each);
+    showActive(&window);
+    field->setFocus(Qt::TabFocusReason);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_TRUE(field->hasFocus());
+
+    // The focused button goes (a job ended): the focus goes to the default that comes instead.
+    cancel->setFocus(Qt::TabFocusReason);
+    cancel->hide();
+    proceed->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return proceed->hasFocus(); }, 1000));
+    // Unless the person has moved on before it came.
+    cancel->show();
+    proceed->hide();
+    cancel->setFocus(Qt::TabFocusReason);
+    cancel->setEnabled(false);
+    QCoreApplication::processEvents();
+    QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+    QWidget* moved = window.focusWidget();
+    proceed->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.focusWidget(), moved);
+
+    // Tab shows the ring also where the only stop of a window already holds the focus.
+    forgetKeyboardUse();
+    QWidget lone;
+    auto* only = new QPushButton(QStringLiteral("Cancel"), &lone);
+    showActive(&lone);
+    only->setFocus(Qt::OtherFocusReason);
+    const auto ringShown = [&lone] {
+        auto* layer = lone.findChild<QWidget*>(QStringLiteral("focus-ring"));
+        return layer && layer->isVisible();
+    };
+    EXPECT_FALSE(ringShown());
+    QTest::keyClick(only, Qt::Key_Tab);
+    EXPECT_TRUE(only->hasFocus());
+    EXPECT_TRUE(ringShown());
 }
 
 TEST(KeyboardFocus, TheRingWaitsForTheKeyboardButShowsOnATextFieldRoundItsFrame) {
