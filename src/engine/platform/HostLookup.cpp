@@ -62,6 +62,7 @@ struct PendingLookup {
 HostLookup::Answer HostLookup::addressesOf(const QString& host, Clock::time_point deadline,
                                            const std::stop_token& stop) {
     if (stop.stop_requested()) return {Outcome::stopped, {}};
+    if (Clock::now() >= deadline) return {Outcome::timedOut, {}};
     const std::string name = host.toStdString();
     auto pending = std::make_shared<PendingLookup>();
     try {
