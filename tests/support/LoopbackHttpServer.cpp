@@ -327,7 +327,7 @@ struct LoopbackHttpServer::Impl {
             head += name + ": " + value + "\r\n";
         if (!response.endless && !hasHeaderNamed(response.headers, "Content-Length"))
             head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-        head += "Connection: close\r\n";
+        if (!response.closeSilently) head += "Connection: close\r\n";
         if (!response.headFiller.isEmpty()) {
             if (!sendAll(fd, head)) return;
             return sendEndlessly(fd, response.headFiller, response);
@@ -345,6 +345,7 @@ struct LoopbackHttpServer::Impl {
         }
         if (response.cutAfterBytes >= 0) return; // closed early: the client sees a short body
         if (response.endless) return sendEndlessly(fd, "x", response);
+        if (response.closeSilently) return; // the connection thread closes it now
         finish(fd);
     }
 
@@ -402,7 +403,12 @@ void LoopbackHttpServer::routeHandler(const QString& path, Handler handler) {
 
 QList<LoopbackRequest> LoopbackHttpServer::requests() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->received;
+    // A list of its own, never one that shares the server's, to which the connection threads append.
+    QList<LoopbackRequest> copy;
+    copy.reserve(impl_->received.size());
+    for (const LoopbackRequest& request : impl_->received)
+        copy.append(request);
+    return copy;
 }
 
 int LoopbackHttpServer::answersInProgress() const {

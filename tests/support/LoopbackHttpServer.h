@@ -5,7 +5,8 @@
 // accept thread, one thread per connection), so a test may call a blocking fetcher from its own thread.
 // Every connection carries one request and one answer ("Connection: close"). Answers are scripted per
 // path (the query is ignored when matching); a path without a route gets 404 "not found". Every request
-// is recorded before it is answered.
+// is recorded before it is answered. A response may instead play a server that closes silently: no
+// "Connection: close", and the connection closed right after the answer.
 //
 //   LoopbackHttpServer server;
 //   server.route("/index.json", {.status = 200, .headers = {{"Content-Type", "application/json"}},
@@ -49,6 +50,7 @@ struct LoopbackResponse {
     bool endless = false;      // after the body, filler bytes follow until the client goes away (no length)
     qint64 cutAfterBytes = -1; // >= 0: announce the whole body, close after this many body bytes
     bool closeWithoutAnswer = false; // read the request, then close without a byte of answer
+    bool closeSilently = false;      // no "Connection: close"; the connection closes right after the answer
     // Not empty: the head never ends. After the status line and the headers this goes out again and again
     // (paced like an endless body) until the client goes away: "x" makes one endless line, "X-Pad: x\r\n"
     // endless lines.
@@ -73,12 +75,10 @@ public:
     // A template, so that no compiler tries a braced response ({.body = ...}) as a Handler: Clang with
     // libstdc++ fails there instead of passing over it.
     template <typename F>
-        requires std::is_invocable_r_v<LoopbackResponse, F&, const LoopbackRequest&>
-    void route(const QString& path, F handler) {
-        routeHandler(path, Handler(std::move(handler)));
-    }
+    requires std::is_invocable_r_v<LoopbackResponse, F&, const LoopbackRequest&>
+    void route(const QString& path, F handler) { routeHandler(path, Handler(std::move(handler))); }
 
-    // Every request received so far, in arrival order.
+    // Every request received so far, in arrival order: a copy of the server's list, made under its lock.
     QList<LoopbackRequest> requests() const;
     // Requests whose answer is still being sent (or held back). An answer ends when it is complete,
     // or when the client goes away in the middle of it.

@@ -3,9 +3,8 @@
 // all, so the part under test runs as a test of this program in a child that is `nobody` (uid and gid
 // 65534, no other groups), through setpriv(1).
 
-#include <QCoreApplication>
-#include <QMap>
-#include <QProcess>
+#include "support/ChildTest.h"
+
 #include <QStandardPaths>
 
 #include <optional>
@@ -33,24 +32,9 @@ inline QStringList asNobody() {
             QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
 }
 
-struct ChildRun {
-    int exitCode = -1;
-    QByteArray output; // standard output and error
-};
-
 // Runs the test `test` of this program as `nobody`, with `environment` added to this one's.
 inline ChildRun runTestAsNobody(const QString& test, const QMap<QString, QString>& environment) {
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (auto it = environment.begin(); it != environment.end(); ++it)
-        env.insert(it.key(), it.value());
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    QStringList command = asNobody() << QCoreApplication::applicationFilePath() << "--gtest_filter=" + test;
-    child.start(command.takeFirst(), command);
-    if (!child.waitForFinished(60000)) child.kill();
-    child.waitForFinished();
-    return {child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1, child.readAll()};
+    return runTestUnder(asNobody(), test, environment);
 }
 
 } // namespace qlan::test

@@ -1,15 +1,17 @@
 #include "platform/LiveHTTPFetcher.h"
 
 #include "platform/FileDescriptor.h"
+#include "platform/HostLookup.h"
 #include "platform/PlatformError.h"
 #include "platform/UserTemporaryFolder.h"
 
+#include <QHostAddress>
 #include <QLocale>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QTemporaryFile>
 
-// The redirect protocols are set with the option every libcurl of a Mac knows (the text form came later).
+// The protocols are set with the option every libcurl of a Mac knows (the text form came later).
 #define CURL_DISABLE_DEPRECATION
 #include <curl/curl.h>
 
@@ -17,6 +19,7 @@
 #include <chrono>
 #include <cmath>
 #include <exception>
+#include <initializer_list>
 #include <memory>
 
 namespace qlan {
@@ -28,7 +31,7 @@ using Clock = std::chrono::steady_clock;
 constexpr double kMinimumElapsedSeconds = 0.0001;
 // The most bytes one head of an answer may have: libcurl's own limit for one line of it, taken for all.
 constexpr qint64 kHeadLimitBytes = CURL_MAX_HTTP_HEADER;
-constexpr long kMaxRedirects = 50;
+constexpr int kMaxRedirects = 50;
 // The longest wait between two looks at the clocks and the stop request.
 constexpr int kLongestWaitMs = 1000;
 
@@ -91,6 +94,26 @@ std::exception_ptr canceledError() {
     return transportError(QStringLiteral("Operation canceled"), QNetworkReply::OperationCanceledError);
 }
 
+std::exception_ptr insecureRedirectError() {
+    return transportError(QStringLiteral("Insecure redirect"), QNetworkReply::InsecureRedirectError);
+}
+
+std::exception_ptr tooManyRedirectsError() {
+    return transportError(QStringLiteral("Too many redirects"), QNetworkReply::TooManyRedirectsError);
+}
+
+std::exception_ptr unknownProtocolError(const QString& scheme) {
+    return transportError(QStringLiteral("Protocol \"%1\" is unknown").arg(scheme),
+                          QNetworkReply::ProtocolUnknownError);
+}
+
+std::exception_ptr unresolvedError(const QString& host, bool isProxy) {
+    return isProxy ? transportError(QStringLiteral("Could not resolve proxy: %1").arg(host),
+                                    QNetworkReply::ProxyNotFoundError)
+                   : transportError(QStringLiteral("Could not resolve host: %1").arg(host),
+                                    QNetworkReply::HostNotFoundError);
+}
+
 // libcurl, set up once for the process. On a Mac it takes the system's TLS where it has it, which trusts
 // what the keychain trusts.
 bool curlReady() {
@@ -103,9 +126,31 @@ bool curlReady() {
     return ready;
 }
 
+bool isWebScheme(const QString& scheme) {
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+// This machine by name or by address: "localhost" and the names below it, 127.0.0.0/8 and ::1.
+bool isLoopbackName(const QString& host) {
+    const QString name = host.toLower();
+    return name == QLatin1String("localhost") || name == QLatin1String("localhost.") ||
+           name.endsWith(QLatin1String(".localhost")) || name.endsWith(QLatin1String(".localhost."));
+}
+
+bool isLoopbackHost(const QString& host) {
+    const QHostAddress address(host);
+    return isLoopbackName(host) || (!address.isNull() && address.isLoopback());
+}
+
+bool isAddress(const QString& host) {
+    return !QHostAddress(host).isNull();
+}
+
 // The proxy the system names for `url` (on a Mac its network settings, elsewhere the *_proxy variables)
-// in libcurl's form; empty for none, which also keeps libcurl from reading the variables on its own.
+// in libcurl's form; empty for none, which also keeps libcurl from reading the variables on its own. This
+// machine is always reached directly, as the system's own clients do, whatever a proxy setting says.
 QByteArray proxyFor(const QUrl& url) {
+    if (isLoopbackHost(url.host())) return {};
     for (const QNetworkProxy& proxy : QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url))) {
         QUrl address;
         switch (proxy.type()) {
@@ -122,7 +167,7 @@ QByteArray proxyFor(const QUrl& url) {
             continue;
         }
         address.setHost(proxy.hostName());
-        address.setPort(proxy.port());
+        address.setPort(proxy.port() > 0 ? proxy.port() : 1080); // always named: the lookup needs it
         address.setUserName(proxy.user());
         address.setPassword(proxy.password());
         return address.toEncoded();
@@ -136,6 +181,51 @@ bool hasHeader(const HTTPHeaders& headers, const QByteArray& name) {
     });
 }
 
+void removeHeaders(HTTPHeaders& headers, std::initializer_list<const char*> names) {
+    headers.removeIf([&](const auto& header) {
+        return std::any_of(names.begin(), names.end(), [&](const char* name) {
+            return header.first.compare(QByteArray(name), Qt::CaseInsensitive) == 0;
+        });
+    });
+}
+
+int portOf(const QUrl& url) {
+    return url.port(url.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
+bool sameOrigin(const QUrl& a, const QUrl& b) {
+    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           portOf(a) == portOf(b);
+}
+
+// The host libcurl connects to for one hop: the proxy's when there is one, else the address's.
+struct Destination {
+    QString host;
+    int port = 0;
+    bool isProxy = false;
+};
+
+Destination destinationOf(const QUrl& url, const QByteArray& proxy) {
+    if (!proxy.isEmpty()) {
+        const QUrl proxyUrl = QUrl::fromEncoded(proxy);
+        return {proxyUrl.host(QUrl::FullyEncoded), proxyUrl.port(1080), true};
+    }
+    return {url.host(QUrl::FullyEncoded), portOf(url), false};
+}
+
+// The addresses of a destination in libcurl's resolve form ("host:port:addr,[addr6]"): with them libcurl
+// never looks a name up itself, whose lookup a call would have to wait for past its deadline and its
+// stop request.
+QByteArray resolveEntry(const Destination& destination, const QStringList& addresses) {
+    QStringList listed;
+    for (const QString& address : addresses)
+        listed.append(address.contains(QLatin1Char(':')) ? QLatin1Char('[') + address + QLatin1Char(']')
+                                                         : address);
+    return (destination.host + QLatin1Char(':') + QString::number(destination.port) + QLatin1Char(':') +
+            listed.join(QLatin1Char(',')))
+        .toLatin1();
+}
+
 double secondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
 }
@@ -146,8 +236,20 @@ Clock::time_point after(Clock::time_point from, double seconds) {
     return from + std::chrono::duration_cast<Clock::duration>(span);
 }
 
-// One call: an easy handle on a multi handle of its own, driven on the calling thread until the call has
-// ended, then closed with its connection.
+// Where one hop of a call goes and what it sends. A call's first hop is its request; each redirect
+// makes the next.
+struct Hop {
+    QUrl url;
+    QByteArray encodedUrl; // as handed to libcurl
+    QByteArray method;
+    QByteArray body;
+    bool bodyDropped = false; // a redirect turned the request into a GET
+};
+
+// One call: one hop after another (the request, then each redirect it is sent), each an easy handle on a
+// multi handle of its own, so each hop has a connection of its own, closed when the hop ends: a server
+// that closes after each answer without saying so never leaves a dead connection for the next hop. Each
+// hop is driven on the calling thread; the call's clocks run from its start across every hop.
 class Transfer {
 public:
     Transfer(Mode mode, HTTPRequest request, qint64 byteLimit, double timeLimitSeconds = 0)
@@ -168,8 +270,41 @@ public:
     // Runs the call to its end; throws its error.
     void run(const std::stop_token& stop) {
         if (stop.stop_requested()) std::rethrow_exception(canceledError());
-        open();
         start_ = lastProgress_ = Clock::now();
+        Hop hop{request_.url,
+                // The path as it goes out: "//" and dot segments are resolved, as Qt's requests have them.
+                request_.url.toEncoded(QUrl::NormalizePathSegments | QUrl::RemoveFragment),
+                request_.method.toUpper(), request_.body};
+        for (int redirects = 0;; ++redirects) {
+            runHop(hop, stop);
+            if (ended_) break;
+            if (redirects == kMaxRedirects) {
+                fail(tooManyRedirectsError());
+                break;
+            }
+            if (!takeRedirect(hop)) break;
+        }
+        if (error_) {
+            discardFile();
+            std::rethrow_exception(error_);
+        }
+    }
+
+    QByteArray body;
+    QString filePath;
+    HTTPResponse response;
+    ByteSample sample;
+
+private:
+    // One hop: the lookup of the host it connects to, then the transfer on a connection of its own. The
+    // hop ends the call, or leaves `redirectTarget_` for the next.
+    void runHop(const Hop& hop, const std::stop_token& stop) {
+        hop_ = hop;
+        resetHop();
+        const QByteArray proxy = proxyFor(hop.url);
+        QByteArray resolved;
+        if (!lookUp(destinationOf(hop.url, proxy), stop, resolved)) return;
+        open(proxy, resolved);
         curl_multi_add_handle(multi_, easy_);
         {
             std::stop_callback wake(stop, [this] { curl_multi_wakeup(multi_); });
@@ -195,57 +330,118 @@ public:
             }
         }
         close();
-        if (error_) {
-            discardFile();
-            std::rethrow_exception(error_);
-        }
     }
 
-    QByteArray body;
-    QString filePath;
-    HTTPResponse response;
-    ByteSample sample;
+    void resetHop() {
+        headers_.clear();
+        headBytes_ = 0;
+        redirecting_ = false;
+        redirectTarget_.clear();
+        errorText_[0] = '\0';
+    }
 
-private:
-    void open() {
+    // Looks up the host the hop connects to on a thread of its own, for no longer than the call's clocks
+    // allow, and puts its addresses in libcurl's resolve form. A loopback name is this machine's and an
+    // address needs no lookup. False when the call ended here.
+    bool lookUp(const Destination& destination, const std::stop_token& stop, QByteArray& resolved) {
+        if (destination.host.isEmpty() || isAddress(destination.host) || !isWebScheme(hop_.url.scheme()))
+            return true;
+        if (isLoopbackName(destination.host)) {
+            resolved = resolveEntry(destination, {QStringLiteral("127.0.0.1"), QStringLiteral("::1")});
+            return true;
+        }
+        const HostLookup::Answer answer = HostLookup::addressesOf(destination.host, lookupDeadline(), stop);
+        switch (answer.outcome) {
+        case HostLookup::Outcome::found:
+            resolved = resolveEntry(destination, answer.addresses);
+            return true;
+        case HostLookup::Outcome::notFound:
+            fail(unresolvedError(destination.host, destination.isProxy));
+            return false;
+        case HostLookup::Outcome::timedOut:
+            fail(timedOutError());
+            return false;
+        case HostLookup::Outcome::stopped:
+            fail(canceledError());
+            return false;
+        }
+        return false;
+    }
+
+    // The first of the call's deadline and its idle limit; a century when it has neither.
+    Clock::time_point lookupDeadline() const {
+        Clock::time_point limit = after(Clock::now(), 100.0 * 365 * 24 * 3600);
+        if (request_.timeoutSeconds > 0) limit = std::min(limit, after(start_, request_.timeoutSeconds));
+        if (request_.idleTimeoutSeconds > 0)
+            limit = std::min(limit, after(lastProgress_, request_.idleTimeoutSeconds));
+        return limit;
+    }
+
+    // Makes the hop that follows the redirect just answered, with the rules a browser keeps: never from
+    // https to http, only to http or https; a 303 turns every method but GET and HEAD into a GET, a 301
+    // or 302 turns a POST into one; credentials go only to the first hop's origin. False when the call
+    // ended here.
+    bool takeRedirect(Hop& hop) {
+        Hop next;
+        next.url = QUrl::fromEncoded(redirectTarget_);
+        next.encodedUrl = redirectTarget_;
+        if (!isWebScheme(next.url.scheme())) {
+            fail(unknownProtocolError(next.url.scheme()));
+            return false;
+        }
+        if (hop.url.scheme() == QLatin1String("https") && next.url.scheme() == QLatin1String("http")) {
+            fail(insecureRedirectError());
+            return false;
+        }
+        const bool toGet = (redirectStatus_ == 303 && hop.method != "GET" && hop.method != "HEAD") ||
+                           ((redirectStatus_ == 301 || redirectStatus_ == 302) && hop.method == "POST");
+        next.method = toGet ? QByteArray("GET") : hop.method;
+        next.body = toGet ? QByteArray() : hop.body;
+        next.bodyDropped = hop.bodyDropped || toGet;
+        hop = std::move(next);
+        return true;
+    }
+
+    void open(const QByteArray& proxy, const QByteArray& resolved) {
         if (!curlReady() || !(easy_ = curl_easy_init()) || !(multi_ = curl_multi_init()))
             std::rethrow_exception(transportError(QStringLiteral("Network access is not available."),
                                                   QNetworkReply::UnknownNetworkError));
-        // The path as it goes out: "//" and dot segments are resolved, as Qt's requests have them.
-        const QByteArray url = request_.url.toEncoded(QUrl::NormalizePathSegments | QUrl::RemoveFragment);
-        const QByteArray proxy = proxyFor(request_.url);
         usesProxy_ = !proxy.isEmpty();
-        curl_easy_setopt(easy_, CURLOPT_URL, url.constData());
+        curl_easy_setopt(easy_, CURLOPT_URL, hop_.encodedUrl.constData());
         curl_easy_setopt(easy_, CURLOPT_PROXY, proxy.constData());
+        // The proxy, or none, is the system's choice alone: no variable of the environment overrides it.
+        curl_easy_setopt(easy_, CURLOPT_NOPROXY, "");
+        if (!resolved.isEmpty()) {
+            resolveList_ = curl_slist_append(resolveList_, resolved.constData());
+            curl_easy_setopt(easy_, CURLOPT_RESOLVE, resolveList_);
+        }
         curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
         curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
         curl_easy_setopt(easy_, CURLOPT_PROTOCOLS, long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
-        // Redirects are followed, never from https to http.
-        curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMaxRedirects);
-        curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS,
-                         request_.url.scheme() == QLatin1String("https")
-                             ? long(CURLPROTO_HTTPS)
-                             : long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+        // Redirects are followed hop by hop (run), each on a connection of its own.
+        curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);
         curl_easy_setopt(easy_, CURLOPT_USERAGENT, "Mozilla/5.0");
         curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::onHeaderLine);
         curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
         curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
 
-        const QByteArray method = request_.method.toUpper();
+        const QByteArray& method = hop_.method;
         if (method == "HEAD") {
             curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
-        } else if ((method == "GET" || method == "DELETE") && request_.body.isEmpty()) {
+        } else if ((method == "GET" || method == "DELETE") && hop_.body.isEmpty()) {
             if (method != "GET") curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, method.constData());
         } else {
-            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request_.body.size()));
-            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, request_.body.constData());
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(hop_.body.size()));
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, hop_.body.constData());
             if (method != "POST") curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, method.constData());
         }
 
         HTTPHeaders headers = request_.headers;
+        // Credentials go only where the call was sent first; the body's headers only with a body.
+        if (!sameOrigin(hop_.url, request_.url)) removeHeaders(headers, {"Authorization", "Cookie"});
+        if (hop_.bodyDropped) removeHeaders(headers, {"Content-Type", "Content-Length"});
         if (request_.ignoreCache) {
             for (const QByteArray& name : {QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("Pragma")})
                 if (!hasHeader(headers, name)) headers.append({name, "no-cache"});
@@ -276,10 +472,12 @@ private:
         if (multi_ && easy_) curl_multi_remove_handle(multi_, easy_);
         if (easy_) curl_easy_cleanup(easy_);
         if (multi_) curl_multi_cleanup(multi_);
-        if (headerList_) curl_slist_free_all(headerList_);
+        for (curl_slist* list : {headerList_, resolveList_})
+            if (list) curl_slist_free_all(list);
         easy_ = nullptr;
         multi_ = nullptr;
         headerList_ = nullptr;
+        resolveList_ = nullptr;
     }
 
     // Ends the call when one of its clocks has run out; otherwise the milliseconds until the next may.
@@ -351,8 +549,10 @@ private:
         long status = 0;
         curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
         if (status < 200) return; // an interim answer; the real one follows
-        // libcurl follows a redirect that names where to (it discards its body).
+        // A redirect that names where to: its body is not the answer, the next hop's is.
         if (status >= 300 && status < 400 && !answer().header("Location").isEmpty()) {
+            redirecting_ = true;
+            redirectStatus_ = int(status);
             lastProgress_ = Clock::now();
             return;
         }
@@ -378,6 +578,10 @@ private:
 
     void bodyBytes(const QByteArray& chunk) {
         if (ended_) return;
+        if (redirecting_) {
+            lastProgress_ = Clock::now();
+            return;
+        }
         markHead();
         if (ended_) return;
         lastProgress_ = Clock::now();
@@ -426,6 +630,7 @@ private:
             if (message->msg == CURLMSG_DONE) result = message->data.result;
         // After the head a sample reports what it counted, also when reading failed.
         if (result != CURLE_OK && !(mode_ == Mode::sample && headArrived_)) return fail(errorFor(result));
+        if (redirecting_) return noteRedirect();
         markHead(); // an answer without a body
         if (ended_) return;
         if (mode_ == Mode::sample) return endSample();
@@ -438,6 +643,16 @@ private:
         ended_ = true;
     }
 
+    // Where the redirect just answered points, as an absolute address: libcurl's reading of its
+    // "Location", else Qt's.
+    void noteRedirect() {
+        const char* target = nullptr;
+        curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &target);
+        redirectTarget_ = target ? QByteArray(target)
+                                 : hop_.url.resolved(QUrl::fromEncoded(answer().header("Location")))
+                                       .toEncoded(QUrl::RemoveFragment);
+    }
+
     // The answer as far as it has come: the last head's status and headers, and the address it came from.
     HTTPResponse answer() const {
         HTTPResponse answer;
@@ -446,15 +661,13 @@ private:
         answer.statusCode = int(status);
         const char* url = nullptr;
         curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url);
-        answer.url = url ? QUrl::fromEncoded(url) : request_.url;
+        answer.url = url ? QUrl::fromEncoded(url) : hop_.url;
         answer.headers = headers_;
         return answer;
     }
 
     std::exception_ptr errorFor(CURLcode result) const {
-        const QString detail = QString::fromUtf8(errorText_[0] ? errorText_ : curl_easy_strerror(result));
-        long redirects = 0;
-        curl_easy_getinfo(easy_, CURLINFO_REDIRECT_COUNT, &redirects);
+        const QString detail = failureText(result);
         switch (result) {
         case CURLE_OPERATION_TIMEDOUT:
             return timedOutError();
@@ -484,11 +697,8 @@ private:
         case CURLE_SSL_CIPHER:
         case CURLE_SSL_CACERT_BADFILE:
             return transportError(detail, QNetworkReply::SslHandshakeFailedError);
-        case CURLE_TOO_MANY_REDIRECTS:
-            return transportError(detail, QNetworkReply::TooManyRedirectsError);
-        case CURLE_UNSUPPORTED_PROTOCOL: // also a redirect from https to http
-            return transportError(detail, redirects > 0 ? QNetworkReply::InsecureRedirectError
-                                                        : QNetworkReply::ProtocolUnknownError);
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return unknownProtocolError(hop_.url.scheme());
         case CURLE_URL_MALFORMAT:
             return transportError(detail, QNetworkReply::ProtocolUnknownError);
         case CURLE_WEIRD_SERVER_REPLY:
@@ -498,6 +708,16 @@ private:
         default:
             return transportError(detail, QNetworkReply::UnknownNetworkError);
         }
+    }
+
+    // libcurl's words for a failure, which are the platform's ("Could not resolve host: ...", "SSL
+    // certificate problem: ..."), unless they name the library or its options: a text shown to a user
+    // never does.
+    QString failureText(CURLcode result) const {
+        const QString text = QString::fromUtf8(errorText_[0] ? errorText_ : curl_easy_strerror(result));
+        return text.contains(QLatin1String("curl"), Qt::CaseInsensitive)
+                   ? QStringLiteral("The request could not be made.")
+                   : text;
     }
 
     void endSample() {
@@ -525,12 +745,17 @@ private:
     const qint64 byteLimit_;
     const double timeLimitSeconds_;
 
+    Hop hop_; // the hop under way
     CURL* easy_ = nullptr;
     CURLM* multi_ = nullptr;
     curl_slist* headerList_ = nullptr;
+    curl_slist* resolveList_ = nullptr;
     char errorText_[CURL_ERROR_SIZE] = {};
     bool usesProxy_ = false;
     bool decodes_ = false;
+    bool redirecting_ = false;  // the hop's answer is a redirect...
+    int redirectStatus_ = 0;    // ...with this status...
+    QByteArray redirectTarget_; // ...to here, once it has ended
 
     Clock::time_point start_;
     Clock::time_point lastProgress_; // the last body byte or head, for the idle limit

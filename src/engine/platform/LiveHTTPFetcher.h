@@ -1,10 +1,12 @@
 #pragma once
 // HTTP on libcurl, callable from any thread.
 //
-// Every call runs its transfer on the calling (worker) thread, with a connection of its own, and blocks
-// that thread until the answer is complete or the call ends early: its deadline, its idle limit, a body
-// or a head past its limit, an answer that cannot be decoded, or a stop request on the caller's token.
-// When a call returns its connection is closed and nothing of the process reads that answer any more,
+// Every call runs its transfer on the calling (worker) thread and blocks that thread until the answer is
+// complete or the call ends early: its deadline, its idle limit, a body or a head past its limit, an
+// answer that cannot be decoded, or a stop request on the caller's token. Its deadline and its stop hold
+// while a name is looked up too: each lookup runs on a thread of its own, which the call leaves behind
+// when it ends first. Each hop of a call (the request, then each redirect) has a connection of its own;
+// when a call returns its connection is closed and nothing of the process reads that answer any more,
 // so no other request ever waits behind it. The GUI thread's event loop is never needed.
 
 #include "platform/HTTPFetching.h"

@@ -1,9 +1,12 @@
 #include "platform/LiveHTTPFetcher.h"
+#include "platform/NetworkReadinessProbe.h"
 #include "platform/PlatformError.h"
 #include "support/FileSizeLimit.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/PrivateNetwork.h"
 #include "support/ProcessChecks.h"
 #include "support/ResidentMemory.h"
+#include "support/ScopedVariable.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +14,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkReply>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -77,22 +83,12 @@ double secondsSince(const QElapsedTimer& clock) {
 // Points QDir::tempPath() at a fresh folder while it lives, so a test can see every file left there.
 class TempPathOverride {
 public:
-    TempPathOverride()
-        : previous_(qgetenv("TMPDIR")) {
-        qputenv("TMPDIR", dir_.path().toLocal8Bit());
-    }
-    ~TempPathOverride() {
-        if (previous_.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", previous_);
-    }
     QString path() const { return dir_.path(); }
     QStringList entries() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
 
 private:
     QTemporaryDir dir_;
-    QByteArray previous_;
+    ScopedVariable tmpdir_{"TMPDIR", dir_.path().toLocal8Bit()};
 };
 
 } // namespace
@@ -670,4 +666,301 @@ TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReadi
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
     EXPECT_LT(residentBytes() - resident, 8 * 1024 * 1024);
+}
+
+// Each hop of a redirect chain goes on a connection of its own: a server that closes after each answer
+// without saying so never fails the next hop, also with several chains at once.
+TEST(LiveHTTPFetcher, ARedirectChainFromAServerThatClosesSilentlyIsFollowedToItsEnd) {
+    LoopbackHttpServer server;
+    constexpr int kHops = 20;
+    for (int hop = 0; hop < kHops; ++hop)
+        server.route(QStringLiteral("/hop/%1").arg(hop),
+                     {.status = 302,
+                      .headers = {{"Location", "/hop/" + QByteArray::number(hop + 1)}},
+                      .closeSilently = true});
+    server.route(QStringLiteral("/hop/%1").arg(kHops), {.body = "end", .closeSilently = true});
+    LiveHTTPFetcher fetcher;
+
+    constexpr int kCalls = 8;
+    std::vector<QString> failures(kCalls);
+    {
+        std::vector<std::jthread> calls;
+        for (int i = 0; i < kCalls; ++i) {
+            calls.emplace_back([&, i] {
+                try {
+                    const auto [body, response] = fetcher.data(get(server.url("/hop/0")));
+                    if (body != "end" || response.url != server.url(QStringLiteral("/hop/%1").arg(kHops)))
+                        failures[i] = QStringLiteral("ended at ") + response.url.toString();
+                } catch (const TransportError& error) {
+                    failures[i] = error.localizedDescription();
+                }
+            });
+        }
+    }
+    EXPECT_EQ(failures, std::vector<QString>(kCalls));
+    EXPECT_EQ(server.requests().size(), kCalls * (kHops + 1));
+}
+
+// A redirect keeps the method but for the rules browsers keep (a 303 asks with GET, a 301 or 302 turns a
+// POST into a GET, which sends no body), and the caller's credentials go only to the origin the call was
+// sent to first.
+TEST(LiveHTTPFetcher, ARedirectKeepsTheMethodRulesAndSendsCredentialsOnlyToTheFirstOrigin) {
+    LoopbackHttpServer server;
+    LoopbackHttpServer other;
+    server.route("/to", {.body = "here"});
+    other.route("/to", {.body = "there"});
+    for (int status : {301, 302, 303, 307, 308})
+        server.route(QStringLiteral("/moved/%1").arg(status),
+                     {.status = status, .headers = {{"Location", "/to"}}});
+    server.route("/away", {.status = 302, .headers = {{"Location", other.url("/to").toEncoded()}}});
+    LiveHTTPFetcher fetcher;
+
+    const struct {
+        QByteArray method;
+        int status;
+        QByteArray sentMethod; // at the redirect's target, with the body when it is the same method
+    } cases[] = {{"POST", 301, "GET"}, {"POST", 302, "GET"},      {"POST", 303, "GET"},
+                 {"PUT", 303, "GET"},  {"POST", 307, "POST"},     {"PUT", 308, "PUT"},
+                 {"PUT", 301, "PUT"},  {"DELETE", 302, "DELETE"}, {"HEAD", 303, "HEAD"},
+                 {"GET", 301, "GET"},  {"PATCH", 302, "PATCH"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.method.toStdString() + " " + std::to_string(c.status));
+        HTTPRequest request = get(server.url(QStringLiteral("/moved/%1").arg(c.status)));
+        request.method = c.method;
+        const bool withBody = c.method != "HEAD" && c.method != "GET";
+        if (withBody) {
+            request.body = R"({"a":1})";
+            request.setHeader("Content-Type", "application/json");
+        }
+        request.setHeader("Authorization", "Bearer token");
+        const auto [body, response] = fetcher.data(request);
+        EXPECT_EQ(response.statusCode, 200);
+        EXPECT_EQ(response.url, server.url("/to"));
+        const LoopbackRequest sent = server.requests().last();
+        EXPECT_EQ(sent.path, "/to");
+        EXPECT_EQ(sent.method, c.sentMethod);
+        const bool keepsBody = withBody && c.sentMethod == c.method;
+        EXPECT_EQ(sent.body, keepsBody ? QByteArray(R"({"a":1})") : QByteArray());
+        EXPECT_EQ(sent.hasHeader("Content-Type"), keepsBody);
+        EXPECT_EQ(sent.header("Authorization"), "Bearer token");
+    }
+
+    HTTPRequest request = get(server.url("/away"));
+    request.setHeader("Authorization", "Bearer token");
+    request.setHeader("Cookie", "session=1");
+    request.setHeader("X-Client", "quillane");
+    EXPECT_EQ(fetcher.data(request).first, "there");
+    ASSERT_EQ(other.requests().size(), 1);
+    EXPECT_FALSE(other.requests()[0].hasHeader("Authorization"));
+    EXPECT_FALSE(other.requests()[0].hasHeader("Cookie"));
+    EXPECT_EQ(other.requests()[0].header("X-Client"), "quillane");
+}
+
+// A redirect the fetcher will not follow fails with a text of the product's own, never one naming the
+// library below it. (From https to http: ARedirectFromHttpsToHttpIsRefused.)
+TEST(LiveHTTPFetcher, ARedirectThatIsNotFollowedSaysWhyInTheProductsWords) {
+    LoopbackHttpServer server;
+    constexpr int kLimit = 50;
+    for (int hop = 0; hop <= kLimit; ++hop)
+        server.route(QStringLiteral("/hop/%1").arg(hop),
+                     {.status = 301, .headers = {{"Location", "/hop/" + QByteArray::number(hop + 1)}}});
+    server.route(QStringLiteral("/hop/%1").arg(kLimit + 1), {.body = "end"});
+    server.route("/ftp", {.status = 302, .headers = {{"Location", "ftp://127.0.0.1/file"}}});
+    LiveHTTPFetcher fetcher;
+
+    EXPECT_EQ(fetcher.data(get(server.url("/hop/1"))).first, "end"); // 50 redirects
+    const struct {
+        QUrl url;
+        QString text;
+        QNetworkReply::NetworkError code;
+    } cases[] = {
+        {server.url("/hop/0"), "Too many redirects", QNetworkReply::TooManyRedirectsError}, // 51
+        {server.url("/ftp"), R"(Protocol "ftp" is unknown)", QNetworkReply::ProtocolUnknownError},
+        {QUrl("ftp://127.0.0.1/file"), R"(Protocol "ftp" is unknown)", QNetworkReply::ProtocolUnknownError},
+    };
+    for (const auto& c : cases) {
+        const auto error = transportErrorOf([&] { fetcher.data(get(c.url)); });
+        ASSERT_TRUE(error) << c.url.toString().toStdString();
+        EXPECT_EQ(error->localizedDescription(), c.text);
+        EXPECT_EQ(error->code(), c.code);
+    }
+}
+
+// This machine is reached directly, whatever proxy the environment names; other hosts go through it
+// (here a closed port, so they fail).
+TEST(LiveHTTPFetcher, LoopbackGoesDirectWhateverProxyTheEnvironmentNames) {
+    LoopbackHttpServer server;
+    server.route("/short", {.body = "short"});
+    const QByteArray dead = "http://127.0.0.1:" + QByteArray::number(LoopbackHttpServer::refusedPort());
+    const ScopedVariable http("http_proxy", dead), httpUpper("HTTP_PROXY", dead), https("https_proxy", dead),
+        httpsUpper("HTTPS_PROXY", dead), all("all_proxy", dead), allUpper("ALL_PROXY", dead),
+        none("no_proxy", std::nullopt), noneUpper("NO_PROXY", std::nullopt);
+    LiveHTTPFetcher fetcher;
+
+    for (const QUrl& url :
+         {server.url("/short"), QUrl(QStringLiteral("http://localhost:%1/short").arg(server.port())),
+          QUrl(QStringLiteral("http://quillane.localhost:%1/short").arg(server.port()))}) {
+        const auto failed = transportErrorOf([&] { EXPECT_EQ(fetcher.data(get(url)).first, "short"); });
+        EXPECT_FALSE(failed) << url.toString().toStdString() << ": "
+                             << failed->localizedDescription().toStdString();
+        EXPECT_EQ(fetcher.sampleBytes(get(url), 100, 5.0).bytes, 5) << url.toString().toStdString();
+    }
+    const auto error = transportErrorOf([&] { fetcher.data(get(QUrl("http://downloads.quillane.test/"))); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::ProxyConnectionRefusedError);
+}
+
+// A name server that takes questions and never answers holds a call no longer than its deadline, its
+// cancel or a readiness sample's limit, and leaves nothing behind that slows the next request. Run in a
+// network of its own, whose resolver asks only such a server.
+TEST(LiveHTTPFetcher, ANameServerThatNeverAnswersHoldsNoCallPastItsDeadlineOrItsCancel) {
+    if (const auto why = whyNoPrivateNetwork()) GTEST_SKIP() << why->toStdString();
+    const ChildRun child = runTestInPrivateNetwork("LiveHTTPFetcherChildProgram.ANameServerThatNeverAnswers");
+    if (const auto why = whyChildCouldNotTest(child)) GTEST_SKIP() << why->toStdString();
+    EXPECT_EQ(child.exitCode, 0) << child.output.toStdString();
+}
+
+TEST(LiveHTTPFetcher, ARedirectFromHttpsToHttpIsRefused) {
+    if (const auto why = whyNoPrivateNetwork()) GTEST_SKIP() << why->toStdString();
+    const ChildRun child = runTestInPrivateNetwork("LiveHTTPFetcherChildProgram.ARedirectFromHttpsToHttp");
+    if (const auto why = whyChildCouldNotTest(child)) GTEST_SKIP() << why->toStdString();
+    EXPECT_EQ(child.exitCode, 0) << child.output.toStdString();
+}
+
+namespace {
+
+// Lays `text` over the system's file `target` for this child alone; why not when it could not.
+std::optional<QString> layTextOver(const QTemporaryDir& dir, const QByteArray& text, const QString& target) {
+    const QString file = dir.filePath(QFileInfo(target).fileName());
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size()) return "could not write " + file;
+    out.close();
+    return layOver(file, target);
+}
+
+} // namespace
+
+TEST(LiveHTTPFetcherChildProgram, ANameServerThatNeverAnswers) {
+    if (!isPrivateNetworkChild()) GTEST_SKIP() << "runs only as a child program";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // Names are looked up in /etc/hosts, then by the one name server, which waits 5 s a try, two tries.
+    for (const auto& [target, text] :
+         {std::pair<QString, QByteArray>{"/etc/resolv.conf",
+                                         "nameserver 127.0.0.1\noptions timeout:5 attempts:2\n"},
+          {"/etc/nsswitch.conf", "hosts: files dns\n"}})
+        if (const auto why = layTextOver(dir, text, target)) GTEST_SKIP() << why->toStdString();
+    if (const auto why = bringLoopbackUp()) GTEST_SKIP() << why->toStdString();
+    SilentNameServer nameServer;
+    if (const auto why = nameServer.whyNotListening()) GTEST_SKIP() << why->toStdString();
+    LoopbackHttpServer server;
+    server.route("/short", {.body = "short"});
+    const auto fetcher = std::make_shared<LiveHTTPFetcher>();
+    const QUrl unanswered(QStringLiteral("http://downloads.quillane.test:%1/short").arg(server.port()));
+
+    // A data call ends at its deadline, within a second of it...
+    QElapsedTimer clock;
+    clock.start();
+    auto error = transportErrorOf([&] { fetcher->data(get(unanswered, 2.0)); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), QNetworkReply::TimeoutError);
+    EXPECT_GE(secondsSince(clock), 2.0);
+    EXPECT_LT(secondsSince(clock), 3.0);
+    EXPECT_GT(nameServer.readQuestions(), 0); // the name server was asked
+
+    // ... and at its cancel.
+    {
+        std::stop_source source;
+        clock.restart();
+        std::jthread stopper([&source] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            source.request_stop();
+        });
+        error = transportErrorOf([&] { fetcher->data(get(unanswered, 30.0), source.get_token()); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), QNetworkReply::OperationCanceledError);
+        EXPECT_LT(secondsSince(clock), 1.5);
+    }
+
+    // A readiness check lasts as long as its samples' limit.
+    NetworkReadinessConfig config;
+    for (const char* host : {"formulae.quillane.test", "updates.quillane.test", "code.quillane.test"})
+        config.endpoints.append(QUrl(QStringLiteral("https://%1/index").arg(QLatin1String(host))));
+    config.maxSampleBytes = 800'000;
+    config.probeTimeoutSeconds = 3;
+    clock.restart();
+    const NetworkReadinessResult readiness = NetworkReadinessProbe(fetcher).run(config);
+    EXPECT_GE(secondsSince(clock), 3.0);
+    EXPECT_LT(secondsSince(clock), 4.0);
+    EXPECT_EQ(readiness.verdict, NetworkVerdict::unmeasured);
+    EXPECT_EQ(readiness.endpointsReachable, 0);
+
+    // The lookups left behind hold up nothing: a request right after is quick, by address and by name.
+    for (const QUrl& url :
+         {server.url("/short"), QUrl(QStringLiteral("http://localhost:%1/short").arg(server.port()))}) {
+        clock.restart();
+        EXPECT_EQ(fetcher->data(get(url)).first, "short") << url.toString().toStdString();
+        EXPECT_LT(secondsSince(clock), 1.0) << url.toString().toStdString();
+    }
+}
+
+TEST(LiveHTTPFetcherChildProgram, ARedirectFromHttpsToHttp) {
+    if (!isPrivateNetworkChild()) GTEST_SKIP() << "runs only as a child program";
+    const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
+    if (openssl.isEmpty()) GTEST_SKIP() << "openssl(1) is not installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(openssl, arguments);
+        return process.waitForFinished(30000) && process.exitCode() == 0 ? QByteArray()
+                                                                         : process.readAll() + " ";
+    };
+    // A certificate for 127.0.0.1 that this child alone trusts.
+    ASSERT_EQ(run({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                   "-keyout", "key.pem", "-out", "cert.pem", "-days", "2", "-subj", "/CN=127.0.0.1",
+                   "-addext", "subjectAltName=IP:127.0.0.1"}),
+              QByteArray());
+    if (const auto why = layOver(dir.filePath("cert.pem"), "/etc/ssl/certs/ca-certificates.crt"))
+        GTEST_SKIP() << why->toStdString();
+    if (const auto why = bringLoopbackUp()) GTEST_SKIP() << why->toStdString();
+
+    LoopbackHttpServer plain;
+    plain.route("/plain", {.body = "plain"});
+    // openssl's test server answers GET /<name> with the file <name>, which holds the whole answer.
+    const QByteArray answers[][2] = {
+        {"moved", "HTTP/1.0 302 Found\r\nLocation: " + plain.url("/plain").toEncoded() + "\r\n\r\n"},
+        {"secure", "HTTP/1.0 301 Moved Permanently\r\nLocation: /final\r\n\r\n"},
+        {"final", "HTTP/1.0 200 OK\r\nContent-Length: 6\r\n\r\nsecure"}};
+    for (const auto& [name, answer] : answers) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(answer);
+    }
+    QProcess tlsServer;
+    tlsServer.setWorkingDirectory(dir.path());
+    tlsServer.setProcessChannelMode(QProcess::ForwardedChannels);
+    tlsServer.start(
+        openssl, {"s_server", "-quiet", "-accept", "8443", "-cert", "cert.pem", "-key", "key.pem", "-HTTP"});
+    ASSERT_TRUE(tlsServer.waitForStarted());
+    LiveHTTPFetcher fetcher;
+    HTTPRequest request = get(QUrl("https://127.0.0.1:8443/secure"), 10.0);
+    ASSERT_TRUE(
+        waitUntil([&] { return !transportErrorOf([&] { fetcher.data(request); }).has_value(); }, 10000));
+
+    // From https to https is followed (the certificate is trusted)...
+    const auto [body, response] = fetcher.data(request);
+    EXPECT_EQ(body, "secure");
+    EXPECT_EQ(response.url, QUrl("https://127.0.0.1:8443/final"));
+    // ... from https to http never is.
+    request.url = QUrl("https://127.0.0.1:8443/moved");
+    const auto error = transportErrorOf([&] { fetcher.data(request); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->localizedDescription(), "Insecure redirect");
+    EXPECT_EQ(error->code(), QNetworkReply::InsecureRedirectError);
+    EXPECT_TRUE(plain.requests().isEmpty());
+    tlsServer.kill();
+    tlsServer.waitForFinished();
 }

@@ -8,6 +8,7 @@
 #include "support/ForwardingFileSystem.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/Sandbox.h"
+#include "support/ScopedVariable.h"
 #include "support/Wait.h"
 #include "telemetry/SessionID.h"
 
@@ -792,20 +793,7 @@ TEST(TelemetryConfiguration, URLSessionAndVersionText) {
 
 namespace {
 
-// Sets or clears an environment variable for the lifetime of the object.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, std::optional<QByteArray> value)
-        : name_(name)
-        , saved_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt) {
-        value ? qputenv(name, *value) : qunsetenv(name);
-    }
-    ~ScopedVariable() { saved_ ? qputenv(name_, *saved_) : qunsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<QByteArray> saved_;
-};
+using test::ScopedVariable;
 
 // The sandbox's file system without an Application Support folder.
 class NoApplicationSupport : public qlan::test::ForwardingFileSystem {
