@@ -46,11 +46,15 @@ QByteArray native(const QString& path) {
 }
 
 QByteArray readRegularFile(const QByteArray& file, const QString& path) {
+    return readRegularFile(AT_FDCWD, file, path);
+}
+
+QByteArray readRegularFile(int folder, const QByteArray& name, const QString& path) {
     const QString what = QStringLiteral("Couldn't read");
     struct stat st {};
-    if (::stat(file.constData(), &st) != 0) throwErrno(what, path);
+    if (::fstatat(folder, name.constData(), &st, 0) != 0) throwErrno(what, path);
     if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode);
-    FileDescriptor fd(::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::openat(folder, name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) throwErrno(what, path);
     if (::fstat(fd.get(), &st) != 0) throwErrno(what, path);
     if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode); // swapped in meanwhile
@@ -100,17 +104,6 @@ void syncFolder(const QByteArray& folder) {
 
 QByteArray randomSuffix() {
     return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-}
-
-int createTemporary(int folder, const QByteArray& stem, mode_t mode, QByteArray& name, const QString& what,
-                    const QString& path) {
-    for (int attempt = 0;; ++attempt) {
-        name = stem + ".tmp-" + randomSuffix();
-        const int fd =
-            ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0) return fd;
-        if (errno != EEXIST || attempt >= 100) throwErrno(what, path);
-    }
 }
 
 } // namespace fileio

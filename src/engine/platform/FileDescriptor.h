@@ -41,6 +41,8 @@ QByteArray native(const QString& path);
 // Reads a whole regular file. Anything else is refused before it is opened for reading, and the open
 // never waits (a named pipe without a writer would block it).
 QByteArray readRegularFile(const QByteArray& file, const QString& path);
+// The same for the file `name` of the open folder `folder`.
+QByteArray readRegularFile(int folder, const QByteArray& name, const QString& path);
 
 // Writes all of `data` to the open descriptor `fd` of the file at `path`, however the system splits the
 // writes up. A failed write throws PlatformError("<what> “<path>”: <the system's reason>") with errno as
@@ -64,12 +66,6 @@ void syncFolder(const QByteArray& folder);
 
 // A random word for the name of a temporary file.
 QByteArray randomSuffix();
-
-// Makes a new temporary file "<stem>.tmp-<random word>" in the folder open as `folder` (AT_FDCWD: `stem`
-// is a path), never through a link (O_EXCL), with `mode` under the umask, and opens it for writing. Sets
-// `name` to its name and returns its descriptor; a failure throws (see throwErrno) naming `path`.
-int createTemporary(int folder, const QByteArray& stem, mode_t mode, QByteArray& name, const QString& what,
-                    const QString& path);
 
 } // namespace fileio
 } // namespace qlan

@@ -12,6 +12,7 @@
 #include "support/ProcessChecks.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -20,8 +21,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
+#include <deque>
 #include <fcntl.h>
 #include <functional>
 #include <sys/resource.h>
@@ -428,6 +431,102 @@ TEST_F(LiveFileSystemTest, FailedAtomicWriteLeavesTheOldFileWholeAndNoTemporaryF
         ASSERT_EQ(::chmod(QFile::encodeName(path("locked")).constData(), 0755), 0);
         EXPECT_EQ(read("locked/config"), "old\n");
         EXPECT_EQ(entries("locked"), QStringList{"config"});
+    }
+}
+
+// Another program reorganises the folders while files are written in them (a dotfiles manager, a sync
+// tool): a folder moved to another name and back, a link to a folder retargeted. A write lands whole in
+// the one folder it opened, or fails before it makes anything; no temporary file is left anywhere.
+TEST_F(LiveFileSystemTest, AnAtomicWriteStaysInTheFolderItOpenedWhileFoldersMove) {
+    for (const char* folder : {"moved/x", "linked/a", "linked/b"})
+        ASSERT_TRUE(QDir().mkpath(path(folder)));
+    link("a", "linked/dotfiles");
+    const QByteArray x = QFile::encodeName(path("moved/x"));
+    const QByteArray y = QFile::encodeName(path("moved/y"));
+    const QByteArray dotfiles = QFile::encodeName(path("linked/dotfiles"));
+    const QByteArray next = dotfiles + ".next";
+    struct Churn {
+        const char* what;
+        QString written;                // the path every write names
+        QStringList folders;            // where the file may land, by the names they have at the start
+        std::function<void(bool)> move; // one step of the other program: there, or back
+        bool mayBeAway;                 // a write may find its folder gone for the moment
+    };
+    const QList<Churn> churns{
+        {"a folder moved",
+         path("moved/x/file"),
+         {"moved/x"},
+         [&](bool there) {
+             ::rename(there ? x.constData() : y.constData(), there ? y.constData() : x.constData());
+         },
+         true},
+        {"a linked folder retargeted",
+         path("linked/dotfiles/file"),
+         {"linked/a", "linked/b"},
+         [&](bool there) {
+             ::symlink(there ? "b" : "a", next.constData());
+             ::rename(next.constData(), dotfiles.constData());
+         },
+         false},
+    };
+    // What the file of an open folder holds.
+    const auto contentsIn = [](const FileDescriptor& folder) {
+        const FileDescriptor file(::openat(folder.get(), "file", O_RDONLY | O_CLOEXEC));
+        QByteArray bytes(64, '\0');
+        const ssize_t n =
+            file.get() < 0 ? -1 : ::read(file.get(), bytes.data(), static_cast<size_t>(bytes.size()));
+        return n < 0 ? QByteArray("<none>") : bytes.left(n);
+    };
+    for (const Churn& churn : churns) {
+        SCOPED_TRACE(churn.what);
+        std::deque<FileDescriptor> folders;
+        for (const QString& folder : churn.folders) {
+            folders.emplace_back(
+                ::open(QFile::encodeName(path(folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            ASSERT_GE(folders.back().get(), 0);
+        }
+        const auto snapshot = [&] {
+            QByteArrayList held;
+            for (const FileDescriptor& folder : folders)
+                held << contentsIn(folder);
+            return held;
+        };
+        std::atomic<bool> done{false};
+        std::thread other([&] {
+            for (bool there = true; !done; there = !there)
+                churn.move(there);
+        });
+        int written = 0;
+        QStringList wrong;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(450);
+        for (int i = 0; i < 400 && (i < 30 || std::chrono::steady_clock::now() < deadline); ++i) {
+            const QByteArray contents = "write " + QByteArray::number(i) + "\n";
+            const QByteArrayList before = snapshot();
+            try {
+                fs_.writeData(contents, churn.written);
+                ++written;
+                if (snapshot().count(contents) != 1) wrong << QStringLiteral("%1: not in one folder").arg(i);
+            } catch (const PlatformError& error) {
+                if (!churn.mayBeAway || error.code() != ENOENT)
+                    wrong << QStringLiteral("%1: %2").arg(i).arg(error.localizedDescription());
+                else if (snapshot() != before)
+                    wrong << QStringLiteral("%1: failed, yet a folder changed").arg(i);
+            }
+        }
+        done = true;
+        other.join();
+        EXPECT_THAT(wrong, IsEmpty());
+        EXPECT_GT(written, 0);
+        // No temporary file, neither where a folder was nor where it went.
+        QStringList leftovers;
+        for (QDirIterator it(path(churn.folders.first().section('/', 0, 0)),
+                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDirIterator::Subdirectories);
+             it.hasNext();) {
+            const QString entry = it.next();
+            if (entry.contains(QLatin1String(".tmp-"))) leftovers << entry;
+        }
+        EXPECT_THAT(leftovers, IsEmpty());
     }
 }
 
