@@ -1,7 +1,8 @@
 #pragma once
 // "Another user" for tests in which permissions must count: we run as the super-user, who passes them
 // all, so the part under test runs as a test of this program in a child that is `nobody` (uid and gid
-// 65534, no other groups), through setpriv(1).
+// 65534, no other groups), through setpriv(1). A test of this program run in a child, as that user or as
+// this one.
 
 #include <QCoreApplication>
 #include <QMap>
@@ -38,19 +39,26 @@ struct ChildRun {
     QByteArray output; // standard output and error
 };
 
-// Runs the test `test` of this program as `nobody`, with `environment` added to this one's.
-inline ChildRun runTestAsNobody(const QString& test, const QMap<QString, QString>& environment) {
+// Runs the test `test` of this program in a child program, with `environment` added to this one's,
+// behind the leading words `leading` of a command (none: the program itself).
+inline ChildRun runTestInChild(const QString& test, const QMap<QString, QString>& environment,
+                               QStringList leading = {}) {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (auto it = environment.begin(); it != environment.end(); ++it)
         env.insert(it.key(), it.value());
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    QStringList command = asNobody() << QCoreApplication::applicationFilePath() << "--gtest_filter=" + test;
+    QStringList command = leading << QCoreApplication::applicationFilePath() << "--gtest_filter=" + test;
     child.start(command.takeFirst(), command);
     if (!child.waitForFinished(60000)) child.kill();
     child.waitForFinished();
     return {child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1, child.readAll()};
+}
+
+// Runs the test `test` of this program as `nobody`, with `environment` added to this one's.
+inline ChildRun runTestAsNobody(const QString& test, const QMap<QString, QString>& environment) {
+    return runTestInChild(test, environment, asNobody());
 }
 
 } // namespace qlan::test

@@ -85,11 +85,26 @@ void writeAll(int fd, QByteArrayView data, const QString& path, const QString& w
     }
 }
 
+SyncStep afterSyncFailure(int error, bool fullSync) {
+    if (error == EINTR) return SyncStep::retry;
+    const bool notForThisVolume =
+        error == ENOTSUP || error == EOPNOTSUPP || error == ENOTTY || error == EINVAL;
+    return fullSync && notForThisVolume ? SyncStep::fallBackToFsync : SyncStep::fail;
+}
+
 int syncToDisk(int fd) {
 #if defined(__APPLE__)
-    if (::fcntl(fd, F_FULLFSYNC) == 0) return 0;
+    for (;;) {
+        if (::fcntl(fd, F_FULLFSYNC) == 0) return 0;
+        const SyncStep step = afterSyncFailure(errno, true);
+        if (step == SyncStep::fail) return -1;
+        if (step == SyncStep::fallBackToFsync) break;
+    }
 #endif
-    return ::fsync(fd);
+    for (;;) {
+        if (::fsync(fd) == 0) return 0;
+        if (afterSyncFailure(errno, false) != SyncStep::retry) return -1;
+    }
 }
 
 QByteArray folderOf(const QByteArray& path) {

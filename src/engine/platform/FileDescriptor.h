@@ -52,9 +52,22 @@ void writeAll(int fd, QByteArrayView data, const QString& path,
 
 // Makes what was written to the open file or folder `fd` durable, as fsync does, also across a power cut:
 // on a Mac with F_FULLFSYNC, which has the drive write out its cache (fsync there leaves the bytes in it,
-// in any order), falling back to fsync where the file system cannot (network volumes). Returns 0, or -1
-// with errno set. Every sync of the engine's goes through it.
+// in any order), falling back to fsync only where the volume cannot take that call (network volumes).
+// Returns 0, or -1 with errno set: any other failure, an I/O error of the cache flush above all, is the
+// caller's failure to report, never covered by an fsync that finds nothing left to write. Every sync of
+// the engine's goes through it.
 int syncToDisk(int fd);
+
+// What syncToDisk does after one of its calls failed.
+enum class SyncStep {
+    retry,           // interrupted by a signal: the same call again
+    fallBackToFsync, // the volume cannot take F_FULLFSYNC: fsync instead
+    fail,            // the sync failed: the caller reports it
+};
+// The step after F_FULLFSYNC (`fullSync`) or fsync failed with `error`: EINTR is tried again; a full sync
+// that the volume cannot take (ENOTSUP, EOPNOTSUPP, ENOTTY, EINVAL) falls back to fsync; anything else
+// fails.
+SyncStep afterSyncFailure(int error, bool fullSync);
 
 // The folder of the item at `path`: what comes before its last "/" ("/" for an item in the root, "." for
 // a bare name).

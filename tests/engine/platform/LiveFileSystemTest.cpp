@@ -19,19 +19,28 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <functional>
+#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-#if defined(__APPLE__)
+#if defined(__linux__)
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#elif defined(__APPLE__)
 #include <sys/acl.h>
 #endif
 
@@ -82,6 +91,22 @@ protected:
     QTemporaryDir dir_;
     LiveFileSystem fs_;
 };
+
+#if defined(__linux__)
+// Has every fsync of this thread (and of the threads it starts) fail with `error`, as a drive whose cache
+// flush fails makes it; false where the system does not take the filter.
+bool failEverySync(int error) {
+    sock_filter filter[] = {
+        {BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, nr)},
+        {BPF_JMP | BPF_JEQ | BPF_K, 0, 1, __NR_fsync},
+        {BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)},
+        {BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW},
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+#endif
 
 FileAttributes permissions(int mode) {
     FileAttributes attributes;
@@ -528,6 +553,95 @@ TEST_F(LiveFileSystemTest, AnAtomicWriteStaysInTheFolderItOpenedWhileFoldersMove
         }
         EXPECT_THAT(leftovers, IsEmpty());
     }
+}
+
+// What a sync does after each failure of its calls: an interruption is tried again, a full sync that the
+// volume cannot take falls back to fsync, and anything else fails the write, never covered by an fsync
+// that finds nothing left to write.
+TEST(SyncToDisk, EachFailureHasItsStep) {
+    using S = fileio::SyncStep;
+    struct Row {
+        int error;
+        S afterFullSync;
+        S afterFsync;
+    };
+    const QList<Row> rows{
+        {EINTR, S::retry, S::retry},
+        {ENOTSUP, S::fallBackToFsync, S::fail},
+        {EOPNOTSUPP, S::fallBackToFsync, S::fail},
+        {ENOTTY, S::fallBackToFsync, S::fail},
+        {EINVAL, S::fallBackToFsync, S::fail},
+        {EIO, S::fail, S::fail},
+        {ENOSPC, S::fail, S::fail},
+        {EDQUOT, S::fail, S::fail},
+        {EBADF, S::fail, S::fail},
+        {EROFS, S::fail, S::fail},
+        {ETIMEDOUT, S::fail, S::fail},
+        {EAGAIN, S::fail, S::fail},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::strerror(row.error));
+        EXPECT_EQ(fileio::afterSyncFailure(row.error, true), row.afterFullSync);
+        EXPECT_EQ(fileio::afterSyncFailure(row.error, false), row.afterFsync);
+    }
+    // Every other answer fails both.
+    for (int error = 1; error < 256; ++error) {
+        if (std::any_of(rows.begin(), rows.end(), [&](const Row& row) { return row.error == error; }))
+            continue;
+        SCOPED_TRACE(std::strerror(error));
+        EXPECT_EQ(fileio::afterSyncFailure(error, true), S::fail);
+        EXPECT_EQ(fileio::afterSyncFailure(error, false), S::fail);
+    }
+}
+
+// Run by the test below in a child program whose every fsync fails with EIO, as on a drive whose cache
+// flush fails: each writer reports its write's failure.
+TEST(LiveFileSystemChildProgram, WritesWhoseSyncFails) {
+    const QString folder = qEnvironmentVariable("QLAN_SYNC_CHILD_FOLDER");
+    if (folder.isEmpty()) GTEST_SKIP() << "runs only as a child program";
+#if defined(__linux__)
+    if (!failEverySync(EIO)) GTEST_SKIP() << "no seccomp filter here: " << std::strerror(errno);
+    LiveFileSystem fs;
+    FileWriteOptions backup;
+    backup.replaceLink = true;
+    const QList<std::pair<const char*, std::function<void()>>> writes{
+        {"an atomic write", [&] { fs.writeFile("new\n", folder + "/config", {}); }},
+        {"a backup", [&] { fs.writeFile("new\n", folder + "/config.backup", backup); }},
+        {"a file below a folder", [&] { fs.writeFileBelow("new\n", folder, "below/config", 0644, false); }},
+    };
+    for (const auto& [what, run] : writes) {
+        SCOPED_TRACE(what);
+        try {
+            run();
+            ADD_FAILURE() << "a write whose sync failed succeeded";
+        } catch (const PlatformError& error) {
+            EXPECT_EQ(error.code(), EIO) << error.what();
+        }
+    }
+#else
+    GTEST_SKIP() << "a failing sync is played with a seccomp filter, which only Linux has";
+#endif
+}
+
+// A sync that fails fails the write: nothing is renamed, the old file stays and no temporary is left.
+TEST_F(LiveFileSystemTest, AWriteWhoseSyncFailsKeepsTheOldFile) {
+#if defined(__linux__)
+    ASSERT_TRUE(QDir().mkdir(path("below")));
+    for (const char* file : {"config", "config.backup", "below/config"})
+        write(file, "old\n");
+    const test::ChildRun child = test::runTestInChild("LiveFileSystemChildProgram.WritesWhoseSyncFails",
+                                                      {{"QLAN_SYNC_CHILD_FOLDER", dir_.path()}});
+    if (child.output.contains("no seccomp filter here")) GTEST_SKIP() << child.output.toStdString();
+    EXPECT_EQ(child.exitCode, 0) << child.output.toStdString();
+    EXPECT_TRUE(child.output.contains("[       OK ] LiveFileSystemChildProgram.WritesWhoseSyncFails"))
+        << child.output.toStdString();
+    for (const char* file : {"config", "config.backup", "below/config"})
+        EXPECT_EQ(read(file), "old\n") << file;
+    EXPECT_THAT(entries(), UnorderedElementsAre("config", "config.backup", "below"));
+    EXPECT_THAT(entries("below"), UnorderedElementsAre("config"));
+#else
+    GTEST_SKIP() << "a failing sync is played with a seccomp filter, which only Linux has";
+#endif
 }
 
 TEST_F(LiveFileSystemTest, ReadersNeverSeeAPartialAtomicWrite) {
