@@ -1,7 +1,7 @@
 #include "platform/ConfinedFolderWriter.h"
 
-#include "platform/ExtendedAttributes.h"
 #include "platform/FileDescriptor.h"
+#include "platform/FolderTemporaryFile.h"
 #include "platform/PlatformError.h"
 
 #include <QStringList>
@@ -84,17 +84,6 @@ int openFolderBelow(const QString& root, const QStringList& names, bool create, 
     return fd;
 }
 
-// Renames `from` to `to` in one folder unless something is at `to`, where the file system can tell
-// (EEXIST); 1 when it cannot, so that the caller renames plainly.
-int renameWithoutReplacing(int folder, const QByteArray& from, const QByteArray& to) {
-#ifdef __APPLE__
-    if (::renameatx_np(folder, from.constData(), folder, to.constData(), RENAME_EXCL) == 0) return 0;
-#else
-    if (::renameat2(folder, from.constData(), folder, to.constData(), RENAME_NOREPLACE) == 0) return 0;
-#endif
-    return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP || errno == EOPNOTSUPP ? 1 : -1;
-}
-
 } // namespace
 
 bool ConfinedFolderWriter::createDirectory(const QString& root, const QString& relative, bool keepExisting) {
@@ -129,47 +118,23 @@ bool ConfinedFolderWriter::writeFile(const QByteArray& data, const QString& root
         if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode);
     }
 
-    QByteArray temporary;
-    const int fd = fileio::createTemporary(folder.get(), '.' + name, 0600, temporary, what, path);
-    // Open to the end, so that a temporary that has to go loses an access list it took from the folder
-    // first (a Mac checks a file's own list when removing it).
-    const FileDescriptor file(fd);
-    const auto discard = [&] {
-        extendedAttributes::clearAccessList(file.get());
-        ::unlinkat(folder.get(), temporary.constData(), 0);
-    };
-    // The new name reaches the disk with the file; a failure here leaves the file in place, so it is not
-    // reported.
-    const auto placed = [&] {
-        fileio::syncToDisk(folder.get());
-        return true;
-    };
-    try {
-        if (::fchmod(file.get(), static_cast<mode_t>(permissions) & 07777) != 0) throwErrno(what, path);
-        fileio::writeAll(file.get(), data, path);
-        if (fileio::syncToDisk(file.get()) != 0) throwErrno(what, path);
-    } catch (...) {
-        discard();
-        throw;
-    }
+    // Removed unless it takes its place, its access list first (one it took from the folder too).
+    FolderTemporaryFile temporary(folder.get(), '.' + name, 0600, what, path);
+    if (::fchmod(temporary.fd(), static_cast<mode_t>(permissions) & 07777) != 0) throwErrno(what, path);
+    fileio::writeAll(temporary.fd(), data, path);
+    if (fileio::syncToDisk(temporary.fd()) != 0) throwErrno(what, path);
     if (keepExisting) {
-        const int renamed = renameWithoutReplacing(folder.get(), temporary, name);
-        if (renamed == 0) return placed();
+        const int renamed = temporary.placeWithoutReplacing(name);
+        if (renamed == 0) return true;
         if (renamed < 0) {
-            const int error = errno;
-            discard();
-            if (error != EEXIST) throwErrno(what, path, error);
+            if (errno != EEXIST) throwErrno(what, path);
             // Came meanwhile: it stays, unless it is a link, which was planted in the copy's way.
             if (taken() && S_ISLNK(st.st_mode)) throwLinkInTheWay(what, path);
             return false;
         }
     }
-    if (::renameat(folder.get(), temporary.constData(), folder.get(), name.constData()) != 0) {
-        const int error = errno;
-        discard();
-        throwRefused(folder.get(), name, what, path, error);
-    }
-    return placed();
+    if (!temporary.replace(name)) throwRefused(folder.get(), name, what, path, errno);
+    return true;
 }
 
 } // namespace qlan

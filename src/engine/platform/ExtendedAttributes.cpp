@@ -23,7 +23,7 @@ constexpr int noAttribute = ENOATTR;
 constexpr int noAttribute = ENODATA;
 #endif
 
-// The three calls, which take an extra position and options argument on a Mac.
+// The calls, which take an extra position and options argument on a Mac.
 ssize_t listNames(const char* path, char* buffer, size_t size) {
 #ifdef __APPLE__
     return ::listxattr(path, buffer, size, XATTR_NOFOLLOW);
@@ -32,11 +32,27 @@ ssize_t listNames(const char* path, char* buffer, size_t size) {
 #endif
 }
 
+ssize_t listNames(int fd, char* buffer, size_t size) {
+#ifdef __APPLE__
+    return ::flistxattr(fd, buffer, size, 0);
+#else
+    return ::flistxattr(fd, buffer, size);
+#endif
+}
+
 ssize_t readValue(const char* path, const char* name, void* buffer, size_t size) {
 #ifdef __APPLE__
     return ::getxattr(path, name, buffer, size, 0, XATTR_NOFOLLOW);
 #else
     return ::lgetxattr(path, name, buffer, size);
+#endif
+}
+
+ssize_t readValue(int fd, const char* name, void* buffer, size_t size) {
+#ifdef __APPLE__
+    return ::fgetxattr(fd, name, buffer, size, 0, 0);
+#else
+    return ::fgetxattr(fd, name, buffer, size);
 #endif
 }
 
@@ -62,21 +78,39 @@ int writeValue(int fd, const char* name, const void* value, size_t size) {
 }
 
 // Reads what `call` fills in: asks for the size first, and again when it grew meanwhile. None when
-// `call` reports `absent`.
-template <typename Call> std::optional<QByteArray> readSized(Call call, int absent, const QByteArray& path) {
+// `call` reports `absent`; a failure names `shown`.
+template <typename Call> std::optional<QByteArray> readSized(Call call, int absent, const QString& shown) {
     for (;;) {
         const ssize_t size = call(nullptr, 0);
         if (size < 0) {
             if (errno == absent) return std::nullopt;
-            fail(QStringLiteral("Couldn't read the extended attributes of"), QFile::decodeName(path), errno);
+            fail(QStringLiteral("Couldn't read the extended attributes of"), shown, errno);
         }
         QByteArray buffer(size, '\0');
         const ssize_t n = call(buffer.data(), static_cast<size_t>(buffer.size()));
         if (n >= 0) return buffer.left(n);
         if (errno == ERANGE) continue;
         if (errno == absent) return std::nullopt;
-        fail(QStringLiteral("Couldn't read the extended attributes of"), QFile::decodeName(path), errno);
+        fail(QStringLiteral("Couldn't read the extended attributes of"), shown, errno);
     }
+}
+
+// The names of the attributes of an item, by its path or open (`from`), as names() reads them.
+template <typename From> QList<QByteArray> namesOf(From from, const QString& shown) {
+    const std::optional<QByteArray> list =
+        readSized([&](char* buffer, size_t size) { return listNames(from, buffer, size); }, ENOTSUP, shown);
+    QList<QByteArray> result;
+    if (!list) return result;
+    for (const QByteArray& name : list->split('\0'))
+        if (!name.isEmpty()) result.append(name);
+    return result;
+}
+
+template <typename From>
+std::optional<QByteArray> valueOf(From from, const QByteArray& name, const QString& shown) {
+    return readSized(
+        [&](char* buffer, size_t size) { return readValue(from, name.constData(), buffer, size); },
+        noAttribute, shown);
 }
 
 // Set-errors that mean "not for this process to set" rather than a failed write.
@@ -91,8 +125,16 @@ bool isAccessList(const QByteArray& name) {
 
 #ifdef __APPLE__
 // A Mac keeps access lists apart from the attributes. True when `from` has none or `fd` took it.
-bool copyAccessList(const QByteArray& from, int fd) {
-    acl_t list = ::acl_get_link_np(from.constData(), ACL_TYPE_EXTENDED);
+acl_t accessListOf(const char* path) {
+    return ::acl_get_link_np(path, ACL_TYPE_EXTENDED);
+}
+
+acl_t accessListOf(int fd) {
+    return ::acl_get_fd_np(fd, ACL_TYPE_EXTENDED);
+}
+
+template <typename From> bool copyAccessList(From from, int fd) {
+    acl_t list = accessListOf(from);
     if (!list) return errno == ENOENT;
     const bool kept = ::acl_set_fd_np(fd, list, ACL_TYPE_EXTENDED) == 0;
     ::acl_free(list);
@@ -100,40 +142,11 @@ bool copyAccessList(const QByteArray& from, int fd) {
 }
 #endif
 
-} // namespace
-
-QList<QByteArray> names(const QByteArray& path) {
-    const std::optional<QByteArray> list = readSized(
-        [&](char* buffer, size_t size) { return listNames(path.constData(), buffer, size); }, ENOTSUP, path);
-    QList<QByteArray> result;
-    if (!list) return result;
-    for (const QByteArray& name : list->split('\0'))
-        if (!name.isEmpty()) result.append(name);
-    return result;
-}
-
-std::optional<QByteArray> value(const QByteArray& path, const QByteArray& name) {
-    return readSized([&](char* buffer,
-                         size_t size) { return readValue(path.constData(), name.constData(), buffer, size); },
-                     noAttribute, path);
-}
-
-void set(const QByteArray& path, const QByteArray& name, const QByteArray& value) {
-    if (writeValue(path.constData(), name.constData(), value.constData(),
-                   static_cast<size_t>(value.size())) != 0)
-        fail(QStringLiteral("Couldn't set the extended attribute %1 of").arg(QString::fromUtf8(name)),
-             QFile::decodeName(path), errno);
-}
-
-void set(int fd, const QByteArray& name, const QByteArray& value) {
-    if (writeValue(fd, name.constData(), value.constData(), static_cast<size_t>(value.size())) != 0)
-        fail(QStringLiteral("Couldn't set the extended attribute"), QString::fromUtf8(name), errno);
-}
-
-bool copy(const QByteArray& from, int fd, const QString& shown) {
+// copy() from an item by its path or open (`from`), named `source` where it cannot be read.
+template <typename From> bool copyFrom(From from, const QString& source, int fd, const QString& shown) {
     bool accessListKept = true;
-    for (const QByteArray& name : names(from)) {
-        const std::optional<QByteArray> attribute = value(from, name);
+    for (const QByteArray& name : namesOf(from, source)) {
+        const std::optional<QByteArray> attribute = valueOf(from, name, source);
         if (!attribute) continue; // removed meanwhile
         if (writeValue(fd, name.constData(), attribute->constData(),
                        static_cast<size_t>(attribute->size())) == 0)
@@ -149,6 +162,36 @@ bool copy(const QByteArray& from, int fd, const QString& shown) {
     accessListKept = copyAccessList(from, fd) && accessListKept;
 #endif
     return accessListKept;
+}
+
+} // namespace
+
+QList<QByteArray> names(const QByteArray& path) {
+    return namesOf(path.constData(), QFile::decodeName(path));
+}
+
+std::optional<QByteArray> value(const QByteArray& path, const QByteArray& name) {
+    return valueOf(path.constData(), name, QFile::decodeName(path));
+}
+
+void set(const QByteArray& path, const QByteArray& name, const QByteArray& value) {
+    if (writeValue(path.constData(), name.constData(), value.constData(),
+                   static_cast<size_t>(value.size())) != 0)
+        fail(QStringLiteral("Couldn't set the extended attribute %1 of").arg(QString::fromUtf8(name)),
+             QFile::decodeName(path), errno);
+}
+
+void set(int fd, const QByteArray& name, const QByteArray& value) {
+    if (writeValue(fd, name.constData(), value.constData(), static_cast<size_t>(value.size())) != 0)
+        fail(QStringLiteral("Couldn't set the extended attribute"), QString::fromUtf8(name), errno);
+}
+
+bool copy(const QByteArray& from, int fd, const QString& shown) {
+    return copyFrom(from.constData(), QFile::decodeName(from), fd, shown);
+}
+
+bool copy(int from, int fd, const QString& shown) {
+    return copyFrom(from, shown, fd, shown);
 }
 
 void clearAccessList(int fd) {

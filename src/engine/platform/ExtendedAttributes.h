@@ -29,6 +29,8 @@ void set(int fd, const QByteArray& name, const QByteArray& value);
 // access list that `fd` could not be given (its file system keeps none, or this process may not set
 // it): the caller then keeps the copy to its owner.
 bool copy(const QByteArray& from, int fd, const QString& shown);
+// The same from the open file `from`.
+bool copy(int from, int fd, const QString& shown);
 
 // Takes the access list off the open file `fd` (its owner may always do that) before the engine removes a
 // temporary file of its own: a Mac checks a file's own list when it is removed, and a list copied from a

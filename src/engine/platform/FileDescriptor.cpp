@@ -46,11 +46,15 @@ QByteArray native(const QString& path) {
 }
 
 QByteArray readRegularFile(const QByteArray& file, const QString& path) {
+    return readRegularFile(AT_FDCWD, file, path);
+}
+
+QByteArray readRegularFile(int folder, const QByteArray& name, const QString& path) {
     const QString what = QStringLiteral("Couldn't read");
     struct stat st {};
-    if (::stat(file.constData(), &st) != 0) throwErrno(what, path);
+    if (::fstatat(folder, name.constData(), &st, 0) != 0) throwErrno(what, path);
     if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode);
-    FileDescriptor fd(::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::openat(folder, name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) throwErrno(what, path);
     if (::fstat(fd.get(), &st) != 0) throwErrno(what, path);
     if (!S_ISREG(st.st_mode)) throwNotRegular(what, path, st.st_mode); // swapped in meanwhile
@@ -81,11 +85,26 @@ void writeAll(int fd, QByteArrayView data, const QString& path, const QString& w
     }
 }
 
+SyncStep afterSyncFailure(int error, bool fullSync) {
+    if (error == EINTR) return SyncStep::retry;
+    const bool notForThisVolume =
+        error == ENOTSUP || error == EOPNOTSUPP || error == ENOTTY || error == EINVAL;
+    return fullSync && notForThisVolume ? SyncStep::fallBackToFsync : SyncStep::fail;
+}
+
 int syncToDisk(int fd) {
 #if defined(__APPLE__)
-    if (::fcntl(fd, F_FULLFSYNC) == 0) return 0;
+    for (;;) {
+        if (::fcntl(fd, F_FULLFSYNC) == 0) return 0;
+        const SyncStep step = afterSyncFailure(errno, true);
+        if (step == SyncStep::fail) return -1;
+        if (step == SyncStep::fallBackToFsync) break;
+    }
 #endif
-    return ::fsync(fd);
+    for (;;) {
+        if (::fsync(fd) == 0) return 0;
+        if (afterSyncFailure(errno, false) != SyncStep::retry) return -1;
+    }
 }
 
 QByteArray folderOf(const QByteArray& path) {
@@ -100,17 +119,6 @@ void syncFolder(const QByteArray& folder) {
 
 QByteArray randomSuffix() {
     return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-}
-
-int createTemporary(int folder, const QByteArray& stem, mode_t mode, QByteArray& name, const QString& what,
-                    const QString& path) {
-    for (int attempt = 0;; ++attempt) {
-        name = stem + ".tmp-" + randomSuffix();
-        const int fd =
-            ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0) return fd;
-        if (errno != EEXIST || attempt >= 100) throwErrno(what, path);
-    }
 }
 
 } // namespace fileio

@@ -41,6 +41,8 @@ QByteArray native(const QString& path);
 // Reads a whole regular file. Anything else is refused before it is opened for reading, and the open
 // never waits (a named pipe without a writer would block it).
 QByteArray readRegularFile(const QByteArray& file, const QString& path);
+// The same for the file `name` of the open folder `folder`.
+QByteArray readRegularFile(int folder, const QByteArray& name, const QString& path);
 
 // Writes all of `data` to the open descriptor `fd` of the file at `path`, however the system splits the
 // writes up. A failed write throws PlatformError("<what> “<path>”: <the system's reason>") with errno as
@@ -50,9 +52,22 @@ void writeAll(int fd, QByteArrayView data, const QString& path,
 
 // Makes what was written to the open file or folder `fd` durable, as fsync does, also across a power cut:
 // on a Mac with F_FULLFSYNC, which has the drive write out its cache (fsync there leaves the bytes in it,
-// in any order), falling back to fsync where the file system cannot (network volumes). Returns 0, or -1
-// with errno set. Every sync of the engine's goes through it.
+// in any order), falling back to fsync only where the volume cannot take that call (network volumes).
+// Returns 0, or -1 with errno set: any other failure, an I/O error of the cache flush above all, is the
+// caller's failure to report, never covered by an fsync that finds nothing left to write. Every sync of
+// the engine's goes through it.
 int syncToDisk(int fd);
+
+// What syncToDisk does after one of its calls failed.
+enum class SyncStep {
+    retry,           // interrupted by a signal: the same call again
+    fallBackToFsync, // the volume cannot take F_FULLFSYNC: fsync instead
+    fail,            // the sync failed: the caller reports it
+};
+// The step after F_FULLFSYNC (`fullSync`) or fsync failed with `error`: EINTR is tried again; a full sync
+// that the volume cannot take (ENOTSUP, EOPNOTSUPP, ENOTTY, EINVAL) falls back to fsync; anything else
+// fails.
+SyncStep afterSyncFailure(int error, bool fullSync);
 
 // The folder of the item at `path`: what comes before its last "/" ("/" for an item in the root, "." for
 // a bare name).
@@ -64,12 +79,6 @@ void syncFolder(const QByteArray& folder);
 
 // A random word for the name of a temporary file.
 QByteArray randomSuffix();
-
-// Makes a new temporary file "<stem>.tmp-<random word>" in the folder open as `folder` (AT_FDCWD: `stem`
-// is a path), never through a link (O_EXCL), with `mode` under the umask, and opens it for writing. Sets
-// `name` to its name and returns its descriptor; a failure throws (see throwErrno) naming `path`.
-int createTemporary(int folder, const QByteArray& stem, mode_t mode, QByteArray& name, const QString& what,
-                    const QString& path);
 
 } // namespace fileio
 } // namespace qlan

@@ -43,7 +43,8 @@ QString programLookupCommand(const QString& name) {
 }
 
 bool programIsFound(ProcessRunning* process, const QString& name) {
-    return runLoginShell(process, programLookupCommand(name)).exitedZero();
+    const CommandOutcome outcome = runLoginShell(process, programLookupCommand(name));
+    return outcome.exitedZero() && !outcome.result->stdOut.trimmed().isEmpty();
 }
 
 QStringList absolutePathLines(const QString& output) {

@@ -40,12 +40,14 @@ CommandOutcome runCommand(ProcessRunning* process, const QString& executable, co
 CommandOutcome runLoginShell(ProcessRunning* process, const QString& command,
                              std::chrono::milliseconds timeLimit = loginShellTimeLimit);
 
-// Whether the user's login shell knows the command `name` ("command -v <name>", its exit status): a
-// program on its PATH, or an alias or a function that its startup files define, as in a new terminal
-// window. Every child starts in "/" with only the absolute entries of PATH, so a relative entry a
-// startup file adds names no folder anyone planted. `name` is a program name of the catalogue's; one that
-// is not a plain word is quoted. The command, for a caller that runs it its own way, and the test in one
-// call (false when the shell cannot start or is stopped).
+// Whether the user's login shell knows the command `name` ("command -v <name>"): a program on its PATH,
+// or an alias or a function that its startup files define, as in a new terminal window. Every child
+// starts in "/" with only the absolute entries of PATH, so a relative entry a startup file adds names no
+// folder anyone planted. `name` is a program name of the catalogue's; one that is not a plain word is
+// quoted. The command, for a caller that runs it its own way and takes its exit status alone, and the
+// test in one call: found when the command exits with 0 and prints something besides white space (a
+// startup file that silences the shell's output, `exec >/dev/null`, leaves nothing to go by); false
+// when the shell cannot start or is stopped.
 QString programLookupCommand(const QString& name);
 bool programIsFound(ProcessRunning* process, const QString& name);
 // The lines of `which -a` that name a program by an absolute path, in order, repeats kept: an empty or

@@ -71,8 +71,9 @@ TEST(ClaudeProbes, FindClaudeOnTheLoginShellsPathAndOnDisk) {
     // adds a relative entry with a claude below the folder it stands in, which is no answer.
     const QString brewBin = sandbox.map("/opt/homebrew/bin");
     sandbox.writeStub("/Users/tester/bin/claude");
-    sandbox.writeFile("/Users/tester/.zprofile",
-                      ("cd \"" + sandbox.home() + "\"\nexport PATH=\"" + brewBin + ":$PATH:bin\"\n").toUtf8());
+    sandbox.writeFile(
+        "/Users/tester/.zprofile",
+        ("cd \"" + sandbox.home() + "\"\nexport PATH=\"" + brewBin + ":$PATH:bin\"\n").toUtf8());
 
     const SetupProbeBundle bundle = probeOn(sandbox);
     EXPECT_THAT(bundle.pathVisiblePrimaryTools, ElementsAre(brewBin + "/claude", brewBin + "/claude"));
@@ -127,15 +128,32 @@ TEST(ClaudeProbes, CompanionGitHubAndGitChecks) {
     EXPECT_THAT(sandbox.calls("/opt/homebrew/bin/git").last().arguments,
                 ElementsAre("config", "--global", "--get", "user.email"));
 
-    // Known to the login shell only as an alias (~/.zprofile) and a function (~/.zshenv): present, as in
-    // a new terminal window.
-    Sandbox aliased;
-    aliased.linkSystemProgram("/bin/zsh");
-    aliased.writeFile("/Users/tester/.zprofile", "alias codex='npx @openai/codex'\n");
-    aliased.writeFile("/Users/tester/.zshenv", "gh() { command /x/gh \"$@\"; }\n");
-    bundle = probeOn(aliased);
-    EXPECT_TRUE(bundle.companionToolPresent);
-    EXPECT_TRUE(bundle.ghPresent);
+    // What the login shell's files make of the lookup: only one that exits with 0 and prints the tool
+    // finds it.
+    struct Row {
+        const char* what;
+        QByteArray zprofile;
+        QByteArray zshenv;
+        bool present; // codex and gh alike
+    };
+    const QList<Row> rows{
+        {"an alias and a function, as in a new terminal window", "alias codex='npx @openai/codex'\n",
+         "gh() { command /x/gh \"$@\"; }\n", true},
+        {"output silenced, both absent", "exec >/dev/null\n", "", false},
+        {"output silenced, both known", "alias codex=codex-cli\nexec >/dev/null\n",
+         "gh() { command /x/gh \"$@\"; }\n", false},
+        {"the login shell ends in its profile with 0, both absent", "exit 0\n", "", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Sandbox shell;
+        shell.linkSystemProgram("/bin/zsh");
+        shell.writeFile("/Users/tester/.zprofile", row.zprofile);
+        shell.writeFile("/Users/tester/.zshenv", row.zshenv);
+        bundle = probeOn(shell);
+        EXPECT_EQ(bundle.companionToolPresent, row.present);
+        EXPECT_EQ(bundle.ghPresent, row.present);
+    }
 }
 
 TEST(ClaudeProbes, FixedPathsDecideWithoutRunningAnything) {
@@ -178,13 +196,27 @@ TEST(ClaudeProbes, FixedPathsDecideWithoutRunningAnything) {
                                               gitIdentityCommand, "gh auth status"));
     EXPECT_THAT(fixed.calls("/usr/local/bin/codex"), IsEmpty());
 
-    // The lookup's exit status alone decides, whatever it prints.
-    Sandbox silent;
-    writeStubShell(silent, {{lookup("codex"), "", 0}, {lookup("gh"), "/x/gh\n", 1}});
-    bundle = probeOn(silent);
-    EXPECT_TRUE(bundle.companionToolPresent);
-    EXPECT_FALSE(bundle.ghPresent);
-    EXPECT_EQ(bundle.versionExitCode, 99) << "the stub shell's answer to an unknown command";
+    // Without a fixed path, the lookup finds the tool when it exits with 0 and prints more than white
+    // space.
+    struct Lookup {
+        QString output;
+        int exitCode;
+        bool present;
+    };
+    for (const Lookup& answer : QList<Lookup>{{"/x/codex\n", 0, true},
+                                              {"codex: aliased to npx @openai/codex", 0, true},
+                                              {"", 0, false},
+                                              {" \t\n\n", 0, false},
+                                              {"/x/codex\n", 1, false}}) {
+        SCOPED_TRACE(answer.output.toStdString() + " / " + std::to_string(answer.exitCode));
+        Sandbox lookedUp;
+        writeStubShell(lookedUp, {{lookup("codex"), answer.output, answer.exitCode},
+                                  {lookup("gh"), answer.output, answer.exitCode}});
+        bundle = probeOn(lookedUp);
+        EXPECT_EQ(bundle.companionToolPresent, answer.present);
+        EXPECT_EQ(bundle.ghPresent, answer.present);
+        EXPECT_EQ(bundle.versionExitCode, 99) << "the stub shell's answer to an unknown command";
+    }
 }
 
 TEST(ClaudeProbes, FilesOfTheShellTheAgentsAndTheProject) {

@@ -12,23 +12,35 @@
 #include "support/ProcessChecks.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <functional>
+#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-#if defined(__APPLE__)
+#if defined(__linux__)
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#elif defined(__APPLE__)
 #include <sys/acl.h>
 #endif
 
@@ -79,6 +91,22 @@ protected:
     QTemporaryDir dir_;
     LiveFileSystem fs_;
 };
+
+#if defined(__linux__)
+// Has every fsync of this thread (and of the threads it starts) fail with `error`, as a drive whose cache
+// flush fails makes it; false where the system does not take the filter.
+bool failEverySync(int error) {
+    sock_filter filter[] = {
+        {BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, nr)},
+        {BPF_JMP | BPF_JEQ | BPF_K, 0, 1, __NR_fsync},
+        {BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)},
+        {BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW},
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+#endif
 
 FileAttributes permissions(int mode) {
     FileAttributes attributes;
@@ -429,6 +457,191 @@ TEST_F(LiveFileSystemTest, FailedAtomicWriteLeavesTheOldFileWholeAndNoTemporaryF
         EXPECT_EQ(read("locked/config"), "old\n");
         EXPECT_EQ(entries("locked"), QStringList{"config"});
     }
+}
+
+// Another program reorganises the folders while files are written in them (a dotfiles manager, a sync
+// tool): a folder moved to another name and back, a link to a folder retargeted. A write lands whole in
+// the one folder it opened, or fails before it makes anything; no temporary file is left anywhere.
+TEST_F(LiveFileSystemTest, AnAtomicWriteStaysInTheFolderItOpenedWhileFoldersMove) {
+    for (const char* folder : {"moved/x", "linked/a", "linked/b"})
+        ASSERT_TRUE(QDir().mkpath(path(folder)));
+    link("a", "linked/dotfiles");
+    const QByteArray x = QFile::encodeName(path("moved/x"));
+    const QByteArray y = QFile::encodeName(path("moved/y"));
+    const QByteArray dotfiles = QFile::encodeName(path("linked/dotfiles"));
+    const QByteArray next = dotfiles + ".next";
+    struct Churn {
+        const char* what;
+        QString written;                // the path every write names
+        QStringList folders;            // where the file may land, by the names they have at the start
+        std::function<void(bool)> move; // one step of the other program: there, or back
+        bool mayBeAway;                 // a write may find its folder gone for the moment
+    };
+    const QList<Churn> churns{
+        {"a folder moved",
+         path("moved/x/file"),
+         {"moved/x"},
+         [&](bool there) {
+             ::rename(there ? x.constData() : y.constData(), there ? y.constData() : x.constData());
+         },
+         true},
+        {"a linked folder retargeted",
+         path("linked/dotfiles/file"),
+         {"linked/a", "linked/b"},
+         [&](bool there) {
+             ::symlink(there ? "b" : "a", next.constData());
+             ::rename(next.constData(), dotfiles.constData());
+         },
+         false},
+    };
+    // What the file of an open folder holds.
+    const auto contentsIn = [](const FileDescriptor& folder) {
+        const FileDescriptor file(::openat(folder.get(), "file", O_RDONLY | O_CLOEXEC));
+        QByteArray bytes(64, '\0');
+        const ssize_t n =
+            file.get() < 0 ? -1 : ::read(file.get(), bytes.data(), static_cast<size_t>(bytes.size()));
+        return n < 0 ? QByteArray("<none>") : bytes.left(n);
+    };
+    for (const Churn& churn : churns) {
+        SCOPED_TRACE(churn.what);
+        std::deque<FileDescriptor> folders;
+        for (const QString& folder : churn.folders) {
+            folders.emplace_back(
+                ::open(QFile::encodeName(path(folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            ASSERT_GE(folders.back().get(), 0);
+        }
+        const auto snapshot = [&] {
+            QByteArrayList held;
+            for (const FileDescriptor& folder : folders)
+                held << contentsIn(folder);
+            return held;
+        };
+        std::atomic<bool> done{false};
+        std::thread other([&] {
+            for (bool there = true; !done; there = !there)
+                churn.move(there);
+        });
+        int written = 0;
+        QStringList wrong;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(450);
+        for (int i = 0; i < 400 && (i < 30 || std::chrono::steady_clock::now() < deadline); ++i) {
+            const QByteArray contents = "write " + QByteArray::number(i) + "\n";
+            const QByteArrayList before = snapshot();
+            try {
+                fs_.writeData(contents, churn.written);
+                ++written;
+                if (snapshot().count(contents) != 1) wrong << QStringLiteral("%1: not in one folder").arg(i);
+            } catch (const PlatformError& error) {
+                if (!churn.mayBeAway || error.code() != ENOENT)
+                    wrong << QStringLiteral("%1: %2").arg(i).arg(error.localizedDescription());
+                else if (snapshot() != before)
+                    wrong << QStringLiteral("%1: failed, yet a folder changed").arg(i);
+            }
+        }
+        done = true;
+        other.join();
+        EXPECT_THAT(wrong, IsEmpty());
+        EXPECT_GT(written, 0);
+        // No temporary file, neither where a folder was nor where it went.
+        QStringList leftovers;
+        for (QDirIterator it(path(churn.folders.first().section('/', 0, 0)),
+                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDirIterator::Subdirectories);
+             it.hasNext();) {
+            const QString entry = it.next();
+            if (entry.contains(QLatin1String(".tmp-"))) leftovers << entry;
+        }
+        EXPECT_THAT(leftovers, IsEmpty());
+    }
+}
+
+// What a sync does after each failure of its calls: an interruption is tried again, a full sync that the
+// volume cannot take falls back to fsync, and anything else fails the write, never covered by an fsync
+// that finds nothing left to write.
+TEST(SyncToDisk, EachFailureHasItsStep) {
+    using S = fileio::SyncStep;
+    struct Row {
+        int error;
+        S afterFullSync;
+        S afterFsync;
+    };
+    const QList<Row> rows{
+        {EINTR, S::retry, S::retry},
+        {ENOTSUP, S::fallBackToFsync, S::fail},
+        {EOPNOTSUPP, S::fallBackToFsync, S::fail},
+        {ENOTTY, S::fallBackToFsync, S::fail},
+        {EINVAL, S::fallBackToFsync, S::fail},
+        {EIO, S::fail, S::fail},
+        {ENOSPC, S::fail, S::fail},
+        {EDQUOT, S::fail, S::fail},
+        {EBADF, S::fail, S::fail},
+        {EROFS, S::fail, S::fail},
+        {ETIMEDOUT, S::fail, S::fail},
+        {EAGAIN, S::fail, S::fail},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::strerror(row.error));
+        EXPECT_EQ(fileio::afterSyncFailure(row.error, true), row.afterFullSync);
+        EXPECT_EQ(fileio::afterSyncFailure(row.error, false), row.afterFsync);
+    }
+    // Every other answer fails both.
+    for (int error = 1; error < 256; ++error) {
+        if (std::any_of(rows.begin(), rows.end(), [&](const Row& row) { return row.error == error; }))
+            continue;
+        SCOPED_TRACE(std::strerror(error));
+        EXPECT_EQ(fileio::afterSyncFailure(error, true), S::fail);
+        EXPECT_EQ(fileio::afterSyncFailure(error, false), S::fail);
+    }
+}
+
+// Run by the test below in a child program whose every fsync fails with EIO, as on a drive whose cache
+// flush fails: each writer reports its write's failure.
+TEST(LiveFileSystemChildProgram, WritesWhoseSyncFails) {
+    const QString folder = qEnvironmentVariable("QLAN_SYNC_CHILD_FOLDER");
+    if (folder.isEmpty()) GTEST_SKIP() << "runs only as a child program";
+#if defined(__linux__)
+    if (!failEverySync(EIO)) GTEST_SKIP() << "no seccomp filter here: " << std::strerror(errno);
+    LiveFileSystem fs;
+    FileWriteOptions backup;
+    backup.replaceLink = true;
+    const QList<std::pair<const char*, std::function<void()>>> writes{
+        {"an atomic write", [&] { fs.writeFile("new\n", folder + "/config", {}); }},
+        {"a backup", [&] { fs.writeFile("new\n", folder + "/config.backup", backup); }},
+        {"a file below a folder", [&] { fs.writeFileBelow("new\n", folder, "below/config", 0644, false); }},
+    };
+    for (const auto& [what, run] : writes) {
+        SCOPED_TRACE(what);
+        try {
+            run();
+            ADD_FAILURE() << "a write whose sync failed succeeded";
+        } catch (const PlatformError& error) {
+            EXPECT_EQ(error.code(), EIO) << error.what();
+        }
+    }
+#else
+    GTEST_SKIP() << "a failing sync is played with a seccomp filter, which only Linux has";
+#endif
+}
+
+// A sync that fails fails the write: nothing is renamed, the old file stays and no temporary is left.
+TEST_F(LiveFileSystemTest, AWriteWhoseSyncFailsKeepsTheOldFile) {
+#if defined(__linux__)
+    ASSERT_TRUE(QDir().mkdir(path("below")));
+    for (const char* file : {"config", "config.backup", "below/config"})
+        write(file, "old\n");
+    const test::ChildRun child = test::runTestUnder({}, "LiveFileSystemChildProgram.WritesWhoseSyncFails",
+                                                    {{"QLAN_SYNC_CHILD_FOLDER", dir_.path()}});
+    if (child.output.contains("no seccomp filter here")) GTEST_SKIP() << child.output.toStdString();
+    EXPECT_EQ(child.exitCode, 0) << child.output.toStdString();
+    EXPECT_TRUE(child.output.contains("[       OK ] LiveFileSystemChildProgram.WritesWhoseSyncFails"))
+        << child.output.toStdString();
+    for (const char* file : {"config", "config.backup", "below/config"})
+        EXPECT_EQ(read(file), "old\n") << file;
+    EXPECT_THAT(entries(), UnorderedElementsAre("config", "config.backup", "below"));
+    EXPECT_THAT(entries("below"), UnorderedElementsAre("config"));
+#else
+    GTEST_SKIP() << "a failing sync is played with a seccomp filter, which only Linux has";
+#endif
 }
 
 TEST_F(LiveFileSystemTest, ReadersNeverSeeAPartialAtomicWrite) {

@@ -238,15 +238,21 @@ TEST(ConfigurationJobs, AnMCPServerGoesToEveryAgentThereWithTheRightClosingLines
     }
 
     // Claude Code known to the login shell only as an alias of ~/.zprofile: found, and the alias is what
-    // the job runs.
-    Sandbox aliased;
-    withShell(aliased).writeStub("/Users/tester/tools/claude-cli");
-    aliased.makeDirectory("/Users/tester/.claude");
-    aliased.writeFile("/Users/tester/.zprofile",
-                      "alias claude=" + shellQuoted(aliased.map("/Users/tester/tools/claude-cli")).toUtf8() + "\n");
-    EXPECT_THAT(runJob(aliased, SetupRemediation::addMCPServer(server("notion"))),
-                ElementsAre(Event::output("Adding Notion to Claude Code…"), signIn, Event::completed(0)));
-    EXPECT_EQ(aliased.calls("/Users/tester/tools/claude-cli").value(0).arguments.value(1), "add");
+    // the job runs; also where ~/.zprofile silences the shell, since the lookup's exit status alone
+    // decides here.
+    for (const QByteArray& silence : {QByteArray(), QByteArray("exec >/dev/null\n")}) {
+        SCOPED_TRACE(silence.toStdString());
+        Sandbox aliased;
+        withShell(aliased).writeStub("/Users/tester/tools/claude-cli");
+        aliased.makeDirectory("/Users/tester/.claude");
+        aliased.writeFile(
+            "/Users/tester/.zprofile",
+            "alias claude=" + shellQuoted(aliased.map("/Users/tester/tools/claude-cli")).toUtf8() + "\n" +
+                silence);
+        EXPECT_THAT(runJob(aliased, SetupRemediation::addMCPServer(server("notion"))),
+                    ElementsAre(Event::output("Adding Notion to Claude Code…"), signIn, Event::completed(0)));
+        EXPECT_EQ(aliased.calls("/Users/tester/tools/claude-cli").value(0).arguments.value(1), "add");
+    }
 
     // A key (trimmed) goes into the address percent-encoded and reaches both agents as one value; an empty
     // key leaves the plain address.

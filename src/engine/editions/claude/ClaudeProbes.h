@@ -36,8 +36,8 @@ struct ClaudeProbes {
     bool projectExists() const;        // ~/Documents/AI-Simple-Project exists
 
 private:
-    // True as soon as one of the paths exists; otherwise when the login shell knows the program
-    // (probing::programIsFound).
+    // True as soon as one of the paths exists; otherwise when the login shell's lookup of the program
+    // exits with 0 and prints something (probing::programIsFound).
     bool presence(const QStringList& paths, const QString& program) const;
     QString home() const;
 };
