@@ -21,7 +21,13 @@ set(QLAN_LINUX_ONLY_NAMES
   RENAME_EXCHANGE statx O_PATH O_TMPFILE O_NOATIME O_DIRECT "inotify_[A-Za-z0-9_]+" "epoll_[A-Za-z0-9_]+"
   eventfd signalfd "timerfd_[A-Za-z0-9_]+" close_range closefrom CLOCK_BOOTTIME setresuid setresgid
   getresuid getresgid prctl memfd_create copy_file_range fallocate posix_fallocate gettid get_nprocs
-  sched_getaffinity TEMP_FAILURE_RETRY SO_PEERCRED MAP_POPULATE)
+  sched_getaffinity TEMP_FAILURE_RETRY SO_PEERCRED MAP_POPULATE sigtimedwait sigwaitinfo
+  program_invocation_name getauxval unshare setns execvpe clearenv getrandom secure_getenv ppoll
+  timer_create clock_nanosleep SIGRTMIN)
+# Both systems have pthread_setname_np, but Linux's names any thread (the thread, then the name) and the
+# Mac's only the calling one (the name alone): a call with two arguments is Linux's.
+set(QLAN_TWO_ARGUMENT_SETNAME_PATTERN
+    "(^|[^A-Za-z0-9_])pthread_setname_np[ \t]*\\(([^(),]|\\([^()]*\\))*,")
 set(QLAN_LINUX_ONLY_HEADERS
   "linux/[^>]+" "gnu/[^>]+" "acl/libacl[.]h" "sys/sendfile[.]h" "sys/epoll[.]h" "sys/inotify[.]h"
   "sys/eventfd[.]h" "sys/signalfd[.]h" "sys/timerfd[.]h" "sys/prctl[.]h" "sys/sysmacros[.]h" "sys/vfs[.]h"
@@ -136,7 +142,8 @@ function(qlan_mac_source_hits out file)
   file(READ "${file}" content)
   # Only a file that names any of it at all is read line by line.
   if(NOT content MATCHES "${QLAN_LINUX_NAME_PATTERN}" AND NOT content MATCHES "${QLAN_PROC_PATTERN}" AND
-     NOT content MATCHES "${QLAN_ENVIRON_PATTERN}" AND NOT content MATCHES "<(${qlan_linux_headers_alternatives})>")
+     NOT content MATCHES "${QLAN_ENVIRON_PATTERN}" AND NOT content MATCHES "<(${qlan_linux_headers_alternatives})>"
+     AND NOT content MATCHES "pthread_setname_np")
     set(${out} "" PARENT_SCOPE)
     return()
   endif()
@@ -312,6 +319,9 @@ function(qlan_mac_source_hits out file)
       math(EXPR at "${at} + ${name_length}")
       string(SUBSTRING "${scan}" ${at} -1 scan)
     endwhile()
+    if(code MATCHES "${QLAN_TWO_ARGUMENT_SETNAME_PATTERN}")
+      list(APPEND hits "${file}:${number}: pthread_setname_np with two arguments (the Mac's takes the name alone)")
+    endif()
     if(code MATCHES "${QLAN_LINUX_HEADER_PATTERN}")
       list(APPEND hits "${file}:${number}: <${CMAKE_MATCH_1}>")
     endif()

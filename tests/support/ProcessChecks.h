@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <fcntl.h>
 #include <optional>
 #include <signal.h>
@@ -33,6 +35,18 @@ inline bool reaped(pid_t pid) {
     return ::kill(pid, 0) == -1 && errno == ESRCH;
 }
 
+// The state a Mac's kernel gives a zombie in proc_bsdinfo::pbi_status (SZOMB of its <sys/proc.h>).
+inline constexpr std::uint32_t macZombieStatus = 5;
+#if defined(__APPLE__)
+static_assert(macZombieStatus == SZOMB);
+#endif
+
+// What a Mac's proc_pidinfo(PROC_PIDTBSDINFO) answer says of a process: a zombie only when the call filled
+// the whole record (it answers the bytes it wrote, 0 on a failure) and the state in it is the zombie's.
+inline bool describesZombie(int answeredBytes, std::size_t recordBytes, std::uint32_t status) {
+    return answeredBytes == static_cast<int>(recordBytes) && status == macZombieStatus;
+}
+
 // Dead: gone, or a zombie waiting for a parent that is not us (an orphan of a killed shell). A process
 // whose state cannot be read counts as alive unless it is gone, so that no check passes for want of a
 // way to look.
@@ -45,10 +59,12 @@ inline bool dead(pid_t pid) {
     const qsizetype end = fields.lastIndexOf(')');
     return end > 0 && fields.size() > end + 2 && fields[end + 2] == 'Z';
 #elif defined(__APPLE__)
+    // The kernel looks among the zombies only when the third argument is not 0; with 0 a zombie is not
+    // found, and kill() would then take it for a living process.
     proc_bsdinfo info{};
-    if (::proc_pidinfo(pid, PROC_PIDTBSDINFO, 0, &info, sizeof info) != static_cast<int>(sizeof info))
-        return reaped(pid);
-    return info.pbi_status == SZOMB;
+    const int answered = ::proc_pidinfo(pid, PROC_PIDTBSDINFO, 1, &info, sizeof info);
+    if (answered <= 0) return reaped(pid); // gone since kill(), or not to be read
+    return describesZombie(answered, sizeof info, info.pbi_status);
 #endif
 }
 

@@ -28,6 +28,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <future>
 #include <thread>
@@ -787,6 +789,26 @@ TEST(LiveProcessCancellation, OnlyAnExitOrADeathReportsTheChildGone) {
         answer.si_code = c.code;
         EXPECT_EQ(reportsExit(answer), c.gone) << "pid " << c.pid << ", code " << c.code;
     }
+}
+
+// The zombie check as a Mac runs it, on the answers of its proc_pidinfo(PROC_PIDTBSDINFO): the bytes it
+// wrote (136, the whole record; 0 or -1 when it found nothing) and the state in the record (SIDL 1, SRUN 2,
+// SSLEEP 3, SSTOP 4, SZOMB 5). Only a whole record in the zombie's state is a zombie.
+TEST(ProcessChecks, AMacsAnswerIsAZombieOnlyWhenItsWholeRecordSaysSo) {
+    constexpr std::size_t record = 136;
+    struct Case {
+        int answered;
+        std::uint32_t status;
+        bool zombie;
+    };
+    for (const Case& c : {Case{136, 5, true}, Case{136, 1, false}, Case{136, 2, false}, Case{136, 3, false},
+                          Case{136, 4, false}, Case{0, 5, false}, Case{-1, 5, false}, Case{64, 5, false}}) {
+        EXPECT_EQ(test::describesZombie(c.answered, record, c.status), c.zombie)
+            << c.answered << " bytes, state " << c.status;
+    }
+#if defined(__APPLE__)
+    EXPECT_EQ(sizeof(proc_bsdinfo), record);
+#endif
 }
 
 // The checks the process tests rest on read what the kernel tells, on every system: none of them holds
