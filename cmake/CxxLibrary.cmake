@@ -1,5 +1,6 @@
-# The C++ library of the build's compiler holds what the engine's long jobs are made of: std::jthread and
-# the stop tokens (std::stop_token, std::stop_source, std::stop_callback). GCC's library has them since
+# The C++ library of the build's compiler holds what the engine's long jobs are made of: std::jthread,
+# the stop tokens (std::stop_token, std::stop_source, std::stop_callback) and the waits a stop request
+# ends (std::condition_variable_any with a stop token, as pauses and name lookups wait). GCC's library has them since
 # GCC 10. LLVM's libc++, a Mac's library, has them in full from LLVM 20 (Xcode 26) and before that, from
 # LLVM 18 (Xcode 16), only as an experimental feature that -fexperimental-library turns on.
 #
@@ -14,10 +15,19 @@ set(QLAN_EXPERIMENTAL_LIBRARY_FLAG -fexperimental-library)
 
 function(qlan_check_cxx_library)
   set(program [=[
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <stop_token>
 #include <thread>
 int main() {
     std::stop_source source;
+    std::mutex mutex;
+    std::condition_variable_any woken;
+    {
+        std::unique_lock lock(mutex);
+        woken.wait_until(lock, source.get_token(), std::chrono::steady_clock::now(), [] { return false; });
+    }
     bool stopped = false;
     std::stop_callback callback(source.get_token(), [&stopped] { stopped = true; });
     std::jthread worker([](std::stop_token token) {
@@ -51,8 +61,8 @@ int main() {
   unset(QLAN_CXX_LIBRARY_HAS_EXPERIMENTAL_JTHREAD CACHE)
   message(FATAL_ERROR
     "The C++ library of ${CMAKE_CXX_COMPILER} (${CMAKE_CXX_COMPILER_ID} ${CMAKE_CXX_COMPILER_VERSION}) lacks "
-    "std::jthread and the stop tokens (std::stop_token, std::stop_source, std::stop_callback), which the "
-    "engine runs its jobs on, also with ${QLAN_EXPERIMENTAL_LIBRARY_FLAG}. On a Mac, build with Xcode 26 or "
+    "std::jthread and the stop tokens (std::stop_token, std::stop_source, std::stop_callback, and "
+    "std::condition_variable_any's waits on them), which the engine runs its jobs on, also with ${QLAN_EXPERIMENTAL_LIBRARY_FLAG}. On a Mac, build with Xcode 26 or "
     "later (macOS 15.6 or later), whose library has them; Xcode 16 (macOS 14.5 or later) has them as an "
     "experimental feature, which this step turns on where it works. `xcode-select -p` names the developer "
     "tools in use and `sudo xcode-select -s <Xcode.app>` chooses others. Elsewhere, build with GCC 10 or "
