@@ -184,8 +184,7 @@ void StreamingRemediationModel::close() {
         return;
     case BottomRow::succeededChangePending:
         zshrc_->skip();
-        finish(RemediationOutcome::success(successMessage(remediation_)));
-        return;
+        [[fallthrough]];
     case BottomRow::succeeded:
         finish(RemediationOutcome::success(successMessage(remediation_)));
         return;
