@@ -154,6 +154,12 @@ TEST(EditionRecord, TheApplicationBundleIsTheHomebrewEditions) {
     const ProductConfig brew = ProductConfig::homebrewEdition();
     const QString name = project::name;
     const QString version = project::version;
+#if defined(__APPLE__)
+    // A Mac bundle names the macOS it was built for.
+    const QString minimum = *project::deploymentTarget ? project::deploymentTarget : "13.0";
+#else
+    const QString minimum = "13.0";
+#endif
     const std::map<QString, QString> expected{
         {"CFBundleIdentifier", brew.userDefaultsPrefix},
         {"CFBundleDisplayName", brew.displayName},
@@ -161,7 +167,7 @@ TEST(EditionRecord, TheApplicationBundleIsTheHomebrewEditions) {
         {"CFBundleExecutable", name},
         {"CFBundleShortVersionString", version},
         {"CFBundleVersion", version},
-        {"LSMinimumSystemVersion", "13.0"},
+        {"LSMinimumSystemVersion", minimum},
         {"LSApplicationCategoryType", "public.app-category.developer-tools"},
         {"NSHighResolutionCapable", "<true/>"},
         {"NSPrincipalClass", "NSApplication"},

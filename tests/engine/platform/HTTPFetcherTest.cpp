@@ -805,9 +805,15 @@ TEST(LiveHTTPFetcher, LoopbackGoesDirectWhateverProxyTheEnvironmentNames) {
                              << failed->localizedDescription().toStdString();
         EXPECT_EQ(fetcher.sampleBytes(get(url), 100, 5.0).bytes, 5) << url.toString().toStdString();
     }
+#if defined(__APPLE__)
+    // A Mac takes its proxy from the network settings, not from these variables: a request for another
+    // host would go direct there and leave this machine, so only the loopback half is checked.
+#else
+    // Here the variables are the system's proxy setting, and every other host goes through it.
     const auto error = transportErrorOf([&] { fetcher.data(get(QUrl("http://downloads.quillane.test/"))); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), QNetworkReply::ProxyConnectionRefusedError);
+#endif
 }
 
 // A name server that takes questions and never answers holds a call no longer than its deadline, its
