@@ -150,11 +150,16 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
 TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     const QString longLine = QStringLiteral("export A=1 # ") + QString(300, u'x'); // wider than the sheet
     sandbox_.writeFile(kZprofile, (longLine + "\n").toUtf8());
-    RemediationSheet* sheet = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")));
+    // The file is read once the test has seen the sheet loading.
+    auto held = std::make_shared<FaultyFileSystem>(sandbox_.services().fs);
+    std::promise<void> loading;
+    held->beforeRead = [go = loading.get_future().share()](const QString&) { go.wait_for(10s); };
+    RemediationSheet* sheet = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")), held);
     ZprofileDiffSheet* diff = sheet->view()->diffSheet();
     ASSERT_NE(diff, nullptr);
     EXPECT_TRUE(diff->findChild<ActivityIndicator*>()->isVisible());
     EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Cancel")});
+    loading.set_value();
 
     ASSERT_TRUE(waitUntil([&] { return diff->model()->preview().has_value(); }));
     EXPECT_EQ(visibleButtons(diff), (QStringList{QStringLiteral("Cancel"), QStringLiteral("Apply")}));
