@@ -4,6 +4,7 @@
 #include "ui/widgets/ProminentButton.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QStyleOption>
 #include <QWidget>
@@ -49,12 +50,12 @@ void ControlStyle::unpolish(QApplication* application) {
 
 void ControlStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
-    if (auto* button = qobject_cast<QPushButton*>(widget)) {
-        button->setAutoDefault(false);
-        // As on the Mac, a click presses a push button without taking the keyboard focus: a keyboard
-        // user's place stays where it was. Tab still reaches it.
-        button->setFocusPolicy(Qt::FocusPolicy(button->focusPolicy() & ~Qt::ClickFocus));
-    }
+    auto* button = qobject_cast<QPushButton*>(widget);
+    if (button) button->setAutoDefault(false);
+    // As on the Mac, a click presses a push button or toggles a check box without taking the keyboard
+    // focus: a keyboard user's place (a text field too) stays where it was. Tab still reaches them.
+    if (button || qobject_cast<QCheckBox*>(widget))
+        widget->setFocusPolicy(Qt::FocusPolicy(widget->focusPolicy() & ~Qt::ClickFocus));
 }
 
 QSize ControlStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,

@@ -7,7 +7,7 @@
 // No push button becomes a default by taking the focus, as every one in a dialog would (Qt's auto
 // default): a window's default is only the button bound to Return (ProminentButton::bindToReturn), so
 // Return presses nothing where a screen names no default action, such as a sheet whose work runs. A click
-// on a push button does not move the keyboard focus to it; Tab does.
+// on a push button or a check box does not move the keyboard focus to it; Tab does.
 
 #include <QProxyStyle>
 

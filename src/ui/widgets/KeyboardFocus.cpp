@@ -19,6 +19,9 @@
 #include <QTextEdit>
 #include <QWidget>
 
+#include <cstdlib>
+#include <utility>
+
 namespace qlan {
 namespace {
 
@@ -85,53 +88,56 @@ private:
     QColor colour_;
 };
 
-// The window's default button: the one bound to Return, shown and enabled; null when none is.
-QPushButton* shownDefault(QWidget* window) {
-    for (QPushButton* button : window->findChildren<QPushButton*>())
-        if (button->isDefault() && button->window() == window && button->isVisible() && button->isEnabled())
-            return button;
-    return nullptr;
-}
-
-// A push button that held the focus went away (hidden, or disabled once pressed): Qt has moved the
-// focus on to whatever follows it. The focus goes to the window's default button instead, as soon as
-// the window shows one (at once, or when the job that took the button away ends), unless the person
-// moves on first (a key or a click) or the screen starts the focus over.
+// A focused control that went away (hidden, or disabled once pressed) leaves the focus where Qt moves it
+// on: to what follows it, a link beside it or a control at the top of the window. Instead, as soon as the
+// window shows one (at once, or when the job that took the control away ends), the focus goes to
+// - a default button (the one bound to Return) that came since, the "Continue" after a "Cancel";
+// - else a push button that came since in the control's row, the "Close" after a "Cancel";
+// - and until one comes, to no control: the window holds it, as a Mac window does, so that no ring shows
+//   and neither Space nor Return presses what Qt chose.
+// The person's own move (a key or a click) ends the wait, and so does a screen that starts the focus over.
 class DisplacedFocus : public QObject {
 public:
     using QObject::QObject;
 
+    // The focus left `old`. Whether `old` went away shows once the screen has done what it does: a stack
+    // of pages takes the focus off a page before it hides the page. (`old` may be in its destructor: only
+    // its place is read.)
     void note(QWidget* old) {
-        auto* button = qobject_cast<QPushButton*>(old);
-        if (!button || (button->isVisibleTo(button->window()) && button->isEnabled())) return;
-        clear();
-        window_ = button->window();
-        for (QPushButton* candidate : window_->findChildren<QPushButton*>())
-            if (candidate->isDefault() && candidate->window() == window_) {
-                candidate->installEventFilter(this);
-                watched_.append(candidate);
-            }
-        armed_ = false; // the key or click that took the button away is no move of the person's
-        qApp->installEventFilter(this);
-        settleSoon();
+        if (!old || old->isWindow()) return;
+        if (departures_.isEmpty())
+            QMetaObject::invokeMethod(this, &DisplacedFocus::review, Qt::QueuedConnection);
+        QWidget* window = old->window();
+        departures_.append({old, window, QRect(old->mapTo(window, QPoint(0, 0)), old->size())});
+        listen();
     }
 
     void forget(const QWidget* window) {
-        if (window_ && window_ == window) clear();
+        departures_.removeIf([window](const Departure& departure) { return departure.window == window; });
+        if (displaced_.window == window) waiting_ = false;
+        listen();
     }
 
-    ~DisplacedFocus() override { clear(); }
+    ~DisplacedFocus() override {
+        if (filtering_ && qApp) qApp->removeEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::MouseButtonPress:
-            if (armed_) clear(); // the person's own move
+            if (waiting_ && armed_) { // the person's own move
+                waiting_ = false;
+                listen();
+            }
             break;
         case QEvent::Show:
         case QEvent::EnabledChange:
-            if (watched != qApp && window_) settleSoon();
+            if (auto* button = qobject_cast<QPushButton*>(watched)) {
+                if (!arrivals_.contains(button)) arrivals_.append(button);
+                if (waiting_ && button->window() == displaced_.window) settleSoon();
+            }
             break;
         default:
             break;
@@ -140,33 +146,103 @@ protected:
     }
 
 private:
+    struct Departure {
+        QPointer<QWidget> control;
+        QPointer<QWidget> window;
+        QRect place; // where it stood, in the window
+    };
+
+    // Watches the buttons that come (shown or enabled) from the first departure until no focus waits.
+    void listen() {
+        const bool needed = waiting_ || !departures_.isEmpty();
+        if (needed == filtering_ || !qApp) return;
+        filtering_ = needed;
+        if (needed) {
+            qApp->installEventFilter(this);
+        } else {
+            qApp->removeEventFilter(this);
+            arrivals_.clear();
+        }
+    }
+
+    void review() {
+        const QList<Departure> departures = std::exchange(departures_, {});
+        bool gone = false;
+        for (const Departure& departure : departures) {
+            if (!departure.control || !departure.window || !departure.window->isVisible()) continue;
+            if (departure.control->isEnabled() && departure.control->isVisibleTo(departure.window))
+                continue; // the focus moved on; the control stays
+            displaced_ = departure;
+            gone = waiting_ = true;
+            armed_ = false; // the key or click that took the control away is no move of the person's
+        }
+        if (gone) settle();
+        listen();
+    }
+
     // Once the screen has finished what it does, so that a button it shows after hiding another counts.
     void settleSoon() { QMetaObject::invokeMethod(this, &DisplacedFocus::settle, Qt::QueuedConnection); }
 
     void settle() {
-        armed_ = true;
-        if (!window_) {
-            clear();
+        QWidget* window = displaced_.window;
+        if (!waiting_ || !window) {
+            waiting_ = false;
+            listen();
             return;
         }
-        if (QPushButton* button = shownDefault(window_)) {
-            clear();
-            button->setFocus(Qt::OtherFocusReason);
+        armed_ = true;
+        // The buttons that came stand where their layouts put them.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QPushButton* heir = arrivedDefault();
+        if (!heir) heir = arrivedInRow();
+        if (heir) {
+            waiting_ = false;
+            listen();
+            heir->setFocus(Qt::OtherFocusReason);
+        } else if (QWidget* focus = window->focusWidget(); focus && focus != window) {
+            window->setFocus(Qt::OtherFocusReason);
         }
     }
 
-    void clear() {
-        if (!window_ && watched_.isEmpty()) return;
-        if (qApp) qApp->removeEventFilter(this);
-        for (const QPointer<QPushButton>& button : std::as_const(watched_))
-            if (button) button->removeEventFilter(this);
-        watched_.clear();
-        window_ = nullptr;
+    // The buttons of the window that came since the control went away and are shown and enabled now.
+    QList<QPushButton*> arrived() const {
+        QList<QPushButton*> buttons;
+        for (const QPointer<QPushButton>& button : arrivals_)
+            if (button && button->window() == displaced_.window && button->isVisible() &&
+                button->isEnabled() && (button->focusPolicy() & Qt::TabFocus))
+                buttons.append(button);
+        return buttons;
     }
 
-    QPointer<QWidget> window_;
-    QList<QPointer<QPushButton>> watched_;
+    QPushButton* arrivedDefault() const {
+        for (QPushButton* button : arrived())
+            if (button->isDefault()) return button;
+        return nullptr;
+    }
+
+    // Of the buttons that came in the row where the control stood, the nearest to its place.
+    QPushButton* arrivedInRow() const {
+        const QRect place = displaced_.place;
+        QPushButton* nearest = nullptr;
+        int distance = 0;
+        for (QPushButton* button : arrived()) {
+            const QRect at(button->mapTo(displaced_.window, QPoint(0, 0)), button->size());
+            if (at.top() > place.bottom() || at.bottom() < place.top()) continue;
+            const int off = std::abs(at.center().x() - place.center().x());
+            if (!nearest || off < distance) {
+                nearest = button;
+                distance = off;
+            }
+        }
+        return nearest;
+    }
+
+    QList<Departure> departures_;           // to look at once the screen has done what it does
+    Departure displaced_;                   // the control that went away, while the focus waits (waiting_)
+    QList<QPointer<QPushButton>> arrivals_; // shown or enabled since the first departure
+    bool waiting_ = false;
     bool armed_ = false;
+    bool filtering_ = false;
 };
 
 // Keeps the ring on the focused control: it moves to the control's window when the focus moves, and

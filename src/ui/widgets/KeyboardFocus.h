@@ -17,9 +17,12 @@
 // It encloses what a click on the control reaches: a check box's box and title, a part that a control marks
 // (setFocusRingArea), or the frame around a text field (setFocusRingTarget); else the whole control.
 //
-// When the push button that holds the focus goes away (hidden, or disabled once pressed), the focus goes
-// to the window's default button (the one bound to Return) as soon as the window shows one, unless the
-// person moves it first: a Cancel that a job's end takes away hands it to "Continue".
+// When the control that holds the focus goes away (hidden, or disabled once pressed), the focus goes to
+// the default button (the one bound to Return) that the window shows instead, else to the push button
+// that takes the control's place in its row, as soon as the window shows one, unless the person moves it
+// first: a Cancel that a job's end takes away hands it to "Continue", or to "Close" after a failure.
+// Until then no control holds it (the window does, as on the Mac): never a link beside the control or a
+// control far from it, which Qt would choose.
 //
 // When one screen takes the place of another, a focus that was on the old screen starts over: nothing
 // keeps it, so the next Tab goes to the first control of the window in reading order (on a pushed screen

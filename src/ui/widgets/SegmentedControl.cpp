@@ -42,7 +42,11 @@ public:
     }
 
 protected:
-    void nextCheckState() override {} // the control chooses
+    // A click never toggles a segment: the control chooses. The exclusive group calls this on the segment
+    // chosen before when it checks another one: that one lets go.
+    void nextCheckState() override {
+        if (isChecked() && group() && group()->checkedButton() != this) setChecked(false);
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -98,9 +102,8 @@ int SegmentedControl::selectedIndex() const {
 }
 
 void SegmentedControl::setSelectedIndex(int index) {
-    const QList<QAbstractButton*> segments = group_->buttons();
-    for (qsizetype at = 0; at < segments.size(); ++at)
-        segments[at]->setChecked(at == index);
+    // The group lets go of the segment chosen before.
+    if (QAbstractButton* chosen = segment(index)) chosen->setChecked(true);
     update();
 }
 

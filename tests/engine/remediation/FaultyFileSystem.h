@@ -1,7 +1,8 @@
 #pragma once
 // A sandbox file system whose writes fail on chosen paths, as a full disk, a read-only folder or a
 // failing rename would make them fail: the error is thrown before anything is written. Writes can also
-// be watched or slowed down (`beforeWrite` runs first, on the writing thread).
+// be watched or slowed down (`beforeWrite` runs first, on the writing thread), and so can reads of a file
+// (`beforeRead`, on the reading thread).
 
 #include "platform/PlatformError.h"
 #include "support/ForwardingFileSystem.h"
@@ -22,6 +23,17 @@ public:
     QString description;
     // Called before every write above is tried.
     std::function<void(const QString& path)> beforeWrite;
+    // Called before a file's text or data is read.
+    std::function<void(const QString& path)> beforeRead;
+
+    QString readString(const QString& path) const override {
+        if (beforeRead) beforeRead(path);
+        return ForwardingFileSystem::readString(path);
+    }
+    QByteArray readData(const QString& path) const override {
+        if (beforeRead) beforeRead(path);
+        return ForwardingFileSystem::readData(path);
+    }
 
     void writeString(const QString& text, const QString& path, bool atomically) override {
         check(path);

@@ -21,6 +21,7 @@
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/ProminentButton.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -201,10 +202,19 @@ TEST_F(AuditFlowScreens, TheWelcomeScreenAsksTheGoalAndOpensTheCheck) {
     EXPECT_TRUE(announcesShownTexts(window.get()));
     goal->detailField()->insert("abcdefg"); // a paste
     EXPECT_EQ(goal->detailField()->text(), "abcde");
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::mouseClick(goal->detailField(), Qt::LeftButton);
+    ASSERT_TRUE(goal->detailField()->hasFocus());
     auto* explore = window->findChild<QAbstractButton*>("goal-option-explore");
     QTest::mouseClick(explore, Qt::LeftButton, {}, QPoint(explore->width() - 3, explore->height() / 2));
     EXPECT_FALSE(goal->detailField()->isVisible());
     EXPECT_EQ(goal->detailField()->text(), "");
+    // The hidden field leaves the focus on no control: Space there presses nothing.
+    settle();
+    EXPECT_EQ(QApplication::focusWidget(), window.get());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_TRUE(navigation->path().isEmpty());
     clickAsAPerson(window->findChild<QAbstractButton*>("goal-option-school"));
     goal->detailField()->setText("a\tb");
     QTest::mouseClick(goal->continueButton(), Qt::LeftButton);

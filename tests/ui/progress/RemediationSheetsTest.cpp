@@ -32,8 +32,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+
 using namespace qlan;
 using namespace qlan::test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -146,11 +150,16 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
 TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     const QString longLine = QStringLiteral("export A=1 # ") + QString(300, u'x'); // wider than the sheet
     sandbox_.writeFile(kZprofile, (longLine + "\n").toUtf8());
-    RemediationSheet* sheet = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")));
+    // The file is read once the test has seen the sheet loading.
+    auto held = std::make_shared<FaultyFileSystem>(sandbox_.services().fs);
+    std::promise<void> loading;
+    held->beforeRead = [go = loading.get_future().share()](const QString&) { go.wait_for(10s); };
+    RemediationSheet* sheet = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")), held);
     ZprofileDiffSheet* diff = sheet->view()->diffSheet();
     ASSERT_NE(diff, nullptr);
     EXPECT_TRUE(diff->findChild<ActivityIndicator*>()->isVisible());
     EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Cancel")});
+    loading.set_value();
 
     ASSERT_TRUE(waitUntil([&] { return diff->model()->preview().has_value(); }));
     EXPECT_EQ(visibleButtons(diff), (QStringList{QStringLiteral("Cancel"), QStringLiteral("Apply")}));
@@ -215,16 +224,24 @@ TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
     // A folder that refuses the backup: the error in red, only "Close", which reports the failure.
     auto fs = std::make_shared<FaultyFileSystem>(sandbox_.services().fs);
     fs->failWrite = [](const QString& path) { return path.endsWith(QStringLiteral(".zprofile.bak")); };
+    std::promise<void> writing; // the write waits until the test lets it go on
+    fs->beforeWrite = [go = writing.get_future().share()](const QString&) { go.wait_for(10s); };
     RemediationSheet* sheet = openSheet(Remediation::keepCurrentLegacyJava(QStringLiteral("/jdk8")), fs);
     ZprofileDiffSheet* diff = sheet->view()->diffSheet();
     ASSERT_TRUE(waitUntil([&] { return diff->model()->preview().has_value(); }));
     EXPECT_TRUE(showsText(diff, QStringLiteral("Creating `~/.zprofile` (didn't exist before).")));
-    QTest::mouseClick(button(diff, QStringLiteral("Apply")), Qt::LeftButton);
+    QAbstractButton* apply = button(diff, QStringLiteral("Apply"));
+    apply->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(apply, Qt::Key_Space);
+    // While the write runs, no control holds the focus: not the view control at the top.
+    EXPECT_TRUE(waitUntil([&] { return sheet->focusWidget() == sheet; }));
+    writing.set_value();
     ASSERT_TRUE(waitUntil([&] { return diff->model()->applyError().has_value(); }));
     const QString error = *diff->model()->applyError();
     EXPECT_TRUE(error.startsWith(QStringLiteral("Couldn't write backup file: ")));
     EXPECT_TRUE(showsText(diff, error));
     EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Close")});
+    EXPECT_TRUE(waitUntil([&] { return button(diff, QStringLiteral("Close"))->hasFocus(); })); // Apply's row
     saveScreenshot(sheet, QStringLiteral("zprofile-write-failed"));
     QTest::keyClick(sheet, Qt::Key_Escape); // Esc reports the failure, as "Close" does
     EXPECT_EQ(outcomes_, QList<RemediationOutcome>{RemediationOutcome::failure(error)});

@@ -179,10 +179,22 @@ TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFini
 }
 
 TEST_F(StreamingViewTest, FailureOffersTheArticleAndClose) {
-    mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withStdOut("Error: nope\n").withExitCode(4));
+    // brew fails once the test lets it, while Cancel holds the focus.
+    const QString hold = "/.hold-brew";
+    mac_.writeFile(hold, "");
+    mac_.writeStub("/opt/homebrew/bin/brew",
+                   StubSpec()
+                       .withStdOut("Error: nope\n")
+                       .withExitCode(4)
+                       .withScript("while [ -e '" + mac_.map(hold) + "' ]; do /bin/sleep 0.05; done\n"));
     RemediationSheet* sheet = open(Remediation::installTemurinViaBrew("temurin"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
     StreamingRemediationView* view = sheet->view()->streamingView();
+    view->cancelButton()->setFocus(Qt::TabFocusReason);
+    QFile::remove(mac_.map(hold));
     ASSERT_TRUE(waitUntil([&] { return view->closeButton()->isVisible(); }, 10000));
+    // Cancel's place goes to "Close" in its row, never to the link beside it, where Return opens a browser.
+    EXPECT_TRUE(waitUntil([&] { return view->closeButton()->hasFocus(); }));
     EXPECT_TRUE(view->articleLink()->isVisible());
     EXPECT_FALSE(view->finishButton()->isVisible());
     saveScreenshot(sheet, "streaming-failed");

@@ -5,6 +5,7 @@
 #include "ui/setup/SetupPickers.h"
 #include "platform/ServiceContext.h"
 #include "support/CurrentEdition.h"
+#include "support/PersonClick.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
@@ -17,6 +18,7 @@
 #include "ui/widgets/LinkLabel.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -262,6 +264,18 @@ TEST_F(PickerWidgetsTest, MCPKeyFieldIsMaskedKeptAndTrimmed) {
     EXPECT_EQ(key->placeholderText(), "API key (optional — unlocks full features)");
     QTest::keyClicks(key, "  fc/1 ");
     saveScreenshot(&window_, "setup-picker-mcp");
+    // A click on a check box toggles it and leaves the focus in the field; Tab still reaches the boxes.
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    key->setFocus(Qt::MouseFocusReason);
+    auto* slack = find<QCheckBox>(picker, "mcp-slack");
+    clickAsAPerson(slack);
+    EXPECT_FALSE(slack->isChecked());
+    EXPECT_TRUE(key->hasFocus());
+    clickAsAPerson(slack);
+    EXPECT_TRUE(slack->isChecked() && key->hasFocus());
+    QTest::keyClick(key, Qt::Key_Backtab);
+    EXPECT_NE(qobject_cast<QCheckBox*>(QApplication::focusWidget()), nullptr);
 
     find<QCheckBox>(picker, "mcp-firecrawl")->click();
     EXPECT_FALSE(shown(key));

@@ -464,6 +464,36 @@ TEST(SegmentedControl, PlacesAndPaintsTheSegmentsThatAreLeft) {
     EXPECT_EQ(chosen.value(0).value(0).toInt(), 0);
 }
 
+TEST(SegmentedControl, ChoosesExactlyOneSegmentAfterEveryClickKeyAndCall) {
+    QWidget window;
+    auto* modes = new SegmentedControl({QStringLiteral("Left"), QStringLiteral("Right")});
+    (new QVBoxLayout(&window))->addWidget(modes);
+    showActive(&window);
+    QSignalSpy chosen(modes, &SegmentedControl::chosen);
+    // The segments chosen, each as shown and as a screen reader hears it.
+    const auto chosenSegments = [modes] {
+        QList<int> on;
+        for (int index = 0; index < modes->count(); ++index)
+            if (modes->segment(index)->isChecked() &&
+                QAccessible::queryAccessibleInterface(modes->segment(index))->state().checked)
+                on << index;
+        return on;
+    };
+    modes->setSelectedIndex(1);
+    EXPECT_EQ(chosenSegments(), QList<int>{1});
+    QTest::mouseClick(modes->segment(0), Qt::LeftButton); // back on the first
+    EXPECT_EQ(chosenSegments(), QList<int>{0});
+    QTest::mouseClick(modes->segment(0), Qt::LeftButton); // the chosen one stays chosen
+    EXPECT_EQ(chosenSegments(), QList<int>{0});
+    modes->segment(0)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(modes->segment(0), Qt::Key_Right);
+    EXPECT_EQ(chosenSegments(), QList<int>{1});
+    QTest::keyClick(modes->segment(1), Qt::Key_Left);
+    EXPECT_EQ(chosenSegments(), QList<int>{0});
+    EXPECT_EQ(chosen.size(), 3);
+    EXPECT_EQ(chosen.last().value(0).toInt(), 0);
+}
+
 TEST(KeyboardFocus, AClickLeavesItWhereItWasAndAButtonThatGoesHandsItToTheNewDefault) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
