@@ -25,6 +25,12 @@ QVariant SetupActionOutput::data(const QModelIndex& index, int role) const {
     return {};
 }
 
+qsizetype SetupActionOutput::rowLength(int row) const {
+    const std::uint32_t entry = rows_[std::size_t(row)];
+    if (entry & 1u) return InstallOutputFilter::oldVersionNote.size();
+    return batch_ ? batch_->lines().at(qsizetype(entry >> 1)).size() : 0;
+}
+
 QString SetupActionOutput::row(qsizetype position) const {
     const std::uint32_t entry = rows_[std::size_t(position)];
     if (entry & 1u) return InstallOutputFilter::oldVersionNote;
@@ -52,10 +58,8 @@ void SetupActionOutput::catchUp() {
         const auto shown = filter_.feed(lines[linesSeen_]);
         if (shown == InstallOutputFilter::Shown::nothing) continue;
         const auto entry = std::uint32_t(linesSeen_) << 1;
-        noteRow(qsizetype(rows_.size() + added.size()), lines[linesSeen_].size());
         added.push_back(entry);
         if (shown != InstallOutputFilter::Shown::lineAndNote) continue;
-        noteRow(qsizetype(rows_.size() + added.size()), InstallOutputFilter::oldVersionNote.size());
         added.push_back(entry | 1u);
     }
     if (added.empty()) return;

@@ -1,11 +1,11 @@
 #pragma once
 // The rows of the action sheet's output: the batch's lines as the install output filter shows them,
 // kept up to date while lines arrive. Each row costs four bytes besides the line it points at (the
-// batch keeps the lines); new lines are taken in once per turn of the event loop, as one insertion, and
-// the widest row with them.
+// batch keeps the lines); new lines are taken in once per turn of the event loop, as one insertion.
 
 #include "progress/OutputRowsModel.h"
 #include "remediation/InstallOutputFilter.h"
+
 #include <QPointer>
 
 #include <chrono>
@@ -23,6 +23,7 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    qsizetype rowLength(int row) const override;
 
     // The shown text of a row.
     QString row(qsizetype position) const;

@@ -7,12 +7,18 @@
 #include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/TypeScale.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace qlan {
 
@@ -38,10 +44,12 @@ QVariant OutputLinesModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+qsizetype OutputLinesModel::rowLength(int row) const {
+    return lines_->at(row).size();
+}
+
 void OutputLinesModel::linesAppended(qsizetype first, qsizetype count) {
     if (count <= 0 || first != rows_) return;
-    for (qsizetype row = first; row < first + count; ++row)
-        noteRow(row, lines_->at(row).size());
     beginInsertRows({}, rows_, int(first + count - 1));
     rows_ = int(first + count);
     endInsertRows();
@@ -49,64 +57,91 @@ void OutputLinesModel::linesAppended(qsizetype first, qsizetype count) {
 
 namespace {
 
-// Sizes every row by the widest row of the model, measured as the row draws it.
-class WidestRowDelegate : public QStyledItemDelegate {
+// Where a row's text stands inside the row: within the margins the style gives an item view's text.
+QRect textArea(const QRect& row, const QWidget* widget) {
+    const QStyle* style = widget ? widget->style() : QApplication::style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    return row.adjusted(margin, 0, -margin, 0);
+}
+
+// Lays the text out in lines of at most `width` pixels, broken between words where the text has them and
+// anywhere in a word longer than a line; returns the height of the lines.
+qreal wrapLines(QTextLayout& layout, int width) {
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout.endLayout();
+    return y;
+}
+
+// Draws a row as the style draws a row of an item view (the selection, the focus frame), its text
+// wrapped to the row's width.
+class WrappedRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QSize hint = QStyledItemDelegate::sizeHint(option, index);
-        const auto* rows = qobject_cast<const OutputRowsModel*>(index.model());
-        if (!rows || rows->widestRow() < 0) return hint;
-        QStyleOptionViewItem widest = option;
-        initStyleOption(&widest, rows->index(rows->widestRow()));
-        const QWidget* list = option.widget;
-        const QStyle* style = list ? list->style() : QApplication::style();
-        hint.setWidth(std::max(
-            hint.width(), style->sizeFromContents(QStyle::CT_ItemViewItem, &widest, QSize(), list).width()));
-        return hint;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem row = option;
+        initStyleOption(&row, index);
+        QTextLayout layout(row.text, row.font);
+        row.text.clear();
+        const QWidget* widget = option.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &row, painter, widget);
+        const QRect area = textArea(row.rect, widget);
+        wrapLines(layout, area.width());
+        const QPalette::ColorGroup group = !(row.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : row.state & QStyle::State_Active   ? QPalette::Normal
+                                                                                : QPalette::Inactive;
+        painter->save();
+        painter->setPen(row.palette.color(
+            group, row.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        layout.draw(painter, area.topLeft());
+        painter->restore();
     }
 };
 
-} // namespace
-
-void scrollLongRowsSideways(QListView* list) {
-    auto* delegate = dynamic_cast<WidestRowDelegate*>(list->itemDelegate());
-    if (!delegate || delegate->parent() != list) list->setItemDelegate(new WidestRowDelegate(list));
-    list->setTextElideMode(Qt::ElideNone);
-    list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+int clampedToInt(qint64 value) {
+    return int(
+        std::clamp<qint64>(value, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2));
 }
+
+} // namespace
 
 OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
     : QListView(parent) {
     setAccessibleName(sheetTitle + QStringLiteral(" output"));
     setAccessibleRole(this, QAccessible::List); // lines to read: no action on a row
     TypeScale::applyMonospaced(this, TextRole::caption);
-    setUniformItemSizes(true);
-    setLayoutMode(QListView::Batched);
-    setBatchSize(2000);
+    setItemDelegate(new WrappedRowDelegate(this));
+    setWordWrap(true);
+    setTextElideMode(Qt::ElideNone);
     setSpacing(1); // 2 points between rows
-    // Scrolling by item would have the list map every row to a scroll step each time its geometry is
-    // updated, which costs milliseconds per update with a million rows.
+    // The vertical scroll bar's value is the offset of the rows in pixels.
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setWordWrap(false);
     applyTextFrame(this);
     setViewportMargins(textFrameViewportMargins(8));
-    scrollLongRowsSideways(this);
     setFocusPolicy(Qt::StrongFocus);
-    // A step sideways is a few characters; the list would make it a whole row's width.
-    horizontalScrollBar()->setSingleStep(4 * fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    rows_.setMetrics(rowMetrics());
     QScrollBar* bar = verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
         if (!scrolling_) following_ = value >= bar->maximum();
     });
     connect(bar, &QScrollBar::rangeChanged, this, &OutputLinesView::followOutput);
 }
-
 void OutputLinesView::setModel(QAbstractItemModel* model) {
     if (this->model()) disconnect(this->model(), &QAbstractItemModel::rowsInserted, this, nullptr);
     QListView::setModel(model);
@@ -140,6 +175,293 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
     }
     if (scrollByKey(this, event)) return;
     QListView::keyPressEvent(event);
+}
+
+int OutputLinesView::textWidth() const {
+    return textArea(QRect(0, 0, viewport()->width() - 2 * spacing(), 1), this).width();
+}
+
+OutputRowHeights::Metrics OutputLinesView::rowMetrics() const {
+    const QFontMetricsF metrics(font());
+    const qreal advance = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('0')));
+    return {int(std::ceil(metrics.height())), int(std::max<qreal>(1, textWidth() / advance)), 2 * spacing()};
+}
+
+QModelIndex OutputLinesView::rowIndex(int row) const {
+    return model() ? model()->index(row, modelColumn(), rootIndex()) : QModelIndex();
+}
+
+void OutputLinesView::appendRows(int first, int last) {
+    const auto* lengths = qobject_cast<const OutputRowsModel*>(model());
+    for (int row = first; row <= last; ++row)
+        rows_.append(lengths ? lengths->rowLength(row) : rowIndex(row).data().toString().size());
+}
+
+bool OutputLinesView::measure(int row) {
+    if (rows_.isMeasured(row)) return false;
+    QTextLayout layout(rowIndex(row).data().toString(), font());
+    const qreal height = wrapLines(layout, textWidth());
+    return rows_.setMeasured(
+        row, std::max(layout.lineCount() * rows_.metrics().lineHeight, int(std::ceil(height))));
+}
+
+bool OutputLinesView::measureRows(qint64 from, qint64 to) {
+    bool changed = false;
+    int row = rows_.rowAt(from);
+    if (row < 0) return false;
+    for (qint64 top = rows_.top(row); row < rows_.count() && top < to; ++row) {
+        changed = measure(row) || changed;
+        top += rows_.height(row) + rows_.metrics().gap;
+    }
+    return changed;
+}
+
+bool OutputLinesView::measureLastRows() {
+    bool changed = false;
+    qint64 filled = 0;
+    for (int row = rows_.count() - 1; row >= 0 && filled < viewport()->height(); --row) {
+        changed = measure(row) || changed;
+        filled += rows_.height(row) + rows_.metrics().gap;
+    }
+    return changed;
+}
+
+QRect OutputLinesView::visualRect(const QModelIndex& index) const {
+    if (!index.isValid() || index.parent() != rootIndex() || index.column() != modelColumn() ||
+        index.row() >= rows_.count())
+        return {};
+    const qint64 top = rows_.top(index.row()) + spacing() - verticalOffset();
+    return {spacing(), clampedToInt(top), viewport()->width() - 2 * spacing(), rows_.height(index.row())};
+}
+
+QModelIndex OutputLinesView::indexAt(const QPoint& point) const {
+    const int row = rows_.rowAt(qint64(point.y()) + verticalOffset());
+    if (row < 0) return {};
+    const QModelIndex index = rowIndex(row);
+    return visualRect(index).contains(point) ? index : QModelIndex();
+}
+
+void OutputLinesView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!index.isValid() || index.row() >= rows_.count()) return;
+    if (measure(index.row())) updateGeometries();
+    const QRect row = visualRect(index).adjusted(0, -spacing(), 0, spacing());
+    const int page = viewport()->height();
+    QScrollBar* bar = verticalScrollBar();
+    int value = bar->value();
+    switch (hint) {
+    case PositionAtTop:
+        value += row.top();
+        break;
+    case PositionAtBottom:
+        value += row.bottom() + 1 - page;
+        break;
+    case PositionAtCenter:
+        value += row.center().y() - page / 2;
+        break;
+    case EnsureVisible:
+        if (row.top() < 0)
+            value += row.top();
+        else if (row.bottom() >= page)
+            value += std::min(row.top(), row.bottom() + 1 - page);
+        break;
+    }
+    bar->setValue(value);
+}
+
+void OutputLinesView::doItemsLayout() {
+    const int count = model() ? model()->rowCount(rootIndex()) : 0;
+    if (count != rows_.count()) {
+        rows_.clear();
+        appendRows(0, count - 1);
+    }
+    rows_.setMetrics(rowMetrics());
+    QAbstractItemView::doItemsLayout();
+}
+
+void OutputLinesView::reset() {
+    rows_.clear();
+    QListView::reset();
+}
+
+void OutputLinesView::rowsInserted(const QModelIndex& parent, int first, int last) {
+    if (parent != rootIndex() || first != rows_.count()) {
+        rows_.clear();
+        scheduleDelayedItemsLayout();
+    } else {
+        const qint64 end = rows_.total();
+        appendRows(first, last);
+        updateGeometries();
+        const qint64 shownFrom = end - verticalOffset();
+        if (shownFrom < viewport()->height())
+            viewport()->update(QRect(0, clampedToInt(shownFrom), viewport()->width(), viewport()->height()));
+    }
+    QAbstractItemView::rowsInserted(parent, first, last);
+}
+
+void OutputLinesView::rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) {
+    QListView::rowsAboutToBeRemoved(parent, first, last);
+    rows_.clear(); // the rows are read again in the next layout
+}
+
+void OutputLinesView::updateGeometries() {
+    if (following_) measureLastRows();
+    const int page = viewport()->height();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setSingleStep(rows_.metrics().lineHeight + rows_.metrics().gap);
+    bar->setPageStep(page);
+    bar->setRange(0, int(std::clamp<qint64>(rows_.total() - page, 0, std::numeric_limits<int>::max())));
+    horizontalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
+}
+
+void OutputLinesView::resizeEvent(QResizeEvent* event) {
+    const OutputRowHeights::Metrics metrics = rowMetrics();
+    if (metrics == rows_.metrics()) {
+        QAbstractItemView::resizeEvent(event);
+        return;
+    }
+    // The rows wrap anew. Unless the list follows its last row, the row at the top stays there, as far
+    // into it as before.
+    const int offset = verticalOffset();
+    const int anchor = rows_.rowAt(offset);
+    const double into =
+        anchor < 0 ? 0 : double(offset - rows_.top(anchor)) / (rows_.height(anchor) + rows_.metrics().gap);
+    rows_.setMetrics(metrics);
+    if (!following_ && anchor >= 0) {
+        const qint64 top = rows_.top(anchor) + qint64(into * (rows_.height(anchor) + rows_.metrics().gap));
+        measureRows(top, top + viewport()->height());
+        QAbstractItemView::resizeEvent(event);
+        scrolling_ = true;
+        verticalScrollBar()->setValue(clampedToInt(top));
+        scrolling_ = false;
+    } else {
+        QAbstractItemView::resizeEvent(event);
+    }
+    viewport()->update();
+}
+
+void OutputLinesView::paintEvent(QPaintEvent* event) {
+    if (!model() || rows_.count() == 0) return;
+    const int offset = verticalOffset();
+    // Rows that come into view are measured now; the scroll range takes their heights after this paint.
+    if (measureRows(offset, qint64(offset) + viewport()->height()) && !geometryQueued_) {
+        geometryQueued_ = true;
+        viewport()->update();
+        QTimer::singleShot(0, this, [this] {
+            geometryQueued_ = false;
+            updateGeometries();
+        });
+    }
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    const QModelIndex current = currentIndex();
+    const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QRect area = event->rect();
+    const int gap = rows_.metrics().gap;
+    int row = rows_.rowAt(qint64(offset) + area.top());
+    for (qint64 top = rows_.top(row) - offset; row < rows_.count() && top <= area.bottom(); ++row) {
+        const QModelIndex index = rowIndex(row);
+        const int height = rows_.height(row);
+        option.rect = QRect(spacing(), int(top) + spacing(), viewport()->width() - 2 * spacing(), height);
+        option.state = state;
+        if (selectionModel() && selectionModel()->isSelected(index)) option.state |= QStyle::State_Selected;
+        if (state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
+        if (focus && index == current) option.state |= QStyle::State_HasFocus;
+        itemDelegateForIndex(index)->paint(&painter, option, index);
+        top += height + gap;
+    }
+}
+
+int OutputLinesView::horizontalOffset() const {
+    return 0;
+}
+
+int OutputLinesView::verticalOffset() const {
+    return verticalScrollBar()->value();
+}
+
+QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
+    const int count = rows_.count();
+    if (count == 0) return {};
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return rowIndex(0);
+    int row = current.row();
+    switch (action) {
+    case MoveUp:
+    case MovePrevious:
+        --row;
+        break;
+    case MoveDown:
+    case MoveNext:
+        ++row;
+        break;
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = count - 1;
+        break;
+    case MovePageUp:
+        row = rows_.rowAt(rows_.top(row) - viewport()->height());
+        break;
+    case MovePageDown:
+        row = rows_.rowAt(rows_.top(row) + viewport()->height());
+        break;
+    case MoveLeft:
+    case MoveRight:
+        break;
+    }
+    return rowIndex(std::clamp(row, 0, count - 1));
+}
+
+void OutputLinesView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+    if (!selectionModel()) return;
+    const QRect area = rect.normalized();
+    const qint64 from = qint64(area.top()) + verticalOffset();
+    const qint64 to = qint64(area.bottom()) + verticalOffset();
+    QItemSelection selection;
+    if (rows_.count() > 0 && to >= 0 && from < rows_.total())
+        selection.select(rowIndex(rows_.rowAt(from)), rowIndex(rows_.rowAt(to)));
+    selectionModel()->select(selection, command);
+}
+
+QRegion OutputLinesView::visualRegionForSelection(const QItemSelection& selection) const {
+    QRegion region;
+    if (rows_.count() == 0) return region;
+    const int offset = verticalOffset();
+    const int firstShown = rows_.rowAt(offset);
+    const int lastShown = rows_.rowAt(qint64(offset) + viewport()->height());
+    for (const QItemSelectionRange& range : selection) {
+        if (!range.isValid() || range.parent() != rootIndex()) continue;
+        const int first = std::max(range.top(), firstShown);
+        const int last = std::min(range.bottom(), lastShown);
+        if (first <= last) region += visualRect(rowIndex(first)).united(visualRect(rowIndex(last)));
+    }
+    return region;
+}
+
+void OutputLinesView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current.row());
+        QAccessible::updateAccessibility(&event);
+    }
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void OutputLinesView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    if (QAccessible::isActive()) {
+        for (const auto& [ranges, kind] : {std::pair{&selected, QAccessible::SelectionAdd},
+                                           std::pair{&deselected, QAccessible::SelectionRemove}}) {
+            if (ranges->isEmpty()) continue;
+            QAccessibleEvent event(this, kind);
+            event.setChild(ranges->first().top());
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
 }
 
 } // namespace qlan

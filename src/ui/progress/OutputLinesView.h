@@ -2,20 +2,28 @@
 // The output list of both remediation sheets (the streaming remediation screen and the guided setup's
 // action sheet): one row per line, in arrival order, monospaced at caption size, in the shared text
 // frame; as rows arrive it keeps the last one at the bottom edge, unless the user scrolled up. A line
-// wider than the list is never cut: the list scrolls sideways as far as its widest row, which its model
-// keeps (OutputRowsModel). Rows are selectable and copied with the platform's copy shortcut. Rows are
-// laid out lazily, so a job that prints a million lines costs the list only the rows it draws.
+// longer than the list is wide is never cut: its row wraps to the list's width, between words where the
+// line has them and anywhere in a word or path longer than a line, and wraps again when the list is
+// resized; the list never scrolls sideways. Rows are selectable and copied with the platform's copy
+// shortcut, each as its whole line.
 //
-// Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Left
-// and Right sideways by a step, Home and End to the top and the bottom, Up, Down, Page Up and Page Down
-// through the rows. A screen reader hears a list named by its sheet's title ("Installing VS Code output"),
-// so that no two lists sound alike, each line a list item of plain text.
+// The list measures only the rows it draws (a row holds at most 3,000 characters, OutputLineLimit): the
+// others take a height estimated from their length (OutputRowHeights), which the model tells without
+// handing the text over (OutputRowsModel), corrected when they come into view. So a job that prints a
+// million lines costs the list a few bytes per row and the rows it shows, and a resize estimates the rows
+// again without reading them.
+//
+// Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Home
+// and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. A screen reader
+// hears a list named by its sheet's title ("Installing VS Code output"), so that no two lists sound alike,
+// each line a list item of plain text.
 //
 // The streaming screen's list model reads the lines of the screen's state directly and is told of
 // appended ranges. The row of the cask recovery's reinstall notice carries the identifier
 // "remediation-retry-line" (role `identifierRole`; a screen reader reads only the line).
 
 #include "progress/OutputRowsModel.h"
+#include "ui/progress/OutputRowHeights.h"
 
 #include <QListView>
 #include <QStringList>
@@ -31,6 +39,7 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    qsizetype rowLength(int row) const override;
 
     // `count` lines were appended to the list at `first`.
     void linesAppended(qsizetype first, qsizetype count);
@@ -39,11 +48,6 @@ private:
     const QStringList* lines_;
     int rows_ = 0;
 };
-
-// Makes every row of the list as wide as the widest row of its model (an OutputRowsModel), so that the
-// list scrolls sideways to the end of every line (a list of rows of one height otherwise takes its width
-// from a single row).
-void scrollLongRowsSideways(QListView* list);
 
 class OutputLinesView : public QListView {
     Q_OBJECT
@@ -57,14 +61,48 @@ public:
     // The texts of the selected rows, one per line.
     QString selectedText() const;
 
+    // The list lays its rows out itself, one below the other at the viewport's width, each as high as its
+    // wrapped text.
+    QRect visualRect(const QModelIndex& index) const override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    void doItemsLayout() override;
+    void reset() override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void rowsInserted(const QModelIndex& parent, int first, int last) override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) override;
+    void updateGeometries() override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
     void followOutput();
+    int textWidth() const;
+    OutputRowHeights::Metrics rowMetrics() const;
+    QModelIndex rowIndex(int row) const;
+    // Takes in the rows from `first` to `last`, their lengths told by an OutputRowsModel, else read.
+    void appendRows(int first, int last);
+    // Measures the rows whose slots reach into [from, to) that are not measured yet; returns whether a
+    // height changed.
+    bool measureRows(qint64 from, qint64 to);
+    // Measures the last rows, as many as fill the viewport.
+    bool measureLastRows();
+    bool measure(int row);
+
+    OutputRowHeights rows_;
 
     bool following_ = true; // the list shows its last row; false once the user scrolled up
     bool scrolling_ = false;
+    bool geometryQueued_ = false; // a paint measured rows anew; the scroll range follows after it
 };
 
 } // namespace qlan

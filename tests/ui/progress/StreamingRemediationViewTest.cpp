@@ -21,8 +21,10 @@
 #include "ui/widgets/ProminentButton.h"
 
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -156,13 +158,28 @@ TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFini
     QScrollBar* bar = view->outputView()->verticalScrollBar();
     EXPECT_TRUE(waitUntil([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }))
         << "the last line sits at the bottom";
-    // The long line is cut nowhere: scrolled sideways to the end, all of it lies inside the list.
-    QScrollBar* across = view->outputView()->horizontalScrollBar();
-    ASSERT_GT(across->maximum(), 0);
-    across->setValue(across->maximum());
-    const QRect longRow = view->outputView()->visualRect(rows->index(3, 0));
-    EXPECT_GE(longRow.width(), QFontMetrics(view->outputView()->font()).horizontalAdvance(longLine));
-    EXPECT_LE(longRow.right(), view->outputView()->viewport()->width());
+    // The long line is cut nowhere: its row wraps to the list's width, down to its last line, and wraps
+    // again when the sheet narrows; nothing scrolls sideways.
+    OutputLinesView* list = view->outputView();
+    const QFontMetrics metrics(list->font());
+    const auto wrappedRow = [&] {
+        list->scrollTo(rows->index(3, 0));
+        const QRect row = list->visualRect(rows->index(3, 0));
+        EXPECT_LE(row.right(), list->viewport()->width());
+        EXPECT_GE(row.height() * row.width(), metrics.horizontalAdvance(longLine) * metrics.height());
+        return row;
+    };
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+    const QRect wide = wrappedRow();
+    EXPECT_GT(wide.height(), 2 * list->visualRect(rows->index(2, 0)).height());
+    const QImage drawn = list->viewport()->grab().toImage();
+    QSet<QRgb> lastLine;
+    for (int x = wide.left(); x <= wide.right(); ++x)
+        lastLine << drawn.pixel(x, wide.bottom() - metrics.height() / 2);
+    EXPECT_GT(lastLine.size(), 1) << "the row's last line shows text";
+    sheet->resize(sheet->width() - 120, sheet->height());
+    EXPECT_GT(wrappedRow().height(), wide.height());
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
 
     view->outputView()->selectAll();
     QTest::keySequence(view->outputView(), QKeySequence::Copy);

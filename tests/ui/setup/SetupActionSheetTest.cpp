@@ -202,7 +202,25 @@ TEST_F(SetupActionSheetTest, TheListFollowsTheLastLineUnlessScrolledUp) {
     EXPECT_EQ(bar->value(), 0);
     EXPECT_GT(bar->maximum(), 0);
 
-    // The keys scroll the rows, and Tab reaches the list, whose keys scroll the long row sideways.
+    // The long row wraps to the list's width, and wraps again when the sheet widens and narrows.
+    const QString longText = view_->output()->row(200);
+    const auto wrappedRow = [&] {
+        list->scrollTo(view_->output()->index(200));
+        const QRect row = list->visualRect(view_->output()->index(200));
+        EXPECT_LE(row.right(), list->viewport()->width());
+        const QFontMetrics metrics(list->font());
+        EXPECT_GE(row.height() * row.width(), metrics.horizontalAdvance(longText) * metrics.height());
+        return row.height();
+    };
+    sheet->resize(sheet->width() + 200, sheet->height());
+    const int wide = wrappedRow();
+    EXPECT_GT(wide, 2 * list->visualRect(view_->output()->index(199)).height());
+    sheet->resize(sheet->width() - 200, sheet->height());
+    EXPECT_GT(wrappedRow(), wide);
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+
+    // The keys scroll the rows, and Tab reaches the list.
     QTest::keyClick(list, Qt::Key_PageDown);
     const int paged = bar->value();
     EXPECT_GT(paged, 0);
