@@ -107,6 +107,21 @@ std::exception_ptr unknownProtocolError(const QString& scheme) {
                           QNetworkReply::ProtocolUnknownError);
 }
 
+// A Location that names no address a request can go to. Its bytes are shown as a URL carries them: anything
+// but a printable character percent-encoded, so no control character reaches the text.
+std::exception_ptr unparsableRedirectError(const QByteArray& location) {
+    QByteArray shown;
+    for (const char byte : location) {
+        if (byte > ' ' && byte < '\x7f' && byte != '%')
+            shown += byte;
+        else
+            shown += '%' + QByteArray(1, byte).toHex().toUpper();
+    }
+    return transportError(
+        QStringLiteral("The redirect target URL could not be parsed: “%1”").arg(QString::fromLatin1(shown)),
+        QNetworkReply::ProtocolUnknownError);
+}
+
 std::exception_ptr unresolvedError(const QString& host, bool isProxy) {
     return isProxy ? transportError(QStringLiteral("Could not resolve proxy: %1").arg(host),
                                     QNetworkReply::ProxyNotFoundError)
@@ -297,7 +312,7 @@ public:
 
 private:
     // One hop: the lookup of the host it connects to, then the transfer on a connection of its own. The
-    // hop ends the call, or leaves `redirectTarget_` for the next.
+    // hop ends the call, or leaves `redirectLocation_` for the next.
     void runHop(const Hop& hop, const std::stop_token& stop) {
         hop_ = hop;
         resetHop();
@@ -336,7 +351,7 @@ private:
         headers_.clear();
         headBytes_ = 0;
         redirecting_ = false;
-        redirectTarget_.clear();
+        redirectLocation_.clear();
         errorText_[0] = '\0';
     }
 
@@ -377,14 +392,21 @@ private:
         return limit;
     }
 
-    // Makes the hop that follows the redirect just answered, with the rules a browser keeps: never from
-    // https to http, only to http or https; a 303 turns every method but GET and HEAD into a GET, a 301
-    // or 302 turns a POST into one; credentials go only to the first hop's origin. False when the call
-    // ended here.
+    // Makes the hop that follows the redirect just answered, with the rules a browser keeps: its Location
+    // read against the hop's address; never from https to http, only to http or https; a 303 turns every
+    // method but GET and HEAD into a GET, a 301 or 302 turns a POST into one; credentials go only to the
+    // first hop's origin. False when the call ended here.
     bool takeRedirect(Hop& hop) {
         Hop next;
-        next.url = QUrl::fromEncoded(redirectTarget_);
-        next.encodedUrl = redirectTarget_;
+        const bool hasControls = std::any_of(redirectLocation_.begin(), redirectLocation_.end(),
+                                             [](char byte) { return quint8(byte) < 0x20 || byte == '\x7f'; });
+        if (!hasControls) next.url = hop.url.resolved(QUrl::fromEncoded(redirectLocation_));
+        if (!next.url.isValid() || next.url.scheme().isEmpty() ||
+            (isWebScheme(next.url.scheme()) && next.url.host().isEmpty())) {
+            fail(unparsableRedirectError(redirectLocation_));
+            return false;
+        }
+        next.encodedUrl = next.url.toEncoded(QUrl::RemoveFragment);
         if (!isWebScheme(next.url.scheme())) {
             fail(unknownProtocolError(next.url.scheme()));
             return false;
@@ -518,15 +540,16 @@ private:
         return static_cast<Transfer*>(self)->take(&Transfer::bodyBytes, data, unit * count);
     }
 
-    // Hands libcurl's bytes to `handle`; what libcurl gets back ends the transfer when the call has ended.
-    // Nothing is thrown through libcurl: an error ends the call.
+    // Hands libcurl's bytes to `handle`; what libcurl gets back ends the transfer when the call has ended
+    // or the hop's answer is a redirect whose head is complete. Nothing is thrown through libcurl: an error
+    // ends the call.
     size_t take(void (Transfer::*handle)(const QByteArray&), char* data, size_t size) {
         try {
             (this->*handle)(QByteArray::fromRawData(data, qsizetype(size)));
         } catch (...) {
             fail(std::current_exception());
         }
-        return ended_ ? 0 : size;
+        return ended_ || redirecting_ ? 0 : size;
     }
 
     // One line of a head, also of a redirect or an interim answer.
@@ -549,10 +572,12 @@ private:
         long status = 0;
         curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
         if (status < 200) return; // an interim answer; the real one follows
-        // A redirect that names where to: its body is not the answer, the next hop's is.
+        // A redirect that names where to: the hop ends with its head. Its body is not the answer, the next
+        // hop's is, so it is never read: neither its length nor its pace decides the call.
         if (status >= 300 && status < 400 && !answer().header("Location").isEmpty()) {
             redirecting_ = true;
             redirectStatus_ = int(status);
+            redirectLocation_ = answer().header("Location");
             lastProgress_ = Clock::now();
             return;
         }
@@ -578,10 +603,6 @@ private:
 
     void bodyBytes(const QByteArray& chunk) {
         if (ended_) return;
-        if (redirecting_) {
-            lastProgress_ = Clock::now();
-            return;
-        }
         markHead();
         if (ended_) return;
         lastProgress_ = Clock::now();
@@ -622,15 +643,15 @@ private:
         file_ = std::move(file);
     }
 
-    // The transfer is over as libcurl sees it: a whole answer, or an error.
+    // The transfer is over as libcurl sees it: a whole answer, a redirect's head, or an error.
     void finish() {
+        if (redirecting_) return; // ended by the head's end, the next hop goes on
         CURLcode result = CURLE_OK;
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(multi_, &left))
             if (message->msg == CURLMSG_DONE) result = message->data.result;
         // After the head a sample reports what it counted, also when reading failed.
         if (result != CURLE_OK && !(mode_ == Mode::sample && headArrived_)) return fail(errorFor(result));
-        if (redirecting_) return noteRedirect();
         markHead(); // an answer without a body
         if (ended_) return;
         if (mode_ == Mode::sample) return endSample();
@@ -641,16 +662,6 @@ private:
             file_.reset();
         }
         ended_ = true;
-    }
-
-    // Where the redirect just answered points, as an absolute address: libcurl's reading of its
-    // "Location", else Qt's.
-    void noteRedirect() {
-        const char* target = nullptr;
-        curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &target);
-        redirectTarget_ = target ? QByteArray(target)
-                                 : hop_.url.resolved(QUrl::fromEncoded(answer().header("Location")))
-                                       .toEncoded(QUrl::RemoveFragment);
     }
 
     // The answer as far as it has come: the last head's status and headers, and the address it came from.
@@ -753,9 +764,9 @@ private:
     char errorText_[CURL_ERROR_SIZE] = {};
     bool usesProxy_ = false;
     bool decodes_ = false;
-    bool redirecting_ = false;  // the hop's answer is a redirect...
-    int redirectStatus_ = 0;    // ...with this status...
-    QByteArray redirectTarget_; // ...to here, once it has ended
+    bool redirecting_ = false;    // the hop's answer is a redirect...
+    int redirectStatus_ = 0;      // ...with this status...
+    QByteArray redirectLocation_; // ...to here
 
     Clock::time_point start_;
     Clock::time_point lastProgress_; // the last body byte or head, for the idle limit

@@ -701,6 +701,45 @@ TEST(LiveHTTPFetcher, ARedirectChainFromAServerThatClosesSilentlyIsFollowedToIts
     EXPECT_EQ(server.requests().size(), kCalls * (kHops + 1));
 }
 
+// A redirect's hop ends with its head: its own body is never read, so one cut short (a proxy that closes
+// an error page early) or one that trickles in (a byte every half second) holds up neither a data call
+// nor a download, which has no deadline.
+TEST(LiveHTTPFetcher, ARedirectsOwnBodyNeverDecidesTheCall) {
+    TempPathOverride temp;
+    LoopbackHttpServer server;
+    server.route("/to", {.body = "there"});
+    server.route(
+        "/cut",
+        {.status = 302, .headers = {{"Location", "/to"}}, .body = QByteArray(100, 'c'), .cutAfterBytes = 3});
+    server.route("/trickle", {.status = 302,
+                              .headers = {{"Location", "/to"}},
+                              .body = QByteArray(100, 't'),
+                              .chunkBytes = 1,
+                              .chunkDelayMs = 500});
+    LiveHTTPFetcher fetcher;
+
+    for (const char* path : {"/cut", "/trickle"}) {
+        SCOPED_TRACE(path);
+        QElapsedTimer clock;
+        clock.start();
+        const auto failed = transportErrorOf([&] {
+            const auto [body, response] = fetcher.data(get(server.url(path)));
+            EXPECT_EQ(body, "there");
+            EXPECT_EQ(response.url, server.url("/to"));
+            const auto [file, downloaded] = fetcher.download(server.url(path));
+            EXPECT_EQ(downloaded.url, server.url("/to"));
+            QFile saved(file);
+            EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == "there");
+            saved.close();
+            QFile::remove(file);
+        });
+        EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
+        EXPECT_LT(secondsSince(clock), 5.0);
+    }
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    EXPECT_EQ(temp.entries(), QStringList());
+}
+
 // A redirect keeps the method but for the rules browsers keep (a 303 asks with GET, a 301 or 302 turns a
 // POST into a GET, which sends no body), and the caller's credentials go only to the origin the call was
 // sent to first.
@@ -766,6 +805,11 @@ TEST(LiveHTTPFetcher, ARedirectThatIsNotFollowedSaysWhyInTheProductsWords) {
                      {.status = 301, .headers = {{"Location", "/hop/" + QByteArray::number(hop + 1)}}});
     server.route(QStringLiteral("/hop/%1").arg(kLimit + 1), {.body = "end"});
     server.route("/ftp", {.status = 302, .headers = {{"Location", "ftp://127.0.0.1/file"}}});
+    for (const auto& [path, location] : {std::pair<QString, QByteArray>{"/control", "/fin\x01"
+                                                                                    "al"},
+                                         {"/tab", "/fin\tal"},
+                                         {"/no-host", "//"}})
+        server.route(path, {.status = 302, .headers = {{"Location", location}}});
     LiveHTTPFetcher fetcher;
 
     EXPECT_EQ(fetcher.data(get(server.url("/hop/1"))).first, "end"); // 50 redirects
@@ -777,6 +821,13 @@ TEST(LiveHTTPFetcher, ARedirectThatIsNotFollowedSaysWhyInTheProductsWords) {
         {server.url("/hop/0"), "Too many redirects", QNetworkReply::TooManyRedirectsError}, // 51
         {server.url("/ftp"), R"(Protocol "ftp" is unknown)", QNetworkReply::ProtocolUnknownError},
         {QUrl("ftp://127.0.0.1/file"), R"(Protocol "ftp" is unknown)", QNetworkReply::ProtocolUnknownError},
+        // A Location that names no address: the text says so and shows it without a control character.
+        {server.url("/control"), "The redirect target URL could not be parsed: “/fin%01al”",
+         QNetworkReply::ProtocolUnknownError},
+        {server.url("/tab"), "The redirect target URL could not be parsed: “/fin%09al”",
+         QNetworkReply::ProtocolUnknownError},
+        {server.url("/no-host"), "The redirect target URL could not be parsed: “//”",
+         QNetworkReply::ProtocolUnknownError},
     };
     for (const auto& c : cases) {
         const auto error = transportErrorOf([&] { fetcher.data(get(c.url)); });
