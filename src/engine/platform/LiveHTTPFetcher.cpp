@@ -21,6 +21,7 @@
 #include <exception>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 
 namespace qlan {
 
@@ -129,6 +130,12 @@ std::exception_ptr unresolvedError(const QString& host, bool isProxy) {
                                     QNetworkReply::HostNotFoundError);
 }
 
+// No thread could be made to ask the system about the host (its proxy, its addresses).
+std::exception_ptr notLookedUpError(const QString& host) {
+    return transportError(QStringLiteral("Could not look up host: %1").arg(host),
+                          QNetworkReply::UnknownNetworkError);
+}
+
 // libcurl, set up once for the process. On a Mac it takes the system's TLS where it has it, which trusts
 // what the keychain trusts.
 bool curlReady() {
@@ -161,12 +168,10 @@ bool isAddress(const QString& host) {
     return !QHostAddress(host).isNull();
 }
 
-// The proxy the system names for `url` (on a Mac its network settings, elsewhere the *_proxy variables)
-// in libcurl's form; empty for none, which also keeps libcurl from reading the variables on its own. This
-// machine is always reached directly, as the system's own clients do, whatever a proxy setting says.
-QByteArray proxyFor(const QUrl& url) {
-    if (isLoopbackHost(url.host())) return {};
-    for (const QNetworkProxy& proxy : QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url))) {
+// The first proxy of `proxies` that libcurl can take, in its form; empty for none, which also keeps libcurl
+// from reading the *_proxy variables on its own.
+QByteArray proxyOf(const QList<QNetworkProxy>& proxies) {
+    for (const QNetworkProxy& proxy : proxies) {
         QUrl address;
         switch (proxy.type()) {
         case QNetworkProxy::NoProxy:
@@ -228,6 +233,15 @@ Destination destinationOf(const QUrl& url, const QByteArray& proxy) {
     return {url.host(QUrl::FullyEncoded), portOf(url), false};
 }
 
+// Where a hop connects, as the system answered on the hop's own thread: the proxy, the host connected to
+// and its addresses (none when it is looked up by nobody: an address, a name of this machine's).
+struct Route {
+    QByteArray proxy;
+    Destination destination;
+    bool lookedUp = false;
+    QStringList addresses;
+};
+
 // The addresses of a destination in libcurl's resolve form ("host:port:addr,[addr6]"): with them libcurl
 // never looks a name up itself, whose lookup a call would have to wait for past its deadline and its
 // stop request.
@@ -267,8 +281,10 @@ struct Hop {
 // hop is driven on the calling thread; the call's clocks run from its start across every hop.
 class Transfer {
 public:
-    Transfer(Mode mode, HTTPRequest request, qint64 byteLimit, double timeLimitSeconds = 0)
+    Transfer(Mode mode, HTTPRequest request, qint64 byteLimit, const LiveHTTPFetcher::SystemQuestions& system,
+             double timeLimitSeconds = 0)
         : mode_(mode)
+        , system_(system)
         , request_(std::move(request))
         , byteLimit_(byteLimit)
         , timeLimitSeconds_(timeLimitSeconds)
@@ -311,14 +327,14 @@ public:
     ByteSample sample;
 
 private:
-    // One hop: the lookup of the host it connects to, then the transfer on a connection of its own. The
-    // hop ends the call, or leaves `redirectLocation_` for the next.
+    // One hop: the proxy decision and the lookup of the host it connects to, then the transfer on a
+    // connection of its own. The hop ends the call, or leaves `redirectLocation_` for the next.
     void runHop(const Hop& hop, const std::stop_token& stop) {
         hop_ = hop;
         resetHop();
-        const QByteArray proxy = proxyFor(hop.url);
+        QByteArray proxy;
         QByteArray resolved;
-        if (!lookUp(destinationOf(hop.url, proxy), stop, resolved)) return;
+        if (!route(stop, proxy, resolved)) return;
         open(proxy, resolved);
         curl_multi_add_handle(multi_, easy_);
         {
@@ -355,32 +371,53 @@ private:
         errorText_[0] = '\0';
     }
 
-    // Looks up the host the hop connects to on a thread of its own, for no longer than the call's clocks
-    // allow, and puts its addresses in libcurl's resolve form. A loopback name is this machine's and an
-    // address needs no lookup. False when the call ended here.
-    bool lookUp(const Destination& destination, const std::stop_token& stop, QByteArray& resolved) {
-        if (destination.host.isEmpty() || isAddress(destination.host) || !isWebScheme(hop_.url.scheme()))
-            return true;
-        if (isLoopbackName(destination.host)) {
-            resolved = resolveEntry(destination, {QStringLiteral("127.0.0.1"), QStringLiteral("::1")});
-            return true;
+    // Where the hop connects, with the addresses in libcurl's resolve form. This machine is reached directly,
+    // as the system's own clients do, whatever a proxy setting says, at its own addresses. For any other
+    // host the system's proxy decision (which may run a proxy auto-configuration script and wait on its
+    // server) and the lookup of the host connected to are asked on a thread of their own, for no longer than
+    // the call's clocks allow. False when the call ended here.
+    bool route(const std::stop_token& stop, QByteArray& proxy, QByteArray& resolved) {
+        if (!isWebScheme(hop_.url.scheme())) return true; // libcurl refuses it
+        Route route;
+        if (isLoopbackHost(hop_.url.host())) {
+            route.destination = destinationOf(hop_.url, {});
+        } else {
+            auto answer = std::make_shared<Route>();
+            const HostLookup::Outcome outcome = HostLookup::ask(
+                [answer, url = hop_.url, proxiesFor = system_.proxiesFor] {
+                    answer->proxy = proxyOf(proxiesFor(QNetworkProxyQuery(url)));
+                    answer->destination = destinationOf(url, answer->proxy);
+                    const QString& host = answer->destination.host;
+                    answer->lookedUp = !host.isEmpty() && !isAddress(host) && !isLoopbackName(host);
+                    if (answer->lookedUp) answer->addresses = HostLookup::addressesOf(host);
+                },
+                lookupDeadline(), stop, system_.startThread);
+            switch (outcome) {
+            case HostLookup::Outcome::answered:
+                break;
+            case HostLookup::Outcome::notStarted:
+                fail(notLookedUpError(hop_.url.host()));
+                return false;
+            case HostLookup::Outcome::timedOut:
+                fail(timedOutError());
+                return false;
+            case HostLookup::Outcome::stopped:
+                fail(canceledError());
+                return false;
+            }
+            route = *answer;
         }
-        const HostLookup::Answer answer = HostLookup::addressesOf(destination.host, lookupDeadline(), stop);
-        switch (answer.outcome) {
-        case HostLookup::Outcome::found:
-            resolved = resolveEntry(destination, answer.addresses);
-            return true;
-        case HostLookup::Outcome::notFound:
-            fail(unresolvedError(destination.host, destination.isProxy));
-            return false;
-        case HostLookup::Outcome::timedOut:
-            fail(timedOutError());
-            return false;
-        case HostLookup::Outcome::stopped:
-            fail(canceledError());
-            return false;
+        proxy = route.proxy;
+        if (isLoopbackName(route.destination.host)) {
+            resolved = resolveEntry(route.destination, {QStringLiteral("127.0.0.1"), QStringLiteral("::1")});
+        } else if (route.lookedUp) {
+            if (route.addresses.isEmpty()) {
+                fail(unresolvedError(route.destination.host, route.destination.isProxy));
+                return false;
+            }
+            resolved = resolveEntry(route.destination, route.addresses);
         }
-        return false;
+        return true;
     }
 
     // The first of the call's deadline and its idle limit; a century when it has neither.
@@ -752,6 +789,7 @@ private:
     }
 
     const Mode mode_;
+    const LiveHTTPFetcher::SystemQuestions& system_;
     const HTTPRequest request_;
     const qint64 byteLimit_;
     const double timeLimitSeconds_;
@@ -782,8 +820,15 @@ private:
 
 } // namespace
 
+LiveHTTPFetcher::LiveHTTPFetcher(qint64 downloadByteLimit)
+    : LiveHTTPFetcher(downloadByteLimit, SystemQuestions{}) {}
+
+LiveHTTPFetcher::LiveHTTPFetcher(qint64 downloadByteLimit, SystemQuestions system)
+    : downloadByteLimit_(downloadByteLimit)
+    , system_(std::move(system)) {}
+
 std::pair<QByteArray, HTTPResponse> LiveHTTPFetcher::data(const HTTPRequest& request, std::stop_token stop) {
-    Transfer transfer(Mode::data, request, request.maxBodyBytes);
+    Transfer transfer(Mode::data, request, request.maxBodyBytes, system_);
     transfer.run(stop);
     return {std::move(transfer.body), std::move(transfer.response)};
 }
@@ -794,14 +839,14 @@ std::pair<QString, HTTPResponse> LiveHTTPFetcher::download(const QUrl& url, std:
     // Installer packages take minutes on a slow line: only a stall ends a download.
     request.timeoutSeconds = 0;
     request.idleTimeoutSeconds = downloadIdleTimeoutSeconds;
-    Transfer transfer(Mode::download, std::move(request), downloadByteLimit_);
+    Transfer transfer(Mode::download, std::move(request), downloadByteLimit_, system_);
     transfer.run(stop);
     return {std::move(transfer.filePath), std::move(transfer.response)};
 }
 
 ByteSample LiveHTTPFetcher::sampleBytes(const HTTPRequest& request, qint64 byteLimit, double timeLimitSeconds,
                                         std::stop_token stop) {
-    Transfer transfer(Mode::sample, request, byteLimit, timeLimitSeconds);
+    Transfer transfer(Mode::sample, request, byteLimit, system_, timeLimitSeconds);
     transfer.run(stop);
     return transfer.sample;
 }

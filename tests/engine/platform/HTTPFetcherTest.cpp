@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -25,7 +26,10 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <future>
+#include <memory>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -859,6 +863,66 @@ TEST(LiveHTTPFetcher, LoopbackGoesDirectWhateverProxyTheEnvironmentNames) {
     const auto error = transportErrorOf([&] { fetcher.data(get(QUrl("http://downloads.quillane.test/"))); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), QNetworkReply::ProxyConnectionRefusedError);
+}
+
+// What a hop asks the system before it connects keeps the call's clocks: a proxy decision that never
+// answers (a proxy auto-configuration script whose server is silent) ends the call at its deadline or its
+// cancel, and where no thread can be made to ask on the call fails at once. The threads left behind end
+// once the decision comes. The host is an address for documentation: nothing is looked up or sent.
+TEST(LiveHTTPFetcher, TheProxyDecisionKeepsTheCallsClocksAndNeedsItsOwnThread) {
+    // Never answers while the test runs: its end (the promise kept, or broken by a failure) lets the
+    // decisions left behind go on.
+    std::promise<void> testEnds;
+    LiveHTTPFetcher::SystemQuestions silent;
+    silent.proxiesFor = [ended = testEnds.get_future().share()](const QNetworkProxyQuery&) {
+        ended.wait();
+        return QList<QNetworkProxy>{QNetworkProxy(QNetworkProxy::NoProxy)};
+    };
+    LiveHTTPFetcher::SystemQuestions noThread;
+    noThread.startThread = [](const std::function<void()>&) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    const qsizetype threads = threadCount();
+
+    const struct {
+        const char* what;
+        const LiveHTTPFetcher::SystemQuestions& system;
+        double deadline;
+        int stopAfterMs; // < 0: no cancel
+        QString text;
+        QNetworkReply::NetworkError code;
+        double endsAfter;
+    } cases[] = {
+        {"at the deadline", silent, 1.0, -1, "The request timed out.", QNetworkReply::TimeoutError, 1.0},
+        {"at a cancel", silent, 30.0, 300, "Operation canceled", QNetworkReply::OperationCanceledError, 0.3},
+        {"without a thread", noThread, 30.0, -1, "Could not look up host: 192.0.2.1",
+         QNetworkReply::UnknownNetworkError, 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LiveHTTPFetcher fetcher(LiveHTTPFetcher::defaultDownloadByteLimit, c.system);
+        std::stop_source source;
+        QElapsedTimer clock;
+        clock.start();
+        std::optional<TransportError> error;
+        {
+            std::jthread stopper([&] {
+                if (c.stopAfterMs < 0) return;
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.stopAfterMs));
+                source.request_stop();
+            });
+            error = transportErrorOf([&] {
+                fetcher.data(get(QUrl("http://192.0.2.1/index.json"), c.deadline), source.get_token());
+            });
+        }
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->localizedDescription(), c.text);
+        EXPECT_EQ(error->code(), c.code);
+        EXPECT_GE(secondsSince(clock), c.endsAfter * 0.95);
+        EXPECT_LT(secondsSince(clock), c.endsAfter + 0.75);
+    }
+    testEnds.set_value();
+    EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; }, 5000)) << threadCount();
 }
 
 // A name server that takes questions and never answers holds a call no longer than its deadline, its
