@@ -2,10 +2,10 @@
 #include "platform/NetworkReadinessProbe.h"
 #include "platform/PlatformError.h"
 #include "support/FileSizeLimit.h"
+#include "support/LiveHeap.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/PrivateNetwork.h"
 #include "support/ProcessChecks.h"
-#include "support/ResidentMemory.h"
 #include "support/ScopedVariable.h"
 #include "support/Wait.h"
 
@@ -615,7 +615,7 @@ TEST(LiveHTTPFetcher, ServesCallsFromManyThreadsAtOnce) {
 // An answer whose head never ends, as one endless line or as endless lines, ends the call at its deadline
 // when it trickles in and at the head's limit when it floods in. Either way nothing of the call is left:
 // requests to another server go through while it runs and right after, the server sees the connection
-// closed, no thread is left over and the process does not grow.
+// closed, no thread is left over and the process keeps no more memory.
 TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReading) {
     LoopbackHttpServer server;
     LoopbackHttpServer other;
@@ -630,7 +630,7 @@ TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReadi
     shortRequestSeconds(); // whatever a first call sets up for good
     EXPECT_TRUE(waitUntil([&] { return other.answersInProgress() == 0; }, 1000));
     const qsizetype threads = threadCount();
-    const qint64 resident = residentBytes();
+    const qint64 heap = liveHeapBytes();
 
     // Trickling in (64 bytes every 20 ms) the head reaches the deadline; flooding in, its limit.
     const struct {
@@ -669,7 +669,7 @@ TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReadi
         EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; }, 1000)) << threadCount();
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_LT(residentBytes() - resident, 8 * 1024 * 1024);
+    EXPECT_LT(liveHeapBytes() - heap, 8 * 1024 * 1024);
 }
 
 // Each hop of a redirect chain goes on a connection of its own: a server that closes after each answer
