@@ -67,10 +67,17 @@ int openFolder(const QByteArray& folder, const QString& what, const QString& pat
     return fd;
 }
 
-// The path a symbolic link names, resolved against the link's folder when relative.
-QByteArray linkTarget(const QByteArray& link, const QString& path) {
+// How often an item that stopped being a link between a look at it and the read of the link is looked at
+// again before the write fails.
+constexpr int kMostLooksAgain = 8;
+
+// The path a symbolic link names, resolved against the link's folder when relative; nothing when the link
+// is no link any more (another program replaced it since it was looked at).
+std::optional<QByteArray> linkTarget(const QByteArray& link, const QString& path) {
+    if (const auto hook = AtomicFileWriter::beforeLinkIsRead.load()) hook(link);
     QByteArray target(PATH_MAX + 1, '\0');
     const ssize_t n = ::readlink(link.constData(), target.data(), static_cast<size_t>(target.size()));
+    if (n < 0 && errno == EINVAL) return std::nullopt;
     if (n < 0 || n >= target.size())
         throwErrno(QStringLiteral("Couldn't write"), path, n < 0 ? errno : ENAMETOOLONG);
     target.truncate(n);
@@ -89,7 +96,7 @@ struct ItemToReplace {
 
 ItemToReplace itemToReplace(const QString& path, bool replaceLink) {
     ItemToReplace item{native(path)};
-    for (int hops = 0;; ++hops) {
+    for (int hops = 0, looksAgain = 0;;) {
         if (::lstat(item.path.constData(), &item.st) != 0) {
             if (errno != ENOENT) throwErrno(QStringLiteral("Couldn't write"), path);
             return item;
@@ -97,8 +104,13 @@ ItemToReplace itemToReplace(const QString& path, bool replaceLink) {
         item.exists = true;
         if (!S_ISLNK(item.st.st_mode) || replaceLink) return item;
         if (hops >= 40) throwErrno(QStringLiteral("Couldn't write"), path, ELOOP);
-        item.path = linkTarget(item.path, path);
-        item.exists = false;
+        if (const std::optional<QByteArray> target = linkTarget(item.path, path)) {
+            item.path = *target;
+            item.exists = false;
+            ++hops;
+        } else if (++looksAgain > kMostLooksAgain) {
+            throwErrno(QStringLiteral("Couldn't write"), path, EINVAL);
+        }
     }
 }
 

@@ -1,13 +1,16 @@
 #pragma once
-// The addresses of a host name, looked up on a thread of the lookup's own, so that its caller waits only
-// until its own deadline or stop request. A name server that takes questions and never answers holds the
-// system's lookup for its whole time (5 s a try and several tries, more on some networks); a lookup its
-// caller stopped waiting for ends on its own and touches nothing but its own answer.
+// The questions a request asks the system before it connects (which proxy to take, the addresses of a
+// host), asked on a thread of their own, so that their caller waits only until its own deadline or stop
+// request. A name server that takes questions and never answers holds the system's lookup for its whole
+// time (5 s a try and several tries, more on some networks), and a proxy auto-configuration script whose
+// server is silent holds the proxy decision as long; questions their caller stopped waiting for end on
+// their own and touch nothing but their own answer.
 
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <stop_token>
 
 namespace qlan {
@@ -16,16 +19,21 @@ class HostLookup {
 public:
     using Clock = std::chrono::steady_clock;
 
-    enum class Outcome { found, notFound, timedOut, stopped };
+    enum class Outcome { answered, timedOut, stopped, notStarted };
 
-    struct Answer {
-        Outcome outcome = Outcome::notFound;
-        QStringList addresses; // numeric, in the system's order, each once (found only)
-    };
+    // Starts `questions` on a detached thread; throws std::system_error when no thread can be made.
+    using ThreadStarter = std::function<void(std::function<void()>)>;
+    static void startDetached(std::function<void()> questions);
 
-    // Looks `host` up (a name, not an address) and waits for the answer until `deadline` or a stop
-    // request. When no thread can be made the lookup runs on the calling thread.
-    static Answer addressesOf(const QString& host, Clock::time_point deadline, const std::stop_token& stop);
+    // Runs `questions` on a thread that `start` makes and waits until they return, `deadline` passes or a
+    // stop is requested. `questions` owns whatever it touches (its answer through a shared pointer): the
+    // thread may outlive the wait. When no thread can be made nothing is asked (notStarted).
+    static Outcome ask(std::function<void()> questions, Clock::time_point deadline,
+                       const std::stop_token& stop, const ThreadStarter& start = startDetached);
+
+    // The numeric addresses the system knows for `host` (a name, not an address), in its order, each once;
+    // none when it knows none. Blocks for as long as the system's lookup takes.
+    static QStringList addressesOf(const QString& host);
 };
 
 } // namespace qlan

@@ -21,6 +21,7 @@
 #include <exception>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 
 namespace qlan {
 
@@ -107,11 +108,32 @@ std::exception_ptr unknownProtocolError(const QString& scheme) {
                           QNetworkReply::ProtocolUnknownError);
 }
 
+// A Location that names no address a request can go to. Its bytes are shown as a URL carries them: anything
+// but a printable character percent-encoded, so no control character reaches the text.
+std::exception_ptr unparsableRedirectError(const QByteArray& location) {
+    QByteArray shown;
+    for (const char byte : location) {
+        if (byte > ' ' && byte < '\x7f' && byte != '%')
+            shown += byte;
+        else
+            shown += '%' + QByteArray(1, byte).toHex().toUpper();
+    }
+    return transportError(
+        QStringLiteral("The redirect target URL could not be parsed: “%1”").arg(QString::fromLatin1(shown)),
+        QNetworkReply::ProtocolUnknownError);
+}
+
 std::exception_ptr unresolvedError(const QString& host, bool isProxy) {
     return isProxy ? transportError(QStringLiteral("Could not resolve proxy: %1").arg(host),
                                     QNetworkReply::ProxyNotFoundError)
                    : transportError(QStringLiteral("Could not resolve host: %1").arg(host),
                                     QNetworkReply::HostNotFoundError);
+}
+
+// No thread could be made to ask the system about the host (its proxy, its addresses).
+std::exception_ptr notLookedUpError(const QString& host) {
+    return transportError(QStringLiteral("Could not look up host: %1").arg(host),
+                          QNetworkReply::UnknownNetworkError);
 }
 
 // libcurl, set up once for the process. On a Mac it takes the system's TLS where it has it, which trusts
@@ -146,12 +168,10 @@ bool isAddress(const QString& host) {
     return !QHostAddress(host).isNull();
 }
 
-// The proxy the system names for `url` (on a Mac its network settings, elsewhere the *_proxy variables)
-// in libcurl's form; empty for none, which also keeps libcurl from reading the variables on its own. This
-// machine is always reached directly, as the system's own clients do, whatever a proxy setting says.
-QByteArray proxyFor(const QUrl& url) {
-    if (isLoopbackHost(url.host())) return {};
-    for (const QNetworkProxy& proxy : QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url))) {
+// The first proxy of `proxies` that libcurl can take, in its form; empty for none, which also keeps libcurl
+// from reading the *_proxy variables on its own.
+QByteArray proxyOf(const QList<QNetworkProxy>& proxies) {
+    for (const QNetworkProxy& proxy : proxies) {
         QUrl address;
         switch (proxy.type()) {
         case QNetworkProxy::NoProxy:
@@ -213,6 +233,15 @@ Destination destinationOf(const QUrl& url, const QByteArray& proxy) {
     return {url.host(QUrl::FullyEncoded), portOf(url), false};
 }
 
+// Where a hop connects, as the system answered on the hop's own thread: the proxy, the host connected to
+// and its addresses (none when it is looked up by nobody: an address, a name of this machine's).
+struct Route {
+    QByteArray proxy;
+    Destination destination;
+    bool lookedUp = false;
+    QStringList addresses;
+};
+
 // The addresses of a destination in libcurl's resolve form ("host:port:addr,[addr6]"): with them libcurl
 // never looks a name up itself, whose lookup a call would have to wait for past its deadline and its
 // stop request.
@@ -252,8 +281,10 @@ struct Hop {
 // hop is driven on the calling thread; the call's clocks run from its start across every hop.
 class Transfer {
 public:
-    Transfer(Mode mode, HTTPRequest request, qint64 byteLimit, double timeLimitSeconds = 0)
+    Transfer(Mode mode, HTTPRequest request, qint64 byteLimit, const LiveHTTPFetcher::SystemQuestions& system,
+             double timeLimitSeconds = 0)
         : mode_(mode)
+        , system_(system)
         , request_(std::move(request))
         , byteLimit_(byteLimit)
         , timeLimitSeconds_(timeLimitSeconds)
@@ -296,14 +327,14 @@ public:
     ByteSample sample;
 
 private:
-    // One hop: the lookup of the host it connects to, then the transfer on a connection of its own. The
-    // hop ends the call, or leaves `redirectTarget_` for the next.
+    // One hop: the proxy decision and the lookup of the host it connects to, then the transfer on a
+    // connection of its own. The hop ends the call, or leaves `redirectLocation_` for the next.
     void runHop(const Hop& hop, const std::stop_token& stop) {
         hop_ = hop;
         resetHop();
-        const QByteArray proxy = proxyFor(hop.url);
+        QByteArray proxy;
         QByteArray resolved;
-        if (!lookUp(destinationOf(hop.url, proxy), stop, resolved)) return;
+        if (!route(stop, proxy, resolved)) return;
         open(proxy, resolved);
         curl_multi_add_handle(multi_, easy_);
         {
@@ -336,36 +367,57 @@ private:
         headers_.clear();
         headBytes_ = 0;
         redirecting_ = false;
-        redirectTarget_.clear();
+        redirectLocation_.clear();
         errorText_[0] = '\0';
     }
 
-    // Looks up the host the hop connects to on a thread of its own, for no longer than the call's clocks
-    // allow, and puts its addresses in libcurl's resolve form. A loopback name is this machine's and an
-    // address needs no lookup. False when the call ended here.
-    bool lookUp(const Destination& destination, const std::stop_token& stop, QByteArray& resolved) {
-        if (destination.host.isEmpty() || isAddress(destination.host) || !isWebScheme(hop_.url.scheme()))
-            return true;
-        if (isLoopbackName(destination.host)) {
-            resolved = resolveEntry(destination, {QStringLiteral("127.0.0.1"), QStringLiteral("::1")});
-            return true;
+    // Where the hop connects, with the addresses in libcurl's resolve form. This machine is reached directly,
+    // as the system's own clients do, whatever a proxy setting says, at its own addresses. For any other
+    // host the system's proxy decision (which may run a proxy auto-configuration script and wait on its
+    // server) and the lookup of the host connected to are asked on a thread of their own, for no longer than
+    // the call's clocks allow. False when the call ended here.
+    bool route(const std::stop_token& stop, QByteArray& proxy, QByteArray& resolved) {
+        if (!isWebScheme(hop_.url.scheme())) return true; // libcurl refuses it
+        Route route;
+        if (isLoopbackHost(hop_.url.host())) {
+            route.destination = destinationOf(hop_.url, {});
+        } else {
+            auto answer = std::make_shared<Route>();
+            const HostLookup::Outcome outcome = HostLookup::ask(
+                [answer, url = hop_.url, proxiesFor = system_.proxiesFor] {
+                    answer->proxy = proxyOf(proxiesFor(QNetworkProxyQuery(url)));
+                    answer->destination = destinationOf(url, answer->proxy);
+                    const QString& host = answer->destination.host;
+                    answer->lookedUp = !host.isEmpty() && !isAddress(host) && !isLoopbackName(host);
+                    if (answer->lookedUp) answer->addresses = HostLookup::addressesOf(host);
+                },
+                lookupDeadline(), stop, system_.startThread);
+            switch (outcome) {
+            case HostLookup::Outcome::answered:
+                break;
+            case HostLookup::Outcome::notStarted:
+                fail(notLookedUpError(hop_.url.host()));
+                return false;
+            case HostLookup::Outcome::timedOut:
+                fail(timedOutError());
+                return false;
+            case HostLookup::Outcome::stopped:
+                fail(canceledError());
+                return false;
+            }
+            route = *answer;
         }
-        const HostLookup::Answer answer = HostLookup::addressesOf(destination.host, lookupDeadline(), stop);
-        switch (answer.outcome) {
-        case HostLookup::Outcome::found:
-            resolved = resolveEntry(destination, answer.addresses);
-            return true;
-        case HostLookup::Outcome::notFound:
-            fail(unresolvedError(destination.host, destination.isProxy));
-            return false;
-        case HostLookup::Outcome::timedOut:
-            fail(timedOutError());
-            return false;
-        case HostLookup::Outcome::stopped:
-            fail(canceledError());
-            return false;
+        proxy = route.proxy;
+        if (isLoopbackName(route.destination.host)) {
+            resolved = resolveEntry(route.destination, {QStringLiteral("127.0.0.1"), QStringLiteral("::1")});
+        } else if (route.lookedUp) {
+            if (route.addresses.isEmpty()) {
+                fail(unresolvedError(route.destination.host, route.destination.isProxy));
+                return false;
+            }
+            resolved = resolveEntry(route.destination, route.addresses);
         }
-        return false;
+        return true;
     }
 
     // The first of the call's deadline and its idle limit; a century when it has neither.
@@ -377,14 +429,21 @@ private:
         return limit;
     }
 
-    // Makes the hop that follows the redirect just answered, with the rules a browser keeps: never from
-    // https to http, only to http or https; a 303 turns every method but GET and HEAD into a GET, a 301
-    // or 302 turns a POST into one; credentials go only to the first hop's origin. False when the call
-    // ended here.
+    // Makes the hop that follows the redirect just answered, with the rules a browser keeps: its Location
+    // read against the hop's address; never from https to http, only to http or https; a 303 turns every
+    // method but GET and HEAD into a GET, a 301 or 302 turns a POST into one; credentials go only to the
+    // first hop's origin. False when the call ended here.
     bool takeRedirect(Hop& hop) {
         Hop next;
-        next.url = QUrl::fromEncoded(redirectTarget_);
-        next.encodedUrl = redirectTarget_;
+        const bool hasControls = std::any_of(redirectLocation_.begin(), redirectLocation_.end(),
+                                             [](char byte) { return quint8(byte) < 0x20 || byte == '\x7f'; });
+        if (!hasControls) next.url = hop.url.resolved(QUrl::fromEncoded(redirectLocation_));
+        if (!next.url.isValid() || next.url.scheme().isEmpty() ||
+            (isWebScheme(next.url.scheme()) && next.url.host().isEmpty())) {
+            fail(unparsableRedirectError(redirectLocation_));
+            return false;
+        }
+        next.encodedUrl = next.url.toEncoded(QUrl::RemoveFragment);
         if (!isWebScheme(next.url.scheme())) {
             fail(unknownProtocolError(next.url.scheme()));
             return false;
@@ -518,15 +577,16 @@ private:
         return static_cast<Transfer*>(self)->take(&Transfer::bodyBytes, data, unit * count);
     }
 
-    // Hands libcurl's bytes to `handle`; what libcurl gets back ends the transfer when the call has ended.
-    // Nothing is thrown through libcurl: an error ends the call.
+    // Hands libcurl's bytes to `handle`; what libcurl gets back ends the transfer when the call has ended
+    // or the hop's answer is a redirect whose head is complete. Nothing is thrown through libcurl: an error
+    // ends the call.
     size_t take(void (Transfer::*handle)(const QByteArray&), char* data, size_t size) {
         try {
             (this->*handle)(QByteArray::fromRawData(data, qsizetype(size)));
         } catch (...) {
             fail(std::current_exception());
         }
-        return ended_ ? 0 : size;
+        return ended_ || redirecting_ ? 0 : size;
     }
 
     // One line of a head, also of a redirect or an interim answer.
@@ -549,10 +609,12 @@ private:
         long status = 0;
         curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
         if (status < 200) return; // an interim answer; the real one follows
-        // A redirect that names where to: its body is not the answer, the next hop's is.
+        // A redirect that names where to: the hop ends with its head. Its body is not the answer, the next
+        // hop's is, so it is never read: neither its length nor its pace decides the call.
         if (status >= 300 && status < 400 && !answer().header("Location").isEmpty()) {
             redirecting_ = true;
             redirectStatus_ = int(status);
+            redirectLocation_ = answer().header("Location");
             lastProgress_ = Clock::now();
             return;
         }
@@ -578,10 +640,6 @@ private:
 
     void bodyBytes(const QByteArray& chunk) {
         if (ended_) return;
-        if (redirecting_) {
-            lastProgress_ = Clock::now();
-            return;
-        }
         markHead();
         if (ended_) return;
         lastProgress_ = Clock::now();
@@ -622,15 +680,15 @@ private:
         file_ = std::move(file);
     }
 
-    // The transfer is over as libcurl sees it: a whole answer, or an error.
+    // The transfer is over as libcurl sees it: a whole answer, a redirect's head, or an error.
     void finish() {
+        if (redirecting_) return; // ended by the head's end, the next hop goes on
         CURLcode result = CURLE_OK;
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(multi_, &left))
             if (message->msg == CURLMSG_DONE) result = message->data.result;
         // After the head a sample reports what it counted, also when reading failed.
         if (result != CURLE_OK && !(mode_ == Mode::sample && headArrived_)) return fail(errorFor(result));
-        if (redirecting_) return noteRedirect();
         markHead(); // an answer without a body
         if (ended_) return;
         if (mode_ == Mode::sample) return endSample();
@@ -641,16 +699,6 @@ private:
             file_.reset();
         }
         ended_ = true;
-    }
-
-    // Where the redirect just answered points, as an absolute address: libcurl's reading of its
-    // "Location", else Qt's.
-    void noteRedirect() {
-        const char* target = nullptr;
-        curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &target);
-        redirectTarget_ = target ? QByteArray(target)
-                                 : hop_.url.resolved(QUrl::fromEncoded(answer().header("Location")))
-                                       .toEncoded(QUrl::RemoveFragment);
     }
 
     // The answer as far as it has come: the last head's status and headers, and the address it came from.
@@ -741,6 +789,7 @@ private:
     }
 
     const Mode mode_;
+    const LiveHTTPFetcher::SystemQuestions& system_;
     const HTTPRequest request_;
     const qint64 byteLimit_;
     const double timeLimitSeconds_;
@@ -753,9 +802,9 @@ private:
     char errorText_[CURL_ERROR_SIZE] = {};
     bool usesProxy_ = false;
     bool decodes_ = false;
-    bool redirecting_ = false;  // the hop's answer is a redirect...
-    int redirectStatus_ = 0;    // ...with this status...
-    QByteArray redirectTarget_; // ...to here, once it has ended
+    bool redirecting_ = false;    // the hop's answer is a redirect...
+    int redirectStatus_ = 0;      // ...with this status...
+    QByteArray redirectLocation_; // ...to here
 
     Clock::time_point start_;
     Clock::time_point lastProgress_; // the last body byte or head, for the idle limit
@@ -771,8 +820,15 @@ private:
 
 } // namespace
 
+LiveHTTPFetcher::LiveHTTPFetcher(qint64 downloadByteLimit)
+    : LiveHTTPFetcher(downloadByteLimit, SystemQuestions{}) {}
+
+LiveHTTPFetcher::LiveHTTPFetcher(qint64 downloadByteLimit, SystemQuestions system)
+    : downloadByteLimit_(downloadByteLimit)
+    , system_(std::move(system)) {}
+
 std::pair<QByteArray, HTTPResponse> LiveHTTPFetcher::data(const HTTPRequest& request, std::stop_token stop) {
-    Transfer transfer(Mode::data, request, request.maxBodyBytes);
+    Transfer transfer(Mode::data, request, request.maxBodyBytes, system_);
     transfer.run(stop);
     return {std::move(transfer.body), std::move(transfer.response)};
 }
@@ -783,14 +839,14 @@ std::pair<QString, HTTPResponse> LiveHTTPFetcher::download(const QUrl& url, std:
     // Installer packages take minutes on a slow line: only a stall ends a download.
     request.timeoutSeconds = 0;
     request.idleTimeoutSeconds = downloadIdleTimeoutSeconds;
-    Transfer transfer(Mode::download, std::move(request), downloadByteLimit_);
+    Transfer transfer(Mode::download, std::move(request), downloadByteLimit_, system_);
     transfer.run(stop);
     return {std::move(transfer.filePath), std::move(transfer.response)};
 }
 
 ByteSample LiveHTTPFetcher::sampleBytes(const HTTPRequest& request, qint64 byteLimit, double timeLimitSeconds,
                                         std::stop_token stop) {
-    Transfer transfer(Mode::sample, request, byteLimit, timeLimitSeconds);
+    Transfer transfer(Mode::sample, request, byteLimit, system_, timeLimitSeconds);
     transfer.run(stop);
     return transfer.sample;
 }

@@ -4,12 +4,20 @@
 // Every call runs its transfer on the calling (worker) thread and blocks that thread until the answer is
 // complete or the call ends early: its deadline, its idle limit, a body or a head past its limit, an
 // answer that cannot be decoded, or a stop request on the caller's token. Its deadline and its stop hold
-// while a name is looked up too: each lookup runs on a thread of its own, which the call leaves behind
-// when it ends first. Each hop of a call (the request, then each redirect) has a connection of its own;
-// when a call returns its connection is closed and nothing of the process reads that answer any more,
-// so no other request ever waits behind it. The GUI thread's event loop is never needed.
+// while the system is asked which proxy to take and a name is looked up too: each hop asks on a thread of
+// its own, which the call leaves behind when it ends first. Each hop of a call (the request, then each
+// redirect) has a connection of its own, and a redirect's hop ends with its head: its body is never read.
+// When a call returns its connection is closed and nothing of the process reads that answer any more, so
+// no other request ever waits behind it. The GUI thread's event loop is never needed.
 
 #include "platform/HTTPFetching.h"
+#include "platform/HostLookup.h"
+
+#include <QList>
+#include <QNetworkProxy>
+#include <QNetworkProxyFactory>
+
+#include <functional>
 
 namespace qlan {
 
@@ -20,8 +28,18 @@ public:
     // A download ends after this long without a byte; it has no deadline.
     static constexpr double downloadIdleTimeoutSeconds = 60.0;
 
-    explicit LiveHTTPFetcher(qint64 downloadByteLimit = defaultDownloadByteLimit)
-        : downloadByteLimit_(downloadByteLimit) {}
+    // What a hop asks the system before it connects, and how the thread it asks on is made; a test may
+    // play either.
+    struct SystemQuestions {
+        // The proxies the system names for an address, in order (on a Mac its network settings, elsewhere
+        // the *_proxy variables). Asked of every host but this machine.
+        std::function<QList<QNetworkProxy>(const QNetworkProxyQuery&)> proxiesFor =
+            &QNetworkProxyFactory::systemProxyForQuery;
+        HostLookup::ThreadStarter startThread = &HostLookup::startDetached;
+    };
+
+    explicit LiveHTTPFetcher(qint64 downloadByteLimit = defaultDownloadByteLimit);
+    LiveHTTPFetcher(qint64 downloadByteLimit, SystemQuestions system);
 
     std::pair<QByteArray, HTTPResponse> data(const HTTPRequest& request, std::stop_token stop = {}) override;
     std::pair<QString, HTTPResponse> download(const QUrl& url, std::stop_token stop = {}) override;
@@ -30,6 +48,7 @@ public:
 
 private:
     qint64 downloadByteLimit_;
+    SystemQuestions system_;
 };
 
 } // namespace qlan

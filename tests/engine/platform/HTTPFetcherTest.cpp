@@ -2,10 +2,10 @@
 #include "platform/NetworkReadinessProbe.h"
 #include "platform/PlatformError.h"
 #include "support/FileSizeLimit.h"
+#include "support/LiveHeap.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/PrivateNetwork.h"
 #include "support/ProcessChecks.h"
-#include "support/ResidentMemory.h"
 #include "support/ScopedVariable.h"
 #include "support/Wait.h"
 
@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -25,7 +26,10 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <future>
+#include <memory>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -611,7 +615,7 @@ TEST(LiveHTTPFetcher, ServesCallsFromManyThreadsAtOnce) {
 // An answer whose head never ends, as one endless line or as endless lines, ends the call at its deadline
 // when it trickles in and at the head's limit when it floods in. Either way nothing of the call is left:
 // requests to another server go through while it runs and right after, the server sees the connection
-// closed, no thread is left over and the process does not grow.
+// closed, no thread is left over and the process keeps no more memory.
 TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReading) {
     LoopbackHttpServer server;
     LoopbackHttpServer other;
@@ -626,7 +630,7 @@ TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReadi
     shortRequestSeconds(); // whatever a first call sets up for good
     EXPECT_TRUE(waitUntil([&] { return other.answersInProgress() == 0; }, 1000));
     const qsizetype threads = threadCount();
-    const qint64 resident = residentBytes();
+    const qint64 heap = liveHeapBytes();
 
     // Trickling in (64 bytes every 20 ms) the head reaches the deadline; flooding in, its limit.
     const struct {
@@ -665,7 +669,7 @@ TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReadi
         EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; }, 1000)) << threadCount();
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_LT(residentBytes() - resident, 8 * 1024 * 1024);
+    EXPECT_LT(liveHeapBytes() - heap, 8 * 1024 * 1024);
 }
 
 // Each hop of a redirect chain goes on a connection of its own: a server that closes after each answer
@@ -699,6 +703,45 @@ TEST(LiveHTTPFetcher, ARedirectChainFromAServerThatClosesSilentlyIsFollowedToIts
     }
     EXPECT_EQ(failures, std::vector<QString>(kCalls));
     EXPECT_EQ(server.requests().size(), kCalls * (kHops + 1));
+}
+
+// A redirect's hop ends with its head: its own body is never read, so one cut short (a proxy that closes
+// an error page early) or one that trickles in (a byte every half second) holds up neither a data call
+// nor a download, which has no deadline.
+TEST(LiveHTTPFetcher, ARedirectsOwnBodyNeverDecidesTheCall) {
+    TempPathOverride temp;
+    LoopbackHttpServer server;
+    server.route("/to", {.body = "there"});
+    server.route(
+        "/cut",
+        {.status = 302, .headers = {{"Location", "/to"}}, .body = QByteArray(100, 'c'), .cutAfterBytes = 3});
+    server.route("/trickle", {.status = 302,
+                              .headers = {{"Location", "/to"}},
+                              .body = QByteArray(100, 't'),
+                              .chunkBytes = 1,
+                              .chunkDelayMs = 500});
+    LiveHTTPFetcher fetcher;
+
+    for (const char* path : {"/cut", "/trickle"}) {
+        SCOPED_TRACE(path);
+        QElapsedTimer clock;
+        clock.start();
+        const auto failed = transportErrorOf([&] {
+            const auto [body, response] = fetcher.data(get(server.url(path)));
+            EXPECT_EQ(body, "there");
+            EXPECT_EQ(response.url, server.url("/to"));
+            const auto [file, downloaded] = fetcher.download(server.url(path));
+            EXPECT_EQ(downloaded.url, server.url("/to"));
+            QFile saved(file);
+            EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == "there");
+            saved.close();
+            QFile::remove(file);
+        });
+        EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
+        EXPECT_LT(secondsSince(clock), 5.0);
+    }
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    EXPECT_EQ(temp.entries(), QStringList());
 }
 
 // A redirect keeps the method but for the rules browsers keep (a 303 asks with GET, a 301 or 302 turns a
@@ -766,6 +809,11 @@ TEST(LiveHTTPFetcher, ARedirectThatIsNotFollowedSaysWhyInTheProductsWords) {
                      {.status = 301, .headers = {{"Location", "/hop/" + QByteArray::number(hop + 1)}}});
     server.route(QStringLiteral("/hop/%1").arg(kLimit + 1), {.body = "end"});
     server.route("/ftp", {.status = 302, .headers = {{"Location", "ftp://127.0.0.1/file"}}});
+    for (const auto& [path, location] : {std::pair<QString, QByteArray>{"/control", "/fin\x01"
+                                                                                    "al"},
+                                         {"/tab", "/fin\tal"},
+                                         {"/no-host", "//"}})
+        server.route(path, {.status = 302, .headers = {{"Location", location}}});
     LiveHTTPFetcher fetcher;
 
     EXPECT_EQ(fetcher.data(get(server.url("/hop/1"))).first, "end"); // 50 redirects
@@ -777,6 +825,13 @@ TEST(LiveHTTPFetcher, ARedirectThatIsNotFollowedSaysWhyInTheProductsWords) {
         {server.url("/hop/0"), "Too many redirects", QNetworkReply::TooManyRedirectsError}, // 51
         {server.url("/ftp"), R"(Protocol "ftp" is unknown)", QNetworkReply::ProtocolUnknownError},
         {QUrl("ftp://127.0.0.1/file"), R"(Protocol "ftp" is unknown)", QNetworkReply::ProtocolUnknownError},
+        // A Location that names no address: the text says so and shows it without a control character.
+        {server.url("/control"), "The redirect target URL could not be parsed: “/fin%01al”",
+         QNetworkReply::ProtocolUnknownError},
+        {server.url("/tab"), "The redirect target URL could not be parsed: “/fin%09al”",
+         QNetworkReply::ProtocolUnknownError},
+        {server.url("/no-host"), "The redirect target URL could not be parsed: “//”",
+         QNetworkReply::ProtocolUnknownError},
     };
     for (const auto& c : cases) {
         const auto error = transportErrorOf([&] { fetcher.data(get(c.url)); });
@@ -814,6 +869,66 @@ TEST(LiveHTTPFetcher, LoopbackGoesDirectWhateverProxyTheEnvironmentNames) {
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), QNetworkReply::ProxyConnectionRefusedError);
 #endif
+}
+
+// What a hop asks the system before it connects keeps the call's clocks: a proxy decision that never
+// answers (a proxy auto-configuration script whose server is silent) ends the call at its deadline or its
+// cancel, and where no thread can be made to ask on the call fails at once. The threads left behind end
+// once the decision comes. The host is an address for documentation: nothing is looked up or sent.
+TEST(LiveHTTPFetcher, TheProxyDecisionKeepsTheCallsClocksAndNeedsItsOwnThread) {
+    // Never answers while the test runs: its end (the promise kept, or broken by a failure) lets the
+    // decisions left behind go on.
+    std::promise<void> testEnds;
+    LiveHTTPFetcher::SystemQuestions silent;
+    silent.proxiesFor = [ended = testEnds.get_future().share()](const QNetworkProxyQuery&) {
+        ended.wait();
+        return QList<QNetworkProxy>{QNetworkProxy(QNetworkProxy::NoProxy)};
+    };
+    LiveHTTPFetcher::SystemQuestions noThread;
+    noThread.startThread = [](const std::function<void()>&) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    const qsizetype threads = threadCount();
+
+    const struct {
+        const char* what;
+        const LiveHTTPFetcher::SystemQuestions& system;
+        double deadline;
+        int stopAfterMs; // < 0: no cancel
+        QString text;
+        QNetworkReply::NetworkError code;
+        double endsAfter;
+    } cases[] = {
+        {"at the deadline", silent, 1.0, -1, "The request timed out.", QNetworkReply::TimeoutError, 1.0},
+        {"at a cancel", silent, 30.0, 300, "Operation canceled", QNetworkReply::OperationCanceledError, 0.3},
+        {"without a thread", noThread, 30.0, -1, "Could not look up host: 192.0.2.1",
+         QNetworkReply::UnknownNetworkError, 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LiveHTTPFetcher fetcher(LiveHTTPFetcher::defaultDownloadByteLimit, c.system);
+        std::stop_source source;
+        QElapsedTimer clock;
+        clock.start();
+        std::optional<TransportError> error;
+        {
+            std::jthread stopper([&] {
+                if (c.stopAfterMs < 0) return;
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.stopAfterMs));
+                source.request_stop();
+            });
+            error = transportErrorOf([&] {
+                fetcher.data(get(QUrl("http://192.0.2.1/index.json"), c.deadline), source.get_token());
+            });
+        }
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->localizedDescription(), c.text);
+        EXPECT_EQ(error->code(), c.code);
+        EXPECT_GE(secondsSince(clock), c.endsAfter * 0.95);
+        EXPECT_LT(secondsSince(clock), c.endsAfter + 0.75);
+    }
+    testEnds.set_value();
+    EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; }, 5000)) << threadCount();
 }
 
 // A name server that takes questions and never answers holds a call no longer than its deadline, its

@@ -1,6 +1,7 @@
 // The file system of this machine, exercised in a temporary folder (never the real home).
 
 #include "platform/LiveFileSystem.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/FileDescriptor.h"
 #include "platform/LiveFileEditHold.h"
 #include "platform/PlatformError.h"
@@ -750,6 +751,27 @@ TEST_F(LiveFileSystemTest, WriteFileFollowsOrReplacesLinksAndWritesOnlyOverWhatI
         EXPECT_THAT(entries(), ::testing::Contains("dotfiles")) << "and no temporary file";
         EXPECT_EQ(entries().size(), c.before || c.written ? 3 : 2);
     }
+}
+
+// Another program replaces a link with a file between the writer's look at it and its read of the link
+// (a dotfiles manager that turns its links into copies): the writer looks again and writes over that file.
+TEST_F(LiveFileSystemTest, ALinkReplacedByAFileWhileTheWriterFollowsItIsLookedAtAgain) {
+    ASSERT_TRUE(QDir().mkpath(path("dotfiles")));
+    write("dotfiles/zshrc", "linked\n");
+    link("dotfiles/zshrc", ".zshrc");
+    write(".zshrc.copy", "copied\n");
+    struct Reset {
+        ~Reset() { AtomicFileWriter::beforeLinkIsRead = nullptr; }
+    } reset;
+    AtomicFileWriter::beforeLinkIsRead = [](const QByteArray& link) {
+        ::rename((link + ".copy").constData(), link.constData());
+    };
+
+    fs_.writeFile("new\n", path(".zshrc"), {});
+    EXPECT_FALSE(QFileInfo(path(".zshrc")).isSymLink());
+    EXPECT_EQ(read(".zshrc"), "new\n");
+    EXPECT_EQ(read("dotfiles/zshrc"), "linked\n");
+    EXPECT_THAT(entries(), UnorderedElementsAre(".zshrc", "dotfiles"));
 }
 
 TEST_F(LiveFileSystemTest, ASecretIsPrivateFromItsFirstByte) {
