@@ -274,7 +274,9 @@ void OutputLinesView::doItemsLayout() {
         rows_.clear();
         appendRows(0, count - 1);
     }
-    rows_.setMetrics(rowMetrics());
+    // Heights measured at the same width and font still hold.
+    if (const OutputRowHeights::Metrics metrics = rowMetrics(); metrics != rows_.metrics())
+        rows_.setMetrics(metrics);
     QAbstractItemView::doItemsLayout();
 }
 
