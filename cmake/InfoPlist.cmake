@@ -1,16 +1,27 @@
 # The application bundle's Info.plist, generated from app/Info.plist.in on every platform (a Mac build
 # puts it into Quillane.app; elsewhere a test checks it). The bundle identifier and the display name are
 # the Homebrew edition's, read from the engine's brand constants so that they are written in one place;
-# the bundle name and the version are the project's. A Mac bundle names the oldest macOS it was built for
-# (CMAKE_OSX_DEPLOYMENT_TARGET, QLAN_MACOS_MINIMUM unless a developer gave another), so that Finder says
-# which macOS it needs rather than the loader refusing it; elsewhere the project's minimum. Sets
-# QLAN_INFO_PLIST to the generated file.
+# the bundle name, the executable and the version are the project's. A Mac bundle names the oldest macOS
+# it was built for (CMAKE_OSX_DEPLOYMENT_TARGET, which MacDeploymentTarget.cmake settles: unset or empty,
+# the project's minimum; older than it, refused), so that Finder says which macOS it needs rather than
+# the loader refusing it; elsewhere the project's minimum. Sets QLAN_INFO_PLIST to the generated file.
 #
-# As a script, to see the Info.plist of a Mac build: cmake -DAPPLE=1 [-DCMAKE_OSX_DEPLOYMENT_TARGET=14.2]
-#              -DQLAN_MACOS_MINIMUM=13.0 -DQLAN_INFO_PLIST=<file> -P InfoPlist.cmake
+# As a script, to see the Info.plist of a Mac build, with the project's name, version and minimum read
+# from its CMakeLists.txt as the configure step has them:
+#   cmake -DAPPLE=1 [-DCMAKE_OSX_DEPLOYMENT_TARGET=14.2] -DQLAN_INFO_PLIST=<file> -P InfoPlist.cmake
 if(CMAKE_SCRIPT_MODE_FILE)
   cmake_minimum_required(VERSION 3.25)
   get_filename_component(PROJECT_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/CMakeLists.txt declaration REGEX "^project\\(")
+  if(NOT declaration MATCHES "^project\\(([A-Za-z0-9_]+) VERSION ([0-9.]+)")
+    message(FATAL_ERROR "${PROJECT_SOURCE_DIR}/CMakeLists.txt declares no project name and version")
+  endif()
+  set(PROJECT_NAME ${CMAKE_MATCH_1})
+  set(PROJECT_VERSION ${CMAKE_MATCH_2})
+  include(${CMAKE_CURRENT_LIST_DIR}/MacDeploymentTarget.cmake)
+  if(APPLE)
+    qlan_deployment_target()
+  endif()
 endif()
 set(brand_constants ${PROJECT_SOURCE_DIR}/src/engine/editions/BrandConstants.h)
 if(NOT CMAKE_SCRIPT_MODE_FILE)
@@ -29,7 +40,7 @@ endfunction()
 qlan_brand_constant(homebrewEditionIdentifier QLAN_BUNDLE_IDENTIFIER)
 qlan_brand_constant(homebrewEditionDisplayName QLAN_DISPLAY_NAME)
 set(QLAN_BUNDLE_MACOS_MINIMUM ${QLAN_MACOS_MINIMUM})
-if(APPLE AND NOT "${CMAKE_OSX_DEPLOYMENT_TARGET}" STREQUAL "")
+if(APPLE)
   set(QLAN_BUNDLE_MACOS_MINIMUM ${CMAKE_OSX_DEPLOYMENT_TARGET})
 endif()
 if(CMAKE_SCRIPT_MODE_FILE)
