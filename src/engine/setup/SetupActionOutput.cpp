@@ -21,7 +21,7 @@ int SetupActionOutput::rowCount(const QModelIndex& parent) const {
 
 QVariant SetupActionOutput::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(rows_.size())) return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return row(index.row());
+    if (role == Qt::DisplayRole) return row(index.row());
     return {};
 }
 

@@ -169,12 +169,57 @@ QString OutputLinesView::selectedText() const {
 
 void OutputLinesView::keyPressEvent(QKeyEvent* event) {
     if (event == QKeySequence::Copy) {
-        DesktopActions::of(this)->copyToPasteboard(selectedText());
+        // With no row selected there is nothing to copy: what the pasteboard holds stays there.
+        if (selectionModel() && selectionModel()->hasSelection())
+            DesktopActions::of(this)->copyToPasteboard(selectedText());
         event->accept();
         return;
     }
     if (scrollByKey(this, event)) return;
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) startSelectionInView(event->key());
     QListView::keyPressEvent(event);
+}
+
+void OutputLinesView::startSelectionInView(int key) {
+    bool towardEnd = false;
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+    case Qt::Key_Home:
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+    case Qt::Key_End:
+        towardEnd = true;
+        break;
+    default:
+        return;
+    }
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && visualRect(current).intersects(viewport()->rect())) return;
+    const QModelIndex edge = rowAtEdge(towardEnd);
+    if (!edge.isValid()) return;
+    startingSelection_ = true;
+    setCurrentIndex(edge); // selects the row alone and makes it where the selection extends from
+    startingSelection_ = false;
+}
+
+QModelIndex OutputLinesView::rowAtEdge(bool bottom) const {
+    const int count = rows_.count();
+    if (count == 0) return {};
+    const int x = viewport()->width() / 2;
+    const int last = viewport()->height() - 1;
+    for (int step = 0; step <= rows_.metrics().gap; ++step)
+        if (const QModelIndex index = indexAt(QPoint(x, bottom ? last - step : step)); index.isValid())
+            return index;
+    return rowIndex(bottom ? count - 1 : 0);
+}
+
+QItemSelectionModel::SelectionFlags OutputLinesView::selectionCommand(const QModelIndex& index,
+                                                                      const QEvent* event) const {
+    // Shift is held while a selection starts at the edge row; the row is selected alone all the same.
+    if (startingSelection_) return QItemSelectionModel::ClearAndSelect;
+    return QListView::selectionCommand(index, event);
 }
 
 int OutputLinesView::textWidth() const {
@@ -371,6 +416,10 @@ void OutputLinesView::paintEvent(QPaintEvent* event) {
         if (selectionModel() && selectionModel()->isSelected(index)) option.state |= QStyle::State_Selected;
         if (state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
         if (focus && index == current) option.state |= QStyle::State_HasFocus;
+        // Selected rows read as one block: a selected row followed by another is drawn over the gap too.
+        if (option.state & QStyle::State_Selected && row + 1 < rows_.count() &&
+            selectionModel()->isSelected(rowIndex(row + 1)))
+            option.rect.setHeight(height + gap);
         itemDelegateForIndex(index)->paint(&painter, option, index);
         top += height + gap;
     }
@@ -439,7 +488,11 @@ QRegion OutputLinesView::visualRegionForSelection(const QItemSelection& selectio
         if (!range.isValid() || range.parent() != rootIndex()) continue;
         const int first = std::max(range.top(), firstShown);
         const int last = std::min(range.bottom(), lastShown);
-        if (first <= last) region += visualRect(rowIndex(first)).united(visualRect(rowIndex(last)));
+        // With the gaps on either side, which a selected row next to another is drawn over.
+        if (first <= last)
+            region += visualRect(rowIndex(first))
+                          .united(visualRect(rowIndex(last)))
+                          .adjusted(0, -rows_.metrics().gap, 0, rows_.metrics().gap);
     }
     return region;
 }

@@ -5,7 +5,8 @@
 // longer than the list is wide is never cut: its row wraps to the list's width, between words where the
 // line has them and anywhere in a word or path longer than a line, and wraps again when the list is
 // resized; the list never scrolls sideways. Rows are selectable and copied with the platform's copy
-// shortcut, each as its whole line.
+// shortcut, each as its whole line; with no row selected, Copy leaves the pasteboard as it is. Several
+// selected rows are drawn as one block, and a screen reader hears a selected row as selected.
 //
 // The list measures only the rows it draws (a row holds at most 3,000 characters, OutputLineLimit): the
 // others take a height estimated from their length (OutputRowHeights), which the model tells without
@@ -14,9 +15,11 @@
 // again without reading them.
 //
 // Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Home
-// and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. A screen reader
-// hears a list named by its sheet's title ("Installing VS Code output"), so that no two lists sound alike,
-// each line a list item of plain text.
+// and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. With Shift they
+// extend the selection from the current row when it is in view; else a selection starts at the row in
+// view at the edge the key moves toward, so the view never jumps away from where the reader is. A
+// screen reader hears a list named by its sheet's title ("Installing VS Code output"), so that no two
+// lists sound alike, each line a list item of plain text.
 //
 // The streaming screen's list model reads the lines of the screen's state directly and is told of
 // appended ranges. The row of the cask recovery's reinstall notice carries the identifier
@@ -83,12 +86,21 @@ protected:
     QRegion visualRegionForSelection(const QItemSelection& selection) const override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
 
 private:
     void followOutput();
     int textWidth() const;
     OutputRowHeights::Metrics rowMetrics() const;
     QModelIndex rowIndex(int row) const;
+    // Before Shift with `key` extends the selection: unless the current row is in view, the row in view
+    // at the edge the key moves toward becomes the current row, selected, and where the selection
+    // extends from.
+    void startSelectionInView(int key);
+    // The row shown at the top or the bottom edge of the viewport (the one beside it when the edge falls
+    // between two rows, the last row when the rows end above the bottom edge).
+    QModelIndex rowAtEdge(bool bottom) const;
     // Takes in the rows from `first` to `last`, their lengths told by an OutputRowsModel, else read.
     void appendRows(int first, int last);
     // Measures the rows whose slots reach into [from, to) that are not measured yet; returns whether a
@@ -103,6 +115,7 @@ private:
     bool following_ = true; // the list shows its last row; false once the user scrolled up
     bool scrolling_ = false;
     bool geometryQueued_ = false; // a paint measured rows anew; the scroll range follows after it
+    bool startingSelection_ = false; // the current row changes to where a selection starts
 };
 
 } // namespace qlan

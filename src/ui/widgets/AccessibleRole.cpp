@@ -83,6 +83,16 @@ public:
         }
         return labels().at(row)->text();
     }
+    // Whether the row can be selected, and is: an item view's rows as its selection holds them.
+    bool selectable() const {
+        const QAbstractItemView* view = itemView();
+        return view && view->selectionMode() != QAbstractItemView::NoSelection;
+    }
+    bool selected(int row) const {
+        const QAbstractItemView* view = itemView();
+        return view && view->selectionModel() &&
+               view->selectionModel()->isSelected(view->model()->index(row, 0, view->rootIndex()));
+    }
     // On the screen.
     QRect rect(int row) const {
         if (const QAbstractItemView* view = itemView()) {
@@ -142,6 +152,11 @@ public:
         QAccessible::State state;
         state.readOnly = true;
         state.invisible = !isValid() || !list_->isVisible();
+        if (!state.invisible) {
+            const ListRows rows(list_);
+            state.selectable = rows.selectable();
+            state.selected = rows.selected(row_);
+        }
         return state;
     }
     int row() const { return row_; }

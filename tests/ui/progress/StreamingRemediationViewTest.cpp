@@ -181,7 +181,16 @@ TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFini
     EXPECT_GT(wrappedRow().height(), wide.height());
     EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
 
+    // Selected rows are drawn as one block, over the gaps between them.
+    QTest::keyClick(list, Qt::Key_End);
+    const QRect last = list->visualRect(rows->index(303, 0));
+    const QImage unselected = list->viewport()->grab().toImage();
     view->outputView()->selectAll();
+    const QImage selected = list->viewport()->grab().toImage();
+    const QRgb highlight = selected.pixel(last.right() - 1, last.top());
+    EXPECT_NE(unselected.pixel(last.right() - 1, last.top()), highlight);
+    for (int y = last.top() - list->spacing() * 2; y < last.top(); ++y)
+        EXPECT_EQ(selected.pixel(last.right() - 1, y), highlight) << y;
     QTest::keySequence(view->outputView(), QKeySequence::Copy);
     ASSERT_EQ(desktop_->pasteboardWrites.size(), 1);
     EXPECT_TRUE(desktop_->pasteboardWrites.first().startsWith("==> Downloading warp\n==> Retrying"));

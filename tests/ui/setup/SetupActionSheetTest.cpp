@@ -16,11 +16,15 @@
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/widgets/SheetDialog.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +111,14 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
     EXPECT_EQ(view_->batch()->lines().size(), 3);
     EXPECT_EQ(desktop_->pasteboardWrites, (QStringList{"what was there", "WXYZ-0001"}));
     EXPECT_EQ(desktop_->openedURLs, QList<QUrl>{QUrl("https://github.com/login/device")});
+    // Copy with no row selected leaves the code on the pasteboard; a row shows no tooltip.
+    OutputLinesView* list = view_->outputList();
+    QTest::keySequence(list, QKeySequence::Copy);
+    EXPECT_EQ(desktop_->pasteboardWrites, (QStringList{"what was there", "WXYZ-0001"}));
+    const QPoint onRow = list->visualRect(output->index(1)).center();
+    QHelpEvent tip(QEvent::ToolTip, onRow, list->viewport()->mapToGlobal(onRow));
+    QApplication::sendEvent(list->viewport(), &tip);
+    EXPECT_FALSE(QToolTip::isVisible());
     saveScreenshot(sheet, QStringLiteral("setup-action-sheet-ended"));
 
     // Return presses "Continue"; the report goes out once, and the owner dismisses the sheet.
@@ -230,4 +242,29 @@ TEST_F(SetupActionSheetTest, TheListFollowsTheLastLineUnlessScrolledUp) {
     QTest::keyClick(list, Qt::Key_PageUp);
     EXPECT_EQ(bar->value(), 0);
     EXPECT_TRUE(walksByKeyboard(sheet));
+
+    // Shift with a key selects from where the reader is, and the view stays: from the row at the edge
+    // the key moves toward (after End the last), from the current row while it is in view.
+    const auto row = [&](int position) { return view_->output()->row(position); };
+    const struct {
+        Qt::Key scroll, select;
+        QStringList selected;
+    } keys[] = {
+        {Qt::Key_End, Qt::Key_Down, {row(399)}},
+        {Qt::Key_unknown, Qt::Key_Up, {row(398), row(399)}},
+        {Qt::Key_Home, Qt::Key_Up, {row(0)}},
+        {Qt::Key_unknown, Qt::Key_Down, {row(0), row(1)}},
+    };
+    for (const auto& key : keys) {
+        if (key.scroll != Qt::Key_unknown) QTest::keyClick(list, key.scroll);
+        const int value = bar->value();
+        QTest::keyClick(list, key.select, Qt::ShiftModifier);
+        EXPECT_EQ(list->selectedText(), key.selected.join(u'\n')) << key.select;
+        EXPECT_EQ(bar->value(), value) << key.select;
+    }
+    // A screen reader hears the selected rows as selected.
+    QAccessibleInterface* rows = QAccessible::queryAccessibleInterface(list);
+    ASSERT_NE(rows, nullptr);
+    EXPECT_TRUE(rows->child(1)->state().selected);
+    EXPECT_FALSE(rows->child(2)->state().selected);
 }
