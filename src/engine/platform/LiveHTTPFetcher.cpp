@@ -108,16 +108,19 @@ std::exception_ptr unknownProtocolError(const QString& scheme) {
                           QNetworkReply::ProtocolUnknownError);
 }
 
+// `bytes` with each byte that `encodes` picks written as "%XX".
+QByteArray percentEncoded(const QByteArray& bytes, bool (*encodes)(char)) {
+    QByteArray encoded;
+    for (const char byte : bytes)
+        encoded += encodes(byte) ? '%' + QByteArray(1, byte).toHex().toUpper() : QByteArray(1, byte);
+    return encoded;
+}
+
 // A Location that names no address a request can go to. Its bytes are shown as a URL carries them: anything
 // but a printable character percent-encoded, so no control character reaches the text.
 std::exception_ptr unparsableRedirectError(const QByteArray& location) {
-    QByteArray shown;
-    for (const char byte : location) {
-        if (byte > ' ' && byte < '\x7f' && byte != '%')
-            shown += byte;
-        else
-            shown += '%' + QByteArray(1, byte).toHex().toUpper();
-    }
+    const QByteArray shown =
+        percentEncoded(location, [](char byte) { return !(byte > ' ' && byte < '\x7f' && byte != '%'); });
     return transportError(
         QStringLiteral("The redirect target URL could not be parsed: “%1”").arg(QString::fromLatin1(shown)),
         QNetworkReply::ProtocolUnknownError);
@@ -150,6 +153,43 @@ bool curlReady() {
 
 bool isWebScheme(const QString& scheme) {
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+bool isSlash(char byte) {
+    return byte == '/' || byte == '\\';
+}
+
+// A Location as the URL standard reads it against an http or https address, in the form QUrl reads the same
+// way. Each byte past ASCII goes as it came, percent-encoded ("caf\xE9" asks for "caf%E9", UTF-8 for its
+// bytes; a host's are read as UTF-8 and made ASCII). Slashes and backslashes before a host count as
+// "//" however many there are; the address's own scheme without them names a place on its host ("http:x"),
+// the other web scheme is followed by its host whatever comes between ("https:/host").
+QByteArray standardLocation(const QByteArray& location, const QString& addressScheme) {
+    const QByteArray text = percentEncoded(location, [](char byte) { return quint8(byte) >= 0x80; });
+    const auto isLetter = [](char byte) {
+        return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
+    };
+    qsizetype at = 0;
+    QByteArray scheme;
+    if (!text.isEmpty() && isLetter(text[0])) {
+        qsizetype end = 1;
+        while (end < text.size() && (isLetter(text[end]) || (text[end] >= '0' && text[end] <= '9') ||
+                                     text[end] == '+' || text[end] == '-' || text[end] == '.'))
+            ++end;
+        if (end < text.size() && text[end] == ':') {
+            scheme = text.left(end).toLower();
+            at = end + 1;
+        }
+    }
+    if (!isWebScheme(addressScheme) || (!scheme.isEmpty() && !isWebScheme(QString::fromLatin1(scheme))))
+        return text;
+    qsizetype slashes = 0;
+    while (at + slashes < text.size() && isSlash(text[at + slashes]))
+        ++slashes;
+    const QByteArray rest = text.mid(at + slashes);
+    if (!scheme.isEmpty() && scheme != addressScheme.toLatin1()) return scheme + "://" + rest;
+    if (slashes >= 2) return (scheme.isEmpty() ? QByteArray() : scheme + ':') + "//" + rest;
+    return (slashes == 1 ? "/" : "") + rest;
 }
 
 // This machine by name or by address: "localhost" and the names below it, 127.0.0.0/8 and ::1.
@@ -430,14 +470,16 @@ private:
     }
 
     // Makes the hop that follows the redirect just answered, with the rules a browser keeps: its Location
-    // read against the hop's address; never from https to http, only to http or https; a 303 turns every
-    // method but GET and HEAD into a GET, a 301 or 302 turns a POST into one; credentials go only to the
-    // first hop's origin. False when the call ended here.
+    // read against the hop's address as the URL standard reads it; never from https to http, only to http or
+    // https; a 303 turns every method but GET and HEAD into a GET, a 301 or 302 turns a POST into one;
+    // credentials go only to the first hop's origin. False when the call ended here.
     bool takeRedirect(Hop& hop) {
         Hop next;
         const bool hasControls = std::any_of(redirectLocation_.begin(), redirectLocation_.end(),
                                              [](char byte) { return quint8(byte) < 0x20 || byte == '\x7f'; });
-        if (!hasControls) next.url = hop.url.resolved(QUrl::fromEncoded(redirectLocation_));
+        if (!hasControls)
+            next.url =
+                hop.url.resolved(QUrl::fromEncoded(standardLocation(redirectLocation_, hop.url.scheme())));
         if (!next.url.isValid() || next.url.scheme().isEmpty() ||
             (isWebScheme(next.url.scheme()) && next.url.host().isEmpty())) {
             fail(unparsableRedirectError(redirectLocation_));

@@ -799,6 +799,50 @@ TEST(LiveHTTPFetcher, ARedirectKeepsTheMethodRulesAndSendsCredentialsOnlyToTheFi
     EXPECT_EQ(other.requests()[0].header("X-Client"), "quillane");
 }
 
+// A Location goes where its server meant, as browsers and curl read it: each byte past ASCII as it came,
+// percent-encoded (an older server's Latin-1 "é" as well as UTF-8, in a path and in a query; an international
+// host name made ASCII), and any run of slashes or backslashes before a host as "//".
+TEST(LiveHTTPFetcher, ARedirectGoesWhereItsLocationMeansAsBrowsersReadIt) {
+    LoopbackHttpServer server;
+    LoopbackHttpServer other;
+    const QByteArray port = QByteArray::number(server.port());
+    const QByteArray here = "127.0.0.1:" + port;
+    const QByteArray there = "127.0.0.1:" + QByteArray::number(other.port());
+    const QByteArray international = "b\xC3\xBC" // "bücher" in UTF-8
+                                     "cher.localhost:" +
+                                     port;
+    const struct {
+        QByteArray location;
+        const LoopbackHttpServer& reached;
+        QByteArray url; // the answer's, its path and query the target sent
+    } cases[] = {
+        {"/final/caf\xE9", server, "http://" + here + "/final/caf%E9"},
+        {"/final/menu?dish=caf\xE9&x=1", server, "http://" + here + "/final/menu?dish=caf%E9&x=1"},
+        {"/final/caf\xC3\xA9", server, "http://" + here + "/final/caf%C3%A9"},
+        {"http://" + international + "/x", server, "http://xn--bcher-kva.localhost:" + port + "/x"},
+        {"///" + there + "/x", other, "http://" + there + "/x"},
+        {"/\\" + there + "/x?y", other, "http://" + there + "/x?y"},
+        {"http:////" + there + "/x", other, "http://" + there + "/x"},
+        {"http:/final/x", server, "http://" + here + "/final/x"},
+    };
+    LiveHTTPFetcher fetcher;
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.location.toStdString());
+        const QString path = QStringLiteral("/moved/%1").arg(i);
+        server.route(path, {.status = 302, .headers = {{"Location", c.location}}});
+        const auto failed = transportErrorOf([&] {
+            const auto [body, response] = fetcher.data(get(server.url(path)));
+            EXPECT_EQ(response.statusCode, 404); // the target has no route
+            EXPECT_EQ(QString::fromLatin1(response.url.toEncoded()), QString::fromLatin1(c.url));
+        });
+        EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
+        ASSERT_FALSE(c.reached.requests().isEmpty());
+        EXPECT_EQ(c.reached.requests().last().target, QString::fromLatin1(QUrl::fromEncoded(c.url).toEncoded(
+                                                          QUrl::RemoveScheme | QUrl::RemoveAuthority)));
+    }
+}
+
 // A redirect the fetcher will not follow fails with a text of the product's own, never one naming the
 // library below it. (From https to http: ARedirectFromHttpsToHttpIsRefused.)
 TEST(LiveHTTPFetcher, ARedirectThatIsNotFollowedSaysWhyInTheProductsWords) {
