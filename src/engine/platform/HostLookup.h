@@ -1,10 +1,9 @@
 #pragma once
-// The questions a request asks the system before it connects (which proxy to take, the addresses of a
-// host), asked on a thread of their own, so that their caller waits only until its own deadline or stop
-// request. A name server that takes questions and never answers holds the system's lookup for its whole
-// time (5 s a try and several tries, more on some networks), and a proxy auto-configuration script whose
-// server is silent holds the proxy decision as long; questions their caller stopped waiting for end on
-// their own and touch nothing but their own answer.
+// The lookup of a host a request connects to, asked on a thread of its own, so that its caller waits only
+// until its own deadline or stop request. A name server that takes questions and never answers holds the
+// system's lookup for its whole time (5 s a try and several tries, more on some networks); a lookup its
+// caller stopped waiting for ends on its own and touches nothing but its own answer. (The proxy decision
+// is asked in turn, one question at a time: SystemProxy.)
 
 #include <QString>
 #include <QStringList>

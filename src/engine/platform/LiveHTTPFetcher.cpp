@@ -3,11 +3,11 @@
 #include "platform/FileDescriptor.h"
 #include "platform/HostLookup.h"
 #include "platform/PlatformError.h"
+#include "platform/SystemProxy.h"
 #include "platform/UserTemporaryFolder.h"
 
 #include <QHostAddress>
 #include <QLocale>
-#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QTemporaryFile>
 
@@ -108,16 +108,19 @@ std::exception_ptr unknownProtocolError(const QString& scheme) {
                           QNetworkReply::ProtocolUnknownError);
 }
 
+// `bytes` with each byte that `encodes` picks written as "%XX".
+QByteArray percentEncoded(const QByteArray& bytes, bool (*encodes)(char)) {
+    QByteArray encoded;
+    for (const char byte : bytes)
+        encoded += encodes(byte) ? '%' + QByteArray(1, byte).toHex().toUpper() : QByteArray(1, byte);
+    return encoded;
+}
+
 // A Location that names no address a request can go to. Its bytes are shown as a URL carries them: anything
 // but a printable character percent-encoded, so no control character reaches the text.
 std::exception_ptr unparsableRedirectError(const QByteArray& location) {
-    QByteArray shown;
-    for (const char byte : location) {
-        if (byte > ' ' && byte < '\x7f' && byte != '%')
-            shown += byte;
-        else
-            shown += '%' + QByteArray(1, byte).toHex().toUpper();
-    }
+    const QByteArray shown =
+        percentEncoded(location, [](char byte) { return !(byte > ' ' && byte < '\x7f' && byte != '%'); });
     return transportError(
         QStringLiteral("The redirect target URL could not be parsed: “%1”").arg(QString::fromLatin1(shown)),
         QNetworkReply::ProtocolUnknownError);
@@ -152,6 +155,43 @@ bool isWebScheme(const QString& scheme) {
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
+bool isSlash(char byte) {
+    return byte == '/' || byte == '\\';
+}
+
+// A Location as the URL standard reads it against an http or https address, in the form QUrl reads the same
+// way. Each byte past ASCII goes as it came, percent-encoded ("caf\xE9" asks for "caf%E9", UTF-8 for its
+// bytes; a host's are read as UTF-8 and made ASCII). Slashes and backslashes before a host count as
+// "//" however many there are; the address's own scheme without them names a place on its host ("http:x"),
+// the other web scheme is followed by its host whatever comes between ("https:/host").
+QByteArray standardLocation(const QByteArray& location, const QString& addressScheme) {
+    const QByteArray text = percentEncoded(location, [](char byte) { return quint8(byte) >= 0x80; });
+    const auto isLetter = [](char byte) {
+        return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
+    };
+    qsizetype at = 0;
+    QByteArray scheme;
+    if (!text.isEmpty() && isLetter(text[0])) {
+        qsizetype end = 1;
+        while (end < text.size() && (isLetter(text[end]) || (text[end] >= '0' && text[end] <= '9') ||
+                                     text[end] == '+' || text[end] == '-' || text[end] == '.'))
+            ++end;
+        if (end < text.size() && text[end] == ':') {
+            scheme = text.left(end).toLower();
+            at = end + 1;
+        }
+    }
+    if (!isWebScheme(addressScheme) || (!scheme.isEmpty() && !isWebScheme(QString::fromLatin1(scheme))))
+        return text;
+    qsizetype slashes = 0;
+    while (at + slashes < text.size() && isSlash(text[at + slashes]))
+        ++slashes;
+    const QByteArray rest = text.mid(at + slashes);
+    if (!scheme.isEmpty() && scheme != addressScheme.toLatin1()) return scheme + "://" + rest;
+    if (slashes >= 2) return (scheme.isEmpty() ? QByteArray() : scheme + ':') + "//" + rest;
+    return (slashes == 1 ? "/" : "") + rest;
+}
+
 // This machine by name or by address: "localhost" and the names below it, 127.0.0.0/8 and ::1.
 bool isLoopbackName(const QString& host) {
     const QString name = host.toLower();
@@ -166,33 +206,6 @@ bool isLoopbackHost(const QString& host) {
 
 bool isAddress(const QString& host) {
     return !QHostAddress(host).isNull();
-}
-
-// The first proxy of `proxies` that libcurl can take, in its form; empty for none, which also keeps libcurl
-// from reading the *_proxy variables on its own.
-QByteArray proxyOf(const QList<QNetworkProxy>& proxies) {
-    for (const QNetworkProxy& proxy : proxies) {
-        QUrl address;
-        switch (proxy.type()) {
-        case QNetworkProxy::NoProxy:
-            return {};
-        case QNetworkProxy::HttpProxy:
-        case QNetworkProxy::HttpCachingProxy:
-            address.setScheme(QStringLiteral("http"));
-            break;
-        case QNetworkProxy::Socks5Proxy:
-            address.setScheme(QStringLiteral("socks5h"));
-            break;
-        default:
-            continue;
-        }
-        address.setHost(proxy.hostName());
-        address.setPort(proxy.port() > 0 ? proxy.port() : 1080); // always named: the lookup needs it
-        address.setUserName(proxy.user());
-        address.setPassword(proxy.password());
-        return address.toEncoded();
-    }
-    return {};
 }
 
 bool hasHeader(const HTTPHeaders& headers, const QByteArray& name) {
@@ -233,15 +246,6 @@ Destination destinationOf(const QUrl& url, const QByteArray& proxy) {
     return {url.host(QUrl::FullyEncoded), portOf(url), false};
 }
 
-// Where a hop connects, as the system answered on the hop's own thread: the proxy, the host connected to
-// and its addresses (none when it is looked up by nobody: an address, a name of this machine's).
-struct Route {
-    QByteArray proxy;
-    Destination destination;
-    bool lookedUp = false;
-    QStringList addresses;
-};
-
 // The addresses of a destination in libcurl's resolve form ("host:port:addr,[addr6]"): with them libcurl
 // never looks a name up itself, whose lookup a call would have to wait for past its deadline and its
 // stop request.
@@ -281,10 +285,10 @@ struct Hop {
 // hop is driven on the calling thread; the call's clocks run from its start across every hop.
 class Transfer {
 public:
-    Transfer(Mode mode, HTTPRequest request, qint64 byteLimit, const LiveHTTPFetcher::SystemQuestions& system,
-             double timeLimitSeconds = 0)
+    Transfer(Mode mode, HTTPRequest request, qint64 byteLimit,
+             std::shared_ptr<const LiveHTTPFetcher::SystemQuestions> system, double timeLimitSeconds = 0)
         : mode_(mode)
-        , system_(system)
+        , system_(std::move(system))
         , request_(std::move(request))
         , byteLimit_(byteLimit)
         , timeLimitSeconds_(timeLimitSeconds)
@@ -373,51 +377,68 @@ private:
 
     // Where the hop connects, with the addresses in libcurl's resolve form. This machine is reached directly,
     // as the system's own clients do, whatever a proxy setting says, at its own addresses. For any other
-    // host the system's proxy decision (which may run a proxy auto-configuration script and wait on its
-    // server) and the lookup of the host connected to are asked on a thread of their own, for no longer than
-    // the call's clocks allow. False when the call ended here.
+    // host the proxy is decided (proxyFor), then the host connected to is looked up on a thread of its own,
+    // for no longer than the call's clocks allow. False when the call ended here.
     bool route(const std::stop_token& stop, QByteArray& proxy, QByteArray& resolved) {
         if (!isWebScheme(hop_.url.scheme())) return true; // libcurl refuses it
-        Route route;
-        if (isLoopbackHost(hop_.url.host())) {
-            route.destination = destinationOf(hop_.url, {});
-        } else {
-            auto answer = std::make_shared<Route>();
-            const HostLookup::Outcome outcome = HostLookup::ask(
-                [answer, url = hop_.url, proxiesFor = system_.proxiesFor] {
-                    answer->proxy = proxyOf(proxiesFor(QNetworkProxyQuery(url)));
-                    answer->destination = destinationOf(url, answer->proxy);
-                    const QString& host = answer->destination.host;
-                    answer->lookedUp = !host.isEmpty() && !isAddress(host) && !isLoopbackName(host);
-                    if (answer->lookedUp) answer->addresses = HostLookup::addressesOf(host);
-                },
-                lookupDeadline(), stop, system_.startThread);
-            switch (outcome) {
-            case HostLookup::Outcome::answered:
-                break;
-            case HostLookup::Outcome::notStarted:
-                fail(notLookedUpError(hop_.url.host()));
-                return false;
-            case HostLookup::Outcome::timedOut:
-                fail(timedOutError());
-                return false;
-            case HostLookup::Outcome::stopped:
-                fail(canceledError());
-                return false;
-            }
-            route = *answer;
+        if (!isLoopbackHost(hop_.url.host()) && !proxyFor(stop, proxy)) return false;
+        const Destination destination = destinationOf(hop_.url, proxy);
+        if (isLoopbackName(destination.host)) {
+            resolved = resolveEntry(destination, {QStringLiteral("127.0.0.1"), QStringLiteral("::1")});
+            return true;
         }
-        proxy = route.proxy;
-        if (isLoopbackName(route.destination.host)) {
-            resolved = resolveEntry(route.destination, {QStringLiteral("127.0.0.1"), QStringLiteral("::1")});
-        } else if (route.lookedUp) {
-            if (route.addresses.isEmpty()) {
-                fail(unresolvedError(route.destination.host, route.destination.isProxy));
-                return false;
-            }
-            resolved = resolveEntry(route.destination, route.addresses);
+        if (destination.host.isEmpty() || isAddress(destination.host)) return true;
+        auto addresses = std::make_shared<QStringList>();
+        const HostLookup::Outcome outcome = HostLookup::ask(
+            [addresses, host = destination.host] { *addresses = HostLookup::addressesOf(host); },
+            lookupDeadline(), stop, system_->startThread);
+        if (!waited(outcome)) return false;
+        if (addresses->isEmpty()) {
+            fail(unresolvedError(destination.host, destination.isProxy));
+            return false;
         }
+        resolved = resolveEntry(destination, *addresses);
         return true;
+    }
+
+    // The proxy of the hop, empty for none: the system's answer (which may run a proxy auto-configuration
+    // script and wait on its server) within the call's clocks, else the *_proxy variables. False when the
+    // call ended here.
+    bool proxyFor(const std::stop_token& stop, QByteArray& proxy) {
+        if (!system_->proxiesFor) {
+            try {
+                proxy = SystemProxy::fromEnvironment(hop_.url);
+            } catch (const TransportError&) {
+                fail(std::current_exception());
+                return false;
+            }
+            return true;
+        }
+        QList<QNetworkProxy> proxies;
+        const HostLookup::Outcome outcome =
+            SystemProxy::ask(std::shared_ptr<const SystemProxy::Answerer>(system_, &system_->proxiesFor),
+                             hop_.url, proxies, lookupDeadline(), stop, system_->startThread);
+        if (!waited(outcome)) return false;
+        proxy = SystemProxy::fromAnswer(proxies);
+        return true;
+    }
+
+    // Whether the system answered the hop's question; otherwise the call ends with the reason.
+    bool waited(HostLookup::Outcome outcome) {
+        switch (outcome) {
+        case HostLookup::Outcome::answered:
+            return true;
+        case HostLookup::Outcome::notStarted:
+            fail(notLookedUpError(hop_.url.host()));
+            break;
+        case HostLookup::Outcome::timedOut:
+            fail(timedOutError());
+            break;
+        case HostLookup::Outcome::stopped:
+            fail(canceledError());
+            break;
+        }
+        return false;
     }
 
     // The first of the call's deadline and its idle limit; a century when it has neither.
@@ -430,14 +451,16 @@ private:
     }
 
     // Makes the hop that follows the redirect just answered, with the rules a browser keeps: its Location
-    // read against the hop's address; never from https to http, only to http or https; a 303 turns every
-    // method but GET and HEAD into a GET, a 301 or 302 turns a POST into one; credentials go only to the
-    // first hop's origin. False when the call ended here.
+    // read against the hop's address as the URL standard reads it; never from https to http, only to http or
+    // https; a 303 turns every method but GET and HEAD into a GET, a 301 or 302 turns a POST into one;
+    // credentials go only to the first hop's origin. False when the call ended here.
     bool takeRedirect(Hop& hop) {
         Hop next;
         const bool hasControls = std::any_of(redirectLocation_.begin(), redirectLocation_.end(),
                                              [](char byte) { return quint8(byte) < 0x20 || byte == '\x7f'; });
-        if (!hasControls) next.url = hop.url.resolved(QUrl::fromEncoded(redirectLocation_));
+        if (!hasControls)
+            next.url =
+                hop.url.resolved(QUrl::fromEncoded(standardLocation(redirectLocation_, hop.url.scheme())));
         if (!next.url.isValid() || next.url.scheme().isEmpty() ||
             (isWebScheme(next.url.scheme()) && next.url.host().isEmpty())) {
             fail(unparsableRedirectError(redirectLocation_));
@@ -789,7 +812,7 @@ private:
     }
 
     const Mode mode_;
-    const LiveHTTPFetcher::SystemQuestions& system_;
+    const std::shared_ptr<const LiveHTTPFetcher::SystemQuestions> system_;
     const HTTPRequest request_;
     const qint64 byteLimit_;
     const double timeLimitSeconds_;
@@ -825,7 +848,7 @@ LiveHTTPFetcher::LiveHTTPFetcher(qint64 downloadByteLimit)
 
 LiveHTTPFetcher::LiveHTTPFetcher(qint64 downloadByteLimit, SystemQuestions system)
     : downloadByteLimit_(downloadByteLimit)
-    , system_(std::move(system)) {}
+    , system_(std::make_shared<const SystemQuestions>(std::move(system))) {}
 
 std::pair<QByteArray, HTTPResponse> LiveHTTPFetcher::data(const HTTPRequest& request, std::stop_token stop) {
     Transfer transfer(Mode::data, request, request.maxBodyBytes, system_);

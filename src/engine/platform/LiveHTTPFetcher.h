@@ -4,20 +4,24 @@
 // Every call runs its transfer on the calling (worker) thread and blocks that thread until the answer is
 // complete or the call ends early: its deadline, its idle limit, a body or a head past its limit, an
 // answer that cannot be decoded, or a stop request on the caller's token. Its deadline and its stop hold
-// while the system is asked which proxy to take and a name is looked up too: each hop asks on a thread of
-// its own, which the call leaves behind when it ends first. Each hop of a call (the request, then each
-// redirect) has a connection of its own, and a redirect's hop ends with its head: its body is never read.
-// When a call returns its connection is closed and nothing of the process reads that answer any more, so
-// no other request ever waits behind it. The GUI thread's event loop is never needed.
+// before the connection too. Outside a Mac the proxy comes from the *_proxy variables, read on the calling
+// thread; on a Mac the system's network settings name it, asked one question at a time for the whole
+// process on one thread (SystemProxy), which a hop waits for no longer than its call's clocks allow. A
+// name is looked up on a thread of its own, which the call leaves behind when it ends first. Each hop of a
+// call (the request, then each redirect) has a connection of its own, and a redirect's hop ends with its
+// head: its body is never read. When a call returns its connection is closed and nothing of the process
+// reads that answer any more, so no other request ever waits behind it. The GUI thread's event loop is
+// never needed.
 
 #include "platform/HTTPFetching.h"
 #include "platform/HostLookup.h"
+#include "platform/SystemProxy.h"
 
-#include <QList>
-#include <QNetworkProxy>
+#if defined(__APPLE__)
 #include <QNetworkProxyFactory>
+#endif
 
-#include <functional>
+#include <memory>
 
 namespace qlan {
 
@@ -28,13 +32,17 @@ public:
     // A download ends after this long without a byte; it has no deadline.
     static constexpr double downloadIdleTimeoutSeconds = 60.0;
 
-    // What a hop asks the system before it connects, and how the thread it asks on is made; a test may
+    // What a hop asks the system before it connects, and how the threads it asks on are made; a test may
     // play either.
     struct SystemQuestions {
-        // The proxies the system names for an address, in order (on a Mac its network settings, elsewhere
-        // the *_proxy variables). Asked of every host but this machine.
-        std::function<QList<QNetworkProxy>(const QNetworkProxyQuery&)> proxiesFor =
-            &QNetworkProxyFactory::systemProxyForQuery;
+        // The proxies the system names for an address, in order: on a Mac its network settings. Asked of
+        // every host but this machine, one question at a time (SystemProxy::ask). None: the *_proxy
+        // variables, read at once (SystemProxy::fromEnvironment), which is what the system names elsewhere.
+#if defined(__APPLE__)
+        SystemProxy::Answerer proxiesFor = &QNetworkProxyFactory::systemProxyForQuery;
+#else
+        SystemProxy::Answerer proxiesFor;
+#endif
         HostLookup::ThreadStarter startThread = &HostLookup::startDetached;
     };
 
@@ -48,7 +56,7 @@ public:
 
 private:
     qint64 downloadByteLimit_;
-    SystemQuestions system_;
+    std::shared_ptr<const SystemQuestions> system_;
 };
 
 } // namespace qlan

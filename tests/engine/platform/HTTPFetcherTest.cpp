@@ -22,13 +22,17 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <future>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -78,6 +82,11 @@ QByteArray gzipped(const QByteArray& data) {
         for (int shift = 0; shift < 32; shift += 8)
             member += char((word >> shift) & 0xFF);
     return member;
+}
+
+// Makes no thread, as a process at its limit.
+void noThreadStarter(const std::function<void()>&) {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
 }
 
 double secondsSince(const QElapsedTimer& clock) {
@@ -799,6 +808,50 @@ TEST(LiveHTTPFetcher, ARedirectKeepsTheMethodRulesAndSendsCredentialsOnlyToTheFi
     EXPECT_EQ(other.requests()[0].header("X-Client"), "quillane");
 }
 
+// A Location goes where its server meant, as browsers and curl read it: each byte past ASCII as it came,
+// percent-encoded (an older server's Latin-1 "é" as well as UTF-8, in a path and in a query; an international
+// host name made ASCII), and any run of slashes or backslashes before a host as "//".
+TEST(LiveHTTPFetcher, ARedirectGoesWhereItsLocationMeansAsBrowsersReadIt) {
+    LoopbackHttpServer server;
+    LoopbackHttpServer other;
+    const QByteArray port = QByteArray::number(server.port());
+    const QByteArray here = "127.0.0.1:" + port;
+    const QByteArray there = "127.0.0.1:" + QByteArray::number(other.port());
+    const QByteArray international = "b\xC3\xBC" // "bücher" in UTF-8
+                                     "cher.localhost:" +
+                                     port;
+    const struct {
+        QByteArray location;
+        const LoopbackHttpServer& reached;
+        QByteArray url; // the answer's, its path and query the target sent
+    } cases[] = {
+        {"/final/caf\xE9", server, "http://" + here + "/final/caf%E9"},
+        {"/final/menu?dish=caf\xE9&x=1", server, "http://" + here + "/final/menu?dish=caf%E9&x=1"},
+        {"/final/caf\xC3\xA9", server, "http://" + here + "/final/caf%C3%A9"},
+        {"http://" + international + "/x", server, "http://xn--bcher-kva.localhost:" + port + "/x"},
+        {"///" + there + "/x", other, "http://" + there + "/x"},
+        {"/\\" + there + "/x?y", other, "http://" + there + "/x?y"},
+        {"http:////" + there + "/x", other, "http://" + there + "/x"},
+        {"http:/final/x", server, "http://" + here + "/final/x"},
+    };
+    LiveHTTPFetcher fetcher;
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.location.toStdString());
+        const QString path = QStringLiteral("/moved/%1").arg(i);
+        server.route(path, {.status = 302, .headers = {{"Location", c.location}}});
+        const auto failed = transportErrorOf([&] {
+            const auto [body, response] = fetcher.data(get(server.url(path)));
+            EXPECT_EQ(response.statusCode, 404); // the target has no route
+            EXPECT_EQ(QString::fromLatin1(response.url.toEncoded()), QString::fromLatin1(c.url));
+        });
+        EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
+        ASSERT_FALSE(c.reached.requests().isEmpty());
+        EXPECT_EQ(c.reached.requests().last().target, QString::fromLatin1(QUrl::fromEncoded(c.url).toEncoded(
+                                                          QUrl::RemoveScheme | QUrl::RemoveAuthority)));
+    }
+}
+
 // A redirect the fetcher will not follow fails with a text of the product's own, never one naming the
 // library below it. (From https to http: ARedirectFromHttpsToHttpIsRefused.)
 TEST(LiveHTTPFetcher, ARedirectThatIsNotFollowedSaysWhyInTheProductsWords) {
@@ -841,16 +894,20 @@ TEST(LiveHTTPFetcher, ARedirectThatIsNotFollowedSaysWhyInTheProductsWords) {
     }
 }
 
-// This machine is reached directly, whatever proxy the environment names; other hosts go through it
-// (here a closed port, so they fail).
-TEST(LiveHTTPFetcher, LoopbackGoesDirectWhateverProxyTheEnvironmentNames) {
+// This machine is reached directly, whatever proxy the system names; other hosts go through it. The
+// system's answer is the test's own (a proxy on a closed port), so nothing is looked up or sent beyond this
+// machine, and both halves run on every system.
+TEST(LiveHTTPFetcher, LoopbackGoesDirectWhateverProxyTheSystemNames) {
     LoopbackHttpServer server;
     server.route("/short", {.body = "short"});
-    const QByteArray dead = "http://127.0.0.1:" + QByteArray::number(LoopbackHttpServer::refusedPort());
-    const ScopedVariable http("http_proxy", dead), httpUpper("HTTP_PROXY", dead), https("https_proxy", dead),
-        httpsUpper("HTTPS_PROXY", dead), all("all_proxy", dead), allUpper("ALL_PROXY", dead),
-        none("no_proxy", std::nullopt), noneUpper("NO_PROXY", std::nullopt);
-    LiveHTTPFetcher fetcher;
+    const auto asked = std::make_shared<std::atomic<int>>(0);
+    LiveHTTPFetcher::SystemQuestions closed;
+    closed.proxiesFor = [asked, port = LoopbackHttpServer::refusedPort()](const QNetworkProxyQuery&) {
+        ++*asked;
+        return QList<QNetworkProxy>{
+            QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), port)};
+    };
+    LiveHTTPFetcher fetcher(LiveHTTPFetcher::defaultDownloadByteLimit, closed);
 
     for (const QUrl& url :
          {server.url("/short"), QUrl(QStringLiteral("http://localhost:%1/short").arg(server.port())),
@@ -860,75 +917,160 @@ TEST(LiveHTTPFetcher, LoopbackGoesDirectWhateverProxyTheEnvironmentNames) {
                              << failed->localizedDescription().toStdString();
         EXPECT_EQ(fetcher.sampleBytes(get(url), 100, 5.0).bytes, 5) << url.toString().toStdString();
     }
-#if defined(__APPLE__)
-    // A Mac takes its proxy from the network settings, not from these variables: a request for another
-    // host would go direct there and leave this machine, so only the loopback half is checked.
-#else
-    // Here the variables are the system's proxy setting, and every other host goes through it.
+    EXPECT_EQ(*asked, 0);
     const auto error = transportErrorOf([&] { fetcher.data(get(QUrl("http://downloads.quillane.test/"))); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), QNetworkReply::ProxyConnectionRefusedError);
-#endif
+    EXPECT_EQ(*asked, 1);
 }
 
-// What a hop asks the system before it connects keeps the call's clocks: a proxy decision that never
-// answers (a proxy auto-configuration script whose server is silent) ends the call at its deadline or its
-// cancel, and where no thread can be made to ask on the call fails at once. The threads left behind end
-// once the decision comes. The host is an address for documentation: nothing is looked up or sent.
+#if !defined(__APPLE__)
+// Outside a Mac the proxy comes from the *_proxy variables as curl reads them: http_proxy in lower case
+// only, the others in either (lower case first), all_proxy where the scheme's own is unset or empty, and the
+// hosts no_proxy names ("*", a name and the names below it, a range of addresses) reached directly; a setting
+// that is not a proxy address fails the call in words about it. The proxies are loopback servers, and a host
+// reached directly shows in its lookup, for which no thread can be made: nothing leaves this machine.
+TEST(LiveHTTPFetcher, OutsideAMacTheProxyComesFromTheVariablesAsCurlReadsThem) {
+    LoopbackHttpServer first;
+    LoopbackHttpServer second;
+    const QByteArray one = "http://127.0.0.1:" + QByteArray::number(first.port());
+    const QByteArray two = "127.0.0.1:" + QByteArray::number(second.port()); // http:// when none is named
+    LiveHTTPFetcher::SystemQuestions noThread;
+    noThread.startThread = noThreadStarter;
+    LiveHTTPFetcher fetcher(LiveHTTPFetcher::defaultDownloadByteLimit, noThread);
+    const QString http = QStringLiteral("http://downloads.quillane.test/x");
+    const QString https = QStringLiteral("https://downloads.quillane.test/x");
+    const QString direct = QStringLiteral("Could not look up host: downloads.quillane.test");
+
+    const struct {
+        std::map<std::string, QByteArray> variables;
+        QString url;
+        const LoopbackHttpServer* reached; // the proxy, or nullptr...
+        QString target;                    // ...the target it was sent, or the call's error
+    } cases[] = {
+        {{{"http_proxy", one}}, http, &first, http},
+        {{{"HTTP_PROXY", one}}, http, nullptr, direct},
+        {{{"HTTP_PROXY", one}, {"ALL_PROXY", two}}, http, &second, http},
+        {{{"https_proxy", one}, {"HTTPS_PROXY", two}}, https, &first, "downloads.quillane.test:443"},
+        {{{"HTTPS_PROXY", two}, {"http_proxy", one}}, https, &second, "downloads.quillane.test:443"},
+        {{{"all_proxy", one}, {"ALL_PROXY", two}}, http, &first, http},
+        {{{"http_proxy", ""}, {"all_proxy", two}}, http, &second, http},
+        {{{"http_proxy", one}, {"no_proxy", "example.test, quillane.test"}}, http, nullptr, direct},
+        {{{"http_proxy", one}, {"NO_PROXY", ".quillane.test"}}, http, nullptr, direct},
+        {{{"http_proxy", one}, {"no_proxy", "*"}}, http, nullptr, direct},
+        {{{"http_proxy", one}, {"no_proxy", "illane.test,ads.quillane.test"}}, http, &first, http},
+        {{{"http_proxy", one}, {"no_proxy", "203.0.113,198.51.100.0/24"}},
+         "http://203.0.113.7/x",
+         &first,
+         "http://203.0.113.7/x"},
+        {{{"http_proxy", one}}, second.url("/x").toString(), &second, "/x"},
+        {{{"http_proxy", "wpad://"}, {"all_proxy", one}},
+         http,
+         nullptr,
+         "The proxy setting http_proxy is not a proxy address: “wpad://”"},
+        {{{"ALL_PROXY", "pac+http://wpad.quillane.test/proxy.pac"}},
+         http,
+         nullptr,
+         "The proxy setting ALL_PROXY is not a proxy address: “pac+http://wpad.quillane.test/proxy.pac”"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url.toStdString() + " " + std::to_string(&c - cases));
+        std::deque<ScopedVariable> variables;
+        for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                                 "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
+            const auto set = c.variables.find(name);
+            variables.emplace_back(name,
+                                   set == c.variables.end() ? std::nullopt : std::optional(set->second));
+        }
+        const qsizetype before = c.reached ? c.reached->requests().size() : 0;
+        const auto error = transportErrorOf([&] { fetcher.data(get(QUrl(c.url))); });
+        if (c.reached) {
+            ASSERT_EQ(c.reached->requests().size(), before + 1);
+            EXPECT_EQ(c.reached->requests().last().target, c.target);
+        } else {
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->localizedDescription(), c.target);
+        }
+    }
+}
+#endif
+
+// What a hop asks the system before it connects keeps the call's clocks, and the system is asked one
+// question at a time: calls whose proxy decision never answers (a proxy auto-configuration script whose
+// server is silent) end at their deadline or their cancel, a question waiting behind the one being asked
+// as long as its call does, on no thread of its own; a question whose calls have ended is never asked, and
+// where no thread can be made to ask on the call fails at once. The host is an address for documentation:
+// nothing is looked up or sent.
 TEST(LiveHTTPFetcher, TheProxyDecisionKeepsTheCallsClocksAndNeedsItsOwnThread) {
     // Never answers while the test runs: its end (the promise kept, or broken by a failure) lets the
-    // decisions left behind go on.
+    // decision being asked go on.
     std::promise<void> testEnds;
+    const auto asked = std::make_shared<std::atomic<int>>(0);
     LiveHTTPFetcher::SystemQuestions silent;
-    silent.proxiesFor = [ended = testEnds.get_future().share()](const QNetworkProxyQuery&) {
+    silent.proxiesFor = [asked, ended = testEnds.get_future().share()](const QNetworkProxyQuery&) {
+        ++*asked;
         ended.wait();
         return QList<QNetworkProxy>{QNetworkProxy(QNetworkProxy::NoProxy)};
     };
-    LiveHTTPFetcher::SystemQuestions noThread;
-    noThread.startThread = [](const std::function<void()>&) {
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    };
-    const qsizetype threads = threadCount();
+    LiveHTTPFetcher::SystemQuestions noThread = silent;
+    noThread.startThread = noThreadStarter;
+    const int threads = threadCount();
 
     const struct {
         const char* what;
         const LiveHTTPFetcher::SystemQuestions& system;
+        int calls; // at once, each to an address of its own
         double deadline;
         int stopAfterMs; // < 0: no cancel
         QString text;
         QNetworkReply::NetworkError code;
         double endsAfter;
     } cases[] = {
-        {"at the deadline", silent, 1.0, -1, "The request timed out.", QNetworkReply::TimeoutError, 1.0},
-        {"at a cancel", silent, 30.0, 300, "Operation canceled", QNetworkReply::OperationCanceledError, 0.3},
-        {"without a thread", noThread, 30.0, -1, "Could not look up host: 192.0.2.1",
+        {"without a thread", noThread, 1, 30.0, -1, "Could not look up host: 192.0.2.1",
          QNetworkReply::UnknownNetworkError, 0.0},
+        {"at the deadline", silent, 8, 1.0, -1, "The request timed out.", QNetworkReply::TimeoutError, 1.0},
+        {"at a cancel", silent, 2, 30.0, 300, "Operation canceled", QNetworkReply::OperationCanceledError,
+         0.3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         LiveHTTPFetcher fetcher(LiveHTTPFetcher::defaultDownloadByteLimit, c.system);
         std::stop_source source;
+        std::vector<std::optional<TransportError>> errors(c.calls);
+        std::vector<double> seconds(c.calls);
+        std::atomic<int> running = c.calls;
+        int mostThreads = 0;
         QElapsedTimer clock;
         clock.start();
-        std::optional<TransportError> error;
         {
-            std::jthread stopper([&] {
-                if (c.stopAfterMs < 0) return;
-                std::this_thread::sleep_for(std::chrono::milliseconds(c.stopAfterMs));
-                source.request_stop();
-            });
-            error = transportErrorOf([&] {
-                fetcher.data(get(QUrl("http://192.0.2.1/index.json"), c.deadline), source.get_token());
-            });
+            std::vector<std::jthread> calls;
+            for (int i = 0; i < c.calls; ++i)
+                calls.emplace_back([&, i] {
+                    errors[i] = transportErrorOf([&] {
+                        const QUrl url(QStringLiteral("http://192.0.2.%1/index.json").arg(i + 1));
+                        fetcher.data(get(url, c.deadline), source.get_token());
+                    });
+                    seconds[i] = secondsSince(clock);
+                    --running;
+                });
+            while (running > 0) {
+                mostThreads = std::max(mostThreads, threadCount());
+                if (c.stopAfterMs >= 0 && clock.elapsed() >= c.stopAfterMs) source.request_stop();
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
         }
-        ASSERT_TRUE(error);
-        EXPECT_EQ(error->localizedDescription(), c.text);
-        EXPECT_EQ(error->code(), c.code);
-        EXPECT_GE(secondsSince(clock), c.endsAfter * 0.95);
-        EXPECT_LT(secondsSince(clock), c.endsAfter + 0.75);
+        EXPECT_LE(mostThreads, threads + c.calls + 1); // the calls and one question thread
+        for (int i = 0; i < c.calls; ++i) {
+            ASSERT_TRUE(errors[i]);
+            EXPECT_EQ(errors[i]->localizedDescription(), c.text);
+            EXPECT_EQ(errors[i]->code(), c.code);
+            EXPECT_GE(seconds[i], c.endsAfter * 0.95);
+            EXPECT_LT(seconds[i], c.endsAfter + 0.75);
+        }
     }
     testEnds.set_value();
     EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; }, 5000)) << threadCount();
+    EXPECT_EQ(*asked, 1); // the first question alone: those whose calls had ended were dropped
 }
 
 // A name server that takes questions and never answers holds a call no longer than its deadline, its

@@ -1,0 +1,215 @@
+#include "platform/SystemProxy.h"
+
+#include "platform/PlatformError.h"
+
+#include <QHostAddress>
+#include <QNetworkReply>
+#include <QStringList>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <initializer_list>
+#include <mutex>
+#include <system_error>
+#include <utility>
+
+namespace qlan {
+
+namespace {
+
+// A proxy in libcurl's form, its port always named (the lookup of its host needs it).
+QByteArray proxyAddress(const QString& scheme, const QString& host, int port, const QString& user,
+                        const QString& password) {
+    QUrl address;
+    address.setScheme(scheme);
+    address.setHost(host);
+    address.setPort(port);
+    address.setUserName(user);
+    address.setPassword(password);
+    return address.toEncoded();
+}
+
+struct Setting {
+    QByteArray name;
+    QByteArray value;
+};
+
+// The first of the variables `names` that is set and not empty; none when none is.
+Setting firstSet(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        const QByteArray value = qgetenv(name).trimmed();
+        if (!value.isEmpty()) return {name, value};
+    }
+    return {};
+}
+
+// Whether no_proxy's `list` keeps `host` off the proxy: "*" keeps every host; a name keeps itself and the
+// names below it (with a leading dot or without), an address that address, and an address with a prefix
+// length ("192.168.0.0/16") the addresses in its range.
+bool bypasses(const QString& host, const QByteArray& list) {
+    if (list == "*") return true;
+    QString name = host.toLower();
+    if (name.endsWith(QLatin1Char('.'))) name.chop(1);
+    const QHostAddress address(name);
+    for (const QByteArray& item : list.split(',')) {
+        QString entry = QString::fromLatin1(item.trimmed()).toLower();
+        if (!address.isNull()) {
+            const auto range = QHostAddress::parseSubnet(entry); // "10.1" alone is no address
+            if (entry.contains(QLatin1Char('/')) ? !range.first.isNull() && address.isInSubnet(range)
+                                                 : QHostAddress(entry) == address)
+                return true;
+            continue;
+        }
+        while (entry.startsWith(QLatin1Char('.')))
+            entry.remove(0, 1);
+        if (entry.endsWith(QLatin1Char('.'))) entry.chop(1);
+        if (!entry.isEmpty() && (name == entry || name.endsWith(QLatin1Char('.') + entry))) return true;
+    }
+    return false;
+}
+
+// A setting that names no proxy; its credentials are not shown.
+[[noreturn]] void notAProxy(const Setting& setting) {
+    QByteArray shown = setting.value;
+    const qsizetype at = shown.lastIndexOf('@');
+    if (at >= 0) shown.remove(0, at + 1);
+    throw TransportError(QStringLiteral("The proxy setting %1 is not a proxy address: “%2”")
+                             .arg(QString::fromLatin1(setting.name), QString::fromUtf8(shown)),
+                         static_cast<int>(QNetworkReply::ProxyNotFoundError));
+}
+
+// One question for the system and the callers waiting for its answer.
+struct Question {
+    std::shared_ptr<const SystemProxy::Answerer> answerer;
+    QUrl url;
+    int callers = 0;
+    bool answered = false;
+    QList<QNetworkProxy> proxies;
+};
+
+// The questions of the process: the one being asked and those waiting behind it, each with a caller.
+struct QuestionLine {
+    std::mutex mutex;
+    std::condition_variable_any changed;
+    std::shared_ptr<Question> asking;
+    std::deque<std::shared_ptr<Question>> waiting;
+    bool threadStands = false;
+};
+
+// Shared with the question thread, which may outlive every caller and the process's statics.
+const std::shared_ptr<QuestionLine>& questionLine() {
+    static const auto line = std::make_shared<QuestionLine>();
+    return line;
+}
+
+// The question thread: asks the waiting questions one after another, then ends.
+void answerInTurn(const std::shared_ptr<QuestionLine>& line) {
+    std::unique_lock lock(line->mutex);
+    while (!line->waiting.empty()) {
+        const std::shared_ptr<Question> question = line->waiting.front();
+        line->waiting.pop_front();
+        line->asking = question;
+        lock.unlock();
+        QList<QNetworkProxy> proxies = (*question->answerer)(QNetworkProxyQuery(question->url));
+        lock.lock();
+        question->proxies = std::move(proxies);
+        question->answered = true;
+        line->asking.reset();
+        line->changed.notify_all();
+    }
+    line->threadStands = false;
+}
+
+} // namespace
+
+QByteArray SystemProxy::fromEnvironment(const QUrl& url) {
+    if (bypasses(url.host(QUrl::FullyEncoded), firstSet({"no_proxy", "NO_PROXY"}).value)) return {};
+    Setting setting = url.scheme() == QLatin1String("https") ? firstSet({"https_proxy", "HTTPS_PROXY"})
+                                                             : firstSet({"http_proxy"});
+    if (setting.value.isEmpty()) setting = firstSet({"all_proxy", "ALL_PROXY"});
+    if (setting.value.isEmpty()) return {};
+    const QUrl proxy =
+        QUrl::fromEncoded(setting.value.contains("://") ? setting.value : "http://" + setting.value);
+    const QString scheme = proxy.scheme().toLower();
+    static const QStringList schemes{QStringLiteral("http"),   QStringLiteral("https"),
+                                     QStringLiteral("socks4"), QStringLiteral("socks4a"),
+                                     QStringLiteral("socks5"), QStringLiteral("socks5h")};
+    if (!proxy.isValid() || proxy.host().isEmpty() || !schemes.contains(scheme)) notAProxy(setting);
+    // The proxy looks up the host of a SOCKS request too: nothing here lets libcurl look a name up itself.
+    const QString sent = scheme == QLatin1String("socks4")   ? QStringLiteral("socks4a")
+                         : scheme == QLatin1String("socks5") ? QStringLiteral("socks5h")
+                                                             : scheme;
+    return proxyAddress(sent, proxy.host(), proxy.port(scheme == QLatin1String("https") ? 443 : 1080),
+                        proxy.userName(), proxy.password());
+}
+
+QByteArray SystemProxy::fromAnswer(const QList<QNetworkProxy>& proxies) {
+    for (const QNetworkProxy& proxy : proxies) {
+        QString scheme;
+        switch (proxy.type()) {
+        case QNetworkProxy::NoProxy:
+            return {};
+        case QNetworkProxy::HttpProxy:
+        case QNetworkProxy::HttpCachingProxy:
+            scheme = QStringLiteral("http");
+            break;
+        case QNetworkProxy::Socks5Proxy:
+            scheme = QStringLiteral("socks5h");
+            break;
+        default:
+            continue;
+        }
+        return proxyAddress(scheme, proxy.hostName(), proxy.port() > 0 ? proxy.port() : 1080, proxy.user(),
+                            proxy.password());
+    }
+    return {};
+}
+
+HostLookup::Outcome SystemProxy::ask(std::shared_ptr<const Answerer> answerer, const QUrl& url,
+                                     QList<QNetworkProxy>& proxies, HostLookup::Clock::time_point deadline,
+                                     const std::stop_token& stop, const HostLookup::ThreadStarter& start) {
+    if (stop.stop_requested()) return HostLookup::Outcome::stopped;
+    if (HostLookup::Clock::now() >= deadline) return HostLookup::Outcome::timedOut;
+    const std::shared_ptr<QuestionLine>& line = questionLine();
+    std::unique_lock lock(line->mutex);
+    const auto same = [&](const std::shared_ptr<Question>& question) {
+        return question && question->answerer == answerer && question->url == url;
+    };
+    std::shared_ptr<Question> question = same(line->asking) ? line->asking : nullptr;
+    if (!question) {
+        const auto waiting = std::find_if(line->waiting.begin(), line->waiting.end(), same);
+        question = waiting != line->waiting.end() ? *waiting : nullptr;
+    }
+    if (!question) {
+        question = std::make_shared<Question>();
+        question->answerer = std::move(answerer);
+        question->url = url;
+        line->waiting.push_back(question);
+    }
+    ++question->callers;
+    // The last caller to leave a question not yet asked takes it out of the line.
+    const auto leave = [&] {
+        if (--question->callers == 0 && question != line->asking && !question->answered)
+            line->waiting.erase(std::find(line->waiting.begin(), line->waiting.end(), question));
+    };
+    if (!line->threadStands) {
+        try {
+            start([line = line] { answerInTurn(line); });
+            line->threadStands = true;
+        } catch (const std::system_error&) {
+            leave();
+            return HostLookup::Outcome::notStarted;
+        }
+    }
+    line->changed.wait_until(lock, stop, deadline, [&] { return question->answered; });
+    if (question->answered) {
+        --question->callers;
+        proxies = question->proxies;
+        return HostLookup::Outcome::answered;
+    }
+    leave();
+    return stop.stop_requested() ? HostLookup::Outcome::stopped : HostLookup::Outcome::timedOut;
+}
+
+} // namespace qlan
