@@ -152,6 +152,10 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
         if (scrolling_) return;
         if (value != toBar(offset_)) moveTo(fromBar(value));
         following_ = offset_ >= scrollRange();
+        if (following_) { // at the bottom: the last rows as they are drawn
+            measureLastRows();
+            placeAt(scrollRange());
+        }
         syncScrollBar();
     });
 }
@@ -355,6 +359,12 @@ void OutputLinesView::scrollContentsBy(int, int) {
 void OutputLinesView::resizeEvent(QResizeEvent* event) {
     if (rewrap()) viewport()->update();
     QAbstractItemView::resizeEvent(event);
+}
+
+void OutputLinesView::changeEvent(QEvent* event) {
+    // A new font wraps the rows anew before they are drawn again.
+    if (event->type() == QEvent::FontChange && rewrap()) updateGeometries();
+    QListView::changeEvent(event);
 }
 
 bool OutputLinesView::rewrap() {

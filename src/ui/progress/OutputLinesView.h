@@ -79,6 +79,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int first, int last) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) override;
     void updateGeometries() override;

@@ -417,25 +417,34 @@ TEST(OutputListRows, RowsWithTabsAreAsHighAsTheirTextAtEveryWidth) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
     OutputLinesModel& model = shown.model;
     OutputLinesView* list = shown.list;
-    const int lineHeight = QFontMetrics(list->font()).height();
-    for (int width = 300; width <= 460; ++width) {
+    const auto rowsFitTheirText = [&](int width) -> testing::AssertionResult {
         list->resize(width, 400);
         list->viewport()->repaint();
         const QMap<int, int> onScreen = shownRows(list);
-        ASSERT_GT(onScreen.size(), 5);
+        if (onScreen.size() < 5) return testing::AssertionFailure() << onScreen.size() << " rows shown";
+        const int lineHeight = QFontMetrics(list->font()).height();
         for (int row : onScreen.keys()) {
             const QRect rect = list->visualRect(model.index(row));
             QTextLayout layout(lines[row]);
             wrapAsRow(layout, list, rect.width());
             const qreal needed = layout.lineCount() * layout.lineAt(0).height();
-            ASSERT_GE(rect.height(), std::ceil(needed)) << "row " << row << " overlaps at " << width;
-            ASSERT_LT(rect.height(), needed + lineHeight) << "row " << row << " leaves a gap at " << width;
-            if (row + 1 < lines.size()) {
-                ASSERT_EQ(list->visualRect(model.index(row + 1)).top(),
-                          rect.bottom() + 1 + 2 * list->spacing());
-            }
+            if (rect.height() < std::ceil(needed) || rect.height() >= needed + lineHeight)
+                return testing::AssertionFailure() << "row " << row << " is " << rect.height() << " high for "
+                                                   << needed << " at " << width;
+            if (row + 1 < lines.size() &&
+                list->visualRect(model.index(row + 1)).top() != rect.bottom() + 1 + 2 * list->spacing())
+                return testing::AssertionFailure() << "row " << row + 1 << " is not below its spacing";
         }
-    }
+        return testing::AssertionSuccess();
+    };
+    for (int width = 300; width <= 460; ++width)
+        ASSERT_TRUE(rowsFitTheirText(width));
+    // Wider spaces wrap the rows anew though every other glyph keeps its size.
+    QFont spaced = list->font();
+    spaced.setWordSpacing(12);
+    list->setFont(spaced);
+    for (int width = 460; width >= 440; --width)
+        ASSERT_TRUE(rowsFitTheirText(width));
 }
 
 TEST(OutputListRows, AResizeInsideATallRowKeepsTheLineAtTheTopEdge) {
