@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace qlan {
 
@@ -223,13 +224,15 @@ bool OutputLinesView::setHeight(int row, int height) {
     if (!rows_.setMeasured(row, height)) return false;
     const int change = rows_.height(row) - before;
     if (row < anchor_) {
-        offset_ += change;
-    } else if (row == anchor_) {
-        const int slot = rows_.height(row) + rows_.metrics().gap;
-        if (into_ >= slot) {
-            offset_ -= into_ - (slot - 1);
-            into_ = slot - 1;
-        }
+        offset_ += change; // what is shown stays where it is
+        return true;
+    }
+    // The rows below move: the rows shown are drawn anew.
+    viewport()->update();
+    const int slot = rows_.height(row) + rows_.metrics().gap;
+    if (row == anchor_ && into_ >= slot) {
+        offset_ -= into_ - (slot - 1);
+        into_ = slot - 1;
     }
     return true;
 }
@@ -314,7 +317,7 @@ void OutputLinesView::doItemsLayout() {
 void OutputLinesView::reset() {
     rows_.clear();
     anchor_ = into_ = 0;
-    offset_ = 0;
+    offset_ = shift_ = 0;
     readRow_ = -1;
     QListView::reset();
 }
@@ -352,12 +355,12 @@ void OutputLinesView::updateGeometries() {
 
 void OutputLinesView::scrollContentsBy(int, int) {
     // The scroll bar's steps are not the rows' pixels once the list is taller than its range, nor when
-    // rows above the top edge changed height: the rows are drawn anew.
-    viewport()->update();
+    // rows above the top edge changed height: the rows move by what the top edge moved.
+    showShift();
 }
 
 void OutputLinesView::resizeEvent(QResizeEvent* event) {
-    if (rewrap()) viewport()->update();
+    rewrap();
     QAbstractItemView::resizeEvent(event);
 }
 
@@ -373,10 +376,12 @@ bool OutputLinesView::rewrap() {
     const QFont before = rowFont_;
     const int beforeWidth = rows_.metrics().textWidth;
     rowFont_ = font();
+    viewport()->update(); // every row is drawn anew
     if (following_ || anchor_ >= rows_.count() || into_ < spacing()) {
         rows_.setMetrics(metrics);
         placeAt(following_ || rows_.count() == 0 ? scrollRange()
                                                  : rows_.top(std::min(anchor_, rows_.count() - 1)) + into_);
+        shift_ = 0;
         return true;
     }
     // The rows wrap anew; the line of the top row at the top edge stays there, as far into it as before.
@@ -409,6 +414,7 @@ bool OutputLinesView::rewrap() {
     into_ = spacing() + int(lineTop + std::clamp<qreal>(within, 0, lineHeight - 1));
     into_ = std::min(into_, rows_.height(anchor_) + metrics.gap - 1);
     offset_ = rows_.top(anchor_) + into_;
+    shift_ = 0;
     return true;
 }
 
@@ -420,6 +426,7 @@ void OutputLinesView::placeAt(qint64 offset) {
     offset = std::clamp<qint64>(offset, 0, scrollRange());
     anchor_ = std::max(0, rows_.rowAt(offset));
     into_ = rows_.count() == 0 ? 0 : int(offset - rows_.top(anchor_));
+    shift_ += offset - offset_;
     offset_ = offset;
 }
 
@@ -441,9 +448,11 @@ void OutputLinesView::scrollByPixels(qint64 delta) {
             left -= rows_.height(row) + gap;
         left = std::min<qint64>(left, rows_.height(row) + gap - 1);
     }
+    const qint64 from = offset_; // where the top edge was, with the heights just measured
     anchor_ = row;
     into_ = int(left);
     offset_ = rows_.top(row) + into_;
+    shift_ += offset_ - from;
     if (offset_ > scrollRange()) placeAt(scrollRange());
 }
 
@@ -501,12 +510,18 @@ void OutputLinesView::syncScrollBar() {
     const bool was = scrolling_;
     scrolling_ = true;
     bar->setRange(0, int(std::min<qint64>(scrollRange(), barMaximum)));
-    const int value = toBar(offset_);
-    // A new value draws the rows anew (scrollContentsBy); so does a new offset at the same value.
-    if (value == bar->value() && offset_ != syncedOffset_) viewport()->update();
-    bar->setValue(value);
-    syncedOffset_ = offset_;
+    bar->setValue(toBar(offset_));
     scrolling_ = was;
+    showShift(); // also where the scroll bar's value stayed
+}
+
+void OutputLinesView::showShift() {
+    const qint64 shift = std::exchange(shift_, 0);
+    if (shift == 0) return;
+    if (std::abs(shift) < viewport()->height())
+        viewport()->scroll(0, int(-shift));
+    else
+        viewport()->update();
 }
 
 void OutputLinesView::paintEvent(QPaintEvent* event) {

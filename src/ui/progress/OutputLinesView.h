@@ -127,14 +127,16 @@ private:
     void barAction(int action);
     // Gives the scroll bar the range and the value of where the list stands.
     void syncScrollBar();
+    // Moves the rows on screen by how far the top edge moved.
+    void showShift();
 
     OutputRowHeights rows_;
-    QFont rowFont_;           // the font the heights were measured in
-    int anchor_ = 0;          // the row at the top edge
-    int into_ = 0;            // how far the top edge is into the anchor's slot
-    qint64 offset_ = 0;       // where the top edge is: the anchor's top plus into_
-    qint64 syncedOffset_ = 0; // offset_ when the scroll bar last took it
-    int readRow_ = -1;        // the row and the character whose line a resize keeps at the top edge
+    QFont rowFont_;     // the font the heights were measured in
+    int anchor_ = 0;    // the row at the top edge
+    int into_ = 0;      // how far the top edge is into the anchor's slot
+    qint64 offset_ = 0; // where the top edge is: the anchor's top plus into_
+    qint64 shift_ = 0;  // how far the top edge moved since the rows were last moved on screen
+    int readRow_ = -1;  // the row and the character whose line a resize keeps at the top edge
     int readAt_ = 0;
 
     bool following_ = true; // the list shows its last row; false once the user scrolled up
