@@ -1,7 +1,9 @@
 // The streaming remediation screen inside its sheet, driven with stub programs: the texts of each case,
 // the output rows with the retry row's identifier, the bottom rows, the article link, the ~/.zshrc change
 // with Esc and the close control, where the focus goes as buttons go, and a close of the sheet while the
-// job runs.
+// job runs. The output list: rows as high as their text at every width and font, the keys moving the
+// rows by their step through a burst of wrapped rows, a resize inside a tall row, and a list taller than
+// the scroll bar's range.
 
 #include "ui/progress/StreamingRemediationView.h"
 #include "editions/ProductConfig.h"
