@@ -25,6 +25,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMap>
 #include <QScrollBar>
 #include <QSet>
 #include <QStyle>
@@ -32,6 +33,8 @@
 #include <QTextLayout>
 
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include <gtest/gtest.h>
 
