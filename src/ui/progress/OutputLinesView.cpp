@@ -18,7 +18,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace qlan {
 
@@ -81,6 +83,12 @@ qreal wrapLines(QTextLayout& layout, int width) {
     return y;
 }
 
+// The height of a row whose text `layout` holds, wrapped at `width`: whole lines of `lineHeight`.
+int wrappedHeight(QTextLayout& layout, int width, int lineHeight) {
+    const qreal height = wrapLines(layout, width);
+    return std::max(layout.lineCount() * lineHeight, int(std::ceil(height)));
+}
+
 // Draws a row as the style draws a row of an item view (the selection, the focus frame), its text
 // wrapped to the row's width.
 class WrappedRowDelegate : public QStyledItemDelegate {
@@ -114,6 +122,8 @@ int clampedToInt(qint64 value) {
         std::clamp<qint64>(value, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2));
 }
 
+constexpr int barMaximum = std::numeric_limits<int>::max();
+
 } // namespace
 
 OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
@@ -136,11 +146,19 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
     setViewportMargins(textFrameViewportMargins(8));
     setFocusPolicy(Qt::StrongFocus);
     rows_.setMetrics(rowMetrics());
+    rowFont_ = font();
     QScrollBar* bar = verticalScrollBar();
-    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
-        if (!scrolling_) following_ = value >= bar->maximum();
+    connect(bar, &QScrollBar::actionTriggered, this, &OutputLinesView::barAction);
+    connect(bar, &QScrollBar::valueChanged, this, [this](int value) {
+        if (scrolling_) return;
+        if (value != toBar(offset_)) moveTo(fromBar(value));
+        following_ = offset_ >= scrollRange();
+        if (following_) { // at the bottom: the last rows as they are drawn
+            measureLastRows();
+            placeAt(scrollRange());
+        }
+        syncScrollBar();
     });
-    connect(bar, &QScrollBar::rangeChanged, this, &OutputLinesView::followOutput);
 }
 void OutputLinesView::setModel(QAbstractItemModel* model) {
     if (this->model()) disconnect(this->model(), &QAbstractItemModel::rowsInserted, this, nullptr);
@@ -150,11 +168,8 @@ void OutputLinesView::setModel(QAbstractItemModel* model) {
 
 void OutputLinesView::followOutput() {
     if (!following_) return;
-    scrolling_ = true;
-    scrollToBottom();
-    QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->maximum());
-    scrolling_ = false;
+    placeAt(scrollRange());
+    syncScrollBar();
 }
 
 QString OutputLinesView::selectedText() const {
@@ -229,7 +244,8 @@ int OutputLinesView::textWidth() const {
 OutputRowHeights::Metrics OutputLinesView::rowMetrics() const {
     const QFontMetricsF metrics(font());
     const qreal advance = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('0')));
-    return {int(std::ceil(metrics.height())), int(std::max<qreal>(1, textWidth() / advance)), 2 * spacing()};
+    const int width = textWidth();
+    return {int(std::ceil(metrics.height())), int(std::max<qreal>(1, width / advance)), 2 * spacing(), width};
 }
 
 QModelIndex OutputLinesView::rowIndex(int row) const {
@@ -244,10 +260,26 @@ void OutputLinesView::appendRows(int first, int last) {
 
 bool OutputLinesView::measure(int row) {
     if (rows_.isMeasured(row)) return false;
-    QTextLayout layout(rowIndex(row).data().toString(), font());
-    const qreal height = wrapLines(layout, textWidth());
-    return rows_.setMeasured(
-        row, std::max(layout.lineCount() * rows_.metrics().lineHeight, int(std::ceil(height))));
+    QTextLayout layout(rowIndex(row).data().toString(), rowFont_);
+    return setHeight(row, wrappedHeight(layout, rows_.metrics().textWidth, rows_.metrics().lineHeight));
+}
+
+bool OutputLinesView::setHeight(int row, int height) {
+    const int before = rows_.height(row);
+    if (!rows_.setMeasured(row, height)) return false;
+    const int change = rows_.height(row) - before;
+    if (row < anchor_) {
+        offset_ += change; // what is shown stays where it is
+        return true;
+    }
+    // The rows below move: the rows shown are drawn anew.
+    viewport()->update();
+    const int slot = rows_.height(row) + rows_.metrics().gap;
+    if (row == anchor_ && into_ >= slot) {
+        offset_ -= into_ - (slot - 1);
+        into_ = slot - 1;
+    }
+    return true;
 }
 
 bool OutputLinesView::measureRows(qint64 from, qint64 to) {
@@ -275,12 +307,12 @@ QRect OutputLinesView::visualRect(const QModelIndex& index) const {
     if (!index.isValid() || index.parent() != rootIndex() || index.column() != modelColumn() ||
         index.row() >= rows_.count())
         return {};
-    const qint64 top = rows_.top(index.row()) + spacing() - verticalOffset();
+    const qint64 top = rows_.top(index.row()) + spacing() - offset_;
     return {spacing(), clampedToInt(top), viewport()->width() - 2 * spacing(), rows_.height(index.row())};
 }
 
 QModelIndex OutputLinesView::indexAt(const QPoint& point) const {
-    const int row = rows_.rowAt(qint64(point.y()) + verticalOffset());
+    const int row = rows_.rowAt(point.y() + offset_);
     if (row < 0) return {};
     const QModelIndex index = rowIndex(row);
     return visualRect(index).contains(point) ? index : QModelIndex();
@@ -288,29 +320,31 @@ QModelIndex OutputLinesView::indexAt(const QPoint& point) const {
 
 void OutputLinesView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (!index.isValid() || index.row() >= rows_.count()) return;
-    if (measure(index.row())) updateGeometries();
-    const QRect row = visualRect(index).adjusted(0, -spacing(), 0, spacing());
-    const int page = viewport()->height();
-    QScrollBar* bar = verticalScrollBar();
-    int value = bar->value();
+    measure(index.row());
+    const qint64 top = rows_.top(index.row());
+    const qint64 bottom = top + rows_.height(index.row()) + rows_.metrics().gap;
+    const qint64 page = viewport()->height();
+    qint64 target = offset_;
     switch (hint) {
     case PositionAtTop:
-        value += row.top();
+        target = top;
         break;
     case PositionAtBottom:
-        value += row.bottom() + 1 - page;
+        target = bottom - page;
         break;
     case PositionAtCenter:
-        value += row.center().y() - page / 2;
+        target = (top + bottom - page) / 2;
         break;
     case EnsureVisible:
-        if (row.top() < 0)
-            value += row.top();
-        else if (row.bottom() >= page)
-            value += std::min(row.top(), row.bottom() + 1 - page);
+        if (top < offset_)
+            target = top;
+        else if (bottom > offset_ + page)
+            target = std::min(top, bottom - page);
         break;
     }
-    bar->setValue(value);
+    placeAt(target);
+    following_ = offset_ >= scrollRange();
+    syncScrollBar();
 }
 
 void OutputLinesView::doItemsLayout() {
@@ -318,15 +352,18 @@ void OutputLinesView::doItemsLayout() {
     if (count != rows_.count()) {
         rows_.clear();
         appendRows(0, count - 1);
+        placeAt(offset_);
     }
     // Heights measured at the same width and font still hold.
-    if (const OutputRowHeights::Metrics metrics = rowMetrics(); metrics != rows_.metrics())
-        rows_.setMetrics(metrics);
+    rewrap();
     QAbstractItemView::doItemsLayout();
 }
 
 void OutputLinesView::reset() {
     rows_.clear();
+    anchor_ = into_ = 0;
+    offset_ = shift_ = 0;
+    readRow_ = -1;
     QListView::reset();
 }
 
@@ -338,7 +375,7 @@ void OutputLinesView::rowsInserted(const QModelIndex& parent, int first, int las
         const qint64 end = rows_.total();
         appendRows(first, last);
         updateGeometries();
-        const qint64 shownFrom = end - verticalOffset();
+        const qint64 shownFrom = end - offset_;
         if (shownFrom < viewport()->height())
             viewport()->update(QRect(0, clampedToInt(shownFrom), viewport()->width(), viewport()->height()));
     }
@@ -352,46 +389,190 @@ void OutputLinesView::rowsAboutToBeRemoved(const QModelIndex& parent, int first,
 
 void OutputLinesView::updateGeometries() {
     if (following_) measureLastRows();
-    const int page = viewport()->height();
     QScrollBar* bar = verticalScrollBar();
     bar->setSingleStep(rows_.metrics().lineHeight + rows_.metrics().gap);
-    bar->setPageStep(page);
-    bar->setRange(0, int(std::clamp<qint64>(rows_.total() - page, 0, std::numeric_limits<int>::max())));
+    bar->setPageStep(viewport()->height());
+    if (following_) placeAt(scrollRange());
+    syncScrollBar();
     horizontalScrollBar()->setRange(0, 0);
     QAbstractItemView::updateGeometries();
 }
 
+void OutputLinesView::scrollContentsBy(int, int) {
+    // The scroll bar's steps are not the rows' pixels once the list is taller than its range, nor when
+    // rows above the top edge changed height: the rows move by what the top edge moved.
+    showShift();
+}
+
 void OutputLinesView::resizeEvent(QResizeEvent* event) {
+    rewrap();
+    QAbstractItemView::resizeEvent(event);
+}
+
+void OutputLinesView::changeEvent(QEvent* event) {
+    // A new font wraps the rows anew before they are drawn again.
+    if (event->type() == QEvent::FontChange && rewrap()) updateGeometries();
+    QListView::changeEvent(event);
+}
+
+bool OutputLinesView::rewrap() {
     const OutputRowHeights::Metrics metrics = rowMetrics();
-    if (metrics == rows_.metrics()) {
-        QAbstractItemView::resizeEvent(event);
+    if (metrics == rows_.metrics() && font() == rowFont_) return false;
+    const QFont before = rowFont_;
+    const int beforeWidth = rows_.metrics().textWidth;
+    rowFont_ = font();
+    viewport()->update(); // every row is drawn anew
+    if (following_ || anchor_ >= rows_.count() || into_ < spacing()) {
+        rows_.setMetrics(metrics);
+        placeAt(following_ || rows_.count() == 0 ? scrollRange()
+                                                 : rows_.top(std::min(anchor_, rows_.count() - 1)) + into_);
+        shift_ = 0;
+        return true;
+    }
+    // The rows wrap anew; the line of the top row at the top edge stays there, as far into it as before.
+    const QString text = rowIndex(anchor_).data().toString();
+    QTextLayout was(text, before);
+    wrapLines(was, beforeWidth);
+    const qreal read = into_ - spacing();
+    int start = 0;
+    int end = 0;
+    qreal within = read;
+    for (int i = 0; i < was.lineCount(); ++i) {
+        const QTextLine line = was.lineAt(i);
+        start = line.textStart();
+        end = start + line.textLength();
+        within = read - line.y();
+        if (read < line.y() + line.height()) break;
+    }
+    // The character the reader's line started with when the resizing began stays in the top line, so
+    // that resizes do not add up to a drift.
+    if (readRow_ != anchor_ || readAt_ < start || readAt_ >= end) {
+        readRow_ = anchor_;
+        readAt_ = start;
+    }
+    rows_.setMetrics(metrics);
+    QTextLayout now(text, rowFont_);
+    rows_.setMeasured(anchor_, wrappedHeight(now, metrics.textWidth, metrics.lineHeight));
+    const QTextLine line = now.lineForTextPosition(readAt_);
+    const qreal lineTop = line.isValid() ? line.y() : 0;
+    const qreal lineHeight = line.isValid() ? line.height() : metrics.lineHeight;
+    into_ = spacing() + int(lineTop + std::clamp<qreal>(within, 0, lineHeight - 1));
+    into_ = std::min(into_, rows_.height(anchor_) + metrics.gap - 1);
+    offset_ = rows_.top(anchor_) + into_;
+    shift_ = 0;
+    return true;
+}
+
+qint64 OutputLinesView::scrollRange() const {
+    return std::max<qint64>(0, rows_.total() - viewport()->height());
+}
+
+void OutputLinesView::placeAt(qint64 offset) {
+    offset = std::clamp<qint64>(offset, 0, scrollRange());
+    anchor_ = std::max(0, rows_.rowAt(offset));
+    into_ = rows_.count() == 0 ? 0 : int(offset - rows_.top(anchor_));
+    shift_ += offset - offset_;
+    offset_ = offset;
+}
+
+void OutputLinesView::scrollByPixels(qint64 delta) {
+    if (rows_.count() == 0) return;
+    // Walks from the anchor by `delta`, measuring each row passed, so that the anchor ends at a row whose
+    // offset no estimate moves.
+    const int gap = rows_.metrics().gap;
+    qint64 left = delta + into_;
+    int row = std::min(anchor_, rows_.count() - 1);
+    if (left < 0) {
+        while (left < 0 && row > 0) {
+            measure(--row);
+            left += rows_.height(row) + gap;
+        }
+        left = std::max<qint64>(left, 0);
+    } else {
+        for (measure(row); left >= rows_.height(row) + gap && row + 1 < rows_.count(); measure(++row))
+            left -= rows_.height(row) + gap;
+        left = std::min<qint64>(left, rows_.height(row) + gap - 1);
+    }
+    const qint64 from = offset_; // where the top edge was, with the heights just measured
+    anchor_ = row;
+    into_ = int(left);
+    offset_ = rows_.top(row) + into_;
+    shift_ += offset_ - from;
+    if (offset_ > scrollRange()) placeAt(scrollRange());
+}
+
+void OutputLinesView::moveTo(qint64 offset) {
+    // A move by a few pages walks there; a longer one (the scroll bar dragged, Home, End) jumps.
+    if (std::abs(offset - offset_) <= 4 * qint64(viewport()->height()))
+        scrollByPixels(offset - offset_);
+    else
+        placeAt(offset);
+}
+
+int OutputLinesView::toBar(qint64 offset) const {
+    const qint64 range = scrollRange();
+    offset = std::clamp<qint64>(offset, 0, range);
+    if (range <= barMaximum) return int(offset);
+    if (offset >= range) return barMaximum;
+    return std::min(barMaximum - 1, int(double(offset) / double(range) * barMaximum));
+}
+
+qint64 OutputLinesView::fromBar(int value) const {
+    const qint64 range = scrollRange();
+    if (range <= barMaximum) return std::clamp<qint64>(value, 0, range);
+    if (value >= barMaximum) return range;
+    return std::clamp<qint64>(qint64(double(value) / barMaximum * double(range)), 0, range);
+}
+
+void OutputLinesView::barAction(int action) {
+    // Steps and pages move the rows by their pixels, however the scroll bar's range maps the list.
+    QScrollBar* bar = verticalScrollBar();
+    qint64 delta = 0;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        delta = bar->singleStep();
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        delta = -bar->singleStep();
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        delta = bar->pageStep();
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        delta = -bar->pageStep();
+        break;
+    default:
         return;
     }
-    // The rows wrap anew. Unless the list follows its last row, the row at the top stays there, as far
-    // into it as before.
-    const int offset = verticalOffset();
-    const int anchor = rows_.rowAt(offset);
-    const double into =
-        anchor < 0 ? 0 : double(offset - rows_.top(anchor)) / (rows_.height(anchor) + rows_.metrics().gap);
-    rows_.setMetrics(metrics);
-    if (!following_ && anchor >= 0) {
-        const qint64 top = rows_.top(anchor) + qint64(into * (rows_.height(anchor) + rows_.metrics().gap));
-        measureRows(top, top + viewport()->height());
-        QAbstractItemView::resizeEvent(event);
-        scrolling_ = true;
-        verticalScrollBar()->setValue(clampedToInt(top));
-        scrolling_ = false;
-    } else {
-        QAbstractItemView::resizeEvent(event);
-    }
-    viewport()->update();
+    scrollByPixels(delta);
+    following_ = offset_ >= scrollRange();
+    syncScrollBar();
+}
+
+void OutputLinesView::syncScrollBar() {
+    if (offset_ > scrollRange()) placeAt(scrollRange());
+    QScrollBar* bar = verticalScrollBar();
+    const bool was = scrolling_;
+    scrolling_ = true;
+    bar->setRange(0, int(std::min<qint64>(scrollRange(), barMaximum)));
+    bar->setValue(toBar(offset_));
+    scrolling_ = was;
+    showShift(); // also where the scroll bar's value stayed
+}
+
+void OutputLinesView::showShift() {
+    const qint64 shift = std::exchange(shift_, 0);
+    if (shift == 0) return;
+    if (std::abs(shift) < viewport()->height())
+        viewport()->scroll(0, int(-shift));
+    else
+        viewport()->update();
 }
 
 void OutputLinesView::paintEvent(QPaintEvent* event) {
     if (!model() || rows_.count() == 0) return;
-    const int offset = verticalOffset();
     // Rows that come into view are measured now; the scroll range takes their heights after this paint.
-    if (measureRows(offset, qint64(offset) + viewport()->height()) && !geometryQueued_) {
+    if (measureRows(offset_, offset_ + viewport()->height()) && !geometryQueued_) {
         geometryQueued_ = true;
         viewport()->update();
         QTimer::singleShot(0, this, [this] {
@@ -407,7 +588,8 @@ void OutputLinesView::paintEvent(QPaintEvent* event) {
     const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
     const QRect area = event->rect();
     const int gap = rows_.metrics().gap;
-    int row = rows_.rowAt(qint64(offset) + area.top());
+    const qint64 offset = offset_;
+    int row = rows_.rowAt(offset + area.top());
     for (qint64 top = rows_.top(row) - offset; row < rows_.count() && top <= area.bottom(); ++row) {
         const QModelIndex index = rowIndex(row);
         const int height = rows_.height(row);
@@ -430,7 +612,7 @@ int OutputLinesView::horizontalOffset() const {
 }
 
 int OutputLinesView::verticalOffset() const {
-    return verticalScrollBar()->value();
+    return clampedToInt(offset_);
 }
 
 QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
@@ -470,8 +652,8 @@ QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifie
 void OutputLinesView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
     if (!selectionModel()) return;
     const QRect area = rect.normalized();
-    const qint64 from = qint64(area.top()) + verticalOffset();
-    const qint64 to = qint64(area.bottom()) + verticalOffset();
+    const qint64 from = area.top() + offset_;
+    const qint64 to = area.bottom() + offset_;
     QItemSelection selection;
     if (rows_.count() > 0 && to >= 0 && from < rows_.total())
         selection.select(rowIndex(rows_.rowAt(from)), rowIndex(rows_.rowAt(to)));

@@ -12,7 +12,13 @@
 // others take a height estimated from their length (OutputRowHeights), which the model tells without
 // handing the text over (OutputRowsModel), corrected when they come into view. So a job that prints a
 // million lines costs the list a few bytes per row and the rows it shows, and a resize estimates the rows
-// again without reading them.
+// again without reading them. A measured height holds for the width and font it was measured at only.
+//
+// The list holds its place as the row at its top edge and how far into that row the edge is, so what it
+// shows stays still when rows above change height: a row that comes into view above is measured before
+// the rows move, so a step of the keys or the wheel moves them by the step, and a resize keeps the line
+// at the top edge there. Offsets are 64-bit; a list taller than the scroll bar's range maps its height
+// onto that range, and the keys still step by pixels.
 //
 // Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Home
 // and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. With Shift they
@@ -76,9 +82,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int first, int last) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) override;
     void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
     int horizontalOffset() const override;
     int verticalOffset() const override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
@@ -109,8 +117,39 @@ private:
     // Measures the last rows, as many as fill the viewport.
     bool measureLastRows();
     bool measure(int row);
+    // Records a row's height, keeping the rows shown where they are.
+    bool setHeight(int row, int height);
+    // Takes new metrics or a new font when the width or the font changed; keeps the line at the top
+    // edge there unless the list follows its last row. Returns whether anything changed.
+    bool rewrap();
+
+    // How far the top edge can go: the rows' height less the viewport's.
+    qint64 scrollRange() const;
+    // Puts the top edge at `offset` in the rows.
+    void placeAt(qint64 offset);
+    // Moves the top edge by `delta` pixels, measuring the rows it passes, so that the rows shown move by
+    // `delta` exactly however the rows coming into view above differ from their estimates.
+    void scrollByPixels(qint64 delta);
+    // Moves the top edge to `offset`: by pixels when near, else at once.
+    void moveTo(qint64 offset);
+    // The scroll bar's value for an offset, and back: the offset itself while the range fits an int.
+    int toBar(qint64 offset) const;
+    qint64 fromBar(int value) const;
+    // The scroll bar's steps and pages, by pixels.
+    void barAction(int action);
+    // Gives the scroll bar the range and the value of where the list stands.
+    void syncScrollBar();
+    // Moves the rows on screen by how far the top edge moved.
+    void showShift();
 
     OutputRowHeights rows_;
+    QFont rowFont_;     // the font the heights were measured in
+    int anchor_ = 0;    // the row at the top edge
+    int into_ = 0;      // how far the top edge is into the anchor's slot
+    qint64 offset_ = 0; // where the top edge is: the anchor's top plus into_
+    qint64 shift_ = 0;  // how far the top edge moved since the rows were last moved on screen
+    int readRow_ = -1;  // the row and the character whose line a resize keeps at the top edge
+    int readAt_ = 0;
 
     bool following_ = true; // the list shows its last row; false once the user scrolled up
     bool scrolling_ = false;

@@ -22,21 +22,29 @@ int OutputRowHeights::heightIn(const Block& block, int index) const {
 }
 
 void OutputRowHeights::setMetrics(const Metrics& metrics) {
+    const Metrics before = metrics_;
     metrics_ = metrics;
     metrics_.lineHeight = std::max(1, metrics_.lineHeight);
     metrics_.charactersPerLine = std::max(1, metrics_.charactersPerLine);
+    // With the same characters per line the estimates hold: only the blocks that keep measured heights of
+    // their own are summed again.
+    const bool estimatesHold = metrics_.lineHeight == before.lineHeight &&
+                               metrics_.charactersPerLine == before.charactersPerLine &&
+                               metrics_.gap == before.gap;
     total_ = 0;
     int left = count_;
     for (const auto& block : blocks_) {
-        block->heights.reset();
-        block->measured.reset();
         const int rows = std::min(left, blockRows);
         left -= rows;
-        qint64 sum = qint64(rows) * metrics_.gap;
-        for (int i = 0; i < rows; ++i)
-            sum += estimate(block->lengths[std::size_t(i)]);
-        block->total = sum;
-        total_ += sum;
+        block->measured.reset();
+        if (!estimatesHold || block->heights) {
+            block->heights.reset();
+            qint64 sum = qint64(rows) * metrics_.gap;
+            for (int i = 0; i < rows; ++i)
+                sum += estimate(block->lengths[std::size_t(i)]);
+            block->total = sum;
+        }
+        total_ += block->total;
     }
 }
 

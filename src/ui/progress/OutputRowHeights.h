@@ -6,8 +6,10 @@
 // on one line. Each row costs two bytes (its length) and a bit (measured or not); a block of rows keeps
 // measured heights of its own only once one of them differs from its estimate. Block sums of the heights
 // find a row's offset and the row at an offset by a scan of the sums and one block, never of every row.
-// New metrics (the list's width or font) forget what was measured and estimate every row again from the
-// lengths, without reading a row.
+// New metrics (the list's width or font) forget what was measured, since a height holds only at the
+// pixel width it was measured at, and estimate every row again from the lengths, without reading a row;
+// a width that fits as many characters per line as before keeps the estimates and forgets the measured
+// heights block by block.
 
 #include <QtGlobal>
 
@@ -25,6 +27,7 @@ public:
         int lineHeight = 1;        // pixels per line of text
         int charactersPerLine = 1; // characters of the fixed-width font that fill a line
         int gap = 0;               // pixels between two rows, half of it above the first and below the last
+        int textWidth = 0;         // pixels a line of text wraps at
         friend bool operator==(const Metrics&, const Metrics&) = default;
     };
 

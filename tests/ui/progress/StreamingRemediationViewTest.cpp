@@ -1,7 +1,9 @@
 // The streaming remediation screen inside its sheet, driven with stub programs: the texts of each case,
 // the output rows with the retry row's identifier, the bottom rows, the article link, the ~/.zshrc change
 // with Esc and the close control, where the focus goes as buttons go, and a close of the sheet while the
-// job runs.
+// job runs. The output list: rows as high as their text at every width and font, the keys moving the
+// rows by their step through a burst of wrapped rows, a resize inside a tall row, and a list taller than
+// the scroll bar's range.
 
 #include "ui/progress/StreamingRemediationView.h"
 #include "editions/ProductConfig.h"
@@ -23,9 +25,16 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMap>
 #include <QScrollBar>
 #include <QSet>
+#include <QStyle>
 #include <QTest>
+#include <QTextLayout>
+
+#include <cmath>
+#include <limits>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +72,54 @@ protected:
     std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
     QWidget window_;
     QList<RemediationOutcome> outcomes_;
+};
+
+// Lays `text` out as a row `rowWidth` wide of `list` wraps it: inside the margins the style gives an item's
+// text, between words or anywhere in a word.
+void wrapAsRow(QTextLayout& layout, const OutputLinesView* list, int rowWidth) {
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setFont(list->font());
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(rowWidth - 2 * margin);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout.endLayout();
+}
+
+// The rows of `list` on screen, each with where its top is.
+QMap<int, int> shownRows(const OutputLinesView* list) {
+    QMap<int, int> tops;
+    const QAbstractItemModel* rows = list->model();
+    int first = -1;
+    for (int y = 0; first < 0 && y <= 2 * list->spacing(); ++y)
+        first = list->indexAt(QPoint(20, y)).row();
+    for (int row = first; row >= 0 && row < rows->rowCount(); ++row) {
+        const QRect rect = list->visualRect(rows->index(row, 0));
+        if (rect.top() >= list->viewport()->height()) break;
+        tops[row] = rect.top();
+    }
+    return tops;
+}
+
+// An output list of `lines` on a shown window.
+struct ShownList {
+    explicit ShownList(const QStringList& lines)
+        : model(&lines) {
+        list->setModel(&model);
+        model.linesAppended(0, lines.size());
+        window.resize(700, 400);
+        window.show();
+    }
+
+    OutputLinesModel model;
+    QWidget window;
+    OutputLinesView* list = new OutputLinesView(QStringLiteral("Output"), &window);
 };
 
 QStringList labelTexts(const QWidget* widget) {
@@ -318,4 +375,166 @@ TEST_F(StreamingViewTest, ASheetClosedAsItOpensStartsNothing) {
     waitUntil([] { return false; }, 200);
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
     EXPECT_TRUE(mac_.calls("/opt/homebrew/bin/brew").isEmpty());
+}
+
+TEST_F(StreamingViewTest, PagingUpThroughWrappedRowsShowsEveryRowAndMovesThemByTheStep) {
+    // 5,000 lines; every fifth holds words too long to share a line, so it wraps to more lines than its
+    // length tells.
+    mac_.writeStub("/opt/homebrew/bin/brew",
+                   StubSpec().withScript("w=$(printf 'x%.0s' {1..50}); i=0; while [ $i -lt 5000 ]; do "
+                                         "if [ $((i % 5)) -eq 4 ]; then echo \"$i $w $w $w $w $w $w\"; "
+                                         "else echo \"line $i\"; fi; i=$((i+1)); done\n"));
+    RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
+    StreamingRemediationView* view = sheet->view()->streamingView();
+    ASSERT_TRUE(waitUntil([&] { return view->finishButton()->isVisible(); }, 10000));
+    OutputLinesView* list = view->outputView();
+    const QAbstractItemModel* rows = list->model();
+    ASSERT_EQ(rows->rowCount(), 5000);
+    QScrollBar* bar = list->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }));
+
+    // Each key moves the rows on screen by its step, never by what the rows coming into view add.
+    const auto press = [&](Qt::Key key, int step) -> testing::AssertionResult {
+        const QMap<int, int> before = shownRows(list);
+        const int from = bar->value();
+        QTest::keyClick(list, key);
+        list->viewport()->repaint(); // measures the rows that came into view
+        if (from < step) return testing::AssertionSuccess();
+        for (auto row = before.begin(); row != before.end(); ++row)
+            if (const int top = list->visualRect(rows->index(row.key(), 0)).top(); top != row.value() + step)
+                return testing::AssertionFailure() << "row " << row.key() << " moved from " << row.value()
+                                                   << " to " << top << ", not by " << step;
+        return testing::AssertionSuccess();
+    };
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(press(Qt::Key_Up, bar->singleStep()));
+    QTest::keyClick(list, Qt::Key_End);
+    QSet<int> seen;
+    for (int pages = 0; bar->value() > 0 && pages < 2000; ++pages) {
+        for (int row : shownRows(list).keys())
+            seen << row;
+        ASSERT_TRUE(press(Qt::Key_PageUp, list->viewport()->height()));
+    }
+    for (int row : shownRows(list).keys())
+        seen << row;
+    EXPECT_EQ(seen.size(), 5000) << "every row is on screen on some page";
+}
+
+TEST(OutputListRows, RowsWithTabsAreAsHighAsTheirTextAtEveryWidth) {
+    QStringList lines;
+    for (int i = 0; i < 60; ++i)
+        lines << QStringLiteral("\tat org.example.service.Handler%1.process(Handler.java:%2)\t%3")
+                     .arg(i)
+                     .arg(i * 37)
+                     .arg(QString(i % 7, u'\t'));
+    ShownList shown(lines);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
+    OutputLinesModel& model = shown.model;
+    OutputLinesView* list = shown.list;
+    const auto rowsFitTheirText = [&](int width) -> testing::AssertionResult {
+        list->resize(width, 400);
+        list->viewport()->repaint();
+        const QMap<int, int> onScreen = shownRows(list);
+        if (onScreen.size() < 5) return testing::AssertionFailure() << onScreen.size() << " rows shown";
+        const int lineHeight = QFontMetrics(list->font()).height();
+        for (int row : onScreen.keys()) {
+            const QRect rect = list->visualRect(model.index(row));
+            QTextLayout layout(lines[row]);
+            wrapAsRow(layout, list, rect.width());
+            const qreal needed = layout.lineCount() * layout.lineAt(0).height();
+            if (rect.height() < std::ceil(needed) || rect.height() >= needed + lineHeight)
+                return testing::AssertionFailure() << "row " << row << " is " << rect.height() << " high for "
+                                                   << needed << " at " << width;
+            if (row + 1 < lines.size() &&
+                list->visualRect(model.index(row + 1)).top() != rect.bottom() + 1 + 2 * list->spacing())
+                return testing::AssertionFailure() << "row " << row + 1 << " is not below its spacing";
+        }
+        return testing::AssertionSuccess();
+    };
+    for (int width = 300; width <= 460; ++width)
+        ASSERT_TRUE(rowsFitTheirText(width));
+    // Wider spaces wrap the rows anew though every other glyph keeps its size.
+    QFont spaced = list->font();
+    spaced.setWordSpacing(12);
+    list->setFont(spaced);
+    for (int width = 460; width >= 440; --width)
+        ASSERT_TRUE(rowsFitTheirText(width));
+}
+
+TEST(OutputListRows, AResizeInsideATallRowKeepsTheLineAtTheTopEdge) {
+    QStringList lines;
+    for (int i = 0; i < 40; ++i)
+        lines << QStringLiteral("before %1").arg(i);
+    QString tall;
+    for (int word = 0; tall.size() < 2990; ++word)
+        tall += QStringLiteral("w%1 ").arg(word, 4, 10, QLatin1Char('0'));
+    lines << tall;
+    for (int i = 0; i < 40; ++i)
+        lines << QStringLiteral("after %1").arg(i);
+    ShownList shown(lines);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
+    OutputLinesModel& model = shown.model;
+    OutputLinesView* list = shown.list;
+    list->resize(420, 300);
+    const QModelIndex index = model.index(40);
+    list->scrollTo(index, QAbstractItemView::PositionAtTop);
+    for (int i = 0; i < 25; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    // The characters of the line at the top edge.
+    const auto lineAtTop = [&] {
+        const QRect rect = list->visualRect(index);
+        QTextLayout layout(tall);
+        wrapAsRow(layout, list, rect.width());
+        for (int i = 0; i < layout.lineCount(); ++i)
+            if (const QTextLine line = layout.lineAt(i); line.y() + line.height() > -rect.top())
+                return std::pair{line.textStart(), line.textStart() + line.textLength()};
+        return std::pair{-1, -1};
+    };
+    const int read = lineAtTop().first;
+    ASSERT_GT(read, 0);
+    for (const int width : {421, 433, 470, 380, 341, 300, 420, 399, 512, 420}) {
+        list->resize(width, 300);
+        list->viewport()->repaint();
+        const auto [start, end] = lineAtTop();
+        EXPECT_GE(read, start) << width;
+        EXPECT_LT(read, end) << width;
+    }
+}
+
+TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
+    const QString longest(3000, u'x'); // every row shares its text
+    QStringList lines{longest};
+    ShownList shown(lines);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
+    OutputLinesModel& model = shown.model;
+    OutputLinesView* list = shown.list;
+    list->resize(list->width() - list->viewport()->width() + 40, 300); // a few characters a line
+    const qint64 slot = list->visualRect(model.index(0)).height() + 2 * list->spacing();
+    const qint64 count = (qint64(1) << 31) / slot + 1000;
+    lines.reserve(count + 10);
+    for (qint64 i = 1; i < count; ++i)
+        lines << longest;
+    model.linesAppended(1, count - 1);
+    ASSERT_GT(count * slot, std::numeric_limits<int>::max());
+
+    const auto lastRowAtTheBottom = [&] {
+        list->viewport()->repaint();
+        const QRect last = list->visualRect(model.index(model.rowCount() - 1));
+        const int page = list->viewport()->height();
+        return last.bottom() < page && last.bottom() >= page - list->spacing() * 2 - 1 &&
+               list->indexAt(QPoint(20, page - list->spacing() - 2)).row() == model.rowCount() - 1;
+    };
+    EXPECT_TRUE(lastRowAtTheBottom()) << "the list follows its output to the end";
+    QTest::keyClick(list, Qt::Key_Home);
+    EXPECT_EQ(list->indexAt(QPoint(20, 2 * list->spacing())).row(), 0);
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_TRUE(lastRowAtTheBottom());
+    // Page Up moves the rows by a page, even where the scroll bar's steps are coarser than a pixel.
+    const int top = list->visualRect(model.index(model.rowCount() - 1)).top();
+    QTest::keyClick(list, Qt::Key_PageUp);
+    EXPECT_EQ(list->visualRect(model.index(model.rowCount() - 1)).top(), top + list->viewport()->height());
+    QTest::keyClick(list, Qt::Key_End);
+    lines << longest << longest;
+    model.linesAppended(count, 2);
+    EXPECT_TRUE(lastRowAtTheBottom()) << "following the output reaches its end";
 }
