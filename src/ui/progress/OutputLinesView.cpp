@@ -663,9 +663,8 @@ void OutputLinesView::setSelection(const QRect& rect, QItemSelectionModel::Selec
 QRegion OutputLinesView::visualRegionForSelection(const QItemSelection& selection) const {
     QRegion region;
     if (rows_.count() == 0) return region;
-    const int offset = verticalOffset();
-    const int firstShown = rows_.rowAt(offset);
-    const int lastShown = rows_.rowAt(qint64(offset) + viewport()->height());
+    const int firstShown = rows_.rowAt(offset_);
+    const int lastShown = rows_.rowAt(offset_ + viewport()->height());
     for (const QItemSelectionRange& range : selection) {
         if (!range.isValid() || range.parent() != rootIndex()) continue;
         const int first = std::max(range.top(), firstShown);
