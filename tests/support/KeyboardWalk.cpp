@@ -27,6 +27,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <algorithm>
 #include <optional>
 
 namespace qlan::test {
@@ -268,6 +269,50 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     }
 }
 
+// Exclusive choices of one group are one control: while the focus is in the group, a click on a choice
+// moves the focus there and an arrow key goes on from that choice; from a stop outside the group, a click
+// leaves the focus where it was. The choice chosen before is chosen again after.
+void checkClicksInGroup(QWidget* stop, const QList<QWidget*>& stops, QWidget* window, QStringList& faults) {
+    QList<QAbstractButton*> choices;
+    for (auto* each : stop->parentWidget()->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
+        if (each->window() == window && each->isVisible() && each->isEnabled() &&
+            fittingRole(each) == QAccessible::RadioButton)
+            choices.append(each);
+    std::sort(choices.begin(), choices.end(),
+              [window](QWidget* a, QWidget* b) { return readsBefore(a, b, window); });
+    const auto chosen =
+        std::find_if(choices.cbegin(), choices.cend(), [](auto* c) { return c->isChecked(); });
+    if (choices.size() < 2 || chosen == choices.cend()) return;
+    QAbstractButton* const was = *chosen;
+    QAbstractButton* clicked = choices.last() != was ? choices.last() : choices.first();
+    const qsizetype at = choices.indexOf(clicked);
+    QAbstractButton* const after = choices.at(at > 0 ? at - 1 : at + 1);
+    was->setFocus(Qt::OtherFocusReason);
+    QTest::mouseClick(clicked, Qt::LeftButton, {}, clicked->rect().center());
+    if (window->focusWidget() != clicked) {
+        faults << QStringLiteral("a click on ") + describe(clicked) +
+                      QStringLiteral(" leaves the focus on ") + describe(was) +
+                      QStringLiteral(", in its group");
+    } else {
+        QTest::keyClick(clicked, at > 0 ? Qt::Key_Up : Qt::Key_Down);
+        if (window->focusWidget() != after || !after->isChecked())
+            faults << QStringLiteral("an arrow key after a click on ") + describe(clicked) +
+                          QStringLiteral(" does not go on from it to ") + describe(after);
+    }
+    const auto outside = std::find_if(stops.cbegin(), stops.cend(), [stop](QWidget* s) {
+        return s->parentWidget() != stop->parentWidget();
+    });
+    if (outside != stops.cend()) {
+        (*outside)->setFocus(Qt::OtherFocusReason);
+        QTest::mouseClick(clicked, Qt::LeftButton, {}, clicked->rect().center());
+        if (window->focusWidget() != *outside)
+            faults << QStringLiteral("a click on ") + describe(clicked) +
+                          QStringLiteral(" takes the focus from outside its group, from ") +
+                          describe(*outside);
+    }
+    QTest::mouseClick(was, Qt::LeftButton, {}, was->rect().center());
+}
+
 } // namespace
 
 ::testing::AssertionResult walksByKeyboard(QWidget* window) {
@@ -364,6 +409,8 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
         for (const QString& link : it.value())
             faults << describe(it.key()) + QStringLiteral(": its link \"") + link +
                           QStringLiteral("\" is not reached by Tab");
+    for (QWidget* stop : stops)
+        if (fittingRole(stop) == QAccessible::RadioButton) checkClicksInGroup(stop, stops, window, faults);
     for (QAbstractScrollArea* area : window->findChildren<QAbstractScrollArea*>()) {
         if (area->window() != window || !area->isVisible() || isTextField(area)) continue;
         const QScrollBar* across = area->horizontalScrollBar();

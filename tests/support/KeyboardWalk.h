@@ -14,6 +14,9 @@
 // control that holds the focus shows one, also where it leaves the focus there (a window's only stop). Only a
 // button bound to Return is a default, drawn and announced so, whoever has the focus; where the window has
 // none, Return at any stop presses nothing.
+// In a group of exclusive choices with one chosen, a click on a choice while the focus is in the group
+// moves the focus there and an arrow key goes on from it; a click from outside the group leaves the focus
+// where it was (the chosen choice is chosen again after).
 
 #include <gtest/gtest.h>
 
