@@ -7,6 +7,9 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 #include <optional>
 
@@ -85,6 +88,40 @@ QString announcedName(QWidget* widget) {
     }
     if (faults.isEmpty()) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+namespace {
+
+AccessibilityEvents* recorder = nullptr;
+
+QPlatformAccessibility* platformAccessibility() {
+    QPlatformIntegration* integration = QGuiApplicationPrivate::platformIntegration();
+    return integration ? integration->accessibility() : nullptr;
+}
+
+} // namespace
+
+AccessibilityEvents::AccessibilityEvents() {
+    recorder = this;
+    if (QPlatformAccessibility* platform = platformAccessibility()) platform->setActive(true);
+    QAccessible::installUpdateHandler(&AccessibilityEvents::record);
+}
+
+AccessibilityEvents::~AccessibilityEvents() {
+    QAccessible::installUpdateHandler(nullptr);
+    if (QPlatformAccessibility* platform = platformAccessibility()) platform->setActive(false);
+    recorder = nullptr;
+}
+
+void AccessibilityEvents::record(QAccessibleEvent* event) {
+    if (!recorder) return;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    if (event->type() == QAccessible::Announcement)
+        recorder->told_ << static_cast<QAccessibleAnnouncementEvent*>(event)->message();
+#endif
+    if (event->type() == QAccessible::Alert)
+        if (QAccessibleInterface* object = event->accessibleInterface())
+            recorder->told_ << object->text(QAccessible::Name);
 }
 
 } // namespace qlan::test

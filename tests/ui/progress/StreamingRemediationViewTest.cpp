@@ -7,6 +7,7 @@
 #include "editions/ProductConfig.h"
 #include "platform/ServiceContext.h"
 #include "progress/ZshrcActivationPreview.h"
+#include "support/AccessibleNames.h"
 #include "support/CurrentEdition.h"
 #include "support/ProcessChecks.h"
 #include "support/RecordingDesktopActions.h"
@@ -309,4 +310,44 @@ TEST_F(StreamingViewTest, ASheetClosedAsItOpensStartsNothing) {
     waitUntil([] { return false; }, 200);
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
     EXPECT_TRUE(mac_.calls("/opt/homebrew/bin/brew").isEmpty());
+}
+
+// When the job ends, a screen reader is told the outcome (or the row's status text), once, while the focus
+// stays in the output list where the user left it.
+TEST_F(StreamingViewTest, TheEndOfTheJobIsToldToAScreenReaderAndTheFocusStays) {
+    struct Case {
+        const char* end;
+        Remediation remediation;
+        StubSpec brew;
+        QString told;
+    };
+    const QList<Case> cases{
+        {"success", Remediation::installWarpViaBrew("warp"), StubSpec().withStdOut("==> Installing warp\n"),
+         "Warp installed."},
+        {"failure", Remediation::installTemurinViaBrew("temurin"),
+         StubSpec().withStdOut("Error: nope\n").withExitCode(4),
+         "Install failed (exit code 4). The article at Pellinor may help."},
+        {"cancel", Remediation::installWarpViaBrew("warp"), StubSpec().withScript(childAndGrandchildCommand),
+         "Canceling…"},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.end);
+        mac_.writeStub("/opt/homebrew/bin/brew", each.brew);
+        AccessibilityEvents events;
+        RemediationSheet* sheet = open(each.remediation);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+        StreamingRemediationView* view = sheet->view()->streamingView();
+        view->outputView()->setFocus(Qt::TabFocusReason);
+        if (each.told == "Canceling…") {
+            ASSERT_TRUE(waitUntil([&] { return view->model()->lines().size() == 1; }, 10000));
+            EXPECT_TRUE(events.told().isEmpty()) << "nothing is told while the job runs";
+            QTest::mouseClick(view->cancelButton(), Qt::LeftButton);
+        }
+        ASSERT_TRUE(
+            waitUntil([&] { return !view->model()->isRunning() && view->model()->exitCode(); }, 10000));
+        waitUntil([] { return false; }, 50);
+        EXPECT_EQ(events.told(), QStringList{each.told});
+        EXPECT_TRUE(view->outputView()->hasFocus());
+        delete sheet;
+    }
 }

@@ -3,6 +3,7 @@
 // reporting once.
 
 #include "setup/SetupActionOutput.h"
+#include "support/AccessibleNames.h"
 #include "support/CurrentEdition.h"
 #include "support/KeyboardWalk.h"
 #include "support/ProcessChecks.h"
@@ -230,4 +231,26 @@ TEST_F(SetupActionSheetTest, TheListFollowsTheLastLineUnlessScrolledUp) {
     QTest::keyClick(list, Qt::Key_PageUp);
     EXPECT_EQ(bar->value(), 0);
     EXPECT_TRUE(walksByKeyboard(sheet));
+}
+
+// When the batch ends, a screen reader is told how, once, while the focus stays in the output list.
+TEST_F(SetupActionSheetTest, TheEndOfTheBatchIsToldToAScreenReaderAndTheFocusStays) {
+    const QList<std::pair<ScriptedJob, QString>> cases{
+        {ScriptedJob::completing(0, {"installed"}), "Install languages — done."},
+        {ScriptedJob::completing(3, {"failed"}), "Install languages — failed (exit code 3)."},
+        {ScriptedJob::canceling({"password refused"}), "Install languages — canceled."},
+    };
+    for (const auto& [job, told] : cases) {
+        SCOPED_TRACE(told.toStdString());
+        runner_.script(SR::installUv().id(), job);
+        AccessibilityEvents events;
+        SheetDialog* sheet = open({SR::installUv()}, scripted());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+        view_->outputList()->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(waitUntil([&] { return view_->batch()->hasEnded(); }));
+        waitUntil([] { return false; }, 50);
+        EXPECT_EQ(events.told(), QStringList{told});
+        EXPECT_TRUE(view_->outputList()->hasFocus());
+        delete sheet;
+    }
 }
