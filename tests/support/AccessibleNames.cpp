@@ -90,38 +90,23 @@ QString announcedName(QWidget* widget) {
     return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();
 }
 
-namespace {
-
-AccessibilityEvents* recorder = nullptr;
-
-QPlatformAccessibility* platformAccessibility() {
-    QPlatformIntegration* integration = QGuiApplicationPrivate::platformIntegration();
-    return integration ? integration->accessibility() : nullptr;
-}
-
-} // namespace
-
-AccessibilityEvents::AccessibilityEvents() {
-    recorder = this;
-    if (QPlatformAccessibility* platform = platformAccessibility()) platform->setActive(true);
-    QAccessible::installUpdateHandler(&AccessibilityEvents::record);
-}
-
-AccessibilityEvents::~AccessibilityEvents() {
-    QAccessible::installUpdateHandler(nullptr);
-    if (QPlatformAccessibility* platform = platformAccessibility()) platform->setActive(false);
-    recorder = nullptr;
-}
-
-void AccessibilityEvents::record(QAccessibleEvent* event) {
-    if (!recorder) return;
+QStringList toldWhile(const std::function<void()>& act) {
+    static QStringList told;
+    told.clear();
+    QPlatformAccessibility* platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
+    platform->setActive(true);
+    QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-    if (event->type() == QAccessible::Announcement)
-        recorder->told_ << static_cast<QAccessibleAnnouncementEvent*>(event)->message();
+        if (event->type() == QAccessible::Announcement)
+            told << static_cast<QAccessibleAnnouncementEvent*>(event)->message();
 #endif
-    if (event->type() == QAccessible::Alert)
-        if (QAccessibleInterface* object = event->accessibleInterface())
-            recorder->told_ << object->text(QAccessible::Name);
+        if (event->type() == QAccessible::Alert)
+            told << event->accessibleInterface()->text(QAccessible::Name);
+    });
+    act();
+    QAccessible::installUpdateHandler(nullptr);
+    platform->setActive(false);
+    return told;
 }
 
 } // namespace qlan::test

@@ -3,11 +3,11 @@
 // label and link is announced by the text a person sees; a text field or a button without text has a
 // name of its own; and no widget is announced by its accessibility identifier (its object name).
 
-#include <QAccessible>
-#include <QString>
 #include <QStringList>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 class QWidget;
 
@@ -22,23 +22,8 @@ bool isTextField(const QWidget* widget);
 // Checks every visible widget below `screen`, `screen` included; lists each one that reads otherwise.
 ::testing::AssertionResult announcesShownTexts(QWidget* screen);
 
-// While it lives, the accessibility layer is active, as a screen reader makes it, and what the program
-// posts to it is recorded through QAccessible::installUpdateHandler (one recorder at a time).
-class AccessibilityEvents {
-public:
-    AccessibilityEvents();
-    ~AccessibilityEvents();
-    AccessibilityEvents(const AccessibilityEvents&) = delete;
-    AccessibilityEvents& operator=(const AccessibilityEvents&) = delete;
-
-    // What a screen reader was told without a move of the focus, in order: the text of each announcement,
-    // and the name of the object of each alert event.
-    QStringList told() const { return told_; }
-    void clear() { told_.clear(); }
-
-private:
-    static void record(QAccessibleEvent* event);
-    QStringList told_;
-};
+// What a screen reader is told while `act` runs, seen through QAccessible::installUpdateHandler with the
+// accessibility layer active, as a screen reader makes it: the text of each announcement or alert.
+QStringList toldWhile(const std::function<void()>& act);
 
 } // namespace qlan::test

@@ -325,7 +325,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == sheet_ && event->type() == QEvent::Hide && !closed_) {
+        if (watched == sheet_.data() && event->type() == QEvent::Hide && !closed_) {
             closed_ = true;
             sheet_->removeEventFilter(this);
             qApp->installEventFilter(this);
@@ -395,7 +395,7 @@ private:
     }
 
     QWidget* window_;
-    QPointer<QDialog> sheet_;
+    QPointer<QObject> sheet_; // as an object: it may be in its destructor when events come
     FocusPlace opener_;
     bool closed_ = false;
     bool scheduled_ = false;

@@ -6,6 +6,7 @@
 #include "DiagnoseUiFixture.h"
 #include "appshell/AppNavigation.h"
 #include "platform/LiveKeyValueStore.h"
+#include "support/KeyboardWalk.h"
 #include "support/PlaceholderView.h"
 #include "support/ScreenCapture.h"
 #include "ui/appshell/ConsentView.h"
@@ -20,7 +21,6 @@
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -282,62 +282,31 @@ TEST_F(DiagnoseViewTest, ASetJavaHomeProbeThatEndsUnderAnotherScreenStartsNothin
     EXPECT_TRUE(installed->setJavaHomeButton()->isEnabled());
 }
 
-// Space on the install button, then the sheet's end: the focus comes back to that button on the diagnosis
-// built anew behind the sheet (Space tries again), else to the new screen's default, else to no control;
-// never to Back. The ring shows, as it did before the sheet.
+// Space on the install button, then the sheet's end: the focus is on that button on the diagnosis built anew
+// (Space tries again), on no control after a failure, on the verified screen's default; never on Back.
 TEST_F(DiagnoseViewTest, AfterTheFixSheetTheFocusIsOnItsButtonOrTheScreensDefaultNeverOnBack) {
     NavigationStackView* stack = showStack();
     navigation_->push(Screen::diagnose());
     DiagnoseView* view = diagnoseView(stack);
     ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
     window_.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
-    const QWidget* back = window_.findChild<QWidget*>("navigation-back");
-    const auto ring = [&] { return window_.findChild<QWidget*>("focus-ring", Qt::FindDirectChildrenOnly); };
-    struct Case {
-        const char* end;
-        std::function<void()> finish;
-        std::function<QWidget*()> expected;
-    };
-    const QList<Case> cases{
-        {"Esc", [&] { QTest::keyClick(view->sheet(), Qt::Key_Escape); },
-         [&] { return shown(view, "diagnosis-d1-install-chosen"); }},
-        {"a failure",
-         [&] { finishSheet(view, RemediationOutcome::failure("Install failed (exit code 1).")); },
-         [&]() -> QWidget* { return &window_; }},
-        {"an install",
-         [&] {
-             writeJavaHomeStub(mac_, {kZulu8, kTemurin25});
-             writeLoginShell(mac_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
-             finishSheet(view, RemediationOutcome::success("Temurin installed."));
-             waitForScreen<VerifyResultView>(view);
-         },
-         [&]() -> QWidget* {
-             auto* result = qobject_cast<VerifyResultView*>(view->currentScreen());
-             return result ? result->setJavaHomeButton() : nullptr;
-         }},
-    };
-    for (const Case& each : cases) {
-        SCOPED_TRACE(each.end);
-        if (auto* error = qobject_cast<ErrorScaffold*>(view->currentScreen()))
-            QTest::mouseClick(error->button(), Qt::LeftButton);
-        QWidget* install = shown(view, "diagnosis-d1-install-chosen");
-        ASSERT_NE(install, nullptr);
-        for (int tabs = 0; tabs < 20 && QApplication::focusWidget() != install; ++tabs)
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window_,
-                            Qt::Key_Tab);
-        ASSERT_EQ(QApplication::focusWidget(), install);
-        QTest::keyClick(install, Qt::Key_Space);
-        ASSERT_TRUE(waitUntil([&] { return view->sheet() != nullptr && view->sheet()->isVisible(); }));
-        each.finish();
-        ASSERT_TRUE(waitUntil([&] { return view->sheet() == nullptr; }));
-        window_.activateWindow(); // as the Mac makes the window key again
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
-        waitUntil([] { return false; }, 100);
-        QWidget* expected = each.expected();
-        ASSERT_NE(expected, nullptr);
-        EXPECT_EQ(QApplication::focusWidget(), expected);
-        EXPECT_NE(QApplication::focusWidget(), back);
-        EXPECT_EQ(ring() && ring()->isVisible(), expected != &window_);
+    writeJavaHomeStub(mac_, {kZulu8, kTemurin25});
+    writeLoginShell(mac_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
+    const std::optional<RemediationOutcome> ends[]{std::nullopt, RemediationOutcome::failure("Failed."),
+                                                   RemediationOutcome::success("Temurin installed.")};
+    for (const std::optional<RemediationOutcome>& end : ends) {
+        if (auto* error = qobject_cast<ErrorScaffold*>(view->currentScreen())) error->button()->click();
+        const auto [focus, ring] = focusAfterSheet(&window_, shown(view, "diagnosis-d1-install-chosen"), [&] {
+            if (!end) return QTest::keyClick(view->sheet(), Qt::Key_Escape); // a cancel
+            finishSheet(view, *end);
+            if (end->kind == RemediationOutcome::Kind::success) waitForScreen<VerifyResultView>(view);
+        });
+        auto* verified = qobject_cast<VerifyResultView*>(view->currentScreen());
+        QWidget* expected = !end       ? shown(view, "diagnosis-d1-install-chosen")
+                            : verified ? verified->setJavaHomeButton()
+                                       : &window_;
+        EXPECT_EQ(focus, expected);
+        EXPECT_NE(focus, window_.findChild<QWidget*>("navigation-back"));
+        EXPECT_EQ(ring, focus != &window_); // as before the sheet, where Tab had moved the focus
     }
 }

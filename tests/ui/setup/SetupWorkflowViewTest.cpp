@@ -4,6 +4,7 @@
 #include "ui/setup/SetupWorkflowView.h"
 #include "platform/ServiceContext.h"
 #include "support/CurrentEdition.h"
+#include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
@@ -16,7 +17,6 @@
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/widgets/TextLabel.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
@@ -190,67 +190,38 @@ TEST_F(SetupWorkflowViewTest, AStagePageReportsThatItAppeared) {
     EXPECT_EQ(view_->model()->step(), Step::diagnosisSummary());
 }
 
-// Space on a stage's button, then the sheet's end: the focus comes back to that button, or to the one
-// that does the same on the stage's page built anew; after a success that moves on, to no control (the next
-// stage shows no default). Never to Back; the ring shows as before the sheet.
+// Space on a stage's button, then the sheet's end: the focus is on that button, or on the one that does the
+// same on the stage's content built anew; after a success that moves on, on no control. Never on the first
+// control (where Qt would put it).
 TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoControl) {
     edition_.spine->setRemediations("clt", {SR::installCommandLineTools()});
-    auto* back = new QPushButton(QStringLiteral("Back")); // where Qt would put the focus: the first control
-    window_.layout()->addWidget(back);
-    window_.layout()->removeWidget(view_);
-    window_.layout()->addWidget(view_);
+    auto* first = new QPushButton(QStringLiteral("Back"));
+    static_cast<QBoxLayout*>(window_.layout())->insertWidget(0, first);
     showAndStart();
     window_.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
     view_->model()->enterPrimaryStages();
-    const auto stageButton = [&]() -> QPushButton* {
+    const QString install = SR::installCommandLineTools().displayLabel();
+    const auto stageButton = [&]() -> QWidget* {
         for (auto* button : view_->currentPage()->findChildren<QPushButton*>())
-            if (button->isVisible() && button->text() != "Skip") return button;
+            if (button->isVisible() && button->text() == install) return button;
         return nullptr;
     };
-    const auto ring = [&] { return window_.findChild<QWidget*>("focus-ring", Qt::FindDirectChildrenOnly); };
-    struct Case {
-        const char* end;
-        ScriptedJob job;
-        bool escape; // else "Continue" once the job has ended
-        bool stays;  // on the stage's page
-    };
-    const QList<Case> cases{{"Esc", ScriptedJob::runningUntilStopped({"downloading"}), true, true},
-                            {"Continue after a failure", ScriptedJob::completing(1, {"failed"}), false, true},
-                            {"Continue after a success", ScriptedJob::completing(0, {"done"}), false, false}};
-    for (const Case& each : cases) {
-        SCOPED_TRACE(each.end);
-        ASSERT_EQ(view_->model()->step(), Step::stage("clt"));
-        QPushButton* opener = stageButton();
-        ASSERT_NE(opener, nullptr);
-        const QString title = opener->text();
-        for (int tabs = 0; tabs < 20 && QApplication::focusWidget() != opener; ++tabs)
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window_,
-                            Qt::Key_Tab);
-        ASSERT_EQ(QApplication::focusWidget(), opener);
-        runner_.script(SR::installCommandLineTools().id(), each.job);
-        QTest::keyClick(opener, Qt::Key_Space);
-        ASSERT_NE(view_->sheet(), nullptr);
-        if (each.escape) {
-            QTest::keyClick(view_->sheet(), Qt::Key_Escape);
-        } else {
-            ASSERT_TRUE(waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); }));
-            QTest::keyClick(view_->sheet()->findChild<QPushButton*>("setup-action-continue"), Qt::Key_Space);
-        }
-        ASSERT_EQ(view_->sheet(), nullptr);
-        window_.activateWindow(); // as the Mac makes the window key again
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
-        waitUntil([&] { return view_->model()->step() != Step::stage("clt"); }, each.stays ? 300 : 5000);
-        waitUntil([] { return false; }, 100);
-        QWidget* focus = QApplication::focusWidget();
-        EXPECT_NE(focus, back);
-        if (each.stays) {
-            auto* button = qobject_cast<QPushButton*>(focus);
-            EXPECT_TRUE(button && button->text() == title && view_->currentPage()->isAncestorOf(button));
-        } else {
-            EXPECT_EQ(view_->model()->step(), Step::stage("homebrew"));
-            EXPECT_EQ(focus, &window_);
-        }
-        EXPECT_EQ(ring() && ring()->isVisible(), each.stays);
+    const std::pair<ScriptedJob, bool> cases[]{{ScriptedJob::runningUntilStopped(), true}, // Esc
+                                               {ScriptedJob::completing(1), true},
+                                               {ScriptedJob::completing(0), false}};
+    for (const auto& each : cases) {
+        const ScriptedJob& job = each.first;
+        const bool stays = each.second;
+        runner_.script(SR::installCommandLineTools().id(), job);
+        const auto [focus, ring] = focusAfterSheet(&window_, stageButton(), [&] {
+            if (job.runsUntilStopped) return QTest::keyClick(view_->sheet(), Qt::Key_Escape);
+            waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); });
+            view_->sheetView()->finish();
+            waitUntil([&] { return view_->model()->step() != Step::stage("clt"); }, stays ? 300 : 5000);
+        });
+        EXPECT_EQ(focus, stays ? stageButton() : &window_);
+        EXPECT_EQ(view_->model()->step(), Step::stage(stays ? "clt" : "homebrew"));
+        EXPECT_NE(focus, first);
+        EXPECT_EQ(ring, stays);
     }
 }
