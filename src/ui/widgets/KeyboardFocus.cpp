@@ -315,6 +315,11 @@ public:
         sheet->installEventFilter(this);
     }
 
+    ~SheetFocusReturn() override {
+        live().removeOne(this);
+        if (closed_ && qApp) qApp->removeEventFilter(this);
+    }
+
     // A screen of `window` took the place of another: once it stands, the focus goes where the rules say.
     static void screenReplaced(QWidget* window) {
         for (SheetFocusReturn* each : std::as_const(live()))
@@ -337,12 +342,6 @@ protected:
                 deleteLater();
         }
         return false;
-    }
-
-public:
-    ~SheetFocusReturn() override {
-        live().removeOne(this);
-        if (closed_ && qApp) qApp->removeEventFilter(this);
     }
 
 private:
