@@ -7,6 +7,9 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 #include <optional>
 
@@ -85,6 +88,25 @@ QString announcedName(QWidget* widget) {
     }
     if (faults.isEmpty()) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+QStringList toldWhile(const std::function<void()>& act) {
+    static QStringList told;
+    told.clear();
+    QPlatformAccessibility* platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
+    platform->setActive(true);
+    QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        if (event->type() == QAccessible::Announcement)
+            told << static_cast<QAccessibleAnnouncementEvent*>(event)->message();
+#endif
+        if (event->type() == QAccessible::Alert)
+            told << event->accessibleInterface()->text(QAccessible::Name);
+    });
+    act();
+    QAccessible::installUpdateHandler(nullptr);
+    platform->setActive(false);
+    return told;
 }
 
 } // namespace qlan::test

@@ -3,9 +3,11 @@
 // label and link is announced by the text a person sees; a text field or a button without text has a
 // name of its own; and no widget is announced by its accessibility identifier (its object name).
 
-#include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 class QWidget;
 
@@ -19,5 +21,9 @@ bool isTextField(const QWidget* widget);
 
 // Checks every visible widget below `screen`, `screen` included; lists each one that reads otherwise.
 ::testing::AssertionResult announcesShownTexts(QWidget* screen);
+
+// What a screen reader is told while `act` runs, seen through QAccessible::installUpdateHandler with the
+// accessibility layer active, as a screen reader makes it: the text of each announcement or alert.
+QStringList toldWhile(const std::function<void()>& act);
 
 } // namespace qlan::test

@@ -27,6 +27,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <algorithm>
 #include <optional>
 
 namespace qlan::test {
@@ -268,6 +269,29 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
     }
 }
 
+// Exclusive choices of one group are one control: while the focus is in the group, a click on a choice
+// moves the focus there, and an arrow key goes on from that choice. The choice made before is made again.
+void checkClickInGroup(QWidget* stop, QWidget* window, QStringList& faults) {
+    QList<QAbstractButton*> choices;
+    for (auto* each : stop->parentWidget()->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
+        if (each->isVisible() && each->isEnabled() && fittingRole(each) == QAccessible::RadioButton)
+            choices.append(each);
+    std::sort(choices.begin(), choices.end(),
+              [window](auto* a, auto* b) { return readsBefore(a, b, window); });
+    auto* const was = qobject_cast<QAbstractButton*>(stop);
+    if (choices.size() < 2 || !was || !was->isChecked()) return;
+    QAbstractButton* clicked = choices.last() != was ? choices.last() : choices.first();
+    const qsizetype at = choices.indexOf(clicked);
+    was->setFocus(Qt::OtherFocusReason);
+    QTest::mouseClick(clicked, Qt::LeftButton, {}, clicked->rect().center());
+    if (window->focusWidget() == clicked) QTest::keyClick(clicked, at > 0 ? Qt::Key_Up : Qt::Key_Down);
+    if (QAbstractButton* after = choices.at(at > 0 ? at - 1 : at + 1);
+        window->focusWidget() != after || !after->isChecked())
+        faults << QStringLiteral("a click on ") + describe(clicked) +
+                      QStringLiteral(" then an arrow key do not go on from it to ") + describe(after);
+    QTest::mouseClick(was, Qt::LeftButton, {}, was->rect().center());
+}
+
 } // namespace
 
 ::testing::AssertionResult walksByKeyboard(QWidget* window) {
@@ -364,6 +388,8 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
         for (const QString& link : it.value())
             faults << describe(it.key()) + QStringLiteral(": its link \"") + link +
                           QStringLiteral("\" is not reached by Tab");
+    for (QWidget* stop : stops)
+        if (fittingRole(stop) == QAccessible::RadioButton) checkClickInGroup(stop, window, faults);
     for (QAbstractScrollArea* area : window->findChildren<QAbstractScrollArea*>()) {
         if (area->window() != window || !area->isVisible() || isTextField(area)) continue;
         const QScrollBar* across = area->horizontalScrollBar();
@@ -383,6 +409,20 @@ void checkRoles(const QList<QWidget*>& controls, QStringList& faults) {
 
     if (faults.isEmpty()) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+std::pair<QWidget*, bool> focusAfterSheet(QWidget* window, QWidget* opener,
+                                          const std::function<void()>& close) {
+    for (int tab = 0; tab < 50 && window->focusWidget() != opener; ++tab)
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Tab);
+    EXPECT_EQ(window->focusWidget(), opener);
+    QTest::keyClick(opener, Qt::Key_Space);
+    close();
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::qWait(100);
+    QWidget* focus = window->focusWidget() ? window->focusWidget() : window;
+    return {focus, shownRing(window) != nullptr};
 }
 
 } // namespace qlan::test

@@ -14,8 +14,13 @@
 // control that holds the focus shows one, also where it leaves the focus there (a window's only stop). Only a
 // button bound to Return is a default, drawn and announced so, whoever has the focus; where the window has
 // none, Return at any stop presses nothing.
+// In a group of exclusive choices with one chosen, a click on a choice while the focus is in the group
+// moves the focus there and an arrow key goes on from it (the chosen choice is chosen again after).
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 class QWidget;
 
@@ -23,5 +28,11 @@ namespace qlan::test {
 
 // Walks `window` with Tab key events and lists every fault found. The focus is put back as it was.
 ::testing::AssertionResult walksByKeyboard(QWidget* window);
+
+// Presses Space on `opener`, reached by Tab from where the focus stands, to open a sheet over `window`;
+// `close` ends the sheet. Returns where the focus stands once the window is active again (as the Mac makes
+// it key), or `window` itself where no control holds it, and whether the ring shows there.
+std::pair<QWidget*, bool> focusAfterSheet(QWidget* window, QWidget* opener,
+                                          const std::function<void()>& close);
 
 } // namespace qlan::test

@@ -4,6 +4,7 @@
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/RadioRow.h"
 #include "ui/widgets/TextLabel.h"
@@ -77,7 +78,6 @@ void presentFixSheets(QWidget* screen, AuditStageModel* model, FixSheetFactory f
             return;
         }
         *current = sheet;
-        sheet->setWindowModality(Qt::WindowModal);
         sheet->setMinimumSize(560, 420);
         QObject::connect(sheet, &QDialog::finished, screen, [=] {
             if (*current != sheet) return;
@@ -85,7 +85,7 @@ void presentFixSheets(QWidget* screen, AuditStageModel* model, FixSheetFactory f
             sheet->deleteLater();
             if (guarded) guarded->sheetClosed();
         });
-        sheet->open();
+        openSheet(sheet);
     });
 }
 

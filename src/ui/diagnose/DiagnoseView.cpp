@@ -143,7 +143,7 @@ void DiagnoseView::syncSheet() {
     connect(sheet_, &QDialog::finished, this, [this] {
         if (flow_->sheetRemediation()) flow_->onRemediationFinished(RemediationOutcome::canceled());
     });
-    sheet_->open();
+    openSheet(sheet_);
 }
 
 void DiagnoseView::syncSettingJavaHome() {

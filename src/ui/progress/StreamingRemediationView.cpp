@@ -8,6 +8,7 @@
 #include "ui/progress/OutputLinesView.h"
 #include "ui/progress/ZshrcActivationCard.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
@@ -17,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace qlan {
@@ -102,6 +104,9 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
     rowLayout->addWidget(close_);
     bottom_->addWidget(failedRow_);
     layout->addWidget(bottom_);
+    // A row that a job's end shows is named by the outcome, which a screen reader is told then.
+    succeededRow_->setAccessibleName(StreamingRemediationModel::successMessage(remediation_));
+    pendingRow_->setAccessibleName(succeededRow_->accessibleName());
 
     connect(cancel_, &QPushButton::clicked, this, [this] { model()->cancel(); });
     connect(skipZshrc_, &QPushButton::clicked, this, [this] { model()->skipZshrc(); });
@@ -177,6 +182,16 @@ void StreamingRemediationView::refresh() {
     case Row::failed:
         bottom_->setCurrentWidget(failedRow_);
         break;
+    }
+    // The end of the job (success, failure or cancel) is told to a screen reader once; the focus stays.
+    if (model_ && !model_->isRunning() && model_->exitCode() && !endAnnounced_) {
+        endAnnounced_ = true;
+        if (state == Row::failed) {
+            QTextDocument failure;
+            failure.setMarkdown(StreamingRemediationModel::failureText(*model_->exitCode()));
+            failedRow_->setAccessibleName(failure.toPlainText().trimmed());
+        }
+        announceState(canceling ? status_ : bottom_->currentWidget());
     }
 }
 

@@ -5,6 +5,7 @@
 // waits, the finish button, or "Open the article" with "Close"), whose buttons stand at one height in
 // every state. It draws a StreamingRemediationModel, made when the screen is first shown from the services
 // in effect for it; the job starts then. How the screen ended reaches `onFinish` on the GUI thread.
+// When the job ends, a screen reader is told the row's status text or the outcome; the focus stays.
 
 #include "progress/StreamingRemediationModel.h"
 
@@ -85,6 +86,7 @@ private:
     ProminentButton* finish_;
     LinkLabel* article_;
     QPushButton* close_;
+    bool endAnnounced_ = false;
 };
 
 } // namespace qlan

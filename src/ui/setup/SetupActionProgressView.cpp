@@ -3,6 +3,7 @@
 #include "setup/SetupActionOutput.h"
 #include "ui/progress/OutputLinesView.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
+#include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/ProminentButton.h"
@@ -24,7 +25,8 @@ SetupActionProgressView::SetupActionProgressView(const QString& title, QList<Set
     , batch_(new SetupActionBatch(std::move(remediations), continuesPastFailure, std::move(runner), edition,
                                   telemetry, this))
     , output_(new SetupActionOutput(batch_, this))
-    , onFinish_(std::move(onFinish)) {
+    , onFinish_(std::move(onFinish))
+    , title_(title) {
     setMinimumSize(560, 360);
     QPointer<SetupActionProgressView> self(this);
     batch_->desktop.copyToPasteboard = [self](const QString& code) {
@@ -109,6 +111,24 @@ void SetupActionProgressView::updateBottomRow() {
     const bool ended = batch_->hasEnded();
     running_->setVisible(!ended);
     ended_->setVisible(ended);
+    // The end is told to a screen reader once, by the row that shows it; the focus stays.
+    if (ended && ended_->accessibleName().isEmpty()) {
+        ended_->setAccessibleName(outcomeText(title_, batch_->continueOutcome(), batch_->exitCode()));
+        announceState(ended_);
+    }
+}
+
+QString SetupActionProgressView::outcomeText(const QString& title, Outcome outcome,
+                                             std::optional<std::int32_t> exitCode) {
+    switch (outcome) {
+    case Outcome::success:
+        return title + QStringLiteral(" — done.");
+    case Outcome::failure:
+        return title + QStringLiteral(" — failed (exit code %1).").arg(exitCode.value_or(-1));
+    case Outcome::canceled:
+        break;
+    }
+    return title + QStringLiteral(" — canceled.");
 }
 
 } // namespace qlan

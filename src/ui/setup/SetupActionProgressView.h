@@ -3,7 +3,8 @@
 // live in the output list of the remediation sheets (OutputLinesView). While the batch runs it shows
 // "Cancel", afterwards "Continue" (the Return key's button). It reports how it ended through `onFinish`
 // exactly once (the batch keeps that it did): at once on Cancel, or when "Continue" is pressed. The
-// batch starts when the view is first shown (or on `startRun`).
+// batch starts when the view is first shown (or on `startRun`). When the batch ends, a screen reader is
+// told how (outcomeText), and the focus stays where the user left it.
 
 #include "setup/SetupActionBatch.h"
 #include "setup/SetupActionOutcome.h"
@@ -48,6 +49,8 @@ public:
     static QString statusText() {
         return QStringLiteral("Working… this can take a minute — please keep this window open.");
     }
+    // What a screen reader is told when the batch ends: the title and how it ended.
+    static QString outcomeText(const QString& title, Outcome outcome, std::optional<std::int32_t> exitCode);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -62,6 +65,7 @@ private:
     QWidget* running_;
     QWidget* ended_;
     ProminentButton* continue_;
+    QString title_;
 };
 
 } // namespace qlan

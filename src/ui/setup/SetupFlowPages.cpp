@@ -10,6 +10,7 @@
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ScreenPieces.h"
@@ -115,12 +116,7 @@ public:
 
 private:
     void rebuild() {
-        if (frame_) {
-            layout_->removeWidget(frame_);
-            frame_->hide();
-            frame_->deleteLater();
-            frame_ = nullptr;
-        }
+        if (frame_) retireScreen(layout_, std::exchange(frame_, nullptr));
         const SetupFlowModel& model = *context_.model;
         const auto plan = SetupStagePlan::make(stepID_, model, *model.services().fs, model.config());
         if (!plan) return;

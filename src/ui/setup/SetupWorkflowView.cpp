@@ -108,7 +108,7 @@ void SetupWorkflowView::syncSheet() {
     sheet->setMinimumSize(minimumSheetWidth, minimumSheetHeight);
     sheet->setWindowTitle(pending->title);
     sheet_ = sheet;
-    sheet->open();
+    openSheet(sheet);
 }
 
 void SetupWorkflowView::closeSheet() {

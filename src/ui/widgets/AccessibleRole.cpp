@@ -220,4 +220,15 @@ void setAccessibleRole(QWidget* widget, QAccessible::Role role) {
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
+void announceState(QWidget* carrier) {
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(carrier);
+    if (!interface) return;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(carrier, interface->text(QAccessible::Name));
+#else
+    QAccessibleEvent event(carrier, QAccessible::Alert);
+#endif
+    QAccessible::updateAccessibility(&event);
+}
+
 } // namespace qlan

@@ -15,6 +15,11 @@
 // it is.
 //
 // The role is set once, when the widget is made.
+//
+// A change that a screen reader should hear although the focus stays where it is (a job that ended under
+// a list the user reads) is told through announceState: what the carrier says, its accessible name (a
+// label's text, or the name a row is given), as an announcement where Qt has one, else as an alert event
+// on the carrier, which Qt passes on to the platform's screen reader.
 
 #include <QAccessible>
 
@@ -23,5 +28,6 @@ class QWidget;
 namespace qlan {
 
 void setAccessibleRole(QWidget* widget, QAccessible::Role role);
+void announceState(QWidget* carrier);
 
 } // namespace qlan

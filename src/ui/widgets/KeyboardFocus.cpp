@@ -2,9 +2,11 @@
 
 #include "ui/widgets/SystemColors.h"
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLayout>
@@ -245,6 +247,159 @@ private:
     bool filtering_ = false;
 };
 
+// A control by what it does, so that it is found again, or the one that takes its place on a screen
+// built anew: its kind, its accessibility identifier (the object name) and a button's title.
+struct FocusPlace {
+    QPointer<QWidget> control;
+    QByteArray kind;
+    QString name;
+    QString title;
+    QRect place; // where it stood, in its window
+    bool ringShown = false;
+
+    static FocusPlace of(QWidget* control) {
+        const auto* button = qobject_cast<QAbstractButton*>(control);
+        return {control,
+                control->metaObject()->className(),
+                control->objectName(),
+                button ? button->text() : QString(),
+                QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size()),
+                keyboardMovedFocus};
+    }
+
+    bool standsFor(const QWidget* other) const {
+        if (other->metaObject()->className() != kind || other->objectName() != name) return false;
+        if (!name.isEmpty()) return true;
+        const auto* button = qobject_cast<const QAbstractButton*>(other);
+        return button && button->text() == title;
+    }
+};
+
+bool usable(const QWidget* control, const QWidget* window) {
+    return control && control->window() == window && control->isVisible() && control->isEnabled();
+}
+
+// The focused control of a screen taken away in this turn of the event loop: a sheet that opens in the
+// same turn (the screen behind it rebuilt first) was opened from it.
+struct Departure {
+    QPointer<QWidget> window;
+    FocusPlace from;
+};
+Departure recentDeparture;
+
+void noteDeparture(QWidget* control) {
+    if (!recentDeparture.window)
+        QMetaObject::invokeMethod(
+            qApp, [] { recentDeparture = {}; }, Qt::QueuedConnection);
+    recentDeparture = {control->window(), FocusPlace::of(control)};
+}
+
+// Gives the focus back when a sheet closes (KeyboardFocus.h): one per window under a sheet, from the
+// sheet's opening until the person moves the focus in the window.
+class SheetFocusReturn : public QObject {
+public:
+    SheetFocusReturn(QDialog* sheet, QWidget* window)
+        : QObject(window)
+        , window_(window)
+        , sheet_(sheet) {
+        for (SheetFocusReturn* other : std::as_const(live()))
+            if (other->window_ == window) other->deleteLater(); // a new sheet over the window
+        live().append(this);
+        QWidget* focus = window->focusWidget();
+        if (focus && focus != window && (focus->focusPolicy() & Qt::TabFocus))
+            opener_ = FocusPlace::of(focus);
+        else if (recentDeparture.window == window)
+            opener_ = recentDeparture.from;
+        else
+            opener_.ringShown = keyboardMovedFocus;
+        sheet->installEventFilter(this);
+    }
+
+    ~SheetFocusReturn() override {
+        live().removeOne(this);
+        if (closed_ && qApp) qApp->removeEventFilter(this);
+    }
+
+    // A screen of `window` took the place of another: once it stands, the focus goes where the rules say.
+    static void screenReplaced(QWidget* window) {
+        for (SheetFocusReturn* each : std::as_const(live()))
+            if (each->window_ == window && each->closed_) // after Qt shows what a layout was given
+                QMetaObject::invokeMethod(
+                    each, [each] { each->settleSoon(); }, Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == sheet_.data() && event->type() == QEvent::Hide && !closed_) {
+            closed_ = true;
+            sheet_->removeEventFilter(this);
+            qApp->installEventFilter(this);
+            settleSoon();
+        } else if (closed_ &&
+                   (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)) {
+            // The person's own move in the window ends the watch.
+            if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == window_)
+                deleteLater();
+        }
+        return false;
+    }
+
+private:
+    void settleSoon() {
+        if (scheduled_) return;
+        scheduled_ = true;
+        QMetaObject::invokeMethod(this, &SheetFocusReturn::settle, Qt::QueuedConnection);
+    }
+
+    void settle() {
+        scheduled_ = false;
+        if (!window_->isVisible()) return;
+        if (!opener_.ringShown && keyboardMovedFocus) {
+            // The ring shows only where it showed before the sheet: a Tab inside it does not bring it here.
+            window_->setAttribute(Qt::WA_KeyboardFocusChange, false);
+            forgetKeyboardUse();
+        }
+        if (QWidget* heir = heirOfOpener()) {
+            heir->setFocus(Qt::OtherFocusReason);
+        } else {
+            window_->setFocus(Qt::OtherFocusReason);
+        }
+    }
+
+    static QList<SheetFocusReturn*>& live() {
+        static QList<SheetFocusReturn*> returns;
+        return returns;
+    }
+
+    QWidget* heirOfOpener() const {
+        if (usable(opener_.control, window_)) return opener_.control;
+        if (opener_.kind.isEmpty()) return nullptr; // no control held the focus: none does now
+        QWidget* nearest = nullptr;
+        int distance = 0;
+        for (QWidget* widget : window_->findChildren<QWidget*>()) {
+            if (!usable(widget, window_) || !(widget->focusPolicy() & Qt::TabFocus) ||
+                !opener_.standsFor(widget))
+                continue;
+            const QPoint at = widget->mapTo(window_, widget->rect().center());
+            const int off = (at - opener_.place.center()).manhattanLength();
+            if (!nearest || off < distance) {
+                nearest = widget;
+                distance = off;
+            }
+        }
+        if (nearest) return nearest;
+        for (QPushButton* button : window_->findChildren<QPushButton*>())
+            if (usable(button, window_) && button->isDefault()) return button;
+        return nullptr;
+    }
+
+    QWidget* window_;
+    QPointer<QObject> sheet_; // as an object: it may be in its destructor when events come
+    FocusPlace opener_;
+    bool closed_ = false;
+    bool scheduled_ = false;
+};
+
 // Keeps the ring on the focused control: it moves to the control's window when the focus moves, and
 // follows the control as it and the widgets around it move, resize, show and hide.
 class FocusFollower : public QObject {
@@ -446,11 +601,21 @@ void startFocusOver(QWidget* widget) {
 }
 
 void retireScreen(QLayout* layout, QWidget* screen) {
+    QWidget* window = screen->window();
     const bool focused = holdsKeyboardFocus(screen);
+    if (QWidget* focus = window->focusWidget(); focused && (focus->focusPolicy() & Qt::TabFocus))
+        noteDeparture(focus);
     layout->removeWidget(screen);
     screen->hide(); // Qt may move the focus on to another control here
     if (focused) startFocusOver(screen);
+    SheetFocusReturn::screenReplaced(window);
     screen->deleteLater();
+}
+
+void openSheet(QDialog* sheet) {
+    if (QWidget* parent = sheet->parentWidget()) new SheetFocusReturn(sheet, parent->window());
+    sheet->setWindowModality(Qt::WindowModal);
+    sheet->open();
 }
 
 } // namespace qlan

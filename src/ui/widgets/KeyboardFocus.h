@@ -28,11 +28,21 @@
 // keeps it, so the next Tab goes to the first control of the window in reading order (on a pushed screen
 // the Back control, drawn first). Qt would otherwise leave it on the new screen's container or move it to
 // the control after the old one, past everything drawn above.
+//
+// When a sheet closes, the focus goes back to the control that held it as the sheet opened (the one that
+// opened it, pressed by the keyboard), where that control still stands; on a screen rebuilt behind the
+// sheet (while it was open, or as it closed), to the control that stands in its place: the same action,
+// known by its kind, its accessibility identifier and, without one, its title; else to the window's default
+// button; else to no control, so that the next Tab goes to the first one. Never to another control, such
+// as the Back control that Qt would choose, which leaves the screen. The ring shows there only if it
+// showed before the sheet opened. Until the person moves the focus (a key or a click), a screen that
+// takes the place of the one the focus went back to hands it on by the same rules.
 
 #include <QtGlobal>
 
 class QAbstractScrollArea;
 class QColor;
+class QDialog;
 class QKeyEvent;
 class QLayout;
 class QPalette;
@@ -77,5 +87,7 @@ void startFocusOver(QWidget* widget);
 // Takes a screen out of `layout`, hides it and deletes it once control returns to the event loop (the
 // action that replaced it may still be running inside it); a focus that was on it starts over.
 void retireScreen(QLayout* layout, QWidget* screen);
+// Opens `sheet` (window-modal, over the window of its parent) and gives the focus back when it closes.
+void openSheet(QDialog* sheet);
 
 } // namespace qlan

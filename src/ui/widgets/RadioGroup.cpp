@@ -22,6 +22,7 @@ void RadioGroup::addChoice(QAbstractButton* choice) {
     choices_.append(Choice{choice, choice});
     choice->installEventFilter(this);
     connect(choice, &QAbstractButton::toggled, this, &RadioGroup::updateTabStop);
+    connect(choice, &QAbstractButton::clicked, this, [this, choice] { followClick(choice); });
     // Unless an event of its destruction came first (see eventFilter).
     connect(choice, &QObject::destroyed, this, &RadioGroup::forget);
     updateTabStop();
@@ -72,6 +73,16 @@ void RadioGroup::updateTabStop() {
     if (stop && stop_ && stop != stop_ && stop->window() == stop_->window())
         QWidget::setTabOrder(stop_, stop);
     stop_ = stop;
+}
+
+void RadioGroup::followClick(QAbstractButton* choice) {
+    QWidget* focus = choice->window()->focusWidget();
+    if (focus == choice || !find(choice)) return;
+    for (const Choice& each : choices_)
+        if (each.button == focus) {
+            choice->setFocus(Qt::MouseFocusReason);
+            return;
+        }
 }
 
 void RadioGroup::move(QAbstractButton* from, int step) {

@@ -2,8 +2,10 @@
 // Exclusive choices that a keyboard reaches as one control, as on the Mac: Tab comes to the group on its
 // chosen choice (on the first when none is chosen) and the next Tab leaves it; the arrow keys move to the
 // choice before or after and choose it, with a click, so that its owner decides as for a click with the
-// mouse. A screen reader hears the container as a group named by the question, and each choice as a
-// radio button (the choices set that role themselves, as RadioRow does).
+// mouse. While the focus is in the group, a click on a choice moves it there (the ring follows, where it
+// shows), so that the arrow keys go on from the chosen choice; from outside the group, a click leaves the
+// focus where it was. A screen reader hears the container as a group named by the question, and each
+// choice as a radio button (the choices set that role themselves, as RadioRow does).
 //
 // The choices are children of the container, added in reading order. Only one of them takes Tab at a
 // time; the group moves that stop along the focus chain as the choice changes. A choice deleted while
@@ -45,6 +47,7 @@ private:
     void forget(const QObject* gone);
     const Choice* find(const QObject* object) const;
     void updateTabStop();
+    void followClick(QAbstractButton* choice);
     void move(QAbstractButton* from, int step);
 
     QWidget* container_;

@@ -14,6 +14,7 @@
 #include "ui/widgets/TextLabel.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -126,6 +127,22 @@ TEST(JavaVersionChooserView, IsOneStopOfTabWhoseArrowKeysChoose) {
     EXPECT_EQ(chosen.value(), 25);
     QTest::keyClick(chooser->row(25), Qt::Key_Backtab);
     EXPECT_TRUE(before->hasFocus());
+
+    // A click from outside the group chooses and leaves the focus where it was.
+    QTest::mouseClick(chooser->row(21), Qt::LeftButton);
+    EXPECT_EQ(chosen.value(), 21);
+    EXPECT_TRUE(before->hasFocus());
+    // With the ring on Java 21, a click on Java 17 takes the focus and the ring there: Up chooses 21 again.
+    QTest::keyClick(before, Qt::Key_Tab);
+    ASSERT_TRUE(chooser->row(21)->hasFocus());
+    QTest::mouseClick(chooser->row(17), Qt::LeftButton);
+    EXPECT_TRUE(chooser->row(17)->hasFocus());
+    auto* ring = window.findChild<QWidget*>("focus-ring", Qt::FindDirectChildrenOnly);
+    ASSERT_NE(ring, nullptr);
+    EXPECT_TRUE(ring->isVisible());
+    EXPECT_TRUE(ring->geometry().contains(chooser->row(17)->geometry().translated(chooser->pos())));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(chosen.value(), 21);
 }
 
 TEST(DiagnoseStatusScreens, FixedTitlesMessagesAndOneButtonEach) {

@@ -6,6 +6,7 @@
 #include "DiagnoseUiFixture.h"
 #include "appshell/AppNavigation.h"
 #include "platform/LiveKeyValueStore.h"
+#include "support/KeyboardWalk.h"
 #include "support/PlaceholderView.h"
 #include "support/ScreenCapture.h"
 #include "ui/appshell/ConsentView.h"
@@ -279,4 +280,33 @@ TEST_F(DiagnoseViewTest, ASetJavaHomeProbeThatEndsUnderAnotherScreenStartsNothin
     EXPECT_EQ(view->sheet(), nullptr);
     EXPECT_EQ(view->flow()->state(), verified);
     EXPECT_TRUE(installed->setJavaHomeButton()->isEnabled());
+}
+
+// Space on the install button, then the sheet's end: the focus is on that button on the diagnosis built anew
+// (Space tries again), on no control after a failure, on the verified screen's default; never on Back.
+TEST_F(DiagnoseViewTest, AfterTheFixSheetTheFocusIsOnItsButtonOrTheScreensDefaultNeverOnBack) {
+    NavigationStackView* stack = showStack();
+    navigation_->push(Screen::diagnose());
+    DiagnoseView* view = diagnoseView(stack);
+    ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
+    window_.activateWindow();
+    writeJavaHomeStub(mac_, {kZulu8, kTemurin25});
+    writeLoginShell(mac_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
+    const std::optional<RemediationOutcome> ends[]{std::nullopt, RemediationOutcome::failure("Failed."),
+                                                   RemediationOutcome::success("Temurin installed.")};
+    for (const std::optional<RemediationOutcome>& end : ends) {
+        if (auto* error = qobject_cast<ErrorScaffold*>(view->currentScreen())) error->button()->click();
+        const auto [focus, ring] = focusAfterSheet(&window_, shown(view, "diagnosis-d1-install-chosen"), [&] {
+            if (!end) return QTest::keyClick(view->sheet(), Qt::Key_Escape); // a cancel
+            finishSheet(view, *end);
+            if (end->kind == RemediationOutcome::Kind::success) waitForScreen<VerifyResultView>(view);
+        });
+        auto* verified = qobject_cast<VerifyResultView*>(view->currentScreen());
+        QWidget* expected = !end       ? shown(view, "diagnosis-d1-install-chosen")
+                            : verified ? verified->setJavaHomeButton()
+                                       : &window_;
+        EXPECT_EQ(focus, expected);
+        EXPECT_NE(focus, window_.findChild<QWidget*>("navigation-back"));
+        EXPECT_EQ(ring, focus != &window_); // as before the sheet, where Tab had moved the focus
+    }
 }

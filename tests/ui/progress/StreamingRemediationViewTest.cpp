@@ -9,6 +9,7 @@
 #include "editions/ProductConfig.h"
 #include "platform/ServiceContext.h"
 #include "progress/ZshrcActivationPreview.h"
+#include "support/AccessibleNames.h"
 #include "support/CurrentEdition.h"
 #include "support/ProcessChecks.h"
 #include "support/RecordingDesktopActions.h"
@@ -537,4 +538,33 @@ TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
     lines << longest << longest;
     model.linesAppended(count, 2);
     EXPECT_TRUE(lastRowAtTheBottom()) << "following the output reaches its end";
+}
+
+// When the job ends, a screen reader is told the outcome or the row's status text, once; the focus stays in
+// the output list.
+TEST_F(StreamingViewTest, TheEndOfTheJobIsToldToAScreenReaderAndTheFocusStays) {
+    const std::tuple<Remediation, StubSpec, QString> cases[]{
+        {Remediation::installWarpViaBrew("warp"), StubSpec(), "Warp installed."},
+        {Remediation::installTemurinViaBrew("temurin"), StubSpec().withExitCode(4),
+         "Install failed (exit code 4). The article at Pellinor may help."},
+        {Remediation::installWarpViaBrew("warp"), StubSpec().withScript(childAndGrandchildCommand),
+         "Canceling…"},
+    };
+    for (const auto& each : cases) {
+        const auto& [remediation, brew, expectedText] = each;
+        const QString expected = expectedText; // captured below
+        mac_.writeStub("/opt/homebrew/bin/brew", brew);
+        std::unique_ptr<RemediationSheet> sheet;
+        const QStringList told = toldWhile([&] {
+            sheet.reset(open(std::get<0>(each)));
+            StreamingRemediationModel* model = sheet->view()->streamingView()->model();
+            sheet->view()->streamingView()->outputView()->setFocus();
+            if (expected == "Canceling…" && waitUntil([&] { return model->lines().size() == 1; }, 10000))
+                QTest::mouseClick(sheet->view()->streamingView()->cancelButton(), Qt::LeftButton);
+            waitUntil([&] { return !model->isRunning() && model->exitCode(); }, 10000);
+            QTest::qWait(50);
+        });
+        EXPECT_EQ(told, QStringList{expected});
+        EXPECT_TRUE(sheet->view()->streamingView()->outputView()->hasFocus());
+    }
 }

@@ -3,6 +3,7 @@
 // reporting once.
 
 #include "setup/SetupActionOutput.h"
+#include "support/AccessibleNames.h"
 #include "support/CurrentEdition.h"
 #include "support/KeyboardWalk.h"
 #include "support/ProcessChecks.h"
@@ -267,4 +268,25 @@ TEST_F(SetupActionSheetTest, TheListFollowsTheLastLineUnlessScrolledUp) {
     ASSERT_NE(rows, nullptr);
     EXPECT_TRUE(rows->child(1)->state().selected);
     EXPECT_FALSE(rows->child(2)->state().selected);
+}
+
+// When the batch ends, a screen reader is told how, once; the focus stays in the output list.
+TEST_F(SetupActionSheetTest, TheEndOfTheBatchIsToldToAScreenReaderAndTheFocusStays) {
+    const std::pair<ScriptedJob, QString> cases[]{
+        {ScriptedJob::completing(0), "Install languages — done."},
+        {ScriptedJob::completing(3), "Install languages — failed (exit code 3)."},
+        {ScriptedJob::canceling({"password refused"}), "Install languages — canceled."},
+    };
+    for (const auto& [job, expected] : cases) {
+        runner_.script(SR::installUv().id(), job);
+        std::unique_ptr<SheetDialog> sheet;
+        const QStringList told = toldWhile([&] {
+            sheet.reset(open({SR::installUv()}, scripted()));
+            view_->outputList()->setFocus();
+            waitUntil([&] { return view_->batch()->hasEnded(); });
+            QTest::qWait(50);
+        });
+        EXPECT_EQ(told, QStringList{expected});
+        EXPECT_TRUE(view_->outputList()->hasFocus());
+    }
 }

@@ -4,6 +4,7 @@
 #include "ui/setup/SetupWorkflowView.h"
 #include "platform/ServiceContext.h"
 #include "support/CurrentEdition.h"
+#include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
@@ -187,4 +188,40 @@ TEST_F(SetupWorkflowViewTest, AStagePageReportsThatItAppeared) {
     view_->model()->setStep(Step::diagnosisSummary());
     waitUntil([] { return false; }, 50);
     EXPECT_EQ(view_->model()->step(), Step::diagnosisSummary());
+}
+
+// Space on a stage's button, then the sheet's end: the focus is on that button, or on the one that does the
+// same on the stage's content built anew; after a success that moves on, on no control. Never on the first
+// control (where Qt would put it).
+TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoControl) {
+    edition_.spine->setRemediations("clt", {SR::installCommandLineTools()});
+    auto* first = new QPushButton(QStringLiteral("Back"));
+    static_cast<QBoxLayout*>(window_.layout())->insertWidget(0, first);
+    showAndStart();
+    window_.activateWindow();
+    view_->model()->enterPrimaryStages();
+    const QString install = SR::installCommandLineTools().displayLabel();
+    const auto stageButton = [&]() -> QWidget* {
+        for (auto* button : view_->currentPage()->findChildren<QPushButton*>())
+            if (button->isVisible() && button->text() == install) return button;
+        return nullptr;
+    };
+    const std::pair<ScriptedJob, bool> cases[]{{ScriptedJob::runningUntilStopped(), true}, // Esc
+                                               {ScriptedJob::completing(1), true},
+                                               {ScriptedJob::completing(0), false}};
+    for (const auto& each : cases) {
+        const ScriptedJob& job = each.first;
+        const bool stays = each.second;
+        runner_.script(SR::installCommandLineTools().id(), job);
+        const auto [focus, ring] = focusAfterSheet(&window_, stageButton(), [&] {
+            if (job.runsUntilStopped) return QTest::keyClick(view_->sheet(), Qt::Key_Escape);
+            waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); });
+            view_->sheetView()->finish();
+            waitUntil([&] { return view_->model()->step() != Step::stage("clt"); }, stays ? 300 : 5000);
+        });
+        EXPECT_EQ(focus, stays ? stageButton() : &window_);
+        EXPECT_EQ(view_->model()->step(), Step::stage(stays ? "clt" : "homebrew"));
+        EXPECT_NE(focus, first);
+        EXPECT_EQ(ring, stays);
+    }
 }

@@ -492,6 +492,12 @@ TEST(SegmentedControl, ChoosesExactlyOneSegmentAfterEveryClickKeyAndCall) {
     EXPECT_EQ(chosenSegments(), QList<int>{0});
     EXPECT_EQ(chosen.size(), 3);
     EXPECT_EQ(chosen.last().value(0).toInt(), 0);
+    // With the focus in the control, a click takes it to the clicked segment: Left goes on from there.
+    QTest::mouseClick(modes->segment(1), Qt::LeftButton);
+    EXPECT_TRUE(modes->segment(1)->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    EXPECT_EQ(chosenSegments(), QList<int>{0});
+    EXPECT_TRUE(modes->segment(0)->hasFocus());
 }
 
 TEST(KeyboardFocus, AClickLeavesItWhereItWasAndAButtonThatGoesHandsItToTheNewDefault) {
