@@ -306,18 +306,18 @@ public:
     void run(const std::stop_token& stop) {
         if (stop.stop_requested()) std::rethrow_exception(canceledError());
         start_ = lastProgress_ = Clock::now();
-        Hop hop{request_.url,
+        hop_ = {request_.url,
                 // The path as it goes out: "//" and dot segments are resolved, as Qt's requests have them.
                 request_.url.toEncoded(QUrl::NormalizePathSegments | QUrl::RemoveFragment),
                 request_.method.toUpper(), request_.body};
         for (int redirects = 0;; ++redirects) {
-            runHop(hop, stop);
+            runHop(stop);
             if (ended_) break;
             if (redirects == kMaxRedirects) {
                 fail(tooManyRedirectsError());
                 break;
             }
-            if (!takeRedirect(hop)) break;
+            if (!takeRedirect()) break;
         }
         if (error_) {
             discardFile();
@@ -333,8 +333,7 @@ public:
 private:
     // One hop: the proxy decision and the lookup of the host it connects to, then the transfer on a
     // connection of its own. The hop ends the call, or leaves `redirectLocation_` for the next.
-    void runHop(const Hop& hop, const std::stop_token& stop) {
-        hop_ = hop;
+    void runHop(const std::stop_token& stop) {
         resetHop();
         QByteArray proxy;
         QByteArray resolved;
@@ -370,7 +369,6 @@ private:
     void resetHop() {
         headers_.clear();
         headBytes_ = 0;
-        redirecting_ = false;
         redirectLocation_.clear();
         errorText_[0] = '\0';
     }
@@ -390,8 +388,8 @@ private:
         if (destination.host.isEmpty() || isAddress(destination.host)) return true;
         auto addresses = std::make_shared<QStringList>();
         const HostLookup::Outcome outcome = HostLookup::ask(
-            [addresses, host = destination.host] { *addresses = HostLookup::addressesOf(host); },
-            lookupDeadline(), stop, system_->startThread);
+            [addresses, host = destination.host] { *addresses = HostLookup::addressesOf(host); }, deadline(),
+            stop, system_->startThread);
         if (!waited(outcome)) return false;
         if (addresses->isEmpty()) {
             fail(unresolvedError(destination.host, destination.isProxy));
@@ -417,7 +415,7 @@ private:
         QList<QNetworkProxy> proxies;
         const HostLookup::Outcome outcome =
             SystemProxy::ask(std::shared_ptr<const SystemProxy::Answerer>(system_, &system_->proxiesFor),
-                             hop_.url, proxies, lookupDeadline(), stop, system_->startThread);
+                             hop_.url, proxies, deadline(), stop, system_->startThread);
         if (!waited(outcome)) return false;
         proxy = SystemProxy::fromAnswer(proxies);
         return true;
@@ -442,7 +440,7 @@ private:
     }
 
     // The first of the call's deadline and its idle limit; a century when it has neither.
-    Clock::time_point lookupDeadline() const {
+    Clock::time_point deadline() const {
         Clock::time_point limit = after(Clock::now(), 100.0 * 365 * 24 * 3600);
         if (request_.timeoutSeconds > 0) limit = std::min(limit, after(start_, request_.timeoutSeconds));
         if (request_.idleTimeoutSeconds > 0)
@@ -454,13 +452,13 @@ private:
     // read against the hop's address as the URL standard reads it; never from https to http, only to http or
     // https; a 303 turns every method but GET and HEAD into a GET, a 301 or 302 turns a POST into one;
     // credentials go only to the first hop's origin. False when the call ended here.
-    bool takeRedirect(Hop& hop) {
+    bool takeRedirect() {
         Hop next;
         const bool hasControls = std::any_of(redirectLocation_.begin(), redirectLocation_.end(),
                                              [](char byte) { return quint8(byte) < 0x20 || byte == '\x7f'; });
         if (!hasControls)
             next.url =
-                hop.url.resolved(QUrl::fromEncoded(standardLocation(redirectLocation_, hop.url.scheme())));
+                hop_.url.resolved(QUrl::fromEncoded(standardLocation(redirectLocation_, hop_.url.scheme())));
         if (!next.url.isValid() || next.url.scheme().isEmpty() ||
             (isWebScheme(next.url.scheme()) && next.url.host().isEmpty())) {
             fail(unparsableRedirectError(redirectLocation_));
@@ -471,16 +469,16 @@ private:
             fail(unknownProtocolError(next.url.scheme()));
             return false;
         }
-        if (hop.url.scheme() == QLatin1String("https") && next.url.scheme() == QLatin1String("http")) {
+        if (hop_.url.scheme() == QLatin1String("https") && next.url.scheme() == QLatin1String("http")) {
             fail(insecureRedirectError());
             return false;
         }
-        const bool toGet = (redirectStatus_ == 303 && hop.method != "GET" && hop.method != "HEAD") ||
-                           ((redirectStatus_ == 301 || redirectStatus_ == 302) && hop.method == "POST");
-        next.method = toGet ? QByteArray("GET") : hop.method;
-        next.body = toGet ? QByteArray() : hop.body;
-        next.bodyDropped = hop.bodyDropped || toGet;
-        hop = std::move(next);
+        const bool toGet = (redirectStatus_ == 303 && hop_.method != "GET" && hop_.method != "HEAD") ||
+                           ((redirectStatus_ == 301 || redirectStatus_ == 302) && hop_.method == "POST");
+        next.method = toGet ? QByteArray("GET") : hop_.method;
+        next.body = toGet ? QByteArray() : hop_.body;
+        next.bodyDropped = hop_.bodyDropped || toGet;
+        hop_ = std::move(next);
         return true;
     }
 
@@ -565,19 +563,18 @@ private:
     // Ends the call when one of its clocks has run out; otherwise the milliseconds until the next may.
     int checkClocks() {
         const Clock::time_point now = Clock::now();
-        Clock::time_point next = now + std::chrono::milliseconds(kLongestWaitMs);
-        const auto due = [&](double seconds, Clock::time_point from) {
-            if (!(seconds > 0)) return false; // no such clock (also NaN)
-            const Clock::time_point end = after(from, seconds);
-            next = std::min(next, end);
-            return now >= end;
-        };
-        if (mode_ == Mode::sample && headArrived_ &&
-            (!(timeLimitSeconds_ > 0) || due(timeLimitSeconds_, headTime_))) {
-            endSample();
-            return 0;
+        const Clock::time_point end = deadline();
+        Clock::time_point next = std::min(now + std::chrono::milliseconds(kLongestWaitMs), end);
+        if (mode_ == Mode::sample && headArrived_) {
+            // A time limit of zero or below (or NaN) ends the sample at once.
+            const Clock::time_point limit = timeLimitSeconds_ > 0 ? after(headTime_, timeLimitSeconds_) : now;
+            if (now >= limit) {
+                endSample();
+                return 0;
+            }
+            next = std::min(next, limit);
         }
-        if (due(request_.timeoutSeconds, start_) || due(request_.idleTimeoutSeconds, lastProgress_)) {
+        if (now >= end) {
             endEarly(timedOutError());
             return 0;
         }
@@ -609,7 +606,7 @@ private:
         } catch (...) {
             fail(std::current_exception());
         }
-        return ended_ || redirecting_ ? 0 : size;
+        return ended_ || redirecting() ? 0 : size;
     }
 
     // One line of a head, also of a redirect or an interim answer.
@@ -634,15 +631,19 @@ private:
         if (status < 200) return; // an interim answer; the real one follows
         // A redirect that names where to: the hop ends with its head. Its body is not the answer, the next
         // hop's is, so it is never read: neither its length nor its pace decides the call.
-        if (status >= 300 && status < 400 && !answer().header("Location").isEmpty()) {
-            redirecting_ = true;
-            redirectStatus_ = int(status);
+        if (status >= 300 && status < 400) {
             redirectLocation_ = answer().header("Location");
-            lastProgress_ = Clock::now();
-            return;
+            if (redirecting()) {
+                redirectStatus_ = int(status);
+                lastProgress_ = Clock::now();
+                return;
+            }
         }
         markHead();
     }
+
+    // The hop's answer is a redirect that names where to.
+    bool redirecting() const { return !redirectLocation_.isEmpty(); }
 
     void markHead() {
         if (headArrived_) return;
@@ -705,7 +706,7 @@ private:
 
     // The transfer is over as libcurl sees it: a whole answer, a redirect's head, or an error.
     void finish() {
-        if (redirecting_) return; // ended by the head's end, the next hop goes on
+        if (redirecting()) return; // ended by the head's end, the next hop goes on
         CURLcode result = CURLE_OK;
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(multi_, &left))
@@ -825,9 +826,8 @@ private:
     char errorText_[CURL_ERROR_SIZE] = {};
     bool usesProxy_ = false;
     bool decodes_ = false;
-    bool redirecting_ = false;    // the hop's answer is a redirect...
-    int redirectStatus_ = 0;      // ...with this status...
-    QByteArray redirectLocation_; // ...to here
+    QByteArray redirectLocation_; // where the hop's answer redirects to, empty for none...
+    int redirectStatus_ = 0;      // ...with this status
 
     Clock::time_point start_;
     Clock::time_point lastProgress_; // the last body byte or head, for the idle limit

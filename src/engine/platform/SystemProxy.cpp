@@ -44,16 +44,25 @@ Setting firstSet(std::initializer_list<const char*> names) {
     return {};
 }
 
-// Whether no_proxy's `list` keeps `host` off the proxy: "*" keeps every host; a name keeps itself and the
-// names below it (with a leading dot or without), an address that address, and an address with a prefix
-// length ("192.168.0.0/16") the addresses in its range.
-bool bypasses(const QString& host, const QByteArray& list) {
+// Whether no_proxy's `list` keeps `host`, reached at `port`, off the proxy. Its entries are separated by
+// commas or blanks; "*" alone keeps every host. A name keeps itself and the names below it (written bare,
+// with a leading "." or "*."), an address that address, and an address with a prefix length
+// ("192.168.0.0/16") the addresses in its range; an entry with a port ("intranet.example:8080") keeps its
+// host only at that port.
+bool bypasses(const QString& host, int port, const QByteArray& list) {
     if (list == "*") return true;
     QString name = host.toLower();
     if (name.endsWith(QLatin1Char('.'))) name.chop(1);
     const QHostAddress address(name);
-    for (const QByteArray& item : list.split(',')) {
-        QString entry = QString::fromLatin1(item.trimmed()).toLower();
+    for (const QByteArray& item : list.simplified().replace(' ', ',').split(',')) {
+        QString entry = QString::fromLatin1(item).toLower();
+        if (entry.count(QLatin1Char(':')) == 1) { // a name or an IPv4 address with a port
+            const qsizetype colon = entry.indexOf(QLatin1Char(':'));
+            bool isPort = false;
+            const int entryPort = entry.mid(colon + 1).toInt(&isPort);
+            if (isPort && entryPort != port) continue;
+            if (isPort) entry.truncate(colon);
+        }
         if (!address.isNull()) {
             const auto range = QHostAddress::parseSubnet(entry); // "10.1" alone is no address
             if (entry.contains(QLatin1Char('/')) ? !range.first.isNull() && address.isInSubnet(range)
@@ -61,6 +70,7 @@ bool bypasses(const QString& host, const QByteArray& list) {
                 return true;
             continue;
         }
+        if (entry.startsWith(QLatin1String("*."))) entry.remove(0, 1);
         while (entry.startsWith(QLatin1Char('.')))
             entry.remove(0, 1);
         if (entry.endsWith(QLatin1Char('.'))) entry.chop(1);
@@ -124,7 +134,8 @@ void answerInTurn(const std::shared_ptr<QuestionLine>& line) {
 } // namespace
 
 QByteArray SystemProxy::fromEnvironment(const QUrl& url) {
-    if (bypasses(url.host(QUrl::FullyEncoded), firstSet({"no_proxy", "NO_PROXY"}).value)) return {};
+    const int port = url.port(url.scheme() == QLatin1String("https") ? 443 : 80);
+    if (bypasses(url.host(QUrl::FullyEncoded), port, firstSet({"no_proxy", "NO_PROXY"}).value)) return {};
     Setting setting = url.scheme() == QLatin1String("https") ? firstSet({"https_proxy", "HTTPS_PROXY"})
                                                              : firstSet({"http_proxy"});
     if (setting.value.isEmpty()) setting = firstSet({"all_proxy", "ALL_PROXY"});

@@ -927,9 +927,10 @@ TEST(LiveHTTPFetcher, LoopbackGoesDirectWhateverProxyTheSystemNames) {
 #if !defined(__APPLE__)
 // Outside a Mac the proxy comes from the *_proxy variables as curl reads them: http_proxy in lower case
 // only, the others in either (lower case first), all_proxy where the scheme's own is unset or empty, and the
-// hosts no_proxy names ("*", a name and the names below it, a range of addresses) reached directly; a setting
-// that is not a proxy address fails the call in words about it. The proxies are loopback servers, and a host
-// reached directly shows in its lookup, for which no thread can be made: nothing leaves this machine.
+// hosts no_proxy names ("*", a name and the names below it, a range of addresses, at a port where it names
+// one; entries apart by commas or blanks) reached directly; a setting that is not a proxy address fails the
+// call in words about it. The proxies are loopback servers, and a host reached directly shows in its lookup,
+// for which no thread can be made: nothing leaves this machine.
 TEST(LiveHTTPFetcher, OutsideAMacTheProxyComesFromTheVariablesAsCurlReadsThem) {
     LoopbackHttpServer first;
     LoopbackHttpServer second;
@@ -959,6 +960,13 @@ TEST(LiveHTTPFetcher, OutsideAMacTheProxyComesFromTheVariablesAsCurlReadsThem) {
         {{{"http_proxy", one}, {"NO_PROXY", ".quillane.test"}}, http, nullptr, direct},
         {{{"http_proxy", one}, {"no_proxy", "*"}}, http, nullptr, direct},
         {{{"http_proxy", one}, {"no_proxy", "illane.test,ads.quillane.test"}}, http, &first, http},
+        {{{"http_proxy", one}, {"no_proxy", "example.test  quillane.test"}}, http, nullptr, direct},
+        {{{"http_proxy", one}, {"no_proxy", "localhost,*.quillane.test"}}, http, nullptr, direct},
+        {{{"http_proxy", one}, {"no_proxy", "downloads.quillane.test:80"}}, http, nullptr, direct},
+        {{{"https_proxy", one}, {"no_proxy", "downloads.quillane.test:80"}},
+         https,
+         &first,
+         "downloads.quillane.test:443"},
         {{{"http_proxy", one}, {"no_proxy", "203.0.113,198.51.100.0/24"}},
          "http://203.0.113.7/x",
          &first,
