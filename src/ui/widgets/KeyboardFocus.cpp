@@ -302,9 +302,8 @@ public:
         : QObject(window)
         , window_(window)
         , sheet_(sheet) {
-        for (SheetFocusReturn* other : std::as_const(live()))
-            if (other->window_ == window) other->deleteLater(); // a new sheet over the window
-        live().append(this);
+        for (SheetFocusReturn* other : over(window))
+            if (other != this) other->deleteLater(); // a new sheet over the window
         QWidget* focus = window->focusWidget();
         if (focus && focus != window && (focus->focusPolicy() & Qt::TabFocus))
             opener_ = FocusPlace::of(focus);
@@ -316,14 +315,13 @@ public:
     }
 
     ~SheetFocusReturn() override {
-        live().removeOne(this);
         if (closed_ && qApp) qApp->removeEventFilter(this);
     }
 
     // A screen of `window` took the place of another: once it stands, the focus goes where the rules say.
     static void screenReplaced(QWidget* window) {
-        for (SheetFocusReturn* each : std::as_const(live()))
-            if (each->window_ == window && each->closed_) // after Qt shows what a layout was given
+        for (SheetFocusReturn* each : over(window))
+            if (each->closed_) // after Qt shows what a layout was given
                 QMetaObject::invokeMethod(
                     each, [each] { each->settleSoon(); }, Qt::QueuedConnection);
     }
@@ -366,8 +364,11 @@ private:
         }
     }
 
-    static QList<SheetFocusReturn*>& live() {
-        static QList<SheetFocusReturn*> returns;
+    // The returns of `window`: its children.
+    static QList<SheetFocusReturn*> over(const QWidget* window) {
+        QList<SheetFocusReturn*> returns;
+        for (QObject* child : window->children())
+            if (auto* each = dynamic_cast<SheetFocusReturn*>(child)) returns.append(each);
         return returns;
     }
 
