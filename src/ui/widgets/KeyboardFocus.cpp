@@ -90,6 +90,16 @@ private:
     QColor colour_;
 };
 
+// Where `control` stands in `window`, in the window's coordinates.
+QRect placeIn(const QWidget* window, const QWidget* control) {
+    return {control->mapTo(window, QPoint(0, 0)), control->size()};
+}
+
+// Shown and enabled in `window`.
+bool usable(const QWidget* control, const QWidget* window) {
+    return control && control->window() == window && control->isVisible() && control->isEnabled();
+}
+
 // A focused control that went away (hidden, or disabled once pressed) leaves the focus where Qt moves it
 // on: to what follows it, a link beside it or a control at the top of the window. Instead, as soon as the
 // window shows one (at once, or when the job that took the control away ends), the focus goes to
@@ -110,7 +120,7 @@ public:
         if (departures_.isEmpty())
             QMetaObject::invokeMethod(this, &DisplacedFocus::review, Qt::QueuedConnection);
         QWidget* window = old->window();
-        departures_.append({old, window, QRect(old->mapTo(window, QPoint(0, 0)), old->size())});
+        departures_.append({old, window, placeIn(window, old)});
         listen();
     }
 
@@ -210,8 +220,7 @@ private:
     QList<QPushButton*> arrived() const {
         QList<QPushButton*> buttons;
         for (const QPointer<QPushButton>& button : arrivals_)
-            if (button && button->window() == displaced_.window && button->isVisible() &&
-                button->isEnabled() && (button->focusPolicy() & Qt::TabFocus))
+            if (usable(button, displaced_.window) && (button->focusPolicy() & Qt::TabFocus))
                 buttons.append(button);
         return buttons;
     }
@@ -228,7 +237,7 @@ private:
         QPushButton* nearest = nullptr;
         int distance = 0;
         for (QPushButton* button : arrived()) {
-            const QRect at(button->mapTo(displaced_.window, QPoint(0, 0)), button->size());
+            const QRect at = placeIn(displaced_.window, button);
             if (at.top() > place.bottom() || at.bottom() < place.top()) continue;
             const int off = std::abs(at.center().x() - place.center().x());
             if (!nearest || off < distance) {
@@ -263,7 +272,7 @@ struct FocusPlace {
                 control->metaObject()->className(),
                 control->objectName(),
                 button ? button->text() : QString(),
-                QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size()),
+                placeIn(control->window(), control),
                 keyboardMovedFocus};
     }
 
@@ -274,10 +283,6 @@ struct FocusPlace {
         return button && button->text() == title;
     }
 };
-
-bool usable(const QWidget* control, const QWidget* window) {
-    return control && control->window() == window && control->isVisible() && control->isEnabled();
-}
 
 // The focused control of a screen taken away in this turn of the event loop: a sheet that opens in the
 // same turn (the screen behind it rebuilt first) was opened from it.
@@ -381,8 +386,7 @@ private:
             if (!usable(widget, window_) || !(widget->focusPolicy() & Qt::TabFocus) ||
                 !opener_.standsFor(widget))
                 continue;
-            const QPoint at = widget->mapTo(window_, widget->rect().center());
-            const int off = (at - opener_.place.center()).manhattanLength();
+            const int off = (placeIn(window_, widget).center() - opener_.place.center()).manhattanLength();
             if (!nearest || off < distance) {
                 nearest = widget;
                 distance = off;
