@@ -284,19 +284,16 @@ struct FocusPlace {
     }
 };
 
-// The focused control of a screen taken away in this turn of the event loop: a sheet that opens in the
-// same turn (the screen behind it rebuilt first) was opened from it.
-struct Departure {
-    QPointer<QWidget> window;
-    FocusPlace from;
-};
-Departure recentDeparture;
+// The focused control of a screen taken away in this turn of the event loop (the screen stands in its
+// window until the loop deletes it): a sheet that opens over that window in the same turn (the screen
+// behind it rebuilt first) was opened from it.
+FocusPlace recentDeparture;
 
 void noteDeparture(QWidget* control) {
-    if (!recentDeparture.window)
+    if (!recentDeparture.control)
         QMetaObject::invokeMethod(
             qApp, [] { recentDeparture = {}; }, Qt::QueuedConnection);
-    recentDeparture = {control->window(), FocusPlace::of(control)};
+    recentDeparture = FocusPlace::of(control);
 }
 
 // Gives the focus back when a sheet closes (KeyboardFocus.h): one per window under a sheet, from the
@@ -312,8 +309,8 @@ public:
         QWidget* focus = window->focusWidget();
         if (focus && focus != window && (focus->focusPolicy() & Qt::TabFocus))
             opener_ = FocusPlace::of(focus);
-        else if (recentDeparture.window == window)
-            opener_ = recentDeparture.from;
+        else if (recentDeparture.control && recentDeparture.control->window() == window)
+            opener_ = recentDeparture;
         else
             opener_.ringShown = keyboardMovedFocus;
         sheet->installEventFilter(this);
