@@ -1,6 +1,7 @@
 #include "support/KeyboardWalk.h"
 
 #include "support/AccessibleNames.h"
+#include "support/PersonClick.h"
 #include "support/RenderedPixels.h"
 #include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LinkLabel.h"
@@ -283,13 +284,13 @@ void checkClickInGroup(QWidget* stop, QWidget* window, QStringList& faults) {
     QAbstractButton* clicked = choices.last() != was ? choices.last() : choices.first();
     const qsizetype at = choices.indexOf(clicked);
     was->setFocus(Qt::OtherFocusReason);
-    QTest::mouseClick(clicked, Qt::LeftButton, {}, clicked->rect().center());
+    clickAsAPerson(clicked);
     if (window->focusWidget() == clicked) QTest::keyClick(clicked, at > 0 ? Qt::Key_Up : Qt::Key_Down);
     if (QAbstractButton* after = choices.at(at > 0 ? at - 1 : at + 1);
         window->focusWidget() != after || !after->isChecked())
         faults << QStringLiteral("a click on ") + describe(clicked) +
                       QStringLiteral(" then an arrow key do not go on from it to ") + describe(after);
-    QTest::mouseClick(was, Qt::LeftButton, {}, was->rect().center());
+    clickAsAPerson(was);
 }
 
 } // namespace

@@ -90,6 +90,16 @@ private:
     QColor colour_;
 };
 
+// Where `control` stands in `window`, in the window's coordinates.
+QRect placeIn(const QWidget* window, const QWidget* control) {
+    return {control->mapTo(window, QPoint(0, 0)), control->size()};
+}
+
+// Shown and enabled in `window`.
+bool usable(const QWidget* control, const QWidget* window) {
+    return control && control->window() == window && control->isVisible() && control->isEnabled();
+}
+
 // A focused control that went away (hidden, or disabled once pressed) leaves the focus where Qt moves it
 // on: to what follows it, a link beside it or a control at the top of the window. Instead, as soon as the
 // window shows one (at once, or when the job that took the control away ends), the focus goes to
@@ -110,7 +120,7 @@ public:
         if (departures_.isEmpty())
             QMetaObject::invokeMethod(this, &DisplacedFocus::review, Qt::QueuedConnection);
         QWidget* window = old->window();
-        departures_.append({old, window, QRect(old->mapTo(window, QPoint(0, 0)), old->size())});
+        departures_.append({old, window, placeIn(window, old)});
         listen();
     }
 
@@ -210,8 +220,7 @@ private:
     QList<QPushButton*> arrived() const {
         QList<QPushButton*> buttons;
         for (const QPointer<QPushButton>& button : arrivals_)
-            if (button && button->window() == displaced_.window && button->isVisible() &&
-                button->isEnabled() && (button->focusPolicy() & Qt::TabFocus))
+            if (usable(button, displaced_.window) && (button->focusPolicy() & Qt::TabFocus))
                 buttons.append(button);
         return buttons;
     }
@@ -228,7 +237,7 @@ private:
         QPushButton* nearest = nullptr;
         int distance = 0;
         for (QPushButton* button : arrived()) {
-            const QRect at(button->mapTo(displaced_.window, QPoint(0, 0)), button->size());
+            const QRect at = placeIn(displaced_.window, button);
             if (at.top() > place.bottom() || at.bottom() < place.top()) continue;
             const int off = std::abs(at.center().x() - place.center().x());
             if (!nearest || off < distance) {
@@ -263,7 +272,7 @@ struct FocusPlace {
                 control->metaObject()->className(),
                 control->objectName(),
                 button ? button->text() : QString(),
-                QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size()),
+                placeIn(control->window(), control),
                 keyboardMovedFocus};
     }
 
@@ -275,23 +284,16 @@ struct FocusPlace {
     }
 };
 
-bool usable(const QWidget* control, const QWidget* window) {
-    return control && control->window() == window && control->isVisible() && control->isEnabled();
-}
-
-// The focused control of a screen taken away in this turn of the event loop: a sheet that opens in the
-// same turn (the screen behind it rebuilt first) was opened from it.
-struct Departure {
-    QPointer<QWidget> window;
-    FocusPlace from;
-};
-Departure recentDeparture;
+// The focused control of a screen taken away in this turn of the event loop (the screen stands in its
+// window until the loop deletes it): a sheet that opens over that window in the same turn (the screen
+// behind it rebuilt first) was opened from it.
+FocusPlace recentDeparture;
 
 void noteDeparture(QWidget* control) {
-    if (!recentDeparture.window)
+    if (!recentDeparture.control)
         QMetaObject::invokeMethod(
             qApp, [] { recentDeparture = {}; }, Qt::QueuedConnection);
-    recentDeparture = {control->window(), FocusPlace::of(control)};
+    recentDeparture = FocusPlace::of(control);
 }
 
 // Gives the focus back when a sheet closes (KeyboardFocus.h): one per window under a sheet, from the
@@ -302,28 +304,26 @@ public:
         : QObject(window)
         , window_(window)
         , sheet_(sheet) {
-        for (SheetFocusReturn* other : std::as_const(live()))
-            if (other->window_ == window) other->deleteLater(); // a new sheet over the window
-        live().append(this);
+        for (SheetFocusReturn* other : over(window))
+            if (other != this) other->deleteLater(); // a new sheet over the window
         QWidget* focus = window->focusWidget();
         if (focus && focus != window && (focus->focusPolicy() & Qt::TabFocus))
             opener_ = FocusPlace::of(focus);
-        else if (recentDeparture.window == window)
-            opener_ = recentDeparture.from;
+        else if (recentDeparture.control && recentDeparture.control->window() == window)
+            opener_ = recentDeparture;
         else
             opener_.ringShown = keyboardMovedFocus;
         sheet->installEventFilter(this);
     }
 
     ~SheetFocusReturn() override {
-        live().removeOne(this);
         if (closed_ && qApp) qApp->removeEventFilter(this);
     }
 
     // A screen of `window` took the place of another: once it stands, the focus goes where the rules say.
     static void screenReplaced(QWidget* window) {
-        for (SheetFocusReturn* each : std::as_const(live()))
-            if (each->window_ == window && each->closed_) // after Qt shows what a layout was given
+        for (SheetFocusReturn* each : over(window))
+            if (each->closed_) // after Qt shows what a layout was given
                 QMetaObject::invokeMethod(
                     each, [each] { each->settleSoon(); }, Qt::QueuedConnection);
     }
@@ -366,8 +366,11 @@ private:
         }
     }
 
-    static QList<SheetFocusReturn*>& live() {
-        static QList<SheetFocusReturn*> returns;
+    // The returns of `window`: its children.
+    static QList<SheetFocusReturn*> over(const QWidget* window) {
+        QList<SheetFocusReturn*> returns;
+        for (QObject* child : window->children())
+            if (auto* each = dynamic_cast<SheetFocusReturn*>(child)) returns.append(each);
         return returns;
     }
 
@@ -380,8 +383,7 @@ private:
             if (!usable(widget, window_) || !(widget->focusPolicy() & Qt::TabFocus) ||
                 !opener_.standsFor(widget))
                 continue;
-            const QPoint at = widget->mapTo(window_, widget->rect().center());
-            const int off = (at - opener_.place.center()).manhattanLength();
+            const int off = (placeIn(window_, widget).center() - opener_.place.center()).manhattanLength();
             if (!nearest || off < distance) {
                 nearest = widget;
                 distance = off;
