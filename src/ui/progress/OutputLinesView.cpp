@@ -160,17 +160,6 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
         syncScrollBar();
     });
 }
-void OutputLinesView::setModel(QAbstractItemModel* model) {
-    if (this->model()) disconnect(this->model(), &QAbstractItemModel::rowsInserted, this, nullptr);
-    QListView::setModel(model);
-    if (model) connect(model, &QAbstractItemModel::rowsInserted, this, &OutputLinesView::followOutput);
-}
-
-void OutputLinesView::followOutput() {
-    if (!following_) return;
-    placeAt(scrollRange());
-    syncScrollBar();
-}
 
 QString OutputLinesView::selectedText() const {
     QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList{};

@@ -64,9 +64,6 @@ public:
     // Named "<sheetTitle> output".
     explicit OutputLinesView(const QString& sheetTitle, QWidget* parent = nullptr);
 
-    // Also follows the rows that the model appends.
-    void setModel(QAbstractItemModel* model) override;
-
     // The texts of the selected rows, one per line.
     QString selectedText() const;
 
@@ -83,6 +80,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Takes in the rows the model appends, and follows them while the list shows its last row.
     void rowsInserted(const QModelIndex& parent, int first, int last) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) override;
     void updateGeometries() override;
@@ -98,7 +96,6 @@ protected:
                                                          const QEvent* event = nullptr) const override;
 
 private:
-    void followOutput();
     int textWidth() const;
     OutputRowHeights::Metrics rowMetrics() const;
     QModelIndex rowIndex(int row) const;
