@@ -515,25 +515,23 @@ qint64 OutputLinesView::fromBar(int value) const {
 
 void OutputLinesView::barAction(int action) {
     // Steps and pages move the rows by their pixels, however the scroll bar's range maps the list.
-    QScrollBar* bar = verticalScrollBar();
-    qint64 delta = 0;
+    const QScrollBar* bar = verticalScrollBar();
+    qint64 step = 0;
     switch (action) {
     case QAbstractSlider::SliderSingleStepAdd:
-        delta = bar->singleStep();
-        break;
     case QAbstractSlider::SliderSingleStepSub:
-        delta = -bar->singleStep();
+        step = bar->singleStep();
         break;
     case QAbstractSlider::SliderPageStepAdd:
-        delta = bar->pageStep();
-        break;
     case QAbstractSlider::SliderPageStepSub:
-        delta = -bar->pageStep();
+        step = bar->pageStep();
         break;
     default:
         return;
     }
-    scrollByPixels(delta);
+    const bool back =
+        action == QAbstractSlider::SliderSingleStepSub || action == QAbstractSlider::SliderPageStepSub;
+    scrollByPixels(back ? -step : step);
     following_ = offset_ >= scrollRange();
     syncScrollBar();
 }
