@@ -558,10 +558,10 @@ void OutputLinesView::showShift() {
 
 void OutputLinesView::paintEvent(QPaintEvent* event) {
     if (!model() || rows_.count() == 0) return;
-    // Rows that come into view are measured now; the scroll range takes their heights after this paint.
+    // Rows that come into view are measured now (the rows below them are drawn anew); the scroll range
+    // takes their heights after this paint.
     if (measureRows(offset_, offset_ + viewport()->height()) && !geometryQueued_) {
         geometryQueued_ = true;
-        viewport()->update();
         QTimer::singleShot(0, this, [this] {
             geometryQueued_ = false;
             updateGeometries();
@@ -571,26 +571,31 @@ void OutputLinesView::paintEvent(QPaintEvent* event) {
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const QStyle::State state = option.state;
+    if (state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
     const QModelIndex current = currentIndex();
     const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QItemSelectionModel* selection = selectionModel();
+    const auto selected = [&](int row) {
+        return selection && row < rows_.count() && selection->isSelected(rowIndex(row));
+    };
     const QRect area = event->rect();
     const int gap = rows_.metrics().gap;
     const qint64 offset = offset_;
     int row = rows_.rowAt(offset + area.top());
+    bool rowSelected = selected(row);
     for (qint64 top = rows_.top(row) - offset; row < rows_.count() && top <= area.bottom(); ++row) {
         const QModelIndex index = rowIndex(row);
         const int height = rows_.height(row);
+        const bool nextSelected = selected(row + 1);
         option.rect = QRect(spacing(), int(top) + spacing(), viewport()->width() - 2 * spacing(), height);
         option.state = state;
-        if (selectionModel() && selectionModel()->isSelected(index)) option.state |= QStyle::State_Selected;
-        if (state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
+        if (rowSelected) option.state |= QStyle::State_Selected;
         if (focus && index == current) option.state |= QStyle::State_HasFocus;
         // Selected rows read as one block: a selected row followed by another is drawn over the gap too.
-        if (option.state & QStyle::State_Selected && row + 1 < rows_.count() &&
-            selectionModel()->isSelected(rowIndex(row + 1)))
-            option.rect.setHeight(height + gap);
+        if (rowSelected && nextSelected) option.rect.setHeight(height + gap);
         itemDelegateForIndex(index)->paint(&painter, option, index);
         top += height + gap;
+        rowSelected = nextSelected;
     }
 }
 
