@@ -180,8 +180,33 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (scrollByKey(this, event)) return;
-    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) startSelectionInView(event->key());
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ShiftModifier) {
+        QListView::keyPressEvent(event);
+        return;
+    }
+    startSelectionInView(event->key());
+    const QModelIndex from = selectionStart();
     QListView::keyPressEvent(event);
+    // The item view extends a selection between the rows' rectangles, which hold rows within reach of an
+    // int only: a selection from a row farther away in a very tall list is made by rows.
+    const QModelIndex to = currentIndex();
+    if (from.isValid() && to.isValid() && (!withinPixelReach(from.row()) || !withinPixelReach(to.row())))
+        selectionModel()->select(QItemSelection(rowIndex(std::min(from.row(), to.row())),
+                                                rowIndex(std::max(from.row(), to.row()))),
+                                 QItemSelectionModel::SelectCurrent | QItemSelectionModel::Rows);
+}
+
+QModelIndex OutputLinesView::selectionStart() const {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !selectionModel()) return current;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        if (range.contains(current))
+            return rowIndex(current.row() == range.top() ? range.bottom() : range.top());
+    return current;
+}
+
+bool OutputLinesView::withinPixelReach(int row) const {
+    return std::abs(rows_.top(row) - offset_) < std::numeric_limits<int>::max() / 4;
 }
 
 void OutputLinesView::startSelectionInView(int key) {
