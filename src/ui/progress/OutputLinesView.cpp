@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -187,13 +188,28 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
     startSelectionInView(event->key());
     const QModelIndex from = selectionStart();
     QListView::keyPressEvent(event);
+    extendSelectionByRows(from);
+}
+
+void OutputLinesView::mousePressEvent(QMouseEvent* event) {
+    if (!(event->modifiers() & Qt::ShiftModifier)) {
+        QListView::mousePressEvent(event);
+        return;
+    }
+    const QModelIndex from = selectionStart();
+    QListView::mousePressEvent(event);
+    extendSelectionByRows(from);
+}
+
+void OutputLinesView::extendSelectionByRows(const QModelIndex& from) {
     // The item view extends a selection between the rows' rectangles, which hold rows within reach of an
     // int only: a selection from a row farther away in a very tall list is made by rows.
     const QModelIndex to = currentIndex();
-    if (from.isValid() && to.isValid() && (!withinPixelReach(from.row()) || !withinPixelReach(to.row())))
-        selectionModel()->select(QItemSelection(rowIndex(std::min(from.row(), to.row())),
-                                                rowIndex(std::max(from.row(), to.row()))),
-                                 QItemSelectionModel::SelectCurrent | QItemSelectionModel::Rows);
+    if (!from.isValid() || !to.isValid() || (withinPixelReach(from.row()) && withinPixelReach(to.row())))
+        return;
+    selectionModel()->select(
+        QItemSelection(rowIndex(std::min(from.row(), to.row())), rowIndex(std::max(from.row(), to.row()))),
+        QItemSelectionModel::SelectCurrent | QItemSelectionModel::Rows);
 }
 
 QModelIndex OutputLinesView::selectionStart() const {
