@@ -133,12 +133,9 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
     setAccessibleRole(this, QAccessible::List); // lines to read: no action on a row
     TypeScale::applyMonospaced(this, TextRole::caption);
     setItemDelegate(new WrappedRowDelegate(this));
-    setWordWrap(true);
-    setTextElideMode(Qt::ElideNone);
     setSpacing(1); // 2 points between rows
     // The vertical scroll bar's value is the offset of the rows in pixels.
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
