@@ -26,15 +26,14 @@ QVariant SetupActionOutput::data(const QModelIndex& index, int role) const {
 }
 
 qsizetype SetupActionOutput::rowLength(int row) const {
-    const std::uint32_t entry = rows_[std::size_t(row)];
-    if (entry & 1u) return InstallOutputFilter::oldVersionNote.size();
-    return batch_ ? batch_->lines().at(qsizetype(entry >> 1)).size() : 0;
+    return this->row(row).size();
 }
 
-QString SetupActionOutput::row(qsizetype position) const {
+const QString& SetupActionOutput::row(qsizetype position) const {
+    static const QString none;
     const std::uint32_t entry = rows_[std::size_t(position)];
     if (entry & 1u) return InstallOutputFilter::oldVersionNote;
-    return batch_ ? batch_->lines().at(qsizetype(entry >> 1)) : QString();
+    return batch_ ? batch_->lines().at(qsizetype(entry >> 1)) : none;
 }
 
 void SetupActionOutput::scheduleCatchUp() {

@@ -25,8 +25,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     qsizetype rowLength(int row) const override;
 
-    // The shown text of a row.
-    QString row(qsizetype position) const;
+    // The shown text of a row (held by the batch until its lines change).
+    const QString& row(qsizetype position) const;
     // Takes in the lines that arrived since the last call (normally done on the next turn of the loop),
     // or as many as fit in `catchUpSlice` when there are more.
     void catchUp();

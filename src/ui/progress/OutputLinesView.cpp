@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -132,12 +133,9 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
     setAccessibleRole(this, QAccessible::List); // lines to read: no action on a row
     TypeScale::applyMonospaced(this, TextRole::caption);
     setItemDelegate(new WrappedRowDelegate(this));
-    setWordWrap(true);
-    setTextElideMode(Qt::ElideNone);
     setSpacing(1); // 2 points between rows
     // The vertical scroll bar's value is the offset of the rows in pixels.
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -160,17 +158,6 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
         syncScrollBar();
     });
 }
-void OutputLinesView::setModel(QAbstractItemModel* model) {
-    if (this->model()) disconnect(this->model(), &QAbstractItemModel::rowsInserted, this, nullptr);
-    QListView::setModel(model);
-    if (model) connect(model, &QAbstractItemModel::rowsInserted, this, &OutputLinesView::followOutput);
-}
-
-void OutputLinesView::followOutput() {
-    if (!following_) return;
-    placeAt(scrollRange());
-    syncScrollBar();
-}
 
 QString OutputLinesView::selectedText() const {
     QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList{};
@@ -191,8 +178,48 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (scrollByKey(this, event)) return;
-    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) startSelectionInView(event->key());
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ShiftModifier) {
+        QListView::keyPressEvent(event);
+        return;
+    }
+    startSelectionInView(event->key());
+    const QModelIndex from = selectionStart();
     QListView::keyPressEvent(event);
+    extendSelectionByRows(from);
+}
+
+void OutputLinesView::mousePressEvent(QMouseEvent* event) {
+    if (!(event->modifiers() & Qt::ShiftModifier)) {
+        QListView::mousePressEvent(event);
+        return;
+    }
+    const QModelIndex from = selectionStart();
+    QListView::mousePressEvent(event);
+    extendSelectionByRows(from);
+}
+
+void OutputLinesView::extendSelectionByRows(const QModelIndex& from) {
+    // The item view extends a selection between the rows' rectangles, which hold rows within reach of an
+    // int only: a selection from a row farther away in a very tall list is made by rows.
+    const QModelIndex to = currentIndex();
+    if (!from.isValid() || !to.isValid() || (withinPixelReach(from.row()) && withinPixelReach(to.row())))
+        return;
+    selectionModel()->select(
+        QItemSelection(rowIndex(std::min(from.row(), to.row())), rowIndex(std::max(from.row(), to.row()))),
+        QItemSelectionModel::SelectCurrent | QItemSelectionModel::Rows);
+}
+
+QModelIndex OutputLinesView::selectionStart() const {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !selectionModel()) return current;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        if (range.contains(current))
+            return rowIndex(current.row() == range.top() ? range.bottom() : range.top());
+    return current;
+}
+
+bool OutputLinesView::withinPixelReach(int row) const {
+    return std::abs(rows_.top(row) - offset_) < std::numeric_limits<int>::max() / 4;
 }
 
 void OutputLinesView::startSelectionInView(int key) {
@@ -526,25 +553,23 @@ qint64 OutputLinesView::fromBar(int value) const {
 
 void OutputLinesView::barAction(int action) {
     // Steps and pages move the rows by their pixels, however the scroll bar's range maps the list.
-    QScrollBar* bar = verticalScrollBar();
-    qint64 delta = 0;
+    const QScrollBar* bar = verticalScrollBar();
+    qint64 step = 0;
     switch (action) {
     case QAbstractSlider::SliderSingleStepAdd:
-        delta = bar->singleStep();
-        break;
     case QAbstractSlider::SliderSingleStepSub:
-        delta = -bar->singleStep();
+        step = bar->singleStep();
         break;
     case QAbstractSlider::SliderPageStepAdd:
-        delta = bar->pageStep();
-        break;
     case QAbstractSlider::SliderPageStepSub:
-        delta = -bar->pageStep();
+        step = bar->pageStep();
         break;
     default:
         return;
     }
-    scrollByPixels(delta);
+    const bool back =
+        action == QAbstractSlider::SliderSingleStepSub || action == QAbstractSlider::SliderPageStepSub;
+    scrollByPixels(back ? -step : step);
     following_ = offset_ >= scrollRange();
     syncScrollBar();
 }
@@ -571,10 +596,10 @@ void OutputLinesView::showShift() {
 
 void OutputLinesView::paintEvent(QPaintEvent* event) {
     if (!model() || rows_.count() == 0) return;
-    // Rows that come into view are measured now; the scroll range takes their heights after this paint.
+    // Rows that come into view are measured now (the rows below them are drawn anew); the scroll range
+    // takes their heights after this paint.
     if (measureRows(offset_, offset_ + viewport()->height()) && !geometryQueued_) {
         geometryQueued_ = true;
-        viewport()->update();
         QTimer::singleShot(0, this, [this] {
             geometryQueued_ = false;
             updateGeometries();
@@ -584,26 +609,31 @@ void OutputLinesView::paintEvent(QPaintEvent* event) {
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const QStyle::State state = option.state;
+    if (state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
     const QModelIndex current = currentIndex();
     const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QItemSelectionModel* selection = selectionModel();
+    const auto selected = [&](int row) {
+        return selection && row < rows_.count() && selection->isSelected(rowIndex(row));
+    };
     const QRect area = event->rect();
     const int gap = rows_.metrics().gap;
     const qint64 offset = offset_;
     int row = rows_.rowAt(offset + area.top());
+    bool rowSelected = selected(row);
     for (qint64 top = rows_.top(row) - offset; row < rows_.count() && top <= area.bottom(); ++row) {
         const QModelIndex index = rowIndex(row);
         const int height = rows_.height(row);
+        const bool nextSelected = selected(row + 1);
         option.rect = QRect(spacing(), int(top) + spacing(), viewport()->width() - 2 * spacing(), height);
         option.state = state;
-        if (selectionModel() && selectionModel()->isSelected(index)) option.state |= QStyle::State_Selected;
-        if (state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
+        if (rowSelected) option.state |= QStyle::State_Selected;
         if (focus && index == current) option.state |= QStyle::State_HasFocus;
         // Selected rows read as one block: a selected row followed by another is drawn over the gap too.
-        if (option.state & QStyle::State_Selected && row + 1 < rows_.count() &&
-            selectionModel()->isSelected(rowIndex(row + 1)))
-            option.rect.setHeight(height + gap);
+        if (rowSelected && nextSelected) option.rect.setHeight(height + gap);
         itemDelegateForIndex(index)->paint(&painter, option, index);
         top += height + gap;
+        rowSelected = nextSelected;
     }
 }
 

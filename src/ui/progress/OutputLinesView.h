@@ -23,7 +23,8 @@
 // Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Home
 // and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. With Shift they
 // extend the selection from the current row when it is in view; else a selection starts at the row in
-// view at the edge the key moves toward, so the view never jumps away from where the reader is. A
+// view at the edge the key moves toward, so the view never jumps away from where the reader is. Shift
+// with a key or a click selects rows however far apart they are in a very tall list. A
 // screen reader hears a list named by its sheet's title ("Installing VS Code output"), so that no two
 // lists sound alike, each line a list item of plain text.
 //
@@ -64,9 +65,6 @@ public:
     // Named "<sheetTitle> output".
     explicit OutputLinesView(const QString& sheetTitle, QWidget* parent = nullptr);
 
-    // Also follows the rows that the model appends.
-    void setModel(QAbstractItemModel* model) override;
-
     // The texts of the selected rows, one per line.
     QString selectedText() const;
 
@@ -80,9 +78,11 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Takes in the rows the model appends, and follows them while the list shows its last row.
     void rowsInserted(const QModelIndex& parent, int first, int last) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) override;
     void updateGeometries() override;
@@ -98,7 +98,6 @@ protected:
                                                          const QEvent* event = nullptr) const override;
 
 private:
-    void followOutput();
     int textWidth() const;
     OutputRowHeights::Metrics rowMetrics() const;
     QModelIndex rowIndex(int row) const;
@@ -106,6 +105,15 @@ private:
     // at the edge the key moves toward becomes the current row, selected, and where the selection
     // extends from.
     void startSelectionInView(int key);
+    // Where a selection that Shift extends starts: the far end of the selected rows that hold the current
+    // row, else the current row.
+    QModelIndex selectionStart() const;
+    // Whether a row's rectangle holds its offset from the top edge (a rectangle's int holds rows up to
+    // a few hundred million pixels away).
+    bool withinPixelReach(int row) const;
+    // After Shift extended the selection from `from` to the current row: selects the rows between them
+    // where the item view could not reach them by their rectangles.
+    void extendSelectionByRows(const QModelIndex& from);
     // The row shown at the top or the bottom edge of the viewport (the one beside it when the edge falls
     // between two rows, the last row when the rows end above the bottom edge).
     QModelIndex rowAtEdge(bool bottom) const;

@@ -3,7 +3,7 @@
 // with Esc and the close control, where the focus goes as buttons go, and a close of the sheet while the
 // job runs. The output list: rows as high as their text at every width and font, the keys moving the
 // rows by their step through a burst of wrapped rows, a resize inside a tall row, and a list taller than
-// the scroll bar's range.
+// the scroll bar's range, selected from its last row to its first by the keys and by a click.
 
 #include "ui/progress/StreamingRemediationView.h"
 #include "editions/ProductConfig.h"
@@ -538,6 +538,16 @@ TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
     lines << longest << longest;
     model.linesAppended(count, 2);
     EXPECT_TRUE(lastRowAtTheBottom()) << "following the output reaches its end";
+    // Shift with a key or a click extends the selection between the last row and the first, however far
+    // apart they are.
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(list, Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(list->selectionModel()->selectedRows().size(), model.rowCount());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(model.index(0)).center());
+    QTest::keyClick(list, Qt::Key_End);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      list->visualRect(model.index(model.rowCount() - 1)).center());
+    EXPECT_EQ(list->selectionModel()->selectedRows().size(), model.rowCount());
 }
 
 // When the job ends, a screen reader is told the outcome or the row's status text, once; the focus stays in
