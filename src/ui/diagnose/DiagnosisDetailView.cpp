@@ -9,6 +9,7 @@
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/BorderlessButton.h"
 #include "ui/widgets/IntBinding.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/NPSFeedbackCard.h"
 #include "ui/widgets/ProminentButton.h"
@@ -106,6 +107,7 @@ QWidget* DiagnosisDetailView::primaryRemediationSection() {
     const Remediation remediation = *d2Remediation_;
     auto* primary = new ProminentButton(remediation.title());
     setAccessibilityIdentifier(primary, QStringLiteral("remediation-primary-button"));
+    setFocusAction(primary, setJavaHomeAction);
     connect(primary, &QPushButton::clicked, this, [this, remediation] {
         if (callbacks_.onRemediate) callbacks_.onRemediate(remediation);
     });

@@ -24,6 +24,10 @@ class NPSFeedbackHost;
 class ScreenScaffold;
 class TelemetryService;
 
+// What the buttons that open the sheet setting JAVA_HOME do (setFocusAction): the fix of this screen and the
+// follow-up of the verified install, which the diagnosis built anew behind that sheet stands in for.
+inline constexpr char setJavaHomeAction[] = "set-java-home";
+
 class DiagnosisDetailView : public QWidget {
     Q_OBJECT
 public:

@@ -3,10 +3,12 @@
 #include "diagnosis/DiagnosisEvents.h"
 #include "platform/Worker.h"
 #include "telemetry/TelemetryService.h"
+#include "ui/diagnose/DiagnosisDetailView.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/FramedBox.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ScreenPieces.h"
@@ -155,6 +157,7 @@ QWidget* VerifyResultView::actions() {
         auto* row = new WrappingRow;
         auto* setHome = new ProminentButton(QStringLiteral("Set JAVA_HOME (recommended)"));
         setHome->bindToReturn();
+        setFocusAction(setHome, setJavaHomeAction);
         connect(setHome, &QPushButton::clicked, this, call(callbacks_.onSetJavaHome));
         auto* next = borderedButton(QStringLiteral("Continue to system audit"), ControlSize::large);
         setAccessibilityIdentifier(next, QStringLiteral("continue-to-audit"));

@@ -30,6 +30,7 @@ namespace {
 constexpr const char* kRadius = "focusRingRadius";
 constexpr const char* kTarget = "focusRingTarget";
 constexpr const char* kArea = "focusRingArea";
+constexpr const char* kAction = "focusAction";
 constexpr qreal kDefaultRadius = 4;
 
 bool keyboardMovedFocus = false;
@@ -100,6 +101,41 @@ bool usable(const QWidget* control, const QWidget* window) {
     return control && control->window() == window && control->isVisible() && control->isEnabled();
 }
 
+// A control by what it does, so that it is found again, or the one that takes its place on a screen
+// built anew: the action it names (setFocusAction), else its kind, its accessibility identifier (the object
+// name) and a button's title.
+struct FocusPlace {
+    QPointer<QWidget> control;
+    QByteArray kind;
+    QString name;
+    QString title;
+    QByteArray action;
+    QRect place; // where it stood, in its window
+    bool ringShown = false;
+
+    static FocusPlace of(QWidget* control) {
+        const auto* button = qobject_cast<QAbstractButton*>(control);
+        return {control,
+                control->metaObject()->className(),
+                control->objectName(),
+                button ? button->text() : QString(),
+                control->property(kAction).toByteArray(),
+                placeIn(control->window(), control),
+                keyboardMovedFocus};
+    }
+
+    bool doesTheSameAs(const QWidget* other) const {
+        return !action.isEmpty() && other->property(kAction).toByteArray() == action;
+    }
+
+    bool standsFor(const QWidget* other) const {
+        if (other->metaObject()->className() != kind || other->objectName() != name) return false;
+        if (!name.isEmpty()) return true;
+        const auto* button = qobject_cast<const QAbstractButton*>(other);
+        return button && button->text() == title;
+    }
+};
+
 // A focused control that went away (hidden, or disabled once pressed) leaves the focus where Qt moves it
 // on: to what follows it, a link beside it or a control at the top of the window. Instead, as soon as the
 // window shows one (at once, or when the job that took the control away ends), the focus goes to
@@ -122,6 +158,12 @@ public:
         QWidget* window = old->window();
         departures_.append({old, window, placeIn(window, old)});
         listen();
+    }
+
+    // The control that went away from `window` while the focus waits there: the person has not moved it
+    // since, so a sheet that opens now was opened by that control, pressed by the keyboard.
+    const FocusPlace* waitingFor(const QWidget* window) const {
+        return waiting_ && displaced_.window == window ? &displacedAs_ : nullptr;
     }
 
     void forget(const QWidget* window) {
@@ -184,9 +226,13 @@ private:
             if (!departure.control || !departure.window || !departure.window->isVisible()) continue;
             if (departure.control->isEnabled() && departure.control->isVisibleTo(departure.window))
                 continue; // the focus moved on; the control stays
+            // The first to go is the one the person was on: Qt only passed the focus through the others.
             displaced_ = departure;
+            displacedAs_ = FocusPlace::of(departure.control);
+            displacedAs_.place = departure.place;
             gone = waiting_ = true;
             armed_ = false; // the key or click that took the control away is no move of the person's
+            break;
         }
         if (gone) settle();
         listen();
@@ -250,38 +296,11 @@ private:
 
     QList<Departure> departures_;           // to look at once the screen has done what it does
     Departure displaced_;                   // the control that went away, while the focus waits (waiting_)
+    FocusPlace displacedAs_;                // what that control was
     QList<QPointer<QPushButton>> arrivals_; // shown or enabled since the first departure
     bool waiting_ = false;
     bool armed_ = false;
     bool filtering_ = false;
-};
-
-// A control by what it does, so that it is found again, or the one that takes its place on a screen
-// built anew: its kind, its accessibility identifier (the object name) and a button's title.
-struct FocusPlace {
-    QPointer<QWidget> control;
-    QByteArray kind;
-    QString name;
-    QString title;
-    QRect place; // where it stood, in its window
-    bool ringShown = false;
-
-    static FocusPlace of(QWidget* control) {
-        const auto* button = qobject_cast<QAbstractButton*>(control);
-        return {control,
-                control->metaObject()->className(),
-                control->objectName(),
-                button ? button->text() : QString(),
-                placeIn(control->window(), control),
-                keyboardMovedFocus};
-    }
-
-    bool standsFor(const QWidget* other) const {
-        if (other->metaObject()->className() != kind || other->objectName() != name) return false;
-        if (!name.isEmpty()) return true;
-        const auto* button = qobject_cast<const QAbstractButton*>(other);
-        return button && button->text() == title;
-    }
 };
 
 // The focused control of a screen taken away in this turn of the event loop (the screen stands in its
@@ -295,6 +314,8 @@ void noteDeparture(QWidget* control) {
             qApp, [] { recentDeparture = {}; }, Qt::QueuedConnection);
     recentDeparture = FocusPlace::of(control);
 }
+
+const FocusPlace* focusWaitingFor(const QWidget* window);
 
 // Gives the focus back when a sheet closes (KeyboardFocus.h): one per window under a sheet, from the
 // sheet's opening until the person moves the focus in the window.
@@ -311,6 +332,8 @@ public:
             opener_ = FocusPlace::of(focus);
         else if (recentDeparture.control && recentDeparture.control->window() == window)
             opener_ = recentDeparture;
+        else if (const FocusPlace* waiting = focusWaitingFor(window))
+            opener_ = *waiting;
         else
             opener_.ringShown = keyboardMovedFocus;
         sheet->installEventFilter(this);
@@ -377,11 +400,23 @@ private:
     QWidget* heirOfOpener() const {
         if (usable(opener_.control, window_)) return opener_.control;
         if (opener_.kind.isEmpty()) return nullptr; // no control held the focus: none does now
+        // What does the same (opens the same sheet, under any title), else what looks the same.
+        if (QWidget* same =
+                nearestTo([this](const QWidget* widget) { return opener_.doesTheSameAs(widget); }))
+            return same;
+        if (QWidget* like = nearestTo([this](const QWidget* widget) { return opener_.standsFor(widget); }))
+            return like;
+        for (QPushButton* button : window_->findChildren<QPushButton*>())
+            if (usable(button, window_) && button->isDefault()) return button;
+        return nullptr;
+    }
+
+    // Of the controls Tab reaches that `matches` takes, the nearest to where the opener stood.
+    template <typename Match> QWidget* nearestTo(Match matches) const {
         QWidget* nearest = nullptr;
         int distance = 0;
         for (QWidget* widget : window_->findChildren<QWidget*>()) {
-            if (!usable(widget, window_) || !(widget->focusPolicy() & Qt::TabFocus) ||
-                !opener_.standsFor(widget))
+            if (!usable(widget, window_) || !(widget->focusPolicy() & Qt::TabFocus) || !matches(widget))
                 continue;
             const int off = (placeIn(window_, widget).center() - opener_.place.center()).manhattanLength();
             if (!nearest || off < distance) {
@@ -389,10 +424,7 @@ private:
                 distance = off;
             }
         }
-        if (nearest) return nearest;
-        for (QPushButton* button : window_->findChildren<QPushButton*>())
-            if (usable(button, window_) && button->isDefault()) return button;
-        return nullptr;
+        return nearest;
     }
 
     QWidget* window_;
@@ -417,6 +449,7 @@ public:
     }
 
     void forgetDisplacedFocus(const QWidget* window) { displaced_->forget(window); }
+    const FocusPlace* displacedFocusIn(const QWidget* window) const { return displaced_->waitingFor(window); }
 
     // Places the ring again when `control` holds it (its marked area changed).
     void refresh(const QWidget* control) {
@@ -522,6 +555,10 @@ QPointer<FocusFollower>& follower() {
     return shared;
 }
 
+const FocusPlace* focusWaitingFor(const QWidget* window) {
+    return follower() ? follower()->displacedFocusIn(window) : nullptr;
+}
+
 } // namespace
 
 QColor focusRingColor(const QPalette& palette) {
@@ -546,6 +583,10 @@ void setFocusRingArea(QWidget* control, const QRect& area) {
     if (control->property(kArea).toRect() == area) return;
     control->setProperty(kArea, area);
     if (follower()) follower()->refresh(control);
+}
+
+void setFocusAction(QWidget* control, const char* action) {
+    control->setProperty(kAction, QByteArray(action));
 }
 
 void startFollowingFocus() {

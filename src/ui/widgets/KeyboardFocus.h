@@ -30,10 +30,12 @@
 // the control after the old one, past everything drawn above.
 //
 // When a sheet closes, the focus goes back to the control that held it as the sheet opened (the one that
-// opened it, pressed by the keyboard), where that control still stands; on a screen rebuilt behind the
-// sheet (while it was open, or as it closed), to the control that stands in its place: the same action,
-// known by its kind, its accessibility identifier and, without one, its title; else to the window's default
-// button; else to no control, so that the next Tab goes to the first one. Never to another control, such
+// opened it, pressed by the keyboard, also where it went away while its work ran and the focus waited for
+// it), where that control still stands; on a screen rebuilt behind the sheet (while it was open, or as it
+// closed), to the control that stands in its place: one that names the same action (setFocusAction), such
+// as opening the same sheet under another title, else the same control known by its kind, its
+// accessibility identifier and, without one, its title; else to the window's default button; else to no
+// control, so that the next Tab goes to the first one. Never to another control, such
 // as the Back control that Qt would choose, which leaves the screen. The ring shows there only if it
 // showed before the sheet opened. Until the person moves the focus (a key or a click), a screen that
 // takes the place of the one the focus went back to hands it on by the same rules.
@@ -65,6 +67,10 @@ void setFocusRingTarget(QWidget* control, QWidget* marked);
 // The ring of `control` surrounds only `area` (in the control's coordinates), a part it marks as focused
 // (a link inside a text); an empty area: the whole control again. The ring moves at once.
 void setFocusRingArea(QWidget* control, const QRect& area);
+
+// Names what `control` does with a key that every control doing the same shares, whatever its title or
+// screen (the buttons that open one sheet): the focus a closing sheet gives back looks for it first.
+void setFocusAction(QWidget* control, const char* action);
 
 // From now on, the control that holds the keyboard focus shows the ring, in whichever window, until
 // stopFollowingFocus. The control style starts it.

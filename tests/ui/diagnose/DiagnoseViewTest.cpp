@@ -283,7 +283,8 @@ TEST_F(DiagnoseViewTest, ASetJavaHomeProbeThatEndsUnderAnotherScreenStartsNothin
 }
 
 // Space on the install button, then the sheet's end: the focus is on that button on the diagnosis built anew
-// (Space tries again), on no control after a failure, on the verified screen's default; never on Back.
+// (Space tries again), on no control after a failure, on the verified screen's default; never on Back. The
+// same after the JAVA_HOME sheet, whose button on the diagnosis built anew has another title.
 TEST_F(DiagnoseViewTest, AfterTheFixSheetTheFocusIsOnItsButtonOrTheScreensDefaultNeverOnBack) {
     NavigationStackView* stack = showStack();
     navigation_->push(Screen::diagnose());
@@ -309,4 +310,18 @@ TEST_F(DiagnoseViewTest, AfterTheFixSheetTheFocusIsOnItsButtonOrTheScreensDefaul
         EXPECT_NE(focus, window_.findChild<QWidget*>("navigation-back"));
         EXPECT_EQ(ring, focus != &window_); // as before the sheet, where Tab had moved the focus
     }
+
+    // Space on "Set JAVA_HOME (recommended)", Esc on the ~/.zprofile sheet: the diagnosis built anew opens
+    // the same sheet from a button of another title, which takes the focus and the ring.
+    auto* verified = qobject_cast<VerifyResultView*>(view->currentScreen());
+    ASSERT_NE(verified, nullptr);
+    const auto [focus, ring] = focusAfterSheet(&window_, verified->setJavaHomeButton(), [&] {
+        ASSERT_TRUE(waitUntil([&] { return view->sheet() != nullptr; }));
+        QTest::keyClick(view->sheet(), Qt::Key_Escape);
+    });
+    auto* reopens = shown<QPushButton>(view, "remediation-primary-button");
+    ASSERT_NE(reopens, nullptr);
+    EXPECT_EQ(reopens->text(), "Set JAVA_HOME in ~/.zprofile (recommended)");
+    EXPECT_EQ(focus, reopens);
+    EXPECT_TRUE(ring);
 }

@@ -25,6 +25,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -34,6 +35,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -548,6 +550,33 @@ TEST(KeyboardFocus, AClickLeavesItWhereItWasAndAButtonThatGoesHandsItToTheNewDef
     QTest::keyClick(only, Qt::Key_Tab);
     EXPECT_TRUE(only->hasFocus());
     EXPECT_TRUE(ringShown());
+}
+
+// Space on a button that waits for its work before its sheet opens, then Esc on the sheet over a screen
+// built anew: the focus goes to the button that opens the same sheet under another title, before one nearer
+// that looks like the old button.
+TEST(KeyboardFocus, AClosedSheetHandsTheFocusToWhatOpensItAgainBeforeALookAlike) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    QPointer<QPushButton> opener = new QPushButton(QStringLiteral("Fix"));
+    setFocusAction(opener, "fix");
+    layout->addWidget(opener);
+    auto* sheet = new QDialog(&window);
+    QObject::connect(opener, &QPushButton::clicked, [&] {
+        opener->setEnabled(false);
+        QTimer::singleShot(50, [sheet] { openSheet(sheet); });
+    });
+    showActive(&window);
+    auto* again = new QPushButton(QStringLiteral("Fix again"), &window);
+    setFocusAction(again, "fix");
+    const auto shown = test::focusAfterSheet(&window, opener, [&] {
+        ASSERT_TRUE(QTest::qWaitFor([sheet] { return sheet->isVisible(); }));
+        delete opener;
+        layout->addWidget(new QPushButton(QStringLiteral("Fix")));
+        layout->addWidget(again);
+        QTest::keyClick(sheet, Qt::Key_Escape);
+    });
+    EXPECT_EQ(shown.first, again);
 }
 
 TEST(KeyboardFocus, TheRingWaitsForTheKeyboardButShowsOnATextFieldRoundItsFrame) {
