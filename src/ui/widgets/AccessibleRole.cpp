@@ -10,6 +10,12 @@
 #include <QScrollArea>
 #include <QVariant>
 
+// The Mac's Qt accessibility bridge drops an alert event before Qt 6.8, and only 6.8 has the announcement
+// event: with an older Qt, VoiceOver would hear nothing of what announceState tells.
+#if defined(__APPLE__) && QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+#error "A Mac build needs Qt 6.8 or later, whose announcements VoiceOver hears."
+#endif
+
 namespace qlan {
 namespace {
 
@@ -225,7 +231,7 @@ void announceState(QWidget* carrier) {
     if (!interface) return;
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     QAccessibleAnnouncementEvent event(carrier, interface->text(QAccessible::Name));
-#else
+#else // outside a Mac only
     QAccessibleEvent event(carrier, QAccessible::Alert);
 #endif
     QAccessible::updateAccessibility(&event);

@@ -18,8 +18,10 @@
 //
 // A change that a screen reader should hear although the focus stays where it is (a job that ended under
 // a list the user reads) is told through announceState: what the carrier says, its accessible name (a
-// label's text, or the name a row is given), as an announcement where Qt has one, else as an alert event
-// on the carrier, which Qt passes on to the platform's screen reader.
+// label's text, or the name a row is given), as an announcement, which Qt has from 6.8 on. Outside a Mac, an
+// older Qt posts an alert event on the carrier instead, for the platform's bridge to pass on. The Mac's Qt
+// bridge drops an alert before 6.8, so that VoiceOver would hear nothing: a Mac build needs Qt 6.8 or later
+// (the configure step and this file's source refuse an older one).
 
 #include <QAccessible>
 
