@@ -79,10 +79,7 @@ private:
 QColor systemAccentColor(const QPalette& palette) {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
     return palette.color(QPalette::Active, QPalette::Accent);
-#else
-#ifdef Q_OS_MACOS
-    if (const QColor accent = appKitAccentColor(); accent.isValid()) return accent;
-#endif
+#else // outside a Mac only: a Mac build needs Qt 6.8 or later
     return palette.color(QPalette::Active, QPalette::Highlight);
 #endif
 }

@@ -17,8 +17,8 @@ enum class SystemColor { accent, secondary, green, red, orange, yellow };
 
 QColor systemColor(SystemColor colour, const QPalette& palette);
 
-// The palette's accent role where Qt has one (6.6 and later); with an older Qt, on the Mac the accent
-// colour read from AppKit, elsewhere the palette's highlight.
+// The palette's accent role where Qt has one (6.6 and later, as every Mac build); with an older Qt the
+// palette's highlight.
 QColor systemAccentColor(const QPalette& palette);
 
 // Whether the palette is of a dark appearance: its window darker than its text.
@@ -56,7 +56,6 @@ const char* systemColorName(SystemColor colour);
 #ifdef Q_OS_MACOS
 // AppKit's colours in sRGB, resolved for the light or the dark appearance; invalid when AppKit gives
 // none. (SystemColorsMac.mm)
-QColor appKitAccentColor();
 QColor appKitColor(SystemColor colour, bool dark);
 #endif
 

@@ -32,12 +32,6 @@ NSColor* appKitColour(SystemColor colour) {
 
 } // namespace
 
-QColor appKitAccentColor() {
-    @autoreleasepool {
-        return toQColor([NSColor controlAccentColor]);
-    }
-}
-
 QColor appKitColor(SystemColor colour, bool dark) {
     @autoreleasepool {
         // AppKit's colours are dynamic: resolved under the appearance asked for, not the one drawing now.
