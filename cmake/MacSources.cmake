@@ -4,10 +4,10 @@
 # folders as a Mac compiler sees it and stops, naming file, line and name, at each use left visible.
 #
 # As a Mac compiler sees it: the blocks of an #if, #ifdef, #ifndef or #elif whose condition is false on a
-# Mac are taken out (defined(__linux__), __GLIBC__, Q_OS_LINUX, ...), and so is the #else of a chain
-# whose earlier branch is true there (defined(__APPLE__), Q_OS_MACOS, ...); a condition on anything else
-# (a feature macro, a version) keeps every branch. Comments are left out; names are looked for in the
-# code outside texts, paths in the texts.
+# Mac are taken out (defined(__linux__), __GLIBC__, Q_OS_LINUX, ...), and so is every branch that follows
+# one whose own condition is true there (defined(__APPLE__), Q_OS_MACOS, ...), whatever came before it; a
+# condition on anything else (a feature macro, a version) keeps its branch. Comments are left out; names
+# are looked for in the code outside texts, paths in the texts.
 #
 # As a script (ctest: MacSources.tree): cmake -DQLAN_MAC_SOURCES=<folder>,<folder> -P MacSources.cmake
 if(CMAKE_SCRIPT_MODE_FILE)
@@ -159,7 +159,7 @@ function(qlan_mac_source_hits out file)
   set(mode code)   # where the line starts: code, a block comment, a raw text
   set(raw_end "")  # what ends the raw text
   set(states "")   # of each open #if: the branch now read is T (taken), F (not) or U (maybe)
-  set(taken "")    # of each open #if: whether an earlier branch is certainly taken (1) or not (0)
+  set(taken "")    # of each open #if: whether no later branch is read (1: one so far is true on a Mac)
   set(untaken "")  # of each open #if: whether every earlier branch is certainly not taken (1) or not (0)
   set(environ_declared FALSE)
   foreach(line IN LISTS lines)
@@ -282,16 +282,19 @@ function(qlan_mac_source_hits out file)
         list(POP_BACK states)
         list(POP_BACK taken was_taken)
         list(POP_BACK untaken was_untaken)
-        set(value T)
+        set(own T)
         if(directive STREQUAL "elif")
-          qlan_mac_condition(value "${condition}")
+          qlan_mac_condition(own "${condition}")
         endif()
+        set(value ${own})
         if(was_taken)
           set(value F)
-        elseif(value STREQUAL "T" AND NOT was_untaken)
+        elseif(own STREQUAL "T" AND NOT was_untaken)
           set(value U)
         endif()
-        if(value STREQUAL "T")
+        # A branch whose own condition is true on a Mac is the last a Mac may read, whether or not an
+        # earlier branch that cannot be decided here is read instead.
+        if(own STREQUAL "T")
           set(was_taken 1)
         endif()
         if(NOT value STREQUAL "F")

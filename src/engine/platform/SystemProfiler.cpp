@@ -74,14 +74,14 @@ bool SystemProfiler::isCLIInstalled(const QString& command) const {
     const auto outcome =
         probing::runCommand(shell.process.get(), QStringLiteral("/usr/bin/which"), {command});
     if (outcome.exitedZero() && !outcome.result->stdOut.trimmed().isEmpty()) return true;
-    for (const QString& folder : fixedExecutableFolders)
+    for (const QLatin1String folder : fixedExecutableFolders)
         if (probing::isExecutableFile(fs.get(), folder + u'/' + command)) return true;
     return false;
 }
 
 std::optional<QString> SystemProfiler::detectMise() const {
     QStringList fixed;
-    for (const QString& folder : fixedExecutableFolders)
+    for (const QLatin1String folder : fixedExecutableFolders)
         fixed.append(folder + QStringLiteral("/mise"));
     const QString home = probing::homeDirectory(fs.get());
     if (!home.isEmpty()) fixed.append(probing::appendingPath(home, QStringLiteral(".local/bin/mise")));
@@ -185,7 +185,7 @@ Shell SystemProfiler::detectShell() const {
 }
 
 std::optional<QString> SystemProfiler::detectHomebrew() const {
-    for (const QString& folder : fixedExecutableFolders) {
+    for (const QLatin1String folder : fixedExecutableFolders) {
         const QString brew = folder + QStringLiteral("/brew");
         if (probing::isExecutableFile(fs.get(), brew)) return brew;
     }

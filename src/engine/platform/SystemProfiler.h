@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -67,9 +68,10 @@ public:
     static OperatingSystemVersion currentMacOSVersion();
     static QString currentShellVariable();
 
-    // Executables are looked for in these folders, in this order.
-    static inline const QStringList fixedExecutableFolders = {QStringLiteral("/opt/homebrew/bin"),
-                                                              QStringLiteral("/usr/local/bin")};
+    // Executables are looked for in these folders, in this order. Never destroyed: a profiler's worker
+    // still probing may read them while the process ends.
+    static constexpr std::array<QLatin1String, 2> fixedExecutableFolders{QLatin1String("/opt/homebrew/bin"),
+                                                                         QLatin1String("/usr/local/bin")};
 
 private:
     Architecture detectArchitecture() const;

@@ -8,8 +8,11 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <initializer_list>
+#include <iostream>
 #include <mutex>
 #include <system_error>
 #include <utility>
@@ -105,6 +108,7 @@ struct QuestionLine {
     std::shared_ptr<Question> asking;
     std::deque<std::shared_ptr<Question>> waiting;
     bool threadStands = false;
+    bool ending = false; // the process ends: nothing more is asked
 };
 
 // Shared with the question thread, which may outlive every caller and the process's statics.
@@ -113,15 +117,28 @@ const std::shared_ptr<QuestionLine>& questionLine() {
     return line;
 }
 
+// Lets exit() end the process before it destroys the statics made so far while a question is inside the
+// answerer: exit() runs what is registered in the reverse order, statics' destructors included.
+void checkAtExit() {
+#if defined(__linux__)
+    ::on_exit([](int status, void*) { SystemProxy::endNowIfAsking(status); }, nullptr);
+#elif defined(__APPLE__)
+    std::atexit([] { SystemProxy::endNowIfAsking(EXIT_FAILURE); });
+#endif
+}
+
 // The question thread: asks the waiting questions one after another, then ends.
 void answerInTurn(const std::shared_ptr<QuestionLine>& line) {
     std::unique_lock lock(line->mutex);
-    while (!line->waiting.empty()) {
+    while (!line->waiting.empty() && !line->ending) {
         const std::shared_ptr<Question> question = line->waiting.front();
         line->waiting.pop_front();
         line->asking = question;
         lock.unlock();
         QList<QNetworkProxy> proxies = (*question->answerer)(QNetworkProxyQuery(question->url));
+        // Once more after the first answer: the statics that the answerer made on its first call are
+        // destroyed after the check too.
+        [[maybe_unused]] static const bool checkedAfterFirstAnswer = (checkAtExit(), true);
         lock.lock();
         question->proxies = std::move(proxies);
         question->answered = true;
@@ -183,7 +200,9 @@ HostLookup::Outcome SystemProxy::ask(std::shared_ptr<const Answerer> answerer, c
     if (stop.stop_requested()) return HostLookup::Outcome::stopped;
     if (HostLookup::Clock::now() >= deadline) return HostLookup::Outcome::timedOut;
     const std::shared_ptr<QuestionLine>& line = questionLine();
+    [[maybe_unused]] static const bool checked = (checkAtExit(), true); // after the line, which it reads
     std::unique_lock lock(line->mutex);
+    if (line->ending) return HostLookup::Outcome::stopped;
     const auto same = [&](const std::shared_ptr<Question>& question) {
         return question && question->answerer == answerer && question->url == url;
     };
@@ -213,14 +232,27 @@ HostLookup::Outcome SystemProxy::ask(std::shared_ptr<const Answerer> answerer, c
             return HostLookup::Outcome::notStarted;
         }
     }
-    line->changed.wait_until(lock, stop, deadline, [&] { return question->answered; });
+    line->changed.wait_until(lock, stop, deadline, [&] { return question->answered || line->ending; });
     if (question->answered) {
         --question->callers;
         proxies = question->proxies;
         return HostLookup::Outcome::answered;
     }
     leave();
-    return stop.stop_requested() ? HostLookup::Outcome::stopped : HostLookup::Outcome::timedOut;
+    return stop.stop_requested() || line->ending ? HostLookup::Outcome::stopped
+                                                 : HostLookup::Outcome::timedOut;
+}
+
+void SystemProxy::endNowIfAsking(int status) {
+    const std::shared_ptr<QuestionLine>& line = questionLine();
+    std::lock_guard lock(line->mutex);
+    line->ending = true;
+    line->changed.notify_all();
+    if (!line->asking) return;
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 } // namespace qlan

@@ -2,6 +2,7 @@
 
 #include "editions/EditionTelemetry.h"
 #include "editions/ProductConfig.h"
+#include "platform/SystemProxy.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/widgets/ControlStyle.h"
 
@@ -30,7 +31,11 @@ int QuillaneBrewApp::main(int argc, char** argv) {
     QuillaneBrewApp app;
     auto window = app.makeWindow();
     window->show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // A proxy question still inside the system's answerer would read Qt's state as the application object
+    // tears it down.
+    SystemProxy::endNowIfAsking(status);
+    return status;
 }
 
 } // namespace qlan

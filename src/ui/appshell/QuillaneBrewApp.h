@@ -25,7 +25,8 @@ public:
     std::unique_ptr<QLANRootView> makeWindow() const;
 
     // The program entry: creates the application, the edition, shows the window and runs the event
-    // loop; returns the loop's result.
+    // loop; returns the loop's result, or ends the process with it at once while a proxy question is still
+    // being asked (SystemProxy::endNowIfAsking).
     static int main(int argc, char** argv);
 };
 

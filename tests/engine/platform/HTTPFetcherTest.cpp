@@ -21,14 +21,17 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <future>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -1081,6 +1084,22 @@ TEST(LiveHTTPFetcher, TheProxyDecisionKeepsTheCallsClocksAndNeedsItsOwnThread) {
     EXPECT_EQ(*asked, 1); // the first question alone: those whose calls had ended were dropped
 }
 
+// A process that ends while a proxy question is inside the system's answerer ends at once with its status
+// (its event loop ended, or exit() from its main thread or a worker; a Mac's exit() tells none), destroying
+// nothing the answerer reads, its output whole; after its event loop's end nothing more is asked.
+TEST(LiveHTTPFetcher, AProcessEndsCleanlyWhileTheSystemIsAskedForAProxy) {
+    const int exited = QSysInfo::kernelType() == "darwin" ? EXIT_FAILURE : 4;
+    for (const auto& [how, status] : std::initializer_list<std::pair<QString, int>>{
+             {"event loop", 3}, {"exit", exited}, {"worker exit", exited}, {"after the end", 0}}) {
+        const ChildRun child =
+            runTestUnder({}, "LiveHTTPFetcherChildProgram.EndWhileAsked", {{"QLAN_END_WHILE_ASKED", how}});
+        EXPECT_EQ(child.exitCode, status) << child.output.toStdString();
+        EXPECT_TRUE(child.output.contains("ending\n") && !child.output.contains("Sanitizer") &&
+                    !child.output.contains("runtime error"))
+            << child.output.toStdString();
+    }
+}
+
 // A name server that takes questions and never answers holds a call no longer than its deadline, its
 // cancel or a readiness sample's limit, and leaves nothing behind that slows the next request. Run in a
 // network of its own, whose resolver asks only such a server.
@@ -1234,4 +1253,45 @@ TEST(LiveHTTPFetcherChildProgram, ARedirectFromHttpsToHttp) {
     EXPECT_TRUE(plain.requests().isEmpty());
     tlsServer.kill();
     tlsServer.waitForFinished();
+}
+
+// Run as a child program by a test above: its answerer waits until the statics made before the question
+// are destroyed, then crashes the process, as an answerer whose state is torn down under it would.
+TEST(LiveHTTPFetcherChildProgram, EndWhileAsked) {
+    const QString how = qEnvironmentVariable("QLAN_END_WHILE_ASKED");
+    if (how.isEmpty()) GTEST_SKIP() << "runs only as a child program";
+    static std::atomic<int> state = 0; // 1: a question is inside, 2: torn down; never destroyed
+    static const struct TornDown {
+        TornDown() noexcept {}
+        ~TornDown() {
+            if (state.exchange(2) != 1) return;
+            state.notify_all();
+            std::this_thread::sleep_for(std::chrono::seconds(10)); // the answerer's turn
+        }
+    } tornDown;
+    LiveHTTPFetcher::SystemQuestions blocking;
+    blocking.proxiesFor = [](const QNetworkProxyQuery&) -> QList<QNetworkProxy> {
+        state = 1;
+        state.notify_all();
+        state.wait(1);
+        std::abort();
+    };
+    const auto fetcher =
+        std::make_shared<LiveHTTPFetcher>(LiveHTTPFetcher::defaultDownloadByteLimit, blocking);
+    const auto call = [fetcher] {
+        return transportErrorOf([&] { fetcher->data(get(QUrl("http://192.0.2.1/"))); });
+    };
+    if (how == "after the end") {
+        SystemProxy::endNowIfAsking(0); // nothing is inside: the process goes on
+        const auto error = call();
+        EXPECT_EQ(error ? error->localizedDescription() : QString(), "Operation canceled");
+    } else {
+        std::thread(call).detach();
+        state.wait(0);
+    }
+    std::cout << "ending\n"; // not flushed: the end flushes it
+    QTimer::singleShot(0, [] { QCoreApplication::exit(3); });
+    if (how == "event loop") SystemProxy::endNowIfAsking(QCoreApplication::exec());
+    if (how == "exit") std::exit(4);
+    if (how == "worker exit") std::thread([] { std::exit(4); }).join();
 }

@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <type_traits>
 
 using namespace qlan;
 using test::Sandbox;
@@ -136,6 +137,8 @@ TEST(SystemProfilerSandbox, AMacWithoutAnyProgramStillGivesACompleteProfile) {
 }
 
 TEST(SystemProfilerSandbox, HomebrewAndVersionManagerFolders) {
+    // The fixed folders are never destroyed: a profiler's worker may read them while the process ends.
+    EXPECT_TRUE(std::is_trivially_destructible_v<decltype(SystemProfiler::fixedExecutableFolders)>);
     {
         Sandbox mac;
         mac.writeFile("/opt/homebrew/bin/brew", "not executable", 0644);
