@@ -328,6 +328,10 @@ struct LoopbackHttpServer::Impl {
         if (!response.endless && !hasHeaderNamed(response.headers, "Content-Length"))
             head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         if (!response.closeSilently) head += "Connection: close\r\n";
+        if (response.cutHeadAfterBytes >= 0) {
+            if (sendAll(fd, head.left(response.cutHeadAfterBytes))) finish(fd);
+            return;
+        }
         if (!response.headFiller.isEmpty()) {
             if (!sendAll(fd, head)) return;
             return sendEndlessly(fd, response.headFiller, response);

@@ -51,6 +51,7 @@ struct LoopbackResponse {
     qint64 cutAfterBytes = -1; // >= 0: announce the whole body, close after this many body bytes
     bool closeWithoutAnswer = false; // read the request, then close without a byte of answer
     bool closeSilently = false;      // no "Connection: close"; the connection closes right after the answer
+    qint64 cutHeadAfterBytes = -1;   // >= 0: close after this many bytes of the head, before its end
     // Not empty: the head never ends. After the status line and the headers this goes out again and again
     // (paced like an endless body) until the client goes away: "x" makes one endless line, "X-Pad: x\r\n"
     // endless lines.

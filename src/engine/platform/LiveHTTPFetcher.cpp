@@ -95,6 +95,11 @@ std::exception_ptr canceledError() {
     return transportError(QStringLiteral("Operation canceled"), QNetworkReply::OperationCanceledError);
 }
 
+// The connection closed before the answer's head ended: with nothing, or with part of a head.
+std::exception_ptr emptyReplyError() {
+    return transportError(QStringLiteral("Empty reply from server"), QNetworkReply::RemoteHostClosedError);
+}
+
 std::exception_ptr insecureRedirectError() {
     return transportError(QStringLiteral("Insecure redirect"), QNetworkReply::InsecureRedirectError);
 }
@@ -713,8 +718,9 @@ private:
             if (message->msg == CURLMSG_DONE) result = message->data.result;
         // After the head a sample reports what it counted, also when reading failed.
         if (result != CURLE_OK && !(mode_ == Mode::sample && headArrived_)) return fail(errorFor(result));
-        markHead(); // an answer without a body
-        if (ended_) return;
+        // libcurl counts an answer closed before the empty line that ends its head as done; it is the
+        // connection closed with nothing. An answer whose head ended has it marked, a body or none.
+        if (!headArrived_) return fail(emptyReplyError());
         if (mode_ == Mode::sample) return endSample();
         response = answer();
         if (mode_ == Mode::download) {
@@ -759,6 +765,7 @@ private:
             return transportError(detail, usesProxy_ ? QNetworkReply::ProxyConnectionRefusedError
                                                      : QNetworkReply::ConnectionRefusedError);
         case CURLE_GOT_NOTHING:
+            return emptyReplyError();
         case CURLE_PARTIAL_FILE:
         case CURLE_RECV_ERROR:
         case CURLE_SEND_ERROR:

@@ -494,6 +494,34 @@ TEST(LiveHTTPFetcher, SampleFailsWithTheTransportErrorBeforeTheHead) {
     EXPECT_LT(secondsSince(clock), 3.0);
 }
 
+// An answer whose head was cut short (the server closed after the status line, or inside a header line) fails
+// each call as a connection closed with nothing does, and a download leaves no file.
+TEST(LiveHTTPFetcher, AnAnswerWhoseHeadWasCutShortFailsEachCall) {
+    TempPathOverride temp;
+    LoopbackHttpServer server;
+    server.route("/hangup", {.closeWithoutAnswer = true});
+    // "HTTP/1.1 200 OK\r\n" is 17 bytes; 22 end inside "X-Build: 1".
+    server.route("/status-line", {.headers = {{"X-Build", "1"}}, .cutHeadAfterBytes = 17});
+    server.route("/header-line", {.headers = {{"X-Build", "1"}}, .cutHeadAfterBytes = 22});
+    LiveHTTPFetcher fetcher;
+    const auto closed = transportErrorOf([&] { fetcher.data(get(server.url("/hangup"))); });
+    ASSERT_TRUE(closed);
+
+    for (const char* path : {"/status-line", "/header-line"}) {
+        const QUrl url = server.url(path);
+        const std::function<void()> calls[] = {[&] { fetcher.data(get(url)); },
+                                               [&] { fetcher.download(url); },
+                                               [&] { fetcher.sampleBytes(get(url), 800'000, 10.0); }};
+        for (const auto& call : calls) {
+            const auto error = transportErrorOf(call);
+            ASSERT_TRUE(error) << path << " " << &call - calls;
+            EXPECT_EQ(error->localizedDescription(), closed->localizedDescription());
+            EXPECT_EQ(error->code(), QNetworkReply::RemoteHostClosedError);
+        }
+    }
+    EXPECT_EQ(temp.entries(), QStringList());
+}
+
 TEST(LiveHTTPFetcher, AStopRequestEndsEachCallEarly) {
     LoopbackHttpServer server;
     server.route("/trickle", {.chunkBytes = 100, .chunkDelayMs = 20, .endless = true});
