@@ -261,6 +261,31 @@ struct LoopbackHttpServer::Impl {
         return stopped;
     }
 
+    // A client that takes this server for a SOCKS4 proxy (its first byte is 4) names its destination first:
+    // a port and an address, a user name, and for SOCKS4a (an address 0.0.0.x) a host name. It is recorded
+    // and granted. False when the connection ended in it.
+    static bool takeSocksRequest(int fd, LoopbackRequest& request) {
+        char first = 0;
+        if (::recv(fd, &first, 1, MSG_PEEK) != 1 || first != 4) return true;
+        QByteArray fixed(8, '\0');
+        QByteArray user;
+        QByteArray host;
+        if (::recv(fd, fixed.data(), 8, MSG_WAITALL) != 8 || !receiveName(fd, user)) return false;
+        const bool named = fixed.mid(4, 3) == QByteArray(3, '\0') && fixed[7] != 0;
+        if (named && !receiveName(fd, host)) return false;
+        for (int i = 4; !named && i < 8; ++i)
+            host += QByteArray::number(quint8(fixed[i])) + (i < 7 ? "." : "");
+        request.socksDestination = host + ':' + QByteArray::number(quint8(fixed[2]) * 256 + quint8(fixed[3]));
+        return sendAll(fd, QByteArray("\0\x5a\0\0\0\0\0\0", 8));
+    }
+
+    // The bytes up to a NUL, which is not kept; false when the connection ends first or they run long.
+    static bool receiveName(int fd, QByteArray& name) {
+        for (char byte = 0; name.size() < 256 && ::recv(fd, &byte, 1, 0) == 1; name += byte)
+            if (byte == 0) return true;
+        return false;
+    }
+
     static bool readRequest(int fd, LoopbackRequest& request) {
         QByteArray buffer;
         qsizetype headEnd = -1;
@@ -310,7 +335,7 @@ struct LoopbackHttpServer::Impl {
 
     void serve(int fd) {
         LoopbackRequest request;
-        if (!readRequest(fd, request)) return;
+        if (!takeSocksRequest(fd, request) || !readRequest(fd, request)) return;
         const LoopbackResponse response = answerFor(request);
         answer(fd, request, response);
         std::lock_guard lock(mutex);
@@ -328,6 +353,10 @@ struct LoopbackHttpServer::Impl {
         if (!response.endless && !hasHeaderNamed(response.headers, "Content-Length"))
             head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         if (!response.closeSilently) head += "Connection: close\r\n";
+        if (response.cutHeadAfterBytes >= 0) {
+            if (sendAll(fd, head.left(response.cutHeadAfterBytes))) finish(fd);
+            return;
+        }
         if (!response.headFiller.isEmpty()) {
             if (!sendAll(fd, head)) return;
             return sendEndlessly(fd, response.headFiller, response);

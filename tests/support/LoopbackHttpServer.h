@@ -6,7 +6,9 @@
 // Every connection carries one request and one answer ("Connection: close"). Answers are scripted per
 // path (the query is ignored when matching); a path without a route gets 404 "not found". Every request
 // is recorded before it is answered. A response may instead play a server that closes silently: no
-// "Connection: close", and the connection closed right after the answer.
+// "Connection: close", and the connection closed right after the answer. A client may also take the
+// server for a SOCKS4 proxy: the destination it asks for is recorded and granted, and the request that
+// follows on that connection is served here.
 //
 //   LoopbackHttpServer server;
 //   server.route("/index.json", {.status = 200, .headers = {{"Content-Type", "application/json"}},
@@ -34,6 +36,7 @@ struct LoopbackRequest {
     QString path;   // without the query
     HTTPHeaders headers;
     QByteArray body{};
+    QByteArray socksDestination{}; // "host:port" asked for through SOCKS4, empty when the request came direct
 
     // The value of the first header with this name (case-insensitive), or empty.
     QByteArray header(const QByteArray& name) const;
@@ -51,6 +54,7 @@ struct LoopbackResponse {
     qint64 cutAfterBytes = -1; // >= 0: announce the whole body, close after this many body bytes
     bool closeWithoutAnswer = false; // read the request, then close without a byte of answer
     bool closeSilently = false;      // no "Connection: close"; the connection closes right after the answer
+    qint64 cutHeadAfterBytes = -1;   // >= 0: close after this many bytes of the head, before its end
     // Not empty: the head never ends. After the status line and the headers this goes out again and again
     // (paced like an endless body) until the client goes away: "x" makes one endless line, "X-Pad: x\r\n"
     // endless lines.

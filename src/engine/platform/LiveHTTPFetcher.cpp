@@ -95,6 +95,11 @@ std::exception_ptr canceledError() {
     return transportError(QStringLiteral("Operation canceled"), QNetworkReply::OperationCanceledError);
 }
 
+// The connection closed before the answer's head ended: with nothing, or with part of a head.
+std::exception_ptr emptyReplyError() {
+    return transportError(QStringLiteral("Empty reply from server"), QNetworkReply::RemoteHostClosedError);
+}
+
 std::exception_ptr insecureRedirectError() {
     return transportError(QStringLiteral("Insecure redirect"), QNetworkReply::InsecureRedirectError);
 }
@@ -108,19 +113,20 @@ std::exception_ptr unknownProtocolError(const QString& scheme) {
                           QNetworkReply::ProtocolUnknownError);
 }
 
-// `bytes` with each byte that `encodes` picks written as "%XX".
-QByteArray percentEncoded(const QByteArray& bytes, bool (*encodes)(char)) {
+// `bytes` with each byte that `encodes` picks written as "%XX"; `encodes` sees the bytes from that one on.
+QByteArray percentEncoded(const QByteArray& bytes, bool (*encodes)(QByteArrayView)) {
     QByteArray encoded;
-    for (const char byte : bytes)
-        encoded += encodes(byte) ? '%' + QByteArray(1, byte).toHex().toUpper() : QByteArray(1, byte);
+    for (qsizetype at = 0; at < bytes.size(); ++at)
+        encoded += encodes(QByteArrayView(bytes).sliced(at)) ? '%' + bytes.sliced(at, 1).toHex().toUpper()
+                                                             : bytes.sliced(at, 1);
     return encoded;
 }
 
 // A Location that names no address a request can go to. Its bytes are shown as a URL carries them: anything
 // but a printable character percent-encoded, so no control character reaches the text.
 std::exception_ptr unparsableRedirectError(const QByteArray& location) {
-    const QByteArray shown =
-        percentEncoded(location, [](char byte) { return !(byte > ' ' && byte < '\x7f' && byte != '%'); });
+    const QByteArray shown = percentEncoded(
+        location, [](QByteArrayView rest) { return !(rest[0] > ' ' && rest[0] < '\x7f' && rest[0] != '%'); });
     return transportError(
         QStringLiteral("The redirect target URL could not be parsed: “%1”").arg(QString::fromLatin1(shown)),
         QNetworkReply::ProtocolUnknownError);
@@ -155,41 +161,61 @@ bool isWebScheme(const QString& scheme) {
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
-bool isSlash(char byte) {
-    return byte == '/' || byte == '\\';
+bool isHexDigit(char byte) {
+    return (byte >= '0' && byte <= '9') || (byte >= 'a' && byte <= 'f') || (byte >= 'A' && byte <= 'F');
+}
+
+// The length of the scheme an address starts with ("http" of "http:x"); 0 when it names none.
+qsizetype schemeLength(const QByteArray& text) {
+    const auto isLetter = [](char byte) {
+        return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
+    };
+    if (text.isEmpty() || !isLetter(text[0])) return 0;
+    qsizetype end = 1;
+    while (end < text.size() && (isLetter(text[end]) || (text[end] >= '0' && text[end] <= '9') ||
+                                 text[end] == '+' || text[end] == '-' || text[end] == '.'))
+        ++end;
+    return end < text.size() && text[end] == ':' ? end : 0;
 }
 
 // A Location as the URL standard reads it against an http or https address, in the form QUrl reads the same
 // way. Each byte past ASCII goes as it came, percent-encoded ("caf\xE9" asks for "caf%E9", UTF-8 for its
-// bytes; a host's are read as UTF-8 and made ASCII). Slashes and backslashes before a host count as
-// "//" however many there are; the address's own scheme without them names a place on its host ("http:x"),
-// the other web scheme is followed by its host whatever comes between ("https:/host").
+// bytes; a host's are read as UTF-8 and made ASCII), and so does a "%" that starts no escape ("100%" asks
+// for "100%25"), which leaves the escapes beside it as they are. For http and https each backslash before
+// the query is a slash; the slashes before a host count as "//" however many there are; the address's own
+// scheme without them names a place on its host ("http:x"), the other web scheme is followed by its host
+// whatever comes between ("https:/host").
 QByteArray standardLocation(const QByteArray& location, const QString& addressScheme) {
-    const QByteArray text = percentEncoded(location, [](char byte) { return quint8(byte) >= 0x80; });
-    const auto isLetter = [](char byte) {
-        return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
-    };
-    qsizetype at = 0;
-    QByteArray scheme;
-    if (!text.isEmpty() && isLetter(text[0])) {
-        qsizetype end = 1;
-        while (end < text.size() && (isLetter(text[end]) || (text[end] >= '0' && text[end] <= '9') ||
-                                     text[end] == '+' || text[end] == '-' || text[end] == '.'))
-            ++end;
-        if (end < text.size() && text[end] == ':') {
-            scheme = text.left(end).toLower();
-            at = end + 1;
-        }
-    }
+    QByteArray text = percentEncoded(location, [](QByteArrayView rest) {
+        return quint8(rest[0]) >= 0x80 ||
+               (rest[0] == '%' && !(rest.size() >= 3 && isHexDigit(rest[1]) && isHexDigit(rest[2])));
+    });
+    const qsizetype schemeEnd = schemeLength(text);
+    const QByteArray scheme = text.left(schemeEnd).toLower();
+    const qsizetype at = schemeEnd > 0 ? schemeEnd + 1 : 0;
     if (!isWebScheme(addressScheme) || (!scheme.isEmpty() && !isWebScheme(QString::fromLatin1(scheme))))
         return text;
+    for (qsizetype i = at; i < text.size() && text[i] != '?' && text[i] != '#'; ++i)
+        if (text[i] == '\\') text[i] = '/';
     qsizetype slashes = 0;
-    while (at + slashes < text.size() && isSlash(text[at + slashes]))
+    while (at + slashes < text.size() && text[at + slashes] == '/')
         ++slashes;
     const QByteArray rest = text.mid(at + slashes);
     if (!scheme.isEmpty() && scheme != addressScheme.toLatin1()) return scheme + "://" + rest;
     if (slashes >= 2) return (scheme.isEmpty() ? QByteArray() : scheme + ':') + "//" + rest;
     return (slashes == 1 ? "/" : "") + rest;
+}
+
+// `url` with each `from` after its scheme and authority ("http://host:port") replaced by `to`.
+QByteArray replacedPastAuthority(const QByteArray& url, const char* from, const char* to) {
+    qsizetype at = schemeLength(url);
+    if (at > 0) ++at;
+    if (url.mid(at, 2) == "//") {
+        at += 2;
+        while (at < url.size() && url[at] != '/' && url[at] != '?' && url[at] != '#')
+            ++at;
+    }
+    return url.left(at) + url.mid(at).replace(from, to);
 }
 
 // This machine by name or by address: "localhost" and the names below it, 127.0.0.0/8 and ::1.
@@ -456,15 +482,24 @@ private:
         Hop next;
         const bool hasControls = std::any_of(redirectLocation_.begin(), redirectLocation_.end(),
                                              [](char byte) { return quint8(byte) < 0x20 || byte == '\x7f'; });
-        if (!hasControls)
-            next.url =
-                hop_.url.resolved(QUrl::fromEncoded(standardLocation(redirectLocation_, hop_.url.scheme())));
+        if (!hasControls) {
+            // QUrl reads an escape of a character that needs none as the character ("%41" as "A"), where a
+            // server means each escape to go as it wrote it: while QUrl resolves the Location every "%" past
+            // the authority is itself escaped, and that is undone in what is sent.
+            const auto hidden = [](const QByteArray& url) {
+                return QUrl::fromEncoded(replacedPastAuthority(url, "%", "%25"));
+            };
+            const QUrl resolved =
+                hidden(hop_.encodedUrl)
+                    .resolved(hidden(standardLocation(redirectLocation_, hop_.url.scheme())));
+            next.encodedUrl = replacedPastAuthority(resolved.toEncoded(QUrl::RemoveFragment), "%25", "%");
+            next.url = QUrl::fromEncoded(next.encodedUrl);
+        }
         if (!next.url.isValid() || next.url.scheme().isEmpty() ||
             (isWebScheme(next.url.scheme()) && next.url.host().isEmpty())) {
             fail(unparsableRedirectError(redirectLocation_));
             return false;
         }
-        next.encodedUrl = next.url.toEncoded(QUrl::RemoveFragment);
         if (!isWebScheme(next.url.scheme())) {
             fail(unknownProtocolError(next.url.scheme()));
             return false;
@@ -713,8 +748,9 @@ private:
             if (message->msg == CURLMSG_DONE) result = message->data.result;
         // After the head a sample reports what it counted, also when reading failed.
         if (result != CURLE_OK && !(mode_ == Mode::sample && headArrived_)) return fail(errorFor(result));
-        markHead(); // an answer without a body
-        if (ended_) return;
+        // libcurl counts an answer closed before the empty line that ends its head as done; it is the
+        // connection closed with nothing. An answer whose head ended has it marked, a body or none.
+        if (!headArrived_) return fail(emptyReplyError());
         if (mode_ == Mode::sample) return endSample();
         response = answer();
         if (mode_ == Mode::download) {
@@ -759,6 +795,7 @@ private:
             return transportError(detail, usesProxy_ ? QNetworkReply::ProxyConnectionRefusedError
                                                      : QNetworkReply::ConnectionRefusedError);
         case CURLE_GOT_NOTHING:
+            return emptyReplyError();
         case CURLE_PARTIAL_FILE:
         case CURLE_RECV_ERROR:
         case CURLE_SEND_ERROR:

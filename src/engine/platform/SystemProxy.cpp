@@ -82,14 +82,23 @@ bool bypasses(const QString& host, int port, const QByteArray& list) {
     return false;
 }
 
-// A setting that names no proxy; its credentials are not shown.
+// A setting that names no proxy, and what to do about it; its credentials are not shown.
 [[noreturn]] void notAProxy(const Setting& setting) {
     QByteArray shown = setting.value;
     const qsizetype at = shown.lastIndexOf('@');
     if (at >= 0) shown.remove(0, at + 1);
-    throw TransportError(QStringLiteral("The proxy setting %1 is not a proxy address: “%2”")
+    throw TransportError(QStringLiteral("The proxy setting %1 is not a proxy address: “%2”. Set it to the "
+                                        "proxy's host:port, or unset it.")
                              .arg(QString::fromLatin1(setting.name), QString::fromUtf8(shown)),
                          static_cast<int>(QNetworkReply::ProxyNotFoundError));
+}
+
+// A setting that names no proxy but a way to find one, or none: "DIRECT", as a proxy auto-configuration
+// script answers, or the address of such a script (a path ending in ".pac" or ".dat").
+bool namesNoProxy(const QByteArray& value, const QUrl& proxy) {
+    const QString path = proxy.path().toLower();
+    return value.compare("DIRECT", Qt::CaseInsensitive) == 0 || path.endsWith(QLatin1String(".pac")) ||
+           path.endsWith(QLatin1String(".dat"));
 }
 
 // One question for the system and the callers waiting for its answer.
@@ -160,12 +169,17 @@ QByteArray SystemProxy::fromEnvironment(const QUrl& url) {
     const QUrl proxy =
         QUrl::fromEncoded(setting.value.contains("://") ? setting.value : "http://" + setting.value);
     const QString scheme = proxy.scheme().toLower();
-    static const QStringList schemes{QStringLiteral("http"),   QStringLiteral("https"),
-                                     QStringLiteral("socks4"), QStringLiteral("socks4a"),
-                                     QStringLiteral("socks5"), QStringLiteral("socks5h")};
-    if (!proxy.isValid() || proxy.host().isEmpty() || !schemes.contains(scheme)) notAProxy(setting);
-    // The proxy looks up the host of a SOCKS request too: nothing here lets libcurl look a name up itself.
-    const QString sent = scheme == QLatin1String("socks4")   ? QStringLiteral("socks4a")
+    static const QStringList schemes{QStringLiteral("http"),    QStringLiteral("https"),
+                                     QStringLiteral("socks"),   QStringLiteral("socks4"),
+                                     QStringLiteral("socks4a"), QStringLiteral("socks5"),
+                                     QStringLiteral("socks5h")};
+    if (!proxy.isValid() || proxy.host().isEmpty() || !schemes.contains(scheme) ||
+        namesNoProxy(setting.value, proxy))
+        notAProxy(setting);
+    // "socks" is SOCKS4, as curl reads it. The proxy looks up the host of a SOCKS request too: nothing here
+    // lets libcurl look a name up itself.
+    const QString sent = scheme == QLatin1String("socks") || scheme == QLatin1String("socks4")
+                             ? QStringLiteral("socks4a")
                          : scheme == QLatin1String("socks5") ? QStringLiteral("socks5h")
                                                              : scheme;
     return proxyAddress(sent, proxy.host(), proxy.port(scheme == QLatin1String("https") ? 443 : 1080),

@@ -28,8 +28,10 @@ public:
 
     // The proxy the variables name for `url` (an http or https address): no_proxy (or NO_PROXY), then for
     // http http_proxy (lower case only), for https https_proxy (or HTTPS_PROXY), then all_proxy (or
-    // ALL_PROXY); an empty variable counts as unset. Throws TransportError when the one that applies is
-    // not a proxy address (a discovery setting such as "wpad://", a scheme no proxy speaks).
+    // ALL_PROXY); an empty variable counts as unset. "socks://" is SOCKS4, as curl reads it. Throws
+    // TransportError, in words that say what to set, when the one that applies is not a proxy address (a
+    // discovery setting such as "wpad://", the address of a proxy auto-configuration file, "DIRECT", a
+    // scheme no proxy speaks).
     static QByteArray fromEnvironment(const QUrl& url);
 
     // The first of `proxies` that libcurl can take; empty for none (also for a first "no proxy").
