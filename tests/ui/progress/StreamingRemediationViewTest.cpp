@@ -1,9 +1,10 @@
 // The streaming remediation screen inside its sheet, driven with stub programs: the texts of each case,
 // the output rows with the retry row's identifier, the bottom rows, the article link, the ~/.zshrc change
 // with Esc and the close control, where the focus goes as buttons go, and a close of the sheet while the
-// job runs. The output list: rows as high as their text at every width and font, the keys moving the
-// rows by their step through a burst of wrapped rows, a resize inside a tall row, and a list taller than
-// the scroll bar's range, selected from its last row to its first by the keys and by a click.
+// job runs. The output list: rows as high as their text at every width and font (a row past 65,535
+// pixels too), the keys moving the rows by their step through a burst of wrapped rows, a resize inside a
+// tall row, and a list taller than the scroll bar's range, selected from its last row to its first by the
+// keys and by a click.
 
 #include "ui/progress/StreamingRemediationView.h"
 #include "editions/ProductConfig.h"
@@ -500,6 +501,23 @@ TEST(OutputListRows, AResizeInsideATallRowKeepsTheLineAtTheTopEdge) {
         EXPECT_GE(read, start) << width;
         EXPECT_LT(read, end) << width;
     }
+}
+
+// A row far taller than 65,535 pixels (3,000 characters in a large font, a character or two a line) keeps
+// its whole height, and the row below it starts below it.
+TEST(OutputListRows, ARowTallerThanSixteenBitsOfPixelsKeepsItsHeight) {
+    QStringList lines{QStringLiteral("before"), QString(3000, u'x'), QStringLiteral("after")};
+    ShownList shown(lines);
+    QFont large = shown.list->font();
+    large.setPixelSize(40);
+    shown.list->setFont(large);
+    shown.list->resize(shown.list->width() - shown.list->viewport()->width() + 60, 300);
+    shown.list->scrollTo(shown.model.index(1), QAbstractItemView::PositionAtTop);
+    shown.list->viewport()->repaint();
+    const QRect tall = shown.list->visualRect(shown.model.index(1));
+    EXPECT_GE(tall.height(), 3000 / 2 * QFontMetrics(large).height());
+    EXPECT_EQ(shown.list->visualRect(shown.model.index(2)).top(),
+              tall.bottom() + 1 + 2 * shown.list->spacing());
 }
 
 TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
