@@ -147,15 +147,19 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
     rowFont_ = font();
     QScrollBar* bar = verticalScrollBar();
     connect(bar, &QScrollBar::actionTriggered, this, &OutputLinesView::barAction);
-    connect(bar, &QScrollBar::valueChanged, this, [this](int value) {
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
         if (scrolling_) return;
-        if (value != toBar(offset_)) moveTo(fromBar(value));
-        following_ = offset_ >= scrollRange();
-        if (following_) { // at the bottom: the last rows as they are drawn
-            measureLastRows();
-            placeAt(scrollRange());
+        // The scroll bar's ends (dragged there, set, or reached by the wheel) name the first and the last
+        // row; a value between them moves the rows there.
+        if (value > bar->minimum() && value < bar->maximum()) {
+            if (value != toBar(offset_)) moveTo(fromBar(value));
+            if (offset_ < scrollRange()) {
+                following_ = false;
+                syncScrollBar();
+                return;
+            }
         }
-        syncScrollBar();
+        showEnd(value > bar->minimum());
     });
 }
 
@@ -320,10 +324,10 @@ bool OutputLinesView::measureRows(qint64 from, qint64 to) {
     return changed;
 }
 
-bool OutputLinesView::measureLastRows() {
+bool OutputLinesView::measureRowsUpTo(int last) {
     bool changed = false;
     qint64 filled = 0;
-    for (int row = rows_.count() - 1; row >= 0 && filled < viewport()->height(); --row) {
+    for (int row = last; row >= 0 && filled < viewport()->height(); --row) {
         changed = measure(row) || changed;
         filled += rows_.height(row) + rows_.metrics().gap;
     }
@@ -347,10 +351,16 @@ QModelIndex OutputLinesView::indexAt(const QPoint& point) const {
 
 void OutputLinesView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (!index.isValid() || index.row() >= rows_.count()) return;
-    measure(index.row());
-    const qint64 top = rows_.top(index.row());
-    const qint64 bottom = top + rows_.height(index.row()) + rows_.metrics().gap;
+    const int row = index.row();
+    measure(row);
     const qint64 page = viewport()->height();
+    const auto bottomOf = [&] { return rows_.top(row) + rows_.height(row) + rows_.metrics().gap; };
+    // A row shown at the bottom edge lands there: the rows above it in view are measured first.
+    if (hint == PositionAtBottom ||
+        (hint == EnsureVisible && rows_.top(row) >= offset_ && bottomOf() > offset_ + page))
+        measureRowsUpTo(row);
+    const qint64 top = rows_.top(row);
+    const qint64 bottom = bottomOf();
     qint64 target = offset_;
     switch (hint) {
     case PositionAtTop:
@@ -415,7 +425,7 @@ void OutputLinesView::rowsAboutToBeRemoved(const QModelIndex& parent, int first,
 }
 
 void OutputLinesView::updateGeometries() {
-    if (following_) measureLastRows();
+    if (following_) measureRowsUpTo(rows_.count() - 1);
     QScrollBar* bar = verticalScrollBar();
     bar->setSingleStep(rows_.metrics().lineHeight + rows_.metrics().gap);
     bar->setPageStep(viewport()->height());
@@ -528,8 +538,15 @@ void OutputLinesView::scrollByPixels(qint64 delta) {
     if (offset_ > scrollRange()) placeAt(scrollRange());
 }
 
+void OutputLinesView::showEnd(bool last) {
+    if (last) measureRowsUpTo(rows_.count() - 1);
+    placeAt(last ? scrollRange() : 0);
+    following_ = offset_ >= scrollRange();
+    syncScrollBar();
+}
+
 void OutputLinesView::moveTo(qint64 offset) {
-    // A move by a few pages walks there; a longer one (the scroll bar dragged, Home, End) jumps.
+    // A move by a few pages walks there; a longer one (the scroll bar dragged far) jumps.
     if (std::abs(offset - offset_) <= 4 * qint64(viewport()->height()))
         scrollByPixels(offset - offset_);
     else
@@ -552,10 +569,15 @@ qint64 OutputLinesView::fromBar(int value) const {
 }
 
 void OutputLinesView::barAction(int action) {
-    // Steps and pages move the rows by their pixels, however the scroll bar's range maps the list.
+    // Steps and pages move the rows by their pixels, however the scroll bar's range maps the list; the
+    // scroll bar's ends (Home and End) name the first and the last row.
     const QScrollBar* bar = verticalScrollBar();
     qint64 step = 0;
     switch (action) {
+    case QAbstractSlider::SliderToMinimum:
+    case QAbstractSlider::SliderToMaximum:
+        showEnd(action == QAbstractSlider::SliderToMaximum);
+        return;
     case QAbstractSlider::SliderSingleStepAdd:
     case QAbstractSlider::SliderSingleStepSub:
         step = bar->singleStep();

@@ -17,8 +17,10 @@
 // The list holds its place as the row at its top edge and how far into that row the edge is, so what it
 // shows stays still when rows above change height: a row that comes into view above is measured before
 // the rows move, so a step of the keys or the wheel moves them by the step, and a resize keeps the line
-// at the top edge there. Offsets are 64-bit; a list taller than the scroll bar's range maps its height
-// onto that range, and the keys still step by pixels.
+// at the top edge there. Home, End and the scroll bar's ends are no steps but places: the first row at
+// the top edge, the last row at the bottom edge (following new rows again), however the rows' heights
+// differ from their estimates. Offsets are 64-bit; a list taller than the scroll bar's range maps its
+// height onto that range, and the keys still step by pixels.
 //
 // Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Home
 // and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. With Shift they
@@ -122,8 +124,8 @@ private:
     // Measures the rows whose slots reach into [from, to) that are not measured yet; returns whether a
     // height changed.
     bool measureRows(qint64 from, qint64 to);
-    // Measures the last rows, as many as fill the viewport.
-    bool measureLastRows();
+    // Measures the row `last` and the rows above it, as many as fill the viewport.
+    bool measureRowsUpTo(int last);
     bool measure(int row);
     // Records a row's height, keeping the rows shown where they are.
     bool setHeight(int row, int height);
@@ -138,6 +140,9 @@ private:
     // Moves the top edge by `delta` pixels, measuring the rows it passes, so that the rows shown move by
     // `delta` exactly however the rows coming into view above differ from their estimates.
     void scrollByPixels(qint64 delta);
+    // Shows the first row at the top edge, or the last row at the bottom edge and follows new rows, however
+    // the rows' heights differ from their estimates.
+    void showEnd(bool last);
     // Moves the top edge to `offset`: by pixels when near, else at once.
     void moveTo(qint64 offset);
     // The scroll bar's value for an offset, and back: the offset itself while the range fits an int.

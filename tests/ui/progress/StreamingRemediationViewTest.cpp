@@ -2,9 +2,9 @@
 // the output rows with the retry row's identifier, the bottom rows, the article link, the ~/.zshrc change
 // with Esc and the close control, where the focus goes as buttons go, and a close of the sheet while the
 // job runs. The output list: rows as high as their text at every width and font (a row past 65,535
-// pixels too), the keys moving the rows by their step through a burst of wrapped rows, a resize inside a
-// tall row, and a list taller than the scroll bar's range, selected from its last row to its first by the
-// keys and by a click.
+// pixels too), the keys moving the rows by their step through a burst of wrapped rows, Home, End and the
+// scroll bar's ends landing exactly at the first and the last row, a resize inside a tall row, and a list
+// taller than the scroll bar's range, selected from its last row to its first by the keys and by a click.
 
 #include "ui/progress/StreamingRemediationView.h"
 #include "editions/ProductConfig.h"
@@ -123,6 +123,15 @@ struct ShownList {
     QWidget window;
     OutputLinesView* list = new OutputLinesView(QStringLiteral("Output"), &window);
 };
+
+// Whether the first row's top stands at the list's top edge, or the last row's bottom at its bottom edge,
+// each with the row's spacing.
+bool endRowAtEdge(OutputLinesView* list, bool last) {
+    list->viewport()->repaint();
+    const QRect row = list->visualRect(list->model()->index(last ? list->model()->rowCount() - 1 : 0, 0));
+    return last ? row.bottom() == list->viewport()->height() - list->spacing() - 1
+                : row.top() == list->spacing();
+}
 
 QStringList labelTexts(const QWidget* widget) {
     QStringList texts;
@@ -520,6 +529,44 @@ TEST(OutputListRows, ARowTallerThanSixteenBitsOfPixelsKeepsItsHeight) {
               tall.bottom() + 1 + 2 * shown.list->spacing());
 }
 
+// Home, End and the scroll bar's ends are places, not steps: the first row at the top edge, the last at
+// the bottom edge (the list follows new rows again), over rows never drawn whose estimated heights are too
+// tall (combining marks) and too short (tabs, words that wrap early), in lists of a few pages.
+TEST(OutputListRows, HomeEndAndTheScrollBarsEndsLandExactlyAtTheFirstAndTheLastRow) {
+    QStringList lines;
+    for (int i = 0; i < 120; ++i)
+        lines << QStringList{
+            QStringLiteral("a") + QString(120 + i, QChar(0x0301)),
+            QStringLiteral("\t%1\t\t\t\tx\t\t\t\ty\t\t\t\tz").arg(i),
+            QStringLiteral("==> Installing dependencies: ca-certificates openssl@3 readline sqlite "
+                           "xz python@3.12 %1")
+                .arg(i),
+            QString(40 + i, u'w')}[i % 4];
+    // Home or End, with Shift or without, or the scroll bar set to an end.
+    const auto toEnd = [](OutputLinesView* list, int way, bool last) {
+        QScrollBar* bar = list->verticalScrollBar();
+        if (way == 2) return bar->setValue(last ? bar->maximum() : bar->minimum());
+        QTest::keyClick(list, last ? Qt::Key_End : Qt::Key_Home, way ? Qt::ShiftModifier : Qt::NoModifier);
+    };
+    for (const auto& [count, height] : {std::pair{12, 120}, {24, 190}, {40, 300}, {120, 300}})
+        for (int way = 0; way < 3; ++way) {
+            SCOPED_TRACE(testing::Message()
+                         << "way " << way << ", " << count << " rows " << height << " high");
+            QStringList shownLines = lines.mid(0, count);
+            ShownList shown(shownLines);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
+            shown.list->resize(420, height);
+            QTest::keyClick(shown.list, Qt::Key_Up); // from the end, the rows above never drawn
+            toEnd(shown.list, way, false);
+            EXPECT_TRUE(endRowAtEdge(shown.list, false));
+            toEnd(shown.list, way, true); // the rows below never drawn
+            EXPECT_TRUE(endRowAtEdge(shown.list, true));
+            shownLines << lines[1];
+            shown.model.linesAppended(count, 1);
+            EXPECT_TRUE(endRowAtEdge(shown.list, true));
+        }
+}
+
 TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
     const QString longest(3000, u'x'); // every row shares its text
     QStringList lines{longest};
@@ -536,18 +583,11 @@ TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
     model.linesAppended(1, count - 1);
     ASSERT_GT(count * slot, std::numeric_limits<int>::max());
 
-    const auto lastRowAtTheBottom = [&] {
-        list->viewport()->repaint();
-        const QRect last = list->visualRect(model.index(model.rowCount() - 1));
-        const int page = list->viewport()->height();
-        return last.bottom() < page && last.bottom() >= page - list->spacing() * 2 - 1 &&
-               list->indexAt(QPoint(20, page - list->spacing() - 2)).row() == model.rowCount() - 1;
-    };
-    EXPECT_TRUE(lastRowAtTheBottom()) << "the list follows its output to the end";
+    EXPECT_TRUE(endRowAtEdge(list, true)) << "the list follows its output to the end";
     QTest::keyClick(list, Qt::Key_Home);
-    EXPECT_EQ(list->indexAt(QPoint(20, 2 * list->spacing())).row(), 0);
+    EXPECT_TRUE(endRowAtEdge(list, false));
     QTest::keyClick(list, Qt::Key_End);
-    EXPECT_TRUE(lastRowAtTheBottom());
+    EXPECT_TRUE(endRowAtEdge(list, true));
     // Page Up moves the rows by a page, even where the scroll bar's steps are coarser than a pixel.
     const int top = list->visualRect(model.index(model.rowCount() - 1)).top();
     QTest::keyClick(list, Qt::Key_PageUp);
@@ -555,7 +595,7 @@ TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
     QTest::keyClick(list, Qt::Key_End);
     lines << longest << longest;
     model.linesAppended(count, 2);
-    EXPECT_TRUE(lastRowAtTheBottom()) << "following the output reaches its end";
+    EXPECT_TRUE(endRowAtEdge(list, true)) << "following the output reaches its end";
     // Shift with a key or a click extends the selection between the last row and the first, however far
     // apart they are.
     QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
