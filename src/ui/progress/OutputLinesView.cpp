@@ -182,48 +182,44 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (scrollByKey(this, event)) return;
-    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ShiftModifier) {
-        QListView::keyPressEvent(event);
-        return;
-    }
-    startSelectionInView(event->key());
-    const QModelIndex from = selectionStart();
+    const bool shift = (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+    if (shift) startSelectionInView(event->key());
+    extendFrom_ = shift ? selectionStart().row() : -1;
     QListView::keyPressEvent(event);
-    extendSelectionByRows(from);
+    extendFrom_ = -1;
 }
 
 void OutputLinesView::mousePressEvent(QMouseEvent* event) {
-    if (!(event->modifiers() & Qt::ShiftModifier)) {
-        QListView::mousePressEvent(event);
-        return;
-    }
-    const QModelIndex from = selectionStart();
+    extendFrom_ = event->modifiers() & Qt::ShiftModifier ? selectionStart().row() : -1;
     QListView::mousePressEvent(event);
-    extendSelectionByRows(from);
+    extendFrom_ = -1;
 }
 
-void OutputLinesView::extendSelectionByRows(const QModelIndex& from) {
-    // The item view extends a selection between the rows' rectangles, which hold rows within reach of an
-    // int only: a selection from a row farther away in a very tall list is made by rows.
-    const QModelIndex to = currentIndex();
-    if (!from.isValid() || !to.isValid() || (withinPixelReach(from.row()) && withinPixelReach(to.row())))
-        return;
-    selectionModel()->select(
-        QItemSelection(rowIndex(std::min(from.row(), to.row())), rowIndex(std::max(from.row(), to.row()))),
-        QItemSelectionModel::SelectCurrent | QItemSelectionModel::Rows);
+void OutputLinesView::focusInEvent(QFocusEvent* event) {
+    // With no current row, the row the reader sees becomes current, however the focus came (the item
+    // view would take the first row, or none for a click); nothing scrolls and nothing is selected.
+    if (const QModelIndex shown = rowInView();
+        !currentIndex().isValid() && shown.isValid() && selectionModel()) {
+        const bool autoScroll = hasAutoScroll();
+        setAutoScroll(false);
+        selectionModel()->setCurrentIndex(shown, QItemSelectionModel::NoUpdate);
+        setAutoScroll(autoScroll);
+    }
+    QListView::focusInEvent(event);
 }
 
 QModelIndex OutputLinesView::selectionStart() const {
     const QModelIndex current = currentIndex();
-    if (!current.isValid() || !selectionModel()) return current;
+    if (!current.isValid()) return rowInView();
+    if (!selectionModel()) return current;
     for (const QItemSelectionRange& range : selectionModel()->selection())
         if (range.contains(current))
             return rowIndex(current.row() == range.top() ? range.bottom() : range.top());
     return current;
 }
 
-bool OutputLinesView::withinPixelReach(int row) const {
-    return std::abs(rows_.top(row) - offset_) < std::numeric_limits<int>::max() / 4;
+QModelIndex OutputLinesView::rowInView() const {
+    return rowAtEdge(following_);
 }
 
 void OutputLinesView::startSelectionInView(int key) {
@@ -671,7 +667,7 @@ QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifie
     const int count = rows_.count();
     if (count == 0) return {};
     const QModelIndex current = currentIndex();
-    if (!current.isValid()) return rowIndex(0);
+    if (!current.isValid()) return rowInView();
     int row = current.row();
     switch (action) {
     case MoveUp:
@@ -703,6 +699,15 @@ QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifie
 
 void OutputLinesView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
     if (!selectionModel()) return;
+    // Shift with a key or a click selects exactly the rows between where the selection started and the
+    // current row, by rows (however far apart), whatever the selection model kept from before: it makes
+    // the range it extends part of the selection whenever rows arrive.
+    if (const QModelIndex current = currentIndex(); extendFrom_ >= 0 && current.isValid()) {
+        selectionModel()->select(QItemSelection(rowIndex(std::min(extendFrom_, current.row())),
+                                                rowIndex(std::max(extendFrom_, current.row()))),
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return;
+    }
     const QRect area = rect.normalized();
     const qint64 from = area.top() + offset_;
     const qint64 to = area.bottom() + offset_;

@@ -3,8 +3,10 @@
 // with Esc and the close control, where the focus goes as buttons go, and a close of the sheet while the
 // job runs. The output list: rows as high as their text at every width and font (a row past 65,535
 // pixels too), the keys moving the rows by their step through a burst of wrapped rows, Home, End and the
-// scroll bar's ends landing exactly at the first and the last row, a resize inside a tall row, and a list
-// taller than the scroll bar's range, selected from its last row to its first by the keys and by a click.
+// scroll bar's ends landing exactly at the first and the last row, the focus coming to the row in view,
+// Shift selecting exactly the rows from where the selection started while rows arrive, a resize inside a
+// tall row, and a list taller than the scroll bar's range, selected from its last row to its first by the
+// keys and by a click.
 
 #include "ui/progress/StreamingRemediationView.h"
 #include "editions/ProductConfig.h"
@@ -28,6 +30,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMap>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
 #include <QStyle>
@@ -565,6 +568,54 @@ TEST(OutputListRows, HomeEndAndTheScrollBarsEndsLandExactlyAtTheFirstAndTheLastR
             shown.model.linesAppended(count, 1);
             EXPECT_TRUE(endRowAtEdge(shown.list, true));
         }
+}
+
+// Tab into a list scrolled to its middle makes the row at the top edge current, which a screen reader
+// hears, scrolling and selecting nothing; Space selects it, and Shift+click the rows from it to the one
+// clicked. Shift steps and Shift+click select exactly the rows between where the selection started and the
+// current row, also when rows arrived in between.
+TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSelectionStarted) {
+    QStringList lines;
+    for (int i = 0; i < 60; ++i)
+        lines << QStringLiteral("==> Pouring python@3.12--3.12.%1.bottle.tar.gz").arg(i);
+    ShownList shown(lines);
+    OutputLinesView* list = shown.list;
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &shown.window);
+    cancel->move(0, 320);
+    cancel->show();
+    cancel->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&shown.window));
+    list->resize(420, 300);
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
+    const int value = list->verticalScrollBar()->value();
+    const int top = shownRows(list).firstKey();
+    EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(cancel, Qt::Key_Tab); }), QList{top});
+    ASSERT_TRUE(list->hasFocus());
+    EXPECT_EQ(list->currentIndex().row(), top);
+    EXPECT_EQ(list->verticalScrollBar()->value(), value);
+    EXPECT_FALSE(list->selectionModel()->hasSelection());
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(list->selectedText(), lines[top]);
+    const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                          list->visualRect(shown.model.index(row)).center());
+    };
+    const auto arrives = [&] {
+        lines << QStringLiteral("==> Done");
+        shown.model.linesAppended(lines.size() - 1, 1);
+    };
+    click(top + 2, Qt::ShiftModifier);
+    EXPECT_EQ(list->selectedText(), lines.mid(top, 3).join(u'\n'));
+    click(top + 5, {});
+    for (int step = 0; step < 3; ++step)
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    arrives();
+    QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(list->selectedText(), lines.mid(top + 5, 2).join(u'\n'));
+    arrives();
+    click(top + 2, Qt::ShiftModifier);
+    EXPECT_EQ(list->selectedText(), lines.mid(top + 2, 4).join(u'\n'));
 }
 
 TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
