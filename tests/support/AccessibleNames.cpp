@@ -90,12 +90,25 @@ QString announcedName(QWidget* widget) {
     return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();
 }
 
+namespace {
+
+// Runs `act` with the accessibility layer active, as a screen reader makes it, handing each event it sends
+// to `handler`.
+void listenWhile(const std::function<void()>& act, QAccessible::UpdateHandler handler) {
+    QPlatformAccessibility* platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
+    platform->setActive(true);
+    QAccessible::installUpdateHandler(handler);
+    act();
+    QAccessible::installUpdateHandler(nullptr);
+    platform->setActive(false);
+}
+
+} // namespace
+
 QStringList toldWhile(const std::function<void()>& act) {
     static QStringList told;
     told.clear();
-    QPlatformAccessibility* platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
-    platform->setActive(true);
-    QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+    listenWhile(act, [](QAccessibleEvent* event) {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
         if (event->type() == QAccessible::Announcement)
             told << static_cast<QAccessibleAnnouncementEvent*>(event)->message();
@@ -103,10 +116,16 @@ QStringList toldWhile(const std::function<void()>& act) {
         if (event->type() == QAccessible::Alert)
             told << event->accessibleInterface()->text(QAccessible::Name);
     });
-    act();
-    QAccessible::installUpdateHandler(nullptr);
-    platform->setActive(false);
     return told;
+}
+
+QList<int> focusedChildrenWhile(const std::function<void()>& act) {
+    static QList<int> focused;
+    focused.clear();
+    listenWhile(act, [](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::Focus && event->child() >= 0) focused << event->child();
+    });
+    return focused;
 }
 
 } // namespace qlan::test

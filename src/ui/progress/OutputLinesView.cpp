@@ -147,15 +147,19 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
     rowFont_ = font();
     QScrollBar* bar = verticalScrollBar();
     connect(bar, &QScrollBar::actionTriggered, this, &OutputLinesView::barAction);
-    connect(bar, &QScrollBar::valueChanged, this, [this](int value) {
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
         if (scrolling_) return;
-        if (value != toBar(offset_)) moveTo(fromBar(value));
-        following_ = offset_ >= scrollRange();
-        if (following_) { // at the bottom: the last rows as they are drawn
-            measureLastRows();
-            placeAt(scrollRange());
+        // The scroll bar's ends (dragged there, set, or reached by the wheel) name the first and the last
+        // row; a value between them moves the rows there.
+        if (value > bar->minimum() && value < bar->maximum()) {
+            if (value != toBar(offset_)) moveTo(fromBar(value));
+            if (offset_ < scrollRange()) {
+                following_ = false;
+                syncScrollBar();
+                return;
+            }
         }
-        syncScrollBar();
+        showEnd(value > bar->minimum());
     });
 }
 
@@ -178,48 +182,44 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (scrollByKey(this, event)) return;
-    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ShiftModifier) {
-        QListView::keyPressEvent(event);
-        return;
-    }
-    startSelectionInView(event->key());
-    const QModelIndex from = selectionStart();
+    const bool shift = (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+    if (shift) startSelectionInView(event->key());
+    extendFrom_ = shift ? selectionStart().row() : -1;
     QListView::keyPressEvent(event);
-    extendSelectionByRows(from);
+    extendFrom_ = -1;
 }
 
 void OutputLinesView::mousePressEvent(QMouseEvent* event) {
-    if (!(event->modifiers() & Qt::ShiftModifier)) {
-        QListView::mousePressEvent(event);
-        return;
-    }
-    const QModelIndex from = selectionStart();
+    extendFrom_ = event->modifiers() & Qt::ShiftModifier ? selectionStart().row() : -1;
     QListView::mousePressEvent(event);
-    extendSelectionByRows(from);
+    extendFrom_ = -1;
 }
 
-void OutputLinesView::extendSelectionByRows(const QModelIndex& from) {
-    // The item view extends a selection between the rows' rectangles, which hold rows within reach of an
-    // int only: a selection from a row farther away in a very tall list is made by rows.
-    const QModelIndex to = currentIndex();
-    if (!from.isValid() || !to.isValid() || (withinPixelReach(from.row()) && withinPixelReach(to.row())))
-        return;
-    selectionModel()->select(
-        QItemSelection(rowIndex(std::min(from.row(), to.row())), rowIndex(std::max(from.row(), to.row()))),
-        QItemSelectionModel::SelectCurrent | QItemSelectionModel::Rows);
+void OutputLinesView::focusInEvent(QFocusEvent* event) {
+    // With no current row, the row the reader sees becomes current, however the focus came (the item
+    // view would take the first row, or none for a click); nothing scrolls and nothing is selected.
+    if (const QModelIndex shown = rowInView();
+        !currentIndex().isValid() && shown.isValid() && selectionModel()) {
+        const bool autoScroll = hasAutoScroll();
+        setAutoScroll(false);
+        selectionModel()->setCurrentIndex(shown, QItemSelectionModel::NoUpdate);
+        setAutoScroll(autoScroll);
+    }
+    QListView::focusInEvent(event);
 }
 
 QModelIndex OutputLinesView::selectionStart() const {
     const QModelIndex current = currentIndex();
-    if (!current.isValid() || !selectionModel()) return current;
+    if (!current.isValid()) return rowInView();
+    if (!selectionModel()) return current;
     for (const QItemSelectionRange& range : selectionModel()->selection())
         if (range.contains(current))
             return rowIndex(current.row() == range.top() ? range.bottom() : range.top());
     return current;
 }
 
-bool OutputLinesView::withinPixelReach(int row) const {
-    return std::abs(rows_.top(row) - offset_) < std::numeric_limits<int>::max() / 4;
+QModelIndex OutputLinesView::rowInView() const {
+    return rowAtEdge(following_);
 }
 
 void OutputLinesView::startSelectionInView(int key) {
@@ -320,10 +320,10 @@ bool OutputLinesView::measureRows(qint64 from, qint64 to) {
     return changed;
 }
 
-bool OutputLinesView::measureLastRows() {
+bool OutputLinesView::measureRowsUpTo(int last) {
     bool changed = false;
     qint64 filled = 0;
-    for (int row = rows_.count() - 1; row >= 0 && filled < viewport()->height(); --row) {
+    for (int row = last; row >= 0 && filled < viewport()->height(); --row) {
         changed = measure(row) || changed;
         filled += rows_.height(row) + rows_.metrics().gap;
     }
@@ -347,10 +347,16 @@ QModelIndex OutputLinesView::indexAt(const QPoint& point) const {
 
 void OutputLinesView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (!index.isValid() || index.row() >= rows_.count()) return;
-    measure(index.row());
-    const qint64 top = rows_.top(index.row());
-    const qint64 bottom = top + rows_.height(index.row()) + rows_.metrics().gap;
+    const int row = index.row();
+    measure(row);
     const qint64 page = viewport()->height();
+    const auto bottomOf = [&] { return rows_.top(row) + rows_.height(row) + rows_.metrics().gap; };
+    // A row shown at the bottom edge lands there: the rows above it in view are measured first.
+    if (hint == PositionAtBottom ||
+        (hint == EnsureVisible && rows_.top(row) >= offset_ && bottomOf() > offset_ + page))
+        measureRowsUpTo(row);
+    const qint64 top = rows_.top(row);
+    const qint64 bottom = bottomOf();
     qint64 target = offset_;
     switch (hint) {
     case PositionAtTop:
@@ -415,7 +421,7 @@ void OutputLinesView::rowsAboutToBeRemoved(const QModelIndex& parent, int first,
 }
 
 void OutputLinesView::updateGeometries() {
-    if (following_) measureLastRows();
+    if (following_) measureRowsUpTo(rows_.count() - 1);
     QScrollBar* bar = verticalScrollBar();
     bar->setSingleStep(rows_.metrics().lineHeight + rows_.metrics().gap);
     bar->setPageStep(viewport()->height());
@@ -528,8 +534,15 @@ void OutputLinesView::scrollByPixels(qint64 delta) {
     if (offset_ > scrollRange()) placeAt(scrollRange());
 }
 
+void OutputLinesView::showEnd(bool last) {
+    if (last) measureRowsUpTo(rows_.count() - 1);
+    placeAt(last ? scrollRange() : 0);
+    following_ = offset_ >= scrollRange();
+    syncScrollBar();
+}
+
 void OutputLinesView::moveTo(qint64 offset) {
-    // A move by a few pages walks there; a longer one (the scroll bar dragged, Home, End) jumps.
+    // A move by a few pages walks there; a longer one (the scroll bar dragged far) jumps.
     if (std::abs(offset - offset_) <= 4 * qint64(viewport()->height()))
         scrollByPixels(offset - offset_);
     else
@@ -552,10 +565,15 @@ qint64 OutputLinesView::fromBar(int value) const {
 }
 
 void OutputLinesView::barAction(int action) {
-    // Steps and pages move the rows by their pixels, however the scroll bar's range maps the list.
+    // Steps and pages move the rows by their pixels, however the scroll bar's range maps the list; the
+    // scroll bar's ends (Home and End) name the first and the last row.
     const QScrollBar* bar = verticalScrollBar();
     qint64 step = 0;
     switch (action) {
+    case QAbstractSlider::SliderToMinimum:
+    case QAbstractSlider::SliderToMaximum:
+        showEnd(action == QAbstractSlider::SliderToMaximum);
+        return;
     case QAbstractSlider::SliderSingleStepAdd:
     case QAbstractSlider::SliderSingleStepSub:
         step = bar->singleStep();
@@ -649,7 +667,7 @@ QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifie
     const int count = rows_.count();
     if (count == 0) return {};
     const QModelIndex current = currentIndex();
-    if (!current.isValid()) return rowIndex(0);
+    if (!current.isValid()) return rowInView();
     int row = current.row();
     switch (action) {
     case MoveUp:
@@ -681,6 +699,15 @@ QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifie
 
 void OutputLinesView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
     if (!selectionModel()) return;
+    // Shift with a key or a click selects exactly the rows between where the selection started and the
+    // current row, by rows (however far apart), whatever the selection model kept from before: it makes
+    // the range it extends part of the selection whenever rows arrive.
+    if (const QModelIndex current = currentIndex(); extendFrom_ >= 0 && current.isValid()) {
+        selectionModel()->select(QItemSelection(rowIndex(std::min(extendFrom_, current.row())),
+                                                rowIndex(std::max(extendFrom_, current.row()))),
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return;
+    }
     const QRect area = rect.normalized();
     const qint64 from = area.top() + offset_;
     const qint64 to = area.bottom() + offset_;

@@ -17,16 +17,22 @@
 // The list holds its place as the row at its top edge and how far into that row the edge is, so what it
 // shows stays still when rows above change height: a row that comes into view above is measured before
 // the rows move, so a step of the keys or the wheel moves them by the step, and a resize keeps the line
-// at the top edge there. Offsets are 64-bit; a list taller than the scroll bar's range maps its height
-// onto that range, and the keys still step by pixels.
+// at the top edge there. Home, End and the scroll bar's ends are no steps but places: the first row at
+// the top edge, the last row at the bottom edge (following new rows again), however the rows' heights
+// differ from their estimates. Offsets are 64-bit; a list taller than the scroll bar's range maps its
+// height onto that range, and the keys still step by pixels.
 //
 // Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Home
-// and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. With Shift they
-// extend the selection from the current row when it is in view; else a selection starts at the row in
-// view at the edge the key moves toward, so the view never jumps away from where the reader is. Shift
-// with a key or a click selects rows however far apart they are in a very tall list. A
-// screen reader hears a list named by its sheet's title ("Installing VS Code output"), so that no two
-// lists sound alike, each line a list item of plain text.
+// and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. The focus coming
+// to a list with no current row (by Tab, a click or a screen reader) makes the row at the top edge
+// current (the last row shown while the list follows new rows), scrolling and selecting nothing; a
+// screen reader hears that row, and Space selects it. With Shift the keys extend the selection from the
+// current row when it is in view; else a selection starts at the row in view at the edge the key moves
+// toward, so the view never jumps away from where the reader is. Shift with a key or a click selects
+// exactly the rows between where the selection started and the current row, however far apart they are
+// in a very tall list and whatever rows arrived in between. A screen reader hears a list named by its
+// sheet's title ("Installing VS Code output"), so that no two lists sound alike, each line a list item of
+// plain text.
 //
 // The streaming screen's list model reads the lines of the screen's state directly and is told of
 // appended ranges. The row of the cask recovery's reinstall notice carries the identifier
@@ -79,6 +85,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -106,14 +113,11 @@ private:
     // extends from.
     void startSelectionInView(int key);
     // Where a selection that Shift extends starts: the far end of the selected rows that hold the current
-    // row, else the current row.
+    // row, else the current row, else the row in view.
     QModelIndex selectionStart() const;
-    // Whether a row's rectangle holds its offset from the top edge (a rectangle's int holds rows up to
-    // a few hundred million pixels away).
-    bool withinPixelReach(int row) const;
-    // After Shift extended the selection from `from` to the current row: selects the rows between them
-    // where the item view could not reach them by their rectangles.
-    void extendSelectionByRows(const QModelIndex& from);
+    // The row the list takes as current when it has none: the row at the top edge, or the last row shown
+    // while the list follows new rows.
+    QModelIndex rowInView() const;
     // The row shown at the top or the bottom edge of the viewport (the one beside it when the edge falls
     // between two rows, the last row when the rows end above the bottom edge).
     QModelIndex rowAtEdge(bool bottom) const;
@@ -122,8 +126,8 @@ private:
     // Measures the rows whose slots reach into [from, to) that are not measured yet; returns whether a
     // height changed.
     bool measureRows(qint64 from, qint64 to);
-    // Measures the last rows, as many as fill the viewport.
-    bool measureLastRows();
+    // Measures the row `last` and the rows above it, as many as fill the viewport.
+    bool measureRowsUpTo(int last);
     bool measure(int row);
     // Records a row's height, keeping the rows shown where they are.
     bool setHeight(int row, int height);
@@ -138,6 +142,9 @@ private:
     // Moves the top edge by `delta` pixels, measuring the rows it passes, so that the rows shown move by
     // `delta` exactly however the rows coming into view above differ from their estimates.
     void scrollByPixels(qint64 delta);
+    // Shows the first row at the top edge, or the last row at the bottom edge and follows new rows, however
+    // the rows' heights differ from their estimates.
+    void showEnd(bool last);
     // Moves the top edge to `offset`: by pixels when near, else at once.
     void moveTo(qint64 offset);
     // The scroll bar's value for an offset, and back: the offset itself while the range fits an int.
@@ -161,8 +168,9 @@ private:
 
     bool following_ = true; // the list shows its last row; false once the user scrolled up
     bool scrolling_ = false;
-    bool geometryQueued_ = false; // a paint measured rows anew; the scroll range follows after it
+    bool geometryQueued_ = false;    // a paint measured rows anew; the scroll range follows after it
     bool startingSelection_ = false; // the current row changes to where a selection starts
+    int extendFrom_ = -1;            // while Shift extends the selection: the row it extends from
 };
 
 } // namespace qlan

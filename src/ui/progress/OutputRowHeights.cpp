@@ -7,14 +7,14 @@ namespace qlan {
 
 namespace {
 
-constexpr int largest = std::numeric_limits<std::uint16_t>::max();
+constexpr int longest = std::numeric_limits<std::uint16_t>::max();
 
 } // namespace
 
 int OutputRowHeights::estimate(std::uint16_t length) const {
     const int perLine = metrics_.charactersPerLine;
     const int lines = length <= perLine ? 1 : (length + perLine - 1) / perLine;
-    return std::min(lines * metrics_.lineHeight, largest);
+    return lines * metrics_.lineHeight;
 }
 
 int OutputRowHeights::heightIn(const Block& block, int index) const {
@@ -52,10 +52,10 @@ void OutputRowHeights::append(qsizetype length) {
     if (count_ % blockRows == 0) blocks_.push_back(std::make_unique<Block>());
     Block& block = *blocks_.back();
     const int index = count_ % blockRows;
-    const auto kept = std::uint16_t(std::min<qsizetype>(length, largest));
+    const auto kept = std::uint16_t(std::min<qsizetype>(length, longest));
     block.lengths[std::size_t(index)] = kept;
     const int height = estimate(kept);
-    if (block.heights) (*block.heights)[std::size_t(index)] = std::uint16_t(height);
+    if (block.heights) (*block.heights)[std::size_t(index)] = height;
     block.total += height + metrics_.gap;
     total_ += height + metrics_.gap;
     ++count_;
@@ -110,15 +110,15 @@ bool OutputRowHeights::setMeasured(int row, int height) {
     Block& block = *blocks_[std::size_t(row / blockRows)];
     const int index = row % blockRows;
     block.measured.set(std::size_t(index));
-    height = std::clamp(height, 0, largest);
+    height = std::max(height, 0);
     const int before = heightIn(block, index);
     if (height == before) return false;
     if (!block.heights) {
-        block.heights = std::make_unique<std::array<std::uint16_t, blockRows>>();
+        block.heights = std::make_unique<std::array<int, blockRows>>();
         for (int i = 0; i < blockRows; ++i)
-            (*block.heights)[std::size_t(i)] = std::uint16_t(estimate(block.lengths[std::size_t(i)]));
+            (*block.heights)[std::size_t(i)] = estimate(block.lengths[std::size_t(i)]);
     }
-    (*block.heights)[std::size_t(index)] = std::uint16_t(height);
+    (*block.heights)[std::size_t(index)] = height;
     block.total += height - before;
     total_ += height - before;
     return true;

@@ -4,8 +4,9 @@
 // in characters (the lines that many characters of the fixed-width font fill at the list's width) until
 // the list measures it, which it does only for rows it shows; the estimate is exact for a row that fits
 // on one line. Each row costs two bytes (its length) and a bit (measured or not); a block of rows keeps
-// measured heights of its own only once one of them differs from its estimate. Block sums of the heights
-// find a row's offset and the row at an offset by a scan of the sums and one block, never of every row.
+// measured heights of its own (an int each, a width no row's height comes near) only once one of them
+// differs from its estimate. Block sums of the heights find a row's offset and the row at an offset by a
+// scan of the sums and one block, never of every row.
 // New metrics (the list's width or font) forget what was measured, since a height holds only at the
 // pixel width it was measured at, and estimate every row again from the lengths, without reading a row;
 // a width that fits as many characters per line as before keeps the estimates and forgets the measured
@@ -58,8 +59,8 @@ private:
     struct Block {
         std::array<std::uint16_t, blockRows> lengths{};
         std::bitset<blockRows> measured;
-        std::unique_ptr<std::array<std::uint16_t, blockRows>> heights; // once a measured row differs
-        qint64 total = 0;                                              // slots of the block's rows
+        std::unique_ptr<std::array<int, blockRows>> heights; // once a measured row differs
+        qint64 total = 0;                                    // slots of the block's rows
     };
 
     int estimate(std::uint16_t length) const;

@@ -1,9 +1,12 @@
 // The streaming remediation screen inside its sheet, driven with stub programs: the texts of each case,
 // the output rows with the retry row's identifier, the bottom rows, the article link, the ~/.zshrc change
 // with Esc and the close control, where the focus goes as buttons go, and a close of the sheet while the
-// job runs. The output list: rows as high as their text at every width and font, the keys moving the
-// rows by their step through a burst of wrapped rows, a resize inside a tall row, and a list taller than
-// the scroll bar's range, selected from its last row to its first by the keys and by a click.
+// job runs. The output list: rows as high as their text at every width and font (a row past 65,535
+// pixels too), the keys moving the rows by their step through a burst of wrapped rows, Home, End and the
+// scroll bar's ends landing exactly at the first and the last row, the focus coming to the row in view,
+// Shift selecting exactly the rows from where the selection started while rows arrive, a resize inside a
+// tall row, and a list taller than the scroll bar's range, selected from its last row to its first by the
+// keys and by a click.
 
 #include "ui/progress/StreamingRemediationView.h"
 #include "editions/ProductConfig.h"
@@ -27,6 +30,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMap>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
 #include <QStyle>
@@ -122,6 +126,15 @@ struct ShownList {
     QWidget window;
     OutputLinesView* list = new OutputLinesView(QStringLiteral("Output"), &window);
 };
+
+// Whether the first row's top stands at the list's top edge, or the last row's bottom at its bottom edge,
+// each with the row's spacing.
+bool endRowAtEdge(OutputLinesView* list, bool last) {
+    list->viewport()->repaint();
+    const QRect row = list->visualRect(list->model()->index(last ? list->model()->rowCount() - 1 : 0, 0));
+    return last ? row.bottom() == list->viewport()->height() - list->spacing() - 1
+                : row.top() == list->spacing();
+}
 
 QStringList labelTexts(const QWidget* widget) {
     QStringList texts;
@@ -502,6 +515,109 @@ TEST(OutputListRows, AResizeInsideATallRowKeepsTheLineAtTheTopEdge) {
     }
 }
 
+// A row far taller than 65,535 pixels (3,000 characters in a large font, a character or two a line) keeps
+// its whole height, and the row below it starts below it.
+TEST(OutputListRows, ARowTallerThanSixteenBitsOfPixelsKeepsItsHeight) {
+    QStringList lines{QStringLiteral("before"), QString(3000, u'x'), QStringLiteral("after")};
+    ShownList shown(lines);
+    QFont large = shown.list->font();
+    large.setPixelSize(40);
+    shown.list->setFont(large);
+    shown.list->resize(shown.list->width() - shown.list->viewport()->width() + 60, 300);
+    shown.list->scrollTo(shown.model.index(1), QAbstractItemView::PositionAtTop);
+    shown.list->viewport()->repaint();
+    const QRect tall = shown.list->visualRect(shown.model.index(1));
+    EXPECT_GE(tall.height(), 3000 / 2 * QFontMetrics(large).height());
+    EXPECT_EQ(shown.list->visualRect(shown.model.index(2)).top(),
+              tall.bottom() + 1 + 2 * shown.list->spacing());
+}
+
+// Home, End and the scroll bar's ends are places, not steps: the first row at the top edge, the last at
+// the bottom edge (the list follows new rows again), over rows never drawn whose estimated heights are too
+// tall (combining marks) and too short (tabs, words that wrap early), in lists of a few pages.
+TEST(OutputListRows, HomeEndAndTheScrollBarsEndsLandExactlyAtTheFirstAndTheLastRow) {
+    QStringList lines;
+    for (int i = 0; i < 120; ++i)
+        lines << QStringList{
+            QStringLiteral("a") + QString(120 + i, QChar(0x0301)),
+            QStringLiteral("\t%1\t\t\t\tx\t\t\t\ty\t\t\t\tz").arg(i),
+            QStringLiteral("==> Installing dependencies: ca-certificates openssl@3 readline sqlite "
+                           "xz python@3.12 %1")
+                .arg(i),
+            QString(40 + i, u'w')}[i % 4];
+    // Home or End, with Shift or without, or the scroll bar set to an end.
+    const auto toEnd = [](OutputLinesView* list, int way, bool last) {
+        QScrollBar* bar = list->verticalScrollBar();
+        if (way == 2) return bar->setValue(last ? bar->maximum() : bar->minimum());
+        QTest::keyClick(list, last ? Qt::Key_End : Qt::Key_Home, way ? Qt::ShiftModifier : Qt::NoModifier);
+    };
+    for (const auto& [count, height] : {std::pair{12, 120}, {24, 190}, {40, 300}, {120, 300}})
+        for (int way = 0; way < 3; ++way) {
+            SCOPED_TRACE(testing::Message()
+                         << "way " << way << ", " << count << " rows " << height << " high");
+            QStringList shownLines = lines.mid(0, count);
+            ShownList shown(shownLines);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
+            shown.list->resize(420, height);
+            QTest::keyClick(shown.list, Qt::Key_Up); // from the end, the rows above never drawn
+            toEnd(shown.list, way, false);
+            EXPECT_TRUE(endRowAtEdge(shown.list, false));
+            toEnd(shown.list, way, true); // the rows below never drawn
+            EXPECT_TRUE(endRowAtEdge(shown.list, true));
+            shownLines << lines[1];
+            shown.model.linesAppended(count, 1);
+            EXPECT_TRUE(endRowAtEdge(shown.list, true));
+        }
+}
+
+// Tab into a list scrolled to its middle makes the row at the top edge current, which a screen reader
+// hears, scrolling and selecting nothing; Space selects it, and Shift+click the rows from it to the one
+// clicked. Shift steps and Shift+click select exactly the rows between where the selection started and the
+// current row, also when rows arrived in between.
+TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSelectionStarted) {
+    QStringList lines;
+    for (int i = 0; i < 60; ++i)
+        lines << QStringLiteral("==> Pouring python@3.12--3.12.%1.bottle.tar.gz").arg(i);
+    ShownList shown(lines);
+    OutputLinesView* list = shown.list;
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &shown.window);
+    cancel->move(0, 320);
+    cancel->show();
+    cancel->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&shown.window));
+    list->resize(420, 300);
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
+    const int value = list->verticalScrollBar()->value();
+    const int top = shownRows(list).firstKey();
+    EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(cancel, Qt::Key_Tab); }), QList{top});
+    ASSERT_TRUE(list->hasFocus());
+    EXPECT_EQ(list->currentIndex().row(), top);
+    EXPECT_EQ(list->verticalScrollBar()->value(), value);
+    EXPECT_FALSE(list->selectionModel()->hasSelection());
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(list->selectedText(), lines[top]);
+    const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                          list->visualRect(shown.model.index(row)).center());
+    };
+    const auto arrives = [&] {
+        lines << QStringLiteral("==> Done");
+        shown.model.linesAppended(lines.size() - 1, 1);
+    };
+    click(top + 2, Qt::ShiftModifier);
+    EXPECT_EQ(list->selectedText(), lines.mid(top, 3).join(u'\n'));
+    click(top + 5, {});
+    for (int step = 0; step < 3; ++step)
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    arrives();
+    QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(list->selectedText(), lines.mid(top + 5, 2).join(u'\n'));
+    arrives();
+    click(top + 2, Qt::ShiftModifier);
+    EXPECT_EQ(list->selectedText(), lines.mid(top + 2, 4).join(u'\n'));
+}
+
 TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
     const QString longest(3000, u'x'); // every row shares its text
     QStringList lines{longest};
@@ -518,18 +634,11 @@ TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
     model.linesAppended(1, count - 1);
     ASSERT_GT(count * slot, std::numeric_limits<int>::max());
 
-    const auto lastRowAtTheBottom = [&] {
-        list->viewport()->repaint();
-        const QRect last = list->visualRect(model.index(model.rowCount() - 1));
-        const int page = list->viewport()->height();
-        return last.bottom() < page && last.bottom() >= page - list->spacing() * 2 - 1 &&
-               list->indexAt(QPoint(20, page - list->spacing() - 2)).row() == model.rowCount() - 1;
-    };
-    EXPECT_TRUE(lastRowAtTheBottom()) << "the list follows its output to the end";
+    EXPECT_TRUE(endRowAtEdge(list, true)) << "the list follows its output to the end";
     QTest::keyClick(list, Qt::Key_Home);
-    EXPECT_EQ(list->indexAt(QPoint(20, 2 * list->spacing())).row(), 0);
+    EXPECT_TRUE(endRowAtEdge(list, false));
     QTest::keyClick(list, Qt::Key_End);
-    EXPECT_TRUE(lastRowAtTheBottom());
+    EXPECT_TRUE(endRowAtEdge(list, true));
     // Page Up moves the rows by a page, even where the scroll bar's steps are coarser than a pixel.
     const int top = list->visualRect(model.index(model.rowCount() - 1)).top();
     QTest::keyClick(list, Qt::Key_PageUp);
@@ -537,7 +646,7 @@ TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
     QTest::keyClick(list, Qt::Key_End);
     lines << longest << longest;
     model.linesAppended(count, 2);
-    EXPECT_TRUE(lastRowAtTheBottom()) << "following the output reaches its end";
+    EXPECT_TRUE(endRowAtEdge(list, true)) << "following the output reaches its end";
     // Shift with a key or a click extends the selection between the last row and the first, however far
     // apart they are.
     QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
