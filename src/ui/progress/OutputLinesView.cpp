@@ -184,15 +184,35 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
     if (scrollByKey(this, event)) return;
     const bool shift = (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
     if (shift) startSelectionInView(event->key());
-    extendFrom_ = shift ? selectionStart().row() : -1;
+    if (shift) startExtending();
     QListView::keyPressEvent(event);
     extendFrom_ = -1;
 }
 
 void OutputLinesView::mousePressEvent(QMouseEvent* event) {
-    extendFrom_ = event->modifiers() & Qt::ShiftModifier ? selectionStart().row() : -1;
+    if (event->modifiers() & Qt::ShiftModifier) startExtending();
     QListView::mousePressEvent(event);
     extendFrom_ = -1;
+}
+
+void OutputLinesView::startExtending() {
+    const QModelIndex from = selectionStart();
+    extendFrom_ = from.row();
+    extendKept_ = selectionModel() ? selectionModel()->selection() : QItemSelection();
+    // The rows a Shift range holds now give way to the new range; rows selected apart from it (a
+    // Command-click) stay.
+    const QModelIndex current = currentIndex();
+    if (!from.isValid() || !current.isValid()) return;
+    const QItemSelectionRange extended(rowIndex(std::min(from.row(), current.row())),
+                                       rowIndex(std::max(from.row(), current.row())));
+    QItemSelection kept;
+    for (const QItemSelectionRange& range : std::as_const(extendKept_)) {
+        if (range.intersects(extended))
+            QItemSelection::split(range, extended, &kept);
+        else
+            kept.append(range);
+    }
+    extendKept_ = kept;
 }
 
 void OutputLinesView::focusInEvent(QFocusEvent* event) {
@@ -700,12 +720,15 @@ QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifie
 void OutputLinesView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
     if (!selectionModel()) return;
     // Shift with a key or a click selects exactly the rows between where the selection started and the
-    // current row, by rows (however far apart), whatever the selection model kept from before: it makes
-    // the range it extends part of the selection whenever rows arrive.
+    // current row, by rows (however far apart), beside the rows selected apart from that range, whatever
+    // the selection model kept from before: it makes the range it extends part of the selection whenever
+    // rows arrive.
     if (const QModelIndex current = currentIndex(); extendFrom_ >= 0 && current.isValid()) {
-        selectionModel()->select(QItemSelection(rowIndex(std::min(extendFrom_, current.row())),
-                                                rowIndex(std::max(extendFrom_, current.row()))),
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QItemSelection selection = extendKept_;
+        selection.merge(QItemSelection(rowIndex(std::min(extendFrom_, current.row())),
+                                       rowIndex(std::max(extendFrom_, current.row()))),
+                        QItemSelectionModel::Select);
+        selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         return;
     }
     const QRect area = rect.normalized();

@@ -41,6 +41,7 @@
 #include "progress/OutputRowsModel.h"
 #include "ui/progress/OutputRowHeights.h"
 
+#include <QItemSelectionModel>
 #include <QListView>
 #include <QStringList>
 
@@ -115,6 +116,9 @@ private:
     // Where a selection that Shift extends starts: the far end of the selected rows that hold the current
     // row, else the current row, else the row in view.
     QModelIndex selectionStart() const;
+    // Before Shift extends the selection: where it extends from, and the selected rows that stay beside
+    // the range (all but the rows of the range from there to the current row).
+    void startExtending();
     // The row the list takes as current when it has none: the row at the top edge, or the last row shown
     // while the list follows new rows.
     QModelIndex rowInView() const;
@@ -171,6 +175,7 @@ private:
     bool geometryQueued_ = false;    // a paint measured rows anew; the scroll range follows after it
     bool startingSelection_ = false; // the current row changes to where a selection starts
     int extendFrom_ = -1;            // while Shift extends the selection: the row it extends from
+    QItemSelection extendKept_;      // and the rows selected apart from its range
 };
 
 } // namespace qlan

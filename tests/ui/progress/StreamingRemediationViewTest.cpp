@@ -616,6 +616,13 @@ TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSele
     arrives();
     click(top + 2, Qt::ShiftModifier);
     EXPECT_EQ(list->selectedText(), lines.mid(top + 2, 4).join(u'\n'));
+    // Rows selected apart from the range (a Command-click) stay beside it as it changes.
+    click(top + 8, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    arrives();
+    QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(list->selectedText(), (lines.mid(top + 2, 4) + lines.mid(top + 8, 2)).join(u'\n'));
 }
 
 TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
