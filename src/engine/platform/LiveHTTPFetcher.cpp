@@ -116,9 +116,14 @@ std::exception_ptr unknownProtocolError(const QString& scheme) {
 // `bytes` with each byte that `encodes` picks written as "%XX"; `encodes` sees the bytes from that one on.
 QByteArray percentEncoded(const QByteArray& bytes, bool (*encodes)(QByteArrayView)) {
     QByteArray encoded;
-    for (qsizetype at = 0; at < bytes.size(); ++at)
-        encoded += encodes(QByteArrayView(bytes).sliced(at)) ? '%' + bytes.sliced(at, 1).toHex().toUpper()
-                                                             : bytes.sliced(at, 1);
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        if (!encodes(QByteArrayView(bytes).sliced(at))) {
+            encoded += bytes[at];
+            continue;
+        }
+        encoded += '%';
+        encoded += QByteArray(1, bytes[at]).toHex().toUpper();
+    }
     return encoded;
 }
 

@@ -4,7 +4,6 @@
 
 #include <QHostAddress>
 #include <QNetworkReply>
-#include <QStringList>
 
 #include <algorithm>
 #include <condition_variable>
@@ -12,6 +11,7 @@
 #include <cstdlib>
 #include <deque>
 #include <initializer_list>
+#include <iterator>
 #include <iostream>
 #include <mutex>
 #include <system_error>
@@ -81,6 +81,20 @@ bool bypasses(const QString& host, int port, const QByteArray& list) {
     }
     return false;
 }
+
+// The schemes a proxy setting may name, and the one libcurl is given for each: "socks" is SOCKS4, as curl
+// reads it, and the proxy looks up the host of a SOCKS request too (nothing here lets libcurl look a name up
+// itself). A constant, never destroyed: a call may read it while the process ends.
+struct ProxyScheme {
+    QLatin1String named;
+    QLatin1String sent;
+};
+constexpr ProxyScheme proxySchemes[] = {
+    {QLatin1String("http"), QLatin1String("http")},       {QLatin1String("https"), QLatin1String("https")},
+    {QLatin1String("socks"), QLatin1String("socks4a")},   {QLatin1String("socks4"), QLatin1String("socks4a")},
+    {QLatin1String("socks4a"), QLatin1String("socks4a")}, {QLatin1String("socks5"), QLatin1String("socks5h")},
+    {QLatin1String("socks5h"), QLatin1String("socks5h")},
+};
 
 // A setting that names no proxy, and what to do about it; its credentials are not shown.
 [[noreturn]] void notAProxy(const Setting& setting) {
@@ -169,20 +183,12 @@ QByteArray SystemProxy::fromEnvironment(const QUrl& url) {
     const QUrl proxy =
         QUrl::fromEncoded(setting.value.contains("://") ? setting.value : "http://" + setting.value);
     const QString scheme = proxy.scheme().toLower();
-    static const QStringList schemes{QStringLiteral("http"),    QStringLiteral("https"),
-                                     QStringLiteral("socks"),   QStringLiteral("socks4"),
-                                     QStringLiteral("socks4a"), QStringLiteral("socks5"),
-                                     QStringLiteral("socks5h")};
-    if (!proxy.isValid() || proxy.host().isEmpty() || !schemes.contains(scheme) ||
+    const auto known = std::find_if(std::begin(proxySchemes), std::end(proxySchemes),
+                                    [&](const ProxyScheme& each) { return scheme == each.named; });
+    if (!proxy.isValid() || proxy.host().isEmpty() || known == std::end(proxySchemes) ||
         namesNoProxy(setting.value, proxy))
         notAProxy(setting);
-    // "socks" is SOCKS4, as curl reads it. The proxy looks up the host of a SOCKS request too: nothing here
-    // lets libcurl look a name up itself.
-    const QString sent = scheme == QLatin1String("socks") || scheme == QLatin1String("socks4")
-                             ? QStringLiteral("socks4a")
-                         : scheme == QLatin1String("socks5") ? QStringLiteral("socks5h")
-                                                             : scheme;
-    return proxyAddress(sent, proxy.host(), proxy.port(scheme == QLatin1String("https") ? 443 : 1080),
+    return proxyAddress(known->sent, proxy.host(), proxy.port(scheme == QLatin1String("https") ? 443 : 1080),
                         proxy.userName(), proxy.password());
 }
 

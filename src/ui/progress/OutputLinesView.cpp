@@ -183,8 +183,10 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
     }
     if (scrollByKey(this, event)) return;
     const bool shift = (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
-    if (shift) startSelectionInView(event->key());
-    if (shift) startExtending();
+    if (shift) {
+        startSelectionInView(event->key());
+        startExtending();
+    }
     QListView::keyPressEvent(event);
     extendFrom_ = -1;
 }
