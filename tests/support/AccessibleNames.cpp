@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -99,6 +100,7 @@ void listenWhile(const std::function<void()>& act, QAccessible::UpdateHandler ha
     platform->setActive(true);
     QAccessible::installUpdateHandler(handler);
     act();
+    QCoreApplication::sendPostedEvents(); // what a widget tells once the turn's changes are done
     QAccessible::installUpdateHandler(nullptr);
     platform->setActive(false);
 }
@@ -123,7 +125,7 @@ QList<int> focusedChildrenWhile(const std::function<void()>& act) {
     static QList<int> focused;
     focused.clear();
     listenWhile(act, [](QAccessibleEvent* event) {
-        if (event->type() == QAccessible::Focus && event->child() >= 0) focused << event->child();
+        if (event->type() == QAccessible::Focus) focused << event->child();
     });
     return focused;
 }

@@ -25,7 +25,8 @@ bool isTextField(const QWidget* widget);
 // What a screen reader is told while `act` runs, seen through QAccessible::installUpdateHandler with the
 // accessibility layer active, as a screen reader makes it: the text of each announcement or alert.
 QStringList toldWhile(const std::function<void()>& act);
-// The children (rows of a list) that focus events name while `act` runs, seen as toldWhile sees them.
+// What each focus event names while `act` runs, seen as toldWhile sees them: a child (a row of a list), or
+// -1 for a widget itself.
 QList<int> focusedChildrenWhile(const std::function<void()>& act);
 
 } // namespace qlan::test

@@ -176,96 +176,167 @@ QString OutputLinesView::selectedText() const {
 void OutputLinesView::keyPressEvent(QKeyEvent* event) {
     if (event == QKeySequence::Copy) {
         // With no row selected there is nothing to copy: what the pasteboard holds stays there.
-        if (selectionModel() && selectionModel()->hasSelection())
-            DesktopActions::of(this)->copyToPasteboard(selectedText());
+        if (selection_.hasSelection()) DesktopActions::of(this)->copyToPasteboard(selectedText());
         event->accept();
         return;
     }
     if (scrollByKey(this, event)) return;
-    const bool shift = (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
-    if (shift) {
-        startSelectionInView(event->key());
-        startExtending();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ShiftModifier && extendByKey(event->key())) {
+        event->accept();
+        return;
+    }
+    // Space selects the current row; with Command its selection turns over.
+    if (event->key() == Qt::Key_Space && (modifiers == Qt::NoModifier || modifiers == Qt::ControlModifier)) {
+        selection_.selectCurrent(modifiers == Qt::ControlModifier);
+        showSelection(false);
+        event->accept();
+        return;
     }
     QListView::keyPressEvent(event);
-    extendFrom_ = -1;
+}
+
+bool OutputLinesView::extendByKey(int key) {
+    static constexpr std::pair<int, CursorAction> steps[] = {
+        {Qt::Key_Up, MoveUp},         {Qt::Key_Down, MoveDown},
+        {Qt::Key_PageUp, MovePageUp}, {Qt::Key_PageDown, MovePageDown},
+        {Qt::Key_Home, MoveHome},     {Qt::Key_End, MoveEnd},
+    };
+    const auto step =
+        std::find_if(std::begin(steps), std::end(steps), [&](const auto& each) { return each.first == key; });
+    if (step == std::end(steps)) return false;
+    if (rows_.count() == 0) return true;
+    const int before = selection_.current();
+    if (!currentInView()) {
+        const bool towardEnd =
+            step->second == MoveDown || step->second == MovePageDown || step->second == MoveEnd;
+        selection_.click(rowAtEdge(towardEnd).row());
+    }
+    selection_.extendTo(stepFrom(selection_.current(), step->second));
+    if (selection_.current() == before) return true; // a step that cannot move changes nothing
+    showSelection(true);
+    scrollTo(currentIndex());
+    return true;
 }
 
 void OutputLinesView::mousePressEvent(QMouseEvent* event) {
-    if (event->modifiers() & Qt::ShiftModifier) startExtending();
-    QListView::mousePressEvent(event);
-    extendFrom_ = -1;
+    if (event->button() != Qt::LeftButton || rows_.count() == 0) {
+        event->ignore();
+        return;
+    }
+    const int row = rowAtPoint(event->position().toPoint());
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (row < 0) {
+        if (!(modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) selection_.clickOnNoRow();
+    } else if (modifiers & Qt::ShiftModifier) {
+        selection_.shiftClick(row);
+    } else if (modifiers & Qt::ControlModifier) { // Command on a Mac
+        selection_.commandClick(row);
+    } else {
+        selection_.click(row);
+    }
+    dragging_ = row >= 0;
+    if (dragging_) setState(DragSelectingState);
+    showSelection(true);
+    event->accept();
 }
 
-void OutputLinesView::startExtending() {
-    const QModelIndex from = selectionStart();
-    extendFrom_ = from.row();
-    extendKept_ = selectionModel() ? selectionModel()->selection() : QItemSelection();
-    // The rows a Shift range holds now give way to the new range; rows selected apart from it (a
-    // Command-click) stay.
-    const QModelIndex current = currentIndex();
-    if (!from.isValid() || !current.isValid()) return;
-    const QItemSelectionRange extended(rowIndex(std::min(from.row(), current.row())),
-                                       rowIndex(std::max(from.row(), current.row())));
-    QItemSelection kept;
-    for (const QItemSelectionRange& range : std::as_const(extendKept_)) {
-        if (range.intersects(extended))
-            QItemSelection::split(range, extended, &kept);
-        else
-            kept.append(range);
-    }
-    extendKept_ = kept;
+void OutputLinesView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) return QListView::mouseMoveEvent(event); // hovering
+    event->accept();
+    if (!dragging_ || rows_.count() == 0) return;
+    // Past the first or the last row the selection extends to it; near an edge of the view, or past it, the
+    // rows scroll on under the pointer.
+    const QPoint point = event->position().toPoint();
+    selection_.extendTo(rows_.rowAt(std::max<qint64>(0, offset_ + point.y())));
+    showSelection(true);
+    const int margin = autoScrollMargin();
+    if (point.y() < margin || point.y() >= viewport()->height() - margin) startAutoScroll();
+}
+
+void OutputLinesView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return event->ignore();
+    dragging_ = false;
+    stopAutoScroll();
+    setState(NoState);
+    event->accept();
+}
+
+void OutputLinesView::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event); // a second press: no row is opened
+}
+
+void OutputLinesView::selectAll() {
+    selection_.selectAll(model() ? model()->rowCount(rootIndex()) : 0);
+    showSelection(false);
 }
 
 void OutputLinesView::focusInEvent(QFocusEvent* event) {
-    // With no current row, the row the reader sees becomes current, however the focus came (the item
-    // view would take the first row, or none for a click); nothing scrolls and nothing is selected.
-    if (const QModelIndex shown = rowInView();
-        !currentIndex().isValid() && shown.isValid() && selectionModel()) {
-        const bool autoScroll = hasAutoScroll();
-        setAutoScroll(false);
-        selectionModel()->setCurrentIndex(shown, QItemSelectionModel::NoUpdate);
-        setAutoScroll(autoScroll);
-    }
+    selection_.focusIn(rowInView().row(), currentInView());
+    showSelection(true);
     QListView::focusInEvent(event);
 }
 
-QModelIndex OutputLinesView::selectionStart() const {
-    const QModelIndex current = currentIndex();
-    if (!current.isValid()) return rowInView();
-    if (!selectionModel()) return current;
-    for (const QItemSelectionRange& range : selectionModel()->selection())
-        if (range.contains(current))
-            return rowIndex(current.row() == range.top() ? range.bottom() : range.top());
-    return current;
+int OutputLinesView::rowAtPoint(const QPoint& point) const {
+    const qint64 y = std::max<qint64>(0, offset_ + point.y());
+    return y < rows_.total() ? rows_.rowAt(y) : -1;
+}
+
+bool OutputLinesView::currentInView() const {
+    const int row = selection_.current();
+    return row >= 0 && row < rows_.count() && visualRect(rowIndex(row)).intersects(viewport()->rect());
+}
+
+void OutputLinesView::showSelection(bool tell) {
+    QItemSelectionModel* model = selectionModel();
+    if (!model) return;
+    const bool was = std::exchange(showing_, true);
+    if (const QModelIndex current = rowIndex(selection_.current()); model->currentIndex() != current) {
+        // The row the reader acts on is in view already, or brought there by whoever moved it.
+        const bool autoScroll = hasAutoScroll();
+        setAutoScroll(false);
+        model->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        setAutoScroll(autoScroll);
+    }
+    if (selection_.selected() != shownSelection_) {
+        QItemSelection rows;
+        for (const OutputRowSelection::Range& range : selection_.selected())
+            rows.append(QItemSelectionRange(rowIndex(range.first), rowIndex(range.last)));
+        model->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        shownSelection_ = selection_.selected();
+    }
+    showing_ = was;
+    if (tell) tellCurrentRow();
+}
+
+void OutputLinesView::takeSelectionFromModel() {
+    const QItemSelectionModel* model = selectionModel();
+    if (!model || showing_) return;
+    OutputRowSelection::Ranges pieces;
+    for (const QItemSelectionRange& range : model->selection())
+        if (range.isValid() && range.parent() == rootIndex()) pieces.append({range.top(), range.bottom()});
+    selection_.take(model->currentIndex().isValid() ? model->currentIndex().row() : -1, pieces);
+    shownSelection_ = selection_.selected();
+}
+
+void OutputLinesView::tellCurrentRow() {
+    if (std::exchange(tellQueued_, true)) return;
+    // After the list's own focus event, which the focus coming in sends once this handler returns.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            tellQueued_ = false;
+            const QModelIndex current = currentIndex();
+            if (!QAccessible::isActive() || !hasFocus() || !current.isValid()) return;
+            QAccessibleEvent event(this, QAccessible::Focus);
+            event.setChild(current.row());
+            QAccessible::updateAccessibility(&event);
+        },
+        Qt::QueuedConnection);
 }
 
 QModelIndex OutputLinesView::rowInView() const {
     return rowAtEdge(following_);
-}
-
-void OutputLinesView::startSelectionInView(int key) {
-    bool towardEnd = false;
-    switch (key) {
-    case Qt::Key_Up:
-    case Qt::Key_PageUp:
-    case Qt::Key_Home:
-        break;
-    case Qt::Key_Down:
-    case Qt::Key_PageDown:
-    case Qt::Key_End:
-        towardEnd = true;
-        break;
-    default:
-        return;
-    }
-    const QModelIndex current = currentIndex();
-    if (current.isValid() && visualRect(current).intersects(viewport()->rect())) return;
-    const QModelIndex edge = rowAtEdge(towardEnd);
-    if (!edge.isValid()) return;
-    startingSelection_ = true;
-    setCurrentIndex(edge); // selects the row alone and makes it where the selection extends from
-    startingSelection_ = false;
 }
 
 QModelIndex OutputLinesView::rowAtEdge(bool bottom) const {
@@ -277,13 +348,6 @@ QModelIndex OutputLinesView::rowAtEdge(bool bottom) const {
         if (const QModelIndex index = indexAt(QPoint(x, bottom ? last - step : step)); index.isValid())
             return index;
     return rowIndex(bottom ? count - 1 : 0);
-}
-
-QItemSelectionModel::SelectionFlags OutputLinesView::selectionCommand(const QModelIndex& index,
-                                                                      const QEvent* event) const {
-    // Shift is held while a selection starts at the edge row; the row is selected alone all the same.
-    if (startingSelection_) return QItemSelectionModel::ClearAndSelect;
-    return QListView::selectionCommand(index, event);
 }
 
 int OutputLinesView::textWidth() const {
@@ -419,7 +483,11 @@ void OutputLinesView::reset() {
     anchor_ = into_ = 0;
     offset_ = shift_ = 0;
     readRow_ = -1;
+    const bool was = std::exchange(showing_, true);
     QListView::reset();
+    showing_ = was;
+    selection_.clear();
+    shownSelection_.clear();
 }
 
 void OutputLinesView::rowsInserted(const QModelIndex& parent, int first, int last) {
@@ -433,6 +501,9 @@ void OutputLinesView::rowsInserted(const QModelIndex& parent, int first, int las
         const qint64 shownFrom = end - offset_;
         if (shownFrom < viewport()->height())
             viewport()->update(QRect(0, clampedToInt(shownFrom), viewport()->width(), viewport()->height()));
+        // The first rows to arrive in a list that has the focus give it a current row, told once.
+        if (hasFocus() && selection_.current() < 0 && selection_.rowsArrived(rowInView().row()))
+            showSelection(true);
     }
     QAbstractItemView::rowsInserted(parent, first, last);
 }
@@ -440,10 +511,12 @@ void OutputLinesView::rowsInserted(const QModelIndex& parent, int first, int las
 void OutputLinesView::rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) {
     QListView::rowsAboutToBeRemoved(parent, first, last);
     rows_.clear(); // the rows are read again in the next layout
+    // Rows go only when the output starts over: so does the reader's selection.
+    selection_.clear();
+    showSelection(false);
 }
 
 void OutputLinesView::updateGeometries() {
-    if (following_) measureRowsUpTo(rows_.count() - 1);
     QScrollBar* bar = verticalScrollBar();
     bar->setSingleStep(rows_.metrics().lineHeight + rows_.metrics().gap);
     bar->setPageStep(viewport()->height());
@@ -576,7 +649,8 @@ int OutputLinesView::toBar(qint64 offset) const {
     offset = std::clamp<qint64>(offset, 0, range);
     if (range <= barMaximum) return int(offset);
     if (offset >= range) return barMaximum;
-    return std::min(barMaximum - 1, int(double(offset) / double(range) * barMaximum));
+    // Only the ends are the bar's ends.
+    return std::clamp(int(double(offset) / double(range) * barMaximum), offset > 0 ? 1 : 0, barMaximum - 1);
 }
 
 qint64 OutputLinesView::fromBar(int value) const {
@@ -615,7 +689,13 @@ void OutputLinesView::barAction(int action) {
 }
 
 void OutputLinesView::syncScrollBar() {
-    if (offset_ > scrollRange()) placeAt(scrollRange());
+    // Wherever the list stands at its end, the bar at its maximum, it shows the last row at the bottom edge
+    // and follows new rows, however the heights of the rows there differ from their estimates.
+    if (offset_ >= scrollRange() && rows_.count() > 0) {
+        measureRowsUpTo(rows_.count() - 1);
+        placeAt(scrollRange());
+        following_ = true;
+    }
     QScrollBar* bar = verticalScrollBar();
     const bool was = scrolling_;
     scrolling_ = true;
@@ -623,6 +703,8 @@ void OutputLinesView::syncScrollBar() {
     bar->setValue(toBar(offset_));
     scrolling_ = was;
     showShift(); // also where the scroll bar's value stayed
+    // A current row that the focus gave follows the view.
+    if (selection_.followsView() && selection_.viewMoved(rowInView().row())) showSelection(false);
 }
 
 void OutputLinesView::showShift() {
@@ -686,11 +768,13 @@ int OutputLinesView::verticalOffset() const {
 }
 
 QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
-    const int count = rows_.count();
-    if (count == 0) return {};
+    if (rows_.count() == 0) return {};
     const QModelIndex current = currentIndex();
-    if (!current.isValid()) return rowInView();
-    int row = current.row();
+    return current.isValid() ? rowIndex(stepFrom(current.row(), action)) : rowInView();
+}
+
+int OutputLinesView::stepFrom(int row, CursorAction action) const {
+    const int count = rows_.count();
     switch (action) {
     case MoveUp:
     case MovePrevious:
@@ -707,32 +791,20 @@ QModelIndex OutputLinesView::moveCursor(CursorAction action, Qt::KeyboardModifie
         row = count - 1;
         break;
     case MovePageUp:
-        row = rows_.rowAt(rows_.top(row) - viewport()->height());
+        row = std::min(row - 1, rows_.rowAt(rows_.top(row) - viewport()->height()));
         break;
     case MovePageDown:
-        row = rows_.rowAt(rows_.top(row) + viewport()->height());
+        row = std::max(row + 1, rows_.rowAt(rows_.top(row) + viewport()->height()));
         break;
     case MoveLeft:
     case MoveRight:
         break;
     }
-    return rowIndex(std::clamp(row, 0, count - 1));
+    return std::clamp(row, 0, count - 1);
 }
 
 void OutputLinesView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
     if (!selectionModel()) return;
-    // Shift with a key or a click selects exactly the rows between where the selection started and the
-    // current row, by rows (however far apart), beside the rows selected apart from that range, whatever
-    // the selection model kept from before: it makes the range it extends part of the selection whenever
-    // rows arrive.
-    if (const QModelIndex current = currentIndex(); extendFrom_ >= 0 && current.isValid()) {
-        QItemSelection selection = extendKept_;
-        selection.merge(QItemSelection(rowIndex(std::min(extendFrom_, current.row())),
-                                       rowIndex(std::max(extendFrom_, current.row()))),
-                        QItemSelectionModel::Select);
-        selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        return;
-    }
     const QRect area = rect.normalized();
     const qint64 from = area.top() + offset_;
     const qint64 to = area.bottom() + offset_;
@@ -761,10 +833,9 @@ QRegion OutputLinesView::visualRegionForSelection(const QItemSelection& selectio
 }
 
 void OutputLinesView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
-        QAccessibleEvent event(this, QAccessible::Focus);
-        event.setChild(current.row());
-        QAccessible::updateAccessibility(&event);
+    if (!showing_) {
+        takeSelectionFromModel();
+        tellCurrentRow();
     }
     QAbstractItemView::currentChanged(current, previous);
 }
@@ -779,6 +850,7 @@ void OutputLinesView::selectionChanged(const QItemSelection& selected, const QIt
             QAccessible::updateAccessibility(&event);
         }
     }
+    takeSelectionFromModel();
     QAbstractItemView::selectionChanged(selected, deselected);
 }
 

@@ -23,16 +23,21 @@
 // height onto that range, and the keys still step by pixels.
 //
 // Tab reaches the list (it shows the focus ring then), and the keys scroll it as a pointer does: Home
-// and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. The focus coming
-// to a list with no current row (by Tab, a click or a screen reader) makes the row at the top edge
-// current (the last row shown while the list follows new rows), scrolling and selecting nothing; a
-// screen reader hears that row, and Space selects it. With Shift the keys extend the selection from the
+// and End to the top and the bottom, Up, Down, Page Up and Page Down through the rows. What is selected
+// and which row is current is the reader's selection (OutputRowSelection), which every click, key, drag,
+// Select All, focus and arrival of rows goes through; the list shows what it holds. The focus coming to
+// the list with no current row, or with nothing selected and its current row out of view, makes the row in
+// view current (the row at the top edge, the last row shown while the list follows new rows), scrolling
+// and selecting nothing; so do the first rows to arrive in a list that has the focus. Such a row is a
+// place, not a choice: while nothing is selected it follows the view as the reader moves it, so that
+// Space, Shift and a screen reader act on a row in view. With Shift the keys extend the selection from the
 // current row when it is in view; else a selection starts at the row in view at the edge the key moves
-// toward, so the view never jumps away from where the reader is. Shift with a key or a click selects
-// exactly the rows between where the selection started and the current row, however far apart they are
-// in a very tall list and whatever rows arrived in between. A screen reader hears a list named by its
-// sheet's title ("Installing VS Code output"), so that no two lists sound alike, each line a list item of
-// plain text.
+// toward, so the view never jumps away from where the reader is. A press never schedules a scroll: the row
+// pressed is in view already.
+//
+// A screen reader is told the current row as the focused one, after the list itself, once for each move
+// of the focus or the current row that the reader made; it hears a list named by its sheet's title
+// ("Installing VS Code output"), so that no two lists sound alike, each line a list item of plain text.
 //
 // The streaming screen's list model reads the lines of the screen's state directly and is told of
 // appended ranges. The row of the cask recovery's reinstall notice carries the identifier
@@ -40,6 +45,7 @@
 
 #include "progress/OutputRowsModel.h"
 #include "ui/progress/OutputRowHeights.h"
+#include "ui/progress/OutputRowSelection.h"
 
 #include <QItemSelectionModel>
 #include <QListView>
@@ -82,10 +88,14 @@ public:
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void doItemsLayout() override;
     void reset() override;
+    void selectAll() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -102,23 +112,28 @@ protected:
     QRegion visualRegionForSelection(const QItemSelection& selection) const override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event = nullptr) const override;
 
 private:
     int textWidth() const;
     OutputRowHeights::Metrics rowMetrics() const;
     QModelIndex rowIndex(int row) const;
-    // Before Shift with `key` extends the selection: unless the current row is in view, the row in view
-    // at the edge the key moves toward becomes the current row, selected, and where the selection
-    // extends from.
-    void startSelectionInView(int key);
-    // Where a selection that Shift extends starts: the far end of the selected rows that hold the current
-    // row, else the current row, else the row in view.
-    QModelIndex selectionStart() const;
-    // Before Shift extends the selection: where it extends from, and the selected rows that stay beside
-    // the range (all but the rows of the range from there to the current row).
-    void startExtending();
+    // Shift with `key`: the current row steps as the key moves it (from the row in view at the edge the
+    // key moves toward, when the current row is out of view) and the selection extends to it. False for a
+    // key that moves no row.
+    bool extendByKey(int key);
+    // The row a step of `action` from `row` reaches: Page Up and Page Down by the viewport's height from
+    // the row's top, and at least one row.
+    int stepFrom(int row, CursorAction action) const;
+    // The row whose slot holds the point of the viewport; -1 below the last row.
+    int rowAtPoint(const QPoint& point) const;
+    bool currentInView() const;
+    // Gives the selection model the reader's selection and current row, without scrolling; a screen reader
+    // is told the current row when `tell`.
+    void showSelection(bool tell);
+    // Takes a change that the selection model had from elsewhere as the reader's selection.
+    void takeSelectionFromModel();
+    // Tells a screen reader the current row as the focused one, once the turn's changes are done.
+    void tellCurrentRow();
     // The row the list takes as current when it has none: the row at the top edge, or the last row shown
     // while the list follows new rows.
     QModelIndex rowInView() const;
@@ -172,10 +187,13 @@ private:
 
     bool following_ = true; // the list shows its last row; false once the user scrolled up
     bool scrolling_ = false;
-    bool geometryQueued_ = false;    // a paint measured rows anew; the scroll range follows after it
-    bool startingSelection_ = false; // the current row changes to where a selection starts
-    int extendFrom_ = -1;            // while Shift extends the selection: the row it extends from
-    QItemSelection extendKept_;      // and the rows selected apart from its range
+    bool geometryQueued_ = false; // a paint measured rows anew; the scroll range follows after it
+
+    OutputRowSelection selection_;
+    OutputRowSelection::Ranges shownSelection_; // what the selection model was last given
+    bool showing_ = false;                      // the selection model takes the reader's selection
+    bool dragging_ = false;                     // a press on a row extends the selection as the pointer moves
+    bool tellQueued_ = false;
 };
 
 } // namespace qlan

@@ -99,6 +99,13 @@ public:
         return view && view->selectionModel() &&
                view->selectionModel()->isSelected(view->model()->index(row, 0, view->rootIndex()));
     }
+    // Whether a row can hold the focus (an item view's can), and the row that holds it: the current row
+    // while the view has the focus; -1 for none.
+    bool focusable() const { return itemView() != nullptr; }
+    int focusedRow() const {
+        const QAbstractItemView* view = itemView();
+        return view && view->hasFocus() && view->currentIndex().isValid() ? view->currentIndex().row() : -1;
+    }
     // On the screen.
     QRect rect(int row) const {
         if (const QAbstractItemView* view = itemView()) {
@@ -162,6 +169,8 @@ public:
             const ListRows rows(list_);
             state.selectable = rows.selectable();
             state.selected = rows.selected(row_);
+            state.focusable = rows.focusable();
+            state.focused = rows.focusedRow() == row_;
         }
         return state;
     }
@@ -196,6 +205,11 @@ public:
     }
     QAccessibleInterface* childAt(int x, int y) const override {
         return child(ListRows(widget()).rowAt({x, y}));
+    }
+    // While the list has the focus, the row the keyboard is on has it.
+    QAccessibleInterface* focusChild() const override {
+        const int row = ListRows(widget()).focusedRow();
+        return row >= 0 ? child(row) : QAccessibleWidget::focusChild();
     }
 
 private:

@@ -12,7 +12,7 @@
 // A list (an item view, or a scroll area that shows rows of labels) reads as a list named by its
 // accessible name, each row a list item of plain text: no action, such as the toggle an item view's
 // rows otherwise offer, for rows that are there to read. An item view's row reads as selected while
-// it is.
+// it is; the row the keyboard is on (its current row, while the view has the focus) is the focused one.
 //
 // The role is set once, when the widget is made.
 //

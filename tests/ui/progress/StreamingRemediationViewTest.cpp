@@ -26,6 +26,7 @@
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -37,7 +38,9 @@
 #include <QTest>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -122,6 +125,16 @@ struct ShownList {
         window.show();
     }
 
+    // A button beside the list that has the focus, in the active window: Tab goes from it to the list.
+    QPushButton* addCancel() {
+        auto* cancel = new QPushButton(QStringLiteral("Cancel"), &window);
+        cancel->move(0, 320);
+        cancel->show();
+        cancel->setFocus();
+        [&] { ASSERT_TRUE(QTest::qWaitForWindowActive(&window)); }();
+        return cancel;
+    }
+
     OutputLinesModel model;
     QWidget window;
     OutputLinesView* list = new OutputLinesView(QStringLiteral("Output"), &window);
@@ -134,6 +147,24 @@ bool endRowAtEdge(OutputLinesView* list, bool last) {
     const QRect row = list->visualRect(list->model()->index(last ? list->model()->rowCount() - 1 : 0, 0));
     return last ? row.bottom() == list->viewport()->height() - list->spacing() - 1
                 : row.top() == list->spacing();
+}
+
+// A click on the middle of a row of `list` (which the row's text may not reach).
+void clickRow(OutputLinesView* list, int row, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                      list->visualRect(list->model()->index(row, 0)).center());
+}
+
+QList<int> selectedRows(const OutputLinesView* list) {
+    QList<int> rows;
+    for (const QModelIndex& index : list->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+bool rowInView(const OutputLinesView* list, int row) {
+    return list->visualRect(list->model()->index(row, 0)).intersects(list->viewport()->rect());
 }
 
 QStringList labelTexts(const QWidget* widget) {
@@ -571,42 +602,54 @@ TEST(OutputListRows, HomeEndAndTheScrollBarsEndsLandExactlyAtTheFirstAndTheLastR
 }
 
 // Tab into a list scrolled to its middle makes the row at the top edge current, which a screen reader
-// hears, scrolling and selecting nothing; Space selects it, and Shift+click the rows from it to the one
-// clicked. Shift steps and Shift+click select exactly the rows between where the selection started and the
-// current row, also when rows arrived in between.
+// hears after the list and finds as the list's focused child, scrolling and selecting nothing; Space
+// selects it, and Shift+click the rows from it to the one clicked. Shift steps and Shift+click select
+// exactly the rows between where the selection started and the current row, also when rows arrived in
+// between, beside the rows a Command-click kept however the range grows, shrinks or turns past them.
 TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSelectionStarted) {
     QStringList lines;
     for (int i = 0; i < 60; ++i)
         lines << QStringLiteral("==> Pouring python@3.12--3.12.%1.bottle.tar.gz").arg(i);
     ShownList shown(lines);
     OutputLinesView* list = shown.list;
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &shown.window);
-    cancel->move(0, 320);
-    cancel->show();
-    cancel->setFocus();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&shown.window));
+    QPushButton* cancel = shown.addCancel();
     list->resize(420, 300);
     list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
     const int value = list->verticalScrollBar()->value();
     const int top = shownRows(list).firstKey();
-    EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(cancel, Qt::Key_Tab); }), QList{top});
+    EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(cancel, Qt::Key_Tab); }), (QList{-1, top}));
     ASSERT_TRUE(list->hasFocus());
     EXPECT_EQ(list->currentIndex().row(), top);
+    QAccessibleInterface* focused = QAccessible::queryAccessibleInterface(list)->focusChild();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_EQ(focused->role(), QAccessible::ListItem);
+    EXPECT_EQ(focused->text(QAccessible::Name), lines[top]);
+    EXPECT_TRUE(focused->state().focusable && focused->state().focused);
     EXPECT_EQ(list->verticalScrollBar()->value(), value);
     EXPECT_FALSE(list->selectionModel()->hasSelection());
     QTest::keyClick(list, Qt::Key_Space);
     EXPECT_EQ(list->selectedText(), lines[top]);
     const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
-                          list->visualRect(shown.model.index(row)).center());
+        clickRow(list, top + row, modifiers);
     };
     const auto arrives = [&] {
         lines << QStringLiteral("==> Done");
         shown.model.linesAppended(lines.size() - 1, 1);
     };
-    click(top + 2, Qt::ShiftModifier);
+    const auto selected = [&](std::initializer_list<std::pair<int, Qt::KeyboardModifier>> clicks) {
+        for (const auto& [row, modifier] : clicks)
+            click(row, modifier);
+        QList<int> rows = selectedRows(list);
+        for (int& row : rows)
+            row -= top;
+        return rows;
+    };
+    const auto plain = Qt::NoModifier;
+    const auto shift = Qt::ShiftModifier;
+    const auto command = Qt::ControlModifier;
+    click(2, Qt::ShiftModifier);
     EXPECT_EQ(list->selectedText(), lines.mid(top, 3).join(u'\n'));
-    click(top + 5, {});
+    click(5, {});
     for (int step = 0; step < 3; ++step)
         QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
     arrives();
@@ -614,15 +657,188 @@ TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSele
     QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(list->selectedText(), lines.mid(top + 5, 2).join(u'\n'));
     arrives();
-    click(top + 2, Qt::ShiftModifier);
+    click(2, Qt::ShiftModifier);
     EXPECT_EQ(list->selectedText(), lines.mid(top + 2, 4).join(u'\n'));
-    // Rows selected apart from the range (a Command-click) stay beside it as it changes.
-    click(top + 8, Qt::ControlModifier);
+    // Rows selected apart from the range (a Command-click) stay beside it as it grows, shrinks and turns.
+    click(8, Qt::ControlModifier);
     QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
     arrives();
     QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(list->selectedText(), (lines.mid(top + 2, 4) + lines.mid(top + 8, 2)).join(u'\n'));
+    for (int step = 0; step < 3; ++step)
+        QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(selected({}), (QList{2, 3, 4, 5, 6, 7, 8})) << "turned past the row it started at";
+    EXPECT_EQ(selected({{5, plain}, {3, command}, {7, shift}, {1, shift}}), (QList{1, 2, 3, 5}));
+    EXPECT_EQ(selected({{2, plain}, {3, command}, {4, command}, {7, shift}, {1, shift}, {6, shift}}),
+              (QList{2, 3, 4, 5, 6}));
+    QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(selected({}), (QList{2, 3, 4}));
+}
+
+// A row the focus made current is a place, not a choice: once the reader moves the view, Space and Shift act
+// on the row in view, never one out of view; a Shift+click with nothing selected selects the clicked row
+// alone; the focus coming back with nothing selected takes the row in view; a row the reader chose keeps its
+// place however far the view moves. A screen reader is told a clicked row once, and the first row of a
+// focused list that was empty once.
+TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays) {
+    QStringList lines;
+    for (int i = 0; i < 5400; ++i)
+        lines << QStringLiteral("==> Fetching dependency %1 of the job").arg(i);
+    const int last = int(lines.size()) - 1;
+    for (const bool space : {false, true}) {
+        ShownList shown(lines); // at its end, following it
+        QTest::keyClick(shown.addCancel(), Qt::Key_Tab);
+        ASSERT_EQ(shown.list->currentIndex().row(), last);
+        QTest::keyClick(shown.list, Qt::Key_Home);
+        if (space)
+            QTest::keyClick(shown.list, Qt::Key_Space);
+        else
+            clickRow(shown.list, 1, Qt::ShiftModifier);
+        EXPECT_EQ(selectedRows(shown.list), QList{space ? 0 : 1});
+    }
+    {
+        ShownList shown(lines);
+        QPushButton* cancel = shown.addCancel();
+        QTest::keyClick(cancel, Qt::Key_Tab);
+        QTest::keyClick(shown.list, Qt::Key_Tab, Qt::ShiftModifier);
+        ASSERT_TRUE(cancel->hasFocus());
+        shown.list->verticalScrollBar()->setValue(0);
+        QTest::keyClick(cancel, Qt::Key_Tab);
+        EXPECT_TRUE(rowInView(shown.list, shown.list->currentIndex().row()));
+        EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(shown.list, Qt::Key_Down, Qt::ShiftModifier); }),
+                  QList{1});
+        EXPECT_EQ(selectedRows(shown.list), (QList{0, 1}));
+    }
+    {
+        ShownList shown(lines); // nobody focused it
+        shown.addCancel();
+        EXPECT_EQ(focusedChildrenWhile([&] { clickRow(shown.list, last - 8, Qt::ShiftModifier); }),
+                  (QList{-1, last - 8}));
+        EXPECT_EQ(selectedRows(shown.list), QList{last - 8});
+        // A chosen row keeps its place far out of view.
+        shown.list->verticalScrollBar()->setValue(0);
+        clickRow(shown.list, 101);
+        const int slot = shown.list->visualRect(shown.model.index(0)).height() + 2 * shown.list->spacing();
+        shown.list->verticalScrollBar()->setValue(shown.list->verticalScrollBar()->value() + 5000 * slot);
+        const int shownRow = shownRows(shown.list).firstKey() + 3;
+        ASSERT_GT(shownRow, 5000);
+        clickRow(shown.list, shownRow, Qt::ShiftModifier);
+        EXPECT_EQ(selectedRows(shown.list).size(), shownRow - 101 + 1);
+        EXPECT_EQ(selectedRows(shown.list).first(), 101);
+    }
+    QStringList arriving;
+    ShownList empty(arriving);
+    QTest::keyClick(empty.addCancel(), Qt::Key_Tab);
+    ASSERT_TRUE(empty.list->hasFocus());
+    const QList<int> told = focusedChildrenWhile([&] {
+        for (int batch = 0; batch < 20; ++batch) {
+            for (int i = 0; i < 10; ++i)
+                arriving << lines[batch * 10 + i];
+            empty.model.linesAppended(batch * 10, 10);
+            QCoreApplication::processEvents();
+        }
+    });
+    ASSERT_EQ(told.size(), 1) << "told once, not on every line";
+    EXPECT_GE(told.first(), 0);
+    EXPECT_TRUE(rowInView(empty.list, empty.list->currentIndex().row()));
+    EXPECT_FALSE(empty.list->selectionModel()->hasSelection());
+}
+
+// A Shift step that cannot move the current row (at the first or the last row) changes nothing; a page step
+// moves at least one row, also out of a row taller than the view; and a click schedules no scroll that would
+// undo Home, End or the scroll bar's ends a moment later.
+TEST(OutputListRows, AShiftStepThatCannotMoveKeepsTheSelectionAndAClickSchedulesNoScroll) {
+    QStringList lines{QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third"),
+                      QString(3000, u'x')};
+    for (int i = 0; i < 10; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    ShownList shown(lines);
+    OutputLinesView* list = shown.list;
+    list->resize(420, 300);
+    shown.addCancel();
+    const int last = int(lines.size()) - 1;
+    const std::tuple<int, int, Qt::Key> stuck[]{
+        {0, 0, Qt::Key_Up},
+        {0, 0, Qt::Key_PageUp},
+        {0, 0, Qt::Key_Home},
+        {last, last, Qt::Key_Down},
+        {last, last, Qt::Key_PageDown},
+        {last, last, Qt::Key_End},
+        {last - 4, last, Qt::Key_End},
+        {2, 0, Qt::Key_Home},
+    };
+    for (const auto& [clicked, shiftClicked, key] : stuck) {
+        SCOPED_TRACE(testing::Message() << clicked << ".." << shiftClicked << " key " << key);
+        list->verticalScrollBar()->setValue(shiftClicked == 0 ? 0 : list->verticalScrollBar()->maximum());
+        clickRow(list, clicked);
+        if (shiftClicked != clicked) clickRow(list, shiftClicked, Qt::ShiftModifier);
+        const QModelIndexList before = list->selectionModel()->selectedRows();
+        const int value = list->verticalScrollBar()->value();
+        QTest::keyClick(list, key, Qt::ShiftModifier);
+        EXPECT_EQ(list->selectionModel()->selectedRows(), before);
+        EXPECT_EQ(list->currentIndex().row(), shiftClicked);
+        EXPECT_EQ(list->verticalScrollBar()->value(), value);
+    }
+    // Out of a row taller than the view, a page down moves one row.
+    list->resize(list->width() - list->viewport()->width() + 60, 200);
+    list->scrollTo(shown.model.index(3), QAbstractItemView::PositionAtTop);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    ASSERT_EQ(list->currentIndex().row(), 3);
+    QTest::keyClick(list, Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(list->currentIndex().row(), 4);
+    EXPECT_EQ(list->selectionModel()->selectedRows().size(), 2);
+
+    // A click, then at once Home, End or a scroll bar's end: a moment later the list still shows that end.
+    list->resize(420, 200);
+    QScrollBar* bar = list->verticalScrollBar();
+    const std::function<void()> moves[]{
+        [&] { QTest::keyClick(list, Qt::Key_Home); },
+        [&] { QTest::keyClick(list, Qt::Key_End); },
+        [&] { bar->setValue(bar->minimum()); },
+        [&] { bar->setValue(bar->maximum()); },
+    };
+    for (int way = 0; way < 4; ++way) {
+        SCOPED_TRACE(way);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, 100));
+        moves[way]();
+        QTest::qWait(QApplication::doubleClickInterval() + 200);
+        EXPECT_TRUE(endRowAtEdge(list, way % 2 == 1));
+    }
+}
+
+// The scroll bar's handle dragged past either end of a list some 500,000,000 pixels tall, whose rows' heights
+// differ from their estimates, shows that end: the first row at the top edge, or the last at the bottom edge.
+TEST(OutputListRows, TheHandleDraggedPastAnEndOfAVeryTallListShowsThatEnd) {
+    const QString plain(3000, u'x');
+    const QString marked = QStringLiteral("a") + QString(2999, QChar(0x0301)); // one line, estimated as 3,000
+    QStringList lines{plain};
+    ShownList shown(lines);
+    OutputLinesView* list = shown.list;
+    list->resize(list->width() - list->viewport()->width() + 60, 300);
+    const qint64 slot = list->visualRect(shown.model.index(0)).height() + 2 * list->spacing();
+    const qint64 count = 1'000'000'000 / slot + 100;
+    lines.reserve(count);
+    for (qint64 i = 1; i < count; ++i)
+        lines << (i % 2 ? marked : plain);
+    shown.model.linesAppended(1, count - 1);
+    QScrollBar* bar = list->verticalScrollBar();
+    // The handle held, moved in steps (the rows shown drawn at each) to past the end, and released.
+    for (const bool toEnd : {false, true}) {
+        SCOPED_TRACE(toEnd ? "to the end" : "to the top");
+        bar->setSliderDown(true);
+        for (int step = 1; step <= 8; ++step) {
+            bar->setSliderPosition(bar->value() + ((toEnd ? bar->maximum() : 0) - bar->value()) * step / 8);
+            list->viewport()->repaint();
+            QCoreApplication::processEvents();
+        }
+        bar->setSliderPosition(toEnd ? bar->maximum() : bar->minimum());
+        bar->setSliderDown(false);
+        EXPECT_GT(qint64(bar->maximum()) + list->viewport()->height(), 500'000'000);
+        EXPECT_EQ(bar->value(), toEnd ? bar->maximum() : bar->minimum());
+        EXPECT_TRUE(endRowAtEdge(list, toEnd));
+    }
 }
 
 TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
