@@ -24,7 +24,7 @@ set(QLAN_LINUX_ONLY_NAMES
   sched_getaffinity TEMP_FAILURE_RETRY SO_PEERCRED MAP_POPULATE sigtimedwait sigwaitinfo
   program_invocation_name getauxval unshare setns execvpe clearenv getrandom secure_getenv ppoll
   timer_create clock_nanosleep SIGRTMIN mallinfo mallinfo2 malloc_trim malloc_usable_size lgetxattr
-  llistxattr lsetxattr lremovexattr pidfd_open pidfd_send_signal sysinfo)
+  llistxattr lsetxattr lremovexattr pidfd_open pidfd_send_signal sysinfo on_exit)
 # Both systems have pthread_setname_np, but Linux's names any thread (the thread, then the name) and the
 # Mac's only the calling one (the name alone): a call with two arguments is Linux's.
 set(QLAN_TWO_ARGUMENT_SETNAME_PATTERN
