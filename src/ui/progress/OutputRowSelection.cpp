@@ -1,6 +1,7 @@
 #include "ui/progress/OutputRowSelection.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace qlan {
