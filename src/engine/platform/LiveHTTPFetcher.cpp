@@ -691,6 +691,7 @@ private:
         lastProgress_ = Clock::now();
         switch (mode_) {
         case Mode::data:
+            if (request_.headOnly) endWithHead();
             break;
         case Mode::download:
             openFile();
@@ -757,12 +758,17 @@ private:
         // connection closed with nothing. An answer whose head ended has it marked, a body or none.
         if (!headArrived_) return fail(emptyReplyError());
         if (mode_ == Mode::sample) return endSample();
-        response = answer();
         if (mode_ == Mode::download) {
             filePath = file_->fileName();
             file_->close();
             file_.reset();
         }
+        endWithHead();
+    }
+
+    // The call ends with the answer as far as its head; what the body may still bring is never read.
+    void endWithHead() {
+        response = answer();
         ended_ = true;
     }
 

@@ -784,6 +784,40 @@ TEST(LiveHTTPFetcher, ARedirectsOwnBodyNeverDecidesTheCall) {
     EXPECT_EQ(temp.entries(), QStringList());
 }
 
+// A call for the head alone ends with it: a body past the call's limit, one that stalls after a few bytes and
+// one cut short are never read, and the connection is closed at once (the server sees the client go), also
+// when the head comes at the end of a redirect.
+TEST(LiveHTTPFetcher, AHeadOnlyCallEndsWithTheHeadAndReadsNoBody) {
+    LoopbackHttpServer server;
+    const HTTPHeaders id = {{"X-Id", "7"}};
+    server.route("/long", {.status = 201, .headers = id, .body = QByteArray(20 * 1024, 'r')});
+    server.route("/stall", {.headers = id, .body = R"([{"id")", .chunkDelayMs = 60'000, .endless = true});
+    server.route("/cut", {.headers = id, .body = QByteArray(100, 'c'), .cutAfterBytes = 3});
+    server.route("/moved", {.status = 307, .headers = {{"Location", "/stall"}}});
+    LiveHTTPFetcher fetcher;
+
+    const struct {
+        const char* path;
+        int status;
+    } cases[] = {{"/long", 201}, {"/stall", 200}, {"/cut", 200}, {"/moved", 200}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        HTTPRequest request = get(server.url(c.path));
+        request.method = "POST";
+        request.body = "[]";
+        request.maxBodyBytes = 16 * 1024;
+        request.headOnly = true;
+        const auto failed = transportErrorOf([&] {
+            const auto [body, response] = fetcher.data(request);
+            EXPECT_EQ(response.statusCode, c.status);
+            EXPECT_EQ(response.header("X-Id"), "7");
+            EXPECT_EQ(body, QByteArray());
+        });
+        EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
+        EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    }
+}
+
 // A redirect keeps the method but for the rules browsers keep (a 303 asks with GET, a 301 or 302 turns a
 // POST into a GET, which sends no body), and the caller's credentials go only to the origin the call was
 // sent to first.
