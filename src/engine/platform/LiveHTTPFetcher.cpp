@@ -658,8 +658,10 @@ private:
         }
         headBytes_ += line.size();
         if (headBytes_ > kHeadLimitBytes) return fail(headTooLargeError());
+        // Only an empty line ends a head, as libcurl reads it: a line of spaces or tabs is a malformed
+        // header line (libcurl folds it into the one before), so an answer closed after it has no head.
+        if (line.startsWith('\r') || line.startsWith('\n')) return endOfHead();
         const QByteArray text = QByteArray(line.constData(), line.size()).trimmed(); // owns its bytes
-        if (text.isEmpty()) return endOfHead();
         const qsizetype colon = text.indexOf(':');
         if (colon > 0 && !line.startsWith("HTTP/"))
             headers_.append({text.left(colon).trimmed(), text.mid(colon + 1).trimmed()});
@@ -807,7 +809,9 @@ private:
                                                      : QNetworkReply::ConnectionRefusedError);
         case CURLE_GOT_NOTHING:
             return emptyReplyError();
-        case CURLE_PARTIAL_FILE:
+        case CURLE_PARTIAL_FILE: // a length named in a head that never ended counts as a head cut short
+            if (!headArrived_) return emptyReplyError();
+            [[fallthrough]];
         case CURLE_RECV_ERROR:
         case CURLE_SEND_ERROR:
             return transportError(detail, QNetworkReply::RemoteHostClosedError);

@@ -497,8 +497,9 @@ TEST(LiveHTTPFetcher, SampleFailsWithTheTransportErrorBeforeTheHead) {
     EXPECT_LT(secondsSince(clock), 3.0);
 }
 
-// An answer whose head was cut short (the server closed after the status line, or inside a header line) fails
-// each call as a connection closed with nothing does, and a download leaves no file.
+// An answer whose head was cut short (the server closed after the status line, inside a header line, or after
+// a line of spaces or a tab, which ends no head, with or without bytes after it) fails each call as a
+// connection closed with nothing does, and a download leaves no file.
 TEST(LiveHTTPFetcher, AnAnswerWhoseHeadWasCutShortFailsEachCall) {
     TempPathOverride temp;
     LoopbackHttpServer server;
@@ -506,11 +507,14 @@ TEST(LiveHTTPFetcher, AnAnswerWhoseHeadWasCutShortFailsEachCall) {
     // "HTTP/1.1 200 OK\r\n" is 17 bytes; 22 end inside "X-Build: 1".
     server.route("/status-line", {.headers = {{"X-Build", "1"}}, .cutHeadAfterBytes = 17});
     server.route("/header-line", {.headers = {{"X-Build", "1"}}, .cutHeadAfterBytes = 22});
+    server.route("/spaces", {.rawAnswer = "HTTP/1.1 200 OK\r\nX-A: b\r\n \r\n"});
+    server.route("/tab", {.rawAnswer = "HTTP/1.1 200 OK\r\nX-A: b\r\n\t\r\n"});
+    server.route("/spaces-then-body", {.rawAnswer = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n \r\nhello"});
     LiveHTTPFetcher fetcher;
     const auto closed = transportErrorOf([&] { fetcher.data(get(server.url("/hangup"))); });
     ASSERT_TRUE(closed);
 
-    for (const char* path : {"/status-line", "/header-line"}) {
+    for (const char* path : {"/status-line", "/header-line", "/spaces", "/tab", "/spaces-then-body"}) {
         const QUrl url = server.url(path);
         const std::function<void()> calls[] = {[&] { fetcher.data(get(url)); },
                                                [&] { fetcher.download(url); },
