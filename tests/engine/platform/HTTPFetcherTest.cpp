@@ -880,7 +880,8 @@ TEST(LiveHTTPFetcher, ARedirectKeepsTheMethodRulesAndSendsCredentialsOnlyToTheFi
 // A Location goes where its server meant, as browsers and curl read it: each byte past ASCII as it came,
 // percent-encoded (an older server's Latin-1 "é" as well as UTF-8, in a path and in a query; an international
 // host name made ASCII), each backslash before the query as a slash, any run of them before a host as "//",
-// and its escapes as it wrote them, also beside a "%" that starts none (sent as "%25").
+// a path segment of escaped dots as those dots, and its other escapes as it wrote them, also beside a "%"
+// that starts none (sent as "%25").
 TEST(LiveHTTPFetcher, ARedirectGoesWhereItsLocationMeansAsBrowsersReadIt) {
     LoopbackHttpServer server;
     LoopbackHttpServer other;
@@ -908,6 +909,10 @@ TEST(LiveHTTPFetcher, ARedirectGoesWhereItsLocationMeansAsBrowsersReadIt) {
         {"/100%/a%20b", server, "http://" + here + "/100%25/a%20b"},
         {"/q?x=50%&y=%41", server, "http://" + here + "/q?x=50%25&y=%41"},
         {"/100%/caf\xE9", server, "http://" + here + "/100%25/caf%E9"},
+        {"/%2e%2e/x/%2E/y", server, "http://" + here + "/x/y"},
+        {"/p/q/.%2e/%2E./r%2e/%2e%2e%2e?s=/%2e%2e", server, "http://" + here + "/r%2e/%2e%2e%2e?s=/%2e%2e"},
+        {"a/%2e%2E/b", server, "http://" + here + "/moved/b"},
+        {"//" + there + "/a/%2e%2e/b", other, "http://" + there + "/b"},
     };
     LiveHTTPFetcher fetcher;
     for (int i = 0; i < int(std::size(cases)); ++i) {
