@@ -345,6 +345,10 @@ struct LoopbackHttpServer::Impl {
     void answer(int fd, const LoopbackRequest& request, const LoopbackResponse& response) {
         if (!pause(fd, response.headDelayMs)) return;
         if (response.closeWithoutAnswer) return;
+        if (!response.rawAnswer.isEmpty()) {
+            if (sendAll(fd, response.rawAnswer)) finish(fd);
+            return;
+        }
 
         QByteArray head =
             "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";

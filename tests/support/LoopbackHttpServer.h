@@ -55,6 +55,8 @@ struct LoopbackResponse {
     bool closeWithoutAnswer = false; // read the request, then close without a byte of answer
     bool closeSilently = false;      // no "Connection: close"; the connection closes right after the answer
     qint64 cutHeadAfterBytes = -1;   // >= 0: close after this many bytes of the head, before its end
+    // Not empty: these bytes are the whole answer, then the connection closes.
+    QByteArray rawAnswer{};
     // Not empty: the head never ends. After the status line and the headers this goes out again and again
     // (paced like an endless body) until the client goes away: "x" makes one endless line, "X-Pad: x\r\n"
     // endless lines.

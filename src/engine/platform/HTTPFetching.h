@@ -33,6 +33,10 @@ struct HTTPRequest {
     // The most body bytes data() keeps for this request: a longer body fails the call with a
     // TransportError saying so. Each caller sets what it expects to receive.
     qint64 maxBodyBytes = 1024 * 1024;
+    // data() ends with the answer's head: it returns an empty body, none of which is read, and the
+    // connection closes however much the server would still send, so neither the body's length nor its
+    // pace decides the call (a redirect's answer is followed as ever).
+    bool headOnly = false;
 
     void setHeader(const QByteArray& name, const QByteArray& value) { headers.append({name, value}); }
     friend bool operator==(const HTTPRequest&, const HTTPRequest&) = default;

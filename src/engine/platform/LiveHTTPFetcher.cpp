@@ -183,13 +183,42 @@ qsizetype schemeLength(const QByteArray& text) {
     return end < text.size() && text[end] == ':' ? end : 0;
 }
 
+// Where the path of `url` starts: past its scheme and its authority ("http://host:port"), if it has them.
+qsizetype pathStart(const QByteArray& url) {
+    qsizetype at = schemeLength(url);
+    if (at > 0) ++at;
+    if (url.mid(at, 2) == "//") {
+        at += 2;
+        while (at < url.size() && url[at] != '/' && url[at] != '?' && url[at] != '#')
+            ++at;
+    }
+    return at;
+}
+
+// `url` with the segments of its path that the URL standard takes for "." and ".." with escaped dots
+// ("%2e", ".%2E", "%2e%2e") written as those dots, so that they are resolved as dots are. Every other
+// escape stays as it was written.
+QByteArray dotSegmentsUnescaped(const QByteArray& url) {
+    const qsizetype start = pathStart(url);
+    qsizetype end = start;
+    while (end < url.size() && url[end] != '?' && url[end] != '#')
+        ++end;
+    QByteArrayList segments = url.mid(start, end - start).split('/');
+    for (QByteArray& segment : segments) {
+        const QByteArray dots = segment.toLower().replace("%2e", ".");
+        if (dots == "." || dots == "..") segment = dots;
+    }
+    return url.left(start) + segments.join('/') + url.mid(end);
+}
+
 // A Location as the URL standard reads it against an http or https address, in the form QUrl reads the same
 // way. Each byte past ASCII goes as it came, percent-encoded ("caf\xE9" asks for "caf%E9", UTF-8 for its
 // bytes; a host's are read as UTF-8 and made ASCII), and so does a "%" that starts no escape ("100%" asks
 // for "100%25"), which leaves the escapes beside it as they are. For http and https each backslash before
-// the query is a slash; the slashes before a host count as "//" however many there are; the address's own
-// scheme without them names a place on its host ("http:x"), the other web scheme is followed by its host
-// whatever comes between ("https:/host").
+// the query is a slash; a path segment of escaped dots is those dots ("/%2e%2e/x" is "/../x"); the slashes
+// before a host count as "//" however many there are; the address's own scheme without them names a place
+// on its host ("http:x"), the other web scheme is followed by its host whatever comes between
+// ("https:/host").
 QByteArray standardLocation(const QByteArray& location, const QString& addressScheme) {
     QByteArray text = percentEncoded(location, [](QByteArrayView rest) {
         return quint8(rest[0]) >= 0x80 ||
@@ -206,20 +235,19 @@ QByteArray standardLocation(const QByteArray& location, const QString& addressSc
     while (at + slashes < text.size() && text[at + slashes] == '/')
         ++slashes;
     const QByteArray rest = text.mid(at + slashes);
-    if (!scheme.isEmpty() && scheme != addressScheme.toLatin1()) return scheme + "://" + rest;
-    if (slashes >= 2) return (scheme.isEmpty() ? QByteArray() : scheme + ':') + "//" + rest;
-    return (slashes == 1 ? "/" : "") + rest;
+    QByteArray reference;
+    if (!scheme.isEmpty() && scheme != addressScheme.toLatin1())
+        reference = scheme + "://" + rest;
+    else if (slashes >= 2)
+        reference = (scheme.isEmpty() ? QByteArray() : scheme + ':') + "//" + rest;
+    else
+        reference = (slashes == 1 ? "/" : "") + rest;
+    return dotSegmentsUnescaped(reference);
 }
 
 // `url` with each `from` after its scheme and authority ("http://host:port") replaced by `to`.
 QByteArray replacedPastAuthority(const QByteArray& url, const char* from, const char* to) {
-    qsizetype at = schemeLength(url);
-    if (at > 0) ++at;
-    if (url.mid(at, 2) == "//") {
-        at += 2;
-        while (at < url.size() && url[at] != '/' && url[at] != '?' && url[at] != '#')
-            ++at;
-    }
+    const qsizetype at = pathStart(url);
     return url.left(at) + url.mid(at).replace(from, to);
 }
 
@@ -658,8 +686,10 @@ private:
         }
         headBytes_ += line.size();
         if (headBytes_ > kHeadLimitBytes) return fail(headTooLargeError());
+        // Only an empty line ends a head, as libcurl reads it: a line of spaces or tabs is a malformed
+        // header line (libcurl folds it into the one before), so an answer closed after it has no head.
+        if (line.startsWith('\r') || line.startsWith('\n')) return endOfHead();
         const QByteArray text = QByteArray(line.constData(), line.size()).trimmed(); // owns its bytes
-        if (text.isEmpty()) return endOfHead();
         const qsizetype colon = text.indexOf(':');
         if (colon > 0 && !line.startsWith("HTTP/"))
             headers_.append({text.left(colon).trimmed(), text.mid(colon + 1).trimmed()});
@@ -691,6 +721,7 @@ private:
         lastProgress_ = Clock::now();
         switch (mode_) {
         case Mode::data:
+            if (request_.headOnly) endWithHead();
             break;
         case Mode::download:
             openFile();
@@ -757,12 +788,17 @@ private:
         // connection closed with nothing. An answer whose head ended has it marked, a body or none.
         if (!headArrived_) return fail(emptyReplyError());
         if (mode_ == Mode::sample) return endSample();
-        response = answer();
         if (mode_ == Mode::download) {
             filePath = file_->fileName();
             file_->close();
             file_.reset();
         }
+        endWithHead();
+    }
+
+    // The call ends with the answer as far as its head; what the body may still bring is never read.
+    void endWithHead() {
+        response = answer();
         ended_ = true;
     }
 
@@ -801,7 +837,9 @@ private:
                                                      : QNetworkReply::ConnectionRefusedError);
         case CURLE_GOT_NOTHING:
             return emptyReplyError();
-        case CURLE_PARTIAL_FILE:
+        case CURLE_PARTIAL_FILE: // a length named in a head that never ended counts as a head cut short
+            if (!headArrived_) return emptyReplyError();
+            [[fallthrough]];
         case CURLE_RECV_ERROR:
         case CURLE_SEND_ERROR:
             return transportError(detail, QNetworkReply::RemoteHostClosedError);

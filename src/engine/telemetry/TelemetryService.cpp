@@ -420,12 +420,13 @@ struct TelemetryService::Impl {
         request.headers = session.additionalHeaders;
         request.body = QJsonDocument(QJsonArray{payload}).toJson(QJsonDocument::Compact);
         // The request asks for 60 seconds without data; the session's idle limit is shorter. The
-        // session's limit for the whole request is its deadline; either ends the try as a failed one.
+        // session's limit for the whole request is its deadline; either ends a try that has no status yet
+        // as a failed one.
         request.idleTimeoutSeconds = std::min(60.0, session.requestTimeoutSeconds);
         request.timeoutSeconds = session.resourceTimeoutSeconds;
-        // Only the status counts; the answer (at most the stored record) is a few kilobytes, and a
-        // longer one ends the try.
-        request.maxBodyBytes = 16 * 1024;
+        // Only the status counts: the call ends with the head, so a 2xx is a delivery whatever its body
+        // does after it (a long echo of the record, a stall, a reset), and that body is never read.
+        request.headOnly = true;
         try {
             const int status = session.http->data(request, stop).second.statusCode;
             if (status >= 200 && status <= 299) return SendResult::done;

@@ -497,8 +497,9 @@ TEST(LiveHTTPFetcher, SampleFailsWithTheTransportErrorBeforeTheHead) {
     EXPECT_LT(secondsSince(clock), 3.0);
 }
 
-// An answer whose head was cut short (the server closed after the status line, or inside a header line) fails
-// each call as a connection closed with nothing does, and a download leaves no file.
+// An answer whose head was cut short (the server closed after the status line, inside a header line, or after
+// a line of spaces or a tab, which ends no head, with or without bytes after it) fails each call as a
+// connection closed with nothing does, and a download leaves no file.
 TEST(LiveHTTPFetcher, AnAnswerWhoseHeadWasCutShortFailsEachCall) {
     TempPathOverride temp;
     LoopbackHttpServer server;
@@ -506,11 +507,14 @@ TEST(LiveHTTPFetcher, AnAnswerWhoseHeadWasCutShortFailsEachCall) {
     // "HTTP/1.1 200 OK\r\n" is 17 bytes; 22 end inside "X-Build: 1".
     server.route("/status-line", {.headers = {{"X-Build", "1"}}, .cutHeadAfterBytes = 17});
     server.route("/header-line", {.headers = {{"X-Build", "1"}}, .cutHeadAfterBytes = 22});
+    server.route("/spaces", {.rawAnswer = "HTTP/1.1 200 OK\r\nX-A: b\r\n \r\n"});
+    server.route("/tab", {.rawAnswer = "HTTP/1.1 200 OK\r\nX-A: b\r\n\t\r\n"});
+    server.route("/spaces-then-body", {.rawAnswer = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n \r\nhello"});
     LiveHTTPFetcher fetcher;
     const auto closed = transportErrorOf([&] { fetcher.data(get(server.url("/hangup"))); });
     ASSERT_TRUE(closed);
 
-    for (const char* path : {"/status-line", "/header-line"}) {
+    for (const char* path : {"/status-line", "/header-line", "/spaces", "/tab", "/spaces-then-body"}) {
         const QUrl url = server.url(path);
         const std::function<void()> calls[] = {[&] { fetcher.data(get(url)); },
                                                [&] { fetcher.download(url); },
@@ -784,6 +788,40 @@ TEST(LiveHTTPFetcher, ARedirectsOwnBodyNeverDecidesTheCall) {
     EXPECT_EQ(temp.entries(), QStringList());
 }
 
+// A call for the head alone ends with it: a body past the call's limit, one that stalls after a few bytes and
+// one cut short are never read, and the connection is closed at once (the server sees the client go), also
+// when the head comes at the end of a redirect.
+TEST(LiveHTTPFetcher, AHeadOnlyCallEndsWithTheHeadAndReadsNoBody) {
+    LoopbackHttpServer server;
+    const HTTPHeaders id = {{"X-Id", "7"}};
+    server.route("/long", {.status = 201, .headers = id, .body = QByteArray(20 * 1024, 'r')});
+    server.route("/stall", {.headers = id, .body = R"([{"id")", .chunkDelayMs = 60'000, .endless = true});
+    server.route("/cut", {.headers = id, .body = QByteArray(100, 'c'), .cutAfterBytes = 3});
+    server.route("/moved", {.status = 307, .headers = {{"Location", "/stall"}}});
+    LiveHTTPFetcher fetcher;
+
+    const struct {
+        const char* path;
+        int status;
+    } cases[] = {{"/long", 201}, {"/stall", 200}, {"/cut", 200}, {"/moved", 200}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        HTTPRequest request = get(server.url(c.path));
+        request.method = "POST";
+        request.body = "[]";
+        request.maxBodyBytes = 16 * 1024;
+        request.headOnly = true;
+        const auto failed = transportErrorOf([&] {
+            const auto [body, response] = fetcher.data(request);
+            EXPECT_EQ(response.statusCode, c.status);
+            EXPECT_EQ(response.header("X-Id"), "7");
+            EXPECT_EQ(body, QByteArray());
+        });
+        EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
+        EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    }
+}
+
 // A redirect keeps the method but for the rules browsers keep (a 303 asks with GET, a 301 or 302 turns a
 // POST into a GET, which sends no body), and the caller's credentials go only to the origin the call was
 // sent to first.
@@ -842,7 +880,8 @@ TEST(LiveHTTPFetcher, ARedirectKeepsTheMethodRulesAndSendsCredentialsOnlyToTheFi
 // A Location goes where its server meant, as browsers and curl read it: each byte past ASCII as it came,
 // percent-encoded (an older server's Latin-1 "é" as well as UTF-8, in a path and in a query; an international
 // host name made ASCII), each backslash before the query as a slash, any run of them before a host as "//",
-// and its escapes as it wrote them, also beside a "%" that starts none (sent as "%25").
+// a path segment of escaped dots as those dots, and its other escapes as it wrote them, also beside a "%"
+// that starts none (sent as "%25").
 TEST(LiveHTTPFetcher, ARedirectGoesWhereItsLocationMeansAsBrowsersReadIt) {
     LoopbackHttpServer server;
     LoopbackHttpServer other;
@@ -870,6 +909,10 @@ TEST(LiveHTTPFetcher, ARedirectGoesWhereItsLocationMeansAsBrowsersReadIt) {
         {"/100%/a%20b", server, "http://" + here + "/100%25/a%20b"},
         {"/q?x=50%&y=%41", server, "http://" + here + "/q?x=50%25&y=%41"},
         {"/100%/caf\xE9", server, "http://" + here + "/100%25/caf%E9"},
+        {"/%2e%2e/x/%2E/y", server, "http://" + here + "/x/y"},
+        {"/p/q/.%2e/%2E./r%2e/%2e%2e%2e?s=/%2e%2e", server, "http://" + here + "/r%2e/%2e%2e%2e?s=/%2e%2e"},
+        {"a/%2e%2E/b", server, "http://" + here + "/moved/b"},
+        {"//" + there + "/a/%2e%2e/b", other, "http://" + there + "/b"},
     };
     LiveHTTPFetcher fetcher;
     for (int i = 0; i < int(std::size(cases)); ++i) {

@@ -256,10 +256,13 @@ TEST_F(TelemetryServiceTest, TheLimitsEndATryThatHangsOrNeverEnds) {
     const Case cases[] = {
         // No byte for a minute: the idle limit ends each try.
         {"/silent", {.status = 200, .headDelayMs = 60000}, 0.3, 30.0},
-        // A byte every 50 ms, never ending: the limit of the whole request ends each try.
-        {"/trickle", {.status = 200, .chunkBytes = 1, .chunkDelayMs = 50, .endless = true}, 30.0, 0.5},
-        // An answer that never ends: the try ends once it is longer than any answer can be.
-        {"/endless", {.status = 200, .endless = true}, 30.0, 30.0},
+        // A head line every 50 ms, never ending: the limit of the whole request ends each try.
+        {"/trickle",
+         {.status = 200, .chunkBytes = 1, .chunkDelayMs = 50, .headFiller = "X-Pad: x\r\n"},
+         30.0,
+         0.5},
+        // A head that never ends: the try ends once it is longer than any head can be.
+        {"/endless", {.status = 200, .headFiller = "X-Pad: x\r\n"}, 30.0, 30.0},
     };
     for (const Case& c : cases) {
         server.route(c.path, c.answer);
@@ -282,6 +285,51 @@ TEST_F(TelemetryServiceTest, TheLimitsEndATryThatHangsOrNeverEnds) {
         EXPECT_EQ(fileEventNames(), QStringList{"hanging"}) << c.path;
     }
     EXPECT_EQ(server.requests().size(), 9);
+}
+
+// Once the status line says 2xx the event is stored, whatever the body does after it: a record echoed past
+// any answer's size, or a body that stalls after a few bytes. The event leaves the queue file at once, is
+// posted once, the event behind it goes next, and no connection is left reading the body.
+TEST_F(TelemetryServiceTest, A2xxIsADeliveryWhateverItsBodyDoes) {
+    const struct {
+        const char* path;
+        LoopbackResponse answer;
+    } cases[] = {
+        {"/echo", {.status = 201, .body = QByteArray(20 * 1024, 'r')}},
+        {"/stall", {.status = 200, .body = R"([{"id")", .chunkDelayMs = 60'000, .endless = true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::promise<void> release;
+        std::promise<std::chrono::steady_clock::time_point> answered;
+        std::shared_future<void> released = release.get_future().share();
+        std::atomic<int> posts{0};
+        server.route(c.path, [&, released](const LoopbackRequest&) {
+            if (posts++ == 0) { // the first answer waits until its event is in the queue file
+                released.wait();
+                answered.set_value(std::chrono::steady_clock::now());
+            }
+            return c.answer;
+        });
+        TelemetryService service(configuration(server.url(c.path)));
+        service.track("stored");
+        service.track("behind");
+        ASSERT_TRUE(waitUntil([&] {
+            return posts == 1 && fileEventNames() == QStringList{"stored", "behind"};
+        }));
+        release.set_value();
+        const auto answeredAt = answered.get_future().get();
+        ASSERT_TRUE(waitUntil([&] { return !fileEventNames().contains("stored"); }));
+        EXPECT_LT(std::chrono::steady_clock::now() - answeredAt, 1s);
+        ASSERT_TRUE(waitUntil([&] { return posts == 2 && !service.isDelivering(); }));
+        ASSERT_TRUE(service.waitForQueuedOperations());
+        EXPECT_FALSE(QFile::exists(pendingFile));
+        QList<LoopbackRequest> posted = server.requests();
+        posted.removeIf([&](const LoopbackRequest& request) { return request.path != c.path; });
+        EXPECT_EQ(wireNames(posted), (QStringList{"stored", "behind"}));
+        EXPECT_TRUE(pauses.recorded().isEmpty());
+        EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
+    }
 }
 
 TEST_F(TelemetryServiceTest, ThePreviousRunsQueueGoesFirstAndNothingIsSentTwice) {
