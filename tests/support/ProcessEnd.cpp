@@ -33,6 +33,12 @@ void endThisProcess(const QString& how) {
     if (how == QLatin1String("worker exit")) std::thread([] { std::exit(4); }).join();
 }
 
+ChildRun runEndingChild(const QString& test, QMap<QString, QString> environment,
+                        const QTemporaryDir& temporary) {
+    environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+    return runTestUnder({}, test, environment);
+}
+
 ::testing::AssertionResult endedCleanly(const ChildRun& child, std::initializer_list<int> statuses) {
     if (std::find(statuses.begin(), statuses.end(), child.exitCode) != statuses.end() &&
         child.output.contains("ending\n") && !child.output.contains("Sanitizer") &&

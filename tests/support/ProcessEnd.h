@@ -5,7 +5,9 @@
 #include "platform/LiveHTTPFetcher.h"
 #include "support/ChildTest.h"
 
+#include <QMap>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +30,11 @@ inline constexpr ProcessEnd processEnds[] = {
 // program as `how` (one of processEnds) says. Returns only for "return from main": the child test returns,
 // and the program's main after it.
 void endThisProcess(const QString& how);
+
+// Runs the child test `test` with `environment` and `temporary` as its temporary folder (TMPDIR), so that
+// what a child that ends at once leaves there goes with that folder.
+ChildRun runEndingChild(const QString& test, QMap<QString, QString> environment,
+                        const QTemporaryDir& temporary);
 
 // Whether `child` ended with one of `statuses`, its output whole (its "ending" line there) and without a
 // sanitizer's report.

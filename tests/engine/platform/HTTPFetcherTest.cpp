@@ -1142,15 +1142,16 @@ TEST(LiveHTTPFetcher, TheProxyDecisionKeepsTheCallsClocksAndNeedsItsOwnThread) {
 // more is asked.
 TEST(LiveHTTPFetcher, AProcessEndsCleanlyWhileTheSystemIsAskedForAProxy) {
     const bool mac = QSysInfo::kernelType() == "darwin";
+    const QTemporaryDir temporary;
     for (ProcessEnd end : processEnds) {
         SCOPED_TRACE(end.how);
         if (mac && end.status == 4) end.status = EXIT_FAILURE;
-        const ChildRun child = runTestUnder({}, "LiveHTTPFetcherChildProgram.EndWhileAsked",
-                                            {{"QLAN_END_WHILE_ASKED", end.how}});
+        const ChildRun child = runEndingChild("LiveHTTPFetcherChildProgram.EndWhileAsked",
+                                              {{"QLAN_END_WHILE_ASKED", end.how}}, temporary);
         EXPECT_TRUE(endedCleanly(child, {end.status}));
     }
-    const ChildRun child = runTestUnder({}, "LiveHTTPFetcherChildProgram.EndWhileAsked",
-                                        {{"QLAN_END_WHILE_ASKED", "after the end"}});
+    const ChildRun child = runEndingChild("LiveHTTPFetcherChildProgram.EndWhileAsked",
+                                          {{"QLAN_END_WHILE_ASKED", "after the end"}}, temporary);
     EXPECT_TRUE(endedCleanly(child, {0}));
 }
 

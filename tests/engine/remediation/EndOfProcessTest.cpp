@@ -132,9 +132,9 @@ TEST(EndOfProcess, NothingAWorkerReadsIsDestroyedWhileTheProcessEnds) {
         // ends, the early end ends it with EXIT_FAILURE.
         const int orOnAMac = mac && end.status == 4 ? EXIT_FAILURE : end.status;
         for (int run = 1; run <= 50; ++run) {
-            const ChildRun child =
-                runTestUnder({}, QStringLiteral("EndOfProcessChildProgram.ReadWhileTheProcessEnds"),
-                             {{"QLAN_END_WHILE_READ", end.how}, {"QLAN_READERS_FOLDER", folder.path()}});
+            const ChildRun child = runEndingChild(
+                QStringLiteral("EndOfProcessChildProgram.ReadWhileTheProcessEnds"),
+                {{"QLAN_END_WHILE_READ", end.how}, {"QLAN_READERS_FOLDER", folder.path()}}, folder);
             ASSERT_TRUE(endedCleanly(child, {end.status, orOnAMac})) << "run " << run;
         }
     }
