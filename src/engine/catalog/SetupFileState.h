@@ -32,12 +32,13 @@ public:
 
     std::shared_ptr<FileSystemOperating> fs;
 
-    // The active line of ~/.zprofile and of ~/.zshrc that shows the shell set-up is in place.
-    static inline const QString zprofileNeedle = QStringLiteral("typeset -U path PATH");
-    static inline const QString zshrcNeedle = QStringLiteral("source \"$HOME/.env\"");
+    // The active line of ~/.zprofile and of ~/.zshrc that shows the shell set-up is in place. Constants
+    // that nothing destroys, as are the others here: job threads read them, also while the process ends.
+    static constexpr QLatin1String zprofileNeedle{"typeset -U path PATH"};
+    static constexpr QLatin1String zshrcNeedle{"source \"$HOME/.env\""};
     // A file that contains this text anywhere holds the agents' managed section (the same in every
     // edition).
-    static inline const QString agentSectionMarker = QStringLiteral("Quillane — development environment");
+    static constexpr QStringView agentSectionMarker = u"Quillane — development environment";
 
     QString zprofilePath() const;  // ~/.zprofile
     QString zshrcPath() const;     // ~/.zshrc

@@ -15,14 +15,16 @@ QUrl constantURL(const QString& text) {
     return url;
 }
 
+// Read on job threads, also while the process ends: never destroyed. A read copies the record under the
+// lock, so a record that setCurrent replaces goes only once no copy of it is left.
 struct CurrentSlot {
     QMutex mutex;
     std::optional<ProductConfig> config;
 };
 
 CurrentSlot& currentSlot() {
-    static CurrentSlot slot;
-    return slot;
+    static CurrentSlot* const slot = new CurrentSlot;
+    return *slot;
 }
 
 } // namespace

@@ -8,14 +8,15 @@
 namespace qlan {
 
 const AppServices& AppServices::live() {
-    static const AppServices services{
+    // Read on worker threads (the usage events' among them), also while the process ends: never destroyed.
+    static const AppServices* const services = new AppServices{
         std::make_shared<LiveProcessRunner>(),
         std::make_shared<LiveHTTPFetcher>(),
         std::make_shared<LiveFileSystem>(),
         std::make_shared<LiveKeyValueStore>(),
         false,
     };
-    return services;
+    return *services;
 }
 
 } // namespace qlan

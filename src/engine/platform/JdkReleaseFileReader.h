@@ -17,8 +17,9 @@ namespace qlan {
 struct JdkReleaseFileReader {
     std::shared_ptr<FileSystemOperating> fs;
 
-    static inline const QString jvmFolder = QStringLiteral("/Library/Java/JavaVirtualMachines");
-    static inline const QString jvmFolderPrefix = QStringLiteral("/Library/Java/JavaVirtualMachines/");
+    // Constants that nothing destroys: probe and job threads read them, also while the process ends.
+    static constexpr QLatin1String jvmFolder{"/Library/Java/JavaVirtualMachines"};
+    static constexpr QLatin1String jvmFolderPrefix{"/Library/Java/JavaVirtualMachines/"};
 
     // KEY=value lines; values in double quotes lose the outer pair; later keys replace earlier ones.
     static QMap<QString, QString> parse(const QString& text);

@@ -56,9 +56,10 @@ struct EditLockRegistry {
     QHash<QByteArray, std::weak_ptr<EditLockEntry>> entries; // by lock file; none outlives its holds
 };
 
+// Entered by every edit, on job threads that may still run while the process ends: never destroyed.
 EditLockRegistry& editLocks() {
-    static EditLockRegistry registry;
-    return registry;
+    static EditLockRegistry* const registry = new EditLockRegistry;
+    return *registry;
 }
 
 // Wakes the waits of an entry when a stop is requested (on the requesting thread: moments long).

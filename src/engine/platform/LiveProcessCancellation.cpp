@@ -4,12 +4,27 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <thread>
+#include <utility>
 
 namespace qlan {
 
 namespace {
+
+// How many cancelled children are not reaped yet. Their owners reap them while the process ends: never
+// destroyed.
+struct CanceledChildren {
+    std::mutex mutex;
+    std::condition_variable reaped;
+    int count = 0;
+};
+
+CanceledChildren& canceledChildren() {
+    static CanceledChildren* const children = new CanceledChildren;
+    return *children;
+}
 
 // The termination code of an answer of waitid() that reportsExit().
 std::int32_t terminationCode(const siginfo_t& info) {
@@ -41,10 +56,40 @@ std::int32_t terminationCode(int waitStatus) {
     return -1;
 }
 
+LiveProcessCancellation::~LiveProcessCancellation() {
+    forgetLocked(); // nobody else holds the handle any more
+}
+
+bool LiveProcessCancellation::waitForCanceledChildren(Clock::time_point deadline) {
+    CanceledChildren& children = canceledChildren();
+    std::unique_lock lock(children.mutex);
+    return children.reaped.wait_until(lock, deadline, [&] { return children.count == 0; });
+}
+
+void LiveProcessCancellation::countIfCanceledLocked() {
+    if (counted_ || !canceled_ || !process_) return;
+    counted_ = true;
+    CanceledChildren& children = canceledChildren();
+    const std::lock_guard lock(children.mutex);
+    ++children.count;
+}
+
+void LiveProcessCancellation::forgetLocked() {
+    process_.reset();
+    if (!std::exchange(counted_, false)) return;
+    CanceledChildren& children = canceledChildren();
+    {
+        const std::lock_guard lock(children.mutex);
+        --children.count;
+    }
+    children.reaped.notify_all();
+}
+
 void LiveProcessCancellation::cancel() {
     std::lock_guard lock(mutex_);
     canceled_ = true;
     if (process_ && !killAt_) killAt_ = Clock::now() + grace_;
+    countIfCanceledLocked();
     terminateLocked();
 }
 
@@ -59,6 +104,7 @@ void LiveProcessCancellation::attach(pid_t pid) {
     process_ = pid;
     if (!canceled_) return;
     killAt_ = Clock::now() + grace_;
+    countIfCanceledLocked();
     terminateLocked();
 }
 
@@ -115,7 +161,7 @@ std::int32_t LiveProcessCancellation::awaitExit() {
         // settle()) or sees no pid to signal.
         std::lock_guard lock(mutex_);
         if (waited == -1) { // cannot be waited for: nothing of ours to signal any more
-            process_.reset();
+            forgetLocked();
             return -1;
         }
         const std::int32_t code = terminationCode(info);
@@ -125,7 +171,7 @@ std::int32_t LiveProcessCancellation::awaitExit() {
         do {
             reaped = ::waitpid(pid, &status, WNOHANG);
         } while (reaped == -1 && errno == EINTR);
-        process_.reset();
+        forgetLocked();
         return code;
     }
 }
@@ -149,7 +195,7 @@ void LiveProcessCancellation::settle() {
     do {
         reaped = ::waitpid(*process_, &status, 0);
     } while (reaped == -1 && errno == EINTR);
-    process_.reset();
+    forgetLocked();
 }
 
 std::int32_t LiveProcessCancellation::waitForExit() {

@@ -56,6 +56,7 @@ public:
 
     explicit LiveProcessCancellation(std::chrono::milliseconds grace = defaultGrace)
         : grace_(grace) {}
+    ~LiveProcessCancellation() override;
     LiveProcessCancellation(const LiveProcessCancellation&) = delete;
     LiveProcessCancellation& operator=(const LiveProcessCancellation&) = delete;
 
@@ -95,10 +96,18 @@ public:
 
     bool isCanceled() const;
 
+    // Waits until every child of the process that was cancelled has been reaped (by its owner, SIGKILL
+    // going to its group when its grace has passed), or until `deadline`; false when one is left then.
+    static bool waitForCanceledChildren(Clock::time_point deadline);
+
 private:
     // SIGTERM to the group, then SIGCONT so that a stopped member takes it now.
     void terminateLocked() const;
     void signalLocked(int signal) const;
+    // Counts the child among the cancelled ones not reaped yet, once it is attached and cancelled.
+    void countIfCanceledLocked();
+    // The child is reaped, or cannot be waited for: forgets it.
+    void forgetLocked();
 
     mutable std::mutex mutex_;
     std::optional<pid_t> process_; // attached and not reaped yet
@@ -106,6 +115,7 @@ private:
     std::chrono::milliseconds grace_;
     std::optional<Clock::time_point> killAt_; // the end of the grace, from the first SIGTERM sent
     bool killed_ = false;                     // SIGKILL went to the group
+    bool counted_ = false;                    // among the cancelled children not reaped yet
 };
 
 } // namespace qlan

@@ -38,8 +38,10 @@ CommandOutcome runLoginShell(ProcessRunning* process, const QString& command,
 }
 
 QString programLookupCommand(const QString& name) {
-    static const QRegularExpression plainWord(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9_.+-]*$"));
-    return QStringLiteral("command -v ") + (plainWord.match(name).hasMatch() ? name : shellQuoted(name));
+    // Read by probes on their own threads, also while the process ends: never destroyed.
+    static const auto* const plainWord =
+        new QRegularExpression(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9_.+-]*$"));
+    return QStringLiteral("command -v ") + (plainWord->match(name).hasMatch() ? name : shellQuoted(name));
 }
 
 bool programIsFound(ProcessRunning* process, const QString& name) {

@@ -21,7 +21,8 @@ struct Probes {
     // The login shell that reads JAVA_HOME is stopped after this long; its check then gives "absent".
     std::chrono::milliseconds loginShellTimeLimit = probing::loginShellTimeLimit;
 
-    static inline const QString loginShellMarker = QStringLiteral("__VRL_JAVA_HOME__:");
+    // A constant that nothing destroys: probe threads read it, also while the process ends.
+    static constexpr QLatin1String loginShellMarker{"__VRL_JAVA_HOME__:"};
 
     // Runs `which java`, `java_home -V`, the listing of the JDK folder and a login shell's JAVA_HOME at
     // the same time, then scans the folder for bundles `java_home` did not list. Blocks until all four

@@ -134,9 +134,9 @@ struct QuestionLine {
     bool ending = false; // the process ends: nothing more is asked
 };
 
-// Shared with the question thread, which may outlive every caller and the process's statics.
-const std::shared_ptr<QuestionLine>& questionLine() {
-    static const auto line = std::make_shared<QuestionLine>();
+// Read by the question thread and by callers that may still ask while the process ends: never destroyed.
+QuestionLine* questionLine() {
+    static QuestionLine* const line = new QuestionLine;
     return line;
 }
 
@@ -151,7 +151,7 @@ void checkAtExit() {
 }
 
 // The question thread: asks the waiting questions one after another, then ends.
-void answerInTurn(const std::shared_ptr<QuestionLine>& line) {
+void answerInTurn(QuestionLine* line) {
     std::unique_lock lock(line->mutex);
     while (!line->waiting.empty() && !line->ending) {
         const std::shared_ptr<Question> question = line->waiting.front();
@@ -219,8 +219,8 @@ HostLookup::Outcome SystemProxy::ask(std::shared_ptr<const Answerer> answerer, c
                                      const std::stop_token& stop, const HostLookup::ThreadStarter& start) {
     if (stop.stop_requested()) return HostLookup::Outcome::stopped;
     if (HostLookup::Clock::now() >= deadline) return HostLookup::Outcome::timedOut;
-    const std::shared_ptr<QuestionLine>& line = questionLine();
-    [[maybe_unused]] static const bool checked = (checkAtExit(), true); // after the line, which it reads
+    QuestionLine* const line = questionLine();
+    [[maybe_unused]] static const bool checked = (checkAtExit(), true);
     std::unique_lock lock(line->mutex);
     if (line->ending) return HostLookup::Outcome::stopped;
     const auto same = [&](const std::shared_ptr<Question>& question) {
@@ -245,7 +245,7 @@ HostLookup::Outcome SystemProxy::ask(std::shared_ptr<const Answerer> answerer, c
     };
     if (!line->threadStands) {
         try {
-            start([line = line] { answerInTurn(line); });
+            start([line] { answerInTurn(line); });
             line->threadStands = true;
         } catch (const std::system_error&) {
             leave();
@@ -264,7 +264,7 @@ HostLookup::Outcome SystemProxy::ask(std::shared_ptr<const Answerer> answerer, c
 }
 
 void SystemProxy::endNowIfAsking(int status) {
-    const std::shared_ptr<QuestionLine>& line = questionLine();
+    QuestionLine* const line = questionLine();
     std::lock_guard lock(line->mutex);
     line->ending = true;
     line->changed.notify_all();

@@ -43,7 +43,7 @@ namespace qlan {
 
 QString AgentEnvDoc::render(const DetectedTools& tools) {
     QStringList lines{
-        QStringLiteral("<!-- ") + sectionMarker +
+        QStringLiteral("<!-- ") + sectionMarker.toString() +
             QStringLiteral(" (managed; you can edit the lines below) -->"),
         QStringLiteral("## Development environment (Quillane)"),
         QString(),

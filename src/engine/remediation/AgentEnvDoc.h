@@ -31,7 +31,7 @@ public:
     std::shared_ptr<FileSystemOperating> fs;
 
     // A file that contains this text anywhere holds the managed section (the same in every edition).
-    static inline const QString& sectionMarker = SetupFileState::agentSectionMarker;
+    static constexpr QStringView sectionMarker = SetupFileState::agentSectionMarker;
 
     QString claudeDocPath() const; // ~/.claude/CLAUDE.md
     QString codexDocPath() const;  // ~/.codex/AGENTS.md

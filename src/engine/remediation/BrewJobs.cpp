@@ -116,7 +116,7 @@ Events installTemurin(const Runner& runner, const QString& reason) {
 std::optional<std::int32_t> installFormulaStep(const Runner& runner, const QString& formula,
                                                const Output& out, std::stop_token stop) {
     if (!runner.brewPath) {
-        out.line(Runner::homebrewMissingLine);
+        out.line(Runner::homebrewMissingLine.toString());
         return -1;
     }
     auto inner = brewRunnerFor(runner, *runner.brewPath).installFormula(formula);

@@ -1,5 +1,6 @@
 #include "remediation/BrewRunner.h"
 
+#include "platform/JdkReleaseFileReader.h"
 #include "platform/Pause.h"
 #include "remediation/ChildRun.h"
 #include "remediation/DomainError.h"
@@ -8,19 +9,19 @@
 
 #include <QStringList>
 
+#include <span>
+
 namespace qlan {
 
 namespace {
-
-const QString jvmFolder = QStringLiteral("/Library/Java/JavaVirtualMachines");
 
 QString afterFirstAt(const QString& caskName) {
     const qsizetype at = caskName.indexOf(QLatin1Char('@'));
     return at < 0 ? QString() : caskName.mid(at + 1);
 }
 
-bool containsAny(const QString& output, const QStringList& markers) {
-    for (const QString& marker : markers)
+bool containsAny(const QString& output, std::span<const QLatin1String> markers) {
+    for (const QLatin1String marker : markers)
         if (output.contains(marker)) return true;
     return false;
 }
@@ -244,8 +245,9 @@ private:
 } // namespace
 
 const BrewRunner::CaskRecoveryPolicy& BrewRunner::CaskRecoveryPolicy::none() {
-    static const CaskRecoveryPolicy empty;
-    return empty;
+    // Read on job threads, also while the process ends: never destroyed.
+    static const CaskRecoveryPolicy* const empty = new CaskRecoveryPolicy;
+    return *empty;
 }
 
 bool BrewRunner::isLeftoverFile(const QString& output) {
@@ -263,19 +265,20 @@ bool BrewRunner::isSudoWrapperBypassed(const QString& output) {
 }
 
 bool BrewRunner::isAuthFailureOrCancel(const QString& output) {
-    static const QStringList markers = {QStringLiteral("a password is required"),
-                                        QStringLiteral("sudo: a password is required"),
-                                        QStringLiteral("user canceled"),
-                                        QStringLiteral("sudo_askpass"),
-                                        QStringLiteral("askpass"),
-                                        QStringLiteral("authentication failed"),
-                                        QStringLiteral("execution error: user canceled")};
+    // Constants that nothing destroys: job threads read them, also while the process ends.
+    static constexpr QLatin1String markers[] = {QLatin1String("a password is required"),
+                                                QLatin1String("sudo: a password is required"),
+                                                QLatin1String("user canceled"),
+                                                QLatin1String("sudo_askpass"),
+                                                QLatin1String("askpass"),
+                                                QLatin1String("authentication failed"),
+                                                QLatin1String("execution error: user canceled")};
     return containsAny(output, markers);
 }
 
 bool BrewRunner::hasInstalledJDK(const QString& caskName) const {
     const auto javaIn = [&](const QString& entry) {
-        return fs->isExecutableFile(jvmFolder + QLatin1Char('/') + entry +
+        return fs->isExecutableFile(JdkReleaseFileReader::jvmFolder + QLatin1Char('/') + entry +
                                     QStringLiteral("/Contents/Home/bin/java"));
     };
     const QString version = afterFirstAt(caskName);
@@ -283,7 +286,7 @@ bool BrewRunner::hasInstalledJDK(const QString& caskName) const {
 
     QStringList entries;
     try {
-        entries = fs->contentsOfDirectory(jvmFolder);
+        entries = fs->contentsOfDirectory(JdkReleaseFileReader::jvmFolder);
     } catch (const std::exception&) {
         return false;
     }

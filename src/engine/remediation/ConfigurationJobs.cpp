@@ -19,7 +19,9 @@
 namespace qlan::jobs {
 namespace {
 
-const QString codeHost = QString::fromLatin1(VendorHosts::codeHost);
+// What the jobs' threads read, also while the process ends, is never destroyed: constants, and objects
+// made once and never freed.
+constexpr QLatin1String codeHost(VendorHosts::codeHost);
 
 void finishWith(const Output& out, bool succeeded) {
     out.completed(succeeded ? 0 : 1);
@@ -196,10 +198,11 @@ Events githubAuth(const Runner& runner) {
         out.line(QStringLiteral("Starting GitHub sign-in…"));
         const QString login = QStringLiteral("gh auth login --web --git-protocol https --hostname ") +
                               codeHost + QStringLiteral(" --skip-ssh-key");
-        static const QRegularExpression codePattern(QStringLiteral("[A-Z0-9]{4}-[A-Z0-9]{4}"));
-        static const QRegularExpression devicePattern(QStringLiteral("https://") +
-                                                      QRegularExpression::escape(codeHost) +
-                                                      QStringLiteral("/login/device"));
+        static const auto* const codePattern =
+            new QRegularExpression(QStringLiteral("[A-Z0-9]{4}-[A-Z0-9]{4}"));
+        static const auto* const devicePattern =
+            new QRegularExpression(QStringLiteral("https://") + QRegularExpression::escape(codeHost) +
+                                   QStringLiteral("/login/device"));
         std::optional<QString> code;
         bool opened = false;
         try {
@@ -213,11 +216,11 @@ Events githubAuth(const Runner& runner) {
                 const QString& line = event->text;
                 out.line(line, event->omitted);
                 if (!code && line.toLower().contains(QLatin1String("code"))) {
-                    const QRegularExpressionMatch match = codePattern.match(line);
+                    const QRegularExpressionMatch match = codePattern->match(line);
                     if (match.hasMatch()) code = match.captured();
                 }
                 if (!opened) {
-                    const QRegularExpressionMatch match = devicePattern.match(line);
+                    const QRegularExpressionMatch match = devicePattern->match(line);
                     if (match.hasMatch()) {
                         out.openBrowser(match.captured(), code);
                         opened = true;

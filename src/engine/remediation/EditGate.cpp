@@ -1,6 +1,8 @@
 #include "remediation/EditGate.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <set>
 
 namespace qlan {
 namespace {
@@ -8,7 +10,28 @@ namespace {
 thread_local std::shared_ptr<EditGate> currentGate;
 thread_local int editDepth = 0; // entries of this thread, nested
 
+// The gates of the jobs whose threads run. Job threads leave them while the process ends: never destroyed.
+struct RunningJobs {
+    std::mutex mutex;
+    std::condition_variable left;
+    std::set<const EditGate*> gates;
+};
+
+RunningJobs& runningJobs() {
+    static RunningJobs* const running = new RunningJobs;
+    return *running;
+}
+
 } // namespace
+
+bool EditGate::waitForStoppedJobs(std::chrono::steady_clock::time_point deadline) {
+    RunningJobs& running = runningJobs();
+    std::unique_lock lock(running.mutex);
+    return running.left.wait_until(lock, deadline, [&] {
+        return std::none_of(running.gates.begin(), running.gates.end(),
+                            [](const EditGate* gate) { return gate->stop_.stop_requested(); });
+    });
+}
 
 std::shared_ptr<EditGate> EditGate::current() {
     return currentGate;
@@ -21,10 +44,20 @@ void EditGate::Scope::WaitForEdit::operator()() const {
 EditGate::Scope::Scope(std::stop_token stop, std::shared_ptr<EditGate> starter, Notice notice)
     : gate_(std::make_shared<EditGate>(stop, std::move(starter), std::move(notice)))
     , previous_(std::exchange(currentGate, gate_))
-    , waitForEdit_(stop, WaitForEdit{gate_.get()}) {}
+    , waitForEdit_(stop, WaitForEdit{gate_.get()}) {
+    RunningJobs& running = runningJobs();
+    const std::lock_guard lock(running.mutex);
+    running.gates.insert(gate_.get());
+}
 
 EditGate::Scope::~Scope() {
     currentGate = previous_;
+    RunningJobs& running = runningJobs();
+    {
+        const std::lock_guard lock(running.mutex);
+        running.gates.erase(gate_.get());
+    }
+    running.left.notify_all();
 }
 
 std::vector<std::stop_token> EditGate::stops() const {

@@ -11,6 +11,9 @@
 // The gate also carries what an edit of the job needs while it waits for another program's hold on its
 // file (FileEditLock): the stops that end the wait, where the job says that it waits, and the files whose
 // wait the job has given up, so that it never waits for one of them again.
+//
+// The gates of the jobs that run are known, so that the end of the application can wait for the jobs it
+// stopped (their children gone) before the process ends.
 
 #include "platform/PlatformError.h"
 #include "platform/Worker.h"
@@ -18,6 +21,7 @@
 #include <QHash>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -35,6 +39,10 @@ public:
 
     // Where a job tells its screen something: a line of its output.
     using Notice = std::function<void(const QString& line)>;
+
+    // Waits until every job that was asked to stop has ended (its thread has left its scope), or until
+    // `deadline`; false when one still runs then.
+    static bool waitForStoppedJobs(std::chrono::steady_clock::time_point deadline);
 
     // Installs the gate of a job's stop on the calling thread (the job's own) for its lifetime.
     class Scope {

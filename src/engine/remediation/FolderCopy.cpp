@@ -11,8 +11,9 @@
 namespace qlan {
 namespace {
 
-const QString hiddenPrefix = QStringLiteral("dot.");
-const QString stagingInfix = QStringLiteral(".incoming-");
+// Constants that nothing destroys: copies run on job threads, also while the process ends.
+constexpr QLatin1String hiddenPrefix("dot.");
+constexpr QLatin1String stagingInfix(".incoming-");
 
 QString joined(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;

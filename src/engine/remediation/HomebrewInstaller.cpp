@@ -14,7 +14,7 @@ namespace qlan {
 namespace {
 
 std::optional<QString> findBrew(const FileSystemOperating& fs) {
-    for (const QString& location :
+    for (const QLatin1String location :
          {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew})
         if (fs.fileExists(location)) return location;
     return std::nullopt;
@@ -97,11 +97,12 @@ QString HomebrewInstaller::shellenvLine(const QString& brewPath) {
 }
 
 bool HomebrewInstaller::isAuthFailureOrCancel(const QString& transcript) {
-    static const QStringList markers = {
-        QStringLiteral("user canceled"),          QStringLiteral("execution error: user canceled"),
-        QStringLiteral("sudo_askpass"),           QStringLiteral("askpass"),
-        QStringLiteral("a password is required"), QStringLiteral("authentication failed")};
-    for (const QString& marker : markers)
+    // Constants that nothing destroys: the install's thread reads them, also while the process ends.
+    static constexpr QLatin1String markers[] = {
+        QLatin1String("user canceled"),          QLatin1String("execution error: user canceled"),
+        QLatin1String("sudo_askpass"),           QLatin1String("askpass"),
+        QLatin1String("a password is required"), QLatin1String("authentication failed")};
+    for (const QLatin1String marker : markers)
         if (transcript.contains(marker)) return true;
     return false;
 }

@@ -27,7 +27,7 @@ struct HomebrewInstaller {
     PrivilegedExecutor executor;
     QString installScriptURL = QString::fromLatin1(InstallSources::homebrewInstallScript);
 
-    static inline const QString passwordPrompt = QStringLiteral("Enter Mac password to install Homebrew.");
+    static constexpr QLatin1String passwordPrompt{"Enter Mac password to install Homebrew."};
 
     // Starts one installation on a worker thread and returns its stream at once.
     Stream<Event> run() const;

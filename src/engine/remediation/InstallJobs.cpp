@@ -14,12 +14,15 @@
 #include "remediation/InstallSources.h"
 #include "remediation/ShellConfigurator.h"
 
+#include <span>
+
 namespace qlan::jobs {
 
 namespace {
 
-const QString cltClang = QStringLiteral("/Library/Developer/CommandLineTools/usr/bin/clang");
-const QString cltFolder = QStringLiteral("/Library/Developer/CommandLineTools");
+// The constants here are never destroyed: the jobs' threads read them, also while the process ends.
+constexpr QLatin1String cltClang("/Library/Developer/CommandLineTools/usr/bin/clang");
+constexpr QLatin1String cltFolder("/Library/Developer/CommandLineTools");
 
 QString commandLineToolsScript() {
     return QStringList{
@@ -43,23 +46,26 @@ QString pipedInstallCommand(const QString& curlOptions, const char* url, const Q
            QString::fromLatin1(url) + QStringLiteral(" | sh -s -- ") + shArguments;
 }
 
-// A tool that an install script puts into a folder of its own choosing.
-struct ScriptedTool {
-    QString name;          // as the lines name it
-    QString defaultInHome; // where it lands when nothing moves it, relative to the home folder
-    // What moves it: an environment variable and the tool's path below the folder the variable names.
-    QList<std::pair<QString, QString>> movedBy;
+// What moves a tool: an environment variable and the tool's path below the folder the variable names.
+struct MovedBy {
+    QLatin1String variable;
+    QLatin1String below;
 };
 
-const ScriptedTool uvTool{QStringLiteral("uv"),
-                          QStringLiteral(".local/bin/uv"),
-                          {{QStringLiteral("UV_INSTALL_DIR"), QStringLiteral("uv")},
-                           {QStringLiteral("UV_INSTALL_DIR"), QStringLiteral("bin/uv")},
-                           {QStringLiteral("XDG_BIN_HOME"), QStringLiteral("uv")},
-                           {QStringLiteral("XDG_DATA_HOME"), QStringLiteral("../bin/uv")}}};
-const ScriptedTool rustupTool{QStringLiteral("rustup"),
-                              QStringLiteral(".cargo/bin/rustup"),
-                              {{QStringLiteral("CARGO_HOME"), QStringLiteral("bin/rustup")}}};
+// A tool that an install script puts into a folder of its own choosing.
+struct ScriptedTool {
+    QLatin1String name;          // as the lines name it
+    QLatin1String defaultInHome; // where it lands when nothing moves it, relative to the home folder
+    std::span<const MovedBy> movedBy;
+};
+
+constexpr MovedBy uvMovedBy[] = {{QLatin1String("UV_INSTALL_DIR"), QLatin1String("uv")},
+                                 {QLatin1String("UV_INSTALL_DIR"), QLatin1String("bin/uv")},
+                                 {QLatin1String("XDG_BIN_HOME"), QLatin1String("uv")},
+                                 {QLatin1String("XDG_DATA_HOME"), QLatin1String("../bin/uv")}};
+constexpr ScriptedTool uvTool{QLatin1String("uv"), QLatin1String(".local/bin/uv"), uvMovedBy};
+constexpr MovedBy rustupMovedBy[] = {{QLatin1String("CARGO_HOME"), QLatin1String("bin/rustup")}};
+constexpr ScriptedTool rustupTool{QLatin1String("rustup"), QLatin1String(".cargo/bin/rustup"), rustupMovedBy};
 
 // True when the tool is in its default place, or where the variables that move it point in the login
 // shell the install script ran in (the user's ~/.zprofile may set them).
@@ -67,8 +73,8 @@ bool findInstalledTool(const Runner& runner, const ScriptedTool& tool) {
     if (runner.fs->isExecutableFile(runner.fs->homeDirectory() + QLatin1Char('/') + tool.defaultInHome))
         return true;
     QStringList variables;
-    for (const auto& moved : tool.movedBy)
-        if (!variables.contains(moved.first)) variables.append(moved.first);
+    for (const MovedBy& moved : tool.movedBy)
+        if (!variables.contains(moved.variable)) variables.append(moved.variable);
     QString command = QStringLiteral("printf '%s\\n'");
     for (const QString& variable : variables)
         command += QStringLiteral(" \"${%1-}\"").arg(variable);

@@ -26,8 +26,8 @@ public:
     // The jEnv lines ~/.zshrc lacks, in order: the PATH line, then the init line.
     QStringList missingZshrcLines() const;
 
-    static inline const QString pathLine = QStringLiteral("export PATH=\"$HOME/.jenv/bin:$PATH\"");
-    static inline const QString initLine = QStringLiteral("eval \"$(jenv init -)\"");
+    static constexpr QLatin1String pathLine{"export PATH=\"$HOME/.jenv/bin:$PATH\""};
+    static constexpr QLatin1String initLine{"eval \"$(jenv init -)\""};
 
     QString jenvRoot; // carried for the caller; the script calls `jenv` by name
     ShellRunner shell;

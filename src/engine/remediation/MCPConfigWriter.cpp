@@ -16,8 +16,9 @@
 namespace qlan {
 namespace {
 
-const QString codexPrograms[] = {QStringLiteral("/opt/homebrew/bin/codex"),
-                                 QStringLiteral("/usr/local/bin/codex")};
+// Constants that nothing destroys: the writer runs on job threads, also while the process ends.
+constexpr QLatin1String codexPrograms[] = {QLatin1String("/opt/homebrew/bin/codex"),
+                                           QLatin1String("/usr/local/bin/codex")};
 
 struct ParsedServer {
     bool parsed = false;

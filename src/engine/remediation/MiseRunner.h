@@ -26,7 +26,7 @@ public:
     // Empty, or the activation line when no active line of ~/.zshrc activates mise.
     QStringList missingZshrcLines() const;
 
-    static inline const QString activationLine = QStringLiteral("eval \"$(mise activate zsh)\"");
+    static constexpr QLatin1String activationLine{"eval \"$(mise activate zsh)\""};
 
     QString miseExecutable; // carried for the caller; the scripts call `mise` by name
     ShellRunner shell;

@@ -56,12 +56,12 @@ struct PKGInstaller {
     static constexpr char errorDomain[] = "PKGInstaller";
     enum ErrorCode { downloadHTTPError = 2, checksumMismatch = 6 };
 
-    static inline const QString lookupTimeoutMessage =
-        QStringLiteral("Adoptium didn't respond within 20 seconds. Try again in a moment, or use Other Java "
-                       "install methods.");
+    static constexpr QLatin1String lookupTimeoutMessage{
+        "Adoptium didn't respond within 20 seconds. Try again in a moment, or use Other Java install "
+        "methods."};
     // The download has no 20-second limit of its own; its time-out says so in other words.
-    static inline const QString downloadTimeoutMessage = QStringLiteral(
-        "The download from Adoptium timed out. Try again in a moment, or use Other Java install methods.");
+    static constexpr QLatin1String downloadTimeoutMessage{
+        "The download from Adoptium timed out. Try again in a moment, or use Other Java install methods."};
 
     std::shared_ptr<ProcessRunning> process;
     std::shared_ptr<HTTPFetching> http;

@@ -168,7 +168,7 @@ SetupRemediationRunner::Events SetupRemediationRunner::fileJob(ImmediateBody bod
 
 SetupRemediationRunner::Events SetupRemediationRunner::homebrewMissing() {
     return immediate([](const Output& out) {
-        out.line(homebrewMissingLine);
+        out.line(homebrewMissingLine.toString());
         out.completed(-1);
     });
 }

@@ -91,8 +91,8 @@ public:
     // The finished stream of a job that cannot run without Homebrew:
     // "Homebrew isn't available yet — install Homebrew first." and completed(-1).
     static Events homebrewMissing();
-    static inline const QString homebrewMissingLine =
-        QStringLiteral("Homebrew isn't available yet — install Homebrew first.");
+    static constexpr QStringView homebrewMissingLine =
+        u"Homebrew isn't available yet — install Homebrew first.";
 
     // The finished stream of a step this build cannot carry out: one line naming it, completed(-1).
     static Events unavailable(const QString& step);

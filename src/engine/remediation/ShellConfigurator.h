@@ -30,8 +30,8 @@ public:
     std::shared_ptr<FileSystemOperating> fs;
 
     // The active line of ~/.zprofile and of ~/.zshrc that shows the setup is in place.
-    static inline const QString& zprofileNeedle = SetupFileState::zprofileNeedle;
-    static inline const QString& zshrcNeedle = SetupFileState::zshrcNeedle;
+    static constexpr QLatin1String zprofileNeedle = SetupFileState::zprofileNeedle;
+    static constexpr QLatin1String zshrcNeedle = SetupFileState::zshrcNeedle;
 
     QString zprofilePath() const;
     QString zshrcPath() const;

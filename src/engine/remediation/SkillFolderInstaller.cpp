@@ -7,12 +7,13 @@
 namespace qlan {
 
 const QList<SkillFolderInstaller::Agent>& SkillFolderInstaller::agents() {
-    static const QList<Agent> table{
+    // Read on job threads, also while the process ends: never destroyed.
+    static const auto* const table = new QList<Agent>{
         {QStringLiteral("Claude"), QStringLiteral(".claude")},
         {QStringLiteral("Codex"), QStringLiteral(".codex")},
         {QStringLiteral("Zed"), QStringLiteral(".agents")},
     };
-    return table;
+    return *table;
 }
 
 QString SkillFolderInstaller::skillsFolder(const Agent& agent) const {

@@ -25,8 +25,10 @@ FolderCopy::Rules templateRules(bool intoExisting, QStringList& written) {
 } // namespace
 
 const QSet<QString>& TemplateTreeCopier::exampleCopyNames() {
-    static const QSet<QString> names{QStringLiteral("CLAUDE.md"), QStringLiteral("AGENTS.md")};
-    return names;
+    // Read on job threads, also while the process ends: never destroyed.
+    static const auto* const names =
+        new QSet<QString>{QStringLiteral("CLAUDE.md"), QStringLiteral("AGENTS.md")};
+    return *names;
 }
 
 void TemplateTreeCopier::copyTree(const QString& from, const QString& to, bool intoExisting,

@@ -13,9 +13,10 @@ QString SessionID::canonicalText(const QUuid& uuid) {
 }
 
 std::optional<QUuid> SessionID::parse(const QString& text) {
-    static const QRegularExpression form(
+    // Read on the usage events' thread, also while the process ends: never destroyed.
+    static const auto* const form = new QRegularExpression(
         QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
-    if (!form.match(text).hasMatch()) return std::nullopt;
+    if (!form->match(text).hasMatch()) return std::nullopt;
     const QUuid uuid = QUuid::fromString(text);
     if (uuid.isNull() && text != QStringLiteral("00000000-0000-0000-0000-000000000000")) return std::nullopt;
     return uuid;

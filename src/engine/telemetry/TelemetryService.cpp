@@ -31,15 +31,20 @@
 #define QLAN_TELEMETRY_KEY ""
 #endif
 
-Q_LOGGING_CATEGORY(lcTelemetry, "qlan.telemetry")
-
 namespace qlan {
 namespace {
 
-const QString kRecordsPath = QStringLiteral("/api/database/records/usage_events");
-const QString kPendingFileName = QStringLiteral("pending-events.json");
-const QString kLoadFailure = QStringLiteral("Telemetry: couldn't load pending events: ");
-const QString kPersistFailure = QStringLiteral("Telemetry: couldn't persist pending events: ");
+// What the service's threads read, also while the process ends, is never destroyed: constants, and objects
+// made once and never freed.
+constexpr QLatin1String kRecordsPath("/api/database/records/usage_events");
+constexpr QLatin1String kPendingFileName("pending-events.json");
+constexpr QLatin1String kLoadFailure("Telemetry: couldn't load pending events: ");
+constexpr QLatin1String kPersistFailure("Telemetry: couldn't persist pending events: ");
+
+const QLoggingCategory& lcTelemetry() {
+    static const QLoggingCategory* const category = new QLoggingCategory("qlan.telemetry");
+    return *category;
+}
 
 // Log lines go out as plain text, never as a format.
 void logLine(const QString& text) {
@@ -638,8 +643,8 @@ struct SharedConfigurationSlot {
 };
 
 SharedConfigurationSlot& sharedConfigurationSlot() {
-    static SharedConfigurationSlot slot;
-    return slot;
+    static SharedConfigurationSlot* const slot = new SharedConfigurationSlot;
+    return *slot;
 }
 
 } // namespace
@@ -651,7 +656,8 @@ void TelemetryService::setSharedConfiguration(std::function<Configuration()> mak
 }
 
 const TelemetryService::Configuration& TelemetryService::Configuration::defaultConfiguration() {
-    static const Configuration configuration = [] {
+    // Made on the shared service's thread, which may still run while the process ends: never destroyed.
+    static const Configuration* const configuration = [] {
         SharedConfigurationSlot& slot = sharedConfigurationSlot();
         std::function<Configuration()> make;
         {
@@ -659,9 +665,10 @@ const TelemetryService::Configuration& TelemetryService::Configuration::defaultC
             make = slot.make;
         }
         // Nobody said who the application is: nothing is recorded.
-        return make ? make() : Configuration::make({}, AppServices::live(), QUrl(), QString());
+        return new Configuration(make ? make()
+                                      : Configuration::make({}, AppServices::live(), QUrl(), QString()));
     }();
-    return configuration;
+    return *configuration;
 }
 
 namespace {

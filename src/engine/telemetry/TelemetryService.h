@@ -126,11 +126,13 @@ public:
     // Clears the flag, as at the start of a run (each test case starts as one).
     static void clearNPSShown();
 
+    // Every live service writes its queue file and stops delivering, waiting at most two seconds each. Runs
+    // when the application object goes and at exit, and where the process ends before either.
+    static void finishBeforeExit();
+
 private:
     // Hands the start to the service's thread, the first time only.
     void start() const;
-    // Every live service writes its queue file and stops delivering, waiting at most two seconds each.
-    static void finishBeforeExit();
 
     struct Impl;
     std::unique_ptr<Impl> d;

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class QWidget;
+
 namespace qlan {
 
 class QLANRootView;
@@ -25,9 +27,15 @@ public:
     std::unique_ptr<QLANRootView> makeWindow() const;
 
     // The program entry: creates the application, the edition, shows the window and runs the event
-    // loop; returns the loop's result, or ends the process with it at once while a proxy question is still
-    // being asked (SystemProxy::endNowIfAsking).
+    // loop; then ends the run (endRun) with the loop's result.
     static int main(int argc, char** argv);
+
+    // The end of a run whose event loop ended with `status`, up to where the application object goes: the
+    // window is destroyed, its screens ending their jobs as a close does (waiting, a few seconds at most,
+    // until the children of those jobs are gone), and the usage events are written to their queue file. Then,
+    // while a proxy question is still inside the system's answerer, the process ends here with `status`, its
+    // output flushed (SystemProxy::endNowIfAsking); otherwise returns `status`.
+    static int endRun(std::unique_ptr<QWidget> window, int status);
 };
 
 } // namespace qlan

@@ -6,6 +6,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/PrivateNetwork.h"
 #include "support/ProcessChecks.h"
+#include "support/ProcessEnd.h"
 #include "support/ScopedVariable.h"
 #include "support/Wait.h"
 
@@ -21,7 +22,6 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <atomic>
 #include <cerrno>
@@ -31,7 +31,6 @@
 #include <deque>
 #include <functional>
 #include <future>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -1181,19 +1180,22 @@ TEST(LiveHTTPFetcher, TheProxyDecisionKeepsTheCallsClocksAndNeedsItsOwnThread) {
 }
 
 // A process that ends while a proxy question is inside the system's answerer ends at once with its status
-// (its event loop ended, or exit() from its main thread or a worker; a Mac's exit() tells none), destroying
-// nothing the answerer reads, its output whole; after its event loop's end nothing more is asked.
+// (its event loop ended, exit() from its main thread or a worker, a Mac's exit() telling none, or a return
+// from main), destroying nothing the answerer reads, its output whole; after its event loop's end nothing
+// more is asked.
 TEST(LiveHTTPFetcher, AProcessEndsCleanlyWhileTheSystemIsAskedForAProxy) {
-    const int exited = QSysInfo::kernelType() == "darwin" ? EXIT_FAILURE : 4;
-    for (const auto& [how, status] : std::initializer_list<std::pair<QString, int>>{
-             {"event loop", 3}, {"exit", exited}, {"worker exit", exited}, {"after the end", 0}}) {
-        const ChildRun child =
-            runTestUnder({}, "LiveHTTPFetcherChildProgram.EndWhileAsked", {{"QLAN_END_WHILE_ASKED", how}});
-        EXPECT_EQ(child.exitCode, status) << child.output.toStdString();
-        EXPECT_TRUE(child.output.contains("ending\n") && !child.output.contains("Sanitizer") &&
-                    !child.output.contains("runtime error"))
-            << child.output.toStdString();
+    const bool mac = QSysInfo::kernelType() == "darwin";
+    const QTemporaryDir temporary;
+    for (ProcessEnd end : processEnds) {
+        SCOPED_TRACE(end.how);
+        if (mac && end.status == 4) end.status = EXIT_FAILURE;
+        const ChildRun child = runEndingChild("LiveHTTPFetcherChildProgram.EndWhileAsked",
+                                              {{"QLAN_END_WHILE_ASKED", end.how}}, temporary);
+        EXPECT_TRUE(endedCleanly(child, {end.status}));
     }
+    const ChildRun child = runEndingChild("LiveHTTPFetcherChildProgram.EndWhileAsked",
+                                          {{"QLAN_END_WHILE_ASKED", "after the end"}}, temporary);
+    EXPECT_TRUE(endedCleanly(child, {0}));
 }
 
 // A name server that takes questions and never answers holds a call no longer than its deadline, its
@@ -1351,43 +1353,18 @@ TEST(LiveHTTPFetcherChildProgram, ARedirectFromHttpsToHttp) {
     tlsServer.waitForFinished();
 }
 
-// Run as a child program by a test above: its answerer waits until the statics made before the question
-// are destroyed, then crashes the process, as an answerer whose state is torn down under it would.
+// Run as a child program by a test above, its answerer holding the question until the process ends.
 TEST(LiveHTTPFetcherChildProgram, EndWhileAsked) {
     const QString how = qEnvironmentVariable("QLAN_END_WHILE_ASKED");
     if (how.isEmpty()) GTEST_SKIP() << "runs only as a child program";
-    static std::atomic<int> state = 0; // 1: a question is inside, 2: torn down; never destroyed
-    static const struct TornDown {
-        TornDown() noexcept {}
-        ~TornDown() {
-            if (state.exchange(2) != 1) return;
-            state.notify_all();
-            std::this_thread::sleep_for(std::chrono::seconds(10)); // the answerer's turn
-        }
-    } tornDown;
-    LiveHTTPFetcher::SystemQuestions blocking;
-    blocking.proxiesFor = [](const QNetworkProxyQuery&) -> QList<QNetworkProxy> {
-        state = 1;
-        state.notify_all();
-        state.wait(1);
-        std::abort();
-    };
-    const auto fetcher =
-        std::make_shared<LiveHTTPFetcher>(LiveHTTPFetcher::defaultDownloadByteLimit, blocking);
-    const auto call = [fetcher] {
-        return transportErrorOf([&] { fetcher->data(get(QUrl("http://192.0.2.1/"))); });
-    };
+    const std::shared_ptr<LiveHTTPFetcher> fetcher = fetcherWithAHoldingAnswerer();
     if (how == "after the end") {
         SystemProxy::endNowIfAsking(0); // nothing is inside: the process goes on
-        const auto error = call();
+        const auto error = transportErrorOf([&] { fetcher->data(get(QUrl("http://192.0.2.1/"))); });
         EXPECT_EQ(error ? error->localizedDescription() : QString(), "Operation canceled");
-    } else {
-        std::thread(call).detach();
-        state.wait(0);
+        endThisProcess(QStringLiteral("return from main"));
+        return;
     }
-    std::cout << "ending\n"; // not flushed: the end flushes it
-    QTimer::singleShot(0, [] { QCoreApplication::exit(3); });
-    if (how == "event loop") SystemProxy::endNowIfAsking(QCoreApplication::exec());
-    if (how == "exit") std::exit(4);
-    if (how == "worker exit") std::thread([] { std::exit(4); }).join();
+    askAndHold(fetcher);
+    endThisProcess(how);
 }

@@ -508,7 +508,8 @@ TEST(LiveProcessCancellation, CancelNeverWaitsForTheChild) {
 }
 
 // A cancel sends SIGTERM to the group and SIGKILL to whatever of it is left 2 s later, whether the
-// child or only a descendant ignores SIGTERM; the exit is reported as soon as the child is gone.
+// child or only a descendant ignores SIGTERM; the exit is reported as soon as the child is gone. A wait for
+// the cancelled children returns once the group is gone and the child reaped.
 TEST(LiveProcessCancellation, ACancelEndsTheWholeGroupWithinTheGrace) {
     struct Case {
         const char* name;
@@ -534,10 +535,14 @@ TEST(LiveProcessCancellation, ACancelEndsTheWholeGroupWithinTheGrace) {
         QElapsedTimer timer;
         timer.start();
         handle->cancel();
+        EXPECT_FALSE(LiveProcessCancellation::waitForCanceledChildren(LiveProcessCancellation::Clock::now()));
         EXPECT_EQ(drain(stream, 10s), linesThenExit({}, c.code));
         EXPECT_GE(timer.elapsed(), c.exitAfterMs);
         EXPECT_LT(timer.elapsed(), c.exitBeforeMs);
-        EXPECT_TRUE(waitUntil([&] { return dead(grandchild) && reaped(child); }, 5000));
+        EXPECT_TRUE(
+            LiveProcessCancellation::waitForCanceledChildren(LiveProcessCancellation::Clock::now() + 5s));
+        EXPECT_TRUE(reaped(child));
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 5000));
         EXPECT_GE(timer.elapsed(), 1900); // the grandchild had its grace
         EXPECT_LT(timer.elapsed(), 3500);
     }

@@ -149,6 +149,7 @@ TEST(BrewJobs, FormulaStep) {
     std::vector<Event> lines;
     while (auto event = stream.tryNext())
         lines.push_back(*event);
-    EXPECT_EQ(lines, (std::vector<Event>{Event::output("==> Pouring mise"),
-                                         Event::output(SetupRemediationRunner::homebrewMissingLine)}));
+    EXPECT_EQ(lines,
+              (std::vector<Event>{Event::output("==> Pouring mise"),
+                                  Event::output(SetupRemediationRunner::homebrewMissingLine.toString())}));
 }

@@ -373,9 +373,9 @@ TEST(ConfigurationJobs, GhComesFromItsFormula) {
     EXPECT_EQ(sandbox.calls(brewPath).value(0).arguments, QStringList({"install", "gh"}));
 
     Sandbox noBrew;
-    EXPECT_THAT(
-        runJob(noBrew, SetupRemediation::installGh()),
-        ElementsAre(Event::output(SetupRemediationRunner::homebrewMissingLine), Event::completed(-1)));
+    EXPECT_THAT(runJob(noBrew, SetupRemediation::installGh()),
+                ElementsAre(Event::output(SetupRemediationRunner::homebrewMissingLine.toString()),
+                            Event::completed(-1)));
 }
 
 TEST(ConfigurationJobs, ACancelledJobStartsNothingAndEditsNothingAfterwards) {

@@ -432,7 +432,7 @@ TEST(InstallJobs, MiseAndItsLanguages) {
     EXPECT_FALSE(failing.exists(failing.home() + "/.zshrc"));
 
     Sandbox noBrew;
-    EXPECT_THAT(
-        runJob(noBrew, SetupRemediation::installMise()),
-        ElementsAre(Event::output(SetupRemediationRunner::homebrewMissingLine), Event::completed(-1)));
+    EXPECT_THAT(runJob(noBrew, SetupRemediation::installMise()),
+                ElementsAre(Event::output(SetupRemediationRunner::homebrewMissingLine.toString()),
+                            Event::completed(-1)));
 }

@@ -1,10 +1,11 @@
 // The remediation runner: every case ends with exactly one terminal event, a job that touches nothing is
 // over when `run` returns, a file job never holds up the calling thread, a task job's children die with
-// its stream, and the two PATH repair jobs.
+// its stream, the stopped jobs can be waited for, and the two PATH repair jobs.
 
 #include "remediation/SetupRemediationRunner.h"
 
 #include "platform/LiveFileEditHold.h"
+#include "remediation/EditGate.h"
 #include "remediation/FileEditLock.h"
 
 #include "FaultyFileSystem.h"
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <memory>
 
 using namespace qlan;
@@ -181,6 +183,36 @@ TEST(SetupRemediationRunner, DroppingATaskJobsStreamKillsItsChildAndGrandchild) 
         EXPECT_TRUE(test::waitUntil([&] { return jobEnded->load(); }, 10000)) << "the job's thread ends";
         EXPECT_TRUE(holderCanceled->load()) << "the termination handler cancels the job's holder";
     }
+}
+
+// The end of the application waits for the jobs it stopped until each of them has ended, and for those
+// only: a job nobody stopped holds up no such wait.
+TEST(SetupRemediationRunner, AWaitForTheStoppedJobsWaitsUntilEachOfThemHasEnded) {
+    using Clock = std::chrono::steady_clock;
+    struct Held {
+        std::promise<void> started;
+        std::promise<void> release;
+    };
+    const auto job = [](const std::shared_ptr<Held>& held) {
+        return startJobStream([held, released = held->release.get_future().share()](
+                                  const JobOutput&, CancellableProcess&, std::stop_token) {
+            held->started.set_value();
+            released.wait();
+        });
+    };
+    const auto running = std::make_shared<Held>();
+    const auto stopped = std::make_shared<Held>();
+    auto goesOn = job(running);
+    auto ends = job(stopped);
+    running->started.get_future().wait();
+    stopped->started.get_future().wait();
+    EXPECT_TRUE(EditGate::waitForStoppedJobs(Clock::now() + std::chrono::seconds(10)));
+    ends.cancel();
+    EXPECT_FALSE(EditGate::waitForStoppedJobs(Clock::now() + std::chrono::milliseconds(100)));
+    stopped->release.set_value();
+    EXPECT_TRUE(EditGate::waitForStoppedJobs(Clock::now() + std::chrono::seconds(10)));
+    running->release.set_value();
+    EXPECT_THAT(test::drain(goesOn), testing::ElementsAre(Event::completed(-1)));
 }
 
 TEST(SetupRemediationRunner, RepairPathAddsTheEscapedDirectoryOnce) {

@@ -1,10 +1,13 @@
-// The root view: consent gate, start-up task, navigation stack and router.
+// The root view: consent gate, start-up task, navigation stack and router; the entry, and how its run ends.
 
 #include "AppShellFixture.h"
 
 #include "platform/LiveKeyValueStore.h"
 #include "platform/ServiceContext.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/PlaceholderView.h"
+#include "support/ProcessChecks.h"
+#include "support/ProcessEnd.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "telemetry/SessionID.h"
@@ -16,16 +19,26 @@
 #include "ui/audit/OfferViews.h"
 #include "ui/audit/StagedAuditFlow.h"
 #include "ui/diagnose/DiagnoseView.h"
+#include "ui/progress/RemediationSheet.h"
+#include "ui/progress/StreamingRemediationView.h"
 #include "ui/scaffold/NavigationStackView.h"
 #include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/TextLabel.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+
+#include <atomic>
+#include <iostream>
 
 using namespace qlan;
 using namespace qlan::test;
@@ -284,4 +297,86 @@ TEST_F(QLANRootViewTest, TheEntryMakesTheHomebrewEditionCurrentAndSizesTheWindow
     EXPECT_GE(window->height(), 700);
     window->resize(1000, 900);
     EXPECT_EQ(window->size(), QSize(1000, 900));
+}
+
+// A quit while a proxy question is inside the system's answerer: before the process ends at once with the
+// event loop's status, the window goes, a job running in it ends as a close ends it (its children gone, by
+// SIGKILL once the grace has passed for those deaf to SIGTERM), and a usage event tracked in the turn of
+// the quit is in the queue file, also when that file is written only once the window has gone.
+TEST(QuillaneBrewApp, AQuitWhileTheSystemIsAskedForAProxyEndsTheJobsAndKeepsTheEvents) {
+    for (const char* how : {"a job runs", "no job runs"}) {
+        SCOPED_TRACE(how);
+        const QTemporaryDir temporary; // the child's sandbox among what it leaves there
+        const ChildRun child = runEndingChild(QStringLiteral("QuillaneBrewAppChildProgram.QuitWhileAsked"),
+                                              {{"QLAN_QUIT_WHILE_ASKED", how}}, temporary);
+        EXPECT_TRUE(endedCleanly(child, {3}));
+        QMap<QString, QString> told; // "pids" and "queue", each a line of the child's
+        for (const QString& line : QString::fromUtf8(child.output).split(u'\n')) {
+            const qsizetype space = line.indexOf(u' ');
+            if (space > 0) told.insert(line.left(space), line.mid(space + 1));
+        }
+        if (QLatin1String(how) == QLatin1String("a job runs")) {
+            pid_t shell = 0, sleeper = 0;
+            ASSERT_TRUE(readChildAndGrandchild(told.value("pids"), &shell, &sleeper))
+                << child.output.toStdString();
+            EXPECT_TRUE(waitUntil([&] { return dead(shell) && dead(sleeper); })) << shell << " " << sleeper;
+        }
+        QFile queue(told.value("queue"));
+        EXPECT_TRUE(queue.open(QIODevice::ReadOnly)) << queue.fileName().toStdString();
+        EXPECT_TRUE(queue.readAll().contains("\"quit_while_asked\""));
+    }
+}
+
+class QuillaneBrewAppChildProgram : public AppShellTest {};
+
+// Writes files only once the window is gone, so that the end has to wait for the queue file's write.
+class WritesAfterTheWindow : public ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    void writeData(const QByteArray& data, const QString& path) override {
+        windowGone.wait(false);
+        ForwardingFileSystem::writeData(data, path);
+    }
+    static inline std::atomic<bool> windowGone = false;
+};
+
+// Run as a child program by the test above: perhaps a cask install runs in a sheet over the window (its
+// brew started a child of its own and waits for it, both deaf to SIGTERM); a proxy question is held inside
+// the answerer, an event is tracked in the turn that ends the event loop with 3, and the run ends as the
+// entry ends it.
+TEST_F(QuillaneBrewAppChildProgram, QuitWhileAsked) {
+    const QString how = qEnvironmentVariable("QLAN_QUIT_WHILE_ASKED");
+    if (how.isEmpty()) GTEST_SKIP() << "runs only as a child program";
+    server_.route(kUsageEventsPath, LoopbackResponse{.status = 503}); // the events stay queued
+    AppServices services = sandbox_.services();
+    services.fs = std::make_shared<WritesAfterTheWindow>(services.fs);
+    TelemetryService telemetry(loopbackTelemetryConfiguration(services, server_));
+    auto window = std::make_unique<QLANRootView>(fixtureServices(), telemetry);
+    QObject::connect(window.get(), &QObject::destroyed, [] {
+        WritesAfterTheWindow::windowGone = true;
+        WritesAfterTheWindow::windowGone.notify_all();
+    });
+    ASSERT_NO_FATAL_FAILURE(showActive(window.get()));
+    if (how == QLatin1String("a job runs")) {
+        sandbox_.writeStub(
+            QStringLiteral("/opt/homebrew/bin/brew"),
+            StubSpec().withScript(QStringLiteral("trap '' TERM; ") + childAndGrandchildCommand));
+        auto* sheet = new RemediationSheet(
+            Remediation::installWarpViaBrew(QStringLiteral("warp")), [](const RemediationOutcome&) {},
+            telemetry, window.get());
+        sheet->open();
+        const StreamingRemediationModel* job = sheet->view()->streamingView()->model();
+        ASSERT_TRUE(waitUntil([&] { return !job->lines().isEmpty(); }));
+        std::cout << "pids " << job->lines().first().toStdString() << "\n";
+    }
+    // Not flushed: the end flushes it.
+    std::cout << "queue " << telemetry.pendingFile().toStdString() << "\nending\n";
+    askAndHold(fetcherWithAHoldingAnswerer());
+    QTimer::singleShot(0, [&] {
+        telemetry.track(QStringLiteral("quit_while_asked"));
+        QCoreApplication::exit(3);
+    });
+    const int status = QApplication::exec();
+    QuillaneBrewApp::endRun(std::move(window), status);
+    ADD_FAILURE() << "the run went on";
 }

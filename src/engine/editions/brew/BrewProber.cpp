@@ -16,7 +16,8 @@ SetupProbeBundle BrewProber::probe(const std::shared_ptr<ProcessRunning>& proces
     });
 
     SetupProbeBundle bundle;
-    for (const QString& path : {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew})
+    for (const QLatin1String path :
+         {HomebrewLocationState::appleSiliconBrew, HomebrewLocationState::intelBrew})
         if (probing::exists(fs.get(), path, nullptr)) bundle.installedPrimaryToolLocations.append(path);
 
     if (const std::optional<ProcessResult> result = version.get()) {

@@ -20,16 +20,15 @@ public:
     constexpr operator Value() const { return value_; }
 
     // The two well-known executables, in this order: the native Apple Silicon location, then the Intel
-    // location. Only these count as an installation.
-    static inline const QString appleSiliconBrew = QStringLiteral("/opt/homebrew/bin/brew");
-    static inline const QString intelBrew = QStringLiteral("/usr/local/bin/brew");
+    // location. Only these count as an installation. Constants that nothing destroys, as are the
+    // headlines: probe and job threads read them, also while the process ends.
+    static constexpr QLatin1String appleSiliconBrew{"/opt/homebrew/bin/brew"};
+    static constexpr QLatin1String intelBrew{"/usr/local/bin/brew"};
 
     // The headlines of the not-on-PATH and wrong-chip states; the Homebrew edition's screen copy
     // recognises these states by them.
-    static inline const QString notOnPathHeadline =
-        QStringLiteral("Homebrew is installed, but your shell can't find it");
-    static inline const QString wrongChipHeadline =
-        QStringLiteral("Homebrew is installed for the wrong chip");
+    static constexpr QLatin1String notOnPathHeadline{"Homebrew is installed, but your shell can't find it"};
+    static constexpr QLatin1String wrongChipHeadline{"Homebrew is installed for the wrong chip"};
 
     // The first rule that applies: no well-known file -> notInstalled; Apple Silicon with only the Intel
     // file -> wrongChip; brew not working from the login shell (its version command failed or `which -a`

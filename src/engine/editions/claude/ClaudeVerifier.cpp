@@ -31,8 +31,9 @@ SetupVerificationResult ClaudeVerifier::result(const QString& output, std::int32
 }
 
 std::optional<QString> ClaudeVerifier::parseVersion(const QString& output) {
-    static const QRegularExpression separators(QStringLiteral("[ \\n\\t]+"));
-    const QStringList words = output.trimmed().split(separators, Qt::SkipEmptyParts);
+    // Read on the verifier's thread, also while the process ends: never destroyed.
+    static const auto* const separators = new QRegularExpression(QStringLiteral("[ \\n\\t]+"));
+    const QStringList words = output.trimmed().split(*separators, Qt::SkipEmptyParts);
     if (words.isEmpty() || !words.first().front().isNumber()) return std::nullopt;
     return words.first();
 }

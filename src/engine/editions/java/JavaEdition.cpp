@@ -54,8 +54,9 @@ ProductConfig ProductConfig::makeJavaEdition() {
 }
 
 ProductConfig ProductConfig::javaEdition() {
-    static const ProductConfig edition = makeJavaEdition();
-    return edition;
+    // The current record until one is set, which a job thread may read first: never destroyed.
+    static const ProductConfig* const edition = new ProductConfig(makeJavaEdition());
+    return *edition;
 }
 
 } // namespace qlan
