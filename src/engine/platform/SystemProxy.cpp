@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <deque>
 #include <initializer_list>
-#include <iterator>
 #include <iostream>
+#include <iterator>
 #include <mutex>
 #include <system_error>
 #include <utility>
