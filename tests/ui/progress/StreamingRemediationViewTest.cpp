@@ -675,6 +675,12 @@ TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSele
     QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
     QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(selected({}), (QList{2, 3, 4}));
+    // A drag from a press selects the rows the pointer passes.
+    const auto middle = [&](int row) { return list->visualRect(shown.model.index(top + row)).center(); };
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, middle(6));
+    QTest::mouseMove(list->viewport(), middle(9));
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, middle(9));
+    EXPECT_EQ(selected({}), (QList{6, 7, 8, 9}));
 }
 
 // A row the focus made current is a place, not a choice: once the reader moves the view, Space and Shift act
