@@ -16,6 +16,7 @@
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <QTimer>
+#include <QTimerEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -180,7 +181,11 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (scrollByKey(this, event)) return;
+    // A current row the focus gave follows the view the keys move, and a screen reader is told where it went.
+    keyScrolling_ = true;
+    const bool scrolled = scrollByKey(this, event);
+    keyScrolling_ = false;
+    if (scrolled) return;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (modifiers == Qt::ShiftModifier && extendByKey(event->key())) {
         event->accept();
@@ -207,12 +212,10 @@ bool OutputLinesView::extendByKey(int key) {
     if (step == std::end(steps)) return false;
     if (rows_.count() == 0) return true;
     const int before = selection_.current();
-    if (!currentInView()) {
-        const bool towardEnd =
-            step->second == MoveDown || step->second == MovePageDown || step->second == MoveEnd;
-        selection_.click(rowAtEdge(towardEnd).row());
-    }
-    selection_.extendTo(stepFrom(selection_.current(), step->second));
+    const bool towardEnd =
+        step->second == MoveDown || step->second == MovePageDown || step->second == MoveEnd;
+    selection_.extendTo(
+        stepFrom(selection_.stepStart(currentInView(), rowAtEdge(towardEnd).row()), step->second));
     if (selection_.current() == before) return true; // a step that cannot move changes nothing
     showSelection(true);
     scrollTo(currentIndex());
@@ -236,6 +239,8 @@ void OutputLinesView::mousePressEvent(QMouseEvent* event) {
         selection_.click(row);
     }
     dragging_ = row >= 0;
+    dragPointer_ = event->globalPosition().toPoint();
+    dragTold_ = selection_.current();
     if (dragging_) setState(DragSelectingState);
     showSelection(true);
     event->accept();
@@ -245,21 +250,56 @@ void OutputLinesView::mouseMoveEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton)) return QListView::mouseMoveEvent(event); // hovering
     event->accept();
     if (!dragging_ || rows_.count() == 0) return;
-    // Past the first or the last row the selection extends to it; near an edge of the view, or past it, the
-    // rows scroll on under the pointer.
-    const QPoint point = event->position().toPoint();
-    selection_.extendTo(rows_.rowAt(std::max<qint64>(0, offset_ + point.y())));
-    showSelection(true);
-    const int margin = autoScrollMargin();
-    if (point.y() < margin || point.y() >= viewport()->height() - margin) startAutoScroll();
+    dragPointer_ = event->globalPosition().toPoint();
+    dragToPointer();
+    if (dragScrollStep() == 0)
+        dragScroll_.stop();
+    else if (!dragScroll_.isActive())
+        dragScroll_.start(dragScrollInterval, this);
 }
 
 void OutputLinesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return event->ignore();
-    dragging_ = false;
-    stopAutoScroll();
+    if (std::exchange(dragging_, false) && selection_.current() != dragTold_) tellCurrentRow();
+    dragScroll_.stop();
     setState(NoState);
     event->accept();
+}
+
+int OutputLinesView::dragScrollStep() const {
+    // Inside the margin at an edge, or past the edge, the rows scroll toward the pointer by a pixel per tick
+    // for each pixel it stands into the margin or beyond it, at most a view's height.
+    const int y = viewport()->mapFromGlobal(dragPointer_).y();
+    const int height = viewport()->height();
+    const int margin = std::clamp(autoScrollMargin(), 1, std::max(1, height / 3));
+    if (y < margin) return -std::min(margin - y, height);
+    if (y >= height - margin) return std::min(y - (height - margin) + 1, height);
+    return 0;
+}
+
+void OutputLinesView::dragToPointer() {
+    // Past the first or the last row the selection extends to it; past an edge of the view, to the row
+    // shown at that edge.
+    const int y =
+        std::clamp(viewport()->mapFromGlobal(dragPointer_).y(), 0, std::max(0, viewport()->height() - 1));
+    const int row = rows_.rowAt(offset_ + y);
+    if (row == selection_.current()) return;
+    selection_.extendTo(row);
+    showSelection(false); // a screen reader hears where the drag ends
+}
+
+void OutputLinesView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != dragScroll_.timerId()) return QListView::timerEvent(event);
+    // The button let go where the list did not hear it (another window took the pointer): the rows stop.
+    const int step = dragging_ && (QGuiApplication::mouseButtons() & Qt::LeftButton) ? dragScrollStep() : 0;
+    if (step == 0) {
+        dragScroll_.stop();
+        return;
+    }
+    scrollByPixels(step);
+    following_ = offset_ >= scrollRange();
+    syncScrollBar();
+    dragToPointer();
 }
 
 void OutputLinesView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -342,12 +382,19 @@ QModelIndex OutputLinesView::rowInView() const {
 QModelIndex OutputLinesView::rowAtEdge(bool bottom) const {
     const int count = rows_.count();
     if (count == 0) return {};
-    const int x = viewport()->width() / 2;
-    const int last = viewport()->height() - 1;
-    for (int step = 0; step <= rows_.metrics().gap; ++step)
-        if (const QModelIndex index = indexAt(QPoint(x, bottom ? last - step : step)); index.isValid())
-            return index;
-    return rowIndex(bottom ? count - 1 : 0);
+    const qint64 viewTop = offset_;
+    const qint64 viewEnd = offset_ + viewport()->height();
+    // How many of a row's pixels the view shows.
+    const auto shown = [&](int row) {
+        const qint64 top = rows_.top(row) + spacing();
+        return std::max<qint64>(0, std::min(top + rows_.height(row), viewEnd) - std::max(top, viewTop));
+    };
+    const int row = rows_.rowAt(bottom ? viewEnd - 1 : viewTop);
+    // A row of which the view shows less than half gives way to the one beside it, inside the view.
+    const int beside = row + (bottom ? -1 : 1);
+    if (beside >= 0 && beside < count && 2 * shown(row) < rows_.height(row) && shown(beside) > 0)
+        return rowIndex(beside);
+    return rowIndex(row);
 }
 
 int OutputLinesView::textWidth() const {
@@ -704,7 +751,7 @@ void OutputLinesView::syncScrollBar() {
     scrolling_ = was;
     showShift(); // also where the scroll bar's value stayed
     // A current row that the focus gave follows the view.
-    if (selection_.followsView() && selection_.viewMoved(rowInView().row())) showSelection(false);
+    if (selection_.followsView() && selection_.viewMoved(rowInView().row())) showSelection(keyScrolling_);
 }
 
 void OutputLinesView::showShift() {

@@ -30,13 +30,21 @@
 // view current (the row at the top edge, the last row shown while the list follows new rows), scrolling
 // and selecting nothing; so do the first rows to arrive in a list that has the focus. Such a row is a
 // place, not a choice: while nothing is selected it follows the view as the reader moves it, so that
-// Space, Shift and a screen reader act on a row in view. With Shift the keys extend the selection from the
-// current row when it is in view; else a selection starts at the row in view at the edge the key moves
-// toward, so the view never jumps away from where the reader is. A press never schedules a scroll: the row
-// pressed is in view already.
+// Space, Shift and a screen reader act on a row in view; the row in view is the first (or, while the list
+// follows new rows, the last) row of which the view shows the larger part. With Shift the keys extend the
+// selection from the anchor to the row they step to, bringing it into view, when the reader chose the
+// current row or it is in view; from a row the focus gave that is out of view, a selection starts at the
+// row in view at the edge the key moves toward, so the view never jumps away from where the reader is. A
+// press never schedules a scroll: the row pressed is in view already.
+//
+// A drag from a press selects the rows from the pressed row to the row under the pointer (beside the rows
+// a Shift or Command press kept). While the button holds the pointer past an edge of the view, or in the
+// margin along it, the rows scroll toward it, the faster the farther it is, and the selection grows to the
+// row shown at that edge, up to the first or the last row; the release stops them.
 //
 // A screen reader is told the current row as the focused one, after the list itself, once for each move
-// of the focus or the current row that the reader made; it hears a list named by its sheet's title
+// of the focus or the current row that the reader made (a key that moves the view moves a row the focus
+// gave, and a drag is told where it ends, not on its way); it hears a list named by its sheet's title
 // ("Installing VS Code output"), so that no two lists sound alike, each line a list item of plain text.
 //
 // The streaming screen's list model reads the lines of the screen's state directly and is told of
@@ -47,6 +55,7 @@
 #include "ui/progress/OutputRowHeights.h"
 #include "ui/progress/OutputRowSelection.h"
 
+#include <QBasicTimer>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QStringList>
@@ -97,6 +106,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -127,6 +137,11 @@ private:
     // The row whose slot holds the point of the viewport; -1 below the last row.
     int rowAtPoint(const QPoint& point) const;
     bool currentInView() const;
+    // How far a tick of a drag scrolls the rows toward the pointer past an edge of the view or inside the
+    // margin along it: negative up, 0 away from the edges.
+    int dragScrollStep() const;
+    // Extends the dragged selection to the row under the pointer, or shown at the edge it is past.
+    void dragToPointer();
     // Gives the selection model the reader's selection and current row, without scrolling; a screen reader
     // is told the current row when `tell`.
     void showSelection(bool tell);
@@ -193,6 +208,11 @@ private:
     OutputRowSelection::Ranges shownSelection_; // what the selection model was last given
     bool showing_ = false;                      // the selection model takes the reader's selection
     bool dragging_ = false;                     // a press on a row extends the selection as the pointer moves
+    QPoint dragPointer_;                        // where the pointer is while it drags, on the screen
+    int dragTold_ = -1;                         // the current row a screen reader heard as the drag began
+    QBasicTimer dragScroll_;                    // scrolls while the drag holds the pointer at an edge
+    static constexpr int dragScrollInterval = 30; // ms
+    bool keyScrolling_ = false;                   // a key moves the view
     bool tellQueued_ = false;
 };
 

@@ -102,6 +102,11 @@ void OutputRowSelection::extendTo(int row) {
     selected_ = joined(kept_, {std::min(from, row), std::max(from, row)});
 }
 
+int OutputRowSelection::stepStart(bool currentInView, int rowAtEdge) {
+    if (!chosen_ && !currentInView && rowAtEdge >= 0) click(rowAtEdge);
+    return current_;
+}
+
 void OutputRowSelection::selectCurrent(bool toggle) {
     if (current_ < 0) return;
     if (toggle && isSelected(current_))

@@ -55,6 +55,11 @@ public:
     // kept when the run began plus the rows from the anchor to `row`. Nothing changes when `row` is the
     // current row already.
     void extendTo(int row);
+    // Where a Shift step starts: at the current row, unless the focus gave it and it is out of view
+    // (`currentInView` false); then the selection starts over at `rowAtEdge`, the row in view at the edge the
+    // step moves toward, so that the view never jumps away from where the reader is. A row the reader chose
+    // is where the step starts wherever it is. Returns the row the step starts at.
+    int stepStart(bool currentInView, int rowAtEdge);
     // Space (`toggle` false: the current row is selected) or Command+Space (its selection turns over).
     void selectCurrent(bool toggle);
     // Select All in a list of `count` rows.

@@ -15,7 +15,8 @@ namespace {
 // Plays `script`: steps of a letter and a row. c click, m Command-click, s Shift+click, e Shift step or drag,
 // n click on no row, p Space, t Command+Space, a Select All of that many rows, f the focus coming in with
 // that row in view and the current row in view (F: out of view), v the view moved to that row, r rows
-// arrived with that row in view, x the rows cleared, k a selection of rows 2..3 and 6..9 made elsewhere.
+// arrived with that row in view, x the rows cleared, k a selection of rows 2..3 and 6..9 made elsewhere, g
+// where a Shift step starts with the current row out of view and that row at the edge it moves toward.
 void play(OutputRowSelection& selection, const std::string& script) {
     std::istringstream steps(script);
     for (std::string step; steps >> step;) {
@@ -36,6 +37,7 @@ void play(OutputRowSelection& selection, const std::string& script) {
         case 'r': selection.rowsArrived(row); break;
         case 'x': selection.clear(); break;
         case 'k': selection.take(row, {{6, 8}, {2, 3}, {7, 9}}); break;
+        case 'g': selection.stepStart(false, row); break;
         default: FAIL() << step;
         }
         // clang-format on
@@ -73,6 +75,9 @@ TEST(OutputRowSelection, EachPathFromEachStateSelectsAsAMacListDoes) {
         {"a row the focus gave follows the view",                "f50011 v0",              0, false, ""},
         {"Space takes the row in view",                          "f50011 v0 p",            0, true, "0..0"},
         {"Shift steps start at the row in view",                 "f799 v12 e13",          13, true, "12..13"},
+        {"a Shift step from a chosen row out of view extends it", "c294 m297 v0 g13 e298",  298, true, "294..294 297..298"},
+        {"... and the other way",                                "c294 m297 v0 g1 e296",    296, true, "294..294 296..297"},
+        {"a given row out of view: from the row in view",        "a900 f3 v500 g400 e401", 401, true, "400..401"},
         {"a chosen row keeps its place as the view moves",       "c101 v5101 s5105",    5105, true, "101..5105"},
         {"the focus back, nothing selected: the row in view",    "c10 m10 F300",         300, false, ""},
         {"the focus back keeps a current row in view",           "c10 m10 f300",          10, true, ""},

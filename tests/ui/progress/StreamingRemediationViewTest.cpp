@@ -27,6 +27,7 @@
 #include "ui/widgets/ProminentButton.h"
 
 #include <QAccessible>
+#include <QCursor>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -37,6 +38,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QTextLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -165,6 +167,15 @@ QList<int> selectedRows(const OutputLinesView* list) {
 
 bool rowInView(const OutputLinesView* list, int row) {
     return list->visualRect(list->model()->index(row, 0)).intersects(list->viewport()->rect());
+}
+
+// Moves the pointer to `point` of `widget` as the window system does, the buttons held as pressed: the
+// pointer's position first, then a move through the window.
+void movePointer(QWidget* widget, QPoint point) {
+    QWindow* window = widget->window()->windowHandle();
+    const QPoint global = widget->mapToGlobal(point);
+    QCursor::setPos(global);
+    QTest::mouseMove(window, window->mapFromGlobal(global));
 }
 
 QStringList labelTexts(const QWidget* widget) {
@@ -734,6 +745,39 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
         EXPECT_EQ(selectedRows(shown.list).size(), shownRow - 101 + 1);
         EXPECT_EQ(selectedRows(shown.list).first(), 101);
     }
+    {
+        // A key that moves the view moves a row the focus gave, told once; the row in view is the first
+        // whose larger part shows.
+        ShownList shown(lines);
+        QTest::keyClick(shown.addCancel(), Qt::Key_Tab);
+        QTest::keyClick(shown.list, Qt::Key_Home);
+        QCoreApplication::sendPostedEvents(); // what the focus coming in told
+        const QList<int> told = focusedChildrenWhile([&] { QTest::keyClick(shown.list, Qt::Key_PageDown); });
+        EXPECT_EQ(told, QList{shown.list->currentIndex().row()});
+        EXPECT_GT(told.value(0), 0);
+        const QRect row = shown.list->visualRect(shown.model.index(40));
+        shown.list->verticalScrollBar()->setValue(shown.list->verticalScrollBar()->value() + row.bottom() -
+                                                  1);
+        QTest::keyClick(shown.list, Qt::Key_Space);
+        EXPECT_EQ(selectedRows(shown.list), QList{41});
+    }
+    {
+        // A Shift key from a chosen row out of view extends it from the anchor and brings it into view.
+        QStringList some = lines.mid(0, 300);
+        const std::pair<Qt::Key, QList<int>> steps[]{{Qt::Key_Down, {294, 297, 298}},
+                                                     {Qt::Key_Up, {294, 296, 297}},
+                                                     {Qt::Key_End, {294, 297, 298, 299}}};
+        for (const auto& [key, expected] : steps) {
+            ShownList shown(some);
+            shown.addCancel();
+            clickRow(shown.list, 294);
+            clickRow(shown.list, 297, Qt::ControlModifier);
+            shown.list->verticalScrollBar()->setValue(0);
+            QTest::keyClick(shown.list, key, Qt::ShiftModifier);
+            EXPECT_EQ(selectedRows(shown.list), expected) << key;
+            EXPECT_TRUE(rowInView(shown.list, shown.list->currentIndex().row()));
+        }
+    }
     QStringList arriving;
     ShownList empty(arriving);
     QTest::keyClick(empty.addCancel(), Qt::Key_Tab);
@@ -750,6 +794,69 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
     EXPECT_GE(told.first(), 0);
     EXPECT_TRUE(rowInView(empty.list, empty.list->currentIndex().row()));
     EXPECT_FALSE(empty.list->selectionModel()->hasSelection());
+}
+
+// A press dragged past an edge of the view, or held in the margin along it, scrolls the rows toward the
+// pointer and selects the rows from the pressed one to the row at that edge (beside the rows a Shift or
+// Command press kept), told to a screen reader once, where the drag ends; the release stops the rows.
+TEST(OutputListRows, ADragPastAnEdgeScrollsTowardThePointerAndSelectsTheRowsDraggedOver) {
+    QStringList lines;
+    for (int i = 0; i < 300; ++i)
+        lines << QStringLiteral("==> Linking Binary 'tool-%1' to '/opt/homebrew/bin/tool-%1'").arg(i);
+    struct Case {
+        const char* name;
+        int pointerY; // past the bottom edge (+), the top edge (-), or inside the bottom margin (0)
+        Qt::KeyboardModifier modifier;
+        QList<int> kept;
+    };
+    const Case cases[]{{"below", 40, Qt::NoModifier, {}},
+                       {"above", -25, Qt::NoModifier, {}},
+                       {"in the bottom margin", 0, Qt::NoModifier, {}},
+                       {"Shift", 40, Qt::ShiftModifier, {140, 141, 142, 143, 144}},
+                       {"Command", 40, Qt::ControlModifier, {140}}};
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.name);
+        ShownList shown(lines);
+        OutputLinesView* list = shown.list;
+        list->setGeometry(0, 40, 420, 300);
+        shown.addCancel();
+        list->scrollTo(shown.model.index(145), QAbstractItemView::PositionAtCenter);
+        if (each.modifier != Qt::NoModifier) clickRow(list, 140);
+        QWidget* viewport = list->viewport();
+        const int height = viewport->height();
+        const QPoint pressed = list->visualRect(shown.model.index(145)).center();
+        const QPoint pointer(pressed.x(), each.pointerY > 0   ? height + each.pointerY
+                                          : each.pointerY < 0 ? each.pointerY
+                                                              : height - 4);
+        const int value = list->verticalScrollBar()->value();
+        QWindow* window = shown.window.windowHandle();
+        QCursor::setPos(viewport->mapToGlobal(pressed));
+        QTest::mousePress(window, Qt::LeftButton, each.modifier,
+                          window->mapFromGlobal(viewport->mapToGlobal(pressed)));
+        const QList<int> told = focusedChildrenWhile([&] {
+            movePointer(viewport, (pressed + pointer) / 2);
+            movePointer(viewport, pointer);
+            QTest::qWait(500);
+            QTest::mouseRelease(window, Qt::LeftButton, each.modifier,
+                                window->mapFromGlobal(viewport->mapToGlobal(pointer)));
+        });
+        const int moved = list->verticalScrollBar()->value() - value;
+        EXPECT_TRUE(each.pointerY < 0 ? moved < 0 : moved > 0) << moved;
+        const int current = list->currentIndex().row();
+        const QRect slot =
+            list->visualRect(shown.model.index(current)).adjusted(0, -list->spacing(), 0, list->spacing());
+        EXPECT_TRUE(slot.contains(pointer.x(), std::clamp(pointer.y(), 0, height - 1)))
+            << "row " << current << " is not the row at the pointer";
+        QList<int> expected = each.kept;
+        for (int row = std::min(current, 145); row <= std::max(current, 145); ++row)
+            if (!expected.contains(row)) expected << row;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(selectedRows(list), expected);
+        EXPECT_EQ(told, QList{current});
+        const int stopped = list->verticalScrollBar()->value();
+        QTest::qWait(100);
+        EXPECT_EQ(list->verticalScrollBar()->value(), stopped);
+    }
 }
 
 // A Shift step that cannot move the current row (at the first or the last row) changes nothing; a page step
