@@ -28,8 +28,9 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
 
     auto* header = new QVBoxLayout;
     header->setSpacing(4);
-    header->addWidget(new MarkdownLabel(QStringLiteral("Set `JAVA_HOME` in `~/.zprofile`"), TextRole::title2,
-                                        FontWeight::semibold));
+    heading_ = new MarkdownLabel(QStringLiteral("Set `JAVA_HOME` in `~/.zprofile`"), TextRole::title2,
+                                 FontWeight::semibold);
+    header->addWidget(heading_);
     auto* explainer =
         new MarkdownLabel(QStringLiteral("Review the change before we write it. Your current file "
                                          "is backed up to `~/.zprofile.bak`."),
@@ -125,6 +126,10 @@ ZprofileDiffModel* ZprofileDiffSheet::model() {
         });
     }
     return model_;
+}
+
+QString ZprofileDiffSheet::title() const {
+    return heading_->shownText();
 }
 
 void ZprofileDiffSheet::closeRequested() {

@@ -41,6 +41,8 @@ public:
     void closeRequested();
 
     DiffRowsView* rowsView() const { return rows_; }
+    // The heading as plain text, its code spans read as the words they show.
+    QString title() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,6 +56,7 @@ private:
     TelemetryService& telemetry_;
     ZprofileDiffModel* model_ = nullptr;
 
+    MarkdownLabel* heading_;
     ActivityIndicator* spinner_;
     TextLabel* loadError_;
     MarkdownLabel* alreadySet_;
