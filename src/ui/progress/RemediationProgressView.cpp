@@ -23,6 +23,10 @@ RemediationProgressView::RemediationProgressView(Remediation remediation, OnFini
     }
 }
 
+QString RemediationProgressView::title() const {
+    return diffSheet_ ? diffSheet_->title() : streamingView_->title();
+}
+
 void RemediationProgressView::closeRequested() {
     if (diffSheet_)
         diffSheet_->closeRequested();

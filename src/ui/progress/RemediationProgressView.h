@@ -32,6 +32,8 @@ public:
     ZprofileDiffSheet* diffSheet() const { return diffSheet_; }
     // The streaming screen, for every other remediation.
     StreamingRemediationView* streamingView() const { return streamingView_; }
+    // The heading of the chosen screen, as plain text.
+    QString title() const;
 
     // A close of the sheet (Esc, the close control): the chosen screen's Cancel while its job runs,
     // afterwards the outcome that job ended with.

@@ -9,6 +9,8 @@ RemediationSheet::RemediationSheet(Remediation remediation, RemediationProgressV
           [this] { view_->closeRequested(); }, parent)
     , view_(static_cast<RemediationProgressView*>(content())) {
     setEscapeAction([this] { view_->escapePressed(); });
+    // Named after the heading it shows: a screen reader announces the sheet by its window title.
+    setWindowTitle(view_->title());
     resize(560, 520);
 }
 

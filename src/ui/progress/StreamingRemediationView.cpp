@@ -41,21 +41,20 @@ StreamingRemediationView::StreamingRemediationView(Remediation remediation, OnFi
     , onFinish_(std::move(onFinish))
     , telemetry_(telemetry) {
     setAccessibilityIdentifier(this, QStringLiteral("remediation-progress"));
-    setAccessibleName(StreamingRemediationModel::title(remediation_));
+    setAccessibleName(title());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 24, 24, 24);
     layout->setSpacing(16);
 
     auto* header = new QVBoxLayout;
     header->setSpacing(6);
-    header->addWidget(new TextLabel(StreamingRemediationModel::title(remediation_), TextRole::title2,
-                                    FontWeight::semibold));
+    header->addWidget(new TextLabel(title(), TextRole::title2, FontWeight::semibold));
     auto* subtitle = new TextLabel(StreamingRemediationModel::subtitle(remediation_), TextRole::footnote);
     TypeScale::applySecondaryStyle(subtitle);
     header->addWidget(subtitle);
     layout->addLayout(header);
 
-    output_ = new OutputLinesView(StreamingRemediationModel::title(remediation_));
+    output_ = new OutputLinesView(title());
     layout->addWidget(output_, 1);
 
     cardSlot_ = new QWidget;

@@ -47,6 +47,8 @@ public:
     // Esc: Skip while a ~/.zshrc change waits, else as a close.
     void escapePressed();
 
+    // The title its heading shows.
+    QString title() const { return StreamingRemediationModel::title(remediation_); }
     OutputLinesView* outputView() const { return output_; }
     QPushButton* cancelButton() const { return cancel_; }
     ProminentButton* finishButton() const { return finish_; }

@@ -28,8 +28,9 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
 
     auto* header = new QVBoxLayout;
     header->setSpacing(4);
-    header->addWidget(new MarkdownLabel(QStringLiteral("Set `JAVA_HOME` in `~/.zprofile`"), TextRole::title2,
-                                        FontWeight::semibold));
+    heading_ = new MarkdownLabel(QStringLiteral("Set `JAVA_HOME` in `~/.zprofile`"), TextRole::title2,
+                                 FontWeight::semibold);
+    header->addWidget(heading_);
     auto* explainer =
         new MarkdownLabel(QStringLiteral("Review the change before we write it. Your current file "
                                          "is backed up to `~/.zprofile.bak`."),
@@ -127,6 +128,10 @@ ZprofileDiffModel* ZprofileDiffSheet::model() {
     return model_;
 }
 
+QString ZprofileDiffSheet::title() const {
+    return heading_->shownText();
+}
+
 void ZprofileDiffSheet::closeRequested() {
     model()->close();
 }
@@ -134,6 +139,11 @@ void ZprofileDiffSheet::closeRequested() {
 void ZprofileDiffSheet::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     model()->loadPreview();
+    // Until the preview shows, the window holds the focus itself. Otherwise the window, once active, gives
+    // it to its first control (Cancel) and the preview then takes it away: whether a person met Cancel
+    // first would depend on whether the window became active before the file was read.
+    if (!openedOnPreview_ && model()->content() == ZprofileDiffModel::Content::loading)
+        window()->setFocus(Qt::OtherFocusReason);
     refresh();
 }
 
@@ -188,13 +198,14 @@ void ZprofileDiffSheet::refresh() {
     close_->setVisible(buttons == Buttons::closeAfterFailure);
 
     // The preview opens with the focus on the diff's view control, or on "Continue to verify" where the
-    // file already sets JAVA_HOME: never on Cancel, where Space would cancel while another button is the
-    // default.
-    if (!openedOnPreview_ && (content == Content::diff || content == Content::alreadySet)) {
+    // file already sets JAVA_HOME: never on Cancel beside another button, where Space would cancel while
+    // the other is the default. A file that cannot be read leaves Cancel alone, and the focus on it.
+    if (!openedOnPreview_ && content != Content::loading) {
         openedOnPreview_ = true;
         QWidget* start = content == Content::diff
                              ? static_cast<QWidget*>(modes_->segment(modes_->selectedIndex()))
-                             : continue_;
+                         : content == Content::alreadySet ? static_cast<QWidget*>(continue_)
+                                                          : cancel_;
         start->setFocus(Qt::OtherFocusReason);
     }
 }

@@ -2,7 +2,9 @@
 // The ~/.zprofile sheet: shows which lines the Java configuration block adds (or the whole resulting
 // file), writes them with a backup when the user presses "Apply", and reports how it ended through
 // `onFinish`. It draws a ZprofileDiffModel, made when the sheet is first shown from the services in
-// effect for it; the preview is loaded then.
+// effect for it; the preview is loaded then. No control holds the focus until the preview shows; then the
+// diff's view control does ("Continue to verify" where the file already sets JAVA_HOME, Cancel where the
+// file cannot be read), however soon the window became active.
 
 #include "progress/ZprofileDiffModel.h"
 
@@ -39,6 +41,8 @@ public:
     void closeRequested();
 
     DiffRowsView* rowsView() const { return rows_; }
+    // The heading as plain text, its code spans read as the words they show.
+    QString title() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -52,6 +56,7 @@ private:
     TelemetryService& telemetry_;
     ZprofileDiffModel* model_ = nullptr;
 
+    MarkdownLabel* heading_;
     ActivityIndicator* spinner_;
     TextLabel* loadError_;
     MarkdownLabel* alreadySet_;

@@ -161,11 +161,11 @@ MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight 
     : QLabel(parent) {
     // Text without any Markdown syntax reads the same as plain text, which lays out much faster.
     const bool plain = isPlainProse(markdown);
-    QString shownText;
+    shownText_ = markdown;
     if (!plain) {
         QTextDocument shown;
         shown.setMarkdown(markdown);
-        shownText = shown.toPlainText();
+        shownText_ = shown.toPlainText();
         links_ = linksOf<Link>(shown);
     }
     // The links are known before the text is set: a screen reader's view of the label may be made then.
@@ -176,7 +176,7 @@ MarkdownLabel::MarkdownLabel(const QString& markdown, TextRole role, FontWeight 
     setTextFormat(plain ? Qt::PlainText : Qt::MarkdownText);
     setText(markdown);
     // A screen reader reads the text as shown, never its Markdown source (Qt would give the source).
-    if (!plain) setAccessibleName(shownText);
+    if (!plain) setAccessibleName(shownText_);
     setWordWrap(true);
     setAlignment(Qt::AlignLeading | Qt::AlignTop);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);

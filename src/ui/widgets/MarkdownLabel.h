@@ -30,6 +30,8 @@ public:
 
     // The Markdown source as given (QLabel::text() holds the same).
     QString markdown() const { return text(); }
+    // The text as shown, without its Markdown syntax: what a screen reader reads.
+    QString shownText() const { return shownText_; }
     // Lets the user select and copy the text with the mouse; links stay active either way. Only a text
     // that shows a link takes the keyboard focus (to reach the link).
     void setSelectable(bool selectable);
@@ -72,6 +74,7 @@ private:
     void setFocusedLink(int index);
     void markFocusedLink();
 
+    QString shownText_;
     QList<Link> links_; // empty: the text holds no link
     int focusedLink_ = -1;
     // The text laid out as the label lays it out, for the places of its links; made when first needed.

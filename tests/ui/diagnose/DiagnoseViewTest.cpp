@@ -5,6 +5,7 @@
 #include "ui/diagnose/DiagnoseView.h"
 #include "DiagnoseUiFixture.h"
 #include "appshell/AppNavigation.h"
+#include "engine/remediation/FaultyFileSystem.h"
 #include "platform/LiveKeyValueStore.h"
 #include "support/KeyboardWalk.h"
 #include "support/PlaceholderView.h"
@@ -15,6 +16,7 @@
 #include "ui/diagnose/DiagnoseStatusScreens.h"
 #include "ui/diagnose/DiagnosisDetailView.h"
 #include "ui/diagnose/VerifyScreens.h"
+#include "ui/progress/FileEditWidgets.h"
 #include "ui/progress/ZprofileDiffSheet.h"
 #include "ui/scaffold/NavigationStackView.h"
 #include "ui/scaffold/ScreenScaffold.h"
@@ -22,10 +24,16 @@
 #include "ui/widgets/TextLabel.h"
 
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 using namespace qlan;
 using namespace qlan::test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -54,7 +62,7 @@ protected:
         auto* stack =
             new NavigationStackView(navigation_, new QWidget, [this](const Screen& screen) -> QWidget* {
                 if (screen.kind() == Screen::Kind::diagnose)
-                    return new DiagnoseView(mac_.services(), ProductConfig::current(), *telemetry_);
+                    return new DiagnoseView(services_, ProductConfig::current(), *telemetry_);
                 if (const AuditContext* context = screen.auditContext())
                     return new PlaceholderView("StagedAuditFlow", {}, *context);
                 return new QWidget;
@@ -76,6 +84,13 @@ protected:
         view->flow()->onRemediationFinished(outcome); // what the sheet reports at its end
     }
 
+    // The sandbox's files, whose reads a test can hold.
+    std::shared_ptr<FaultyFileSystem> files_ = std::make_shared<FaultyFileSystem>(mac_.services().fs);
+    AppServices services_ = [this] {
+        AppServices services = mac_.services();
+        services.fs = files_;
+        return services;
+    }();
     QWidget window_;
     AppNavigation* navigation_ = new AppNavigation(&window_);
 };
@@ -324,4 +339,96 @@ TEST_F(DiagnoseViewTest, AfterTheFixSheetTheFocusIsOnItsButtonOrTheScreensDefaul
     EXPECT_EQ(reopens->text(), "Set JAVA_HOME in ~/.zprofile (recommended)");
     EXPECT_EQ(focus, reopens);
     EXPECT_TRUE(ring);
+}
+
+// The ~/.zprofile sheet opens on the chosen view of its diff ("Show only changes") whichever screen opened
+// it (the diagnosis that finds JAVA_HOME unset, the one that finds only a legacy JDK, "Java installed" after
+// an install) and whether its window became active before or after the file was read: no other control
+// holds the focus before it.
+TEST_F(DiagnoseViewTest, TheZprofileSheetOpensOnTheChosenDiffViewFromEveryScreen) {
+    mac_.writeFile(mac_.home() + "/.zprofile", "export PATH=\"/opt/homebrew/bin:$PATH\"\n");
+    // The sheet's read of the file waits while the gate is held (on the reading thread).
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable released;
+        bool held = false;
+    };
+    const auto gate = std::make_shared<Gate>();
+    files_->beforeRead = [gate](const QString& path) {
+        std::unique_lock lock(gate->mutex);
+        if (path.endsWith("/.zprofile")) gate->released.wait_for(lock, 10s, [&] { return !gate->held; });
+    };
+    const auto hold = [gate](bool held) {
+        std::lock_guard lock(gate->mutex);
+        gate->held = held;
+        gate->released.notify_all();
+    };
+    const auto releaseAtEnd = qScopeGuard([&] { hold(false); });
+    NavigationStackView* stack = showStack();
+    struct Opening {
+        const char* name;
+        QList<JDKInfo> jdks;
+        std::function<QAbstractButton*(DiagnoseView*)> opener;
+    };
+    const Opening openings[]{
+        {"JAVA_HOME unset",
+         {kTemurin25},
+         [](DiagnoseView* view) { return shown<QAbstractButton>(view, "remediation-primary-button"); }},
+        {"legacy only",
+         {kZulu8},
+         [](DiagnoseView* view) { return shown<QAbstractButton>(view, "diagnosis-d3-keep-legacy"); }},
+        {"Java installed",
+         {},
+         [this](DiagnoseView* view) -> QAbstractButton* {
+             click(view, "diagnosis-d1-install-chosen");
+             writeJavaHomeStub(mac_, {kTemurin25});
+             writeLoginShell(mac_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
+             finishSheet(view, RemediationOutcome::success("Temurin installed."));
+             auto* installed = waitForScreen<VerifyResultView>(view);
+             return installed ? installed->setJavaHomeButton() : nullptr;
+         }},
+    };
+    for (const Opening& opening : openings)
+        for (const bool readOnceActive : {false, true}) {
+            SCOPED_TRACE(std::string(opening.name) +
+                         (readOnceActive ? ", read once active" : ", read at once"));
+            writeJavaHomeStub(mac_, opening.jdks);
+            writeLoginShell(
+                mac_, {std::nullopt,
+                       opening.jdks.isEmpty() ? QString() : openjdkVersionOutput(opening.jdks[0].version),
+                       opening.jdks.isEmpty() ? 127 : 0});
+            navigation_->push(Screen::diagnose());
+            DiagnoseView* view = diagnoseView(stack);
+            ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
+            QAbstractButton* opener = opening.opener(view);
+            ASSERT_NE(opener, nullptr);
+            window_.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+
+            hold(readOnceActive);
+            QList<QPointer<QWidget>> focused; // the sheet's controls that took the focus, in turn
+            const QMetaObject::Connection watch =
+                QObject::connect(qApp, &QApplication::focusChanged, [&](QWidget*, QWidget* now) {
+                    if (now && !now->isWindow() && view->sheet() && now->window() == view->sheet())
+                        focused.append(now);
+                });
+            clickAsAPerson(opener);
+            const bool opened = waitUntil([&] { return view->sheet() != nullptr; }) &&
+                                QTest::qWaitForWindowActive(view->sheet());
+            hold(false);
+            ASSERT_TRUE(opened);
+            ZprofileDiffSheet* diff = view->sheet()->view()->diffSheet();
+            ASSERT_NE(diff, nullptr);
+            ASSERT_TRUE(waitUntil([&] { return diff->rowsView()->isVisible(); }));
+            waitUntil([] { return false; }, 100);
+            QObject::disconnect(watch);
+
+            EXPECT_EQ(focused.size(), 1);
+            auto* first =
+                focused.isEmpty() ? nullptr : qobject_cast<QAbstractButton*>(focused.first().data());
+            EXPECT_EQ(first ? first->text() : QString(), "Show only changes");
+            EXPECT_EQ(QApplication::focusWidget(), first);
+            navigation_->setPath({});
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
 }

@@ -1,10 +1,11 @@
-// The remediation sheet on screen: routing, the ~/.zprofile diff sheet walked through its states with
-// its usage events delivered to a loopback endpoint, and the ~/.zshrc card.
+// The remediation sheet on screen: routing, its name, the ~/.zprofile diff sheet walked through its states
+// with its usage events delivered to a loopback endpoint, and the ~/.zshrc card.
 
 #include "editions/EditionTelemetry.h"
 #include "engine/remediation/FaultyFileSystem.h"
 #include "platform/ServiceContext.h"
 #include "progress/ZshrcActivationPreview.h"
+#include "support/AccessibleNames.h"
 #include "support/CurrentEdition.h"
 #include "support/KeyboardWalk.h"
 #include "support/LoopbackHttpServer.h"
@@ -145,6 +146,34 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
     succeeded->close();
     ASSERT_TRUE(waitUntil([&] { return outcomes_.size() == 2; }));
     EXPECT_EQ(outcomes_.last(), RemediationOutcome::success(QStringLiteral("Warp installed.")));
+}
+
+// A screen reader announces each sheet by its heading: the streaming screen's title, the ~/.zprofile
+// sheet's heading as plain text (its code spans read as the words they show).
+TEST_F(RemediationSheetsTest, EachSheetIsNamedAfterItsHeading) {
+    const struct {
+        Remediation remediation;
+        QString heading;
+    } sheets[]{
+        {Remediation::installHomebrew(), QStringLiteral("Installing Homebrew")},
+        {Remediation::installViaPKG(25), QStringLiteral("Installing Temurin 25 (direct PKG)")},
+        {Remediation::installWarpViaBrew(QStringLiteral("warp")),
+         QStringLiteral("Installing Warp via Homebrew")},
+        {Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")),
+         QStringLiteral("Set JAVA_HOME in ~/.zprofile")},
+        {Remediation::keepCurrentLegacyJava(QStringLiteral("/jdk8")),
+         QStringLiteral("Set JAVA_HOME in ~/.zprofile")},
+    };
+    for (const auto& each : sheets) {
+        SCOPED_TRACE(each.remediation.id().toStdString());
+        RemediationSheet* sheet = openSheet(each.remediation);
+        EXPECT_EQ(announcedName(sheet), each.heading);
+        QStringList headings; // the labels that read as the sheet's name
+        for (QLabel* label : sheet->findChildren<QLabel*>())
+            if (label->isVisible() && announcedName(label) == each.heading) headings << label->text();
+        EXPECT_EQ(headings.size(), 1) << headings.join('|').toStdString();
+        delete sheet;
+    }
 }
 
 TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {

@@ -3,6 +3,7 @@
 
 #include "ui/setup/SetupWorkflowView.h"
 #include "platform/ServiceContext.h"
+#include "support/AccessibleNames.h"
 #include "support/CurrentEdition.h"
 #include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
@@ -17,6 +18,7 @@
 #include "ui/setup/SetupActionProgressView.h"
 #include "ui/widgets/TextLabel.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
@@ -132,6 +134,9 @@ TEST_F(SetupWorkflowViewTest, APendingBatchRunsInItsSheetThenTheFlowMovesOn) {
     EXPECT_EQ(sheet->parentWidget(), view_);
     EXPECT_GE(sheet->minimumWidth(), 560);
     EXPECT_GE(sheet->minimumHeight(), 420);
+    // Named after its heading, the batch's title: what a screen reader announces for the sheet.
+    EXPECT_EQ(announcedName(sheet), "Install the Command Line Tools");
+    EXPECT_EQ(sheet->findChild<QLabel*>("setup-action-title")->text(), announcedName(sheet));
     ASSERT_TRUE(waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); }));
     saveScreenshot(sheet, QStringLiteral("setup-workflow-sheet"));
     QTest::mouseClick(sheet->findChild<QPushButton*>("setup-action-continue"), Qt::LeftButton);
