@@ -48,6 +48,14 @@ ChildRun runEndingChild(const QString& test, QMap<QString, QString> environment,
                                          << child.output.toStdString();
 }
 
+::testing::AssertionResult endedCleanly(const ChildRun& child, const ProcessEnd& end) {
+#if defined(__APPLE__)
+    return endedCleanly(child, {end.status, end.orOnAMac});
+#else
+    return endedCleanly(child, {end.status});
+#endif
+}
+
 std::shared_ptr<LiveHTTPFetcher> fetcherWithAHoldingAnswerer() {
     static const struct TornDown {
         TornDown() noexcept {}

@@ -13,7 +13,8 @@ QUrl AgentSkill::Fetch::repositoryURL() const {
 }
 
 const QList<AgentSkill>& AgentSkill::builtIn() {
-    static const QList<AgentSkill> skills{
+    // Read on the pickers' reading threads, also while the process ends: never destroyed.
+    static const auto* const skills = new QList<AgentSkill>{
         {QStringLiteral("avoid-ai-writing"), QStringLiteral("Avoid AI writing"),
          QStringLiteral("Make your agent write like a human, not a robot"),
          Bundle{QStringLiteral("avoid-ai-writing")}, true, false},
@@ -26,7 +27,7 @@ const QList<AgentSkill>& AgentSkill::builtIn() {
                QStringLiteral("57546260929473d4e0d1c1bb75297be2fdfa1949")},
          false, true},
     };
-    return skills;
+    return *skills;
 }
 
 QList<AgentSkill> AgentSkill::available(bool includeDeveloperOnly) {

@@ -23,7 +23,8 @@ QString MCPServer::endpoint(const std::optional<QString>& apiKey) const {
 }
 
 const QList<MCPServer>& MCPServer::builtIn() {
-    static const QList<MCPServer> servers{
+    // Read on the pickers' reading threads, also while the process ends: never destroyed.
+    static const auto* const servers = new QList<MCPServer>{
         {QStringLiteral("firecrawl"), QStringLiteral("Firecrawl"),
          https(VendorHosts::firecrawlMCP, "/v2/mcp"),
          QStringLiteral("Better web search than built-in agent web searches"), std::nullopt,
@@ -35,7 +36,7 @@ const QList<MCPServer>& MCPServer::builtIn() {
          QStringLiteral("Connect Slack, the popular workplace messaging app. Sign-in required."),
          std::nullopt, OAuth{}},
     };
-    return servers;
+    return *servers;
 }
 
 } // namespace qlan
