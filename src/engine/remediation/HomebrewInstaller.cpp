@@ -1,6 +1,7 @@
 #include "remediation/HomebrewInstaller.h"
 
 #include "editions/brew/HomebrewLocationState.h"
+#include "remediation/BrewRunner.h"
 #include "remediation/ChildRun.h"
 #include "remediation/FileAppendWriter.h"
 #include "remediation/JobStream.h"
@@ -97,14 +98,9 @@ QString HomebrewInstaller::shellenvLine(const QString& brewPath) {
 }
 
 bool HomebrewInstaller::isAuthFailureOrCancel(const QString& transcript) {
-    // Constants that nothing destroys: the install's thread reads them, also while the process ends.
-    static constexpr QLatin1String markers[] = {
-        QLatin1String("user canceled"),          QLatin1String("execution error: user canceled"),
-        QLatin1String("sudo_askpass"),           QLatin1String("askpass"),
-        QLatin1String("a password is required"), QLatin1String("authentication failed")};
-    for (const QLatin1String marker : markers)
-        if (transcript.contains(marker)) return true;
-    return false;
+    // The script's sudo and osascript say a refused or canceled password in the words brew's own runs
+    // use; one table serves both.
+    return BrewRunner::isAuthFailureOrCancel(transcript);
 }
 
 Stream<HomebrewInstaller::Event> HomebrewInstaller::run() const {
