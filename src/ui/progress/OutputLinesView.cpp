@@ -266,10 +266,14 @@ void OutputLinesView::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
 
+int OutputLinesView::dragPointerY() const {
+    return viewport()->mapFromGlobal(dragPointer_).y();
+}
+
 int OutputLinesView::dragScrollStep() const {
     // Inside the margin at an edge, or past the edge, the rows scroll toward the pointer by a pixel per tick
     // for each pixel it stands into the margin or beyond it, at most a view's height.
-    const int y = viewport()->mapFromGlobal(dragPointer_).y();
+    const int y = dragPointerY();
     const int height = viewport()->height();
     const int margin = std::clamp(autoScrollMargin(), 1, std::max(1, height / 3));
     if (y < margin) return -std::min(margin - y, height);
@@ -280,8 +284,7 @@ int OutputLinesView::dragScrollStep() const {
 void OutputLinesView::dragToPointer() {
     // Past the first or the last row the selection extends to it; past an edge of the view, to the row
     // shown at that edge.
-    const int y =
-        std::clamp(viewport()->mapFromGlobal(dragPointer_).y(), 0, std::max(0, viewport()->height() - 1));
+    const int y = std::clamp(dragPointerY(), 0, std::max(0, viewport()->height() - 1));
     const int row = rows_.rowAt(offset_ + y);
     if (row == selection_.current()) return;
     selection_.extendTo(row);
@@ -296,9 +299,7 @@ void OutputLinesView::timerEvent(QTimerEvent* event) {
         dragScroll_.stop();
         return;
     }
-    scrollByPixels(step);
-    following_ = offset_ >= scrollRange();
-    syncScrollBar();
+    scrollRowsBy(step);
     dragToPointer();
 }
 
@@ -730,7 +731,11 @@ void OutputLinesView::barAction(int action) {
     }
     const bool back =
         action == QAbstractSlider::SliderSingleStepSub || action == QAbstractSlider::SliderPageStepSub;
-    scrollByPixels(back ? -step : step);
+    scrollRowsBy(back ? -step : step);
+}
+
+void OutputLinesView::scrollRowsBy(qint64 delta) {
+    scrollByPixels(delta);
     following_ = offset_ >= scrollRange();
     syncScrollBar();
 }

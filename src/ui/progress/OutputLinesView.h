@@ -137,6 +137,8 @@ private:
     // The row whose slot holds the point of the viewport; -1 below the last row.
     int rowAtPoint(const QPoint& point) const;
     bool currentInView() const;
+    // The height of the dragging pointer in the viewport, from where the last move left it on the screen.
+    int dragPointerY() const;
     // How far a tick of a drag scrolls the rows toward the pointer past an edge of the view or inside the
     // margin along it: negative up, 0 away from the edges.
     int dragScrollStep() const;
@@ -186,6 +188,8 @@ private:
     qint64 fromBar(int value) const;
     // The scroll bar's steps and pages, by pixels.
     void barAction(int action);
+    // Moves the rows by `delta` pixels as the reader scrolls them: at the end the list follows new rows.
+    void scrollRowsBy(qint64 delta);
     // Gives the scroll bar the range and the value of where the list stands.
     void syncScrollBar();
     // Moves the rows on screen by how far the top edge moved.
