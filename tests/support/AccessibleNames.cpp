@@ -121,6 +121,15 @@ QStringList toldWhile(const std::function<void()>& act) {
     return told;
 }
 
+QList<QObject*> focusedWidgetsWhile(const std::function<void()>& act) {
+    static QList<QObject*> focused;
+    focused.clear();
+    listenWhile(act, [](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::Focus) focused << event->object();
+    });
+    return focused;
+}
+
 QList<int> focusedChildrenWhile(const std::function<void()>& act) {
     static QList<int> focused;
     focused.clear();

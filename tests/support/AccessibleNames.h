@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QObject;
 class QWidget;
 
 namespace qlan::test {
@@ -28,5 +29,7 @@ QStringList toldWhile(const std::function<void()>& act);
 // What each focus event names while `act` runs, seen as toldWhile sees them: a child (a row of a list), or
 // -1 for a widget itself.
 QList<int> focusedChildrenWhile(const std::function<void()>& act);
+// The widgets that the focus events name while `act` runs, seen as toldWhile sees them.
+QList<QObject*> focusedWidgetsWhile(const std::function<void()>& act);
 
 } // namespace qlan::test

@@ -107,6 +107,11 @@ void QLANRootView::paintEvent(QPaintEvent* event) {
     QMetaObject::invokeMethod(this, &QLANRootView::loadProfileAndLaunch, Qt::QueuedConnection);
 }
 
+bool QLANRootView::focusNextPrevChild(bool next) {
+    // A control that goes away leaves the focus with the window, never on its way to the next one.
+    return holdFocusOfGoneControl(this) || QWidget::focusNextPrevChild(next);
+}
+
 void QLANRootView::loadProfileAndLaunch() {
     if (!profile_ && !services_.isFixtureMode) {
         probe_ =

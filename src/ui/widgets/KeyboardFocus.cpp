@@ -633,6 +633,14 @@ bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event) {
     return false;
 }
 
+bool holdFocusOfGoneControl(QWidget* widget) {
+    QWidget* window = widget->window();
+    QWidget* focus = window->focusWidget();
+    if (!focus || focus == window || (focus->isVisibleTo(window) && focus->isEnabled())) return false;
+    window->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
 bool holdsKeyboardFocus(const QWidget* widget) {
     const QWidget* focus = widget->window()->focusWidget();
     return focus && (focus == widget || widget->isAncestorOf(focus));

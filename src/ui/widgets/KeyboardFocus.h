@@ -22,7 +22,8 @@
 // that takes the control's place in its row, as soon as the window shows one, unless the person moves it
 // first: a Cancel that a job's end takes away hands it to "Continue", or to "Close" after a failure.
 // Until then no control holds it (the window does, as on the Mac): never a link beside the control or a
-// control far from it, which Qt would choose.
+// control far from it, which Qt would choose. The window takes it as the control goes, before Qt passes it
+// on, so that a screen reader hears the window and then where the focus lands, and nothing in between.
 //
 // When one screen takes the place of another, a focus that was on the old screen starts over: nothing
 // keeps it, so the next Tab goes to the first control of the window in reading order (on a pushed screen
@@ -85,6 +86,11 @@ void forgetKeyboardUse();
 // a current row): Left/Right by a step sideways, Home/End to the top and the bottom, Up/Down by a step,
 // Page Up/Page Down by a page. True when the key was one of these (without modifiers) and is taken.
 bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event);
+
+// A window's focusNextPrevChild asks this first: when the control that holds the focus of the widget's window
+// is going away (hidden, or disabled), the window takes the focus before Qt passes it on to the next
+// control. Returns whether it did.
+bool holdFocusOfGoneControl(QWidget* widget);
 
 // Whether the keyboard focus of the widget's window is on the widget or inside it.
 bool holdsKeyboardFocus(const QWidget* widget);

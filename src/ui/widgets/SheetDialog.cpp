@@ -1,5 +1,7 @@
 #include "ui/widgets/SheetDialog.h"
 
+#include "ui/widgets/KeyboardFocus.h"
+
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
@@ -31,6 +33,11 @@ void SheetDialog::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool SheetDialog::focusNextPrevChild(bool next) {
+    // A control that goes away leaves the focus with the sheet, never on its way to the next one.
+    return holdFocusOfGoneControl(this) || QDialog::focusNextPrevChild(next);
 }
 
 } // namespace qlan

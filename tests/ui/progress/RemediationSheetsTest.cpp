@@ -21,6 +21,7 @@
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/ProminentButton.h"
 
+#include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -212,11 +213,16 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
               QStringLiteral("Backup: ") + sandbox_.home() + QStringLiteral("/.zprofile.bak"));
     saveScreenshot(sheet, QStringLiteral("zprofile-diff"));
 
-    // Apply pressed from the keyboard: once the write has taken it away, the focus is on the new default.
+    // Apply pressed from the keyboard: once the write has taken it away, the focus is on the new default. A
+    // screen reader hears the sheet and then that button, never the control after Apply on the way.
     QAbstractButton* apply = button(diff, QStringLiteral("Apply"));
     apply->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(apply, Qt::Key_Space);
-    ASSERT_TRUE(waitUntil([&] { return diff->model()->didApply(); })); // written off the GUI thread
+    const QList<QObject*> focused = focusedWidgetsWhile([&] {
+        QTest::keyClick(apply, Qt::Key_Space);
+        waitUntil([&] { return diff->model()->didApply() && QApplication::focusWidget() != sheet; });
+    });
+    EXPECT_EQ(focused, (QList<QObject*>{sheet, QApplication::focusWidget()}));
+    ASSERT_TRUE(diff->model()->didApply()); // written off the GUI thread
     EXPECT_EQ(sandbox_.readFile(kZprofile), (longLine + "\n\n# Quillane — Java configuration\n"
                                                         "export JAVA_HOME=$(/usr/libexec/java_home)\n"
                                                         "export PATH=\"$JAVA_HOME/bin:$PATH\"\n")

@@ -345,26 +345,38 @@ TEST_F(StreamingViewTest, FailureOffersTheArticleAndClose) {
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::failure(StreamingRemediationModel::failureText(4))});
 }
 
+// Esc, or Space on Cancel: a screen reader hears the focus go from Cancel to the sheet, and nowhere else.
 TEST_F(StreamingViewTest, ClosingTheSheetWhileRunningCancelsOnce) {
     mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withScript(childAndGrandchildCommand));
-    RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
-    StreamingRemediationView* view = sheet->view()->streamingView();
-    ASSERT_TRUE(waitUntil([&] { return view->model()->lines().size() == 1; }, 10000));
-    pid_t child = 0, grandchild = 0;
-    ASSERT_TRUE(readChildAndGrandchild(view->model()->lines().first(), &child, &grandchild));
-    EXPECT_EQ(view->statusText(), "Running…");
-    EXPECT_TRUE(view->cancelButton()->isEnabled());
+    for (const bool space : {false, true}) {
+        outcomes_.clear();
+        RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
+        StreamingRemediationView* view = sheet->view()->streamingView();
+        ASSERT_TRUE(waitUntil([&] { return view->model()->lines().size() == 1; }, 10000));
+        pid_t child = 0, grandchild = 0;
+        ASSERT_TRUE(readChildAndGrandchild(view->model()->lines().first(), &child, &grandchild));
+        EXPECT_EQ(view->statusText(), "Running…");
+        EXPECT_TRUE(view->cancelButton()->isEnabled());
 
-    QTest::keyClick(sheet, Qt::Key_Escape);
-    EXPECT_EQ(view->statusText(), "Canceling…");
-    EXPECT_FALSE(view->cancelButton()->isEnabled());
-    EXPECT_TRUE(view->cancelButton()->isVisible());
-    sheet->reject();
-    ASSERT_TRUE(waitForOutcome());
-    EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
-    sheet->reject();
-    waitUntil([] { return false; }, 100);
-    EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
+        if (space) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+            view->cancelButton()->setFocus(Qt::TabFocusReason);
+            EXPECT_EQ(focusedWidgetsWhile([&] { QTest::keyClick(view->cancelButton(), Qt::Key_Space); }),
+                      QList<QObject*>{sheet});
+        } else {
+            QTest::keyClick(sheet, Qt::Key_Escape);
+        }
+        EXPECT_EQ(view->statusText(), "Canceling…");
+        EXPECT_FALSE(view->cancelButton()->isEnabled());
+        EXPECT_TRUE(view->cancelButton()->isVisible());
+        sheet->reject();
+        ASSERT_TRUE(waitForOutcome());
+        EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
+        sheet->reject();
+        waitUntil([] { return false; }, 100);
+        EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
+        sheet->dismiss();
+    }
 }
 
 TEST_F(StreamingViewTest, TheZshrcChangeWaitsInTheBottomRowAndEscSkipsIt) {
