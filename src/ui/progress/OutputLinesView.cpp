@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace qlan {
@@ -156,6 +157,7 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
             if (value != toBar(offset_)) moveTo(fromBar(value));
             if (offset_ < scrollRange()) {
                 following_ = false;
+                place_ = Place::top;
                 syncScrollBar();
                 return;
             }
@@ -181,9 +183,12 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    // A current row the focus gave follows the view the keys move, and a screen reader is told where it went.
+    // A current row the focus gave follows the view the keys move, and a screen reader is told where it went;
+    // at an end of the view, the key moves that row itself.
     keyScrolling_ = true;
+    const int before = selection_.current();
     const bool scrolled = scrollByKey(this, event);
+    if (const auto step = keyStep(event->key()); scrolled && step) stepPlace(*step, before);
     keyScrolling_ = false;
     if (scrolled) return;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
@@ -201,25 +206,45 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
     QListView::keyPressEvent(event);
 }
 
-bool OutputLinesView::extendByKey(int key) {
+std::optional<QAbstractItemView::CursorAction> OutputLinesView::keyStep(int key) {
     static constexpr std::pair<int, CursorAction> steps[] = {
         {Qt::Key_Up, MoveUp},         {Qt::Key_Down, MoveDown},
         {Qt::Key_PageUp, MovePageUp}, {Qt::Key_PageDown, MovePageDown},
         {Qt::Key_Home, MoveHome},     {Qt::Key_End, MoveEnd},
     };
-    const auto step =
-        std::find_if(std::begin(steps), std::end(steps), [&](const auto& each) { return each.first == key; });
-    if (step == std::end(steps)) return false;
+    for (const auto& [each, action] : steps)
+        if (each == key) return action;
+    return std::nullopt;
+}
+
+bool OutputLinesView::extendByKey(int key) {
+    const std::optional<CursorAction> step = keyStep(key);
+    if (!step) return false;
     if (rows_.count() == 0) return true;
     const int before = selection_.current();
-    const bool towardEnd =
-        step->second == MoveDown || step->second == MovePageDown || step->second == MoveEnd;
-    selection_.extendTo(
-        stepFrom(selection_.stepStart(currentInView(), rowAtEdge(towardEnd).row()), step->second));
-    if (selection_.current() == before) return true; // a step that cannot move changes nothing
+    const OutputRowSelection::Ranges selected = selection_.selected();
+    const bool towardEnd = *step == MoveDown || *step == MovePageDown || *step == MoveEnd;
+    const int edgeRow = rowAtEdge(towardEnd).row();
+    selection_.extendTo(stepFrom(selection_.stepStart(currentInView(), edgeRow), *step));
+    // A step that cannot move changes nothing; one that started over and came back to its row did.
+    if (selection_.current() == before && selection_.selected() == selected) return true;
     showSelection(true);
     scrollTo(currentIndex());
     return true;
+}
+
+void OutputLinesView::stepPlace(CursorAction action, int before) {
+    const bool up = action == MoveUp || action == MovePageUp;
+    if (!up && action != MoveDown && action != MovePageDown) return;
+    // Only where the view stands at the end the key moves toward, and the row stayed as it moved there.
+    if (!selection_.followsView() || selection_.current() != before ||
+        (up ? offset_ > 0 : offset_ < scrollRange()))
+        return;
+    const int row = stepFrom(before, action);
+    if (!selection_.viewMoved(row)) return;
+    place_ = Place::within;
+    placeY_ = std::clamp(visualRect(rowIndex(row)).center().y(), 0, std::max(0, viewport()->height() - 1));
+    showSelection(true);
 }
 
 void OutputLinesView::mousePressEvent(QMouseEvent* event) {
@@ -283,9 +308,19 @@ int OutputLinesView::dragScrollStep() const {
 
 void OutputLinesView::dragToPointer() {
     // Past the first or the last row the selection extends to it; past an edge of the view, to the row
-    // shown at that edge.
-    const int y = std::clamp(dragPointerY(), 0, std::max(0, viewport()->height() - 1));
-    const int row = rows_.rowAt(offset_ + y);
+    // shown at that edge, as the view is drawn: the rows in view are measured first.
+    measureShown();
+    const int height = viewport()->height();
+    const int y = std::clamp(dragPointerY(), 0, std::max(0, height - 1));
+    int row = rows_.rowAt(offset_ + y);
+    if (row < 0) return;
+    // The edge's pixel may stand in the gap beside a row whose text is out of view: the drag reaches the
+    // row beside it, whose text shows.
+    const qint64 textTop = rows_.top(row) + spacing() - offset_;
+    if (textTop >= height && row > 0)
+        --row;
+    else if (textTop + rows_.height(row) <= 0 && row + 1 < rows_.count())
+        ++row;
     if (row == selection_.current()) return;
     selection_.extendTo(row);
     showSelection(false); // a screen reader hears where the drag ends
@@ -313,7 +348,9 @@ void OutputLinesView::selectAll() {
 }
 
 void OutputLinesView::focusInEvent(QFocusEvent* event) {
-    selection_.focusIn(rowInView().row(), currentInView());
+    const Place place = following_ ? Place::bottom : Place::top;
+    const int row = rowAtPlace(place).row();
+    if (selection_.focusIn(row, currentInView())) place_ = place;
     showSelection(true);
     QListView::focusInEvent(event);
 }
@@ -376,13 +413,21 @@ void OutputLinesView::tellCurrentRow() {
         Qt::QueuedConnection);
 }
 
-QModelIndex OutputLinesView::rowInView() const {
-    return rowAtEdge(following_);
+QModelIndex OutputLinesView::rowInView() {
+    return rowAtPlace(place_);
 }
 
-QModelIndex OutputLinesView::rowAtEdge(bool bottom) const {
+QModelIndex OutputLinesView::rowAtPlace(Place place) {
+    if (place != Place::within) return rowAtEdge(place == Place::bottom);
+    measureShown();
+    const int y = std::clamp(placeY_, 0, std::max(0, viewport()->height() - 1));
+    return rows_.count() == 0 ? QModelIndex() : rowIndex(rows_.rowAt(offset_ + y));
+}
+
+QModelIndex OutputLinesView::rowAtEdge(bool bottom) {
     const int count = rows_.count();
     if (count == 0) return {};
+    measureShown();
     const qint64 viewTop = offset_;
     const qint64 viewEnd = offset_ + viewport()->height();
     // How many of a row's pixels the view shows.
@@ -390,11 +435,14 @@ QModelIndex OutputLinesView::rowAtEdge(bool bottom) const {
         const qint64 top = rows_.top(row) + spacing();
         return std::max<qint64>(0, std::min(top + rows_.height(row), viewEnd) - std::max(top, viewTop));
     };
+    // The view shows the larger part of the row, or the row fills the larger part of the view.
+    const auto mostlyShown = [&](int row) {
+        return 2 * shown(row) >= std::min<qint64>(rows_.height(row), viewEnd - viewTop);
+    };
     const int row = rows_.rowAt(bottom ? viewEnd - 1 : viewTop);
-    // A row of which the view shows less than half gives way to the one beside it, inside the view.
+    // A row that is not mostly shown gives way to the one beside it, inside the view.
     const int beside = row + (bottom ? -1 : 1);
-    if (beside >= 0 && beside < count && 2 * shown(row) < rows_.height(row) && shown(beside) > 0)
-        return rowIndex(beside);
+    if (beside >= 0 && beside < count && !mostlyShown(row) && shown(beside) > 0) return rowIndex(beside);
     return rowIndex(row);
 }
 
@@ -452,6 +500,17 @@ bool OutputLinesView::measureRows(qint64 from, qint64 to) {
         top += rows_.height(row) + rows_.metrics().gap;
     }
     return changed;
+}
+
+void OutputLinesView::measureShown() {
+    // The rows below a row measured anew are drawn anew; the scroll range takes the heights after this turn.
+    if (measureRows(offset_, offset_ + viewport()->height()) && !geometryQueued_) {
+        geometryQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            geometryQueued_ = false;
+            updateGeometries();
+        });
+    }
 }
 
 bool OutputLinesView::measureRowsUpTo(int last) {
@@ -550,8 +609,13 @@ void OutputLinesView::rowsInserted(const QModelIndex& parent, int first, int las
         if (shownFrom < viewport()->height())
             viewport()->update(QRect(0, clampedToInt(shownFrom), viewport()->width(), viewport()->height()));
         // The first rows to arrive in a list that has the focus give it a current row, told once.
-        if (hasFocus() && selection_.current() < 0 && selection_.rowsArrived(rowInView().row()))
-            showSelection(true);
+        if (hasFocus() && selection_.current() < 0) {
+            const Place place = following_ ? Place::bottom : Place::top;
+            if (selection_.rowsArrived(rowAtPlace(place).row())) {
+                place_ = place;
+                showSelection(true);
+            }
+        }
     }
     QAbstractItemView::rowsInserted(parent, first, last);
 }
@@ -681,6 +745,7 @@ void OutputLinesView::showEnd(bool last) {
     if (last) measureRowsUpTo(rows_.count() - 1);
     placeAt(last ? scrollRange() : 0);
     following_ = offset_ >= scrollRange();
+    place_ = last ? Place::bottom : Place::top;
     syncScrollBar();
 }
 
@@ -737,6 +802,8 @@ void OutputLinesView::barAction(int action) {
 void OutputLinesView::scrollRowsBy(qint64 delta) {
     scrollByPixels(delta);
     following_ = offset_ >= scrollRange();
+    // The keys keep the place of a row the focus gave; the pointer puts it at an edge.
+    if (!keyScrolling_) place_ = following_ ? Place::bottom : Place::top;
     syncScrollBar();
 }
 
@@ -770,15 +837,7 @@ void OutputLinesView::showShift() {
 
 void OutputLinesView::paintEvent(QPaintEvent* event) {
     if (!model() || rows_.count() == 0) return;
-    // Rows that come into view are measured now (the rows below them are drawn anew); the scroll range
-    // takes their heights after this paint.
-    if (measureRows(offset_, offset_ + viewport()->height()) && !geometryQueued_) {
-        geometryQueued_ = true;
-        QTimer::singleShot(0, this, [this] {
-            geometryQueued_ = false;
-            updateGeometries();
-        });
-    }
+    measureShown();
     QPainter painter(viewport());
     QStyleOptionViewItem option;
     initViewItemOption(&option);

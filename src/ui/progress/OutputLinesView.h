@@ -30,8 +30,12 @@
 // view current (the row at the top edge, the last row shown while the list follows new rows), scrolling
 // and selecting nothing; so do the first rows to arrive in a list that has the focus. Such a row is a
 // place, not a choice: while nothing is selected it follows the view as the reader moves it, so that
-// Space, Shift and a screen reader act on a row in view; the row in view is the first (or, while the list
-// follows new rows, the last) row of which the view shows the larger part. With Shift the keys extend the
+// Space, Shift and a screen reader act on a row in view. It keeps the edge it stood at: the bottom edge
+// while the list follows new rows and as the keys move the view from there (Up from the last row gives the
+// row above it), the top edge once Home or the pointer moved the view. The row at an edge is the first (or
+// the last) row of which the view shows the larger part, or that fills the larger part of the view. Where
+// the view cannot move (at the first or the last row), Up, Down, Page Up and Page Down move the row
+// itself, so that the keys reach every row, one after another. With Shift the keys extend the
 // selection from the anchor to the row they step to, bringing it into view, when the reader chose the
 // current row or it is in view; from a row the focus gave that is out of view, a selection starts at the
 // row in view at the edge the key moves toward, so the view never jumps away from where the reader is. A
@@ -40,7 +44,8 @@
 // A drag from a press selects the rows from the pressed row to the row under the pointer (beside the rows
 // a Shift or Command press kept). While the button holds the pointer past an edge of the view, or in the
 // margin along it, the rows scroll toward it, the faster the farther it is, and the selection grows to the
-// row shown at that edge, up to the first or the last row; the release stops them.
+// row shown at that edge (the last or the first row with text in view, as the view is drawn), up to the
+// first or the last row; the release stops them.
 //
 // A screen reader is told the current row as the focused one, after the list itself, once for each move
 // of the focus or the current row that the reader made (a key that moves the view moves a row the focus
@@ -59,6 +64,8 @@
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QStringList>
+
+#include <optional>
 
 namespace qlan {
 
@@ -127,10 +134,16 @@ private:
     int textWidth() const;
     OutputRowHeights::Metrics rowMetrics() const;
     QModelIndex rowIndex(int row) const;
+    // The step a key takes through the rows: Up, Down, Page Up, Page Down, Home and End.
+    static std::optional<CursorAction> keyStep(int key);
     // Shift with `key`: the current row steps as the key moves it (from the row in view at the edge the
     // key moves toward, when the current row is out of view) and the selection extends to it. False for a
     // key that moves no row.
     bool extendByKey(int key);
+    // A step of the keys that left a current row the focus gave as it was (`before`), with the view at the
+    // end it moves toward, moves that row by the step; the row then keeps its place in the view, and a screen
+    // reader is told.
+    void stepPlace(CursorAction action, int before);
     // The row a step of `action` from `row` reaches: Page Up and Page Down by the viewport's height from
     // the row's top, and at least one row.
     int stepFrom(int row, CursorAction action) const;
@@ -151,17 +164,24 @@ private:
     void takeSelectionFromModel();
     // Tells a screen reader the current row as the focused one, once the turn's changes are done.
     void tellCurrentRow();
-    // The row the list takes as current when it has none: the row at the top edge, or the last row shown
-    // while the list follows new rows.
-    QModelIndex rowInView() const;
-    // The row shown at the top or the bottom edge of the viewport (the one beside it when the edge falls
-    // between two rows, the last row when the rows end above the bottom edge).
-    QModelIndex rowAtEdge(bool bottom) const;
+    // Where a current row the focus gave stands in the view, which it keeps as the view moves: at the top
+    // edge, at the bottom edge (while the list follows new rows, and as the keys move the view from there),
+    // or, once a key moved it where the view could not move, at `placeY_`.
+    enum class Place { top, bottom, within };
+    // The row at the place a current row the focus gave has.
+    QModelIndex rowInView();
+    QModelIndex rowAtPlace(Place place);
+    // The row shown at the top or the bottom edge of the viewport, as the view is drawn: the one beside it
+    // when the view shows neither the larger part of the row nor so much of it that it fills the larger
+    // part of the view; the last row when the rows end above the bottom edge.
+    QModelIndex rowAtEdge(bool bottom);
     // Takes in the rows from `first` to `last`, their lengths told by an OutputRowsModel, else read.
     void appendRows(int first, int last);
     // Measures the rows whose slots reach into [from, to) that are not measured yet; returns whether a
     // height changed.
     bool measureRows(qint64 from, qint64 to);
+    // Measures the rows in view, as a paint does.
+    void measureShown();
     // Measures the row `last` and the rows above it, as many as fill the viewport.
     bool measureRowsUpTo(int last);
     bool measure(int row);
@@ -205,6 +225,8 @@ private:
     int readAt_ = 0;
 
     bool following_ = true; // the list shows its last row; false once the user scrolled up
+    Place place_ = Place::bottom;
+    int placeY_ = 0; // in the viewport, for Place::within
     bool scrolling_ = false;
     bool geometryQueued_ = false; // a paint measured rows anew; the scroll range follows after it
 

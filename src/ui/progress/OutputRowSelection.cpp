@@ -125,9 +125,10 @@ void OutputRowSelection::selectAll(int count) {
     endRun();
 }
 
-void OutputRowSelection::focusIn(int rowInView, bool currentInView) {
-    if (rowInView < 0) return;
-    if (current_ < 0 || (selected_.isEmpty() && !currentInView)) give(rowInView);
+bool OutputRowSelection::focusIn(int rowInView, bool currentInView) {
+    if (rowInView < 0 || (current_ >= 0 && (!selected_.isEmpty() || currentInView))) return false;
+    give(rowInView);
+    return true;
 }
 
 bool OutputRowSelection::viewMoved(int rowInView) {

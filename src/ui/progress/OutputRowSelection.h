@@ -65,8 +65,9 @@ public:
     // Select All in a list of `count` rows.
     void selectAll(int count);
     // The focus comes to the list. With no current row, or with nothing selected and the current row out of
-    // view (`currentInView` false), `rowInView` becomes the current row, given, not chosen.
-    void focusIn(int rowInView, bool currentInView);
+    // view (`currentInView` false), `rowInView` becomes the current row, given, not chosen. Returns whether
+    // it did.
+    bool focusIn(int rowInView, bool currentInView);
     // The view moved: a given current row gives way to `rowInView`. Returns whether the current row changed.
     bool viewMoved(int rowInView);
     // Rows arrived in a list that has the focus: with no current row, `rowInView` becomes the current row,

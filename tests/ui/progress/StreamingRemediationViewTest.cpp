@@ -44,6 +44,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <numeric>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -176,6 +177,32 @@ void movePointer(QWidget* widget, QPoint point) {
     const QPoint global = widget->mapToGlobal(point);
     QCursor::setPos(global);
     QTest::mouseMove(window, window->mapFromGlobal(global));
+}
+
+// Presses the button on `pressed` in the list's viewport, moves the pointer through the middle to `pointer`,
+// holds it there `hold` ms and lets go, as the window system does; returns the rows a screen reader was told.
+QList<int> dragTo(OutputLinesView* list, QPoint pressed, QPoint pointer, int hold,
+                  Qt::KeyboardModifier modifier = Qt::NoModifier) {
+    QWidget* viewport = list->viewport();
+    QWindow* window = list->window()->windowHandle();
+    const auto inWindow = [&](QPoint point) { return window->mapFromGlobal(viewport->mapToGlobal(point)); };
+    QCursor::setPos(viewport->mapToGlobal(pressed));
+    QTest::mousePress(window, Qt::LeftButton, modifier, inWindow(pressed));
+    return focusedChildrenWhile([&] {
+        movePointer(viewport, (pressed + pointer) / 2);
+        movePointer(viewport, pointer);
+        if (hold > 0) QTest::qWait(hold);
+        QTest::mouseRelease(window, Qt::LeftButton, modifier, inWindow(pointer));
+    });
+}
+
+// Whether `row` is the last row (or the first, at the top) with text in view, as the view is drawn.
+bool lastRowWithText(OutputLinesView* list, int row, bool bottom) {
+    list->viewport()->repaint();
+    const auto inView = [list](int at) {
+        return rowInView(list, at);
+    }; // no row's rect is empty: false past the ends
+    return inView(row) && !inView(row + (bottom ? 1 : -1));
 }
 
 QStringList labelTexts(const QWidget* widget) {
@@ -345,38 +372,30 @@ TEST_F(StreamingViewTest, FailureOffersTheArticleAndClose) {
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::failure(StreamingRemediationModel::failureText(4))});
 }
 
-// Esc, or Space on Cancel: a screen reader hears the focus go from Cancel to the sheet, and nowhere else.
 TEST_F(StreamingViewTest, ClosingTheSheetWhileRunningCancelsOnce) {
     mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withScript(childAndGrandchildCommand));
-    for (const bool space : {false, true}) {
-        outcomes_.clear();
-        RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
-        StreamingRemediationView* view = sheet->view()->streamingView();
-        ASSERT_TRUE(waitUntil([&] { return view->model()->lines().size() == 1; }, 10000));
-        pid_t child = 0, grandchild = 0;
-        ASSERT_TRUE(readChildAndGrandchild(view->model()->lines().first(), &child, &grandchild));
-        EXPECT_EQ(view->statusText(), "Running…");
-        EXPECT_TRUE(view->cancelButton()->isEnabled());
+    RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
+    StreamingRemediationView* view = sheet->view()->streamingView();
+    ASSERT_TRUE(waitUntil([&] { return view->model()->lines().size() == 1; }, 10000));
+    pid_t child = 0, grandchild = 0;
+    ASSERT_TRUE(readChildAndGrandchild(view->model()->lines().first(), &child, &grandchild));
+    EXPECT_EQ(view->statusText(), "Running…");
+    EXPECT_TRUE(view->cancelButton()->isEnabled());
 
-        if (space) {
-            ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
-            view->cancelButton()->setFocus(Qt::TabFocusReason);
-            EXPECT_EQ(focusedWidgetsWhile([&] { QTest::keyClick(view->cancelButton(), Qt::Key_Space); }),
-                      QList<QObject*>{sheet});
-        } else {
-            QTest::keyClick(sheet, Qt::Key_Escape);
-        }
-        EXPECT_EQ(view->statusText(), "Canceling…");
-        EXPECT_FALSE(view->cancelButton()->isEnabled());
-        EXPECT_TRUE(view->cancelButton()->isVisible());
-        sheet->reject();
-        ASSERT_TRUE(waitForOutcome());
-        EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
-        sheet->reject();
-        waitUntil([] { return false; }, 100);
-        EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
-        sheet->dismiss();
-    }
+    // Space on Cancel: a screen reader hears the focus go from Cancel to the sheet, and nowhere else.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    view->cancelButton()->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(focusedWidgetsWhile([&] { QTest::keyClick(view->cancelButton(), Qt::Key_Space); }),
+              QList<QObject*>{sheet});
+    EXPECT_EQ(view->statusText(), "Canceling…");
+    EXPECT_FALSE(view->cancelButton()->isEnabled());
+    EXPECT_TRUE(view->cancelButton()->isVisible());
+    sheet->reject();
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
+    sheet->reject();
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
 }
 
 TEST_F(StreamingViewTest, TheZshrcChangeWaitsInTheBottomRowAndEscSkipsIt) {
@@ -778,6 +797,62 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
         EXPECT_EQ(selectedRows(shown.list), QList{41});
     }
     {
+        // From the last row the keys move the row at the bottom edge, and at an end of the view the row
+        // itself: Up to the first row and Down back tell every row once, in order; Page Up from the last
+        // moves a page.
+        QStringList some = lines.mid(0, 60);
+        ShownList shown(some);
+        OutputLinesView* list = shown.list;
+        list->resize(420, 300);
+        QTest::keyClick(shown.addCancel(), Qt::Key_Tab);
+        QCoreApplication::sendPostedEvents();
+        const auto walk = [&](Qt::Key key, int steps) {
+            return focusedChildrenWhile([&] {
+                for (int step = 0; step < steps; ++step, QCoreApplication::sendPostedEvents())
+                    QTest::keyClick(list, key);
+            });
+        };
+        QList<int> rows(60);
+        std::iota(rows.begin(), rows.end(), 0);
+        EXPECT_EQ(walk(Qt::Key_Up, 59), QList<int>(rows.rbegin() + 1, rows.rend()));
+        EXPECT_EQ(walk(Qt::Key_Down, 59), rows.mid(1));
+        QTest::keyClick(list, Qt::Key_End);
+        const int slot = list->visualRect(shown.model.index(0)).height() + 2 * list->spacing();
+        EXPECT_NEAR(59 - walk(Qt::Key_PageUp, 1).value(0), list->viewport()->height() / slot, 1);
+        // A row taller than the view that fills the larger part of it at the top edge is the row in view.
+        QStringList tallLines = some;
+        tallLines[50] = QString(3000, u'x');
+        ShownList tall(tallLines);
+        tall.list->resize(420, 300);
+        QPushButton* cancel = tall.addCancel();
+        tall.list->scrollTo(tall.model.index(50), QAbstractItemView::PositionAtTop);
+        const int shownPart = tall.list->viewport()->height() * 2 / 3;
+        const int hidden = tall.list->visualRect(tall.model.index(50)).height() - shownPart;
+        ASSERT_GT(hidden, shownPart); // less than half of it shows
+        tall.list->verticalScrollBar()->setValue(tall.list->verticalScrollBar()->value() + hidden);
+        QTest::keyClick(cancel, Qt::Key_Tab);
+        EXPECT_EQ(tall.list->currentIndex().row(), 50);
+    }
+    for (const bool end : {true, false}) {
+        // Rows selected while the focus gave the current row (the last, or the first), which then left the
+        // view: Shift+End (Shift+Home) starts over at the row at the edge and comes back to that row, and the
+        // list shows what it selected, with the current row in view.
+        QStringList some = lines.mid(0, 400);
+        ShownList shown(some);
+        QScrollBar* bar = shown.list->verticalScrollBar();
+        QPushButton* cancel = shown.addCancel();
+        if (!end) bar->setValue(0);
+        shown.list->selectAll();
+        QTest::keyClick(cancel, Qt::Key_Tab);
+        bar->setValue(end ? 0 : bar->maximum());
+        QTest::keyClick(shown.list, end ? Qt::Key_End : Qt::Key_Home, Qt::ShiftModifier);
+        const QList<int> selected = selectedRows(shown.list);
+        ASSERT_FALSE(selected.isEmpty());
+        EXPECT_LT(selected.size(), 400);
+        EXPECT_EQ(selected.size(), end ? 400 - selected.first() : selected.last() + 1);
+        EXPECT_TRUE(rowInView(shown.list, shown.list->currentIndex().row()));
+    }
+    {
         // A Shift key from a chosen row out of view extends it from the anchor and brings it into view.
         QStringList some = lines.mid(0, 300);
         const std::pair<Qt::Key, QList<int>> steps[]{{Qt::Key_Down, {294, 297, 298}},
@@ -845,24 +920,16 @@ TEST(OutputListRows, ADragPastAnEdgeScrollsTowardThePointerAndSelectsTheRowsDrag
                                           : each.pointerY < 0 ? each.pointerY
                                                               : height - 4);
         const int value = list->verticalScrollBar()->value();
-        QWindow* window = shown.window.windowHandle();
-        QCursor::setPos(viewport->mapToGlobal(pressed));
-        QTest::mousePress(window, Qt::LeftButton, each.modifier,
-                          window->mapFromGlobal(viewport->mapToGlobal(pressed)));
-        const QList<int> told = focusedChildrenWhile([&] {
-            movePointer(viewport, (pressed + pointer) / 2);
-            movePointer(viewport, pointer);
-            QTest::qWait(500);
-            QTest::mouseRelease(window, Qt::LeftButton, each.modifier,
-                                window->mapFromGlobal(viewport->mapToGlobal(pointer)));
-        });
+        const QList<int> told = dragTo(list, pressed, pointer, 500, each.modifier);
         const int moved = list->verticalScrollBar()->value() - value;
         EXPECT_TRUE(each.pointerY < 0 ? moved < 0 : moved > 0) << moved;
         const int current = list->currentIndex().row();
         const QRect slot =
             list->visualRect(shown.model.index(current)).adjusted(0, -list->spacing(), 0, list->spacing());
-        EXPECT_TRUE(slot.contains(pointer.x(), std::clamp(pointer.y(), 0, height - 1)))
-            << "row " << current << " is not the row at the pointer";
+        if (each.pointerY == 0)
+            EXPECT_TRUE(slot.contains(pointer)) << "row " << current << " is not the row at the pointer";
+        else
+            EXPECT_TRUE(lastRowWithText(list, current, each.pointerY > 0)) << "row " << current;
         QList<int> expected = each.kept;
         for (int row = std::min(current, 145); row <= std::max(current, 145); ++row)
             if (!expected.contains(row)) expected << row;
@@ -872,6 +939,37 @@ TEST(OutputListRows, ADragPastAnEdgeScrollsTowardThePointerAndSelectsTheRowsDrag
         const int stopped = list->verticalScrollBar()->value();
         QTest::qWait(100);
         EXPECT_EQ(list->verticalScrollBar()->value(), stopped);
+    }
+}
+
+// A drag past an edge, let go at once or held for a while, the pointer just past the edge or a view's height
+// a tick, over short rows or rows wrapped higher than their estimate, ends on the last (or first) row with
+// text in view as the view is drawn, also where the edge's pixel falls in the gap between two rows.
+TEST(OutputListRows, ADragPastAnEdgeEndsOnARowWithTextInView) {
+    for (const QString& line :
+         {QStringLiteral("==> Linking"), QStringLiteral("\tx\t\t\t\ty\t\t\t\tz\t\t\t\tw")}) {
+        QStringList lines(2000, line);
+        ShownList shown(lines);
+        OutputLinesView* list = shown.list;
+        list->resize(420, 300);
+        shown.addCancel();
+        const int height = list->viewport()->height();
+        for (const int past : {30, 2 * height, -30, -2 * height})
+            for (const int hold : {0, 90, 300}) {
+                SCOPED_TRACE(testing::Message()
+                             << line.size() << " characters, " << past << " px, " << hold << " ms");
+                const bool bottom = past > 0;
+                list->scrollTo(shown.model.index(1000), QAbstractItemView::PositionAtCenter);
+                list->viewport()->repaint();
+                // The edge's pixel in the gap above a row's text (below it, at the top).
+                const QMap<int, int> rows = shownRows(list);
+                const QRect edge =
+                    list->visualRect(shown.model.index(bottom ? rows.lastKey() : rows.firstKey()));
+                list->verticalScrollBar()->setValue(list->verticalScrollBar()->value() +
+                                                    (bottom ? edge.top() - height : edge.bottom() + 1));
+                dragTo(list, QPoint(20, height / 2), QPoint(20, bottom ? height + past : past), hold);
+                EXPECT_TRUE(lastRowWithText(list, list->currentIndex().row(), bottom));
+            }
     }
 }
 
