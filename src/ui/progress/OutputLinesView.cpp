@@ -348,7 +348,7 @@ void OutputLinesView::selectAll() {
 }
 
 void OutputLinesView::focusInEvent(QFocusEvent* event) {
-    const Place place = following_ ? Place::bottom : Place::top;
+    const Place place = edgePlace();
     const int row = rowAtPlace(place).row();
     if (selection_.focusIn(row, currentInView())) place_ = place;
     showSelection(true);
@@ -411,6 +411,10 @@ void OutputLinesView::tellCurrentRow() {
             QAccessible::updateAccessibility(&event);
         },
         Qt::QueuedConnection);
+}
+
+OutputLinesView::Place OutputLinesView::edgePlace() const {
+    return following_ ? Place::bottom : Place::top;
 }
 
 QModelIndex OutputLinesView::rowInView() {
@@ -610,7 +614,7 @@ void OutputLinesView::rowsInserted(const QModelIndex& parent, int first, int las
             viewport()->update(QRect(0, clampedToInt(shownFrom), viewport()->width(), viewport()->height()));
         // The first rows to arrive in a list that has the focus give it a current row, told once.
         if (hasFocus() && selection_.current() < 0) {
-            const Place place = following_ ? Place::bottom : Place::top;
+            const Place place = edgePlace();
             if (selection_.rowsArrived(rowAtPlace(place).row())) {
                 place_ = place;
                 showSelection(true);
@@ -803,7 +807,7 @@ void OutputLinesView::scrollRowsBy(qint64 delta) {
     scrollByPixels(delta);
     following_ = offset_ >= scrollRange();
     // The keys keep the place of a row the focus gave; the pointer puts it at an edge.
-    if (!keyScrolling_) place_ = following_ ? Place::bottom : Place::top;
+    if (!keyScrolling_) place_ = edgePlace();
     syncScrollBar();
 }
 

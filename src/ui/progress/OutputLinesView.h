@@ -168,6 +168,8 @@ private:
     // edge, at the bottom edge (while the list follows new rows, and as the keys move the view from there),
     // or, once a key moved it where the view could not move, at `placeY_`.
     enum class Place { top, bottom, within };
+    // The edge a row the focus gives now stands at: the bottom edge while the list follows new rows.
+    Place edgePlace() const;
     // The row at the place a current row the focus gave has.
     QModelIndex rowInView();
     QModelIndex rowAtPlace(Place place);

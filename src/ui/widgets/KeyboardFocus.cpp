@@ -636,7 +636,7 @@ bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event) {
 bool holdFocusOfGoneControl(QWidget* widget) {
     QWidget* window = widget->window();
     QWidget* focus = window->focusWidget();
-    if (!focus || focus == window || (focus->isVisibleTo(window) && focus->isEnabled())) return false;
+    if (!focus || focus == window || usable(focus, window)) return false;
     window->setFocus(Qt::OtherFocusReason);
     return true;
 }
