@@ -14,6 +14,7 @@
 #include <QAccessible>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -424,6 +426,30 @@ std::pair<QWidget*, bool> focusAfterSheet(QWidget* window, QWidget* opener,
     QTest::qWait(100);
     QWidget* focus = window->focusWidget() ? window->focusWidget() : window;
     return {focus, shownRing(window) != nullptr};
+}
+
+BackInFront focusBackInFront(QWidget* window, QWidget* control, const std::function<void()>& act) {
+    QStyleHints* hints = QGuiApplication::styleHints();
+    const Qt::TabFocusBehavior before = hints->tabFocusBehavior();
+    hints->setTabFocusBehavior(Qt::TabFocusTextControls);
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    control->setFocus(Qt::TabFocusReason);
+    QWidget other;
+    other.resize(200, 100);
+    other.show();
+    other.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
+    act();
+    BackInFront back;
+    back.told = focusedWidgetsWhile([&] {
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::qWait(50);
+    });
+    back.focus = window->focusWidget() ? window->focusWidget() : window;
+    hints->setTabFocusBehavior(before);
+    return back;
 }
 
 } // namespace qlan::test

@@ -17,11 +17,14 @@
 // In a group of exclusive choices with one chosen, a click on a choice while the focus is in the group
 // moves the focus there and an arrow key goes on from it (the chosen choice is chosen again after).
 
+#include <QList>
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <utility>
 
+class QObject;
 class QWidget;
 
 namespace qlan::test {
@@ -34,5 +37,15 @@ namespace qlan::test {
 // it key), or `window` itself where no control holds it, and whether the ring shows there.
 std::pair<QWidget*, bool> focusAfterSheet(QWidget* window, QWidget* opener,
                                           const std::function<void()>& close);
+
+// Where the focus stands when `window`, whose focus was on `control`, comes back to the front after `act`
+// ran while another window was active, and what a screen reader was told as it came back. Meanwhile the
+// Tab rule is the Mac's with keyboard navigation off (push buttons are skipped), by which Qt would pick
+// a control for a window whose focused control went while it was in the back.
+struct BackInFront {
+    QWidget* focus = nullptr; // `window` where no control holds it
+    QList<QObject*> told;
+};
+BackInFront focusBackInFront(QWidget* window, QWidget* control, const std::function<void()>& act);
 
 } // namespace qlan::test

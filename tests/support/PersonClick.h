@@ -18,4 +18,11 @@ inline void clickAsAPerson(QAbstractButton* control) {
     QTest::mouseClick(control, Qt::LeftButton, {}, point);
 }
 
+// A person who tries a control every way: a click, then Space and Return on it.
+inline void pressEveryWay(QAbstractButton* control) {
+    clickAsAPerson(control);
+    QTest::keyClick(control, Qt::Key_Space);
+    QTest::keyClick(control, Qt::Key_Return);
+}
+
 } // namespace qlan::test

@@ -15,6 +15,7 @@ AuditStageModel::AuditStageModel(Options options, TelemetryService& telemetry, Q
     , telemetry_(telemetry) {}
 
 void AuditStageModel::install(const Remediation& remediation) {
+    if (isBusy() || advanced_) return;
     telemetry_.track(remediationAppliedEvent(remediation));
     setSheet(remediation);
 }
@@ -25,6 +26,7 @@ void AuditStageModel::finish(const RemediationOutcome& outcome) {
     // over the stage under its fix.
     if (refreshes) refreshing_ = true;
     setSheet(std::nullopt);
+    if (refreshes) emit refreshingChanged();
     switch (outcome.kind) {
     case RemediationOutcome::Kind::canceled:
         return;
@@ -51,15 +53,18 @@ void AuditStageModel::sheetClosed() {
 }
 
 void AuditStageModel::continueOn() {
+    if (isBusy()) return;
     advance();
 }
 
 void AuditStageModel::skipByUser() {
+    if (isBusy()) return;
     telemetry_.track(auditStageSkippedByUserEvent(options_.stageID));
     advance();
 }
 
 void AuditStageModel::followLink(const QString& tool, const QUrl& url, bool advances) {
+    if (isBusy()) return;
     telemetry_.track(auditOutboundClickedEvent(tool, url));
     if (options_.openURL) options_.openURL(url);
     if (advances) advance();
@@ -76,11 +81,13 @@ void AuditStageModel::setSheet(std::optional<Remediation> remediation) {
 void AuditStageModel::setRefreshing(bool refreshing) {
     if (refreshing_ == refreshing) return;
     refreshing_ = refreshing;
+    emit refreshingChanged();
     emit busyChanged();
 }
 
 void AuditStageModel::advance() {
-    if (advanced_) return;
+    // Never under an open sheet: leaving the stage takes its screen away, and the sheet and its job with it.
+    if (advanced_ || sheet_) return;
     advanced_ = true;
     if (options_.onAdvance) options_.onAdvance();
 }

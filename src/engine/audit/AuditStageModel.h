@@ -1,9 +1,10 @@
 #pragma once
 // The state behind one stage screen of the audit (foundations or terminal): the fix sheet it has open,
 // the telemetry of its controls, and the hand-back to the flow. The screen hands the flow back exactly
-// once: a press of "Continue" or "Maybe later" while the re-probe after an installation runs advances,
-// and the re-probe's own advance is then dropped, so a stage can never be left twice (which would pass
-// over the next stage unseen). Lives on the GUI thread.
+// once, so a stage can never be left twice (which would pass over the next stage unseen). While a fix is
+// under way (its sheet open, or the re-probe after it running) the controls do nothing: the stage is
+// about to be left, and a second sheet would go with its screen, its job stopped half way; the screen
+// shows them disabled meanwhile. Lives on the GUI thread.
 
 #include "audit/AuditStage.h"
 #include "diagnosis/Remediation.h"
@@ -40,7 +41,8 @@ public:
     bool isBusy() const { return sheet_ || refreshing_; }
     bool hasAdvanced() const { return advanced_; }
 
-    // The install button: "remediation_applied", then the sheet opens.
+    // The install button: "remediation_applied", then the sheet opens; nothing while a fix is under way or
+    // once the stage was left.
     void install(const Remediation& remediation);
     // The sheet's one report of how it ended; it closes first. A success re-probes (when the screen can)
     // and then advances; a failure advances at once; a cancel leaves the screen as it is.
@@ -48,6 +50,7 @@ public:
     // The sheet went away without a report: the same as a cancel.
     void sheetClosed();
 
+    // The controls below do nothing while a fix is under way.
     // "Continue": advances, no event.
     void continueOn();
     // "Maybe later": "audit_stage_skipped_by_user" with the stage id, then advances.
@@ -58,6 +61,8 @@ public:
 
 signals:
     void sheetChanged();
+    // Told as the re-probe after a fix begins and ends.
+    void refreshingChanged();
     void busyChanged();
 
 private:

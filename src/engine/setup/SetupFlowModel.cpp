@@ -182,51 +182,72 @@ void SetupFlowModel::recordOfferAction(const QString& domainID) {
     telemetry_.track(offerActionEvent(offer->offerID, offer->offerSurface, QStringLiteral("selected")));
 }
 
-void SetupFlowModel::dismissOffer(const QString& domainID) {
+bool SetupFlowModel::dismissOffer(const QString& domainID) {
+    if (refreshing_) return false;
     const auto offer = config_.spinePolicy.offers.constFind(domainID);
     if (offer != config_.spinePolicy.offers.cend() && !actedOfferDomains_.contains(domainID)) {
         actedOfferDomains_.insert(domainID);
         telemetry_.track(offerActionEvent(offer->offerID, offer->offerSurface, QStringLiteral("dismissed")));
     }
     advancePastDomain(domainID);
+    return true;
 }
 
 // ---- The one batch at a time ----
 
 bool SetupFlowModel::request(PendingInstall batch) {
-    if (pendingInstall_) return false;
+    if (pendingInstall_ || refreshing_) return false;
+    batchStage_ = step_.isStage() ? step_.domainID : QString();
     publish(pendingInstall_, std::optional<PendingInstall>(std::move(batch)),
             &SetupFlowModel::pendingInstallChanged);
     return true;
 }
 
 bool SetupFlowModel::startRemediation(const QString& stepID, const SetupRemediation& remediation) {
-    if (pendingInstall_) return false;
+    if (pendingInstall_ || refreshing_) return false;
     recordOfferAction(stepID);
     return request({remediation.id(), remediation.displayLabel(), {remediation}, false});
 }
 
 void SetupFlowModel::stageFinished(SetupActionOutcome outcome,
                                    const std::optional<SystemProfile>& fallbackProfile, Done done) {
-    const bool ended = pendingInstall_.has_value();
-    if (ended) {
-        publish(pendingInstall_, std::optional<PendingInstall>(), &SetupFlowModel::pendingInstallChanged);
-        emit batchEnded();
+    if (!pendingInstall_) {
+        if (done) done();
+        return;
     }
-    const QString domainID = step_.domainID;
-    const bool leaves = ended && step_.isStage() &&
+    // The batch moves on only the stage it was started from, and only while the flow still shows it: a
+    // batch that ends after the flow moved (or came from no stage) passes over nothing.
+    const QString domainID = std::exchange(batchStage_, QString());
+    const bool leaves = !domainID.isEmpty() && step_ == Step::stage(domainID) &&
                         (outcome == SetupActionOutcome::success ||
                          (outcome == SetupActionOutcome::failure &&
                           config_.spinePolicy.advanceOnPartialFailureDomains.contains(domainID)));
+    publish(pendingInstall_, std::optional<PendingInstall>(), &SetupFlowModel::pendingInstallChanged);
+    // Refreshing before the stage's rows are checked again: they come back with nothing to start.
+    if (leaves) setRefreshing(true);
+    emit batchEnded();
     if (!leaves) {
         if (done) done();
         return;
     }
+    refreshAfterStage(domainID, fallbackProfile, std::move(done));
+}
+
+void SetupFlowModel::refreshAfterStage(const QString& domainID,
+                                       const std::optional<SystemProfile>& fallbackProfile, Done done) {
+    setRefreshing(true);
     reload(fallbackProfile, [this, domainID, done = std::move(done)](std::optional<Loaded> loaded) {
         if (loaded) setLoaded(*loaded);
-        advancePastDomain(domainID);
+        // The stage is left while it still stands: never another one, never one the flow already left.
+        if (step_ == Step::stage(domainID)) advancePastDomain(domainID);
+        setRefreshing(false);
         if (done) done();
     });
+}
+
+void SetupFlowModel::setRefreshing(bool refreshing) {
+    if (refreshing_ == refreshing) return;
+    publish(refreshing_, refreshing, &SetupFlowModel::refreshingChanged);
 }
 
 // ---- Verification and the end ----

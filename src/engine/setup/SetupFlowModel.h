@@ -9,8 +9,11 @@
 // work on a worker thread and continue on the GUI thread; `done`, when given, is called there once the
 // operation has finished. A continuation whose model is gone does nothing, and the model asks its
 // running jobs to stop when it is destroyed. Operations are not serialised: whichever continuation runs
-// last sets the step. Every change of a published property emits `willChange` before it is stored and
-// the property's own signal after, also when the value stays the same.
+// last sets the step. One exception: while the Mac is checked again after a batch (`isRefreshing`), the
+// stage the batch ran for takes nothing new (no batch, no skip), since the flow is about to leave it; and
+// a batch moves the flow on only from the stage it was started from. Every change of a published
+// property emits `willChange` before it is stored and the property's own signal after, also when the
+// value stays the same.
 
 #include "appshell/AppNavigation.h"
 #include "catalog/SetupRemediation.h"
@@ -118,6 +121,8 @@ public:
     const Step& step() const { return step_; }
     const std::optional<SetupVerificationResult>& verifyResult() const { return verifyResult_; }
     const std::optional<PendingInstall>& pendingInstall() const { return pendingInstall_; }
+    // The Mac is checked again after a finished batch, before the flow leaves the batch's stage.
+    bool isRefreshing() const { return refreshing_; }
     const QSet<QString>& emittedBlockedDomains() const { return emittedBlockedDomains_; }
     bool didEmitDiagnosis() const { return didEmitDiagnosis_; }
     bool didEmitVerify() const { return didEmitVerify_; }
@@ -153,19 +158,26 @@ public:
     // offer is recorded as shown once.
     void stageAppeared(const QString& domainID);
     void recordOfferAction(const QString& domainID);
-    void dismissOffer(const QString& domainID);
+    // "Skip" and an offer's dismissal; refused (false, nothing done) while the flow refreshes.
+    bool dismissOffer(const QString& domainID);
 
     // ---- The one batch at a time ----
-    // Holds `batch` as the pending install; false (nothing done) while another batch is pending.
+    // Holds `batch` as the pending install, started from the step shown now; false (nothing done) while
+    // another batch is pending or the flow refreshes.
     bool request(PendingInstall batch);
-    // A stage row's button: records the offer action, then asks for that one fix.
+    // A stage row's button: records the offer action, then asks for that one fix (refused as `request`).
     bool startRemediation(const QString& stepID, const SetupRemediation& remediation);
     // The pending batch ended: it is cleared, then `batchEnded` is sent, whatever the outcome (a cancel
-    // too); then success, or failure of a domain the edition moves past, re-probes and advances; anything
-    // else leaves the stage on screen. Nothing more happens when no stage is shown, and nothing at all
-    // when no batch is pending (a batch ends once).
+    // too); then success, or failure of a domain the edition moves past, refreshes after the stage the
+    // batch was started from, while the flow still shows it; anything else leaves the stage on screen.
+    // Nothing more happens when the flow has left that stage (or the batch came from no stage), and
+    // nothing at all when no batch is pending (a batch ends once).
     void stageFinished(SetupActionOutcome outcome, const std::optional<SystemProfile>& fallbackProfile,
                        Done done = {});
+    // Re-probes and rebuilds the workflow (`isRefreshing` meanwhile), then advances past `domainID` while
+    // the flow still shows that stage.
+    void refreshAfterStage(const QString& domainID, const std::optional<SystemProfile>& fallbackProfile,
+                           Done done = {});
     // `interstitial` when the edition has one, else `verifying`.
     Step postPrimaryStep() const;
 
@@ -207,6 +219,7 @@ signals:
     void stepChanged();
     void verifyResultChanged();
     void pendingInstallChanged();
+    void refreshingChanged();
     // A batch of fixes has ended, however it ended: what a stage shows from the Mac's files (the
     // languages, skills and MCP servers already there) is to be checked again, since part of the batch
     // may have run. The stage on screen is redrawn on this signal alone.
@@ -214,6 +227,7 @@ signals:
 
 private:
     void setLoaded(const Loaded& loaded);
+    void setRefreshing(bool refreshing);
     void keep(std::stop_source job);
     void finishReadiness(QList<ReadinessWarning> warnings, const Done& done);
     void recordReadinessAction(const QString& action);
@@ -231,6 +245,8 @@ private:
     Step step_;
     std::optional<SetupVerificationResult> verifyResult_;
     std::optional<PendingInstall> pendingInstall_;
+    QString batchStage_; // the stage the pending batch was started from; empty for none
+    bool refreshing_ = false;
 
     QSet<QString> emittedBlockedDomains_;
     bool didEmitDiagnosis_ = false;

@@ -9,6 +9,7 @@
 #include "ui/progress/ZshrcActivationCard.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/AccessibleRole.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
@@ -170,16 +171,16 @@ void StreamingRemediationView::refresh() {
     switch (state) {
     case Row::running:
     case Row::canceling:
-        bottom_->setCurrentWidget(runningRow_);
+        showPage(bottom_, runningRow_);
         break;
     case Row::succeededChangePending:
-        bottom_->setCurrentWidget(pendingRow_);
+        showPage(bottom_, pendingRow_);
         break;
     case Row::succeeded:
-        bottom_->setCurrentWidget(succeededRow_);
+        showPage(bottom_, succeededRow_);
         break;
     case Row::failed:
-        bottom_->setCurrentWidget(failedRow_);
+        showPage(bottom_, failedRow_);
         break;
     }
     // The end of the job (success, failure or cancel) is told to a screen reader once; the focus stays.

@@ -99,10 +99,10 @@ void NavigationStackView::syncToPath() {
         pages_->addWidget(page);
         pushed_.append({path[i], page});
     }
-    pages_->setCurrentWidget(currentPage());
+    showPage(pages_, currentPage());
     if (bar_->isHidden() != pushed_.isEmpty()) bar_->setVisible(!pushed_.isEmpty());
     showTitleOfCurrentPage();
-    // Qt moves a focus on the old page into the new one, past the back control above it.
+    // A focus that was on the old page starts over: the next Tab goes to the back control first.
     if (focusOnPages) startFocusOver(this);
 }
 

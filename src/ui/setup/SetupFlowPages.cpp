@@ -85,11 +85,12 @@ std::function<void()> once(const SetupPageContext& context, std::function<void()
     };
 }
 
-// An action that acts as often as pressed, but only while the model still shows the page's step.
+// An action that acts as often as pressed, but only while the model still shows the page's step and is
+// not about to leave it (the Mac checked again after a batch).
 std::function<void()> whileShown(const SetupPageContext& context, std::function<void()> action) {
     QPointer<SetupFlowModel> model = context.model;
     return [model, step = context.model->step(), action = std::move(action)] {
-        if (model && model->step() == step) action();
+        if (model && model->step() == step && !model->isRefreshing()) action();
     };
 }
 
@@ -108,8 +109,12 @@ public:
         layout_ = new QVBoxLayout(this);
         layout_->setContentsMargins(0, 0, 0, 0);
         // After every batch, a cancelled one too, the rows are checked again against the Mac. What the
-        // model knows of the Mac changes only after a batch, and a refresh after one moves the flow on.
+        // model knows of the Mac changes only after a batch, and a refresh after one moves the flow on:
+        // until it has, the stage's controls start nothing and show so.
         connect(context.model, &SetupFlowModel::batchEnded, this, &SetupStagePage::rebuild);
+        connect(context.model, &SetupFlowModel::refreshingChanged, this, [this] {
+            if (actions_) setActionsEnabled(actions_, !context_.model->isRefreshing());
+        });
         rebuild();
         // The workflow screen tells the model that the stage appeared, once per page.
     }
@@ -121,7 +126,9 @@ private:
         const auto plan = SetupStagePlan::make(stepID_, model, *model.services().fs, model.config());
         if (!plan) return;
         ScreenScaffold::Options options = linkingTo(plan->articleURL);
-        frame_ = new ScreenScaffold(plan->title, plan->explainer, content(*plan), options);
+        actions_ = content(*plan);
+        if (actions_) actions_->setEnabled(!model.isRefreshing());
+        frame_ = new ScreenScaffold(plan->title, plan->explainer, actions_, options);
         layout_->addWidget(frame_);
     }
 
@@ -190,6 +197,7 @@ private:
     QString stepID_;
     QVBoxLayout* layout_;
     QWidget* frame_ = nullptr;
+    QPointer<QWidget> actions_; // the stage's content: its buttons, pickers and Skip
 };
 
 // ---- The outcome content ----

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QStyleOptionButton>
 #include <QTextEdit>
 #include <QWidget>
@@ -144,19 +145,42 @@ struct FocusPlace {
 // - and until one comes, to no control: the window holds it, as a Mac window does, so that no ring shows
 //   and neither Space nor Return presses what Qt chose.
 // The person's own move (a key or a click) ends the wait, and so does a screen that starts the focus over.
+// A window in the back is held to the same rules: Qt moves no focus there when its control is hidden, and
+// would pick the next control by its own Tab rule once the window comes to the front; so the control that
+// holds a window's focus as the window goes to the back is watched, and when it goes, the focus waits
+// and lands as above, out of sight, where the window's return to the front shows it.
 class DisplacedFocus : public QObject {
 public:
     using QObject::QObject;
 
-    // The focus left `old`. Whether `old` went away shows once the screen has done what it does: a stack
-    // of pages takes the focus off a page before it hides the page. (`old` may be in its destructor: only
-    // its place is read.)
+    // The focus left `old`, or `old` is going while it holds its window's focus. Whether `old` went away
+    // shows once the screen has done what it does: a stack of pages takes the focus off a page before it
+    // hides the page. (`old` may be in its destructor: only its place is read.)
     void note(QWidget* old) {
         if (!old || old->isWindow()) return;
-        if (departures_.isEmpty())
+        for (const Departure& departure : std::as_const(departures_))
+            if (departure.control == old) return;
+        if (departures_.isEmpty()) {
             QMetaObject::invokeMethod(this, &DisplacedFocus::review, Qt::QueuedConnection);
+            if (!waiting_) arrivals_.clear(); // what came before, while a window was in the back, is no heir
+        }
         QWidget* window = old->window();
         departures_.append({old, window, placeIn(window, old)});
+        listen();
+    }
+
+    // The focus went from `old` to `now`: a window that `old` leaves in the back is watched until its
+    // focus comes back; one under a sheet of its own is not (the sheet gives the focus back as it closes).
+    void noteWindowsBehind(QWidget* old, QWidget* now) {
+        QWidget* front = now ? now->window() : nullptr;
+        behind_.removeIf([front](const QPointer<QWidget>& window) { return !window || window == front; });
+        if (old) {
+            QWidget* window = old->window();
+            bool ownSheet = false;
+            for (QWidget* over = front; over && !ownSheet; over = over->parentWidget())
+                ownSheet = over->window() == window;
+            if (!ownSheet && !behind_.contains(window)) behind_.append(window);
+        }
         listen();
     }
 
@@ -193,6 +217,15 @@ protected:
                 if (waiting_ && button->window() == displaced_.window) settleSoon();
             }
             break;
+        case QEvent::Hide:
+            // The focused control of a window in the back goes (a disabled one tells the window itself).
+            if (auto* widget = qobject_cast<QWidget*>(watched); widget && !behind_.isEmpty()) {
+                QWidget* window = widget->window();
+                if (window != widget && window->focusWidget() == widget && !window->isActiveWindow() &&
+                    behind_.contains(window))
+                    note(widget);
+            }
+            break;
         default:
             break;
         }
@@ -206,9 +239,10 @@ private:
         QRect place; // where it stood, in the window
     };
 
-    // Watches the buttons that come (shown or enabled) from the first departure until no focus waits.
+    // Watches the buttons that come (shown or enabled) from the first departure until no focus waits, and
+    // the controls that go while a window is in the back.
     void listen() {
-        const bool needed = waiting_ || !departures_.isEmpty();
+        const bool needed = waiting_ || !departures_.isEmpty() || !behind_.isEmpty();
         if (needed == filtering_ || !qApp) return;
         filtering_ = needed;
         if (needed) {
@@ -298,6 +332,7 @@ private:
     Departure displaced_;                   // the control that went away, while the focus waits (waiting_)
     FocusPlace displacedAs_;                // what that control was
     QList<QPointer<QPushButton>> arrivals_; // shown or enabled since the first departure
+    QList<QPointer<QWidget>> behind_;       // windows in the back, watched for their focused control
     bool waiting_ = false;
     bool armed_ = false;
     bool filtering_ = false;
@@ -443,12 +478,15 @@ public:
         , displaced_(new DisplacedFocus(this)) {
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
             displaced_->note(old);
+            displaced_->noteWindowsBehind(old, now);
             follow(now);
         });
         follow(QApplication::focusWidget());
     }
 
     void forgetDisplacedFocus(const QWidget* window) { displaced_->forget(window); }
+    // `control`, which holds its window's focus, is going (also in a window in the back).
+    void noteGoing(QWidget* control) { displaced_->note(control); }
     const FocusPlace* displacedFocusIn(const QWidget* window) const { return displaced_->waitingFor(window); }
 
     // Places the ring again when `control` holds it (its marked area changed).
@@ -637,8 +675,33 @@ bool holdFocusOfGoneControl(QWidget* widget) {
     QWidget* window = widget->window();
     QWidget* focus = window->focusWidget();
     if (!focus || focus == window || usable(focus, window)) return false;
+    // Told also in a window in the back, whose focus moves without a word to the application.
+    if (follower()) follower()->noteGoing(focus);
     window->setFocus(Qt::OtherFocusReason);
     return true;
+}
+
+void showPage(QStackedWidget* stack, QWidget* page) {
+    QWidget* going = stack->currentWidget();
+    if (going && going != page && holdsKeyboardFocus(going)) {
+        // Qt hands a focus inside the page that goes to the first control of the one that comes; the
+        // window takes it first, as from a control that goes away.
+        QWidget* window = stack->window();
+        if (follower()) follower()->noteGoing(window->focusWidget());
+        window->setFocus(Qt::OtherFocusReason);
+    }
+    stack->setCurrentWidget(page);
+}
+
+void setActionsEnabled(QWidget* actions, bool enabled) {
+    if (!enabled && actions->isEnabled() && holdsKeyboardFocus(actions)) {
+        // Qt clears a focus inside a part it disables, past the window; the window holds it, waiting for
+        // nothing in the part.
+        QWidget* window = actions->window();
+        window->setFocus(Qt::OtherFocusReason);
+        if (follower()) follower()->forgetDisplacedFocus(window);
+    }
+    actions->setEnabled(enabled);
 }
 
 bool holdsKeyboardFocus(const QWidget* widget) {

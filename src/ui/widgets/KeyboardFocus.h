@@ -24,6 +24,11 @@
 // Until then no control holds it (the window does, as on the Mac): never a link beside the control or a
 // control far from it, which Qt would choose. The window takes it as the control goes, before Qt passes it
 // on, so that a screen reader hears the window and then where the focus lands, and nothing in between.
+// The same holds where the focus leaves by another road: a stack of pages that switches (through
+// showPage, the one way a stack switches here, where Qt would hand the focus straight to the first
+// control of the page that comes), and a window in the back, which Qt does not ask when its focused
+// control goes: the rules run there too, so that the window comes back to the front with the focus where
+// they put it, as if it had stayed in front.
 //
 // When one screen takes the place of another, a focus that was on the old screen starts over: nothing
 // keeps it, so the next Tab goes to the first control of the window in reading order (on a pushed screen
@@ -50,6 +55,7 @@ class QKeyEvent;
 class QLayout;
 class QPalette;
 class QRect;
+class QStackedWidget;
 class QWidget;
 
 namespace qlan {
@@ -91,6 +97,13 @@ bool scrollByKey(QAbstractScrollArea* view, QKeyEvent* event);
 // is going away (hidden, or disabled), the window takes the focus before Qt passes it on to the next
 // control. Returns whether it did.
 bool holdFocusOfGoneControl(QWidget* widget);
+
+// Shows `page` of `stack`: a focus inside the page that goes leaves it as from a control that goes away.
+// Every stack of pages switches through here.
+void showPage(QStackedWidget* stack, QWidget* page);
+// Enables or disables `actions`, a part of a screen whose controls stop for a while (the screen waits before
+// it goes). A focus inside it goes to the window and waits for no control: what follows the screen decides.
+void setActionsEnabled(QWidget* actions, bool enabled);
 
 // Whether the keyboard focus of the widget's window is on the widget or inside it.
 bool holdsKeyboardFocus(const QWidget* widget);

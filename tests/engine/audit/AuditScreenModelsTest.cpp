@@ -50,12 +50,20 @@ TEST_F(AuditScreenModels, FoundationsInstallCancelRetrySucceedAdvancesOnce) {
     EXPECT_EQ(log, QStringList{"refresh"});
     EXPECT_TRUE(model->isRefreshing());
 
-    // "Continue" while the re-probe runs leaves the stage; the re-probe's end adds nothing.
+    // While the re-probe runs the controls do nothing; its end leaves the stage once, and nothing after.
+    model->install(Remediation::installHomebrew());
     model->continueOn();
     model->skipByUser();
+    model->followLink("Warp", ProductConfig::current().urls.warpAffiliate, true);
+    EXPECT_FALSE(model->sheetRemediation());
     pendingRefresh();
     EXPECT_EQ(log, (QStringList{"refresh", "advance"}));
     EXPECT_FALSE(model->isRefreshing());
+    model->install(Remediation::installHomebrew());
+    model->continueOn();
+    EXPECT_FALSE(model->sheetRemediation());
+    EXPECT_EQ(log, (QStringList{"refresh", "advance"}));
+    model->skipByUser();
 
     const QList<ReceivedEvent> events = settledEvents(3);
     ASSERT_EQ(events.size(), 3);

@@ -339,6 +339,56 @@ TEST_F(SetupFlowModelTest, AFinishedBatchReprobesAndMovesOnOrStays) {
     EXPECT_EQ(telemetry_.names(), QStringList(std::size(rows), "diagnosis_reached"));
 }
 
+TEST_F(SetupFlowModelTest, ABatchMovesOnlyTheStageItCameFromAndTheStageTakesNothingWhileTheMacIsChecked) {
+    const QList<WorkflowStep> steps = {scriptedStep("clt", fixable, primary),
+                                       scriptedStep("homebrew", fixable, primary),
+                                       scriptedStep("warp", fixable, primary)};
+    const auto model = started(steps);
+    model->setStep(Step::stage("clt"));
+    const SetupFlowModel::PendingInstall batch{"batch", "Batch", {}, false};
+    const auto finish = [&](SetupActionOutcome outcome) {
+        auto finished = std::make_shared<bool>(false);
+        model->stageFinished(outcome, std::nullopt, [finished] { *finished = true; });
+        return finished;
+    };
+
+    // Success from "clt", the re-probe held: the stage takes no batch, fix or skip until it is left.
+    edition_.prober->hold();
+    ASSERT_TRUE(model->request(batch));
+    QSignalSpy refreshing(model.get(), &SetupFlowModel::refreshingChanged);
+    auto finished = finish(SetupActionOutcome::success);
+    EXPECT_TRUE(model->isRefreshing());
+    EXPECT_FALSE(model->request(batch));
+    EXPECT_FALSE(model->startRemediation("clt", SetupRemediation::installWarp()));
+    EXPECT_FALSE(model->dismissOffer("clt"));
+    EXPECT_FALSE(model->pendingInstall());
+    EXPECT_EQ(model->step(), Step::stage("clt"));
+    edition_.prober->release();
+    ASSERT_TRUE(waitUntil([&] { return *finished; }));
+    EXPECT_EQ(model->step(), Step::stage("homebrew"));
+    EXPECT_FALSE(model->isRefreshing());
+    EXPECT_EQ(refreshing.size(), 2);
+
+    // A batch whose flow moved on before it ended passes over nothing, and checks nothing again.
+    const int probes = edition_.prober->calls();
+    ASSERT_TRUE(model->request(batch));
+    model->setStep(Step::stage("warp"));
+    EXPECT_TRUE(*finish(SetupActionOutcome::success));
+    EXPECT_EQ(model->step(), Step::stage("warp"));
+    EXPECT_EQ(edition_.prober->calls(), probes);
+
+    // A stage left while its re-probe ran is not left again, nor is the one shown by then.
+    edition_.prober->hold();
+    ASSERT_TRUE(model->request(batch));
+    finished = finish(SetupActionOutcome::success);
+    model->setStep(Step::stage("homebrew"));
+    edition_.prober->release();
+    ASSERT_TRUE(waitUntil([&] { return *finished; }));
+    EXPECT_EQ(model->step(), Step::stage("homebrew"));
+    EXPECT_TRUE(model->dismissOffer("homebrew"));
+    EXPECT_EQ(model->step(), Step::stage("warp"));
+}
+
 TEST_F(SetupFlowModelTest, VerificationIsReportedForTheFirstResultOnly) {
     const struct {
         const char* name;

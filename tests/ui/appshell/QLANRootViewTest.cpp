@@ -4,6 +4,7 @@
 
 #include "platform/LiveKeyValueStore.h"
 #include "platform/ServiceContext.h"
+#include "support/AccessibleNames.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/PlaceholderView.h"
 #include "support/ProcessChecks.h"
@@ -277,6 +278,39 @@ TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestinatio
     CurrentEdition scoped(asking);
     navigation->setPath({Screen::nextStep()});
     EXPECT_NE(qobject_cast<NextStepView*>(stack->currentPage()), nullptr);
+}
+
+// Each screen pushed while the focus is on the screen below (its button pressed from the keyboard): a
+// screen reader is told of nothing but the window and where the focus stands once the turn has settled,
+// never the first control or the pane of the screen that comes in on the way.
+TEST_F(QLANRootViewTest, APushFromTheKeyboardTellsNoControlOnTheWay) {
+    LiveKeyValueStore().set(true, consentKey());
+    auto telemetry = makeTelemetry(/*disabled=*/true);
+    QLANRootView root(fixtureServices(), *telemetry);
+    showActive(&root);
+    AppNavigation* navigation = root.navigation();
+    const AuditContext audit{AuditEntry::nextStepBuildSoftware, CompletionSurface::excluded(), std::nullopt};
+    for (const Screen& screen : {Screen::setupWorkflow(), Screen::diagnose(), Screen::audit(audit),
+                                 Screen::contentOffer(QStringLiteral("course_offer")),
+                                 Screen::guidedHelpOffer(), Screen::aiCodingOffer()}) {
+        SCOPED_TRACE(::testing::PrintToString(screen.kind()));
+        navigation->setPath({});
+        settle(50);
+        auto* welcome = root.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button"));
+        welcome->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(welcome->hasFocus());
+        const QList<QObject*> told = focusedWidgetsWhile([&] {
+            if (screen == Screen::setupWorkflow())
+                QTest::keyClick(welcome, Qt::Key_Space);
+            else
+                navigation->push(screen);
+            settle(100);
+        });
+        EXPECT_EQ(navigation->path(), QList<Screen>{screen});
+        for (QObject* each : told)
+            EXPECT_TRUE(each == &root || each == QApplication::focusWidget())
+                << each->metaObject()->className() << " " << each->objectName().toStdString();
+    }
 }
 
 TEST_F(QLANRootViewTest, TheEntryMakesTheHomebrewEditionCurrentAndSizesTheWindow) {

@@ -101,6 +101,11 @@ TEST_F(AuditFlowScreens, TheAuditScreenWalksItsPhasesAndKeepsTheAdvanceAfterAnIn
     ASSERT_EQ(sheets.size(), 1);
     sheets[0].onFinish(RemediationOutcome::success("Homebrew installed."));
     ASSERT_EQ(probes.size(), 2); // the re-probe after the installation
+    // Meanwhile the install starts nothing again, whichever way it is pressed.
+    pressEveryWay(button(flow->currentScreen(), "Install Homebrew (recommended)"));
+    settle();
+    EXPECT_EQ(sheets.size(), 1);
+    EXPECT_EQ(probes.size(), 2);
     probes[1](profileOf({.brew = true, .clt = true}));
     settle();
     ASSERT_NE(qobject_cast<Stage2View*>(flow->currentScreen()), nullptr);

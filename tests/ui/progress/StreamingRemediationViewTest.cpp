@@ -14,6 +14,7 @@
 #include "progress/ZshrcActivationPreview.h"
 #include "support/AccessibleNames.h"
 #include "support/CurrentEdition.h"
+#include "support/KeyboardWalk.h"
 #include "support/ProcessChecks.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
@@ -357,10 +358,14 @@ TEST_F(StreamingViewTest, FailureOffersTheArticleAndClose) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
     StreamingRemediationView* view = sheet->view()->streamingView();
     view->cancelButton()->setFocus(Qt::TabFocusReason);
-    QFile::remove(mac_.map(hold));
-    ASSERT_TRUE(waitUntil([&] { return view->closeButton()->isVisible(); }, 10000));
-    // Cancel's place goes to "Close" in its row, never to the link beside it, where Return opens a browser.
-    EXPECT_TRUE(waitUntil([&] { return view->closeButton()->hasFocus(); }));
+    // Cancel's place goes to "Close" in its row, never to the link beside it, where Return opens a browser;
+    // a screen reader hears the sheet, then Close.
+    const QList<QObject*> focused = focusedWidgetsWhile([&] {
+        QFile::remove(mac_.map(hold));
+        ASSERT_TRUE(waitUntil([&] { return view->closeButton()->isVisible(); }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return view->closeButton()->hasFocus(); }));
+    });
+    EXPECT_EQ(focused, (QList<QObject*>{sheet, view->closeButton()}));
     EXPECT_TRUE(view->articleLink()->isVisible());
     EXPECT_FALSE(view->finishButton()->isVisible());
     saveScreenshot(sheet, "streaming-failed");
@@ -413,16 +418,19 @@ TEST_F(StreamingViewTest, TheZshrcChangeWaitsInTheBottomRowAndEscSkipsIt) {
     view->cancelButton()->setFocus(Qt::TabFocusReason);
     const auto height = [view](const QWidget* button) { return button->mapTo(view, QPoint(0, 0)).y(); };
     const int row = height(view->cancelButton());
-    QFile::remove(mac_.map(hold));
 
     // The job's end takes Cancel away: its focus goes to the default, Apply, which stands where Cancel
-    // stood, beside Skip; the card above holds the preview only.
+    // stood, beside Skip (a screen reader hears the sheet, then Apply); the card above holds the preview.
     ZshrcActivationCard* card = nullptr;
-    ASSERT_TRUE(waitUntil(
-        [&] { return (card = view->findChild<ZshrcActivationCard*>()) && card->isVisible(); }, 10000));
+    const QList<QObject*> focused = focusedWidgetsWhile([&] {
+        QFile::remove(mac_.map(hold));
+        ASSERT_TRUE(waitUntil(
+            [&] { return (card = view->findChild<ZshrcActivationCard*>()) && card->isVisible(); }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return view->applyZshrcButton()->hasFocus(); }));
+    });
+    EXPECT_EQ(focused, (QList<QObject*>{sheet, view->applyZshrcButton()}));
     EXPECT_FALSE(view->finishButton()->isVisible());
     EXPECT_FALSE(view->cancelButton()->isVisible());
-    EXPECT_TRUE(waitUntil([&] { return view->applyZshrcButton()->hasFocus(); }));
     EXPECT_EQ(height(view->applyZshrcButton()), row);
     EXPECT_EQ(height(view->skipZshrcButton()), row);
     EXPECT_FALSE(card->isAncestorOf(view->applyZshrcButton()));
@@ -452,6 +460,41 @@ TEST_F(StreamingViewTest, TheZshrcChangeWaitsInTheBottomRowAndEscSkipsIt) {
     EXPECT_EQ(outcomes_.last(), RemediationOutcome::success("Configured Mise to set JAVA_HOME."));
     EXPECT_EQ(other->model()->lines().last(), ZshrcActivationPreview::skipLine());
     EXPECT_FALSE(mac_.exists("/Users/tester/.zshrc"));
+}
+
+// A job that ends while another window is in front, the focus on Cancel: once the sheet is in front again,
+// the focus is where it would be had the sheet stayed in front (Close after a failure, Apply with a
+// ~/.zshrc change waiting), and a screen reader hears the sheet, then that control.
+TEST_F(StreamingViewTest, AJobThatEndsInTheBackLeavesTheFocusAsInFront) {
+    mac_.linkSystemProgram("/bin/zsh");
+    const QString hold = "/.hold";
+    const QString wait = "while [ -e '" + mac_.map(hold) + "' ]; do /bin/sleep 0.05; done\n";
+    mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withExitCode(4).withScript(wait));
+    mac_.writeStub("/usr/bin/mise", StubSpec().withScript(wait));
+    using Heir = std::function<QWidget*(const StreamingRemediationView*)>;
+    const std::pair<Remediation, Heir> cases[]{
+        {Remediation::installTemurinViaBrew("temurin"), [](auto* view) { return view->closeButton(); }},
+        {Remediation::setJavaHomeViaMise("temurin-21"), [](auto* view) { return view->applyZshrcButton(); }},
+    };
+    for (const auto& [remediation, heirOf] : cases) {
+        SCOPED_TRACE(remediation.id().toStdString());
+        mac_.writeFile(hold, "");
+        RemediationSheet* sheet = open(remediation);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+        StreamingRemediationView* view = sheet->view()->streamingView();
+        QWidget* heir = heirOf(view);
+        const BackInFront back = focusBackInFront(sheet, view->cancelButton(), [&] {
+            QFile::remove(mac_.map(hold));
+            ASSERT_TRUE(waitUntil([&] { return heir->isVisible(); }, 10000));
+            waitUntil([] { return false; }, 50);
+        });
+        EXPECT_EQ(back.focus, heir);
+        EXPECT_EQ(back.told.value(back.told.size() - 1), heir);
+        EXPECT_TRUE(std::all_of(back.told.cbegin(), back.told.cend(),
+                                [&](QObject* told) { return told == sheet || told == heir; }));
+        sheet->dismiss();
+        delete sheet;
+    }
 }
 
 TEST_F(StreamingViewTest, ASheetClosedAsItOpensStartsNothing) {

@@ -152,6 +152,28 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
         EXPECT_TRUE(waitUntil([&] { return proceed->hasFocus(); }));
     });
     EXPECT_EQ(focused, (QList<QObject*>{held, proceed}));
+
+    // The same while another window is in front, after a success and after a failure: back in front, the
+    // sheet has the focus on "Continue", never on the output list that the Mac's Tab rule would pick.
+    for (const char* exit : {"0", "1"}) {
+        sandbox_.writeFile(hold, "");
+        sandbox_.writeStub("/bin/zsh", StubSpec().withScript("while [ -e '" + sandbox_.map(hold) +
+                                                             "' ]; do /bin/sleep 0.05; done\nexit " + exit));
+        SheetDialog* behind =
+            open({SR::installNodeViaMise()},
+                 SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox_.services())));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(behind));
+        auto* next = behind->findChild<QPushButton*>("setup-action-continue");
+        const BackInFront back = focusBackInFront(behind, behind->findChild<QPushButton*>("setup-action-cancel"), [&] {
+            QFile::remove(sandbox_.map(hold));
+            ASSERT_TRUE(waitUntil([&] { return shown(behind, "setup-action-continue"); }, 10000));
+            waitUntil([] { return false; }, 50);
+        });
+        EXPECT_EQ(back.focus, next) << exit;
+        EXPECT_EQ(back.told.value(back.told.size() - 1), next) << exit;
+        behind->dismiss();
+        delete behind;
+    }
 }
 
 TEST_F(SetupActionSheetTest, CancelDuringTheFirstOfThreeKillsItsChildren) {

@@ -14,6 +14,7 @@
 #include "support/SetupFlowPrinters.h"
 #include "support/TelemetryRecorder.h"
 #include "support/Wait.h"
+#include "ui/setup/SetupActionProgressView.h"
 #include "ui/setup/SetupWorkflowView.h"
 #include "ui/widgets/LinkLabel.h"
 
@@ -162,6 +163,43 @@ TEST_F(SetupPickersTest, EverySpecialStageShowsItsPickerAndTicksOutliveTheStage)
               (Batch{"install-editors", "Install editors", {SR::installVSCode()}, true}));
     ASSERT_TRUE(view_->sheet());
     EXPECT_EQ(view_->sheet()->windowTitle(), "Install editors");
+}
+
+// A batch of any special stage ends with success while the Mac is checked again slowly: meanwhile every
+// button of the stage (its picker's and Skip) shows disabled and starts nothing however pressed; then the
+// flow moves on.
+TEST_F(SetupPickersTest, WhileTheMacIsCheckedAfterABatchNoButtonOfTheStageActs) {
+    start();
+    const QStringList domains{"apps", "languages", "project", "skills", "mcp", "git"};
+    for (qsizetype at = 0; at < domains.size(); ++at) {
+        SCOPED_TRACE(domains[at].toStdString());
+        stage(domains[at]);
+        edition_.prober->hold();
+        ASSERT_TRUE(view_->model()->request({domains[at], domains[at], {SR::installUv()}, false}));
+        ASSERT_TRUE(waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); }));
+        clickAsAPerson(view_->sheet()->findChild<QPushButton*>("setup-action-continue"));
+        ASSERT_TRUE(view_->model()->isRefreshing());
+        const auto shownButtons = [&] {
+            QList<QPushButton*> buttons = view_->currentPage()->findChildren<QPushButton*>();
+            buttons.removeIf([](const QPushButton* button) { return !button->isVisible(); });
+            return buttons;
+        };
+        ASSERT_TRUE(waitUntil([&] { return !shownButtons().isEmpty(); })); // the stage's content anew
+        int pressed = 0;
+        for (QPushButton* button : shownButtons()) {
+            EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
+            pressEveryWay(button);
+            ++pressed;
+        }
+        EXPECT_GE(pressed, 2); // the picker's own and Skip
+        waitUntil([] { return false; }, 20);
+        EXPECT_FALSE(view_->sheet());
+        EXPECT_FALSE(view_->model()->pendingInstall());
+        EXPECT_EQ(view_->model()->step(), Step::stage(domains[at]));
+        edition_.prober->release();
+        const Step next = at + 1 < domains.size() ? Step::stage(domains[at + 1]) : Step::outcome();
+        ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == next; }));
+    }
 }
 
 TEST_F(SetupPickersTest, LanguagesOnScreen) {

@@ -6,6 +6,7 @@
 #include "support/AccessibleNames.h"
 #include "support/CurrentEdition.h"
 #include "support/KeyboardWalk.h"
+#include "support/PersonClick.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
@@ -205,12 +206,12 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
     showAndStart();
     window_.activateWindow();
     view_->model()->enterPrimaryStages();
-    const QString install = SR::installCommandLineTools().displayLabel();
-    const auto stageButton = [&]() -> QWidget* {
+    const auto titled = [&](const QString& title) -> QPushButton* {
         for (auto* button : view_->currentPage()->findChildren<QPushButton*>())
-            if (button->isVisible() && button->text() == install) return button;
+            if (button->isVisible() && button->text() == title) return button;
         return nullptr;
     };
+    const auto stageButton = [&] { return titled(SR::installCommandLineTools().displayLabel()); };
     const std::pair<ScriptedJob, bool> cases[]{{ScriptedJob::runningUntilStopped(), true}, // Esc
                                                {ScriptedJob::completing(1), true},
                                                {ScriptedJob::completing(0), false}};
@@ -229,4 +230,32 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
         EXPECT_NE(focus, first);
         EXPECT_EQ(ring, stays);
     }
+
+    // A success whose re-probe is slow: until the flow has left the stage, its controls show disabled and
+    // start nothing, however pressed, and the focus waits with the window, not on a button doing nothing.
+    edition_.spine->setRemediations("homebrew", {SR::installHomebrew()});
+    view_->model()->setStep(Step::stage("clt"));
+    edition_.prober->hold();
+    const auto [focus, ring] = focusAfterSheet(&window_, stageButton(), [&] {
+        waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); });
+        QTest::keyClick(view_->sheet(), Qt::Key_Return);
+    });
+    EXPECT_EQ(focus, &window_);
+    EXPECT_TRUE(view_->model()->isRefreshing());
+    const auto buttons = view_->currentPage()->findChildren<QPushButton*>();
+    ASSERT_GE(buttons.size(), 2); // the fix and Skip
+    for (QPushButton* button : buttons) {
+        if (!button->isVisible()) continue;
+        EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
+        pressEveryWay(button);
+    }
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(view_->sheet(), nullptr);
+    EXPECT_EQ(view_->model()->step(), Step::stage("clt"));
+    edition_.prober->release();
+    ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::stage("homebrew"); }));
+    QPushButton* next = titled(SR::installHomebrew().displayLabel()); // the next stage's own button works
+    ASSERT_NE(next, nullptr);
+    clickAsAPerson(next);
+    EXPECT_NE(view_->sheet(), nullptr);
 }
