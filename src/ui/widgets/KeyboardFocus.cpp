@@ -173,8 +173,10 @@ public:
     // focus comes back; one under a sheet of its own is not (the sheet gives the focus back as it closes).
     void noteWindowsBehind(QWidget* old, QWidget* now) {
         QWidget* front = now ? now->window() : nullptr;
-        behind_.removeIf([front](const QPointer<QWidget>& window) { return !window || window == front; });
-        if (old) {
+        behind_.removeIf([front](const QPointer<QWidget>& window) {
+            return !window || window == front || !window->isVisible();
+        });
+        if (old && old->window()->isVisible()) {
             QWidget* window = old->window();
             bool ownSheet = false;
             for (QWidget* over = front; over && !ownSheet; over = over->parentWidget())
@@ -212,6 +214,7 @@ protected:
             break;
         case QEvent::Show:
         case QEvent::EnabledChange:
+            if (!waiting_ && departures_.isEmpty()) break; // only what comes after a control went counts
             if (auto* button = qobject_cast<QPushButton*>(watched)) {
                 if (!arrivals_.contains(button)) arrivals_.append(button);
                 if (waiting_ && button->window() == displaced_.window) settleSoon();

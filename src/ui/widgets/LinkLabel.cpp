@@ -63,7 +63,9 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
 
 void LinkLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setPen(palette().color(foregroundRole()));
+    // A link that does nothing for now (its screen's controls are held) is drawn as disabled text is.
+    painter.setPen(isEnabled() ? palette().color(foregroundRole())
+                               : palette().color(QPalette::Disabled, QPalette::WindowText));
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
 }

@@ -185,6 +185,7 @@ TEST_F(SetupPickersTest, WhileTheMacIsCheckedAfterABatchNoButtonOfTheStageActs) 
             return buttons;
         };
         ASSERT_TRUE(waitUntil([&] { return !shownButtons().isEmpty(); })); // the stage's content anew
+        saveScreenshot(&window_, "setup-refreshing-" + domains[at]);
         int pressed = 0;
         for (QPushButton* button : shownButtons()) {
             EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
