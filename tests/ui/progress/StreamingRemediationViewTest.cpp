@@ -721,6 +721,7 @@ TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSele
     QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
     QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(selected({}), (QList{2, 3, 4}));
+    EXPECT_EQ(selected({{6, plain}, {5, shift}, {5, command}, {5, shift}}), (QList{5, 6}));
     // A drag from a press selects the rows the pointer passes.
     const auto middle = [&](int row) { return list->visualRect(shown.model.index(top + row)).center(); };
     QTest::mousePress(list->viewport(), Qt::LeftButton, {}, middle(6));
