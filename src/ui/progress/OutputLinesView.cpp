@@ -240,11 +240,14 @@ void OutputLinesView::stepPlace(CursorAction action, int before) {
     if (!selection_.followsView() || selection_.current() != before ||
         (up ? offset_ > 0 : offset_ < scrollRange()))
         return;
-    const int row = stepFrom(before, action);
-    if (!selection_.viewMoved(row)) return;
-    place_ = Place::within;
-    placeY_ = std::clamp(visualRect(rowIndex(row)).center().y(), 0, std::max(0, viewport()->height() - 1));
+    if (!selection_.viewMoved(stepFrom(before, action))) return;
+    placeAtCurrentRow();
     showSelection(true);
+}
+
+void OutputLinesView::placeAtCurrentRow() {
+    place_ = Place::within;
+    placeY_ = visualRect(rowIndex(selection_.current())).intersected(viewport()->rect()).center().y();
 }
 
 void OutputLinesView::mousePressEvent(QMouseEvent* event) {
@@ -826,8 +829,16 @@ void OutputLinesView::syncScrollBar() {
     bar->setValue(toBar(offset_));
     scrolling_ = was;
     showShift(); // also where the scroll bar's value stayed
-    // A current row that the focus gave follows the view.
-    if (selection_.followsView() && selection_.viewMoved(rowInView().row())) showSelection(keyScrolling_);
+    // A current row that the focus gave follows the view. One the keys moved where the view could not move
+    // stays as the view moves otherwise (rows arrive) while it is in view, and then stands at an edge again.
+    if (!selection_.followsView()) return;
+    if (place_ == Place::within && !keyScrolling_) {
+        if (currentInView())
+            placeAtCurrentRow();
+        else
+            place_ = edgePlace();
+    }
+    if (selection_.viewMoved(rowInView().row())) showSelection(keyScrolling_);
 }
 
 void OutputLinesView::showShift() {

@@ -35,11 +35,12 @@
 // row above it), the top edge once Home or the pointer moved the view. The row at an edge is the first (or
 // the last) row of which the view shows the larger part, or that fills the larger part of the view. Where
 // the view cannot move (at the first or the last row), Up, Down, Page Up and Page Down move the row
-// itself, so that the keys reach every row, one after another. With Shift the keys extend the
-// selection from the anchor to the row they step to, bringing it into view, when the reader chose the
-// current row or it is in view; from a row the focus gave that is out of view, a selection starts at the
-// row in view at the edge the key moves toward, so the view never jumps away from where the reader is. A
-// press never schedules a scroll: the row pressed is in view already.
+// itself, so that the keys reach every row, one after another; rows arriving keep a row moved so (it moves
+// up with its text) while it is in view, and once it leaves the view the row at the edge is current again.
+// With Shift the keys extend the selection from the anchor to the row they step to, bringing it into view,
+// when the reader chose the current row or it is in view; from a row the focus gave that is out of view, a
+// selection starts at the row in view at the edge the key moves toward, so the view never jumps away from
+// where the reader is. A press never schedules a scroll: the row pressed is in view already.
 //
 // A drag from a press selects the rows from the pressed row to the row under the pointer (beside the rows
 // a Shift or Command press kept). While the button holds the pointer past an edge of the view, or in the
@@ -166,8 +167,12 @@ private:
     void tellCurrentRow();
     // Where a current row the focus gave stands in the view, which it keeps as the view moves: at the top
     // edge, at the bottom edge (while the list follows new rows, and as the keys move the view from there),
-    // or, once a key moved it where the view could not move, at `placeY_`.
+    // or, once a key moved it where the view could not move, at `placeY_`: as the keys move the view, the
+    // row there becomes current; as the view moves otherwise (rows arrive), `placeY_` moves with the row
+    // while it is in view, and once it is not, the row stands at an edge again.
     enum class Place { top, bottom, within };
+    // Puts the place of a current row the focus gave at that row, where the view shows it.
+    void placeAtCurrentRow();
     // The edge a row the focus gives now stands at: the bottom edge while the list follows new rows.
     Place edgePlace() const;
     // The row at the place a current row the focus gave has.

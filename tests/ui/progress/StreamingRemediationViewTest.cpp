@@ -733,8 +733,8 @@ TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSele
 // A row the focus made current is a place, not a choice: once the reader moves the view, Space and Shift act
 // on the row in view, never one out of view; a Shift+click with nothing selected selects the clicked row
 // alone; the focus coming back with nothing selected takes the row in view; a row the reader chose keeps its
-// place however far the view moves. A screen reader is told a clicked row once, and the first row of a
-// focused list that was empty once.
+// place however far the view moves; rows arriving keep a row the keys moved at an end of the view while it
+// shows. A screen reader is told a clicked row once, and the first row of a focused list that was empty once.
 TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays) {
     QStringList lines;
     for (int i = 0; i < 5400; ++i)
@@ -833,6 +833,22 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
         tall.list->verticalScrollBar()->setValue(tall.list->verticalScrollBar()->value() + hidden);
         QTest::keyClick(cancel, Qt::Key_Tab);
         EXPECT_EQ(tall.list->currentIndex().row(), 50);
+    }
+    for (const bool away : {false, true}) {
+        // Rows arriving keep the row Up moved to in a list that fitted while it shows, then the bottom one.
+        QStringList some = lines.mid(0, 6);
+        ShownList shown(some);
+        shown.list->resize(420, 300);
+        QTest::keyClick(shown.addCancel(), Qt::Key_Tab);
+        QTest::keySequence(shown.list, QKeySequence(Qt::Key_Up, Qt::Key_Up));
+        while (shown.list->verticalScrollBar()->value() == 0 || (away && rowInView(shown.list, 3))) {
+            some << lines.mid(some.size(), 3);
+            shown.model.linesAppended(some.size() - 3, 3);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(shown.list->currentIndex().row(), rowInView(shown.list, 3) ? 3 : some.size() - 1);
+        }
+        EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(shown.list, Qt::Key_Up); }),
+                  QList{away ? int(some.size()) - 2 : 2});
     }
     for (const bool end : {true, false}) {
         // Rows selected while the focus gave the current row (the last, or the first), which then left the
