@@ -288,10 +288,18 @@ void OutputLinesView::mouseMoveEvent(QMouseEvent* event) {
 
 void OutputLinesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return event->ignore();
-    if (std::exchange(dragging_, false) && selection_.current() != dragTold_) tellCurrentRow();
+    if (std::exchange(dragging_, false)) {
+        if (selection_.current() != dragTold_) tellCurrentRow();
+        if (following_) updateGeometries(); // shows the rows that arrived during the drag
+    }
     dragScroll_.stop();
     setState(NoState);
     event->accept();
+}
+
+bool OutputLinesView::dragHeld() const {
+    // The button let go where the list did not hear it (another window took the pointer) ends the drag too.
+    return dragging_ && (QGuiApplication::mouseButtons() & Qt::LeftButton);
 }
 
 int OutputLinesView::dragPointerY() const {
@@ -331,8 +339,7 @@ void OutputLinesView::dragToPointer() {
 
 void OutputLinesView::timerEvent(QTimerEvent* event) {
     if (event->timerId() != dragScroll_.timerId()) return QListView::timerEvent(event);
-    // The button let go where the list did not hear it (another window took the pointer): the rows stop.
-    const int step = dragging_ && (QGuiApplication::mouseButtons() & Qt::LeftButton) ? dragScrollStep() : 0;
+    const int step = dragHeld() ? dragScrollStep() : 0;
     if (step == 0) {
         dragScroll_.stop();
         return;
@@ -639,7 +646,8 @@ void OutputLinesView::updateGeometries() {
     QScrollBar* bar = verticalScrollBar();
     bar->setSingleStep(rows_.metrics().lineHeight + rows_.metrics().gap);
     bar->setPageStep(viewport()->height());
-    if (following_) placeAt(scrollRange());
+    // While a drag holds the button, the rows move only toward the pointer.
+    if (following_ && !dragHeld()) placeAt(scrollRange());
     syncScrollBar();
     horizontalScrollBar()->setRange(0, 0);
     QAbstractItemView::updateGeometries();

@@ -46,7 +46,8 @@
 // a Shift or Command press kept). While the button holds the pointer past an edge of the view, or in the
 // margin along it, the rows scroll toward it, the faster the farther it is, and the selection grows to the
 // row shown at that edge (the last or the first row with text in view, as the view is drawn), up to the
-// first or the last row; the release stops them.
+// first or the last row; the release stops them. Rows arriving while the button holds do not move the view
+// to its end: a list that follows new rows shows them once the button is let go.
 //
 // A screen reader is told the current row as the focused one, after the list itself, once for each move
 // of the focus or the current row that the reader made (a key that moves the view moves a row the focus
@@ -118,7 +119,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
-    // Takes in the rows the model appends, and follows them while the list shows its last row.
+    // Takes in the rows the model appends, and follows them while the list shows its last row and no drag
+    // holds the button.
     void rowsInserted(const QModelIndex& parent, int first, int last) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) override;
     void updateGeometries() override;
@@ -151,6 +153,8 @@ private:
     // The row whose slot holds the point of the viewport; -1 below the last row.
     int rowAtPoint(const QPoint& point) const;
     bool currentInView() const;
+    // Whether a drag from a press holds the button.
+    bool dragHeld() const;
     // The height of the dragging pointer in the viewport, from where the last move left it on the screen.
     int dragPointerY() const;
     // How far a tick of a drag scrolls the rows toward the pointer past an edge of the view or inside the
@@ -231,7 +235,7 @@ private:
     int readRow_ = -1;  // the row and the character whose line a resize keeps at the top edge
     int readAt_ = 0;
 
-    bool following_ = true; // the list shows its last row; false once the user scrolled up
+    bool following_ = true; // the list shows its last row (once a drag lets go); false once scrolled up
     Place place_ = Place::bottom;
     int placeY_ = 0; // in the viewport, for Place::within
     bool scrolling_ = false;

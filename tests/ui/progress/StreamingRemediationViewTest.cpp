@@ -38,6 +38,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QTextLayout>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -906,7 +907,8 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
 
 // A press dragged past an edge of the view, or held in the margin along it, scrolls the rows toward the
 // pointer and selects the rows from the pressed one to the row at that edge (beside the rows a Shift or
-// Command press kept), told to a screen reader once, where the drag ends; the release stops the rows.
+// Command press kept), told to a screen reader once, where the drag ends; the release stops the rows. The
+// rows move only toward the pointer, also while rows arrive at a list that follows them.
 TEST(OutputListRows, ADragPastAnEdgeScrollsTowardThePointerAndSelectsTheRowsDraggedOver) {
     QStringList lines;
     for (int i = 0; i < 300; ++i)
@@ -916,15 +918,18 @@ TEST(OutputListRows, ADragPastAnEdgeScrollsTowardThePointerAndSelectsTheRowsDrag
         int pointerY; // past the bottom edge (+), the top edge (-), or inside the bottom margin (0)
         Qt::KeyboardModifier modifier;
         QList<int> kept;
+        bool arriving = false; // at the end of a list that follows new rows as they arrive
     };
     const Case cases[]{{"below", 40, Qt::NoModifier, {}},
                        {"above", -25, Qt::NoModifier, {}},
                        {"in the bottom margin", 0, Qt::NoModifier, {}},
                        {"Shift", 40, Qt::ShiftModifier, {140, 141, 142, 143, 144}},
-                       {"Command", 40, Qt::ControlModifier, {140}}};
+                       {"Command", 40, Qt::ControlModifier, {140}},
+                       {"above, rows arriving", -25, Qt::NoModifier, {}, true}};
     for (const Case& each : cases) {
         SCOPED_TRACE(each.name);
-        ShownList shown(lines);
+        QStringList some = lines.mid(0, each.arriving ? 150 : 300);
+        ShownList shown(some);
         OutputLinesView* list = shown.list;
         list->setGeometry(0, 40, 420, 300);
         shown.addCancel();
@@ -937,7 +942,16 @@ TEST(OutputListRows, ADragPastAnEdgeScrollsTowardThePointerAndSelectsTheRowsDrag
                                           : each.pointerY < 0 ? each.pointerY
                                                               : height - 4);
         const int value = list->verticalScrollBar()->value();
+        QList<int> values{value}; // as rows arrive while the button holds
+        QTimer arrive;
+        QObject::connect(&arrive, &QTimer::timeout, [&] {
+            some << lines[0];
+            shown.model.linesAppended(some.size() - 1, 1);
+            if (QGuiApplication::mouseButtons()) values << list->verticalScrollBar()->value();
+        });
+        if (each.arriving) arrive.start(10);
         const QList<int> told = dragTo(list, pressed, pointer, 500, each.modifier);
+        EXPECT_TRUE(std::is_sorted(values.rbegin(), values.rend())) << "the view moved down";
         const int moved = list->verticalScrollBar()->value() - value;
         EXPECT_TRUE(each.pointerY < 0 ? moved < 0 : moved > 0) << moved;
         const int current = list->currentIndex().row();
