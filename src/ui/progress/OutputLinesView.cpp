@@ -240,11 +240,14 @@ void OutputLinesView::stepPlace(CursorAction action, int before) {
     if (!selection_.followsView() || selection_.current() != before ||
         (up ? offset_ > 0 : offset_ < scrollRange()))
         return;
-    const int row = stepFrom(before, action);
-    if (!selection_.viewMoved(row)) return;
-    place_ = Place::within;
-    placeY_ = std::clamp(visualRect(rowIndex(row)).center().y(), 0, std::max(0, viewport()->height() - 1));
+    if (!selection_.viewMoved(stepFrom(before, action))) return;
+    placeAtCurrentRow();
     showSelection(true);
+}
+
+void OutputLinesView::placeAtCurrentRow() {
+    place_ = Place::within;
+    placeY_ = visualRect(rowIndex(selection_.current())).intersected(viewport()->rect()).center().y();
 }
 
 void OutputLinesView::mousePressEvent(QMouseEvent* event) {
@@ -285,10 +288,18 @@ void OutputLinesView::mouseMoveEvent(QMouseEvent* event) {
 
 void OutputLinesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return event->ignore();
-    if (std::exchange(dragging_, false) && selection_.current() != dragTold_) tellCurrentRow();
+    if (std::exchange(dragging_, false)) {
+        if (selection_.current() != dragTold_) tellCurrentRow();
+        if (following_) updateGeometries(); // shows the rows that arrived during the drag
+    }
     dragScroll_.stop();
     setState(NoState);
     event->accept();
+}
+
+bool OutputLinesView::dragHeld() const {
+    // The button let go where the list did not hear it (another window took the pointer) ends the drag too.
+    return dragging_ && (QGuiApplication::mouseButtons() & Qt::LeftButton);
 }
 
 int OutputLinesView::dragPointerY() const {
@@ -328,8 +339,7 @@ void OutputLinesView::dragToPointer() {
 
 void OutputLinesView::timerEvent(QTimerEvent* event) {
     if (event->timerId() != dragScroll_.timerId()) return QListView::timerEvent(event);
-    // The button let go where the list did not hear it (another window took the pointer): the rows stop.
-    const int step = dragging_ && (QGuiApplication::mouseButtons() & Qt::LeftButton) ? dragScrollStep() : 0;
+    const int step = dragHeld() ? dragScrollStep() : 0;
     if (step == 0) {
         dragScroll_.stop();
         return;
@@ -636,7 +646,8 @@ void OutputLinesView::updateGeometries() {
     QScrollBar* bar = verticalScrollBar();
     bar->setSingleStep(rows_.metrics().lineHeight + rows_.metrics().gap);
     bar->setPageStep(viewport()->height());
-    if (following_) placeAt(scrollRange());
+    // While a drag holds the button, the rows move only toward the pointer.
+    if (following_ && !dragHeld()) placeAt(scrollRange());
     syncScrollBar();
     horizontalScrollBar()->setRange(0, 0);
     QAbstractItemView::updateGeometries();
@@ -826,8 +837,16 @@ void OutputLinesView::syncScrollBar() {
     bar->setValue(toBar(offset_));
     scrolling_ = was;
     showShift(); // also where the scroll bar's value stayed
-    // A current row that the focus gave follows the view.
-    if (selection_.followsView() && selection_.viewMoved(rowInView().row())) showSelection(keyScrolling_);
+    // A current row that the focus gave follows the view. One the keys moved where the view could not move
+    // stays as the view moves otherwise (rows arrive) while it is in view, and then stands at an edge again.
+    if (!selection_.followsView()) return;
+    if (place_ == Place::within && !keyScrolling_) {
+        if (currentInView())
+            placeAtCurrentRow();
+        else
+            place_ = edgePlace();
+    }
+    if (selection_.viewMoved(rowInView().row())) showSelection(keyScrolling_);
 }
 
 void OutputLinesView::showShift() {

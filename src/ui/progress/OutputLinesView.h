@@ -35,17 +35,19 @@
 // row above it), the top edge once Home or the pointer moved the view. The row at an edge is the first (or
 // the last) row of which the view shows the larger part, or that fills the larger part of the view. Where
 // the view cannot move (at the first or the last row), Up, Down, Page Up and Page Down move the row
-// itself, so that the keys reach every row, one after another. With Shift the keys extend the
-// selection from the anchor to the row they step to, bringing it into view, when the reader chose the
-// current row or it is in view; from a row the focus gave that is out of view, a selection starts at the
-// row in view at the edge the key moves toward, so the view never jumps away from where the reader is. A
-// press never schedules a scroll: the row pressed is in view already.
+// itself, so that the keys reach every row, one after another; rows arriving keep a row moved so (it moves
+// up with its text) while it is in view, and once it leaves the view the row at the edge is current again.
+// With Shift the keys extend the selection from the anchor to the row they step to, bringing it into view,
+// when the reader chose the current row or it is in view; from a row the focus gave that is out of view, a
+// selection starts at the row in view at the edge the key moves toward, so the view never jumps away from
+// where the reader is. A press never schedules a scroll: the row pressed is in view already.
 //
 // A drag from a press selects the rows from the pressed row to the row under the pointer (beside the rows
 // a Shift or Command press kept). While the button holds the pointer past an edge of the view, or in the
 // margin along it, the rows scroll toward it, the faster the farther it is, and the selection grows to the
 // row shown at that edge (the last or the first row with text in view, as the view is drawn), up to the
-// first or the last row; the release stops them.
+// first or the last row; the release stops them. Rows arriving while the button holds do not move the view
+// to its end: a list that follows new rows shows them once the button is let go.
 //
 // A screen reader is told the current row as the focused one, after the list itself, once for each move
 // of the focus or the current row that the reader made (a key that moves the view moves a row the focus
@@ -117,7 +119,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
-    // Takes in the rows the model appends, and follows them while the list shows its last row.
+    // Takes in the rows the model appends, and follows them while the list shows its last row and no drag
+    // holds the button.
     void rowsInserted(const QModelIndex& parent, int first, int last) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) override;
     void updateGeometries() override;
@@ -150,6 +153,8 @@ private:
     // The row whose slot holds the point of the viewport; -1 below the last row.
     int rowAtPoint(const QPoint& point) const;
     bool currentInView() const;
+    // Whether a drag from a press holds the button.
+    bool dragHeld() const;
     // The height of the dragging pointer in the viewport, from where the last move left it on the screen.
     int dragPointerY() const;
     // How far a tick of a drag scrolls the rows toward the pointer past an edge of the view or inside the
@@ -166,8 +171,12 @@ private:
     void tellCurrentRow();
     // Where a current row the focus gave stands in the view, which it keeps as the view moves: at the top
     // edge, at the bottom edge (while the list follows new rows, and as the keys move the view from there),
-    // or, once a key moved it where the view could not move, at `placeY_`.
+    // or, once a key moved it where the view could not move, at `placeY_`: as the keys move the view, the
+    // row there becomes current; as the view moves otherwise (rows arrive), `placeY_` moves with the row
+    // while it is in view, and once it is not, the row stands at an edge again.
     enum class Place { top, bottom, within };
+    // Puts the place of a current row the focus gave at that row, where the view shows it.
+    void placeAtCurrentRow();
     // The edge a row the focus gives now stands at: the bottom edge while the list follows new rows.
     Place edgePlace() const;
     // The row at the place a current row the focus gave has.
@@ -226,7 +235,7 @@ private:
     int readRow_ = -1;  // the row and the character whose line a resize keeps at the top edge
     int readAt_ = 0;
 
-    bool following_ = true; // the list shows its last row; false once the user scrolled up
+    bool following_ = true; // the list shows its last row (once a drag lets go); false once scrolled up
     Place place_ = Place::bottom;
     int placeY_ = 0; // in the viewport, for Place::within
     bool scrolling_ = false;

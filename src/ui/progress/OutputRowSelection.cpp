@@ -87,11 +87,15 @@ void OutputRowSelection::shiftClick(int row) {
     if (selected_.isEmpty())
         click(row);
     else
-        extendTo(row);
+        extend(row);
 }
 
 void OutputRowSelection::extendTo(int row) {
-    if (row < 0 || row == current_) return;
+    if (row != current_) extend(row);
+}
+
+void OutputRowSelection::extend(int row) {
+    if (row < 0) return;
     if (!inRun_) {
         inRun_ = true;
         kept_ = selected_;

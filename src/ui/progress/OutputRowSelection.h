@@ -13,8 +13,9 @@
 // A Shift run (Shift steps, Shift+clicks, a drag from a press) begins at its first step after any other
 // change, keeping the selection as it stands then and the anchor; each of its steps selects those kept rows
 // plus the rows from the anchor to the new current row, so that rows selected apart from the range (a
-// Command-click) stay beside it however it grows, shrinks or turns past them. A step that leaves the current
-// row where it was changes nothing, and a Shift+click with nothing selected selects the clicked row alone.
+// Command-click) stay beside it however it grows, shrinks or turns past them. A Shift step or a drag that
+// leaves the current row where it was changes nothing; a Shift+click selects from the anchor to the clicked
+// row also when that row is the current one, and with nothing selected selects the clicked row alone.
 //
 // Rows are indexes from 0; -1 is no row.
 
@@ -49,7 +50,7 @@ public:
     void clickOnNoRow();
     // A Command-click: the row's selection turns over; it becomes current and the anchor.
     void commandClick(int row);
-    // A Shift+click: extends to `row`; with nothing selected, a click.
+    // A Shift+click: extends to `row`, also when it is the current row; with nothing selected, a click.
     void shiftClick(int row);
     // A Shift step or a drag from a press: the current row moves to `row`, and the selection is the rows
     // kept when the run began plus the rows from the anchor to `row`. Nothing changes when `row` is the
@@ -82,6 +83,9 @@ public:
 private:
     void choose(int row);
     void give(int row);
+    // `row` becomes current, and the selection is the rows kept when the run began (beginning it now)
+    // plus the rows from the anchor to `row`.
+    void extend(int row);
     // Ends a Shift run: the next Shift step starts a new one from the selection as it then stands.
     void endRun() { inRun_ = false; }
 

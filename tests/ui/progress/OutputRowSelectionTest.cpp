@@ -72,6 +72,7 @@ TEST(OutputRowSelection, EachPathFromEachStateSelectsAsAMacListDoes) {
         {"a step that cannot move keeps a lone row",             "c0 e0",                  0, true, "0..0"},
         {"a step that cannot move keeps the range",              "c43169 e0 e0",           0, true, "0..43169"},
         {"Shift+click with nothing selected: the row alone",     "f399 s391",            391, true, "391..391"},
+        {"Shift+click on the current row: from the anchor",      "c200 s199 m199 s199",  199, true, "199..200"},
         {"a row the focus gave follows the view",                "f50011 v0",              0, false, ""},
         {"Space takes the row in view",                          "f50011 v0 p",            0, true, "0..0"},
         {"Shift steps start at the row in view",                 "f799 v12 e13",          13, true, "12..13"},

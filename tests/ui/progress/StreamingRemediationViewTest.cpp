@@ -39,6 +39,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QTextLayout>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -764,6 +765,7 @@ TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSele
     QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
     QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(selected({}), (QList{2, 3, 4}));
+    EXPECT_EQ(selected({{6, plain}, {5, shift}, {5, command}, {5, shift}}), (QList{5, 6}));
     // A drag from a press selects the rows the pointer passes.
     const auto middle = [&](int row) { return list->visualRect(shown.model.index(top + row)).center(); };
     QTest::mousePress(list->viewport(), Qt::LeftButton, {}, middle(6));
@@ -775,8 +777,8 @@ TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSele
 // A row the focus made current is a place, not a choice: once the reader moves the view, Space and Shift act
 // on the row in view, never one out of view; a Shift+click with nothing selected selects the clicked row
 // alone; the focus coming back with nothing selected takes the row in view; a row the reader chose keeps its
-// place however far the view moves. A screen reader is told a clicked row once, and the first row of a
-// focused list that was empty once.
+// place however far the view moves; rows arriving keep a row the keys moved at an end of the view while it
+// shows. A screen reader is told a clicked row once, and the first row of a focused list that was empty once.
 TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays) {
     QStringList lines;
     for (int i = 0; i < 5400; ++i)
@@ -876,6 +878,22 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
         QTest::keyClick(cancel, Qt::Key_Tab);
         EXPECT_EQ(tall.list->currentIndex().row(), 50);
     }
+    for (const bool away : {false, true}) {
+        // Rows arriving keep the row Up moved to in a list that fitted while it shows, then the bottom one.
+        QStringList some = lines.mid(0, 6);
+        ShownList shown(some);
+        shown.list->resize(420, 300);
+        QTest::keyClick(shown.addCancel(), Qt::Key_Tab);
+        QTest::keySequence(shown.list, QKeySequence(Qt::Key_Up, Qt::Key_Up));
+        while (shown.list->verticalScrollBar()->value() == 0 || (away && rowInView(shown.list, 3))) {
+            some << lines.mid(some.size(), 3);
+            shown.model.linesAppended(some.size() - 3, 3);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(shown.list->currentIndex().row(), rowInView(shown.list, 3) ? 3 : some.size() - 1);
+        }
+        EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(shown.list, Qt::Key_Up); }),
+                  QList{away ? int(some.size()) - 2 : 2});
+    }
     for (const bool end : {true, false}) {
         // Rows selected while the focus gave the current row (the last, or the first), which then left the
         // view: Shift+End (Shift+Home) starts over at the row at the edge and comes back to that row, and the
@@ -932,7 +950,8 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
 
 // A press dragged past an edge of the view, or held in the margin along it, scrolls the rows toward the
 // pointer and selects the rows from the pressed one to the row at that edge (beside the rows a Shift or
-// Command press kept), told to a screen reader once, where the drag ends; the release stops the rows.
+// Command press kept), told to a screen reader once, where the drag ends; the release stops the rows. The
+// rows move only toward the pointer, also while rows arrive at a list that follows them.
 TEST(OutputListRows, ADragPastAnEdgeScrollsTowardThePointerAndSelectsTheRowsDraggedOver) {
     QStringList lines;
     for (int i = 0; i < 300; ++i)
@@ -942,15 +961,18 @@ TEST(OutputListRows, ADragPastAnEdgeScrollsTowardThePointerAndSelectsTheRowsDrag
         int pointerY; // past the bottom edge (+), the top edge (-), or inside the bottom margin (0)
         Qt::KeyboardModifier modifier;
         QList<int> kept;
+        bool arriving = false; // at the end of a list that follows new rows as they arrive
     };
     const Case cases[]{{"below", 40, Qt::NoModifier, {}},
                        {"above", -25, Qt::NoModifier, {}},
                        {"in the bottom margin", 0, Qt::NoModifier, {}},
                        {"Shift", 40, Qt::ShiftModifier, {140, 141, 142, 143, 144}},
-                       {"Command", 40, Qt::ControlModifier, {140}}};
+                       {"Command", 40, Qt::ControlModifier, {140}},
+                       {"above, rows arriving", -25, Qt::NoModifier, {}, true}};
     for (const Case& each : cases) {
         SCOPED_TRACE(each.name);
-        ShownList shown(lines);
+        QStringList some = lines.mid(0, each.arriving ? 150 : 300);
+        ShownList shown(some);
         OutputLinesView* list = shown.list;
         list->setGeometry(0, 40, 420, 300);
         shown.addCancel();
@@ -963,7 +985,16 @@ TEST(OutputListRows, ADragPastAnEdgeScrollsTowardThePointerAndSelectsTheRowsDrag
                                           : each.pointerY < 0 ? each.pointerY
                                                               : height - 4);
         const int value = list->verticalScrollBar()->value();
+        QList<int> values{value}; // as rows arrive while the button holds
+        QTimer arrive;
+        QObject::connect(&arrive, &QTimer::timeout, [&] {
+            some << lines[0];
+            shown.model.linesAppended(some.size() - 1, 1);
+            if (QGuiApplication::mouseButtons()) values << list->verticalScrollBar()->value();
+        });
+        if (each.arriving) arrive.start(10);
         const QList<int> told = dragTo(list, pressed, pointer, 500, each.modifier);
+        EXPECT_TRUE(std::is_sorted(values.rbegin(), values.rend())) << "the view moved down";
         const int moved = list->verticalScrollBar()->value() - value;
         EXPECT_TRUE(each.pointerY < 0 ? moved < 0 : moved > 0) << moved;
         const int current = list->currentIndex().row();
