@@ -176,7 +176,7 @@ public:
         behind_.removeIf([front](const QPointer<QWidget>& window) {
             return !window || window == front || !window->isVisible();
         });
-        if (old && old->window()->isVisible()) {
+        if (old && old->window()->isVisible() && !old->window()->isActiveWindow()) {
             QWidget* window = old->window();
             bool ownSheet = false;
             for (QWidget* over = front; over && !ownSheet; over = over->parentWidget())
