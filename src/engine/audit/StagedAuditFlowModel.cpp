@@ -26,6 +26,8 @@ std::optional<SystemProfile> StagedAuditFlowModel::currentProfile() const {
 StagedAuditFlowModel::Phase StagedAuditFlowModel::phase() const {
     const std::optional<SystemProfile> profile = currentProfile();
     if (!profile) return Phase::loading;
+    // A stage busy with a fix stays on screen, whatever a fresh profile says, until the fix has ended.
+    if (isStageBusy()) return Phase::stage;
     if (showsSimplifiedCompletion(context_, *profile)) return Phase::simplifiedCompletion;
     if (currentIndex_ >= stageCount) return Phase::report;
     return Phase::stage;
@@ -125,7 +127,7 @@ void StagedAuditFlowModel::followStage(int stageIndex, AuditStageModel* stage) {
 }
 
 bool StagedAuditFlowModel::isStageBusy() const {
-    return followed_ && followedIndex_ == currentIndex_ && phase() == Phase::stage && followed_->isBusy();
+    return followed_ && followedIndex_ == currentIndex_ && currentIndex_ < stageCount && followed_->isBusy();
 }
 
 void StagedAuditFlowModel::refreshProfile(std::function<void()> done) {

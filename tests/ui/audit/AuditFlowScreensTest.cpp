@@ -124,24 +124,41 @@ TEST_F(AuditFlowScreens, TheAuditScreenWalksItsPhasesAndKeepsTheAdvanceAfterAnIn
 
 TEST_F(AuditFlowScreens, AStageScreenBusyWithAFixKeepsItsSheetWhenTheProbeEnds) {
     // A stale start-up profile without Homebrew; "Install Homebrew" is pressed before the audit's own
-    // probe returns, and that probe finds Homebrew: the stage now gates to a skip, which waits.
-    StagedAuditFlow* flow = makeFlow({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt},
-                                     profileOf({.clt = true}));
-    host(flow, "audit-flow-start-up-profile");
-    QPointer<QWidget> foundations = qobject_cast<Stage1View*>(flow->currentScreen());
-    ASSERT_FALSE(foundations.isNull());
-    click(foundations, "Install Homebrew (recommended)");
-    ASSERT_EQ(probes.size(), 1);
-    probes[0](profileOf({.brew = true, .clt = true}));
-    settle();
-    EXPECT_EQ(flow->currentScreen(), foundations.data());
-    ASSERT_EQ(sheets.size(), 1);
-    EXPECT_FALSE(sheets[0].dialog.isNull());
-    // Once the sheet has ended, the skip takes effect.
-    sheets[0].onFinish(RemediationOutcome::canceled());
-    settle();
-    EXPECT_TRUE(foundations.isNull());
-    EXPECT_NE(qobject_cast<Stage2View*>(flow->currentScreen()), nullptr);
+    // probe returns, and that probe finds Homebrew (the stage now gates to a skip), or no tooling at all
+    // (the short completion now shows): either waits for the sheet.
+    const struct {
+        AuditContext context;
+        SystemProfile fresh;
+        std::function<bool(QWidget*)> next;
+    } cases[]{
+        {{AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt},
+         profileOf({.brew = true, .clt = true}),
+         [](QWidget* screen) { return qobject_cast<Stage2View*>(screen) != nullptr; }},
+        {{AuditEntry::heuristic, CompletionSurface::prompt(BuildIntentSurface::noErrorsFound), std::nullopt},
+         profileOf({}),
+         [](QWidget* screen) { return qobject_cast<SimplifiedCompletionView*>(screen) != nullptr; }},
+    };
+    for (const auto& each : cases) {
+        probes.clear();
+        sheets.clear();
+        StagedAuditFlow* flow = makeFlow(each.context, profileOf({.clt = true}));
+        host(flow, "audit-flow-start-up-profile");
+        QPointer<QWidget> foundations = qobject_cast<Stage1View*>(flow->currentScreen());
+        ASSERT_FALSE(foundations.isNull());
+        click(foundations, "Install Homebrew (recommended)");
+        ASSERT_EQ(probes.size(), 1);
+        probes[0](each.fresh);
+        settle();
+        EXPECT_EQ(flow->currentScreen(), foundations.data());
+        ASSERT_EQ(sheets.size(), 1);
+        EXPECT_FALSE(sheets[0].dialog.isNull());
+        // Once the sheet has ended, the skip takes effect.
+        sheets[0].onFinish(RemediationOutcome::canceled());
+        settle();
+        EXPECT_TRUE(foundations.isNull());
+        EXPECT_TRUE(each.next(flow->currentScreen()));
+        delete flow;
+    }
 }
 
 TEST_F(AuditFlowScreens, TheShortCompletionLeadsToRecommendationsOrHome) {
