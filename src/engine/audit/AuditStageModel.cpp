@@ -24,9 +24,8 @@ void AuditStageModel::finish(const RemediationOutcome& outcome) {
     const bool refreshes = outcome.kind == RemediationOutcome::Kind::success && options_.onProfileRefresh;
     // The re-probe counts as busy from the moment the sheet closes: no gap in which the flow could pass
     // over the stage under its fix.
-    if (refreshes) refreshing_ = true;
+    if (refreshes) setRefreshing(true);
     setSheet(std::nullopt);
-    if (refreshes) emit refreshingChanged();
     switch (outcome.kind) {
     case RemediationOutcome::Kind::canceled:
         return;
@@ -80,9 +79,10 @@ void AuditStageModel::setSheet(std::optional<Remediation> remediation) {
 
 void AuditStageModel::setRefreshing(bool refreshing) {
     if (refreshing_ == refreshing) return;
+    const bool wasBusy = isBusy();
     refreshing_ = refreshing;
     emit refreshingChanged();
-    emit busyChanged();
+    if (isBusy() != wasBusy) emit busyChanged();
 }
 
 void AuditStageModel::advance() {

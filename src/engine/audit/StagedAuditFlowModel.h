@@ -7,8 +7,9 @@
 // stage's answer into a skip, that outcome is sent and the flow moves on at once, so the flow never waits
 // on a stage nobody will show. The one exception is a stage busy with a fix (its sheet open, or the
 // re-probe after it): it is never passed over under that fix, nor given up for the short completion that a
-// fresh profile calls for; the change waits and takes effect once the fix has ended. "rendered" goes out at most once per stage. Leaving (the recommendations, home, the
-// follow-up route) acts once until the screen comes on screen again, so a double press pushes one screen.
+// fresh profile calls for; the change waits and takes effect once the fix has ended. "rendered" goes out at
+// most once per stage. Leaving (the recommendations, home, the follow-up route) acts once until the screen
+// comes on screen again, so a double press pushes one screen.
 // Lives on the GUI thread; a probe that ends after the model is gone is dropped.
 
 #include "appshell/AppNavigation.h"

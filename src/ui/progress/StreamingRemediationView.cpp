@@ -9,8 +9,8 @@
 #include "ui/progress/ZshrcActivationCard.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/AccessibleRole.h"
-#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/ActivityIndicator.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/ScreenPieces.h"
@@ -168,21 +168,22 @@ void StreamingRemediationView::refresh() {
     cancel_->setEnabled(!canceling);
     // While the write runs it cannot be pressed again; Skip stays, as it ends a wait for another program.
     applyZshrc_->setEnabled(!(model_ && model_->zshrc()->isApplying()));
+    QWidget* row = runningRow_;
     switch (state) {
     case Row::running:
     case Row::canceling:
-        showPage(bottom_, runningRow_);
         break;
     case Row::succeededChangePending:
-        showPage(bottom_, pendingRow_);
+        row = pendingRow_;
         break;
     case Row::succeeded:
-        showPage(bottom_, succeededRow_);
+        row = succeededRow_;
         break;
     case Row::failed:
-        showPage(bottom_, failedRow_);
+        row = failedRow_;
         break;
     }
+    showPage(bottom_, row);
     // The end of the job (success, failure or cancel) is told to a screen reader once; the focus stays.
     if (model_ && !model_->isRunning() && model_->exitCode() && !endAnnounced_) {
         endAnnounced_ = true;

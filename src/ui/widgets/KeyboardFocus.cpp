@@ -600,6 +600,13 @@ const FocusPlace* focusWaitingFor(const QWidget* window) {
     return follower() ? follower()->displacedFocusIn(window) : nullptr;
 }
 
+// The control that holds the focus of `window` is going: the window takes the focus, and the rules hand it
+// on. Told to them directly, since in a window in the back the focus moves without a word to the application.
+void holdFocusOfGoingControl(QWidget* window) {
+    if (follower()) follower()->noteGoing(window->focusWidget());
+    window->setFocus(Qt::OtherFocusReason);
+}
+
 } // namespace
 
 QColor focusRingColor(const QPalette& palette) {
@@ -678,21 +685,15 @@ bool holdFocusOfGoneControl(QWidget* widget) {
     QWidget* window = widget->window();
     QWidget* focus = window->focusWidget();
     if (!focus || focus == window || usable(focus, window)) return false;
-    // Told also in a window in the back, whose focus moves without a word to the application.
-    if (follower()) follower()->noteGoing(focus);
-    window->setFocus(Qt::OtherFocusReason);
+    holdFocusOfGoingControl(window);
     return true;
 }
 
 void showPage(QStackedWidget* stack, QWidget* page) {
     QWidget* going = stack->currentWidget();
-    if (going && going != page && holdsKeyboardFocus(going)) {
-        // Qt hands a focus inside the page that goes to the first control of the one that comes; the
-        // window takes it first, as from a control that goes away.
-        QWidget* window = stack->window();
-        if (follower()) follower()->noteGoing(window->focusWidget());
-        window->setFocus(Qt::OtherFocusReason);
-    }
+    // Qt hands a focus inside the page that goes to the first control of the one that comes; the window
+    // takes it first, as from a control that goes away.
+    if (going && going != page && holdsKeyboardFocus(going)) holdFocusOfGoingControl(stack->window());
     stack->setCurrentWidget(page);
 }
 

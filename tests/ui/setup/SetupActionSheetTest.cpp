@@ -164,11 +164,12 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
                  SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox_.services())));
         ASSERT_TRUE(QTest::qWaitForWindowActive(behind));
         auto* next = behind->findChild<QPushButton*>("setup-action-continue");
-        const BackInFront back = focusBackInFront(behind, behind->findChild<QPushButton*>("setup-action-cancel"), [&] {
-            QFile::remove(sandbox_.map(hold));
-            ASSERT_TRUE(waitUntil([&] { return shown(behind, "setup-action-continue"); }, 10000));
-            waitUntil([] { return false; }, 50);
-        });
+        const BackInFront back =
+            focusBackInFront(behind, behind->findChild<QPushButton*>("setup-action-cancel"), [&] {
+                QFile::remove(sandbox_.map(hold));
+                ASSERT_TRUE(waitUntil([&] { return shown(behind, "setup-action-continue"); }, 10000));
+                waitUntil([] { return false; }, 50);
+            });
         EXPECT_EQ(back.focus, next) << exit;
         EXPECT_EQ(back.told.value(back.told.size() - 1), next) << exit;
         behind->dismiss();
