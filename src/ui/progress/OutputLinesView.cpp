@@ -189,6 +189,8 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
     const int before = selection_.current();
     const bool scrolled = scrollByKey(this, event);
     if (const auto step = keyStep(event->key()); scrolled && step) stepPlace(*step, before);
+    // The row the keys reached is the reader's place: rows arriving keep it while it is in view.
+    if (scrolled && selection_.followsView() && selection_.current() != before) placeAtCurrentRow();
     keyScrolling_ = false;
     if (scrolled) return;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
@@ -226,8 +228,12 @@ bool OutputLinesView::extendByKey(int key) {
     const bool towardEnd = *step == MoveDown || *step == MovePageDown || *step == MoveEnd;
     const int edgeRow = rowAtEdge(towardEnd).row();
     selection_.extendTo(stepFrom(selection_.stepStart(currentInView(), edgeRow), *step));
-    // A step that cannot move changes nothing; one that started over and came back to its row did.
-    if (selection_.current() == before && selection_.selected() == selected) return true;
+    // A step that cannot move changes nothing but shows where the reader is; one that started over and came
+    // back to its row changed the selection.
+    if (selection_.current() == before && selection_.selected() == selected) {
+        if (!currentInView()) scrollTo(currentIndex());
+        return true;
+    }
     showSelection(true);
     scrollTo(currentIndex());
     return true;
@@ -240,9 +246,7 @@ void OutputLinesView::stepPlace(CursorAction action, int before) {
     if (!selection_.followsView() || selection_.current() != before ||
         (up ? offset_ > 0 : offset_ < scrollRange()))
         return;
-    if (!selection_.viewMoved(stepFrom(before, action))) return;
-    placeAtCurrentRow();
-    showSelection(true);
+    if (selection_.viewMoved(stepFrom(before, action))) showSelection(true);
 }
 
 void OutputLinesView::placeAtCurrentRow() {

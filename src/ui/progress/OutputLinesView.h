@@ -30,17 +30,18 @@
 // view current (the row at the top edge, the last row shown while the list follows new rows), scrolling
 // and selecting nothing; so do the first rows to arrive in a list that has the focus. Such a row is a
 // place, not a choice: while nothing is selected it follows the view as the reader moves it, so that
-// Space, Shift and a screen reader act on a row in view. It keeps the edge it stood at: the bottom edge
-// while the list follows new rows and as the keys move the view from there (Up from the last row gives the
-// row above it), the top edge once Home or the pointer moved the view. The row at an edge is the first (or
-// the last) row of which the view shows the larger part, or that fills the larger part of the view. Where
-// the view cannot move (at the first or the last row), Up, Down, Page Up and Page Down move the row
-// itself, so that the keys reach every row, one after another; rows arriving keep a row moved so (it moves
-// up with its text) while it is in view, and once it leaves the view the row at the edge is current again.
-// With Shift the keys extend the selection from the anchor to the row they step to, bringing it into view,
-// when the reader chose the current row or it is in view; from a row the focus gave that is out of view, a
-// selection starts at the row in view at the edge the key moves toward, so the view never jumps away from
-// where the reader is. A press never schedules a scroll: the row pressed is in view already.
+// Space, Shift and a screen reader act on a row in view. The focus gives it at an edge: the bottom edge
+// while the list follows new rows, the top edge once Home or the pointer moved the view. The row at an edge
+// is the first (or the last) row of which the view shows the larger part, or that fills the larger part of
+// the view. The keys move the view and the row with it, from where it stands (Up from the last row gives the
+// row above it); where the view cannot move (at the first or the last row), Up, Down, Page Up and Page Down
+// move the row itself, so that the keys reach every row, one after another. A row the keys reached is the
+// reader's: rows arriving keep it (it moves up with its text) while it is in view, and once it leaves the
+// view the row at the edge is current again. A Shift step that cannot move still brings the current row
+// into view. With Shift the keys extend the selection from the anchor to the row they step to, bringing it
+// into view, when the reader chose the current row or it is in view; from a row the focus gave that is out of
+// view, a selection starts at the row in view at the edge the key moves toward, so the view never jumps away
+// from where the reader is. A press never schedules a scroll: the row pressed is in view already.
 //
 // A drag from a press selects the rows from the pressed row to the row under the pointer (beside the rows
 // a Shift or Command press kept). While the button holds the pointer past an edge of the view, or in the
@@ -170,10 +171,9 @@ private:
     // Tells a screen reader the current row as the focused one, once the turn's changes are done.
     void tellCurrentRow();
     // Where a current row the focus gave stands in the view, which it keeps as the view moves: at the top
-    // edge, at the bottom edge (while the list follows new rows, and as the keys move the view from there),
-    // or, once a key moved it where the view could not move, at `placeY_`: as the keys move the view, the
-    // row there becomes current; as the view moves otherwise (rows arrive), `placeY_` moves with the row
-    // while it is in view, and once it is not, the row stands at an edge again.
+    // edge, at the bottom edge (while the list follows new rows), or, once a key reached it, at `placeY_`:
+    // as the keys move the view, the row there becomes current; as the view moves otherwise (rows arrive),
+    // `placeY_` moves with the row while it is in view, and once it is not, the row stands at an edge again.
     enum class Place { top, bottom, within };
     // Puts the place of a current row the focus gave at that row, where the view shows it.
     void placeAtCurrentRow();

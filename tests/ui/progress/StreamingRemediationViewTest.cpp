@@ -824,6 +824,12 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
         clickRow(shown.list, shownRow, Qt::ShiftModifier);
         EXPECT_EQ(selectedRows(shown.list).size(), shownRow - 101 + 1);
         EXPECT_EQ(selectedRows(shown.list).first(), 101);
+        // Shift+Down on the last row, chosen and scrolled away from: nothing to add, but the row shows.
+        QTest::keyClick(shown.list, Qt::Key_End, Qt::ShiftModifier);
+        shown.list->verticalScrollBar()->setValue(0);
+        QTest::keyClick(shown.list, Qt::Key_Down, Qt::ShiftModifier);
+        EXPECT_TRUE(rowInView(shown.list, last));
+        EXPECT_EQ(selectedRows(shown.list).size(), last - 101 + 1);
     }
     {
         // A key that moves the view moves a row the focus gave, told once; the row in view is the first
@@ -893,6 +899,20 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
         }
         EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(shown.list, Qt::Key_Up); }),
                   QList{away ? int(some.size()) - 2 : 2});
+    }
+    {
+        // Keys that walk back down to the last row: rows arriving keep it, and Down goes on from it.
+        QStringList some = lines.mid(0, 400);
+        ShownList shown(some);
+        shown.list->resize(420, 300);
+        QTest::keyClick(shown.addCancel(), Qt::Key_Tab);
+        QTest::keySequence(shown.list, QKeySequence(Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down));
+        ASSERT_EQ(shown.list->currentIndex().row(), 399);
+        some << lines.mid(400, 3);
+        shown.model.linesAppended(400, 3);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(shown.list->currentIndex().row(), 399);
+        EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(shown.list, Qt::Key_Down); }), QList{400});
     }
     for (const bool end : {true, false}) {
         // Rows selected while the focus gave the current row (the last, or the first), which then left the
