@@ -239,8 +239,9 @@ struct LoopbackHttpServer::Impl {
         if (isStopped()) return false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(ms, 0));
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            // Rounded up: a pause never ends before its deadline.
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) return !isStopped();
             // Stopping shuts the socket down, which wakes this poll as well.
             pollfd pfd{fd, POLLIN, 0};
