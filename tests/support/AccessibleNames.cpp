@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QWidget>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -128,6 +129,31 @@ QList<QObject*> focusedWidgetsWhile(const std::function<void()>& act) {
         if (event->type() == QAccessible::Focus) focused << event->object();
     });
     return focused;
+}
+
+Heard heardWhile(const std::function<void()>& act) {
+    static Heard heard;
+    heard = {};
+    listenWhile(act, [](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::Focus) {
+            QAccessibleInterface* interface = event->accessibleInterface();
+            QObject* widget = event->object();
+            const auto* shown = qobject_cast<QWidget*>(widget);
+            heard.focus << Told{widget, interface ? interface->text(QAccessible::Name) : QString(),
+                                widget ? QByteArray(widget->metaObject()->className()) : QByteArray(),
+                                shown ? shown->window() : nullptr};
+        } else if (event->type() == QAccessible::StateChanged &&
+                   static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().disabled &&
+                   !heard.enabledChanges.contains(event->object())) {
+            heard.enabledChanges << event->object();
+        }
+    });
+    return heard;
+}
+
+void PrintTo(const Told& told, std::ostream* out) {
+    *out << (told.kind.isEmpty() ? "a widget" : told.kind.constData()) << " \"" << told.name.toStdString()
+         << '"';
 }
 
 QList<int> focusedChildrenWhile(const std::function<void()>& act) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 class QObject;
 class QWidget;
@@ -31,5 +32,22 @@ QStringList toldWhile(const std::function<void()>& act);
 QList<int> focusedChildrenWhile(const std::function<void()>& act);
 // The widgets that the focus events name while `act` runs, seen as toldWhile sees them.
 QList<QObject*> focusedWidgetsWhile(const std::function<void()>& act);
+
+// What a screen reader is told of a widget's focus: the widget, and the name read then (a window's title).
+struct Told {
+    QObject* widget = nullptr; // may be gone since
+    QString name;
+    QByteArray kind = {};      // its class, for messages
+    QObject* window = nullptr; // the window it was told in
+    friend bool operator==(const Told& a, const Told& b) { return a.widget == b.widget && a.name == b.name; }
+};
+// What a screen reader hears while `act` runs, seen as toldWhile sees it: each focus event, and the widgets
+// whose enabled state it is told changed (each once, in order).
+struct Heard {
+    QList<Told> focus;
+    QList<QObject*> enabledChanges;
+};
+Heard heardWhile(const std::function<void()>& act);
+void PrintTo(const Told& told, std::ostream* out);
 
 } // namespace qlan::test

@@ -29,6 +29,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <algorithm>
 #include <optional>
@@ -414,17 +416,62 @@ void checkClickInGroup(QWidget* stop, QWidget* window, QStringList& faults) {
     return ::testing::AssertionFailure() << faults.join(QLatin1Char('\n')).toStdString();
 }
 
+namespace {
+
+// A sheet over `window` becomes the key window as it shows, as on a Mac (the offscreen platform leaves the
+// window key); as it hides, in a Mac's order, the window comes to the front inside the hide, before the sheet
+// hears of it: an application's filter sees the hide before the sheet's own.
+class SheetKeyWindows : public QObject {
+public:
+    SheetKeyWindows(QWidget* window, SheetEnd order)
+        : window_(window)
+        , order_(order) {
+        qApp->installEventFilter(this);
+    }
+    ~SheetKeyWindows() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* sheet = qobject_cast<QWidget*>(watched);
+        if (!sheet || !sheet->isWindow() || sheet == window_ || !sheet->parentWidget() ||
+            sheet->parentWidget()->window() != window_)
+            return false;
+        if (event->type() == QEvent::Show)
+            activate(sheet->windowHandle());
+        else if (event->type() == QEvent::Hide && order_ == SheetEnd::activateInsideHide)
+            activate(window_->windowHandle());
+        return false;
+    }
+
+private:
+    static void activate(QWindow* window) {
+        QWindowSystemInterface::handleWindowActivated<QWindowSystemInterface::SynchronousDelivery>(
+            window, Qt::ActiveWindowFocusReason);
+    }
+
+    QWidget* window_;
+    SheetEnd order_;
+};
+
+} // namespace
+
 std::pair<QWidget*, bool> focusAfterSheet(QWidget* window, QWidget* opener,
-                                          const std::function<void()>& close) {
+                                          const std::function<void()>& close, SheetEnd order) {
     for (int tab = 0; tab < 50 && window->focusWidget() != opener; ++tab)
         QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Tab);
     EXPECT_EQ(window->focusWidget(), opener);
+    SheetKeyWindows keyWindows(window, order);
     QTest::keyClick(opener, Qt::Key_Space);
-    close();
-    window->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-    QTest::qWait(100);
+    const Heard heard = heardWhile([&] {
+        close();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::qWait(100);
+    });
     QWidget* focus = window->focusWidget() ? window->focusWidget() : window;
+    for (const Told& told : heard.focus)
+        EXPECT_TRUE(told.window != window || told.widget == window || told.widget == focus)
+            << "told " << ::testing::PrintToString(told) << " before the focus landed";
     return {focus, shownRing(window) != nullptr};
 }
 

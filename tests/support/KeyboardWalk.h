@@ -32,11 +32,18 @@ namespace qlan::test {
 // Walks `window` with Tab key events and lists every fault found. The focus is put back as it was.
 ::testing::AssertionResult walksByKeyboard(QWidget* window);
 
+// How a window hears of the end of a sheet over it: on Linux the sheet hides, and the window comes to the
+// front after; on a Mac the window becomes key inside the sheet's hide, before the sheet hears of its hide.
+enum class SheetEnd { hideThenActivate, activateInsideHide };
+inline constexpr SheetEnd bothSheetEnds[] = {SheetEnd::hideThenActivate, SheetEnd::activateInsideHide};
+
 // Presses Space on `opener`, reached by Tab from where the focus stands, to open a sheet over `window`;
-// `close` ends the sheet. Returns where the focus stands once the window is active again (as the Mac makes
-// it key), or `window` itself where no control holds it, and whether the ring shows there.
+// `close` ends the sheet, which the window hears of in `order`. Returns where the focus stands once the
+// window is active again (as the Mac makes it key), or `window` itself where no control holds it, and
+// whether the ring shows there. Meanwhile a screen reader is told of no control of the window but that one.
 std::pair<QWidget*, bool> focusAfterSheet(QWidget* window, QWidget* opener,
-                                          const std::function<void()>& close);
+                                          const std::function<void()>& close,
+                                          SheetEnd order = SheetEnd::hideThenActivate);
 
 // Where the focus stands when `window`, whose focus was on `control`, comes back to the front after `act`
 // ran while another window was active, and what a screen reader was told as it came back. Meanwhile the

@@ -97,9 +97,8 @@ void DiagnoseFlow::startFix(const Remediation& remediation, const Diagnosis& dia
 void DiagnoseFlow::onRemediationFinished(const RemediationOutcome& outcome) {
     if (!sheetRemediation_) return;
     const Remediation remediation = *sheetRemediation_;
-    sheetRemediation_.reset();
-    emit sheetRemediationChanged();
-
+    // The screen that follows is built while the sheet still stands over it; the sheet closes last, so that
+    // the focus it hands back finds that screen as it will stay.
     switch (outcome.kind) {
     case RemediationOutcome::Kind::success:
         if (installsNoJava(remediation))
@@ -114,6 +113,8 @@ void DiagnoseFlow::onRemediationFinished(const RemediationOutcome& outcome) {
         restoreDiagnosis();
         break;
     }
+    sheetRemediation_.reset();
+    emit sheetRemediationChanged();
 }
 
 void DiagnoseFlow::onVerifyResult(const JavaVerifier::Result& result) {

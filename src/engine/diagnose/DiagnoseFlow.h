@@ -72,8 +72,8 @@ public:
     void onSetJavaHome();
     // Back from the result or error screen to the diagnosis the last fix came from.
     void backToDiagnosis();
-    // How the sheet ended: it closes first, then success verifies (or completes, for the fixes that
-    // install no Java), failure shows the error, cancel restores the diagnosis.
+    // How the sheet ended: success verifies (or completes, for the fixes that install no Java), failure
+    // shows the error, cancel restores the diagnosis; then the sheet closes.
     void onRemediationFinished(const RemediationOutcome& outcome);
     // Appends the next screen for leaving from `diagnosis`; the state stays as it is.
     void continueToAudit(const std::optional<Diagnosis>& diagnosis);

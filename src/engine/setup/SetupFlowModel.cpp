@@ -222,10 +222,12 @@ void SetupFlowModel::stageFinished(SetupActionOutcome outcome,
                         (outcome == SetupActionOutcome::success ||
                          (outcome == SetupActionOutcome::failure &&
                           config_.spinePolicy.advanceOnPartialFailureDomains.contains(domainID)));
-    publish(pendingInstall_, std::optional<PendingInstall>(), &SetupFlowModel::pendingInstallChanged);
-    // Refreshing before the stage's rows are checked again: they come back with nothing to start.
+    // The stage holds, and its rows are checked again, while the sheet still stands over it: the rows
+    // come back with nothing to start, and the sheet, closing last, hands the focus to the stage as it
+    // will stay.
     if (leaves) setRefreshing(true);
     emit batchEnded();
+    publish(pendingInstall_, std::optional<PendingInstall>(), &SetupFlowModel::pendingInstallChanged);
     if (!leaves) {
         if (done) done();
         return;
@@ -238,9 +240,13 @@ void SetupFlowModel::refreshAfterStage(const QString& domainID,
     setRefreshing(true);
     reload(fallbackProfile, [this, domainID, done = std::move(done)](std::optional<Loaded> loaded) {
         if (loaded) setLoaded(*loaded);
-        // The stage is left while it still stands: never another one, never one the flow already left.
+        // The hold ends with the move: the stage that comes is built live, and the one left keeps its
+        // controls as they are. The stage is left while it still stands: never another one, never one
+        // the flow already left.
+        emit willChange();
+        refreshing_ = false;
         if (step_ == Step::stage(domainID)) advancePastDomain(domainID);
-        setRefreshing(false);
+        emit refreshingChanged();
         if (done) done();
     });
 }

@@ -167,9 +167,10 @@ public:
     bool request(PendingInstall batch);
     // A stage row's button: records the offer action, then asks for that one fix (refused as `request`).
     bool startRemediation(const QString& stepID, const SetupRemediation& remediation);
-    // The pending batch ended: it is cleared, then `batchEnded` is sent, whatever the outcome (a cancel
-    // too); then success, or failure of a domain the edition moves past, refreshes after the stage the
-    // batch was started from, while the flow still shows it; anything else leaves the stage on screen.
+    // The pending batch ended: success, or failure of a domain the edition moves past, holds the stage the
+    // batch was started from (`isRefreshing`), while the flow still shows it; `batchEnded` is sent, whatever
+    // the outcome (a cancel too), and then the batch is cleared; then a held stage is refreshed after.
+    // Anything else leaves the stage on screen.
     // Nothing more happens when the flow has left that stage (or the batch came from no stage), and
     // nothing at all when no batch is pending (a batch ends once).
     void stageFinished(SetupActionOutcome outcome, const std::optional<SystemProfile>& fallbackProfile,

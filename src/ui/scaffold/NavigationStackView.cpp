@@ -11,6 +11,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace qlan {
 
 NavigationStackView::NavigationStackView(AppNavigation* navigation, QWidget* root, Router router,
@@ -83,15 +85,16 @@ void NavigationStackView::showEvent(QShowEvent* event) {
 
 void NavigationStackView::syncToPath() {
     const QList<Screen> path = navigation_ ? navigation_->path() : QList<Screen>{};
-    const bool focusOnPages = holdsKeyboardFocus(pages_);
+    // The focus on a page, or with the window (a screen held it while it waited), starts over.
+    const bool startsOver =
+        holdsKeyboardFocus(pages_) || (window() != this && window()->focusWidget() == window());
     qsizetype kept = 0;
     while (kept < pushed_.size() && kept < path.size() && pushed_[kept].first == path[kept])
         ++kept;
 
-    // Pages above the kept prefix go; the action that changed the path may still be running inside
-    // one of them, so they are deleted once control returns to the event loop.
+    QList<QWidget*> going;
     while (pushed_.size() > kept)
-        retireScreen(pages_->layout(), pushed_.takeLast().second);
+        going.append(pushed_.takeLast().second);
     for (qsizetype i = kept; i < path.size(); ++i) {
         QWidget* page = router_ ? router_(path[i]) : nullptr;
         if (!page) page = new QWidget;
@@ -99,11 +102,17 @@ void NavigationStackView::syncToPath() {
         pages_->addWidget(page);
         pushed_.append({path[i], page});
     }
-    showPage(pages_, currentPage());
-    if (bar_->isHidden() != pushed_.isEmpty()) bar_->setVisible(!pushed_.isEmpty());
+    // The window takes the title of the page that comes before the focus leaves the one that goes, so that
+    // a screen reader hears the window under the screen it shows.
     showTitleOfCurrentPage();
-    // A focus that was on the old page starts over: the next Tab goes to the back control first.
-    if (focusOnPages) startFocusOver(this);
+    showPage(pages_, currentPage());
+    // Pages above the kept prefix go once the page that comes stands; the action that changed the path may
+    // still be running inside one of them, so they are deleted once control returns to the event loop.
+    for (QWidget* page : std::as_const(going))
+        retireScreen(pages_->layout(), page);
+    if (bar_->isHidden() != pushed_.isEmpty()) bar_->setVisible(!pushed_.isEmpty());
+    // The next Tab goes to the back control first.
+    if (startsOver && (!going.isEmpty() || kept < path.size())) startFocusOver(this);
 }
 
 bool NavigationStackView::eventFilter(QObject* watched, QEvent* event) {

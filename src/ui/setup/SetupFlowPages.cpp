@@ -127,7 +127,7 @@ private:
         if (!plan) return;
         ScreenScaffold::Options options = linkingTo(plan->articleURL);
         actions_ = content(*plan);
-        if (actions_) actions_->setEnabled(!model.isRefreshing());
+        if (actions_) setActionsEnabled(actions_, !model.isRefreshing());
         frame_ = new ScreenScaffold(plan->title, plan->explainer, actions_, options);
         layout_->addWidget(frame_);
     }

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -23,6 +24,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <utility>
 
 namespace qlan {
@@ -32,6 +34,8 @@ constexpr const char* kRadius = "focusRingRadius";
 constexpr const char* kTarget = "focusRingTarget";
 constexpr const char* kArea = "focusRingArea";
 constexpr const char* kAction = "focusAction";
+constexpr const char* kHeld = "focusHeld";        // a part whose controls stop for a while
+constexpr const char* kRetired = "retiredScreen"; // a screen another took the place of
 constexpr qreal kDefaultRadius = 4;
 
 bool keyboardMovedFocus = false;
@@ -102,6 +106,55 @@ bool usable(const QWidget* control, const QWidget* window) {
     return control && control->window() == window && control->isVisible() && control->isEnabled();
 }
 
+// In a part of a screen that stops for a while (setActionsEnabled), or in a screen taken away.
+bool inMarked(const QWidget* control, std::initializer_list<const char*> marks) {
+    for (const QWidget* widget = control; widget && !widget->isWindow(); widget = widget->parentWidget())
+        for (const char* mark : marks)
+            if (widget->property(mark).toBool()) return true;
+    return false;
+}
+
+bool inRetiredScreen(const QWidget* control) {
+    return inMarked(control, {kRetired});
+}
+
+bool heldOrRetired(const QWidget* control) {
+    return inMarked(control, {kHeld, kRetired});
+}
+
+// Shown in `window` but disabled for a while of its own (its screen reads the Mac again, say): not a part
+// held as its screen waits, nor a screen taken away.
+bool comingBack(const QWidget* control, const QWidget* window) {
+    return control && control->window() == window && control->isVisible() && !control->isEnabled() &&
+           !heldOrRetired(control);
+}
+
+// The window a screen reader was last told of as holding the focus in this turn of the event loop, under
+// the title it had then: a screen switch tells it once.
+struct WindowTold {
+    QPointer<QWidget> window;
+    QString title;
+};
+WindowTold windowTold;
+
+void noteWindowTold(QWidget* window) {
+    if (!windowTold.window)
+        QMetaObject::invokeMethod(
+            qApp, [] { windowTold = {}; }, Qt::QueuedConnection);
+    windowTold = {window, window->windowTitle()};
+}
+
+// Tells a screen reader that `window` holds the focus, where Qt does not because it held it already: once a
+// turn under one title, and only in front.
+void tellWindow(QWidget* window) {
+    if (!window->isActiveWindow() ||
+        (windowTold.window == window && windowTold.title == window->windowTitle()))
+        return;
+    noteWindowTold(window);
+    QAccessibleEvent event(window, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+}
+
 // A control by what it does, so that it is found again, or the one that takes its place on a screen
 // built anew: the action it names (setFocusAction), else its kind, its accessibility identifier (the object
 // name) and a button's title.
@@ -166,6 +219,7 @@ public:
         }
         QWidget* window = old->window();
         departures_.append({old, window, placeIn(window, old)});
+        watchEnd(window);
         listen();
     }
 
@@ -181,7 +235,10 @@ public:
             bool ownSheet = false;
             for (QWidget* over = front; over && !ownSheet; over = over->parentWidget())
                 ownSheet = over->window() == window;
-            if (!ownSheet && !behind_.contains(window)) behind_.append(window);
+            if (!ownSheet && !behind_.contains(window)) {
+                behind_.append(window);
+                watchEnd(window);
+            }
         }
         listen();
     }
@@ -241,6 +298,22 @@ private:
         QPointer<QWidget> window;
         QRect place; // where it stood, in the window
     };
+
+    // A wait for the focus of a window, and the watch on a window in the back, end with their window.
+    void watchEnd(QWidget* window) {
+        connect(window, &QObject::destroyed, this, &DisplacedFocus::windowGone, Qt::UniqueConnection);
+    }
+
+    void windowGone(QObject* gone) {
+        // Told from the window's destructor, before or after its guards are cleared.
+        const auto ends = [gone](const QPointer<QWidget>& window) {
+            return !window || window.data() == gone;
+        };
+        departures_.removeIf([&ends](const Departure& departure) { return ends(departure.window); });
+        behind_.removeIf(ends);
+        if (ends(displaced_.window)) waiting_ = false;
+        listen();
+    }
 
     // Watches the buttons that come (shown or enabled) from the first departure until no focus waits, and
     // the controls that go while a window is in the back.
@@ -364,7 +437,7 @@ public:
         , window_(window)
         , sheet_(sheet) {
         for (SheetFocusReturn* other : over(window))
-            if (other != this) other->deleteLater(); // a new sheet over the window
+            if (other != this) other->end(); // a new sheet over the window
         QWidget* focus = window->focusWidget();
         if (focus && focus != window && (focus->focusPolicy() & Qt::TabFocus))
             opener_ = FocusPlace::of(focus);
@@ -375,6 +448,7 @@ public:
         else
             opener_.ringShown = keyboardMovedFocus;
         sheet->installEventFilter(this);
+        window->installEventFilter(this);
     }
 
     ~SheetFocusReturn() override {
@@ -391,21 +465,63 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == sheet_.data() && event->type() == QEvent::Hide && !closed_) {
-            closed_ = true;
-            sheet_->removeEventFilter(this);
-            qApp->installEventFilter(this);
-            settleSoon();
-        } else if (closed_ &&
-                   (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)) {
+        if (ended_) return false;
+        if (!closed_) {
+            if (watched == sheet_.data() && event->type() == QEvent::Show) shown_ = true;
+            // On a Mac the window becomes key inside the sheet's hide, before the sheet hears of it, and Qt
+            // gives the window its focus back at once: the focus goes where the rules say right there, so
+            // that Qt's own choice is never told. Elsewhere the sheet hears of its hide first.
+            const bool activated =
+                watched == window_ && event->type() == QEvent::WindowActivate && sheetHiding();
+            if (activated || (watched == sheet_.data() && event->type() == QEvent::Hide)) {
+                close();
+                if (activated) settle();
+                settleSoon(); // again once what the screen was given in this turn shows
+            }
+            return false;
+        }
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
             // The person's own move in the window ends the watch.
-            if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == window_)
-                deleteLater();
+            if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == window_) end();
+            break;
+        case QEvent::WindowActivate:
+            // The window comes to the front before the hand-back ran: it runs now, so that Qt gives the
+            // window back the control the rules chose, never one of its own choosing first.
+            if (watched == window_ && scheduled_) settle();
+            break;
+        case QEvent::EnabledChange:
+            // The control the focus waits for may be back.
+            if (auto* widget = qobject_cast<QWidget*>(watched);
+                awaiting_ && widget && widget->window() == window_ && widget->isEnabled())
+                settleSoon();
+            break;
+        default:
+            break;
         }
         return false;
     }
 
 private:
+    // The watch ends at once; the object goes once control returns to the event loop.
+    void end() {
+        ended_ = true;
+        deleteLater();
+    }
+
+    bool sheetHiding() const {
+        const auto* sheet = qobject_cast<const QWidget*>(sheet_.data());
+        return shown_ && (!sheet || sheet->isHidden());
+    }
+
+    void close() {
+        closed_ = true;
+        if (sheet_) sheet_->removeEventFilter(this);
+        window_->removeEventFilter(this);
+        qApp->installEventFilter(this);
+    }
+
     void settleSoon() {
         if (scheduled_) return;
         scheduled_ = true;
@@ -414,17 +530,21 @@ private:
 
     void settle() {
         scheduled_ = false;
-        if (!window_->isVisible()) return;
+        if (ended_ || !window_->isVisible()) return;
         if (!opener_.ringShown && keyboardMovedFocus) {
             // The ring shows only where it showed before the sheet: a Tab inside it does not bring it here.
             window_->setAttribute(Qt::WA_KeyboardFocusChange, false);
             forgetKeyboardUse();
         }
-        if (QWidget* heir = heirOfOpener()) {
+        QWidget* heir = heirOfOpener(usable);
+        // The control that stands for the opener but is disabled for a while of its own is waited for, as
+        // a control that went away is; meanwhile the window holds the focus.
+        awaiting_ = !heir && heirOfOpener(comingBack);
+        if (!heir && !awaiting_) heir = defaultButton();
+        if (heir)
             heir->setFocus(Qt::OtherFocusReason);
-        } else {
+        else
             window_->setFocus(Qt::OtherFocusReason);
-        }
     }
 
     // The returns of `window`: its children.
@@ -435,26 +555,30 @@ private:
         return returns;
     }
 
-    QWidget* heirOfOpener() const {
-        if (usable(opener_.control, window_)) return opener_.control;
+    // The opener, else what does the same (opens the same sheet, under any title), else what looks the
+    // same, of the controls that `fits` takes.
+    template <typename Fits> QWidget* heirOfOpener(Fits fits) const {
+        if (opener_.control && fits(opener_.control, window_)) return opener_.control;
         if (opener_.kind.isEmpty()) return nullptr; // no control held the focus: none does now
-        // What does the same (opens the same sheet, under any title), else what looks the same.
         if (QWidget* same =
-                nearestTo([this](const QWidget* widget) { return opener_.doesTheSameAs(widget); }))
+                nearestTo(fits, [this](const QWidget* widget) { return opener_.doesTheSameAs(widget); }))
             return same;
-        if (QWidget* like = nearestTo([this](const QWidget* widget) { return opener_.standsFor(widget); }))
-            return like;
+        return nearestTo(fits, [this](const QWidget* widget) { return opener_.standsFor(widget); });
+    }
+
+    QPushButton* defaultButton() const {
+        if (opener_.kind.isEmpty()) return nullptr;
         for (QPushButton* button : window_->findChildren<QPushButton*>())
             if (usable(button, window_) && button->isDefault()) return button;
         return nullptr;
     }
 
-    // Of the controls Tab reaches that `matches` takes, the nearest to where the opener stood.
-    template <typename Match> QWidget* nearestTo(Match matches) const {
+    // Of the controls Tab reaches that `fits` and `matches` take, the nearest to where the opener stood.
+    template <typename Fits, typename Match> QWidget* nearestTo(Fits fits, Match matches) const {
         QWidget* nearest = nullptr;
         int distance = 0;
         for (QWidget* widget : window_->findChildren<QWidget*>()) {
-            if (!usable(widget, window_) || !(widget->focusPolicy() & Qt::TabFocus) || !matches(widget))
+            if (!fits(widget, window_) || !(widget->focusPolicy() & Qt::TabFocus) || !matches(widget))
                 continue;
             const int off = (placeIn(window_, widget).center() - opener_.place.center()).manhattanLength();
             if (!nearest || off < distance) {
@@ -468,8 +592,11 @@ private:
     QWidget* window_;
     QPointer<QObject> sheet_; // as an object: it may be in its destructor when events come
     FocusPlace opener_;
-    bool closed_ = false;
+    bool shown_ = false;    // the sheet has been shown
+    bool closed_ = false;   // and has gone: the focus is handed back
+    bool awaiting_ = false; // for the opener's heir, disabled for a while
     bool scheduled_ = false;
+    bool ended_ = false;
 };
 
 // Keeps the ring on the focused control: it moves to the control's window when the focus moves, and
@@ -480,6 +607,7 @@ public:
         : QObject(qApp)
         , displaced_(new DisplacedFocus(this)) {
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+            if (now && now->isWindow() && now->isActiveWindow()) noteWindowTold(now); // Qt told it
             displaced_->note(old);
             displaced_->noteWindowsBehind(old, now);
             follow(now);
@@ -698,6 +826,8 @@ void showPage(QStackedWidget* stack, QWidget* page) {
 }
 
 void setActionsEnabled(QWidget* actions, bool enabled) {
+    // A screen taken away keeps its controls as they are: only the screen shown tells of a change.
+    if (inRetiredScreen(actions)) return;
     if (!enabled && actions->isEnabled() && holdsKeyboardFocus(actions)) {
         // Qt clears a focus inside a part it disables, past the window; the window holds it, waiting for
         // nothing in the part.
@@ -705,6 +835,7 @@ void setActionsEnabled(QWidget* actions, bool enabled) {
         window->setFocus(Qt::OtherFocusReason);
         if (follower()) follower()->forgetDisplacedFocus(window);
     }
+    actions->setProperty(kHeld, !enabled);
     actions->setEnabled(enabled);
 }
 
@@ -714,18 +845,31 @@ bool holdsKeyboardFocus(const QWidget* widget) {
 }
 
 void startFocusOver(QWidget* widget) {
-    if (QWidget* focus = widget->window()->focusWidget()) focus->clearFocus();
-    if (follower()) follower()->forgetDisplacedFocus(widget->window());
+    QWidget* window = widget->window();
+    if (follower()) follower()->forgetDisplacedFocus(window);
+    // The window holds the focus, as it does wherever no control does, so that a return to the front keeps
+    // it there; the next Tab goes to the first control. A screen reader hears the window once.
+    if (window->focusWidget() != window)
+        window->setFocus(Qt::OtherFocusReason);
+    else
+        tellWindow(window);
 }
 
 void retireScreen(QLayout* layout, QWidget* screen) {
     QWidget* window = screen->window();
     const bool focused = holdsKeyboardFocus(screen);
+    // The window holds the focus (the screen's controls stopped, or its focused control went and the focus
+    // waits): the screen that comes is told all the same, and what the focus waits for still counts.
+    const bool held = window != screen && window->focusWidget() == window;
     if (QWidget* focus = window->focusWidget(); focused && (focus->focusPolicy() & Qt::TabFocus))
         noteDeparture(focus);
+    screen->setProperty(kRetired, true);
     layout->removeWidget(screen);
     screen->hide(); // Qt may move the focus on to another control here
-    if (focused) startFocusOver(screen);
+    if (focused)
+        startFocusOver(screen);
+    else if (held)
+        tellWindow(window);
     SheetFocusReturn::screenReplaced(window);
     screen->deleteLater();
 }

@@ -352,11 +352,23 @@ TEST_F(SetupFlowModelTest, ABatchMovesOnlyTheStageItCameFromAndTheStageTakesNoth
         return finished;
     };
 
-    // Success from "clt", the re-probe held: the stage takes no batch, fix or skip until it is left.
+    // Success from "clt", the re-probe held: the stage holds and is drawn anew before its batch is cleared
+    // (the sheet closes last), and takes no batch, fix or skip until it is left; the hold has ended when the
+    // next stage comes.
     edition_.prober->hold();
     ASSERT_TRUE(model->request(batch));
+    QStringList order;
+    auto listener = std::make_unique<QObject>();
+    for (const auto& watched : {std::pair{&SetupFlowModel::refreshingChanged, "refreshing"},
+                                {&SetupFlowModel::batchEnded, "ended"},
+                                {&SetupFlowModel::pendingInstallChanged, "cleared"},
+                                {&SetupFlowModel::stepChanged, "step"}})
+        QObject::connect(model.get(), watched.first, listener.get(), [&order, &model, name = watched.second] {
+            order << QString::fromLatin1(name) + (model->isRefreshing() ? " held" : "");
+        });
     QSignalSpy refreshing(model.get(), &SetupFlowModel::refreshingChanged);
     auto finished = finish(SetupActionOutcome::success);
+    EXPECT_EQ(order, (QStringList{"refreshing held", "ended held", "cleared held"}));
     EXPECT_TRUE(model->isRefreshing());
     EXPECT_FALSE(model->request(batch));
     EXPECT_FALSE(model->startRemediation("clt", SetupRemediation::installWarp()));
@@ -366,6 +378,8 @@ TEST_F(SetupFlowModelTest, ABatchMovesOnlyTheStageItCameFromAndTheStageTakesNoth
     ASSERT_TRUE(waitUntil([&] { return *finished; }));
     EXPECT_EQ(model->step(), Step::stage("homebrew"));
     EXPECT_EQ(refreshing.size(), 2); // on, then off
+    EXPECT_EQ(order.mid(3), (QStringList{"step", "refreshing"}));
+    listener.reset();
 
     // A batch whose flow moved on before it ended passes over nothing, and checks nothing again.
     const int probes = edition_.prober->calls();

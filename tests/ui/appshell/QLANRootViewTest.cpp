@@ -280,15 +280,22 @@ TEST_F(QLANRootViewTest, TheStackFollowsThePathAndTheRouterBuildsEveryDestinatio
     EXPECT_NE(qobject_cast<NextStepView*>(stack->currentPage()), nullptr);
 }
 
-// Each screen pushed while the focus is on the screen below (its button pressed from the keyboard): a
-// screen reader is told of nothing but the window and where the focus stands once the turn has settled,
-// never the first control or the pane of the screen that comes in on the way.
+// Each screen pushed while the focus is on the screen below (its button pressed from the keyboard), and Back
+// pressed by Space: a screen reader hears the window once, under the title of the screen shown, then at most
+// where the focus stands once the turn has settled; never the first control or the pane of the screen that
+// comes in on the way.
 TEST_F(QLANRootViewTest, APushFromTheKeyboardTellsNoControlOnTheWay) {
     LiveKeyValueStore().set(true, consentKey());
     auto telemetry = makeTelemetry(/*disabled=*/true);
     QLANRootView root(fixtureServices(), *telemetry);
     showActive(&root);
     AppNavigation* navigation = root.navigation();
+    const auto toldOnce = [&root](const QList<Told>& told) {
+        ASSERT_FALSE(told.isEmpty());
+        EXPECT_EQ(told.first(), (Told{&root, root.windowTitle()}));
+        for (const Told& each : told.sliced(1))
+            EXPECT_EQ(each.widget, QApplication::focusWidget()) << ::testing::PrintToString(each);
+    };
     const AuditContext audit{AuditEntry::nextStepBuildSoftware, CompletionSurface::excluded(), std::nullopt};
     for (const Screen& screen : {Screen::setupWorkflow(), Screen::diagnose(), Screen::audit(audit),
                                  Screen::contentOffer(QStringLiteral("course_offer")),
@@ -299,17 +306,21 @@ TEST_F(QLANRootViewTest, APushFromTheKeyboardTellsNoControlOnTheWay) {
         auto* welcome = root.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button"));
         welcome->setFocus(Qt::TabFocusReason);
         ASSERT_TRUE(welcome->hasFocus());
-        const QList<QObject*> told = focusedWidgetsWhile([&] {
-            if (screen == Screen::setupWorkflow())
-                QTest::keyClick(welcome, Qt::Key_Space);
-            else
-                navigation->push(screen);
-            settle(100);
-        });
+        toldOnce(heardWhile([&] {
+                     if (screen == Screen::setupWorkflow())
+                         QTest::keyClick(welcome, Qt::Key_Space);
+                     else
+                         navigation->push(screen);
+                     settle(100);
+                 }).focus);
         EXPECT_EQ(navigation->path(), QList<Screen>{screen});
-        for (QObject* each : told)
-            EXPECT_TRUE(each == &root || each == QApplication::focusWidget())
-                << each->metaObject()->className() << " " << each->objectName().toStdString();
+        QAbstractButton* back = root.navigationStack()->backButton();
+        back->setFocus(Qt::TabFocusReason);
+        toldOnce(heardWhile([&] {
+                     QTest::keyClick(back, Qt::Key_Space);
+                     settle(50);
+                 }).focus);
+        EXPECT_TRUE(navigation->path().isEmpty());
     }
 }
 

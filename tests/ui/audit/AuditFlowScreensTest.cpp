@@ -97,17 +97,28 @@ TEST_F(AuditFlowScreens, TheAuditScreenWalksItsPhasesAndKeepsTheAdvanceAfterAnIn
     probes[0](profileOf({.clt = true}));
     ASSERT_NE(qobject_cast<Stage1View*>(flow->currentScreen()), nullptr);
     saveScreenshot(window.get(), "audit-flow-foundations");
-    click(flow->currentScreen(), "Install Homebrew (recommended)");
+    QAbstractButton* install = button(flow->currentScreen(), "Install Homebrew (recommended)");
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    install->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(install, Qt::Key_Space);
     ASSERT_EQ(sheets.size(), 1);
     sheets[0].onFinish(RemediationOutcome::success("Homebrew installed."));
     ASSERT_EQ(probes.size(), 2); // the re-probe after the installation
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     // Meanwhile the install starts nothing again, whichever way it is pressed.
-    pressEveryWay(button(flow->currentScreen(), "Install Homebrew (recommended)"));
+    pressEveryWay(install);
     settle();
     EXPECT_EQ(sheets.size(), 1);
     EXPECT_EQ(probes.size(), 2);
-    probes[1](profileOf({.brew = true, .clt = true}));
-    settle();
+    // The next stage is heard once, as the window holding the focus; the stage left tells of no change.
+    const Heard heard = heardWhile([&] {
+        probes[1](profileOf({.brew = true, .clt = true}));
+        settle();
+    });
+    EXPECT_EQ(heard.focus, (QList<Told>{{window.get(), window->windowTitle()}}));
+    EXPECT_EQ(heard.enabledChanges, QList<QObject*>{});
     ASSERT_NE(qobject_cast<Stage2View*>(flow->currentScreen()), nullptr);
     EXPECT_EQ(flow->findChildren<Stage1View*>().size(), 0);
 

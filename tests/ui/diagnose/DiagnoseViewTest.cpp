@@ -7,6 +7,7 @@
 #include "appshell/AppNavigation.h"
 #include "engine/remediation/FaultyFileSystem.h"
 #include "platform/LiveKeyValueStore.h"
+#include "support/AccessibleNames.h"
 #include "support/KeyboardWalk.h"
 #include "support/PlaceholderView.h"
 #include "support/ScreenCapture.h"
@@ -232,8 +233,12 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
     EXPECT_EQ(installed->outcome(), VerifyOutcome::javaHomeUnset);
     saveScreenshot(&root, "journey-2-installed");
 
-    // Set JAVA_HOME: both buttons wait for the probe, then the ~/.zprofile sheet for Java 25.
-    QTest::mouseClick(installed->setJavaHomeButton(), Qt::LeftButton);
+    // Set JAVA_HOME, pressed by Space: both buttons wait for the probe, then the ~/.zprofile sheet for
+    // Java 25.
+    root.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&root));
+    installed->setJavaHomeButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(installed->setJavaHomeButton(), Qt::Key_Space);
     EXPECT_FALSE(installed->setJavaHomeButton()->isEnabled());
     EXPECT_FALSE(installed->continueButton()->isEnabled());
     QTest::mouseClick(installed->setJavaHomeButton(), Qt::LeftButton);
@@ -247,10 +252,17 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
     QTest::mouseClick(buttonTitled(diff, "Apply"), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return buttonTitled(diff, "Continue to verify") != nullptr; }));
     EXPECT_TRUE(mac_.readFile(mac_.home() + "/.zprofile").contains("export JAVA_HOME="));
-    QTest::keyClick(view->sheet(), Qt::Key_Escape); // after the write a close goes on to verify
-
-    auto* configured = waitForScreen<VerifyResultView>(view);
+    // After the write a close goes on to verify. The result is heard as the window under its title (the
+    // button that opened the sheet is gone), then the screen's default, where the focus lands.
+    QTest::keyClick(view->sheet(), Qt::Key_Escape);
+    root.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&root));
+    ASSERT_NE(waitForScreen<VerifyScaffold>(view), nullptr);
+    VerifyResultView* configured = nullptr;
+    const Heard heard = heardWhile([&] { configured = waitForScreen<VerifyResultView>(view); });
     ASSERT_NE(configured, nullptr);
+    EXPECT_EQ(heard.focus, (QList<Told>{{&root, root.windowTitle()},
+                                        {configured->continueButton(), "Continue to system audit"}}));
     EXPECT_EQ(configured->outcome(), VerifyOutcome::passed);
     EXPECT_EQ(configured->scaffold()->heading()->text(), "Java configured");
     saveScreenshot(&root, "journey-4-configured");
@@ -297,48 +309,61 @@ TEST_F(DiagnoseViewTest, ASetJavaHomeProbeThatEndsUnderAnotherScreenStartsNothin
     EXPECT_TRUE(installed->setJavaHomeButton()->isEnabled());
 }
 
-// Space on the install button, then the sheet's end: the focus is on that button on the diagnosis built anew
-// (Space tries again), on no control after a failure, on the verified screen's default; never on Back. The
-// same after the JAVA_HOME sheet, whose button on the diagnosis built anew has another title.
+// Space on the install button, then the sheet's end, heard in Linux's order and in a Mac's: the focus is on
+// that button on the diagnosis built anew (Space tries again), on no control after a failure, on the verified
+// screen's default; never on Back, nor told there on the way. The same after the JAVA_HOME sheet, whose
+// button on the diagnosis built anew has another title.
 TEST_F(DiagnoseViewTest, AfterTheFixSheetTheFocusIsOnItsButtonOrTheScreensDefaultNeverOnBack) {
     NavigationStackView* stack = showStack();
-    navigation_->push(Screen::diagnose());
-    DiagnoseView* view = diagnoseView(stack);
-    ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
     window_.activateWindow();
-    writeJavaHomeStub(mac_, {kZulu8, kTemurin25});
-    writeLoginShell(mac_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
-    const std::optional<RemediationOutcome> ends[]{std::nullopt, RemediationOutcome::failure("Failed."),
-                                                   RemediationOutcome::success("Temurin installed.")};
-    for (const std::optional<RemediationOutcome>& end : ends) {
-        if (auto* error = qobject_cast<ErrorScaffold*>(view->currentScreen())) error->button()->click();
-        const auto [focus, ring] = focusAfterSheet(&window_, shown(view, "diagnosis-d1-install-chosen"), [&] {
-            if (!end) return QTest::keyClick(view->sheet(), Qt::Key_Escape); // a cancel
-            finishSheet(view, *end);
-            if (end->kind == RemediationOutcome::Kind::success) waitForScreen<VerifyResultView>(view);
-        });
-        auto* verified = qobject_cast<VerifyResultView*>(view->currentScreen());
-        QWidget* expected = !end       ? shown(view, "diagnosis-d1-install-chosen")
-                            : verified ? verified->setJavaHomeButton()
-                                       : &window_;
-        EXPECT_EQ(focus, expected);
-        EXPECT_NE(focus, window_.findChild<QWidget*>("navigation-back"));
-        EXPECT_EQ(ring, focus != &window_); // as before the sheet, where Tab had moved the focus
-    }
+    for (const SheetEnd order : bothSheetEnds) {
+        SCOPED_TRACE(order == SheetEnd::activateInsideHide ? "Mac order" : "Linux order");
+        writeJavaHomeStub(mac_, {});
+        writeLoginShell(mac_, {});
+        navigation_->setPath({});
+        navigation_->setPath({Screen::diagnose()}); // a diagnosis of its own
+        DiagnoseView* view = diagnoseView(stack);
+        ASSERT_NE(waitForScreen<DiagnosisDetailView>(view), nullptr);
+        writeJavaHomeStub(mac_, {kZulu8, kTemurin25});
+        writeLoginShell(mac_, {std::nullopt, openjdkVersionOutput("25.0.1"), 0});
+        const std::optional<RemediationOutcome> ends[]{std::nullopt, RemediationOutcome::failure("Failed."),
+                                                       RemediationOutcome::success("Temurin installed.")};
+        for (const std::optional<RemediationOutcome>& end : ends) {
+            if (auto* error = qobject_cast<ErrorScaffold*>(view->currentScreen())) error->button()->click();
+            const auto [focus, ring] = focusAfterSheet(
+                &window_, shown(view, "diagnosis-d1-install-chosen"),
+                [&] {
+                    if (!end) return QTest::keyClick(view->sheet(), Qt::Key_Escape); // a cancel
+                    finishSheet(view, *end);
+                    if (end->kind == RemediationOutcome::Kind::success) waitForScreen<VerifyResultView>(view);
+                },
+                order);
+            auto* verified = qobject_cast<VerifyResultView*>(view->currentScreen());
+            QWidget* expected = !end       ? shown(view, "diagnosis-d1-install-chosen")
+                                : verified ? verified->setJavaHomeButton()
+                                           : &window_;
+            EXPECT_EQ(focus, expected);
+            EXPECT_NE(focus, window_.findChild<QWidget*>("navigation-back"));
+            EXPECT_EQ(ring, focus != &window_); // as before the sheet, where Tab had moved the focus
+        }
 
-    // Space on "Set JAVA_HOME (recommended)", Esc on the ~/.zprofile sheet: the diagnosis built anew opens
-    // the same sheet from a button of another title, which takes the focus and the ring.
-    auto* verified = qobject_cast<VerifyResultView*>(view->currentScreen());
-    ASSERT_NE(verified, nullptr);
-    const auto [focus, ring] = focusAfterSheet(&window_, verified->setJavaHomeButton(), [&] {
-        ASSERT_TRUE(waitUntil([&] { return view->sheet() != nullptr; }));
-        QTest::keyClick(view->sheet(), Qt::Key_Escape);
-    });
-    auto* reopens = shown<QPushButton>(view, "remediation-primary-button");
-    ASSERT_NE(reopens, nullptr);
-    EXPECT_EQ(reopens->text(), "Set JAVA_HOME in ~/.zprofile (recommended)");
-    EXPECT_EQ(focus, reopens);
-    EXPECT_TRUE(ring);
+        // Space on "Set JAVA_HOME (recommended)", Esc on the ~/.zprofile sheet: the diagnosis built anew
+        // opens the same sheet from a button of another title, which takes the focus and the ring.
+        auto* verified = qobject_cast<VerifyResultView*>(view->currentScreen());
+        ASSERT_NE(verified, nullptr);
+        const auto [focus, ring] = focusAfterSheet(
+            &window_, verified->setJavaHomeButton(),
+            [&] {
+                ASSERT_TRUE(waitUntil([&] { return view->sheet() != nullptr; }));
+                QTest::keyClick(view->sheet(), Qt::Key_Escape);
+            },
+            order);
+        auto* reopens = shown<QPushButton>(view, "remediation-primary-button");
+        ASSERT_NE(reopens, nullptr);
+        EXPECT_EQ(reopens->text(), "Set JAVA_HOME in ~/.zprofile (recommended)");
+        EXPECT_EQ(focus, reopens);
+        EXPECT_TRUE(ring);
+    }
 }
 
 // The ~/.zprofile sheet opens on the chosen view of its diff ("Show only changes") whichever screen opened

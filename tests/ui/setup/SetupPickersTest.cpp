@@ -5,6 +5,8 @@
 #include "ui/setup/SetupPickers.h"
 #include "platform/ServiceContext.h"
 #include "support/CurrentEdition.h"
+#include "support/ForwardingFileSystem.h"
+#include "support/KeyboardWalk.h"
 #include "support/PersonClick.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
@@ -25,7 +27,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <condition_variable>
+#include <mutex>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +61,41 @@ bool shown(const QWidget* widget) {
 bool loaded(const QWidget* picker) {
     return waitUntil([picker] { return !picker->findChild<QWidget*>("picker-loading"); });
 }
+
+// The sandbox's files, whose lookups off the GUI thread (a picker's reading of the Mac) wait while held.
+class HeldFileSystem : public ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    void hold() {
+        std::lock_guard lock(mutex_);
+        held_ = true;
+    }
+    void release() {
+        {
+            std::lock_guard lock(mutex_);
+            held_ = false;
+        }
+        released_.notify_all();
+    }
+    bool fileExists(const QString& path) const override {
+        wait();
+        return ForwardingFileSystem::fileExists(path);
+    }
+    bool fileExists(const QString& path, bool* isDirectory) const override {
+        wait();
+        return ForwardingFileSystem::fileExists(path, isDirectory);
+    }
+
+private:
+    void wait() const {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread()) return;
+        std::unique_lock lock(mutex_);
+        released_.wait(lock, [this] { return !held_; });
+    }
+    mutable std::mutex mutex_;
+    mutable std::condition_variable released_;
+    bool held_ = false;
+};
 
 class SetupPickersTest : public ::testing::Test {
 protected:
@@ -84,6 +126,7 @@ protected:
         sandbox_.makeDirectory(sandbox_.home() + "/.claude");
         AppServices services = sandbox_.services();
         services.isFixtureMode = true;
+        services.fs = files_;
         ServiceContext::setSystemProfile(&window_, SystemProfile{});
         DesktopActions::install(&window_, desktop_);
         view_ = new SetupWorkflowView(services, edition_.config(), telemetry_.service());
@@ -111,6 +154,7 @@ protected:
     ScriptedEdition edition_;
     std::unique_ptr<CurrentEdition> current_;
     Sandbox sandbox_;
+    std::shared_ptr<HeldFileSystem> files_ = std::make_shared<HeldFileSystem>(sandbox_.services().fs);
     TelemetryRecorder telemetry_{sandbox_.services()};
     ScriptedRemediationRunner runner_;
     std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
@@ -201,6 +245,44 @@ TEST_F(SetupPickersTest, WhileTheMacIsCheckedAfterABatchNoButtonOfTheStageActs) 
         const Step next = at + 1 < domains.size() ? Step::stage(domains[at + 1]) : Step::outcome();
         ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == next; }));
     }
+}
+
+// Esc or Cancel on the sheet of a skills or MCP batch: the stage is built anew and reads the Mac again. The
+// focus waits with the window while "Add selected" is disabled, and lands on it once it is enabled, in
+// Linux's order of the sheet's end and in a Mac's.
+TEST_F(SetupPickersTest, AfterACanceledBatchTheFocusWaitsForAddSelected) {
+    for (const AgentSkill& skill : AgentSkill::available(true))
+        runner_.script(SR::installSkill(skill).id(), ScriptedJob::runningUntilStopped());
+    for (const MCPServer& server : MCPServer::builtIn())
+        runner_.script(SR::addMCPServer(server).id(), ScriptedJob::runningUntilStopped());
+    start();
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    for (const auto& [domain, add] : {std::pair{"skills", "add-skills"}, std::pair{"mcp", "add-mcp"}})
+        for (const SheetEnd order : bothSheetEnds) {
+            SCOPED_TRACE(domain);
+            QWidget* picker = stage(domain);
+            if (domain == QStringLiteral("mcp") && !find<QCheckBox>(picker, "mcp-slack")->isChecked())
+                find<QCheckBox>(picker, "mcp-slack")->click();
+            files_->hold();
+            const bool byEsc = order == SheetEnd::hideThenActivate;
+            const auto [focus, ring] = focusAfterSheet(
+                &window_, find<QPushButton>(picker, add),
+                [&] {
+                    if (byEsc)
+                        QTest::keyClick(view_->sheet(), Qt::Key_Escape);
+                    else
+                        QTest::keyClick(view_->sheet()->findChild<QPushButton*>("setup-action-cancel"),
+                                        Qt::Key_Space);
+                    waitUntil([&] { return !view_->sheet(); });
+                },
+                order);
+            EXPECT_EQ(focus, &window_);
+            auto* again = find<QPushButton>(view_->currentPage(), add);
+            EXPECT_FALSE(again->isEnabled());
+            files_->release();
+            EXPECT_TRUE(waitUntil([&] { return again->hasFocus(); }));
+        }
 }
 
 TEST_F(SetupPickersTest, LanguagesOnScreen) {

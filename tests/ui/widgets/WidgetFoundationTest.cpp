@@ -1,6 +1,7 @@
 // The shared widgets: type scale, labels, links, radio rows, the Return-bound button and the desktop seam;
 // and the keyboard walk the journeys take at every screen.
 
+#include "support/AccessibleNames.h"
 #include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/RenderedPixels.h"
@@ -32,6 +33,7 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -569,14 +571,61 @@ TEST(KeyboardFocus, AClosedSheetHandsTheFocusToWhatOpensItAgainBeforeALookAlike)
     showActive(&window);
     auto* again = new QPushButton(QStringLiteral("Fix again"), &window);
     setFocusAction(again, "fix");
-    const auto shown = test::focusAfterSheet(&window, opener, [&] {
-        ASSERT_TRUE(QTest::qWaitFor([sheet] { return sheet->isVisible(); }));
-        delete opener;
-        layout->addWidget(new QPushButton(QStringLiteral("Fix")));
-        layout->addWidget(again);
-        QTest::keyClick(sheet, Qt::Key_Escape);
-    });
+    const auto shown = test::focusAfterSheet(
+        &window, opener,
+        [&] {
+            ASSERT_TRUE(QTest::qWaitFor([sheet] { return sheet->isVisible(); }));
+            delete opener;
+            layout->addWidget(new QPushButton(QStringLiteral("Fix")));
+            layout->addWidget(again);
+            QTest::keyClick(sheet, Qt::Key_Escape);
+        },
+        test::SheetEnd::activateInsideHide);
     EXPECT_EQ(shown.first, again);
+}
+
+// A screen that starts the focus over leaves it with the window, told once, and a trip to the back keeps it
+// there (Qt would give it to the first text control); Tab then goes to the first control. A wait for the
+// focus ends with its window: a control that goes in another window later hands it to no neighbour.
+TEST(KeyboardFocus, StartingOverLeavesTheFocusWithTheWindowAndAWaitEndsWithItsWindow) {
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Screen"));
+    auto* layout = new QVBoxLayout(&window);
+    auto* field = new QLineEdit;
+    auto* screen = new QPushButton(QStringLiteral("Check"));
+    layout->addWidget(field);
+    layout->addWidget(screen);
+    showActive(&window);
+    screen->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(test::heardWhile([&] {
+                  startFocusOver(screen);
+                  startFocusOver(screen);
+              }).focus,
+              (QList<test::Told>{{&window, QStringLiteral("Screen")}}));
+    const test::BackInFront back = test::focusBackInFront(&window, screen, [&] { startFocusOver(screen); });
+    EXPECT_EQ(back.focus, &window);
+    QTest::keyClick(&window, Qt::Key_Tab);
+    EXPECT_TRUE(field->hasFocus());
+
+    for (int round = 0; round < 3; ++round) {
+        auto gone = std::make_unique<QWidget>();
+        auto* cancel = new QPushButton(QStringLiteral("Cancel"), gone.get());
+        showActive(gone.get());
+        cancel->setFocus(Qt::TabFocusReason);
+        cancel->hide(); // no button comes instead: the focus waits
+        QCoreApplication::processEvents();
+        gone.reset();
+        QWidget next;
+        auto* row = new QHBoxLayout(&next);
+        auto* goes = new QPushButton(QStringLiteral("Stop"));
+        row->addWidget(goes);
+        row->addWidget(new QPushButton(QStringLiteral("Stays")));
+        showActive(&next);
+        goes->setFocus(Qt::TabFocusReason);
+        goes->hide();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(next.focusWidget(), &next);
+    }
 }
 
 TEST(KeyboardFocus, TheRingWaitsForTheKeyboardButShowsOnATextFieldRoundItsFrame) {
