@@ -42,22 +42,32 @@ PickerRowList::PickerRowList(QWidget* parent)
 }
 
 void PickerRowList::setRows(const QList<PickerRow>& rows, const QMap<QString, QString>& keys) {
-    if (keysOf(rows) != keysOf(rows_) || widgets_.size() != rows.size()) rebuild(rows);
+    QWidget* body = keysOf(rows) != keysOf(rows_) || widgets_.size() != rows.size() ? build(rows) : nullptr;
     rows_ = rows;
     for (qsizetype i = 0; i < rows.size(); ++i)
         update(widgets_[i], rows[i], keys);
+    if (!body) return;
+    // The new rows come in whole, each with only the lines it shows: the controls below move once.
+    if (body_) {
+        // The old rows may be the sender of the signal that led here: they go once control returns.
+        layout_->removeWidget(body_);
+        body_->hide();
+        body_->deleteLater();
+    }
+    body_ = body;
+    layout_->addWidget(body_);
+    body_->show(); // at once, also when the list is already on screen
 }
 
-void PickerRowList::rebuild(const QList<PickerRow>& rows) {
-    // The old rows may be the sender of the signal that led here: they go once control returns.
-    for (QWidget* container : rowContainers_) {
-        container->hide();
-        container->deleteLater();
-    }
-    rowContainers_.clear();
+QWidget* PickerRowList::build(const QList<PickerRow>& rows) {
+    auto* body = new QWidget(this);
+    body->hide(); // until every row is drawn
+    auto* list = new QVBoxLayout(body);
+    list->setContentsMargins(0, 0, 0, 0);
+    list->setSpacing(layout_->spacing());
     widgets_.clear();
     for (const PickerRow& row : rows) {
-        auto* container = new QWidget(this);
+        auto* container = new QWidget(body);
         auto* column = new QVBoxLayout(container);
         column->setContentsMargins(0, 0, 0, 0);
         column->setSpacing(2);
@@ -82,11 +92,10 @@ void PickerRowList::rebuild(const QList<PickerRow>& rows) {
                 [this, key](bool checked) { emit toggled(key, checked); });
         connect(widgets.keyField, &QLineEdit::textEdited, this,
                 [this, key](const QString& text) { emit keyEdited(key, text); });
-        layout_->addWidget(container);
-        container->show(); // at once, also when the list is already on screen
-        rowContainers_.append(container);
+        list->addWidget(container);
         widgets_.append(widgets);
     }
+    return body;
 }
 
 void PickerRowList::update(const RowWidgets& widgets, const PickerRow& row,

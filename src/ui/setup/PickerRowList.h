@@ -44,13 +44,14 @@ private:
         TextLabel* disclosure = nullptr;
         QLineEdit* keyField = nullptr;
     };
-    void rebuild(const QList<PickerRow>& rows);
+    // The hidden widget that holds a row for each of `rows`, before their contents are set.
+    QWidget* build(const QList<PickerRow>& rows);
     void update(const RowWidgets& widgets, const PickerRow& row, const QMap<QString, QString>& keys);
 
     QVBoxLayout* layout_;
     QList<PickerRow> rows_;
     QList<RowWidgets> widgets_;
-    QList<QWidget*> rowContainers_;
+    QWidget* body_ = nullptr; // the rows on screen
 };
 
 // Colours a label with the warning (orange) foreground and marks it with the property "warning".

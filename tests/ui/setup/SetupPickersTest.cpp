@@ -350,6 +350,42 @@ TEST_F(SetupPickersTest, ProjectFolderChooser) {
                      true}));
 }
 
+// Where a person sees an "Add selected" button: its y in the window as it appears and each time it is drawn.
+struct AddButtonSightings : QObject {
+    bool eventFilter(QObject* object, QEvent* event) override {
+        const auto* button = qobject_cast<QPushButton*>(object);
+        if (button && button->objectName().startsWith("add-") &&
+            (event->type() == QEvent::Show || event->type() == QEvent::Paint))
+            if (const int y = button->mapTo(button->window(), QPoint()).y(); ys.value(ys.size() - 1) != y)
+                ys.append(y);
+        return false;
+    }
+    QList<int> ys;
+};
+
+// The rows come once the Mac is read, on the first visit and after a batch: "Add selected" moves once,
+// from where it stands without rows to its place under them.
+TEST_F(SetupPickersTest, AddButtonsMoveOnceAsTheRowsArrive) {
+    start();
+    runner_.script(SR::installUv().id(), ScriptedJob::runningUntilStopped());
+    for (const QString domain : {"skills", "mcp"}) {
+        for (const bool afterBatch : {false, true}) {
+            SCOPED_TRACE(domain.toStdString() + (afterBatch ? " after a batch" : ""));
+            AddButtonSightings seen;
+            qApp->installEventFilter(&seen);
+            if (!afterBatch)
+                stage(domain);
+            else if (view_->model()->request({domain, domain, {SR::installUv()}, false}) && view_->sheet())
+                QTest::keyClick(view_->sheet(), Qt::Key_Escape); // the stage is built anew
+            waitUntil([] { return false; }, 150);
+            ASSERT_TRUE(loaded(find(view_->currentPage(), "setup-stage-picker")));
+            EXPECT_LE(seen.ys.size(), 2) << ::testing::PrintToString(seen.ys);
+            EXPECT_EQ(seen.ys.value(seen.ys.size() - 1),
+                      find(view_->currentPage(), "add-" + domain)->mapTo(&window_, QPoint()).y());
+        }
+    }
+}
+
 // The pickers standalone, with their own state and model.
 class PickerWidgetsTest : public ::testing::Test {
 protected:
