@@ -157,7 +157,7 @@ OutputLinesView::OutputLinesView(const QString& sheetTitle, QWidget* parent)
             if (value != toBar(offset_)) moveTo(fromBar(value));
             if (offset_ < scrollRange()) {
                 following_ = false;
-                place_ = Place::top;
+                placeAtEdge(Place::top);
                 syncScrollBar();
                 return;
             }
@@ -187,10 +187,14 @@ void OutputLinesView::keyPressEvent(QKeyEvent* event) {
     // at an end of the view, the key moves that row itself.
     keyScrolling_ = true;
     const int before = selection_.current();
+    const qint64 from = offset_;
     const bool scrolled = scrollByKey(this, event);
-    if (const auto step = keyStep(event->key()); scrolled && step) stepPlace(*step, before);
-    // The row the keys reached is the reader's place: rows arriving keep it while it is in view.
-    if (scrolled && selection_.followsView() && selection_.current() != before) placeAtCurrentRow();
+    if (const auto step = keyStep(event->key()); scrolled && step) {
+        stepPlace(*step, before);
+        // A step that moved the view or the row leaves the reader's place (Home and End leave an edge).
+        if (*step != MoveHome && *step != MoveEnd && (offset_ != from || selection_.current() != before))
+            keysPlaced_ = true;
+    }
     keyScrolling_ = false;
     if (scrolled) return;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
@@ -246,12 +250,29 @@ void OutputLinesView::stepPlace(CursorAction action, int before) {
     if (!selection_.followsView() || selection_.current() != before ||
         (up ? offset_ > 0 : offset_ < scrollRange()))
         return;
-    if (selection_.viewMoved(stepFrom(before, action))) showSelection(true);
-}
-
-void OutputLinesView::placeAtCurrentRow() {
+    if (!selection_.viewMoved(stepFrom(before, action))) return;
     place_ = Place::within;
     placeY_ = visualRect(rowIndex(selection_.current())).intersected(viewport()->rect()).center().y();
+    showSelection(true);
+}
+
+void OutputLinesView::placeAtEdge(Place place) {
+    place_ = place;
+    keysPlaced_ = false;
+}
+
+void OutputLinesView::carryPlace(qint64 moved) {
+    const QRect area = viewport()->rect();
+    const QRect row = visualRect(rowIndex(selection_.current()));
+    const QRect shown = row.intersected(area);
+    if (shown.isEmpty()) return placeAtEdge(edgePlace());
+    // The point of the row the place stood at (the middle of what the view showed of it at an edge) moves as
+    // far as the rows moved, staying on the row.
+    const int at = place_ == Place::within
+                       ? placeY_
+                       : row.translated(0, clampedToInt(moved)).intersected(area).center().y();
+    placeY_ = int(std::clamp<qint64>(at - moved, shown.top(), shown.bottom()));
+    place_ = Place::within;
 }
 
 void OutputLinesView::mousePressEvent(QMouseEvent* event) {
@@ -364,7 +385,7 @@ void OutputLinesView::selectAll() {
 void OutputLinesView::focusInEvent(QFocusEvent* event) {
     const Place place = edgePlace();
     const int row = rowAtPlace(place).row();
-    if (selection_.focusIn(row, currentInView())) place_ = place;
+    if (selection_.focusIn(row, currentInView())) placeAtEdge(place);
     showSelection(true);
     QListView::focusInEvent(event);
 }
@@ -630,7 +651,7 @@ void OutputLinesView::rowsInserted(const QModelIndex& parent, int first, int las
         if (hasFocus() && selection_.current() < 0) {
             const Place place = edgePlace();
             if (selection_.rowsArrived(rowAtPlace(place).row())) {
-                place_ = place;
+                placeAtEdge(place);
                 showSelection(true);
             }
         }
@@ -764,7 +785,7 @@ void OutputLinesView::showEnd(bool last) {
     if (last) measureRowsUpTo(rows_.count() - 1);
     placeAt(last ? scrollRange() : 0);
     following_ = offset_ >= scrollRange();
-    place_ = last ? Place::bottom : Place::top;
+    placeAtEdge(last ? Place::bottom : Place::top);
     syncScrollBar();
 }
 
@@ -822,7 +843,7 @@ void OutputLinesView::scrollRowsBy(qint64 delta) {
     scrollByPixels(delta);
     following_ = offset_ >= scrollRange();
     // The keys keep the place of a row the focus gave; the pointer puts it at an edge.
-    if (!keyScrolling_) place_ = edgePlace();
+    if (!keyScrolling_) placeAtEdge(edgePlace());
     syncScrollBar();
 }
 
@@ -834,6 +855,7 @@ void OutputLinesView::syncScrollBar() {
         placeAt(scrollRange());
         following_ = true;
     }
+    const qint64 moved = shift_; // how far the rows shown move on screen now
     QScrollBar* bar = verticalScrollBar();
     const bool was = scrolling_;
     scrolling_ = true;
@@ -841,15 +863,10 @@ void OutputLinesView::syncScrollBar() {
     bar->setValue(toBar(offset_));
     scrolling_ = was;
     showShift(); // also where the scroll bar's value stayed
-    // A current row that the focus gave follows the view. One the keys moved where the view could not move
-    // stays as the view moves otherwise (rows arrive) while it is in view, and then stands at an edge again.
+    // A current row that the focus gave follows the view. Where the keys left it, the view moving by itself
+    // (following new rows) carries it with the rows; rows arriving that do not move the view leave it as is.
     if (!selection_.followsView()) return;
-    if (place_ == Place::within && !keyScrolling_) {
-        if (currentInView())
-            placeAtCurrentRow();
-        else
-            place_ = edgePlace();
-    }
+    if (keysPlaced_ && !keyScrolling_ && moved != 0) carryPlace(moved);
     if (selection_.viewMoved(rowInView().row())) showSelection(keyScrolling_);
 }
 

@@ -31,17 +31,20 @@
 // and selecting nothing; so do the first rows to arrive in a list that has the focus. Such a row is a
 // place, not a choice: while nothing is selected it follows the view as the reader moves it, so that
 // Space, Shift and a screen reader act on a row in view. The focus gives it at an edge: the bottom edge
-// while the list follows new rows, the top edge once Home or the pointer moved the view. The row at an edge
-// is the first (or the last) row of which the view shows the larger part, or that fills the larger part of
-// the view. The keys move the view and the row with it, from where it stands (Up from the last row gives the
-// row above it); where the view cannot move (at the first or the last row), Up, Down, Page Up and Page Down
-// move the row itself, so that the keys reach every row, one after another. A row the keys reached is the
-// reader's: rows arriving keep it (it moves up with its text) while it is in view, and once it leaves the
-// view the row at the edge is current again. A Shift step that cannot move still brings the current row
-// into view. With Shift the keys extend the selection from the anchor to the row they step to, bringing it
-// into view, when the reader chose the current row or it is in view; from a row the focus gave that is out of
-// view, a selection starts at the row in view at the edge the key moves toward, so the view never jumps away
-// from where the reader is. A press never schedules a scroll: the row pressed is in view already.
+// while the list follows new rows, the top edge once Home or the pointer moved the view. End gives the row
+// at the bottom edge, following new rows again, and Home the row at the top edge, also as the view follows
+// new rows. The row at an edge is the first (or the last) row of which the view shows the larger part, or
+// that fills the larger part of the view. Up, Down, Page Up and Page Down move the view and the row with it,
+// from where it stands, an edge staying an edge (Up from the last row gives the row above it); where the view
+// cannot move (at the first or the last row), they move the row itself, so that the keys reach every row,
+// one after another, each told once. Where these keys left the row, rows arriving that do not move the view
+// leave it where it is, and the view following new rows carries it up with its text while it is in view;
+// once it leaves the view the row at the edge is current again. A Shift step that cannot move still brings
+// the current row into view. With Shift the keys extend the selection from the anchor to the row they step
+// to, bringing it into view, when the reader chose the current row or it is in view; from a row the focus
+// gave that is out of view, a selection starts at the row in view at the edge the key moves toward, so the
+// view never jumps away from where the reader is. A press never schedules a scroll: the row pressed is in
+// view already.
 //
 // A drag from a press selects the rows from the pressed row to the row under the pointer (beside the rows
 // a Shift or Command press kept). While the button holds the pointer past an edge of the view, or in the
@@ -171,12 +174,14 @@ private:
     // Tells a screen reader the current row as the focused one, once the turn's changes are done.
     void tellCurrentRow();
     // Where a current row the focus gave stands in the view, which it keeps as the view moves: at the top
-    // edge, at the bottom edge (while the list follows new rows), or, once a key reached it, at `placeY_`:
-    // as the keys move the view, the row there becomes current; as the view moves otherwise (rows arrive),
-    // `placeY_` moves with the row while it is in view, and once it is not, the row stands at an edge again.
+    // edge, at the bottom edge (while the list follows new rows), or, once a key moved the row where the view
+    // could not move, at `placeY_`. As the keys move the view, the row there becomes current.
     enum class Place { top, bottom, within };
-    // Puts the place of a current row the focus gave at that row, where the view shows it.
-    void placeAtCurrentRow();
+    // Puts the place at `place`, an edge, which the view moving by itself does not carry.
+    void placeAtEdge(Place place);
+    // The view moved by itself by `moved` pixels (it follows new rows): the place the keys left moves with
+    // the rows, at `placeY_`, while its row is in view; once it is not, the row at the edge is current again.
+    void carryPlace(qint64 moved);
     // The edge a row the focus gives now stands at: the bottom edge while the list follows new rows.
     Place edgePlace() const;
     // The row at the place a current row the focus gave has.
@@ -237,7 +242,8 @@ private:
 
     bool following_ = true; // the list shows its last row (once a drag lets go); false once scrolled up
     Place place_ = Place::bottom;
-    int placeY_ = 0; // in the viewport, for Place::within
+    int placeY_ = 0;          // in the viewport, for Place::within
+    bool keysPlaced_ = false; // the keys left the place: the view moving by itself carries it
     bool scrolling_ = false;
     bool geometryQueued_ = false; // a paint measured rows anew; the scroll range follows after it
 

@@ -30,6 +30,7 @@
 #include <QAccessible>
 #include <QCursor>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QLabel>
 #include <QMap>
@@ -47,6 +48,8 @@
 #include <functional>
 #include <limits>
 #include <numeric>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -777,8 +780,9 @@ TEST(OutputListRows, TheFocusStartsAtTheRowInViewAndShiftSelectsFromWhereTheSele
 // A row the focus made current is a place, not a choice: once the reader moves the view, Space and Shift act
 // on the row in view, never one out of view; a Shift+click with nothing selected selects the clicked row
 // alone; the focus coming back with nothing selected takes the row in view; a row the reader chose keeps its
-// place however far the view moves; rows arriving keep a row the keys moved at an end of the view while it
-// shows. A screen reader is told a clicked row once, and the first row of a focused list that was empty once.
+// place however far the view moves; rows arriving keep the row the keys left where it is, and the view
+// following them carries it while it shows; End follows the end again. A screen reader is told a clicked row
+// once, and the first row of a focused list that was empty once.
 TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays) {
     QStringList lines;
     for (int i = 0; i < 5400; ++i)
@@ -913,6 +917,48 @@ TEST(OutputListRows, ARowTheFocusGaveIsAPlaceThatTheViewMovesAndAChosenRowStays)
         QCoreApplication::processEvents();
         EXPECT_EQ(shown.list->currentIndex().row(), 399);
         EXPECT_EQ(focusedChildrenWhile([&] { QTest::keyClick(shown.list, Qt::Key_Down); }), QList{400});
+    }
+    {
+        // Keys (Up, Down, Page Up, Home, End) with rows arriving ('+') between them: rows that do not move
+        // the view leave the row the keys reached where it is, and each row the keys reach is told once, in
+        // order; End follows the end again, and Home stands at the top edge as a short list grows.
+        const auto walk = [](ShownList& shown, QStringList& some, std::string_view keys) {
+            constexpr Qt::Key named[]{Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_Home, Qt::Key_End};
+            return focusedChildrenWhile([&] {
+                for (const char key : keys) {
+                    if (key == '+') shown.model.linesAppended((some << some.last()).size() - 1, 1);
+                    if (key != '+') QTest::keyClick(shown.list, named[std::string_view("udUhe").find(key)]);
+                    QCoreApplication::processEvents();
+                }
+            });
+        };
+        QStringList tall; // rows three lines high
+        for (int i = 0; i < 80; ++i)
+            tall << lines[i] +
+                        QStringLiteral(" at https://example.org/pkg/0.tar.gz, and more words to wrap it "
+                                       "once again over a third line of its own");
+        ShownList shown(tall);
+        shown.list->resize(420, 300);
+        QTest::keyClick(shown.addCancel(), Qt::Key_Tab);
+        ASSERT_EQ(shown.list->visualRect(shown.model.index(79)).height(),
+                  3 * int(std::ceil(QFontMetricsF(shown.list->font()).height())));
+        walk(shown, tall, "UU");
+        QList<int> rows{shown.list->currentIndex().row()};
+        const QList<int> told = walk(shown, tall, "d+d+d+d+d+d+d+d+d+");
+        while (rows.last() < shown.list->currentIndex().row())
+            rows << rows.last() + 1;
+        EXPECT_EQ(told, rows.mid(1));
+        EXPECT_GE(told.size(), 2);
+        EXPECT_EQ(walk(shown, tall, "hddu"), (QList{0, 1, 0}));
+        EXPECT_EQ(walk(shown, tall, "e++++uu"), (QList{88, 91})); // the last of 89 rows; of 93, less one
+        QStringList few = lines.mid(0, 6);
+        ShownList grows(few);
+        grows.list->resize(420, 300);
+        QTest::keyClick(grows.addCancel(), Qt::Key_Tab);
+        walk(grows, few, "h" + std::string(30, '+'));
+        const int top = grows.list->currentIndex().row();
+        EXPECT_LE(top, shownRows(grows.list).firstKey() + 1) << "the row at the top edge";
+        EXPECT_EQ(walk(grows, few, "d"), QList{top + 1});
     }
     for (const bool end : {true, false}) {
         // Rows selected while the focus gave the current row (the last, or the first), which then left the
