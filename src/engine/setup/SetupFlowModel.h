@@ -11,7 +11,8 @@
 // running jobs to stop when it is destroyed. Operations are not serialised: whichever continuation runs
 // last sets the step. One exception: while the Mac is checked again after a batch (`isRefreshing`), the
 // stage the batch ran for takes nothing new (no batch, no skip), since the flow is about to leave it; and
-// a batch moves the flow on only from the stage it was started from. Every change of a published
+// a batch moves the flow on only from the stage it was started from. The hold ends with the move: it is
+// over as the next step is published, and `refreshingChanged` follows that step. Every change of a published
 // property emits `willChange` before it is stored and the property's own signal after, also when the
 // value stays the same.
 

@@ -30,19 +30,25 @@
 // control goes: the rules run there too, so that the window comes back to the front with the focus where
 // they put it, as if it had stayed in front.
 //
-// When one screen takes the place of another, a focus that was on the old screen starts over: nothing
-// keeps it, so the next Tab goes to the first control of the window in reading order (on a pushed screen
-// the Back control, drawn first). Qt would otherwise leave it on the new screen's container or move it to
-// the control after the old one, past everything drawn above.
+// When one screen takes the place of another, a focus that was on the old screen starts over: the window
+// holds it, as it does wherever no control does (so that a return to the front keeps it there, where Qt would
+// give it to the first control by its own Tab rule), and the next Tab goes to the first control of the window
+// in reading order (on a pushed screen the Back control, drawn first). Qt would otherwise leave it on the new
+// screen's container or move it to the control after the old one, past everything drawn above. Every screen
+// switch is heard once, as the window under the title of the screen shown, also where the window held the
+// focus already (a screen whose controls stopped while it waited); a screen taken away changes no control.
 //
 // When a sheet closes, the focus goes back to the control that held it as the sheet opened (the one that
 // opened it, pressed by the keyboard, also where it went away while its work ran and the focus waited for
 // it), where that control still stands; on a screen rebuilt behind the sheet (while it was open, or as it
 // closed), to the control that stands in its place: one that names the same action (setFocusAction), such
 // as opening the same sheet under another title, else the same control known by its kind, its
-// accessibility identifier and, without one, its title; else to the window's default button; else to no
-// control, so that the next Tab goes to the first one. Never to another control, such
-// as the Back control that Qt would choose, which leaves the screen. The ring shows there only if it
+// accessibility identifier and, without one, its title; where that control is disabled for a while of its
+// own (its screen reads the Mac again), the window holds the focus until it is enabled and it goes there;
+// else to the window's default button; else to no control, so that the next Tab goes to the first one.
+// Never to another control, such as the Back control that Qt would choose, which leaves the screen. The
+// focus goes there as the window comes to the front, before Qt gives it the control of its own choosing:
+// on a Mac that is inside the sheet's hide, before the sheet hears of it. The ring shows there only if it
 // showed before the sheet opened. Until the person moves the focus (a key or a click), a screen that
 // takes the place of the one the focus went back to hands it on by the same rules.
 
@@ -103,11 +109,13 @@ bool holdFocusOfGoneControl(QWidget* widget);
 void showPage(QStackedWidget* stack, QWidget* page);
 // Enables or disables `actions`, a part of a screen whose controls stop for a while (the screen waits before
 // it goes). A focus inside it goes to the window and waits for no control: what follows the screen decides.
+// A part of a screen taken away is left as it is.
 void setActionsEnabled(QWidget* actions, bool enabled);
 
 // Whether the keyboard focus of the widget's window is on the widget or inside it.
 bool holdsKeyboardFocus(const QWidget* widget);
-// Clears the keyboard focus of the widget's window; a focus that a gone button left waits for no default.
+// The keyboard focus of the widget's window starts over: the window holds it, told once to a screen reader;
+// a focus that a gone button left waits for no default.
 void startFocusOver(QWidget* widget);
 // Takes a screen out of `layout`, hides it and deletes it once control returns to the event loop (the
 // action that replaced it may still be running inside it); a focus that was on it starts over.
