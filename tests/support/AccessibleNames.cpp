@@ -122,15 +122,6 @@ QStringList toldWhile(const std::function<void()>& act) {
     return told;
 }
 
-QList<QObject*> focusedWidgetsWhile(const std::function<void()>& act) {
-    static QList<QObject*> focused;
-    focused.clear();
-    listenWhile(act, [](QAccessibleEvent* event) {
-        if (event->type() == QAccessible::Focus) focused << event->object();
-    });
-    return focused;
-}
-
 Heard heardWhile(const std::function<void()>& act) {
     static Heard heard;
     heard = {};
@@ -141,7 +132,7 @@ Heard heardWhile(const std::function<void()>& act) {
             const auto* shown = qobject_cast<QWidget*>(widget);
             heard.focus << Told{widget, interface ? interface->text(QAccessible::Name) : QString(),
                                 widget ? QByteArray(widget->metaObject()->className()) : QByteArray(),
-                                shown ? shown->window() : nullptr};
+                                shown ? shown->window() : nullptr, event->child()};
         } else if (event->type() == QAccessible::StateChanged &&
                    static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().disabled &&
                    !heard.enabledChanges.contains(event->object())) {
@@ -156,12 +147,17 @@ void PrintTo(const Told& told, std::ostream* out) {
          << '"';
 }
 
+QList<QObject*> focusedWidgetsWhile(const std::function<void()>& act) {
+    QList<QObject*> focused;
+    for (const Told& told : heardWhile(act).focus)
+        focused << told.widget;
+    return focused;
+}
+
 QList<int> focusedChildrenWhile(const std::function<void()>& act) {
-    static QList<int> focused;
-    focused.clear();
-    listenWhile(act, [](QAccessibleEvent* event) {
-        if (event->type() == QAccessible::Focus) focused << event->child();
-    });
+    QList<int> focused;
+    for (const Told& told : heardWhile(act).focus)
+        focused << told.child;
     return focused;
 }
 

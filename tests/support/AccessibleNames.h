@@ -39,6 +39,7 @@ struct Told {
     QString name;
     QByteArray kind = {};      // its class, for messages
     QObject* window = nullptr; // the window it was told in
+    int child = -1;            // a row of a list, or -1 for the widget itself
     friend bool operator==(const Told& a, const Told& b) { return a.widget == b.widget && a.name == b.name; }
 };
 // What a screen reader hears while `act` runs, seen as toldWhile sees it: each focus event, and the widgets

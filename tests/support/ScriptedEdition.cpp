@@ -30,9 +30,12 @@ WorkflowStep scriptedStep(const QString& domainID, SetupDiagnosisClassification 
 
 SetupProbeBundle ScriptedProber::probe(const std::shared_ptr<ProcessRunning>&,
                                        const std::shared_ptr<FileSystemOperating>&) const {
-    std::unique_lock lock(mutex_);
-    ++calls_;
-    released_.wait(lock, [&] { return !held_; });
+    {
+        std::lock_guard lock(mutex_);
+        ++calls_;
+    }
+    gate_.pass();
+    std::lock_guard lock(mutex_);
     ++returned_;
     return bundle_;
 }
@@ -53,16 +56,11 @@ int ScriptedProber::returned() const {
 }
 
 void ScriptedProber::hold() {
-    std::lock_guard lock(mutex_);
-    held_ = true;
+    gate_.hold();
 }
 
 void ScriptedProber::release() {
-    {
-        std::lock_guard lock(mutex_);
-        held_ = false;
-    }
-    released_.notify_all();
+    gate_.release();
 }
 
 // ---- Spine ----

@@ -17,13 +17,13 @@
 #include "catalog/SpineProvider.h"
 #include "catalog/SpineRenderPolicy.h"
 #include "editions/ProductConfig.h"
+#include "support/Gate.h"
 
 #include <QList>
 #include <QMap>
 #include <QSet>
 #include <QString>
 
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -61,9 +61,8 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    mutable std::condition_variable released_;
+    Gate gate_;
     SetupProbeBundle bundle_;
-    bool held_ = false;
     mutable int calls_ = 0;
     mutable int returned_ = 0;
 };

@@ -106,7 +106,8 @@ bool usable(const QWidget* control, const QWidget* window) {
     return control && control->window() == window && control->isVisible() && control->isEnabled();
 }
 
-// In a part of a screen that stops for a while (setActionsEnabled), or in a screen taken away.
+// Inside a widget marked with one of `marks`: a part of a screen that stops for a while (kHeld), a screen
+// taken away (kRetired).
 bool inMarked(const QWidget* control, std::initializer_list<const char*> marks) {
     for (const QWidget* widget = control; widget && !widget->isWindow(); widget = widget->parentWidget())
         for (const char* mark : marks)
@@ -114,19 +115,11 @@ bool inMarked(const QWidget* control, std::initializer_list<const char*> marks) 
     return false;
 }
 
-bool inRetiredScreen(const QWidget* control) {
-    return inMarked(control, {kRetired});
-}
-
-bool heldOrRetired(const QWidget* control) {
-    return inMarked(control, {kHeld, kRetired});
-}
-
 // Shown in `window` but disabled for a while of its own (its screen reads the Mac again, say): not a part
 // held as its screen waits, nor a screen taken away.
 bool comingBack(const QWidget* control, const QWidget* window) {
     return control && control->window() == window && control->isVisible() && !control->isEnabled() &&
-           !heldOrRetired(control);
+           !inMarked(control, {kHeld, kRetired});
 }
 
 // The window a screen reader was last told of as holding the focus in this turn of the event loop, under
@@ -827,7 +820,7 @@ void showPage(QStackedWidget* stack, QWidget* page) {
 
 void setActionsEnabled(QWidget* actions, bool enabled) {
     // A screen taken away keeps its controls as they are: only the screen shown tells of a change.
-    if (inRetiredScreen(actions)) return;
+    if (inMarked(actions, {kRetired})) return;
     if (!enabled && actions->isEnabled() && holdsKeyboardFocus(actions)) {
         // Qt clears a focus inside a part it disables, past the window; the window holds it, waiting for
         // nothing in the part.

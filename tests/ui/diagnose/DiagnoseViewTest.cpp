@@ -8,6 +8,7 @@
 #include "engine/remediation/FaultyFileSystem.h"
 #include "platform/LiveKeyValueStore.h"
 #include "support/AccessibleNames.h"
+#include "support/Gate.h"
 #include "support/KeyboardWalk.h"
 #include "support/PlaceholderView.h"
 #include "support/ScreenCapture.h"
@@ -29,8 +30,6 @@
 #include <QVBoxLayout>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 
 using namespace qlan;
 using namespace qlan::test;
@@ -373,20 +372,15 @@ TEST_F(DiagnoseViewTest, AfterTheFixSheetTheFocusIsOnItsButtonOrTheScreensDefaul
 TEST_F(DiagnoseViewTest, TheZprofileSheetOpensOnTheChosenDiffViewFromEveryScreen) {
     mac_.writeFile(mac_.home() + "/.zprofile", "export PATH=\"/opt/homebrew/bin:$PATH\"\n");
     // The sheet's read of the file waits while the gate is held (on the reading thread).
-    struct Gate {
-        std::mutex mutex;
-        std::condition_variable released;
-        bool held = false;
-    };
     const auto gate = std::make_shared<Gate>();
     files_->beforeRead = [gate](const QString& path) {
-        std::unique_lock lock(gate->mutex);
-        if (path.endsWith("/.zprofile")) gate->released.wait_for(lock, 10s, [&] { return !gate->held; });
+        if (path.endsWith("/.zprofile")) gate->passWithin(10s);
     };
     const auto hold = [gate](bool held) {
-        std::lock_guard lock(gate->mutex);
-        gate->held = held;
-        gate->released.notify_all();
+        if (held)
+            gate->hold();
+        else
+            gate->release();
     };
     const auto releaseAtEnd = qScopeGuard([&] { hold(false); });
     NavigationStackView* stack = showStack();

@@ -6,6 +6,7 @@
 #include "platform/ServiceContext.h"
 #include "support/CurrentEdition.h"
 #include "support/ForwardingFileSystem.h"
+#include "support/Gate.h"
 #include "support/KeyboardWalk.h"
 #include "support/PersonClick.h"
 #include "support/RecordingDesktopActions.h"
@@ -30,8 +31,6 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include <condition_variable>
-#include <mutex>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -62,39 +61,24 @@ bool loaded(const QWidget* picker) {
     return waitUntil([picker] { return !picker->findChild<QWidget*>("picker-loading"); });
 }
 
-// The sandbox's files, whose lookups off the GUI thread (a picker's reading of the Mac) wait while held.
+// The sandbox's files, whose lookups off the GUI thread (a picker's reading of the Mac) wait at `lookups`.
 class HeldFileSystem : public ForwardingFileSystem {
 public:
     using ForwardingFileSystem::ForwardingFileSystem;
-    void hold() {
-        std::lock_guard lock(mutex_);
-        held_ = true;
-    }
-    void release() {
-        {
-            std::lock_guard lock(mutex_);
-            held_ = false;
-        }
-        released_.notify_all();
-    }
     bool fileExists(const QString& path) const override {
-        wait();
+        pass();
         return ForwardingFileSystem::fileExists(path);
     }
     bool fileExists(const QString& path, bool* isDirectory) const override {
-        wait();
+        pass();
         return ForwardingFileSystem::fileExists(path, isDirectory);
     }
+    Gate lookups;
 
 private:
-    void wait() const {
-        if (QThread::currentThread() == QCoreApplication::instance()->thread()) return;
-        std::unique_lock lock(mutex_);
-        released_.wait(lock, [this] { return !held_; });
+    void pass() const {
+        if (QThread::currentThread() != QCoreApplication::instance()->thread()) lookups.pass();
     }
-    mutable std::mutex mutex_;
-    mutable std::condition_variable released_;
-    bool held_ = false;
 };
 
 class SetupPickersTest : public ::testing::Test {
@@ -264,7 +248,7 @@ TEST_F(SetupPickersTest, AfterACanceledBatchTheFocusWaitsForAddSelected) {
             QWidget* picker = stage(domain);
             if (domain == QStringLiteral("mcp") && !find<QCheckBox>(picker, "mcp-slack")->isChecked())
                 find<QCheckBox>(picker, "mcp-slack")->click();
-            files_->hold();
+            files_->lookups.hold();
             const bool byEsc = order == SheetEnd::hideThenActivate;
             const auto [focus, ring] = focusAfterSheet(
                 &window_, find<QPushButton>(picker, add),
@@ -280,7 +264,7 @@ TEST_F(SetupPickersTest, AfterACanceledBatchTheFocusWaitsForAddSelected) {
             EXPECT_EQ(focus, &window_);
             auto* again = find<QPushButton>(view_->currentPage(), add);
             EXPECT_FALSE(again->isEnabled());
-            files_->release();
+            files_->lookups.release();
             EXPECT_TRUE(waitUntil([&] { return again->hasFocus(); }));
         }
 }
