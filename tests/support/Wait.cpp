@@ -4,6 +4,8 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <memory>
+
 namespace qlan::test {
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
@@ -12,6 +14,18 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
         if (deadline.hasExpired()) return condition();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
+    }
+    return true;
+}
+
+bool waitForQueuedCalls(int rounds, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    for (int round = 0; round < rounds; ++round) {
+        auto ran = std::make_shared<bool>(false);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [ran] { *ran = true; }, Qt::QueuedConnection);
+        if (!waitUntil([ran] { return *ran; }, int(std::max<qint64>(deadline.remainingTime(), 0))))
+            return false;
     }
     return true;
 }

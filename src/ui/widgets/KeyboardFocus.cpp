@@ -366,13 +366,15 @@ bool holdsKeyboardFocus(const QWidget* widget) {
 
 void startFocusOver(QWidget* widget) {
     QWidget* window = widget->window();
-    if (follower()) follower()->forgetDisplacedFocus(window);
     // The window holds the focus, as it does wherever no control does, so that a return to the front keeps
     // it there; the next Tab goes to the first control. A screen reader hears the window once.
     if (window->focusWidget() != window)
         window->setFocus(Qt::OtherFocusReason);
     else
         tellWindow(window);
+    // Only once the window holds it is the control it left forgotten, with whatever the focus waited for:
+    // nothing that comes in their place (a default button, a button where the control stood) takes it.
+    if (follower()) follower()->forgetDisplacedFocus(window);
 }
 
 void retireScreen(QLayout* layout, QWidget* screen) {
@@ -385,7 +387,10 @@ void retireScreen(QLayout* layout, QWidget* screen) {
         SheetFocusReturn::noteDeparture(focus);
     screen->setProperty(kRetired, true);
     layout->removeWidget(screen);
-    screen->hide(); // Qt may move the focus on to another control here
+    // The window takes a focus on the screen before the screen hides, where Qt would move it on to another
+    // control (one of the screen that comes), and a screen reader would hear that control first.
+    if (focused) window->setFocus(Qt::OtherFocusReason);
+    screen->hide();
     if (focused)
         startFocusOver(screen);
     else if (held)

@@ -6,6 +6,7 @@
 #include "support/RecordingDesktopActions.h"
 #include "support/RenderedPixels.h"
 #include "support/ScreenCapture.h"
+#include "support/Wait.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/DesktopActions.h"
@@ -625,6 +626,46 @@ TEST(KeyboardFocus, StartingOverLeavesTheFocusWithTheWindowAndAWaitEndsWithItsWi
         goes->hide();
         QCoreApplication::processEvents();
         EXPECT_EQ(next.focusWidget(), &next);
+    }
+}
+
+// A screen whose focused button is taken away for one with a default button and a button where the old one
+// stood, as the flows replace their pages (the new one shown at once, or on the layout's next pass): the
+// window holds the focus, told once, and neither button takes it; the next Tab goes to the first control.
+TEST(KeyboardFocus, AScreenTakenAwayLeavesTheFocusWithTheWindowWhateverComesInItsPlace) {
+    struct Screen {
+        QWidget* page = new QWidget;
+        QPushButton* left;
+        ProminentButton* right;
+    };
+    const auto screen = [](const QString& first, const QString& second) {
+        Screen made{.left = new QPushButton(first), .right = new ProminentButton(second)};
+        auto* row = new QHBoxLayout(made.page);
+        row->addWidget(made.left);
+        row->addWidget(made.right);
+        return made;
+    };
+    for (const bool shownAtOnce : {false, true}) {
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Screen"));
+        auto* layout = new QVBoxLayout(&window);
+        const Screen old = screen(QStringLiteral("Back up"), QStringLiteral("Check"));
+        layout->addWidget(old.page);
+        showActive(&window);
+        old.right->setFocus(Qt::TabFocusReason);
+        const Screen next = screen(QStringLiteral("Open"), QStringLiteral("Continue"));
+        next.right->bindToReturn();
+        const test::Heard heard = test::heardWhile([&] {
+            layout->addWidget(next.page);
+            if (shownAtOnce) next.page->show();
+            retireScreen(layout, old.page);
+            ASSERT_TRUE(test::waitUntil([&] { return next.right->isVisible(); }));
+            ASSERT_TRUE(test::waitForQueuedCalls());
+        });
+        EXPECT_EQ(heard.focus, (QList<test::Told>{{&window, QStringLiteral("Screen")}})) << shownAtOnce;
+        EXPECT_EQ(window.focusWidget(), &window) << shownAtOnce;
+        QTest::keyClick(&window, Qt::Key_Tab);
+        EXPECT_EQ(window.focusWidget(), next.left) << shownAtOnce;
     }
 }
 
