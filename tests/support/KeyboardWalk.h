@@ -17,12 +17,13 @@
 // In a group of exclusive choices with one chosen, a click on a choice while the focus is in the group
 // moves the focus there and an arrow key goes on from it (the chosen choice is chosen again after).
 
+#include "support/AccessibleNames.h"
+
 #include <QList>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <utility>
 
 class QObject;
 class QWidget;
@@ -39,11 +40,16 @@ inline constexpr SheetEnd bothSheetEnds[] = {SheetEnd::hideThenActivate, SheetEn
 
 // Presses Space on `opener`, reached by Tab from where the focus stands, to open a sheet over `window`;
 // `close` ends the sheet, which the window hears of in `order`. Returns where the focus stands once the
-// window is active again (as the Mac makes it key), or `window` itself where no control holds it, and
-// whether the ring shows there. Meanwhile a screen reader is told of no control of the window but that one.
-std::pair<QWidget*, bool> focusAfterSheet(QWidget* window, QWidget* opener,
-                                          const std::function<void()>& close,
-                                          SheetEnd order = SheetEnd::hideThenActivate);
+// window is active again (as the Mac makes it key) and what the calls the sheet's end left have done:
+// `window` itself where no control holds it, whether the ring shows there, and what a screen reader was
+// told of the window meanwhile. Of its controls it is told only of that one, once and last.
+struct AfterSheet {
+    QWidget* focus = nullptr;
+    bool ring = false;
+    QList<Told> told;
+};
+AfterSheet focusAfterSheet(QWidget* window, QWidget* opener, const std::function<void()>& close,
+                           SheetEnd order = SheetEnd::hideThenActivate);
 
 // Where the focus stands when `window`, whose focus was on `control`, comes back to the front after `act`
 // ran while another window was active, and what a screen reader was told as it came back. Meanwhile the

@@ -26,6 +26,8 @@ bool waitForQueuedCalls(int rounds, int timeoutMs) {
             QCoreApplication::instance(), [ran] { *ran = true; }, Qt::QueuedConnection);
         if (!waitUntil([ran] { return *ran; }, int(std::max<qint64>(deadline.remainingTime(), 0))))
             return false;
+        // And what the calls left to be deleted once control returns to the event loop.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     return true;
 }

@@ -11,7 +11,7 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 // Processes events of this thread until every call queued on it before this one has run, and what those
 // queue in turn, `rounds` deep (queued calls run in the order they were queued, so no time is guessed), or
-// until `timeoutMs` has passed; returns whether they all ran.
+// until `timeoutMs` has passed, deleting what they left to be deleted; returns whether they all ran.
 bool waitForQueuedCalls(int rounds = 4, int timeoutMs = 5000);
 
 } // namespace qlan::test

@@ -85,9 +85,10 @@ void NavigationStackView::showEvent(QShowEvent* event) {
 
 void NavigationStackView::syncToPath() {
     const QList<Screen> path = navigation_ ? navigation_->path() : QList<Screen>{};
-    // The focus on a page, or with the window (a screen held it while it waited), starts over.
-    const bool startsOver =
-        holdsKeyboardFocus(pages_) || (window() != this && window()->focusWidget() == window());
+    // The focus on a page, on the Back control (which may stay, from a third screen to a second), or with
+    // the window (a screen held it while it waited), starts over.
+    const bool startsOver = holdsKeyboardFocus(pages_) || holdsKeyboardFocus(bar_) ||
+                            (window() != this && window()->focusWidget() == window());
     qsizetype kept = 0;
     while (kept < pushed_.size() && kept < path.size() && pushed_[kept].first == path[kept])
         ++kept;

@@ -321,6 +321,17 @@ TEST_F(QLANRootViewTest, APushFromTheKeyboardTellsNoControlOnTheWay) {
         switchHeardOnce([&] { QTest::keyClick(back, Qt::Key_Space); });
         EXPECT_TRUE(navigation->path().isEmpty());
     }
+
+    // Back by Space from the third screen to the second, where the Back control stays: heard the same, the
+    // window holds the focus, and the next Tab goes to Back first.
+    navigation->setPath({Screen::diagnose(), Screen::audit(audit)});
+    QAbstractButton* back = root.navigationStack()->backButton();
+    back->setFocus(Qt::TabFocusReason);
+    switchHeardOnce([&] { QTest::keyClick(back, Qt::Key_Space); });
+    EXPECT_EQ(navigation->path(), QList<Screen>{Screen::diagnose()});
+    EXPECT_EQ(root.focusWidget(), &root);
+    QTest::keyClick(&root, Qt::Key_Tab);
+    EXPECT_EQ(root.focusWidget(), back);
 }
 
 TEST_F(QLANRootViewTest, TheEntryMakesTheHomebrewEditionCurrentAndSizesTheWindow) {

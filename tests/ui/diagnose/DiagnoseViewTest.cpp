@@ -329,7 +329,7 @@ TEST_F(DiagnoseViewTest, AfterTheFixSheetTheFocusIsOnItsButtonOrTheScreensDefaul
                                                        RemediationOutcome::success("Temurin installed.")};
         for (const std::optional<RemediationOutcome>& end : ends) {
             if (auto* error = qobject_cast<ErrorScaffold*>(view->currentScreen())) error->button()->click();
-            const auto [focus, ring] = focusAfterSheet(
+            const auto [focus, ring, told] = focusAfterSheet(
                 &window_, shown(view, "diagnosis-d1-install-chosen"),
                 [&] {
                     if (!end) return QTest::keyClick(view->sheet(), Qt::Key_Escape); // a cancel
@@ -350,7 +350,7 @@ TEST_F(DiagnoseViewTest, AfterTheFixSheetTheFocusIsOnItsButtonOrTheScreensDefaul
         // opens the same sheet from a button of another title, which takes the focus and the ring.
         auto* verified = qobject_cast<VerifyResultView*>(view->currentScreen());
         ASSERT_NE(verified, nullptr);
-        const auto [focus, ring] = focusAfterSheet(
+        const auto [focus, ring, told] = focusAfterSheet(
             &window_, verified->setJavaHomeButton(),
             [&] {
                 ASSERT_TRUE(waitUntil([&] { return view->sheet() != nullptr; }));

@@ -250,7 +250,7 @@ TEST_F(SetupPickersTest, AfterACanceledBatchTheFocusWaitsForAddSelected) {
                 find<QCheckBox>(picker, "mcp-slack")->click();
             files_->lookups.hold();
             const bool byEsc = order == SheetEnd::hideThenActivate;
-            const auto [focus, ring] = focusAfterSheet(
+            const auto [focus, ring, told] = focusAfterSheet(
                 &window_, find<QPushButton>(picker, add),
                 [&] {
                     if (byEsc)

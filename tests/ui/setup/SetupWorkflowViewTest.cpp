@@ -197,8 +197,9 @@ TEST_F(SetupWorkflowViewTest, AStagePageReportsThatItAppeared) {
 }
 
 // Space on a stage's button, then the sheet's end, heard in Linux's order and in a Mac's: the focus is on
-// that button, or on the one that does the same on the stage's content built anew; after a success that moves
-// on, on no control. Never on the first control (where Qt would put it), nor told there on the way.
+// that button, or on the one that does the same on the stage's content built anew, and only it is heard;
+// after a success that moves on, on no control. Never on the first control (where Qt would put it), nor told
+// there on the way.
 TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoControl) {
     edition_.spine->setRemediations("clt", {SR::installCommandLineTools()});
     auto* first = new QPushButton(QStringLiteral("Back"));
@@ -221,9 +222,10 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
         for (const auto& each : cases) {
             const ScriptedJob& job = each.first;
             const bool stays = each.second;
+            SCOPED_TRACE(job.runsUntilStopped ? "Esc" : stays ? "a failure" : "a success");
             view_->model()->setStep(Step::stage("clt"));
             runner_.script(SR::installCommandLineTools().id(), job);
-            const auto [focus, ring] = focusAfterSheet(
+            const auto [focus, ring, told] = focusAfterSheet(
                 &window_, stageButton(),
                 [&] {
                     if (job.runsUntilStopped) {
@@ -237,6 +239,11 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
                 },
                 order);
             EXPECT_EQ(focus, stays ? stageButton() : &window_);
+            // On the stage that stays only the button is heard, also where the window comes to the front
+            // inside the sheet's hide, before the stage has been built anew.
+            if (stays) {
+                EXPECT_EQ(told, (QList<Told>{{focus, stageButton()->text()}}));
+            }
             EXPECT_EQ(view_->model()->step(), Step::stage(stays ? "clt" : "homebrew"));
             EXPECT_NE(focus, first);
             EXPECT_EQ(ring, stays);
@@ -246,7 +253,7 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
         // start nothing, however pressed, and the focus waits with the window, not on a button doing nothing.
         view_->model()->setStep(Step::stage("clt"));
         edition_.prober->hold();
-        const auto [focus, ring] = focusAfterSheet(
+        const auto [focus, ring, told] = focusAfterSheet(
             &window_, stageButton(),
             [&] {
                 waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); });

@@ -582,7 +582,7 @@ TEST(KeyboardFocus, AClosedSheetHandsTheFocusToWhatOpensItAgainBeforeALookAlike)
             QTest::keyClick(sheet, Qt::Key_Escape);
         },
         test::SheetEnd::activateInsideHide);
-    EXPECT_EQ(shown.first, again);
+    EXPECT_EQ(shown.focus, again);
 }
 
 // A screen that starts the focus over leaves it with the window, told once, and a trip to the back keeps it
