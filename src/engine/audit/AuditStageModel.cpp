@@ -15,7 +15,7 @@ AuditStageModel::AuditStageModel(Options options, TelemetryService& telemetry, Q
     , telemetry_(telemetry) {}
 
 void AuditStageModel::install(const Remediation& remediation) {
-    if (isBusy() || advanced_) return;
+    if (isBusy() || leaving_ || advanced_) return;
     telemetry_.track(remediationAppliedEvent(remediation));
     setSheet(remediation);
 }
@@ -25,6 +25,10 @@ void AuditStageModel::finish(const RemediationOutcome& outcome) {
     // The re-probe counts as busy from the moment the sheet closes: no gap in which the flow could pass
     // over the stage under its fix.
     if (refreshes) setRefreshing(true);
+    // An end that leaves the stage (it advances, or the flow moves on once the fix is over) holds the
+    // controls before the sheet closes, until the stage is gone.
+    else if (outcome.kind != RemediationOutcome::Kind::canceled || (leftOnceIdle_ && leftOnceIdle_()))
+        setLeaving();
     setSheet(std::nullopt);
     switch (outcome.kind) {
     case RemediationOutcome::Kind::canceled:
@@ -52,18 +56,18 @@ void AuditStageModel::sheetClosed() {
 }
 
 void AuditStageModel::continueOn() {
-    if (isBusy()) return;
+    if (isBusy() || leaving_) return;
     advance();
 }
 
 void AuditStageModel::skipByUser() {
-    if (isBusy()) return;
+    if (isBusy() || leaving_) return;
     telemetry_.track(auditStageSkippedByUserEvent(options_.stageID));
     advance();
 }
 
 void AuditStageModel::followLink(const QString& tool, const QUrl& url, bool advances) {
-    if (isBusy()) return;
+    if (isBusy() || leaving_) return;
     telemetry_.track(auditOutboundClickedEvent(tool, url));
     if (options_.openURL) options_.openURL(url);
     if (advances) advance();
@@ -80,9 +84,17 @@ void AuditStageModel::setSheet(std::optional<Remediation> remediation) {
 void AuditStageModel::setRefreshing(bool refreshing) {
     if (refreshing_ == refreshing) return;
     const bool wasBusy = isBusy();
+    const bool wasHeld = isHeld();
     refreshing_ = refreshing;
-    emit refreshingChanged();
+    if (isHeld() != wasHeld) emit heldChanged();
     if (isBusy() != wasBusy) emit busyChanged();
+}
+
+void AuditStageModel::setLeaving() {
+    if (leaving_) return;
+    const bool wasHeld = isHeld();
+    leaving_ = true;
+    if (isHeld() != wasHeld) emit heldChanged();
 }
 
 void AuditStageModel::advance() {

@@ -118,12 +118,20 @@ void StagedAuditFlowModel::followStage(int stageIndex, AuditStageModel* stage) {
     followed_ = stage;
     followedIndex_ = stageIndex;
     if (!stage) return;
+    stage->setLeftOnceIdle([self = self_, stageIndex] { return self && self->leavesStageOnceIdle(stageIndex); });
     connect(stage, &AuditStageModel::busyChanged, this, [this, stage] {
         if (stage != followed_ || stage->isBusy()) return;
         // The fix has ended: a skip that waited for it takes effect now.
         evaluate();
         emit changed();
     });
+}
+
+bool StagedAuditFlowModel::leavesStageOnceIdle(int stageIndex) const {
+    const std::optional<SystemProfile> profile = currentProfile();
+    if (!profile || stageIndex != currentIndex_ || currentIndex_ >= stageCount) return false;
+    return showsSimplifiedCompletion(context_, *profile) ||
+           gate(stage(stageIndex), *profile) != AuditStageGate::show;
 }
 
 bool StagedAuditFlowModel::isStageBusy() const {

@@ -89,9 +89,9 @@ void presentFixSheets(QWidget* screen, AuditStageModel* model, FixSheetFactory f
     });
 }
 
-void disableWhileRefreshing(QWidget* actions, AuditStageModel* model) {
-    QObject::connect(model, &AuditStageModel::refreshingChanged, actions,
-                     [actions, model] { setActionsEnabled(actions, !model->isRefreshing()); });
+void disableWhileHeld(QWidget* actions, AuditStageModel* model) {
+    QObject::connect(model, &AuditStageModel::heldChanged, actions,
+                     [actions, model] { setActionsEnabled(actions, !model->isHeld()); });
 }
 
 } // namespace qlan

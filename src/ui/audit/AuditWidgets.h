@@ -51,8 +51,8 @@ AuditStageModel* makeStageModel(QWidget* screen, const QString& stageID, std::fu
 // remediation, and closes it when the model lets go. A sheet that the user closes without a report
 // counts as a cancel; the sheet is destroyed either way, which stops any job it still runs.
 void presentFixSheets(QWidget* screen, AuditStageModel* model, FixSheetFactory factory);
-// Shows `actions`, the part of a stage screen that holds its controls, disabled while the model's re-probe
-// after a fix runs.
-void disableWhileRefreshing(QWidget* actions, AuditStageModel* model);
+// Shows `actions`, the part of a stage screen that holds its controls, disabled while the model holds them
+// (its re-probe after a fix runs, or the fix's end leaves the stage).
+void disableWhileHeld(QWidget* actions, AuditStageModel* model);
 
 } // namespace qlan

@@ -38,7 +38,7 @@ Stage1View::Stage1View(const SystemProfile& profile, std::function<void()> onAdv
     setAccessibilityIdentifier(scaffold, QStringLiteral("audit-stage-foundations"));
     fillScreen(this, scaffold);
     presentFixSheets(this, model_, seams.sheetFactory());
-    disableWhileRefreshing(content, model_);
+    disableWhileHeld(content, model_);
 }
 
 QWidget* Stage1View::homebrewCard() {

@@ -46,7 +46,7 @@ Stage2View::Stage2View(const SystemProfile& profile, std::function<void()> onAdv
     setAccessibilityIdentifier(scaffold, QStringLiteral("audit-stage-terminal"));
     fillScreen(this, scaffold);
     presentFixSheets(this, model_, seams.sheetFactory());
-    disableWhileRefreshing(content, model_);
+    disableWhileHeld(content, model_);
 }
 
 QString Stage2View::commissionDisclosure() {

@@ -60,6 +60,7 @@ void StagedAuditFlow::sync() {
     screen_ = makeScreen(wanted);
     model_->followStage(wanted.index, stageModelOf(screen_));
     layout_->addWidget(screen_);
+    if (isVisible()) screen_->show(); // at once, not on the layout's next pass
 }
 
 QWidget* StagedAuditFlow::makeScreen(const Shown& shown) {

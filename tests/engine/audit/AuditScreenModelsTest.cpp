@@ -94,6 +94,35 @@ TEST_F(AuditScreenModels, SuccessAwaitsTheRefreshFailureAndNoRefreshAdvanceAtOnc
     }
 }
 
+// A sheet's end that leaves the stage holds the controls before the sheet closes, and they do nothing from
+// then on: a failure, a success without a re-probe, a cancel after which the flow leaves the stage. A cancel
+// that stays holds nothing.
+TEST_F(AuditScreenModels, ASheetsEndThatLeavesTheStageHoldsItsControlsBeforeTheSheetCloses) {
+    const struct {
+        RemediationOutcome outcome;
+        bool leftOnceIdle;
+        bool held;
+    } cases[]{{RemediationOutcome::failure("Install failed (exit code 1)."), false, true},
+              {RemediationOutcome::success("Homebrew installed."), false, true},
+              {RemediationOutcome::canceled(), true, true},
+              {RemediationOutcome::canceled(), false, false}};
+    for (const auto& each : cases) {
+        SCOPED_TRACE(&each - cases);
+        auto model = foundations(/*withRefresh=*/false);
+        model->setLeftOnceIdle([&each] { return each.leftOnceIdle; });
+        model->install(Remediation::installHomebrew());
+        std::optional<bool> heldAsTheSheetCloses;
+        const QMetaObject::Connection closing = QObject::connect(
+            model.get(), &AuditStageModel::sheetChanged, [&] { heldAsTheSheetCloses = model->isHeld(); });
+        model->finish(each.outcome);
+        QObject::disconnect(closing);
+        EXPECT_EQ(heldAsTheSheetCloses, each.held);
+        EXPECT_EQ(model->isHeld(), each.held);
+        model->install(Remediation::installHomebrew());
+        EXPECT_EQ(model->sheetRemediation().has_value(), !each.held);
+    }
+}
+
 TEST_F(AuditScreenModels, LinksSendTheirEventThenOpenAndOnlyTheTerminalsAdvances) {
     auto model = foundations();
     const QUrl guide = ProductConfig::current().urls.commandLineTools;

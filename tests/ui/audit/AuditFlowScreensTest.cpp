@@ -6,6 +6,7 @@
 #include "platform/LiveKeyValueStore.h"
 #include "support/AccessibleNames.h"
 #include "support/IsolatedUserDefaults.h"
+#include "support/KeyboardWalk.h"
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/WelcomeView.h"
@@ -112,10 +113,13 @@ TEST_F(AuditFlowScreens, TheAuditScreenWalksItsPhasesAndKeepsTheAdvanceAfterAnIn
     settle();
     EXPECT_EQ(sheets.size(), 1);
     EXPECT_EQ(probes.size(), 2);
-    // The next stage is heard once, as the window holding the focus; the stage left tells of no change.
+    // The next stage is heard once, as the window holding the focus; the stage left tells of no change. The
+    // re-probe answers from the event loop, as the prober does.
     const Heard heard = heardWhile([&] {
-        probes[1](profileOf({.brew = true, .clt = true}));
-        settle();
+        QMetaObject::invokeMethod(
+            window.get(), [&] { probes[1](profileOf({.brew = true, .clt = true})); }, Qt::QueuedConnection);
+        ASSERT_TRUE(waitUntil([&] { return qobject_cast<Stage2View*>(flow->currentScreen()) != nullptr; }));
+        ASSERT_TRUE(waitForQueuedCalls());
     });
     EXPECT_EQ(heard.focus, (QList<Told>{{window.get(), window->windowTitle()}}));
     EXPECT_EQ(heard.enabledChanges, QList<QObject*>{});
@@ -170,6 +174,67 @@ TEST_F(AuditFlowScreens, AStageScreenBusyWithAFixKeepsItsSheetWhenTheProbeEnds) 
         EXPECT_TRUE(each.next(flow->currentScreen()));
         delete flow;
     }
+}
+
+// A fix pressed by Space whose sheet's end leaves the stage, in Linux's order and in a Mac's: only the window
+// is heard, holding the focus on the screen that comes; never the stage's button on the way.
+TEST_F(AuditFlowScreens, ASheetsEndThatLeavesTheStageIsHeardAsTheWindowOfTheNextScreen) {
+    using Kind = RemediationOutcome::Kind;
+    const AuditContext buildIntent{AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt};
+    const AuditContext heuristic{AuditEntry::heuristic,
+                                 CompletionSurface::prompt(BuildIntentSurface::noErrorsFound), std::nullopt};
+    const auto stage2 = [](QWidget* screen) { return qobject_cast<Stage2View*>(screen) != nullptr; };
+    const auto report = [](QWidget* screen) { return qobject_cast<FinalAuditReport*>(screen) != nullptr; };
+    const auto shortCompletion = [](QWidget* screen) {
+        return qobject_cast<SimplifiedCompletionView*>(screen) != nullptr;
+    };
+    const struct {
+        const char* name;
+        AuditContext context;
+        SystemProfile startUp;
+        std::optional<SystemProfile> freshUnderTheFix; // the audit's own probe ends while the sheet is open
+        QString fix;
+        Kind end;
+        std::function<bool(QWidget*)> next;
+    } cases[]{
+        {"stage 1 fails", buildIntent, profileOf({.clt = true}), std::nullopt, "Install Homebrew (recommended)",
+         Kind::failure, stage2},
+        {"stage 2 fails", buildIntent, profileOf({.brew = true, .clt = true}), std::nullopt,
+         "Install Warp (recommended)", Kind::failure, report},
+        {"stage 2 succeeds", buildIntent, profileOf({.brew = true, .clt = true}), std::nullopt,
+         "Install Warp (recommended)", Kind::success, report},
+        {"a cancel under the short completion", heuristic, profileOf({.clt = true}), profileOf({}),
+         "Install Homebrew (recommended)", Kind::canceled, shortCompletion},
+        {"a failure under the short completion", heuristic, profileOf({.clt = true}), profileOf({}),
+         "Install Homebrew (recommended)", Kind::failure, shortCompletion},
+    };
+    for (const SheetEnd order : bothSheetEnds)
+        for (const auto& each : cases) {
+            SCOPED_TRACE(std::string(each.name) +
+                         (order == SheetEnd::activateInsideHide ? ", Mac order" : ", Linux order"));
+            probes.clear();
+            sheets.clear();
+            StagedAuditFlow* flow = makeFlow(each.context, each.startUp);
+            host(flow, "audit-flow-sheet-end");
+            ASSERT_EQ(probes.size(), 1);
+            if (!each.freshUnderTheFix) probes[0](each.startUp);
+            window->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+            const auto [focus, ring, told] = focusAfterSheet(
+                window.get(), button(flow->currentScreen(), each.fix),
+                [&] {
+                    ASSERT_EQ(sheets.size(), 1);
+                    if (each.freshUnderTheFix) probes[0](*each.freshUnderTheFix);
+                    sheets[0].onFinish(each.end == Kind::success   ? RemediationOutcome::success("Installed.")
+                                       : each.end == Kind::failure ? RemediationOutcome::failure("Failed.")
+                                                                   : RemediationOutcome::canceled());
+                },
+                order);
+            EXPECT_TRUE(each.next(flow->currentScreen()));
+            EXPECT_EQ(focus, window.get());
+            EXPECT_EQ(told, (QList<Told>{{window.get(), window->windowTitle()}}));
+            delete flow;
+        }
 }
 
 TEST_F(AuditFlowScreens, TheShortCompletionLeadsToRecommendationsOrHome) {

@@ -8,6 +8,7 @@
 #include "support/PersonClick.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/ScreenCapture.h"
+#include "support/Wait.h"
 #include "ui/audit/AuditScreenSeams.h"
 #include "ui/widgets/DesktopActions.h"
 
@@ -56,10 +57,8 @@ protected:
         ASSERT_NE(target, nullptr) << title.toStdString();
         clickAsAPerson(target);
     }
-    static void settle() {
-        waitUntil([] { return false; }, 50);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    // Runs what the last steps queued, and deletes what they left to be deleted.
+    static void settle() { waitForQueuedCalls(); }
 
     struct Sheet {
         Remediation remediation;
