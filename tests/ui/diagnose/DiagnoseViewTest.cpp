@@ -258,7 +258,13 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
     ASSERT_TRUE(QTest::qWaitForWindowActive(&root));
     ASSERT_NE(waitForScreen<VerifyScaffold>(view), nullptr);
     VerifyResultView* configured = nullptr;
-    const Heard heard = heardWhile([&] { configured = waitForScreen<VerifyResultView>(view); });
+    const Heard heard = heardWhile([&] {
+        configured = waitForScreen<VerifyResultView>(view);
+        ASSERT_NE(configured, nullptr);
+        // The focus lands a few queued calls after the screen stands.
+        ASSERT_TRUE(waitUntil([&] { return configured->continueButton()->hasFocus(); }));
+        ASSERT_TRUE(waitForQueuedCalls());
+    });
     ASSERT_NE(configured, nullptr);
     EXPECT_EQ(heard.focus, (QList<Told>{{&root, root.windowTitle()},
                                         {configured->continueButton(), "Continue to system audit"}}));
