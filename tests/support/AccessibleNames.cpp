@@ -109,24 +109,20 @@ void listenWhile(const std::function<void()>& act, QAccessible::UpdateHandler ha
 } // namespace
 
 QStringList toldWhile(const std::function<void()>& act) {
-    static QStringList told;
-    told.clear();
-    listenWhile(act, [](QAccessibleEvent* event) {
-#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-        if (event->type() == QAccessible::Announcement)
-            told << static_cast<QAccessibleAnnouncementEvent*>(event)->message();
-#endif
-        if (event->type() == QAccessible::Alert)
-            told << event->accessibleInterface()->text(QAccessible::Name);
-    });
-    return told;
+    return heardWhile(act).announced;
 }
 
 Heard heardWhile(const std::function<void()>& act) {
     static Heard heard;
     heard = {};
     listenWhile(act, [](QAccessibleEvent* event) {
-        if (event->type() == QAccessible::Focus) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        if (event->type() == QAccessible::Announcement)
+            heard.announced << static_cast<QAccessibleAnnouncementEvent*>(event)->message();
+#endif
+        if (event->type() == QAccessible::Alert) {
+            heard.announced << event->accessibleInterface()->text(QAccessible::Name);
+        } else if (event->type() == QAccessible::Focus) {
             QAccessibleInterface* interface = event->accessibleInterface();
             QObject* widget = event->object();
             const auto* shown = qobject_cast<QWidget*>(widget);

@@ -42,11 +42,12 @@ struct Told {
     int child = -1;            // a row of a list, or -1 for the widget itself
     friend bool operator==(const Told& a, const Told& b) { return a.widget == b.widget && a.name == b.name; }
 };
-// What a screen reader hears while `act` runs, seen as toldWhile sees it: each focus event, and the widgets
-// whose enabled state it is told changed (each once, in order).
+// What a screen reader hears while `act` runs, seen as toldWhile sees it: each focus event, the widgets
+// whose enabled state it is told changed (each once, in order), and what toldWhile would return.
 struct Heard {
     QList<Told> focus;
     QList<QObject*> enabledChanges;
+    QStringList announced;
 };
 Heard heardWhile(const std::function<void()>& act);
 void PrintTo(const Told& told, std::ostream* out);

@@ -3,6 +3,7 @@
 #include "platform/ServiceContext.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/progress/FileEditWidgets.h"
+#include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
@@ -87,7 +88,11 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     applyErrorStyle(applyError_);
     layout->addWidget(applyError_);
 
-    auto* buttons = new QHBoxLayout;
+    // The row of buttons: a part of the sheet's own, so that it can carry the outcome it shows.
+    buttonRow_ = new QWidget;
+    auto* buttons = new QHBoxLayout(buttonRow_);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(layout->spacing());
     leadSpace_ = new QWidget;
     leadSpace_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     buttons->addWidget(leadSpace_);
@@ -106,7 +111,7 @@ ZprofileDiffSheet::ZprofileDiffSheet(Remediation remediation, OnFinish onFinish,
     }
     close_ = borderedButton(QStringLiteral("Close"));
     buttons->addWidget(close_);
-    layout->addLayout(buttons);
+    layout->addWidget(buttonRow_);
 
     connect(cancel_, &QPushButton::clicked, this, [this] { model()->cancel(); });
     connect(apply_, &QPushButton::clicked, this, [this] { model()->apply(); });
@@ -196,6 +201,14 @@ void ZprofileDiffSheet::refresh() {
     cancel_->setEnabled(!applying || model_->waitingNotice().has_value());
     continue_->setVisible(buttons == Buttons::continueAfterApply || buttons == Buttons::cancelOrContinue);
     close_->setVisible(buttons == Buttons::closeAfterFailure);
+
+    // How the write ended is told to a screen reader once, and the focus stays where it is: the error's text,
+    // or that JAVA_HOME was set, which the row of "Continue to verify" is named by.
+    if (model_ && !writeEndTold_ && (model_->applyError() || model_->didApply())) {
+        writeEndTold_ = true;
+        if (!model_->applyError()) buttonRow_->setAccessibleName(ZprofileDiffModel::appliedMessage());
+        announceState(model_->applyError() ? static_cast<QWidget*>(applyError_) : buttonRow_);
+    }
 
     // The preview opens with the focus on the diff's view control, or on "Continue to verify" where the
     // file already sets JAVA_HOME: never on Cancel beside another button, where Space would cancel while

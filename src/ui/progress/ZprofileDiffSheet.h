@@ -4,7 +4,8 @@
 // `onFinish`. It draws a ZprofileDiffModel, made when the sheet is first shown from the services in
 // effect for it; the preview is loaded then. No control holds the focus until the preview shows; then the
 // diff's view control does ("Continue to verify" where the file already sets JAVA_HOME, Cancel where the
-// file cannot be read), however soon the window became active.
+// file cannot be read), however soon the window became active. How a write ended is told to a screen reader
+// once, wherever the focus is.
 
 #include "progress/ZprofileDiffModel.h"
 
@@ -67,6 +68,7 @@ private:
     CodeTextLabel* backup_;
     TextLabel* notice_;
     TextLabel* applyError_;
+    QWidget* buttonRow_;
     QWidget* leadSpace_;
     QWidget* middleSpace_;
     QPushButton* cancel_;
@@ -74,6 +76,7 @@ private:
     ProminentButton* continue_;
     QPushButton* close_;
     bool openedOnPreview_ = false;
+    bool writeEndTold_ = false;
 };
 
 } // namespace qlan

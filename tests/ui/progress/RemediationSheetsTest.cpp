@@ -253,6 +253,23 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
               (QStringList{QStringLiteral("Cancel"), QStringLiteral("Continue to verify")}));
     EXPECT_TRUE(
         waitUntil([&] { return button(alreadySet, QStringLiteral("Continue to verify"))->hasFocus(); }));
+
+    // Return on the diff's view control applies: that JAVA_HOME was set is told once, and the focus stays.
+    sandbox_.writeFile(kZprofile, "export A=1\n");
+    RemediationSheet* byReturn = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")));
+    ZprofileDiffSheet* returned = byReturn->view()->diffSheet();
+    ASSERT_TRUE(waitUntil([&] { return returned->model()->preview().has_value(); }));
+    QAbstractButton* onlyChangesAgain = button(returned, QStringLiteral("Show only changes"));
+    ASSERT_TRUE(waitUntil([&] { return onlyChangesAgain->hasFocus(); }));
+    const Heard heard = heardWhile([&] {
+        QTest::keyClick(onlyChangesAgain, Qt::Key_Return);
+        ASSERT_TRUE(waitUntil([&] { return returned->model()->didApply(); }));
+        ASSERT_TRUE(waitForQueuedCalls());
+    });
+    EXPECT_EQ(heard.announced, QStringList{QStringLiteral("JAVA_HOME set in ~/.zprofile.")});
+    EXPECT_EQ(heard.focus, QList<Told>{});
+    EXPECT_TRUE(onlyChangesAgain->hasFocus());
+    EXPECT_EQ(visibleButtons(returned), QStringList{QStringLiteral("Continue to verify")});
 }
 
 TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
@@ -270,9 +287,15 @@ TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
     QTest::keyClick(apply, Qt::Key_Space);
     // While the write runs, no control holds the focus: not the view control at the top.
     EXPECT_TRUE(waitUntil([&] { return sheet->focusWidget() == sheet; }));
-    writing.set_value();
-    ASSERT_TRUE(waitUntil([&] { return diff->model()->applyError().has_value(); }));
+    // How the write ended is told once: the error's text.
+    const Heard heard = heardWhile([&] {
+        writing.set_value();
+        ASSERT_TRUE(waitUntil([&] { return diff->model()->applyError().has_value(); }));
+        ASSERT_TRUE(waitForQueuedCalls());
+    });
+    ASSERT_TRUE(diff->model()->applyError().has_value());
     const QString error = *diff->model()->applyError();
+    EXPECT_EQ(heard.announced, QStringList{error});
     EXPECT_TRUE(error.startsWith(QStringLiteral("Couldn't write backup file: ")));
     EXPECT_TRUE(showsText(diff, error));
     EXPECT_EQ(visibleButtons(diff), QStringList{QStringLiteral("Close")});
