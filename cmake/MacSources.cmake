@@ -1,13 +1,15 @@
 # The sources compile on a Mac too: what a Mac compiler sees of them uses no call, constant, field or
-# header that only Linux has, and reads nothing below /proc. Nobody compiles on a Mac here, so this check
-# keeps it so: `qlan_check_mac_sources(<folder>...)` reads every C++ and Objective-C++ file below the
-# folders as a Mac compiler sees it and stops, naming file, line and name, at each use left visible.
+# header that only Linux has, nor a name that the Qt of a Mac build (cmake/QtVersion.cmake: 6.8 or later)
+# no longer has, and reads nothing below /proc. Nobody compiles on a Mac here, so this check keeps it so:
+# `qlan_check_mac_sources(<folder>...)` reads every C++ and Objective-C++ file below the folders as a Mac
+# compiler sees it and stops, naming file, line and name, at each use left visible.
 #
 # As a Mac compiler sees it: the blocks of an #if, #ifdef, #ifndef or #elif whose condition is false on a
-# Mac are taken out (defined(__linux__), __GLIBC__, Q_OS_LINUX, ...), and so is every branch that follows
-# one whose own condition is true there (defined(__APPLE__), Q_OS_MACOS, ...), whatever came before it; a
-# condition on anything else (a feature macro, a version) keeps its branch. Comments are left out; names
-# are looked for in the code outside texts, paths in the texts.
+# Mac are taken out (defined(__linux__), __GLIBC__, Q_OS_LINUX, QT_VERSION below a Mac's least Qt, ...),
+# and so is every branch that follows one whose own condition is true there (defined(__APPLE__), Q_OS_MACOS,
+# QT_VERSION at or below a Mac's least Qt, ...), whatever came before it; a condition on anything else (a
+# feature macro, another version) keeps its branch. Comments are left out; names are looked for in the code
+# outside texts, paths in the texts.
 #
 # As a script (ctest: MacSources.tree): cmake -DQLAN_MAC_SOURCES=<folder>,<folder> -P MacSources.cmake
 if(CMAKE_SCRIPT_MODE_FILE)
@@ -34,6 +36,10 @@ set(QLAN_LINUX_ONLY_HEADERS
   "sys/eventfd[.]h" "sys/signalfd[.]h" "sys/timerfd[.]h" "sys/prctl[.]h" "sys/sysmacros[.]h" "sys/vfs[.]h"
   "sys/statfs[.]h" "sys/sysinfo[.]h" "sys/fsuid[.]h" "sys/auxv[.]h" "malloc[.]h" "features[.]h"
   "mntent[.]h" "endian[.]h" "byteswap[.]h" "pty[.]h" "error[.]h")
+# Names that the Qt of a Mac build no longer has, each with what took its place.
+set(QLAN_OLDER_QT_NAMES handleWindowActivated)
+set(QLAN_OLDER_QT_NAME_handleWindowActivated "Qt 6.7 renamed it handleFocusWindowChanged")
+include(${CMAKE_CURRENT_LIST_DIR}/QtVersion.cmake) # QLAN_QT_MINIMUM_ON_MAC
 # Macros as a Mac compiler has them: defined (and true), or not defined at all.
 set(QLAN_MAC_DEFINED __APPLE__ __MACH__ Q_OS_MACOS Q_OS_MAC Q_OS_OSX Q_OS_DARWIN Q_OS_APPLE)
 set(QLAN_MAC_UNDEFINED __linux__ __linux linux __gnu_linux__ __GLIBC__ __GLIBC_MINOR__ __GNU_LIBRARY__
@@ -41,6 +47,8 @@ set(QLAN_MAC_UNDEFINED __linux__ __linux linux __gnu_linux__ __GLIBC__ __GLIBC_M
 
 string(JOIN "|" qlan_linux_names_alternatives ${QLAN_LINUX_ONLY_NAMES})
 set(QLAN_LINUX_NAME_PATTERN "(^|[^A-Za-z0-9_])(${qlan_linux_names_alternatives})([^A-Za-z0-9_]|$)")
+string(JOIN "|" qlan_older_qt_alternatives ${QLAN_OLDER_QT_NAMES})
+set(QLAN_OLDER_QT_PATTERN "(^|[^A-Za-z0-9_])(${qlan_older_qt_alternatives})([^A-Za-z0-9_]|$)")
 string(JOIN "|" qlan_linux_headers_alternatives ${QLAN_LINUX_ONLY_HEADERS})
 set(QLAN_LINUX_HEADER_PATTERN "^[ \t]*#[ \t]*include[ \t]*<(${qlan_linux_headers_alternatives})>")
 set(QLAN_ENVIRON_PATTERN "(^|[^A-Za-z0-9_])environ([^A-Za-z0-9_]|$)")
@@ -126,6 +134,20 @@ function(qlan_mac_condition out expression)
     elseif(CMAKE_MATCH_2 IN_LIST QLAN_MAC_UNDEFINED)
       set(value F)
     endif()
+  elseif(expression MATCHES "^QT_VERSION(<=|>=|<|>)QT_VERSION_CHECK\\(([0-9]+),([0-9]+),([0-9]+)\\)$")
+    # A Mac's Qt is at least its least version: a comparison with a version at or below that one decides.
+    set(operator "${CMAKE_MATCH_1}")
+    set(version "${CMAKE_MATCH_2}.${CMAKE_MATCH_3}.${CMAKE_MATCH_4}")
+    set(value U)
+    if(operator STREQUAL "<" AND version VERSION_LESS_EQUAL QLAN_QT_MINIMUM_ON_MAC)
+      set(value F)
+    elseif(operator STREQUAL "<=" AND version VERSION_LESS QLAN_QT_MINIMUM_ON_MAC)
+      set(value F)
+    elseif(operator STREQUAL ">=" AND version VERSION_LESS_EQUAL QLAN_QT_MINIMUM_ON_MAC)
+      set(value T)
+    elseif(operator STREQUAL ">" AND version VERSION_LESS QLAN_QT_MINIMUM_ON_MAC)
+      set(value T)
+    endif()
   elseif(expression MATCHES "^[0-9]+$")
     set(value T)
     if(expression EQUAL 0)
@@ -143,6 +165,7 @@ function(qlan_mac_source_hits out file)
   file(READ "${file}" content)
   # Only a file that names any of it at all is read line by line.
   if(NOT content MATCHES "${QLAN_LINUX_NAME_PATTERN}" AND NOT content MATCHES "${QLAN_PROC_PATTERN}" AND
+     NOT content MATCHES "${QLAN_OLDER_QT_PATTERN}" AND
      NOT content MATCHES "${QLAN_ENVIRON_PATTERN}" AND NOT content MATCHES "<(${qlan_linux_headers_alternatives})>"
      AND NOT content MATCHES "pthread_setname_np")
     set(${out} "" PARENT_SCOPE)
@@ -323,6 +346,10 @@ function(qlan_mac_source_hits out file)
       math(EXPR at "${at} + ${name_length}")
       string(SUBSTRING "${scan}" ${at} -1 scan)
     endwhile()
+    if(code MATCHES "${QLAN_OLDER_QT_PATTERN}")
+      set(name "${CMAKE_MATCH_2}")
+      list(APPEND hits "${file}:${number}: ${name} (${QLAN_OLDER_QT_NAME_${name}}, and a Mac's Qt is ${QLAN_QT_MINIMUM_ON_MAC} or later)")
+    endif()
     if(code MATCHES "${QLAN_TWO_ARGUMENT_SETNAME_PATTERN}")
       list(APPEND hits "${file}:${number}: pthread_setname_np with two arguments (the Mac's takes the name alone)")
     endif()
@@ -350,8 +377,9 @@ function(qlan_check_mac_sources)
   if(hits)
     list(LENGTH hits count)
     list(JOIN hits "\n  " listed)
-    message(FATAL_ERROR "A Mac compiler would meet what only Linux has (${count}); put each in an "
-                        "#if defined(__linux__) block with the Mac's equivalent beside it:\n  ${listed}\n")
+    message(FATAL_ERROR "A Mac compiler would meet what only Linux or an older Qt has (${count}); put "
+                        "each in an #if defined(__linux__) block, or one that checks QT_VERSION, with the "
+                        "Mac's equivalent beside it:\n  ${listed}\n")
   endif()
 endfunction()
 

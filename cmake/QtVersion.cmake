@@ -38,7 +38,8 @@ function(qlan_check_qt_version version for_mac)
   endif()
 endfunction()
 
-if(CMAKE_SCRIPT_MODE_FILE)
+# Run as a script itself, not included by another script.
+if(CMAKE_SCRIPT_MODE_FILE AND CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   if(DEFINED QLAN_QT_VERSION)
     qlan_check_qt_version("${QLAN_QT_VERSION}" "${QLAN_QT_FOR_MAC}")
   else()
