@@ -512,7 +512,7 @@ BackInFront focusBackInFront(QWidget* window, QWidget* control, const std::funct
     back.told = focusedWidgetsWhile([&] {
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-        QTest::qWait(50);
+        EXPECT_TRUE(waitForQueuedCalls());
     });
     back.focus = window->focusWidget() ? window->focusWidget() : window;
     hints->setTabFocusBehavior(before);

@@ -294,7 +294,7 @@ TEST_F(QLANRootViewTest, APushFromTheKeyboardTellsNoControlOnTheWay) {
     const auto switchHeardOnce = [&root](const std::function<void()>& act) {
         const QList<Told> told = heardWhile(act).focus;
         EXPECT_EQ(told, (QList<Told>{{&root, root.windowTitle()}}));
-        const QList<Told> settled = heardWhile([] { settle(100); }).focus;
+        const QList<Told> settled = heardWhile([] { ASSERT_TRUE(waitForQueuedCalls()); }).focus;
         for (const Told& each : settled)
             EXPECT_TRUE(each.widget == &root || each.widget == QApplication::focusWidget())
                 << ::testing::PrintToString(settled);

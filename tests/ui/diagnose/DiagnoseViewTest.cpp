@@ -445,7 +445,7 @@ TEST_F(DiagnoseViewTest, TheZprofileSheetOpensOnTheChosenDiffViewFromEveryScreen
             ZprofileDiffSheet* diff = view->sheet()->view()->diffSheet();
             ASSERT_NE(diff, nullptr);
             ASSERT_TRUE(waitUntil([&] { return diff->rowsView()->isVisible(); }));
-            waitUntil([] { return false; }, 100);
+            ASSERT_TRUE(waitForQueuedCalls());
             QObject::disconnect(watch);
 
             EXPECT_EQ(focused.size(), 1);

@@ -490,7 +490,7 @@ TEST_F(StreamingViewTest, AJobThatEndsInTheBackLeavesTheFocusAsInFront) {
         const BackInFront back = focusBackInFront(sheet, view->cancelButton(), [&] {
             QFile::remove(mac_.map(hold));
             ASSERT_TRUE(waitUntil([&] { return heir->isVisible(); }, 10000));
-            waitUntil([] { return false; }, 50);
+            ASSERT_TRUE(waitForQueuedCalls());
         });
         EXPECT_EQ(back.focus, heir);
         EXPECT_EQ(back.told.value(back.told.size() - 1), heir);
@@ -1270,8 +1270,8 @@ TEST_F(StreamingViewTest, TheEndOfTheJobIsToldToAScreenReaderAndTheFocusStays) {
             sheet->view()->streamingView()->outputView()->setFocus();
             if (expected == "Canceling…" && waitUntil([&] { return model->lines().size() == 1; }, 10000))
                 QTest::mouseClick(sheet->view()->streamingView()->cancelButton(), Qt::LeftButton);
-            waitUntil([&] { return !model->isRunning() && model->exitCode(); }, 10000);
-            QTest::qWait(50);
+            ASSERT_TRUE(waitUntil([&] { return !model->isRunning() && model->exitCode(); }, 10000));
+            ASSERT_TRUE(waitForQueuedCalls());
         });
         EXPECT_EQ(told, QStringList{expected});
         EXPECT_TRUE(sheet->view()->streamingView()->outputView()->hasFocus());

@@ -168,7 +168,7 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
             focusBackInFront(behind, behind->findChild<QPushButton*>("setup-action-cancel"), [&] {
                 QFile::remove(sandbox_.map(hold));
                 ASSERT_TRUE(waitUntil([&] { return shown(behind, "setup-action-continue"); }, 10000));
-                waitUntil([] { return false; }, 50);
+                ASSERT_TRUE(waitForQueuedCalls());
             });
         EXPECT_EQ(back.focus, next) << exit;
         EXPECT_EQ(back.told.value(back.told.size() - 1), next) << exit;
@@ -313,8 +313,8 @@ TEST_F(SetupActionSheetTest, TheEndOfTheBatchIsToldToAScreenReaderAndTheFocusSta
         const QStringList told = toldWhile([&] {
             sheet.reset(open({SR::installUv()}, scripted()));
             view_->outputList()->setFocus();
-            waitUntil([&] { return view_->batch()->hasEnded(); });
-            QTest::qWait(50);
+            ASSERT_TRUE(waitUntil([&] { return view_->batch()->hasEnded(); }));
+            ASSERT_TRUE(waitForQueuedCalls());
         });
         EXPECT_EQ(told, QStringList{expected});
         EXPECT_TRUE(view_->outputList()->hasFocus());

@@ -272,7 +272,7 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
         const Heard heard = heardWhile([&] {
             edition_.prober->release();
             ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::stage("homebrew"); }));
-            waitUntil([] { return false; }, 50);
+            ASSERT_TRUE(waitForQueuedCalls());
         });
         EXPECT_NE(window_.windowTitle(), stageTitle);
         EXPECT_EQ(heard.focus, (QList<Told>{{&window_, window_.windowTitle()}}));
