@@ -467,7 +467,8 @@ private:
 
 } // namespace
 
-AfterSheet focusAfterSheet(QWidget* window, QWidget* opener, const std::function<void()>& close, SheetEnd order) {
+AfterSheet focusAfterSheet(QWidget* window, QWidget* opener, const std::function<void()>& close,
+                           SheetEnd order) {
     for (int tab = 0; tab < 50 && window->focusWidget() != opener; ++tab)
         QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Tab);
     EXPECT_EQ(window->focusWidget(), opener);
@@ -479,10 +480,11 @@ AfterSheet focusAfterSheet(QWidget* window, QWidget* opener, const std::function
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         EXPECT_TRUE(waitForQueuedCalls()); // the hand-back, and what it hands on
     });
-    AfterSheet after{window->focusWidget() ? window->focusWidget() : window, shownRing(window) != nullptr, {}};
+    AfterSheet after{
+        window->focusWidget() ? window->focusWidget() : window, shownRing(window) != nullptr, {}};
     for (const Told& told : heard.focus)
         if (told.window == window) after.told << told;
-    // The window may be told as its screens switch; of its controls only the one the focus lands on, once, last.
+    // The window may be told as its screens switch; of its controls only where the focus lands, once, last.
     for (qsizetype i = 0; i < after.told.size(); ++i) {
         const QObject* widget = after.told[i].widget;
         EXPECT_TRUE(widget == window || (widget == after.focus && i == after.told.size() - 1))

@@ -53,8 +53,8 @@ public:
     // and then advances; a failure advances at once; a cancel leaves the screen as it is, unless the flow
     // leaves the stage once its fix has ended (setLeftOnceIdle).
     void finish(const RemediationOutcome& outcome);
-    // Asks the flow that shows the stage whether it leaves the stage as soon as the fix under way ends (a fresh
-    // profile passed over it meanwhile, say).
+    // Asks the flow that shows the stage whether it leaves the stage as soon as the fix under way ends (a
+    // fresh profile passed over it meanwhile, say).
     void setLeftOnceIdle(std::function<bool()> leftOnceIdle) { leftOnceIdle_ = std::move(leftOnceIdle); }
     // The sheet went away without a report: the same as a cancel.
     void sheetClosed();

@@ -118,7 +118,8 @@ void StagedAuditFlowModel::followStage(int stageIndex, AuditStageModel* stage) {
     followed_ = stage;
     followedIndex_ = stageIndex;
     if (!stage) return;
-    stage->setLeftOnceIdle([self = self_, stageIndex] { return self && self->leavesStageOnceIdle(stageIndex); });
+    stage->setLeftOnceIdle(
+        [self = self_, stageIndex] { return self && self->leavesStageOnceIdle(stageIndex); });
     connect(stage, &AuditStageModel::busyChanged, this, [this, stage] {
         if (stage != followed_ || stage->isBusy()) return;
         // The fix has ended: a skip that waited for it takes effect now.

@@ -77,8 +77,8 @@ public:
     void followStage(int stageIndex, AuditStageModel* stage);
     // The current stage is busy with a fix.
     bool isStageBusy() const;
-    // Whether the flow leaves the stage at `stageIndex` as soon as its fix has ended: the profile calls for the
-    // short completion, or passes over the stage. The stage holds its controls from then on.
+    // Whether the flow leaves the stage at `stageIndex` as soon as its fix has ended: the profile calls for
+    // the short completion, or passes over the stage. The stage holds its controls from then on.
     bool leavesStageOnceIdle(int stageIndex) const;
     // Probes again (not in fixture mode) and stores the profile; `done` runs first, then the screen is
     // re-evaluated. In fixture mode `done` runs at once.

@@ -95,9 +95,7 @@ void DisplacedFocus::watchEnd(QWidget* window) {
 
 void DisplacedFocus::windowGone(QObject* gone) {
     // Told from the window's destructor, before or after its guards are cleared.
-    const auto ends = [gone](const QPointer<QWidget>& window) {
-        return !window || window.data() == gone;
-    };
+    const auto ends = [gone](const QPointer<QWidget>& window) { return !window || window.data() == gone; };
     departures_.removeIf([&ends](const Departure& departure) { return ends(departure.window); });
     behind_.removeIf(ends);
     if (ends(displaced_.window)) waiting_ = false;

@@ -59,8 +59,7 @@ bool SheetFocusReturn::eventFilter(QObject* watched, QEvent* event) {
         // On a Mac the window becomes key inside the sheet's hide, before the sheet hears of it, and Qt
         // gives the window its focus back at once: the focus goes where the rules say right there, so
         // that Qt's own choice is never told. Elsewhere the sheet hears of its hide first.
-        const bool activated =
-            watched == window_ && event->type() == QEvent::WindowActivate && sheetHiding();
+        const bool activated = watched == window_ && event->type() == QEvent::WindowActivate && sheetHiding();
         if (activated || (watched == sheet_.data() && event->type() == QEvent::Hide)) {
             close();
             if (activated) settle();
@@ -166,8 +165,7 @@ QWidget* SheetFocusReturn::nearestTo(Fits fits, Match matches) const {
     QWidget* nearest = nullptr;
     int distance = 0;
     for (QWidget* widget : window_->findChildren<QWidget*>()) {
-        if (!fits(widget, window_) || !(widget->focusPolicy() & Qt::TabFocus) || !matches(widget))
-            continue;
+        if (!fits(widget, window_) || !(widget->focusPolicy() & Qt::TabFocus) || !matches(widget)) continue;
         const int off = (placeIn(window_, widget).center() - opener_.place.center()).manhattanLength();
         if (!nearest || off < distance) {
             nearest = widget;

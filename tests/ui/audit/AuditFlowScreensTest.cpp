@@ -197,8 +197,8 @@ TEST_F(AuditFlowScreens, ASheetsEndThatLeavesTheStageIsHeardAsTheWindowOfTheNext
         Kind end;
         std::function<bool(QWidget*)> next;
     } cases[]{
-        {"stage 1 fails", buildIntent, profileOf({.clt = true}), std::nullopt, "Install Homebrew (recommended)",
-         Kind::failure, stage2},
+        {"stage 1 fails", buildIntent, profileOf({.clt = true}), std::nullopt,
+         "Install Homebrew (recommended)", Kind::failure, stage2},
         {"stage 2 fails", buildIntent, profileOf({.brew = true, .clt = true}), std::nullopt,
          "Install Warp (recommended)", Kind::failure, report},
         {"stage 2 succeeds", buildIntent, profileOf({.brew = true, .clt = true}), std::nullopt,
