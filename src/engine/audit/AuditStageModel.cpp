@@ -15,7 +15,7 @@ AuditStageModel::AuditStageModel(Options options, TelemetryService& telemetry, Q
     , telemetry_(telemetry) {}
 
 void AuditStageModel::install(const Remediation& remediation) {
-    if (isBusy() || leaving_ || advanced_) return;
+    if (!acts() || advanced_) return;
     telemetry_.track(remediationAppliedEvent(remediation));
     setSheet(remediation);
 }
@@ -56,18 +56,18 @@ void AuditStageModel::sheetClosed() {
 }
 
 void AuditStageModel::continueOn() {
-    if (isBusy() || leaving_) return;
+    if (!acts()) return;
     advance();
 }
 
 void AuditStageModel::skipByUser() {
-    if (isBusy() || leaving_) return;
+    if (!acts()) return;
     telemetry_.track(auditStageSkippedByUserEvent(options_.stageID));
     advance();
 }
 
 void AuditStageModel::followLink(const QString& tool, const QUrl& url, bool advances) {
-    if (isBusy() || leaving_) return;
+    if (!acts()) return;
     telemetry_.track(auditOutboundClickedEvent(tool, url));
     if (options_.openURL) options_.openURL(url);
     if (advances) advance();

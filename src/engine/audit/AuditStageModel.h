@@ -79,6 +79,8 @@ private:
     void setRefreshing(bool refreshing);
     void setLeaving();
     void advance();
+    // The controls act: no fix is under way, and no fix's end leaves the stage.
+    bool acts() const { return !isBusy() && !leaving_; }
 
     Options options_;
     TelemetryService& telemetry_;

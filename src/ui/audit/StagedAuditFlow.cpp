@@ -59,8 +59,7 @@ void StagedAuditFlow::sync() {
     if (screen_) retireScreen(layout_, screen_);
     screen_ = makeScreen(wanted);
     model_->followStage(wanted.index, stageModelOf(screen_));
-    layout_->addWidget(screen_);
-    if (isVisible()) screen_->show(); // at once, not on the layout's next pass
+    placeScreen(layout_, screen_);
 }
 
 QWidget* StagedAuditFlow::makeScreen(const Shown& shown) {

@@ -54,8 +54,7 @@ void DiagnoseView::showState() {
     QWidget* next = screenForState();
     if (screen_) retireScreen(layout(), screen_);
     screen_ = next;
-    layout()->addWidget(screen_);
-    if (isVisible()) screen_->show(); // at once, not on the layout's next pass
+    placeScreen(layout(), screen_);
     syncSettingJavaHome();
 }
 

@@ -129,10 +129,7 @@ private:
         actions_ = content(*plan);
         if (actions_) setActionsEnabled(actions_, !model.isRefreshing());
         frame_ = new ScreenScaffold(plan->title, plan->explainer, actions_, options);
-        layout_->addWidget(frame_);
-        // At once, not on the layout's next pass: a sheet's end that rebuilt the stage hands the focus back
-        // to a control that stands, also where the window comes to the front inside the sheet's hide.
-        if (isVisible()) frame_->show();
+        placeScreen(layout_, frame_);
     }
 
     QWidget* content(const SetupStagePlan& plan) {

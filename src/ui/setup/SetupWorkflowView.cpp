@@ -62,8 +62,7 @@ void SetupWorkflowView::syncPage() {
     pageStep_ = model_->step();
     if (page_) retireScreen(layout_, page_);
     page_ = makeSetupStepPage({this, model_, telemetry_});
-    layout_->addWidget(page_);
-    page_->show();
+    placeScreen(layout_, page_);
     if (model_->step().isStage()) stageAppearedTask(model_->step().domainID);
 }
 

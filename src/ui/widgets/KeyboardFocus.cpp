@@ -399,6 +399,11 @@ void retireScreen(QLayout* layout, QWidget* screen) {
     screen->deleteLater();
 }
 
+void placeScreen(QLayout* layout, QWidget* screen) {
+    layout->addWidget(screen);
+    if (QWidget* host = layout->parentWidget(); host && host->isVisible()) screen->show();
+}
+
 void openSheet(QDialog* sheet) {
     if (QWidget* parent = sheet->parentWidget()) new SheetFocusReturn(sheet, parent->window());
     sheet->setWindowModality(Qt::WindowModal);

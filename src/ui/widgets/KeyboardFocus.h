@@ -120,6 +120,10 @@ void startFocusOver(QWidget* widget);
 // Takes a screen out of `layout`, hides it and deletes it once control returns to the event loop (the
 // action that replaced it may still be running inside it); a focus that was on it starts over.
 void retireScreen(QLayout* layout, QWidget* screen);
+// Puts `screen` in `layout` and shows it at once where the layout's widget is shown, not on the layout's
+// next pass: a sheet's end that hands the focus back (on a Mac inside the sheet's hide) finds its controls
+// standing.
+void placeScreen(QLayout* layout, QWidget* screen);
 // Opens `sheet` (window-modal, over the window of its parent) and gives the focus back when it closes.
 void openSheet(QDialog* sheet);
 
