@@ -33,6 +33,13 @@ StagedAuditFlowModel::Phase StagedAuditFlowModel::phase() const {
     return Phase::stage;
 }
 
+StagedAuditFlowModel::ShownScreen StagedAuditFlowModel::shownScreen() const {
+    const Phase shown = phase();
+    if (shown != Phase::stage) return {shown};
+    return {shown, currentIndex_,
+            isStageBusy() || gate(currentStage(), *currentProfile()) == AuditStageGate::show};
+}
+
 AuditStage StagedAuditFlowModel::stage(int index) const {
     if (index == 0) {
         Stage1Foundations foundations;

@@ -49,6 +49,16 @@ public:
     // What the screen shows.
     enum class Phase { loading, simplifiedCompletion, stage, report };
 
+    // Which screen stands: while it stays the same, the screen stays (its focus and any sheet on it), and a
+    // fresh profile only brings what a stage screen shows up to date. A screen that does not follow the
+    // profile (the short completion, the report) stays whatever a fresh profile says.
+    struct ShownScreen {
+        Phase phase = Phase::loading;
+        int stageIndex = -1;      // in the stage phase only
+        bool stageScreen = false; // the stage's own screen, not the small progress indicator of a skip
+        friend bool operator==(const ShownScreen&, const ShownScreen&) = default;
+    };
+
     // Events go to `telemetry`, which outlives the model.
     StagedAuditFlowModel(AuditContext context, Environment environment, TelemetryService& telemetry,
                          QObject* parent = nullptr);
@@ -59,6 +69,8 @@ public:
     std::optional<SystemProfile> currentProfile() const;
     Phase phase() const;
     int currentIndex() const { return currentIndex_; }
+    // The screen that stands now. A stage busy with a fix keeps its own screen.
+    ShownScreen shownScreen() const;
     // The stage list (only meaningful while the phase is `stage`, for the current one).
     AuditStage stage(int index) const;
     AuditStage currentStage() const { return stage(currentIndex_); }

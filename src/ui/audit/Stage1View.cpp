@@ -17,28 +17,61 @@ namespace qlan {
 
 Stage1View::Stage1View(const SystemProfile& profile, std::function<void()> onAdvance,
                        ProfileRefresh onProfileRefresh, const AuditScreenSeams& seams, QWidget* parent)
-    : QWidget(parent) {
+    : AuditStageView(parent) {
     model_ = makeStageModel(this, Stage1Foundations::defaultID, std::move(onAdvance),
                             std::move(onProfileRefresh), seams);
 
-    const FoundationsCards cards = FoundationsCards::of(profile);
-    auto* content = new QWidget;
-    QVBoxLayout* items = column(content, 20);
-    if (cards.homebrew) items->addWidget(homebrewCard());
-    if (cards.commandLineTools) items->addWidget(commandLineToolsCard());
-    if (cards.macOS) items->addWidget(macOSCard());
+    content_ = new QWidget;
+    QVBoxLayout* items = column(content_, 20);
+    // One place per card, in the cards' order, made before the controls below them: Tab, which follows the
+    // order in which the controls were made, reads a card that comes later in its place.
+    for (Card& card : cards_) {
+        card.place = new QWidget;
+        column(card.place, 0);
+        card.place->hide();
+        items->addWidget(card.place);
+    }
     auto* continueButton = new ProminentButton(QStringLiteral("Continue"));
     setAccessibilityIdentifier(continueButton, QStringLiteral("audit-stage-skip"));
     connect(continueButton, &QPushButton::clicked, model_, &AuditStageModel::continueOn);
     addWithSpace(items, continueButton, 8);
+    showProfile(profile);
 
-    auto* scaffold =
-        new ScreenScaffold(QStringLiteral("System check"), QStringLiteral("Here's what we found."), content,
-                           ScreenScaffold::Options::withoutArticleLink());
-    setAccessibilityIdentifier(scaffold, QStringLiteral("audit-stage-foundations"));
-    fillScreen(this, scaffold);
+    scaffold_ = new ScreenScaffold(QStringLiteral("System check"), QStringLiteral("Here's what we found."),
+                                   content_, ScreenScaffold::Options::withoutArticleLink());
+    setAccessibilityIdentifier(scaffold_, QStringLiteral("audit-stage-foundations"));
+    fillScreen(this, scaffold_);
     presentFixSheets(this, model_, seams.sheetFactory());
-    disableWhileHeld(content, model_);
+    disableWhileHeld(content_, model_);
+}
+
+void Stage1View::showProfile(const SystemProfile& profile) {
+    const FoundationsCards wanted = FoundationsCards::of(profile);
+    bool added = false;
+    added |= placeCard(cards_[0], wanted.homebrew, &Stage1View::homebrewCard);
+    added |= placeCard(cards_[1], wanted.commandLineTools, &Stage1View::commandLineToolsCard);
+    added |= placeCard(cards_[2], wanted.macOS, &Stage1View::macOSCard);
+    if (added && scaffold_) scaffold_->orderFocus();
+}
+
+bool Stage1View::placeCard(Card& card, bool wanted, CardMaker make) {
+    if (wanted == bool(card.shown)) return false;
+    if (wanted) {
+        // Shown at once where the screen stands, not on the layout's next pass. A card that comes while the
+        // controls are held comes held with them: it is inside the disabled part.
+        card.shown = (this->*make)();
+        card.place->layout()->addWidget(card.shown);
+        card.place->show();
+        return true;
+    }
+    // The card hides before its place does: the rules for a control that goes away take a focus in it.
+    QWidget* going = card.shown;
+    card.shown = nullptr;
+    card.place->layout()->removeWidget(going);
+    going->hide();
+    going->deleteLater();
+    card.place->hide();
+    return false;
 }
 
 QWidget* Stage1View::homebrewCard() {

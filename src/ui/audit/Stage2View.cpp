@@ -14,14 +14,14 @@ namespace qlan {
 
 Stage2View::Stage2View(const SystemProfile& profile, std::function<void()> onAdvance,
                        const AuditScreenSeams& seams, QWidget* parent)
-    : QWidget(parent) {
+    : AuditStageView(parent)
+    , remediation_(Stage2Terminal::installRemediation(profile)) {
     model_ = makeStageModel(this, Stage2Terminal::defaultID, std::move(onAdvance), {}, seams);
-    const Remediation remediation = Stage2Terminal::installRemediation(profile);
 
     auto* content = new QWidget;
     QVBoxLayout* items = column(content, 12);
     auto* install = new ProminentButton(Remediation::installWarpViaBrew(Stage2Terminal::cask).title());
-    connect(install, &QPushButton::clicked, model_, [this, remediation] { model_->install(remediation); });
+    connect(install, &QPushButton::clicked, model_, [this] { model_->install(remediation_); });
     items->addWidget(install, 0, Qt::AlignLeading);
     auto* learnMore = borderedButton(QStringLiteral("Learn more about Warp →"), ControlSize::large);
     connect(learnMore, &QPushButton::clicked, model_, [this] {
@@ -47,6 +47,10 @@ Stage2View::Stage2View(const SystemProfile& profile, std::function<void()> onAdv
     fillScreen(this, scaffold);
     presentFixSheets(this, model_, seams.sheetFactory());
     disableWhileHeld(content, model_);
+}
+
+void Stage2View::showProfile(const SystemProfile& profile) {
+    remediation_ = Stage2Terminal::installRemediation(profile);
 }
 
 QString Stage2View::commissionDisclosure() {

@@ -3,30 +3,27 @@
 // Homebrew, or Homebrew first when it is missing), discloses the commission, links to the vendor's page
 // and lets the user decline. Made only by the stage factory; it knows nothing of the follow-up context.
 
-#include "audit/AuditStage.h"
-#include "ui/audit/AuditScreenSeams.h"
-
-#include <QWidget>
+#include "ui/audit/AuditStageViews.h"
 
 #include <functional>
 
 namespace qlan {
 
-class AuditStageModel;
-
-class Stage2View : public QWidget {
+class Stage2View : public AuditStageView {
     Q_OBJECT
 public:
     Stage2View(const SystemProfile& profile, std::function<void()> onAdvance, const AuditScreenSeams& seams,
                QWidget* parent = nullptr);
 
-    AuditStageModel* model() const { return model_; }
+    // The install behind the button follows the profile (through Homebrew once it is there); nothing shown
+    // changes.
+    void showProfile(const SystemProfile& profile) override;
     // "We may earn a commission if you install Warp through <the current edition's name>. Our
     // recommendation is editorial."
     static QString commissionDisclosure();
 
 private:
-    AuditStageModel* model_ = nullptr;
+    Remediation remediation_; // the install behind the button
 };
 
 } // namespace qlan

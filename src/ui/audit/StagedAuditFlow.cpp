@@ -4,23 +4,12 @@
 #include "ui/audit/AuditStageViews.h"
 #include "ui/audit/FinalAuditReport.h"
 #include "ui/audit/SimplifiedCompletionView.h"
-#include "ui/audit/Stage1View.h"
-#include "ui/audit/Stage2View.h"
 #include "ui/widgets/ActivityIndicator.h"
 #include "ui/widgets/KeyboardFocus.h"
 
 #include <QVBoxLayout>
 
 namespace qlan {
-namespace {
-
-AuditStageModel* stageModelOf(QWidget* screen) {
-    if (auto* foundations = qobject_cast<Stage1View*>(screen)) return foundations->model();
-    if (auto* terminal = qobject_cast<Stage2View*>(screen)) return terminal->model();
-    return nullptr;
-}
-
-} // namespace
 
 StagedAuditFlow::StagedAuditFlow(AuditContext context, StagedAuditFlowModel::Environment environment,
                                  AuditScreenSeams seams, QWidget* parent)
@@ -41,28 +30,30 @@ void StagedAuditFlow::showEvent(QShowEvent* event) {
 }
 
 void StagedAuditFlow::sync() {
-    const Shown wanted{model_->phase(), model_->currentIndex(), model_->currentProfile()};
-    if (shown_ == wanted) return;
-    // A profile that changed under a stage screen busy with a fix leaves the screen (and its sheet) as is;
-    // the flow itself keeps that stage current until the fix has ended.
-    if (shown_ && shown_->phase == wanted.phase && shown_->index == wanted.index &&
-        wanted.phase == StagedAuditFlowModel::Phase::stage && model_->isStageBusy())
-        return;
-    // Nothing new for a screen that does not follow the profile.
-    if (shown_ && shown_->phase == wanted.phase && shown_->index == wanted.index &&
-        wanted.phase != StagedAuditFlowModel::Phase::stage &&
-        wanted.phase != StagedAuditFlowModel::Phase::loading) {
-        shown_ = wanted;
+    const StagedAuditFlowModel::ShownScreen wanted = model_->shownScreen();
+    const std::optional<SystemProfile> profile = model_->currentProfile();
+    if (screen_ && shown_ == wanted) {
+        // The same screen: a stage screen draws a fresh profile in place once a fix under way has ended, and
+        // not at all where the fix's end leaves the stage (its controls are held until it goes).
+        auto* stageView = qobject_cast<AuditStageView*>(screen_);
+        if (stageView && profile && profile != drawn_ && !model_->isStageBusy() &&
+            !stageView->model()->isHeld()) {
+            drawn_ = profile;
+            stageView->showProfile(*profile);
+        }
         return;
     }
     shown_ = wanted;
+    drawn_ = profile;
     if (screen_) retireScreen(layout_, screen_);
-    screen_ = makeScreen(wanted);
-    model_->followStage(wanted.index, stageModelOf(screen_));
+    screen_ = makeScreen(wanted, profile);
+    auto* stageView = qobject_cast<AuditStageView*>(screen_);
+    model_->followStage(wanted.stageIndex, stageView ? stageView->model() : nullptr);
     placeScreen(layout_, screen_);
 }
 
-QWidget* StagedAuditFlow::makeScreen(const Shown& shown) {
+QWidget* StagedAuditFlow::makeScreen(const StagedAuditFlowModel::ShownScreen& shown,
+                                     const std::optional<SystemProfile>& profile) {
     using Phase = StagedAuditFlowModel::Phase;
     QPointer<StagedAuditFlowModel> model(model_);
     switch (shown.phase) {
@@ -80,7 +71,7 @@ QWidget* StagedAuditFlow::makeScreen(const Shown& shown) {
             services_, seams_);
     case Phase::report:
         return new FinalAuditReport(
-            *shown.profile,
+            *profile,
             [model] {
                 if (model) model->finish();
             },
@@ -88,11 +79,10 @@ QWidget* StagedAuditFlow::makeScreen(const Shown& shown) {
     case Phase::stage:
         break;
     }
-    const int index = shown.index;
-    const AuditStage stage = model_->stage(index);
-    if (gate(stage, *shown.profile) != AuditStageGate::show) return centredActivityPage(ControlSize::small);
+    if (!shown.stageScreen) return centredActivityPage(ControlSize::small);
+    const int index = shown.stageIndex;
     return makeStageView(
-        stage, *shown.profile,
+        model_->stage(index), *profile,
         [model, index] {
             if (model) model->advance(index);
         },

@@ -2,7 +2,9 @@
 // The staged audit's screen: a progress indicator while no profile of the Mac is held, then the short
 // completion, or one stage screen at a time, or the report. What it shows follows its model, which it
 // lets follow the shown stage screen's model: a stage screen whose fix sheet is open or whose re-probe
-// runs is kept, whatever the profile says, until the fix has ended.
+// runs is kept, whatever the profile says, until the fix has ended. A screen is replaced only when another
+// one comes; a fresh profile that leaves the same screen standing is drawn on it in place (once its fix has
+// ended), so that the person keeps their place and hears nothing where nothing they see changed.
 
 #include "audit/StagedAuditFlowModel.h"
 #include "ui/audit/AuditScreenSeams.h"
@@ -31,22 +33,17 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    struct Shown {
-        StagedAuditFlowModel::Phase phase;
-        int index;
-        std::optional<SystemProfile> profile;
-        friend bool operator==(const Shown&, const Shown&) = default;
-    };
-
     void sync();
-    QWidget* makeScreen(const Shown& shown);
+    QWidget* makeScreen(const StagedAuditFlowModel::ShownScreen& shown,
+                        const std::optional<SystemProfile>& profile);
 
     StagedAuditFlowModel* model_ = nullptr;
     AuditScreenSeams seams_;
     AppServices services_;
     QVBoxLayout* layout_ = nullptr;
     QPointer<QWidget> screen_;
-    std::optional<Shown> shown_;
+    std::optional<StagedAuditFlowModel::ShownScreen> shown_;
+    std::optional<SystemProfile> drawn_; // the profile the screen shown was last drawn from
 };
 
 } // namespace qlan

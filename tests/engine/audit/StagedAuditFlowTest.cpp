@@ -156,6 +156,43 @@ TEST_F(StagedAuditFlowTest, AStageBusyWithAFixIsPassedOverOnlyOnceTheFixHasEnded
                                     "remediation_applied"}));
 }
 
+// The screen that stands, from a start-up profile with stage 1 shown (Homebrew missing, macOS behind): a
+// fresh profile that changes only what the stage shows leaves it; one that passes over the stage does not,
+// unless the stage is busy with a fix.
+TEST_F(StagedAuditFlowTest, AFreshProfileKeepsTheScreenWhileTheStageAndItsGateStay) {
+    using Shown = StagedAuditFlowModel::ShownScreen;
+    const Shown stage1{Phase::stage, 0, true};
+    const struct {
+        const char* name;
+        SystemProfile fresh;
+        bool busy;
+        Shown after;
+    } cases[]{
+        {"nothing shown changes", profileOf({.warp = true, .macOS = 15}), false, stage1},
+        {"a card changes", profileOf({.brew = true, .macOS = 15}), false, stage1},
+        {"the stage passed over", profileOf({.brew = true, .clt = true}), false, {Phase::stage, 1, true}},
+        {"the stage passed over under a fix", profileOf({.brew = true, .clt = true}), true, stage1},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        auto flow =
+            makeFlow(AuditContext{AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt},
+                     profileOf({.macOS = 15}));
+        flow->cameOnScreen();
+        EXPECT_EQ(flow->shownScreen(), stage1);
+        AuditStageModel stage(
+            {.stageID = Stage1Foundations::defaultID, .onAdvance = {}, .onProfileRefresh = {}, .openURL = {}},
+            *telemetry);
+        flow->followStage(0, &stage);
+        if (each.busy) stage.install(Remediation::installHomebrew());
+        probe.answer(each.fresh);
+        EXPECT_EQ(flow->shownScreen(), each.after);
+    }
+    EXPECT_EQ(makeFlow(AuditContext{AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt})
+                  ->shownScreen(),
+              Shown{});
+}
+
 TEST_F(StagedAuditFlowTest, BuildIntentEntryWalksTheStagesWithoutTheGate) {
     auto flow = makeFlow(AuditContext{AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt});
     flow->cameOnScreen();

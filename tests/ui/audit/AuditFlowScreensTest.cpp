@@ -237,6 +237,120 @@ TEST_F(AuditFlowScreens, ASheetsEndThatLeavesTheStageIsHeardAsTheWindowOfTheNext
         }
 }
 
+// Stage 1 from a start-up profile (Homebrew missing, macOS two releases behind) with the focus on a control,
+// and the audit's own probe answering from the event loop. A fresh profile that changes nothing the stage
+// shows leaves the screen as it stands; one that changes a card shows the change in place. Either way the
+// focus stays where it was, nothing is heard, and the next Tab goes on from there.
+TEST_F(AuditFlowScreens, AFreshProfileKeepsTheStageScreenAndItsFocus) {
+    const QString homebrew = "✗ Homebrew missing.";
+    const QString tools = "✗ Xcode Command Line Tools missing.";
+    const QString macOS = "→ Your macOS is several versions behind the current release.";
+    const SystemProfile startUp = profileOf({.macOS = 15});
+    SystemProfile javaHomeSet = startUp;
+    javaHomeSet.javaState.javaHomeInActiveShell =
+        "/Library/Java/JavaVirtualMachines/temurin-25.jdk/Contents/Home";
+    const struct {
+        const char* name;
+        SystemProfile fresh;
+        QString focused;
+        QString nextByTab;
+        QStringList cards; // their first lines, afterwards
+    } cases[]{
+        {"JAVA_HOME set", javaHomeSet, "How to update macOS →", "Continue", {homebrew, macOS}},
+        {"Warp installed",
+         profileOf({.warp = true, .macOS = 15}),
+         "Install Homebrew (recommended)",
+         "Maybe later",
+         {homebrew, macOS}},
+        {"Homebrew found",
+         profileOf({.brew = true, .macOS = 15}),
+         "How to update macOS →",
+         "Continue",
+         {tools, macOS}},
+        {"macOS updated", profileOf({.macOS = 26}), "Maybe later", "Continue", {homebrew}},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        probes.clear();
+        StagedAuditFlow* flow =
+            makeFlow({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt}, startUp);
+        host(flow, "audit-flow-fresh-profile");
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QPointer<QWidget> stage = flow->currentScreen();
+        ASSERT_NE(qobject_cast<Stage1View*>(stage), nullptr);
+        QAbstractButton* focused = button(stage, each.focused);
+        ASSERT_NE(focused, nullptr);
+        focused->setFocus(Qt::TabFocusReason);
+        settle();
+        ASSERT_EQ(probes.size(), 1);
+        const Heard heard = heardWhile([&] {
+            QMetaObject::invokeMethod(
+                window.get(), [&] { probes[0](each.fresh); }, Qt::QueuedConnection);
+            ASSERT_TRUE(waitUntil([&] { return flow->model()->currentProfile() == each.fresh; }));
+            ASSERT_TRUE(waitForQueuedCalls());
+        });
+        ASSERT_EQ(flow->currentScreen(), stage.data());
+        EXPECT_EQ(window->focusWidget(), focused);
+        EXPECT_EQ(heard.focus, QList<Told>{});
+        EXPECT_EQ(heard.enabledChanges, QList<QObject*>{});
+        QStringList cards = labels(stage);
+        cards.removeIf([](const QString& text) { return !text.startsWith("✗") && !text.startsWith("→"); });
+        EXPECT_EQ(cards, each.cards);
+        saveScreenshot(window.get(), QString("audit-flow-fresh-profile-") + each.name);
+        QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+        auto* next = qobject_cast<QAbstractButton*>(window->focusWidget());
+        ASSERT_NE(next, nullptr);
+        EXPECT_EQ(next->text(), each.nextByTab);
+        delete flow;
+    }
+}
+
+// Stage 1's Homebrew fix runs when the audit's own probe answers: it finds the Command Line Tools (nothing
+// the stage shows changes) or the current macOS (its card goes). Cancel or Esc, in Linux's order of the
+// sheet's end and in a Mac's: the same screen, the focus back on "Install Homebrew (recommended)", heard
+// once.
+TEST_F(AuditFlowScreens, AFixCancelledAfterAFreshProfileTellsOnlyItsButton) {
+    const SystemProfile startUp = profileOf({.macOS = 15});
+    for (const SheetEnd order : bothSheetEnds)
+        for (const SystemProfile& fresh : {profileOf({.clt = true, .macOS = 15}), profileOf({.macOS = 26})})
+            for (const bool byEsc : {false, true}) {
+                SCOPED_TRACE(
+                    std::string(order == SheetEnd::activateInsideHide ? "Mac order" : "Linux order") +
+                    (fresh.xcodeCommandLineToolsPath ? ", tools found" : ", macOS current") +
+                    (byEsc ? ", Esc" : ", Cancel"));
+                probes.clear();
+                sheets.clear();
+                StagedAuditFlow* flow =
+                    makeFlow({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt}, startUp);
+                host(flow, "audit-flow-cancel-after-profile");
+                window->activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+                QPointer<QWidget> stage = flow->currentScreen();
+                QAbstractButton* install = button(stage, "Install Homebrew (recommended)");
+                ASSERT_NE(install, nullptr);
+                const auto [focus, ring, told] = focusAfterSheet(
+                    window.get(), install,
+                    [&] {
+                        ASSERT_EQ(sheets.size(), 1);
+                        ASSERT_EQ(probes.size(), 1);
+                        probes[0](fresh);
+                        if (byEsc)
+                            QTest::keyClick(sheets[0].dialog, Qt::Key_Escape);
+                        else
+                            sheets[0].onFinish(RemediationOutcome::canceled());
+                    },
+                    order);
+                ASSERT_EQ(flow->currentScreen(), stage.data());
+                EXPECT_EQ(focus, install);
+                EXPECT_EQ(told, (QList<Told>{{install, install->text()}}));
+                EXPECT_EQ(
+                    labels(stage).contains("→ Your macOS is several versions behind the current release."),
+                    fresh.macosVersion.majorVersion == 15);
+                delete flow;
+            }
+}
+
 TEST_F(AuditFlowScreens, TheShortCompletionLeadsToRecommendationsOrHome) {
     StagedAuditFlow* flow = makeFlow(
         {AuditEntry::heuristic, CompletionSurface::prompt(BuildIntentSurface::postFix), std::nullopt},
