@@ -121,18 +121,22 @@ public:
 
 private:
     void rebuild() {
+        // The picker of the content built before, which the new one takes the place of (it is deleted only
+        // once control returns to the event loop).
+        const QPointer<QWidget> replaced =
+            frame_ ? frame_->findChild<QWidget*>(QStringLiteral("setup-stage-picker")) : nullptr;
         if (frame_) retireScreen(layout_, std::exchange(frame_, nullptr));
         const SetupFlowModel& model = *context_.model;
         const auto plan = SetupStagePlan::make(stepID_, model, *model.services().fs, model.config());
         if (!plan) return;
         ScreenScaffold::Options options = linkingTo(plan->articleURL);
-        actions_ = content(*plan);
+        actions_ = content(*plan, replaced);
         if (actions_) setActionsEnabled(actions_, !model.isRefreshing());
         frame_ = new ScreenScaffold(plan->title, plan->explainer, actions_, options);
         placeScreen(layout_, frame_);
     }
 
-    QWidget* content(const SetupStagePlan& plan) {
+    QWidget* content(const SetupStagePlan& plan, const QWidget* replacedPicker) {
         using Content = SetupStagePlan::Content;
         if (plan.content == Content::nothing) return nullptr;
         auto* box = new QWidget;
@@ -163,8 +167,8 @@ private:
                         }));
                 addWithSpace(items, button, 0);
             } else {
-                items->addWidget(
-                    makeSpecialStagePicker({context_, stepID, *plan.specialKind, plan.remediations}));
+                items->addWidget(makeSpecialStagePicker(
+                    {context_, stepID, *plan.specialKind, plan.remediations, replacedPicker}));
             }
         } else {
             for (const SetupStagePlan::Row& row : plan.rows)

@@ -132,8 +132,9 @@ void ProjectActions::createProjectInChosenFolder() {
 
 SkillsPicker::SkillsPicker(SetupPickerState* state, SetupFlowModel* model,
                            std::optional<SystemProfile> profile, std::shared_ptr<FileSystemOperating> fs,
-                           QWidget* parent)
+                           const SkillsPicker* replaced, QWidget* parent)
     : SetupPicker(state, model, parent)
+    , offer_(replaced ? replaced->offer_ : std::nullopt)
     , rows_(new PickerRowList(this)) {
     layout_->addWidget(rows_);
     addLink(layout_, QStringLiteral("Browse curated lists of more skills →"), curatedListsURL());
@@ -146,27 +147,33 @@ SkillsPicker::SkillsPicker(SetupPickerState* state, SetupFlowModel* model,
     refresh();
     readOffThread([profile = std::move(profile), fs = std::move(fs)](
                       std::stop_token stop) { return SetupPickerState::skillsOffer(profile, fs, stop); },
-                  [this](SetupPickerState::SkillsOffer offer) {
-                      offer_ = std::move(offer);
-                      state_->seedSkills(offer_);
-                      refresh();
-                  });
+                  [this](SetupPickerState::SkillsOffer offer) { showOffer(std::move(offer)); },
+                  /*quietly=*/offer_.has_value());
+}
+
+void SkillsPicker::showOffer(SetupPickerState::SkillsOffer offer) {
+    state_->seedSkills(offer);
+    if (offer_ == offer) return;
+    offer_ = std::move(offer);
+    refresh();
 }
 
 void SkillsPicker::refresh() {
-    rows_->setRows(state_->skillRows(offer_));
-    add_->setEnabled(!state_->skillsToAdd(offer_).isEmpty());
+    const SetupPickerState::SkillsOffer offer = offer_.value_or(SetupPickerState::SkillsOffer{});
+    rows_->setRows(state_->skillRows(offer));
+    add_->setEnabled(!state_->skillsToAdd(offer).isEmpty());
 }
 
 void SkillsPicker::addSkills() {
-    store(state_->skillsBatch(offer_));
+    if (offer_) store(state_->skillsBatch(*offer_));
 }
 
 // ---- MCP servers ----
 
 MCPPicker::MCPPicker(SetupPickerState* state, SetupFlowModel* model, std::shared_ptr<FileSystemOperating> fs,
-                     QWidget* parent)
+                     const MCPPicker* replaced, QWidget* parent)
     : SetupPicker(state, model, parent)
+    , offer_(replaced ? replaced->offer_ : std::nullopt)
     , rows_(new PickerRowList(this)) {
     layout_->addWidget(rows_);
     addLink(layout_, QStringLiteral("Browse curated lists of more MCP servers →"), curatedListsURL());
@@ -180,19 +187,24 @@ MCPPicker::MCPPicker(SetupPickerState* state, SetupFlowModel* model, std::shared
     connect(add_, &QPushButton::clicked, this, &MCPPicker::addMCPServers);
     refresh();
     readOffThread([fs = std::move(fs)](std::stop_token stop) { return SetupPickerState::mcpOffer(fs, stop); },
-                  [this](SetupPickerState::MCPOffer offer) {
-                      offer_ = std::move(offer);
-                      refresh();
-                  });
+                  [this](SetupPickerState::MCPOffer offer) { showOffer(std::move(offer)); },
+                  /*quietly=*/offer_.has_value());
+}
+
+void MCPPicker::showOffer(SetupPickerState::MCPOffer offer) {
+    if (offer_ == offer) return;
+    offer_ = std::move(offer);
+    refresh();
 }
 
 void MCPPicker::refresh() {
-    rows_->setRows(state_->mcpRows(offer_), state_->mcpAPIKeys);
-    add_->setEnabled(!state_->serversToAdd(offer_).isEmpty());
+    const SetupPickerState::MCPOffer offer = offer_.value_or(SetupPickerState::MCPOffer{});
+    rows_->setRows(state_->mcpRows(offer), state_->mcpAPIKeys);
+    add_->setEnabled(!state_->serversToAdd(offer).isEmpty());
 }
 
 void MCPPicker::addMCPServers() {
-    store(state_->mcpBatch(offer_));
+    if (offer_) store(state_->mcpBatch(*offer_));
 }
 
 // ---- Git and GitHub ----

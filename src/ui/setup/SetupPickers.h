@@ -8,7 +8,9 @@
 // The skills and MCP server pickers read what the Mac already has (skill folders, agent configurations)
 // off the GUI thread when they are built, showing a spinner and no rows until the read is back; the
 // languages picker asks its detector when it is built and after each tick. The stage screen builds new
-// pickers after every batch.
+// pickers after every batch: a skills or MCP picker built in place of one that had read the Mac shows its
+// rows at once, as they stood, and reads the Mac again quietly, replacing the rows only where they changed,
+// so that nothing under the closing sheet moves or stands disabled.
 
 #include "catalog/LanguageDetector.h"
 #include "catalog/SpineRenderPolicy.h"
@@ -48,10 +50,10 @@ public:
 protected:
     // Asks the model to run the batch; nothing happens without one or while another batch is pending.
     void store(const std::optional<SetupFlowModel::PendingInstall>& batch);
-    // Runs `read` off the GUI thread under a spinner, then `done` with its result on the GUI thread
-    // unless the picker is gone by then; the read's stop token is set when the picker goes.
-    template <typename Read, typename Done> void readOffThread(Read read, Done done) {
-        QWidget* spinner = addSpinner();
+    // Runs `read` off the GUI thread (under a spinner unless `quietly`), then `done` with its result on the
+    // GUI thread unless the picker is gone by then; the read's stop token is set when the picker goes.
+    template <typename Read, typename Done> void readOffThread(Read read, Done done, bool quietly = false) {
+        QWidget* spinner = quietly ? nullptr : addSpinner();
         read_ =
             runOffThread(this, std::move(read), [this, spinner, done = std::move(done)](auto result) mutable {
                 delete spinner;
@@ -108,14 +110,17 @@ class SkillsPicker : public SetupPicker {
     Q_OBJECT
 public:
     // Ticks the preselected skills the first time any skills picker has read what is installed for
-    // `state`.
+    // `state`. `replaced`: the picker this one takes the place of on the stage built anew after a batch.
     SkillsPicker(SetupPickerState* state, SetupFlowModel* model, std::optional<SystemProfile> profile,
-                 std::shared_ptr<FileSystemOperating> fs, QWidget* parent = nullptr);
+                 std::shared_ptr<FileSystemOperating> fs, const SkillsPicker* replaced = nullptr,
+                 QWidget* parent = nullptr);
     void refresh();
     void addSkills();
 
 private:
-    SetupPickerState::SkillsOffer offer_;
+    void showOffer(SetupPickerState::SkillsOffer offer);
+
+    std::optional<SetupPickerState::SkillsOffer> offer_; // none until the Mac has been read
     PickerRowList* rows_;
     ProminentButton* add_;
 };
@@ -123,13 +128,16 @@ private:
 class MCPPicker : public SetupPicker {
     Q_OBJECT
 public:
+    // `replaced`: the picker this one takes the place of on the stage built anew after a batch.
     MCPPicker(SetupPickerState* state, SetupFlowModel* model, std::shared_ptr<FileSystemOperating> fs,
-              QWidget* parent = nullptr);
+              const MCPPicker* replaced = nullptr, QWidget* parent = nullptr);
     void refresh();
     void addMCPServers();
 
 private:
-    SetupPickerState::MCPOffer offer_;
+    void showOffer(SetupPickerState::MCPOffer offer);
+
+    std::optional<SetupPickerState::MCPOffer> offer_; // none until the Mac has been read
     PickerRowList* rows_;
     ProminentButton* add_;
 };

@@ -28,10 +28,12 @@ struct PickerMaker {
                                   prompt);
     }
     QWidget* operator()(const SpineRenderPolicy::SkillsMultiselect&) const {
-        return new SkillsPicker(state, model, model->profile(), model->services().fs);
+        return new SkillsPicker(state, model, model->profile(), model->services().fs,
+                                qobject_cast<const SkillsPicker*>(context.replaced));
     }
     QWidget* operator()(const SpineRenderPolicy::McpMultiselect&) const {
-        return new MCPPicker(state, model, model->services().fs);
+        return new MCPPicker(state, model, model->services().fs,
+                             qobject_cast<const MCPPicker*>(context.replaced));
     }
     QWidget* operator()(const SpineRenderPolicy::GitActions&) const {
         return new GitSetupForm(state, model, model->probes().value_or(SetupProbeBundle{}));

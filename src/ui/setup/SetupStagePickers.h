@@ -20,6 +20,9 @@ struct SetupStagePickerContext {
     QString stepID;
     SpineRenderPolicy::SpecialStageKind kind;
     QList<SetupRemediation> remediations; // the stage's offered fixes, in list order
+    // The picker that the new one takes the place of, on the stage built anew after a batch (none on the
+    // stage's first show): a picker that read the Mac carries over what it read.
+    const QWidget* replaced = nullptr;
 };
 
 // The sub-screen of the context's kind, for a page of the screen (never the grouped install: the stage
