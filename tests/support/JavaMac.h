@@ -48,25 +48,29 @@ inline void writeJavaHomeStub(Sandbox& mac, const QList<JDKInfo>& jdks, int slee
                   StubSpec().withSleep(sleepMs).withScript(javaHomeScript(jdks)));
 }
 
-// What a fresh login shell says: JAVA_HOME (none: unset), and `java -version` with its exit status.
+// What a fresh login shell says: JAVA_HOME (none: unset), and `java -version` with its exit status. The check
+// after a fix waits while a file stands at `checkHeldWhile` (a path of the sandboxed Mac; none: it answers at
+// once), so that a test sees what shows meanwhile before it lets the check end.
 struct LoginShellAnswers {
     std::optional<QString> javaHome;
     QString javaVersionOutput;
     int javaVersionExitCode = 127;
+    QString checkHeldWhile = {};
 };
 
 // `more` answers further command lines (a fix's own).
 inline void writeLoginShell(Sandbox& mac, const LoginShellAnswers& answers,
                             const QList<ShellAnswer>& more = {}) {
     const QString home = answers.javaHome.value_or(QString());
-    writeStubShell(mac, QList<ShellAnswer>{
-                            {QStringLiteral("echo __VRL_JAVA_HOME__:$JAVA_HOME"),
-                             QStringLiteral("__VRL_JAVA_HOME__:%1\n").arg(home)},
-                            {QStringLiteral("echo __VRL_VERIFY_JAVA_HOME__:$JAVA_HOME"),
-                             QStringLiteral("__VRL_VERIFY_JAVA_HOME__:%1\n").arg(home)},
-                            {QStringLiteral("java -version 2>&1"), answers.javaVersionOutput,
-                             answers.javaVersionExitCode},
-                        } + more);
+    writeStubShell(
+        mac,
+        QList<ShellAnswer>{
+            {QStringLiteral("echo __VRL_JAVA_HOME__:$JAVA_HOME"),
+             QStringLiteral("__VRL_JAVA_HOME__:%1\n").arg(home)},
+            {QStringLiteral("echo __VRL_VERIFY_JAVA_HOME__:$JAVA_HOME"),
+             QStringLiteral("__VRL_VERIFY_JAVA_HOME__:%1\n").arg(home), 0, answers.checkHeldWhile},
+            {QStringLiteral("java -version 2>&1"), answers.javaVersionOutput, answers.javaVersionExitCode},
+        } + more);
 }
 
 inline QString openjdkVersionOutput(const QString& version) {

@@ -9,11 +9,14 @@
 
 namespace qlan::test {
 
-// One answer of a stub login shell: the command line it is given after "-lc", what it prints and its status.
+// One answer of a stub login shell: the command line it is given after "-lc", what it prints and its status,
+// given only once no file stands at `heldWhile` (a path of the sandboxed Mac; none: at once), a gate the test
+// opens by removing that file.
 struct ShellAnswer {
     QString command;
     QString output;
     int exitCode = 0;
+    QString heldWhile = {};
 };
 
 // A stub "/bin/zsh" that answers the given command lines and exits with 99 for any other. Its calls are
@@ -25,8 +28,12 @@ inline void writeStubShell(Sandbox& sandbox, const QList<ShellAnswer>& answers) 
         sandbox.writeFile(file, answers[i].output.toUtf8());
         QString pattern = answers[i].command;
         pattern.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
-        script += QStringLiteral("  '%1') /bin/cat '%2'; exit %3;;\n")
-                      .arg(pattern, sandbox.map(file))
+        const QString wait = answers[i].heldWhile.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral("while [ -e '%1' ]; do /bin/sleep 0.02; done; ")
+                                       .arg(sandbox.map(answers[i].heldWhile));
+        script += QStringLiteral("  '%1') %2/bin/cat '%3'; exit %4;;\n")
+                      .arg(pattern, wait, sandbox.map(file))
                       .arg(answers[i].exitCode);
     }
     script += QStringLiteral("esac\nexit 99\n");

@@ -94,17 +94,46 @@ private:
 };
 
 // The window a screen reader was last told of as holding the focus in this turn of the event loop, under
-// the title it had then: a screen switch tells it once.
+// the title it had then: a screen switch tells it once. The turn ends as the loop delivers its next queued
+// call: the one queued as the window was told, or one queued before it (a job's result that came in the
+// meantime, such as a screen that takes the place of the one told), which starts a turn of its own.
 struct WindowTold {
     QPointer<QWidget> window;
     QString title;
 };
 WindowTold windowTold;
 
-void noteWindowTold(QWidget* window) {
-    if (!windowTold.window)
+// Ends the turn in which a window was told: at the first queued call the loop delivers, whichever it is.
+class TurnEnd;
+QPointer<TurnEnd> turnEnd;
+
+class TurnEnd : public QObject {
+public:
+    TurnEnd()
+        : QObject(qApp) {
+        qApp->installEventFilter(this);
         QMetaObject::invokeMethod(
-            qApp, [] { windowTold = {}; }, Qt::QueuedConnection);
+            this, [] { windowTold = {}; }, Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MetaCall && !ending_) {
+            ending_ = true;
+            turnEnd.clear();
+            windowTold = {};
+            qApp->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    bool ending_ = false;
+};
+
+void noteWindowTold(QWidget* window) {
+    if (!turnEnd) turnEnd = new TurnEnd;
     windowTold = {window, window->windowTitle()};
 }
 

@@ -25,6 +25,7 @@
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/TextLabel.h"
 
+#include <QFile>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QVBoxLayout>
@@ -38,6 +39,10 @@ using namespace std::chrono_literals;
 namespace {
 
 using VM = DiagnoseViewModel;
+
+// How long a wait that spans the sandboxed Mac's child processes (probes, checks, the JAVA_HOME write) may
+// take: on a loaded machine each of them may take seconds.
+constexpr int kChildProcesses = 60000;
 
 const JDKInfo kZulu8 = jdkAt("1.8.0_392", "zulu-8.jdk");
 const JDKInfo kTemurin25 = jdkAt("25.0.1", "temurin-25.jdk");
@@ -76,7 +81,7 @@ protected:
                                               : qobject_cast<DiagnoseView*>(stack->pushedPages().first());
     }
     template <typename T> static T* waitForScreen(DiagnoseView* view) {
-        waitUntil([&] { return qobject_cast<T*>(view->currentScreen()) != nullptr; });
+        waitUntil([&] { return qobject_cast<T*>(view->currentScreen()) != nullptr; }, kChildProcesses);
         return qobject_cast<T*>(view->currentScreen());
     }
     static void finishSheet(DiagnoseView* view, const RemediationOutcome& outcome) {
@@ -241,15 +246,20 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
     EXPECT_FALSE(installed->setJavaHomeButton()->isEnabled());
     EXPECT_FALSE(installed->continueButton()->isEnabled());
     QTest::mouseClick(installed->setJavaHomeButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return view->sheet() != nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return view->sheet() != nullptr; }, kChildProcesses));
     EXPECT_EQ(view->flow()->sheetRemediation(), Remediation::writeJavaHomeToZprofile(kTemurin25.path));
     ZprofileDiffSheet* diff = view->sheet()->view()->diffSheet();
     ASSERT_NE(diff, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return buttonTitled(diff, "Apply") != nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return buttonTitled(diff, "Apply") != nullptr; }, kChildProcesses));
     saveScreenshot(view->sheet(), "journey-3-zprofile");
-    writeLoginShell(mac_, {kTemurin25.path, openjdkVersionOutput("25.0.1"), 0});
+    // The check after the write waits for the test: it lets it end once it has seen "Verifying…" and listens.
+    const QString checkHeld = "/check-held";
+    mac_.writeFile(checkHeld, {});
+    const auto releaseCheck = qScopeGuard([&] { QFile::remove(mac_.map(checkHeld)); });
+    writeLoginShell(mac_, {kTemurin25.path, openjdkVersionOutput("25.0.1"), 0, checkHeld});
     QTest::mouseClick(buttonTitled(diff, "Apply"), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return buttonTitled(diff, "Continue to verify") != nullptr; }));
+    ASSERT_TRUE(
+        waitUntil([&] { return buttonTitled(diff, "Continue to verify") != nullptr; }, kChildProcesses));
     EXPECT_TRUE(mac_.readFile(mac_.home() + "/.zprofile").contains("export JAVA_HOME="));
     // After the write a close goes on to verify. The result is heard as the window under its title (the
     // button that opened the sheet is gone), then the screen's default, where the focus lands.
@@ -257,8 +267,10 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
     root.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&root));
     ASSERT_NE(waitForScreen<VerifyScaffold>(view), nullptr);
+    ASSERT_TRUE(waitForQueuedCalls()); // the focus given back as the sheet closed
     VerifyResultView* configured = nullptr;
     const Heard heard = heardWhile([&] {
+        QFile::remove(mac_.map(checkHeld));
         configured = waitForScreen<VerifyResultView>(view);
         ASSERT_NE(configured, nullptr);
         // The focus lands a few queued calls after the screen stands.
@@ -280,7 +292,7 @@ TEST_F(DiagnoseViewTest, FromTheWelcomeScreenThroughAnInstallAndJavaHomeToTheAud
     saveScreenshot(&root, "journey-5-audit");
 
     // The number of events varies (see below): wait for the last one the journey sends.
-    ASSERT_TRUE(waitUntil([&] { return endpoint_.eventNames().contains("audit_gated"); }));
+    ASSERT_TRUE(waitUntil([&] { return endpoint_.eventNames().contains("audit_gated"); }, kChildProcesses));
     QStringList names = settledNames(12);
     names.removeAll("app_launched");
     EXPECT_GE(names.removeAll("chooser_shown"), 1);

@@ -669,6 +669,34 @@ TEST(KeyboardFocus, AScreenTakenAwayLeavesTheFocusWithTheWindowWhateverComesInIt
     }
 }
 
+// The window is told in one turn (as it comes to the front) while a job's result that takes its screen away
+// is already queued: the screen that comes in the result's own turn is told too, under the same title.
+TEST(KeyboardFocus, AScreenThatComesInALaterTurnIsToldUnderTheSameTitle) {
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Java"));
+    auto* layout = new QVBoxLayout(&window);
+    auto* waiting = new QLabel(QStringLiteral("Verifying…"));
+    layout->addWidget(waiting);
+    showActive(&window);
+    window.setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(test::waitForQueuedCalls());
+    auto* result = new QPushButton(QStringLiteral("Continue"));
+    const test::Heard heard = test::heardWhile([&] {
+        QMetaObject::invokeMethod(
+            &window,
+            [&] {
+                retireScreen(layout, waiting);
+                placeScreen(layout, result);
+            },
+            Qt::QueuedConnection);
+        startFocusOver(&window);
+        ASSERT_TRUE(test::waitForQueuedCalls());
+    });
+    EXPECT_TRUE(result->isVisible());
+    EXPECT_EQ(heard.focus,
+              (QList<test::Told>{{&window, QStringLiteral("Java")}, {&window, QStringLiteral("Java")}}));
+}
+
 TEST(KeyboardFocus, TheRingWaitsForTheKeyboardButShowsOnATextFieldRoundItsFrame) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
