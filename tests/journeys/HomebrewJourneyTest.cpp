@@ -265,7 +265,6 @@ protected:
         click(QStringLiteral("outcome-resolved"));
         ASSERT_TRUE(waitForStep(QStringLiteral("setup-nps")));
         click(QStringLiteral("nps-score-9"));
-        QTest::qWait(250); // the selection eases in over 0.2 s
         capture(QStringLiteral("feedback"));
         click(QStringLiteral("nps-submit"));
         capture(QStringLiteral("feedback-sent"));

@@ -204,6 +204,8 @@ QStringList JourneyTest::visibleTexts() const {
 void JourneyTest::capture(const QString& name) {
     const QString file =
         QStringLiteral("%1-%2-%3").arg(journeyName_).arg(++shot_, 2, 10, QLatin1Char('0')).arg(name);
+    // What a person reads is what stands once a change has eased in.
+    EXPECT_TRUE(waitForAnimations(root_.get())) << file.toStdString();
     saveScreenshot(root_.get(), file);
     EXPECT_TRUE(announcesShownTexts(root_.get())) << file.toStdString();
     EXPECT_TRUE(fitsAtMinimumSize(root_.get())) << file.toStdString();

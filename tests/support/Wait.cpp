@@ -1,5 +1,6 @@
 #include "support/Wait.h"
 
+#include <QAbstractAnimation>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
@@ -30,6 +31,16 @@ bool waitForQueuedCalls(int rounds, int timeoutMs) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     return true;
+}
+
+bool waitForAnimations(const QObject* root, int timeoutMs) {
+    return waitUntil(
+        [root] {
+            for (const QAbstractAnimation* animation : root->findChildren<QAbstractAnimation*>())
+                if (animation->state() == QAbstractAnimation::Running) return false;
+            return true;
+        },
+        timeoutMs);
 }
 
 } // namespace qlan::test

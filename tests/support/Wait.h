@@ -3,6 +3,8 @@
 
 #include <functional>
 
+class QObject;
+
 namespace qlan::test {
 
 // Processes events of this thread until `condition` is true or `timeoutMs` has passed; returns the
@@ -13,5 +15,9 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 // queue in turn, `rounds` deep (queued calls run in the order they were queued, so no time is guessed), or
 // until `timeoutMs` has passed, deleting what they left to be deleted; returns whether they all ran.
 bool waitForQueuedCalls(int rounds = 4, int timeoutMs = 5000);
+
+// Processes events until no animation of `root` or below it runs (a selection easing in), or until
+// `timeoutMs` has passed; returns whether they have all ended.
+bool waitForAnimations(const QObject* root, int timeoutMs = 5000);
 
 } // namespace qlan::test

@@ -44,12 +44,12 @@ public:
         setFocusRingRadius(this, 15);
         setCursor(Qt::PointingHandCursor);
         TypeScale::apply(this, TextRole::callout);
-        easing_.setDuration(200);
+        easing_->setDuration(200);
         // The Mac's ease-out curve.
         QEasingCurve easeOut(QEasingCurve::BezierSpline);
         easeOut.addCubicBezierSegment(QPointF(0, 0), QPointF(0.58, 1), QPointF(1, 1));
-        easing_.setEasingCurve(easeOut);
-        connect(&easing_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        easing_->setEasingCurve(easeOut);
+        connect(easing_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
             selection_ = value.toReal();
             update();
         });
@@ -59,10 +59,10 @@ public:
         if (selected == isChecked()) return;
         setChecked(selected);
         TypeScale::apply(this, TextRole::callout, selected ? FontWeight::semibold : FontWeight::regular);
-        easing_.stop();
-        easing_.setStartValue(selection_);
-        easing_.setEndValue(selected ? 1.0 : 0.0);
-        easing_.start();
+        easing_->stop();
+        easing_->setStartValue(selection_);
+        easing_->setEndValue(selected ? 1.0 : 0.0);
+        easing_->start();
     }
 
 protected:
@@ -85,8 +85,8 @@ protected:
     }
 
 private:
-    QVariantAnimation easing_;
-    qreal selection_ = 0; // 0 not selected, 1 selected
+    QVariantAnimation* easing_ = new QVariantAnimation(this); // a child: what shows the card sees it run
+    qreal selection_ = 0;                                     // 0 not selected, 1 selected
 };
 
 TextLabel* secondaryCaption(const QString& text) {

@@ -71,6 +71,19 @@ protected:
         };
         return new StagedAuditFlow(std::move(context), environment, seams);
     }
+    // A build-intent audit in the active window, on stage 1 from `startUp`; its own probe not answered yet.
+    StagedAuditFlow* stage1From(const SystemProfile& startUp, const QString& name) {
+        probes.clear();
+        sheets.clear();
+        StagedAuditFlow* flow =
+            makeFlow({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt}, startUp);
+        host(flow, name);
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        EXPECT_NE(qobject_cast<Stage1View*>(flow->currentScreen()), nullptr);
+        EXPECT_EQ(probes.size(), 1);
+        return flow;
+    }
 
     std::unique_ptr<QWidget> window;
     QPointer<AppNavigation> navigation;
@@ -271,19 +284,12 @@ TEST_F(AuditFlowScreens, AFreshProfileKeepsTheStageScreenAndItsFocus) {
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.name);
-        probes.clear();
-        StagedAuditFlow* flow =
-            makeFlow({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt}, startUp);
-        host(flow, "audit-flow-fresh-profile");
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        StagedAuditFlow* flow = stage1From(startUp, "audit-flow-fresh-profile");
         QPointer<QWidget> stage = flow->currentScreen();
-        ASSERT_NE(qobject_cast<Stage1View*>(stage), nullptr);
         QAbstractButton* focused = button(stage, each.focused);
-        ASSERT_NE(focused, nullptr);
+        ASSERT_TRUE(focused && probes.size() == 1);
         focused->setFocus(Qt::TabFocusReason);
         settle();
-        ASSERT_EQ(probes.size(), 1);
         const Heard heard = heardWhile([&] {
             QMetaObject::invokeMethod(
                 window.get(), [&] { probes[0](each.fresh); }, Qt::QueuedConnection);
@@ -319,21 +325,14 @@ TEST_F(AuditFlowScreens, AFixCancelledAfterAFreshProfileTellsOnlyItsButton) {
                     std::string(order == SheetEnd::activateInsideHide ? "Mac order" : "Linux order") +
                     (fresh.xcodeCommandLineToolsPath ? ", tools found" : ", macOS current") +
                     (byEsc ? ", Esc" : ", Cancel"));
-                probes.clear();
-                sheets.clear();
-                StagedAuditFlow* flow =
-                    makeFlow({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt}, startUp);
-                host(flow, "audit-flow-cancel-after-profile");
-                window->activateWindow();
-                ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+                StagedAuditFlow* flow = stage1From(startUp, "audit-flow-cancel-after-profile");
                 QPointer<QWidget> stage = flow->currentScreen();
                 QAbstractButton* install = button(stage, "Install Homebrew (recommended)");
-                ASSERT_NE(install, nullptr);
+                ASSERT_TRUE(install && probes.size() == 1);
                 const auto [focus, ring, told] = focusAfterSheet(
                     window.get(), install,
                     [&] {
                         ASSERT_EQ(sheets.size(), 1);
-                        ASSERT_EQ(probes.size(), 1);
                         probes[0](fresh);
                         if (byEsc)
                             QTest::keyClick(sheets[0].dialog, Qt::Key_Escape);
