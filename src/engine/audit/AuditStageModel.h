@@ -45,6 +45,8 @@ public:
     // Busy with a fix: its sheet is open, or the re-probe after it runs. Changes are told by `busyChanged`.
     bool isBusy() const { return sheet_ || refreshing_; }
     bool hasAdvanced() const { return advanced_; }
+    // The controls act: no fix is under way, and no fix's end leaves the stage.
+    bool acts() const { return !isBusy() && !leaving_; }
 
     // The install button: "remediation_applied", then the sheet opens; nothing while a fix is under way or
     // once the stage was left.
@@ -79,8 +81,6 @@ private:
     void setRefreshing(bool refreshing);
     void setLeaving();
     void advance();
-    // The controls act: no fix is under way, and no fix's end leaves the stage.
-    bool acts() const { return !isBusy() && !leaving_; }
 
     Options options_;
     TelemetryService& telemetry_;

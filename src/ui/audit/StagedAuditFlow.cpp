@@ -33,11 +33,10 @@ void StagedAuditFlow::sync() {
     const StagedAuditFlowModel::ShownScreen wanted = model_->shownScreen();
     const std::optional<SystemProfile> profile = model_->currentProfile();
     if (screen_ && shown_ == wanted) {
-        // The same screen: a stage screen draws a fresh profile in place once a fix under way has ended, and
-        // not at all where the fix's end leaves the stage (its controls are held until it goes).
+        // The same screen: a stage screen draws a fresh profile in place while its controls act, so not under
+        // a fix (it draws it once the fix has ended) nor where the fix's end leaves the stage.
         auto* stageView = qobject_cast<AuditStageView*>(screen_);
-        if (stageView && profile && profile != drawn_ && !model_->isStageBusy() &&
-            !stageView->model()->isHeld()) {
+        if (stageView && profile && profile != drawn_ && stageView->model()->acts()) {
             drawn_ = profile;
             stageView->showProfile(*profile);
         }

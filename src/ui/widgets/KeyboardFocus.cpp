@@ -112,24 +112,20 @@ public:
     TurnEnd()
         : QObject(qApp) {
         qApp->installEventFilter(this);
+        // A queued call of its own, so that the turn ends also where nothing else is queued.
         QMetaObject::invokeMethod(
-            this, [] { windowTold = {}; }, Qt::QueuedConnection);
+            this, [] {}, Qt::QueuedConnection);
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::MetaCall && !ending_) {
-            ending_ = true;
-            turnEnd.clear();
-            windowTold = {};
-            qApp->removeEventFilter(this);
-            deleteLater();
-        }
+        if (event->type() != QEvent::MetaCall) return false;
+        windowTold = {};
+        turnEnd.clear();
+        qApp->removeEventFilter(this); // safe inside the filter: it is not asked again
+        deleteLater();
         return false;
     }
-
-private:
-    bool ending_ = false;
 };
 
 void noteWindowTold(QWidget* window) {
