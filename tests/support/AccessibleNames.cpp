@@ -112,8 +112,17 @@ QStringList toldWhile(const std::function<void()>& act) {
     return heardWhile(act).announced;
 }
 
+namespace {
+
+Heard heard;
+
+} // namespace
+
+const Heard& heardSoFar() {
+    return heard;
+}
+
 Heard heardWhile(const std::function<void()>& act) {
-    static Heard heard;
     heard = {};
     listenWhile(act, [](QAccessibleEvent* event) {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)

@@ -50,6 +50,8 @@ struct Heard {
     QStringList announced;
 };
 Heard heardWhile(const std::function<void()>& act);
+// What heardWhile has heard so far while its `act` runs, and all it heard once it has returned.
+const Heard& heardSoFar();
 void PrintTo(const Told& told, std::ostream* out);
 
 } // namespace qlan::test

@@ -50,6 +50,10 @@ void MainThreadDispatcher::release(quint64 key) {
     QCoreApplication::postEvent(this, new DispatchEvent(key, {}));
 }
 
+bool MainThreadDispatcher::carriesCall(const QEvent* event) {
+    return event->type() == dispatchEventType && static_cast<const DispatchEvent*>(event)->call;
+}
+
 bool MainThreadDispatcher::event(QEvent* event) {
     if (event->type() != dispatchEventType) return QObject::event(event);
     auto* dispatch = static_cast<DispatchEvent*>(event);

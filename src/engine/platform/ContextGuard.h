@@ -64,6 +64,8 @@ public:
     void post(quint64 key, DispatchedCall call);
     // Any thread: forgets the key once the calls posted before have been handled.
     void release(quint64 key);
+    // Whether `event` carries a call posted here (a job's result, say), which the dispatcher is about to run.
+    static bool carriesCall(const QEvent* event);
 
 protected:
     bool event(QEvent* event) override;
@@ -76,6 +78,11 @@ private:
 };
 
 } // namespace detail
+
+// Whether the loop is about to deliver `event` as a call handed back through a guard (a job's result, say).
+inline bool handsBackACall(const QEvent* event) {
+    return detail::MainThreadDispatcher::carriesCall(event);
+}
 
 // A context that any thread may hold and post to. Make it on the context's thread (the GUI thread);
 // copies may then go to worker threads. The implicit conversion lets `postTo(this, ...)` read as

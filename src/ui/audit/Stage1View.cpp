@@ -6,6 +6,7 @@
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/FramedBox.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
 #include "ui/widgets/ProminentButton.h"
@@ -37,41 +38,40 @@ Stage1View::Stage1View(const SystemProfile& profile, std::function<void()> onAdv
     addWithSpace(items, continueButton, 8);
     showProfile(profile);
 
-    scaffold_ = new ScreenScaffold(QStringLiteral("System check"), QStringLiteral("Here's what we found."),
-                                   content_, ScreenScaffold::Options::withoutArticleLink());
-    setAccessibilityIdentifier(scaffold_, QStringLiteral("audit-stage-foundations"));
-    fillScreen(this, scaffold_);
+    auto* scaffold =
+        new ScreenScaffold(QStringLiteral("System check"), QStringLiteral("Here's what we found."), content_,
+                           ScreenScaffold::Options::withoutArticleLink());
+    setAccessibilityIdentifier(scaffold, QStringLiteral("audit-stage-foundations"));
+    fillScreen(this, scaffold);
     presentFixSheets(this, model_, seams.sheetFactory());
     disableWhileHeld(content_, model_);
 }
 
 void Stage1View::showProfile(const SystemProfile& profile) {
     const FoundationsCards wanted = FoundationsCards::of(profile);
-    bool added = false;
-    added |= placeCard(cards_[0], wanted.homebrew, &Stage1View::homebrewCard);
-    added |= placeCard(cards_[1], wanted.commandLineTools, &Stage1View::commandLineToolsCard);
-    added |= placeCard(cards_[2], wanted.macOS, &Stage1View::macOSCard);
-    if (added && scaffold_) scaffold_->orderFocus();
+    placeCard(cards_[0], wanted.homebrew, &Stage1View::homebrewCard);
+    placeCard(cards_[1], wanted.commandLineTools, &Stage1View::commandLineToolsCard);
+    placeCard(cards_[2], wanted.macOS, &Stage1View::macOSCard);
 }
 
-bool Stage1View::placeCard(Card& card, bool wanted, CardMaker make) {
-    if (wanted == bool(card.shown)) return false;
+void Stage1View::placeCard(Card& card, bool wanted, CardMaker make) {
+    if (wanted == bool(card.shown)) return;
     if (wanted) {
-        // Shown at once where the screen stands, not on the layout's next pass. A card that comes while the
-        // controls are held comes held with them: it is inside the disabled part.
+        // Shown at once where the screen stands, not on the layout's next pass (the scaffold takes it in as
+        // it shows). A card that comes while the controls are held comes held with them: it is inside the
+        // disabled part.
         card.shown = (this->*make)();
         card.place->layout()->addWidget(card.shown);
         card.place->show();
-        return true;
+        return;
     }
-    // The card hides before its place does: the rules for a control that goes away take a focus in it.
+    // The card hides before its place does, a focus in it starting over with the window.
     QWidget* going = card.shown;
     card.shown = nullptr;
     card.place->layout()->removeWidget(going);
-    going->hide();
+    hideGoingPart(going);
     going->deleteLater();
     card.place->hide();
-    return false;
 }
 
 QWidget* Stage1View::homebrewCard() {

@@ -12,8 +12,6 @@
 
 namespace qlan {
 
-class ScreenScaffold;
-
 class Stage1View : public AuditStageView {
     Q_OBJECT
 public:
@@ -31,15 +29,13 @@ private:
         QPointer<QWidget> shown;
     };
     using CardMaker = QWidget* (Stage1View::*)();
-    // Shows a card made by `make` in its place when `wanted`, or takes the one shown away. Whether a card
-    // came.
-    bool placeCard(Card& card, bool wanted, CardMaker make);
+    // Shows a card made by `make` in its place when `wanted`, or takes the one shown away.
+    void placeCard(Card& card, bool wanted, CardMaker make);
     QWidget* homebrewCard();
     QWidget* commandLineToolsCard();
     QWidget* macOSCard();
 
     QWidget* content_ = nullptr;
-    ScreenScaffold* scaffold_ = nullptr;
     std::array<Card, 3> cards_; // Homebrew, the Command Line Tools, macOS
 };
 

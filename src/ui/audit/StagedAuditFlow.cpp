@@ -33,10 +33,11 @@ void StagedAuditFlow::sync() {
     const StagedAuditFlowModel::ShownScreen wanted = model_->shownScreen();
     const std::optional<SystemProfile> profile = model_->currentProfile();
     if (screen_ && shown_ == wanted) {
-        // The same screen: a stage screen draws a fresh profile in place while its controls act, so not under
-        // a fix (it draws it once the fix has ended) nor where the fix's end leaves the stage.
+        // The same screen: a stage screen draws a fresh profile in place, also under a fix's open sheet (so
+        // that the control its end gives the focus back to stands as the sheet closes), but not while its
+        // controls are held, where the stage is about to be left.
         auto* stageView = qobject_cast<AuditStageView*>(screen_);
-        if (stageView && profile && profile != drawn_ && stageView->model()->acts()) {
+        if (stageView && profile && profile != drawn_ && !stageView->model()->isHeld()) {
             drawn_ = profile;
             stageView->showProfile(*profile);
         }

@@ -3,8 +3,10 @@
 // completion, or one stage screen at a time, or the report. What it shows follows its model, which it
 // lets follow the shown stage screen's model: a stage screen whose fix sheet is open or whose re-probe
 // runs is kept, whatever the profile says, until the fix has ended. A screen is replaced only when another
-// one comes; a fresh profile that leaves the same screen standing is drawn on it in place (once its fix has
-// ended), so that the person keeps their place and hears nothing where nothing they see changed.
+// one comes; a fresh profile that leaves the same screen standing is drawn on it in place (also behind an
+// open fix sheet, so that the sheet's end finds the controls as they will stand, but not where the fix's end
+// is leaving the stage), so that the person keeps their place and hears nothing where nothing they see
+// changed; a card that goes under the focus leaves it with the window, told once.
 
 #include "audit/StagedAuditFlowModel.h"
 #include "ui/audit/AuditScreenSeams.h"

@@ -7,9 +7,17 @@
 #include "ui/widgets/SelectableText.h"
 #include "ui/widgets/TextLabel.h"
 
+#include <QChildEvent>
+#include <QLabel>
 #include <QVBoxLayout>
 
 namespace qlan {
+namespace {
+
+// A widget of the content that the scaffold watches for widgets that come into it.
+constexpr const char* kAdopted = "scaffoldContent";
+
+} // namespace
 
 ScreenScaffold::ScreenScaffold(const QString& title, const QString& explainer, QWidget* content,
                                QWidget* parent)
@@ -44,7 +52,9 @@ ScreenScaffold::ScreenScaffold(const QString& title, const QString& explainer, Q
         layout->addWidget(articleLink_, 0, Qt::AlignLeading);
     }
 
-    enableTextSelection();
+    heading_->setSelectable(true);
+    explanation_->setSelectable(true);
+    if (content_) adopt(content_);
     orderFocus();
 }
 
@@ -60,15 +70,39 @@ QString ScreenScaffold::articleLinkLabel() {
 void ScreenScaffold::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (articleLink_) articleLink_->setDestination(articleDestination());
-    enableTextSelection(); // content may have grown labels since construction
     orderFocus();
+}
+
+bool ScreenScaffold::eventFilter(QObject* watched, QEvent* event) {
+    // A widget that comes into the content is polished as it shows (or on the loop's next pass), after
+    // everything inside it: it is taken in whole, in the same turn as it shows.
+    if (event->type() == QEvent::ChildPolished)
+        if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child());
+            child && !child->isWindow() && !child->property(kAdopted).toBool()) {
+            adopt(child);
+            orderFocus();
+        }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ScreenScaffold::adopt(QWidget* widget) {
+    QList<QWidget*> taken = widget->findChildren<QWidget*>();
+    taken.prepend(widget);
+    for (QWidget* each : std::as_const(taken)) {
+        // A sheet opened from the content is a window of its own, and so is what it holds.
+        if (each->window() != widget->window() || each->property(kAdopted).toBool()) continue;
+        each->setProperty(kAdopted, true);
+        each->installEventFilter(this);
+        if (auto* label = qobject_cast<QLabel*>(each)) setSelectableByMouse(label, true);
+    }
 }
 
 void ScreenScaffold::orderFocus() {
     // The content is made before the scaffold's own labels, so the creation order would put it first.
     QList<QWidget*> chain;
-    const auto add = [&chain](QWidget* widget) {
-        if (widget && (widget->focusPolicy() & Qt::TabFocus)) chain.append(widget);
+    const auto add = [this, &chain](QWidget* widget) {
+        if (widget && (widget->focusPolicy() & Qt::TabFocus) && widget->window() == window())
+            chain.append(widget);
     };
     add(heading_);
     add(explanation_);
@@ -78,17 +112,16 @@ void ScreenScaffold::orderFocus() {
             add(child);
     }
     add(articleLink_);
+    // Qt leaves a pair as it stands where only widgets that take no focus come between them, reading the
+    // window's chain round its end: a control made later, last in the chain, would seem to come before the
+    // first. While the window counts as a stop, the chain is read from the window on.
+    // (A window with a focus proxy hands its policy on to it: it is left as it is.)
+    QWidget* top = window()->focusProxy() ? nullptr : window();
+    const Qt::FocusPolicy policy = top ? top->focusPolicy() : Qt::NoFocus;
+    if (top) top->setFocusPolicy(Qt::TabFocus);
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
-}
-
-void ScreenScaffold::enableTextSelection() {
-    heading_->setSelectable(true);
-    explanation_->setSelectable(true);
-    if (!content_) return;
-    for (QLabel* label : content_->findChildren<QLabel*>())
-        setSelectableByMouse(label, true);
-    if (auto* label = qobject_cast<QLabel*>(content_)) setSelectableByMouse(label, true);
+    if (top) top->setFocusPolicy(policy);
 }
 
 } // namespace qlan

@@ -1,7 +1,9 @@
 #pragma once
 // The common layout of the full-window screens: a large title, an explanation under it, the screen's
 // own content, free space, and at the bottom a link to the edition's article on the guide website.
-// The keyboard focus moves through them top to bottom.
+// The keyboard focus moves through them top to bottom, and every text in them can be selected with the
+// mouse; what comes into the content while the screen stands (a card, rows read off the Mac) is taken in
+// as it shows, as the content it was made with.
 
 #include <QUrl>
 #include <QWidget>
@@ -50,15 +52,17 @@ public:
 
     static QString articleLinkLabel();
 
-    // Tab goes through the heading, the explanation, the content and the article link in reading order;
-    // done on every show, and again by content that grows controls later.
-    void orderFocus();
-
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void enableTextSelection();
+    // Takes `widget` of the content and what is inside it as the screen's own: its texts selectable by the
+    // mouse, and watched for widgets that come into it later.
+    void adopt(QWidget* widget);
+    // Tab goes through the heading, the explanation, the content and the article link in reading order;
+    // done on every show, and again as widgets come into the content.
+    void orderFocus();
 
     Options options_;
     TextLabel* heading_ = nullptr;

@@ -3,7 +3,6 @@
 #include "catalog/VendorHosts.h"
 #include "editions/ProductConfig.h"
 #include "setup/SetupStagePlan.h"
-#include "ui/scaffold/ScreenScaffold.h"
 #include "ui/setup/PickerRowList.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
@@ -47,11 +46,6 @@ SetupPicker::SetupPicker(SetupPickerState* state, SetupFlowModel* model, QWidget
 
 SetupPicker::~SetupPicker() {
     read_.request_stop();
-}
-
-void SetupPicker::orderFocus() {
-    for (QWidget* ancestor = parentWidget(); ancestor; ancestor = ancestor->parentWidget())
-        if (auto* scaffold = qobject_cast<ScreenScaffold*>(ancestor)) return scaffold->orderFocus();
 }
 
 QWidget* SetupPicker::addSpinner() {

@@ -54,12 +54,10 @@ protected:
     // GUI thread unless the picker is gone by then; the read's stop token is set when the picker goes.
     template <typename Read, typename Done> void readOffThread(Read read, Done done, bool quietly = false) {
         QWidget* spinner = quietly ? nullptr : addSpinner();
-        read_ =
-            runOffThread(this, std::move(read), [this, spinner, done = std::move(done)](auto result) mutable {
-                delete spinner;
-                done(std::move(result));
-                orderFocus();
-            });
+        read_ = runOffThread(this, std::move(read), [spinner, done = std::move(done)](auto result) mutable {
+            delete spinner;
+            done(std::move(result));
+        });
     }
 
     SetupPickerState* state_;
@@ -68,8 +66,6 @@ protected:
 
 private:
     QWidget* addSpinner();
-    // Keeps Tab in reading order once rows have been added after the screen was shown.
-    void orderFocus();
 
     std::stop_source read_;
 };

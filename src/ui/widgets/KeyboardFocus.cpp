@@ -1,5 +1,6 @@
 #include "ui/widgets/KeyboardFocus.h"
 
+#include "platform/ContextGuard.h"
 #include "ui/widgets/DisplacedFocus.h"
 #include "ui/widgets/FocusRulesShared.h"
 #include "ui/widgets/SheetFocusReturn.h"
@@ -96,14 +97,16 @@ private:
 // The window a screen reader was last told of as holding the focus in this turn of the event loop, under
 // the title it had then: a screen switch tells it once. The turn ends as the loop delivers its next queued
 // call: the one queued as the window was told, or one queued before it (a job's result that came in the
-// meantime, such as a screen that takes the place of the one told), which starts a turn of its own.
+// meantime, handed back by the jobs' dispatcher or as a queued call, such as a screen that takes the place
+// of the one told), which starts a turn of its own.
 struct WindowTold {
     QPointer<QWidget> window;
     QString title;
 };
 WindowTold windowTold;
 
-// Ends the turn in which a window was told: at the first queued call the loop delivers, whichever it is.
+// Ends the turn in which a window was told: at the first queued call the loop delivers, whichever it is, a
+// job's result included.
 class TurnEnd;
 QPointer<TurnEnd> turnEnd;
 
@@ -119,7 +122,7 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::MetaCall) return false;
+        if (event->type() != QEvent::MetaCall && !handsBackACall(event)) return false;
         windowTold = {};
         turnEnd.clear();
         qApp->removeEventFilter(this); // safe inside the filter: it is not asked again
@@ -402,24 +405,28 @@ void startFocusOver(QWidget* widget) {
     if (follower()) follower()->forgetDisplacedFocus(window);
 }
 
+bool hideGoingPart(QWidget* part) {
+    QWidget* window = part->window();
+    const bool focused = holdsKeyboardFocus(part);
+    // The window takes a focus in the part before the part hides, where Qt would move it on to the next
+    // control (one below the part, or of a screen that comes), and a screen reader would hear that first.
+    if (focused) window->setFocus(Qt::OtherFocusReason);
+    part->hide();
+    if (focused) startFocusOver(part);
+    return focused;
+}
+
 void retireScreen(QLayout* layout, QWidget* screen) {
     QWidget* window = screen->window();
-    const bool focused = holdsKeyboardFocus(screen);
     // The window holds the focus (the screen's controls stopped, or its focused control went and the focus
     // waits): the screen that comes is told all the same, and what the focus waits for still counts.
     const bool held = window != screen && window->focusWidget() == window;
-    if (QWidget* focus = window->focusWidget(); focused && (focus->focusPolicy() & Qt::TabFocus))
+    if (QWidget* focus = window->focusWidget();
+        holdsKeyboardFocus(screen) && (focus->focusPolicy() & Qt::TabFocus))
         SheetFocusReturn::noteDeparture(focus);
     screen->setProperty(kRetired, true);
     layout->removeWidget(screen);
-    // The window takes a focus on the screen before the screen hides, where Qt would move it on to another
-    // control (one of the screen that comes), and a screen reader would hear that control first.
-    if (focused) window->setFocus(Qt::OtherFocusReason);
-    screen->hide();
-    if (focused)
-        startFocusOver(screen);
-    else if (held)
-        tellWindow(window);
+    if (!hideGoingPart(screen) && held) tellWindow(window);
     SheetFocusReturn::screenReplaced(window);
     screen->deleteLater();
 }

@@ -117,6 +117,10 @@ bool holdsKeyboardFocus(const QWidget* widget);
 // The keyboard focus of the widget's window starts over: the window holds it, told once to a screen reader;
 // a focus that a gone button left waits for no default.
 void startFocusOver(QWidget* widget);
+// Hides `part` of a screen that goes while the screen stands (a card, its controls with it): a focus inside
+// it starts over, the window taking it before the part hides, as where a whole screen is taken away. Returns
+// whether the focus was there.
+bool hideGoingPart(QWidget* part);
 // Takes a screen out of `layout`, hides it and deletes it once control returns to the event loop (the
 // action that replaced it may still be running inside it); a focus that was on it starts over.
 void retireScreen(QLayout* layout, QWidget* screen);

@@ -4,7 +4,10 @@
 
 #include "appshell/AppNavigation.h"
 #include "support/AccessibleNames.h"
+#include "support/KeyboardWalk.h"
 #include "support/ScreenCapture.h"
+#include "support/SelectableTexts.h"
+#include "support/Wait.h"
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/WelcomeView.h"
 #include "ui/scaffold/ScreenScaffold.h"
@@ -17,6 +20,7 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace qlan;
 using namespace qlan::test;
@@ -84,6 +88,42 @@ TEST_F(ScreensTest, ScaffoldLinksToTheEditionsArticleUnlessGivenOne) {
     EXPECT_EQ(given.articleLink()->text(), QStringLiteral("Read the article on Pellinor"));
     given.articleLink()->activate();
     EXPECT_EQ(desktop_->openedURLs.last(), article);
+}
+
+// Content that comes into a standing screen, under the content it was made with (a card shown at once, and
+// one on the layout's next pass, inside a part made before the button below them): its texts can be selected
+// with the mouse as the rest, and Tab goes in reading order from the window, where no control stands before
+// the screen.
+TEST_F(ScreensTest, ContentThatComesIntoAStandingScreenIsAsItsOwn) {
+    QWidget window;
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    auto* slot = new QWidget;
+    new QVBoxLayout(slot);
+    column->addWidget(slot);
+    column->addWidget(new QPushButton(QStringLiteral("Continue")));
+    auto* scaffold =
+        new ScreenScaffold(QStringLiteral("System check"), QStringLiteral("Here's what we found."), content);
+    (new QVBoxLayout(&window))->addWidget(scaffold);
+    DesktopActions::install(&window, desktop_);
+    window.resize(720, 700);
+    showActive(&window);
+    const auto card = [](const QString& line, const QString& action) {
+        auto* made = new QWidget;
+        auto* items = new QVBoxLayout(made);
+        items->addWidget(new TextLabel(line));
+        items->addWidget(new QPushButton(action));
+        return made;
+    };
+    QWidget* shownAtOnce = card(QStringLiteral("✗ Homebrew missing."), QStringLiteral("Install Homebrew"));
+    slot->layout()->addWidget(shownAtOnce);
+    shownAtOnce->show();
+    QWidget* shownLater = card(QStringLiteral("→ Your macOS is behind."), QStringLiteral("How to update"));
+    slot->layout()->addWidget(shownLater);
+    ASSERT_TRUE(waitUntil([&] { return shownLater->isVisible(); }));
+    ASSERT_TRUE(waitForQueuedCalls());
+    EXPECT_TRUE(textsSelectableByMouse(scaffold));
+    EXPECT_TRUE(walksByKeyboard(&window));
 }
 
 TEST_F(ScreensTest, ScaffoldWrapsLongTextInsteadOfTruncating) {

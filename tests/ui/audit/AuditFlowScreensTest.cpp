@@ -7,6 +7,7 @@
 #include "support/AccessibleNames.h"
 #include "support/IsolatedUserDefaults.h"
 #include "support/KeyboardWalk.h"
+#include "support/SelectableTexts.h"
 #include "ui/appshell/ConsentView.h"
 #include "ui/appshell/QLANRootView.h"
 #include "ui/appshell/WelcomeView.h"
@@ -252,8 +253,9 @@ TEST_F(AuditFlowScreens, ASheetsEndThatLeavesTheStageIsHeardAsTheWindowOfTheNext
 
 // Stage 1 from a start-up profile (Homebrew missing, macOS two releases behind) with the focus on a control,
 // and the audit's own probe answering from the event loop. A fresh profile that changes nothing the stage
-// shows leaves the screen as it stands; one that changes a card shows the change in place. Either way the
-// focus stays where it was, nothing is heard, and the next Tab goes on from there.
+// shows leaves the screen as it stands; one that changes a card shows the change in place. Where the focused
+// control stays, the focus stays there, nothing is heard, and the next Tab goes on from there; where its card
+// goes, the window takes the focus, told once and nothing else, and the next Tab goes to the first control.
 TEST_F(AuditFlowScreens, AFreshProfileKeepsTheStageScreenAndItsFocus) {
     const QString homebrew = "✗ Homebrew missing.";
     const QString tools = "✗ Xcode Command Line Tools missing.";
@@ -262,12 +264,16 @@ TEST_F(AuditFlowScreens, AFreshProfileKeepsTheStageScreenAndItsFocus) {
     SystemProfile javaHomeSet = startUp;
     javaHomeSet.javaState.javaHomeInActiveShell =
         "/Library/Java/JavaVirtualMachines/temurin-25.jdk/Contents/Home";
+    const SystemProfile homebrewFound = profileOf({.brew = true, .macOS = 15});
+    const SystemProfile macOSUpdated = profileOf({.macOS = 26});
+    const QString toolsGuide = "Read the article on Pellinor →";
     const struct {
         const char* name;
         SystemProfile fresh;
         QString focused;
         QString nextByTab;
         QStringList cards; // their first lines, afterwards
+        bool goes = false; // the focused control's card goes
     } cases[]{
         {"JAVA_HOME set", javaHomeSet, "How to update macOS →", "Continue", {homebrew, macOS}},
         {"Warp installed",
@@ -275,12 +281,21 @@ TEST_F(AuditFlowScreens, AFreshProfileKeepsTheStageScreenAndItsFocus) {
          "Install Homebrew (recommended)",
          "Maybe later",
          {homebrew, macOS}},
-        {"Homebrew found",
-         profileOf({.brew = true, .macOS = 15}),
+        {"Homebrew found", homebrewFound, "How to update macOS →", "Continue", {tools, macOS}},
+        {"macOS updated", macOSUpdated, "Maybe later", "Continue", {homebrew}},
+        {"Homebrew found under its install",
+         homebrewFound,
+         "Install Homebrew (recommended)",
+         toolsGuide,
+         {tools, macOS},
+         true},
+        {"Homebrew found under Maybe later", homebrewFound, "Maybe later", toolsGuide, {tools, macOS}, true},
+        {"macOS updated under its guide",
+         macOSUpdated,
          "How to update macOS →",
-         "Continue",
-         {tools, macOS}},
-        {"macOS updated", profileOf({.macOS = 26}), "Maybe later", "Continue", {homebrew}},
+         "Install Homebrew (recommended)",
+         {homebrew},
+         true},
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.name);
@@ -297,12 +312,18 @@ TEST_F(AuditFlowScreens, AFreshProfileKeepsTheStageScreenAndItsFocus) {
             ASSERT_TRUE(waitForQueuedCalls());
         });
         ASSERT_EQ(flow->currentScreen(), stage.data());
-        EXPECT_EQ(window->focusWidget(), focused);
-        EXPECT_EQ(heard.focus, QList<Told>{});
+        if (each.goes) {
+            EXPECT_EQ(window->focusWidget(), window.get());
+            EXPECT_EQ(heard.focus, (QList<Told>{{window.get(), window->windowTitle()}}));
+        } else {
+            EXPECT_EQ(window->focusWidget(), focused);
+            EXPECT_EQ(heard.focus, QList<Told>{});
+        }
         EXPECT_EQ(heard.enabledChanges, QList<QObject*>{});
         QStringList cards = labels(stage);
         cards.removeIf([](const QString& text) { return !text.startsWith("✗") && !text.startsWith("→"); });
         EXPECT_EQ(cards, each.cards);
+        EXPECT_TRUE(textsSelectableByMouse(stage)); // a card that came as well
         saveScreenshot(window.get(), QString("audit-flow-fresh-profile-") + each.name);
         QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
         auto* next = qobject_cast<QAbstractButton*>(window->focusWidget());
@@ -313,27 +334,36 @@ TEST_F(AuditFlowScreens, AFreshProfileKeepsTheStageScreenAndItsFocus) {
 }
 
 // Stage 1's Homebrew fix runs when the audit's own probe answers: it finds the Command Line Tools (nothing
-// the stage shows changes) or the current macOS (its card goes). Cancel or Esc, in Linux's order of the
-// sheet's end and in a Mac's: the same screen, the focus back on "Install Homebrew (recommended)", heard
-// once.
+// the stage shows changes), the current macOS (its card goes) or Homebrew (the fix's own card goes, the
+// Command Line Tools card comes). Cancel or Esc, in Linux's order of the sheet's end and in a Mac's: the same
+// screen, the focus back on "Install Homebrew (recommended)", heard once; where that button went, the window
+// holds the focus, heard once and nothing else, and the next Tab goes to the first control.
 TEST_F(AuditFlowScreens, AFixCancelledAfterAFreshProfileTellsOnlyItsButton) {
     const SystemProfile startUp = profileOf({.macOS = 15});
+    const struct {
+        const char* name;
+        SystemProfile fresh;
+        bool buttonGoes;
+    } profiles[]{
+        {"tools found", profileOf({.clt = true, .macOS = 15}), false},
+        {"macOS current", profileOf({.macOS = 26}), false},
+        {"Homebrew found", profileOf({.brew = true, .macOS = 15}), true},
+    };
     for (const SheetEnd order : bothSheetEnds)
-        for (const SystemProfile& fresh : {profileOf({.clt = true, .macOS = 15}), profileOf({.macOS = 26})})
+        for (const auto& each : profiles)
             for (const bool byEsc : {false, true}) {
                 SCOPED_TRACE(
-                    std::string(order == SheetEnd::activateInsideHide ? "Mac order" : "Linux order") +
-                    (fresh.xcodeCommandLineToolsPath ? ", tools found" : ", macOS current") +
-                    (byEsc ? ", Esc" : ", Cancel"));
+                    std::string(order == SheetEnd::activateInsideHide ? "Mac order, " : "Linux order, ") +
+                    each.name + (byEsc ? ", Esc" : ", Cancel"));
                 StagedAuditFlow* flow = stage1From(startUp, "audit-flow-cancel-after-profile");
                 QPointer<QWidget> stage = flow->currentScreen();
-                QAbstractButton* install = button(stage, "Install Homebrew (recommended)");
+                QPointer<QAbstractButton> install = button(stage, "Install Homebrew (recommended)");
                 ASSERT_TRUE(install && probes.size() == 1);
                 const auto [focus, ring, told] = focusAfterSheet(
                     window.get(), install,
                     [&] {
                         ASSERT_EQ(sheets.size(), 1);
-                        probes[0](fresh);
+                        probes[0](each.fresh);
                         if (byEsc)
                             QTest::keyClick(sheets[0].dialog, Qt::Key_Escape);
                         else
@@ -341,11 +371,21 @@ TEST_F(AuditFlowScreens, AFixCancelledAfterAFreshProfileTellsOnlyItsButton) {
                     },
                     order);
                 ASSERT_EQ(flow->currentScreen(), stage.data());
-                EXPECT_EQ(focus, install);
-                EXPECT_EQ(told, (QList<Told>{{install, install->text()}}));
+                if (each.buttonGoes) {
+                    EXPECT_EQ(focus, window.get());
+                    EXPECT_EQ(told, (QList<Told>{{window.get(), window->windowTitle()}}));
+                    EXPECT_EQ(button(stage, "Install Homebrew (recommended)"), nullptr);
+                    QTest::keyClick(window.get(), Qt::Key_Tab);
+                    auto* first = qobject_cast<QAbstractButton*>(window->focusWidget());
+                    ASSERT_NE(first, nullptr);
+                    EXPECT_EQ(first->text(), "Read the article on Pellinor →");
+                } else {
+                    EXPECT_EQ(focus, install);
+                    EXPECT_EQ(told, (QList<Told>{{install, install->text()}}));
+                }
                 EXPECT_EQ(
                     labels(stage).contains("→ Your macOS is several versions behind the current release."),
-                    fresh.macosVersion.majorVersion == 15);
+                    each.fresh.macosVersion.majorVersion == 15);
                 delete flow;
             }
 }

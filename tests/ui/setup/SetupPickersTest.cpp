@@ -14,6 +14,7 @@
 #include "support/ScreenCapture.h"
 #include "support/ScriptedEdition.h"
 #include "support/ScriptedRemediationRunner.h"
+#include "support/SelectableTexts.h"
 #include "support/SetupFlowPrinters.h"
 #include "support/TelemetryRecorder.h"
 #include "support/Wait.h"
@@ -326,6 +327,7 @@ TEST_F(SetupPickersTest, AddButtonsMoveOnceAsTheRowsArrive) {
                 QTest::keyClick(view_->sheet(), Qt::Key_Escape); // the stage is built anew
             waitUntil([] { return false; }, 150);
             ASSERT_TRUE(loaded(find(view_->currentPage(), "setup-stage-picker")));
+            EXPECT_TRUE(textsSelectableByMouse(view_->currentPage())); // the rows' captions too
             EXPECT_LE(seen.ys.size(), afterBatch ? 1 : 2) << ::testing::PrintToString(seen.ys);
             EXPECT_EQ(seen.ys.value(seen.ys.size() - 1),
                       find(view_->currentPage(), "add-" + domain)->mapTo(&window_, QPoint()).y());
@@ -419,6 +421,7 @@ TEST_F(SetupPickersTest, AfterABatchThatLeavesTheStageThePickerStandsAsItWas) {
                 qApp->removeEventFilter(&seen);
                 for (const int y : seen.ys)
                     EXPECT_EQ(y, place);
+                EXPECT_TRUE(textsSelectableByMouse(view_->currentPage()));
                 EXPECT_EQ(view_->model()->step(), Step::stage(each.domain));
             }
     }

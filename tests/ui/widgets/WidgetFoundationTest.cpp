@@ -1,6 +1,7 @@
 // The shared widgets: type scale, labels, links, radio rows, the Return-bound button and the desktop seam;
 // and the keyboard walk the journeys take at every screen.
 
+#include "platform/Worker.h"
 #include "support/AccessibleNames.h"
 #include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
@@ -44,6 +45,7 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -669,32 +671,106 @@ TEST(KeyboardFocus, AScreenTakenAwayLeavesTheFocusWithTheWindowWhateverComesInIt
     }
 }
 
+namespace {
+
+// How a job's result comes back to the GUI thread: as a queued call, or through a worker as the jobs hand
+// theirs back. Either way it waits in the queue when this returns.
+enum class HandBack { queuedCall, worker };
+void handBack(HandBack how, QObject* context, std::function<void()> result) {
+    if (how == HandBack::queuedCall) {
+        QMetaObject::invokeMethod(context, std::move(result), Qt::QueuedConnection);
+        return;
+    }
+    auto job = std::make_shared<int>();
+    const std::weak_ptr<int> working = job;
+    runOffThread(
+        context, [job = std::move(job)] { return 0; }, [result = std::move(result)](int) { result(); });
+    // The worker lets go of its job, and of `job` with it, only once it has posted the result.
+    while (!working.expired())
+        QThread::yieldCurrentThread();
+}
+
+} // namespace
+
 // The window is told in one turn (as it comes to the front) while a job's result that takes its screen away
 // is already queued: the screen that comes in the result's own turn is told too, under the same title.
 TEST(KeyboardFocus, AScreenThatComesInALaterTurnIsToldUnderTheSameTitle) {
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Java"));
-    auto* layout = new QVBoxLayout(&window);
-    auto* waiting = new QLabel(QStringLiteral("Verifying…"));
-    layout->addWidget(waiting);
-    showActive(&window);
-    window.setFocus(Qt::OtherFocusReason);
-    ASSERT_TRUE(test::waitForQueuedCalls());
-    auto* result = new QPushButton(QStringLiteral("Continue"));
-    const test::Heard heard = test::heardWhile([&] {
-        QMetaObject::invokeMethod(
-            &window,
-            [&] {
+    for (const HandBack how : {HandBack::queuedCall, HandBack::worker}) {
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Java"));
+        auto* layout = new QVBoxLayout(&window);
+        auto* waiting = new QLabel(QStringLiteral("Verifying…"));
+        layout->addWidget(waiting);
+        showActive(&window);
+        window.setFocus(Qt::OtherFocusReason);
+        ASSERT_TRUE(test::waitForQueuedCalls());
+        auto* result = new QPushButton(QStringLiteral("Continue"));
+        const test::Heard heard = test::heardWhile([&] {
+            handBack(how, &window, [&] {
                 retireScreen(layout, waiting);
                 placeScreen(layout, result);
-            },
-            Qt::QueuedConnection);
-        startFocusOver(&window);
-        ASSERT_TRUE(test::waitForQueuedCalls());
-    });
-    EXPECT_TRUE(result->isVisible());
-    EXPECT_EQ(heard.focus,
-              (QList<test::Told>{{&window, QStringLiteral("Java")}, {&window, QStringLiteral("Java")}}));
+            });
+            startFocusOver(&window);
+            ASSERT_TRUE(test::waitUntil([&] { return result->isVisible(); }));
+            ASSERT_TRUE(test::waitForQueuedCalls());
+        });
+        EXPECT_TRUE(result->isVisible());
+        EXPECT_EQ(heard.focus,
+                  (QList<test::Told>{{&window, QStringLiteral("Java")}, {&window, QStringLiteral("Java")}}))
+            << int(how);
+    }
+}
+
+// A sheet ends over a screen that waits with no control ("Verifying…"), while a job's result that replaces
+// it already waits in the queue, in Linux's order of the sheet's end and in a Mac's (the window told inside
+// the hide): the result's screen is told once, as the window under the same title, and nothing else is.
+TEST(KeyboardFocus, AJobsResultQueuedAsASheetEndsIsToldAsAScreenOfItsOwn) {
+    for (const test::SheetEnd order : test::bothSheetEnds)
+        for (const HandBack how : {HandBack::queuedCall, HandBack::worker}) {
+            SCOPED_TRACE(
+                std::string(order == test::SheetEnd::activateInsideHide ? "Mac order" : "Linux order") +
+                (how == HandBack::worker ? ", from a worker" : ", a queued call"));
+            QWidget window;
+            window.setWindowTitle(QStringLiteral("Java"));
+            auto* layout = new QVBoxLayout(&window);
+            auto* start = new QWidget;
+            auto* opener = new QPushButton(QStringLiteral("Set JAVA_HOME"), start);
+            new QVBoxLayout(start);
+            start->layout()->addWidget(opener);
+            layout->addWidget(start);
+            QPointer<QDialog> sheet;
+            QObject::connect(opener, &QPushButton::clicked, &window, [&] {
+                sheet = new QDialog(&window);
+                sheet->setAttribute(Qt::WA_DeleteOnClose);
+                openSheet(sheet);
+            });
+            showActive(&window);
+            auto* waiting = new QLabel(QStringLiteral("Verifying…"));
+            auto* result = new QPushButton(QStringLiteral("Continue"));
+            qsizetype toldBeforeResult = -1;
+            const test::AfterSheet after = test::focusAfterSheet(
+                &window, opener,
+                [&] {
+                    ASSERT_TRUE(sheet);
+                    retireScreen(layout, start);
+                    placeScreen(layout, waiting);
+                    ASSERT_TRUE(test::waitForQueuedCalls()); // only the result waits as the sheet ends
+                    handBack(how, &window, [&] {
+                        toldBeforeResult = test::heardSoFar().focus.size();
+                        retireScreen(layout, waiting);
+                        placeScreen(layout, result);
+                    });
+                    sheet->close();
+                },
+                order);
+            ASSERT_TRUE(test::waitUntil([&] { return result->isVisible(); }));
+            ASSERT_TRUE(test::waitForQueuedCalls());
+            EXPECT_EQ(after.focus, &window);
+            ASSERT_GE(toldBeforeResult, 0);
+            // What is heard from the result on: the window, once.
+            EXPECT_EQ(test::heardSoFar().focus.mid(toldBeforeResult),
+                      (QList<test::Told>{{&window, QStringLiteral("Java")}}));
+        }
 }
 
 TEST(KeyboardFocus, TheRingWaitsForTheKeyboardButShowsOnATextFieldRoundItsFrame) {
