@@ -477,7 +477,7 @@ AfterSheet focusAfterSheet(QWidget* window, QWidget* opener, const std::function
     const Heard heard = heardWhile([&] {
         close();
         window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        EXPECT_TRUE(waitForWindowActive(window));
         EXPECT_TRUE(waitForQueuedCalls()); // the hand-back, and what it hands on
     });
     AfterSheet after{

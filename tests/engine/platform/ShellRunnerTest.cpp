@@ -114,10 +114,10 @@ TEST(ShellRunner, EndingTheConsumerStopsTheChildItsDescendantsAndTheMapping) {
                 EXPECT_EQ(stream.next(), std::nullopt); // never a `canceled` event, nor anything else
             }
         }
-        EXPECT_TRUE(waitUntil([&] { return reaped(child); }, 10000));
-        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return reaped(child); }));
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }));
         // The mapping thread and the reader thread are gone.
-        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }));
     }
 }
 

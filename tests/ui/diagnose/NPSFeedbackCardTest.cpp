@@ -169,9 +169,9 @@ TEST_F(NPSFeedbackCardTest, AChosenScoreEasesIntoTheAccentFillAndTheOldOneBackOu
     click(&card, "nps-score-7");
     EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::scored(7)); // the choice itself is immediate
     EXPECT_FALSE(near(fillOf(7), accent));                      // its look eases in
-    EXPECT_TRUE(waitUntil([&] { return near(fillOf(7), accent); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return near(fillOf(7), accent); }));
     click(&card, "nps-score-3");
-    EXPECT_TRUE(waitUntil([&] { return near(fillOf(3), accent) && near(fillOf(7), clear); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return near(fillOf(3), accent) && near(fillOf(7), clear); }));
 }
 
 TEST_F(NPSFeedbackCardTest, LongReasonIsCutAndDismissSendsOnce) {
@@ -229,7 +229,7 @@ TEST_F(NPSFeedbackCardTest, LeavingUnansweredSendsOneDismissalAndADestroyedCardI
         std::shared_ptr<NPSFeedbackHost>(&timed, [](auto*) {}), [&] { ++submitted; }, [] {});
     waiting.selectScore(8);
     waiting.submit();
-    EXPECT_TRUE(waitUntil([&] { return submitted == 1; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return submitted == 1; }));
 
     EXPECT_EQ(settledNamesButShown(3), (QStringList{"nps_dismissed", "nps_submitted", "nps_submitted"}));
 }

@@ -344,7 +344,7 @@ TEST_F(SetupPickersTest, AfterABatchThatLeavesTheStageThePickerStandsAsItWas) {
     ServiceContext::setSystemProfile(&window_, withTooling);
     start();
     window_.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    ASSERT_TRUE(waitForWindowActive(&window_));
     enum class End { cancel, escape, failure };
     const struct {
         QString domain;
@@ -461,7 +461,7 @@ TEST_F(PickerWidgetsTest, MCPKeyFieldIsMaskedKeptAndTrimmed) {
     saveScreenshot(&window_, "setup-picker-mcp");
     // A click on a check box toggles it and leaves the focus in the field; Tab still reaches the boxes.
     window_.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    ASSERT_TRUE(waitForWindowActive(&window_));
     key->setFocus(Qt::MouseFocusReason);
     auto* slack = find<QCheckBox>(picker, "mcp-slack");
     clickAsAPerson(slack);

@@ -235,7 +235,7 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
                     waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); });
                     view_->sheetView()->finish();
                     waitUntil([&] { return view_->model()->step() != Step::stage("clt"); },
-                              stays ? 300 : 5000);
+                              stays ? 300 : patienceMs);
                 },
                 order);
             EXPECT_EQ(focus, stays ? stageButton() : &window_);

@@ -60,7 +60,7 @@ namespace {
 void showActive(QWidget* window) {
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(test::waitForWindowActive(window));
 }
 
 } // namespace
@@ -526,7 +526,7 @@ TEST(KeyboardFocus, AClickLeavesItWhereItWasAndAButtonThatGoesHandsItToTheNewDef
     cancel->setFocus(Qt::TabFocusReason);
     cancel->hide();
     proceed->show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return proceed->hasFocus(); }, 1000));
+    EXPECT_TRUE(test::waitUntil([&] { return proceed->hasFocus(); }));
     // Unless the person has moved on before it came.
     cancel->show();
     proceed->hide();
@@ -575,7 +575,7 @@ TEST(KeyboardFocus, AClosedSheetHandsTheFocusToWhatOpensItAgainBeforeALookAlike)
     const auto shown = test::focusAfterSheet(
         &window, opener,
         [&] {
-            ASSERT_TRUE(QTest::qWaitFor([sheet] { return sheet->isVisible(); }));
+            ASSERT_TRUE(test::waitUntil([sheet] { return sheet->isVisible(); }));
             delete opener;
             layout->addWidget(new QPushButton(QStringLiteral("Fix")));
             layout->addWidget(again);
@@ -888,7 +888,7 @@ TEST(ActivityIndicator, TurnsOnlyWhileShownAndIsABusyIndicatorToAScreenReader) {
     showActive(&window);
     ASSERT_TRUE(small->isAnimating());
     const QImage first = small->grab().toImage();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return small->grab().toImage() != first; }, 1000)) << "it never turned";
+    ASSERT_TRUE(test::waitUntil([&] { return small->grab().toImage() != first; })) << "it never turned";
 
     page->hide(); // hidden with what holds it
     EXPECT_FALSE(small->isAnimating());
