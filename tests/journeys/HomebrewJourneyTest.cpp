@@ -579,7 +579,8 @@ TEST_F(HomebrewJourney, TheSameMacAgainReadsReadyAndChangesNoFile) {
     EXPECT_THAT(visibleTexts(), ::testing::IsSupersetOf({QStringLiteral("Command Line Tools: installed"),
                                                          QStringLiteral("Homebrew: installed")}));
     QStringList shown;
-    QObject::connect(setup()->model(), &SetupFlowModel::stepChanged, setup(), [&] {
+    QObject listening; // the view outlives the test's body: the connection ends with it
+    QObject::connect(setup()->model(), &SetupFlowModel::stepChanged, &listening, [&] {
         if (setup()->model()->step().isStage()) shown << setup()->model()->step().domainID;
     });
     // Every primary stage reads as ready: straight to the question whether to keep going.

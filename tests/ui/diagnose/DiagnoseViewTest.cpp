@@ -435,18 +435,20 @@ TEST_F(DiagnoseViewTest, TheZprofileSheetOpensOnTheChosenDiffViewFromEveryScreen
             QAbstractButton* opener = opening.opener(view);
             ASSERT_NE(opener, nullptr);
             window_.activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+            ASSERT_TRUE(waitForWindowActive(&window_));
 
             hold(readOnceActive);
             QList<QPointer<QWidget>> focused; // the sheet's controls that took the focus, in turn
+            // The connection ends with this turn of the loop, also where an assertion ends the turn.
+            QObject watching;
             const QMetaObject::Connection watch =
-                QObject::connect(qApp, &QApplication::focusChanged, [&](QWidget*, QWidget* now) {
+                QObject::connect(qApp, &QApplication::focusChanged, &watching, [&](QWidget*, QWidget* now) {
                     if (now && !now->isWindow() && view->sheet() && now->window() == view->sheet())
                         focused.append(now);
                 });
             clickAsAPerson(opener);
-            const bool opened = waitUntil([&] { return view->sheet() != nullptr; }) &&
-                                QTest::qWaitForWindowActive(view->sheet());
+            const bool opened =
+                waitUntil([&] { return view->sheet() != nullptr; }) && waitForWindowActive(view->sheet());
             hold(false);
             ASSERT_TRUE(opened);
             ZprofileDiffSheet* diff = view->sheet()->view()->diffSheet();

@@ -296,8 +296,11 @@ TEST_F(SetupPickersTest, ProjectFolderChooser) {
                      true}));
 }
 
-// Where a person sees an "Add selected" button: its y in the window as it appears and each time it is drawn.
+// Where a person sees an "Add selected" button: its y in the window as it appears and each time it is drawn,
+// while the sightings live.
 struct AddButtonSightings : QObject {
+    AddButtonSightings() { qApp->installEventFilter(this); }
+    ~AddButtonSightings() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* object, QEvent* event) override {
         const auto* button = qobject_cast<QPushButton*>(object);
         if (button && button->objectName().startsWith("add-") &&
@@ -413,10 +416,8 @@ TEST_F(SetupPickersTest, AfterABatchThatLeavesTheStageThePickerStandsAsItWas) {
                 }
                 EXPECT_EQ(addAgain->mapTo(&window_, QPoint()).y(), place);
                 AddButtonSightings seen;
-                qApp->installEventFilter(&seen);
                 files_->lookups.release();
                 waitUntil([] { return false; }, 300);
-                qApp->removeEventFilter(&seen);
                 for (const int y : seen.ys)
                     EXPECT_EQ(y, place);
                 EXPECT_EQ(view_->model()->step(), Step::stage(each.domain));

@@ -121,10 +121,12 @@ TEST_F(SetupWorkflowViewTest, APendingBatchRunsInItsSheetThenTheFlowMovesOn) {
     model->enterPrimaryStages();
     ASSERT_EQ(model->step(), Step::stage("clt"));
     QStringList order;
-    QObject::connect(model, &SetupFlowModel::pendingInstallChanged, [&] {
+    QObject listening; // the model outlives the test's body: the connections end with it
+    QObject::connect(model, &SetupFlowModel::pendingInstallChanged, &listening, [&] {
         order << (model->pendingInstall() ? "pending " + model->pendingInstall()->id : "cleared");
     });
-    QObject::connect(model, &SetupFlowModel::stepChanged, [&] { order << "step " + model->step().domainID; });
+    QObject::connect(model, &SetupFlowModel::stepChanged, &listening,
+                     [&] { order << "step " + model->step().domainID; });
 
     runner_.script(SR::installCommandLineTools().id(), ScriptedJob::completing(0, {"installing"}));
     model->request({"clt", "Install the Command Line Tools", {SR::installCommandLineTools()}, false});

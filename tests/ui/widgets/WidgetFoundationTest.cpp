@@ -5,6 +5,7 @@
 #include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/RenderedPixels.h"
+#include "support/ScopedVariable.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
@@ -157,11 +158,10 @@ TEST(SymbolIcon, ShapesAreVectorsDrawnInTheSystemColourOfTheAppearance) {
 TEST(DesktopActions, TheFolderChooserShowsItsMessageAndGivesTheChosenFolder) {
     QTemporaryDir home;
     ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("Projects")));
-    const QByteArray savedHome = qgetenv("HOME");
-    qputenv("HOME", home.path().toUtf8());
+    const test::ScopedVariable homeHere("HOME", home.path().toUtf8());
     QWidget window;
     QString shownMessage;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, &window, [&] { // dropped with the window, should no loop run it
         QWidget* dialog = QApplication::activeModalWidget();
         ASSERT_NE(dialog, nullptr);
         if (auto* message = dialog->findChild<QLabel*>(QStringLiteral("folder-chooser-message")))
@@ -173,7 +173,6 @@ TEST(DesktopActions, TheFolderChooserShowsItsMessageAndGivesTheChosenFolder) {
     });
     const std::optional<QString> chosen = LiveDesktopActions().chooseFolder(
         &window, {QStringLiteral("Choose a folder for Claude to work in"), QStringLiteral("Choose")});
-    qputenv("HOME", savedHome);
     EXPECT_EQ(shownMessage, QStringLiteral("Choose a folder for Claude to work in"));
     EXPECT_EQ(chosen, std::optional<QString>(home.path() + QStringLiteral("/Projects")));
 }
@@ -567,7 +566,7 @@ TEST(KeyboardFocus, AClosedSheetHandsTheFocusToWhatOpensItAgainBeforeALookAlike)
     auto* sheet = new QDialog(&window);
     QObject::connect(opener, &QPushButton::clicked, [&] {
         opener->setEnabled(false);
-        QTimer::singleShot(50, [sheet] { openSheet(sheet); });
+        QTimer::singleShot(50, sheet, [sheet] { openSheet(sheet); });
     });
     showActive(&window);
     auto* again = new QPushButton(QStringLiteral("Fix again"), &window);
