@@ -150,7 +150,8 @@ TEST(ResultDelivery, ACallbackMayDestroyItsContextAndCallsKeepTheirOrder) {
     for (int value : {1, 2, 3})
         producer.yield(value);
     producer.finish();
-    test::waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(test::waitUntil([&] { return received.size() >= 2; }));
+    test::waitUntil([] { return false; }, 100); // nothing more may come
     EXPECT_EQ(received, (std::vector<int>{1, 2}));
     EXPECT_FALSE(ended);
 

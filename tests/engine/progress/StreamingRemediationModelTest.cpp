@@ -182,7 +182,7 @@ TEST(StreamingRemediation, MiseAndJEnvEndWithTheZshrcProposalUntilApplyOrSkip) {
     EXPECT_EQ(mise.model->bottomRow(), Row::succeeded);
     EXPECT_EQ(mise.lines().last(), ZshrcActivationPreview::skipLine());
     EXPECT_EQ(mise.mac.readFile("/Users/tester/.zshrc"), "# eval \"$(mise activate zsh)\"\n");
-    waitUntil([] { return false; }, 50);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_TRUE(mise.outcomes.isEmpty());
     mise.model->finishWithSuccess();
     ASSERT_TRUE(waitUntil([&] { return !mise.outcomes.isEmpty(); }));
@@ -364,7 +364,7 @@ TEST(StreamingRemediation, EachRunEndsWithExactlyOneTerminalEvent) {
     EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
     model.cancel();
     model.finishWithFailure();
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(canceled.outcomes, QList{RemediationOutcome::canceled()});
     EXPECT_EQ(canceled.telemetry.names(), QStringList{"remediation_canceled"});
     EXPECT_EQ(model.bottomRow(), Row::canceling);

@@ -40,18 +40,25 @@ protected:
         return mac_.services().store->boolValue(
             NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix));
     }
-    // Every event delivered once the service has handed over what it was given.
+    // Every event delivered once `expected` of them have arrived and a short while has passed, in which no
+    // other may follow.
     QList<ReceivedEvent> settledEvents(qsizetype expected) {
         endpoint_.waitForEvents(expected);
         waitUntil([] { return false; }, 150);
         return endpoint_.receivedEvents();
     }
-    // The names of those events but "nps_shown", which only the first host of a run (of a test) sends.
+    // The names of the delivered events but "nps_shown", which only the first host of a run (of a test)
+    // sends, once `expected` of those have arrived and a short while has passed.
     QStringList settledNamesButShown(qsizetype expected) {
-        QStringList names;
-        for (const ReceivedEvent& event : settledEvents(expected))
-            if (event.name != "nps_shown") names.append(event.name);
-        return names;
+        const auto namesButShown = [this] {
+            QStringList names;
+            for (const ReceivedEvent& event : endpoint_.receivedEvents())
+                if (event.name != "nps_shown") names.append(event.name);
+            return names;
+        };
+        waitUntil([&] { return namesButShown().size() >= expected; });
+        waitUntil([] { return false; }, 150);
+        return namesButShown();
     }
     static void click(QWidget* card, const QString& id) {
         auto* button = card->findChild<QAbstractButton*>(id);

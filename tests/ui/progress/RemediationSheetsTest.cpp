@@ -133,7 +133,7 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
                              RemediationOutcome::failure(StreamingRemediationModel::failureText(-1))});
     QTest::mouseClick(streaming->closeButton(), Qt::LeftButton); // the screen reports once
     sheet->close();
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(outcomes_.size(), 1);
     EXPECT_TRUE(sheet->isVisible()); // the owner dismisses it
     sheet->dismiss();

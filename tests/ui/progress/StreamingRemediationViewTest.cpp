@@ -345,7 +345,7 @@ TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFini
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::success("Warp installed.")});
     sheet->reject(); // a late close reports nothing more
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(outcomes_.size(), 1);
 }
 
@@ -403,7 +403,7 @@ TEST_F(StreamingViewTest, ClosingTheSheetWhileRunningCancelsOnce) {
     ASSERT_TRUE(waitForOutcome());
     EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
     sheet->reject();
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
 }
 

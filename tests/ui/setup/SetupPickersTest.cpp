@@ -221,7 +221,7 @@ TEST_F(SetupPickersTest, WhileTheMacIsCheckedAfterABatchNoButtonOfTheStageActs) 
             ++pressed;
         }
         EXPECT_GE(pressed, 2); // the picker's own and Skip
-        waitUntil([] { return false; }, 20);
+        ASSERT_TRUE(waitForQueuedCalls());
         EXPECT_FALSE(view_->sheet());
         EXPECT_FALSE(view_->model()->pendingInstall());
         EXPECT_EQ(view_->model()->step(), Step::stage(domains[at]));
@@ -322,12 +322,12 @@ TEST_F(SetupPickersTest, AddButtonsMoveOnceAsTheRowsArrive) {
         for (const bool afterBatch : {false, true}) {
             SCOPED_TRACE(domain.toStdString() + (afterBatch ? " after a batch" : ""));
             AddButtonSightings seen;
-            qApp->installEventFilter(&seen);
             if (!afterBatch)
                 stage(domain);
             else if (view_->model()->request({domain, domain, {SR::installUv()}, false}) && view_->sheet())
                 QTest::keyClick(view_->sheet(), Qt::Key_Escape); // the stage is built anew
-            waitUntil([] { return false; }, 150);
+            ASSERT_TRUE(waitUntil([&] { return !view_->sheet(); }));
+            ASSERT_TRUE(waitForQueuedCalls());
             ASSERT_TRUE(loaded(find(view_->currentPage(), "setup-stage-picker")));
             EXPECT_LE(seen.ys.size(), afterBatch ? 1 : 2) << ::testing::PrintToString(seen.ys);
             EXPECT_EQ(seen.ys.value(seen.ys.size() - 1),

@@ -183,18 +183,18 @@ TEST_F(SetupWorkflowViewTest, AStagePageReportsThatItAppeared) {
     // A ready stage moves on by itself; a blocked one calls the edition's hook, once.
     view_->model()->setStep(Step::stage("clt"));
     ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::stage("git"); }));
-    waitUntil([] { return false; }, 50);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(view_->model()->step(), Step::stage("git"));
     view_->model()->setStep(Step::verifying());
     view_->model()->setStep(Step::stage("git"));
-    waitUntil([] { return false; }, 50);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(ScriptedEdition::blockedCalls().size(), 1);
     EXPECT_EQ(ScriptedEdition::blockedCalls().value(0).domainID, "git");
 
     // A step that has moved on before its page's report runs is left alone.
     view_->model()->setStep(Step::stage("clt"));
     view_->model()->setStep(Step::diagnosisSummary());
-    waitUntil([] { return false; }, 50);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(view_->model()->step(), Step::diagnosisSummary());
 }
 
@@ -265,7 +265,7 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
         EXPECT_EQ(focus, &window_);
         EXPECT_FALSE(stageButton()->isEnabled()); // Skip and the pickers: SetupPickersTest
         pressEveryWay(stageButton());
-        waitUntil([] { return false; }, 50);
+        ASSERT_TRUE(waitForQueuedCalls());
         EXPECT_EQ(view_->sheet(), nullptr);
         EXPECT_EQ(view_->model()->step(), Step::stage("clt"));
         // The hold's end is heard once, as the window under the next stage's title, and only that stage's
