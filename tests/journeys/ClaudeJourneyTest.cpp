@@ -84,8 +84,7 @@ TEST_F(ClaudeJourney, ItsSpineThroughThePaidPlanInterstitialToVerifying) {
     EXPECT_THAT(visibleTexts(), ::testing::Contains(QStringLiteral("Claude Code needs a paid plan")));
     capture(QStringLiteral("paid-plan"));
     click(QStringLiteral("paid-plan-continue"));
-    ASSERT_TRUE(
-        waitUntil([&] { return step() != "setup-interstitial" && step() != "setup-verifying"; }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return step() != "setup-interstitial" && step() != "setup-verifying"; }));
     capture(QStringLiteral("verified"));
     // The check passed; the optional stages follow.
     EXPECT_EQ(setup()->model()->step().domainID, QStringLiteral("project"));

@@ -133,7 +133,7 @@ protected:
     QString step() const {
         return setup() && setup()->currentPage() ? setup()->currentPage()->objectName() : QString();
     }
-    ::testing::AssertionResult waitForStep(const QString& page, int timeoutMs = 15000) const {
+    ::testing::AssertionResult waitForStep(const QString& page, int timeoutMs = patienceMs) const {
         if (waitUntil([&] { return step() == page; }, timeoutMs)) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
                << "showing " << step().toStdString() << " instead of " << page.toStdString()
@@ -342,8 +342,7 @@ TEST_F(HomebrewJourney, BareMacThroughEveryStage) {
     EXPECT_EQ(desktop_->pasteboardWrites, QStringList{QStringLiteral("4F2A-9C1D")});
 
     // The events, as they reached the records endpoint.
-    ASSERT_TRUE(
-        waitUntil([&] { return records_.eventNames().contains(QStringLiteral("nps_submitted")); }, 10000))
+    ASSERT_TRUE(waitUntil([&] { return records_.eventNames().contains(QStringLiteral("nps_submitted")); }))
         << records_.eventNames().join(' ').toStdString();
     const QStringList events = records_.eventNames();
     EXPECT_THAT(events,
@@ -580,7 +579,8 @@ TEST_F(HomebrewJourney, TheSameMacAgainReadsReadyAndChangesNoFile) {
     EXPECT_THAT(visibleTexts(), ::testing::IsSupersetOf({QStringLiteral("Command Line Tools: installed"),
                                                          QStringLiteral("Homebrew: installed")}));
     QStringList shown;
-    QObject::connect(setup()->model(), &SetupFlowModel::stepChanged, setup(), [&] {
+    QObject listening; // the view outlives the test's body: the connection ends with it
+    QObject::connect(setup()->model(), &SetupFlowModel::stepChanged, &listening, [&] {
         if (setup()->model()->step().isStage()) shown << setup()->model()->step().domainID;
     });
     // Every primary stage reads as ready: straight to the question whether to keep going.

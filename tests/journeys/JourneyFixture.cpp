@@ -98,7 +98,7 @@ void JourneyTest::openApp() {
     DesktopActions::install(root_.get(), desktop_);
     root_->show();
     root_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(root_.get()));
+    ASSERT_TRUE(waitForWindowExposed(root_.get()));
 }
 
 QAbstractButton* JourneyTest::button(const QString& name) const {

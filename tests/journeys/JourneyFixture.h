@@ -11,6 +11,7 @@
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
 #include "support/TelemetryEndpoint.h"
+#include "support/Wait.h"
 
 #include <QAbstractButton>
 #include <QMap>
@@ -56,22 +57,22 @@ protected:
     QAbstractButton* button(const QString& name) const;
     // Clicks the visible, enabled button with this object name (waiting for it to appear); fails the
     // test when it does not.
-    void click(const QString& name, int timeoutMs = 10000);
+    void click(const QString& name, int timeoutMs = patienceMs);
     // Clicks the visible, enabled button with this title (for controls that carry no identifier).
-    void clickTitled(const QString& title, int timeoutMs = 10000);
+    void clickTitled(const QString& title, int timeoutMs = patienceMs);
     // Ticks (or clears) the visible check box with this object name by clicking it when needed.
     void check(const QString& name, bool checked = true);
     // Clicks the first visible, enabled button inside the visible widget with this object name (a stage's
     // row is named after its fix).
-    void clickIn(const QString& containerName, int timeoutMs = 10000);
+    void clickIn(const QString& containerName, int timeoutMs = patienceMs);
     // Waits until a visible widget with this object name is shown.
-    bool waitForShown(const QString& name, int timeoutMs = 10000) const;
+    bool waitForShown(const QString& name, int timeoutMs = patienceMs) const;
     // The sheet open over the window; null when none is.
     SheetDialog* openSheet() const;
     // The open action sheet's batch; null when no sheet is open.
     SetupActionBatch* sheetBatch() const;
     // Waits until the open sheet's batch has ended; its lines in a failure message otherwise.
-    ::testing::AssertionResult waitForSheetEnd(int timeoutMs = 15000) const;
+    ::testing::AssertionResult waitForSheetEnd(int timeoutMs = patienceMs) const;
     // The object names of the visible, enabled buttons, for a failure message.
     QStringList visibleButtons() const;
     // The visible label texts of the window and its sheets.

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QWidget>
@@ -95,15 +96,17 @@ QString announcedName(QWidget* widget) {
 namespace {
 
 // Runs `act` with the accessibility layer active, as a screen reader makes it, handing each event it sends
-// to `handler`.
+// to `handler`; the handler goes and the layer is put back however `act` ends.
 void listenWhile(const std::function<void()>& act, QAccessible::UpdateHandler handler) {
     QPlatformAccessibility* platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
     platform->setActive(true);
     QAccessible::installUpdateHandler(handler);
+    const auto stopListening = qScopeGuard([platform] {
+        QAccessible::installUpdateHandler(nullptr);
+        platform->setActive(false);
+    });
     act();
     QCoreApplication::sendPostedEvents(); // what a widget tells once the turn's changes are done
-    QAccessible::installUpdateHandler(nullptr);
-    platform->setActive(false);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "support/Wait.h"
+
 namespace qlan::test {
 
 struct ChildRun {
@@ -29,7 +31,7 @@ inline ChildRun runTestUnder(QStringList prefix, const QString& test,
     child.setProcessChannelMode(QProcess::MergedChannels);
     prefix << QCoreApplication::applicationFilePath() << "--gtest_filter=" + test;
     child.start(prefix.takeFirst(), prefix);
-    if (!child.waitForFinished(60000)) child.kill();
+    if (!child.waitForFinished(patienceMs)) child.kill();
     child.waitForFinished();
     return {child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1, child.readAll()};
 }

@@ -3,6 +3,7 @@
 // edits the file: flock(1) on the file's lock file (LiveFileEditHold::lockFile) until `release()`.
 
 #include "platform/LiveFileEditHold.h"
+#include "support/Wait.h"
 
 #include <QDir>
 #include <QProcess>
@@ -20,7 +21,7 @@ public:
         asUser << flock << LiveFileEditHold::lockFile(path, lockFolder) << "-c"
                << "echo held; exec cat";
         process_.start(asUser.takeFirst(), asUser);
-        held_ = process_.waitForReadyRead(10000) && process_.readLine() == "held\n";
+        held_ = process_.waitForReadyRead(patienceMs) && process_.readLine() == "held\n";
     }
     ~EditLockHolder() { release(); }
     EditLockHolder(const EditLockHolder&) = delete;
@@ -31,7 +32,7 @@ public:
     // Lets go of the lock: the holder ends.
     void release() {
         process_.closeWriteChannel();
-        process_.waitForFinished(10000);
+        process_.waitForFinished(patienceMs);
     }
 
 private:

@@ -24,6 +24,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTest>
@@ -477,7 +478,7 @@ AfterSheet focusAfterSheet(QWidget* window, QWidget* opener, const std::function
     const Heard heard = heardWhile([&] {
         close();
         window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        EXPECT_TRUE(waitForWindowActive(window));
         EXPECT_TRUE(waitForQueuedCalls()); // the hand-back, and what it hands on
     });
     AfterSheet after{
@@ -501,23 +502,23 @@ BackInFront focusBackInFront(QWidget* window, QWidget* control, const std::funct
     QStyleHints* hints = QGuiApplication::styleHints();
     const Qt::TabFocusBehavior before = hints->tabFocusBehavior();
     hints->setTabFocusBehavior(Qt::TabFocusTextControls);
+    const auto putBack = qScopeGuard([hints, before] { hints->setTabFocusBehavior(before); });
     window->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_TRUE(waitForWindowActive(window));
     control->setFocus(Qt::TabFocusReason);
     QWidget other;
     other.resize(200, 100);
     other.show();
     other.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_TRUE(waitForWindowActive(&other));
     act();
     BackInFront back;
     back.told = focusedWidgetsWhile([&] {
         window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        EXPECT_TRUE(waitForWindowActive(window));
         EXPECT_TRUE(waitForQueuedCalls());
     });
     back.focus = window->focusWidget() ? window->focusWidget() : window;
-    hints->setTabFocusBehavior(before);
     return back;
 }
 

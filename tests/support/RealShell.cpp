@@ -1,5 +1,7 @@
 #include "support/RealShell.h"
 
+#include "support/Wait.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -54,10 +56,10 @@ ShellStartup startZsh(const Sandbox& sandbox, ZshStart start) {
     arguments << QStringLiteral("-c")
               << QStringLiteral("print -rn -- $'\\0'__qlan_environment__$'\\0'; command /usr/bin/env -0");
     shell.start(zsh, arguments);
-    if (!shell.waitForFinished(30000)) {
+    if (!shell.waitForFinished(patienceMs)) {
         shell.kill();
         shell.waitForFinished();
-        throw std::runtime_error("zsh did not end within 30 s");
+        throw std::runtime_error("zsh did not end in time");
     }
 
     ShellStartup result;

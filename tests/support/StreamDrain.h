@@ -2,6 +2,7 @@
 // Reading a Stream to its end in a test without hanging the test when it never ends.
 
 #include "platform/Stream.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,8 @@ namespace qlan::test {
 
 // Every event until the stream ends; fails the test (and cancels the stream) after `timeout`.
 template <typename T>
-std::vector<T> drain(Stream<T>& stream, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+std::vector<T> drain(Stream<T>& stream,
+                     std::chrono::milliseconds timeout = std::chrono::milliseconds(patienceMs)) {
     auto reading = std::async(std::launch::async, [&] {
         std::vector<T> events;
         while (auto event = stream.next())
@@ -30,7 +32,8 @@ std::vector<T> drain(Stream<T>& stream, std::chrono::milliseconds timeout = std:
 
 // The next event; fails the test (and cancels the stream) when none comes within `timeout`.
 template <typename T>
-std::optional<T> nextWithin(Stream<T>& stream, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+std::optional<T> nextWithin(Stream<T>& stream,
+                            std::chrono::milliseconds timeout = std::chrono::milliseconds(patienceMs)) {
     auto reading = std::async(std::launch::async, [&] { return stream.next(); });
     if (reading.wait_for(timeout) == std::future_status::timeout) {
         ADD_FAILURE() << "no event in time";

@@ -4,6 +4,7 @@
 
 #include "platform/AppServices.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/Wait.h"
 #include "telemetry/TelemetryService.h"
 
 #include <QJsonObject>
@@ -46,7 +47,7 @@ public:
     QList<ReceivedEvent> receivedEvents() const;
     QStringList eventNames() const;
     // Spins the event loop until `count` events have arrived; false on time-out.
-    bool waitForEvents(qsizetype count, int timeoutMs = 10000) const;
+    bool waitForEvents(qsizetype count, int timeoutMs = patienceMs) const;
 
     LoopbackHttpServer& server() { return server_; }
 

@@ -13,8 +13,9 @@ TelemetryRecorder::TelemetryRecorder(const AppServices& services) {
 TelemetryRecorder::~TelemetryRecorder() = default;
 
 void TelemetryRecorder::settle() {
-    const bool settled = waitUntil(
-        [&] { return service_->waitForQueuedOperations(1000) && !service_->isDelivering(); }, 10000);
+    // The service's own wait a second at a time, until nothing is being delivered either.
+    const bool settled =
+        waitUntil([&] { return service_->waitForQueuedOperations(1000) && !service_->isDelivering(); });
     EXPECT_TRUE(settled) << "telemetry was still delivering";
 }
 

@@ -3,7 +3,9 @@
 #include <QAbstractAnimation>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTest>
 #include <QThread>
+#include <QWidget>
 
 #include <memory>
 
@@ -41,6 +43,14 @@ bool waitForAnimations(const QObject* root, int timeoutMs) {
             return true;
         },
         timeoutMs);
+}
+
+bool waitForWindowExposed(QWidget* window) {
+    return QTest::qWaitForWindowExposed(window, patienceMs);
+}
+
+bool waitForWindowActive(QWidget* window) {
+    return QTest::qWaitForWindowActive(window, patienceMs);
 }
 
 } // namespace qlan::test

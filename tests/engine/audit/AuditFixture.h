@@ -58,7 +58,7 @@ public:
                 if (event.name != QStringLiteral("nps_shown")) events.append(event);
             return events;
         };
-        waitUntil([&] { return counted().size() >= expected; }, 10000);
+        waitUntil([&] { return counted().size() >= expected; });
         waitUntil([] { return false; }, 150);
         return counted();
     }

@@ -288,7 +288,7 @@ TEST(LiveHTTPFetcher, BodiesPastTheirLimitFailAndKeepNothing) {
     error = transportErrorOf([&] { fetcher.download(server.url("/endless")); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->localizedDescription(), "The download exceeds the 1 MB limit.");
-    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
     EXPECT_EQ(temp.entries(), QStringList());
 
     // A full disk, played by a limit on the size of the files this process writes: the failure says
@@ -337,7 +337,7 @@ TEST(LiveHTTPFetcher, AnAnswerThatCannotBeDecodedFailsAtOnce) {
             << answer.path;
         EXPECT_LT(secondsSince(clock), 5.0) << answer.path;
     }
-    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
 
     // A sound compressed answer arrives inflated.
     server.route("/sound.gz", {.headers = {{"Content-Encoding", "gzip"}}, .body = gzipped(R"({"ok":true})")});
@@ -375,7 +375,7 @@ TEST(LiveHTTPFetcher, ARequestEndsAtItsDeadlineOrAfterAStall) {
     const ByteSample sample = fetcher.sampleBytes(get(server.url("/drip"), 1.0), 800'000, 30.0);
     EXPECT_LT(secondsSince(clock), 1.75);
     EXPECT_GT(sample.bytes, 0);
-    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
 }
 
 TEST(LiveHTTPFetcher, SampleStopsAtExactlyTheByteLimitAndClosesTheConnection) {
@@ -390,7 +390,7 @@ TEST(LiveHTTPFetcher, SampleStopsAtExactlyTheByteLimitAndClosesTheConnection) {
     EXPECT_GE(sample.elapsedSeconds, 0.0001);
     EXPECT_LT(sample.elapsedSeconds, 20.0);
     // The transfer was aborted: the server's endless writer sees the client go away.
-    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
 
     sample = fetcher.sampleBytes(get(server.url("/long")), 300'001, 30.0);
     EXPECT_EQ(sample.bytes, 300'001);
@@ -469,7 +469,7 @@ TEST(LiveHTTPFetcher, SampleWithATimeLimitOfZeroOrBelowEndsAtOnce) {
     // A byte limit of zero or below counts nothing.
     EXPECT_EQ(fetcher.sampleBytes(get(server.url("/endless")), 0, 10.0).bytes, 0);
     EXPECT_EQ(fetcher.sampleBytes(get(server.url("/endless")), -5, 10.0).bytes, 0);
-    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
 }
 
 TEST(LiveHTTPFetcher, SampleFailsWithTheTransportErrorBeforeTheHead) {
@@ -591,7 +591,7 @@ TEST(LiveHTTPFetcher, AStopRequestEndsEachCallEarly) {
     EXPECT_EQ(error->code(), QNetworkReply::OperationCanceledError);
     EXPECT_EQ(server.requests().size(), sent);
     // Every stopped transfer was closed: the server's answers all end well before their scripts would.
-    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
 }
 
 // A request cut at its limit while the server goes on sending ends at once and takes its connection with
@@ -622,7 +622,7 @@ TEST(LiveHTTPFetcher, ARequestCutAtItsLimitHoldsUpNoOtherRequest) {
         EXPECT_EQ(body, "short");
         EXPECT_LT(secondsSince(clock), 0.5);
     }
-    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
 }
 
 TEST(LiveHTTPFetcher, ServesCallsFromManyThreadsAtOnce) {
@@ -670,7 +670,7 @@ TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReadi
         return secondsSince(clock);
     };
     shortRequestSeconds(); // whatever a first call sets up for good
-    EXPECT_TRUE(waitUntil([&] { return other.answersInProgress() == 0; }, 1000));
+    EXPECT_TRUE(waitUntil([&] { return other.answersInProgress() == 0; }));
     const qsizetype threads = threadCount();
     const qint64 heap = liveHeapBytes();
 
@@ -707,8 +707,8 @@ TEST(LiveHTTPFetcher, AnAnswerWhoseHeadNeverEndsEndsTheCallAndLeavesNothingReadi
         } else {
             EXPECT_EQ(error->localizedDescription(), "The response head exceeds the 100 kB limit.");
         }
-        EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 1000));
-        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; }, 1000)) << threadCount();
+        EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
+        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; })) << threadCount();
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
     EXPECT_LT(liveHeapBytes() - heap, 8 * 1024 * 1024);
@@ -782,7 +782,7 @@ TEST(LiveHTTPFetcher, ARedirectsOwnBodyNeverDecidesTheCall) {
         EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
         EXPECT_LT(secondsSince(clock), 5.0);
     }
-    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
     EXPECT_EQ(temp.entries(), QStringList());
 }
 
@@ -816,7 +816,7 @@ TEST(LiveHTTPFetcher, AHeadOnlyCallEndsWithTheHeadAndReadsNoBody) {
             EXPECT_EQ(body, QByteArray());
         });
         EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
-        EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }, 5000));
+        EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
     }
 }
 
@@ -1174,7 +1174,7 @@ TEST(LiveHTTPFetcher, TheProxyDecisionKeepsTheCallsClocksAndNeedsItsOwnThread) {
         }
     }
     testEnds.set_value();
-    EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; }, 5000)) << threadCount();
+    EXPECT_TRUE(waitUntil([&] { return threadCount() <= threads; })) << threadCount();
     EXPECT_EQ(*asked, 1); // the first question alone: those whose calls had ended were dropped
 }
 
@@ -1300,8 +1300,8 @@ TEST(LiveHTTPFetcherChildProgram, ARedirectFromHttpsToHttp) {
         process.setWorkingDirectory(dir.path());
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(openssl, arguments);
-        return process.waitForFinished(30000) && process.exitCode() == 0 ? QByteArray()
-                                                                         : process.readAll() + " ";
+        return process.waitForFinished(patienceMs) && process.exitCode() == 0 ? QByteArray()
+                                                                              : process.readAll() + " ";
     };
     // A certificate for 127.0.0.1 that this child alone trusts.
     ASSERT_EQ(run({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
@@ -1332,8 +1332,7 @@ TEST(LiveHTTPFetcherChildProgram, ARedirectFromHttpsToHttp) {
     ASSERT_TRUE(tlsServer.waitForStarted());
     LiveHTTPFetcher fetcher;
     HTTPRequest request = get(QUrl("https://127.0.0.1:8443/secure"), 10.0);
-    ASSERT_TRUE(
-        waitUntil([&] { return !transportErrorOf([&] { fetcher.data(request); }).has_value(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !transportErrorOf([&] { fetcher.data(request); }).has_value(); }));
 
     // From https to https is followed (the certificate is trusted)...
     const auto [body, response] = fetcher.data(request);

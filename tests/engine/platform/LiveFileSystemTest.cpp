@@ -16,6 +16,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
@@ -887,6 +888,11 @@ TEST_F(LiveFileSystemTest, TemporaryFilesAndLocksGoToTheUsersOwnTemporaryFolderN
     ASSERT_EQ(::chmod(QFile::encodeName(path("runtime")).constData(), 0700), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(path("shared")).constData(), 0777), 0);
     const QByteArray saved[] = {qgetenv("TMPDIR"), qgetenv("XDG_RUNTIME_DIR")};
+    const auto putBack = qScopeGuard([&saved] { // however the test ends
+        for (const auto& [name, value] :
+             {std::pair{"TMPDIR", saved[0]}, std::pair{"XDG_RUNTIME_DIR", saved[1]}})
+            value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
+    });
     const auto setTmpdir = [](const QString& value) {
         value.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", QFile::encodeName(value));
     };
@@ -922,6 +928,4 @@ TEST_F(LiveFileSystemTest, TemporaryFilesAndLocksGoToTheUsersOwnTemporaryFolderN
     fs_.lockForEditing(path("zprofile"), {});
     EXPECT_TRUE(
         QFile::exists(LiveFileEditHold::lockFile(path("zprofile"), LiveFileEditHold::lockFolder(own))));
-    for (const auto& [name, value] : {std::pair{"TMPDIR", saved[0]}, std::pair{"XDG_RUNTIME_DIR", saved[1]}})
-        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
 }

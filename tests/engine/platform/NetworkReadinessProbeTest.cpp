@@ -1,6 +1,7 @@
 #include "platform/NetworkReadinessProbe.h"
 #include "Printers.h"
 #include "platform/PlatformError.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -152,7 +153,8 @@ TEST(NetworkReadinessProbe, RunSamplesEveryEndpointAtOnceAndCombines) {
             std::unique_lock lock(mutex);
             ++inFlight;
             allIn.notify_all();
-            if (!allIn.wait_for(lock, std::chrono::seconds(10), [&] { return inFlight >= 3; }))
+            if (!allIn.wait_for(lock, std::chrono::milliseconds(test::patienceMs),
+                                [&] { return inFlight >= 3; }))
                 throw TransportError("alone", QNetworkReply::TimeoutError);
         }
         const QString path = request.url.path();

@@ -2,6 +2,7 @@
 #include "platform/PlatformError.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/Sandbox.h"
+#include "support/ScopedVariable.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -11,6 +12,7 @@
 
 using namespace qlan;
 using qlan::test::Sandbox;
+using qlan::test::ScopedVariable;
 
 namespace {
 
@@ -131,17 +133,14 @@ TEST(PrivilegedExecutor, EachCallHasItsOwnFolderAndCleanupIsHarmlessTwice) {
 
 TEST(PrivilegedExecutor, TheAbsoluteEntriesOfPathOrTheStandardSearchPathFollow) {
     Sandbox sandbox;
-    const QByteArray saved = qgetenv("PATH");
     for (const auto& [path, following] :
          {std::pair<std::optional<QByteArray>, QString>{std::nullopt, "/usr/bin:/bin:/usr/sbin:/sbin"},
           {"bin:.:", "/usr/bin:/bin:/usr/sbin:/sbin"},
           {":/opt/tools:bin:/usr/bin:", "/opt/tools:/usr/bin"}}) {
-        if (path)
-            qputenv("PATH", *path);
-        else
-            qunsetenv("PATH");
-        const auto result = PrivilegedExecutor{sandbox.services().fs, "Quillane"}.makeEnvironment("p");
-        qputenv("PATH", saved);
+        const auto result = [&, &value = path] {
+            const ScopedVariable searched("PATH", value);
+            return PrivilegedExecutor{sandbox.services().fs, "Quillane"}.makeEnvironment("p");
+        }();
         const QString folder = QFileInfo(result.environment.value("SUDO_ASKPASS")).absolutePath();
         EXPECT_EQ(result.environment.value("PATH"), folder + ":" + following);
         result.cleanup();

@@ -42,6 +42,7 @@ using qlan::test::drain;
 using qlan::test::nextWithin;
 using qlan::test::openDescriptorCount;
 using qlan::test::openDescriptorsOf;
+using qlan::test::patienceMs;
 using qlan::test::readChildAndGrandchild;
 using qlan::test::reaped;
 using qlan::test::threadCount;
@@ -211,14 +212,12 @@ TEST(LiveProcessRunnerRun, WaitsForADescendantThatStillHoldsThePipe) {
 // The pid a shell wrote to `path`, once it is there.
 pid_t pidIn(const QString& path) {
     pid_t pid = 0;
-    waitUntil(
-        [&] {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) return false;
-            pid = file.readAll().trimmed().toInt();
-            return pid > 0;
-        },
-        5000);
+    waitUntil([&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) return false;
+        pid = file.readAll().trimmed().toInt();
+        return pid > 0;
+    });
     return pid;
 }
 
@@ -273,8 +272,8 @@ TEST(LiveProcessRunnerRun, AChildPastItsTimeLimitIsStoppedWithItsGroupAndReaped)
         const pid_t grandchild = pidIn(childFile);
         ASSERT_GT(child, 0);
         ASSERT_GT(grandchild, 0);
-        EXPECT_TRUE(reaped(child));                                     // no zombie left
-        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 5000)); // the group went with it
+        EXPECT_TRUE(reaped(child));                               // no zombie left
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); })); // the group went with it
     }
     EXPECT_EQ(ProcessTimedOut(QStringLiteral("x"), ETIMEDOUT).localizedDescription(), "x");
     try {
@@ -306,7 +305,7 @@ TEST(LiveProcessRunner, ABackgroundJobHoldingThePipesHoldsUpNeitherModeBeyondTwo
 
     timer.restart();
     auto [stream, handle] = runner.stream(QStringLiteral("/bin/zsh"), {"-c", script, "zsh", jobFile});
-    EXPECT_EQ(drain(stream, 10s),
+    EXPECT_EQ(drain(stream),
               linesThenExit({"first", "first-err", "last", "within", "within-err", "partial"}, 0));
     EXPECT_GE(timer.elapsed(), 1900);
     EXPECT_LT(timer.elapsed(), 4000);
@@ -361,7 +360,7 @@ TEST(LiveProcessRunner, ChildrenGetDevNullAsInputTheirOwnSessionAndTheChosenEnvi
     EXPECT_EQ(runner.run(QStringLiteral("/bin/cat"), {}), (ProcessResult{0, "", ""}));
     EXPECT_EQ(runner.run(sh, {"-c", "test /dev/fd/0 -ef /dev/null && echo null"}).stdOut, "null\n");
     auto [catStream, catHandle] = runner.stream(QStringLiteral("/bin/cat"), {});
-    EXPECT_THAT(drain(catStream, 5s), testing::ElementsAre(Event::exited(0)));
+    EXPECT_THAT(drain(catStream), testing::ElementsAre(Event::exited(0)));
 
     // The child leads its own session and process group, without a controlling terminal.
     auto [idStream, idHandle] = runner.stream(
@@ -424,7 +423,7 @@ TEST(LiveProcessRunner, ChildrenStartedFromATerminalCannotOpenIt) {
             runner.runWithTimeLimit(sh, {"-c", "read answer < /dev/tty || exit 7"}, std::nullopt, 10s);
         EXPECT_EQ(run.exitCode, 7);
         auto [stream, handle] = runner.stream(QStringLiteral("/bin/cat"), {"/dev/tty"});
-        const std::vector<Event> events = drain(stream, 10s);
+        const std::vector<Event> events = drain(stream);
         ASSERT_FALSE(events.empty());
         EXPECT_EQ(events.back(), Event::exited(1));
         EXPECT_LT(timer.elapsed(), 5000);
@@ -463,7 +462,7 @@ TEST(LiveProcessRunner, ChildrenStartedFromATerminalCannotOpenIt) {
         ::_exit(121);
     }
 
-    // Read the helper's report until it has closed the terminal (EIO), for at most 30 s.
+    // Read the helper's report until it has closed the terminal (EIO), for at most the tests' patience.
     QByteArray report;
     QElapsedTimer timer;
     timer.start();
@@ -475,7 +474,7 @@ TEST(LiveProcessRunner, ChildrenStartedFromATerminalCannotOpenIt) {
             if (got <= 0) break;
             report.append(buffer, got);
         }
-        if (timer.elapsed() > 30'000) {
+        if (timer.elapsed() > patienceMs) {
             ::kill(helper, SIGKILL);
             ADD_FAILURE() << "the helper run hangs";
             break;
@@ -504,7 +503,7 @@ TEST(LiveProcessCancellation, CancelNeverWaitsForTheChild) {
     ASSERT_NE(live, nullptr);
     EXPECT_FALSE(live->hasExited()); // the child ignored SIGTERM
     live->kill();
-    EXPECT_TRUE(waitUntil([&] { return live->hasExited(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return live->hasExited(); }));
 }
 
 // A cancel sends SIGTERM to the group and SIGKILL to whatever of it is left 2 s later, whether the
@@ -536,13 +535,13 @@ TEST(LiveProcessCancellation, ACancelEndsTheWholeGroupWithinTheGrace) {
         timer.start();
         handle->cancel();
         EXPECT_FALSE(LiveProcessCancellation::waitForCanceledChildren(LiveProcessCancellation::Clock::now()));
-        EXPECT_EQ(drain(stream, 10s), linesThenExit({}, c.code));
+        EXPECT_EQ(drain(stream), linesThenExit({}, c.code));
         EXPECT_GE(timer.elapsed(), c.exitAfterMs);
         EXPECT_LT(timer.elapsed(), c.exitBeforeMs);
-        EXPECT_TRUE(
-            LiveProcessCancellation::waitForCanceledChildren(LiveProcessCancellation::Clock::now() + 5s));
+        EXPECT_TRUE(LiveProcessCancellation::waitForCanceledChildren(LiveProcessCancellation::Clock::now() +
+                                                                     std::chrono::milliseconds(patienceMs)));
         EXPECT_TRUE(reaped(child));
-        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 5000));
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }));
         EXPECT_GE(timer.elapsed(), 1900); // the grandchild had its grace
         EXPECT_LT(timer.elapsed(), 3500);
     }
@@ -656,7 +655,7 @@ TEST(LiveProcessRunner, ASignalledChildReportsTheSignalNumberInBothModes) {
     auto [stream, handle] = runner.stream(QStringLiteral("/bin/zsh"), {"-c", "echo ready; sleep 100 & wait"});
     EXPECT_EQ(nextWithin(stream), Event::line("ready"));
     handle->cancel();
-    EXPECT_EQ(drain(stream, 10s), linesThenExit({}, 15));
+    EXPECT_EQ(drain(stream), linesThenExit({}, 15));
     handle->cancel(); // after the end: nothing happens
     EXPECT_TRUE(std::dynamic_pointer_cast<LiveProcessCancellation>(handle)->isCanceled());
 }
@@ -676,7 +675,7 @@ TEST(LiveProcessRunnerStream, AStoppedChildIsReadToTheEndOnceContinued) {
         return ::waitid(P_PID, static_cast<id_t>(child), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
                info.si_pid == child && info.si_code == CLD_STOPPED;
     };
-    ASSERT_TRUE(waitUntil(isStopped, 5000));
+    ASSERT_TRUE(waitUntil(isStopped));
     auto live = std::dynamic_pointer_cast<LiveProcessCancellation>(handle);
     ASSERT_NE(live, nullptr);
     EXPECT_FALSE(live->hasExited());
@@ -686,8 +685,8 @@ TEST(LiveProcessRunnerStream, AStoppedChildIsReadToTheEndOnceContinued) {
     EXPECT_EQ(stream.tryNext(), std::nullopt) << "nothing ends while the child is stopped";
 
     ASSERT_EQ(::kill(child, SIGCONT), 0);
-    EXPECT_EQ(drain(stream, 10s), linesThenExit({"after"}, 7));
-    EXPECT_TRUE(waitUntil([&] { return reaped(child); }, 5000));
+    EXPECT_EQ(drain(stream), linesThenExit({"after"}, 7));
+    EXPECT_TRUE(waitUntil([&] { return reaped(child); }));
 
     // A stopped child that is cancelled is continued to take its SIGTERM, rather than left stopped until
     // the SIGKILL after the grace: its handler runs.
@@ -699,15 +698,13 @@ TEST(LiveProcessRunnerStream, AStoppedChildIsReadToTheEndOnceContinued) {
     ASSERT_TRUE(pid.has_value());
     const pid_t second = pid->text.toInt();
     ASSERT_GT(second, 0);
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            siginfo_t info{};
-            return ::waitid(P_PID, static_cast<id_t>(second), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
-                   info.si_pid == second;
-        },
-        5000));
+    ASSERT_TRUE(waitUntil([&] {
+        siginfo_t info{};
+        return ::waitid(P_PID, static_cast<id_t>(second), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == second;
+    }));
     stopped.cancel();
-    EXPECT_TRUE(waitUntil([&] { return reaped(second); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return reaped(second); }));
     EXPECT_TRUE(QFileInfo::exists(termed)) << "ended by SIGKILL, not by its SIGTERM";
 }
 
@@ -731,9 +728,9 @@ TEST(LiveProcessRunnerStream, EndingTheConsumerKillsTheChildAndItsDescendants) {
             }
         }
         // The child is reaped by us (no zombie left), the grandchild killed with it.
-        EXPECT_TRUE(waitUntil([&] { return reaped(child); }, 10000));
-        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 10000));
-        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }, 10000)); // the reader is gone
+        EXPECT_TRUE(waitUntil([&] { return reaped(child); }));
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }));
+        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; })); // the reader is gone
     }
 }
 
@@ -745,7 +742,7 @@ TEST(CancellableProcess, ACancelledJobCancelsEveryChildItIsGiven) {
     for (int child = 0; child < 2; ++child) {
         auto [stream, handle] = runner.stream(QStringLiteral("/bin/sleep"), {"100"});
         job.setCurrent(handle);
-        EXPECT_EQ(drain(stream, 10s), linesThenExit({}, 15));
+        EXPECT_EQ(drain(stream), linesThenExit({}, 15));
     }
 
     // Cancelling while a child runs terminates it.
@@ -754,7 +751,7 @@ TEST(CancellableProcess, ACancelledJobCancelsEveryChildItIsGiven) {
     running.setCurrent(handle);
     EXPECT_EQ(nextWithin(stream), Event::line("started"));
     running.cancel();
-    EXPECT_EQ(drain(stream, 10s), linesThenExit({}, 15));
+    EXPECT_EQ(drain(stream), linesThenExit({}, 15));
 }
 
 TEST(LiveProcessCancellation, ACancelBeforeTheChildIsAttachedTerminatesItAtAttach) {
@@ -825,7 +822,7 @@ TEST(ProcessChecks, SeeThreadsDescriptorsZombiesAndReapedChildren) {
     EXPECT_GE(during, 2);
     release.set_value();
     extra.join();
-    EXPECT_TRUE(waitUntil([&] { return threadCount() < during; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return threadCount() < during; }));
 
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -851,7 +848,7 @@ TEST(ProcessChecks, SeeThreadsDescriptorsZombiesAndReapedChildren) {
     if (exiting == 0) ::_exit(0);
     EXPECT_FALSE(dead(running));
     EXPECT_FALSE(reaped(running));
-    EXPECT_TRUE(waitUntil([&] { return dead(exiting); }, 5000)) << "a zombie is dead";
+    EXPECT_TRUE(waitUntil([&] { return dead(exiting); })) << "a zombie is dead";
     EXPECT_FALSE(reaped(exiting)) << "but not reaped";
     for (const pid_t child : {running, exiting}) {
         ::kill(child, SIGKILL);
@@ -874,14 +871,12 @@ TEST(LiveProcessRunner, LeavesNoDescriptorsThreadsOrChildrenBehind) {
         EXPECT_EQ(drain(failed).size(), 1u);
         auto [dropped, droppedHandle] = runner.stream(QStringLiteral("/bin/sleep"), {"100"});
     }
-    EXPECT_TRUE(waitUntil([&] { return openDescriptorCount() <= fdsBefore; }, 10000))
+    EXPECT_TRUE(waitUntil([&] { return openDescriptorCount() <= fdsBefore; }))
         << openDescriptorCount() << " descriptors open, " << fdsBefore << " before";
-    EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }));
     // No child of ours is left, reaped or not.
-    EXPECT_TRUE(waitUntil(
-        [] {
-            siginfo_t info{};
-            return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == -1 && errno == ECHILD;
-        },
-        10000));
+    EXPECT_TRUE(waitUntil([] {
+        siginfo_t info{};
+        return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == -1 && errno == ECHILD;
+    }));
 }

@@ -2,6 +2,7 @@
 
 #include "support/Sandbox.h"
 #include "support/SandboxProcessRunner.h"
+#include "support/ScopedVariable.h"
 #include "support/Wait.h"
 
 #include "platform/PlatformError.h"
@@ -148,16 +149,11 @@ TEST(SandboxTest, ChildEnvironmentKeepsChildrenInsideTheSandbox) {
     EXPECT_EQ(runner.executablePath("/usr/libexec/java_home"), sandbox.root() + "/usr/libexec/java_home");
     EXPECT_EQ(runner.executablePath("zsh"), sandbox.root() + "/zsh");
 
-    const QByteArray savedZdotdir = qgetenv("ZDOTDIR");
-    const bool hadZdotdir = qEnvironmentVariableIsSet("ZDOTDIR");
-    qputenv("ZDOTDIR", "/root/real-dotfiles");
-    qputenv("QLAN_SANDBOX_INHERITED", "kept");
-    const Environment inherited = runner.childEnvironment(std::nullopt);
-    if (hadZdotdir)
-        qputenv("ZDOTDIR", savedZdotdir);
-    else
-        qunsetenv("ZDOTDIR");
-    qunsetenv("QLAN_SANDBOX_INHERITED");
+    const Environment inherited = [&] {
+        const ScopedVariable zdotdir("ZDOTDIR", "/root/real-dotfiles");
+        const ScopedVariable kept("QLAN_SANDBOX_INHERITED", "kept");
+        return runner.childEnvironment(std::nullopt);
+    }();
 
     EXPECT_EQ(inherited.value("HOME"), sandbox.home());
     EXPECT_EQ(inherited.value("QLAN_SANDBOX_INHERITED"), "kept");
@@ -327,16 +323,11 @@ TEST(SandboxTest, ZshLoginShellUsesTheSandboxHomeAndItsProfile) {
     // Dotfiles that stand for the real user's: a shell of the sandbox must not read them.
     Sandbox elsewhere;
     elsewhere.writeFile(elsewhere.home() + "/.zprofile", "export QLAN_PROFILE=real-user\n");
-    const QByteArray savedZdotdir = qgetenv("ZDOTDIR");
-    const bool hadZdotdir = qEnvironmentVariableIsSet("ZDOTDIR");
-    qputenv("ZDOTDIR", elsewhere.home().toUtf8());
-
-    const ProcessResult result = runInSandbox(
-        sandbox, "/bin/zsh", {"-lc", "print -r -- \"$HOME|$QLAN_PROFILE|${ZDOTDIR-unset}\"; brew --version"});
-    if (hadZdotdir)
-        qputenv("ZDOTDIR", savedZdotdir);
-    else
-        qunsetenv("ZDOTDIR");
+    const ProcessResult result = [&] {
+        const ScopedVariable zdotdir("ZDOTDIR", elsewhere.home().toUtf8());
+        return runInSandbox(sandbox, "/bin/zsh",
+                            {"-lc", "print -r -- \"$HOME|$QLAN_PROFILE|${ZDOTDIR-unset}\"; brew --version"});
+    }();
 
     EXPECT_EQ(result.exitCode, 0) << result.stdErr.toStdString();
     EXPECT_EQ(result.stdOut, sandbox.home() + "|sandbox|unset\nHomebrew 4.3.1\n");

@@ -3,6 +3,7 @@
 #include "support/Wait.h"
 
 #include "support/ProcessChecks.h"
+#include "support/ScopedVariable.h"
 #include "support/StreamDrain.h"
 #include <gmock/gmock.h>
 
@@ -24,9 +25,10 @@ using qlan::test::childAndGrandchildCommand;
 using qlan::test::dead;
 using qlan::test::drain;
 using qlan::test::nextWithin;
-using qlan::test::reaped;
-using qlan::test::threadCount;
 using qlan::test::readChildAndGrandchild;
+using qlan::test::reaped;
+using qlan::test::ScopedVariable;
+using qlan::test::threadCount;
 using namespace std::chrono_literals;
 using qlan::test::waitUntil;
 
@@ -81,10 +83,9 @@ TEST(ShellRunner, MapsLinesAndTheExitOfARealProgram) {
     EXPECT_THAT(drain(killed), testing::ElementsAre(StreamEvent::completed(15)));
 
     // The program inherits the application's environment.
-    ::setenv("QLAN_SHELL_RUNNER_TEST", "inherited", 1);
+    const ScopedVariable inherited("QLAN_SHELL_RUNNER_TEST", "inherited");
     auto env = shell.stream(QStringLiteral("/usr/bin/env"), {});
     EXPECT_THAT(drain(env), testing::Contains(StreamEvent::output("QLAN_SHELL_RUNNER_TEST=inherited")));
-    ::unsetenv("QLAN_SHELL_RUNNER_TEST");
 }
 
 TEST(ShellRunner, AProgramThatCannotStartYieldsTheReasonAndMinusOne) {
@@ -114,10 +115,10 @@ TEST(ShellRunner, EndingTheConsumerStopsTheChildItsDescendantsAndTheMapping) {
                 EXPECT_EQ(stream.next(), std::nullopt); // never a `canceled` event, nor anything else
             }
         }
-        EXPECT_TRUE(waitUntil([&] { return reaped(child); }, 10000));
-        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return reaped(child); }));
+        EXPECT_TRUE(waitUntil([&] { return dead(grandchild); }));
         // The mapping thread and the reader thread are gone.
-        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return threadCount() <= threadsBefore; }));
     }
 }
 

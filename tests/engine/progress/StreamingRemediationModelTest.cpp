@@ -71,7 +71,7 @@ struct Fixture {
     // Runs the remediation until its run has returned.
     StreamingRemediationModel& run(const Remediation& remediation) {
         start(remediation);
-        EXPECT_TRUE(waitUntil([&] { return !model->isRunning(); }, 30000)) << "the run did not end";
+        EXPECT_TRUE(waitUntil([&] { return !model->isRunning(); })) << "the run did not end";
         return *model;
     }
 
@@ -182,7 +182,7 @@ TEST(StreamingRemediation, MiseAndJEnvEndWithTheZshrcProposalUntilApplyOrSkip) {
     EXPECT_EQ(mise.model->bottomRow(), Row::succeeded);
     EXPECT_EQ(mise.lines().last(), ZshrcActivationPreview::skipLine());
     EXPECT_EQ(mise.mac.readFile("/Users/tester/.zshrc"), "# eval \"$(mise activate zsh)\"\n");
-    waitUntil([] { return false; }, 50);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_TRUE(mise.outcomes.isEmpty());
     mise.model->finishWithSuccess();
     ASSERT_TRUE(waitUntil([&] { return !mise.outcomes.isEmpty(); }));
@@ -331,7 +331,7 @@ TEST(StreamingRemediation, ACanceledHomebrewPhaseEndsTheChain) {
     canceled.mac.writeStub("/bin/bash", StubSpec().withScript(childAndGrandchildCommand));
     canceled.mac.writeStub("/opt/homebrew/bin/brew");
     auto& model = canceled.start(Remediation::installHomebrewThenWarp("warp"));
-    ASSERT_TRUE(waitUntil([&] { return model.lines().size() == 2; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.lines().size() == 2; }));
     model.cancel();
     ASSERT_TRUE(waitUntil([&] { return !canceled.outcomes.isEmpty(); }));
     EXPECT_EQ(model.lines().size(), 2);
@@ -354,7 +354,7 @@ TEST(StreamingRemediation, EachRunEndsWithExactlyOneTerminalEvent) {
     Fixture canceled;
     canceled.mac.writeStub("/opt/homebrew/bin/brew", StubSpec().withScript(childAndGrandchildCommand));
     auto& model = canceled.start(Remediation::installWarpViaBrew("warp"));
-    ASSERT_TRUE(waitUntil([&] { return !model.lines().isEmpty(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !model.lines().isEmpty(); }));
     pid_t child = 0, grandchild = 0;
     ASSERT_TRUE(readChildAndGrandchild(model.lines().first(), &child, &grandchild));
     model.close(); // a close of the sheet while the job runs is a Cancel
@@ -364,7 +364,7 @@ TEST(StreamingRemediation, EachRunEndsWithExactlyOneTerminalEvent) {
     EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
     model.cancel();
     model.finishWithFailure();
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(canceled.outcomes, QList{RemediationOutcome::canceled()});
     EXPECT_EQ(canceled.telemetry.names(), QStringList{"remediation_canceled"});
     EXPECT_EQ(model.bottomRow(), Row::canceling);
@@ -500,7 +500,7 @@ TEST(StreamingRemediation, PackageErrorAndCancel) {
     LoopbackHttpServer stalled;
     slow.sources.adoptiumBase = stalled.url("/").toString(QUrl::StripTrailingSlash);
     stalled.route("/v3/assets/latest/17/hotspot", [&](const LoopbackRequest&) {
-        waitUntil([&] { return release.load(); }, 20000);
+        waitUntil([&] { return release.load(); });
         return LoopbackResponse{.status = 200, .body = "[]"};
     });
     auto& model = slow.start(Remediation::installViaPKG(17));
@@ -521,7 +521,7 @@ TEST(StreamingRemediation, AModelDestroyedMidRunStopsItsJobAndIgnoresLateEvents)
         StubSpec().withScript("echo $$ 0; i=0; while [ $i -lt 200 ]; do echo line $i; i=$((i+1)); "
                               "/bin/sleep 0.01; done\n"));
     auto& model = f.start(Remediation::installWarpViaBrew("warp"));
-    ASSERT_TRUE(waitUntil([&] { return model.lines().size() > 3; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.lines().size() > 3; }));
     pid_t brew = 0, unused = 0;
     readChildAndGrandchild(model.lines().first(), &brew, &unused);
     f.model.reset();
@@ -535,7 +535,7 @@ TEST(StreamingRemediation, AModelDestroyedMidRunStopsItsJobAndIgnoresLateEvents)
     servePackage(probing, server, {javaHomeEntry("21.0.2", "temurin-21.jdk")});
     probing.mac.writeStub("/usr/libexec/java_home", StubSpec().withSleep(400));
     auto& installing = probing.start(Remediation::installViaPKGThenJEnv(21));
-    ASSERT_TRUE(waitUntil([&] { return installing.lines().contains("Locating installed Temurin…"); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return installing.lines().contains("Locating installed Temurin…"); }));
     probing.model.reset();
     EXPECT_TRUE(waitUntil([&] { return probing.mac.calls("/usr/libexec/java_home").size() == 1; }));
     waitUntil([] { return false; }, 800);

@@ -243,7 +243,7 @@ TEST_F(ZprofileDiffModelTest, ApplyWaitsForAnotherProgramOffTheGUIThreadSaysSoAn
     EXPECT_EQ(model->waitingNotice(), FileEditLock::waitingLine("~/.zprofile"));
     EXPECT_TRUE(model->isApplying());
     model->close();
-    ASSERT_TRUE(waitUntil([&] { return finished.size() == 1; }, 1000));
+    ASSERT_TRUE(waitUntil([&] { return finished.size() == 1; }));
     EXPECT_EQ(finished[0][0].value<RemediationOutcome>(), RemediationOutcome::canceled());
     EXPECT_FALSE(model->waitingNotice().has_value());
 

@@ -160,7 +160,7 @@ TEST(CaskRecovery, ACancelDuringThePauseStartsNothingMore) {
     }
     stream.cancel();
     // The job ends well before the pause would have: its privileged folder is removed at its end.
-    EXPECT_TRUE(waitUntil([&] { return privateFoldersIn(sandbox).isEmpty(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return privateFoldersIn(sandbox).isEmpty(); }));
     EXPECT_EQ(sandbox.calls(brewPath).size(), 1);
 }
 
@@ -363,7 +363,7 @@ TEST(CaskRecovery, LookupTimeOutAndDismissedDialog) {
              event = nextWithin(stream)) {
         }
         stream.cancel();
-        EXPECT_TRUE(waitUntil([&] { return privateFoldersIn(f.sandbox).isEmpty(); }, 5000));
+        EXPECT_TRUE(waitUntil([&] { return privateFoldersIn(f.sandbox).isEmpty(); }));
         EXPECT_TRUE(f.http->downloads().isEmpty());
         EXPECT_TRUE(f.sandbox.calls("/usr/bin/osascript").isEmpty());
     }

@@ -387,7 +387,7 @@ TEST(ConfigurationJobs, ACancelledJobStartsNothingAndEditsNothingAfterwards) {
 
     auto mcp = runner.run(SetupRemediation::addMCPServer(server("notion")), "Quillane");
     EXPECT_EQ(nextWithin(mcp), Event::output("Adding Notion to Claude Code…"));
-    ASSERT_TRUE(waitUntil([&] { return !sandbox.calls("/opt/homebrew/bin/claude").isEmpty(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !sandbox.calls("/opt/homebrew/bin/claude").isEmpty(); }));
     mcp.cancel();
 
     auto auth = runner.run(SetupRemediation::githubAuth(), "Quillane");

@@ -531,9 +531,9 @@ TEST(FileAppendWriter, TwoWritersAppendingToOneFileLoseNoBlock) {
 
         if (!programs) continue;
         const std::unique_ptr<QProcess> holder = startChildProgram(sandbox, "holder");
-        ASSERT_TRUE(qlan::test::waitUntil([&] { return sandbox.exists("/holding"); }, 20000));
+        ASSERT_TRUE(qlan::test::waitUntil([&] { return sandbox.exists("/holding"); }));
         holder->kill();
-        ASSERT_TRUE(holder->waitForFinished(10000));
+        ASSERT_TRUE(holder->waitForFinished(qlan::test::patienceMs));
         EXPECT_EQ(appendBlocks(writerIn(sandbox), "after", 1), QStringList{"export after_0=1"});
         EXPECT_THAT(QDir(sandbox.home()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                     ::testing::UnorderedElementsAre(".zprofile", ".zprofile.bak"))

@@ -49,14 +49,12 @@ StubSpec curlPrinting(const QString& script, int exitCode = 0) {
 // The pid a stub wrote to `file`, once it is there.
 pid_t pidIn(const QString& file) {
     pid_t pid = 0;
-    waitUntil(
-        [&] {
-            QFile f(file);
-            if (!f.open(QIODevice::ReadOnly)) return false;
-            pid = f.readAll().trimmed().toInt();
-            return pid > 0;
-        },
-        10000);
+    waitUntil([&] {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly)) return false;
+        pid = f.readAll().trimmed().toInt();
+        return pid > 0;
+    });
     return pid;
 }
 
@@ -152,17 +150,18 @@ TEST(InstallJobs, CommandLineToolsCancelledBeforeTheChildRegistersStopsIt) {
     Sandbox sandbox;
     const QString pidFile = sandbox.root() + "/sudo.pid";
     sandbox.writeStub("/usr/bin/sudo",
-                      StubSpec().withScript("echo $$ > '" + pidFile + "'\nexec /bin/sleep 30\n"));
+                      StubSpec().withScript("echo $$ > '" + pidFile + "'\nexec /bin/sleep 100\n"));
     auto held = std::make_shared<HeldProcessRunner>(sandbox.services().processRunner);
     const SetupRemediationRunner runner(std::nullopt, held, sandbox.services().fs, sandbox.services().http);
     {
         auto stream = runner.run(SetupRemediation::installCommandLineTools(), "");
-        ASSERT_EQ(held->started.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        ASSERT_EQ(held->started.get_future().wait_for(std::chrono::milliseconds(patienceMs)),
+                  std::future_status::ready);
     } // the consumer goes away while the child is not registered yet
     const pid_t pid = pidIn(pidFile);
     ASSERT_GT(pid, 0);
     held->release.set_value();
-    EXPECT_TRUE(waitUntil([&] { return dead(pid); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return dead(pid); }));
     EXPECT_TRUE(waitUntil([&] { return privateFoldersIn(sandbox).isEmpty(); }));
 }
 
@@ -265,14 +264,14 @@ TEST(InstallJobs, ACancelledInstallScriptEndsItsChildrenAndEditsNothing) {
     const QString pidFile = sandbox.root() + "/curl.pid";
     // The download ignores SIGTERM: it ends by the SIGKILL that follows.
     sandbox.writeStub("/usr/bin/curl", StubSpec().withScript("trap '' TERM\necho $$ > '" + pidFile +
-                                                             "'\nexec /bin/sleep 30\n"));
+                                                             "'\nexec /bin/sleep 100\n"));
     pid_t pid = 0;
     {
         auto stream = runnerIn(sandbox).run(SetupRemediation::installUv(), "");
         pid = pidIn(pidFile);
         ASSERT_GT(pid, 0);
     }
-    EXPECT_TRUE(waitUntil([&] { return dead(pid); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return dead(pid); }));
     EXPECT_FALSE(sandbox.exists(sandbox.home() + "/.zprofile"));
 }
 
@@ -301,7 +300,7 @@ TEST(InstallJobs, AJobStoppedDuringAnEditFinishesItFirstAndMakesNoFurtherEdit) {
     // The edit goes on a moment after the sheet has been closed.
     std::shared_future<void> editingStarted = editing.get_future().share();
     std::jthread resumer([&] {
-        editingStarted.wait_for(std::chrono::seconds(10));
+        editingStarted.wait_for(std::chrono::milliseconds(patienceMs));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         resume.set_value();
     });
@@ -309,10 +308,10 @@ TEST(InstallJobs, AJobStoppedDuringAnEditFinishesItFirstAndMakesNoFurtherEdit) {
         const SetupRemediationRunner runner(brewPath, sandbox.services().processRunner, slow,
                                             sandbox.services().http);
         auto stream = runner.run(SetupRemediation::installMise(), "");
-        ASSERT_EQ(editingStarted.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        ASSERT_EQ(editingStarted.wait_for(std::chrono::milliseconds(patienceMs)), std::future_status::ready);
     } // the sheet is closed during the first edit: the close returns once that edit is whole
     EXPECT_TRUE(sandbox.readFile(sandbox.home() + "/.zprofile").contains("mise activate zsh --shims"));
-    EXPECT_TRUE(waitUntil([&] { return slow.use_count() == 1; }, 10000)); // the job has ended
+    EXPECT_TRUE(waitUntil([&] { return slow.use_count() == 1; })); // the job has ended
     std::lock_guard lock(mutex);
     EXPECT_TRUE(written.filter(".zshrc").isEmpty()) << written.join(", ").toStdString();
     EXPECT_FALSE(sandbox.exists(sandbox.home() + "/.zshrc"));
@@ -358,7 +357,7 @@ TEST(InstallJobs, NoFileChangesOnceACancelHasReturned) {
             stream.cancel();
             files.first = snapshot(sandbox);
         }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(patienceMs);
         while (fs.use_count() > 1 && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         files.second = snapshot(sandbox);

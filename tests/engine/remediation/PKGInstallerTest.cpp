@@ -200,17 +200,16 @@ TEST(PKGInstaller, EndingTheStreamDuringTheInstallerStopsOsascript) {
     Fixture f;
     const QString pidFile = f.mac.root() + "/osascript.pid";
     f.mac.writeStub("/usr/bin/osascript",
-                    StubSpec().withScript("echo $$ > '" + pidFile + "'\nexec /bin/sleep 30\n"));
+                    StubSpec().withScript("echo $$ > '" + pidFile + "'\nexec /bin/sleep 100\n"));
     pid_t pid = 0;
     {
         auto stream = f.installer.install(21, prompt);
-        ASSERT_TRUE(
-            test::waitUntil([&] { return QFile::exists(pidFile) && QFile(pidFile).size() > 0; }, 10000));
+        ASSERT_TRUE(test::waitUntil([&] { return QFile::exists(pidFile) && QFile(pidFile).size() > 0; }));
         QFile file(pidFile);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         pid = file.readAll().trimmed().toInt();
         ASSERT_GT(pid, 0);
     } // dropped
-    EXPECT_TRUE(test::waitUntil([&] { return test::dead(pid); }, 5000));
-    EXPECT_TRUE(test::waitUntil([&] { return !QFile::exists(f.packagePath()); }, 5000));
+    EXPECT_TRUE(test::waitUntil([&] { return test::dead(pid); }));
+    EXPECT_TRUE(test::waitUntil([&] { return !QFile::exists(f.packagePath()); }));
 }

@@ -178,9 +178,9 @@ TEST(SetupRemediationRunner, DroppingATaskJobsStreamKillsItsChildAndGrandchild) 
                 EXPECT_EQ(stream.next(), std::nullopt) << "nothing after the consumer went away";
             }
         }
-        EXPECT_TRUE(test::waitUntil([&] { return test::dead(child); }, 10000));
-        EXPECT_TRUE(test::waitUntil([&] { return test::dead(grandchild); }, 10000));
-        EXPECT_TRUE(test::waitUntil([&] { return jobEnded->load(); }, 10000)) << "the job's thread ends";
+        EXPECT_TRUE(test::waitUntil([&] { return test::dead(child); }));
+        EXPECT_TRUE(test::waitUntil([&] { return test::dead(grandchild); }));
+        EXPECT_TRUE(test::waitUntil([&] { return jobEnded->load(); })) << "the job's thread ends";
         EXPECT_TRUE(holderCanceled->load()) << "the termination handler cancels the job's holder";
     }
 }
@@ -206,11 +206,11 @@ TEST(SetupRemediationRunner, AWaitForTheStoppedJobsWaitsUntilEachOfThemHasEnded)
     auto ends = job(stopped);
     running->started.get_future().wait();
     stopped->started.get_future().wait();
-    EXPECT_TRUE(EditGate::waitForStoppedJobs(Clock::now() + std::chrono::seconds(10)));
+    EXPECT_TRUE(EditGate::waitForStoppedJobs(Clock::now() + std::chrono::milliseconds(test::patienceMs)));
     ends.cancel();
     EXPECT_FALSE(EditGate::waitForStoppedJobs(Clock::now() + std::chrono::milliseconds(100)));
     stopped->release.set_value();
-    EXPECT_TRUE(EditGate::waitForStoppedJobs(Clock::now() + std::chrono::seconds(10)));
+    EXPECT_TRUE(EditGate::waitForStoppedJobs(Clock::now() + std::chrono::milliseconds(test::patienceMs)));
     running->release.set_value();
     EXPECT_THAT(test::drain(goesOn), testing::ElementsAre(Event::completed(-1)));
 }
@@ -329,9 +329,9 @@ TEST(SetupRemediationRunner, AFileJobWaitsForAnotherProgramOnceOffTheCallingThre
     Screen setup(runnerIn(sandbox).run(SetupRemediation::configureShell(), "Quillane"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     ASSERT_TRUE(test::waitUntil([&] { return setup.lines().contains(waiting); })); // handed over meanwhile
-    ASSERT_TRUE(test::waitUntil([&] { return setup.ended; }, 30000));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15))
-        << "one wait, not one a step";
+    ASSERT_TRUE(test::waitUntil([&] { return setup.ended; }));
+    const auto patience = EditLockWait{}.patience; // how long one wait for another program lasts
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2 * patience) << "one wait, not one a step";
     EXPECT_EQ(setup.lines().count(waiting), 1) << setup.lines().join('\n').toStdString();
     const QStringList failed = setup.lines().filter("Couldn't update ~/.zprofile: ");
     ASSERT_EQ(failed.size(), 1);
@@ -345,6 +345,7 @@ TEST(SetupRemediationRunner, AFileJobWaitsForAnotherProgramOnceOffTheCallingThre
     EXPECT_EQ(test::openDescriptorsOf(lockFile), 1);
 
     // The next job waits for the thread that waits already; a Cancel ends its wait at once.
+    const auto repairStarted = std::chrono::steady_clock::now();
     auto repair = std::make_unique<Screen>(
         runnerIn(sandbox).run(SetupRemediation::repairPath("/Users/tester/.local/bin"), "Quillane"));
     ASSERT_TRUE(test::waitUntil([&] { return repair->lines() == QStringList{waiting}; }));
@@ -353,7 +354,9 @@ TEST(SetupRemediationRunner, AFileJobWaitsForAnotherProgramOnceOffTheCallingThre
     }
     const qsizetype threads = test::threadCount();
     repair.reset();
-    EXPECT_TRUE(test::waitUntil([&] { return test::threadCount() < threads; }, 1000)) << "the job has ended";
+    EXPECT_TRUE(test::waitUntil([&] { return test::threadCount() < threads; })) << "the job has ended";
+    EXPECT_LT(std::chrono::steady_clock::now() - repairStarted, patience)
+        << "ended by the Cancel, not at the end of its wait";
     EXPECT_EQ(test::openDescriptorsOf(lockFile), 1);
 
     holder.release();

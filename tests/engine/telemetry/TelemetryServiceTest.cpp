@@ -36,6 +36,7 @@ using namespace std::chrono_literals;
 using qlan::test::LoopbackHttpServer;
 using qlan::test::LoopbackRequest;
 using qlan::test::LoopbackResponse;
+using qlan::test::patienceMs;
 using qlan::test::waitUntil;
 
 namespace {
@@ -156,7 +157,7 @@ TEST_F(TelemetryServiceTest, DeliversOneRecordPerEventAndRemovesTheEmptyQueueFil
     };
     service.track("diagnosis_reached", properties);
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_FALSE(QFile::exists(pendingFile));
 
     const LoopbackRequest request = server.requests().first();
@@ -189,9 +190,9 @@ TEST_F(TelemetryServiceTest, RefusedEventsAreDroppedWithALogLine) {
     TelemetryService service(configuration(server.url(kPath)));
     service.track("renamed_event");
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_FALSE(QFile::exists(pendingFile));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_TRUE(LogCapture::captured().contains(
         "Telemetry: dropping event after 404 (likely event_name or schema mismatch)"))
         << LogCapture::captured().join("\n").toStdString();
@@ -231,7 +232,7 @@ TEST_F(TelemetryServiceTest, ServerErrorsGetThreeTriesThenTheEventStaysFirstUnti
     status = 200;
     service.track("third");
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 9 && !service.isDelivering(); }));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_FALSE(QFile::exists(pendingFile));
     EXPECT_EQ(wireNames(server.requests()).mid(6), (QStringList{"first", "second", "third"}));
 }
@@ -279,9 +280,9 @@ TEST_F(TelemetryServiceTest, TheLimitsEndATryThatHangsOrNeverEnds) {
         TelemetryService service(config);
         service.track("hanging");
         // Three tries, each ended by its limit, long before the answer would end.
-        ASSERT_TRUE(waitUntil([&] { return tries.recorded().size() == 2 && !service.isDelivering(); }, 10000))
+        ASSERT_TRUE(waitUntil([&] { return tries.recorded().size() == 2 && !service.isDelivering(); }))
             << c.path;
-        ASSERT_TRUE(service.waitForQueuedOperations());
+        ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
         EXPECT_EQ(fileEventNames(), QStringList{"hanging"}) << c.path;
     }
     EXPECT_EQ(server.requests().size(), 9);
@@ -322,7 +323,7 @@ TEST_F(TelemetryServiceTest, A2xxIsADeliveryWhateverItsBodyDoes) {
         ASSERT_TRUE(waitUntil([&] { return !fileEventNames().contains("stored"); }));
         EXPECT_LT(std::chrono::steady_clock::now() - answeredAt, 1s);
         ASSERT_TRUE(waitUntil([&] { return posts == 2 && !service.isDelivering(); }));
-        ASSERT_TRUE(service.waitForQueuedOperations());
+        ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
         EXPECT_FALSE(QFile::exists(pendingFile));
         QList<LoopbackRequest> posted = server.requests();
         posted.removeIf([&](const LoopbackRequest& request) { return request.path != c.path; });
@@ -348,9 +349,9 @@ TEST_F(TelemetryServiceTest, ThePreviousRunsQueueGoesFirstAndNothingIsSentTwice)
     TelemetryService service(configuration(server.url(kPath)));
     service.track("new_one");
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 3 && !service.isDelivering(); }));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_FALSE(QFile::exists(pendingFile));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_EQ(server.requests().size(), 3);
 
     const auto requests = server.requests();
@@ -373,7 +374,7 @@ TEST_F(TelemetryServiceTest, AnUnreadableQueueFileIsLoggedAndReplaced) {
     server.route(kPath, LoopbackResponse{.status = 500});
     TelemetryService service(configuration(server.url(kPath)));
     (void)service.sessionID(); // started
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     ASSERT_EQ(LogCapture::captured().size(), 1);
     EXPECT_TRUE(LogCapture::captured().first().startsWith("Telemetry: couldn't load pending events: "));
     // Left alone until the queue is written again.
@@ -455,11 +456,11 @@ TEST_F(TelemetryServiceTest, AQueuePathThatIsNoFileIsLeftAloneAndTheEventsStayIn
         // Three failed tries leave the queue to be written; a later event empties it.
         service.track("first");
         ASSERT_TRUE(waitUntil([&] { return *tries == 3 && !service.isDelivering(); }));
-        ASSERT_TRUE(service.waitForQueuedOperations());
+        ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
         if (c.afterTheFirstTry) make();
         service.track("second");
         ASSERT_TRUE(waitUntil([&] { return *tries == 5 && !service.isDelivering(); }));
-        ASSERT_TRUE(service.waitForQueuedOperations());
+        ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
 
         EXPECT_EQ(wireNames(server.requests().mid(sent)),
                   (QStringList{"first", "first", "first", "first", "second"}));
@@ -490,7 +491,7 @@ TEST_F(TelemetryServiceTest, TrackingAndQueueWritesGoOnWhileARequestIsInFlight) 
     EXPECT_EQ(server.requests().size(), 1);
     release.set_value();
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 21 && !service.isDelivering(); }));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_FALSE(QFile::exists(pendingFile));
     QStringList expected{"held"};
     for (int i = 0; i < 20; ++i)
@@ -505,9 +506,9 @@ TEST_F(TelemetryServiceTest, AnEventThatCannotBeEncodedIsDroppedAndDoesNotBlockT
     service.track("broken", {{"speed", JSONValue::floating(std::nan(""))}});
     service.track("fine");
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_FALSE(QFile::exists(pendingFile));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_EQ(wireNames(server.requests()), QStringList{"fine"});
     EXPECT_TRUE(LogCapture::captured().contains(
         "Telemetry: dropping event broken whose properties cannot be encoded"))
@@ -520,7 +521,7 @@ TEST_F(TelemetryServiceTest, DisabledOrWithoutEndpointNothingIsRecorded) {
         auto config = configuration(QUrl());
         TelemetryService service(config);
         service.track("ignored");
-        ASSERT_TRUE(service.waitForQueuedOperations());
+        ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
         EXPECT_FALSE(QFile::exists(pendingFile));
         EXPECT_FALSE(store->string(SessionID::key(ProductConfig::current().userDefaultsPrefix))
                          .has_value()); // no identifier is even made
@@ -530,7 +531,7 @@ TEST_F(TelemetryServiceTest, DisabledOrWithoutEndpointNothingIsRecorded) {
         config.disabled = true;
         TelemetryService service(config);
         service.track("ignored");
-        ASSERT_TRUE(service.waitForQueuedOperations());
+        ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
         EXPECT_FALSE(QFile::exists(pendingFile));
     }
     EXPECT_TRUE(server.requests().isEmpty());
@@ -546,7 +547,7 @@ TEST_F(TelemetryServiceTest, DisabledOrWithoutEndpointNothingIsRecorded) {
     TelemetryService service(config);
     service.track("ignored_too"); // starts the service all the same
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
     EXPECT_FALSE(QFile::exists(pendingFile));
     EXPECT_EQ(wireNames(server.requests()), QStringList{"left_over"});
 }
@@ -624,7 +625,7 @@ std::unique_ptr<QProcess> startTelemetryChild(const QString& test, const QString
 
 // Waits for a child started above; it must end by itself with status 0.
 void expectCleanExit(QProcess& child) {
-    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_TRUE(child.waitForFinished(patienceMs));
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
 }
@@ -691,7 +692,7 @@ TEST_F(TelemetryServiceTest, AnEventDeliveredAsTheServiceEndsIsNotSentAgainAtThe
     TelemetryService nextLaunch(configuration(server.url(kPath)));
     nextLaunch.track("next_launch");
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !nextLaunch.isDelivering(); }));
-    ASSERT_TRUE(nextLaunch.waitForQueuedOperations());
+    ASSERT_TRUE(nextLaunch.waitForQueuedOperations(patienceMs));
     EXPECT_EQ(wireNames(server.requests()), QStringList{"next_launch"});
 }
 
@@ -782,7 +783,7 @@ TEST_F(TelemetryServiceTest, TheCallerDoesNoFileWorkNotEvenForTheFirstTrack) {
     service.track("first_of_the_process"); // returns while the configuration is still being made
     release.set_value();
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1 && !service.isDelivering(); }));
-    ASSERT_TRUE(service.waitForQueuedOperations());
+    ASSERT_TRUE(service.waitForQueuedOperations(patienceMs));
 
     EXPECT_EQ(wireNames(server.requests()), QStringList{"first_of_the_process"});
     EXPECT_EQ(wireRecord(server.requests().first()).value("session_id").toString(),

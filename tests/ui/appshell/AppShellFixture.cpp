@@ -47,12 +47,12 @@ bool AppShellTest::waitForEvents(qsizetype count, int timeoutMs) const {
 void AppShellTest::showActive(QWidget* window) {
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(waitForWindowActive(window));
 }
 
 void AppShellTest::settle(int ms) {
-    waitUntil([] { return false; }, ms);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (ms > 0) waitUntil([] { return false; }, ms);
+    EXPECT_TRUE(waitForQueuedCalls());
 }
 
 } // namespace qlan::test

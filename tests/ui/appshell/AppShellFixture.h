@@ -4,11 +4,12 @@
 // telemetry service that delivers to a loopback records endpoint.
 
 #include "editions/ProductConfig.h"
+#include "support/CurrentEdition.h"
 #include "support/IsolatedUserDefaults.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
-#include "support/CurrentEdition.h"
 #include "support/TelemetryEndpoint.h"
+#include "support/Wait.h"
 
 #include <QList>
 #include <QString>
@@ -34,11 +35,13 @@ protected:
     // The events the endpoint received so far, in order.
     QList<ReceivedEvent> receivedEvents() const;
     // Waits until the endpoint has received `count` events; false on time-out.
-    bool waitForEvents(qsizetype count, int timeoutMs = 10000) const;
+    bool waitForEvents(qsizetype count, int timeoutMs = patienceMs) const;
     // Shows the widget as the active window.
     static void showActive(QWidget* window);
-    // Lets queued work (deferred deletions, queued deliveries) run for a moment.
-    static void settle(int ms = 200);
+    // Runs the calls queued on this thread (deferred deletions, queued deliveries) and what they queue in
+    // turn; with `ms`, after that long first, which lets what must not come from a child process or the
+    // loopback network have its chance.
+    static void settle(int ms = 0);
 
     CurrentEdition edition_;
     IsolatedUserDefaults defaults_;

@@ -91,7 +91,7 @@ TEST_F(QLANRootViewTest, FirstLaunchAsksForConsentThenProbesOnceAndSendsTheLaunc
     EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("welcome-diagnose-button")), nullptr);
     EXPECT_EQ(root.navigationStack(), nullptr);
     settle(300);
-    ASSERT_TRUE(telemetry->waitForQueuedOperations());
+    ASSERT_TRUE(telemetry->waitForQueuedOperations(patienceMs));
     EXPECT_TRUE(sandbox_.calls(QStringLiteral("/usr/bin/uname")).isEmpty());
     EXPECT_TRUE(server_.requests().isEmpty());
     EXPECT_FALSE(services.store->string(sessionKey));
@@ -194,7 +194,7 @@ TEST_F(QLANRootViewTest, ConsentIsKeptWhenTelemetryIsOff) {
     QTest::mouseClick(consent.findChild<QPushButton*>(QStringLiteral("consent-continue")), Qt::LeftButton);
     EXPECT_TRUE(continued);
     EXPECT_TRUE(LiveKeyValueStore().boolValue(consentKey()));
-    ASSERT_TRUE(telemetry->waitForQueuedOperations());
+    ASSERT_TRUE(telemetry->waitForQueuedOperations(patienceMs));
     settle(200);
     EXPECT_TRUE(server_.requests().isEmpty());
 }
@@ -305,7 +305,7 @@ TEST_F(QLANRootViewTest, APushFromTheKeyboardTellsNoControlOnTheWay) {
                                  Screen::guidedHelpOffer(), Screen::aiCodingOffer()}) {
         SCOPED_TRACE(::testing::PrintToString(screen.kind()));
         navigation->setPath({});
-        settle(50);
+        settle();
         auto* welcome = root.findChild<QPushButton*>(QStringLiteral("welcome-diagnose-button"));
         welcome->setFocus(Qt::TabFocusReason);
         ASSERT_TRUE(welcome->hasFocus());

@@ -80,7 +80,7 @@ protected:
             makeFlow({AuditEntry::buildIntent, CompletionSurface::excluded(), std::nullopt}, startUp);
         host(flow, name);
         window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        EXPECT_TRUE(waitForWindowActive(window.get()));
         EXPECT_NE(qobject_cast<Stage1View*>(flow->currentScreen()), nullptr);
         EXPECT_EQ(probes.size(), 1);
         return flow;
@@ -114,14 +114,14 @@ TEST_F(AuditFlowScreens, TheAuditScreenWalksItsPhasesAndKeepsTheAdvanceAfterAnIn
     saveScreenshot(window.get(), "audit-flow-foundations");
     QAbstractButton* install = button(flow->currentScreen(), "Install Homebrew (recommended)");
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(waitForWindowActive(window.get()));
     install->setFocus(Qt::TabFocusReason);
     QTest::keyClick(install, Qt::Key_Space);
     ASSERT_EQ(sheets.size(), 1);
     sheets[0].onFinish(RemediationOutcome::success("Homebrew installed."));
     ASSERT_EQ(probes.size(), 2); // the re-probe after the installation
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(waitForWindowActive(window.get()));
     // Meanwhile the install starts nothing again, whichever way it is pressed.
     pressEveryWay(install);
     settle();
@@ -233,7 +233,7 @@ TEST_F(AuditFlowScreens, ASheetsEndThatLeavesTheStageIsHeardAsTheWindowOfTheNext
             ASSERT_EQ(probes.size(), 1);
             if (!each.freshUnderTheFix) probes[0](each.startUp);
             window->activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+            ASSERT_TRUE(waitForWindowActive(window.get()));
             const auto [focus, ring, told] = focusAfterSheet(
                 window.get(), button(flow->currentScreen(), each.fix),
                 [&] {
@@ -454,7 +454,7 @@ TEST_F(AuditFlowScreens, TheWelcomeScreenAsksTheGoalAndOpensTheCheck) {
     goal->detailField()->insert("abcdefg"); // a paste
     EXPECT_EQ(goal->detailField()->text(), "abcde");
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(waitForWindowActive(window.get()));
     QTest::mouseClick(goal->detailField(), Qt::LeftButton);
     ASSERT_TRUE(goal->detailField()->hasFocus());
     auto* explore = window->findChild<QAbstractButton*>("goal-option-explore");
@@ -573,7 +573,7 @@ TEST_F(AuditFlowScreens, FromTheNextStepQuestionThroughTheAuditToAnOffer) {
     // The sandboxed Mac has nothing: the foundations, then the terminal, then the report.
     ASSERT_NE(qobject_cast<Stage1View*>(flow->currentScreen()), nullptr);
     // The screen's own probe has ended before the stage is left.
-    ASSERT_TRUE(waitUntil([&] { return endpoint.eventNames().contains("audit_reached"); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return endpoint.eventNames().contains("audit_reached"); }));
     click(flow->currentScreen(), "Continue");
     ASSERT_NE(qobject_cast<Stage2View*>(flow->currentScreen()), nullptr);
     QTest::mouseClick(flow->currentScreen()->findChild<QPushButton*>("audit-stage-skip"), Qt::LeftButton);

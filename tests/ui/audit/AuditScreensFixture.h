@@ -38,7 +38,7 @@ protected:
         DesktopActions::install(screen, desktop);
         screen->resize(720, 720);
         screen->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(screen));
+        ASSERT_TRUE(waitForWindowExposed(screen));
         saveScreenshot(screen, name);
     }
     static QStringList labels(const QWidget* screen) {

@@ -4,6 +4,7 @@
 #include "support/CurrentEdition.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/ScreenCapture.h"
+#include "support/Wait.h"
 #include "ui/diagnose/DiagnoseStatusScreens.h"
 #include "ui/diagnose/JavaVersionChooserView.h"
 #include "ui/scaffold/ScreenScaffold.h"
@@ -106,7 +107,7 @@ TEST(JavaVersionChooserView, IsOneStopOfTabWhoseArrowKeysChoose) {
         layout->addWidget(widget);
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(waitForWindowActive(&window));
     QAccessibleInterface* group = QAccessible::queryAccessibleInterface(chooser);
     EXPECT_EQ(group->role(), QAccessible::Grouping);
     EXPECT_EQ(group->text(QAccessible::Name), "Java version to install");

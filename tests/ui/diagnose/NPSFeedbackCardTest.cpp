@@ -40,18 +40,25 @@ protected:
         return mac_.services().store->boolValue(
             NPSFeedbackHost::submittedKey(ProductConfig::current().userDefaultsPrefix));
     }
-    // Every event delivered once the service has handed over what it was given.
+    // Every event delivered once `expected` of them have arrived and a short while has passed, in which no
+    // other may follow.
     QList<ReceivedEvent> settledEvents(qsizetype expected) {
         endpoint_.waitForEvents(expected);
         waitUntil([] { return false; }, 150);
         return endpoint_.receivedEvents();
     }
-    // The names of those events but "nps_shown", which only the first host of a run (of a test) sends.
+    // The names of the delivered events but "nps_shown", which only the first host of a run (of a test)
+    // sends, once `expected` of those have arrived and a short while has passed.
     QStringList settledNamesButShown(qsizetype expected) {
-        QStringList names;
-        for (const ReceivedEvent& event : settledEvents(expected))
-            if (event.name != "nps_shown") names.append(event.name);
-        return names;
+        const auto namesButShown = [this] {
+            QStringList names;
+            for (const ReceivedEvent& event : endpoint_.receivedEvents())
+                if (event.name != "nps_shown") names.append(event.name);
+            return names;
+        };
+        waitUntil([&] { return namesButShown().size() >= expected; });
+        waitUntil([] { return false; }, 150);
+        return namesButShown();
     }
     static void click(QWidget* card, const QString& id) {
         auto* button = card->findChild<QAbstractButton*>(id);
@@ -169,9 +176,9 @@ TEST_F(NPSFeedbackCardTest, AChosenScoreEasesIntoTheAccentFillAndTheOldOneBackOu
     click(&card, "nps-score-7");
     EXPECT_EQ(card.phase(), NPSFeedbackCard::Phase::scored(7)); // the choice itself is immediate
     EXPECT_FALSE(near(fillOf(7), accent));                      // its look eases in
-    EXPECT_TRUE(waitUntil([&] { return near(fillOf(7), accent); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return near(fillOf(7), accent); }));
     click(&card, "nps-score-3");
-    EXPECT_TRUE(waitUntil([&] { return near(fillOf(3), accent) && near(fillOf(7), clear); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return near(fillOf(3), accent) && near(fillOf(7), clear); }));
 }
 
 TEST_F(NPSFeedbackCardTest, LongReasonIsCutAndDismissSendsOnce) {
@@ -229,7 +236,7 @@ TEST_F(NPSFeedbackCardTest, LeavingUnansweredSendsOneDismissalAndADestroyedCardI
         std::shared_ptr<NPSFeedbackHost>(&timed, [](auto*) {}), [&] { ++submitted; }, [] {});
     waiting.selectScore(8);
     waiting.submit();
-    EXPECT_TRUE(waitUntil([&] { return submitted == 1; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return submitted == 1; }));
 
     EXPECT_EQ(settledNamesButShown(3), (QStringList{"nps_dismissed", "nps_submitted", "nps_submitted"}));
 }

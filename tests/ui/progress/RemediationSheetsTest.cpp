@@ -88,13 +88,13 @@ protected:
             remediation, [this](const RemediationOutcome& outcome) { outcomes_.append(outcome); },
             *telemetry_, &window_);
         sheet->open();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(sheet));
+        EXPECT_TRUE(waitForWindowActive(sheet));
         return sheet;
     }
 
     // The delivered events as "name exit_code/reason".
     QList<QJsonObject> delivered(qsizetype atLeast) {
-        EXPECT_TRUE(waitUntil([&] { return events().size() >= atLeast; }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return events().size() >= atLeast; }));
         waitUntil([] { return false; }, 300); // nothing more may follow
         return events();
     }
@@ -123,7 +123,7 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
     EXPECT_EQ(sheet->view()->diffSheet(), nullptr);
     StreamingRemediationView* streaming = sheet->view()->streamingView();
     ASSERT_NE(streaming, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return streaming->closeButton()->isVisible(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return streaming->closeButton()->isVisible(); }));
     const QList<QJsonObject> sent = delivered(1);
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent.first().value("event_name").toString(), QStringLiteral("remediation_failed"));
@@ -133,7 +133,7 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
                              RemediationOutcome::failure(StreamingRemediationModel::failureText(-1))});
     QTest::mouseClick(streaming->closeButton(), Qt::LeftButton); // the screen reports once
     sheet->close();
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(outcomes_.size(), 1);
     EXPECT_TRUE(sheet->isVisible()); // the owner dismisses it
     sheet->dismiss();
@@ -143,7 +143,7 @@ TEST_F(RemediationSheetsTest, StreamedFixesRunOnTheStreamingScreen) {
     sandbox_.writeStub(QStringLiteral("/opt/homebrew/bin/brew"));
     RemediationSheet* succeeded = openSheet(Remediation::installWarpViaBrew(QStringLiteral("warp")));
     StreamingRemediationView* warp = succeeded->view()->streamingView();
-    ASSERT_TRUE(waitUntil([&] { return warp->finishButton()->isVisible(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return warp->finishButton()->isVisible(); }));
     succeeded->close();
     ASSERT_TRUE(waitUntil([&] { return outcomes_.size() == 2; }));
     EXPECT_EQ(outcomes_.last(), RemediationOutcome::success(QStringLiteral("Warp installed.")));
@@ -183,7 +183,9 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
     // The file is read once the test has seen the sheet loading.
     auto held = std::make_shared<FaultyFileSystem>(sandbox_.services().fs);
     std::promise<void> loading;
-    held->beforeRead = [go = loading.get_future().share()](const QString&) { go.wait_for(10s); };
+    held->beforeRead = [go = loading.get_future().share()](const QString&) {
+        go.wait_for(std::chrono::milliseconds(patienceMs));
+    };
     RemediationSheet* sheet = openSheet(Remediation::writeJavaHomeToZprofile(QStringLiteral("/jdk")), held);
     ZprofileDiffSheet* diff = sheet->view()->diffSheet();
     ASSERT_NE(diff, nullptr);
@@ -277,7 +279,9 @@ TEST_F(RemediationSheetsTest, DiffSheetFailuresAndCancel) {
     auto fs = std::make_shared<FaultyFileSystem>(sandbox_.services().fs);
     fs->failWrite = [](const QString& path) { return path.endsWith(QStringLiteral(".zprofile.bak")); };
     std::promise<void> writing; // the write waits until the test lets it go on
-    fs->beforeWrite = [go = writing.get_future().share()](const QString&) { go.wait_for(10s); };
+    fs->beforeWrite = [go = writing.get_future().share()](const QString&) {
+        go.wait_for(std::chrono::milliseconds(patienceMs));
+    };
     RemediationSheet* sheet = openSheet(Remediation::keepCurrentLegacyJava(QStringLiteral("/jdk8")), fs);
     ZprofileDiffSheet* diff = sheet->view()->diffSheet();
     ASSERT_TRUE(waitUntil([&] { return diff->model()->preview().has_value(); }));

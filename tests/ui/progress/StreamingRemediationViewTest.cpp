@@ -80,7 +80,7 @@ protected:
     }
 
     bool waitForOutcome() {
-        return waitUntil([&] { return !outcomes_.isEmpty(); }, 10000);
+        return waitUntil([&] { return !outcomes_.isEmpty(); });
     }
 
     CurrentEdition edition_{ProductConfig::homebrewEdition()};
@@ -139,7 +139,7 @@ struct ShownList {
         cancel->move(0, 320);
         cancel->show();
         cancel->setFocus();
-        [&] { ASSERT_TRUE(QTest::qWaitForWindowActive(&window)); }();
+        [&] { ASSERT_TRUE(waitForWindowActive(&window)); }();
         return cancel;
     }
 
@@ -290,7 +290,7 @@ TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFini
     StreamingRemediationView* view = sheet->view()->streamingView();
     EXPECT_EQ(view->objectName(), "remediation-progress");
     EXPECT_EQ(view->cancelButton()->objectName(), "remediation-cancel");
-    ASSERT_TRUE(waitUntil([&] { return view->finishButton()->isVisible(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return view->finishButton()->isVisible(); }));
     EXPECT_FALSE(view->cancelButton()->isVisible());
 
     const QAbstractItemModel* rows = view->outputView()->model();
@@ -345,7 +345,7 @@ TEST_F(StreamingViewTest, WarpJourneyShowsEveryLineWithTheRetryRowMarkedThenFini
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::success("Warp installed.")});
     sheet->reject(); // a late close reports nothing more
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(outcomes_.size(), 1);
 }
 
@@ -359,14 +359,14 @@ TEST_F(StreamingViewTest, FailureOffersTheArticleAndClose) {
                        .withExitCode(4)
                        .withScript("while [ -e '" + mac_.map(hold) + "' ]; do /bin/sleep 0.05; done\n"));
     RemediationSheet* sheet = open(Remediation::installTemurinViaBrew("temurin"));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    ASSERT_TRUE(waitForWindowActive(sheet));
     StreamingRemediationView* view = sheet->view()->streamingView();
     view->cancelButton()->setFocus(Qt::TabFocusReason);
     // Cancel's place goes to "Close" in its row, never to the link beside it, where Return opens a browser;
     // a screen reader hears the sheet, then Close.
     const QList<QObject*> focused = focusedWidgetsWhile([&] {
         QFile::remove(mac_.map(hold));
-        ASSERT_TRUE(waitUntil([&] { return view->closeButton()->isVisible(); }, 10000));
+        ASSERT_TRUE(waitUntil([&] { return view->closeButton()->isVisible(); }));
         EXPECT_TRUE(waitUntil([&] { return view->closeButton()->hasFocus(); }));
     });
     EXPECT_EQ(focused, (QList<QObject*>{sheet, view->closeButton()}));
@@ -385,14 +385,14 @@ TEST_F(StreamingViewTest, ClosingTheSheetWhileRunningCancelsOnce) {
     mac_.writeStub("/opt/homebrew/bin/brew", StubSpec().withScript(childAndGrandchildCommand));
     RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
     StreamingRemediationView* view = sheet->view()->streamingView();
-    ASSERT_TRUE(waitUntil([&] { return view->model()->lines().size() == 1; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return view->model()->lines().size() == 1; }));
     pid_t child = 0, grandchild = 0;
     ASSERT_TRUE(readChildAndGrandchild(view->model()->lines().first(), &child, &grandchild));
     EXPECT_EQ(view->statusText(), "Running…");
     EXPECT_TRUE(view->cancelButton()->isEnabled());
 
     // Space on Cancel: a screen reader hears the focus go from Cancel to the sheet, and nowhere else.
-    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    ASSERT_TRUE(waitForWindowActive(sheet));
     view->cancelButton()->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(focusedWidgetsWhile([&] { QTest::keyClick(view->cancelButton(), Qt::Key_Space); }),
               QList<QObject*>{sheet});
@@ -403,7 +403,7 @@ TEST_F(StreamingViewTest, ClosingTheSheetWhileRunningCancelsOnce) {
     ASSERT_TRUE(waitForOutcome());
     EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
     sheet->reject();
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(outcomes_, QList{RemediationOutcome::canceled()});
 }
 
@@ -415,10 +415,10 @@ TEST_F(StreamingViewTest, TheZshrcChangeWaitsInTheBottomRowAndEscSkipsIt) {
     mac_.writeStub("/usr/bin/mise", StubSpec().withScript("while [ -e '" + mac_.map(hold) +
                                                           "' ]; do /bin/sleep 0.05; done\n"));
     RemediationSheet* sheet = open(Remediation::setJavaHomeViaMise("temurin-21"));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    ASSERT_TRUE(waitForWindowActive(sheet));
     StreamingRemediationView* view = sheet->view()->streamingView();
     EXPECT_EQ(view->outputView()->accessibleName(), "Setting JAVA_HOME via Mise output");
-    ASSERT_TRUE(waitUntil([&] { return !view->model()->lines().isEmpty(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !view->model()->lines().isEmpty(); }));
     view->cancelButton()->setFocus(Qt::TabFocusReason);
     const auto height = [view](const QWidget* button) { return button->mapTo(view, QPoint(0, 0)).y(); };
     const int row = height(view->cancelButton());
@@ -428,8 +428,8 @@ TEST_F(StreamingViewTest, TheZshrcChangeWaitsInTheBottomRowAndEscSkipsIt) {
     ZshrcActivationCard* card = nullptr;
     const QList<QObject*> focused = focusedWidgetsWhile([&] {
         QFile::remove(mac_.map(hold));
-        ASSERT_TRUE(waitUntil(
-            [&] { return (card = view->findChild<ZshrcActivationCard*>()) && card->isVisible(); }, 10000));
+        ASSERT_TRUE(
+            waitUntil([&] { return (card = view->findChild<ZshrcActivationCard*>()) && card->isVisible(); }));
         EXPECT_TRUE(waitUntil([&] { return view->applyZshrcButton()->hasFocus(); }));
     });
     EXPECT_EQ(focused, (QList<QObject*>{sheet, view->applyZshrcButton()}));
@@ -458,7 +458,7 @@ TEST_F(StreamingViewTest, TheZshrcChangeWaitsInTheBottomRowAndEscSkipsIt) {
     // The window's close control with a change pending: Skip's line, then the job's success.
     RemediationSheet* closed = open(Remediation::setJavaHomeViaMise("temurin-21"));
     StreamingRemediationView* other = closed->view()->streamingView();
-    ASSERT_TRUE(waitUntil([&] { return other->applyZshrcButton()->isVisible(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return other->applyZshrcButton()->isVisible(); }));
     closed->close();
     ASSERT_TRUE(waitUntil([&] { return outcomes_.size() == 2; }));
     EXPECT_EQ(outcomes_.last(), RemediationOutcome::success("Configured Mise to set JAVA_HOME."));
@@ -484,12 +484,12 @@ TEST_F(StreamingViewTest, AJobThatEndsInTheBackLeavesTheFocusAsInFront) {
         SCOPED_TRACE(remediation.id().toStdString());
         mac_.writeFile(hold, "");
         RemediationSheet* sheet = open(remediation);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+        ASSERT_TRUE(waitForWindowActive(sheet));
         StreamingRemediationView* view = sheet->view()->streamingView();
         QWidget* heir = heirOf(view);
         const BackInFront back = focusBackInFront(sheet, view->cancelButton(), [&] {
             QFile::remove(mac_.map(hold));
-            ASSERT_TRUE(waitUntil([&] { return heir->isVisible(); }, 10000));
+            ASSERT_TRUE(waitUntil([&] { return heir->isVisible(); }));
             ASSERT_TRUE(waitForQueuedCalls());
         });
         EXPECT_EQ(back.focus, heir);
@@ -520,7 +520,7 @@ TEST_F(StreamingViewTest, PagingUpThroughWrappedRowsShowsEveryRowAndMovesThemByT
                                          "else echo \"line $i\"; fi; i=$((i+1)); done\n"));
     RemediationSheet* sheet = open(Remediation::installWarpViaBrew("warp"));
     StreamingRemediationView* view = sheet->view()->streamingView();
-    ASSERT_TRUE(waitUntil([&] { return view->finishButton()->isVisible(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return view->finishButton()->isVisible(); }));
     OutputLinesView* list = view->outputView();
     const QAbstractItemModel* rows = list->model();
     ASSERT_EQ(rows->rowCount(), 5000);
@@ -562,7 +562,7 @@ TEST(OutputListRows, RowsWithTabsAreAsHighAsTheirTextAtEveryWidth) {
                      .arg(i * 37)
                      .arg(QString(i % 7, u'\t'));
     ShownList shown(lines);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
+    ASSERT_TRUE(waitForWindowExposed(&shown.window));
     OutputLinesModel& model = shown.model;
     OutputLinesView* list = shown.list;
     const auto rowsFitTheirText = [&](int width) -> testing::AssertionResult {
@@ -606,7 +606,7 @@ TEST(OutputListRows, AResizeInsideATallRowKeepsTheLineAtTheTopEdge) {
     for (int i = 0; i < 40; ++i)
         lines << QStringLiteral("after %1").arg(i);
     ShownList shown(lines);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
+    ASSERT_TRUE(waitForWindowExposed(&shown.window));
     OutputLinesModel& model = shown.model;
     OutputLinesView* list = shown.list;
     list->resize(420, 300);
@@ -677,7 +677,7 @@ TEST(OutputListRows, HomeEndAndTheScrollBarsEndsLandExactlyAtTheFirstAndTheLastR
                          << "way " << way << ", " << count << " rows " << height << " high");
             QStringList shownLines = lines.mid(0, count);
             ShownList shown(shownLines);
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
+            ASSERT_TRUE(waitForWindowExposed(&shown.window));
             shown.list->resize(420, height);
             QTest::keyClick(shown.list, Qt::Key_Up); // from the end, the rows above never drawn
             toEnd(shown.list, way, false);
@@ -1212,7 +1212,7 @@ TEST(OutputListRows, EndReachesTheLastRowOfAListTallerThanTheScrollBarsRange) {
     const QString longest(3000, u'x'); // every row shares its text
     QStringList lines{longest};
     ShownList shown(lines);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window));
+    ASSERT_TRUE(waitForWindowExposed(&shown.window));
     OutputLinesModel& model = shown.model;
     OutputLinesView* list = shown.list;
     list->resize(list->width() - list->viewport()->width() + 40, 300); // a few characters a line
@@ -1268,9 +1268,9 @@ TEST_F(StreamingViewTest, TheEndOfTheJobIsToldToAScreenReaderAndTheFocusStays) {
             sheet.reset(open(std::get<0>(each)));
             StreamingRemediationModel* model = sheet->view()->streamingView()->model();
             sheet->view()->streamingView()->outputView()->setFocus();
-            if (expected == "Canceling…" && waitUntil([&] { return model->lines().size() == 1; }, 10000))
+            if (expected == "Canceling…" && waitUntil([&] { return model->lines().size() == 1; }))
                 QTest::mouseClick(sheet->view()->streamingView()->cancelButton(), Qt::LeftButton);
-            ASSERT_TRUE(waitUntil([&] { return !model->isRunning() && model->exitCode(); }, 10000));
+            ASSERT_TRUE(waitUntil([&] { return !model->isRunning() && model->exitCode(); }));
             ASSERT_TRUE(waitForQueuedCalls());
         });
         EXPECT_EQ(told, QStringList{expected});

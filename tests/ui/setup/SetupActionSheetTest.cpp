@@ -141,14 +141,14 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
     SheetDialog* held =
         open({SR::installNodeViaMise()},
              SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox_.services())));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(held));
+    ASSERT_TRUE(waitForWindowActive(held));
     auto* cancel = held->findChild<QPushButton*>("setup-action-cancel");
     cancel->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(cancel->hasFocus());
     auto* proceed = held->findChild<QPushButton*>("setup-action-continue");
     const QList<QObject*> focused = focusedWidgetsWhile([&] {
         QFile::remove(sandbox_.map(hold));
-        ASSERT_TRUE(waitUntil([&] { return shown(held, "setup-action-continue"); }, 10000));
+        ASSERT_TRUE(waitUntil([&] { return shown(held, "setup-action-continue"); }));
         EXPECT_TRUE(waitUntil([&] { return proceed->hasFocus(); }));
     });
     EXPECT_EQ(focused, (QList<QObject*>{held, proceed}));
@@ -162,12 +162,12 @@ TEST_F(SetupActionSheetTest, ABatchFromStartToContinue) {
         SheetDialog* behind =
             open({SR::installNodeViaMise()},
                  SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox_.services())));
-        ASSERT_TRUE(QTest::qWaitForWindowActive(behind));
+        ASSERT_TRUE(waitForWindowActive(behind));
         auto* next = behind->findChild<QPushButton*>("setup-action-continue");
         const BackInFront back =
             focusBackInFront(behind, behind->findChild<QPushButton*>("setup-action-cancel"), [&] {
                 QFile::remove(sandbox_.map(hold));
-                ASSERT_TRUE(waitUntil([&] { return shown(behind, "setup-action-continue"); }, 10000));
+                ASSERT_TRUE(waitUntil([&] { return shown(behind, "setup-action-continue"); }));
                 ASSERT_TRUE(waitForQueuedCalls());
             });
         EXPECT_EQ(back.focus, next) << exit;
@@ -183,13 +183,13 @@ TEST_F(SetupActionSheetTest, CancelDuringTheFirstOfThreeKillsItsChildren) {
         open({SR::installNodeViaMise(), SR::installRubyViaMise(), SR::installRustViaMise()},
              SetupActionBatch::runWith(SetupRemediationRunner::fromServices(sandbox_.services())), true);
     const QStringList& lines = view_->batch()->lines();
-    ASSERT_TRUE(waitUntil([&] { return lines.size() == 2; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return lines.size() == 2; }));
     pid_t child = 0, grandchild = 0;
     ASSERT_TRUE(readChildAndGrandchild(lines[1], &child, &grandchild)) << lines[1].toStdString();
 
     QTest::mouseClick(sheet->findChild<QPushButton*>("setup-action-cancel"), Qt::LeftButton);
     EXPECT_EQ(outcomes_, QList<SetupActionOutcome>{SetupActionOutcome::canceled}); // at once
-    EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return dead(child) && dead(grandchild); }));
     waitUntil([] { return false; }, 200);
     EXPECT_EQ(sandbox_.calls("/bin/zsh").size(), 1);
     EXPECT_EQ(telemetry_.names(), QStringList{"remediation_applied"});
@@ -238,7 +238,7 @@ TEST_F(SetupActionSheetTest, TheListFollowsTheLastLineUnlessScrolledUp) {
     ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0; }));
     bar->triggerAction(QAbstractSlider::SliderToMinimum); // the user scrolls up
     ASSERT_TRUE(waitUntil([&] { return view_->batch()->hasEnded() && view_->output()->rowCount() == 400; }));
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitForQueuedCalls()); // what the last rows set off: the list must not follow them
     EXPECT_EQ(bar->value(), 0);
     EXPECT_GT(bar->maximum(), 0);
 

@@ -222,7 +222,7 @@ TEST_F(SetupPickersTest, WhileTheMacIsCheckedAfterABatchNoButtonOfTheStageActs) 
             ++pressed;
         }
         EXPECT_GE(pressed, 2); // the picker's own and Skip
-        waitUntil([] { return false; }, 20);
+        ASSERT_TRUE(waitForQueuedCalls());
         EXPECT_FALSE(view_->sheet());
         EXPECT_FALSE(view_->model()->pendingInstall());
         EXPECT_EQ(view_->model()->step(), Step::stage(domains[at]));
@@ -297,8 +297,11 @@ TEST_F(SetupPickersTest, ProjectFolderChooser) {
                      true}));
 }
 
-// Where a person sees an "Add selected" button: its y in the window as it appears and each time it is drawn.
+// Where a person sees an "Add selected" button: its y in the window as it appears and each time it is drawn,
+// while the sightings live.
 struct AddButtonSightings : QObject {
+    AddButtonSightings() { qApp->installEventFilter(this); }
+    ~AddButtonSightings() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* object, QEvent* event) override {
         const auto* button = qobject_cast<QPushButton*>(object);
         if (button && button->objectName().startsWith("add-") &&
@@ -320,12 +323,12 @@ TEST_F(SetupPickersTest, AddButtonsMoveOnceAsTheRowsArrive) {
         for (const bool afterBatch : {false, true}) {
             SCOPED_TRACE(domain.toStdString() + (afterBatch ? " after a batch" : ""));
             AddButtonSightings seen;
-            qApp->installEventFilter(&seen);
             if (!afterBatch)
                 stage(domain);
             else if (view_->model()->request({domain, domain, {SR::installUv()}, false}) && view_->sheet())
                 QTest::keyClick(view_->sheet(), Qt::Key_Escape); // the stage is built anew
-            waitUntil([] { return false; }, 150);
+            ASSERT_TRUE(waitUntil([&] { return !view_->sheet(); }));
+            ASSERT_TRUE(waitForQueuedCalls());
             ASSERT_TRUE(loaded(find(view_->currentPage(), "setup-stage-picker")));
             EXPECT_TRUE(textsSelectableByMouse(view_->currentPage())); // the rows' captions too
             EXPECT_LE(seen.ys.size(), afterBatch ? 1 : 2) << ::testing::PrintToString(seen.ys);
@@ -346,7 +349,7 @@ TEST_F(SetupPickersTest, AfterABatchThatLeavesTheStageThePickerStandsAsItWas) {
     ServiceContext::setSystemProfile(&window_, withTooling);
     start();
     window_.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    ASSERT_TRUE(waitForWindowActive(&window_));
     enum class End { cancel, escape, failure };
     const struct {
         QString domain;
@@ -415,10 +418,8 @@ TEST_F(SetupPickersTest, AfterABatchThatLeavesTheStageThePickerStandsAsItWas) {
                 }
                 EXPECT_EQ(addAgain->mapTo(&window_, QPoint()).y(), place);
                 AddButtonSightings seen;
-                qApp->installEventFilter(&seen);
                 files_->lookups.release();
                 waitUntil([] { return false; }, 300);
-                qApp->removeEventFilter(&seen);
                 for (const int y : seen.ys)
                     EXPECT_EQ(y, place);
                 EXPECT_TRUE(textsSelectableByMouse(view_->currentPage()));
@@ -464,7 +465,7 @@ TEST_F(PickerWidgetsTest, MCPKeyFieldIsMaskedKeptAndTrimmed) {
     saveScreenshot(&window_, "setup-picker-mcp");
     // A click on a check box toggles it and leaves the focus in the field; Tab still reaches the boxes.
     window_.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    ASSERT_TRUE(waitForWindowActive(&window_));
     key->setFocus(Qt::MouseFocusReason);
     auto* slack = find<QCheckBox>(picker, "mcp-slack");
     clickAsAPerson(slack);

@@ -121,10 +121,12 @@ TEST_F(SetupWorkflowViewTest, APendingBatchRunsInItsSheetThenTheFlowMovesOn) {
     model->enterPrimaryStages();
     ASSERT_EQ(model->step(), Step::stage("clt"));
     QStringList order;
-    QObject::connect(model, &SetupFlowModel::pendingInstallChanged, [&] {
+    QObject listening; // the model outlives the test's body: the connections end with it
+    QObject::connect(model, &SetupFlowModel::pendingInstallChanged, &listening, [&] {
         order << (model->pendingInstall() ? "pending " + model->pendingInstall()->id : "cleared");
     });
-    QObject::connect(model, &SetupFlowModel::stepChanged, [&] { order << "step " + model->step().domainID; });
+    QObject::connect(model, &SetupFlowModel::stepChanged, &listening,
+                     [&] { order << "step " + model->step().domainID; });
 
     runner_.script(SR::installCommandLineTools().id(), ScriptedJob::completing(0, {"installing"}));
     model->request({"clt", "Install the Command Line Tools", {SR::installCommandLineTools()}, false});
@@ -181,18 +183,18 @@ TEST_F(SetupWorkflowViewTest, AStagePageReportsThatItAppeared) {
     // A ready stage moves on by itself; a blocked one calls the edition's hook, once.
     view_->model()->setStep(Step::stage("clt"));
     ASSERT_TRUE(waitUntil([&] { return view_->model()->step() == Step::stage("git"); }));
-    waitUntil([] { return false; }, 50);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(view_->model()->step(), Step::stage("git"));
     view_->model()->setStep(Step::verifying());
     view_->model()->setStep(Step::stage("git"));
-    waitUntil([] { return false; }, 50);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(ScriptedEdition::blockedCalls().size(), 1);
     EXPECT_EQ(ScriptedEdition::blockedCalls().value(0).domainID, "git");
 
     // A step that has moved on before its page's report runs is left alone.
     view_->model()->setStep(Step::stage("clt"));
     view_->model()->setStep(Step::diagnosisSummary());
-    waitUntil([] { return false; }, 50);
+    ASSERT_TRUE(waitForQueuedCalls());
     EXPECT_EQ(view_->model()->step(), Step::diagnosisSummary());
 }
 
@@ -235,7 +237,7 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
                     waitUntil([&] { return view_->sheetView()->batch()->hasEnded(); });
                     view_->sheetView()->finish();
                     waitUntil([&] { return view_->model()->step() != Step::stage("clt"); },
-                              stays ? 300 : 5000);
+                              stays ? 300 : patienceMs);
                 },
                 order);
             EXPECT_EQ(focus, stays ? stageButton() : &window_);
@@ -263,7 +265,7 @@ TEST_F(SetupWorkflowViewTest, AfterTheActionSheetTheFocusIsOnItsButtonOrNoContro
         EXPECT_EQ(focus, &window_);
         EXPECT_FALSE(stageButton()->isEnabled()); // Skip and the pickers: SetupPickersTest
         pressEveryWay(stageButton());
-        waitUntil([] { return false; }, 50);
+        ASSERT_TRUE(waitForQueuedCalls());
         EXPECT_EQ(view_->sheet(), nullptr);
         EXPECT_EQ(view_->model()->step(), Step::stage("clt"));
         // The hold's end is heard once, as the window under the next stage's title, and only that stage's

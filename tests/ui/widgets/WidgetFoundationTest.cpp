@@ -6,6 +6,7 @@
 #include "support/KeyboardWalk.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/RenderedPixels.h"
+#include "support/ScopedVariable.h"
 #include "support/ScreenCapture.h"
 #include "support/Wait.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
@@ -62,7 +63,7 @@ namespace {
 void showActive(QWidget* window) {
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(test::waitForWindowActive(window));
 }
 
 } // namespace
@@ -159,11 +160,10 @@ TEST(SymbolIcon, ShapesAreVectorsDrawnInTheSystemColourOfTheAppearance) {
 TEST(DesktopActions, TheFolderChooserShowsItsMessageAndGivesTheChosenFolder) {
     QTemporaryDir home;
     ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("Projects")));
-    const QByteArray savedHome = qgetenv("HOME");
-    qputenv("HOME", home.path().toUtf8());
+    const test::ScopedVariable homeHere("HOME", home.path().toUtf8());
     QWidget window;
     QString shownMessage;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, &window, [&] { // dropped with the window, should no loop run it
         QWidget* dialog = QApplication::activeModalWidget();
         ASSERT_NE(dialog, nullptr);
         if (auto* message = dialog->findChild<QLabel*>(QStringLiteral("folder-chooser-message")))
@@ -175,7 +175,6 @@ TEST(DesktopActions, TheFolderChooserShowsItsMessageAndGivesTheChosenFolder) {
     });
     const std::optional<QString> chosen = LiveDesktopActions().chooseFolder(
         &window, {QStringLiteral("Choose a folder for Claude to work in"), QStringLiteral("Choose")});
-    qputenv("HOME", savedHome);
     EXPECT_EQ(shownMessage, QStringLiteral("Choose a folder for Claude to work in"));
     EXPECT_EQ(chosen, std::optional<QString>(home.path() + QStringLiteral("/Projects")));
 }
@@ -528,7 +527,7 @@ TEST(KeyboardFocus, AClickLeavesItWhereItWasAndAButtonThatGoesHandsItToTheNewDef
     cancel->setFocus(Qt::TabFocusReason);
     cancel->hide();
     proceed->show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return proceed->hasFocus(); }, 1000));
+    EXPECT_TRUE(test::waitUntil([&] { return proceed->hasFocus(); }));
     // Unless the person has moved on before it came.
     cancel->show();
     proceed->hide();
@@ -569,7 +568,7 @@ TEST(KeyboardFocus, AClosedSheetHandsTheFocusToWhatOpensItAgainBeforeALookAlike)
     auto* sheet = new QDialog(&window);
     QObject::connect(opener, &QPushButton::clicked, [&] {
         opener->setEnabled(false);
-        QTimer::singleShot(50, [sheet] { openSheet(sheet); });
+        QTimer::singleShot(50, sheet, [sheet] { openSheet(sheet); });
     });
     showActive(&window);
     auto* again = new QPushButton(QStringLiteral("Fix again"), &window);
@@ -577,7 +576,7 @@ TEST(KeyboardFocus, AClosedSheetHandsTheFocusToWhatOpensItAgainBeforeALookAlike)
     const auto shown = test::focusAfterSheet(
         &window, opener,
         [&] {
-            ASSERT_TRUE(QTest::qWaitFor([sheet] { return sheet->isVisible(); }));
+            ASSERT_TRUE(test::waitUntil([sheet] { return sheet->isVisible(); }));
             delete opener;
             layout->addWidget(new QPushButton(QStringLiteral("Fix")));
             layout->addWidget(again);
@@ -964,7 +963,7 @@ TEST(ActivityIndicator, TurnsOnlyWhileShownAndIsABusyIndicatorToAScreenReader) {
     showActive(&window);
     ASSERT_TRUE(small->isAnimating());
     const QImage first = small->grab().toImage();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return small->grab().toImage() != first; }, 1000)) << "it never turned";
+    ASSERT_TRUE(test::waitUntil([&] { return small->grab().toImage() != first; })) << "it never turned";
 
     page->hide(); // hidden with what holds it
     EXPECT_FALSE(small->isAnimating());
