@@ -94,6 +94,11 @@ double secondsSince(const QElapsedTimer& clock) {
     return double(clock.nsecsElapsed()) / 1e9;
 }
 
+// What a call may take beyond the time it should end at on a machine loaded many times over its cores,
+// where a thread may wait seconds for its turn. The bounds below stay short of the time the fault each one
+// looks for would take (a deadline many seconds away, a body that drips for ten seconds, a call never ended).
+constexpr double loadSlack = 3.0;
+
 // Points QDir::tempPath() at a fresh folder while it lives, so a test can see every file left there.
 class TempPathOverride {
 public:
@@ -367,13 +372,13 @@ TEST(LiveHTTPFetcher, ARequestEndsAtItsDeadlineOrAfterAStall) {
         ASSERT_TRUE(error) << c.path;
         EXPECT_EQ(error->code(), QNetworkReply::TimeoutError) << c.path;
         EXPECT_GE(secondsSince(clock), c.endsAfter * 0.95) << c.path;
-        EXPECT_LT(secondsSince(clock), c.endsAfter + 0.75) << c.path;
+        EXPECT_LT(secondsSince(clock), c.endsAfter + loadSlack) << c.path; // the drip or the stall takes 5 s
     }
 
     QElapsedTimer clock;
     clock.start();
     const ByteSample sample = fetcher.sampleBytes(get(server.url("/drip"), 1.0), 800'000, 30.0);
-    EXPECT_LT(secondsSince(clock), 1.75);
+    EXPECT_LT(secondsSince(clock), 1.0 + loadSlack);
     EXPECT_GT(sample.bytes, 0);
     EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
 }
@@ -408,7 +413,7 @@ TEST(LiveHTTPFetcher, SampleHonoursTheTimeLimitMeasuredFromTheHead) {
     server.route("/slow", {.body = QByteArray(20'000, 's'), .chunkBytes = 200, .chunkDelayMs = 100});
     server.route(
         "/late-head",
-        {.body = QByteArray(20'000, 's'), .headDelayMs = 800, .chunkBytes = 200, .chunkDelayMs = 100});
+        {.body = QByteArray(20'000, 's'), .headDelayMs = 4000, .chunkBytes = 200, .chunkDelayMs = 100});
     server.route("/hop", {.status = 302, .headers = {{"Location", "/late-head"}}});
     LiveHTTPFetcher fetcher;
 
@@ -416,18 +421,18 @@ TEST(LiveHTTPFetcher, SampleHonoursTheTimeLimitMeasuredFromTheHead) {
     clock.start();
     ByteSample sample = fetcher.sampleBytes(get(server.url("/slow")), 800'000, 0.5);
     EXPECT_GE(sample.elapsedSeconds, 0.5);
-    EXPECT_LT(sample.elapsedSeconds, 2.0);
+    EXPECT_LT(sample.elapsedSeconds, 0.5 + loadSlack);
     EXPECT_GT(sample.bytes, 0);
     EXPECT_LT(sample.bytes, 20'000);
-    EXPECT_LT(secondsSince(clock), 4.0);
+    EXPECT_LT(secondsSince(clock), 0.5 + 2 * loadSlack);
 
     // The wait for the head is not part of the sample, nor is the wait behind a redirect.
     for (const char* path : {"/late-head", "/hop"}) {
         clock.restart();
         sample = fetcher.sampleBytes(get(server.url(path)), 800'000, 0.3);
-        EXPECT_GE(secondsSince(clock), 1.1) << path;
+        EXPECT_GE(secondsSince(clock), 4.3) << path;
         EXPECT_GE(sample.elapsedSeconds, 0.3) << path;
-        EXPECT_LT(sample.elapsedSeconds, 0.8) << path;
+        EXPECT_LT(sample.elapsedSeconds, 0.3 + loadSlack) << path; // the head's 4 s not in it
         EXPECT_LT(sample.bytes, 20'000) << path;
     }
 }
@@ -613,14 +618,14 @@ TEST(LiveHTTPFetcher, ARequestCutAtItsLimitHoldsUpNoOtherRequest) {
         const auto error = transportErrorOf([&] { fetcher.data(cut); });
         ASSERT_TRUE(error);
         EXPECT_EQ(error->localizedDescription(), "The response exceeds the 16 kB limit for this request.");
-        EXPECT_LT(secondsSince(clock), 0.5);
+        EXPECT_LT(secondsSince(clock), loadSlack); // held up, it would wait for the 30 s deadline
 
         clock.restart();
         QByteArray body;
         const auto failed = transportErrorOf([&] { body = fetcher.data(get(server.url("/short"))).first; });
         EXPECT_FALSE(failed) << failed->localizedDescription().toStdString();
         EXPECT_EQ(body, "short");
-        EXPECT_LT(secondsSince(clock), 0.5);
+        EXPECT_LT(secondsSince(clock), loadSlack); // held up, it would wait for the 30 s deadline
     }
     EXPECT_TRUE(waitUntil([&] { return server.answersInProgress() == 0; }));
 }
@@ -1170,7 +1175,7 @@ TEST(LiveHTTPFetcher, TheProxyDecisionKeepsTheCallsClocksAndNeedsItsOwnThread) {
             EXPECT_EQ(errors[i]->localizedDescription(), c.text);
             EXPECT_EQ(errors[i]->code(), c.code);
             EXPECT_GE(seconds[i], c.endsAfter * 0.95);
-            EXPECT_LT(seconds[i], c.endsAfter + 0.75);
+            EXPECT_LT(seconds[i], c.endsAfter + loadSlack); // the question never answers
         }
     }
     testEnds.set_value();
@@ -1243,15 +1248,15 @@ TEST(LiveHTTPFetcherChildProgram, ANameServerThatNeverAnswers) {
     const auto fetcher = std::make_shared<LiveHTTPFetcher>();
     const QUrl unanswered(QStringLiteral("http://downloads.quillane.test:%1/short").arg(server.port()));
 
-    // A data call ends at its deadline, within a second of it...
+    // A data call ends at its deadline, long before the lookups would...
     QElapsedTimer clock;
     clock.start();
     auto error = transportErrorOf([&] { fetcher->data(get(unanswered, 2.0)); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), QNetworkReply::TimeoutError);
     EXPECT_GE(secondsSince(clock), 2.0);
-    EXPECT_LT(secondsSince(clock), 3.0);
-    EXPECT_GT(nameServer.readQuestions(), 0); // the name server was asked
+    EXPECT_LT(secondsSince(clock), 2.0 + loadSlack); // the lookups take 10 s
+    EXPECT_GT(nameServer.readQuestions(), 0);        // the name server was asked
 
     // ... and at its cancel.
     {
@@ -1264,7 +1269,7 @@ TEST(LiveHTTPFetcherChildProgram, ANameServerThatNeverAnswers) {
         error = transportErrorOf([&] { fetcher->data(get(unanswered, 30.0), source.get_token()); });
         ASSERT_TRUE(error);
         EXPECT_EQ(error->code(), QNetworkReply::OperationCanceledError);
-        EXPECT_LT(secondsSince(clock), 1.5);
+        EXPECT_LT(secondsSince(clock), 0.5 + loadSlack);
     }
 
     // A readiness check lasts as long as its samples' limit.
@@ -1276,7 +1281,7 @@ TEST(LiveHTTPFetcherChildProgram, ANameServerThatNeverAnswers) {
     clock.restart();
     const NetworkReadinessResult readiness = NetworkReadinessProbe(fetcher).run(config);
     EXPECT_GE(secondsSince(clock), 3.0);
-    EXPECT_LT(secondsSince(clock), 4.0);
+    EXPECT_LT(secondsSince(clock), 3.0 + loadSlack);
     EXPECT_EQ(readiness.verdict, NetworkVerdict::unmeasured);
     EXPECT_EQ(readiness.endpointsReachable, 0);
 
@@ -1285,7 +1290,7 @@ TEST(LiveHTTPFetcherChildProgram, ANameServerThatNeverAnswers) {
          {server.url("/short"), QUrl(QStringLiteral("http://localhost:%1/short").arg(server.port()))}) {
         clock.restart();
         EXPECT_EQ(fetcher->data(get(url)).first, "short") << url.toString().toStdString();
-        EXPECT_LT(secondsSince(clock), 1.0) << url.toString().toStdString();
+        EXPECT_LT(secondsSince(clock), loadSlack) << url.toString().toStdString();
     }
 }
 
