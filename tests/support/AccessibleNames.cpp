@@ -17,19 +17,7 @@
 #include <optional>
 
 namespace qlan::test {
-namespace {
 
-// A button's title as drawn: a single '&' marks the mnemonic, "&&" shows one '&'.
-QString withoutMnemonics(const QString& title) {
-    QString shown;
-    for (qsizetype i = 0; i < title.size(); ++i) {
-        if (title.at(i) == u'&' && i + 1 < title.size()) ++i;
-        shown.append(title.at(i));
-    }
-    return shown;
-}
-
-// The text a label shows, as plain text.
 QString shownText(const QLabel* label) {
     const QString text = label->text();
     QTextDocument document;
@@ -50,8 +38,20 @@ QString shownText(const QLabel* label) {
     return text;
 }
 
+namespace {
+
+// A button's title as drawn: a single '&' marks the mnemonic, "&&" shows one '&'.
+QString withoutMnemonics(const QString& title) {
+    QString shown;
+    for (qsizetype i = 0; i < title.size(); ++i) {
+        if (title.at(i) == u'&' && i + 1 < title.size()) ++i;
+        shown.append(title.at(i));
+    }
+    return shown;
+}
+
 // What the widget reads as; nothing for a widget that shows no text of its own.
-std::optional<QString> shownText(const QWidget* widget) {
+std::optional<QString> readText(const QWidget* widget) {
     if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
         return withoutMnemonics(button->text());
     if (const auto* label = qobject_cast<const QLabel*>(widget)) return shownText(label);
@@ -77,7 +77,7 @@ QString announcedName(QWidget* widget) {
     for (QWidget* widget : widgets) {
         if (!widget->isVisible()) continue;
         const QString name = announcedName(widget);
-        const std::optional<QString> shown = shownText(widget);
+        const std::optional<QString> shown = readText(widget);
         const QString what = QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') +
                              widget->objectName() + QStringLiteral(": reads \"") + name + QLatin1Char('"');
         if (shown && !shown->isEmpty() && name != *shown)

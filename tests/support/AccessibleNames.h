@@ -10,6 +10,7 @@
 #include <functional>
 #include <ostream>
 
+class QLabel;
 class QObject;
 class QWidget;
 
@@ -17,6 +18,9 @@ namespace qlan::test {
 
 // The name assistive technology reads for the widget (its accessible name, or what Qt derives).
 QString announcedName(QWidget* widget);
+
+// The text a label shows, as plain text (without its Markdown or HTML).
+QString shownText(const QLabel* label);
 
 // A line edit or a text editor.
 bool isTextField(const QWidget* widget);

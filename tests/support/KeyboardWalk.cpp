@@ -81,16 +81,6 @@ QString describe(QWidget* widget) {
            QLatin1Char('"');
 }
 
-// Whether `a` comes before `b` when the window is read: the upper one first, and on one line (the two
-// overlap by at least half the lower one's height) the left one.
-bool readsBefore(QWidget* a, QWidget* b, QWidget* window) {
-    const QRect ra(a->mapTo(window, QPoint(0, 0)), a->size());
-    const QRect rb(b->mapTo(window, QPoint(0, 0)), b->size());
-    const int overlap = std::min(ra.bottom(), rb.bottom()) - std::max(ra.top(), rb.top());
-    if (overlap > 0 && 2 * overlap >= std::min(ra.height(), rb.height())) return ra.left() < rb.left();
-    return ra.top() < rb.top();
-}
-
 QString roleName(QAccessible::Role role) {
     return QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(role));
 }
@@ -283,8 +273,7 @@ void checkClickInGroup(QWidget* stop, QWidget* window, QStringList& faults) {
     for (auto* each : stop->parentWidget()->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
         if (each->isVisible() && each->isEnabled() && fittingRole(each) == QAccessible::RadioButton)
             choices.append(each);
-    std::sort(choices.begin(), choices.end(),
-              [window](auto* a, auto* b) { return readsBefore(a, b, window); });
+    std::sort(choices.begin(), choices.end(), [](auto* a, auto* b) { return readsBefore(a, b); });
     auto* const was = qobject_cast<QAbstractButton*>(stop);
     if (choices.size() < 2 || !was || !was->isChecked()) return;
     QAbstractButton* clicked = choices.last() != was ? choices.last() : choices.first();
@@ -367,7 +356,7 @@ void checkClickInGroup(QWidget* stop, QWidget* window, QStringList& faults) {
             (!accessible(to) || accessible(to)->text(QAccessible::Name).trimmed().isEmpty()))
             faults << describe(to) + QStringLiteral(": Tab stops on it, but it has no name");
         if (!fittingRole(to) && !qobject_cast<QLabel*>(to)) checkList(to, faults);
-        if (!stops.isEmpty() && readsBefore(to, stops.last(), window))
+        if (!stops.isEmpty() && readsBefore(to, stops.last()))
             faults << QStringLiteral("Tab goes from ") + describe(stops.last()) + QStringLiteral(" to ") +
                           describe(to) + QStringLiteral(", which reads before it");
         if (const ::testing::AssertionResult ring = focusRingStandsOutside(to); !ring)

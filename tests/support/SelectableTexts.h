@@ -1,9 +1,11 @@
 #pragma once
-// Whether a person can select the texts a screen shows with the mouse, as they can on every screen's content.
+// Whether a person can select the texts a screen shows with the mouse, as they can on every screen's content,
+// and copy what they selected.
 
 #include "ui/widgets/SelectableText.h"
 
 #include <QLabel>
+#include <QPoint>
 #include <QStringList>
 #include <QWidget>
 
@@ -21,5 +23,25 @@ inline ::testing::AssertionResult textsSelectableByMouse(const QWidget* root) {
     return ::testing::AssertionFailure()
            << "cannot be selected: \"" << faults.join("\", \"").toStdString() << '"';
 }
+
+// The label shown below `root` with exactly `text`, or null.
+QLabel* textShowing(const QWidget* root, const QString& text);
+
+// A person's drag over `text` from `from` to `to` (in its coordinates), through its window as the window
+// system delivers it: the pointer's position, a press, moves on the way and a release.
+void dragOver(QWidget* text, QPoint from, QPoint to);
+// A person's right-click on `widget` at `at` (its middle by default), through its window.
+void rightClick(QWidget* widget, QPoint at = {});
+
+// Copies `text` (shown, top-aligned, under a recording desktop) every way a person does, through its
+// window brought to the front, and lists what went wrong. The focus is first on `control`, a control of the
+// same window, as where the person tabbed to it:
+// - a drag over the start of its first line (the first press on it) selects a part and gives it the focus;
+//   the copy keys put exactly that part on the pasteboard;
+// - Select All selects the whole text as shown, and the menu of a right-click offers "Copy", which copies it;
+// - after another drag, the menu's "Select All" selects the whole text again;
+// - Tab lets the selection go and leaves the text; the menu then offers "Copy" disabled, and Esc closes it.
+// The focus is left on the text.
+::testing::AssertionResult copiesAsAPerson(QLabel* text, QWidget* control);
 
 } // namespace qlan::test

@@ -3,6 +3,7 @@
 #include "ui/widgets/AccessibleRole.h"
 #include "ui/widgets/FramedBox.h"
 #include "ui/widgets/KeyboardFocus.h"
+#include "ui/widgets/SelectableText.h"
 #include "ui/widgets/SystemColors.h"
 #include "ui/widgets/TextLabel.h"
 
@@ -61,7 +62,7 @@ CodeTextLabel::CodeTextLabel(TextRole role, QWidget* parent)
     : QLabel(parent) {
     setTextFormat(Qt::RichText);
     setWordWrap(true);
-    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setSelectableByMouse(this, true);
     TypeScale::apply(this, role);
 }
 

@@ -14,7 +14,7 @@ DisplacedFocus::~DisplacedFocus() {
     if (filtering_ && qApp) qApp->removeEventFilter(this);
 }
 
-void DisplacedFocus::note(QWidget* old) {
+void DisplacedFocus::note(QWidget* old, QWidget* now) {
     if (!old || old->isWindow()) return;
     for (const Departure& departure : std::as_const(departures_))
         if (departure.control == old) return;
@@ -23,7 +23,11 @@ void DisplacedFocus::note(QWidget* old) {
         if (!waiting_) arrivals_.clear(); // what came before, while a window was in the back, is no heir
     }
     QWidget* window = old->window();
-    departures_.append({old, window, placeIn(window, old)});
+    // Qt hands a focus that leaves a control going away to a stop of Tab, a container or the window, never to
+    // what only a click reaches (a text the person pressed).
+    const bool moved =
+        now && !now->isWindow() && (now->focusPolicy() & (Qt::TabFocus | Qt::ClickFocus)) == Qt::ClickFocus;
+    departures_.append({old, window, placeIn(window, old), moved});
     watchEnd(window);
     listen();
 }
@@ -120,7 +124,8 @@ void DisplacedFocus::review() {
     const QList<Departure> departures = std::exchange(departures_, {});
     bool gone = false;
     for (const Departure& departure : departures) {
-        if (!departure.control || !departure.window || !departure.window->isVisible()) continue;
+        if (!departure.control || !departure.window || !departure.window->isVisible() || departure.moved)
+            continue;
         if (departure.control->isEnabled() && departure.control->isVisibleTo(departure.window))
             continue; // the focus moved on; the control stays
         // The first to go is the one the person was on: Qt only passed the focus through the others.

@@ -32,10 +32,11 @@ public:
     using QObject::QObject;
     ~DisplacedFocus() override;
 
-    // The focus left `old`, or `old` is going while it holds its window's focus. Whether `old` went away
-    // shows once the screen has done what it does: a stack of pages takes the focus off a page before it
-    // hides the page. (`old` may be in its destructor: only its place is read.)
-    void note(QWidget* old);
+    // The focus left `old` for `now`, or `old` is going while it holds its window's focus. Whether `old` went
+    // away shows once the screen has done what it does: a stack of pages takes the focus off a page before it
+    // hides the page. A focus that went to a widget only a click reaches (a text the person pressed) was
+    // moved, not displaced. (`old` may be in its destructor: only its place is read.)
+    void note(QWidget* old, QWidget* now = nullptr);
     // The focus went from `old` to `now`: a window that `old` leaves in the back is watched until its
     // focus comes back; one under a sheet of its own is not (the sheet gives the focus back as it closes).
     void noteWindowsBehind(QWidget* old, QWidget* now);
@@ -52,7 +53,8 @@ private:
     struct Departure {
         QPointer<QWidget> control;
         QPointer<QWidget> window;
-        QRect place; // where it stood, in the window
+        QRect place;        // where it stood, in the window
+        bool moved = false; // the focus went where only the person moves it
     };
 
     void watchEnd(QWidget* window);

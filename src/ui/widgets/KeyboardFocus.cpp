@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPainter>
@@ -21,9 +22,12 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QStyleHints>
 #include <QStyleOptionButton>
 #include <QTextEdit>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace qlan {
 
@@ -56,6 +60,11 @@ QRect ringEdge(QWidget* marked) {
         return box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box);
     }
     return marked->rect();
+}
+
+// A text whose focus no part of it marks (no link of it has the focus): the press on it gave it the focus.
+bool isTextWithoutMark(const QWidget* control) {
+    return qobject_cast<const QLabel*>(control) && control->property(kArea).toRect().isEmpty();
 }
 
 bool takesText(const QWidget* control) {
@@ -156,7 +165,7 @@ public:
         , displaced_(new DisplacedFocus(this)) {
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
             if (now && now->isWindow() && now->isActiveWindow()) noteWindowTold(now); // Qt told it
-            displaced_->note(old);
+            displaced_->note(old, now);
             displaced_->noteWindowsBehind(old, now);
             follow(now);
         });
@@ -222,7 +231,7 @@ private:
 
     void place() {
         if (!control_ || !control_->hasFocus() || !control_->isVisible() ||
-            !(keyboardMovedFocus || takesText(control_))) {
+            !(keyboardMovedFocus || takesText(control_)) || isTextWithoutMark(control_)) {
             if (layer_) layer_->hide();
             return;
         }
@@ -385,6 +394,37 @@ void setActionsEnabled(QWidget* actions, bool enabled) {
     }
     actions->setProperty(kHeld, !enabled);
     actions->setEnabled(enabled);
+}
+
+bool readsBefore(const QWidget* a, const QWidget* b) {
+    const QRect ra = placeIn(a->window(), a);
+    const QRect rb = placeIn(b->window(), b);
+    const int overlap = std::min(ra.bottom(), rb.bottom()) - std::max(ra.top(), rb.top());
+    if (overlap > 0 && 2 * overlap >= std::min(ra.height(), rb.height())) return ra.left() < rb.left();
+    return ra.top() < rb.top();
+}
+
+bool focusOnFrom(QWidget* widget, bool next) {
+    QWidget* window = widget->window();
+    // The stops of Tab as Qt walks them: every control, or on a Mac whose keyboard navigation is off, only
+    // the text fields and lists.
+    const Qt::FocusPolicy stop = QGuiApplication::styleHints()->tabFocusBehavior() == Qt::TabFocusAllControls
+                                     ? Qt::TabFocus
+                                     : Qt::StrongFocus;
+    QList<QWidget*> stops;
+    for (QWidget* each = window->nextInFocusChain(); each && each != window; each = each->nextInFocusChain())
+        if ((each->focusPolicy() & stop) == stop && !each->focusProxy() && each->window() == window &&
+            each->isVisibleTo(window) && each->isEnabled())
+            stops.append(each);
+    if (stops.isEmpty()) return false;
+    // The widget stands after the stops that read before it.
+    qsizetype after = 0;
+    while (after < stops.size() && readsBefore(stops.at(after), widget))
+        ++after;
+    QWidget* to = next ? stops.value(after, stops.first()) : (after > 0 ? stops.at(after - 1) : stops.last());
+    window->setAttribute(Qt::WA_KeyboardFocusChange);
+    to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 bool holdsKeyboardFocus(const QWidget* widget) {

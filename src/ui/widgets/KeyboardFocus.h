@@ -15,7 +15,8 @@
 // choices; Tab also where it leaves the focus where it is, on a window's only stop) and from then on, in
 // every window; before that, as on the Mac for a pointer user, only a text field holding the focus shows it.
 // It encloses what a click on the control reaches: a check box's box and title, a part that a control marks
-// (setFocusRingArea), or the frame around a text field (setFocusRingTarget); else the whole control.
+// (setFocusRingArea), or the frame around a text field (setFocusRingTarget); else the whole control. A text
+// shows it only around the part it marks (a link): one that a press gave the focus shows none.
 //
 // When the control that holds the focus goes away (hidden, or disabled once pressed), the focus goes to
 // the default button (the one bound to Return) that the window shows instead, else to the push button
@@ -111,6 +112,14 @@ void showPage(QStackedWidget* stack, QWidget* page);
 // it goes). A focus inside it goes to the window and waits for no control: what follows the screen decides.
 // A part of a screen taken away is left as it is.
 void setActionsEnabled(QWidget* actions, bool enabled);
+
+// Whether `a` comes before `b` as their window is read: the upper one first, and on one line (the two
+// overlap by at least half the lower one's height) the left one.
+bool readsBefore(const QWidget* a, const QWidget* b);
+// Tab (`next`) or Shift-Tab from `widget`, which holds the focus but is no stop of Tab (a text that a press
+// gave it): the focus goes on to the control after or before it in reading order, the one a walk from the
+// window reaches after or before the place where it stands. Returns whether a control took it.
+bool focusOnFrom(QWidget* widget, bool next);
 
 // Whether the keyboard focus of the widget's window is on the widget or inside it.
 bool holdsKeyboardFocus(const QWidget* widget);

@@ -346,11 +346,17 @@ bool MarkdownLabel::focusNextPrevChild(bool next) {
 }
 
 void MarkdownLabel::keyPressEvent(QKeyEvent* event) {
-    if (focusedLink_ >= 0 && (isBareKey(event, Qt::Key_Space) || isBareKey(event, Qt::Key_Return) ||
-                              isBareKey(event, Qt::Key_Enter))) {
+    const int key = event->key();
+    if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
         // Return comes here only when no default button took it.
-        event->accept();
-        if (!event->isAutoRepeat()) activateLink(focusedLink_);
+        if (focusedLink_ >= 0 && isBareKey(event, Qt::Key(key))) {
+            event->accept();
+            if (!event->isAutoRepeat()) activateLink(focusedLink_);
+            return;
+        }
+        // With no link showing the focus (a press on the text gave it), the key goes on to the window as
+        // where no control holds the focus: QLabel would follow a link that a selection starts in.
+        event->ignore();
         return;
     }
     QLabel::keyPressEvent(event);

@@ -63,15 +63,18 @@ void RadioGroup::updateTabStop() {
         if (!stop && each.button->isEnabled() && each.button->isChecked()) stop = each.button;
     for (const Choice& each : choices_)
         if (!stop && each.button->isEnabled()) stop = each.button;
+    // The new stop takes the old one's place in the focus chain, so that Tab comes to it in reading order:
+    // moved while the old one still takes the focus (Qt moves nothing next to a widget that takes none).
+    if (stop && stop_ && stop != stop_ && stop->window() == stop_->window()) {
+        stop->setFocusPolicy(Qt::FocusPolicy(stop->focusPolicy() | Qt::TabFocus));
+        QWidget::setTabOrder(stop_, stop);
+    }
     for (const Choice& each : choices_) {
         QAbstractButton* choice = each.button;
         const int policy =
             choice == stop ? choice->focusPolicy() | Qt::TabFocus : choice->focusPolicy() & ~Qt::TabFocus;
         choice->setFocusPolicy(Qt::FocusPolicy(policy));
     }
-    // The new stop takes the old one's place in the focus chain, so that Tab comes to it in reading order.
-    if (stop && stop_ && stop != stop_ && stop->window() == stop_->window())
-        QWidget::setTabOrder(stop_, stop);
     stop_ = stop;
 }
 

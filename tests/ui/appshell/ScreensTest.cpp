@@ -65,6 +65,8 @@ TEST_F(ScreensTest, ScaffoldLinksToTheEditionsArticleUnlessGivenOne) {
     // Everything in it can be selected and copied, the content's own text included.
     EXPECT_TRUE(isSelectableByMouse(scaffold->heading()));
     EXPECT_TRUE(isSelectableByMouse(scaffold->findChild<TextLabel*>()));
+    for (QLabel* text : std::initializer_list<QLabel*>{scaffold->heading(), scaffold->explanation()})
+        EXPECT_TRUE(copiesAsAPerson(text, scaffold->articleLink()));
 
     // The link sits at the bottom of the window, below the free space, and falls back to the edition's
     // troubleshooting article.

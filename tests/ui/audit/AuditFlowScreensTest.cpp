@@ -290,6 +290,9 @@ TEST_F(AuditFlowScreens, AFreshProfileKeepsTheStageScreenAndItsFocus) {
          {tools, macOS},
          true},
         {"Homebrew found under Maybe later", homebrewFound, "Maybe later", toolsGuide, {tools, macOS}, true},
+        // A card's line that the person pressed, as it stays and as its card goes.
+        {"JAVA_HOME set on the macOS line", javaHomeSet, macOS, "How to update macOS →", {homebrew, macOS}},
+        {"Homebrew found on its line", homebrewFound, homebrew, toolsGuide, {tools, macOS}, true},
         {"macOS updated under its guide",
          macOSUpdated,
          "How to update macOS →",
@@ -301,9 +304,14 @@ TEST_F(AuditFlowScreens, AFreshProfileKeepsTheStageScreenAndItsFocus) {
         SCOPED_TRACE(each.name);
         StagedAuditFlow* flow = stage1From(startUp, "audit-flow-fresh-profile");
         QPointer<QWidget> stage = flow->currentScreen();
-        QAbstractButton* focused = button(stage, each.focused);
-        ASSERT_TRUE(focused && probes.size() == 1);
-        focused->setFocus(Qt::TabFocusReason);
+        QWidget* focused = button(stage, each.focused);
+        if (focused) {
+            focused->setFocus(Qt::TabFocusReason);
+        } else if (QLabel* text = textShowing(stage, each.focused)) {
+            dragOver(text, QPoint(2, text->height() / 2), QPoint(text->width() / 2, text->height() / 2));
+            focused = text;
+        }
+        ASSERT_TRUE(focused && window->focusWidget() == focused && probes.size() == 1);
         settle();
         const Heard heard = heardWhile([&] {
             QMetaObject::invokeMethod(

@@ -2,8 +2,10 @@
 // through the states of each, with the events as they reach a loopback endpoint.
 
 #include "AuditScreensFixture.h"
+
 #include "editions/ProductConfig.h"
 #include "platform/ServiceContext.h"
+#include "support/SelectableTexts.h"
 
 #include "audit/AuditStageModel.h"
 #include "ui/audit/AuditStageViews.h"
@@ -41,6 +43,9 @@ TEST_F(AuditScreens, FoundationsInstallCancelRetryThenNothingActsDuringTheReprob
     EXPECT_FALSE(texts.contains("✗ Xcode Command Line Tools missing."));
     EXPECT_FALSE(texts.contains("→ Your macOS is several versions behind the current release."));
     EXPECT_FALSE(texts.contains("Read the article on Pellinor"));
+    // The card's line and the install command are copied as a person copies them.
+    for (const QString& text : {QStringLiteral("✗ Homebrew missing."), homebrewInstallCommand()})
+        EXPECT_TRUE(copiesAsAPerson(textShowing(screen.get(), text), button(screen.get(), "Maybe later")));
 
     click(screen.get(), "Install Homebrew (recommended)");
     ASSERT_EQ(sheets.size(), 1);

@@ -4,6 +4,7 @@
 #include "DiagnoseUiFixture.h"
 #include "editions/ProductConfig.h"
 #include "support/ScreenCapture.h"
+#include "support/SelectableTexts.h"
 #include "ui/scaffold/ScreenScaffold.h"
 #include "ui/widgets/LinkLabel.h"
 #include "ui/widgets/MarkdownLabel.h"
@@ -111,6 +112,10 @@ TEST_F(DiagnoseUiTest, EachOutcomeShowsItsEvidenceTitleAndWayOn) {
         EXPECT_TRUE(showsText(&view, c.shell.javaVersionOutput.isEmpty() ? "(no output)"
                                                                          : c.shell.javaVersionOutput));
         EXPECT_EQ(view.scaffold()->articleLink(), nullptr);
+        if (!c.shell.javaVersionOutput.isEmpty()) {
+            EXPECT_TRUE(copiesAsAPerson(textShowing(&view, c.shell.javaVersionOutput),
+                                        buttonTitled(&view, c.buttons.first())));
+        }
         for (const QString& title : c.buttons) {
             QAbstractButton* button = buttonTitled(&view, title);
             ASSERT_NE(button, nullptr) << title.toStdString();

@@ -9,8 +9,10 @@
 #include "support/CurrentEdition.h"
 #include "support/KeyboardWalk.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
 #include "support/ScreenCapture.h"
+#include "support/SelectableTexts.h"
 #include "support/Wait.h"
 #include "telemetry/TelemetryService.h"
 #include "ui/progress/FileEditWidgets.h"
@@ -19,6 +21,7 @@
 #include "ui/progress/ZprofileDiffSheet.h"
 #include "ui/progress/ZshrcActivationCard.h"
 #include "ui/widgets/ActivityIndicator.h"
+#include "ui/widgets/DesktopActions.h"
 #include "ui/widgets/ProminentButton.h"
 
 #include <QApplication>
@@ -75,6 +78,7 @@ protected:
                                                            QStringLiteral("test-key"));
         telemetry_ = std::make_unique<TelemetryService>(std::move(configuration));
         window_.resize(640, 560);
+        DesktopActions::install(&window_, desktop_);
     }
 
     // The sheet over the test window, on the given file system (the sandbox's by default).
@@ -112,6 +116,7 @@ protected:
     std::unique_ptr<TelemetryService> telemetry_;
     QWidget window_;
     QList<RemediationOutcome> outcomes_;
+    std::shared_ptr<RecordingDesktopActions> desktop_ = std::make_shared<RecordingDesktopActions>();
 };
 
 } // namespace
@@ -201,6 +206,9 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
               (QStringList{QStringLiteral("+ # Quillane — Java configuration"),
                            QStringLiteral("+ export JAVA_HOME=$(/usr/libexec/java_home)"),
                            QStringLiteral("+ export PATH=\"$JAVA_HOME/bin:$PATH\"")}));
+    EXPECT_TRUE(
+        copiesAsAPerson(textShowing(diff, QStringLiteral("+ export JAVA_HOME=$(/usr/libexec/java_home)")),
+                        button(diff, QStringLiteral("Apply"))));
     // The two modes are one choice, which the arrow keys move.
     QAbstractButton* onlyChanges = button(diff, QStringLiteral("Show only changes"));
     onlyChanges->setFocus();

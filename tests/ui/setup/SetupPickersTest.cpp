@@ -273,6 +273,10 @@ TEST_F(SetupPickersTest, LanguagesOnScreen) {
     };
     EXPECT_TRUE(waitUntil([&] { return rustCaption() == "already set up (rustup)"; }))
         << rustCaption().toStdString();
+    // The caption came into the standing screen: once the sheet has gone, it is copied as any text.
+    ASSERT_TRUE(waitUntil([&] { return !view_->sheet(); }));
+    EXPECT_TRUE(copiesAsAPerson(textShowing(view_->currentPage(), rustCaption()),
+                                find<QCheckBox>(view_->currentPage(), "lang-python")));
 }
 
 TEST_F(SetupPickersTest, ProjectFolderChooser) {

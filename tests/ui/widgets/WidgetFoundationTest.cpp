@@ -4,10 +4,12 @@
 #include "platform/Worker.h"
 #include "support/AccessibleNames.h"
 #include "support/KeyboardWalk.h"
+#include "support/PersonClick.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/RenderedPixels.h"
 #include "support/ScopedVariable.h"
 #include "support/ScreenCapture.h"
+#include "support/SelectableTexts.h"
 #include "support/Wait.h"
 #include "ui/widgets/AccessibilityIdentifier.h"
 #include "ui/widgets/ActivityIndicator.h"
@@ -261,32 +263,145 @@ TEST(LabelHeights, KeptAnswersStayQLabelsOwnThroughEveryChange) {
 
 TEST(SelectableText, DraggingSelectsAndTheMachineryWaitsForTheFirstPress) {
     QWidget window;
+    auto recorder = std::make_shared<RecordingDesktopActions>();
+    DesktopActions::install(&window, recorder);
     auto* layout = new QVBoxLayout(&window);
-    auto* text = new TextLabel(QStringLiteral("Select these words"));
+    auto* text = new TextLabel(QStringLiteral("Select these words\nand this line"));
     auto* prose = new MarkdownLabel(QStringLiteral("Select these words too"));
     auto* markdown = new MarkdownLabel(QStringLiteral("Select **these** words"));
+    auto* code = new CodeBox(QStringLiteral("/bin/bash -c \"$(curl -fsSL https://example.test/install.sh)\""),
+                             TextRole::caption);
     auto* fixed = new TextLabel(QStringLiteral("Not these words"));
-    for (QLabel* label : std::initializer_list<QLabel*>{text, prose, markdown, fixed}) {
+    auto* button = new QPushButton(QStringLiteral("Elsewhere"));
+    button->setFocusPolicy(Qt::TabFocus);
+    for (QLabel* label : std::initializer_list<QLabel*>{text, prose, markdown, code, fixed}) {
         label->setWordWrap(false);
         layout->addWidget(label);
     }
+    layout->addWidget(button);
     text->setSelectable(true);
     prose->setSelectable(true);
     markdown->setSelectable(true);
     showActive(&window);
 
-    for (QLabel* label : std::initializer_list<QLabel*>{text, prose, markdown, fixed}) {
+    QLabel* before = nullptr;
+    for (QLabel* label : std::initializer_list<QLabel*>{text, prose, markdown, code, fixed}) {
         const bool selectable = label != fixed;
         EXPECT_EQ(isSelectableByMouse(label), selectable) << label->text().toStdString();
         EXPECT_FALSE(label->textInteractionFlags() & Qt::TextSelectableByMouse); // nothing set up yet
         EXPECT_EQ(label->cursor().shape(), selectable ? Qt::IBeamCursor : Qt::ArrowCursor);
-        const QPoint from(2, label->height() / 2);
-        QTest::mousePress(label, Qt::LeftButton, {}, from);
-        QTest::mouseMove(label, QPoint(label->width() - 2, label->height() / 2));
-        QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(label->width() - 2, label->height() / 2));
+        EXPECT_FALSE(label->focusPolicy() & Qt::TabFocus); // never a stop of Tab for its text
+        if (selectable) {
+            EXPECT_TRUE(test::copiesAsAPerson(label, button));
+        }
+        const int line = label->contentsRect().top() + label->fontMetrics().height() / 2;
+        test::dragOver(label, QPoint(2, line), QPoint(label->width() - 2, line));
         EXPECT_EQ(label->hasSelectedText(), selectable) << label->text().toStdString();
+        if (before && selectable) {
+            EXPECT_FALSE(before->hasSelectedText()) << "two texts selected at once";
+        }
+        if (selectable) before = label;
     }
-    EXPECT_TRUE(text->selectedText().startsWith(QStringLiteral("Select these")));
+    // A press on a text that cannot be selected leaves the focus, but lets the selection go.
+    EXPECT_EQ(window.focusWidget(), code);
+    EXPECT_FALSE(code->hasSelectedText());
+}
+
+// A person selects in one text, then in another, clicks a button and an empty place, and tabs on: one
+// selection at a time, and the copy keys copy nothing once it is gone. The press that takes the focus from a
+// button going at once (its screen reads the Mac again) leaves it on the text. Tab and Shift-Tab go on to the
+// controls around the text in reading order (also for a text made after them), heard as the text and then the
+// control only. No key follows a link that a selection starts in, and Return presses only the default button,
+// as with the focus on the window; no ring shows round a pressed text; Esc leaves the sheet.
+TEST(SelectableText, OneSelectionAtATimeAndTheKeysGoOnAsFromTheWindow) {
+    QDialog sheet;
+    auto recorder = std::make_shared<RecordingDesktopActions>();
+    DesktopActions::install(&sheet, recorder);
+    auto* layout = new QVBoxLayout(&sheet);
+    auto* heading = new TextLabel(QStringLiteral("Select these words"));
+    auto* first = new QPushButton(QStringLiteral("First"));
+    auto* second = new QPushButton(QStringLiteral("Second"));
+    auto* linked = new MarkdownLabel(QStringLiteral("[Read more](https://guide.example/one) about it"));
+    auto* proceed = new ProminentButton(QStringLiteral("Continue"));
+    for (QWidget* widget : std::initializer_list<QWidget*>{heading, first, second, linked, proceed}) {
+        if (auto* button = qobject_cast<QPushButton*>(widget)) button->setFocusPolicy(Qt::TabFocus);
+        layout->addWidget(widget);
+    }
+    layout->addStretch(1);
+    // Made last, shown between the two buttons: Qt's own chain puts it after "Continue".
+    auto* late = new TextLabel(QStringLiteral("Made last, read between"));
+    layout->insertWidget(2, late);
+    for (auto* text : {heading, late})
+        text->setSelectable(true);
+    linked->setSelectable(true);
+    sheet.resize(400, 400);
+    showActive(&sheet);
+    QSignalSpy firstClicks(first, &QPushButton::clicked);
+    QSignalSpy secondClicks(second, &QPushButton::clicked);
+    QSignalSpy proceedClicks(proceed, &QPushButton::clicked);
+    const auto dragAcross = [](QLabel* text) {
+        test::dragOver(text, QPoint(2, text->height() / 2), QPoint(text->width() / 2, text->height() / 2));
+        EXPECT_TRUE(text->hasSelectedText()) << text->text().toStdString();
+    };
+
+    first->setFocus(Qt::TabFocusReason);
+    const test::Heard pressed = test::heardWhile([&] {
+        QObject pressTurn;
+        QObject::connect(qApp, &QApplication::focusChanged, &pressTurn, [&](QWidget*, QWidget* now) {
+            if (now == heading) first->setEnabled(false);
+        });
+        dragAcross(heading);
+        ASSERT_TRUE(test::waitForQueuedCalls());
+    });
+    first->setEnabled(true);
+    EXPECT_EQ(sheet.focusWidget(), heading);
+    EXPECT_EQ(pressed.focus, (QList<test::Told>{{heading, heading->text()}}));
+    dragAcross(late);
+    EXPECT_FALSE(heading->hasSelectedText());
+    test::clickAsAPerson(first);
+    EXPECT_FALSE(late->hasSelectedText());
+    EXPECT_EQ(firstClicks.count(), 1);
+    EXPECT_EQ(sheet.focusWidget(), late); // a click leaves the focus where it was
+    QTest::keySequence(sheet.windowHandle(), QKeySequence::Copy);
+    EXPECT_EQ(recorder->pasteboardWrites, QStringList{});
+    dragAcross(heading);
+    QTest::mouseClick(sheet.windowHandle(), Qt::LeftButton, {},
+                      QPoint(sheet.width() / 2, sheet.height() - 10));
+    EXPECT_FALSE(heading->hasSelectedText());
+
+    for (const bool next : {true, false}) {
+        dragAcross(late);
+        const test::Heard tabbed = test::heardWhile([&] {
+            QTest::keyClick(sheet.windowHandle(), Qt::Key_Tab, next ? Qt::NoModifier : Qt::ShiftModifier);
+        });
+        QPushButton* const expected = next ? second : first;
+        EXPECT_FALSE(late->hasSelectedText());
+        EXPECT_EQ(sheet.focusWidget(), expected);
+        EXPECT_EQ(tabbed.focus, (QList<test::Told>{{expected, expected->text()}}));
+    }
+    const auto ringShown = [&sheet] {
+        const auto* ring = sheet.findChild<QWidget*>(QStringLiteral("focus-ring"));
+        return ring && ring->isVisible();
+    };
+    EXPECT_TRUE(ringShown());
+
+    const QRect link = linked->linkRects(0).first().toAlignedRect();
+    test::dragOver(linked, link.center(), QPoint(linked->width() - 2, link.center().y()));
+    ASSERT_TRUE(linked->hasSelectedText());
+    EXPECT_EQ(sheet.focusWidget(), linked);
+    EXPECT_FALSE(ringShown());
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(sheet.windowHandle(), key);
+    EXPECT_EQ(recorder->openedURLs, QList<QUrl>{});
+    proceed->bindToReturn(); // now the window has a default button
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(sheet.windowHandle(), key);
+    EXPECT_EQ(recorder->openedURLs, QList<QUrl>{});
+    EXPECT_EQ(proceedClicks.count(), 2);
+    EXPECT_EQ(firstClicks.count() + secondClicks.count(), 1);
+    QTest::keyClick(sheet.windowHandle(), Qt::Key_Escape);
+    EXPECT_TRUE(test::waitUntil([&] { return sheet.isHidden(); }));
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
 }
 
 TEST(MarkdownLabel, EachLinkIsAStopOfTabThatAClickSpaceAndThePressActionOpen) {
@@ -424,17 +539,23 @@ TEST(RadioRow, ReadsAsARadioButtonWithItsDescriptionAndItsOwnersChoice) {
 }
 
 TEST(RadioGroup, ForgetsAChoiceDeletedWhileItLivesAndStaysOneStopOfTab) {
+    // Rows under one another, each chosen by a click.
+    const auto choicesOf = [](RadioGroup* group, QVBoxLayout* column,
+                              std::initializer_list<const char*> titles) {
+        QList<RadioRow*> rows;
+        for (const char* title : titles) {
+            rows << new RadioRow(QString::fromLatin1(title), QString());
+            column->addWidget(rows.last());
+            group->addChoice(rows.last());
+            QObject::connect(rows.last(), &QAbstractButton::clicked, rows.last(),
+                             [row = rows.last()] { row->setSelected(true); });
+        }
+        return rows;
+    };
     QWidget window;
     auto* column = new QVBoxLayout(&window);
     auto* group = new RadioGroup(&window, QStringLiteral("Which one?"));
-    QList<RadioRow*> rows;
-    for (const char* title : {"One", "Two", "Three"}) {
-        rows << new RadioRow(QString::fromLatin1(title), QString());
-        column->addWidget(rows.last());
-        group->addChoice(rows.last());
-        QObject::connect(rows.last(), &QAbstractButton::clicked, rows.last(),
-                         [row = rows.last()] { row->setSelected(true); });
-    }
+    QList<RadioRow*> rows = choicesOf(group, column, {"One", "Two", "Three"});
     auto* after = new QPushButton(QStringLiteral("After"));
     column->addWidget(after);
     rows[1]->setSelected(true);
@@ -452,6 +573,28 @@ TEST(RadioGroup, ForgetsAChoiceDeletedWhileItLivesAndStaysOneStopOfTab) {
     EXPECT_TRUE(after->hasFocus());
     QTest::keyClick(after, Qt::Key_Backtab);
     EXPECT_EQ(window.focusWidget(), rows[0]);
+
+    // A screen that orders its chain puts the group's stop after a control made later (a text that a press
+    // can focus stands before them): another choice chosen takes the stop's place there.
+    QWidget screen;
+    auto* lines = new QVBoxLayout(&screen);
+    auto* text = new TextLabel(QStringLiteral("Choose one"));
+    text->setSelectable(true);
+    lines->addWidget(text);
+    auto* choices = new RadioGroup(&screen, text->text());
+    const QList<RadioRow*> ordered = choicesOf(choices, lines, {"Red", "Green", "Blue"});
+    auto* below = new QPushButton(QStringLiteral("Below"));
+    lines->addWidget(below);
+    auto* above = new QPushButton(QStringLiteral("Above")); // made last
+    lines->insertWidget(1, above);
+    QWidget::setTabOrder(above, ordered.first());
+    QWidget::setTabOrder(ordered.first(), below);
+    showActive(&screen);
+    test::clickAsAPerson(ordered.last());
+    ASSERT_EQ(choices->tabStop(), ordered.last());
+    above->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(above, Qt::Key_Tab);
+    EXPECT_EQ(screen.focusWidget(), ordered.last());
 }
 
 TEST(SegmentedControl, PlacesAndPaintsTheSegmentsThatAreLeft) {
