@@ -797,7 +797,9 @@ TEST(KeyboardFocus, AScreenTakenAwayLeavesTheFocusWithTheWindowWhateverComesInIt
         return made;
     };
     // The focus on a control, or on a text the person pressed.
-    for (const auto& [shownAtOnce, onText] : {std::pair{false, false}, {true, false}, {false, true}}) {
+    for (const std::pair<bool, bool>& each : {std::pair{false, false}, {true, false}, {false, true}}) {
+        const bool shownAtOnce = each.first;
+        const bool onText = each.second;
         QWidget window;
         window.setWindowTitle(QStringLiteral("Screen"));
         auto* layout = new QVBoxLayout(&window);
