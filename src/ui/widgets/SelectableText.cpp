@@ -68,10 +68,10 @@ public:
         if (!one()) one() = new PressedTexts;
         return one();
     }
-    // `label` goes (its filter does, in its destructor): it is forgotten.
+    // `label` goes (its filter does, in its destructor, where it is a label no longer): it is forgotten.
     static void forget(const QObject* label) {
         if (!one()) return;
-        one()->texts_.removeIf([label](const QPointer<QLabel>& text) { return text.data() == label; });
+        one()->texts_.removeIf([label](const QPointer<QWidget>& text) { return text.data() == label; });
         one()->watch();
     }
 
@@ -81,9 +81,9 @@ public:
         watch();
     }
 
-    void letGo(QLabel* label) {
-        clearSelection(label);
-        texts_.removeIf([label](const QPointer<QLabel>& text) { return !text || text == label; });
+    void letGo(QWidget* text) {
+        if (auto* label = qobject_cast<QLabel*>(text)) clearSelection(label);
+        texts_.removeIf([text](const QPointer<QWidget>& each) { return !each || each == text; });
         watch();
     }
 
@@ -97,11 +97,11 @@ protected:
         // landed: on the text as it shows, or elsewhere in the window.
         const QPoint at = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
         const QWidget* window = static_cast<QWidget*>(watched)->window();
-        QList<QLabel*> elsewhere;
-        for (const QPointer<QLabel>& text : std::as_const(texts_))
+        QList<QWidget*> elsewhere;
+        for (const QPointer<QWidget>& text : std::as_const(texts_))
             if (text && text->window() == window && !text->visibleRegion().contains(text->mapFromGlobal(at)))
                 elsewhere.append(text);
-        for (QLabel* text : std::as_const(elsewhere))
+        for (QWidget* text : std::as_const(elsewhere))
             letGo(text);
         return false;
     }
@@ -116,7 +116,7 @@ private:
     }
 
     void watch() {
-        texts_.removeIf([](const QPointer<QLabel>& text) { return !text; });
+        texts_.removeIf([](const QPointer<QWidget>& text) { return !text; });
         if (texts_.isEmpty() == !watching_) return;
         watching_ = !texts_.isEmpty();
         if (watching_)
@@ -125,7 +125,8 @@ private:
             qApp->removeEventFilter(this);
     }
 
-    QList<QPointer<QLabel>> texts_;
+    // Held as widgets: a label in its destructor is one no longer.
+    QList<QPointer<QWidget>> texts_;
     bool watching_ = false;
 };
 
