@@ -206,9 +206,10 @@ TEST_F(RemediationSheetsTest, DiffSheetFromLoadingToAppliedAndVerified) {
               (QStringList{QStringLiteral("+ # Quillane — Java configuration"),
                            QStringLiteral("+ export JAVA_HOME=$(/usr/libexec/java_home)"),
                            QStringLiteral("+ export PATH=\"$JAVA_HOME/bin:$PATH\"")}));
-    EXPECT_TRUE(
-        copiesAsAPerson(textShowing(diff, QStringLiteral("+ export JAVA_HOME=$(/usr/libexec/java_home)")),
-                        button(diff, QStringLiteral("Apply"))));
+    // A row, once it shows, is copied as a person copies it.
+    const QString row = QStringLiteral("+ export JAVA_HOME=$(/usr/libexec/java_home)");
+    ASSERT_TRUE(waitUntil([&] { return textShowing(diff, row) != nullptr; }));
+    EXPECT_TRUE(copiesAsAPerson(textShowing(diff, row), button(diff, QStringLiteral("Apply"))));
     // The two modes are one choice, which the arrow keys move.
     QAbstractButton* onlyChanges = button(diff, QStringLiteral("Show only changes"));
     onlyChanges->setFocus();
