@@ -7,23 +7,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCursor>
 #include <QMenu>
 #include <QTest>
-#include <QWindow>
 
 namespace qlan::test {
 namespace {
-
-QPoint inWindow(QWidget* widget, QPoint at) {
-    return widget->window()->windowHandle()->mapFromGlobal(widget->mapToGlobal(at));
-}
-
-// The pointer goes to `at` of `widget`, as the window system moves it, with the buttons held as pressed.
-void movePointer(QWidget* widget, QPoint at) {
-    QCursor::setPos(widget->mapToGlobal(at));
-    QTest::mouseMove(widget->window()->windowHandle(), inWindow(widget, at));
-}
 
 // What a copy of a selection gives: the label's paragraph and line breaks as line breaks.
 QString asCopied(QString text) {
@@ -55,21 +43,6 @@ QLabel* textShowing(const QWidget* root, const QString& text) {
     for (QLabel* label : root->findChildren<QLabel*>())
         if (label->isVisible() && label->text() == text) return label;
     return nullptr;
-}
-
-void dragOver(QWidget* text, QPoint from, QPoint to) {
-    QWindow* window = text->window()->windowHandle();
-    QCursor::setPos(text->mapToGlobal(from));
-    QTest::mousePress(window, Qt::LeftButton, {}, inWindow(text, from));
-    movePointer(text, (from + to) / 2);
-    movePointer(text, to);
-    QTest::mouseRelease(window, Qt::LeftButton, {}, inWindow(text, to));
-}
-
-void rightClick(QWidget* widget, QPoint at) {
-    if (at.isNull()) at = widget->rect().center();
-    QCursor::setPos(widget->mapToGlobal(at));
-    QTest::mouseClick(widget->window()->windowHandle(), Qt::RightButton, {}, inWindow(widget, at));
 }
 
 ::testing::AssertionResult copiesAsAPerson(QLabel* text, QWidget* control) {

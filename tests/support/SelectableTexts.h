@@ -2,6 +2,7 @@
 // Whether a person can select the texts a screen shows with the mouse, as they can on every screen's content,
 // and copy what they selected.
 
+#include "support/PersonClick.h"
 #include "ui/widgets/SelectableText.h"
 
 #include <QLabel>
@@ -26,12 +27,6 @@ inline ::testing::AssertionResult textsSelectableByMouse(const QWidget* root) {
 
 // The label shown below `root` with exactly `text`, or null.
 QLabel* textShowing(const QWidget* root, const QString& text);
-
-// A person's drag over `text` from `from` to `to` (in its coordinates), through its window as the window
-// system delivers it: the pointer's position, a press, moves on the way and a release.
-void dragOver(QWidget* text, QPoint from, QPoint to);
-// A person's right-click on `widget` at `at` (its middle by default), through its window.
-void rightClick(QWidget* widget, QPoint at = {});
 
 // Copies `text` (shown, top-aligned, under a recording desktop) every way a person does, through its
 // window brought to the front, and lists what went wrong. The focus is first on `control`, a control of the

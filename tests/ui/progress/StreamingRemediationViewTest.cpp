@@ -15,6 +15,7 @@
 #include "support/AccessibleNames.h"
 #include "support/CurrentEdition.h"
 #include "support/KeyboardWalk.h"
+#include "support/PersonClick.h"
 #include "support/ProcessChecks.h"
 #include "support/RecordingDesktopActions.h"
 #include "support/Sandbox.h"
@@ -173,15 +174,6 @@ QList<int> selectedRows(const OutputLinesView* list) {
 
 bool rowInView(const OutputLinesView* list, int row) {
     return list->visualRect(list->model()->index(row, 0)).intersects(list->viewport()->rect());
-}
-
-// Moves the pointer to `point` of `widget` as the window system does, the buttons held as pressed: the
-// pointer's position first, then a move through the window.
-void movePointer(QWidget* widget, QPoint point) {
-    QWindow* window = widget->window()->windowHandle();
-    const QPoint global = widget->mapToGlobal(point);
-    QCursor::setPos(global);
-    QTest::mouseMove(window, window->mapFromGlobal(global));
 }
 
 // Presses the button on `pressed` in the list's viewport, moves the pointer through the middle to `pointer`,
