@@ -224,9 +224,12 @@ void setSelectableByMouse(QLabel* label, bool selectable) {
         if (label->focusPolicy() == Qt::NoFocus) label->setFocusPolicy(Qt::ClickFocus);
         return;
     }
-    if (label->textInteractionFlags() & Qt::TextSelectableByMouse)
-        label->setTextInteractionFlags(label->textInteractionFlags() & ~Qt::TextSelectableByMouse);
-    else if (label->textInteractionFlags() == Qt::NoTextInteraction && label->focusPolicy() == Qt::ClickFocus)
+    // The label takes the focus as QLabel decides from what is left of its interaction.
+    const Qt::TextInteractionFlags flags = label->textInteractionFlags();
+    if (flags & Qt::TextSelectableByMouse)
+        label->setTextInteractionFlags(flags & ~Qt::TextSelectableByMouse);
+    else if (!(flags & (Qt::LinksAccessibleByKeyboard | Qt::TextSelectableByKeyboard)) &&
+             label->focusPolicy() == Qt::ClickFocus)
         label->setFocusPolicy(Qt::NoFocus);
     label->unsetCursor();
 }

@@ -282,6 +282,8 @@ TEST(SelectableText, DraggingSelectsAndTheMachineryWaitsForTheFirstPress) {
     text->setSelectable(true);
     prose->setSelectable(true);
     markdown->setSelectable(true);
+    fixed->setSelectable(true);
+    fixed->setSelectable(false); // and back, before anyone pressed it
     showActive(&window);
 
     QLabel* before = nullptr;
