@@ -458,12 +458,21 @@ private:
 } // namespace
 
 AfterSheet focusAfterSheet(QWidget* window, QWidget* opener, const std::function<void()>& close,
-                           SheetEnd order) {
-    for (int tab = 0; tab < 50 && window->focusWidget() != opener; ++tab)
-        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Tab);
-    EXPECT_EQ(window->focusWidget(), opener);
+                           SheetEnd order, QWidget* pressedText) {
+    if (pressedText) {
+        dragOver(pressedText, QPoint(2, pressedText->height() / 2),
+                 QPoint(pressedText->width() / 2, pressedText->height() / 2));
+        EXPECT_EQ(window->focusWidget(), pressedText);
+    } else {
+        for (int tab = 0; tab < 50 && window->focusWidget() != opener; ++tab)
+            QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Tab);
+        EXPECT_EQ(window->focusWidget(), opener);
+    }
     SheetKeyWindows keyWindows(window, order);
-    QTest::keyClick(opener, Qt::Key_Space);
+    if (pressedText)
+        clickAsAPerson(qobject_cast<QAbstractButton*>(opener));
+    else
+        QTest::keyClick(opener, Qt::Key_Space);
     const Heard heard = heardWhile([&] {
         close();
         window->activateWindow();

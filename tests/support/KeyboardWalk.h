@@ -48,8 +48,9 @@ struct AfterSheet {
     bool ring = false;
     QList<Told> told;
 };
+// With `pressedText`, the person presses that text (a drag over it) and then clicks `opener` instead.
 AfterSheet focusAfterSheet(QWidget* window, QWidget* opener, const std::function<void()>& close,
-                           SheetEnd order = SheetEnd::hideThenActivate);
+                           SheetEnd order = SheetEnd::hideThenActivate, QWidget* pressedText = nullptr);
 
 // Where the focus stands when `window`, whose focus was on `control`, comes back to the front after `act`
 // ran while another window was active, and what a screen reader was told as it came back. Meanwhile the

@@ -41,7 +41,6 @@ void copySelection(QLabel* label) {
 
 // Selects the whole text as the Select All keys do, by the label's own handling of them.
 void selectAll(QLabel* label) {
-    setUp(label);
     const QKeyCombination keys = QKeySequence(QKeySequence::SelectAll)[0];
     QKeyEvent press(QEvent::KeyPress, keys.key(), keys.keyboardModifiers());
     QCoreApplication::sendEvent(label, &press);
@@ -193,8 +192,7 @@ private:
             key->accept();
             return true;
         }
-        if (key->matches(QKeySequence::SelectAll)) {
-            setUp(label);
+        if (key->matches(QKeySequence::SelectAll)) { // (the label has the focus: its machinery is made)
             PressedTexts::shared()->take(label);
             return false; // the label selects
         }

@@ -731,6 +731,39 @@ TEST(KeyboardFocus, AClosedSheetHandsTheFocusToWhatOpensItAgainBeforeALookAlike)
     EXPECT_EQ(shown.focus, again);
 }
 
+// A sheet opened by a click while a text the person pressed held the focus gives it back to no control, in
+// either order of its end: the window holds it, told once, and Tab goes to the first control.
+TEST(KeyboardFocus, ASheetOpenedWhileATextHeldTheFocusLeavesItWithTheWindow) {
+    for (const test::SheetEnd order : test::bothSheetEnds) {
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Screen"));
+        auto* layout = new QVBoxLayout(&window);
+        auto* text = new TextLabel(QStringLiteral("What the fix does"));
+        text->setSelectable(true);
+        auto* opener = new QPushButton(QStringLiteral("Fix"));
+        auto* other = new QPushButton(QStringLiteral("Later"));
+        for (QWidget* widget : std::initializer_list<QWidget*>{opener, other})
+            widget->setFocusPolicy(Qt::TabFocus);
+        layout->addWidget(text);
+        layout->addWidget(opener);
+        layout->addWidget(other);
+        auto* sheet = new QDialog(&window);
+        QObject::connect(opener, &QPushButton::clicked, sheet, [sheet] { openSheet(sheet); });
+        showActive(&window);
+        const auto shown = test::focusAfterSheet(
+            &window, opener,
+            [&] {
+                ASSERT_TRUE(test::waitUntil([sheet] { return sheet->isVisible(); }));
+                QTest::keyClick(sheet, Qt::Key_Escape);
+            },
+            order, text);
+        EXPECT_EQ(shown.focus, &window);
+        EXPECT_EQ(shown.told, (QList<test::Told>{{&window, QStringLiteral("Screen")}}));
+        QTest::keyClick(&window, Qt::Key_Tab);
+        EXPECT_EQ(window.focusWidget(), opener);
+    }
+}
+
 // A screen that starts the focus over leaves it with the window, told once, and a trip to the back keeps it
 // there (Qt would give it to the first text control); Tab then goes to the first control. A wait for the
 // focus ends with its window: a control that goes in another window later hands it to no neighbour.
